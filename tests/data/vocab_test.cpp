@@ -1,0 +1,227 @@
+// The label lists of definitions, effects, font faces and rules: their lengths, their
+// exact Shift-JIS bytes and what an out-of-range stored value reads.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "data/font_faces.h"
+#include "data/vocab_effects.h"
+#include "data/vocab_properties.h"
+#include "data/vocab_rules.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<uint8_t> Bytes(const char* text) {
+    return wftest::BytesOf(std::string(text));
+}
+
+struct TableCase {
+    const char* name;
+    const LabelTable& table;
+    int count;
+};
+
+}  // namespace
+
+TEST(Vocabulary, EveryListHasItsLengthAndEndsInTheEmptyLabel) {
+    // Lengths as the lists are laid down for the editor; a list ends at its first
+    // empty label, so none may hold one before its end.
+    const TableCase cases[] = {
+        {"switch", kSwitchLabels, 2},
+        {"palette choice", kPaletteChoiceLabels, 2},
+        {"palette bank", kPaletteBankLabels, 3},
+        {"bank common only", kPaletteBankCommonOnlyLabels, 2},
+        {"bank stage only", kPaletteBankStageOnlyLabels, 2},
+        {"bank none only", kPaletteBankNoneOnlyLabels, 1},
+        {"bitmap set", kBitmapSetLabels, 5},
+        {"bitmap set B", kBitmapSetLabelsB, 5},
+        {"second switch", kSecondSwitchLabels, 2},
+        {"range display", kRangeDisplayLabels, 3},
+        {"contact", kContactLabels, 3},
+        {"layer choice", kLayerChoiceLabels, 9},
+        {"foot effect", kFootEffectLabels, 6},
+        {"item link bank", kItemLinkBankLabels, 3},
+        {"item link bank common only", kItemLinkBankCommonOnlyLabels, 2},
+        {"side", kSideLabels, 2},
+        {"single", kSingleLabels, 1},
+        {"flight", kFlightLabels, 4},
+        {"invincibility", kInvincibilityLabels, 3},
+        {"third switch", kThirdSwitchLabels, 2},
+        {"giant size", kGiantSizeLabels, 10},
+        {"giant size without none", kGiantSizeWithoutNoneLabels, 9},
+        {"search area", kSearchAreaLabels, 5},
+        {"hit range", kHitRangeLabels, 4},
+        {"active range", kActiveRangeLabels, 4},
+        {"condition mode", kConditionModeLabels, 3},
+        {"take mode", kTakeModeLabels, 3},
+        {"list edit", kListEditLabels, 3},
+        {"letter choice", kLetterChoiceLabels, 27},
+        {"chara effect names", kCharaEffectNames, 16},
+        {"chara effect notes", kCharaEffectNotes, 16},
+        {"screen effect names", kScrEffectNames, 13},
+        {"screen effect notes", kScrEffectNotes, 13},
+        {"font faces", kFontFaces, 122},
+        {"bitmap colour mode", kBitmapColourModeLabels, 2},
+        {"colour depth", kColourDepthLabels, 3},
+        {"colour depth two", kColourDepthTwoLabels, 2},
+        {"character variable", kCharaVariableLabels, 8},
+        {"operator", kOperatorLabels, 7},
+        {"comparison", kComparisonLabels, 8},
+        {"condition sense", kConditionSenseLabels, 2},
+        {"colour", kColourLabels, 10},
+    };
+    for (const TableCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.table.Size(), c.count);
+        for (int i = 0; i < c.table.Size(); ++i) EXPECT_STRNE(c.table.Label(i), "") << i;
+        EXPECT_STREQ(c.table.Label(c.count), "");
+        EXPECT_STREQ(c.table.Label(-1), "");
+        EXPECT_STREQ(c.table.Label(INT64_C(1) << 40), "");
+    }
+}
+
+TEST(Vocabulary, LabelsAreShiftJisBytes) {
+    struct Case {
+        const char* name;
+        const char* label;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        // 表 has 0x5C as its trail byte.
+        {"range display 0",
+         kRangeDisplayLabels.Label(0),
+         {0x95, 0x5C, 0x8E, 0xA6, 0x82, 0xB5, 0x82, 0xC8, 0x82, 0xA2}},
+        {"flight 2", kFlightLabels.Label(2), {0x4F, 0x4E, 0x20, 0x28, 0x83, 0x75, 0x83,
+                                              0x8D, 0x83, 0x62, 0x83, 0x4E, 0x82, 0xC9,
+                                              0x93, 0x96, 0x82, 0xBD, 0x82, 0xE9, 0x29}},
+        {"giant size 1", kGiantSizeLabels.Label(1), {0x81, 0x7E, 0x34}},
+        {"switch 1", kSwitchLabels.Label(1), {0x4F, 0x4E}},
+        {"letter 26", kLetterChoiceLabels.Label(26), {0x5A}},
+        {"operator 2", kOperatorLabels.Label(2), {0x81, 0x7C}},
+        {"operator 5",
+         kOperatorLabels.Label(5),
+         {0x81, 0x80, 0x20, 0x58, 0x20, 0x82, 0xCC, 0x97, 0x5D, 0x82, 0xE8}},
+        {"font face 59",
+         kFontFaces.Label(59),
+         {0x82, 0x6C, 0x82, 0x72, 0x20, 0x83, 0x53, 0x83, 0x56, 0x83, 0x62, 0x83, 0x4E}},
+        // Half-width katakana are single bytes.
+        {"font face 86", kFontFaces.Label(86), {0x48, 0x47, 0xBA, 0xDE, 0xBC, 0xAF, 0xB8, 0x45}},
+        {"font face 121", kFontFaces.Label(121), {0x53, 0x79, 0x64, 0x6E, 0x69, 0x65}},
+        {"item command 1",
+         kItemCommands[1].label,
+         {0x83, 0x74, 0x83, 0x8D, 0x81, 0x5B, 0x82, 0xCC, 0x95, 0xCF, 0x8D, 0x58}},
+        {"lens offset X",
+         CharaEffectParam(12, 3).name,
+         {0x83, 0x59, 0x83, 0x8C, 0x58, 0x28, 0x64, 0x6F, 0x74, 0x29}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Bytes(c.label), c.bytes);
+    }
+}
+
+TEST(Vocabulary, ItemCommandsKeepTheirNumbersAndFallBackToTheEmptyCommand) {
+    EXPECT_STREQ(kItemCommands[0].label, "");
+    EXPECT_EQ(kItemCommands[0].value, 0u);
+    EXPECT_EQ(kItemCommands[2].value, 9u);
+    EXPECT_EQ(kItemCommands[4].value, 18u);
+    EXPECT_EQ(kItemCommands[17].value, 15u);
+    EXPECT_EQ(kItemCommands[24].value, 2u);
+    EXPECT_EQ(&ItemCommand(24), &kItemCommands[24]);
+    for (int64_t bad : {INT64_C(-1), INT64_C(25), INT64_C(4294967295)}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(&ItemCommand(bad), &kItemCommands[0]);
+    }
+    for (int i = 1; i < kItemCommandCount; ++i) EXPECT_STRNE(kItemCommands[i].label, "") << i;
+}
+
+TEST(EffectVocabulary, KindsNameTheirRowsAndSlots) {
+    EXPECT_STREQ(CharaEffectName(0), "");
+    EXPECT_STREQ(CharaEffectName(1), "破裂");
+    EXPECT_STREQ(CharaEffectName(16), "ぼかし");
+    EXPECT_STREQ(CharaEffectName(17), "");
+    EXPECT_STREQ(ScrEffectName(13), "モザイク");
+    EXPECT_STREQ(ScrEffectName(14), "");
+    EXPECT_STREQ(ScrEffectNote(12), "Direct3D有効時：遅過ぎ\nDirect3D無効時：遅過ぎ");
+
+    // The last character effect uses row 16; row 0 has no used slot.
+    const cParamRange& blurEnd = CharaEffectParam(16, 2);
+    EXPECT_STREQ(blurEnd.name, "終了強度");
+    EXPECT_EQ(blurEnd.minimum, 1);
+    EXPECT_EQ(blurEnd.maximum, 4);
+    EXPECT_EQ(blurEnd.defaultValue, 4);
+    for (int slot = 0; slot < kEffectParamSlots; ++slot) {
+        EXPECT_STREQ(CharaEffectParam(0, slot).name, "");
+        EXPECT_STREQ(ScrEffectParam(0, slot).name, "");
+    }
+
+    // Negative minimums stay negative.
+    EXPECT_EQ(ScrEffectParam(1, 1).minimum, -640);
+    EXPECT_EQ(ScrEffectParam(1, 2).minimum, -480);
+    EXPECT_EQ(ScrEffectParam(12, 3).minimum, -320);
+    EXPECT_EQ(ScrEffectParam(12, 4).maximum, 240);
+    EXPECT_EQ(CharaEffectParam(12, 4).minimum, -16);
+    EXPECT_EQ(ScrEffectParam(11, 2).maximum, 6400);
+
+    // Outside the table: an empty slot, never a read past it.
+    for (auto [kind, slot] : {std::pair<int64_t, int64_t>{17, 0}, {-1, 0}, {1, 5}, {1, -1}}) {
+        SCOPED_TRACE(testing::Message() << kind << "/" << slot);
+        const cParamRange& p = CharaEffectParam(kind, slot);
+        EXPECT_STREQ(p.name, "");
+        EXPECT_EQ(p.minimum, 0);
+        EXPECT_EQ(p.maximum, 0);
+        EXPECT_EQ(p.defaultValue, 0);
+    }
+    EXPECT_STREQ(ScrEffectParam(14, 0).name, "");
+}
+
+TEST(EffectVocabulary, EveryRowIsWellFormed) {
+    // Used slots come first, each with a default inside its range; empty ones are zero.
+    // Every note has the two lines of the Direct3D on and off cases.
+    struct Family {
+        const char* name;
+        const cParamRange& (*param)(int64_t, int64_t);
+        const char* (*note)(int64_t);
+        int kinds;
+    };
+    const Family families[] = {
+        {"chara", CharaEffectParam, CharaEffectNote, kCharaEffectKindCount},
+        {"screen", ScrEffectParam, ScrEffectNote, kScrEffectKindCount},
+    };
+    for (const Family& f : families) {
+        for (int kind = 1; kind <= f.kinds; ++kind) {
+            SCOPED_TRACE(testing::Message() << f.name << " kind " << kind);
+            EXPECT_EQ(std::string(f.note(kind)).rfind("Direct3D有効時：", 0), 0u);
+            EXPECT_NE(std::string(f.note(kind)).find("\nDirect3D無効時："), std::string::npos);
+            EXPECT_STREQ(f.param(kind, 0).name, "実行時間(1/10s)");
+            bool ended = false;
+            for (int slot = 0; slot < kEffectParamSlots; ++slot) {
+                const cParamRange& p = f.param(kind, slot);
+                if (p.name[0] == '\0') {
+                    ended = true;
+                    EXPECT_EQ(p.minimum | p.maximum | p.defaultValue, 0);
+                    continue;
+                }
+                EXPECT_FALSE(ended) << "used slot " << slot << " after an empty one";
+                EXPECT_LE(p.minimum, p.defaultValue) << slot;
+                EXPECT_LE(p.defaultValue, p.maximum) << slot;
+            }
+        }
+    }
+}
+
+TEST(FontFaces, StoredChoiceNamesAFaceAndOutsideChoicesTakeTheBuiltInOne) {
+    EXPECT_STREQ(FontFaceName(0), "System");
+    EXPECT_STREQ(FontFaceName(59), "ＭＳ ゴシック");
+    EXPECT_EQ(Bytes(FontFaceName(60)),
+              (std::vector<uint8_t>{0x82, 0x6C, 0x82, 0x72, 0x20, 0x82, 0x6F, 0x83, 0x53, 0x83,
+                                    0x56, 0x83, 0x62, 0x83, 0x4E}));
+    EXPECT_STREQ(FontFaceName(121), "Sydnie");
+    for (int64_t bad : {INT64_C(122), INT64_C(-1), INT64_C(4294967295)}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(FontFaceName(bad), kFontFaces.Label(kBuiltinFontFace));
+    }
+}
