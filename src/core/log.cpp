@@ -7,6 +7,7 @@
 
 #include "core/msgbox.h"
 #include "core/strings.h"
+#include "platform/fs/fs.h"
 #include "platform/msg/msg.h"
 
 int g_bTrace = 0;
@@ -24,7 +25,9 @@ std::atomic<LogFileOpener> g_opener{nullptr};
 FILE* OpenLog(const std::string& path, const char* mode) {
     if (path.empty()) return nullptr;
     if (LogFileOpener opener = g_opener.load()) return opener(path.c_str(), mode);
-    return std::fopen(path.c_str(), mode);
+    // The report path is made absolute at start ("\home\me\game\Report_Game.txt");
+    // the file-system layer opens that form like any game path.
+    return platform::fs::OpenGameFile(path, mode);
 }
 
 // The game writes its lines in text mode: every line feed lands as CR LF.

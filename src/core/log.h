@@ -26,8 +26,8 @@ void TraceFatal(HWND window, const char* format, ...) __attribute__((format(prin
 std::string ReportPath();
 std::string TracePath();
 
-// How the logs open their files: the file-system layer installs its game-path
-// resolver here; the default is plain fopen.
+// How the logs open their files: by default through the file-system layer's
+// game-path resolver (platform::fs::OpenGameFile); tests may install another.
 using LogFileOpener = FILE* (*)(const char* path, const char* mode);
 void SetLogFileOpener(LogFileOpener opener);
 
