@@ -1,0 +1,355 @@
+// Record file bytes against layouts written out by hand, and what loading does with them.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "core/record.h"
+#include "platform/win_types.h"
+#include "record_test_classes.h"
+
+using namespace rectest;
+
+namespace {
+
+// A u32 holding 5 and the string "abc", after the version word 770.
+const std::vector<uint8_t> kPlainFile = {
+    0x02, 0x03, 0x00, 0x00,                          // version 770
+    0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,  // N = 1, the u32
+    0x01, 0x00, 0x00, 0x00,                          // M = 1
+    0x04, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00,  // "abc" with its zero
+};
+
+const std::vector<uint8_t> kMixedFile = {
+    0x02, 0x03, 0x00, 0x00,                                // version 770
+    0x04, 0x00, 0x00, 0x00,                                // N = 4
+    0x01, 0x02, 0x03,                                      // u8[3]
+    0x05, 0x04,                                            // u16 0x0405
+    0xFE, 0xFF, 0xFF, 0xFF,                                // i32 -2
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F,        // f64 1.5
+    0x02, 0x00, 0x00, 0x00,                                // M = 2
+    0x01, 0x00, 0x00, 0x00,                                // "" : the length 1 alone
+    0x05, 0x00, 0x00, 0x00, 0x93, 0xFA, 0x96, 0x7B, 0x00,  // Shift-JIS text, raw
+};
+
+}  // namespace
+
+TEST_F(RecordTest, WritesOneNumberAndOneString) {
+    cPlain r;
+    r.m_nValue = 5;
+    r.m_str = "abc";
+    EXPECT_EQ(Saved(r), kPlainFile);
+
+    r.m_str.clear();
+    const std::vector<uint8_t> empty = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
+                                        0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
+    EXPECT_EQ(Saved(r), empty);
+}
+
+TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
+    cMixed r;
+    ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
+    EXPECT_EQ(g_nFileVersion, 770u);
+    EXPECT_EQ(r.m_ab[0], 1);
+    EXPECT_EQ(r.m_ab[1], 2);
+    EXPECT_EQ(r.m_ab[2], 3);
+    EXPECT_EQ(r.m_w, 0x0405);
+    EXPECT_EQ(r.m_n, -2);
+    EXPECT_EQ(r.m_d, 1.5);
+    EXPECT_EQ(r.m_s1, "");
+    EXPECT_EQ(wftest::BytesOf(r.m_s2), (std::vector<uint8_t>{0x93, 0xFA, 0x96, 0x7B}));
+    EXPECT_EQ(Saved(r), kMixedFile);
+
+    cMixed built;
+    built.m_ab[0] = 1;
+    built.m_ab[1] = 2;
+    built.m_ab[2] = 3;
+    built.m_w = 0x0405;
+    built.m_n = -2;
+    built.m_d = 1.5;
+    built.m_s2 = "日本";
+    EXPECT_EQ(Saved(built), kMixedFile);
+}
+
+TEST_F(RecordTest, StoredStringsAreCutAtTheirFirstZero) {
+    // Loading: length 6, "ab", zero, "cd", zero.
+    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x00,
+                                       0x00, 0x00, 0x61, 0x62, 0x00, 0x63, 0x64, 0x00};
+    cPlain r;
+    ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
+    EXPECT_EQ(r.m_str, "ab");
+
+    // Saving cuts the string in memory too.
+    r.m_str = std::string("xy\0z", 4);
+    const std::vector<uint8_t> saved = Saved(r);
+    EXPECT_EQ(std::vector<uint8_t>(saved.end() - 7, saved.end()),
+              (std::vector<uint8_t>{0x03, 0x00, 0x00, 0x00, 0x78, 0x79, 0x00}));
+    EXPECT_EQ(r.m_str, "xy");
+}
+
+TEST_F(RecordTest, LengthZeroLoadsAsEmptyString) {
+    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x09, 0x00,
+                                       0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    cPlain r;
+    r.m_str = "old";
+    ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
+    EXPECT_EQ(r.m_nValue, 9u);
+    EXPECT_EQ(r.m_str, "");
+}
+
+TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
+    // "a", CR, LF, "b" as stored by an editor on Windows.
+    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
+                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
+                                       0x00, 0x00, 0x61, 0x0D, 0x0A, 0x62, 0x00};
+    const std::string name = Put(file);
+    {
+        cPlain r;
+        ASSERT_EQ(r.LoadFile(name.c_str()), 1);
+        EXPECT_EQ(r.m_str, "a\r\nb");
+    }
+    g_bStripCR = true;
+    {
+        cPlain r;
+        ASSERT_EQ(r.LoadFile(name.c_str()), 1);
+        EXPECT_EQ(r.m_str, "a\nb");
+    }
+    {
+        // Registered strings the file does not hold are stripped too.
+        cVersioned r;
+        r.m_s2 = "x\r\ny\r";
+        const std::vector<uint8_t> noStrings = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
+                                                0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+        ASSERT_EQ(r.LoadFile(Put(noStrings, "n.dat").c_str()), 1);
+        EXPECT_EQ(r.m_s2, "x\ny");
+    }
+    {
+        cMixed r;
+        r.m_s1 = "\r\r1\r";
+        r.m_s2 = "2\r\n";
+        r.StripCR();
+        EXPECT_EQ(r.m_s1, "1");
+        EXPECT_EQ(r.m_s2, "2\n");
+    }
+}
+
+TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
+    // Version 200: the u32, the dropped u32, one string.
+    const std::vector<uint8_t> v200 = {
+        0xC8, 0x00, 0x00, 0x00,                    // version 200
+        0x02, 0x00, 0x00, 0x00,                    // N = 2
+        0x07, 0x00, 0x00, 0x00,                    // m_nA
+        0xEF, 0xBE, 0xAD, 0xDE,                    // the member 300 dropped
+        0x01, 0x00, 0x00, 0x00,                    // M = 1
+        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,  // "hi"
+    };
+    cVersioned r;
+    r.m_nB = 77;
+    r.m_s2 = "keep";
+    g_nDroppedField = 0;
+    ASSERT_EQ(r.LoadFile(Put(v200).c_str()), 1);
+    EXPECT_EQ(g_nFileVersion, 200u);
+    EXPECT_EQ(g_nDroppedField, 0xDEADBEEFu);
+    EXPECT_EQ(r.m_nA, 7u);
+    EXPECT_EQ(r.m_nB, 77);
+    EXPECT_EQ(r.m_s, "hi");
+    EXPECT_EQ(r.m_s2, "keep");
+
+    // The registry stands at 770 again: m_nA, m_nB; m_s, m_s2.
+    ASSERT_EQ(r.Fields().size(), 2u);
+    EXPECT_EQ(r.Fields()[0].address, &r.m_nA);
+    EXPECT_EQ(r.Fields()[1].address, &r.m_nB);
+    EXPECT_EQ(r.Fields()[1].elementSize, 2);
+    ASSERT_EQ(r.Strings().size(), 2u);
+    EXPECT_EQ(r.Strings()[1].address, &r.m_s2);
+
+    const std::vector<uint8_t> v770 = {
+        0x02, 0x03, 0x00, 0x00,                                      // version 770
+        0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x4D, 0x00,  // N = 2, A, B
+        0x02, 0x00, 0x00, 0x00,                                      // M = 2
+        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,                    // "hi"
+        0x05, 0x00, 0x00, 0x00, 0x6B, 0x65, 0x65, 0x70, 0x00,        // "keep"
+    };
+    EXPECT_EQ(Saved(r), v770);
+}
+
+TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
+    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                                       0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    cVersioned r;
+    r.m_nB = -5;
+    r.m_s = "s";
+    ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
+    EXPECT_EQ(r.m_nA, 3u);
+    EXPECT_EQ(r.m_nB, -5);
+    EXPECT_EQ(r.m_s, "s");
+    // Counts with the top bit set read as negative: nothing follows.
+    const std::vector<uint8_t> negative = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
+                                           0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xFF};
+    ASSERT_EQ(r.LoadFile(Put(negative, "neg.dat").c_str()), 1);
+    EXPECT_EQ(r.m_nA, 3u);
+    EXPECT_EQ(r.m_s, "s");
+}
+
+TEST_F(RecordTest, FileVersionIsPerThread) {
+    const std::string name = Put({0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    g_nFileVersion = 123;
+    uint32_t seenThere = 0;
+    std::thread loader([&] {
+        cVersioned r;
+        r.LoadFile(name.c_str());
+        seenThere = g_nFileVersion;
+    });
+    loader.join();
+    EXPECT_EQ(seenThere, 200u);
+    EXPECT_EQ(g_nFileVersion, 123u);
+}
+
+TEST_F(RecordTest, ClearZeroesRegisteredMembersOnly) {
+    cMixed r;
+    r.m_ab[0] = r.m_ab[1] = r.m_ab[2] = 9;
+    r.m_w = 1;
+    r.m_n = 2;
+    r.m_d = 3;
+    r.m_s1 = "a";
+    r.m_s2 = "b";
+    r.m_nUnregistered = 4;
+    r.Clear();
+    EXPECT_EQ(r.m_ab[0] | r.m_ab[1] | r.m_ab[2], 0);
+    EXPECT_EQ(r.m_w, 0);
+    EXPECT_EQ(r.m_n, 0);
+    EXPECT_EQ(r.m_d, 0.0);
+    EXPECT_EQ(r.m_s1, "");
+    EXPECT_EQ(r.m_s2, "");
+    EXPECT_EQ(r.m_nUnregistered, 4);
+}
+
+TEST_F(RecordTest, CopyFromCopiesRegisteredMembersOnly) {
+    cMixed source;
+    source.m_ab[2] = 7;
+    source.m_d = 2.25;
+    source.m_s2 = "copied";
+    source.m_nUnregistered = 11;
+    cMixed target;
+    target.m_nUnregistered = 22;
+    ASSERT_TRUE(target.CopyFrom(source));
+    EXPECT_EQ(target.m_ab[2], 7);
+    EXPECT_EQ(target.m_d, 2.25);
+    EXPECT_EQ(target.m_s2, "copied");
+    EXPECT_EQ(target.m_nUnregistered, 22);
+
+    cPlain other;
+    other.m_nValue = 1;
+    EXPECT_FALSE(other.CopyFrom(source));
+    EXPECT_EQ(other.m_nValue, 1u);
+}
+
+TEST_F(RecordTest, CopiesRegisterIntoThemselves) {
+    cMixed b;
+    b.m_n = 42;
+    b.Clear();
+    b.m_n = 42;
+    cMixed a;
+    a = b;
+    EXPECT_EQ(a.m_n, 42);
+    ASSERT_EQ(a.Fields().size(), b.Fields().size());
+    const auto* aBase = reinterpret_cast<const char*>(&a);
+    const auto* bBase = reinterpret_cast<const char*>(&b);
+    for (size_t i = 0; i < a.Fields().size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(a.Fields()[i].owner, &a);
+        EXPECT_EQ(static_cast<const char*>(a.Fields()[i].address) - aBase,
+                  static_cast<const char*>(b.Fields()[i].address) - bBase);
+        EXPECT_EQ(a.Fields()[i].count, b.Fields()[i].count);
+    }
+    for (size_t i = 0; i < a.Strings().size(); ++i)
+        EXPECT_EQ(reinterpret_cast<const char*>(a.Strings()[i].address) - aBase,
+                  reinterpret_cast<const char*>(b.Strings()[i].address) - bBase);
+
+    // Copies and moves never follow their source's registry: records that moved around in
+    // a vector still save their own values.
+    std::vector<cPlain> list;
+    for (uint32_t i = 0; i < 40; ++i) {
+        cPlain p;
+        p.m_nValue = i;
+        p.m_str = "n";
+        list.push_back(p);
+    }
+    cPlain copy(list[39]);
+    EXPECT_TRUE(copy.Fields().empty());
+    list.clear();
+    const std::vector<uint8_t> saved = Saved(copy);
+    EXPECT_EQ(saved[8], 39);
+}
+
+TEST_F(RecordTest, RecordFileNames) {
+    wftest::ScopedCurrentDir cwd(dir.Path());
+    wftest::WriteBytes(dir.Path() / "err", {0x78, 0x56, 0x34, 0x12});
+    for (const char* name : {static_cast<const char*>(nullptr), ""}) {
+        FILE* fp = OpenRecordRead(name);
+        ASSERT_NE(fp, nullptr);
+        EXPECT_EQ(g_nFileVersion, 0x12345678u);
+        EXPECT_TRUE(CloseRecordFile(fp));
+    }
+    EXPECT_EQ(OpenRecordWrite(""), nullptr);
+    EXPECT_EQ(OpenRecordWrite(nullptr), nullptr);
+    EXPECT_EQ(OpenRecordRead("missing.dat"), nullptr);
+    EXPECT_TRUE(CloseRecordFile(nullptr));
+
+    // A file shorter than its version word is not a record file; the version read before
+    // stays.
+    wftest::WriteBytes(dir.Path() / "short.dat", {0x01, 0x02, 0x03});
+    EXPECT_EQ(OpenRecordRead("short.dat"), nullptr);
+    EXPECT_EQ(g_nFileVersion, 0x12345678u);
+    cPlain r;
+    r.m_nValue = 3;
+    EXPECT_EQ(r.LoadFile("short.dat"), 0);
+    EXPECT_EQ(r.m_nValue, 3u);
+
+    // Several records in one file, written in place.
+    FILE* out = OpenRecordWrite("two.dat");
+    ASSERT_NE(out, nullptr);
+    cPlain a, b;
+    a.m_nValue = 1;
+    b.m_nValue = 2;
+    EXPECT_TRUE(a.Save(out));
+    EXPECT_TRUE(b.Save(out));
+    EXPECT_TRUE(CloseRecordFile(out));
+    FILE* in = OpenRecordRead("two.dat");
+    ASSERT_NE(in, nullptr);
+    cPlain a2, b2;
+    EXPECT_TRUE(a2.Load(in));
+    EXPECT_TRUE(b2.Load(in));
+    EXPECT_TRUE(CloseRecordFile(in));
+    EXPECT_EQ(a2.m_nValue, 1u);
+    EXPECT_EQ(b2.m_nValue, 2u);
+}
+
+TEST_F(RecordTest, FailedSavesReportFailureAndKeepTheOldFile) {
+    const std::string name = Put(kPlainFile, "keep.dat");
+    cPlain r;
+    r.m_nValue = 6;
+    for (auto point : {platform::fs::FailPoint::Create, platform::fs::FailPoint::Write,
+                       platform::fs::FailPoint::Sync, platform::fs::FailPoint::Rename}) {
+        SCOPED_TRACE(static_cast<int>(point));
+        platform::fs::SetAtomicWriteFailPoint(point);
+        EXPECT_EQ(r.SaveFile(name.c_str()), 0);
+        platform::fs::SetAtomicWriteFailPoint(platform::fs::FailPoint::None);
+        EXPECT_EQ(wftest::ReadBytes(name), kPlainFile);
+    }
+    EXPECT_EQ(r.SaveFile(dir.File("no/such/folder/x.dat").c_str()), 0);
+    EXPECT_EQ(r.SaveFile(""), 0);
+
+    // A stream that refuses writes: Save says so.
+    FILE* readOnly = std::fopen(name.c_str(), "rb");
+    ASSERT_NE(readOnly, nullptr);
+    EXPECT_FALSE(r.Save(readOnly));
+    std::fclose(readOnly);
+
+    RecordFileWriter writer(name.c_str());
+    ASSERT_NE(writer.Stream(), nullptr);
+    EXPECT_TRUE(r.Save(writer.Stream()));
+    EXPECT_TRUE(writer.Commit());
+    EXPECT_EQ(wftest::ReadBytes(name)[8], 6);
+    EXPECT_EQ(posted.Count(WM_CLOSE), 0);
+}
