@@ -12,7 +12,7 @@
 namespace {
 
 class LogTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override { ResetLogsForTest(); }
     void TearDown() override { ResetLogsForTest(); }
     wftest::TempDir dir;

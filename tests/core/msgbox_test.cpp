@@ -19,7 +19,7 @@ struct FullScreenCalls {
 };
 
 class MsgBoxTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         FullScreenCalls::count = 0;
         SetFullScreenBoxRoute(&FullScreenCalls::Route);

@@ -37,8 +37,13 @@ TEST(StrMid, TakesClippedSubstrings) {
         const char* expected;
     };
     const Case cases[] = {
-        {2, 3, "cde"}, {4, 10, "ef"}, {6, 1, ""}, {7, 1, ""},
-        {-1, 3, "ab"}, {0, 0, ""},    {0, 6, "abcdef"},
+        {2, 3, "cde"},
+        {4, 10, "ef"},
+        {6, 1, ""},
+        {7, 1, ""},
+        {-1, 3, "ab"},
+        {0, 0, ""},
+        {0, 6, "abcdef"},
         // A negative position larger than the length takes the whole text.
         {-5, 3, "abcdef"},
     };
@@ -72,7 +77,7 @@ TEST(ShiftJis, PairTestAndCharacterCount) {
 
 namespace {
 class FakeDialog : public DlgTextProvider {
-public:
+  public:
     std::string text;
     std::string GetItemText(HWND, int) override { return text; }
     void SetItemText(HWND, int, const std::string& t) override { text = t; }
