@@ -2,8 +2,6 @@
 // modes, over the software device of the platform layer.
 #include "media/dd_device.h"
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -568,8 +566,7 @@ int D3DPresent(int a, int b, int c) {
     if (lpDTCon->bUseVirBackBuffer) D3DCopyOutVirtualBackBuffer(&BackBuffer, &VirBackBuffer);
     if (!dd.bVSync && g_presentTimer) {
         while (!g_presentTimer(a, b, c)) {
-            timespec ms{0, 1000000};
-            nanosleep(&ms, nullptr);
+            vid::SleepOneMillisecond();
         }
     }
     D3DEndScene();

@@ -56,6 +56,12 @@ HResult Call(FailPoint step) {
     return Consume(step) ? kFail : kOk;
 }
 
+void SleepOneMillisecond() {
+    timespec req{0, 1000000};
+    while (nanosleep(&req, &req) != 0 && errno == EINTR) {
+    }
+}
+
 const Caps& GetCaps() {
     return H().caps;
 }

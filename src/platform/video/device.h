@@ -150,6 +150,9 @@ class Device {
 // says so.
 HResult Call(FailPoint step);
 
+// Sleep(1) of the present loop's frame-timer wait.
+void SleepOneMillisecond();
+
 const Caps& GetCaps();
 VideoMemory GetVideoMemory();
 
