@@ -1,0 +1,159 @@
+// The SDL presenter: window, renderer and one streaming texture, used on the UI thread.
+#include "platform/video/sdl_presenter.h"
+
+#include <SDL.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/diag.h"
+
+namespace platform::video {
+
+struct SdlPresenter::Impl {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 640, height = 480;
+    bool sdlStarted = false;
+
+    std::mutex mutex;  // guards the hand-over below
+    Image pending;
+    Palette pendingPalette{};
+    bool hasPending = false;
+    int wantFullScreen = -1;  // -1 no request
+    int wantCursor = -1;
+
+    std::vector<uint32_t> argb;
+
+    ~Impl() {
+        if (texture) SDL_DestroyTexture(texture);
+        if (renderer) SDL_DestroyRenderer(renderer);
+        if (window) SDL_DestroyWindow(window);
+        if (sdlStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
+};
+
+SdlPresenter::SdlPresenter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+SdlPresenter::~SdlPresenter() = default;
+
+std::shared_ptr<SdlPresenter> SdlPresenter::Create(const WindowOptions& options,
+                                                   std::string& error) {
+    auto impl = std::make_unique<Impl>();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    impl->sdlStarted = true;
+    impl->width = options.width;
+    impl->height = options.height;
+    Uint32 flags = SDL_WINDOW_RESIZABLE;
+    if (options.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (options.hidden) flags |= SDL_WINDOW_HIDDEN;
+    impl->window = SDL_CreateWindow(options.titleUtf8.c_str(), SDL_WINDOWPOS_CENTERED,
+                                    SDL_WINDOWPOS_CENTERED, options.width, options.height, flags);
+    if (!impl->window) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED);
+    if (!impl->renderer) {
+        Diag(DiagLevel::Info, "video", "no accelerated renderer (%s), using the software one",
+             SDL_GetError());
+        impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    }
+    if (!impl->renderer) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    // Pixels stay sharp squares at any window size.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+    SDL_RenderSetLogicalSize(impl->renderer, options.width, options.height);
+    impl->texture = SDL_CreateTexture(impl->renderer, SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, options.width, options.height);
+    if (!impl->texture) {
+        error = SDL_GetError();
+        return nullptr;
+    }
+    SDL_SetTextureScaleMode(impl->texture, SDL_ScaleModeNearest);
+    return std::shared_ptr<SdlPresenter>(new SdlPresenter(std::move(impl)));
+}
+
+void SdlPresenter::Submit(const Image& frame, const Palette& palette) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->pending = frame;
+    impl_->pendingPalette = palette;
+    impl_->hasPending = true;
+}
+
+void SdlPresenter::SetFullScreen(bool fullScreen) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->wantFullScreen = fullScreen ? 1 : 0;
+}
+
+void SdlPresenter::SetCursorVisible(bool visible) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->wantCursor = visible ? 1 : 0;
+}
+
+bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
+    Impl& m = *impl_;
+    Image frame;
+    Palette palette{};
+    bool has = false;
+    int wantFull = -1, wantCursor = -1;
+    {
+        std::lock_guard lock(m.mutex);
+        std::swap(wantFull, m.wantFullScreen);
+        std::swap(wantCursor, m.wantCursor);
+        if (m.hasPending) {
+            frame = std::move(m.pending);
+            palette = m.pendingPalette;
+            m.hasPending = false;
+            has = true;
+        }
+    }
+    if (wantFull >= 0)
+        SDL_SetWindowFullscreen(m.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (wantCursor >= 0) SDL_ShowCursor(wantCursor ? SDL_ENABLE : SDL_DISABLE);
+    if (!has) return false;
+
+    ToArgbPixels(frame, palette, m.argb);
+    // A frame of another size than the logical one is drawn into its top-left corner.
+    const int w = std::min(frame.Width(), m.width), h = std::min(frame.Height(), m.height);
+    void* texPixels = nullptr;
+    int texPitch = 0;
+    if (SDL_LockTexture(m.texture, nullptr, &texPixels, &texPitch) != 0) {
+        DiagOnce("sdl-lock", DiagLevel::Warn, "video", "cannot lock the frame texture: %s",
+                 SDL_GetError());
+        return false;
+    }
+    for (int y = 0; y < m.height; ++y) {
+        auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(texPixels) +
+                                                static_cast<size_t>(y) * texPitch);
+        if (y < h) {
+            std::memcpy(dst, m.argb.data() + static_cast<size_t>(y) * frame.Width(),
+                        w * sizeof(uint32_t));
+            std::fill(dst + w, dst + m.width, 0xFF000000u);
+        } else {
+            std::fill(dst, dst + m.width, 0xFF000000u);
+        }
+    }
+    SDL_UnlockTexture(m.texture);
+    SDL_SetRenderDrawColor(m.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(m.renderer);
+    SDL_RenderCopy(m.renderer, m.texture, nullptr, nullptr);
+    if (capture) {
+        capture->assign(static_cast<size_t>(m.width) * m.height, 0);
+        SDL_Rect all{0, 0, m.width, m.height};
+        if (SDL_RenderReadPixels(m.renderer, &all, SDL_PIXELFORMAT_ARGB8888, capture->data(),
+                                 m.width * static_cast<int>(sizeof(uint32_t))) != 0) {
+            Diag(DiagLevel::Warn, "video", "cannot read the frame back: %s", SDL_GetError());
+            capture->clear();
+        }
+    }
+    SDL_RenderPresent(m.renderer);
+    return true;
+}
+
+}  // namespace platform::video
