@@ -95,3 +95,20 @@ TEST(SwordType, DefaultHasOneFrameOfATenth) {
     EXPECT_EQ(f.m_bMirrorY, 0u);
     EXPECT_EQ(f.m_nWidth, 0u);
 }
+
+TEST_F(DbTest, CopiesSaveTheirOwnValues) {
+    cSwordType original;
+    original.m_strName = "ab";
+    original.m_vItem.resize(2);
+    original.m_vItem[1].m_nOffsetX = -3;
+    cSwordType copy = original;
+    cSwordType assigned;
+    assigned = original;
+    const auto bytes = SaveBody(original);
+    // The copies' registries name their own members, not the original's.
+    original.m_strName = "zz";
+    original.m_vItem[1].m_nOffsetX = 9;
+    EXPECT_EQ(SaveBody(copy), bytes);
+    EXPECT_EQ(SaveBody(assigned), bytes);
+    EXPECT_NE(SaveBody(original), bytes);
+}
