@@ -125,7 +125,7 @@ Bytes MoveAt(uint32_t version, const MoveValues& m) {
     return b.U32(n).Append(f).U32(0);
 }
 
-struct CmdSpec {
+struct CmdInput {
     int category = 0;
     int type = 0;
     std::vector<int32_t> params;
@@ -153,7 +153,7 @@ Bytes FlowAt(uint32_t version, int trigger, int flagIndex = 0, int mark = 0,
 }
 
 // A command in the layout of a version.
-Bytes CmdAt(uint32_t version, const CmdSpec& c) {
+Bytes CmdAt(uint32_t version, const CmdInput& c) {
     Bytes b;
     b.U32(8).U8(c.category).U8(c.type).I16(5).I16(0).U8(0).I16(0).U8(0).I16(0);
     b.U32(1).Str("");
@@ -191,9 +191,9 @@ class FlowRecordTest : public recbytes::RecordFileTest {
 
 // A command that ends two bytes into its first part flag.
 Bytes TornCmd() {
-    CmdSpec spec;
-    spec.type = kCmdWait;
-    Bytes cmd = CmdAt(770, spec);
+    CmdInput input;
+    input.type = kCmdWait;
+    Bytes cmd = CmdAt(770, input);
     cmd.bytes.resize(4 + 12 + 4 + 4 + 2);  // N, the fields, M, the empty text, half a flag
     return cmd;
 }
@@ -305,13 +305,13 @@ TEST_F(FlowRecordTest, OlderPartLayoutsLineUpWithWhatFollows) {
         SCOPED_TRACE(testing::Message() << "version " << version);
         const Bytes shot = ShotAt(version, 33, 123456);
         const Bytes move = MoveAt(version, {});
-        CmdSpec spec;
-        spec.type = kCmdFlowOp;
-        spec.shot = &shot;
-        spec.move = &move;
-        spec.params = {7, 6, 5, 4};
+        CmdInput input;
+        input.type = kCmdFlowOp;
+        input.shot = &shot;
+        input.move = &move;
+        input.params = {7, 6, 5, 4};
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(version, CmdAt(version, spec), cmd));
+        ASSERT_TRUE(LoadAt(version, CmdAt(version, input), cmd));
         ASSERT_TRUE(cmd.m_pShot);
         ASSERT_TRUE(cmd.m_pMove);
         EXPECT_EQ(cmd.m_pShot->m_nGraphic, 33);
@@ -403,12 +403,12 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        CmdSpec spec;
-        spec.category = c.category;
-        spec.type = c.type;
-        spec.params = c.params;
+        CmdInput input;
+        input.category = c.category;
+        input.type = c.type;
+        input.params = c.params;
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(c.version, CmdAt(c.version, spec), cmd));
+        ASSERT_TRUE(LoadAt(c.version, CmdAt(c.version, input), cmd));
         EXPECT_EQ(cmd.m_nType, c.wantType);
         EXPECT_EQ(cmd.m_vParams, c.wantParams);
     }
@@ -419,22 +419,22 @@ TEST_F(FlowRecordTest, OlderCommandsMigrateTheirParts) {
         SCOPED_TRACE("shot graphic at 219");
         for (auto [stored, want] : {std::pair{5, 6}, std::pair{119, 119}}) {
             const Bytes shot = ShotAt(219, stored, 0);
-            CmdSpec spec;
-            spec.type = kCmdShot;
-            spec.shot = &shot;
+            CmdInput input;
+            input.type = kCmdShot;
+            input.shot = &shot;
             cFlowCmd cmd;
-            ASSERT_TRUE(LoadAt(219, CmdAt(219, spec), cmd));
+            ASSERT_TRUE(LoadAt(219, CmdAt(219, input), cmd));
             EXPECT_EQ(cmd.m_pShot->m_nGraphic, want);
         }
     }
     {
         SCOPED_TRACE("charge angle at 513");
         const Bytes move = MoveAt(513, {.kind = 0, .angle = 30, .angleLv = 2, .mirrorAngle = 0});
-        CmdSpec spec;
-        spec.type = kCmdChargeMove;
-        spec.move = &move;
+        CmdInput input;
+        input.type = kCmdChargeMove;
+        input.move = &move;
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(513, CmdAt(513, spec), cmd));
+        ASSERT_TRUE(LoadAt(513, CmdAt(513, input), cmd));
         EXPECT_EQ(cmd.m_pMove->m_nAngle, 0);
         EXPECT_EQ(cmd.m_pMove->m_nAngleLv, 0);
         EXPECT_EQ(cmd.m_pMove->m_bMirrorAngle, 1);
@@ -443,21 +443,21 @@ TEST_F(FlowRecordTest, OlderCommandsMigrateTheirParts) {
         SCOPED_TRACE("warp target kind at 766");
         for (auto [stored, want] : {std::pair{2, 5}, std::pair{1, 1}}) {
             const Bytes move = MoveAt(766, {.kind = stored});
-            CmdSpec spec;
-            spec.type = kCmdWarp;
-            spec.move = &move;
+            CmdInput input;
+            input.type = kCmdWarp;
+            input.move = &move;
             cFlowCmd cmd;
-            ASSERT_TRUE(LoadAt(766, CmdAt(766, spec), cmd));
+            ASSERT_TRUE(LoadAt(766, CmdAt(766, input), cmd));
             EXPECT_EQ(cmd.m_pMove->m_nKind, want);
         }
     }
     {
         SCOPED_TRACE("condition part of an old flow operation");
-        CmdSpec spec;
-        spec.type = kCmdFlowOp;
-        spec.params = {1, 2, 3, 4};
+        CmdInput input;
+        input.type = kCmdFlowOp;
+        input.params = {1, 2, 3, 4};
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(763, CmdAt(763, spec), cmd));
+        ASSERT_TRUE(LoadAt(763, CmdAt(763, input), cmd));
         ASSERT_TRUE(cmd.m_pCond);
         EXPECT_EQ(cmd.m_pCond->m_nMode, 0);
         EXPECT_TRUE(cmd.m_pCond->m_vConds.empty());
@@ -587,11 +587,11 @@ TEST_F(FlowRecordTest, EraseMarkedFlowsKeepsTheOthersInOrder) {
 }
 
 TEST_F(FlowRecordTest, NestedTestPlayFlowsStayOnlyWhenKept) {
-    CmdSpec spec;
-    spec.type = kCmdFlowOp;
-    spec.params = {0, 0, 0, 0};
-    spec.nestedFlows = {FlowAt(770, 1, 0, 1), FlowAt(770, 2, 0, 0), FlowAt(770, 3, 0, 1)};
-    const Bytes bytes = CmdAt(770, spec);
+    CmdInput input;
+    input.type = kCmdFlowOp;
+    input.params = {0, 0, 0, 0};
+    input.nestedFlows = {FlowAt(770, 1, 0, 1), FlowAt(770, 2, 0, 0), FlowAt(770, 3, 0, 1)};
+    const Bytes bytes = CmdAt(770, input);
 
     cFlowCmd normal;
     ASSERT_TRUE(LoadAt(770, bytes, normal));
@@ -648,11 +648,11 @@ TEST_F(FlowRecordTest, NestingIsLimitedTo64Levels) {
     const auto nested = [](int levels) {
         Bytes flow = FlowAt(770, 0);
         for (int i = 1; i < levels; ++i) {
-            CmdSpec spec;
-            spec.type = kCmdFlowOp;
-            spec.params = {0, 0, 0, 0};
-            spec.nestedFlows = {flow};
-            flow = FlowAt(770, 0, 0, 0, {CmdAt(770, spec)});
+            CmdInput input;
+            input.type = kCmdFlowOp;
+            input.params = {0, 0, 0, 0};
+            input.nestedFlows = {flow};
+            flow = FlowAt(770, 0, 0, 0, {CmdAt(770, input)});
         }
         return flow;
     };
@@ -678,12 +678,12 @@ TEST_F(FlowRecordTest, DamagedCountsFailWithoutTouchingTheList) {
         const char* what;
         Bytes bytes;
     };
-    CmdSpec params;
+    CmdInput params;
     params.type = kCmdJump;
     Bytes hugeParams = CmdAt(770, params);
     hugeParams.bytes.resize(hugeParams.bytes.size() - 4);
     hugeParams.U32(0x40000000);
-    CmdSpec flows;
+    CmdInput flows;
     flows.type = kCmdFlowOp;
     Bytes hugeFlows = CmdAt(770, flows);
     hugeFlows.bytes.resize(hugeFlows.bytes.size() - 8);
