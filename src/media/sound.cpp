@@ -83,7 +83,7 @@ bool DS_Init(HWND window, int samplesPerSec, int bitsPerSample, int channels) {
     return true;
 }
 
-int LoadSoundList(std::vector<SOUNDENTRY>& entries, const std::vector<SoundFileInfo>& files,
+int LoadSoundList(std::vector<SOUNDENTRY>& entries, const std::vector<SOUNDFILE>& files,
                   int32_t volume) {
     {
         std::lock_guard lock(State().mutex);
@@ -93,9 +93,9 @@ int LoadSoundList(std::vector<SOUNDENTRY>& entries, const std::vector<SoundFileI
     if (entries.size() < files.size()) entries.resize(files.size());
     for (size_t i = 0; i < files.size(); ++i) {
         if (!entries[i].ring.empty()) continue;
-        const int32_t v = volume != 0 ? volume : files[i].volume;
+        const int32_t v = volume != 0 ? volume : files[i].nVolume;
         // A sound that fails stays silent; the others still load.
-        CreateSoundBuffers(entries[i], files[i].file.c_str(), files[i].ringSize, v);
+        CreateSoundBuffers(entries[i], files[i].szFile, files[i].nCount, v);
     }
     return 1;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "data/database.h"
 #include "platform/audio/mixer.h"
 #include "platform/win_types.h"
 
@@ -16,14 +17,6 @@ struct SOUNDENTRY {
     std::vector<platform::audio::VoiceId> ring;  // all voices share buffer 0's samples
     int32_t count = 0;                           // ring size once created
     int32_t next = 0;                            // the voice that plays next
-};
-
-// What start-up lists for each sound: the project's sound-file entry (file name, ring
-// size, default volume in hundredths of a decibel).
-struct SoundFileInfo {
-    std::string file;  // game path, Shift-JIS
-    uint32_t ringSize = 1;
-    int32_t volume = 0;
 };
 
 // The user's sound-effect volume 0..10 (options) as a buffer volume.
@@ -40,7 +33,7 @@ bool DS_Init(HWND window, int samplesPerSec, int bitsPerSample, int channels);
 
 // Registers the table (made as long as the file list) and creates every entry that
 // has no ring yet, with the given volume or, when that is 0, the file's own. Always 1.
-int LoadSoundList(std::vector<SOUNDENTRY>& entries, const std::vector<SoundFileInfo>& files,
+int LoadSoundList(std::vector<SOUNDENTRY>& entries, const std::vector<SOUNDFILE>& files,
                   int32_t volume);
 
 bool CreateSoundBuffers(SOUNDENTRY& entry, const char* fileName, uint32_t ringSize, int32_t volume);

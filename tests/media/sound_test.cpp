@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -62,10 +64,17 @@ class SoundTest : public testing::Test {
     }
 
     // The table as start-up builds it: 17 system sounds, then user sounds.
-    std::vector<SoundFileInfo> Files(size_t count) {
-        std::vector<SoundFileInfo> files(count);
-        for (auto& f : files) f.file = "se\\ramp.wav";
+    std::vector<SOUNDFILE> Files(size_t count) {
+        std::vector<SOUNDFILE> files(count);
+        for (auto& f : files) {
+            SetName(f, "se\\ramp.wav");
+            f.nCount = 1;
+            f.nVolume = 0;
+        }
         return files;
+    }
+    static void SetName(SOUNDFILE& f, const char* name) {
+        std::snprintf(f.szFile, sizeof f.szFile, "%s", name);
     }
 
     std::vector<float> Render(int frames) {
@@ -98,10 +107,10 @@ TEST_F(SoundTest, WithoutDsInitEverythingReturnsAtOnce) {
 TEST_F(SoundTest, LoadsEveryEntryAndABadFileStaysSilent) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(18);
-    files[1].file = "se\\float.wav";
-    files[2].file = "se\\missing.wav";
-    files[3].ringSize = 3;
-    files[4].volume = -2000;
+    SetName(files[1], "se\\float.wav");
+    SetName(files[2], "se\\missing.wav");
+    files[3].nCount = 3;
+    files[4].nVolume = -2000;
     EXPECT_EQ(LoadSoundList(table, files, 0), 1);
     ASSERT_EQ(table.size(), 18u);
     EXPECT_STREQ(table[0].name, "se\\ramp.wav");
@@ -133,8 +142,8 @@ TEST_F(SoundTest, LoadsEveryEntryAndABadFileStaysSilent) {
 TEST_F(SoundTest, GivenVolumeOverridesTheFilesAndZeroSetsNothing) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(2);
-    files[0].volume = -2000;
-    files[1].volume = 0;
+    files[0].nVolume = -2000;
+    files[1].nVolume = 0;
     LoadSoundList(table, files, SeVolumeTable[3]);
     EXPECT_EQ(GetSoundVolume(table[0], 0), -1300);
     EXPECT_EQ(GetSoundVolume(table[1], 0), -1300);
@@ -152,7 +161,7 @@ TEST_F(SoundTest, GivenVolumeOverridesTheFilesAndZeroSetsNothing) {
 TEST_F(SoundTest, PlayedSoundIsHeardAtItsVolume) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(1);
-    files[0].volume = -2000;
+    files[0].nVolume = -2000;
     LoadSoundList(table, files, 0);
     PlaySE(0);
     const auto out = Render(4);
@@ -167,7 +176,7 @@ TEST_F(SoundTest, PlayedSoundIsHeardAtItsVolume) {
 TEST_F(SoundTest, RingOfThreeRestartsItsOldestOnTheFourthPlay) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(1);
-    files[0].ringSize = 3;
+    files[0].nCount = 3;
     LoadSoundList(table, files, 0);
     // Voice 0 then stands at 20, voice 1 at 10, voice 2 at 0.
     for (int i = 0; i < 3; ++i) {
@@ -184,7 +193,7 @@ TEST_F(SoundTest, RingOfThreeRestartsItsOldestOnTheFourthPlay) {
 TEST_F(SoundTest, BadNumberIsReportedClosesAndPlaysEntryZero) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(20);
-    files[0].volume = -2000;
+    files[0].nVolume = -2000;
     LoadSoundList(table, files, 0);
     wftest::PostedMessages posted;
     PlaySE(25);
@@ -199,8 +208,8 @@ TEST_F(SoundTest, BadNumberIsReportedClosesAndPlaysEntryZero) {
 TEST_F(SoundTest, UserSoundsStartAtEntrySeventeen) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(19);
-    for (int i = 0; i < 19; ++i) files[i].volume = -10000;
-    files[17].volume = 0;
+    for (int i = 0; i < 19; ++i) files[i].nVolume = -10000;
+    files[17].nVolume = 0;
     LoadSoundList(table, files, 0);
     PlayUserSE(0);
     for (float s : Render(2)) EXPECT_EQ(s, 0.0f);
@@ -230,7 +239,7 @@ TEST_F(SoundTest, RelativeVolumeStopsAtBothEnds) {
 TEST_F(SoundTest, CursorSoundFollowsMaskAndDirection) {
     ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
     auto files = Files(3);
-    files[2].ringSize = 4;
+    files[2].nCount = 4;
     LoadSoundList(table, files, 0);
     struct Case {
         uint32_t input, mask;
