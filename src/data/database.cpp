@@ -10,6 +10,7 @@
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "data/data_path.h"
+#include "data/database_refs.h"
 #include "platform/diag.h"
 
 // AnimeSet.dat is DataPath entry 15; each later database follows its predecessor's
@@ -226,6 +227,8 @@ bool InitDatabases() {
     g_Database.BuildTablesB(g_EffectSeqTable);
     g_Database.SizeCharaEffectStates(g_CharaEffectInst, g_CharaEffectInstRev);
     g_Database.SizeScrEffectStates(g_ScrEffectInst, g_ScrEffectInstRev);
+    // Definitions and stage files loaded from here on check their database numbers.
+    InstallDatabaseRefs();
     return true;
 }
 
