@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "data/vocab_properties.h"
 #include "platform/diag.h"
 
 namespace {
@@ -56,12 +57,11 @@ std::vector<cLabelId> BuildCmdTypes() {
     return std::vector<cLabelId>(std::begin(kCmdTypeRows), std::end(kCmdTypeRows));
 }
 
-// Item commands 2..24 share name and parameter count with main types 17..39.
+// The item commands are the project vocabulary's item-command list: "フローの変更", then
+// the names and parameter counts of main types 17..39.
+static_assert(kItemCommandCount == kItemCmdTypeCount);
 std::vector<cLabelId> BuildItemCmdTypes() {
-    std::vector<cLabelId> rows = {{"", 0}, {"フローの変更", 2}};
-    for (int type = kCmdStageClear; type < kFlowCmdTypeCount; ++type)
-        rows.push_back(kCmdTypeRows[type]);
-    return rows;
+    return std::vector<cLabelId>(std::begin(kItemCommands), std::end(kItemCommands));
 }
 
 const cLabelId* FindRow(uint8_t category, int8_t type) {
@@ -69,11 +69,7 @@ const cLabelId* FindRow(uint8_t category, int8_t type) {
     if (category == kCmdCategoryFlow)
         return type < kFlowCmdTypeCount ? &kCmdTypeRows[type] : nullptr;
     if (category != kCmdCategoryItem || type >= kItemCmdTypeCount) return nullptr;
-    static const cLabelId kItemFlowChange = {"フローの変更", 2};
-    static const cLabelId kItemNone = {"", 0};
-    if (type == kItemCmdNone) return &kItemNone;
-    if (type == kItemCmdFlowChange) return &kItemFlowChange;
-    return &kCmdTypeRows[type + kItemCmdTypeOffset];
+    return &kItemCommands[type];
 }
 
 }  // namespace
