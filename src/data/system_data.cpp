@@ -3,7 +3,9 @@
 #include "data/system_data.h"
 
 #include "core/log.h"
+#include "core/start_flags.h"
 #include "data/data_path.h"
+#include "data/flow_record.h"
 
 cSystemData g_SystemData;
 
@@ -143,6 +145,18 @@ bool LoadSystemDataFile(cSystemData& target, const char* path, size_t bgmCount) 
     return true;
 }
 
+namespace {
+
+// Test-play flows stay in test play from the editor, or when the project asks for them.
+bool KeepTestFlowsOfThisRun() {
+    return g_bStartedByEditor.load() || g_SystemData.m_bKeepTestFlows != 0;
+}
+
+}  // namespace
+
 bool LoadSystemData(size_t bgmCount) {
+    // Every character definition loaded after the settings (common palette, stages)
+    // asks this question.
+    SetKeepTestFlowsQuery(&KeepTestFlowsOfThisRun);
     return LoadSystemDataFile(g_SystemData, DataPath[kSystemDataPathIndex], bgmCount);
 }

@@ -1,0 +1,3 @@
+#include "core/start_flags.h"
+
+std::atomic<bool> g_bStartedByEditor{false};
