@@ -1,0 +1,216 @@
+// Rasterising textured and flat quads into CPU images, as the Direct3D device draws them
+// with the game's fixed states.
+#include "platform/video/quad.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace platform::video {
+
+namespace {
+
+inline uint32_t Mul(uint32_t a, uint32_t b) {
+    return (a * b + 127u) / 255u;
+}
+
+inline uint32_t Clamp255(int v) {
+    return static_cast<uint32_t>(std::clamp(v, 0, 255));
+}
+
+// One channel of a stage operation: t from the texture, d from the vertex colour.
+inline uint32_t Combine(uint32_t op, uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+    switch (op) {
+        case kTopSelectArg1:
+            return t;
+        case kTopDisable:
+        case kTopSelectArg2:
+            return d;
+        case kTopModulate:
+            return Mul(t, d);
+        case kTopModulate2x:
+            return std::min(2u * Mul(t, d), 255u);
+        case kTopModulate4x:
+            return std::min(4u * Mul(t, d), 255u);
+        case kTopAdd:
+            return std::min(t + d, 255u);
+        case kTopAddSigned:
+            return Clamp255(static_cast<int>(t + d) - 128);
+        case kTopAddSigned2x:
+            return Clamp255(2 * (static_cast<int>(t + d) - 128));
+        case kTopSubtract:
+            return t > d ? t - d : 0u;
+        case kTopAddSmooth:
+            return std::min(t + d - Mul(t, d), 255u);
+        case kTopBlendDiffuseAlpha:
+            return (t * da + d * (255u - da) + 127u) / 255u;
+        case kTopBlendTextureAlpha:
+            return (t * ta + d * (255u - ta) + 127u) / 255u;
+        default:
+            return t;  // an operation the game never sets: the texture as it is
+    }
+}
+
+inline uint32_t Channel(uint32_t argb, int shift) {
+    return (argb >> shift) & 0xFFu;
+}
+
+// Stage 0: the texel and the vertex colour to the colour that is blended.
+inline uint32_t Stage(uint32_t texel, uint32_t diffuse, uint32_t colourOp, uint32_t alphaOp) {
+    if (colourOp == kTopDisable) return diffuse;
+    const uint32_t ta = texel >> 24, da = diffuse >> 24;
+    uint32_t out = (alphaOp == kTopDisable ? da : Combine(alphaOp, ta, da, ta, da)) << 24;
+    for (int shift = 0; shift < 24; shift += 8)
+        out |= Combine(colourOp, Channel(texel, shift), Channel(diffuse, shift), ta, da) << shift;
+    return out;
+}
+
+// Source alpha over inverse source alpha, on alpha as on the colours.
+inline uint32_t Blend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24;
+    if (a == 255u) return src;
+    if (a == 0u) return dst;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= ((Channel(src, shift) * a + Channel(dst, shift) * (255u - a) + 127u) / 255u)
+               << shift;
+    return out;
+}
+
+inline uint32_t Widen(uint32_t v, int bits) {
+    switch (bits) {
+        case 1:
+            return v ? 255u : 0u;
+        case 5:
+            return v << 3 | v >> 2;
+        case 6:
+            return v << 2 | v >> 4;
+        default:
+            return v;
+    }
+}
+
+int FloorDiv(long long n, long long d) {
+    return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
+}
+
+bool Drawable(const Image& image) {
+    return !image.Empty() && image.Format() != PixelFormat::Indexed8;
+}
+
+inline void Put(uint8_t* p, int bpp, uint32_t v) {
+    if (bpp == 4) {
+        std::memcpy(p, &v, 4);  // the images are little-endian byte rows
+    } else {
+        p[0] = static_cast<uint8_t>(v);
+        p[1] = static_cast<uint8_t>(v >> 8);
+    }
+}
+
+inline uint32_t Fetch(const uint8_t* p, int bpp) {
+    if (bpp == 4) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    }
+    return static_cast<uint32_t>(p[0] | p[1] << 8);
+}
+
+}  // namespace
+
+uint32_t PackTruncated(uint32_t argb, PixelFormat format) {
+    const uint32_t a = argb >> 24, r = Channel(argb, 16), g = Channel(argb, 8), b = argb & 0xFFu;
+    switch (format) {
+        case PixelFormat::R5G6B5:
+            return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
+        case PixelFormat::A1R5G5B5:
+            return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+        case PixelFormat::X8R8G8B8:
+            return argb & 0x00FFFFFFu;
+        case PixelFormat::A8R8G8B8:
+            return argb;
+        case PixelFormat::Indexed8:
+            break;
+    }
+    return 0;
+}
+
+uint32_t UnpackArgb(uint32_t p, PixelFormat format) {
+    switch (format) {
+        case PixelFormat::R5G6B5:
+            return 0xFF000000u | Widen((p >> 11) & 31u, 5) << 16 | Widen((p >> 5) & 63u, 6) << 8 |
+                   Widen(p & 31u, 5);
+        case PixelFormat::A1R5G5B5:
+            return Widen((p >> 15) & 1u, 1) << 24 | Widen((p >> 10) & 31u, 5) << 16 |
+                   Widen((p >> 5) & 31u, 5) << 8 | Widen(p & 31u, 5);
+        case PixelFormat::X8R8G8B8:
+            return 0xFF000000u | (p & 0x00FFFFFFu);
+        case PixelFormat::A8R8G8B8:
+            return p;
+        case PixelFormat::Indexed8:
+            break;
+    }
+    return 0;
+}
+
+int QuadTexel(int s, int c, int sw, int dw, int size) {
+    // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw.
+    const long long n = 2ll * s * dw + (2ll * c + 1) * sw;
+    const int t = FloorDiv(n, 2ll * dw);
+    if (size <= 0) return 0;
+    const int m = t % size;
+    return m < 0 ? m + size : m;
+}
+
+void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
+    if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return;
+    const int x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
+    const int y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
+    if (x0 >= x1 || y0 >= y1) return;
+    std::vector<int> cols(x1 - x0);
+    for (int x = x0; x < x1; ++x)
+        cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
+    const PixelFormat tf = texture.Format(), df = target.Format();
+    const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
+    // The common sprite: a white vertex colour that modulates (or is ignored) and the
+    // texture's own alpha; the texel then comes through unchanged.
+    const bool plainTexel = q.diffuse == 0xFFFFFFFFu &&
+                            (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
+                            (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
+    for (int y = y0; y < y1; ++y) {
+        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+        const uint8_t* trow = texture.Row(ty);
+        uint8_t* drow = target.Row(y);
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t texel = UnpackArgb(Fetch(trow + cols[x - x0] * tbpp, tbpp), tf);
+            const uint32_t src =
+                plainTexel ? texel : Stage(texel, q.diffuse, q.colourOp, q.alphaOp);
+            const uint32_t a = src >> 24;
+            if (a == 0) continue;
+            uint8_t* p = drow + x * dbpp;
+            const uint32_t out = a == 255 ? src : Blend(src, UnpackArgb(Fetch(p, dbpp), df));
+            Put(p, dbpp, PackTruncated(out, df));
+        }
+    }
+}
+
+void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
+    if (!Drawable(target)) return;
+    const int x0 = std::max(x, 0), x1 = std::min(x + w, target.Width());
+    const int y0 = std::max(y, 0), y1 = std::min(y + h, target.Height());
+    if ((argb >> 24) == 0 || x0 >= x1 || y0 >= y1) return;
+    const PixelFormat df = target.Format();
+    const int dbpp = BytesPerPixel(df);
+    for (int yy = y0; yy < y1; ++yy) {
+        uint8_t* p = target.Row(yy) + x0 * dbpp;
+        for (int xx = x0; xx < x1; ++xx, p += dbpp)
+            Put(p, dbpp, PackTruncated(Blend(argb, UnpackArgb(Fetch(p, dbpp), df)), df));
+    }
+}
+
+void ClearRect(Image& target, int x, int y, int w, int h, uint32_t argb) {
+    if (!Drawable(target)) return;
+    target.Fill(x, y, w, h, PackTruncated(argb, target.Format()));
+}
+
+}  // namespace platform::video
