@@ -9,6 +9,7 @@
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "media/dd_device.h"
+#include "media/dd_fill.h"
 #include "media/dd_pixels.h"
 #include "platform/diag.h"
 #include "platform/fs/fs.h"
@@ -24,20 +25,6 @@ void CopyName(char (&dst)[260], const char* src) {
 
 bool IsEmptyName(const char* file) {
     return !file || file[0] == '\0';
-}
-
-// The display's pixel for palette number 0, the colour every new DirectDraw surface
-// starts in.
-uint32_t DirectDrawPalZero() {
-    const PALETTEENTRY& e = g_DisplayPalette[0];
-    switch (g_nBitsPerPixel) {
-        case 8:
-            return 0;
-        case 16:
-            return DDPalToRGB16(e);
-        default:
-            return static_cast<uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue;
-    }
 }
 
 // Textures that must be powers of two or square get the larger size they need.
@@ -320,7 +307,7 @@ bool DDCreateSurface(DDSURFACEDATA* sd, int width, int height, int transparent, 
         sd->lpDD->lpSurface = std::move(s);
         sd->lpDD->bColorKey = transparent == 1;
         sd->lpDD->dwColorKey = dd.dwColorKey;
-        sd->lpDD->lpSurface->image.FillAll(DirectDrawPalZero());
+        sd->lpDD->lpSurface->image.FillAll(PalNumToRGB(0));
         sd->nWidth = sd->nAllocWidth = width;
         sd->nHeight = sd->nAllocHeight = height;
         sd->nMemory = memory;
