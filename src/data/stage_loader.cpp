@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "core/bounds.h"
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "core/paths.h"
@@ -42,10 +43,14 @@ unsigned StageLoaderProc(void* argument) {
     const std::unique_ptr<LoaderArgument> arg(static_cast<LoaderArgument*>(argument));
     LoadJob& job = *arg->job;
     bool ok = false;
-    if (FILE* fp = OpenRecordRead(job.path.c_str())) {
-        ok = job.stage.Load(fp, &job.cancel);
-        CloseRecordFile(fp);
-    }
+    // A bounds fault inside the read closes the game in order; the caller must still
+    // learn that the read is over, or its pump would wait for ever.
+    RunCatchingFaults("stage loader", [&] {
+        if (FILE* fp = OpenRecordRead(job.path.c_str())) {
+            ok = job.stage.Load(fp, &job.cancel);
+            CloseRecordFile(fp);
+        }
+    });
     job.ok.store(ok);
     job.done.store(true);
     return 0;
