@@ -1,0 +1,422 @@
+// The stage record and its file: the editor's minimal stage, every version threshold of
+// the stage and its sub-records, the clean-up, the hit-level constants, the replay form
+// and damaged files.
+#include "data/stage_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+
+#include "data/database.h"
+#include "data/global_data.h"
+#include "data_record_fixture.h"
+#include "fixtures/stage_writer.h"
+
+namespace {
+
+using datatest::DataRecordTest;
+using wftest::DefKind;
+using wftest::StageFieldSpec;
+using wftest::StageSpec;
+
+class StageFileTest : public DataRecordTest {
+  protected:
+    void TearDown() override {
+        g_Database.m_vBgm.clear();
+        DataRecordTest::TearDown();
+    }
+};
+
+// Reads field i of the current registry of a stage as a double.
+double RegisteredValue(const cStage& stage, size_t index) {
+    const cFieldRef& f = stage.Fields()[index];
+    if (f.elementSize == 8) {
+        double d = 0;
+        std::memcpy(&d, f.address, 8);
+        return d;
+    }
+    int32_t n = 0;
+    std::memcpy(&n, f.address, 4);
+    return n;
+}
+
+// Every stage field by its name in the writer's table, read through the stage's own
+// registry after a save has left it at 770 (its order is what the byte-for-byte test of
+// the minimal stage pins down).
+std::map<std::string, double> FieldsByName(const cStage& stage) {
+    std::map<std::string, double> values;
+    const auto& table = wftest::StageFieldTable();
+    EXPECT_EQ(stage.Fields().size(), table.size());
+    for (size_t i = 0; i < table.size() && i < stage.Fields().size(); ++i)
+        values[table[i].name] = RegisteredValue(stage, i);
+    return values;
+}
+
+TEST_F(StageFileTest, MinimalStageLoadsAndSavesByteForByte) {
+    const std::vector<uint8_t> file = wftest::WriteStage(wftest::MinimalPlayableStage());
+    cStage stage;
+    ASSERT_TRUE(LoadRecord(file, stage));
+    EXPECT_EQ(stage.FindHero(), 0);
+    EXPECT_TRUE(stage.HasHero());
+    ASSERT_EQ(stage.m_vBlocks.size(), 1u);
+    EXPECT_EQ(stage.m_vBlocks[0].m_nCell, 1);
+    EXPECT_EQ(stage.m_vBlocks[0].m_nY, 13);
+    ASSERT_EQ(stage.m_vItems.size(), 1u);
+    EXPECT_EQ(stage.m_vItems[0].m_nX, 5);
+    EXPECT_EQ(stage.m_vPalCharas.size(), 2u);
+    EXPECT_EQ(stage.m_anSize[0], 20);
+    EXPECT_EQ(stage.m_anSize[3], 15);
+    ASSERT_EQ(stage.m_vBackgrounds.size(), 1u);
+    EXPECT_EQ(stage.m_vBackgrounds[0].m_nKind, 1);
+    const std::vector<uint8_t> saved = Saved(stage);
+    EXPECT_EQ(saved, file) << wftest::FirstDifference(saved, file);
+}
+
+TEST_F(StageFileTest, RecordPartHolds98FieldsIn416Bytes) {
+    cStage stage;
+    const std::vector<uint8_t> bytes = Saved(stage);
+    ASSERT_GT(bytes.size(), 8u + 416u + 8u);
+    EXPECT_EQ(bytes[4], 98);
+    // The string part follows the 416 bytes of fields: one empty string.
+    const std::vector<uint8_t> strings(bytes.begin() + 8 + 416, bytes.begin() + 8 + 416 + 8);
+    EXPECT_EQ(strings, (std::vector<uint8_t>{0x01, 0, 0, 0, 0x01, 0, 0, 0}));
+}
+
+TEST_F(StageFileTest, NewStageSavesTheEditorsDefaults) {
+    // A new stage has a map of 0 x 0, so the clean-up pulls the scroll limits down to
+    // 0 - 20, 0 - 1, 0 - 15 and 0 - 1; each palette list gets its second entry.
+    StageSpec spec;
+    spec.values["m_nScrollLeft"] = -20;
+    spec.values["m_nScrollRight"] = -1;
+    spec.values["m_nScrollTop"] = -15;
+    spec.values["m_nScrollBottom"] = -1;
+    spec.palBlocks = {wftest::Def(DefKind::Block, 0, 0, {{"contact", 0}}),
+                      wftest::Def(DefKind::Block, 0, 0, {{"contact", 0}})};
+    spec.palCharas = {wftest::Def(DefKind::Chara), wftest::Def(DefKind::Chara)};
+    spec.palItems = {wftest::Def(DefKind::Item), wftest::Def(DefKind::Item)};
+    wftest::BackgroundSpec layer;
+    layer.kind = 1;
+    spec.backgrounds = {layer};
+    cStage stage;
+    EXPECT_FALSE(stage.HasHero());
+    const std::vector<uint8_t> saved = Saved(stage);
+    const std::vector<uint8_t> expected = wftest::WriteStage(spec);
+    EXPECT_EQ(saved, expected) << wftest::FirstDifference(saved, expected);
+}
+
+TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
+    const uint32_t versions[] = {60,  61,  62,  124, 125, 154, 155, 165, 166, 172, 173, 180,
+                                 181, 182, 183, 184, 198, 199, 200, 224, 225, 753, 754, 770};
+    const auto& table = wftest::StageFieldTable();
+    for (uint32_t v : versions) {
+        SCOPED_TRACE(v);
+        // Every field a value of its own that no default or migration gives; the fields
+        // the clean-up recomputes keep consistent values.
+        StageSpec spec = wftest::MinimalPlayableStage();
+        spec.version = v;
+        spec.values["m_anSize[0]"] = 100;
+        spec.values["m_anSize[3]"] = 100;
+        const std::set<std::string> keep = {
+            "m_nScrollLeft", "m_nScrollRight", "m_nScrollTop",    "m_nScrollBottom",
+            "m_anSize[0]",   "m_anSize[3]",    "m_dGravity",      "m_nHitLevel",
+            "m_nBgm",        "m_nFrameFactor", "m_dFrameFactor",  "m_dFrameFactorSq",
+            "m_dMaxSpeed",   "m_dStepGravity", "m_dStepMaxSpeed", "m_nMaxStepInt"};
+        for (size_t i = 0; i < table.size(); ++i)
+            if (!keep.count(table[i].name))
+                spec.values[table[i].name] = 1000 + static_cast<double>(i);
+        spec.rankItems = {7, 8, 9, 10, 11, 12};
+        spec.params[3] = {1, 2, 3, 4, 5, 6, 7, 8};
+        wftest::BackgroundSpec layer;
+        layer.visible = 0;
+        layer.speedX = 0.5;
+        layer.offsetX = 2.5;
+        spec.backgrounds = {layer};
+        spec.strings = {"s0", "s1"};
+
+        cStage stage;
+        ASSERT_TRUE(LoadRecord(wftest::WriteStage(spec), stage));
+        EXPECT_TRUE(stage.HasHero());
+        Saved(stage);  // leaves the registry at 770
+        std::map<std::string, double> got = FieldsByName(stage);
+
+        // What each gated field is after the load: the file's value from its gate on,
+        // else the migration.
+        auto fileValue = [&](const char* name) { return spec.values[name]; };
+        const std::map<std::string, double> migrated = {
+            {"m_nBgmParam", 1},
+            {"m_bKeepBgm", 0},
+            {"m_nStageValueE", 1},
+            {"m_nStageValueD", 0},
+            {"m_bStartBanner2", 0},
+            {"m_anPlayerSize[0]", 16},
+            {"m_anPlayerSize[1]", 24},
+            {"m_anPlayerSize[2]", 16},
+            {"m_anPlayerSize[3]", 16},
+            {"m_anPlayerBox[2]", fileValue("m_anPlayerBox[0]")},
+            {"m_anPlayerBox[3]", fileValue("m_anPlayerBox[1]")},
+            {"m_anPlayerSize[4]", 1},
+            {"m_anPlayerSize[5]", 0},
+            {"m_anPlayerBox[8]", 0},
+            {"m_anPlayerBox[9]", 0},
+            {"m_anPlayerRect[0]", 0},
+            {"m_anPlayerRect[4]", 5},
+            {"m_anCharaBox[0]", 16},
+            {"m_anCharaBox[1]", 30},
+            {"m_anCharaBox[2]", 16},
+            {"m_anCharaBox[3]", 30},
+            {"m_anCharaBox[6]", fileValue("m_anCharaBox[4]")},
+            {"m_anCharaBox[7]", fileValue("m_anCharaBox[5]")},
+            {"m_anCharaBox[10]", 1},
+            {"m_anCharaBox[11]", 1},
+            {"m_anCharaBox[12]", 0},
+            {"m_anCharaBox[13]", 0},
+        };
+        for (const StageFieldSpec& f : table) {
+            if (keep.count(f.name)) continue;
+            const double expected = v >= f.gate ? spec.values[f.name] : migrated.at(f.name);
+            EXPECT_EQ(got[f.name], expected) << f.name;
+        }
+
+        // Result flags: from 181 as stored, before that five with results 3 and 4 off.
+        const std::vector<uint32_t> results = v >= 181 ? std::vector<uint32_t>{7, 8, 9, 10, 11, 12}
+                                                       : std::vector<uint32_t>{7, 8, 9, 0, 0};
+        EXPECT_EQ(stage.m_vRankItems, results);
+
+        // Active area 4: before 125 the file holds the left switch and the distances only.
+        const cStageParam& area = stage.m_aParams[3];
+        EXPECT_EQ(area.m_abEraseSide[0], 1);
+        EXPECT_EQ(area.m_abEraseSide[1], v >= 125 ? 2 : 0);
+        EXPECT_EQ(area.m_abEraseSide[3], v >= 125 ? 4 : 0);
+        EXPECT_EQ(area.m_anEraseDist[3], 8);
+
+        // The layer: visibility from 62, speeds from 61, offsets from 62.
+        ASSERT_EQ(stage.m_vBackgrounds.size(), 1u);
+        EXPECT_EQ(stage.m_vBackgrounds[0].m_bVisible, v >= 62 ? 0 : 1);
+        EXPECT_EQ(stage.m_vBackgrounds[0].m_dScrollSpeedX, v >= 61 ? 0.5 : 0.1);
+        EXPECT_EQ(stage.m_vBackgrounds[0].m_dOffsetX, v >= 62 ? 2.5 : 0.0);
+
+        // Strings: a table of 1000 before 754.
+        ASSERT_EQ(stage.m_vStrings.size(), v >= 754 ? 2u : 1000u);
+        EXPECT_EQ(stage.m_vStrings[1].m_sText, "s1");
+    }
+}
+
+TEST_F(StageFileTest, TrailerIsPartOfTheFileFrom173) {
+    struct Case {
+        uint32_t version;
+        bool trailer;
+        bool loads;
+    };
+    const Case cases[] = {
+        {172, false, true},
+        {173, true, true},
+        {173, false, false},  // the file ends where the trailer should be
+        {770, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.version << (c.trailer ? " with" : " without"));
+        StageSpec spec = wftest::MinimalPlayableStage();
+        spec.version = c.version;
+        spec.trailer = c.trailer;
+        std::vector<uint8_t> file = wftest::WriteStage(spec);
+        if (c.version < 173 && c.trailer) file.insert(file.end(), {0x15, 0xCD, 0x5B, 0x07});
+        cStage stage;
+        EXPECT_EQ(LoadRecord(file, stage), c.loads);
+    }
+}
+
+TEST_F(StageFileTest, DamagedFilesLeaveTheStageAsItWas) {
+    const std::vector<uint8_t> file = wftest::WriteStage(wftest::MinimalPlayableStage());
+    cStage stage;
+    stage.m_sText = "kept";
+    stage.m_nTimeLimit = 77;
+    // Cut anywhere after the version word: never a success, never a change.
+    for (size_t size = 4; size < file.size(); size += 7) {
+        SCOPED_TRACE(size);
+        const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<long>(size));
+        EXPECT_FALSE(LoadRecord(cut, stage));
+        EXPECT_EQ(stage.m_sText, "kept");
+        EXPECT_EQ(stage.m_nTimeLimit, 77);
+        EXPECT_FALSE(stage.HasHero());
+    }
+    // Counts no file could hold. Without placements, layers and strings the file ends in
+    // five counts and the trailer.
+    StageSpec spec = wftest::MinimalPlayableStage();
+    spec.blocks.clear();
+    spec.charas.clear();
+    spec.items.clear();
+    spec.backgrounds.clear();
+    const std::vector<uint8_t> empty = wftest::WriteStage(spec);
+    ASSERT_TRUE(LoadRecord(empty, stage));
+    stage.m_sText = "kept";
+    for (size_t count = 0; count < 5; ++count) {
+        SCOPED_TRACE(count);
+        std::vector<uint8_t> huge = empty;
+        const size_t at = huge.size() - 4 - 20 + 4 * count;
+        huge[at] = 0xFF;
+        huge[at + 1] = 0xFF;
+        huge[at + 2] = 0xFF;
+        huge[at + 3] = 0x7F;
+        EXPECT_FALSE(LoadRecord(huge, stage));
+        EXPECT_EQ(stage.m_sText, "kept");
+    }
+}
+
+TEST_F(StageFileTest, CancelledReadChangesNothing) {
+    const std::vector<uint8_t> file = wftest::WriteStage(wftest::MinimalPlayableStage());
+    cStage stage;
+    CancelFlag cancel{true};
+    EXPECT_FALSE(LoadBytes(file, [&](FILE* fp) { return stage.Load(fp, &cancel); }));
+    EXPECT_FALSE(stage.HasHero());
+    cancel = false;
+    EXPECT_TRUE(LoadBytes(file, [&](FILE* fp) { return stage.Load(fp, &cancel); }));
+    EXPECT_TRUE(stage.HasHero());
+}
+
+TEST_F(StageFileTest, NormalizeBringsSettingsIntoRange) {
+    g_Database.m_vBgm.assign(5, cBgm());
+    struct Case {
+        const char* what;
+        int32_t width, height;
+        int32_t left, right, top, bottom;
+        int32_t bgm;
+        int32_t expLeft, expRight, expTop, expBottom, expBgm;
+    };
+    const Case cases[] = {
+        {"too far right", 50, 40, 100, 100, 100, 100, 4, 30, 49, 25, 39, 4},
+        {"low values stay", 50, 40, -3, -3, -3, -3, 0, -3, -3, -3, -3, 0},
+        {"in range", 50, 40, 30, 49, 25, 39, 1, 30, 49, 25, 39, 1},
+        {"music past the list", 50, 40, 0, 0, 0, 0, 7, 0, 0, 0, 0, 0},
+        {"music negative", 50, 40, 0, 0, 0, 0, -1, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStage stage;
+        stage.m_anSize[0] = c.width;
+        stage.m_anSize[3] = c.height;
+        stage.m_nScrollLeft = c.left;
+        stage.m_nScrollRight = c.right;
+        stage.m_nScrollTop = c.top;
+        stage.m_nScrollBottom = c.bottom;
+        stage.m_nBgm = c.bgm;
+        stage.Normalize();
+        EXPECT_EQ(stage.m_nScrollLeft, c.expLeft);
+        EXPECT_EQ(stage.m_nScrollRight, c.expRight);
+        EXPECT_EQ(stage.m_nScrollTop, c.expTop);
+        EXPECT_EQ(stage.m_nScrollBottom, c.expBottom);
+        EXPECT_EQ(stage.m_nBgm, c.expBgm);
+    }
+
+    // Palette lists of one and of no entry come out with two; a placement linked past the
+    // stage palette is unlinked.
+    cStage stage;
+    stage.m_vPalBlocks.resize(1);
+    stage.m_vPalCharas.clear();
+    stage.m_vPalItems.resize(3);
+    stage.m_vCharas.resize(1);
+    stage.m_vCharas[0].m_nPalBank = kPaletteStage;
+    stage.m_vCharas[0].m_nPalIndex = 5;
+    stage.Normalize();
+    EXPECT_EQ(stage.m_vPalBlocks.size(), 2u);
+    EXPECT_EQ(stage.m_vPalCharas.size(), 2u);
+    EXPECT_EQ(stage.m_vPalItems.size(), 3u);
+    EXPECT_EQ(stage.m_vCharas[0].m_nPalBank, 0);
+    EXPECT_EQ(stage.m_vCharas[0].m_nPalIndex, 0);
+}
+
+TEST(StageHitLevel, DerivesTheStepConstants) {
+    struct Case {
+        int32_t level;
+        int32_t storedLevel, k;
+        double maxSpeed, stepMaxSpeed;
+        int32_t maxSpeedInt, maxStepInt;
+    };
+    const Case cases[] = {
+        {0, 1, 1, 6.0, 6.0, 6, 8},  // below 1 plays as 1: nothing divides by 0
+        {-4, 1, 1, 6.0, 6.0, 6, 8},         {1, 1, 1, 6.0, 6.0, 6, 8},
+        {10, 10, 10, 60.0, 6.0, 60, 80},    {11, 11, 1, 60.0, 60.0, 6, 8},
+        {15, 15, 5, 60.0, 12.0, 30, 40},    {19, 19, 9, 60.0, 60.0 / 9, 54, 72},
+        {20, 20, 20, 120.0, 6.0, 120, 160},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        cStage stage;
+        stage.m_dGravity = 0.5;
+        stage.SetHitLevel(c.level);
+        EXPECT_EQ(stage.m_nHitLevel, c.storedLevel);
+        EXPECT_EQ(stage.m_nFrameFactor, c.k);
+        EXPECT_EQ(stage.m_dFrameFactor, c.k);
+        EXPECT_EQ(stage.m_dFrameFactorSq, static_cast<double>(c.k * c.k));
+        EXPECT_EQ(stage.m_dMaxSpeed, c.maxSpeed);
+        EXPECT_EQ(stage.m_dStepMaxSpeed, c.stepMaxSpeed);
+        EXPECT_EQ(stage.m_nMaxSpeedInt, c.maxSpeedInt);
+        EXPECT_EQ(stage.m_nMaxStepInt, c.maxStepInt);
+        EXPECT_EQ(stage.m_dStepGravity, 0.5 / (c.k * c.k));
+    }
+}
+
+TEST_F(StageFileTest, ReplayFormTakesSettingsFromTheOtherStage) {
+    cStage lists;
+    ASSERT_TRUE(LoadRecord(wftest::WriteStage(wftest::MinimalPlayableStage()), lists));
+
+    cStage settings;
+    settings.m_anSize[0] = 20;
+    settings.m_anSize[3] = 15;
+    settings.m_sText = "S";
+    settings.m_nTimeLimit = 99;
+    settings.m_vRankItems = {1, 0, 1, 0, 1};
+    settings.m_aParams[0].Set8(1, 0, 0, 0, 3, 0, 0, 0);
+    settings.m_vBackgrounds.resize(2);
+    settings.m_vBackgrounds[1].m_sPicture = "b.bmp";
+    settings.m_vStrings.resize(1);
+    settings.m_vStrings[0].m_sText = "hello";
+
+    StageSpec expected = wftest::MinimalPlayableStage();
+    expected.text = "S";
+    expected.values["m_nTimeLimit"] = 99;
+    expected.rankItems = {1, 0, 1, 0, 1};
+    expected.params[0] = {1, 0, 0, 0, 3, 0, 0, 0};
+    wftest::BackgroundSpec colour;
+    colour.kind = 1;
+    wftest::BackgroundSpec picture;
+    picture.picture = "b.bmp";
+    expected.backgrounds = {colour, picture};
+    expected.strings = {"hello"};
+    EXPECT_EQ(SavedBytes([&](FILE* fp) { return lists.SaveForReplay(fp, settings); }),
+              wftest::WriteStage(expected));
+}
+
+TEST_F(StageFileTest, SettingsCopyLeavesTheDefinitions) {
+    cStage loaded;
+    ASSERT_TRUE(LoadRecord(wftest::WriteStage(wftest::MinimalPlayableStage()), loaded));
+    loaded.m_sText = "T";
+    loaded.m_nBgmParam = 4;
+    loaded.m_vStrings.resize(3);
+    loaded.m_vStrings[2].m_sText = "third";
+    loaded.m_aParams[4].Set8(0, 1, 0, 1, 2, 3, 4, 5);
+    loaded.m_vRankItems = {0, 0, 0, 0, 1};
+
+    cStage play;
+    play.CopySettingsFrom(loaded);
+    play.DestroyDefinitionLists();
+    EXPECT_EQ(play.m_sText, "T");
+    EXPECT_EQ(play.m_nBgmParam, 4);
+    EXPECT_EQ(play.m_anSize[0], 20);
+    ASSERT_EQ(play.m_vStrings.size(), 3u);
+    EXPECT_EQ(play.m_vStrings[2].m_sText, "third");
+    EXPECT_EQ(play.m_aParams[4].m_anEraseDist[3], 5);
+    EXPECT_EQ(play.m_vRankItems, loaded.m_vRankItems);
+    EXPECT_TRUE(play.m_vCharas.empty());
+    EXPECT_TRUE(play.m_vPalBlocks.empty());
+
+    // Back the other way, as stage set-up does: the definitions of the target stay.
+    loaded.m_sText = "changed in play";
+    loaded.CopySettingsFrom(play);
+    EXPECT_EQ(loaded.m_sText, "T");
+    EXPECT_TRUE(loaded.HasHero());
+}
+
+}  // namespace

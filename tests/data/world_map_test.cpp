@@ -1,0 +1,226 @@
+// The world map file: its layout, the grid resize, the clean-up after loading and the
+// stage lookup of the run state.
+#include "data/world_map.h"
+
+#include <gtest/gtest.h>
+
+#include "data_record_fixture.h"
+#include "fixtures/stage_writer.h"
+
+namespace {
+
+using datatest::DataRecordTest;
+using wftest::ByteBuilder;
+
+class WorldMapTest : public DataRecordTest {};
+
+// A 3 x 2 map at 770: one cell type, the 8 cells of 2 rows of pitch 4, one point with one
+// record, an empty second point list.
+std::vector<uint8_t> SmallMapFile() {
+    ByteBuilder b;
+    b.U32(770);
+    b.U32(8).I32(3).I32(2).I32(4).I32(2).I32(1).I32(1).I32(16).I32(0);
+    b.U32(2).Str("W").Str("");
+    b.U32(1);  // cell types
+    b.U32(3).I32(5).I32(1).I32(7).U32(2).Str("a").Str("");
+    b.U32(8);  // grid
+    for (uint32_t c = 0; c < 8; ++c) b.U32(c * 3);
+    b.U32(1);  // points
+    b.U32(2).I32(1).I32(0).U32(1).Str("P");
+    b.U32(1);  // its records
+    b.U32(15).I32(0);
+    for (int32_t v = 1; v <= 9; ++v) b.I32(v);
+    b.I32(10).I32(11).I32(1).I32(2).I32(3);
+    b.U32(2).Str("R").Str("s-1.stg4");
+    b.U32(0);  // second point list
+    return b.Bytes();
+}
+
+TEST_F(WorldMapTest, LoadsAndSavesTheFileByteForByte) {
+    const std::vector<uint8_t> file = SmallMapFile();
+    cWorldMapData map;
+    ASSERT_TRUE(LoadRecord(file, map));
+    EXPECT_EQ(map.m_nWidth, 3);
+    EXPECT_EQ(map.m_nPitchShift, 2);
+    EXPECT_EQ(map.m_sName, "W");
+    ASSERT_EQ(map.m_vCellTypes.size(), 1u);
+    EXPECT_EQ(map.m_vCellTypes[0].m_nGraphic, 7);
+    EXPECT_EQ(map.m_vCellTypes[0].m_sEntryText, "a");
+    ASSERT_EQ(map.m_vGrid.size(), 8u);
+    EXPECT_EQ(map.m_vGrid[5], 15u);
+    ASSERT_EQ(map.m_vPoints.size(), 1u);
+    ASSERT_EQ(map.m_vPoints[0].m_vRecs.size(), 1u);
+    const cWorldMapRec& rec = map.m_vPoints[0].m_vRecs[0];
+    EXPECT_EQ(rec.m_anRecValue[8], 9);
+    EXPECT_EQ(rec.m_nRecValue10, 11);
+    EXPECT_EQ(rec.m_nCourse2, 3);
+    EXPECT_EQ(rec.m_sStageFile, "s-1.stg4");
+    EXPECT_TRUE(map.m_vPoints2.empty());
+    EXPECT_EQ(Saved(map), file);
+}
+
+TEST_F(WorldMapTest, OlderRecordsLackTheirLaterFields) {
+    struct Case {
+        uint32_t version;
+        int32_t fields;
+        int32_t value10, numbered;
+    };
+    // Files before 209 lack the eleventh value (it becomes 0); before 758 the course
+    // numbering (a fresh record's 0).
+    const Case cases[] = {{208, 11, 0, 0}, {209, 12, 11, 0}, {757, 12, 11, 0}, {758, 15, 11, 1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.version);
+        ByteBuilder b;
+        b.U32(c.version).U32(1).U32(c.fields);
+        for (int32_t i = 0; i < c.fields; ++i) b.I32(i + 1);
+        b.U32(2).Str("R").Str("x.stg4");
+        std::vector<cWorldMapRec> recs;
+        ASSERT_TRUE(LoadBytes(b.Bytes(), [&](FILE* fp) {
+            ByteReader in(fp);
+            return ReadList(in, recs);
+        }));
+        ASSERT_EQ(recs.size(), 1u);
+        EXPECT_EQ(recs[0].m_nRecValue9, 11);
+        EXPECT_EQ(recs[0].m_nRecValue10, c.value10 ? 12 : 0);
+        EXPECT_EQ(recs[0].m_bNumbered, c.numbered ? 13 : 0);
+        EXPECT_EQ(recs[0].m_sStageFile, "x.stg4");
+    }
+}
+
+TEST_F(WorldMapTest, DamagedFileLeavesTheMapAsItWas) {
+    std::vector<uint8_t> file = SmallMapFile();
+    file.resize(file.size() - 20);  // cut inside the point's record
+    cWorldMapData map;
+    map.m_sName = "before";
+    EXPECT_FALSE(LoadRecord(file, map));
+    EXPECT_EQ(map.m_sName, "before");
+    EXPECT_EQ(map.m_nWidth, 20);
+    EXPECT_EQ(map.m_vGrid.size(), 480u);
+}
+
+TEST(WorldMap, NewMapHasTheEditorsDefaults) {
+    cWorldMapData map;
+    EXPECT_EQ(map.m_sName, "\x83\x8f\x81\x5b\x83\x8b\x83\x68");  // ワールド
+    EXPECT_EQ(map.m_nWidth, 20);
+    EXPECT_EQ(map.m_nHeight, 15);
+    EXPECT_EQ(map.m_nPitch, 32);
+    EXPECT_EQ(map.m_nStartX, 9);
+    EXPECT_EQ(map.m_nStartY, 7);
+    EXPECT_EQ(map.m_nBackColor, 16);
+    ASSERT_EQ(map.m_vCellTypes.size(), 10u);
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        const cWorldMapEntry& e = map.m_vCellTypes[static_cast<size_t>(i)];
+        EXPECT_EQ(e.m_nGraphic, i);
+        EXPECT_EQ(e.m_bBlocked, i < 5 ? 1 : 0);
+        EXPECT_EQ(e.m_sLabel, i < 5 ? "\x92\xca\x8d\x73\x95\x73\x89\xc2"  // 通行不可
+                                    : "\x92\xca\x8d\x73\x89\xc2");        // 通行可
+    }
+    EXPECT_EQ(map.m_vGrid.size(), 480u);
+    ASSERT_EQ(map.m_vPoints.size(), 1u);
+    EXPECT_EQ(map.m_vPoints[0].m_sName, "\x83\x66\x83\x74\x83\x48\x83\x8b\x83\x67");  // デフォルト
+}
+
+TEST(WorldMap, SetSizeKeepsTheSharedCells) {
+    struct Case {
+        int32_t width, height;
+        uint32_t result;
+        int32_t pitch, shift;
+    };
+    const Case cases[] = {
+        {20, 15, 1, 32, 5}, {16, 4, 1, 16, 4}, {17, 2, 1, 32, 5},
+        {1, 1, 1, 1, 0},    {0, 5, 0, 0, 0},   {5, -1, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
+        cWorldMapData map;
+        map.m_vGrid.clear();
+        map.m_nWidth = map.m_nHeight = map.m_nPitch = map.m_nPitchShift = 0;
+        EXPECT_EQ(map.SetSize(c.width, c.height), c.result);
+        EXPECT_EQ(map.m_nPitch, c.pitch);
+        EXPECT_EQ(map.m_nPitchShift, c.shift);
+        EXPECT_EQ(map.m_vGrid.size(), c.result ? static_cast<size_t>(c.height * c.pitch) : 0u);
+    }
+
+    // 20 x 15 numbered cells, then 10 x 20: the left 10 columns of the first 15 rows stay.
+    cWorldMapData map;
+    for (int32_t y = 0; y < 15; ++y)
+        for (int32_t x = 0; x < 20; ++x) map.m_vGrid[static_cast<size_t>(y * 32 + x)] = 100 * y + x;
+    ASSERT_EQ(map.SetSize(10, 20), 1u);
+    EXPECT_EQ(map.m_nPitch, 16);
+    ASSERT_EQ(map.m_vGrid.size(), 320u);
+    for (int32_t y = 0; y < 20; ++y) {
+        for (int32_t x = 0; x < 16; ++x) {
+            const uint32_t expected = (y < 15 && x < 10) ? static_cast<uint32_t>(100 * y + x) : 0;
+            EXPECT_EQ(map.m_vGrid[static_cast<size_t>(y * 16 + x)], expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(WorldMap, ValidateDropsPointsBeyondTheGrid) {
+    cWorldMapData map;  // 20 x 15
+    map.m_vPoints.assign(5, cWorldMapPoint());
+    const int32_t at[5][2] = {{1, 1}, {20, 3}, {3, 15}, {-1, 3}, {19, 14}};
+    for (size_t i = 0; i < 5; ++i) {
+        map.m_vPoints[i].m_nX = at[i][0];
+        map.m_vPoints[i].m_nY = at[i][1];
+    }
+    map.m_vPoints2.assign(1, cWorldMapPoint());
+    map.m_vPoints2[0].m_nX = 50;
+    map.m_nStartX = 25;
+    map.m_nStartY = 3;
+    map.Validate();
+    // Two neighbours outside: the second is examined at the index the first left.
+    ASSERT_EQ(map.m_vPoints.size(), 3u);
+    EXPECT_EQ(map.m_vPoints[0].m_nX, 1);
+    EXPECT_EQ(map.m_vPoints[1].m_nX, -1);  // only the far edges drop a point
+    EXPECT_EQ(map.m_vPoints[2].m_nX, 19);
+    EXPECT_EQ(map.m_vPoints2.size(), 1u);
+    EXPECT_EQ(map.m_nStartX, 19);
+    EXPECT_EQ(map.m_nStartY, 3);
+
+    EXPECT_EQ(map.FindPoint(19, 14), &map.m_vPoints[2]);
+    EXPECT_EQ(map.FindPoint(20, 3), nullptr);
+}
+
+TEST(WorldMap, CheckStageEntryMatchesNameAndCourse) {
+    cWorldMapData map;
+    map.m_vPoints.assign(2, cWorldMapPoint());
+    auto addRec = [&](size_t point, int32_t kind, const char* file, int32_t numbered, int32_t c1,
+                      int32_t c2) {
+        cWorldMapRec rec;
+        rec.m_nKind = kind;
+        rec.m_sStageFile = file;
+        rec.m_bNumbered = numbered;
+        rec.m_nCourse1 = c1;
+        rec.m_nCourse2 = c2;
+        map.m_vPoints[point].m_vRecs.push_back(rec);
+    };
+    addRec(0, 1, "road-1.stg4", 0, 0, 0);  // not a stage entry
+    addRec(0, 0, "stage03-1.stg4", 0, 0, 0);
+    addRec(1, 0, "extra.stg4", 0, 0, 0);
+    addRec(1, 0, "course-1.stg4", 1, 2, 5);
+    addRec(1, 0, "a-1b-1.stg4", 0, 0, 0);
+
+    struct Case {
+        const char* name;
+        uint32_t numbered;
+        int32_t c1, c2;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {"stage03.", 0, 0, 0, 1}, {"stage03", 0, 0, 0, 0},  // the dot belongs to the name
+        {"STAGE03.", 0, 0, 0, 0},                           // case-sensitive
+        {"stage03.", 1, 0, 0, 0},                           // the record is not numbered
+        {"extra.", 0, 0, 0, 1},                             // no "-1": a dot appended
+        {"road.", 0, 0, 0, 0},                              // kind 1 is a road
+        {"course.", 1, 2, 5, 1},  {"course.", 1, 2, 6, 0},
+        {"course.", 0, 0, 0, 0},  {"a-1b.", 0, 0, 0, 1},  // the last "-1" counts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(map.CheckStageEntry(c.name, c.numbered, c.c1, c.c2), c.expected);
+    }
+}
+
+}  // namespace
