@@ -94,6 +94,35 @@ void InitialPalette(bool windowed) {
     if (!windowed) dd.DisplayPalette[0] |= 0xFF;
 }
 
+// The system-memory work surface and the display palette, common to both DirectDraw
+// starts; displayBits is the depth of what is shown (the desktop's in a window). 0, or
+// the start's error number.
+int CreateWorkSurfaceAndPalette(bool windowed, int displayBits) {
+    DDDEVICE& dd = DDDevice();
+    std::unique_ptr<vid::Surface> work;
+    if (dd.lpDD->CreateSurface(FormatForBits(g_nBitsPerPixel), dd.nWidth, dd.nHeight,
+                               vid::Pool::System, false, work) != vid::kOk) {
+        ReportTracePrintf("Work CreateSurface Err");
+        return 4;
+    }
+    AttachDirectDraw(WorkSurface, std::move(work), 1);
+    InitialPalette(windowed);
+    if (vid::Call(vid::FailPoint::CreatePalette) != vid::kOk) {
+        ReportTracePrintf("CreatePalette Err");
+        return 6;
+    }
+    dd.bPalette = 1;
+    if (displayBits <= 8) {
+        if (vid::Call(vid::FailPoint::SetPalette) != vid::kOk) {
+            ReportTracePrintf("SetPalette Err");
+            return 7;
+        }
+    } else {
+        DDGetPixelFormat(&dd.ScreenFormat);
+    }
+    return 0;
+}
+
 int DirectDrawStart(bool windowed) {
     DDDEVICE& dd = DDDevice();
     if (windowed) {
@@ -109,7 +138,7 @@ int DirectDrawStart(bool windowed) {
             return 2;
         }
         dd.lpDD->RestoreDisplayMode();
-        std::unique_ptr<vid::Surface> primary, back, work;
+        std::unique_ptr<vid::Surface> primary, back;
         if (dd.lpDD->CreateSurface(FormatForBits(desktop), dd.nWidth, dd.nHeight, vid::Pool::Video,
                                    false, primary, vid::FailPoint::CreatePrimary) != vid::kOk) {
             ReportTracePrintf("Primary CreateSurface Err");
@@ -122,26 +151,7 @@ int DirectDrawStart(bool windowed) {
             return 4;
         }
         AttachDirectDraw(BackBuffer, std::move(back), 0);
-        if (dd.lpDD->CreateSurface(FormatForBits(g_nBitsPerPixel), dd.nWidth, dd.nHeight,
-                                   vid::Pool::System, false, work) != vid::kOk) {
-            ReportTracePrintf("Work CreateSurface Err");
-            return 4;
-        }
-        AttachDirectDraw(WorkSurface, std::move(work), 1);
-        InitialPalette(true);
-        if (vid::Call(vid::FailPoint::CreatePalette) != vid::kOk) {
-            ReportTracePrintf("CreatePalette Err");
-            return 6;
-        }
-        dd.bPalette = 1;
-        if (desktop <= 8) {
-            if (vid::Call(vid::FailPoint::SetPalette) != vid::kOk) {
-                ReportTracePrintf("SetPalette Err");
-                return 7;
-            }
-        } else {
-            DDGetPixelFormat(&dd.ScreenFormat);
-        }
+        if (const int err = CreateWorkSurfaceAndPalette(true, desktop)) return err;
         if (vid::Call(vid::FailPoint::CreateClipper) != vid::kOk) {
             ReportTracePrintf("CreateClipper Err");
             return 10;
@@ -177,7 +187,7 @@ int DirectDrawStart(bool windowed) {
         return 3;
     }
     const vid::PixelFormat format = FormatForBits(g_nBitsPerPixel);
-    std::unique_ptr<vid::Surface> primary, back, spare, work;
+    std::unique_ptr<vid::Surface> primary, back, spare;
     if (dd.lpDD->CreateSurface(format, dd.nWidth, dd.nHeight, vid::Pool::Video, false, primary,
                                vid::FailPoint::CreatePrimary) != vid::kOk) {
         ReportTracePrintf("Primary CreateSurface Err");
@@ -195,26 +205,7 @@ int DirectDrawStart(bool windowed) {
     }
     AttachDirectDraw(BackBuffer, std::move(back), 0);
     dd.lpSpareBuffer = std::move(spare);
-    if (dd.lpDD->CreateSurface(format, dd.nWidth, dd.nHeight, vid::Pool::System, false, work) !=
-        vid::kOk) {
-        ReportTracePrintf("Work CreateSurface Err");
-        return 4;
-    }
-    AttachDirectDraw(WorkSurface, std::move(work), 1);
-    InitialPalette(false);
-    if (vid::Call(vid::FailPoint::CreatePalette) != vid::kOk) {
-        ReportTracePrintf("CreatePalette Err");
-        return 6;
-    }
-    dd.bPalette = 1;
-    if (g_nBitsPerPixel <= 8) {
-        if (vid::Call(vid::FailPoint::SetPalette) != vid::kOk) {
-            ReportTracePrintf("SetPalette Err");
-            return 7;
-        }
-    } else {
-        DDGetPixelFormat(&dd.ScreenFormat);
-    }
+    if (const int err = CreateWorkSurfaceAndPalette(false, g_nBitsPerPixel)) return err;
     ShowCursorUntil(false);
     return 0;
 }
