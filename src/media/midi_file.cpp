@@ -101,19 +101,8 @@ bool ReadTrack(std::span<const uint8_t> file, size_t& at, std::vector<Node>& nod
 }  // namespace
 
 cMidiFile::cMidiFile(const char* fileName) : m_strName(fileName ? fileName : "") {
-    FILE* f = platform::fs::OpenGameFile(m_strName, "rb");
-    if (!f) {
-        ReportTracePrintf("Midi %s Create ファイルが開けません", m_strName.c_str());
-        return;
-    }
     std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    size_t n = 0;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0)
-        bytes.insert(bytes.end(), block, block + n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
+    if (!platform::fs::ReadGameFile(m_strName, bytes)) {
         ReportTracePrintf("Midi %s Create ファイルが開けません", m_strName.c_str());
         return;
     }

@@ -89,15 +89,7 @@ bool ParseWave(std::span<const uint8_t> file, WaveData& out) {
 }
 
 bool ReadWaveFile(std::string_view sjisPath, WaveData& out) {
-    FILE* f = platform::fs::OpenGameFile(sjisPath, "rb");
-    if (!f) return false;
     std::vector<uint8_t> bytes;
-    uint8_t block[65536];
-    size_t n = 0;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0)
-        bytes.insert(bytes.end(), block, block + n);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return false;
+    if (!platform::fs::ReadGameFile(sjisPath, bytes)) return false;
     return ParseWave(bytes, out);
 }

@@ -76,4 +76,19 @@ bool CopyGameTree(std::string_view sjisFrom, std::string_view sjisTo) {
     return false;
 }
 
+bool ReadGameFile(std::string_view sjisPath, std::vector<uint8_t>& out) {
+    FILE* f = OpenGameFile(sjisPath, "rb");
+    if (!f) return false;
+    std::vector<uint8_t> bytes;
+    uint8_t block[65536];
+    size_t n = 0;
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+        bytes.insert(bytes.end(), block, block + n);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) return false;
+    out = std::move(bytes);
+    return true;
+}
+
 }  // namespace platform::fs

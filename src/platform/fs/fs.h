@@ -28,6 +28,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform::fs {
 
@@ -47,6 +48,9 @@ std::string ToGamePath(const std::filesystem::path& osPath);
 FILE* OpenGameFile(std::string_view sjisPath, const char* mode);
 
 bool GameFileExists(std::string_view sjisPath);
+
+// The whole file; false when it cannot be opened or read.
+bool ReadGameFile(std::string_view sjisPath, std::vector<uint8_t>& out);
 bool GameDirectoryExists(std::string_view sjisPath);
 // A file or a folder of that name.
 bool GamePathExists(std::string_view sjisPath);
