@@ -1,0 +1,189 @@
+// The run state of the game: cSaveData with its carried hero, stage names and items, the
+// record that story slot files, the challenge file and the tail of replay files hold, and
+// g_PlaySession, the run in progress.
+//
+// A save file: u32 data version, the record part (35 numbers, 3 strings at 770), the
+// 16-byte save time, then seven counted lists: the carry-over switches, the carried
+// heroes, the stage names, the items, list B and the run's variables.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/record.h"
+#include "data/defs_chara.h"
+
+// The time a story slot was saved, in the 16-byte layout slot files store: the Windows
+// system-time form, eight u16 in this order.
+struct SaveTime {
+    uint16_t wYear = 0;
+    uint16_t wMonth = 0;
+    uint16_t wDayOfWeek = 0;  // 0 Sunday
+    uint16_t wDay = 0;
+    uint16_t wHour = 0;
+    uint16_t wMinute = 0;
+    uint16_t wSecond = 0;
+    uint16_t wMilliseconds = 0;
+
+    bool operator==(const SaveTime&) const = default;
+};
+static_assert(sizeof(SaveTime) == 16);
+
+// One carried-over character: the hero's whole definition as it was saved, and five
+// numbers kept beside it, of which the last three are the carried stage time limit, lives
+// and stage music.
+class cSaveChara : public cSaveRecord {
+  public:
+    cSaveChara() { Clear(); }
+
+    void RegisterFields(uint32_t version) override;
+    // Its own record part first, then the definition's record.
+    bool Load(FILE* fp) override;
+    bool Save(FILE* fp) override;
+
+    cCharaDef m_Def;
+    uint32_t m_nValue1 = 0;
+    uint32_t m_nValue2 = 0;
+    uint32_t m_nTimeLimit = 0;  // carried property 22
+    uint32_t m_nLives = 0;      // carried property 23
+    uint32_t m_nMusic = 0;      // carried property 24
+};
+
+// A stage the run has passed, with the value stage play stored for it.
+class cSaveName : public cSaveRecord {
+  public:
+    cSaveName() { Clear(); }
+
+    void RegisterFields(uint32_t version) override;
+    // Older files had no key and no course numbers: the key is the stage name.
+    bool Load(FILE* fp) override;
+
+    std::string m_strStage;    // as the world map's stage check takes it
+    std::string m_strKey;      // what stage play looks the entry up by
+    uint32_t m_nNumbered = 0;  // the other three arguments of the stage check, in order
+    uint32_t m_nCourse1 = 0;
+    uint32_t m_nCourse2 = 0;
+    uint32_t m_nValue = 0;
+};
+
+// One item slot of the run: two numbers. The effect-item and boot records have this form.
+class cSaveItem : public cSaveRecord {
+  public:
+    cSaveItem() { Clear(); }
+
+    void RegisterFields(uint32_t version) override;
+
+    uint32_t m_nValue1 = 0;
+    uint32_t m_nValue2 = 0;
+};
+
+// What the clean-up of a record keeps it within: the world map's size and start cell, and
+// the system settings' item-list length.
+struct SaveDataLimits {
+    int32_t mapWidth = 0;
+    int32_t mapHeight = 0;
+    int32_t startX = 0;
+    int32_t startY = 0;
+    uint32_t listLimit = 0;
+};
+
+// The limits of the loaded project (world map and system settings).
+SaveDataLimits CurrentSaveDataLimits();
+
+// 25 carry-over switches: one per property of the hero that can be carried.
+inline constexpr size_t kCarryFlagCount = 25;
+// Variables are numbered 1 to 1000; entry 0 is never used.
+inline constexpr size_t kVariableCount = 1001;
+inline constexpr size_t kListBCount = 1000;
+// Lives and limits of this value mean no limit.
+inline constexpr int32_t kUnlimited = 999999;
+
+class cSaveData : public cSaveRecord {
+  public:
+    // A new run (Reset).
+    cSaveData() { Reset(); }
+
+    void RegisterFields(uint32_t version) override;
+    // The file layout above; older versions migrated, then the clean-up. False when the
+    // file is damaged or ends before its last list: what was read before stays, so callers
+    // that must keep the old state load a copy (LoadSlot and LoadChallenge do).
+    bool Load(FILE* fp) override;
+    // The clean-up, then the layout above at the current version.
+    bool Save(FILE* fp) override;
+
+    // Puts the record into the state of a new run.
+    void Reset();
+    // Keeps the world-map position on the map and the item list and selection within the
+    // system settings' limit; runs at the start of every save and the end of every load.
+    void Normalize() { Normalize(CurrentSaveDataLimits()); }
+    void Normalize(const SaveDataLimits& limits);
+
+    // Story slots and the challenge file (save_slots.cpp). Results are 1 or 0; a failed
+    // save or load leaves the files, the slot list and this record as they were.
+    int SaveSlot(int slot);
+    int LoadSlot(int slot);
+    int LoadChallenge();
+    int SaveChallenge();
+    // The lives rule of a load: the game mode's unlimited-lives switch, or a run saved
+    // without a limit picking up the mode's start lives.
+    void ApplyLifeRule(int mode);
+
+    // Registered part.
+    uint32_t m_bCarryOver = 0;  // stage play carries the saved hero into the next stage
+    uint32_t m_nMapX = 0;       // world-map cell
+    uint32_t m_nMapY = 0;
+    uint32_t m_nRunValue2 = 0;
+    uint32_t m_nRunValue3 = 0;
+    std::string m_strStageFile;    // the run's stage file, relative
+    std::string m_strStageFile2;   // from 724
+    uint32_t m_nStageNaming1 = 0;  // from 758; read when a story's first stage is named
+    uint32_t m_nStageNaming2 = 0;
+    uint32_t m_nStageNaming3 = 0;
+    uint32_t m_bRunSetUp = 0;  // 1 once a run has started
+    uint32_t m_nStage = 0;     // the stage reached
+    int32_t m_nStartLives = 0;
+    int32_t m_nLives = 0;
+    int32_t m_nBonus = 0;  // added to the score when a stage ends
+    int32_t m_nScore = 0;
+    uint32_t m_nClearedTotal = 0;  // sum of the values of the cleared stages' names
+    int32_t m_nTotal1 = 0;
+    int32_t m_nTotal2 = 0;
+    int32_t m_nTotal3 = 0;  // from 182
+    int32_t m_nTotal4 = 0;
+    uint32_t m_nRunValue5 = 0;
+    uint32_t m_nRunValue6 = 0;
+    uint32_t m_nMusicArg = 0;   // from 166; passed with the stage music request
+    uint32_t m_nRunValue7 = 0;  // from 194
+    uint32_t m_nRunValue8 = 0;  // from 190
+    uint32_t m_nRunValue9 = 0;  // from 191
+    uint32_t m_nRunValue10 = 0;
+    uint32_t m_nItemSelect = 0;  // never above the item-list limit; 1 in a new run
+    int32_t m_nRunValue11 = 0;
+    uint32_t m_nRunValue12 = 0;   // from 169
+    std::string m_strPlayerName;  // the name a ranking is registered with
+    uint32_t m_nRunValue13 = 0;
+    uint32_t m_nRunValue14 = 0;
+    uint32_t m_nRunValue15 = 0;  // from 678
+    uint32_t m_nRunValue16 = 0;
+    uint32_t m_nRunValue17 = 0;
+    uint32_t m_nRunValue18 = 0;  // from 679
+
+    // Written after the registered part.
+    SaveTime m_SaveTime;                  // stamped when a story slot is saved
+    std::vector<uint32_t> m_vCarryFlags;  // list A: property k carried while entry k is set
+    std::vector<cSaveChara> m_vHeroes;
+    std::vector<cSaveName> m_vNames;
+    std::vector<cSaveItem> m_vItems;  // as long as the system settings' list limit
+    std::vector<uint32_t> m_vListB;
+    std::vector<uint32_t> m_vVariables;  // list C, indexed by variable number
+
+    // Not stored: stage play's copy of the variables, lives and score at a stage start.
+    std::vector<uint32_t> m_vSavedVariables;  // list D
+    int32_t m_nSavedLives = 0;
+    int32_t m_nSavedScore = 0;
+};
+
+// The run in progress.
+extern cSaveData g_PlaySession;
