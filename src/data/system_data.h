@@ -95,6 +95,7 @@ class cSystemData : public cSaveRecord {
     uint32_t m_nPlayOptionA = 0;
     uint32_t m_nMapOptionB = 0;
     uint32_t m_nListLimit = 0;
+    static constexpr uint32_t kMaxListLimit = 999999;
     uint32_t m_nMenuOption = 0;
     uint32_t m_nMapOptionC = 0;
     uint32_t m_nSaveMenuOption = 0;

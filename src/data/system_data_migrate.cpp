@@ -206,4 +206,12 @@ void cSystemData::RepairForReaders() {
     // ranks nothing in the missing ones.
     for (cModeRanking& ranking : m_vModeRanking)
         PadForReaders(ranking.m_vGenre, cModeRanking::kGenreCount, uint8_t{0}, "genre flags");
+    // The run state keeps this many item records: a damaged value of billions would make
+    // every save allocate gigabytes. No number of the game's data goes past 999999.
+    if (m_nListLimit > kMaxListLimit) {
+        platform::Diag(platform::DiagLevel::Warn, "system-data",
+                       "System.dat: item list length %u is beyond %u; clamped", m_nListLimit,
+                       kMaxListLimit);
+        m_nListLimit = kMaxListLimit;
+    }
 }

@@ -677,3 +677,19 @@ TEST_F(SystemDataFile, MissingFileFailsStartUpWithTheMessage) {
     EXPECT_TRUE(LoadSystemData(0));
     EXPECT_EQ(g_SystemData.m_strTitle, "");
 }
+
+TEST_F(SystemDataFile, ItemListLengthBeyondAnyGameNumberIsClamped) {
+    for (uint32_t stored : {40u, 999999u, 1000000u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(stored);
+        FileBuilder f;
+        f.U32(770);
+        AppendFields(f, 770, [stored](size_t i) {
+            return std::string_view(kFields[i].name) == "m_nListLimit" ? stored : kFields[i].fresh;
+        });
+        f.U32(1).Str(A("Game"));
+        AppendLists(f, NewProjectLists());
+        cSystemData d;
+        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 1));
+        EXPECT_EQ(d.m_nListLimit, std::min(stored, 999999u));
+    }
+}
