@@ -1,0 +1,398 @@
+// The pictures of the sample: the display palette, the block, character and shot sheets,
+// the small sheet of cursors, icons and gauge strips, and the title picture. All share
+// one colour table; index 0 is the transparent black.
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/fs/fs.h"
+#include "sample_project.h"
+
+namespace sample {
+
+namespace {
+
+// Palette indices by name (see SamplePalette).
+enum : uint8_t {
+    kClear = 0,
+    kWhite = 1,
+    kInk = 2,
+    kSkin = 3,
+    kRed = 4,
+    kDarkRed = 5,
+    kBlue = 6,
+    kDarkBlue = 7,
+    kGreen = 8,
+    kDarkGreen = 9,
+    kYellow = 10,
+    kOrange = 11,
+    kBrown = 12,
+    kDarkBrown = 13,
+    kGrey = 14,
+    kLightGrey = 15,
+    kSky = 16,
+    kPurple = 17,
+    kCyan = 18,
+    kSlate = 19,
+    kSand = 20,
+    kCream = 21,
+    kPink = 22,
+    kLeaf = 23,
+    kSkyRamp = 32,      // 64 entries
+    kEveningRamp = 96,  // 64 entries
+};
+
+constexpr int kCell = 32;
+
+// Each character of a 16 x 16 pattern becomes 2 x 2 dots of a 32 x 32 cell.
+std::vector<std::string> Double(const std::vector<std::string>& rows) {
+    std::vector<std::string> out;
+    for (const std::string& row : rows) {
+        std::string wide;
+        for (char c : row) wide.append(2, c);
+        out.push_back(wide);
+        out.push_back(wide);
+    }
+    return out;
+}
+
+// The hero faces right in the pattern; the sheet holds it facing left, which is facing
+// 0, and the drawing layer mirrors each cell for the other facing.
+const std::vector<std::string> kHeroStand = {
+    "................", ".....HHHHH......", "....HHHHHHH.....", "....HSSSSSH.....",
+    "....SSSISSI.....", "....SSSSSSS.....", ".....SSSSS......", "....BBBBBB......",
+    "...BBBBBBBB.....", "...SBBBBBBS.....", "....BBBBBB......", "....LLLLLL......",
+    "....LL..LL......", "....LL..LL......", "...III..III.....", "................"};
+const std::vector<std::string> kHeroStand2 = {
+    "................", "................", ".....HHHHH......", "....HHHHHHH.....",
+    "....HSSSSSH.....", "....SSSISSI.....", "....SSSSSSS.....", ".....SSSSS......",
+    "....BBBBBB......", "...BBBBBBBB.....", "...SBBBBBBS.....", "....BBBBBB......",
+    "....LLLLLL......", "....LL..LL......", "...III..III.....", "................"};
+const std::vector<std::string> kHeroWalk1 = {
+    "................", ".....HHHHH......", "....HHHHHHH.....", "....HSSSSSH.....",
+    "....SSSISSI.....", "....SSSSSSS.....", ".....SSSSS......", "....BBBBBB......",
+    "...BBBBBBBBS....", "..SBBBBBBB......", "....BBBBBB......", "....LLLLLL......",
+    "...LL....LL.....", "..LL......LL....", ".III......III...", "................"};
+const std::vector<std::string> kHeroWalk2 = {
+    "................", "................", ".....HHHHH......", "....HHHHHHH.....",
+    "....HSSSSSH.....", "....SSSISSI.....", "....SSSSSSS.....", ".....SSSSS......",
+    "....BBBBBB......", "...SBBBBBB......", "....BBBBBBS.....", "....LLLLLL......",
+    ".....LLLL.......", ".....LLLL.......", "....IIIIII......", "................"};
+
+const std::vector<std::string> kWalkerStand = {
+    "................", "................", "................", ".....RRRRRR.....",
+    "...RRRRRRRRRR...", "..RRRRRRRRRRRR..", "..RWWIRRRRWWIR..", ".RRWWIRRRRWWIRR.",
+    ".RRRRRRRRRRRRRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
+    "...DD......DD...", "...DD......DD...", "..III......III..", "................"};
+const std::vector<std::string> kWalkerStand2 = {
+    "................", "................", "................", "................",
+    ".....RRRRRR.....", "...RRRRRRRRRR...", "..RRRRRRRRRRRR..", "..RWWIRRRRWWIR..",
+    ".RRWWIRRRRWWIRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
+    "...DD......DD...", "...DD......DD...", "..III......III..", "................"};
+const std::vector<std::string> kWalkerWalk1 = {
+    "................", "................", "................", ".....RRRRRR.....",
+    "...RRRRRRRRRR...", "..RRRRRRRRRRRR..", "..RWWIRRRRWWIR..", ".RRWWIRRRRWWIRR.",
+    ".RRRRRRRRRRRRRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
+    "..DD........DD..", ".DD..........DD.", "III..........III", "................"};
+const std::vector<std::string> kWalkerWalk2 = {
+    "................", "................", "................", "................",
+    ".....RRRRRR.....", "...RRRRRRRRRR...", "..RRRRRRRRRRRR..", "..RWWIRRRRWWIR..",
+    ".RRWWIRRRRWWIRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
+    ".....DD..DD.....", ".....DD..DD.....", "....III..III....", "................"};
+
+// The four basic frames of a character row: two standing, two walking; then the same
+// four in the colours of an immune character (offset 4) and of a block character
+// (offset 8), as the anime sets of the sample ask.
+void DrawCharacterRow(Canvas& sheet, int row, const std::vector<std::vector<std::string>>& frames,
+                      const std::string& legend, const std::vector<uint8_t>& colours) {
+    const std::vector<uint8_t> flash(colours.size(), kCream);
+    std::vector<uint8_t> stone(colours.size(), kGrey);
+    for (size_t i = 0; i < legend.size(); ++i)
+        if (legend[i] == 'I') {
+            stone[i] = kSlate;
+        }
+    std::vector<uint8_t> immune = flash;
+    for (size_t i = 0; i < legend.size(); ++i)
+        if (legend[i] == 'I') immune[i] = kOrange;
+    const std::vector<uint8_t>* sets[] = {&colours, &immune, &stone};
+    for (int set = 0; set < 3; ++set)
+        for (size_t f = 0; f < frames.size(); ++f)
+            sheet.Stamp((set * 4 + static_cast<int>(f)) * kCell, row * kCell, Double(frames[f]),
+                        legend, *sets[set], /*mirror=*/true);
+}
+
+Canvas CharacterSheet() {
+    // 20 frames across (640 dots) for each of the 15 graphic rows.
+    Canvas sheet(640, 480, kClear);
+    DrawCharacterRow(sheet, 0, {kHeroStand, kHeroStand2, kHeroWalk1, kHeroWalk2}, "HSIBL",
+                     {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue});
+    DrawCharacterRow(sheet, 1, {kWalkerStand, kWalkerStand2, kWalkerWalk1, kWalkerWalk2}, "RWIDL",
+                     {kRed, kWhite, kInk, kDarkRed, kDarkRed});
+    return sheet;
+}
+
+// Block graphic n sits at column n / 15, row n % 15.
+void BlockCell(int n, int& x, int& y) {
+    x = (n / 15) * kCell;
+    y = (n % 15) * kCell;
+}
+
+void DrawGround(Canvas& c, int x, int y) {
+    c.FillRect(x, y, kCell, kCell, kBrown);
+    c.FillRect(x, y, kCell, 8, kGreen);
+    for (int i = 0; i < kCell; i += 4) c.FillRect(x + i, y + 8, 2, 2, kDarkGreen);
+    for (int i = 0; i < 6; ++i)
+        c.FillRect(x + (i * 11) % 28 + 2, y + 14 + (i * 5) % 14, 3, 2, kDarkBrown);
+}
+
+void DrawWall(Canvas& c, int x, int y) {
+    c.FillRect(x, y, kCell, kCell, kSlate);
+    for (int row = 0; row < 4; ++row) {
+        const int shift = (row % 2) * 8;
+        for (int col = -1; col < 2; ++col) {
+            // Bricks cut at the cell's edges, so that walls tile seamlessly.
+            const int left = std::max(shift + col * 16 + 1, 0);
+            const int right = std::min(shift + col * 16 + 15, kCell);
+            if (right > left) c.FillRect(x + left, y + row * 8 + 1, right - left, 6, kGrey);
+        }
+    }
+    c.FillRect(x, y, kCell, 1, kLightGrey);
+}
+
+void DrawSpring(Canvas& c, int x, int y) {
+    c.FillRect(x + 2, y + 26, 28, 6, kSlate);
+    for (int i = 0; i < 4; ++i) c.FillRect(x + 8 + (i % 2) * 2, y + 12 + i * 4, 14, 2, kLightGrey);
+    c.FillRect(x + 2, y + 6, 28, 6, kRed);
+    c.FillRect(x + 2, y + 6, 28, 1, kPink);
+}
+
+void DrawSpikes(Canvas& c, int x, int y) {
+    c.FillRect(x, y + 28, kCell, 4, kSlate);
+    for (int s = 0; s < 4; ++s)
+        for (int h = 0; h < 20; ++h) {
+            const int half = (20 - h) / 5;
+            c.FillRect(x + s * 8 + 4 - half, y + 8 + h, half * 2 + 1, 1,
+                       h < 3 ? kWhite : kLightGrey);
+        }
+}
+
+void DrawCoin(Canvas& c, int x, int y, int narrow) {
+    const int w = 16 - narrow * 8;
+    c.FillRect(x + 16 - w / 2, y + 6, w, 20, kOrange);
+    c.FillRect(x + 16 - w / 2 + 2, y + 8, w - 4, 16, kYellow);
+    c.FillRect(x + 15, y + 10, 2, 12, kOrange);
+}
+
+void DrawStar(Canvas& c, int x, int y, uint8_t colour) {
+    static const std::vector<std::string> star = {
+        ".......#........", ".......#........", "......###.......", "......###.......",
+        "################", ".##############.", "..############..", "...##########...",
+        "....########....", "...####..####...", "...###....###...", "..###......###..",
+        "..##........##..", ".##..........##.", "................", "................"};
+    c.Stamp(x, y, Double(star), "#", {colour});
+}
+
+Canvas BlockSheet() {
+    Canvas sheet(128, 480, kClear);
+    int x = 0, y = 0;
+    BlockCell(1, x, y);
+    DrawGround(sheet, x, y);
+    BlockCell(2, x, y);
+    DrawWall(sheet, x, y);
+    BlockCell(3, x, y);
+    DrawSpring(sheet, x, y);
+    BlockCell(4, x, y);
+    DrawSpikes(sheet, x, y);
+    // Item graphics take two columns, n / 15 x 64 and 32 further: the coin (5) and the
+    // goal star (6) turn between their two frames.
+    BlockCell(5, x, y);
+    DrawCoin(sheet, x, y, 0);
+    DrawCoin(sheet, x + kCell, y, 1);
+    BlockCell(6, x, y);
+    DrawStar(sheet, x, y, kYellow);
+    DrawStar(sheet, x + kCell, y, kCream);
+    return sheet;
+}
+
+Canvas ShotSheet() {
+    // Shot n at column n / 30 (64 dots apart), row n % 30: two frames each.
+    Canvas sheet(64, 960, kClear);
+    const uint8_t colours[2][2] = {{kOrange, kYellow}, {kCyan, kWhite}};
+    for (int n = 0; n < 2; ++n)
+        for (int frame = 0; frame < 2; ++frame) {
+            const int cx = frame * kCell + 16, cy = n * kCell + 16;
+            const int r = 6 + frame;
+            for (int dy = -r; dy <= r; ++dy)
+                for (int dx = -r; dx <= r; ++dx) {
+                    const int d = dx * dx + dy * dy;
+                    if (d <= r * r)
+                        sheet.Set(cx + dx, cy + dy,
+                                  d <= (r - 3) * (r - 3) ? colours[n][1] : colours[n][0]);
+                }
+        }
+    return sheet;
+}
+
+// Cursors, status icons and the strip the HP and SP gauges are cut from.
+Canvas SystemSheet() {
+    Canvas sheet(256, 256, kClear);
+    static const std::vector<std::string> arrow = {
+        "................", "..##............", "..#W#...........", "..#WW#..........",
+        "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
+        "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
+        "......#WW#......", ".......##.......", "................", "................"};
+    sheet.Stamp(0, 0, Double(arrow), "#W", {kInk, kYellow});
+    sheet.Stamp(64, 0, arrow, "#W", {kInk, kYellow});
+    // Icons down the first column from row 1: life, power, lives, score, time.
+    static const std::vector<std::string> heart = {
+        "................", "................", "...###....###...", "..#####..#####..",
+        ".##############.", ".##############.", ".##############.", "..############..",
+        "...##########...", "....########....", ".....######.....", "......####......",
+        ".......##.......", "................", "................", "................"};
+    sheet.Stamp(0, 32, Double(heart), "#", {kRed});
+    DrawStar(sheet, 0, 64, kCyan);
+    sheet.Stamp(0, 96, Double(kHeroStand), "HSIBL", {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue},
+                true);
+    DrawCoin(sheet, 0, 128, 0);
+    sheet.FillRect(6, 166, 20, 20, kWhite);
+    sheet.FillRect(15, 168, 2, 9, kInk);
+    sheet.FillRect(15, 176, 7, 2, kInk);
+    // Gauge strip from row 208 in steps of two dots: empty bar, value, low value, loss,
+    // gain; HP from column 0, SP from column 64.
+    const uint8_t hp[5] = {kSlate, kGreen, kRed, kWhite, kYellow};
+    const uint8_t sp[5] = {kSlate, kSky, kPurple, kWhite, kCyan};
+    for (int k = 0; k < 5; ++k) {
+        sheet.FillRect(0, 208 + k * 2, 50, 2, hp[k]);
+        sheet.FillRect(64, 208 + k * 2, 50, 2, sp[k]);
+    }
+    sheet.Text(128, 8, "WRENFOLD", 1, kWhite);
+    return sheet;
+}
+
+// 16 x 16 squares of the 256 colours: index i at (i % 16, i / 16).
+Canvas PaletteSheet() {
+    Canvas sheet(16, 16, kClear);
+    for (int i = 0; i < 256; ++i) sheet.Set(i % 16, i / 16, static_cast<uint8_t>(i));
+    return sheet;
+}
+
+void OutlinedText(Canvas& c, int x, int y, const std::string& text, int scale, uint8_t colour) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (dx || dy) c.Text(x + dx * scale, y + dy * scale, text, scale, kInk);
+    c.Text(x, y, text, scale, colour);
+}
+
+Canvas TitlePicture() {
+    Canvas pic(640, 480, kClear);
+    for (int y = 0; y < 480; ++y)
+        pic.FillRect(0, y, 640, 1, static_cast<uint8_t>(kSkyRamp + y * 64 / 480));
+    // The sun, low over the hills.
+    for (int dy = -40; dy <= 40; ++dy)
+        for (int dx = -40; dx <= 40; ++dx)
+            if (dx * dx + dy * dy <= 1600)
+                pic.Set(560 + dx, 236 + dy, static_cast<uint8_t>(kEveningRamp + (dy + 40) / 3));
+    // Two rows of hills.
+    for (int x = 0; x < 640; ++x) {
+        const int far =
+            300 - static_cast<int>(
+                      40.0 * ((x * 7 % 320) < 160 ? (x * 7 % 320) : 320 - (x * 7 % 320)) / 160.0);
+        pic.FillRect(x, far, 1, 480 - far, kDarkGreen);
+        const int nearTop = 350 - ((x / 4) % 40 < 20 ? (x / 4) % 40 : 40 - (x / 4) % 40);
+        pic.FillRect(x, nearTop, 1, 480 - nearTop, kLeaf);
+    }
+    // A row of ground blocks with the hero and a walker on it.
+    for (int x = 0; x < 640; x += kCell) DrawGround(pic, x, 416);
+    DrawGround(pic, 0, 448);
+    for (int x = 0; x < 640; x += kCell) DrawGround(pic, x, 448);
+    pic.Stamp(200, 352, Double(Double(kHeroStand)), "HSIBL",
+              {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue});
+    pic.Stamp(400, 384, Double(kWalkerWalk1), "RWIDL", {kRed, kWhite, kInk, kDarkRed, kDarkRed},
+              true);
+    DrawCoin(pic, 320, 360, 0);
+    const std::string title = "WRENFOLD";
+    OutlinedText(pic, (640 - Canvas::TextWidth(title, 10)) / 2, 60, title, 10, kYellow);
+    const std::string sub = "A LITTLE ADVENTURE";
+    OutlinedText(pic, (640 - Canvas::TextWidth(sub, 4)) / 2, 150, sub, 4, kWhite);
+    return pic;
+}
+
+// Three 32 x 32 frames of a blade: raised, level, lowered. The right-facing picture is
+// the left one mirrored frame by frame.
+Canvas SwordPicture(bool facingRight) {
+    Canvas pic(96, 32, kClear);
+    for (int f = 0; f < 3; ++f) {
+        const int slope = 1 - f;  // raised, level, lowered
+        for (int i = 0; i < 24; ++i) {
+            const int x = facingRight ? f * kCell + 4 + i : f * kCell + 27 - i;
+            const int y = 16 - slope * (i / 2);
+            pic.Set(x, y - 1, kWhite);
+            pic.Set(x, y, kLightGrey);
+            pic.Set(x, y + 1, kGrey);
+        }
+        const int hiltX = facingRight ? f * kCell + 2 : f * kCell + 26;
+        pic.FillRect(hiltX, 11 + slope * 2, 4, 10, kBrown);
+    }
+    return pic;
+}
+
+// Four frames of a spark growing and fading, side by side.
+Canvas SparkPicture() {
+    Canvas pic(128, 32, kClear);
+    const uint8_t colours[4] = {kWhite, kYellow, kOrange, kDarkRed};
+    for (int f = 0; f < 4; ++f) {
+        const int r = 4 + f * 3;
+        for (int k = -r; k <= r; ++k) {
+            pic.Set(f * kCell + 16 + k, 16, colours[f]);
+            pic.Set(f * kCell + 16, 16 + k, colours[f]);
+            if (k % 2 == 0) {
+                pic.Set(f * kCell + 16 + k * 2 / 3, 16 + k * 2 / 3, colours[f]);
+                pic.Set(f * kCell + 16 + k * 2 / 3, 16 - k * 2 / 3, colours[f]);
+            }
+        }
+    }
+    return pic;
+}
+
+// The picture the show-picture command of the sample puts up: a wooden sign.
+Canvas SignPicture() {
+    Canvas pic(256, 128, kClear);
+    pic.FillRect(120, 96, 16, 32, kDarkBrown);
+    pic.FillRect(0, 0, 256, 96, kDarkBrown);
+    pic.FillRect(4, 4, 248, 88, kSand);
+    const std::string line1 = "WELL DONE!";
+    const std::string line2 = "ON TO THE GOAL";
+    pic.Text((256 - Canvas::TextWidth(line1, 3)) / 2, 18, line1, 3, kInk);
+    pic.Text((256 - Canvas::TextWidth(line2, 2)) / 2, 60, line2, 2, kDarkRed);
+    return pic;
+}
+
+}  // namespace
+
+std::vector<PictureFile> MakePictures() {
+    std::vector<PictureFile> files;
+    files.push_back({"bmp\\plt\\Palette.bmp", PaletteSheet()});
+    files.push_back({"bmp\\Debug.bmp", SystemSheet()});
+    files.push_back({"bmp\\Block.bmp", BlockSheet()});
+    files.push_back({"bmp\\Character1.bmp", CharacterSheet()});
+    files.push_back({"bmp\\Shot.bmp", ShotSheet()});
+    files.push_back({kTitlePicture, TitlePicture()});
+    files.push_back({"bmp\\sword\\Sword_L.bmp", SwordPicture(false)});
+    files.push_back({"bmp\\sword\\Sword_R.bmp", SwordPicture(true)});
+    files.push_back({"bmp\\effect\\Spark.bmp", SparkPicture()});
+    files.push_back({"bmp\\picture\\Sign.bmp", SignPicture()});
+    return files;
+}
+
+bool WritePictures(std::string& error) {
+    for (const PictureFile& file : MakePictures()) {
+        const std::string folder = file.path.substr(0, file.path.rfind('\\'));
+        if (!platform::fs::CreateGameDirectory(folder) ||
+            !platform::fs::WriteFileAtomic(file.path, EncodeBmp8(file.canvas, SamplePalette()))) {
+            error = "cannot write " + file.path;
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace sample

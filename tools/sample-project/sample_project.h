@@ -1,0 +1,99 @@
+// The sample game project of this player: every file of a small, complete project (data,
+// pictures, sounds, music, settings and the user's boot choice), made by our own writers
+// so that no byte comes from anywhere else.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sample {
+
+// What the sample holds, for the tests that load it back.
+inline constexpr const char* kTitle = "レンフォールドの小さな冒険";
+inline constexpr const char* kHeroName = "主人公";
+inline constexpr const char* kEnemyName = "てくてく";
+inline constexpr const char* kStageFiles[] = {"data\\stg4\\Sample01.stg4_000",
+                                              "data\\stg4\\Sample02.stg4_000"};
+inline constexpr int kStageCount = 2;
+inline constexpr const char* kTitlePicture = "bmp\\Title.bmp";
+inline constexpr const char* kTitleMusic = "bgm\\Title.mid";
+inline constexpr int kSystemSoundCount = 17;
+inline constexpr const char* kCoinSound = "wave\\coin.wav";
+inline constexpr const char* kSpringSound = "wave\\spring.wav";
+
+// "wave\se00.wav" ... "wave\se16.wav": the files of the seventeen system sound effects.
+std::string SystemSoundFile(int index);
+
+// ---- Files built in memory ---------------------------------------------------------
+
+// An 8-bit picture: one palette index per pixel, rows top-down.
+class Canvas {
+  public:
+    Canvas(int width, int height, uint8_t fill = 0);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    uint8_t At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+    // Pixels outside the canvas are passed over.
+    void Set(int x, int y, uint8_t index);
+    void FillRect(int x, int y, int w, int h, uint8_t index);
+    // Rows of a pattern, one character per pixel; '.' leaves the pixel, any other
+    // character takes the colour the legend gives it.
+    void Stamp(int x, int y, const std::vector<std::string>& rows, const std::string& legendChars,
+               const std::vector<uint8_t>& legendColours, bool mirror = false);
+    // Capital letters, digits and a few signs in a 5 x 7 font, each dot scale x scale.
+    void Text(int x, int y, const std::string& text, int scale, uint8_t index);
+    static int TextWidth(const std::string& text, int scale);
+
+  private:
+    int width_;
+    int height_;
+    std::vector<uint8_t> pixels_;
+};
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+};
+
+// The one colour table every picture of the sample carries. Index 0 is black, the
+// transparent colour of a 256-colour game; no other entry is pure black.
+const std::array<Rgb, 256>& SamplePalette();
+
+// A bottom-up BITMAPINFOHEADER file of 8 bits with the 256-entry colour table.
+std::vector<uint8_t> EncodeBmp8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
+
+// A PCM WAVE file: mono, 8 bits, at the given rate.
+std::vector<uint8_t> EncodeWave8(const std::vector<uint8_t>& samples, uint32_t rate);
+
+// ---- The pieces ---------------------------------------------------------------------
+
+// Each writes its files below the current directory (the game folder) and says false,
+// with the reason in error, at the first file that could not be written.
+struct PictureFile {
+    std::string path;  // game path
+    Canvas canvas;
+};
+std::vector<PictureFile> MakePictures();
+struct SoundFile {
+    std::string path;  // game path
+    std::vector<uint8_t> bytes;
+};
+// The seventeen system sounds in order, then the project's own.
+std::vector<SoundFile> MakeSounds();
+std::vector<uint8_t> MakeTitleMusic();
+
+bool WritePictures(std::string& error);
+bool WriteSounds(std::string& error);
+bool WriteMusic(std::string& error);
+bool WriteSystemIni(std::string& error);
+bool WriteBootData(std::string& error);
+bool WriteDatabases(std::string& error);
+bool WriteProjectData(std::string& error);  // System.dat, palette, world map, stages
+
+// The whole project into the current directory, then the factory copy "default\" of
+// "data\". The data version must be set (start-up's 770).
+bool WriteSampleProject(std::string& error);
+
+}  // namespace sample

@@ -1,0 +1,177 @@
+// The sounds of the sample: seventeen short system sound effects as 8-bit mono PCM WAVE
+// files at the sound layer's 22050 Hz, and the title music as a Standard MIDI File.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/fs/fs.h"
+#include "sample_project.h"
+
+namespace sample {
+
+namespace {
+
+constexpr uint32_t kRate = 22050;
+constexpr double kPi = 3.14159265358979323846;
+
+// One effect: a tone gliding from one pitch to another, square or sine, with an optional
+// noise part, fading out over its length.
+struct EffectShape {
+    double startHz;
+    double endHz;
+    double seconds;
+    bool square;
+    double noise;  // 0..1 share of noise
+};
+
+// Indices follow the game's use of the system sounds where it names them (1 decide,
+// 2 cancel, 3 error); the rest are distinct blips so that each can be told by ear.
+constexpr EffectShape kShapes[kSystemSoundCount] = {
+    {660, 660, 0.05, true, 0.0},  {880, 1320, 0.10, true, 0.0},  {660, 330, 0.12, true, 0.0},
+    {220, 160, 0.25, true, 0.1},  {520, 1040, 0.15, false, 0.0}, {990, 1480, 0.18, false, 0.0},
+    {440, 880, 0.08, true, 0.0},  {300, 1200, 0.20, true, 0.0},  {1200, 300, 0.20, true, 0.0},
+    {150, 60, 0.30, false, 0.6},  {800, 800, 0.06, false, 0.0},  {1000, 2000, 0.12, false, 0.0},
+    {200, 400, 0.15, true, 0.2},  {1320, 1760, 0.10, true, 0.0}, {100, 50, 0.35, false, 0.9},
+    {700, 500, 0.10, false, 0.0}, {500, 1500, 0.25, true, 0.0},
+};
+constexpr EffectShape kCoinShape = {1568, 2093, 0.15, true, 0.0};
+constexpr EffectShape kSpringShape = {200, 900, 0.30, false, 0.0};
+
+std::vector<uint8_t> Synthesize(const EffectShape& shape) {
+    const auto count = static_cast<size_t>(shape.seconds * kRate);
+    std::vector<uint8_t> samples(count);
+    double phase = 0.0;
+    uint32_t noiseState = 12345;
+    for (size_t i = 0; i < count; ++i) {
+        const double t = static_cast<double>(i) / static_cast<double>(count);
+        const double hz = shape.startHz + (shape.endHz - shape.startHz) * t;
+        phase += hz / kRate;
+        phase -= std::floor(phase);
+        double v = shape.square ? (phase < 0.5 ? 1.0 : -1.0) : std::sin(2.0 * kPi * phase);
+        noiseState = noiseState * 214013u + 2531011u;
+        const double noise = static_cast<double>((noiseState >> 16) & 0x7FFF) / 16383.5 - 1.0;
+        v = v * (1.0 - shape.noise) + noise * shape.noise;
+        const double envelope = (1.0 - t) * std::min(1.0, static_cast<double>(i) / 64.0);
+        samples[i] = static_cast<uint8_t>(std::lround(128.0 + 90.0 * v * envelope));
+    }
+    return samples;
+}
+
+void Put16(std::vector<uint8_t>& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    b.push_back(static_cast<uint8_t>(v & 0xFF));
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
+}
+void PutVarLen(std::vector<uint8_t>& b, uint32_t v) {
+    uint8_t bytes[5];
+    int n = 0;
+    bytes[n++] = static_cast<uint8_t>(v & 0x7F);
+    while (v >>= 7) bytes[n++] = static_cast<uint8_t>((v & 0x7F) | 0x80);
+    while (n) b.push_back(bytes[--n]);
+}
+
+}  // namespace
+
+std::vector<SoundFile> MakeSounds() {
+    std::vector<SoundFile> files;
+    for (int i = 0; i < kSystemSoundCount; ++i)
+        files.push_back({SystemSoundFile(i), EncodeWave8(Synthesize(kShapes[i]), kRate)});
+    files.push_back({kCoinSound, EncodeWave8(Synthesize(kCoinShape), kRate)});
+    files.push_back({kSpringSound, EncodeWave8(Synthesize(kSpringShape), kRate)});
+    return files;
+}
+
+std::vector<uint8_t> MakeTitleMusic() {
+    // Format 0, one track, 96 ticks a quarter note, 132 beats a minute: a four-bar tune
+    // on a lead (channel 0) over a bass (channel 1), ending where it can loop.
+    constexpr uint32_t kQuarter = 96;
+    struct Note {
+        uint8_t key;
+        uint32_t length;  // ticks
+    };
+    const Note melody[] = {{72, 96},  {76, 96}, {79, 96}, {76, 96}, {77, 96}, {81, 96},
+                           {79, 192}, {76, 96}, {74, 96}, {72, 96}, {74, 96}, {76, 384}};
+    const Note bass[] = {{48, 384}, {53, 384}, {55, 384}, {48, 384}};
+
+    struct Event {
+        uint32_t tick;
+        uint8_t status, a, b;
+    };
+    std::vector<Event> events;
+    uint32_t tick = 0;
+    for (const Note& n : melody) {
+        events.push_back({tick, 0x90, n.key, 100});
+        events.push_back({tick + n.length - 8, 0x80, n.key, 64});
+        tick += n.length;
+    }
+    tick = 0;
+    for (const Note& n : bass) {
+        events.push_back({tick, 0x91, n.key, 90});
+        events.push_back({tick + n.length - 8, 0x81, n.key, 64});
+        tick += n.length;
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event& l, const Event& r) { return l.tick < r.tick; });
+
+    std::vector<uint8_t> track;
+    auto meta = [&track](uint8_t type, std::initializer_list<uint8_t> data) {
+        track.push_back(0);
+        track.push_back(0xFF);
+        track.push_back(type);
+        PutVarLen(track, static_cast<uint32_t>(data.size()));
+        track.insert(track.end(), data);
+    };
+    meta(0x51, {0x06, 0xF3, 0x9B});  // 454,555 microseconds a quarter: 132 beats a minute
+    meta(0x58, {4, 2, 24, 8});
+    // Square lead on channel 0, finger bass on channel 1.
+    track.insert(track.end(), {0x00, 0xC0, 0x50, 0x00, 0xC1, 0x21});
+    uint32_t last = 0;
+    for (const Event& e : events) {
+        PutVarLen(track, e.tick - last);
+        last = e.tick;
+        track.push_back(e.status);
+        track.push_back(e.a);
+        track.push_back(e.b);
+    }
+    PutVarLen(track, 4 * 4 * kQuarter - last);
+    track.push_back(0xFF);
+    track.push_back(0x2F);
+    track.push_back(0x00);
+
+    std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
+    Put32(file, 6);
+    Put16(file, 0);
+    Put16(file, 1);
+    Put16(file, kQuarter);
+    file.insert(file.end(), {'M', 'T', 'r', 'k'});
+    Put32(file, static_cast<uint32_t>(track.size()));
+    file.insert(file.end(), track.begin(), track.end());
+    return file;
+}
+
+bool WriteSounds(std::string& error) {
+    if (!platform::fs::CreateGameDirectory("wave")) {
+        error = "cannot create wave";
+        return false;
+    }
+    for (const SoundFile& file : MakeSounds()) {
+        if (!platform::fs::WriteFileAtomic(file.path, file.bytes)) {
+            error = "cannot write " + file.path;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteMusic(std::string& error) {
+    if (!platform::fs::CreateGameDirectory("bgm") ||
+        !platform::fs::WriteFileAtomic(kTitleMusic, MakeTitleMusic())) {
+        error = std::string("cannot write ") + kTitleMusic;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace sample
