@@ -5,8 +5,9 @@
 namespace sample {
 
 bool WriteSampleProject(std::string& error) {
-    if (!WriteDatabases(error) || !WritePictures(error) || !WriteSounds(error) ||
-        !WriteMusic(error) || !WriteSystemIni(error) || !WriteBootData(error))
+    if (!WriteDatabases(error) || !WriteProjectData(error) || !WritePictures(error) ||
+        !WriteSounds(error) || !WriteMusic(error) || !WriteSystemIni(error) ||
+        !WriteBootData(error))
         return false;
     // The factory copy the start-up data check offers to restore "data\" from.
     if (!platform::fs::CopyGameTree("data", "default")) {

@@ -14,6 +14,10 @@ namespace sample {
 inline constexpr const char* kTitle = "レンフォールドの小さな冒険";
 inline constexpr const char* kHeroName = "主人公";
 inline constexpr const char* kEnemyName = "てくてく";
+// Entries of the common palette, entry 0 being the reset entry of each list.
+inline constexpr const char* kBlockNames[] = {"",     "地面", "壁",
+                                              "ばね", "トゲ", "コイン入りブロック"};
+inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星"};
 inline constexpr const char* kStageFiles[] = {"data\\stg4\\Sample01.stg4_000",
                                               "data\\stg4\\Sample02.stg4_000"};
 inline constexpr int kStageCount = 2;
@@ -90,7 +94,11 @@ bool WriteMusic(std::string& error);
 bool WriteSystemIni(std::string& error);
 bool WriteBootData(std::string& error);
 bool WriteDatabases(std::string& error);
-bool WriteProjectData(std::string& error);  // System.dat, palette, world map, stages
+bool WriteSystemData(std::string& error);
+bool WriteCommonPalette(std::string& error);
+// System.dat, the common palette, the world map and the stages; reads the databases
+// written before into g_Database first.
+bool WriteProjectData(std::string& error);
 
 // The whole project into the current directory, then the factory copy "default\" of
 // "data\". The data version must be set (start-up's 770).

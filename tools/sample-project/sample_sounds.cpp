@@ -123,7 +123,7 @@ std::vector<uint8_t> MakeTitleMusic() {
         PutVarLen(track, static_cast<uint32_t>(data.size()));
         track.insert(track.end(), data);
     };
-    meta(0x51, {0x06, 0xF3, 0x9B});  // 454,555 microseconds a quarter: 132 beats a minute
+    meta(0x51, {0x06, 0xEF, 0x91});  // 454,545 microseconds a quarter: 132 beats a minute
     meta(0x58, {4, 2, 24, 8});
     // Square lead on channel 0, finger bass on channel 1.
     track.insert(track.end(), {0x00, 0xC0, 0x50, 0x00, 0xC1, 0x21});

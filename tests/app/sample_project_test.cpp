@@ -1,0 +1,323 @@
+// The sample game project: written into a fresh folder, then loaded in the order of
+// start-up's data half (data check, databases, System.dat, "System.ini", common palette),
+// its pictures, sounds and music read back by the player's own readers, and every data
+// file saved again byte for byte.
+#include "sample_project.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/system_ini.h"
+#include "core/log.h"
+#include "core/record.h"
+#include "data/builtin_tables.h"
+#include "data/data_path.h"
+#include "data/database.h"
+#include "data/palette.h"
+#include "data/system_data.h"
+#include "media/midi_file.h"
+#include "media/sound_wave.h"
+#include "platform/fs/fs.h"
+#include "platform/video/bmp.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<uint8_t> Hex(std::initializer_list<int> bytes) {
+    std::vector<uint8_t> out;
+    for (int b : bytes) out.push_back(static_cast<uint8_t>(b));
+    return out;
+}
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+class SampleProjectTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ResetLogsForTest();
+        g_nDataVersion = kCurrentDataVersion;
+        g_bStripCR = true;
+        std::string error;
+        ASSERT_TRUE(sample::WriteSampleProject(error)) << error;
+        // Start-up finds the globals as the program starts them.
+        g_Database = cDatabase();
+        g_SystemData = cSystemData();
+        g_CommonPalette = cPalette();
+        g_IniSetting = IniSetting();
+    }
+    void TearDown() override {
+        g_bStripCR = false;
+        g_Database = cDatabase();
+        g_SystemData = cSystemData();
+        g_CommonPalette = cPalette();
+        ResetLogsForTest();
+    }
+
+    wftest::TempDir dir;
+    wftest::ScopedCurrentDir cwd{dir.Path()};
+    wftest::ScriptedBoxes boxes;
+};
+
+TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
+    // The data check finds "data\" and asks nothing.
+    ASSERT_NE(CheckDataFolder(nullptr), 0);
+    ASSERT_TRUE(CreateStartFolders());
+
+    ASSERT_TRUE(InitDatabases());
+    const cDatabase& db = g_Database;
+    EXPECT_EQ(db.m_vAnimeSet.size(), 3u);
+    EXPECT_EQ(Bytes(db.m_vAnimeSet[1].m_strName), Hex({0x8e, 0xe5, 0x90, 0x6c, 0x8c, 0xf6}));
+    EXPECT_EQ(Bytes(db.m_vAnimeSet[2].m_strName),
+              Hex({0x82, 0xc4, 0x82, 0xad, 0x82, 0xc4, 0x82, 0xad}));
+    ASSERT_EQ(db.m_vAnimeSet[1].m_vSlot.size(), 4u);
+    EXPECT_EQ(db.m_vAnimeSet[1].m_vSlot[1].m_vFrame.size(), 2u);
+    EXPECT_EQ(db.m_vAnimeSet[1].m_vSlot[1].m_vFrame[1].m_nCell, 3u);
+    EXPECT_EQ(db.m_vAnime.size(), 3u);
+    EXPECT_EQ(g_AnimeSeqTable.size(), 3u);
+    EXPECT_EQ(db.m_vBmpCharaExc.size(), 2u);
+    ASSERT_EQ(db.m_vSwordType.size(), 2u);
+    EXPECT_EQ(db.m_vSwordType[1].m_vItem.size(), 3u);
+    ASSERT_EQ(db.m_vEffect.size(), 2u);
+    EXPECT_EQ(db.m_vEffect[1].m_vItem.size(), 4u);
+    EXPECT_EQ(g_EffectSeqTable.size(), 2u);
+    ASSERT_EQ(db.m_vCharaEffect.size(), 3u);
+    EXPECT_EQ(db.m_vCharaEffect[0].m_nKind, 0u);
+    EXPECT_EQ(db.m_vCharaEffect[1].m_nKind, 6u);
+    EXPECT_EQ(db.m_vCharaEffectRev.size(), 3u);
+    EXPECT_EQ(g_CharaEffectInst.size(), 3u);
+    ASSERT_EQ(db.m_vScrEffect.size(), 2u);
+    EXPECT_EQ(db.m_vScrEffect[1].m_nKind, 2u);
+    EXPECT_EQ(g_ScrEffectInst.size(), 2u);
+    EXPECT_EQ(db.m_vPicture.size(), 2u);
+    EXPECT_EQ(db.m_vSound.size(), 3u);
+    ASSERT_EQ(db.m_vBgm.size(), 2u);
+    EXPECT_EQ(db.m_vBgm[1].m_strFile, "bgm\\Title.mid");
+
+    ASSERT_TRUE(LoadSystemData(db.m_vBgm.size()));
+    EXPECT_EQ(Bytes(g_SystemData.m_strTitle),
+              Hex({0x83, 0x8c, 0x83, 0x93, 0x83, 0x74, 0x83, 0x48, 0x81, 0x5b, 0x83, 0x8b, 0x83,
+                   0x68, 0x82, 0xcc, 0x8f, 0xac, 0x82, 0xb3, 0x82, 0xc8, 0x96, 0x60, 0x8c, 0xaf}));
+    ASSERT_EQ(g_SystemData.m_vScreenBgm.size(), 4u);
+    EXPECT_EQ(g_SystemData.m_vScreenBgm[0], 1u);
+
+    // The sound-file list: the seventeen system sounds and the two of the project, each
+    // a PCM WAVE of the format the sound layer opens (22050 Hz, 8 bits, mono).
+    const std::vector<SOUNDFILE> sounds =
+        BuildSoundFileList(g_SystemData.m_vSystemSound, db.m_vSound);
+    ASSERT_EQ(sounds.size(), 19u);
+    for (const SOUNDFILE& sound : sounds) {
+        SCOPED_TRACE(sound.szFile);
+        WaveData wave;
+        ASSERT_TRUE(ReadWaveFile(sound.szFile, wave));
+        EXPECT_EQ(wave.formatTag, 1);
+        EXPECT_EQ(wave.channels, 1);
+        EXPECT_EQ(wave.samplesPerSec, 22050u);
+        EXPECT_EQ(wave.bitsPerSample, 8);
+        EXPECT_GT(wave.data.size(), 1000u);
+    }
+
+    LoadIniDefaults(g_IniSetting, g_SystemData.m_vIniKey);
+    ASSERT_EQ(ReadIni("System.ini", g_IniSetting, g_SystemData.m_vIniKey), 1);
+    EXPECT_EQ(g_IniSetting.Direct3D, 1);  // no drawing-mode question
+    EXPECT_EQ(g_IniSetting.WindowMode, 1);
+    EXPECT_EQ(g_IniSetting.Bpp, 0);
+    EXPECT_EQ(g_IniSetting.FreeStage[0], '\0');
+
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    const cPalette& pal = g_CommonPalette;
+    ASSERT_EQ(pal.m_vBlocks.size(), std::size(sample::kBlockNames));
+    for (size_t i = 1; i < pal.m_vBlocks.size(); ++i)
+        EXPECT_EQ(pal.m_vBlocks[i].m_strText, sample::kBlockNames[i]) << i;
+    EXPECT_EQ(pal.m_vBlocks[3].m_nFootEffect, 1);  // the spring
+    EXPECT_EQ(pal.m_vBlocks[4].m_nContact, 2);     // the spikes
+    ASSERT_EQ(pal.m_vCharas.size(), 3u);
+    const cCharaDef& hero = pal.m_vCharas[1];
+    EXPECT_EQ(Bytes(hero.m_strText), Hex({0x8e, 0xe5, 0x90, 0x6c, 0x8c, 0xf6}));
+    EXPECT_EQ(hero.m_nSide, 0);
+    EXPECT_EQ(hero.m_nAnimeSet, 1);  // kept: the set exists in the loaded database
+    EXPECT_EQ(hero.m_vFlows.size(), 3u);
+    const cCharaDef& walker = pal.m_vCharas[2];
+    EXPECT_EQ(walker.m_nSide, 1);
+    EXPECT_EQ(walker.m_nAnimeSet, 2);
+    EXPECT_EQ(walker.m_nVanishEffect, 2);
+    ASSERT_EQ(walker.m_vFlows.size(), 1u);
+    ASSERT_EQ(walker.m_vFlows[0].m_vCmds.size(), 1u);
+    EXPECT_EQ(walker.m_vFlows[0].m_vCmds[0].m_nType, 3);  // ground turn-back move
+    ASSERT_EQ(pal.m_vItems.size(), std::size(sample::kItemNames));
+    EXPECT_EQ(pal.m_vItems[1].m_nSound, 1);
+    ASSERT_EQ(pal.m_vItems[2].m_vCmds.size(), 1u);
+
+    EXPECT_TRUE(boxes.Asked().empty());
+}
+
+// Every non-optional entry of the built-in bitmap table, and every picture the databases
+// name, is an 8-bit picture with the sample's colour table that our decoder reads.
+TEST_F(SampleProjectTest, EveryPictureTheGameOpensDecodes) {
+    std::vector<std::string> names;
+    for (const DDSURFACEFILE& entry : g_BitmapTable) {
+        const std::string name = entry.szFileName;
+        if (name == "E" || (entry.p6 != 0 && !platform::fs::GameFileExists(name))) continue;
+        names.push_back(name);
+    }
+    ASSERT_TRUE(InitDatabases());
+    for (const cSwordType& sword : g_Database.m_vSwordType)
+        for (const std::string* file : {&sword.m_strFileLeft, &sword.m_strFileRight})
+            if (!file->empty()) names.push_back(*file);
+    for (const cEffect& effect : g_Database.m_vEffect)
+        if (!effect.m_strFile.empty()) names.push_back(effect.m_strFile);
+    for (const cPicture& picture : g_Database.m_vPicture)
+        if (!picture.m_strFile.empty()) names.push_back(picture.m_strFile);
+    names.push_back(sample::kTitlePicture);
+
+    const auto& palette = sample::SamplePalette();
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        FILE* fp = platform::fs::OpenGameFile(name, "rb");
+        ASSERT_NE(fp, nullptr);
+        std::vector<uint8_t> bytes;
+        for (int c; (c = std::fgetc(fp)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(fp);
+        platform::video::Picture picture;
+        std::string error;
+        ASSERT_TRUE(platform::video::DecodeBmp(bytes, picture, error)) << error;
+        EXPECT_EQ(picture.bitCount, 8);
+        ASSERT_EQ(picture.colourTable.size(), 256u);
+        for (size_t i = 0; i < 256; ++i) {
+            EXPECT_EQ(picture.colourTable[i].red, palette[i].r);
+            EXPECT_EQ(picture.colourTable[i].blue, palette[i].b);
+        }
+        // Sheets are cut in 32-dot cells.
+        if (name != "bmp\\plt\\Palette.bmp") {
+            EXPECT_EQ(picture.width % 32, 0);
+            EXPECT_EQ(picture.height % 32, 0);
+        }
+    }
+    // The first character sheet is required and holds the hero and the walker.
+    platform::video::Picture sheet;
+    std::string error;
+    ASSERT_TRUE(platform::video::DecodeBmp(wftest::ReadBytes(dir.Path() / "bmp/Character1.bmp"),
+                                           sheet, error));
+    EXPECT_EQ(sheet.width, 640);
+    EXPECT_EQ(sheet.height, 480);
+    auto opaque = [&sheet](int cellX, int cellY) {
+        int count = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) count += sheet.Index(cellX * 32 + x, cellY * 32 + y) != 0;
+        return count;
+    };
+    for (int frame = 0; frame < 12; ++frame) {
+        EXPECT_GT(opaque(frame, 0), 100) << "hero frame " << frame;
+        EXPECT_GT(opaque(frame, 1), 100) << "walker frame " << frame;
+    }
+    EXPECT_EQ(opaque(0, 2), 0);
+}
+
+TEST_F(SampleProjectTest, TitleMusicIsAShortMidiTune) {
+    cMidiFile midi(sample::kTitleMusic);
+    ASSERT_TRUE(midi.Loaded());
+    // Four bars of four beats at 132 beats a minute.
+    EXPECT_NEAR(midi.LengthSeconds(), 16 * 60.0 / 132.0, 0.01);
+}
+
+TEST_F(SampleProjectTest, BootDataSkipsTheDrawingModeQuestion) {
+    // Version 770, two fields: Direct3D chosen, do not ask again; no strings.
+    EXPECT_EQ(wftest::ReadBytes(dir.Path() / "user_data/Boot.dat"),
+              Hex({0x02, 0x03, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x01, 0x00,
+                   0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(SampleProjectTest, FactoryCopyMatchesTheProject) {
+    for (const char* name : {"System.dat", "CommonPalette.cplt4", "database/Anime.dat"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(wftest::ReadBytes(dir.Path() / "default" / name),
+                  wftest::ReadBytes(dir.Path() / "data" / name));
+    }
+}
+
+// Loading each data file and saving what was loaded gives the file back unchanged: the
+// sample holds nothing our readers would migrate, clamp or drop.
+TEST_F(SampleProjectTest, EveryDataFileSavesBackUnchanged) {
+    ASSERT_TRUE(InitDatabases());
+    auto resave = [](const char* path, auto&& save) {
+        SCOPED_TRACE(path);
+        const std::string copy = "resaved.dat";
+        save(copy.c_str());
+        EXPECT_EQ(wftest::ReadBytes(platform::fs::ResolveGamePath(copy)),
+                  wftest::ReadBytes(platform::fs::ResolveGamePath(path)));
+    };
+    auto list = [&resave](int index, auto& records) {
+        resave(DatabaseFilePath(index), [&records](const char* out) {
+            FILE* fp = OpenRecordWrite(out);
+            ASSERT_NE(fp, nullptr);
+            ByteWriter writer(fp);
+            ASSERT_TRUE(writer.WriteCount(records.size()));
+            for (auto& record : records) ASSERT_TRUE(record.Save(fp));
+            ASSERT_TRUE(CloseRecordFile(fp));
+        });
+    };
+    cDatabase& db = g_Database;
+    list(0, db.m_vAnimeSet);
+    list(1, db.m_vAnime);
+    list(2, db.m_vBmpCharaExc);
+    list(3, db.m_vSwordType);
+    list(4, db.m_vEffect);
+    list(5, db.m_vCharaEffect);
+    list(6, db.m_vScrEffect);
+    list(7, db.m_vPicture);
+    list(8, db.m_vSound);
+    list(9, db.m_vBgm);
+
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], db.m_vBgm.size()));
+    resave(DataPath[35], [&system](const char* out) { ASSERT_EQ(system.SaveFile(out), 1); });
+
+    cPalette palette;
+    ASSERT_EQ(palette.LoadFile(DataPath[7]), 1);
+    resave(DataPath[7], [&palette](const char* out) { ASSERT_EQ(palette.SaveFile(out), 1); });
+}
+
+// The writers of the generator against bytes spelled out by hand.
+TEST(SampleFiles, BitmapIsBottomUpWithPaddedRows) {
+    sample::Canvas canvas(3, 2);
+    canvas.Set(0, 0, 1);
+    canvas.Set(2, 1, 0xFE);
+    std::array<sample::Rgb, 256> palette{};
+    palette[1] = {0x10, 0x20, 0x30};
+    const std::vector<uint8_t> bmp = sample::EncodeBmp8(canvas, palette);
+    ASSERT_EQ(bmp.size(), 14u + 40 + 1024 + 8);
+    const std::vector<uint8_t> head(bmp.begin(), bmp.begin() + 54);
+    EXPECT_EQ(head, Hex({'B',  'M',  0x3e, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x36,
+                         0x04, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                         0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00, 0x00, 0x00, 0x00,
+                         0x00, 0x08, 0x00, 0x00, 0x00, 0x13, 0x0b, 0x00, 0x00, 0x13, 0x0b,
+                         0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+    // Colour entry 1 as blue, green, red, 0.
+    EXPECT_EQ(std::vector<uint8_t>(bmp.begin() + 58, bmp.begin() + 62),
+              Hex({0x30, 0x20, 0x10, 0x00}));
+    // The bottom row first, each padded to four bytes.
+    EXPECT_EQ(std::vector<uint8_t>(bmp.end() - 8, bmp.end()),
+              Hex({0x00, 0x00, 0xfe, 0x00, 0x01, 0x00, 0x00, 0x00}));
+}
+
+TEST(SampleFiles, WaveIsPcmMonoEightBitPaddedToAWord) {
+    EXPECT_EQ(sample::EncodeWave8({0x80, 0xff, 0x00}, 22050),
+              Hex({'R',  'I',  'F',  'F',  0x28, 0x00, 0x00, 0x00, 'W',  'A',  'V',  'E',
+                   'f',  'm',  't',  ' ',  0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
+                   0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00,
+                   'd',  'a',  't',  'a',  0x03, 0x00, 0x00, 0x00, 0x80, 0xff, 0x00, 0x80}));
+}
+
+TEST(SampleFiles, TitleMusicStartsAsFormatZero) {
+    const std::vector<uint8_t> midi = sample::MakeTitleMusic();
+    ASSERT_GT(midi.size(), 22u);
+    EXPECT_EQ(std::vector<uint8_t>(midi.begin(), midi.begin() + 18),
+              Hex({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 0x60, 'M', 'T', 'r', 'k'}));
+    EXPECT_EQ(std::vector<uint8_t>(midi.end() - 3, midi.end()), Hex({0xff, 0x2f, 0x00}));
+}
+
+}  // namespace
