@@ -16,8 +16,12 @@
 #include "data/builtin_tables.h"
 #include "data/data_path.h"
 #include "data/database.h"
+#include "data/global_data.h"
 #include "data/palette.h"
+#include "data/stage_file.h"
+#include "data/stage_loader.h"
 #include "data/system_data.h"
+#include "data/world_map.h"
 #include "media/midi_file.h"
 #include "media/sound_wave.h"
 #include "platform/fs/fs.h"
@@ -49,12 +53,18 @@ class SampleProjectTest : public testing::Test {
         g_SystemData = cSystemData();
         g_CommonPalette = cPalette();
         g_IniSetting = IniSetting();
+        g_WorldMapData = cWorldMapData();
+        g_Stage = cStage();
+        g_PlayStage = cStage();
     }
     void TearDown() override {
         g_bStripCR = false;
         g_Database = cDatabase();
         g_SystemData = cSystemData();
         g_CommonPalette = cPalette();
+        g_WorldMapData = cWorldMapData();
+        g_Stage = cStage();
+        g_PlayStage = cStage();
         ResetLogsForTest();
     }
 
@@ -128,6 +138,21 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     EXPECT_EQ(g_IniSetting.Bpp, 0);
     EXPECT_EQ(g_IniSetting.FreeStage[0], '\0');
 
+    ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
+    ASSERT_EQ(g_WorldMapData.m_vPoints.size(), 2u);
+    for (int i = 0; i < sample::kStageCount; ++i) {
+        const cWorldMapPoint& point = g_WorldMapData.m_vPoints[static_cast<size_t>(i)];
+        ASSERT_EQ(point.m_vRecs.size(), 1u);
+        EXPECT_EQ(point.m_vRecs[0].m_sStageFile, sample::kStageNames[i]);
+        // The road between the points is walkable.
+        const uint32_t cellType =
+            g_WorldMapData
+                .m_vGrid[static_cast<size_t>(point.m_nY * g_WorldMapData.m_nPitch + point.m_nX)];
+        EXPECT_EQ(g_WorldMapData.m_vCellTypes[cellType].m_bBlocked, 0);
+    }
+    EXPECT_EQ(g_WorldMapData.FindPoint(g_WorldMapData.m_nStartX, g_WorldMapData.m_nStartY),
+              &g_WorldMapData.m_vPoints[0]);
+
     ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
     const cPalette& pal = g_CommonPalette;
     ASSERT_EQ(pal.m_vBlocks.size(), std::size(sample::kBlockNames));
@@ -151,6 +176,31 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     ASSERT_EQ(pal.m_vItems.size(), std::size(sample::kItemNames));
     EXPECT_EQ(pal.m_vItems[1].m_nSound, 1);
     ASSERT_EQ(pal.m_vItems[2].m_vCmds.size(), 1u);
+
+    // Each stage as the world map starts it: the newest generation of the named file,
+    // loaded on the loader thread, its hero placed, its settings in the play stage.
+    const size_t blocks[] = {91, 72};
+    for (int i = 0; i < sample::kStageCount; ++i) {
+        SCOPED_TRACE(sample::kStageNames[i]);
+        ASSERT_EQ(LoadStageFile(sample::kStageNames[i], 1, &g_PlayStage), 1u);
+        EXPECT_EQ(g_Stage.m_sPath, sample::kStageFiles[i]);
+        const int32_t hero = g_Stage.FindHero();
+        ASSERT_NE(hero, -1);
+        const cCharaDef& placed = g_Stage.m_vCharas[static_cast<size_t>(hero)];
+        EXPECT_EQ(placed.m_strText, sample::kHeroName);
+        EXPECT_EQ(placed.m_nX, 1);
+        EXPECT_EQ(placed.m_nY, 12);
+        EXPECT_EQ(placed.m_nPalBank, kPaletteCommon);
+        EXPECT_EQ(g_Stage.m_vCharas.size(), 3u);  // the hero and two walkers
+        EXPECT_EQ(g_Stage.m_vBlocks.size(), blocks[i]);
+        EXPECT_EQ(g_Stage.m_anSize[3], 15);
+        EXPECT_EQ(g_PlayStage.m_sText, g_Stage.m_sText);
+        EXPECT_TRUE(g_PlayStage.m_vCharas.empty());
+        size_t goals = 0;
+        for (const cItemDef& item : g_Stage.m_vItems)
+            goals += item.m_strText == sample::kItemNames[2];
+        EXPECT_EQ(goals, 1u);
+    }
 
     EXPECT_TRUE(boxes.Asked().empty());
 }
@@ -211,10 +261,10 @@ TEST_F(SampleProjectTest, EveryPictureTheGameOpensDecodes) {
         return count;
     };
     for (int frame = 0; frame < 12; ++frame) {
-        EXPECT_GT(opaque(frame, 0), 100) << "hero frame " << frame;
-        EXPECT_GT(opaque(frame, 1), 100) << "walker frame " << frame;
+        EXPECT_GT(opaque(frame, sample::kHeroGraphic), 100) << "hero frame " << frame;
+        EXPECT_GT(opaque(frame, sample::kWalkerGraphic), 100) << "walker frame " << frame;
     }
-    EXPECT_EQ(opaque(0, 2), 0);
+    EXPECT_EQ(opaque(0, 0), 0);  // graphic 0 is none
 }
 
 TEST_F(SampleProjectTest, TitleMusicIsAShortMidiTune) {
@@ -276,9 +326,18 @@ TEST_F(SampleProjectTest, EveryDataFileSavesBackUnchanged) {
     ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], db.m_vBgm.size()));
     resave(DataPath[35], [&system](const char* out) { ASSERT_EQ(system.SaveFile(out), 1); });
 
-    cPalette palette;
-    ASSERT_EQ(palette.LoadFile(DataPath[7]), 1);
-    resave(DataPath[7], [&palette](const char* out) { ASSERT_EQ(palette.SaveFile(out), 1); });
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    resave(DataPath[7], [](const char* out) { ASSERT_EQ(g_CommonPalette.SaveFile(out), 1); });
+
+    cWorldMapData map;
+    ASSERT_EQ(map.LoadFile(DataPath[13]), 1);
+    resave(DataPath[13], [&map](const char* out) { ASSERT_EQ(map.SaveFile(out), 1); });
+
+    for (const char* file : sample::kStageFiles) {
+        cStage stage;
+        ASSERT_EQ(stage.LoadFile(file), 1);
+        resave(file, [&stage](const char* out) { ASSERT_EQ(stage.SaveFile(out), 1); });
+    }
 }
 
 // The writers of the generator against bytes spelled out by hand.

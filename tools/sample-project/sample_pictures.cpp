@@ -123,9 +123,11 @@ void DrawCharacterRow(Canvas& sheet, int row, const std::vector<std::vector<std:
 Canvas CharacterSheet() {
     // 20 frames across (640 dots) for each of the 15 graphic rows.
     Canvas sheet(640, 480, kClear);
-    DrawCharacterRow(sheet, 0, {kHeroStand, kHeroStand2, kHeroWalk1, kHeroWalk2}, "HSIBL",
-                     {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue});
-    DrawCharacterRow(sheet, 1, {kWalkerStand, kWalkerStand2, kWalkerWalk1, kWalkerWalk2}, "RWIDL",
+    // Graphic 0 is no graphic: a placement showing it is not a hero.
+    DrawCharacterRow(sheet, kHeroGraphic, {kHeroStand, kHeroStand2, kHeroWalk1, kHeroWalk2},
+                     "HSIBL", {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue});
+    DrawCharacterRow(sheet, kWalkerGraphic,
+                     {kWalkerStand, kWalkerStand2, kWalkerWalk1, kWalkerWalk2}, "RWIDL",
                      {kRed, kWhite, kInk, kDarkRed, kDarkRed});
     return sheet;
 }

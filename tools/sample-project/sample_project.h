@@ -18,6 +18,12 @@ inline constexpr const char* kEnemyName = "てくてく";
 inline constexpr const char* kBlockNames[] = {"",     "地面", "壁",
                                               "ばね", "トゲ", "コイン入りブロック"};
 inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星"};
+// Rows of the first character sheet.
+inline constexpr int kHeroGraphic = 1;
+inline constexpr int kWalkerGraphic = 2;
+// The stages as the world map names them, and their first numbered generation on disk.
+inline constexpr const char* kStageNames[] = {"data\\stg4\\Sample01.stg4",
+                                              "data\\stg4\\Sample02.stg4"};
 inline constexpr const char* kStageFiles[] = {"data\\stg4\\Sample01.stg4_000",
                                               "data\\stg4\\Sample02.stg4_000"};
 inline constexpr int kStageCount = 2;
@@ -96,6 +102,8 @@ bool WriteBootData(std::string& error);
 bool WriteDatabases(std::string& error);
 bool WriteSystemData(std::string& error);
 bool WriteCommonPalette(std::string& error);
+bool WriteWorldMap(std::string& error);
+bool WriteStages(std::string& error);
 // System.dat, the common palette, the world map and the stages; reads the databases
 // written before into g_Database first.
 bool WriteProjectData(std::string& error);

@@ -1,5 +1,6 @@
 // The sample's project files: System.dat, the common palette with its hero, walker,
 // blocks and items, the world map and the two stages.
+#include <algorithm>
 #include <cstdio>
 
 #include "core/record.h"
@@ -7,7 +8,10 @@
 #include "data/data_path.h"
 #include "data/database.h"
 #include "data/palette.h"
+#include "data/global_data.h"
+#include "data/stage_file.h"
 #include "data/system_data.h"
+#include "data/world_map.h"
 #include "platform/fs/fs.h"
 #include "sample_project.h"
 
@@ -52,7 +56,7 @@ cCharaDef Hero() {
     hero.m_strText = kHeroName;
     hero.m_nSide = 0;  // the player's side
     hero.m_nPlayerNo = 0;
-    hero.m_nCell = 0;  // row 0 of the first character sheet
+    hero.m_nCell = kHeroGraphic;
     hero.m_nBmpSet = 1;
     hero.m_nAnimeSet = 1;
     hero.m_nMaxHP = 3;
@@ -74,7 +78,7 @@ cCharaDef Walker() {
     cCharaDef walker;
     walker.m_strText = kEnemyName;
     walker.m_nSide = 1;
-    walker.m_nCell = 1;  // row 1 of the first character sheet
+    walker.m_nCell = kWalkerGraphic;
     walker.m_nBmpSet = 1;
     walker.m_nAnimeSet = 2;
     walker.m_nMaxHP = 1;
@@ -106,6 +110,94 @@ cItemDef Item(const char* name, uint16_t cell) {
     item.m_nBmpSet = 2;
     return item;
 }
+
+// A placement of common palette entry `index` at a cell, taking every property group from
+// the palette; it holds the palette's values too, so it reads the same either way.
+template <class Def>
+Def Place(const std::vector<Def>& list, size_t index, int x, int y) {
+    Def def = list[index];
+    def.m_nPalBank = kPaletteCommon;
+    def.m_nPalIndex = static_cast<uint16_t>(index);
+    std::fill(def.m_vInherit.begin(), def.m_vInherit.end(), uint8_t{1});
+    def.m_nX = static_cast<int16_t>(x);
+    def.m_nY = static_cast<int16_t>(y);
+    return def;
+}
+
+// Palette indices of the sample's blocks, characters and items.
+enum : size_t { kGround = 1, kWall = 2, kSpring = 3, kSpikes = 4, kCoinBlock = 5 };
+enum : size_t { kHero = 1, kWalker = 2 };
+enum : size_t { kCoin = 1, kGoal = 2 };
+
+// A stage drawn as text, one character a cell, 15 rows: '#' ground, 'W' wall, 'S' spring,
+// '^' spikes, 'B' coin block, 'o' coin, 'G' goal, 'H' hero, 'E' walker.
+cStage MakeStage(const char* text, const std::vector<std::string>& rows) {
+    const cPalette& pal = g_CommonPalette;
+    cStage stage;
+    stage.m_sText = text;
+    stage.m_anSize[0] = static_cast<int32_t>(rows[0].size());
+    stage.m_anSize[3] = static_cast<int32_t>(rows.size());
+    stage.m_nBgm = 0;
+    for (size_t y = 0; y < rows.size(); ++y) {
+        for (size_t x = 0; x < rows[y].size(); ++x) {
+            const int cx = static_cast<int>(x), cy = static_cast<int>(y);
+            switch (rows[y][x]) {
+                case '#':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kGround, cx, cy));
+                    break;
+                case 'W':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kWall, cx, cy));
+                    break;
+                case 'S':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kSpring, cx, cy));
+                    break;
+                case '^':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kSpikes, cx, cy));
+                    break;
+                case 'B':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kCoinBlock, cx, cy));
+                    break;
+                case 'o':
+                    stage.m_vItems.push_back(Place(pal.m_vItems, kCoin, cx, cy));
+                    break;
+                case 'G':
+                    stage.m_vItems.push_back(Place(pal.m_vItems, kGoal, cx, cy));
+                    break;
+                case 'H':
+                    stage.m_vCharas.push_back(Place(pal.m_vCharas, kHero, cx, cy));
+                    break;
+                case 'E':
+                    stage.m_vCharas.push_back(Place(pal.m_vCharas, kWalker, cx, cy));
+                    break;
+                default:
+                    break;
+            }
+        }
+    }
+    return stage;
+}
+
+const std::vector<std::string> kStage1 = {
+    "........................................", "........................................",
+    "........................................", "........................................",
+    "........................................", "........................................",
+    "...........ooo..........................", "....................ooo.................",
+    "..........WWWWW.........................", "...................WWWWW.........o......",
+    "....................................G...", "...o.o.o.........................WWWWW..",
+    ".H..............E.....E...S............W", "###########^^^#############...##########",
+    "###########################...##########",
+};
+
+const std::vector<std::string> kStage2 = {
+    "..............................", "..............................",
+    "..............................", "..............................",
+    "..............................", "..............................",
+    "..........BBB.................", "..............................",
+    "..........................G...", "................o.o.o...WWWWW.",
+    "........................W.....", ".....................E..W.....",
+    ".H.......E.....S........W.....", "#######^^^####################",
+    "##############################",
+};
 
 bool Fail(std::string& error, const char* path) {
     error = std::string("cannot write ") + path;
@@ -164,6 +256,46 @@ bool WriteCommonPalette(std::string& error) {
     return true;
 }
 
+bool WriteWorldMap(std::string& error) {
+    cWorldMapData map;
+    map.m_sName = "はじまりの島";
+    // A road of walkable cells (type 5) between the two stage points; the rest is
+    // blocked ground (type 0).
+    constexpr int32_t kRoadY = 7, kFirstX = 4, kSecondX = 12;
+    for (int32_t x = kFirstX; x <= kSecondX; ++x)
+        map.m_vGrid[static_cast<size_t>(kRoadY * map.m_nPitch + x)] = 5;
+    map.m_nStartX = kFirstX;
+    map.m_nStartY = kRoadY;
+    map.m_vPoints.clear();
+    const char* const names[kStageCount] = {"はじまりの草原", "とげの谷"};
+    const int32_t xs[kStageCount] = {kFirstX, kSecondX};
+    for (int i = 0; i < kStageCount; ++i) {
+        cWorldMapPoint point;
+        point.m_nX = xs[i];
+        point.m_nY = kRoadY;
+        point.m_sName = names[i];
+        cWorldMapRec rec;
+        rec.m_nKind = 0;  // a stage entry
+        rec.m_sRecName = names[i];
+        rec.m_sStageFile = kStageNames[i];
+        point.m_vRecs.push_back(rec);
+        map.m_vPoints.push_back(point);
+    }
+    if (!map.SaveFile(DataPath[13])) return Fail(error, DataPath[13]);
+    return true;
+}
+
+bool WriteStages(std::string& error) {
+    // Placements link to the common palette: it must be the one in force when the stages
+    // are checked and saved.
+    if (!g_CommonPalette.LoadFile(DataPath[7])) return Fail(error, DataPath[7]);
+    cStage stages[kStageCount] = {MakeStage("はじまりの草原", kStage1),
+                                  MakeStage("とげの谷", kStage2)};
+    for (int i = 0; i < kStageCount; ++i)
+        if (!stages[i].SaveFile(kStageFiles[i])) return Fail(error, kStageFiles[i]);
+    return true;
+}
+
 bool WriteProjectData(std::string& error) {
     // Definitions bring their database numbers into range when they are saved: the
     // sample's own databases must be the ones in force.
@@ -172,7 +304,8 @@ bool WriteProjectData(std::string& error) {
         return false;
     }
     if (!platform::fs::CreateGameDirectory("data\\stg4")) return Fail(error, "data\\stg4");
-    return WriteSystemData(error) && WriteCommonPalette(error);
+    return WriteSystemData(error) && WriteCommonPalette(error) && WriteWorldMap(error) &&
+           WriteStages(error);
 }
 
 }  // namespace sample
