@@ -26,6 +26,7 @@
 #include "media/sound_wave.h"
 #include "platform/fs/fs.h"
 #include "platform/video/bmp.h"
+#include "platform/win_types.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -71,6 +72,7 @@ class SampleProjectTest : public testing::Test {
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cwd{dir.Path()};
     wftest::ScriptedBoxes boxes;
+    wftest::PostedMessages posted;
 };
 
 TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
@@ -203,6 +205,7 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     }
 
     EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_EQ(posted.Count(WM_CLOSE), 0);
 }
 
 // Every non-optional entry of the built-in bitmap table, and every picture the databases

@@ -104,15 +104,15 @@ const std::vector<std::string> kWalkerWalk2 = {
 // (offset 8), as the anime sets of the sample ask.
 void DrawCharacterRow(Canvas& sheet, int row, const std::vector<std::vector<std::string>>& frames,
                       const std::string& legend, const std::vector<uint8_t>& colours) {
-    const std::vector<uint8_t> flash(colours.size(), kCream);
+    // The same shapes in one light colour (immune) and in stone grey (block character);
+    // the ink of eyes and feet ('I') stays visible in both.
+    std::vector<uint8_t> immune(colours.size(), kCream);
     std::vector<uint8_t> stone(colours.size(), kGrey);
-    for (size_t i = 0; i < legend.size(); ++i)
+    for (size_t i = 0; i < legend.size() && i < colours.size(); ++i)
         if (legend[i] == 'I') {
+            immune[i] = kOrange;
             stone[i] = kSlate;
         }
-    std::vector<uint8_t> immune = flash;
-    for (size_t i = 0; i < legend.size(); ++i)
-        if (legend[i] == 'I') immune[i] = kOrange;
     const std::vector<uint8_t>* sets[] = {&colours, &immune, &stone};
     for (int set = 0; set < 3; ++set)
         for (size_t f = 0; f < frames.size(); ++f)
