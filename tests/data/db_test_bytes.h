@@ -12,6 +12,7 @@
 
 #include "core/log.h"
 #include "core/record.h"
+#include "data/flow_record.h"
 #include "support/temp_dir.h"
 
 namespace dbtest {
@@ -58,6 +59,9 @@ class DbTest : public testing::Test {
     void TearDown() override {
         ResetLogsForTest();
         g_bStripCR = false;
+        // A start-up load installs the databases as the source of flow validation; later
+        // tests in the same program must not validate against these lists.
+        SetFlowRefDatabase(nullptr);
     }
 
     // Loads one record from a file holding the version word and body.

@@ -29,15 +29,18 @@ class DefsTest : public recbytes::RecordFileTest {
         stageBlocks.clear();
         stageCharas.clear();
         stageItems.clear();
+        savedStageBank_ = PaletteBank(kPaletteStage);
         BindStagePalette({&stageBlocks, &stageCharas, &stageItems});
     }
     void TearDown() override {
         g_Database.SetDefaults();
         SetKeepTestFlowsQuery(nullptr);
         g_CommonPalette = cPalette();
-        BindStagePalette({});
+        // Bank 2 goes back to the loaded stage, as the program binds it.
+        BindStagePalette(savedStageBank_);
     }
 
+    PaletteLists savedStageBank_{};
     // The lists the loaded stage would hold as bank 2.
     std::vector<cBlockDef> stageBlocks;
     std::vector<cCharaDef> stageCharas;
