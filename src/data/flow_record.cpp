@@ -201,6 +201,8 @@ double cEdShot::GetOffsetY(int index, int facing) const {
 
 // ---- cFlowCmd: copies and parts ------------------------------------------------------
 
+cFlowCmd::cFlowCmd() { Clear(); }
+
 cFlowCmd::cFlowCmd(const cFlowCmd& source)
     : cSaveRecord(source),
       m_nCategory(source.m_nCategory),

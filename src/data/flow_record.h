@@ -175,7 +175,8 @@ class cFlow;
 // One command of a flow, or of an item's list (category 1).
 class cFlowCmd : public cSaveRecord {
   public:
-    cFlowCmd() { Clear(); }
+    // Out of line: the nested flows are of a type not yet complete here.
+    cFlowCmd();
     // Copies own new parts: two commands never share a part.
     cFlowCmd(const cFlowCmd& source);
     cFlowCmd(cFlowCmd&& source) noexcept;
