@@ -269,12 +269,6 @@ TEST_F(FlowRecordTest, CurrentFlowLoadsEveryPartAndSavesTheSameBytes) {
     EXPECT_EQ(Saved(flow), bytes);
 }
 
-TEST_F(FlowRecordTest, MemoIsDroppedOnLoad) {
-    cFlow flow;
-    ASSERT_TRUE(LoadAt(770, FlowAt(770, 0), flow));
-    EXPECT_EQ(flow.m_strMemo, "");
-}
-
 TEST_F(FlowRecordTest, TriggersOfOlderFlowsAreRenumbered) {
     struct Case {
         uint32_t version;
@@ -294,6 +288,7 @@ TEST_F(FlowRecordTest, TriggersOfOlderFlowsAreRenumbered) {
         ASSERT_TRUE(LoadAt(c.version, FlowAt(c.version, c.trigger, c.flagIndex), flow));
         EXPECT_EQ(flow.m_nTrigger, c.wantTrigger);
         EXPECT_EQ(flow.m_nFlagIndex, c.wantFlagIndex);
+        EXPECT_EQ(flow.m_strMemo, "");  // the stored memo ("memo" from 676 on) is dropped
     }
 }
 
@@ -335,6 +330,12 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
         int wantType;
         std::vector<int32_t> wantParams;
     };
+    // A message command from 546 on: the switches at 10, 14 and 16 set.
+    const auto kSwitches = Padded({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1}, 18);
+    const auto kSwitchesOf7 = Padded({7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1}, 18);
+    const auto kSwitchesOf3 = Padded({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1}, 18);
+    const auto kTargetOf188 = Padded({0, 1, 2, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1}, 16);
+    const auto kPictureOf193 = Padded({5, 6, 7, 8, 9, 10, 1, 11}, 15);
     const Case cases[] = {
         {"stage clear grows to 9", 144, 0, 17, {1, 2}, 17, Padded({1, 2}, 9)},
         {"item stage clear too", 144, 1, 2, {1}, 2, Padded({1}, 9)},
@@ -343,20 +344,8 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
         {"status indices move at 168 and 203", 167, 0, 22,
          Padded({0, 0, 0, 1, 10, 0, 2, 0, 0, 0, 0, 0, 0, 10}, 18), 22,
          Padded({0, 0, 0, 1, 12, 0, 2, 0, 0, 0, 0, 0, 0, 12}, 18)},
-        {"set target inserts at 2, then 0",
-         188,
-         0,
-         21,
-         {1, 2, 3},
-         21,
-         {0, 1, 2, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0}},
-        {"old picture inserts 1 at 6",
-         193,
-         0,
-         31,
-         {5, 6, 7, 8, 9, 10, 11},
-         32,
-         Padded({5, 6, 7, 8, 9, 10, 1, 11}, 15)},
+        {"set target at 2, then 0", 188, 0, 21, {1, 2, 3}, 21, kTargetOf188},
+        {"old picture: 1 at 6", 193, 0, 31, {5, 6, 7, 8, 9, 10, 11}, 32, kPictureOf193},
         {"old effect inserts 0 at 1", 194, 0, 29, {4, 5}, 30, {4, 0, 5}},
         {"summons lose their parameters", 202, 0, 14, {1, 2}, 14, {}},
         {"flow operation cut to 4", 202, 0, 16, {1, 2, 3, 4, 5}, 16, {1, 2, 3, 0}},
@@ -364,27 +353,10 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
         {"system switch moves at 767", 209, 0, 23, {2, 6, 0}, 23, {5, 6, 0}},
         {"shot graphic kept below 120", 218, 0, 25, {3, 119}, 26, {3, 119, 0}},
         {"shot graphic raised", 218, 0, 25, {3, 5}, 26, {3, 6, 0}},
-        {"message switches",
-         544,
-         0,
-         19,
-         {0},
-         19,
-         {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}},
-        {"message switches from 546",
-         545,
-         0,
-         19,
-         Padded({7}, 18),
-         19,
-         {7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 0}},
-        {"message switches, other kind",
-         545,
-         0,
-         19,
-         Padded({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 18),
-         19,
-         {3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0}},
+        {"message switches", 544, 0, 19, {0}, 19, kSwitches},
+        {"message switches from 546", 545, 0, 19, Padded({7}, 18), 19, kSwitchesOf7},
+        {"message switches, other kind", 545, 0, 19, Padded({3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, 18),
+         19, kSwitchesOf3},
         {"stage clear kinds move", 721, 0, 17, {2}, 17, Padded({3}, 9)},
         {"arrange of old shot field", 725, 0, 37, {}, 38, {11, 0, 0, 0, 0}},
         {"arrange field passes bounds", 726, 0, 37, {11, 14, 0, 0, 0}, 38, {11, 21, 0, 0, 0}},
