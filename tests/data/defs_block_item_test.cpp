@@ -124,25 +124,15 @@ TEST_F(BlockItemDefTest, ShotGraphicsMovedUpBefore219) {
     }
 }
 
-TEST_F(BlockItemDefTest, DefaultsOfANewDefinition) {
-    const cBlockDef block;
-    EXPECT_EQ(block.m_nContact, 1);
-    EXPECT_EQ(block.m_nPassValue, 255);
-    EXPECT_EQ(block.m_vInherit, std::vector<uint8_t>(11, 0));
-    const cItemDef item;
-    EXPECT_EQ(item.m_nBmpSet, 2);
-    EXPECT_EQ(item.m_bGetEffect, 1);
-    EXPECT_EQ(item.m_nSize, 1);
-    EXPECT_EQ(item.m_nPriority, 6);
-    EXPECT_EQ(item.m_vInherit, std::vector<uint8_t>(13, 0));
-}
-
 TEST_F(BlockItemDefTest, ValidateBringsReferencesBackIntoRange) {
     g_CommonPalette.m_vItems.resize(2);
     stageBlocks.resize(3);
     stageItems.resize(3);
 
+    // A new block touches (the other defaults show in the palette's default entries);
+    // without a cell it does not.
     cBlockDef empty;
+    EXPECT_EQ(empty.m_nContact, 1);
     empty.m_bSummonProof = 1;
     empty.Validate();
     EXPECT_EQ(empty.m_nContact, 0);
