@@ -6,7 +6,9 @@
 #include <system_error>
 #include <thread>
 
+#include "core/bounds.h"
 #include "core/log.h"
+#include "core/strings.h"
 #include "platform/clock.h"
 #include "platform/diag.h"
 #include "platform/msg/msg.h"
@@ -31,13 +33,9 @@ void ThreadEntry(uint32_t id, ThreadProc proc, void* argument,
     try {
         proc(argument);
     } catch (const std::exception& e) {
-        platform::Diag(platform::DiagLevel::Error, "thread",
-                       "thread %u ended by an exception (%s); closing the game", id, e.what());
-        platform::msg::PostMainWindow(WM_CLOSE, 0, 0);
+        CloseOnEscapedException(StrPrintf("thread %u", id).c_str(), e);
     } catch (...) {
-        platform::Diag(platform::DiagLevel::Error, "thread",
-                       "thread %u ended by an unknown exception; closing the game", id);
-        platform::msg::PostMainWindow(WM_CLOSE, 0, 0);
+        CloseOnEscapedException(StrPrintf("thread %u", id).c_str());
     }
     // Posts fail from here on, as they do to a thread that has ended.
     platform::msg::ReleaseThreadQueue(id);
