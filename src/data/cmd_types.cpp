@@ -1,6 +1,7 @@
 // The command-type and item-command tables.
 #include "data/cmd_types.h"
 
+#include <array>
 #include <iterator>
 #include <string>
 
@@ -9,7 +10,9 @@
 
 namespace {
 
-constexpr cLabelId kCmdTypeRows[] = {
+// Types 0..16 belong to flows only; types 17..39 share name and parameter count with item
+// commands 2..24, which the vocabulary already lists.
+constexpr cLabelId kFlowOnlyRows[] = {
     {"", 0},
     {"ウエイト", 0},
     {"直線移動", 0},
@@ -27,31 +30,15 @@ constexpr cLabelId kCmdTypeRows[] = {
     {"キャラ召喚", 0},
     {"アイテム召喚", 0},
     {"フローの操作", 4},
-    {"ステージクリア", 9},
-    {"ゲームウエイト", 1},
-    {"メッセージ", 18},
-    {"ワープ", 0},
-    {"ターゲットの設定", 16},
-    {"ステータスの操作", 18},
-    {"ステータスの操作2", 3},
-    {"消滅", 3},
-    {"アイテムの取得", 2},
-    {"グラフィックの変更", 3},
-    {"基本アニメセットの変更", 1},
-    {"アニメの実行", 1},
-    {"エフェクトの実行", 8},
-    {"キャラエフェクトの実行", 3},
-    {"画面エフェクトの実行", 3},
-    {"ピクチャーの表示", 15},
-    {"画面の色を変更", 8},
-    {"背景の変更", 2},
-    {"効果音の再生", 1},
-    {"BGMの再生", 2},
-    {"コードの実行", 0},
-    {"アレンジ", 5},
-    {"ループ", 2},
 };
-static_assert(std::size(kCmdTypeRows) == kFlowCmdTypeCount);
+static_assert(std::size(kFlowOnlyRows) == kItemCmdTypeOffset + 2);
+
+constexpr auto kCmdTypeRows = [] {
+    std::array<cLabelId, kFlowCmdTypeCount> rows{};
+    for (size_t i = 0; i < std::size(kFlowOnlyRows); ++i) rows[i] = kFlowOnlyRows[i];
+    for (int i = 2; i < kItemCommandCount; ++i) rows[i + kItemCmdTypeOffset] = kItemCommands[i];
+    return rows;
+}();
 
 std::vector<cLabelId> BuildCmdTypes() {
     return std::vector<cLabelId>(std::begin(kCmdTypeRows), std::end(kCmdTypeRows));

@@ -76,7 +76,33 @@ extern const LabelTable kLetterChoiceLabels;
 // The command kinds an item's command list offers, each with its number; entry 0 is
 // the empty command.
 constexpr int kItemCommandCount = 25;
-extern const cLabelId kItemCommands[kItemCommandCount];
+inline constexpr cLabelId kItemCommands[kItemCommandCount] = {
+    {"", 0},
+    {"フローの変更", 2},
+    {"ステージクリア", 9},
+    {"ゲームウエイト", 1},
+    {"メッセージ", 18},
+    {"ワープ", 0},
+    {"ターゲットの設定", 16},
+    {"ステータスの操作", 18},
+    {"ステータスの操作2", 3},
+    {"消滅", 3},
+    {"アイテムの取得", 2},
+    {"グラフィックの変更", 3},
+    {"基本アニメセットの変更", 1},
+    {"アニメの実行", 1},
+    {"エフェクトの実行", 8},
+    {"キャラエフェクトの実行", 3},
+    {"画面エフェクトの実行", 3},
+    {"ピクチャーの表示", 15},
+    {"画面の色を変更", 8},
+    {"背景の変更", 2},
+    {"効果音の再生", 1},
+    {"BGMの再生", 2},
+    {"コードの実行", 0},
+    {"アレンジ", 5},
+    {"ループ", 2},
+};
 
 // Entry `index` of the item command list; an index outside the list gives entry 0,
 // the empty command with number 0.
