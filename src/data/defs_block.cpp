@@ -82,8 +82,7 @@ bool cBlockDef::Load(FILE* fp) {
             if (!ReadList(in, m_vInherit) || !LoadCondList(m_vConds, in)) return false;
             break;
     }
-    // Shot graphics gained an entry at the front at 219.
-    if (version < 219 && m_nBmpSet == 3) m_nCell = std::min<uint16_t>(m_nCell + 1, 119);
+    MigrateShotCell(version, m_nBmpSet, m_nCell);
     ApplyPalette();
     Validate();
     return true;

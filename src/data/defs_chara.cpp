@@ -208,8 +208,7 @@ bool cCharaDef::Load(FILE* fp) {
         m_bSyncScroll = 0;
         InsertInheritFlag(m_vInherit, kCharaGroupCount, 21);
     }
-    // Shot graphics gained an entry at the front at 219.
-    if (version < 219 && m_nBmpSet == 3) m_nCell = static_cast<int16_t>(std::min(m_nCell + 1, 119));
+    MigrateShotCell(version, m_nBmpSet, m_nCell);
     if (version < 285) m_nFlashColor = 1;
 
     ApplyPalette();

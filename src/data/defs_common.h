@@ -3,6 +3,7 @@
 // and the reading of the tail every definition appends after its record part.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -35,6 +36,13 @@ DefRefCounts GetDefRefCounts();
 // implicitly). The vector keeps its length: resized to the kind's count first, the last
 // entry falls off.
 void InsertInheritFlag(std::vector<uint8_t>& flags, size_t count, size_t index);
+
+// Shot graphics gained an entry at the front at 219: an older definition drawn from the
+// shot sheet (graphic kind 3) names the cell one further on, at most the last one, 119.
+template <class Cell>
+void MigrateShotCell(uint32_t version, uint8_t bmpSet, Cell& cell) {
+    if (version < 219 && bmpSet == 3) cell = static_cast<Cell>(std::min(cell + 1, 119));
+}
 
 // The start of a definition's tail: the placement cell X and Y (and for a character its
 // 32-bit placement value). A file that ends right where the tail would start has no tail,
