@@ -138,27 +138,30 @@ void TraceWrite(const char* text) {
 
 void TraceWriteLine(const char* text) { TraceWrite(text); }
 
-void TracePrintf(const char* format, ...) {
+namespace {
+
+void TraceV(const char* format, va_list args) {
     if (g_bTrace == 0) return;
     std::string text;
-    va_list args;
-    va_start(args, format);
     StrFormatV(text, format, args);
-    va_end(args);
     std::lock_guard lock(g_logMutex);
     TraceWriteLocked(text);
 }
 
+}  // namespace
+
+void TracePrintf(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    TraceV(format, args);
+    va_end(args);
+}
+
 void TraceFatal(HWND window, const char* format, ...) {
-    if (g_bTrace != 0) {
-        std::string text;
-        va_list args;
-        va_start(args, format);
-        StrFormatV(text, format, args);
-        va_end(args);
-        std::lock_guard lock(g_logMutex);
-        TraceWriteLocked(text);
-    }
+    va_list args;
+    va_start(args, format);
+    TraceV(format, args);
+    va_end(args);
     platform::msg::PostWindow(window, WM_CLOSE, 0, 0);
 }
 
