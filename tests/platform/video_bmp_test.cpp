@@ -6,14 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/hex.h"
+
 namespace vid = platform::video;
 
 namespace {
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
 void Put32(std::vector<uint8_t>& b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
 }
@@ -24,20 +22,11 @@ std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t 
                          uint32_t clrUsed = 0) {
     std::vector<uint8_t> b = {'B', 'M'};
     const uint32_t off = 14 + 40 + static_cast<uint32_t>(extra.size());
-    Put32(b, off + static_cast<uint32_t>(pixels.size()));
-    Put32(b, 0);
-    Put32(b, off);
-    Put32(b, 40);
-    Put32(b, static_cast<uint32_t>(width));
-    Put32(b, static_cast<uint32_t>(height));
-    Put16(b, 1);
-    Put16(b, bits);
-    Put32(b, compression);
-    Put32(b, static_cast<uint32_t>(pixels.size()));
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, clrUsed);
-    Put32(b, 0);
+    const uint32_t size = static_cast<uint32_t>(pixels.size());
+    for (uint32_t v :
+         {off + size, 0u, off, 40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+          1u | uint32_t{bits} << 16, compression, size, 2835u, 2835u, clrUsed, 0u})
+        Put32(b, v);
     b.insert(b.end(), extra.begin(), extra.end());
     b.insert(b.end(), pixels.begin(), pixels.end());
     return b;
@@ -47,17 +36,11 @@ std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t 
 
 TEST(VideoBmp, Decodes24BitBottomUpFileSpelledOut) {
     // 2x2, 24-bit, bottom-up: rows of 6 bytes padded to 8.
-    const std::vector<uint8_t> file =
-        {
-            0x42, 0x4D, 0x46, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-            0x36, 0x00, 0x00, 0x00,  // file header
-            0x28, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x00,
-            0x00, 0x00, 0x01, 0x00, 0x18, 0x00, 0x00, 0x00, 0x00, 0x00,
-            0x10, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-            0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // info header
-            0x00, 0x00, 0xFF, 0x00, 0xFF, 0x00, 0x00, 0x00,              // bottom row: red, green
-            0xFF, 0x00, 0x00, 0x10, 0x20, 0x30, 0x00, 0x00,  // top row: blue, (0x30,0x20,0x10)
-        };
+    const std::vector<uint8_t> file = wftest::Hex(
+        "424D 46000000 00000000 36000000"                         // file header
+        "28000000 02000000 02000000 0100 1800 00000000 10000000"  // info header
+        "00000000 00000000 00000000 00000000"                     // (resolution, colours)
+        "0000FF 00FF00 0000 FF0000 102030 0000");  // bottom row red, green; top blue, 0x302010
     vid::Picture pic;
     std::string error;
     ASSERT_TRUE(vid::DecodeBmp(file, pic, error)) << error;
@@ -69,85 +52,55 @@ TEST(VideoBmp, Decodes24BitBottomUpFileSpelledOut) {
 
 TEST(VideoBmp, DecodesEveryDepthAndLayout) {
     // Colour table of the indexed files: four entries with their reserved bytes.
-    const std::vector<uint8_t> table4 = {0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x7F,
-                                         0x00, 0x00, 0xFF, 0x01, 0x00, 0xFF, 0x00, 0x02};
+    const std::vector<uint8_t> table4 = wftest::Hex("00000000 FFFFFF7F 0000FF01 00FF0002");
     std::vector<uint8_t> table16 = table4;
     table16.resize(16 * 4, 0);
-    std::vector<uint8_t> table256 = table4;
-    table256.resize(256 * 4, 0);
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> file;
-        std::vector<uint32_t> rgb;  // top-down, 3x2
-        std::vector<uint8_t> indices;
-        size_t tableSize;
-    };
-    const std::vector<Case> cases = {
-        // 1-bit: rows of 3 bits padded to 4 bytes; bottom row 101, top row 010.
-        {"1-bit",
-         Bmp(3, 2, 1, 0, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0}, {0xA0, 0, 0, 0, 0x40, 0, 0, 0}),
-         {0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF},
-         {0, 1, 0, 1, 0, 1},
-         2},
-        // 4-bit, top-down (negative height), colour table of 16 given by clrUsed 0.
-        {"4-bit top-down",
-         Bmp(3, -2, 4, 0, table16, {0x12, 0x30, 0, 0, 0x01, 0x20, 0, 0}),
-         {0xFFFFFF, 0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFF0000},
-         {1, 2, 3, 0, 1, 2},
-         16},
-        // 8-bit with a short table (clrUsed 4): index 9 lies past it and shows black.
-        {"8-bit clrUsed",
-         Bmp(3, 2, 8, 0, table4, {3, 2, 1, 0, 0, 9, 2, 0}, 4),
-         {0, 0, 0xFF0000, 0x00FF00, 0xFF0000, 0xFFFFFF},
-         {0, 9, 2, 3, 2, 1},
-         4},
-        // 16-bit 5-5-5: 0x7C00 red, 0x03E0 green, 0x001F blue, 0x4210 mid grey.
-        {"16-bit 555",
-         Bmp(3, 2, 16, 0, {},
-             {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0, 0x10, 0x42, 0, 0, 0, 0, 0, 0}),
-         {0x848484, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF},
-         {},
-         0},
-        // 16-bit bit fields 5-6-5: 0xF800 red, 0x07E0 green, 0x001F blue.
-        {"16-bit 565 fields",
-         Bmp(3, 2, 16, 3, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0},
-             {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0}),
-         {0xFFFFFF, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF},
-         {},
-         0},
-        // 32-bit BI_RGB: B G R X.
-        {"32-bit",
-         Bmp(3, 2, 32, 0, {},
-             {1, 2, 3, 0xEE, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0, 13, 14, 15, 0, 16, 17, 18, 0}),
-         {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807},
-         {},
-         0},
-        // RLE8: bottom row "run of 3 x index 1", end of line; top row absolute 3 bytes
-        // (2,3,0) padded; end of bitmap.
-        {"RLE8",
-         Bmp(3, 2, 8, 1, table4, {3, 1, 0, 0, 0, 3, 2, 3, 0, 0, 0, 1}, 4),
-         {0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF},
-         {2, 3, 0, 1, 1, 1},
-         4},
-        // RLE4: bottom row run of 3 alternating 2,1; end of line; delta one right; run of
-        // one 3; end of bitmap. The skipped pixels keep index 0.
-        {"RLE4",
-         Bmp(3, 2, 4, 2, table16, {3, 0x21, 0, 0, 0, 2, 1, 0, 1, 0x30, 0, 1}),
-         {0, 0x00FF00, 0, 0xFF0000, 0xFFFFFF, 0xFF0000},
-         {0, 3, 0, 2, 1, 2},
-         16},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Rows come top-down, 3x2.
+    auto check = [](const char* name, const std::vector<uint8_t>& file,
+                    const std::vector<uint32_t>& rgb, const std::vector<uint8_t>& indices,
+                    size_t tableSize) {
+        SCOPED_TRACE(name);
         vid::Picture pic;
         std::string error;
-        ASSERT_TRUE(vid::DecodeBmp(c.file, pic, error)) << error;
+        ASSERT_TRUE(vid::DecodeBmp(file, pic, error)) << error;
         EXPECT_EQ(pic.width, 3);
         EXPECT_EQ(pic.height, 2);
-        EXPECT_EQ(pic.rgb, c.rgb);
-        EXPECT_EQ(pic.indices, c.indices);
-        EXPECT_EQ(pic.colourTable.size(), c.tableSize);
-    }
+        EXPECT_EQ(pic.rgb, rgb);
+        EXPECT_EQ(pic.indices, indices);
+        EXPECT_EQ(pic.colourTable.size(), tableSize);
+    };
+    // 1-bit: rows of 3 bits padded to 4 bytes; bottom row 101, top row 010.
+    check("1-bit",
+          Bmp(3, 2, 1, 0, wftest::Hex("00000000 FFFFFF00"), wftest::Hex("A0000000 40000000")),
+          {0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF}, {0, 1, 0, 1, 0, 1}, 2);
+    // 4-bit, top-down (negative height), colour table of 16 given by clrUsed 0.
+    check("4-bit top-down", Bmp(3, -2, 4, 0, table16, wftest::Hex("12300000 01200000")),
+          {0xFFFFFF, 0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFF0000}, {1, 2, 3, 0, 1, 2}, 16);
+    // 8-bit with a short table (clrUsed 4): index 9 lies past it and shows black.
+    check("8-bit clrUsed", Bmp(3, 2, 8, 0, table4, wftest::Hex("03020100 00090200"), 4),
+          {0, 0, 0xFF0000, 0x00FF00, 0xFF0000, 0xFFFFFF}, {0, 9, 2, 3, 2, 1}, 4);
+    // 16-bit 5-5-5: 0x7C00 red, 0x03E0 green, 0x001F blue, 0x4210 mid grey.
+    check("16-bit 555",
+          Bmp(3, 2, 16, 0, {}, wftest::Hex("007C E003 1F00 0000 1042 0000 0000 0000")),
+          {0x848484, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF}, {}, 0);
+    // 16-bit bit fields 5-6-5: 0xF800 red, 0x07E0 green, 0x001F blue.
+    check("16-bit 565 fields",
+          Bmp(3, 2, 16, 3, wftest::Hex("00F80000 E0070000 1F000000"),
+              wftest::Hex("00F8 E007 1F00 0000 FFFF 0000 0000 0000")),
+          {0xFFFFFF, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF}, {}, 0);
+    // 32-bit BI_RGB: B G R X.
+    check(
+        "32-bit",
+        Bmp(3, 2, 32, 0, {}, wftest::Hex("010203EE 04050600 07080900 0A0B0C00 0D0E0F00 10111200")),
+        {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807}, {}, 0);
+    // RLE8: bottom row "run of 3 x index 1", end of line; top row absolute 3 bytes
+    // (2,3,0) padded; end of bitmap.
+    check("RLE8", Bmp(3, 2, 8, 1, table4, wftest::Hex("0301 0000 0003 020300 00 0001"), 4),
+          {0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, {2, 3, 0, 1, 1, 1}, 4);
+    // RLE4: bottom row run of 3 alternating 2,1; end of line; delta one right; run of
+    // one 3; end of bitmap. The skipped pixels keep index 0.
+    check("RLE4", Bmp(3, 2, 4, 2, table16, wftest::Hex("0321 0000 00020100 0130 0001")),
+          {0, 0x00FF00, 0, 0xFF0000, 0xFFFFFF, 0xFF0000}, {0, 3, 0, 2, 1, 2}, 16);
 }
 
 TEST(VideoBmp, KeepsTheColourTableExactlyAndReadsCoreHeaders) {
@@ -167,11 +120,9 @@ TEST(VideoBmp, KeepsTheColourTableExactlyAndReadsCoreHeaders) {
     EXPECT_EQ(pic.colourTable[7], (vid::ColourEntry{7, 248, 21, 7 ^ 0x55}));
 
     // A 12-byte core header with a 3-byte-per-entry table.
-    const std::vector<uint8_t> core = {
-        0x42, 0x4D, 0x26, 0,    0,    0,    0,    0,    0,    0,    0x20, 0,    0,    0,  // file
-        0x0C, 0,    0,    0,    0x02, 0x00, 0x01, 0x00, 0x01, 0x00, 0x01, 0x00, 0x00, 0x00,
-        0x00, 0x10, 0x20, 0x30,  // black, (0x30,0x20,0x10)
-        0x40, 0,    0,    0};    // pixels 0,1
+    const std::vector<uint8_t> core = wftest::Hex(
+        "424D 26000000 00000000 20000000 0C000000 0200 0100 0100 0100"  // headers
+        "000000 102030 40000000");  // table: black, 0x302010; pixels 0, 1
     ASSERT_TRUE(vid::DecodeBmp(core, pic, error)) << error;
     EXPECT_EQ(pic.rgb, (std::vector<uint32_t>{0, 0x302010}));
     EXPECT_EQ(pic.colourTable[1], (vid::ColourEntry{0x10, 0x20, 0x30, 0}));
