@@ -46,36 +46,23 @@ class RecordingSynth : public MidiSynth {
 
 struct SongBuilder {
     MidiSequence song;
-    SongBuilder& Short(uint32_t tick, std::vector<uint8_t> bytes) {
-        MidiEvent e;
-        e.tick = tick;
-        e.kind = MidiEventKind::Short;
-        e.offset = static_cast<uint32_t>(song.data.size());
-        e.length = static_cast<uint32_t>(bytes.size());
+    SongBuilder& Add(uint32_t tick, MidiEventKind kind, std::vector<uint8_t> bytes = {},
+                     uint32_t tempo = 0) {
+        song.events.push_back({tick, kind, tempo, static_cast<uint32_t>(song.data.size()),
+                               static_cast<uint32_t>(bytes.size())});
         song.data.insert(song.data.end(), bytes.begin(), bytes.end());
-        song.events.push_back(e);
         return *this;
     }
-    SongBuilder& Long(uint32_t tick, std::vector<uint8_t> bytes) {
-        Short(tick, std::move(bytes));
-        song.events.back().kind = MidiEventKind::Long;
-        return *this;
+    SongBuilder& Short(uint32_t tick, std::vector<uint8_t> b) {
+        return Add(tick, MidiEventKind::Short, b);
+    }
+    SongBuilder& Long(uint32_t tick, std::vector<uint8_t> b) {
+        return Add(tick, MidiEventKind::Long, b);
     }
     SongBuilder& Tempo(uint32_t tick, uint32_t tempo) {
-        MidiEvent e;
-        e.tick = tick;
-        e.kind = MidiEventKind::Tempo;
-        e.tempo = tempo;
-        song.events.push_back(e);
-        return *this;
+        return Add(tick, MidiEventKind::Tempo, {}, tempo);
     }
-    SongBuilder& End(uint32_t tick) {
-        MidiEvent e;
-        e.tick = tick;
-        e.kind = MidiEventKind::End;
-        song.events.push_back(e);
-        return *this;
-    }
+    SongBuilder& End(uint32_t tick) { return Add(tick, MidiEventKind::End); }
     std::shared_ptr<const MidiSequence> Build() {
         return std::make_shared<const MidiSequence>(song);
     }
@@ -103,9 +90,17 @@ void RenderInBlocks(Mixer& mixer, int frames, int block) {
     }
 }
 
+// A mixer at 9600 Hz with a recording synth.
+class AudioMidiSequencer : public testing::Test {
+  protected:
+    void SetUp() override { mixer.SetSynth(synth); }
+    Mixer mixer{9600};
+    std::shared_ptr<RecordingSynth> synth = std::make_shared<RecordingSynth>();
+};
+
 }  // namespace
 
-TEST(AudioMidiSequencer, EventsLandOnTheirFramesInAnyBlockSize) {
+TEST_F(AudioMidiSequencer, EventsLandOnTheirFramesInAnyBlockSize) {
     const std::vector<Sent> expected = {
         {0, {0xC0, 5}},
         {0, {0x90, 60, 100}},
@@ -115,28 +110,25 @@ TEST(AudioMidiSequencer, EventsLandOnTheirFramesInAnyBlockSize) {
     };
     for (int block : {1, 7, 256, 4800, 20000}) {
         SCOPED_TRACE(block);
-        Mixer mixer(9600);
-        auto synth = std::make_shared<RecordingSynth>();
-        mixer.SetSynth(synth);
-        const auto id = mixer.AddSequencer(TestSong());
+        Mixer fresh(9600);  // one per block size
+        auto rec = std::make_shared<RecordingSynth>();
+        fresh.SetSynth(rec);
+        const auto id = fresh.AddSequencer(TestSong());
         ASSERT_NE(id, 0u);
-        EXPECT_EQ(mixer.GetSequencerState(id), SequencerState::Stopped);
-        mixer.RestartSequencer(id, false);
-        EXPECT_EQ(mixer.GetSequencerState(id), SequencerState::Playing);
-        RenderInBlocks(mixer, 20000, block);
-        EXPECT_EQ(synth->sent, expected);
-        EXPECT_EQ(synth->frame, 20000);
+        EXPECT_EQ(fresh.GetSequencerState(id), SequencerState::Stopped);
+        fresh.RestartSequencer(id, false);
+        EXPECT_EQ(fresh.GetSequencerState(id), SequencerState::Playing);
+        RenderInBlocks(fresh, 20000, block);
+        EXPECT_EQ(rec->sent, expected);
+        EXPECT_EQ(rec->frame, 20000);
         // The end (tick 200 = 7400) stops the song, releases its notes and rewinds.
-        EXPECT_EQ(mixer.GetSequencerState(id), SequencerState::Stopped);
-        ASSERT_EQ(synth->releases.size(), 16u);
-        EXPECT_EQ(synth->releases[0], 7400);
+        EXPECT_EQ(fresh.GetSequencerState(id), SequencerState::Stopped);
+        ASSERT_EQ(rec->releases.size(), 16u);
+        EXPECT_EQ(rec->releases[0], 7400);
     }
 }
 
-TEST(AudioMidiSequencer, LoopStartsAgainAtTheEndFrame) {
-    Mixer mixer(9600);
-    auto synth = std::make_shared<RecordingSynth>();
-    mixer.SetSynth(synth);
+TEST_F(AudioMidiSequencer, LoopStartsAgainAtTheEndFrame) {
     const auto id = mixer.AddSequencer(TestSong());
     mixer.RestartSequencer(id, true);
     RenderInBlocks(mixer, 7400 * 2 + 10, 1000);
@@ -154,10 +146,7 @@ TEST(AudioMidiSequencer, LoopStartsAgainAtTheEndFrame) {
     EXPECT_EQ(mixer.GetSequencerState(id), SequencerState::Playing);
 }
 
-TEST(AudioMidiSequencer, PauseHoldsThePlaceStopRewinds) {
-    Mixer mixer(9600);
-    auto synth = std::make_shared<RecordingSynth>();
-    mixer.SetSynth(synth);
+TEST_F(AudioMidiSequencer, PauseHoldsThePlaceStopRewinds) {
     const auto id = mixer.AddSequencer(TestSong());
     mixer.RestartSequencer(id, false);
     RenderInBlocks(mixer, 1000, 1000);
@@ -191,10 +180,7 @@ TEST(AudioMidiSequencer, PauseHoldsThePlaceStopRewinds) {
     EXPECT_EQ(synth->sent.size(), 6u);
 }
 
-TEST(AudioMidiSequencer, SynthIsMixedAndTwoSongsShareIt) {
-    Mixer mixer(9600);
-    auto synth = std::make_shared<RecordingSynth>();
-    mixer.SetSynth(synth);
+TEST_F(AudioMidiSequencer, SynthIsMixedAndTwoSongsShareIt) {
     const auto a = mixer.AddSequencer(TestSong());
     const auto b = mixer.AddSequencer(SongBuilder().Short(10, {0x91, 70, 1}).End(20).Build());
     mixer.RestartSequencer(a, false);
@@ -207,18 +193,15 @@ TEST(AudioMidiSequencer, SynthIsMixedAndTwoSongsShareIt) {
     EXPECT_EQ(synth->sent[2], (Sent{500, {0x91, 70, 1}}));
 }
 
-TEST(AudioMidiSequencer, SmpteDivisionAndEmptySongLoop) {
+TEST_F(AudioMidiSequencer, SmpteDivisionAndEmptySongLoop) {
     // 25 frames a second, 40 ticks a frame: 1000 ticks a second.
     auto smpte = SongBuilder().Short(0, {0x90, 1, 1}).Short(500, {0x80, 1, 0}).End(1000);
     smpte.song.division = 0xE728;
-    Mixer mixer(8000);
-    auto synth = std::make_shared<RecordingSynth>();
-    mixer.SetSynth(synth);
     const auto id = mixer.AddSequencer(smpte.Build());
     mixer.RestartSequencer(id, false);
-    RenderInBlocks(mixer, 9000, 512);
+    RenderInBlocks(mixer, 10000, 512);
     ASSERT_EQ(synth->sent.size(), 2u);
-    EXPECT_EQ(synth->sent[1].frame, 4000);
+    EXPECT_EQ(synth->sent[1].frame, 4800);
 
     // A song of no length does not loop inside one frame for ever.
     const auto empty = mixer.AddSequencer(SongBuilder().End(0).Build());
