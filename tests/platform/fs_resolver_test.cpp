@@ -35,12 +35,19 @@ class GamePathTest : public ::testing::Test {
     wftest::ScopedCurrentDir cwd_{dir_.Path()};
 };
 
-TEST_F(GamePathTest, FindsAnySpellingOfMixedCaseNames) {
+TEST_F(GamePathTest, FindsAnySpellingBackslashTrailBytesAndDots) {
     Touch(P(u8"Data/STAGE/表.stg"));
     Touch(P(u8"Data/Ｆｕｌｌ.dat"));  // full-width letters: Windows folds their case too
+    // 表 = 95 5C and ソ = 83 5C end in the backslash byte; メ = 83 81 ends in a byte
+    // that is itself a lead byte, so the '\' after it is a real separator.
+    Touch(P(u8"表/file"));
+    Touch(P(u8"メ/file"));
+    Touch(P(u8"ソフト/表示.txt"));
+    Touch(P(u8"Data/stg4/a.stg4"));
     const struct {
         std::string game;
         sfs::path expected;
+        bool exists = true;  // outside the test folder: not checked
     } cases[] = {
         {"data\\stage\\\x95\x5C.STG", P(u8"Data/STAGE/表.stg")},
         {"DATA/Stage/\x95\x5C.stg", P(u8"Data/STAGE/表.stg")},
@@ -48,52 +55,24 @@ TEST_F(GamePathTest, FindsAnySpellingOfMixedCaseNames) {
         {"data\\stage\\", P(u8"Data/STAGE")},
         // ｆＵＬＬ in Shift-JIS
         {"data\\\x82\x86\x82\x74\x82\x6B\x82\x6B.DAT", P(u8"Data/Ｆｕｌｌ.dat")},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.game);
-        EXPECT_EQ(ResolveGamePath(c.game), c.expected);
-        EXPECT_TRUE(platform::fs::GamePathExists(c.game));
-    }
-}
-
-TEST_F(GamePathTest, BackslashAsSecondByteStaysInTheName) {
-    // 表 = 95 5C and ソ = 83 5C end in the backslash byte; メ = 83 81 ends in a byte
-    // that is itself a lead byte, so the '\' after it is a real separator.
-    Touch(P(u8"表/file"));
-    Touch(P(u8"メ/file"));
-    Touch(P(u8"ソフト/表示.txt"));
-    const struct {
-        std::string game;
-        sfs::path expected;
-    } cases[] = {
         {"\x95\x5C\\file", P(u8"表/file")},
         {"\x83\x81\\file", P(u8"メ/file")},
         {"\x83\x5C\x83\x74\x83\x67\\\x95\x5C\x8E\xA6.TXT", P(u8"ソフト/表示.txt")},
+        {".\\data\\stg4\\a.stg4", P(u8"Data/stg4/a.stg4")},
+        {"data\\.\\STG4\\.\\A.stg4", P(u8"Data/stg4/a.stg4")},
+        {"data\\work\\..\\stg4\\a.stg4", P(u8"Data/stg4/a.stg4")},
+        {"data\\stg4\\..\\..\\data\\stg4\\a.stg4", P(u8"Data/stg4/a.stg4")},
+        {"..\\elsewhere\\x", P(u8"../elsewhere/x"), false},
+        {"\\..\\tmp", P(u8"/tmp"), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.game);
         EXPECT_EQ(ResolveGamePath(c.game), c.expected);
-        EXPECT_TRUE(platform::fs::GameFileExists(c.game));
+        if (c.exists) {
+            EXPECT_TRUE(platform::fs::GamePathExists(c.game));
+        }
     }
-}
-
-TEST_F(GamePathTest, DotAndDotDotComponents) {
-    Touch(P(u8"data/stg4/a.stg4"));
-    const struct {
-        std::string game;
-        sfs::path expected;
-    } cases[] = {
-        {".\\data\\stg4\\a.stg4", P(u8"data/stg4/a.stg4")},
-        {"data\\.\\STG4\\.\\A.stg4", P(u8"data/stg4/a.stg4")},
-        {"data\\work\\..\\stg4\\a.stg4", P(u8"data/stg4/a.stg4")},
-        {"data\\stg4\\..\\..\\data\\stg4\\a.stg4", P(u8"data/stg4/a.stg4")},
-        {"..\\elsewhere\\x", P(u8"../elsewhere/x")},
-        {"\\..\\tmp", P(u8"/tmp")},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.game);
-        EXPECT_EQ(ResolveGamePath(c.game), c.expected);
-    }
+    EXPECT_TRUE(platform::fs::GameFileExists("\x95\x5C\\file"));
 }
 
 TEST_F(GamePathTest, ExactSpellingWinsThenFirstInByteOrderReportedOnce) {
@@ -107,11 +86,9 @@ TEST_F(GamePathTest, ExactSpellingWinsThenFirstInByteOrderReportedOnce) {
     EXPECT_EQ(ResolveGamePath("readme.txt"), P(u8"README.txt"));
     EXPECT_EQ(ResolveGamePath("Readme.Txt"), P(u8"README.txt"));
     const std::string err = testing::internal::GetCapturedStderr();
-    size_t reports = 0;
-    for (size_t at = err.find("differ only in case"); at != std::string::npos;
-         at = err.find("differ only in case", at + 1))
-        ++reports;
-    EXPECT_EQ(reports, 1u) << err;
+    const size_t first = err.find("differ only in case");
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find("differ only in case", first + 1), std::string::npos) << err;
 }
 
 TEST_F(GamePathTest, NamesStoredAsRawShiftJisAreFound) {
