@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -36,6 +34,13 @@ class QueueThread {
     msg::ThreadId id_;
     std::thread thread_;
 };
+
+// Spins until `done()` or two seconds have passed.
+template <typename Done>
+void WaitUntil(Done done) {
+    const uint32_t start = platform::clock::TimeMs();
+    while (!done() && platform::clock::TimeMs() - start < 2000) std::this_thread::yield();
+}
 
 // The main window's state belongs to the test that sets it up.
 class MainWindowTest : public ::testing::Test {
@@ -109,24 +114,16 @@ TEST(ThreadQueue, QuitIsStickyAndLaterPostsAreNeverRead) {
 }
 
 TEST(ThreadQueue, BlockingCallsWakeOnAPostAndWaitTimesOut) {
-    std::mutex mutex;
-    std::condition_variable cv;
-    bool waiting = false;
+    std::atomic<bool> waiting{false};
     msg::Message received;
     bool timedOut = false;
     QueueThread t([&] {
         timedOut = !msg::WaitMessage(0);
-        {
-            std::lock_guard lock(mutex);
-            waiting = true;
-        }
-        cv.notify_all();
+        waiting = true;
         msg::GetMessage(received);
     });
-    {
-        std::unique_lock lock(mutex);
-        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(2), [&] { return waiting; }));
-    }
+    WaitUntil([&] { return waiting.load(); });
+    ASSERT_TRUE(waiting);
     EXPECT_TRUE(msg::PostThread(t.Id(), WM_APP, 42));
     t.Join();
     EXPECT_TRUE(timedOut);
@@ -149,8 +146,7 @@ TEST(ThreadQueue, AbandonedQueueAnswersQuitAndLiftsSuspension) {
         msg::SuspensionPoint();
         results.push_back(msg::IsAbandoned(msg::CurrentThreadId()));
     });
-    const uint32_t start = platform::clock::TimeMs();
-    while (!ready && platform::clock::TimeMs() - start < 2000) std::this_thread::yield();
+    WaitUntil([&] { return ready.load(); });
     EXPECT_TRUE(msg::SuspendThread(t.Id()));
     msg::AbandonThread(t.Id());
     t.Join();
@@ -190,9 +186,7 @@ TEST_F(MainWindowTest, SendFailsAtOnceOnceTheCloseBegins) {
     // A sender already waiting is released when the close begins.
     bool firstSent = true;
     QueueThread waiting([&] { firstSent = msg::SendMainWindow(WM_USER + 5, 1); });
-    const uint32_t start = platform::clock::TimeMs();
-    while (msg::PendingSentCount() == 0 && platform::clock::TimeMs() - start < 2000)
-        std::this_thread::yield();
+    WaitUntil([] { return msg::PendingSentCount() != 0; });
     ASSERT_EQ(msg::PendingSentCount(), 1);
     msg::SetMainWindowClosing(true);
     waiting.Join();
@@ -219,9 +213,7 @@ TEST_F(MainWindowTest, SenderToldToQuitStopsWaiting) {
     msg::SetMainWindowProc([](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 1; });
     bool sent = true;
     QueueThread worker([&] { sent = msg::SendMainWindow(WM_USER + 1); });
-    const uint32_t start = platform::clock::TimeMs();
-    while (msg::PendingSentCount() == 0 && platform::clock::TimeMs() - start < 2000)
-        std::this_thread::yield();
+    WaitUntil([] { return msg::PendingSentCount() != 0; });
     ASSERT_EQ(msg::PendingSentCount(), 1);
     msg::PostThread(worker.Id(), WM_QUIT);
     worker.Join();
