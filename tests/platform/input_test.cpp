@@ -9,24 +9,15 @@ namespace in = platform::input;
 
 namespace {
 
+using Type = in::InputEvent::Type;
+
 in::InputEvent Key(bool down, uint32_t usage, char32_t layoutChar = 0, bool numLock = true) {
-    in::InputEvent e;
-    e.type = down ? in::InputEvent::Type::KeyDown : in::InputEvent::Type::KeyUp;
-    e.usage = usage;
-    e.layoutChar = layoutChar;
-    e.numLock = numLock;
-    return e;
+    return {down ? Type::KeyDown : Type::KeyUp, usage, layoutChar, numLock};
 }
 
-in::InputEvent Joy(in::InputEvent::Type type, int32_t device, int index = 0, int32_t value = 0,
+in::InputEvent Joy(Type type, int32_t device, int index = 0, int32_t value = 0,
                    bool pressed = false) {
-    in::InputEvent e;
-    e.type = type;
-    e.device = device;
-    e.index = index;
-    e.axisValue = value;
-    e.pressed = pressed;
-    return e;
+    return {type, 0, 0, true, device, index, value, pressed};
 }
 
 class PlatformInput : public testing::Test {
@@ -130,9 +121,7 @@ TEST_F(PlatformInput, ReleaseClearsTheCodeThePressSet) {
 TEST_F(PlatformInput, FocusLossReleasesEveryKey) {
     in::HandleInputEvent(Key(true, 80));  // left
     in::HandleInputEvent(Key(true, 225));
-    in::InputEvent lost;
-    lost.type = in::InputEvent::Type::FocusLost;
-    in::HandleInputEvent(lost);
+    in::HandleInputEvent({Type::FocusLost});
     EXPECT_FALSE(in::IsKeyDown(in::VK_LEFT));
     EXPECT_FALSE(in::IsKeyDown(in::VK_SHIFT));
     EXPECT_FALSE(in::IsKeyDown(in::VK_LSHIFT));
@@ -143,10 +132,9 @@ TEST_F(PlatformInput, FocusLossReleasesEveryKey) {
 }
 
 TEST_F(PlatformInput, JoystickAxesMapToTheWindowsRange) {
-    using T = in::InputEvent::Type;
     in::JoyPos pos;
     EXPECT_FALSE(in::ReadJoystick(0, pos));
-    in::HandleInputEvent(Joy(T::JoystickAdded, 7));
+    in::HandleInputEvent(Joy(Type::JoystickAdded, 7));
     ASSERT_TRUE(in::ReadJoystick(0, pos));
     EXPECT_EQ(pos.x, 32768u);
     EXPECT_EQ(pos.y, 32768u);
@@ -159,43 +147,42 @@ TEST_F(PlatformInput, JoystickAxesMapToTheWindowsRange) {
     for (const Case c :
          {Case{-32768, 0}, Case{0, 32768}, Case{32767, 65535}, Case{-22767, 10001}}) {
         SCOPED_TRACE(c.raw);
-        in::HandleInputEvent(Joy(T::JoystickAxis, 7, 0, c.raw));
-        in::HandleInputEvent(Joy(T::JoystickAxis, 7, 1, c.raw));
+        in::HandleInputEvent(Joy(Type::JoystickAxis, 7, 0, c.raw));
+        in::HandleInputEvent(Joy(Type::JoystickAxis, 7, 1, c.raw));
         ASSERT_TRUE(in::ReadJoystick(0, pos));
         EXPECT_EQ(pos.x, c.expected);
         EXPECT_EQ(pos.y, c.expected);
     }
-    in::HandleInputEvent(Joy(T::JoystickAxis, 7, 2, -32768));  // a third axis is not read
-    in::HandleInputEvent(Joy(T::JoystickButton, 7, 0, 0, true));
-    in::HandleInputEvent(Joy(T::JoystickButton, 7, 9, 0, true));
-    in::HandleInputEvent(Joy(T::JoystickButton, 7, 0, 0, false));
+    in::HandleInputEvent(Joy(Type::JoystickAxis, 7, 2, -32768));  // a third axis is not read
+    in::HandleInputEvent(Joy(Type::JoystickButton, 7, 0, 0, true));
+    in::HandleInputEvent(Joy(Type::JoystickButton, 7, 9, 0, true));
+    in::HandleInputEvent(Joy(Type::JoystickButton, 7, 0, 0, false));
     ASSERT_TRUE(in::ReadJoystick(0, pos));
     EXPECT_EQ(pos.buttons, 1u << 9);
     EXPECT_EQ(pos.x, 10001u);
 }
 
 TEST_F(PlatformInput, JoysticksKeepTheirSlotsAcrossHotPlug) {
-    using T = in::InputEvent::Type;
     in::JoyPos pos;
-    in::HandleInputEvent(Joy(T::JoystickAdded, 3));
-    in::HandleInputEvent(Joy(T::JoystickAdded, 4));
-    in::HandleInputEvent(Joy(T::JoystickButton, 4, 1, 0, true));
-    in::HandleInputEvent(Joy(T::JoystickRemoved, 3));
+    in::HandleInputEvent(Joy(Type::JoystickAdded, 3));
+    in::HandleInputEvent(Joy(Type::JoystickAdded, 4));
+    in::HandleInputEvent(Joy(Type::JoystickButton, 4, 1, 0, true));
+    in::HandleInputEvent(Joy(Type::JoystickRemoved, 3));
     EXPECT_FALSE(in::ReadJoystick(0, pos));
     ASSERT_TRUE(in::ReadJoystick(1, pos));
     EXPECT_EQ(pos.buttons, 2u);
 
     // Events of an unplugged device change nothing; a new one takes the free slot 0.
-    in::HandleInputEvent(Joy(T::JoystickButton, 3, 0, 0, true));
+    in::HandleInputEvent(Joy(Type::JoystickButton, 3, 0, 0, true));
     EXPECT_FALSE(in::ReadJoystick(0, pos));
-    in::HandleInputEvent(Joy(T::JoystickAdded, 5));
+    in::HandleInputEvent(Joy(Type::JoystickAdded, 5));
     ASSERT_TRUE(in::ReadJoystick(0, pos));
     EXPECT_EQ(pos.buttons, 0u);
     EXPECT_FALSE(in::ReadJoystick(2, pos));
     EXPECT_FALSE(in::ReadJoystick(in::kMaxJoysticks, pos));
 
     for (int32_t device = 10; device < 25; ++device)  // one more than the free slots
-        in::HandleInputEvent(Joy(T::JoystickAdded, device));
+        in::HandleInputEvent(Joy(Type::JoystickAdded, device));
     EXPECT_TRUE(in::ReadJoystick(in::kMaxJoysticks - 1, pos));
 }
 

@@ -75,15 +75,14 @@ TEST_F(VideoDevice, HooksFailLoseAndRefuseResetWhileVideoSurfacesLive) {
     ASSERT_EQ(vid::Device::Create(vid::Api::Direct3D, vid::FailPoint::CreateDeviceHardware, d3d),
               vid::kOk);
 
+    constexpr auto kArgb = vid::PixelFormat::A8R8G8B8;
     std::unique_ptr<vid::Surface> video, sys;
     vid::SetOutOfVideoMemory(true);
-    EXPECT_EQ(d3d->CreateSurface(vid::PixelFormat::A8R8G8B8, 4, 4, vid::Pool::Video, true, video),
+    EXPECT_EQ(d3d->CreateSurface(kArgb, 4, 4, vid::Pool::Video, true, video),
               vid::kOutOfVideoMemory);
-    EXPECT_EQ(d3d->CreateSurface(vid::PixelFormat::A8R8G8B8, 4, 4, vid::Pool::System, false, sys),
-              vid::kOk);
+    EXPECT_EQ(d3d->CreateSurface(kArgb, 4, 4, vid::Pool::System, false, sys), vid::kOk);
     vid::SetOutOfVideoMemory(false);
-    ASSERT_EQ(d3d->CreateSurface(vid::PixelFormat::A8R8G8B8, 4, 4, vid::Pool::Video, true, video),
-              vid::kOk);
+    ASSERT_EQ(d3d->CreateSurface(kArgb, 4, 4, vid::Pool::Video, true, video), vid::kOk);
     sys->image.FillAll(0x11223344);
 
     vid::LoseDevice(false);
