@@ -11,25 +11,15 @@ using namespace rectest;
 
 namespace {
 
-// A u32 holding 5 and the string "abc", after the version word 770.
-const std::vector<uint8_t> kPlainFile = {
-    0x02, 0x03, 0x00, 0x00,                          // version 770
-    0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,  // N = 1, the u32
-    0x01, 0x00, 0x00, 0x00,                          // M = 1
-    0x04, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00,  // "abc" with its zero
-};
+// Version 770; N = 1, the u32 5; M = 1, "abc" with its zero.
+const std::vector<uint8_t> kPlainFile =
+    Hex("02030000 01000000 05000000 01000000 04000000 61626300");
 
-const std::vector<uint8_t> kMixedFile = {
-    0x02, 0x03, 0x00, 0x00,                                // version 770
-    0x04, 0x00, 0x00, 0x00,                                // N = 4
-    0x01, 0x02, 0x03,                                      // u8[3]
-    0x05, 0x04,                                            // u16 0x0405
-    0xFE, 0xFF, 0xFF, 0xFF,                                // i32 -2
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F,        // f64 1.5
-    0x02, 0x00, 0x00, 0x00,                                // M = 2
-    0x01, 0x00, 0x00, 0x00,                                // "" : the length 1 alone
-    0x05, 0x00, 0x00, 0x00, 0x93, 0xFA, 0x96, 0x7B, 0x00,  // Shift-JIS text, raw
-};
+// Version 770; N = 4: u8[3], u16 0x0405, i32 -2, f64 1.5; M = 2: "" as the length 1 alone,
+// then Shift-JIS text, raw.
+const std::vector<uint8_t> kMixedFile =
+    Hex("02030000 04000000 010203 0504 FEFFFFFF 000000000000F83F 02000000 01000000 05000000 "
+        "93FA967B00");
 
 }  // namespace
 
@@ -40,29 +30,23 @@ TEST_F(RecordTest, WritesOneNumberAndOneString) {
     EXPECT_EQ(Saved(r), kPlainFile);
 
     r.m_str.clear();
-    const std::vector<uint8_t> empty = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
-                                        0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
-    EXPECT_EQ(Saved(r), empty);
+    EXPECT_EQ(Saved(r), Hex("02030000 01000000 05000000 01000000 01000000"));
 }
 
 TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
     cMixed r;
     ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
     EXPECT_EQ(g_nFileVersion, 770u);
-    EXPECT_EQ(r.m_ab[0], 1);
-    EXPECT_EQ(r.m_ab[1], 2);
-    EXPECT_EQ(r.m_ab[2], 3);
+    EXPECT_EQ(std::vector<uint8_t>(r.m_ab, r.m_ab + 3), Hex("010203"));
     EXPECT_EQ(r.m_w, 0x0405);
     EXPECT_EQ(r.m_n, -2);
     EXPECT_EQ(r.m_d, 1.5);
     EXPECT_EQ(r.m_s1, "");
-    EXPECT_EQ(wftest::BytesOf(r.m_s2), (std::vector<uint8_t>{0x93, 0xFA, 0x96, 0x7B}));
+    EXPECT_EQ(wftest::BytesOf(r.m_s2), Hex("93FA967B"));
     EXPECT_EQ(Saved(r), kMixedFile);
 
     cMixed built;
-    built.m_ab[0] = 1;
-    built.m_ab[1] = 2;
-    built.m_ab[2] = 3;
+    for (uint8_t i = 0; i < 3; ++i) built.m_ab[i] = i + 1;
     built.m_w = 0x0405;
     built.m_n = -2;
     built.m_d = 1.5;
@@ -72,9 +56,7 @@ TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
 
 TEST_F(RecordTest, StoredStringsAreCutAtTheirFirstZero) {
     // Loading: length 6, "ab", zero, "cd", zero.
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x00,
-                                       0x00, 0x00, 0x61, 0x62, 0x00, 0x63, 0x64, 0x00};
+    const auto file = Hex("02030000 01000000 00000000 01000000 06000000 616200636400");
     cPlain r;
     ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
     EXPECT_EQ(r.m_str, "ab");
@@ -82,14 +64,12 @@ TEST_F(RecordTest, StoredStringsAreCutAtTheirFirstZero) {
     // Saving cuts the string in memory too.
     r.m_str = std::string("xy\0z", 4);
     const std::vector<uint8_t> saved = Saved(r);
-    EXPECT_EQ(std::vector<uint8_t>(saved.end() - 7, saved.end()),
-              (std::vector<uint8_t>{0x03, 0x00, 0x00, 0x00, 0x78, 0x79, 0x00}));
+    EXPECT_EQ(std::vector<uint8_t>(saved.end() - 7, saved.end()), Hex("03000000 787900"));
     EXPECT_EQ(r.m_str, "xy");
 }
 
 TEST_F(RecordTest, LengthZeroLoadsAsEmptyString) {
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x09, 0x00,
-                                       0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const auto file = Hex("02030000 01000000 09000000 01000000 00000000");
     cPlain r;
     r.m_str = "old";
     ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
@@ -99,10 +79,7 @@ TEST_F(RecordTest, LengthZeroLoadsAsEmptyString) {
 
 TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
     // "a", CR, LF, "b" as stored by an editor on Windows.
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
-                                       0x00, 0x00, 0x61, 0x0D, 0x0A, 0x62, 0x00};
-    const std::string name = Put(file);
+    const std::string name = Put(Hex("02030000 01000000 00000000 01000000 05000000 610D0A6200"));
     {
         cPlain r;
         ASSERT_EQ(r.LoadFile(name.c_str()), 1);
@@ -118,9 +95,7 @@ TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
         // Registered strings the file does not hold are stripped too.
         cVersioned r;
         r.m_s2 = "x\r\ny\r";
-        const std::vector<uint8_t> noStrings = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-                                                0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-        ASSERT_EQ(r.LoadFile(Put(noStrings, "n.dat").c_str()), 1);
+        ASSERT_EQ(r.LoadFile(Put(Hex("02030000 00000000 00000000"), "n.dat").c_str()), 1);
         EXPECT_EQ(r.m_s2, "x\ny");
     }
     {
@@ -134,15 +109,8 @@ TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
 }
 
 TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
-    // Version 200: the u32, the dropped u32, one string.
-    const std::vector<uint8_t> v200 = {
-        0xC8, 0x00, 0x00, 0x00,                    // version 200
-        0x02, 0x00, 0x00, 0x00,                    // N = 2
-        0x07, 0x00, 0x00, 0x00,                    // m_nA
-        0xEF, 0xBE, 0xAD, 0xDE,                    // the member 300 dropped
-        0x01, 0x00, 0x00, 0x00,                    // M = 1
-        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,  // "hi"
-    };
+    // Version 200; N = 2: m_nA, the member 300 dropped; M = 1: "hi".
+    const auto v200 = Hex("C8000000 02000000 07000000 EFBEADDE 01000000 03000000 686900");
     cVersioned r;
     r.m_nB = 77;
     r.m_s2 = "keep";
@@ -163,19 +131,13 @@ TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
     ASSERT_EQ(r.Strings().size(), 2u);
     EXPECT_EQ(r.Strings()[1].address, &r.m_s2);
 
-    const std::vector<uint8_t> v770 = {
-        0x02, 0x03, 0x00, 0x00,                                      // version 770
-        0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x4D, 0x00,  // N = 2, A, B
-        0x02, 0x00, 0x00, 0x00,                                      // M = 2
-        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,                    // "hi"
-        0x05, 0x00, 0x00, 0x00, 0x6B, 0x65, 0x65, 0x70, 0x00,        // "keep"
-    };
-    EXPECT_EQ(Saved(r), v770);
+    // Version 770; N = 2: A, B; M = 2: "hi", "keep".
+    EXPECT_EQ(Saved(r),
+              Hex("02030000 02000000 07000000 4D00 02000000 03000000 686900 05000000 6B65657000"));
 }
 
 TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                                       0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const auto file = Hex("02030000 01000000 03000000 00000000");
     cVersioned r;
     r.m_nB = -5;
     r.m_s = "s";
@@ -184,15 +146,13 @@ TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
     EXPECT_EQ(r.m_nB, -5);
     EXPECT_EQ(r.m_s, "s");
     // Counts with the top bit set read as negative: nothing follows.
-    const std::vector<uint8_t> negative = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-                                           0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xFF};
-    ASSERT_EQ(r.LoadFile(Put(negative, "neg.dat").c_str()), 1);
+    ASSERT_EQ(r.LoadFile(Put(Hex("02030000 00000080 FFFFFFFF"), "neg.dat").c_str()), 1);
     EXPECT_EQ(r.m_nA, 3u);
     EXPECT_EQ(r.m_s, "s");
 }
 
 TEST_F(RecordTest, FileVersionIsPerThread) {
-    const std::string name = Put({0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const std::string name = Put(Hex("C8000000 00000000"));
     g_nFileVersion = 123;
     uint32_t seenThere = 0;
     std::thread loader([&] {
@@ -215,12 +175,9 @@ TEST_F(RecordTest, ClearZeroesRegisteredMembersOnly) {
     r.m_s2 = "b";
     r.m_nUnregistered = 4;
     r.Clear();
-    EXPECT_EQ(r.m_ab[0] | r.m_ab[1] | r.m_ab[2], 0);
-    EXPECT_EQ(r.m_w, 0);
-    EXPECT_EQ(r.m_n, 0);
-    EXPECT_EQ(r.m_d, 0.0);
-    EXPECT_EQ(r.m_s1, "");
-    EXPECT_EQ(r.m_s2, "");
+    // Every registered member reads zero: the numbers, and both strings as length 1 alone.
+    EXPECT_EQ(Saved(r), Hex("02030000 04000000 000000 0000 00000000 0000000000000000 02000000 "
+                            "01000000 01000000"));
     EXPECT_EQ(r.m_nUnregistered, 4);
 }
 
@@ -284,7 +241,7 @@ TEST_F(RecordTest, CopiesRegisterIntoThemselves) {
 
 TEST_F(RecordTest, RecordFileNames) {
     wftest::ScopedCurrentDir cwd(dir.Path());
-    wftest::WriteBytes(dir.Path() / "err", {0x78, 0x56, 0x34, 0x12});
+    wftest::WriteBytes(dir.Path() / "err", Hex("78563412"));
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
         FILE* fp = OpenRecordRead(name);
         ASSERT_NE(fp, nullptr);
@@ -298,7 +255,7 @@ TEST_F(RecordTest, RecordFileNames) {
 
     // A file shorter than its version word is not a record file; the version read before
     // stays.
-    wftest::WriteBytes(dir.Path() / "short.dat", {0x01, 0x02, 0x03});
+    wftest::WriteBytes(dir.Path() / "short.dat", Hex("010203"));
     EXPECT_EQ(OpenRecordRead("short.dat"), nullptr);
     EXPECT_EQ(g_nFileVersion, 0x12345678u);
     cPlain r;
