@@ -29,6 +29,7 @@ bool WaitFor(const std::atomic<bool>& flag) {
 }
 
 struct LoopState {
+    bool nested = false;  // WM_APP runs a nested loop, as a modal step inside a frame does
     std::atomic<int> appMessages{0};
     std::atomic<bool> quitSeen{false};
     std::atomic<bool> innerQuitSeen{false};
@@ -40,19 +41,9 @@ unsigned MessageLoop(void* arg) {
     auto* s = static_cast<LoopState*>(arg);
     msg::Message m;
     while (msg::GetMessage(m)) {
-        if (m.message == WM_APP) ++s->appMessages;
-    }
-    s->quitSeen = true;
-    return 1;
-}
-
-// A loop that runs a nested loop on WM_APP, as a modal step inside a frame does.
-unsigned NestedLoop(void* arg) {
-    auto* s = static_cast<LoopState*>(arg);
-    msg::Message m;
-    while (msg::GetMessage(m)) {
         if (m.message != WM_APP) continue;
-        for (;;) {
+        ++s->appMessages;
+        while (s->nested) {
             if (msg::PeekMessage(m) && m.message == WM_QUIT) {
                 s->innerQuitSeen = true;
                 break;
@@ -133,8 +124,9 @@ TEST(cThread, PostRightAfterStartIsAcceptedAndStopEndsTheLoop) {
 
 TEST(cThread, NestedLoopLeavesTheQuitForTheOuterLoop) {
     LoopState s;
+    s.nested = true;
     cThread t;
-    ASSERT_EQ(t.Start(NestedLoop, &s), 1);
+    ASSERT_EQ(t.Start(MessageLoop, &s), 1);
     msg::PostThread(t.m_dwThreadId, WM_APP);
     t.Stop();
     EXPECT_TRUE(s.innerQuitSeen);
