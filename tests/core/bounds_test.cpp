@@ -33,12 +33,16 @@ class BoundsTest : public testing::Test {
 
 }  // namespace
 
-TEST_F(BoundsTest, GoodIndexIsSilent) {
+TEST_F(BoundsTest, GoodIndexAndFillAreSilent) {
     std::vector<int32_t> table = {10, 11, 12};
     EXPECT_EQ(&V(table, 0), &table[0]);
     EXPECT_EQ(V(table, 2), 12);
     const std::vector<int32_t>& constTable = table;
     EXPECT_EQ(V(constTable, 1), 11);
+    std::vector<uint8_t> bytes(10, 1), empty;
+    FillVecU8(bytes, 255);
+    EXPECT_EQ(bytes, std::vector<uint8_t>(10, 255));
+    EXPECT_NO_THROW(FillVecU8(empty, 1));
     EXPECT_EQ(Report(), "");
     EXPECT_EQ(posted.Count(WM_CLOSE), 0);
 }
@@ -85,16 +89,6 @@ TEST_F(BoundsTest, ListBadIndexYieldsOneSharedFallbackAndNeverThrows) {
     EXPECT_EQ(Report(), expected);
     EXPECT_EQ(Trace(), expected);
     EXPECT_EQ(posted.Count(WM_CLOSE), 2);
-}
-
-TEST_F(BoundsTest, FillVecU8) {
-    std::vector<uint8_t> bytes(10, 1);
-    FillVecU8(bytes, 255);
-    EXPECT_EQ(bytes, std::vector<uint8_t>(10, 255));
-    std::vector<uint8_t> empty;
-    EXPECT_NO_THROW(FillVecU8(empty, 1));
-    EXPECT_EQ(Report(), "");
-    EXPECT_EQ(posted.Count(WM_CLOSE), 0);
 }
 
 TEST_F(BoundsTest, EscapedExceptionBecomesAnOrderlyClose) {

@@ -55,7 +55,7 @@ TEST_F(MsgBoxTest, RoutesToTheFullScreenBoxOnlyWhenStartedAndFullScreen) {
     EXPECT_EQ(FullScreenCalls::caption, "二重起動");
 }
 
-TEST_F(MsgBoxTest, ErrorBoxesUseTheErrorCaptionAndOk) {
+TEST_F(MsgBoxTest, ErrorBoxesUseTheErrorCaptionAndOkDebugOnesOnlyWhileTracing) {
     wftest::ScriptedBoxes boxes;
     EXPECT_EQ(ErrorBoxF("%d", 5), IDOK);
     EXPECT_EQ(DebugErrorBoxF("hidden %d", 1), 0);  // tracing is off
@@ -66,14 +66,11 @@ TEST_F(MsgBoxTest, ErrorBoxesUseTheErrorCaptionAndOk) {
     // "エラー" in code page 932.
     EXPECT_EQ(wftest::BytesOf(asked[0].captionSjis),
               (std::vector<uint8_t>{0x83, 0x47, 0x83, 0x89, 0x81, 0x5B}));
-}
-
-TEST_F(MsgBoxTest, DebugErrorBoxShowsWhileTracing) {
-    wftest::ScriptedBoxes boxes;
+    // While tracing, the debug box shows.
     TraceSetup(1, "");
     EXPECT_EQ(DebugErrorBoxF("seen %d", 2), IDOK);
-    ASSERT_EQ(boxes.Asked().size(), 1u);
-    EXPECT_EQ(boxes.Asked()[0].textSjis, "seen 2");
+    ASSERT_EQ(boxes.Asked().size(), 2u);
+    EXPECT_EQ(boxes.Asked()[1].textSjis, "seen 2");
 }
 
 TEST_F(MsgBoxTest, OutOfMemoryShowsTheBoxThenClosesTheWindow) {

@@ -7,7 +7,6 @@
 #include <cstring>
 #include <filesystem>
 
-#include "core/log.h"
 #include "platform/fs/fs.h"
 #include "support/temp_dir.h"
 
@@ -200,16 +199,6 @@ TEST_F(PathsInFolder, AbsoluteAndRelativeFormsRoundTripAndOpen) {
     EXPECT_EQ(drive.str(), "C:\\Games\\stage.stg4");
     EXPECT_EQ(MakeAbsolutePath(drive.b), 1);
     EXPECT_EQ(drive.str(), "C:\\Games\\stage.stg4");
-}
-
-TEST_F(PathsInFolder, ReportFileMadeAbsoluteOpensThroughTheLogs) {
-    ResetLogsForTest();
-    Buf report("Report_Game.txt");
-    ASSERT_EQ(MakeAbsolutePath(report.b), 1);
-    ASSERT_EQ(ReportOpen(report.b), 1);
-    EXPECT_EQ(ReportPrintf("App : ver %s", "770"), 1);
-    ResetLogsForTest();
-    EXPECT_EQ(wftest::ReadText("Report_Game.txt"), "App : ver 770\r\n");
 }
 
 }  // namespace

@@ -14,29 +14,20 @@ TEST(Random, SequenceAfterSeedOneIsTheGamesOwn) {
     EXPECT_EQ(RandRange(0, 99), 41);
     EXPECT_EQ(RandRange(0, 99), 67);
     EXPECT_EQ(RandRange(0, 99), 34);
-    // A replay seed taken from the clock: the same seed gives the same run.
-    Srand(0x9E3779B9u);
-    const int a = Rand();
-    const int b = Rand();
-    Srand(0x9E3779B9u);
-    EXPECT_EQ(Rand(), a);
-    EXPECT_EQ(Rand(), b);
 }
 
 TEST(Random, RangeBounds) {
     struct Case {
         int a, b, lo, hi;
     };
-    const Case cases[] = {
-        {5, 5, 5, 5},
-        {7, 3, 3, 7},
-        {-4, 4, -4, 4},
-        {-10, -20, -20, -10},
-        // The whole int range: only the first 32768 values come out, and nothing
-        // overflows in working out the span.
-        {INT_MIN, INT_MAX, INT_MIN, INT_MIN + 32767},
-        {0, INT_MAX, 0, 32767},
-    };
+    // The whole int range: only the first 32768 values come out, and nothing overflows in
+    // working out the span.
+    const Case cases[] = {{5, 5, 5, 5},
+                          {7, 3, 3, 7},
+                          {-4, 4, -4, 4},
+                          {-10, -20, -20, -10},
+                          {INT_MIN, INT_MAX, INT_MIN, INT_MIN + 32767},
+                          {0, INT_MAX, 0, 32767}};
     Srand(7);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << ".." << c.b);

@@ -12,20 +12,14 @@ using namespace rectest;
 
 namespace {
 
-// cHolder with id 9, items {5, "abc"} and {0, ""}, values {1, -1}, names {"x"}.
-const std::vector<uint8_t> kHolderFile = {
-    0x02, 0x03, 0x00, 0x00,                          // 0: version 770
-    0x01, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00,  // 4: N = 1, id
-    0x00, 0x00, 0x00, 0x00,                          // 12: M = 0
-    0x02, 0x00, 0x00, 0x00,                          // 16: two items
-    0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,  // 20: item 0
-    0x01, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x61, 0x62,
-    0x63, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // 40: item 1
-    0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00,
-    0x00, 0x00, 0x01, 0x00, 0xFF, 0xFF,  // 56: two i16 values
-    0x01, 0x00, 0x00, 0x00,              // 64: one name
-    0x02, 0x00, 0x00, 0x00, 0x78, 0x00,  // 68: "x"
-};
+// cHolder with id 9, items {5, "abc"} and {0, ""}, values {1, -1}, names {"x"}, one group
+// per line with its offset.
+const std::vector<uint8_t> kHolderFile =
+    Hex("02030000 01000000 09000000 00000000"          // 0: version 770, N = 1, id, M = 0
+        "02000000 01000000 05000000"                   // 16: two items; item 0: N = 1, 5
+        "01000000 04000000 61626300"                   // 28: M = 1, "abc"
+        "01000000 00000000 01000000 01000000"          // 40: item 1: N = 1, 0, M = 1, ""
+        "02000000 0100 FFFF 01000000 02000000 7800");  // 56: two i16 values; 64: one name "x"
 
 std::vector<uint8_t> Patched(std::vector<uint8_t> bytes, size_t at, uint32_t word) {
     for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(word >> (8 * i));
@@ -44,13 +38,10 @@ TEST_F(RecordTest, HolderListsHaveTheirLayout) {
     h.m_vNames = {"x"};
     EXPECT_EQ(Saved(h), kHolderFile);
 
+    // Saving was just shown to write exactly these bytes, so a reload saving them again has
+    // read every member back.
     cHolder back;
     ASSERT_EQ(back.LoadFile(Put(kHolderFile).c_str()), 1);
-    EXPECT_EQ(back.m_nId, 9u);
-    ASSERT_EQ(back.m_vItems.size(), 2u);
-    EXPECT_EQ(back.m_vItems[0].m_str, "abc");
-    EXPECT_EQ(back.m_vValues, (std::vector<int16_t>{1, -1}));
-    EXPECT_EQ(back.m_vNames, (std::vector<std::string>{"x"}));
     EXPECT_EQ(Saved(back), kHolderFile);
 }
 
@@ -108,10 +99,9 @@ TEST_F(RecordTest, CountsAndLengthsTheFileCannotHoldAreRefused) {
 
 TEST_F(RecordTest, FieldBlockLargerThanTheFileChangesNothing) {
     // N = 1 but only two of the four bytes of the u32 are there.
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00};
     cPlain r;
     r.m_nValue = 0xAAAAAAAA;
-    EXPECT_EQ(r.LoadFile(Put(file).c_str()), 0);
+    EXPECT_EQ(r.LoadFile(Put(Hex("02030000 01000000 0500")).c_str()), 0);
     EXPECT_EQ(r.m_nValue, 0xAAAAAAAAu);
 }
 
@@ -123,17 +113,11 @@ TEST_F(RecordTest, MoreFieldsOrStringsThanRegisteredIsABoundsFault) {
         std::string line;
     };
     const Case cases[] = {
-        {"N = 2 for one registered u32",
-         {0x02, 0x03, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x05, 0x00,
-          0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+        {"N = 2 for one registered u32", Hex("02030000 02000000 05000000 06000000 00000000"),
          "err V[1] ( 1 , 24 )"},
-        {"N far above",
-         {0x02, 0x03, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x7F, 0x05, 0x00, 0x00, 0x00},
-         "err V[1] ( 1 , 24 )"},
+        {"N far above", Hex("02030000 FFFFFF7F 05000000"), "err V[1] ( 1 , 24 )"},
         {"M = 2 for one registered string",
-         {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,
-          0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00},
-         "err V[1] ( 1 , 16 )"},
+         Hex("02030000 01000000 05000000 02000000 01000000 01000000"), "err V[1] ( 1 , 16 )"},
     };
     int closes = 0;
     for (const Case& c : cases) {
@@ -154,24 +138,20 @@ TEST_F(RecordTest, MoreFieldsOrStringsThanRegisteredIsABoundsFault) {
 }
 
 TEST_F(RecordTest, FieldsIntoAClassThatRegistersNothingCloseWithoutThrowing) {
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                                       0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
     cEmpty r;
     int result = -1;
-    EXPECT_NO_THROW(result = r.LoadFile(Put(file).c_str()));
+    EXPECT_NO_THROW(result = r.LoadFile(Put(Hex("02030000 01000000 05000000 00000000")).c_str()));
     EXPECT_EQ(result, 0);
     EXPECT_EQ(Report(), "err V[0] ( 0 , 24 )\r\n");
     EXPECT_EQ(posted.Count(WM_CLOSE), 1);
 
     // Counts of zero are fine for it.
-    const std::vector<uint8_t> none = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(r.LoadFile(Put(none, "none.dat").c_str()), 1);
+    EXPECT_EQ(r.LoadFile(Put(Hex("02030000 00000000 00000000"), "none.dat").c_str()), 1);
 }
 
 TEST_F(RecordTest, ReaderOverAStreamNotOpenedForRecords) {
     // Measured on the spot: the same refusal without OpenRecordRead.
-    const std::string name = Put({0xFF, 0xFF, 0xFF, 0x7F, 0x01});
+    const std::string name = Put(Hex("FFFFFF7F 01"));
     FILE* fp = std::fopen(name.c_str(), "rb");
     ASSERT_NE(fp, nullptr);
     ByteReader in(fp);

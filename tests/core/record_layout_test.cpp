@@ -11,25 +11,15 @@ using namespace rectest;
 
 namespace {
 
-// A u32 holding 5 and the string "abc", after the version word 770.
-const std::vector<uint8_t> kPlainFile = {
-    0x02, 0x03, 0x00, 0x00,                          // version 770
-    0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,  // N = 1, the u32
-    0x01, 0x00, 0x00, 0x00,                          // M = 1
-    0x04, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00,  // "abc" with its zero
-};
+// Version 770; N = 1, the u32 5; M = 1, "abc" with its zero.
+const std::vector<uint8_t> kPlainFile =
+    Hex("02030000 01000000 05000000 01000000 04000000 61626300");
 
-const std::vector<uint8_t> kMixedFile = {
-    0x02, 0x03, 0x00, 0x00,                                // version 770
-    0x04, 0x00, 0x00, 0x00,                                // N = 4
-    0x01, 0x02, 0x03,                                      // u8[3]
-    0x05, 0x04,                                            // u16 0x0405
-    0xFE, 0xFF, 0xFF, 0xFF,                                // i32 -2
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F,        // f64 1.5
-    0x02, 0x00, 0x00, 0x00,                                // M = 2
-    0x01, 0x00, 0x00, 0x00,                                // "" : the length 1 alone
-    0x05, 0x00, 0x00, 0x00, 0x93, 0xFA, 0x96, 0x7B, 0x00,  // Shift-JIS text, raw
-};
+// Version 770; N = 4: u8[3], u16 0x0405, i32 -2, f64 1.5; M = 2: "" as the length 1 alone,
+// then Shift-JIS text, raw.
+const std::vector<uint8_t> kMixedFile =
+    Hex("02030000 04000000 010203 0504 FEFFFFFF 000000000000F83F 02000000 01000000 05000000 "
+        "93FA967B00");
 
 }  // namespace
 
@@ -40,87 +30,59 @@ TEST_F(RecordTest, WritesOneNumberAndOneString) {
     EXPECT_EQ(Saved(r), kPlainFile);
 
     r.m_str.clear();
-    const std::vector<uint8_t> empty = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
-                                        0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00};
-    EXPECT_EQ(Saved(r), empty);
+    EXPECT_EQ(Saved(r), Hex("02030000 01000000 05000000 01000000 01000000"));
 }
 
 TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
     cMixed r;
     ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
     EXPECT_EQ(g_nFileVersion, 770u);
-    EXPECT_EQ(r.m_ab[0], 1);
-    EXPECT_EQ(r.m_ab[1], 2);
-    EXPECT_EQ(r.m_ab[2], 3);
+    EXPECT_EQ(std::vector<uint8_t>(r.m_ab, r.m_ab + 3), Hex("010203"));
     EXPECT_EQ(r.m_w, 0x0405);
     EXPECT_EQ(r.m_n, -2);
     EXPECT_EQ(r.m_d, 1.5);
     EXPECT_EQ(r.m_s1, "");
-    EXPECT_EQ(wftest::BytesOf(r.m_s2), (std::vector<uint8_t>{0x93, 0xFA, 0x96, 0x7B}));
+    EXPECT_EQ(wftest::BytesOf(r.m_s2), Hex("93FA967B"));
     EXPECT_EQ(Saved(r), kMixedFile);
-
-    cMixed built;
-    built.m_ab[0] = 1;
-    built.m_ab[1] = 2;
-    built.m_ab[2] = 3;
-    built.m_w = 0x0405;
-    built.m_n = -2;
-    built.m_d = 1.5;
-    built.m_s2 = "日本";
-    EXPECT_EQ(Saved(built), kMixedFile);
 }
 
-TEST_F(RecordTest, StoredStringsAreCutAtTheirFirstZero) {
-    // Loading: length 6, "ab", zero, "cd", zero.
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x06, 0x00,
-                                       0x00, 0x00, 0x61, 0x62, 0x00, 0x63, 0x64, 0x00};
-    cPlain r;
-    ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
-    EXPECT_EQ(r.m_str, "ab");
-
-    // Saving cuts the string in memory too.
-    r.m_str = std::string("xy\0z", 4);
-    const std::vector<uint8_t> saved = Saved(r);
-    EXPECT_EQ(std::vector<uint8_t>(saved.end() - 7, saved.end()),
-              (std::vector<uint8_t>{0x03, 0x00, 0x00, 0x00, 0x78, 0x79, 0x00}));
-    EXPECT_EQ(r.m_str, "xy");
-}
-
-TEST_F(RecordTest, LengthZeroLoadsAsEmptyString) {
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x09, 0x00,
-                                       0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-    cPlain r;
-    r.m_str = "old";
-    ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
-    EXPECT_EQ(r.m_nValue, 9u);
-    EXPECT_EQ(r.m_str, "");
-}
-
-TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
-    // "a", CR, LF, "b" as stored by an editor on Windows.
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00,
-                                       0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x05, 0x00,
-                                       0x00, 0x00, 0x61, 0x0D, 0x0A, 0x62, 0x00};
-    const std::string name = Put(file);
-    {
+TEST_F(RecordTest, StoredStringsAsLoadedAndSaved) {
+    struct Case {
+        const char* what;
+        const char* stored;  // the string's length and bytes
+        bool stripCR;
+        std::string loaded;
+    };
+    const Case cases[] = {
+        {"cut at the first zero", "06000000 616200636400", false, "ab"},
+        {"length zero", "00000000", false, ""},
+        // "a", CR, LF, "b" as stored by an editor on Windows.
+        {"CR kept", "05000000 610D0A6200", false, "a\r\nb"},
+        {"CR dropped when the switch is set", "05000000 610D0A6200", true, "a\nb"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_bStripCR = c.stripCR;
         cPlain r;
-        ASSERT_EQ(r.LoadFile(name.c_str()), 1);
-        EXPECT_EQ(r.m_str, "a\r\nb");
+        r.m_str = "old";
+        const auto file = Hex(std::string("02030000 01000000 09000000 01000000") + c.stored);
+        ASSERT_EQ(r.LoadFile(Put(file).c_str()), 1);
+        EXPECT_EQ(r.m_nValue, 9u);
+        EXPECT_EQ(r.m_str, c.loaded);
     }
-    g_bStripCR = true;
     {
+        // Saving cuts the string in memory too.
         cPlain r;
-        ASSERT_EQ(r.LoadFile(name.c_str()), 1);
-        EXPECT_EQ(r.m_str, "a\nb");
+        r.m_str = std::string("xy\0z", 4);
+        const std::vector<uint8_t> saved = Saved(r);
+        EXPECT_EQ(std::vector<uint8_t>(saved.end() - 7, saved.end()), Hex("03000000 787900"));
+        EXPECT_EQ(r.m_str, "xy");
     }
     {
         // Registered strings the file does not hold are stripped too.
         cVersioned r;
         r.m_s2 = "x\r\ny\r";
-        const std::vector<uint8_t> noStrings = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-                                                0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
-        ASSERT_EQ(r.LoadFile(Put(noStrings, "n.dat").c_str()), 1);
+        ASSERT_EQ(r.LoadFile(Put(Hex("02030000 00000000 00000000"), "n.dat").c_str()), 1);
         EXPECT_EQ(r.m_s2, "x\ny");
     }
     {
@@ -134,15 +96,8 @@ TEST_F(RecordTest, CarriageReturnsDroppedWhenSwitchIsSet) {
 }
 
 TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
-    // Version 200: the u32, the dropped u32, one string.
-    const std::vector<uint8_t> v200 = {
-        0xC8, 0x00, 0x00, 0x00,                    // version 200
-        0x02, 0x00, 0x00, 0x00,                    // N = 2
-        0x07, 0x00, 0x00, 0x00,                    // m_nA
-        0xEF, 0xBE, 0xAD, 0xDE,                    // the member 300 dropped
-        0x01, 0x00, 0x00, 0x00,                    // M = 1
-        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,  // "hi"
-    };
+    // Version 200; N = 2: m_nA, the member 300 dropped; M = 1: "hi".
+    const auto v200 = Hex("C8000000 02000000 07000000 EFBEADDE 01000000 03000000 686900");
     cVersioned r;
     r.m_nB = 77;
     r.m_s2 = "keep";
@@ -163,19 +118,13 @@ TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
     ASSERT_EQ(r.Strings().size(), 2u);
     EXPECT_EQ(r.Strings()[1].address, &r.m_s2);
 
-    const std::vector<uint8_t> v770 = {
-        0x02, 0x03, 0x00, 0x00,                                      // version 770
-        0x02, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x4D, 0x00,  // N = 2, A, B
-        0x02, 0x00, 0x00, 0x00,                                      // M = 2
-        0x03, 0x00, 0x00, 0x00, 0x68, 0x69, 0x00,                    // "hi"
-        0x05, 0x00, 0x00, 0x00, 0x6B, 0x65, 0x65, 0x70, 0x00,        // "keep"
-    };
-    EXPECT_EQ(Saved(r), v770);
+    // Version 770; N = 2: A, B; M = 2: "hi", "keep".
+    EXPECT_EQ(Saved(r),
+              Hex("02030000 02000000 07000000 4D00 02000000 03000000 686900 05000000 6B65657000"));
 }
 
 TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
-    const std::vector<uint8_t> file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                                       0x03, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    const auto file = Hex("02030000 01000000 03000000 00000000");
     cVersioned r;
     r.m_nB = -5;
     r.m_s = "s";
@@ -184,15 +133,13 @@ TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
     EXPECT_EQ(r.m_nB, -5);
     EXPECT_EQ(r.m_s, "s");
     // Counts with the top bit set read as negative: nothing follows.
-    const std::vector<uint8_t> negative = {0x02, 0x03, 0x00, 0x00, 0x00, 0x00,
-                                           0x00, 0x80, 0xFF, 0xFF, 0xFF, 0xFF};
-    ASSERT_EQ(r.LoadFile(Put(negative, "neg.dat").c_str()), 1);
+    ASSERT_EQ(r.LoadFile(Put(Hex("02030000 00000080 FFFFFFFF"), "neg.dat").c_str()), 1);
     EXPECT_EQ(r.m_nA, 3u);
     EXPECT_EQ(r.m_s, "s");
 }
 
 TEST_F(RecordTest, FileVersionIsPerThread) {
-    const std::string name = Put({0xC8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    const std::string name = Put(Hex("C8000000 00000000"));
     g_nFileVersion = 123;
     uint32_t seenThere = 0;
     std::thread loader([&] {
@@ -207,35 +154,24 @@ TEST_F(RecordTest, FileVersionIsPerThread) {
 
 TEST_F(RecordTest, ClearZeroesRegisteredMembersOnly) {
     cMixed r;
-    r.m_ab[0] = r.m_ab[1] = r.m_ab[2] = 9;
-    r.m_w = 1;
-    r.m_n = 2;
-    r.m_d = 3;
+    ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
     r.m_s1 = "a";
-    r.m_s2 = "b";
     r.m_nUnregistered = 4;
     r.Clear();
-    EXPECT_EQ(r.m_ab[0] | r.m_ab[1] | r.m_ab[2], 0);
-    EXPECT_EQ(r.m_w, 0);
-    EXPECT_EQ(r.m_n, 0);
-    EXPECT_EQ(r.m_d, 0.0);
-    EXPECT_EQ(r.m_s1, "");
-    EXPECT_EQ(r.m_s2, "");
+    // Every registered member reads zero: the numbers, and both strings as length 1 alone.
+    EXPECT_EQ(Saved(r), Hex("02030000 04000000 000000 0000 00000000 0000000000000000 02000000 "
+                            "01000000 01000000"));
     EXPECT_EQ(r.m_nUnregistered, 4);
 }
 
 TEST_F(RecordTest, CopyFromCopiesRegisteredMembersOnly) {
     cMixed source;
-    source.m_ab[2] = 7;
-    source.m_d = 2.25;
-    source.m_s2 = "copied";
+    ASSERT_EQ(source.LoadFile(Put(kMixedFile).c_str()), 1);
     source.m_nUnregistered = 11;
     cMixed target;
     target.m_nUnregistered = 22;
     ASSERT_TRUE(target.CopyFrom(source));
-    EXPECT_EQ(target.m_ab[2], 7);
-    EXPECT_EQ(target.m_d, 2.25);
-    EXPECT_EQ(target.m_s2, "copied");
+    EXPECT_EQ(Saved(target), kMixedFile);
     EXPECT_EQ(target.m_nUnregistered, 22);
 
     cPlain other;
@@ -246,7 +182,6 @@ TEST_F(RecordTest, CopyFromCopiesRegisteredMembersOnly) {
 
 TEST_F(RecordTest, CopiesRegisterIntoThemselves) {
     cMixed b;
-    b.m_n = 42;
     b.Clear();
     b.m_n = 42;
     cMixed a;
@@ -282,9 +217,9 @@ TEST_F(RecordTest, CopiesRegisterIntoThemselves) {
     EXPECT_EQ(saved[8], 39);
 }
 
-TEST_F(RecordTest, RecordFileNames) {
+TEST_F(RecordTest, RecordFileNamesAndSeveralRecordsInOneFile) {
     wftest::ScopedCurrentDir cwd(dir.Path());
-    wftest::WriteBytes(dir.Path() / "err", {0x78, 0x56, 0x34, 0x12});
+    wftest::WriteBytes(dir.Path() / "err", Hex("78563412"));
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
         FILE* fp = OpenRecordRead(name);
         ASSERT_NE(fp, nullptr);
@@ -298,7 +233,7 @@ TEST_F(RecordTest, RecordFileNames) {
 
     // A file shorter than its version word is not a record file; the version read before
     // stays.
-    wftest::WriteBytes(dir.Path() / "short.dat", {0x01, 0x02, 0x03});
+    wftest::WriteBytes(dir.Path() / "short.dat", Hex("010203"));
     EXPECT_EQ(OpenRecordRead("short.dat"), nullptr);
     EXPECT_EQ(g_nFileVersion, 0x12345678u);
     cPlain r;
@@ -306,23 +241,17 @@ TEST_F(RecordTest, RecordFileNames) {
     EXPECT_EQ(r.LoadFile("short.dat"), 0);
     EXPECT_EQ(r.m_nValue, 3u);
 
-    // Several records in one file, written in place.
+    // Several records in one file, written in place after one version word. (Reading them
+    // back one after the other is what the holder's item list does.)
     FILE* out = OpenRecordWrite("two.dat");
     ASSERT_NE(out, nullptr);
-    cPlain a, b;
-    a.m_nValue = 1;
-    b.m_nValue = 2;
-    EXPECT_TRUE(a.Save(out));
-    EXPECT_TRUE(b.Save(out));
+    for (uint32_t value : {1u, 2u}) {
+        r.m_nValue = value;
+        EXPECT_TRUE(r.Save(out));
+    }
     EXPECT_TRUE(CloseRecordFile(out));
-    FILE* in = OpenRecordRead("two.dat");
-    ASSERT_NE(in, nullptr);
-    cPlain a2, b2;
-    EXPECT_TRUE(a2.Load(in));
-    EXPECT_TRUE(b2.Load(in));
-    EXPECT_TRUE(CloseRecordFile(in));
-    EXPECT_EQ(a2.m_nValue, 1u);
-    EXPECT_EQ(b2.m_nValue, 2u);
+    EXPECT_EQ(wftest::ReadBytes("two.dat"), Hex("02030000 01000000 01000000 01000000 01000000 "
+                                                "01000000 02000000 01000000 01000000"));
 }
 
 TEST_F(RecordTest, FailedSavesReportFailureAndKeepTheOldFile) {

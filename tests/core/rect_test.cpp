@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST(RectD, OverlapCountsTouchingEdges) {
     struct Case {
         RectD a, b;
@@ -29,10 +31,6 @@ TEST(RectD, OverlapCountsTouchingEdges) {
 TEST(RectD, ClearZeroesBothRectanglesOfAPair) {
     RectDPair p{{1, 2, 3, 4}, {5, 6, 7, 8}};
     p.Clear();
-    for (const RectD& r : {p.first, p.second}) {
-        EXPECT_EQ(r.left, 0.0);
-        EXPECT_EQ(r.top, 0.0);
-        EXPECT_EQ(r.right, 0.0);
-        EXPECT_EQ(r.bottom, 0.0);
-    }
+    for (const RectD& r : {p.first, p.second})
+        EXPECT_EQ((std::vector<double>{r.left, r.top, r.right, r.bottom}), std::vector<double>(4));
 }

@@ -11,6 +11,9 @@ TEST(StrFormat, FormatsTheBoundsLineAndKeepsLongResultsWhole) {
 
     StrFormat(out, "%s", "");
     EXPECT_EQ(out, "");
+    std::string cut("ab\0c", 4);
+    EXPECT_EQ(StrReassign(cut), 2u);
+    EXPECT_EQ(cut, "ab");
 
     // Past the game's 5120-byte work buffer nothing is cut or overrun.
     const std::string big(7000, 'x');
@@ -25,28 +28,14 @@ TEST(StrFormat, JapaneseLiteralIsShiftJis) {
     EXPECT_EQ(wftest::BytesOf(out), (std::vector<uint8_t>{0x83, 0x47, 0x83, 0x89, 0x81, 0x5B}));
 }
 
-TEST(StrReassign, CutsAtFirstZeroByte) {
-    std::string s("ab\0c", 4);
-    EXPECT_EQ(StrReassign(s), 2u);
-    EXPECT_EQ(s, "ab");
-}
-
 TEST(StrMid, TakesClippedSubstrings) {
     struct Case {
         int pos, len;
         const char* expected;
     };
-    const Case cases[] = {
-        {2, 3, "cde"},
-        {4, 10, "ef"},
-        {6, 1, ""},
-        {7, 1, ""},
-        {-1, 3, "ab"},
-        {0, 0, ""},
-        {0, 6, "abcdef"},
-        // A negative position larger than the length takes the whole text.
-        {-5, 3, "abcdef"},
-    };
+    // A negative position larger than the length takes the whole text.
+    const Case cases[] = {{2, 3, "cde"}, {4, 10, "ef"}, {6, 1, ""},       {7, 1, ""},
+                          {-1, 3, "ab"}, {0, 0, ""},    {0, 6, "abcdef"}, {-5, 3, "abcdef"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "pos " << c.pos << " len " << c.len);
         std::string out = "junk";

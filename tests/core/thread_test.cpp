@@ -6,6 +6,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "core/random.h"
 #include "platform/clock.h"
@@ -28,6 +29,7 @@ bool WaitFor(const std::atomic<bool>& flag) {
 }
 
 struct LoopState {
+    bool nested = false;  // WM_APP runs a nested loop, as a modal step inside a frame does
     std::atomic<int> appMessages{0};
     std::atomic<bool> quitSeen{false};
     std::atomic<bool> innerQuitSeen{false};
@@ -39,19 +41,9 @@ unsigned MessageLoop(void* arg) {
     auto* s = static_cast<LoopState*>(arg);
     msg::Message m;
     while (msg::GetMessage(m)) {
-        if (m.message == WM_APP) ++s->appMessages;
-    }
-    s->quitSeen = true;
-    return 1;
-}
-
-// A loop that runs a nested loop on WM_APP, as a modal step inside a frame does.
-unsigned NestedLoop(void* arg) {
-    auto* s = static_cast<LoopState*>(arg);
-    msg::Message m;
-    while (msg::GetMessage(m)) {
         if (m.message != WM_APP) continue;
-        for (;;) {
+        ++s->appMessages;
+        while (s->nested) {
             if (msg::PeekMessage(m) && m.message == WM_QUIT) {
                 s->innerQuitSeen = true;
                 break;
@@ -76,14 +68,14 @@ unsigned PollingLoop(void* arg) {
     return 1;
 }
 
-struct DeafState {
+struct Gate {
     std::atomic<bool> release{false};
     std::atomic<bool> finished{false};
 };
 
-// Never reads its queue (a thread stuck in its own work).
-unsigned DeafLoop(void* arg) {
-    auto* s = static_cast<DeafState*>(arg);
+// Never reads its queue (a thread stuck in its own work) and ends once released.
+unsigned WaitsForRelease(void* arg) {
+    auto* s = static_cast<Gate*>(arg);
     while (!s->release) platform::clock::Sleep(1);
     s->finished = true;
     return 0;
@@ -91,18 +83,6 @@ unsigned DeafLoop(void* arg) {
 
 unsigned Throws(void*) {
     throw std::out_of_range("invalid vector<T> subscript");
-}
-
-struct Flag {
-    std::atomic<bool> go{false};
-    std::atomic<bool> done{false};
-};
-
-unsigned WaitsForGo(void* arg) {
-    auto* f = static_cast<Flag*>(arg);
-    while (!f->go) platform::clock::Sleep(1);
-    f->done = true;
-    return 0;
 }
 
 struct Draws {
@@ -144,20 +124,24 @@ TEST(cThread, PostRightAfterStartIsAcceptedAndStopEndsTheLoop) {
 
 TEST(cThread, NestedLoopLeavesTheQuitForTheOuterLoop) {
     LoopState s;
+    s.nested = true;
     cThread t;
-    ASSERT_EQ(t.Start(NestedLoop, &s), 1);
+    ASSERT_EQ(t.Start(MessageLoop, &s), 1);
     msg::PostThread(t.m_dwThreadId, WM_APP);
     t.Stop();
     EXPECT_TRUE(s.innerQuitSeen);
     EXPECT_TRUE(s.quitSeen);
 }
 
-TEST(cThread, StopEndsASuspendedThread) {
+TEST(cThread, ResumeLetsASuspendedThreadGoOnAndStopEndsASuspendedOne) {
     LoopState s;
     cThread t;
     ASSERT_EQ(t.Start(PollingLoop, &s), 1);
+    ASSERT_EQ(t.Suspend(), 1);
+    ASSERT_EQ(t.Resume(), 1);
     const uint32_t start = platform::clock::TimeMs();
-    while (s.passes < 3 && Elapsed(start) < 2000) std::this_thread::yield();
+    while (s.passes < 5 && Elapsed(start) < 2000) std::this_thread::yield();
+    EXPECT_GE(s.passes, 5);
     ASSERT_EQ(t.Suspend(), 1);
     ASSERT_EQ(t.Suspend(), 1);  // twice: Stop lifts both
     const int before = s.passes;
@@ -171,23 +155,11 @@ TEST(cThread, StopEndsASuspendedThread) {
     EXPECT_EQ(t.m_hThread, nullptr);
 }
 
-TEST(cThread, ResumeLetsASuspendedThreadGoOn) {
-    LoopState s;
-    cThread t;
-    ASSERT_EQ(t.Start(PollingLoop, &s), 1);
-    ASSERT_EQ(t.Suspend(), 1);
-    ASSERT_EQ(t.Resume(), 1);
-    const uint32_t start = platform::clock::TimeMs();
-    while (s.passes < 5 && Elapsed(start) < 2000) std::this_thread::yield();
-    EXPECT_GE(s.passes, 5);
-    t.Stop();
-}
-
 TEST(cThread, StopGivesUpOnAThreadThatNeverReadsItsQueue) {
-    DeafState s;
+    Gate s;
     {
         cThread t;
-        ASSERT_EQ(t.Start(DeafLoop, &s), 1);
+        ASSERT_EQ(t.Start(WaitsForRelease, &s), 1);
         const uint32_t id = t.m_dwThreadId;
         const uint32_t start = platform::clock::TimeMs();
         t.Stop();
@@ -200,18 +172,17 @@ TEST(cThread, StopGivesUpOnAThreadThatNeverReadsItsQueue) {
     }
     // The thread left behind still ends by itself when its work lets it.
     s.release = true;
-    std::atomic<bool>& finished = s.finished;
-    EXPECT_TRUE(WaitFor(finished));
+    EXPECT_TRUE(WaitFor(s.finished));
 }
 
 TEST(cThread, WaitCloseCollectsAThreadThatEndsByItself) {
-    Flag f;
+    Gate g;
     cThread t;
-    ASSERT_EQ(t.Start(WaitsForGo, &f), 1);
+    ASSERT_EQ(t.Start(WaitsForRelease, &g), 1);
     EXPECT_FALSE(t.HasEnded());
-    f.go = true;
+    g.release = true;
     t.WaitClose();
-    EXPECT_TRUE(f.done);
+    EXPECT_TRUE(g.finished);
     EXPECT_EQ(t.m_hThread, nullptr);
 }
 
@@ -241,21 +212,14 @@ TEST(cThread, EscapingExceptionClosesTheGame) {
 TEST(cThread, EveryThreadStartsItsOwnRandomSequenceAtOne) {
     Srand(12345);
     Rand();
+    const int expected = Rand();
+    Srand(12345);
+    Rand();
     Draws d;
     cThread t;
     ASSERT_EQ(t.Start(DrawThree, &d), 1);
     t.WaitClose();
-    EXPECT_EQ(d.values[0], 41);
-    EXPECT_EQ(d.values[1], 18467);
-    EXPECT_EQ(d.values[2], 6334);
+    EXPECT_EQ(std::vector<int>(d.values, d.values + 3), (std::vector<int>{41, 18467, 6334}));
     // This thread's sequence went on undisturbed.
-    Srand(12345);
-    Rand();
-    const int expected = Rand();
-    Srand(12345);
-    Rand();
-    cThread u;
-    ASSERT_EQ(u.Start(DrawThree, &d), 1);
-    u.WaitClose();
     EXPECT_EQ(Rand(), expected);
 }
