@@ -8,93 +8,53 @@
 #include "core/log.h"
 #include "media/midi_stream.h"
 #include "platform/audio/midi_sequence.h"
+#include "media_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using mediatest::Hex;
+using mediatest::HexText;
 
 // Format 1, division 96: a conductor track (tempo, a time signature, a tempo change
 // at tick 384) and a note track that ends later, at tick 768, with running status.
-const Bytes kFormat1 = {
-    0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x01, 0x00,
-    0x02, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x1B,  // track 1
-    0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,                          // 0 tempo 500000
-    0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,                    // 0 time signature
-    0x83, 0x00, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90,                    // 384 tempo 250000
-    0x00, 0xFF, 0x2F, 0x00,                                            // 384 end
-    0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x1C,                    // track 2
-    0x00, 0xC0, 0x05,                                                  // 0 program
-    0x00, 0x90, 0x3C, 0x64,                                            // 0 note on
-    0x60, 0x3C, 0x00,                                                  // 96 running status
-    0x00, 0xB0, 0x07, 0x64,                                            // 96 volume
-    0x81, 0x40, 0x80, 0x3C, 0x40,                                      // 288 note off
-    0x60, 0xE0, 0x00, 0x40,                                            // 384 pitch bend
-    0x83, 0x00, 0xFF, 0x2F, 0x00,                                      // 768 end
-};
+const Bytes kFormat1 =
+    Hex("4D 54 68 64 00 00 00 06 00 01 00 02 00 60"  // MThd
+        "4D 54 72 6B 00 00 00 1B"                    // track 1
+        "00 FF 51 03 07 A1 20"                       // 0 tempo 500000
+        "00 FF 58 04 04 02 18 08"                    // 0 time signature
+        "83 00 FF 51 03 03 D0 90"                    // 384 tempo 250000
+        "00 FF 2F 00"                                // 384 end
+        "4D 54 72 6B 00 00 00 1C"                    // track 2
+        "00 C0 05"                                   // 0 program
+        "00 90 3C 64"                                // 0 note on
+        "60 3C 00"                                   // 96 running status
+        "00 B0 07 64"                                // 96 volume
+        "81 40 80 3C 40"                             // 288 note off
+        "60 E0 00 40"                                // 384 pitch bend
+        "83 00 FF 2F 00");                           // 768 end
 
-const Bytes kMerged = {
-    0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00,
-    0x01, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x33,  //
-    0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,                          // track 1 first at 0
-    0x00, 0xFF, 0x58, 0x04, 0x04, 0x02, 0x18, 0x08,                    //
-    0x00, 0xC0, 0x05,                                                  //
-    0x00, 0x90, 0x3C, 0x64,                                            //
-    0x60, 0x90, 0x3C, 0x00,                                            // status written out
-    0x00, 0xB0, 0x07, 0x64,                                            //
-    0x81, 0x40, 0x80, 0x3C, 0x40,                                      //
-    0x60, 0xFF, 0x51, 0x03, 0x03, 0xD0, 0x90,                          // track 1 first at 384
-    0x00, 0xE0, 0x00, 0x40,                                            //
-    0x83, 0x00, 0xFF, 0x2F, 0x00,                                      // the latest end
-};
+const Bytes kMerged =
+    Hex("4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 33"
+        "00 FF 51 03 07 A1 20"     // track 1 first at 0
+        "00 FF 58 04 04 02 18 08"  //
+        "00 C0 05 00 90 3C 64"     //
+        "60 90 3C 00"              // status written out
+        "00 B0 07 64 81 40 80 3C 40"
+        "60 FF 51 03 03 D0 90"  // track 1 first at 384
+        "00 E0 00 40"           //
+        "83 00 FF 2F 00");      // the latest end
 
-// Report texts, Shift-JIS.
-const std::string kNotSmf4 =
-    "\x95"
-    "W"
-    "\x8F\x80"
-    "MIDI"
-    "\x82\xC5\x82\xC8\x82\xA2"
-    "(4)";
-const std::string kNotSmf6 =
-    "\x95"
-    "W"
-    "\x8F\x80"
-    "MIDI"
-    "\x82\xC5\x82\xC8\x82\xA2"
-    "(6)";
-const std::string kFormat =
-    "\x91\xCE\x89\x9E\x83"
-    "t"
-    "\x83"
-    "H"
-    "\x81"
-    "["
-    "\x83"
-    "}"
-    "\x83"
-    "b"
-    "\x83"
-    "g"
-    "\x82\xAA";
-const std::string kFormatNot2 = kFormat +
-                                "2"
-                                "\x82\xC5\x82\xC8\x82\xA2";
-const std::string kFormatNot01 = kFormat +
-                                 "0"
-                                 "\x82\xDC\x82\xBD\x82\xCD"
-                                 "1"
-                                 "\x82\xC5\x82\xC8\x82\xA2";
+// Report texts, Shift-JIS: "標準MIDIでない(4)", "(6)", "対応フォーマットが2でない",
+// "対応フォーマットが0または1でない", "ファイルが開けません".
+const std::string kNotSmf4 = HexText("95 57 8F 80 4D 49 44 49 82 C5 82 C8 82 A2 28 34 29");
+const std::string kNotSmf6 = HexText("95 57 8F 80 4D 49 44 49 82 C5 82 C8 82 A2 28 36 29");
+const std::string kFormat = HexText("91 CE 89 9E 83 74 83 48 81 5B 83 7D 83 62 83 67 82 AA");
+const std::string kFormatNot2 = kFormat + HexText("32 82 C5 82 C8 82 A2");
+const std::string kFormatNot01 = kFormat + HexText("30 82 DC 82 BD 82 CD 31 82 C5 82 C8 82 A2");
 const std::string kCannotOpen =
-    "\x83"
-    "t"
-    "\x83"
-    "@"
-    "\x83"
-    "C"
-    "\x83\x8B\x82\xAA\x8A"
-    "J"
-    "\x82\xAF\x82\xDC\x82\xB9\x82\xF1";
+    HexText("83 74 83 40 83 43 83 8B 82 AA 8A 4A 82 AF 82 DC 82 B9 82 F1");
 
 class MidiFileTest : public testing::Test {
   protected:
@@ -128,21 +88,16 @@ TEST_F(MidiFileTest, MergesFormat1ToTheLatestEndInTrackOrder) {
 
 TEST_F(MidiFileTest, TrackAfterAPaddedChunkIsFoundByItsLength) {
     // One track with a pad byte after its end, then a second, by the chunk length.
-    const Bytes file = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x01,
-                        0x00, 0x02, 0x01, 0xE0,                                      //
-                        0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x09,              //
-                        0x00, 0x91, 0x40, 0x40, 0x00, 0xFF, 0x2F, 0x00, 0x00,        //
-                        0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x0C,              //
-                        0x10, 0xF0, 0x03, 0x7E, 0x01, 0xF7, 0x20, 0xFF, 0x2F, 0x00,  //
-                        0x00, 0x00};
+    const Bytes file =
+        Hex("4D 54 68 64 00 00 00 06 00 01 00 02 01 E0"
+            "4D 54 72 6B 00 00 00 09 00 91 40 40 00 FF 2F 00 00"
+            "4D 54 72 6B 00 00 00 0C 10 F0 03 7E 01 F7 20 FF 2F 00 00 00");
     Write("a.mid", file);
     cMidiFile midi("bgm\\a.mid");
     ASSERT_TRUE(midi.Loaded()) << Report();
-    const Bytes expected = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00,
-                            0x00, 0x00, 0x01, 0x01, 0xE0, 0x4D, 0x54, 0x72, 0x6B,
-                            0x00, 0x00, 0x00, 0x0E, 0x00, 0x91, 0x40, 0x40,  //
-                            0x10, 0xF0, 0x03, 0x7E, 0x01, 0xF7,              //
-                            0x20, 0xFF, 0x2F, 0x00};
+    const Bytes expected =
+        Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 0E"
+            "00 91 40 40 10 F0 03 7E 01 F7 20 FF 2F 00");
     EXPECT_EQ(midi.Image(), expected);
     // 48 ticks at 480 per quarter and 500000 us.
     EXPECT_DOUBLE_EQ(midi.LengthSeconds(), 0.05);
@@ -157,9 +112,8 @@ TEST_F(MidiFileTest, HeaderAndTrackFaultsFailWithTheirLines) {
     Bytes truncated(kFormat1.begin(), kFormat1.end() - 3);
     Bytes noStatus = kFormat1;
     noStatus.erase(noStatus.begin() + 58);  // track 2's first event loses its status byte
-    Bytes hugeSysEx = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00,
-                       0x00, 0x01, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00,
-                       0x5D, 0xC0, 0x00, 0xF0, 0x81, 0xBB, 0x54};  // 24020 bytes of SysEx
+    Bytes hugeSysEx = Hex(                  // 24020 bytes of SysEx
+        "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 5D C0 00 F0 81 BB 54");
     hugeSysEx.resize(hugeSysEx.size() + 24020, 0x01);
     hugeSysEx.insert(hugeSysEx.end(), {0x00, 0xFF, 0x2F, 0x00});
     struct Case {
@@ -209,14 +163,10 @@ TEST_F(MidiFileTest, EveryCutOfAFileFailsCleanly) {
 TEST_F(MidiFileTest, SequenceKeepsTheDelayOfSkippedMetaEvents) {
     // note on at 0; a text event 96 ticks later; a note off with delta 0 after it;
     // tempo at 100; SysEx; end at 120.
-    const Bytes image = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00,
-                         0x01, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B, 0x00, 0x00, 0x00, 0x1E,  //
-                         0x00, 0x90, 0x3C, 0x64,                                            //
-                         0x60, 0xFF, 0x01, 0x02, 0x68, 0x69,                                //
-                         0x00, 0x80, 0x3C, 0x00,                                            //
-                         0x04, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,                          //
-                         0x00, 0xF0, 0x02, 0x41, 0xF7,                                      //
-                         0x14, 0xFF, 0x2F, 0x00};
+    const Bytes image =
+        Hex("4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 1E"
+            "00 90 3C 64 60 FF 01 02 68 69 00 80 3C 00 04 FF 51 03 0F 42 40"
+            "00 F0 02 41 F7 14 FF 2F 00");
     const auto song = cMidiStream::Sequence(image);
     ASSERT_TRUE(song);
     EXPECT_EQ(song->division, 96);

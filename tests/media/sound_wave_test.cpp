@@ -5,11 +5,13 @@
 
 #include <vector>
 
+#include "media_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using mediatest::Hex;
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -28,53 +30,28 @@ TEST(SoundWave, ReadsEveryPcmLayout) {
         Bytes data;
     } cases[] = {
         {"8-bit mono 22050",
-         {0x52, 0x49, 0x46, 0x46, 0x28, 0x00, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45,  // RIFF 40 WAVE
-          0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00,                          // "fmt " 16
-          0x01, 0x00, 0x01, 0x00, 0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00,
-          0x01, 0x00, 0x08, 0x00,                          //
-          0x64, 0x61, 0x74, 0x61, 0x04, 0x00, 0x00, 0x00,  // "data" 4
-          0x80, 0xFF, 0x00, 0x7F},
-         1,
-         8,
-         1,
-         22050,
-         {0x80, 0xFF, 0x00, 0x7F}},
+         Hex("52 49 46 46 28 00 00 00 57 41 56 45"  // RIFF 40 WAVE
+             "66 6D 74 20 10 00 00 00"              // "fmt " 16
+             "01 00 01 00 22 56 00 00 22 56 00 00 01 00 08 00"
+             "64 61 74 61 04 00 00 00 80 FF 00 7F"),  // "data" 4
+         1, 8, 1, 22050, Hex("80 FF 00 7F")},
         {"16-bit stereo 44100, LIST chunk of odd size before fmt",
-         {0x52, 0x49, 0x46, 0x46, 0x36, 0x00, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45,  //
-          0x4C, 0x49, 0x53, 0x54, 0x03, 0x00, 0x00, 0x00, 0x61, 0x62, 0x63, 0x00,  // LIST 3 + pad
-          0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00,                          //
-          0x01, 0x00, 0x02, 0x00, 0x44, 0xAC, 0x00, 0x00, 0x10, 0xB1, 0x02, 0x00,
-          0x04, 0x00, 0x10, 0x00,  //
-          0x64, 0x61, 0x74, 0x61, 0x04, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0xC0},
-         2,
-         16,
-         4,
-         44100,
-         {0x00, 0x40, 0x00, 0xC0}},
+         Hex("52 49 46 46 36 00 00 00 57 41 56 45"
+             "4C 49 53 54 03 00 00 00 61 62 63 00"  // LIST 3 + pad
+             "66 6D 74 20 10 00 00 00 01 00 02 00 44 AC 00 00 10 B1 02 00 04 00 10 00"
+             "64 61 74 61 04 00 00 00 00 40 00 C0"),
+         2, 16, 4, 44100, Hex("00 40 00 C0")},
         {"24-bit mono with an 18-byte fmt and a fact chunk",
-         {0x52, 0x49, 0x46, 0x46, 0x3A, 0x00, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45,  //
-          0x66, 0x6D, 0x74, 0x20, 0x12, 0x00, 0x00, 0x00,                          //
-          0x01, 0x00, 0x01, 0x00, 0x80, 0xBB, 0x00, 0x00, 0x80, 0x32, 0x02, 0x00, 0x03, 0x00,
-          0x18, 0x00, 0x00, 0x00,                                                  //
-          0x66, 0x61, 0x63, 0x74, 0x04, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,  // fact
-          0x64, 0x61, 0x74, 0x61, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x40, 0x00, 0x00, 0x80},
-         1,
-         24,
-         3,
-         48000,
-         {0x00, 0x00, 0x40, 0x00, 0x00, 0x80}},
+         Hex("52 49 46 46 3A 00 00 00 57 41 56 45"
+             "66 6D 74 20 12 00 00 00 01 00 01 00 80 BB 00 00 80 32 02 00 03 00 18 00 00 00"
+             "66 61 63 74 04 00 00 00 02 00 00 00"  // fact
+             "64 61 74 61 06 00 00 00 00 00 40 00 00 80"),
+         1, 24, 3, 48000, Hex("00 00 40 00 00 80")},
         {"32-bit stereo, RIFF length beyond the file",
-         {0x52, 0x49, 0x46, 0x46, 0xFF, 0xFF, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45,  //
-          0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00,                          //
-          0x01, 0x00, 0x02, 0x00, 0x11, 0x2B, 0x00, 0x00, 0x88, 0x58, 0x01, 0x00,
-          0x08, 0x00, 0x20, 0x00,  //
-          0x64, 0x61, 0x74, 0x61, 0x08, 0x00, 0x00, 0x00, 1,    2,    3,    4,
-          5,    6,    7,    8},
-         2,
-         32,
-         8,
-         11025,
-         {1, 2, 3, 4, 5, 6, 7, 8}},
+         Hex("52 49 46 46 FF FF 00 00 57 41 56 45"
+             "66 6D 74 20 10 00 00 00 01 00 02 00 11 2B 00 00 88 58 01 00 08 00 20 00"
+             "64 61 74 61 08 00 00 00 01 02 03 04 05 06 07 08"),
+         2, 32, 8, 11025, Hex("01 02 03 04 05 06 07 08")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -90,33 +67,29 @@ TEST(SoundWave, ReadsEveryPcmLayout) {
 }
 
 TEST(SoundWave, RefusesDamagedOrForeignFiles) {
-    const Bytes riff = {0x52, 0x49, 0x46, 0x46, 0x24, 0x00, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45};
-    const Bytes fmtPcm = {0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
-                          0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00};
-    const Bytes fmtFloat = {0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00, 0x03, 0x00, 0x01, 0x00,
-                            0x22, 0x56, 0x00, 0x00, 0x88, 0x58, 0x01, 0x00, 0x04, 0x00, 0x20, 0x00};
-    const Bytes data4 = {0x64, 0x61, 0x74, 0x61, 0x04, 0x00, 0x00, 0x00, 1, 2, 3, 4};
+    const Bytes riff = Hex("52 49 46 46 24 00 00 00 57 41 56 45");
+    const Bytes fmtPcm =
+        Hex("66 6D 74 20 10 00 00 00 01 00 01 00 22 56 00 00 22 56 00 00 01 00 08 00");
+    const Bytes fmtFloat =
+        Hex("66 6D 74 20 10 00 00 00 03 00 01 00 22 56 00 00 88 58 01 00 04 00 20 00");
+    const Bytes data4 = Hex("64 61 74 61 04 00 00 00 01 02 03 04");
     struct Case {
         const char* name;
         Bytes file;
     } cases[] = {
         {"empty", {}},
-        {"not RIFF",
-         Cat({{0x52, 0x49, 0x46, 0x58, 0x24, 0, 0, 0, 0x57, 0x41, 0x56, 0x45}, fmtPcm, data4})},
-        {"RIFF of another form",
-         Cat({{0x52, 0x49, 0x46, 0x46, 0x24, 0, 0, 0, 0x41, 0x56, 0x49, 0x20}, fmtPcm, data4})},
+        {"not RIFF", Cat({Hex("52 49 46 58 24 00 00 00 57 41 56 45"), fmtPcm, data4})},
+        {"RIFF of another form", Cat({Hex("52 49 46 46 24 00 00 00 41 56 49 20"), fmtPcm, data4})},
         {"float samples", Cat({riff, fmtFloat, data4})},
-        {"fmt shorter than 16", Cat({riff,
-                                     {0x66, 0x6D, 0x74, 0x20, 0x0E, 0,    0,    0, 1, 0, 1,
-                                      0,    0x22, 0x56, 0,    0,    0x22, 0x56, 0, 0, 1, 0},
-                                     data4})},
+        {"fmt shorter than 16",
+         Cat({riff, Hex("66 6D 74 20 0E 00 00 00 01 00 01 00 22 56 00 00 22 56 00 00 01 00"),
+              data4})},
         {"no fmt", Cat({riff, data4})},
         {"no data", Cat({riff, fmtPcm})},
         {"data before fmt", Cat({riff, data4, fmtPcm})},
         {"data longer than the file",
-         Cat({riff, fmtPcm, {0x64, 0x61, 0x74, 0x61, 0x05, 0x00, 0x00, 0x00, 1, 2, 3, 4}})},
-        {"data size near 4 GiB",
-         Cat({riff, fmtPcm, {0x64, 0x61, 0x74, 0x61, 0xFC, 0xFF, 0xFF, 0xFF, 1, 2, 3, 4}})},
+         Cat({riff, fmtPcm, Hex("64 61 74 61 05 00 00 00 01 02 03 04")})},
+        {"data size near 4 GiB", Cat({riff, fmtPcm, Hex("64 61 74 61 FC FF FF FF 01 02 03 04")})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -132,10 +105,8 @@ TEST(SoundWave, ReadsThroughTheGamePath) {
     wftest::ScopedCurrentDir cwd(dir.Path());
     std::filesystem::create_directories(dir.Path() / "se");
     wftest::WriteBytes(dir.Path() / "se" / "hit.wav",
-                       {0x52, 0x49, 0x46, 0x46, 0x26, 0x00, 0x00, 0x00, 0x57, 0x41, 0x56, 0x45,
-                        0x66, 0x6D, 0x74, 0x20, 0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
-                        0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00,
-                        0x64, 0x61, 0x74, 0x61, 0x01, 0x00, 0x00, 0x00, 0x90, 0x00});
+                       Hex("52 49 46 46 26 00 00 00 57 41 56 45 66 6D 74 20 10 00 00 00 01 00 01 00"
+                           "22 56 00 00 22 56 00 00 01 00 08 00 64 61 74 61 01 00 00 00 90 00"));
     WaveData wave;
     ASSERT_TRUE(ReadWaveFile("se\\hit.wav", wave));
     EXPECT_EQ(wave.data, Bytes{0x90});
