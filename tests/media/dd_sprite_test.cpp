@@ -135,68 +135,42 @@ TEST_F(DrawTest, EmptyDroppedAndFailedBatches) {
 }
 
 TEST_F(DrawTest, StretchMirrorsByNegativeSizesAndByAliasCells) {
-    const std::vector<uint32_t> pic = {0xFF000010, 0xFF000011, 0xFF000012, 0xFF000013,
-                                       0xFF000014, 0xFF000015, 0xFF000016, 0xFF000017};
-    auto p = [&](int i) { return pic[i]; };
+    // Pixel i of the source row is 0xFF000010 + i; the expected rows list source pixels.
     struct Case {
         const char* what;
         uint32_t mode;
         int dstType;  // Direct3D: render target (a quad) or system memory (the pixel loop)
         bool alias;
         int dw, sx, sw;
-        std::vector<uint32_t> expected;
+        std::vector<int> expected;
     };
     const int rt = DTMEMORYTYPE_VIDEO_RT, sys = DTMEMORYTYPE_SYSTEM;
     const Case cases[] = {
-        {"whole row, quad",
-         1,
-         rt,
-         false,
-         8,
-         8,
-         -8,
-         {p(7), p(6), p(5), p(4), p(3), p(2), p(1), p(0)}},
-        {"whole row, pixel loop",
-         1,
-         sys,
-         false,
-         8,
-         8,
-         -8,
-         {p(7), p(6), p(5), p(4), p(3), p(2), p(1), p(0)}},
-        {"shrunk, quad", 1, rt, false, 4, 8, -8, {p(7), p(5), p(3), p(1)}},
-        {"a whole cell by alias", 1, rt, true, 4, 4, 4, {p(7), p(6), p(5), p(4)}},
-        {"a whole cell by alias, pixel loop", 1, sys, true, 4, 4, 4, {p(7), p(6), p(5), p(4)}},
-        {"part of a cell by alias", 1, rt, true, 2, 4, 2, {p(7), p(6)}},
-        {"inner part of a cell by alias", 1, rt, true, 2, 5, 2, {p(6), p(5)}},
-        {"wider than a cell: no mirror",
-         1,
-         rt,
-         true,
-         8,
-         0,
-         8,
-         {p(0), p(1), p(2), p(3), p(4), p(5), p(6), p(7)}},
-        {"DirectDraw", 0, 0, false, 8, 8, -8, {p(7), p(6), p(5), p(4), p(3), p(2), p(1), p(0)}},
+        {"whole row, quad", 1, rt, false, 8, 8, -8, {7, 6, 5, 4, 3, 2, 1, 0}},
+        {"whole row, pixel loop", 1, sys, false, 8, 8, -8, {7, 6, 5, 4, 3, 2, 1, 0}},
+        {"shrunk, quad", 1, rt, false, 4, 8, -8, {7, 5, 3, 1}},
+        {"a whole cell by alias", 1, rt, true, 4, 4, 4, {7, 6, 5, 4}},
+        {"a whole cell by alias, pixel loop", 1, sys, true, 4, 4, 4, {7, 6, 5, 4}},
+        {"part of a cell by alias", 1, rt, true, 2, 4, 2, {7, 6}},
+        {"inner part of a cell by alias", 1, rt, true, 2, 5, 2, {6, 5}},
+        {"wider than a cell: no mirror", 1, rt, true, 8, 0, 8, {0, 1, 2, 3, 4, 5, 6, 7}},
+        {"DirectDraw", 0, 0, false, 8, 8, -8, {7, 6, 5, 4, 3, 2, 1, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(Restart(c.mode, 32, false));
+        // DirectDraw pixels have no alpha byte.
+        const uint32_t base = c.mode ? 0xFF000010 : 0x10;
         DDSURFACEDATA* src = Make(8, 1);
-        std::vector<uint32_t> row = pic;
-        if (c.mode == 0)
-            for (uint32_t& v : row) v &= 0x00FFFFFF;
-        SetRow(src, 0, row);
+        for (int x = 0; x < 8; ++x) Pixels(*src).Set(x, 0, base + x);
         DDSURFACEDATA twin;  // the mirrored twin of src, drawn through its alias
         twin.lpAlias = src;
         twin.nMirrorCellWidth = 4;
         DDSURFACEDATA* dst = Make(8, 1, 0, c.dstType);
         SetRow(dst, 0, std::vector<uint32_t>(8, 0));
         DDBltStretch(dst, 0, 0, c.dw, 1, c.alias ? &twin : src, c.sx, 0, c.sw, 1, 0);
-        std::vector<uint32_t> expected = c.expected;
-        expected.resize(8, 0);
-        if (c.mode == 0)
-            for (uint32_t& v : expected) v &= 0x00FFFFFF;
+        std::vector<uint32_t> expected(8, 0);
+        for (size_t i = 0; i < c.expected.size(); ++i) expected[i] = base + c.expected[i];
         EXPECT_EQ(RowOf(dst, 0, 8), expected);
     }
 
