@@ -12,7 +12,7 @@
 #include "platform/audio/midi_sequence.h"
 #include "platform/audio/mixer.h"
 #include "platform/audio_ogg_fixture.h"
-#include "support/temp_dir.h"
+#include "media_test.h"
 
 namespace {
 
@@ -25,34 +25,31 @@ class CountingSynth : public platform::audio::MidiSynth {
     int notes = 0;
 };
 
-const std::vector<uint8_t> kSong = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00,
-                                    0x00, 0x00, 0x01, 0x00, 0x60, 0x4D, 0x54, 0x72, 0x6B,
-                                    0x00, 0x00, 0x00, 0x0C, 0x00, 0x90, 0x3C, 0x64, 0x60,
-                                    0x80, 0x3C, 0x00, 0x00, 0xFF, 0x2F, 0x00};
+// One note, then the end.
+const std::vector<uint8_t> kSong = mediatest::Hex(
+    "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 0C"
+    "00 90 3C 64 60 80 3C 00 00 FF 2F 00");
 
 const std::vector<std::string> kOgg = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
                                        "bgm\\Option.ogg", "bgm\\Stage.ogg"};
 const std::vector<std::string> kMidi = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
                                         "bgm\\Option.mid", "bgm\\Stage.mid"};
 
-class BgmTest : public testing::Test {
+class BgmTest : public mediatest::GameFolderTest {
   protected:
     void SetUp() override {
-        ResetLogsForTest();
-        ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
+        GameFolderTest::SetUp();
         mixer->SetSynth(synth);
         SetSoundMixerForTest(mixer);
-        std::filesystem::create_directories(dir.Path() / "bgm");
         ASSERT_TRUE(wftest::WriteOggTone(dir.Path() / "bgm" / "Title.ogg", 22050, 0.3));
         ASSERT_TRUE(wftest::WriteOggTone(dir.Path() / "bgm" / "Stage.ogg", 22050, 0.3));
-        wftest::WriteBytes(dir.Path() / "bgm" / "Title.mid", kSong);
-        wftest::WriteBytes(dir.Path() / "bgm" / "WorldMap.mid", kSong);
-        wftest::WriteBytes(dir.Path() / "bgm" / "boss.mid", kSong);
+        for (const char* name : {"bgm/Title.mid", "bgm/WorldMap.mid", "bgm/boss.mid"})
+            WriteGameFile(name, kSong);
     }
     void TearDown() override {
         bgm.Release();
         SetSoundMixerForTest(nullptr);
-        ResetLogsForTest();
+        GameFolderTest::TearDown();
     }
     float Peak(int frames) {
         std::vector<float> out(2 * frames);
@@ -62,8 +59,6 @@ class BgmTest : public testing::Test {
         return peak;
     }
 
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cwd{dir.Path()};
     std::shared_ptr<platform::audio::Mixer> mixer = std::make_shared<platform::audio::Mixer>(44100);
     std::shared_ptr<CountingSynth> synth = std::make_shared<CountingSynth>();
     cBgmManager bgm;
@@ -160,7 +155,7 @@ TEST_F(BgmTest, NothingPlayableStopsBoth) {
     EXPECT_EQ(Peak(4410), 0.0f);
     // An Ogg-typed number whose file is MIDI does not fall back.
     ASSERT_EQ(bgm.SetFile(3, "bgm\\Title.ogg"), 1);
-    wftest::WriteBytes(dir.Path() / "bgm" / "Title.ogg", kSong);
+    WriteGameFile("bgm/Title.ogg", kSong);
     EXPECT_EQ(bgm.Play(0, 3, 1, 0, 0), 0);
     EXPECT_EQ(bgm.Play(0, 9, 1, 0, 0), 0);  // no such number
     EXPECT_EQ(bgm.Play(3, 0, 1, 0, 0), 0);  // no such channel

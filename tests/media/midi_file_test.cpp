@@ -5,11 +5,9 @@
 
 #include <vector>
 
-#include "core/log.h"
 #include "media/midi_stream.h"
 #include "platform/audio/midi_sequence.h"
-#include "media_bytes.h"
-#include "support/temp_dir.h"
+#include "media_test.h"
 
 namespace {
 
@@ -56,21 +54,11 @@ const std::string kFormatNot01 = kFormat + HexText("30 82 DC 82 BD 82 CD 31 82 C
 const std::string kCannotOpen =
     HexText("83 74 83 40 83 43 83 8B 82 AA 8A 4A 82 AF 82 DC 82 B9 82 F1");
 
-class MidiFileTest : public testing::Test {
+class MidiFileTest : public mediatest::GameFolderTest {
   protected:
-    void SetUp() override {
-        ResetLogsForTest();
-        ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
-        std::filesystem::create_directories(dir.Path() / "bgm");
-    }
-    void TearDown() override { ResetLogsForTest(); }
-    std::string Report() { return wftest::ReadText(dir.File("Report_Game.txt")); }
     void Write(const char* name, const Bytes& bytes) {
-        wftest::WriteBytes(dir.Path() / "bgm" / name, bytes);
+        WriteGameFile(std::string("bgm/") + name, bytes);
     }
-
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cwd{dir.Path()};
 };
 
 }  // namespace
@@ -136,16 +124,14 @@ TEST_F(MidiFileTest, HeaderAndTrackFaultsFailWithTheirLines) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ResetLogsForTest();
-        ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
+        ReopenReport();
         Write("bad.mid", c.file);
         cMidiFile midi("bgm\\bad.mid");
         EXPECT_FALSE(midi.Loaded());
         EXPECT_EQ(Report(), "Midi bgm\\bad.mid Init " + c.line + "\r\n");
     }
 
-    ResetLogsForTest();
-    ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
+    ReopenReport();
     cMidiFile missing("bgm\\none.mid");
     EXPECT_FALSE(missing.Loaded());
     EXPECT_EQ(Report(), "Midi bgm\\none.mid Create " + kCannotOpen + "\r\n");

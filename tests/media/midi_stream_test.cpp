@@ -7,10 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/log.h"
 #include "platform/audio/midi_sequence.h"
 #include "platform/audio/mixer.h"
-#include "support/temp_dir.h"
+#include "media_test.h"
 
 namespace {
 
@@ -36,16 +35,13 @@ const Bytes kSong = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00,
                      0x30, 0x80, 0x3C, 0x00,                          // 96
                      0x60, 0xFF, 0x2F, 0x00};                         // 192
 
-class MidiStreamTest : public testing::Test {
+class MidiStreamTest : public mediatest::GameFolderTest {
   protected:
     void SetUp() override {
-        ResetLogsForTest();
-        ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
-        std::filesystem::create_directories(dir.Path() / "bgm");
-        wftest::WriteBytes(dir.Path() / "bgm" / "song.mid", kSong);
+        GameFolderTest::SetUp();
+        WriteGameFile("bgm/song.mid", kSong);
         mixer->SetSynth(synth);
     }
-    void TearDown() override { ResetLogsForTest(); }
     void Render(int frames) {
         std::vector<float> out(2 * 500);
         while (frames > 0) {
@@ -60,8 +56,6 @@ class MidiStreamTest : public testing::Test {
         return frames;
     }
 
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cwd{dir.Path()};
     std::shared_ptr<platform::audio::Mixer> mixer = std::make_shared<platform::audio::Mixer>(9600);
     std::shared_ptr<RecordingSynth> synth = std::make_shared<RecordingSynth>();
 };
@@ -155,6 +149,5 @@ TEST_F(MidiStreamTest, NoOutputFailsTheOpenWithItsLine) {
     EXPECT_FALSE(stream.Opened());
     stream.Restart(1);
     EXPECT_EQ(stream.State(), 0u);
-    EXPECT_EQ(wftest::ReadText(dir.File("Report_Game.txt")),
-              "Midi bgm\\song.mid Open no audio output\r\n");
+    EXPECT_EQ(Report(), "Midi bgm\\song.mid Open no audio output\r\n");
 }

@@ -16,24 +16,22 @@
 #include "media/sound_device.h"
 #include "platform/audio/mixer.h"
 #include "support/scripted_boxes.h"
-#include "support/temp_dir.h"
+#include "media_test.h"
 
 namespace {
 
 // A 16-bit mono WAVE at 8000 Hz whose sample k is (k + 1) / 1024.
-std::vector<uint8_t> RampWave(int frames, uint16_t formatTag = 1) {
-    const uint32_t dataBytes = 2 * frames;
-    auto le32 = [](std::vector<uint8_t>& v, uint32_t x) {
-        for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(x >> (8 * i)));
+std::vector<uint8_t> RampWave(int frames, uint8_t formatTag = 1) {
+    std::vector<uint8_t> w = mediatest::Hex(
+        "52 49 46 46 00 00 00 00 57 41 56 45 66 6D 74 20 10 00 00 00"  // RIFF size, "fmt " 16
+        "01 00 01 00 40 1F 00 00 80 3E 00 00 02 00 10 00"              // tag, mono, 8000 Hz
+        "64 61 74 61 00 00 00 00");                                    // "data" size
+    auto set32 = [&](size_t at, uint32_t x) {
+        for (int i = 0; i < 4; ++i) w[at + i] = static_cast<uint8_t>(x >> (8 * i));
     };
-    std::vector<uint8_t> w = {'R', 'I', 'F', 'F'};
-    le32(w, 36 + dataBytes);
-    for (char c : std::string("WAVEfmt ")) w.push_back(static_cast<uint8_t>(c));
-    le32(w, 16);
-    w.insert(w.end(), {static_cast<uint8_t>(formatTag), 0, 1, 0, 0x40, 0x1F, 0, 0, 0x80, 0x3E, 0, 0,
-                       2, 0, 16, 0});
-    for (char c : std::string("data")) w.push_back(static_cast<uint8_t>(c));
-    le32(w, dataBytes);
+    set32(4, 36 + 2 * frames);
+    set32(40, 2 * frames);
+    w[20] = formatTag;
     for (int k = 0; k < frames; ++k) {
         const int v = (k + 1) * 32;  // (k + 1) / 1024 of full scale
         w.push_back(static_cast<uint8_t>(v & 0xFF));
@@ -46,22 +44,21 @@ float Ramp(int k) {
     return (k + 1) / 1024.0f;
 }
 
-class SoundTest : public testing::Test {
+class SoundTest : public mediatest::GameFolderTest {
   protected:
     void SetUp() override {
-        ResetLogsForTest();
-        ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
+        GameFolderTest::SetUp();
         TraceSetup(1, dir.File("EC_Game.txt").c_str());
         SetSoundMixerForTest(mixer);
-        std::filesystem::create_directories(dir.Path() / "se");
-        wftest::WriteBytes(dir.Path() / "se" / "ramp.wav", RampWave(400));
-        wftest::WriteBytes(dir.Path() / "se" / "float.wav", RampWave(400, 3));
+        WriteGameFile("se/ramp.wav", RampWave(400));
+        WriteGameFile("se/float.wav", RampWave(400, 3));
     }
     void TearDown() override {
         ReleaseSoundList();
         SetSoundMixerForTest(nullptr);
-        ResetLogsForTest();
+        GameFolderTest::TearDown();
     }
+    std::string Trace() const { return wftest::ReadText(dir.File("EC_Game.txt")); }
 
     // The table as start-up builds it: 17 system sounds, then user sounds.
     std::vector<SOUNDFILE> Files(size_t count) {
@@ -83,8 +80,6 @@ class SoundTest : public testing::Test {
         return out;
     }
 
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cwd{dir.Path()};
     std::shared_ptr<platform::audio::Mixer> mixer = std::make_shared<platform::audio::Mixer>(8000);
     std::vector<SOUNDENTRY> table;
     std::vector<SOUNDENTRY> other;  // lives as long as the registration
@@ -101,7 +96,7 @@ TEST_F(SoundTest, WithoutDsInitEverythingReturnsAtOnce) {
     PlaySE(0);
     PlaySE(5);
     EXPECT_EQ(mixer->VoiceCount(), 0u);
-    EXPECT_EQ(wftest::ReadText(dir.File("Report_Game.txt")), "");
+    EXPECT_EQ(Report(), "");
 }
 
 TEST_F(SoundTest, LoadsEveryEntryAndABadFileStaysSilent) {
@@ -128,7 +123,7 @@ TEST_F(SoundTest, LoadsEveryEntryAndABadFileStaysSilent) {
     const std::string expected =
         "se\\float.wav\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x8E\xB8\x94\x73\x81\x49\r\n"
         "se\\missing.wav\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x8E\xB8\x94\x73\x81\x49\r\n";
-    EXPECT_EQ(wftest::ReadText(dir.File("EC_Game.txt")), expected);
+    EXPECT_EQ(Trace(), expected);
 
     // A second call leaves every entry with a ring alone, the failed ones too (their
     // ring was made before the file failed).
@@ -198,8 +193,8 @@ TEST_F(SoundTest, BadNumberIsReportedClosesAndPlaysEntryZero) {
     wftest::PostedMessages posted;
     PlaySE(25);
     EXPECT_EQ(posted.Count(WM_CLOSE), 1);
-    EXPECT_EQ(wftest::ReadText(dir.File("Report_Game.txt")), "err V[25] ( 20 , 272 )\r\n");
-    EXPECT_EQ(wftest::ReadText(dir.File("EC_Game.txt")), "err V[25] ( 20 , 272 )\r\n");
+    EXPECT_EQ(Report(), "err V[25] ( 20 , 272 )\r\n");
+    EXPECT_EQ(Trace(), "err V[25] ( 20 , 272 )\r\n");
     EXPECT_NEAR(Render(1)[0], Ramp(0) * 0.1f, 1e-6f);
     PlaySE(-1);
     EXPECT_EQ(posted.Count(WM_CLOSE), 2);
@@ -254,10 +249,9 @@ TEST_F(SoundTest, CursorSoundFollowsMaskAndDirection) {
     }
 }
 
-TEST(SoundDevice, MissingDeviceIsReportedOnceAndPlaysSilent) {
-    ResetLogsForTest();
-    wftest::TempDir dir;
-    ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
+using SoundDevice = mediatest::GameFolderTest;
+
+TEST_F(SoundDevice, MissingDeviceIsReportedOnceAndPlaysSilent) {
     const char* old = std::getenv("SDL_AUDIODRIVER");
     const std::string saved = old ? old : "";
     setenv("SDL_AUDIODRIVER", "no_such_driver", 1);
@@ -272,8 +266,7 @@ TEST(SoundDevice, MissingDeviceIsReportedOnceAndPlaysSilent) {
         setenv("SDL_AUDIODRIVER", saved.c_str(), 1);
     else
         unsetenv("SDL_AUDIODRIVER");
-    const std::string report = wftest::ReadText(dir.File("Report_Game.txt"));
+    const std::string report = Report();
     EXPECT_EQ(report.rfind("Sound : no audio device, playing without sound (", 0), 0u) << report;
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 1);
-    ResetLogsForTest();
 }

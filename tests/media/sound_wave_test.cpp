@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "media_bytes.h"
+#include "media_test.h"
 #include "support/temp_dir.h"
 
 namespace {
