@@ -3,6 +3,7 @@
 #include "media/dd_device.h"
 
 #include "dd_test_fixture.h"
+#include "media_test.h"
 #include "platform/msgbox/msgbox.h"
 
 using namespace ddtest;
@@ -177,8 +178,7 @@ TEST_F(DDTest, SurfacesLeftAtTheEndAreReported) {
     ASSERT_EQ(asked.size(), 1u);
     // "解放漏れがあります" in code page 932.
     EXPECT_EQ(wftest::BytesOf(asked[0].textSjis),
-              (std::vector<uint8_t>{0x89, 0xF0, 0x95, 0xFA, 0x98, 0x52, 0x82, 0xEA, 0x82, 0xAA,
-                                    0x82, 0xA0, 0x82, 0xE8, 0x82, 0xDC, 0x82, 0xB7}));
+              mediatest::Hex("89 F0 95 FA 98 52 82 EA 82 AA 82 A0 82 E8 82 DC 82 B7"));
     EXPECT_EQ(asked[0].captionSjis, "DirectDraw");
     EXPECT_EQ(asked[0].type, MB_ICONHAND);
     DDReleaseSurface(&stray);

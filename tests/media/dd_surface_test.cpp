@@ -3,6 +3,7 @@
 #include "media/dd_surface.h"
 
 #include "dd_test_fixture.h"
+#include "media_test.h"
 #include "platform/msg/msg.h"
 
 using namespace ddtest;
@@ -139,10 +140,9 @@ TEST_F(DDTest, BitmapTableLoadStopsAtAMissingPictureUnlessOptional) {
     const auto asked = boxes_.Asked();
     ASSERT_EQ(asked.size(), 1u);
     // "bmp\nothere.bmp の読み込みに失敗！" in code page 932.
-    const std::vector<uint8_t> text = {'b',  'm',  'p',  '\\', 'n',  'o',  't',  'h',  'e',
-                                       'r',  'e',  '.',  'b',  'm',  'p',  ' ',  0x82, 0xCC,
-                                       0x93, 0xC7, 0x82, 0xDD, 0x8D, 0x9E, 0x82, 0xDD, 0x82,
-                                       0xC9, 0x8E, 0xB8, 0x94, 0x73, 0x81, 0x49};
+    const std::vector<uint8_t> text = mediatest::Hex(
+        "62 6D 70 5C 6E 6F 74 68 65 72 65 2E 62 6D 70 20"  // bmp\nothere.bmp and a space
+        "82 CC 93 C7 82 DD 8D 9E 82 DD 82 C9 8E B8 94 73 81 49");
     EXPECT_EQ(wftest::BytesOf(asked[0].textSjis), text);
     const int outside[] = {kBitmapTableSize};
     EXPECT_FALSE(DDLoadSurfaceTable(table_, outside, 1));

@@ -6,28 +6,21 @@
 #include <cstring>
 
 #include "platform/fs/fs.h"
+#include "media_test.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-// The default record as the file holds it, written out by hand.
-const std::vector<uint8_t> kDefaultBytes = {
-    0x08, 0x00, 0x00, 0x00, 0x25, 0x00, 0x00, 0x00,  // left: keyboard, VK 37
-    0x08, 0x00, 0x00, 0x00, 0x27, 0x00, 0x00, 0x00,  // right: 39
-    0x08, 0x00, 0x00, 0x00, 0x26, 0x00, 0x00, 0x00,  // up: 38
-    0x08, 0x00, 0x00, 0x00, 0x28, 0x00, 0x00, 0x00,  // down: 40
-    0x08, 0x00, 0x00, 0x00, 0x5A, 0x00, 0x00, 0x00,  // Z
-    0x08, 0x00, 0x00, 0x00, 0x58, 0x00, 0x00, 0x00,  // X
-    0x08, 0x00, 0x00, 0x00, 0x43, 0x00, 0x00, 0x00,  // C
-    0x08, 0x00, 0x00, 0x00, 0x56, 0x00, 0x00, 0x00,  // V
-    0x08, 0x00, 0x00, 0x00, 0x41, 0x00, 0x00, 0x00,  // A
-    0x08, 0x00, 0x00, 0x00, 0x53, 0x00, 0x00, 0x00,  // S
-    0x08, 0x00, 0x00, 0x00, 0x44, 0x00, 0x00, 0x00,  // D
-    0x08, 0x00, 0x00, 0x00, 0x46, 0x00, 0x00, 0x00,  // F
-    0x0C, 0x00, 0x00, 0x00,                          // key count 12
-    0x01, 0x00, 0x00, 0x00,                          // joystick count 1
-    0x00, 0x00, 0x00, 0x00,                          // fixed reader
-};
+// The default record as the file holds it, written out by hand: twelve entries of device
+// (8 the keyboard), code and two unused bytes, then the counts and the reader.
+const std::vector<uint8_t> kDefaultBytes = mediatest::Hex(
+    "08 00 00 00 25 00 00 00 08 00 00 00 27 00 00 00"  // left VK 37, right 39
+    "08 00 00 00 26 00 00 00 08 00 00 00 28 00 00 00"  // up 38, down 40
+    "08 00 00 00 5A 00 00 00 08 00 00 00 58 00 00 00"  // Z, X
+    "08 00 00 00 43 00 00 00 08 00 00 00 56 00 00 00"  // C, V
+    "08 00 00 00 41 00 00 00 08 00 00 00 53 00 00 00"  // A, S
+    "08 00 00 00 44 00 00 00 08 00 00 00 46 00 00 00"  // D, F
+    "0C 00 00 00 01 00 00 00 00 00 00 00");  // key count 12, joystick count 1, fixed reader
 
 class KeyConfigFile : public testing::Test {
   protected:
@@ -58,10 +51,10 @@ TEST_F(KeyConfigFile, ReadsEveryFieldLittleEndian) {
     std::vector<uint8_t> bytes = kDefaultBytes;
     // left on joystick 1's stick, button 0 on pad button mask 0x0102, unused bytes kept,
     // eight keys, two joysticks, the configurable reader.
-    const uint8_t left[8] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x01, 0xAB, 0xCD};
-    const uint8_t button0[8] = {0x00, 0x00, 0x00, 0x00, 0x02, 0x01, 0x00, 0x00};
-    std::copy(std::begin(left), std::end(left), bytes.begin());
-    std::copy(std::begin(button0), std::end(button0), bytes.begin() + 32);
+    const auto left = mediatest::Hex("01 00 00 00 00 01 AB CD");
+    const auto button0 = mediatest::Hex("00 00 00 00 02 01 00 00");
+    std::copy(left.begin(), left.end(), bytes.begin());
+    std::copy(button0.begin(), button0.end(), bytes.begin() + 32);
     bytes[96] = 8;
     bytes[100] = 2;
     bytes[104] = 1;
