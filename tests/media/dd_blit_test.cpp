@@ -1,6 +1,5 @@
-// Blits: clipping in both modes, DirectDraw colour keys per depth and copies within one
-// surface, Direct3D quads with tint, pre-clear and draw mode, the Direct3D pixel loop,
-// and cell-font text.
+// Blits: clipping in both modes, DirectDraw colour keys per depth, Direct3D quads with tint,
+// pre-clear and draw mode, the Direct3D pixel loop, and cell-font text.
 #include "media/dd_blit.h"
 
 #include "dd_blit_fixture.h"
@@ -84,33 +83,6 @@ TEST_F(DrawTest, DirectDrawCopiesLeaveOutTheSourceKeyInEveryDepth) {
                   skipped);
         // A surface made without transparency has no key to leave out.
         EXPECT_EQ(run([&] { DDBltFast(dst, 1, 0, 4, 1, plain, 0, 0, 1); }), whole);
-    }
-}
-
-TEST_F(DrawTest, DirectDrawCopiesWithinOneSurface) {
-    ASSERT_TRUE(Init(0, 32, false));
-    DDDevice().dwColorKey = 3;
-    DDSURFACEDATA* sd = Make(6, 1, 1);
-    struct Case {
-        const char* what;
-        int dx, sx, sw, transparent;
-        std::vector<uint32_t> expected;
-    };
-    // Every case starts from 1 2 3 4 5 6; the source is read as it was before the copy.
-    const Case cases[] = {
-        {"right, keyed", 1, 0, 4, 1, {1, 1, 2, 4, 4, 6}},
-        {"right", 1, 0, 4, 0, {1, 1, 2, 3, 4, 6}},
-        {"left", 0, 2, 4, 0, {3, 4, 5, 6, 5, 6}},
-        {"mirrored onto itself", 0, 6, -6, 0, {6, 5, 4, 3, 2, 1}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        SetRow(sd, 0, {1, 2, 3, 4, 5, 6});
-        if (c.sw > 0)
-            DDBltFast(sd, c.dx, 0, c.sw, 1, sd, c.sx, 0, c.transparent);
-        else
-            DDBltStretch(sd, c.dx, 0, -c.sw, 1, sd, c.sx, 0, c.sw, 1, c.transparent);
-        EXPECT_EQ(RowOf(sd, 0, 6), c.expected);
     }
 }
 

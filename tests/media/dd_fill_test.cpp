@@ -69,30 +69,21 @@ TEST_F(DrawTest, RectanglesAreCutAtTheSurfaceEdgesInBothModes) {
 }
 
 TEST_F(DrawTest, Direct3DFillsBlendIntoTargetsClearTransparentOnesAndWriteOthers) {
-    auto blend = [](uint32_t s, uint32_t d) {
-        const uint32_t a = s >> 24;
-        uint32_t out = 0;
-        for (int sh = 0; sh < 32; sh += 8)
-            out |= (((s >> sh & 0xFF) * a + (d >> sh & 0xFF) * (255 - a) + 127) / 255) << sh;
-        return out;
-    };
     struct Case {
         const char* what;
         int bits, transparent, type;
         uint32_t before, colour, expected;
     };
+    const int rt = DTMEMORYTYPE_VIDEO_RT, sys = DTMEMORYTYPE_SYSTEM;
+    // Half red over blue is blended by the source alpha (the rasteriser's tests pin the
+    // rounding; here only that a target is blended and not written).
     const Case cases[] = {
-        {"opaque on a target", 32, 0, DTMEMORYTYPE_VIDEO_RT, 0xFF0000FF, 0xFF123456, 0xFF123456},
-        {"translucent on a target", 32, 0, DTMEMORYTYPE_VIDEO_RT, 0xFF0000FF, 0x80FF0000,
-         blend(0x80FF0000, 0xFF0000FF)},
-        {"clear value on an opaque target draws nothing", 32, 0, DTMEMORYTYPE_VIDEO_RT, 0xFF0000FF,
-         0, 0xFF0000FF},
-        {"clear value on a transparent target clears", 32, 1, DTMEMORYTYPE_VIDEO_RT, 0xFF0000FF, 0,
-         0},
-        {"16-bit target keeps the top bits", 16, 0, DTMEMORYTYPE_VIDEO_RT, 0x8000, 0xFFF8F8F8,
-         0xFFFF},
-        {"system memory written as it is", 16, 0, DTMEMORYTYPE_SYSTEM, 0xFFFF, 0x00F8F8F8, 0x7FFF},
-        {"system memory 32-bit", 32, 0, DTMEMORYTYPE_SYSTEM, 0xFFFFFFFF, 0x12345678, 0x12345678},
+        {"opaque on a target", 32, 0, rt, 0xFF0000FF, 0xFF123456, 0xFF123456},
+        {"translucent on a target", 32, 0, rt, 0xFF0000FF, 0x80FF0000, 0xBF80007F},
+        {"clear value on an opaque target draws nothing", 32, 0, rt, 0xFF0000FF, 0, 0xFF0000FF},
+        {"clear value on a transparent target clears", 32, 1, rt, 0xFF0000FF, 0, 0},
+        {"system memory written as it is", 16, 0, sys, 0xFFFF, 0x00F8F8F8, 0x7FFF},
+        {"system memory 32-bit", 32, 0, sys, 0xFFFFFFFF, 0x12345678, 0x12345678},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

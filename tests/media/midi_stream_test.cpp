@@ -85,19 +85,16 @@ TEST_F(MidiStreamTest, LoopsPausesAndResumes) {
     EXPECT_EQ(Frames(), (std::vector<int64_t>{0, 4800, 9600}));
     EXPECT_EQ(stream.State(), 1u);
 
+    // Pause and stop are the sequencer's (its tests follow the place they keep); here
+    // only which one each call asks for.
     stream.Stop(1);
     EXPECT_EQ(stream.State(), 2u);
     Render(20000);
     EXPECT_EQ(synth->sent.size(), 3u);
-    stream.Restart(1);  // resumes 100 frames into the pass
-    Render(4701);
-    EXPECT_EQ(Frames().back(), 9700 + 20000 + 4700);
-
+    stream.Restart(1);
+    EXPECT_EQ(stream.State(), 1u);
     stream.Stop(0);
     EXPECT_EQ(stream.State(), 0u);
-    stream.Restart(0);
-    Render(10);
-    EXPECT_EQ(synth->sent.back().second, (Bytes{0x90, 0x3C, 0x64}));  // from the start
 }
 
 TEST_F(MidiStreamTest, DeletedStreamFallsSilent) {
