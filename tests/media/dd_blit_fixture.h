@@ -20,23 +20,14 @@ class DrawTest : public DDTest {
         g_SpriteBatch = D3DSPRITEBATCH();
     }
     void TearDown() override {
-        ReleaseOwned();
         DDResetFillBatchForTest();
         g_SpriteBatch = D3DSPRITEBATCH();
         DDTest::TearDown();
     }
 
-    // Ends the device and starts it again in another mode.
-    bool Restart(uint32_t mode, int bits, bool windowed) {
-        ReleaseOwned();
-        DDEnd();
-        return Init(mode, bits, windowed);
-    }
-
     // An empty surface: DirectDraw in system memory, Direct3D of the given memory type.
     DDSURFACEDATA* Make(int w, int h, int transparent = 0, int type = DTMEMORYTYPE_VIDEO_RT) {
-        owned_.push_back(std::make_unique<DDSURFACEDATA>());
-        DDSURFACEDATA* sd = owned_.back().get();
+        DDSURFACEDATA* sd = Own();
         EXPECT_TRUE(DDCreateSurface(sd, w, h, transparent, 1, type, 0, 0));
         return sd;
     }
@@ -44,8 +35,7 @@ class DrawTest : public DDTest {
     DDSURFACEDATA* Load(const std::string& name, int w, int h, const std::vector<uint32_t>& rgb,
                         int transparent) {
         Write(name, Bmp24(w, h, rgb));
-        owned_.push_back(std::make_unique<DDSURFACEDATA>());
-        DDSURFACEDATA* sd = owned_.back().get();
+        DDSURFACEDATA* sd = Own();
         EXPECT_EQ(DDCreateSurfaceFromFile(sd, name.c_str(), transparent, g_nBitsPerPixel, 1,
                                           DTMEMORYTYPE_VIDEO_RT, 0, 0, 0, 0, 0),
                   0);
@@ -56,18 +46,6 @@ class DrawTest : public DDTest {
         for (size_t x = 0; x < values.size(); ++x)
             Pixels(*sd).Set(static_cast<int>(x), y, values[x]);
     }
-    static std::vector<uint32_t> RowOf(DDSURFACEDATA* sd, int y, int n) {
-        std::vector<uint32_t> v;
-        for (int x = 0; x < n; ++x) v.push_back(Pixels(*sd).Get(x, y));
-        return v;
-    }
-
-  private:
-    void ReleaseOwned() {
-        for (auto& sd : owned_) DDReleaseSurface(sd.get());
-        owned_.clear();
-    }
-    std::vector<std::unique_ptr<DDSURFACEDATA>> owned_;
 };
 
 }  // namespace ddtest

@@ -25,11 +25,8 @@ TEST_F(DDTest, TextureSizesFollowTheDeviceCapabilities) {
         caps.squareOnly = c.square;
         caps.maxTextureWidth = 64;
         vid::SetCaps(caps);
-        ASSERT_TRUE(Init(1, 32, true));
-        DDSURFACEDATA sd;
-        ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "big.bmp", 0, 32, 0, DTMEMORYTYPE_VIDEO_NORT, 0, 0,
-                                          0, 0, 0),
-                  0);
+        ASSERT_TRUE(Restart(1, 32, true));
+        DDSURFACEDATA& sd = *FromFile("big.bmp", 0, 32, DTMEMORYTYPE_VIDEO_NORT);
         EXPECT_EQ(sd.nWidth, 100);
         EXPECT_EQ(sd.nHeight, 60);
         EXPECT_EQ(sd.nAllocWidth, c.allocWidth);
@@ -37,8 +34,6 @@ TEST_F(DDTest, TextureSizesFollowTheDeviceCapabilities) {
         EXPECT_EQ(Pixels(sd).Get(99, 59), 0xFF123456u);
         EXPECT_EQ(Pixels(sd).Get(c.allocWidth - 1, c.allocHeight - 1),
                   c.allocWidth > 100 || c.allocHeight > 60 ? 0u : 0xFF123456u);
-        DDReleaseSurface(&sd);
-        DDEnd();
     }
     EXPECT_NE(Trace().find("DTMEMORYTYPE_VIDEO_NORT"), std::string::npos);
     EXPECT_NE(Report().find("(big.bmp)"), std::string::npos);  // the size warning names the file
@@ -53,17 +48,13 @@ TEST_F(DDTest, DirectDraw16BitColourKeyNeverSwallowsOpaquePixels) {
     // leaves the last column undrawn.
     Write("k.bmp",
           Bmp24(7, 1, {0xFF00FF, 0xFF04FF, 0xFF00F7, 0x000000, 0x0000FF, 0x00FF00, 0xFFFFFF}));
-    DDSURFACEDATA plain, mirrored;
-    ASSERT_EQ(DDCreateSurfaceFromFile(&plain, "k.bmp", 1, 16, 0, 0, 0, 0, 0, 0, 0), 0);
-    const std::vector<uint32_t> expected = {0xF81F, 0xF81E, 0xF81E, 0x0000, 0x001F, 0x07E0, 0xFFFF};
-    for (int x = 0; x < 7; ++x) EXPECT_EQ(Pixels(plain).Get(x, 0), expected[x]) << x;
-    ASSERT_EQ(DDCreateSurfaceFromFile(&mirrored, "k.bmp", 1, 16, 0, 0, 0, 0, 3, 0, 0), 0);
-    const std::vector<uint32_t> mirror = {0xF81E, 0xF81E, 0xF81F, 0x07E0, 0x001F, 0x0000};
-    for (int x = 0; x < 6; ++x) EXPECT_EQ(Pixels(mirrored).Get(x, 0), mirror[x]) << x;
-    EXPECT_EQ(Pixels(mirrored).Get(6, 0), DDPalToRGB16(g_DisplayPalette[0]));  // undrawn
-    EXPECT_EQ(mirrored.nMirrorCellWidth, 3);
-    DDReleaseSurface(&plain);
-    DDReleaseSurface(&mirrored);
+    EXPECT_EQ(RowOf(FromFile("k.bmp", 1, 16), 0, 7),
+              (std::vector<uint32_t>{0xF81F, 0xF81E, 0xF81E, 0x0000, 0x001F, 0x07E0, 0xFFFF}));
+    DDSURFACEDATA* mirrored = FromFile("k.bmp", 1, 16, 0, 0, 3);
+    const uint32_t undrawn = DDPalToRGB16(g_DisplayPalette[0]);
+    EXPECT_EQ(RowOf(mirrored, 0, 7),
+              (std::vector<uint32_t>{0xF81E, 0xF81E, 0xF81F, 0x07E0, 0x001F, 0x0000, undrawn}));
+    EXPECT_EQ(mirrored->nMirrorCellWidth, 3);
 }
 
 TEST_F(DDTest, TransparentColourInEveryDepth) {
@@ -97,14 +88,10 @@ TEST_F(DDTest, TransparentColourInEveryDepth) {
     EXPECT_EQ(lpDTCon->rgbTransmit.rgbtBlue, 0xFF);
     EXPECT_EQ(lpDTCon->rgbTransmit16.rgbtGreen, 0xFF);
     EXPECT_EQ(lpDTCon->wTransmit_16, 0x801F);
-    DDSURFACEDATA sd;
-    ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "t8.bmp", 1, 16, 0, 0, 0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(Pixels(sd).Get(0, 0), 0x801Fu);  // blue stays: the green of entry 0 is the key
-    EXPECT_EQ(Pixels(sd).Get(1, 0), 0u);
-    DDReleaseSurface(&sd);
+    // Blue stays: the green of entry 0 is the key.
+    EXPECT_EQ(RowOf(FromFile("t8.bmp", 1, 16), 0, 2), (std::vector<uint32_t>{0x801F, 0}));
     EXPECT_FALSE(DDSetTransmit("missing.bmp"));
-    DDEnd();
-    ASSERT_TRUE(Init(0, 32, false));
+    ASSERT_TRUE(Restart(0, 32, false));
     ASSERT_TRUE(DDSetTransmit("t8.bmp"));
     EXPECT_EQ(DDDevice().dwColorKey, 0x0000FFu);
     EXPECT_EQ(DDDevice().lpTransTriple->rgbtBlue, 0xFF);
@@ -113,13 +100,10 @@ TEST_F(DDTest, TransparentColourInEveryDepth) {
 TEST_F(DDTest, Direct3DMirrorsEveryWholeCellInPlace) {
     ASSERT_TRUE(Init(1, 32, true));
     Write("m.bmp", Bmp24(5, 1, {1, 2, 3, 4, 5}));
-    DDSURFACEDATA sd;
-    ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "m.bmp", 0, 32, 0, 0, 0, 0, 2, 0, 0), 0);
-    const std::vector<uint32_t> expected = {0xFF000002, 0xFF000001, 0xFF000004, 0xFF000003, 0};
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(Pixels(sd).Get(x, 0), expected[x]) << x;
-    DDReleaseSurface(&sd);
-    // The temporary and the surface are gone; VirBackBuffer and WorkSD stay.
-    EXPECT_EQ(DDSurfaceList().size(), 2u);
+    EXPECT_EQ(RowOf(FromFile("m.bmp", 0, 32, 0, 0, 2), 0, 5),
+              (std::vector<uint32_t>{0xFF000002, 0xFF000001, 0xFF000004, 0xFF000003, 0}));
+    // The temporary is gone; VirBackBuffer, WorkSD and the surface stay.
+    EXPECT_EQ(DDSurfaceList().size(), 3u);
 }
 
 TEST_F(DDTest, BitmapTableLoadStopsAtAMissingPictureUnlessOptional) {
@@ -184,27 +168,23 @@ TEST_F(DDTest, PaletteLoadsFromThePictureInEachMode) {
     EXPECT_EQ(g_DisplayPalette[9].peRed, 9);
     EXPECT_EQ(g_DisplayPalette[9].peBlue, 246);
     EXPECT_EQ(g_DisplayPalette[9].peFlags, 255);
-    DDEnd();
 
-    ASSERT_TRUE(Init(0, 8, false));
+    ASSERT_TRUE(Restart(0, 8, false));
     ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "plt.bmp", 0));
     EXPECT_EQ(g_DisplayPalette[5].peFlags, PC_EXPLICIT);
     EXPECT_EQ(g_DisplayPalette[100].peFlags, PC_RESERVED);
     EXPECT_EQ(DDDevice().DisplayPalette[100], 0x0064009Bu);
-    DDEnd();
 
     // DirectDraw 16 bits: field values, which convert back to exactly the block's pixels.
-    ASSERT_TRUE(Init(0, 16, false));
+    ASSERT_TRUE(Restart(0, 16, false));
     ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "plt.bmp", 0));
-    DDSURFACEDATA sd;
-    ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "plt.bmp", 0, 16, 1, 1, 0, 0, 0, 0, 0), 0);
+    DDSURFACEDATA& sd = *FromFile("plt.bmp", 0, 16);
     for (int i : {0, 1, 100, 255}) {
         SCOPED_TRACE(i);
         EXPECT_EQ(DDPalToRGB16(g_DisplayPalette[i]), Pixels(sd).Get(i % 16, 8 + i / 16));
     }
     EXPECT_EQ(g_DisplayPalette[255].peRed, 31);
     EXPECT_EQ(g_DisplayPalette[255].peGreen, 0);
-    DDReleaseSurface(&sd);
     EXPECT_FALSE(DDLoadPaletteFromFile(g_DisplayPalette, "none.bmp", 0));
 }
 
@@ -215,7 +195,7 @@ TEST_F(DDTest, PaletteIndexMapsFindTheFirstMatchingEntry) {
     };
     for (const Case& c : {Case{0, 16}, Case{0, 32}, Case{1, 16}, Case{1, 32}}) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " bits " << c.bits);
-        ASSERT_TRUE(Init(c.mode, c.bits, false));
+        ASSERT_TRUE(Restart(c.mode, c.bits, false));
         for (PALETTEENTRY& e : g_DisplayPalette) e = {1, 2, 3, 0};
         // Full-range colours survive every 16-bit format, so all modes agree.
         const bool ddFields = c.mode == 0 && c.bits == 16;
@@ -226,9 +206,7 @@ TEST_F(DDTest, PaletteIndexMapsFindTheFirstMatchingEntry) {
         g_DisplayPalette[200] = ddFields ? PALETTEENTRY{0, 0, 31, 0} : PALETTEENTRY{0, 0, 255, 0};
         DDSetTransmitRGB(0, 255, 0);
         Write("ix.bmp", Bmp24(4, 1, {0xFF0000, 0x0000FF, 0xFFFFFF, 0x00FF00}));
-        DDSURFACEDATA sd;
-        ASSERT_EQ(DDCreateSurfaceFromFile(&sd, "ix.bmp", 1, c.bits, 0, 0, 0, 1, 0, 0, 0), 0);
-        std::vector<uint8_t>* map = DDIndexMap(&sd);
+        std::vector<uint8_t>* map = DDIndexMap(FromFile("ix.bmp", 1, c.bits, 0, 1));
         ASSERT_NE(map, nullptr);
         ASSERT_GE(map->size(), 4u);
         EXPECT_EQ((*map)[0], 4);
@@ -237,8 +215,6 @@ TEST_F(DDTest, PaletteIndexMapsFindTheFirstMatchingEntry) {
         // The transparent pixel: index 0 in Direct3D 16-bit whatever entry 0 is; no match
         // anywhere else leaves 0 too.
         EXPECT_EQ((*map)[3], 0);
-        DDReleaseSurface(&sd);
-        DDEnd();
     }
 }
 

@@ -80,6 +80,7 @@ class DDTest : public testing::Test {
         }
     }
     void TearDown() override {
+        ReleaseOwned();
         for (DDSURFACEDATA& sd : table_) DDReleaseSurface(&sd);
         DDResetForTest();
         vid::ResetHooks();
@@ -101,12 +102,40 @@ class DDTest : public testing::Test {
     }
     static vid::Image& Pixels(DDSURFACEDATA& sd) { return DDDeviceSurface(&sd)->image; }
 
+    // Ends the device and starts it again in another mode.
+    bool Restart(uint32_t mode, int bits, bool windowed) {
+        ReleaseOwned();
+        DDEnd();
+        return Init(mode, bits, windowed);
+    }
+    // A record the fixture releases at the next restart or at the end.
+    DDSURFACEDATA* Own() { return owned_.emplace_back(std::make_unique<DDSURFACEDATA>()).get(); }
+    // A surface loaded from a picture of the game folder, in system memory for DirectDraw.
+    DDSURFACEDATA* FromFile(const char* name, int transparent, int bits, int type = 0,
+                            int indexMap = 0, int mirrorCell = 0) {
+        DDSURFACEDATA* sd = Own();
+        EXPECT_EQ(DDCreateSurfaceFromFile(sd, name, transparent, bits, 0, type, 0, indexMap,
+                                          mirrorCell, 0, 0),
+                  0);
+        return sd;
+    }
+    static std::vector<uint32_t> RowOf(DDSURFACEDATA* sd, int y, int n) {
+        std::vector<uint32_t> v;
+        for (int x = 0; x < n; ++x) v.push_back(Pixels(*sd).Get(x, y));
+        return v;
+    }
+    void ReleaseOwned() {
+        for (auto& sd : owned_) DDReleaseSurface(sd.get());
+        owned_.clear();
+    }
+
     wftest::TempDir dir_;
     wftest::ScopedCurrentDir cd_{dir_.Path()};
     wftest::ScriptedBoxes boxes_;
     std::shared_ptr<vid::MemoryPresenter> presenter_ = std::make_shared<vid::MemoryPresenter>();
     DDSURFACEDATA table_[kBitmapTableSize];
     DDSURFACEFILE files_[kBitmapTableSize];
+    std::vector<std::unique_ptr<DDSURFACEDATA>> owned_;
 };
 
 }  // namespace ddtest
