@@ -57,6 +57,13 @@ struct PollCase {
     uint16_t dir;
     int code;
     uint16_t buttons;
+
+    FakeInput Input() const {
+        FakeInput input;
+        input.keys = keys;
+        if (padPresent) input.pads[0] = pad;
+        return input;
+    }
 };
 
 }  // namespace
@@ -96,9 +103,7 @@ TEST(PollControllerFixed, ReadsArrowsLettersStickAndPadButtons) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeInput input;
-        input.keys = c.keys;
-        if (c.padPresent) input.pads[0] = c.pad;
+        FakeInput input = c.Input();
         cKeyState state = NewState();
         EXPECT_EQ(PollController(state, Defaults(), input, 0, 3, 60), 1);
         EXPECT_EQ(state.m_wDir, c.dir);
@@ -196,9 +201,7 @@ TEST(PollControllerAllPads, FollowsTheKeyConfiguration) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        FakeInput input;
-        input.keys = c.keys;
-        if (c.padPresent) input.pads[0] = c.pad;
+        FakeInput input = c.Input();
         std::vector<cKeyState> states(1, NewState());
         states[0].m_wButton = 0xFF;  // stale bits are replaced
         EXPECT_EQ(PollControllerAllPads(states, config, input, 1, 60), 1);
@@ -212,15 +215,13 @@ TEST(PollControllerAllPads, FollowsTheKeyConfiguration) {
     sticks.aKey[0] = {0, kPadStickLeft, 0};
     sticks.aKey[2] = {0, kPadStickUp, 0};
     sticks.aKey[3] = {0, kPadStickDown, 0};
-    const std::pair<JoyPos, uint16_t> thresholds[] = {
-        {Pad(10000, C), kKeyLeft},
-        {Pad(10001, C), 0},
-        {Pad(C, 10000), kKeyUp},
-        {Pad(C, 10001), 0},
-        {Pad(C, 55534), 0},
-        {Pad(C, 55535), kKeyDown},
-        {Pad(55535, 0), kKeyRight | kKeyUp},
-    };
+    const std::pair<JoyPos, uint16_t> thresholds[] = {{{10000, C}, kKeyLeft},
+                                                      {{10001, C}, 0},
+                                                      {{C, 10000}, kKeyUp},
+                                                      {{C, 10001}, 0},
+                                                      {{C, 55534}, 0},
+                                                      {{C, 55535}, kKeyDown},
+                                                      {{55535, 0}, kKeyRight | kKeyUp}};
     for (const auto& [pad, dir] : thresholds) {
         SCOPED_TRACE(testing::Message() << pad.x << "," << pad.y);
         FakeInput input;
