@@ -12,26 +12,13 @@
 
 #include "core/log.h"
 #include "core/record.h"
+#include "support/hex.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace rectest {
 
-// The bytes written as pairs of hex digits; spaces only group them for the reader.
-inline std::vector<uint8_t> Hex(std::string_view digits) {
-    auto nibble = [](char c) { return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10; };
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i < digits.size(); ++i) {
-        if (digits[i] == ' ') continue;
-        if (i + 1 >= digits.size() || !isxdigit(digits[i]) || !isxdigit(digits[i + 1])) {
-            ADD_FAILURE() << "not hex pairs: " << digits;
-            return {};
-        }
-        bytes.push_back(static_cast<uint8_t>(nibble(digits[i]) * 16 + nibble(digits[i + 1])));
-        ++i;
-    }
-    return bytes;
-}
+using wftest::Hex;
 
 // One u32 and one string.
 class cPlain : public cSaveRecord {

@@ -11,36 +11,13 @@
 #include <vector>
 
 #include "core/log.h"
+#include "support/hex.h"
 #include "support/temp_dir.h"
 
 namespace mediatest {
 
-// "4D 54 68 64 | 00" -> bytes; anything but hex digits separates.
-inline std::vector<uint8_t> Hex(std::string_view text) {
-    std::vector<uint8_t> bytes;
-    int high = -1;
-    for (char c : text) {
-        int v = -1;
-        if (c >= '0' && c <= '9') v = c - '0';
-        if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-        if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-        if (v < 0) continue;
-        if (high < 0) {
-            high = v;
-        } else {
-            bytes.push_back(static_cast<uint8_t>(high * 16 + v));
-            high = -1;
-        }
-    }
-    EXPECT_LT(high, 0) << "odd number of hex digits in " << text;
-    return bytes;
-}
-
-// The same bytes as a string (report lines, message-box texts).
-inline std::string HexText(std::string_view text) {
-    const std::vector<uint8_t> bytes = Hex(text);
-    return std::string(bytes.begin(), bytes.end());
-}
+using wftest::Hex;
+using wftest::HexText;
 
 // A game folder with "bgm" and "se" in it; Report() reads Report_Game.txt.
 class GameFolderTest : public testing::Test {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "platform/hex.h"
+#include "support/hex.h"
 
 using platform::audio::GainFromCentibels;
 using platform::audio::Mixer;

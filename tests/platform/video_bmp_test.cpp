@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/hex.h"
+#include "support/hex.h"
 
 namespace vid = platform::video;
 
