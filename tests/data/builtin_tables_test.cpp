@@ -7,12 +7,16 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/font_faces.h"
+#include "record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 std::vector<uint8_t> ValueBytes(const DDSURFACEFILE& entry) {
     const auto* raw = reinterpret_cast<const uint8_t*>(&entry);
@@ -68,13 +72,10 @@ TEST(BitmapTable, EntriesCarryTheirFilesAndCreationValues) {
     // The stored form of entry 5: the name's first bytes, then ten little-endian words
     // from offset 260.
     const auto* raw = reinterpret_cast<const uint8_t*>(&g_BitmapTable[5]);
-    EXPECT_EQ(std::vector<uint8_t>(raw, raw + 5),
-              (std::vector<uint8_t>{0x62, 0x6D, 0x70, 0x5C, 0x43}));
+    EXPECT_EQ(std::vector<uint8_t>(raw, raw + 5), Hex("62 6d 70 5c 43"));
     EXPECT_EQ(ValueBytes(g_BitmapTable[5]),
-              (std::vector<uint8_t>{0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                    0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                    0x00, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
+              Hex("01 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 00 00 00 00 20 00 "
+                  "00 00 00 00 00 00 00 00 00 00 00 00 00 00"));
 }
 
 TEST(BitmapTable, OnlyTheFirstCharacterSheetIsRequired) {
@@ -110,8 +111,7 @@ TEST(BitmapTable, TextSurfacesAreUnnamedWithOnlyTheFirstValueSet) {
 }
 
 TEST_F(FontTableTest, BuiltInFontsBeforeStartUp) {
-    const std::vector<uint8_t> msGothic = {0x82, 0x6C, 0x82, 0x72, 0x20, 0x83, 0x53,
-                                           0x83, 0x56, 0x83, 0x62, 0x83, 0x4E};
+    const std::vector<uint8_t> msGothic = Hex("82 6c 82 72 20 83 53 83 56 83 62 83 4e");
     const std::vector<int32_t> values[] = {
         {0, 9, 10, 10, 241, 45, 1, 240, 50, 2},
         {0, 16, 16, 16, 241, 45, 1, 240, 50, 2},
@@ -152,9 +152,8 @@ TEST_F(FontTableTest, StartUpTakesTheChosenFaceAndTheModesCacheSetting) {
                 ASSERT_EQ(f.szFaceName[j], 0) << j;
         }
         // Only a cache value of 2 is replaced; font 2 keeps its 0.
-        EXPECT_EQ(g_FontTable[0].q10, c.modeCache);
-        EXPECT_EQ(g_FontTable[1].q10, c.modeCache);
-        EXPECT_EQ(g_FontTable[2].q10, 0);
+        EXPECT_EQ(std::make_tuple(g_FontTable[0].q10, g_FontTable[1].q10, g_FontTable[2].q10),
+                  std::make_tuple(c.modeCache, c.modeCache, 0));
         EXPECT_EQ(Values(g_FontTable[1]),
                   (std::vector<int32_t>{0, 16, 16, 16, 241, 45, 1, 240, 50, c.modeCache}));
     }

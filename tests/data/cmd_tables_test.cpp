@@ -9,9 +9,12 @@
 #include "data/cmd_types.h"
 #include "data/param_desc.h"
 #include "data/param_enums.h"
+#include "record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 std::vector<uint8_t> Bytes(const char* text) {
     return wftest::BytesOf(std::string(text));
@@ -35,12 +38,9 @@ TEST(CmdTables, ParameterCountsOfEveryType) {
     }
     EXPECT_EQ(Bytes(g_CmdTypes[0].label), std::vector<uint8_t>{});
     // "ウエイト", "ループ", "BGMの再生"
-    EXPECT_EQ(Bytes(g_CmdTypes[1].label),
-              (std::vector<uint8_t>{0x83, 0x45, 0x83, 0x47, 0x83, 0x43, 0x83, 0x67}));
-    EXPECT_EQ(Bytes(g_CmdTypes[39].label),
-              (std::vector<uint8_t>{0x83, 0x8b, 0x81, 0x5b, 0x83, 0x76}));
-    EXPECT_EQ(Bytes(g_CmdTypes[36].label),
-              (std::vector<uint8_t>{0x42, 0x47, 0x4d, 0x82, 0xcc, 0x8d, 0xc4, 0x90, 0xb6}));
+    EXPECT_EQ(Bytes(g_CmdTypes[1].label), Hex("83 45 83 47 83 43 83 67"));
+    EXPECT_EQ(Bytes(g_CmdTypes[39].label), Hex("83 8b 81 5b 83 76"));
+    EXPECT_EQ(Bytes(g_CmdTypes[36].label), Hex("42 47 4d 82 cc 8d c4 90 b6"));
 }
 
 TEST(CmdTables, ItemCommandsShareTheRowsOfTypes17To39) {
@@ -50,9 +50,7 @@ TEST(CmdTables, ItemCommandsShareTheRowsOfTypes17To39) {
     EXPECT_STREQ(g_ItemCmdTypes[0].label, "");
     EXPECT_EQ(g_ItemCmdTypes[1].value, 2u);
     // "フローの変更"
-    EXPECT_EQ(Bytes(g_ItemCmdTypes[1].label),
-              (std::vector<uint8_t>{0x83, 0x74, 0x83, 0x8d, 0x81, 0x5b, 0x82, 0xcc, 0x95, 0xcf,
-                                    0x8d, 0x58}));
+    EXPECT_EQ(Bytes(g_ItemCmdTypes[1].label), Hex("83 74 83 8d 81 5b 82 cc 95 cf 8d 58"));
     for (int n = 2; n < kItemCmdTypeCount; ++n) {
         SCOPED_TRACE(n);
         EXPECT_STREQ(g_ItemCmdTypes[n].label, g_CmdTypes[n + 15].label);
@@ -103,9 +101,8 @@ TEST(ParamEnums, ListsHaveTheirLengthsAndValues) {
     EXPECT_STREQ(kGroupLetterLabels.Label(26), "Z");
     EXPECT_STREQ(kLowerLetterLabels.Label(1), "a");
     // "入力方向" at 12, "常時" at 0
-    EXPECT_EQ(Bytes(kMoveDirLabels.Label(12)),
-              (std::vector<uint8_t>{0x93, 0xfc, 0x97, 0xcd, 0x95, 0xfb, 0x8c, 0xfc}));
-    EXPECT_EQ(Bytes(kFlowTriggerLabels.Label(0)), (std::vector<uint8_t>{0x8f, 0xed, 0x8e, 0x9e}));
+    EXPECT_EQ(Bytes(kMoveDirLabels.Label(12)), Hex("93 fc 97 cd 95 fb 8c fc"));
+    EXPECT_EQ(Bytes(kFlowTriggerLabels.Label(0)), Hex("8f ed 8e 9e"));
 }
 
 TEST(ParamDesc, EveryTypeHasItsDescriptions) {
@@ -130,6 +127,5 @@ TEST(ParamDesc, EveryTypeHasItsDescriptions) {
         EXPECT_EQ(g_ParamDesc[r.type][r.field].maximum, r.maximum);
     }
     // "消滅値"
-    EXPECT_EQ(Bytes(g_ParamDesc[11][26].name),
-              (std::vector<uint8_t>{0x8f, 0xc1, 0x96, 0xc5, 0x92, 0x6c}));
+    EXPECT_EQ(Bytes(g_ParamDesc[11][26].name), Hex("8f c1 96 c5 92 6c"));
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "record_bytes.h"
 
 using recbytes::Bytes;
@@ -26,25 +28,18 @@ const char* const kCond770 =
     "02 01 00"     // operator, percent flag, measure
     "00000000";    // no strings
 
+// {kind, left subject, left status, left kind, right kind, right subject, right status, op}
 struct CondFields {
     int kind, leftSubject, leftStatus, leftKind, rightKind, rightSubject, rightStatus, op;
+    auto Tie() const {
+        return std::tie(kind, leftSubject, leftStatus, leftKind, rightKind, rightSubject,
+                        rightStatus, op);
+    }
 };
 
-CondFields FieldsOf(const cCond& c) {
-    return {c.m_nKind,      c.m_nLeftSubject,  c.m_nLeftStatus,  c.m_nLeftKind,
-            c.m_nRightKind, c.m_nRightSubject, c.m_nRightStatus, c.m_nOperator};
-}
-
-bool operator==(const CondFields& a, const CondFields& b) {
-    return a.kind == b.kind && a.leftSubject == b.leftSubject && a.leftStatus == b.leftStatus &&
-           a.leftKind == b.leftKind && a.rightKind == b.rightKind &&
-           a.rightSubject == b.rightSubject && a.rightStatus == b.rightStatus && a.op == b.op;
-}
-
-void PrintTo(const CondFields& f, std::ostream* os) {
-    *os << "{kind " << f.kind << ", left " << f.leftSubject << "/" << f.leftStatus << "/"
-        << f.leftKind << ", right " << f.rightKind << "/" << f.rightSubject << "/" << f.rightStatus
-        << ", op " << f.op << "}";
+auto FieldsOf(const cCond& c) {
+    return std::make_tuple(c.m_nKind, c.m_nLeftSubject, c.m_nLeftStatus, c.m_nLeftKind,
+                           c.m_nRightKind, c.m_nRightSubject, c.m_nRightStatus, c.m_nOperator);
 }
 
 // A condition in the layout of a version from 110 on, with the fields migrations look at.
@@ -70,20 +65,12 @@ TEST_F(CondRecordTest, CurrentLayoutLoadsEveryFieldAndSavesTheSameBytes) {
     file.Hex(kCond770);
     cCond c;
     ASSERT_TRUE(LoadAt(770, file, c));
-    EXPECT_EQ(c.m_nKind, 4);
-    EXPECT_EQ(c.m_nValue, 100);
-    EXPECT_EQ(c.m_nRandMin, -5);
-    EXPECT_EQ(c.m_nRandMax, 7);
-    EXPECT_EQ(c.m_nLeftSubject, 1);
-    EXPECT_EQ(c.m_nLeftStatus, 2);
-    EXPECT_EQ(c.m_nLeftVarIndex, 3);
-    EXPECT_EQ(c.m_nRightKind, 2);
-    EXPECT_EQ(c.m_nRightSubject, 5);
-    EXPECT_EQ(c.m_nRightStatus, 3);
-    EXPECT_EQ(c.m_nRightVarTable, 1);
-    EXPECT_EQ(c.m_nRightVarIndex, -1);
-    EXPECT_EQ(c.m_nOperator, 2);
-    EXPECT_EQ(c.m_bPercent, 1);
+    EXPECT_EQ(std::tie(c.m_nKind, c.m_nValue, c.m_nRandMin, c.m_nRandMax, c.m_nLeftSubject,
+                       c.m_nLeftStatus, c.m_nLeftVarIndex),
+              std::make_tuple(4, 100, -5, 7, 1, 2, 3));
+    EXPECT_EQ(std::tie(c.m_nRightKind, c.m_nRightSubject, c.m_nRightStatus, c.m_nRightVarTable,
+                       c.m_nRightVarIndex, c.m_nOperator, c.m_bPercent),
+              std::make_tuple(2, 5, 3, 1, -1, 2, 1));
     EXPECT_EQ(Saved(c), file.bytes);
 }
 
@@ -96,12 +83,9 @@ TEST_F(CondRecordTest, OlderLayoutsReadTheirOwnFieldsAndDropTheShortValues) {
         b.U32(7).U8(1).I32(-9).I16(0x1111).I16(0x2222).U8(3).U8(1).U8(6).U32(0);
         cCond c;
         ASSERT_TRUE(LoadAt(109, b, c));
-        EXPECT_EQ(c.m_nKind, 1);
-        EXPECT_EQ(c.m_nValue, -9);
-        EXPECT_EQ(c.m_nRandMin, 0);
-        EXPECT_EQ(c.m_nOperator, 3);
-        EXPECT_EQ(c.m_bPercent, 1);
-        EXPECT_EQ(c.m_nMeasure, 6);
+        EXPECT_EQ(std::tie(c.m_nKind, c.m_nValue, c.m_nRandMin, c.m_nOperator, c.m_bPercent,
+                           c.m_nMeasure),
+                  std::make_tuple(1, -9, 0, 3, 1, 6));
         EXPECT_EQ(Saved(c).size(), 4u + 28u + 4u);  // N, the 17 fields, M
     }
     {
@@ -110,11 +94,8 @@ TEST_F(CondRecordTest, OlderLayoutsReadTheirOwnFieldsAndDropTheShortValues) {
         b.U32(6).U8(2).I32(12).I16(7).I16(8).U8(4).U8(5).U32(0);
         cCond c;
         ASSERT_TRUE(LoadAt(42, b, c));
-        EXPECT_EQ(c.m_nKind, 2);
-        EXPECT_EQ(c.m_nValue, 12);
-        EXPECT_EQ(c.m_nOperator, 4);
-        EXPECT_EQ(c.m_bPercent, 0);
-        EXPECT_EQ(c.m_nMeasure, 5);
+        EXPECT_EQ(std::tie(c.m_nKind, c.m_nValue, c.m_nOperator, c.m_bPercent, c.m_nMeasure),
+                  std::make_tuple(2, 12, 4, 0, 5));
     }
 }
 
@@ -124,7 +105,6 @@ TEST_F(CondRecordTest, OlderVersionsAreMigratedStepByStep) {
         CondFields stored;
         CondFields migrated;
     };
-    // {kind, left subject, left status, left kind, right kind, right subject, right status, op}
     const Case cases[] = {
         // Old kind 5 (distance) becomes 7 and takes the later distance defaults.
         {159, {5, 3, 0, 1, 0, 0, 0, 1}, {7, 0, 0, 0, 1, 1, 0, 1}},
@@ -148,19 +128,14 @@ TEST_F(CondRecordTest, OlderVersionsAreMigratedStepByStep) {
         SCOPED_TRACE(testing::Message() << "version " << c.version);
         cCond cond;
         ASSERT_TRUE(LoadAt(c.version, CondAt(c.stored), cond));
-        EXPECT_EQ(FieldsOf(cond), c.migrated);
+        EXPECT_EQ(FieldsOf(cond), c.migrated.Tie());
     }
 }
 
 TEST_F(CondRecordTest, ConditionPartHoldsItsListFrom766On) {
     Bytes b;
-    b.U32(2)
-        .U8(1)
-        .U8(9)
-        .U32(0)
-        .U32(2)
-        .Append(CondAt({1, 0, 0, 0, 0, 0, 0, 3}))
-        .Append(CondAt({2, 0, 0, 0, 0, 0, 0, 4}));
+    b.U32(2).U8(1).U8(9).U32(0).U32(2);
+    b.Append(CondAt({1, 0, 0, 0, 0, 0, 0, 3})).Append(CondAt({2, 0, 0, 0, 0, 0, 0, 4}));
     cCondList list;
     ASSERT_TRUE(LoadAt(770, b, list));
     EXPECT_EQ(list.m_nMode, 1);
@@ -185,10 +160,8 @@ TEST_F(CondRecordTest, KeyConditionAlwaysEndsWithNineteenKeys) {
     full.Hex(keyCond);
     cKeyCond k;
     ASSERT_TRUE(LoadAt(770, full, k));
-    EXPECT_EQ(k.m_bMirror, 1);
-    EXPECT_EQ(k.m_nMinHold, 2);
-    EXPECT_EQ(k.m_nMaxHold, 30);
-    EXPECT_EQ(k.m_nMode, 2);
+    EXPECT_EQ(std::make_tuple(k.m_bMirror, k.m_nMinHold, k.m_nMaxHold, k.m_nMode),
+              std::make_tuple(1, 2, 30, 2));
     ASSERT_EQ(k.m_vKeys.size(), 19u);
     EXPECT_EQ(k.m_vKeys[1], 2);
     EXPECT_EQ(k.m_vKeys[18], 1);

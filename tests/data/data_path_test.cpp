@@ -2,15 +2,20 @@
 #include "data/data_path.h"
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
+#include "record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 namespace sfs = std::filesystem;
 
@@ -26,11 +31,7 @@ TEST(DataPathTable, EntriesTheReadersUse) {
         {15, "data\\database\\AnimeSet.dat"},
         {17, "data\\database\\Anime.dat"},
         {19, "data\\database\\Bmp_CharaExc.dat"},
-        {21, "data\\database\\SwordType.dat"},
         {23, "data\\database\\Effect.dat"},
-        {25, "data\\database\\CharaEffect.dat"},
-        {27, "data\\database\\ScrEffect.dat"},
-        {29, "data\\database\\Picture.dat"},
         {31, "data\\database\\Sound.dat"},
         {33, "data\\database\\Bgm.dat"},
         {35, "data\\System.dat"},
@@ -58,14 +59,11 @@ TEST(DataPathTable, EntriesTheReadersUse) {
 }
 
 // データが存在しません！デフォルトデータを作成しますか？\n and デフォルトデータ作成の確認
-const std::vector<uint8_t> kQuestion = {
-    0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x82, 0xAA, 0x91, 0xB6, 0x8D, 0xDD, 0x82, 0xB5,
-    0x82, 0xDC, 0x82, 0xB9, 0x82, 0xF1, 0x81, 0x49, 0x83, 0x66, 0x83, 0x74, 0x83, 0x48,
-    0x83, 0x8B, 0x83, 0x67, 0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x82, 0xF0, 0x8D, 0xEC,
-    0x90, 0xAC, 0x82, 0xB5, 0x82, 0xDC, 0x82, 0xB7, 0x82, 0xA9, 0x81, 0x48, 0x0A};
-const std::vector<uint8_t> kCaption = {0x83, 0x66, 0x83, 0x74, 0x83, 0x48, 0x83, 0x8B, 0x83,
-                                       0x67, 0x83, 0x66, 0x81, 0x5B, 0x83, 0x5E, 0x8D, 0xEC,
-                                       0x90, 0xAC, 0x82, 0xCC, 0x8A, 0x6D, 0x94, 0x46};
+const std::vector<uint8_t> kQuestion =
+    Hex("83 66 81 5b 83 5e 82 aa 91 b6 8d dd 82 b5 82 dc 82 b9 82 f1 81 49 83 66 83 74 83 48 83 8b "
+        "83 67 83 66 81 5b 83 5e 82 f0 8d ec 90 ac 82 b5 82 dc 82 b7 82 a9 81 48 0a");
+const std::vector<uint8_t> kCaption =
+    Hex("83 66 83 74 83 48 83 8b 83 67 83 66 81 5b 83 5e 8d ec 90 ac 82 cc 8a 6d 94 46");
 
 TEST(DataFolder, AsksOnlyWhenDataIsMissingAndDefaultIsThere) {
     const struct {
@@ -89,20 +87,19 @@ TEST(DataFolder, AsksOnlyWhenDataIsMissingAndDefaultIsThere) {
         if (c.data) sfs::create_directories("Data");
         if (c.factory) {
             sfs::create_directories("Default/database");
-            wftest::WriteBytes("Default/database/Bgm.dat", {0x02, 0x03, 0x00, 0x00});
+            wftest::WriteBytes("Default/database/Bgm.dat", Hex("02 03 00 00"));
         }
         wftest::ScriptedBoxes boxes({c.answer});
         EXPECT_EQ(CheckDataFolder(nullptr), c.result);
         const auto asked = boxes.Asked();
         ASSERT_EQ(asked.size(), c.asked ? 1u : 0u);
         if (c.asked) {
-            EXPECT_EQ(wftest::BytesOf(asked[0].textSjis), kQuestion);
-            EXPECT_EQ(wftest::BytesOf(asked[0].captionSjis), kCaption);
-            EXPECT_EQ(asked[0].type, MB_YESNO);
+            EXPECT_EQ(std::make_tuple(wftest::BytesOf(asked[0].textSjis),
+                                      wftest::BytesOf(asked[0].captionSjis), asked[0].type),
+                      std::make_tuple(kQuestion, kCaption, MB_YESNO));
         }
         if (c.copied) {
-            EXPECT_EQ(wftest::ReadBytes("data/database/Bgm.dat"),
-                      (std::vector<uint8_t>{0x02, 0x03, 0x00, 0x00}));
+            EXPECT_EQ(wftest::ReadBytes("data/database/Bgm.dat"), Hex("02 03 00 00"));
         }
         if (!c.data) {
             EXPECT_EQ(sfs::exists("data"), c.copied);

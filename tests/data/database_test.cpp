@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include "core/log.h"
 #include "db_test_bytes.h"
@@ -130,21 +131,18 @@ TEST_F(DatabaseTest, WholeFolderLoadsEveryList) {
     ASSERT_EQ(db.Load(), 1);
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(Counts(db), (std::vector<size_t>{3, 3, 3, 3, 3, 2, 3, 3, 3, 3}));
-    EXPECT_EQ(db.m_vAnimeSet[2].m_strName, "set2");
-    EXPECT_EQ(db.m_vAnime[2].m_strName, "anime2");
-    EXPECT_EQ(db.m_vBmpCharaExc[2].m_strName, "bmp2");
-    EXPECT_EQ(db.m_vSwordType[2].m_strName, "sword2");
-    EXPECT_EQ(db.m_vEffect[2].m_strName, "effect2");
-    EXPECT_EQ(db.m_vScrEffect[2].m_strName, "scr2");
-    EXPECT_EQ(db.m_vPicture[2].m_strName, "pic2");
-    EXPECT_EQ(db.m_vSound[2].m_strName, "se2");
-    EXPECT_EQ(db.m_vBgm[2].m_strName, "bgm2");
+    EXPECT_EQ(std::make_tuple(db.m_vAnimeSet[2].m_strName, db.m_vAnime[2].m_strName,
+                              db.m_vBmpCharaExc[2].m_strName, db.m_vSwordType[2].m_strName,
+                              db.m_vEffect[2].m_strName, db.m_vScrEffect[2].m_strName),
+              std::make_tuple("set2", "anime2", "bmp2", "sword2", "effect2", "scr2"));
+    EXPECT_EQ(std::make_tuple(db.m_vPicture[2].m_strName, db.m_vSound[2].m_strName,
+                              db.m_vBgm[2].m_strName),
+              std::make_tuple("pic2", "se2", "bgm2"));
     // Entry 0 of both effect lists means no effect after loading; the others keep theirs.
-    EXPECT_EQ(db.m_vCharaEffect[0].m_nKind, 0u);
-    EXPECT_EQ(db.m_vCharaEffect[1].m_nKind, 7u);
-    EXPECT_EQ(db.m_vScrEffect[0].m_nKind, 0u);
-    EXPECT_EQ(db.m_vScrEffect[1].m_nKind, 1u);
-    EXPECT_EQ(db.m_vCharaEffect[1].m_strName, "a\nb");
+    EXPECT_EQ(std::make_tuple(db.m_vCharaEffect[0].m_nKind, db.m_vCharaEffect[1].m_nKind,
+                              db.m_vScrEffect[0].m_nKind, db.m_vScrEffect[1].m_nKind,
+                              db.m_vCharaEffect[1].m_strName),
+              std::make_tuple(0u, 7u, 0u, 1u, "a\nb"));
 }
 
 TEST_F(DatabaseTest, FirstFileThatCannotBeReadStopsTheLoad) {
@@ -208,9 +206,9 @@ TEST_F(DatabaseTest, ListLoadKeepsExistingRecordsUnderOldFiles) {
     cDatabase db;
     ASSERT_EQ(db.Load(), 1);
     ASSERT_EQ(db.m_vBmpCharaExc.size(), 3u);
-    EXPECT_EQ(db.m_vBmpCharaExc[0].m_nScale, 2u);
-    EXPECT_EQ(db.m_vBmpCharaExc[1].m_nScale, 2u);
-    EXPECT_EQ(db.m_vBmpCharaExc[2].m_nScale, 0u);
+    EXPECT_EQ(std::make_tuple(db.m_vBmpCharaExc[0].m_nScale, db.m_vBmpCharaExc[1].m_nScale,
+                              db.m_vBmpCharaExc[2].m_nScale),
+              std::make_tuple(2u, 2u, 0u));
 }
 
 TEST(DatabaseTables, AnimeSequences) {
@@ -220,8 +218,7 @@ TEST(DatabaseTables, AnimeSequences) {
         std::vector<cAnimeFrame>& frames = db.m_vAnime[static_cast<size_t>(i)].m_vFrame;
         frames.assign(3, cAnimeFrame{});
         for (uint32_t j = 0; j < 3; ++j) {
-            frames[j].m_nCell = 10 + j;
-            frames[j].m_nTime = j + 1;
+            frames[j].m_nCell = 10 + j, frames[j].m_nTime = j + 1;
             frames[j].m_bHold = j == 1 ? 1 : 0;
         }
     }
@@ -317,14 +314,13 @@ TEST_F(DatabaseTest, StartUpBuildsEveryTableOrReportsTheFailure) {
     g_Database = cDatabase();
     ASSERT_TRUE(InitDatabases());
     EXPECT_TRUE(boxes.Asked().empty());
-    EXPECT_EQ(g_AnimeSeqTable.size(), 3u);
-    EXPECT_EQ(g_EffectSeqTable.size(), 3u);
-    EXPECT_EQ(g_CharaEffectInst.size(), 3u);
-    EXPECT_EQ(g_CharaEffectInstRev.size(), 3u);
-    EXPECT_EQ(g_ScrEffectInst.size(), 3u);
-    EXPECT_EQ(g_ScrEffectInstRev.size(), 3u);
-    EXPECT_EQ(g_Database.m_vCharaEffectRev.size(), 3u);
-    EXPECT_EQ(g_Database.m_vScrEffectRev[2].m_strName, "scr2");
-    EXPECT_EQ(g_CharaEffectInstRev[2].m_pRecord, &g_Database.m_vCharaEffectRev[2]);
+    EXPECT_EQ(std::make_tuple(g_AnimeSeqTable.size(), g_EffectSeqTable.size(),
+                              g_CharaEffectInst.size(), g_CharaEffectInstRev.size(),
+                              g_ScrEffectInst.size(), g_ScrEffectInstRev.size()),
+              std::make_tuple(3u, 3u, 3u, 3u, 3u, 3u));
+    EXPECT_EQ(
+        std::make_tuple(g_Database.m_vCharaEffectRev.size(),
+                        g_Database.m_vScrEffectRev[2].m_strName, g_CharaEffectInstRev[2].m_pRecord),
+        std::make_tuple(3u, "scr2", &g_Database.m_vCharaEffectRev[2]));
     g_Database = cDatabase();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "data/db_anime.h"
 #include "db_test_bytes.h"
@@ -52,14 +53,12 @@ TEST_F(DbTest, AnimeLayoutByVersion) {
         cAnime r;
         r.SetDefaults();
         ASSERT_TRUE(LoadAt(r, c.version, Hex(c.body)));
-        EXPECT_EQ(r.m_strName, "ab");
-        EXPECT_EQ(r.m_nExtraA, c.a);
-        EXPECT_EQ(r.m_nExtraB, c.b);
-        EXPECT_EQ(r.m_nExtraC, c.c);
+        EXPECT_EQ(std::make_tuple(r.m_strName, r.m_nExtraA, r.m_nExtraB, r.m_nExtraC),
+                  std::make_tuple("ab", c.a, c.b, c.c));
         ASSERT_EQ(r.m_vFrame.size(), 2u);
-        EXPECT_EQ(r.m_vFrame[1].m_nCell, 4u);
-        EXPECT_EQ(r.m_vFrame[1].m_nTime, 5u);
-        EXPECT_EQ(r.m_vFrame[1].m_bHold, 1u);
+        EXPECT_EQ(
+            std::make_tuple(r.m_vFrame[1].m_nCell, r.m_vFrame[1].m_nTime, r.m_vFrame[1].m_bHold),
+            std::make_tuple(4u, 5u, 1u));
     }
     cAnime r;
     ASSERT_TRUE(LoadAt(r, 770, Hex(at770)));
@@ -93,10 +92,8 @@ TEST_F(DbTest, AnimeSetSlotsByVersion) {
         const std::string body =
             std::string(c.fields) + " 01000000 03000000 616200" + Slots(c.storedSlots);
         ASSERT_TRUE(LoadAt(r, c.version, Hex(body)));
-        EXPECT_EQ(r.m_strName, "ab");
-        EXPECT_EQ(r.m_nOffset1, 10u);
-        EXPECT_EQ(r.m_nOffset2, 11u);
-        EXPECT_EQ(r.m_nOffset3, c.third);
+        EXPECT_EQ(std::make_tuple(r.m_strName, r.m_nOffset1, r.m_nOffset2, r.m_nOffset3),
+                  std::make_tuple("ab", 10u, 11u, c.third));
         ASSERT_EQ(r.m_vSlot.size(), c.slots);
         EXPECT_EQ(r.m_vSlot[0].m_strName, "S");
         EXPECT_EQ(r.m_vSlot[1].m_strName, "S");
@@ -122,9 +119,8 @@ TEST_F(DbTest, AnimeSetSlotsByVersion) {
 
 TEST(AnimeSet, DefaultHasFourNamedSlots) {
     const cAnimeSet r;
-    EXPECT_EQ(r.m_nOffset1, 4u);
-    EXPECT_EQ(r.m_nOffset2, 8u);
-    EXPECT_EQ(r.m_nOffset3, 0u);
+    EXPECT_EQ(std::make_tuple(r.m_nOffset1, r.m_nOffset2, r.m_nOffset3),
+              std::make_tuple(4u, 8u, 0u));
     ASSERT_EQ(r.m_vSlot.size(), 4u);
     const std::vector<uint8_t> names[] = {dbtest::Hex("97 A7 82 BF"),
                                           dbtest::Hex("97 A7 82 BF 88 DA 93 AE"), kFly, kFlyMove};

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "data/database.h"
 
@@ -45,28 +46,23 @@ TEST(EffectInst, RangeKindsMoveFromStartToEnd) {
     cDatabase db = WithCharaEffect(1, {5, 0, 255, 0, 0});
     cEffectInst fwd = Marked<cEffectInst>();
     fwd.Setup(0, 0, db);
-    EXPECT_EQ(fwd.m_nEffect, 0);
-    EXPECT_EQ(fwd.m_pRecord, &db.m_vCharaEffect[0]);
-    EXPECT_EQ(fwd.m_nDuration, 5);
-    EXPECT_EQ(fwd.m_nStart, 0);
-    EXPECT_EQ(fwd.m_nEnd, 255);
-    EXPECT_EQ(fwd.m_dCurrent, 0.0);
+    EXPECT_EQ(std::make_tuple(fwd.m_nEffect, fwd.m_pRecord, fwd.m_nDuration, fwd.m_nStart,
+                              fwd.m_nEnd, fwd.m_dCurrent),
+              std::make_tuple(0, &db.m_vCharaEffect[0], 5, 0, 255, 0.0));
     EXPECT_EQ(fwd.m_dSpeed, 8.5);
     EXPECT_EQ(fwd.m_anWork[0], kMarkI);  // only the wave kinds clear it
     EXPECT_EQ(fwd.m_nMode, kMarkI);      // the timer's slots are the timer's
 
     cEffectInst rev = Marked<cEffectInst>();
     rev.Setup(0, 1, db);
-    EXPECT_EQ(rev.m_pRecord, &db.m_vCharaEffectRev[0]);
-    EXPECT_EQ(rev.m_nStart, 255);
-    EXPECT_EQ(rev.m_nEnd, 0);
-    EXPECT_EQ(rev.m_dCurrent, 255.0);
-    EXPECT_EQ(rev.m_dSpeed, 8.5);
+    EXPECT_EQ(
+        std::make_tuple(rev.m_pRecord, rev.m_nStart, rev.m_nEnd, rev.m_dCurrent, rev.m_dSpeed),
+        std::make_tuple(&db.m_vCharaEffectRev[0], 255, 0, 255.0, 8.5));
     // The reversed list's record has start and end exchanged; the loaded one does not.
-    EXPECT_EQ(db.m_vCharaEffectRev[0].m_anParam[1], 255);
-    EXPECT_EQ(db.m_vCharaEffectRev[0].m_anParam[2], 0);
-    EXPECT_EQ(db.m_vCharaEffect[0].m_anParam[1], 0);
-    EXPECT_EQ(db.m_vCharaEffect[0].m_anParam[2], 255);
+    EXPECT_EQ(
+        std::make_tuple(db.m_vCharaEffectRev[0].m_anParam[1], db.m_vCharaEffectRev[0].m_anParam[2],
+                        db.m_vCharaEffect[0].m_anParam[1], db.m_vCharaEffect[0].m_anParam[2]),
+        std::make_tuple(255, 0, 0, 255));
 }
 
 TEST(EffectInst, EachKindPreparesItsFields) {
@@ -99,10 +95,8 @@ TEST(EffectInst, EachKindPreparesItsFields) {
         cEffectInst s = Marked<cEffectInst>();
         s.Setup(0, 0, db);
         EXPECT_EQ(s.m_nDuration, *c.params.begin());
-        EXPECT_EQ(s.m_nStart, c.start);
-        EXPECT_EQ(s.m_nEnd, c.end);
-        EXPECT_EQ(s.m_dCurrent, c.current);
-        EXPECT_EQ(s.m_dSpeed, c.speed);
+        EXPECT_EQ(std::make_tuple(s.m_nStart, s.m_nEnd, s.m_dCurrent, s.m_dSpeed),
+                  std::make_tuple(c.start, c.end, c.current, c.speed));
         EXPECT_EQ(std::memcmp(&s.m_dElapsed, &c.elapsed, sizeof(double)), 0);
         EXPECT_EQ(s.m_anWork[0], c.work0);
         EXPECT_EQ(s.m_anWork[1], c.work1);
@@ -113,18 +107,14 @@ TEST(EffectInst2, ScreenKinds) {
     cDatabase db = WithScrEffect(1, {5, 1, 2, 3, 4});
     cEffectInst2 fwd = Marked<cEffectInst2>();
     fwd.Setup(0, 0, db);
-    EXPECT_EQ(fwd.m_pRecord, &db.m_vScrEffect[0]);
-    EXPECT_EQ(fwd.m_dCurrent, 0.0);
-    EXPECT_EQ(fwd.m_dSpeed, kSixth);
-    EXPECT_EQ(fwd.m_anValue[0], 1);
-    EXPECT_EQ(fwd.m_anValue[1], 2);
-    EXPECT_EQ(fwd.m_bConstant, 0);
+    EXPECT_EQ(std::make_tuple(fwd.m_pRecord, fwd.m_dCurrent, fwd.m_dSpeed, fwd.m_anValue[0],
+                              fwd.m_anValue[1], fwd.m_bConstant),
+              std::make_tuple(&db.m_vScrEffect[0], 0.0, kSixth, 1, 2, 0));
     cEffectInst2 rev = Marked<cEffectInst2>();
     rev.Setup(0, 1, db);
     // Kind 1 moves a pair: the reversed record starts from the end pair.
-    EXPECT_EQ(rev.m_pRecord, &db.m_vScrEffectRev[0]);
-    EXPECT_EQ(rev.m_anValue[0], 3);
-    EXPECT_EQ(rev.m_anValue[1], 4);
+    EXPECT_EQ(std::make_tuple(rev.m_pRecord, rev.m_anValue[0], rev.m_anValue[1]),
+              std::make_tuple(&db.m_vScrEffectRev[0], 3, 4));
     const int32_t swapped[] = {5, 3, 4, 1, 2};
     const int32_t loaded[] = {5, 1, 2, 3, 4};
     EXPECT_EQ(std::memcmp(db.m_vScrEffectRev[0].m_anParam, swapped, sizeof swapped), 0);
@@ -162,9 +152,8 @@ TEST(EffectInst2, ScreenKinds) {
         EXPECT_EQ(std::memcmp(&s.m_dCurrent, &c.current, sizeof(double)), 0) << s.m_dCurrent;
         EXPECT_EQ(std::memcmp(&s.m_dSecond, &c.second, sizeof(double)), 0) << s.m_dSecond;
         EXPECT_EQ(std::memcmp(&s.m_dSpeed, &c.speed, sizeof(double)), 0) << s.m_dSpeed;
-        EXPECT_EQ(s.m_anValue[0], c.value0);
-        EXPECT_EQ(s.m_anValue[1], c.value1);
-        EXPECT_EQ(s.m_bConstant, c.constant);
+        EXPECT_EQ(std::make_tuple(s.m_anValue[0], s.m_anValue[1], s.m_bConstant),
+                  std::make_tuple(c.value0, c.value1, c.constant));
         if (c.constant) {
             EXPECT_EQ(s.m_dElapsed, 0.0);
         }
@@ -177,12 +166,9 @@ TEST(EffectStates, TablesHoldForwardAndReversedStatesOfEveryRecord) {
     db.m_vScrEffect.assign(2, cScrEffect{});
     for (int i = 0; i < 3; ++i) {
         cCharaEffect& e = db.m_vCharaEffect[static_cast<size_t>(i)];
-        e.m_anParam[0] = 1;
-        e.m_anParam[1] = i;
-        e.m_anParam[2] = 100 + i;
+        e.m_anParam[0] = 1, e.m_anParam[1] = i, e.m_anParam[2] = 100 + i;
     }
-    db.m_vScrEffect[1].m_nKind = 4;
-    db.m_vScrEffect[1].m_anParam[1] = 1;
+    db.m_vScrEffect[1].m_nKind = 4, db.m_vScrEffect[1].m_anParam[1] = 1;
     db.m_vScrEffect[1].m_anParam[2] = 7;
     db.FixFirstEffects();
     db.BuildReversedLists();
@@ -207,8 +193,7 @@ TEST(EffectStates, TablesHoldForwardAndReversedStatesOfEveryRecord) {
     db.SizeScrEffectStates(sfwd, srev);
     ASSERT_EQ(sfwd.size(), 2u);
     ASSERT_EQ(srev.size(), 2u);
-    EXPECT_EQ(sfwd[1].m_dCurrent, 1.0);
-    EXPECT_EQ(srev[1].m_dCurrent, 7.0);
-    EXPECT_EQ(srev[1].m_pRecord, &db.m_vScrEffectRev[1]);
-    EXPECT_EQ(db.m_vScrEffect[1].m_anParam[1], 1);
+    EXPECT_EQ(std::make_tuple(sfwd[1].m_dCurrent, srev[1].m_dCurrent, srev[1].m_pRecord,
+                              db.m_vScrEffect[1].m_anParam[1]),
+              std::make_tuple(1.0, 7.0, &db.m_vScrEffectRev[1], 1));
 }

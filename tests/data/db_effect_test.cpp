@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "data/db_effect.h"
 #include "db_test_bytes.h"
@@ -42,12 +43,9 @@ TEST_F(DbTest, EffectLayoutByVersion) {
         r.m_nTag = 9;
         const std::string body = std::string(c.fields) + kEffectStrings + kThreeFrames;
         ASSERT_TRUE(LoadAt(r, c.version, Hex(body)));
-        EXPECT_EQ(r.m_nTag, c.tag);
-        EXPECT_EQ(r.m_nFrameWidth, 48u);
-        EXPECT_EQ(r.m_nFrameHeight, 24u);
-        EXPECT_EQ(r.m_bScalable, 1u);
-        EXPECT_EQ(r.m_strName, "ab");
-        EXPECT_EQ(r.m_strFile, "c.bmp");
+        EXPECT_EQ(std::make_tuple(r.m_nTag, r.m_nFrameWidth, r.m_nFrameHeight, r.m_bScalable,
+                                  r.m_strName, r.m_strFile),
+                  std::make_tuple(c.tag, 48u, 24u, 1u, "ab", "c.bmp"));
         ASSERT_EQ(r.m_vItem.size(), 3u);
         EXPECT_EQ(r.m_vItem[2].m_nCell, 2u);
         EXPECT_EQ(r.m_vItem[2].m_nTime, 2u);
@@ -69,9 +67,8 @@ TEST_F(DbTest, EffectFrameWithOneFieldKeepsTheDefaultTime) {
 
 TEST(Effect, NewRecordIs32By32AndNotScalable) {
     cEffect r;
-    EXPECT_EQ(r.m_nFrameWidth, 32u);
-    EXPECT_EQ(r.m_nFrameHeight, 32u);
-    EXPECT_EQ(r.m_bScalable, 0u);
+    EXPECT_EQ(std::make_tuple(r.m_nFrameWidth, r.m_nFrameHeight, r.m_bScalable),
+              std::make_tuple(32u, 32u, 0u));
     EXPECT_TRUE(r.m_vItem.empty());
     // SetDefaults keeps the frames.
     r.m_vItem.resize(2);
@@ -88,12 +85,9 @@ TEST_F(DbTest, CharaAndScreenEffectBytesAt770) {
             " 01000000 01000000");
     cCharaEffect chara;
     ASSERT_TRUE(LoadAt(chara, 770, body));
-    EXPECT_EQ(chara.m_nKind, 5u);
-    EXPECT_EQ(chara.m_anParam[0], 10);
-    EXPECT_EQ(chara.m_anParam[1], -3);
-    EXPECT_EQ(chara.m_anParam[2], 255);
-    EXPECT_EQ(chara.m_anParam[3], 4);
-    EXPECT_EQ(chara.m_anParam[4], 2);
+    EXPECT_EQ(std::make_tuple(chara.m_nKind, chara.m_anParam[0], chara.m_anParam[1],
+                              chara.m_anParam[2], chara.m_anParam[3], chara.m_anParam[4]),
+              std::make_tuple(5u, 10, -3, 255, 4, 2));
     EXPECT_EQ(chara.m_strName, "");
     EXPECT_EQ(SaveBody(chara), body);
 

@@ -2,6 +2,8 @@
 // that changes them, and where a frame is cut from a character sheet.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/db_media.h"
 #include "db_test_bytes.h"
 
@@ -32,15 +34,10 @@ TEST_F(DbTest, BmpCharaExcLayoutByVersion) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.version);
         cBmpCharaExc r;
-        r.m_nTag = 9;
-        r.m_bScaled = 5;
-        r.m_nScale = 6;
+        r.m_nTag = 9, r.m_bScaled = 5, r.m_nScale = 6;
         ASSERT_TRUE(LoadAt(r, c.version, Hex(std::string(c.fields) + kStrings)));
-        EXPECT_EQ(r.m_strName, "ab");
-        EXPECT_EQ(r.m_strFile, "c.bmp");
-        EXPECT_EQ(r.m_nTag, c.tag);
-        EXPECT_EQ(r.m_bScaled, c.scaled);
-        EXPECT_EQ(r.m_nScale, c.scale);
+        EXPECT_EQ(std::make_tuple(r.m_strName, r.m_strFile, r.m_nTag, r.m_bScaled, r.m_nScale),
+                  std::make_tuple("ab", "c.bmp", c.tag, c.scaled, c.scale));
     }
     cBmpCharaExc r;
     const auto at770 = Hex(std::string("03000000 07000000 01000000 03000000") + kStrings);
@@ -64,9 +61,8 @@ TEST_F(DbTest, PictureBgmAndSoundLayoutByVersion) {
             SCOPED_TRACE(c.version);
             record.m_nTag = 9;
             ASSERT_TRUE(LoadAt(record, c.version, Hex(std::string(c.fields) + kStrings)));
-            EXPECT_EQ(record.m_strName, "ab");
-            EXPECT_EQ(record.m_strFile, "c.bmp");
-            EXPECT_EQ(record.m_nTag, c.tag);
+            EXPECT_EQ(std::make_tuple(record.m_strName, record.m_strFile, record.m_nTag),
+                      std::make_tuple("ab", "c.bmp", c.tag));
         }
         const auto at770 = Hex(std::string("01000000 07000000") + kStrings);
         EXPECT_EQ(SaveBody(record), at770);
@@ -95,9 +91,7 @@ TEST(BmpCharaExc, CutsFramesOutOfTheSheet) {
         r.m_bScaled = c.scaled;
         r.m_nScale = c.scale;
         const cBmpCharaExc::Cell cell = r.CutFrame(c.frame);
-        EXPECT_EQ(cell.x, c.x);
-        EXPECT_EQ(cell.y, c.y);
-        EXPECT_EQ(cell.edge, c.edge);
-        EXPECT_EQ(cell.scale, c.sourceScale);
+        EXPECT_EQ(std::make_tuple(cell.x, cell.y, cell.edge, cell.scale),
+                  std::make_tuple(c.x, c.y, c.edge, c.sourceScale));
     }
 }

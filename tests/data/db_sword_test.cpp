@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "data/db_sword.h"
 #include "db_test_bytes.h"
@@ -47,22 +48,15 @@ TEST_F(DbTest, SwordTypeLayoutByVersion) {
         r.m_nTag = 9;
         const std::string body = std::string(c.fields) + kStrings + " 01000000 " + c.frame;
         ASSERT_TRUE(LoadAt(r, c.version, Hex(body)));
-        EXPECT_EQ(r.m_nTag, c.tag);
-        EXPECT_EQ(r.m_strName, "ab");
-        EXPECT_EQ(r.m_strFileLeft, "L");
-        EXPECT_EQ(r.m_strFileRight, "R");
+        EXPECT_EQ(std::make_tuple(r.m_nTag, r.m_strName, r.m_strFileLeft, r.m_strFileRight),
+                  std::make_tuple(c.tag, "ab", "L", "R"));
         ASSERT_EQ(r.m_vItem.size(), 1u);
         const cSwordTypeItem& f = r.m_vItem[0];
-        EXPECT_EQ(f.m_nOffsetX, -16);
-        EXPECT_EQ(f.m_nOffsetY, 8);
-        EXPECT_EQ(f.m_bMirrorX, c.mirrorX);
-        EXPECT_EQ(f.m_bMirrorY, c.mirrorY);
-        EXPECT_EQ(f.m_nAnchor, 2u);
-        EXPECT_EQ(f.m_nSrcX, 32u);
-        EXPECT_EQ(f.m_nSrcY, 64u);
-        EXPECT_EQ(f.m_nWidth, 16u);
-        EXPECT_EQ(f.m_nHeight, 24u);
-        EXPECT_EQ(f.m_nTime, 3u);
+        EXPECT_EQ(std::make_tuple(f.m_nOffsetX, f.m_nOffsetY, f.m_bMirrorX, f.m_bMirrorY,
+                                  f.m_nAnchor, f.m_nSrcX),
+                  std::make_tuple(-16, 8, c.mirrorX, c.mirrorY, 2u, 32u));
+        EXPECT_EQ(std::make_tuple(f.m_nSrcY, f.m_nWidth, f.m_nHeight, f.m_nTime),
+                  std::make_tuple(64u, 16u, 24u, 3u));
     }
 
     // Two frames at 770 come back byte for byte.
@@ -89,11 +83,8 @@ TEST(SwordType, DefaultHasOneFrameOfATenth) {
     EXPECT_EQ(r.m_strName, "");
     ASSERT_EQ(r.m_vItem.size(), 1u);
     const cSwordTypeItem& f = r.m_vItem[0];
-    EXPECT_EQ(f.m_bMirrorX, 1u);
-    EXPECT_EQ(f.m_nTime, 1u);
-    EXPECT_EQ(f.m_nOffsetX, 0);
-    EXPECT_EQ(f.m_bMirrorY, 0u);
-    EXPECT_EQ(f.m_nWidth, 0u);
+    EXPECT_EQ(std::make_tuple(f.m_bMirrorX, f.m_nTime, f.m_nOffsetX, f.m_bMirrorY, f.m_nWidth),
+              std::make_tuple(1u, 1u, 0, 0u, 0u));
 }
 
 TEST_F(DbTest, CopiesSaveTheirOwnValues) {

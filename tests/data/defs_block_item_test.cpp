@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/defs_block.h"
@@ -38,21 +39,14 @@ Bytes BlockAt770() {
 TEST_F(BlockItemDefTest, BlockReadsAndWritesEveryFieldAt770) {
     cBlockDef block;
     ASSERT_TRUE(LoadAt(770, BlockAt770(), block));
-    EXPECT_EQ(block.m_nCell, 12);
-    EXPECT_EQ(block.m_nBmpSet, 3);
-    EXPECT_EQ(block.m_nCellExtra, 2);
-    EXPECT_EQ(block.m_nLayer, 1);
-    EXPECT_EQ(block.m_nIcon, 7);
-    EXPECT_EQ(block.m_nContact, 2);
-    EXPECT_EQ(block.m_nPassValue, 4);
-    EXPECT_EQ(block.m_nFootEffect, 3);
-    EXPECT_EQ(block.m_nFootParam, 50u);
-    EXPECT_EQ(block.m_nItemBank, 1);
-    EXPECT_EQ(block.m_nItemIndex, 1);
-    EXPECT_EQ(block.m_bSummonProof, 1);
-    EXPECT_EQ(block.m_strText, std::string("\x93\x53\x82\xA2"));
-    EXPECT_EQ(block.m_nX, 3);
-    EXPECT_EQ(block.m_nY, 4);
+    EXPECT_EQ(std::make_tuple(block.m_nCell, block.m_nBmpSet, block.m_nCellExtra, block.m_nLayer,
+                              block.m_nIcon, block.m_nContact),
+              std::make_tuple(12, 3, 2, 1, 7, 2));
+    EXPECT_EQ(std::make_tuple(block.m_nPassValue, block.m_nFootEffect, block.m_nFootParam,
+                              block.m_nItemBank, block.m_nItemIndex, block.m_bSummonProof),
+              std::make_tuple(4, 3, 50u, 1, 1, 1));
+    EXPECT_EQ(std::make_tuple(block.m_strText, block.m_nX, block.m_nY),
+              std::make_tuple(std::string("\x93\x53\x82\xA2"), 3, 4));
     EXPECT_EQ(Saved(block), BlockAt770().bytes);
 }
 
@@ -82,12 +76,9 @@ Bytes ItemAt770() {
 TEST_F(BlockItemDefTest, ItemReadsAndWritesEveryFieldAt770) {
     cItemDef item;
     ASSERT_TRUE(LoadAt(770, ItemAt770(), item));
-    EXPECT_EQ(item.m_nOffsetX, -2);
-    EXPECT_EQ(item.m_nOffsetY, 8);
-    EXPECT_EQ(item.m_nCell, 33);
-    EXPECT_EQ(item.m_nPriority, 4);
-    EXPECT_EQ(item.m_nIcon, 5);
-    EXPECT_EQ(item.m_bGetEffect, 0);
+    EXPECT_EQ(std::make_tuple(item.m_nOffsetX, item.m_nOffsetY, item.m_nCell, item.m_nPriority,
+                              item.m_nIcon, item.m_bGetEffect),
+              std::make_tuple(-2, 8, 33, 4, 5, 0));
     EXPECT_EQ(item.m_nTakeMode, 2);  // cannot be taken, but keeps its commands
     EXPECT_EQ(item.m_nSize, 3);
     EXPECT_EQ(item.m_nSound, 4);
@@ -139,39 +130,29 @@ TEST_F(BlockItemDefTest, ValidateBringsReferencesBackIntoRange) {
     EXPECT_EQ(empty.m_bSummonProof, 0);
 
     cBlockDef linked;
-    linked.m_nCell = 1;
-    linked.m_nPalBank = kPaletteStage;
-    linked.m_nPalIndex = 5;
-    linked.m_nItemBank = kPaletteCommon;
-    linked.m_nItemIndex = 2;
+    linked.m_nCell = 1, linked.m_nPalBank = kPaletteStage, linked.m_nPalIndex = 5;
+    linked.m_nItemBank = kPaletteCommon, linked.m_nItemIndex = 2;
     linked.Validate();
-    EXPECT_EQ(linked.m_nContact, 1);
-    EXPECT_EQ(linked.m_nPalBank, 0);
-    EXPECT_EQ(linked.m_nPalIndex, 0);
+    EXPECT_EQ(std::make_tuple(linked.m_nContact, linked.m_nPalBank, linked.m_nPalIndex),
+              std::make_tuple(1, 0, 0));
     EXPECT_EQ(linked.m_nItemBank, kPaletteCommon);  // only ValidateItemLink cuts it
     linked.ValidateItemLink();
     EXPECT_EQ(linked.m_nItemBank, 0);
     EXPECT_EQ(linked.m_nItemIndex, 0);
 
     cBlockDef inRange;
-    inRange.m_nPalBank = kPaletteStage;
-    inRange.m_nPalIndex = 2;
-    inRange.m_nItemBank = kPaletteStage;
-    inRange.m_nItemIndex = 2;
+    inRange.m_nPalBank = kPaletteStage, inRange.m_nPalIndex = 2;
+    inRange.m_nItemBank = kPaletteStage, inRange.m_nItemIndex = 2;
     inRange.Validate();
     inRange.ValidateItemLink();
     EXPECT_EQ(inRange.m_nPalIndex, 2);
     EXPECT_EQ(inRange.m_nItemIndex, 2);
 
     cItemDef item;
-    item.m_nSize = 0;
-    item.m_nSound = 5;
-    item.m_nPalBank = kPaletteCommon;
-    item.m_nPalIndex = 2;
+    item.m_nSize = 0, item.m_nSound = 5, item.m_nPalBank = kPaletteCommon, item.m_nPalIndex = 2;
     item.Validate();
-    EXPECT_EQ(item.m_nSize, 1);
-    EXPECT_EQ(item.m_nSound, 0);
-    EXPECT_EQ(item.m_nPalBank, 0);
+    EXPECT_EQ(std::make_tuple(item.m_nSize, item.m_nSound, item.m_nPalBank),
+              std::make_tuple(1, 0, 0));
     item.m_nSound = 4;
     item.Validate();
     EXPECT_EQ(item.m_nSound, 4);

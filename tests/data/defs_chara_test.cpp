@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "defs_test_support.h"
@@ -19,22 +20,8 @@ class CharaDefTest : public defstest::DefsTest {};
 // A flow at 770 that starts when damaged (trigger 1), with nothing else in it.
 Bytes TriggeredFlow(int trigger, int testMark = 0) {
     Bytes b;
-    b.U32(10)
-        .U8(0)
-        .U8(0)
-        .U8(testMark)
-        .U8(0)
-        .U8(0)
-        .U8(trigger)
-        .U8(0)
-        .U8(0)
-        .U8(3)
-        .U8(0)
-        .U32(1)
-        .U32(1)  // memo ""
-        .U32(0)
-        .U32(0)
-        .U32(0);  // conditions, key conditions, commands
+    b.Hex("0a000000 00 00").U8(testMark).Hex("00 00").U8(trigger).Hex("00 00 03 00");
+    b.Hex("01000000 01000000 00000000 00000000 00000000");  // memo "", conditions, keys, commands
     return b;
 }
 
@@ -77,35 +64,18 @@ TEST_F(CharaDefTest, ReadsAndWritesEveryFieldAt770) {
     cCharaDef chara;
     ASSERT_TRUE(LoadAt(770, CharaAt770(), chara));
 
-    EXPECT_EQ(chara.m_strText, std::string("\x93\x47"));
-    EXPECT_EQ(chara.m_nCondMode, 1);
-    EXPECT_EQ(chara.m_nFacing, 1);
-    EXPECT_EQ(chara.m_nCopies, 2);
-    EXPECT_EQ(chara.m_nRowXStep, -4);
-    EXPECT_EQ(chara.m_nRowYBase, 16);
-    EXPECT_EQ(chara.m_nCell, 7);
-    EXPECT_EQ(chara.m_nCellExtra, 3);
-    EXPECT_EQ(chara.m_nAnimeSet, 2);
-    EXPECT_EQ(chara.m_nInitEffectA, 9);
-    EXPECT_EQ(chara.m_nInitEffectB, 4);
-    EXPECT_EQ(chara.m_nVanishEffectA, 6);
-    EXPECT_EQ(chara.m_nIcon, 100);
-    EXPECT_EQ(chara.m_nCharaId, 42);
-    EXPECT_EQ(chara.m_nFlashColor, 5);
-    EXPECT_EQ(chara.m_bSyncScroll, 1);
-    EXPECT_EQ(chara.m_nSightRange, 12);
-    EXPECT_EQ(chara.m_nMaxHP, 300u);
-    EXPECT_EQ(chara.m_nDecel, 25);
-    EXPECT_EQ(chara.m_nBoxMode, 3);
-    EXPECT_EQ(chara.m_nPower, -5);
-    EXPECT_EQ(chara.m_nImpact, -3);
-    EXPECT_EQ(chara.m_nDefence, 7);
-    EXPECT_EQ(chara.m_nScore, 1000u);
-    EXPECT_EQ(chara.m_nGroup, 6);
-    EXPECT_EQ(chara.m_nAppearCond, 1);
-    EXPECT_EQ(chara.m_nX, 5);
-    EXPECT_EQ(chara.m_nY, -1);
-    EXPECT_EQ(chara.m_nPlacementValue, 0x12345678u);
+    const cCharaDef& c = chara;
+    EXPECT_EQ(c.m_strText, std::string("\x93\x47"));
+    EXPECT_EQ(std::tie(c.m_nCondMode, c.m_nFacing, c.m_nCopies, c.m_nRowXStep, c.m_nRowYBase),
+              std::make_tuple(1, 1, 2, -4, 16));
+    EXPECT_EQ(std::tie(c.m_nCell, c.m_nCellExtra, c.m_nAnimeSet, c.m_nInitEffectA, c.m_nInitEffectB,
+                       c.m_nVanishEffectA, c.m_nIcon, c.m_nCharaId, c.m_nFlashColor),
+              std::make_tuple(7, 3, 2, 9, 4, 6, 100, 42, 5));
+    EXPECT_EQ(std::tie(c.m_bSyncScroll, c.m_nSightRange, c.m_nMaxHP, c.m_nDecel, c.m_nBoxMode,
+                       c.m_nPower, c.m_nImpact, c.m_nDefence, c.m_nScore),
+              std::make_tuple(1, 12, 300u, 25, 3, -5, -3, 7, 1000u));
+    EXPECT_EQ(std::tie(c.m_nGroup, c.m_nAppearCond, c.m_nX, c.m_nY, c.m_nPlacementValue),
+              std::make_tuple(6, 1, 5, -1, 0x12345678u));
     ASSERT_EQ(chara.m_vInherit.size(), 37u);
     EXPECT_EQ(chara.m_vInherit[0], 1);
     EXPECT_EQ(chara.m_vInherit[36], 1);
@@ -175,31 +145,18 @@ TEST_F(CharaDefTest, OldFilesGainTheLaterFieldsAndTheirGroups) {
         record.I16(1).I16(2).U32(0).Append(OldFlags(c.flagCount)).U32(0).U32(0);
 
         cCharaDef chara;
-        chara.m_nFlashColor = 9;
-        chara.m_nBoxMode = 9;
-        chara.m_bSyncScroll = 9;
-        chara.m_nInitEffectA = 9;
-        chara.m_nVanishEffectA = 9;
-        chara.m_nDefence = 99;
+        chara.m_nFlashColor = 9, chara.m_nBoxMode = 9, chara.m_bSyncScroll = 9;
+        chara.m_nInitEffectA = 9, chara.m_nVanishEffectA = 9, chara.m_nDefence = 99;
         ASSERT_TRUE(LoadAt(c.version, record, chara));
 
-        EXPECT_EQ(chara.m_nDefence, c.defence);
-        EXPECT_EQ(chara.m_nInitEffectA, 0);
-        EXPECT_EQ(chara.m_nVanishEffectA, 0);
-        EXPECT_EQ(chara.m_nBoxMode, 0);
-        EXPECT_EQ(chara.m_bSyncScroll, 0);
-        EXPECT_EQ(chara.m_nFlashColor, 1);
+        EXPECT_EQ(std::tie(chara.m_nDefence, chara.m_nInitEffectA, chara.m_nVanishEffectA,
+                           chara.m_nBoxMode, chara.m_bSyncScroll, chara.m_nFlashColor),
+                  std::make_tuple(c.defence, 0, 0, 0, 0, 1));
         // The fields after the gaps came from the right bytes.
-        EXPECT_EQ(chara.m_nInitEffectB, 4);
-        EXPECT_EQ(chara.m_nVanishEffect, 2);
-        EXPECT_EQ(chara.m_bBlockChara, 1);
-        EXPECT_EQ(chara.m_nSize, 2);
-        EXPECT_EQ(chara.m_nSightShape, 3);
-        EXPECT_EQ(chara.m_nPower, -5);
-        EXPECT_EQ(chara.m_nImpactResist, 4);
-        EXPECT_EQ(chara.m_nAppearCond, 1);
-        EXPECT_EQ(chara.m_nX, 1);
-        EXPECT_EQ(chara.m_nY, 2);
+        EXPECT_EQ(std::tie(chara.m_nInitEffectB, chara.m_nVanishEffect, chara.m_bBlockChara,
+                           chara.m_nSize, chara.m_nSightShape, chara.m_nPower,
+                           chara.m_nImpactResist, chara.m_nAppearCond, chara.m_nX, chara.m_nY),
+                  std::make_tuple(4, 2, 1, 2, 3, -5, 4, 1, 1, 2));
 
         std::vector<int> flags(chara.m_vInherit.begin(), chara.m_vInherit.end());
         EXPECT_EQ(flags, c.expectedFlags);
@@ -262,11 +219,7 @@ TEST_F(CharaDefTest, ValidateBringsReferencesBackIntoRange) {
         {"last anime set", [](cCharaDef& c) { c.m_nAnimeSet = 4; },
          [](const cCharaDef& c) { return c.m_nAnimeSet == 4; }},
         {"effects past the end or negative",
-         [](cCharaDef& c) {
-             c.m_nInitEffect = 5;
-             c.m_nVanishEffect = -2;
-             c.m_nHitEffect = 5;
-         },
+         [](cCharaDef& c) { c.m_nInitEffect = 5, c.m_nVanishEffect = -2, c.m_nHitEffect = 5; },
          [](const cCharaDef& c) {
              return c.m_nInitEffect == 0 && c.m_nVanishEffect == 0 && c.m_nHitEffect == 0;
          }},
@@ -291,11 +244,7 @@ TEST_F(CharaDefTest, ValidateBringsReferencesBackIntoRange) {
         {"size 0 and sizes read as negative", [](cCharaDef& c) { c.m_nSize = 0x80; },
          [](const cCharaDef& c) { return c.m_nSize == 1; }},
         {"player character is one plain character",
-         [](cCharaDef& c) {
-             c.m_nSide = 0;
-             c.m_nCopies = 3;
-             c.m_bBlockChara = 1;
-         },
+         [](cCharaDef& c) { c.m_nSide = 0, c.m_nCopies = 3, c.m_bBlockChara = 1; },
          [](const cCharaDef& c) { return c.m_nCopies == 0 && c.m_bBlockChara == 0; }},
         {"computer character keeps its copies",
          [](cCharaDef& c) {
@@ -371,9 +320,7 @@ TEST_F(CharaDefTest, DamagedTailFailsTheLoad) {
 
 TEST_F(CharaDefTest, RowOffsetsOfExtraCopies) {
     cCharaDef chara;
-    chara.m_nRowXBase = 8;
-    chara.m_nRowXStep = -4;
-    chara.m_nRowYBase = 30000;
+    chara.m_nRowXBase = 8, chara.m_nRowXStep = -4, chara.m_nRowYBase = 30000;
     chara.m_nRowYStep = 30000;
     struct Case {
         int index;

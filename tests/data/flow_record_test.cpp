@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <tuple>
 
 #include "data/cmd_types.h"
 #include "record_bytes.h"
@@ -212,11 +213,9 @@ TEST_F(FlowRecordTest, CurrentFlowLoadsEveryPartAndSavesTheSameBytes) {
     cFlow flow;
     ASSERT_TRUE(LoadAt(770, file, flow));
 
-    EXPECT_EQ(flow.m_nGroup, 1);
-    EXPECT_EQ(flow.m_nFlagIndex, 2);
-    EXPECT_EQ(flow.m_nTrigger, 4);
-    EXPECT_EQ(flow.m_nSubjectSlot, 2);
-    EXPECT_EQ(flow.m_nKeyLeniency, 3);
+    EXPECT_EQ(std::tie(flow.m_nGroup, flow.m_nFlagIndex, flow.m_nTrigger, flow.m_nSubjectSlot,
+                       flow.m_nKeyLeniency),
+              std::make_tuple(1, 2, 4, 2, 3));
     ASSERT_EQ(flow.m_vConds.size(), 1u);
     EXPECT_EQ(flow.m_vConds[0].m_nValue, 100);
     ASSERT_EQ(flow.m_vKeyConds.size(), 1u);
@@ -224,39 +223,28 @@ TEST_F(FlowRecordTest, CurrentFlowLoadsEveryPartAndSavesTheSameBytes) {
     ASSERT_EQ(flow.m_vCmds.size(), 3u);
 
     const cFlowCmd& move = flow.m_vCmds[0];
-    EXPECT_EQ(move.m_nType, kCmdStraightMove);
-    EXPECT_EQ(move.m_strText, "ab");
-    EXPECT_EQ(move.m_nUseTime, 20);
-    EXPECT_EQ(move.m_nSound, 3);
-    EXPECT_EQ(move.m_nAnime, 4);
+    EXPECT_EQ(std::tie(move.m_nType, move.m_strText, move.m_nUseTime, move.m_nSound, move.m_nAnime),
+              std::make_tuple(kCmdStraightMove, "ab", 20, 3, 4));
     ASSERT_TRUE(move.m_pMove);
     EXPECT_FALSE(move.m_pShot);
     EXPECT_FALSE(move.m_pCond);
-    EXPECT_EQ(move.m_pMove->m_nKind, 1);
-    EXPECT_EQ(move.m_pMove->m_nAngle, 45);
-    EXPECT_EQ(move.m_pMove->m_nAngleLv, -1);
-    EXPECT_EQ(move.m_pMove->m_nSpeed, 10);
-    EXPECT_EQ(move.m_pMove->m_fBrake, 1.0);
-    EXPECT_EQ(move.m_pMove->m_nTargetSlot, 2);
+    const cEdMove& m = *move.m_pMove;
+    EXPECT_EQ(
+        std::tie(m.m_nKind, m.m_nAngle, m.m_nAngleLv, m.m_nSpeed, m.m_fBrake, m.m_nTargetSlot),
+        std::make_tuple(1, 45, -1, 10, 1.0, 2));
 
     const cFlowCmd& shot = flow.m_vCmds[1];
     ASSERT_TRUE(shot.m_pShot);
     EXPECT_EQ(shot.m_bTogether, 1);
-    EXPECT_EQ(shot.m_pShot->m_nCount, 3);
-    EXPECT_EQ(shot.m_pShot->m_anPattern[2], 3);
-    EXPECT_EQ(shot.m_pShot->m_nDir, 12);
-    EXPECT_EQ(shot.m_pShot->m_nOffsetX, -10);
-    EXPECT_EQ(shot.m_pShot->m_nGraphic, 20);
-    EXPECT_EQ(shot.m_pShot->m_nMoveKind, 4);
-    EXPECT_EQ(shot.m_pShot->m_nLife, 50);
-    EXPECT_EQ(shot.m_pShot->m_nPower, 1000);
-    EXPECT_EQ(shot.m_pShot->m_nImpact, -3);
-    EXPECT_EQ(shot.m_pShot->m_nBank, 1);
-    EXPECT_EQ(shot.m_pShot->m_nDefIndex, 7);
-    EXPECT_EQ(shot.m_pShot->m_nF64, 9);
+    const cEdShot& sh = *shot.m_pShot;
+    EXPECT_EQ(std::tie(sh.m_nCount, sh.m_anPattern[2], sh.m_nDir, sh.m_nOffsetX, sh.m_nGraphic,
+                       sh.m_nMoveKind, sh.m_nLife),
+              std::make_tuple(3, 3, 12, -10, 20, 4, 50));
+    EXPECT_EQ(std::tie(sh.m_nPower, sh.m_nImpact, sh.m_nBank, sh.m_nDefIndex, sh.m_nF64),
+              std::make_tuple(1000, -3, 1, 7, 9));
     // Emission 2 of a character facing right, x mirrored: -(4 x 2 - 10).
-    EXPECT_EQ(shot.m_pShot->GetOffsetX(2, 1), 2.0);
-    EXPECT_EQ(shot.m_pShot->GetOffsetX(2, 0), -2.0);
+    EXPECT_EQ(sh.GetOffsetX(2, 1), 2.0);
+    EXPECT_EQ(sh.GetOffsetX(2, 0), -2.0);
 
     const cFlowCmd& op = flow.m_vCmds[2];
     ASSERT_TRUE(op.m_pCond);
@@ -301,18 +289,15 @@ TEST_F(FlowRecordTest, OlderPartLayoutsLineUpWithWhatFollows) {
         const Bytes shot = ShotAt(version, 33, 123456);
         const Bytes move = MoveAt(version, {});
         CmdInput input;
-        input.type = kCmdFlowOp;
-        input.shot = &shot;
-        input.move = &move;
+        input.type = kCmdFlowOp, input.shot = &shot, input.move = &move;
         input.params = {7, 6, 5, 4};
         cFlowCmd cmd;
         ASSERT_TRUE(LoadAt(version, CmdAt(version, input), cmd));
         ASSERT_TRUE(cmd.m_pShot);
         ASSERT_TRUE(cmd.m_pMove);
-        EXPECT_EQ(cmd.m_pShot->m_nGraphic, 33);
-        EXPECT_EQ(cmd.m_pShot->m_nPower, 123456);
-        EXPECT_EQ(cmd.m_pMove->m_fBrake, 2.5);
-        EXPECT_EQ(cmd.m_pMove->m_nTargetSlot, version >= 767 ? 3 : 0);
+        EXPECT_EQ(std::make_tuple(cmd.m_pShot->m_nGraphic, cmd.m_pShot->m_nPower,
+                                  cmd.m_pMove->m_fBrake, cmd.m_pMove->m_nTargetSlot),
+                  std::make_tuple(33, 123456, 2.5, version >= 767 ? 3 : 0));
         // Fields the file does not have keep the defaults of a new part.
         EXPECT_EQ(cmd.m_pMove->m_bMirrorAngle, version >= 158 ? 0 : 1);
         EXPECT_EQ(cmd.m_vParams, (std::vector<int32_t>{7, 6, 5, version >= 760 ? 4 : 0}));
@@ -376,9 +361,7 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CmdInput input;
-        input.category = c.category;
-        input.type = c.type;
-        input.params = c.params;
+        input.category = c.category, input.type = c.type, input.params = c.params;
         cFlowCmd cmd;
         ASSERT_TRUE(LoadAt(c.version, CmdAt(c.version, input), cmd));
         EXPECT_EQ(cmd.m_nType, c.wantType);
@@ -407,9 +390,9 @@ TEST_F(FlowRecordTest, OlderCommandsMigrateTheirParts) {
         input.move = &move;
         cFlowCmd cmd;
         ASSERT_TRUE(LoadAt(513, CmdAt(513, input), cmd));
-        EXPECT_EQ(cmd.m_pMove->m_nAngle, 0);
-        EXPECT_EQ(cmd.m_pMove->m_nAngleLv, 0);
-        EXPECT_EQ(cmd.m_pMove->m_bMirrorAngle, 1);
+        EXPECT_EQ(std::make_tuple(cmd.m_pMove->m_nAngle, cmd.m_pMove->m_nAngleLv,
+                                  cmd.m_pMove->m_bMirrorAngle),
+                  std::make_tuple(0, 0, 1));
     }
     {
         SCOPED_TRACE("warp target kind at 766");
@@ -475,8 +458,7 @@ TEST_F(FlowRecordTest, ValidateBringsNumbersIntoTheDatabases) {
         SCOPED_TRACE(c.what);
         cFlowCmd cmd;
         cmd.m_nCategory = static_cast<uint8_t>(c.category);
-        cmd.m_nType = static_cast<int8_t>(c.type);
-        cmd.m_vParams = c.params;
+        cmd.m_nType = static_cast<int8_t>(c.type), cmd.m_vParams = c.params;
         cmd.Validate();
         EXPECT_EQ(cmd.m_vParams, c.want);
     }
@@ -594,9 +576,9 @@ TEST_F(FlowRecordTest, CopiesOwnTheirParts) {
         EXPECT_NE(copy->m_pMove.get(), a.m_pMove.get());
         EXPECT_NE(copy->m_pShot.get(), a.m_pShot.get());
         EXPECT_NE(copy->m_pCond.get(), a.m_pCond.get());
-        EXPECT_EQ(copy->m_pMove->m_nSpeed, 30);
-        EXPECT_EQ(copy->m_pCond->m_vConds.size(), 2u);
-        EXPECT_EQ(copy->m_vFlows.size(), 1u);
+        EXPECT_EQ(std::make_tuple(copy->m_pMove->m_nSpeed, copy->m_pCond->m_vConds.size(),
+                                  copy->m_vFlows.size()),
+                  std::make_tuple(30, 2u, 1u));
     }
     b.m_pMove->m_nSpeed = 5;
     EXPECT_EQ(a.m_pMove->m_nSpeed, 30);
@@ -608,11 +590,10 @@ TEST_F(FlowRecordTest, CopiesOwnTheirParts) {
     EXPECT_EQ(fresh.m_nTrigger, 0);
     cFlowCmd withMove;
     withMove.MakeEdMove();
-    EXPECT_EQ(withMove.m_pMove->m_nSpeed, 10);
-    EXPECT_EQ(withMove.m_pMove->m_fBrake, 1.0);
-    EXPECT_EQ(withMove.m_pMove->m_bStopOnArrival, 1);
-    EXPECT_EQ(withMove.m_pMove->m_bMirrorX, 1);
-    EXPECT_EQ(withMove.m_pMove->m_bMirrorY, 0);
+    EXPECT_EQ(std::make_tuple(withMove.m_pMove->m_nSpeed, withMove.m_pMove->m_fBrake,
+                              withMove.m_pMove->m_bStopOnArrival, withMove.m_pMove->m_bMirrorX,
+                              withMove.m_pMove->m_bMirrorY),
+              std::make_tuple(10, 1.0, 1, 1, 0));
 }
 
 TEST_F(FlowRecordTest, NestingIsLimitedTo64Levels) {

@@ -4,29 +4,26 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data/palette.h"
 #include "data_record_fixture.h"
 #include "fixtures/stage_writer.h"
+#include "record_bytes.h"
 
 namespace {
 
 using datatest::DataRecordTest;
-using wftest::ByteBuilder;
 
 class GlobalDataTest : public DataRecordTest {};
 
 TEST_F(GlobalDataTest, OptionFileOfANewUser) {
     cOptionData options;
-    const std::vector<uint8_t> expected = {
-        0x02, 0x03, 0x00, 0x00,                          // version 770
-        0x04, 0x00, 0x00, 0x00,                          // four fields
-        0x00, 0x00, 0x00, 0x00,                          // palette 0
-        0x01, 0x00, 0x00, 0x00,                          // music on
-        0x07, 0x00, 0x00, 0x00,                          // sound volume 7
-        0x00, 0x00, 0x00, 0x00,                          // no ranking entry
-        0x01, 0x00, 0x00, 0x00,                          // one string
-        0x04, 0x00, 0x00, 0x00, 0x61, 0x61, 0x61, 0x00,  // "aaa"
-    };
+    const std::vector<uint8_t> expected = recbytes::Hex(
+        "02030000 04000000"           // version 770, four fields
+        "00000000 01000000 07000000"  // palette 0, music on, sound volume 7
+        "00000000 01000000 04000000"  // no ranking entry; one string,
+        "61616100");                  // "aaa"
     EXPECT_EQ(Saved(options), expected);
 
     std::vector<uint8_t> changed = expected;
@@ -46,29 +43,17 @@ TEST_F(GlobalDataTest, ReplayInputLayoutAndReset) {
     input.m_vDirRuns = {3, 1000};
     input.m_vButtonRuns = {1003};
     input.m_nDirPos = 2;
-    const std::vector<uint8_t> expected = ByteBuilder()
-                                              .U32(770)
-                                              .U32(1)
-                                              .U32(0x01020304)
-                                              .U32(0)
-                                              .U32(2)
-                                              .U16(0x11)
-                                              .U16(0x22)
-                                              .U32(1)
-                                              .U16(0x100)
-                                              .U32(2)
-                                              .U32(3)
-                                              .U32(1000)
-                                              .U32(1)
-                                              .U32(1003)
-                                              .Bytes();
+    const std::vector<uint8_t> expected = recbytes::Hex(
+        "02030000 01000000 04030201 00000000"             // N = 1: the seed; M = 0
+        "02000000 1100 2200 01000000 0001"                // direction words, button words
+        "02000000 03000000 e8030000 01000000 eb030000");  // their runs
     EXPECT_EQ(Saved(input), expected);
 
     cReplayInput loaded;
     ASSERT_TRUE(LoadRecord(expected, loaded));
-    EXPECT_EQ(loaded.m_nSeed, 0x01020304u);
-    EXPECT_EQ(loaded.m_vDirRuns, (std::vector<uint32_t>{3, 1000}));
-    EXPECT_EQ(loaded.m_vButtonWords, std::vector<uint16_t>{0x100});
+    EXPECT_EQ(std::make_tuple(loaded.m_nSeed, loaded.m_vDirRuns, loaded.m_vButtonWords),
+              std::make_tuple(0x01020304u, (std::vector<uint32_t>{3, 1000}),
+                              std::vector<uint16_t>{0x100}));
 
     // A torn run list: the record keeps what it had.
     std::vector<uint8_t> torn(expected.begin(), expected.end() - 2);
@@ -87,29 +72,13 @@ TEST_F(GlobalDataTest, RankingFileLayout) {
     file.m_vTables.resize(1);
     file.m_vTables[0].m_bHigherFirst = 1;
     file.m_vTables[0].m_vRows.resize(2);
-    file.m_vTables[0].m_vRows[0].m_bUsed = 1;
-    file.m_vTables[0].m_vRows[0].m_sName = "abc";
+    file.m_vTables[0].m_vRows[0].m_bUsed = 1, file.m_vTables[0].m_vRows[0].m_sName = "abc";
     file.m_vTables[0].m_vRows[0].m_nScore = -5;
-    const std::vector<uint8_t> expected = ByteBuilder()
-                                              .U32(770)
-                                              .U32(0)
-                                              .U32(0)  // the file record
-                                              .U32(1)  // one table
-                                              .U32(1)
-                                              .U32(1)
-                                              .U32(0)
-                                              .U32(2)  // two rows
-                                              .U32(2)
-                                              .U32(1)
-                                              .I32(-5)
-                                              .U32(1)
-                                              .Str("abc")
-                                              .U32(2)
-                                              .U32(0)
-                                              .I32(0)
-                                              .U32(1)
-                                              .Str("")
-                                              .Bytes();
+    const std::vector<uint8_t> expected = recbytes::Hex(
+        "02030000 00000000 00000000"                                      // the file record
+        "01000000 01000000 01000000 00000000"                             // one table, higher first
+        "02000000 02000000 01000000 fbffffff 01000000 04000000 61626300"  // two rows
+        "02000000 00000000 00000000 01000000 01000000");
     EXPECT_EQ(Saved(file), expected);
     cRankFile loaded;
     ASSERT_TRUE(LoadRecord(expected, loaded));
@@ -121,9 +90,8 @@ TEST_F(GlobalDataTest, RankingFileLayout) {
 
 TEST(GlobalData, StagePaletteBankIsTheLoadedStage) {
     const PaletteLists bank = PaletteBank(kPaletteStage);
-    EXPECT_EQ(bank.blocks, &g_Stage.m_vPalBlocks);
-    EXPECT_EQ(bank.charas, &g_Stage.m_vPalCharas);
-    EXPECT_EQ(bank.items, &g_Stage.m_vPalItems);
+    EXPECT_EQ(std::make_tuple(bank.blocks, bank.charas, bank.items),
+              std::make_tuple(&g_Stage.m_vPalBlocks, &g_Stage.m_vPalCharas, &g_Stage.m_vPalItems));
     // The play copy is not a bank: it holds no definitions once a stage was loaded.
     EXPECT_NE(bank.blocks, &g_PlayStage.m_vPalBlocks);
 }

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "core/log.h"
+#include "record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 std::vector<cCmd> Menu(std::initializer_list<std::pair<uint32_t, const char*>> entries) {
     std::vector<cCmd> list;
@@ -23,9 +26,8 @@ TEST(MenuCmd, RecordIsTheFlagThenTheLabel) {
     const std::string path = dir.File("cmd.dat");
     cCmd cmd(1, "BGM");
     ASSERT_EQ(cmd.SaveFile(path.c_str()), 1);
-    const std::vector<uint8_t> expected = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                                           0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                                           0x04, 0x00, 0x00, 0x00, 0x42, 0x47, 0x4D, 0x00};
+    const std::vector<uint8_t> expected =
+        Hex("02 03 00 00 01 00 00 00 01 00 00 00 01 00 00 00 04 00 00 00 42 47 4d 00");
     EXPECT_EQ(wftest::ReadBytes(path), expected);
 
     cCmd loaded;

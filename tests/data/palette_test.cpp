@@ -86,9 +86,9 @@ Bytes EmptyPaletteFile() {
 TEST_F(PaletteTest, EmptyListsBecomeTwoDefaultEntriesEach) {
     cPalette palette;
     ASSERT_TRUE(LoadPaletteFile(EmptyPaletteFile(), palette));
-    EXPECT_EQ(palette.m_vBlocks.size(), 2u);
-    EXPECT_EQ(palette.m_vCharas.size(), 2u);
-    EXPECT_EQ(palette.m_vItems.size(), 2u);
+    EXPECT_EQ(std::make_tuple(palette.m_vBlocks.size(), palette.m_vCharas.size(),
+                              palette.m_vItems.size()),
+              std::make_tuple(2u, 2u, 2u));
 
     Bytes expected;
     expected.Hex("00000000 00000000 02000000");
@@ -240,77 +240,29 @@ std::vector<int> FlowTriggers(const cCharaDef& c) {
     for (const cFlow& f : c.m_vFlows) t.push_back(f.m_nTrigger);
     return t;
 }
+// A group is the same in a and b when every field it lists is.
+#define G1(x) [](const cCharaDef& a, const cCharaDef& b) { return a.x == b.x; }
+#define G2(x, y) [](const cCharaDef& a, const cCharaDef& b) { return a.x == b.x && a.y == b.y; }
+#define G3(x, y, z) \
+    [](const cCharaDef& a, const cCharaDef& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+// clang-format off
 const GroupSame kCharaGroups[37] = {
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_strText == b.m_strText; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nSide, a.m_nPlayerNo) == std::tie(b.m_nSide, b.m_nPlayerNo);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nMapValue == b.m_nMapValue; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nCharaId == b.m_nCharaId; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return a.m_vConds.size() == b.m_vConds.size() && a.m_nCondMode == b.m_nCondMode &&
-               a.m_bCondLatch == b.m_bCondLatch;
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nFacing == b.m_nFacing; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nCopies == b.m_nCopies; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nRowXBase, a.m_nRowXStep, a.m_bRowXMirror) ==
-               std::tie(b.m_nRowXBase, b.m_nRowXStep, b.m_bRowXMirror);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nRowYBase, a.m_nRowYStep, a.m_bRowYMirror) ==
-               std::tie(b.m_nRowYBase, b.m_nRowYStep, b.m_bRowYMirror);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nCell, a.m_nBmpSet, a.m_nCellExtra) ==
-               std::tie(b.m_nCell, b.m_nBmpSet, b.m_nCellExtra);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nAnimeSet == b.m_nAnimeSet; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nPriority == b.m_nPriority; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_bHidden == b.m_bHidden; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nInitEffect, a.m_nInitEffectA, a.m_nInitEffectB) ==
-               std::tie(b.m_nInitEffect, b.m_nInitEffectA, b.m_nInitEffectB);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nVanishEffect, a.m_nVanishEffectA) ==
-               std::tie(b.m_nVanishEffect, b.m_nVanishEffectA);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_bIcon, a.m_nIcon) == std::tie(b.m_bIcon, b.m_nIcon);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_bFacingFixed == b.m_bFacingFixed; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nMoveType == b.m_nMoveType; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nImmunity, a.m_nFlashColor) == std::tie(b.m_nImmunity, b.m_nFlashColor);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_bBlockChara == b.m_bBlockChara; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nSize == b.m_nSize; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_bSyncScroll == b.m_bSyncScroll; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nSightShape, a.m_nSightRange) ==
-               std::tie(b.m_nSightShape, b.m_nSightRange);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nMaxHP == b.m_nMaxHP; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nMaxSP == b.m_nMaxSP; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nBoxMode == b.m_nBoxMode; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nPower == b.m_nPower; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nImpact == b.m_nImpact; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nHitEffect == b.m_nHitEffect; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nDefence == b.m_nDefence; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nImpactResist == b.m_nImpactResist; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nDecel == b.m_nDecel; },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nAppearMode, a.m_nAppearCond) ==
-               std::tie(b.m_nAppearMode, b.m_nAppearCond);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) {
-        return std::tie(a.m_nGroup, a.m_bGroupMember) == std::tie(b.m_nGroup, b.m_bGroupMember);
-    },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nScore == b.m_nScore; },
-    [](const cCharaDef& a, const cCharaDef& b) { return a.m_nValue == b.m_nValue; },
+    G1(m_strText), G2(m_nSide, m_nPlayerNo), G1(m_nMapValue), G1(m_nCharaId),
+    G3(m_vConds.size(), m_nCondMode, m_bCondLatch), G1(m_nFacing), G1(m_nCopies),
+    G3(m_nRowXBase, m_nRowXStep, m_bRowXMirror), G3(m_nRowYBase, m_nRowYStep, m_bRowYMirror),
+    G3(m_nCell, m_nBmpSet, m_nCellExtra), G1(m_nAnimeSet), G1(m_nPriority), G1(m_bHidden),
+    G3(m_nInitEffect, m_nInitEffectA, m_nInitEffectB), G2(m_nVanishEffect, m_nVanishEffectA),
+    G2(m_bIcon, m_nIcon), G1(m_bFacingFixed), G1(m_nMoveType), G2(m_nImmunity, m_nFlashColor),
+    G1(m_bBlockChara), G1(m_nSize), G1(m_bSyncScroll), G2(m_nSightShape, m_nSightRange),
+    G1(m_nMaxHP), G1(m_nMaxSP), G1(m_nBoxMode), G1(m_nPower), G1(m_nImpact), G1(m_nHitEffect),
+    G1(m_nDefence), G1(m_nImpactResist), G1(m_nDecel), G2(m_nAppearMode, m_nAppearCond),
+    G2(m_nGroup, m_bGroupMember), G1(m_nScore), G1(m_nValue),
     [](const cCharaDef& a, const cCharaDef& b) { return FlowTriggers(a) == FlowTriggers(b); },
 };
+// clang-format on
+#undef G1
+#undef G2
+#undef G3
 
 // Every field set to a value of its own, starting from base so that two such characters
 // differ in every field.
@@ -380,9 +332,9 @@ TEST_F(PaletteTest, FlowsAndTextOfAnEmptyEntry) {
     chara.ApplyPalette();
     EXPECT_EQ(chara.m_strText, "placed");
     ASSERT_EQ(chara.m_vFlows.size(), 1u);  // exactly one new flow
-    EXPECT_EQ(chara.m_vFlows[0].m_nTrigger, 0);
-    EXPECT_EQ(chara.m_vFlows[0].m_nKeyLeniency, 3);
-    EXPECT_EQ(chara.m_nMaxHP, 10u);
+    EXPECT_EQ(std::make_tuple(chara.m_vFlows[0].m_nTrigger, chara.m_vFlows[0].m_nKeyLeniency,
+                              chara.m_nMaxHP),
+              std::make_tuple(0, 3, 10u));
 }
 
 TEST_F(PaletteTest, ALinkPastItsListIsCut) {
@@ -405,14 +357,11 @@ TEST_F(PaletteTest, ALinkPastItsListIsCut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << int(c.bank) << " " << c.index);
         cCharaDef chara;
-        chara.m_nMaxHP = 77;
-        chara.m_nPalBank = c.bank;
-        chara.m_nPalIndex = c.index;
+        chara.m_nMaxHP = 77, chara.m_nPalBank = c.bank, chara.m_nPalIndex = c.index;
         chara.m_vInherit.assign(37, 1);
         chara.ApplyPalette();
-        EXPECT_EQ(chara.m_nPalBank, c.bankAfter);
-        EXPECT_EQ(chara.m_nPalIndex, c.indexAfter);
-        EXPECT_EQ(chara.m_nMaxHP, c.bankAfter == 2 ? 10u : 77u);
+        EXPECT_EQ(std::make_tuple(chara.m_nPalBank, chara.m_nPalIndex, chara.m_nMaxHP),
+                  std::make_tuple(c.bankAfter, c.indexAfter, c.bankAfter == 2 ? 10u : 77u));
     }
     EXPECT_EQ(GetPaletteItemDef(kPaletteStage, 3), nullptr);
     EXPECT_EQ(GetPaletteItemDef(kPaletteStage, 2), &stageItems[2]);

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/record.h"
@@ -17,14 +19,14 @@ namespace recbytes {
 // Little-endian bytes, written without any of the code under test.
 class Bytes {
   public:
-    Bytes& Hex(const char* text) {
+    // "02 03 00 00 | 61" -> bytes; anything but hex digits separates.
+    Bytes& Hex(std::string_view text) {
         int high = -1;
-        for (const char* c = text; *c; ++c) {
-            int digit = -1;
-            if (*c >= '0' && *c <= '9') digit = *c - '0';
-            if (*c >= 'a' && *c <= 'f') digit = *c - 'a' + 10;
-            if (*c >= 'A' && *c <= 'F') digit = *c - 'A' + 10;
-            if (digit < 0) continue;  // spaces and separators
+        for (const char c : text) {
+            if (!std::isxdigit(static_cast<unsigned char>(c))) continue;
+            const int digit = std::isdigit(static_cast<unsigned char>(c))
+                                  ? c - '0'
+                                  : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
             if (high < 0) {
                 high = digit;
             } else {
@@ -32,6 +34,7 @@ class Bytes {
                 high = -1;
             }
         }
+        EXPECT_LT(high, 0) << "odd number of hex digits in " << text;
         return *this;
     }
     Bytes& U8(int v) { return Le(static_cast<uint32_t>(v), 1); }
@@ -53,6 +56,16 @@ class Bytes {
         }
         return *this;
     }
+    // The same, given as its bytes (Shift-JIS spelled out in hex).
+    Bytes& Text(const std::vector<uint8_t>& s) {
+        U32(static_cast<uint32_t>(s.size() + 1));
+        if (!s.empty()) Raw(s).U8(0);
+        return *this;
+    }
+    Bytes& Raw(const std::vector<uint8_t>& more) {
+        bytes.insert(bytes.end(), more.begin(), more.end());
+        return *this;
+    }
     Bytes& Append(const Bytes& other) {
         bytes.insert(bytes.end(), other.bytes.begin(), other.bytes.end());
         return *this;
@@ -66,6 +79,10 @@ class Bytes {
         return *this;
     }
 };
+
+inline std::vector<uint8_t> Hex(std::string_view text) {
+    return Bytes().Hex(text).bytes;
+}
 
 // A whole record file: the version word, then the record.
 inline std::vector<uint8_t> FileOf(uint32_t version, const Bytes& record) {

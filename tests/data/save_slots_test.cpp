@@ -9,6 +9,7 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/paths.h"
@@ -17,9 +18,12 @@
 #include "data/system_data.h"
 #include "platform/diag.h"
 #include "platform/fs/fs.h"
+#include "record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
@@ -37,15 +41,9 @@ SaveTime FixedMarch7() {
 class SaveSlotsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        oldVersion_ = g_nDataVersion;
-        g_nDataVersion = 770;
-        oldSystem_ = g_SystemData;
-        oldMap_ = g_WorldMapData;
-        oldSession_ = g_PlaySession;
-        oldSlots_ = g_SaveSlots;
-        g_WorldMapData.m_nWidth = 20;
-        g_WorldMapData.m_nHeight = 15;
-        g_SystemData.m_nListLimit = 2;
+        oldVersion_ = g_nDataVersion, g_nDataVersion = 770, oldSystem_ = g_SystemData;
+        oldMap_ = g_WorldMapData, oldSession_ = g_PlaySession, oldSlots_ = g_SaveSlots;
+        g_WorldMapData.m_nWidth = 20, g_WorldMapData.m_nHeight = 15, g_SystemData.m_nListLimit = 2;
         g_SystemData.m_vStartLives = {3, 4, 5, 6};
         g_SystemData.m_vUnlimitedLives = {0, 0, 0, 0};
         g_PlaySession.Reset();
@@ -60,11 +58,8 @@ class SaveSlotsTest : public ::testing::Test {
         platform::SetDiagThreshold(oldThreshold_);
         platform::fs::SetAtomicWriteFailPoint(platform::fs::FailPoint::None);
         SetSaveTimeSource(nullptr);
-        g_SaveSlots = oldSlots_;
-        g_PlaySession = oldSession_;
-        g_SystemData = oldSystem_;
-        g_WorldMapData = oldMap_;
-        g_nDataVersion = oldVersion_;
+        g_SaveSlots = oldSlots_, g_PlaySession = oldSession_, g_SystemData = oldSystem_;
+        g_WorldMapData = oldMap_, g_nDataVersion = oldVersion_;
     }
 
     fs::path Story(int number) const {
@@ -77,10 +72,7 @@ class SaveSlotsTest : public ::testing::Test {
     // A slot file holding a run with these lives.
     Bytes RunFile(int32_t startLives, int32_t lives, SaveTime time) {
         cSaveData r;
-        r.m_nStartLives = startLives;
-        r.m_nLives = lives;
-        r.m_nScore = 4321;
-        r.m_SaveTime = time;
+        r.m_nStartLives = startLives, r.m_nLives = lives, r.m_nScore = 4321, r.m_SaveTime = time;
         const std::string path = dir_.File("run.dat");
         EXPECT_EQ(r.SaveFile(path.c_str()), 1);
         return wftest::ReadBytes(path);
@@ -147,12 +139,10 @@ TEST_F(SaveSlotsTest, SavingStampsTheTimeAndMarksTheSlot) {
     const Bytes file = wftest::ReadBytes(Story(9));
     ASSERT_GE(file.size(), kSaveTimeOffset + 16);
     EXPECT_EQ(Bytes(file.begin() + kSaveTimeOffset, file.begin() + kSaveTimeOffset + 16),
-              (Bytes{0xD9, 0x07, 0x03, 0x00, 0x06, 0x00, 0x07, 0x00, 0x0E, 0x00, 0x05, 0x00, 0x1E,
-                     0x00, 0xFA, 0x00}));
-    EXPECT_EQ(g_PlaySession.m_SaveTime, kMarch7);
-    EXPECT_EQ(g_SaveSlots[8].m_bUsed, 1u);
-    EXPECT_EQ(g_SaveSlots[8].m_SaveTime, kMarch7);
-    EXPECT_EQ(g_SaveSlots[7].m_bUsed, 0u);
+              Hex("d9 07 03 00 06 00 07 00 0e 00 05 00 1e 00 fa 00"));
+    EXPECT_EQ(std::make_tuple(g_PlaySession.m_SaveTime, g_SaveSlots[8].m_bUsed,
+                              g_SaveSlots[8].m_SaveTime, g_SaveSlots[7].m_bUsed),
+              std::make_tuple(kMarch7, 1u, kMarch7, 0u));
     EXPECT_EQ(file, SessionBytes());
 }
 
@@ -163,11 +153,9 @@ TEST_F(SaveSlotsTest, SavingTakesTheLocalTime) {
     std::tm local{};
     local.tm_year = g_SaveSlots[0].m_SaveTime.wYear - 1900;
     local.tm_mon = g_SaveSlots[0].m_SaveTime.wMonth - 1;
-    local.tm_mday = g_SaveSlots[0].m_SaveTime.wDay;
-    local.tm_hour = g_SaveSlots[0].m_SaveTime.wHour;
+    local.tm_mday = g_SaveSlots[0].m_SaveTime.wDay, local.tm_hour = g_SaveSlots[0].m_SaveTime.wHour;
     local.tm_min = g_SaveSlots[0].m_SaveTime.wMinute;
-    local.tm_sec = g_SaveSlots[0].m_SaveTime.wSecond;
-    local.tm_isdst = -1;
+    local.tm_sec = g_SaveSlots[0].m_SaveTime.wSecond, local.tm_isdst = -1;
     const std::time_t stamped = std::mktime(&local);
     EXPECT_LE(std::abs(static_cast<long>(stamped - before)), 2L);
     EXPECT_LT(g_SaveSlots[0].m_SaveTime.wDayOfWeek, 7);
@@ -181,10 +169,8 @@ TEST_F(SaveSlotsTest, ASaveThatFailsKeepsTheOldSlotAndTheList) {
         SCOPED_TRACE(static_cast<int>(point));
         const Bytes old = RunFile(3, 2, kMay1);
         wftest::WriteBytes(Story(5), old);
-        g_SaveSlots[4].m_bUsed = 1;
-        g_SaveSlots[4].m_SaveTime = kMay1;
-        g_PlaySession.m_SaveTime = kMay1;
-        g_PlaySession.m_nScore = 5;
+        g_SaveSlots[4].m_bUsed = 1, g_SaveSlots[4].m_SaveTime = kMay1;
+        g_PlaySession.m_SaveTime = kMay1, g_PlaySession.m_nScore = 5;
 
         platform::fs::SetAtomicWriteFailPoint(point);
         EXPECT_EQ(g_PlaySession.SaveSlot(4), 0);
@@ -249,10 +235,9 @@ TEST_F(SaveSlotsTest, LoadingASlotAppliesTheStoryLives) {
         wftest::WriteBytes(Story(1), RunFile(c.startLives, c.lives, kMarch7));
         g_PlaySession.Reset();
         ASSERT_EQ(g_PlaySession.LoadSlot(0), 1);
-        EXPECT_EQ(g_PlaySession.m_nStartLives, c.wantStart);
-        EXPECT_EQ(g_PlaySession.m_nLives, c.wantLives);
-        EXPECT_EQ(g_PlaySession.m_nScore, 4321);
-        EXPECT_EQ(g_PlaySession.m_SaveTime, kMarch7);
+        EXPECT_EQ(std::make_tuple(g_PlaySession.m_nStartLives, g_PlaySession.m_nLives,
+                                  g_PlaySession.m_nScore, g_PlaySession.m_SaveTime),
+                  std::make_tuple(c.wantStart, c.wantLives, 4321, kMarch7));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "data/database.h"
 #include "data/global_data.h"
@@ -65,24 +66,13 @@ TEST_F(StageFileTest, MinimalStageLoadsAndSavesByteForByte) {
     EXPECT_EQ(stage.m_vBlocks[0].m_nCell, 1);
     EXPECT_EQ(stage.m_vBlocks[0].m_nY, 13);
     ASSERT_EQ(stage.m_vItems.size(), 1u);
-    EXPECT_EQ(stage.m_vItems[0].m_nX, 5);
-    EXPECT_EQ(stage.m_vPalCharas.size(), 2u);
-    EXPECT_EQ(stage.m_anSize[0], 20);
-    EXPECT_EQ(stage.m_anSize[3], 15);
+    EXPECT_EQ(std::make_tuple(stage.m_vItems[0].m_nX, stage.m_vPalCharas.size(), stage.m_anSize[0],
+                              stage.m_anSize[3]),
+              std::make_tuple(5, 2u, 20, 15));
     ASSERT_EQ(stage.m_vBackgrounds.size(), 1u);
     EXPECT_EQ(stage.m_vBackgrounds[0].m_nKind, 1);
     const std::vector<uint8_t> saved = Saved(stage);
     EXPECT_EQ(saved, file) << wftest::FirstDifference(saved, file);
-}
-
-TEST_F(StageFileTest, RecordPartHolds98FieldsIn416Bytes) {
-    cStage stage;
-    const std::vector<uint8_t> bytes = Saved(stage);
-    ASSERT_GT(bytes.size(), 8u + 416u + 8u);
-    EXPECT_EQ(bytes[4], 98);
-    // The string part follows the 416 bytes of fields: one empty string.
-    const std::vector<uint8_t> strings(bytes.begin() + 8 + 416, bytes.begin() + 8 + 416 + 8);
-    EXPECT_EQ(strings, (std::vector<uint8_t>{0x01, 0, 0, 0, 0x01, 0, 0, 0}));
 }
 
 TEST_F(StageFileTest, NewStageSavesTheEditorsDefaults) {
@@ -130,9 +120,9 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
         spec.rankItems = {7, 8, 9, 10, 11, 12};
         spec.params[3] = {1, 2, 3, 4, 5, 6, 7, 8};
         wftest::BackgroundSpec layer;
-        layer.visible = 0;
-        layer.speedX = 0.5;
-        layer.offsetX = 2.5;
+        layer.visible = 0, layer.kind = 3, layer.fillColor = 7, layer.group = 2;
+        layer.speedX = 0.5, layer.speedY = 0.25, layer.autoX = 1;
+        layer.offsetX = 2.5, layer.offsetY = 4.5, layer.picture = "bg.bmp";
         spec.backgrounds = {layer};
         spec.strings = {"s0", "s1"};
 
@@ -145,35 +135,20 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
         // What each gated field is after the load: the file's value from its gate on,
         // else the migration.
         auto fileValue = [&](const char* name) { return spec.values[name]; };
+        // clang-format off
         const std::map<std::string, double> migrated = {
-            {"m_nBgmParam", 1},
-            {"m_bKeepBgm", 0},
-            {"m_nStageValueE", 1},
-            {"m_nStageValueD", 0},
-            {"m_bStartBanner2", 0},
-            {"m_anPlayerSize[0]", 16},
-            {"m_anPlayerSize[1]", 24},
-            {"m_anPlayerSize[2]", 16},
-            {"m_anPlayerSize[3]", 16},
+            {"m_nBgmParam", 1}, {"m_bKeepBgm", 0}, {"m_nStageValueE", 1}, {"m_nStageValueD", 0},
+            {"m_bStartBanner2", 0}, {"m_anPlayerSize[0]", 16}, {"m_anPlayerSize[1]", 24},
+            {"m_anPlayerSize[2]", 16}, {"m_anPlayerSize[3]", 16},
             {"m_anPlayerBox[2]", fileValue("m_anPlayerBox[0]")},
-            {"m_anPlayerBox[3]", fileValue("m_anPlayerBox[1]")},
-            {"m_anPlayerSize[4]", 1},
-            {"m_anPlayerSize[5]", 0},
-            {"m_anPlayerBox[8]", 0},
-            {"m_anPlayerBox[9]", 0},
-            {"m_anPlayerRect[0]", 0},
-            {"m_anPlayerRect[4]", 5},
-            {"m_anCharaBox[0]", 16},
-            {"m_anCharaBox[1]", 30},
-            {"m_anCharaBox[2]", 16},
-            {"m_anCharaBox[3]", 30},
+            {"m_anPlayerBox[3]", fileValue("m_anPlayerBox[1]")}, {"m_anPlayerSize[4]", 1},
+            {"m_anPlayerSize[5]", 0}, {"m_anPlayerBox[8]", 0}, {"m_anPlayerBox[9]", 0},
+            {"m_anPlayerRect[0]", 0}, {"m_anPlayerRect[4]", 5}, {"m_anCharaBox[0]", 16},
+            {"m_anCharaBox[1]", 30}, {"m_anCharaBox[2]", 16}, {"m_anCharaBox[3]", 30},
             {"m_anCharaBox[6]", fileValue("m_anCharaBox[4]")},
-            {"m_anCharaBox[7]", fileValue("m_anCharaBox[5]")},
-            {"m_anCharaBox[10]", 1},
-            {"m_anCharaBox[11]", 1},
-            {"m_anCharaBox[12]", 0},
-            {"m_anCharaBox[13]", 0},
-        };
+            {"m_anCharaBox[7]", fileValue("m_anCharaBox[5]")}, {"m_anCharaBox[10]", 1},
+            {"m_anCharaBox[11]", 1}, {"m_anCharaBox[12]", 0}, {"m_anCharaBox[13]", 0}};
+        // clang-format on
         for (const StageFieldSpec& f : table) {
             if (keep.count(f.name)) continue;
             const double expected = v >= f.gate ? spec.values[f.name] : migrated.at(f.name);
@@ -187,16 +162,20 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
 
         // Active area 4: before 125 the file holds the left switch and the distances only.
         const cStageParam& area = stage.m_aParams[3];
-        EXPECT_EQ(area.m_abEraseSide[0], 1);
-        EXPECT_EQ(area.m_abEraseSide[1], v >= 125 ? 2 : 0);
-        EXPECT_EQ(area.m_abEraseSide[3], v >= 125 ? 4 : 0);
-        EXPECT_EQ(area.m_anEraseDist[3], 8);
+        EXPECT_EQ(std::make_tuple(area.m_abEraseSide[0], area.m_abEraseSide[1],
+                                  area.m_abEraseSide[3], area.m_anEraseDist[3]),
+                  std::make_tuple(1, v >= 125 ? 2 : 0, v >= 125 ? 4 : 0, 8));
 
-        // The layer: visibility from 62, speeds from 61, offsets from 62.
+        // The layer: visibility from 62, speeds and automatic scrolling from 61, offsets
+        // from 62; what a version lacks keeps the layer defaults.
         ASSERT_EQ(stage.m_vBackgrounds.size(), 1u);
-        EXPECT_EQ(stage.m_vBackgrounds[0].m_bVisible, v >= 62 ? 0 : 1);
-        EXPECT_EQ(stage.m_vBackgrounds[0].m_dScrollSpeedX, v >= 61 ? 0.5 : 0.1);
-        EXPECT_EQ(stage.m_vBackgrounds[0].m_dOffsetX, v >= 62 ? 2.5 : 0.0);
+        const cBackground& bg = stage.m_vBackgrounds[0];
+        EXPECT_EQ(std::make_tuple(bg.m_nKind, bg.m_nFillColor, bg.m_nGroup, bg.m_sPicture),
+                  std::make_tuple(3, 7, 2, "bg.bmp"));
+        EXPECT_EQ(std::make_tuple(bg.m_bVisible, bg.m_dScrollSpeedX, bg.m_dScrollSpeedY,
+                                  bg.m_bAutoScrollX, bg.m_dOffsetX, bg.m_dOffsetY),
+                  std::make_tuple(v >= 62 ? 0 : 1, v >= 61 ? 0.5 : 0.1, v >= 61 ? 0.25 : 0.1,
+                                  v >= 61 ? 1 : 0, v >= 62 ? 2.5 : 0.0, v >= 62 ? 4.5 : 0.0));
 
         // Strings: a table of 1000 before 754.
         ASSERT_EQ(stage.m_vStrings.size(), v >= 754 ? 2u : 1000u);
@@ -295,19 +274,13 @@ TEST_F(StageFileTest, NormalizeBringsSettingsIntoRange) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         cStage stage;
-        stage.m_anSize[0] = c.width;
-        stage.m_anSize[3] = c.height;
-        stage.m_nScrollLeft = c.left;
-        stage.m_nScrollRight = c.right;
-        stage.m_nScrollTop = c.top;
-        stage.m_nScrollBottom = c.bottom;
-        stage.m_nBgm = c.bgm;
+        stage.m_anSize[0] = c.width, stage.m_anSize[3] = c.height, stage.m_nScrollLeft = c.left;
+        stage.m_nScrollRight = c.right, stage.m_nScrollTop = c.top;
+        stage.m_nScrollBottom = c.bottom, stage.m_nBgm = c.bgm;
         stage.Normalize();
-        EXPECT_EQ(stage.m_nScrollLeft, c.expLeft);
-        EXPECT_EQ(stage.m_nScrollRight, c.expRight);
-        EXPECT_EQ(stage.m_nScrollTop, c.expTop);
-        EXPECT_EQ(stage.m_nScrollBottom, c.expBottom);
-        EXPECT_EQ(stage.m_nBgm, c.expBgm);
+        EXPECT_EQ(std::make_tuple(stage.m_nScrollLeft, stage.m_nScrollRight, stage.m_nScrollTop,
+                                  stage.m_nScrollBottom, stage.m_nBgm),
+                  std::make_tuple(c.expLeft, c.expRight, c.expTop, c.expBottom, c.expBgm));
     }
 
     // Palette lists of one and of no entry come out with two; a placement linked past the
@@ -320,11 +293,10 @@ TEST_F(StageFileTest, NormalizeBringsSettingsIntoRange) {
     stage.m_vCharas[0].m_nPalBank = kPaletteStage;
     stage.m_vCharas[0].m_nPalIndex = 5;
     stage.Normalize();
-    EXPECT_EQ(stage.m_vPalBlocks.size(), 2u);
-    EXPECT_EQ(stage.m_vPalCharas.size(), 2u);
-    EXPECT_EQ(stage.m_vPalItems.size(), 3u);
-    EXPECT_EQ(stage.m_vCharas[0].m_nPalBank, 0);
-    EXPECT_EQ(stage.m_vCharas[0].m_nPalIndex, 0);
+    EXPECT_EQ(std::make_tuple(stage.m_vPalBlocks.size(), stage.m_vPalCharas.size(),
+                              stage.m_vPalItems.size(), stage.m_vCharas[0].m_nPalBank,
+                              stage.m_vCharas[0].m_nPalIndex),
+              std::make_tuple(2u, 2u, 3u, 0, 0));
 }
 
 TEST(StageHitLevel, DerivesTheStepConstants) {
@@ -346,14 +318,12 @@ TEST(StageHitLevel, DerivesTheStepConstants) {
         cStage stage;
         stage.m_dGravity = 0.5;
         stage.SetHitLevel(c.level);
-        EXPECT_EQ(stage.m_nHitLevel, c.storedLevel);
-        EXPECT_EQ(stage.m_nFrameFactor, c.k);
-        EXPECT_EQ(stage.m_dFrameFactor, c.k);
+        EXPECT_EQ(std::make_tuple(stage.m_nHitLevel, stage.m_nFrameFactor, stage.m_dFrameFactor),
+                  std::make_tuple(c.storedLevel, c.k, c.k));
         EXPECT_EQ(stage.m_dFrameFactorSq, static_cast<double>(c.k * c.k));
-        EXPECT_EQ(stage.m_dMaxSpeed, c.maxSpeed);
-        EXPECT_EQ(stage.m_dStepMaxSpeed, c.stepMaxSpeed);
-        EXPECT_EQ(stage.m_nMaxSpeedInt, c.maxSpeedInt);
-        EXPECT_EQ(stage.m_nMaxStepInt, c.maxStepInt);
+        EXPECT_EQ(std::make_tuple(stage.m_dMaxSpeed, stage.m_dStepMaxSpeed, stage.m_nMaxSpeedInt,
+                                  stage.m_nMaxStepInt),
+                  std::make_tuple(c.maxSpeed, c.stepMaxSpeed, c.maxSpeedInt, c.maxStepInt));
         EXPECT_EQ(stage.m_dStepGravity, 0.5 / (c.k * c.k));
     }
 }
@@ -363,9 +333,7 @@ TEST_F(StageFileTest, ReplayFormTakesSettingsFromTheOtherStage) {
     ASSERT_TRUE(LoadRecord(wftest::WriteStage(wftest::MinimalPlayableStage()), lists));
 
     cStage settings;
-    settings.m_anSize[0] = 20;
-    settings.m_anSize[3] = 15;
-    settings.m_sText = "S";
+    settings.m_anSize[0] = 20, settings.m_anSize[3] = 15, settings.m_sText = "S";
     settings.m_nTimeLimit = 99;
     settings.m_vRankItems = {1, 0, 1, 0, 1};
     settings.m_aParams[0].Set8(1, 0, 0, 0, 3, 0, 0, 0);
@@ -402,13 +370,12 @@ TEST_F(StageFileTest, SettingsCopyLeavesTheDefinitions) {
     cStage play;
     play.CopySettingsFrom(loaded);
     play.DestroyDefinitionLists();
-    EXPECT_EQ(play.m_sText, "T");
-    EXPECT_EQ(play.m_nBgmParam, 4);
-    EXPECT_EQ(play.m_anSize[0], 20);
+    EXPECT_EQ(std::make_tuple(play.m_sText, play.m_nBgmParam, play.m_anSize[0]),
+              std::make_tuple("T", 4, 20));
     ASSERT_EQ(play.m_vStrings.size(), 3u);
-    EXPECT_EQ(play.m_vStrings[2].m_sText, "third");
-    EXPECT_EQ(play.m_aParams[4].m_anEraseDist[3], 5);
-    EXPECT_EQ(play.m_vRankItems, loaded.m_vRankItems);
+    EXPECT_EQ(std::make_tuple(play.m_vStrings[2].m_sText, play.m_aParams[4].m_anEraseDist[3],
+                              play.m_vRankItems),
+              std::make_tuple("third", 5, loaded.m_vRankItems));
     EXPECT_TRUE(play.m_vCharas.empty());
     EXPECT_TRUE(play.m_vPalBlocks.empty());
 

@@ -6,6 +6,7 @@
 
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "data/global_data.h"
@@ -34,9 +35,7 @@ class StageLoaderTest : public DataRecordTest {
   protected:
     void SetUp() override {
         DataRecordTest::SetUp();
-        g_Stage = cStage();
-        g_PlayStage = cStage();
-        g_Stage.m_sText = "previous stage";
+        g_Stage = cStage(), g_PlayStage = cStage(), g_Stage.m_sText = "previous stage";
         g_Stage.m_sPath = "previous.stg4";
     }
     void TearDown() override {
@@ -61,17 +60,14 @@ TEST_F(StageLoaderTest, MinimalStageLoadsAndCopiesIntoThePlayStage) {
     EXPECT_EQ(posted.Count(WM_CLOSE), 0);
 
     EXPECT_EQ(g_Stage.FindHero(), 0);
-    EXPECT_EQ(g_Stage.m_vBlocks.size(), 1u);
-    EXPECT_EQ(g_Stage.m_sPath, "first.stg4");
-    EXPECT_EQ(g_Stage.m_bLoaded, 1u);
-    EXPECT_EQ(g_Stage.m_bNewest, 0u);
-    EXPECT_EQ(g_Stage.m_sText, "");
+    EXPECT_EQ(std::make_tuple(g_Stage.m_vBlocks.size(), g_Stage.m_sPath, g_Stage.m_bLoaded,
+                              g_Stage.m_bNewest, g_Stage.m_sText),
+              std::make_tuple(1u, "first.stg4", 1u, 0u, ""));
 
     // The play stage: the settings part, no definitions.
-    EXPECT_EQ(g_PlayStage.m_anSize[0], 20);
-    EXPECT_EQ(g_PlayStage.m_vBackgrounds.size(), 1u);
-    EXPECT_EQ(g_PlayStage.m_vRankItems, g_Stage.m_vRankItems);
-    EXPECT_EQ(g_PlayStage.m_aParams[4].m_anEraseDist[0], 10);
+    EXPECT_EQ(std::make_tuple(g_PlayStage.m_anSize[0], g_PlayStage.m_vBackgrounds.size(),
+                              g_PlayStage.m_vRankItems, g_PlayStage.m_aParams[4].m_anEraseDist[0]),
+              std::make_tuple(20, 1u, g_Stage.m_vRankItems, 10));
     EXPECT_TRUE(g_PlayStage.m_vCharas.empty());
     EXPECT_TRUE(g_PlayStage.m_vPalItems.empty());
 
@@ -87,9 +83,8 @@ TEST_F(StageLoaderTest, NewestGenerationIsLoaded) {
     Put(wftest::WriteStage(older), "st.stg4_001");
     Put(wftest::WriteStage(newer), "st.stg4_003");
     ASSERT_EQ(LoadStageFile("st.stg4", 1, nullptr), 1u);
-    EXPECT_EQ(g_Stage.m_sText, "new");
-    EXPECT_EQ(g_Stage.m_bNewest, 1u);
-    EXPECT_EQ(g_Stage.m_sPath, "st.stg4_003");
+    EXPECT_EQ(std::make_tuple(g_Stage.m_sText, g_Stage.m_bNewest, g_Stage.m_sPath),
+              std::make_tuple("new", 1u, "st.stg4_003"));
 
     // No generation at all: 0 and nothing shown.
     EXPECT_EQ(LoadStageFile("none.stg4", 1, nullptr), 0u);

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data_record_fixture.h"
 #include "fixtures/stage_writer.h"
+#include "record_bytes.h"
 
 namespace {
 
@@ -16,17 +19,13 @@ class StageSubrecordTest : public DataRecordTest {};
 
 TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     // Version 124: N = 5, the left switch and the four distances.
-    const std::vector<uint8_t> v124 = {
-        0x7C, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
-        0x00, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x04, 0x00,
-        0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    };
+    const std::vector<uint8_t> v124 =
+        recbytes::Hex("7c000000 05000000 01000000 02000000 03000000 04000000 05000000 00000000");
     cStageParam old;
     old.Set8(0, 9, 9, 9, 0, 0, 0, 0);
     ASSERT_TRUE(LoadRecord(v124, old));
-    EXPECT_EQ(old.m_abEraseSide[0], 1);
-    EXPECT_EQ(old.m_anEraseDist[0], 2);
-    EXPECT_EQ(old.m_anEraseDist[3], 5);
+    EXPECT_EQ(std::make_tuple(old.m_abEraseSide[0], old.m_anEraseDist[0], old.m_anEraseDist[3]),
+              std::make_tuple(1, 2, 5));
     // The three switches the file lacks keep what the record held.
     EXPECT_EQ(old.m_abEraseSide[1], 9);
     EXPECT_EQ(old.m_abEraseSide[3], 9);
@@ -34,11 +33,9 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     // Saved at 770: N = 8, every switch then every distance.
     cStageParam param;
     param.Set8(1, 0, 1, 0, 2, 3, 4, 5);
-    const std::vector<uint8_t> v770 = {
-        0x02, 0x03, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-        0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x03, 0x00,
-        0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    };
+    const std::vector<uint8_t> v770 = recbytes::Hex(
+        "02030000 08000000 01000000 00000000 01000000 00000000 02000000 03000000 04000000 05000000"
+        "00000000");
     EXPECT_EQ(Saved(param), v770);
     cStageParam back;
     ASSERT_TRUE(LoadRecord(v770, back));
@@ -46,73 +43,15 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     EXPECT_EQ(back.m_anEraseDist[1], 3);
 }
 
-TEST_F(StageSubrecordTest, BackgroundLayoutPerVersion) {
-    struct Case {
-        uint32_t version;
-        size_t fieldBytes;  // between N and the string count
-        bool readsVisible, readsSpeeds, readsOffsets;
-    };
-    const Case cases[] = {
-        {60, 20, false, false, false},
-        {61, 44, false, true, false},
-        {62, 56, true, true, true},
-        {770, 56, true, true, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.version);
-        wftest::BackgroundSpec spec;
-        spec.visible = 0;
-        spec.kind = 3;
-        spec.fillColor = 7;
-        spec.group = 2;
-        spec.speedX = 0.5;
-        spec.speedY = 0.25;
-        spec.autoX = 1;
-        spec.autoY = 1;
-        spec.offsetX = 3.5;
-        spec.offsetY = 4.5;
-        spec.picture = "bg.bmp";
-        const std::vector<uint8_t> record = wftest::WriteBackground(spec, c.version);
-        EXPECT_EQ(record.size(), 4 + c.fieldBytes + 4 + 4 + 7);
-
-        std::vector<uint8_t> file = ByteBuilder().U32(c.version).U32(1).Bytes();
-        file.insert(file.end(), record.begin(), record.end());
-        std::vector<cBackground> list;
-        ASSERT_TRUE(LoadBytes(file, [&](FILE* fp) { return LoadBackgroundList(list, fp); }));
-        ASSERT_EQ(list.size(), 1u);
-        const cBackground& layer = list[0];
-        EXPECT_EQ(layer.m_nKind, 3);
-        EXPECT_EQ(layer.m_nFillColor, 7);
-        EXPECT_EQ(layer.m_nGroup, 2);
-        EXPECT_EQ(layer.m_sPicture, "bg.bmp");
-        // What a version lacks keeps the layer defaults.
-        EXPECT_EQ(layer.m_bVisible, c.readsVisible ? 0 : 1);
-        EXPECT_EQ(layer.m_dScrollSpeedX, c.readsSpeeds ? 0.5 : 0.1);
-        EXPECT_EQ(layer.m_dScrollSpeedY, c.readsSpeeds ? 0.25 : 0.1);
-        EXPECT_EQ(layer.m_bAutoScrollX, c.readsSpeeds ? 1 : 0);
-        EXPECT_EQ(layer.m_dOffsetX, c.readsOffsets ? 3.5 : 0.0);
-        EXPECT_EQ(layer.m_dOffsetY, c.readsOffsets ? 4.5 : 0.0);
-    }
-}
-
 TEST_F(StageSubrecordTest, BackgroundSavesTheCurrentLayout) {
     cBackground layer;
     layer.m_nKind = 1;
     layer.m_sPicture = "a";
-    const std::vector<uint8_t> expected = {
-        0x02, 0x03, 0x00, 0x00,                          // version 770
-        0x0A, 0x00, 0x00, 0x00,                          // N = 10
-        0x01, 0x00, 0x00, 0x00,                          // visible
-        0x01, 0x00, 0x00, 0x00,                          // kind
-        0x10, 0x00, 0x00, 0x00,                          // fill colour 16
-        0x00, 0x00, 0x00, 0x00,                          // group
-        0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0x3F,  // 0.1
-        0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0x3F,  // 0.1
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // automatic scrolling off
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // offset x
-        0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // offset y
-        0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x61, 0x00,
-    };
+    const std::vector<uint8_t> expected = recbytes::Hex(
+        "02030000 0a000000 01000000 01000000 10000000 00000000"  // N = 10, visible, kind, fill 16
+        "9a9999999999b93f 9a9999999999b93f"                      // speeds 0.1
+        "0000000000000000 0000000000000000 0000000000000000"     // auto off, offsets x and y
+        "01000000 02000000 6100");
     EXPECT_EQ(Saved(layer), expected);
 }
 
@@ -196,11 +135,8 @@ TEST(BackgroundScroll, OffsetWrapsOncePerStep) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.offset);
         cBackground layer;
-        layer.m_bAutoScrollX = 1;
-        layer.m_bAutoScrollY = 1;
-        layer.m_dOffsetX = c.offset;
-        layer.m_dScrollSpeedX = c.speed;
-        layer.m_dOffsetY = c.offset;
+        layer.m_bAutoScrollX = 1, layer.m_bAutoScrollY = 1, layer.m_dOffsetX = c.offset;
+        layer.m_dScrollSpeedX = c.speed, layer.m_dOffsetY = c.offset;
         layer.m_dScrollSpeedY = c.speed;
         layer.StepAutoScroll(c.size, c.size);
         EXPECT_EQ(layer.m_dOffsetX, c.expected);

@@ -7,12 +7,14 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/log.h"
 #include "core/record.h"
 #include "data/system_data.h"
 #include "platform/win_types.h"
+#include "record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -20,20 +22,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Bytes from hex pairs separated by blanks: H("83 58") is {0x83, 0x58}.
+// Bytes from hex pairs: H("83 58") is {0x83, 0x58}.
 Bytes H(const char* hex) {
-    Bytes out;
-    for (const char* p = hex; *p;) {
-        if (*p == ' ') {
-            ++p;
-            continue;
-        }
-        unsigned v = 0;
-        std::sscanf(p, "%2x", &v);
-        out.push_back(static_cast<uint8_t>(v));
-        p += 2;
-    }
-    return out;
+    return recbytes::Hex(hex);
 }
 Bytes A(const char* ascii) {
     return Bytes(ascii, ascii + std::strlen(ascii));
@@ -55,28 +46,7 @@ const Bytes kToMap = H("83 7D 83 62 83 76 82 D6 96 DF 82 E9");         // マッ
 const Bytes kGiveUp = H("82 E2 82 C1 82 CF 82 E8 82 E2 82 DF 82 E9");  // やっぱりやめる
 const Bytes kQuit = H("82 B5 82 E3 82 A4 82 E8 82 E5 82 A4");          // しゅうりょう
 
-class FileBuilder {
-  public:
-    FileBuilder& U32(uint32_t v) {
-        for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-        return *this;
-    }
-    FileBuilder& U8(uint8_t v) {
-        b.push_back(v);
-        return *this;
-    }
-    FileBuilder& Raw(const Bytes& x) {
-        b.insert(b.end(), x.begin(), x.end());
-        return *this;
-    }
-    // Length counting the zero, the text, the zero; the empty text is the length 1 alone.
-    FileBuilder& Str(const Bytes& text) {
-        U32(static_cast<uint32_t>(text.size() + 1));
-        if (!text.empty()) Raw(text).U8(0);
-        return *this;
-    }
-    Bytes b;
-};
+using FileBuilder = recbytes::Bytes;
 
 // ---- The field table ------------------------------------------------------------------
 
@@ -307,11 +277,11 @@ Lists NewProjectLists() {
 
 void AppendCmds(FileBuilder& f, const std::vector<Cmd>& cmds) {
     f.U32(static_cast<uint32_t>(cmds.size()));
-    for (const Cmd& c : cmds) f.U32(1).U32(c.valid).U32(1).Str(c.label);
+    for (const Cmd& c : cmds) f.U32(1).U32(c.valid).U32(1).Text(c.label);
 }
 void AppendTexts(FileBuilder& f, const std::vector<Bytes>& texts) {
     f.U32(static_cast<uint32_t>(texts.size()));
-    for (const Bytes& t : texts) f.Str(t);
+    for (const Bytes& t : texts) f.Text(t);
 }
 void AppendWords(FileBuilder& f, const std::vector<uint32_t>& words) {
     f.U32(static_cast<uint32_t>(words.size()));
@@ -335,7 +305,7 @@ void AppendLists(FileBuilder& f, const Lists& l) {
             .U32(i.threshold)
             .U32(i.percent)
             .U32(1)
-            .Str(i.label);
+            .Text(i.label);
     AppendWords(f, l.startLives);
     AppendWords(f, l.unlimited);
     f.U32(static_cast<uint32_t>(l.modes.size()));
@@ -352,16 +322,16 @@ void AppendLists(FileBuilder& f, const Lists& l) {
     AppendCmds(f, l.option);
     AppendTexts(f, l.rankNames);
     f.U32(static_cast<uint32_t>(l.keys.size()));
-    for (const Key& k : l.keys) f.U32(2).U32(k.kind).U32(k.value).U32(2).Str(k.key).Str(k.text);
+    for (const Key& k : l.keys) f.U32(2).U32(k.kind).U32(k.value).U32(2).Text(k.key).Text(k.text);
 }
 
 Bytes NewProjectFile() {
     FileBuilder f;
     f.U32(770);
     AppendFields(f, 770, [](size_t i) { return kFields[i].fresh; });
-    f.U32(1).Str({});  // the title
+    f.U32(1).Text({});  // the title
     AppendLists(f, NewProjectLists());
-    return f.b;
+    return f.bytes;
 }
 
 class SystemDataFile : public testing::Test {
@@ -419,14 +389,14 @@ TEST_F(SystemDataFile, EveryVersionReadsItsOwnFieldsAndMigratesTheRest) {
         FileBuilder f;
         f.U32(v);
         AppendFields(f, v, [](size_t i) { return static_cast<uint32_t>(0x40 + i); });
-        f.U32(1).Str(A("T"));
+        f.U32(1).Text(A("T"));
         // The lists the version holds, each empty.
         int lists = 10;
         for (uint32_t gate : {501u, 191u, 186u, 202u, 674u}) lists += v >= gate ? 1 : 0;
         for (int i = 0; i < lists; ++i) f.U32(0);
 
         cSystemData d;
-        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 0));
+        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 0));
         EXPECT_EQ(d.m_strTitle, "T");
         for (size_t i = 0; i < kFields.size(); ++i) {
             const FieldRow& row = kFields[i];
@@ -437,10 +407,9 @@ TEST_F(SystemDataFile, EveryVersionReadsItsOwnFieldsAndMigratesTheRest) {
             EXPECT_EQ(row.get(d), expected);
         }
         // Lists the readers index by number are never left short.
-        EXPECT_EQ(d.m_vText.size(), 29u);
-        EXPECT_EQ(d.m_vTitleMenu.size(), 7u);
-        EXPECT_EQ(d.m_vIniKey.size(), 10u);
-        EXPECT_EQ(d.m_vModeRanking.size(), 4u);
+        EXPECT_EQ(std::make_tuple(d.m_vText.size(), d.m_vTitleMenu.size(), d.m_vIniKey.size(),
+                                  d.m_vModeRanking.size()),
+                  std::make_tuple(29u, 7u, 10u, 4u));
     }
 }
 
@@ -452,12 +421,12 @@ TEST_F(SystemDataFile, VersionHundredIsMigratedStepByStepAndSavedAt770) {
     // The six fields of version 100: extra-life score, stage drawing, start parameter A,
     // map option A, list limit, menu option.
     f.U32(6).U32(250).U32(2).U32(3).U32(0).U32(30).U32(0);
-    f.U32(1).Str(A("Old"));
+    f.U32(1).Text(A("Old"));
     AppendBytes(f, H("01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F 10 11 12 13 14"));
     // Four status items in the version-100 form: shown, icon, digits; the label.
     f.U32(4);
     for (uint32_t i = 0; i < 4; ++i)
-        f.U32(3).U32(1).U32(0).U32(i + 1).U32(1).Str(
+        f.U32(3).U32(1).U32(0).U32(i + 1).U32(1).Text(
             A(std::string("L" + std::to_string(i)).c_str()));
     AppendWords(f, {7, 8, 9});  // three start lives: the fourth mode is added
     std::vector<Bytes> oldTexts;
@@ -466,22 +435,22 @@ TEST_F(SystemDataFile, VersionHundredIsMigratedStepByStepAndSavedAt770) {
     AppendTexts(f, {A("a.wav"), A("b.wav")});
     AppendWords(f, {0, 2, 5, 1});
     f.U32(2);  // two title commands, the others are added
-    f.U32(1).U32(1).U32(1).Str(A("N"));
-    f.U32(1).U32(0).U32(1).Str(A("C"));
+    f.U32(1).U32(1).U32(1).Text(A("N"));
+    f.U32(1).U32(0).U32(1).Text(A("C"));
     f.U32(3);
-    f.U32(1).U32(1).U32(1).Str(A("S0"));
-    f.U32(1).U32(0).U32(1).Str(A("S1"));
-    f.U32(1).U32(1).U32(1).Str(A("S2"));
+    f.U32(1).U32(1).U32(1).Text(A("S0"));
+    f.U32(1).U32(0).U32(1).Text(A("S1"));
+    f.U32(1).U32(1).U32(1).Text(A("S2"));
     f.U32(6);
-    for (int i = 0; i < 6; ++i) f.U32(1).U32(1).U32(1).Str(A(("O" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 6; ++i) f.U32(1).U32(1).U32(1).Text(A(("O" + std::to_string(i)).c_str()));
     f.U32(4);
-    f.U32(2).U32(0).U32(5).U32(2).Str(A("A")).Str(A("q"));
-    f.U32(2).U32(1).U32(0).U32(2).Str(A("B")).Str(A("p"));
-    f.U32(2).U32(0).U32(7).U32(2).Str(A("VS")).Str({});
-    f.U32(2).U32(0).U32(4).U32(2).Str(A("C")).Str({});
+    f.U32(2).U32(0).U32(5).U32(2).Text(A("A")).Text(A("q"));
+    f.U32(2).U32(1).U32(0).U32(2).Text(A("B")).Text(A("p"));
+    f.U32(2).U32(0).U32(7).U32(2).Text(A("VS")).Text({});
+    f.U32(2).U32(0).U32(4).U32(2).Text(A("C")).Text({});
 
     cSystemData d;
-    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 3));
+    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 3));
 
     // What the steps leave, worked out by hand.
     Lists l = NewProjectLists();
@@ -531,16 +500,16 @@ TEST_F(SystemDataFile, VersionHundredIsMigratedStepByStepAndSavedAt770) {
     AppendFields(e, 770, [&](size_t i) {
         return kFields[i].from == kAll ? fileValues[next++] : kFields[i].older(100, d);
     });
-    e.U32(1).Str(A("Old"));
+    e.U32(1).Text(A("Old"));
     AppendLists(e, l);
-    EXPECT_EQ(Saved(d), e.b);
+    EXPECT_EQ(Saved(d), e.bytes);
 }
 
 TEST_F(SystemDataFile, AutoSaveTextsOfVersion168EndWhereANewProjectHasThem) {
     FileBuilder f;
     f.U32(168);
     AppendFields(f, 168, [](size_t i) { return kFields[i].fresh; });
-    f.U32(1).Str({});
+    f.U32(1).Text({});
     AppendBytes(f, Bytes(25, 0));
     f.U32(0);  // status items
     AppendWords(f, {5, 5, 5, 99});
@@ -551,11 +520,11 @@ TEST_F(SystemDataFile, AutoSaveTextsOfVersion168EndWhereANewProjectHasThem) {
     f.U32(0);                              // keys
 
     cSystemData d;
-    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 0));
-    EXPECT_EQ(wftest::BytesOf(d.m_vSaveMenu[1].label), kAutoSave);
-    EXPECT_EQ(wftest::BytesOf(d.m_vText[14]), kAutoSaveOn);
-    EXPECT_EQ(wftest::BytesOf(d.m_vText[15]), kAutoSaveOff);
-    EXPECT_EQ(wftest::BytesOf(d.m_vText[16]), kNoSavePlace);
+    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 0));
+    EXPECT_EQ(
+        std::make_tuple(wftest::BytesOf(d.m_vSaveMenu[1].label), wftest::BytesOf(d.m_vText[14]),
+                        wftest::BytesOf(d.m_vText[15]), wftest::BytesOf(d.m_vText[16])),
+        std::make_tuple(kAutoSave, kAutoSaveOn, kAutoSaveOff, kNoSavePlace));
 }
 
 TEST_F(SystemDataFile, DroppedWordOfVersions221To259IsConsumed) {
@@ -564,13 +533,12 @@ TEST_F(SystemDataFile, DroppedWordOfVersions221To259IsConsumed) {
         FileBuilder f;
         f.U32(v);
         AppendFields(f, v, [](size_t i) { return kFields[i].from == 221 ? 0xDEADBEEF : 1u; });
-        f.U32(1).Str({});
+        f.U32(1).Text({});
         AppendBytes(f, H("07 08"));  // switch list A right after the fields
         cSystemData d;
-        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 0));
-        EXPECT_EQ(d.m_vSwitchA[0], 7);
-        EXPECT_EQ(d.m_vSwitchA[1], 8);
-        EXPECT_EQ(d.m_bCompatMove, 1u);
+        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 0));
+        EXPECT_EQ(std::make_tuple(d.m_vSwitchA[0], d.m_vSwitchA[1], d.m_bCompatMove),
+                  std::make_tuple(7, 8, 1u));
     }
 }
 
@@ -585,11 +553,11 @@ TEST_F(SystemDataFile, QueriesOverALoadedFile) {
     FileBuilder f;
     f.U32(770);
     AppendFields(f, 770, [](size_t i) { return kFields[i].fresh; });
-    f.U32(1).Str(A("Game"));
+    f.U32(1).Text(A("Game"));
     AppendLists(f, l);
 
     cSystemData d;
-    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 6));
+    ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 6));
     EXPECT_EQ(d.CountFlags(0), 5);
     EXPECT_EQ(d.CountFlags(1), 0);
     EXPECT_EQ(d.CountFlags(2), 4);
@@ -686,10 +654,10 @@ TEST_F(SystemDataFile, ItemListLengthBeyondAnyGameNumberIsClamped) {
         AppendFields(f, 770, [stored](size_t i) {
             return std::string_view(kFields[i].name) == "m_nListLimit" ? stored : kFields[i].fresh;
         });
-        f.U32(1).Str(A("Game"));
+        f.U32(1).Text(A("Game"));
         AppendLists(f, NewProjectLists());
         cSystemData d;
-        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.b).c_str(), 1));
+        ASSERT_TRUE(LoadSystemDataFile(d, Put(f.bytes).c_str(), 1));
         EXPECT_EQ(d.m_nListLimit, std::min(stored, 999999u));
     }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/log.h"
@@ -32,16 +33,14 @@ class RecordingPainter : public MenuTextPainter {
 
 TEST(SystemDataQueries, NewProjectContent) {
     const cSystemData d;
-    EXPECT_EQ(d.m_vTitleMenu.size(), 7u);
-    EXPECT_EQ(d.m_vSaveMenu.size(), 4u);
-    EXPECT_EQ(d.m_vOptionMenu.size(), 6u);
+    EXPECT_EQ(std::make_tuple(d.m_vTitleMenu.size(), d.m_vSaveMenu.size(), d.m_vOptionMenu.size()),
+              std::make_tuple(7u, 4u, 6u));
     EXPECT_EQ(CountValidCmd(d.m_vTitleMenu) + CountValidCmd(d.m_vSaveMenu) +
                   CountValidCmd(d.m_vOptionMenu),
               17);
-    EXPECT_EQ(d.m_vOptionMenu[5].label, "");
-    EXPECT_EQ(d.m_vText[22], "");
-    EXPECT_EQ(d.m_vSwitchA[9], 0);
-    EXPECT_EQ(d.m_vSwitchA[18], 0);
+    EXPECT_EQ(
+        std::make_tuple(d.m_vOptionMenu[5].label, d.m_vText[22], d.m_vSwitchA[9], d.m_vSwitchA[18]),
+        std::make_tuple("", "", 0, 0));
     EXPECT_EQ(d.CountFlags(0), 5);
     EXPECT_EQ(d.CountFlags(3), 0);
     // Only the HP and SP gauges are given to the "low" test; in a new project their
@@ -87,9 +86,7 @@ TEST(SystemDataQueries, DrawTextLinesDrawsOneLiteralBoxPerMenu) {
     ASSERT_EQ(painter.drawn.size(), 2u);
 
     const DrawnBox& a = painter.drawn[0];
-    EXPECT_EQ(a.surface, backBuffer);
-    EXPECT_EQ(a.x, 40);
-    EXPECT_EQ(a.y, 50);
+    EXPECT_EQ(std::make_tuple(a.surface, a.x, a.y), std::make_tuple(backBuffer, 40, 50));
     EXPECT_EQ(a.width, 8 * 16);  // "やっぱりやめる" is 7 characters, plus the cursor
     EXPECT_EQ(a.height, 32);
     EXPECT_EQ(a.text, " 100%s\n " + d.m_vText[11] + "\n");

@@ -2,47 +2,36 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "core/log.h"
-#include "core/record.h"
 #include "data/system_subrecords.h"
+#include "record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using recbytes::Hex;
 
-class SystemSubrecords : public testing::Test {
+// Saved() gives the bytes after the version word.
+class SystemSubrecords : public recbytes::RecordFileTest {
   protected:
-    void SetUp() override {
-        ResetLogsForTest();
-        g_nDataVersion = kCurrentDataVersion;
-    }
     std::string Put(const Bytes& bytes) {
         const std::string path = dir.File("rec.dat");
         wftest::WriteBytes(path, bytes);
         return path;
     }
-    Bytes Saved(cSaveRecord& record) {
-        const std::string path = dir.File("saved.dat");
-        EXPECT_EQ(record.SaveFile(path.c_str()), 1);
-        return wftest::ReadBytes(path);
-    }
-    wftest::TempDir dir;
 };
 
 }  // namespace
 
 TEST_F(SystemSubrecords, StatusItemOfEachLayoutLoadsAndSavesAt770) {
     // Version 200: three numbers (shown, icon, digits) and the label "HP".
-    const Bytes v200 = {0xC8, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
-                        0x00, 0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x00,
-                        0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x48, 0x50, 0x00};
+    const Bytes v200 = Hex("c8000000 03000000 01000000 00000000 04000000 01000000 03000000 485000");
     // Version 300: the value flag follows, here 0.
-    const Bytes v300 = {0x2C, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                        0x00, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                        0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x48, 0x50, 0x00};
+    const Bytes v300 =
+        Hex("2c010000 04000000 01000000 00000000 04000000 00000000 01000000 03000000 485000");
     const struct {
         const char* what;
         Bytes file;
@@ -54,20 +43,14 @@ TEST_F(SystemSubrecords, StatusItemOfEachLayoutLoadsAndSavesAt770) {
         cStatusItem item;
         item.m_nThreshold = 9;  // a field the file lacks keeps what the record had
         ASSERT_EQ(item.LoadFile(Put(c.file).c_str()), 1);
-        EXPECT_EQ(item.m_bShow, 1u);
-        EXPECT_EQ(item.m_bIcon, 0u);
-        EXPECT_EQ(item.m_nDigits, 4u);
-        EXPECT_EQ(item.m_bShowValue, c.showValue);
-        EXPECT_EQ(item.m_nThreshold, 9u);
-        EXPECT_EQ(item.m_strLabel, "HP");
+        EXPECT_EQ(std::make_tuple(item.m_bShow, item.m_bIcon, item.m_nDigits, item.m_bShowValue,
+                                  item.m_nThreshold, item.m_strLabel),
+                  std::make_tuple(1u, 0u, 4u, c.showValue, 9u, "HP"));
         // At 770: six numbers in registration order, then the label.
-        const Bytes saved = {0x02, 0x03, 0x00, 0x00, 0x06, 0x00, 0x00,
-                             0x00, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00,
-                             0x00, 0x00, 0x04, 0x00, 0x00, 0x00, static_cast<uint8_t>(c.showValue),
-                             0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00,
-                             0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00,
-                             0x00, 0x03, 0x00, 0x00, 0x00, 0x48, 0x50,
-                             0x00};
+        Bytes saved =
+            Hex("06000000 01000000 00000000 04000000 00000000 09000000"
+                "00000000 01000000 03000000 485000");
+        saved[16] = static_cast<uint8_t>(c.showValue);
         EXPECT_EQ(Saved(item), saved);
     }
 }
@@ -78,22 +61,19 @@ TEST_F(SystemSubrecords, ModeRankingKeepsAsManyGenreFlagsAsStored) {
         Bytes flags;  // count word and bytes
         Bytes expected;
     } cases[] = {
-        {"none", {0x00, 0x00, 0x00, 0x00}, {}},
-        {"five", {0x05, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00, 0x02}, {1, 0, 1, 0, 2}},
-        {"seven",
-         {0x07, 0x00, 0x00, 0x00, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0x01},
-         {1, 1, 1, 1, 1, 1, 1}},
+        {"none", Hex("00000000"), {}},
+        {"five", Hex("05000000 0100010002"), {1, 0, 1, 0, 2}},
+        {"seven", Hex("07000000 01010101010101"), {1, 1, 1, 1, 1, 1, 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Bytes file = {0x02, 0x03, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
-                      0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+        Bytes file = Hex("02030000 01000000 01000000 00000000");
         for (uint8_t b : c.flags) file.push_back(b);
         cModeRanking ranking;
         ASSERT_EQ(ranking.LoadFile(Put(file).c_str()), 1);
         EXPECT_EQ(ranking.m_bEnabled, 1u);
         EXPECT_EQ(ranking.m_vGenre, c.expected);
-        EXPECT_EQ(Saved(ranking), file);
+        EXPECT_EQ(Saved(ranking), Bytes(file.begin() + 4, file.end()));
     }
     // A new record has five clear flags.
     EXPECT_EQ(cModeRanking().m_vGenre, Bytes(5, 0));
@@ -106,17 +86,13 @@ TEST_F(SystemSubrecords, IniKeyRecordAndSetters) {
     EXPECT_EQ(key.m_nKind, 0u);
     EXPECT_EQ(key.m_strDefault, "old");  // an integer key leaves the text as it was
     // u32 2, kind, default, u32 2, "VSync", "old".
-    const Bytes expected = {0x02, 0x03, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                            0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
-                            0x06, 0x00, 0x00, 0x00, 0x56, 0x53, 0x79, 0x6E, 0x63, 0x00,
-                            0x04, 0x00, 0x00, 0x00, 0x6F, 0x6C, 0x64, 0x00};
+    const Bytes expected =
+        Hex("02000000 00000000 02000000 02000000 06000000 5653796e6300 04000000 6f6c6400");
     EXPECT_EQ(Saved(key), expected);
 
     key.SetText("FreeStage", "a");
-    EXPECT_EQ(key.m_nKind, 1u);
-    EXPECT_EQ(key.m_nDefault, 2u);
-    EXPECT_EQ(key.m_strKey, "FreeStage");
-    EXPECT_EQ(key.m_strDefault, "a");
+    EXPECT_EQ(std::make_tuple(key.m_nKind, key.m_nDefault, key.m_strKey, key.m_strDefault),
+              std::make_tuple(1u, 2u, "FreeStage", "a"));
 }
 
 TEST_F(SystemSubrecords, ShiftUpIniKeysOpensAPlace) {

@@ -4,15 +4,19 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "data/font_faces.h"
 #include "data/vocab_effects.h"
 #include "data/vocab_properties.h"
 #include "data/vocab_rules.h"
+#include "record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
+
+using recbytes::Hex;
 
 std::vector<uint8_t> Bytes(const char* text) {
     return wftest::BytesOf(std::string(text));
@@ -91,31 +95,20 @@ TEST(Vocabulary, LabelsAreShiftJisBytes) {
     };
     const Case cases[] = {
         // 表 has 0x5C as its trail byte.
-        {"range display 0",
-         kRangeDisplayLabels.Label(0),
-         {0x95, 0x5C, 0x8E, 0xA6, 0x82, 0xB5, 0x82, 0xC8, 0x82, 0xA2}},
-        {"flight 2", kFlightLabels.Label(2), {0x4F, 0x4E, 0x20, 0x28, 0x83, 0x75, 0x83,
-                                              0x8D, 0x83, 0x62, 0x83, 0x4E, 0x82, 0xC9,
-                                              0x93, 0x96, 0x82, 0xBD, 0x82, 0xE9, 0x29}},
-        {"giant size 1", kGiantSizeLabels.Label(1), {0x81, 0x7E, 0x34}},
+        {"range display 0", kRangeDisplayLabels.Label(0), Hex("95 5c 8e a6 82 b5 82 c8 82 a2")},
+        {"flight 2", kFlightLabels.Label(2),
+         Hex("4f 4e 20 28 83 75 83 8d 83 62 83 4e 82 c9 93 96 82 bd 82 e9 29")},
+        {"giant size 1", kGiantSizeLabels.Label(1), Hex("81 7e 34")},
         {"switch 1", kSwitchLabels.Label(1), {0x4F, 0x4E}},
         {"letter 26", kLetterChoiceLabels.Label(26), {0x5A}},
         {"operator 2", kOperatorLabels.Label(2), {0x81, 0x7C}},
-        {"operator 5",
-         kOperatorLabels.Label(5),
-         {0x81, 0x80, 0x20, 0x58, 0x20, 0x82, 0xCC, 0x97, 0x5D, 0x82, 0xE8}},
-        {"font face 59",
-         kFontFaces.Label(59),
-         {0x82, 0x6C, 0x82, 0x72, 0x20, 0x83, 0x53, 0x83, 0x56, 0x83, 0x62, 0x83, 0x4E}},
+        {"operator 5", kOperatorLabels.Label(5), Hex("81 80 20 58 20 82 cc 97 5d 82 e8")},
+        {"font face 59", kFontFaces.Label(59), Hex("82 6c 82 72 20 83 53 83 56 83 62 83 4e")},
         // Half-width katakana are single bytes.
-        {"font face 86", kFontFaces.Label(86), {0x48, 0x47, 0xBA, 0xDE, 0xBC, 0xAF, 0xB8, 0x45}},
-        {"font face 121", kFontFaces.Label(121), {0x53, 0x79, 0x64, 0x6E, 0x69, 0x65}},
-        {"item command 1",
-         kItemCommands[1].label,
-         {0x83, 0x74, 0x83, 0x8D, 0x81, 0x5B, 0x82, 0xCC, 0x95, 0xCF, 0x8D, 0x58}},
-        {"lens offset X",
-         CharaEffectParam(12, 3).name,
-         {0x83, 0x59, 0x83, 0x8C, 0x58, 0x28, 0x64, 0x6F, 0x74, 0x29}},
+        {"font face 86", kFontFaces.Label(86), Hex("48 47 ba de bc af b8 45")},
+        {"font face 121", kFontFaces.Label(121), Hex("53 79 64 6e 69 65")},
+        {"item command 1", kItemCommands[1].label, Hex("83 74 83 8d 81 5b 82 cc 95 cf 8d 58")},
+        {"lens offset X", CharaEffectParam(12, 3).name, Hex("83 59 83 8c 58 28 64 6f 74 29")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -125,11 +118,10 @@ TEST(Vocabulary, LabelsAreShiftJisBytes) {
 
 TEST(Vocabulary, ItemCommandsKeepTheirNumbersAndFallBackToTheEmptyCommand) {
     EXPECT_STREQ(kItemCommands[0].label, "");
-    EXPECT_EQ(kItemCommands[0].value, 0u);
-    EXPECT_EQ(kItemCommands[2].value, 9u);
-    EXPECT_EQ(kItemCommands[4].value, 18u);
-    EXPECT_EQ(kItemCommands[17].value, 15u);
-    EXPECT_EQ(kItemCommands[24].value, 2u);
+    EXPECT_EQ(
+        std::make_tuple(kItemCommands[0].value, kItemCommands[2].value, kItemCommands[4].value,
+                        kItemCommands[17].value, kItemCommands[24].value),
+        std::make_tuple(0u, 9u, 18u, 15u, 2u));
     EXPECT_EQ(&ItemCommand(24), &kItemCommands[24]);
     for (int64_t bad : {INT64_C(-1), INT64_C(25), INT64_C(4294967295)}) {
         SCOPED_TRACE(bad);
@@ -150,9 +142,8 @@ TEST(EffectVocabulary, KindsNameTheirRowsAndSlots) {
     // The last character effect uses row 16; row 0 has no used slot.
     const cParamRange& blurEnd = CharaEffectParam(16, 2);
     EXPECT_STREQ(blurEnd.name, "終了強度");
-    EXPECT_EQ(blurEnd.minimum, 1);
-    EXPECT_EQ(blurEnd.maximum, 4);
-    EXPECT_EQ(blurEnd.defaultValue, 4);
+    EXPECT_EQ(std::make_tuple(blurEnd.minimum, blurEnd.maximum, blurEnd.defaultValue),
+              std::make_tuple(1, 4, 4));
     for (int slot = 0; slot < kEffectParamSlots; ++slot) {
         EXPECT_STREQ(CharaEffectParam(0, slot).name, "");
         EXPECT_STREQ(ScrEffectParam(0, slot).name, "");
@@ -171,9 +162,7 @@ TEST(EffectVocabulary, KindsNameTheirRowsAndSlots) {
         SCOPED_TRACE(testing::Message() << kind << "/" << slot);
         const cParamRange& p = CharaEffectParam(kind, slot);
         EXPECT_STREQ(p.name, "");
-        EXPECT_EQ(p.minimum, 0);
-        EXPECT_EQ(p.maximum, 0);
-        EXPECT_EQ(p.defaultValue, 0);
+        EXPECT_EQ(std::make_tuple(p.minimum, p.maximum, p.defaultValue), std::make_tuple(0, 0, 0));
     }
     EXPECT_STREQ(ScrEffectParam(14, 0).name, "");
 }
@@ -216,9 +205,7 @@ TEST(EffectVocabulary, EveryRowIsWellFormed) {
 TEST(FontFaces, StoredChoiceNamesAFaceAndOutsideChoicesTakeTheBuiltInOne) {
     EXPECT_STREQ(FontFaceName(0), "System");
     EXPECT_STREQ(FontFaceName(59), "ＭＳ ゴシック");
-    EXPECT_EQ(Bytes(FontFaceName(60)),
-              (std::vector<uint8_t>{0x82, 0x6C, 0x82, 0x72, 0x20, 0x82, 0x6F, 0x83, 0x53, 0x83,
-                                    0x56, 0x83, 0x62, 0x83, 0x4E}));
+    EXPECT_EQ(Bytes(FontFaceName(60)), Hex("82 6c 82 72 20 82 6f 83 53 83 56 83 62 83 4e"));
     EXPECT_STREQ(FontFaceName(121), "Sydnie");
     for (int64_t bad : {INT64_C(122), INT64_C(-1), INT64_C(4294967295)}) {
         SCOPED_TRACE(bad);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "data_record_fixture.h"
 #include "fixtures/stage_writer.h"
 
@@ -40,9 +42,8 @@ TEST_F(WorldMapTest, LoadsAndSavesTheFileByteForByte) {
     const std::vector<uint8_t> file = SmallMapFile();
     cWorldMapData map;
     ASSERT_TRUE(LoadRecord(file, map));
-    EXPECT_EQ(map.m_nWidth, 3);
-    EXPECT_EQ(map.m_nPitchShift, 2);
-    EXPECT_EQ(map.m_sName, "W");
+    EXPECT_EQ(std::make_tuple(map.m_nWidth, map.m_nPitchShift, map.m_sName),
+              std::make_tuple(3, 2, "W"));
     ASSERT_EQ(map.m_vCellTypes.size(), 1u);
     EXPECT_EQ(map.m_vCellTypes[0].m_nGraphic, 7);
     EXPECT_EQ(map.m_vCellTypes[0].m_sEntryText, "a");
@@ -51,10 +52,9 @@ TEST_F(WorldMapTest, LoadsAndSavesTheFileByteForByte) {
     ASSERT_EQ(map.m_vPoints.size(), 1u);
     ASSERT_EQ(map.m_vPoints[0].m_vRecs.size(), 1u);
     const cWorldMapRec& rec = map.m_vPoints[0].m_vRecs[0];
-    EXPECT_EQ(rec.m_anRecValue[8], 9);
-    EXPECT_EQ(rec.m_nRecValue10, 11);
-    EXPECT_EQ(rec.m_nCourse2, 3);
-    EXPECT_EQ(rec.m_sStageFile, "s-1.stg4");
+    EXPECT_EQ(
+        std::make_tuple(rec.m_anRecValue[8], rec.m_nRecValue10, rec.m_nCourse2, rec.m_sStageFile),
+        std::make_tuple(9, 11, 3, "s-1.stg4"));
     EXPECT_TRUE(map.m_vPoints2.empty());
     EXPECT_EQ(Saved(map), file);
 }
@@ -80,10 +80,9 @@ TEST_F(WorldMapTest, OlderRecordsLackTheirLaterFields) {
             return ReadList(in, recs);
         }));
         ASSERT_EQ(recs.size(), 1u);
-        EXPECT_EQ(recs[0].m_nRecValue9, 11);
-        EXPECT_EQ(recs[0].m_nRecValue10, c.value10 ? 12 : 0);
-        EXPECT_EQ(recs[0].m_bNumbered, c.numbered ? 13 : 0);
-        EXPECT_EQ(recs[0].m_sStageFile, "x.stg4");
+        EXPECT_EQ(std::make_tuple(recs[0].m_nRecValue9, recs[0].m_nRecValue10, recs[0].m_bNumbered,
+                                  recs[0].m_sStageFile),
+                  std::make_tuple(11, c.value10 ? 12 : 0, c.numbered ? 13 : 0, "x.stg4"));
     }
 }
 
@@ -93,20 +92,16 @@ TEST_F(WorldMapTest, DamagedFileLeavesTheMapAsItWas) {
     cWorldMapData map;
     map.m_sName = "before";
     EXPECT_FALSE(LoadRecord(file, map));
-    EXPECT_EQ(map.m_sName, "before");
-    EXPECT_EQ(map.m_nWidth, 20);
-    EXPECT_EQ(map.m_vGrid.size(), 480u);
+    EXPECT_EQ(std::make_tuple(map.m_sName, map.m_nWidth, map.m_vGrid.size()),
+              std::make_tuple("before", 20, 480u));
 }
 
 TEST(WorldMap, NewMapHasTheEditorsDefaults) {
     cWorldMapData map;
     EXPECT_EQ(map.m_sName, "\x83\x8f\x81\x5b\x83\x8b\x83\x68");  // ワールド
-    EXPECT_EQ(map.m_nWidth, 20);
-    EXPECT_EQ(map.m_nHeight, 15);
-    EXPECT_EQ(map.m_nPitch, 32);
-    EXPECT_EQ(map.m_nStartX, 9);
-    EXPECT_EQ(map.m_nStartY, 7);
-    EXPECT_EQ(map.m_nBackColor, 16);
+    EXPECT_EQ(std::make_tuple(map.m_nWidth, map.m_nHeight, map.m_nPitch, map.m_nStartX,
+                              map.m_nStartY, map.m_nBackColor),
+              std::make_tuple(20, 15, 32, 9, 7, 16));
     ASSERT_EQ(map.m_vCellTypes.size(), 10u);
     for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(i);
@@ -166,18 +161,15 @@ TEST(WorldMap, ValidateDropsPointsBeyondTheGrid) {
         map.m_vPoints[i].m_nY = at[i][1];
     }
     map.m_vPoints2.assign(1, cWorldMapPoint());
-    map.m_vPoints2[0].m_nX = 50;
-    map.m_nStartX = 25;
-    map.m_nStartY = 3;
+    map.m_vPoints2[0].m_nX = 50, map.m_nStartX = 25, map.m_nStartY = 3;
     map.Validate();
     // Two neighbours outside: the second is examined at the index the first left.
     ASSERT_EQ(map.m_vPoints.size(), 3u);
     EXPECT_EQ(map.m_vPoints[0].m_nX, 1);
     EXPECT_EQ(map.m_vPoints[1].m_nX, -1);  // only the far edges drop a point
-    EXPECT_EQ(map.m_vPoints[2].m_nX, 19);
-    EXPECT_EQ(map.m_vPoints2.size(), 1u);
-    EXPECT_EQ(map.m_nStartX, 19);
-    EXPECT_EQ(map.m_nStartY, 3);
+    EXPECT_EQ(
+        std::make_tuple(map.m_vPoints[2].m_nX, map.m_vPoints2.size(), map.m_nStartX, map.m_nStartY),
+        std::make_tuple(19, 1u, 19, 3));
 
     EXPECT_EQ(map.FindPoint(19, 14), &map.m_vPoints[2]);
     EXPECT_EQ(map.FindPoint(20, 3), nullptr);
@@ -189,11 +181,8 @@ TEST(WorldMap, CheckStageEntryMatchesNameAndCourse) {
     auto addRec = [&](size_t point, int32_t kind, const char* file, int32_t numbered, int32_t c1,
                       int32_t c2) {
         cWorldMapRec rec;
-        rec.m_nKind = kind;
-        rec.m_sStageFile = file;
-        rec.m_bNumbered = numbered;
-        rec.m_nCourse1 = c1;
-        rec.m_nCourse2 = c2;
+        rec.m_nKind = kind, rec.m_sStageFile = file, rec.m_bNumbered = numbered;
+        rec.m_nCourse1 = c1, rec.m_nCourse2 = c2;
         map.m_vPoints[point].m_vRecs.push_back(rec);
     };
     addRec(0, 1, "road-1.stg4", 0, 0, 0);  // not a stage entry
