@@ -99,8 +99,7 @@ TEST(BitmapTable, OnlyTheFirstCharacterSheetIsRequired) {
         EXPECT_EQ(std::strstr(g_BitmapTable[index].szFileName, "Character"), nullptr);
     }
     // The character sheets' second entries hold the 32-dot mirror cell.
-    EXPECT_EQ(g_BitmapTable[27].p7, 32);
-    EXPECT_EQ(g_BitmapTable[26].p7, 0);
+    EXPECT_EQ(std::make_tuple(g_BitmapTable[27].p7, g_BitmapTable[26].p7), std::make_tuple(32, 0));
 }
 
 TEST(BitmapTable, TextSurfacesAreUnnamedWithOnlyTheFirstValueSet) {

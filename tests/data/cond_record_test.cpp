@@ -138,8 +138,7 @@ TEST_F(CondRecordTest, ConditionPartHoldsItsListFrom766On) {
     b.Append(CondAt({1, 0, 0, 0, 0, 0, 0, 3})).Append(CondAt({2, 0, 0, 0, 0, 0, 0, 4}));
     cCondList list;
     ASSERT_TRUE(LoadAt(770, b, list));
-    EXPECT_EQ(list.m_nMode, 1);
-    EXPECT_EQ(list.m_nExtra, 9);
+    EXPECT_EQ(std::make_tuple(list.m_nMode, list.m_nExtra), std::make_tuple(1, 9));
     ASSERT_EQ(list.m_vConds.size(), 2u);
     EXPECT_EQ(list.m_vConds[1].m_nKind, 2);
     EXPECT_EQ(Saved(list), b.bytes);
@@ -163,8 +162,7 @@ TEST_F(CondRecordTest, KeyConditionAlwaysEndsWithNineteenKeys) {
     EXPECT_EQ(std::make_tuple(k.m_bMirror, k.m_nMinHold, k.m_nMaxHold, k.m_nMode),
               std::make_tuple(1, 2, 30, 2));
     ASSERT_EQ(k.m_vKeys.size(), 19u);
-    EXPECT_EQ(k.m_vKeys[1], 2);
-    EXPECT_EQ(k.m_vKeys[18], 1);
+    EXPECT_EQ(std::make_tuple(k.m_vKeys[1], k.m_vKeys[18]), std::make_tuple(2, 1));
     EXPECT_EQ(Saved(k), full.bytes);
 
     struct Case {

@@ -99,13 +99,11 @@ TEST_F(DatabaseTest, NewProjectContent) {
     EXPECT_EQ(wftest::BytesOf(db.m_vAnime[1].m_strName), Hex("83 41 83 4E 83 56 83 87 83 93 41"));
     for (const cAnime& a : db.m_vAnime) {
         ASSERT_EQ(a.m_vFrame.size(), 1u);
-        EXPECT_EQ(a.m_vFrame[0].m_nTime, 1u);
-        EXPECT_EQ(a.m_nExtraB, 1);
+        EXPECT_EQ(std::make_tuple(a.m_vFrame[0].m_nTime, a.m_nExtraB), std::make_tuple(1u, 1));
     }
     EXPECT_EQ(db.m_vAnimeSet[0].m_vSlot.size(), 4u);
     for (const cBmpCharaExc& b : db.m_vBmpCharaExc) {
-        EXPECT_EQ(b.m_nScale, 2u);
-        EXPECT_EQ(b.m_bScaled, 0u);
+        EXPECT_EQ(std::make_tuple(b.m_nScale, b.m_bScaled), std::make_tuple(2u, 0u));
     }
     ASSERT_EQ(db.m_vSwordType[0].m_vItem.size(), 1u);
     EXPECT_EQ(db.m_vSwordType[0].m_vItem[0].m_bMirrorX, 1u);
@@ -272,8 +270,7 @@ TEST(SoundFileList, SystemSoundsThenUserSoundsFromRecordOne) {
             const std::string expected =
                 i < 17 ? "sys" + std::to_string(i) : "user" + std::to_string(i - 16);
             EXPECT_STREQ(list[i].szFile, expected.c_str());
-            EXPECT_EQ(list[i].nCount, 1u);
-            EXPECT_EQ(list[i].nVolume, 0);
+            EXPECT_EQ(std::make_tuple(list[i].nCount, list[i].nVolume), std::make_tuple(1u, 0));
         }
     }
 }

@@ -98,8 +98,7 @@ TEST(EffectInst, EachKindPreparesItsFields) {
         EXPECT_EQ(std::make_tuple(s.m_nStart, s.m_nEnd, s.m_dCurrent, s.m_dSpeed),
                   std::make_tuple(c.start, c.end, c.current, c.speed));
         EXPECT_EQ(std::memcmp(&s.m_dElapsed, &c.elapsed, sizeof(double)), 0);
-        EXPECT_EQ(s.m_anWork[0], c.work0);
-        EXPECT_EQ(s.m_anWork[1], c.work1);
+        EXPECT_EQ(std::make_tuple(s.m_anWork[0], s.m_anWork[1]), std::make_tuple(c.work0, c.work1));
     }
 }
 
@@ -178,8 +177,7 @@ TEST(EffectStates, TablesHoldForwardAndReversedStatesOfEveryRecord) {
     ASSERT_EQ(fwd.size(), 3u);
     ASSERT_EQ(rev.size(), 3u);
     // Entry 0 is no effect: zero-filled but for its number, record and time.
-    EXPECT_EQ(fwd[0].m_nStart, 0);
-    EXPECT_EQ(fwd[0].m_dSpeed, 0.0);
+    EXPECT_EQ(std::make_tuple(fwd[0].m_nStart, fwd[0].m_dSpeed), std::make_tuple(0, 0.0));
     for (int16_t i = 1; i < 3; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(fwd[static_cast<size_t>(i)].m_nEffect, i);

@@ -61,8 +61,7 @@ TEST_F(DbTest, EffectFrameWithOneFieldKeepsTheDefaultTime) {
                              kEffectStrings + "01000000 01000000 05000000 00000000";
     ASSERT_TRUE(LoadAt(r, 770, Hex(body)));
     ASSERT_EQ(r.m_vItem.size(), 1u);
-    EXPECT_EQ(r.m_vItem[0].m_nCell, 5u);
-    EXPECT_EQ(r.m_vItem[0].m_nTime, 1u);
+    EXPECT_EQ(std::make_tuple(r.m_vItem[0].m_nCell, r.m_vItem[0].m_nTime), std::make_tuple(5u, 1u));
 }
 
 TEST(Effect, NewRecordIs32By32AndNotScalable) {
@@ -74,8 +73,7 @@ TEST(Effect, NewRecordIs32By32AndNotScalable) {
     r.m_vItem.resize(2);
     r.m_nFrameWidth = 7;
     r.SetDefaults();
-    EXPECT_EQ(r.m_nFrameWidth, 32u);
-    EXPECT_EQ(r.m_vItem.size(), 2u);
+    EXPECT_EQ(std::make_tuple(r.m_nFrameWidth, r.m_vItem.size()), std::make_tuple(32u, 2u));
 }
 
 TEST_F(DbTest, CharaAndScreenEffectBytesAt770) {

@@ -80,8 +80,7 @@ TEST_F(BlockItemDefTest, ItemReadsAndWritesEveryFieldAt770) {
                               item.m_nIcon, item.m_bGetEffect),
               std::make_tuple(-2, 8, 33, 4, 5, 0));
     EXPECT_EQ(item.m_nTakeMode, 2);  // cannot be taken, but keeps its commands
-    EXPECT_EQ(item.m_nSize, 3);
-    EXPECT_EQ(item.m_nSound, 4);
+    EXPECT_EQ(std::make_tuple(item.m_nSize, item.m_nSound), std::make_tuple(3, 4));
     ASSERT_EQ(item.m_vCmds.size(), 1u);
     EXPECT_EQ(item.m_vCmds[0].m_nUseTime, 30);
     EXPECT_EQ(item.m_vCmds[0].m_vParams, std::vector<int32_t>{30});
@@ -126,8 +125,7 @@ TEST_F(BlockItemDefTest, ValidateBringsReferencesBackIntoRange) {
     EXPECT_EQ(empty.m_nContact, 1);
     empty.m_bSummonProof = 1;
     empty.Validate();
-    EXPECT_EQ(empty.m_nContact, 0);
-    EXPECT_EQ(empty.m_bSummonProof, 0);
+    EXPECT_EQ(std::make_tuple(empty.m_nContact, empty.m_bSummonProof), std::make_tuple(0, 0));
 
     cBlockDef linked;
     linked.m_nCell = 1, linked.m_nPalBank = kPaletteStage, linked.m_nPalIndex = 5;
@@ -137,16 +135,14 @@ TEST_F(BlockItemDefTest, ValidateBringsReferencesBackIntoRange) {
               std::make_tuple(1, 0, 0));
     EXPECT_EQ(linked.m_nItemBank, kPaletteCommon);  // only ValidateItemLink cuts it
     linked.ValidateItemLink();
-    EXPECT_EQ(linked.m_nItemBank, 0);
-    EXPECT_EQ(linked.m_nItemIndex, 0);
+    EXPECT_EQ(std::make_tuple(linked.m_nItemBank, linked.m_nItemIndex), std::make_tuple(0, 0));
 
     cBlockDef inRange;
     inRange.m_nPalBank = kPaletteStage, inRange.m_nPalIndex = 2;
     inRange.m_nItemBank = kPaletteStage, inRange.m_nItemIndex = 2;
     inRange.Validate();
     inRange.ValidateItemLink();
-    EXPECT_EQ(inRange.m_nPalIndex, 2);
-    EXPECT_EQ(inRange.m_nItemIndex, 2);
+    EXPECT_EQ(std::make_tuple(inRange.m_nPalIndex, inRange.m_nItemIndex), std::make_tuple(2, 2));
 
     cItemDef item;
     item.m_nSize = 0, item.m_nSound = 5, item.m_nPalBank = kPaletteCommon, item.m_nPalIndex = 2;

@@ -77,8 +77,7 @@ TEST_F(CharaDefTest, ReadsAndWritesEveryFieldAt770) {
     EXPECT_EQ(std::tie(c.m_nGroup, c.m_nAppearCond, c.m_nX, c.m_nY, c.m_nPlacementValue),
               std::make_tuple(6, 1, 5, -1, 0x12345678u));
     ASSERT_EQ(chara.m_vInherit.size(), 37u);
-    EXPECT_EQ(chara.m_vInherit[0], 1);
-    EXPECT_EQ(chara.m_vInherit[36], 1);
+    EXPECT_EQ(std::make_tuple(chara.m_vInherit[0], chara.m_vInherit[36]), std::make_tuple(1, 1));
     ASSERT_EQ(chara.m_vFlows.size(), 1u);
     EXPECT_EQ(chara.m_vFlows[0].m_nTrigger, 1);
 

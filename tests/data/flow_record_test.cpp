@@ -467,8 +467,7 @@ TEST_F(FlowRecordTest, ValidateBringsNumbersIntoTheDatabases) {
     numbers.m_nSound = 10;
     numbers.m_nAnime = 4;
     numbers.Validate();
-    EXPECT_EQ(numbers.m_nSound, 0);
-    EXPECT_EQ(numbers.m_nAnime, 4);
+    EXPECT_EQ(std::make_tuple(numbers.m_nSound, numbers.m_nAnime), std::make_tuple(0, 4));
 
     // A sword's use time is the length of its sword type, at most 9999.
     struct Sword {
@@ -532,8 +531,7 @@ TEST_F(FlowRecordTest, EraseMarkedFlowsKeepsTheOthersInOrder) {
     std::vector<cFlow> mixed = flows({1, 0, 1, 1, 0, 2});
     EraseMarkedFlows(mixed);
     ASSERT_EQ(mixed.size(), 2u);
-    EXPECT_EQ(mixed[0].m_nGroup, 1);
-    EXPECT_EQ(mixed[1].m_nGroup, 4);
+    EXPECT_EQ(std::make_tuple(mixed[0].m_nGroup, mixed[1].m_nGroup), std::make_tuple(1, 4));
 
     std::vector<cFlow> all = flows({1, 1, 1});
     EraseMarkedFlows(all);
@@ -586,8 +584,7 @@ TEST_F(FlowRecordTest, CopiesOwnTheirParts) {
     // A new flow is the editor's default: cleared, leniency 3; a new movement part its
     // defaults.
     cFlow fresh;
-    EXPECT_EQ(fresh.m_nKeyLeniency, 3);
-    EXPECT_EQ(fresh.m_nTrigger, 0);
+    EXPECT_EQ(std::make_tuple(fresh.m_nKeyLeniency, fresh.m_nTrigger), std::make_tuple(3, 0));
     cFlowCmd withMove;
     withMove.MakeEdMove();
     EXPECT_EQ(std::make_tuple(withMove.m_pMove->m_nSpeed, withMove.m_pMove->m_fBrake,

@@ -31,8 +31,7 @@ TEST_F(GlobalDataTest, OptionFileOfANewUser) {
     changed[32] = 'b';
     cOptionData loaded;
     ASSERT_TRUE(LoadRecord(changed, loaded));
-    EXPECT_EQ(loaded.m_nSeVolume, 10);
-    EXPECT_EQ(loaded.m_sRankName, "baa");
+    EXPECT_EQ(std::make_tuple(loaded.m_nSeVolume, loaded.m_sRankName), std::make_tuple(10, "baa"));
 }
 
 TEST_F(GlobalDataTest, ReplayInputLayoutAndReset) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/log.h"
 #include "record_bytes.h"
 #include "support/scripted_boxes.h"
@@ -32,8 +34,7 @@ TEST(MenuCmd, RecordIsTheFlagThenTheLabel) {
 
     cCmd loaded;
     ASSERT_EQ(loaded.LoadFile(path.c_str()), 1);
-    EXPECT_EQ(loaded.valid, 1u);
-    EXPECT_EQ(loaded.label, "BGM");
+    EXPECT_EQ(std::make_tuple(loaded.valid, loaded.label), std::make_tuple(1u, "BGM"));
     EXPECT_EQ(cCmd::Default().valid, 1u);
     EXPECT_EQ(cCmd::Default().label, "");
 }

@@ -269,8 +269,7 @@ TEST_F(SaveDataTest, ShortVariableListsOfOldFilesAreFilledUp) {
     cSaveData r;
     ASSERT_EQ(r.LoadFile(Put(OldFile(700, 3)).c_str()), 1);
     ASSERT_EQ(r.m_vVariables.size(), 1001u);
-    EXPECT_EQ(r.m_vVariables[2], 2u);
-    EXPECT_EQ(r.m_vVariables[3], 0u);
+    EXPECT_EQ(std::make_tuple(r.m_vVariables[2], r.m_vVariables[3]), std::make_tuple(2u, 0u));
 }
 
 TEST_F(SaveDataTest, CleanUpKeepsThePositionOnTheMapAndTheItemsWithinTheLimit) {
@@ -332,8 +331,7 @@ TEST_F(SaveDataTest, ResetGivesTheStateOfANewRun) {
     EXPECT_EQ(r.m_vHeroes[0].m_nLives, 0u);
     EXPECT_EQ(r.m_vHeroes[0].m_Def.m_nMaxHP, cCharaDef().m_nMaxHP);
     ASSERT_EQ(r.m_vListB.size(), 1000u);
-    EXPECT_EQ(r.m_vListB[0], 1u);
-    EXPECT_EQ(r.m_vListB[999], 0u);
+    EXPECT_EQ(std::make_tuple(r.m_vListB[0], r.m_vListB[999]), std::make_tuple(1u, 0u));
     EXPECT_EQ(r.m_vVariables, std::vector<uint32_t>(1001, 0));
     EXPECT_TRUE(r.m_vNames.empty());
     EXPECT_TRUE(r.m_vItems.empty());

@@ -217,8 +217,7 @@ TEST_F(StageFileTest, DamagedFilesLeaveTheStageAsItWas) {
         SCOPED_TRACE(size);
         const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<long>(size));
         EXPECT_FALSE(LoadRecord(cut, stage));
-        EXPECT_EQ(stage.m_sText, "kept");
-        EXPECT_EQ(stage.m_nTimeLimit, 77);
+        EXPECT_EQ(std::make_tuple(stage.m_sText, stage.m_nTimeLimit), std::make_tuple("kept", 77));
         EXPECT_FALSE(stage.HasHero());
     }
     // Counts no file could hold. Without placements, layers and strings the file ends in

@@ -27,8 +27,7 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     EXPECT_EQ(std::make_tuple(old.m_abEraseSide[0], old.m_anEraseDist[0], old.m_anEraseDist[3]),
               std::make_tuple(1, 2, 5));
     // The three switches the file lacks keep what the record held.
-    EXPECT_EQ(old.m_abEraseSide[1], 9);
-    EXPECT_EQ(old.m_abEraseSide[3], 9);
+    EXPECT_EQ(std::make_tuple(old.m_abEraseSide[1], old.m_abEraseSide[3]), std::make_tuple(9, 9));
 
     // Saved at 770: N = 8, every switch then every distance.
     cStageParam param;
@@ -39,8 +38,7 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     EXPECT_EQ(Saved(param), v770);
     cStageParam back;
     ASSERT_TRUE(LoadRecord(v770, back));
-    EXPECT_EQ(back.m_abEraseSide[2], 1);
-    EXPECT_EQ(back.m_anEraseDist[1], 3);
+    EXPECT_EQ(std::make_tuple(back.m_abEraseSide[2], back.m_anEraseDist[1]), std::make_tuple(1, 3));
 }
 
 TEST_F(StageSubrecordTest, BackgroundSavesTheCurrentLayout) {

@@ -92,8 +92,7 @@ TEST(SystemDataQueries, DrawTextLinesDrawsOneLiteralBoxPerMenu) {
     EXPECT_EQ(a.text, " 100%s\n " + d.m_vText[11] + "\n");
 
     const DrawnBox& b = painter.drawn[1];
-    EXPECT_EQ(b.width, 4 * 16);
-    EXPECT_EQ(b.height, 32);
+    EXPECT_EQ(std::make_tuple(b.width, b.height), std::make_tuple(4 * 16, 32));
     EXPECT_EQ(b.text, d.m_vText[21] + "\n\n");  // the empty text is an empty line
 }
 

@@ -106,8 +106,7 @@ TEST(WorldMap, NewMapHasTheEditorsDefaults) {
     for (int i = 0; i < 10; ++i) {
         SCOPED_TRACE(i);
         const cWorldMapEntry& e = map.m_vCellTypes[static_cast<size_t>(i)];
-        EXPECT_EQ(e.m_nGraphic, i);
-        EXPECT_EQ(e.m_bBlocked, i < 5 ? 1 : 0);
+        EXPECT_EQ(std::make_tuple(e.m_nGraphic, e.m_bBlocked), std::make_tuple(i, i < 5 ? 1 : 0));
         EXPECT_EQ(e.m_sLabel, i < 5 ? "\x92\xca\x8d\x73\x95\x73\x89\xc2"  // 通行不可
                                     : "\x92\xca\x8d\x73\x89\xc2");        // 通行可
     }
