@@ -129,10 +129,10 @@ Bytes MoveAt(uint32_t version, const MoveValues& m) {
 struct CmdInput {
     int category = 0;
     int type = 0;
-    std::vector<int32_t> params;
+    std::vector<int32_t> params = {};
     const Bytes* move = nullptr;
     const Bytes* shot = nullptr;
-    std::vector<Bytes> nestedFlows;
+    std::vector<Bytes> nestedFlows = {};
 };
 
 // A flow in the layout of a version, with the given trigger, flag index and mark.
@@ -192,9 +192,7 @@ class FlowRecordTest : public recbytes::RecordFileTest {
 
 // A command that ends two bytes into its first part flag.
 Bytes TornCmd() {
-    CmdInput input;
-    input.type = kCmdWait;
-    Bytes cmd = CmdAt(770, input);
+    Bytes cmd = CmdAt(770, {.type = kCmdWait});
     cmd.bytes.resize(4 + 12 + 4 + 4 + 2);  // N, the fields, M, the empty text, half a flag
     return cmd;
 }
@@ -288,9 +286,8 @@ TEST_F(FlowRecordTest, OlderPartLayoutsLineUpWithWhatFollows) {
         SCOPED_TRACE(testing::Message() << "version " << version);
         const Bytes shot = ShotAt(version, 33, 123456);
         const Bytes move = MoveAt(version, {});
-        CmdInput input;
-        input.type = kCmdFlowOp, input.shot = &shot, input.move = &move;
-        input.params = {7, 6, 5, 4};
+        const CmdInput input{
+            .type = kCmdFlowOp, .params = {7, 6, 5, 4}, .move = &move, .shot = &shot};
         cFlowCmd cmd;
         ASSERT_TRUE(LoadAt(version, CmdAt(version, input), cmd));
         ASSERT_TRUE(cmd.m_pShot);
@@ -360,8 +357,7 @@ TEST_F(FlowRecordTest, OlderCommandsAreMigratedRowByRow) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        CmdInput input;
-        input.category = c.category, input.type = c.type, input.params = c.params;
+        const CmdInput input{.category = c.category, .type = c.type, .params = c.params};
         cFlowCmd cmd;
         ASSERT_TRUE(LoadAt(c.version, CmdAt(c.version, input), cmd));
         EXPECT_EQ(cmd.m_nType, c.wantType);
@@ -374,22 +370,16 @@ TEST_F(FlowRecordTest, OlderCommandsMigrateTheirParts) {
         SCOPED_TRACE("shot graphic at 219");
         for (auto [stored, want] : {std::pair{5, 6}, std::pair{119, 119}}) {
             const Bytes shot = ShotAt(219, stored, 0);
-            CmdInput input;
-            input.type = kCmdShot;
-            input.shot = &shot;
             cFlowCmd cmd;
-            ASSERT_TRUE(LoadAt(219, CmdAt(219, input), cmd));
+            ASSERT_TRUE(LoadAt(219, CmdAt(219, {.type = kCmdShot, .shot = &shot}), cmd));
             EXPECT_EQ(cmd.m_pShot->m_nGraphic, want);
         }
     }
     {
         SCOPED_TRACE("charge angle at 513");
         const Bytes move = MoveAt(513, {.kind = 0, .angle = 30, .angleLv = 2, .mirrorAngle = 0});
-        CmdInput input;
-        input.type = kCmdChargeMove;
-        input.move = &move;
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(513, CmdAt(513, input), cmd));
+        ASSERT_TRUE(LoadAt(513, CmdAt(513, {.type = kCmdChargeMove, .move = &move}), cmd));
         EXPECT_EQ(std::make_tuple(cmd.m_pMove->m_nAngle, cmd.m_pMove->m_nAngleLv,
                                   cmd.m_pMove->m_bMirrorAngle),
                   std::make_tuple(0, 0, 1));
@@ -398,21 +388,15 @@ TEST_F(FlowRecordTest, OlderCommandsMigrateTheirParts) {
         SCOPED_TRACE("warp target kind at 766");
         for (auto [stored, want] : {std::pair{2, 5}, std::pair{1, 1}}) {
             const Bytes move = MoveAt(766, {.kind = stored});
-            CmdInput input;
-            input.type = kCmdWarp;
-            input.move = &move;
             cFlowCmd cmd;
-            ASSERT_TRUE(LoadAt(766, CmdAt(766, input), cmd));
+            ASSERT_TRUE(LoadAt(766, CmdAt(766, {.type = kCmdWarp, .move = &move}), cmd));
             EXPECT_EQ(cmd.m_pMove->m_nKind, want);
         }
     }
     {
         SCOPED_TRACE("condition part of an old flow operation");
-        CmdInput input;
-        input.type = kCmdFlowOp;
-        input.params = {1, 2, 3, 4};
         cFlowCmd cmd;
-        ASSERT_TRUE(LoadAt(763, CmdAt(763, input), cmd));
+        ASSERT_TRUE(LoadAt(763, CmdAt(763, {.type = kCmdFlowOp, .params = {1, 2, 3, 4}}), cmd));
         ASSERT_TRUE(cmd.m_pCond);
         EXPECT_EQ(cmd.m_pCond->m_nMode, 0);
         EXPECT_TRUE(cmd.m_pCond->m_vConds.empty());
@@ -539,11 +523,10 @@ TEST_F(FlowRecordTest, EraseMarkedFlowsKeepsTheOthersInOrder) {
 }
 
 TEST_F(FlowRecordTest, NestedTestPlayFlowsStayOnlyWhenKept) {
-    CmdInput input;
-    input.type = kCmdFlowOp;
-    input.params = {0, 0, 0, 0};
-    input.nestedFlows = {FlowAt(770, 1, 0, 1), FlowAt(770, 2, 0, 0), FlowAt(770, 3, 0, 1)};
-    const Bytes bytes = CmdAt(770, input);
+    const Bytes bytes = CmdAt(
+        770, {.type = kCmdFlowOp,
+              .params = {0, 0, 0, 0},
+              .nestedFlows = {FlowAt(770, 1, 0, 1), FlowAt(770, 2, 0, 0), FlowAt(770, 3, 0, 1)}});
 
     cFlowCmd normal;
     ASSERT_TRUE(LoadAt(770, bytes, normal));
@@ -598,11 +581,8 @@ TEST_F(FlowRecordTest, NestingIsLimitedTo64Levels) {
     const auto nested = [](int levels) {
         Bytes flow = FlowAt(770, 0);
         for (int i = 1; i < levels; ++i) {
-            CmdInput input;
-            input.type = kCmdFlowOp;
-            input.params = {0, 0, 0, 0};
-            input.nestedFlows = {flow};
-            flow = FlowAt(770, 0, 0, 0, {CmdAt(770, input)});
+            const CmdInput op{.type = kCmdFlowOp, .params = {0, 0, 0, 0}, .nestedFlows = {flow}};
+            flow = FlowAt(770, 0, 0, 0, {CmdAt(770, op)});
         }
         return flow;
     };
@@ -628,14 +608,10 @@ TEST_F(FlowRecordTest, DamagedCountsFailWithoutTouchingTheList) {
         const char* what;
         Bytes bytes;
     };
-    CmdInput params;
-    params.type = kCmdJump;
-    Bytes hugeParams = CmdAt(770, params);
+    Bytes hugeParams = CmdAt(770, {.type = kCmdJump});
     hugeParams.bytes.resize(hugeParams.bytes.size() - 4);
     hugeParams.U32(0x40000000);
-    CmdInput flows;
-    flows.type = kCmdFlowOp;
-    Bytes hugeFlows = CmdAt(770, flows);
+    Bytes hugeFlows = CmdAt(770, {.type = kCmdFlowOp});
     hugeFlows.bytes.resize(hugeFlows.bytes.size() - 8);
     hugeFlows.U32(0x7fffffff).U32(0);
     Case cases[] = {
