@@ -39,6 +39,7 @@ T Marked() {
     return t;
 }
 constexpr int32_t kMarkI = 0x5A5A5A5A;
+const double mark = Marked<double>();
 
 }  // namespace
 
@@ -73,11 +74,6 @@ TEST(EffectInst, EachKindPreparesItsFields) {
         double current, speed, elapsed;
         int32_t work0, work1;
     };
-    const double mark = [] {
-        double d;
-        std::memset(&d, 0x5A, sizeof d);
-        return d;
-    }();
     const Case cases[] = {
         {4, {10, 3, 63}, 3, 63, 3.0, 1.0, mark, 0, kMarkI},                  // wave
         {16, {2, 12, 0}, 12, 0, 12.0, 1.0, mark, kMarkI, kMarkI},            // falling range
@@ -126,11 +122,6 @@ TEST(EffectInst2, ScreenKinds) {
         double current, second, speed;
         int32_t value0, value1, constant;
     };
-    const double mark = [] {
-        double d;
-        std::memset(&d, 0x5A, sizeof d);
-        return d;
-    }();
     const Case cases[] = {
         {2, 0, {5, 9, 9}, 0.0, 0.0, kSixth, 0, kMarkI, 0},
         {3, 0, {5, 9, 9}, 0.0, 0.0, kSixth, 0, kMarkI, 0},
