@@ -64,13 +64,12 @@ struct FieldRow {
     uint32_t (*get)(const cSystemData& d);
 };
 
-#define ROW(member, from, fresh, olderValue)                                               \
-    {                                                                                      \
-#member, from, kNever, 4, fresh,                                                   \
-            [](uint32_t, const cSystemData&)                                               \
-                 -> uint32_t { return olderValue; }, [](const cSystemData& d)              \
-                                                          -> uint32_t { return d.member; } \
-    }
+// clang-format off
+#define ROW(member, from, fresh, olderValue)                                         \
+    {#member, from, kNever, 4, fresh,                                                \
+     [](uint32_t, const cSystemData&) -> uint32_t { return olderValue; },            \
+     [](const cSystemData& d) -> uint32_t { return d.member; }}
+// clang-format on
 #define COMPAT(member, from) ROW(member, from, 0, 1)
 
 const std::vector<FieldRow> kFields = {
@@ -296,16 +295,10 @@ void AppendLists(FileBuilder& f, const Lists& l) {
     AppendBytes(f, l.switchA);
     AppendBytes(f, l.switchB);
     f.U32(static_cast<uint32_t>(l.items.size()));
-    for (const Item& i : l.items)
-        f.U32(6)
-            .U32(i.show)
-            .U32(i.icon)
-            .U32(i.digits)
-            .U32(i.showValue)
-            .U32(i.threshold)
-            .U32(i.percent)
-            .U32(1)
-            .Text(i.label);
+    for (const Item& i : l.items) {
+        f.U32(6).U32(i.show).U32(i.icon).U32(i.digits);
+        f.U32(i.showValue).U32(i.threshold).U32(i.percent).U32(1).Text(i.label);
+    }
     AppendWords(f, l.startLives);
     AppendWords(f, l.unlimited);
     f.U32(static_cast<uint32_t>(l.modes.size()));
