@@ -222,23 +222,12 @@ TEST_F(CharaDefTest, ValidateBringsReferencesBackIntoRange) {
          [](const cCharaDef& c) {
              return c.m_nInitEffect == 0 && c.m_nVanishEffect == 0 && c.m_nHitEffect == 0;
          }},
-        {"own bitmap past the end",
-         [](cCharaDef& c) {
-             c.m_nBmpSet = 4;
-             c.m_nCell = 5;
-         },
+        {"own bitmap past the end", [](cCharaDef& c) { c.m_nBmpSet = 4, c.m_nCell = 5; },
          [](const cCharaDef& c) { return c.m_nCell == 1; }},
-        {"own bitmap negative",
-         [](cCharaDef& c) {
-             c.m_nBmpSet = 4;
-             c.m_nCell = -3;
-         },
+        {"own bitmap negative", [](cCharaDef& c) { c.m_nBmpSet = 4, c.m_nCell = -3; },
          [](const cCharaDef& c) { return c.m_nCell == 1; }},
         {"character sheet cell is not a bitmap number",
-         [](cCharaDef& c) {
-             c.m_nBmpSet = 1;
-             c.m_nCell = 300;
-         },
+         [](cCharaDef& c) { c.m_nBmpSet = 1, c.m_nCell = 300; },
          [](const cCharaDef& c) { return c.m_nCell == 300; }},
         {"size 0 and sizes read as negative", [](cCharaDef& c) { c.m_nSize = 0x80; },
          [](const cCharaDef& c) { return c.m_nSize == 1; }},
@@ -246,10 +235,7 @@ TEST_F(CharaDefTest, ValidateBringsReferencesBackIntoRange) {
          [](cCharaDef& c) { c.m_nSide = 0, c.m_nCopies = 3, c.m_bBlockChara = 1; },
          [](const cCharaDef& c) { return c.m_nCopies == 0 && c.m_bBlockChara == 0; }},
         {"computer character keeps its copies",
-         [](cCharaDef& c) {
-             c.m_nCopies = 3;
-             c.m_bBlockChara = 1;
-         },
+         [](cCharaDef& c) { c.m_nCopies = 3, c.m_bBlockChara = 1; },
          [](const cCharaDef& c) { return c.m_nCopies == 3 && c.m_bBlockChara == 1; }},
     };
     for (const Case& c : cases) {
