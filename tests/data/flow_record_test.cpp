@@ -454,40 +454,32 @@ TEST_F(FlowRecordTest, ValidateBringsNumbersIntoTheDatabases) {
     EXPECT_EQ(std::make_tuple(numbers.m_nSound, numbers.m_nAnime), std::make_tuple(0, 4));
 
     // A sword's use time is the length of its sword type, at most 9999.
-    struct Sword {
-        int swordType;
-        int wantType;
-        int wantUseTime;
-    };
-    for (const Sword& s : {Sword{0, 0, 40}, Sword{1, 1, 9999}, Sword{2, 0, 40}}) {
-        SCOPED_TRACE(testing::Message() << "sword type " << s.swordType);
+    const auto swordFlow = [](int swordType) {
         cFlowCmd sword;
-        sword.m_nType = kCmdSword;
-        sword.m_nUseTime = 77;
+        sword.m_nType = kCmdSword, sword.m_nUseTime = 77;
         sword.MakeEdShot();
-        sword.m_pShot->m_nMoveKind = static_cast<uint8_t>(s.swordType);
+        sword.m_pShot->m_nMoveKind = static_cast<uint8_t>(swordType);
         cFlow flow;
         flow.m_vCmds.push_back(sword);
+        return flow;
+    };
+    const std::tuple<int, int, int> swords[] = {{0, 0, 40}, {1, 1, 9999}, {2, 0, 40}};
+    for (const auto& [swordType, wantType, wantUseTime] : swords) {
+        SCOPED_TRACE(testing::Message() << "sword type " << swordType);
         cFlowCmd holder;
         holder.m_nType = kCmdFlowOp;
-        holder.m_vFlows.push_back(flow);
+        holder.m_vFlows.push_back(swordFlow(swordType));
         holder.Validate();  // nested flows are validated with their command
         const cFlowCmd& checked = holder.m_vFlows[0].m_vCmds[0];
-        EXPECT_EQ(checked.m_pShot->m_nMoveKind, s.wantType);
-        EXPECT_EQ(checked.m_nUseTime, s.wantUseTime);
+        EXPECT_EQ(std::make_tuple(checked.m_pShot->m_nMoveKind, checked.m_nUseTime),
+                  std::make_tuple(wantType, wantUseTime));
     }
 
     // The reference check alone touches only the sword type.
-    cFlowCmd sword;
-    sword.m_nType = kCmdSword;
-    sword.m_nUseTime = 77;
-    sword.MakeEdShot();
-    sword.m_pShot->m_nMoveKind = 5;
-    cFlow flow;
-    flow.m_vCmds.push_back(sword);
+    cFlow flow = swordFlow(5);
     flow.ValidateCmdRefs();
-    EXPECT_EQ(flow.m_vCmds[0].m_pShot->m_nMoveKind, 0);
-    EXPECT_EQ(flow.m_vCmds[0].m_nUseTime, 77);
+    EXPECT_EQ(std::make_tuple(flow.m_vCmds[0].m_pShot->m_nMoveKind, flow.m_vCmds[0].m_nUseTime),
+              std::make_tuple(0, 77));
 }
 
 TEST_F(FlowRecordTest, WithoutDatabasesOnlyTheParameterCountIsValidated) {
