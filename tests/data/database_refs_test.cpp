@@ -26,8 +26,7 @@ class DatabaseRefsTest : public testing::Test {
 
     static cFlowCmd Sword(int16_t swordType) {
         cFlowCmd cmd;
-        cmd.m_nCategory = kCmdCategoryFlow;
-        cmd.m_nType = kCmdSword;
+        cmd.m_nCategory = kCmdCategoryFlow, cmd.m_nType = kCmdSword;
         cmd.MakeEdShot();
         cmd.m_pShot->m_nMoveKind = swordType;
         return cmd;

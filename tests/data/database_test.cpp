@@ -239,8 +239,7 @@ TEST(DatabaseTables, EffectSequences) {
         items.assign(3, cEffectItem{});
         const uint32_t times[] = {1, 1, 2};
         for (uint32_t j = 0; j < 3; ++j) {
-            items[j].m_nCell = j;
-            items[j].m_nTime = times[j];
+            items[j].m_nCell = j, items[j].m_nTime = times[j];
         }
     }
     AnimSeqTable table;
@@ -278,8 +277,7 @@ TEST(SoundFileList, SystemSoundsThenUserSoundsFromRecordOne) {
 TEST(SoundFileList, NamesThatDoNotFitAreLeftEmpty) {
     std::vector<std::string> system(3, "s.wav");  // fewer than 17: the rest stay empty
     std::vector<cSound> sounds(3);
-    sounds[1].m_strFile = std::string(259, 'a');
-    sounds[2].m_strFile = std::string(260, 'b');
+    sounds[1].m_strFile = std::string(259, 'a'), sounds[2].m_strFile = std::string(260, 'b');
     const std::vector<SOUNDFILE> list = BuildSoundFileList(system, sounds);
     ASSERT_EQ(list.size(), 19u);
     EXPECT_STREQ(list[2].szFile, "s.wav");

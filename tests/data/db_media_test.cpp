@@ -88,8 +88,7 @@ TEST(BmpCharaExc, CutsFramesOutOfTheSheet) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "scale " << c.scale << " frame " << c.frame);
         cBmpCharaExc r;
-        r.m_bScaled = c.scaled;
-        r.m_nScale = c.scale;
+        r.m_bScaled = c.scaled, r.m_nScale = c.scale;
         const cBmpCharaExc::Cell cell = r.CutFrame(c.frame);
         EXPECT_EQ(std::make_tuple(cell.x, cell.y, cell.edge, cell.scale),
                   std::make_tuple(c.x, c.y, c.edge, c.sourceScale));

@@ -97,8 +97,7 @@ TEST_F(DbTest, CopiesSaveTheirOwnValues) {
     assigned = original;
     const auto bytes = SaveBody(original);
     // The copies' registries name their own members, not the original's.
-    original.m_strName = "zz";
-    original.m_vItem[1].m_nOffsetX = 9;
+    original.m_strName = "zz", original.m_vItem[1].m_nOffsetX = 9;
     EXPECT_EQ(SaveBody(copy), bytes);
     EXPECT_EQ(SaveBody(assigned), bytes);
     EXPECT_NE(SaveBody(original), bytes);

@@ -102,13 +102,11 @@ TEST_F(BlockItemDefTest, ShotGraphicsMovedUpBefore219) {
         Bytes empty;
         empty.U32(0).U32(0);
         cBlockDef block;
-        block.m_nBmpSet = static_cast<uint8_t>(c.set);
-        block.m_nCell = c.cell;
+        block.m_nBmpSet = static_cast<uint8_t>(c.set), block.m_nCell = c.cell;
         ASSERT_TRUE(LoadAt(c.version, empty, block));
         EXPECT_EQ(block.m_nCell, c.expected);
         cItemDef item;
-        item.m_nBmpSet = static_cast<uint8_t>(c.set);
-        item.m_nCell = c.cell;
+        item.m_nBmpSet = static_cast<uint8_t>(c.set), item.m_nCell = c.cell;
         ASSERT_TRUE(LoadAt(c.version, empty, item));
         EXPECT_EQ(item.m_nCell, c.expected);
     }

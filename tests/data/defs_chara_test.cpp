@@ -195,8 +195,7 @@ TEST_F(CharaDefTest, ShotGraphicsMovedUpBefore219) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << " set " << c.set << " cell " << c.cell);
         cCharaDef chara;
-        chara.m_nBmpSet = static_cast<uint8_t>(c.set);
-        chara.m_nCell = c.cell;
+        chara.m_nBmpSet = static_cast<uint8_t>(c.set), chara.m_nCell = c.cell;
         Bytes record;
         record.U32(0).U32(0);
         ASSERT_TRUE(LoadAt(c.version, record, chara));

@@ -448,8 +448,7 @@ TEST_F(FlowRecordTest, ValidateBringsNumbersIntoTheDatabases) {
     }
 
     cFlowCmd numbers;
-    numbers.m_nSound = 10;
-    numbers.m_nAnime = 4;
+    numbers.m_nSound = 10, numbers.m_nAnime = 4;
     numbers.Validate();
     EXPECT_EQ(std::make_tuple(numbers.m_nSound, numbers.m_nAnime), std::make_tuple(0, 4));
 
@@ -484,8 +483,7 @@ TEST_F(FlowRecordTest, ValidateBringsNumbersIntoTheDatabases) {
 
 TEST_F(FlowRecordTest, WithoutDatabasesOnlyTheParameterCountIsValidated) {
     cFlowCmd cmd;
-    cmd.m_nType = kCmdShowPicture;
-    cmd.m_nSound = 500;
+    cmd.m_nType = kCmdShowPicture, cmd.m_nSound = 500;
     cmd.m_vParams = {40};
     cmd.Validate();
     EXPECT_EQ(cmd.m_nSound, 500);
@@ -498,8 +496,7 @@ TEST_F(FlowRecordTest, EraseMarkedFlowsKeepsTheOthersInOrder) {
         int group = 0;
         for (int mark : marks) {
             cFlow f;
-            f.m_bTestPlay = static_cast<uint8_t>(mark);
-            f.m_nGroup = static_cast<uint8_t>(group++);
+            f.m_bTestPlay = static_cast<uint8_t>(mark), f.m_nGroup = static_cast<uint8_t>(group++);
             list.push_back(f);
         }
         return list;

@@ -27,8 +27,7 @@ TEST_F(GlobalDataTest, OptionFileOfANewUser) {
     EXPECT_EQ(Saved(options), expected);
 
     std::vector<uint8_t> changed = expected;
-    changed[16] = 10;
-    changed[32] = 'b';
+    changed[16] = 10, changed[32] = 'b';
     cOptionData loaded;
     ASSERT_TRUE(LoadRecord(changed, loaded));
     EXPECT_EQ(std::make_tuple(loaded.m_nSeVolume, loaded.m_sRankName), std::make_tuple(10, "baa"));

@@ -23,12 +23,10 @@ TEST(KeepTestFlows, EditorStartOrTheProjectSwitchKeepsThem) {
     const Case cases[] = {{false, 0, false}, {true, 0, true}, {false, 1, true}, {true, 1, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "editor " << c.editor << " switch " << c.keepSwitch);
-        g_bStartedByEditor = c.editor;
-        g_SystemData.m_bKeepTestFlows = c.keepSwitch;
+        g_bStartedByEditor = c.editor, g_SystemData.m_bKeepTestFlows = c.keepSwitch;
         EXPECT_EQ(KeepTestFlows(), c.kept);
     }
-    g_bStartedByEditor = false;
-    g_SystemData = saved;
+    g_bStartedByEditor = false, g_SystemData = saved;
     SetKeepTestFlowsQuery(nullptr);
     ResetLogsForTest();
 }

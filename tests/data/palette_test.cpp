@@ -309,8 +309,7 @@ TEST_F(PaletteTest, EveryCharacterGroupIsTakenFromEitherBank) {
         for (int g = 0; g < 37; ++g) {
             SCOPED_TRACE(testing::Message() << "bank " << int(bank) << " group " << g);
             cCharaDef chara = placed;
-            chara.m_nPalBank = bank;
-            chara.m_nPalIndex = 1;
+            chara.m_nPalBank = bank, chara.m_nPalIndex = 1;
             chara.m_vInherit.assign(37, 0);
             chara.m_vInherit[static_cast<size_t>(g)] = 1;
             chara.ApplyPalette();
@@ -326,8 +325,7 @@ TEST_F(PaletteTest, EveryCharacterGroupIsTakenFromEitherBank) {
 TEST_F(PaletteTest, FlowsAndTextOfAnEmptyEntry) {
     g_CommonPalette.m_vCharas.resize(2);  // entry 1: no flows, no text
     cCharaDef chara = Distinct(70, "placed", {9, 9});
-    chara.m_nPalBank = kPaletteCommon;
-    chara.m_nPalIndex = 1;
+    chara.m_nPalBank = kPaletteCommon, chara.m_nPalIndex = 1;
     chara.m_vInherit.assign(37, 1);
     chara.ApplyPalette();
     EXPECT_EQ(chara.m_strText, "placed");

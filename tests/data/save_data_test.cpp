@@ -209,8 +209,7 @@ void FillWithEE(cSaveData& r) {
          {&r.m_nRunValue7, &r.m_nRunValue8, &r.m_nRunValue9, &r.m_nRunValue10, &r.m_nRunValue12,
           &r.m_nMusicArg, &r.m_nStageNaming1, &r.m_nRunValue15, &r.m_nRunValue18})
         *p = 0xEE;
-    r.m_nTotal3 = r.m_nTotal4 = 0xEE;
-    r.m_strStageFile2 = "old";
+    r.m_nTotal3 = r.m_nTotal4 = 0xEE, r.m_strStageFile2 = "old";
     r.m_vCarryFlags = {0xEE};
     r.m_vSavedVariables = {0xEE};
 }

@@ -331,8 +331,7 @@ TEST_F(SaveSlotsTest, TheDateOfAUsedSlot) {
 
 TEST_F(SaveSlotsTest, APageOfTheSlotList) {
     std::vector<cSaveSlotInfo> slots(99);
-    slots[97].m_bUsed = 1;
-    slots[97].m_SaveTime = kMay1;
+    slots[97].m_bUsed = 1, slots[97].m_SaveTime = kMay1;
 
     RecordingCanvas canvas;
     DrawSlotList(canvas, 100, 50, slots, 96, 4);

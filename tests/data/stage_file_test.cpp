@@ -198,8 +198,7 @@ TEST_F(StageFileTest, TrailerIsPartOfTheFileFrom173) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << (c.trailer ? " with" : " without"));
         StageSpec spec = wftest::MinimalPlayableStage();
-        spec.version = c.version;
-        spec.trailer = c.trailer;
+        spec.version = c.version, spec.trailer = c.trailer;
         std::vector<uint8_t> file = wftest::WriteStage(spec);
         if (c.version < 173 && c.trailer) file.insert(file.end(), {0x15, 0xCD, 0x5B, 0x07});
         cStage stage;
@@ -210,8 +209,7 @@ TEST_F(StageFileTest, TrailerIsPartOfTheFileFrom173) {
 TEST_F(StageFileTest, DamagedFilesLeaveTheStageAsItWas) {
     const std::vector<uint8_t> file = wftest::WriteStage(wftest::MinimalPlayableStage());
     cStage stage;
-    stage.m_sText = "kept";
-    stage.m_nTimeLimit = 77;
+    stage.m_sText = "kept", stage.m_nTimeLimit = 77;
     // Cut anywhere after the version word: never a success, never a change.
     for (size_t size = 4; size < file.size(); size += 7) {
         SCOPED_TRACE(size);
@@ -289,8 +287,7 @@ TEST_F(StageFileTest, NormalizeBringsSettingsIntoRange) {
     stage.m_vPalCharas.clear();
     stage.m_vPalItems.resize(3);
     stage.m_vCharas.resize(1);
-    stage.m_vCharas[0].m_nPalBank = kPaletteStage;
-    stage.m_vCharas[0].m_nPalIndex = 5;
+    stage.m_vCharas[0].m_nPalBank = kPaletteStage, stage.m_vCharas[0].m_nPalIndex = 5;
     stage.Normalize();
     EXPECT_EQ(std::make_tuple(stage.m_vPalBlocks.size(), stage.m_vPalCharas.size(),
                               stage.m_vPalItems.size(), stage.m_vCharas[0].m_nPalBank,
@@ -359,8 +356,7 @@ TEST_F(StageFileTest, ReplayFormTakesSettingsFromTheOtherStage) {
 TEST_F(StageFileTest, SettingsCopyLeavesTheDefinitions) {
     cStage loaded;
     ASSERT_TRUE(LoadRecord(wftest::WriteStage(wftest::MinimalPlayableStage()), loaded));
-    loaded.m_sText = "T";
-    loaded.m_nBgmParam = 4;
+    loaded.m_sText = "T", loaded.m_nBgmParam = 4;
     loaded.m_vStrings.resize(3);
     loaded.m_vStrings[2].m_sText = "third";
     loaded.m_aParams[4].Set8(0, 1, 0, 1, 2, 3, 4, 5);

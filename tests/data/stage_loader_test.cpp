@@ -39,8 +39,7 @@ class StageLoaderTest : public DataRecordTest {
         g_Stage.m_sPath = "previous.stg4";
     }
     void TearDown() override {
-        g_Stage = cStage();
-        g_PlayStage = cStage();
+        g_Stage = cStage(), g_PlayStage = cStage();
         SetStageLoadDispatch(nullptr);
         DataRecordTest::TearDown();
     }

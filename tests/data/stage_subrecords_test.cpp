@@ -43,8 +43,7 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
 
 TEST_F(StageSubrecordTest, BackgroundSavesTheCurrentLayout) {
     cBackground layer;
-    layer.m_nKind = 1;
-    layer.m_sPicture = "a";
+    layer.m_nKind = 1, layer.m_sPicture = "a";
     const std::vector<uint8_t> expected = recbytes::Hex(
         "02030000 0a000000 01000000 01000000 10000000 00000000"  // N = 10, visible, kind, fill 16
         "9a9999999999b93f 9a9999999999b93f"                      // speeds 0.1
@@ -98,8 +97,7 @@ TEST_F(StageSubrecordTest, ListReaderStopsBetweenElementsWhenCancelled) {
 
 TEST_F(StageSubrecordTest, ListCopiesAreDeep) {
     std::vector<cBackground> layers(2);
-    layers[1].m_sPicture = "sky.bmp";
-    layers[1].m_dOffsetX = 12.5;
+    layers[1].m_sPicture = "sky.bmp", layers[1].m_dOffsetX = 12.5;
     std::vector<cBackground> copy(5);
     AssignBackgroundList(copy, layers);
     ASSERT_EQ(copy.size(), 2u);
@@ -152,8 +150,7 @@ TEST(BackgroundScroll, PicturePositionFollowsCameraOrOffset) {
     EXPECT_EQ(layer.PictureX(99.5, 1), 6);
     // y is cut, not rounded: trunc((99 - 32) * 0.1) = 6.
     EXPECT_EQ(layer.PictureY(99.9, 1), 6);
-    layer.m_bAutoScrollX = 1;
-    layer.m_dOffsetX = 10.75;
+    layer.m_bAutoScrollX = 1, layer.m_dOffsetX = 10.75;
     EXPECT_EQ(layer.PictureX(100.0, 2), 46);  // trunc(10.75 + 100 - 64)
 
     EXPECT_EQ(TileStart(-5, 64), 59);

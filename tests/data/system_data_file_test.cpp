@@ -331,8 +331,7 @@ class SystemDataFile : public testing::Test {
   protected:
     void SetUp() override {
         ResetLogsForTest();
-        g_nDataVersion = kCurrentDataVersion;
-        g_bStripCR = true;
+        g_nDataVersion = kCurrentDataVersion, g_bStripCR = true;
         ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
     }
     void TearDown() override {

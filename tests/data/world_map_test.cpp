@@ -156,8 +156,7 @@ TEST(WorldMap, ValidateDropsPointsBeyondTheGrid) {
     map.m_vPoints.assign(5, cWorldMapPoint());
     const int32_t at[5][2] = {{1, 1}, {20, 3}, {3, 15}, {-1, 3}, {19, 14}};
     for (size_t i = 0; i < 5; ++i) {
-        map.m_vPoints[i].m_nX = at[i][0];
-        map.m_vPoints[i].m_nY = at[i][1];
+        map.m_vPoints[i].m_nX = at[i][0], map.m_vPoints[i].m_nY = at[i][1];
     }
     map.m_vPoints2.assign(1, cWorldMapPoint());
     map.m_vPoints2[0].m_nX = 50, map.m_nStartX = 25, map.m_nStartY = 3;
