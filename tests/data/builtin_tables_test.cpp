@@ -18,12 +18,12 @@ namespace {
 
 using recbytes::Hex;
 
-std::vector<uint8_t> ValueBytes(const DDSURFACEFILE& entry) {
+std::vector<uint8_t> ValueBytes(const auto& entry) {
     const auto* raw = reinterpret_cast<const uint8_t*>(&entry);
     return std::vector<uint8_t>(raw + 260, raw + 300);
 }
 
-std::vector<int32_t> Values(const DDSURFACEFILE& e) {
+std::vector<int32_t> Values(const auto& e) {
     return {e.p1, e.p2, e.p3, e.p4, e.p5, e.p6, e.p7, e.p8, e.p9, e.p10};
 }
 
@@ -46,12 +46,11 @@ TEST(BitmapTable, SizesOfTheThreeTables) {
 }
 
 TEST(BitmapTable, EntriesCarryTheirFilesAndCreationValues) {
-    struct Case {
+    const struct {
         int index;
         const char* file;
         std::vector<int32_t> values;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, "bmp\\plt\\Palette.bmp", {0, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
         {3, "bmp\\Block.bmp", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}},
         {5, "bmp\\Character1.bmp", {1, 0, 0, 1, 0, 0, 32, 0, 0, 0}},
@@ -59,9 +58,9 @@ TEST(BitmapTable, EntriesCarryTheirFilesAndCreationValues) {
         {38, "bmp\\Shot.bmp", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}},
         {70, "bmp\\Shot.bmp", {1, 1, 0, 1, 0, 0, 0, 0, 0, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.index);
-        const DDSURFACEFILE& e = g_BitmapTable[c.index];
+        const auto& e = g_BitmapTable[c.index];
         EXPECT_STREQ(e.szFileName, c.file);
         EXPECT_EQ(Values(e), c.values);
         // Past the name the field is all zero bytes.
@@ -103,7 +102,7 @@ TEST(BitmapTable, OnlyTheFirstCharacterSheetIsRequired) {
 }
 
 TEST(BitmapTable, TextSurfacesAreUnnamedWithOnlyTheFirstValueSet) {
-    for (const DDSURFACEFILE& e : g_TextSurfaceTable) {
+    for (const auto& e : g_TextSurfaceTable) {
         EXPECT_EQ(e.szFileName[0], 0);
         EXPECT_EQ(Values(e), (std::vector<int32_t>{1, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     }
@@ -124,12 +123,11 @@ TEST_F(FontTableTest, BuiltInFontsBeforeStartUp) {
 }
 
 TEST_F(FontTableTest, StartUpTakesTheChosenFaceAndTheModesCacheSetting) {
-    struct Case {
+    const struct {
         int64_t fontFace;
         int32_t modeCache;
         const char* face;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {60, 1, "ＭＳ Ｐゴシック"},
         {0, 0, "System"},
         {121, 1, "Sydnie"},
@@ -137,7 +135,7 @@ TEST_F(FontTableTest, StartUpTakesTheChosenFaceAndTheModesCacheSetting) {
         {122, 0, "ＭＳ ゴシック"},
         {-5, 1, "ＭＳ ゴシック"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.fontFace);
         ResetFontTable();
         // A longer name first, to show the old face does not show through.

@@ -78,12 +78,11 @@ TEST(CmdTables, TypeNumbersOutsideTheTablesNameNothing) {
 }
 
 TEST(ParamEnums, ListsHaveTheirLengthsAndValues) {
-    struct Case {
+    const struct {
         const char* name;
         const LabelTable& table;
         int count;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"trigger", kFlowTriggerLabels, 23},        {"move direction", kMoveDirLabels, 13},
         {"facing change", kFacingChangeLabels, 12}, {"target choice", kTargetChoiceLabels, 11},
         {"chara status", kCharaStatusLabels, 15},   {"shot movement", kShotMoveLabels, 10},
@@ -91,7 +90,7 @@ TEST(ParamEnums, ListsHaveTheirLengthsAndValues) {
         {"group letters", kGroupLetterLabels, 27},  {"lower letters", kLowerLetterLabels, 27},
         {"on switch", kOnSwitchLabels, 1},          {"volley pattern", kVolleyPatternLabels, 6},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(c.table.Size(), c.count);
         for (const char* label : c.table) EXPECT_GT(std::strlen(label), 0u);

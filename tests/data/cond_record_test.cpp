@@ -100,12 +100,11 @@ TEST_F(CondRecordTest, OlderLayoutsReadTheirOwnFieldsAndDropTheShortValues) {
 }
 
 TEST_F(CondRecordTest, OlderVersionsAreMigratedStepByStep) {
-    struct Case {
+    const struct {
         uint32_t version;
         CondFields stored;
         CondFields migrated;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // Old kind 5 (distance) becomes 7 and takes the later distance defaults.
         {159, {5, 3, 0, 1, 0, 0, 0, 1}, {7, 0, 0, 0, 1, 1, 0, 1}},
         {160, {6, 0, 2, 0, 0, 0, 0, 0}, {6, 0, 2, 0, 0, 0, 0, 1}},
@@ -124,7 +123,7 @@ TEST_F(CondRecordTest, OlderVersionsAreMigratedStepByStep) {
         {766, {1, 2, 0, 0, 0, 3, 0, 0}, {1, 2, 0, 0, 0, 3, 0, 0}},
         {770, {5, 2, 6, 0, 0, 2, 0, 0}, {5, 2, 6, 0, 0, 2, 0, 0}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "version " << c.version);
         cCond cond;
         ASSERT_TRUE(LoadAt(c.version, CondAt(c.stored), cond));

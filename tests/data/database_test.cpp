@@ -253,12 +253,11 @@ TEST(DatabaseTables, EffectSequences) {
 TEST(SoundFileList, SystemSoundsThenUserSoundsFromRecordOne) {
     std::vector<std::string> system;
     for (int i = 0; i < kSystemSoundCount; ++i) system.push_back("sys" + std::to_string(i));
-    struct Case {
+    const struct {
         size_t records;
         size_t entries;
-    };
-    const Case cases[] = {{0, 17}, {1, 17}, {2, 18}, {5, 21}};
-    for (const Case& c : cases) {
+    } cases[] = {{0, 17}, {1, 17}, {2, 18}, {5, 21}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.records);
         std::vector<cSound> sounds(c.records);
         for (size_t r = 0; r < c.records; ++r) sounds[r].m_strFile = "user" + std::to_string(r);

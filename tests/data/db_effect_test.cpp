@@ -24,20 +24,19 @@ const char* const kThreeFrames =
 }  // namespace
 
 TEST_F(DbTest, EffectLayoutByVersion) {
-    struct Case {
+    // Width 48, height 24, scalable.
+    const struct {
         uint32_t version;
         const char* fields;
         uint32_t tag;
-    };
-    // Width 48, height 24, scalable.
-    const Case cases[] = {
+    } cases[] = {
         {150, "03000000 30000000 18000000 01000000", 0},
         {151, "04000000 07000000 30000000 18000000 01000000", 0},
         {152, "04000000 07000000 30000000 18000000 01000000", 0},
         {153, "04000000 07000000 30000000 18000000 01000000", 7},
         {770, "04000000 07000000 30000000 18000000 01000000", 7},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
         cEffect r;
         r.m_nTag = 9;

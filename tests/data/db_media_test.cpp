@@ -46,18 +46,17 @@ TEST_F(DbTest, BmpCharaExcLayoutByVersion) {
 }
 
 TEST_F(DbTest, PictureBgmAndSoundLayoutByVersion) {
-    struct Case {
+    const struct {
         uint32_t version;
         const char* fields;
         uint32_t tag;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {150, "00000000", 0},          {151, "01000000 07000000", 0}, {152, "01000000 07000000", 0},
         {153, "01000000 07000000", 7}, {770, "01000000 07000000", 7},
     };
     auto check = [&](auto record, const char* what) {
         SCOPED_TRACE(what);
-        for (const Case& c : cases) {
+        for (const auto& c : cases) {
             SCOPED_TRACE(c.version);
             record.m_nTag = 9;
             ASSERT_TRUE(LoadAt(record, c.version, Hex(std::string(c.fields) + kStrings)));
@@ -73,11 +72,10 @@ TEST_F(DbTest, PictureBgmAndSoundLayoutByVersion) {
 }
 
 TEST(BmpCharaExc, CutsFramesOutOfTheSheet) {
-    struct Case {
+    const struct {
         uint32_t scaled, scale, frame;
         uint32_t x, y, edge, sourceScale;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, 0, 17, 32, 32, 32, 1},     // 16 cells of 32 dots a row
         {0, 7, 15, 480, 0, 32, 1},     // the scale means nothing while unscaled
         {1, 3, 7, 192, 96, 96, 3},     // 5 cells of 96 dots a row
@@ -85,7 +83,7 @@ TEST(BmpCharaExc, CutsFramesOutOfTheSheet) {
         {1, 1, 17, 32, 32, 32, 1},    {1, 0, 17, 32, 32, 32, 1},  // no scale: taken as 1
         {1, 20, 1, 0, 512, 512, 16},                              // too large: taken as 16
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "scale " << c.scale << " frame " << c.frame);
         cBmpCharaExc r;
         r.m_bScaled = c.scaled, r.m_nScale = c.scale;

@@ -88,16 +88,15 @@ TEST_F(BlockItemDefTest, ItemReadsAndWritesEveryFieldAt770) {
 }
 
 TEST_F(BlockItemDefTest, ShotGraphicsMovedUpBefore219) {
-    struct Case {
+    const struct {
         uint32_t version;
         int set;
         uint16_t cell;
         uint16_t expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {218, 3, 5, 6}, {218, 3, 119, 119}, {218, 3, 200, 119}, {218, 2, 5, 5}, {219, 3, 5, 5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << " set " << c.set << " cell " << c.cell);
         Bytes empty;
         empty.U32(0).U32(0);

@@ -180,19 +180,18 @@ TEST_F(CharaDefTest, BoxModesFromTwoOnMovedUpBefore206) {
 }
 
 TEST_F(CharaDefTest, ShotGraphicsMovedUpBefore219) {
-    struct Case {
+    const struct {
         uint32_t version;
         int set;
         int16_t cell;
         int16_t expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {218, 3, 5, 6},
         {218, 3, 119, 119},
         {218, 1, 5, 5},
         {219, 3, 5, 5},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << " set " << c.set << " cell " << c.cell);
         cCharaDef chara;
         chara.m_nBmpSet = static_cast<uint8_t>(c.set), chara.m_nCell = c.cell;
@@ -306,16 +305,15 @@ TEST_F(CharaDefTest, RowOffsetsOfExtraCopies) {
     cCharaDef chara;
     chara.m_nRowXBase = 8, chara.m_nRowXStep = -4, chara.m_nRowYBase = 30000;
     chara.m_nRowYStep = 30000;
-    struct Case {
+    const struct {
         int index;
         int facing;
         uint8_t mirror;
         double x;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {3, 1, 1, 4.0}, {3, 0, 1, -4.0}, {3, 1, 0, -4.0}, {0, 1, 1, -8.0}, {3, 7, 1, -4.0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.index << " facing " << c.facing);
         chara.m_bRowXMirror = c.mirror;
         EXPECT_EQ(chara.GetRowOffsetX(c.index, c.facing), c.x);

@@ -15,13 +15,12 @@ TEST(KeepTestFlows, EditorStartOrTheProjectSwitchKeepsThem) {
     const cSystemData saved = g_SystemData;
     // No System.dat here: the load fails, but the question is in place for what follows.
     EXPECT_FALSE(LoadSystemData(1));
-    struct Case {
+    const struct {
         bool editor;
         uint32_t keepSwitch;
         bool kept;
-    };
-    const Case cases[] = {{false, 0, false}, {true, 0, true}, {false, 1, true}, {true, 1, true}};
-    for (const Case& c : cases) {
+    } cases[] = {{false, 0, false}, {true, 0, true}, {false, 1, true}, {true, 1, true}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "editor " << c.editor << " switch " << c.keepSwitch);
         g_bStartedByEditor = c.editor, g_SystemData.m_bKeepTestFlows = c.keepSwitch;
         EXPECT_EQ(KeepTestFlows(), c.kept);

@@ -165,21 +165,19 @@ namespace {
 // that a number the file does not have shows whether it was migrated or kept.
 Bytes OldFile(uint32_t version, uint32_t variableCount) {
     // Rows of the field table and the version each is stored from.
-    struct Row {
+    const struct {
         uint32_t row, from;
-    };
-    const Row rows[] = {{1, 0},    {2, 0},    {3, 0},    {4, 0},    {5, 0},    {6, 758},
-                        {7, 758},  {8, 758},  {9, 0},    {10, 0},   {11, 0},   {12, 0},
-                        {13, 0},   {14, 0},   {15, 0},   {16, 0},   {17, 0},   {18, 182},
-                        {19, 182}, {20, 0},   {21, 0},   {22, 166}, {23, 194}, {24, 190},
-                        {25, 191}, {26, 191}, {27, 0},   {28, 0},   {29, 169}, {30, 0},
-                        {31, 0},   {32, 678}, {33, 678}, {34, 678}, {35, 679}};
+    } rows[] = {{1, 0},    {2, 0},    {3, 0},    {4, 0},    {5, 0},    {6, 758},  {7, 758},
+                {8, 758},  {9, 0},    {10, 0},   {11, 0},   {12, 0},   {13, 0},   {14, 0},
+                {15, 0},   {16, 0},   {17, 0},   {18, 182}, {19, 182}, {20, 0},   {21, 0},
+                {22, 166}, {23, 194}, {24, 190}, {25, 191}, {26, 191}, {27, 0},   {28, 0},
+                {29, 169}, {30, 0},   {31, 0},   {32, 678}, {33, 678}, {34, 678}, {35, 679}};
     recbytes::Bytes f;
     f.U32(version);
     uint32_t n = 0;
-    for (const Row& r : rows) n += version >= r.from ? 1 : 0;
+    for (const auto& r : rows) n += version >= r.from ? 1 : 0;
     f.U32(n);
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         if (version < r.from) continue;
         // Map position and item selection stay inside the limits of the clean-up.
         const uint32_t value = r.row == 2 ? 1 : r.row == 3 ? 2 : r.row == 27 ? 1 : 100 + r.row;

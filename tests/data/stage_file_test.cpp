@@ -184,18 +184,17 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
 }
 
 TEST_F(StageFileTest, TrailerIsPartOfTheFileFrom173) {
-    struct Case {
+    const struct {
         uint32_t version;
         bool trailer;
         bool loads;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {172, false, true},
         {173, true, true},
         {173, false, false},  // the file ends where the trailer should be
         {770, false, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << (c.trailer ? " with" : " without"));
         StageSpec spec = wftest::MinimalPlayableStage();
         spec.version = c.version, spec.trailer = c.trailer;

@@ -135,15 +135,14 @@ TEST_F(StageLoaderTest, FailuresShowTheirMessageAndKeepTheStage) {
 }
 
 TEST_F(StageLoaderTest, CheckStageFileTestsTheTrailerFrom174) {
-    struct Case {
+    const struct {
         uint32_t version;
         uint32_t trailer;
         uint32_t result;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {173, 1, 1}, {174, 1, 0}, {174, 123456789, 1}, {770, 123456789, 1}, {770, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.version << " " << c.trailer);
         wftest::ScriptedBoxes answers;
         wftest::PostedMessages closes;

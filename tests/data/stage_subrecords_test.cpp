@@ -53,11 +53,10 @@ TEST_F(StageSubrecordTest, BackgroundSavesTheCurrentLayout) {
 }
 
 TEST_F(StageSubrecordTest, ListReadersRefuseWhatTheFileCannotHold) {
-    struct Case {
+    const struct {
         const char* what;
         std::vector<uint8_t> bytes;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // A count of a million layers in a file of a few bytes.
         {"huge count", ByteBuilder().U32(770).U32(1000000).U32(0).U32(0).Bytes()},
         // The file ends where the count should be.
@@ -66,7 +65,7 @@ TEST_F(StageSubrecordTest, ListReadersRefuseWhatTheFileCannotHold) {
         {"short list",
          ByteBuilder().U32(770).U32(2).Append(wftest::WriteBackground({}, 770)).Bytes()},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::vector<cBackground> layers;
         EXPECT_FALSE(LoadBytes(c.bytes, [&](FILE* fp) { return LoadBackgroundList(layers, fp); }));
@@ -117,18 +116,17 @@ TEST_F(StageSubrecordTest, ListCopiesAreDeep) {
 }
 
 TEST(BackgroundScroll, OffsetWrapsOncePerStep) {
-    struct Case {
+    const struct {
         double offset, speed;
         int32_t size;
         double expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {10.0, 2.0, 100, 8.0},      // plain step
         {1.0, 2.0, 100, 99.0},      // below 0: the size added
         {99.0, -1.0, 100, 0.0},     // reaching the size: subtracted
         {0.0, -250.0, 100, 150.0},  // one wrap only, even past a whole size
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.offset);
         cBackground layer;
         layer.m_bAutoScrollX = 1, layer.m_bAutoScrollY = 1, layer.m_dOffsetX = c.offset;

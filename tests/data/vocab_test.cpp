@@ -73,12 +73,11 @@ TEST(Vocabulary, EveryListHasItsLengthAndEndsInTheEmptyLabel) {
 }
 
 TEST(Vocabulary, LabelsAreShiftJisBytes) {
-    struct Case {
+    const struct {
         const char* name;
         const char* label;
         std::vector<uint8_t> bytes;
-    };
-    const Case cases[] = {
+    } cases[] = {
         // 表 has 0x5C as its trail byte.
         {"range display 0", kRangeDisplayLabels.Label(0), Hex("95 5c 8e a6 82 b5 82 c8 82 a2")},
         {"flight 2", kFlightLabels.Label(2),
@@ -95,7 +94,7 @@ TEST(Vocabulary, LabelsAreShiftJisBytes) {
         {"item command 1", kItemCommands[1].label, Hex("83 74 83 8d 81 5b 82 cc 95 cf 8d 58")},
         {"lens offset X", CharaEffectParam(12, 3).name, Hex("83 59 83 8c 58 28 64 6f 74 29")},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Bytes(c.label), c.bytes);
     }

@@ -60,15 +60,14 @@ TEST_F(WorldMapTest, LoadsAndSavesTheFileByteForByte) {
 }
 
 TEST_F(WorldMapTest, OlderRecordsLackTheirLaterFields) {
-    struct Case {
+    // Files before 209 lack the eleventh value (it becomes 0); before 758 the course
+    // numbering (a fresh record's 0).
+    const struct {
         uint32_t version;
         int32_t fields;
         int32_t value10, numbered;
-    };
-    // Files before 209 lack the eleventh value (it becomes 0); before 758 the course
-    // numbering (a fresh record's 0).
-    const Case cases[] = {{208, 11, 0, 0}, {209, 12, 11, 0}, {757, 12, 11, 0}, {758, 15, 11, 1}};
-    for (const Case& c : cases) {
+    } cases[] = {{208, 11, 0, 0}, {209, 12, 11, 0}, {757, 12, 11, 0}, {758, 15, 11, 1}};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
         ByteBuilder b;
         b.U32(c.version).U32(1).U32(c.fields);
@@ -116,16 +115,15 @@ TEST(WorldMap, NewMapHasTheEditorsDefaults) {
 }
 
 TEST(WorldMap, SetSizeKeepsTheSharedCells) {
-    struct Case {
+    const struct {
         int32_t width, height;
         uint32_t result;
         int32_t pitch, shift;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {20, 15, 1, 32, 5}, {16, 4, 1, 16, 4}, {17, 2, 1, 32, 5},
         {1, 1, 1, 1, 0},    {0, 5, 0, 0, 0},   {5, -1, 0, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height);
         cWorldMapData map;
         map.m_vGrid.clear();
