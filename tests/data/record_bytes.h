@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "core/record.h"
+#include "support/hex.h"
 #include "support/temp_dir.h"
 
 namespace recbytes {
@@ -19,24 +19,7 @@ namespace recbytes {
 // Little-endian bytes, written without any of the code under test.
 class Bytes {
   public:
-    // "02 03 00 00 | 61" -> bytes; anything but hex digits separates.
-    Bytes& Hex(std::string_view text) {
-        int high = -1;
-        for (const char c : text) {
-            if (!std::isxdigit(static_cast<unsigned char>(c))) continue;
-            const int digit = std::isdigit(static_cast<unsigned char>(c))
-                                  ? c - '0'
-                                  : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-            if (high < 0) {
-                high = digit;
-            } else {
-                bytes.push_back(static_cast<uint8_t>(high * 16 + digit));
-                high = -1;
-            }
-        }
-        EXPECT_LT(high, 0) << "odd number of hex digits in " << text;
-        return *this;
-    }
+    Bytes& Hex(std::string_view text) { return Raw(wftest::Hex(text)); }
     Bytes& U8(int v) { return Le(static_cast<uint32_t>(v), 1); }
     Bytes& I16(int v) { return Le(static_cast<uint32_t>(v), 2); }
     Bytes& U32(uint32_t v) { return Le(v, 4); }
@@ -80,9 +63,7 @@ class Bytes {
     }
 };
 
-inline std::vector<uint8_t> Hex(std::string_view text) {
-    return Bytes().Hex(text).bytes;
-}
+using wftest::Hex;
 
 // A whole record file: the version word, then the record.
 inline std::vector<uint8_t> FileOf(uint32_t version, const Bytes& record) {
