@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "media/dd_blit.h"
-#include "media/dd_device.h"
-#include "media/dd_fill.h"
-#include "media/dd_sprite.h"
+#include "media/draw/dd_blit.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_fill.h"
+#include "media/draw/dd_sprite.h"
 #include "platform/video/device.h"
 
 namespace vid = platform::video;
