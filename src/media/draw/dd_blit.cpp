@@ -7,6 +7,7 @@
 
 #include "core/strings.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_pixels.h"
 #include "media/draw/dd_sprite.h"
 #include "platform/video/blit.h"
 
@@ -90,6 +91,56 @@ int FontRow(unsigned char c) {
     return high;
 }
 
+// A source with an alias is the mirrored twin of that picture: its cells are drawn
+// turned over in their own place.
+void MirrorByCell(int& s, int& n, int cell) {
+    if (cell <= 0) return;
+    if (n == cell) {
+        s += n;
+        n = -n;
+    } else if (n > 0 && n < cell) {
+        s = s - 2 * (s % cell) + cell;
+        n = -n;
+    }
+}
+
+bool HasPixels(const DDSURFACEDATA* sd) {
+    return sd && sd->lpDT && sd->lpDT->lpSurface;
+}
+
+// The copy for destinations that are not render targets and for sources in system
+// memory: pixel by pixel through locks, nearest source pixel by truncation.
+vid::HResult PixelLoop(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSURFACEDATA* src,
+                       int sx, int sy, int sw, int sh, int transparent) {
+    if (dw < 1 || dh < 1) return vid::kOk;
+    DDSurfaceLock dstLock;
+    if (!dstLock.Lock(dst)) return vid::kFail;
+    DDSurfaceLock srcLock;
+    vid::Image held;
+    const vid::Image* from;
+    if (src == dst) {
+        held = *dstLock.Image();  // one surface: read it as it was
+        from = &held;
+    } else {
+        if (!srcLock.Lock(src)) return vid::kFail;
+        from = srcLock.Image();
+    }
+    vid::Image& to = *dstLock.Image();
+    vid::CopyRule rule;
+    if (transparent == 1)
+        rule.skip = vid::BytesPerPixel(from->Format()) == 2 ? vid::SkipRule::HighBits16Zero
+                                                            : vid::SkipRule::AlphaByteZero;
+    // The full-screen 16-bit back buffer is R5G6B5 while textures are A1R5G5B5.
+    if (dst == &BackBuffer && to.Format() == vid::PixelFormat::R5G6B5 &&
+        from->Format() == vid::PixelFormat::A1R5G5B5)
+        rule.convert = vid::PixelConvert::A1R5G5B5ToR5G6B5;
+    vid::BltStretch(to, dx, dy, dw, dh, *from, sx, sy, sw, sh, rule);
+    srcLock.Release();
+    dstLock.Release();
+    return vid::kOk;
+}
+
+
 }  // namespace
 
 void D3DSetDrawColor(uint32_t colour) {
@@ -127,6 +178,62 @@ bool DDClipBlt(DDSURFACEDATA* dst, int& dx, int& dy, int& dw, int& dh, DDSURFACE
     ClipScaled(dx, dw, sx, sw, src->nWidth, dst->nWidth, cutDestination);
     ClipScaled(dy, dh, sy, sh, src->nHeight, dst->nHeight, cutDestination);
     return sw != 0 && sh != 0 && dw > 0 && dh > 0;
+}
+
+vid::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSURFACEDATA* src,
+                          int sx, int sy, int sw, int sh, int transparent) {
+    if (!dst || !src) return vid::kInvalidCall;
+    if (src->lpAlias) {
+        MirrorByCell(sx, sw, src->nMirrorCellWidth);
+        MirrorByCell(sy, sh, src->nMirrorCellHeight);
+    }
+    if (!lpDTCon) {
+        vid::Surface* d = DDDeviceSurface(dst);
+        vid::Surface* s = DDDeviceSurface(src);
+        if (!d || !s) return vid::kInvalidCall;
+        if (d->IsLost() || s->IsLost()) return vid::kSurfaceLost;
+        if (!DDClipBlt(dst, dx, dy, dw, dh, src, sx, sy, sw, sh)) return vid::kOk;
+        vid::CopyRule rule;
+        if (transparent == 1 && src->lpDD->bColorKey) {
+            rule.skip = vid::SkipRule::ColourKey;
+            rule.key = src->lpDD->dwColorKey;
+        }
+        vid::BltStretch(d->image, dx, dy, dw, dh, s->image, sx, sy, sw, sh, rule);
+        return vid::kOk;
+    }
+
+    DDFollowSurfaceAlias(dst);
+    DDFollowSurfaceAlias(src);
+    if (lpDTCon->bCopyingOut) {
+        dst = &BackBuffer;
+        src = &VirBackBuffer;
+    } else {
+        D3DRedirectBackBuffer(&dst);
+        D3DRedirectBackBuffer(&src);
+    }
+    if (!HasPixels(dst) || !HasPixels(src)) return vid::kInvalidCall;
+    const bool sourceInSystem = src->lpDT->Desc.Pool == vid::Pool::System;
+    if (!dst->lpDT->bRenderTarget || sourceInSystem)
+        return PixelLoop(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, transparent);
+
+    if (!DDClipBlt(dst, dx, dy, dw, dh, src, sx, sy, sw, sh)) return vid::kOk;
+    D3DSPRITEQUAD q;
+    q.lpDst = dst;
+    q.lpSrc = src;
+    q.nDX = dx;
+    q.nDY = dy;
+    q.nDW = dw;
+    q.nDH = dh;
+    q.nSX = sx;
+    q.nSY = sy;
+    q.nSW = sw;
+    q.nSH = sh;
+    q.bTransparent = static_cast<uint32_t>(transparent);
+    q.dwColor = lpDTCon->dwDrawColor;
+    q.dwBlend = lpDTCon->dwDrawBlend;
+    q.dwMode = lpDTCon->dwDrawMode;
+    D3DSpriteBatchQueue(q);
+    return vid::kOk;
 }
 
 vid::HResult DDBltFast(DDSURFACEDATA* dst, int x, int y, int width, int height, DDSURFACEDATA* src,

@@ -1,5 +1,5 @@
 // Copies between surfaces in both drawing modes: the Direct3D draw state, clipping, the
-// plain and tinted blits, and text from a sheet of character cells.
+// plain, scaled and tinted blits, and text from a sheet of character cells.
 #pragma once
 
 #include <cstdint>
@@ -36,6 +36,13 @@ platform::video::HResult DDBltFastEx(DDSURFACEDATA* dst, int x, int y, int width
 platform::video::HResult DDBltFastColor(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh,
                                         DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
                                         int transparent, const uint32_t* colourAndBlend);
+
+// Copies the source rectangle to the destination rectangle, scaled; a negative sw
+// mirrors horizontally, a negative sh vertically; transparent 1 leaves out the
+// transparent colour.
+platform::video::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh,
+                                      DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
+                                      int transparent);
 
 // Text from a sheet of character cells: each byte picks a cell, a line feed starts a
 // new line.

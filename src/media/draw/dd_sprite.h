@@ -1,5 +1,5 @@
-// The general scaled copy DDBltStretch and the Direct3D sprite batch that queues its
-// quads and draws quads of one texture together.
+// The Direct3D sprite batch: it queues the quads of the blits and draws quads of one
+// texture together.
 #pragma once
 
 #include <cstdint>
@@ -43,10 +43,5 @@ void D3DSpriteBatchBegin(int sorted);
 // Registers a source of a sorted batch: the first gets key 100000, the second 200000...
 void D3DSpriteBatchAddTexture(DDSURFACEDATA* src);
 void D3DSpriteBatchEnd();
-
-// Copies the source rectangle to the destination rectangle, scaled; a negative sw
-// mirrors horizontally, a negative sh vertically; transparent 1 leaves out the
-// transparent colour.
-platform::video::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh,
-                                      DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
-                                      int transparent);
+// Queues a clipped quad with its draw state, or draws it at once when no batch is open.
+void D3DSpriteBatchQueue(D3DSPRITEQUAD q);
