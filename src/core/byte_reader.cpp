@@ -110,6 +110,12 @@ ReadStatus ByteReader::ReadCount(int32_t& count, size_t minElementBytes) {
     return ReadStatus::Ok;
 }
 
+bool ByteReader::BeginList(int32_t& count, size_t minElementBytes, bool& ok) {
+    const ReadStatus status = ReadCount(count, minElementBytes);
+    ok = status != ReadStatus::Damaged;
+    return status == ReadStatus::Ok;
+}
+
 bool ByteReader::ReadString(std::string& out) {
     uint32_t length = 0;
     if (!ReadRaw(&length, sizeof length)) {

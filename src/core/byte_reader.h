@@ -49,6 +49,10 @@ class ByteReader {
     // run while i < count). Damaged when count x minElementBytes exceed the bytes left after
     // the word, so no caller ever allocates from a count the file cannot back.
     ReadStatus ReadCount(int32_t& count, size_t minElementBytes);
+    // ReadCount for the lists of a record: a file that ends where the count would start
+    // merely lacks that part. True when elements follow (count set); otherwise false, with
+    // ok true at the file's end (the part keeps what it has) and false on damage.
+    bool BeginList(int32_t& count, size_t minElementBytes, bool& ok);
 
     // A stored string: u32 length counting the terminating zero, then that many bytes
     // (none when the length is 1; a length of 0 is taken as empty too). The text is cut at

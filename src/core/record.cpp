@@ -73,14 +73,8 @@ bool cSaveRecord::Load(FILE* fp) {
 
 bool cSaveRecord::LoadFields(ByteReader& in) {
     int32_t n = 0;
-    switch (in.ReadCount(n, 0)) {
-        case ReadStatus::AtEnd:
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
-    }
+    bool ok = true;
+    if (!in.BeginList(n, 0, ok)) return ok;
     const int registered = static_cast<int>(m_vField.size());
     if (n > registered) {
         // The first index past the registry is the game's bounds fault: its line and the
@@ -108,14 +102,10 @@ bool cSaveRecord::LoadFields(ByteReader& in) {
 
 bool cSaveRecord::LoadStrings(ByteReader& in) {
     int32_t m = 0;
-    switch (in.ReadCount(m, sizeof(uint32_t))) {
-        case ReadStatus::AtEnd:
-            if (g_bStripCR) StripRegisteredStrings();
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
+    bool ok = true;
+    if (!in.BeginList(m, sizeof(uint32_t), ok)) {
+        if (ok && g_bStripCR) StripRegisteredStrings();
+        return ok;
     }
     const int registered = static_cast<int>(m_vStr.size());
     if (m > registered) {

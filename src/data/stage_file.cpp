@@ -64,41 +64,6 @@ void PadToTwo(std::vector<Def>& list) {
 
 }  // namespace
 
-// ---- Lists of definitions ------------------------------------------------------------
-
-// A fresh definition has its class defaults (its constructor registers it at the current
-// version and applies SetNone or SetDefaults).
-void ResetBlockList(std::vector<cBlockDef>& list, uint32_t n) {
-    list.clear();
-    list.resize(n);
-}
-
-void ResetCharaList(std::vector<cCharaDef>& list, uint32_t n) {
-    list.clear();
-    list.resize(n);
-}
-
-void ResetItemList(std::vector<cItemDef>& list, uint32_t n) {
-    list.clear();
-    list.resize(n);
-}
-
-void DestroyVector124(std::vector<cBlockDef>& list) {
-    std::vector<cBlockDef>().swap(list);
-}
-
-void DestroyVector200(std::vector<cCharaDef>& list) {
-    std::vector<cCharaDef>().swap(list);
-}
-
-void DestroyVector132(std::vector<cItemDef>& list) {
-    std::vector<cItemDef>().swap(list);
-}
-
-void DestroyRange112(std::vector<cBackground>& list) {
-    std::vector<cBackground>().swap(list);
-}
-
 // ---- cStage ----------------------------------------------------------------------------
 
 cStage::cStage() {

@@ -153,12 +153,37 @@ class cStage : public cSaveRecord {
     bool WriteBody(FILE* fp, cStage& settings);
 };
 
-// A definition list replaced by n fresh definitions with their defaults.
-void ResetBlockList(std::vector<cBlockDef>& list, uint32_t n);
-void ResetCharaList(std::vector<cCharaDef>& list, uint32_t n);
-void ResetItemList(std::vector<cItemDef>& list, uint32_t n);
-// A definition list emptied and its storage given back.
-void DestroyVector124(std::vector<cBlockDef>& list);
-void DestroyVector200(std::vector<cCharaDef>& list);
-void DestroyVector132(std::vector<cItemDef>& list);
-void DestroyRange112(std::vector<cBackground>& list);
+// A definition list replaced by n fresh definitions with their class defaults (a fresh
+// definition's constructor registers it at the current version and sets its defaults).
+template <class Def>
+void ResetDefList(std::vector<Def>& list, uint32_t n) {
+    list.clear();
+    list.resize(n);
+}
+// A list emptied and its storage given back.
+template <class T>
+void DestroyList(std::vector<T>& list) {
+    std::vector<T>().swap(list);
+}
+// The stage's names for them, one per list kind.
+inline void ResetBlockList(std::vector<cBlockDef>& list, uint32_t n) {
+    ResetDefList(list, n);
+}
+inline void ResetCharaList(std::vector<cCharaDef>& list, uint32_t n) {
+    ResetDefList(list, n);
+}
+inline void ResetItemList(std::vector<cItemDef>& list, uint32_t n) {
+    ResetDefList(list, n);
+}
+inline void DestroyVector124(std::vector<cBlockDef>& list) {
+    DestroyList(list);
+}
+inline void DestroyVector200(std::vector<cCharaDef>& list) {
+    DestroyList(list);
+}
+inline void DestroyVector132(std::vector<cItemDef>& list) {
+    DestroyList(list);
+}
+inline void DestroyRange112(std::vector<cBackground>& list) {
+    DestroyList(list);
+}

@@ -123,20 +123,27 @@ int CreateWorkSurfaceAndPalette(bool windowed, int displayBits) {
     return 0;
 }
 
+// The DirectDraw object and its cooperative level, first step of both starts. 0, or the
+// start's error number.
+int CreateDirectDrawObject() {
+    if (vid::Device::Create(vid::Api::DirectDraw, vid::FailPoint::DirectDrawCreate,
+                            DDDevice().lpDD) != vid::kOk) {
+        ReportTracePrintf("DirectDrawCreateEx Err");
+        return 1;
+    }
+    if (vid::Call(vid::FailPoint::SetCooperativeLevel) != vid::kOk) {
+        ReportTracePrintf("SetCooperativeLevel Err");
+        return 2;
+    }
+    return 0;
+}
+
 int DirectDrawStart(bool windowed) {
     DDDEVICE& dd = DDDevice();
     if (windowed) {
         // Our window's client area is the requested size.
         const int desktop = vid::GetCaps().desktopBits;
-        if (vid::Device::Create(vid::Api::DirectDraw, vid::FailPoint::DirectDrawCreate, dd.lpDD) !=
-            vid::kOk) {
-            ReportTracePrintf("DirectDrawCreateEx Err");
-            return 1;
-        }
-        if (vid::Call(vid::FailPoint::SetCooperativeLevel) != vid::kOk) {
-            ReportTracePrintf("SetCooperativeLevel Err");
-            return 2;
-        }
+        if (const int err = CreateDirectDrawObject()) return err;
         dd.lpDD->RestoreDisplayMode();
         std::unique_ptr<vid::Surface> primary, back;
         if (dd.lpDD->CreateSurface(FormatForBits(desktop), dd.nWidth, dd.nHeight, vid::Pool::Video,
@@ -169,15 +176,7 @@ int DirectDrawStart(bool windowed) {
         return 0;
     }
 
-    if (vid::Device::Create(vid::Api::DirectDraw, vid::FailPoint::DirectDrawCreate, dd.lpDD) !=
-        vid::kOk) {
-        ReportTracePrintf("DirectDrawCreateEx Err");
-        return 1;
-    }
-    if (vid::Call(vid::FailPoint::SetCooperativeLevel) != vid::kOk) {
-        ReportTracePrintf("SetCooperativeLevel Err");
-        return 2;
-    }
+    if (const int err = CreateDirectDrawObject()) return err;
     vid::HResult hr = dd.lpDD->SetDisplayMode(dd.nWidth, dd.nHeight, g_nBitsPerPixel,
                                               dd.bRefreshRequest ? 60 : 0);
     if (hr != vid::kOk && dd.bRefreshRequest)

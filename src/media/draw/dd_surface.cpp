@@ -141,6 +141,30 @@ int MirrorInCell(int v, int cell) {
     return cell > 0 ? (v / cell + 1) * cell - (v % cell) - 1 : v;
 }
 
+// Visits every picture pixel with its place in the surface, each cell turned over in its own
+// place. Where a place falls outside the surface, the 8-bit and 16-bit loops of the game
+// stop the row (and the picture) while the others only skip the pixel: kept, since a cut
+// last cell draws differently in each.
+template <class Fn>
+void ForEachMirroredPixel(const vid::Picture& pic, int width, int height, int cellWidth,
+                          int cellHeight, bool stopAtEdge, Fn&& fn) {
+    for (int y = 0; y < pic.height; ++y) {
+        const int ty = MirrorInCell(y, cellHeight);
+        if (ty >= height) {
+            if (stopAtEdge) break;
+            continue;
+        }
+        for (int x = 0; x < pic.width; ++x) {
+            const int tx = MirrorInCell(x, cellWidth);
+            if (tx >= width) {
+                if (stopAtEdge) break;
+                continue;
+            }
+            fn(x, y, tx, ty);
+        }
+    }
+}
+
 uint32_t ScaleToField(uint32_t c, int shift, int mask) {
     return (c * static_cast<uint32_t>(mask) / 255u) << shift;
 }
@@ -160,16 +184,12 @@ bool CopyPicture(DDSURFACEDATA* sd, const char* file, const vid::Picture& pic, i
             return false;
         }
         if (s->IsLost()) return false;
-        for (int y = 0; y < pic.height; ++y) {
-            const int ty = MirrorInCell(y, mirrorCellHeight);
-            if (ty >= height) break;
-            for (int x = 0; x < pic.width; ++x) {
-                const int tx = MirrorInCell(x, mirrorCellWidth);
-                if (tx >= width) break;
+        ForEachMirroredPixel(
+            pic, width, height, mirrorCellWidth, mirrorCellHeight, true,
+            [&](int x, int y, int tx, int ty) {
                 img.Set(tx, ty,
                         pic.bitCount <= 8 ? pic.Index(x, y) : NearestPaletteIndex(pic.Rgb(x, y)));
-            }
-        }
+            });
     } else if (bitsPerPixel == 16 && pic.bitCount >= 24) {
         // The game's own pixel loop: the transparent colour becomes the colour key
         // exactly, and no other colour may turn into it.
@@ -177,12 +197,9 @@ bool CopyPicture(DDSURFACEDATA* sd, const char* file, const vid::Picture& pic, i
             const DDPIXELFORMATDESC& f = dd.ScreenFormat;
             const uint32_t key = dd.dwColorKey;
             const RGBTRIPLE triple = dd.lpTransTriple ? *dd.lpTransTriple : RGBTRIPLE();
-            for (int y = 0; y < pic.height; ++y) {
-                const int ty = MirrorInCell(y, mirrorCellHeight);
-                if (ty >= height) break;
-                for (int x = 0; x < pic.width; ++x) {
-                    const int tx = MirrorInCell(x, mirrorCellWidth);
-                    if (tx >= width) break;
+            ForEachMirroredPixel(
+                pic, width, height, mirrorCellWidth, mirrorCellHeight, true,
+                [&](int x, int y, int tx, int ty) {
                     const uint32_t rgb = pic.Rgb(x, y);
                     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
                     uint32_t v;
@@ -199,21 +216,16 @@ bool CopyPicture(DDSURFACEDATA* sd, const char* file, const vid::Picture& pic, i
                                     : v + 1;
                     }
                     img.Set(tx, ty, v & 0xFFFF);
-                }
-            }
+                });
         }
     } else {
         // The picture converted into the display's format, mirrored per cell.
         if (s->IsLost()) return false;
-        for (int y = 0; y < pic.height; ++y) {
-            const int ty = MirrorInCell(y, mirrorCellHeight);
-            if (ty >= height) continue;
-            for (int x = 0; x < pic.width; ++x) {
-                const int tx = MirrorInCell(x, mirrorCellWidth);
-                if (tx >= width) continue;
-                img.Set(tx, ty, vid::FromArgb(0xFF000000u | pic.Rgb(x, y), img.Format()));
-            }
-        }
+        ForEachMirroredPixel(pic, width, height, mirrorCellWidth, mirrorCellHeight, false,
+                             [&](int x, int y, int tx, int ty) {
+                                 img.Set(tx, ty,
+                                         vid::FromArgb(0xFF000000u | pic.Rgb(x, y), img.Format()));
+                             });
     }
     sd->nWidth = pic.width;
     sd->nHeight = pic.height;
