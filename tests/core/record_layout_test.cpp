@@ -5,9 +5,9 @@
 
 #include "core/record.h"
 #include "platform/win_types.h"
-#include "record_test_classes.h"
+#include "support/record_test_classes.h"
 
-using namespace rectest;
+using namespace wftest;
 
 namespace {
 

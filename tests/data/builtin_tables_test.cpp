@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "data/font_faces.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 std::vector<uint8_t> ValueBytes(const auto& entry) {
     const auto* raw = reinterpret_cast<const uint8_t*>(&entry);

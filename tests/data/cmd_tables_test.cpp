@@ -9,12 +9,12 @@
 #include "data/cmd_types.h"
 #include "data/param_desc.h"
 #include "data/param_enums.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 std::vector<uint8_t> Bytes(const char* text) {
     return wftest::BytesOf(std::string(text));

@@ -6,13 +6,13 @@
 
 #include <tuple>
 
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 
-using recbytes::Bytes;
+using wftest::Bytes;
 
 namespace {
 
-class CondRecordTest : public recbytes::RecordFileTest {};
+class CondRecordTest : public wftest::RecordFileTest {};
 
 // Kind 4 with every field set, at 770.
 const char* const kCond770 =
@@ -194,7 +194,7 @@ TEST_F(CondRecordTest, ConditionListReaderRefusesCountsTheFileCannotHold) {
     Bytes b;
     b.U32(1000).Append(CondAt({1, 0, 0, 0, 0, 0, 0, 0}));
     const std::string path = dir.File("list.dat");
-    wftest::WriteBytes(path, recbytes::FileOf(770, b));
+    wftest::WriteBytes(path, wftest::FileOf(770, b));
     FILE* fp = OpenRecordRead(path.c_str());
     ASSERT_NE(fp, nullptr);
     EXPECT_FALSE(LoadCondList(list, fp));

@@ -9,13 +9,13 @@
 #include <string>
 #include <tuple>
 
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 namespace sfs = std::filesystem;
 

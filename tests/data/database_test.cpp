@@ -9,15 +9,15 @@
 #include <tuple>
 
 #include "core/log.h"
-#include "db_test_bytes.h"
+#include "support/db_test_bytes.h"
 #include "platform/win_types.h"
 #include "support/scripted_boxes.h"
 
-using dbtest::Hex;
+using wftest::Hex;
 
 namespace {
 
-class DatabaseTest : public dbtest::DbTest {
+class DatabaseTest : public wftest::DbTest {
   protected:
     void SetUp() override {
         DbTest::SetUp();
@@ -301,7 +301,7 @@ TEST_F(DatabaseTest, StartUpBuildsEveryTableOrReportsTheFailure) {
             "81 63");
         EXPECT_EQ(wftest::BytesOf(asked[1].textSjis), line);
         EXPECT_EQ(wftest::ReadBytes(dir.Path() / "Report_Game.txt"),
-                  dbtest::Cat(line, {0x0D, 0x0A}));
+                  wftest::Cat(line, {0x0D, 0x0A}));
     }
     WriteFolder();
     wftest::ScriptedBoxes boxes;

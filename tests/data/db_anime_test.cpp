@@ -6,10 +6,10 @@
 #include <tuple>
 
 #include "data/db_anime.h"
-#include "db_test_bytes.h"
+#include "support/db_test_bytes.h"
 
-using dbtest::DbTest;
-using dbtest::Hex;
+using wftest::DbTest;
+using wftest::Hex;
 
 namespace {
 
@@ -122,8 +122,8 @@ TEST(AnimeSet, DefaultHasFourNamedSlots) {
     EXPECT_EQ(std::make_tuple(r.m_nOffset1, r.m_nOffset2, r.m_nOffset3),
               std::make_tuple(4u, 8u, 0u));
     ASSERT_EQ(r.m_vSlot.size(), 4u);
-    const std::vector<uint8_t> names[] = {dbtest::Hex("97 A7 82 BF"),
-                                          dbtest::Hex("97 A7 82 BF 88 DA 93 AE"), kFly, kFlyMove};
+    const std::vector<uint8_t> names[] = {wftest::Hex("97 A7 82 BF"),
+                                          wftest::Hex("97 A7 82 BF 88 DA 93 AE"), kFly, kFlyMove};
     for (size_t i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(wftest::BytesOf(r.m_vSlot[i].m_strName), names[i]);

@@ -6,10 +6,10 @@
 #include <tuple>
 
 #include "data/db_sword.h"
-#include "db_test_bytes.h"
+#include "support/db_test_bytes.h"
 
-using dbtest::DbTest;
-using dbtest::Hex;
+using wftest::DbTest;
+using wftest::Hex;
 
 namespace {
 

@@ -9,13 +9,13 @@
 
 #include "data/defs_block.h"
 #include "data/defs_item.h"
-#include "defs_test_support.h"
+#include "support/defs_test_support.h"
 
 namespace {
 
-using recbytes::Bytes;
+using wftest::Bytes;
 
-class BlockItemDefTest : public defstest::DefsTest {};
+class BlockItemDefTest : public wftest::DefsTest {};
 
 Bytes BlockAt770() {
     Bytes b;

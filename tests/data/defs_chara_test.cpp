@@ -9,13 +9,13 @@
 #include <tuple>
 #include <vector>
 
-#include "defs_test_support.h"
+#include "support/defs_test_support.h"
 
 namespace {
 
-using recbytes::Bytes;
+using wftest::Bytes;
 
-class CharaDefTest : public defstest::DefsTest {};
+class CharaDefTest : public wftest::DefsTest {};
 
 // A flow at 770 that starts when damaged (trigger 1), with nothing else in it.
 Bytes TriggeredFlow(int trigger, int testMark = 0) {

@@ -8,9 +8,9 @@
 #include <tuple>
 
 #include "data/cmd_types.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 
-using recbytes::Bytes;
+using wftest::Bytes;
 
 namespace {
 
@@ -182,7 +182,7 @@ class FakeDatabase : public FlowRefDatabase {
     std::vector<int64_t> swordDurations;
 };
 
-class FlowRecordTest : public recbytes::RecordFileTest {
+class FlowRecordTest : public wftest::RecordFileTest {
   protected:
     void TearDown() override {
         SetFlowRefDatabase(nullptr);
@@ -616,7 +616,7 @@ TEST_F(FlowRecordTest, DamagedCountsFailWithoutTouchingTheList) {
         const std::string path = dir.File("list.dat");
         Bytes list;
         list.U32(1).Append(c.bytes);
-        wftest::WriteBytes(path, recbytes::FileOf(770, list));
+        wftest::WriteBytes(path, wftest::FileOf(770, list));
         std::vector<cFlow> target(2);
         target[1].m_nGroup = 9;
         FILE* fp = OpenRecordRead(path.c_str());

@@ -7,19 +7,19 @@
 #include <tuple>
 
 #include "data/palette.h"
-#include "data_record_fixture.h"
+#include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 
 namespace {
 
-using datatest::DataRecordTest;
+using wftest::DataRecordTest;
 
 class GlobalDataTest : public DataRecordTest {};
 
 TEST_F(GlobalDataTest, OptionFileOfANewUser) {
     cOptionData options;
-    const std::vector<uint8_t> expected = recbytes::Hex(
+    const std::vector<uint8_t> expected = wftest::Hex(
         "02030000 04000000"           // version 770, four fields
         "00000000 01000000 07000000"  // palette 0, music on, sound volume 7
         "00000000 01000000 04000000"  // no ranking entry; one string,
@@ -41,7 +41,7 @@ TEST_F(GlobalDataTest, ReplayInputLayoutAndReset) {
     input.m_vDirRuns = {3, 1000};
     input.m_vButtonRuns = {1003};
     input.m_nDirPos = 2;
-    const std::vector<uint8_t> expected = recbytes::Hex(
+    const std::vector<uint8_t> expected = wftest::Hex(
         "02030000 01000000 04030201 00000000"             // N = 1: the seed; M = 0
         "02000000 1100 2200 01000000 0001"                // direction words, button words
         "02000000 03000000 e8030000 01000000 eb030000");  // their runs
@@ -72,7 +72,7 @@ TEST_F(GlobalDataTest, RankingFileLayout) {
     file.m_vTables[0].m_vRows.resize(2);
     file.m_vTables[0].m_vRows[0].m_bUsed = 1, file.m_vTables[0].m_vRows[0].m_sName = "abc";
     file.m_vTables[0].m_vRows[0].m_nScore = -5;
-    const std::vector<uint8_t> expected = recbytes::Hex(
+    const std::vector<uint8_t> expected = wftest::Hex(
         "02030000 00000000 00000000"                                      // the file record
         "01000000 01000000 01000000 00000000"                             // one table, higher first
         "02000000 02000000 01000000 fbffffff 01000000 04000000 61626300"  // two rows

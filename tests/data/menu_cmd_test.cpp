@@ -6,13 +6,13 @@
 #include <tuple>
 
 #include "core/log.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 std::vector<cCmd> Menu(std::initializer_list<std::pair<uint32_t, const char*>> entries) {
     std::vector<cCmd> list;

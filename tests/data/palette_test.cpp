@@ -10,19 +10,19 @@
 #include <vector>
 
 #include "core/log.h"
-#include "defs_test_support.h"
+#include "support/defs_test_support.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Bytes;
+using wftest::Bytes;
 
-class PaletteTest : public defstest::DefsTest {
+class PaletteTest : public wftest::DefsTest {
   protected:
     bool LoadPaletteFile(const Bytes& body, cPalette& palette) {
         const std::string path = dir.File("palette.cplt4");
-        wftest::WriteBytes(path, recbytes::FileOf(770, body));
+        wftest::WriteBytes(path, wftest::FileOf(770, body));
         return palette.LoadFile(path.c_str()) == 1;
     }
 };
@@ -140,7 +140,7 @@ TEST_F(PaletteTest, EntriesSeeTheEntriesBeforeThemAsReadAndTheLaterOnesAsDefault
     for (cCharaDef& old : g_CommonPalette.m_vCharas) old.m_strText = "old";
 
     const std::string path = dir.File("CommonPalette.cplt4");
-    wftest::WriteBytes(path, recbytes::FileOf(770, file));
+    wftest::WriteBytes(path, wftest::FileOf(770, file));
     ASSERT_EQ(g_CommonPalette.LoadFile(path.c_str()), 1);
 
     const std::vector<std::string> expected = {"", "one", "one", "one"};
@@ -223,7 +223,7 @@ TEST_F(PaletteTest, StartUpLoadsTheProjectsCommonPalette) {
     }
     std::filesystem::create_directory(dir.Path() / "data");
     wftest::WriteBytes(dir.Path() / "data" / "CommonPalette.cplt4",
-                       recbytes::FileOf(770, EmptyPaletteFile()));
+                       wftest::FileOf(770, EmptyPaletteFile()));
     wftest::ScriptedBoxes boxes;
     EXPECT_TRUE(LoadCommonPalette());
     EXPECT_TRUE(boxes.Asked().empty());

@@ -15,7 +15,7 @@
 #include "data/global_data.h"
 #include "data/system_data.h"
 #include "platform/diag.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -99,7 +99,7 @@ cSaveData RunAt770() {
 
 // RunAt770 as a file, every byte by hand except the hero's definition, which is spliced in.
 Bytes FileAt770(const Bytes& definition) {
-    recbytes::Bytes f;
+    wftest::Bytes f;
     f.Hex("02030000 23000000");                    // version 770, 35 fields
     f.Hex("01000000 03000000 04000000");           // carry, map
     f.Hex("05000000 06000000");                    // values 2, 3
@@ -172,7 +172,7 @@ Bytes OldFile(uint32_t version, uint32_t variableCount) {
                 {15, 0},   {16, 0},   {17, 0},   {18, 182}, {19, 182}, {20, 0},   {21, 0},
                 {22, 166}, {23, 194}, {24, 190}, {25, 191}, {26, 191}, {27, 0},   {28, 0},
                 {29, 169}, {30, 0},   {31, 0},   {32, 678}, {33, 678}, {34, 678}, {35, 679}};
-    recbytes::Bytes f;
+    wftest::Bytes f;
     f.U32(version);
     uint32_t n = 0;
     for (const auto& r : rows) n += version >= r.from ? 1 : 0;

@@ -18,12 +18,12 @@
 #include "data/system_data.h"
 #include "platform/diag.h"
 #include "platform/fs/fs.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;

@@ -13,12 +13,12 @@
 
 #include "data/database.h"
 #include "data/global_data.h"
-#include "data_record_fixture.h"
+#include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
 
 namespace {
 
-using datatest::DataRecordTest;
+using wftest::DataRecordTest;
 using wftest::DefKind;
 using wftest::StageFieldSpec;
 using wftest::StageSpec;

@@ -11,13 +11,13 @@
 
 #include "data/global_data.h"
 #include "data/stage_file.h"
-#include "data_record_fixture.h"
+#include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
 #include "platform/msg/msg.h"
 
 namespace {
 
-using datatest::DataRecordTest;
+using wftest::DataRecordTest;
 
 // The game's texts, as Shift-JIS bytes.
 const std::string kStageFile = "\x83\x58\x83\x65\x81\x5b\x83\x57\x83\x74\x83\x40\x83\x43\x83\x8b ";

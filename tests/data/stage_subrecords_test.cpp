@@ -6,13 +6,13 @@
 
 #include <tuple>
 
-#include "data_record_fixture.h"
+#include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 
 namespace {
 
-using datatest::DataRecordTest;
+using wftest::DataRecordTest;
 using wftest::ByteBuilder;
 
 class StageSubrecordTest : public DataRecordTest {};
@@ -20,7 +20,7 @@ class StageSubrecordTest : public DataRecordTest {};
 TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     // Version 124: N = 5, the left switch and the four distances.
     const std::vector<uint8_t> v124 =
-        recbytes::Hex("7c000000 05000000 01000000 02000000 03000000 04000000 05000000 00000000");
+        wftest::Hex("7c000000 05000000 01000000 02000000 03000000 04000000 05000000 00000000");
     cStageParam old;
     old.Set8(0, 9, 9, 9, 0, 0, 0, 0);
     ASSERT_TRUE(LoadRecord(v124, old));
@@ -32,7 +32,7 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
     // Saved at 770: N = 8, every switch then every distance.
     cStageParam param;
     param.Set8(1, 0, 1, 0, 2, 3, 4, 5);
-    const std::vector<uint8_t> v770 = recbytes::Hex(
+    const std::vector<uint8_t> v770 = wftest::Hex(
         "02030000 08000000 01000000 00000000 01000000 00000000 02000000 03000000 04000000 05000000"
         "00000000");
     EXPECT_EQ(Saved(param), v770);
@@ -44,7 +44,7 @@ TEST_F(StageSubrecordTest, ActiveAreaHoldsFiveValuesBefore125AndEightFrom125) {
 TEST_F(StageSubrecordTest, BackgroundSavesTheCurrentLayout) {
     cBackground layer;
     layer.m_nKind = 1, layer.m_sPicture = "a";
-    const std::vector<uint8_t> expected = recbytes::Hex(
+    const std::vector<uint8_t> expected = wftest::Hex(
         "02030000 0a000000 01000000 01000000 10000000 00000000"  // N = 10, visible, kind, fill 16
         "9a9999999999b93f 9a9999999999b93f"                      // speeds 0.1
         "0000000000000000 0000000000000000 0000000000000000"     // auto off, offsets x and y

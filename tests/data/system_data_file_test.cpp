@@ -14,7 +14,7 @@
 #include "core/record.h"
 #include "data/system_data.h"
 #include "platform/win_types.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -24,7 +24,7 @@ using Bytes = std::vector<uint8_t>;
 
 // Bytes from hex pairs: H("83 58") is {0x83, 0x58}.
 Bytes H(const char* hex) {
-    return recbytes::Hex(hex);
+    return wftest::Hex(hex);
 }
 Bytes A(const char* ascii) {
     return Bytes(ascii, ascii + std::strlen(ascii));
@@ -46,7 +46,7 @@ const Bytes kToMap = H("83 7D 83 62 83 76 82 D6 96 DF 82 E9");         // マッ
 const Bytes kGiveUp = H("82 E2 82 C1 82 CF 82 E8 82 E2 82 DF 82 E9");  // やっぱりやめる
 const Bytes kQuit = H("82 B5 82 E3 82 A4 82 E8 82 E5 82 A4");          // しゅうりょう
 
-using FileBuilder = recbytes::Bytes;
+using FileBuilder = wftest::Bytes;
 
 // ---- The field table ------------------------------------------------------------------
 

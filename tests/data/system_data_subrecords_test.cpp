@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "data/system_subrecords.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using recbytes::Hex;
+using wftest::Hex;
 
 // Saved() gives the bytes after the version word.
-class SystemSubrecords : public recbytes::RecordFileTest {
+class SystemSubrecords : public wftest::RecordFileTest {
   protected:
     std::string Put(const Bytes& bytes) {
         const std::string path = dir.File("rec.dat");

@@ -11,12 +11,12 @@
 #include "data/vocab_effects.h"
 #include "data/vocab_properties.h"
 #include "data/vocab_rules.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 std::vector<uint8_t> Bytes(const char* text) {
     return wftest::BytesOf(std::string(text));

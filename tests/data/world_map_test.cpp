@@ -6,12 +6,12 @@
 
 #include <tuple>
 
-#include "data_record_fixture.h"
+#include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
 
 namespace {
 
-using datatest::DataRecordTest;
+using wftest::DataRecordTest;
 using wftest::ByteBuilder;
 
 class WorldMapTest : public DataRecordTest {};

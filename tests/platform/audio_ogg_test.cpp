@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/audio/mixer.h"
-#include "platform/audio_ogg_fixture.h"
+#include "support/audio_ogg_fixture.h"
 #include "support/temp_dir.h"
 
 using platform::audio::Mixer;

@@ -6,33 +6,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "support/bmp.h"
 #include "support/hex.h"
 
 namespace vid = platform::video;
 
-namespace {
-
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
-}
-
-// File header + 40-byte info header; `extra` (masks, colour table) and `pixels` follow.
-std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, uint32_t compression,
-                         const std::vector<uint8_t>& extra, const std::vector<uint8_t>& pixels,
-                         uint32_t clrUsed = 0) {
-    std::vector<uint8_t> b = {'B', 'M'};
-    const uint32_t off = 14 + 40 + static_cast<uint32_t>(extra.size());
-    const uint32_t size = static_cast<uint32_t>(pixels.size());
-    for (uint32_t v :
-         {off + size, 0u, off, 40u, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
-          1u | uint32_t{bits} << 16, compression, size, 2835u, 2835u, clrUsed, 0u})
-        Put32(b, v);
-    b.insert(b.end(), extra.begin(), extra.end());
-    b.insert(b.end(), pixels.begin(), pixels.end());
-    return b;
-}
-
-}  // namespace
+using wftest::BmpFile;
 
 TEST(VideoBmp, Decodes24BitBottomUpFileSpelledOut) {
     // 2x2, 24-bit, bottom-up: rows of 6 bytes padded to 8.
@@ -71,35 +50,35 @@ TEST(VideoBmp, DecodesEveryDepthAndLayout) {
     };
     // 1-bit: rows of 3 bits padded to 4 bytes; bottom row 101, top row 010.
     check("1-bit",
-          Bmp(3, 2, 1, 0, wftest::Hex("00000000 FFFFFF00"), wftest::Hex("A0000000 40000000")),
+          BmpFile(3, 2, 1, 0, wftest::Hex("00000000 FFFFFF00"), wftest::Hex("A0000000 40000000")),
           {0, 0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF}, {0, 1, 0, 1, 0, 1}, 2);
     // 4-bit, top-down (negative height), colour table of 16 given by clrUsed 0.
-    check("4-bit top-down", Bmp(3, -2, 4, 0, table16, wftest::Hex("12300000 01200000")),
+    check("4-bit top-down", BmpFile(3, -2, 4, 0, table16, wftest::Hex("12300000 01200000")),
           {0xFFFFFF, 0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFF0000}, {1, 2, 3, 0, 1, 2}, 16);
     // 8-bit with a short table (clrUsed 4): index 9 lies past it and shows black.
-    check("8-bit clrUsed", Bmp(3, 2, 8, 0, table4, wftest::Hex("03020100 00090200"), 4),
+    check("8-bit clrUsed", BmpFile(3, 2, 8, 0, table4, wftest::Hex("03020100 00090200"), 4),
           {0, 0, 0xFF0000, 0x00FF00, 0xFF0000, 0xFFFFFF}, {0, 9, 2, 3, 2, 1}, 4);
     // 16-bit 5-5-5: 0x7C00 red, 0x03E0 green, 0x001F blue, 0x4210 mid grey.
     check("16-bit 555",
-          Bmp(3, 2, 16, 0, {}, wftest::Hex("007C E003 1F00 0000 1042 0000 0000 0000")),
+          BmpFile(3, 2, 16, 0, {}, wftest::Hex("007C E003 1F00 0000 1042 0000 0000 0000")),
           {0x848484, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF}, {}, 0);
     // 16-bit bit fields 5-6-5: 0xF800 red, 0x07E0 green, 0x001F blue.
     check("16-bit 565 fields",
-          Bmp(3, 2, 16, 3, wftest::Hex("00F80000 E0070000 1F000000"),
+          BmpFile(3, 2, 16, 3, wftest::Hex("00F80000 E0070000 1F000000"),
               wftest::Hex("00F8 E007 1F00 0000 FFFF 0000 0000 0000")),
           {0xFFFFFF, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF}, {}, 0);
     // 32-bit BI_RGB: B G R X.
     check(
         "32-bit",
-        Bmp(3, 2, 32, 0, {}, wftest::Hex("010203EE 04050600 07080900 0A0B0C00 0D0E0F00 10111200")),
+        BmpFile(3, 2, 32, 0, {}, wftest::Hex("010203EE 04050600 07080900 0A0B0C00 0D0E0F00 10111200")),
         {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807}, {}, 0);
     // RLE8: bottom row "run of 3 x index 1", end of line; top row absolute 3 bytes
     // (2,3,0) padded; end of bitmap.
-    check("RLE8", Bmp(3, 2, 8, 1, table4, wftest::Hex("0301 0000 0003 020300 00 0001"), 4),
+    check("RLE8", BmpFile(3, 2, 8, 1, table4, wftest::Hex("0301 0000 0003 020300 00 0001"), 4),
           {0xFF0000, 0x00FF00, 0, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}, {2, 3, 0, 1, 1, 1}, 4);
     // RLE4: bottom row run of 3 alternating 2,1; end of line; delta one right; run of
     // one 3; end of bitmap. The skipped pixels keep index 0.
-    check("RLE4", Bmp(3, 2, 4, 2, table16, wftest::Hex("0321 0000 00020100 0130 0001")),
+    check("RLE4", BmpFile(3, 2, 4, 2, table16, wftest::Hex("0321 0000 00020100 0130 0001")),
           {0, 0x00FF00, 0, 0xFF0000, 0xFFFFFF, 0xFF0000}, {0, 3, 0, 2, 1, 2}, 16);
 }
 
@@ -113,7 +92,7 @@ TEST(VideoBmp, KeepsTheColourTableExactlyAndReadsCoreHeaders) {
     }
     vid::Picture pic;
     std::string error;
-    ASSERT_TRUE(vid::DecodeBmp(Bmp(1, 1, 8, 0, table, {200, 0, 0, 0}), pic, error)) << error;
+    ASSERT_TRUE(vid::DecodeBmp(BmpFile(1, 1, 8, 0, table, {200, 0, 0, 0}), pic, error)) << error;
     ASSERT_EQ(pic.colourTable.size(), 256u);
     EXPECT_EQ(pic.colourTable[200],
               (vid::ColourEntry{200, 55, static_cast<uint8_t>(600 & 0xFF), 200 ^ 0x55}));
@@ -129,14 +108,14 @@ TEST(VideoBmp, KeepsTheColourTableExactlyAndReadsCoreHeaders) {
 }
 
 TEST(VideoBmp, RefusesDamagedFiles) {
-    const std::vector<uint8_t> good = Bmp(2, 2, 24, 0, {}, std::vector<uint8_t>(16, 0));
+    const std::vector<uint8_t> good = BmpFile(2, 2, 24, 0, {}, std::vector<uint8_t>(16, 0));
     struct Case {
         const char* name;
         std::vector<uint8_t> file;
     };
     std::vector<uint8_t> truncated = good;
     truncated.resize(good.size() - 5);
-    std::vector<uint8_t> huge = Bmp(30000, 30000, 24, 0, {}, {});
+    std::vector<uint8_t> huge = BmpFile(30000, 30000, 24, 0, {}, {});
     std::vector<uint8_t> badOffset = good;
     badOffset[10] = 0xFF;
     badOffset[11] = 0xFF;
@@ -146,12 +125,12 @@ TEST(VideoBmp, RefusesDamagedFiles) {
         {"pixels cut short", truncated},
         {"huge picture", huge},
         {"offset past the end", badOffset},
-        {"bit count 7", Bmp(1, 1, 7, 0, {}, {0, 0, 0, 0})},
-        {"RLE8 on 24 bits", Bmp(1, 1, 24, 1, {}, {0, 1})},
-        {"RLE without end", Bmp(2, 1, 8, 1, std::vector<uint8_t>(8, 0), {2, 1}, 2)},
-        {"colour table past the end", Bmp(1, 1, 8, 0, {}, {}, 200)},
+        {"bit count 7", BmpFile(1, 1, 7, 0, {}, {0, 0, 0, 0})},
+        {"RLE8 on 24 bits", BmpFile(1, 1, 24, 1, {}, {0, 1})},
+        {"RLE without end", BmpFile(2, 1, 8, 1, std::vector<uint8_t>(8, 0), {2, 1}, 2)},
+        {"colour table past the end", BmpFile(1, 1, 8, 0, {}, {}, 200)},
         {"split mask",
-         Bmp(1, 1, 16, 3, {0x01, 0x01, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, {0, 0, 0, 0})},
+         BmpFile(1, 1, 16, 3, {0x01, 0x01, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, {0, 0, 0, 0})},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

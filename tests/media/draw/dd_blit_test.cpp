@@ -2,9 +2,9 @@
 // pre-clear and draw mode, the Direct3D pixel loop, and cell-font text.
 #include "media/draw/dd_blit.h"
 
-#include "dd_blit_fixture.h"
+#include "support/dd_blit_fixture.h"
 
-using namespace ddtest;
+using namespace wftest;
 
 TEST_F(DrawTest, ClipBltCutsCopiesToTheirSurfaces) {
     struct Rect {

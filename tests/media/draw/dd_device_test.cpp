@@ -2,11 +2,11 @@
 // loss and restore, and the full-screen box.
 #include "media/draw/dd_device.h"
 
-#include "dd_test_fixture.h"
-#include "media/media_test.h"
+#include "support/dd_test_fixture.h"
+#include "support/media_test.h"
 #include "platform/msgbox/msgbox.h"
 
-using namespace ddtest;
+using namespace wftest;
 
 TEST_F(DDTest, StartsInEveryModeAndDepthTheDisplayDecisionAdmits) {
     struct Case {
@@ -178,7 +178,7 @@ TEST_F(DDTest, SurfacesLeftAtTheEndAreReported) {
     ASSERT_EQ(asked.size(), 1u);
     // "解放漏れがあります" in code page 932.
     EXPECT_EQ(wftest::BytesOf(asked[0].textSjis),
-              mediatest::Hex("89 F0 95 FA 98 52 82 EA 82 AA 82 A0 82 E8 82 DC 82 B7"));
+              wftest::Hex("89 F0 95 FA 98 52 82 EA 82 AA 82 A0 82 E8 82 DC 82 B7"));
     EXPECT_EQ(asked[0].captionSjis, "DirectDraw");
     EXPECT_EQ(asked[0].type, MB_ICONHAND);
     DDReleaseSurface(&stray);

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "core/system_report.h"
-#include "dd_test_fixture.h"
+#include "support/dd_test_fixture.h"
 
-namespace ddtest {
+namespace wftest {
 
 class DisplayFactsTest : public DDTest {
   protected:
@@ -47,4 +47,4 @@ TEST_F(DisplayFactsTest, DriverLevelFollowsTheDevice) {
     EXPECT_EQ(GetDxDiagDDIVersion(), 8);
 }
 
-}  // namespace ddtest
+}  // namespace wftest

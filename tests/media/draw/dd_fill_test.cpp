@@ -2,10 +2,10 @@
 // blending, clearing and pixel writes in Direct3D mode, the fill batch, circles, frames.
 #include "media/draw/dd_fill.h"
 
-#include "dd_blit_fixture.h"
+#include "support/dd_blit_fixture.h"
 #include "platform/video/quad.h"
 
-using namespace ddtest;
+using namespace wftest;
 
 TEST_F(DrawTest, PaletteNumbersGiveThePixelValueOfEachModeAndDepth) {
     struct Case {

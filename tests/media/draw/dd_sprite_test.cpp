@@ -2,10 +2,10 @@
 // empty and failed batches; mirrored stretches by negative sizes and by alias cells.
 #include "media/draw/dd_sprite.h"
 
-#include "dd_blit_fixture.h"
+#include "support/dd_blit_fixture.h"
 #include "media/draw/dd_blit.h"
 
-using namespace ddtest;
+using namespace wftest;
 
 namespace {
 

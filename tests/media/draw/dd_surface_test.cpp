@@ -2,11 +2,11 @@
 // palette and the palette-index maps.
 #include "media/draw/dd_surface.h"
 
-#include "dd_test_fixture.h"
-#include "media/media_test.h"
+#include "support/dd_test_fixture.h"
+#include "support/media_test.h"
 #include "platform/msg/msg.h"
 
-using namespace ddtest;
+using namespace wftest;
 
 TEST_F(DDTest, TextureSizesFollowTheDeviceCapabilities) {
     Write("big.bmp", Bmp24(100, 60, std::vector<uint32_t>(6000, 0x123456)));
@@ -124,7 +124,7 @@ TEST_F(DDTest, BitmapTableLoadStopsAtAMissingPictureUnlessOptional) {
     const auto asked = boxes_.Asked();
     ASSERT_EQ(asked.size(), 1u);
     // "bmp\nothere.bmp の読み込みに失敗！" in code page 932.
-    const std::vector<uint8_t> text = mediatest::Hex(
+    const std::vector<uint8_t> text = wftest::Hex(
         "62 6D 70 5C 6E 6F 74 68 65 72 65 2E 62 6D 70 20"  // bmp\nothere.bmp and a space
         "82 CC 93 C7 82 DD 8D 9E 82 DD 82 C9 8E B8 94 73 81 49");
     EXPECT_EQ(wftest::BytesOf(asked[0].textSjis), text);

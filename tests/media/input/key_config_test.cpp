@@ -6,14 +6,14 @@
 #include <cstring>
 
 #include "platform/fs/fs.h"
-#include "media/media_test.h"
+#include "support/media_test.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 // The default record as the file holds it, written out by hand: twelve entries of device
 // (8 the keyboard), code and two unused bytes, then the counts and the reader.
-const std::vector<uint8_t> kDefaultBytes = mediatest::Hex(
+const std::vector<uint8_t> kDefaultBytes = wftest::Hex(
     "08 00 00 00 25 00 00 00 08 00 00 00 27 00 00 00"  // left VK 37, right 39
     "08 00 00 00 26 00 00 00 08 00 00 00 28 00 00 00"  // up 38, down 40
     "08 00 00 00 5A 00 00 00 08 00 00 00 58 00 00 00"  // Z, X
@@ -51,8 +51,8 @@ TEST_F(KeyConfigFile, ReadsEveryFieldLittleEndian) {
     std::vector<uint8_t> bytes = kDefaultBytes;
     // left on joystick 1's stick, button 0 on pad button mask 0x0102, unused bytes kept,
     // eight keys, two joysticks, the configurable reader.
-    const auto left = mediatest::Hex("01 00 00 00 00 01 AB CD");
-    const auto button0 = mediatest::Hex("00 00 00 00 02 01 00 00");
+    const auto left = wftest::Hex("01 00 00 00 00 01 AB CD");
+    const auto button0 = wftest::Hex("00 00 00 00 02 01 00 00");
     std::copy(left.begin(), left.end(), bytes.begin());
     std::copy(button0.begin(), button0.end(), bytes.begin() + 32);
     bytes[96] = 8;

@@ -11,8 +11,8 @@
 #include "media/sound/sound_device.h"
 #include "platform/audio/midi_sequence.h"
 #include "platform/audio/mixer.h"
-#include "platform/audio_ogg_fixture.h"
-#include "media/media_test.h"
+#include "support/audio_ogg_fixture.h"
+#include "support/media_test.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ class CountingSynth : public platform::audio::MidiSynth {
 };
 
 // One note, then the end.
-const std::vector<uint8_t> kSong = mediatest::Hex(
+const std::vector<uint8_t> kSong = wftest::Hex(
     "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 0C"
     "00 90 3C 64 60 80 3C 00 00 FF 2F 00");
 
@@ -35,7 +35,7 @@ const std::vector<std::string> kOgg = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "b
 const std::vector<std::string> kMidi = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
                                         "bgm\\Option.mid", "bgm\\Stage.mid"};
 
-class BgmTest : public mediatest::GameFolderTest {
+class BgmTest : public wftest::GameFolderTest {
   protected:
     void SetUp() override {
         GameFolderTest::SetUp();

@@ -7,13 +7,13 @@
 
 #include "media/sound/midi_stream.h"
 #include "platform/audio/midi_sequence.h"
-#include "media/media_test.h"
+#include "support/media_test.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using mediatest::Hex;
-using mediatest::HexText;
+using wftest::Hex;
+using wftest::HexText;
 
 // Format 1, division 96: a conductor track (tempo, a time signature, a tempo change
 // at tick 384) and a note track that ends later, at tick 768, with running status.
@@ -54,7 +54,7 @@ const std::string kFormatNot01 = kFormat + HexText("30 82 DC 82 BD 82 CD 31 82 C
 const std::string kCannotOpen =
     HexText("83 74 83 40 83 43 83 8B 82 AA 8A 4A 82 AF 82 DC 82 B9 82 F1");
 
-class MidiFileTest : public mediatest::GameFolderTest {
+class MidiFileTest : public wftest::GameFolderTest {
   protected:
     void Write(const char* name, const Bytes& bytes) {
         WriteGameFile(std::string("bgm/") + name, bytes);

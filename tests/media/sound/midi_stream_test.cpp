@@ -9,7 +9,7 @@
 
 #include "platform/audio/midi_sequence.h"
 #include "platform/audio/mixer.h"
-#include "media/media_test.h"
+#include "support/media_test.h"
 
 namespace {
 
@@ -35,7 +35,7 @@ const Bytes kSong = {0x4D, 0x54, 0x68, 0x64, 0x00, 0x00, 0x00, 0x06, 0x00,
                      0x30, 0x80, 0x3C, 0x00,                          // 96
                      0x60, 0xFF, 0x2F, 0x00};                         // 192
 
-class MidiStreamTest : public mediatest::GameFolderTest {
+class MidiStreamTest : public wftest::GameFolderTest {
   protected:
     void SetUp() override {
         GameFolderTest::SetUp();

@@ -16,13 +16,13 @@
 #include "media/sound/sound_device.h"
 #include "platform/audio/mixer.h"
 #include "support/scripted_boxes.h"
-#include "media/media_test.h"
+#include "support/media_test.h"
 
 namespace {
 
 // A 16-bit mono WAVE at 8000 Hz whose sample k is (k + 1) / 1024.
 std::vector<uint8_t> RampWave(int frames, uint8_t formatTag = 1) {
-    std::vector<uint8_t> w = mediatest::Hex(
+    std::vector<uint8_t> w = wftest::Hex(
         "52 49 46 46 00 00 00 00 57 41 56 45 66 6D 74 20 10 00 00 00"  // RIFF size, "fmt " 16
         "01 00 01 00 40 1F 00 00 80 3E 00 00 02 00 10 00"              // tag, mono, 8000 Hz
         "64 61 74 61 00 00 00 00");                                    // "data" size
@@ -44,7 +44,7 @@ float Ramp(int k) {
     return (k + 1) / 1024.0f;
 }
 
-class SoundTest : public mediatest::GameFolderTest {
+class SoundTest : public wftest::GameFolderTest {
   protected:
     void SetUp() override {
         GameFolderTest::SetUp();
@@ -229,7 +229,7 @@ TEST_F(SoundTest, CursorSoundFollowsMaskAndDirection) {
     }
 }
 
-using SoundDevice = mediatest::GameFolderTest;
+using SoundDevice = wftest::GameFolderTest;
 
 TEST_F(SoundDevice, MissingDeviceIsReportedOnceAndPlaysSilent) {
     const char* old = std::getenv("SDL_AUDIODRIVER");

@@ -5,13 +5,13 @@
 
 #include <vector>
 
-#include "media/media_test.h"
+#include "support/media_test.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using mediatest::Hex;
+using wftest::Hex;
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes out;

@@ -16,7 +16,7 @@
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
-namespace rectest {
+namespace wftest {
 
 using wftest::Hex;
 
@@ -128,4 +128,4 @@ class RecordTest : public testing::Test {
     wftest::PostedMessages posted;
 };
 
-}  // namespace rectest
+}  // namespace wftest

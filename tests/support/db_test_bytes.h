@@ -11,19 +11,19 @@
 #include "core/log.h"
 #include "core/record.h"
 #include "data/flow_record.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
-namespace dbtest {
+namespace wftest {
 
-using recbytes::Hex;
+using wftest::Hex;
 
 inline std::vector<uint8_t> Cat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
 
-class DbTest : public recbytes::RecordFileTest {
+class DbTest : public wftest::RecordFileTest {
   protected:
     void SetUp() override {
         RecordFileTest::SetUp();
@@ -42,7 +42,7 @@ class DbTest : public recbytes::RecordFileTest {
     // Loads one record from a file holding the version word and body.
     template <class T>
     bool LoadAt(T& record, uint32_t version, const std::vector<uint8_t>& body) {
-        recbytes::Bytes bytes;
+        wftest::Bytes bytes;
         bytes.bytes = body;
         return RecordFileTest::LoadAt(version, bytes, record);
     }
@@ -50,4 +50,4 @@ class DbTest : public recbytes::RecordFileTest {
     std::vector<uint8_t> SaveBody(cSaveRecord& record) { return Saved(record); }
 };
 
-}  // namespace dbtest
+}  // namespace wftest

@@ -16,51 +16,13 @@
 #include "media/draw/dd_pixels.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
+#include "support/bmp.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
-namespace ddtest {
+namespace wftest {
 
 namespace vid = platform::video;
-
-inline void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
-}
-
-// A bitmap file of w x h pixels of the given depth: the file and info headers, the
-// colour table (0x00RRGGBB each), then the rows bottom-up, each padded to 4 bytes.
-// pixel(x, y) gives the bytes of the top-down pixel (x, y).
-template <typename Pixel>
-std::vector<uint8_t> Bmp(int w, int h, int bits, const std::vector<uint32_t>& table, Pixel pixel) {
-    const int stride = (w * bits / 8 + 3) & ~3;
-    const uint32_t offset = 54 + 4 * static_cast<uint32_t>(table.size());
-    std::vector<uint8_t> b = {'B', 'M'};
-    for (uint32_t v : {offset + stride * h, 0u, offset, 40u, uint32_t(w), uint32_t(h)}) Put32(b, v);
-    Put32(b, 1 | bits << 16);  // planes, bits per pixel
-    for (int i = 0; i < 6; ++i) Put32(b, 0);
-    for (uint32_t c : table) Put32(b, c);
-    for (int y = h - 1; y >= 0; --y) {
-        const size_t rowStart = b.size();
-        for (int x = 0; x < w; ++x) pixel(b, x, y);
-        b.resize(rowStart + stride, 0);
-    }
-    return b;
-}
-
-// A 24-bit bitmap of 0x00RRGGBB pixels given top-down.
-inline std::vector<uint8_t> Bmp24(int w, int h, const std::vector<uint32_t>& rgb) {
-    return Bmp(w, h, 24, {}, [&](std::vector<uint8_t>& b, int x, int y) {
-        for (int i = 0; i < 3; ++i) b.push_back((rgb[y * w + x] >> (8 * i)) & 0xFF);
-    });
-}
-
-// An 8-bit bitmap with a 256-entry table (0x00RRGGBB each) and indices given top-down.
-inline std::vector<uint8_t> Bmp8(int w, int h, std::vector<uint32_t> table,
-                                 const std::vector<uint8_t>& idx) {
-    table.resize(256, 0);
-    return Bmp(w, h, 8, table,
-               [&](std::vector<uint8_t>& b, int x, int y) { b.push_back(idx[y * w + x]); });
-}
 
 class DDTest : public testing::Test {
   protected:
@@ -138,4 +100,4 @@ class DDTest : public testing::Test {
     std::vector<std::unique_ptr<DDSURFACEDATA>> owned_;
 };
 
-}  // namespace ddtest
+}  // namespace wftest

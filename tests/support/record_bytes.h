@@ -14,7 +14,7 @@
 #include "support/hex.h"
 #include "support/temp_dir.h"
 
-namespace recbytes {
+namespace wftest {
 
 // Little-endian bytes, written without any of the code under test.
 class Bytes {
@@ -97,4 +97,4 @@ class RecordFileTest : public testing::Test {
     wftest::TempDir dir;
 };
 
-}  // namespace recbytes
+}  // namespace wftest

@@ -14,7 +14,7 @@
 #include "support/hex.h"
 #include "support/temp_dir.h"
 
-namespace mediatest {
+namespace wftest {
 
 using wftest::Hex;
 using wftest::HexText;
@@ -43,4 +43,4 @@ class GameFolderTest : public testing::Test {
     wftest::ScopedCurrentDir cwd{dir.Path()};
 };
 
-}  // namespace mediatest
+}  // namespace wftest

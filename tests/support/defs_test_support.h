@@ -10,14 +10,14 @@
 #include "data/defs_common.h"
 #include "data/flow_record.h"
 #include "data/palette.h"
-#include "record_bytes.h"
+#include "support/record_bytes.h"
 
-namespace defstest {
+namespace wftest {
 
-class DefsTest : public recbytes::RecordFileTest {
+class DefsTest : public wftest::RecordFileTest {
   protected:
     void SetUp() override {
-        recbytes::RecordFileTest::SetUp();
+        wftest::RecordFileTest::SetUp();
         // Five records in every database list the definitions refer to.
         g_Database.m_vAnimeSet.resize(5);
         g_Database.m_vBmpCharaExc.resize(5);
@@ -47,4 +47,4 @@ class DefsTest : public recbytes::RecordFileTest {
     std::vector<cItemDef> stageItems;
 };
 
-}  // namespace defstest
+}  // namespace wftest

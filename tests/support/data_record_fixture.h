@@ -13,7 +13,7 @@
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
-namespace datatest {
+namespace wftest {
 
 class DataRecordTest : public testing::Test {
   protected:
@@ -62,4 +62,4 @@ class DataRecordTest : public testing::Test {
     wftest::PostedMessages posted;
 };
 
-}  // namespace datatest
+}  // namespace wftest

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "dd_test_fixture.h"
+#include "support/dd_test_fixture.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_sprite.h"
 
-namespace ddtest {
+namespace wftest {
 
 class DrawTest : public DDTest {
   protected:
@@ -48,4 +48,4 @@ class DrawTest : public DDTest {
     }
 };
 
-}  // namespace ddtest
+}  // namespace wftest
