@@ -1,0 +1,38 @@
+// The installed behaviour layer and the behaviour-less stand-in used without one.
+#include "objects/flow_host.h"
+
+namespace {
+
+class NoFlows final : public FlowHost {
+  public:
+    void StartFlowsByTrigger(cChara&, uint32_t, cChara*, uint8_t) override {}
+    int RunFlow(cChara&, cFlowRun&) override { return 0; }
+    void RestartFlow(cFlowRun&) override {}
+    void ResetFlows(cChara&) override {}
+    int SetFlowState(cChara&, uint8_t) override { return -1; }
+    void CheckFrameConds(cChara&) override {}
+    bool CellCondsHold(cMapCell&) override { return true; }
+    void SetupCommand(cCmdRun&, cChara&) override {}
+    int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
+    void ApplyArrangeList(cChara&, cItemObj&) override {}
+    int PickUpItem(cItemObj&, cChara&) override { return 0; }
+    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
+    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
+    }
+    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
+    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
+    void AddEffectObject(int16_t, const RectD&, const RectD&, int32_t) override {}
+};
+
+NoFlows g_noFlows;
+FlowHost* g_flows = &g_noFlows;
+
+}  // namespace
+
+FlowHost& Flows() {
+    return *g_flows;
+}
+
+void SetFlowHost(FlowHost* host) {
+    g_flows = host ? host : &g_noFlows;
+}

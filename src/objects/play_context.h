@@ -1,0 +1,97 @@
+// What the game objects ask of the running stage. Stage play implements PlayContext and
+// installs it while a stage runs; the objects never include the play layer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <vector>
+
+class cChara;
+class cShotObj;
+class cMapCell;
+class cFlowRun;
+class cCmdRun;
+
+using CharaList = std::list<cChara*>;
+using ShotList = std::list<cShotObj*>;
+
+// The plain values of the running stage that objects read and, where noted, write.
+struct PlayState {
+    // Stage dots of the view's top-left corner (the hero's moves write it).
+    double cameraX = 0.0;
+    double cameraY = 0.0;
+    // The view and the scroll area in stage dots; right and bottom edges are exclusive.
+    int32_t viewLeft = 0;
+    int32_t viewRight = 640;
+    int32_t viewTop = 0;
+    int32_t viewBottom = 480;
+    int32_t areaLeft = 0;
+    int32_t areaRight = 640;
+    int32_t areaTop = 0;
+    int32_t areaBottom = 480;
+    int32_t stageWidth = 640;  // dots
+    int32_t stageHeight = 480;
+    // The stage's block offset inside the map table, and the table's row length as a shift:
+    // cell index = (row << rowShift) + column.
+    int32_t originX = 0;
+    int32_t originY = 0;
+    int32_t rowShift = 0;
+    // Scroll speeds in dots per frame, their stopped flags and the own-mode flags.
+    double scrollSpeedX = 0.0;
+    double scrollSpeedY = 0.0;
+    int32_t scrollStoppedX = 0;
+    int32_t scrollStoppedY = 0;
+    int32_t scrollOwnX = 0;
+    int32_t scrollOwnY = 0;
+    uint32_t stageOver = 0;  // 1: the run ends
+    uint32_t frame = 0;      // counted up to the frame rate (the player's jump compares it)
+    int32_t timeScale = 1;   // whole-number time multiplier of sword frames
+    uint32_t shotIdCounter = 0;
+    uint32_t itemIdCounter = 0;
+    uint32_t itemCommand = 0;
+    // What runs now: set by a character's frame operation and cleared after it. Code that
+    // runs another character's flows inside one keeps them with CurrentRunScope.
+    cChara* currentChara = nullptr;
+    cCmdRun* currentCmd = nullptr;
+    cFlowRun* currentFlow = nullptr;
+};
+
+class PlayContext {
+  public:
+    virtual ~PlayContext() = default;
+
+    virtual PlayState& State() = 0;
+    virtual std::vector<cMapCell>& MapCells() = 0;
+    // Element 0 of the players, or null while there is none.
+    virtual cChara* Hero() = 0;
+    // The players in order, then the stage characters: the first that passes the test.
+    virtual cChara* FindChara(const std::function<bool(cChara&)>& test) = 0;
+    // The eight character lists by map value 0..7, and the shot lists by group. A value
+    // outside the tables is reported as any bad index is (V) and gets list 0.
+    virtual CharaList& CharaGroup(uint32_t mapValue) = 0;
+    virtual ShotList& ShotGroup(uint32_t group) = 0;
+    // The run's score counter.
+    virtual int32_t& Score() = 0;
+};
+
+// The context of the running stage. Without one installed, objects see a stage of one
+// empty 640 x 480 screen: no map cells (nothing is solid), no characters, no shots, and a
+// score nobody reads.
+PlayContext& Play();
+void SetPlayContext(PlayContext* context);
+
+// Keeps the scene's current character, command and flow across a nested run (a character
+// removed inside another's flow runs its own flows) and puts them back at the end.
+class CurrentRunScope {
+  public:
+    CurrentRunScope();
+    ~CurrentRunScope();
+    CurrentRunScope(const CurrentRunScope&) = delete;
+    CurrentRunScope& operator=(const CurrentRunScope&) = delete;
+
+  private:
+    cChara* chara_;
+    cCmdRun* cmd_;
+    cFlowRun* flow_;
+};

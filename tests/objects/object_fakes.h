@@ -1,0 +1,135 @@
+// Recording fakes of the play context and the flow host, installed for the life of one
+// test, and the stage step constants set for a test and put back afterwards.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "data/global_data.h"
+#include "objects/flow_host.h"
+#include "objects/map_cell.h"
+#include "objects/play_context.h"
+
+namespace wftest {
+
+class FakePlay : public PlayContext {
+  public:
+    FakePlay() { SetPlayContext(this); }
+    ~FakePlay() override { SetPlayContext(nullptr); }
+    FakePlay(const FakePlay&) = delete;
+    FakePlay& operator=(const FakePlay&) = delete;
+
+    PlayState& State() override { return state; }
+    std::vector<cMapCell>& MapCells() override { return cells; }
+    cChara* Hero() override { return players.empty() ? nullptr : players[0]; }
+    cChara* FindChara(const std::function<bool(cChara&)>& test) override {
+        for (auto* list : {&players, &stageCharas})
+            for (cChara* c : *list)
+                if (test(*c)) return c;
+        return nullptr;
+    }
+    CharaList& CharaGroup(uint32_t mapValue) override { return groups.at(mapValue); }
+    ShotList& ShotGroup(uint32_t group) override { return shotGroups.at(group); }
+    int32_t& Score() override { return score; }
+
+    // An empty map (no cell solid) of 2^shift columns and `rows` rows.
+    void MakeMap(int32_t shift, int32_t rows) {
+        state.rowShift = shift;
+        cells.assign(static_cast<size_t>(rows) << shift, cMapCell{});
+        for (cMapCell& c : cells) c.m_nContact = 0;
+    }
+    cMapCell& Cell(int32_t column, int32_t row) {
+        return cells.at((static_cast<size_t>(row) << state.rowShift) + column);
+    }
+
+    PlayState state;
+    std::vector<cMapCell> cells;
+    std::vector<cChara*> players;
+    std::vector<cChara*> stageCharas;
+    std::vector<CharaList> groups = std::vector<CharaList>(8);
+    std::vector<ShotList> shotGroups = std::vector<ShotList>(4);
+    int32_t score = 0;
+};
+
+class RecordingFlows : public FlowHost {
+  public:
+    struct Start {
+        cChara* chara;
+        uint32_t trigger;
+        cChara* other;
+        uint8_t arg;
+        bool operator==(const Start&) const = default;
+    };
+    struct Effect {
+        int16_t effect;
+        RectD a, b;
+        int32_t size;
+    };
+
+    RecordingFlows() { SetFlowHost(this); }
+    ~RecordingFlows() override { SetFlowHost(nullptr); }
+    RecordingFlows(const RecordingFlows&) = delete;
+    RecordingFlows& operator=(const RecordingFlows&) = delete;
+
+    void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other, uint8_t arg) override {
+        starts.push_back({&chara, trigger, other, arg});
+        if (onStart) onStart(chara, trigger);
+    }
+    int RunFlow(cChara&, cFlowRun&) override { return 0; }
+    void RestartFlow(cFlowRun&) override {}
+    void ResetFlows(cChara& chara) override { resets.push_back(&chara); }
+    int SetFlowState(cChara&, uint8_t) override { return -1; }
+    void CheckFrameConds(cChara&) override {}
+    bool CellCondsHold(cMapCell& cell) override {
+        ++cellChecks;
+        return cellConds ? cellConds(cell) : true;
+    }
+    void SetupCommand(cCmdRun& run, cChara&) override { setups.push_back(&run); }
+    int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
+    void ApplyArrangeList(cChara&, cItemObj&) override {}
+    int PickUpItem(cItemObj& item, cChara& chara) override {
+        pickUps.push_back({&item, &chara});
+        return pickUpResult;
+    }
+    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
+    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
+    }
+    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
+    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
+    void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t size) override {
+        effects.push_back({effect, a, b, size});
+    }
+
+    std::vector<Start> starts;
+    std::function<void(cChara&, uint32_t)> onStart;
+    std::vector<cChara*> resets;
+    std::vector<cCmdRun*> setups;
+    std::function<bool(cMapCell&)> cellConds;
+    int cellChecks = 0;
+    std::vector<std::pair<cItemObj*, cChara*>> pickUps;
+    int pickUpResult = 0;
+    std::vector<Effect> effects;
+};
+
+// The hit level and gravity of g_Stage for one test; the derived constants follow.
+class StageSteps {
+  public:
+    StageSteps(int32_t hitLevel, double gravity)
+        : level_(g_Stage.m_nHitLevel), gravity_(g_Stage.m_dGravity) {
+        g_Stage.m_dGravity = gravity;
+        g_Stage.SetHitLevel(hitLevel);
+    }
+    ~StageSteps() {
+        g_Stage.m_dGravity = gravity_;
+        g_Stage.SetHitLevel(level_);
+    }
+    StageSteps(const StageSteps&) = delete;
+    StageSteps& operator=(const StageSteps&) = delete;
+
+  private:
+    int32_t level_;
+    double gravity_;
+};
+
+}  // namespace wftest
