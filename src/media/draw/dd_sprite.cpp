@@ -225,3 +225,9 @@ vid::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DD
     DrawRun(&q, 1);
     return vid::kOk;
 }
+
+void DDMirrorByAlias(const DDSURFACEDATA* src, int& sx, int& sy, int& sw, int& sh) {
+    if (!src || !src->lpAlias) return;
+    MirrorByCell(sx, sw, src->nMirrorCellWidth);
+    MirrorByCell(sy, sh, src->nMirrorCellHeight);
+}

@@ -50,3 +50,8 @@ void D3DSpriteBatchEnd();
 platform::video::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh,
                                       DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
                                       int transparent);
+
+// The mirror-by-alias step of DDBltStretch on its own, for the effect blits that address
+// their source the same way: with an alias and cell sizes the source rectangle moves to
+// its mirrored place and its width (height) turns negative.
+void DDMirrorByAlias(const DDSURFACEDATA* src, int& sx, int& sy, int& sw, int& sh);
