@@ -370,25 +370,44 @@ bool DrawTurnedQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, int x, int y, int w,
         const int y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
         const int y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
         const int tw = texture.Width(), th = texture.Height();
-        for (int py = y0; py < y1; ++py) {
-            for (int px = x0; px < x1; ++px) {
+        const vid::PixelFormat tf = texture.Format(), df = target.Format();
+        // The common state (white vertex colour, texture colour and alpha) passes the texel
+        // through unchanged, as the device's rasteriser does.
+        const bool plain =
+            state.diffuse == 0xFFFFFFFFu &&
+            (state.colourOp == vid::kTopModulate || state.colourOp == vid::kTopSelectArg1) &&
+            (state.alphaOp == vid::kTopSelectArg1 || state.alphaOp == vid::kTopModulate);
+        WithPixelType(vid::BytesPerPixel(df), [&](auto tag) {
+            using T = decltype(tag);
+            if (sizeof(T) == 1 || vid::BytesPerPixel(tf) != static_cast<int>(sizeof(T))) return;
+            for (int py = y0; py < y1; ++py) {
                 // The vertices sit half a pixel before the corners, so a pixel centre
                 // samples the rectangle at (px + 0.5, py + 0.5).
-                const double qx = px + 0.5 - bx, qy = py + 0.5 - by;
-                const double u = pivotX + qx * c + qy * s;
-                const double v = pivotY - qx * s + qy * c;
-                if (u < 0.0 || u >= w || v < 0.0 || v >= h) continue;
-                // Wrap addressing, as the device samples.
-                int tu = static_cast<int>(std::floor(sw < 0 ? sx - u : sx + u)) % tw;
-                int tv = static_cast<int>(std::floor(sh < 0 ? sy - v : sy + v)) % th;
-                if (tu < 0) tu += tw;
-                if (tv < 0) tv += th;
-                uint32_t out = vid::UnpackArgb(target.Get(px, py), target.Format());
-                if (vid::ShadeOver(vid::UnpackArgb(texture.Get(tu, tv), texture.Format()), state,
-                                   out))
-                    target.Set(px, py, vid::PackTruncated(out, target.Format()));
+                const double qy = py + 0.5 - by;
+                uint8_t* row = target.Row(py);
+                for (int px = x0; px < x1; ++px) {
+                    const double qx = px + 0.5 - bx;
+                    const double u = pivotX + qx * c + qy * s;
+                    const double v = pivotY - qx * s + qy * c;
+                    if (u < 0.0 || u >= w || v < 0.0 || v >= h) continue;
+                    // Wrap addressing, as the device samples.
+                    int tu = static_cast<int>(std::floor(sw < 0 ? sx - u : sx + u)) % tw;
+                    int tv = static_cast<int>(std::floor(sh < 0 ? sy - v : sy + v)) % th;
+                    if (tu < 0) tu += tw;
+                    if (tv < 0) tv += th;
+                    const uint32_t texel = vid::UnpackArgb(PixelAt<T>(texture, tu, tv), tf);
+                    uint8_t* p = row + static_cast<size_t>(px) * sizeof(T);
+                    uint32_t out;
+                    if (plain && (texel >> 24) == 255u) {
+                        out = texel;
+                    } else {
+                        out = vid::UnpackArgb(Load<T>(p), df);
+                        if (!vid::ShadeOver(texel, state, out)) continue;
+                    }
+                    Store<T>(p, static_cast<T>(vid::PackTruncated(out, df)));
+                }
             }
-        }
+        });
     });
 }
 
