@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/log.h"
@@ -127,6 +128,41 @@ bool RefusedAtEightBits(const char* text) {
     TracePrintf("%s", text);
     return true;
 }
+
+// The locked surfaces of a blur or mosaic and the reading and writing of channels.
+class Filter {
+  public:
+    // False when a lock failed (failed is then true) or the destination's pixels are not
+    // of the running depth.
+    bool Open(Loop loop, DDSURFACEDATA* dst, DDSURFACEDATA* src, int transparent, bool& failed) {
+        FollowSurfaces(dst, src);
+        failed = !px_.Lock(dst, src);
+        if (failed || vid::BytesPerPixel(px_.Dst().Format()) != LoopBytes(loop)) return false;
+        rule_ = SourceRule::Of(loop);
+        codec_.emplace(loop, px_.Src().Format(), px_.Dst().Format());
+        skip_ = transparent == 1;
+        return true;
+    }
+    // The channels of source pixel (u, v) when it lies inside the source and is shown.
+    bool Read(int u, int v, uint32_t* rgb) const {
+        if (!px_.SrcArea().Inside(u, v)) return false;
+        const uint32_t p = px_.Src().Get(u, v);
+        if (skip_ && rule_.Transparent(p)) return false;
+        codec_->Read(p, rgb);
+        return true;
+    }
+    void Write(int x, int y, const uint32_t* rgb) {
+        if (!px_.DstArea().Inside(x, y)) return;
+        vid::Image& out = px_.Dst();
+        out.Set(x, y, codec_->Write(rgb, out.Get(x, y)));
+    }
+
+  private:
+    PixelPair px_;
+    SourceRule rule_;
+    std::optional<ChannelCodec> codec_;
+    bool skip_ = false;
+};
 
 }  // namespace
 
@@ -300,16 +336,11 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
     if (RefusedAtEightBits("8ビットぼかしは不可能！")) return true;
     const Loop loop = CurrentLoop();
     if (radiusX <= 0 || radiusY <= 0 || w < 1 || h < 1 || loop == Loop::None) return true;
-    FollowSurfaces(dst, src);
-    PixelPair px;
-    if (!px.Lock(dst, src)) return false;
-    if (vid::BytesPerPixel(px.Dst().Format()) != LoopBytes(loop)) return true;
-    const SourceRule rule = SourceRule::Of(loop);
-    const ChannelCodec codec(loop, px.Src().Format(), px.Dst().Format());
-    const Area sa = px.SrcArea(), da = px.DstArea();
-    const bool skip = transparent == 1;
-    // Sums over the area by prefix: entry (c, r) of `sum` covers columns < c and rows < r.
-    // A source pixel counts when it lies inside the source and is not left out.
+    Filter filter;
+    bool failed = false;
+    if (!filter.Open(loop, dst, src, transparent, failed)) return !failed;
+    // Sums over the area by prefix: entry (c, r) covers columns < c and rows < r, with the
+    // count of shown pixels as the fourth channel.
     const int stride = w + 1;
     std::vector<uint32_t> sum(static_cast<size_t>(stride) * (h + 1) * 4, 0);
     std::vector<uint8_t> shown(static_cast<size_t>(w) * h, 0);
@@ -317,14 +348,9 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
             uint32_t v[4] = {0, 0, 0, 0};
-            const int u = sx + c, t = sy + r;
-            if (sa.Inside(u, t)) {
-                const uint32_t p = px.Src().Get(u, t);
-                if (!(skip && rule.Transparent(p))) {
-                    codec.Read(p, v);
-                    v[3] = 1;
-                    shown[static_cast<size_t>(r) * w + c] = 1;
-                }
+            if (filter.Read(sx + c, sy + r, v)) {
+                v[3] = 1;
+                shown[static_cast<size_t>(r) * w + c] = 1;
             }
             const size_t o = at(c + 1, r + 1), left = at(c, r + 1), up = at(c + 1, r),
                          diag = at(c, r);
@@ -332,10 +358,9 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
                 sum[o + k] = v[k] + sum[left + k] + sum[up + k] - sum[diag + k];
         }
     }
-    vid::Image& out = px.Dst();
     for (int r = 0; r < h; ++r) {
         for (int c = 0; c < w; ++c) {
-            if (!shown[static_cast<size_t>(r) * w + c] || !da.Inside(x + c, y + r)) continue;
+            if (!shown[static_cast<size_t>(r) * w + c]) continue;
             const int c0 = std::max(c - radiusX, 0), c1 = std::min(c + radiusX, w);
             const int r0 = std::max(r - radiusY, 0), r1 = std::min(r + radiusY, h);
             uint32_t v[4];
@@ -344,7 +369,7 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
                        sum[at(c0, r0) + k];
             // The pixel itself is always among those counted.
             for (int k = 0; k < 3; ++k) v[k] /= v[3];
-            out.Set(x + c, y + r, codec.Write(v, out.Get(x + c, y + r)));
+            filter.Write(x + c, y + r, v);
         }
     }
     return true;
@@ -356,15 +381,9 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
     if (RefusedAtEightBits("8ビットモザイクは不可能！")) return true;
     const Loop loop = CurrentLoop();
     if (size <= 0 || w < 1 || h < 1 || loop == Loop::None) return true;
-    FollowSurfaces(dst, src);
-    PixelPair px;
-    if (!px.Lock(dst, src)) return false;
-    if (vid::BytesPerPixel(px.Dst().Format()) != LoopBytes(loop)) return true;
-    const SourceRule rule = SourceRule::Of(loop);
-    const ChannelCodec codec(loop, px.Src().Format(), px.Dst().Format());
-    const Area sa = px.SrcArea(), da = px.DstArea();
-    const bool skip = transparent == 1;
-    vid::Image& out = px.Dst();
+    Filter filter;
+    bool failed = false;
+    if (!filter.Open(loop, dst, src, transparent, failed)) return !failed;
     for (int by = 0; by < h; by += size) {
         for (int bx = 0; bx < w; bx += size) {
             const int bw = std::min(size, w - bx), bh = std::min(size, h - by);
@@ -372,11 +391,8 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
             uint64_t count = 0;
             for (int r = by; r < by + bh; ++r) {
                 for (int c = bx; c < bx + bw; ++c) {
-                    if (!sa.Inside(sx + c, sy + r)) continue;
-                    const uint32_t p = px.Src().Get(sx + c, sy + r);
-                    if (skip && rule.Transparent(p)) continue;
                     uint32_t v[3];
-                    codec.Read(p, v);
+                    if (!filter.Read(sx + c, sy + r, v)) continue;
                     for (int k = 0; k < 3; ++k) total[k] += v[k];
                     ++count;
                 }
@@ -387,9 +403,7 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
                                      static_cast<uint32_t>(total[1] / count),
                                      static_cast<uint32_t>(total[2] / count)};
             for (int r = by; r < by + bh; ++r)
-                for (int c = bx; c < bx + bw; ++c)
-                    if (da.Inside(x + c, y + r))
-                        out.Set(x + c, y + r, codec.Write(avg, out.Get(x + c, y + r)));
+                for (int c = bx; c < bx + bw; ++c) filter.Write(x + c, y + r, avg);
         }
     }
     return true;

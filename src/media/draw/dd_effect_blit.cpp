@@ -411,6 +411,15 @@ bool DrawTurnedQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, int x, int y, int w,
     });
 }
 
+// Direct3D: the mirror-by-alias step of the source rectangle, then the alias and the
+// virtual back buffer of both surfaces. True when the operation may draw its quad.
+bool PrepareQuadCopy(DDSURFACEDATA*& dst, DDSURFACEDATA*& src, int& sx, int& sy, int& sw, int& sh) {
+    if (!lpDTCon) return false;
+    DDMirrorByAlias(src, sx, sy, sw, sh);
+    FollowSurfaces(dst, src);
+    return QuadDrawable(dst, src);
+}
+
 // The loop of the running device when the destination's pixels have its size.
 Loop LoopFor(const PixelPair& px, Loop loop) {
     return vid::BytesPerPixel(px.Dst().Format()) == LoopBytes(loop) ? loop : Loop::None;
@@ -486,15 +495,11 @@ bool DDBltAlpha(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* s
     if (!dst || !src) return false;
     SpriteSection section;
     int sw = w, sh = h;
-    if (lpDTCon) {
-        DDMirrorByAlias(src, sx, sy, sw, sh);
-        FollowSurfaces(dst, src);
-        if (QuadDrawable(dst, src)) {
-            const uint32_t opacity = 255u - static_cast<uint32_t>(std::clamp(alpha, 0, 255));
-            return DrawQuad(dst, src,
-                            RectQuad(x, y, w, h, sx, sy, sw, sh, opacity << 24 | 0x00FFFFFFu,
-                                     vid::kTopModulate, vid::kTopModulate));
-        }
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        const uint32_t opacity = 255u - static_cast<uint32_t>(std::clamp(alpha, 0, 255));
+        return DrawQuad(dst, src,
+                        RectQuad(x, y, w, h, sx, sy, sw, sh, opacity << 24 | 0x00FFFFFFu,
+                                 vid::kTopModulate, vid::kTopModulate));
     }
     const Loop loop = CurrentLoop();
     if (w < 1 || h < 1 || loop == Loop::None) return true;
@@ -521,20 +526,16 @@ bool DDBltTint(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* sr
     if (loop == Loop::DirectDraw8 ? !table : !palette) return false;
     SpriteSection section;
     int sw = w, sh = h;
-    if (lpDTCon) {
-        DDMirrorByAlias(src, sx, sy, sw, sh);
-        FollowSurfaces(dst, src);
-        if (QuadDrawable(dst, src)) {
-            const PALETTEENTRY& e = palette[colourIndex];
-            const uint32_t factorAlpha = halvings >= 5 ? 0u : kTintQuadAlpha[halvings];
-            const uint32_t factor = factorAlpha << 24 | static_cast<uint32_t>(e.peRed) << 16 |
-                                    e.peGreen << 8 | e.peBlue;
-            // The texture factor blended by its own alpha: the device's BLENDFACTORALPHA,
-            // with the factor carried as the vertex colour of our rasteriser.
-            return DrawQuad(dst, src,
-                            RectQuad(x, y, w, h, sx, sy, sw, sh, factor, vid::kTopBlendDiffuseAlpha,
-                                     vid::kTopSelectArg1));
-        }
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        const PALETTEENTRY& e = palette[colourIndex];
+        const uint32_t factorAlpha = halvings >= 5 ? 0u : kTintQuadAlpha[halvings];
+        const uint32_t factor =
+            factorAlpha << 24 | static_cast<uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue;
+        // The texture factor blended by its own alpha: the device's BLENDFACTORALPHA,
+        // with the factor carried as the vertex colour of our rasteriser.
+        return DrawQuad(dst, src,
+                        RectQuad(x, y, w, h, sx, sy, sw, sh, factor, vid::kTopBlendDiffuseAlpha,
+                                 vid::kTopSelectArg1));
     }
     if (w < 1 || h < 1 || loop == Loop::None) return true;
     PixelPair px;
@@ -571,13 +572,9 @@ bool DDBltRotate(DDSURFACEDATA* dst, int x, int y, int w, int h, int pivotX, int
     SpriteSection section;
     const double radians = angleDegrees * kDegToRad;
     int sw = w, sh = h;
-    if (lpDTCon) {
-        DDMirrorByAlias(src, sx, sy, sw, sh);
-        FollowSurfaces(dst, src);
-        if (QuadDrawable(dst, src)) {
-            if (w < 1 || h < 1) return true;
-            return DrawTurnedQuad(dst, src, x, y, w, h, pivotX, pivotY, radians, sx, sy, sw, sh);
-        }
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        if (w < 1 || h < 1) return true;
+        return DrawTurnedQuad(dst, src, x, y, w, h, pivotX, pivotY, radians, sx, sy, sw, sh);
     }
     const Loop loop = CurrentLoop();
     if (w < 1 || h < 1 || loop == Loop::None) return true;

@@ -3,52 +3,19 @@
 // operations of one mode only and the half-blend table.
 #include "media/draw/dd_effect_blit.h"
 
-#include "dd_effect_fixture.h"
 #include <filesystem>
+
+#include "dd_effect_fixture.h"
 
 using namespace ddtest;
 
-class EffectBlitTest : public EffectTest {
-  protected:
-    // Distinct opaque pixels of the mode (index 1 + i at 8 bits): every channel grows by
-    // at least one 16-bit field step from one to the next.
-    uint32_t P(int i) const {
-        return Colour(0x102030u + static_cast<uint32_t>(i) * 0x090604u,
-                      static_cast<uint8_t>(1 + i));
-    }
-    uint32_t Blank() const { return Colour(0x000000, 0); }
-    // A w x h source of distinct pixels, row by row.
-    DDSURFACEDATA* PatternSource(int w, int h, bool system = true) {
-        DDSURFACEDATA* sd = system ? Source(w, h) : Make(w, h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) Pixels(*sd).Set(x, y, P(y * w + x));
-        return sd;
-    }
-    DDSURFACEDATA* BlankTarget(int w, int h) {
-        DDSURFACEDATA* sd = Make(w, h);
-        Pixels(*sd).FillAll(Blank());
-        return sd;
-    }
-    // The grid where pixel (x, y) is source pixel pick(x, y) (-1: blank).
-    template <typename Pick>
-    std::vector<std::vector<uint32_t>> Grid(int w, int h, Pick pick) const {
-        std::vector<std::vector<uint32_t>> rows(h, std::vector<uint32_t>(w));
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                const int i = pick(x, y);
-                rows[y][x] = i < 0 ? Blank() : P(i);
-            }
-        return rows;
-    }
-};
+class EffectBlitTest : public EffectTest {};
 
 INSTANTIATE_TEST_SUITE_P(Modes, EffectBlitTest, testing::Range(0, static_cast<int>(kModeCount)),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(kModes[info.param].name);
-                         });
+                         ModeName);
 
 TEST_P(EffectBlitTest, CircleDrawsBandsOfTheRadius) {
-    DDSURFACEDATA* src = PatternSource(8, 8);
+    DDSURFACEDATA* src = Pattern(8, 8);
     struct Case {
         const char* what;
         int r, strip, halfHeight;
@@ -128,7 +95,7 @@ TEST_P(EffectBlitTest, TintHalvesTowardThePaletteColour) {
 }
 
 TEST_P(EffectBlitTest, DiscMagnifiesTheCentreAndClearsOnlyWhenAsked) {
-    DDSURFACEDATA* src = PatternSource(5, 5);
+    DDSURFACEDATA* src = Pattern(5, 5);
     const int centre = 2 * 5 + 2;
     struct Case {
         const char* what;
@@ -158,7 +125,7 @@ TEST_P(EffectBlitTest, DiscMagnifiesTheCentreAndClearsOnlyWhenAsked) {
 }
 
 TEST_P(EffectBlitTest, RotationTurnsAboutTheCentreInFixedPoint) {
-    DDSURFACEDATA* src = PatternSource(3, 3);
+    DDSURFACEDATA* src = Pattern(3, 3);
     struct Case {
         double degrees;
         int (*pick)(int x, int y);

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "dd_blit_fixture.h"
@@ -70,8 +71,48 @@ class EffectTest : public DrawTest, public testing::WithParamInterface<int> {
         return rows;
     }
 
+    // Distinct opaque pixels of the mode (index 1 + i at 8 bits): every channel grows by
+    // at least one 16-bit field step from one to the next.
+    uint32_t P(int i) const {
+        return Colour(0x102030u + static_cast<uint32_t>(i) * 0x090604u,
+                      static_cast<uint8_t>(1 + i));
+    }
+    uint32_t Blank() const { return Colour(0x000000, 0); }
+    // A w x h source of the distinct pixels, row by row.
+    DDSURFACEDATA* Pattern(int w, int h) {
+        DDSURFACEDATA* sd = Source(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) Pixels(*sd).Set(x, y, P(y * w + x));
+        return sd;
+    }
+    DDSURFACEDATA* BlankTarget(int w, int h) {
+        DDSURFACEDATA* sd = Make(w, h);
+        Pixels(*sd).FillAll(Blank());
+        return sd;
+    }
+    // The rows where pixel (x, y) is pattern pixel pick(x, y) (-1: blank).
+    template <typename Pick>
+    std::vector<std::vector<uint32_t>> Grid(int w, int h, Pick pick) const {
+        std::vector<std::vector<uint32_t>> rows(h, std::vector<uint32_t>(w));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const int i = pick(x, y);
+                rows[y][x] = i < 0 ? Blank() : P(i);
+            }
+        return rows;
+    }
+    // The same from rows of pattern indices.
+    std::vector<std::vector<uint32_t>> Expect(const std::vector<std::vector<int>>& picks) const {
+        return Grid(static_cast<int>(picks[0].size()), static_cast<int>(picks.size()),
+                    [&](int x, int y) { return picks[y][x]; });
+    }
+
     HalfBlendTable halfTable_{};
 };
+
+inline std::string ModeName(const testing::TestParamInfo<int>& info) {
+    return kModes[info.param].name;
+}
 
 // Colours of the tests and their pixels, worked out by hand per mode.
 inline constexpr uint32_t kRgbA = 0xC86432;  // (200, 100, 50)

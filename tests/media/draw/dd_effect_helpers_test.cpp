@@ -7,42 +7,13 @@
 
 using namespace ddtest;
 
-class DrawHelperTest : public EffectTest {
-  protected:
-    uint32_t P(int i) const {
-        return Colour(0x102030u + static_cast<uint32_t>(i) * 0x090604u,
-                      static_cast<uint8_t>(1 + i));
-    }
-    uint32_t Blank() const { return Colour(0x000000, 0); }
-    DDSURFACEDATA* Strip(int w, int h) {
-        DDSURFACEDATA* sd = Source(w, h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) Pixels(*sd).Set(x, y, P(y * w + x));
-        return sd;
-    }
-    DDSURFACEDATA* BlankTarget(int w, int h) {
-        DDSURFACEDATA* sd = Make(w, h);
-        Pixels(*sd).FillAll(Blank());
-        return sd;
-    }
-    // Rows of source indices (-1 blank) as pixels.
-    std::vector<std::vector<uint32_t>> Expect(const std::vector<std::vector<int>>& picks) const {
-        std::vector<std::vector<uint32_t>> rows;
-        for (const auto& row : picks) {
-            rows.emplace_back();
-            for (int i : row) rows.back().push_back(i < 0 ? Blank() : P(i));
-        }
-        return rows;
-    }
-};
+class DrawHelperTest : public EffectTest {};
 
 INSTANTIATE_TEST_SUITE_P(Modes, DrawHelperTest, testing::Range(0, static_cast<int>(kModeCount)),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return std::string(kModes[info.param].name);
-                         });
+                         ModeName);
 
 TEST_P(DrawHelperTest, NumbersMoveRightByMissingDigitsOrHalfOfThem) {
-    DDSURFACEDATA* digits = Strip(10, 1);  // digit d is pixel d
+    DDSURFACEDATA* digits = Pattern(10, 1);  // digit d is pixel d
     struct Case {
         int value, minDigits, centre;
         std::vector<int> expected;
@@ -60,7 +31,7 @@ TEST_P(DrawHelperTest, NumbersMoveRightByMissingDigitsOrHalfOfThem) {
 }
 
 TEST_P(DrawHelperTest, StripDistortionsWithoutDistortionAreCopies) {
-    DDSURFACEDATA* src = Strip(5, 2);
+    DDSURFACEDATA* src = Pattern(5, 2);
     const auto copy = Expect({{0, 1, 2, 3, 4}, {5, 6, 7, 8, 9}});
     DDSURFACEDATA* wave = BlankTarget(5, 2);
     DDBltWave(wave, 0, 0, 5, 2, 3, 0.0, 17, 2, src, 0, 0, 0, 1);
@@ -76,7 +47,7 @@ TEST_P(DrawHelperTest, StripDistortionsWithoutDistortionAreCopies) {
 
 TEST_P(DrawHelperTest, StripDistortionsMoveTheirStrips) {
     // A wave of one column per strip: angles 90, 180, 270, 360 shift by 2, 0, -2, 0.
-    DDSURFACEDATA* row = Strip(4, 1);
+    DDSURFACEDATA* row = Pattern(4, 1);
     DDSURFACEDATA* wave = BlankTarget(4, 5);
     DDBltWave(wave, 0, 2, 4, 1, 1, 2.5, 0, 1, row, 0, 0, 0, 1);
     EXPECT_EQ(Rows(wave), Expect({{-1, -1, 2, -1},
@@ -85,12 +56,12 @@ TEST_P(DrawHelperTest, StripDistortionsMoveTheirStrips) {
                                   {-1, -1, -1, -1},
                                   {0, -1, -1, -1}}));
     // Split rows: even rows right, odd rows left.
-    DDSURFACEDATA* block = Strip(2, 2);
+    DDSURFACEDATA* block = Pattern(2, 2);
     DDSURFACEDATA* zoom = BlankTarget(4, 2);
     DDBltZoom(zoom, 1, 0, 2, 2, 1, 1, block, 0, 0, 0, 0);
     EXPECT_EQ(Rows(zoom), Expect({{-1, -1, 0, 1}, {2, 3, -1, -1}}));
     // Quarters pushed out by one.
-    DDSURFACEDATA* four = Strip(2, 2);
+    DDSURFACEDATA* four = Pattern(2, 2);
     DDSURFACEDATA* burst = BlankTarget(4, 4);
     DDBltQuarters(burst, 1, 1, 2, 2, four, 0, 0, 1, 0);
     EXPECT_EQ(Rows(burst),
@@ -98,7 +69,7 @@ TEST_P(DrawHelperTest, StripDistortionsMoveTheirStrips) {
 }
 
 TEST_P(DrawHelperTest, CardFlipNarrowsThenShowsTheOtherFace) {
-    DDSURFACEDATA* faces = Strip(2, 1);  // front pixel 0, back pixel 1
+    DDSURFACEDATA* faces = Pattern(2, 1);  // front pixel 0, back pixel 1
     struct Case {
         int phase, vertical;
         std::vector<int> expected;  // four pixels across, or down when vertical
@@ -123,7 +94,7 @@ TEST_P(DrawHelperTest, CardFlipNarrowsThenShowsTheOtherFace) {
 TEST_P(DrawHelperTest, FramedCopyDrawsTheFrameRound) {
     g_DisplayPalette[5] = Index() == kDD16 ? PALETTEENTRY{31, 0, 0, 0} : PALETTEENTRY{255, 0, 0, 0};
     const uint32_t red = Colour(0xFF0000, 5);
-    DDSURFACEDATA* src = Strip(2, 2);
+    DDSURFACEDATA* src = Pattern(2, 2);
     DDSURFACEDATA* dst = BlankTarget(4, 4);
     DDBltFastFramed(dst, 1, 1, 2, 2, src, 1, 5);
     EXPECT_EQ(Rows(dst), (std::vector<std::vector<uint32_t>>{{red, red, red, red},
