@@ -151,6 +151,8 @@ class Filter {
         codec_->Read(p, rgb);
         return true;
     }
+    Area SrcArea() const { return px_.SrcArea(); }
+    Area DstArea() const { return px_.DstArea(); }
     void Write(int x, int y, const uint32_t* rgb) {
         if (!px_.DstArea().Inside(x, y)) return;
         vid::Image& out = px_.Dst();
@@ -162,6 +164,18 @@ class Filter {
     SourceRule rule_;
     std::optional<ChannelCodec> codec_;
     bool skip_ = false;
+};
+
+// Offsets [first, end) of an n-long run at pos that fall inside [0, size).
+struct Span {
+    int first, end;
+    static Span Inside(int pos, int n, int size) {
+        return {static_cast<int>(std::max<long long>(0, -static_cast<long long>(pos))),
+                static_cast<int>(std::min<long long>(n, static_cast<long long>(size) - pos))};
+    }
+    Span Cut(const Span& o) const { return {std::max(first, o.first), std::min(end, o.end)}; }
+    Span Widen(int by) const { return {first - by, end + by}; }
+    bool Empty() const { return first >= end; }
 };
 
 }  // namespace
@@ -339,18 +353,30 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
     Filter filter;
     bool failed = false;
     if (!filter.Open(loop, dst, src, transparent, failed)) return !failed;
-    // Sums over the area by prefix: entry (c, r) covers columns < c and rows < r, with the
-    // count of shown pixels as the fourth channel.
-    const int stride = w + 1;
-    std::vector<uint32_t> sum(static_cast<size_t>(stride) * (h + 1) * 4, 0);
-    std::vector<uint8_t> shown(static_cast<size_t>(w) * h, 0);
-    auto at = [&](int c, int r) { return (static_cast<size_t>(r) * stride + c) * 4; };
-    for (int r = 0; r < h; ++r) {
-        for (int c = 0; c < w; ++c) {
+    // A radius beyond the area takes in the whole area.
+    radiusX = std::min(radiusX, w);
+    radiusY = std::min(radiusY, h);
+    // Only what can reach a visible pixel is summed: columns whose source pixel lies in the
+    // source, within the radius of a column whose destination pixel lies in the destination.
+    const Area sa = filter.SrcArea(), da = filter.DstArea();
+    const Span outCols = Span::Inside(x, w, da.width), outRows = Span::Inside(y, h, da.height);
+    const Span cols = Span::Inside(sx, w, sa.width).Cut(outCols.Widen(radiusX)).Cut({0, w});
+    const Span rows = Span::Inside(sy, h, sa.height).Cut(outRows.Widen(radiusY)).Cut({0, h});
+    if (cols.Empty() || rows.Empty()) return true;
+    // Prefix sums: entry (c, r) covers the columns before c and the rows before r (from
+    // cols.first and rows.first), with the count of shown pixels as the fourth channel.
+    const int cw = cols.end - cols.first, rh = rows.end - rows.first, stride = cw + 1;
+    std::vector<uint32_t> sum(static_cast<size_t>(stride) * (rh + 1) * 4, 0);
+    std::vector<uint8_t> shown(static_cast<size_t>(cw) * rh, 0);
+    auto at = [&](int c, int r) {
+        return (static_cast<size_t>(r - rows.first) * stride + (c - cols.first)) * 4;
+    };
+    for (int r = rows.first; r < rows.end; ++r) {
+        for (int c = cols.first; c < cols.end; ++c) {
             uint32_t v[4] = {0, 0, 0, 0};
             if (filter.Read(sx + c, sy + r, v)) {
                 v[3] = 1;
-                shown[static_cast<size_t>(r) * w + c] = 1;
+                shown[static_cast<size_t>(r - rows.first) * cw + (c - cols.first)] = 1;
             }
             const size_t o = at(c + 1, r + 1), left = at(c, r + 1), up = at(c + 1, r),
                          diag = at(c, r);
@@ -358,11 +384,12 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
                 sum[o + k] = v[k] + sum[left + k] + sum[up + k] - sum[diag + k];
         }
     }
-    for (int r = 0; r < h; ++r) {
-        for (int c = 0; c < w; ++c) {
-            if (!shown[static_cast<size_t>(r) * w + c]) continue;
-            const int c0 = std::max(c - radiusX, 0), c1 = std::min(c + radiusX, w);
-            const int r0 = std::max(r - radiusY, 0), r1 = std::min(r + radiusY, h);
+    const Span drawCols = cols.Cut(outCols), drawRows = rows.Cut(outRows);
+    for (int r = drawRows.first; r < drawRows.end; ++r) {
+        for (int c = drawCols.first; c < drawCols.end; ++c) {
+            if (!shown[static_cast<size_t>(r - rows.first) * cw + (c - cols.first)]) continue;
+            const int c0 = std::max(c - radiusX, cols.first), c1 = std::min(c + radiusX, cols.end);
+            const int r0 = std::max(r - radiusY, rows.first), r1 = std::min(r + radiusY, rows.end);
             uint32_t v[4];
             for (int k = 0; k < 4; ++k)
                 v[k] = sum[at(c1, r1) + k] - sum[at(c0, r1) + k] - sum[at(c1, r0) + k] +
@@ -384,13 +411,25 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
     Filter filter;
     bool failed = false;
     if (!filter.Open(loop, dst, src, transparent, failed)) return !failed;
-    for (int by = 0; by < h; by += size) {
-        for (int bx = 0; bx < w; bx += size) {
-            const int bw = std::min(size, w - bx), bh = std::min(size, h - by);
+    // Only blocks that show in the destination are worked out; of each, only the pixels
+    // whose source lies in the source count.
+    const Area sa = filter.SrcArea(), da = filter.DstArea();
+    const Span outCols = Span::Inside(x, w, da.width), outRows = Span::Inside(y, h, da.height);
+    const Span srcCols = Span::Inside(sx, w, sa.width), srcRows = Span::Inside(sy, h, sa.height);
+    if (outCols.Empty() || outRows.Empty()) return true;
+    // A block larger than the area is the whole area.
+    const long long step = std::min(size, std::max(w, h));
+    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
+        for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
+            const Span bc = {static_cast<int>(bx),
+                             static_cast<int>(std::min<long long>(bx + step, w))};
+            const Span br = {static_cast<int>(by),
+                             static_cast<int>(std::min<long long>(by + step, h))};
+            const Span readCols = bc.Cut(srcCols), readRows = br.Cut(srcRows);
             uint64_t total[3] = {0, 0, 0};
             uint64_t count = 0;
-            for (int r = by; r < by + bh; ++r) {
-                for (int c = bx; c < bx + bw; ++c) {
+            for (int r = readRows.first; r < readRows.end; ++r) {
+                for (int c = readCols.first; c < readCols.end; ++c) {
                     uint32_t v[3];
                     if (!filter.Read(sx + c, sy + r, v)) continue;
                     for (int k = 0; k < 3; ++k) total[k] += v[k];
@@ -402,8 +441,9 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
             const uint32_t avg[3] = {static_cast<uint32_t>(total[0] / count),
                                      static_cast<uint32_t>(total[1] / count),
                                      static_cast<uint32_t>(total[2] / count)};
-            for (int r = by; r < by + bh; ++r)
-                for (int c = bx; c < bx + bw; ++c) filter.Write(x + c, y + r, avg);
+            const Span wc = bc.Cut(outCols), wr = br.Cut(outRows);
+            for (int r = wr.first; r < wr.end; ++r)
+                for (int c = wc.first; c < wc.end; ++c) filter.Write(x + c, y + r, avg);
         }
     }
     return true;

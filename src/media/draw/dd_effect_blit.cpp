@@ -236,6 +236,16 @@ void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Source
     }
 }
 
+// Offsets o from `first` to `last` (inclusive) for which base + o lies in [0, size): the
+// first one and one past the last.
+int SpanStart(int first, int base) {
+    return static_cast<int>(std::max<long long>(first, -static_cast<long long>(base)));
+}
+int SpanEnd(int last, int base, int size) {
+    return static_cast<int>(
+        std::min<long long>(static_cast<long long>(last) + 1, static_cast<long long>(size) - base));
+}
+
 // The lens: every destination offset inside the disc of radius a and the source offset it
 // shows.
 template <typename T>
@@ -248,10 +258,12 @@ void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int
     const Convert16 convert(src.Format(), dst.Format());
     const long long a2 = static_cast<long long>(a) * a;
     const long long r2 = static_cast<long long>(R) * R;
-    for (int dy = -a; dy <= a; ++dy) {
-        for (int dx = -a; dx <= a; ++dx) {
+    // Only offsets whose pixel lies inside the destination are visited.
+    const int dy0 = SpanStart(-a, cy), dy1 = SpanEnd(a, cy, da.height);
+    const int dx0 = SpanStart(-a, cx), dx1 = SpanEnd(a, cx, da.width);
+    for (int dy = dy0; dy < dy1; ++dy) {
+        for (int dx = dx0; dx < dx1; ++dx) {
             const int tx = cx + dx, ty = cy + dy;
-            if (!da.Inside(tx, ty)) continue;
             uint8_t* dp = PixelPtr<T>(dst, tx, ty);
             const long long d2 = static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
             bool drawn = false;
@@ -320,12 +332,13 @@ void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX
     vid::Image& dst = px.Dst();
     const vid::Image& src = px.Src();
     const Convert16 convert(src.Format(), dst.Format());
-    for (int j = minV - 2; j < maxV + 2; ++j) {
+    // The scan, cut to the positions whose pixel lies inside the destination.
+    const int j0 = SpanStart(minV - 2, y - pivotY), j1 = SpanEnd(maxV + 1, y - pivotY, da.height);
+    const int i0 = SpanStart(minU - 2, x - pivotX), i1 = SpanEnd(maxU + 1, x - pivotX, da.width);
+    for (int j = j0; j < j1; ++j) {
         const int ty = y - pivotY + j;
-        if (ty < 0 || ty >= da.height) continue;
-        for (int i = minU - 2; i < maxU + 2; ++i) {
+        for (int i = i0; i < i1; ++i) {
             const int tx = x - pivotX + i;
-            if (tx < 0 || tx >= da.width) continue;
             const int u = back.U(i, j, pivotX, pivotY), v = back.V(i, j, pivotX, pivotY);
             if (u < 0 || u >= w || v < 0 || v >= h) continue;
             const int su = walk.sx + walk.dirX * u, sv = walk.sy + walk.dirY * v;

@@ -3,6 +3,8 @@
 #include "media/draw/dd_draw_helpers.h"
 
 #include "dd_effect_fixture.h"
+#include <climits>
+
 #include "media/draw/dd_blit.h"
 
 using namespace ddtest;
@@ -199,4 +201,24 @@ TEST_F(DrawTest, PixelLoopsAtAnotherDepthChangeNothing) {
     EXPECT_TRUE(DDBltBlur(dst, 0, 0, 2, 1, 1, 1, src, 0, 0, 0));
     EXPECT_TRUE(DDFade_UnPal(dst, 0, 0, 0, 0, src));
     EXPECT_EQ(RowOf(dst, 0, 2), (std::vector<uint32_t>{0x445566, 0x445566}));
+}
+
+TEST_F(DrawTest, HugeAreasCostOnlyWhatShowsInTheDestination) {
+    ASSERT_TRUE(Init(0, 32, true));
+    const int big = 1 << 20;
+    DDSURFACEDATA* src = Make(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) Pixels(*src).Set(x, y, 0x404040u + y * 4 + x);
+    const std::vector<uint32_t> firstRow = {0x404040, 0x404041, 0x404042, 0x404043};
+    DDSURFACEDATA* dst = Make(4, 4);
+    EXPECT_TRUE(DDBltRotate(dst, big / 2, big / 2, big, big, big / 2, big / 2, 0, src, 0, 0, 0));
+    EXPECT_EQ(RowOf(dst, 0, 4), firstRow);
+    // A lens this large magnifies nothing near its centre: every pixel shows (sx, sy).
+    EXPECT_TRUE(DDBltDisc(dst, 1, 1, big, 1, src, 0, 0, 0, 0));
+    EXPECT_EQ(RowOf(dst, 3, 4), std::vector<uint32_t>(4, 0x404040));
+    // One block, one window: the average of the whole source, (0x40, 0x40, 0x47).
+    EXPECT_TRUE(DDBltMosaic(dst, 0, 0, big, big, INT_MAX, src, 0, 0, 0));
+    EXPECT_EQ(RowOf(dst, 0, 4), std::vector<uint32_t>(4, 0x404047));
+    EXPECT_TRUE(DDBltBlur(dst, 0, 0, big, big, INT_MAX, INT_MAX, src, 0, 0, 0));
+    EXPECT_EQ(RowOf(dst, 2, 4), std::vector<uint32_t>(4, 0x404047));
 }
