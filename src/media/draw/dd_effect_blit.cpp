@@ -177,6 +177,18 @@ TintTable TintDirectDraw(uint32_t max, uint32_t paletteField, int halvings) {
     return t;
 }
 
+struct ChannelTints {
+    TintTable r, g, b;
+};
+
+ChannelTints Tints(bool direct3D, uint32_t maxR, uint32_t maxG, uint32_t maxB,
+                   const PALETTEENTRY& colour, int halvings) {
+    auto one = [&](uint32_t max, uint8_t c) {
+        return direct3D ? TintDirect3D(max, c, halvings) : TintDirectDraw(max, c, halvings);
+    };
+    return {one(maxR, colour.peRed), one(maxG, colour.peGreen), one(maxB, colour.peBlue)};
+}
+
 void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
               bool skip, const PALETTEENTRY& colour, const HalfBlendTable* table, int colourIndex,
               int halvings) {
@@ -197,37 +209,27 @@ void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Source
         case Loop::DirectDraw16:
         case Loop::Direct3D16: {
             const Fields sf(px.Src().Format()), df(px.Dst().Format());
-            const bool d3d = loop == Loop::Direct3D16;
-            const TintTable tr = d3d ? TintDirect3D(sf.r.max, colour.peRed, halvings)
-                                     : TintDirectDraw(sf.r.max, colour.peRed, halvings);
-            const TintTable tg = d3d ? TintDirect3D(sf.g.max, colour.peGreen, halvings)
-                                     : TintDirectDraw(sf.g.max, colour.peGreen, halvings);
-            const TintTable tb = d3d ? TintDirect3D(sf.b.max, colour.peBlue, halvings)
-                                     : TintDirectDraw(sf.b.max, colour.peBlue, halvings);
+            const ChannelTints t =
+                Tints(loop == Loop::Direct3D16, sf.r.max, sf.g.max, sf.b.max, colour, halvings);
             ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
                 if (skip && rule.Transparent(s)) return;
-                Store(dp,
-                      static_cast<uint16_t>(df.Pack(Rescale(tr.out[sf.R(s)], sf.r.max, df.r.max),
-                                                    Rescale(tg.out[sf.G(s)], sf.g.max, df.g.max),
-                                                    Rescale(tb.out[sf.B(s)], sf.b.max, df.b.max))));
+                Store(dp, static_cast<uint16_t>(
+                              df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
+                                      Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
+                                      Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max))));
             });
             break;
         }
         case Loop::DirectDraw32:
         case Loop::Direct3D32: {
             const bool d3d = loop == Loop::Direct3D32;
-            const TintTable tr = d3d ? TintDirect3D(255, colour.peRed, halvings)
-                                     : TintDirectDraw(255, colour.peRed, halvings);
-            const TintTable tg = d3d ? TintDirect3D(255, colour.peGreen, halvings)
-                                     : TintDirectDraw(255, colour.peGreen, halvings);
-            const TintTable tb = d3d ? TintDirect3D(255, colour.peBlue, halvings)
-                                     : TintDirectDraw(255, colour.peBlue, halvings);
+            const ChannelTints t = Tints(d3d, 255, 255, 255, colour, halvings);
             ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
                 if (skip && rule.Transparent(s)) return;
                 // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte.
                 const uint32_t top = d3d ? 0xFF000000u : Load<uint32_t>(dp) & 0xFF000000u;
-                Store(dp, top | tr.out[(s >> 16) & 0xFF] << 16 | tg.out[(s >> 8) & 0xFF] << 8 |
-                              tb.out[s & 0xFF]);
+                Store(dp, top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
+                              t.b.out[s & 0xFF]);
             });
             break;
         }

@@ -2,9 +2,9 @@
 // copies, palette blends and rotation, the full-screen fades, blur and mosaic.
 #include "media/draw/dd_draw_helpers.h"
 
-#include "dd_effect_fixture.h"
 #include <climits>
 
+#include "dd_effect_fixture.h"
 #include "media/draw/dd_blit.h"
 
 using namespace ddtest;
