@@ -196,6 +196,31 @@ TEST_F(DrawTest, Direct3DQuadsOfAlphaTintAndRotation) {
             EXPECT_EQ(Pixels(*out).Get(x, y), 0xFF000000u + (3 - x) * 4 + y) << x << "," << y;
 }
 
+TEST_F(DrawTest, Direct3DCopiesReadTheMirroredTwinThroughItsAlias) {
+    ASSERT_TRUE(Init(1, 32, true));
+    const std::vector<uint32_t> row = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
+    const std::vector<uint32_t> mirrored(row.rbegin(), row.rend());
+    for (const int type : {DTMEMORYTYPE_VIDEO_RT, DTMEMORYTYPE_SYSTEM}) {
+        SCOPED_TRACE(type == DTMEMORYTYPE_SYSTEM ? "pixel loops" : "quads");
+        DDSURFACEDATA* picture = Make(4, 1, 0, type);
+        SetRow(picture, 0, row);
+        // The twin record draws its one cell turned over, from the picture.
+        DDSURFACEDATA* twin = Own();
+        twin->lpAlias = picture;
+        twin->nMirrorCellWidth = 4;
+        twin->nWidth = 4;
+        twin->nHeight = 1;
+        DDSURFACEDATA* dst = Make(4, 1);
+        EXPECT_TRUE(DDBltAlpha(dst, 0, 0, 4, 1, twin, 0, 0, 0, nullptr, 0));
+        if (type == DTMEMORYTYPE_VIDEO_RT) {
+            EXPECT_EQ(RowOf(dst, 0, 4), mirrored);
+        }
+        SetRow(dst, 0, std::vector<uint32_t>(4, 0xFF000000));
+        EXPECT_TRUE(DDBltRotate(dst, 2, 0, 4, 1, 2, 0, 0, twin, 0, 0, 0));
+        EXPECT_EQ(RowOf(dst, 0, 4), mirrored);
+    }
+}
+
 TEST_F(DrawTest, HalfBlendTableLoadsWholeOrNotAtAll) {
     ASSERT_TRUE(Init(0, 8, false));
     HalfBlendTable table{};
