@@ -180,13 +180,16 @@ bool DDClipBlt(DDSURFACEDATA* dst, int& dx, int& dy, int& dw, int& dh, DDSURFACE
     return sw != 0 && sh != 0 && dw > 0 && dh > 0;
 }
 
+void DDMirrorByAlias(const DDSURFACEDATA* src, int& sx, int& sy, int& sw, int& sh) {
+    if (!src || !src->lpAlias) return;
+    MirrorByCell(sx, sw, src->nMirrorCellWidth);
+    MirrorByCell(sy, sh, src->nMirrorCellHeight);
+}
+
 vid::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSURFACEDATA* src,
                           int sx, int sy, int sw, int sh, int transparent) {
     if (!dst || !src) return vid::kInvalidCall;
-    if (src->lpAlias) {
-        MirrorByCell(sx, sw, src->nMirrorCellWidth);
-        MirrorByCell(sy, sh, src->nMirrorCellHeight);
-    }
+    DDMirrorByAlias(src, sx, sy, sw, sh);
     if (!lpDTCon) {
         vid::Surface* d = DDDeviceSurface(dst);
         vid::Surface* s = DDDeviceSurface(src);

@@ -44,6 +44,11 @@ platform::video::HResult DDBltStretch(DDSURFACEDATA* dst, int dx, int dy, int dw
                                       DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
                                       int transparent);
 
+// The mirror-by-alias step of DDBltStretch on its own, for the effect blits that address
+// their source the same way: with an alias and cell sizes the source rectangle moves to
+// its mirrored place and its width (height) turns negative.
+void DDMirrorByAlias(const DDSURFACEDATA* src, int& sx, int& sy, int& sw, int& sh);
+
 // Text from a sheet of character cells: each byte picks a cell, a line feed starts a
 // new line.
 void DDDrawFontText(DDSURFACEDATA* dst, int x, int y, int cellWidth, int cellHeight,

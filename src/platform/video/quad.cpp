@@ -208,6 +208,14 @@ void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
     }
 }
 
+bool ShadeOver(uint32_t texelArgb, const TexturedQuad& q, uint32_t& targetArgb) {
+    const uint32_t src = Stage(texelArgb, q.diffuse, q.colourOp, q.alphaOp);
+    const uint32_t a = src >> 24;
+    if (a == 0) return false;
+    targetArgb = a == 255 ? src : Blend(src, targetArgb);
+    return true;
+}
+
 void ClearRect(Image& target, int x, int y, int w, int h, uint32_t argb) {
     if (!Drawable(target)) return;
     target.Fill(x, y, w, h, PackTruncated(argb, target.Format()));

@@ -52,6 +52,11 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
 // A flat quad of one ARGB colour over [x, x + w) x [y, y + h), blended by its alpha.
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb);
 
+// One pixel of a textured draw, for quads of other shapes: the texel (ARGB) through texture
+// stage 0 with the quad's vertex colour and operations, blended over the target pixel
+// (ARGB). False when the result is fully transparent and the target stays as it is.
+bool ShadeOver(uint32_t texelArgb, const TexturedQuad& quad, uint32_t& targetArgb);
+
 // The device's Clear of a rectangle: the colour written as it is, without blending.
 void ClearRect(Image& target, int x, int y, int w, int h, uint32_t argb);
 

@@ -1,0 +1,680 @@
+// The effect blits: circle, half and alpha blends, tint, lens disc, rotation, the tinted
+// redraw, the fade of a whole surface and the half-blend table.
+#include "media/draw/dd_effect_blit.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "core/log.h"
+#include "core/maths.h"
+#include "media/draw/dd_blit.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_effect_pixels.h"
+#include "media/draw/dd_sprite.h"
+#include "platform/diag.h"
+#include "platform/fs/fs.h"
+#include "platform/video/device.h"
+#include "platform/video/quad.h"
+
+namespace vid = platform::video;
+using ddeffect::Loop;
+
+namespace {
+
+using namespace ddeffect;
+
+// Draws into a render target inside the scene, then gives the device its current render
+// target back. A surface drawn onto itself reads the picture as it was before the draw.
+template <typename Draw>
+bool DrawIntoTarget(DDSURFACEDATA* dst, DDSURFACEDATA* src, Draw draw) {
+    if (!D3DBeginScene()) return false;
+    D3DSetRenderTarget(dst);
+    vid::Image& target = dst->lpDT->lpSurface->image;
+    vid::Image held;
+    const vid::Image* texture = &src->lpDT->lpSurface->image;
+    if (texture == &target) {
+        held = target;
+        texture = &held;
+    }
+    draw(target, *texture);
+    D3DSetRenderTarget(lpDTCon->lpRenderTarget);
+    return true;
+}
+
+bool DrawQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, const vid::TexturedQuad& quad) {
+    return DrawIntoTarget(dst, src, [&](vid::Image& target, const vid::Image& texture) {
+        vid::DrawTexturedQuad(target, texture, quad);
+    });
+}
+
+// The quad of a w x h source rectangle at (x, y), its texture coordinates running over
+// the source rectangle (a negative sw or sh turns the picture over).
+vid::TexturedQuad RectQuad(int x, int y, int w, int h, int sx, int sy, int sw, int sh,
+                           uint32_t diffuse, uint32_t colourOp, uint32_t alphaOp) {
+    vid::TexturedQuad q;
+    q.dx = x;
+    q.dy = y;
+    q.dw = w;
+    q.dh = h;
+    q.sx = sx;
+    q.sy = sy;
+    q.sw = sw;
+    q.sh = sh;
+    q.diffuse = diffuse;
+    q.colourOp = colourOp;
+    q.alphaOp = alphaOp;
+    return q;
+}
+
+// Floor average of the three colour bytes of two 32-bit pixels.
+inline uint32_t Average24(uint32_t s, uint32_t d) {
+    return ((s & d) & 0x00FFFFFFu) + (((s ^ d) & 0x00FEFEFEu) >> 1);
+}
+
+// The pixel loop of DDBltAlpha: source and destination mixed halfway.
+void AlphaLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+               bool skip, const HalfBlendTable* table) {
+    const SourceRule rule = SourceRule::Of(loop);
+    switch (loop) {
+        case Loop::DirectDraw8:
+            // Index 0 is the transparent index whatever the colour key says.
+            ForEachInRect<uint8_t>(px, x, y, w, h, walk, [&](uint8_t s, uint8_t* d) {
+                if (skip && s == 0) return;
+                *d = *d == 0 ? s : (*table)[*d * 256u + s];
+            });
+            break;
+        case Loop::DirectDraw16: {
+            const Fields f(px.Dst().Format());
+            const FieldScale sr(f.r.max), sg(f.g.max), sb(f.b.max);
+            auto mix = [](uint32_t a, uint32_t b, const FieldScale& fs) {
+                return fs.down[(fs.up[a] + fs.up[b]) >> 1];
+            };
+            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                const uint16_t d = Load<uint16_t>(dp);
+                if (d == rule.key) {
+                    Store<uint16_t>(dp, s);
+                    return;
+                }
+                Store(dp,
+                      static_cast<uint16_t>(f.Pack(mix(f.R(s), f.R(d), sr), mix(f.G(s), f.G(d), sg),
+                                                   mix(f.B(s), f.B(d), sb))));
+            });
+            break;
+        }
+        case Loop::DirectDraw32:
+            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                const uint32_t d = Load<uint32_t>(dp);
+                const uint32_t colour = d == rule.key ? s & 0x00FFFFFFu : Average24(s, d);
+                Store(dp, (d & 0xFF000000u) | colour);
+            });
+            break;
+        case Loop::Direct3D16: {
+            const Fields sf(px.Src().Format()), df(px.Dst().Format());
+            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                const uint16_t d = Load<uint16_t>(dp);
+                Store(dp, static_cast<uint16_t>(
+                              df.Pack((Rescale(sf.R(s), sf.r.max, df.r.max) + df.R(d)) >> 1,
+                                      (Rescale(sf.G(s), sf.g.max, df.g.max) + df.G(d)) >> 1,
+                                      (Rescale(sf.B(s), sf.b.max, df.b.max) + df.B(d)) >> 1)));
+            });
+            break;
+        }
+        case Loop::Direct3D32:
+            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                Store(dp, 0xFF000000u | Average24(s, Load<uint32_t>(dp)));
+            });
+            break;
+        case Loop::None:
+            break;
+    }
+}
+
+// Opacity of the tint colour in the Direct3D quad by halvings 1 to 4; more halvings give
+// the plain colour (factor alpha 0). These differ from the weights of the pixel loop
+// below, and the game shows each mode's own look.
+constexpr uint32_t kTintQuadAlpha[5] = {0, 0x80, 0x50, 0x30, 0x10};
+// Weight of the source in the Direct3D pixel loop by halvings 2 to 4.
+constexpr double kTintLoopWeight[5] = {0.0, 0.0, 64.0 / 255.0, 32.0 / 255.0, 16.0 / 255.0};
+
+// Field value v (0..max) of the Direct3D pixel loop moved toward k.
+uint32_t TintD3D(uint32_t v, uint32_t k, int halvings) {
+    if (halvings == 1) return (v + k) >> 1;
+    if (halvings >= 5) return k;
+    const double wt = kTintLoopWeight[halvings];
+    return static_cast<uint32_t>(v * wt + k * (1.0 - wt));
+}
+
+// What each field value of the source becomes, for one channel of the tint.
+struct TintTable {
+    uint32_t out[256] = {};
+};
+
+TintTable TintDirect3D(uint32_t max, uint8_t colour, int halvings) {
+    TintTable t;
+    const uint32_t k = colour * max / 255u;
+    for (uint32_t v = 0; v <= max && v < 256; ++v) t.out[v] = TintD3D(v, k, halvings);
+    return t;
+}
+
+// DirectDraw 16 and 32 bits: in 0..255 units, halved toward the colour `halvings` times,
+// back to field units (identity scales at 32 bits).
+TintTable TintDirectDraw(uint32_t max, uint32_t paletteField, int halvings) {
+    TintTable t;
+    const FieldScale fs(max);
+    const uint32_t pal = fs.up[paletteField & max];
+    for (uint32_t v = 0; v <= max && v < 256; ++v) {
+        uint32_t c = fs.up[v];
+        for (int i = 0; i < halvings; ++i) c = (c + pal) >> 1;
+        t.out[v] = fs.down[c];
+    }
+    return t;
+}
+
+struct ChannelTints {
+    TintTable r, g, b;
+};
+
+ChannelTints Tints(bool direct3D, uint32_t maxR, uint32_t maxG, uint32_t maxB,
+                   const PALETTEENTRY& colour, int halvings) {
+    auto one = [&](uint32_t max, uint8_t c) {
+        return direct3D ? TintDirect3D(max, c, halvings) : TintDirectDraw(max, c, halvings);
+    };
+    return {one(maxR, colour.peRed), one(maxG, colour.peGreen), one(maxB, colour.peBlue)};
+}
+
+void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+              bool skip, const PALETTEENTRY& colour, const HalfBlendTable* table, int colourIndex,
+              int halvings) {
+    const SourceRule rule = SourceRule::Of(loop);
+    switch (loop) {
+        case Loop::DirectDraw8: {
+            uint8_t out[256];
+            for (int p = 0; p < 256; ++p) {
+                uint32_t v = static_cast<uint32_t>(p);
+                for (int i = 0; i < halvings; ++i) v = (*table)[v * 256u + colourIndex];
+                out[p] = static_cast<uint8_t>(v);
+            }
+            ForEachInRect<uint8_t>(px, x, y, w, h, walk, [&](uint8_t s, uint8_t* d) {
+                if (!(skip && rule.Transparent(s))) *d = out[s];
+            });
+            break;
+        }
+        case Loop::DirectDraw16:
+        case Loop::Direct3D16: {
+            const Fields sf(px.Src().Format()), df(px.Dst().Format());
+            const ChannelTints t =
+                Tints(loop == Loop::Direct3D16, sf.r.max, sf.g.max, sf.b.max, colour, halvings);
+            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                Store(dp, static_cast<uint16_t>(
+                              df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
+                                      Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
+                                      Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max))));
+            });
+            break;
+        }
+        case Loop::DirectDraw32:
+        case Loop::Direct3D32: {
+            const bool d3d = loop == Loop::Direct3D32;
+            const ChannelTints t = Tints(d3d, 255, 255, 255, colour, halvings);
+            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
+                if (skip && rule.Transparent(s)) return;
+                // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte.
+                const uint32_t top = d3d ? 0xFF000000u : Load<uint32_t>(dp) & 0xFF000000u;
+                Store(dp, top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
+                              t.b.out[s & 0xFF]);
+            });
+            break;
+        }
+        case Loop::None:
+            break;
+    }
+}
+
+// Offsets o from `first` to `last` (inclusive) for which base + o lies in [0, size): the
+// first one and one past the last.
+int SpanStart(int first, int base) {
+    return static_cast<int>(std::max<long long>(first, -static_cast<long long>(base)));
+}
+int SpanEnd(int last, int base, int size) {
+    return static_cast<int>(
+        std::min<long long>(static_cast<long long>(last) + 1, static_cast<long long>(size) - base));
+}
+
+// The lens: every destination offset inside the disc of radius a and the source offset it
+// shows.
+template <typename T>
+void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy,
+              bool flag, bool clearOutside) {
+    const SourceRule rule = SourceRule::Of(loop);
+    const Area da = px.DstArea(), sa = px.SrcArea();
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    const Convert16 convert(src.Format(), dst.Format());
+    const long long a2 = static_cast<long long>(a) * a;
+    const long long r2 = static_cast<long long>(R) * R;
+    // Only offsets whose pixel lies inside the destination are visited.
+    const int dy0 = SpanStart(-a, cy), dy1 = SpanEnd(a, cy, da.height);
+    const int dx0 = SpanStart(-a, cx), dx1 = SpanEnd(a, cx, da.width);
+    for (int dy = dy0; dy < dy1; ++dy) {
+        for (int dx = dx0; dx < dx1; ++dx) {
+            const int tx = cx + dx, ty = cy + dy;
+            uint8_t* dp = PixelPtr<T>(dst, tx, ty);
+            const long long d2 = static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
+            bool drawn = false;
+            if (d2 <= a2) {
+                int ox = dx, oy = dy;
+                const double z = MathSqrt(static_cast<double>(r2 - d2));
+                if (z != 0.0) {
+                    ox = static_cast<int>(static_cast<double>(static_cast<long long>(dx) * b) / z +
+                                          0.5);
+                    oy = static_cast<int>(static_cast<double>(static_cast<long long>(dy) * b) / z +
+                                          0.5);
+                }
+                const int u = sx + ox, v = sy + oy;
+                if (sa.Inside(u, v)) {
+                    const T s = PixelAt<T>(src, u, v);
+                    // DirectDraw and Direct3D at 32 bits never draw a transparent pixel;
+                    // only the 16-bit Direct3D loop asks the caller's flag.
+                    const bool hidden = loop == Loop::Direct3D16 ? flag && rule.Transparent(s)
+                                                                 : rule.Transparent(s);
+                    if (!hidden) {
+                        if constexpr (sizeof(T) == 2)
+                            Store<T>(dp, loop == Loop::Direct3D16 ? convert(s) : s);
+                        else
+                            Store<T>(dp, s);
+                        drawn = true;
+                    }
+                }
+            }
+            if (clearOutside && !drawn) Store<T>(dp, 0);
+        }
+    }
+}
+
+// The fixed-point turn of the pixel loop: an offset from the pivot times the sine and
+// cosine scaled by 1024, shifted back with an arithmetic shift.
+struct FixedTurn {
+    long long cs, sn;
+    static FixedTurn Of(double radians) {
+        return {static_cast<long long>(MathCos(radians) * 1024.0),
+                static_cast<long long>(MathSin(radians) * 1024.0)};
+    }
+    int U(int u, int v, int px, int py) const {
+        return px + static_cast<int>(((u - px) * cs - (v - py) * sn) >> 10);
+    }
+    int V(int u, int v, int px, int py) const {
+        return py + static_cast<int>(((u - px) * sn + (v - py) * cs) >> 10);
+    }
+};
+
+template <typename T>
+void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX, int pivotY,
+                double radians, const SourceWalk& walk, bool skip) {
+    const FixedTurn turn = FixedTurn::Of(radians), back = FixedTurn::Of(-radians);
+    int minU = INT_MAX, maxU = INT_MIN, minV = INT_MAX, maxV = INT_MIN;
+    for (const int u : {0, w - 1}) {
+        for (const int v : {0, h - 1}) {
+            const int tu = turn.U(u, v, pivotX, pivotY), tv = turn.V(u, v, pivotX, pivotY);
+            minU = std::min(minU, tu);
+            maxU = std::max(maxU, tu);
+            minV = std::min(minV, tv);
+            maxV = std::max(maxV, tv);
+        }
+    }
+    const uint32_t key = DDDevice().dwColorKey;
+    const Area da = px.DstArea(), sa = px.SrcArea();
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    const Convert16 convert(src.Format(), dst.Format());
+    // The scan, cut to the positions whose pixel lies inside the destination.
+    const int j0 = SpanStart(minV - 2, y - pivotY), j1 = SpanEnd(maxV + 1, y - pivotY, da.height);
+    const int i0 = SpanStart(minU - 2, x - pivotX), i1 = SpanEnd(maxU + 1, x - pivotX, da.width);
+    for (int j = j0; j < j1; ++j) {
+        const int ty = y - pivotY + j;
+        for (int i = i0; i < i1; ++i) {
+            const int tx = x - pivotX + i;
+            const int u = back.U(i, j, pivotX, pivotY), v = back.V(i, j, pivotX, pivotY);
+            if (u < 0 || u >= w || v < 0 || v >= h) continue;
+            const int su = walk.sx + walk.dirX * u, sv = walk.sy + walk.dirY * v;
+            if (!sa.Inside(su, sv)) continue;
+            const T s = PixelAt<T>(src, su, sv);
+            if (skip && s == key) continue;
+            // The full-screen back buffer of 16-bit Direct3D has fields of its own.
+            if constexpr (sizeof(T) == 2)
+                Store<T>(PixelPtr<T>(dst, tx, ty), loop == Loop::Direct3D16 ? convert(s) : s);
+            else
+                Store<T>(PixelPtr<T>(dst, tx, ty), s);
+        }
+    }
+}
+
+// The turned quad of DDBltRotate: each target pixel inside the turned rectangle samples the
+// texel under its centre and goes through the draw state of the device.
+bool DrawTurnedQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, int x, int y, int w, int h, int pivotX,
+                    int pivotY, double radians, int sx, int sy, int sw, int sh) {
+    const double c = MathCos(radians), s = MathSin(radians);
+    // Where the pivot lands; a rectangle point (u, v) goes to base + turn(u - pivot).
+    const double bx = x - (w >> 1) + pivotX, by = y - (h >> 1) + pivotY;
+    double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
+    for (const int u : {0, w}) {
+        for (const int v : {0, h}) {
+            const double px = bx + (u - pivotX) * c - (v - pivotY) * s;
+            const double py = by + (u - pivotX) * s + (v - pivotY) * c;
+            minX = std::min(minX, px);
+            maxX = std::max(maxX, px);
+            minY = std::min(minY, py);
+            maxY = std::max(maxY, py);
+        }
+    }
+    vid::TexturedQuad state;
+    state.diffuse = lpDTCon->dwDrawColor;
+    state.colourOp = lpDTCon->dwDrawBlend;
+    state.alphaOp = lpDTCon->dwDrawMode;
+    return DrawIntoTarget(dst, src, [&](vid::Image& target, const vid::Image& texture) {
+        if (target.Format() == vid::PixelFormat::Indexed8 || texture.Empty()) return;
+        const int x0 = std::max(static_cast<int>(std::floor(minX)) - 1, 0);
+        const int x1 = std::min(static_cast<int>(std::ceil(maxX)) + 1, target.Width());
+        const int y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
+        const int y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
+        const int tw = texture.Width(), th = texture.Height();
+        const vid::PixelFormat tf = texture.Format(), df = target.Format();
+        // The common state (white vertex colour, texture colour and alpha) passes the texel
+        // through unchanged, as the device's rasteriser does.
+        const bool plain =
+            state.diffuse == 0xFFFFFFFFu &&
+            (state.colourOp == vid::kTopModulate || state.colourOp == vid::kTopSelectArg1) &&
+            (state.alphaOp == vid::kTopSelectArg1 || state.alphaOp == vid::kTopModulate);
+        WithPixelType(vid::BytesPerPixel(df), [&](auto tag) {
+            using T = decltype(tag);
+            if (sizeof(T) == 1 || vid::BytesPerPixel(tf) != static_cast<int>(sizeof(T))) return;
+            for (int py = y0; py < y1; ++py) {
+                // The vertices sit half a pixel before the corners, so a pixel centre
+                // samples the rectangle at (px + 0.5, py + 0.5).
+                const double qy = py + 0.5 - by;
+                uint8_t* row = target.Row(py);
+                for (int px = x0; px < x1; ++px) {
+                    const double qx = px + 0.5 - bx;
+                    const double u = pivotX + qx * c + qy * s;
+                    const double v = pivotY - qx * s + qy * c;
+                    if (u < 0.0 || u >= w || v < 0.0 || v >= h) continue;
+                    // Wrap addressing, as the device samples.
+                    int tu = static_cast<int>(std::floor(sw < 0 ? sx - u : sx + u)) % tw;
+                    int tv = static_cast<int>(std::floor(sh < 0 ? sy - v : sy + v)) % th;
+                    if (tu < 0) tu += tw;
+                    if (tv < 0) tv += th;
+                    const uint32_t texel = vid::UnpackArgb(PixelAt<T>(texture, tu, tv), tf);
+                    uint8_t* p = row + static_cast<size_t>(px) * sizeof(T);
+                    uint32_t out;
+                    if (plain && (texel >> 24) == 255u) {
+                        out = texel;
+                    } else {
+                        out = vid::UnpackArgb(Load<T>(p), df);
+                        if (!vid::ShadeOver(texel, state, out)) continue;
+                    }
+                    Store<T>(p, static_cast<T>(vid::PackTruncated(out, df)));
+                }
+            }
+        });
+    });
+}
+
+// Direct3D: the mirror-by-alias step of the source rectangle, then the alias and the
+// virtual back buffer of both surfaces. True when the operation may draw its quad.
+bool PrepareQuadCopy(DDSURFACEDATA*& dst, DDSURFACEDATA*& src, int& sx, int& sy, int& sw, int& sh) {
+    if (!lpDTCon) return false;
+    DDMirrorByAlias(src, sx, sy, sw, sh);
+    FollowSurfaces(dst, src);
+    return QuadDrawable(dst, src);
+}
+
+// The loop of the running device when the destination's pixels have its size.
+Loop LoopFor(const PixelPair& px, Loop loop) {
+    return vid::BytesPerPixel(px.Dst().Format()) == LoopBytes(loop) ? loop : Loop::None;
+}
+
+}  // namespace
+
+bool LoadTable64K(HalfBlendTable& table, const char* path) {
+    if (lpDTCon) return true;
+    FILE* f = path ? platform::fs::OpenGameFile(path, "rb") : nullptr;
+    if (!f) return false;
+    std::vector<uint8_t> bytes(table.size());
+    const size_t n = std::fread(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+    // A short table would leave entries of another palette behind: the load fails and
+    // the table stays as it was.
+    if (n != bytes.size()) {
+        platform::Diag(platform::DiagLevel::Warn, "video",
+                       "half-blend table %s holds %zu bytes, 65536 needed", path, n);
+        return false;
+    }
+    std::copy(bytes.begin(), bytes.end(), table.begin());
+    return true;
+}
+
+bool IsFullScreenBackBuffer(const DDSURFACEDATA* sd) {
+    return sd == &BackBuffer && !DDDevice().bWindowed;
+}
+
+bool DDBltCircle(DDSURFACEDATA* dst, int cx, int cy, int halfWidth, int halfHeight, int r,
+                 int strip, DDSURFACEDATA* src, int scx, int scy, int transparent) {
+    if (!dst || !src) return false;
+    if (r < 1 || strip < 1) return true;
+    SpriteSection section;
+    const int left = std::max(scx - halfWidth, 0), right = std::min(scx + halfWidth, src->nWidth);
+    // The half-width of the circle at row offset k, kept inside the radius.
+    auto halfWidthAt = [&](int k) {
+        const long long q = static_cast<long long>(r) * r - static_cast<long long>(k) * k;
+        if (q < 0) return 0;
+        return std::min(static_cast<int>(MathSqrt(static_cast<double>(q))), r - 1);
+    };
+    // One band of `rows` rows at row offset t, 2 x half wide, cut to the column limits;
+    // one rectangle copy each, so a wider strip costs fewer copies.
+    auto band = [&](int t, int rows, int half) {
+        const int a = std::max(scx - half, left), b = std::min(scx + half, right);
+        if (b <= a) return;
+        const int dx = cx + (a - scx);
+        if (lpDTCon)
+            DDBltStretch(dst, dx, cy + t, b - a, rows, src, a, scy + t, b - a, rows, transparent);
+        else
+            DDBltFast(dst, dx, cy + t, b - a, rows, src, a, scy + t, transparent);
+    };
+    if (strip == 1) {
+        for (int k = r - 1; k >= -r; --k) {
+            if (k >= halfHeight) continue;
+            if (k < -halfHeight) break;
+            band(k, 1, halfWidthAt(k));
+        }
+        return true;
+    }
+    for (int t = r - strip; t >= -r; t -= strip) {
+        if (t >= halfHeight) continue;
+        if (t + strip <= -halfHeight) break;
+        if (t + strip > halfHeight) t = halfHeight - strip;
+        if (t < -halfHeight) t = -halfHeight;
+        band(t, strip, halfWidthAt(t + strip / 2));
+    }
+    return true;
+}
+
+bool DDBltAlpha(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+                int transparent, const HalfBlendTable* table, int alpha) {
+    if (!dst || !src) return false;
+    SpriteSection section;
+    int sw = w, sh = h;
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        const uint32_t opacity = 255u - static_cast<uint32_t>(std::clamp(alpha, 0, 255));
+        return DrawQuad(dst, src,
+                        RectQuad(x, y, w, h, sx, sy, sw, sh, opacity << 24 | 0x00FFFFFFu,
+                                 vid::kTopModulate, vid::kTopModulate));
+    }
+    const Loop loop = CurrentLoop();
+    if (w < 1 || h < 1 || loop == Loop::None) return true;
+    if (loop == Loop::DirectDraw8 && !table) return false;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    AlphaLoop(LoopFor(px, loop), px, x, y, w, h, SourceWalk::FromRect(sx, sy, sw, sh),
+              transparent == 1, table);
+    return true;
+}
+
+bool DDBltHalf(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+               int transparent, const HalfBlendTable* table) {
+    return DDBltAlpha(dst, x, y, w, h, src, sx, sy, transparent, table, 128);
+}
+
+bool DDBltTint(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+               int transparent, const PALETTEENTRY* palette, const HalfBlendTable* table,
+               int colourIndex, int halvings) {
+    if (!dst || !src) return false;
+    if (halvings == 0 || (lpDTCon && halvings < 0)) return true;
+    if (colourIndex < 0 || colourIndex > 255) return false;
+    const Loop loop = CurrentLoop();
+    if (loop == Loop::DirectDraw8 ? !table : !palette) return false;
+    SpriteSection section;
+    int sw = w, sh = h;
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        const PALETTEENTRY& e = palette[colourIndex];
+        const uint32_t factorAlpha = halvings >= 5 ? 0u : kTintQuadAlpha[halvings];
+        const uint32_t factor =
+            factorAlpha << 24 | static_cast<uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue;
+        // The texture factor blended by its own alpha: the device's BLENDFACTORALPHA,
+        // with the factor carried as the vertex colour of our rasteriser.
+        return DrawQuad(dst, src,
+                        RectQuad(x, y, w, h, sx, sy, sw, sh, factor, vid::kTopBlendDiffuseAlpha,
+                                 vid::kTopSelectArg1));
+    }
+    if (w < 1 || h < 1 || loop == Loop::None) return true;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    const PALETTEENTRY colour = palette ? palette[colourIndex] : PALETTEENTRY();
+    TintLoop(LoopFor(px, loop), px, x, y, w, h, SourceWalk::FromRect(sx, sy, sw, sh),
+             transparent == 1, colour, table, colourIndex, halvings);
+    return true;
+}
+
+bool DDBltDisc(DDSURFACEDATA* dst, int cx, int cy, int a, int b, DDSURFACEDATA* src, int sx, int sy,
+               int transparent, int clearOutside) {
+    if (!dst || !src) return false;
+    SpriteSection section;
+    FollowSurfaces(dst, src);
+    if (a < 0 || b < 0) return true;
+    const int R =
+        static_cast<int>(MathSqrt(static_cast<double>(a) * a + static_cast<double>(b) * b));
+    const Loop loop = CurrentLoop();
+    if (R <= b || loop == Loop::None) return true;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    const Loop used = LoopFor(px, loop);
+    const bool clear = used == Loop::Direct3D32 && clearOutside != 0;
+    WithPixelType(LoopBytes(used), [&](auto tag) {
+        DiscLoop<decltype(tag)>(used, px, cx, cy, a, b, R, sx, sy, transparent == 1, clear);
+    });
+    return true;
+}
+
+bool DDBltRotate(DDSURFACEDATA* dst, int x, int y, int w, int h, int pivotX, int pivotY,
+                 double angleDegrees, DDSURFACEDATA* src, int sx, int sy, int transparent) {
+    if (!dst || !src) return false;
+    SpriteSection section;
+    const double radians = angleDegrees * kDegToRad;
+    int sw = w, sh = h;
+    if (PrepareQuadCopy(dst, src, sx, sy, sw, sh)) {
+        if (w < 1 || h < 1) return true;
+        return DrawTurnedQuad(dst, src, x, y, w, h, pivotX, pivotY, radians, sx, sy, sw, sh);
+    }
+    const Loop loop = CurrentLoop();
+    if (w < 1 || h < 1 || loop == Loop::None) return true;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    const Loop used = LoopFor(px, loop);
+    const SourceWalk walk = SourceWalk::FromRect(sx, sy, sw, sh);
+    WithPixelType(LoopBytes(used), [&](auto tag) {
+        RotateLoop<decltype(tag)>(used, px, x, y, w, h, pivotX, pivotY, radians, walk,
+                                  transparent == 1);
+    });
+    return true;
+}
+
+bool DDChangeColor(DDSURFACEDATA* dst, int x, int y, int nWidth, int nHeight, int nAlpha,
+                   uint8_t bRed, uint8_t bGreen, uint8_t bBlue) {
+    // The rectangle never narrowed the redraw; its users pass the whole screen.
+    (void)x;
+    (void)y;
+    (void)nWidth;
+    (void)nHeight;
+    if (!lpDTCon) {
+        TracePrintf("%s",
+                    "DDrawでは DDChangeColor(DDSURFACEDATA *lpDstSD,int x,int y,int nWidth,int "
+                    "nHeight,int nAlpha,BYTE bRed,BYTE bGreen,BYTE bBlue) は未対応");
+        return false;
+    }
+    if (!dst) return false;
+    SpriteSection section;
+    DDFollowSurfaceAlias(dst);
+    D3DRedirectBackBuffer(&dst);
+    // Drawn with the surface as render target: one that cannot be one is left alone.
+    if (!QuadDrawable(dst, dst)) return false;
+    const uint32_t opacity = 255u - static_cast<uint32_t>(std::clamp(nAlpha, 0, 255));
+    const uint32_t colour = opacity << 24 | static_cast<uint32_t>(bRed) << 16 | bGreen << 8 | bBlue;
+    return DrawQuad(dst, dst,
+                    RectQuad(0, 0, dst->nWidth, dst->nHeight, 0, 0, dst->nWidth, dst->nHeight,
+                             colour, vid::kTopModulate, vid::kTopModulate));
+}
+
+bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, uint8_t blue,
+                  DDSURFACEDATA* src) {
+    if (lpDTCon) {
+        TracePrintf("D3DではDDFade_UnPalは未対応");
+        return false;
+    }
+    if (!dst || !src) return false;
+    const Loop loop = CurrentLoop();
+    if (loop != Loop::DirectDraw16 && loop != Loop::DirectDraw32) return true;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    const Loop used = LoopFor(px, loop);
+    // A factor outside 0..256 would carry into the next channel.
+    const uint32_t f = static_cast<uint32_t>(std::clamp(factor, 0, 256)), inv = 256u - f;
+    const Area area = px.DstArea();
+    const SourceWalk walk;
+    if (used == Loop::DirectDraw16) {
+        const Fields fl(px.Dst().Format());
+        auto table = [&](uint32_t max, uint8_t colour) {
+            const FieldScale fs(max);
+            TintTable t;
+            for (uint32_t c = 0; c <= max && c < 256; ++c)
+                t.out[c] = fs.down[(fs.up[c] * f + colour * inv) >> 8];
+            return t;
+        };
+        const TintTable tr = table(fl.r.max, red), tg = table(fl.g.max, green),
+                        tb = table(fl.b.max, blue);
+        ForEachInRect<uint16_t>(
+            px, 0, 0, area.width, area.height, walk, [&](uint16_t s, uint8_t* dp) {
+                Store(dp, static_cast<uint16_t>(
+                              fl.Pack(tr.out[fl.R(s)], tg.out[fl.G(s)], tb.out[fl.B(s)])));
+            });
+    } else if (used == Loop::DirectDraw32) {
+        uint32_t tr[256], tg[256], tb[256];
+        for (uint32_t c = 0; c < 256; ++c) {
+            tr[c] = (c * f + red * inv) >> 8;
+            tg[c] = (c * f + green * inv) >> 8;
+            tb[c] = (c * f + blue * inv) >> 8;
+        }
+        ForEachInRect<uint32_t>(
+            px, 0, 0, area.width, area.height, walk, [&](uint32_t s, uint8_t* dp) {
+                const uint32_t top = Load<uint32_t>(dp) & 0xFF000000u;
+                Store(dp,
+                      top | tr[(s >> 16) & 0xFF] << 16 | tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF]);
+            });
+    }
+    return true;
+}

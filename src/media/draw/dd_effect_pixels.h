@@ -1,0 +1,217 @@
+// What the effect blits and the draw helpers share: the pixel loop that the drawing mode
+// and depth select, its transparency rule, 16- and 32-bit fields, a locked destination and
+// source pair, and the sprite-batch section every effect runs in.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "media/draw/dd_pixels.h"
+#include "media/draw/dd_surface.h"
+#include "platform/video/image.h"
+
+namespace ddeffect {
+
+namespace vid = platform::video;
+
+constexpr double kDegToRad = 0.017453292519943295;
+
+// The pixel loops that exist: 8 bits only in DirectDraw mode, 16 and 32 bits in both.
+enum class Loop : uint8_t { None, DirectDraw8, DirectDraw16, DirectDraw32, Direct3D16, Direct3D32 };
+
+// The loop of the running device; None at any other depth, where pixel loops draw nothing.
+Loop CurrentLoop();
+// Bytes of one pixel of the loop (0 for None).
+int LoopBytes(Loop loop);
+inline bool IsDirect3D(Loop loop) {
+    return loop == Loop::Direct3D16 || loop == Loop::Direct3D32;
+}
+
+// Which source pixels count as transparent: in DirectDraw mode the drawing layer's colour
+// key; in Direct3D mode at 32 bits an alpha byte of 0 and at 16 bits a pixel with no bit
+// under 0xA000. The mask takes bit 13 with the alpha bit on purpose: textures the game
+// converted itself may carry it, and they were always treated this way.
+struct SourceRule {
+    Loop loop = Loop::None;
+    uint32_t key = 0;
+
+    static SourceRule Of(Loop loop);
+    bool Transparent(uint32_t p) const {
+        switch (loop) {
+            case Loop::Direct3D16:
+                return (p & 0xA000u) == 0;
+            case Loop::Direct3D32:
+                return (p >> 24) == 0;
+            default:
+                return p == key;
+        }
+    }
+};
+
+// The colour fields of a 16- or 32-bit pixel format.
+struct Fields {
+    vid::Field r, g, b, a;
+
+    explicit Fields(vid::PixelFormat format);
+    uint32_t R(uint32_t p) const { return (p >> r.shift) & r.max; }
+    uint32_t G(uint32_t p) const { return (p >> g.shift) & g.max; }
+    uint32_t B(uint32_t p) const { return (p >> b.shift) & b.max; }
+    // Field values placed at their shifts; a format with an alpha field gets its opaque
+    // bit (the alpha maximum AND 1), as the game's 16-bit loops write textures.
+    uint32_t Pack(uint32_t red, uint32_t green, uint32_t blue) const {
+        return red << r.shift | green << g.shift | blue << b.shift | (a.max & 1u) << a.shift;
+    }
+};
+
+// A field value moved between field maxima: equal maxima keep it, the 5-bit green of a
+// texture is doubled into the 6-bit green of the full-screen back buffer (and halved the
+// other way).
+inline uint32_t Rescale(uint32_t v, uint32_t fromMax, uint32_t toMax) {
+    if (fromMax == toMax) return v;
+    if (fromMax * 2 + 1 == toMax) return v * 2;
+    if (toMax * 2 + 1 == fromMax) return v >> 1;
+    return fromMax ? v * toMax / fromMax : 0;
+}
+
+// A 16-bit pixel of one format as a pixel of another: unchanged when the formats agree,
+// else field by field (into the full-screen back buffer: green doubled, no alpha bit).
+struct Convert16 {
+    Fields from, to;
+    bool same;
+    Convert16(vid::PixelFormat f, vid::PixelFormat t) : from(f), to(t), same(f == t) {}
+    uint16_t operator()(uint32_t p) const {
+        if (same) return static_cast<uint16_t>(p);
+        return static_cast<uint16_t>(to.Pack(Rescale(from.R(p), from.r.max, to.r.max),
+                                             Rescale(from.G(p), from.g.max, to.g.max),
+                                             Rescale(from.B(p), from.b.max, to.b.max)));
+    }
+};
+
+// Scaling between a field and 0..255 as the game's loops do it, both ways truncated:
+// up c x 255 / maximum, down v x maximum / 255. Tables for one field maximum.
+struct FieldScale {
+    uint32_t up[256] = {};
+    uint32_t down[256] = {};
+    explicit FieldScale(uint32_t max);
+};
+
+// The part of a surface record a loop may touch: its size, cut to the locked image.
+struct Area {
+    int width = 0, height = 0;
+    bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
+};
+
+// A destination and a source locked for one loop. When both are one surface the source
+// is read as it was before the loop, so no pixel reads what the loop already wrote.
+class PixelPair {
+  public:
+    // src may be null (the loop reads the destination only). False when a lock fails;
+    // the pixel-access layer has traced why.
+    bool Lock(DDSURFACEDATA* dst, DDSURFACEDATA* src);
+    void Release();
+
+    vid::Image& Dst() { return *dstLock_.Image(); }
+    const vid::Image& Dst() const { return *dstLock_.Image(); }
+    const vid::Image& Src() const { return *src_; }
+    Area DstArea() const { return dstArea_; }
+    Area SrcArea() const { return srcArea_; }
+
+  private:
+    DDSurfaceLock dstLock_, srcLock_;
+    vid::Image held_;
+    const vid::Image* src_ = nullptr;
+    Area dstArea_, srcArea_;
+};
+
+// Direct3D: every effect draws inside one section of the sprite batch; nothing in
+// DirectDraw mode.
+class SpriteSection {
+  public:
+    SpriteSection();
+    ~SpriteSection();
+    SpriteSection(const SpriteSection&) = delete;
+    SpriteSection& operator=(const SpriteSection&) = delete;
+};
+
+// Direct3D: the surfaces an operation draws with, after the alias and the virtual back
+// buffer (nothing changes in DirectDraw mode).
+void FollowSurfaces(DDSURFACEDATA*& dst, DDSURFACEDATA*& src);
+
+// True when the operation may draw its textured quad: a render-target destination and a
+// source that is not in system memory, both with pixels.
+bool QuadDrawable(const DDSURFACEDATA* dst, const DDSURFACEDATA* src);
+
+// Raw pixel access on locked rows (the images are little-endian byte rows).
+template <typename T>
+inline T Load(const uint8_t* p) {
+    T v;
+    std::memcpy(&v, p, sizeof(T));
+    return v;
+}
+template <typename T>
+inline void Store(uint8_t* p, T v) {
+    std::memcpy(p, &v, sizeof(T));
+}
+template <typename T>
+inline T PixelAt(const vid::Image& img, int x, int y) {
+    return Load<T>(img.Row(y) + static_cast<size_t>(x) * sizeof(T));
+}
+template <typename T>
+inline uint8_t* PixelPtr(vid::Image& img, int x, int y) {
+    return img.Row(y) + static_cast<size_t>(x) * sizeof(T);
+}
+
+// Calls fn with a value of the pixel type of `bytes` (uint8_t, uint16_t, uint32_t).
+template <typename Fn>
+inline void WithPixelType(int bytes, Fn fn) {
+    switch (bytes) {
+        case 1:
+            fn(uint8_t{});
+            break;
+        case 2:
+            fn(uint16_t{});
+            break;
+        case 4:
+            fn(uint32_t{});
+            break;
+        default:
+            break;
+    }
+}
+
+// Where a rectangle's source pixels come from: column c reads sx + dirX x c, row r reads
+// sy + dirY x r. A negative direction is a mirrored source (see DDMirrorByAlias).
+struct SourceWalk {
+    int sx = 0, sy = 0, dirX = 1, dirY = 1;
+    // From a source rectangle whose width or height may be negative.
+    static SourceWalk FromRect(int sx, int sy, int sw, int sh) {
+        return {sw < 0 ? sx - 1 : sx, sh < 0 ? sy - 1 : sy, sw < 0 ? -1 : 1, sh < 0 ? -1 : 1};
+    }
+};
+
+// Offsets c in [0, n) for which d + c lies in [0, dSize) and s + dir x c in [0, sSize).
+void ClipSpan(int d, int s, int dir, int n, int dSize, int sSize, int& first, int& end);
+
+// Every pixel of the w x h rectangle at (x, y) whose destination and source positions
+// both lie inside their surfaces: fn(sourcePixel, destinationPointer).
+template <typename T, typename Fn>
+void ForEachInRect(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, Fn fn) {
+    const Area da = px.DstArea(), sa = px.SrcArea();
+    int c0, c1, r0, r1;
+    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
+    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
+    if (c0 >= c1 || r0 >= r1) return;
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    for (int r = r0; r < r1; ++r) {
+        const uint8_t* srow = src.Row(walk.sy + walk.dirY * r);
+        uint8_t* drow = dst.Row(y + r);
+        for (int c = c0; c < c1; ++c) {
+            const int scol = walk.sx + walk.dirX * c;
+            fn(Load<T>(srow + static_cast<size_t>(scol) * sizeof(T)),
+               drow + static_cast<size_t>(x + c) * sizeof(T));
+        }
+    }
+}
+
+}  // namespace ddeffect
