@@ -42,6 +42,7 @@ constexpr int kCentre = 10000;
 // printf into a buffer of the game's size. A result that does not fit is cut at a
 // character boundary, so no half of a double-byte character is left at the end.
 std::string FormatBounded(size_t bufferSize, const char* format, va_list args) {
+    if (bufferSize == 0) return std::string();
     std::vector<char> buffer(bufferSize);
     const int n = std::vsnprintf(buffer.data(), bufferSize, format ? format : "", args);
     if (n < 0) return std::string();
@@ -364,7 +365,17 @@ bool Font::CreateCaches() {
             break;
     FillHalfCache();
     FillFullCache();
+    filledCentre_ = m_bCentre;
     return true;
+}
+
+// Start-up switches centring on after the fonts are made; cache pictures drawn before
+// would keep the old placement, so they are drawn again.
+void Font::RefillIfCentringChanged() {
+    if (m_bCentre == filledCentre_) return;
+    filledCentre_ = m_bCentre;
+    FillHalfCache();
+    FillFullCache();
 }
 
 // Every single-byte code in its own cell: code c at column c mod 16, row c div 16. Row 0
@@ -559,6 +570,7 @@ void Font::DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32
     // The cache pictures hold the font's own colour; text of another colour is drawn
     // directly.
     const bool caches = m_bCache && m_lpFastFont_Half && colour == m_dwColor;
+    if (caches) RefillIfCentringChanged();
     int w = 0, h = 0;
     if (!lpDTCon) {
         // Direct characters go to the work surface and reach dst by one colour-keyed
@@ -720,6 +732,14 @@ int CreateDigitSurfaces(DDSURFACEDATA* surfaces, const DDSURFACEFILE* surfaceDef
         DrawDigitStrip(&surfaces[i], &font);
     }
     return ok;
+}
+
+std::string FontFormatText(size_t bufferSize, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatBounded(bufferSize, format, args);
+    va_end(args);
+    return text;
 }
 
 void DrawDigitStrip(DDSURFACEDATA* surface, Font* font) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -117,7 +119,10 @@ class Font {
     void DrawGlyph(Layout& layout, int px, int py, uint8_t lead, uint8_t trail);
     void DrawLetters(DDSURFACEDATA* dst, int x, int y, const char* text);
     bool LettersOn() const;
+    void RefillIfCentringChanged();
     void DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32_t colour);
+
+    uint32_t filledCentre_ = 0;  // m_bCentre when the cache pictures were drawn
 };
 
 // Every font made, in creation order; device loss rebuilds them all.
@@ -132,3 +137,8 @@ int CreateFontTable(Font* fonts, DDFONTINFO* infos, int n);
 int CreateDigitSurfaces(DDSURFACEDATA* surfaces, const DDSURFACEFILE* surfaceDefs, int n,
                         Font* fonts, DDFONTINFO* infos);
 void DrawDigitStrip(DDSURFACEDATA* surface, Font* font);
+
+// printf into a buffer of bufferSize bytes, as the formatted draws do: a result that does
+// not fit is cut at a character boundary, never in the middle of a double-byte pair.
+std::string FontFormatText(size_t bufferSize, const char* format, ...)
+    __attribute__((format(printf, 2, 3)));

@@ -133,6 +133,7 @@ class FreeTypeSource : public GlyphSource {
             DiagOnce("no-face", DiagLevel::Error, "text", "no installed face can draw text");
             return nullptr;
         }
+        source->family_ = found.family;
         const std::string wanted = SjisToUtf8(request.faceSjis);
         if (!found.asked) {
             DiagOnce("face-fallback:" + wanted, DiagLevel::Warn, "text",
@@ -151,6 +152,7 @@ class FreeTypeSource : public GlyphSource {
     }
 
     int CellHeight() const override { return request_.height; }
+    std::string Family() const override { return family_; }
 
     const Glyph& Get(char32_t code) override {
         auto it = glyphs_.find(code);
@@ -237,6 +239,7 @@ class FreeTypeSource : public GlyphSource {
     FtLibrary lib_;
     FtFace face_;
     FtFace fallback_;
+    std::string family_;
     std::unordered_map<char32_t, Glyph> glyphs_;
 };
 

@@ -33,6 +33,8 @@ class GlyphSource {
     // The character's glyph; a character no installed face holds gives an empty picture
     // with its advance. The reference stays valid until the next call.
     virtual const Glyph& Get(char32_t code) = 0;
+    // The installed family that draws the face ("IPAGothic"); empty for synthetic ones.
+    virtual std::string Family() const { return std::string(); }
 };
 
 // What a font asks for: the Windows face name as the game stores it (Shift-JIS), the
