@@ -237,8 +237,14 @@ const FontGlyphCache::Entry* FontGlyphCache::Add(uint16_t code) {
     return &Entries.back();
 }
 
-std::vector<Font*>& FontList() {
-    static std::vector<Font*> fonts;
+namespace {
+Font* g_firstFont = nullptr;
+Font* g_lastFont = nullptr;
+}  // namespace
+
+std::vector<Font*> FontList() {
+    std::vector<Font*> fonts;
+    for (Font* f = g_firstFont; f; f = f->next_) fonts.push_back(f);
     return fonts;
 }
 
@@ -303,8 +309,13 @@ bool Font::Create(DDFONTINFO* info, int width, int height, int cellWidth, int ce
     }
     if (!CreateCaches()) return false;
 
-    auto& list = FontList();
-    if (std::find(list.begin(), list.end(), this) == list.end()) list.push_back(this);
+    if (!listed_) {
+        listed_ = true;
+        prev_ = g_lastFont;
+        next_ = nullptr;
+        (g_lastFont ? g_lastFont->next_ : g_firstFont) = this;
+        g_lastFont = this;
+    }
     // The faces are ours, not the device's: a lost device leaves them alone, and only
     // the cache pictures need drawing again.
     DDFontHooks hooks;
@@ -692,8 +703,12 @@ void Font::Release() {
         cache->reset();
     }
     if (m_Work.lpDT || m_Work.lpDD) DDReleaseSurface(&m_Work);
-    auto& list = FontList();
-    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    if (listed_) {
+        listed_ = false;
+        (prev_ ? prev_->next_ : g_firstFont) = next_;
+        (next_ ? next_->prev_ : g_lastFont) = prev_;
+        prev_ = next_ = nullptr;
+    }
 }
 
 int Font::GlyphCount() const {

@@ -43,6 +43,9 @@ struct FontGlyphCache {
     std::unordered_map<uint16_t, size_t> index_;
 };
 
+class Font;
+std::vector<Font*> FontList();
+
 class Font {
   public:
     Font() = default;
@@ -122,11 +125,17 @@ class Font {
     void RefillIfCentringChanged();
     void DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32_t colour);
 
+    friend std::vector<Font*> FontList();
     uint32_t filledCentre_ = 0;  // m_bCentre when the cache pictures were drawn
+    // The global list of fonts is threaded through the fonts themselves, so it needs no
+    // object of its own that could be gone when a font array is destroyed at exit.
+    Font* prev_ = nullptr;
+    Font* next_ = nullptr;
+    bool listed_ = false;
 };
 
-// Every font made, in creation order; device loss rebuilds them all.
-std::vector<Font*>& FontList();
+// Every font made and not yet released, in creation order; device loss rebuilds them all.
+std::vector<Font*> FontList();
 
 // Makes n fonts from n font definitions; the box and letter surfaces are entries of the
 // drawing layer's surface table. 1 when every font was made.

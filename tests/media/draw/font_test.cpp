@@ -11,6 +11,7 @@
 #include "data/font_faces.h"
 #include "dd_blit_fixture.h"
 #include "media/draw/dd_blit.h"
+#include "media/draw/font_painters.h"
 #include "platform/text/glyphs.h"
 
 using namespace ddtest;
@@ -63,7 +64,8 @@ struct Mode {
 const Mode kModes[] = {{0, 32, 0xFFFFFF, 0x102030},
                        {0, 16, 0xFFFF, 0x1234},
                        {0, 8, kText, 7},
-                       {1, 32, 0xFFFFFFFF, 0xFF102030}};
+                       {1, 32, 0xFFFFFFFF, 0xFF102030},
+                       {1, 16, 0xFFFF, 0x9234}};
 
 class FontTest : public DrawTest {
   protected:
@@ -95,11 +97,12 @@ class FontTest : public DrawTest {
                             cache);
     }
     // The destination as rows of '#' (text colour), '.' (background) and '?' (other).
-    static std::vector<std::string> Picture(DDSURFACEDATA* sd, const Mode& m, int w, int h) {
+    static std::vector<std::string> Picture(DDSURFACEDATA* sd, const Mode& m, int w, int h,
+                                            int left = 0, int top = 0) {
         std::vector<std::string> rows;
-        for (int y = 0; y < h; ++y) {
+        for (int y = top; y < top + h; ++y) {
             std::string row;
-            for (int x = 0; x < w; ++x) {
+            for (int x = left; x < left + w; ++x) {
                 const uint32_t v = Pixels(*sd).Get(x, y);
                 row += v == m.text ? '#' : v == m.background ? '.' : '?';
             }
@@ -188,9 +191,9 @@ TEST_F(FontTest, DrawsAtTheGivenPointOntoTheBackBuffer) {
         font_.DrawText(&BackBuffer, 100, 50, "A");
         std::vector<std::string> rows = Blank(4, 5);
         rows[1] = rows[2] = rows[3] = ".##.";
-        DDSURFACEDATA* probe = Make(4, 5);
-        DDBltFast(probe, 0, 0, 4, 5, &BackBuffer, 100, 50, 0);
-        EXPECT_EQ(Picture(probe, m, 4, 5), rows);
+        Mode back = m;
+        if (m.mode == 1 && m.bits == 32) back.text = 0x00FFFFFF;  // X8R8G8B8 keeps no alpha
+        EXPECT_EQ(Picture(&BackBuffer, back, 4, 5, 100, 50), rows);
     }
 }
 
@@ -478,6 +481,19 @@ TEST_F(FontTest, FontTableResolvesSurfacesAndPaintsDigitStrips) {
     EXPECT_EQ(FontList().size(), 1u);
     EXPECT_EQ(fonts[0].GlyphCount(), 0);
     EXPECT_EQ(fonts[0].m_lpFastFont_Half, nullptr);
+}
+
+TEST_F(FontTest, MenuTextIsDrawnLiterallyInAFramedBox) {
+    const Mode& m = kModes[0];
+    Start(m.mode, m.bits);
+    ASSERT_TRUE(Create(0));
+    FontMenuTextPainter painter(&font_);
+    DDSURFACEDATA* dst = Target(m, 40, 12);
+    painter.DrawTextBox(dst, 1, 1, 24, 8, "%s%");
+    std::vector<std::string> rows = Picture(dst, m, 27, 4);
+    EXPECT_EQ(rows[0], "??????????????????????????.");  // the frame round 24 x 8 at (1, 1)
+    // Three single-byte glyphs: '%', 's', '%' in cells from x 1.
+    EXPECT_EQ(rows[2], "?.##......##......##.....?.");
 }
 
 TEST(FontFaces, EveryFaceOfTheListHasAStandIn) {
