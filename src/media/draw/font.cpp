@@ -216,6 +216,19 @@ struct Font::Layout {
     bool letters = false;
     uint32_t colour = 0;
     uint32_t pixel = 0;
+    // A work area of clearWidth x clearHeight at the target's corner still to be cleared
+    // before the first glyph is drawn into it: a line drawn wholly from the caches leaves
+    // the work surface untouched and needs neither the clear nor the copy.
+    int clearWidth = 0, clearHeight = 0;
+    bool used = false;
+
+    void Paint(int gx, int gy, const ptext::Glyph& glyph) {
+        if (!used) {
+            used = true;
+            if (clearWidth > 0) ClearArea(target, 0, 0, clearWidth, clearHeight);
+        }
+        PaintGlyph(target, gx, gy, glyph, colour, pixel);
+    }
 };
 
 const FontGlyphCache::Entry* FontGlyphCache::Find(uint16_t code) const {
@@ -437,7 +450,7 @@ void Font::DrawGlyph(Layout& layout, int px, int py, uint8_t lead, uint8_t trail
         ox = m_nCellWidth >> 3;
         oy = (m_nCellHeight >> 4) - 1;
     }
-    PaintGlyph(layout.target, px + ox + g.left, py + oy + g.top, g, layout.colour, layout.pixel);
+    layout.Paint(px + ox + g.left, py + oy + g.top, g);
 }
 
 void Font::RunLayout(Layout& layout, const char* text) {
@@ -460,6 +473,7 @@ void Font::RunLayout(Layout& layout, const char* text) {
                     if (!e && (e = full->Add(code))) {
                         Layout into = layout;
                         into.target = &full->Surface;
+                        into.clearWidth = 0;  // the cache keeps what its other slots hold
                         DrawGlyph(into, e->nX, e->nY, c, trail);
                     }
                 }
@@ -509,8 +523,7 @@ void Font::DrawProportional(Layout& layout, const char* text) {
         const bool pair = IsSjisPair(p);
         const ptext::Glyph& g = face->Get(ptext::SjisToCodePoint(
             static_cast<uint8_t>(p[0]), pair ? static_cast<uint8_t>(p[1]) : 0));
-        PaintGlyph(layout.target, layout.x + pen + g.left, layout.y + line * m_nCellHeight + g.top,
-                   g, layout.colour, layout.pixel);
+        layout.Paint(layout.x + pen + g.left, layout.y + line * m_nCellHeight + g.top, g);
         pen += g.advance;
         p += pair ? 2 : 1;
     }
@@ -588,13 +601,14 @@ void Font::DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32
         // copy; cached characters are copied straight to dst.
         MeasureText(text, w, h);
         if (!PixelsOf(&m_Work)) return;
-        ClearArea(&m_Work, 0, 0, w, h);
         layout.target = &m_Work;
+        layout.clearWidth = w;
+        layout.clearHeight = h;
         layout.cacheDst = caches ? dst : nullptr;
         layout.cacheX = x;
         layout.cacheY = y;
         RunLayout(layout, text);
-        DDBltFast(dst, x, y, w, h, &m_Work, 0, 0, 1);
+        if (layout.used) DDBltFast(dst, x, y, w, h, &m_Work, 0, 0, 1);
         DrawLetters(dst, x, y, text);
         return;
     }

@@ -260,11 +260,20 @@ TEST_F(FontTest, DoubleByteCacheFillsOnFirstUseAndDrawsDirectlyOnceFull) {
     std::vector<std::string> expected = Blank(6, 6);
     expected[2] = expected[3] = expected[4] = "#####.";
 
+    auto slotZero = [&] {  // lit dots of the first seeded character, "０"
+        int n = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x) n += Pixels(full.Surface).Get(x, y) != 0;
+        return n;
+    };
+    EXPECT_EQ(slotZero(), 15);
+
     const char32_t kan = ptext::SjisToCodePoint(0x8A, 0xBF);
     EXPECT_EQ(draw(0x8A, 0xBF), expected);
     EXPECT_EQ(draw(0x8A, 0xBF), expected);
     EXPECT_EQ(g_gets[kan], 1) << "drawn once into the cache, then copied from it";
     EXPECT_EQ(font_.GlyphCount(), 257);
+    EXPECT_EQ(slotZero(), 15) << "adding a character leaves the other slots alone";
     for (int trail = 0x9F; font_.GlyphCount() < 300; ++trail) draw(0x88, trail);
     EXPECT_EQ(full.nNextSlot, 300);
     const char32_t extra = ptext::SjisToCodePoint(0x89, 0x40);
