@@ -402,17 +402,22 @@ void Font::RefillIfCentringChanged() {
     FillFullCache();
 }
 
+// A cache picture cleared, and the layout that draws the font's characters into it.
+Font::Layout Font::StartCacheFill(FontGlyphCache& cache) {
+    ClearArea(&cache.Surface, 0, 0, cache.Surface.nWidth, cache.Surface.nHeight);
+    Layout layout;
+    layout.target = &cache.Surface;
+    layout.colour = m_dwColor;
+    layout.pixel = TextPixel(m_dwColor, m_dwColor, m_dwColorIndex);
+    return layout;
+}
+
 // Every single-byte code in its own cell: code c at column c mod 16, row c div 16. Row 0
 // (codes 0-15) stays blank. Each code is drawn on its own, so that a lead byte of a
 // double-byte character keeps the cell it is looked up in.
 void Font::FillHalfCache() {
-    FontGlyphCache* cache = m_lpFastFont_Half.get();
-    if (!cache) return;
-    ClearArea(&cache->Surface, 0, 0, cache->Surface.nWidth, cache->Surface.nHeight);
-    Layout layout;
-    layout.target = &cache->Surface;
-    layout.colour = m_dwColor;
-    layout.pixel = TextPixel(m_dwColor, m_dwColor, m_dwColorIndex);
+    if (!m_lpFastFont_Half) return;
+    Layout layout = StartCacheFill(*m_lpFastFont_Half);
     for (int code = 16; code < 256; ++code)
         if (code != ' ')
             DrawGlyph(layout, (code % 16) * m_nCellWidth, (code / 16) * m_nCellHeight,
@@ -420,14 +425,9 @@ void Font::FillHalfCache() {
 }
 
 void Font::FillFullCache() {
-    FontGlyphCache* cache = m_lpFastFont_FullAdd.get();
-    if (!cache) return;
-    ClearArea(&cache->Surface, 0, 0, cache->Surface.nWidth, cache->Surface.nHeight);
-    Layout layout;
-    layout.target = &cache->Surface;
-    layout.colour = m_dwColor;
-    layout.pixel = TextPixel(m_dwColor, m_dwColor, m_dwColorIndex);
-    for (const FontGlyphCache::Entry& e : cache->Entries)
+    if (!m_lpFastFont_FullAdd) return;
+    Layout layout = StartCacheFill(*m_lpFastFont_FullAdd);
+    for (const FontGlyphCache::Entry& e : m_lpFastFont_FullAdd->Entries)
         if (!(static_cast<uint8_t>(e.key[0]) == 0x81 && static_cast<uint8_t>(e.key[1]) == 0x40))
             DrawGlyph(layout, e.nX, e.nY, static_cast<uint8_t>(e.key[0]),
                       static_cast<uint8_t>(e.key[1]));

@@ -115,6 +115,7 @@ class Font {
     struct Layout;
     platform::text::GlyphSource* Face() const;
     bool CreateCaches();
+    Layout StartCacheFill(FontGlyphCache& cache);
     void FillHalfCache();
     void FillFullCache();
     void RunLayout(Layout& layout, const char* text);
