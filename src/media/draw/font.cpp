@@ -15,6 +15,7 @@
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_pixels.h"
 #include "media/draw/dd_sprite.h"
+#include "platform/diag.h"
 #include "platform/msg/msg.h"
 #include "platform/text/glyphs.h"
 #include "platform/video/quad.h"
@@ -301,15 +302,13 @@ bool Font::Create(DDFONTINFO* info, int width, int height, int cellWidth, int ce
     }
 
     ptext::FaceRequest request;
+    // The face name is read as the Windows font calls read it: its first 32 bytes.
     request.faceSjis = info ? std::string(info->szFaceName, strnlen(info->szFaceName, 32)) : "";
     request.width = width;
     request.height = height;
     request.mode = lpDTCon ? ptext::GlyphMode::Grey : ptext::GlyphMode::Mono;
     (lpDTCon ? m_lpD3DXFont : m_hFont) = ptext::OpenFace(request);
-    if (!Face()) {
-        TracePrintf("CreateFont Err %s", request.faceSjis.c_str());
-        return false;
-    }
+    if (!Face()) return false;  // the rasteriser has said which face was missing
 
     if (!DDDeviceSurface(&m_Work)) {
         const DDDEVICE& dd = DDDevice();
@@ -754,7 +753,9 @@ int CreateDigitSurfaces(DDSURFACEDATA* surfaces, const DDSURFACEFILE* surfaceDef
         const DDSURFACEFILE& d = surfaceDefs[i];
         if (width <= 0 || height <= 0 ||
             !DDCreateSurface(&surfaces[i], width, height, d.p1, d.p2, d.p3, d.p4, 0)) {
-            TracePrintf("CreateDigitSurfaces Err %d", i);
+            platform::Diag(platform::DiagLevel::Error, "text",
+                           "the digit strip of font %d (%d x %d) could not be made", i, width,
+                           height);
             ok = 0;
             continue;
         }

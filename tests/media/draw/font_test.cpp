@@ -505,6 +505,40 @@ TEST_F(FontTest, MenuTextIsDrawnLiterallyInAFramedBox) {
     EXPECT_EQ(rows[2], "?.##......##......##.....?.");
 }
 
+TEST_F(FontTest, InstalledGothicDrawsJapaneseAndLatinInEveryMode) {
+    ptext::SetFaceOpenerForTest(nullptr);
+    ptext::FaceRequest probe;
+    probe.faceSjis = "ＭＳ ゴシック";
+    const auto face = ptext::OpenFace(probe);
+    if (!face || face->Family() != "IPAGothic")
+        GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    std::snprintf(info_.szFaceName, sizeof info_.szFaceName, "ＭＳ ゴシック");
+    struct Case {
+        const char* text;
+        int width;
+    };
+    const Case cases[] = {{"はじめから", 80}, {"ABC 123", 56}};
+    for (const Mode& m : kModes) {
+        Start(m.mode, m.bits);
+        ASSERT_TRUE(Create(0, 0, nullptr, nullptr, 16));  // proportional, 16-dot lines
+        for (const Case& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.text << " mode " << m.mode << " bits " << m.bits);
+            int w = 0, h = 0;
+            font_.MeasureText(c.text, w, h);
+            EXPECT_EQ(w, c.width);
+            EXPECT_EQ(h, 16);
+            DDSURFACEDATA* dst = Target(m, 96, 16);
+            font_.DrawText(dst, 0, 0, c.text);
+            int lit = 0, outside = 0;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 96; ++x)
+                    if (Pixels(*dst).Get(x, y) != m.background) ++(x < c.width ? lit : outside);
+            EXPECT_GT(lit, 60);
+            EXPECT_EQ(outside, 0);
+        }
+    }
+}
+
 TEST(FontFaces, EveryFaceOfTheListHasAStandIn) {
     for (const char* face : kFontFaces) {
         bool known = false;
