@@ -729,6 +729,8 @@ int Font::GlyphCount() const {
 }
 
 int CreateFontTable(Font* fonts, DDFONTINFO* infos, int n) {
+    // q1..q10 of a definition: width, height, cell width, cell height, colour, box
+    // surface, frame thickness, frame colour, letter surface, cache.
     int ok = 1;
     for (int i = 0; fonts && infos && i < n; ++i) {
         const DDFONTINFO& f = infos[i];
