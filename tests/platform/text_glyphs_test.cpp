@@ -35,10 +35,11 @@ Drawn DrawWith(ptext::GlyphSource& face, const std::string& sjis) {
     return d;
 }
 
-std::unique_ptr<ptext::GlyphSource> OpenIpa(const char* face, ptext::GlyphMode mode) {
+std::unique_ptr<ptext::GlyphSource> OpenIpa(const char* face, ptext::GlyphMode mode,
+                                            int height = 16) {
     ptext::FaceRequest request;
     request.faceSjis = face;
-    request.height = 16;
+    request.height = height;
     request.mode = mode;
     auto source = ptext::OpenFace(request);
     if (!source || source->Family().rfind("IPA", 0) != 0) return nullptr;
@@ -111,6 +112,13 @@ TEST(TextGlyphs, IpaFacesDrawJapaneseAndLatinAtSixteenPixels) {
             EXPECT_LE(g.top + g.height, 16);
         }
     }
+}
+
+TEST(TextGlyphs, HeightZeroTakesTheDefaultSize) {
+    auto face = OpenIpa("ＭＳ ゴシック", ptext::GlyphMode::Mono, 0);
+    if (!face) GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    EXPECT_EQ(face->CellHeight(), 16);
+    EXPECT_EQ(face->Get(0x3042).advance, 16);
 }
 
 TEST(TextGlyphs, YenByteDrawsTheYenSign) {

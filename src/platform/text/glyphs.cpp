@@ -7,6 +7,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <array>
+#include <cstdlib>
 #include <atomic>
 #include <mutex>
 #include <sstream>
@@ -19,6 +20,9 @@ namespace platform::text {
 namespace {
 
 std::atomic<FaceOpener> g_opener{nullptr};
+
+// The cell height of a font asked for with height 0.
+constexpr int kDefaultHeight = 16;
 
 // The first code point of a UTF-8 text, 0 when it holds none or more than one.
 char32_t SingleCodePoint(const std::string& utf8) {
@@ -151,7 +155,7 @@ class FreeTypeSource : public GlyphSource {
         return source;
     }
 
-    int CellHeight() const override { return request_.height; }
+    int CellHeight() const override { return cellHeight_; }
     std::string Family() const override { return family_; }
 
     const Glyph& Get(char32_t code) override {
@@ -175,16 +179,25 @@ class FreeTypeSource : public GlyphSource {
         FT_Select_Charmap(face, FT_ENCODING_UNICODE);
         // The game's height is the character cell (ascent + descent) and its width the
         // average character width, as the Windows font mapper reads them.
+        // A negative height asks for the em size instead, and 0 for the default size.
         FT_Size_RequestRec size{};
-        size.type = FT_SIZE_REQUEST_TYPE_CELL;
-        size.width = static_cast<FT_Long>(request_.width) * 64;
-        size.height = static_cast<FT_Long>(request_.height) * 64;
+        size.type = request_.height < 0 ? FT_SIZE_REQUEST_TYPE_NOMINAL : FT_SIZE_REQUEST_TYPE_CELL;
+        size.width = static_cast<FT_Long>(std::abs(request_.width)) * 64;
+        size.height = static_cast<FT_Long>(request_.height == 0 ? kDefaultHeight
+                                                                : std::abs(request_.height)) *
+                      64;
         if (FT_Request_Size(face, &size) != 0) {
             // Bitmap-only faces offer fixed sizes; take the first.
             if (face->num_fixed_sizes == 0 || FT_Select_Size(face, 0) != 0) {
                 out.reset();
                 return false;
             }
+        }
+        if (&out == &face_) {
+            const FT_Size_Metrics& m = face->size->metrics;
+            cellHeight_ = size.type == FT_SIZE_REQUEST_TYPE_CELL && face->num_fixed_sizes == 0
+                              ? static_cast<int>(size.height / 64)
+                              : static_cast<int>((m.ascender - m.descender + 32) >> 6);
         }
         return true;
     }
@@ -240,6 +253,7 @@ class FreeTypeSource : public GlyphSource {
     FtFace face_;
     FtFace fallback_;
     std::string family_;
+    int cellHeight_ = 0;
     std::unordered_map<char32_t, Glyph> glyphs_;
 };
 
