@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "data/font_faces.h"
-#include "dd_blit_fixture.h"
+#include "support/dd_blit_fixture.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/font_painters.h"
 #include "platform/text/glyphs.h"
 
-using namespace ddtest;
+using namespace wftest;
 namespace ptext = platform::text;
 
 namespace {
