@@ -196,7 +196,10 @@ void cChara::Setup(const cCharaDef* def, uint32_t word2, uint32_t word3, uint32_
 
 // ---- Flows ----------------------------------------------------------------------------
 
-int ExpandOneLoop(std::vector<cFlowCmd>& cmds) {
+namespace {
+
+// The expansion of the first loop; cut says copies were left out at the cap.
+int ExpandFirstLoop(std::vector<cFlowCmd>& cmds, bool& cut) {
     const auto loop = std::find_if(cmds.begin(), cmds.end(), IsLoopCmd);
     if (loop == cmds.end()) return 0;
     const size_t pos = static_cast<size_t>(loop - cmds.begin());
@@ -209,10 +212,7 @@ int ExpandOneLoop(std::vector<cFlowCmd>& cmds) {
         kMaxExpandedCmds > cmds.size() - 1 ? kMaxExpandedCmds - (cmds.size() - 1) : 0;
     const uint64_t wanted = static_cast<uint64_t>(count - 1) * n;
     const size_t copies = static_cast<size_t>(std::min<uint64_t>(wanted, room));
-    if (copies < wanted)
-        platform::Diag(platform::DiagLevel::Warn, "objects",
-                       "a loop of %lld x %zu commands is cut at %zu commands in all",
-                       static_cast<long long>(count), n, kMaxExpandedCmds);
+    if (copies < wanted) cut = true;
     std::vector<cFlowCmd> block;
     block.reserve(copies);
     for (size_t k = 0; k < copies; ++k) block.push_back(cmds[pos + 1 + k % n]);
@@ -222,9 +222,27 @@ int ExpandOneLoop(std::vector<cFlowCmd>& cmds) {
     return 1;
 }
 
+void ReportCut(bool cut) {
+    if (cut)
+        platform::Diag(platform::DiagLevel::Warn, "objects",
+                       "loops of a command list repeat it past %zu commands; it is cut there",
+                       kMaxExpandedCmds);
+}
+
+}  // namespace
+
+int ExpandOneLoop(std::vector<cFlowCmd>& cmds) {
+    bool cut = false;
+    const int expanded = ExpandFirstLoop(cmds, cut);
+    ReportCut(cut);
+    return expanded;
+}
+
 void ExpandLoopCmds(std::vector<cFlowCmd>& cmds) {
-    while (ExpandOneLoop(cmds)) {
+    bool cut = false;
+    while (ExpandFirstLoop(cmds, cut)) {
     }
+    ReportCut(cut);
 }
 
 void cChara::BuildFlows(const std::vector<cFlow>& flows, int32_t mode, int32_t index) {
