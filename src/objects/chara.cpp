@@ -421,7 +421,7 @@ int32_t cChara::Remove() {
     {
         // The last frame may run inside another character's flow: its run stays current.
         CurrentRunScope keep;
-        Flows().StartFlowsByTrigger(*this, 3, nullptr, 0);
+        StartFlowsByTrigger(3, nullptr, 0);
         RunFrame(1);
     }
     int32_t& score = Play().Score();

@@ -11,6 +11,7 @@
 #include "core/rect.h"
 #include "data/defs_chara.h"
 #include "objects/effect_timer.h"
+#include "objects/flow_host.h"
 #include "objects/flow_run.h"
 #include "objects/game_obj.h"
 
@@ -136,6 +137,11 @@ class cChara : public cGameObj {
     // Every run i bound again to definition flow i (after the definition list changed).
     void ResetFlows();
     void SetBaseAnimeSet(uint16_t animeSet, bool force);
+
+    // Starts the character's flows of a trigger (the behaviour layer does).
+    void StartFlowsByTrigger(uint32_t trigger, cChara* other = nullptr, uint8_t arg = 0) {
+        Flows().StartFlowsByTrigger(*this, trigger, other, arg);
+    }
 
     // Target slot 0..3 and the parent, with the back-references kept in step.
     void SetTarget(uint32_t slot, cChara* who);

@@ -73,7 +73,7 @@ void cChara::LandOnBlock() {
     m_dY -= TruncToInt32(m_dBottom) % 32 + 1;
     OnMovedY();
     for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockBelow})
-        Flows().StartFlowsByTrigger(*this, t, nullptr, 0);
+        StartFlowsByTrigger(t, nullptr, 0);
 }
 
 void cChara::BumpBlockAbove() {
@@ -84,7 +84,7 @@ void cChara::BumpBlockAbove() {
     m_dY += 32 - TruncToInt32(m_dY) % 32;
     OnMovedY();
     for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockAbove})
-        Flows().StartFlowsByTrigger(*this, t, nullptr, 0);
+        StartFlowsByTrigger(t, nullptr, 0);
 }
 
 void cChara::StopOnObject(bool standOnObject) {

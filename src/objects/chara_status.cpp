@@ -102,10 +102,10 @@ void cChara::StartBodyHitFlows(cChara& attacker) {
     const auto report = [&](uint32_t taken, uint32_t dealt) {
         if (attacker.m_pParent && attacker.m_bReportToParent) {
             // A summoned attacker's hits count as its parent's.
-            Flows().StartFlowsByTrigger(*this, taken, attacker.m_pParent, 0);
-            Flows().StartFlowsByTrigger(*attacker.m_pParent, dealt, this, attacker.m_nReportByte);
+            StartFlowsByTrigger(taken, attacker.m_pParent, 0);
+            attacker.m_pParent->StartFlowsByTrigger(dealt, this, attacker.m_nReportByte);
         } else {
-            Flows().StartFlowsByTrigger(*this, taken, &attacker, 0);
+            StartFlowsByTrigger(taken, &attacker, 0);
         }
     };
     if (attacker.m_Def.m_nPower != 0) report(kTriggerDamaged, kTriggerDealtDamage);
@@ -114,9 +114,9 @@ void cChara::StartBodyHitFlows(cChara& attacker) {
 
 void cChara::StartShotHitFlows(const ShotHit& shot) {
     const auto report = [&](uint32_t taken, uint32_t dealt) {
-        Flows().StartFlowsByTrigger(*this, taken, shot.owner, 0);
+        StartFlowsByTrigger(taken, shot.owner, 0);
         if (shot.owner && shot.reportToOwner)
-            Flows().StartFlowsByTrigger(*shot.owner, dealt, this, shot.reportByte);
+            shot.owner->StartFlowsByTrigger(dealt, this, shot.reportByte);
     };
     if (shot.power != 0) report(kTriggerDamaged, kTriggerDealtDamage);
     if (shot.impact != 0) report(kTriggerImpacted, kTriggerGaveImpact);

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "data/database.h"
@@ -167,4 +169,36 @@ TEST(CharaFlows, AnimeScheduleLeadsIntoItsCommand) {
         }
     }
     g_Database.m_vAnime = saved;
+}
+
+TEST(CharaFlows, AnimeRunsOfAFlowAndTheBodyBox) {
+    wftest::FakePlay play;
+    cChara c;
+    cCharaDef def;
+    def.m_vFlows.resize(2);
+    c.Setup(&def, 0, 0, 0, 0, 0);
+    c.BuildFlows(c.m_Def.m_vFlows, 0, -1);
+    auto run = [](int32_t serial, int32_t counted, int32_t count) {
+        cAnimeRun a;
+        a.serial = serial, a.counted = counted, a.count = count, a.hold = 1;
+        return a;
+    };
+    c.m_lAnimeRuns = {run(0, 1, 0), run(1, 1, 0), run(0, 1, 2), run(0, 0, 0)};
+    c.ReleaseFlowAnims(1);
+    EXPECT_EQ(c.m_lAnimeRuns.front().hold + c.m_lAnimeRuns.back().hold, 2);
+    EXPECT_EQ(std::next(c.m_lAnimeRuns.begin())->hold, 0);
+    c.RemoveEndedFlowAnims(0);  // the used-up count of flow 0 only
+    EXPECT_EQ(c.m_lAnimeRuns.size(), 3u);
+    c.RemoveFlowAnims(0);
+    ASSERT_EQ(c.m_lAnimeRuns.size(), 1u);
+    EXPECT_EQ(c.m_lAnimeRuns.front().serial, 1);
+
+    c.m_nGraphicOffsetX = 4, c.m_nGraphicOffsetY = 6;
+    for (auto [bottom, ox, oy] : {std::tuple{0u, 2, -1}, {1u, 2, 4}}) {
+        c.SetBodyRect(bottom, 20, 22);
+        const BodyBox& b = c.m_aBody[0];
+        EXPECT_EQ((std::vector<int32_t>{b.offsetX, b.offsetY, b.width, b.height, b.baseOffsetX,
+                                        b.baseOffsetY, b.baseWidth, b.baseHeight}),
+                  (std::vector<int32_t>{ox, oy, 20, 22, ox, oy, 20, 22}));
+    }
 }
