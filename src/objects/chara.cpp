@@ -3,6 +3,7 @@
 #include "objects/chara.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 #include "core/bounds.h"
@@ -54,6 +55,11 @@ int64_t AnimeFrames(uint16_t anime) {
     int64_t tenths = 0;
     for (const cAnimeFrame& frame : record.m_vFrame) tenths += frame.m_nTime;
     return tenths * 6 * FrameFactorR();
+}
+
+// Frame counts of a schedule entry: an anime of absurd length stays at the longest.
+int32_t Frames32(int64_t frames) {
+    return static_cast<int32_t>(std::clamp<int64_t>(frames, INT32_MIN, INT32_MAX));
 }
 
 void AddBackRef(std::vector<BackRef>& list, const BackRef& ref) {
@@ -312,12 +318,12 @@ void cChara::BuildAnimeSchedule(cFlowRun& run) const {
             AnimeScheduleEntry e;
             e.anime = cmd.m_nAnime;
             if (rest < 1) {
-                e.startFrame = static_cast<int32_t>(elapsed - length);
-                e.leadIn = static_cast<int32_t>(length);
+                e.startFrame = Frames32(elapsed - length);
+                e.leadIn = Frames32(length);
             } else {
                 // The commands before it are shorter: start with the flow, part way in.
-                e.tickOffset = static_cast<int32_t>(std::min(rest / r, length / r));
-                e.leadIn = static_cast<int32_t>(length - rest);
+                e.tickOffset = Frames32(std::min(rest / r, length / r));
+                e.leadIn = Frames32(length - rest);
             }
             e.hold = cmd.m_nUseTime * 6;
             e.holdExtension = cmd.m_nType == kCmdJump || cmd.m_nType == kCmdSword ? 0 : 1;

@@ -36,7 +36,7 @@ cGameObj Body(double x, double y, int32_t w, int32_t h) {
 
 }  // namespace
 
-TEST(GameObj, InitSetsBothScalesAndTheMoveMode) {
+TEST(GameObj, InitSetsTheMoveModeAndTheAnimation) {
     wftest::FakePlay play;
     struct Case {
         uint32_t mode, gravityOff, moveKind;
@@ -54,16 +54,7 @@ TEST(GameObj, InitSetsBothScalesAndTheMoveMode) {
         EXPECT_EQ(o.m_bGravityOff, c.gravityOff);
         EXPECT_EQ(o.m_nMoveKind, c.moveKind);
     }
-    EXPECT_EQ((std::vector<uint32_t>{o.m_nId, o.m_nSide, o.m_nPlayerNo, o.m_nMapValue, o.m_nGraphic,
-                                     o.m_nFacing, o.m_nNumber}),
-              (std::vector<uint32_t>{7, 1, 2, 3, 44, 1, 0x1234}));
     EXPECT_EQ(o.m_nOrder, 2147483647);
-    EXPECT_EQ(
-        (std::vector<int32_t>{o.m_nGraphicOffsetX, o.m_nBaseGraphicOffsetX, o.m_nGraphicOffsetY,
-                              o.m_nBaseGraphicOffsetY, o.m_nBodyWidth, o.m_nBaseBodyWidth,
-                              o.m_nBodyHeight, o.m_nBaseBodyHeight, o.m_nGraphicWidth,
-                              o.m_nBaseGraphicWidth, o.m_nGraphicHeight, o.m_nBaseGraphicHeight}),
-        (std::vector<int32_t>{6, 6, 8, 8, 20, 20, 24, 24, 32, 32, 30, 30}));
     EXPECT_EQ(o.m_Anime.Sequence(), 1u);
     EXPECT_EQ(o.m_Anime.Value(), 5);
     EXPECT_EQ(o.m_dVX + o.m_dAY, 0.0);
