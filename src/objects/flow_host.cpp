@@ -8,7 +8,6 @@ class NoFlows final : public FlowHost {
     void StartFlowsByTrigger(cChara&, uint32_t, cChara*, uint8_t) override {}
     int RunFlow(cChara&, cFlowRun&) override { return 0; }
     void RestartFlow(cFlowRun&) override {}
-    void ResetFlows(cChara&) override {}
     int SetFlowState(cChara&, uint8_t) override { return -1; }
     void CheckFrameConds(cChara&) override {}
     bool CellCondsHold(cMapCell&) override { return true; }

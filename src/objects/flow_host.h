@@ -30,8 +30,6 @@ class FlowHost {
     virtual int RunFlow(cChara& chara, cFlowRun& run) = 0;
     // Every command of the run not done again: the flow runs from its first command.
     virtual void RestartFlow(cFlowRun& run) = 0;
-    // Rebinds every run to the character's own flow definitions (their number unchanged).
-    virtual void ResetFlows(cChara& chara) = 0;
     // Stops and removes the flows of a group (0: all); the index of the first removed.
     virtual int SetFlowState(cChara& chara, uint8_t group) = 0;
     // The per-frame key and status checks at the start of a character's flow loop.

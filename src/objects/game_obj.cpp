@@ -149,19 +149,25 @@ int32_t cGameObj::ClampY(int32_t mode) {
     return code;
 }
 
-int32_t cGameObj::MoveXByVelocity(int32_t mode) {
+namespace {
+
+// A velocity within the stage's top step speed, either way.
+double LimitSpeed(double& v) {
     const double vmax = g_Stage.m_dStepMaxSpeed;
-    if (m_dVX > vmax) m_dVX = vmax;
-    if (m_dVX < -vmax) m_dVX = -vmax;
-    m_dX += m_dVX;
+    if (v > vmax) v = vmax;
+    if (v < -vmax) v = -vmax;
+    return v;
+}
+
+}  // namespace
+
+int32_t cGameObj::MoveXByVelocity(int32_t mode) {
+    m_dX += LimitSpeed(m_dVX);
     return ClampX(mode);
 }
 
 int32_t cGameObj::MoveYByVelocity(int32_t mode) {
-    const double vmax = g_Stage.m_dStepMaxSpeed;
-    if (m_dVY > vmax) m_dVY = vmax;
-    if (m_dVY < -vmax) m_dVY = -vmax;
-    m_dY += m_dVY;
+    m_dY += LimitSpeed(m_dVY);
     return ClampY(mode);
 }
 

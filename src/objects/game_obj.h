@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 
 #include "core/rect.h"
 #include "objects/anim_seq.h"
 
 class cCmdRun;
 class cStageParam;
+class cChara;
 
 // A rectangle in whole dots or cells, edges included.
 struct RectI {
@@ -103,6 +105,22 @@ class cGameObj {
     int32_t CornerCellsSolid2(int32_t /*ignored*/) const { return CornerCellsSolid(); }
     // 1 when the body overlaps the rectangle (edges that meet count).
     int32_t HitsRect(const RectD& rect) const;
+
+    // Steering (steering.cpp). The point a move toward this object aims at: the centre of
+    // its graphic plus the run's target offsets, on the axes the run's movement part asks.
+    void GetMoveTargetPoint(double& x, double& y, const cCmdRun& run) const;
+    // One frame of this object's move toward a screen point, written into the run
+    // (velocity and direction); on arrival, with the run's snap switch, the graphic's
+    // centre is put on the point. against: the move works against the scroll. 1 on
+    // arrival (only asked with arrivalTest).
+    int32_t StepTowardPoint(cCmdRun& run, const cGameObj* chara, double toX, double toY,
+                            int32_t against, bool arrivalTest);
+    int32_t StepTowardX(cCmdRun& run, const cGameObj* chara, double toX, int32_t against,
+                        bool arrivalTest);
+    int32_t StepTowardY(cCmdRun& run, const cGameObj* chara, double toY, int32_t against,
+                        bool arrivalTest);
+    // The nearest character to this object's graphic centre (FindNearestCharaSimple).
+    cChara* FindNearestCharaToCentre(const std::list<cChara*>& list) const;
 
     uint32_t m_nId = 0;
     int32_t m_nOrder = 0;

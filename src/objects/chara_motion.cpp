@@ -1,0 +1,132 @@
+// Character motion shared by the player and the stage characters: gravity, knock-back,
+// landing, bumping, standing on objects, block placement and saved positions.
+#include <algorithm>
+
+#include "core/maths.h"
+#include "data/global_data.h"
+#include "objects/chara.h"
+#include "objects/flow_host.h"
+#include "objects/map_cell.h"
+#include "objects/play_context.h"
+#include "objects/units.h"
+
+namespace {
+
+constexpr uint32_t kTriggerBlock = 9;
+constexpr uint32_t kTriggerBlockAboveBelow = 13;
+constexpr uint32_t kTriggerBlockAbove = 14;
+constexpr uint32_t kTriggerBlockBelow = 15;
+
+// A knock-back part one frame closer to 0 by 1 / F, never past it.
+void Decay(double& k) {
+    const double f = g_Stage.m_dFrameFactor;
+    if (f == 0.0) return;
+    const double step = 1.0 / f;
+    if (k > 0.0)
+        k = std::max(k - step, 0.0);
+    else if (k < 0.0)
+        k = std::min(k + step, 0.0);
+}
+
+}  // namespace
+
+double cChara::CalcJumpSpeed(double height) const {
+    return ::CalcJumpSpeed(height, m_nSide);
+}
+
+void cChara::ApplyGravity() {
+    if (!m_bGravityOff && !m_bOnBlock && !m_bHoldGravity && !(m_dKnockY < 0.0))
+        m_dVY += g_Stage.m_dStepGravity;
+}
+
+int32_t cChara::IsStanding() const {
+    if (m_pSupportCell && GetEnabledFlag(*m_pSupportCell, m_nMapValue) != 0) return 1;
+    return m_bOnBlock ? 1 : 0;
+}
+
+void cChara::ApplyKnockbackY() {
+    if (m_dKnockY != 0.0) {
+        if (m_bGravityOff)
+            m_dVY += m_dKnockY;
+        else if (m_dKnockY > 0.0 && IsStanding())
+            m_dKnockY = 0.0;  // pushed down into the ground it stands on
+        else
+            m_dVY = m_dVY - m_dPrevKnockY + m_dKnockY;  // this frame's share replaces the last
+    }
+    m_dPrevKnockY = m_dKnockY;
+}
+
+void cChara::DecayKnockbackX() {
+    Decay(m_dKnockX);
+}
+void cChara::DecayKnockbackY() {
+    Decay(m_dKnockY);
+}
+
+void cChara::LandOnBlock() {
+    m_dVY = m_dAY = 0.0;
+    m_bLanded = 1;
+    m_bFall = 0;
+    m_bJumpA = m_bJumpB = m_bJumpC = 0;
+    m_bKnockActive = 0;
+    if (m_nSide != 0) m_bJumpHold = 0;
+    m_dY -= TruncToInt32(m_dBottom) % 32 + 1;
+    OnMovedY();
+    for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockBelow})
+        StartFlowsByTrigger(t, nullptr, 0);
+}
+
+void cChara::BumpBlockAbove() {
+    m_bJumpB = m_bJumpC = 1;
+    m_bHitCeiling = 1;
+    m_bJumpHold = 1;
+    m_dVY = m_dAY = 0.0;
+    m_dY += 32 - TruncToInt32(m_dY) % 32;
+    OnMovedY();
+    for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockAbove})
+        StartFlowsByTrigger(t, nullptr, 0);
+}
+
+void cChara::StopOnObject(bool standOnObject) {
+    m_bOnBlock = 0;
+    if (m_dKnockY == 0.0) m_dVY = 0.0;
+    if (standOnObject) m_bOnObject = 1;
+}
+
+namespace {
+int32_t SizeFactor(const cCharaDef& def) {
+    return std::max<int32_t>(static_cast<int8_t>(def.m_nSize), 1);
+}
+}  // namespace
+
+void cChara::SetBlockX(int32_t bx) {
+    m_dX = (Play().State().originX + bx) * 32.0 + m_nBaseGraphicOffsetX + 0.5;
+    m_dX -= static_cast<double>(m_nBaseBodyWidth / 2) * (SizeFactor(m_Def) - 1);
+    ClampX(2);
+    OnMovedX();
+}
+
+void cChara::SetBlockY(int32_t by) {
+    m_dY = (Play().State().originY + by) * 32.0 + m_nBaseGraphicOffsetY;
+    AdjustYForSize(SizeFactor(m_Def), 1);
+    OnMovedY();
+}
+
+void cChara::SetBlockPos(int32_t bx, int32_t by) {
+    SetBlockX(bx);
+    SetBlockY(by);
+}
+
+void cChara::SavePosition() {
+    m_adSaved[0] = m_dX;
+    m_adSaved[1] = m_dY;
+    m_adSaved[2] = m_dRight;
+    m_adSaved[3] = m_dBottom;
+}
+
+void cChara::RestorePosition() {
+    m_dX = m_adSaved[0];
+    m_dY = m_adSaved[1];
+    m_dRight = m_adSaved[2];
+    m_dBottom = m_adSaved[3];
+}
