@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/video/pixel_rules.h"
+
 namespace platform::video {
 
 namespace {
@@ -65,31 +67,6 @@ inline uint32_t Stage(uint32_t texel, uint32_t diffuse, uint32_t colourOp, uint3
     return out;
 }
 
-// Source alpha over inverse source alpha, on alpha as on the colours.
-inline uint32_t Blend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24;
-    if (a == 255u) return src;
-    if (a == 0u) return dst;
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= ((Channel(src, shift) * a + Channel(dst, shift) * (255u - a) + 127u) / 255u)
-               << shift;
-    return out;
-}
-
-inline uint32_t Widen(uint32_t v, int bits) {
-    switch (bits) {
-        case 1:
-            return v ? 255u : 0u;
-        case 5:
-            return v << 3 | v >> 2;
-        case 6:
-            return v << 2 | v >> 4;
-        default:
-            return v;
-    }
-}
-
 int FloorDiv(long long n, long long d) {
     return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
 }
@@ -119,38 +96,11 @@ inline uint32_t Fetch(const uint8_t* p, int bpp) {
 }  // namespace
 
 uint32_t PackTruncated(uint32_t argb, PixelFormat format) {
-    const uint32_t a = argb >> 24, r = Channel(argb, 16), g = Channel(argb, 8), b = argb & 0xFFu;
-    switch (format) {
-        case PixelFormat::R5G6B5:
-            return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-        case PixelFormat::A1R5G5B5:
-            return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
-        case PixelFormat::X8R8G8B8:
-            return argb & 0x00FFFFFFu;
-        case PixelFormat::A8R8G8B8:
-            return argb;
-        case PixelFormat::Indexed8:
-            break;
-    }
-    return 0;
+    return px::WithFormat(format, [&](auto f) { return px::PackOf<decltype(f)::value>(argb); });
 }
 
 uint32_t UnpackArgb(uint32_t p, PixelFormat format) {
-    switch (format) {
-        case PixelFormat::R5G6B5:
-            return 0xFF000000u | Widen((p >> 11) & 31u, 5) << 16 | Widen((p >> 5) & 63u, 6) << 8 |
-                   Widen(p & 31u, 5);
-        case PixelFormat::A1R5G5B5:
-            return Widen((p >> 15) & 1u, 1) << 24 | Widen((p >> 10) & 31u, 5) << 16 |
-                   Widen((p >> 5) & 31u, 5) << 8 | Widen(p & 31u, 5);
-        case PixelFormat::X8R8G8B8:
-            return 0xFF000000u | (p & 0x00FFFFFFu);
-        case PixelFormat::A8R8G8B8:
-            return p;
-        case PixelFormat::Indexed8:
-            break;
-    }
-    return 0;
+    return px::WithFormat(format, [&](auto f) { return px::UnpackOf<decltype(f)::value>(p); });
 }
 
 int QuadTexel(int s, int c, int sw, int dw, int size) {
@@ -162,33 +112,77 @@ int QuadTexel(int s, int c, int sw, int dw, int size) {
     return m < 0 ? m + size : m;
 }
 
+namespace {
+
+std::vector<int>& ScratchColumns() {
+    thread_local std::vector<int> cols;
+    return cols;
+}
+
+// The common sprite: a white vertex colour that modulates (or is ignored) and the
+// texture's own alpha; the texel then comes through unchanged.
+bool PlainTexel(const TexturedQuad& q) {
+    return q.diffuse == 0xFFFFFFFFu &&
+           (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
+           (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
+}
+
+// Plain texels in row loops for the two formats: unscaled rows whose texels lie side by
+// side are copied by the chunked loop, others gather their texel columns.
+template <PixelFormat TF, PixelFormat DF>
+void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
+                   int y0, int y1, const int* cols) {
+    using D = px::PixelOf<DF>;
+    using T = px::PixelOf<TF>;
+    const int n = x1 - x0;
+    const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
+    for (int y = y0; y < y1; ++y) {
+        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+        D* d = px::RowAt<D>(target, x0, y);
+        const T* t = px::RowAt<T>(texture, 0, ty);
+        if (sideBySide) {
+            px::TexelRow<TF, DF>(d, t + cols[0], n);
+        } else {
+            for (int i = 0; i < n; ++i) px::PutTexel<TF, DF>(d[i], t[cols[i]]);
+        }
+    }
+}
+
+}  // namespace
+
 void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
     if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return;
     const int x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
     const int y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
     if (x0 >= x1 || y0 >= y1) return;
-    std::vector<int> cols(x1 - x0);
+    std::vector<int>& cols = ScratchColumns();
+    cols.resize(x1 - x0);
     for (int x = x0; x < x1; ++x)
         cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
     const PixelFormat tf = texture.Format(), df = target.Format();
+    if (PlainTexel(q) && &texture != &target) {  // a texture drawn onto itself goes below
+        px::WithFormat(tf, [&](auto t) {
+            px::WithFormat(df, [&](auto d) {
+                constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
+                if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8)
+                    PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+            });
+        });
+        return;
+    }
+    const bool plain = PlainTexel(q);
     const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
-    // The common sprite: a white vertex colour that modulates (or is ignored) and the
-    // texture's own alpha; the texel then comes through unchanged.
-    const bool plainTexel = q.diffuse == 0xFFFFFFFFu &&
-                            (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
-                            (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
         const uint8_t* trow = texture.Row(ty);
         uint8_t* drow = target.Row(y);
         for (int x = x0; x < x1; ++x) {
             const uint32_t texel = UnpackArgb(Fetch(trow + cols[x - x0] * tbpp, tbpp), tf);
-            const uint32_t src =
-                plainTexel ? texel : Stage(texel, q.diffuse, q.colourOp, q.alphaOp);
+            const uint32_t src = plain ? texel : Stage(texel, q.diffuse, q.colourOp, q.alphaOp);
             const uint32_t a = src >> 24;
             if (a == 0) continue;
             uint8_t* p = drow + x * dbpp;
-            const uint32_t out = a == 255 ? src : Blend(src, UnpackArgb(Fetch(p, dbpp), df));
+            const uint32_t out = a == 255 ? src : px::Blend(src, UnpackArgb(Fetch(p, dbpp), df));
             Put(p, dbpp, PackTruncated(out, df));
         }
     }
@@ -199,13 +193,25 @@ void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
     const int x0 = std::max(x, 0), x1 = std::min(x + w, target.Width());
     const int y0 = std::max(y, 0), y1 = std::min(y + h, target.Height());
     if ((argb >> 24) == 0 || x0 >= x1 || y0 >= y1) return;
-    const PixelFormat df = target.Format();
-    const int dbpp = BytesPerPixel(df);
-    for (int yy = y0; yy < y1; ++yy) {
-        uint8_t* p = target.Row(yy) + x0 * dbpp;
-        for (int xx = x0; xx < x1; ++xx, p += dbpp)
-            Put(p, dbpp, PackTruncated(Blend(argb, UnpackArgb(Fetch(p, dbpp), df)), df));
-    }
+    px::WithFormat(target.Format(), [&](auto f) {
+        constexpr PixelFormat DF = decltype(f)::value;
+        using D = px::PixelOf<DF>;
+        if constexpr (DF != PixelFormat::Indexed8) {
+            // An opaque colour replaces what is there: a fill.
+            if ((argb >> 24) == 255) {
+                const D v = static_cast<D>(px::PackOf<DF>(argb));
+                for (int yy = y0; yy < y1; ++yy)
+                    std::fill_n(px::RowAt<D>(target, x0, yy), x1 - x0, v);
+                return;
+            }
+            for (int yy = y0; yy < y1; ++yy) {
+                D* d = px::RowAt<D>(target, x0, yy);
+                px::EachPixel(x1 - x0, [&](int i) {
+                    d[i] = static_cast<D>(px::PackOf<DF>(px::Blend(argb, px::UnpackOf<DF>(d[i]))));
+                });
+            }
+        }
+    });
 }
 
 void ClearRect(Image& target, int x, int y, int w, int h, uint32_t argb) {

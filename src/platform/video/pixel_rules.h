@@ -1,0 +1,343 @@
+// The per-pixel rules of the software device, written once per pixel format and per
+// copy rule: how each format stores a pixel and reads as ARGB, which source pixels a
+// copy leaves out and how it converts the rest. The pixel-by-pixel reference paths and
+// the row loops the blits run are both built from these templates, so the two cannot
+// drift apart. Only the video sources and their tests include this file.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/video/blit.h"
+#include "platform/video/image.h"
+
+namespace platform::video::px {
+
+static_assert(std::endian::native == std::endian::little,
+              "image rows hold little-endian pixels and are read in place");
+
+// Pixels read and written in place in an image's byte rows; may_alias because the same
+// rows are also read byte by byte.
+typedef uint16_t Pixel16 __attribute__((may_alias));
+typedef uint32_t Pixel32 __attribute__((may_alias));
+
+template <int Bytes>
+struct Storage;
+template <>
+struct Storage<1> {
+    using type = uint8_t;
+};
+template <>
+struct Storage<2> {
+    using type = Pixel16;
+};
+template <>
+struct Storage<4> {
+    using type = Pixel32;
+};
+template <int Bytes>
+using PixelOfSize = typename Storage<Bytes>::type;
+
+constexpr int BytesOf(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed8:
+            return 1;
+        case PixelFormat::R5G6B5:
+        case PixelFormat::A1R5G5B5:
+            return 2;
+        case PixelFormat::X8R8G8B8:
+        case PixelFormat::A8R8G8B8:
+            return 4;
+    }
+    return 4;
+}
+template <PixelFormat F>
+using PixelOf = PixelOfSize<BytesOf(F)>;
+
+template <typename T>
+T* RowAt(Image& image, int x, int y) {
+    return reinterpret_cast<T*>(image.Row(y)) + x;
+}
+template <typename T>
+const T* RowAt(const Image& image, int x, int y) {
+    return reinterpret_cast<const T*>(image.Row(y)) + x;
+}
+
+// Calls fn with the format as a compile-time constant (std::integral_constant).
+template <typename Fn>
+decltype(auto) WithFormat(PixelFormat format, Fn&& fn) {
+    using F = PixelFormat;
+    switch (format) {
+        case F::Indexed8:
+            return fn(std::integral_constant<F, F::Indexed8>{});
+        case F::R5G6B5:
+            return fn(std::integral_constant<F, F::R5G6B5>{});
+        case F::A1R5G5B5:
+            return fn(std::integral_constant<F, F::A1R5G5B5>{});
+        case F::X8R8G8B8:
+            return fn(std::integral_constant<F, F::X8R8G8B8>{});
+        case F::A8R8G8B8:
+            break;
+    }
+    return fn(std::integral_constant<F, F::A8R8G8B8>{});
+}
+
+// Calls fn with the pixel storage type of that many bytes (1, 2 or 4).
+template <typename Fn>
+decltype(auto) WithPixelSize(int bytes, Fn&& fn) {
+    if (bytes == 1) return fn(uint8_t{});
+    if (bytes == 2) return fn(Pixel16{});
+    return fn(Pixel32{});
+}
+
+// Row loops run whole chunks of a fixed length, which the compiler turns into vector
+// code with the project's own flags, then the rest pixel by pixel.
+constexpr int kChunk = 16;
+
+template <typename Op>
+[[gnu::always_inline]] inline void EachPixel(int n, Op&& op) {
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk)
+        for (int k = 0; k < kChunk; ++k) op(i + k);
+    for (; i < n; ++i) op(i);
+}
+
+// --- Field layouts and the display conversions (rounded) ---
+
+constexpr FieldLayout LayoutFor(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed8:
+            return {};
+        case PixelFormat::R5G6B5:
+            return {{11, 31}, {5, 63}, {0, 31}, {0, 0}};
+        case PixelFormat::A1R5G5B5:
+            return {{10, 31}, {5, 31}, {0, 31}, {15, 1}};
+        case PixelFormat::X8R8G8B8:
+            return {{16, 255}, {8, 255}, {0, 255}, {0, 0}};
+        case PixelFormat::A8R8G8B8:
+            return {{16, 255}, {8, 255}, {0, 255}, {24, 255}};
+    }
+    return {};
+}
+
+// An 8-bit component into a field, truncated.
+constexpr uint32_t Narrow(uint32_t c8, Field f) {
+    if (f.max == 0) return 0;
+    return ((c8 * f.max) / 255u) << f.shift;
+}
+
+// A field to 0..255 with rounded scaling: 0 stays 0 and the field maximum becomes 255.
+constexpr uint32_t Widen(uint32_t pixel, Field f) {
+    if (f.max == 0) return 0;
+    const uint32_t v = (pixel >> f.shift) & f.max;
+    return (v * 255u + f.max / 2) / f.max;
+}
+
+template <PixelFormat F>
+constexpr uint32_t FromArgbOf(uint32_t argb) {
+    if constexpr (F == PixelFormat::Indexed8) {
+        return 0;
+    } else if constexpr (F == PixelFormat::X8R8G8B8) {
+        return argb & 0x00FFFFFFu;
+    } else if constexpr (F == PixelFormat::A8R8G8B8) {
+        return argb;
+    } else {
+        constexpr FieldLayout l = LayoutFor(F);
+        return Narrow((argb >> 16) & 0xFF, l.red) | Narrow((argb >> 8) & 0xFF, l.green) |
+               Narrow(argb & 0xFF, l.blue) | Narrow(argb >> 24, l.alpha);
+    }
+}
+
+template <PixelFormat F>
+constexpr uint32_t ToArgbOf(uint32_t pixel, const uint32_t* palette) {
+    if constexpr (F == PixelFormat::Indexed8) {
+        return 0xFF000000u | (palette ? (palette[pixel & 0xFF] & 0x00FFFFFFu) : 0u);
+    } else if constexpr (F == PixelFormat::X8R8G8B8) {
+        return 0xFF000000u | (pixel & 0x00FFFFFFu);
+    } else if constexpr (F == PixelFormat::A8R8G8B8) {
+        return pixel;
+    } else {
+        constexpr FieldLayout l = LayoutFor(F);
+        const uint32_t a = l.alpha.max ? Widen(pixel, l.alpha) : 0xFFu;
+        return a << 24 | Widen(pixel, l.red) << 16 | Widen(pixel, l.green) << 8 |
+               Widen(pixel, l.blue);
+    }
+}
+
+// --- The copy rules of the blits ---
+
+template <PixelConvert C>
+constexpr uint32_t Converts(uint32_t p);
+
+// A pixel copied to a display surface of another format: the same format as it is, the
+// 16-bit texture format to the full-screen 16-bit one field by field, anything else
+// through opaque ARGB.
+template <PixelFormat From, PixelFormat To>
+constexpr uint32_t DisplayConvertOf(uint32_t v) {
+    if constexpr (From == To) return v;
+    if constexpr (From == PixelFormat::A1R5G5B5 && To == PixelFormat::R5G6B5)
+        return Converts<PixelConvert::A1R5G5B5ToR5G6B5>(v);
+    return FromArgbOf<To>(ToArgbOf<From>(v, nullptr) | 0xFF000000u);
+}
+
+template <SkipRule S>
+constexpr bool Skips(uint32_t p, uint32_t key) {
+    if constexpr (S == SkipRule::ColourKey) return p == key;
+    if constexpr (S == SkipRule::HighBits16Zero) return (p & 0xA000u) == 0;
+    if constexpr (S == SkipRule::AlphaByteZero) return (p >> 24) == 0;
+    (void)p;
+    (void)key;
+    return false;
+}
+
+template <PixelConvert C>
+constexpr uint32_t Converts(uint32_t p) {
+    if constexpr (C == PixelConvert::A1R5G5B5ToR5G6B5)
+        return ((p >> 10) & 31u) << 11 | ((p >> 5) & 31u) << 6 | (p & 31u);
+    return p;
+}
+
+// Calls fn.template operator()<S, C>() with the rule's skip and conversion as constants.
+template <typename Fn>
+void WithRule(const CopyRule& rule, Fn&& fn) {
+    auto withConvert = [&]<SkipRule S>() {
+        if (rule.convert == PixelConvert::A1R5G5B5ToR5G6B5)
+            fn.template operator()<S, PixelConvert::A1R5G5B5ToR5G6B5>();
+        else
+            fn.template operator()<S, PixelConvert::Raw>();
+    };
+    switch (rule.skip) {
+        case SkipRule::None:
+            return withConvert.template operator()<SkipRule::None>();
+        case SkipRule::ColourKey:
+            return withConvert.template operator()<SkipRule::ColourKey>();
+        case SkipRule::HighBits16Zero:
+            return withConvert.template operator()<SkipRule::HighBits16Zero>();
+        case SkipRule::AlphaByteZero:
+            return withConvert.template operator()<SkipRule::AlphaByteZero>();
+    }
+}
+
+// One row of a copy: every source pixel the rule keeps, converted, over the destination.
+// The key is compared in the pixel's own width (a key wider than the pixel matches
+// nothing, and the caller drops the test then).
+template <typename T, SkipRule S, PixelConvert C>
+void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
+    if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
+        std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
+    } else {
+        const T k = static_cast<T>(key);
+        EachPixel(n, [&](int i) {
+            const T v = s[i];
+            const bool skip = S == SkipRule::ColourKey ? v == k : Skips<S>(v, key);
+            d[i] = skip ? d[i] : static_cast<T>(Converts<C>(v));
+        });
+    }
+}
+
+// The same with the source columns taken from a table (stretches and mirrors).
+template <typename T, SkipRule S, PixelConvert C>
+void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n, uint32_t key) {
+    for (int i = 0; i < n; ++i) {
+        const T v = s[cols[i]];
+        if (!Skips<S>(v, key)) d[i] = static_cast<T>(Converts<C>(v));
+    }
+}
+
+// --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
+
+constexpr uint32_t Repeat(uint32_t v, int bits) {
+    switch (bits) {
+        case 1:
+            return v ? 255u : 0u;
+        case 5:
+            return v << 3 | v >> 2;
+        case 6:
+            return v << 2 | v >> 4;
+        default:
+            return v;
+    }
+}
+
+// ARGB to the format, each field keeping the top bits of its component.
+template <PixelFormat F>
+constexpr uint32_t PackOf(uint32_t argb) {
+    const uint32_t a = argb >> 24, r = (argb >> 16) & 0xFFu, g = (argb >> 8) & 0xFFu,
+                   b = argb & 0xFFu;
+    if constexpr (F == PixelFormat::R5G6B5) return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
+    if constexpr (F == PixelFormat::A1R5G5B5)
+        return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+    if constexpr (F == PixelFormat::X8R8G8B8) return argb & 0x00FFFFFFu;
+    if constexpr (F == PixelFormat::A8R8G8B8) return argb;
+    (void)a, (void)r, (void)g, (void)b;
+    return 0;
+}
+
+// A pixel to ARGB, fields widened by repeating their bits; no alpha field reads 0xFF.
+template <PixelFormat F>
+constexpr uint32_t UnpackOf(uint32_t p) {
+    if constexpr (F == PixelFormat::R5G6B5)
+        return 0xFF000000u | Repeat((p >> 11) & 31u, 5) << 16 | Repeat((p >> 5) & 63u, 6) << 8 |
+               Repeat(p & 31u, 5);
+    if constexpr (F == PixelFormat::A1R5G5B5)
+        return Repeat((p >> 15) & 1u, 1) << 24 | Repeat((p >> 10) & 31u, 5) << 16 |
+               Repeat((p >> 5) & 31u, 5) << 8 | Repeat(p & 31u, 5);
+    if constexpr (F == PixelFormat::X8R8G8B8) return 0xFF000000u | (p & 0x00FFFFFFu);
+    if constexpr (F == PixelFormat::A8R8G8B8) return p;
+    (void)p;
+    return 0;
+}
+
+// Source alpha over inverse source alpha, on alpha as on the colours.
+constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24;
+    if (a == 255u) return src;
+    if (a == 0u) return dst;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |=
+            ((((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * (255u - a) + 127u) / 255u)
+            << shift;
+    return out;
+}
+
+// One texel of the plain sprite (white vertex colour, the texture's own alpha) over a
+// target pixel: transparent texels leave it, opaque ones replace it, the rest blend.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::always_inline]] inline void PutTexel(PixelOf<DF>& d, uint32_t texel) {
+    const uint32_t t = UnpackOf<TF>(texel);
+    const uint32_t a = t >> 24;
+    if (a == 0) return;
+    d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? t : Blend(t, UnpackOf<DF>(d))));
+}
+
+// A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
+// opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
+// form; a chunk with partly transparent texels goes pixel by pixel.
+template <PixelFormat TF, PixelFormat DF>
+void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+    constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk) {
+        if constexpr (!twoLevels) {
+            uint32_t partly = 0;
+            for (int k = 0; k < kChunk; ++k) {
+                const uint32_t a = UnpackOf<TF>(s[i + k]) >> 24;
+                partly |= (a - 1u) < 254u ? 1u : 0u;
+            }
+            if (partly) {
+                for (int k = 0; k < kChunk; ++k) PutTexel<TF, DF>(d[i + k], s[i + k]);
+                continue;
+            }
+        }
+        for (int k = 0; k < kChunk; ++k) {
+            const uint32_t t = UnpackOf<TF>(s[i + k]);
+            d[i + k] = (t >> 24) == 0 ? d[i + k] : static_cast<PixelOf<DF>>(PackOf<DF>(t));
+        }
+    }
+    for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
+}
+
+}  // namespace platform::video::px
