@@ -149,7 +149,7 @@ void ToArgbRow(const Image& image, int y, int width, const Palette& palette, uin
         constexpr PixelFormat F = decltype(f)::value;
         const px::PixelOf<F>* s = px::RowAt<px::PixelOf<F>>(image, 0, y);
         const uint32_t* pal = palette.data();
-        px::EachPixel(n, [&](int i) { out[i] = px::ToArgbOf<F>(s[i], pal); });
+        px::ToArgbRowOf<F>(out, s, n, pal);
     });
 }
 
@@ -178,13 +178,7 @@ void DisplayCopy(Image& dst, const Image& src, int width, int height) {
                     std::fill_n(d, width, outside);
                     continue;
                 }
-                const S* s = px::RowAt<S>(src, 0, y);
-                if constexpr (F == T) {
-                    std::memcpy(d, s, static_cast<size_t>(w) * sizeof(D));
-                } else {
-                    px::EachPixel(
-                        w, [&](int i) { d[i] = static_cast<D>(px::DisplayConvertOf<F, T>(s[i])); });
-                }
+                px::DisplayRowOf<F, T>(d, px::RowAt<S>(src, 0, y), w);
                 std::fill_n(d + w, width - w, outside);
             }
         });

@@ -5,6 +5,7 @@
 // drift apart. Only the video sources and their tests include this file.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -128,11 +129,15 @@ constexpr uint32_t Narrow(uint32_t c8, Field f) {
     return ((c8 * f.max) / 255u) << f.shift;
 }
 
-// A field to 0..255 with rounded scaling: 0 stays 0 and the field maximum becomes 255.
+// A field value to 0..255 with rounded scaling: 0 stays 0 and the field maximum
+// becomes 255.
+constexpr uint32_t WidenRounded(uint32_t v, uint32_t max) {
+    return (v * 255u + max / 2) / max;
+}
+
 constexpr uint32_t Widen(uint32_t pixel, Field f) {
     if (f.max == 0) return 0;
-    const uint32_t v = (pixel >> f.shift) & f.max;
-    return (v * 255u + f.max / 2) / f.max;
+    return WidenRounded((pixel >> f.shift) & f.max, f.max);
 }
 
 template <PixelFormat F>
@@ -166,6 +171,30 @@ constexpr uint32_t ToArgbOf(uint32_t pixel, const uint32_t* palette) {
     }
 }
 
+// Every 16-bit pixel of the format as ARGB, made once from ToArgbOf: a row then costs
+// one load a pixel instead of three divisions.
+template <PixelFormat F>
+const uint32_t* ArgbTable() {
+    static_assert(BytesOf(F) == 2);
+    static const std::array<uint32_t, 65536> table = [] {
+        std::array<uint32_t, 65536> t{};
+        for (uint32_t p = 0; p < t.size(); ++p) t[p] = ToArgbOf<F>(p, nullptr);
+        return t;
+    }();
+    return table.data();
+}
+
+template <PixelFormat F>
+void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
+                 const uint32_t* palette) {
+    if constexpr (BytesOf(F) == 2) {
+        const uint32_t* table = ArgbTable<F>();
+        for (int i = 0; i < n; ++i) out[i] = table[s[i]];
+    } else {
+        EachPixel(n, [&](int i) { out[i] = ToArgbOf<F>(s[i], palette); });
+    }
+}
+
 // --- The copy rules of the blits ---
 
 template <PixelConvert C>
@@ -180,6 +209,19 @@ constexpr uint32_t DisplayConvertOf(uint32_t v) {
     if constexpr (From == PixelFormat::A1R5G5B5 && To == PixelFormat::R5G6B5)
         return Converts<PixelConvert::A1R5G5B5ToR5G6B5>(v);
     return FromArgbOf<To>(ToArgbOf<From>(v, nullptr) | 0xFF000000u);
+}
+
+template <PixelFormat From, PixelFormat To>
+void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
+    if constexpr (From == To) {
+        std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+    } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
+        // The widening through the table; narrowing to 32 bits keeps every bit.
+        const uint32_t* table = ArgbTable<From>();
+        for (int i = 0; i < n; ++i) d[i] = FromArgbOf<To>(table[s[i]] | 0xFF000000u);
+    } else
+        EachPixel(
+            n, [&](int i) { d[i] = static_cast<PixelOf<To>>(DisplayConvertOf<From, To>(s[i])); });
 }
 
 template <SkipRule S>
