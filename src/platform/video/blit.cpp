@@ -109,7 +109,8 @@ void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int w
     if (!ClipCopy(dst, dx, dy, src, sx, sy, width, height)) return;
     const int bytes = BytesPerPixel(dst.Format());
     const CopyRule rule = Effective(given, bytes);
-    if (rule.skip == SkipRule::None && rule.convert == PixelConvert::Raw) {
+    if (rule.skip == SkipRule::None && rule.convert == PixelConvert::Raw &&
+        dst.Format() == src.Format()) {
         CopyRect(dst, dx, dy, src, sx, sy, width, height);  // overlap-safe already
         return;
     }

@@ -148,28 +148,26 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     }
 }
 
-}  // namespace
-
-void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
-    if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return;
-    const int x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
-    const int y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
-    if (x0 >= x1 || y0 >= y1) return;
-    std::vector<int>& cols = ScratchColumns();
+// The quad's clipped destination and the texel column of each of its columns.
+bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& q, int& x0, int& x1,
+                 int& y0, int& y1, std::vector<int>& cols) {
+    if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return false;
+    x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
+    y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
+    if (x0 >= x1 || y0 >= y1) return false;
     cols.resize(x1 - x0);
     for (int x = x0; x < x1; ++x)
         cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
+    return true;
+}
+
+}  // namespace
+
+void DrawTexturedQuadReference(Image& target, const Image& texture, const TexturedQuad& q) {
+    int x0, x1, y0, y1;
+    std::vector<int>& cols = ScratchColumns();
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols)) return;
     const PixelFormat tf = texture.Format(), df = target.Format();
-    if (PlainTexel(q) && &texture != &target) {  // a texture drawn onto itself goes below
-        px::WithFormat(tf, [&](auto t) {
-            px::WithFormat(df, [&](auto d) {
-                constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
-                if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8)
-                    PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
-            });
-        });
-        return;
-    }
     const bool plain = PlainTexel(q);
     const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
     for (int y = y0; y < y1; ++y) {
@@ -186,6 +184,24 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
             Put(p, dbpp, PackTruncated(out, df));
         }
     }
+}
+
+void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
+    // Tinted quads, and a texture drawn onto itself, go pixel by pixel.
+    if (!PlainTexel(q) || &texture == &target) {
+        DrawTexturedQuadReference(target, texture, q);
+        return;
+    }
+    int x0, x1, y0, y1;
+    std::vector<int>& cols = ScratchColumns();
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols)) return;
+    px::WithFormat(texture.Format(), [&](auto t) {
+        px::WithFormat(target.Format(), [&](auto d) {
+            constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
+            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8)
+                PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+        });
+    });
 }
 
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
