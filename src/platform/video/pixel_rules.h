@@ -94,7 +94,9 @@ decltype(auto) WithPixelSize(int bytes, Fn&& fn) {
 }
 
 // Row loops run whole chunks of a fixed length, which the compiler turns into vector
-// code with the project's own flags, then the rest pixel by pixel.
+// code with the project's own flags, then the rest pixel by pixel. The row functions
+// stay out of line: inlined, their pointers lose the promise that they do not overlap,
+// and the loops stay scalar.
 constexpr int kChunk = 16;
 
 template <typename Op>
@@ -185,7 +187,7 @@ const uint32_t* ArgbTable() {
 }
 
 template <PixelFormat F>
-void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
+[[gnu::noinline]] void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
                  const uint32_t* palette) {
     if constexpr (BytesOf(F) == 2) {
         const uint32_t* table = ArgbTable<F>();
@@ -212,7 +214,7 @@ constexpr uint32_t DisplayConvertOf(uint32_t v) {
 }
 
 template <PixelFormat From, PixelFormat To>
-void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
+[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
     if constexpr (From == To) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
     } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
@@ -266,7 +268,7 @@ void WithRule(const CopyRule& rule, Fn&& fn) {
 // The key is compared in the pixel's own width (a key wider than the pixel matches
 // nothing, and the caller drops the test then).
 template <typename T, SkipRule S, PixelConvert C>
-void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
+[[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
     if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
     } else {
@@ -359,7 +361,7 @@ template <PixelFormat TF, PixelFormat DF>
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
 template <PixelFormat TF, PixelFormat DF>
-void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
     constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
     int i = 0;
     for (; i + kChunk <= n; i += kChunk) {
