@@ -148,6 +148,20 @@ TEST(VideoPixelRules, CopiesAndStretchesMatchThePixelByPixelReference) {
     }
 }
 
+TEST(VideoPixelRules, QuadTexelOfUnscaledQuadsIsTheWrappedOffset) {
+    Rng rng(13);
+    for (int n = 0; n < 20000; ++n) {
+        const int s = rng.In(-300, 300), c = rng.In(0, 200), w = rng.In(1, 200);
+        const int size = rng.In(1, 64);
+        // floor(s + (2c + 1) w / 2w) wrapped into [0, size), written out.
+        const long long num = 2ll * s * w + (2ll * c + 1) * w, den = 2ll * w;
+        const long long t = num >= 0 ? num / den : -((-num + den - 1) / den);
+        const int want = static_cast<int>(((t % size) + size) % size);
+        ASSERT_EQ(vid::QuadTexel(s, c, w, w, size), want)
+            << s << " " << c << " " << w << " " << size;
+    }
+}
+
 TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
     constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
                                                PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};

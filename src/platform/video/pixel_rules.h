@@ -188,7 +188,7 @@ const uint32_t* ArgbTable() {
 
 template <PixelFormat F>
 [[gnu::noinline]] void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
-                 const uint32_t* palette) {
+                                   const uint32_t* palette) {
     if constexpr (BytesOf(F) == 2) {
         const uint32_t* table = ArgbTable<F>();
         for (int i = 0; i < n; ++i) out[i] = table[s[i]];
@@ -214,7 +214,8 @@ constexpr uint32_t DisplayConvertOf(uint32_t v) {
 }
 
 template <PixelFormat From, PixelFormat To>
-[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
+[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s,
+                                    int n) {
     if constexpr (From == To) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
     } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
@@ -357,11 +358,33 @@ template <PixelFormat TF, PixelFormat DF>
     d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? t : Blend(t, UnpackOf<DF>(d))));
 }
 
+// True when every pixel of the 16-bit format that is drawn (alpha not 0), read as ARGB
+// and written back, comes out as it was: an opaque texel is then copied as it is.
+template <PixelFormat F>
+constexpr bool KeepsDrawnPixels() {
+    if constexpr (BytesOf(F) != 2) {
+        return false;
+    } else {
+        for (uint32_t p = 0; p < 65536; ++p) {
+            const uint32_t t = UnpackOf<F>(p);
+            if ((t >> 24) != 0 && (PackOf<F>(t) != p || (t >> 24) != 255)) return false;
+        }
+        return true;
+    }
+}
+
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
 template <PixelFormat TF, PixelFormat DF>
 [[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+    if constexpr (TF == DF && KeepsDrawnPixels<TF>()) {
+        EachPixel(n, [&](int i) {
+            const PixelOf<TF> v = s[i];
+            d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
+        });
+        return;
+    }
     constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
     int i = 0;
     for (; i + kChunk <= n; i += kChunk) {

@@ -104,10 +104,16 @@ uint32_t UnpackArgb(uint32_t p, PixelFormat format) {
 }
 
 int QuadTexel(int s, int c, int sw, int dw, int size) {
-    // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw.
-    const long long n = 2ll * s * dw + (2ll * c + 1) * sw;
-    const int t = FloorDiv(n, 2ll * dw);
     if (size <= 0) return 0;
+    // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw, which is
+    // s + c when the quad is unscaled.
+    int t;
+    if (sw == dw) {
+        t = static_cast<int>(static_cast<long long>(s) + c);
+        if (t >= 0 && t < size) return t;
+    } else {
+        t = FloorDiv(2ll * s * dw + (2ll * c + 1) * sw, 2ll * dw);
+    }
     const int m = t % size;
     return m < 0 ? m + size : m;
 }
