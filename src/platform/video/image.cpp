@@ -98,7 +98,7 @@ void Image::Fill(int x, int y, int width, int height, uint32_t value) {
     px::WithPixelSize(BytesPerPixel(format_), [&](auto pixel) {
         using T = decltype(pixel);
         const T v = static_cast<T>(value);
-        for (int yy = y0; yy < y1; ++yy) std::fill_n(px::RowAt<T>(*this, x0, yy), x1 - x0, v);
+        for (int yy = y0; yy < y1; ++yy) px::FillRow<T>(px::RowAt<T>(*this, x0, yy), x1 - x0, v);
     });
 }
 

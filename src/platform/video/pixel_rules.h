@@ -107,6 +107,15 @@ template <typename Op>
     for (; i < n; ++i) op(i);
 }
 
+// A row of one pixel value.
+template <typename T>
+[[gnu::noinline]] void FillRow(T* __restrict d, int n, T value) {
+    if constexpr (sizeof(T) == 1)
+        std::memset(d, value, static_cast<size_t>(n));
+    else
+        EachPixel(n, [&](int i) { d[i] = value; });
+}
+
 // --- Field layouts and the display conversions (rounded) ---
 
 constexpr FieldLayout LayoutFor(PixelFormat format) {
@@ -282,12 +291,17 @@ template <typename T, SkipRule S, PixelConvert C>
     }
 }
 
-// The same with the source columns taken from a table (stretches and mirrors).
+// The same with the source columns taken from a table (stretches and mirrors): the
+// pixels are gathered into blocks that the row loop above then copies.
 template <typename T, SkipRule S, PixelConvert C>
-void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n, uint32_t key) {
-    for (int i = 0; i < n; ++i) {
-        const T v = s[cols[i]];
-        if (!Skips<S>(v, key)) d[i] = static_cast<T>(Converts<C>(v));
+[[gnu::noinline]] void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n,
+                                 uint32_t key) {
+    constexpr int kBlock = 256;
+    T block[kBlock];
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        CopyRow<T, S, C>(d + i, block, m, key);
     }
 }
 
@@ -405,6 +419,20 @@ template <PixelFormat TF, PixelFormat DF>
         }
     }
     for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
+}
+
+// The same with the texel columns taken from a table (scaled, turned over or wrapping):
+// the texels are gathered into blocks that the row loop above then draws.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void GatherTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
+                                      const int* cols, int n) {
+    constexpr int kBlock = 256;
+    PixelOf<TF> block[kBlock];
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        TexelRow<TF, DF>(d + i, block, m);
+    }
 }
 
 }  // namespace platform::video::px

@@ -149,7 +149,7 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
         if (sideBySide) {
             px::TexelRow<TF, DF>(d, t + cols[0], n);
         } else {
-            for (int i = 0; i < n; ++i) px::PutTexel<TF, DF>(d[i], t[cols[i]]);
+            px::GatherTexelRow<TF, DF>(d, t, cols, n);
         }
     }
 }
@@ -223,7 +223,7 @@ void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
             if ((argb >> 24) == 255) {
                 const D v = static_cast<D>(px::PackOf<DF>(argb));
                 for (int yy = y0; yy < y1; ++yy)
-                    std::fill_n(px::RowAt<D>(target, x0, yy), x1 - x0, v);
+                    px::FillRow<D>(px::RowAt<D>(target, x0, yy), x1 - x0, v);
                 return;
             }
             for (int yy = y0; yy < y1; ++yy) {
