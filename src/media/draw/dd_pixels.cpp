@@ -1,6 +1,8 @@
 // Pixel access in both drawing modes, the display palette and the palette-index maps.
 #include "media/draw/dd_pixels.h"
 
+#include <algorithm>
+#include <climits>
 #include <unordered_map>
 
 #include "core/log.h"
@@ -12,6 +14,10 @@ namespace vid = platform::video;
 PALETTEENTRY g_DisplayPalette[256];
 
 bool DDSurfaceLock::Lock(DDSURFACEDATA* sd) {
+    return Lock(sd, 0, 0, INT_MAX, INT_MAX);
+}
+
+bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height) {
     Release();
     if (!sd) return false;
     if (!lpDTCon) {
@@ -39,7 +45,17 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd) {
                 ")");
             return false;
         }
-        dt->lpSystemSurface->image = dt->lpSurface->image;
+        const vid::Image& from = dt->lpSurface->image;
+        vid::Image& to = dt->lpSystemSurface->image;
+        m_nX = std::clamp(x, 0, from.Width());
+        m_nY = std::clamp(y, 0, from.Height());
+        m_nWidth = std::clamp(width, 0, from.Width() - m_nX);
+        m_nHeight = std::clamp(height, 0, from.Height() - m_nY);
+        if (to.Format() == from.Format() && to.Width() == from.Width() &&
+            to.Height() == from.Height())
+            vid::CopyRect(to, m_nX, m_nY, from, m_nX, m_nY, m_nWidth, m_nHeight);
+        else
+            to = from;  // a copy of another shape: the whole picture
         if (dt->lpSystemSurface->Lock(m_pBits, m_nPitch) != vid::kOk) {
             TracePrintf("FAILED( lpSD->lpDT->lpSystemSurface->LockRect(&lock, NULL, 0) )");
             return false;
@@ -62,7 +78,8 @@ void DDSurfaceLock::Release() {
             TracePrintf("%s", text);
             DebugErrorBoxF("%s", text);
         } else {
-            m_lpSD->lpDT->lpSurface->image = m_lpSD->lpDT->lpSystemSurface->image;
+            vid::CopyRect(m_lpSD->lpDT->lpSurface->image, m_nX, m_nY,
+                          m_lpSD->lpDT->lpSystemSurface->image, m_nX, m_nY, m_nWidth, m_nHeight);
         }
     }
     m_lpSD = nullptr;
@@ -70,6 +87,7 @@ void DDSurfaceLock::Release() {
     m_nPitch = 0;
     m_lpImage = nullptr;
     m_bWriteBack = false;
+    m_nX = m_nY = m_nWidth = m_nHeight = 0;
 }
 
 bool DDLock(DDSURFACEDATA* sd, DDLOCKDESC* desc, void** pointer, int bitsPerPixel) {
