@@ -165,6 +165,27 @@ void Sprites(benchmark::State& state, uint32_t mode, int bits) {
     DDReleaseSurface(&g_sheet);
 }
 
+// The same sprites half transparent and tinted by a draw colour (Direct3D).
+void Tinted(benchmark::State& state, int bits) {
+    Run(
+        state, 1, bits, true, MakeSheet,
+        [] {
+            DDFillSurface(&BackBuffer, 16);
+            D3DSpriteBatchBegin(1);
+            D3DSpriteBatchAddTexture(&g_sheet);
+            const uint32_t colourAndBlend[2] = {0x80FFC080u, 4};
+            for (int i = 0; i < kSprites; ++i) {
+                const int cell = i % (kSheetCells * kSheetCells);
+                DDBltFastEx(&BackBuffer, SpriteX(i), SpriteY(i), kCell, kCell, &g_sheet,
+                            (cell % kSheetCells) * kCell, (cell / kSheetCells) * kCell, 1,
+                            colourAndBlend);
+            }
+            D3DSpriteBatchEnd();
+            benchmark::DoNotOptimize(DDDeviceSurface(&BackBuffer)->image.Data());
+        },
+        SpriteBytes);
+}
+
 // The same frame with every sprite drawn from a 16x16 part of its cell, doubled.
 void Stretched(benchmark::State& state, uint32_t mode, int bits) {
     Run(
@@ -244,6 +265,8 @@ WF_DRAW_BENCH(BM_SpritesDirectDraw16, Sprites, 0, 16);
 WF_DRAW_BENCH(BM_SpritesDirectDraw32, Sprites, 0, 32);
 WF_DRAW_BENCH(BM_SpritesDirect3D16, Sprites, 1, 16);
 WF_DRAW_BENCH(BM_SpritesDirect3D32, Sprites, 1, 32);
+WF_DRAW_BENCH(BM_TintedDirect3D16, Tinted, 16);
+WF_DRAW_BENCH(BM_TintedDirect3D32, Tinted, 32);
 WF_DRAW_BENCH(BM_StretchedDirectDraw8, Stretched, 0, 8);
 WF_DRAW_BENCH(BM_StretchedDirectDraw16, Stretched, 0, 16);
 WF_DRAW_BENCH(BM_StretchedDirectDraw32, Stretched, 0, 32);

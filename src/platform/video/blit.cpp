@@ -4,6 +4,7 @@
 #include "platform/video/blit.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/video/pixel_rules.h"
@@ -176,11 +177,6 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         BltCopy(dst, dx, dy, src, sx, sy, dw, dh, rule);
         return;
     }
-    // Scaled within one image (rare): the reference, which reads the image as it was.
-    if (&dst == &src) {
-        BltStretchReference(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, rule);
-        return;
-    }
     // The source column of each destination column inside both images. The column
     // moves monotonically with c, so those columns form one run [c0, c0 + n).
     std::vector<int>& cols = ScratchColumns();
@@ -197,17 +193,49 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     }
     if (cols.empty()) return;
     const int n = static_cast<int>(cols.size());
+    // The same for rows: [r0, r1).
+    int r0 = -1, r1 = -1;
+    for (int r = std::max(0, -dy); r < dh && dy + r < dst.Height(); ++r) {
+        const int sr = StretchSourceIndex(sy, r, sh, dh);
+        if (sr < 0 || sr >= src.Height()) {
+            if (r0 >= 0) break;
+            continue;
+        }
+        if (r0 < 0) r0 = r;
+        r1 = r + 1;
+    }
+    if (r0 < 0) return;
     const int bytes = BytesPerPixel(dst.Format());
+    // Within one image the part read is kept aside first, so the copy reads the image as
+    // it was; the columns then count from its left edge.
+    const uint8_t* rows = src.Data();
+    size_t pitch = static_cast<size_t>(src.Pitch());
+    int rowOrigin = 0;
+    if (&dst == &src) {
+        const int left = std::min(cols.front(), cols.back());
+        const int width = std::max(cols.front(), cols.back()) - left + 1;
+        const int a = StretchSourceIndex(sy, r0, sh, dh),
+                  b = StretchSourceIndex(sy, r1 - 1, sh, dh);
+        rowOrigin = std::min(a, b);
+        const int height = std::max(a, b) - rowOrigin + 1;
+        pitch = static_cast<size_t>(width) * bytes;
+        std::vector<uint8_t>& held = ScratchRow();
+        if (held.size() < pitch * height) held.resize(pitch * height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(held.data() + y * pitch, src.Row(rowOrigin + y) + left * bytes, pitch);
+        for (int& c : cols) c -= left;
+        rows = held.data();
+    }
     const CopyRule effective = Effective(rule, bytes);
     px::WithPixelSize(bytes, [&](auto pixel) {
         using T = decltype(pixel);
         px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {
             if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
-            for (int r = std::max(0, -dy); r < dh && dy + r < dst.Height(); ++r) {
-                const int sr = StretchSourceIndex(sy, r, sh, dh);
-                if (sr < 0 || sr >= src.Height()) continue;
-                px::GatherRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), px::RowAt<T>(src, 0, sr),
-                                       cols.data(), n, effective.key);
+            for (int r = r0; r < r1; ++r) {
+                const int sr = StretchSourceIndex(sy, r, sh, dh) - rowOrigin;
+                const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
+                px::GatherRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), s, cols.data(), n,
+                                       effective.key);
             }
         });
     });
