@@ -349,6 +349,23 @@ constexpr uint32_t UnpackOf(uint32_t p) {
     return 0;
 }
 
+// x / 255 without a division, for every x the rules below produce (a product of two
+// components plus 127, or a weighted sum of two components plus 127).
+constexpr uint32_t Div255(uint32_t x) {
+    return (x + 1 + (x >> 8)) >> 8;
+}
+constexpr bool Div255Holds() {
+    for (uint32_t x = 0; x <= 255u * 255u + 127u; ++x)
+        if (Div255(x) != x / 255u) return false;
+    return true;
+}
+static_assert(Div255Holds());
+
+// Two components multiplied, rounded.
+constexpr uint32_t Mul255(uint32_t a, uint32_t b) {
+    return Div255(a * b + 127u);
+}
+
 // Source alpha over inverse source alpha, on alpha as on the colours.
 constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
     const uint32_t a = src >> 24;
@@ -356,20 +373,55 @@ constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
     if (a == 0u) return dst;
     uint32_t out = 0;
     for (int shift = 0; shift < 32; shift += 8)
-        out |=
-            ((((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * (255u - a) + 127u) / 255u)
-            << shift;
+        out |= Div255(((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * (255u - a) + 127u)
+               << shift;
     return out;
+}
+
+// The blend written without its two shortcuts, for vector code: the weighted sum gives
+// the source itself at alpha 255 and the target at alpha 0, on every channel value
+// (checked below), so it equals Blend everywhere.
+constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24, na = 255u - a;
+    auto channel = [&](int shift) {
+        return Div255(((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * na + 127u) << shift;
+    };
+    return channel(24) | channel(16) | channel(8) | channel(0);
+}
+constexpr bool BlendShortcutsHold() {
+    for (uint32_t s = 0; s < 256; ++s)
+        for (uint32_t d = 0; d < 256; ++d)
+            if (Div255(s * 255u + 127u) != s || Div255(d * 255u + 127u) != d) return false;
+    return true;
+}
+static_assert(BlendShortcutsHold());
+
+// An ARGB colour drawn over a target pixel: transparent leaves it, opaque replaces it,
+// anything between blends.
+template <PixelFormat DF>
+[[gnu::always_inline]] inline void PutArgb(PixelOf<DF>& d, uint32_t argb) {
+    const uint32_t a = argb >> 24;
+    if (a == 0) return;
+    d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? argb : Blend(argb, UnpackOf<DF>(d))));
+}
+
+// A row of ARGB colours drawn over target pixels as PutArgb draws one.
+template <PixelFormat DF>
+[[gnu::noinline]] void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb,
+                                  int n) {
+    EachPixel(n, [&](int i) {
+        const uint32_t v = argb[i];
+        d[i] = (v >> 24) == 0
+                   ? d[i]
+                   : static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(v, UnpackOf<DF>(d[i]))));
+    });
 }
 
 // One texel of the plain sprite (white vertex colour, the texture's own alpha) over a
 // target pixel: transparent texels leave it, opaque ones replace it, the rest blend.
 template <PixelFormat TF, PixelFormat DF>
 [[gnu::always_inline]] inline void PutTexel(PixelOf<DF>& d, uint32_t texel) {
-    const uint32_t t = UnpackOf<TF>(texel);
-    const uint32_t a = t >> 24;
-    if (a == 0) return;
-    d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? t : Blend(t, UnpackOf<DF>(d))));
+    PutArgb<DF>(d, UnpackOf<TF>(texel));
 }
 
 // True when every pixel of the 16-bit format that is drawn (alpha not 0), read as ARGB

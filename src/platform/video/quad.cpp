@@ -12,45 +12,58 @@ namespace platform::video {
 
 namespace {
 
-inline uint32_t Mul(uint32_t a, uint32_t b) {
-    return (a * b + 127u) / 255u;
-}
-
 inline uint32_t Clamp255(int v) {
     return static_cast<uint32_t>(std::clamp(v, 0, 255));
 }
 
 // One channel of a stage operation: t from the texture, d from the vertex colour.
-inline uint32_t Combine(uint32_t op, uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+template <uint32_t Op>
+inline uint32_t CombineOf(uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+    using px::Mul255;
+    if constexpr (Op == kTopSelectArg1) return t;
+    if constexpr (Op == kTopDisable || Op == kTopSelectArg2) return d;
+    if constexpr (Op == kTopModulate) return Mul255(t, d);
+    if constexpr (Op == kTopModulate2x) return std::min(2u * Mul255(t, d), 255u);
+    if constexpr (Op == kTopModulate4x) return std::min(4u * Mul255(t, d), 255u);
+    if constexpr (Op == kTopAdd) return std::min(t + d, 255u);
+    if constexpr (Op == kTopAddSigned) return Clamp255(static_cast<int>(t + d) - 128);
+    if constexpr (Op == kTopAddSigned2x) return Clamp255(2 * (static_cast<int>(t + d) - 128));
+    if constexpr (Op == kTopSubtract) return t > d ? t - d : 0u;
+    if constexpr (Op == kTopAddSmooth) return std::min(t + d - Mul255(t, d), 255u);
+    if constexpr (Op == kTopBlendDiffuseAlpha) return px::Div255(t * da + d * (255u - da) + 127u);
+    if constexpr (Op == kTopBlendTextureAlpha) return px::Div255(t * ta + d * (255u - ta) + 127u);
+    (void)d, (void)ta, (void)da;
+    return t;  // an operation the game never sets: the texture as it is
+}
+
+// Calls fn with the operation as a compile-time constant (std::integral_constant); an
+// operation the game never sets comes as 0.
+template <typename Fn>
+decltype(auto) WithOp(uint32_t op, Fn&& fn) {
     switch (op) {
-        case kTopSelectArg1:
-            return t;
-        case kTopDisable:
-        case kTopSelectArg2:
-            return d;
-        case kTopModulate:
-            return Mul(t, d);
-        case kTopModulate2x:
-            return std::min(2u * Mul(t, d), 255u);
-        case kTopModulate4x:
-            return std::min(4u * Mul(t, d), 255u);
-        case kTopAdd:
-            return std::min(t + d, 255u);
-        case kTopAddSigned:
-            return Clamp255(static_cast<int>(t + d) - 128);
-        case kTopAddSigned2x:
-            return Clamp255(2 * (static_cast<int>(t + d) - 128));
-        case kTopSubtract:
-            return t > d ? t - d : 0u;
-        case kTopAddSmooth:
-            return std::min(t + d - Mul(t, d), 255u);
-        case kTopBlendDiffuseAlpha:
-            return (t * da + d * (255u - da) + 127u) / 255u;
-        case kTopBlendTextureAlpha:
-            return (t * ta + d * (255u - ta) + 127u) / 255u;
-        default:
-            return t;  // an operation the game never sets: the texture as it is
+#define WF_OP_CASE(n) \
+    case n:           \
+        return fn(std::integral_constant<uint32_t, n>{});
+        WF_OP_CASE(1)
+        WF_OP_CASE(2)
+        WF_OP_CASE(3)
+        WF_OP_CASE(4)
+        WF_OP_CASE(5)
+        WF_OP_CASE(6)
+        WF_OP_CASE(7)
+        WF_OP_CASE(8)
+        WF_OP_CASE(9)
+        WF_OP_CASE(10)
+        WF_OP_CASE(11)
+        WF_OP_CASE(12)
+        WF_OP_CASE(13)
+#undef WF_OP_CASE
     }
+    return fn(std::integral_constant<uint32_t, 0>{});
+}
+
+inline uint32_t Combine(uint32_t op, uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+    return WithOp(op, [&](auto o) { return CombineOf<decltype(o)::value>(t, d, ta, da); });
 }
 
 inline uint32_t Channel(uint32_t argb, int shift) {
@@ -65,6 +78,44 @@ inline uint32_t Stage(uint32_t texel, uint32_t diffuse, uint32_t colourOp, uint3
     for (int shift = 0; shift < 24; shift += 8)
         out |= Combine(colourOp, Channel(texel, shift), Channel(diffuse, shift), ta, da) << shift;
     return out;
+}
+
+// The same with both operations fixed, over a block of texels already read as ARGB.
+template <uint32_t CO, uint32_t AO>
+[[gnu::noinline]] void StageBlock(uint32_t* __restrict argb, int n, uint32_t diffuse) {
+    const uint32_t da = diffuse >> 24, dr = Channel(diffuse, 16), dg = Channel(diffuse, 8),
+                   db = Channel(diffuse, 0);
+    px::EachPixel(n, [&](int i) {
+        const uint32_t texel = argb[i], ta = texel >> 24;
+        if constexpr (CO == kTopDisable) {
+            argb[i] = diffuse;
+        } else {
+            argb[i] = (AO == kTopDisable ? da : CombineOf<AO>(ta, da, ta, da)) << 24 |
+                      CombineOf<CO>(Channel(texel, 16), dr, ta, da) << 16 |
+                      CombineOf<CO>(Channel(texel, 8), dg, ta, da) << 8 |
+                      CombineOf<CO>(Channel(texel, 0), db, ta, da);
+        }
+    });
+}
+
+// Stage 0 over a block: the alpha operations the game sets come fixed, others go texel
+// by texel.
+void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, uint32_t alphaOp) {
+    WithOp(colourOp, [&](auto c) {
+        constexpr uint32_t CO = decltype(c)::value;
+        switch (alphaOp) {
+            case kTopDisable:
+                return StageBlock<CO, kTopDisable>(argb, n, diffuse);
+            case kTopSelectArg1:
+                return StageBlock<CO, kTopSelectArg1>(argb, n, diffuse);
+            case kTopSelectArg2:
+                return StageBlock<CO, kTopSelectArg2>(argb, n, diffuse);
+            case kTopModulate:
+                return StageBlock<CO, kTopModulate>(argb, n, diffuse);
+            default:
+                for (int i = 0; i < n; ++i) argb[i] = Stage(argb[i], diffuse, colourOp, alphaOp);
+        }
+    });
 }
 
 int FloorDiv(long long n, long long d) {
@@ -154,6 +205,29 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     }
 }
 
+// Tinted quads: the texels of a row are read as ARGB a block at a time, staged with the
+// operations fixed for the whole quad, and drawn.
+template <PixelFormat TF, PixelFormat DF>
+void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
+                    int y0, int y1, const int* cols) {
+    using D = px::PixelOf<DF>;
+    using T = px::PixelOf<TF>;
+    constexpr int kBlock = 256;
+    uint32_t argb[kBlock];
+    const int n = x1 - x0;
+    for (int y = y0; y < y1; ++y) {
+        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+        D* d = px::RowAt<D>(target, x0, y);
+        const T* t = px::RowAt<T>(texture, 0, ty);
+        for (int i = 0; i < n; i += kBlock) {
+            const int m = std::min(kBlock, n - i);
+            for (int k = 0; k < m; ++k) argb[k] = px::UnpackOf<TF>(t[cols[i + k]]);
+            StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
+            px::PutArgbRow<DF>(d + i, argb, m);
+        }
+    }
+}
+
 // The quad's clipped destination and the texel column of each of its columns.
 bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& q, int& x0, int& x1,
                  int& y0, int& y1, std::vector<int>& cols) {
@@ -193,19 +267,24 @@ void DrawTexturedQuadReference(Image& target, const Image& texture, const Textur
 }
 
 void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
-    // Tinted quads, and a texture drawn onto itself, go pixel by pixel.
-    if (!PlainTexel(q) || &texture == &target) {
+    // A texture drawn onto itself goes pixel by pixel.
+    if (&texture == &target) {
         DrawTexturedQuadReference(target, texture, q);
         return;
     }
     int x0, x1, y0, y1;
     std::vector<int>& cols = ScratchColumns();
     if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols)) return;
+    const bool plain = PlainTexel(q);
     px::WithFormat(texture.Format(), [&](auto t) {
         px::WithFormat(target.Format(), [&](auto d) {
             constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
-            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8)
-                PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8) {
+                if (plain)
+                    PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+                else
+                    StagedQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+            }
         });
     });
 }
