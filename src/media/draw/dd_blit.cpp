@@ -119,11 +119,9 @@ vid::HResult PixelLoop(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSUR
     const bool locked = src == dst ? dstLock.Lock(dst) : dstLock.Lock(dst, dx, dy, dw, dh);
     if (!locked) return vid::kFail;
     DDSurfaceLock srcLock;
-    vid::Image held;
     const vid::Image* from;
     if (src == dst) {
-        held = *dstLock.Image();  // one surface: read it as it was
-        from = &held;
+        from = dstLock.Image();  // one surface: the stretch reads it as it was
     } else {
         // A turned-over source spans [s + sw, s).
         if (!srcLock.Lock(src, std::min(sx, sx + sw), std::min(sy, sy + sh), std::abs(sw),

@@ -382,9 +382,13 @@ constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
 // the source itself at alpha 255 and the target at alpha 0, on every channel value
 // (checked below), so it equals Blend everywhere.
 constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24, na = 255u - a;
+    // Every step fits 16 bits (at most 255 x 255 + 127 + 255), which vector code uses.
+    const uint16_t a = static_cast<uint16_t>(src >> 24), na = static_cast<uint16_t>(255u - a);
     auto channel = [&](int shift) {
-        return Div255(((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * na + 127u) << shift;
+        const uint16_t x =
+            static_cast<uint16_t>(static_cast<uint16_t>((src >> shift) & 0xFFu) * a +
+                                  static_cast<uint16_t>((dst >> shift) & 0xFFu) * na + 127u);
+        return static_cast<uint32_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8) << shift;
     };
     return channel(24) | channel(16) | channel(8) | channel(0);
 }
@@ -403,6 +407,12 @@ template <PixelFormat DF>
     const uint32_t a = argb >> 24;
     if (a == 0) return;
     d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? argb : Blend(argb, UnpackOf<DF>(d))));
+}
+
+// A row of pixels read as ARGB.
+template <PixelFormat F>
+[[gnu::noinline]] void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
+    EachPixel(n, [&](int i) { argb[i] = UnpackOf<F>(s[i]); });
 }
 
 // A row of ARGB colours drawn over target pixels as PutArgb draws one.

@@ -213,6 +213,7 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
     using D = px::PixelOf<DF>;
     using T = px::PixelOf<TF>;
     constexpr int kBlock = 256;
+    T texels[kBlock];
     uint32_t argb[kBlock];
     const int n = x1 - x0;
     for (int y = y0; y < y1; ++y) {
@@ -221,7 +222,8 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
         const T* t = px::RowAt<T>(texture, 0, ty);
         for (int i = 0; i < n; i += kBlock) {
             const int m = std::min(kBlock, n - i);
-            for (int k = 0; k < m; ++k) argb[k] = px::UnpackOf<TF>(t[cols[i + k]]);
+            for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
+            px::UnpackRow<TF>(argb, texels, m);
             StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
             px::PutArgbRow<DF>(d + i, argb, m);
         }
