@@ -79,6 +79,23 @@ std::vector<int>& ScratchColumns() {
     return cols;
 }
 
+// Calls take(offset, source index) for the offsets along one axis of a stretch whose
+// destination and source pixels both lie inside their images. The source index moves
+// monotonically with the offset, so those offsets form one run.
+template <typename Take>
+void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, Take&& take) {
+    bool started = false;
+    for (int c = std::max(0, -d); c < dn && d + c < dstSize; ++c) {
+        const int si = StretchSourceIndex(s, c, sn, dn);
+        if (si < 0 || si >= srcSize) {
+            if (started) break;
+            continue;
+        }
+        started = true;
+        take(c, si);
+    }
+}
+
 }  // namespace
 
 void BltCopyReference(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int width,
@@ -177,34 +194,21 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         BltCopy(dst, dx, dy, src, sx, sy, dw, dh, rule);
         return;
     }
-    // The source column of each destination column inside both images. The column
-    // moves monotonically with c, so those columns form one run [c0, c0 + n).
+    // The source column of each destination column inside both images: one run
+    // [c0, c0 + n). Then the run of rows [r0, r1).
     std::vector<int>& cols = ScratchColumns();
     cols.clear();
-    int c0 = -1;
-    for (int c = std::max(0, -dx); c < dw && dx + c < dst.Width(); ++c) {
-        const int sc = StretchSourceIndex(sx, c, sw, dw);
-        if (sc < 0 || sc >= src.Width()) {
-            if (c0 >= 0) break;
-            continue;
-        }
+    int c0 = -1, r0 = -1, r1 = -1;
+    InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), [&](int c, int sc) {
         if (c0 < 0) c0 = c;
         cols.push_back(sc);
-    }
-    if (cols.empty()) return;
-    const int n = static_cast<int>(cols.size());
-    // The same for rows: [r0, r1).
-    int r0 = -1, r1 = -1;
-    for (int r = std::max(0, -dy); r < dh && dy + r < dst.Height(); ++r) {
-        const int sr = StretchSourceIndex(sy, r, sh, dh);
-        if (sr < 0 || sr >= src.Height()) {
-            if (r0 >= 0) break;
-            continue;
-        }
+    });
+    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), [&](int r, int) {
         if (r0 < 0) r0 = r;
         r1 = r + 1;
-    }
-    if (r0 < 0) return;
+    });
+    if (cols.empty() || r0 < 0) return;
+    const int n = static_cast<int>(cols.size());
     const int bytes = BytesPerPixel(dst.Format());
     // Within one image the part read is kept aside first, so the copy reads the image as
     // it was; the columns then count from its left edge.

@@ -9,17 +9,7 @@
 namespace platform::video {
 
 int BytesPerPixel(PixelFormat format) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return 1;
-        case PixelFormat::R5G6B5:
-        case PixelFormat::A1R5G5B5:
-            return 2;
-        case PixelFormat::X8R8G8B8:
-        case PixelFormat::A8R8G8B8:
-            return 4;
-    }
-    return 4;
+    return px::BytesOf(format);
 }
 
 int BitsPerPixel(PixelFormat format) {
