@@ -143,14 +143,18 @@ void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int w
         using T = decltype(pixel);
         px::WithRule(rule, [&]<SkipRule S, PixelConvert C>() {
             if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
+            if (!same) {
+                px::CopyRows<T, S, C>(dst.Row(dy) + dx * sizeof(T), dst.Pitch(),
+                                      src.Row(sy) + sx * sizeof(T), src.Pitch(), width, height,
+                                      rule.key);
+                return;
+            }
             for (int i = 0; i < height; ++i) {
                 const int r = upward ? height - 1 - i : i;
-                const T* s = px::RowAt<T>(src, sx, sy + r);
-                if (same) {
-                    std::memcpy(scratch.data(), s, static_cast<size_t>(width) * sizeof(T));
-                    s = reinterpret_cast<const T*>(scratch.data());
-                }
-                px::CopyRow<T, S, C>(px::RowAt<T>(dst, dx, dy + r), s, width, rule.key);
+                std::memcpy(scratch.data(), px::RowAt<T>(src, sx, sy + r),
+                            static_cast<size_t>(width) * sizeof(T));
+                px::CopyRow<T, S, C>(px::RowAt<T>(dst, dx, dy + r),
+                                     reinterpret_cast<const T*>(scratch.data()), width, rule.key);
             }
         });
     });

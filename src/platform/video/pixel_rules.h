@@ -278,16 +278,34 @@ void WithRule(const CopyRule& rule, Fn&& fn) {
 // The key is compared in the pixel's own width (a key wider than the pixel matches
 // nothing, and the caller drops the test then).
 template <typename T, SkipRule S, PixelConvert C>
+[[gnu::always_inline]] inline T Copied(T d, T v, T key, uint32_t wideKey) {
+    const bool skip = S == SkipRule::ColourKey ? v == key : Skips<S>(v, wideKey);
+    return skip ? d : static_cast<T>(Converts<C>(v));
+}
+
+template <typename T, SkipRule S, PixelConvert C>
 [[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
     if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
     } else {
         const T k = static_cast<T>(key);
-        EachPixel(n, [&](int i) {
-            const T v = s[i];
-            const bool skip = S == SkipRule::ColourKey ? v == k : Skips<S>(v, key);
-            d[i] = skip ? d[i] : static_cast<T>(Converts<C>(v));
-        });
+        EachPixel(n, [&](int i) { d[i] = Copied<T, S, C>(d[i], s[i], k, key); });
+    }
+}
+
+// The row above over a rectangle of rows of two different images (pitches in bytes):
+// one call for a whole sprite.
+template <typename T, SkipRule S, PixelConvert C>
+[[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                                size_t sPitch, int width, int height, uint32_t key) {
+    const T k = static_cast<T>(key);
+    for (int r = 0; r < height; ++r) {
+        T* dr = reinterpret_cast<T*>(d + r * dPitch);
+        const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
+        if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
+            std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
+        else
+            EachPixel(width, [&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
     }
 }
 
@@ -453,7 +471,8 @@ constexpr bool KeepsDrawnPixels() {
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
 template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+[[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
+                                               const PixelOf<TF>* __restrict s, int n) {
     if constexpr (TF == DF && KeepsDrawnPixels<TF>()) {
         EachPixel(n, [&](int i) {
             const PixelOf<TF> v = s[i];
@@ -481,6 +500,21 @@ template <PixelFormat TF, PixelFormat DF>
         }
     }
     for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
+}
+
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+    TexelPixels<TF, DF>(d, s, n);
+}
+
+// The row above over a rectangle of texels side by side in rows one below the other
+// (pitches in bytes): one call for a whole sprite.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                                 size_t sPitch, int width, int height) {
+    for (int r = 0; r < height; ++r)
+        TexelPixels<TF, DF>(reinterpret_cast<PixelOf<DF>*>(d + r * dPitch),
+                            reinterpret_cast<const PixelOf<TF>*>(s + r * sPitch), width);
 }
 
 // The same with the texel columns taken from a table (scaled, turned over or wrapping):

@@ -193,6 +193,14 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     using T = px::PixelOf<TF>;
     const int n = x1 - x0;
     const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
+    // Unscaled rows one below the other, as a sprite's are: one call for them all.
+    const int ty0 = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
+    if (sideBySide && q.sh == q.dh &&
+        QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - ty0 == y1 - 1 - y0) {
+        px::TexelRows<TF, DF>(target.Row(y0) + x0 * sizeof(D), target.Pitch(),
+                              texture.Row(ty0) + cols[0] * sizeof(T), texture.Pitch(), n, y1 - y0);
+        return;
+    }
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
         D* d = px::RowAt<D>(target, x0, y);
