@@ -151,6 +151,7 @@ void ToArgbPixels(const Image& image, const Palette& palette, std::vector<uint32
 }
 
 void DisplayCopy(Image& dst, const Image& src, int width, int height) {
+    if (&dst == &src) return;  // every pixel onto itself in its own format: nothing changes
     width = std::min(width, dst.Width());
     height = std::min(height, dst.Height());
     if (width <= 0 || height <= 0) return;

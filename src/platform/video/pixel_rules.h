@@ -453,18 +453,19 @@ template <PixelFormat TF, PixelFormat DF>
 }
 
 // True when every pixel of the 16-bit format that is drawn (alpha not 0), read as ARGB
-// and written back, comes out as it was: an opaque texel is then copied as it is.
+// and written back, comes out as it was: an opaque texel is then copied as it is. Found
+// once by trying every pixel value.
 template <PixelFormat F>
-constexpr bool KeepsDrawnPixels() {
-    if constexpr (BytesOf(F) != 2) {
-        return false;
-    } else {
+bool KeepsDrawnPixels() {
+    static_assert(BytesOf(F) == 2);
+    static const bool keeps = [] {
         for (uint32_t p = 0; p < 65536; ++p) {
             const uint32_t t = UnpackOf<F>(p);
             if ((t >> 24) != 0 && (PackOf<F>(t) != p || (t >> 24) != 255)) return false;
         }
         return true;
-    }
+    }();
+    return keeps;
 }
 
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
@@ -473,12 +474,14 @@ constexpr bool KeepsDrawnPixels() {
 template <PixelFormat TF, PixelFormat DF>
 [[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
                                                const PixelOf<TF>* __restrict s, int n) {
-    if constexpr (TF == DF && KeepsDrawnPixels<TF>()) {
-        EachPixel(n, [&](int i) {
-            const PixelOf<TF> v = s[i];
-            d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
-        });
-        return;
+    if constexpr (TF == DF && BytesOf(TF) == 2) {
+        if (KeepsDrawnPixels<TF>()) {
+            EachPixel(n, [&](int i) {
+                const PixelOf<TF> v = s[i];
+                d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
+            });
+            return;
+        }
     }
     constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
     int i = 0;
