@@ -238,14 +238,23 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
     }
 }
 
-// The quad's clipped destination and the texel column of each of its columns.
+// The quad's clipped destination and the texel column of each of its columns; the row
+// loops may count unscaled columns up instead (the reference takes each from QuadTexel).
 bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& q, int& x0, int& x1,
-                 int& y0, int& y1, std::vector<int>& cols) {
+                 int& y0, int& y1, std::vector<int>& cols, bool countUp) {
     if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return false;
     x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
     y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
     if (x0 >= x1 || y0 >= y1) return false;
-    cols.resize(x1 - x0);
+    const int n = x1 - x0;
+    cols.resize(n);
+    // Unscaled without a wrap, as sprites are: the columns count up from the first.
+    const int first = QuadTexel(q.sx, x0 - q.dx, q.sw, q.dw, texture.Width());
+    if (countUp && q.sw == q.dw &&
+        QuadTexel(q.sx, x1 - 1 - q.dx, q.sw, q.dw, texture.Width()) - first == n - 1) {
+        for (int i = 0; i < n; ++i) cols[i] = first + i;
+        return true;
+    }
     for (int x = x0; x < x1; ++x)
         cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
     return true;
@@ -256,7 +265,7 @@ bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& 
 void DrawTexturedQuadReference(Image& target, const Image& texture, const TexturedQuad& q) {
     int x0, x1, y0, y1;
     std::vector<int>& cols = ScratchColumns();
-    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols)) return;
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, false)) return;
     const PixelFormat tf = texture.Format(), df = target.Format();
     const bool plain = PlainTexel(q);
     const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
@@ -284,7 +293,7 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
     }
     int x0, x1, y0, y1;
     std::vector<int>& cols = ScratchColumns();
-    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols)) return;
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, true)) return;
     const bool plain = PlainTexel(q);
     px::WithFormat(texture.Format(), [&](auto t) {
         px::WithFormat(target.Format(), [&](auto d) {
