@@ -47,10 +47,15 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height)
         }
         const vid::Image& from = dt->lpSurface->image;
         vid::Image& to = dt->lpSystemSurface->image;
-        m_nX = std::clamp(x, 0, from.Width());
-        m_nY = std::clamp(y, 0, from.Height());
-        m_nWidth = std::clamp(width, 0, from.Width() - m_nX);
-        m_nHeight = std::clamp(height, 0, from.Height() - m_nY);
+        // The rectangle cut to the surface; its far edges may lie past the int range.
+        auto cut = [](int start, int length, int size, int& at, int& kept) {
+            const long long end = std::clamp(static_cast<long long>(start) + length, 0ll,
+                                             static_cast<long long>(size));
+            at = std::clamp(start, 0, size);
+            kept = static_cast<int>(std::max(end - at, 0ll));
+        };
+        cut(x, width, from.Width(), m_nX, m_nWidth);
+        cut(y, height, from.Height(), m_nY, m_nHeight);
         if (to.Format() == from.Format() && to.Width() == from.Width() &&
             to.Height() == from.Height())
             vid::CopyRect(to, m_nX, m_nY, from, m_nX, m_nY, m_nWidth, m_nHeight);

@@ -212,13 +212,19 @@ TEST_F(DrawTest, RegionLocksOfRenderTargetsCarryOnlyTheirRectangle) {
     std::vector<uint32_t> expected = row;
     expected[3] = 0xFF123456;
     EXPECT_EQ(RowOf(target, 1, 8), expected);
-    // A rectangle over the edges is cut to the surface.
+    // A rectangle over the edges is cut to the surface: [-2, 2) keeps columns 0 and 1.
+    {
+        DDSurfaceLock lock;
+        ASSERT_TRUE(lock.Lock(target, -2, 1, 4, 1));
+        lock.Image()->Set(1, 1, 0xFF111111);
+        lock.Image()->Set(2, 1, 0xFF222222);  // past the cut: not written back
+    }
     {
         DDSurfaceLock lock;
         ASSERT_TRUE(lock.Lock(target, -5, -5, 100, 100));
         lock.Image()->Set(7, 1, 0xFFABCDEF);
     }
-    expected[7] = 0xFFABCDEF;
+    expected[1] = 0xFF111111, expected[7] = 0xFFABCDEF;
     EXPECT_EQ(RowOf(target, 1, 8), expected);
 
     // The pixel loop from a system source fetches the rectangles it touches: a mirrored
