@@ -4,6 +4,7 @@
 #include "platform/video/blit.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -78,6 +79,33 @@ std::vector<int>& ScratchColumns() {
     thread_local std::vector<int> cols;
     return cols;
 }
+std::vector<int>& ScratchRows() {
+    thread_local std::vector<int> rows;
+    return rows;
+}
+
+// StretchSourceIndex for the offsets start, start + 1, ... stepped without a division:
+// the quotient and remainder of c x |sn| / dn move on by those of |sn| / dn.
+class StretchSteps {
+  public:
+    StretchSteps(int s, int sn, int dn, int start)
+        : base_(s - (sn < 0 ? 1 : 0)),
+          sign_(sn < 0 ? -1 : 1),
+          dn_(dn),
+          whole_(std::llabs(sn) / dn),
+          part_(std::llabs(sn) % dn),
+          q_(start * std::llabs(sn) / dn),
+          r_(start * std::llabs(sn) % dn) {}
+    int Index() const { return static_cast<int>(base_ + sign_ * q_); }
+    void Next() {
+        q_ += whole_;
+        r_ += part_;
+        if (r_ >= dn_) r_ -= dn_, ++q_;
+    }
+
+  private:
+    long long base_, sign_, dn_, whole_, part_, q_, r_;
+};
 
 // Calls take(offset, source index) for the offsets along one axis of a stretch whose
 // destination and source pixels both lie inside their images. The source index moves
@@ -85,8 +113,10 @@ std::vector<int>& ScratchColumns() {
 template <typename Take>
 void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, Take&& take) {
     bool started = false;
-    for (int c = std::max(0, -d); c < dn && d + c < dstSize; ++c) {
-        const int si = StretchSourceIndex(s, c, sn, dn);
+    const int start = std::max(0, -d);
+    StretchSteps steps(s, sn, dn, start);
+    for (int c = start; c < dn && d + c < dstSize; ++c, steps.Next()) {
+        const int si = steps.Index();
         if (si < 0 || si >= srcSize) {
             if (started) break;
             continue;
@@ -207,9 +237,12 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         if (c0 < 0) c0 = c;
         cols.push_back(sc);
     });
-    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), [&](int r, int) {
+    std::vector<int>& srcRows = ScratchRows();
+    srcRows.clear();
+    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), [&](int r, int sr) {
         if (r0 < 0) r0 = r;
         r1 = r + 1;
+        srcRows.push_back(sr);
     });
     if (cols.empty() || r0 < 0) return;
     const int n = static_cast<int>(cols.size());
@@ -222,8 +255,7 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     if (&dst == &src) {
         const int left = std::min(cols.front(), cols.back());
         const int width = std::max(cols.front(), cols.back()) - left + 1;
-        const int a = StretchSourceIndex(sy, r0, sh, dh),
-                  b = StretchSourceIndex(sy, r1 - 1, sh, dh);
+        const int a = srcRows.front(), b = srcRows.back();
         rowOrigin = std::min(a, b);
         const int height = std::max(a, b) - rowOrigin + 1;
         pitch = static_cast<size_t>(width) * bytes;
@@ -240,7 +272,7 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {
             if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
             for (int r = r0; r < r1; ++r) {
-                const int sr = StretchSourceIndex(sy, r, sh, dh) - rowOrigin;
+                const int sr = srcRows[r - r0] - rowOrigin;
                 const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
                 px::GatherRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), s, cols.data(), n,
                                        effective.key);
