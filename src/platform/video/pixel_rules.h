@@ -208,8 +208,22 @@ template <PixelFormat F>
 
 // --- The copy rules of the blits ---
 
+template <SkipRule S>
+constexpr bool Skips(uint32_t p, uint32_t key) {
+    if constexpr (S == SkipRule::ColourKey) return p == key;
+    if constexpr (S == SkipRule::HighBits16Zero) return (p & 0xA000u) == 0;
+    if constexpr (S == SkipRule::AlphaByteZero) return (p >> 24) == 0;
+    (void)p;
+    (void)key;
+    return false;
+}
+
 template <PixelConvert C>
-constexpr uint32_t Converts(uint32_t p);
+constexpr uint32_t Converts(uint32_t p) {
+    if constexpr (C == PixelConvert::A1R5G5B5ToR5G6B5)
+        return ((p >> 10) & 31u) << 11 | ((p >> 5) & 31u) << 6 | (p & 31u);
+    return p;
+}
 
 // A pixel copied to a display surface of another format: the same format as it is, the
 // 16-bit texture format to the full-screen 16-bit one field by field, anything else
@@ -228,29 +242,13 @@ template <PixelFormat From, PixelFormat To>
     if constexpr (From == To) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
     } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
-        // The widening through the table; narrowing to 32 bits keeps every bit.
+        // DisplayConvertOf with its ToArgbOf read from the table.
         const uint32_t* table = ArgbTable<From>();
         for (int i = 0; i < n; ++i) d[i] = FromArgbOf<To>(table[s[i]] | 0xFF000000u);
-    } else
+    } else {
         EachPixel(
             n, [&](int i) { d[i] = static_cast<PixelOf<To>>(DisplayConvertOf<From, To>(s[i])); });
-}
-
-template <SkipRule S>
-constexpr bool Skips(uint32_t p, uint32_t key) {
-    if constexpr (S == SkipRule::ColourKey) return p == key;
-    if constexpr (S == SkipRule::HighBits16Zero) return (p & 0xA000u) == 0;
-    if constexpr (S == SkipRule::AlphaByteZero) return (p >> 24) == 0;
-    (void)p;
-    (void)key;
-    return false;
-}
-
-template <PixelConvert C>
-constexpr uint32_t Converts(uint32_t p) {
-    if constexpr (C == PixelConvert::A1R5G5B5ToR5G6B5)
-        return ((p >> 10) & 31u) << 11 | ((p >> 5) & 31u) << 6 | (p & 31u);
-    return p;
+    }
 }
 
 // Calls fn.template operator()<S, C>() with the rule's skip and conversion as constants.
@@ -274,15 +272,16 @@ void WithRule(const CopyRule& rule, Fn&& fn) {
     }
 }
 
-// One row of a copy: every source pixel the rule keeps, converted, over the destination.
-// The key is compared in the pixel's own width (a key wider than the pixel matches
-// nothing, and the caller drops the test then).
+// One pixel of a copy: the source pixel converted when the rule keeps it, else the
+// destination as it was. The key is compared in the pixel's own width (a key wider than
+// the pixel matches nothing, and the caller drops the test then).
 template <typename T, SkipRule S, PixelConvert C>
 [[gnu::always_inline]] inline T Copied(T d, T v, T key, uint32_t wideKey) {
     const bool skip = S == SkipRule::ColourKey ? v == key : Skips<S>(v, wideKey);
     return skip ? d : static_cast<T>(Converts<C>(v));
 }
 
+// One row of a copy.
 template <typename T, SkipRule S, PixelConvert C>
 [[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
     if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
@@ -309,8 +308,8 @@ template <typename T, SkipRule S, PixelConvert C>
     }
 }
 
-// The same with the source columns taken from a table (stretches and mirrors): the
-// pixels are gathered into blocks that the row loop above then copies.
+// A row with the source columns taken from a table (stretches and mirrors): the pixels
+// are gathered into blocks that CopyRow then copies.
 template <typename T, SkipRule S, PixelConvert C>
 [[gnu::noinline]] void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n,
                                  uint32_t key) {
