@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdarg>
+#include <cstdlib>
 #include <string>
 
 #include "core/strings.h"
@@ -113,16 +114,19 @@ bool HasPixels(const DDSURFACEDATA* sd) {
 vid::HResult PixelLoop(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSURFACEDATA* src,
                        int sx, int sy, int sw, int sh, int transparent) {
     if (dw < 1 || dh < 1) return vid::kOk;
+    // Only the rectangles the copy writes and reads are fetched from render targets.
     DDSurfaceLock dstLock;
-    if (!dstLock.Lock(dst)) return vid::kFail;
+    const bool locked = src == dst ? dstLock.Lock(dst) : dstLock.Lock(dst, dx, dy, dw, dh);
+    if (!locked) return vid::kFail;
     DDSurfaceLock srcLock;
-    vid::Image held;
     const vid::Image* from;
     if (src == dst) {
-        held = *dstLock.Image();  // one surface: read it as it was
-        from = &held;
+        from = dstLock.Image();  // one surface: the stretch reads it as it was
     } else {
-        if (!srcLock.Lock(src)) return vid::kFail;
+        // A turned-over source spans [s + sw, s).
+        if (!srcLock.Lock(src, std::min(sx, sx + sw), std::min(sy, sy + sh), std::abs(sw),
+                          std::abs(sh)))
+            return vid::kFail;
         from = srcLock.Image();
     }
     vid::Image& to = *dstLock.Image();
@@ -139,7 +143,6 @@ vid::HResult PixelLoop(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSUR
     dstLock.Release();
     return vid::kOk;
 }
-
 
 }  // namespace
 

@@ -348,16 +348,6 @@ int Direct3DStart() {
     return 1;
 }
 
-// Converting copy between two pixel formats (the virtual back buffer to the device's).
-uint32_t ConvertPixel(uint32_t v, vid::PixelFormat from, vid::PixelFormat to) {
-    if (from == to) return v;
-    if (from == vid::PixelFormat::A1R5G5B5 && to == vid::PixelFormat::R5G6B5) {
-        // The 5-bit green field is doubled into the 6-bit one; no alpha.
-        return ((v >> 10) & 31) << 11 | ((v >> 5) & 31) << 6 | (v & 31);
-    }
-    return vid::FromArgb(vid::ToArgb(v, from, nullptr) | 0xFF000000u, to);
-}
-
 }  // namespace
 
 DDDEVICE& DDDevice() {
@@ -517,12 +507,9 @@ void D3DCopyOutVirtualBackBuffer(DDSURFACEDATA* dst, DDSURFACEDATA* src) {
     // A plain copy with blending off (draw mode 1), as the copy-out always was.
     lpDTCon->bCopyingOut = 1;
     lpDTCon->dwDrawMode = 1;
-    const int w = std::min(src->nWidth, d->image.Width()),
-              h = std::min(src->nHeight, d->image.Height());
-    for (int y = 0; y < h && y < s->image.Height(); ++y)
-        for (int x = 0; x < w && x < s->image.Width(); ++x)
-            d->image.Set(x, y,
-                         ConvertPixel(s->image.Get(x, y), s->image.Format(), d->image.Format()));
+    const int w = std::min({src->nWidth, d->image.Width(), s->image.Width()}),
+              h = std::min({src->nHeight, d->image.Height(), s->image.Height()});
+    vid::DisplayCopy(d->image, s->image, w, h);
     lpDTCon->dwDrawMode = 2;
     lpDTCon->bCopyingOut = 0;
 }
@@ -664,11 +651,7 @@ bool DDBltToPrimary() {
     vid::Surface* primary = DDDeviceSurface(&PrimarySurface);
     vid::Surface* back = DDDeviceSurface(&BackBuffer);
     if (!dd.lpDD || !primary || !back || primary->IsLost() || back->IsLost()) return false;
-    for (int y = 0; y < primary->image.Height(); ++y)
-        for (int x = 0; x < primary->image.Width(); ++x)
-            primary->image.Set(
-                x, y,
-                ConvertPixel(back->image.Get(x, y), back->image.Format(), primary->image.Format()));
+    vid::DisplayCopy(primary->image, back->image, primary->image.Width(), primary->image.Height());
     return dd.lpDD->Present(primary->image, dd.DisplayPalette) == vid::kOk;
 }
 

@@ -1,6 +1,8 @@
 // Pixel access in both drawing modes, the display palette and the palette-index maps.
 #include "media/draw/dd_pixels.h"
 
+#include <algorithm>
+#include <climits>
 #include <unordered_map>
 
 #include "core/log.h"
@@ -12,6 +14,10 @@ namespace vid = platform::video;
 PALETTEENTRY g_DisplayPalette[256];
 
 bool DDSurfaceLock::Lock(DDSURFACEDATA* sd) {
+    return Lock(sd, 0, 0, INT_MAX, INT_MAX);
+}
+
+bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height) {
     Release();
     if (!sd) return false;
     if (!lpDTCon) {
@@ -39,7 +45,22 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd) {
                 ")");
             return false;
         }
-        dt->lpSystemSurface->image = dt->lpSurface->image;
+        const vid::Image& from = dt->lpSurface->image;
+        vid::Image& to = dt->lpSystemSurface->image;
+        // The rectangle cut to the surface; its far edges may lie past the int range.
+        auto cut = [](int start, int length, int size, int& at, int& kept) {
+            const long long end = std::clamp(static_cast<long long>(start) + length, 0ll,
+                                             static_cast<long long>(size));
+            at = std::clamp(start, 0, size);
+            kept = static_cast<int>(std::max(end - at, 0ll));
+        };
+        cut(x, width, from.Width(), m_nX, m_nWidth);
+        cut(y, height, from.Height(), m_nY, m_nHeight);
+        if (to.Format() == from.Format() && to.Width() == from.Width() &&
+            to.Height() == from.Height())
+            vid::CopyRect(to, m_nX, m_nY, from, m_nX, m_nY, m_nWidth, m_nHeight);
+        else
+            to = from;  // a copy of another shape: the whole picture
         if (dt->lpSystemSurface->Lock(m_pBits, m_nPitch) != vid::kOk) {
             TracePrintf("FAILED( lpSD->lpDT->lpSystemSurface->LockRect(&lock, NULL, 0) )");
             return false;
@@ -62,7 +83,8 @@ void DDSurfaceLock::Release() {
             TracePrintf("%s", text);
             DebugErrorBoxF("%s", text);
         } else {
-            m_lpSD->lpDT->lpSurface->image = m_lpSD->lpDT->lpSystemSurface->image;
+            vid::CopyRect(m_lpSD->lpDT->lpSurface->image, m_nX, m_nY,
+                          m_lpSD->lpDT->lpSystemSurface->image, m_nX, m_nY, m_nWidth, m_nHeight);
         }
     }
     m_lpSD = nullptr;
@@ -70,6 +92,7 @@ void DDSurfaceLock::Release() {
     m_nPitch = 0;
     m_lpImage = nullptr;
     m_bWriteBack = false;
+    m_nX = m_nY = m_nWidth = m_nHeight = 0;
 }
 
 bool DDLock(DDSURFACEDATA* sd, DDLOCKDESC* desc, void** pointer, int bitsPerPixel) {

@@ -37,6 +37,10 @@ class DDSurfaceLock {
     DDSurfaceLock& operator=(const DDSurfaceLock&) = delete;
 
     bool Lock(DDSURFACEDATA* sd);
+    // The same for work on the rectangle only (cut to the surface): a render target
+    // then fetches and writes back just those pixels, so the cost follows the
+    // rectangle. Pixels outside it may be stale and must not be written.
+    bool Lock(DDSURFACEDATA* sd, int x, int y, int width, int height);
     void Release();
 
     uint8_t* Pixels() const { return m_pBits; }
@@ -49,6 +53,7 @@ class DDSurfaceLock {
     int m_nPitch = 0;
     platform::video::Image* m_lpImage = nullptr;
     bool m_bWriteBack = false;
+    int m_nX = 0, m_nY = 0, m_nWidth = 0, m_nHeight = 0;  // the part written back
 };
 
 struct DDPIXELFORMATDESC;

@@ -43,8 +43,9 @@ void DrawRun(const D3DSPRITEQUAD* quads, size_t n) {
     if (!HasPixels(dst) || !HasPixels(src) || !D3DBeginScene()) return;
     D3DSetRenderTarget(dst);
     vid::Image& target = dst->lpDT->lpSurface->image;
-    // A texture drawn onto itself reads the picture as it was before the draw.
-    vid::Image held;
+    // A texture drawn onto itself reads the picture as it was before the draw (the
+    // copy keeps its memory between runs).
+    thread_local vid::Image held;
     const vid::Image* texture = &src->lpDT->lpSurface->image;
     if (texture == &target) {
         held = target;

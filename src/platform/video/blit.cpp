@@ -1,31 +1,37 @@
-// Raw copies and nearest stretches between CPU images of the software device.
+// Raw copies and nearest stretches between CPU images of the software device: row loops
+// chosen once per blit for the pixel size and copy rule, and the pixel-by-pixel form of
+// the same rules that they are checked against.
 #include "platform/video/blit.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
+
+#include "platform/video/pixel_rules.h"
 
 namespace platform::video {
 
 namespace {
 
-inline bool Skipped(uint32_t p, const CopyRule& rule) {
+bool Skipped(uint32_t p, const CopyRule& rule) {
     switch (rule.skip) {
         case SkipRule::None:
-            return false;
+            return px::Skips<SkipRule::None>(p, rule.key);
         case SkipRule::ColourKey:
-            return p == rule.key;
+            return px::Skips<SkipRule::ColourKey>(p, rule.key);
         case SkipRule::HighBits16Zero:
-            return (p & 0xA000u) == 0;
+            return px::Skips<SkipRule::HighBits16Zero>(p, rule.key);
         case SkipRule::AlphaByteZero:
-            return (p >> 24) == 0;
+            return px::Skips<SkipRule::AlphaByteZero>(p, rule.key);
     }
     return false;
 }
 
-inline uint32_t Converted(uint32_t p, PixelConvert convert) {
+uint32_t Converted(uint32_t p, PixelConvert convert) {
     if (convert == PixelConvert::A1R5G5B5ToR5G6B5)
-        return ((p >> 10) & 31u) << 11 | ((p >> 5) & 31u) << 6 | (p & 31u);
-    return p;
+        return px::Converts<PixelConvert::A1R5G5B5ToR5G6B5>(p);
+    return px::Converts<PixelConvert::Raw>(p);
 }
 
 // Raw copies need pixels of one size (X8R8G8B8 takes A8R8G8B8 as it is); the
@@ -36,6 +42,19 @@ bool Compatible(const Image& dst, const Image& src, const CopyRule& rule) {
     return BytesPerPixel(dst.Format()) == BytesPerPixel(src.Format());
 }
 
+// Cuts a copy of one size to both images, moving both corners together; false when
+// nothing is left.
+bool ClipCopy(const Image& dst, int& dx, int& dy, const Image& src, int& sx, int& sy, int& width,
+              int& height) {
+    if (sx < 0) width += sx, dx -= sx, sx = 0;
+    if (sy < 0) height += sy, dy -= sy, sy = 0;
+    if (dx < 0) width += dx, sx -= dx, dx = 0;
+    if (dy < 0) height += dy, sy -= dy, dy = 0;
+    width = std::min({width, src.Width() - sx, dst.Width() - dx});
+    height = std::min({height, src.Height() - sy, dst.Height() - dy});
+    return width > 0 && height > 0;
+}
+
 // A copy of the part of an image that a call reads, so a copy within one image never
 // reads what it has already written.
 Image Snapshot(const Image& src, int x, int y, int width, int height) {
@@ -44,24 +63,75 @@ Image Snapshot(const Image& src, int x, int y, int width, int height) {
     return copy;
 }
 
+// A key that does not fit the pixel matches nothing: the copy then keeps every pixel.
+CopyRule Effective(CopyRule rule, int bytes) {
+    if (rule.skip == SkipRule::ColourKey && bytes < 4 && (rule.key >> (8 * bytes)) != 0)
+        rule.skip = SkipRule::None;
+    return rule;
+}
+
+// Scratch kept between calls so that no blit allocates once it has grown.
+std::vector<uint8_t>& ScratchRow() {
+    thread_local std::vector<uint8_t> row;
+    return row;
+}
+std::vector<int>& ScratchColumns() {
+    thread_local std::vector<int> cols;
+    return cols;
+}
+std::vector<int>& ScratchRows() {
+    thread_local std::vector<int> rows;
+    return rows;
+}
+
+// StretchSourceIndex for the offsets start, start + 1, ... stepped without a division:
+// the quotient and remainder of c x |sn| / dn move on by those of |sn| / dn.
+class StretchSteps {
+  public:
+    StretchSteps(int s, int sn, int dn, int start)
+        : base_(s - (sn < 0 ? 1 : 0)),
+          sign_(sn < 0 ? -1 : 1),
+          dn_(dn),
+          whole_(std::llabs(sn) / dn),
+          part_(std::llabs(sn) % dn),
+          q_(start * std::llabs(sn) / dn),
+          r_(start * std::llabs(sn) % dn) {}
+    int Index() const { return static_cast<int>(base_ + sign_ * q_); }
+    void Next() {
+        q_ += whole_;
+        r_ += part_;
+        if (r_ >= dn_) r_ -= dn_, ++q_;
+    }
+
+  private:
+    long long base_, sign_, dn_, whole_, part_, q_, r_;
+};
+
+// Calls take(offset, source index) for the offsets along one axis of a stretch whose
+// destination and source pixels both lie inside their images. The source index moves
+// monotonically with the offset, so those offsets form one run.
+template <typename Take>
+void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, Take&& take) {
+    bool started = false;
+    const int start = std::max(0, -d);
+    StretchSteps steps(s, sn, dn, start);
+    for (int c = start; c < dn && d + c < dstSize; ++c, steps.Next()) {
+        const int si = steps.Index();
+        if (si < 0 || si >= srcSize) {
+            if (started) break;
+            continue;
+        }
+        started = true;
+        take(c, si);
+    }
+}
+
 }  // namespace
 
-void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int width, int height,
-             const CopyRule& rule) {
+void BltCopyReference(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int width,
+                      int height, const CopyRule& rule) {
     if (!Compatible(dst, src, rule)) return;
-    // Clip against the source, then the destination, moving both corners together.
-    if (sx < 0) width += sx, dx -= sx, sx = 0;
-    if (sy < 0) height += sy, dy -= sy, sy = 0;
-    if (dx < 0) width += dx, sx -= dx, dx = 0;
-    if (dy < 0) height += dy, sy -= dy, dy = 0;
-    width = std::min({width, src.Width() - sx, dst.Width() - dx});
-    height = std::min({height, src.Height() - sy, dst.Height() - dy});
-    if (width <= 0 || height <= 0) return;
-    if (rule.skip == SkipRule::None && rule.convert == PixelConvert::Raw &&
-        dst.Format() == src.Format()) {
-        CopyRect(dst, dx, dy, src, sx, sy, width, height);  // overlap-safe already
-        return;
-    }
+    if (!ClipCopy(dst, dx, dy, src, sx, sy, width, height)) return;
     const Image* from = &src;
     Image held;
     if (&dst == &src) {
@@ -81,8 +151,47 @@ void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int w
     }
 }
 
-void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, int sx, int sy,
-                int sw, int sh, const CopyRule& rule) {
+void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int width, int height,
+             const CopyRule& given) {
+    if (!Compatible(dst, src, given)) return;
+    if (!ClipCopy(dst, dx, dy, src, sx, sy, width, height)) return;
+    const int bytes = BytesPerPixel(dst.Format());
+    const CopyRule rule = Effective(given, bytes);
+    if (rule.skip == SkipRule::None && rule.convert == PixelConvert::Raw &&
+        dst.Format() == src.Format()) {
+        CopyRect(dst, dx, dy, src, sx, sy, width, height);  // overlap-safe already
+        return;
+    }
+    // Within one image each source row is read into scratch before its row is written,
+    // rows walked away from the overlap: the same as reading the whole source first.
+    const bool same = &dst == &src;
+    const bool upward = same && dy > sy;
+    std::vector<uint8_t>& scratch = ScratchRow();
+    if (same && scratch.size() < static_cast<size_t>(width) * bytes)
+        scratch.resize(static_cast<size_t>(width) * bytes);
+    px::WithPixelSize(bytes, [&](auto pixel) {
+        using T = decltype(pixel);
+        px::WithRule(rule, [&]<SkipRule S, PixelConvert C>() {
+            if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
+            if (!same) {
+                px::CopyRows<T, S, C>(dst.Row(dy) + dx * sizeof(T), dst.Pitch(),
+                                      src.Row(sy) + sx * sizeof(T), src.Pitch(), width, height,
+                                      rule.key);
+                return;
+            }
+            for (int i = 0; i < height; ++i) {
+                const int r = upward ? height - 1 - i : i;
+                std::memcpy(scratch.data(), px::RowAt<T>(src, sx, sy + r),
+                            static_cast<size_t>(width) * sizeof(T));
+                px::CopyRow<T, S, C>(px::RowAt<T>(dst, dx, dy + r),
+                                     reinterpret_cast<const T*>(scratch.data()), width, rule.key);
+            }
+        });
+    });
+}
+
+void BltStretchReference(Image& dst, int dx, int dy, int dw, int dh, const Image& src, int sx,
+                         int sy, int sw, int sh, const CopyRule& rule) {
     if (dw < 1 || dh < 1) return;
     if (!Compatible(dst, src, rule)) return;
     // Source columns and rows of every destination column and row, once.
@@ -107,6 +216,69 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
             dst.Set(x, y, Converted(p, rule.convert));
         }
     }
+}
+
+void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, int sx, int sy,
+                int sw, int sh, const CopyRule& rule) {
+    if (dw < 1 || dh < 1) return;
+    if (!Compatible(dst, src, rule)) return;
+    // Unscaled and not turned over, every destination pixel takes the source pixel at
+    // the same offset: the clipped copy.
+    if (sw == dw && sh == dh) {
+        BltCopy(dst, dx, dy, src, sx, sy, dw, dh, rule);
+        return;
+    }
+    // The source column of each destination column inside both images: one run
+    // [c0, c0 + n). Then the run of rows [r0, r1).
+    std::vector<int>& cols = ScratchColumns();
+    cols.clear();
+    int c0 = -1, r0 = -1, r1 = -1;
+    InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), [&](int c, int sc) {
+        if (c0 < 0) c0 = c;
+        cols.push_back(sc);
+    });
+    std::vector<int>& srcRows = ScratchRows();
+    srcRows.clear();
+    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), [&](int r, int sr) {
+        if (r0 < 0) r0 = r;
+        r1 = r + 1;
+        srcRows.push_back(sr);
+    });
+    if (cols.empty() || r0 < 0) return;
+    const int n = static_cast<int>(cols.size());
+    const int bytes = BytesPerPixel(dst.Format());
+    // Within one image the part read is kept aside first, so the copy reads the image as
+    // it was; the columns then count from its left edge.
+    const uint8_t* rows = src.Data();
+    size_t pitch = static_cast<size_t>(src.Pitch());
+    int rowOrigin = 0;
+    if (&dst == &src) {
+        const int left = std::min(cols.front(), cols.back());
+        const int width = std::max(cols.front(), cols.back()) - left + 1;
+        const int a = srcRows.front(), b = srcRows.back();
+        rowOrigin = std::min(a, b);
+        const int height = std::max(a, b) - rowOrigin + 1;
+        pitch = static_cast<size_t>(width) * bytes;
+        std::vector<uint8_t>& held = ScratchRow();
+        if (held.size() < pitch * height) held.resize(pitch * height);
+        for (int y = 0; y < height; ++y)
+            std::memcpy(held.data() + y * pitch, src.Row(rowOrigin + y) + left * bytes, pitch);
+        for (int& c : cols) c -= left;
+        rows = held.data();
+    }
+    const CopyRule effective = Effective(rule, bytes);
+    px::WithPixelSize(bytes, [&](auto pixel) {
+        using T = decltype(pixel);
+        px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {
+            if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
+            for (int r = r0; r < r1; ++r) {
+                const int sr = srcRows[r - r0] - rowOrigin;
+                const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
+                px::GatherRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), s, cols.data(), n,
+                                       effective.key);
+            }
+        });
+    });
 }
 
 }  // namespace platform::video

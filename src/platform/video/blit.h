@@ -44,6 +44,13 @@ void BltCopy(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int w
 void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, int sx, int sy,
                 int sw, int sh, const CopyRule& rule = {});
 
+// The same two copies pixel by pixel through Get and Set: the reference the row loops
+// above are checked against. Same results, to the last byte.
+void BltCopyReference(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int width,
+                      int height, const CopyRule& rule = {});
+void BltStretchReference(Image& dst, int dx, int dy, int dw, int dh, const Image& src, int sx,
+                         int sy, int sw, int sh, const CopyRule& rule = {});
+
 // The source pixel the stretch above takes for destination offset c (exact integers).
 inline int StretchSourceIndex(int s, int c, int sw, int dw) {
     const long long q = static_cast<long long>(c) * sw / dw;  // C++ division truncates

@@ -129,8 +129,7 @@ Surface::~Surface() {
 }
 
 bool Surface::IsLost() const {
-    std::lock_guard lock(H().mutex);
-    return lost_;
+    return lost_.load(std::memory_order_acquire);
 }
 
 HResult Surface::Restore() {

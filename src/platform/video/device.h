@@ -4,6 +4,7 @@
 // so, so that every recovery path of the drawing layer can run in tests.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -106,7 +107,8 @@ class Surface {
     std::shared_ptr<DeviceShared> owner_;
     Pool pool_;
     bool renderTarget_;
-    bool lost_ = false;
+    // Written under the hook mutex; read without it, since every blit asks.
+    std::atomic<bool> lost_{false};
 };
 
 // A DirectDraw object or a Direct3D device.

@@ -4,20 +4,12 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/video/pixel_rules.h"
+
 namespace platform::video {
 
 int BytesPerPixel(PixelFormat format) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return 1;
-        case PixelFormat::R5G6B5:
-        case PixelFormat::A1R5G5B5:
-            return 2;
-        case PixelFormat::X8R8G8B8:
-        case PixelFormat::A8R8G8B8:
-            return 4;
-    }
-    return 4;
+    return px::BytesOf(format);
 }
 
 int BitsPerPixel(PixelFormat format) {
@@ -41,60 +33,24 @@ const char* FormatName(PixelFormat format) {
 }
 
 FieldLayout LayoutOf(PixelFormat format) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return {};
-        case PixelFormat::R5G6B5:
-            return {{11, 31}, {5, 63}, {0, 31}, {0, 0}};
-        case PixelFormat::A1R5G5B5:
-            return {{10, 31}, {5, 31}, {0, 31}, {15, 1}};
-        case PixelFormat::X8R8G8B8:
-            return {{16, 255}, {8, 255}, {0, 255}, {0, 0}};
-        case PixelFormat::A8R8G8B8:
-            return {{16, 255}, {8, 255}, {0, 255}, {24, 255}};
-    }
-    return {};
+    return px::LayoutFor(format);
 }
-
-namespace {
-
-uint32_t Narrow(uint32_t c8, const Field& f) {
-    if (f.max == 0) return 0;
-    return ((c8 * f.max) / 255u) << f.shift;
-}
-
-uint32_t Widen(uint32_t pixel, const Field& f) {
-    if (f.max == 0) return 0;
-    const uint32_t v = (pixel >> f.shift) & f.max;
-    // Rounded scaling: 0 stays 0 and the field maximum becomes 255.
-    return (v * 255u + f.max / 2) / f.max;
-}
-
-}  // namespace
 
 uint32_t FromArgb(uint32_t argb, PixelFormat format) {
-    if (format == PixelFormat::Indexed8) return 0;
-    const FieldLayout l = LayoutOf(format);
-    if (format == PixelFormat::X8R8G8B8) return argb & 0x00FFFFFFu;
-    if (format == PixelFormat::A8R8G8B8) return argb;
-    return Narrow((argb >> 16) & 0xFF, l.red) | Narrow((argb >> 8) & 0xFF, l.green) |
-           Narrow(argb & 0xFF, l.blue) | Narrow(argb >> 24, l.alpha);
+    return px::WithFormat(format, [&](auto f) { return px::FromArgbOf<decltype(f)::value>(argb); });
 }
 
 uint32_t ToArgb(uint32_t pixel, PixelFormat format, const uint32_t* palette) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return 0xFF000000u | (palette ? (palette[pixel & 0xFF] & 0x00FFFFFFu) : 0u);
-        case PixelFormat::X8R8G8B8:
-            return 0xFF000000u | (pixel & 0x00FFFFFFu);
-        case PixelFormat::A8R8G8B8:
-            return pixel;
-        default:
-            break;
-    }
-    const FieldLayout l = LayoutOf(format);
-    const uint32_t a = l.alpha.max ? Widen(pixel, l.alpha) : 0xFFu;
-    return a << 24 | Widen(pixel, l.red) << 16 | Widen(pixel, l.green) << 8 | Widen(pixel, l.blue);
+    return px::WithFormat(format,
+                          [&](auto f) { return px::ToArgbOf<decltype(f)::value>(pixel, palette); });
+}
+
+uint32_t DisplayConvert(uint32_t pixel, PixelFormat from, PixelFormat to) {
+    return px::WithFormat(from, [&](auto f) {
+        return px::WithFormat(to, [&](auto t) {
+            return px::DisplayConvertOf<decltype(f)::value, decltype(t)::value>(pixel);
+        });
+    });
 }
 
 Image::Image(PixelFormat format, int width, int height)
@@ -129,17 +85,11 @@ void Image::Fill(int x, int y, int width, int height, uint32_t value) {
     const int x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int x1 = std::min(x + width, width_), y1 = std::min(y + height, height_);
     if (x0 >= x1 || y0 >= y1) return;
-    const int bpp = BytesPerPixel(format_);
-    uint8_t one[4];
-    for (int i = 0; i < 4; ++i) one[i] = static_cast<uint8_t>(value >> (8 * i));
-    for (int yy = y0; yy < y1; ++yy) {
-        uint8_t* p = Row(yy) + x0 * bpp;
-        if (bpp == 1) {
-            std::memset(p, one[0], x1 - x0);
-            continue;
-        }
-        for (int xx = x0; xx < x1; ++xx, p += bpp) std::memcpy(p, one, bpp);
-    }
+    px::WithPixelSize(BytesPerPixel(format_), [&](auto pixel) {
+        using T = decltype(pixel);
+        const T v = static_cast<T>(value);
+        for (int yy = y0; yy < y1; ++yy) px::FillRow<T>(px::RowAt<T>(*this, x0, yy), x1 - x0, v);
+    });
 }
 
 void Image::FillBytes(uint8_t b) {
@@ -182,14 +132,48 @@ void CopyRect(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int 
     }
 }
 
+void ToArgbRow(const Image& image, int y, int width, const Palette& palette, uint32_t* out) {
+    const int n = std::min(width, image.Width());
+    if (y < 0 || y >= image.Height() || n <= 0) return;
+    px::WithFormat(image.Format(), [&](auto f) {
+        constexpr PixelFormat F = decltype(f)::value;
+        const px::PixelOf<F>* s = px::RowAt<px::PixelOf<F>>(image, 0, y);
+        const uint32_t* pal = palette.data();
+        px::ToArgbRowOf<F>(out, s, n, pal);
+    });
+}
+
 void ToArgbPixels(const Image& image, const Palette& palette, std::vector<uint32_t>& out) {
     const int w = image.Width(), h = image.Height();
     out.resize(static_cast<size_t>(w) * h);
-    const PixelFormat f = image.Format();
-    for (int y = 0; y < h; ++y) {
-        uint32_t* o = out.data() + static_cast<size_t>(y) * w;
-        for (int x = 0; x < w; ++x) o[x] = ToArgb(image.Get(x, y), f, palette.data());
-    }
+    for (int y = 0; y < h; ++y)
+        ToArgbRow(image, y, w, palette, out.data() + static_cast<size_t>(y) * w);
+}
+
+void DisplayCopy(Image& dst, const Image& src, int width, int height) {
+    if (&dst == &src) return;  // every pixel onto itself in its own format: nothing changes
+    width = std::min(width, dst.Width());
+    height = std::min(height, dst.Height());
+    if (width <= 0 || height <= 0) return;
+    px::WithFormat(src.Format(), [&](auto from) {
+        px::WithFormat(dst.Format(), [&](auto to) {
+            constexpr PixelFormat F = decltype(from)::value, T = decltype(to)::value;
+            using S = px::PixelOf<F>;
+            using D = px::PixelOf<T>;
+            // Pixels beyond the source read as 0, as Get gives them.
+            const D outside = static_cast<D>(px::DisplayConvertOf<F, T>(0));
+            const int w = std::min(width, src.Width());
+            for (int y = 0; y < height; ++y) {
+                D* d = px::RowAt<D>(dst, 0, y);
+                if (y >= src.Height()) {
+                    std::fill_n(d, width, outside);
+                    continue;
+                }
+                px::DisplayRowOf<F, T>(d, px::RowAt<S>(src, 0, y), w);
+                std::fill_n(d + w, width - w, outside);
+            }
+        });
+    });
 }
 
 }  // namespace platform::video

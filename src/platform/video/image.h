@@ -79,5 +79,15 @@ void CopyRect(Image& dst, int dx, int dy, const Image& src, int sx, int sy, int 
 
 // The whole image as ARGB8888 rows (width x height, no padding).
 void ToArgbPixels(const Image& image, const Palette& palette, std::vector<uint32_t>& out);
+// The first `width` pixels (at most the image's width) of row y as ARGB8888.
+void ToArgbRow(const Image& image, int y, int width, const Palette& palette, uint32_t* out);
+
+// A pixel copied between display surfaces: the same format as it is; A1R5G5B5 to R5G6B5
+// field by field with the 5-bit green doubled (no alpha); anything else through opaque
+// ARGB (Indexed8 reads as black, having no palette here).
+uint32_t DisplayConvert(uint32_t pixel, PixelFormat from, PixelFormat to);
+// Pixels [0, width) x [0, height) of dst (cut to dst) set to DisplayConvert of the pixel
+// at the same place in src; pixels beyond src convert the value 0.
+void DisplayCopy(Image& dst, const Image& src, int width, int height);
 
 }  // namespace platform::video

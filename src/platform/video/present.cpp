@@ -21,12 +21,10 @@ std::shared_ptr<Presenter> CurrentPresenter() {
 }
 
 void MemoryPresenter::Submit(const Image& frame, const Palette& palette) {
-    std::vector<uint32_t> pixels;
-    ToArgbPixels(frame, palette, pixels);
     std::lock_guard lock(mutex_);
     width_ = frame.Width();
     height_ = frame.Height();
-    pixels_ = std::move(pixels);
+    ToArgbPixels(frame, palette, pixels_);  // into the kept buffer
     ++frames_;
 }
 

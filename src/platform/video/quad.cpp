@@ -6,49 +6,64 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/video/pixel_rules.h"
+
 namespace platform::video {
 
 namespace {
-
-inline uint32_t Mul(uint32_t a, uint32_t b) {
-    return (a * b + 127u) / 255u;
-}
 
 inline uint32_t Clamp255(int v) {
     return static_cast<uint32_t>(std::clamp(v, 0, 255));
 }
 
 // One channel of a stage operation: t from the texture, d from the vertex colour.
-inline uint32_t Combine(uint32_t op, uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+template <uint32_t Op>
+inline uint32_t CombineOf(uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+    using px::Mul255;
+    if constexpr (Op == kTopSelectArg1) return t;
+    if constexpr (Op == kTopDisable || Op == kTopSelectArg2) return d;
+    if constexpr (Op == kTopModulate) return Mul255(t, d);
+    if constexpr (Op == kTopModulate2x) return std::min(2u * Mul255(t, d), 255u);
+    if constexpr (Op == kTopModulate4x) return std::min(4u * Mul255(t, d), 255u);
+    if constexpr (Op == kTopAdd) return std::min(t + d, 255u);
+    if constexpr (Op == kTopAddSigned) return Clamp255(static_cast<int>(t + d) - 128);
+    if constexpr (Op == kTopAddSigned2x) return Clamp255(2 * (static_cast<int>(t + d) - 128));
+    if constexpr (Op == kTopSubtract) return t > d ? t - d : 0u;
+    if constexpr (Op == kTopAddSmooth) return std::min(t + d - Mul255(t, d), 255u);
+    if constexpr (Op == kTopBlendDiffuseAlpha) return px::Div255(t * da + d * (255u - da) + 127u);
+    if constexpr (Op == kTopBlendTextureAlpha) return px::Div255(t * ta + d * (255u - ta) + 127u);
+    (void)d, (void)ta, (void)da;
+    return t;  // an operation the game never sets: the texture as it is
+}
+
+// Calls fn with the operation as a compile-time constant (std::integral_constant); an
+// operation the game never sets comes as 0.
+template <typename Fn>
+decltype(auto) WithOp(uint32_t op, Fn&& fn) {
     switch (op) {
-        case kTopSelectArg1:
-            return t;
-        case kTopDisable:
-        case kTopSelectArg2:
-            return d;
-        case kTopModulate:
-            return Mul(t, d);
-        case kTopModulate2x:
-            return std::min(2u * Mul(t, d), 255u);
-        case kTopModulate4x:
-            return std::min(4u * Mul(t, d), 255u);
-        case kTopAdd:
-            return std::min(t + d, 255u);
-        case kTopAddSigned:
-            return Clamp255(static_cast<int>(t + d) - 128);
-        case kTopAddSigned2x:
-            return Clamp255(2 * (static_cast<int>(t + d) - 128));
-        case kTopSubtract:
-            return t > d ? t - d : 0u;
-        case kTopAddSmooth:
-            return std::min(t + d - Mul(t, d), 255u);
-        case kTopBlendDiffuseAlpha:
-            return (t * da + d * (255u - da) + 127u) / 255u;
-        case kTopBlendTextureAlpha:
-            return (t * ta + d * (255u - ta) + 127u) / 255u;
-        default:
-            return t;  // an operation the game never sets: the texture as it is
+#define WF_OP_CASE(n) \
+    case n:           \
+        return fn(std::integral_constant<uint32_t, n>{});
+        WF_OP_CASE(1)
+        WF_OP_CASE(2)
+        WF_OP_CASE(3)
+        WF_OP_CASE(4)
+        WF_OP_CASE(5)
+        WF_OP_CASE(6)
+        WF_OP_CASE(7)
+        WF_OP_CASE(8)
+        WF_OP_CASE(9)
+        WF_OP_CASE(10)
+        WF_OP_CASE(11)
+        WF_OP_CASE(12)
+        WF_OP_CASE(13)
+#undef WF_OP_CASE
     }
+    return fn(std::integral_constant<uint32_t, 0>{});
+}
+
+inline uint32_t Combine(uint32_t op, uint32_t t, uint32_t d, uint32_t ta, uint32_t da) {
+    return WithOp(op, [&](auto o) { return CombineOf<decltype(o)::value>(t, d, ta, da); });
 }
 
 inline uint32_t Channel(uint32_t argb, int shift) {
@@ -65,29 +80,42 @@ inline uint32_t Stage(uint32_t texel, uint32_t diffuse, uint32_t colourOp, uint3
     return out;
 }
 
-// Source alpha over inverse source alpha, on alpha as on the colours.
-inline uint32_t Blend(uint32_t src, uint32_t dst) {
-    const uint32_t a = src >> 24;
-    if (a == 255u) return src;
-    if (a == 0u) return dst;
-    uint32_t out = 0;
-    for (int shift = 0; shift < 32; shift += 8)
-        out |= ((Channel(src, shift) * a + Channel(dst, shift) * (255u - a) + 127u) / 255u)
-               << shift;
-    return out;
+// The same with both operations fixed, over a block of texels already read as ARGB.
+template <uint32_t CO, uint32_t AO>
+[[gnu::noinline]] void StageBlock(uint32_t* __restrict argb, int n, uint32_t diffuse) {
+    const uint32_t da = diffuse >> 24, dr = Channel(diffuse, 16), dg = Channel(diffuse, 8),
+                   db = Channel(diffuse, 0);
+    px::EachPixel(n, [&](int i) {
+        const uint32_t texel = argb[i], ta = texel >> 24;
+        if constexpr (CO == kTopDisable) {
+            argb[i] = diffuse;
+        } else {
+            argb[i] = (AO == kTopDisable ? da : CombineOf<AO>(ta, da, ta, da)) << 24 |
+                      CombineOf<CO>(Channel(texel, 16), dr, ta, da) << 16 |
+                      CombineOf<CO>(Channel(texel, 8), dg, ta, da) << 8 |
+                      CombineOf<CO>(Channel(texel, 0), db, ta, da);
+        }
+    });
 }
 
-inline uint32_t Widen(uint32_t v, int bits) {
-    switch (bits) {
-        case 1:
-            return v ? 255u : 0u;
-        case 5:
-            return v << 3 | v >> 2;
-        case 6:
-            return v << 2 | v >> 4;
-        default:
-            return v;
-    }
+// Stage 0 over a block: the alpha operations the game sets come fixed, others go texel
+// by texel.
+void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, uint32_t alphaOp) {
+    WithOp(colourOp, [&](auto c) {
+        constexpr uint32_t CO = decltype(c)::value;
+        switch (alphaOp) {
+            case kTopDisable:
+                return StageBlock<CO, kTopDisable>(argb, n, diffuse);
+            case kTopSelectArg1:
+                return StageBlock<CO, kTopSelectArg1>(argb, n, diffuse);
+            case kTopSelectArg2:
+                return StageBlock<CO, kTopSelectArg2>(argb, n, diffuse);
+            case kTopModulate:
+                return StageBlock<CO, kTopModulate>(argb, n, diffuse);
+            default:
+                for (int i = 0; i < n; ++i) argb[i] = Stage(argb[i], diffuse, colourOp, alphaOp);
+        }
+    });
 }
 
 int FloorDiv(long long n, long long d) {
@@ -119,79 +147,165 @@ inline uint32_t Fetch(const uint8_t* p, int bpp) {
 }  // namespace
 
 uint32_t PackTruncated(uint32_t argb, PixelFormat format) {
-    const uint32_t a = argb >> 24, r = Channel(argb, 16), g = Channel(argb, 8), b = argb & 0xFFu;
-    switch (format) {
-        case PixelFormat::R5G6B5:
-            return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
-        case PixelFormat::A1R5G5B5:
-            return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
-        case PixelFormat::X8R8G8B8:
-            return argb & 0x00FFFFFFu;
-        case PixelFormat::A8R8G8B8:
-            return argb;
-        case PixelFormat::Indexed8:
-            break;
-    }
-    return 0;
+    return px::WithFormat(format, [&](auto f) { return px::PackOf<decltype(f)::value>(argb); });
 }
 
 uint32_t UnpackArgb(uint32_t p, PixelFormat format) {
-    switch (format) {
-        case PixelFormat::R5G6B5:
-            return 0xFF000000u | Widen((p >> 11) & 31u, 5) << 16 | Widen((p >> 5) & 63u, 6) << 8 |
-                   Widen(p & 31u, 5);
-        case PixelFormat::A1R5G5B5:
-            return Widen((p >> 15) & 1u, 1) << 24 | Widen((p >> 10) & 31u, 5) << 16 |
-                   Widen((p >> 5) & 31u, 5) << 8 | Widen(p & 31u, 5);
-        case PixelFormat::X8R8G8B8:
-            return 0xFF000000u | (p & 0x00FFFFFFu);
-        case PixelFormat::A8R8G8B8:
-            return p;
-        case PixelFormat::Indexed8:
-            break;
-    }
-    return 0;
+    return px::WithFormat(format, [&](auto f) { return px::UnpackOf<decltype(f)::value>(p); });
 }
 
 int QuadTexel(int s, int c, int sw, int dw, int size) {
-    // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw.
-    const long long n = 2ll * s * dw + (2ll * c + 1) * sw;
-    const int t = FloorDiv(n, 2ll * dw);
     if (size <= 0) return 0;
+    // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw, which is
+    // s + c when the quad is unscaled.
+    int t;
+    if (sw == dw) {
+        t = static_cast<int>(static_cast<long long>(s) + c);
+        if (t >= 0 && t < size) return t;
+    } else {
+        t = FloorDiv(2ll * s * dw + (2ll * c + 1) * sw, 2ll * dw);
+    }
     const int m = t % size;
     return m < 0 ? m + size : m;
 }
 
-void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
-    if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return;
-    const int x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
-    const int y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
-    if (x0 >= x1 || y0 >= y1) return;
-    std::vector<int> cols(x1 - x0);
+namespace {
+
+std::vector<int>& ScratchColumns() {
+    thread_local std::vector<int> cols;
+    return cols;
+}
+
+// The common sprite: a white vertex colour that modulates (or is ignored) and the
+// texture's own alpha; the texel then comes through unchanged.
+bool PlainTexel(const TexturedQuad& q) {
+    return q.diffuse == 0xFFFFFFFFu &&
+           (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
+           (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
+}
+
+// Plain texels in row loops for the two formats: unscaled rows whose texels lie side by
+// side are copied by the chunked loop, others gather their texel columns.
+template <PixelFormat TF, PixelFormat DF>
+void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
+                   int y0, int y1, const int* cols) {
+    using D = px::PixelOf<DF>;
+    using T = px::PixelOf<TF>;
+    const int n = x1 - x0;
+    const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
+    // Unscaled rows one below the other, as a sprite's are: one call for them all.
+    const int ty0 = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
+    if (sideBySide && q.sh == q.dh &&
+        QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - ty0 == y1 - 1 - y0) {
+        px::TexelRows<TF, DF>(target.Row(y0) + x0 * sizeof(D), target.Pitch(),
+                              texture.Row(ty0) + cols[0] * sizeof(T), texture.Pitch(), n, y1 - y0);
+        return;
+    }
+    for (int y = y0; y < y1; ++y) {
+        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+        D* d = px::RowAt<D>(target, x0, y);
+        const T* t = px::RowAt<T>(texture, 0, ty);
+        if (sideBySide) {
+            px::TexelRow<TF, DF>(d, t + cols[0], n);
+        } else {
+            px::GatherTexelRow<TF, DF>(d, t, cols, n);
+        }
+    }
+}
+
+// Tinted quads: the texels of a row are read as ARGB a block at a time, staged with the
+// operations fixed for the whole quad, and drawn.
+template <PixelFormat TF, PixelFormat DF>
+void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
+                    int y0, int y1, const int* cols) {
+    using D = px::PixelOf<DF>;
+    using T = px::PixelOf<TF>;
+    constexpr int kBlock = 256;
+    T texels[kBlock];
+    uint32_t argb[kBlock];
+    const int n = x1 - x0;
+    for (int y = y0; y < y1; ++y) {
+        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+        D* d = px::RowAt<D>(target, x0, y);
+        const T* t = px::RowAt<T>(texture, 0, ty);
+        for (int i = 0; i < n; i += kBlock) {
+            const int m = std::min(kBlock, n - i);
+            for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
+            px::UnpackRow<TF>(argb, texels, m);
+            StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
+            px::PutArgbRow<DF>(d + i, argb, m);
+        }
+    }
+}
+
+// The quad's clipped destination and the texel column of each of its columns; the row
+// loops may count unscaled columns up instead (the reference takes each from QuadTexel).
+bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& q, int& x0, int& x1,
+                 int& y0, int& y1, std::vector<int>& cols, bool countUp) {
+    if (!Drawable(target) || !Drawable(texture) || q.dw < 1 || q.dh < 1) return false;
+    x0 = std::max(q.dx, 0), x1 = std::min(q.dx + q.dw, target.Width());
+    y0 = std::max(q.dy, 0), y1 = std::min(q.dy + q.dh, target.Height());
+    if (x0 >= x1 || y0 >= y1) return false;
+    const int n = x1 - x0;
+    cols.resize(n);
+    // Unscaled without a wrap, as sprites are: the columns count up from the first.
+    const int first = QuadTexel(q.sx, x0 - q.dx, q.sw, q.dw, texture.Width());
+    if (countUp && q.sw == q.dw &&
+        QuadTexel(q.sx, x1 - 1 - q.dx, q.sw, q.dw, texture.Width()) - first == n - 1) {
+        for (int i = 0; i < n; ++i) cols[i] = first + i;
+        return true;
+    }
     for (int x = x0; x < x1; ++x)
         cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
+    return true;
+}
+
+}  // namespace
+
+void DrawTexturedQuadReference(Image& target, const Image& texture, const TexturedQuad& q) {
+    int x0, x1, y0, y1;
+    std::vector<int>& cols = ScratchColumns();
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, false)) return;
     const PixelFormat tf = texture.Format(), df = target.Format();
+    const bool plain = PlainTexel(q);
     const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
-    // The common sprite: a white vertex colour that modulates (or is ignored) and the
-    // texture's own alpha; the texel then comes through unchanged.
-    const bool plainTexel = q.diffuse == 0xFFFFFFFFu &&
-                            (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
-                            (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
         const uint8_t* trow = texture.Row(ty);
         uint8_t* drow = target.Row(y);
         for (int x = x0; x < x1; ++x) {
             const uint32_t texel = UnpackArgb(Fetch(trow + cols[x - x0] * tbpp, tbpp), tf);
-            const uint32_t src =
-                plainTexel ? texel : Stage(texel, q.diffuse, q.colourOp, q.alphaOp);
+            const uint32_t src = plain ? texel : Stage(texel, q.diffuse, q.colourOp, q.alphaOp);
             const uint32_t a = src >> 24;
             if (a == 0) continue;
             uint8_t* p = drow + x * dbpp;
-            const uint32_t out = a == 255 ? src : Blend(src, UnpackArgb(Fetch(p, dbpp), df));
+            const uint32_t out = a == 255 ? src : px::Blend(src, UnpackArgb(Fetch(p, dbpp), df));
             Put(p, dbpp, PackTruncated(out, df));
         }
     }
+}
+
+void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q) {
+    // A texture drawn onto itself goes pixel by pixel.
+    if (&texture == &target) {
+        DrawTexturedQuadReference(target, texture, q);
+        return;
+    }
+    int x0, x1, y0, y1;
+    std::vector<int>& cols = ScratchColumns();
+    if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, true)) return;
+    const bool plain = PlainTexel(q);
+    px::WithFormat(texture.Format(), [&](auto t) {
+        px::WithFormat(target.Format(), [&](auto d) {
+            constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
+            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8) {
+                if (plain)
+                    PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+                else
+                    StagedQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
+            }
+        });
+    });
 }
 
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
@@ -199,13 +313,25 @@ void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
     const int x0 = std::max(x, 0), x1 = std::min(x + w, target.Width());
     const int y0 = std::max(y, 0), y1 = std::min(y + h, target.Height());
     if ((argb >> 24) == 0 || x0 >= x1 || y0 >= y1) return;
-    const PixelFormat df = target.Format();
-    const int dbpp = BytesPerPixel(df);
-    for (int yy = y0; yy < y1; ++yy) {
-        uint8_t* p = target.Row(yy) + x0 * dbpp;
-        for (int xx = x0; xx < x1; ++xx, p += dbpp)
-            Put(p, dbpp, PackTruncated(Blend(argb, UnpackArgb(Fetch(p, dbpp), df)), df));
-    }
+    px::WithFormat(target.Format(), [&](auto f) {
+        constexpr PixelFormat DF = decltype(f)::value;
+        using D = px::PixelOf<DF>;
+        if constexpr (DF != PixelFormat::Indexed8) {
+            // An opaque colour replaces what is there: a fill.
+            if ((argb >> 24) == 255) {
+                const D v = static_cast<D>(px::PackOf<DF>(argb));
+                for (int yy = y0; yy < y1; ++yy)
+                    px::FillRow<D>(px::RowAt<D>(target, x0, yy), x1 - x0, v);
+                return;
+            }
+            for (int yy = y0; yy < y1; ++yy) {
+                D* d = px::RowAt<D>(target, x0, yy);
+                px::EachPixel(x1 - x0, [&](int i) {
+                    d[i] = static_cast<D>(px::PackOf<DF>(px::Blend(argb, px::UnpackOf<DF>(d[i]))));
+                });
+            }
+        }
+    });
 }
 
 bool ShadeOver(uint32_t texelArgb, const TexturedQuad& q, uint32_t& targetArgb) {

@@ -48,6 +48,8 @@ int QuadTexel(int s, int c, int sw, int dw, int size);
 // Draws the quad into the target, clipped to it. The texture and target are 16- or
 // 32-bit images (Indexed8 draws nothing).
 void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& quad);
+// The same pixel by pixel: the reference the row loops are checked against.
+void DrawTexturedQuadReference(Image& target, const Image& texture, const TexturedQuad& quad);
 
 // A flat quad of one ARGB colour over [x, x + w) x [y, y + h), blended by its alpha.
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb);

@@ -3,7 +3,6 @@
 
 #include <SDL.h>
 
-#include <cstring>
 #include <mutex>
 
 #include "platform/diag.h"
@@ -18,13 +17,14 @@ struct SdlPresenter::Impl {
     bool sdlStarted = false;
 
     std::mutex mutex;  // guards the hand-over below
+    // Two frame buffers trade places at every hand-over, so that a copy into pending
+    // reuses the memory of the frame shown before.
     Image pending;
+    Image shown;
     Palette pendingPalette{};
     bool hasPending = false;
     int wantFullScreen = -1;  // -1 no request
     int wantCursor = -1;
-
-    std::vector<uint32_t> argb;
 
     ~Impl() {
         if (texture) SDL_DestroyTexture(texture);
@@ -98,7 +98,6 @@ void SdlPresenter::SetCursorVisible(bool visible) {
 
 bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     Impl& m = *impl_;
-    Image frame;
     Palette palette{};
     bool has = false;
     int wantFull = -1, wantCursor = -1;
@@ -107,7 +106,7 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
         std::swap(wantFull, m.wantFullScreen);
         std::swap(wantCursor, m.wantCursor);
         if (m.hasPending) {
-            frame = std::move(m.pending);
+            std::swap(m.shown, m.pending);
             palette = m.pendingPalette;
             m.hasPending = false;
             has = true;
@@ -118,7 +117,7 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     if (wantCursor >= 0) SDL_ShowCursor(wantCursor ? SDL_ENABLE : SDL_DISABLE);
     if (!has) return false;
 
-    ToArgbPixels(frame, palette, m.argb);
+    const Image& frame = m.shown;
     // A frame of another size than the logical one is drawn into its top-left corner.
     const int w = std::min(frame.Width(), m.width), h = std::min(frame.Height(), m.height);
     void* texPixels = nullptr;
@@ -132,8 +131,7 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(texPixels) +
                                                 static_cast<size_t>(y) * texPitch);
         if (y < h) {
-            std::memcpy(dst, m.argb.data() + static_cast<size_t>(y) * frame.Width(),
-                        w * sizeof(uint32_t));
+            ToArgbRow(frame, y, w, palette, dst);
             std::fill(dst + w, dst + m.width, 0xFF000000u);
         } else {
             std::fill(dst, dst + m.width, 0xFF000000u);

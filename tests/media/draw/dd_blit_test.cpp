@@ -195,3 +195,51 @@ TEST_F(DrawTest, FontTextPicksCellsByByteAndBreaksLines) {
     DDDrawFontText(dst, 0, 2, 160, 1, sheet, "BBBBC");
     EXPECT_EQ(cellAt(0, 3), 0x143u);
 }
+
+TEST_F(DrawTest, RegionLocksOfRenderTargetsCarryOnlyTheirRectangle) {
+    ASSERT_TRUE(Init(1, 32, true));
+    DDSURFACEDATA* target = Make(8, 4);
+    const std::vector<uint32_t> row = {0xFF000000, 0xFF000001, 0xFF000002, 0xFF000003,
+                                       0xFF000004, 0xFF000005, 0xFF000006, 0xFF000007};
+    SetRow(target, 1, row);
+    {
+        DDSurfaceLock lock;
+        ASSERT_TRUE(lock.Lock(target, 2, 1, 3, 2));
+        EXPECT_EQ(lock.Image()->Get(3, 1), 0xFF000003u);  // fetched
+        lock.Image()->Set(3, 1, 0xFF123456);
+        lock.Image()->Set(6, 1, 0xFF654321);  // outside the rectangle: not written back
+    }
+    std::vector<uint32_t> expected = row;
+    expected[3] = 0xFF123456;
+    EXPECT_EQ(RowOf(target, 1, 8), expected);
+    // A rectangle over the edges is cut to the surface: [-2, 2) keeps columns 0 and 1.
+    {
+        DDSurfaceLock lock;
+        ASSERT_TRUE(lock.Lock(target, -2, 1, 4, 1));
+        lock.Image()->Set(1, 1, 0xFF111111);
+        lock.Image()->Set(2, 1, 0xFF222222);  // past the cut: not written back
+    }
+    {
+        DDSurfaceLock lock;
+        ASSERT_TRUE(lock.Lock(target, -5, -5, 100, 100));
+        lock.Image()->Set(7, 1, 0xFFABCDEF);
+    }
+    expected[1] = 0xFF111111, expected[7] = 0xFFABCDEF;
+    EXPECT_EQ(RowOf(target, 1, 8), expected);
+
+    // The pixel loop from a system source fetches the rectangles it touches: a mirrored
+    // copy lands whole and leaves the rest of the row as it was.
+    DDSURFACEDATA* src = Make(4, 1, 0, DTMEMORYTYPE_SYSTEM);
+    SetRow(src, 0, {0xFF0000A1, 0xFF0000A2, 0xFF0000A3, 0xFF0000A4});
+    ASSERT_EQ(DDBltStretch(target, 2, 1, 4, 1, src, 4, 0, -4, 1, 0), vid::kOk);
+    expected[2] = 0xFF0000A4, expected[3] = 0xFF0000A3, expected[4] = 0xFF0000A2,
+    expected[5] = 0xFF0000A1;
+    EXPECT_EQ(RowOf(target, 1, 8), expected);
+
+    // A render target read by the pixel loop fetches the columns the mirror reads.
+    SetRow(target, 1, row);  // drawn since the last fetch
+    DDSURFACEDATA* plain = Make(4, 1, 0, DTMEMORYTYPE_SYSTEM);
+    ASSERT_EQ(DDBltStretch(plain, 0, 0, 4, 1, target, 6, 1, -4, 1, 0), vid::kOk);
+    EXPECT_EQ(RowOf(plain, 0, 4),
+              (std::vector<uint32_t>{0xFF000005, 0xFF000004, 0xFF000003, 0xFF000002}));
+}

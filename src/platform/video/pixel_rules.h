@@ -1,0 +1,536 @@
+// The per-pixel rules of the software device, written once per pixel format and per
+// copy rule: how each format stores a pixel and reads as ARGB, which source pixels a
+// copy leaves out and how it converts the rest. The pixel-by-pixel reference paths and
+// the row loops the blits run are both built from these templates, so the two cannot
+// drift apart. Only the video sources and their tests include this file.
+#pragma once
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/video/blit.h"
+#include "platform/video/image.h"
+
+namespace platform::video::px {
+
+static_assert(std::endian::native == std::endian::little,
+              "image rows hold little-endian pixels and are read in place");
+
+// Pixels read and written in place in an image's byte rows; may_alias because the same
+// rows are also read byte by byte.
+typedef uint16_t Pixel16 __attribute__((may_alias));
+typedef uint32_t Pixel32 __attribute__((may_alias));
+
+template <int Bytes>
+struct Storage;
+template <>
+struct Storage<1> {
+    using type = uint8_t;
+};
+template <>
+struct Storage<2> {
+    using type = Pixel16;
+};
+template <>
+struct Storage<4> {
+    using type = Pixel32;
+};
+template <int Bytes>
+using PixelOfSize = typename Storage<Bytes>::type;
+
+constexpr int BytesOf(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed8:
+            return 1;
+        case PixelFormat::R5G6B5:
+        case PixelFormat::A1R5G5B5:
+            return 2;
+        case PixelFormat::X8R8G8B8:
+        case PixelFormat::A8R8G8B8:
+            return 4;
+    }
+    return 4;
+}
+template <PixelFormat F>
+using PixelOf = PixelOfSize<BytesOf(F)>;
+
+template <typename T>
+T* RowAt(Image& image, int x, int y) {
+    return reinterpret_cast<T*>(image.Row(y)) + x;
+}
+template <typename T>
+const T* RowAt(const Image& image, int x, int y) {
+    return reinterpret_cast<const T*>(image.Row(y)) + x;
+}
+
+// Calls fn with the format as a compile-time constant (std::integral_constant).
+template <typename Fn>
+decltype(auto) WithFormat(PixelFormat format, Fn&& fn) {
+    using F = PixelFormat;
+    switch (format) {
+        case F::Indexed8:
+            return fn(std::integral_constant<F, F::Indexed8>{});
+        case F::R5G6B5:
+            return fn(std::integral_constant<F, F::R5G6B5>{});
+        case F::A1R5G5B5:
+            return fn(std::integral_constant<F, F::A1R5G5B5>{});
+        case F::X8R8G8B8:
+            return fn(std::integral_constant<F, F::X8R8G8B8>{});
+        case F::A8R8G8B8:
+            break;
+    }
+    return fn(std::integral_constant<F, F::A8R8G8B8>{});
+}
+
+// Calls fn with the pixel storage type of that many bytes (1, 2 or 4).
+template <typename Fn>
+decltype(auto) WithPixelSize(int bytes, Fn&& fn) {
+    if (bytes == 1) return fn(uint8_t{});
+    if (bytes == 2) return fn(Pixel16{});
+    return fn(Pixel32{});
+}
+
+// Row loops run whole chunks of a fixed length, which the compiler turns into vector
+// code with the project's own flags, then the rest pixel by pixel. The row functions
+// stay out of line: inlined, their pointers lose the promise that they do not overlap,
+// and the loops stay scalar.
+constexpr int kChunk = 16;
+
+template <typename Op>
+[[gnu::always_inline]] inline void EachPixel(int n, Op&& op) {
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk)
+        for (int k = 0; k < kChunk; ++k) op(i + k);
+    for (; i < n; ++i) op(i);
+}
+
+// A row of one pixel value.
+template <typename T>
+[[gnu::noinline]] void FillRow(T* __restrict d, int n, T value) {
+    if constexpr (sizeof(T) == 1)
+        std::memset(d, value, static_cast<size_t>(n));
+    else
+        EachPixel(n, [&](int i) { d[i] = value; });
+}
+
+// --- Field layouts and the display conversions (rounded) ---
+
+constexpr FieldLayout LayoutFor(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed8:
+            return {};
+        case PixelFormat::R5G6B5:
+            return {{11, 31}, {5, 63}, {0, 31}, {0, 0}};
+        case PixelFormat::A1R5G5B5:
+            return {{10, 31}, {5, 31}, {0, 31}, {15, 1}};
+        case PixelFormat::X8R8G8B8:
+            return {{16, 255}, {8, 255}, {0, 255}, {0, 0}};
+        case PixelFormat::A8R8G8B8:
+            return {{16, 255}, {8, 255}, {0, 255}, {24, 255}};
+    }
+    return {};
+}
+
+// An 8-bit component into a field, truncated.
+constexpr uint32_t Narrow(uint32_t c8, Field f) {
+    if (f.max == 0) return 0;
+    return ((c8 * f.max) / 255u) << f.shift;
+}
+
+// A field value to 0..255 with rounded scaling: 0 stays 0 and the field maximum
+// becomes 255.
+constexpr uint32_t WidenRounded(uint32_t v, uint32_t max) {
+    return (v * 255u + max / 2) / max;
+}
+
+constexpr uint32_t Widen(uint32_t pixel, Field f) {
+    if (f.max == 0) return 0;
+    return WidenRounded((pixel >> f.shift) & f.max, f.max);
+}
+
+template <PixelFormat F>
+constexpr uint32_t FromArgbOf(uint32_t argb) {
+    if constexpr (F == PixelFormat::Indexed8) {
+        return 0;
+    } else if constexpr (F == PixelFormat::X8R8G8B8) {
+        return argb & 0x00FFFFFFu;
+    } else if constexpr (F == PixelFormat::A8R8G8B8) {
+        return argb;
+    } else {
+        constexpr FieldLayout l = LayoutFor(F);
+        return Narrow((argb >> 16) & 0xFF, l.red) | Narrow((argb >> 8) & 0xFF, l.green) |
+               Narrow(argb & 0xFF, l.blue) | Narrow(argb >> 24, l.alpha);
+    }
+}
+
+template <PixelFormat F>
+constexpr uint32_t ToArgbOf(uint32_t pixel, const uint32_t* palette) {
+    if constexpr (F == PixelFormat::Indexed8) {
+        return 0xFF000000u | (palette ? (palette[pixel & 0xFF] & 0x00FFFFFFu) : 0u);
+    } else if constexpr (F == PixelFormat::X8R8G8B8) {
+        return 0xFF000000u | (pixel & 0x00FFFFFFu);
+    } else if constexpr (F == PixelFormat::A8R8G8B8) {
+        return pixel;
+    } else {
+        constexpr FieldLayout l = LayoutFor(F);
+        const uint32_t a = l.alpha.max ? Widen(pixel, l.alpha) : 0xFFu;
+        return a << 24 | Widen(pixel, l.red) << 16 | Widen(pixel, l.green) << 8 |
+               Widen(pixel, l.blue);
+    }
+}
+
+// Every 16-bit pixel of the format as ARGB, made once from ToArgbOf: a row then costs
+// one load a pixel instead of three divisions.
+template <PixelFormat F>
+const uint32_t* ArgbTable() {
+    static_assert(BytesOf(F) == 2);
+    static const std::array<uint32_t, 65536> table = [] {
+        std::array<uint32_t, 65536> t{};
+        for (uint32_t p = 0; p < t.size(); ++p) t[p] = ToArgbOf<F>(p, nullptr);
+        return t;
+    }();
+    return table.data();
+}
+
+template <PixelFormat F>
+[[gnu::noinline]] void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
+                                   const uint32_t* palette) {
+    if constexpr (BytesOf(F) == 2) {
+        const uint32_t* table = ArgbTable<F>();
+        for (int i = 0; i < n; ++i) out[i] = table[s[i]];
+    } else {
+        EachPixel(n, [&](int i) { out[i] = ToArgbOf<F>(s[i], palette); });
+    }
+}
+
+// --- The copy rules of the blits ---
+
+template <SkipRule S>
+constexpr bool Skips(uint32_t p, uint32_t key) {
+    if constexpr (S == SkipRule::ColourKey) return p == key;
+    if constexpr (S == SkipRule::HighBits16Zero) return (p & 0xA000u) == 0;
+    if constexpr (S == SkipRule::AlphaByteZero) return (p >> 24) == 0;
+    (void)p;
+    (void)key;
+    return false;
+}
+
+template <PixelConvert C>
+constexpr uint32_t Converts(uint32_t p) {
+    if constexpr (C == PixelConvert::A1R5G5B5ToR5G6B5)
+        return ((p >> 10) & 31u) << 11 | ((p >> 5) & 31u) << 6 | (p & 31u);
+    return p;
+}
+
+// A pixel copied to a display surface of another format: the same format as it is, the
+// 16-bit texture format to the full-screen 16-bit one field by field, anything else
+// through opaque ARGB.
+template <PixelFormat From, PixelFormat To>
+constexpr uint32_t DisplayConvertOf(uint32_t v) {
+    if constexpr (From == To) return v;
+    if constexpr (From == PixelFormat::A1R5G5B5 && To == PixelFormat::R5G6B5)
+        return Converts<PixelConvert::A1R5G5B5ToR5G6B5>(v);
+    return FromArgbOf<To>(ToArgbOf<From>(v, nullptr) | 0xFF000000u);
+}
+
+template <PixelFormat From, PixelFormat To>
+[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s,
+                                    int n) {
+    if constexpr (From == To) {
+        std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+    } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
+        // DisplayConvertOf with its ToArgbOf read from the table.
+        const uint32_t* table = ArgbTable<From>();
+        for (int i = 0; i < n; ++i) d[i] = FromArgbOf<To>(table[s[i]] | 0xFF000000u);
+    } else {
+        EachPixel(
+            n, [&](int i) { d[i] = static_cast<PixelOf<To>>(DisplayConvertOf<From, To>(s[i])); });
+    }
+}
+
+// Calls fn.template operator()<S, C>() with the rule's skip and conversion as constants.
+template <typename Fn>
+void WithRule(const CopyRule& rule, Fn&& fn) {
+    auto withConvert = [&]<SkipRule S>() {
+        if (rule.convert == PixelConvert::A1R5G5B5ToR5G6B5)
+            fn.template operator()<S, PixelConvert::A1R5G5B5ToR5G6B5>();
+        else
+            fn.template operator()<S, PixelConvert::Raw>();
+    };
+    switch (rule.skip) {
+        case SkipRule::None:
+            return withConvert.template operator()<SkipRule::None>();
+        case SkipRule::ColourKey:
+            return withConvert.template operator()<SkipRule::ColourKey>();
+        case SkipRule::HighBits16Zero:
+            return withConvert.template operator()<SkipRule::HighBits16Zero>();
+        case SkipRule::AlphaByteZero:
+            return withConvert.template operator()<SkipRule::AlphaByteZero>();
+    }
+}
+
+// One pixel of a copy: the source pixel converted when the rule keeps it, else the
+// destination as it was. The key is compared in the pixel's own width (a key wider than
+// the pixel matches nothing, and the caller drops the test then).
+template <typename T, SkipRule S, PixelConvert C>
+[[gnu::always_inline]] inline T Copied(T d, T v, T key, uint32_t wideKey) {
+    const bool skip = S == SkipRule::ColourKey ? v == key : Skips<S>(v, wideKey);
+    return skip ? d : static_cast<T>(Converts<C>(v));
+}
+
+// One row of a copy.
+template <typename T, SkipRule S, PixelConvert C>
+[[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
+    if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
+        std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
+    } else {
+        const T k = static_cast<T>(key);
+        EachPixel(n, [&](int i) { d[i] = Copied<T, S, C>(d[i], s[i], k, key); });
+    }
+}
+
+// The row above over a rectangle of rows of two different images (pitches in bytes):
+// one call for a whole sprite.
+template <typename T, SkipRule S, PixelConvert C>
+[[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                                size_t sPitch, int width, int height, uint32_t key) {
+    const T k = static_cast<T>(key);
+    for (int r = 0; r < height; ++r) {
+        T* dr = reinterpret_cast<T*>(d + r * dPitch);
+        const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
+        if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
+            std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
+        else
+            EachPixel(width, [&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
+    }
+}
+
+// A row with the source columns taken from a table (stretches and mirrors): the pixels
+// are gathered into blocks that CopyRow then copies.
+template <typename T, SkipRule S, PixelConvert C>
+[[gnu::noinline]] void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n,
+                                 uint32_t key) {
+    constexpr int kBlock = 256;
+    T block[kBlock];
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        CopyRow<T, S, C>(d + i, block, m, key);
+    }
+}
+
+// --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
+
+constexpr uint32_t Repeat(uint32_t v, int bits) {
+    switch (bits) {
+        case 1:
+            return v ? 255u : 0u;
+        case 5:
+            return v << 3 | v >> 2;
+        case 6:
+            return v << 2 | v >> 4;
+        default:
+            return v;
+    }
+}
+
+// ARGB to the format, each field keeping the top bits of its component.
+template <PixelFormat F>
+constexpr uint32_t PackOf(uint32_t argb) {
+    const uint32_t a = argb >> 24, r = (argb >> 16) & 0xFFu, g = (argb >> 8) & 0xFFu,
+                   b = argb & 0xFFu;
+    if constexpr (F == PixelFormat::R5G6B5) return (r >> 3) << 11 | (g >> 2) << 5 | (b >> 3);
+    if constexpr (F == PixelFormat::A1R5G5B5)
+        return (a >> 7) << 15 | (r >> 3) << 10 | (g >> 3) << 5 | (b >> 3);
+    if constexpr (F == PixelFormat::X8R8G8B8) return argb & 0x00FFFFFFu;
+    if constexpr (F == PixelFormat::A8R8G8B8) return argb;
+    (void)a, (void)r, (void)g, (void)b;
+    return 0;
+}
+
+// A pixel to ARGB, fields widened by repeating their bits; no alpha field reads 0xFF.
+template <PixelFormat F>
+constexpr uint32_t UnpackOf(uint32_t p) {
+    if constexpr (F == PixelFormat::R5G6B5)
+        return 0xFF000000u | Repeat((p >> 11) & 31u, 5) << 16 | Repeat((p >> 5) & 63u, 6) << 8 |
+               Repeat(p & 31u, 5);
+    if constexpr (F == PixelFormat::A1R5G5B5)
+        return Repeat((p >> 15) & 1u, 1) << 24 | Repeat((p >> 10) & 31u, 5) << 16 |
+               Repeat((p >> 5) & 31u, 5) << 8 | Repeat(p & 31u, 5);
+    if constexpr (F == PixelFormat::X8R8G8B8) return 0xFF000000u | (p & 0x00FFFFFFu);
+    if constexpr (F == PixelFormat::A8R8G8B8) return p;
+    (void)p;
+    return 0;
+}
+
+// x / 255 without a division, for every x the rules below produce (a product of two
+// components plus 127, or a weighted sum of two components plus 127).
+constexpr uint32_t Div255(uint32_t x) {
+    return (x + 1 + (x >> 8)) >> 8;
+}
+constexpr bool Div255Holds() {
+    for (uint32_t x = 0; x <= 255u * 255u + 127u; ++x)
+        if (Div255(x) != x / 255u) return false;
+    return true;
+}
+static_assert(Div255Holds());
+
+// Two components multiplied, rounded.
+constexpr uint32_t Mul255(uint32_t a, uint32_t b) {
+    return Div255(a * b + 127u);
+}
+
+// Source alpha over inverse source alpha, on alpha as on the colours.
+constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
+    const uint32_t a = src >> 24;
+    if (a == 255u) return src;
+    if (a == 0u) return dst;
+    uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8)
+        out |= Div255(((src >> shift) & 0xFFu) * a + ((dst >> shift) & 0xFFu) * (255u - a) + 127u)
+               << shift;
+    return out;
+}
+
+// The blend written without its two shortcuts, for vector code: the weighted sum gives
+// the source itself at alpha 255 and the target at alpha 0, on every channel value
+// (checked below), so it equals Blend everywhere.
+constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
+    // Every step fits 16 bits (at most 255 x 255 + 127 + 255), which vector code uses.
+    const uint16_t a = static_cast<uint16_t>(src >> 24), na = static_cast<uint16_t>(255u - a);
+    auto channel = [&](int shift) {
+        const uint16_t x =
+            static_cast<uint16_t>(static_cast<uint16_t>((src >> shift) & 0xFFu) * a +
+                                  static_cast<uint16_t>((dst >> shift) & 0xFFu) * na + 127u);
+        return static_cast<uint32_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8) << shift;
+    };
+    return channel(24) | channel(16) | channel(8) | channel(0);
+}
+constexpr bool BlendShortcutsHold() {
+    for (uint32_t s = 0; s < 256; ++s)
+        for (uint32_t d = 0; d < 256; ++d)
+            if (Div255(s * 255u + 127u) != s || Div255(d * 255u + 127u) != d) return false;
+    return true;
+}
+static_assert(BlendShortcutsHold());
+
+// An ARGB colour drawn over a target pixel: transparent leaves it, opaque replaces it,
+// anything between blends.
+template <PixelFormat DF>
+[[gnu::always_inline]] inline void PutArgb(PixelOf<DF>& d, uint32_t argb) {
+    const uint32_t a = argb >> 24;
+    if (a == 0) return;
+    d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? argb : Blend(argb, UnpackOf<DF>(d))));
+}
+
+// A row of pixels read as ARGB.
+template <PixelFormat F>
+[[gnu::noinline]] void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
+    EachPixel(n, [&](int i) { argb[i] = UnpackOf<F>(s[i]); });
+}
+
+// A row of ARGB colours drawn over target pixels as PutArgb draws one.
+template <PixelFormat DF>
+[[gnu::noinline]] void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb,
+                                  int n) {
+    EachPixel(n, [&](int i) {
+        const uint32_t v = argb[i];
+        d[i] = (v >> 24) == 0
+                   ? d[i]
+                   : static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(v, UnpackOf<DF>(d[i]))));
+    });
+}
+
+// One texel of the plain sprite (white vertex colour, the texture's own alpha) over a
+// target pixel: transparent texels leave it, opaque ones replace it, the rest blend.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::always_inline]] inline void PutTexel(PixelOf<DF>& d, uint32_t texel) {
+    PutArgb<DF>(d, UnpackOf<TF>(texel));
+}
+
+// True when every pixel of the 16-bit format that is drawn (alpha not 0), read as ARGB
+// and written back, comes out as it was: an opaque texel is then copied as it is. Found
+// once by trying every pixel value.
+template <PixelFormat F>
+bool KeepsDrawnPixels() {
+    static_assert(BytesOf(F) == 2);
+    static const bool keeps = [] {
+        for (uint32_t p = 0; p < 65536; ++p) {
+            const uint32_t t = UnpackOf<F>(p);
+            if ((t >> 24) != 0 && (PackOf<F>(t) != p || (t >> 24) != 255)) return false;
+        }
+        return true;
+    }();
+    return keeps;
+}
+
+// A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
+// opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
+// form; a chunk with partly transparent texels goes pixel by pixel.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
+                                               const PixelOf<TF>* __restrict s, int n) {
+    if constexpr (TF == DF && BytesOf(TF) == 2) {
+        if (KeepsDrawnPixels<TF>()) {
+            EachPixel(n, [&](int i) {
+                const PixelOf<TF> v = s[i];
+                d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
+            });
+            return;
+        }
+    }
+    constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk) {
+        if constexpr (!twoLevels) {
+            uint32_t partly = 0;
+            for (int k = 0; k < kChunk; ++k) {
+                const uint32_t a = UnpackOf<TF>(s[i + k]) >> 24;
+                partly |= (a - 1u) < 254u ? 1u : 0u;
+            }
+            if (partly) {
+                for (int k = 0; k < kChunk; ++k) PutTexel<TF, DF>(d[i + k], s[i + k]);
+                continue;
+            }
+        }
+        for (int k = 0; k < kChunk; ++k) {
+            const uint32_t t = UnpackOf<TF>(s[i + k]);
+            d[i + k] = (t >> 24) == 0 ? d[i + k] : static_cast<PixelOf<DF>>(PackOf<DF>(t));
+        }
+    }
+    for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
+}
+
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+    TexelPixels<TF, DF>(d, s, n);
+}
+
+// The row above over a rectangle of texels side by side in rows one below the other
+// (pitches in bytes): one call for a whole sprite.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                                 size_t sPitch, int width, int height) {
+    for (int r = 0; r < height; ++r)
+        TexelPixels<TF, DF>(reinterpret_cast<PixelOf<DF>*>(d + r * dPitch),
+                            reinterpret_cast<const PixelOf<TF>*>(s + r * sPitch), width);
+}
+
+// The same with the texel columns taken from a table (scaled, turned over or wrapping):
+// the texels are gathered into blocks that the row loop above then draws.
+template <PixelFormat TF, PixelFormat DF>
+[[gnu::noinline]] void GatherTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
+                                      const int* cols, int n) {
+    constexpr int kBlock = 256;
+    PixelOf<TF> block[kBlock];
+    for (int i = 0; i < n; i += kBlock) {
+        const int m = n - i < kBlock ? n - i : kBlock;
+        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        TexelRow<TF, DF>(d + i, block, m);
+    }
+}
+
+}  // namespace platform::video::px

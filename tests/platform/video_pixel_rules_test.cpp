@@ -1,0 +1,274 @@
+// The row loops of the software device against the pixel-by-pixel forms of the same
+// rules: thousands of random copies, stretches, quads, fills and conversions over every
+// format, rule, clip and mirror case must leave the same bytes.
+#include "platform/video/pixel_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/video/blit.h"
+#include "platform/video/image.h"
+#include "platform/video/quad.h"
+
+namespace vid = platform::video;
+using vid::PixelFormat;
+
+namespace {
+
+constexpr PixelFormat kFormats[] = {PixelFormat::Indexed8, PixelFormat::R5G6B5,
+                                    PixelFormat::A1R5G5B5, PixelFormat::X8R8G8B8,
+                                    PixelFormat::A8R8G8B8};
+
+// The test's own small generator, so every run draws the same cases.
+class Rng {
+  public:
+    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1) {}
+    uint32_t Next() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return state_;
+    }
+    int In(int lo, int hi) { return lo + static_cast<int>(Next() % (hi - lo + 1)); }
+    template <typename T, size_t N>
+    const T& Pick(const T (&items)[N]) {
+        return items[Next() % N];
+    }
+
+  private:
+    uint32_t state_;
+};
+
+// Pixels drawn mostly from a few values (so keys and skip rules hit often) with some
+// fully random ones; alpha bytes 0, 255 and in between all occur.
+vid::Image RandomImage(Rng& rng, PixelFormat f, int w, int h, uint32_t key) {
+    vid::Image img(f, w, h);
+    const uint32_t few[] = {key,         0,           0xFFFFFFFFu, 0x80FF8040u,
+                            0x00123456u, 0xA5A5A5A5u, 0x2000u,     0x8000u};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) img.Set(x, y, rng.Next() % 3 ? rng.Pick(few) : rng.Next());
+    return img;
+}
+
+// A sprite sheet: transparent and opaque texels in runs, now and then one partly
+// transparent.
+vid::Image RandomSprite(Rng& rng, PixelFormat f, int w, int h) {
+    vid::Image img(f, w, h);
+    uint32_t run = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            if (rng.Next() % 8 == 0) run = rng.Next() % 2 ? 0xFF000000u : 0u;
+            const uint32_t texel = run ? run | (rng.Next() & 0x00FFFFFFu) : 0u;
+            img.Set(x, y, vid::FromArgb(rng.Next() % 40 ? texel : rng.Next(), f));
+        }
+    return img;
+}
+
+void ExpectSameBytes(const vid::Image& fast, const vid::Image& reference) {
+    ASSERT_EQ(fast.SizeBytes(), reference.SizeBytes());
+    for (int y = 0; y < fast.Height(); ++y)
+        for (int x = 0; x < fast.Width(); ++x)
+            ASSERT_EQ(fast.Get(x, y), reference.Get(x, y)) << "at " << x << "," << y;
+}
+
+struct Blit {
+    PixelFormat srcFormat, dstFormat;
+    vid::CopyRule rule;
+    int dx, dy, dw, dh, sx, sy, sw, sh;
+    bool sameImage;
+};
+
+Blit RandomBlit(Rng& rng, bool stretch) {
+    Blit b{};
+    b.srcFormat = rng.Pick(kFormats);
+    // Mostly formats that can be copied, sometimes ones that cannot.
+    b.dstFormat = rng.Next() % 8 ? b.srcFormat : rng.Pick(kFormats);
+    if (b.srcFormat == PixelFormat::A1R5G5B5 && rng.Next() % 2) {
+        b.dstFormat = PixelFormat::R5G6B5;
+        b.rule.convert = vid::PixelConvert::A1R5G5B5ToR5G6B5;
+    }
+    const vid::SkipRule skips[] = {vid::SkipRule::None, vid::SkipRule::ColourKey,
+                                   vid::SkipRule::HighBits16Zero, vid::SkipRule::AlphaByteZero};
+    b.rule.skip = rng.Pick(skips);
+    // A key of the pixel's own width, or one too wide for 8- and 16-bit pixels.
+    b.rule.key = rng.Next() % 6 ? 0x56u : 0x00123456u;
+    b.dx = rng.In(-40, 60), b.dy = rng.In(-20, 40);
+    b.sx = rng.In(-20, 50), b.sy = rng.In(-10, 30);
+    b.dw = rng.In(0, 70), b.dh = rng.In(0, 30);
+    b.sw = b.dw, b.sh = b.dh;
+    if (stretch && rng.Next() % 4) {
+        b.sw = rng.In(1, 60) * (rng.Next() % 3 ? 1 : -1);
+        b.sh = rng.In(1, 30) * (rng.Next() % 3 ? 1 : -1);
+    }
+    b.sameImage = rng.Next() % 6 == 0;
+    if (b.sameImage) b.dstFormat = b.srcFormat, b.rule.convert = vid::PixelConvert::Raw;
+    return b;
+}
+
+}  // namespace
+
+TEST(VideoPixelRules, CopiesAndStretchesMatchThePixelByPixelReference) {
+    for (const bool stretch : {false, true}) {
+        Rng rng(stretch ? 7 : 3);
+        for (int n = 0; n < 4000; ++n) {
+            const Blit b = RandomBlit(rng, stretch);
+            SCOPED_TRACE(testing::Message()
+                         << "case " << n << (stretch ? " stretch " : " copy ")
+                         << vid::FormatName(b.srcFormat) << "->" << vid::FormatName(b.dstFormat)
+                         << " skip " << int(b.rule.skip) << " convert " << int(b.rule.convert)
+                         << " d " << b.dx << "," << b.dy << " " << b.dw << "x" << b.dh << " s "
+                         << b.sx << "," << b.sy << " " << b.sw << "x" << b.sh
+                         << (b.sameImage ? " one image" : ""));
+            const vid::Image src = RandomImage(rng, b.srcFormat, 50, 30, b.rule.key);
+            vid::Image fast = b.sameImage ? src : RandomImage(rng, b.dstFormat, 60, 35, 0);
+            vid::Image reference = fast;
+            if (b.sameImage) {
+                if (stretch) {
+                    vid::BltStretch(fast, b.dx, b.dy, b.dw, b.dh, fast, b.sx, b.sy, b.sw, b.sh,
+                                    b.rule);
+                    vid::BltStretchReference(reference, b.dx, b.dy, b.dw, b.dh, reference, b.sx,
+                                             b.sy, b.sw, b.sh, b.rule);
+                } else {
+                    vid::BltCopy(fast, b.dx, b.dy, fast, b.sx, b.sy, b.dw, b.dh, b.rule);
+                    vid::BltCopyReference(reference, b.dx, b.dy, reference, b.sx, b.sy, b.dw, b.dh,
+                                          b.rule);
+                }
+            } else if (stretch) {
+                vid::BltStretch(fast, b.dx, b.dy, b.dw, b.dh, src, b.sx, b.sy, b.sw, b.sh, b.rule);
+                vid::BltStretchReference(reference, b.dx, b.dy, b.dw, b.dh, src, b.sx, b.sy, b.sw,
+                                         b.sh, b.rule);
+            } else {
+                vid::BltCopy(fast, b.dx, b.dy, src, b.sx, b.sy, b.dw, b.dh, b.rule);
+                vid::BltCopyReference(reference, b.dx, b.dy, src, b.sx, b.sy, b.dw, b.dh, b.rule);
+            }
+            ExpectSameBytes(fast, reference);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+TEST(VideoPixelRules, QuadTexelOfUnscaledQuadsIsTheWrappedOffset) {
+    Rng rng(13);
+    for (int n = 0; n < 20000; ++n) {
+        const int s = rng.In(-300, 300), c = rng.In(0, 200), w = rng.In(1, 200);
+        const int size = rng.In(1, 64);
+        // floor(s + (2c + 1) w / 2w) wrapped into [0, size), written out.
+        const long long num = 2ll * s * w + (2ll * c + 1) * w, den = 2ll * w;
+        const long long t = num >= 0 ? num / den : -((-num + den - 1) / den);
+        const int want = static_cast<int>(((t % size) + size) % size);
+        ASSERT_EQ(vid::QuadTexel(s, c, w, w, size), want)
+            << s << " " << c << " " << w << " " << size;
+    }
+}
+
+TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
+    constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
+                                               PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};
+    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u, 0xFF00FF00u};
+    const uint32_t ops[] = {vid::kTopModulate, vid::kTopSelectArg1, vid::kTopSelectArg2,
+                            vid::kTopAdd, vid::kTopDisable};
+    Rng rng(11);
+    for (int n = 0; n < 3000; ++n) {
+        const PixelFormat tf = rng.Pick(kTextureFormats), df = rng.Pick(kTextureFormats);
+        vid::TexturedQuad q;
+        q.dx = rng.In(-40, 60), q.dy = rng.In(-20, 40);
+        q.dw = rng.In(0, 60), q.dh = rng.In(0, 30);
+        q.sx = rng.In(-10, 50), q.sy = rng.In(-5, 30);
+        // Mostly unscaled sprites (the row loop), also scaled, turned over and wrapping.
+        q.sw = rng.Next() % 3 ? q.dw : rng.In(-50, 50);
+        q.sh = rng.Next() % 3 ? q.dh : rng.In(-30, 30);
+        q.diffuse = rng.Pick(diffuses);
+        q.colourOp = rng.Pick(ops);
+        q.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);
+        SCOPED_TRACE(testing::Message()
+                     << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
+                     << " d " << q.dx << "," << q.dy << " " << q.dw << "x" << q.dh << " s " << q.sx
+                     << "," << q.sy << " " << q.sw << "x" << q.sh);
+        const vid::Image texture =
+            n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
+        vid::Image fast = RandomImage(rng, df, 60, 35, 0);
+        vid::Image reference = fast;
+        vid::DrawTexturedQuad(fast, texture, q);
+        vid::DrawTexturedQuadReference(reference, texture, q);
+        ExpectSameBytes(fast, reference);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Fills and flat quads against the same colour written through the quad reference: a
+// flat quad is a quad whose stages select the vertex colour.
+TEST(VideoPixelRules, FillsAndFlatQuadsMatchTheReference) {
+    Rng rng(5);
+    const vid::Image oneTexel(PixelFormat::A8R8G8B8, 1, 1);
+    for (int n = 0; n < 2000; ++n) {
+        const PixelFormat f = rng.Pick(kFormats);
+        const int x = rng.In(-20, 50), y = rng.In(-10, 30), w = rng.In(-2, 70), h = rng.In(-2, 40);
+        const uint32_t alphas[] = {0, 255, 255, 128, 1};
+        const uint32_t colour = rng.Pick(alphas) << 24 | (rng.Next() & 0x00FFFFFFu);
+        SCOPED_TRACE(testing::Message() << "case " << n << " " << vid::FormatName(f) << " " << x
+                                        << "," << y << " " << w << "x" << h << " " << colour);
+        const vid::Image before = RandomImage(rng, f, 48, 24, 0);
+
+        vid::Image filled = before, expected = before;
+        filled.Fill(x, y, w, h, colour);
+        for (int yy = y; yy < y + h; ++yy)
+            for (int xx = x; xx < x + w; ++xx) expected.Set(xx, yy, colour);  // cut to the pixel
+        ExpectSameBytes(filled, expected);
+
+        vid::Image flat = before, viaQuad = before;
+        vid::DrawFlatQuad(flat, x, y, w, h, colour);
+        vid::TexturedQuad q;
+        q.dx = x, q.dy = y, q.dw = w, q.dh = h, q.sw = 1, q.sh = 1;
+        q.diffuse = colour;
+        q.colourOp = q.alphaOp = vid::kTopSelectArg2;
+        vid::DrawTexturedQuadReference(viaQuad, oneTexel, q);
+        ExpectSameBytes(flat, viaQuad);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Every format pair of the display copy, and every 16-bit value through the tables.
+TEST(VideoPixelRules, DisplayCopiesAndArgbRowsMatchThePerPixelConversions) {
+    Rng rng(9);
+    vid::Palette palette{};
+    for (uint32_t& e : palette) e = rng.Next();
+    for (const PixelFormat from : kFormats) {
+        const vid::Image src = RandomImage(rng, from, 37, 9, 0);
+        for (const PixelFormat to : kFormats) {
+            SCOPED_TRACE(testing::Message()
+                         << vid::FormatName(from) << "->" << vid::FormatName(to));
+            vid::Image dst = RandomImage(rng, to, 41, 12, 0), expected = dst;
+            // Wider and taller than the source: the pixels beyond it convert 0.
+            vid::DisplayCopy(dst, src, 40, 11);
+            for (int y = 0; y < 11; ++y)
+                for (int x = 0; x < 40; ++x)
+                    expected.Set(x, y, vid::DisplayConvert(src.Get(x, y), from, to));
+            ExpectSameBytes(dst, expected);
+        }
+        std::vector<uint32_t> row(src.Width());
+        for (int y = 0; y < src.Height(); ++y) {
+            vid::ToArgbRow(src, y, src.Width(), palette, row.data());
+            for (int x = 0; x < src.Width(); ++x)
+                ASSERT_EQ(row[x], vid::ToArgb(src.Get(x, y), from, palette.data()))
+                    << vid::FormatName(from) << " at " << x << "," << y;
+        }
+    }
+    for (const PixelFormat f : {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5}) {
+        vid::Image all(f, 256, 256);
+        for (uint32_t p = 0; p < 65536; ++p) all.Set(p % 256, p / 256, p);
+        std::vector<uint32_t> argb;
+        vid::ToArgbPixels(all, palette, argb);
+        for (uint32_t p = 0; p < 65536; ++p) {
+            // The rounded widening, written out: v * 255 / max to the nearest.
+            const vid::FieldLayout l = vid::LayoutOf(f);
+            auto widen = [&](vid::Field fd) {
+                const uint32_t v = (p >> fd.shift) & fd.max;
+                return fd.max ? (v * 255 + fd.max / 2) / fd.max : 255u;
+            };
+            const uint32_t want =
+                widen(l.alpha) << 24 | widen(l.red) << 16 | widen(l.green) << 8 | widen(l.blue);
+            ASSERT_EQ(argb[p], want) << vid::FormatName(f) << " pixel " << p;
+        }
+    }
+}
