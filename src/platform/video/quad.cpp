@@ -338,7 +338,7 @@ bool ShadeOver(uint32_t texelArgb, const TexturedQuad& q, uint32_t& targetArgb) 
     const uint32_t src = Stage(texelArgb, q.diffuse, q.colourOp, q.alphaOp);
     const uint32_t a = src >> 24;
     if (a == 0) return false;
-    targetArgb = a == 255 ? src : Blend(src, targetArgb);
+    targetArgb = a == 255 ? src : px::Blend(src, targetArgb);
     return true;
 }
 
