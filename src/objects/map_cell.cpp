@@ -4,7 +4,7 @@
 #include "objects/flow_host.h"
 
 int8_t GetEnabledFlag(cMapCell& cell, uint32_t mapValue) {
-    if (!cell.m_vConds.empty() && !Flows().CellCondsHold(cell)) return 0;
+    if (cell.HasConds() && !Flows().CellCondsHold(cell)) return 0;
     if (cell.m_nPassValue == mapValue) return 0;
     return static_cast<int8_t>(cell.m_nContact);
 }

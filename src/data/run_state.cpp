@@ -1,0 +1,247 @@
+// What stage play does with the run state: the course, the stage-start snapshot and its
+// restore, the hero carried from stage to stage, the stage names' values and the ranking
+// page.
+#include <algorithm>
+
+#include "core/bounds.h"
+#include "data/global_data.h"
+#include "data/save_data.h"
+#include "data/stage_file.h"
+#include "data/system_data.h"
+
+namespace {
+
+using GroupCopier = void (*)(cCharaDef&, const cCharaDef&);
+
+// Copier k carries property group k of the hero's definition. Hit and skill points (11,
+// 12), the time limit, lives and music (22..24) live outside the definition: null here.
+const GroupCopier kCarryCopiers[kCarryFlagCount] = {
+    // 0: the looks, the size among them.
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nCell = s.m_nCell;
+        d.m_nBmpSet = s.m_nBmpSet;
+        d.m_nCellExtra = s.m_nCellExtra;
+        d.m_nAnimeSet = s.m_nAnimeSet;
+        d.m_nSize = s.m_nSize;
+    },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nMaxHP = s.m_nMaxHP; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nMaxSP = s.m_nMaxSP; },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nPower = s.m_nPower;
+        d.m_nImpact = s.m_nImpact;
+    },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nDefence = s.m_nDefence; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nImpactResist = s.m_nImpactResist; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nDecel = s.m_nDecel; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nMoveType = s.m_nMoveType; },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nImmunity = s.m_nImmunity;
+        d.m_nFlashColor = s.m_nFlashColor;
+    },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nSightShape = s.m_nSightShape;
+        d.m_nSightRange = s.m_nSightRange;
+    },
+    [](cCharaDef& d, const cCharaDef& s) {
+        if (&d != &s) d.m_vFlows = s.m_vFlows;
+    },
+    nullptr,  // 11 hit points
+    nullptr,  // 12 skill points
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nCharaId = s.m_nCharaId; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nMapValue = s.m_nMapValue; },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_bIcon = s.m_bIcon;
+        d.m_nIcon = s.m_nIcon;
+    },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nHitEffect = s.m_nHitEffect; },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nInitEffect = s.m_nInitEffect;
+        d.m_nInitEffectA = s.m_nInitEffectA;
+        d.m_nInitEffectB = s.m_nInitEffectB;
+    },
+    [](cCharaDef& d, const cCharaDef& s) {
+        d.m_nVanishEffect = s.m_nVanishEffect;
+        d.m_nVanishEffectA = s.m_nVanishEffectA;
+    },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nScore = s.m_nScore; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nPriority = s.m_nPriority; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_bFacingFixed = s.m_bFacingFixed; },
+    nullptr,  // 22 time limit
+    nullptr,  // 23 lives
+    nullptr,  // 24 music
+};
+
+// Switch k of a system list; a list shorter than the groups (damaged settings) has the
+// missing switches off.
+bool SwitchOn(const std::vector<uint8_t>& switches, size_t k) {
+    return k < switches.size() && switches[k] != 0;
+}
+
+bool FlagSet(const std::vector<uint32_t>& flags, size_t k) {
+    return k < flags.size() && flags[k] != 0;
+}
+
+constexpr int kRankingPages = cModeRanking::kGenreCount;
+
+bool PageRanked(int gameMode, int page) {
+    const std::vector<cModeRanking>& modes = g_SystemData.m_vModeRanking;
+    if (gameMode < 0 || static_cast<size_t>(gameMode) >= modes.size()) return false;
+    const cModeRanking& ranking = modes[static_cast<size_t>(gameMode)];
+    return ranking.m_bEnabled != 0 && static_cast<size_t>(page) < ranking.m_vGenre.size() &&
+           ranking.m_vGenre[static_cast<size_t>(page)] != 0;
+}
+
+}  // namespace
+
+void cSaveData::SetStage(const std::string& name, uint32_t courseFlag, uint32_t courseNumber,
+                         uint32_t stageNumber) {
+    m_strStageFile = name;
+    CourseFlag() = courseFlag;
+    CourseNumber() = courseNumber;
+    CourseStage() = stageNumber;
+    StopFlag() = 0;
+    if (courseFlag == 0) return;
+    // '-' and '.' are never the second byte of a Shift-JIS pair, so a byte search is safe.
+    const size_t dot = m_strStageFile.rfind('.');
+    if (dot == std::string::npos) return;
+    const size_t minus = m_strStageFile.rfind('-', dot);
+    const size_t slash = m_strStageFile.find_last_of("\\/", dot);
+    if (minus == std::string::npos || (slash != std::string::npos && minus < slash)) return;
+    m_strStageFile.erase(minus, dot - minus);
+}
+
+void cSaveData::RecordStageStart() {
+    m_vSavedVariables = m_vVariables;
+    m_nSavedLives = m_nLives;
+    m_nSavedScore = m_nScore;
+}
+
+void cSaveData::RestoreSnapshot(int full, int gameMode, uint32_t restoreVariables) {
+    // A record that never took a snapshot (a run loaded from a file keeps none) has no
+    // variables to go back to: the run keeps its own rather than lose every one of them.
+    const bool snapshot = !m_vSavedVariables.empty();
+    if (full) {
+        if (snapshot) m_vVariables = m_vSavedVariables;
+        m_nScore = m_nSavedScore;
+        m_nLives = m_nSavedLives;
+        return;
+    }
+    m_nScore = m_nSavedScore;
+    if (snapshot && (restoreVariables != 0 || gameMode == 3)) m_vVariables = m_vSavedVariables;
+}
+
+void cSaveData::ClearStageCounters() {
+    m_nScore = 0;
+    m_nTotal1 = m_nTotal2 = m_nTotal3 = m_nTotal4 = 0;
+}
+
+void cSaveData::StoreCarryOver(size_t player, const CarriedHero& hero) {
+    m_bCarryOver = 1;
+    if (m_vHeroes.size() <= player) m_vHeroes.resize(player + 1);
+    if (m_vCarryFlags.size() < kCarryFlagCount) m_vCarryFlags.resize(kCarryFlagCount, 0);
+    cSaveChara& saved = m_vHeroes[player];
+    for (size_t k = 0; k < kCarryFlagCount; ++k) {
+        if (!SwitchOn(g_SystemData.m_vSwitchA, k)) continue;
+        if (kCarryCopiers[k]) kCarryCopiers[k](saved.m_Def, hero.def);
+        switch (k) {
+            case kCarryHP:
+                saved.m_nValue1 = static_cast<uint32_t>(hero.hp);
+                break;
+            case kCarrySP:
+                saved.m_nValue2 = static_cast<uint32_t>(hero.sp);
+                break;
+            case kCarryTimeLimit:
+                saved.m_nTimeLimit = static_cast<uint32_t>(hero.timeLimit);
+                break;
+            case kCarryLives:
+                saved.m_nLives = static_cast<uint32_t>(hero.lives);
+                break;
+            case kCarryMusic:
+                saved.m_nMusic = static_cast<uint32_t>(hero.music);
+                break;
+            default:
+                break;
+        }
+        m_vCarryFlags[k] = 1;
+    }
+}
+
+void cSaveData::ApplyCarryOver(size_t player, cCharaDef& hero, cStage& stage) {
+    if (m_bCarryOver == 0 || player >= m_vHeroes.size()) return;
+    const cSaveChara& saved = m_vHeroes[player];
+    for (size_t k = 0; k < kCarryFlagCount; ++k) {
+        if (k == kCarryHP || k == kCarrySP) continue;
+        if (!SwitchOn(g_SystemData.m_vSwitchA, k) || !FlagSet(m_vCarryFlags, k)) continue;
+        if (kCarryCopiers[k]) kCarryCopiers[k](hero, saved.m_Def);
+        switch (k) {
+            case 0:
+                if (static_cast<int8_t>(hero.m_nSize) < 1) hero.m_nSize = 1;
+                break;
+            case kCarryTimeLimit:
+                stage.m_nTimeLimit = static_cast<int32_t>(saved.m_nTimeLimit);
+                break;
+            case kCarryLives:
+                m_nLives = static_cast<int32_t>(saved.m_nLives);
+                break;
+            case kCarryMusic:
+                stage.m_nBgm = static_cast<int32_t>(saved.m_nMusic);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+void cSaveData::ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const {
+    if (m_bCarryOver == 0 || player >= m_vHeroes.size()) return;
+    const cSaveChara& saved = m_vHeroes[player];
+    const auto carried = [&](size_t k) {
+        return SwitchOn(g_SystemData.m_vSwitchA, k) && FlagSet(m_vCarryFlags, k);
+    };
+    if (carried(kCarryHP)) hp = static_cast<int32_t>(saved.m_nValue1);
+    if (carried(kCarrySP)) sp = static_cast<int32_t>(saved.m_nValue2);
+}
+
+void cSaveData::DropCarryOnMiss() {
+    for (size_t k = 0; k < m_vCarryFlags.size(); ++k)
+        if (SwitchOn(g_SystemData.m_vSwitchB, k)) m_vCarryFlags[k] = 0;
+}
+
+void cSaveData::AdvanceAfterClear() {
+    ++m_nStage;
+    std::fill(m_vSavedVariables.begin(), m_vSavedVariables.end(), 0u);
+    m_nMapX = static_cast<uint32_t>(g_WorldMapData.m_nStartX);
+    m_nMapY = static_cast<uint32_t>(g_WorldMapData.m_nStartY);
+}
+
+uint32_t cSaveData::LookupValue(const std::string& key) const {
+    for (const cSaveName& entry : m_vNames)
+        if (entry.m_strKey == key) return entry.m_nValue;
+    return 0;
+}
+
+void cSaveData::SumClearedValues() {
+    uint32_t total = 0;
+    for (const cSaveName& entry : m_vNames) {
+        if (g_WorldMapData.CheckStageEntry(entry.m_strStage, entry.m_nNumbered,
+                                           static_cast<int32_t>(entry.m_nCourse1),
+                                           static_cast<int32_t>(entry.m_nCourse2)) != 0)
+            total += entry.m_nValue;
+    }
+    m_nClearedTotal = total;
+}
+
+void cSaveData::StepRankingPage(int gameMode, int step) {
+    int page = RankingPage();
+    // A page stored outside 0..4 (a damaged save) counts from 0.
+    if (page < 0 || page >= kRankingPages) page = 0;
+    const int direction = step < 0 ? -1 : 1;
+    if (step != 0) page = (page + direction + kRankingPages) % kRankingPages;
+    for (int tried = 0; tried < kRankingPages; ++tried) {
+        if (PageRanked(gameMode, page)) {
+            RankingPage() = page;
+            return;
+        }
+        page = (page + direction + kRankingPages) % kRankingPages;
+    }
+}
