@@ -204,7 +204,7 @@ class cSaveData : public cSaveRecord {
     uint32_t& CarriedPosition() { return m_nRunValue15; }
     int32_t& CarriedBlockX() { return m_nRunValue16; }
     int32_t& CarriedBlockY() { return m_nRunValue17; }
-    uint32_t& CarriedFacing() { return m_nRunValue18; }  // the low byte: 0 left, 1 right
+    uint32_t& CarriedFacing() { return m_nRunValue18; }          // the low byte: 0 left, 1 right
     std::vector<uint32_t>& Variables() { return m_vVariables; }  // the common variables
 
     // ---- Stage play's operations (run_state.cpp) ----
