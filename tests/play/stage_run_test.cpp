@@ -1,0 +1,49 @@
+// The running stage as the game objects see it, and what every stage start puts back.
+#include "play/stage_run.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "data/save_data.h"
+#include "data/stage_file.h"
+#include "platform/win_types.h"
+#include "support/data_record_fixture.h"
+
+namespace {
+
+using StageRunTest = wftest::DataRecordTest;
+
+TEST_F(StageRunTest, EveryStartPutsThePlayStateBack) {
+    cStage stage;
+    stage.m_anSize[0] = 40, stage.m_anSize[3] = 15;
+    StageRun run;
+    run.StartStage(stage, 3);
+    EXPECT_EQ(std::make_tuple(run.state.rowShift, run.state.stageWidth, run.state.stageHeight,
+                              run.scrollX.m_nPitch, run.shotGroups.size()),
+              std::make_tuple(6, 60 * 32, 35 * 32, 64, size_t{3}));
+    EXPECT_EQ(run.map.cells.size(), size_t{35} << 6);
+
+    run.state.stageOver = 1, run.state.currentChara = reinterpret_cast<cChara*>(&run);
+    run.map.m_ToggledCells.push_back(5);
+    run.map.cells[0].m_nCell = 9;
+    run.effects.emplace_back();
+    run.CharaGroup(2).push_back(nullptr);
+    run.StartStage(stage, 0);
+    EXPECT_EQ(
+        std::make_tuple(run.state.stageOver, run.state.currentChara, run.effects.size(),
+                        run.map.m_ToggledCells.size(), run.map.cells[0].m_nCell,
+                        run.CharaGroup(2).size(), run.shotGroups.size()),
+        std::make_tuple(0u, nullptr, size_t{0}, size_t{0}, uint16_t{0}, size_t{0}, size_t{1}));
+
+    // A character list outside the eight is reported as any bad index and gets list 0.
+    EXPECT_EQ(&run.CharaGroup(8), &run.CharaGroup(0));
+    EXPECT_EQ(posted.Count(WM_CLOSE), 1);
+
+    // The views the game names.
+    EXPECT_EQ(&g_MapCells, &g_StageRun.map.cells);
+    EXPECT_EQ(&g_CommonVars, &g_PlaySession.m_vVariables);
+    EXPECT_EQ(&run.Score(), &g_PlaySession.m_nScore);
+}
+
+}  // namespace
