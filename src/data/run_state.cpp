@@ -11,65 +11,45 @@
 
 namespace {
 
-using GroupCopier = void (*)(cCharaDef&, const cCharaDef&);
-
-// Copier k carries property group k of the hero's definition. Hit and skill points (11,
-// 12), the time limit, lives and music (22..24) live outside the definition: null here.
-const GroupCopier kCarryCopiers[kCarryFlagCount] = {
-    // 0: the looks, the size among them.
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nCell = s.m_nCell;
-        d.m_nBmpSet = s.m_nBmpSet;
-        d.m_nCellExtra = s.m_nCellExtra;
-        d.m_nAnimeSet = s.m_nAnimeSet;
-        d.m_nSize = s.m_nSize;
-    },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nMaxHP = s.m_nMaxHP; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nMaxSP = s.m_nMaxSP; },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nPower = s.m_nPower;
-        d.m_nImpact = s.m_nImpact;
-    },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nDefence = s.m_nDefence; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nImpactResist = s.m_nImpactResist; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nDecel = s.m_nDecel; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nMoveType = s.m_nMoveType; },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nImmunity = s.m_nImmunity;
-        d.m_nFlashColor = s.m_nFlashColor;
-    },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nSightShape = s.m_nSightShape;
-        d.m_nSightRange = s.m_nSightRange;
-    },
-    [](cCharaDef& d, const cCharaDef& s) {
-        if (&d != &s) d.m_vFlows = s.m_vFlows;
-    },
-    nullptr,  // 11 hit points
-    nullptr,  // 12 skill points
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nCharaId = s.m_nCharaId; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nMapValue = s.m_nMapValue; },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_bIcon = s.m_bIcon;
-        d.m_nIcon = s.m_nIcon;
-    },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nHitEffect = s.m_nHitEffect; },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nInitEffect = s.m_nInitEffect;
-        d.m_nInitEffectA = s.m_nInitEffectA;
-        d.m_nInitEffectB = s.m_nInitEffectB;
-    },
-    [](cCharaDef& d, const cCharaDef& s) {
-        d.m_nVanishEffect = s.m_nVanishEffect;
-        d.m_nVanishEffectA = s.m_nVanishEffectA;
-    },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nScore = s.m_nScore; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nPriority = s.m_nPriority; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_bFacingFixed = s.m_bFacingFixed; },
-    nullptr,  // 22 time limit
-    nullptr,  // 23 lives
-    nullptr,  // 24 music
+// The definition's property groups (numbered as its inherit flags) that carried group k
+// consists of. Hit and skill points (11, 12), the time limit, lives and music (22..24)
+// live outside the definition: no groups.
+struct CarryGroup {
+    uint8_t count;
+    uint8_t groups[3];
 };
+constexpr CarryGroup kCarryGroups[kCarryFlagCount] = {
+    {3, {9, 10, 20}},  // 0 looks: graphic, anime set and size
+    {1, {23}},         // maximum HP
+    {1, {24}},         // maximum SP
+    {2, {26, 27}},     // body attack: power and impact
+    {1, {29}},         // defence
+    {1, {30}},         // impact resistance
+    {1, {31}},         // ease of stopping
+    {1, {17}},         // movement type
+    {1, {18}},         // immunity
+    {1, {22}},         // sight
+    {1, {36}},         // 10 behaviour: the flows
+    {0, {}},           // hit points
+    {0, {}},           // skill points
+    {1, {3}},          // character id
+    {1, {2}},          // map value
+    {1, {15}},         // overlay icon
+    {1, {28}},         // hit effect
+    {1, {13}},         // display effect at the start
+    {1, {14}},         // display effect on vanishing
+    {1, {34}},         // score on defeat
+    {1, {11}},         // 20 drawing priority
+    {1, {16}},         // fixed facing
+    {0, {}},           // time limit
+    {0, {}},           // lives
+    {0, {}},           // music
+};
+
+void CopyCarryGroup(size_t k, cCharaDef& dest, const cCharaDef& source) {
+    for (uint8_t i = 0; i < kCarryGroups[k].count; ++i)
+        dest.CopyGroup(kCarryGroups[k].groups[i], source);
+}
 
 // Switch k of a system list; a list shorter than the groups (damaged settings) has the
 // missing switches off.
@@ -142,7 +122,7 @@ void cSaveData::StoreCarryOver(size_t player, const CarriedHero& hero) {
     cSaveChara& saved = m_vHeroes[player];
     for (size_t k = 0; k < kCarryFlagCount; ++k) {
         if (!SwitchOn(g_SystemData.m_vSwitchA, k)) continue;
-        if (kCarryCopiers[k]) kCarryCopiers[k](saved.m_Def, hero.def);
+        CopyCarryGroup(k, saved.m_Def, hero.def);
         switch (k) {
             case kCarryHP:
                 saved.m_nValue1 = static_cast<uint32_t>(hero.hp);
@@ -172,7 +152,7 @@ void cSaveData::ApplyCarryOver(size_t player, cCharaDef& hero, cStage& stage) {
     for (size_t k = 0; k < kCarryFlagCount; ++k) {
         if (k == kCarryHP || k == kCarrySP) continue;
         if (!SwitchOn(g_SystemData.m_vSwitchA, k) || !FlagSet(m_vCarryFlags, k)) continue;
-        if (kCarryCopiers[k]) kCarryCopiers[k](hero, saved.m_Def);
+        CopyCarryGroup(k, hero, saved.m_Def);
         switch (k) {
             case 0:
                 if (static_cast<int8_t>(hero.m_nSize) < 1) hero.m_nSize = 1;

@@ -76,3 +76,8 @@ ShotList& StageRun::ShotGroup(uint32_t group) {
 int32_t& StageRun::Score() {
     return g_PlaySession.m_nScore;
 }
+
+void SetBlockAt(StageRun& scene, double x, double y, uint32_t /*id*/, const cEdShot& part,
+                const cBlockDef& block) {
+    scene.map.SetBlockAt(x, y, BlockChangeOf(part), block);
+}

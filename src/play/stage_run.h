@@ -60,6 +60,11 @@ class StageRun final : public PlayContext {
     EffectSurfaces effectSurfaces;
 };
 
+// A block summon at the placement point (x, y) on the scene's map, by the shot part's
+// block mode and refuse flags; the id is carried along and not used.
+void SetBlockAt(StageRun& scene, double x, double y, uint32_t id, const cEdShot& part,
+                const cBlockDef& block);
+
 // The stage being played.
 extern StageRun g_StageRun;
 // The map cells of the stage being played.

@@ -10,34 +10,43 @@
 #include "core/random.h"
 #include "data/database.h"
 #include "play/stage_run.h"
+#include "support/dd_blit_fixture.h"
 
 namespace {
 
-// Effect records 1 (32 x 24, fixed size, one frame) and 2 (16 x 16, scalable, two
-// frames) and their frame sequences, for one test.
-class EffectObjTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        effects_ = g_Database.m_vEffect;
-        table_ = g_EffectSeqTable;
+// Effect records for one test, put back afterwards: 1 (32 x 24, fixed size, one frame),
+// 2 (16 x 16, scalable, frames of cells 0 and 1), 3 (no frames), 4 (2 x 1 dots, scalable,
+// cells 0 and 1), and their frame sequences.
+class ScopedEffects {
+  public:
+    ScopedEffects() : effects_(g_Database.m_vEffect), table_(g_EffectSeqTable) {
         std::vector<cEffect>& list = g_Database.m_vEffect;
-        list.assign(4, cEffect{});
-        list[1].m_nFrameWidth = 32, list[1].m_nFrameHeight = 24;
-        list[1].m_vItem.assign(1, cEffectItem{});
-        list[2].m_nFrameWidth = 16, list[2].m_nFrameHeight = 16, list[2].m_bScalable = 1;
-        list[2].m_vItem.assign(2, cEffectItem{});
-        list[2].m_vItem[1].m_nCell = 1;
-        // Record 3 has no frames.
+        list.assign(5, cEffect{});
+        const auto set = [&](size_t n, uint32_t w, uint32_t h, uint32_t scalable, size_t frames) {
+            list[n].m_nFrameWidth = w, list[n].m_nFrameHeight = h, list[n].m_bScalable = scalable;
+            list[n].m_vItem.assign(frames, cEffectItem{});
+            for (size_t i = 0; i < frames; ++i) list[n].m_vItem[i].m_nCell = static_cast<uint32_t>(i);
+        };
+        set(1, 32, 24, 0, 1);
+        set(2, 16, 16, 1, 2);
+        set(4, 2, 1, 1, 2);
         g_Database.BuildTablesB(g_EffectSeqTable);
     }
-    void TearDown() override {
+    ~ScopedEffects() {
         g_Database.m_vEffect = effects_;
         g_EffectSeqTable = table_;
     }
+    ScopedEffects(const ScopedEffects&) = delete;
+    ScopedEffects& operator=(const ScopedEffects&) = delete;
 
   private:
     std::vector<cEffect> effects_;
     AnimSeqTable table_;
+};
+
+class EffectObjTest : public testing::Test {
+  protected:
+    ScopedEffects effects;
 };
 
 TEST_F(EffectObjTest, HitEffectsSitOnTheBoxesOverlap) {
@@ -104,6 +113,42 @@ TEST_F(EffectObjTest, EffectsRunTheirFramesAndLeaveTheList) {
         counts.push_back(run.effects.size());
     }
     EXPECT_EQ(counts, (std::vector<size_t>{2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 0}));
+}
+
+class EffectDrawTest : public wftest::DrawTest {
+  protected:
+    ScopedEffects effects;
+};
+
+TEST_F(EffectDrawTest, FramesComeFromTheEffectsTwoPictures) {
+    ASSERT_TRUE(Init(0, 32, false));
+    DDDevice().dwColorKey = 0xFF00FF;
+    std::vector<DDSURFACEDATA> pictures(8);  // effect 4: surfaces 6 and 7
+    ASSERT_TRUE(DDCreateSurface(&pictures[6], 4, 1, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    ASSERT_TRUE(DDCreateSurface(&pictures[7], 4, 1, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+    SetRow(&pictures[6], 0, {0x0000A1, 0xFF00FF, 0x0000C1, 0x0000C2});  // a keyed dot
+    SetRow(&pictures[7], 0, {0x0000E1, 0x0000E2, 0x0000F1, 0x0000F2});
+    DDSURFACEDATA* dst = Make(6, 2);
+    const uint32_t u = 0x111111;
+    const auto draw = [&](cEffectObj& fx, bool videoStretch) {
+        for (int y = 0; y < 2; ++y) SetRow(dst, y, std::vector<uint32_t>(6, u));
+        EXPECT_EQ(fx.Draw(dst, 0, {&pictures, videoStretch}), 0);
+        return std::vector<std::vector<uint32_t>>{RowOf(dst, 0, 6), RowOf(dst, 1, 6)};
+    };
+    using Rows = std::vector<std::vector<uint32_t>>;
+    cEffectObj plain;
+    plain.SetupAt(4, 1.9, 0.0, 2, 1, 0);
+    EXPECT_EQ(draw(plain, false), (Rows{{u, 0x0000A1, u, u, u, u}, std::vector<uint32_t>(6, u)}));
+    for (int i = 0; i < 5; ++i) plain.Draw(nullptr, 0, {});
+    EXPECT_EQ(draw(plain, false)[0], (std::vector<uint32_t>{u, 0x0000C1, 0x0000C2, u, u, u}));
+
+    cEffectObj big;  // twice the cell: the enlarged picture, or in DirectDraw the first
+    big.SetupAt(4, 0.0, 0.0, 4, 2, 0);
+    const std::vector<uint32_t> enlarged{0x0000E1, 0x0000E1, 0x0000E2, 0x0000E2, u, u};
+    EXPECT_EQ(draw(big, false), (Rows{enlarged, enlarged}));
+    const std::vector<uint32_t> stretched{0x0000A1, 0x0000A1, u, u, u, u};
+    EXPECT_EQ(draw(big, true), (Rows{stretched, stretched}));
+    for (DDSURFACEDATA& sd : pictures) DDReleaseSurface(&sd);
 }
 
 TEST(PictureState, FixedPicturesKeepTheirScreenPlaceAndTimedOnesEnd) {
