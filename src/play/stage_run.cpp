@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "core/bounds.h"
-#include "data/save_data.h"
 #include "data/stage_file.h"
 
 StageRun g_StageRun;
@@ -43,6 +42,11 @@ void StageRun::StepScroll() {
     scrollY.Step();
     state.cameraX = scrollX.m_dPos;
     state.cameraY = scrollY.m_dPos;
+}
+
+void StageRun::KeepRunStart() {
+    runStartOlder = runStartNewer;
+    runStartNewer = g_PlaySession;
 }
 
 void StageRun::AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor) {

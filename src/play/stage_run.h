@@ -9,6 +9,7 @@
 #include <list>
 #include <vector>
 
+#include "data/save_data.h"
 #include "objects/play_context.h"
 #include "play/effect_obj.h"
 #include "play/map_grid.h"
@@ -30,6 +31,11 @@ class StageRun final : public PlayContext {
 
     // One update step of the automatic scroll on both axes; the camera follows.
     void StepScroll();
+
+    // The run state at the start of this attempt becomes the newer snapshot, the one
+    // before it the older: the replay records of this and the previous attempt end with
+    // them.
+    void KeepRunStart();
 
     // A hit effect between two boxes, appended to the effect list.
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor);
@@ -58,6 +64,9 @@ class StageRun final : public PlayContext {
     std::vector<ShotList> shotGroups;
     std::list<cEffectObj> effects;
     EffectSurfaces effectSurfaces;
+    // Kept across stage starts.
+    cSaveData runStartNewer;
+    cSaveData runStartOlder;
 };
 
 // A block summon at the placement point (x, y) on the scene's map, by the shot part's

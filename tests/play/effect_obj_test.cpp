@@ -25,7 +25,8 @@ class ScopedEffects {
         const auto set = [&](size_t n, uint32_t w, uint32_t h, uint32_t scalable, size_t frames) {
             list[n].m_nFrameWidth = w, list[n].m_nFrameHeight = h, list[n].m_bScalable = scalable;
             list[n].m_vItem.assign(frames, cEffectItem{});
-            for (size_t i = 0; i < frames; ++i) list[n].m_vItem[i].m_nCell = static_cast<uint32_t>(i);
+            for (size_t i = 0; i < frames; ++i)
+                list[n].m_vItem[i].m_nCell = static_cast<uint32_t>(i);
         };
         set(1, 32, 24, 0, 1);
         set(2, 16, 16, 1, 2);

@@ -40,6 +40,16 @@ TEST_F(StageRunTest, EveryStartPutsThePlayStateBack) {
     EXPECT_EQ(&run.CharaGroup(8), &run.CharaGroup(0));
     EXPECT_EQ(posted.Count(WM_CLOSE), 1);
 
+    // Snapshots of the run live across stage starts.
+    g_PlaySession.m_nScore = 10;
+    run.KeepRunStart();
+    g_PlaySession.m_nScore = 20;
+    run.KeepRunStart();
+    run.StartStage(stage, 0);
+    EXPECT_EQ(std::make_tuple(run.runStartOlder.m_nScore, run.runStartNewer.m_nScore),
+              std::make_tuple(10, 20));
+    g_PlaySession.m_nScore = 0;
+
     // The views the game names.
     EXPECT_EQ(&g_MapCells, &g_StageRun.map.cells);
     EXPECT_EQ(&g_CommonVars, &g_PlaySession.m_vVariables);
