@@ -43,6 +43,15 @@ class cMapCell {
     bool HasConds() const { return m_pConds && !m_pConds->m_vConds.empty(); }
 };
 
+// The cell at (column, row) of a map whose rows hold 2^rowShift cells. Outside the map (a
+// column before 0 or past the row's end, a row above or below the map) it is an empty
+// passable cell, handed out afresh each time, and the report gets the line a bad table
+// index writes, once until ResetMapLookupReport: a character that walks off the map must
+// neither close the game nor read a cell of the next row.
+cMapCell& MapCellAt(std::vector<cMapCell>& cells, int32_t rowShift, int32_t column, int32_t row);
+// A new map: its first lookup outside is reported again.
+void ResetMapLookupReport();
+
 // 0 when the cell's conditions do not hold now, 0 when its pass-through value equals
 // mapValue (the object passes through), else its contact value (1 solid, 2 harms the
 // hero). An empty condition list always holds; the check itself is the flow layer's.

@@ -4,11 +4,8 @@
 #include <algorithm>
 #include <bit>
 #include <memory>
-#include <string>
 
-#include "core/log.h"
 #include "core/maths.h"
-#include "core/strings.h"
 #include "data/defs_block.h"
 #include "data/flow_record.h"
 #include "data/palette.h"
@@ -76,7 +73,7 @@ void MapGrid::Resize(int32_t widthBlocks, int32_t heightBlocks) {
     rows_ = heightBlocks + 2 * kMapMarginBlocks;
     cells.assign(static_cast<size_t>(rows_) << shift_, EmptyCell());
     m_ToggledCells.clear();
-    reportedOutside_ = false;
+    ResetMapLookupReport();
 }
 
 void MapGrid::Build(const cStage& stage) {
@@ -92,22 +89,7 @@ void MapGrid::Build(const cStage& stage) {
 }
 
 cMapCell& MapGrid::CellAt(int32_t column, int32_t row) {
-    if (Inside(column, row)) [[likely]]
-        return cells[static_cast<size_t>(Index(column, row))];
-    ReportOutside(column, row);
-    // Handed out afresh every time: what one caller wrote into it is gone for the next.
-    outside_ = cMapCell{};
-    return outside_;
-}
-
-void MapGrid::ReportOutside(int32_t column, int32_t row) {
-    if (reportedOutside_) return;
-    reportedOutside_ = true;
-    std::string line;
-    StrFormat(line, "err V[%d] ( %d , %d )", (row << (shift_ & 31)) + column,
-              static_cast<int>(cells.size()), static_cast<int>(sizeof(cMapCell)));
-    TraceWrite(line.c_str());
-    ReportPrintf("%s", line.c_str());
+    return MapCellAt(cells, shift_, column, row);
 }
 
 // ---- Run-time changes -----------------------------------------------------------------

@@ -61,10 +61,8 @@ class MapGrid {
     // (row << shift) + column.
     int32_t Index(int32_t column, int32_t row) const { return (row << shift_) + column; }
 
-    // The cell at a column and row. Outside the grid (left of the border, past the row's
-    // end, above or below the map) it is an empty passable cell, and the report gets the
-    // line a bad table index writes, once per stage start: a character that walks off
-    // the map must not close the game, nor read a cell of the next row.
+    // The cell at a column and row; outside the grid an empty passable cell, reported
+    // once per stage start (MapCellAt).
     cMapCell& CellAt(int32_t column, int32_t row);
     // The cell of a point in whole dots (arithmetic shifts).
     cMapCell& CellAtDots(int32_t x, int32_t y) { return CellAt(x >> 5, y >> 5); }
@@ -84,7 +82,6 @@ class MapGrid {
     std::vector<int32_t> m_ToggledCells;
 
   private:
-    void ReportOutside(int32_t column, int32_t row);
     bool Locked(cMapCell& cell) const;
     // Places the block; false when a refuse flag undid the change.
     bool Place(cMapCell& cell, int32_t index, int32_t cx, int32_t cy, const BlockChange& change,
@@ -93,8 +90,6 @@ class MapGrid {
 
     int32_t shift_ = 0;
     int32_t rows_ = 0;
-    cMapCell outside_;
-    bool reportedOutside_ = false;
     MapOccupants* occupants_ = nullptr;
 };
 
