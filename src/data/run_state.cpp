@@ -188,8 +188,11 @@ void cSaveData::DropCarryOnMiss() {
 }
 
 void cSaveData::AdvanceAfterClear() {
-    ++m_nStage;
-    std::fill(m_vSavedVariables.begin(), m_vSavedVariables.end(), 0u);
+    ++m_nItemSelect;
+    // Every stage's cleared flag goes back to 0, but for entry 0, which always stands
+    // (a new run sets it and the map reads it as the start).
+    std::fill(m_vListB.begin(), m_vListB.end(), 0u);
+    if (!m_vListB.empty()) m_vListB[0] = 1;
     m_nMapX = static_cast<uint32_t>(g_WorldMapData.m_nStartX);
     m_nMapY = static_cast<uint32_t>(g_WorldMapData.m_nStartY);
 }

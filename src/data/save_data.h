@@ -234,8 +234,9 @@ class cSaveData : public cSaveRecord {
     void ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const;
     // Forgets the groups the system marks to be dropped on a miss.
     void DropCarryOnMiss();
-    // After a cleared stage: the stage number moves on, the stage-start copy of the
-    // variables is emptied to zeros and the world-map cell is the map's start cell.
+    // Called by the run end after a cleared stage: the capped counter moves on, every
+    // stage's cleared flag (list B) but entry 0 goes back to 0, and the hero stands on the
+    // world map's start cell.
     void AdvanceAfterClear();
     // The value of the first name-list entry whose key equals key (bytes, case-sensitive);
     // 0 when none does.

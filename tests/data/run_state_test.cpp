@@ -145,11 +145,11 @@ TEST_F(RunStateTest, StageNamesGiveTheirValues) {
     run.SumClearedValues();
     EXPECT_EQ(run.m_nClearedTotal, 3010u);  // the b01 stage is not on the map
 
-    run.m_nStage = 4, run.m_nMapX = 9, run.m_nMapY = 9;
-    run.RecordStageStart();
+    run.m_nMapX = 9, run.m_nMapY = 9, run.m_vListB[7] = 1;
     run.AdvanceAfterClear();
-    EXPECT_EQ(std::make_tuple(run.m_nStage, run.m_nMapX, run.m_nMapY, run.m_vSavedVariables[1]),
-              std::make_tuple(5u, 2u, 6u, 0u));
+    EXPECT_EQ(std::make_tuple(run.m_nItemSelect, run.m_nMapX, run.m_nMapY, run.m_vListB[0],
+                              run.m_vListB[7], run.m_vListB.size()),
+              std::make_tuple(2u, 2u, 6u, 1u, 0u, kListBCount));
 }
 
 TEST_F(RunStateTest, RankingPagesStepOverTablesTheModeDoesNotRank) {
