@@ -66,8 +66,10 @@ bool CellHoldsBlock(cMapCell& cell) {
 // ---- Building and lookup -----------------------------------------------------------------
 
 void MapGrid::Resize(int32_t widthBlocks, int32_t heightBlocks) {
-    widthBlocks = std::max(widthBlocks, 0);
-    heightBlocks = std::max(heightBlocks, 0);
+    // Placements are 16-bit: a larger size (damaged data) has no blocks to hold, and its
+    // row shift would no longer fit the cell index.
+    widthBlocks = std::clamp(widthBlocks, 0, 32767);
+    heightBlocks = std::clamp(heightBlocks, 0, 32767);
     // A row holds 2^shift cells: at least the stage and a border of 10 on either side.
     shift_ = std::bit_width(static_cast<uint32_t>(widthBlocks + 2 * kMapMarginBlocks - 1));
     rows_ = heightBlocks + 2 * kMapMarginBlocks;
