@@ -13,26 +13,17 @@
 
 namespace {
 
-// The system switches and the world map of one test, put back afterwards.
+// The system settings and the world map of one test, put back afterwards.
 class RunStateTest : public testing::Test {
   protected:
-    void SetUp() override {
-        switchA_ = g_SystemData.m_vSwitchA;
-        switchB_ = g_SystemData.m_vSwitchB;
-        ranking_ = g_SystemData.m_vModeRanking;
-        map_ = g_WorldMapData;
-    }
     void TearDown() override {
-        g_SystemData.m_vSwitchA = switchA_;
-        g_SystemData.m_vSwitchB = switchB_;
-        g_SystemData.m_vModeRanking = ranking_;
+        g_SystemData = system_;
         g_WorldMapData = map_;
     }
 
   private:
-    std::vector<uint8_t> switchA_, switchB_;
-    std::vector<cModeRanking> ranking_;
-    cWorldMapData map_;
+    const cSystemData system_ = g_SystemData;
+    const cWorldMapData map_ = g_WorldMapData;
 };
 
 TEST_F(RunStateTest, RestoreGoesBackToTheStageStart) {

@@ -65,7 +65,6 @@ TEST_F(EffectObjTest, HitEffectsSitOnTheBoxesOverlap) {
         {"apart: round (0, 0)", 1, apart, 1, -16, -12, 32, 24, 0, 1},
         {"enlarged three times", 2, b, 3, 30 + 10 - 24, 40 + 10 - 24, 48, 48, 1, 3},
         {"scale 1", 2, b, 1, 30 + 10 - 8, 40 + 10 - 8, 16, 16, 0, 1},
-        {"scale 0", 2, b, 0, 30 + 10 - 8, 40 + 10 - 8, 16, 16, 0, 1},
         {"negative scale", 2, b, -4, 30 + 10 - 8, 40 + 10 - 8, 16, 16, 0, 1},
     };
     for (const Case& c : cases) {
