@@ -271,6 +271,10 @@ void cCharaDef::ApplyPalette() {
     ApplyPaletteGroups(*this, kCharaCopiers);
 }
 
+void cCharaDef::CopyGroup(size_t g, const cCharaDef& source) {
+    if (g < kCharaGroupCount) kCharaCopiers[g](*this, source);
+}
+
 double cCharaDef::GetRowOffsetX(int index, int facing) const {
     return RowOffset(m_nRowXBase, m_nRowXStep, m_bRowXMirror, index, facing);
 }

@@ -35,6 +35,9 @@ class cCharaDef : public cSaveRecord {
     void ValidateFlowRefs();
     // Takes every group whose inherit flag is set from the palette entry the link names.
     void ApplyPalette();
+    // Property group g (0..36, as the inherit flags number them) taken from source; a
+    // number past the groups copies nothing.
+    void CopyGroup(size_t g, const cCharaDef& source);
 
     // Offset of extra copy i of a placed character, in dots: base + step x i, negated for
     // facing 1 (right) when the axis's mirror byte is set. The offsets are laid out for a

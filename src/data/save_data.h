@@ -15,6 +15,9 @@
 #include "core/record.h"
 #include "data/defs_chara.h"
 
+class cStage;
+struct CarriedHero;
+
 // The time a story slot was saved, in the 16-byte layout slot files store: the Windows
 // system-time form, eight u16 in this order.
 struct SaveTime {
@@ -163,11 +166,11 @@ class cSaveData : public cSaveRecord {
     int32_t m_nRunValue11 = 0;
     uint32_t m_nRunValue12 = 0;   // from 169
     std::string m_strPlayerName;  // the name a ranking is registered with
-    uint32_t m_nRunValue13 = 0;
+    int32_t m_nRunValue13 = 0;
     uint32_t m_nRunValue14 = 0;
     uint32_t m_nRunValue15 = 0;  // from 678
-    uint32_t m_nRunValue16 = 0;
-    uint32_t m_nRunValue17 = 0;
+    int32_t m_nRunValue16 = 0;
+    int32_t m_nRunValue17 = 0;
     uint32_t m_nRunValue18 = 0;  // from 679
 
     // Written after the registered part.
@@ -183,6 +186,85 @@ class cSaveData : public cSaveRecord {
     std::vector<uint32_t> m_vSavedVariables;  // list D
     int32_t m_nSavedLives = 0;
     int32_t m_nSavedScore = 0;
+
+    // What stage play calls the registered values it reads and writes. The one place
+    // that says which stored value holds which meaning; the stored bytes stay as they are.
+    // (The carry-over flag, list A, the heroes, the stage file name, the stage number,
+    // lives, bonus, score, the totals, the music argument and the player name keep their
+    // own names above.)
+    uint32_t& CourseFlag() { return m_nStageNaming1; }
+    uint32_t& CourseNumber() { return m_nStageNaming2; }
+    uint32_t& CourseStage() { return m_nStageNaming3; }
+    uint32_t& StageEntryIndex() { return m_bRunSetUp; }  // the world map's point of the stage
+    uint32_t& StopFlag() { return m_nRunValue5; }  // a finished free-play run is not restarted
+    uint32_t& CurrentMusic() { return m_nRunValue6; }
+    uint32_t& ReturnedToMap() { return m_nRunValue7; }
+    std::string& LastRankingName() { return m_strPlayerName; }
+    int32_t& RankingPage() { return m_nRunValue13; }  // 0..4
+    uint32_t& CarriedPosition() { return m_nRunValue15; }
+    int32_t& CarriedBlockX() { return m_nRunValue16; }
+    int32_t& CarriedBlockY() { return m_nRunValue17; }
+    uint32_t& CarriedFacing() { return m_nRunValue18; }          // the low byte: 0 left, 1 right
+    std::vector<uint32_t>& Variables() { return m_vVariables; }  // the common variables
+
+    // ---- Stage play's operations (run_state.cpp) ----
+
+    // The run's stage: name and course numbers; the stop flag cleared. With the course flag
+    // set the name loses the stage part behind its last minus sign ("c01-3.stg4" is kept
+    // as "c01.stg4"), so every stage of a course shares its ranking and replay names.
+    void SetStage(const std::string& name, uint32_t courseFlag, uint32_t courseNumber,
+                  uint32_t stageNumber);
+    // The stage-start snapshot: variables, lives and score.
+    void RecordStageStart();
+    // Back to the snapshot. full (a retry, a replay restart): variables, score and lives.
+    // Otherwise (a miss, back to the map) lives are kept, as the miss has just used one;
+    // the score comes back, and the variables too when the game mode's restore switch is
+    // on or the run is a replay (mode 3).
+    void RestoreSnapshot(int full, int gameMode, uint32_t restoreVariables);
+    // The score and the four totals 0.
+    void ClearStageCounters();
+    // Stores the hero for the next stage: every property group whose switch is on.
+    void StoreCarryOver(size_t player, const CarriedHero& hero);
+    // Gives a new hero's placement what was carried: the groups whose switch and carried
+    // flag are on, except hit and skill points; 22 the stage's time limit, 23 the lives,
+    // 24 the stage music. Nothing while no carry-over is stored.
+    void ApplyCarryOver(size_t player, cCharaDef& hero, cStage& stage);
+    // Groups 11 and 12: the carried hit and skill points, each when its switch and
+    // carried flag are on.
+    void ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const;
+    // Forgets the groups the system marks to be dropped on a miss.
+    void DropCarryOnMiss();
+    // Called by the run end after a cleared stage: the capped counter moves on, every
+    // stage's cleared flag (list B) but entry 0 goes back to 0, and the hero stands on the
+    // world map's start cell.
+    void AdvanceAfterClear();
+    // The value of the first name-list entry whose key equals key (bytes, case-sensitive);
+    // 0 when none does.
+    uint32_t LookupValue(const std::string& key) const;
+    // The cleared-stage total from the name-list entries whose stage the world map counts.
+    void SumClearedValues();
+    // Moves the ranking page by step (-1, 0, 1), wrapping over 0..4 and passing tables the
+    // game mode does not rank; step 0 only makes sure the page is one it ranks. Nothing
+    // changes while the mode ranks no table.
+    void StepRankingPage(int gameMode, int step);
+};
+
+// The property groups of a carried hero: 0..10 and 13..21 are fields of its definition,
+// 11 and 12 its hit and skill points, 22 the stage time limit, 23 lives, 24 the music.
+inline constexpr size_t kCarryHP = 11;
+inline constexpr size_t kCarrySP = 12;
+inline constexpr size_t kCarryTimeLimit = 22;
+inline constexpr size_t kCarryLives = 23;
+inline constexpr size_t kCarryMusic = 24;
+
+// What the run end hands over when it stores the hero.
+struct CarriedHero {
+    const cCharaDef& def;  // with every change play made to it
+    int32_t hp = 0;
+    int32_t sp = 0;
+    int32_t timeLimit = 0;
+    int32_t lives = 0;
+    int32_t music = 0;
 };
 
 // The run in progress.

@@ -309,7 +309,7 @@ TEST(GameObj, CornerCellsOnAFakeMap) {
         cMapCell& cell = play.Cell(c.column, c.row);
         cell.m_nContact = c.contact;
         cell.m_nPassValue = c.passValue;
-        if (c.conds) cell.m_vConds.resize(1);
+        if (c.conds) cell.m_pConds = std::make_shared<cCellConds>(cCellConds{{cCond{}}});
         flows.cellConds = [&](cMapCell& asked) { return &asked != &cell || c.condsHold; };
         flows.cellChecks = 0;
         EXPECT_EQ(o.CornerCellsSolid(), c.expected);

@@ -1,0 +1,87 @@
+// The running stage and the play context it gives the game objects.
+#include "play/stage_run.h"
+
+#include <algorithm>
+
+#include "core/bounds.h"
+#include "data/stage_file.h"
+
+StageRun g_StageRun;
+std::vector<cMapCell>& g_MapCells = g_StageRun.map.cells;
+std::vector<uint32_t>& g_CommonVars = g_PlaySession.m_vVariables;
+
+StageRun::StageRun() : charaGroups(kCharaListCount), shotGroups(1) {}
+
+void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
+    state = PlayState{};
+    const int32_t width = stage.m_anSize[0];
+    const int32_t height = stage.m_anSize[3];
+    scrollX = cScroll{};
+    scrollY = cScroll{};
+    scrollX.SetGeometry(cScroll::kHorizontal, width, stage.m_nExtraWidth);
+    scrollY.SetGeometry(cScroll::kVertical, height, stage.m_nExtraHeight);
+    map.Build(stage);
+    state.rowShift = map.Shift();
+    state.originX = kMapMarginBlocks;
+    state.originY = kMapMarginBlocks;
+    state.stageWidth = scrollX.m_nTotalSize * 32;
+    state.stageHeight = scrollY.m_nTotalSize * 32;
+    state.areaLeft = scrollX.m_nRangeStart;
+    state.areaRight = scrollX.m_nRangeEnd;
+    state.areaTop = scrollY.m_nRangeStart;
+    state.areaBottom = scrollY.m_nRangeEnd;
+    players.clear();
+    stageCharas.clear();
+    charaGroups.assign(kCharaListCount, CharaList{});
+    shotGroups.assign(std::max<uint32_t>(shotGroupCount, 1), ShotList{});
+    effects.clear();
+}
+
+void StageRun::StepScroll() {
+    scrollX.Step();
+    scrollY.Step();
+    state.cameraX = scrollX.m_dPos;
+    state.cameraY = scrollY.m_dPos;
+}
+
+void StageRun::KeepRunStart() {
+    runStartOlder = runStartNewer;
+    runStartNewer = g_PlaySession;
+}
+
+void StageRun::AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor) {
+    effects.emplace_back().Setup(effect, a, b, static_cast<int8_t>(sizeFactor));
+}
+
+void StageRun::DrawEffects(DDSURFACEDATA* dest, int paused) {
+    for (auto it = effects.begin(); it != effects.end();) {
+        if (it->Draw(dest, paused, effectSurfaces) == 1)
+            it = effects.erase(it);
+        else
+            ++it;
+    }
+}
+
+cChara* StageRun::FindChara(const std::function<bool(cChara&)>& test) {
+    for (auto* list : {&players, &stageCharas})
+        for (cChara* chara : *list)
+            if (chara && test(*chara)) return chara;
+    return nullptr;
+}
+
+CharaList& StageRun::CharaGroup(uint32_t mapValue) {
+    return V(charaGroups, static_cast<int>(mapValue));
+}
+
+ShotList& StageRun::ShotGroup(uint32_t group) {
+    return V(shotGroups, static_cast<int>(group));
+}
+
+int32_t& StageRun::Score() {
+    return g_PlaySession.m_nScore;
+}
+
+void SetBlockAt(StageRun& scene, double x, double y, uint32_t /*id*/, const cEdShot& part,
+                const cBlockDef& block) {
+    scene.map.SetBlockAt(x, y, BlockChangeOf(part), block);
+}

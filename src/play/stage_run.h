@@ -1,0 +1,82 @@
+// The running stage: what stage play adds to the loaded data while a stage is played
+// (the frame's plain state, both scroll axes, the map, the character and shot groups, the
+// effects over the stage) in one object, which is also the play context the game objects
+// ask. The globals the game names for these parts are views of it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <vector>
+
+#include "data/save_data.h"
+#include "objects/play_context.h"
+#include "play/effect_obj.h"
+#include "play/map_grid.h"
+#include "play/scroll.h"
+
+class cStage;
+
+// The eight character lists by map value.
+constexpr uint32_t kCharaListCount = 8;
+
+class StageRun final : public PlayContext {
+  public:
+    StageRun();
+
+    // Every stage start: the plain state and both axes anew from the stage's size,
+    // every map cell built again (toggled cells forgotten), the character and shot
+    // groups emptied, no effect running. shotGroups is the number of shot groups.
+    void StartStage(const cStage& stage, uint32_t shotGroups);
+
+    // One update step of the automatic scroll on both axes; the camera follows.
+    void StepScroll();
+
+    // The run state at the start of this attempt becomes the newer snapshot, the one
+    // before it the older: the replay records of this and the previous attempt end with
+    // them.
+    void KeepRunStart();
+
+    // A hit effect between two boxes, appended to the effect list.
+    void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor);
+    // Draws every effect in list order and removes those that ended.
+    void DrawEffects(DDSURFACEDATA* dest, int paused);
+
+    // PlayContext.
+    PlayState& State() override { return state; }
+    std::vector<cMapCell>& MapCells() override { return map.cells; }
+    cChara* Hero() override { return players.empty() ? nullptr : players.front(); }
+    cChara* FindChara(const std::function<bool(cChara&)>& test) override;
+    CharaList& CharaGroup(uint32_t mapValue) override;
+    ShotList& ShotGroup(uint32_t group) override;
+    // The run's score counter in the run state.
+    int32_t& Score() override;
+
+    PlayState state;
+    cScroll scrollX;
+    cScroll scrollY;
+    MapGrid map;
+    // The players (element 0 the hero) and the stage characters, in their lists' order;
+    // the object lists keep these in step with the objects they hold.
+    std::vector<cChara*> players;
+    std::vector<cChara*> stageCharas;
+    std::vector<CharaList> charaGroups;
+    std::vector<ShotList> shotGroups;
+    std::list<cEffectObj> effects;
+    EffectSurfaces effectSurfaces;
+    // Kept across stage starts.
+    cSaveData runStartNewer;
+    cSaveData runStartOlder;
+};
+
+// A block summon at the placement point (x, y) on the scene's map, by the shot part's
+// block mode and refuse flags; the id is carried along and not used.
+void SetBlockAt(StageRun& scene, double x, double y, uint32_t id, const cEdShot& part,
+                const cBlockDef& block);
+
+// The stage being played.
+extern StageRun g_StageRun;
+// The map cells of the stage being played.
+extern std::vector<cMapCell>& g_MapCells;
+// The common variables: the run state's variables, indexed by variable number from 1.
+extern std::vector<uint32_t>& g_CommonVars;
