@@ -30,8 +30,13 @@ class cEffectRun : public Inst {
   public:
     // Starts effect n from the forward table (modes 0 and 2) or the reversed one (mode
     // 1). A number outside the tables is reported as any bad index is and uses entry 0.
+    // With no prepared states (no databases loaded) the timer is reset instead.
     void Start(int16_t n, int32_t mode, int32_t loop, EffectTables<Inst> tables) {
         tables_ = tables;
+        if (Table(mode == kEffectRunReversed).empty()) {
+            Reset();
+            return;
+        }
         this->m_bReversedHalf = mode == kEffectRunReversed ? 1 : 0;
         this->m_nEffect = n;
         static_cast<Timer&>(*this).Assign(State());
@@ -41,7 +46,9 @@ class cEffectRun : public Inst {
     }
     // The next run: a round trip turns round; the state is copied again.
     void Restart() {
-        if (this->m_nMode == kEffectRunRoundTrip) this->m_bReversedHalf ^= 1;
+        const bool turns = this->m_nMode == kEffectRunRoundTrip;
+        if (Table((this->m_bReversedHalf != 0) != turns).empty()) return;
+        if (turns) this->m_bReversedHalf ^= 1;
         static_cast<Timer&>(*this).Assign(State());
         this->m_nFrame = 0;
     }
@@ -57,10 +64,11 @@ class cEffectRun : public Inst {
   protected:
     explicit cEffectRun(EffectTables<Inst> tables) : Inst{}, tables_(tables) { Reset(); }
 
-    // The state of the run (or half) that starts.
-    const Inst& State() const {
-        return V(this->m_bReversedHalf ? *tables_.reversed : *tables_.forward, this->m_nEffect);
+    const std::vector<Inst>& Table(bool reversed) const {
+        return reversed ? *tables_.reversed : *tables_.forward;
     }
+    // The state of the run (or half) that starts.
+    const Inst& State() const { return V(Table(this->m_bReversedHalf != 0), this->m_nEffect); }
     // The step's result once the value moved: 0 while the run goes on, 1 when it has
     // ended, 0 after starting the next run of a loop or round trip.
     int Finish(bool goesOn) {

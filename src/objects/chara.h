@@ -10,7 +10,7 @@
 
 #include "core/rect.h"
 #include "data/defs_chara.h"
-#include "objects/effect_timer.h"
+#include "data/effect_timer.h"
 #include "objects/flow_host.h"
 #include "objects/flow_run.h"
 #include "objects/game_obj.h"

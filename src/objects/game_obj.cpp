@@ -231,7 +231,7 @@ int32_t cGameObj::CornerCellsSolid() const {
                                    {m_rcCell.left, m_rcCell.bottom},
                                    {m_rcCell.right, m_rcCell.bottom}};
     for (const auto& [column, row] : corners) {
-        if (GetEnabledFlag(V(cells, (row << shift) + column), m_nMapValue) != 0) return 1;
+        if (GetEnabledFlag(MapCellAt(cells, shift, column, row), m_nMapValue) != 0) return 1;
     }
     return 0;
 }

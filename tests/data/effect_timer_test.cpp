@@ -89,6 +89,13 @@ TEST(EffectTimer, ResetKeepsTheModeAndValues) {
     EXPECT_EQ(std::make_tuple(timer.m_nEffect, timer.m_pRecord, timer.m_bLoop,
                               timer.m_bReversedHalf, timer.m_nMode, timer.m_dCurrent),
               std::make_tuple(int16_t{0}, nullptr, 0, 0, kEffectRunRoundTrip, 8.5));
+
+    // Nothing prepared (no databases loaded): no effect, and no bad-index close.
+    std::vector<cEffectInst> none;
+    timer.Start(1, kEffectRunRoundTrip, 1, {&none, &none});
+    EXPECT_EQ(timer.m_nEffect, 0);
+    timer.Restart();
+    EXPECT_EQ(timer.m_nEffect, 0);
 }
 
 TEST(EffectTimer2, StepsBetweenTheBoundsItIsGiven) {
