@@ -164,16 +164,13 @@ bool OpenDisplay(int showCommand) {
 
 // The command-line or System.ini stage: its newest generation, or "" when none exists.
 std::string FindFreeStage(const char* freeStage) {
-    char path[kMaxPath];
-    std::snprintf(path, sizeof path, "%s", freeStage);
     char withExt[kMaxPath];
-    if (!ChangeExtension(withExt, path, DataExt[1]))
-        std::snprintf(withExt, sizeof withExt, "%s", path);
+    if (!ChangeExtension(withExt, freeStage, DataExt[1]) &&
+        std::snprintf(withExt, sizeof withExt, "%s.%s", freeStage, DataExt[1]) >=
+            static_cast<int>(sizeof withExt))
+        return "";
     char newest[kMaxPath];
-    char stem[kMaxPath];
-    std::snprintf(stem, sizeof stem, "%s", withExt);
-    StripExtension(stem);
-    if (FindNewestBackup(newest, stem, DataExt[1])) return newest;
+    if (FindNewestBackup(newest, withExt, DataExt[1])) return newest;
     if (platform::fs::GameFileExists(withExt)) return withExt;
     return "";
 }
