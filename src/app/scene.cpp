@@ -100,6 +100,15 @@ cEmptyScene::cEmptyScene() {
                  &cSceneBase::FadeOut};
 }
 
+void cEmptyScene::Init() {
+    RequestScreenMusic(ScreenMusicSlot(m_nIndex));
+}
+
+int ScreenMusicSlot(int sceneIndex) {
+    static constexpr int kSlots[kSceneCount] = {0, 1, 1, 2, -1, 3};
+    return ValidIndex(sceneIndex) ? kSlots[sceneIndex] : -1;
+}
+
 void SetSceneFactory(int index, SceneFactory factory) {
     if (ValidIndex(index)) g_factories[index] = factory ? factory : NewEmptyScene;
 }

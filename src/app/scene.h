@@ -58,10 +58,16 @@ class cSceneBase {
 class cEmptyScene : public cSceneBase {
   public:
     cEmptyScene();
+    // The screen's music, as every screen asks for it on entry.
+    void Init() override;
 
   private:
     void Wait() {}
 };
+
+// The screen music slot of a scene: 0 title, 1 world map and save menu, 2 challenge,
+// 3 options; -1 for stage play, whose music comes with the stage.
+int ScreenMusicSlot(int sceneIndex);
 
 // Makes a new scene object of one index; null when there is no memory for it.
 using SceneFactory = cSceneBase* (*)();

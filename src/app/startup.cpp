@@ -393,16 +393,29 @@ bool InitGame(const char* commandLine, int showCommand) {
 }
 
 void UnInitGame() {
-    if (DDDevice().bInit) ReportPrintf("Font10 : %d\nFont16 : %d", 0, 0);
+    if (DDDevice().bInit) {
+        const auto glyphs = [](int font) {
+            return g_startupHooks.glyphCount ? g_startupHooks.glyphCount(font) : 0;
+        };
+        ReportPrintf("Font10 : %d", glyphs(0));
+        ReportPrintf("Font16 : %d", glyphs(1));
+    }
     ReleaseSoundList();
     g_SoundEntries.clear();
     g_BgmManager.Stop();
     g_BgmManager.Release();
+    SetStageLoadDispatch(nullptr);
+    // A game loop that would not stop was given up on and may still be drawing: its
+    // scenes, fonts and surfaces are left to the end of the process rather than pulled
+    // from under it.
+    if (!thGame.HasEnded()) {
+        ReportTracePrintf("GameLoop が終了しないため描画の終了処理を省略します");
+        return;
+    }
     g_SceneMgr.DeleteAll();
     if (g_startupHooks.releaseFonts) g_startupHooks.releaseFonts();
     DDSetPresentTimer(nullptr);
     SetFpsOverlaySurface(nullptr);
-    SetStageLoadDispatch(nullptr);
     DDEnd();
     DDRemoveDisplayFacts();
 }

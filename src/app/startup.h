@@ -85,6 +85,8 @@ struct StartupHooks {
     // start-up. Unset: no fonts.
     bool (*createFonts)() = nullptr;
     void (*releaseFonts)() = nullptr;
+    // The glyphs cached by font 0 or 1, for the shut-down report. Unset: 0.
+    int (*glyphCount)(int font) = nullptr;
     // The 8-bit display's palette variation of the options: false fails start-up.
     bool (*loadHbtPalette)(int paletteNo) = nullptr;
 };
