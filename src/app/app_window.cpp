@@ -51,15 +51,44 @@ void FinishFileRequest(uint32_t result) {
     g_dwFileRequestDone.store(1);
 }
 
-// A file chosen through the open dialog, in dialog mode; false when cancelled.
-bool ChooseFile(bool save, const char* japanese, const char* english, const char* folder,
-                const char* filterName, const char* pattern, std::string& path) {
-    if (!g_hooks.fileDialog) return false;
-    DDSetDialogMode(1);
-    const bool chosen = g_hooks.fileDialog(save, g_IniSetting.English ? english : japanese, folder,
-                                           filterName, pattern, path);
-    DDSetDialogMode(0);
-    return chosen;
+// What a file request's dialog shows.
+struct FileDialogText {
+    bool save;
+    const char* japanese;
+    const char* english;
+    const char* folder;
+    const char* filterName;
+    const char* pattern;
+};
+constexpr FileDialogText kStageDialog{
+    false,          "ステージファイルの読み込み",      "Load stage file",
+    "data\\stg4\\", "StageFile ( *.stg4_*;*.rpl4_* )", "*.stg4_*;*.rpl4_*"};
+constexpr FileDialogText kReplayOpenDialog{false,
+                                           "リプレイファイルの読み込み",
+                                           "Load replay file",
+                                           "user_data\\rpl4",
+                                           "ReplayFile ( *.rpl4_* )",
+                                           "*.rpl4_*"};
+constexpr FileDialogText kReplaySaveDialog{true,
+                                           "リプレイファイルの保存",
+                                           "Save replay file",
+                                           "user_data\\rpl4",
+                                           "ReplayFile ( *.rpl4_* )",
+                                           "*.rpl4_*"};
+
+// A file chosen through the dialog (in dialog mode) and handed to act; the request's
+// result is 1 when a file was chosen and act succeeded, 0 when cancelled or it failed.
+template <typename Act>
+void FileRequestWith(const FileDialogText& t, Act act) {
+    std::string path;
+    bool chosen = false;
+    if (g_hooks.fileDialog) {
+        DDSetDialogMode(1);
+        chosen = g_hooks.fileDialog(t.save, g_IniSetting.English ? t.english : t.japanese, t.folder,
+                                    t.filterName, t.pattern, path);
+        DDSetDialogMode(0);
+    }
+    FinishFileRequest(chosen && act(path.c_str()) ? 1 : 0);
 }
 
 void OnRankingName() {
@@ -74,40 +103,25 @@ void OnRankingName() {
 // A stage (or a replay holding one) chosen for free play. A load that fails keeps the
 // caller on its screen with the load's message; the program goes on.
 void OnLoadStage() {
-    std::string path;
-    if (!ChooseFile(false, "ステージファイルの読み込み", "Load stage file", "data\\stg4\\",
-                    "StageFile ( *.stg4_*;*.rpl4_* )", "*.stg4_*;*.rpl4_*", path)) {
-        FinishFileRequest(0);
-        return;
-    }
-    const int ok = g_hooks.beginStageSession ? g_hooks.beginStageSession(path.c_str(), 0) : 0;
-    FinishFileRequest(ok ? 1 : 0);
+    FileRequestWith(kStageDialog, [](const char* path) {
+        return g_hooks.beginStageSession && g_hooks.beginStageSession(path, 0);
+    });
 }
 
 void OnLoadReplay() {
-    std::string path;
-    if (!ChooseFile(false, "リプレイファイルの読み込み", "Load replay file", "user_data\\rpl4",
-                    "ReplayFile ( *.rpl4_* )", "*.rpl4_*", path)) {
-        FinishFileRequest(0);
-        return;
-    }
-    const int ok = g_hooks.loadReplayFile ? g_hooks.loadReplayFile(path.c_str()) : 0;
-    FinishFileRequest(ok ? 1 : 0);
+    FileRequestWith(kReplayOpenDialog, [](const char* path) {
+        return g_hooks.loadReplayFile && g_hooks.loadReplayFile(path);
+    });
 }
 
 void OnSaveReplay(WPARAM which) {
-    std::string path;
-    if (!ChooseFile(true, "リプレイファイルの保存", "Save replay file", "user_data\\rpl4",
-                    "ReplayFile ( *.rpl4_* )", "*.rpl4_*", path)) {
-        FinishFileRequest(0);
-        return;
-    }
-    const int ok =
-        g_hooks.saveReplayFile ? g_hooks.saveReplayFile(path.c_str(), which == 0 ? 0 : 1) : 0;
-    // A replay that cannot be written loses the run's record: the program closes in
-    // order, as the save's own message has told the user.
-    if (!ok) platform::msg::PostMainWindow(WM_CLOSE);
-    FinishFileRequest(ok ? 1 : 0);
+    FileRequestWith(kReplaySaveDialog, [which](const char* path) {
+        const bool ok = g_hooks.saveReplayFile && g_hooks.saveReplayFile(path, which == 0 ? 0 : 1);
+        // A replay that cannot be written loses the run's record: the program closes in
+        // order, as the save's own message has told the user.
+        if (!ok) platform::msg::PostMainWindow(WM_CLOSE);
+        return ok;
+    });
 }
 
 void OnScreenMusic(WPARAM slot, LPARAM bgmOfStage) {

@@ -441,20 +441,21 @@ unsigned GameLoop(void*) {
     }
 }
 
-void SuspendWorkers() {
+namespace {
+// The four workers in their order: the game loop, the two stage-play threads, the loader.
+void ForEachWorker(int (cThread::*operation)()) {
     const StagePlayThreads& play = GetStagePlayThreads();
-    thGame.Suspend();
-    if (play.pause) play.pause->Suspend();
-    if (play.second) play.second->Suspend();
-    g_StageLoaderThread.Suspend();
+    for (cThread* t : {&thGame, play.pause, play.second, &g_StageLoaderThread})
+        if (t) (t->*operation)();
+}
+}  // namespace
+
+void SuspendWorkers() {
+    ForEachWorker(&cThread::Suspend);
 }
 
 void ResumeWorkers() {
-    const StagePlayThreads& play = GetStagePlayThreads();
-    thGame.Resume();
-    if (play.pause) play.pause->Resume();
-    if (play.second) play.second->Resume();
-    g_StageLoaderThread.Resume();
+    ForEachWorker(&cThread::Resume);
 }
 
 // ---- Entry -------------------------------------------------------------------------

@@ -21,21 +21,29 @@
 
 namespace wftest {
 
-PlayerRun::PlayerRun(std::vector<int> answers)
-    : cd_(dir_.Path()),
-      boxes_(std::move(answers)),
-      presenter_(std::make_shared<platform::video::MemoryPresenter>()) {
+bool WriteSampleGameAndResetGlobals(std::string& error) {
     ResetLogsForTest();
     g_nDataVersion = kCurrentDataVersion;
     g_bStripCR = true;
-    std::string error;
-    EXPECT_TRUE(sample::WriteSampleProject(error)) << error;
+    if (!sample::WriteSampleProject(error)) return false;
     // Start-up finds the globals as the program starts them.
     g_Database = cDatabase();
     g_SystemData = cSystemData();
     g_CommonPalette = cPalette();
     g_IniSetting = IniSetting();
     g_OptionData = cOptionData();
+    g_WorldMapData = cWorldMapData();
+    g_Stage = cStage();
+    g_PlayStage = cStage();
+    return true;
+}
+
+PlayerRun::PlayerRun(std::vector<int> answers)
+    : cd_(dir_.Path()),
+      boxes_(std::move(answers)),
+      presenter_(std::make_shared<platform::video::MemoryPresenter>()) {
+    std::string error;
+    EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
     PlayerHost host;
     host.headless = true;
     host.presenter = presenter_;

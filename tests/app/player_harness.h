@@ -14,6 +14,10 @@
 
 namespace wftest {
 
+// Writes the sample game into the current folder and puts the globals that start-up
+// loads back to their state at program start. False with the reason on failure.
+bool WriteSampleGameAndResetGlobals(std::string& error);
+
 class PlayerRun {
   public:
     explicit PlayerRun(std::vector<int> answers = {});
