@@ -7,9 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "app/app_window.h"
 #include "app/startup.h"
+#include "data/builtin_tables.h"
 #include "media/draw/dd_device.h"
 #include "platform/clock.h"
+#include "platform/msg/msg.h"
+#include "platform/video/device.h"
+#include "platform/video/present.h"
 
 namespace {
 
@@ -224,6 +229,52 @@ TEST(DisplayDecision, ChoosesModeDepthAndVSyncOrRefuses) {
         EXPECT_EQ(d.windowed, c.windowed);
         EXPECT_EQ(d.resizable, c.resizable);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
+    const struct {
+        uint32_t mode;
+        uint32_t windowed;
+        uint32_t vsync;
+    } cases[] = {{0, 1, 0}, {0, 0, 1}, {1, 1, 0}};
+    platform::msg::ResetMainWindowQueue();
+    platform::msg::SetUiThread();
+    platform::msg::SetMainWindowProc(&AppWndProc);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "mode " << c.mode << " window " << c.windowed);
+        DDResetForTest();
+        platform::video::ResetHooks();
+        platform::video::SetPacingEnabled(false);
+        auto presenter = std::make_shared<platform::video::MemoryPresenter>();
+        platform::video::SetPresenter(presenter);
+        static DDSURFACEDATA table[kBitmapTableSize];
+        ASSERT_TRUE(DDInit(c.mode, nullptr, 640, 480, 32, c.vsync, c.windowed, 1, 60, c.vsync,
+                           table, g_BitmapTable, kBitmapTableSize));
+        PresentFrame();
+        EXPECT_EQ(presenter->Frames(), 1);
+        if (c.mode == 0) {
+            platform::video::LoseSurfaces();
+            ASSERT_TRUE(DDDeviceSurface(&PrimarySurface)->IsLost());
+            EXPECT_EQ(CheckLostSurfaces(), 1);
+            EXPECT_FALSE(DDDeviceSurface(&PrimarySurface)->IsLost());
+        } else {
+            // A lost device in a window asks the window for the restore.
+            platform::video::LoseDevice(true);
+            PresentFrame();
+            EXPECT_FALSE(DDDevice().lpDevice->IsLost());
+            EXPECT_EQ(CheckLostSurfaces(), 1);
+        }
+        PresentFrame();
+        EXPECT_EQ(presenter->Frames(), 2);
+    }
+    DDResetForTest();
+    platform::video::ResetHooks();
+    platform::video::SetPresenter(nullptr);
+    platform::msg::SetMainWindowProc(nullptr);
 }
 
 }  // namespace
