@@ -72,7 +72,13 @@ InstanceLock::Result InstanceLock::Acquire(const std::string& path) {
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
+        // The owner writes its pid just after taking the lock: a start that lands in
+        // between gives it a moment.
         ownerPid_ = ReadPid(fd);
+        for (int i = 0; i < 20 && ownerPid_ == 0 && err == EWOULDBLOCK; ++i) {
+            clock::Sleep(5);
+            ownerPid_ = ReadPid(fd);
+        }
         close(fd);
         if (err == EWOULDBLOCK) return Result::HeldByOther;
         Diag(DiagLevel::Warn, "instance", "cannot lock %s: %s", path.c_str(), std::strerror(err));
