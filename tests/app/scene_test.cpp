@@ -9,6 +9,7 @@
 
 #include "app/app_window.h"
 #include "app/startup.h"
+#include "core/timing.h"
 #include "data/builtin_tables.h"
 #include "media/draw/dd_device.h"
 #include "platform/clock.h"
@@ -66,6 +67,7 @@ class SceneTest : public testing::Test {
         SetFpsTextPainter(&Paint);
         g_SceneMgr.Reset();
         ResetFrameState();
+        ResetTimingForTest();
         g_nShowFps = 1;
     }
     void TearDown() override {
