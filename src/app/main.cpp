@@ -1,17 +1,22 @@
-// Entry point of the player. The game folder is the current directory.
-#include <cstdio>
+// Entry point of the player. The game folder is the current directory; the arguments
+// together are the command line (a stage file to start at once).
+#include <cstdlib>
+#include <string>
 
-#include "core/log.h"
-#include "core/paths.h"
-#include "core/system_report.h"
+#include "app/startup.h"
+#include "platform/editor/editor_link.h"
+#include "platform/fs/fs.h"
+#include "platform/win_types.h"
 
-int main() {
-    TraceSetup(0, "EC_Game.txt");
-    char report[kMaxPath];
-    std::snprintf(report, sizeof report, "%s", "Report_Game.txt");
-    // Without a report file the game ends at once, without a message.
-    if (!MakeAbsolutePath(report) || !ReportOpen(report)) return 0;
-    ReportPrintf("App : ver %s", "770");
-    ReportSystemInfo();
-    return 0;
+int main(int argc, char** argv) {
+    std::string commandLine;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) commandLine += ' ';
+        commandLine += argv[i];
+    }
+    if (!commandLine.empty()) commandLine = platform::fs::ToGamePath(commandLine);
+    // The editor starts the player for test play with its socket named in the
+    // environment; that start is the one the game knows by show command 5.
+    const int showCommand = platform::editor::LinkConfigured() ? SW_SHOW : SW_SHOWNORMAL;
+    return WinMain(nullptr, nullptr, commandLine.c_str(), showCommand);
 }

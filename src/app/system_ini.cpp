@@ -66,12 +66,13 @@ void LoadIniDefaults(IniSetting& settings, std::span<const cIniKey> keyList) {
     for (size_t entry = 0; entry < keyList.size() && entry < 8; ++entry)
         *IntField(settings, static_cast<int>(entry)) =
             static_cast<int32_t>(keyList[entry].m_nDefault);
+    // Copied even when empty, so that the defaults put back after an unreadable file
+    // also clear a stage path read before the reader failed.
     if (keyList.size() > kFreeStageEntry) {
         const std::string& text = keyList[kFreeStageEntry].m_strDefault;
-        if (!text.empty() && text.size() < sizeof settings.FreeStage) {
-            std::memcpy(settings.FreeStage, text.data(), text.size());
-            settings.FreeStage[text.size()] = '\0';
-        }
+        const size_t n = text.size() < sizeof settings.FreeStage ? text.size() : 0;
+        std::memcpy(settings.FreeStage, text.data(), n);
+        settings.FreeStage[n] = '\0';
     }
     settings.English = 0;
 }

@@ -24,8 +24,9 @@ struct IniSetting {
 
 extern IniSetting g_IniSetting;
 
-// The integer defaults of key entries 0 to 7, the text default of entry 8 when it is not
-// empty, and English 0. Entries the list lacks leave their field as it is.
+// The integer defaults of key entries 0 to 7, the text default of entry 8 (empty when it
+// is empty or longer than a path), and English 0. Entries the list lacks leave their field as it
+// is.
 void LoadIniDefaults(IniSetting& settings, std::span<const cIniKey> keyList);
 
 // Reads the file (a game path): 1 when it was read to its "Exit" line (or a zero byte, or

@@ -28,6 +28,7 @@
 #include "platform/video/bmp.h"
 #include "platform/win_types.h"
 #include "support/scripted_boxes.h"
+#include "player_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -44,19 +45,8 @@ std::vector<uint8_t> Bytes(const std::string& s) {
 class SampleProjectTest : public testing::Test {
   protected:
     void SetUp() override {
-        ResetLogsForTest();
-        g_nDataVersion = kCurrentDataVersion;
-        g_bStripCR = true;
         std::string error;
-        ASSERT_TRUE(sample::WriteSampleProject(error)) << error;
-        // Start-up finds the globals as the program starts them.
-        g_Database = cDatabase();
-        g_SystemData = cSystemData();
-        g_CommonPalette = cPalette();
-        g_IniSetting = IniSetting();
-        g_WorldMapData = cWorldMapData();
-        g_Stage = cStage();
-        g_PlayStage = cStage();
+        ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
     }
     void TearDown() override {
         g_bStripCR = false;

@@ -26,6 +26,10 @@ TEST(SystemIni, DefaultsComeFromTheKeyList) {
     EXPECT_EQ(settings.ShowFps, 0);
     EXPECT_STREQ(settings.FreeStage, "data\\stg4\\a.stg4");
     EXPECT_EQ(settings.English, 0);
+    // An empty default clears a path read before.
+    system.m_vIniKey[8].m_strDefault.clear();
+    LoadIniDefaults(settings, system.m_vIniKey);
+    EXPECT_STREQ(settings.FreeStage, "");
 }
 
 TEST(SystemIni, ReadsKeysUpToExit) {

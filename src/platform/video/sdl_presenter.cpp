@@ -96,6 +96,10 @@ void SdlPresenter::SetCursorVisible(bool visible) {
     impl_->wantCursor = visible ? 1 : 0;
 }
 
+SDL_Window* SdlPresenter::NativeWindow() const {
+    return impl_->window;
+}
+
 bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     Impl& m = *impl_;
     Palette palette{};

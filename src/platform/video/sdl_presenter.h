@@ -8,6 +8,8 @@
 
 #include "platform/video/present.h"
 
+struct SDL_Window;
+
 namespace platform::video {
 
 struct WindowOptions {
@@ -34,6 +36,9 @@ class SdlPresenter : public Presenter {
     // scaling, black bars around the logical size). With capture, the rendered picture
     // at logical size is read back before presenting. True when a frame was shown.
     bool ServeUi(std::vector<uint32_t>* capture = nullptr);
+
+    // UI thread: the window, for the window layer that moves, titles and shows it.
+    SDL_Window* NativeWindow() const;
 
   private:
     struct Impl;

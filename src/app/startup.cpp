@@ -1,0 +1,567 @@
+// WinMain, InitGame, UnInitGame, the display decision, Window.dat and the game loop.
+#include "app/startup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/app_window.h"
+#include "app/scene.h"
+#include "core/bounds.h"
+#include "core/key_state.h"
+#include "core/log.h"
+#include "core/msgbox.h"
+#include "core/paths.h"
+#include "core/random.h"
+#include "core/start_flags.h"
+#include "core/system_report.h"
+#include "core/timing.h"
+#include "data/builtin_tables.h"
+#include "data/cmd_types.h"
+#include "data/data_path.h"
+#include "data/database.h"
+#include "data/global_data.h"
+#include "data/palette.h"
+#include "data/param_desc.h"
+#include "data/stage_loader.h"
+#include "data/system_data.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_display_facts.h"
+#include "media/draw/dd_pixels.h"
+#include "media/input/key_config.h"
+#include "media/sound/bgm_manager.h"
+#include "platform/clock.h"
+#include "platform/fs/fs.h"
+#include "platform/instance/instance_lock.h"
+#include "platform/msg/msg.h"
+#include "platform/video/present.h"
+#include "platform/window/window_host.h"
+
+bool g_bFromEditor = false;
+std::atomic<uint8_t> g_bStarted{0};
+std::atomic<bool> g_bActive{false};
+std::atomic<bool> g_bClosing{false};
+bool g_bWindowed = true;
+int g_nDisplayBpp = 32;
+double g_dScaleA = 1.0, g_dScaleB = 1.0;
+cThread thGame;
+
+DDSURFACEDATA g_SurfaceTable[kBitmapTableSize];
+std::vector<SOUNDENTRY> g_SoundEntries;
+
+namespace {
+
+PlayerHost g_host;
+StartupHooks g_startupHooks;
+// The main window object; its address is the window handle.
+platform::Window g_mainWindowObject;
+// A second copy of the display palette as loaded, which the fades bring back.
+PALETTEENTRY g_SourcePalette[256];
+
+constexpr const char* kPalettePicture = "bmp\\plt\\Palette.bmp";
+constexpr const char* kTextureFailText =
+    "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\n"
+    "System.iniファイルで「Direct3D=0」に変更してDirect3Dを無効にすれば改善される可能性が"
+    "あります。";
+
+HWND MainHandle() {
+    return &g_mainWindowObject;
+}
+
+// The title music and its siblings, music numbers 0 to 4.
+const std::string kOggNames[] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
+                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
+const std::string kMidiNames[] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
+                                  "bgm\\Option.mid", "bgm\\Stage.mid"};
+
+// The frame timer of Direct3D presentation: the pacer of the frame timing, without
+// its debugging overlay.
+bool PresentTimer(int fps, int draw, int) {
+    return DrawFpsOverlay(static_cast<uint32_t>(std::max(fps, 0)), draw, nullptr);
+}
+
+class DrawModeOverlay : public FpsOverlaySurface {
+  public:
+    bool IsDirect3D() override { return lpDTCon != nullptr; }
+    // The pacer is never given a font (PresentTimer), so it never draws.
+    void DrawText(Font*, int, int, int, int, const char*) override {}
+};
+DrawModeOverlay g_overlaySurface;
+
+// Messages taken while a stage file loads go to the window procedure.
+void DispatchDuringLoad(const platform::msg::Message& m) {
+    AppWndProc(m.window ? m.window : MainHandle(), m.message, m.wParam, m.lParam);
+}
+
+// The display palette from the palette picture, and the transparent colour.
+bool SetUpPalette() {
+    const DDDEVICE& dd = DDDevice();
+    if (!lpDTCon && !dd.bPalette) return true;
+    if (!DDLoadPaletteFromFile(g_DisplayPalette, kPalettePicture, g_bWindowed ? 1 : 0)) {
+        TracePrintf("DDLoadPaletteFromFile失敗");
+        return false;
+    }
+    std::copy(std::begin(g_DisplayPalette), std::end(g_DisplayPalette), g_SourcePalette);
+    const uint8_t* rgb = g_SystemData.m_rgbTransparent;
+    if (!g_SystemData.m_bFullColour || g_nDisplayBpp == 16) {
+        if (!DDSetTransmit(kPalettePicture)) {
+            TracePrintf("DDSetTransmit失敗");
+            return false;
+        }
+        if (g_SystemData.m_bFullColour && lpDTCon) {
+            lpDTCon->rgbTransmit16.rgbtRed = rgb[0];
+            lpDTCon->rgbTransmit16.rgbtGreen = rgb[1];
+            lpDTCon->rgbTransmit16.rgbtBlue = rgb[2];
+        }
+    } else {
+        DDSetTransmitRGB(rgb[0], rgb[1], rgb[2]);
+    }
+    return true;
+}
+
+void PlaceWindow(int showCommand) {
+    platform::window::WindowHost* host = g_AppWindow.m_pHost;
+    int show = showCommand;
+    cWindowRec rec;
+    int screenW = 0, screenH = 0;
+    host->ScreenSize(screenW, screenH);
+    if (g_IniSetting.WindowMode != 0 && rec.LoadClamped(DataPath[47], screenW, screenH)) {
+        host->Move(static_cast<int>(rec.m_nX), static_cast<int>(rec.m_nY));
+        if (g_IniSetting.Direct3D == 1 && g_IniSetting.WindowMode == 2)
+            host->SetClientSize(static_cast<int>(rec.m_nWidth), static_cast<int>(rec.m_nHeight));
+        if (rec.m_bMaximised) show = SW_MAXIMIZE;
+    }
+    if (g_IniSetting.Direct3D == 0 && !g_bWindowed) show = SW_MAXIMIZE;
+    host->Show(show);
+}
+
+bool OpenDisplay(int showCommand) {
+    auto init = [] {
+        return DDInit(static_cast<uint32_t>(g_IniSetting.Direct3D), MainHandle(), 640, 480,
+                      g_nDisplayBpp, static_cast<uint32_t>(g_IniSetting.VSync), g_bWindowed ? 1 : 0,
+                      1, 60, static_cast<uint32_t>(g_IniSetting.VSync), g_SurfaceTable,
+                      g_BitmapTable, kBitmapTableSize);
+    };
+    DDInstallDisplayFacts();
+    bool ok = init();
+    if (!ok && g_IniSetting.Direct3D == 1) {
+        // Only Direct3D falls back, once, to DirectDraw.
+        DDEnd();
+        g_IniSetting.Direct3D = 0;
+        g_AppWindow.m_pHost->Show(g_bWindowed ? showCommand : SW_MAXIMIZE);
+        ok = init();
+    }
+    if (!ok) {
+        ReportTracePrintf("DDInit失敗");
+        return false;
+    }
+    if (lpDTCon) lpDTCon->strFailText = kTextureFailText;
+    LinkSurfaceTables();
+    PlaceWindow(showCommand);
+    ReportDisplayInfo(1);
+    TracePrintf("DDInit成功");
+    return true;
+}
+
+// The command-line or System.ini stage: its newest generation, or "" when none exists.
+std::string FindFreeStage(const char* freeStage) {
+    char withExt[kMaxPath];
+    if (!ChangeExtension(withExt, freeStage, DataExt[1]) &&
+        std::snprintf(withExt, sizeof withExt, "%s.%s", freeStage, DataExt[1]) >=
+            static_cast<int>(sizeof withExt))
+        return "";
+    char newest[kMaxPath];
+    if (FindNewestBackup(newest, withExt, DataExt[1])) return newest;
+    if (platform::fs::GameFileExists(withExt)) return withExt;
+    return "";
+}
+
+void ResetRun() {
+    g_bStarted.store(0);
+    g_bActive.store(false);
+    g_bClosing.store(false);
+    g_AppWindow = cAppWindow();
+    g_SceneMgr.Reset();
+    ResetFrameState();
+    g_nRequestedBgm.store(0);
+    platform::msg::ResetMainWindowQueue();
+}
+
+}  // namespace
+
+// ---- Window.dat --------------------------------------------------------------------
+
+void cWindowRec::RegisterFields(uint32_t) {
+    Reg(m_nX);
+    Reg(m_nY);
+    Reg(m_nWidth);
+    Reg(m_nHeight);
+    Reg(m_bMaximised);
+}
+
+bool cWindowRec::LoadClamped(const char* path, int screenWidth, int screenHeight) {
+    if (!LoadFile(path)) return false;
+    // Stored as unsigned words: a position left of or above the screen reads as huge and
+    // is put back on the screen's far edge, as the stored number says.
+    m_nX = std::min<uint32_t>(m_nX, static_cast<uint32_t>(std::max(screenWidth, 0)));
+    m_nY = std::min<uint32_t>(m_nY, static_cast<uint32_t>(std::max(screenHeight, 0)));
+    return true;
+}
+
+// ---- Display decision ----------------------------------------------------------------
+
+DisplayChoice DecideDisplay(IniSetting& ini, int desktopBits, bool fullColour, uint32_t depthChoice,
+                            bool olderThanVersion6) {
+    DisplayChoice c;
+    const bool directDraw = ini.Direct3D == 0;
+    if (directDraw) {
+        c.windowed = ini.WindowMode != 0;
+        if (!c.windowed) {
+            if (ini.VSync >= 2) ini.VSync = olderThanVersion6 ? 1 : 0;
+        } else {
+            ini.VSync = 0;
+        }
+    } else {
+        c.windowed = ini.WindowMode != 0;
+        if (ini.VSync >= 2) ini.VSync = 1;
+    }
+    int automatic = desktopBits;
+    if (!c.windowed) {
+        if (depthChoice == 1)
+            automatic = 16;
+        else if (depthChoice == 2 && directDraw && !fullColour)
+            automatic = 8;
+        else
+            automatic = 32;
+    }
+    c.bpp = ini.Bpp != 0 ? ini.Bpp : automatic;
+    ini.Bpp = c.bpp;
+    c.valid =
+        c.bpp == 16 || c.bpp == 32 || (c.bpp == 8 && directDraw && !c.windowed && !fullColour);
+    if (c.valid && c.windowed && c.bpp != desktopBits) {
+        c.valid = false;
+        c.error = 1;
+    } else if (!c.valid) {
+        c.error = 2;
+    }
+    c.resizable = c.valid && !directDraw && ini.WindowMode == 2;
+    return c;
+}
+
+const char* DisplayErrorText(int error) {
+    if (error == 1)
+        return "画面モードが不正です！\nウインドウモードではSystem."
+               "iniの設定と画面の色の設定を合わせて"
+               "下さい！";
+    return "画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！";
+}
+
+// ---- Hooks -------------------------------------------------------------------------
+
+void SetPlayerHost(const PlayerHost& host) {
+    g_host = host;
+}
+
+void SetStartupHooks(const StartupHooks& hooks) {
+    g_startupHooks = hooks;
+}
+
+// ---- Start-up ----------------------------------------------------------------------
+
+bool InitGame(const char* commandLine, int showCommand) {
+    Srand(platform::clock::TimeMs());
+    g_nDataVersion = 770;
+    g_bStripCR = true;
+    InitCmdTypes();
+    InitParamTables();
+
+    if (!CheckDataFolder(MainHandle())) {
+        ReportTracePrintf("CheckDataFolder失敗");
+        ErrorBox(
+            "「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
+        return false;
+    }
+    CreateStartFolders();
+    if (!InitDatabases()) return false;
+    if (!LoadSystemData(g_Database.m_vBgm.size())) return false;
+
+    LoadIniDefaults(g_IniSetting, g_SystemData.m_vIniKey);
+    if (!ReadIni("System.ini", g_IniSetting, g_SystemData.m_vIniKey)) {
+        ReportTracePrintfBox("System.ini の読み込みに失敗しました！");
+        LoadIniDefaults(g_IniSetting, g_SystemData.m_vIniKey);
+    }
+
+    if (g_IniSetting.Direct3D >= 2) {
+        const int choice = g_startupHooks.askDrawMode ? g_startupHooks.askDrawMode() : 1;
+        if (choice < 0) return false;
+        g_IniSetting.Direct3D = choice == 1 ? 1 : 0;
+    }
+
+    // A command line longer than a path can be is reported as a missing file.
+    bool freeStageTooLong = false;
+    if (commandLine && *commandLine) {
+        if (std::strlen(commandLine) >= sizeof g_IniSetting.FreeStage) {
+            freeStageTooLong = true;
+            ReportTracePrintf("「%s」の読み込みに失敗しました！", commandLine);
+            g_IniSetting.FreeStage[0] = '\0';
+        } else {
+            std::snprintf(g_IniSetting.FreeStage, sizeof g_IniSetting.FreeStage, "%s", commandLine);
+        }
+    }
+
+    g_nFramesPerSecond = 60;
+    g_dScaleA = g_dScaleB = 1.0;
+    g_nFadeSpeed = 10;
+    for (cKeyState& keys : g_KeyStates) keys.SetRepeat(18, 6);
+
+    const bool direct3D = g_IniSetting.Direct3D != 0;
+    const DisplayChoice display = DecideDisplay(
+        g_IniSetting, platform::video::GetCaps().desktopBits, g_SystemData.m_bFullColour != 0,
+        direct3D ? g_SystemData.m_nStartOptionA : g_SystemData.m_nStartOptionB,
+        !IsOSVersionAtLeast(6, 0));
+    if (!display.valid) {
+        ErrorBox(DisplayErrorText(display.error));
+        return false;
+    }
+    g_bWindowed = display.windowed;
+    g_nDisplayBpp = display.bpp;
+    g_nShowFps = g_IniSetting.ShowFps;
+    if (display.resizable) g_AppWindow.m_pHost->SetResizable(true);
+
+    platform::msg::SetMainWindow(MainHandle());
+    g_AppWindow.m_pHost->SetTitle(g_SystemData.m_strTitle);
+    if (g_nDisplayBpp == 8) g_IniSetting.DD_VideoStretch = 0;
+
+    if (!OpenDisplay(showCommand)) return false;
+    if (!SetUpPalette()) return false;
+    DDSetPresentTimer(&PresentTimer);
+    SetFpsOverlaySurface(&g_overlaySurface);
+
+    static constexpr int kFirstSurface[] = {1};
+    if (!DDLoadSurfaceTable(g_SurfaceTable, kFirstSurface, 1)) return false;
+
+    PrepareFontTable(g_SystemData.m_nFontFace,
+                     direct3D ? g_IniSetting.D3D_FontCache : g_IniSetting.DD_FontCache);
+    if (g_startupHooks.createFonts && !g_startupHooks.createFonts()) return false;
+
+    for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
+    if (!LoadKeyConfig(DataPath[45], g_KeyConfig)) SetDefaultKeyConfig(g_KeyConfig);
+    g_OptionData.LoadFile(DataPath[43]);
+
+    if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
+        !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))
+        return false;
+    if (g_OptionData.m_bBgm) g_BgmManager.Init(1, kOggNames, kMidiNames, 5);
+
+    const std::vector<SOUNDFILE> soundFiles =
+        BuildSoundFileList(g_SystemData.m_vSystemSound, g_Database.m_vSound);
+    if (!DS_Init(MainHandle(), 22050, 8, 1)) {
+        TracePrintf("DS_Init失敗！");
+        return false;
+    }
+    const int seVolume = std::clamp(g_OptionData.m_nSeVolume, 0, 10);
+    g_SoundEntries.clear();
+    LoadSoundList(g_SoundEntries, soundFiles, SeVolumeTable[seVolume]);
+
+    if (!g_WorldMapData.LoadFile(DataPath[13])) {
+        ReportTracePrintfBox("%s のロードに失敗！", DataPath[13]);
+        return false;
+    }
+    if (!LoadCommonPalette()) return false;
+    SetStageLoadDispatch(&DispatchDuringLoad);
+
+    TracePrintf("4");
+    if (g_IniSetting.FreeStage[0] != '\0' && !freeStageTooLong) {
+        const std::string path = FindFreeStage(g_IniSetting.FreeStage);
+        if (path.empty()) {
+            ReportTracePrintf("「%s」の読み込みに失敗しました！", g_IniSetting.FreeStage);
+            g_IniSetting.FreeStage[0] = '\0';
+        } else {
+            std::snprintf(g_IniSetting.FreeStage, sizeof g_IniSetting.FreeStage, "%s",
+                          path.c_str());
+            // A command-line start: the run starter flags it and clears the run's
+            // challenge flag; a stage it cannot start ends start-up.
+            const AppRequestHooks& hooks = GetAppRequestHooks();
+            if (hooks.beginStageSession && !hooks.beginStageSession(path.c_str(), 1)) return false;
+            g_SceneMgr.m_nGameMode = kModeFree;
+            g_SceneMgr.m_nRankSwitch = 1;
+            g_SceneMgr.m_nTitleItem = 3;
+            g_SceneMgr.m_nCurrent = kSceneStagePlay;
+            g_SceneMgr.m_nPrevious = kSceneTitle;
+        }
+    }
+    return true;
+}
+
+void UnInitGame() {
+    if (DDDevice().bInit) {
+        const auto glyphs = [](int font) {
+            return g_startupHooks.glyphCount ? g_startupHooks.glyphCount(font) : 0;
+        };
+        ReportPrintf("Font10 : %d", glyphs(0));
+        ReportPrintf("Font16 : %d", glyphs(1));
+    }
+    ReleaseSoundList();
+    g_SoundEntries.clear();
+    g_BgmManager.Stop();
+    g_BgmManager.Release();
+    SetStageLoadDispatch(nullptr);
+    // A game loop that would not stop was given up on and may still be drawing: its
+    // scenes, fonts and surfaces are left to the end of the process rather than pulled
+    // from under it.
+    if (!thGame.HasEnded()) {
+        ReportTracePrintf("GameLoop が終了しないため描画の終了処理を省略します");
+        return;
+    }
+    g_SceneMgr.DeleteAll();
+    if (g_startupHooks.releaseFonts) g_startupHooks.releaseFonts();
+    DDSetPresentTimer(nullptr);
+    SetFpsOverlaySurface(nullptr);
+    DDEnd();
+    DDRemoveDisplayFacts();
+}
+
+unsigned GameLoop(void*) {
+    for (;;) {
+        platform::msg::Message m;
+        if (platform::msg::PeekMessage(m)) {
+            if (m.message == WM_QUIT) {
+                TracePrintf("GameLoop WM_QUIT!");
+                return 1;
+            }
+            continue;
+        }
+        if (g_bActive.load()) {
+            if (!g_SceneMgr.Frame()) {
+                platform::msg::PostMainWindow(WM_CLOSE);
+                return 1;
+            }
+        } else {
+            platform::clock::Sleep(1);
+        }
+    }
+}
+
+namespace {
+// The four workers in their order: the game loop, the two stage-play threads, the loader.
+void ForEachWorker(int (cThread::*operation)()) {
+    const StagePlayThreads& play = GetStagePlayThreads();
+    for (cThread* t : {&thGame, play.pause, play.second, &g_StageLoaderThread})
+        if (t) (t->*operation)();
+}
+}  // namespace
+
+void SuspendWorkers() {
+    ForEachWorker(&cThread::Suspend);
+}
+
+void ResumeWorkers() {
+    ForEachWorker(&cThread::Resume);
+}
+
+// ---- Entry -------------------------------------------------------------------------
+
+int WinMain(void*, void*, const char* commandLine, int showCommand) {
+    TraceSetup(0, "EC_Game.txt");
+    char report[kMaxPath];
+    std::snprintf(report, sizeof report, "%s", "Report_Game.txt");
+    // Without a report file the game ends at once, without a message.
+    if (!MakeAbsolutePath(report) || !ReportOpen(report)) return 0;
+    ReportPrintf("App : ver %s", "770");
+    ReportSystemInfo();
+
+    g_bFromEditor = showCommand == 5;
+    g_bStartedByEditor.store(g_bFromEditor);
+    ResetRun();
+
+    platform::instance::InstanceLock lock;
+    const std::string lockPath =
+        g_host.lockPath.empty() ? platform::instance::DefaultLockPath() : g_host.lockPath;
+    if (lock.Acquire(lockPath) == platform::instance::InstanceLock::Result::HeldByOther) {
+        if (AppMessageBox("既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\n"
+                          "Running this program now. Restart?",
+                          "二重起動", MB_YESNO) != IDYES)
+            return 0;
+        const int owner = lock.OwnerPid();
+        if (!platform::instance::EndOwner(lockPath, owner, g_host.endOwnerGraceMs) ||
+            lock.Acquire(lockPath) != platform::instance::InstanceLock::Result::Acquired) {
+            AppMessageBox("プログラムの終了に失敗しました。", "二重起動", MB_OK);
+            return 0;
+        }
+    }
+
+    platform::msg::SetUiThread();
+    platform::msg::SetMainWindowProc(&AppWndProc);
+    platform::window::HostOptions options;
+    std::unique_ptr<platform::window::WindowHost> host;
+    std::string error;
+    if (g_host.headless) {
+        host = platform::window::CreateHeadlessHost(
+            options, g_host.presenter ? g_host.presenter
+                                      : std::make_shared<platform::video::MemoryPresenter>());
+    } else {
+        host = platform::window::CreateSdlHost(options, error);
+    }
+    if (!host) {
+        ReportPrintf("%s", error.c_str());
+        ErrorBox("ウインドウが生成出来ません！");
+        return 0;
+    }
+    g_AppWindow.m_pHost = host.get();
+    host->SetDeliver([](UINT message, WPARAM wParam, LPARAM lParam) {
+        AppWndProc(MainHandle(), message, wParam, lParam);
+    });
+    AppWndProc(MainHandle(), WM_CREATE, 0, 0);
+    host->Centre();
+
+    TracePrintf("G");
+    if (g_bFromEditor) NotifyEditorStarted();
+    TracePrintf("H");
+
+    auto endWithoutPump = [&] {
+        UnInitGame();
+        if (g_bFromEditor) NotifyEditor(0);
+        platform::msg::SetMainWindowGone(true);
+        g_AppWindow.m_pHost = nullptr;
+        host->Destroy();
+        return 0;
+    };
+    if (!InitGame(commandLine, showCommand)) return endWithoutPump();
+
+    g_bStarted.store(1);
+    TracePrintf("I");
+    if (!thGame.Start(&GameLoop, nullptr)) {
+        ReportTracePrintf("thGame の開始に失敗しました！");
+        return endWithoutPump();
+    }
+    while (!platform::msg::PostThread(thGame.m_dwThreadId, WM_APP) && !thGame.HasEnded())
+        platform::clock::Sleep(1);
+    TracePrintf("J");
+
+    platform::instance::InstallCloseRequestSignals();
+    int exitCode = 0;
+    for (;;) {
+        host->PumpEvents();
+        if (platform::instance::TakeCloseRequest()) platform::msg::PostMainWindow(WM_CLOSE);
+        platform::msg::Message m;
+        if (platform::msg::PeekMainWindow(m)) {
+            if (m.message == WM_QUIT) {
+                exitCode = static_cast<int>(m.wParam);
+                break;
+            }
+            AppWndProc(m.window ? m.window : MainHandle(), m.message, m.wParam, m.lParam);
+        } else if (!g_bActive.load()) {
+            // Bounded, so the window system's events are still taken while inactive.
+            platform::msg::WaitMessage(10);
+        }
+        host->Present();
+        platform::clock::Sleep(1);
+    }
+
+    UnInitGame();
+    TracePrintf("UnInitGame後");
+    lock.Release();
+    TracePrintf("ReleaseMutex後");
+    g_AppWindow.m_pHost = nullptr;
+    host->Destroy();
+    return exitCode;
+}

@@ -1,0 +1,101 @@
+// Entry, start-up and shut-down: WinMain, InitGame and UnInitGame, the display
+// decision, Window.dat, the game-loop thread and the suspension of the workers.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/system_ini.h"
+#include "core/record.h"
+#include "core/thread.h"
+#include "data/surface_tables.h"
+#include "media/draw/dd_surface.h"
+#include "media/sound/sound.h"
+
+namespace platform::video {
+class Presenter;
+}
+
+// ---- Process-wide state ------------------------------------------------------------
+
+extern bool g_bFromEditor;               // started with show command 5
+extern std::atomic<uint8_t> g_bStarted;  // InitGame has succeeded
+extern std::atomic<bool> g_bActive;      // the application is active
+extern std::atomic<bool> g_bClosing;     // the close sequence has begun
+extern bool g_bWindowed;
+extern int g_nDisplayBpp;
+extern double g_dScaleA, g_dScaleB;  // the two frame-rate scale factors, 1.0
+extern cThread thGame;
+
+// The surfaces of the built-in bitmap table and the sound table.
+extern DDSURFACEDATA g_SurfaceTable[kBitmapTableSize];
+extern std::vector<SOUNDENTRY> g_SoundEntries;
+
+// ---- Window.dat --------------------------------------------------------------------
+
+class cWindowRec : public cSaveRecord {
+  public:
+    cWindowRec() { RegisterFields(770); }
+    void RegisterFields(uint32_t version) override;
+    // The record, then x and y clamped to the screen.
+    bool LoadClamped(const char* path, int screenWidth, int screenHeight);
+
+    uint32_t m_nX = 0, m_nY = 0, m_nWidth = 640, m_nHeight = 480, m_bMaximised = 0;
+};
+
+// ---- The display decision ----------------------------------------------------------
+
+struct DisplayChoice {
+    bool valid = false;
+    bool windowed = false;
+    bool resizable = false;
+    int bpp = 0;
+    // 0 valid; 1 a window whose depth differs from the desktop's; 2 any other bad mode.
+    int error = 0;
+};
+// Decides the window mode, VSync and depth from the settings (VSync and Bpp are
+// rewritten as start-up does). depthChoice is the system settings' full-screen depth
+// choice of the drawing mode (0 32, 1 16, 2 8 in DirectDraw with 256 colours).
+DisplayChoice DecideDisplay(IniSetting& ini, int desktopBits, bool fullColour, uint32_t depthChoice,
+                            bool olderThanVersion6);
+// The message of an invalid choice.
+const char* DisplayErrorText(int error);
+
+// ---- Entry and start-up ------------------------------------------------------------
+
+// How the process shows itself: a real window, or headless with the given presenter
+// (tests); the lock file of the single-instance rule; how long a closing owner is given.
+struct PlayerHost {
+    bool headless = false;
+    std::shared_ptr<platform::video::Presenter> presenter;
+    std::string lockPath;  // empty: the per-user default
+    int endOwnerGraceMs = 3000;
+};
+void SetPlayerHost(const PlayerHost& host);
+
+// What start-up needs of layers that come later; unset entries are skipped as noted.
+struct StartupHooks {
+    // The drawing-mode question: 1 Direct3D, 0 DirectDraw, -1 cancelled (start-up
+    // ends). Unset: Direct3D, the question's own default.
+    int (*askDrawMode)() = nullptr;
+    // Creates the three fonts and their digit strips from g_FontTable: false fails
+    // start-up. Unset: no fonts.
+    bool (*createFonts)() = nullptr;
+    void (*releaseFonts)() = nullptr;
+    // The glyphs cached by font 0 or 1, for the shut-down report. Unset: 0.
+    int (*glyphCount)(int font) = nullptr;
+    // The 8-bit display's palette variation of the options: false fails start-up.
+    bool (*loadHbtPalette)(int paletteNo) = nullptr;
+};
+void SetStartupHooks(const StartupHooks& hooks);
+
+int WinMain(void* instance, void* previous, const char* commandLine, int showCommand);
+bool InitGame(const char* commandLine, int showCommand);
+void UnInitGame();
+// The procedure of thGame; returns 1.
+unsigned GameLoop(void* argument);
+void SuspendWorkers();
+void ResumeWorkers();

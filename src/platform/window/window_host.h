@@ -1,0 +1,95 @@
+// The main window as the game's window procedure sees it: a host that shows the
+// frames, tells where the window is, and turns the window system's events into the
+// window messages the procedure handles. The real host is an SDL window; the headless
+// host keeps its state in memory for tests and runs without a display.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+// What a window handle points at. The player has one main window; its handle is the
+// address of this object, which stays valid for the whole run.
+struct Window {
+    int tag = 0;
+};
+}  // namespace platform
+
+namespace platform::video {
+class Presenter;
+}
+
+namespace platform::window {
+
+// Where the window stands: the client area's top-left on the desktop and its size.
+struct Geometry {
+    int x = 0, y = 0;
+    int width = 640, height = 480;
+    bool maximised = false;
+    bool minimised = false;
+};
+
+struct HostOptions {
+    std::string titleSjis;
+    int x = 100, y = 100;
+    int width = 640, height = 480;  // the client area
+    bool fullScreen = false;
+    bool hidden = true;  // shown by Show, after start-up has placed it
+};
+
+// How the host hands a window message to the procedure (on the UI thread).
+using Deliver = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
+
+// Packs two 16-bit values as the window messages carry them (low, high).
+inline LPARAM MakeLParam(int low, int high) {
+    return static_cast<LPARAM>((static_cast<uint32_t>(high & 0xFFFF) << 16) |
+                               static_cast<uint32_t>(low & 0xFFFF));
+}
+
+class WindowHost {
+  public:
+    virtual ~WindowHost() = default;
+
+    void SetDeliver(Deliver deliver) { deliver_ = std::move(deliver); }
+
+    virtual void SetTitle(const std::string& titleSjis) = 0;
+    virtual Geometry GetGeometry() const = 0;
+    virtual void Move(int x, int y) = 0;
+    virtual void SetClientSize(int width, int height) = 0;
+    virtual void SetResizable(bool resizable) = 0;
+    // SW_ command: SW_MAXIMIZE, SW_MINIMIZE, SW_HIDE, anything else shows it as it is.
+    // Showing the window activates the application (WM_ACTIVATEAPP 1).
+    virtual void Show(int showCommand) = 0;
+    virtual void Centre() = 0;
+    // The usable desktop area (what a stored window position is clamped to).
+    virtual void ScreenSize(int& width, int& height) const = 0;
+    // UI thread: delivers the window system's events that arrived since the last call.
+    virtual void PumpEvents() = 0;
+    // UI thread: shows the newest frame handed to the presenter; with capture, the
+    // picture shown is read back (0xAARRGGBB at 640x480). True when a frame was shown.
+    virtual bool Present(std::vector<uint32_t>* capture = nullptr) = 0;
+    virtual void Destroy() = 0;
+
+  protected:
+    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+        if (deliver_) deliver_(message, wParam, lParam);
+    }
+
+  private:
+    Deliver deliver_;
+};
+
+// A real window through SDL; it becomes the current presenter. Null with the reason
+// when no window can be made.
+std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::string& error);
+
+// No window system: geometry kept in memory, frames go to the presenter given (which
+// becomes the current presenter), no events but those the caller posts.
+std::unique_ptr<WindowHost> CreateHeadlessHost(const HostOptions& options,
+                                               std::shared_ptr<video::Presenter> presenter);
+
+}  // namespace platform::window

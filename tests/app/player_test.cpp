@@ -1,0 +1,270 @@
+// The whole player, headless: start, title, frames, a real Esc and a clean end; every
+// start-up failure through its box; the command-line stage; the second start; a close
+// while a worker waits; Window.dat; the editor notices of a run.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/app_window.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "core/record.h"
+#include "platform/clock.h"
+#include "platform/editor/editor_link.h"
+#include "platform/instance/instance_lock.h"
+#include "platform/msg/msg.h"
+#include "player_harness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using wftest::PlayerRun;
+
+bool AnyBoxContains(const PlayerRun& run, const std::string& text) {
+    for (const std::string& t : run.BoxTexts())
+        if (t.find(text) != std::string::npos) return true;
+    return false;
+}
+
+TEST(Player, StartsOnTheTitleRunsFramesAndEndsCleanlyOnEsc) {
+    PlayerRun run;
+    EXPECT_EQ(run.Run("", 30), 0);
+    EXPECT_GE(run.Frames(), 30);
+    EXPECT_TRUE(run.BoxTexts().empty());
+    EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneTitle);
+    EXPECT_TRUE(thGame.HasEnded());
+    EXPECT_EQ(g_SceneMgr.Scene(kSceneTitle), nullptr);  // deleted at shut-down
+    // The empty title shows nothing: a black 640x480 frame.
+    const std::vector<uint32_t> pixels = run.Pixels();
+    ASSERT_EQ(pixels.size(), 640u * 480u);
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0u);
+    EXPECT_EQ(pixels[640 * 480 - 1] & 0xFFFFFF, 0u);
+    // The lock is free again.
+    platform::instance::InstanceLock lock;
+    EXPECT_EQ(lock.Acquire(run.LockPath()), platform::instance::InstanceLock::Result::Acquired);
+}
+
+TEST(Player, EveryStartUpFailureShowsItsTextAndEndsWithZero) {
+    struct Case {
+        const char* name;
+        void (*damage)(PlayerRun&);
+        const char* text;
+    };
+    const Case cases[] = {
+        {"missing System.dat",
+         [](PlayerRun& r) { fs::remove(r.Dir().Path() / "data" / "System.dat"); },
+         "の読み込みに失敗…"},
+        {"damaged database",
+         [](PlayerRun& r) {
+             fs::resize_file(r.Dir().Path() / "data" / "database" / "Anime.dat", 6);
+         },
+         "データベースの読み込みに失敗…"},
+        {"window depth differs from the desktop", [](PlayerRun& r) { r.SetIni("Bpp", "16"); },
+         "ウインドウモードではSystem.iniの設定と画面の色の設定を合わせて"},
+        {"depth no display has", [](PlayerRun& r) { r.SetIni("Bpp", "24"); },
+         "System.iniと画面の設定を見直して下さい！"},
+        {"no data and no factory copy",
+         [](PlayerRun& r) {
+             fs::remove_all(r.Dir().Path() / "data");
+             fs::remove_all(r.Dir().Path() / "default");
+         },
+         "「data」フォルダの作成に失敗…"},
+        {"missing world map",
+         [](PlayerRun& r) { fs::remove(r.Dir().Path() / "data" / "WorldMap.dat"); },
+         "のロードに失敗！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerRun run;
+        c.damage(run);
+        EXPECT_EQ(run.Run("", 1), 0);
+        EXPECT_EQ(run.Frames(), 0);
+        EXPECT_TRUE(AnyBoxContains(run, c.text));
+        EXPECT_TRUE(thGame.HasEnded());
+    }
+}
+
+TEST(Player, SystemIniWithoutExitIsReportedAndTheDefaultsStand) {
+    PlayerRun run;
+    // The factory default asks for the drawing mode; without the question the player
+    // takes Direct3D, and full screen of the defaults runs on the memory presenter.
+    std::ofstream(run.Dir().File("System.ini"), std::ios::binary) << "Direct3D=0\nWindowMode=1\n";
+    EXPECT_EQ(run.Run("", 5), 0);
+    EXPECT_TRUE(AnyBoxContains(run, "System.ini の読み込みに失敗しました！"));
+    EXPECT_EQ(g_IniSetting.WindowMode, 0);
+    EXPECT_GE(run.Frames(), 5);
+}
+
+TEST(Player, CommandLineStageStartsStagePlayAndAMissingOneTheTitle) {
+    const struct {
+        const char* commandLine;
+        int scene;
+    } cases[] = {
+        {"data\\stg4\\Sample01.stg4", kSceneStagePlay},
+        {"data\\stg4\\Sample02", kSceneStagePlay},
+        {"data\\stg4\\NoSuchStage.stg4", kSceneTitle},
+        {"", kSceneTitle},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commandLine);
+        PlayerRun run;
+        EXPECT_EQ(run.Run(c.commandLine, 3), 0);
+        EXPECT_EQ(g_SceneMgr.m_nCurrent, c.scene);
+        EXPECT_TRUE(run.BoxTexts().empty());
+        if (c.scene == kSceneStagePlay) {
+            EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeFree);
+            EXPECT_EQ(g_SceneMgr.m_nTitleItem, 3);
+        }
+    }
+    // Longer than a path can be: reported like a missing file; the title starts.
+    PlayerRun run;
+    const std::string tooLong(300, 'a');
+    EXPECT_EQ(run.Run(tooLong.c_str(), 3), 0);
+    EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneTitle);
+}
+
+TEST(Player, SecondStartAnsweredNoLeavesTheFirstUntouched) {
+    const struct {
+        int answer;
+        const char* secondBox;
+    } cases[] = {
+        {IDNO, nullptr},
+        // The owner here is this very process: it cannot be asked to close.
+        {IDYES, "プログラムの終了に失敗しました。"},
+    };
+    for (const auto& c : cases) {
+        PlayerRun run({c.answer});
+        platform::instance::InstanceLock first;
+        ASSERT_EQ(first.Acquire(run.LockPath()),
+                  platform::instance::InstanceLock::Result::Acquired);
+        EXPECT_EQ(run.Run("", 1), 0);
+        ASSERT_FALSE(run.BoxTexts().empty());
+        EXPECT_NE(run.BoxTexts()[0].find("Running this program now. Restart?"), std::string::npos);
+        EXPECT_EQ(run.BoxTexts().size(), c.secondBox ? 2u : 1u);
+        if (c.secondBox) {
+            EXPECT_TRUE(AnyBoxContains(run, c.secondBox));
+        }
+        EXPECT_EQ(run.Frames(), 0);
+        EXPECT_TRUE(first.Held());
+        platform::instance::InstanceLock other;
+        EXPECT_EQ(other.Acquire(run.LockPath()),
+                  platform::instance::InstanceLock::Result::HeldByOther);
+    }
+}
+
+// A scene that closes the window and then asks the window for a stage file, as a
+// worker would whose request crosses the close.
+std::atomic<int> g_requestAnswer{-1};
+std::atomic<uint32_t> g_requestMs{0};
+class CloseThenRequestScene : public cSceneBase {
+  public:
+    CloseThenRequestScene() { m_vStates = {static_cast<StateHandler>(&CloseThenRequestScene::Go)}; }
+    void Go() {
+        if (++m_nCounter != 3) return;
+        platform::msg::PostMainWindow(WM_CLOSE);
+        platform::clock::Sleep(30);
+        const uint32_t start = platform::clock::TimeMs();
+        g_requestAnswer.store(RequestLoadStage() ? 1 : 0);
+        g_requestMs.store(platform::clock::TimeMs() - start);
+    }
+};
+
+TEST(Player, CloseWhileAWorkerWaitsOnTheWindowEndsWithinTheBoundedStop) {
+    PlayerRun run;
+    SetSceneFactory(kSceneTitle,
+                    [] { return static_cast<cSceneBase*>(new CloseThenRequestScene); });
+    const uint32_t start = platform::clock::TimeMs();
+    EXPECT_EQ(run.Run("", 1000, [] {}), 0);
+    ResetSceneFactories();
+    EXPECT_EQ(g_requestAnswer.load(), 0);
+    EXPECT_LT(g_requestMs.load(), 100u);
+    EXPECT_LT(platform::clock::TimeMs() - start, 3000u);
+    EXPECT_TRUE(thGame.HasEnded());
+    EXPECT_FALSE(platform::msg::IsAbandoned(thGame.m_dwThreadId));
+}
+
+TEST(Player, WindowDatIsWrittenOnCloseOnlyInWindowModes) {
+    const struct {
+        const char* windowMode;
+        bool stored;  // a Window.dat exists before the run
+        bool written;
+        uint32_t x, y, width, height;
+    } cases[] = {
+        {"0", false, false, 0, 0, 0, 0},
+        // Centred on the headless 1280x1024 desktop.
+        {"1", false, true, 320, 272, 640, 480},
+        // The stored place, x clamped to the screen; the size is kept in mode 2 only.
+        {"1", true, true, 1280, 7, 640, 480},
+        {"2", true, true, 1280, 7, 800, 600},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.windowMode << (c.stored ? " stored" : ""));
+        PlayerRun run;
+        run.SetIni("WindowMode", c.windowMode);
+        const std::string file = run.Dir().File("user_data/Window.dat");
+        if (c.stored) {
+            cWindowRec rec;
+            rec.m_nX = 5000;
+            rec.m_nY = 7;
+            rec.m_nWidth = 800;
+            rec.m_nHeight = 600;
+            ASSERT_TRUE(rec.SaveFile("user_data\\Window.dat"));
+        }
+        EXPECT_EQ(run.Run("", 3), 0);
+        ASSERT_EQ(fs::exists(file), c.written);
+        if (!c.written) continue;
+        cWindowRec back;
+        ASSERT_TRUE(back.LoadFile("user_data\\Window.dat"));
+        EXPECT_EQ(back.m_nX, c.x);
+        EXPECT_EQ(back.m_nY, c.y);
+        EXPECT_EQ(back.m_nWidth, c.width);
+        EXPECT_EQ(back.m_nHeight, c.height);
+        EXPECT_EQ(back.m_bMaximised, 0u);
+    }
+}
+
+std::vector<platform::editor::Notice> ReadNotices(int fd) {
+    std::vector<platform::editor::Notice> out;
+    uint8_t buffer[64];
+    for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+        if (auto notice = platform::editor::DecodeNotice({buffer, static_cast<size_t>(n)}))
+            out.push_back(*notice);
+    return out;
+}
+
+TEST(Player, TellsTheEditorWhenItStartsFailsAndCloses) {
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_DGRAM, 0, fds), 0);
+    platform::editor::SetSocketForTest(fds[0]);
+    const struct {
+        bool fail;
+        int showCommand;
+        std::vector<std::pair<uint32_t, uint32_t>> notices;  // data, payload
+    } cases[] = {
+        {false, SW_SHOW, {{1, 1}, {0, 1}}},
+        {true, SW_SHOW, {{1, 1}, {0, 0}}},
+        {false, SW_SHOWNORMAL, {}},  // not started by the editor: nothing is sent
+    };
+    for (const auto& c : cases) {
+        PlayerRun run;
+        if (c.fail) fs::remove(run.Dir().Path() / "data" / "System.dat");
+        EXPECT_EQ(run.Run("", 3, nullptr, c.showCommand), 0);
+        const auto notices = ReadNotices(fds[1]);
+        ASSERT_EQ(notices.size(), c.notices.size());
+        for (size_t i = 0; i < notices.size(); ++i) {
+            EXPECT_EQ(notices[i].data, c.notices[i].first);
+            EXPECT_EQ(notices[i].payload, c.notices[i].second);
+            // The closed notice no longer names the window.
+            EXPECT_EQ(notices[i].window == 0, !c.fail && i == 1);
+        }
+    }
+    platform::editor::SetSocketForTest(-1);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+}  // namespace
