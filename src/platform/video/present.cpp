@@ -1,6 +1,7 @@
 // The current presenter and the memory presenter of tests.
 #include "platform/video/present.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace platform::video {
@@ -20,14 +21,50 @@ std::shared_ptr<Presenter> CurrentPresenter() {
     return g_presenter;
 }
 
+void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const Image& overlay) {
+    if (overlay.Empty() || overlay.Format() != PixelFormat::A8R8G8B8) return;
+    if (width != overlay.Width() || height != overlay.Height()) {
+        // A frame of another size lies in the top-left corner of a black picture.
+        std::vector<uint32_t> framed(static_cast<size_t>(overlay.Width()) * overlay.Height(),
+                                     0xFF000000u);
+        for (int y = 0; y < std::min(height, overlay.Height()); ++y)
+            for (int x = 0; x < std::min(width, overlay.Width()); ++x)
+                framed[static_cast<size_t>(y) * overlay.Width() + x] =
+                    argb[static_cast<size_t>(y) * width + x];
+        argb = std::move(framed);
+        width = overlay.Width();
+        height = overlay.Height();
+    }
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(overlay.Row(y));
+        uint32_t* out = argb.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+            if (row[x] >> 24) out[x] = row[x] | 0xFF000000u;
+    }
+}
+
 void MemoryPresenter::Submit(const Image& frame, const Palette& palette) {
     std::vector<uint32_t> pixels;
     ToArgbPixels(frame, palette, pixels);
     std::lock_guard lock(mutex_);
-    width_ = frame.Width();
-    height_ = frame.Height();
+    frameWidth_ = frame.Width();
+    frameHeight_ = frame.Height();
+    framePixels_ = pixels;
+    width_ = frameWidth_;
+    height_ = frameHeight_;
+    ComposeOverlay(pixels, width_, height_, overlay_);
     pixels_ = std::move(pixels);
     ++frames_;
+}
+
+void MemoryPresenter::SetOverlay(const Image& overlay) {
+    std::lock_guard lock(mutex_);
+    overlay_ = overlay;
+    std::vector<uint32_t> pixels = framePixels_;
+    width_ = frameWidth_;
+    height_ = frameHeight_;
+    ComposeOverlay(pixels, width_, height_, overlay_);
+    pixels_ = std::move(pixels);
 }
 
 void MemoryPresenter::SetFullScreen(bool fullScreen) {

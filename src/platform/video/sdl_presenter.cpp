@@ -21,6 +21,12 @@ struct SdlPresenter::Impl {
     Image pending;
     Palette pendingPalette{};
     bool hasPending = false;
+    Image overlay;
+    bool overlayChanged = false;
+    // The last frame shown, shown again when only the overlay changed.
+    Image shown;
+    Palette shownPalette{};
+    bool hasShown = false;
     int wantFullScreen = -1;  // -1 no request
     int wantCursor = -1;
 
@@ -91,6 +97,12 @@ void SdlPresenter::SetFullScreen(bool fullScreen) {
     impl_->wantFullScreen = fullScreen ? 1 : 0;
 }
 
+void SdlPresenter::SetOverlay(const Image& overlay) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->overlay = overlay;
+    impl_->overlayChanged = true;
+}
+
 void SdlPresenter::SetCursorVisible(bool visible) {
     std::lock_guard lock(impl_->mutex);
     impl_->wantCursor = visible ? 1 : 0;
@@ -102,6 +114,7 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     Palette palette{};
     bool has = false;
     int wantFull = -1, wantCursor = -1;
+    Image overlay;
     {
         std::lock_guard lock(m.mutex);
         std::swap(wantFull, m.wantFullScreen);
@@ -112,6 +125,15 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
             m.hasPending = false;
             has = true;
         }
+        if (!m.overlay.Empty()) overlay = m.overlay;
+        if (m.overlayChanged && !has) {
+            has = true;
+            if (m.hasShown) {
+                frame = m.shown;
+                palette = m.shownPalette;
+            }
+        }
+        m.overlayChanged = false;
     }
     if (wantFull >= 0)
         SDL_SetWindowFullscreen(m.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -119,8 +141,16 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     if (!has) return false;
 
     ToArgbPixels(frame, palette, m.argb);
+    int frameWidth = frame.Width(), frameHeight = frame.Height();
+    ComposeOverlay(m.argb, frameWidth, frameHeight, overlay);
+    if (!frame.Empty()) {
+        std::lock_guard lock(m.mutex);
+        m.shown = std::move(frame);
+        m.shownPalette = palette;
+        m.hasShown = true;
+    }
     // A frame of another size than the logical one is drawn into its top-left corner.
-    const int w = std::min(frame.Width(), m.width), h = std::min(frame.Height(), m.height);
+    const int w = std::min(frameWidth, m.width), h = std::min(frameHeight, m.height);
     void* texPixels = nullptr;
     int texPitch = 0;
     if (SDL_LockTexture(m.texture, nullptr, &texPixels, &texPitch) != 0) {
@@ -132,7 +162,7 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
         auto* dst = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(texPixels) +
                                                 static_cast<size_t>(y) * texPitch);
         if (y < h) {
-            std::memcpy(dst, m.argb.data() + static_cast<size_t>(y) * frame.Width(),
+            std::memcpy(dst, m.argb.data() + static_cast<size_t>(y) * frameWidth,
                         w * sizeof(uint32_t));
             std::fill(dst + w, dst + m.width, 0xFF000000u);
         } else {
