@@ -71,6 +71,7 @@ int cDialog::DoModal(uint32_t flags) {
         *t, owner, [this](HWND w, UINT m, WPARAM wp, LPARAM lp) { return WndProc(w, m, wp, lp); });
     m_hWnd = window;
     ui::SendMessage(window, WM_INITDIALOG, 0, 0);
+    ui::SetInitialFocus(window);
     ui::RunModalLoop(window, [this] { return m_bEnded; });
     ui::DestroyWindow(window);
     m_hWnd = nullptr;

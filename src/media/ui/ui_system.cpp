@@ -262,6 +262,7 @@ void MoveFocus(Window* dialog, bool back) {
     const int n = static_cast<int>(order.size());
     i = ((back ? i - 1 : i + 1) % n + n) % n;
     SetFocus(order[i]);
+    if (order[i]->kind == Kind::Edit && !order[i]->multiLine) SetEditSel(order[i], 0, -1);
 }
 
 Window* DefaultButton(Window* dialog) {
@@ -523,12 +524,6 @@ HWND CreateDialogWindow(const DialogTemplate& t, HWND owner, Window::Proc proc) 
         if (c->kind == Kind::Edit) c->selStart = c->selEnd = static_cast<int>(c->text.size());
         w->children.push_back(std::move(c));
     }
-    // The first control that takes the keyboard has it.
-    for (const auto& c : w->children)
-        if (Focusable(c.get())) {
-            w->focus = c.get();
-            break;
-        }
     Window* handle = w.get();
     S().tops.push_back(std::move(w));
     return handle;
@@ -637,6 +632,18 @@ void SetFocus(HWND control) {
 
 HWND GetFocus(HWND dialog) {
     return dialog ? dialog->focus : nullptr;
+}
+
+void SetInitialFocus(HWND dialog) {
+    if (!dialog || dialog->focus) return;
+    for (const auto& c : dialog->children) {
+        if (!Focusable(c.get())) continue;
+        SetFocus(c.get());
+        // An edit that the dialog manager gives the keyboard has its text selected, so
+        // typing replaces it.
+        if (c->kind == Kind::Edit && !c->multiLine) SetEditSel(c.get(), 0, -1);
+        return;
+    }
 }
 
 void SetProp(HWND window, std::string_view name, void* value) {

@@ -121,6 +121,9 @@ void EnableWindow(HWND window, bool enable);
 void ShowWindow(HWND window, bool show);
 void SetFocus(HWND control);
 HWND GetFocus(HWND dialog);
+// After set-up: the first control that takes the keyboard gets it, unless the dialog
+// gave the focus itself.
+void SetInitialFocus(HWND dialog);
 
 void SetProp(HWND window, std::string_view name, void* value);
 void* GetProp(HWND window, std::string_view name);

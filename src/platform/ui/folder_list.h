@@ -14,8 +14,8 @@ struct FolderEntry {
     bool folder = false;
 };
 
-// False when the folder cannot be read. Entries come sorted by name, folders first;
-// "." and ".." are not listed.
+// False when the folder cannot be read. Entries come sorted by name (ASCII letters
+// without case), folders first; names starting with '.' (hidden files) are not listed.
 bool ListGameFolder(std::string_view sjisFolder, std::vector<FolderEntry>& out);
 
 }  // namespace platform::ui
