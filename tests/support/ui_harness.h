@@ -2,6 +2,8 @@
 // everything the UI keeps forgotten before and after.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 #include "media/ui/hook.h"
@@ -20,7 +22,11 @@ class UiHarness {
         Forget();
         ui::InstallHost({presenter, events, nullptr});
     }
-    ~UiHarness() { Forget(); }
+    // A script with steps left over would have fed the next dialog of the test.
+    ~UiHarness() {
+        EXPECT_EQ(events->Remaining(false), 0u) << "scripted events left unplayed";
+        Forget();
+    }
     UiHarness(const UiHarness&) = delete;
     UiHarness& operator=(const UiHarness&) = delete;
 

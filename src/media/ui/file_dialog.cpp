@@ -277,9 +277,13 @@ class cFileDialog : public cDialog {
         while (!name.empty() && name.back() == ' ') name.pop_back();
         while (!name.empty() && name.front() == ' ') name.erase(0, 1);
         if (name.empty()) {
-            if (sel >= 0 && sel < static_cast<int>(entries_.size()) && entries_[sel].folder)
+            // Nothing typed: the current entry of the list is meant.
+            if (sel < 0 || sel >= static_cast<int>(entries_.size())) return;
+            if (entries_[sel].folder) {
                 Enter(entries_[sel].nameSjis);
-            return;
+                return;
+            }
+            name = entries_[sel].nameSjis;
         }
         const std::string typed = IsAbsoluteGamePath(name) ? name : Join(folder_, name);
         if (name == ".." || platform::fs::GameDirectoryExists(typed)) {

@@ -80,7 +80,9 @@ class ScriptedEventSource : public EventSource {
     bool TextInputOn() const;
     int WarpX() const { return warpX_; }
     int WarpY() const { return warpY_; }
-    size_t Remaining() const;
+    // Steps not yet played; key releases can be left out (a key that ends a dialog is
+    // released after it).
+    size_t Remaining(bool countKeyUps = true) const;
 
   private:
     struct Step {

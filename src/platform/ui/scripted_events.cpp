@@ -109,9 +109,12 @@ bool ScriptedEventSource::TextInputOn() const {
     return textInput_;
 }
 
-size_t ScriptedEventSource::Remaining() const {
+size_t ScriptedEventSource::Remaining(bool countKeyUps) const {
     std::lock_guard lock(mutex_);
-    return steps_.size();
+    size_t n = 0;
+    for (const Step& s : steps_)
+        if (countKeyUps || s.call || s.event.type != UiEvent::Type::KeyUp) ++n;
+    return n;
 }
 
 }  // namespace platform::ui
