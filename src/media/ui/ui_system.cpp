@@ -242,11 +242,12 @@ void ListSelect(Window* list, int index, bool doubleClick) {
     if (doubleClick) Notify(list, LBN_DBLCLK);
 }
 
-void MoveFocus(Window* dialog, bool back) {
+// The controls Tab stops at, in order: a radio group is one stop, its checked button
+// (or its first).
+std::vector<Window*> TabStops(Window* dialog) {
     std::vector<Window*> order;
     for (const auto& c : dialog->children) {
         if (!Focusable(c.get())) continue;
-        // A radio group is one stop: its checked button (or its first).
         if (c->kind == Kind::RadioButton) {
             const auto group = RadioGroup(c.get());
             Window* stop = group.front();
@@ -256,13 +257,24 @@ void MoveFocus(Window* dialog, bool back) {
         }
         order.push_back(c.get());
     }
+    return order;
+}
+
+// An edit that the dialog manager gives the keyboard has its text selected, so typing
+// replaces it.
+void FocusStop(Window* control) {
+    SetFocus(control);
+    if (control->kind == Kind::Edit && !control->multiLine) SetEditSel(control, 0, -1);
+}
+
+void MoveFocus(Window* dialog, bool back) {
+    const std::vector<Window*> order = TabStops(dialog);
     if (order.empty()) return;
     auto it = std::find(order.begin(), order.end(), dialog->focus);
     int i = it == order.end() ? (back ? 0 : -1) : static_cast<int>(it - order.begin());
     const int n = static_cast<int>(order.size());
     i = ((back ? i - 1 : i + 1) % n + n) % n;
-    SetFocus(order[i]);
-    if (order[i]->kind == Kind::Edit && !order[i]->multiLine) SetEditSel(order[i], 0, -1);
+    FocusStop(order[i]);
 }
 
 Window* DefaultButton(Window* dialog) {
@@ -636,14 +648,8 @@ HWND GetFocus(HWND dialog) {
 
 void SetInitialFocus(HWND dialog) {
     if (!dialog || dialog->focus) return;
-    for (const auto& c : dialog->children) {
-        if (!Focusable(c.get())) continue;
-        SetFocus(c.get());
-        // An edit that the dialog manager gives the keyboard has its text selected, so
-        // typing replaces it.
-        if (c->kind == Kind::Edit && !c->multiLine) SetEditSel(c.get(), 0, -1);
-        return;
-    }
+    const std::vector<Window*> order = TabStops(dialog);
+    if (!order.empty()) FocusStop(order.front());
 }
 
 void SetProp(HWND window, std::string_view name, void* value) {
