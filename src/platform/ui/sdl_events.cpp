@@ -31,7 +31,11 @@ int GenericKey(int vk) {
 
 SDL_Window* GameWindow() {
     if (SDL_Window* w = SDL_GetKeyboardFocus()) return w;
-    return SDL_GetMouseFocus();
+    if (SDL_Window* w = SDL_GetMouseFocus()) return w;
+    // Not focused (yet): the player has one window, the first made.
+    for (Uint32 id = 1; id < 16; ++id)
+        if (SDL_Window* w = SDL_GetWindowFromID(id)) return w;
+    return nullptr;
 }
 
 }  // namespace
