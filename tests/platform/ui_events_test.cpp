@@ -53,9 +53,10 @@ TEST(SdlUiEvents, TurnsWindowEventsIntoUiEvents) {
     click.button.y = 20;
     quit.type = SDL_QUIT;
     const Case cases[] = {
-        {"a letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, 'a'), Type::KeyDown, 'A', false, "", 0, 1, false},
-        {"left Ctrl as the generic key", key(SDL_KEYUP, SDL_SCANCODE_LCTRL, SDLK_LCTRL), Type::KeyUp,
-         platform::input::VK_CONTROL, true, "", 0, 1, false},
+        {"a letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, 'a'), Type::KeyDown, 'A', false, "", 0, 1,
+         false},
+        {"left Ctrl as the generic key", key(SDL_KEYUP, SDL_SCANCODE_LCTRL, SDLK_LCTRL),
+         Type::KeyUp, platform::input::VK_CONTROL, true, "", 0, 1, false},
         {"committed text", text, Type::Text, 0, false, U8(u8"あ"), 0, 1, false},
         {"composition", edit, Type::Composition, 0, false, U8(u8"か"), 0, 1, false},
         {"right double click", click, Type::MouseDown, 0, false, "", 1, 2, false},
@@ -86,8 +87,9 @@ TEST(FolderList, FoldersFirstThenNamesWithoutCase) {
     namespace sfs = std::filesystem;
     sfs::create_directories(dir.Path() / "Stages" / "zeta");
     sfs::create_directories(dir.Path() / "Stages" / "Alpha");
-    for (const std::string& name : {std::string("b.stg4_1"), std::string("A.STG4_1"), U8(u8"表.stg4_1"),
-                                    std::string(".hidden"), U8(u8"\U0001F600.txt")})
+    for (const std::string& name :
+         {std::string("b.stg4_1"), std::string("A.STG4_1"), U8(u8"表.stg4_1"),
+          std::string(".hidden"), U8(u8"\U0001F600.txt")})
         wftest::WriteBytes(dir.Path() / "Stages" / name, {1});
     wftest::ScopedCurrentDir cwd(dir.Path());
     std::vector<pui::FolderEntry> entries;
@@ -95,8 +97,8 @@ TEST(FolderList, FoldersFirstThenNamesWithoutCase) {
     std::vector<std::string> names;
     for (const auto& e : entries) names.push_back((e.folder ? "/" : "") + e.nameSjis);
     // The name with no Shift-JIS form keeps its UTF-8 bytes (and still opens by them).
-    EXPECT_EQ(names, (std::vector<std::string>{"/Alpha", "/zeta", "A.STG4_1", "b.stg4_1", "表.stg4_1",
-                                               U8(u8"\U0001F600.txt")}));
+    EXPECT_EQ(names, (std::vector<std::string>{"/Alpha", "/zeta", "A.STG4_1", "b.stg4_1",
+                                               "表.stg4_1", U8(u8"\U0001F600.txt")}));
     EXPECT_FALSE(pui::ListGameFolder("missing", entries));
     EXPECT_EQ(entries.size(), 6u);  // left as it was
 }
@@ -111,6 +113,6 @@ TEST(Overlay, ComposesOverAFrameOfAnySize) {
     overlay.Set(3, 1, 0x80123456);  // any alpha but 0 is the dialog's own pixel
     vid::ComposeOverlay(argb, width, height, overlay);
     EXPECT_EQ(std::pair(width, height), std::pair(4, 2));
-    EXPECT_EQ(argb, (std::vector<uint32_t>{0xFF111111, 0xFFABCDEF, 0xFF333333, 0xFF000000, 0xFF000000,
-                                           0xFF000000, 0xFF000000, 0xFF123456}));
+    EXPECT_EQ(argb, (std::vector<uint32_t>{0xFF111111, 0xFFABCDEF, 0xFF333333, 0xFF000000,
+                                           0xFF000000, 0xFF000000, 0xFF000000, 0xFF123456}));
 }

@@ -36,9 +36,9 @@ void RegisterDrawModeDialogTemplate() {
         {kIdGroup, ui::Kind::GroupBox, 56, 8, 300, 74, "描画モード"},
         {kIdDirect3D, ui::Kind::RadioButton, 74, 30, 200, 18, "Direct3D"},
         {kIdDirectDraw, ui::Kind::RadioButton, 74, 54, 200, 18, "DirectDraw"},
-        {kIdNote, ui::Kind::Static, 12, 96, 344, 28,
+        {kIdNote, ui::Kind::Static, 12, 112, 344, 28,
          "詳細な設定は環境設定ファイル「System.ini」で行って下さい。"},
-        {kIdNoAsk, ui::Kind::CheckBox, 12, 132, 344, 18, "次回からこのダイアログを表示しない"},
+        {kIdNoAsk, ui::Kind::CheckBox, 12, 212, 344, 18, "次回からこのダイアログを表示しない"},
         {kIdStart, ui::Kind::DefPushButton, 130, 162, 100, 26, "ゲーム開始"},
         {kIdCancel, ui::Kind::PushButton, 240, 162, 100, 26, "ゲーム中止"},
     };

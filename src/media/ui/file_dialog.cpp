@@ -145,10 +145,10 @@ class cFileDialog : public cDialog {
         t.items = {
             {kIdFolder, ui::Kind::Static, 8, 8, 404, 14, ""},
             {kIdList, ui::Kind::ListBox, 8, 26, 404, 190, "", multi},
-            {kIdNameLabel, ui::Kind::Static, 8, 226, 70, 14, "ファイル名:"},
-            {kIdName, ui::Kind::Edit, 80, 222, 332, 20, ""},
-            {kIdTypeLabel, ui::Kind::Static, 8, 250, 70, 14, "ファイルの種類:"},
-            {kIdType, ui::Kind::PushButton, 80, 246, 332, 20, ""},
+            {kIdNameLabel, ui::Kind::Static, 8, 226, 90, 14, "ファイル名:"},
+            {kIdName, ui::Kind::Edit, 100, 222, 312, 20, ""},
+            {kIdTypeLabel, ui::Kind::Static, 8, 250, 90, 14, "ファイルの種類:"},
+            {kIdType, ui::Kind::PushButton, 100, 246, 312, 20, ""},
             {IDOK, ui::Kind::DefPushButton, 256, 274, 75, 23, save ? "保存" : "開く"},
             {IDCANCEL, ui::Kind::PushButton, 337, 274, 75, 23, "キャンセル"},
         };

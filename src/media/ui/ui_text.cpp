@@ -13,7 +13,8 @@ void ForEachChar(std::string_view sjis, Fn&& fn) {
         const auto lead = static_cast<uint8_t>(sjis[i]);
         uint8_t trail = 0;
         size_t len = 1;
-        if (IsSjisLead(lead) && i + 1 < sjis.size() && IsSjisTrail(static_cast<uint8_t>(sjis[i + 1]))) {
+        if (IsSjisLead(lead) && i + 1 < sjis.size() &&
+            IsSjisTrail(static_cast<uint8_t>(sjis[i + 1]))) {
             trail = static_cast<uint8_t>(sjis[i + 1]);
             len = 2;
         }
@@ -28,7 +29,9 @@ cGlyphTextPainter::cGlyphTextPainter(std::unique_ptr<platform::text::GlyphSource
     : source_(std::move(source)) {}
 cGlyphTextPainter::~cGlyphTextPainter() = default;
 
-int cGlyphTextPainter::LineHeight() const { return source_->CellHeight(); }
+int cGlyphTextPainter::LineHeight() const {
+    return source_->CellHeight();
+}
 
 int cGlyphTextPainter::Width(std::string_view sjis) const {
     int width = 0;
@@ -38,8 +41,8 @@ int cGlyphTextPainter::Width(std::string_view sjis) const {
     return width;
 }
 
-void cGlyphTextPainter::Draw(platform::video::Image& target, int x, int y, std::string_view sjis, uint32_t argb,
-                             const ui::Rect& clip) const {
+void cGlyphTextPainter::Draw(platform::video::Image& target, int x, int y, std::string_view sjis,
+                             uint32_t argb, const ui::Rect& clip) const {
     int penX = x;
     ForEachChar(sjis, [&](char32_t code) {
         if (!code) return;
@@ -50,7 +53,9 @@ void cGlyphTextPainter::Draw(platform::video::Image& target, int x, int y, std::
                 const int px = penX + g.left + gx;
                 // Whole pixels only: the dialogs' text is drawn as the system draws
                 // dialog text, without blending into the face colour.
-                if (g.coverage[static_cast<size_t>(gy) * g.width + gx] < 128 || !clip.Contains(px, py)) continue;
+                if (g.coverage[static_cast<size_t>(gy) * g.width + gx] < 128 ||
+                    !clip.Contains(px, py))
+                    continue;
                 target.Set(px, py, argb);
             }
         }

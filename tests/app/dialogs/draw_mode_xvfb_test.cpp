@@ -32,10 +32,13 @@ class XTestKeys {
         if (!x11_ || !xtst_) return false;
         open_ = reinterpret_cast<void* (*)(const char*)>(dlsym(x11_, "XOpenDisplay"));
         close_ = reinterpret_cast<int (*)(void*)>(dlsym(x11_, "XCloseDisplay"));
-        keycode_ = reinterpret_cast<unsigned char (*)(void*, unsigned long)>(dlsym(x11_, "XKeysymToKeycode"));
+        keycode_ = reinterpret_cast<unsigned char (*)(void*, unsigned long)>(
+            dlsym(x11_, "XKeysymToKeycode"));
         sync_ = reinterpret_cast<int (*)(void*, int)>(dlsym(x11_, "XSync"));
-        key_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(dlsym(xtst_, "XTestFakeKeyEvent"));
-        motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(dlsym(xtst_, "XTestFakeMotionEvent"));
+        key_ = reinterpret_cast<int (*)(void*, unsigned, int, unsigned long)>(
+            dlsym(xtst_, "XTestFakeKeyEvent"));
+        motion_ = reinterpret_cast<int (*)(void*, int, int, int, unsigned long)>(
+            dlsym(xtst_, "XTestFakeMotionEvent"));
         if (!open_ || !close_ || !keycode_ || !sync_ || !key_ || !motion_) return false;
         display_ = open_(nullptr);
         return display_ != nullptr;
