@@ -17,37 +17,24 @@ Handler g_scripted;
 
 std::vector<int> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-            return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE:
-            return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL:
-            return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO:
-            return {IDYES, IDNO};
-        case MB_RETRYCANCEL:
-            return {IDRETRY, IDCANCEL};
-        default:
-            return {IDOK};
+        case MB_OKCANCEL: return {IDOK, IDCANCEL};
+        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
+        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO: return {IDYES, IDNO};
+        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
+        default: return {IDOK};
     }
 }
 
 const char* ButtonLabel(int id) {
     switch (id) {
-        case IDOK:
-            return "OK";
-        case IDCANCEL:
-            return "Cancel";
-        case IDABORT:
-            return "Abort";
-        case IDRETRY:
-            return "Retry";
-        case IDIGNORE:
-            return "Ignore";
-        case IDYES:
-            return "Yes";
-        case IDNO:
-            return "No";
+        case IDOK: return "OK";
+        case IDCANCEL: return "Cancel";
+        case IDABORT: return "Abort";
+        case IDRETRY: return "Retry";
+        case IDIGNORE: return "Ignore";
+        case IDYES: return "Yes";
+        case IDNO: return "No";
     }
     return "?";
 }
@@ -76,15 +63,9 @@ bool ShowWithSdl(const Request& r, int& result) {
     }
     SDL_MessageBoxData data{};
     switch (r.type & MB_ICONMASK) {
-        case MB_ICONERROR:
-            data.flags = SDL_MESSAGEBOX_ERROR;
-            break;
-        case MB_ICONWARNING:
-            data.flags = SDL_MESSAGEBOX_WARNING;
-            break;
-        default:
-            data.flags = SDL_MESSAGEBOX_INFORMATION;
-            break;
+        case MB_ICONERROR: data.flags = SDL_MESSAGEBOX_ERROR; break;
+        case MB_ICONWARNING: data.flags = SDL_MESSAGEBOX_WARNING; break;
+        default: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
     }
     data.title = caption.c_str();
     data.message = text.c_str();
