@@ -546,6 +546,10 @@ void DestroyWindow(HWND window) {
     if (!window || !IsWindow(window)) return;
     if (window->parent) return;  // controls go with their dialog
     SendMessage(window, WM_DESTROY);
+    // Controls with a procedure of their own (the dialog's scroll bars) hear it too.
+    if (IsWindow(window))
+        for (const auto& c : window->children)
+            if (c->proc) SendMessage(c.get(), WM_DESTROY);
     if (s.pressed && Contains(window, s.pressed)) s.pressed = nullptr;
     std::erase_if(s.posted, [&](const Posted& p) { return Contains(window, p.window); });
     std::unique_ptr<Window> gone = TakeTop(window);

@@ -126,10 +126,16 @@ void SdlEventSource::ToWindow(int& x, int& y, int* width, int* height) const {
 
 void SdlEventSource::StartTextInput(int x, int y, int width, int height) {
     ToWindow(x, y, &width, &height);
+    // The loop asks every pass; the input method hears only of a change.
+    if (textInput_ && x == rect_[0] && y == rect_[1] && width == rect_[2] && height == rect_[3]) return;
     SDL_Rect rect{x, y, width, height};
     SDL_SetTextInputRect(&rect);
     if (!textInput_) SDL_StartTextInput();
     textInput_ = true;
+    rect_[0] = x;
+    rect_[1] = y;
+    rect_[2] = width;
+    rect_[3] = height;
 }
 
 void SdlEventSource::StopTextInput() {

@@ -29,6 +29,7 @@ class SdlEventSource : public EventSource {
     std::function<void()> idle_;
     int logicalWidth_, logicalHeight_;
     bool textInput_ = false;
+    int rect_[4] = {};
 };
 
 }  // namespace platform::ui

@@ -373,3 +373,52 @@ TEST(MouseButtons, PollReportsHeldPressAndRelease) {
         EXPECT_FALSE(b.held[1]);
     }
 }
+
+TEST_F(DialogTest, OwnScrollBarFollowsKeysWithinItsRange) {
+    struct Scrolled : TestDialog {
+        using TestDialog::TestDialog;
+        void OnPaint() override { ++paints; }
+        int paints = 0;
+    };
+    Scrolled dialog(values);
+    dialog.m_dwScrollMask = 2;  // vertical only
+    dialog.SetScrollRange(1, 0, 10, 3);
+    std::vector<int> positions;
+    auto note = [&] { positions.push_back(dialog.m_Scroll[1].nPos); };
+    // Page Down twice, Up, Home (the horizontal bar, which is not there), then past the end:
+    // the page may not run over it (10 - 3 + 1).
+    for (int k : {in::VK_NEXT, in::VK_NEXT, in::VK_UP, in::VK_HOME, in::VK_NEXT, in::VK_NEXT}) {
+        ui.events->Key(k);
+        ui.events->Call(note);
+    }
+    ui.events->Call([&] {
+        HWND bar = dialog.m_hScroll[1];
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(ui::GetProp(bar, "CTRL_SCROLL_CLASS"), &dialog);
+        EXPECT_EQ(ui::GetProp(dialog.m_hWnd, "DLG_CLASS"), &dialog);
+        EXPECT_EQ(bar->x + bar->width, dialog.m_hWnd->ClientWidth());
+    });
+    dialog.DoModal(0);
+    EXPECT_EQ(positions, (std::vector<int>{3, 6, 5, 5, 8, 8}));
+    EXPECT_EQ(dialog.paints, 4);
+}
+
+TEST_F(DialogTest, NestedDialogTakesTheHookAndGivesItBack) {
+    TestDialog outer(values);
+    Values innerValues;
+    TestDialog inner(innerValues);
+    ui.events->Call([&] {
+        inner.DoModal(0);
+        EXPECT_EQ(inner.m_hWnd, nullptr);
+    });
+    ui.events->Key(in::VK_LEFT);  // to the inner dialog
+    platform::ui::UiEvent close;
+    close.type = platform::ui::UiEvent::Type::Close;
+    ui.events->Push(close);        // which ends
+    ui.events->Key(in::VK_RIGHT);  // to the outer one again
+    outer.DoModal(0);
+    using Log = std::vector<std::pair<UINT, int>>;
+    EXPECT_EQ(inner.log, (Log{{WM_HOOKKEY, in::VK_LEFT}, {WM_KEYDOWN, in::VK_LEFT}, {WM_KEYUP, in::VK_LEFT}}));
+    // One hook serves both: the outer dialog's keys arrive again once the inner one ends.
+    EXPECT_EQ(outer.log, (Log{{WM_HOOKKEY, in::VK_RIGHT}, {WM_KEYDOWN, in::VK_RIGHT}, {WM_KEYUP, in::VK_RIGHT}}));
+}
