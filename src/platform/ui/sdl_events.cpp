@@ -127,7 +127,8 @@ void SdlEventSource::ToWindow(int& x, int& y, int* width, int* height) const {
 void SdlEventSource::StartTextInput(int x, int y, int width, int height) {
     ToWindow(x, y, &width, &height);
     // The loop asks every pass; the input method hears only of a change.
-    if (textInput_ && x == rect_[0] && y == rect_[1] && width == rect_[2] && height == rect_[3]) return;
+    if (textInput_ && x == rect_[0] && y == rect_[1] && width == rect_[2] && height == rect_[3])
+        return;
     SDL_Rect rect{x, y, width, height};
     SDL_SetTextInputRect(&rect);
     if (!textInput_) SDL_StartTextInput();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/log.h"
 #include "core/strings.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/text/cp932.h"
@@ -418,7 +419,31 @@ TEST_F(DialogTest, NestedDialogTakesTheHookAndGivesItBack) {
     ui.events->Key(in::VK_RIGHT);  // to the outer one again
     outer.DoModal(0);
     using Log = std::vector<std::pair<UINT, int>>;
-    EXPECT_EQ(inner.log, (Log{{WM_HOOKKEY, in::VK_LEFT}, {WM_KEYDOWN, in::VK_LEFT}, {WM_KEYUP, in::VK_LEFT}}));
+    EXPECT_EQ(inner.log,
+              (Log{{WM_HOOKKEY, in::VK_LEFT}, {WM_KEYDOWN, in::VK_LEFT}, {WM_KEYUP, in::VK_LEFT}}));
     // One hook serves both: the outer dialog's keys arrive again once the inner one ends.
-    EXPECT_EQ(outer.log, (Log{{WM_HOOKKEY, in::VK_RIGHT}, {WM_KEYDOWN, in::VK_RIGHT}, {WM_KEYUP, in::VK_RIGHT}}));
+    EXPECT_EQ(
+        outer.log,
+        (Log{{WM_HOOKKEY, in::VK_RIGHT}, {WM_KEYDOWN, in::VK_RIGHT}, {WM_KEYUP, in::VK_RIGHT}}));
+}
+
+TEST_F(DialogTest, TraceNamesTheMessagesItKnows) {
+    wftest::TempDir logs;
+    ResetLogsForTest();
+    TraceSetup(1, logs.File("trace.txt").c_str());
+    TestDialog dialog(values);
+    dialog.m_bTrace = true;
+    dialog.m_strTraceName = "dlg";
+    ui.events->KeyDown('A');
+    ui.events->KeyDown(in::VK_LEFT);
+    dialog.DoModal(0);
+    const std::string trace = wftest::ReadText(logs.Path() / "trace.txt");
+    ResetLogsForTest();
+    // Named messages, with the key data of a first press (repeat count 1), and the
+    // hook's own message, which has no name, by its number.
+    EXPECT_NE(trace.find("dlg | msg:WM_KEYDOWN | wp:65(0,65) | lp:1(0,1)"), std::string::npos)
+        << trace;
+    EXPECT_NE(trace.find("dlg | msg:WM_CLOSE | wp:0(0,0) | lp:0(0,0)"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("dlg | msg:WM_INITDIALOG"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("dlg | msg:0x 7e8 | wp:37(0,37) | lp:1(0,1)"), std::string::npos) << trace;
 }
