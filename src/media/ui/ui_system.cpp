@@ -592,13 +592,16 @@ bool PostMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return true;
 }
 
-void DispatchPosted() {
+bool DispatchPosted() {
     State& s = S();
+    bool any = false;
     while (!s.posted.empty()) {
         const Posted p = s.posted.front();
         s.posted.pop_front();
         SendMessage(p.window, p.message, p.wParam, p.lParam);
+        any = true;
     }
+    return any;
 }
 
 HWND GetDlgItem(HWND dialog, int id) {
@@ -804,13 +807,22 @@ void HandleEvent(const UiEvent& e) {
 bool RunModalLoop(HWND window, const std::function<bool()>& ended) {
     State& s = S();
     if (!HostReady()) return false;
+    // The windows change only through events and messages: a quiet wait repaints
+    // nothing (the presenter keeps showing the last picture).
+    bool changed = true;
     while (!ended() && IsWindow(window)) {
-        DispatchPosted();
+        changed |= DispatchPosted();
         if (ended() || !IsWindow(window)) break;
-        UpdateTextInput();
-        Repaint();
+        if (changed) {
+            UpdateTextInput();
+            Repaint();
+            changed = false;
+        }
         UiEvent e;
-        if (s.host.events->Next(e, 16)) HandleEvent(e);
+        if (s.host.events->Next(e, 16)) {
+            HandleEvent(e);
+            changed = true;
+        }
     }
     return true;
 }

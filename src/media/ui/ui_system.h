@@ -110,8 +110,9 @@ HWND ActiveWindow();
 LRESULT SendMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
 // Queued for the modal loop, which hands it to the window's procedure in turn.
 bool PostMessage(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// Hands every queued message to its window (the modal loop does this each pass).
-void DispatchPosted();
+// Hands every queued message to its window (the modal loop does this each pass); true
+// when there was any.
+bool DispatchPosted();
 
 HWND GetDlgItem(HWND dialog, int id);
 std::string GetWindowText(HWND window);
