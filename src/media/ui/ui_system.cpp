@@ -44,7 +44,8 @@ class ItemTexts : public DlgTextProvider {
 
 struct State {
     Host host;
-    std::unique_ptr<Window> main;
+    Window* main = nullptr;  // owned below, or the app's own record
+    std::unique_ptr<Window> ownedMain;
     std::vector<std::unique_ptr<Window>> tops;  // dialogs, bottom first
     std::deque<Posted> posted;
     std::map<uint16_t, DialogTemplate> templates;
@@ -487,15 +488,24 @@ const Host& CurrentHost() {
     return S().host;
 }
 
+void AdoptMainWindow(HWND window) {
+    State& s = S();
+    if (!window) return;
+    window->kind = Kind::Main;
+    window->x = window->y = 0;
+    window->width = kDesktopWidth;
+    window->height = kDesktopHeight;
+    if (window != s.ownedMain.get()) s.ownedMain.reset();
+    s.main = window;
+}
+
 HWND MainWindowHandle() {
     State& s = S();
     if (!s.main) {
-        s.main = std::make_unique<Window>();
-        s.main->kind = Kind::Main;
-        s.main->width = kDesktopWidth;
-        s.main->height = kDesktopHeight;
+        s.ownedMain = std::make_unique<Window>();
+        AdoptMainWindow(s.ownedMain.get());
     }
-    return s.main.get();
+    return s.main;
 }
 
 void RegisterDialogTemplate(uint16_t resourceId, DialogTemplate dialogTemplate) {
@@ -559,7 +569,7 @@ void DestroyWindow(HWND window) {
 bool IsWindow(HWND window) {
     if (!window) return false;
     State& s = S();
-    if (s.main && Contains(s.main.get(), window)) return true;
+    if (s.main && Contains(s.main, window)) return true;
     for (const auto& t : s.tops)
         if (Contains(t.get(), window)) return true;
     return false;
@@ -567,7 +577,7 @@ bool IsWindow(HWND window) {
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> out;
-    if (S().main) out.push_back(S().main.get());
+    if (S().main) out.push_back(S().main);
     for (const auto& t : S().tops) out.push_back(t.get());
     return out;
 }
@@ -861,7 +871,8 @@ void ResetForTest() {
     RemoveHost();
     s.tops.clear();
     s.posted.clear();
-    s.main.reset();
+    s.main = nullptr;
+    s.ownedMain.reset();
     s.keys = {};
     s.mouse = {};
     s.cursorKnown = false;

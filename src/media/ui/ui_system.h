@@ -70,9 +70,10 @@ void RemoveHost();
 bool HostReady();
 const Host& CurrentHost();
 
-// The main window's handle: a window record covering the desktop, made on first use.
-// The app shell gives it to the message layer as the main window.
+// The main window's handle: a window record covering the desktop, made on first use
+// unless the app shell gives its own record (which must live as long as the UI).
 HWND MainWindowHandle();
+void AdoptMainWindow(HWND window);
 
 // ---- dialog templates (our stand-in for dialog resources) ----
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/dialogs/dialog_requests.h"
 #include "app/dialogs/draw_mode_dlg.h"
 #include "app/dialogs/name_dlg.h"
 #include "app/system_ini.h"
@@ -240,4 +241,34 @@ TEST_F(AppDialogTest, NameDialogPlaceAndEnglishLabel) {
         EXPECT_EQ(std::pair(x, y), std::pair(240, 220));
         EXPECT_EQ(std::pair(ui.events->WarpX(), ui.events->WarpY()), std::pair(320, 285));
     }
+}
+
+TEST_F(AppDialogTest, RequestsOfTheMainWindow) {
+    std::filesystem::create_directories(dir.Path() / "user_data" / "rpl4");
+    wftest::WriteBytes(dir.Path() / "user_data" / "rpl4" / "a.rpl4_770", {1});
+    // Open: the one replay, by keys.
+    std::string path;
+    ui.events->Key(in::VK_DOWN);
+    ui.events->Key(in::VK_RETURN);
+    EXPECT_TRUE(RunFileDialog(false, "Load replay file", "user_data\\rpl4",
+                              "ReplayFile ( *.rpl4_* )", "*.rpl4_*", path));
+    EXPECT_EQ(path, "user_data\\rpl4\\a.rpl4_770");
+    // Save: the proposed name is taken as it is.
+    path = "user_data\\rpl4\\b_c001_1_00.rpl4_770";
+    ui.events->Key(in::VK_RETURN);
+    EXPECT_TRUE(RunFileDialog(true, "Save replay file", "user_data\\rpl4",
+                              "ReplayFile ( *.rpl4_770 )", "*.rpl4_770", path));
+    EXPECT_EQ(path, "user_data\\rpl4\\b_c001_1_00.rpl4_770");
+    // Cancel keeps nothing.
+    ui.events->Key(in::VK_ESCAPE);
+    EXPECT_FALSE(RunFileDialog(false, "Load", "user_data\\rpl4", "ReplayFile", "*.rpl4_*", path));
+    // The ranking name goes to the stage-play scene's name while it exists.
+    std::string stageName = "QQ";
+    g_lpStageRankName = &stageName;
+    ui.events->Type("XYZW");
+    ui.events->Key(in::VK_RETURN);
+    RunRankingNameDialog();
+    g_lpStageRankName = nullptr;
+    EXPECT_EQ(stageName, "XYZ");
+    EXPECT_EQ(g_OptionData.m_sRankName, "AB");
 }
