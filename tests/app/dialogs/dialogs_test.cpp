@@ -16,6 +16,7 @@
 #include "platform/input/virtual_keys.h"
 #include "platform/text/cp932.h"
 #include "support/hex.h"
+#include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 #include "support/ui_harness.h"
 
@@ -271,4 +272,16 @@ TEST_F(AppDialogTest, RequestsOfTheMainWindow) {
     g_lpStageRankName = nullptr;
     EXPECT_EQ(stageName, "XYZ");
     EXPECT_EQ(g_OptionData.m_sRankName, "AB");
+}
+
+TEST_F(AppDialogTest, MissingControlInEnglishModeClosesTheProgram) {
+    wftest::PostedMessages posted;
+    g_IniSetting.English = 1;
+    cDrawModeDlg dialog(nullptr);
+    dialog.m_vStatic.clear();  // the note's control object is not there
+    std::string check;
+    ui.events->Call([&] { check = ui::GetWindowText(ui::GetDlgItem(dialog.m_hWnd, 1004)); });
+    EXPECT_EQ(dialog.DoModal(0), 0);
+    EXPECT_EQ(posted.Count(WM_CLOSE), 1);
+    EXPECT_EQ(check, "Do not ask this dialog again");  // set-up went on
 }
