@@ -24,25 +24,26 @@ constexpr int kBootDataPath = 46;  // user_data\Boot.dat
 
 void RegisterDrawModeDialogTemplate() {
     if (ui::FindDialogTemplate(IDD_DRAWMODE)) return;
-    ui::DialogTemplate t;
-    t.caption = true;
     // 374 x 272 dots with its frame: the size the stored position centres on the game
-    // window.
-    t.clientWidth = 368;
-    t.clientHeight = 246;
-    // In the order the keyboard visits them: the choice, the check box, the buttons.
-    t.items = {
-        {kIdIcon, ui::Kind::Icon, 12, 14, 32, 32, ""},
-        {kIdGroup, ui::Kind::GroupBox, 56, 8, 300, 74, "描画モード"},
-        {kIdDirect3D, ui::Kind::RadioButton, 74, 30, 200, 18, "Direct3D"},
-        {kIdDirectDraw, ui::Kind::RadioButton, 74, 54, 200, 18, "DirectDraw"},
-        {kIdNote, ui::Kind::Static, 12, 112, 344, 28,
-         "詳細な設定は環境設定ファイル「System.ini」で行って下さい。"},
-        {kIdNoAsk, ui::Kind::CheckBox, 12, 212, 344, 18, "次回からこのダイアログを表示しない"},
-        {kIdStart, ui::Kind::DefPushButton, 130, 162, 100, 26, "ゲーム開始"},
-        {kIdCancel, ui::Kind::PushButton, 240, 162, 100, 26, "ゲーム中止"},
-    };
-    ui::RegisterDialogTemplate(IDD_DRAWMODE, std::move(t));
+    // window. The items in the order the keyboard visits them: the choice, the check
+    // box, the buttons.
+    ui::RegisterDialogTemplate(
+        IDD_DRAWMODE,
+        {368,
+         246,
+         true,
+         "",
+         {
+             {kIdIcon, ui::Kind::Icon, 12, 14, 32, 32, ""},
+             {kIdGroup, ui::Kind::GroupBox, 56, 8, 300, 74, "描画モード"},
+             {kIdDirect3D, ui::Kind::RadioButton, 74, 30, 200, 18, "Direct3D"},
+             {kIdDirectDraw, ui::Kind::RadioButton, 74, 54, 200, 18, "DirectDraw"},
+             {kIdNote, ui::Kind::Static, 12, 112, 344, 28,
+              "詳細な設定は環境設定ファイル「System.ini」で行って下さい。"},
+             {kIdNoAsk, ui::Kind::CheckBox, 12, 212, 344, 18, "次回からこのダイアログを表示しない"},
+             {kIdStart, ui::Kind::DefPushButton, 130, 162, 100, 26, "ゲーム開始"},
+             {kIdCancel, ui::Kind::PushButton, 240, 162, 100, 26, "ゲーム中止"},
+         }});
 }
 
 cDrawModeDlg::cDrawModeDlg(cWindowBase* parent, cBootData& boot) : m_Boot(boot) {

@@ -11,17 +11,17 @@ enum : int { kIdIcon = 1075, kIdName = 1003, kIdOk = 1000, kIdCancel = 1001, kId
 
 void RegisterNameDialogTemplate() {
     if (ui::FindDialogTemplate(IDD_RANKNAME)) return;
-    ui::DialogTemplate t;
-    t.caption = false;
-    t.clientWidth = 159;
-    t.clientHeight = 92;
-    t.items = {
-        {kIdIcon, ui::Kind::Icon, 10, 10, 24, 24, ""},
-        {kIdName, ui::Kind::Edit, 42, 26, 100, 20, ""},
-        {kIdOk, ui::Kind::DefPushButton, 47, 50, 60, 22, "OK"},
-        {kIdLabel, ui::Kind::Static, 42, 8, 112, 14, "登録名(3文字まで)"},
-    };
-    ui::RegisterDialogTemplate(IDD_RANKNAME, std::move(t));
+    ui::RegisterDialogTemplate(
+        IDD_RANKNAME, {159,
+                       92,
+                       false,
+                       "",
+                       {
+                           {kIdIcon, ui::Kind::Icon, 10, 10, 24, 24, ""},
+                           {kIdName, ui::Kind::Edit, 42, 26, 100, 20, ""},
+                           {kIdOk, ui::Kind::DefPushButton, 47, 50, 60, 22, "OK"},
+                           {kIdLabel, ui::Kind::Static, 42, 8, 112, 14, "登録名(3文字まで)"},
+                       }});
 }
 
 cNameDlg::cNameDlg(cWindowBase* parent, std::string* stageRankName) {
