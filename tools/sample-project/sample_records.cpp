@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/record.h"
+#include "data/boot_data.h"
 #include "data/data_path.h"
 #include "data/database.h"
 #include "data/vocab_effects.h"
@@ -77,19 +78,6 @@ T MakeEffect(const char* name, uint32_t kind, const cParamRange& (*param)(int64_
         effect.m_anParam[slot] = param(kind, slot).defaultValue;
     return effect;
 }
-
-// The boot choice of the drawing-mode dialog: a u32 choice (1 Direct3D, 0 DirectDraw)
-// and a u32 do-not-ask flag, nothing else.
-class cBootData : public cSaveRecord {
-  public:
-    cBootData() { Clear(); }
-    void RegisterFields(uint32_t /*version*/) override {
-        Reg(m_nDrawMode);
-        Reg(m_bNoDialog);
-    }
-    uint32_t m_nDrawMode = 1;
-    uint32_t m_bNoDialog = 0;
-};
 
 }  // namespace
 
@@ -193,7 +181,7 @@ bool WriteSystemIni(std::string& error) {
 
 bool WriteBootData(std::string& error) {
     cBootData boot;
-    boot.m_nDrawMode = 1;
+    boot.m_nDrawMode = 1;  // Direct3D
     boot.m_bNoDialog = 1;
     if (!platform::fs::CreateGameDirectory("user_data") || !boot.SaveFile(DataPath[46])) {
         error = std::string("cannot write ") + DataPath[46];

@@ -104,7 +104,10 @@ int Show(const std::string& textSjis, const std::string& captionSjis, UINT type)
         window = g_window;
     }
     if (scripted) return scripted(r);
-    if (window) return window(r);
+    if (window) {
+        const int answer = window(r);
+        if (answer != kDeclined) return answer;
+    }
     int result = 0;
     if (ShowWithSdl(r, result)) return result;
     const int def = DefaultButton(type);

@@ -18,7 +18,9 @@ struct Request {
 using Handler = std::function<int(const Request&)>;
 
 // The in-window box of our UI layer, installed while the window is up. Without it,
-// boxes go to SDL's own message box.
+// boxes go to SDL's own message box. A handler that cannot show a box (it is asked on
+// a thread that does not own the window) answers kDeclined and SDL's box is used.
+constexpr int kDeclined = -1;
 void SetWindowBoxHandler(Handler handler);
 
 // A scripted answerer for tests: when set, every box goes to it and nothing is shown.

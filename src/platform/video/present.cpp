@@ -1,6 +1,7 @@
 // The current presenter and the memory presenter of tests.
 #include "platform/video/present.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace platform::video {
@@ -20,12 +21,49 @@ std::shared_ptr<Presenter> CurrentPresenter() {
     return g_presenter;
 }
 
+void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const Image& overlay) {
+    if (overlay.Empty() || overlay.Format() != PixelFormat::A8R8G8B8) return;
+    if (width != overlay.Width() || height != overlay.Height()) {
+        // A frame of another size lies in the top-left corner of a black picture.
+        std::vector<uint32_t> framed(static_cast<size_t>(overlay.Width()) * overlay.Height(),
+                                     0xFF000000u);
+        for (int y = 0; y < std::min(height, overlay.Height()); ++y)
+            for (int x = 0; x < std::min(width, overlay.Width()); ++x)
+                framed[static_cast<size_t>(y) * overlay.Width() + x] =
+                    argb[static_cast<size_t>(y) * width + x];
+        argb = std::move(framed);
+        width = overlay.Width();
+        height = overlay.Height();
+    }
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(overlay.Row(y));
+        uint32_t* out = argb.data() + static_cast<size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+            if (row[x] >> 24) out[x] = row[x] | 0xFF000000u;
+    }
+}
+
 void MemoryPresenter::Submit(const Image& frame, const Palette& palette) {
     std::lock_guard lock(mutex_);
-    width_ = frame.Width();
-    height_ = frame.Height();
-    ToArgbPixels(frame, palette, pixels_);  // into the kept buffer
+    frameWidth_ = frame.Width();
+    frameHeight_ = frame.Height();
+    ToArgbPixels(frame, palette, framePixels_);  // into the kept buffer
+    Compose();
     ++frames_;
+}
+
+void MemoryPresenter::SetOverlay(const Image& overlay) {
+    std::lock_guard lock(mutex_);
+    overlay_ = overlay;
+    Compose();
+}
+
+void MemoryPresenter::Compose() {
+    width_ = frameWidth_;
+    height_ = frameHeight_;
+    if (overlay_.Empty()) return;  // the frame alone is what is shown
+    pixels_ = framePixels_;
+    ComposeOverlay(pixels_, width_, height_, overlay_);
 }
 
 void MemoryPresenter::SetFullScreen(bool fullScreen) {
@@ -48,7 +86,7 @@ int MemoryPresenter::Height() const {
 }
 std::vector<uint32_t> MemoryPresenter::Pixels() const {
     std::lock_guard lock(mutex_);
-    return pixels_;
+    return overlay_.Empty() ? framePixels_ : pixels_;
 }
 int MemoryPresenter::Frames() const {
     std::lock_guard lock(mutex_);

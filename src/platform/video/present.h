@@ -18,7 +18,15 @@ class Presenter {
     // Desktop full screen (no mode change) or a window.
     virtual void SetFullScreen(bool fullScreen) = 0;
     virtual void SetCursorVisible(bool visible) = 0;
+    // The dialogs of the in-window UI, laid over the frames: an A8R8G8B8 picture of the
+    // logical size whose pixels with alpha 0 let the frame show through. The last frame
+    // is shown again with it, since the game waits while a dialog runs; before any frame
+    // the overlay lies on black. An empty image removes it.
+    virtual void SetOverlay(const Image& overlay) { (void)overlay; }
 };
+
+// frame (ARGB rows) with the overlay laid over it; a missing frame is black.
+void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const Image& overlay);
 
 // The presenter devices hand their frames to; none drops them.
 void SetPresenter(std::shared_ptr<Presenter> presenter);
@@ -30,19 +38,27 @@ class MemoryPresenter : public Presenter {
     void Submit(const Image& frame, const Palette& palette) override;
     void SetFullScreen(bool fullScreen) override;
     void SetCursorVisible(bool visible) override;
+    void SetOverlay(const Image& overlay) override;
 
     int Width() const;
     int Height() const;
+    // The last picture shown: the frame, with the overlay when one is set.
     std::vector<uint32_t> Pixels() const;
     int Frames() const;
     bool FullScreen() const;
     bool CursorVisible() const;
 
   private:
+    // The shown picture's size and, with an overlay, its pixels (mutex_ held).
+    void Compose();
+
     mutable std::mutex mutex_;
     int width_ = 0, height_ = 0, frames_ = 0;
     bool fullScreen_ = false, cursorVisible_ = true;
-    std::vector<uint32_t> pixels_;
+    std::vector<uint32_t> pixels_;       // frame and overlay, while an overlay is set
+    std::vector<uint32_t> framePixels_;  // the last frame
+    int frameWidth_ = 0, frameHeight_ = 0;
+    Image overlay_;
 };
 
 }  // namespace platform::video

@@ -20,9 +20,14 @@ struct SdlPresenter::Impl {
     // Two frame buffers trade places at every hand-over, so that a copy into pending
     // reuses the memory of the frame shown before.
     Image pending;
-    Image shown;
+    Image shown;  // UI thread only, once swapped in
     Palette pendingPalette{};
+    Palette shownPalette{};
     bool hasPending = false;
+    bool hasShown = false;
+    // The in-window dialogs over the frame; a change shows the last frame again with it.
+    Image overlay;
+    bool overlayChanged = false;
     int wantFullScreen = -1;  // -1 no request
     int wantCursor = -1;
 
@@ -91,6 +96,12 @@ void SdlPresenter::SetFullScreen(bool fullScreen) {
     impl_->wantFullScreen = fullScreen ? 1 : 0;
 }
 
+void SdlPresenter::SetOverlay(const Image& overlay) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->overlay = overlay;
+    impl_->overlayChanged = true;
+}
+
 void SdlPresenter::SetCursorVisible(bool visible) {
     std::lock_guard lock(impl_->mutex);
     impl_->wantCursor = visible ? 1 : 0;
@@ -102,19 +113,24 @@ SDL_Window* SdlPresenter::NativeWindow() const {
 
 bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     Impl& m = *impl_;
-    Palette palette{};
     bool has = false;
     int wantFull = -1, wantCursor = -1;
+    Image overlay;
     {
         std::lock_guard lock(m.mutex);
         std::swap(wantFull, m.wantFullScreen);
         std::swap(wantCursor, m.wantCursor);
         if (m.hasPending) {
             std::swap(m.shown, m.pending);
-            palette = m.pendingPalette;
+            m.shownPalette = m.pendingPalette;
             m.hasPending = false;
+            m.hasShown = true;
             has = true;
         }
+        // A dialog that changed while the game waits shows over the last frame (or black).
+        if (m.overlayChanged) has = true;
+        m.overlayChanged = false;
+        if (!m.overlay.Empty() && m.overlay.Format() == PixelFormat::A8R8G8B8) overlay = m.overlay;
     }
     if (wantFull >= 0)
         SDL_SetWindowFullscreen(m.window, wantFull ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
@@ -122,8 +138,10 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
     if (!has) return false;
 
     const Image& frame = m.shown;
+    const Palette& palette = m.shownPalette;
     // A frame of another size than the logical one is drawn into its top-left corner.
-    const int w = std::min(frame.Width(), m.width), h = std::min(frame.Height(), m.height);
+    const int w = m.hasShown ? std::min(frame.Width(), m.width) : 0;
+    const int h = m.hasShown ? std::min(frame.Height(), m.height) : 0;
     void* texPixels = nullptr;
     int texPitch = 0;
     if (SDL_LockTexture(m.texture, nullptr, &texPixels, &texPitch) != 0) {
@@ -139,6 +157,12 @@ bool SdlPresenter::ServeUi(std::vector<uint32_t>* capture) {
             std::fill(dst + w, dst + m.width, 0xFF000000u);
         } else {
             std::fill(dst, dst + m.width, 0xFF000000u);
+        }
+        if (y < overlay.Height()) {
+            const auto* over = reinterpret_cast<const uint32_t*>(overlay.Row(y));
+            const int ow = std::min(overlay.Width(), m.width);
+            for (int x = 0; x < ow; ++x)
+                if (over[x] >> 24) dst[x] = over[x] | 0xFF000000u;
         }
     }
     SDL_UnlockTexture(m.texture);

@@ -31,6 +31,8 @@ class SdlPresenter : public Presenter {
     // Any thread: applied by the UI thread at its next ServeUi.
     void SetFullScreen(bool fullScreen) override;
     void SetCursorVisible(bool visible) override;
+    // Any thread: the next ServeUi shows the last frame again with it.
+    void SetOverlay(const Image& overlay) override;
 
     // UI thread: converts the newest frame to ARGB8888, uploads and presents it (nearest
     // scaling, black bars around the logical size). With capture, the rendered picture

@@ -9,15 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/window.h"
 #include "platform/win_types.h"
 
-namespace platform {
-// What a window handle points at. The player has one main window; its handle is the
-// address of this object, which stays valid for the whole run.
-struct Window {
-    int tag = 0;
-};
-}  // namespace platform
 
 namespace platform::video {
 class Presenter;
