@@ -71,8 +71,9 @@ class cGameObj {
     // kind 2. Other modes change nothing.
     void SetMoveMode(uint32_t mode);
 
-    // The graphic's screen rectangle from the position and the camera.
-    void CalcScreenRect();
+    // The graphic's screen rectangle from the position and the camera (the player's follows
+    // the scroll's own mode).
+    virtual void CalcScreenRect();
     // Keeps the body inside the view (mode 0), the scroll area (1) or the stage (2) and
     // says where it stands (EdgeCode); right, bottom and the cell rectangle follow.
     int32_t ClampX(int32_t mode);
