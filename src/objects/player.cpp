@@ -24,14 +24,6 @@ constexpr uint32_t kRectColours[8] = {208, 212, 216, 220, 224, 228, 232, 236};
 // The run-up jump from a block jumps with this factor, a float in the game.
 constexpr double kBlockJumpFactor = static_cast<double>(1.02f);
 
-int32_t FrameFactorR() {
-    return std::max(g_Stage.m_nFrameFactor, 1);
-}
-
-int32_t DefSizeFactor(const cCharaDef& def) {
-    return std::max<int32_t>(static_cast<int8_t>(def.m_nSize), 1);
-}
-
 int32_t Param(const cFlowCmd* cmd, size_t i) {
     return cmd && i < cmd->m_vParams.size() ? cmd->m_vParams[i] : 0;
 }
@@ -49,20 +41,6 @@ PlayerBox PlayerBoxFor(uint32_t gravityOff) {
     return {(32 - width) >> 1, bottom ? 32 - height : (32 - height) >> 1, width, height};
 }
 
-void SetBox(BodyBox& box, int32_t x, int32_t y, int32_t w, int32_t h) {
-    box.offsetX = box.baseOffsetX = x;
-    box.offsetY = box.baseOffsetY = y;
-    box.width = box.baseWidth = w;
-    box.height = box.baseHeight = h;
-}
-
-void ScaleBox(BodyBox& box, int32_t factor) {
-    box.offsetX = box.baseOffsetX * factor;
-    box.offsetY = box.baseOffsetY * factor;
-    box.width = box.baseWidth * factor;
-    box.height = box.baseHeight * factor;
-}
-
 // Keeps a camera coordinate inside the scroll limits: below the low one it is the low
 // one; a view reaching the high one ends there.
 double FollowAxis(double camera, int32_t low, int32_t high, int32_t view) {
@@ -76,24 +54,18 @@ double FollowAxis(double camera, int32_t low, int32_t high, int32_t view) {
 // ---- Rectangles ------------------------------------------------------------------------
 
 void cPlayer::ScaleRects(int32_t factor) {
-    for (BodyBox& box : m_aBody) ScaleBox(box, factor);
-    ScaleBox(m_ThirdRect, factor);
+    for (BodyBox& box : m_aBody) ScaleBodyBox(box, factor);
+    ScaleBodyBox(m_ThirdRect, factor);
 }
 
 void cPlayer::UpdateRectsX() {
-    const int32_t ix = TruncToInt32(m_dX);
-    for (BodyBox* box : {&m_aBody[0], &m_aBody[1], &m_ThirdRect}) {
-        box->rect.left = box->offsetX + ix;
-        box->rect.right = box->rect.left + box->width - 1;
-    }
+    cStageChara::UpdateBoxesX(*this);
+    UpdateBodyBoxX(m_ThirdRect, TruncToInt32(m_dX));
 }
 
 void cPlayer::UpdateRectsY() {
-    const int32_t iy = TruncToInt32(m_dY);
-    for (BodyBox* box : {&m_aBody[0], &m_aBody[1], &m_ThirdRect}) {
-        box->rect.top = box->offsetY + iy;
-        box->rect.bottom = box->rect.top + box->height - 1;
-    }
+    cStageChara::UpdateBoxesY(*this);
+    UpdateBodyBoxY(m_ThirdRect, TruncToInt32(m_dY));
 }
 
 void cPlayer::CalcScreenRect() {
@@ -149,7 +121,7 @@ void cPlayer::Spawn(uint32_t id, cCharaDef& def, uint32_t word1, uint32_t word2,
     m_pKeys = StoredElement(g_KeyStates, static_cast<int8_t>(m_Def.m_nPlayerNo), "player number");
 
     ApplyMoveType(m_Def.m_nMoveType, false);
-    SetSizeFactor(DefSizeFactor(m_Def), 1);
+    SetSizeFactor(CharaSizeFactor(m_Def), 1);
 
     m_nFacing = m_Def.m_nFacing;
     m_nRememberedFacing = m_Def.m_nFacing;
@@ -203,19 +175,14 @@ void cPlayer::ApplyMoveType(uint8_t type, bool scale) {
         default:
             break;  // the body rectangle stays as it was
     }
-    SetBox(m_aBody[1], 16 - (pbox[4] >> 1) - box.offX, 16 - (pbox[5] >> 1) - box.offY, pbox[4],
-           pbox[5]);
-    SetBox(m_ThirdRect, 16 - (pbox[6] >> 1) - box.offX, 16 - (pbox[7] >> 1) - box.offY, pbox[6],
-           pbox[7]);
+    SetBodyBox(m_aBody[1], 16 - (pbox[4] >> 1) - box.offX, 16 - (pbox[5] >> 1) - box.offY, pbox[4],
+               pbox[5]);
+    SetBodyBox(m_ThirdRect, 16 - (pbox[6] >> 1) - box.offX, 16 - (pbox[7] >> 1) - box.offY, pbox[6],
+               pbox[7]);
 
     if (scale) {
-        const int32_t f = DefSizeFactor(m_Def);
-        m_nBodyWidth = m_nBaseBodyWidth * f;
-        m_nBodyHeight = m_nBaseBodyHeight * f;
-        m_nGraphicOffsetX = m_nBaseGraphicOffsetX * f;
-        m_nGraphicOffsetY = m_nBaseGraphicOffsetY * f;
-        m_nGraphicWidth = m_nBaseGraphicWidth * f;
-        m_nGraphicHeight = m_nBaseGraphicHeight * f;
+        const int32_t f = CharaSizeFactor(m_Def);
+        ScaleSizes(f);
         ScaleRects(f);
     }
     BuildRects();
@@ -373,7 +340,7 @@ void cPlayer::DoJump(cCmdRun& run) {
 
     uint32_t& hold = m_anDerived[kHoldCounter];
     const uint32_t limit = run.m_nUseTime;
-    const int32_t r = FrameFactorR();
+    const int32_t r = CharaFrameFactorR();
     if (held && !m_bKeyHoldBlocked) {
         ++hold;
         const bool topFree = !m_bJumpB || m_bOnBlock;

@@ -19,28 +19,6 @@ namespace {
 constexpr uint32_t kInArea = 0;  // derived word 0: in the appearance area this step
 constexpr int8_t kTriggerDeath = 3;
 
-int32_t FrameFactorR() {
-    return std::max(g_Stage.m_nFrameFactor, 1);
-}
-
-int32_t DefSizeFactor(const cCharaDef& def) {
-    return std::max<int32_t>(static_cast<int8_t>(def.m_nSize), 1);
-}
-
-void ScaleBox(BodyBox& box, int32_t factor) {
-    box.offsetX = box.baseOffsetX * factor;
-    box.offsetY = box.baseOffsetY * factor;
-    box.width = box.baseWidth * factor;
-    box.height = box.baseHeight * factor;
-}
-
-void SetBox(BodyBox& box, int32_t x, int32_t y, int32_t w, int32_t h) {
-    box.offsetX = box.baseOffsetX = x;
-    box.offsetY = box.baseOffsetY = y;
-    box.width = box.baseWidth = w;
-    box.height = box.baseHeight = h;
-}
-
 // The character's group in the wake table; a damaged group number wakes group 0.
 uint8_t* GroupWake(std::vector<uint8_t>& wake, int16_t group) {
     return StoredElement(wake, group, "stage chara group");
@@ -49,6 +27,46 @@ uint8_t* GroupWake(std::vector<uint8_t>& wake, int16_t group) {
 }  // namespace
 
 // ---- Rectangles ------------------------------------------------------------------------
+
+int32_t CharaFrameFactorR() {
+    return std::max(g_Stage.m_nFrameFactor, 1);
+}
+
+int32_t CharaSizeFactor(const cCharaDef& def) {
+    return std::max<int32_t>(static_cast<int8_t>(def.m_nSize), 1);
+}
+
+void SetBodyBox(BodyBox& box, int32_t x, int32_t y, int32_t w, int32_t h) {
+    box.offsetX = box.baseOffsetX = x;
+    box.offsetY = box.baseOffsetY = y;
+    box.width = box.baseWidth = w;
+    box.height = box.baseHeight = h;
+}
+
+void ScaleBodyBox(BodyBox& box, int32_t factor) {
+    box.offsetX = box.baseOffsetX * factor;
+    box.offsetY = box.baseOffsetY * factor;
+    box.width = box.baseWidth * factor;
+    box.height = box.baseHeight * factor;
+}
+
+void UpdateBodyBoxX(BodyBox& box, int32_t ix) {
+    box.rect.left = box.offsetX + ix;
+    box.rect.right = box.rect.left + box.width - 1;
+}
+
+void UpdateBodyBoxY(BodyBox& box, int32_t iy) {
+    box.rect.top = box.offsetY + iy;
+    box.rect.bottom = box.rect.top + box.height - 1;
+}
+
+void cStageChara::UpdateBoxesX(cChara& chara) {
+    for (BodyBox& box : chara.m_aBody) UpdateBodyBoxX(box, TruncToInt32(chara.m_dX));
+}
+
+void cStageChara::UpdateBoxesY(cChara& chara) {
+    for (BodyBox& box : chara.m_aBody) UpdateBodyBoxY(box, TruncToInt32(chara.m_dY));
+}
 
 void cStageChara::ScaleRects(int32_t factor) {
     if (m_Def.m_bBlockChara) {
@@ -59,23 +77,15 @@ void cStageChara::ScaleRects(int32_t factor) {
         }
         return;
     }
-    for (BodyBox& box : m_aBody) ScaleBox(box, factor);
+    for (BodyBox& box : m_aBody) ScaleBodyBox(box, factor);
 }
 
 void cStageChara::UpdateRectsX() {
-    const int32_t ix = TruncToInt32(m_dX);
-    for (BodyBox& box : m_aBody) {
-        box.rect.left = box.offsetX + ix;
-        box.rect.right = box.rect.left + box.width - 1;
-    }
+    UpdateBoxesX(*this);
 }
 
 void cStageChara::UpdateRectsY() {
-    const int32_t iy = TruncToInt32(m_dY);
-    for (BodyBox& box : m_aBody) {
-        box.rect.top = box.offsetY + iy;
-        box.rect.bottom = box.rect.top + box.height - 1;
-    }
+    UpdateBoxesY(*this);
 }
 
 void cStageChara::CopyFrom(const cChara& source) {
@@ -116,8 +126,8 @@ void cStageChara::Setup(uint32_t id, cCharaDef& def, const cItemObj* held, uint3
          m_Def.m_nFacing, m_Def.m_nMoveType, number);
 
     if (m_Def.m_bBlockChara) {
-        SetBox(m_aBody[0], 0, 0, 0, 0);
-        SetBox(m_aBody[1], 0, 0, 32, 32);
+        SetBodyBox(m_aBody[0], 0, 0, 0, 0);
+        SetBodyBox(m_aBody[1], 0, 0, 32, 32);
     } else {
         switch (m_Def.m_nBoxMode) {
             case 0:
@@ -138,10 +148,11 @@ void cStageChara::Setup(uint32_t id, cCharaDef& def, const cItemObj* held, uint3
             default:
                 break;  // the body rectangle stays as it was
         }
-        SetBox(m_aBody[1], 16 - (box[8] >> 1) - offX, 16 - (box[9] >> 1) - offY, box[8], box[9]);
+        SetBodyBox(m_aBody[1], 16 - (box[8] >> 1) - offX, 16 - (box[9] >> 1) - offY, box[8],
+                   box[9]);
     }
 
-    SetSizeFactor(DefSizeFactor(m_Def), 1);
+    SetSizeFactor(CharaSizeFactor(m_Def), 1);
     m_nIconCounter = 0;
     m_anDerived[1] = 0;
     // Without an item the held item is a fresh one, so a character set up again never
@@ -233,7 +244,7 @@ void cStageChara::DoJump(cCmdRun& run) {
         }
         if (airborne) {
             // Not free to take off: the command gives up after four frames of R.
-            if (run.m_nFrame < 4 * FrameFactorR()) return;
+            if (run.m_nFrame < 4 * CharaFrameFactorR()) return;
             run.m_bStarted = 1;
             m_bJumpHold = m_bKnockActive = 0;
             run.m_nRemaining = 0;

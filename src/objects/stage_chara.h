@@ -61,6 +61,9 @@ class cStageChara : public cChara {
     HeldItemIcon StepHeldItemIcon();
 
     uint32_t InArea() const { return m_anDerived[0]; }
+    // The two body rectangles of a character at its position (the player's as well).
+    static void UpdateBoxesX(cChara& chara);
+    static void UpdateBoxesY(cChara& chara);
 
     cItemObj m_HeldItem;
     int32_t m_nIconCounter = 0;  // 0..95
@@ -68,6 +71,14 @@ class cStageChara : public cChara {
     uint32_t m_bIgnoreY = 0;
     uint32_t m_bAppeared = 0;  // has run at least once
 };
+
+// Box and step helpers shared with the player.
+int32_t CharaFrameFactorR();                    // the integer frame-rate factor R, at least 1
+int32_t CharaSizeFactor(const cCharaDef& def);  // the definition's size factor, at least 1
+void SetBodyBox(BodyBox& box, int32_t x, int32_t y, int32_t w, int32_t h);  // base and scaled
+void ScaleBodyBox(BodyBox& box, int32_t factor);
+void UpdateBodyBoxX(BodyBox& box, int32_t ix);  // the rectangle at the truncated position
+void UpdateBodyBoxY(BodyBox& box, int32_t iy);
 
 // The flow loop of a character's frame, shared by the player and the stage characters:
 // the frame's key and status checks, the scheduled anime runs, then every running flow one
