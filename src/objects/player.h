@@ -47,7 +47,8 @@ class cPlayer : public cChara {
     // under gravity).
     int32_t OnMovedX() override;
     int32_t OnMovedY() override;
-    // Slots 17 and 18. x: 0. y: the clamp's edge code, under gravity 5 and 6 as 7.
+    // Slots 17 and 18. x: 0. y: the clamp's edge code, under gravity 5 and 6 as 7 unless
+    // commands move the player.
     int32_t MoveX() override;
     int32_t MoveY() override;
     // Slot 19: the flows of one update step; 1 when the player's HP ran out.

@@ -20,9 +20,7 @@ constexpr uint32_t kInArea = 0;  // derived word 0: in the appearance area this 
 constexpr int8_t kTriggerDeath = 3;
 
 // The character's group in the wake table; a damaged group number wakes group 0.
-uint8_t* GroupWake(std::vector<uint8_t>& wake, int16_t group) {
-    return StoredElement(wake, group, "stage chara group");
-}
+constexpr const char* kGroupSite = "stage chara group";
 
 }  // namespace
 
@@ -176,15 +174,14 @@ int32_t cStageChara::CheckAppear(std::vector<uint8_t>& groupWake) {
     }
     m_anDerived[kInArea] = 1;
     if (m_Def.m_bGroupMember)
-        if (uint8_t* wake = GroupWake(groupWake, m_Def.m_nGroup)) *wake = 1;
+        if (uint8_t* wake = StoredElement(groupWake, m_Def.m_nGroup, kGroupSite)) *wake = 1;
     return 1;
 }
 
 int32_t cStageChara::CheckRunnable(const std::vector<uint8_t>& groupWake) {
     bool runs = m_anDerived[kInArea] != 0;
     if (!runs && m_Def.m_bGroupMember) {
-        auto& wake = const_cast<std::vector<uint8_t>&>(groupWake);
-        const uint8_t* flag = GroupWake(wake, m_Def.m_nGroup);
+        const uint8_t* flag = StoredElement(groupWake, m_Def.m_nGroup, kGroupSite);
         runs = flag && *flag;
     }
     // A character in the middle of a jump finishes it out of view.

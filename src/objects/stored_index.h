@@ -21,3 +21,8 @@ T* StoredElement(std::vector<T, A>& table, int index, const char* site) {
     ReportStoredIndexOnce(site, index, static_cast<int>(table.size()), static_cast<int>(sizeof(T)));
     return table.empty() ? nullptr : &table[0];
 }
+
+template <class T, class A>
+const T* StoredElement(const std::vector<T, A>& table, int index, const char* site) {
+    return StoredElement(const_cast<std::vector<T, A>&>(table), index, site);
+}

@@ -101,6 +101,12 @@ TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
         EXPECT_EQ(play.state.cameraX, c.camX);
         EXPECT_EQ(play.state.cameraY, c.camY);
     }
+    // Falling out below is fatal, unless commands move the player.
+    for (uint32_t cmdMove : {0u, 1u}) {
+        player.m_bCmdMove = cmdMove;
+        player.m_dY = 3990, player.m_dVY = 2;
+        EXPECT_EQ(player.MoveY(), cmdMove ? 6 : 7);
+    }
     // The screen rectangle of the scroll's own mode truncates each part.
     play.state.cameraX = 10.7, player.m_dX = 100.6;
     player.CalcScreenRect();
@@ -242,6 +248,18 @@ TEST_F(PlayerTest, ItemCommandTable) {
         EXPECT_EQ(flows.arranged, c.arranged);
         EXPECT_TRUE(player.m_lArrange.empty());
     }
+    // Every number of the table: forwarded but for 0, 1 (the player's own) and 24.
+    for (int8_t type = -1; type <= kItemCmdCount; ++type) {
+        SCOPED_TRACE(int{type});
+        flows.itemCmds.clear();
+        player.m_nHP = 10;
+        cFlowCmd cmd = ItemCmd(type, {2, 0});
+        EXPECT_EQ(RunItemCommand(player, cmd), type == kItemCmdStageClear ? 1 : 0);
+        const bool forwarded = type >= 2 && type <= 23;
+        EXPECT_EQ(flows.itemCmds.size(), forwarded ? 1u : 0u);
+    }
+    EXPECT_EQ(flows.flowStates.size(), 1u);  // type 1, mode 2
+
     player.AddItemGetEffect(2, 9, 1);
     EXPECT_EQ(flows.notices, (std::vector<std::array<uint32_t, 4>>{{2, 9, 1, 1}}));
     EXPECT_EQ(player.IsNewItemContact(4), 1);
