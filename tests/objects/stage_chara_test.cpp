@@ -322,7 +322,7 @@ TEST(StagePlacements, HeroAndHeldItemsAreMadeOnceAndBadIndicesReported) {
         int16_t cell;
         int32_t held;
     };
-    const Placement placements[] = {{1, 1, -1}, {0, 1, 1}, {0, 5, -1},
+    const Placement placements[] = {{1, 1, -1}, {0, 1, 0}, {0, 5, 0},
                                     {1, 1, 1},  {1, 1, 7}, {1, 1, -9}};
     for (const Placement& p : placements) {
         cCharaDef def;
