@@ -118,6 +118,8 @@ class cChara : public cGameObj {
     // and nobody points at the copy yet (its back-reference lists start empty).
     virtual void CopyFrom(const cChara& source);
     virtual cItemObj* GetItemPart() { return nullptr; }
+    // The list the arrange item command fills: the player's; other characters have none.
+    virtual ArrangeList* GetArrangeList() { return nullptr; }
     virtual int32_t OnMovedX() { return 0; }
     virtual int32_t OnMovedY() { return 0; }
     virtual int32_t MoveX() { return 0; }
@@ -229,7 +231,9 @@ class cChara : public cGameObj {
     int32_t m_nScreenFixedX = 0;
     int32_t m_nScreenFixedY = 0;
     uint32_t m_bRemoved = 0;  // Remove ran; searches skip the character
+    // Removal asked for by a command: the character's flow loop ends at once.
     uint32_t m_bRemovePending = 0;
+    uint32_t m_bPostureSet = 0;  // a command set the posture this frame
     uint32_t m_nVanishCounter = 0;
     // Contact and jump words.
     uint32_t m_bOnBlock = 0;

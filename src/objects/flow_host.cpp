@@ -1,6 +1,10 @@
 // The installed behaviour layer and the behaviour-less stand-in used without one.
 #include "objects/flow_host.h"
 
+#include "core/bounds.h"
+#include "data/flow_record.h"
+#include "objects/chara.h"
+
 namespace {
 
 class NoFlows final : public FlowHost {
@@ -27,6 +31,17 @@ NoFlows g_noFlows;
 FlowHost* g_flows = &g_noFlows;
 
 }  // namespace
+
+void FlowHost::StopFlow(cChara& chara, cFlowRun& run) {
+    if (!run.m_bRunning) return;
+    run.m_bRunning = 0;
+    for (cCmdRun& cmd : run.m_vCmds) cmd.m_nRemaining = 0;
+    const int flag = run.m_pFlow ? run.m_pFlow->m_nFlagIndex : 0;
+    if (flag != 0) {
+        V(chara.m_vFlowEnded, flag) = 1;
+        chara.m_bAnyFlowEnded = 1;
+    }
+}
 
 FlowHost& Flows() {
     return *g_flows;

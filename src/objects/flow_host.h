@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
+#include <vector>
 
 #include "core/rect.h"
 
@@ -17,6 +19,13 @@ class cMapCell;
 class cBlockDef;
 class cCharaDef;
 class cItemDef;
+class cKeyState;
+class cKeyCond;
+
+// An arrange record as the arrange command builds it: full command type, parameter field,
+// operation, operand source, variable index.
+using ArrangeRecord = std::vector<int32_t>;
+using ArrangeList = std::list<ArrangeRecord>;
 
 class FlowHost {
   public:
@@ -36,6 +45,15 @@ class FlowHost {
     virtual void CheckFrameConds(cChara& chara) = 0;
     // The conditions of a map cell, checked once per question (latching as the block says).
     virtual bool CellCondsHold(cMapCell& cell) = 0;
+    // Ends a running flow: it starts from its first command the next time it is started.
+    // The plain stop: not running, every command's remaining time 0, the ended flag of the
+    // flow's flag index and the character's any-flow-ended flag set.
+    virtual void StopFlow(cChara& chara, cFlowRun& run);
+    // Starts the anime runs that the running flows schedule for their current frame; run
+    // right before the character's flow runs are walked.
+    virtual void StartScheduledAnims(cChara& /*chara*/) {}
+    // 1 when the key condition holds on the controller (the player's jump key).
+    virtual int KeyCondHeld(const cKeyState& /*keys*/, const cKeyCond& /*key*/) { return 0; }
 
     // Commands.
     // The set-up of the command's type for a freshly bound run (only types that have one).
@@ -46,6 +64,9 @@ class FlowHost {
     virtual int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) = 0;
     // The arrange records collected for the item's commands, applied before they run.
     virtual void ApplyArrangeList(cChara& chara, cItemObj& item) = 0;
+    // The records of a list applied to one command of an item's list, before it runs.
+    virtual void ApplyArrangeRecords(cChara& /*chara*/, const ArrangeList& /*records*/,
+                                     cFlowCmd& /*cmd*/) {}
 
     // Play operations set off by objects.
     // The character takes the item: 0, 1 (the stage is cleared) or 2 (the run fails).

@@ -49,14 +49,18 @@ void cGameObj::SetMoveMode(uint32_t mode) {
     m_nMoveKind = kMoveKind[mode];
 }
 
+void cGameObj::ScaleSizes(int32_t factor) {
+    m_nBodyWidth = m_nBaseBodyWidth * factor;
+    m_nBodyHeight = m_nBaseBodyHeight * factor;
+    m_nGraphicOffsetX = m_nBaseGraphicOffsetX * factor;
+    m_nGraphicOffsetY = m_nBaseGraphicOffsetY * factor;
+    m_nGraphicWidth = m_nBaseGraphicWidth * factor;
+    m_nGraphicHeight = m_nBaseGraphicHeight * factor;
+}
+
 void cGameObj::SetSizeFactor(int32_t newFactor, int32_t oldFactor) {
     if (newFactor == oldFactor) return;
-    m_nBodyWidth = m_nBaseBodyWidth * newFactor;
-    m_nBodyHeight = m_nBaseBodyHeight * newFactor;
-    m_nGraphicOffsetX = m_nBaseGraphicOffsetX * newFactor;
-    m_nGraphicOffsetY = m_nBaseGraphicOffsetY * newFactor;
-    m_nGraphicWidth = m_nBaseGraphicWidth * newFactor;
-    m_nGraphicHeight = m_nBaseGraphicHeight * newFactor;
+    ScaleSizes(newFactor);
     // The body grows about its centre, in whole dots of half the base width.
     m_dX -= static_cast<double>(m_nBaseBodyWidth / 2) * (newFactor - oldFactor);
     ClampX(2);

@@ -67,12 +67,15 @@ class cGameObj {
               const AnimSeqTable* animeTable, uint32_t firstSequence, int32_t offsetX,
               int32_t offsetY, int32_t bodyWidth, int32_t bodyHeight, int32_t graphicWidth,
               int32_t graphicHeight, uint32_t facing, uint32_t moveMode, uint16_t number);
+    // Body, graphic offset and graphic size from their base values at a factor.
+    void ScaleSizes(int32_t factor);
     // 0 gravity and move kind 1; 1 no gravity, kind 0; 2 no gravity, kind 1; 3 no gravity,
     // kind 2. Other modes change nothing.
     void SetMoveMode(uint32_t mode);
 
-    // The graphic's screen rectangle from the position and the camera.
-    void CalcScreenRect();
+    // The graphic's screen rectangle from the position and the camera (the player's follows
+    // the scroll's own mode).
+    virtual void CalcScreenRect();
     // Keeps the body inside the view (mode 0), the scroll area (1) or the stage (2) and
     // says where it stands (EdgeCode); right, bottom and the cell rectangle follow.
     int32_t ClampX(int32_t mode);

@@ -2,12 +2,15 @@
 // test, and the stage step constants set for a test and put back afterwards.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/flow_host.h"
+#include "objects/flow_run.h"
 #include "objects/map_cell.h"
 #include "objects/play_context.h"
 
@@ -76,17 +79,35 @@ class RecordingFlows : public FlowHost {
         starts.push_back({&chara, trigger, other, arg});
         if (onStart) onStart(chara, trigger);
     }
-    int RunFlow(cChara&, cFlowRun&) override { return 0; }
+    int RunFlow(cChara& chara, cFlowRun& run) override {
+        ran.push_back(&run);
+        return runFlow ? runFlow(chara, run) : 0;
+    }
     void RestartFlow(cFlowRun&) override {}
-    int SetFlowState(cChara&, uint8_t) override { return -1; }
+    void StopFlow(cChara& chara, cFlowRun& run) override {
+        stopped.push_back(run.m_nIndex);
+        FlowHost::StopFlow(chara, run);
+    }
+    int KeyCondHeld(const cKeyState&, const cKeyCond&) override { return keyHeld; }
+    int SetFlowState(cChara&, uint8_t group) override {
+        flowStates.push_back(group);
+        return flowStateResult;
+    }
     void CheckFrameConds(cChara&) override {}
     bool CellCondsHold(cMapCell& cell) override {
         ++cellChecks;
         return cellConds ? cellConds(cell) : true;
     }
     void SetupCommand(cCmdRun& run, cChara&) override { setups.push_back(&run); }
-    int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
+    int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) override {
+        itemCmds.push_back({cmd.m_nType, messageShown});
+        if (onItemCmd) onItemCmd(chara, cmd);
+        return 0;
+    }
     void ApplyArrangeList(cChara&, cItemObj&) override {}
+    void ApplyArrangeRecords(cChara&, const ArrangeList& records, cFlowCmd& cmd) override {
+        arranged.push_back({cmd.m_nType, records.size()});
+    }
     int PickUpItem(cItemObj& item, cChara& chara) override {
         pickUps.push_back({&item, &chara});
         return pickUpResult;
@@ -95,7 +116,9 @@ class RecordingFlows : public FlowHost {
     void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
     }
     void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
-    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
+    void AddItemGetImage(uint32_t kind, uint32_t number, uint32_t extra, uint32_t id) override {
+        notices.push_back({kind, number, extra, id});
+    }
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t size) override {
         effects.push_back({effect, a, b, size});
     }
@@ -108,6 +131,17 @@ class RecordingFlows : public FlowHost {
     std::vector<std::pair<cItemObj*, cChara*>> pickUps;
     int pickUpResult = 0;
     std::vector<Effect> effects;
+    // The flow loop and item commands of characters.
+    std::function<int(cChara&, cFlowRun&)> runFlow;
+    std::vector<cFlowRun*> ran;
+    std::vector<int32_t> stopped;  // run indices
+    int keyHeld = 0;
+    std::vector<uint8_t> flowStates;
+    int flowStateResult = -1;
+    std::vector<std::pair<int8_t, bool>> itemCmds;  // type, message already shown
+    std::function<void(cChara&, cFlowCmd&)> onItemCmd;
+    std::vector<std::pair<int8_t, size_t>> arranged;  // type, records applied
+    std::vector<std::array<uint32_t, 4>> notices;
 };
 
 // The hit level and gravity of g_Stage for one test; the derived constants follow.
