@@ -2,13 +2,13 @@
 // black while the dialog is up and the game's colour again afterwards.
 #include <gtest/gtest.h>
 
-#include "media/draw/dd_test_fixture.h"
+#include "support/dd_test_fixture.h"
 #include "media/ui/file_dialog.h"
 #include "platform/input/virtual_keys.h"
 #include "support/ui_harness.h"
 
 namespace {
-class FileDialogPaletteTest : public ddtest::DDTest {};
+class FileDialogPaletteTest : public wftest::DDTest {};
 }  // namespace
 
 TEST_F(FileDialogPaletteTest, EntryZeroIsBlackOnlyWhileTheDialogIsUp) {
