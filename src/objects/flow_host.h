@@ -28,6 +28,11 @@ class FlowHost {
                                      uint8_t arg) = 0;
     // One frame of a started flow; 1 when it finished in this frame.
     virtual int RunFlow(cChara& chara, cFlowRun& run) = 0;
+    // The character's frame over its flows (dying: only the flows of its removal run);
+    // nonzero when the frame ended early because the character was removed or ran out of
+    // HP. Flows removed during the frame go at its end. Without a behaviour layer nothing
+    // runs.
+    virtual int RunCharaFlows(cChara& /*chara*/, bool /*dying*/) { return 0; }
     // Every command of the run not done again: the flow runs from its first command.
     virtual void RestartFlow(cFlowRun& run) = 0;
     // Stops and removes the flows of a group (0: all); the index of the first removed.
