@@ -272,7 +272,11 @@ int RunFlowRun(cFlowRun& run, cChara& chara) {
             ++run.m_nFrontier;
             break;
         }
-        if (run.m_bBreak) return 0;
+        if (run.m_bBreak) {
+            // The frame still counts, so the anime schedule keeps its pace.
+            if (run.m_nFrames < INT32_MAX) ++run.m_nFrames;
+            return 0;
+        }
     }
     if (count > 0 && run.m_vCmds[count - 1].m_bDone) return 1;
     if (run.m_nFrames < INT32_MAX) ++run.m_nFrames;
