@@ -13,10 +13,6 @@ namespace {
 enum FlowOp { kOpStart = 0, kOpStop, kOpPause, kOpResume, kOpRemove, kOpHalt };
 enum FlowScope { kScopeThis = 0, kScopeOthers, kScopeGroup };
 
-int32_t Param(const cFlowCmd& cmd, size_t i) {
-    return i < cmd.m_vParams.size() ? cmd.m_vParams[i] : 0;
-}
-
 int IndexOf(const cChara& chara, const cFlowRun& run) {
     const cFlowRun* base = chara.m_vFlowRuns.data();
     if (&run < base || &run >= base + chara.m_vFlowRuns.size()) return -1;
@@ -92,10 +88,10 @@ int CmdFlowOp(CmdContext& ctx) {
         if (part->m_nMode != 0 && !CheckCondList(part->m_vConds, part->m_nExtra, ctx.chara))
             return 0;
 
-    const int op = Param(cmd, 0);
-    const int scope = Param(cmd, 1);
-    const int32_t group = Param(cmd, 2);
-    const int32_t slot = Param(cmd, 3);
+    const int op = CmdParam(cmd, 0);
+    const int scope = CmdParam(cmd, 1);
+    const int32_t group = CmdParam(cmd, 2);
+    const int32_t slot = CmdParam(cmd, 3);
     cChara* subject = &ctx.chara;
     if (slot >= 1 && slot <= 4) subject = ctx.chara.m_vTargets[static_cast<size_t>(slot - 1)];
     if (!subject) return 0;

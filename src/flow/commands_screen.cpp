@@ -11,12 +11,8 @@
 
 namespace {
 
-int32_t Param(const cFlowCmd& cmd, size_t i) {
-    return i < cmd.m_vParams.size() ? cmd.m_vParams[i] : 0;
-}
-
 int CmdRunScreenEffect(CmdContext& ctx) {
-    Scene().StartScreenEffect(Param(ctx.cmd, 0), Param(ctx.cmd, 1), Param(ctx.cmd, 2));
+    Scene().StartScreenEffect(CmdParam(ctx.cmd, 0), CmdParam(ctx.cmd, 1), CmdParam(ctx.cmd, 2));
     return 0;
 }
 
@@ -28,11 +24,11 @@ int CmdScreenColor(CmdContext& ctx) {
 // Layer n counted from 1: mode 0 shows it, 1 hides it, 2 toggles it; a layer the stage
 // does not have is left alone.
 int CmdChangeBackground(CmdContext& ctx) {
-    const int32_t layer = Param(ctx.cmd, 0);
+    const int32_t layer = CmdParam(ctx.cmd, 0);
     std::vector<cBackground>& layers = g_Stage.m_vBackgrounds;
     if (layer < 1 || static_cast<size_t>(layer) > layers.size()) return 0;
     int32_t& visible = layers[static_cast<size_t>(layer - 1)].m_bVisible;
-    switch (Param(ctx.cmd, 1)) {
+    switch (CmdParam(ctx.cmd, 1)) {
         case 0:
             visible = 1;
             break;
@@ -48,19 +44,23 @@ int CmdChangeBackground(CmdContext& ctx) {
     return 0;
 }
 
-// A character out of play stays silent when the command says so.
 int CmdPlaySE(CmdContext& ctx) {
-    if (ctx.cmd.m_bSoundFlag && !ctx.chara.m_bActive) return 0;
-    PlayUserSE(static_cast<short>(Param(ctx.cmd, 0)));
+    PlayCommandSound(ctx, CmdParam(ctx.cmd, 0));
     return 0;
 }
 
 int CmdPlayBGM(CmdContext& ctx) {
-    Scene().RequestStageBgm(Param(ctx.cmd, 0), Param(ctx.cmd, 1));
+    Scene().RequestStageBgm(CmdParam(ctx.cmd, 0), CmdParam(ctx.cmd, 1));
     return 0;
 }
 
 }  // namespace
+
+void PlayCommandSound(const CmdContext& ctx, int32_t sound) {
+    if (sound == 0) return;
+    if (ctx.cmd.m_bSoundFlag && !ctx.chara.m_bActive) return;
+    PlayUserSE(static_cast<short>(sound));
+}
 
 void RegisterScreenCommands() {
     SetCmdHandler(kCmdRunScreenEffect, CmdRunScreenEffect);

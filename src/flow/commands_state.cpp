@@ -11,10 +11,6 @@
 
 namespace {
 
-int32_t Param(const cFlowCmd& cmd, size_t i) {
-    return i < cmd.m_vParams.size() ? cmd.m_vParams[i] : 0;
-}
-
 // Every velocity and acceleration 0; nothing is left to slow down either.
 int CmdDisableMove(CmdContext& ctx) {
     cChara& c = ctx.chara;
@@ -27,22 +23,22 @@ int CmdDisableMove(CmdContext& ctx) {
 // Parameter 0 the palette (0 common, 1 stage), 1 the item entry; an entry the palette does
 // not hold gives nothing.
 int CmdGetItem(CmdContext& ctx) {
-    const cItemDef* def = GetPaletteItemDef(Param(ctx.cmd, 0) + 1, Param(ctx.cmd, 1));
+    const cItemDef* def = GetPaletteItemDef(CmdParam(ctx.cmd, 0) + 1, CmdParam(ctx.cmd, 1));
     return def ? Scene().GiveHeroItem(*def) : 0;
 }
 
 // Graphic kind, number and the third value (the base frame column).
 int CmdChangeGraphic(CmdContext& ctx) {
     cChara& c = ctx.chara;
-    c.m_Def.m_nBmpSet = static_cast<uint8_t>(Param(ctx.cmd, 0));
-    c.m_Def.m_nCell = static_cast<int16_t>(Param(ctx.cmd, 1));
-    c.m_Def.m_nCellExtra = static_cast<uint16_t>(Param(ctx.cmd, 2));
-    c.m_nGraphic = static_cast<uint32_t>(Param(ctx.cmd, 1));
+    c.m_Def.m_nBmpSet = static_cast<uint8_t>(CmdParam(ctx.cmd, 0));
+    c.m_Def.m_nCell = static_cast<int16_t>(CmdParam(ctx.cmd, 1));
+    c.m_Def.m_nCellExtra = static_cast<uint16_t>(CmdParam(ctx.cmd, 2));
+    c.m_nGraphic = static_cast<uint32_t>(CmdParam(ctx.cmd, 1));
     return 0;
 }
 
 int CmdChangeAnimeSet(CmdContext& ctx) {
-    ctx.chara.SetBaseAnimeSet(static_cast<uint16_t>(Param(ctx.cmd, 0)), false);
+    ctx.chara.SetBaseAnimeSet(static_cast<uint16_t>(CmdParam(ctx.cmd, 0)), false);
     return 0;
 }
 
@@ -51,7 +47,7 @@ int CmdChangeAnimeSet(CmdContext& ctx) {
 int CmdRunAnime(CmdContext& ctx) {
     // Without the anime database there is nothing to run.
     if (g_AnimeSeqTable.empty()) return 0;
-    const AnimSeqTable own{V(g_AnimeSeqTable, Param(ctx.cmd, 0))};
+    const AnimSeqTable own{V(g_AnimeSeqTable, CmdParam(ctx.cmd, 0))};
     cAnimeRun anime;
     anime.seq.Build(&own);
     anime.seq.Set(0, true);
@@ -61,8 +57,8 @@ int CmdRunAnime(CmdContext& ctx) {
 }
 
 int CmdRunCharaEffect(CmdContext& ctx) {
-    ctx.chara.m_Effect.Start(static_cast<int16_t>(Param(ctx.cmd, 0)), Param(ctx.cmd, 1),
-                             Param(ctx.cmd, 2));
+    ctx.chara.m_Effect.Start(static_cast<int16_t>(CmdParam(ctx.cmd, 0)), CmdParam(ctx.cmd, 1),
+                             CmdParam(ctx.cmd, 2));
     return 0;
 }
 

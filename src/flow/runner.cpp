@@ -12,6 +12,7 @@
 #include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
+#include "flow/cmd_families.h"
 #include "flow/compat.h"
 #include "flow/conditions.h"
 #include "flow/dispatch.h"
@@ -36,14 +37,10 @@ std::vector<const cChara*> g_walking;
 // Runs doing their instant commands before the stage starts.
 std::vector<const cFlowRun*> g_instantPass;
 
-int32_t Param(const cFlowCmd& cmd, size_t i) {
-    return i < cmd.m_vParams.size() ? cmd.m_vParams[i] : 0;
-}
-
 // A message that leaves its window open: parameters 15 and 6 both 0.
 bool IsOpenMessage(const cFlowCmd& cmd) {
     return cmd.m_nCategory == kCmdCategoryFlow && cmd.m_nType == kCmdMessage &&
-           Param(cmd, 15) == 0 && Param(cmd, 6) == 0;
+           CmdParam(cmd, 15) == 0 && CmdParam(cmd, 6) == 0;
 }
 
 // The character's flag lists by a flow's flag index (bounds-tested).
@@ -399,6 +396,12 @@ int RunCharaFlows(cChara& chara, bool dying) {
         chara.m_bAnyFlowEnded = 0;
     }
     return ended;
+}
+
+void CopyFlows(cChara& chara, const std::vector<cFlowRun>& runs) {
+    if (&runs == &chara.m_vFlowRuns) return;
+    chara.m_vFlowRuns = runs;
+    chara.ResetFlows();
 }
 
 void RemoveFlow(cChara& chara, int n) {

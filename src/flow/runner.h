@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "objects/flow_run.h"
+
 class cChara;
-class cFlowRun;
-class cCmdRun;
 class cFlowCmd;
 
 // A flow run starts from its first command: running, every command not done, its flags
@@ -46,6 +46,9 @@ int RunCharaFlows(cChara& chara, bool dying);
 // The anime runs the running flows schedule for their current frame.
 void StartScheduledAnims(cChara& chara);
 
+// The run states of another character's flows, bound to this character's own
+// definitions (the count of runs is the other's).
+void CopyFlows(cChara& chara, const std::vector<cFlowRun>& runs);
 // Stops flow n, drops its anime runs and erases it (deferred while the character's flows
 // are walked).
 void RemoveFlow(cChara& chara, int n);

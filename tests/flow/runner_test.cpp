@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/record.h"
+#include "data/database.h"
 #include "data/system_data.h"
 #include "flow/runner.h"
 #include "flow_test_support.h"
@@ -299,4 +300,41 @@ TEST(FlowRunner, CommandResultsGoToTheStage) {
     h.Frame(chara);
     h.Frame(chara);
     EXPECT_EQ(h.scene.results, (std::vector<int>{1, 2}));
+}
+
+TEST(FlowRunner, ScheduledAnimesStartOnTheirFrame) {
+    FlowHarness h;
+    const AnimSeqTable saved = g_AnimeSeqTable;
+    // Cell 1 for 4 ticks, cell 2 (held) for 3, cell 3 for 5.
+    g_AnimeSeqTable = {{{1, 4, 0}, {2, 3, 1}, {3, 5, 0}, {kAnimCodeEnd, 0, 0}}};
+    cChara c;
+    Bind(c, {Flow(22, {Probe(1)}), Flow(22, {Probe(2)})});
+    AnimeScheduleEntry extended{0, 0, 5, 0, 10, 1};
+    AnimeScheduleEntry plain{0, 0, 0, 0, 10, 0};
+    AnimeScheduleEntry later{3, 0, 0, 0, 10, 1};
+    c.m_vFlowRuns[0].m_vAnimeSchedule = {extended, later};
+    c.m_vFlowRuns[1].m_vAnimeSchedule = {plain};
+    StartFlowRun(c.m_vFlowRuns[0], c);
+    StartFlowRun(c.m_vFlowRuns[1], c);
+    PauseFlowRun(c.m_vFlowRuns[1]);
+    StartScheduledAnims(c);
+    ASSERT_EQ(c.m_lAnimeRuns.size(), 1u);
+    cAnimeRun& anime = c.m_lAnimeRuns.front();
+    EXPECT_EQ(anime.serial, c.m_vFlowRuns[0].m_nSerial);
+    EXPECT_EQ(anime.scheduled, 1);
+    // Five ticks skipped: one into the held cell, which now lasts 3 + 9 ticks.
+    EXPECT_EQ(anime.seq.Value(), 2);
+    for (int t = 0; t < 10; ++t) EXPECT_EQ(anime.seq.Tick(), 2) << t;
+    EXPECT_EQ(anime.seq.Tick(), 3);
+
+    // Without the extension the held cell keeps its length.
+    ResumeFlowRun(c.m_vFlowRuns[1]);
+    c.m_lAnimeRuns.clear();
+    c.m_vFlowRuns[0].m_nFrames = 1;  // no entry of flow 0 is due
+    StartScheduledAnims(c);
+    ASSERT_EQ(c.m_lAnimeRuns.size(), 1u);
+    cAnimSeq& seq = c.m_lAnimeRuns.front().seq;
+    for (int t = 0; t < 6; ++t) seq.Tick();
+    EXPECT_EQ(seq.Tick(), 3);
+    g_AnimeSeqTable = saved;
 }
