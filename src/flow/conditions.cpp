@@ -465,6 +465,15 @@ bool CheckCondOnceFlow(cFlowRun& run, cChara& chara) {
     return holds;
 }
 
+bool CheckCondOnceChara(cChara& chara) {
+    cCharaDef& def = chara.m_Def;
+    uint32_t latch = chara.m_bCondHeld;
+    const bool holds =
+        CheckCondOnce(def.m_vConds, def.m_nCondMode, def.m_bCondLatch != 0, latch, chara);
+    chara.m_bCondHeld = static_cast<uint8_t>(latch);
+    return holds;
+}
+
 bool CheckCondOnceCell(cMapCell& cell) {
     if (cell.m_vConds.empty()) return true;
     cChara* hero = Play().Hero();

@@ -32,6 +32,9 @@ bool CheckCondOnce(std::vector<cCond>& conds, uint8_t mode, bool latching, uint3
 // A flow's conditions for the character whose flow it is (the flow's once switch and the
 // run's latch).
 bool CheckCondOnceFlow(cFlowRun& run, cChara& chara);
+// A placed stage character's own conditions for itself (its definition's combine mode
+// and latch switch, its conditions-held latch).
+bool CheckCondOnceChara(cChara& chara);
 // A map cell's conditions for the hero (holding when there is no hero to ask about and
 // the list is not empty: false).
 bool CheckCondOnceCell(cMapCell& cell);

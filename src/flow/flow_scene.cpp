@@ -5,7 +5,7 @@
 
 namespace {
 
-class NoScene final : public FlowScene {
+class NoScene final : public WithoutPlayOperations<FlowScene> {
   public:
     std::vector<int32_t>& StageVars() override { return vars_; }
     int32_t StageTime() override { return 0; }
@@ -14,13 +14,6 @@ class NoScene final : public FlowScene {
     void StartScreenEffect(int32_t, int32_t, int32_t) override {}
     void SetScreenColor(const std::vector<int32_t>&) override {}
     void RequestStageBgm(int32_t, int32_t) override {}
-    int PickUpItem(cItemObj&, cChara&) override { return 0; }
-    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
-    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
-    }
-    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
-    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
-    void AddEffectObject(int16_t, const RectD&, const RectD&, int32_t) override {}
 
   private:
     std::vector<int32_t> vars_ = std::vector<int32_t>(kVariableCount, 0);

@@ -1,6 +1,7 @@
 // What the behaviour layer asks of the running stage beyond the objects' play context:
 // the stage variables and clock that conditions read, the screen, music and item
-// operations of commands, and the play operations the game objects ask of the flow host.
+// operations of commands, and the play operations the game objects ask of the flow host
+// (which it passes on here).
 // Stage play implements FlowScene and installs it while a stage runs; the flow layer
 // never includes the play layer.
 #pragma once
@@ -8,20 +9,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "core/rect.h"
+#include "objects/flow_host.h"
 
-class cChara;
-class cItemObj;
 class cItemDef;
-class cCharaDef;
-class cBlockDef;
-class cEdShot;
-class cFlowCmd;
 
-class FlowScene {
+class FlowScene : public PlayOperations {
   public:
-    virtual ~FlowScene() = default;
-
     // The stage variables ("ステージ変数"), indexed by variable number; never empty.
     virtual std::vector<int32_t>& StageVars() = 0;
     // Seconds left on the stage clock; 0 while the stage has no time limit.
@@ -38,18 +31,6 @@ class FlowScene {
     virtual void SetScreenColor(const std::vector<int32_t>& params) = 0;
     // The stage music request of a music command.
     virtual void RequestStageBgm(int32_t bgm, int32_t arg) = 0;
-
-    // Play operations the game objects ask of the flow host, passed on as they come.
-    virtual int PickUpItem(cItemObj& item, cChara& chara) = 0;
-    virtual void SetBlockAt(double x, double y, const cEdShot& part, const cBlockDef& block) = 0;
-    virtual void SummonChara(const cCharaDef& def, double x, double y, uint32_t facing,
-                             cChara& parent, const cEdShot& part) = 0;
-    virtual void SummonItem(const cItemDef& def, double x, double y, uint32_t facing,
-                            const cEdShot& part) = 0;
-    virtual void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                                 uint32_t objectId) = 0;
-    virtual void AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
-                                 int32_t sizeFactor) = 0;
 };
 
 // The installed stage. Without one, the behaviour layer sees a stage at rest: 1001 stage

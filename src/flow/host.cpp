@@ -58,6 +58,10 @@ void FlowRunnerHost::CheckFrameConds(cChara& chara) {
     }
 }
 
+bool FlowRunnerHost::KeyCondHeld(const cChara& chara, const cKeyCond& cond) {
+    return CheckKeyCondNow(CharaKeyState(chara), cond);
+}
+
 bool FlowRunnerHost::CellCondsHold(cMapCell& cell) {
     return CheckCondOnceCell(cell);
 }

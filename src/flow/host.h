@@ -21,6 +21,7 @@ class FlowRunnerHost final : public FlowHost {
     void RestartFlow(cFlowRun& run) override;
     int SetFlowState(cChara& chara, uint8_t group) override;
     void CheckFrameConds(cChara& chara) override;
+    bool KeyCondHeld(const cChara& chara, const cKeyCond& cond) override;
     bool CellCondsHold(cMapCell& cell) override;
     void SetupCommand(cCmdRun& run, cChara& chara) override;
     int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) override;

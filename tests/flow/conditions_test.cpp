@@ -234,6 +234,18 @@ TEST(Conditions, CombineModesAndLatches) {
     EXPECT_TRUE(CheckCondOnce(one, 0, true, latch, c));
     EXPECT_FALSE(CheckCondOnce(one, 0, false, latch, c));
 
+    // A placed character's own latch.
+    cChara placed;
+    Bind(placed, {});
+    placed.m_Def.m_vConds = {Cond(3, 0, 1)};
+    placed.m_Def.m_bCondLatch = 1;
+    EXPECT_FALSE(CheckCondOnceChara(placed));
+    placed.m_vVars[0] = 1;
+    EXPECT_TRUE(CheckCondOnceChara(placed));
+    placed.m_vVars[0] = 0;
+    EXPECT_TRUE(CheckCondOnceChara(placed));
+    EXPECT_EQ(placed.m_bCondHeld, 1);
+
     // A once-flagged flow keeps holding after its variable changed back.
     cFlow flow = Flow(5, {Probe(1)});
     flow.m_vConds = {Cond(3, 0, 1)};

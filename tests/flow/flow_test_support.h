@@ -19,7 +19,7 @@
 
 namespace wftest {
 
-class FakeScene : public FlowScene {
+class FakeScene : public WithoutPlayOperations<FlowScene> {
   public:
     FakeScene() { SetFlowScene(this); }
     ~FakeScene() override { SetFlowScene(nullptr); }
@@ -38,13 +38,6 @@ class FakeScene : public FlowScene {
     }
     void SetScreenColor(const std::vector<int32_t>& params) override { colors.push_back(params); }
     void RequestStageBgm(int32_t bgm, int32_t arg) override { bgms.push_back({bgm, arg}); }
-    int PickUpItem(cItemObj&, cChara&) override { return 0; }
-    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
-    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
-    }
-    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
-    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
-    void AddEffectObject(int16_t, const RectD&, const RectD&, int32_t) override {}
 
     std::vector<int32_t> vars = std::vector<int32_t>(1001, 0);
     int32_t time = 0;

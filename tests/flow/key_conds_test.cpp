@@ -63,6 +63,7 @@ bool Sequence(const cChara& chara, const std::vector<cKeyCond>& conds, int lenie
 }  // namespace
 
 TEST(KeyConds, CurrentInputAndModes) {
+    FlowHarness harness;
     History h;
     History::Set(kLeft, {{1, 4}});
     History::Set(kRight, {{0, 4}});
@@ -76,6 +77,7 @@ TEST(KeyConds, CurrentInputAndModes) {
         both.m_nMode = c.mode;
         EXPECT_EQ(CheckKeyCondNow(History::keys(), both), c.expected) << int{c.mode};
     }
+    EXPECT_TRUE(Flows().KeyCondHeld(cChara{}, Key(kLeft, kPress)));
     both.m_vKeys[kRight] = kRelease;
     both.m_nMode = 2;
     EXPECT_FALSE(CheckKeyCondNow(History::keys(), both));  // two match
