@@ -65,6 +65,8 @@ CmdSetup FindCmdSetup(int type) {
 }
 
 int DispatchCmd(CmdContext& ctx) {
+    // An item's command keeps its own numbering: it runs through RunItemCmd only.
+    if (ctx.cmd.m_nCategory != kCmdCategoryFlow) return 0;
     const CmdHandler handler = FindCmdHandler(ctx.cmd.m_nType);
     return handler ? handler(ctx) : 0;
 }

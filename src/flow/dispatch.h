@@ -21,7 +21,8 @@ bool SetCmdSetup(int type, CmdSetup setup);
 CmdHandler FindCmdHandler(int type);
 CmdSetup FindCmdSetup(int type);
 
-// The handler of the command's type byte, read signed; 0 when it has none.
+// The handler of a flow command's type byte, read signed; 0 when it has none. A command
+// of another category has none here.
 int DispatchCmd(CmdContext& ctx);
 // An item's command (category 1) for the character: numbers 2..23 run the handler of
 // main type number + 15; the others do nothing here (0). messageShown as in CmdContext.

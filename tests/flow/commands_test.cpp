@@ -254,6 +254,15 @@ TEST(Commands, CorruptTypeNumbersDoNothing) {
     hide.m_nCategory = kCmdCategoryItem;
     EXPECT_EQ(RunItemCmd(hero, hide, shown), 0);
     EXPECT_EQ(g_Stage.m_vBackgrounds[0].m_bVisible, 0);
+    // In a flow an item's command is not dispatched by its number.
+    cFlowCmd show = Cmd(kCmdChangeBackground, {1, 0});
+    show.m_nCategory = kCmdCategoryItem;
+    CmdContext ctx{hero, nullptr, nullptr, show, h.play};
+    EXPECT_EQ(DispatchCmd(ctx), 0);
+    EXPECT_EQ(g_Stage.m_vBackgrounds[0].m_bVisible, 0);
+    show.m_nCategory = kCmdCategoryFlow;
+    DispatchCmd(ctx);
+    EXPECT_EQ(g_Stage.m_vBackgrounds[0].m_bVisible, 1);
     g_Stage.m_vBackgrounds.clear();
 
     // The entries this layer fills; the others wait for their families.
