@@ -29,9 +29,7 @@ void FlowRunnerHost::StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara
 }
 
 int FlowRunnerHost::RunFlow(cChara& chara, cFlowRun& run) {
-    CurrentRunScope keep;
-    Play().State().currentChara = &chara;
-    return RunFlowRun(run, chara);
+    return RunFlowOf(chara, run);
 }
 
 int FlowRunnerHost::RunCharaFlows(cChara& chara, bool dying) {

@@ -404,6 +404,13 @@ void CopyFlows(cChara& chara, const std::vector<cFlowRun>& runs) {
     chara.ResetFlows();
 }
 
+int RunFlowOf(cChara& chara, cFlowRun& run) {
+    CurrentRunScope keep;
+    Play().State().currentChara = &chara;
+    WalkGuard walk(chara);
+    return RunFlowRun(run, chara);
+}
+
 void RemoveFlow(cChara& chara, int n) {
     if (n < 0 || static_cast<size_t>(n) >= chara.m_vFlowRuns.size()) {
         if (!chara.m_vFlowRuns.empty()) (void)V(chara.m_vFlowRuns, n);

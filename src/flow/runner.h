@@ -43,6 +43,9 @@ void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other, int gro
 // ended early because the character was removed or ran out of HP. Flows removed during
 // the walk go at its end.
 int RunCharaFlows(cChara& chara, bool dying);
+// One flow of the character outside its frame walk, as the walk would run it: the stage's
+// current pointers kept, flows erased meanwhile going at its end. 1 when it finished.
+int RunFlowOf(cChara& chara, cFlowRun& run);
 // The anime runs the running flows schedule for their current frame.
 void StartScheduledAnims(cChara& chara);
 

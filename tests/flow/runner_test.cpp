@@ -265,6 +265,13 @@ TEST(FlowRunner, ErasureWaitsForTheWalk) {
     EXPECT_EQ(chara.m_vFlowRuns[0].m_nIndex, 0);
     EXPECT_EQ(chara.m_bRemovePending, 0u);
 
+    // A flow run on its own defers as well.
+    cChara single;
+    Bind(single, {Flow(22, {FlowOp(4, 0)}), Flow(22, {Probe(9)})});
+    EXPECT_EQ(Flows().RunFlow(single, single.m_vFlowRuns[0]), 1);
+    EXPECT_EQ(single.m_vFlowRuns.size(), 1u);
+    EXPECT_EQ(single.m_vFlowRuns[0].m_pFlow, &single.m_Def.m_vFlows[0]);
+
     // Outside a walk the erasure is at once; a group nobody has changes nothing.
     EXPECT_EQ(SetFlowState(chara, 9), -1);
     EXPECT_EQ(chara.m_vFlowRuns.size(), 1u);
