@@ -7,7 +7,7 @@
 
 namespace {
 
-class NoFlows final : public FlowHost {
+class NoFlows final : public WithoutPlayOperations<FlowHost> {
   public:
     void StartFlowsByTrigger(cChara&, uint32_t, cChara*, uint8_t) override {}
     int RunFlow(cChara&, cFlowRun&) override { return 0; }
@@ -18,13 +18,6 @@ class NoFlows final : public FlowHost {
     void SetupCommand(cCmdRun&, cChara&) override {}
     int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
     void ApplyArrangeList(cChara&, cItemObj&) override {}
-    int PickUpItem(cItemObj&, cChara&) override { return 0; }
-    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
-    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
-    }
-    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
-    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
-    void AddEffectObject(int16_t, const RectD&, const RectD&, int32_t) override {}
 };
 
 NoFlows g_noFlows;

@@ -19,7 +19,6 @@ class cMapCell;
 class cBlockDef;
 class cCharaDef;
 class cItemDef;
-class cKeyState;
 class cKeyCond;
 
 // An arrange record as the arrange command builds it: full command type, parameter field,
@@ -27,48 +26,11 @@ class cKeyCond;
 using ArrangeRecord = std::vector<int32_t>;
 using ArrangeList = std::list<ArrangeRecord>;
 
-class FlowHost {
+// Play operations set off by objects or commands, done by the running stage.
+class PlayOperations {
   public:
-    virtual ~FlowHost() = default;
+    virtual ~PlayOperations() = default;
 
-    // Flows of a character.
-    // Starts every flow whose trigger byte equals trigger, with other as its partner.
-    virtual void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
-                                     uint8_t arg) = 0;
-    // One frame of a started flow; 1 when it finished in this frame.
-    virtual int RunFlow(cChara& chara, cFlowRun& run) = 0;
-    // Every command of the run not done again: the flow runs from its first command.
-    virtual void RestartFlow(cFlowRun& run) = 0;
-    // Stops and removes the flows of a group (0: all); the index of the first removed.
-    virtual int SetFlowState(cChara& chara, uint8_t group) = 0;
-    // The per-frame key and status checks at the start of a character's flow loop.
-    virtual void CheckFrameConds(cChara& chara) = 0;
-    // The conditions of a map cell, checked once per question (latching as the block says).
-    virtual bool CellCondsHold(cMapCell& cell) = 0;
-    // Ends a running flow: it starts from its first command the next time it is started.
-    // The plain stop: not running, every command's remaining time 0, the ended flag of the
-    // flow's flag index and the character's any-flow-ended flag set.
-    virtual void StopFlow(cChara& chara, cFlowRun& run);
-    // Starts the anime runs that the running flows schedule for their current frame; run
-    // right before the character's flow runs are walked.
-    virtual void StartScheduledAnims(cChara& /*chara*/) {}
-    // 1 when the key condition holds on the controller (the player's jump key).
-    virtual int KeyCondHeld(const cKeyState& /*keys*/, const cKeyCond& /*key*/) { return 0; }
-
-    // Commands.
-    // The set-up of the command's type for a freshly bound run (only types that have one).
-    virtual void SetupCommand(cCmdRun& run, cChara& chara) = 0;
-    // The body of an item command (category 1) run for a character outside any flow;
-    // messageShown says a message of this list is already open. 0 on, 1 the stage is
-    // cleared, 2 the run fails.
-    virtual int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) = 0;
-    // The arrange records collected for the item's commands, applied before they run.
-    virtual void ApplyArrangeList(cChara& chara, cItemObj& item) = 0;
-    // The records of a list applied to one command of an item's list, before it runs.
-    virtual void ApplyArrangeRecords(cChara& /*chara*/, const ArrangeList& /*records*/,
-                                     cFlowCmd& /*cmd*/) {}
-
-    // Play operations set off by objects.
     // The character takes the item: 0, 1 (the stage is cleared) or 2 (the run fails).
     virtual int PickUpItem(cItemObj& item, cChara& chara) = 0;
     // A block summon places, removes or toggles the block at (x, y) by the shot part's
@@ -86,6 +48,66 @@ class FlowHost {
     // ends.
     virtual void AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
                                  int32_t sizeFactor) = 0;
+};
+
+// The play operations while no stage runs: nothing is taken, placed, summoned or shown.
+template <class Base>
+class WithoutPlayOperations : public Base {
+  public:
+    int PickUpItem(cItemObj&, cChara&) override { return 0; }
+    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
+    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
+    }
+    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
+    void AddItemGetImage(uint32_t, uint32_t, uint32_t, uint32_t) override {}
+    void AddEffectObject(int16_t, const RectD&, const RectD&, int32_t) override {}
+};
+
+class FlowHost : public PlayOperations {
+  public:
+    // Flows of a character.
+    // Starts every flow whose trigger byte equals trigger, with other as its partner.
+    virtual void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
+                                     uint8_t arg) = 0;
+    // One frame of a started flow; 1 when it finished in this frame.
+    virtual int RunFlow(cChara& chara, cFlowRun& run) = 0;
+    // The character's frame over its flows (dying: only the flows of its removal run);
+    // nonzero when the frame ended early because the character was removed or ran out of
+    // HP. Flows removed during the frame go at its end. Without a behaviour layer nothing
+    // runs.
+    virtual int RunCharaFlows(cChara& /*chara*/, bool /*dying*/) { return 0; }
+    // Every command of the run not done again: the flow runs from its first command.
+    virtual void RestartFlow(cFlowRun& run) = 0;
+    // Stops and removes the flows of a group (0: all); the index of the first removed.
+    virtual int SetFlowState(cChara& chara, uint8_t group) = 0;
+    // The per-frame key and status checks at the start of a character's flow loop.
+    virtual void CheckFrameConds(cChara& chara) = 0;
+    // Whether the key condition holds on the character's controller now (the player's
+    // jump asks with the newest key condition of the flow that started it). Without a
+    // behaviour layer no key condition holds.
+    virtual bool KeyCondHeld(const cChara& /*chara*/, const cKeyCond& /*cond*/) { return false; }
+    // The conditions of a map cell, checked once per question (latching as the block says).
+    virtual bool CellCondsHold(cMapCell& cell) = 0;
+    // Ends a running flow: it starts from its first command the next time it is started.
+    // The plain stop: not running, every command's remaining time 0, the ended flag of the
+    // flow's flag index and the character's any-flow-ended flag set.
+    virtual void StopFlow(cChara& chara, cFlowRun& run);
+    // Starts the anime runs that the running flows schedule for their current frame; run
+    // right before the character's flow runs are walked.
+    virtual void StartScheduledAnims(cChara& /*chara*/) {}
+
+    // Commands.
+    // The set-up of the command's type for a freshly bound run (only types that have one).
+    virtual void SetupCommand(cCmdRun& run, cChara& chara) = 0;
+    // The body of an item command (category 1) run for a character outside any flow;
+    // messageShown says a message of this list is already open. 0 on, 1 the stage is
+    // cleared, 2 the run fails.
+    virtual int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) = 0;
+    // The arrange records collected for the item's commands, applied before they run.
+    virtual void ApplyArrangeList(cChara& chara, cItemObj& item) = 0;
+    // The records of a list applied to one command of an item's list, before it runs.
+    virtual void ApplyArrangeRecords(cChara& /*chara*/, const ArrangeList& /*records*/,
+                                     cFlowCmd& /*cmd*/) {}
 };
 
 // The installed behaviour layer. Without one, objects have no behaviour: no flow starts or

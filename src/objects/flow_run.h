@@ -28,6 +28,8 @@ class cCmdRun {
     uint32_t m_nDir = 0;  // 0 none, 1 left, 2 right
     int32_t m_nTargetOffsetX = 0;
     int32_t m_nTargetOffsetY = 0;
+    // 1: the circle movement turns the other way (the mirror switches at binding).
+    int32_t m_nDirection = 0;
     // Work values of the set-up operations and handlers (distances, angles, phases).
     double m_adWork[4] = {};
     int32_t m_anWork[4] = {};
@@ -64,4 +66,10 @@ class cFlowRun {
     int32_t m_bStartedThisFrame = 0;
     int32_t m_bMessageShown = 0;
     int32_t m_bBreak = 0;
+    // Arrange records waiting for the next command that starts: [0] full command type,
+    // [1] parameter field, [2] operation, [3] operand source, [4] variable index.
+    std::vector<std::vector<int32_t>> m_vArrange;
+    // Counts the starts of the run: a command that starts its own flow again is seen by
+    // it, and the runner leaves the restarted run alone for the rest of the frame.
+    uint32_t m_nGeneration = 0;
 };

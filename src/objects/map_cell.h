@@ -9,7 +9,9 @@
 #include "data/cond_record.h"
 
 // The conditions of a block definition as a cell holds them: every cell made from the
-// same definition shares one copy, which never changes while the stage runs.
+// same definition shares one copy. Only a value condition writes into it (the right
+// operand it has just computed, before comparing), so what one cell leaves there is
+// never read by another.
 struct cCellConds {
     std::vector<cCond> m_vConds;
     uint8_t m_nCondMode = 0;   // 0 every condition, 1 any condition, else never
@@ -22,7 +24,7 @@ struct cCellConds {
 class cMapCell {
   public:
     // Null: the block has no conditions (it always stands).
-    std::shared_ptr<const cCellConds> m_pConds;
+    std::shared_ptr<cCellConds> m_pConds;
     uint16_t m_nCell = 0;  // graphic cell; 0 shows no block
     uint8_t m_nBmpSet = 0;
     uint16_t m_nCellExtra = 0;

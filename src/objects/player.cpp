@@ -319,7 +319,7 @@ void cPlayer::DoJump(cCmdRun& run) {
 
     bool held = kind == 0;
     if (!held && hasKeys && m_pKeys)
-        held = Flows().KeyCondHeld(*m_pKeys, *flow->m_vKeyConds.back()) != 0;
+        held = Flows().KeyCondHeld(*this, *flow->m_vKeyConds.back());
 
     if (kind == 2) {
         // Run-up jump: the faster the push, the higher, between two powers.

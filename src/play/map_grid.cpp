@@ -39,7 +39,7 @@ void AssignCell(cMapCell& cell, const cBlockDef& def) {
     if (def.m_vConds.empty())
         cell.m_pConds.reset();
     else
-        cell.m_pConds = std::make_shared<const cCellConds>(
+        cell.m_pConds = std::make_shared<cCellConds>(
             cCellConds{def.m_vConds, def.m_nCondMode, def.m_bCondLatch});
     cell.m_nCell = def.m_nCell;
     cell.m_nBmpSet = def.m_nBmpSet;

@@ -88,7 +88,7 @@ class RecordingFlows : public FlowHost {
         stopped.push_back(run.m_nIndex);
         FlowHost::StopFlow(chara, run);
     }
-    int KeyCondHeld(const cKeyState&, const cKeyCond&) override { return keyHeld; }
+    bool KeyCondHeld(const cChara&, const cKeyCond&) override { return keyHeld != 0; }
     int SetFlowState(cChara&, uint8_t group) override {
         flowStates.push_back(group);
         return flowStateResult;

@@ -1,0 +1,40 @@
+// What the behaviour layer asks of the running stage beyond the objects' play context:
+// the stage variables and clock that conditions read, the screen, music and item
+// operations of commands, and the play operations the game objects ask of the flow host
+// (which it passes on here).
+// Stage play implements FlowScene and installs it while a stage runs; the flow layer
+// never includes the play layer.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "objects/flow_host.h"
+
+class cItemDef;
+
+class FlowScene : public PlayOperations {
+  public:
+    // The stage variables ("ステージ変数"), indexed by variable number; never empty.
+    virtual std::vector<int32_t>& StageVars() = 0;
+    // Seconds left on the stage clock; 0 while the stage has no time limit.
+    virtual int32_t StageTime() = 0;
+
+    // A command's result for the play frame: 1 the run ends (the stage is cleared), 2 the
+    // run fails. 0 is never handed over.
+    virtual void HandResult(int result) = 0;
+    // The hero takes the item of that definition as if touched: 0, 1 or 2 as above.
+    virtual int GiveHeroItem(const cItemDef& def) = 0;
+    // Screen effect n of the ScrEffect database with the command's two settings.
+    virtual void StartScreenEffect(int32_t effect, int32_t a, int32_t b) = 0;
+    // The screen colour from a screen-colour command's parameters.
+    virtual void SetScreenColor(const std::vector<int32_t>& params) = 0;
+    // The stage music request of a music command.
+    virtual void RequestStageBgm(int32_t bgm, int32_t arg) = 0;
+};
+
+// The installed stage. Without one, the behaviour layer sees a stage at rest: 1001 stage
+// variables of 0, no clock, and commands whose work needs the running stage (results,
+// items, screen effects and colour, music, summons, notices) change nothing.
+FlowScene& Scene();
+void SetFlowScene(FlowScene* scene);

@@ -1,0 +1,45 @@
+// The behaviour layer as the game objects see it: the flow host over the runner, the
+// conditions, the command tables and the installed stage.
+#pragma once
+
+#include "objects/flow_host.h"
+
+class cChara;
+class cItemObj;
+
+// The arrange records an item collected change its commands before they run; the family
+// that owns arrange records installs how (without it they stay unapplied).
+using ItemArrangeApplier = void (*)(cChara& chara, cItemObj& item);
+void SetItemArrangeApplier(ItemArrangeApplier applier);
+
+class FlowRunnerHost final : public FlowHost {
+  public:
+    void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
+                             uint8_t group) override;
+    int RunFlow(cChara& chara, cFlowRun& run) override;
+    int RunCharaFlows(cChara& chara, bool dying) override;
+    void RestartFlow(cFlowRun& run) override;
+    int SetFlowState(cChara& chara, uint8_t group) override;
+    void CheckFrameConds(cChara& chara) override;
+    bool KeyCondHeld(const cChara& chara, const cKeyCond& cond) override;
+    bool CellCondsHold(cMapCell& cell) override;
+    void StopFlow(cChara& chara, cFlowRun& run) override;
+    void StartScheduledAnims(cChara& chara) override;
+    void SetupCommand(cCmdRun& run, cChara& chara) override;
+    int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) override;
+    void ApplyArrangeList(cChara& chara, cItemObj& item) override;
+    int PickUpItem(cItemObj& item, cChara& chara) override;
+    void SetBlockAt(double x, double y, const cEdShot& part, const cBlockDef& block) override;
+    void SummonChara(const cCharaDef& def, double x, double y, uint32_t facing, cChara& parent,
+                     const cEdShot& part) override;
+    void SummonItem(const cItemDef& def, double x, double y, uint32_t facing,
+                    const cEdShot& part) override;
+    void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
+                         uint32_t objectId) override;
+    void AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
+                         int32_t sizeFactor) override;
+};
+
+// Fills the command tables and installs the one flow host; start-up calls it once before
+// any character is bound.
+void InstallFlows();
