@@ -257,6 +257,19 @@ void EmitLine(const VolleyContext& v, VolleyState& s) {
     }
 }
 
+// Every element from the start position, the first at `first` degrees and each next
+// `step` degrees on.
+void EmitFan(const VolleyContext& v, VolleyState& s, double first, double step) {
+    double a = first;
+    for (int32_t k = 0; k < Count(*v.part); ++k) {
+        s.x = s.startX;
+        s.y = s.startY;
+        SetCourseAngle(s, a);
+        CreateShot(v, s);
+        a += step;
+    }
+}
+
 bool UsesAimedSetup(const VolleyContext& v, const VolleyState& s) {
     return s.angle != 0 || shot_part::Aim(*v.part);
 }
@@ -323,14 +336,7 @@ void Spread(const VolleyContext& v, VolleyState& s) {
     double half = n >> 1;
     if (n % 2 == 0) half -= 0.5;
     const double fan = part.m_anPattern[0];
-    double a = base + s.angle - half * fan;
-    for (int32_t k = 0; k < n; ++k) {
-        s.x = s.startX;
-        s.y = s.startY;
-        SetCourseAngle(s, a);
-        CreateShot(v, s);
-        a += fan;
-    }
+    EmitFan(v, s, base + s.angle - half * fan, fan);
 }
 
 // Lightning: columns of rows that enter from the view's edge and sweep toward the centre
@@ -374,79 +380,29 @@ void Lightning(const VolleyContext& v, VolleyState& s) {
                 s.startX -= k;
             }
             break;
-        case kDirUpLeft: {
-            const int32_t dR = 640 - X, dB = 480 - Y;
-            if (dR < dB) {
-                s.startX = TruncToInt32(g.camX + 640 - w);
-                s.startY = TruncToInt32(Y + g.camY + dR - h);
+        default: {
+            // The diagonals enter where the 45-degree line through the centre meets the
+            // nearer view edge (the horizontal edge on a tie).
+            const int32_t sx = Leftward(code) ? -1 : 1, sy = Upward(code) ? -1 : 1;
+            const int32_t dh = sx < 0 ? 640 - X : X;
+            const int32_t dv = sy < 0 ? 480 - Y : Y;
+            if (dh < dv) {
+                s.startX = sx < 0 ? TruncToInt32(g.camX + 640 - w) : g.cx;
+                s.startY =
+                    sy < 0 ? TruncToInt32(Y + g.camY + dh - h) : TruncToInt32(Y + g.camY - dh);
             } else {
-                s.startX = TruncToInt32(X + g.camX + dB - w);
-                s.startY = TruncToInt32(g.camY + 480 - h);
+                s.startX =
+                    sx < 0 ? TruncToInt32(X + g.camX + dv - w) : TruncToInt32(X + g.camX - dv);
+                s.startY = sy < 0 ? TruncToInt32(g.camY + 480 - h) : g.cy;
             }
-            s.stepX = TruncToInt32(-(w + gap) * kQ);
-            s.stepY = TruncToInt32(-(h + gap) * kQ);
+            s.stepX = TruncToInt32(sx * (w + gap) * kQ);
+            s.stepY = TruncToInt32(sy * (h + gap) * kQ);
             if (multi) {
+                // Rows run across the course: the row step turns the column step by 90 degrees.
                 s.rowStepX = TruncToInt32(rs * kQ);
-                s.rowStepY = TruncToInt32(-rs * kQ);
+                s.rowStepY = TruncToInt32(-sx * sy * rs * kQ);
                 s.startX -= kq;
-                s.startY += kq;
-            }
-            break;
-        }
-        case kDirDownLeft: {
-            const int32_t dR = 640 - X, dT = Y;
-            if (dR < dT) {
-                s.startX = TruncToInt32(g.camX + 640 - w);
-                s.startY = TruncToInt32(Y + g.camY - dR);
-            } else {
-                s.startX = TruncToInt32(X + g.camX + dT - w);
-                s.startY = g.cy;
-            }
-            s.stepX = TruncToInt32(-(w + gap) * kQ);
-            s.stepY = TruncToInt32((h + gap) * kQ);
-            if (multi) {
-                s.rowStepX = TruncToInt32(rs * kQ);
-                s.rowStepY = TruncToInt32(rs * kQ);
-                s.startX -= kq;
-                s.startY -= kq;
-            }
-            break;
-        }
-        case kDirUpRight: {
-            const int32_t dL = X, dB = 480 - Y;
-            if (dL < dB) {
-                s.startX = g.cx;
-                s.startY = TruncToInt32(Y + g.camY + dL - h);
-            } else {
-                s.startX = TruncToInt32(X + g.camX - dB);
-                s.startY = TruncToInt32(g.camY + 480 - h);
-            }
-            s.stepX = TruncToInt32((w + gap) * kQ);
-            s.stepY = TruncToInt32(-(h + gap) * kQ);
-            if (multi) {
-                s.rowStepX = TruncToInt32(rs * kQ);
-                s.rowStepY = TruncToInt32(rs * kQ);
-                s.startX -= kq;
-                s.startY -= kq;
-            }
-            break;
-        }
-        default: {  // down-right
-            const int32_t dL = X, dT = Y;
-            if (dL < dT) {
-                s.startX = g.cx;
-                s.startY = TruncToInt32(Y + g.camY - dL);
-            } else {
-                s.startX = TruncToInt32(X + g.camX - dT);
-                s.startY = g.cy;
-            }
-            s.stepX = TruncToInt32((w + gap) * kQ);
-            s.stepY = TruncToInt32((h + gap) * kQ);
-            if (multi) {
-                s.rowStepX = TruncToInt32(rs * kQ);
-                s.rowStepY = TruncToInt32(-rs * kQ);
-                s.startX -= kq;
-                s.startY += kq;
+                s.startY += sx * sy * kq;
             }
             break;
         }
@@ -476,15 +432,7 @@ void Explosion(const VolleyContext& v, VolleyState& s) {
     const Frame g = FrameOf(*v.chara);
     s.startX = TruncToInt32(g.L + (g.W >> 1) + g.camX - (s.width >> 1)) + s.offsetX;
     s.startY = TruncToInt32(g.T + (g.H >> 1) + g.camY - (s.height >> 1)) + s.offsetY;
-    double a = DirectionAngle(s.dirCode) + static_cast<double>(s.angle);
-    const double step = 360.0 / n;
-    for (int32_t k = 0; k < n; ++k) {
-        s.x = s.startX;
-        s.y = s.startY;
-        SetCourseAngle(s, a);
-        CreateShot(v, s);
-        a += step;
-    }
+    EmitFan(v, s, DirectionAngle(s.dirCode) + static_cast<double>(s.angle), 360.0 / n);
 }
 
 // Surround: a full circle about the centre character, every element heading inward.

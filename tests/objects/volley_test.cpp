@@ -82,6 +82,11 @@ TEST(Volley, FormationsPlaceAndAimTheirElements) {
     lightning.m_nF12 = 2;
     cEdShot rows = Formation(kVolleyLightning, 7, 1, {0, 2, 1});
     rows.m_nF12 = 2;
+    cEdShot upLeft = Formation(kVolleyLightning, 8, 1, {0, 2, 1});
+    upLeft.m_nF12 = 2;
+    cEdShot downRight = Formation(kVolleyLightning, 11, 2, {0, 1});
+    downRight.m_nF12 = 2;
+    play.state.stageWidth = 1280, play.state.stageHeight = 960;  // nothing is clamped
     const Case cases[] = {
         // The middle element level with the shooter's centre, just left of it.
         {"straight A left",
@@ -137,6 +142,10 @@ TEST(Volley, FormationsPlaceAndAimTheirElements) {
         {"lightning from the right edge", lightning, 0, 0, {{624, 108, -2, 0}, {592, 108, -2, 0}}},
         {"lightning, old columns touch", lightning, 0, 1, {{624, 108, -2, 0}, {608, 108, -2, 0}}},
         {"lightning down in two rows", rows, 0, 0, {{100, 0, 0, 2}, {116, 0, 0, 2}}},
+        // From the lower right, where the diagonal through the centre (116, 116) meets the
+        // bottom edge; two rows across the course.
+        {"lightning up-left", upLeft, 0, 0, {{459, 469, -kQ2, -kQ2}, {470, 458, -kQ2, -kQ2}}},
+        {"lightning down-right, a tie", downRight, 0, 0, {{0, 0, kQ2, kQ2}, {11, 11, kQ2, kQ2}}},
         {"unplaceable direction", Formation(kVolleyStraightA, 13, 3), 0, 0, {}},
         {"no such pattern", Formation(6, 2, 3), 0, 0, {}},
     };
