@@ -146,6 +146,8 @@ TEST(Volley, FormationsPlaceAndAimTheirElements) {
         // bottom edge; two rows across the course.
         {"lightning up-left", upLeft, 0, 0, {{459, 469, -kQ2, -kQ2}, {470, 458, -kQ2, -kQ2}}},
         {"lightning down-right, a tie", downRight, 0, 0, {{0, 0, kQ2, kQ2}, {11, 11, kQ2, kQ2}}},
+        {"surround, nobody in the aim slot", Formation(kVolleySurround, 2, 4, {1}), 0, 0, {}},
+        {"lightning, nobody in the aim slot", Formation(kVolleyLightning, 2, 4, {1, 1}), 0, 0, {}},
         {"unplaceable direction", Formation(kVolleyStraightA, 13, 3), 0, 0, {}},
         {"no such pattern", Formation(6, 2, 3), 0, 0, {}},
     };
@@ -155,24 +157,6 @@ TEST(Volley, FormationsPlaceAndAimTheirElements) {
         cChara shooter;
         PlaceShooter(shooter, c.facing);
         ExpectEmitted(Fire(shooter, c.part), c.want);
-    }
-}
-
-TEST(Volley, CentredFormationsNeedTheirCentre) {
-    wftest::FakePlay play;
-    wftest::StageSteps steps(1, 1.0);
-    cChara shooter, other;
-    PlaceShooter(shooter, 0);
-    for (uint8_t pattern : {kVolleyLightning, kVolleySurround}) {
-        cEdShot part = Formation(pattern, 2, 2, {1, 1});
-        EXPECT_TRUE(Fire(shooter, part).empty()) << "empty aim slot";
-        part.m_nF12 = 1;
-        EXPECT_TRUE(Fire(shooter, part).empty()) << "no hero";
-        play.players = {&other};
-        other.m_rcGraphic = {300, 300, 331, 331};
-        other.m_nGraphicWidth = other.m_nGraphicHeight = 32;
-        EXPECT_EQ(Fire(shooter, part).size(), 2u) << "centred on the hero";
-        play.players.clear();
     }
 }
 
