@@ -93,6 +93,10 @@ void FlowRunnerHost::SetBlockAt(double x, double y, const cEdShot& part, const c
     Scene().SetBlockAt(x, y, part, block);
 }
 
+void FlowRunnerHost::ClearToggledBlocks() {
+    Scene().ClearToggledBlocks();
+}
+
 void FlowRunnerHost::SummonChara(const cCharaDef& def, double x, double y, uint32_t facing,
                                  cChara& parent, const cEdShot& part) {
     Scene().SummonChara(def, x, y, facing, parent, part);

@@ -30,6 +30,7 @@ class FlowRunnerHost final : public FlowHost {
     void ApplyArrangeList(cChara& chara, cItemObj& item) override;
     int PickUpItem(cItemObj& item, cChara& chara) override;
     void SetBlockAt(double x, double y, const cEdShot& part, const cBlockDef& block) override;
+    void ClearToggledBlocks() override;
     void SummonChara(const cCharaDef& def, double x, double y, uint32_t facing, cChara& parent,
                      const cEdShot& part) override;
     void SummonItem(const cItemDef& def, double x, double y, uint32_t facing,

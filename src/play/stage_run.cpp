@@ -34,6 +34,7 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     stageCharas.clear();
     charaGroups.assign(kCharaListCount, CharaList{});
     shotGroups.assign(std::max<uint32_t>(shotGroupCount, 1), ShotList{});
+    shots.clear();
     effects.clear();
 }
 

@@ -11,6 +11,7 @@
 
 #include "data/save_data.h"
 #include "objects/play_context.h"
+#include "objects/shot_obj.h"
 #include "play/effect_obj.h"
 #include "play/map_grid.h"
 #include "play/scroll.h"
@@ -49,6 +50,7 @@ class StageRun final : public PlayContext {
     cChara* FindChara(const std::function<bool(cChara&)>& test) override;
     CharaList& CharaGroup(uint32_t mapValue) override;
     ShotList& ShotGroup(uint32_t group) override;
+    std::list<cShotObj>& Shots() override { return shots; }
     // The run's score counter in the run state.
     int32_t& Score() override;
 
@@ -62,6 +64,8 @@ class StageRun final : public PlayContext {
     std::vector<cChara*> stageCharas;
     std::vector<CharaList> charaGroups;
     std::vector<ShotList> shotGroups;
+    // Every shot and sword swing of the stage (the groups point into it).
+    std::list<cShotObj> shots;
     std::list<cEffectObj> effects;
     EffectSurfaces effectSurfaces;
     // Kept across stage starts.
