@@ -21,8 +21,13 @@ using platform::instance::InstanceLock;
 pid_t StartOwner(const std::string& path, bool closesWhenAsked) {
     const pid_t pid = fork();
     if (pid == 0) {
+        // The parent's probe below may hold the lock for a moment: try again until free.
         InstanceLock lock;
-        if (lock.Acquire(path) != InstanceLock::Result::Acquired) _exit(3);
+        int tries = 0;
+        while (lock.Acquire(path) != InstanceLock::Result::Acquired) {
+            if (++tries > 2000) _exit(3);
+            usleep(1000);
+        }
         if (closesWhenAsked)
             platform::instance::InstallCloseRequestSignals();
         else
@@ -37,7 +42,7 @@ pid_t StartOwner(const std::string& path, bool closesWhenAsked) {
         _exit(4);
     }
     // Until the child holds the lock.
-    for (int i = 0; i < 500; ++i) {
+    for (int i = 0; i < 2500; ++i) {
         InstanceLock probe;
         if (probe.Acquire(path) == InstanceLock::Result::HeldByOther) break;
         probe.Release();
