@@ -74,6 +74,8 @@ class FlowHost {
     // A block summon places, removes or toggles the block at (x, y) by the shot part's
     // block mode.
     virtual void SetBlockAt(double x, double y, const cEdShot& part, const cBlockDef& block) = 0;
+    // Empties the scene's list of blocks toggled so far, before a toggling block summon.
+    virtual void ClearToggledBlocks() {}
     // Summoned objects at (x, y) in dots facing `facing`, made by parent's command.
     virtual void SummonChara(const cCharaDef& def, double x, double y, uint32_t facing,
                              cChara& parent, const cEdShot& part) = 0;

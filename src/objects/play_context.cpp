@@ -3,6 +3,7 @@
 
 #include "core/bounds.h"
 #include "objects/map_cell.h"
+#include "objects/shot_obj.h"
 
 namespace {
 
@@ -31,6 +32,11 @@ NoStage g_noStage;
 PlayContext* g_play = &g_noStage;
 
 }  // namespace
+
+std::list<cShotObj>& PlayContext::Shots() {
+    static std::list<cShotObj> noShots;
+    return noShots;
+}
 
 PlayContext& Play() {
     return *g_play;

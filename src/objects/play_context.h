@@ -73,6 +73,9 @@ class PlayContext {
     virtual ShotList& ShotGroup(uint32_t group) = 0;
     // The run's score counter.
     virtual int32_t& Score() = 0;
+    // The scene's shot list, owning every shot and sword swing of the stage. Without a
+    // stage: one list that nothing draws or updates.
+    virtual std::list<cShotObj>& Shots();
 };
 
 // The context of the running stage. Without one installed, objects see a stage of one

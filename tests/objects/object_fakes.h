@@ -112,10 +112,17 @@ class RecordingFlows : public FlowHost {
         pickUps.push_back({&item, &chara});
         return pickUpResult;
     }
-    void SetBlockAt(double, double, const cEdShot&, const cBlockDef&) override {}
-    void SummonChara(const cCharaDef&, double, double, uint32_t, cChara&, const cEdShot&) override {
+    void SetBlockAt(double x, double y, const cEdShot&, const cBlockDef&) override {
+        summons.push_back({'b', x, y, 0});
     }
-    void SummonItem(const cItemDef&, double, double, uint32_t, const cEdShot&) override {}
+    void ClearToggledBlocks() override { summons.push_back({'c', 0, 0, 0}); }
+    void SummonChara(const cCharaDef&, double x, double y, uint32_t facing, cChara&,
+                     const cEdShot&) override {
+        summons.push_back({'d', x, y, facing});
+    }
+    void SummonItem(const cItemDef&, double x, double y, uint32_t facing, const cEdShot&) override {
+        summons.push_back({'i', x, y, facing});
+    }
     void AddItemGetImage(uint32_t kind, uint32_t number, uint32_t extra, uint32_t id) override {
         notices.push_back({kind, number, extra, id});
     }
@@ -142,6 +149,14 @@ class RecordingFlows : public FlowHost {
     std::function<void(cChara&, cFlowCmd&)> onItemCmd;
     std::vector<std::pair<int8_t, size_t>> arranged;  // type, records applied
     std::vector<std::array<uint32_t, 4>> notices;
+    // Summons in order: 'b' block, 'd' character, 'i' item; 'c' the toggled list emptied.
+    struct Summon {
+        char kind;
+        double x, y;
+        uint32_t facing;
+        bool operator==(const Summon&) const = default;
+    };
+    std::vector<Summon> summons;
 };
 
 // The hit level and gravity of g_Stage for one test; the derived constants follow.
@@ -162,6 +177,20 @@ class StageSteps {
   private:
     int32_t level_;
     double gravity_;
+};
+
+// A global kept for one test and put back afterwards.
+template <class T>
+class KeepValue {
+  public:
+    explicit KeepValue(T& value) : value_(value), saved_(value) {}
+    ~KeepValue() { value_ = saved_; }
+    KeepValue(const KeepValue&) = delete;
+    KeepValue& operator=(const KeepValue&) = delete;
+
+  private:
+    T& value_;
+    T saved_;
 };
 
 }  // namespace wftest
