@@ -12,7 +12,9 @@
 #include "data/database.h"
 #include "data/effect_inst.h"
 #include "object_fakes.h"
+#include "data/vocab_effects.h"
 #include "objects/chara_draw.h"
+#include "objects/display_effects.h"
 #include "objects/stage_chara.h"
 #include "support/bmp.h"
 #include "support/dd_blit_fixture.h"
@@ -25,9 +27,9 @@ class CharaDrawTest : public DrawTest {
 
     void SetUp() override {
         DrawTest::SetUp();
-        ASSERT_TRUE(Init(0, 32, false));
+        ASSERT_TRUE(Init(mode_, bits_, false));
         DDSetTransmitRGB(255, 0, 255);
-        key_ = DDDevice().dwColorKey;
+        key_ = lpDTCon ? 0 : DDDevice().dwColorKey;
         // Block 64 x 96, character pairs 4..7 and the shot pair 128 x 64.
         Sheet(2, 64, 96);
         for (int i = 4; i < 8; ++i) Sheet(i, 128, 64);
@@ -60,9 +62,17 @@ class CharaDrawTest : public DrawTest {
         return static_cast<uint32_t>(id) << 16 | static_cast<uint32_t>(y) << 8 |
                static_cast<uint32_t>(x);
     }
-    static DDSURFACEDATA* Numbered(DDSURFACEDATA* sd, int id) {
+    // Pixels are written as they stand at DirectDraw's 32 bits, else as opaque colours of
+    // the mode.
+    DDSURFACEDATA* Numbered(DDSURFACEDATA* sd, int id) const {
         for (int y = 0; y < sd->nHeight; ++y)
-            for (int x = 0; x < sd->nWidth; ++x) Pixels(*sd).Set(x, y, Px(id, x, y));
+            for (int x = 0; x < sd->nWidth; ++x) {
+                const uint32_t v = Px(id, x, y);
+                Pixels(*sd).Set(x, y,
+                                mode_ == 0 && bits_ == 32
+                                    ? v
+                                    : vid::FromArgb(0xFF000000u | v, DDSurfaceFormat()));
+            }
         return sd;
     }
     void Sheet(int i, int w, int h) {
@@ -70,7 +80,7 @@ class CharaDrawTest : public DrawTest {
         Numbered(&table_[i], i);
     }
     DDSURFACEDATA* Target(int w, int h) {
-        DDSURFACEDATA* sd = Make(w, h, 0, DTMEMORYTYPE_SYSTEM);
+        DDSURFACEDATA* sd = Make(w, h, 0, lpDTCon ? DTMEMORYTYPE_VIDEO_RT : DTMEMORYTYPE_SYSTEM);
         Pixels(*sd).FillAll(0);
         return sd;
     }
@@ -85,6 +95,24 @@ class CharaDrawTest : public DrawTest {
         }
         g_Database.BuildReversedLists();
         g_Database.SizeCharaEffectStates(g_CharaEffectInst, g_CharaEffectInstRev);
+    }
+
+    // Records of every kind with the stored defaults of its parameters.
+    void DefaultEffects() {
+        std::vector<std::vector<int32_t>> records;
+        for (int32_t kind = 0; kind < kDispEffectKinds; ++kind) {
+            std::vector<int32_t> r = {kind};
+            for (int i = 0; i < kEffectParamSlots; ++i)
+                r.push_back(CharaEffectParam(kind, i).defaultValue);
+            records.push_back(r);
+        }
+        Effects(records);
+    }
+    // Character graphic 0 with an edge of the transparent colour and a diagonal.
+    void KeyedPicture() {
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                if (x == 0 || y == 31 || x == y) Pixels(table_[4]).Set(x, y, key_);
     }
 
     // A 32 x 32 character of graphic 0 at screen (8, 8), facing left, size 1.
@@ -119,6 +147,8 @@ class CharaDrawTest : public DrawTest {
         WriteBytes(std::string(dir) + "/" + name + ".bmp", Bmp24(sd->nWidth, sd->nHeight, rgb));
     }
 
+    uint32_t mode_ = 0;  // DirectDraw
+    int bits_ = 32;
     DDSURFACEDATA table_[kTable];
     uint32_t key_ = 0;
     std::vector<cEffectInst> savedInst_, savedRev_;

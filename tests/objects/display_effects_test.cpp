@@ -65,18 +65,8 @@ TEST_F(CharaDrawTest, BlinkShowsAndHidesForItsPeriod) {
 TEST_F(CharaDrawTest, EachEffectDrawnAtSizesOneAndTwo) {
     // Records of every kind with the stored defaults of its parameters, drawn on the twelfth
     // frame into a 96 x 96 target; the frames go to WF_DRAW_DUMP for review.
-    std::vector<std::vector<int32_t>> records;
-    for (int32_t kind = 0; kind < kDispEffectKinds; ++kind) {
-        std::vector<int32_t> r = {kind};
-        for (int i = 0; i < kEffectParamSlots; ++i)
-            r.push_back(CharaEffectParam(kind, i).defaultValue);
-        records.push_back(r);
-    }
-    Effects(records);
-    // A picture with an edge of the transparent colour and a diagonal.
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 32; ++x)
-            if (x == 0 || y == 31 || x == y) Pixels(table_[4]).Set(x, y, key_);
+    DefaultEffects();
+    KeyedPicture();
     // The colour change blends toward palette colour 16 (the kind's default).
     PALETTEENTRY palette[256] = {};
     palette[16] = {255, 160, 0, 0};
@@ -111,3 +101,40 @@ TEST_F(CharaDrawTest, EachEffectDrawnAtSizesOneAndTwo) {
 }
 
 }  // namespace
+
+// The other drawing modes and depths: every effect draws inside its reach.
+class CharaDrawModes : public CharaDrawTest, public testing::WithParamInterface<int> {
+  protected:
+    CharaDrawModes() {
+        const int modes[][2] = {{0, 16}, {1, 16}, {1, 32}};
+        mode_ = static_cast<uint32_t>(modes[GetParam()][0]);
+        bits_ = modes[GetParam()][1];
+    }
+};
+
+TEST_P(CharaDrawModes, EveryEffectDraws) {
+    DefaultEffects();
+    KeyedPicture();
+    PALETTEENTRY palette[256] = {};
+    palette[16] = {255, 160, 0, 0};
+    Sheets().palette = palette;
+    DDSURFACEDATA* t = Target(96, 96);
+    const uint32_t blank = Pixels(*t).Get(0, 0);
+    for (int16_t kind = 0; kind < kDispEffectKinds; ++kind) {
+        SCOPED_TRACE(kind);
+        Pixels(*t).FillAll(blank);
+        cStageChara c;
+        Place(c, 2);
+        c.m_dX = c.m_dY = 16;
+        c.m_Effect.Start(kind, 0, 0);
+        for (int frame = 0; frame < 12; ++frame) DrawChara(c, frame == 11 ? t : nullptr, false);
+        Dump(t, "mode-" + std::to_string(GetParam()) + "-" + std::to_string(kind));
+        int drawn = 0;
+        for (int y = 0; y < 96; ++y)
+            for (int x = 0; x < 96; ++x) drawn += Pixels(*t).Get(x, y) != blank;
+        EXPECT_GT(drawn, 64);
+        EXPECT_EQ(Pixels(*t).Get(1, 95), blank);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, CharaDrawModes, testing::Range(0, 3));
