@@ -126,6 +126,13 @@ void SelectWorkSurfaces() {
     s.activeWork = large && s.workLarge ? s.workLarge : s.work;
 }
 
+void ClearSurfaceData(DDSURFACEDATA* sd) {
+    if (!sd) return;
+    // Released first: the device keeps a list of its surfaces, which must not keep this one.
+    DDReleaseSurface(sd);
+    *sd = DDSURFACEDATA{};
+}
+
 DDSURFACEDATA* SheetSurface(int32_t n) {
     if (!g_sheets.table || n < 0 || n >= g_sheets.tableSize) return nullptr;
     return &g_sheets.table[n];

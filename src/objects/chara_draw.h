@@ -70,6 +70,8 @@ void SelectWorkSurfaces();
 // Surface n, or n + 18 of the alternate set when the project asks for it and either
 // alternate is 0 and surface n has no device image, or alternate is set and n + 18 has one.
 int32_t SelectSheetSurface(int32_t n, int32_t alternate);
+// Makes a surface record empty again for a new picture (its device objects released).
+void ClearSurfaceData(DDSURFACEDATA* sd);
 // Entry n of the built-in table; null outside it.
 DDSURFACEDATA* SheetSurface(int32_t n);
 

@@ -93,9 +93,11 @@ void DrawPlain(const Fx& fx, bool tinted) {
                 fx.c.m_nBaseGraphicHeight, tinted);
 }
 
-// The blink counter of kinds 6 and 14: the phase turns over every `period` frames.
-// Returns the phase of this frame (before the count).
-uint32_t BlinkPhase(cChara& c, bool paused, int32_t period) {
+// The blink counter of kinds 6 and 14: the phase turns over every period (parameter 1)
+// frames. Returns the phase of this frame (before the count).
+uint32_t BlinkPhase(cChara& c, bool paused) {
+    const cCharaEffect* rec = c.m_Effect.m_pRecord;
+    const int32_t period = rec ? rec->m_anParam[1] : 1;
     const uint32_t phase = static_cast<uint32_t>(c.m_Effect.m_anWork[1]) & 1u;
     if (!paused && ++c.m_Effect.m_anWork[0] >= std::max(period, 1)) {
         c.m_Effect.m_anWork[0] = 0;
@@ -146,10 +148,7 @@ int32_t FxWave(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
 }
 
 int32_t FxBlink(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
-    const uint32_t phase = BlinkPhase(c, paused, [&] {
-        const cCharaEffect* rec = c.m_Effect.m_pRecord;
-        return rec ? rec->m_anParam[1] : 1;
-    }());
+    const uint32_t phase = BlinkPhase(c, paused);
     return Frame(c, dest, p, paused, draw, [phase](const Fx& fx) {
         if (phase == 1) DrawPlain(fx, false);
     });
@@ -224,10 +223,7 @@ int32_t FxColour(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused
 }
 
 int32_t FxHalf(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
-    const uint32_t phase = BlinkPhase(c, paused, [&] {
-        const cCharaEffect* rec = c.m_Effect.m_pRecord;
-        return rec ? rec->m_anParam[1] : 1;
-    }());
+    const uint32_t phase = BlinkPhase(c, paused);
     return Frame(c, dest, p, paused, draw, [phase](const Fx& fx) {
         // Translucent in the first phase, so a period longer than the effect keeps the
         // whole run translucent; solid in the other.

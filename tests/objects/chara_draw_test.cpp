@@ -59,6 +59,10 @@ TEST_F(CharaDrawTest, SheetAndCellByKindModeAndFacing) {
     EXPECT_EQ(SelectSheetSurface(4, 1), 22);
     Sheets().alternateSheets = false;
     EXPECT_EQ(SelectSheetSurface(8, 0), 8);
+    // An emptied record has no picture: its cells fall back like a missing sheet's.
+    ClearSurfaceData(&table_[6]);
+    EXPECT_EQ(table_[6].nWidth, 0);
+    EXPECT_EQ(MakeDrawParam(0, kGraphicChara, 16, 0, nullptr, 0).face, &table_[4]);
 }
 
 TEST_F(CharaDrawTest, BaseFrameAddsTheAnimeSetOffsets) {
