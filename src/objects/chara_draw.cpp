@@ -75,6 +75,41 @@ int32_t AnimeSetOffsets(const cChara& c) {
     return base;
 }
 
+// The posture animations of an anime set: one sequence per motion slot, frames of
+// tenths of a second, looping; a frame that holds makes the rest hold. Slots missing up
+// to the posture shown stand still on cell 0, so a damaged set never sends the player
+// past its sequences.
+AnimSeqTable PostureTable(const cAnimeSet& set, uint32_t posture) {
+    const size_t count = std::max<size_t>({set.m_vSlot.size(), 4, size_t{posture} + 1});
+    AnimSeqTable table(count);
+    for (size_t i = 0; i < count; ++i) {
+        AnimSequence& seq = table[i];
+        uint32_t holding = 0;
+        if (i < set.m_vSlot.size())
+            for (const cAnimeFrame& f : set.m_vSlot[i].m_vFrame) {
+                holding |= f.m_bHold ? 1u : 0u;
+                const uint64_t ticks = std::min<uint64_t>(uint64_t{f.m_nTime} * 6, INT_MAX);
+                seq.push_back({static_cast<int32_t>(std::min<uint32_t>(f.m_nCell, INT_MAX)),
+                               static_cast<int32_t>(ticks), holding});
+            }
+        if (seq.empty()) seq.push_back({0, 1, 0});
+        seq.push_back({kAnimCodeLoop, 0, holding});
+    }
+    return table;
+}
+
+// The character's own animation plays the slots of its current anime set; a changed set
+// starts its animation afresh in the same posture.
+void FollowAnimeSet(cChara& c) {
+    const cAnimeSet* set = StoredElement(g_Database.m_vAnimeSet, c.m_nBaseAnimeSet, "anime set");
+    if (!set) return;
+    const uint32_t posture = c.m_Anime.Sequence();
+    const AnimSeqTable table = PostureTable(*set, posture);
+    if (table == c.m_Anime.Sequences()) return;
+    c.m_Anime.Build(&table);
+    c.m_Anime.Set(posture, true);
+}
+
 // The draw parameters of the character with its tint; extra: the animation column.
 DrawParam CharaParam(cChara& c, int32_t extra) {
     DrawParam tint;
@@ -234,6 +269,7 @@ int32_t GetBaseFrame(const cChara& chara, DrawParam& param) {
 
 int32_t AdvanceAnims(cChara& chara, bool frozen) {
     std::list<cAnimeRun>& runs = chara.m_lAnimeRuns;
+    FollowAnimeSet(chara);
     if (!frozen) {
         chara.m_Anime.Tick();
         for (auto it = runs.begin(); it != runs.end();) {

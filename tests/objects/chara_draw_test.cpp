@@ -125,6 +125,27 @@ TEST_F(CharaDrawTest, AnimeRunShownByItsCount) {
     EXPECT_EQ(c.m_lAnimeRuns.front().count, 5);
 }
 
+TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
+    cAnimeSet walk;
+    walk.m_vSlot.resize(1);
+    walk.m_vSlot[0].m_vFrame.resize(2);
+    walk.m_vSlot[0].m_vFrame[0].m_nCell = 1, walk.m_vSlot[0].m_vFrame[0].m_nTime = 1;
+    walk.m_vSlot[0].m_vFrame[1].m_nCell = 2, walk.m_vSlot[0].m_vFrame[1].m_nTime = 1;
+    g_Database.m_vAnimeSet.push_back(walk);
+    cStageChara c;
+    c.m_nBaseAnimeSet = 1;
+    std::string seen;
+    for (int i = 0; i < 14; ++i) seen += static_cast<char>('0' + AdvanceAnims(c, i == 6));
+    EXPECT_EQ(seen, "11111222222211");  // six ticks a cell, looping; a frozen frame holds
+    // A posture past the set's slots stands on cell 0; a new set starts afresh.
+    c.m_Anime.Set(3, true);
+    EXPECT_EQ(AdvanceAnims(c, false), 0);
+    c.m_Anime.Set(0, true);
+    c.m_nBaseAnimeSet = 0;
+    EXPECT_EQ(AdvanceAnims(c, false), 0);
+    EXPECT_EQ(c.m_Anime.Sequence(), 0u);
+}
+
 TEST_F(CharaDrawTest, PlainScaledHiddenAndIcon) {
     DDSURFACEDATA* t = Target(80, 80);
     Pixels(table_[4]).Set(0, 0, key_);  // left out
