@@ -398,7 +398,8 @@ void DrawPlayer(cPlayer& player, DDSURFACEDATA* dest, bool paused) {
 }
 
 void DrawFollowOverlay(const cPlayer& player, DDSURFACEDATA* dest) {
-    DDSURFACEDATA* mask = g_sheets.sightMask;
+    // The sight mask is built-in surface 65 unless stage play names another.
+    DDSURFACEDATA* mask = g_sheets.sightMask ? g_sheets.sightMask : SheetSurface(kSheetSightMask);
     if (!dest || !HasImage(mask)) return;
     int32_t sx = 0, sy = 0;
     if (player.FollowOverlaySource(mask->nWidth, mask->nHeight, sx, sy))

@@ -35,6 +35,7 @@ constexpr int32_t kSheetCharaFirst = 4;  // a pair per 15 graphics: normal, mirr
 constexpr int32_t kSheetCharaPairs = 8;
 constexpr int32_t kSheetShot = 20;       // the shot sheet and its mirror
 constexpr int32_t kSheetAlternate = 18;  // the alternate set lies this far on
+constexpr int32_t kSheetSightMask = 65;
 
 // The surfaces the objects draw from. Stage play fills it once its pictures are loaded
 // (SetDrawSheets); a null surface draws nothing from it.
@@ -49,7 +50,7 @@ struct DrawSheets {
     DDSURFACEDATA* gaugeStrip = nullptr;
     DDSURFACEDATA* work = nullptr;       // the effects' work surface
     DDSURFACEDATA* workLarge = nullptr;  // with the scaled-icon setting (Direct3D)
-    DDSURFACEDATA* sightMask = nullptr;
+    DDSURFACEDATA* sightMask = nullptr;  // null: surface 65 of the table
     // Four surfaces per character bitmap record n from (n - 1) x 4: facing 0, facing 1,
     // then the two alternates.
     DDSURFACEDATA* ownBitmaps = nullptr;
