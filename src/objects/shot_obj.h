@@ -97,7 +97,7 @@ inline uint8_t ReportByte(const cEdShot& p) {
 }  // namespace shot_part
 
 // One element of a volley as the pattern lays it out; CreateShot turns it into an object.
-// Starts zeroed, so a direction the patterns do not place leaves the element still at 0.
+// Starts zeroed for every emission.
 struct VolleyState {
     int16_t clone = 0;   // the element's number among the clones
     double speed = 0.0;  // dots per frame
