@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "data/cmd_types.h"
 #include "data/defs_item.h"
 #include "objects/game_obj.h"
 
@@ -39,7 +40,7 @@ class cItemObj : public cGameObj {
 
 // Item command numbers (an item command of category 1 is main type + 15).
 constexpr int32_t kItemCmdCount = 25;
-constexpr int8_t kItemCmdFlowChange = 1;
+// kItemCmdFlowChange (1) is the command table's own.
 constexpr int8_t kItemCmdStageClear = 2;
 constexpr int8_t kItemCmdMessage = 4;
 constexpr int8_t kItemCmdArrange = 23;
