@@ -41,12 +41,14 @@ bool WriteSampleGameAndResetGlobals(std::string& error) {
 PlayerRun::PlayerRun(std::vector<int> answers)
     : cd_(dir_.Path()),
       boxes_(std::move(answers)),
-      presenter_(std::make_shared<platform::video::MemoryPresenter>()) {
+      presenter_(std::make_shared<platform::video::MemoryPresenter>()),
+      events_(std::make_shared<platform::ui::ScriptedEventSource>()) {
     std::string error;
     EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
     PlayerHost host;
     host.headless = true;
     host.presenter = presenter_;
+    host.uiEvents = events_;
     host.lockPath = LockPath();
     host.endOwnerGraceMs = 100;
     SetPlayerHost(host);
