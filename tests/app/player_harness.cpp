@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "core/log.h"
 #include "core/record.h"
+#include "data/boot_data.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -32,6 +33,7 @@ bool WriteSampleGameAndResetGlobals(std::string& error) {
     g_CommonPalette = cPalette();
     g_IniSetting = IniSetting();
     g_OptionData = cOptionData();
+    g_BootData = cBootData();
     g_WorldMapData = cWorldMapData();
     g_Stage = cStage();
     g_PlayStage = cStage();
