@@ -2,6 +2,8 @@
 // the editor notices.
 #include "app/app_window.h"
 
+#include "app/app_display.h"
+#include "app/dialogs/dialog_requests.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "core/bounds.h"
@@ -81,20 +83,18 @@ constexpr FileDialogText kReplaySaveDialog{true,
 template <typename Act>
 void FileRequestWith(const FileDialogText& t, Act act) {
     std::string path;
-    bool chosen = false;
-    if (g_hooks.fileDialog) {
-        DDSetDialogMode(1);
-        chosen = g_hooks.fileDialog(t.save, g_IniSetting.English ? t.english : t.japanese, t.folder,
-                                    t.filterName, t.pattern, path);
-        DDSetDialogMode(0);
-    }
+    DDSetDialogMode(1);
+    const bool chosen = (g_hooks.fileDialog ? g_hooks.fileDialog : &RunFileDialog)(
+        t.save, g_IniSetting.English ? t.english : t.japanese, t.folder, t.filterName, t.pattern,
+        path);
+    DDSetDialogMode(0);
     FinishFileRequest(chosen && act(path.c_str()) ? 1 : 0);
 }
 
 void OnRankingName() {
     DDSetDialogMode(1);
     SuspendWorkers();
-    if (g_hooks.rankingNameDialog) g_hooks.rankingNameDialog();
+    (g_hooks.rankingNameDialog ? g_hooks.rankingNameDialog : &RunRankingNameDialog)();
     DDSetDialogMode(0);
     ResumeWorkers();
     g_dwRankNameDone.store(1);
@@ -250,7 +250,7 @@ LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             OnScreenMusic(wParam, lParam);
             return 0;
         case kMsgRestoreDevice:
-            DDRestoreSurface();
+            if (DDRestoreSurface()) RestoreDigitStrips();
             return 0;
         default:
             // WM_COMMAND, the mouse, the palette messages (the presenter applies the

@@ -68,8 +68,9 @@ void RequestStageMusic(int bgm, uint8_t loop);
 // The music number last requested by any screen or stage (0 none).
 extern std::atomic<int> g_nRequestedBgm;
 
-// What the requests need of layers above the window (dialogs, run starters, replays,
-// stage play). An unset entry answers its request as cancelled.
+// What the requests need of layers above the window (run starters, replays, stage
+// play). An unset entry answers its request as cancelled, except the two dialogs: unset,
+// the program's own run (dialog_requests.h); tests put scripted ones in their place.
 struct AppRequestHooks {
     // Runs the modal ranking-name dialog.
     void (*rankingNameDialog)() = nullptr;

@@ -3,6 +3,7 @@
 
 #include <new>
 
+#include "app/app_display.h"
 #include "app/app_window.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -82,12 +83,12 @@ void cSceneBase::Run() {
 
 void cSceneBase::FadeIn() {
     DrawScreen();
-    const bool done = g_fades.fadeIn ? g_fades.fadeIn(g_nFadeSpeed) : true;
+    const bool done = (g_fades.fadeIn ? g_fades.fadeIn : &ScreenFadeIn)(g_nFadeSpeed);
     if (done) m_nState = 1;
 }
 
 void cSceneBase::FadeOut() {
-    const bool done = g_fades.fadeOut ? g_fades.fadeOut(g_nFadeSpeed) : true;
+    const bool done = (g_fades.fadeOut ? g_fades.fadeOut : &ScreenFadeOut)(g_nFadeSpeed);
     if (!done) return;
     DDFillSurface(&BackBuffer, 16);
     if (g_fades.resetCursors) g_fades.resetCursors();
@@ -179,8 +180,8 @@ int cSceneMgr::Frame() {
     if (g_pStagePlayScene) g_pStagePlayScene->SetMeasuredFps(g_nMeasuredFps);
     if (g_nShowFps != 0) {
         g_FpsRing.Put(g_nFrameTime);
-        if (g_fpsPainter)
-            g_fpsPainter(g_nShowFps, FpsOverlayText(g_nMeasuredFps, g_FpsRing.average).c_str());
+        (g_fpsPainter ? g_fpsPainter : &PaintFpsText)(
+            g_nShowFps, FpsOverlayText(g_nMeasuredFps, g_FpsRing.average).c_str());
     }
     PresentFrame();
     return 1;
@@ -215,6 +216,7 @@ int CheckLostSurfaces() {
         TracePrintf("if ( !RestoreSurface(Off_Msg) ) Off_Msg[0].bLost = %d", 1);
         return 0;
     }
+    RestoreDigitStrips();
     return 1;
 }
 

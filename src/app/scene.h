@@ -144,8 +144,8 @@ int PingPong(int* value, int* falling, int step, int low, int high);
 
 // ---- What later layers install -------------------------------------------------
 
-// The full-screen fades of the screen-effect blits: one step each, true when the fade
-// has ended. Unset, a fade ends at its first step.
+// The full-screen fades: one step each, true when the fade has ended. Unset fades are
+// the screen-effect fades over the display palette (app_display.h); tests set their own.
 struct SceneFades {
     bool (*fadeOut)(double step) = nullptr;  // to black
     bool (*fadeIn)(double step) = nullptr;   // from black
@@ -156,7 +156,7 @@ void SetSceneFades(const SceneFades& fades);
 
 // The text of the frame-rate overlay: showFps 2 draws it with the first font at
 // (549, 469), any other nonzero value with the second font's text box at (495, 463).
-// Unset, the ring is kept but nothing is drawn.
+// Unset, the fonts draw it (PaintFpsText); tests set their own painter.
 using FpsTextPainter = void (*)(int showFps, const char* text);
 void SetFpsTextPainter(FpsTextPainter painter);
 

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/app_display.h"
 #include "app/app_window.h"
+#include "app/dialogs/draw_mode_dlg.h"
 #include "app/scene.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -24,15 +26,24 @@
 #include "data/param_desc.h"
 #include "data/stage_loader.h"
 #include "data/system_data.h"
+#include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_display_facts.h"
 #include "media/draw/dd_pixels.h"
+#include "media/draw/font.h"
 #include "media/input/key_config.h"
 #include "media/sound/bgm_manager.h"
+#include "media/ui/hook.h"
+#include "media/ui/message_box.h"
+#include "media/ui/ui_system.h"
+#include "media/ui/ui_text.h"
 #include "platform/clock.h"
 #include "platform/fs/fs.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/msg/msg.h"
+#include "platform/msgbox/msgbox.h"
+#include "platform/ui/events.h"
+#include "platform/ui/sdl_events.h"
 #include "platform/video/present.h"
 #include "platform/window/window_host.h"
 
@@ -54,8 +65,8 @@ PlayerHost g_host;
 StartupHooks g_startupHooks;
 // The main window object; its address is the window handle.
 platform::Window g_mainWindowObject;
-// A second copy of the display palette as loaded, which the fades bring back.
-PALETTEENTRY g_SourcePalette[256];
+// Whether the main window is on the screen: boxes are drawn in it only then.
+std::atomic<bool> g_windowShown{false};
 
 constexpr const char* kPalettePicture = "bmp\\plt\\Palette.bmp";
 constexpr const char* kTextureFailText =
@@ -65,6 +76,40 @@ constexpr const char* kTextureFailText =
 
 HWND MainHandle() {
     return &g_mainWindowObject;
+}
+
+void ShowMainWindow(int showCommand) {
+    g_AppWindow.m_pHost->Show(showCommand);
+    g_windowShown.store(showCommand != SW_HIDE);
+}
+
+// The dialogs and boxes of the UI thread, drawn in the game window over its last frame.
+// A box asked for while the window is not on the screen yet, or on another thread,
+// keeps to the system box, so it is never drawn where nobody can see it.
+void InstallWindowUi(platform::window::WindowHost* host,
+                     std::shared_ptr<platform::video::Presenter> presenter) {
+    std::shared_ptr<platform::ui::EventSource> events = g_host.uiEvents;
+    if (!g_host.headless) {
+        events = std::make_shared<platform::ui::SdlEventSource>([host] {
+            host->Present();
+            platform::msg::ServeSentMessages();
+        });
+    } else if (!events) {
+        events = std::make_shared<platform::ui::ScriptedEventSource>();
+    }
+    ui::InstallHost({std::move(presenter), std::move(events), OpenDialogTextPainter()});
+    ui::AdoptMainWindow(MainHandle());
+    platform::msgbox::SetWindowBoxHandler([](const platform::msgbox::Request& r) {
+        if (!g_windowShown.load() || !platform::msg::IsUiThread() || !ui::HostReady())
+            return platform::msgbox::kDeclined;
+        return ui::RunMessageBox(r.textSjis, r.captionSjis, r.type);
+    });
+}
+
+void RemoveWindowUi() {
+    platform::msgbox::SetWindowBoxHandler(nullptr);
+    ui::RemoveHost();
+    g_windowShown.store(false);
 }
 
 // The title music and its siblings, music numbers 0 to 4.
@@ -79,11 +124,16 @@ bool PresentTimer(int fps, int draw, int) {
     return DrawFpsOverlay(static_cast<uint32_t>(std::max(fps, 0)), draw, nullptr);
 }
 
+// The pacer's own overlay would come from a sheet of character cells; the frame passes
+// the pacer no sheet (the frame-rate text of the frame is drawn with the fonts), so it
+// only paces.
 class DrawModeOverlay : public FpsOverlaySurface {
   public:
     bool IsDirect3D() override { return lpDTCon != nullptr; }
-    // The pacer is never given a font (PresentTimer), so it never draws.
-    void DrawText(Font*, int, int, int, int, const char*) override {}
+    void DrawText(DDSURFACEDATA* sheet, int x, int y, int cellWidth, int cellHeight,
+                  const char* text) override {
+        DDDrawFontTextF(&BackBuffer, x, y, cellWidth, cellHeight, sheet, "%s", text);
+    }
 };
 DrawModeOverlay g_overlaySurface;
 
@@ -131,7 +181,7 @@ void PlaceWindow(int showCommand) {
         if (rec.m_bMaximised) show = SW_MAXIMIZE;
     }
     if (g_IniSetting.Direct3D == 0 && !g_bWindowed) show = SW_MAXIMIZE;
-    host->Show(show);
+    ShowMainWindow(show);
 }
 
 bool OpenDisplay(int showCommand) {
@@ -147,7 +197,7 @@ bool OpenDisplay(int showCommand) {
         // Only Direct3D falls back, once, to DirectDraw.
         DDEnd();
         g_IniSetting.Direct3D = 0;
-        g_AppWindow.m_pHost->Show(g_bWindowed ? showCommand : SW_MAXIMIZE);
+        ShowMainWindow(g_bWindowed ? showCommand : SW_MAXIMIZE);
         ok = init();
     }
     if (!ok) {
@@ -291,9 +341,10 @@ bool InitGame(const char* commandLine, int showCommand) {
     }
 
     if (g_IniSetting.Direct3D >= 2) {
-        const int choice = g_startupHooks.askDrawMode ? g_startupHooks.askDrawMode() : 1;
-        if (choice < 0) return false;
-        g_IniSetting.Direct3D = choice == 1 ? 1 : 0;
+        // The question is asked in the game window, which shows from here on.
+        ShowMainWindow(showCommand);
+        // Cancelled: start-up ends without a message.
+        if (!ChooseDrawingMode(g_IniSetting, nullptr)) return false;
     }
 
     // A command line longer than a path can be is reported as a missing file.
@@ -339,9 +390,11 @@ bool InitGame(const char* commandLine, int showCommand) {
     static constexpr int kFirstSurface[] = {1};
     if (!DDLoadSurfaceTable(g_SurfaceTable, kFirstSurface, 1)) return false;
 
+    // The display may have fallen back to DirectDraw: the cache setting follows the mode
+    // that runs.
     PrepareFontTable(g_SystemData.m_nFontFace,
-                     direct3D ? g_IniSetting.D3D_FontCache : g_IniSetting.DD_FontCache);
-    if (g_startupHooks.createFonts && !g_startupHooks.createFonts()) return false;
+                     lpDTCon ? g_IniSetting.D3D_FontCache : g_IniSetting.DD_FontCache);
+    if (!CreateFonts()) return false;
 
     for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
     if (!LoadKeyConfig(DataPath[45], g_KeyConfig)) SetDefaultKeyConfig(g_KeyConfig);
@@ -394,11 +447,8 @@ bool InitGame(const char* commandLine, int showCommand) {
 
 void UnInitGame() {
     if (DDDevice().bInit) {
-        const auto glyphs = [](int font) {
-            return g_startupHooks.glyphCount ? g_startupHooks.glyphCount(font) : 0;
-        };
-        ReportPrintf("Font10 : %d", glyphs(0));
-        ReportPrintf("Font16 : %d", glyphs(1));
+        ReportPrintf("Font10 : %d", g_Fonts[0].GlyphCount());
+        ReportPrintf("Font16 : %d", g_Fonts[1].GlyphCount());
     }
     ReleaseSoundList();
     g_SoundEntries.clear();
@@ -410,14 +460,16 @@ void UnInitGame() {
     // from under it.
     if (!thGame.HasEnded()) {
         ReportTracePrintf("GameLoop が終了しないため描画の終了処理を省略します");
+        UnhookAll();
         return;
     }
     g_SceneMgr.DeleteAll();
-    if (g_startupHooks.releaseFonts) g_startupHooks.releaseFonts();
+    ReleaseFonts();
     DDSetPresentTimer(nullptr);
     SetFpsOverlaySurface(nullptr);
     DDEnd();
     DDRemoveDisplayFacts();
+    UnhookAll();
 }
 
 unsigned GameLoop(void*) {
@@ -494,10 +546,11 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     platform::window::HostOptions options;
     std::unique_ptr<platform::window::WindowHost> host;
     std::string error;
+    std::shared_ptr<platform::video::Presenter> presenter;
     if (g_host.headless) {
-        host = platform::window::CreateHeadlessHost(
-            options, g_host.presenter ? g_host.presenter
-                                      : std::make_shared<platform::video::MemoryPresenter>());
+        presenter = g_host.presenter ? g_host.presenter
+                                     : std::make_shared<platform::video::MemoryPresenter>();
+        host = platform::window::CreateHeadlessHost(options, presenter);
     } else {
         host = platform::window::CreateSdlHost(options, error);
     }
@@ -512,6 +565,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     });
     AppWndProc(MainHandle(), WM_CREATE, 0, 0);
     host->Centre();
+    InstallWindowUi(host.get(), g_host.headless ? presenter : platform::video::CurrentPresenter());
 
     TracePrintf("G");
     if (g_bFromEditor) NotifyEditorStarted();
@@ -519,6 +573,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
 
     auto endWithoutPump = [&] {
         UnInitGame();
+        RemoveWindowUi();
         if (g_bFromEditor) NotifyEditor(0);
         platform::msg::SetMainWindowGone(true);
         g_AppWindow.m_pHost = nullptr;
@@ -558,6 +613,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     }
 
     UnInitGame();
+    RemoveWindowUi();
     TracePrintf("UnInitGame後");
     lock.Release();
     TracePrintf("ReleaseMutex後");

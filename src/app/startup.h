@@ -18,6 +18,9 @@
 namespace platform::video {
 class Presenter;
 }
+namespace platform::ui {
+class EventSource;
+}
 
 // ---- Process-wide state ------------------------------------------------------------
 
@@ -67,26 +70,20 @@ const char* DisplayErrorText(int error);
 // ---- Entry and start-up ------------------------------------------------------------
 
 // How the process shows itself: a real window, or headless with the given presenter
-// (tests); the lock file of the single-instance rule; how long a closing owner is given.
+// (tests); the lock file of the single-instance rule; how long a closing owner is given;
+// headless, where the dialogs take their events from (none: a script that has ended, so
+// every dialog ends as cancelled).
 struct PlayerHost {
     bool headless = false;
     std::shared_ptr<platform::video::Presenter> presenter;
+    std::shared_ptr<platform::ui::EventSource> uiEvents;
     std::string lockPath;  // empty: the per-user default
     int endOwnerGraceMs = 3000;
 };
 void SetPlayerHost(const PlayerHost& host);
 
-// What start-up needs of layers that come later; unset entries are skipped as noted.
+// What start-up needs of a screen that comes later; an unset entry is skipped.
 struct StartupHooks {
-    // The drawing-mode question: 1 Direct3D, 0 DirectDraw, -1 cancelled (start-up
-    // ends). Unset: Direct3D, the question's own default.
-    int (*askDrawMode)() = nullptr;
-    // Creates the three fonts and their digit strips from g_FontTable: false fails
-    // start-up. Unset: no fonts.
-    bool (*createFonts)() = nullptr;
-    void (*releaseFonts)() = nullptr;
-    // The glyphs cached by font 0 or 1, for the shut-down report. Unset: 0.
-    int (*glyphCount)(int font) = nullptr;
     // The 8-bit display's palette variation of the options: false fails start-up.
     bool (*loadHbtPalette)(int paletteNo) = nullptr;
 };

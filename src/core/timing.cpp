@@ -125,7 +125,7 @@ void SetFpsOverlaySurface(FpsOverlaySurface* surface) {
     g_overlaySurface.store(surface);
 }
 
-bool DrawFpsOverlay(uint32_t fps, int draw, Font* font) {
+bool DrawFpsOverlay(uint32_t fps, int draw, DDSURFACEDATA* sheet) {
     FpsOverlaySurface* surface = g_overlaySurface.load();
     if (surface == nullptr || !surface->IsDirect3D() || fps == 0) return true;
     Pacer& s = g_pacer;
@@ -133,7 +133,7 @@ bool DrawFpsOverlay(uint32_t fps, int draw, Font* font) {
         s.started = true;
         s.base = platform::clock::TimeMs();
     }
-    const bool drawing = draw != 0 && font != nullptr;
+    const bool drawing = draw != 0 && sheet != nullptr;
     if (drawing && s.ready) {
         s.ready = false;
         s.laps.Put(StopwatchLap(0));
@@ -152,7 +152,7 @@ bool DrawFpsOverlay(uint32_t fps, int draw, Font* font) {
     if (drawing) {
         const std::string text = StrPrintf("FPS-Ave %u(%u)\ndwTime_OneSec %u\nnFrameCt_OneSec %u",
                                            s.rates.average, s.laps.average, s.base, s.frame);
-        surface->DrawText(font, 0, 16, 8, 16, text.c_str());
+        surface->DrawText(sheet, 0, 16, 8, 16, text.c_str());
         s.ready = true;
     }
     return true;

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-class Font;  // the drawing layer's text object
+struct DDSURFACEDATA;  // the drawing layer's surface record
 
 // True when the next frame is due (always for fps 0). Frames are spaced by the whole
 // milliseconds of 1000 / fps counted from the moment the test succeeds, so a late
@@ -33,17 +33,17 @@ class FpsOverlaySurface {
     virtual ~FpsOverlaySurface() = default;
     // True while the display runs in Direct3D mode.
     virtual bool IsDirect3D() = 0;
-    // Draws text with the font into the back buffer, with the four placement values
-    // of the drawing layer's formatted-text call.
-    virtual void DrawText(Font* font, int a, int b, int c, int d, const char* text) = 0;
+    // Draws text from a sheet of character cells into the back buffer, with the four
+    // placement values of the drawing layer's cell-text call (x, y, cell width, height).
+    virtual void DrawText(DDSURFACEDATA* sheet, int a, int b, int c, int d, const char* text) = 0;
 };
 void SetFpsOverlaySurface(FpsOverlaySurface* surface);
 
 // The Direct3D frame pacer: true when the next frame is due (always outside Direct3D
 // mode or for fps 0). The frames of one second are due at base + k * 1000 / fps in
 // floating point; the overlay with the averaged rate and frame time is drawn when
-// draw is set and a font is given.
-bool DrawFpsOverlay(uint32_t fps, int draw, Font* font);
+// draw is set and a sheet of character cells is given.
+bool DrawFpsOverlay(uint32_t fps, int draw, DDSURFACEDATA* sheet);
 
 // Puts every operation back to its first-call state (tests).
 void ResetTimingForTest();

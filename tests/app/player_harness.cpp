@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "core/log.h"
 #include "core/record.h"
+#include "data/boot_data.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -32,6 +33,7 @@ bool WriteSampleGameAndResetGlobals(std::string& error) {
     g_CommonPalette = cPalette();
     g_IniSetting = IniSetting();
     g_OptionData = cOptionData();
+    g_BootData = cBootData();
     g_WorldMapData = cWorldMapData();
     g_Stage = cStage();
     g_PlayStage = cStage();
@@ -41,12 +43,14 @@ bool WriteSampleGameAndResetGlobals(std::string& error) {
 PlayerRun::PlayerRun(std::vector<int> answers)
     : cd_(dir_.Path()),
       boxes_(std::move(answers)),
-      presenter_(std::make_shared<platform::video::MemoryPresenter>()) {
+      presenter_(std::make_shared<platform::video::MemoryPresenter>()),
+      events_(std::make_shared<platform::ui::ScriptedEventSource>()) {
     std::string error;
     EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
     PlayerHost host;
     host.headless = true;
     host.presenter = presenter_;
+    host.uiEvents = events_;
     host.lockPath = LockPath();
     host.endOwnerGraceMs = 100;
     SetPlayerHost(host);

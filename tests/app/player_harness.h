@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/events.h"
 #include "platform/video/present.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
@@ -25,6 +26,8 @@ class PlayerRun {
 
     // Replaces a line "Key=..." of System.ini.
     void SetIni(const std::string& key, const std::string& value);
+    // The events the in-window dialogs of the run take.
+    std::shared_ptr<platform::ui::ScriptedEventSource> UiEvents() const { return events_; }
     // Runs WinMain on this thread; once `frames` frames were presented, act runs on the
     // driver thread (default: a real Esc key message). Gives WinMain's result.
     int Run(const char* commandLine, int frames = 30, std::function<void()> act = nullptr,
@@ -41,6 +44,7 @@ class PlayerRun {
     ScopedCurrentDir cd_;
     ScriptedBoxes boxes_;
     std::shared_ptr<platform::video::MemoryPresenter> presenter_;
+    std::shared_ptr<platform::ui::ScriptedEventSource> events_;
 };
 
 }  // namespace wftest

@@ -4,14 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "app/app_display.h"
 #include "app/app_window.h"
 #include "app/startup.h"
 #include "core/timing.h"
 #include "data/builtin_tables.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_pixels.h"
+#include "media/draw/font.h"
 #include "platform/clock.h"
 #include "platform/msg/msg.h"
 #include "platform/video/device.h"
@@ -237,6 +241,14 @@ TEST(DisplayDecision, ChoosesModeDepthAndVSyncOrRefuses) {
 
 namespace {
 
+// The bytes of a surface's picture.
+std::vector<uint8_t> PictureOf(DDSURFACEDATA* sd) {
+    DDSurfaceLock lock;
+    if (!lock.Lock(sd)) return {};
+    const platform::video::Image* image = lock.Image();
+    return std::vector<uint8_t>(image->Data(), image->Data() + image->SizeBytes());
+}
+
 TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
     const struct {
         uint32_t mode;
@@ -256,11 +268,18 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
         static DDSURFACEDATA table[kBitmapTableSize];
         ASSERT_TRUE(DDInit(c.mode, nullptr, 640, 480, 32, c.vsync, c.windowed, 1, 60, c.vsync,
                            table, g_BitmapTable, kBitmapTableSize));
+        g_DisplayPalette[241] = {255, 255, 255, 0};  // the fonts' text colour
+        ResetFontTable();
+        PrepareFontTable(60, 1);
+        ASSERT_TRUE(CreateFonts());
+        const std::vector<uint8_t> digits = PictureOf(&g_DigitSurfaces[1]);
+        ASSERT_NE(std::count(digits.begin(), digits.end(), 0), std::ssize(digits));
         PresentFrame();
         EXPECT_EQ(presenter->Frames(), 1);
         if (c.mode == 0) {
             platform::video::LoseSurfaces();
             ASSERT_TRUE(DDDeviceSurface(&PrimarySurface)->IsLost());
+            ASSERT_TRUE(DDDeviceSurface(&g_DigitSurfaces[1])->IsLost());
             EXPECT_EQ(CheckLostSurfaces(), 1);
             EXPECT_FALSE(DDDeviceSurface(&PrimarySurface)->IsLost());
         } else {
@@ -272,6 +291,9 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
         }
         PresentFrame();
         EXPECT_EQ(presenter->Frames(), 2);
+        // The digit strips are painted again.
+        EXPECT_EQ(PictureOf(&g_DigitSurfaces[1]), digits);
+        ReleaseFonts();
     }
     DDResetForTest();
     platform::video::ResetHooks();

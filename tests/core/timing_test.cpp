@@ -27,11 +27,11 @@ class FakeSurface : public FpsOverlaySurface {
     bool direct3D = true;
     std::vector<std::string> texts;
     std::vector<std::vector<int>> placements;
-    Font* lastFont = nullptr;
+    DDSURFACEDATA* lastSheet = nullptr;
 
     bool IsDirect3D() override { return direct3D; }
-    void DrawText(Font* font, int a, int b, int c, int d, const char* text) override {
-        lastFont = font;
+    void DrawText(DDSURFACEDATA* sheet, int a, int b, int c, int d, const char* text) override {
+        lastSheet = sheet;
         placements.push_back({a, b, c, d});
         texts.emplace_back(text);
     }
@@ -139,10 +139,11 @@ TEST_F(TimingTest, PacerIsAlwaysDueOutsideDirect3D) {
     FakeSurface surface;
     surface.direct3D = false;
     SetFpsOverlaySurface(&surface);
-    int font = 0;
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(DrawFpsOverlay(60, 1, reinterpret_cast<Font*>(&font)));
+    int sheet = 0;
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(DrawFpsOverlay(60, 1, reinterpret_cast<DDSURFACEDATA*>(&sheet)));
     surface.direct3D = true;
-    EXPECT_TRUE(DrawFpsOverlay(0, 1, reinterpret_cast<Font*>(&font)));
+    EXPECT_TRUE(DrawFpsOverlay(0, 1, reinterpret_cast<DDSURFACEDATA*>(&sheet)));
     EXPECT_TRUE(surface.texts.empty());
 }
 
@@ -150,8 +151,8 @@ TEST_F(TimingTest, OverlayShowsSixteenFrameAverages) {
     platform::clock::ScopedFakeClock fake(1000);
     FakeSurface surface;
     SetFpsOverlaySurface(&surface);
-    int fontObject = 0;
-    Font* font = reinterpret_cast<Font*>(&fontObject);
+    int sheetObject = 0;
+    DDSURFACEDATA* sheet = reinterpret_cast<DDSURFACEDATA*>(&sheetObject);
 
     StopwatchStart();
     fake.Clock().Advance(5);
@@ -161,15 +162,15 @@ TEST_F(TimingTest, OverlayShowsSixteenFrameAverages) {
     // Sixteen due frames, one drawn overlay each: the average comes with the 16th.
     for (uint32_t k = 0; k < 16; ++k) {
         fake.Clock().Set(1000 + DueMs(k));
-        ASSERT_TRUE(DrawFpsOverlay(60, 1, font));
+        ASSERT_TRUE(DrawFpsOverlay(60, 1, sheet));
     }
     ASSERT_EQ(surface.texts.size(), 16u);
     EXPECT_EQ(surface.texts[0], "FPS-Ave 0(0)\ndwTime_OneSec 1000\nnFrameCt_OneSec 1");
     EXPECT_EQ(surface.texts[15], "FPS-Ave 0(5)\ndwTime_OneSec 1000\nnFrameCt_OneSec 16");
     EXPECT_EQ(surface.placements[0], (std::vector<int>{0, 16, 8, 16}));
-    EXPECT_EQ(surface.lastFont, font);
+    EXPECT_EQ(surface.lastSheet, sheet);
 
     // A frame that is not due draws nothing.
-    EXPECT_FALSE(DrawFpsOverlay(60, 1, font));
+    EXPECT_FALSE(DrawFpsOverlay(60, 1, sheet));
     EXPECT_EQ(surface.texts.size(), 16u);
 }

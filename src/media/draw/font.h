@@ -138,6 +138,12 @@ class Font {
 // Every font made and not yet released, in creation order; device loss rebuilds them all.
 std::vector<Font*> FontList();
 
+// The game's three fonts, in the order of the built-in font table (the small, the
+// system and the large font), and the digit strip of each. Start-up makes them after
+// the display and shut-down releases them; screens, menus and stage drawing use them.
+extern Font g_Fonts[kFontTableSize];
+extern DDSURFACEDATA g_DigitSurfaces[kTextSurfaceTableSize];
+
 // Makes n fonts from n font definitions; the box and letter surfaces are entries of the
 // drawing layer's surface table. 1 when every font was made.
 int CreateFontTable(Font* fonts, DDFONTINFO* infos, int n);
