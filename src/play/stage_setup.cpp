@@ -240,9 +240,8 @@ void TakePlayRules(StageRun& run) {
     rules.keepRememberedPositions = g_SystemData.m_bCompat697;
     // The stage value set-up reads, 1 in a new stage and in every migrated one.
     rules.framesBeforeAirborne = g_Stage.m_nStageValueE;
-    // No stored value of the project holds these two; the game's own behaviour is kept.
-    rules.startAllCharas = 0;
-    rules.landWhileRising = 0;
+    // No stored value of the project holds startAllCharas and landWhileRising: they keep
+    // what the running stage holds (off unless set).
 }
 
 void BuildStepMask(std::vector<uint8_t>& mask, int32_t steps, int32_t spread) {
