@@ -121,6 +121,33 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
     return 0;
 }
 
+// One axis of the view: the body's screen span (graphic less its offset) kept inside it.
+struct ViewAxis {
+    int32_t screenLow, screenHigh, offset, view;
+    double camera;
+    int32_t size;
+    Contact nearSide, farSide;
+    double cGameObj::*pos;
+    int32_t (cChara::*onMoved)();
+};
+
+// true when the far edge was met.
+bool ConfineToView(cChara& obj, const ViewAxis& a) {
+    bool far = false;
+    if (a.screenLow + a.offset < 0) {
+        obj.m_abContact[a.nearSide] = 1;
+        obj.*a.pos = a.camera;
+    } else if (a.screenHigh - a.offset + 1 >= a.view) {
+        far = true;
+        obj.m_abContact[a.farSide] = 1;
+        obj.*a.pos = a.camera + a.view - a.size - 1;
+    } else {
+        return false;
+    }
+    (obj.*a.onMoved)();
+    return far;
+}
+
 }  // namespace
 
 cMapCell& PickCell(StageRun& run, const cChara& obj, int32_t x1, int32_t y1, int32_t x2,
@@ -243,35 +270,21 @@ int RecheckMapY(StageRun& run, cChara& obj) {
 int ClampToScreenX(StageRun& run, cChara& obj) {
     if (!run.confineX && !obj.m_bCmdMove) return 0;
     obj.CalcScreenRect();
-    const int32_t offset = obj.m_nGraphicOffsetX;
-    if (obj.m_rcGraphic.left + offset < 0) {
-        obj.m_abContact[kLeft] = 1;
-        obj.m_dX = run.state.cameraX;
-        obj.OnMovedX();
-    } else if (obj.m_rcGraphic.right - offset + 1 >= 640) {
-        obj.m_abContact[kRight] = 1;
-        obj.m_dX = run.state.cameraX + 640 - obj.m_nBodyWidth - 1;
-        obj.OnMovedX();
-    }
+    ConfineToView(obj, {obj.m_rcGraphic.left, obj.m_rcGraphic.right, obj.m_nGraphicOffsetX, 640,
+                        run.state.cameraX, obj.m_nBodyWidth, kLeft, kRight, &cGameObj::m_dX,
+                        &cChara::OnMovedX});
     return 0;
 }
 
 int ClampToScreenY(StageRun& run, cChara& obj) {
     if (!run.confineY && !obj.m_bCmdMove) return 0;
     obj.CalcScreenRect();
-    const int32_t offset = obj.m_nGraphicOffsetY;
-    if (obj.m_rcGraphic.top + offset < 0) {
-        obj.m_abContact[kTop] = 1;
-        obj.m_dY = run.state.cameraY;
-        obj.OnMovedY();
-    } else if (obj.m_rcGraphic.bottom - offset + 1 >= 480) {
-        obj.m_abContact[kBottom] = 1;
-        obj.m_dY = run.state.cameraY + 480 - obj.m_nBodyHeight - 1;
-        obj.OnMovedY();
-        // Pushed down out of the view by the scroll: the object fell out.
-        if (!obj.m_bCmdMove) return 2;
-    }
-    return 0;
+    const bool bottom =
+        ConfineToView(obj, {obj.m_rcGraphic.top, obj.m_rcGraphic.bottom, obj.m_nGraphicOffsetY, 480,
+                            run.state.cameraY, obj.m_nBodyHeight, kTop, kBottom, &cGameObj::m_dY,
+                            &cChara::OnMovedY});
+    // Pushed down out of the view by the scroll: the object fell out.
+    return bottom && !obj.m_bCmdMove ? 2 : 0;
 }
 
 cMapCell& CornerCellIndex(StageRun& run, int32_t cx1, int32_t cy1, int32_t cx2, int32_t cy2,
