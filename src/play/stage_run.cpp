@@ -49,6 +49,21 @@ void StageRun::StepScroll() {
     state.cameraY = scrollY.m_dPos;
 }
 
+void StageRun::SyncScroll() {
+    state.areaLeft = scrollX.m_nRangeStart;
+    state.areaRight = scrollX.m_nRangeEnd;
+    state.areaTop = scrollY.m_nRangeStart;
+    state.areaBottom = scrollY.m_nRangeEnd;
+    state.scrollSpeedX = scrollX.m_dSpeed;
+    state.scrollSpeedY = scrollY.m_dSpeed;
+    state.scrollOwnX = static_cast<int32_t>(scrollX.m_bAuto);
+    state.scrollOwnY = static_cast<int32_t>(scrollY.m_bAuto);
+    state.cameraX = scrollX.m_dPos;
+    state.cameraY = scrollY.m_dPos;
+    confineX = scrollX.m_bAuto;
+    confineY = scrollY.m_bAuto;
+}
+
 void StageRun::KeepRunStart() {
     runStartOlder = runStartNewer;
     runStartNewer = g_PlaySession;

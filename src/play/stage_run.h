@@ -44,6 +44,10 @@ class StageRun final : public PlayContext {
 
     // One update step of the automatic scroll on both axes; the camera follows.
     void StepScroll();
+    // The play state and the view's confinement follow the two axes (their area, speed,
+    // automatic mode and position): at a stage start and whenever a command changes a
+    // scroll. An automatically scrolling axis confines the objects to the view.
+    void SyncScroll();
 
     // The run state at the start of this attempt becomes the newer snapshot, the one
     // before it the older: the replay records of this and the previous attempt end with
@@ -83,7 +87,8 @@ class StageRun final : public PlayContext {
     uint32_t objectIdCounter = 0;
     // Frames drawn since the stage started.
     uint32_t frameCounter = 0;
-    // The view confines objects on each axis (the scene's two confinement flags).
+    // The view confines objects on each axis (the scene's two confinement flags; see
+    // SyncScroll).
     uint32_t confineX = 0;
     uint32_t confineY = 0;
     // Per out-of-area region (characters after the hero, before it, items): objects

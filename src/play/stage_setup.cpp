@@ -34,21 +34,6 @@ void LayOutScroll(cScroll& scroll, uint32_t autoOn, int32_t speed, int32_t start
     scroll.SetRange(start, end, useStart, useEnd);
 }
 
-// The play state follows the two axes: the area they scroll in and their speeds.
-void SyncScrollState(StageRun& run) {
-    PlayState& st = run.state;
-    st.areaLeft = run.scrollX.m_nRangeStart;
-    st.areaRight = run.scrollX.m_nRangeEnd;
-    st.areaTop = run.scrollY.m_nRangeStart;
-    st.areaBottom = run.scrollY.m_nRangeEnd;
-    st.scrollSpeedX = run.scrollX.m_dSpeed;
-    st.scrollSpeedY = run.scrollY.m_dSpeed;
-    st.scrollOwnX = static_cast<int32_t>(run.scrollX.m_bAuto);
-    st.scrollOwnY = static_cast<int32_t>(run.scrollY.m_bAuto);
-    st.cameraX = run.scrollX.m_dPos;
-    st.cameraY = run.scrollY.m_dPos;
-}
-
 void PrepareReplay(StageRun& run, const StageStart& start) {
     if (start.replayPlayback) {
         g_ReplayInput.m_nDirPos = g_ReplayInput.m_nButtonPos = 0;
@@ -101,7 +86,7 @@ void PlaceCamera(StageRun& run, cPlayer& hero) {
     run.scrollX.Clamp();
     run.scrollY.m_dPos = hero.m_dY - 240 + (hero.m_nGraphicHeight >> 1);
     run.scrollY.Clamp();
-    SyncScrollState(run);
+    run.SyncScroll();
     hero.ClampX(hero.m_bGravityOff ? 0 : 1);
     hero.ClampY(hero.m_bGravityOff ? 0 : 1);
     hero.CalcScreenRect();
@@ -189,7 +174,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
                  g_Stage.m_bScrollLimitRight);
     LayOutScroll(run.scrollY, g_Stage.m_bScrollAutoY, g_Stage.m_nScrollSpeedY, g_Stage.m_nScrollTop,
                  g_Stage.m_nScrollBottom, g_Stage.m_bScrollLimitTop, g_Stage.m_bScrollLimitBottom);
-    SyncScrollState(run);
+    run.SyncScroll();
     // Sword frames and other whole-frame times run at the stage's steps per frame.
     run.state.timeScale = CharaFrameFactorR();
 

@@ -140,7 +140,9 @@ TEST_F(StageSetupTest, ARetryStartsWithTheSettingsAsLoaded) {
     g_Stage.m_bScrollAutoX = 1, g_Stage.m_nScrollSpeedX = 20;
     g_Stage.m_vBackgrounds[0].m_bVisible = 0;
     Start(0);
-    EXPECT_EQ(run.scrollX.m_bAuto, 1u);  // a restart without reload keeps them
+    // A restart without reload keeps them; the scrolling axis confines the objects.
+    EXPECT_EQ(std::make_tuple(run.scrollX.m_bAuto, run.confineX, run.state.scrollOwnX),
+              std::make_tuple(1u, 1u, 1));
     Start(1);
     EXPECT_EQ(std::make_tuple(g_Stage.m_bScrollAutoX, g_Stage.m_vBackgrounds[0].m_bVisible,
                               run.scrollX.m_bAuto, g_Stage.m_vCharas.size()),
