@@ -193,32 +193,36 @@ cMapCell& PickLandingCell(StageRun& run, const cChara& obj) {
     return *best.cell;
 }
 
-int HitWallLeft(StageRun& run, cChara& obj) {
-    const int32_t x = TruncToInt32(obj.m_dX);
+namespace {
+
+// A wall on one side: the body moves out of the wall's cell to the boundary on that side.
+int HitWall(StageRun& run, cChara& obj, Contact side) {
+    const bool right = side == kRight;
+    const int32_t x = TruncToInt32(right ? obj.m_dRight : obj.m_dX);
     cMapCell& cell = PickCell(run, obj, x, TruncToInt32(obj.m_dY), x, TruncToInt32(obj.m_dBottom));
     const int rule = ContactRule(obj, Value(obj, cell));
     if (rule >= 0) return rule;
-    obj.m_abContact[kLeft] = 1;
+    obj.m_abContact[side] = 1;
     obj.m_dAX = 0.0;
-    obj.m_dX += 32 - (TruncToInt32(obj.m_dX) & 31);
+    if (right)
+        obj.m_dX -= (x & 31) + 1;
+    else
+        obj.m_dX += 32 - (x & 31);
     obj.OnMovedX();
-    obj.m_nLastWallSide = 0;
-    for (uint32_t t : {kTriggerBlock, kTriggerWall, kTriggerWallLeft}) obj.StartFlowsByTrigger(t);
+    obj.m_nLastWallSide = right ? 1 : 0;
+    for (uint32_t t : {kTriggerBlock, kTriggerWall, right ? kTriggerWallRight : kTriggerWallLeft})
+        obj.StartFlowsByTrigger(t);
     return 0;
 }
 
+}  // namespace
+
+int HitWallLeft(StageRun& run, cChara& obj) {
+    return HitWall(run, obj, kLeft);
+}
+
 int HitWallRight(StageRun& run, cChara& obj) {
-    const int32_t x = TruncToInt32(obj.m_dRight);
-    cMapCell& cell = PickCell(run, obj, x, TruncToInt32(obj.m_dY), x, TruncToInt32(obj.m_dBottom));
-    const int rule = ContactRule(obj, Value(obj, cell));
-    if (rule >= 0) return rule;
-    obj.m_abContact[kRight] = 1;
-    obj.m_dAX = 0.0;
-    obj.m_dX -= (TruncToInt32(obj.m_dRight) & 31) + 1;
-    obj.OnMovedX();
-    obj.m_nLastWallSide = 1;
-    for (uint32_t t : {kTriggerBlock, kTriggerWall, kTriggerWallRight}) obj.StartFlowsByTrigger(t);
-    return 0;
+    return HitWall(run, obj, kRight);
 }
 
 int HitCeiling(StageRun& run, cChara& obj) {
@@ -234,37 +238,44 @@ int HitFloor(StageRun& run, cChara& obj) {
     return Floor(run, obj, false);
 }
 
+namespace {
+
+using SideTest = int (*)(StageRun&, cChara&);
+
+// Two side tests in order; a 2 from the first is returned at once.
+int InOrder(StageRun& run, cChara& obj, SideTest first, SideTest second) {
+    if (const int r = first(run, obj)) return r;
+    return second(run, obj);
+}
+
+// The floor again after solid contacts: no floor under the object changes nothing.
+int RecheckFloor(StageRun& run, cChara& obj) {
+    return Floor(run, obj, true);
+}
+
+}  // namespace
+
 int CollideMapX(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    const bool rightFirst = (obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVX > 0.0;
-    if (rightFirst) {
-        if (const int r = HitWallRight(run, obj)) return r;
-        return HitWallLeft(run, obj);
-    }
-    if (const int r = HitWallLeft(run, obj)) return r;
-    return HitWallRight(run, obj);
+    if ((obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVX > 0.0)
+        return InOrder(run, obj, HitWallRight, HitWallLeft);
+    return InOrder(run, obj, HitWallLeft, HitWallRight);
 }
 
 int CollideMapY(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
     obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
-    const bool floorFirst = (obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVY > 0.0;
-    if (floorFirst) {
-        if (const int r = HitFloor(run, obj)) return r;
-        return HitCeiling(run, obj);
-    }
-    if (const int r = HitCeiling(run, obj)) return r;
-    return HitFloor(run, obj);
+    if ((obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVY > 0.0)
+        return InOrder(run, obj, HitFloor, HitCeiling);
+    return InOrder(run, obj, HitCeiling, HitFloor);
 }
 
 int RecheckMapX(StageRun& run, cChara& obj) {
-    if (const int r = HitWallRight(run, obj)) return r;
-    return HitWallLeft(run, obj);
+    return InOrder(run, obj, HitWallRight, HitWallLeft);
 }
 
 int RecheckMapY(StageRun& run, cChara& obj) {
-    if (const int r = Floor(run, obj, true)) return r;
-    return HitCeiling(run, obj);
+    return InOrder(run, obj, RecheckFloor, HitCeiling);
 }
 
 int ClampToScreenX(StageRun& run, cChara& obj) {
