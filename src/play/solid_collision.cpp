@@ -209,7 +209,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
                 sideContact(r, obj.m_dVX >= 0.0);
             return;
         }
-        if (obj.m_dVY > 2.0 / f && prev.Overlaps(mePrev) && prev.top > mePrev.top) {
+        if (obj.m_dVY > 2.0 / f && prev.Overlaps(me) && prev.top > mePrev.top) {
             landOn(s, r, prev);
             return;
         }
@@ -218,7 +218,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         const double overlapPrevY =
             std::min(mePrev.bottom, prev.bottom) - std::max(mePrev.top, prev.top) + 1.0;
         const bool fromBelow = (r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
-                               (prev.Overlaps(mePrev) && prev.top < mePrev.top);
+                               (prev.Overlaps(me) && prev.top < mePrev.top);
         if (fromBelow) {
             if (r.top > prev.top) contact[kTop] = true;
             if (r.bottom + 1.0 > c.top) {
@@ -258,8 +258,8 @@ int CollideSolids(StageRun& run, cChara& obj) {
         obj.m_bAirborne = 0;
         obj.m_nAirborne = 0;
         if (obj.m_nSide == 1) obj.m_bFall = 0;
-        if (auto* player = dynamic_cast<cPlayer*>(&obj); player && obj.m_nSide == 0)
-            player->m_bKeyHoldBlocked = 0;
+        if (obj.m_nSide == 0)
+            if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) hero->m_bKeyHoldBlocked = 0;
     } else if (c.hasTop()) {
         obj.m_dVY = topVelocity;
         SetY(obj, c.top);

@@ -41,6 +41,27 @@ TEST(SolidCollision, LandRideAndStepOff) {
     EXPECT_EQ(hero.m_bOnObject, 0u);
 }
 
+TEST(SolidCollision, RisingIntoASolidStopsAndASinkingOneCrushes) {
+    {
+        PlayFixture f;
+        f.Body(1, 512, 352, 32, 32, true);  // bottom 383
+        cChara& hero = f.Body(0, 520, 380, 16, 16, false, true);
+        hero.m_rcPrevStep = {520, 383, 535, 398};  // rose 3 dots into it
+        hero.m_dVY = -3.0;
+        EXPECT_EQ(CollideSolids(f.run, hero), 0);
+        EXPECT_EQ(
+            std::make_tuple(hero.m_dY, hero.m_dVY, hero.m_bJumpB, hero.m_bJumpC, hero.m_bOnObject),
+            std::make_tuple(384.0, 0.0, 1u, 1u, 0u));
+    }
+    PlayFixture f;
+    cChara& solid = f.Body(1, 512, 370, 32, 32, true);
+    solid.m_rcPrevStep = {512, 366, 543, 397};  // coming down 4 dots a step
+    cChara& hero = f.Body(0, 520, 400, 16, 16, false, true);
+    hero.m_bOnObject = 1;  // standing on something that does not give way
+    EXPECT_EQ(CollideSolids(f.run, hero), 2);
+    EXPECT_EQ(std::make_tuple(hero.m_abContact[2], hero.m_abContact[3]), std::make_tuple(1u, 1u));
+}
+
 TEST(SolidCollision, SqueezedBetweenOppositeContacts) {
     struct Case {
         const char* name;
