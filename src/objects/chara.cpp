@@ -170,6 +170,9 @@ void cChara::Setup(const cCharaDef* def, uint32_t word2, uint32_t word3, uint32_
     m_nAirborne = m_nCrushGrace = m_nRiseFrames = 0;
     m_bAirborne = m_bPushed = 0;
     m_nRiddenId = 0;
+    m_nFootKind = 0;
+    m_dFootAmount = 0.0;
+    m_nFootTimer = m_nItemBlockWait = 0;
     m_nLife = 0x7FFFFFFF;
 
     m_nHP = m_nSP = 0;

@@ -257,6 +257,12 @@ class cChara : public cGameObj {
     RectD m_rcRidden;
     uint32_t m_bPushed = 0;
     int32_t m_nRiseFrames = 0;
+    // The standing effect of the cell under the hero while it lasts: kind 3 friction, 4
+    // and 5 pushes; amount per logic step; steps left.
+    uint32_t m_nFootKind = 0;
+    double m_dFootAmount = 0.0;
+    int32_t m_nFootTimer = 0;
+    int32_t m_nItemBlockWait = 0;  // logic steps before an item block gives again
     uint32_t m_bCmdMove = 0;
     uint8_t m_nCmdMoveBlock = 0;  // 0 pass, 1 stop, 2 die
     uint32_t m_bVanished = 0;

@@ -10,7 +10,9 @@ StageRun g_StageRun;
 std::vector<cMapCell>& g_MapCells = g_StageRun.map.cells;
 std::vector<uint32_t>& g_CommonVars = g_PlaySession.m_vVariables;
 
-StageRun::StageRun() : charaGroups(kCharaListCount), shotGroups(1) {}
+StageRun::StageRun() : charaGroups(kCharaListCount), shotGroups(1) {
+    map.SetOccupants(&objects);
+}
 
 void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     state = PlayState{};
@@ -30,8 +32,11 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     state.areaRight = scrollX.m_nRangeEnd;
     state.areaTop = scrollY.m_nRangeStart;
     state.areaBottom = scrollY.m_nRangeEnd;
-    players.clear();
-    stageCharas.clear();
+    // Characters go before the lists that point at them are emptied: their destructors
+    // unlink them from each other.
+    ClearObjects(*this);
+    objectIdCounter = 0;
+    frameCounter = 0;
     charaGroups.assign(kCharaListCount, CharaList{});
     shotGroups.assign(std::max<uint32_t>(shotGroupCount, 1), ShotList{});
     shots.clear();
@@ -43,6 +48,21 @@ void StageRun::StepScroll() {
     scrollY.Step();
     state.cameraX = scrollX.m_dPos;
     state.cameraY = scrollY.m_dPos;
+}
+
+void StageRun::SyncScroll() {
+    state.areaLeft = scrollX.m_nRangeStart;
+    state.areaRight = scrollX.m_nRangeEnd;
+    state.areaTop = scrollY.m_nRangeStart;
+    state.areaBottom = scrollY.m_nRangeEnd;
+    state.scrollSpeedX = scrollX.m_dSpeed;
+    state.scrollSpeedY = scrollY.m_dSpeed;
+    state.scrollOwnX = static_cast<int32_t>(scrollX.m_bAuto);
+    state.scrollOwnY = static_cast<int32_t>(scrollY.m_bAuto);
+    state.cameraX = scrollX.m_dPos;
+    state.cameraY = scrollY.m_dPos;
+    confineX = scrollX.m_bAuto;
+    confineY = scrollY.m_bAuto;
 }
 
 void StageRun::KeepRunStart() {

@@ -14,12 +14,25 @@
 #include "objects/shot_obj.h"
 #include "play/effect_obj.h"
 #include "play/map_grid.h"
+#include "play/object_lists.h"
 #include "play/scroll.h"
 
 class cStage;
 
 // The eight character lists by map value.
 constexpr uint32_t kCharaListCount = 8;
+
+// The play rules a stage start takes from the project and the stage. Which stored value
+// holds each rule is said once, in stage_setup.cpp (TakePlayRules); tests set them here.
+struct PlayRules {
+    uint32_t recordReplay = 0;  // the input of every attempt is recorded
+    uint32_t carryHero = 0;     // the hero is carried over between stages
+    // The offsets of extra copies leave the remembered positions where they were.
+    uint32_t keepRememberedPositions = 0;
+    uint32_t startAllCharas = 0;   // "before stage start" flows run on inactive characters too
+    uint32_t landWhileRising = 0;  // a rising object lands on the floor it meets
+    int32_t framesBeforeAirborne = 1;
+};
 
 class StageRun final : public PlayContext {
   public:
@@ -32,6 +45,10 @@ class StageRun final : public PlayContext {
 
     // One update step of the automatic scroll on both axes; the camera follows.
     void StepScroll();
+    // The play state and the view's confinement follow the two axes (their area, speed,
+    // automatic mode and position): at a stage start and whenever a command changes a
+    // scroll. An automatically scrolling axis confines the objects to the view.
+    void SyncScroll();
 
     // The run state at the start of this attempt becomes the newer snapshot, the one
     // before it the older: the replay records of this and the previous attempt end with
@@ -68,6 +85,26 @@ class StageRun final : public PlayContext {
     std::list<cShotObj> shots;
     std::list<cEffectObj> effects;
     EffectSurfaces effectSurfaces;
+    // The objects themselves; players and stageCharas above point into them.
+    ObjectLists objects;
+    PlayRules rules;
+    uint32_t objectIdCounter = 0;
+    // Frames drawn since the stage started.
+    uint32_t frameCounter = 0;
+    // The view confines objects on each axis (the scene's two confinement flags; see
+    // SyncScroll).
+    uint32_t confineX = 0;
+    uint32_t confineY = 0;
+    // Per out-of-area region (characters after the hero, before it, items): objects
+    // leaving it are erased.
+    uint32_t eraseOutside[3] = {};
+    // One entry per update step of a drawn frame: 1 where the step's checks run.
+    std::vector<uint8_t> stepMask;
+    // Seconds left of the time limit (999 without one) and its no-limit flag.
+    int32_t timeSeconds = 999;
+    uint32_t noTimeLimit = 1;
+    uint32_t endRequest = 0;
+    uint32_t seed = 0;  // the random seed of this attempt
     // Kept across stage starts.
     cSaveData runStartNewer;
     cSaveData runStartOlder;

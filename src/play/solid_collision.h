@@ -1,0 +1,30 @@
+// Solid characters (block characters that are active and not removed) as moving blocks:
+// others land on them and ride them, are pushed by them, and are crushed between them or
+// between one and a wall. An object never meets itself.
+#pragma once
+
+#include <cstdint>
+
+class StageRun;
+class cChara;
+class cStageChara;
+
+// One object settled against every solid once per logic step: 0, or 2 when it is
+// squeezed.
+int CollideSolids(StageRun& run, cChara& obj);
+// 1 when a solid other than the object and other than the one with id excludeId overlaps
+// it; an object commands move through blocks overlaps nothing.
+int OverlapsSolid(StageRun& run, const cChara& obj, uint32_t excludeId);
+int OverlapsAnySolid(StageRun& run, const cChara& obj);
+// The strip from the object's bottom edge to 5 dots below it, between its left and right
+// edges: does the ridden solid overlap it, and which solid does first.
+int IsStillOnRidden(StageRun& run, const cChara& obj);
+cStageChara* FindSolidBelow(StageRun& run, const cChara& obj);
+// Out of every overlapping solid on one axis (0 horizontal, 1 vertical).
+void PushOutOfSolids(StageRun& run, cChara& obj, int axis);
+// A rider takes on the movement of its solid since it mounted it.
+void RideSolid(StageRun& run, cChara& obj);
+// The rectangle of every player and stage character as it stands, kept as the previous
+// step's: the play frame does this before the objects of a logic step move, and the
+// solids' previous rectangles tell how they moved.
+void KeepStepRects(StageRun& run);

@@ -1,0 +1,239 @@
+// Characters against hand-built map cells: walls, floors and hazards by side and block
+// mode, the rising rule, the screen edges, and the standing effects of the hero's cell.
+#include "play/map_collision.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "data/palette.h"
+#include "objects/units.h"
+#include "play/play_fixture.h"
+
+namespace {
+
+using wftest::PlayFixture;
+
+std::vector<uint32_t> Triggers(const wftest::RecordingFlows& flows) {
+    std::vector<uint32_t> out;
+    for (const auto& s : flows.starts) out.push_back(s.trigger);
+    return out;
+}
+
+TEST(MapCollision, WallsFloorsAndHazardsBySideAndBlockMode) {
+    struct Case {
+        const char* name;
+        uint32_t side;
+        uint8_t contact;
+        uint32_t cmdMove;
+        uint8_t blockMode;
+        int result;
+        double x;  // after the pass
+        std::vector<uint32_t> triggers;
+    };
+    // A 16 x 16 body whose left edge reaches 4 dots into the wall column 15 (x 480..511).
+    const std::vector<Case> cases = {
+        {"enemy stopped by a wall", 1, 1, 0, 0, 0, 512, {9, 10, 11}},
+        {"enemy stopped by a hazard", 1, 2, 0, 0, 0, 512, {9, 10, 11}},
+        {"hero dies on a hazard", 0, 2, 0, 0, 2, 508, {}},
+        {"hero stopped by a wall", 0, 1, 0, 0, 0, 512, {9, 10, 11}},
+        {"commands carry through blocks", 0, 1, 1, 0, 0, 508, {}},
+        {"commands stop at blocks", 1, 1, 1, 1, 0, 512, {9, 10, 11}},
+        {"commands die at blocks", 1, 1, 1, 2, 2, 508, {}},
+        {"passable cell", 0, 0, 0, 0, 0, 508, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayFixture f;
+        f.Cell(15, 12, c.contact);
+        cChara& body = f.Body(c.side, 508, 390, 16, 16);
+        body.m_bCmdMove = c.cmdMove;
+        body.m_nCmdMoveBlock = c.blockMode;
+        body.m_dVX = -1.0;
+        f.flows.starts.clear();
+        EXPECT_EQ(CollideMapX(f.run, body), c.result);
+        EXPECT_EQ(body.m_dX, c.x);
+        EXPECT_EQ(Triggers(f.flows), c.triggers);
+        EXPECT_EQ(body.m_abContact[0], c.triggers.empty() ? 0u : 1u);
+    }
+}
+
+TEST(MapCollision, RightWallCeilingAndTheOrderOfTheSides) {
+    PlayFixture f;
+    f.Cell(18, 12, 1);                           // wall right of the body
+    f.Cell(16, 11, 1);                           // ceiling above it
+    cChara& body = f.Body(1, 570, 380, 16, 16);  // right edge 585 reaches into column 18
+    body.m_dVX = 1.0;
+    EXPECT_EQ(CollideMapX(f.run, body), 0);
+    EXPECT_EQ(std::make_tuple(body.m_dRight, body.m_abContact[1], body.m_nLastWallSide),
+              std::make_tuple(575.0, 1u, 1u));
+    PlayFixture::Move(body, 520, 380);
+    body.m_dVY = -2.0;
+    EXPECT_EQ(CollideMapY(f.run, body), 0);
+    EXPECT_EQ(std::make_tuple(body.m_dY, body.m_bHitCeiling), std::make_tuple(384.0, 1u));
+}
+
+TEST(MapCollision, FloorsLandOnlyObjectsThatDoNotRise) {
+    struct Case {
+        const char* name;
+        double vy;
+        uint32_t landWhileRising;
+        uint32_t cmdMove;
+        bool lands;
+    };
+    const std::vector<Case> cases = {
+        {"falling lands", 2.0, 0, 0, true},
+        {"standing lands", 0.0, 0, 0, true},
+        {"rising passes", -2.0, 0, 0, false},
+        {"rising lands by the rule", -2.0, 1, 0, true},
+        {"rising lands under commands", -2.0, 0, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayFixture f;
+        f.run.rules.landWhileRising = c.landWhileRising;
+        cMapCell& floor = f.Cell(16, 13, 1);                      // y 416..447
+        cChara& body = f.Body(0, 520, 404, 16, 16, false, true);  // bottom 419
+        body.m_bCmdMove = c.cmdMove;
+        body.m_nCmdMoveBlock = 1;
+        body.m_dVY = c.vy;
+        EXPECT_EQ(HitFloor(f.run, body), 0);
+        EXPECT_EQ(body.m_bLanded, c.lands ? 1u : 0u);
+        EXPECT_EQ(body.m_dBottom, c.lands ? 415.0 : 419.0);
+        EXPECT_EQ(body.m_pGroundCell, &floor);
+        EXPECT_EQ(body.m_pLandingCell, c.lands ? &floor : nullptr);
+    }
+}
+
+TEST(MapCollision, AirborneAfterTheStagesFramesWithoutFloor) {
+    PlayFixture f;
+    f.run.rules.framesBeforeAirborne = 2;
+    cChara& hero = f.Body(0, 520, 404, 16, 16, false, true);
+    cChara& enemy = f.Body(1, 560, 404, 16, 16);
+    for (int frame = 1; frame <= 2; ++frame) {
+        SCOPED_TRACE(frame);
+        for (cChara* c : {&hero, &enemy}) {
+            EXPECT_EQ(CollideMapY(f.run, *c), 0);
+            EXPECT_EQ(c->m_bAirborne, frame == 2 ? 1u : 0u);
+        }
+        EXPECT_EQ(hero.m_bJumpA, frame == 2 ? 1u : 0u);  // no jump from the air
+    }
+}
+
+TEST(MapCollision, ScreenEdgesConfineAndTheBottomIsAFall) {
+    PlayFixture f;
+    f.run.state.cameraX = 320, f.run.state.cameraY = 320;
+    cChara& body = f.Body(1, 300, 500, 16, 16);
+    EXPECT_EQ(ClampToScreenX(f.run, body), 0);
+    EXPECT_EQ(body.m_dX, 300.0);  // nothing confines it
+    f.run.confineX = f.run.confineY = 1;
+    EXPECT_EQ(ClampToScreenX(f.run, body), 0);
+    EXPECT_EQ(std::make_tuple(body.m_dX, body.m_abContact[0]), std::make_tuple(320.0, 1u));
+    PlayFixture::Move(body, 400, 790);
+    EXPECT_EQ(ClampToScreenY(f.run, body), 2);
+    EXPECT_EQ(std::make_tuple(body.m_dY, body.m_abContact[3]), std::make_tuple(783.0, 1u));
+    body.m_bCmdMove = 1;
+    PlayFixture::Move(body, 400, 790);
+    EXPECT_EQ(ClampToScreenY(f.run, body), 0);
+}
+
+TEST(MapCollision, PickedCellsPreferTheMostSolidAndTheMiddle) {
+    PlayFixture f;
+    cChara& body = f.Body(1, 520, 404, 16, 16);
+    body.m_Def.m_nSize = 3;  // four samples 15 dots apart
+    f.Cell(16, 13, 1);
+    cMapCell& middle = f.Cell(17, 13, 1);
+    f.Cell(18, 13, 2);
+    // Samples at 530, 545, 560, 575 (columns 16, 17, 17, 17): equal values go to the one
+    // nearest the middle (552).
+    EXPECT_EQ(&PickCell(f.run, body, 530, 420, 575, 420), &middle);
+    cMapCell& hazard = f.Cell(17, 12, 2);
+    EXPECT_EQ(&PickCell(f.run, body, 545, 400, 545, 430), &hazard);  // 400, 415, 430, 445
+
+    // Under the feet: from the left edge to the right one, or once at the left edge.
+    f.Cell(17, 13, 2);
+    PlayFixture::Move(body, 535, 404);
+    body.m_Def.m_nSize = 1;
+    EXPECT_EQ(&PickLandingCell(f.run, body), &middle);
+    body.m_Def.m_nSize = 0;
+    EXPECT_EQ(&PickLandingCell(f.run, body), &f.run.map.CellAt(16, 13));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StandingEffects, SpringsFrictionAndPushesOfTheGroundCell) {
+    struct Case {
+        const char* name;
+        uint8_t kind;
+        uint32_t strength;
+        double ax;
+        double vx, vy;  // afterwards
+        double axAfter;
+        uint32_t jumpFlags;
+    };
+    wftest::StageSteps steps(1, 0.4);
+    const double spring = CalcJumpSpeedHbl(4, 0);
+    const std::vector<Case> cases = {
+        {"spring of 4 half-blocks", 1, 0x0104, 0.0, 2.0, spring, 0.0, 1},
+        {"friction halves", 3, 50, 0.0, 1.0, 1.0, 0.0, 0},
+        {"push left", 4, 10, 0.5, 1.0, 1.0, 0.0, 0},
+        {"push right", 5, 10, -0.5, 3.0, 1.0, 0.0, 0},
+        {"no jump", 2, 0, 0.0, 2.0, 0.0, 0.0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayFixture f;
+        cMapCell& cell = f.Cell(16, 13, 1);
+        cell.m_nFootEffect = c.kind;
+        cell.m_nFootParam = c.strength;
+        auto& hero = static_cast<cPlayer&>(f.Body(0, 520, 400, 16, 16, false, true));
+        hero.m_pGroundCell = &cell;
+        hero.m_bJumpA = 1;
+        hero.m_dVX = 2.0, hero.m_dAX = c.ax;
+        EXPECT_EQ(ApplyStandingEffect(f.run, hero), 0);
+        EXPECT_DOUBLE_EQ(hero.m_dVX, c.vx);
+        EXPECT_DOUBLE_EQ(hero.m_dVY, c.vy);
+        EXPECT_EQ(hero.m_dAX, c.axAfter);
+        EXPECT_EQ(std::make_tuple(hero.m_bJumpB, hero.m_bJumpC, hero.m_bJumpA),
+                  std::make_tuple(c.jumpFlags, c.jumpFlags, 1 - c.jumpFlags));
+        EXPECT_EQ(hero.m_bKeyHoldBlocked, c.kind == 2 ? 1u : 0u);
+        // Commands moving the hero leave the cell without effect.
+        hero.m_bCmdMove = 1;
+        hero.m_dVX = 2.0;
+        ApplyStandingEffect(f.run, hero);
+        EXPECT_EQ(hero.m_dVX, 2.0);
+    }
+}
+
+TEST(StandingEffects, AnItemBlockGivesOncePerSixtyStepsAndAtOnceOnANewCell) {
+    const std::vector<cItemDef> saved = g_CommonPalette.m_vItems;
+    g_CommonPalette.m_vItems.resize(3);
+    PlayFixture f;
+    cMapCell& block = f.Cell(16, 13, 1);
+    block.m_nItemBank = 1, block.m_nItemIndex = 2;
+    cMapCell& other = f.Cell(17, 13, 1);
+    other.m_nItemBank = 1, other.m_nItemIndex = 2;
+    cChara& hero = f.Body(0, 520, 400, 16, 16, false, true);
+    hero.m_pGroundCell = hero.m_pLandingCell = hero.m_pLastLandingCell = &block;
+
+    std::vector<int> given;
+    for (int step = 1; step <= 121; ++step) {
+        const size_t before = f.flows.pickUps.size();
+        EXPECT_EQ(CheckItemBlock(f.run, hero), 0);
+        if (f.flows.pickUps.size() > before) given.push_back(step);
+    }
+    EXPECT_EQ(given, (std::vector<int>{1, 61, 121}));
+
+    // Landing on another cell ends the wait: the next step gives.
+    hero.m_pGroundCell = hero.m_pLandingCell = &other;
+    CheckItemBlock(f.run, hero);
+    EXPECT_EQ(std::make_tuple(f.flows.pickUps.size(), hero.m_dVY), std::make_tuple(size_t{3}, 1.0));
+    f.flows.pickUpResult = 2;  // the item kills the hero
+    EXPECT_EQ(CheckItemBlock(f.run, hero), 2);
+    g_CommonPalette.m_vItems = saved;
+}
+
+}  // namespace

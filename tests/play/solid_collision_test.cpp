@@ -1,0 +1,145 @@
+// Solid characters: landing on and riding them, stepping off, being pushed, squeezed
+// and nudged out of walls, and commands that stop or die at them.
+#include "play/solid_collision.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "play/play_fixture.h"
+
+namespace {
+
+using wftest::PlayFixture;
+
+TEST(SolidCollision, LandRideAndStepOff) {
+    PlayFixture f;
+    cChara& solid = f.Body(1, 512, 416, 32, 32, true);
+    cChara& hero = f.Body(0, 520, 402, 16, 16, false, true);  // 2 dots into the solid
+    hero.m_rcPrevStep = {520, 399, 535, 414};
+    hero.m_dVY = 3.0;
+    f.flows.starts.clear();
+    EXPECT_EQ(CollideSolids(f.run, hero), 0);
+    EXPECT_EQ(std::make_tuple(hero.m_dBottom, hero.m_dVY, hero.m_bOnObject, hero.m_nRiddenId),
+              std::make_tuple(415.0, 0.0, 1u, solid.m_nId));
+    ASSERT_EQ(f.flows.starts.size(), size_t{2});
+    EXPECT_EQ(f.flows.starts[0], (wftest::RecordingFlows::Start{&solid, 16, &hero, 0}));
+    EXPECT_EQ(f.flows.starts[1].trigger, 17u);
+
+    // The solid moves 3 dots right: the rider takes it on.
+    PlayFixture::Move(solid, 515, 416);
+    RideSolid(f.run, hero);
+    EXPECT_EQ(hero.m_dVX, 3.0);
+
+    // Still within 5 dots below: riding on; further away: off the solid.
+    PlayFixture::Move(solid, 515, 420);
+    EXPECT_EQ(IsStillOnRidden(f.run, hero), 1);
+    PlayFixture::Move(solid, 515, 421);
+    EXPECT_EQ(IsStillOnRidden(f.run, hero), 0);
+    EXPECT_EQ(CollideSolids(f.run, hero), 0);
+    EXPECT_EQ(hero.m_bOnObject, 0u);
+}
+
+TEST(SolidCollision, RisingIntoASolidStopsAndASinkingOneCrushes) {
+    {
+        PlayFixture f;
+        f.Body(1, 512, 352, 32, 32, true);  // bottom 383
+        cChara& hero = f.Body(0, 520, 380, 16, 16, false, true);
+        hero.m_rcPrevStep = {520, 383, 535, 398};  // rose 3 dots into it
+        hero.m_dVY = -3.0;
+        EXPECT_EQ(CollideSolids(f.run, hero), 0);
+        EXPECT_EQ(
+            std::make_tuple(hero.m_dY, hero.m_dVY, hero.m_bJumpB, hero.m_bJumpC, hero.m_bOnObject),
+            std::make_tuple(384.0, 0.0, 1u, 1u, 0u));
+    }
+    PlayFixture f;
+    cChara& solid = f.Body(1, 512, 370, 32, 32, true);
+    solid.m_rcPrevStep = {512, 366, 543, 397};  // coming down 4 dots a step
+    cChara& hero = f.Body(0, 520, 400, 16, 16, false, true);
+    hero.m_bOnObject = 1;  // standing on something that does not give way
+    EXPECT_EQ(CollideSolids(f.run, hero), 2);
+    EXPECT_EQ(std::make_tuple(hero.m_abContact[2], hero.m_abContact[3]), std::make_tuple(1u, 1u));
+}
+
+TEST(SolidCollision, SqueezedBetweenOppositeContacts) {
+    struct Case {
+        const char* name;
+        bool left, right;  // solids overlapping the object's sides
+        bool wallRight;    // a map contact on the right from this step
+        int result;
+        double x;
+    };
+    const std::vector<Case> cases = {
+        {"solid on the left pushes", true, false, false, 0, 522.5},
+        {"solid on the right pushes", false, true, false, 0, 517.5},
+        {"solids on both sides", true, true, false, 2, 517.5},
+        {"solid against a wall", true, false, true, 2, 522.5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayFixture f;
+        if (c.left) f.Body(1, 490, 400, 32, 16, true);   // right edge 521
+        if (c.right) f.Body(1, 534, 400, 32, 16, true);  // left edge 534
+        cChara& obj = f.Body(1, 520, 400, 16, 16);
+        obj.m_abContact[1] = c.wallRight ? 1 : 0;
+        EXPECT_EQ(CollideSolids(f.run, obj), c.result);
+        EXPECT_EQ(obj.m_dX, c.x);
+    }
+}
+
+TEST(SolidCollision, PushedIntoAWallBacksOutByTenthsAtMostFifteenTimes) {
+    struct Case {
+        double solidRight;
+        double x;
+    };
+    // The wall column starts at 544: the object's right edge must end below it.
+    for (const Case& c : {Case{528, 529.0}, Case{531, 531.0}}) {
+        SCOPED_TRACE(c.solidRight);
+        PlayFixture f;
+        f.Cell(17, 12, 1);
+        f.Body(1, c.solidRight - 31, 390, 32, 16, true);
+        cChara& obj = f.Body(1, 526, 390, 16, 16);
+        EXPECT_EQ(CollideSolids(f.run, obj), 0);
+        EXPECT_NEAR(obj.m_dX, c.x, 1e-9);
+    }
+}
+
+TEST(SolidCollision, CommandsStopOrDieAtSolidsAndPassWithoutBlocks) {
+    struct Case {
+        uint8_t blockMode;
+        int result;
+        double x;
+    };
+    for (const Case& c : {Case{0, 0, 520}, Case{1, 0, 504}, Case{2, 2, 520}}) {
+        SCOPED_TRACE(static_cast<int>(c.blockMode));
+        PlayFixture f;
+        cChara& solid = f.Body(1, 536, 400, 32, 16, true);
+        solid.m_rcPrevStep = {560, 400, 591, 415};  // came in from the right
+        cChara& obj = f.Body(1, 520, 400, 32, 16);  // right edge 551
+        obj.m_bCmdMove = 1;
+        obj.m_nCmdMoveBlock = c.blockMode;
+        obj.m_dVX = 1.0;
+        EXPECT_EQ(CollideSolids(f.run, obj), c.result);
+        EXPECT_EQ(obj.m_dX, c.x);
+        EXPECT_EQ(OverlapsAnySolid(f.run, obj), c.blockMode == 2 ? 1 : 0);
+    }
+}
+
+TEST(SolidCollision, OnlyActiveSolidsOtherThanTheObjectAndTheExcludedOneCount) {
+    PlayFixture f;
+    cChara& a = f.Body(1, 500, 400, 32, 32, true);
+    cChara& obj = f.Body(1, 520, 400, 16, 16, true);
+    EXPECT_EQ(OverlapsSolid(f.run, obj, 0), 1);
+    EXPECT_EQ(OverlapsSolid(f.run, obj, a.m_nId), 0);  // itself does not count either
+    a.m_bActive = 0;
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    a.m_bActive = 1, a.m_bRemoved = 1;
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    a.m_bRemoved = 0;
+    a.m_Def.m_bBlockChara = 0;
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    EXPECT_EQ(FindSolidBelow(f.run, obj), nullptr);
+}
+
+}  // namespace
