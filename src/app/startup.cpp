@@ -6,6 +6,7 @@
 
 #include "app/app_window.h"
 #include "app/scene.h"
+#include "app/run_start.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -472,6 +473,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     g_bFromEditor = showCommand == 5;
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
+    InstallRunStarters();
 
     platform::instance::InstanceLock lock;
     const std::string lockPath =

@@ -38,11 +38,12 @@ TEST(Player, StartsOnTheTitleRunsFramesAndEndsCleanlyOnEsc) {
     EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneTitle);
     EXPECT_TRUE(thGame.HasEnded());
     EXPECT_EQ(g_SceneMgr.Scene(kSceneTitle), nullptr);  // deleted at shut-down
-    // The empty title shows nothing: a black 640x480 frame.
+    // The title picture fills the frame: its sky at the top left, the ground at the
+    // bottom right.
     const std::vector<uint32_t> pixels = run.Pixels();
     ASSERT_EQ(pixels.size(), 640u * 480u);
-    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0u);
-    EXPECT_EQ(pixels[640 * 480 - 1] & 0xFFFFFF, 0u);
+    EXPECT_EQ(pixels[0] & 0xFFFFFF, 0x101860u);
+    EXPECT_EQ(pixels[640 * 480 - 1] & 0xFFFFFF, 0xA86838u);
     // The lock is free again.
     platform::instance::InstanceLock lock;
     EXPECT_EQ(lock.Acquire(run.LockPath()), platform::instance::InstanceLock::Result::Acquired);
