@@ -34,14 +34,8 @@ inline int ChallengeCount(const cSystemData& s) {
     return static_cast<int>(s.m_nMenuOption);
 }
 
-// Full-screen colour-depth choice (0 32, 1 16, 2 8 bits) of each drawing mode: the two
-// start-up numbers of 670; the second is 2 (8 bits) in a new project, a choice only
-// DirectDraw can make, so it is DirectDraw's.
-inline uint32_t DepthChoiceDirect3D(const cSystemData& s) {
-    return s.m_nStartOptionA;
-}
-inline uint32_t DepthChoiceDirectDraw(const cSystemData& s) {
-    return s.m_nStartOptionB;
-}
+// The full-screen colour-depth choices (0 32, 1 16, 2 8 bits) that start-up reads are
+// the two start-up numbers of 670: the first Direct3D's, the second DirectDraw's, as the
+// second is 2 (8 bits) in a new project, a choice only DirectDraw can make.
 
 }  // namespace screen_settings

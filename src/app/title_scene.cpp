@@ -187,8 +187,9 @@ void cTitleScene::DrawScreen() {
 
 void cTitleScene::OnMenu() {
     const uint16_t keys = Keys();
+    const int32_t row = g_CursorStack.Current().row;
     MoveGridCursor(keys, m_nMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
-    PlayCursorSound(keys, 2, kCursorSound);
+    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
     if (!(Buttons() & kDecide)) {
         DrawScreen();
         const CursorEntry& c = g_CursorStack.Current();
@@ -224,8 +225,9 @@ void cTitleScene::OnContinue() {
     const int total = static_cast<int>(g_SaveSlots.size());
     m_nVisible = std::min(total, kListRows);
     const uint16_t keys = Keys();
+    const int32_t row = g_CursorStack.Current().row;
     MoveListCursor(keys, 1, &m_nTop, kListY, kListRow, kListX, m_nVisible, total, 1);
-    PlayCursorSound(keys, 3, kCursorSound);
+    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
 
     const uint16_t buttons = Buttons();
     if (buttons & kDecide) {

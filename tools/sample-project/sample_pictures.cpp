@@ -234,16 +234,18 @@ Canvas ShotSheet() {
     return sheet;
 }
 
+// The menu cursor: an arrow pointing up and left.
+const std::vector<std::string> kArrow = {
+    "................", "..##............", "..#W#...........", "..#WW#..........",
+    "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
+    "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
+    "......#WW#......", ".......##.......", "................", "................"};
+
 // Cursors, status icons and the strip the HP and SP gauges are cut from.
 Canvas SystemSheet() {
     Canvas sheet(256, 256, kClear);
-    static const std::vector<std::string> arrow = {
-        "................", "..##............", "..#W#...........", "..#WW#..........",
-        "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
-        "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
-        "......#WW#......", ".......##.......", "................", "................"};
-    sheet.Stamp(0, 0, Double(arrow), "#W", {kInk, kYellow});
-    sheet.Stamp(64, 0, arrow, "#W", {kInk, kYellow});
+    sheet.Stamp(0, 0, Double(kArrow), "#W", {kInk, kYellow});
+    sheet.Stamp(64, 0, kArrow, "#W", {kInk, kYellow});
     // Icons down the first column from row 1: life, power, lives, score, time.
     static const std::vector<std::string> heart = {
         "................", "................", "...###....###...", "..#####..#####..",
@@ -386,20 +388,15 @@ Canvas WindowSkin() {
     return pic;
 }
 
-// The cursor sheet: the 32x32 hand cursor and its second frame, the 16x16 cursor at x 64,
+// The cursor sheet: the 32x32 arrow cursor and its second frame, the 16x16 cursor at x 64,
 // the life icon at (0, 48), and the hero walking on the world map by facing: down at
 // (0, 64), up at (64, 64), left at (64, 96), right at (0, 96), each with its second frame
 // 32 dots to the right.
 Canvas CursorSheet() {
     Canvas sheet(128, 128, kClear);
-    static const std::vector<std::string> hand = {
-        "................", "..##............", "..#W#...........", "..#WW#..........",
-        "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
-        "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
-        "......#WW#......", ".......##.......", "................", "................"};
-    sheet.Stamp(0, 0, Double(hand), "#W", {kInk, kYellow});
-    sheet.Stamp(34, 0, Double(hand), "#W", {kInk, kOrange});
-    sheet.Stamp(64, 0, hand, "#W", {kInk, kYellow});
+    sheet.Stamp(0, 0, Double(kArrow), "#W", {kInk, kYellow});
+    sheet.Stamp(34, 0, Double(kArrow), "#W", {kInk, kOrange});
+    sheet.Stamp(64, 0, kArrow, "#W", {kInk, kYellow});
     static const std::vector<std::string> heart = {
         "................", "..###....###....", ".#####..#####...", "#############...",
         "#############...", ".###########....", "..#########.....", "...#######......",
