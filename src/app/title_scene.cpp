@@ -118,16 +118,19 @@ void cTitleScene::Init() {
     g_CursorStack.Current().row =
         at != m_vItems.end() ? static_cast<int32_t>(at - m_vItems.begin()) : last;
 
+    // A project that asks for the picture menu but has no menu picture shows its labels
+    // rather than a menu nobody can see.
+    m_bPictureMenu = screen_settings::PictureMenu(g_SystemData) &&
+                     DDDeviceSurface(Table(kMenuPicture)) != nullptr;
     m_nMenuX = kMenuX;
-    if (screen_settings::PictureMenu(g_SystemData))
-        m_nMenuX = 288 - Table(kMenuPicture)->nWidth / 2;
+    if (m_bPictureMenu) m_nMenuX = 288 - Table(kMenuPicture)->nWidth / 2;
     if (m_bSurfaces && !BuildMenuSurface()) platform::msg::PostMainWindow(WM_CLOSE);
     m_nCounter = 0;
 }
 
 bool cTitleScene::BuildMenuSurface() {
     int width = 0;
-    if (screen_settings::PictureMenu(g_SystemData)) {
+    if (m_bPictureMenu) {
         width = Table(kMenuPicture)->nWidth + 32;
     } else {
         int widest = 0;
@@ -146,7 +149,7 @@ bool cTitleScene::BuildMenuSurface() {
 void cTitleScene::PaintMenuSurface() {
     ClearToTransparent(&m_Menu);
     const int rows = static_cast<int>(m_vItems.size());
-    if (screen_settings::PictureMenu(g_SystemData)) {
+    if (m_bPictureMenu) {
         DDSURFACEDATA* picture = Table(kMenuPicture);
         for (int row = 0; row < rows; ++row)
             DDBltFast(&m_Menu, 32, kRowHeight * row, picture->nWidth, kRowHeight, picture, 0,

@@ -50,7 +50,8 @@ class cTitleScene : public cSceneBase {
     int m_nMenuX = kMenuX;
     int m_nTop = 0;
     int m_nVisible = 0;
-    bool m_bSurfaces = false;  // the built-in pictures were created
+    bool m_bSurfaces = false;     // the built-in pictures were created
+    bool m_bPictureMenu = false;  // the menu is drawn from the menu picture
     DDSURFACEDATA m_Menu;
 };
 

@@ -90,13 +90,22 @@ TEST_F(MenuTest, ListCursorScrollsAndPagesWithoutWrapping) {
         {R, 18, 15},  // the next stops at 15..24
         {R, 24, 15},  // the window cannot move: the cursor goes to the last entry
         {D, 24, 15},  // no wrap at the end
-        {U, 23, 15}, {U, 22, 15}, {U, 21, 15}, {U, 20, 15}, {U, 19, 15}, {U, 18, 15},
-        {U, 17, 15}, {U, 16, 15}, {U, 15, 15}, {U, 14, 14},  // at the window's first row the window
-                                                             // moves with it
-        {L, 5, 5},                                           // a page back
-        {L, 0, 0},                                           // clamped at the start
-        {L, 0, 0},  // at the top the cursor goes to entry 0
-        {U, 0, 0},   {D, 1, 0},
+        {U, 23, 15},
+        {U, 22, 15},
+        {U, 21, 15},
+        {U, 20, 15},
+        {U, 19, 15},
+        {U, 18, 15},
+        {U, 17, 15},
+        {U, 16, 15},
+        {U, 15, 15},
+        {U, 14, 14},  // at the window's first row the window
+                      // moves with it
+        {L, 5, 5},    // a page back
+        {L, 0, 0},    // clamped at the start
+        {L, 0, 0},    // at the top the cursor goes to entry 0
+        {U, 0, 0},
+        {D, 1, 0},
     };
     int top = 0;
     for (size_t i = 0; i < std::size(steps); ++i) {
@@ -151,21 +160,4 @@ TEST_F(MenuColourTest, EightBitsTurnTheFourColourGroupsEverySixthCall) {
     EXPECT_EQ(reds(206, 12),
               (std::vector<int>{206, 207, 211, 208, 209, 210, 215, 212, 213, 214, 219, 216}));
     EXPECT_EQ(reds(236, 6), (std::vector<int>{239, 236, 237, 238, 240, 241}));
-}
-
-TEST_F(MenuColourTest, Direct3DPulsesTenOpaqueColours) {
-    ASSERT_TRUE(Init(1, 32, true));
-    g_SystemData.m_nMenuColorParam = 16;
-    ResetMenuColors();
-    // Colour 0 pulses in red from black and starts at 0; colour 6 pulses red over white.
-    PrepareMenuColors();
-    EXPECT_EQ(std::make_tuple(GetMenuColour(0).argb, GetMenuColour(0).drawMode),
-              std::make_tuple(0xFF100000u, 7u));
-    for (int i = 1; i < 16; ++i) PrepareMenuColors();
-    EXPECT_EQ(GetMenuColour(0).argb, 0xFFF00000u);  // 240: the step to 256 was undone
-    PrepareMenuColors();
-    EXPECT_EQ(GetMenuColour(0).argb, 0xFFE00000u);  // and it falls again
-    EXPECT_EQ(GetMenuColour(6).drawMode, 10u);
-    EXPECT_EQ(GetMenuColour(6).argb & 0xFF00FFFFu, 0xFF00FFFFu);
-    for (int i = 0; i < kMenuColourCount; ++i) EXPECT_EQ(GetMenuColour(i).argb >> 24, 0xFFu);
 }

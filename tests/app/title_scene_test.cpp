@@ -136,9 +136,13 @@ TEST_F(TitleSceneTest, EveryItemSwitchedOffLeavesNewGame) {
     EXPECT_EQ(std::make_tuple(scene_->MenuSurface().nWidth, scene_->MenuSurface().nHeight),
               std::make_tuple(32 * 5 + 34, 34));
     EXPECT_EQ(scene_->MenuX(), cTitleScene::kMenuX);
-    Press(kDecide);
-    EXPECT_EQ(std::make_tuple(scene_->m_nState, g_SceneMgr.m_nNext, g_SceneMgr.m_nTitleItem),
-              std::make_tuple(int{cTitleScene::kFadeOut}, int{kSceneWorldMap}, 0));
+    // A picture menu without its picture falls back to the labels.
+    scene_.reset();
+    g_SystemData.m_nTitleMode = 1;
+    ASSERT_TRUE(std::filesystem::remove(platform::fs::ResolveGamePath("bmp\\TitleMenu.bmp")));
+    platform::fs::InvalidateGamePathCache();
+    Start();
+    EXPECT_EQ(scene_->MenuSurface().nWidth, 32 * 5 + 34);
     EXPECT_TRUE(boxes_.Asked().empty());
 }
 
