@@ -51,8 +51,8 @@ void ChooseMode(int gameMode, int rankingEntry) {
 void PrepareChallengeRecord() {
     if (g_PlaySession.LoadChallenge()) return;
     g_PlaySession.Reset();
-    const int count = screen_settings::ChallengeCount(g_SystemData);
-    g_PlaySession.m_vNames.assign(static_cast<size_t>(count > 0 ? count : 0), cSaveName());
+    g_PlaySession.m_vNames.assign(
+        static_cast<size_t>(screen_settings::ChallengeCount(g_SystemData)), cSaveName());
 }
 
 }  // namespace
@@ -69,6 +69,8 @@ void StartNewStory() {
     g_PlaySession.m_nMapY = static_cast<uint32_t>(g_WorldMapData.m_nStartY);
     // The world map's progress starts at 0; the reset has cleared every stored number.
     SetLives(LivesOfMode(kModeStory));
+    g_bCommandLineRun.store(false);
+    g_bChallengeRun.store(false);
 }
 
 bool BeginStageSession(const char* path, int mode) {

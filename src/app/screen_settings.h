@@ -3,6 +3,7 @@
 // settled once. One line each says why the field was chosen.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "data/system_data.h"
@@ -29,9 +30,10 @@ inline int CyclingSpeed(const cSystemData& s) {
 }
 
 // Number of challenge stages: the challenge screen's first number, 1 in a new project,
-// which starts with one challenge ("data\stg4\c01-1").
+// which starts with one challenge ("data\stg4\c01-1"). Challenge files are numbered with
+// two digits, so a larger stored number means 99.
 inline int ChallengeCount(const cSystemData& s) {
-    return static_cast<int>(s.m_nMenuOption);
+    return static_cast<int>(std::min<uint32_t>(s.m_nMenuOption, 99));
 }
 
 // The full-screen colour-depth choices (0 32, 1 16, 2 8 bits) that start-up reads are

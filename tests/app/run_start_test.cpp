@@ -86,8 +86,11 @@ TEST_F(RunStartTest, NewStoryStandsOnTheMapStartWithTheStoryLives) {
         g_SystemData.m_vUnlimitedLives[2] = 1 - c.unlimited;
         g_SystemData.m_vStartLives[2] = 77;
         Dirty();
+        g_bCommandLineRun.store(true);
+        g_bChallengeRun.store(true);
         StartNewStory();
         ExpectFreshRecord();
+        EXPECT_FALSE(g_bCommandLineRun.load() || g_bChallengeRun.load());
         EXPECT_EQ(std::make_tuple(g_PlaySession.m_nMapX, g_PlaySession.m_nMapY),
                   std::make_tuple(3u, 7u));
         EXPECT_EQ(std::make_tuple(g_PlaySession.m_nStartLives, g_PlaySession.m_nLives),
@@ -186,6 +189,10 @@ TEST_F(RunStartTest, TitleItemsChooseTheModeAndWhatComesNext) {
     StartTitleItem(kTitleChallenge);
     EXPECT_EQ(std::make_tuple(g_PlaySession.m_nScore, g_PlaySession.m_vNames.size()),
               std::make_tuple(0, 3u));
+    // A stored count past the two-digit challenge numbers means the 99 there can be.
+    g_SystemData.m_nMenuOption = 0xFFFFFFFFu;
+    StartTitleItem(kTitleChallenge);
+    EXPECT_EQ(g_PlaySession.m_vNames.size(), 99u);
     // With one, the file's run state is taken.
     g_PlaySession.m_nScore = 321;
     ASSERT_TRUE(platform::fs::CreateGameDirectory("user_data\\challenge"));
