@@ -5,6 +5,7 @@
 
 #include "app/app_display.h"
 #include "app/app_window.h"
+#include "app/title_scene.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -38,8 +39,12 @@ cSceneBase* NewEmptyScene() {
     return new (std::nothrow) cEmptyScene;
 }
 
-std::array<SceneFactory, kSceneCount> g_factories = {NewEmptyScene, NewEmptyScene, NewEmptyScene,
-                                                     NewEmptyScene, NewEmptyScene, NewEmptyScene};
+// The scene table as the program starts: the screens that exist, the empty scene for the
+// others.
+constexpr std::array<SceneFactory, kSceneCount> kDefaultFactories = {
+    NewTitleScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene};
+
+std::array<SceneFactory, kSceneCount> g_factories = kDefaultFactories;
 
 // The manager keeps options before stage play.
 int SlotOf(int index) {
@@ -119,11 +124,15 @@ SceneFactory GetSceneFactory(int index) {
 }
 
 void ResetSceneFactories() {
-    g_factories.fill(NewEmptyScene);
+    g_factories = kDefaultFactories;
 }
 
 void SetSceneFades(const SceneFades& fades) {
     g_fades = fades;
+}
+
+const SceneFades& GetSceneFades() {
+    return g_fades;
 }
 
 void SetFpsTextPainter(FpsTextPainter painter) {

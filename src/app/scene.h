@@ -71,10 +71,11 @@ int ScreenMusicSlot(int sceneIndex);
 
 // Makes a new scene object of one index; null when there is no memory for it.
 using SceneFactory = cSceneBase* (*)();
-// The scene table: entry i makes scene i. Every entry starts as the empty scene; a
-// screen's issue replaces its entry.
+// The scene table: entry i makes scene i. A screen that is not built yet is the empty
+// scene; a null factory puts the empty scene in.
 void SetSceneFactory(int index, SceneFactory factory);
 SceneFactory GetSceneFactory(int index);
+// Back to the table the program starts with.
 void ResetSceneFactories();
 
 class cSceneMgr {
@@ -153,6 +154,7 @@ struct SceneFades {
     void (*resetCursors)() = nullptr;
 };
 void SetSceneFades(const SceneFades& fades);
+const SceneFades& GetSceneFades();
 
 // The text of the frame-rate overlay: showFps 2 draws it with the first font at
 // (549, 469), any other nonzero value with the second font's text box at (495, 463).

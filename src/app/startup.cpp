@@ -5,9 +5,11 @@
 #include <cstring>
 
 #include "app/app_display.h"
+#include "app/menu.h"
 #include "app/app_window.h"
 #include "app/dialogs/draw_mode_dlg.h"
 #include "app/scene.h"
+#include "app/run_start.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -395,6 +397,7 @@ bool InitGame(const char* commandLine, int showCommand) {
     PrepareFontTable(g_SystemData.m_nFontFace,
                      lpDTCon ? g_IniSetting.D3D_FontCache : g_IniSetting.DD_FontCache);
     if (!CreateFonts()) return false;
+    SetMenuFonts(g_Fonts, kFontTableSize);
 
     for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
     if (!LoadKeyConfig(DataPath[45], g_KeyConfig)) SetDefaultKeyConfig(g_KeyConfig);
@@ -464,6 +467,7 @@ void UnInitGame() {
         return;
     }
     g_SceneMgr.DeleteAll();
+    SetMenuFonts(nullptr, 0);
     ReleaseFonts();
     DDSetPresentTimer(nullptr);
     SetFpsOverlaySurface(nullptr);
@@ -524,6 +528,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     g_bFromEditor = showCommand == 5;
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
+    InstallRunStarters();
 
     platform::instance::InstanceLock lock;
     const std::string lockPath =

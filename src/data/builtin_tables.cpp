@@ -55,6 +55,61 @@ constexpr DDFONTINFO kBuiltinFontTable[kFontTableSize] = {
     FontInfo("ＭＳ ゴシック", 0, 30, 32, 32, 241, 45, 1, 240, 50, 0),
 };
 
+// A picture of a screen or of stage play: colour-keyed unless it covers the whole screen,
+// created at once in both drawing modes; optional unless the screens cannot do without.
+constexpr DDSURFACEFILE Picture(const char* name, int32_t keyed, int32_t optional) {
+    return SurfaceFile(name, keyed, 0, 0, 0, 0, optional, 0, 0, 0, 0);
+}
+// A work surface the game draws into, of a fixed size.
+constexpr DDSURFACEFILE Work(int32_t width, int32_t height) {
+    return SurfaceFile("E", 1, 0, 0, 0, 0, 1, 0, 0, width, height);
+}
+// A picture named at run time (a stage background, the world map's background): empty,
+// and so passed over, until then.
+constexpr DDSURFACEFILE Named() {
+    return SurfaceFile("", 1, 0, 0, 0, 0, 1, 0, 0, 0, 0);
+}
+// Entries the screens never load keep the values the data tables give them.
+constexpr DDSURFACEFILE Unused() {
+    return SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0);
+}
+
+// Entries 40..70. Only the window skin, the title picture and the cursor sheet are
+// required; a project without the others still starts.
+constexpr DDSURFACEFILE kScreenPictures[kBitmapTableSize - kFirstScreenPicture] = {
+    Picture("bmp\\Status.bmp", 1, 1),     // 40 status bar icons, gauge frames and fills
+    Picture("bmp\\Digit.bmp", 1, 1),      // 41 32x32 digits of the time and the results
+    Picture("bmp\\Banner.bmp", 1, 1),     // 42 stage, start, clear and game-over banners
+    Picture("bmp\\Anime.bmp", 1, 1),      // 43 32x32 overlay frames of animated items, cells
+    Picture("bmp\\ItemGet.bmp", 1, 1),    // 44 small graphics rising over the hero
+    Picture("bmp\\Window.bmp", 1, 0),     // 45 window skin of menus and text boxes
+    Picture("bmp\\Result.bmp", 1, 1),     // 46 result and ranking table parts
+    Picture("bmp\\Title.bmp", 0, 0),      // 47 title picture, the whole screen
+    Picture("bmp\\TitleMenu.bmp", 1, 1),  // 48 title menu, one 32-dot row per item id
+    Picture("bmp\\System.bmp", 1, 0),     // 49 cursors, life icon, world-map hero
+    Picture("bmp\\Letter.bmp", 1, 1),     // 50 letter pictures a..z of the fonts
+    Picture("bmp\\Pause.bmp", 1, 1),      // 51 pause and retry menu parts
+    Picture("bmp\\MapChip.bmp", 1, 1),    // 52 world-map cell chips, five across
+    Picture("bmp\\MapPoint.bmp", 1, 1),   // 53 world-map points, open and cleared
+    Picture("bmp\\Strip.bmp", 1, 1),      // 54 the 640x20 strip under the status bar
+    Named(),                              // 55 stage background 0
+    Named(),                              // 56 stage background 1
+    Named(),                              // 57 stage background 2
+    Named(),                              // 58 stage background 3
+    Named(),                              // 59 stage background 4
+    Named(),                              // 60 stage background 5
+    Named(),                              // 61 stage background 6
+    Named(),                              // 62 stage background 7
+    Work(256, 960),                       // 63 block work sheet, 16-dot tiles
+    Work(256, 960),                       // 64 its twin
+    Work(1280, 960),                      // 65 sight mask (remade for the hero's radius)
+    Work(32, 32),                         // 66 sight shape (remade with the mask)
+    Named(),                              // 67 world map background
+    Unused(),                             // 68
+    Unused(),                             // 69
+    Unused(),                             // 70
+};
+
 std::vector<SurfaceGroupLink*>& SurfaceGroups() {
     static std::vector<SurfaceGroupLink*> groups;
     return groups;
@@ -62,7 +117,7 @@ std::vector<SurfaceGroupLink*>& SurfaceGroups() {
 
 }  // namespace
 
-const DDSURFACEFILE g_BitmapTable[kBitmapTableSize] = {
+DDSURFACEFILE g_BitmapTable[kBitmapTableSize] = {
     SurfaceFile("bmp\\plt\\Palette.bmp", 0, 1, 0, 0, 0, 0, 0, 0, 0, 0),  // 0
     SurfaceFile("bmp\\Debug.bmp", 1, 0, 0, 0, 0, 0, 0, 0, 0, 0),         // 1
     SurfaceFile("bmp\\Block.bmp", 1, 0, 0, 0, 0, 0, 0, 0, 0, 0),         // 2
@@ -103,37 +158,38 @@ const DDSURFACEFILE g_BitmapTable[kBitmapTableSize] = {
     SurfaceFile("bmp\\Character8.bmp", 1, 1, 0, 1, 0, 1, 32, 0, 0, 0),   // 37
     SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 38
     SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 39
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 40
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 41
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 42
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 43
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 44
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 45
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 46
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 47
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 48
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 49
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 50
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 51
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 52
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 53
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 54
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 55
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 56
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 57
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 58
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 59
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 60
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 61
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 62
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 63
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 64
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 65
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 66
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 67
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 68
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 69
-    SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0),          // 70
+    // 40..70: the sheets of stage play and the pictures of the screens, by role.
+    kScreenPictures[0],
+    kScreenPictures[1],
+    kScreenPictures[2],
+    kScreenPictures[3],
+    kScreenPictures[4],
+    kScreenPictures[5],
+    kScreenPictures[6],
+    kScreenPictures[7],
+    kScreenPictures[8],
+    kScreenPictures[9],
+    kScreenPictures[10],
+    kScreenPictures[11],
+    kScreenPictures[12],
+    kScreenPictures[13],
+    kScreenPictures[14],
+    kScreenPictures[15],
+    kScreenPictures[16],
+    kScreenPictures[17],
+    kScreenPictures[18],
+    kScreenPictures[19],
+    kScreenPictures[20],
+    kScreenPictures[21],
+    kScreenPictures[22],
+    kScreenPictures[23],
+    kScreenPictures[24],
+    kScreenPictures[25],
+    kScreenPictures[26],
+    kScreenPictures[27],
+    kScreenPictures[28],
+    kScreenPictures[29],
+    kScreenPictures[30],
 };
 
 const DDSURFACEFILE g_TextSurfaceTable[kTextSurfaceTableSize] = {
@@ -152,6 +208,19 @@ void PrepareFontTable(int64_t fontFace, int32_t modeFontCache) {
         std::strncpy(font.szFaceName, face, sizeof font.szFaceName - 1);
         if (font.q10 == kFontCacheFromSettings) font.q10 = modeFontCache;
     }
+}
+
+bool SetRuntimeBitmapFile(int index, const char* file) {
+    if (!IsRuntimeBitmapEntry(index)) return false;
+    DDSURFACEFILE& entry = g_BitmapTable[index];
+    std::memset(entry.szFileName, 0, sizeof entry.szFileName);
+    if (file) std::strncpy(entry.szFileName, file, sizeof entry.szFileName - 1);
+    return true;
+}
+
+bool IsRuntimeBitmapEntry(int index) {
+    return (index >= kFirstBackgroundPicture && index < kFirstBackgroundPicture + 8) ||
+           index == kWorldMapBackground;
 }
 
 void ResetFontTable() {

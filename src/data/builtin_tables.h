@@ -8,9 +8,20 @@
 #include "data/surface_tables.h"
 
 // Surface i of the drawing layer comes from entry i: the block, character and shot
-// sheets with their creation values. Only "bmp\Character1.bmp" is required; the other
-// character sheets may be missing.
-extern const DDSURFACEFILE g_BitmapTable[kBitmapTableSize];
+// sheets with their creation values (0..39), then the sheets of stage play and the
+// pictures of the screens (40..70). Of the character sheets only "bmp\Character1.bmp" is
+// required; of the rest only the window skin, the title picture and the cursor sheet.
+// The stage backgrounds and the world map's background are named at run time.
+extern DDSURFACEFILE g_BitmapTable[kBitmapTableSize];
+
+constexpr int kFirstScreenPicture = 40;
+constexpr int kFirstBackgroundPicture = 55;  // 55..62, backgrounds 0..7 of the stage
+constexpr int kWorldMapBackground = 67;
+
+// Names a run-time entry (55..62, 67); an empty or null name leaves it unnamed, which the
+// load passes over. False for any other entry, which keeps its name.
+bool SetRuntimeBitmapFile(int index, const char* file);
+bool IsRuntimeBitmapEntry(int index);
 
 // Three unnamed entries (p1 = 1) that go with the font table to the text layer.
 extern const DDSURFACEFILE g_TextSurfaceTable[kTextSurfaceTableSize];

@@ -139,7 +139,7 @@ TEST_F(SceneTest, SwitchDeletesInItsOrderAndKeepsTheCurrentScene) {
 }
 
 TEST_F(SceneTest, TheEmptyScreenFadesInAndWaits) {
-    ResetSceneFactories();
+    SetSceneFactory(kSceneTitle, nullptr);
     Frames(4);
     cSceneBase* title = g_SceneMgr.Scene(kSceneTitle);
     ASSERT_NE(title, nullptr);

@@ -91,7 +91,7 @@ TEST(BitmapTable, OnlyTheFirstCharacterSheetIsRequired) {
             EXPECT_EQ(g_BitmapTable[index].p6, k == 1 ? 0 : 1);
         }
     }
-    for (int index = 0; index < 71; ++index) {
+    for (int index = 0; index < kFirstScreenPicture; ++index) {
         if (seen[index]) continue;
         SCOPED_TRACE(index);
         EXPECT_EQ(g_BitmapTable[index].p6, 0);
@@ -99,6 +99,64 @@ TEST(BitmapTable, OnlyTheFirstCharacterSheetIsRequired) {
     }
     // The character sheets' second entries hold the 32-dot mirror cell.
     EXPECT_EQ(std::make_tuple(g_BitmapTable[27].p7, g_BitmapTable[26].p7), std::make_tuple(32, 0));
+}
+
+TEST(BitmapTable, ScreenPicturesByRoleFromEntry40) {
+    // name, keyed, optional, work-surface size; "" is named at run time.
+    const struct {
+        int index;
+        const char* file;
+        int32_t keyed, optional, width, height;
+    } cases[] = {
+        {40, "bmp\\Status.bmp", 1, 1, 0, 0},
+        {43, "bmp\\Anime.bmp", 1, 1, 0, 0},
+        {45, "bmp\\Window.bmp", 1, 0, 0, 0},
+        {47, "bmp\\Title.bmp", 0, 0, 0, 0},
+        {48, "bmp\\TitleMenu.bmp", 1, 1, 0, 0},
+        {49, "bmp\\System.bmp", 1, 0, 0, 0},
+        {50, "bmp\\Letter.bmp", 1, 1, 0, 0},
+        {52, "bmp\\MapChip.bmp", 1, 1, 0, 0},
+        {53, "bmp\\MapPoint.bmp", 1, 1, 0, 0},
+        {55, "", 1, 1, 0, 0},
+        {62, "", 1, 1, 0, 0},
+        {63, "E", 1, 1, 256, 960},
+        {65, "E", 1, 1, 1280, 960},
+        {67, "", 1, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        const DDSURFACEFILE& e = g_BitmapTable[c.index];
+        EXPECT_STREQ(e.szFileName, c.file);
+        // Created at once (never deferred) in video memory of either mode.
+        EXPECT_EQ(Values(e),
+                  (std::vector<int32_t>{c.keyed, 0, 0, 0, 0, c.optional, 0, 0, c.width, c.height}));
+    }
+    // Only the window skin, the title picture and the cursors are required from 40 on.
+    for (int index = kFirstScreenPicture; index < 68; ++index) {
+        const bool required = index == 45 || index == 47 || index == 49;
+        EXPECT_EQ(g_BitmapTable[index].p6, required ? 0 : 1) << index;
+    }
+}
+
+TEST(BitmapTable, OnlyTheRunTimeEntriesTakeANewName) {
+    const struct {
+        int index;
+        const char* name;
+        bool taken;
+    } cases[] = {{55, "bmp\\back\\Sky.bmp", true}, {62, "bmp\\back\\Far.bmp", true},
+                 {67, "bmp\\back\\Map.bmp", true}, {54, "bmp\\x.bmp", false},
+                 {63, "bmp\\x.bmp", false},        {71, "bmp\\x.bmp", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(SetRuntimeBitmapFile(c.index, c.name), c.taken);
+        if (c.taken) {
+            EXPECT_STREQ(g_BitmapTable[c.index].szFileName, c.name);
+            // An empty name unnames it again; the load then passes it over.
+            EXPECT_TRUE(SetRuntimeBitmapFile(c.index, nullptr));
+            EXPECT_STREQ(g_BitmapTable[c.index].szFileName, "");
+        }
+    }
+    EXPECT_STREQ(g_BitmapTable[54].szFileName, "bmp\\Strip.bmp");
 }
 
 TEST(BitmapTable, TextSurfacesAreUnnamedWithOnlyTheFirstValueSet) {

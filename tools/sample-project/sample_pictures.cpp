@@ -234,16 +234,18 @@ Canvas ShotSheet() {
     return sheet;
 }
 
+// The menu cursor: an arrow pointing up and left.
+const std::vector<std::string> kArrow = {
+    "................", "..##............", "..#W#...........", "..#WW#..........",
+    "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
+    "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
+    "......#WW#......", ".......##.......", "................", "................"};
+
 // Cursors, status icons and the strip the HP and SP gauges are cut from.
 Canvas SystemSheet() {
     Canvas sheet(256, 256, kClear);
-    static const std::vector<std::string> arrow = {
-        "................", "..##............", "..#W#...........", "..#WW#..........",
-        "..#WWW#.........", "..#WWWW#........", "..#WWWWW#.......", "..#WWWWWW#......",
-        "..#WWWWWWW#.....", "..#WWWWW###.....", "..#WW#WW#.......", "..##..#WW#......",
-        "......#WW#......", ".......##.......", "................", "................"};
-    sheet.Stamp(0, 0, Double(arrow), "#W", {kInk, kYellow});
-    sheet.Stamp(64, 0, arrow, "#W", {kInk, kYellow});
+    sheet.Stamp(0, 0, Double(kArrow), "#W", {kInk, kYellow});
+    sheet.Stamp(64, 0, kArrow, "#W", {kInk, kYellow});
     // Icons down the first column from row 1: life, power, lives, score, time.
     static const std::vector<std::string> heart = {
         "................", "................", "...###....###...", "..#####..#####..",
@@ -306,11 +308,11 @@ Canvas TitlePicture() {
     for (int x = 0; x < 640; x += kCell) DrawGround(pic, x, 416);
     DrawGround(pic, 0, 448);
     for (int x = 0; x < 640; x += kCell) DrawGround(pic, x, 448);
-    pic.Stamp(200, 352, Double(Double(kHeroStand)), "HSIBL",
+    pic.Stamp(470, 352, Double(Double(kHeroStand)), "HSIBL",
               {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue});
-    pic.Stamp(400, 384, Double(kWalkerWalk1), "RWIDL", {kRed, kWhite, kInk, kDarkRed, kDarkRed},
+    pic.Stamp(90, 384, Double(kWalkerWalk1), "RWIDL", {kRed, kWhite, kInk, kDarkRed, kDarkRed},
               true);
-    DrawCoin(pic, 320, 360, 0);
+    DrawCoin(pic, 560, 330, 0);
     const std::string title = "WRENFOLD";
     OutlinedText(pic, (640 - Canvas::TextWidth(title, 10)) / 2, 60, title, 10, kYellow);
     const std::string sub = "A LITTLE ADVENTURE";
@@ -368,6 +370,179 @@ Canvas SignPicture() {
     return pic;
 }
 
+// ---- The pictures of the screens (built-in entries 40 and on) ---------------------------
+
+constexpr uint8_t kNavy = 36;  // deep blues of the sky ramp
+constexpr uint8_t kFrameLight = 240;
+
+// Window skin: a deep blue that lightens downward with a fine light rim, so that every
+// box cut from its top-left corner shows a rim on two sides and a soft shade.
+Canvas WindowSkin() {
+    Canvas pic(640, 480, kClear);
+    for (int y = 0; y < 480; ++y)
+        pic.FillRect(0, y, 640, 1, static_cast<uint8_t>(kNavy + std::min(y / 24, 12)));
+    pic.FillRect(0, 0, 640, 1, kFrameLight);
+    pic.FillRect(0, 0, 1, 480, kFrameLight);
+    pic.FillRect(1, 1, 638, 1, kSlate);
+    pic.FillRect(1, 1, 1, 478, kSlate);
+    return pic;
+}
+
+// The cursor sheet: the 32x32 arrow cursor and its second frame, the 16x16 cursor at x 64,
+// the life icon at (0, 48), and the hero walking on the world map by facing: down at
+// (0, 64), up at (64, 64), left at (64, 96), right at (0, 96), each with its second frame
+// 32 dots to the right.
+Canvas CursorSheet() {
+    Canvas sheet(128, 128, kClear);
+    sheet.Stamp(0, 0, Double(kArrow), "#W", {kInk, kYellow});
+    sheet.Stamp(34, 0, Double(kArrow), "#W", {kInk, kOrange});
+    sheet.Stamp(64, 0, kArrow, "#W", {kInk, kYellow});
+    static const std::vector<std::string> heart = {
+        "................", "..###....###....", ".#####..#####...", "#############...",
+        "#############...", ".###########....", "..#########.....", "...#######......",
+        "....#####.......", ".....###........", "......#.........", "................",
+        "................", "................", "................", "................"};
+    sheet.Stamp(0, 48, heart, "#", {kRed});
+    const struct {
+        int x, y;
+        bool mirror;
+        const std::vector<std::string>* frame[2];
+    } walks[] = {{0, 64, false, {&kHeroStand, &kHeroStand2}},
+                 {64, 64, true, {&kHeroStand2, &kHeroStand}},
+                 {64, 96, false, {&kHeroWalk1, &kHeroWalk2}},
+                 {0, 96, true, {&kHeroWalk1, &kHeroWalk2}}};
+    for (const auto& w : walks)
+        for (int f = 0; f < 2; ++f)
+            sheet.Stamp(w.x + f * kCell, w.y, Double(*w.frame[f]), "HSIBL",
+                        {kDarkBrown, kSkin, kInk, kBlue, kDarkBlue}, w.mirror);
+    return sheet;
+}
+
+// The picture menu: one 32-dot row per title item id, the label in outlined capitals.
+Canvas TitleMenuPicture() {
+    const char* labels[] = {"NEW GAME", "CONTINUE", "CHALLENGE", "FREE PLAY",
+                            "REPLAY",   "OPTIONS",  "QUIT"};
+    Canvas pic(224, 32 * 7, kClear);
+    for (int id = 0; id < 7; ++id)
+        OutlinedText(pic, 4, id * 32 + 9, labels[id], 2, id == 6 ? kCream : kWhite);
+    return pic;
+}
+
+// Letter pictures a..z in 32-dot cells along the first row.
+Canvas LetterPicture() {
+    Canvas pic(26 * kCell, kCell, kClear);
+    for (int i = 0; i < 26; ++i) {
+        const std::string letter(1, static_cast<char>('A' + i));
+        OutlinedText(pic, i * kCell + 9, 6, letter, 3, kCream);
+    }
+    return pic;
+}
+
+// Thirty-two 32x32 overlay frames: a sparkle turning round.
+Canvas AnimePicture() {
+    Canvas pic(256, 128, kClear);
+    for (int f = 0; f < 32; ++f) {
+        const int x = (f % 8) * kCell + 16, y = (f / 8) * kCell + 16;
+        const int r = 3 + (f % 4) * 2;
+        for (int k = -r; k <= r; ++k) {
+            pic.Set(x + k, y, kWhite);
+            pic.Set(x, y + k, kWhite);
+        }
+        pic.Set(x, y, kYellow);
+    }
+    return pic;
+}
+
+// World-map chips, five across: grass, path, water (blocked), trees (blocked), sand.
+Canvas MapChipPicture() {
+    Canvas pic(5 * kCell, 2 * kCell, kClear);
+    const uint8_t base[5] = {kGreen, kSand, kBlue, kDarkGreen, kCream};
+    const uint8_t dots[5] = {kLeaf, kBrown, kSky, kGreen, kSand};
+    for (int n = 0; n < 5; ++n) {
+        pic.FillRect(n * kCell, 0, kCell, kCell, base[n]);
+        for (int i = 0; i < 6; ++i)
+            pic.FillRect(n * kCell + (i * 11) % 28 + 2, 4 + (i * 7) % 24, 3, 2, dots[n]);
+    }
+    return pic;
+}
+
+// World-map points: open (x 0) and cleared (x 32), one row per graphic number.
+Canvas MapPointPicture() {
+    Canvas pic(2 * kCell, 4 * kCell, kClear);
+    const uint8_t colours[4] = {kRed, kBlue, kPurple, kOrange};
+    for (int row = 0; row < 4; ++row) {
+        for (int cleared = 0; cleared < 2; ++cleared) {
+            const int cx = cleared * kCell + 16, cy = row * kCell + 16;
+            for (int dy = -10; dy <= 10; ++dy)
+                for (int dx = -10; dx <= 10; ++dx)
+                    if (dx * dx + dy * dy <= 100)
+                        pic.Set(cx + dx, cy + dy,
+                                dx * dx + dy * dy > 64
+                                    ? uint8_t{kInk}
+                                    : (cleared ? uint8_t{kYellow} : colours[row]));
+        }
+        DrawStar(pic, kCell, row * kCell, kYellow);
+    }
+    return pic;
+}
+
+// The status bar sheet: 16x16 icons in row 32 (score, bonus, hit points, skill points,
+// lives), gauge frames at (0, 128) and (64, 128), fills at y 144 and, low, at y 160.
+Canvas StatusPicture() {
+    Canvas pic(128, 192, kClear);
+    static const std::vector<std::string> coin = {
+        "......####......", "....##YYYY##....", "...#YYYYYYYY#...", "..#YYY####YYY#..",
+        "..#YY#YYYY#YY#..", ".#YY#YYYYYY#YY#.", ".#YY#YYYYYY#YY#.", ".#YY#YYYYYY#YY#.",
+        ".#YY#YYYYYY#YY#.", "..#YY#YYYY#YY#..", "..#YYY####YYY#..", "...#YYYYYYYY#...",
+        "....##YYYY##....", "......####......", "................", "................"};
+    const uint8_t tint[5] = {kYellow, kOrange, kGreen, kSky, kPink};
+    for (int i = 0; i < 5; ++i) pic.Stamp(i * 16, 32, coin, "#Y", {kInk, tint[i]});
+    for (int g = 0; g < 2; ++g) {
+        pic.FillRect(g * 64, 128, 50, 16, kInk);
+        pic.FillRect(g * 64 + 1, 129, 48, 14, kSlate);
+        pic.FillRect(g * 64, 144, 50, 16, g ? kSky : kGreen);
+        pic.FillRect(g * 64, 160, 50, 16, kRed);
+    }
+    return pic;
+}
+
+// Digits 0..9 in 32x32 cells along row 0 (and again in row 160 of a taller sheet).
+Canvas DigitPicture() {
+    Canvas pic(10 * kCell, 192, kClear);
+    for (int d = 0; d < 10; ++d) {
+        const std::string digit(1, static_cast<char>('0' + d));
+        OutlinedText(pic, d * kCell + 9, 6, digit, 3, kWhite);
+        OutlinedText(pic, d * kCell + 9, 166, digit, 3, kYellow);
+    }
+    return pic;
+}
+
+// A picture of lines of outlined words, each in its own 32-dot row.
+Canvas WordsPicture(int width, const std::vector<std::string>& words, uint8_t colour) {
+    Canvas pic(width, kCell * static_cast<int>(words.size()), kClear);
+    for (size_t i = 0; i < words.size(); ++i)
+        OutlinedText(pic, (width - Canvas::TextWidth(words[i], 4)) / 2,
+                     static_cast<int>(i) * kCell + 2, words[i], 4, colour);
+    return pic;
+}
+
+// Small graphics that rise over the hero: a coin, a heart, a star.
+Canvas ItemGetPicture() {
+    Canvas pic(3 * kCell, kCell, kClear);
+    DrawCoin(pic, 0, 0, 0);
+    DrawStar(pic, kCell, 0, kYellow);
+    DrawStar(pic, 2 * kCell, 0, kPink);
+    return pic;
+}
+
+// The strip under the status bar in its first 20 rows.
+Canvas StripPicture() {
+    Canvas pic(640, kCell, kClear);
+    pic.FillRect(0, 0, 640, 20, kInk);
+    pic.FillRect(0, 19, 640, 1, kSlate);
+    return pic;
+}
+
 }  // namespace
 
 std::vector<PictureFile> MakePictures() {
@@ -382,6 +557,23 @@ std::vector<PictureFile> MakePictures() {
     files.push_back({"bmp\\sword\\Sword_R.bmp", SwordPicture(true)});
     files.push_back({"bmp\\effect\\Spark.bmp", SparkPicture()});
     files.push_back({"bmp\\picture\\Sign.bmp", SignPicture()});
+    // Every named picture of the built-in table from entry 40 on.
+    files.push_back({"bmp\\Status.bmp", StatusPicture()});
+    files.push_back({"bmp\\Digit.bmp", DigitPicture()});
+    files.push_back(
+        {"bmp\\Banner.bmp", WordsPicture(480, {"STAGE", "START", "CLEAR", "GAME OVER"}, kYellow)});
+    files.push_back({"bmp\\Anime.bmp", AnimePicture()});
+    files.push_back({"bmp\\ItemGet.bmp", ItemGetPicture()});
+    files.push_back({"bmp\\Window.bmp", WindowSkin()});
+    files.push_back(
+        {"bmp\\Result.bmp", WordsPicture(480, {"RESULT", "RANKING", "NEW RECORD"}, kWhite)});
+    files.push_back({"bmp\\TitleMenu.bmp", TitleMenuPicture()});
+    files.push_back({"bmp\\System.bmp", CursorSheet()});
+    files.push_back({"bmp\\Letter.bmp", LetterPicture()});
+    files.push_back({"bmp\\Pause.bmp", WordsPicture(320, {"PAUSE", "RETRY"}, kWhite)});
+    files.push_back({"bmp\\MapChip.bmp", MapChipPicture()});
+    files.push_back({"bmp\\MapPoint.bmp", MapPointPicture()});
+    files.push_back({"bmp\\Strip.bmp", StripPicture()});
     return files;
 }
 

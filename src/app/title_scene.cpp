@@ -1,0 +1,271 @@
+// The title screen.
+#include "app/title_scene.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "app/app_window.h"
+#include "app/menu.h"
+#include "app/run_start.h"
+#include "app/screen_settings.h"
+#include "app/startup.h"
+#include "core/bounds.h"
+#include "core/key_state.h"
+#include "core/strings.h"
+#include "data/save_data.h"
+#include "data/save_slots.h"
+#include "data/system_data.h"
+#include "media/draw/dd_blit.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_effect_blit.h"
+#include "media/draw/dd_fill.h"
+#include "media/draw/font.h"
+#include "media/sound/sound.h"
+#include "platform/msg/msg.h"
+
+namespace {
+
+// Built-in pictures of the title: the title picture, the menu picture, the cursors and the
+// window skin.
+constexpr int kTitlePicture = 47;
+constexpr int kMenuPicture = 48;
+constexpr int kCursorPicture = 49;
+constexpr int kWindowSkin = 45;
+constexpr int kSurfaces[] = {kTitlePicture, kMenuPicture, kCursorPicture, kWindowSkin};
+
+constexpr uint16_t kDecide = 1;
+constexpr uint16_t kCancel = 2;
+constexpr int kCursorSound = 0;
+// The labels are drawn with the large font, one 32-dot cell a character.
+constexpr int kLabelFont = 2;
+constexpr int kListFont = 1;
+// The window skin is laid over the menu almost opaque; the frame round it takes the
+// fonts' frame colour.
+constexpr int kSkinAlpha = 255 - 240;
+constexpr uint32_t kFrameColour = 240;
+
+DDSURFACEDATA* Table(int i) {
+    return &g_SurfaceTable[i];
+}
+
+// What copies with transparency leave out: the colour key in DirectDraw mode, the clear
+// value of textures in Direct3D mode.
+void ClearToTransparent(DDSURFACEDATA* sd) {
+    if (lpDTCon) {
+        D3DClearRect(sd, 0, 0, sd->nWidth, sd->nHeight, D3DClearValue(sd));
+        return;
+    }
+    if (platform::video::Surface* s = DDDeviceSurface(sd); s && sd->lpDD)
+        s->image.Fill(0, 0, sd->nWidth, sd->nHeight, sd->lpDD->dwColorKey);
+}
+
+// The slot list of the continue screen, drawn with the system font onto the back buffer.
+class BackBufferSlotCanvas : public SlotListCanvas {
+  public:
+    explicit BackBufferSlotCanvas(Font* font) : font_(font) {}
+    void DrawFrameBox(int x, int y, int width, int height) override {
+        if (font_) font_->DrawFrameBox(&BackBuffer, x, y, width, height);
+    }
+    void FillRect(int x, int y, int width, int height, int paletteColour) override {
+        DDFillRect(&BackBuffer, x, y, width, height, static_cast<uint32_t>(paletteColour));
+    }
+    void DrawText(int x, int y, const std::string& text) override {
+        if (font_) font_->DrawText(&BackBuffer, x, y, text.c_str());
+    }
+
+  private:
+    Font* font_;
+};
+
+uint16_t Keys() {
+    return V(g_KeyStates, 0).m_wDir;
+}
+
+uint16_t Buttons() {
+    return V(g_KeyStates, 0).m_wButton;
+}
+
+}  // namespace
+
+cTitleScene::cTitleScene() {
+    m_vStates = {&cSceneBase::FadeIn, static_cast<StateHandler>(&cTitleScene::OnMenu),
+                 static_cast<StateHandler>(&cTitleScene::OnContinue), &cSceneBase::FadeOut};
+}
+
+cTitleScene::~cTitleScene() {
+    for (int i : kSurfaces) DDReleaseSurface(Table(i));
+    DDReleaseSurface(&m_Menu);
+}
+
+void cTitleScene::Init() {
+    RequestScreenMusic(ScreenMusicSlot(kSceneTitle));
+    m_bSurfaces =
+        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
+    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
+    g_CursorStack.ResetToOneEntry();
+
+    const std::vector<cCmd>& list = g_SystemData.m_vTitleMenu;
+    m_vItems.clear();
+    for (size_t i = 0; i < list.size() && m_vItems.size() < 7; ++i)
+        if (list[i].valid != 0) m_vItems.push_back(static_cast<int>(i));
+    if (m_vItems.empty()) m_vItems.push_back(kTitleNewGame);
+
+    // The item chosen last; when it is not shown its id stands for the row, and the
+    // mover brings a row past the last round to the first.
+    const int last = g_SceneMgr.m_nTitleItem;
+    const auto at = std::find(m_vItems.begin(), m_vItems.end(), last);
+    g_CursorStack.Current().row =
+        at != m_vItems.end() ? static_cast<int32_t>(at - m_vItems.begin()) : last;
+
+    // A project that asks for the picture menu but has no menu picture shows its labels
+    // rather than a menu nobody can see.
+    m_bPictureMenu = screen_settings::PictureMenu(g_SystemData) &&
+                     DDDeviceSurface(Table(kMenuPicture)) != nullptr;
+    m_nMenuX = kMenuX;
+    if (m_bPictureMenu) m_nMenuX = 288 - Table(kMenuPicture)->nWidth / 2;
+    if (m_bSurfaces && !BuildMenuSurface()) platform::msg::PostMainWindow(WM_CLOSE);
+    m_nCounter = 0;
+}
+
+bool cTitleScene::BuildMenuSurface() {
+    int width = 0;
+    if (m_bPictureMenu) {
+        width = Table(kMenuPicture)->nWidth + 32;
+    } else {
+        int widest = 0;
+        for (int id : m_vItems)
+            widest =
+                std::max(widest, SjisCharCount(V(g_SystemData.m_vTitleMenu, id).label.c_str()));
+        width = 32 * widest + 34;
+    }
+    const int height = kRowHeight * static_cast<int>(m_vItems.size()) + 2;
+    DDReleaseSurface(&m_Menu);
+    if (!DDCreateSurface(&m_Menu, width, height, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0)) return false;
+    PaintMenuSurface();
+    return true;
+}
+
+void cTitleScene::PaintMenuSurface() {
+    ClearToTransparent(&m_Menu);
+    const int rows = static_cast<int>(m_vItems.size());
+    if (m_bPictureMenu) {
+        DDSURFACEDATA* picture = Table(kMenuPicture);
+        for (int row = 0; row < rows; ++row)
+            DDBltFast(&m_Menu, 32, kRowHeight * row, picture->nWidth, kRowHeight, picture, 0,
+                      kRowHeight * m_vItems[static_cast<size_t>(row)], 1);
+    } else {
+        const int w = m_Menu.nWidth, h = m_Menu.nHeight;
+        // Direct3D lays the skin on at its opacity; the DirectDraw pixel loops can only
+        // mix halfway, which would leave the window half see-through, so the skin is
+        // copied as it is there.
+        if (lpDTCon)
+            DDBltAlpha(&m_Menu, 1, 1, w - 2, h - 2, Table(kWindowSkin), 0, 0, 0, nullptr,
+                       kSkinAlpha);
+        else
+            DDBltFast(&m_Menu, 1, 1, w - 2, h - 2, Table(kWindowSkin), 0, 0, 0);
+        DDFillFrame(&m_Menu, 0, 0, w, h, 1, kFrameColour);
+        if (Font* font = MenuFont(kLabelFont))
+            for (int row = 0; row < rows; ++row)
+                font->DrawText(
+                    &m_Menu, 32, kRowHeight * row,
+                    V(g_SystemData.m_vTitleMenu, m_vItems[static_cast<size_t>(row)]).label.c_str());
+    }
+    m_Menu.bRecreated = 0;
+}
+
+void cTitleScene::DrawScreen() {
+    if (!m_bSurfaces) return;
+    // A lost or recreated menu surface is painted again before it is shown.
+    if (platform::video::Surface* s = DDDeviceSurface(&m_Menu); s && !lpDTCon && s->IsLost()) {
+        s->Restore();
+        PaintMenuSurface();
+    } else if (m_Menu.bRecreated) {
+        PaintMenuSurface();
+    }
+    DDBltFast(&BackBuffer, 0, 0, 640, 480, Table(kTitlePicture), 0, 0, 0);
+    DDBltFast(&BackBuffer, m_nMenuX, kMenuY, m_Menu.nWidth, m_Menu.nHeight, &m_Menu, 0, 0, 1);
+    PrepareMenuColors();
+}
+
+void cTitleScene::OnMenu() {
+    const uint16_t keys = Keys();
+    const int32_t row = g_CursorStack.Current().row;
+    MoveGridCursor(keys, m_nMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
+    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+    if (!(Buttons() & kDecide)) {
+        DrawScreen();
+        const CursorEntry& c = g_CursorStack.Current();
+        if (m_bSurfaces) DDBltFast(&BackBuffer, c.x, c.y, 32, 32, Table(kCursorPicture), 0, 0, 1);
+        return;
+    }
+    PlaySE(1);
+    const int id = V(m_vItems, g_CursorStack.Current().row);
+    g_SceneMgr.m_nTitleItem = id;
+    const TitleOutcome outcome = StartTitleItem(id);
+    switch (outcome.kind) {
+        case TitleOutcome::Leave:
+            g_SceneMgr.m_nNext = outcome.nextScene;
+            m_nState = kFadeOut;
+            break;
+        case TitleOutcome::ContinueList:
+            m_nState = kContinue;
+            m_nCounter = 0;
+            break;
+        case TitleOutcome::Stay:
+        case TitleOutcome::Quit:
+            break;
+    }
+}
+
+void cTitleScene::OnContinue() {
+    if (m_nCounter == 0) {
+        g_CursorStack.Current() = CursorEntry();
+        m_nTop = 0;
+        m_nCounter = 1;
+        BuildSlotList(g_SaveSlots);
+    }
+    const int total = static_cast<int>(g_SaveSlots.size());
+    m_nVisible = std::min(total, kListRows);
+    const uint16_t keys = Keys();
+    const int32_t row = g_CursorStack.Current().row;
+    MoveListCursor(keys, 1, &m_nTop, kListY, kListRow, kListX, m_nVisible, total, 1);
+    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+
+    const uint16_t buttons = Buttons();
+    if (buttons & kDecide) {
+        const int slot = g_CursorStack.Current().row;
+        // A slot that was damaged after the list was read loads as nothing: a buzz, as
+        // for an empty slot, and the run state stays as it was.
+        if (V(g_SaveSlots, slot).m_bUsed && g_PlaySession.LoadSlot(slot)) {
+            PlaySE(1);
+            g_SceneMgr.m_nNext = kSceneWorldMap;
+            m_nState = kFadeOut;
+        } else {
+            PlaySE(3);
+        }
+        return;
+    }
+    if (buttons & kCancel) {
+        PlaySE(2);
+        g_CursorStack.PopLinkedEntry(1);
+        m_nState = kMenu;
+        m_nCounter = 0;
+        return;
+    }
+    DrawContinueList();
+}
+
+void cTitleScene::DrawContinueList() {
+    if (!m_bSurfaces) return;
+    DDBltFast(&BackBuffer, 0, 0, 640, 480, Table(kTitlePicture), 0, 0, 0);
+    PrepareMenuColors();
+    BackBufferSlotCanvas canvas(MenuFont(kListFont));
+    DrawSlotList(canvas, kListX, kListY, g_SaveSlots, m_nTop, m_nVisible);
+    const CursorEntry& c = g_CursorStack.Current();
+    DDBltFast(&BackBuffer, c.x, c.y, 16, 16, Table(kCursorPicture), 64, 0, 1);
+}
+
+cSceneBase* NewTitleScene() {
+    return new (std::nothrow) cTitleScene;
+}
