@@ -50,6 +50,11 @@ class ByteReader {
     // the word, so no caller ever allocates from a count the file cannot back.
     ReadStatus ReadCount(int32_t& count, size_t minElementBytes);
 
+    // How many counts of a file opened by OpenRecordRead were absent so far (AtEnd). A
+    // list element during whose Load this grows was cut short: the file ended inside the
+    // list. 0 for any other stream.
+    uint64_t AbsentParts() const;
+
     // A stored string: u32 length counting the terminating zero, then that many bytes
     // (none when the length is 1; a length of 0 is taken as empty too). The text is cut at
     // its first zero byte.

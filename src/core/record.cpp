@@ -274,3 +274,23 @@ bool WriteList(ByteWriter& out, const std::vector<std::string>& list) {
         if (!out.WriteString(s)) return false;
     return true;
 }
+
+bool SaveStringList(std::vector<std::string>& list, FILE* fp) {
+    ByteWriter out(fp);
+    if (!out.WriteCount(list.size())) return false;
+    for (std::string& text : list)
+        if (!WriteLenString(text, fp)) return false;
+    return true;
+}
+
+bool WriteLenString(std::string& text, FILE* fp) {
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    ByteWriter out(fp);
+    return out.WriteString(text);
+}
+
+int ReadLenString(std::string& text, FILE* fp) {
+    ByteReader in(fp);
+    return in.ReadString(text) ? 1 : 0;
+}

@@ -244,6 +244,25 @@ concept RecordType = std::derived_from<T, cSaveRecord>;
 // damage, and when the file ended before the count, it is left as it was. minElementBytes
 // is the least one element takes in the file: a count the bytes left cannot hold is
 // refused before anything is allocated.
+// One element of a counted list of a data file (database, palette, stage lists) by
+// readOne(). The element must be whole: a file that ends before it, or inside it where one
+// of its own counts should stand, is damaged (an element's own Load succeeds there, its
+// part merely absent), since the file's writer always wrote every element whole.
+template <class ReadOne>
+bool ReadWholeElement(ByteReader& in, size_t minElementBytes, const char* what, ReadOne&& readOne) {
+    if (in.Remaining() == 0) {
+        in.NoteDamage(what, minElementBytes);
+        return false;
+    }
+    const uint64_t absentBefore = in.AbsentParts();
+    if (!readOne()) return false;
+    if (in.AbsentParts() != absentBefore) {
+        in.NoteDamage(what, sizeof(uint32_t));
+        return false;
+    }
+    return true;
+}
+
 template <class T, class ReadOne>
 bool ReadListWith(ByteReader& in, std::vector<T>& list, size_t minElementBytes, const T& prototype,
                   ReadOne&& readOne) {
@@ -259,7 +278,9 @@ bool ReadListWith(ByteReader& in, std::vector<T>& list, size_t minElementBytes, 
     std::vector<T> loaded;
     for (int32_t i = 0; i < count; ++i) {
         // An element's own Load succeeds at the very end of the file (its part is merely
-        // absent), so a list that runs out is caught here.
+        // absent), so a list that runs out is caught here. The last element may end where
+        // one of its own counts would start, as any record may (the lists of the data
+        // files are stricter: ReadWholeElement).
         if (in.Remaining() == 0) {
             in.NoteDamage("list element", minElementBytes);
             return false;
@@ -323,3 +344,20 @@ bool WriteList(ByteWriter& out, const std::vector<T>& list) {
 // Strings in the record string form (not passed through the carriage-return switch).
 bool ReadList(ByteReader& in, std::vector<std::string>& list);
 bool WriteList(ByteWriter& out, const std::vector<std::string>& list);
+
+// ---- The stream helpers by their names in the system data -----------------------------
+
+// u32 count, then each record's Save in order. False when a write failed.
+template <RecordType T>
+bool SaveRecordList(std::vector<T>& list, FILE* fp) {
+    ByteWriter out(fp);
+    return WriteList(out, list);
+}
+// u32 count, then each text as WriteLenString writes it.
+bool SaveStringList(std::vector<std::string>& list, FILE* fp);
+// One text in the record string form. The text is cut at its first zero byte, in memory
+// too, so that what stays in memory is what the file holds.
+bool WriteLenString(std::string& text, FILE* fp);
+// One text in the record string form: 1, or 0 when the file cannot hold the length it
+// states (the text is then unchanged).
+int ReadLenString(std::string& text, FILE* fp);

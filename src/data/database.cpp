@@ -49,7 +49,8 @@ int LoadDatabaseList(std::vector<T>& list, const char* path, const T& prototype,
         case ReadStatus::Ok:
             loaded.resize(static_cast<size_t>(std::max(count, 0)), prototype);
             for (T& record : loaded) {
-                if (!record.Load(fp)) {
+                if (!ReadWholeElement(in, kMinRecordBytes, "database record",
+                                      [&] { return record.Load(fp); })) {
                     ok = false;
                     break;
                 }

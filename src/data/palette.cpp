@@ -40,13 +40,10 @@ bool ReadPaletteListOf(ByteReader& in, std::vector<Def>& list) {
     // finds that entry's defaults, and the list has its final length for every check.
     list.clear();
     list.resize(static_cast<size_t>(std::max(count, 0)));
-    for (Def& entry : list) {
-        if (in.Remaining() == 0) {
-            in.NoteDamage("palette entry", kMinRecordBytes);
+    for (Def& entry : list)
+        if (!ReadWholeElement(in, kMinRecordBytes, "palette entry",
+                              [&] { return entry.Load(in.File()); }))
             return false;
-        }
-        if (!entry.Load(in.File())) return false;
-    }
     return true;
 }
 

@@ -143,11 +143,8 @@ bool LoadRecordList(std::vector<T>& list, ByteReader& in, const CancelFlag* canc
     list.resize(static_cast<size_t>(count < 0 ? 0 : count), prototype);
     for (T& element : list) {
         if (cancel && cancel->load()) return false;
-        if (in.Remaining() == 0) {
-            in.NoteDamage(what, kMinRecordBytes);
+        if (!ReadWholeElement(in, kMinRecordBytes, what, [&] { return element.Load(in.File()); }))
             return false;
-        }
-        if (!element.Load(in.File())) return false;
     }
     return true;
 }

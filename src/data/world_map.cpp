@@ -49,15 +49,30 @@ void cWorldMapPoint::RegisterFields(uint32_t /*version*/) {
 }
 
 bool cWorldMapPoint::Load(FILE* fp) {
-    if (!cSaveRecord::Load(fp)) return false;
-    ByteReader in(fp);
-    return ReadList(in, m_vRecs);
+    return cSaveRecord::Load(fp) && LoadRecList(m_vRecs, fp);
 }
 
 bool cWorldMapPoint::Save(FILE* fp) {
     if (!cSaveRecord::Save(fp)) return false;
     ByteWriter out(fp);
     return WriteList(out, m_vRecs);
+}
+
+// ---- List readers ---------------------------------------------------------------------
+
+bool LoadCellTypeList(std::vector<cWorldMapEntry>& list, FILE* fp) {
+    ByteReader in(fp);
+    return ReadList(in, list);
+}
+
+bool LoadPointList(std::vector<cWorldMapPoint>& list, FILE* fp) {
+    ByteReader in(fp);
+    return ReadList(in, list);
+}
+
+bool LoadRecList(std::vector<cWorldMapRec>& list, FILE* fp) {
+    ByteReader in(fp);
+    return ReadList(in, list);
 }
 
 // ---- cWorldMapData -------------------------------------------------------------------
@@ -81,8 +96,8 @@ bool cWorldMapData::Load(FILE* fp) {
     ByteReader in(fp);
     // Each list is replaced whole by what the file holds; a part the file does not
     // reach keeps what the map had.
-    if (!ReadList(in, loaded.m_vCellTypes) || !ReadList(in, loaded.m_vGrid) ||
-        !ReadList(in, loaded.m_vPoints) || !ReadList(in, loaded.m_vPoints2))
+    if (!LoadCellTypeList(loaded.m_vCellTypes, fp) || !ReadList(in, loaded.m_vGrid) ||
+        !LoadPointList(loaded.m_vPoints, fp) || !LoadPointList(loaded.m_vPoints2, fp))
         return false;
     loaded.Validate();
     *this = std::move(loaded);

@@ -1,7 +1,10 @@
 // Record file bytes against layouts written out by hand, and what loading does with them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/record.h"
 #include "platform/win_types.h"
@@ -281,4 +284,31 @@ TEST_F(RecordTest, FailedSavesReportFailureAndKeepTheOldFile) {
     EXPECT_TRUE(writer.Commit());
     EXPECT_EQ(wftest::ReadBytes(name)[8], 6);
     EXPECT_EQ(posted.Count(WM_CLOSE), 0);
+}
+
+TEST_F(RecordTest, StringListsByTheNamedHelpers) {
+    std::vector<std::string> texts = {"", "abc", std::string("x\0y", 3)};
+    FILE* fp = std::tmpfile();
+    ASSERT_NE(fp, nullptr);
+    ASSERT_TRUE(SaveStringList(texts, fp));
+    EXPECT_EQ(texts[2], "x");  // cut in memory as in the file
+    const long size = std::ftell(fp);
+    std::rewind(fp);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), fp), bytes.size());
+    EXPECT_EQ(bytes, Hex("03000000 01000000 04000000 61626300 02000000 7800"));
+
+    // Back with ReadLenString after the count; a length past the end is refused.
+    std::fseek(fp, 4, SEEK_SET);
+    std::vector<std::string> back(3, "old");
+    for (std::string& text : back) EXPECT_EQ(ReadLenString(text, fp), 1);
+    EXPECT_EQ(back, texts);
+    const uint32_t tooLong = 50;
+    std::fseek(fp, 0, SEEK_END);
+    std::fwrite(&tooLong, sizeof tooLong, 1, fp);
+    std::fseek(fp, -4, SEEK_END);
+    std::string kept = "kept";
+    EXPECT_EQ(ReadLenString(kept, fp), 0);
+    EXPECT_EQ(kept, "kept");
+    std::fclose(fp);
 }
