@@ -340,7 +340,9 @@ bool DDCreateSurface(DDSURFACEDATA* sd, int width, int height, int transparent, 
     RoundTextureSize(width, height, allocWidth, allocHeight);
     CheckTextureSize(allocWidth, allocHeight, "空");
     int type = d3dMemoryType == DTMEMORYTYPE_VIDEO_NORT ? DTMEMORYTYPE_VIDEO_RT : d3dMemoryType;
-    dt.lpTexture.reset();
+    // A restore leaves system-memory textures alone: they survived the loss with their
+    // pixels, which nobody draws again.
+    if (!(restore && type == DTMEMORYTYPE_SYSTEM)) dt.lpTexture.reset();
     dt.lpSurface = nullptr;
     bool renderTarget = false;
     if (type == DTMEMORYTYPE_VIDEO_RT) {
@@ -356,7 +358,6 @@ bool DDCreateSurface(DDSURFACEDATA* sd, int width, int height, int transparent, 
             renderTarget = true;
         }
     }
-    // A restore leaves system-memory textures alone: they survived the loss.
     if (type == DTMEMORYTYPE_SYSTEM && (!restore || !dt.lpTexture)) {
         const vid::HResult hr = D3DDevice()->CreateSurface(
             lpDTCon->TextureFormat, allocWidth, allocHeight, vid::Pool::System, false, dt.lpTexture,
