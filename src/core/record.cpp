@@ -11,9 +11,27 @@
 #include "platform/text/cp932.h"
 
 uint32_t g_nDataVersion = 0;
-thread_local uint32_t g_nFileVersion = 0;
 bool g_bStripCR = false;
+
+namespace {
+// Internal, reached through the functions below: a thread_local variable declared extern
+// and read from other files is reached through a wrapper whose null check, under the
+// undefined-behaviour sanitizer, reads flags that the linker's TLS rewrite no longer sets.
+thread_local uint32_t g_nFileVersion = 0;
 thread_local uint32_t g_nDroppedField = 0;
+}  // namespace
+
+uint32_t FileVersion() {
+    return g_nFileVersion;
+}
+
+void SetFileVersion(uint32_t version) {
+    g_nFileVersion = version;
+}
+
+uint32_t& DroppedField() {
+    return g_nDroppedField;
+}
 
 namespace {
 
@@ -63,7 +81,7 @@ cSaveRecord& cSaveRecord::operator=(const cSaveRecord& source) {
 // ---- Load ----------------------------------------------------------------------------
 
 bool cSaveRecord::Load(FILE* fp) {
-    const uint32_t fileVersion = g_nFileVersion;
+    const uint32_t fileVersion = FileVersion();
     Rebuild(fileVersion);
     ByteReader in(fp);
     const bool ok = LoadFields(in) && LoadStrings(in);

@@ -17,7 +17,7 @@
 //           m_nPower = 10;      // then the class defaults
 //       }
 //       // File order = registration order. A member added at version T is registered only
-//       // from T on; a u32 the format dropped at 300 is read into g_nDroppedField before.
+//       // from T on; a u32 the format dropped at 300 is read into DroppedField() before.
 //       void RegisterFields(uint32_t version) override {
 //           Reg(m_nPower);                          // int32_t, every version
 //           if (version < 300) RegDropped();
@@ -78,14 +78,15 @@ constexpr uint32_t kCurrentDataVersion = 770;
 // Current data version: 0 until start-up sets it to 770; the first word of every file
 // written and the version every record stands at outside a load.
 extern uint32_t g_nDataVersion;
-// Version word of the last record file this thread opened for reading. Per thread, so a
-// loader thread never changes the layout another thread is reading with.
-extern thread_local uint32_t g_nFileVersion;
+// Version word of the last record file this thread opened for reading (g_nFileVersion).
+// Per thread, so a loader thread never changes the layout another thread is reading with.
+uint32_t FileVersion();
+void SetFileVersion(uint32_t version);
 // Set at start-up: every record string load drops carriage returns (CR LF becomes LF).
 extern bool g_bStripCR;
-// Scratch for 4-byte members old versions stored and this one no longer has. Per thread:
-// only ever written, never read back by the game.
-extern thread_local uint32_t g_nDroppedField;
+// Scratch for 4-byte members old versions stored and this one no longer has
+// (g_nDroppedField). Per thread: only ever written, never read back by the game.
+uint32_t& DroppedField();
 
 class cSaveRecord;
 
@@ -128,7 +129,7 @@ class cSaveRecord {
     // parent's RegisterFields first. Depends only on the class and the version.
     virtual void RegisterFields(uint32_t /*version*/) {}
     // Reads the record at the position of an open record file, in the layout of
-    // g_nFileVersion, and leaves the registry at the current version. False: the file is
+    // FileVersion(), and leaves the registry at the current version. False: the file is
     // damaged (see above); stop reading the file.
     virtual bool Load(FILE* fp);
     // Writes the record in the current layout. False when any write failed.
@@ -175,7 +176,7 @@ class cSaveRecord {
     }
     void RegStr(std::string& member) { PushStrRef(member, 1); }
     // A 4-byte member of older versions that this class no longer has.
-    void RegDropped() { AddField4(&g_nDroppedField, 1); }
+    void RegDropped() { AddField4(&DroppedField(), 1); }
 
     // The registration calls by their original names, for members that are not plain
     // scalars or arrays of them (a struct of four int32_t is AddField4(&rect, 4)).
@@ -200,9 +201,9 @@ class cSaveRecord {
     std::vector<cStrRef> m_vStr;
 };
 
-// Opens a record file and reads its version word into g_nFileVersion. A null or empty
+// Opens a record file and reads its version word into FileVersion(). A null or empty
 // name opens "err" in the game folder, as the game does. Null when the file cannot be
-// opened or is shorter than the version word (g_nFileVersion is then unchanged).
+// opened or is shorter than the version word (FileVersion() is then unchanged).
 FILE* OpenRecordRead(const char* name);
 // Creates or truncates the file in place and writes g_nDataVersion. Null when it cannot be
 // created (an empty name cannot) or the version word cannot be written. For files the user

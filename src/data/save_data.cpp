@@ -54,7 +54,7 @@ void cSaveName::RegisterFields(uint32_t version) {
 }
 
 bool cSaveName::Load(FILE* fp) {
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     if (version < 759) {
         m_strKey = m_strStage;
@@ -120,7 +120,7 @@ void cSaveData::RegisterFields(uint32_t version) {
 }
 
 bool cSaveData::Load(FILE* fp) {
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     ByteReader in(fp);
     if (!in.ReadRaw(&m_SaveTime, sizeof(m_SaveTime))) {

@@ -89,7 +89,7 @@ void cSystemData::RegisterFields(uint32_t version) {
 
 bool cSystemData::Load(FILE* fp) {
     // Sub-records read no version word of their own, so this stays the file's version.
-    const uint32_t fileVersion = g_nFileVersion;
+    const uint32_t fileVersion = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     if (!LoadLists(fp, fileVersion)) return false;
     if (fileVersion < kCurrentDataVersion) Migrate(fileVersion);

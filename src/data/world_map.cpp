@@ -36,7 +36,7 @@ void cWorldMapRec::RegisterFields(uint32_t version) {
 
 bool cWorldMapRec::Load(FILE* fp) {
     const bool ok = cSaveRecord::Load(fp);
-    if (g_nFileVersion < 209) m_nRecValue10 = 0;
+    if (FileVersion() < 209) m_nRecValue10 = 0;
     return ok;
 }
 

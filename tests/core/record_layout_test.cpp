@@ -39,7 +39,7 @@ TEST_F(RecordTest, WritesOneNumberAndOneString) {
 TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
     cMixed r;
     ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
-    EXPECT_EQ(g_nFileVersion, 770u);
+    EXPECT_EQ(FileVersion(), 770u);
     EXPECT_EQ(std::vector<uint8_t>(r.m_ab, r.m_ab + 3), Hex("010203"));
     EXPECT_EQ(r.m_w, 0x0405);
     EXPECT_EQ(r.m_n, -2);
@@ -104,10 +104,10 @@ TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
     cVersioned r;
     r.m_nB = 77;
     r.m_s2 = "keep";
-    g_nDroppedField = 0;
+    DroppedField() = 0;
     ASSERT_EQ(r.LoadFile(Put(v200).c_str()), 1);
-    EXPECT_EQ(g_nFileVersion, 200u);
-    EXPECT_EQ(g_nDroppedField, 0xDEADBEEFu);
+    EXPECT_EQ(FileVersion(), 200u);
+    EXPECT_EQ(DroppedField(), 0xDEADBEEFu);
     EXPECT_EQ(r.m_nA, 7u);
     EXPECT_EQ(r.m_nB, 77);
     EXPECT_EQ(r.m_s, "hi");
@@ -143,16 +143,16 @@ TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
 
 TEST_F(RecordTest, FileVersionIsPerThread) {
     const std::string name = Put(Hex("C8000000 00000000"));
-    g_nFileVersion = 123;
+    SetFileVersion(123);
     uint32_t seenThere = 0;
     std::thread loader([&] {
         cVersioned r;
         r.LoadFile(name.c_str());
-        seenThere = g_nFileVersion;
+        seenThere = FileVersion();
     });
     loader.join();
     EXPECT_EQ(seenThere, 200u);
-    EXPECT_EQ(g_nFileVersion, 123u);
+    EXPECT_EQ(FileVersion(), 123u);
 }
 
 TEST_F(RecordTest, ClearZeroesRegisteredMembersOnly) {
@@ -226,7 +226,7 @@ TEST_F(RecordTest, RecordFileNamesAndSeveralRecordsInOneFile) {
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
         FILE* fp = OpenRecordRead(name);
         ASSERT_NE(fp, nullptr);
-        EXPECT_EQ(g_nFileVersion, 0x12345678u);
+        EXPECT_EQ(FileVersion(), 0x12345678u);
         EXPECT_TRUE(CloseRecordFile(fp));
     }
     EXPECT_EQ(OpenRecordWrite(""), nullptr);
@@ -238,7 +238,7 @@ TEST_F(RecordTest, RecordFileNamesAndSeveralRecordsInOneFile) {
     // stays.
     wftest::WriteBytes(dir.Path() / "short.dat", Hex("010203"));
     EXPECT_EQ(OpenRecordRead("short.dat"), nullptr);
-    EXPECT_EQ(g_nFileVersion, 0x12345678u);
+    EXPECT_EQ(FileVersion(), 0x12345678u);
     cPlain r;
     r.m_nValue = 3;
     EXPECT_EQ(r.LoadFile("short.dat"), 0);
