@@ -124,6 +124,13 @@ ReadStatus ByteReader::ReadCount(int32_t& count, size_t minElementBytes) {
     return ReadStatus::Ok;
 }
 
+bool ByteReader::ReadPartCount(int32_t& count, size_t minElementBytes, bool& present) {
+    count = 0;
+    const ReadStatus status = ReadCount(count, minElementBytes);
+    present = status == ReadStatus::Ok;
+    return status != ReadStatus::Damaged;
+}
+
 bool ByteReader::ReadString(std::string& out) {
     uint32_t length = 0;
     if (!ReadRaw(&length, sizeof length)) {

@@ -49,6 +49,9 @@ class ByteReader {
     // run while i < count). Damaged when count x minElementBytes exceed the bytes left after
     // the word, so no caller ever allocates from a count the file cannot back.
     ReadStatus ReadCount(int32_t& count, size_t minElementBytes);
+    // ReadCount for a part the file may simply lack: false only on damage; present is
+    // false (and count 0) when the file ended where the word would start.
+    bool ReadPartCount(int32_t& count, size_t minElementBytes, bool& present);
 
     // How many counts of a file opened by OpenRecordRead were absent so far (AtEnd). A
     // list element during whose Load this grows was cut short: the file ended inside the

@@ -91,14 +91,9 @@ bool cSaveRecord::Load(FILE* fp) {
 
 bool cSaveRecord::LoadFields(ByteReader& in) {
     int32_t n = 0;
-    switch (in.ReadCount(n, 0)) {
-        case ReadStatus::AtEnd:
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
-    }
+    bool present = false;
+    if (!in.ReadPartCount(n, 0, present)) return false;
+    if (!present) return true;
     const int registered = static_cast<int>(m_vField.size());
     if (n > registered) {
         // The first index past the registry is the game's bounds fault: its line and the
@@ -126,14 +121,11 @@ bool cSaveRecord::LoadFields(ByteReader& in) {
 
 bool cSaveRecord::LoadStrings(ByteReader& in) {
     int32_t m = 0;
-    switch (in.ReadCount(m, sizeof(uint32_t))) {
-        case ReadStatus::AtEnd:
-            if (g_bStripCR) StripRegisteredStrings();
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
+    bool present = false;
+    if (!in.ReadPartCount(m, sizeof(uint32_t), present)) return false;
+    if (!present) {
+        if (g_bStripCR) StripRegisteredStrings();
+        return true;
     }
     const int registered = static_cast<int>(m_vStr.size());
     if (m > registered) {

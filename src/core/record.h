@@ -268,14 +268,9 @@ template <class T, class ReadOne>
 bool ReadListWith(ByteReader& in, std::vector<T>& list, size_t minElementBytes, const T& prototype,
                   ReadOne&& readOne) {
     int32_t count = 0;
-    switch (in.ReadCount(count, minElementBytes)) {
-        case ReadStatus::AtEnd:
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
-    }
+    bool present = false;
+    if (!in.ReadPartCount(count, minElementBytes, present)) return false;
+    if (!present) return true;
     std::vector<T> loaded;
     for (int32_t i = 0; i < count; ++i) {
         // An element's own Load succeeds at the very end of the file (its part is merely
@@ -324,14 +319,9 @@ bool WriteList(ByteWriter& out, std::vector<T>& list) {
 template <FileScalar T>
 bool ReadList(ByteReader& in, std::vector<T>& list) {
     int32_t count = 0;
-    switch (in.ReadCount(count, sizeof(T))) {
-        case ReadStatus::AtEnd:
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
-    }
+    bool present = false;
+    if (!in.ReadPartCount(count, sizeof(T), present)) return false;
+    if (!present) return true;
     std::vector<T> loaded(static_cast<size_t>(count));
     if (!in.ReadRaw(loaded.data(), loaded.size() * sizeof(T))) return false;
     list = std::move(loaded);

@@ -28,14 +28,9 @@ thread_local BankOverride t_bankOverride[3];
 template <class Def>
 bool ReadPaletteListOf(ByteReader& in, std::vector<Def>& list) {
     int32_t count = 0;
-    switch (in.ReadCount(count, kMinRecordBytes)) {
-        case ReadStatus::AtEnd:
-            return true;
-        case ReadStatus::Damaged:
-            return false;
-        case ReadStatus::Ok:
-            break;
-    }
+    bool present = false;
+    if (!in.ReadPartCount(count, kMinRecordBytes, present)) return false;
+    if (!present) return true;
     // Every entry is there before the first is read: a link of an entry to a later one
     // finds that entry's defaults, and the list has its final length for every check.
     list.clear();

@@ -120,16 +120,10 @@ void cStageString::RegisterFields(uint32_t /*version*/) {
 // ---- Lists -----------------------------------------------------------------------------
 
 bool ReadStageCount(ByteReader& in, int32_t& count, size_t minElementBytes, const char* what) {
-    switch (in.ReadCount(count, minElementBytes)) {
-        case ReadStatus::Ok:
-            return true;
-        case ReadStatus::AtEnd:
-            in.NoteDamage(what, sizeof(uint32_t));
-            return false;
-        case ReadStatus::Damaged:
-            return false;
-    }
-    return false;
+    bool present = false;
+    if (!in.ReadPartCount(count, minElementBytes, present)) return false;
+    if (!present) in.NoteDamage(what, sizeof(uint32_t));
+    return present;
 }
 
 namespace {

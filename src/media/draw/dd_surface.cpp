@@ -621,7 +621,7 @@ bool DDSetTransmit(const char* file) {
         lpDTCon->rgbTransmit16 = {e.blue, e.green, e.red};
     }
     DDSetTransmitRGB(r, g, b);
-    TracePrintf("SetTrans(%s) lpDTCon->wTransmit_16 = (%x)", file, lpDTCon->wTransmit_16);
+    TracePrintf("SetTrans(filename) lpDTCon->wTransmit_16 = (%x)", lpDTCon->wTransmit_16);
     return true;
 }
 
