@@ -16,5 +16,6 @@ cmake --build build-san --parallel "$jobs"
 cd build-san
 export ASAN_OPTIONS="abort_on_error=0:detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/../tools/lsan-suppressions.txt"
 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy \
     ctest --output-on-failure --parallel "$jobs" --timeout 600

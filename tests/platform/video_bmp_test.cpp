@@ -13,25 +13,53 @@
 namespace vid = platform::video;
 
 // The largest single allocation of the calling thread while it is being watched. The whole
-// test program allocates through these; only a watching thread counts.
+// test program allocates through these, every form of new on malloc and every delete on
+// free, so that memory of one form freed by another stays a matching pair.
 namespace {
 thread_local bool t_watchAllocations = false;
 thread_local size_t t_largestAllocation = 0;
+
+void* Allocate(std::size_t size) noexcept {
+    if (t_watchAllocations && size > t_largestAllocation) t_largestAllocation = size;
+    return std::malloc(size ? size : 1);
+}
+void* AllocateOrThrow(std::size_t size) {
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
 }  // namespace
 
 void* operator new(std::size_t size) {
-    if (t_watchAllocations && size > t_largestAllocation) t_largestAllocation = size;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
+    return AllocateOrThrow(size);
 }
-// These deletes pair with the new above; the compiler, pairing free with the built-in new,
-// cannot see that.
+void* operator new[](std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+// The compiler pairs free with the built-in new and cannot see the new above.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept {
     std::free(p);
 }
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
 #pragma GCC diagnostic pop
