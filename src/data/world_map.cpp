@@ -60,19 +60,24 @@ bool cWorldMapPoint::Save(FILE* fp) {
 
 // ---- List readers ---------------------------------------------------------------------
 
-bool LoadCellTypeList(std::vector<cWorldMapEntry>& list, FILE* fp) {
+namespace {
+template <RecordType T>
+bool LoadList(std::vector<T>& list, FILE* fp) {
     ByteReader in(fp);
     return ReadList(in, list);
+}
+}  // namespace
+
+bool LoadCellTypeList(std::vector<cWorldMapEntry>& list, FILE* fp) {
+    return LoadList(list, fp);
 }
 
 bool LoadPointList(std::vector<cWorldMapPoint>& list, FILE* fp) {
-    ByteReader in(fp);
-    return ReadList(in, list);
+    return LoadList(list, fp);
 }
 
 bool LoadRecList(std::vector<cWorldMapRec>& list, FILE* fp) {
-    ByteReader in(fp);
-    return ReadList(in, list);
+    return LoadList(list, fp);
 }
 
 // ---- cWorldMapData -------------------------------------------------------------------
