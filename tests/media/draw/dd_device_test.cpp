@@ -216,6 +216,7 @@ TEST_F(DDTest, LostDeviceIsRestoredAndOwnersRedraw) {
     EXPECT_EQ(Pixels(table_[2]).Get(1, 1), 0xFF123456u);
     EXPECT_EQ(Pixels(VirBackBuffer).Width(), 640);
     const std::string trace = Trace();
+    EXPECT_NE(trace.find("VSync : 0"), std::string::npos);  // the start-up line, traced too
     EXPECT_NE(trace.find("Restore In"), std::string::npos);
     EXPECT_NE(trace.find("Restore Out"), std::string::npos);
 }
