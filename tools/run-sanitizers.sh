@@ -6,7 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
-flags="-fsanitize=address,undefined -fno-omit-frame-pointer"
+# g++ 12 misreads the instrumented code of a short std::string assignment as an
+# overlapping copy (-Wrestrict); the plain build, which has no such code, keeps the warning.
+flags="-fsanitize=address,undefined -fno-omit-frame-pointer -Wno-restrict"
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
