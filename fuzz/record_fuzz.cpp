@@ -85,7 +85,7 @@ bool LoadBytes(const uint8_t* data, size_t size, cFuzzTop& record) {
     uint32_t version = 0;
     bool ok = in.Read(version);
     if (ok) {
-        g_nFileVersion = version;
+        SetFileVersion(version);
         ok = record.Load(fp);
     }
     CloseRecordFile(fp);

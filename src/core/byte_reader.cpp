@@ -14,6 +14,7 @@ namespace {
 struct KnownEnd {
     FILE* fp;
     int64_t end;
+    uint64_t absentParts = 0;  // counts that stood at the very end of the file
 };
 
 // Few files are open at once; a short list under a lock is all this needs. A reader and its
@@ -38,10 +39,11 @@ void RememberFileEnd(FILE* fp) {
     for (KnownEnd& k : g_ends) {
         if (k.fp == fp) {
             k.end = end;
+            k.absentParts = 0;
             return;
         }
     }
-    g_ends.push_back({fp, end});
+    g_ends.push_back({fp, end, 0});
 }
 
 void ForgetFileEnd(FILE* fp) {
@@ -71,6 +73,13 @@ uint64_t ByteReader::Remaining() const {
     return static_cast<uint64_t>(end_ - pos);
 }
 
+uint64_t ByteReader::AbsentParts() const {
+    std::lock_guard lock(g_endsMutex);
+    for (const KnownEnd& k : g_ends)
+        if (k.fp == fp_) return k.absentParts;
+    return 0;
+}
+
 void ByteReader::NoteDamage(const char* what, uint64_t needed) {
     const long pos = fp_ ? std::ftell(fp_) : -1;
     platform::Diag(platform::DiagLevel::Warn, "record",
@@ -90,7 +99,12 @@ ReadStatus ByteReader::ReadCount(int32_t& count, size_t minElementBytes) {
         NoteDamage("unreadable stream", sizeof(uint32_t));
         return ReadStatus::Damaged;
     }
-    if (Remaining() == 0) return ReadStatus::AtEnd;
+    if (Remaining() == 0) {
+        std::lock_guard lock(g_endsMutex);
+        for (KnownEnd& k : g_ends)
+            if (k.fp == fp_) ++k.absentParts;
+        return ReadStatus::AtEnd;
+    }
     uint32_t word = 0;
     if (!ReadRaw(&word, sizeof word)) {
         NoteDamage("count word", sizeof word);
@@ -110,10 +124,11 @@ ReadStatus ByteReader::ReadCount(int32_t& count, size_t minElementBytes) {
     return ReadStatus::Ok;
 }
 
-bool ByteReader::BeginList(int32_t& count, size_t minElementBytes, bool& ok) {
+bool ByteReader::ReadPartCount(int32_t& count, size_t minElementBytes, bool& present) {
+    count = 0;
     const ReadStatus status = ReadCount(count, minElementBytes);
-    ok = status != ReadStatus::Damaged;
-    return status == ReadStatus::Ok;
+    present = status == ReadStatus::Ok;
+    return status != ReadStatus::Damaged;
 }
 
 bool ByteReader::ReadString(std::string& out) {

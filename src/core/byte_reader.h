@@ -49,10 +49,14 @@ class ByteReader {
     // run while i < count). Damaged when count x minElementBytes exceed the bytes left after
     // the word, so no caller ever allocates from a count the file cannot back.
     ReadStatus ReadCount(int32_t& count, size_t minElementBytes);
-    // ReadCount for the lists of a record: a file that ends where the count would start
-    // merely lacks that part. True when elements follow (count set); otherwise false, with
-    // ok true at the file's end (the part keeps what it has) and false on damage.
-    bool BeginList(int32_t& count, size_t minElementBytes, bool& ok);
+    // ReadCount for a part the file may simply lack: false only on damage; present is
+    // false (and count 0) when the file ended where the word would start.
+    bool ReadPartCount(int32_t& count, size_t minElementBytes, bool& present);
+
+    // How many counts of a file opened by OpenRecordRead were absent so far (AtEnd). A
+    // list element during whose Load this grows was cut short: the file ended inside the
+    // list. 0 for any other stream.
+    uint64_t AbsentParts() const;
 
     // A stored string: u32 length counting the terminating zero, then that many bytes
     // (none when the length is 1; a length of 0 is taken as empty too). The text is cut at

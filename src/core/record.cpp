@@ -11,9 +11,27 @@
 #include "platform/text/cp932.h"
 
 uint32_t g_nDataVersion = 0;
-thread_local uint32_t g_nFileVersion = 0;
 bool g_bStripCR = false;
+
+namespace {
+// Internal, reached through the functions below: a thread_local variable declared extern
+// and read from other files is reached through a wrapper whose null check, under the
+// undefined-behaviour sanitizer, reads flags that the linker's TLS rewrite no longer sets.
+thread_local uint32_t g_nFileVersion = 0;
 thread_local uint32_t g_nDroppedField = 0;
+}  // namespace
+
+uint32_t FileVersion() {
+    return g_nFileVersion;
+}
+
+void SetFileVersion(uint32_t version) {
+    g_nFileVersion = version;
+}
+
+uint32_t& DroppedField() {
+    return g_nDroppedField;
+}
 
 namespace {
 
@@ -63,7 +81,7 @@ cSaveRecord& cSaveRecord::operator=(const cSaveRecord& source) {
 // ---- Load ----------------------------------------------------------------------------
 
 bool cSaveRecord::Load(FILE* fp) {
-    const uint32_t fileVersion = g_nFileVersion;
+    const uint32_t fileVersion = FileVersion();
     Rebuild(fileVersion);
     ByteReader in(fp);
     const bool ok = LoadFields(in) && LoadStrings(in);
@@ -73,8 +91,9 @@ bool cSaveRecord::Load(FILE* fp) {
 
 bool cSaveRecord::LoadFields(ByteReader& in) {
     int32_t n = 0;
-    bool ok = true;
-    if (!in.BeginList(n, 0, ok)) return ok;
+    bool present = false;
+    if (!in.ReadPartCount(n, 0, present)) return false;
+    if (!present) return true;
     const int registered = static_cast<int>(m_vField.size());
     if (n > registered) {
         // The first index past the registry is the game's bounds fault: its line and the
@@ -102,10 +121,11 @@ bool cSaveRecord::LoadFields(ByteReader& in) {
 
 bool cSaveRecord::LoadStrings(ByteReader& in) {
     int32_t m = 0;
-    bool ok = true;
-    if (!in.BeginList(m, sizeof(uint32_t), ok)) {
-        if (ok && g_bStripCR) StripRegisteredStrings();
-        return ok;
+    bool present = false;
+    if (!in.ReadPartCount(m, sizeof(uint32_t), present)) return false;
+    if (!present) {
+        if (g_bStripCR) StripRegisteredStrings();
+        return true;
     }
     const int registered = static_cast<int>(m_vStr.size());
     if (m > registered) {
@@ -263,4 +283,24 @@ bool WriteList(ByteWriter& out, const std::vector<std::string>& list) {
     for (const std::string& s : list)
         if (!out.WriteString(s)) return false;
     return true;
+}
+
+bool SaveStringList(std::vector<std::string>& list, FILE* fp) {
+    ByteWriter out(fp);
+    if (!out.WriteCount(list.size())) return false;
+    for (std::string& text : list)
+        if (!WriteLenString(text, fp)) return false;
+    return true;
+}
+
+bool WriteLenString(std::string& text, FILE* fp) {
+    const size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    ByteWriter out(fp);
+    return out.WriteString(text);
+}
+
+int ReadLenString(std::string& text, FILE* fp) {
+    ByteReader in(fp);
+    return in.ReadString(text) ? 1 : 0;
 }

@@ -17,7 +17,7 @@
 //           m_nPower = 10;      // then the class defaults
 //       }
 //       // File order = registration order. A member added at version T is registered only
-//       // from T on; a u32 the format dropped at 300 is read into g_nDroppedField before.
+//       // from T on; a u32 the format dropped at 300 is read into DroppedField() before.
 //       void RegisterFields(uint32_t version) override {
 //           Reg(m_nPower);                          // int32_t, every version
 //           if (version < 300) RegDropped();
@@ -78,14 +78,15 @@ constexpr uint32_t kCurrentDataVersion = 770;
 // Current data version: 0 until start-up sets it to 770; the first word of every file
 // written and the version every record stands at outside a load.
 extern uint32_t g_nDataVersion;
-// Version word of the last record file this thread opened for reading. Per thread, so a
-// loader thread never changes the layout another thread is reading with.
-extern thread_local uint32_t g_nFileVersion;
+// Version word of the last record file this thread opened for reading (g_nFileVersion).
+// Per thread, so a loader thread never changes the layout another thread is reading with.
+uint32_t FileVersion();
+void SetFileVersion(uint32_t version);
 // Set at start-up: every record string load drops carriage returns (CR LF becomes LF).
 extern bool g_bStripCR;
-// Scratch for 4-byte members old versions stored and this one no longer has. Per thread:
-// only ever written, never read back by the game.
-extern thread_local uint32_t g_nDroppedField;
+// Scratch for 4-byte members old versions stored and this one no longer has
+// (g_nDroppedField). Per thread: only ever written, never read back by the game.
+uint32_t& DroppedField();
 
 class cSaveRecord;
 
@@ -128,7 +129,7 @@ class cSaveRecord {
     // parent's RegisterFields first. Depends only on the class and the version.
     virtual void RegisterFields(uint32_t /*version*/) {}
     // Reads the record at the position of an open record file, in the layout of
-    // g_nFileVersion, and leaves the registry at the current version. False: the file is
+    // FileVersion(), and leaves the registry at the current version. False: the file is
     // damaged (see above); stop reading the file.
     virtual bool Load(FILE* fp);
     // Writes the record in the current layout. False when any write failed.
@@ -175,7 +176,7 @@ class cSaveRecord {
     }
     void RegStr(std::string& member) { PushStrRef(member, 1); }
     // A 4-byte member of older versions that this class no longer has.
-    void RegDropped() { AddField4(&g_nDroppedField, 1); }
+    void RegDropped() { AddField4(&DroppedField(), 1); }
 
     // The registration calls by their original names, for members that are not plain
     // scalars or arrays of them (a struct of four int32_t is AddField4(&rect, 4)).
@@ -200,9 +201,9 @@ class cSaveRecord {
     std::vector<cStrRef> m_vStr;
 };
 
-// Opens a record file and reads its version word into g_nFileVersion. A null or empty
+// Opens a record file and reads its version word into FileVersion(). A null or empty
 // name opens "err" in the game folder, as the game does. Null when the file cannot be
-// opened or is shorter than the version word (g_nFileVersion is then unchanged).
+// opened or is shorter than the version word (FileVersion() is then unchanged).
 FILE* OpenRecordRead(const char* name);
 // Creates or truncates the file in place and writes g_nDataVersion. Null when it cannot be
 // created (an empty name cannot) or the version word cannot be written. For files the user
@@ -244,16 +245,38 @@ concept RecordType = std::derived_from<T, cSaveRecord>;
 // damage, and when the file ended before the count, it is left as it was. minElementBytes
 // is the least one element takes in the file: a count the bytes left cannot hold is
 // refused before anything is allocated.
+// One element of a counted list of a data file (database, palette, stage lists) by
+// readOne(). The element must be whole: a file that ends before it, or inside it where one
+// of its own counts should stand, is damaged (an element's own Load succeeds there, its
+// part merely absent), since the file's writer always wrote every element whole.
+template <class ReadOne>
+bool ReadWholeElement(ByteReader& in, size_t minElementBytes, const char* what, ReadOne&& readOne) {
+    if (in.Remaining() == 0) {
+        in.NoteDamage(what, minElementBytes);
+        return false;
+    }
+    const uint64_t absentBefore = in.AbsentParts();
+    if (!readOne()) return false;
+    if (in.AbsentParts() != absentBefore) {
+        in.NoteDamage(what, sizeof(uint32_t));
+        return false;
+    }
+    return true;
+}
+
 template <class T, class ReadOne>
 bool ReadListWith(ByteReader& in, std::vector<T>& list, size_t minElementBytes, const T& prototype,
                   ReadOne&& readOne) {
     int32_t count = 0;
-    bool ok = true;
-    if (!in.BeginList(count, minElementBytes, ok)) return ok;
+    bool present = false;
+    if (!in.ReadPartCount(count, minElementBytes, present)) return false;
+    if (!present) return true;
     std::vector<T> loaded;
     for (int32_t i = 0; i < count; ++i) {
         // An element's own Load succeeds at the very end of the file (its part is merely
-        // absent), so a list that runs out is caught here.
+        // absent), so a list that runs out is caught here. The last element may end where
+        // one of its own counts would start, as any record may (the lists of the data
+        // files are stricter: ReadWholeElement).
         if (in.Remaining() == 0) {
             in.NoteDamage("list element", minElementBytes);
             return false;
@@ -296,8 +319,9 @@ bool WriteList(ByteWriter& out, std::vector<T>& list) {
 template <FileScalar T>
 bool ReadList(ByteReader& in, std::vector<T>& list) {
     int32_t count = 0;
-    bool ok = true;
-    if (!in.BeginList(count, sizeof(T), ok)) return ok;
+    bool present = false;
+    if (!in.ReadPartCount(count, sizeof(T), present)) return false;
+    if (!present) return true;
     std::vector<T> loaded(static_cast<size_t>(count));
     if (!in.ReadRaw(loaded.data(), loaded.size() * sizeof(T))) return false;
     list = std::move(loaded);
@@ -311,3 +335,20 @@ bool WriteList(ByteWriter& out, const std::vector<T>& list) {
 // Strings in the record string form (not passed through the carriage-return switch).
 bool ReadList(ByteReader& in, std::vector<std::string>& list);
 bool WriteList(ByteWriter& out, const std::vector<std::string>& list);
+
+// ---- The stream helpers by their names in the system data -----------------------------
+
+// u32 count, then each record's Save in order. False when a write failed.
+template <RecordType T>
+bool SaveRecordList(std::vector<T>& list, FILE* fp) {
+    ByteWriter out(fp);
+    return WriteList(out, list);
+}
+// u32 count, then each text as WriteLenString writes it.
+bool SaveStringList(std::vector<std::string>& list, FILE* fp);
+// One text in the record string form. The text is cut at its first zero byte, in memory
+// too, so that what stays in memory is what the file holds.
+bool WriteLenString(std::string& text, FILE* fp);
+// One text in the record string form: 1, or 0 when the file cannot hold the length it
+// states (the text is then unchanged).
+int ReadLenString(std::string& text, FILE* fp);

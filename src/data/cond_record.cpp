@@ -38,7 +38,7 @@ void cCond::RegisterFields(uint32_t version) {
 
 bool cCond::Load(FILE* fp) {
     if (!cSaveRecord::Load(fp)) return false;
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (version >= kCurrentDataVersion) return true;
 
     // Kinds 5 and 6 came in before the state and distance tests.
@@ -94,7 +94,7 @@ void cCondList::RegisterFields(uint32_t /*version*/) {
 
 bool cCondList::Load(FILE* fp) {
     if (!cSaveRecord::Load(fp)) return false;
-    if (g_nFileVersion < 766) return true;
+    if (FileVersion() < 766) return true;
     return LoadCondList(m_vConds, fp);
 }
 

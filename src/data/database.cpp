@@ -37,24 +37,17 @@ int LoadDatabaseList(std::vector<T>& list, const char* path, const T& prototype,
     FILE* fp = OpenRecordRead(path);
     if (!fp) return 0;
     std::vector<T> loaded = list;
-    bool ok = true;
     ByteReader in(fp);
     int32_t count = 0;
-    switch (in.ReadCount(count, kMinRecordBytes)) {
-        case ReadStatus::AtEnd:  // no count at all: the list keeps what it has
-            break;
-        case ReadStatus::Damaged:
-            ok = false;
-            break;
-        case ReadStatus::Ok:
-            loaded.resize(static_cast<size_t>(std::max(count, 0)), prototype);
-            for (T& record : loaded) {
-                if (!record.Load(fp)) {
-                    ok = false;
-                    break;
-                }
-            }
-            break;
+    bool present = false;  // without a count at all the list keeps what it has
+    bool ok = in.ReadPartCount(count, kMinRecordBytes, present);
+    if (ok && present) {
+        loaded.resize(static_cast<size_t>(count), prototype);
+        for (T& record : loaded) {
+            ok = ReadWholeElement(in, kMinRecordBytes, "database record",
+                                  [&] { return record.Load(fp); });
+            if (!ok) break;
+        }
     }
     CloseRecordFile(fp);
     if (!ok) {

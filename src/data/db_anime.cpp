@@ -63,8 +63,8 @@ bool cAnimeSet::Load(FILE* fp) {
     ByteReader in(fp);
     // The slots of the file replace every slot; each is filled from a cleared anime.
     if (!ReadList(in, m_vSlot, cAnime{})) return false;
-    if (g_nFileVersion < kAnimeSetThirdOffsetFrom) m_vSlot.resize(kAnimeSetSlots, DefaultAnime());
-    if (g_nFileVersion < kAnimeSetSlotNamesFrom) {
+    if (FileVersion() < kAnimeSetThirdOffsetFrom) m_vSlot.resize(kAnimeSetSlots, DefaultAnime());
+    if (FileVersion() < kAnimeSetSlotNamesFrom) {
         m_vSlot.resize(kAnimeSetSlots, DefaultAnime());
         m_vSlot[2].m_strName = kSlotNames[2];
         m_vSlot[3].m_strName = kSlotNames[3];

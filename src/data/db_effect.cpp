@@ -24,7 +24,7 @@ bool cEffect::Load(FILE* fp) {
         ByteReader in(fp);
         ok = ReadList(in, m_vItem, cEffectItem{});
     }
-    if (g_nFileVersion < kMediaTagTrustedFrom) m_nTag = 0;
+    if (FileVersion() < kMediaTagTrustedFrom) m_nTag = 0;
     return ok;
 }
 
@@ -60,7 +60,7 @@ struct RoughnessFix {
 template <size_t N>
 void FixRoughness(cEffectRecord& record, const RoughnessFix (&fixes)[N],
                   const cParamRange& (*param)(int64_t, int64_t)) {
-    if (g_nFileVersion >= kEffectRoughnessFrom) return;
+    if (FileVersion() >= kEffectRoughnessFrom) return;
     for (const RoughnessFix& fix : fixes)
         if (record.m_nKind == fix.kind)
             record.m_anParam[fix.slot] = param(fix.kind, fix.slot).defaultValue;

@@ -6,7 +6,7 @@
 namespace {
 
 void ForgetOldTag(uint32_t& tag) {
-    if (g_nFileVersion < kMediaTagTrustedFrom) tag = 0;
+    if (FileVersion() < kMediaTagTrustedFrom) tag = 0;
 }
 
 }  // namespace

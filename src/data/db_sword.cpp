@@ -31,7 +31,7 @@ bool cSwordType::Load(FILE* fp) {
         ByteReader in(fp);
         ok = ReadList(in, m_vItem, cSwordTypeItem{});
     }
-    if (g_nFileVersion < kMediaTagTrustedFrom) m_nTag = 0;
+    if (FileVersion() < kMediaTagTrustedFrom) m_nTag = 0;
     return ok;
 }
 

@@ -173,7 +173,7 @@ void cCharaDef::RegisterFields(uint32_t version) {
 
 bool cCharaDef::Load(FILE* fp) {
     if (!cSaveRecord::Load(fp)) return false;
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     ByteReader in(fp);
     switch (ReadPlacement(in, m_nX, m_nY, &m_nPlacementValue)) {
         case ReadStatus::Damaged:

@@ -68,7 +68,7 @@ void cItemDef::RegisterFields(uint32_t /*version*/) {
 
 bool cItemDef::Load(FILE* fp) {
     if (!cSaveRecord::Load(fp)) return false;
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     ByteReader in(fp);
     switch (ReadPlacement(in, m_nX, m_nY, nullptr)) {
         case ReadStatus::Damaged:

@@ -201,7 +201,9 @@ double cEdShot::GetOffsetY(int index, int facing) const {
 
 // ---- cFlowCmd: copies and parts ------------------------------------------------------
 
-cFlowCmd::cFlowCmd() { Clear(); }
+cFlowCmd::cFlowCmd() {
+    Clear();
+}
 
 cFlowCmd::cFlowCmd(const cFlowCmd& source)
     : cSaveRecord(source),
@@ -258,7 +260,7 @@ void cFlowCmd::RegisterFields(uint32_t /*version*/) {
 
 bool cFlowCmd::Load(FILE* fp) {
     if (!cSaveRecord::Load(fp)) return false;
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     ByteReader in(fp);
 
     // Each part: a nonzero flag brings a fresh part read from the file, a zero flag none.
@@ -541,7 +543,7 @@ bool cFlow::Load(FILE* fp) {
         !LoadFlowCmdList(m_vCmds, in))
         return false;
 
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (version < kCurrentDataVersion) {
         // Triggers were inserted at 11 (132), 5 and 6 (164) and 18..20 (762).
         if (version < 132 && m_nTrigger >= 11) ++m_nTrigger;

@@ -28,19 +28,17 @@ thread_local BankOverride t_bankOverride[3];
 template <class Def>
 bool ReadPaletteListOf(ByteReader& in, std::vector<Def>& list) {
     int32_t count = 0;
-    bool ok = true;
-    if (!in.BeginList(count, kMinRecordBytes, ok)) return ok;
+    bool present = false;
+    if (!in.ReadPartCount(count, kMinRecordBytes, present)) return false;
+    if (!present) return true;
     // Every entry is there before the first is read: a link of an entry to a later one
     // finds that entry's defaults, and the list has its final length for every check.
     list.clear();
     list.resize(static_cast<size_t>(std::max(count, 0)));
-    for (Def& entry : list) {
-        if (in.Remaining() == 0) {
-            in.NoteDamage("palette entry", kMinRecordBytes);
+    for (Def& entry : list)
+        if (!ReadWholeElement(in, kMinRecordBytes, "palette entry",
+                              [&] { return entry.Load(in.File()); }))
             return false;
-        }
-        if (!entry.Load(in.File())) return false;
-    }
     return true;
 }
 

@@ -1,16 +1,6 @@
 // Label lists of command parameters, condition operands and flow fields.
 #include "data/param_enums.h"
 
-#include <iterator>
-
-// One list: its labels in stored-value order, checked against the count its header gives.
-#define WF_LABEL_TABLE(table, count, ...)                     \
-    namespace {                                               \
-    const char* const table##Text[] = {__VA_ARGS__};          \
-    }                                                         \
-    static_assert(std::size(table##Text) == (count), #table); \
-    const LabelTable table(table##Text);
-
 // clang-format off
 WF_LABEL_TABLE(kGroupLetterLabels, kGroupLetterLabelCount,
     "-", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M",
@@ -135,4 +125,40 @@ WF_LABEL_TABLE(kShotPaletteBankLabels, kCmdPaletteBankLabelCount, "コモンパ�
 WF_LABEL_TABLE(kShotCommonPaletteOnlyLabels, kCommonPaletteOnlyLabelCount, "コモンパレット")
 WF_LABEL_TABLE(kShotOwnerSideLabels, kShotOwnerSideLabelCount,
     "パレットの設定に準ずる", "使用者と同じ", "番号で指定")
+WF_LABEL_TABLE(kCondKindLabels, kCondKindLabelCount,
+    "", "コモン変数条件", "ステージ変数条件", "キャラ変数条件", "ステータス条件",
+    "ステータス条件2", "ステータス条件3", "距離条件")
+WF_LABEL_TABLE(kCondCombineLabels, kCondCombineLabelCount,
+    "全ての条件が真なら成立", "1つ以上の条件が真なら成立")
+WF_LABEL_TABLE(kCondDistanceLabels, kCondDistanceLabelCount,
+    "横", "前", "後", "縦", "前Y", "後Y", "円")
+WF_LABEL_TABLE(kCondDistanceWordLabels, kCondDistanceWordLabelCount, "以内", "外")
 // clang-format on
+
+// The three values of each volley pattern: the spacing of the straight lines, the fan
+// step of the spread, the column gap, row count and row spacing of the lightning and the
+// radius of the surround; the explosion has none.
+const std::array<ParamCaptions, kVolleyPatternLabelCount> kVolleyPatternCaptions = {{
+    {"間隔(hbl)", "", ""},
+    {"間隔(hbl)", "", ""},
+    {"角度", "", ""},
+    {"間隔(hbl)", "列の数", "列の間隔(hbl)"},
+    {"", "", ""},
+    {"距離(hbl)", "", ""},
+}};
+
+// The three values of each shot movement kind: where an aimed or falling shot changes its
+// course, where homing starts and ends and which group the nearest-character kinds look
+// at, and the wave's amplitude, speed and starting angle.
+const std::array<ParamCaptions, kShotMoveLabelCount> kShotMoveCaptions = {{
+    {"", "", ""},
+    {"軌道変更(hbl)", "", ""},
+    {"軌道変更(hbl)", "対象勢力", ""},
+    {"軌道変更(hbl)", "", ""},
+    {"誘導開始(hbl)", "誘導終了(hbl)", ""},
+    {"誘導開始(hbl)", "誘導終了(hbl)", "対象勢力"},
+    {"誘導開始(hbl)", "誘導終了(hbl)", ""},
+    {"誘導開始(hbl)", "誘導終了(hbl)", "対象勢力"},
+    {"波の最大(hbl)", "波の速度", "開始角度"},
+    {"軌道変更(hbl)", "", ""},
+}};

@@ -2,6 +2,8 @@
 // store: the index of a label is the stored value.
 #pragma once
 
+#include <array>
+
 #include "data/vocab_table.h"
 
 constexpr int kGroupLetterLabelCount = 27;     // 0 none, 1..26 = A..Z
@@ -58,6 +60,10 @@ constexpr int kAimSubjectLabelCount = 3;
 constexpr int kShotMoveLabelCount = 10;
 constexpr int kBlockSummonModeLabelCount = 3;
 constexpr int kShotOwnerSideLabelCount = 3;
+constexpr int kCondKindLabelCount = 8;  // 0 has the empty name, 1..7 the kinds
+constexpr int kCondCombineLabelCount = 2;
+constexpr int kCondDistanceLabelCount = 7;
+constexpr int kCondDistanceWordLabelCount = 2;
 
 extern const LabelTable kGroupLetterLabels;
 extern const LabelTable kGroupLetterAllLabels;
@@ -118,3 +124,16 @@ extern const LabelTable kBlockSummonModeLabels;
 extern const LabelTable kShotPaletteBankLabels;
 extern const LabelTable kShotCommonPaletteOnlyLabels;
 extern const LabelTable kShotOwnerSideLabels;
+
+// Conditions: the kinds, how a list combines them, and the distance measures and words of
+// the distance condition.
+extern const LabelTable kCondKindLabels;
+extern const LabelTable kCondCombineLabels;
+extern const LabelTable kCondDistanceLabels;
+extern const LabelTable kCondDistanceWordLabels;
+
+// Captions of the three numeric values a volley pattern or a shot movement kind reads;
+// empty where it reads fewer.
+using ParamCaptions = std::array<const char*, 3>;
+extern const std::array<ParamCaptions, kVolleyPatternLabelCount> kVolleyPatternCaptions;
+extern const std::array<ParamCaptions, kShotMoveLabelCount> kShotMoveCaptions;

@@ -54,7 +54,7 @@ void cSaveName::RegisterFields(uint32_t version) {
 }
 
 bool cSaveName::Load(FILE* fp) {
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     if (version < 759) {
         m_strKey = m_strStage;
@@ -120,7 +120,7 @@ void cSaveData::RegisterFields(uint32_t version) {
 }
 
 bool cSaveData::Load(FILE* fp) {
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     ByteReader in(fp);
     if (!in.ReadRaw(&m_SaveTime, sizeof(m_SaveTime))) {
@@ -145,9 +145,11 @@ bool cSaveData::Load(FILE* fp) {
         if (version < 194) m_nRunValue7 = 0;
         if (version < 501) m_vCarryFlags.assign(kCarryFlagCount, 1);
         if (version < 754) {
-            // These files kept 1000 variables and the game cut the list to 1000 entries,
-            // which left variable 1000 outside it: a script that used it closed the game.
-            // The list is indexed by variable number, so it takes 1001 entries.
+            // These files kept 1000 variables: whatever stands past them is cut, as the
+            // game cut it. The list is indexed by variable number from 1, so it then takes a
+            // zero entry for variable 1000, which the cut list left outside it (a script
+            // that used it closed the game).
+            m_vVariables.resize(kVariableCount - 1);
             m_vVariables.resize(kVariableCount, 0);
             m_vSavedVariables.assign(kVariableCount, 0);
         }

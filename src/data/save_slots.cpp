@@ -87,9 +87,10 @@ void MoveAside(const char* path) {
 
 }  // namespace
 
+// Only the used flag is registered: clearing or record-copying a row leaves its save time,
+// which a plain copy of the row carries along.
 void cSaveSlotInfo::RegisterFields(uint32_t /*version*/) {
     Reg(m_bUsed);
-    AddField2(&m_SaveTime, 8);
 }
 
 void SetSaveTimeSource(SaveTimeSource source) {

@@ -339,7 +339,7 @@ bool cStage::Load(FILE* fp, const CancelFlag* cancel) {
 }
 
 bool cStage::ReadBody(ByteReader& in, const CancelFlag* cancel) {
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     FILE* fp = in.File();
     // While the stage is read, bank 2 is this stage's palette, on this thread only.
     ScopedPaletteBank bank(kPaletteStage, Lists());

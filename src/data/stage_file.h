@@ -26,7 +26,7 @@ class cStage : public cSaveRecord {
 
     // The stage's text and its scalar settings, in file order, for that data version.
     void RegisterFields(uint32_t version) override;
-    // The whole stage file after its version word (g_nFileVersion): read into a copy and
+    // The whole stage file after its version word (FileVersion()): read into a copy and
     // taken over only when every part was read, migrated and normalised. False when the
     // file is damaged; the stage is then as it was.
     bool Load(FILE* fp) override;

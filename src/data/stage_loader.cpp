@@ -65,7 +65,7 @@ void SetStageLoadDispatch(StageLoadDispatch dispatch) {
 uint32_t CheckStageFile(const char* path) {
     FILE* fp = OpenRecordRead(path);
     if (!fp) return 1;
-    const uint32_t version = g_nFileVersion;
+    const uint32_t version = FileVersion();
     bool intact = true;
     if (version >= 174) {
         // A file too short to hold its version and the trailer cannot end in one.

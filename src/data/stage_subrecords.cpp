@@ -120,16 +120,10 @@ void cStageString::RegisterFields(uint32_t /*version*/) {
 // ---- Lists -----------------------------------------------------------------------------
 
 bool ReadStageCount(ByteReader& in, int32_t& count, size_t minElementBytes, const char* what) {
-    switch (in.ReadCount(count, minElementBytes)) {
-        case ReadStatus::Ok:
-            return true;
-        case ReadStatus::AtEnd:
-            in.NoteDamage(what, sizeof(uint32_t));
-            return false;
-        case ReadStatus::Damaged:
-            return false;
-    }
-    return false;
+    bool present = false;
+    if (!in.ReadPartCount(count, minElementBytes, present)) return false;
+    if (!present) in.NoteDamage(what, sizeof(uint32_t));
+    return present;
 }
 
 namespace {
@@ -143,11 +137,8 @@ bool LoadRecordList(std::vector<T>& list, ByteReader& in, const CancelFlag* canc
     list.resize(static_cast<size_t>(count < 0 ? 0 : count), prototype);
     for (T& element : list) {
         if (cancel && cancel->load()) return false;
-        if (in.Remaining() == 0) {
-            in.NoteDamage(what, kMinRecordBytes);
+        if (!ReadWholeElement(in, kMinRecordBytes, what, [&] { return element.Load(in.File()); }))
             return false;
-        }
-        if (!element.Load(in.File())) return false;
     }
     return true;
 }

@@ -89,7 +89,7 @@ void cSystemData::RegisterFields(uint32_t version) {
 
 bool cSystemData::Load(FILE* fp) {
     // Sub-records read no version word of their own, so this stays the file's version.
-    const uint32_t fileVersion = g_nFileVersion;
+    const uint32_t fileVersion = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     if (!LoadLists(fp, fileVersion)) return false;
     if (fileVersion < kCurrentDataVersion) Migrate(fileVersion);
@@ -126,11 +126,11 @@ bool cSystemData::Save(FILE* fp) {
     return WriteList(out, m_vSwitchA) && WriteList(out, m_vSwitchB) &&
            WriteList(out, m_vStatusItem) && WriteList(out, m_vStartLives) &&
            WriteList(out, m_vUnlimitedLives) && WriteList(out, m_vModeRanking) &&
-           WriteList(out, m_vText) && WriteList(out, m_vSystemSound) &&
+           SaveStringList(m_vText, fp) && WriteList(out, m_vSystemSound) &&
            WriteList(out, m_vScreenBgm) && WriteList(out, m_vScreenBgmFlag) &&
-           WriteList(out, m_vTitleMenu) && WriteList(out, m_vSaveMenu) &&
-           WriteList(out, m_vOptionMenu) && WriteList(out, m_vRankModeName) &&
-           WriteList(out, m_vIniKey);
+           SaveRecordList(m_vTitleMenu, fp) && SaveRecordList(m_vSaveMenu, fp) &&
+           SaveRecordList(m_vOptionMenu, fp) && SaveStringList(m_vRankModeName, fp) &&
+           SaveRecordList(m_vIniKey, fp);
 }
 
 bool LoadSystemDataFile(cSystemData& target, const char* path, size_t bgmCount) {

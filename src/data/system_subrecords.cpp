@@ -14,7 +14,7 @@ void cStatusItem::RegisterFields(uint32_t version) {
 }
 
 bool cStatusItem::Load(FILE* fp) {
-    const uint32_t fileVersion = g_nFileVersion;
+    const uint32_t fileVersion = FileVersion();
     if (!cSaveRecord::Load(fp)) return false;
     if (fileVersion < 204) m_bShowValue = 1;
     return true;

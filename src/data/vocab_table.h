@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 // One label list. The game ends each list with an empty label; a stored value at or
 // past that end has no label, so it reads as the empty text rather than past the list.
@@ -32,3 +33,12 @@ struct cLabelId {
     const char* label;
     uint32_t value;
 };
+
+// Defines one list: its labels in stored-value order, checked against the count its header
+// gives. For use at namespace scope of one .cpp file.
+#define WF_LABEL_TABLE(table, count, ...)                     \
+    namespace {                                               \
+    const char* const table##Text[] = {__VA_ARGS__};          \
+    }                                                         \
+    static_assert(std::size(table##Text) == (count), #table); \
+    const LabelTable table(table##Text);

@@ -36,7 +36,7 @@ void cWorldMapRec::RegisterFields(uint32_t version) {
 
 bool cWorldMapRec::Load(FILE* fp) {
     const bool ok = cSaveRecord::Load(fp);
-    if (g_nFileVersion < 209) m_nRecValue10 = 0;
+    if (FileVersion() < 209) m_nRecValue10 = 0;
     return ok;
 }
 
@@ -49,15 +49,35 @@ void cWorldMapPoint::RegisterFields(uint32_t /*version*/) {
 }
 
 bool cWorldMapPoint::Load(FILE* fp) {
-    if (!cSaveRecord::Load(fp)) return false;
-    ByteReader in(fp);
-    return ReadList(in, m_vRecs);
+    return cSaveRecord::Load(fp) && LoadRecList(m_vRecs, fp);
 }
 
 bool cWorldMapPoint::Save(FILE* fp) {
     if (!cSaveRecord::Save(fp)) return false;
     ByteWriter out(fp);
     return WriteList(out, m_vRecs);
+}
+
+// ---- List readers ---------------------------------------------------------------------
+
+namespace {
+template <RecordType T>
+bool LoadList(std::vector<T>& list, FILE* fp) {
+    ByteReader in(fp);
+    return ReadList(in, list);
+}
+}  // namespace
+
+bool LoadCellTypeList(std::vector<cWorldMapEntry>& list, FILE* fp) {
+    return LoadList(list, fp);
+}
+
+bool LoadPointList(std::vector<cWorldMapPoint>& list, FILE* fp) {
+    return LoadList(list, fp);
+}
+
+bool LoadRecList(std::vector<cWorldMapRec>& list, FILE* fp) {
+    return LoadList(list, fp);
 }
 
 // ---- cWorldMapData -------------------------------------------------------------------
@@ -81,8 +101,8 @@ bool cWorldMapData::Load(FILE* fp) {
     ByteReader in(fp);
     // Each list is replaced whole by what the file holds; a part the file does not
     // reach keeps what the map had.
-    if (!ReadList(in, loaded.m_vCellTypes) || !ReadList(in, loaded.m_vGrid) ||
-        !ReadList(in, loaded.m_vPoints) || !ReadList(in, loaded.m_vPoints2))
+    if (!LoadCellTypeList(loaded.m_vCellTypes, fp) || !ReadList(in, loaded.m_vGrid) ||
+        !LoadPointList(loaded.m_vPoints, fp) || !LoadPointList(loaded.m_vPoints2, fp))
         return false;
     loaded.Validate();
     *this = std::move(loaded);

@@ -55,6 +55,12 @@ class cWorldMapPoint : public cSaveRecord {
     std::vector<cWorldMapRec> m_vRecs;
 };
 
+// The map's list readers by name: u32 count, then each element by its own Load into a fresh
+// default element. False when the file is damaged; the list is then left as it was.
+bool LoadCellTypeList(std::vector<cWorldMapEntry>& list, FILE* fp);
+bool LoadPointList(std::vector<cWorldMapPoint>& list, FILE* fp);
+bool LoadRecList(std::vector<cWorldMapRec>& list, FILE* fp);
+
 class cWorldMapData : public cSaveRecord {
   public:
     cWorldMapData() { SetDefaults(); }

@@ -1,7 +1,10 @@
 // Record file bytes against layouts written out by hand, and what loading does with them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/record.h"
 #include "platform/win_types.h"
@@ -36,7 +39,7 @@ TEST_F(RecordTest, WritesOneNumberAndOneString) {
 TEST_F(RecordTest, MixedWidthsLoadAndSaveByteIdentical) {
     cMixed r;
     ASSERT_EQ(r.LoadFile(Put(kMixedFile).c_str()), 1);
-    EXPECT_EQ(g_nFileVersion, 770u);
+    EXPECT_EQ(FileVersion(), 770u);
     EXPECT_EQ(std::vector<uint8_t>(r.m_ab, r.m_ab + 3), Hex("010203"));
     EXPECT_EQ(r.m_w, 0x0405);
     EXPECT_EQ(r.m_n, -2);
@@ -101,10 +104,10 @@ TEST_F(RecordTest, OlderFileKeepsLaterMembersAndResavesInCurrentLayout) {
     cVersioned r;
     r.m_nB = 77;
     r.m_s2 = "keep";
-    g_nDroppedField = 0;
+    DroppedField() = 0;
     ASSERT_EQ(r.LoadFile(Put(v200).c_str()), 1);
-    EXPECT_EQ(g_nFileVersion, 200u);
-    EXPECT_EQ(g_nDroppedField, 0xDEADBEEFu);
+    EXPECT_EQ(FileVersion(), 200u);
+    EXPECT_EQ(DroppedField(), 0xDEADBEEFu);
     EXPECT_EQ(r.m_nA, 7u);
     EXPECT_EQ(r.m_nB, 77);
     EXPECT_EQ(r.m_s, "hi");
@@ -140,16 +143,16 @@ TEST_F(RecordTest, FewerFieldsThanRegisteredReadsOnlyThoseAndLeavesTheRest) {
 
 TEST_F(RecordTest, FileVersionIsPerThread) {
     const std::string name = Put(Hex("C8000000 00000000"));
-    g_nFileVersion = 123;
+    SetFileVersion(123);
     uint32_t seenThere = 0;
     std::thread loader([&] {
         cVersioned r;
         r.LoadFile(name.c_str());
-        seenThere = g_nFileVersion;
+        seenThere = FileVersion();
     });
     loader.join();
     EXPECT_EQ(seenThere, 200u);
-    EXPECT_EQ(g_nFileVersion, 123u);
+    EXPECT_EQ(FileVersion(), 123u);
 }
 
 TEST_F(RecordTest, ClearZeroesRegisteredMembersOnly) {
@@ -223,7 +226,7 @@ TEST_F(RecordTest, RecordFileNamesAndSeveralRecordsInOneFile) {
     for (const char* name : {static_cast<const char*>(nullptr), ""}) {
         FILE* fp = OpenRecordRead(name);
         ASSERT_NE(fp, nullptr);
-        EXPECT_EQ(g_nFileVersion, 0x12345678u);
+        EXPECT_EQ(FileVersion(), 0x12345678u);
         EXPECT_TRUE(CloseRecordFile(fp));
     }
     EXPECT_EQ(OpenRecordWrite(""), nullptr);
@@ -235,7 +238,7 @@ TEST_F(RecordTest, RecordFileNamesAndSeveralRecordsInOneFile) {
     // stays.
     wftest::WriteBytes(dir.Path() / "short.dat", Hex("010203"));
     EXPECT_EQ(OpenRecordRead("short.dat"), nullptr);
-    EXPECT_EQ(g_nFileVersion, 0x12345678u);
+    EXPECT_EQ(FileVersion(), 0x12345678u);
     cPlain r;
     r.m_nValue = 3;
     EXPECT_EQ(r.LoadFile("short.dat"), 0);
@@ -281,4 +284,31 @@ TEST_F(RecordTest, FailedSavesReportFailureAndKeepTheOldFile) {
     EXPECT_TRUE(writer.Commit());
     EXPECT_EQ(wftest::ReadBytes(name)[8], 6);
     EXPECT_EQ(posted.Count(WM_CLOSE), 0);
+}
+
+TEST_F(RecordTest, StringListsByTheNamedHelpers) {
+    std::vector<std::string> texts = {"", "abc", std::string("x\0y", 3)};
+    FILE* fp = std::tmpfile();
+    ASSERT_NE(fp, nullptr);
+    ASSERT_TRUE(SaveStringList(texts, fp));
+    EXPECT_EQ(texts[2], "x");  // cut in memory as in the file
+    const long size = std::ftell(fp);
+    std::rewind(fp);
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    ASSERT_EQ(std::fread(bytes.data(), 1, bytes.size(), fp), bytes.size());
+    EXPECT_EQ(bytes, Hex("03000000 01000000 04000000 61626300 02000000 7800"));
+
+    // Back with ReadLenString after the count; a length past the end is refused.
+    std::fseek(fp, 4, SEEK_SET);
+    std::vector<std::string> back(3, "old");
+    for (std::string& text : back) EXPECT_EQ(ReadLenString(text, fp), 1);
+    EXPECT_EQ(back, texts);
+    const uint32_t tooLong = 50;
+    std::fseek(fp, 0, SEEK_END);
+    std::fwrite(&tooLong, sizeof tooLong, 1, fp);
+    std::fseek(fp, -4, SEEK_END);
+    std::string kept = "kept";
+    EXPECT_EQ(ReadLenString(kept, fp), 0);
+    EXPECT_EQ(kept, "kept");
+    std::fclose(fp);
 }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/cmd_types.h"
@@ -102,6 +103,34 @@ TEST(ParamEnums, ListsHaveTheirLengthsAndValues) {
     // "入力方向" at 12, "常時" at 0
     EXPECT_EQ(Bytes(kMoveDirLabels.Label(12)), Hex("93 fc 97 cd 95 fb 8c fc"));
     EXPECT_EQ(Bytes(kFlowTriggerLabels.Label(0)), Hex("8f ed 8e 9e"));
+}
+
+TEST(ParamEnums, ConditionNamesAndParameterCaptions) {
+    // Condition kinds are numbered from 1; kind 0 has the empty name.
+    EXPECT_EQ(kCondKindLabels.Size(), 8);
+    EXPECT_STREQ(kCondKindLabels.Label(0), "");
+    for (int kind = 1; kind < 8; ++kind) EXPECT_GT(std::strlen(kCondKindLabels.Label(kind)), 0u);
+    EXPECT_EQ(kCondCombineLabels.Size(), 2);
+    EXPECT_EQ(Bytes(kCondCombineLabels.Label(0)),
+              Hex("91 53 82 c4 82 cc 8f f0 8c 8f 82 aa 90 5e 82 c8 82 e7 90 ac 97 a7"));
+    EXPECT_EQ(std::make_pair(kCondDistanceLabels.Size(), kCondDistanceWordLabels.Size()),
+              std::make_pair(7, 2));
+
+    // How many values each pattern and movement kind reads: a caption for each, none after.
+    const int volleyValues[] = {1, 1, 1, 3, 0, 1};
+    const int moveValues[] = {0, 1, 2, 1, 2, 3, 2, 3, 3, 1};
+    auto named = [](const ParamCaptions& captions) {
+        int n = 0;
+        while (n < 3 && std::strlen(captions[static_cast<size_t>(n)]) > 0) ++n;
+        for (int i = n; i < 3; ++i) EXPECT_STREQ(captions[static_cast<size_t>(i)], "");
+        return n;
+    };
+    for (int p = 0; p < kVolleyPatternLabelCount; ++p)
+        EXPECT_EQ(named(kVolleyPatternCaptions[static_cast<size_t>(p)]), volleyValues[p]) << p;
+    for (int k = 0; k < kShotMoveLabelCount; ++k)
+        EXPECT_EQ(named(kShotMoveCaptions[static_cast<size_t>(k)]), moveValues[k]) << k;
+    // The lightning's row spacing
+    EXPECT_EQ(Bytes(kVolleyPatternCaptions[3][2]), Hex("97 f1 82 cc 8a d4 8a 75 28 68 62 6c 29"));
 }
 
 TEST(ParamDesc, EveryTypeHasItsDescriptions) {

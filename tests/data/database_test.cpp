@@ -161,6 +161,13 @@ TEST_F(DatabaseTest, FirstFileThatCannotBeReadStopsTheLoad) {
         {"damaged record", 9, Hex("02030000 01000000 01000000 00000000 02000000 FF000000 41"),
          "Bgm.dat"},
         {"no version word", 0, Hex("0203"), "AnimeSet.dat"},
+        // Lists that end inside their records: every record was written whole.
+        {"cut before a record's string count", 9,
+         Hex("02030000 02000000 01000000 00000000 02000000 01000000 01000000"
+             " 01000000 00000000"),
+         "Bgm.dat"},
+        {"cut before a record", 9,
+         Hex("02030000 02000000 01000000 00000000 02000000 01000000 01000000"), "Bgm.dat"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

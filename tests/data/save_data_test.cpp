@@ -250,9 +250,10 @@ TEST_F(SaveDataTest, OlderFilesLoadWithTheirMigrations) {
             EXPECT_EQ(r.m_vVariables.size(), 1005u);
             EXPECT_EQ(r.m_vSavedVariables, std::vector<uint32_t>{0xEE});
         } else {
-            // Variable 1000 must stay reachable.
+            // Cut to the 1000 such files kept, then variable 1000 reachable as a zero.
             ASSERT_EQ(r.m_vVariables.size(), 1001u);
-            EXPECT_EQ(r.m_vVariables[1000], 1000u);
+            EXPECT_EQ(std::make_tuple(r.m_vVariables[999], r.m_vVariables[1000]),
+                      std::make_tuple(999u, 0u));
             EXPECT_EQ(r.m_vSavedVariables, std::vector<uint32_t>(1001, 0));
         }
         ASSERT_EQ(r.m_vNames.size(), 1u);
@@ -262,11 +263,21 @@ TEST_F(SaveDataTest, OlderFilesLoadWithTheirMigrations) {
     }
 }
 
-TEST_F(SaveDataTest, ShortVariableListsOfOldFilesAreFilledUp) {
-    cSaveData r;
-    ASSERT_EQ(r.LoadFile(Put(OldFile(700, 3)).c_str()), 1);
-    ASSERT_EQ(r.m_vVariables.size(), 1001u);
-    EXPECT_EQ(std::make_tuple(r.m_vVariables[2], r.m_vVariables[3]), std::make_tuple(2u, 0u));
+TEST_F(SaveDataTest, VariableListsOfOldFilesTakeThe1001EntriesOfTheCurrentOne) {
+    // Short lists are filled up; long ones lose what stood past variable 999 also when the
+    // run is written again.
+    for (uint32_t stored : {3u, 1200u}) {
+        SCOPED_TRACE(stored);
+        cSaveData r;
+        ASSERT_EQ(r.LoadFile(Put(OldFile(stored == 3 ? 700 : 150, stored)).c_str()), 1);
+        ASSERT_EQ(r.m_vVariables.size(), 1001u);
+        EXPECT_EQ(std::make_tuple(r.m_vVariables[2], r.m_vVariables[3], r.m_vVariables[1000]),
+                  std::make_tuple(2u, stored == 3 ? 0u : 3u, 0u));
+        const Bytes saved = Saved(r);
+        cSaveData back;
+        ASSERT_EQ(back.LoadFile(Put(saved, "again.dat").c_str()), 1);
+        EXPECT_EQ(back.m_vVariables, r.m_vVariables);
+    }
 }
 
 TEST_F(SaveDataTest, CleanUpKeepsThePositionOnTheMapAndTheItemsWithinTheLimit) {

@@ -329,6 +329,20 @@ TEST_F(SaveSlotsTest, TheDateOfAUsedSlot) {
     EXPECT_EQ(used.calls[0], "text 5 6 2009/03/07 14:05\n");
 }
 
+TEST_F(SaveSlotsTest, ARowsRecordPartIsItsUsedFlagAlone) {
+    cSaveSlotInfo row;
+    row.m_bUsed = 1, row.m_SaveTime = kMarch7;
+    row.Clear();
+    EXPECT_EQ(std::make_tuple(row.m_bUsed, row.m_SaveTime), std::make_tuple(0u, kMarch7));
+
+    cSaveSlotInfo source;
+    source.m_bUsed = 1, source.m_SaveTime = kMay1;
+    ASSERT_TRUE(row.CopyFrom(source));
+    EXPECT_EQ(std::make_tuple(row.m_bUsed, row.m_SaveTime), std::make_tuple(1u, kMarch7));
+    const cSaveSlotInfo copy = source;
+    EXPECT_EQ(std::make_tuple(copy.m_bUsed, copy.m_SaveTime), std::make_tuple(1u, kMay1));
+}
+
 TEST_F(SaveSlotsTest, APageOfTheSlotList) {
     std::vector<cSaveSlotInfo> slots(99);
     slots[97].m_bUsed = 1, slots[97].m_SaveTime = kMay1;

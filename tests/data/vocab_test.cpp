@@ -11,6 +11,7 @@
 #include "data/vocab_effects.h"
 #include "data/vocab_properties.h"
 #include "data/vocab_rules.h"
+#include "data/vocab_stage.h"
 #include "support/record_bytes.h"
 #include "support/temp_dir.h"
 
@@ -60,6 +61,12 @@ TEST(Vocabulary, EveryListHasItsLengthAndEndsInTheEmptyLabel) {
         {"character variable", kCharaVariableLabels, 8}, {"operator", kOperatorLabels, 7},
         {"comparison", kComparisonLabels, 8}, {"condition sense", kConditionSenseLabels, 2},
         {"colour", kColourLabels, 10},
+        {"hit level", kHitLevelLabels, 19}, {"update spread", kUpdateSpreadLabels, 6},
+        {"scroll mode", kScrollModeLabels, 2}, {"map extension", kMapExtendLabels, 4},
+        {"centre or bottom", kCentreBottomLabels, 2}, {"middle or bottom", kMiddleBottomLabels, 2},
+        {"box display", kBoxDisplayLabels, 3}, {"box colour", kBoxColourLabels, 8},
+        {"axis", kAxisLabels, 2}, {"world rec kind", kWorldRecKindLabels, 3},
+        {"world end", kWorldEndLabels, 3}, {"world direction", kWorldDirectionLabels, 4},
     };
     // clang-format on
     for (const TableCase& c : cases) {
@@ -69,6 +76,24 @@ TEST(Vocabulary, EveryListHasItsLengthAndEndsInTheEmptyLabel) {
         EXPECT_STREQ(c.table.Label(c.count), "");
         EXPECT_STREQ(c.table.Label(-1), "");
         EXPECT_STREQ(c.table.Label(INT64_C(1) << 40), "");
+    }
+}
+
+TEST(Vocabulary, StageAndWorldMapLabelsByTheirStoredValues) {
+    const struct {
+        const LabelTable& table;
+        int value;
+        const char* bytes;
+    } cases[] = {
+        {kWorldRecKindLabels, 1, "93 b9"},                         // road
+        {kWorldRecKindLabels, 2, "95 c7"},                         // wall
+        {kWorldEndLabels, 1, "32 8e fc 96 da 82 d6 93 cb 93 fc"},  // on to the second round
+        // Level 11 checks as often as level 1 with the top speed of level 10.
+        {kHitLevelLabels, 10, "83 8c 83 78 83 8b 31 20 28 91 ac 93 78 90 a7 8c c0 3d 36 30 30 29"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        EXPECT_EQ(Bytes(c.table.Label(c.value)), Hex(c.bytes));
     }
 }
 

@@ -4,12 +4,66 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
 #include "support/bmp.h"
 #include "support/hex.h"
 
 namespace vid = platform::video;
+
+// The largest single allocation of the calling thread while it is being watched. The whole
+// test program allocates through these, every form of new on malloc and every delete on
+// free, so that memory of one form freed by another stays a matching pair.
+namespace {
+thread_local bool t_watchAllocations = false;
+thread_local size_t t_largestAllocation = 0;
+
+void* Allocate(std::size_t size) noexcept {
+    if (t_watchAllocations && size > t_largestAllocation) t_largestAllocation = size;
+    return std::malloc(size ? size : 1);
+}
+void* AllocateOrThrow(std::size_t size) {
+    if (void* p = Allocate(size)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* operator new[](std::size_t size) {
+    return AllocateOrThrow(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return Allocate(size);
+}
+// The compiler pairs free with the built-in new and cannot see the new above.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    std::free(p);
+}
+#pragma GCC diagnostic pop
 
 using wftest::BmpFile;
 
@@ -140,5 +194,24 @@ TEST(VideoBmp, RefusesDamagedFiles) {
         EXPECT_FALSE(vid::DecodeBmp(c.file, pic, error));
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(pic.width, 77);  // untouched
+    }
+}
+
+TEST(VideoBmp, AHeaderClaimingAHugePictureIsRefusedBeforeAnythingIsAllocated) {
+    // 58 bytes: the headers and four bytes of pixels for 8192 x 8192 at each depth.
+    for (uint16_t bits : {8, 24, 32}) {
+        SCOPED_TRACE(bits);
+        // At 8 bits a one-entry colour table shares its four bytes with the pixels.
+        const std::vector<uint8_t> file = BmpFile(8192, 8192, bits, 0, {}, {1, 2, 3, 4}, bits == 8);
+        ASSERT_EQ(file.size(), 58u);
+        vid::Picture pic;
+        std::string error;
+        t_largestAllocation = 0;
+        t_watchAllocations = true;
+        const bool decoded = vid::DecodeBmp(file, pic, error);
+        t_watchAllocations = false;
+        EXPECT_FALSE(decoded);
+        EXPECT_NE(error.find("pixel data"), std::string::npos) << error;
+        EXPECT_LT(t_largestAllocation, size_t{4096});
     }
 }

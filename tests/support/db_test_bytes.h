@@ -28,7 +28,7 @@ class DbTest : public wftest::RecordFileTest {
     void SetUp() override {
         RecordFileTest::SetUp();
         ResetLogsForTest();
-        g_nFileVersion = 0;
+        SetFileVersion(0);
         g_bStripCR = false;
     }
     void TearDown() override {

@@ -97,7 +97,7 @@ class RecordTest : public testing::Test {
     void SetUp() override {
         ResetLogsForTest();
         g_nDataVersion = kCurrentDataVersion;
-        g_nFileVersion = 0;
+        SetFileVersion(0);
         g_bStripCR = false;
         ASSERT_EQ(ReportOpen(dir.File("Report_Game.txt").c_str()), 1);
         TraceSetup(1, dir.File("EC_Game.txt").c_str());

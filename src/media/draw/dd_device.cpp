@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "media/draw/dd_pixels.h"
+#include "platform/diag.h"
 #include "platform/msg/msg.h"
 #include "platform/msgbox/msgbox.h"
 #include "platform/video/present.h"
@@ -102,7 +103,8 @@ int CreateWorkSurfaceAndPalette(bool windowed, int displayBits) {
     std::unique_ptr<vid::Surface> work;
     if (dd.lpDD->CreateSurface(FormatForBits(g_nBitsPerPixel), dd.nWidth, dd.nHeight,
                                vid::Pool::System, false, work) != vid::kOk) {
-        ReportTracePrintf("Work CreateSurface Err");
+        // The game's logs name this failure only by its code (CREATESURFACE_ERR).
+        platform::Diag(platform::DiagLevel::Error, "video", "work surface not created");
         return 4;
     }
     AttachDirectDraw(WorkSurface, std::move(work), 1);
@@ -154,7 +156,7 @@ int DirectDrawStart(bool windowed) {
         AttachDirectDraw(PrimarySurface, std::move(primary), 0);
         if (dd.lpDD->CreateSurface(FormatForBits(g_nBitsPerPixel), dd.nWidth, dd.nHeight,
                                    vid::Pool::Video, false, back) != vid::kOk) {
-            ReportTracePrintf("BackBuffer CreateSurface Err");
+            platform::Diag(platform::DiagLevel::Error, "video", "back buffer not created");
             return 4;
         }
         AttachDirectDraw(BackBuffer, std::move(back), 0);
@@ -422,7 +424,7 @@ bool DDInit(uint32_t mode, HWND window, int width, int height, int bitsPerPixel,
     dd.lpSurfaceTable = surfaceTable;
     dd.lpBitmapTable = bitmapTable;
     dd.nTableSize = tableSize;
-    ReportPrintf("VSync : %d", vsync);
+    ReportTracePrintf("VSync : %d", vsync);
     GetDisplayFlags().windowed = windowed != 0;
     SetFullScreenBoxRoute(&DDMesBox);
 

@@ -66,10 +66,34 @@ class SoftwareDisplayFacts : public DisplayFactsSource {
         return true;
     }
 
-    FormatCheck CheckDeviceFormat(int, uint32_t, uint32_t) override {
-        // Every format the game asks for is one of the software device's own.
-        return FormatCheck::Available;
+    // What the software device does with a picture in the display format used this way.
+    // It draws into surfaces and textures and lets the game write to textures at any time;
+    // it has no mipmaps, depth buffer or displacement maps. The vertex-buffer usages are
+    // no question about a picture at all.
+    FormatCheck CheckDeviceFormat(int, uint32_t usage, uint32_t resourceType) override {
+        const bool texture = resourceType == kTextureResource;
+        switch (usage) {
+            case kUsageRenderTarget:
+            case kUsageSoftwareProcessing:
+                return FormatCheck::Available;
+            case kUsageDynamic:
+                return texture && platform::video::GetCaps().dynamicTextures
+                           ? FormatCheck::Available
+                           : FormatCheck::NotAvailable;
+            case kUsageAutoGenMipmap:
+            case kUsageDepthStencil:
+            case kUsageDisplacementMap:
+                return FormatCheck::NotAvailable;
+            default:  // do not clip, N-patches, points, RT-patches, write only
+                return FormatCheck::InvalidCall;
+        }
     }
+
+  private:
+    static constexpr uint32_t kTextureResource = 3;
+    static constexpr uint32_t kUsageRenderTarget = 0x1, kUsageDepthStencil = 0x2,
+                              kUsageSoftwareProcessing = 0x10, kUsageDynamic = 0x200,
+                              kUsageAutoGenMipmap = 0x400, kUsageDisplacementMap = 0x4000;
 };
 
 SoftwareDisplayFacts g_softwareFacts;

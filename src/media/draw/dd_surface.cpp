@@ -352,7 +352,9 @@ bool DDCreateSurface(DDSURFACEDATA* sd, int width, int height, int transparent, 
     RoundTextureSize(width, height, allocWidth, allocHeight);
     CheckTextureSize(allocWidth, allocHeight, "空");
     int type = d3dMemoryType == DTMEMORYTYPE_VIDEO_NORT ? DTMEMORYTYPE_VIDEO_RT : d3dMemoryType;
-    dt.lpTexture.reset();
+    // A restore leaves system-memory textures alone: they survived the loss with their
+    // pixels, which nobody draws again.
+    if (!(restore && type == DTMEMORYTYPE_SYSTEM)) dt.lpTexture.reset();
     dt.lpSurface = nullptr;
     bool renderTarget = false;
     if (type == DTMEMORYTYPE_VIDEO_RT) {
@@ -368,7 +370,6 @@ bool DDCreateSurface(DDSURFACEDATA* sd, int width, int height, int transparent, 
             renderTarget = true;
         }
     }
-    // A restore leaves system-memory textures alone: they survived the loss.
     if (type == DTMEMORYTYPE_SYSTEM && (!restore || !dt.lpTexture)) {
         const vid::HResult hr = D3DDevice()->CreateSurface(
             lpDTCon->TextureFormat, allocWidth, allocHeight, vid::Pool::System, false, dt.lpTexture,
@@ -632,7 +633,7 @@ bool DDSetTransmit(const char* file) {
         lpDTCon->rgbTransmit16 = {e.blue, e.green, e.red};
     }
     DDSetTransmitRGB(r, g, b);
-    TracePrintf("SetTrans(%s) lpDTCon->wTransmit_16 = (%x)", file, lpDTCon->wTransmit_16);
+    TracePrintf("SetTrans(filename) lpDTCon->wTransmit_16 = (%x)", lpDTCon->wTransmit_16);
     return true;
 }
 

@@ -82,7 +82,9 @@ int cBgmManager::Play(int channel, int bgm, int loop, int pauseMidi, int force) 
         if ((type == kTypeNone || type == kTypeOgg) &&
             m_Vox.Play(channel, oggNames_[bgm].c_str(), loop)) {
             channelType_[channel] = kTypeOgg;
-            MidiPlayerList.StopAll(pauseMidi == 1 ? 1 : 0);
+            // Only a number of unknown kind may leave the MIDI streams paused; a number
+            // known to be Ogg stops them.
+            MidiPlayerList.StopAll(type == kTypeNone && pauseMidi == 1 ? 1 : 0);
             return 1;
         }
         if ((type == kTypeNone || type == kTypeMidi) &&

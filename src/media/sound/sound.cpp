@@ -124,11 +124,21 @@ bool CreateSoundBuffers(SOUNDENTRY& entry, const char* fileName, uint32_t ringSi
         wave.samplesPerSec >= kMinRate && wave.samplesPerSec <= kMaxRate)
         samples = platform::audio::SampleBuffer::FromPcm(
             wave.channels, static_cast<int>(wave.samplesPerSec), wave.bitsPerSample, wave.data);
-    if (!samples) {
+    if (samples) entry.ring[0] = mixer->CreateVoice(samples);
+    if (!entry.ring[0]) {
         TraceWriteLine(StrPrintf("%s生成失敗！", fileName).c_str());
+        ReleaseEntry(mixer.get(), entry);
         return false;
     }
-    for (uint32_t i = 0; i < size; ++i) entry.ring[i] = mixer->CreateVoice(samples);
+    // The other buffers of the ring play the same samples, shared, not copied.
+    for (uint32_t i = 1; i < size; ++i) {
+        entry.ring[i] = mixer->CreateVoice(samples);
+        if (!entry.ring[i]) {
+            TraceWriteLine(StrPrintf("%sのメモリ共用バッファの生成失敗！", fileName).c_str());
+            ReleaseEntry(mixer.get(), entry);
+            return false;
+        }
+    }
     entry.count = static_cast<int32_t>(size);
     std::strncpy(entry.name, fileName, sizeof entry.name - 1);
     if (volume != 0)

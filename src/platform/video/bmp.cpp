@@ -213,6 +213,18 @@ bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& error) 
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
     if (offBits > file.size()) return Fail(error, "pixel data offset past the end of the file");
     std::span<const uint8_t> data = file.subspan(offBits);
+    const size_t stride = ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
+    // The file must hold the rows its header promises before anything is allocated for
+    // them: a header of a few bytes may claim a picture of hundreds of megabytes. The last
+    // row may lack its padding in files written by careless tools. (An RLE stream may end
+    // the picture early, so its size says nothing; kMaxPixels bounds it.)
+    if (!rle && stride * static_cast<size_t>(height) > data.size()) {
+        const size_t need = stride * (static_cast<size_t>(height) - 1) +
+                            (static_cast<size_t>(width) * bitCount + 7) / 8;
+        if (need > data.size())
+            return Fail(error, "pixel data: " + std::to_string(data.size()) + " bytes, " +
+                                   std::to_string(stride * height) + " needed");
+    }
     if (bitCount <= 8) pic.indices.assign(pixels, 0);
     pic.rgb.assign(pixels, 0);
     pic.alpha.assign(pixels, 0xFF);
@@ -221,15 +233,6 @@ bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& error) 
         if (!DecodeRle(data, pic.width, pic.height, compression == kBiRle4, pic.indices, error))
             return false;
     } else {
-        const size_t stride = ((static_cast<size_t>(width) * bitCount + 31) / 32) * 4;
-        if (stride * static_cast<size_t>(height) > data.size()) {
-            // The last row may lack its padding in files written by careless tools.
-            const size_t need = stride * (static_cast<size_t>(height) - 1) +
-                                (static_cast<size_t>(width) * bitCount + 7) / 8;
-            if (need > data.size())
-                return Fail(error, "pixel data: " + std::to_string(data.size()) + " bytes, " +
-                                       std::to_string(stride * height) + " needed");
-        }
         for (int y = 0; y < pic.height; ++y) {
             const int fileRow = topDown ? y : pic.height - 1 - y;
             const uint8_t* row = data.data() + stride * fileRow;

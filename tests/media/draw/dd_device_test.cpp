@@ -192,13 +192,16 @@ TEST_F(DDTest, LostDeviceIsRestoredAndOwnersRedraw) {
     files_[0].p1 = 1;
     files_[1].p9 = 3;
     files_[1].p10 = 2;
-    const int indices[] = {0, 1};
-    ASSERT_TRUE(DDLoadSurfaceTable(table_, indices, 2));
+    files_[2].p3 = DTMEMORYTYPE_SYSTEM;  // survives the loss with what was drawn on it
+    files_[2].p9 = files_[2].p10 = 2;
+    const int indices[] = {0, 1, 2};
+    ASSERT_TRUE(DDLoadSurfaceTable(table_, indices, 3));
     EXPECT_EQ(Pixels(table_[0]).Get(0, 0), 0u);  // the transparent colour
     EXPECT_EQ(Pixels(table_[0]).Get(1, 0), 0xFF102030u);
     EXPECT_EQ(Pixels(table_[1]).Get(0, 0),
               0xFFFF00FFu);  // a new render target shows the key colour
     Pixels(table_[1]).Set(0, 0, 0xFFABCDEF);
+    Pixels(table_[2]).Set(1, 1, 0xFF123456);
 
     vid::LoseDevice(false);
     EXPECT_EQ(D3DPresent(0, 0, 0), 0);
@@ -210,8 +213,10 @@ TEST_F(DDTest, LostDeviceIsRestoredAndOwnersRedraw) {
     EXPECT_EQ(Pixels(table_[0]).Get(0, 0), 0u);
     EXPECT_EQ(table_[1].bRecreated, 1);
     EXPECT_EQ(Pixels(table_[1]).Get(0, 0), 0xFFFF00FFu);  // its owner draws it again
+    EXPECT_EQ(Pixels(table_[2]).Get(1, 1), 0xFF123456u);
     EXPECT_EQ(Pixels(VirBackBuffer).Width(), 640);
     const std::string trace = Trace();
+    EXPECT_NE(trace.find("VSync : 0"), std::string::npos);  // the start-up line, traced too
     EXPECT_NE(trace.find("Restore In"), std::string::npos);
     EXPECT_NE(trace.find("Restore Out"), std::string::npos);
 }

@@ -38,6 +38,23 @@ TEST_F(DisplayFactsTest, ReportNamesTheModeTheDeviceStartedIn) {
     }
 }
 
+TEST_F(DisplayFactsTest, FormatTableSaysWhatTheDeviceCanDo) {
+    ASSERT_TRUE(Init(1, 32, true));
+    ASSERT_TRUE(ReportOpen(dir_.File("report.txt").c_str()));
+    ReportDisplayInfo(1);
+    // Render targets, dynamic textures and software processing are the device's own;
+    // mipmaps, depth and displacement maps it has not; the rest are buffer usages.
+    const char* lines[] = {
+        "AU-SU× AU-TE× ", "DE-SU× DE-TE× ",   "DM-SU× DM-TE× ",   "DO-SU？ DO-TE？ ",
+        "DY-SU× DY-TE○ ", "NP-SU？ NP-TE？ ", "PO-SU？ PO-TE？ ", "RT-SU？ RT-TE？ ",
+        "RE-SU○ RE-TE○ ", "SO-SU○ SO-TE○ ",   "WR-SU？ WR-TE？ ",
+    };
+    const std::string report = Report();
+    for (const char* line : lines) EXPECT_NE(report.find(line), std::string::npos) << line;
+    for (DDSURFACEDATA& sd : table_) DDReleaseSurface(&sd);
+    DDEnd();
+}
+
 TEST_F(DisplayFactsTest, DriverLevelFollowsTheDevice) {
     EXPECT_EQ(GetDxDiagDDIVersion(), 9);
     vid::Caps caps;

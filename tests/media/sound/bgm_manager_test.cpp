@@ -126,6 +126,27 @@ TEST_F(BgmTest, UnknownTypeTriesOggThenMidi) {
     EXPECT_EQ(bgm.MidiPlayerList.At(0)->State(), 0u);
 }
 
+TEST_F(BgmTest, OnlyANumberOfUnknownKindPausesTheMidiStreams) {
+    struct Case {
+        bool knownOgg;  // number 4 named by SetFile as an Ogg file
+        int pauseMidi;
+        uint32_t midiState;  // 2 paused, 0 stopped
+    } cases[] = {{false, 1, 2}, {false, 0, 0}, {true, 1, 0}, {true, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.knownOgg << c.pauseMidi);
+        ASSERT_EQ(bgm.Init(1, kOgg, kMidi, 5), 1);
+        if (c.knownOgg) {
+            ASSERT_EQ(bgm.SetFile(4, "bgm\\Stage.ogg"), 1);
+        }
+        ASSERT_EQ(bgm.Play(0, 1, 1, 0, 0), 1);  // MIDI plays
+        ASSERT_EQ(bgm.Play(0, 4, 1, c.pauseMidi, 0), 1);
+        EXPECT_EQ(bgm.ChannelType(0), 1u);
+        ASSERT_NE(bgm.MidiPlayerList.At(0), nullptr);
+        EXPECT_EQ(bgm.MidiPlayerList.At(0)->State(), c.midiState);
+        bgm.Release();
+    }
+}
+
 TEST_F(BgmTest, SameNumberKeepsPlayingUnlessForced) {
     ASSERT_EQ(bgm.Init(1, kOgg, kMidi, 5), 1);
     // Named with "MID", played as "mid" (the file is "boss.mid").
