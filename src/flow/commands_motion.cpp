@@ -12,6 +12,7 @@
 #include "data/stage_file.h"
 #include "data/system_data.h"
 #include "flow/cmd_families.h"
+#include "flow/dir_codes.h"
 #include "flow/dispatch.h"
 #include "objects/chara.h"
 #include "objects/map_cell.h"
@@ -33,15 +34,6 @@ constexpr size_t kWorkQueueY = 2;
 constexpr size_t kWorkPhaseY = kWorkCircleEnd;
 constexpr size_t kWorkPhaseX = 3;
 
-// Direction codes of the volley direction table.
-constexpr int32_t kCodeLeft = 2;
-constexpr int32_t kCodeRight = 3;
-constexpr int32_t kCodeUp = 6;
-constexpr int32_t kCodeDown = 7;
-constexpr int32_t kCodeUpLeft = 8;
-constexpr int32_t kCodeDownLeft = 9;
-constexpr int32_t kCodeUpRight = 10;
-constexpr int32_t kCodeDownRight = 11;
 constexpr uint8_t kDirInput = 12;
 
 constexpr double kDegToRad = 0.017453292519943278;
@@ -92,40 +84,19 @@ void SetTargetOffset(cCmdRun& run, const cChara& c, const cEdMove& m) {
 
 // The unit vector of a direction code; false for a code without a direction.
 bool CodeVector(int32_t code, double& ux, double& uy) {
-    switch (code) {
-        case kCodeLeft:
-            ux = -1, uy = 0;
-            return true;
-        case kCodeRight:
-            ux = 1, uy = 0;
-            return true;
-        case kCodeUp:
-            ux = 0, uy = -1;
-            return true;
-        case kCodeDown:
-            ux = 0, uy = 1;
-            return true;
-        case kCodeUpLeft:
-            ux = -kInvSqrt2, uy = -kInvSqrt2;
-            return true;
-        case kCodeDownLeft:
-            ux = -kInvSqrt2, uy = kInvSqrt2;
-            return true;
-        case kCodeUpRight:
-            ux = kInvSqrt2, uy = -kInvSqrt2;
-            return true;
-        case kCodeDownRight:
-            ux = kInvSqrt2, uy = kInvSqrt2;
-            return true;
-        default:
-            return false;
-    }
+    int32_t sx = 0, sy = 0;
+    if (!DirCodeSigns(code, sx, sy)) return false;
+    const double scale = sx != 0 && sy != 0 ? kInvSqrt2 : 1.0;
+    ux = sx * scale;
+    uy = sy * scale;
+    return true;
 }
 
+// Left-going codes turn the character left, right-going ones right, up and down neither.
 uint32_t FacingCodeOf(int32_t code) {
-    if (code == kCodeLeft || code == kCodeUpLeft || code == kCodeDownLeft) return kDirLeft;
-    if (code == kCodeRight || code == kCodeUpRight || code == kCodeDownRight) return kDirRight;
-    return kDirNone;
+    int32_t sx = 0, sy = 0;
+    if (!DirCodeSigns(code, sx, sy) || sx == 0) return kDirNone;
+    return sx < 0 ? kDirLeft : kDirRight;
 }
 
 // The shared motion step: the facing, then the displacement into the velocity or, with
@@ -514,12 +485,10 @@ int CmdAvoidOffscreenMove(CmdContext& ctx) {
         c.m_bPushed = 0;
         MarkFirstDone(mc.run);
         double dx = 0.0, dy = 0.0;
-        const int32_t code =
-            mc.m.m_nDir < kDirInput ? ResolveDirCode(mc.m.m_nDir, c.m_nFacing) : -1;
-        const bool left = code == kCodeLeft || code == kCodeUpLeft || code == kCodeDownLeft;
-        const bool right = code == kCodeRight || code == kCodeUpRight || code == kCodeDownRight;
-        const bool up = code == kCodeUp || code == kCodeUpLeft || code == kCodeUpRight;
-        const bool down = code == kCodeDown || code == kCodeDownLeft || code == kCodeDownRight;
+        // Any direction but the controller's; the facing decides front and back.
+        int32_t sx = 0, sy = 0;
+        if (mc.m.m_nDir < kDirInput) DirCodeSigns(ResolveDirCode(mc.m.m_nDir, c.m_nFacing), sx, sy);
+        const bool left = sx<0, right = sx> 0, up = sy<0, down = sy> 0;
         const PlayState& st = Play().State();
         const RectI& r = c.m_rcGraphic;
         const double s = mc.run.m_dSpeed;

@@ -8,6 +8,7 @@
 #include "data/flow_record.h"
 #include "data/system_data.h"
 #include "flow/cmd_families.h"
+#include "flow/dir_codes.h"
 #include "flow/dispatch.h"
 #include "objects/chara.h"
 #include "objects/play_context.h"
@@ -17,17 +18,6 @@ namespace {
 
 constexpr uint8_t kWarpFromTarget4 = 4;
 constexpr uint8_t kWarpToCoordinates = 5;
-
-// The horizontal and vertical share of a direction code (-1, 0 or 1 each); false for a
-// code without a direction.
-bool CodeSigns(int32_t code, int32_t& sx, int32_t& sy) {
-    static constexpr int32_t kSigns[12][2] = {{0, 0},  {0, 0}, {-1, 0},  {1, 0},  {0, 0},  {0, 0},
-                                              {0, -1}, {0, 1}, {-1, -1}, {-1, 1}, {1, -1}, {1, 1}};
-    if (code < 2 || code > 11 || code == 4 || code == 5) return false;
-    sx = kSigns[code][0];
-    sy = kSigns[code][1];
-    return true;
-}
 
 // Another character's body where the warped one would stand.
 bool OnSolidChara(const cChara& c) {
@@ -61,7 +51,7 @@ bool WarpByDirection(cChara& c, const cEdMove& m) {
         if (!from) return false;
     }
     int32_t sx = 0, sy = 0;
-    const bool moves = CodeSigns(ResolveDirCode(m.m_nDir, c.m_nFacing), sx, sy);
+    const bool moves = DirCodeSigns(ResolveDirCode(m.m_nDir, c.m_nFacing), sx, sy);
     const bool diagonal = sx != 0 && sy != 0;
     // Projects of a later version warp up and down only from a flying reference; a
     // diagonal keeps its share across.
