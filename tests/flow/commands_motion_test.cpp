@@ -41,8 +41,10 @@ void Place(cChara& c, double x, double y, bool flies, uint32_t facing, bool fixe
 // The movement part's fields a case sets; every other switch is off.
 struct Mv {
     uint8_t kind = 0, dir = 0, coord = 0, stop = 0, arrival = 0, slot = 0, mirrorX = 0;
-    uint8_t turnBack = 0, tx = 1, ty = 1;
+    uint8_t turnBack = 0, tx = 1, ty = 1, inertia = 0;
+    double brake = 1.0;
     int16_t speed = 20, angle = 0, blX = 0, blY = 0, dotX = 0, dotY = 0, radius = 0, dist = 0;
+    int16_t limit = 0;  // tenths of a dot per frame
 };
 
 cFlowCmd MoveCmd(int8_t type, uint16_t tenths, const Mv& v) {
@@ -55,7 +57,7 @@ cFlowCmd MoveCmd(int8_t type, uint16_t tenths, const Mv& v) {
     m.m_bMirrorOnTurn = v.turnBack, m.m_bTargetX = v.tx, m.m_bTargetY = v.ty;
     m.m_nSpeed = v.speed, m.m_nAngle = v.angle, m.m_nOffsetXBl = v.blX, m.m_nOffsetYBl = v.blY;
     m.m_nOffsetXDot = v.dotX, m.m_nOffsetYDot = v.dotY, m.m_nRadius = v.radius;
-    m.m_nDistance = v.dist;
+    m.m_nDistance = v.dist, m.m_bInertia = v.inertia, m.m_fBrake = v.brake, m.m_nSpeed2 = v.limit;
     return cmd;
 }
 
@@ -207,6 +209,35 @@ TEST(MotionCommands, StraightMoveArrivalAndTurnedFacing) {
     ExpectDisps(d, {{-2, 0}, {-2, 0}, {2, 0}, {2, 0}});
 }
 
+TEST(MotionCommands, InertiaAcceleratesUpToItsLimit) {
+    struct Case {
+        double startAX;  // the acceleration the character already has
+        double brake;
+        std::vector<double> ax;  // after each frame
+        uint32_t decel;          // the axis's slowing after the last frame
+    };
+    const double inc = 2.0 / 60;  // the displacement of 2 spread over a second
+    const Case cases[] = {
+        {0.0, 1.0, {-inc, -2 * inc, -0.1, -0.1}, 0},
+        {0.5, 3.0, {0.1, 0.0}, 1},  // braked three times as hard, clamped, then to 0
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.startAX);
+        MotionStage s;
+        Mover m;
+        Place(m, 200, 200, false, 0);
+        const Mv move{.dir = 2, .inertia = 1, .brake = c.brake, .limit = 1};
+        Bind(m, {Flow(0, {MoveCmd(kCmdStraightMove, 10, move)})});
+        m.m_dAX = c.startAX;
+        for (double want : c.ax) {
+            m.m_bDecelX = 1;
+            EXPECT_NEAR(Frames(s.h, m, 1)[0].x, 0, 1e-12);  // the velocity is left alone
+            EXPECT_NEAR(m.m_dAX, want, 1e-12);
+        }
+        EXPECT_EQ(m.m_bDecelX, c.decel);
+    }
+}
+
 TEST(MotionCommands, CircleRunsRoundItsCentre) {
     // Radius 2, start 0 and end 90 over 90 frames: one degree a frame.
     const double c = M_PI / 180 * 2;
@@ -312,9 +343,14 @@ TEST(MotionCommands, GroundTurnBackAtEdges) {
         int32_t rows;
         double want;
         uint32_t facingAfter;
+        double rideRight = 0;  // riding a character whose right edge is here
+        bool knocked = false;
     };
     const Case cases[] = {
         {"walks on", 96, 1, 0, 20, 15, 2, 1},
+        {"knocked back: no turn", 304, 1, 0, 9, 15, 2, 1, 0, true},
+        {"beyond the ridden character's edge", 304, 1, 0, 20, 15, -2, 0, 330},
+        {"within the ridden character", 304, 1, 0, 20, 15, 2, 1, 400},
         {"no ground ahead on the right", 304, 1, 0, 9, 15, -2, 0},
         {"no ground ahead on the left", 304, 0, 10, 20, 15, 2, 1},
         {"the row below lies outside the map", 96, 1, 0, 20, 10, 2, 1},
@@ -328,7 +364,10 @@ TEST(MotionCommands, GroundTurnBackAtEdges) {
         Mover m;
         Place(m, c.x, 288, false, c.facing);
         Bind(m, {Flow(0, {MoveCmd(kCmdGroundTurnMove, 10, {})})});
-        m.m_bOnBlock = 1;
+        m.m_bOnBlock = c.rideRight == 0;
+        m.m_bOnObject = c.rideRight != 0;
+        m.m_rcRidden = {200, 0, c.rideRight, 0};
+        m.m_dKnockY = c.knocked ? 1.0 : 0.0;
         EXPECT_EQ(Frames(s.h, m, 1)[0].x, c.want);
         EXPECT_EQ(m.m_nFacing, c.facingAfter);
     }
