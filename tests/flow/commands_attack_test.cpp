@@ -244,7 +244,7 @@ TEST(StageClearCommand, WhereTheRunGoes) {
         {"carried, facing as now", {0, 0, 0, 0, 0, 1, 7, 8, 2}, "", 5, "", 0, 0, 0, 1, 7, 8, 1, 0},
         {"carried, facing left", {0, 0, 0, 0, 0, 1, 7, 8, 0}, "", 5, "", 0, 0, 0, 1, 7, 8, 0, 0},
     };
-    KeepValue<uint32_t> stage{g_PlaySession.m_nStage};
+    KeepValue<cSaveData> session{g_PlaySession};
     KeepValue<int32_t> width{g_Stage.m_anSize[0]};
     KeepValue<int32_t> height{g_Stage.m_anSize[3]};
     g_PlaySession.m_nStage = 4;
@@ -255,6 +255,8 @@ TEST(StageClearCommand, WhereTheRunGoes) {
         FlowHarness h;
         ScriptedBoxes boxes;
         StageClear() = StageClearChoice{};
+        g_PlaySession.CarriedBlockX() = 0;
+        g_PlaySession.CarriedFacing() = 9;
         cChara hero;
         PlaceShooter(hero, 1);
         cFlowCmd clear = Cmd(kCmdStageClear, c.params);
@@ -271,6 +273,10 @@ TEST(StageClearCommand, WhereTheRunGoes) {
         EXPECT_EQ(std::make_tuple(got.carried, got.carriedX, got.carriedY, got.facing),
                   std::make_tuple(c.carried, c.cx, c.cy, c.facing));
         EXPECT_EQ(boxes.Asked().size(), c.boxes);
+        // What the next stage's set-up places the hero by.
+        EXPECT_EQ(std::make_tuple(g_PlaySession.CarriedPosition(), g_PlaySession.CarriedBlockX(),
+                                  g_PlaySession.CarriedFacing()),
+                  std::make_tuple(uint32_t(c.startSet), c.startX, c.carried ? c.facing : 9u));
     }
     StageClear() = StageClearChoice{};
 }
