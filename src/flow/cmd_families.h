@@ -37,3 +37,11 @@ void RegisterFlowCommands();
 void RegisterStateCommands();
 // Commands on the stage around: screen effect and colour, backgrounds, sound and music.
 void RegisterScreenCommands();
+// Movement, direction and jump commands.
+void RegisterMotionCommands();
+// The warp command.
+void RegisterWarpCommand();
+// Shots, the sword and the summons.
+void RegisterAttackCommands();
+// The stage-clear command.
+void RegisterClearCommand();

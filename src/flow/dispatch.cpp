@@ -34,6 +34,10 @@ void InitCmdTables() {
     RegisterFlowCommands();
     RegisterStateCommands();
     RegisterScreenCommands();
+    RegisterMotionCommands();
+    RegisterWarpCommand();
+    RegisterAttackCommands();
+    RegisterClearCommand();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
