@@ -14,6 +14,7 @@
 #include "data/global_data.h"
 #include "data/stage_file.h"
 #include "flow/flow_scene.h"
+#include "flow/status_ops.h"
 #include "objects/chara.h"
 #include "objects/map_cell.h"
 #include "objects/play_context.h"
@@ -104,13 +105,6 @@ Range StatusRange(uint8_t status) {
 Range SystemRange(uint8_t value) {
     static constexpr Range kRanges[5] = {{0, 999}, {-480, 480}, {-480, 480}, {0, 999999}, {0, 99}};
     return value < 5 ? kRanges[value] : Range{-999999, 999999};
-}
-
-// m x b / 100, halves away from zero, in 64 bits.
-int64_t Percent(int64_t m, int64_t b) {
-    const int64_t p = m * b;
-    const int64_t q = (std::llabs(p) + 50) / 100;
-    return p < 0 ? -q : q;
 }
 
 bool IsPlayer(const cChara& chara) {

@@ -4,6 +4,7 @@
 
 #include "data/cmd_types.h"
 #include "data/flow_record.h"
+#include "flow/arrange.h"
 #include "flow/conditions.h"
 #include "flow/dispatch.h"
 #include "flow/flow_scene.h"
@@ -14,14 +15,9 @@
 
 namespace {
 
-ItemArrangeApplier g_itemArrange = nullptr;
 FlowRunnerHost g_host;
 
 }  // namespace
-
-void SetItemArrangeApplier(ItemArrangeApplier applier) {
-    g_itemArrange = applier;
-}
 
 void FlowRunnerHost::StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
                                          uint8_t group) {
@@ -81,8 +77,8 @@ int FlowRunnerHost::RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageSh
     return RunItemCmd(chara, cmd, messageShown);
 }
 
-void FlowRunnerHost::ApplyArrangeList(cChara& chara, cItemObj& item) {
-    if (g_itemArrange) g_itemArrange(chara, item);
+void FlowRunnerHost::ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) {
+    ::ApplyArrangeList(chara, records, cmd);
 }
 
 int FlowRunnerHost::PickUpItem(cItemObj& item, cChara& chara) {

@@ -12,6 +12,7 @@
 #include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
+#include "flow/arrange.h"
 #include "flow/cmd_families.h"
 #include "flow/compat.h"
 #include "flow/conditions.h"
@@ -28,8 +29,6 @@ constexpr int8_t kTriggerDied = 3;
 constexpr int8_t kTriggerBeforeStart = 21;
 // Frames of the lead-in an anime schedule may skip at once (the entry's width).
 constexpr int32_t kMaxTickOffset = 32767;
-
-ArrangeApplier g_arrange = nullptr;
 
 // Characters whose flows are walked now, innermost last; one may stand more than once
 // when its removal runs its last frame inside its own walk.
@@ -134,10 +133,6 @@ bool IsWalkingFlows(const cChara& chara) {
     return std::find(g_walking.begin(), g_walking.end(), &chara) != g_walking.end();
 }
 
-void SetArrangeApplier(ArrangeApplier applier) {
-    g_arrange = applier;
-}
-
 void StartFlowRun(cFlowRun& run, cChara& chara) {
     run.m_bRunning = 1;
     run.m_nFrontier = 0;
@@ -160,7 +155,7 @@ void StartFlowRun(cFlowRun& run, cChara& chara) {
 void StopFlowRun(cFlowRun& run, cChara& chara) {
     if (!run.m_bRunning) return;
     run.m_bRunning = 0;
-    run.m_vArrange.clear();
+    run.m_lArrange.clear();
     for (cCmdRun& cr : run.m_vCmds) cr.m_nRemaining = 0;
     if (run.m_pFlow && run.m_pFlow->m_nFlagIndex != 0) {
         FlagOf(chara.m_vFlowEnded, run.m_pFlow->m_nFlagIndex) = 1;
@@ -199,14 +194,12 @@ void StartCmdRun(cCmdRun& cr, cFlowRun* flow, cChara& chara) {
     if (!flow || !cr.m_pCmd) return;
     const cFlowCmd& cmd = *cr.m_pCmd;
     if (cmd.m_nCategory == kCmdCategoryFlow && cmd.m_nType == kCmdArrange) return;
-    if (g_arrange) {
+    if (!flow->m_lArrange.empty()) {
         // The command record is the character's own copy in its definition: the arrange
         // records change it there, for every later start as well.
-        cFlowCmd& target = const_cast<cFlowCmd&>(cmd);
-        for (const std::vector<int32_t>& record : flow->m_vArrange)
-            g_arrange(chara, record, target);
+        ApplyArrangeList(chara, flow->m_lArrange, const_cast<cFlowCmd&>(cmd));
+        flow->m_lArrange.clear();
     }
-    flow->m_vArrange.clear();
 }
 
 int StepCmdRun(cCmdRun& cr, cFlowRun& flow, cChara& chara) {

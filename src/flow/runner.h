@@ -63,8 +63,3 @@ int SetFlowState(cChara& chara, int group);
 void ClearFlowMarks(cChara& chara);
 // Whether the character's flows are being walked now (erasure waits for the walk's end).
 bool IsWalkingFlows(const cChara& chara);
-
-// The arrange records of a flow change a command's numbers as it starts. The family that
-// owns them installs how; without it the records are dropped unapplied.
-using ArrangeApplier = void (*)(cChara& chara, const std::vector<int32_t>& record, cFlowCmd& cmd);
-void SetArrangeApplier(ArrangeApplier applier);

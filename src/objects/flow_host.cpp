@@ -17,7 +17,7 @@ class NoFlows final : public WithoutPlayOperations<FlowHost> {
     bool CellCondsHold(cMapCell&) override { return true; }
     void SetupCommand(cCmdRun&, cChara&) override {}
     int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
-    void ApplyArrangeList(cChara&, cItemObj&) override {}
+    void ApplyArrangeList(cChara&, const ArrangeList&, cFlowCmd&) override {}
 };
 
 NoFlows g_noFlows;

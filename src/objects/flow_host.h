@@ -4,14 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
-#include <vector>
 
 #include "core/rect.h"
+#include "objects/flow_run.h"
 
 class cChara;
-class cFlowRun;
-class cCmdRun;
 class cFlowCmd;
 class cEdShot;
 class cItemObj;
@@ -20,11 +17,6 @@ class cBlockDef;
 class cCharaDef;
 class cItemDef;
 class cKeyCond;
-
-// An arrange record as the arrange command builds it: full command type, parameter field,
-// operation, operand source, variable index.
-using ArrangeRecord = std::vector<int32_t>;
-using ArrangeList = std::list<ArrangeRecord>;
 
 // Play operations set off by objects or commands, done by the running stage.
 class PlayOperations {
@@ -105,11 +97,10 @@ class FlowHost : public PlayOperations {
     // messageShown says a message of this list is already open. 0 on, 1 the stage is
     // cleared, 2 the run fails.
     virtual int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) = 0;
-    // The arrange records collected for the item's commands, applied before they run.
-    virtual void ApplyArrangeList(cChara& chara, cItemObj& item) = 0;
-    // The records of a list applied to one command of an item's list, before it runs.
-    virtual void ApplyArrangeRecords(cChara& /*chara*/, const ArrangeList& /*records*/,
-                                     cFlowCmd& /*cmd*/) {}
+    // Every record of the list applied, in order, to one command as it starts: the hero's
+    // list to the next command of a taken item, a flow's list to its next command. The
+    // records are read, never removed; the caller empties its list.
+    virtual void ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) = 0;
 };
 
 // The installed behaviour layer. Without one, objects have no behaviour: no flow starts or

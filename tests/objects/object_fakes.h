@@ -104,8 +104,7 @@ class RecordingFlows : public FlowHost {
         if (onItemCmd) onItemCmd(chara, cmd);
         return 0;
     }
-    void ApplyArrangeList(cChara&, cItemObj&) override {}
-    void ApplyArrangeRecords(cChara&, const ArrangeList& records, cFlowCmd& cmd) override {
+    void ApplyArrangeList(cChara&, const ArrangeList& records, cFlowCmd& cmd) override {
         arranged.push_back({cmd.m_nType, records.size()});
     }
     int PickUpItem(cItemObj& item, cChara& chara) override {
