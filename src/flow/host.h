@@ -12,11 +12,8 @@ class FlowRunnerHost final : public FlowHost {
     int RunCharaFlows(cChara& chara, bool dying) override;
     void RestartFlow(cFlowRun& run) override;
     int SetFlowState(cChara& chara, uint8_t group) override;
-    void CheckFrameConds(cChara& chara) override;
     bool KeyCondHeld(const cChara& chara, const cKeyCond& cond) override;
     bool CellCondsHold(cMapCell& cell) override;
-    void StopFlow(cChara& chara, cFlowRun& run) override;
-    void StartScheduledAnims(cChara& chara) override;
     void SetupCommand(cCmdRun& run, cChara& chara) override;
     int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) override;
     void ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) override;

@@ -350,10 +350,21 @@ void StartScheduledAnims(cChara& chara) {
     }
 }
 
+void CheckFrameConds(cChara& chara) {
+    for (cFlowRun& run : chara.m_vFlowRuns) {
+        if (!run.m_bKeyHeld || !run.m_pFlow || run.m_pFlow->m_bKeyHold) continue;
+        if (!CheckKeySequence(chara, CharaKeyState(chara), run.m_vKeyConds,
+                              run.m_pFlow->m_nKeyLeniency))
+            run.m_bKeyHeld = 0;
+    }
+}
+
 int RunCharaFlows(cChara& chara, bool dying) {
-    CurrentRunScope keep;
     PlayState& state = Play().State();
     state.currentChara = &chara;
+    state.currentFlow = nullptr;
+    state.currentCmd = nullptr;
+    CheckFrameConds(chara);
     int ended = 0;
     {
         WalkGuard walk(chara);
@@ -369,15 +380,23 @@ int RunCharaFlows(cChara& chara, bool dying) {
                 if (RunFlowRun(run, chara)) {
                     if (cFlowRun* again = FindRun(chara, serial)) StopFlowRun(*again, chara);
                 }
+                state.currentChara = &chara;
                 state.currentFlow = nullptr;
                 state.currentCmd = nullptr;
             }
-            if (chara.m_bRemoved || (!dying && !died && chara.m_nHP < 1)) {
+            // A character removed, or marked for removal by a command, ends its frame here,
+            // and so does one whose HP ran out outside its removal's flows.
+            if (chara.m_bRemoved || chara.m_bRemoveMark || (!dying && !died && chara.m_nHP < 1)) {
                 ended = 1;
                 break;
             }
         }
     }
+    // The frame over, the stage keeps no pointer into it.
+    state.currentChara = nullptr;
+    state.currentFlow = nullptr;
+    state.currentCmd = nullptr;
+    if (ended) return 1;
     // An always-flow with a flag index may start again once it has ended.
     if (chara.m_bAnyFlowEnded) {
         const size_t n = std::min(chara.m_vFlowEnded.size(), chara.m_vFlowStarted.size());
@@ -388,7 +407,10 @@ int RunCharaFlows(cChara& chara, bool dying) {
         }
         chara.m_bAnyFlowEnded = 0;
     }
-    return ended;
+    // Standing still, the character takes its resting posture unless a command chose one.
+    if (!chara.m_bPostureSet && chara.m_dAX == 0.0 && chara.m_dAY == 0.0)
+        chara.m_Anime.Change(chara.m_bGravityOff ? 2 : 0, true);
+    return 0;
 }
 
 void CopyFlows(cChara& chara, const std::vector<cFlowRun>& runs) {
