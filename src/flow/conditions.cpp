@@ -53,26 +53,6 @@ int32_t CommonVar(int index) {
     return static_cast<int32_t>(V(g_PlaySession.m_vVariables, index));
 }
 
-// Variable table 0 common, 1 stage; another table has no value.
-bool ReadVariable(uint8_t table, int16_t index, int32_t& value) {
-    if (table == 0) {
-        value = CommonVar(index);
-        return true;
-    }
-    if (table == 1) {
-        value = V(Scene().StageVars(), index);
-        return true;
-    }
-    return false;
-}
-
-// Subject 0 (or past the system) the character itself, 1..4 its target slot; null when
-// that slot is empty.
-cChara* SubjectChara(cChara& self, uint8_t subject) {
-    if (subject >= 1 && subject <= 4) return V(self.m_vTargets, subject - 1);
-    return &self;
-}
-
 // The width a status is compared at.
 enum class Width { k32, k16, k8 };
 Width StatusWidth(uint8_t status) {
@@ -112,6 +92,23 @@ bool IsPlayer(const cChara& chara) {
 }
 
 }  // namespace
+
+bool ReadVariable(uint8_t table, int16_t index, int32_t& value) {
+    if (table == 0) {
+        value = CommonVar(index);
+        return true;
+    }
+    if (table == 1) {
+        value = V(Scene().StageVars(), index);
+        return true;
+    }
+    return false;
+}
+
+cChara* SubjectChara(cChara& self, uint8_t subject) {
+    if (subject >= 1 && subject <= 4) return V(self.m_vTargets, subject - 1);
+    return &self;
+}
 
 bool CompareOp(int32_t a, int32_t b, uint8_t op) {
     return Compare64(a, b, op);

@@ -45,6 +45,12 @@ bool CheckStatusCond(const cCond& cond, cChara& subject);
 bool CheckStateCond(const cCond& cond, cChara& subject);
 bool CheckDistanceCond(const cCond& cond, cChara& subject);
 
+// Variable table 0 common, 1 stage (bounds-tested); another table has no value (false).
+bool ReadVariable(uint8_t table, int16_t index, int32_t& value);
+// Subject 0 (or past the targets) the character itself, 1..4 its target slot; null when
+// that slot is empty.
+cChara* SubjectChara(cChara& self, uint8_t subject);
+
 // Character status 0..14 of a condition or status operation: the value (status 0 reads
 // character variable varIndex), false when the status has no value for this character
 // (a status outside 0..14, the sight range of a player).

@@ -36,6 +36,8 @@ void InitCmdTables() {
     RegisterStateCommands();
     RegisterScreenCommands();
     RegisterArrangeCommand();
+    RegisterStatusCommands();
+    RegisterTargetCommand();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
