@@ -55,8 +55,7 @@ TEST(StatusOps, ArithmeticAtTheBounds) {
         {"multiply saturates up", 999999, 999999, 3, -999999, 999999, 999999},
         {"multiply saturates down", -999999, 999999, 3, -999999, 999999, -999999},
         // The wrapped 32-bit product would be 65536: the exact one runs past the bound.
-        {"a product that wraps to a small value", 65536, 65537, 3, INT32_MIN, INT32_MAX,
-         INT32_MAX},
+        {"a product that wraps to a small value", 65536, 65537, 3, INT32_MIN, INT32_MAX, INT32_MAX},
         {"divide truncates", -7, 2, 4, -99, 99, -3},
         {"divide by zero leaves", 42, 0, 4, -99, 99, 42},
         {"most negative by -1", INT32_MIN, -1, 4, INT32_MIN, INT32_MAX, INT32_MAX},
