@@ -3,6 +3,7 @@
 
 #include <array>
 #include <limits>
+#include <type_traits>
 
 #include "core/bounds.h"
 #include "data/cmd_types.h"
@@ -193,10 +194,23 @@ FieldRef Locate(const cFlowCmd& cmd, int k) {
     return {};
 }
 
-template <class T>
-void Bounds(int64_t& lo, int64_t& hi) {
-    lo = std::numeric_limits<T>::min();
-    hi = std::numeric_limits<T>::max();
+// Calls fn with the field's typed address.
+template <class F>
+void Visit(const FieldRef& f, F fn) {
+    switch (f.kind) {
+        case FieldRef::Kind::U8:
+            fn(static_cast<uint8_t*>(f.p));
+            break;
+        case FieldRef::Kind::I8:
+            fn(static_cast<int8_t*>(f.p));
+            break;
+        case FieldRef::Kind::I16:
+            fn(static_cast<int16_t*>(f.p));
+            break;
+        case FieldRef::Kind::I32:
+            fn(static_cast<int32_t*>(f.p));
+            break;
+    }
 }
 
 // The operand of a record: 0 common, 1 stage variables (from index 1), 2 the character's
@@ -250,60 +264,25 @@ const std::vector<ParamSite>& ParamSites(int fullType) {
 bool GetCmdParamField(const cFlowCmd& cmd, int k, int32_t& value) {
     const FieldRef f = Locate(cmd, k);
     if (!f.p) return false;
-    switch (f.kind) {
-        case FieldRef::Kind::U8:
-            value = *static_cast<uint8_t*>(f.p);
-            break;
-        case FieldRef::Kind::I8:
-            value = *static_cast<int8_t*>(f.p);
-            break;
-        case FieldRef::Kind::I16:
-            value = *static_cast<int16_t*>(f.p);
-            break;
-        case FieldRef::Kind::I32:
-            value = *static_cast<int32_t*>(f.p);
-            break;
-    }
+    Visit(f, [&](auto* p) { value = *p; });
     return true;
 }
 
 bool SetCmdParamField(cFlowCmd& cmd, int k, int32_t value) {
     const FieldRef f = Locate(cmd, k);
     if (!f.p) return false;
-    switch (f.kind) {
-        case FieldRef::Kind::U8:
-            *static_cast<uint8_t*>(f.p) = static_cast<uint8_t>(value);
-            break;
-        case FieldRef::Kind::I8:
-            *static_cast<int8_t*>(f.p) = static_cast<int8_t>(value);
-            break;
-        case FieldRef::Kind::I16:
-            *static_cast<int16_t*>(f.p) = static_cast<int16_t>(value);
-            break;
-        case FieldRef::Kind::I32:
-            *static_cast<int32_t*>(f.p) = value;
-            break;
-    }
+    Visit(f, [&](auto* p) { *p = static_cast<std::remove_pointer_t<decltype(p)>>(value); });
     return true;
 }
 
 bool CmdParamFieldBounds(const cFlowCmd& cmd, int k, int64_t& lo, int64_t& hi) {
     const FieldRef f = Locate(cmd, k);
     if (!f.p) return false;
-    switch (f.kind) {
-        case FieldRef::Kind::U8:
-            Bounds<uint8_t>(lo, hi);
-            break;
-        case FieldRef::Kind::I8:
-            Bounds<int8_t>(lo, hi);
-            break;
-        case FieldRef::Kind::I16:
-            Bounds<int16_t>(lo, hi);
-            break;
-        case FieldRef::Kind::I32:
-            Bounds<int32_t>(lo, hi);
-            break;
-    }
+    Visit(f, [&](auto* p) {
+        using T = std::remove_pointer_t<decltype(p)>;
+        lo = std::numeric_limits<T>::min();
+        hi = std::numeric_limits<T>::max();
+    });
     return true;
 }
 

@@ -73,32 +73,47 @@ bool StatusOperand(const CmdContext& ctx, int64_t& v) {
     return true;
 }
 
-// The percentage switch of every target but HP and SP: the operand becomes that share of
-// the current value, at the target's width.
-int64_t ShareOf32(const CmdContext& ctx, int32_t current, int64_t v) {
-    return CmdParam(ctx.cmd, 14) ? Percent(current, v) : v;
+// The operation at a location's width: the overloads of the three widths.
+int64_t ApplyAt(int32_t& v, int64_t operand, int32_t op, int64_t lo, int64_t hi) {
+    return ApplyStatusOp(v, operand, op, lo, hi);
 }
-int64_t ShareOf16(const CmdContext& ctx, int16_t current, int64_t v) {
-    return CmdParam(ctx.cmd, 14) ? Percent16(current, static_cast<int32_t>(v)) : v;
+int64_t ApplyAt(int16_t& v, int64_t operand, int32_t op, int64_t lo, int64_t hi) {
+    return ApplyStatusOp16(v, operand, op, lo, hi);
 }
-int64_t ShareOf8(const CmdContext& ctx, int8_t current, int64_t v) {
-    return CmdParam(ctx.cmd, 14) ? Percent8(current, static_cast<int32_t>(v)) : v;
+int64_t ApplyAt(int8_t& v, int64_t operand, int32_t op, int64_t lo, int64_t hi) {
+    return ApplyStatusOp8(v, operand, op, lo, hi);
+}
+int64_t ShareAt(int32_t current, int64_t v) {
+    return Percent(current, v);
+}
+int64_t ShareAt(int16_t current, int64_t v) {
+    return Percent16(current, static_cast<int32_t>(v));
+}
+int64_t ShareAt(int8_t current, int64_t v) {
+    return Percent8(current, static_cast<int32_t>(v));
+}
+
+// A status worked at width W (signed, as the game reads it) and kept in `stored`. With the
+// percentage switch of every target but HP and SP, the operand is first that share of the
+// current value at that width. The new value is returned.
+template <class W, class S>
+W Operate(const CmdContext& ctx, S& stored, int64_t v, int64_t lo, int64_t hi) {
+    auto value = static_cast<W>(stored);
+    const int64_t operand = CmdParam(ctx.cmd, 14) ? ShareAt(value, v) : v;
+    ApplyAt(value, operand, CmdParam(ctx.cmd, 5), lo, hi);
+    stored = static_cast<S>(value);
+    return value;
 }
 
 void OperateOnVariable(const CmdContext& ctx, int64_t v) {
-    const int32_t op = CmdParam(ctx.cmd, 5);
     const auto index = static_cast<int16_t>(CmdParam(ctx.cmd, 2));
     switch (CmdParam(ctx.cmd, 1)) {
         case 0: {
-            uint32_t& stored = V(g_PlaySession.m_vVariables, index);
-            auto value = static_cast<int32_t>(stored);
-            ApplyStatusOp(value, ShareOf32(ctx, value, v), op, -kVarLimit, kVarLimit);
-            stored = static_cast<uint32_t>(value);
+            Operate<int32_t>(ctx, V(g_PlaySession.m_vVariables, index), v, -kVarLimit, kVarLimit);
             break;
         }
         case 1: {
-            int32_t& value = V(Scene().StageVars(), index);
-            ApplyStatusOp(value, ShareOf32(ctx, value, v), op, -kVarLimit, kVarLimit);
+            Operate<int32_t>(ctx, V(Scene().StageVars(), index), v, -kVarLimit, kVarLimit);
             break;
         }
         default:
@@ -107,32 +122,29 @@ void OperateOnVariable(const CmdContext& ctx, int64_t v) {
 }
 
 void OperateOnSystem(const CmdContext& ctx, int64_t v) {
-    const int32_t op = CmdParam(ctx.cmd, 5);
     switch (CmdParam(ctx.cmd, 4)) {
         case 0: {
             int32_t time = Scene().StageTime();
-            ApplyStatusOp(time, ShareOf32(ctx, time, v), op, 0, 999);
-            Scene().SetStageTime(time);
+            Scene().SetStageTime(Operate<int32_t>(ctx, time, v, 0, 999));
             break;
         }
         case 1:
         case 2: {
             const int axis = CmdParam(ctx.cmd, 4) - 1;
             int32_t& speed = axis == 0 ? g_Stage.m_nScrollSpeedX : g_Stage.m_nScrollSpeedY;
-            ApplyStatusOp(speed, ShareOf32(ctx, speed, v), op, -480, 480);
+            Operate<int32_t>(ctx, speed, v, -480, 480);
             Scene().SetAutoScroll(axis, axis == 0 ? g_Stage.m_bScrollAutoX : g_Stage.m_bScrollAutoY,
                                   speed);
             break;
         }
         case 3: {
-            int32_t& score = Play().Score();
-            ApplyStatusOp(score, ShareOf32(ctx, score, v), op, 0, 999999);
+            Operate<int32_t>(ctx, Play().Score(), v, 0, 999999);
             break;
         }
         case 4: {
             int32_t& lives = g_PlaySession.m_nLives;
             if (lives == kUnlimitedLives) break;
-            ApplyStatusOp(lives, ShareOf32(ctx, lives, v), op, 0, 99);
+            Operate<int32_t>(ctx, lives, v, 0, 99);
             break;
         }
         default:
@@ -151,17 +163,21 @@ int32_t NewGaugeValue(const CmdContext& ctx, int32_t current, int32_t maximum, i
     return value;
 }
 
+// A new maximum of HP or SP; the value comes down to it when above.
+void OperateOnMaximum(const CmdContext& ctx, uint32_t& maximum, int32_t& value, int64_t v) {
+    const int32_t now = Operate<int32_t>(ctx, maximum, v, 0, 999999);
+    if (value > now) value = now;
+}
+
 void OperateOnChara(const CmdContext& ctx, cChara& who, int64_t v) {
-    const int32_t op = CmdParam(ctx.cmd, 5);
     const bool startGauge = CmdParam(ctx.cmd, 16) != 0;
     const bool other = &who != &ctx.chara;
     cCharaDef& d = who.m_Def;
     switch (CmdParam(ctx.cmd, 4)) {
-        case 0: {
-            int32_t& var = V(who.m_vVars, static_cast<int16_t>(CmdParam(ctx.cmd, 2)));
-            ApplyStatusOp(var, ShareOf32(ctx, var, v), op, -kVarLimit, kVarLimit);
+        case 0:
+            Operate<int32_t>(ctx, V(who.m_vVars, static_cast<int16_t>(CmdParam(ctx.cmd, 2))), v,
+                             -kVarLimit, kVarLimit);
             break;
-        }
         case 1: {
             const int32_t old = who.m_nHP;
             const int32_t now = NewGaugeValue(ctx, old, static_cast<int32_t>(d.m_nMaxHP), v);
@@ -177,76 +193,48 @@ void OperateOnChara(const CmdContext& ctx, cChara& who, int64_t v) {
             who.AddSP(now - old, startGauge);
             break;
         }
-        case 3: {
+        case 3:
             // Kept apart from the code's "mhp", which brings HP into 1..maximum: here HP is
             // only lowered to the new maximum.
-            auto maximum = static_cast<int32_t>(d.m_nMaxHP);
-            ApplyStatusOp(maximum, ShareOf32(ctx, maximum, v), op, 0, 999999);
-            d.m_nMaxHP = static_cast<uint32_t>(maximum);
-            if (who.m_nHP > maximum) who.m_nHP = maximum;
+            OperateOnMaximum(ctx, d.m_nMaxHP, who.m_nHP, v);
             if (other && who.m_nHP < 1) Scene().RaiseDefeatCheck();
             break;
-        }
-        case 4: {
-            auto maximum = static_cast<int32_t>(d.m_nMaxSP);
-            ApplyStatusOp(maximum, ShareOf32(ctx, maximum, v), op, 0, 999999);
-            d.m_nMaxSP = static_cast<uint32_t>(maximum);
-            if (who.m_nSP > maximum) who.m_nSP = maximum;
+        case 4:
+            OperateOnMaximum(ctx, d.m_nMaxSP, who.m_nSP, v);
             break;
-        }
-        case 5: {
-            auto id = static_cast<int8_t>(d.m_nCharaId);
-            ApplyStatusOp8(id, ShareOf8(ctx, id, v), op, 0, 99);
-            d.m_nCharaId = static_cast<uint8_t>(id);
+        case 5:
+            Operate<int8_t>(ctx, d.m_nCharaId, v, 0, 99);
             break;
-        }
-        case 6: {
-            auto z = static_cast<int8_t>(d.m_nPriority);
-            ApplyStatusOp8(z, ShareOf8(ctx, z, v), op, 0, 7);
-            d.m_nPriority = static_cast<uint8_t>(z);
+        case 6:
+            Operate<int8_t>(ctx, d.m_nPriority, v, 0, 7);
             break;
-        }
-        case 7: {
-            auto mark = static_cast<int16_t>(d.m_nIcon);
-            ApplyStatusOp16(mark, ShareOf16(ctx, mark, v), op, 0, 119);
-            d.m_nIcon = static_cast<uint16_t>(mark);
+        case 7:
+            Operate<int16_t>(ctx, d.m_nIcon, v, 0, 119);
             break;
-        }
-        case 8: {
+        case 8:
             // A player's sight comes from its sight shape, never from here. Kept apart from
             // the code's "sight", which works the same way.
             if (who.m_nSide == 0) break;
-            auto sight = static_cast<int8_t>(d.m_nSightRange);
-            ApplyStatusOp8(sight, ShareOf8(ctx, sight, v), op, 0, 40);
-            d.m_nSightRange = static_cast<uint8_t>(sight);
-            who.m_nSightDots = HblToDot(sight);
+            who.m_nSightDots = HblToDot(Operate<int8_t>(ctx, d.m_nSightRange, v, 0, 40));
             break;
-        }
         case 9:
-            ApplyStatusOp(d.m_nPower, ShareOf32(ctx, d.m_nPower, v), op, -999999, 999999);
+            Operate<int32_t>(ctx, d.m_nPower, v, -999999, 999999);
             break;
         case 10:
-            ApplyStatusOp8(d.m_nImpact, ShareOf8(ctx, d.m_nImpact, v), op, -20, 20);
+            Operate<int8_t>(ctx, d.m_nImpact, v, -20, 20);
             break;
         case 11:
-            ApplyStatusOp(d.m_nDefence, ShareOf32(ctx, d.m_nDefence, v), op, 0, 999999);
+            Operate<int32_t>(ctx, d.m_nDefence, v, 0, 999999);
             break;
         case 12:
-            ApplyStatusOp8(d.m_nImpactResist, ShareOf8(ctx, d.m_nImpactResist, v), op, 0, 20);
+            Operate<int8_t>(ctx, d.m_nImpactResist, v, 0, 20);
             break;
-        case 13: {
-            auto decel = static_cast<int16_t>(d.m_nDecel);
-            ApplyStatusOp16(decel, ShareOf16(ctx, decel, v), op, 0, 200);
-            d.m_nDecel = static_cast<uint16_t>(decel);
-            who.m_dDecel = PercentToSpeed(decel);
+        case 13:
+            who.m_dDecel = PercentToSpeed(Operate<int16_t>(ctx, d.m_nDecel, v, 0, 200));
             break;
-        }
-        case 14: {
-            auto score = static_cast<int32_t>(d.m_nScore);
-            ApplyStatusOp(score, ShareOf32(ctx, score, v), op, -999999, 999999);
-            d.m_nScore = static_cast<uint32_t>(score);
+        case 14:
+            Operate<int32_t>(ctx, d.m_nScore, v, -999999, 999999);
             break;
-        }
         default:
             break;
     }
