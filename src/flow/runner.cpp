@@ -383,12 +383,14 @@ int RunCharaFlows(cChara& chara, bool dying) {
                 state.currentChara = &chara;
                 state.currentFlow = nullptr;
                 state.currentCmd = nullptr;
-            }
-            // A character removed, or marked for removal by a command, ends its frame here,
-            // and so does one whose HP ran out outside its removal's flows.
-            if (chara.m_bRemoved || chara.m_bRemoveMark || (!dying && !died && chara.m_nHP < 1)) {
-                ended = 1;
-                break;
+                // After a flow ran: a character removed, or marked for removal by a command,
+                // ends its frame here, and so does one whose HP ran out outside its
+                // removal's flows.
+                if (chara.m_bRemoved || chara.m_bRemoveMark ||
+                    (!dying && !died && chara.m_nHP < 1)) {
+                    ended = 1;
+                    break;
+                }
             }
         }
     }
