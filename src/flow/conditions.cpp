@@ -110,6 +110,30 @@ cChara* SubjectChara(cChara& self, uint8_t subject) {
     return &self;
 }
 
+namespace {
+
+// The condition's value, or with its percent flag that share of the maximum within the
+// bounds.
+int64_t PercentRight(int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    const int64_t right = cond.m_nValue;
+    return cond.m_bPercent ? std::clamp(Percent(maximum, right), lower, upper) : right;
+}
+
+}  // namespace
+
+bool ComparePercent(int32_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp(a, static_cast<int32_t>(PercentRight(maximum, cond, lower, upper)),
+                     cond.m_nOperator);
+}
+bool ComparePercent16(int16_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp16(a, static_cast<int16_t>(PercentRight(maximum, cond, lower, upper)),
+                       cond.m_nOperator);
+}
+bool ComparePercent8(int8_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp8(a, static_cast<int8_t>(PercentRight(maximum, cond, lower, upper)),
+                      cond.m_nOperator);
+}
+
 bool CompareOp(int32_t a, int32_t b, uint8_t op) {
     return Compare64(a, b, op);
 }
@@ -253,19 +277,15 @@ bool EvalValueOperand(cCond& cond, cChara& subject) {
         if (cond.m_nLeftStatus == 2) maximum = who->m_Def.m_nMaxSP;
     }
 
-    // 4. A percentage of the left operand's maximum, within its range.
-    int64_t right = b;
-    if (cond.m_bPercent) right = std::clamp(Percent(maximum, b), range.low, range.high);
-
-    // 5. Compared at the left operand's width.
+    // 4. and 5. A percentage of the left operand's maximum, within its range, compared at
+    // the left operand's width.
     switch (width) {
         case Width::k16:
-            return CompareOp16(static_cast<int16_t>(a), static_cast<int16_t>(right),
-                               cond.m_nOperator);
+            return ComparePercent16(static_cast<int16_t>(a), maximum, cond, range.low, range.high);
         case Width::k8:
-            return CompareOp8(static_cast<int8_t>(a), static_cast<int8_t>(right), cond.m_nOperator);
+            return ComparePercent8(static_cast<int8_t>(a), maximum, cond, range.low, range.high);
         default:
-            return Compare64(a, static_cast<int32_t>(right), cond.m_nOperator);
+            return ComparePercent(a, maximum, cond, range.low, range.high);
     }
 }
 

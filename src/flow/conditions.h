@@ -17,6 +17,11 @@ class cMapCell;
 bool CompareOp(int32_t a, int32_t b, uint8_t op);
 bool CompareOp16(int16_t a, int16_t b, uint8_t op);
 bool CompareOp8(int8_t a, int8_t b, uint8_t op);
+// a against the condition's value by its operator at a's width; with the condition's
+// percent flag the value is first that share of maximum, kept within [lower, upper].
+bool ComparePercent(int32_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
+bool ComparePercent16(int16_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
+bool ComparePercent8(int8_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
 
 // One condition for the subject; a kind outside 1..7 is false. Kind 4 keeps its last
 // right operand in the record's value.
