@@ -1,5 +1,5 @@
-// Stage characters: set-up geometry from the stage's boxes, appearance and groups, the flow
-// loop against a scripted runner, move codes, the jump, the held-item icon and the plan of
+// Stage characters: set-up geometry from the stage's boxes, appearance and groups, the frame
+// handed to a scripted behaviour layer, move codes, the jump, the held-item icon and the plan of
 // which placements a stage makes.
 #include <gtest/gtest.h>
 
