@@ -10,6 +10,7 @@
 #include "data/stage_file.h"
 #include "flow/status_ops.h"
 #include "flow_test_support.h"
+#include "objects/player.h"
 #include "objects/shot_obj.h"
 
 using namespace wftest;
@@ -226,6 +227,14 @@ TEST(StatusOps, StatusOperationTwo) {
     // Flying is for the hero only: a stage character keeps its way of moving.
     RunCmd(self, StatusCmd(kCmdStatusOp2, {{1, 3}, {2, 1}}));
     EXPECT_EQ(self.m_Def.m_nMoveType, 0u);
+    // A player-side subject switches the hero's flying.
+    cPlayer hero;
+    Ready(hero, 10, 10, 0);
+    h.play.players.push_back(&hero);
+    self.SetTarget(2, &hero);
+    RunCmd(self, StatusCmd(kCmdStatusOp2, {{0, 3}, {1, 3}, {2, 1}}));
+    EXPECT_EQ(hero.m_Def.m_nMoveType, 1u);
+    EXPECT_EQ(hero.m_bGravityOff, 1u);
     // Size: the boxes grow with the factor.
     self.m_aBody[0].baseWidth = 10;
     RunCmd(self, StatusCmd(kCmdStatusOp2, {{1, 5}, {2, 3}}));
