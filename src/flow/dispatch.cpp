@@ -4,6 +4,7 @@
 #include <bitset>
 
 #include "data/flow_record.h"
+#include "flow/arrange.h"
 #include "flow/cmd_families.h"
 #include "objects/play_context.h"
 #include "platform/diag.h"
@@ -38,6 +39,9 @@ void InitCmdTables() {
     RegisterWarpCommand();
     RegisterAttackCommands();
     RegisterClearCommand();
+    RegisterArrangeCommand();
+    RegisterStatusCommands();
+    RegisterTargetCommand();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
