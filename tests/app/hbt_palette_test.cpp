@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/app_display.h"
 #include "app/startup.h"
 #include "core/log.h"
+#include "core/strings.h"
 #include "data/builtin_tables.h"
 #include "media/draw/dd_device.h"
 #include "platform/fs/fs.h"
@@ -40,7 +42,9 @@ class HbtPaletteTest : public testing::Test {
         wftest::WriteBytes(dir_.Path() / "bmp" / "plt" / "Palette.bmp",
                            wftest::Bmp8(16, 24, colours, std::vector<uint8_t>(16 * 24, 0)));
         // Table n is all n, so the table in use names its variation.
-        for (int n = 0; n < kHbtPaletteCount; ++n) WriteTable(n);
+        for (int n = 0; n < kHbtPaletteCount; ++n)
+            wftest::WriteBytes(dir_.Path() / "bmp" / "hbt" / StrPrintf("hbt%02d.dat", n),
+                               std::vector<uint8_t>(65536, static_cast<uint8_t>(n)));
         platform::fs::InvalidateGamePathCache();
         g_HueTable.fill(0xEE);
     }
@@ -50,12 +54,6 @@ class HbtPaletteTest : public testing::Test {
         vid::SetPresenter(nullptr);
         vid::ResetHooks();
         ResetLogsForTest();
-    }
-    void WriteTable(int n) {
-        const std::string name =
-            "hbt" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".dat";
-        wftest::WriteBytes(dir_.Path() / "bmp" / "hbt" / name,
-                           std::vector<uint8_t>(65536, static_cast<uint8_t>(n)));
     }
     void Open(uint32_t direct3D, int bits) {
         ASSERT_TRUE(DDInit(direct3D, nullptr, 640, 480, bits, 0, 0, 1, 60, 0, g_SurfaceTable,
@@ -110,53 +108,39 @@ TEST_F(HbtPaletteTest, EachVariationPlacesTheRowsOfThePalettePicture) {
             EXPECT_EQ(g_DisplayPalette[e].peGreen, 255 - g_DisplayPalette[e].peRed) << e;
         }
         // The fades start from the variation.
-        EXPECT_TRUE(std::equal(std::begin(g_DisplayPalette), std::end(g_DisplayPalette),
-                               std::begin(g_SourcePalette), [](const auto& a, const auto& b) {
-                                   return a.peRed == b.peRed && a.peGreen == b.peGreen &&
-                                          a.peBlue == b.peBlue && a.peFlags == b.peFlags;
-                               }));
+        EXPECT_EQ(std::memcmp(g_DisplayPalette, g_SourcePalette, sizeof g_SourcePalette), 0);
     }
     EXPECT_TRUE(boxes_.Asked().empty());
 }
 
-TEST_F(HbtPaletteTest, AMissingFileFailsAndOnlyTheTableIsNamed) {
+TEST_F(HbtPaletteTest, MissingFilesFailAndDisplaysWithoutAPaletteOnlySucceed) {
     Open(0, 8);
     ASSERT_TRUE(LoadHbtPalette(3));
     const std::vector<int> before = Origins();
-
+    // A missing table is named in a box; the table and palette in use stay.
     std::filesystem::remove(dir_.Path() / "bmp" / "hbt" / "hbt05.dat");
-    platform::fs::InvalidateGamePathCache();
-    EXPECT_FALSE(LoadHbtPalette(5));
-    ASSERT_EQ(boxes_.Asked().size(), 1u);
-    EXPECT_EQ(boxes_.Asked()[0].textSjis, "bmp\\hbt\\hbt05.dat の読み込みに失敗！");
-    EXPECT_EQ(g_HueTable[0], 3);  // the table in use stays
-    EXPECT_EQ(Origins(), before);
-
-    // Without the palette picture the table is read but the palette stays: no box.
+    // Without the palette picture the table is read, but the palette stays: no box.
     std::filesystem::remove(dir_.Path() / "bmp" / "plt" / "Palette.bmp");
     platform::fs::InvalidateGamePathCache();
+    EXPECT_FALSE(LoadHbtPalette(5));
+    EXPECT_EQ(g_HueTable[0], 3);
     EXPECT_FALSE(LoadHbtPalette(7));
-    EXPECT_EQ(boxes_.Asked().size(), 1u);
+    EXPECT_EQ(g_HueTable[0], 7);
     EXPECT_EQ(Origins(), before);
-}
+    ASSERT_EQ(boxes_.Asked().size(), 1u);
+    EXPECT_EQ(boxes_.Asked()[0].textSjis, "bmp\\hbt\\hbt05.dat の読み込みに失敗！");
 
-TEST_F(HbtPaletteTest, DisplaysWithoutAPaletteOnlySucceed) {
-    // Nothing is read, so missing files do not matter either.
+    // Other displays read nothing, so missing files do not matter either.
     std::filesystem::remove_all(dir_.Path() / "bmp");
     platform::fs::InvalidateGamePathCache();
-    const struct {
-        uint32_t direct3D;
-        int bits;
-    } modes[] = {{0, 16}, {0, 32}, {1, 16}, {1, 32}};
-    for (const auto& m : modes) {
-        SCOPED_TRACE(m.direct3D * 100 + m.bits);
-        Open(m.direct3D, m.bits);
-        EXPECT_TRUE(LoadHbtPalette(4));
-        EXPECT_EQ(g_HueTable[0], 0xEE);
-        EXPECT_EQ(g_DisplayPalette[40].peRed, 1);
-        EXPECT_EQ(g_SourcePalette[40].peRed, 1);
+    for (const auto& [direct3D, bits] : {std::pair{0u, 16}, {0u, 32}, {1u, 16}, {1u, 32}}) {
         DDEnd();
         DDResetForTest();
+        Open(direct3D, bits);
+        EXPECT_TRUE(LoadHbtPalette(4)) << direct3D << bits;
+        EXPECT_EQ(g_HueTable[0], 7);
+        EXPECT_EQ(std::make_pair(g_DisplayPalette[40].peRed, g_SourcePalette[40].peRed),
+                  std::make_pair(uint8_t{1}, uint8_t{1}));
     }
-    EXPECT_TRUE(boxes_.Asked().empty());
+    EXPECT_EQ(boxes_.Asked().size(), 1u);
 }
