@@ -37,3 +37,5 @@ void RegisterFlowCommands();
 void RegisterStateCommands();
 // Commands on the stage around: screen effect and colour, backgrounds, sound and music.
 void RegisterScreenCommands();
+// The execute-code command.
+void RegisterCodeCommands();

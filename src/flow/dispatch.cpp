@@ -34,6 +34,7 @@ void InitCmdTables() {
     RegisterFlowCommands();
     RegisterStateCommands();
     RegisterScreenCommands();
+    RegisterCodeCommands();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
