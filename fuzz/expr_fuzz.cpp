@@ -13,6 +13,7 @@
 #include "flow/expr_eval.h"
 #include "flow/expr_lexer.h"
 #include "objects/chara.h"
+#include "objects/map_cell.h"
 #include "objects/play_context.h"
 #include "platform/msgbox/msgbox.h"
 

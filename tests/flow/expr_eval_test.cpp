@@ -233,6 +233,9 @@ TEST(CodeText, AssignmentsAndWhatTheySetOff) {
     c.m_nSP = 0;
     EXPECT_TRUE(ExecCode("my.msp = 20", c));
     EXPECT_EQ(c.m_nSP, 1);
+    // HP is bounded by the maximum that stands when it is written, not when it was read.
+    EXPECT_TRUE(ExecCode("my.mhp = 10 my.hp = 100", c));
+    EXPECT_EQ(c.m_nHP, 10);
     // Another character's HP at 0 asks for the defeat sweep; the running one's does not.
     EXPECT_TRUE(ExecCode("my.hp = 0", c));
     EXPECT_EQ(s.stage.defeatChecks, 0);
