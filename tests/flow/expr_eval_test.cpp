@@ -59,6 +59,12 @@ struct CodeStage {
     }
     ~CodeStage() {
         SetExprStageWrites(nullptr);
+        g_PlaySession.m_vVariables = savedVars;
+        g_PlaySession.m_nLives = savedLives;
+        g_Stage.m_nScrollSpeedX = savedScroll[0];
+        g_Stage.m_nScrollSpeedY = savedScroll[1];
+        g_Stage.m_bScrollAutoX = savedScroll[2];
+        g_Stage.m_bScrollAutoY = savedScroll[3];
         self.SetTarget(0, nullptr);
         ResetLogsForTest();
     }
@@ -76,6 +82,11 @@ struct CodeStage {
         return texts;
     }
 
+    // The run's tables as the test found them.
+    std::vector<uint32_t> savedVars = g_PlaySession.m_vVariables;
+    int32_t savedLives = g_PlaySession.m_nLives;
+    int32_t savedScroll[4] = {g_Stage.m_nScrollSpeedX, g_Stage.m_nScrollSpeedY,
+                              g_Stage.m_bScrollAutoX, g_Stage.m_bScrollAutoY};
     TempDir dir;
     FlowHarness h;
     ScriptedBoxes boxes;
