@@ -35,6 +35,10 @@ void RegisterFlowCommands();
 // Commands on the character itself: motion stop, graphic, anime set, anime runs, display
 // effect, and the item given to the hero.
 void RegisterStateCommands();
+// The status operation, status operation 2 and the vanish command.
+void RegisterStatusCommands();
+// The target selection command.
+void RegisterTargetCommand();
 // Commands on the stage around: screen effect and colour, backgrounds, sound and music.
 void RegisterScreenCommands();
 // The execute-code command.

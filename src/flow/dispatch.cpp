@@ -4,6 +4,7 @@
 #include <bitset>
 
 #include "data/flow_record.h"
+#include "flow/arrange.h"
 #include "flow/cmd_families.h"
 #include "objects/play_context.h"
 #include "platform/diag.h"
@@ -34,6 +35,9 @@ void InitCmdTables() {
     RegisterFlowCommands();
     RegisterStateCommands();
     RegisterScreenCommands();
+    RegisterArrangeCommand();
+    RegisterStatusCommands();
+    RegisterTargetCommand();
     RegisterCodeCommands();
 }
 

@@ -16,9 +16,6 @@ namespace {
 
 constexpr int32_t kUnlimitedLives = 999999;
 
-ExprStageWrites g_noStage;
-ExprStageWrites* g_stage = &g_noStage;
-
 // A maximum read as the game reads it (a damaged one below 0 leaves only 0).
 int32_t Maximum(uint32_t stored) {
     return std::max(static_cast<int32_t>(stored), 0);
@@ -29,14 +26,6 @@ bool IsPlayer(const cChara& chara) {
 }
 
 }  // namespace
-
-ExprStageWrites& ExprStage() {
-    return *g_stage;
-}
-
-void SetExprStageWrites(ExprStageWrites* writes) {
-    g_stage = writes ? writes : &g_noStage;
-}
 
 bool ReadExprStatus(const cChara& chara, int32_t status, int32_t& value) {
     const cCharaDef& d = chara.m_Def;
@@ -134,7 +123,7 @@ bool WriteExprStatus(cChara& chara, int32_t status, int32_t value, const cChara&
     switch (status) {
         case kStatusHP:
             chara.m_nHP = value;
-            if (value <= 0 && &chara != &running) ExprStage().RaiseDefeatCheck();
+            if (value <= 0 && &chara != &running) Scene().RaiseDefeatCheck();
             break;
         case kStatusSP:
             chara.m_nSP = value;
@@ -216,15 +205,15 @@ ExprBounds ExprSystemBounds(int32_t which) {
 bool WriteExprSystem(int32_t which, int32_t value) {
     switch (which) {
         case kSysTime:
-            ExprStage().SetStageTime(value);
+            Scene().SetStageTime(value);
             return true;
         case kSysScrollX:
             g_Stage.m_nScrollSpeedX = value;
-            ExprStage().SetScrollSpeed(0, g_Stage.m_bScrollAutoX, value);
+            Scene().SetAutoScroll(0, g_Stage.m_bScrollAutoX, value);
             return true;
         case kSysScrollY:
             g_Stage.m_nScrollSpeedY = value;
-            ExprStage().SetScrollSpeed(1, g_Stage.m_bScrollAutoY, value);
+            Scene().SetAutoScroll(1, g_Stage.m_bScrollAutoY, value);
             return true;
         case kSysScore:
             Play().Score() = value;

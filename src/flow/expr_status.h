@@ -1,6 +1,6 @@
 // The values the code text reads and assigns: the statuses of a character, the system
-// values, and what an assignment to them sets off. Writes clamp to the bounds of the
-// named value and store at its width.
+// values, and what an assignment to them sets off (in the running stage through its
+// clock, scroll and defeat-check operations). Writes store at the value's width.
 #pragma once
 
 #include <cstdint>
@@ -11,23 +11,6 @@ struct ExprBounds {
     int32_t low;
     int32_t high;
 };
-
-// What a write sets off in the running stage beyond the values themselves. Stage play
-// installs its own; without one the stage clock has nothing to set and nobody listens.
-class ExprStageWrites {
-  public:
-    virtual ~ExprStageWrites() = default;
-    // Seconds left on the stage clock.
-    virtual void SetStageTime(int32_t /*seconds*/) {}
-    // An axis' (0 horizontal, 1 vertical) new speed in tenths of a dot per frame, with
-    // that axis' scroll mode (nonzero: automatic).
-    virtual void SetScrollSpeed(uint32_t /*axis*/, int32_t /*mode*/, int32_t /*speed*/) {}
-    // A character other than the running one may have run out of HP: the play frame
-    // sweeps the defeated.
-    virtual void RaiseDefeatCheck() {}
-};
-ExprStageWrites& ExprStage();
-void SetExprStageWrites(ExprStageWrites* writes);
 
 // Status n of a character (v1..v8, hp, sp, ...; see ExprStatus). False only for a
 // character variable its table does not hold.

@@ -23,18 +23,6 @@ using namespace wftest;
 
 namespace {
 
-class RecordingStage : public ExprStageWrites {
-  public:
-    void SetStageTime(int32_t seconds) override { times.push_back(seconds); }
-    void SetScrollSpeed(uint32_t axis, int32_t mode, int32_t speed) override {
-        scrolls.push_back({static_cast<int32_t>(axis), mode, speed});
-    }
-    void RaiseDefeatCheck() override { ++defeatChecks; }
-    std::vector<int32_t> times;
-    std::vector<std::vector<int32_t>> scrolls;
-    int defeatChecks = 0;
-};
-
 // A running character with a target in slot 1, a hero, and the run's tables.
 struct CodeStage {
     CodeStage() {
@@ -55,10 +43,8 @@ struct CodeStage {
         g_Stage.m_bScrollAutoX = 1;
         g_Stage.m_bScrollAutoY = 0;
         h.play.score = 0;
-        SetExprStageWrites(&stage);
     }
     ~CodeStage() {
-        SetExprStageWrites(nullptr);
         g_PlaySession.m_vVariables = savedVars;
         g_PlaySession.m_nLives = savedLives;
         g_Stage.m_nScrollSpeedX = savedScroll[0];
@@ -91,7 +77,6 @@ struct CodeStage {
     FlowHarness h;
     ScriptedBoxes boxes;
     PostedMessages posted;
-    RecordingStage stage;
     cChara hero, self, target;
 };
 
@@ -249,10 +234,10 @@ TEST(CodeText, AssignmentsAndWhatTheySetOff) {
     EXPECT_EQ(c.m_nHP, 10);
     // Another character's HP at 0 asks for the defeat sweep; the running one's does not.
     EXPECT_TRUE(ExecCode("my.hp = 0", c));
-    EXPECT_EQ(s.stage.defeatChecks, 0);
+    EXPECT_EQ(s.h.scene.defeatChecks, 0);
     EXPECT_TRUE(ExecCode("tg.hp = -5", c));
     EXPECT_EQ(s.target.m_nHP, 0);
-    EXPECT_EQ(s.stage.defeatChecks, 1);
+    EXPECT_EQ(s.h.scene.defeatChecks, 1);
     // Sight in dots for non-players only; ease of stopping refreshes the stopping rate.
     EXPECT_TRUE(ExecCode("my.sight = 3", c));
     EXPECT_EQ(c.m_nSightDots, HblToDot(3));
@@ -269,11 +254,11 @@ TEST(CodeText, AssignmentsAndWhatTheySetOff) {
     EXPECT_EQ(s.h.scene.vars[3], 999998);
     // System values: clock and scroll go to the stage with the axis' mode.
     EXPECT_TRUE(ExecCode("sys.time = 5000", c));
-    EXPECT_EQ(s.stage.times, (std::vector<int32_t>{999}));
+    EXPECT_EQ(s.h.scene.time, 999);
     EXPECT_TRUE(ExecCode("scrlx = -600 scrly = 12", c));
     EXPECT_EQ(g_Stage.m_nScrollSpeedX, -480);
     EXPECT_EQ(g_Stage.m_nScrollSpeedY, 12);
-    EXPECT_EQ(s.stage.scrolls, (std::vector<std::vector<int32_t>>{{0, 1, -480}, {1, 0, 12}}));
+    EXPECT_EQ(s.h.scene.scrolls, (std::vector<std::vector<int32_t>>{{0, 1, -480}, {1, 0, 12}}));
     EXPECT_TRUE(ExecCode("score = 1000000", c));
     EXPECT_EQ(s.h.play.score, 999999);
     EXPECT_TRUE(ExecCode("life = life + 200", c));
