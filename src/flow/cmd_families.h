@@ -49,3 +49,5 @@ void RegisterWarpCommand();
 void RegisterAttackCommands();
 // The stage-clear command.
 void RegisterClearCommand();
+// The execute-code command.
+void RegisterCodeCommands();

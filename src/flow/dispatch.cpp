@@ -42,6 +42,7 @@ void InitCmdTables() {
     RegisterArrangeCommand();
     RegisterStatusCommands();
     RegisterTargetCommand();
+    RegisterCodeCommands();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
