@@ -5,10 +5,15 @@
 #include <cmath>
 #include <string>
 
+#include "core/log.h"
 #include "core/maths.h"
 #include "core/strings.h"
 #include "core/timing.h"
 #include "data/builtin_tables.h"
+#include "data/database.h"
+#include "data/db_effect.h"
+#include "data/db_media.h"
+#include "data/db_sword.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
@@ -430,6 +435,87 @@ bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, ui
     }
     g_sight.hole = shape;
     return true;
+}
+
+// ---- Pictures of the databases ------------------------------------------------------------
+
+PlayPictures g_PlayPictures;
+
+namespace {
+
+// A picture of the game into a fresh record; mirrorCell mirrors each cell of that width in
+// place (the right-facing copy). False, traced by the caller, when it did not load.
+bool LoadPicture(DDSURFACEDATA& sd, const std::string& file, int32_t mirrorCell) {
+    if (file.empty()) return false;
+    return DDCreateSurfaceFromFile(&sd, file.c_str(), 1, g_nBitsPerPixel, 0, DTMEMORYTYPE_VIDEO_RT,
+                                   0, 0, mirrorCell, 0, 0) == 0;
+}
+
+// Releases and sizes a list once: records must stay where they are once created.
+void Renew(std::vector<DDSURFACEDATA>& list, size_t count) {
+    DDReleaseSurfaceVector(list);
+    list.clear();
+    list.resize(count);
+}
+
+}  // namespace
+
+void LoadSpecialBitmaps() {
+    const std::vector<cBmpCharaExc>& records = g_Database.m_vBmpCharaExc;
+    const size_t count = records.empty() ? 0 : records.size() - 1;
+    Renew(g_PlayPictures.special, count * 4);
+    // Record 0 is the database's default and has no picture of its own.
+    for (size_t n = 1; n < records.size(); ++n) {
+        const cBmpCharaExc& r = records[n];
+        if (r.m_strFile.empty()) continue;
+        DDSURFACEDATA* four = &g_PlayPictures.special[(n - 1) * 4];
+        const int32_t edge = static_cast<int32_t>(r.CutFrame(0).edge);
+        if (!LoadPicture(four[0], r.m_strFile, 0) || !LoadPicture(four[1], r.m_strFile, edge))
+            TracePrintf("専用bmp %s 読み込み失敗！", r.m_strFile.c_str());
+    }
+    DrawSheets& sheets = Sheets();
+    sheets.ownBitmaps = g_PlayPictures.special.empty() ? nullptr : g_PlayPictures.special.data();
+    sheets.ownBitmapCount = static_cast<int32_t>(g_PlayPictures.special.size());
+}
+
+void LoadSwords() {
+    const std::vector<cSwordType>& records = g_Database.m_vSwordType;
+    Renew(g_PlayPictures.swords, records.size() * 2);
+    for (size_t n = 0; n < records.size(); ++n) {
+        const cSwordType& r = records[n];
+        const std::string* files[2] = {&r.m_strFileLeft, &r.m_strFileRight};
+        for (size_t side = 0; side < 2; ++side)
+            if (!files[side]->empty() &&
+                !LoadPicture(g_PlayPictures.swords[n * 2 + side], *files[side], 0))
+                TracePrintf("ソード %s 読み込み失敗！", files[side]->c_str());
+    }
+    DrawSheets& sheets = Sheets();
+    sheets.swordPictures = g_PlayPictures.swords.empty() ? nullptr : g_PlayPictures.swords.data();
+    sheets.swordPictureCount = static_cast<int32_t>(g_PlayPictures.swords.size());
+}
+
+void LoadEffectBitmaps(StageRun& run) {
+    const std::vector<cEffect>& records = g_Database.m_vEffect;
+    const size_t count = records.empty() ? 0 : records.size() - 1;
+    Renew(g_PlayPictures.effects, count * 2);
+    for (size_t n = 1; n < records.size(); ++n) {
+        const cEffect& r = records[n];
+        if (r.m_strFile.empty()) continue;
+        DDSURFACEDATA* two = &g_PlayPictures.effects[(n - 1) * 2];
+        if (!LoadPicture(two[0], r.m_strFile, 0) || !LoadPicture(two[1], r.m_strFile, 0))
+            TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
+    }
+    run.effectSurfaces.list = &g_PlayPictures.effects;
+}
+
+void ReleasePlayPictures(StageRun& run) {
+    Renew(g_PlayPictures.special, 0);
+    Renew(g_PlayPictures.swords, 0);
+    Renew(g_PlayPictures.effects, 0);
+    DrawSheets& sheets = Sheets();
+    sheets.ownBitmaps = sheets.swordPictures = nullptr;
+    sheets.ownBitmapCount = sheets.swordPictureCount = 0;
+    run.effectSurfaces.list = nullptr;
 }
 
 // ---- The whole stage -------------------------------------------------------------------------

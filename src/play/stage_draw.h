@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <vector>
 
 #include "data/surface_tables.h"
 #include "media/draw/dd_surface.h"
@@ -79,6 +80,24 @@ void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep);
 bool TimeBeepDue(const StageRun& run, int beep);
 // Every picture and text image gone with its surface (stage entry and exit).
 void ClearPlayLists(StageDrawScene& scene);
+
+// The pictures of the project's databases that stage play draws from, loaded when the
+// scene starts: four surfaces per own character bitmap (record n from (n - 1) x 4: facing
+// left, facing right, two alternates), two per sword type (2n left, 2n + 1 right) and
+// two per effect (2n - 2 at the cell size, 2n - 1 for enlarged drawing).
+struct PlayPictures {
+    std::vector<DDSURFACEDATA> special;
+    std::vector<DDSURFACEDATA> swords;
+    std::vector<DDSURFACEDATA> effects;
+};
+extern PlayPictures g_PlayPictures;
+// Each loads its surfaces anew and names them in the object drawing's sheets (effects: in
+// the running stage). A file that does not load is traced and passed over.
+void LoadSpecialBitmaps();
+void LoadSwords();
+void LoadEffectBitmaps(StageRun& run);
+// Every loaded picture released (the scene's end).
+void ReleasePlayPictures(StageRun& run);
 
 // The sight mask for the hero's sight radius (dots) and shape: a surface of colour 16
 // with a hole round its centre, sized for the 640 x 480 window that follows the hero.
