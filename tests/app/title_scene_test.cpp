@@ -29,6 +29,7 @@
 #include "platform/video/present.h"
 #include "player_harness.h"
 #include "support/bmp.h"
+#include "support/frame_review.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -246,24 +247,10 @@ TEST_F(TitleSceneTest, TheContinueListLoadsASavedSlotAndOnlyBuzzesOnAnEmptyOne) 
 
 namespace {
 
-// FNV-1a of the 0xRRGGBB values of a rectangle of the frame.
-uint64_t RegionHash(const std::vector<uint32_t>& px, int x, int y, int w, int h) {
-    uint64_t hash = 1469598103934665603ull;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i) {
-            hash ^= px[static_cast<size_t>(j) * 640 + i] & 0xFFFFFFu;
-            hash *= 1099511628211ull;
-        }
-    return hash;
-}
+using wftest::RegionHash;
 
 void WriteReviewBmp(const std::string& name, const std::vector<uint32_t>& px) {
-    std::error_code ec;
-    std::filesystem::create_directories(kReviewDir, ec);
-    std::vector<uint32_t> rgb(px.size());
-    for (size_t i = 0; i < px.size(); ++i) rgb[i] = px[i] & 0xFFFFFFu;
-    const std::vector<uint8_t> bytes = wftest::Bmp24(640, 480, rgb);
-    wftest::WriteBytes(kReviewDir / (name + ".bmp"), bytes);
+    wftest::WriteReviewBmp(kReviewDir, name, px);
 }
 
 }  // namespace
