@@ -231,3 +231,53 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StageDrawTest, ItemsDrawInTheirLayerPassUnlessHeldOrInactive) {
+    Sheet(2, 64, 96);
+    cItemObj& item = run().objects.items.emplace_back();
+    item.m_Def.m_nBmpSet = kGraphicBlock;
+    item.m_Def.m_nCell = 16;
+    item.m_nGraphicWidth = item.m_nGraphicHeight = item.m_nBaseGraphicWidth =
+        item.m_nBaseGraphicHeight = 32;
+    item.m_dX = run().state.cameraX + 100;
+    item.m_dY = run().state.cameraY + 100;
+    const struct {
+        uint32_t passes;
+        uint8_t layer;
+        uint32_t active, carried;
+        bool drawn;
+    } cases[] = {{0, 9, 1, 0, true},  {1, 7, 1, 0, true},  {1, 9, 1, 0, false},
+                 {0, 0, 0, 0, false}, {0, 0, 1, 1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.passes * 100 + c.layer);
+        scene_.layerPasses = c.passes;
+        item.m_Def.m_nPriority = c.layer;
+        item.m_bActive = c.active;
+        item.m_bCarried = c.carried;
+        Draw();
+        EXPECT_EQ(At(110, 110) == P(2, 42, 42), c.drawn);
+    }
+}
+
+TEST_F(StageDrawTest, PicturesEndInTheirOwnLayerWithTheirSurfaces) {
+    for (int32_t layer : {0, 1, 1}) {
+        cPictureState& p = scene_.pictures.emplace_back();
+        SetPictureState(p, 1, 0, 0, 8, 8, 0, layer, 100, 2, 0, 0, 0, 0, 0, 0);
+        ASSERT_TRUE(DDAddSurface(scene_.pictureSurfaces, scene_.pictureFiles, 8, 8));
+    }
+    scene_.pictures.back().m_nFramesLeft = 5;
+    DDSURFACEDATA* kept = &scene_.pictureSurfaces.back();
+    DrawPictureLayer(run(), scene_, back_, 0, 0);
+    EXPECT_EQ(std::make_tuple(scene_.pictures.size(), scene_.pictureSurfaces.size(),
+                              scene_.pictureFiles.size()),
+              std::make_tuple(size_t{2}, size_t{2}, size_t{2}));
+    DrawPictureLayer(run(), scene_, back_, 1, 0);
+    ASSERT_EQ(scene_.pictures.size(), 1u);
+    EXPECT_EQ(std::make_tuple(scene_.pictures.front().m_nFramesLeft, &scene_.pictureSurfaces.front(),
+                              scene_.pictureFiles.size()),
+              std::make_tuple(4, kept, size_t{1}));
+}
+
+}  // namespace
