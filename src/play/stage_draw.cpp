@@ -25,6 +25,7 @@
 #include "media/draw/dd_sprite.h"
 #include "media/draw/font.h"
 #include "media/sound/sound.h"
+#include "flow/flow_scene.h"
 #include "objects/chara_draw.h"
 #include "objects/flow_host.h"
 #include "objects/shot_draw.h"
@@ -42,6 +43,7 @@ constexpr uint32_t kFillColour = 16;
 constexpr int32_t kStatusSheet = 40;
 constexpr int32_t kDigitSheet = 41;
 constexpr int32_t kAnimeSheet = 43;
+constexpr int32_t kSystemSheet = 49;
 constexpr int32_t kStripSheet = 54;
 constexpr int32_t kBlockWorkA = 63;
 constexpr int32_t kBlockWorkB = 64;
@@ -518,6 +520,21 @@ void ReleasePlayPictures(StageRun& run) {
     run.effectSurfaces.list = nullptr;
 }
 
+void PrepareTextImageWorld(StageRun& run) {
+    TextImageWorld& world = TextImages();
+    world.scrollX = run.scrollX.m_dPos;
+    world.scrollY = run.scrollY.m_dPos;
+    world.originX = run.state.originX;
+    world.originY = run.state.originY;
+    world.frameCounter = run.frameCounter;
+    // What the scene did not name: the run's and the stage's variables, the system font,
+    // the system picture's life icon.
+    if (!world.runVars) world.runVars = &g_CommonVars;
+    if (!world.stageVars) world.stageVars = &Scene().StageVars();
+    if (!world.font && g_Fonts[kNormalFont].m_lpInfo) world.font = &g_Fonts[kNormalFont];
+    if (!world.lifeIcon) world.lifeIcon = SheetSurface(kSystemSheet);
+}
+
 // ---- The whole stage -------------------------------------------------------------------------
 
 namespace {
@@ -570,12 +587,7 @@ void DrawStage(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back, int pl
         SpriteBatch batch(0);
         run.DrawEffects(back, paused);
     }
-    TextImageWorld& world = TextImages();
-    world.scrollX = run.scrollX.m_dPos;
-    world.scrollY = run.scrollY.m_dPos;
-    world.originX = run.state.originX;
-    world.originY = run.state.originY;
-    world.frameCounter = run.frameCounter;
+    PrepareTextImageWorld(run);
     DrawTextImages(scene.textImages, back, paused);
     if (scene.screenEffect.number != 0) {
         ScreenEffectView view;

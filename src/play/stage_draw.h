@@ -99,6 +99,12 @@ void LoadEffectBitmaps(StageRun& run);
 // Every loaded picture released (the scene's end).
 void ReleasePlayPictures(StageRun& run);
 
+// The running stage as text images see it (scroll, map origin, frame counter), and what the
+// scene has not named itself: the run's and the stage's variables, the system font and
+// the life icon. Stage drawing runs it every frame; the message command before it makes
+// an image.
+void PrepareTextImageWorld(StageRun& run);
+
 // The sight mask for the hero's sight radius (dots) and shape: a surface of colour 16
 // with a hole round its centre, sized for the 640 x 480 window that follows the hero.
 // False when the surface cannot be made (the game is then closed).

@@ -76,6 +76,7 @@ class StageFramesTest : public testing::Test {
         vid::SetPresenter(nullptr);
         vid::ResetHooks();
         g_StageDraw = StageDrawScene{};
+        TextImages() = TextImageWorld{};
         g_Database = cDatabase();
         g_SystemData = cSystemData();
         g_CommonPalette = cPalette();

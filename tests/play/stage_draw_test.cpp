@@ -40,6 +40,7 @@ class StageDrawTest : public wftest::DrawTest {
     void TearDown() override {
         SetDrawSheets(DrawSheets{});
         ClearPlayLists(scene_);
+        TextImages() = TextImageWorld{};
         g_Stage = cStage();
         g_SystemData = cSystemData();
         g_PlaySession = cSaveData();
