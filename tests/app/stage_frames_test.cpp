@@ -187,4 +187,36 @@ TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
     EXPECT_TRUE(boxes_.Asked().empty());
 }
 
+TEST_F(StageFramesTest, TheSampleShakeMovesTheWholeFrameInBothModes) {
+    // Three frames of the sample's horizontal shake: the picture moved right, the strip
+    // it uncovered in colour 16, and the frame after the effect as before it.
+    for (const DrawMode& m : {kModes[2], kModes[4]}) {
+        SCOPED_TRACE(m.name);
+        Open(m);
+        StartStage(0);
+        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 1, 0, 0);
+        PresentFrame();
+        const std::vector<uint32_t> still = presenter_->Pixels();
+        StartScreenEffect(g_StageDraw.screenEffect, 1, 0, 0);
+        for (int i = 0; i < 3; ++i) DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 0);
+        PresentFrame();
+        const std::vector<uint32_t> shaken = presenter_->Pixels();
+        WriteReviewBmp(std::string("shake-") + m.name, shaken);
+        const int d = static_cast<int>(g_StageDraw.screenEffect.timer.m_dSecond);
+        ASSERT_GT(d, 0);
+        int moved = 0, barKept = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x + d < 640; ++x) {
+                const size_t at = static_cast<size_t>(y) * 640;
+                if (y < 20)
+                    barKept += shaken[at + x] == still[at + x];
+                else
+                    moved += shaken[at + x + d] == still[at + x];
+            }
+        // The status bar is drawn after the effect and stays where it is.
+        EXPECT_EQ(std::make_pair(moved, barKept), std::make_pair(460 * (640 - d), 20 * (640 - d)));
+        Close();
+    }
+}
+
 }  // namespace
