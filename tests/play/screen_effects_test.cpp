@@ -160,3 +160,25 @@ TEST(ScreenColor, OpacityFollowsItsCurveAndEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ScreenEffectTest, ScreenColorCoversDirect3DAndEndsOnADirectDrawScreenWithoutPalette) {
+    ASSERT_TRUE(Init(1, 32, false));
+    DDSURFACEDATA* back = Make(640, 480);
+    ScreenColor s;
+    SetScreenColor(s, {255, 0, 0, 0, 0, 1, 0, 0});
+    DrawScreenColor(s, back, 0);
+    EXPECT_EQ(Pixels(*back).Get(320, 240) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(s.active, 1u);
+    // DirectDraw lays a colour over an 8-bit palette only: at 32 bits it stops at once.
+    ASSERT_TRUE(Restart(0, 32, false));
+    back = Make(640, 480);
+    Pixels(*back).FillAll(0x123456);
+    ScreenColor dd;
+    SetScreenColor(dd, {255, 0, 0, 0, 0, 1, 0, 0});
+    DrawScreenColor(dd, back, 0);
+    EXPECT_EQ(std::make_pair(dd.active, Pixels(*back).Get(0, 0)), std::make_pair(0u, 0x123456u));
+}
+
+}  // namespace

@@ -249,8 +249,11 @@ TEST_F(StageDrawTest, ItemsDrawInTheirLayerPassUnlessHeldOrInactive) {
         uint8_t layer;
         uint32_t active, carried;
         bool drawn;
-    } cases[] = {{0, 9, 1, 0, true},  {1, 7, 1, 0, true},  {1, 9, 1, 0, false},
-                 {0, 0, 0, 0, false}, {0, 0, 1, 1, false}};
+    } cases[] = {{0, 9, 1, 0, true},
+                 {1, 7, 1, 0, true},
+                 {1, 9, 1, 0, false},
+                 {0, 0, 0, 0, false},
+                 {0, 0, 1, 1, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.passes * 100 + c.layer);
         scene_.layerPasses = c.passes;
@@ -276,8 +279,8 @@ TEST_F(StageDrawTest, PicturesEndInTheirOwnLayerWithTheirSurfaces) {
               std::make_tuple(size_t{2}, size_t{2}, size_t{2}));
     DrawPictureLayer(run(), scene_, back_, 1, 0);
     ASSERT_EQ(scene_.pictures.size(), 1u);
-    EXPECT_EQ(std::make_tuple(scene_.pictures.front().m_nFramesLeft, &scene_.pictureSurfaces.front(),
-                              scene_.pictureFiles.size()),
+    EXPECT_EQ(std::make_tuple(scene_.pictures.front().m_nFramesLeft,
+                              &scene_.pictureSurfaces.front(), scene_.pictureFiles.size()),
               std::make_tuple(4, kept, size_t{1}));
 }
 
