@@ -127,7 +127,12 @@ int DrawOneChara(cStageChara& c, DDSURFACEDATA* back, int paused) {
     if (c.m_bRemoved) return DrawCharaVanish(c, back, paused != 0);
     if (c.m_bActive) {
         c.CalcScreenRect();
-        DrawStageChara(c, back, paused != 0);
+        // A hidden character only steps its animation and display effect; its gauges
+        // still show.
+        if (c.m_bHide || c.m_Def.m_bHidden)
+            DrawChara(c, back, paused != 0);
+        else
+            DrawStageChara(c, back, paused != 0);
         DrawHPGauge(c, back);
         DrawSPGauge(c, back);
     } else if (c.m_bRunnable) {
@@ -405,7 +410,8 @@ bool TimeBeepDue(const StageRun& run, int beep) {
            run.timeSeconds <= g_Stage.m_nTimeWarning && FrameCounterMod(2, 0) == 1;
 }
 
-void ClearPlayLists(StageDrawScene& scene) {
+void ClearPlayLists(StageRun& run, StageDrawScene& scene) {
+    run.effects.clear();
     for (DDSURFACEDATA& sd : scene.pictureSurfaces) DDReleaseSurface(&sd);
     scene.pictures.clear();
     scene.pictureSurfaces.clear();

@@ -78,8 +78,9 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back);
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep);
 // Whether this frame sounds the time warning (sound 13).
 bool TimeBeepDue(const StageRun& run, int beep);
-// Every picture and text image gone with its surface (stage entry and exit).
-void ClearPlayLists(StageDrawScene& scene);
+// Every effect object, picture and text image gone with its surface (stage entry and
+// exit).
+void ClearPlayLists(StageRun& run, StageDrawScene& scene);
 
 // The pictures of the project's databases that stage play draws from, loaded when the
 // scene starts: four surfaces per own character bitmap (record n from (n - 1) x 4: facing

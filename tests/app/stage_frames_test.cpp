@@ -101,7 +101,7 @@ class StageFramesTest : public testing::Test {
     void Close() {
         if (!opened_) return;
         ReleasePlayPictures(g_StageRun);
-        ClearPlayLists(g_StageDraw);
+        ClearPlayLists(g_StageRun, g_StageDraw);
         ClearObjects(g_StageRun);
         SetPlayContext(nullptr);
         SetDrawSheets(DrawSheets{});

@@ -39,7 +39,7 @@ class StageDrawTest : public wftest::DrawTest {
     }
     void TearDown() override {
         SetDrawSheets(DrawSheets{});
-        ClearPlayLists(scene_);
+        ClearPlayLists(run(), scene_);
         TextImages() = TextImageWorld{};
         g_Stage = cStage();
         g_SystemData = cSystemData();
