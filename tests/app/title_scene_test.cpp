@@ -42,13 +42,8 @@ const std::filesystem::path kReviewDir = std::filesystem::current_path() / "titl
 
 int g_stageAnswer = 0;
 
-struct DrawMode {
-    const char* name;
-    uint32_t direct3D;
-    int bits;
-};
-constexpr DrawMode kModes[] = {
-    {"dd8", 0, 8}, {"dd16", 0, 16}, {"dd32", 0, 32}, {"d3d16", 1, 16}, {"d3d32", 1, 32}};
+using wftest::DrawMode;
+constexpr const auto& kModes = wftest::kDrawModes;
 
 class TitleSceneTest : public testing::Test {
   protected:
@@ -92,14 +87,7 @@ class TitleSceneTest : public testing::Test {
     }
 
     // The display as start-up opens it, with the palette picture's colours.
-    void Open(const DrawMode& m) {
-        ASSERT_TRUE(DDInit(m.direct3D, nullptr, 640, 480, m.bits, 0, 0, 1, 60, 0, g_SurfaceTable,
-                           g_BitmapTable, kBitmapTableSize));
-        if (lpDTCon || DDDevice().bPalette) {
-            ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "bmp\\plt\\Palette.bmp", 0));
-            ASSERT_TRUE(DDSetTransmit("bmp\\plt\\Palette.bmp"));
-        }
-    }
+    void Open(const DrawMode& m) { ASSERT_TRUE(wftest::OpenGameDisplay(m)); }
     void Start() {
         scene_ = std::make_unique<cTitleScene>();
         scene_->m_nIndex = kSceneTitle;
