@@ -417,6 +417,8 @@ void ClearPlayLists(StageRun& run, StageDrawScene& scene) {
     scene.pictureSurfaces.clear();
     scene.pictureFiles.clear();
     scene.textImages.clear();
+    DDReleaseSurface(&scene.effectCopy);
+    DDReleaseSurface(&scene.effectCopy2);
 }
 
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape) {

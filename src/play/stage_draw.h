@@ -78,8 +78,8 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back);
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep);
 // Whether this frame sounds the time warning (sound 13).
 bool TimeBeepDue(const StageRun& run, int beep);
-// Every effect object, picture and text image gone with its surface (stage entry and
-// exit).
+// Every effect object, picture and text image gone with its surface, and the screen
+// effects' copies released (stage entry and exit; before the scene state is replaced).
 void ClearPlayLists(StageRun& run, StageDrawScene& scene);
 
 // The pictures of the project's databases that stage play draws from, loaded when the

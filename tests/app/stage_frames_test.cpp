@@ -95,8 +95,6 @@ class StageFramesTest : public testing::Test {
         ClearObjects(g_StageRun);
         SetPlayContext(nullptr);
         SetDrawSheets(DrawSheets{});
-        DDReleaseSurface(&g_StageDraw.effectCopy);
-        DDReleaseSurface(&g_StageDraw.effectCopy2);
         ReleaseFonts();
         DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
         DDEnd();
