@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "core/log.h"
+#include "core/timing.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
@@ -99,6 +100,8 @@ void StageHarness::Start(uint32_t reload) {
     parts.updateActivity = [] { UpdateActivity(g_StageRun); };
     parts.requestBgm = [this](int32_t bgm, int32_t arg) { RequestStageBgm(bgm, arg); };
     SetStage(g_StageRun, start, parts);
+    // The shared second counter of the time limit starts with the stage.
+    FrameCounterMod(0, 0);
     g_KeyStates[0].Reset();
     g_KeyStates[0].ClearButtons();
     g_KeyStates[0].cKeyHistory::Reset();
@@ -244,6 +247,7 @@ cStage MakeStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {
     hero.m_nX = hx;
     hero.m_nY = hy;
     hero.m_nMaxHP = 60;
+    hero.m_nMapValue = 0;
     s.m_vCharas.push_back(hero);
     for (int16_t x = 0; x < w; ++x) PlaceBlock(s, x, static_cast<int16_t>(h - 1), 1);
     return s;
