@@ -193,6 +193,14 @@ void StageHarness::DrawStage(bool paused) {
     ++drawn;
     if (paused) ++drawnPaused;
     StageRun& run = g_StageRun;
+    // The map cells of the view, then the objects over them.
+    const int32_t camX = static_cast<int32_t>(run.state.cameraX);
+    const int32_t camY = static_cast<int32_t>(run.state.cameraY);
+    for (int32_t row = camY >> 5; row <= (camY + 479) >> 5; ++row)
+        for (int32_t column = camX >> 5; column <= (camX + 639) >> 5; ++column) {
+            const cMapCell& cell = run.map.CellAt(column, row);
+            if (cell.m_nCell != 0) DrawCell32(surface, cell, column * 32 - camX, row * 32 - camY);
+        }
     for (cItemObj& item : run.objects.items)
         if (item.m_bActive && !item.m_bCarried) DrawItem(item, surface, paused);
     for (cStageChara& c : run.objects.charas) {
