@@ -91,22 +91,35 @@ void TraceContacts(const cChara& c) {
     TraceWriteLine(line);
 }
 
-// The defeat of a character a step found fatal or whose flows ended it. The character
-// goes (or stays, by the switch); 1 the run ended.
-Step DefeatInStep(Frame& f, cStageChara& c, bool stays, bool fatal) {
-    if (fatal) PlayRunSound(f.run, kSoundDefeat);
+void Drop(StageRun& run, cStageChara& c) {
+    c.Unlink();
+    QueueErase(run, c);
+}
+
+// A character whose own flows ended it: it goes, or with the keep-ended switch stays
+// unless its defeat ended the run.
+Step EndedInStep(Frame& f, cStageChara& c) {
     const int32_t e = DefeatResult(f.run, f.hooks, c);
-    if (!stays) {
-        c.Unlink();
-        QueueErase(f.run, c);
+    if (!f.run.rules.keepEndedCharas) {
+        Drop(f.run, c);
     } else if (e == 1) {
-        c.Unlink();
-        QueueErase(f.run, c);
+        Drop(f.run, c);
         return Step::kNoDraw;
-    } else if (!fatal) {
+    } else {
         PlayRunSound(f.run, kSoundDefeat);
     }
-    if (fatal && e == 1) return Step::kNoDraw;
+    return e != 0 ? Step::kDraw : Step::kOn;
+}
+
+// A character a step found fatal: sound 9 and its defeat; it stays to vanish unless the
+// defeat ended the run.
+Step FatalInStep(Frame& f, cStageChara& c) {
+    PlayRunSound(f.run, kSoundDefeat);
+    const int32_t e = DefeatResult(f.run, f.hooks, c);
+    if (e == 1) {
+        Drop(f.run, c);
+        return Step::kNoDraw;
+    }
     return e != 0 ? Step::kDraw : Step::kOn;
 }
 
@@ -122,11 +135,10 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     c.StartFlowsByTrigger(kTriggerFrame);
     if (c.RunFrame(0)) {
         if (afterHero && c.m_bRemoved) {
-            c.Unlink();
-            QueueErase(run, c);
+            Drop(run, c);
             return Step::kOn;
         }
-        return DefeatInStep(f, c, run.rules.keepEndedCharas != 0, false);
+        return EndedInStep(f, c);
     }
     if (const Step s = Sweep(f); s != Step::kOn) return s;
     if (afterHero && c.m_nRiddenId) RideSolid(run, c);
@@ -146,10 +158,9 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
         RecheckMapY(run, c);
         fatal = fatal || Squeezed(c);
     }
-    if (fatal) return DefeatInStep(f, c, run.rules.defeatedStay != 0, true);
+    if (fatal) return FatalInStep(f, c);
     if (remove) {
-        c.Unlink();
-        QueueErase(run, c);
+        Drop(run, c);
         return Step::kOn;
     }
     c.DecayKnockbackX();
@@ -252,10 +263,8 @@ void EraseOutside(Frame& f) {
         if (c.m_bRemoved || !c.m_bActive) continue;
         const bool before = ActsBeforeHero(c);
         if (!run.eraseOutside[before ? 1 : 0]) continue;
-        if (c.IsOutsideActiveArea(Region(before ? kRegionCharasBefore : kRegionCharasAfter))) {
-            c.Unlink();
-            QueueErase(run, c);
-        }
+        if (c.IsOutsideActiveArea(Region(before ? kRegionCharasBefore : kRegionCharasAfter)))
+            Drop(run, c);
     }
     if (run.eraseOutside[2])
         for (cItemObj& item : run.objects.items)
@@ -268,10 +277,7 @@ void CountLives(Frame& f) {
     if (HeroDead(run)) return;
     for (cStageChara& c : run.objects.charas) {
         if (c.m_bRemoved || c.m_nLife == kUnlimitedLife) continue;
-        if (--c.m_nLife < 0) {
-            c.Unlink();
-            QueueErase(run, c);
-        }
+        if (--c.m_nLife < 0) Drop(run, c);
     }
     FlushErasures(run);
 }

@@ -300,6 +300,31 @@ TEST(RunEnd, PlayClockStopsAt99Minutes) {
     EXPECT_EQ(h.Run().tally.playHundredths, 599999);
 }
 
+// N update steps a frame; the life of a summoned character runs out; an enemy falling out
+// below is defeated with sound 9 and vanishes.
+TEST(PlayFrame, UpdateStepsLifeCountersAndFatalFalls) {
+    for (int32_t level : {1, 3}) {
+        cStage stage = MakeStage(20, 15, 5, 12);
+        stage.m_nHitLevel = level;
+        wftest::PlaceChara(stage, 12, 12, 10);
+        StageHarness h(stage, RunKind::kStory);
+        h.Run().objects.charas.front().m_nLife = 5;
+        h.Run(4);
+        EXPECT_EQ(h.Run().tally.updateStepCount, 4u * static_cast<uint32_t>(level));
+        EXPECT_EQ(h.Run().objects.charas.empty(), level == 3) << level;
+        h.Run(4);
+        EXPECT_TRUE(h.Run().objects.charas.empty());
+    }
+    cStage stage = MakeStage(20, 15, 5, 12);
+    wftest::PlaceChara(stage, 12, 10, 10);
+    stage.m_vBlocks.erase(stage.m_vBlocks.begin() + 10, stage.m_vBlocks.begin() + 16);
+    StageHarness h(stage, RunKind::kStory);
+    h.Run(200);
+    EXPECT_EQ(Count(h.Sounds(), 9), 1);
+    EXPECT_TRUE(h.Run().objects.charas.empty());
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
 TEST(PlayFrame, ADirectionHeld40FramesReachesThePlayFrame40Times) {
     StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
     h.input = [](uint32_t frame) { return PadInput{frame <= 40 ? uint16_t{2} : uint16_t{0}, 0}; };

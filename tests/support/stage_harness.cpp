@@ -204,11 +204,14 @@ void StageHarness::DrawStage(bool paused) {
     for (cItemObj& item : run.objects.items)
         if (item.m_bActive && !item.m_bCarried) DrawItem(item, surface, paused);
     for (cStageChara& c : run.objects.charas) {
-        if (c.m_bRemoved)
-            DrawCharaVanish(c, surface, paused);
-        else if (c.m_bActive)
+        if (c.m_bRemoved) {
+            // A character whose vanish has run leaves the stage.
+            if (DrawCharaVanish(c, surface, paused)) QueueErase(run, c);
+        } else if (c.m_bActive) {
             DrawStageChara(c, surface, paused);
+        }
     }
+    FlushErasures(run);
     for (cShotObj& s : run.shots) DrawShot(s, surface, paused);
     if (cPlayer* hero = Hero()) {
         if (hero->m_bRemoved) {
