@@ -13,6 +13,7 @@
 #include "data/save_data.h"
 #include "data/system_data.h"
 #include "objects/player.h"
+#include "flow/flow_scene.h"
 #include "objects/shot_obj.h"
 #include "play/attack_hits.h"
 #include "play/items_in_play.h"
@@ -95,6 +96,24 @@ TEST(PlayFrame, DeathCausesTraceTheirWordAndRemoveTheHeroOnce) {
         EXPECT_EQ(Count(h.Sounds(), 8), 1);
         EXPECT_EQ(h.drawn, frames - 1 + 10);
     }
+}
+
+// What commands hand the frame through the behaviour layer's view of the stage.
+TEST(PlaySceneLink, ResultsClockAndVariables) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = 40;
+    StageHarness h(stage, RunKind::kStory);
+    FlowScene& scene = Scene();
+    EXPECT_EQ(scene.StageTime(), 40);
+    EXPECT_EQ(scene.StageVars().size(), kVariableCount);
+    scene.HandResult(1);
+    scene.HandResult(2);  // a clear is not undone by a later miss
+    EXPECT_EQ(h.Run().endRequest, 1u);
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kRunEnded);
+    EXPECT_EQ(Count(h.Sounds(), 14), 1);
+    EXPECT_EQ(h.drawn, 0);
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
 }
 
 TEST(PlayFrame, TimeLimitRemovesTheHeroOnceWithoutDrawing) {
