@@ -20,6 +20,7 @@ constexpr int kSoundExtraLife = 15;
 constexpr int32_t kUnlimitedLives = 999999;
 constexpr int32_t kMaxLives = 99;
 constexpr int32_t kMaxHundredths = 599999;
+constexpr int64_t kMaxScore = 999999;
 
 }  // namespace
 
@@ -137,7 +138,9 @@ void CountPlayTime(StageRun& run) {
 void StageClearTally(StageRun& run, RunEndHooks& hooks) {
     cSaveData& session = g_PlaySession;
     const int32_t oldScore = session.m_nScore;
-    session.m_nScore += session.m_nBonus;
+    // The score keeps to its range, as every other addition to it does.
+    session.m_nScore = static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{oldScore} + session.m_nBonus, 0, kMaxScore));
     if (!run.noTimeLimit) session.m_nTotal1 += run.timeSeconds;
     session.m_nTotal2 += run.tally.playHundredths;
     if (cChara* hero = run.Hero()) {
