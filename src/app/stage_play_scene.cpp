@@ -140,9 +140,22 @@ StagePlayServices MakeDefaults() {
         StageParts(parts);
         SetStage(g_StageRun, start, parts);
     };
-    // Play is drawn with the stage as it stands until the play frame is installed by the
-    // stage's own module (InstallStagePlayFrame).
-    s.playFrame = [] { return PlayStep::kPlaying; };
+    s.playFrame = [] {
+        if (!g_pStagePlay) return PlayStep::kPlaying;
+        switch (PlayFrame(g_StageRun, *g_pStagePlay, V(g_KeyStates, 0))) {
+            case PlayFrameEnd::kPaused:
+                return PlayStep::kPaused;
+            case PlayFrameEnd::kRunEnded:
+                return PlayStep::kRunEnded;
+            case PlayFrameEnd::kReplayRestart:
+                return PlayStep::kReplayRestart;
+            case PlayFrameEnd::kClosed:
+                return PlayStep::kClosed;
+            case PlayFrameEnd::kPlaying:
+                break;
+        }
+        return PlayStep::kPlaying;
+    };
     s.drawStage = [](int, int, int, int) {};
     s.fadeIn = [] {
         const SceneFades& f = GetSceneFades();
@@ -281,7 +294,7 @@ void cModalWait::Set(uint32_t waitKind, uint32_t waitForKey, int32_t frameCount,
 
 // ---- The scene ------------------------------------------------------------------------
 
-cStagePlay::cStagePlay() : services_(GetStagePlayServices()) {
+cStagePlay::cStagePlay() : services_(GetStagePlayServices()), install_(g_StageRun, this) {
     m_vStates = {&cSceneBase::FadeIn,
                  static_cast<StateHandler>(&cStagePlay::StageBanner),
                  static_cast<StateHandler>(&cStagePlay::PlayState),
@@ -465,6 +478,9 @@ void cStagePlay::PlayState() {
             m_nState = kPause;
             break;
         case PlayStep::kRunEnded:
+            m_bNewRecord = g_StageRun.tally.newRecord;
+            m_vResults.assign(std::begin(g_StageRun.tally.results),
+                              std::end(g_StageRun.tally.results));
             m_nSubState = 0;
             m_nState = kResult;
             break;
@@ -524,19 +540,19 @@ void cStagePlay::PauseMenu() {
                 LeaveTo(kSceneTitle);
                 return;
             case kPauseResume:
-                m_bReleaseWait = 1;
+                SetReleaseWait();
                 m_nState = m_nSavedState;
                 m_nSubState = m_nSavedSubState;
                 return;
             case kPauseRetry:
-                m_bReleaseWait = 1;
+                SetReleaseWait();
                 g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
                 services_.setStage(1, 0);
                 m_nSubState = 0;
                 m_nState = kBanner;
                 return;
             case kPauseMap:
-                m_bReleaseWait = 1;
+                SetReleaseWait();
                 g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, 0);
                 g_PlaySession.ReturnedToMap() = 1;
                 LeaveTo(kSceneWorldMap);
@@ -547,7 +563,7 @@ void cStagePlay::PauseMenu() {
     }
     if (keys.m_wButton & kButtonCancel) {
         Sound(2);
-        m_bReleaseWait = 1;
+        SetReleaseWait();
         m_nState = m_nSavedState;
         m_nSubState = m_nSavedSubState;
         return;
@@ -650,6 +666,47 @@ void cStagePlay::GameOverWait() {
     if (m_Switches.gameOverBanner) services_.drawBanner(0, 96, 144, 32, 248, 224, 100);
 }
 
+void cStagePlay::SetReleaseWait() {
+    m_bReleaseWait = 1;
+    g_StageRun.tally.releaseWait = 1;
+}
+
+bool cStagePlay::CloseRequested() {
+    if (services_.closing()) m_bCloseRequest = 1;
+    return m_bCloseRequest != 0;
+}
+
+bool cStagePlay::NextReplayInput(uint16_t& dir, uint16_t& buttons) {
+    return ReplayNextWords(g_ReplayInput, dir, buttons) == 0;
+}
+
+void cStagePlay::RecordReplayInput(uint16_t dir, uint16_t buttons) {
+    ReplayRecord(g_ReplayInput, dir, buttons);
+}
+
+void cStagePlay::ShowExtraLifeNotice() {
+    // The notice waits without a key for its frames, drawn over the stage.
+    m_ModalWait.Set(4, 0, 30, 0);
+    RunModalWait();
+}
+
+void cStagePlay::StartScreenEffect(int32_t effect, int32_t a, int32_t b) {
+    if (services_.startScreenEffect) services_.startScreenEffect(effect, a, b);
+}
+
+void cStagePlay::SetScreenColor(const std::vector<int32_t>& params) {
+    if (services_.setScreenColor) services_.setScreenColor(params);
+}
+
+void cStagePlay::RequestStageBgm(int32_t bgm, int32_t arg) {
+    RequestStageMusic(bgm, static_cast<uint8_t>(arg));
+}
+
+void cStagePlay::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
+                                 uint32_t objectId) {
+    if (services_.addItemGetImage) services_.addItemGetImage(bmpSet, number, extra, objectId);
+}
+
 void cStagePlay::OnHeroMissEnded() {
     if (Playback()) {
         g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
@@ -672,7 +729,7 @@ void cStagePlay::OnHeroMissEnded() {
     m_nState = kBanner;
 }
 
-int32_t cStagePlay::RankRow(int table, int32_t value) const {
+int32_t cStagePlay::RankRow(int table, int32_t value) {
     if (!RankingsOn() || !RunResultShown(table, g_SceneMgr.m_nGameMode, TestPlay())) return -1;
     if (static_cast<size_t>(table) >= g_Stage.m_vRankItems.size() ||
         g_Stage.m_vRankItems[table] == 0)
@@ -732,7 +789,7 @@ int cStagePlay::RunModalWait() {
             if (--m_ModalWait.frames < 0) return 1;
         } else if (newDecide) {
             Sound(m_ModalWait.kind == 1 ? 12 : 1);
-            m_bReleaseWait = 1;
+            SetReleaseWait();
             return 1;
         }
         DrawStagePlain();

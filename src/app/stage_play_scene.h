@@ -12,6 +12,8 @@
 
 #include "app/scene.h"
 #include "data/menu_cmd.h"
+#include "play/play_frame.h"
+#include "play/play_scene_link.h"
 #include "play/replay.h"
 
 // How one frame of play ended, as the scene acts on it.
@@ -90,13 +92,19 @@ struct StagePlayServices {
     std::function<void(int x, int y, int number)> drawBannerNumber;
     std::function<void(int x, int y, int table)> drawRanking;
     std::function<void(int x, int y)> drawRunResults;
+    // What commands ask of the stage drawing (screen effects, screen colour, item-get
+    // notices); the stage drawing installs them. Unset, the request changes nothing.
+    std::function<void(int32_t effect, int32_t a, int32_t b)> startScreenEffect;
+    std::function<void(const std::vector<int32_t>& params)> setScreenColor;
+    std::function<void(uint32_t bmpSet, uint32_t number, uint32_t extra, uint32_t objectId)>
+        addItemGetImage;
 };
 StagePlayServices DefaultStagePlayServices();
 // The services new stage-play scenes take (tests install scripted ones).
 void SetStagePlayServices(const StagePlayServices& services);
 const StagePlayServices& GetStagePlayServices();
 
-class cStagePlay : public cSceneBase {
+class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresentation {
   public:
     enum State : int {
         kFadeIn = 0,
@@ -131,9 +139,25 @@ class cStagePlay : public cSceneBase {
     int RunModalWait();
     // The ranking display after a registration, until the decide key.
     int RunRankingDisplay();
-    // The row each result would take in its ranking table (-1: switched off or none); the
-    // run end fills m_vResults with these.
-    int32_t RankRow(int table, int32_t value) const;
+
+    // What the play frame asks of the scene.
+    bool CloseRequested() override;
+    bool PauseKeyDown() override { return KeyDown(0x20); }
+    bool ServeSaveReplayKeys() override { return ServeSaveKeys(); }
+    bool ReplayPlayback() override { return Playback(); }
+    bool NextReplayInput(uint16_t& dir, uint16_t& buttons) override;
+    void RecordReplayInput(uint16_t dir, uint16_t buttons) override;
+    void DrawStage(bool paused) override { services_.drawStage(1, paused ? 1 : 0, 1, 1); }
+    bool RankResults() override { return RankingsOn(); }
+    int32_t RankRow(int table, int32_t value) override;
+    void ShowExtraLifeNotice() override;
+
+    // What commands ask of the stage's presentation.
+    void StartScreenEffect(int32_t effect, int32_t a, int32_t b) override;
+    void SetScreenColor(const std::vector<int32_t>& params) override;
+    void RequestStageBgm(int32_t bgm, int32_t arg) override;
+    void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
+                         uint32_t objectId) override;
 
     bool Playback() const;
     bool TestPlay() const;
@@ -178,7 +202,10 @@ class cStagePlay : public cSceneBase {
     void OpenPause(int fromState);
     void LeaveTo(int scene);
 
+    void SetReleaseWait();
+
     StagePlayServices services_;
+    PlaySceneInstall install_;
 };
 
 // The scene while it exists (also g_pStagePlayScene).

@@ -70,7 +70,7 @@ int ReplayDirectionCode(uint16_t bits, bool allPadsReader) {
     return code;
 }
 
-int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader) {
+int ReplayNextWords(cReplayInput& record, uint16_t& direction, uint16_t& buttons) {
     // Positions past a run list that is shorter than its word list (a record that was not
     // validated) end playback instead of reading past the end.
     if (record.m_nDirPos >= record.m_vDirWords.size() ||
@@ -78,11 +78,19 @@ int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader) {
         record.m_nDirPos >= record.m_vDirRuns.size() ||
         record.m_nButtonPos >= record.m_vButtonRuns.size())
         return 1;
-    key.m_wDir =
+    direction =
         NextWord(record.m_vDirWords, record.m_vDirRuns, record.m_nDirPos, record.m_nDirPlayed);
-    key.m_wButton = NextWord(record.m_vButtonWords, record.m_vButtonRuns, record.m_nButtonPos,
-                             record.m_nButtonPlayed);
-    key.m_nDirCode = ReplayDirectionCode(key.m_wDir, allPadsReader);
+    buttons = NextWord(record.m_vButtonWords, record.m_vButtonRuns, record.m_nButtonPos,
+                       record.m_nButtonPlayed);
+    return 0;
+}
+
+int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader) {
+    uint16_t direction = 0, buttons = 0;
+    if (ReplayNextWords(record, direction, buttons)) return 1;
+    key.m_wDir = direction;
+    key.m_wButton = buttons;
+    key.m_nDirCode = ReplayDirectionCode(direction, allPadsReader);
     return 0;
 }
 

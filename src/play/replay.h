@@ -18,6 +18,8 @@ void ReplayRecord(cReplayInput& record, uint16_t direction, uint16_t buttons);
 // by the rule of the active reader (allPadsReader: one side per axis, left and up first;
 // otherwise opposite sides cancel). 1 when either stream is exhausted (nothing written).
 int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader);
+// The same without a controller: the next frame's two words.
+int ReplayNextWords(cReplayInput& record, uint16_t& direction, uint16_t& buttons);
 // Playback from the first frame.
 void ReplayRewind(cReplayInput& record);
 // The direction code of a direction word under a reader's rule.
