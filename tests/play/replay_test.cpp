@@ -7,7 +7,9 @@
 
 #include "core/key_state.h"
 #include "support/hex.h"
+#include "core/random.h"
 #include "platform/input/virtual_keys.h"
+#include "support/stage_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -185,6 +187,63 @@ TEST(Replay, FilesRoundTripAndRefuseDamage) {
         EXPECT_EQ(record.m_nSeed, 77u) << file;
         EXPECT_EQ(state.m_nScore, 5) << file;
         EXPECT_FALSE(loaded.HasHero()) << file;
+    }
+}
+
+// Two attempts at a stage played through the play frame with scripted input: the second
+// is saved as the current record, the first as the previous attempt with the older
+// snapshot. Each file, loaded and played back, repeats its attempt frame for frame.
+TEST(Replay, AttemptsPlayBackFrameForFrameFromTheirFiles) {
+    VersionGuard version;
+    wftest::StageHarness h(wftest::MakeStage(20, 15, 5, 12), wftest::RunKind::kFree);
+    wftest::TempDir dir;
+    wftest::ScopedCurrentDir cd(dir.Path());
+    const auto attempt = [&](uint32_t salt, cReplayInput& record, std::vector<uint64_t>& hashes) {
+        h.Start(record.m_nSeed == 0 ? 0 : 1);
+        record.Reset();
+        record.m_nSeed = 4242 + salt;
+        Srand(record.m_nSeed);
+        h.input = [salt](uint32_t frame) {
+            const uint32_t f = frame + salt;
+            return wftest::PadInput{static_cast<uint16_t>((f / 20) % 3 == 1 ? kKeyRight : 0),
+                                    static_cast<uint16_t>((f / 15) % 4 == 2 ? 1 : 0)};
+        };
+        h.recorded.clear();
+        const size_t from = h.Hashes().size();
+        h.Run(120);
+        for (const wftest::PadInput& p : h.recorded) ReplayRecord(record, p.dir, p.buttons);
+        hashes.assign(h.Hashes().begin() + static_cast<long>(from), h.Hashes().end());
+    };
+    cReplayInput first, second;
+    std::vector<uint64_t> firstHashes, secondHashes;
+    attempt(0, first, firstHashes);
+    g_PlaySession.m_nScore = 11;  // the run state as the second attempt starts
+    attempt(7, second, secondHashes);
+    ASSERT_GT(h.dirFramesSeen, 0);
+    ASSERT_NE(firstHashes, secondHashes);
+    ASSERT_EQ(
+        SaveReplayFile(second, "now.rpl4_770", g_Stage, g_PlayStage, g_StageRun.runStartNewer), 1);
+    ASSERT_EQ(
+        SaveReplayFile(first, "before.rpl4_770", g_Stage, g_PlayStage, g_StageRun.runStartOlder),
+        1);
+
+    for (const auto& [file, hashes, seed] :
+         {std::tuple{"now.rpl4_770", &secondHashes, second.m_nSeed},
+          std::tuple{"before.rpl4_770", &firstHashes, first.m_nSeed}}) {
+        SCOPED_TRACE(file);
+        cReplayInput loaded;
+        cStage stage, playStage;
+        cSaveData state;
+        std::string why;
+        ASSERT_EQ(LoadReplayFile(loaded, file, stage, playStage, state, &why), 1) << why;
+        EXPECT_EQ(loaded.m_nSeed, seed);
+        wftest::StageHarness back(stage, wftest::RunKind::kReplay);
+        g_PlaySession = state;
+        for (const Frame& f : PlayAll(loaded)) back.replay.push_back({f.dir, f.buttons});
+        back.Start();
+        Srand(loaded.m_nSeed);
+        back.Run(static_cast<int>(hashes->size()));
+        EXPECT_EQ(back.Hashes(), *hashes);
     }
 }
 
