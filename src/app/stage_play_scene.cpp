@@ -676,6 +676,10 @@ bool cStagePlay::CloseRequested() {
     return m_bCloseRequest != 0;
 }
 
+bool cStagePlay::PauseKeyDown() {
+    return KeyDown(platform::input::VK_SPACE);
+}
+
 bool cStagePlay::NextReplayInput(uint16_t& dir, uint16_t& buttons) {
     return ReplayNextWords(g_ReplayInput, dir, buttons) == 0;
 }

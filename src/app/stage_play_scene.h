@@ -142,7 +142,7 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
 
     // What the play frame asks of the scene.
     bool CloseRequested() override;
-    bool PauseKeyDown() override { return KeyDown(0x20); }
+    bool PauseKeyDown() override;
     bool ServeSaveReplayKeys() override { return ServeSaveKeys(); }
     bool ReplayPlayback() override { return Playback(); }
     bool NextReplayInput(uint16_t& dir, uint16_t& buttons) override;

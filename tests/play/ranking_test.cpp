@@ -8,6 +8,7 @@
 #include "data/save_data.h"
 #include "data/system_data.h"
 #include "support/hex.h"
+#include "support/data_version.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -33,11 +34,6 @@ std::vector<int32_t> Scores(const cRankTable& t) {
     return out;
 }
 
-struct VersionGuard {
-    uint32_t old = g_nDataVersion;
-    VersionGuard() { g_nDataVersion = kCurrentDataVersion; }
-    ~VersionGuard() { g_nDataVersion = old; }
-};
 
 TEST(Ranking, FindPosAndAddKeepTwentyRows) {
     struct Case {
@@ -110,7 +106,7 @@ TEST(Ranking, TextsAndPaths) {
 }
 
 TEST(Ranking, EmptyFileBytesAndRoundTrip) {
-    VersionGuard version;
+    wftest::ScopedDataVersion version;
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd(dir.Path());
     std::filesystem::create_directories(dir.Path() / "user_data" / "free");

@@ -10,6 +10,7 @@
 #include "core/random.h"
 #include "platform/input/virtual_keys.h"
 #include "support/stage_harness.h"
+#include "support/data_version.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -54,11 +55,6 @@ cStage StageWithHero() {
     return stage;
 }
 
-struct VersionGuard {
-    uint32_t old = g_nDataVersion;
-    VersionGuard() { g_nDataVersion = kCurrentDataVersion; }
-    ~VersionGuard() { g_nDataVersion = old; }
-};
 
 TEST(Replay, RecordingMakesRunsAndPlaybackRepeatsIt) {
     cReplayInput same;
@@ -117,7 +113,7 @@ TEST(Replay, MalformedInputIsRefused) {
 }
 
 TEST(Replay, FilesRoundTripAndRefuseDamage) {
-    VersionGuard version;
+    wftest::ScopedDataVersion version;
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd(dir.Path());
     std::filesystem::create_directories(dir.Path() / "user_data" / "rpl4");
@@ -194,7 +190,7 @@ TEST(Replay, FilesRoundTripAndRefuseDamage) {
 // is saved as the current record, the first as the previous attempt with the older
 // snapshot. Each file, loaded and played back, repeats its attempt frame for frame.
 TEST(Replay, AttemptsPlayBackFrameForFrameFromTheirFiles) {
-    VersionGuard version;
+    wftest::ScopedDataVersion version;
     wftest::StageHarness h(wftest::MakeStage(20, 15, 5, 12), wftest::RunKind::kFree);
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd(dir.Path());
