@@ -24,6 +24,8 @@
 #include "media/draw/font.h"
 #include "media/input/key_config.h"
 #include "media/sound/sound.h"
+#include "objects/chara_draw.h"
+#include "objects/shot_draw.h"
 #include "platform/clock.h"
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
@@ -127,6 +129,38 @@ void DrawMenuItems(const std::vector<cCmd>& items, int x, int y, int cursorRow) 
               1);
 }
 
+// The stage as the objects draw themselves, over the stage's fill colour: the drawing
+// that changes state (animations, vanishing characters, effects, the hero's miss) runs
+// once per drawn frame. The full stage drawing with its layers takes this place once it
+// is installed as the drawStage service.
+void DrawPlayObjects(int /*playFrame*/, int paused, int /*beep*/, int /*stateText*/) {
+    DDSURFACEDATA* dest = &BackBuffer;
+    const bool frozen = paused != 0;
+    StageRun& run = g_StageRun;
+    DDFillSurface(dest, 16);
+    for (cItemObj& item : run.objects.items)
+        if (item.m_bActive && !item.m_bCarried) DrawItem(item, dest, frozen);
+    for (auto node = run.objects.charas.begin(); node != run.objects.charas.end(); ++node) {
+        if (node->m_bRemoved)
+            DrawCharaVanish(*node, dest, frozen);
+        else if (node->m_bActive)
+            DrawStageChara(*node, dest, frozen);
+    }
+    for (cShotObj& shot : run.shots) DrawShot(shot, dest, frozen);
+    if (!run.objects.players.empty()) {
+        cPlayer& hero = run.objects.players.front();
+        if (!hero.m_bRemoved) {
+            DrawPlayer(hero, dest, frozen);
+        } else if (DrawCharaVanish(hero, dest, frozen) && g_pStagePlay &&
+                   g_pStagePlay->m_nState == cStagePlay::kPlay) {
+            // The miss is decided once, in play; the states it leads to draw the stage
+            // again without deciding it anew.
+            g_pStagePlay->OnHeroMissEnded();
+        }
+    }
+    run.DrawEffects(dest, paused);
+}
+
 StagePlayServices MakeDefaults() {
     StagePlayServices s;
     s.loadPictures = &LoadPlayPictures;
@@ -156,7 +190,7 @@ StagePlayServices MakeDefaults() {
         }
         return PlayStep::kPlaying;
     };
-    s.drawStage = [](int, int, int, int) {};
+    s.drawStage = &DrawPlayObjects;
     s.fadeIn = [] {
         const SceneFades& f = GetSceneFades();
         return (f.fadeIn ? f.fadeIn : &ScreenFadeIn)(g_nFadeSpeed);
