@@ -158,7 +158,7 @@ void cWorldMapScene::Init() {
         x = map.m_nStartX;
         y = map.m_nStartY;
     }
-    CursorEntry& cursor = g_CursorStack.Current();
+    CursorEntry& cursor = HeroCursor();
     cursor = {x, y, kHeroX, kHeroY};
     SetView();
     m_nFacing = static_cast<int>(std::min<uint32_t>(run_fields::MapFacing(g_PlaySession), 3));
@@ -187,8 +187,8 @@ void cWorldMapScene::Init() {
 }
 
 void cWorldMapScene::SetView() {
-    m_nViewX = g_CursorStack.Current().column - 9;
-    m_nViewY = g_CursorStack.Current().row - 7;
+    m_nViewX = HeroCursor().column - 9;
+    m_nViewY = HeroCursor().row - 7;
 }
 
 void cWorldMapScene::FindHeroPoint() {
@@ -207,7 +207,7 @@ void cWorldMapScene::ShowPointInfo() {
 }
 
 void cWorldMapScene::PutHeroOn(int x, int y) {
-    CursorEntry& cursor = g_CursorStack.Current();
+    CursorEntry& cursor = HeroCursor();
     cursor.column = x;
     cursor.row = y;
     g_PlaySession.m_nMapX = static_cast<uint32_t>(x);
@@ -271,7 +271,7 @@ bool cWorldMapScene::Step(uint16_t keys) {
     const auto move = std::find_if(std::begin(kMoves), std::end(kMoves),
                                    [keys](const auto& m) { return (keys & m.bit) != 0; });
     if (move == std::end(kMoves)) return false;
-    CursorEntry& cursor = g_CursorStack.Current();
+    CursorEntry& cursor = HeroCursor();
     m_StepFrom = cursor;
     run_fields::PrevMapX(g_PlaySession) = static_cast<uint32_t>(cursor.column);
     run_fields::PrevMapY(g_PlaySession) = static_cast<uint32_t>(cursor.row);
@@ -300,7 +300,7 @@ void cWorldMapScene::FadeIn() {
         g_PlaySession.ReturnedToMap() = 0;
         if (!map_point::IsPointCleared(*rec)) {
             PutHeroOn(m_StepFrom.column, m_StepFrom.row);
-            m_InfoAt = g_CursorStack.Current();
+            m_InfoAt = HeroCursor();
             ShowPointInfo();
         }
         return;
@@ -364,7 +364,7 @@ void cWorldMapScene::OnWalk() {
     const cWorldMapRec* rec = HeroRecord();
     const bool onStage = rec && rec->m_nKind == map_point::kStage;
     if (onStage) {
-        const CursorEntry& cursor = g_CursorStack.Current();
+        const CursorEntry& cursor = HeroCursor();
         // Arriving at a stage that bars the way asks at once. Asked once an arrival: a
         // hero that could not be sent back is not asked again and again.
         if (cursor.column != m_InfoAt.column || cursor.row != m_InfoAt.row) {
@@ -433,7 +433,7 @@ void cWorldMapScene::OnEnter() {
     const cWorldMapRec* rec = HeroRecord();
     if (rec && !map_point::IsPointPassed(*rec)) {
         PutHeroOn(m_StepFrom.column, m_StepFrom.row);
-        m_InfoAt = g_CursorStack.Current();
+        m_InfoAt = HeroCursor();
         ShowPointInfo();
     }
     m_nState = kWalk;
@@ -474,10 +474,10 @@ void cWorldMapScene::DrawMap(bool withInfo) {
     if (font && withInfo && rec && rec->m_nKind == map_point::kStage &&
         screen_settings::ShowPointInfo(g_SystemData)) {
         const std::string& name = V(g_WorldMapData.m_vPoints, m_nPoint).m_sName;
-        std::string text = name + "\n";
+        std::string text = name;
         if (screen_settings::ShowPointScore(g_SystemData) && m_nInfoCounter > 0)
             text +=
-                StrPrintf("%s%d\n", V(g_SystemData.m_vText, kScoreLabel).c_str(), m_nInfoCounter);
+                StrPrintf("\n%s%d", V(g_SystemData.m_vText, kScoreLabel).c_str(), m_nInfoCounter);
         int width = 0, height = 0;
         font->MeasureText(text.c_str(), width, height);
         width += 32;

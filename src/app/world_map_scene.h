@@ -66,8 +66,9 @@ class cWorldMapScene : public cSceneBase {
     // True when the hero stands on another cell.
     bool Step(uint16_t keys);
 
-    int HeroX() const { return g_CursorStack.Current().column; }
-    int HeroY() const { return g_CursorStack.Current().row; }
+    // The hero's cell: the map's own cursor, under any question's cursor.
+    int HeroX() const { return g_CursorStack.m_vEntries.front().column; }
+    int HeroY() const { return g_CursorStack.m_vEntries.front().row; }
     int ViewX() const { return m_nViewX; }
     int ViewY() const { return m_nViewY; }
     int Facing() const { return m_nFacing; }
@@ -78,6 +79,7 @@ class cWorldMapScene : public cSceneBase {
     void DrawScreen() override;
 
   private:
+    static CursorEntry& HeroCursor() { return g_CursorStack.m_vEntries.front(); }
     void DrawMap(bool withInfo);
     void PaintMapSurface();
     void SetView();
