@@ -111,14 +111,18 @@ class ScreenTest : public testing::Test {
         scene_->m_nIndex = index;
         Frame();
     }
-    // One frame with the given direction and button bits held; released afterwards.
+    // One frame with the given direction and button bits newly pressed.
     void Frame(uint16_t dir = 0, uint16_t buttons = 0) {
         cKeyState& keys = V(g_KeyStates, 0);
         keys.m_wDir = dir;
         keys.m_wButton = buttons;
         scene_->Run();
+        // Let go between frames, so that the next press is a new one to the key repeat
+        // and the one-shot buttons.
         keys.m_wDir = 0;
         keys.m_wButton = 0;
+        keys.Update();
+        keys.TakeButton(3);
     }
     int State() const { return scene_->m_nState; }
 
