@@ -75,7 +75,8 @@ void cChallengeScene::Init() {
     m_nTop = std::max(g_SceneMgr.m_nChallengeTop, 0);
     CountListed();
     const int row = std::clamp(g_SceneMgr.m_nChallengeCursor, 0, std::max(m_nListed - 1, 0));
-    m_nTop = std::clamp(m_nTop, std::max(row - kListRows + 1, 0), row);
+    m_nTop = std::clamp(std::min(m_nTop, std::max(m_nListed - kListRows, 0)),
+                        std::max(row - kListRows + 1, 0), row);
     CountListed();
     CursorEntry& cursor = g_CursorStack.Current();
     cursor.row = row;
@@ -89,7 +90,8 @@ void cChallengeScene::Init() {
 }
 
 void cChallengeScene::SelectRow() {
-    MakeFirstStageName(g_CursorStack.Current().row + 1);
+    const std::string name = MakeFirstStageName(g_CursorStack.Current().row + 1);
+    LoadStageRanking(kModeChallenge, name, 0, 0, 0);
 }
 
 void cChallengeScene::PaintScreen() {
@@ -114,7 +116,7 @@ void cChallengeScene::PaintScreen() {
             small->DrawTextF(&m_Screen, 32, 128, "         %s",
                              V(g_SystemData.m_vText, kHeadingLabel).c_str());
     }
-    // The ranking of the stage under the cursor goes at (292, 108).
+    if (m_nListed > 0) DrawStageRanking(&m_Screen, 292, 108, kModeChallenge);
     m_Screen.bRecreated = 0;
 }
 

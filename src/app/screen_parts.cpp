@@ -2,6 +2,8 @@
 #include "app/screen_parts.h"
 
 #include "app/menu.h"
+#include "app/scene.h"
+#include "app/system_ini.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/strings.h"
@@ -12,6 +14,7 @@
 #include "media/draw/font.h"
 #include "media/draw/font_painters.h"
 #include "media/sound/sound.h"
+#include "play/ranking.h"
 
 namespace run_fields {
 
@@ -108,6 +111,21 @@ bool SwitchRankingView(uint16_t pressed, int gameMode) {
         changed = true;
     }
     return changed;
+}
+
+void LoadStageRanking(int gameMode, const std::string& stageFile, uint32_t courseFlag,
+                      uint32_t courseNumber, uint32_t stageNumber) {
+    if (g_SceneMgr.m_nRankSwitch == 0) return;
+    // The stage's name as the run records it, which names its ranking file.
+    cSaveData named;
+    named.SetStage(stageFile, courseFlag, courseNumber, stageNumber);
+    LoadRanking(g_RankFile, gameMode, named.m_strStageFile, courseFlag, courseNumber, stageNumber);
+    g_PlaySession.StepRankingPage(gameMode, 0);
+}
+
+void DrawStageRanking(DDSURFACEDATA* dest, int x, int y, int gameMode) {
+    if (g_SceneMgr.m_nRankSwitch == 0 || run_fields::RankingView(g_PlaySession) == 0) return;
+    DrawRankingOf(dest, x, y, g_PlaySession.RankingPage(), gameMode, g_IniSetting.English != 0);
 }
 
 void ClearToTransparent(DDSURFACEDATA* sd) {

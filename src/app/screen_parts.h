@@ -107,6 +107,13 @@ void RunChoiceBox(int first, int centreX, int y);
 // True when what is shown changed.
 bool SwitchRankingView(uint16_t pressed, int gameMode);
 
+// Loads the ranking of a stage when the mode's rankings are on (the scene manager's
+// ranking switch), made sure to show a table the mode ranks.
+void LoadStageRanking(int gameMode, const std::string& stageFile, uint32_t courseFlag,
+                      uint32_t courseNumber, uint32_t stageNumber);
+// Draws the loaded ranking at (x, y) when the mode's rankings are on and the view is.
+void DrawStageRanking(DDSURFACEDATA* dest, int x, int y, int gameMode);
+
 // Copies with transparency leave out what this clears to.
 void ClearToTransparent(DDSURFACEDATA* sd);
 // True when the surface must be painted again: lost and restored, or made anew.

@@ -203,7 +203,15 @@ const cWorldMapRec* cWorldMapScene::HeroRecord() const {
 
 void cWorldMapScene::ShowPointInfo() {
     const cWorldMapRec* rec = HeroRecord();
-    m_nInfoCounter = rec && rec->m_nKind == map_point::kStage ? map_point::StoredValue(*rec) : 0;
+    const bool stage = rec && rec->m_nKind == map_point::kStage;
+    m_nInfoCounter = stage ? map_point::StoredValue(*rec) : 0;
+    if (stage) {
+        std::string name = rec->m_sStageFile;
+        MakeRelativePathStr(name);
+        LoadStageRanking(kModeStory, name, static_cast<uint32_t>(rec->m_bNumbered),
+                         static_cast<uint32_t>(rec->m_nCourse1),
+                         static_cast<uint32_t>(rec->m_nCourse2));
+    }
 }
 
 void cWorldMapScene::PutHeroOn(int x, int y) {
@@ -468,7 +476,8 @@ void cWorldMapScene::DrawMap(bool withInfo) {
         DDBltFast(&BackBuffer, x - 20, 19, 16, 16, Picture(kCursorPicture), 0, 48, 1);
         font->DrawText(&BackBuffer, x, 19, lives.c_str());
     }
-    // The ranking table of the point's stage goes here with the ranking view on.
+    if (const cWorldMapRec* shown = HeroRecord(); shown && shown->m_nKind == map_point::kStage)
+        DrawStageRanking(&BackBuffer, 367, 64, kModeStory);
 
     const cWorldMapRec* rec = HeroRecord();
     if (font && withInfo && rec && rec->m_nKind == map_point::kStage &&

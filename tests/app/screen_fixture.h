@@ -12,6 +12,7 @@
 
 #include "app/app_display.h"
 #include "app/menu.h"
+#include "app/run_start.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "core/bounds.h"
@@ -64,6 +65,8 @@ class ScreenTest : public testing::Test {
         });
         V(g_KeyStates, 0) = cKeyState();
         g_PlaySession.Reset();
+        g_bChallengeRun.store(false);
+        g_bCommandLineRun.store(false);
         g_SaveSlots.assign(kSaveSlotCount, cSaveSlotInfo());
         Open();
     }
@@ -140,6 +143,14 @@ class ScreenTest : public testing::Test {
     }
     static uint32_t At(const std::vector<uint32_t>& px, int x, int y) {
         return px[static_cast<size_t>(y) * 640 + static_cast<size_t>(x)] & 0xFFFFFFu;
+    }
+
+    // Pixels of a rectangle unlike the screen's top-left corner: what was drawn there.
+    static int Drawn(const std::vector<uint32_t>& px, int x, int y, int w, int h) {
+        int n = 0;
+        for (int j = y; j < y + h; ++j)
+            for (int i = x; i < x + w; ++i) n += At(px, i, j) != At(px, 0, 0);
+        return n;
     }
 
     // Whether a box's text contains the (Shift-JIS) words.
