@@ -270,10 +270,22 @@ TEST_F(WorldMapTest, TheSampleMapWithTheHeroLivesAndThePointsInformation) {
     // path chip's sand between them.
     EXPECT_EQ(At(px, 288 + 8 * 32 + 16, 224 + 16), 0x3860E8u) << std::hex;
     EXPECT_EQ(At(px, 288 + 2 * 32 + 1, 224 + 1), At(px, 288 + 3 * 32 + 1, 224 + 1));
-    // Walking right twice and back to the save menu.
-    Frame(kKeyRight);
-    EXPECT_EQ(Hero(), std::make_tuple(5, 7));
+    // Along the road to the second stage, with the ranking view on: the question at once.
+    g_SceneMgr.m_nRankSwitch = 1;
+    Frame(0, kThird);
+    EXPECT_EQ(run_fields::RankingView(g_PlaySession), 1u);
+    for (int i = 0; i < 8; ++i) Frame(kKeyRight);
+    EXPECT_EQ(std::make_tuple(State(), Hero()),
+              std::make_tuple(int{cWorldMapScene::kEnter}, std::make_tuple(12, 7)));
+    Frame();
+    const std::vector<uint32_t> asked = Shot("worldmap-enter");
+    EXPECT_GT(Drawn(asked, 367, 64, 270, 32), 1000);  // the ranking's box
+    const int boxX = g_SystemData.CentreTextX(304, 10, 2, 1);
+    EXPECT_GT(Drawn(asked, boxX + 16, 260, 64, 32), 100);  // the question
+    // Refused: back one cell; then cancel opens the save menu.
+    Frame(0, kCancel);
+    EXPECT_EQ(Hero(), std::make_tuple(11, 7));
     Frame(0, kCancel);
     EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext, g_PlaySession.m_nMapX),
-              std::make_tuple(int{cWorldMapScene::kFadeOut}, int{kSceneSaveMenu}, 5u));
+              std::make_tuple(int{cWorldMapScene::kFadeOut}, int{kSceneSaveMenu}, 11u));
 }
