@@ -128,15 +128,6 @@ void DrawStageRanking(DDSURFACEDATA* dest, int x, int y, int gameMode) {
     DrawRankingOf(dest, x, y, g_PlaySession.RankingPage(), gameMode, g_IniSetting.English != 0);
 }
 
-void ClearToTransparent(DDSURFACEDATA* sd) {
-    if (lpDTCon) {
-        D3DClearRect(sd, 0, 0, sd->nWidth, sd->nHeight, D3DClearValue(sd));
-        return;
-    }
-    if (platform::video::Surface* s = DDDeviceSurface(sd); s && sd->lpDD)
-        s->image.Fill(0, 0, sd->nWidth, sd->nHeight, sd->lpDD->dwColorKey);
-}
-
 bool NeedsRepaint(DDSURFACEDATA* sd) {
     if (platform::video::Surface* s = DDDeviceSurface(sd); s && !lpDTCon && s->IsLost()) {
         s->Restore();

@@ -114,8 +114,6 @@ void LoadStageRanking(int gameMode, const std::string& stageFile, uint32_t cours
 // Draws the loaded ranking at (x, y) when the mode's rankings are on and the view is.
 void DrawStageRanking(DDSURFACEDATA* dest, int x, int y, int gameMode);
 
-// Copies with transparency leave out what this clears to.
-void ClearToTransparent(DDSURFACEDATA* sd);
 // True when the surface must be painted again: lost and restored, or made anew.
 bool NeedsRepaint(DDSURFACEDATA* sd);
 

@@ -466,9 +466,7 @@ void cWorldMapScene::DrawMap(bool withInfo) {
 
     Font* font = MenuFont(kInfoFont);
     if (font && screen_settings::ShowMapLives(g_SystemData)) {
-        const std::string lives = g_PlaySession.m_nLives == kUnlimited
-                                      ? std::string("∞")
-                                      : StrPrintf("%d", g_PlaySession.m_nLives);
+        const std::string lives = MapLivesText(g_PlaySession.m_nLives);
         int width = 0, height = 0;
         font->MeasureText(lives.c_str(), width, height);
         const int x = 621 - width;
@@ -494,6 +492,10 @@ void cWorldMapScene::DrawMap(bool withInfo) {
                                  text.c_str(), 16);
     }
     PrepareMenuColors();
+}
+
+std::string MapLivesText(int32_t lives) {
+    return lives == kUnlimited ? std::string("∞") : StrPrintf("%d", lives);
 }
 
 cSceneBase* NewWorldMapScene() {

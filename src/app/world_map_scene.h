@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/menu.h"
 #include "app/scene.h"
@@ -105,6 +106,9 @@ class cWorldMapScene : public cSceneBase {
     screen_parts::ButtonEdges m_Edges;
     DDSURFACEDATA m_Map;
 };
+
+// The lives the map's box shows: the number, or "∞" for unlimited lives.
+std::string MapLivesText(int32_t lives);
 
 // Makes the world map for the scene table; null when there is no memory.
 cSceneBase* NewWorldMapScene();

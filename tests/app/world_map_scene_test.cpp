@@ -249,6 +249,13 @@ TEST_F(WorldMapTest, AfterAStageAutoSaveWritesTheSlotSavedToLast) {
     EXPECT_TRUE(boxes_.Asked().empty());
 }
 
+TEST(WorldMapLives, UnlimitedLivesShowAsInfinity) {
+    EXPECT_EQ(MapLivesText(3), "3");
+    EXPECT_EQ(MapLivesText(0), "0");
+    EXPECT_EQ(MapLivesText(999999), "∞");
+    EXPECT_EQ(MapLivesText(999998), "999998");
+}
+
 TEST_F(WorldMapTest, TheSampleMapWithTheHeroLivesAndThePointsInformation) {
     // A new story on the sample's map, its first stage cleared: the hero stands on it.
     StartNewStory();
