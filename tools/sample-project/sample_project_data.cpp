@@ -264,6 +264,8 @@ bool WriteWorldMap(std::string& error) {
     constexpr int32_t kRoadY = 7, kFirstX = 4, kSecondX = 12;
     for (int32_t x = kFirstX; x <= kSecondX; ++x)
         map.m_vGrid[static_cast<size_t>(kRoadY * map.m_nPitch + x)] = 5;
+    // The road is drawn with the path chip.
+    map.m_vCellTypes[5].m_nGraphic = 1;
     map.m_nStartX = kFirstX;
     map.m_nStartY = kRoadY;
     map.m_vPoints.clear();
@@ -278,6 +280,10 @@ bool WriteWorldMap(std::string& error) {
         rec.m_nKind = 0;  // a stage entry
         rec.m_sRecName = names[i];
         rec.m_sStageFile = kStageNames[i];
+        // The point picture's row and the run's cleared flag of the stage (flag 0 is the
+        // one that always stands, so the stages take 1 and 2).
+        rec.m_anRecValue[0] = i;
+        rec.m_anRecValue[1] = i + 1;
         point.m_vRecs.push_back(rec);
         map.m_vPoints.push_back(point);
     }
