@@ -52,12 +52,6 @@ constexpr size_t kTitleOptionsItem = 5;
 // What the back buffer is cleared to, as the fades leave it.
 constexpr uint32_t kBackColour = 16;
 
-// The music numbers the manager starts with, as at start-up; screens rename number 0.
-const std::string kOggNames[] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
-                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
-const std::string kMidiNames[] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
-                                  "bgm\\Option.mid", "bgm\\Stage.mid"};
-
 // The option an item changes and the values it runs through.
 struct OptionRange {
     int32_t cOptionData::*member;
@@ -88,7 +82,7 @@ void ApplyMusicOption() {
     const bool on = g_OptionData.m_bBgm != 0;
     if (!g_BgmManager.Enabled() && on) {
         g_BgmManager.Release();
-        g_BgmManager.Init(1, kOggNames, kMidiNames, static_cast<int>(std::size(kOggNames)));
+        InitScreenMusicManager();
     } else if (g_BgmManager.Enabled() && !on) {
         g_BgmManager.Release();
     }

@@ -9,7 +9,19 @@
 #include "core/key_state.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
+#include "media/sound/bgm_manager.h"
 #include "platform/msg/msg.h"
+
+const std::string kScreenOggNames[kScreenMusicCount] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg",
+                                                        "bgm\\Challenge.ogg", "bgm\\Option.ogg",
+                                                        "bgm\\Stage.ogg"};
+const std::string kScreenMidiNames[kScreenMusicCount] = {"bgm\\Title.mid", "bgm\\WorldMap.mid",
+                                                         "bgm\\Challenge.mid", "bgm\\Option.mid",
+                                                         "bgm\\Stage.mid"};
+
+void InitScreenMusicManager() {
+    g_BgmManager.Init(1, kScreenOggNames, kScreenMidiNames, kScreenMusicCount);
+}
 
 DDSURFACEDATA* BuiltinSurface(int index) {
     return &g_SurfaceTable[index];

@@ -1,11 +1,20 @@
 // What the menu screens share: their built-in pictures, the start of a screen, the
-// transparent clear and repaint of their own surfaces, the first player's keys.
+// transparent clear and repaint of their own surfaces, the first player's keys, and the
+// names of the five pieces of screen music.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "media/draw/dd_surface.h"
+
+// The music numbers the manager starts with; screens rename number 0.
+inline constexpr int kScreenMusicCount = 5;
+extern const std::string kScreenOggNames[kScreenMusicCount];
+extern const std::string kScreenMidiNames[kScreenMusicCount];
+// Starts the music manager with those names.
+void InitScreenMusicManager();
 
 // An entry of the built-in picture table.
 DDSURFACEDATA* BuiltinSurface(int index);
