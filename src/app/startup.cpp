@@ -6,6 +6,7 @@
 
 #include "app/app_display.h"
 #include "app/menu.h"
+#include "app/screen_common.h"
 #include "app/app_window.h"
 #include "app/dialogs/draw_mode_dlg.h"
 #include "app/hbt_palette.h"
@@ -115,12 +116,6 @@ void RemoveWindowUi() {
     ui::RemoveHost();
     g_windowShown.store(false);
 }
-
-// The title music and its siblings, music numbers 0 to 4.
-const std::string kOggNames[] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
-                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
-const std::string kMidiNames[] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
-                                  "bgm\\Option.mid", "bgm\\Stage.mid"};
 
 // The frame timer of Direct3D presentation: the pacer of the frame timing, without
 // its debugging overlay.
@@ -408,7 +403,7 @@ bool InitGame(const char* commandLine, int showCommand) {
     if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
         !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))
         return false;
-    if (g_OptionData.m_bBgm) g_BgmManager.Init(1, kOggNames, kMidiNames, 5);
+    if (g_OptionData.m_bBgm) InitScreenMusicManager();
 
     const std::vector<SOUNDFILE> soundFiles =
         BuildSoundFileList(g_SystemData.m_vSystemSound, g_Database.m_vSound);
