@@ -45,3 +45,9 @@ void RegisterWarpCommand();
 void RegisterAttackCommands();
 // The stage-clear command.
 void RegisterClearCommand();
+// The game wait.
+void RegisterModalCommands();
+// The message command.
+void RegisterMessageCommand();
+// The effect and picture commands.
+void RegisterShowCommands();

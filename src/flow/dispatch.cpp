@@ -38,6 +38,9 @@ void InitCmdTables() {
     RegisterWarpCommand();
     RegisterAttackCommands();
     RegisterClearCommand();
+    RegisterModalCommands();
+    RegisterMessageCommand();
+    RegisterShowCommands();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {
