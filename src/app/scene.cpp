@@ -5,6 +5,7 @@
 
 #include "app/app_display.h"
 #include "app/app_window.h"
+#include "app/options_scene.h"
 #include "app/title_scene.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -42,7 +43,7 @@ cSceneBase* NewEmptyScene() {
 // The scene table as the program starts: the screens that exist, the empty scene for the
 // others.
 constexpr std::array<SceneFactory, kSceneCount> kDefaultFactories = {
-    NewTitleScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene};
+    NewTitleScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewOptionScene};
 
 std::array<SceneFactory, kSceneCount> g_factories = kDefaultFactories;
 

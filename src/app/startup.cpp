@@ -8,6 +8,7 @@
 #include "app/menu.h"
 #include "app/app_window.h"
 #include "app/dialogs/draw_mode_dlg.h"
+#include "app/hbt_palette.h"
 #include "app/scene.h"
 #include "app/run_start.h"
 #include "core/bounds.h"
@@ -64,7 +65,7 @@ std::vector<SOUNDENTRY> g_SoundEntries;
 namespace {
 
 PlayerHost g_host;
-StartupHooks g_startupHooks;
+StartupHooks g_startupHooks{&LoadHbtPalette};
 // The main window object; its address is the window handle.
 platform::Window g_mainWindowObject;
 // Whether the main window is on the screen: boxes are drawn in it only then.

@@ -35,6 +35,10 @@ void RegisterFlowCommands();
 // Commands on the character itself: motion stop, graphic, anime set, anime runs, display
 // effect, and the item given to the hero.
 void RegisterStateCommands();
+// The status operation, status operation 2 and the vanish command.
+void RegisterStatusCommands();
+// The target selection command.
+void RegisterTargetCommand();
 // Commands on the stage around: screen effect and colour, backgrounds, sound and music.
 void RegisterScreenCommands();
 // Movement, direction and jump commands.
@@ -51,3 +55,5 @@ void RegisterModalCommands();
 void RegisterMessageCommand();
 // The effect and picture commands.
 void RegisterShowCommands();
+// The execute-code command.
+void RegisterCodeCommands();

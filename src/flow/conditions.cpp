@@ -14,6 +14,7 @@
 #include "data/global_data.h"
 #include "data/stage_file.h"
 #include "flow/flow_scene.h"
+#include "flow/status_ops.h"
 #include "objects/chara.h"
 #include "objects/map_cell.h"
 #include "objects/play_context.h"
@@ -52,26 +53,6 @@ int32_t CommonVar(int index) {
     return static_cast<int32_t>(V(g_PlaySession.m_vVariables, index));
 }
 
-// Variable table 0 common, 1 stage; another table has no value.
-bool ReadVariable(uint8_t table, int16_t index, int32_t& value) {
-    if (table == 0) {
-        value = CommonVar(index);
-        return true;
-    }
-    if (table == 1) {
-        value = V(Scene().StageVars(), index);
-        return true;
-    }
-    return false;
-}
-
-// Subject 0 (or past the system) the character itself, 1..4 its target slot; null when
-// that slot is empty.
-cChara* SubjectChara(cChara& self, uint8_t subject) {
-    if (subject >= 1 && subject <= 4) return V(self.m_vTargets, subject - 1);
-    return &self;
-}
-
 // The width a status is compared at.
 enum class Width { k32, k16, k8 };
 Width StatusWidth(uint8_t status) {
@@ -106,18 +87,52 @@ Range SystemRange(uint8_t value) {
     return value < 5 ? kRanges[value] : Range{-999999, 999999};
 }
 
-// m x b / 100, halves away from zero, in 64 bits.
-int64_t Percent(int64_t m, int64_t b) {
-    const int64_t p = m * b;
-    const int64_t q = (std::llabs(p) + 50) / 100;
-    return p < 0 ? -q : q;
-}
-
 bool IsPlayer(const cChara& chara) {
     return &chara == Play().Hero();
 }
 
 }  // namespace
+
+bool ReadVariable(uint8_t table, int16_t index, int32_t& value) {
+    if (table == 0) {
+        value = CommonVar(index);
+        return true;
+    }
+    if (table == 1) {
+        value = V(Scene().StageVars(), index);
+        return true;
+    }
+    return false;
+}
+
+cChara* SubjectChara(cChara& self, uint8_t subject) {
+    if (subject >= 1 && subject <= 4) return V(self.m_vTargets, subject - 1);
+    return &self;
+}
+
+namespace {
+
+// The condition's value, or with its percent flag that share of the maximum within the
+// bounds.
+int64_t PercentRight(int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    const int64_t right = cond.m_nValue;
+    return cond.m_bPercent ? std::clamp(Percent(maximum, right), lower, upper) : right;
+}
+
+}  // namespace
+
+bool ComparePercent(int32_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp(a, static_cast<int32_t>(PercentRight(maximum, cond, lower, upper)),
+                     cond.m_nOperator);
+}
+bool ComparePercent16(int16_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp16(a, static_cast<int16_t>(PercentRight(maximum, cond, lower, upper)),
+                       cond.m_nOperator);
+}
+bool ComparePercent8(int8_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper) {
+    return CompareOp8(a, static_cast<int8_t>(PercentRight(maximum, cond, lower, upper)),
+                      cond.m_nOperator);
+}
 
 bool CompareOp(int32_t a, int32_t b, uint8_t op) {
     return Compare64(a, b, op);
@@ -262,19 +277,15 @@ bool EvalValueOperand(cCond& cond, cChara& subject) {
         if (cond.m_nLeftStatus == 2) maximum = who->m_Def.m_nMaxSP;
     }
 
-    // 4. A percentage of the left operand's maximum, within its range.
-    int64_t right = b;
-    if (cond.m_bPercent) right = std::clamp(Percent(maximum, b), range.low, range.high);
-
-    // 5. Compared at the left operand's width.
+    // 4. and 5. A percentage of the left operand's maximum, within its range, compared at
+    // the left operand's width.
     switch (width) {
         case Width::k16:
-            return CompareOp16(static_cast<int16_t>(a), static_cast<int16_t>(right),
-                               cond.m_nOperator);
+            return ComparePercent16(static_cast<int16_t>(a), maximum, cond, range.low, range.high);
         case Width::k8:
-            return CompareOp8(static_cast<int8_t>(a), static_cast<int8_t>(right), cond.m_nOperator);
+            return ComparePercent8(static_cast<int8_t>(a), maximum, cond, range.low, range.high);
         default:
-            return Compare64(a, static_cast<int32_t>(right), cond.m_nOperator);
+            return ComparePercent(a, maximum, cond, range.low, range.high);
     }
 }
 

@@ -17,6 +17,11 @@ class cMapCell;
 bool CompareOp(int32_t a, int32_t b, uint8_t op);
 bool CompareOp16(int16_t a, int16_t b, uint8_t op);
 bool CompareOp8(int8_t a, int8_t b, uint8_t op);
+// a against the condition's value by its operator at a's width; with the condition's
+// percent flag the value is first that share of maximum, kept within [lower, upper].
+bool ComparePercent(int32_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
+bool ComparePercent16(int16_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
+bool ComparePercent8(int8_t a, int64_t maximum, const cCond& cond, int64_t lower, int64_t upper);
 
 // One condition for the subject; a kind outside 1..7 is false. Kind 4 keeps its last
 // right operand in the record's value.
@@ -44,6 +49,12 @@ bool EvalValueOperand(cCond& cond, cChara& subject);
 bool CheckStatusCond(const cCond& cond, cChara& subject);
 bool CheckStateCond(const cCond& cond, cChara& subject);
 bool CheckDistanceCond(const cCond& cond, cChara& subject);
+
+// Variable table 0 common, 1 stage (bounds-tested); another table has no value (false).
+bool ReadVariable(uint8_t table, int16_t index, int32_t& value);
+// Subject 0 (or past the targets) the character itself, 1..4 its target slot; null when
+// that slot is empty.
+cChara* SubjectChara(cChara& self, uint8_t subject);
 
 // Character status 0..14 of a condition or status operation: the value (status 0 reads
 // character variable varIndex), false when the status has no value for this character

@@ -4,6 +4,7 @@
 #include <bitset>
 
 #include "data/flow_record.h"
+#include "flow/arrange.h"
 #include "flow/cmd_families.h"
 #include "objects/play_context.h"
 #include "platform/diag.h"
@@ -41,6 +42,10 @@ void InitCmdTables() {
     RegisterModalCommands();
     RegisterMessageCommand();
     RegisterShowCommands();
+    RegisterArrangeCommand();
+    RegisterStatusCommands();
+    RegisterTargetCommand();
+    RegisterCodeCommands();
 }
 
 bool SetCmdHandler(int type, CmdHandler handler) {

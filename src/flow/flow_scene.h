@@ -57,6 +57,21 @@ class FlowScene : public PlayOperations {
     }
     // Takes a shown picture off the list with its surface, if it is still there.
     virtual void RemovePicture(ShownHandle /*picture*/) {}
+
+    // What the status commands change in the running stage. Without a stage (these
+    // defaults) nothing happens.
+    // The stage clock set to that many seconds (a status operation on the time).
+    virtual void SetStageTime(int32_t /*seconds*/) {}
+    // An axis's scroll (0 horizontal, 1 vertical) told its automatic switch and speed in
+    // tenths of a dot per update step: nonzero mode scrolls at that speed, 0 stops.
+    virtual void SetAutoScroll(int /*axis*/, int32_t /*mode*/, int32_t /*speedTenths*/) {}
+    // A character other than the running one lost its HP: the play frame looks for the
+    // defeated ones.
+    virtual void RaiseDefeatCheck() {}
+    // A character other than the running one was removed by a command this frame.
+    virtual void NoteOtherRemoved() {}
+    // While the stage walks its shots, a shot a command removes only gets its erase mark.
+    virtual bool ShotErasureDeferred() { return false; }
 };
 
 // The installed stage. Without one, the behaviour layer sees a stage at rest: 1001 stage

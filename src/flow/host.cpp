@@ -4,6 +4,7 @@
 
 #include "data/cmd_types.h"
 #include "data/flow_record.h"
+#include "flow/arrange.h"
 #include "flow/conditions.h"
 #include "flow/dispatch.h"
 #include "flow/flow_scene.h"
@@ -14,14 +15,9 @@
 
 namespace {
 
-ItemArrangeApplier g_itemArrange = nullptr;
 FlowRunnerHost g_host;
 
 }  // namespace
-
-void SetItemArrangeApplier(ItemArrangeApplier applier) {
-    g_itemArrange = applier;
-}
 
 void FlowRunnerHost::StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
                                          uint8_t group) {
@@ -44,32 +40,12 @@ int FlowRunnerHost::SetFlowState(cChara& chara, uint8_t group) {
     return ::SetFlowState(chara, group);
 }
 
-// A flow that starts on the first frame of a key match must see the keys let go while it
-// runs as well: its mark is cleared on every frame the sequence fails, not only on the
-// frames its trigger is tried.
-void FlowRunnerHost::CheckFrameConds(cChara& chara) {
-    for (cFlowRun& run : chara.m_vFlowRuns) {
-        if (!run.m_bKeyHeld || !run.m_pFlow || run.m_pFlow->m_bKeyHold) continue;
-        if (!CheckKeySequence(chara, CharaKeyState(chara), run.m_vKeyConds,
-                              run.m_pFlow->m_nKeyLeniency))
-            run.m_bKeyHeld = 0;
-    }
-}
-
 bool FlowRunnerHost::KeyCondHeld(const cChara& chara, const cKeyCond& cond) {
     return CheckKeyCondNow(CharaKeyState(chara), cond);
 }
 
 bool FlowRunnerHost::CellCondsHold(cMapCell& cell) {
     return CheckCondOnceCell(cell);
-}
-
-void FlowRunnerHost::StopFlow(cChara& chara, cFlowRun& run) {
-    StopFlowRun(run, chara);
-}
-
-void FlowRunnerHost::StartScheduledAnims(cChara& chara) {
-    ::StartScheduledAnims(chara);
 }
 
 void FlowRunnerHost::SetupCommand(cCmdRun& run, cChara& chara) {
@@ -81,8 +57,8 @@ int FlowRunnerHost::RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageSh
     return RunItemCmd(chara, cmd, messageShown);
 }
 
-void FlowRunnerHost::ApplyArrangeList(cChara& chara, cItemObj& item) {
-    if (g_itemArrange) g_itemArrange(chara, item);
+void FlowRunnerHost::ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) {
+    ::ApplyArrangeList(chara, records, cmd);
 }
 
 int FlowRunnerHost::PickUpItem(cItemObj& item, cChara& chara) {

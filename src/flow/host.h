@@ -4,14 +4,6 @@
 
 #include "objects/flow_host.h"
 
-class cChara;
-class cItemObj;
-
-// The arrange records an item collected change its commands before they run; the family
-// that owns arrange records installs how (without it they stay unapplied).
-using ItemArrangeApplier = void (*)(cChara& chara, cItemObj& item);
-void SetItemArrangeApplier(ItemArrangeApplier applier);
-
 class FlowRunnerHost final : public FlowHost {
   public:
     void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other,
@@ -20,14 +12,11 @@ class FlowRunnerHost final : public FlowHost {
     int RunCharaFlows(cChara& chara, bool dying) override;
     void RestartFlow(cFlowRun& run) override;
     int SetFlowState(cChara& chara, uint8_t group) override;
-    void CheckFrameConds(cChara& chara) override;
     bool KeyCondHeld(const cChara& chara, const cKeyCond& cond) override;
     bool CellCondsHold(cMapCell& cell) override;
-    void StopFlow(cChara& chara, cFlowRun& run) override;
-    void StartScheduledAnims(cChara& chara) override;
     void SetupCommand(cCmdRun& run, cChara& chara) override;
     int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) override;
-    void ApplyArrangeList(cChara& chara, cItemObj& item) override;
+    void ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) override;
     int PickUpItem(cItemObj& item, cChara& chara) override;
     void SetBlockAt(double x, double y, const cEdShot& part, const cBlockDef& block) override;
     void ClearToggledBlocks() override;

@@ -12,6 +12,7 @@
 #include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
+#include "flow/arrange.h"
 #include "flow/cmd_families.h"
 #include "flow/compat.h"
 #include "flow/conditions.h"
@@ -28,8 +29,6 @@ constexpr int8_t kTriggerDied = 3;
 constexpr int8_t kTriggerBeforeStart = 21;
 // Frames of the lead-in an anime schedule may skip at once (the entry's width).
 constexpr int32_t kMaxTickOffset = 32767;
-
-ArrangeApplier g_arrange = nullptr;
 
 // Characters whose flows are walked now, innermost last; one may stand more than once
 // when its removal runs its last frame inside its own walk.
@@ -134,10 +133,6 @@ bool IsWalkingFlows(const cChara& chara) {
     return std::find(g_walking.begin(), g_walking.end(), &chara) != g_walking.end();
 }
 
-void SetArrangeApplier(ArrangeApplier applier) {
-    g_arrange = applier;
-}
-
 void StartFlowRun(cFlowRun& run, cChara& chara) {
     run.m_bRunning = 1;
     run.m_nFrontier = 0;
@@ -160,7 +155,7 @@ void StartFlowRun(cFlowRun& run, cChara& chara) {
 void StopFlowRun(cFlowRun& run, cChara& chara) {
     if (!run.m_bRunning) return;
     run.m_bRunning = 0;
-    run.m_vArrange.clear();
+    run.m_lArrange.clear();
     for (cCmdRun& cr : run.m_vCmds) cr.m_nRemaining = 0;
     if (run.m_pFlow && run.m_pFlow->m_nFlagIndex != 0) {
         FlagOf(chara.m_vFlowEnded, run.m_pFlow->m_nFlagIndex) = 1;
@@ -199,14 +194,12 @@ void StartCmdRun(cCmdRun& cr, cFlowRun* flow, cChara& chara) {
     if (!flow || !cr.m_pCmd) return;
     const cFlowCmd& cmd = *cr.m_pCmd;
     if (cmd.m_nCategory == kCmdCategoryFlow && cmd.m_nType == kCmdArrange) return;
-    if (g_arrange) {
+    if (!flow->m_lArrange.empty()) {
         // The command record is the character's own copy in its definition: the arrange
         // records change it there, for every later start as well.
-        cFlowCmd& target = const_cast<cFlowCmd&>(cmd);
-        for (const std::vector<int32_t>& record : flow->m_vArrange)
-            g_arrange(chara, record, target);
+        ApplyArrangeList(chara, flow->m_lArrange, const_cast<cFlowCmd&>(cmd));
+        flow->m_lArrange.clear();
     }
-    flow->m_vArrange.clear();
 }
 
 int StepCmdRun(cCmdRun& cr, cFlowRun& flow, cChara& chara) {
@@ -357,10 +350,21 @@ void StartScheduledAnims(cChara& chara) {
     }
 }
 
+void CheckFrameConds(cChara& chara) {
+    for (cFlowRun& run : chara.m_vFlowRuns) {
+        if (!run.m_bKeyHeld || !run.m_pFlow || run.m_pFlow->m_bKeyHold) continue;
+        if (!CheckKeySequence(chara, CharaKeyState(chara), run.m_vKeyConds,
+                              run.m_pFlow->m_nKeyLeniency))
+            run.m_bKeyHeld = 0;
+    }
+}
+
 int RunCharaFlows(cChara& chara, bool dying) {
-    CurrentRunScope keep;
     PlayState& state = Play().State();
     state.currentChara = &chara;
+    state.currentFlow = nullptr;
+    state.currentCmd = nullptr;
+    CheckFrameConds(chara);
     int ended = 0;
     {
         WalkGuard walk(chara);
@@ -376,15 +380,25 @@ int RunCharaFlows(cChara& chara, bool dying) {
                 if (RunFlowRun(run, chara)) {
                     if (cFlowRun* again = FindRun(chara, serial)) StopFlowRun(*again, chara);
                 }
+                state.currentChara = &chara;
                 state.currentFlow = nullptr;
                 state.currentCmd = nullptr;
-            }
-            if (chara.m_bRemoved || (!dying && !died && chara.m_nHP < 1)) {
-                ended = 1;
-                break;
+                // After a flow ran: a character removed, or marked for removal by a command,
+                // ends its frame here, and so does one whose HP ran out outside its
+                // removal's flows.
+                if (chara.m_bRemoved || chara.m_bRemoveMark ||
+                    (!dying && !died && chara.m_nHP < 1)) {
+                    ended = 1;
+                    break;
+                }
             }
         }
     }
+    // The frame over, the stage keeps no pointer into it.
+    state.currentChara = nullptr;
+    state.currentFlow = nullptr;
+    state.currentCmd = nullptr;
+    if (ended) return 1;
     // An always-flow with a flag index may start again once it has ended.
     if (chara.m_bAnyFlowEnded) {
         const size_t n = std::min(chara.m_vFlowEnded.size(), chara.m_vFlowStarted.size());
@@ -395,7 +409,10 @@ int RunCharaFlows(cChara& chara, bool dying) {
         }
         chara.m_bAnyFlowEnded = 0;
     }
-    return ended;
+    // Standing still, the character takes its resting posture unless a command chose one.
+    if (!chara.m_bPostureSet && chara.m_dAX == 0.0 && chara.m_dAY == 0.0)
+        chara.m_Anime.Change(chara.m_bGravityOff ? 2 : 0, true);
+    return 0;
 }
 
 void CopyFlows(cChara& chara, const std::vector<cFlowRun>& runs) {

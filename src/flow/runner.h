@@ -39,9 +39,15 @@ int StepCmdRun(cCmdRun& cr, cFlowRun& flow, cChara& chara);
 // partner their target slot takes for the tests. The stage's current pointers are the
 // same afterwards as before.
 void StartFlowsByTrigger(cChara& chara, uint32_t trigger, cChara* other, int group);
-// The character's frame over its flows (dying: only flows of trigger 3 run); 1 when it
-// ended early because the character was removed or ran out of HP. Flows removed during
-// the walk go at its end.
+// The key matches of running flows that hold only on their first frame are let go on
+// every frame their sequence fails, whether or not their trigger is tried.
+void CheckFrameConds(cChara& chara);
+// The character's frame over its flows: the frame's key checks, the scheduled anime runs,
+// then every running flow one step (dying: only flows of trigger 3); a finished flow is
+// stopped. 1 when it ended early: the character was removed or marked for removal, or
+// (outside its removal's flows) its HP ran out. Flows removed during the walk go at its
+// end; the stage's current pointers are cleared. A frame that did not end early then
+// frees the flags of ended flows and sets the resting posture no command set.
 int RunCharaFlows(cChara& chara, bool dying);
 // One flow of the character outside its frame walk, as the walk would run it: the stage's
 // current pointers kept, flows erased meanwhile going at its end. 1 when it finished.
@@ -63,8 +69,3 @@ int SetFlowState(cChara& chara, int group);
 void ClearFlowMarks(cChara& chara);
 // Whether the character's flows are being walked now (erasure waits for the walk's end).
 bool IsWalkingFlows(const cChara& chara);
-
-// The arrange records of a flow change a command's numbers as it starts. The family that
-// owns them installs how; without it the records are dropped unapplied.
-using ArrangeApplier = void (*)(cChara& chara, const std::vector<int32_t>& record, cFlowCmd& cmd);
-void SetArrangeApplier(ArrangeApplier applier);

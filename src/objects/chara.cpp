@@ -161,7 +161,7 @@ void cChara::Setup(const cCharaDef* def, uint32_t word2, uint32_t word3, uint32_
     m_pSupportCell = m_pGroundCell = m_pLandingCell = m_pLastLandingCell = nullptr;
     m_bScreenFixedX = m_bScreenFixedY = 0;
     m_nScreenFixedX = m_nScreenFixedY = 0;
-    m_bRemoved = m_bRemovePending = m_bVanished = 0;
+    m_bRemoved = m_bRemovePending = m_bRemoveMark = m_bVanished = 0;
     m_nVanishCounter = 0;
     m_bOnBlock = m_bOnObject = m_bJumpA = m_bJumpB = m_bJumpC = m_bJumpHold = 0;
     m_bFall = m_bHitCeiling = m_bLanded = 0;

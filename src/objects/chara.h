@@ -231,8 +231,11 @@ class cChara : public cGameObj {
     int32_t m_nScreenFixedX = 0;
     int32_t m_nScreenFixedY = 0;
     uint32_t m_bRemoved = 0;  // Remove ran; searches skip the character
-    // Removal asked for by a command: the character's flow loop ends at once.
+    // Flows marked for removal wait for the end of the walk over the character's flows.
     uint32_t m_bRemovePending = 0;
+    // A stage character removed by a command (vanish): its flow loop ends at once and the
+    // stage erases it after its frame. A player is removed by taking its HP instead.
+    uint32_t m_bRemoveMark = 0;
     uint32_t m_bPostureSet = 0;  // a command set the posture this frame
     uint32_t m_nVanishCounter = 0;
     // Contact and jump words.

@@ -13,28 +13,16 @@ class NoFlows final : public WithoutPlayOperations<FlowHost> {
     int RunFlow(cChara&, cFlowRun&) override { return 0; }
     void RestartFlow(cFlowRun&) override {}
     int SetFlowState(cChara&, uint8_t) override { return -1; }
-    void CheckFrameConds(cChara&) override {}
     bool CellCondsHold(cMapCell&) override { return true; }
     void SetupCommand(cCmdRun&, cChara&) override {}
     int RunItemCommand(cChara&, cFlowCmd&, bool&) override { return 0; }
-    void ApplyArrangeList(cChara&, cItemObj&) override {}
+    void ApplyArrangeList(cChara&, const ArrangeList&, cFlowCmd&) override {}
 };
 
 NoFlows g_noFlows;
 FlowHost* g_flows = &g_noFlows;
 
 }  // namespace
-
-void FlowHost::StopFlow(cChara& chara, cFlowRun& run) {
-    if (!run.m_bRunning) return;
-    run.m_bRunning = 0;
-    for (cCmdRun& cmd : run.m_vCmds) cmd.m_nRemaining = 0;
-    const int flag = run.m_pFlow ? run.m_pFlow->m_nFlagIndex : 0;
-    if (flag != 0) {
-        V(chara.m_vFlowEnded, flag) = 1;
-        chara.m_bAnyFlowEnded = 1;
-    }
-}
 
 FlowHost& Flows() {
     return *g_flows;

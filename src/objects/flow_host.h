@@ -4,14 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
-#include <vector>
 
 #include "core/rect.h"
+#include "objects/flow_run.h"
 
 class cChara;
-class cFlowRun;
-class cCmdRun;
 class cFlowCmd;
 class cEdShot;
 class cItemObj;
@@ -20,11 +17,6 @@ class cBlockDef;
 class cCharaDef;
 class cItemDef;
 class cKeyCond;
-
-// An arrange record as the arrange command builds it: full command type, parameter field,
-// operation, operand source, variable index.
-using ArrangeRecord = std::vector<int32_t>;
-using ArrangeList = std::list<ArrangeRecord>;
 
 // Play operations set off by objects or commands, done by the running stage.
 class PlayOperations {
@@ -74,29 +66,21 @@ class FlowHost : public PlayOperations {
     // One frame of a started flow; 1 when it finished in this frame.
     virtual int RunFlow(cChara& chara, cFlowRun& run) = 0;
     // The character's frame over its flows (dying: only the flows of its removal run);
-    // nonzero when the frame ended early because the character was removed or ran out of
-    // HP. Flows removed during the frame go at its end. Without a behaviour layer nothing
-    // runs.
+    // nonzero when the frame ended early because the character was removed or marked for
+    // removal, or ran out of HP. Flows removed during the frame go at its end; a frame
+    // that ran to its end sets the resting posture no command set. Without a behaviour
+    // layer nothing runs.
     virtual int RunCharaFlows(cChara& /*chara*/, bool /*dying*/) { return 0; }
     // Every command of the run not done again: the flow runs from its first command.
     virtual void RestartFlow(cFlowRun& run) = 0;
     // Stops and removes the flows of a group (0: all); the index of the first removed.
     virtual int SetFlowState(cChara& chara, uint8_t group) = 0;
-    // The per-frame key and status checks at the start of a character's flow loop.
-    virtual void CheckFrameConds(cChara& chara) = 0;
     // Whether the key condition holds on the character's controller now (the player's
     // jump asks with the newest key condition of the flow that started it). Without a
     // behaviour layer no key condition holds.
     virtual bool KeyCondHeld(const cChara& /*chara*/, const cKeyCond& /*cond*/) { return false; }
     // The conditions of a map cell, checked once per question (latching as the block says).
     virtual bool CellCondsHold(cMapCell& cell) = 0;
-    // Ends a running flow: it starts from its first command the next time it is started.
-    // The plain stop: not running, every command's remaining time 0, the ended flag of the
-    // flow's flag index and the character's any-flow-ended flag set.
-    virtual void StopFlow(cChara& chara, cFlowRun& run);
-    // Starts the anime runs that the running flows schedule for their current frame; run
-    // right before the character's flow runs are walked.
-    virtual void StartScheduledAnims(cChara& /*chara*/) {}
 
     // Commands.
     // The set-up of the command's type for a freshly bound run (only types that have one).
@@ -105,11 +89,10 @@ class FlowHost : public PlayOperations {
     // messageShown says a message of this list is already open. 0 on, 1 the stage is
     // cleared, 2 the run fails.
     virtual int RunItemCommand(cChara& chara, cFlowCmd& cmd, bool& messageShown) = 0;
-    // The arrange records collected for the item's commands, applied before they run.
-    virtual void ApplyArrangeList(cChara& chara, cItemObj& item) = 0;
-    // The records of a list applied to one command of an item's list, before it runs.
-    virtual void ApplyArrangeRecords(cChara& /*chara*/, const ArrangeList& /*records*/,
-                                     cFlowCmd& /*cmd*/) {}
+    // Every record of the list applied, in order, to one command as it starts: the hero's
+    // list to the next command of a taken item, a flow's list to its next command. The
+    // records are read, never removed; the caller empties its list.
+    virtual void ApplyArrangeList(cChara& chara, const ArrangeList& records, cFlowCmd& cmd) = 0;
 };
 
 // The installed behaviour layer. Without one, objects have no behaviour: no flow starts or

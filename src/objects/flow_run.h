@@ -4,11 +4,18 @@
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <vector>
 
 class cFlow;
 class cFlowCmd;
 class cKeyCond;
+
+// An arrange record as the arrange command builds it: [0] full command type, [1] parameter
+// field, [2] operation, [3] operand source, [4] variable index. Flow runs and the hero
+// keep them in the same list until the next command that starts takes them.
+using ArrangeRecord = std::vector<int32_t>;
+using ArrangeList = std::list<ArrangeRecord>;
 
 class cCmdRun {
   public:
@@ -66,9 +73,8 @@ class cFlowRun {
     int32_t m_bStartedThisFrame = 0;
     int32_t m_bMessageShown = 0;
     int32_t m_bBreak = 0;
-    // Arrange records waiting for the next command that starts: [0] full command type,
-    // [1] parameter field, [2] operation, [3] operand source, [4] variable index.
-    std::vector<std::vector<int32_t>> m_vArrange;
+    // Arrange records waiting for the next command that starts.
+    ArrangeList m_lArrange;
     // Counts the starts of the run: a command that starts its own flow again is seen by
     // it, and the runner leaves the restarted run alone for the rest of the frame.
     uint32_t m_nGeneration = 0;

@@ -291,9 +291,8 @@ int32_t cPlayer::RunFrame(int32_t deathOnly) {
     m_abFrameSwitch[0] = m_abFrameSwitch[1] = 0;
     m_bJumpDone = 0;
 
-    // A removal by command does not end the player's loop: its HP does.
-    if (RunCharaFlows(*this, deathOnly, false)) return 1;
-    EndCharaFlows(*this);
+    // A command removes a player by its HP, which ends the loop.
+    if (Flows().RunCharaFlows(*this, deathOnly != 0)) return 1;
 
     // Flow changes of items taken while these flows ran, now that none is being walked.
     std::vector<cFlowCmd> queued;
@@ -318,8 +317,7 @@ void cPlayer::DoJump(cCmdRun& run) {
     const bool hasKeys = flow && !flow->m_vKeyConds.empty() && flow->m_vKeyConds.back();
 
     bool held = kind == 0;
-    if (!held && hasKeys && m_pKeys)
-        held = Flows().KeyCondHeld(*this, *flow->m_vKeyConds.back());
+    if (!held && hasKeys && m_pKeys) held = Flows().KeyCondHeld(*this, *flow->m_vKeyConds.back());
 
     if (kind == 2) {
         // Run-up jump: the faster the push, the higher, between two powers.

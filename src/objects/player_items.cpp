@@ -115,7 +115,7 @@ int32_t cPlayer::RunItemCommands(std::vector<cFlowCmd>& cmds) {
         cFlowCmd& cmd = cmds[i];
         // Arrange records change the next other command only.
         if (cmd.m_nType != kItemCmdArrange) {
-            if (!m_lArrange.empty()) Flows().ApplyArrangeRecords(*this, m_lArrange, cmd);
+            if (!m_lArrange.empty()) Flows().ApplyArrangeList(*this, m_lArrange, cmd);
             m_lArrange.clear();
         }
         const int32_t result = RunItemCommand(*this, cmd);

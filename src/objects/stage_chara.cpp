@@ -17,7 +17,6 @@
 namespace {
 
 constexpr uint32_t kInArea = 0;  // derived word 0: in the appearance area this step
-constexpr int8_t kTriggerDeath = 3;
 
 // The character's group in the wake table; a damaged group number wakes group 0.
 constexpr const char* kGroupSite = "stage chara group";
@@ -265,70 +264,6 @@ void SetScrollVelocity(cChara& chara, bool takeX, bool takeY) {
     if (takeY) chara.m_dVY = st.scrollStoppedY ? 0.0 : st.scrollSpeedY;
 }
 
-int32_t RunCharaFlows(cChara& chara, int32_t deathOnly, bool removalEnds) {
-    FlowHost& host = Flows();
-    host.CheckFrameConds(chara);
-    host.StartScheduledAnims(chara);
-    // By index: a flow may bind new runs to the character while it runs.
-    for (size_t i = 0; i < chara.m_vFlowRuns.size(); ++i) {
-        cFlowRun& run = chara.m_vFlowRuns[i];
-        if (!run.m_bRunning) continue;
-        if (run.m_vCmds.empty()) {
-            host.StopFlow(chara, run);
-            continue;
-        }
-        if (run.m_bPaused || run.m_bHalted) continue;
-        const int8_t trigger = run.m_pFlow ? run.m_pFlow->m_nTrigger : 0;
-        if (deathOnly && trigger != kTriggerDeath) continue;
-        if (host.RunFlow(chara, run) && i < chara.m_vFlowRuns.size())
-            host.StopFlow(chara, chara.m_vFlowRuns[i]);
-        const bool removed = removalEnds && (chara.m_bRemovePending || chara.m_bRemoved);
-        if (removed || (!deathOnly && trigger != kTriggerDeath && chara.m_nHP < 1)) {
-            // The frame ends here; the scene keeps no pointer into it.
-            PlayState& st = Play().State();
-            st.currentChara = nullptr;
-            st.currentCmd = nullptr;
-            st.currentFlow = nullptr;
-            return 1;
-        }
-    }
-    return 0;
-}
-
-void EndCharaFlows(cChara& chara) {
-    PlayState& st = Play().State();
-    st.currentChara = nullptr;
-    st.currentCmd = nullptr;
-    st.currentFlow = nullptr;
-
-    // Flows removed while the runs were walked go now, last first so indices hold.
-    bool erased = false;
-    for (size_t i = chara.m_vFlowRuns.size(); i-- > 0;) {
-        if (!chara.m_vFlowRuns[i].m_bRemove) continue;
-        Flows().StopFlow(chara, chara.m_vFlowRuns[i]);
-        chara.RemoveFlowAnims(static_cast<int32_t>(i));
-        std::vector<cFlow>& defs = chara.m_Def.m_vFlows;
-        if (i < defs.size()) defs.erase(defs.begin() + static_cast<std::ptrdiff_t>(i));
-        chara.m_vFlowRuns.erase(chara.m_vFlowRuns.begin() + static_cast<std::ptrdiff_t>(i));
-        erased = true;
-    }
-    if (erased) chara.ResetFlows();
-
-    // An ended flow with a flag index may start again.
-    if (chara.m_bAnyFlowEnded) {
-        const size_t n = std::min(chara.m_vFlowEnded.size(), chara.m_vFlowStarted.size());
-        for (size_t k = 0; k < n; ++k) {
-            if (!chara.m_vFlowEnded[k]) continue;
-            chara.m_vFlowStarted[k] = 0;
-            chara.m_vFlowEnded[k] = 0;
-        }
-        chara.m_bAnyFlowEnded = 0;
-    }
-
-    if (!chara.m_bPostureSet && chara.m_dAX == 0.0 && chara.m_dAY == 0.0)
-        chara.m_Anime.Change(chara.m_bGravityOff ? 2 : 0, true);
-}
-
 int32_t cStageChara::RunFrame(int32_t deathOnly) {
     PlayState& st = Play().State();
     st.currentChara = this;
@@ -347,8 +282,7 @@ int32_t cStageChara::RunFrame(int32_t deathOnly) {
     m_bPostureSet = 0;
     if (m_nCrushGrace > 0) --m_nCrushGrace;
 
-    if (RunCharaFlows(*this, deathOnly, true)) return 1;
-    EndCharaFlows(*this);
+    if (Flows().RunCharaFlows(*this, deathOnly != 0)) return 1;
     return m_nHP < 1 ? 1 : 0;
 }
 

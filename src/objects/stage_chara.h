@@ -80,15 +80,6 @@ void ScaleBodyBox(BodyBox& box, int32_t factor);
 void UpdateBodyBoxX(BodyBox& box, int32_t ix);  // the rectangle at the truncated position
 void UpdateBodyBoxY(BodyBox& box, int32_t iy);
 
-// The flow loop of a character's frame, shared by the player and the stage characters:
-// the frame's key and status checks, the scheduled anime runs, then every running flow one
-// step (in the dying frame only the flows of trigger 3); a finished flow is stopped. 1 when
-// the loop ended early: the character was removed (removalEnds) or, in an ordinary frame,
-// its HP ran out in a flow other than a death flow.
-int32_t RunCharaFlows(cChara& chara, int32_t deathOnly, bool removalEnds);
-// After the loop: the current run cleared, the flows marked for removal erased, the flag
-// of every ended flow freed, and the posture set when no command set it.
-void EndCharaFlows(cChara& chara);
 // The frame's base velocities from the scroll, for a character riding it.
 void SetScrollVelocity(cChara& chara, bool takeX, bool takeY);
 

@@ -10,9 +10,9 @@
 #include "media/draw/dd_device.h"
 #include "objects/play_context.h"
 #include "platform/msg/msg.h"
+#include "play/stage_draw.h"
 #include "play/stage_run.h"
-
-PictureList g_Pictures;
+#include "play/text_images.h"
 
 namespace {
 
@@ -97,8 +97,10 @@ void PictureList::Clear() {
 void PictureList::DrawLayer(DDSURFACEDATA* dest, int32_t layer, int paused, double scrollX,
                             double scrollY) {
     for (auto it = records_.begin(); it != records_.end();) {
+        const bool drawable = dest && DDDeviceSurface(&it->surface) != nullptr;
         if (it->state.m_nLayer == layer &&
-            DrawPictureState(it->state, dest, &it->surface, paused, scrollX, scrollY) == 1)
+            DrawPictureState(it->state, drawable ? dest : nullptr,
+                             drawable ? &it->surface : nullptr, paused, scrollX, scrollY) == 1)
             it = Erase(it);
         else
             ++it;
@@ -119,4 +121,88 @@ void AddCommandEffect(StageRun& run, int16_t effect, double x, double y, int32_t
 
 void ClearCommandEffects(StageRun& run) {
     run.effects.remove_if([](const cEffectObj& e) { return e.m_bByCommand != 0; });
+}
+
+// ---- Message windows ---------------------------------------------------------------
+
+namespace {
+
+TextImageArgs ArgsOf(const MessageRequest& req, int32_t reuse) {
+    TextImageArgs a;
+    a.kind = kTextImageText;
+    a.text = req.text.c_str();
+    a.anchor = req.anchor;
+    a.blockX = req.blockX;
+    a.blockY = req.blockY;
+    a.offsetX = req.offsetX;
+    a.offsetY = req.offsetY;
+    a.clamp = req.clamp;
+    a.fixed = req.fixed;
+    a.durationMode = req.durationMode;
+    a.frames = req.frames;
+    a.countWhilePaused = req.countWhilePaused;
+    a.targetId = req.targetId;
+    a.noPopIn = req.noPopIn;
+    a.substitute = req.substitute;
+    a.refresh = req.refresh;
+    a.refreshInterval = req.refreshInterval;
+    a.box = req.box;
+    a.hasId = req.hasId;
+    a.messageId = req.messageId;
+    a.reuseSurface = reuse;
+    return a;
+}
+
+// A window names itself by its address: images never move in their list, and none is
+// made while its command waits.
+ShownHandle HandleOf(const cTextImage& image) {
+    return static_cast<ShownHandle>(reinterpret_cast<uintptr_t>(&image));
+}
+
+}  // namespace
+
+ShownHandle ShowMessage(StageRun& run, StageDrawScene& scene, const MessageRequest& req) {
+    // The variables and the camera a new text is laid out and placed by.
+    PrepareTextImageWorld(run);
+    std::list<cTextImage>& images = scene.textImages;
+    auto at = images.end();
+    if (req.hasId != 0) {
+        auto old = images.begin();
+        while (old != images.end() && !(old->m_bHasId != 0 && old->m_nMessageId == req.messageId))
+            ++old;
+        if (old == images.end()) {
+            if (req.erase != 0) return 0;
+        } else {
+            if (req.erase != 0) {
+                images.erase(old);
+                return 0;
+            }
+            // A text of the same size is drawn again into the old window's picture.
+            std::string text = req.text;
+            const TextImageWorld& world = TextImages();
+            if (req.substitute != 0) LayoutTextImage(text, world.runVars, world.stageVars);
+            int32_t width = 0;
+            int32_t height = 0;
+            MeasureTextImage(world.font, text, width, height);
+            if (width == old->m_nWidth && height == old->m_nHeight) {
+                old->MakeTextImage(ArgsOf(req, 1));
+                return HandleOf(*old);
+            }
+            at = images.erase(old);
+        }
+    } else if (req.erase != 0) {
+        return 0;
+    }
+    const auto made = images.emplace(at, ArgsOf(req, 0));
+    return HandleOf(*made);
+}
+
+void RemoveMessage(StageDrawScene& scene, ShownHandle handle) {
+    std::list<cTextImage>& images = scene.textImages;
+    for (auto it = images.begin(); it != images.end(); ++it) {
+        if (HandleOf(*it) == handle) {
+            images.erase(it);
+            return;
+        }
+    }
 }

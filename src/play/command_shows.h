@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <list>
+#include <utility>
 
 #include "data/surface_tables.h"
 #include "flow/show_commands.h"
@@ -12,7 +13,9 @@
 #include "play/effect_obj.h"
 
 class cChara;
+class cTextImage;
 class StageRun;
+struct StageDrawScene;
 
 // One shown picture: its surface, the file entry the surface was made from (kept for the
 // restore of a lost surface) and its state, in one record so that they cannot part.
@@ -31,6 +34,18 @@ class PictureList {
     ~PictureList() { Clear(); }
     PictureList(const PictureList&) = delete;
     PictureList& operator=(const PictureList&) = delete;
+    // The records change owner without moving (the surfaces keep their addresses); the
+    // pictures a list held before it is assigned to are released.
+    PictureList(PictureList&& other) noexcept
+        : records_(std::move(other.records_)), lastHandle_(other.lastHandle_) {}
+    PictureList& operator=(PictureList&& other) noexcept {
+        if (this != &other) {
+            Clear();
+            records_ = std::move(other.records_);
+            lastHandle_ = other.lastHandle_;
+        }
+        return *this;
+    }
 
     // The picture command's work on the list. Picture 0 without an id empties the list;
     // with an id it erases the picture of that id. Another picture is loaded from the
@@ -45,9 +60,11 @@ class PictureList {
     // Every surface released, the list emptied.
     void Clear();
     // Draws the pictures of the layer in list order; a picture whose time is over goes with
-    // its surface.
+    // its surface. A null destination (headless play), or a picture without an image,
+    // counts its time all the same.
     void DrawLayer(DDSURFACEDATA* dest, int32_t layer, int paused, double scrollX, double scrollY);
 
+    std::list<PictureRecord>& Records() { return records_; }
     const std::list<PictureRecord>& Records() const { return records_; }
 
   private:
@@ -57,11 +74,15 @@ class PictureList {
     ShownHandle lastHandle_ = 0;
 };
 
-// The pictures of the stage being played.
-extern PictureList g_Pictures;
-
 // An effect command's animation at a screen position, appended to the stage's effects.
 void AddCommandEffect(StageRun& run, int16_t effect, double x, double y, int32_t width,
                       int32_t height, int32_t hold);
 // Ends the animations of the effect commands; the hit effects play on.
 void ClearCommandEffects(StageRun& run);
+
+// The message command's work on the scene's text images: the window of the request's id
+// erased, or replaced in place (drawn again into its own picture when the new text
+// measures the same), or a new window appended. The window shown, 0 when none.
+ShownHandle ShowMessage(StageRun& run, StageDrawScene& scene, const MessageRequest& req);
+// Takes the window off the list with its picture, if it is still there.
+void RemoveMessage(StageDrawScene& scene, ShownHandle handle);

@@ -38,6 +38,13 @@ class FakeScene : public WithoutPlayOperations<FlowScene> {
     }
     void SetScreenColor(const std::vector<int32_t>& params) override { colors.push_back(params); }
     void RequestStageBgm(int32_t bgm, int32_t arg) override { bgms.push_back({bgm, arg}); }
+    void SetStageTime(int32_t seconds) override { time = seconds; }
+    void SetAutoScroll(int axis, int32_t mode, int32_t speed) override {
+        scrolls.push_back({axis, mode, speed});
+    }
+    void RaiseDefeatCheck() override { ++defeatChecks; }
+    void NoteOtherRemoved() override { ++otherRemoved; }
+    bool ShotErasureDeferred() override { return deferShots; }
 
     std::vector<int32_t> vars = std::vector<int32_t>(1001, 0);
     int32_t time = 0;
@@ -47,6 +54,10 @@ class FakeScene : public WithoutPlayOperations<FlowScene> {
     std::vector<std::vector<int32_t>> screenEffects;
     std::vector<std::vector<int32_t>> colors;
     std::vector<std::vector<int32_t>> bgms;
+    std::vector<std::vector<int32_t>> scrolls;  // axis, mode, speed
+    int defeatChecks = 0;
+    int otherRemoved = 0;
+    bool deferShots = false;
 };
 
 // The type the probe command takes: one whose family this layer leaves empty.

@@ -187,7 +187,7 @@ TEST(KeyConds, FlowStartsOnTheFirstFrameOfAMatch) {
     // Let go, then pressed again: a new first frame. The frame check clears the mark
     // while the flow is not tried.
     History::Set(kRight, {{0, 1}, {1, 3}});
-    Flows().CheckFrameConds(c);
+    CheckFrameConds(c);
     EXPECT_EQ(run.m_bKeyHeld, 0);
     History::Set(kRight, {{1, 1}, {0, 1}});
     EXPECT_TRUE(CheckFlowKeys(c, run));

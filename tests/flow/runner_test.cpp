@@ -344,3 +344,68 @@ TEST(FlowRunner, ScheduledAnimesStartOnTheirFrame) {
     EXPECT_EQ(seq.Tick(), 3);
     g_AnimeSeqTable = saved;
 }
+
+TEST(FlowRunner, CharacterFrameRunsStopsAndEndsEarly) {
+    struct Case {
+        const char* name;
+        bool dying;
+        bool killInFirst, markInFirst;
+        std::vector<int32_t> ran;     // probe marks, in order
+        std::vector<size_t> stopped;  // runs no longer running afterwards
+        int result;
+    };
+    // Flows: 0 always (flag index 5), 1 idle, 2 running without commands, 3 paused, 4 the
+    // removal's flow.
+    const Case cases[] = {
+        {"ordinary", false, false, false, {0, 4}, {0, 1, 2, 4}, 0},
+        {"dying frame", true, false, false, {4}, {1, 2, 4}, 0},
+        {"HP ran out", false, true, false, {0}, {0, 1}, 1},
+        {"marked for removal", false, false, true, {0}, {0, 1}, 1},
+        {"HP out in the dying frame goes on", true, true, false, {4}, {1, 2, 4}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlowHarness h;
+        cChara chara;
+        Bind(chara, {Flow(0, {Probe(0)}, 5), Flow(0, {Probe(1)}), Flow(0, {}), Flow(0, {Probe(3)}),
+                     Flow(3, {Probe(4)})});
+        for (size_t i : {0, 2, 3, 4}) StartFlowRun(chara.m_vFlowRuns[i], chara);
+        PauseFlowRun(chara.m_vFlowRuns[3]);
+        h.action = [&](CmdContext& ctx, int32_t mark) {
+            EXPECT_EQ(h.play.state.currentChara, &ctx.chara);
+            if (mark == 0 && c.killInFirst) ctx.chara.m_nHP = 0;
+            if (mark == 0 && c.markInFirst) ctx.chara.m_bRemoveMark = 1;
+            return 0;
+        };
+        chara.m_bPostureSet = 1;
+        chara.m_Anime.Set(5, true);
+        EXPECT_EQ(RunCharaFlows(chara, c.dying), c.result);
+        std::vector<int32_t> ran;
+        for (const ProbeCall& call : h.calls) ran.push_back(call.mark);
+        EXPECT_EQ(ran, c.ran);
+        std::vector<size_t> stopped;
+        for (size_t i = 0; i < chara.m_vFlowRuns.size(); ++i)
+            if (!chara.m_vFlowRuns[i].m_bRunning) stopped.push_back(i);
+        EXPECT_EQ(stopped, c.stopped);
+        EXPECT_EQ(h.play.state.currentChara, nullptr);
+        // Flow 0 ended with flag index 5: it may start again, unless it did not run or the
+        // frame ended early.
+        EXPECT_EQ(chara.m_vFlowStarted[5], c.dying || c.result == 1 ? 1 : 0);
+        EXPECT_EQ(chara.m_Anime.Sequence(), 5u);  // the posture a command set stays
+    }
+}
+
+TEST(FlowRunner, FrameEndErasesMarkedFlowsAndRests) {
+    FlowHarness h;
+    cChara chara;
+    // The middle flow removes itself; the frame's end erases it and rebinds the others.
+    Bind(chara, {Flow(22, {Probe(1)}), Flow(22, {FlowOp(4, 0)}), Flow(22, {Probe(3)})});
+    for (cFlowRun& run : chara.m_vFlowRuns) StartFlowRun(run, chara);
+    chara.m_bGravityOff = 1;
+    chara.m_Anime.Set(5, true);
+    EXPECT_EQ(RunCharaFlows(chara, false), 0);
+    ASSERT_EQ(chara.m_vFlowRuns.size(), 2u);
+    EXPECT_EQ(chara.m_Def.m_vFlows.size(), 2u);
+    EXPECT_EQ(chara.m_vFlowRuns[1].m_pFlow, &chara.m_Def.m_vFlows[1]);
+    EXPECT_EQ(chara.m_Anime.Sequence(), 2u);  // the floating resting posture
+}

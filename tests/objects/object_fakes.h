@@ -84,16 +84,21 @@ class RecordingFlows : public FlowHost {
         return runFlow ? runFlow(chara, run) : 0;
     }
     void RestartFlow(cFlowRun&) override {}
-    void StopFlow(cChara& chara, cFlowRun& run) override {
-        stopped.push_back(run.m_nIndex);
-        FlowHost::StopFlow(chara, run);
+    int RunCharaFlows(cChara& chara, bool dying) override {
+        frames.push_back({&chara, dying});
+        const int ended = charaFlows ? charaFlows(chara, dying) : 0;
+        // As the behaviour layer does: the frame over, the stage points into it no more.
+        PlayState& st = Play().State();
+        st.currentChara = nullptr;
+        st.currentFlow = nullptr;
+        st.currentCmd = nullptr;
+        return ended;
     }
     bool KeyCondHeld(const cChara&, const cKeyCond&) override { return keyHeld != 0; }
     int SetFlowState(cChara&, uint8_t group) override {
         flowStates.push_back(group);
         return flowStateResult;
     }
-    void CheckFrameConds(cChara&) override {}
     bool CellCondsHold(cMapCell& cell) override {
         ++cellChecks;
         return cellConds ? cellConds(cell) : true;
@@ -104,8 +109,7 @@ class RecordingFlows : public FlowHost {
         if (onItemCmd) onItemCmd(chara, cmd);
         return 0;
     }
-    void ApplyArrangeList(cChara&, cItemObj&) override {}
-    void ApplyArrangeRecords(cChara&, const ArrangeList& records, cFlowCmd& cmd) override {
+    void ApplyArrangeList(cChara&, const ArrangeList& records, cFlowCmd& cmd) override {
         arranged.push_back({cmd.m_nType, records.size()});
     }
     int PickUpItem(cItemObj& item, cChara& chara) override {
@@ -138,10 +142,11 @@ class RecordingFlows : public FlowHost {
     std::vector<std::pair<cItemObj*, cChara*>> pickUps;
     int pickUpResult = 0;
     std::vector<Effect> effects;
-    // The flow loop and item commands of characters.
+    // The flow frames and item commands of characters.
     std::function<int(cChara&, cFlowRun&)> runFlow;
     std::vector<cFlowRun*> ran;
-    std::vector<int32_t> stopped;  // run indices
+    std::vector<std::pair<cChara*, bool>> frames;  // character, dying
+    std::function<int(cChara&, bool)> charaFlows;
     int keyHeld = 0;
     std::vector<uint8_t> flowStates;
     int flowStateResult = -1;

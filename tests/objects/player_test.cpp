@@ -187,11 +187,10 @@ TEST_F(PlayerTest, FrameDefersFlowChangesAndRearmsTheJump) {
     player.m_vFlowRuns[0].m_bRunning = 1;
     cFlowCmd change = ItemCmd(kItemCmdFlowChange, {0});
     change.m_vFlows = {flow, flow};
-    flows.runFlow = [&](cChara& who, cFlowRun&) {
+    flows.charaFlows = [&](cChara& who, bool) {
         std::vector<cFlowCmd> cmds = {change};
         EXPECT_EQ(player.RunItemCommands(cmds), 0);
         EXPECT_EQ(who.m_vFlowRuns.size(), 1u);  // not under the walk
-        who.m_bRemovePending = 1;               // does not end a player's loop
         return 0;
     };
     player.m_anDerived[1] = 4, player.m_bJumpArmed = 0, player.m_bJumpHold = 1;

@@ -1,5 +1,5 @@
-// Stage characters: set-up geometry from the stage's boxes, appearance and groups, the flow
-// loop against a scripted runner, move codes, the jump, the held-item icon and the plan of
+// Stage characters: set-up geometry from the stage's boxes, appearance and groups, the frame
+// handed to a scripted behaviour layer, move codes, the jump, the held-item icon and the plan of
 // which placements a stage makes.
 #include <gtest/gtest.h>
 
@@ -138,80 +138,54 @@ TEST_F(StageCharaTest, AppearanceRulesAndGroupsWake) {
     EXPECT_EQ(stays.CheckAppear(wake), 1);
 }
 
-TEST_F(StageCharaTest, FlowLoopRunsStopsAndEndsEarly) {
+TEST_F(StageCharaTest, FrameHandsItsFlowsToTheBehaviourLayer) {
     cCharaDef def;
-    def.m_vFlows = {FlowOf(0, 1, 5), FlowOf(0, 1), FlowOf(0, 0), FlowOf(0, 1), FlowOf(3, 1)};
+    def.m_vFlows = {FlowOf(0, 1)};
     struct Case {
         const char* name;
         int32_t deathOnly;
-        bool killInFirst, removeInFirst;
-        std::vector<int32_t> ran, stopped;
+        int loopEnded;
+        bool killed;
         int32_t result;
     };
     const Case cases[] = {
-        {"ordinary", 0, false, false, {0, 4}, {0, 2, 4}, 0},
-        {"dying frame", 1, false, false, {4}, {2, 4}, 0},
-        {"HP ran out", 0, true, false, {0}, {0}, 1},
-        {"removed", 0, false, true, {0}, {0}, 1},
-        {"HP out in the dying frame goes on", 1, true, false, {4}, {2, 4}, 1},
+        {"ordinary", 0, 0, false, 0},
+        {"dying frame", 1, 0, false, 0},
+        {"the loop ended early", 0, 1, false, 1},
+        {"HP out after the loop", 0, 0, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         cStageChara chara;
         chara.Setup(1, def, nullptr, 0, 0, 0, 0, 0);
-        for (size_t i : {0, 2, 3, 4}) chara.m_vFlowRuns[i].m_bRunning = 1;
-        chara.m_vFlowRuns[3].m_bPaused = 1;
-        chara.m_vFlowStarted[5] = 1;
-        flows.ran.clear(), flows.stopped.clear();
-        flows.runFlow = [&](cChara& who, cFlowRun& run) {
-            if (run.m_nIndex == 0 && c.killInFirst) who.m_nHP = 0;
-            if (run.m_nIndex == 4 && c.killInFirst) who.m_nHP = 0;
-            if (run.m_nIndex == 0 && c.removeInFirst) who.m_bRemovePending = 1;
+        flows.frames.clear();
+        flows.charaFlows = [&](cChara& who, bool) {
             EXPECT_EQ(play.state.currentChara, &who);
-            return 1;  // every flow finishes
+            if (c.killed) who.m_nHP = 0;
+            return c.loopEnded;
         };
         EXPECT_EQ(chara.RunFrame(c.deathOnly), c.result);
-        std::vector<int32_t> ran;
-        for (cFlowRun* run : flows.ran) ran.push_back(run->m_nIndex);
-        EXPECT_EQ(ran, c.ran);
-        EXPECT_EQ(flows.stopped, c.stopped);
-        EXPECT_EQ(play.state.currentChara, nullptr);
-        // Flow 0 ended with flag index 5: it may start again, unless it did not run or the
-        // frame ended early.
-        EXPECT_EQ(chara.m_vFlowStarted[5], c.deathOnly || c.result == 1 ? 1 : 0);
+        ASSERT_EQ(flows.frames.size(), 1u);
+        EXPECT_EQ(flows.frames[0].first, &chara);
+        EXPECT_EQ(flows.frames[0].second, c.deathOnly != 0);
     }
+    flows.charaFlows = nullptr;
 }
 
-TEST_F(StageCharaTest, FrameSwitchesScrollErasureAndPosture) {
+TEST_F(StageCharaTest, FrameSwitchesAndScroll) {
     cCharaDef def;
-    def.m_vFlows = {FlowOf(0, 1), FlowOf(0, 1), FlowOf(0, 1)};
     def.m_bSyncScroll = 1, def.m_nMoveType = 1;  // floating, riding the scroll
     cStageChara chara;
     chara.Setup(1, def, nullptr, 0, 0, 0, 0, 0);
-    for (cFlowRun& run : chara.m_vFlowRuns) run.m_bRunning = 1;
     play.state.scrollSpeedX = 1.5, play.state.scrollSpeedY = -2;
     play.state.scrollStoppedY = 1;
-    chara.m_bHoldGravity = chara.m_bHide = 1, chara.m_nCrushGrace = 2;
-    flows.runFlow = [](cChara& who, cFlowRun& run) {
-        if (run.m_nIndex == 1) run.m_bRemove = 1;  // the flow removes itself
-        if (run.m_nIndex == 2) who.m_bPostureSet = 1;
-        return 0;
-    };
-    chara.m_Anime.Set(5, true);
+    chara.m_bHoldGravity = chara.m_bHide = chara.m_bPostureSet = 1, chara.m_nCrushGrace = 2;
     EXPECT_EQ(chara.RunFrame(0), 0);
     EXPECT_EQ(chara.m_dVX, 1.5);
     EXPECT_EQ(chara.m_dVY, 0.0);
-    EXPECT_EQ(chara.m_bHoldGravity + chara.m_bHide, 0u);
+    EXPECT_EQ(chara.m_bHoldGravity + chara.m_bHide + chara.m_bPostureSet, 0u);
     EXPECT_EQ(chara.m_bDecelX + chara.m_bDecelY, 2u);
     EXPECT_EQ(chara.m_nCrushGrace, 1);
-    ASSERT_EQ(chara.m_vFlowRuns.size(), 2u);
-    EXPECT_EQ(chara.m_Def.m_vFlows.size(), 2u);
-    EXPECT_EQ(chara.m_vFlowRuns[1].m_pFlow, &chara.m_Def.m_vFlows[1]);
-    EXPECT_EQ(chara.m_Anime.Sequence(), 5u);  // a command set the posture
-
-    flows.runFlow = nullptr;
-    EXPECT_EQ(chara.RunFrame(0), 0);
-    EXPECT_EQ(chara.m_Anime.Sequence(), 2u);  // floating posture
 }
 
 TEST_F(StageCharaTest, MoveCodes) {

@@ -10,7 +10,11 @@
 #include <vector>
 
 #include "data/database.h"
+#include "media/draw/font.h"
 #include "objects/chara.h"
+#include "platform/text/glyphs.h"
+#include "play/stage_draw.h"
+#include "play/text_images.h"
 #include "play/stage_run.h"
 #include "support/dd_test_fixture.h"
 
@@ -205,4 +209,50 @@ TEST(CommandEffects, ClearedWithoutTheHitEffects) {
     }
     g_Database.m_vEffect = kept;
     g_EffectSeqTable = keptTable;
+}
+
+TEST(MessageWindows, ReplacedInPlaceByIdReusedWhenTheSameSize) {
+    // Text measured with 8 x 16 cells: "abc" and "xyz" are the same size, "abcdef" is not.
+    Font font;
+    font.m_nCellWidth = 8;
+    font.m_nCellHeight = 16;
+    TextImages() = TextImageWorld{};
+    TextImages().font = &font;
+    StageRun run;
+    StageDrawScene scene;
+    const auto req = [](const char* text, int32_t id, int32_t erase = 0) {
+        MessageRequest r;
+        r.text = text;
+        r.hasId = id != 0 ? 1 : 0;
+        r.messageId = id;
+        r.erase = erase;
+        return r;
+    };
+    const auto texts = [&] {
+        std::vector<std::string> out;
+        for (const cTextImage& t : scene.textImages) out.push_back(t.m_strText);
+        return out;
+    };
+    const ShownHandle first = ShowMessage(run, scene, req("abc", 3));
+    const ShownHandle plain = ShowMessage(run, scene, req("x", 0));
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(plain, 0u);
+    // The same size: the window itself is made again (what it kept stays).
+    scene.textImages.front().m_nLatchedX = 99;
+    EXPECT_EQ(ShowMessage(run, scene, req("xyz", 3)), first);
+    EXPECT_EQ(texts(), std::vector<std::string>({"xyz", "x"}));
+    EXPECT_EQ(scene.textImages.front().m_nLatchedX, 99);
+    // Another size: a new window where the old one stood.
+    EXPECT_NE(ShowMessage(run, scene, req("abcdef", 3)), 0u);
+    EXPECT_EQ(texts(), std::vector<std::string>({"abcdef", "x"}));
+    EXPECT_EQ(scene.textImages.front().m_nLatchedX, 0);
+    EXPECT_EQ(scene.textImages.front().m_nWidth, 6 * 8 + 2);
+    // Erasing: an id nobody carries does nothing; the id's window goes.
+    EXPECT_EQ(ShowMessage(run, scene, req("", 9, 1)), 0u);
+    EXPECT_EQ(ShowMessage(run, scene, req("", 3, 1)), 0u);
+    EXPECT_EQ(texts(), std::vector<std::string>({"x"}));
+    RemoveMessage(scene, plain);
+    EXPECT_TRUE(scene.textImages.empty());
+    RemoveMessage(scene, plain);  // already gone: nothing
+    TextImages() = TextImageWorld{};
 }

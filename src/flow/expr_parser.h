@@ -1,0 +1,15 @@
+// The outer level of the code text: parentheses and function calls are resolved from the
+// inside out and replaced by their decimal values, and what remains is evaluated.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "flow/expr_lexer.h"
+
+// Parentheses and calls nested deeper than this many levels are an error rather than a
+// deeper stack.
+constexpr int kMaxExprDepth = 256;
+
+// The value of a text; 0 with the error flag set when it fails.
+int32_t ParseCode(ExprRun& run, std::string_view text);
