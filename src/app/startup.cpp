@@ -10,6 +10,7 @@
 #include "app/dialogs/draw_mode_dlg.h"
 #include "app/hbt_palette.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
 #include "app/run_start.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -530,6 +531,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
     InstallRunStarters();
+    InstallStagePlayScene();
 
     platform::instance::InstanceLock lock;
     const std::string lockPath =
