@@ -1,6 +1,5 @@
 // The effect and picture commands, and the placing and sizing rules they share.
 #include <cmath>
-#include <cstdlib>
 
 #include "core/bounds.h"
 #include "core/maths.h"
@@ -141,12 +140,6 @@ void CalcPicturePos(double& x, double& y, int32_t width, int32_t height, const c
 
 int32_t EffectScaledSize(uint32_t cell, int32_t scale) {
     return TruncToInt32(std::round(static_cast<double>(cell) * scale * 0.01));
-}
-
-int32_t PictureScaledSize(int32_t size, int32_t percent) {
-    const int64_t p = static_cast<int64_t>(size) * percent;
-    const int64_t q = (std::llabs(p) + 50) / 100;
-    return static_cast<int32_t>(p < 0 ? -q : q);
 }
 
 void RegisterShowCommands() {

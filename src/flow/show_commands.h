@@ -61,12 +61,10 @@ std::optional<cModalWait> ShowWait(uint32_t kind, int32_t durationMode, int32_t 
 void CalcPicturePos(double& x, double& y, int32_t width, int32_t height, const cChara& chara,
                     int32_t mode, int32_t bx, int32_t by, int32_t ox, int32_t oy);
 
-// An effect's cell edge at a scale in percent: edge x scale x 0.01, to the nearest whole
-// dot, halves away from zero.
+// An effect's cell edge at a scale in percent: edge x scale x 0.01 in doubles, to the
+// nearest whole dot, halves away from zero. (A picture's zoom is the whole-number Percent32
+// of the status operations.)
 int32_t EffectScaledSize(uint32_t cell, int32_t scale);
-// A picture's edge at a zoom percent: size x percent / 100 in whole numbers, halves away
-// from zero.
-int32_t PictureScaledSize(int32_t size, int32_t percent);
 
 // A message window as the message command asks for it: the command's parameters in the
 // order the text image takes them, with the frames and the target already worked out.

@@ -7,6 +7,7 @@
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "data/database.h"
+#include "flow/status_ops.h"
 #include "media/draw/dd_device.h"
 #include "objects/play_context.h"
 #include "platform/msg/msg.h"
@@ -67,8 +68,8 @@ ShownHandle PictureList::Show(const PictureRequest& req, const cChara& chara, bo
         Erase(rec);
         return 0;
     }
-    const int32_t width = PictureScaledSize(rec->surface.nWidth, req.zoom);
-    const int32_t height = PictureScaledSize(rec->surface.nHeight, req.zoom);
+    const int32_t width = Percent32(rec->surface.nWidth, req.zoom);
+    const int32_t height = Percent32(rec->surface.nHeight, req.zoom);
     double x = 0.0;
     double y = 0.0;
     CalcPicturePos(x, y, width, height, chara, req.mode, req.blockX, req.blockY, req.offsetX,

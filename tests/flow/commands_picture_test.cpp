@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "data/database.h"
+#include "flow/status_ops.h"
 #include "show_scene.h"
 
 using namespace wftest;
@@ -69,9 +70,9 @@ TEST(PictureCommands, SizeRounding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.cell << " at " << c.scale << "%");
         EXPECT_EQ(EffectScaledSize(c.cell, c.scale), c.effect);
-        EXPECT_EQ(PictureScaledSize(static_cast<int32_t>(c.cell), c.scale), c.picture);
+        EXPECT_EQ(Percent32(static_cast<int32_t>(c.cell), c.scale), c.picture);
     }
-    EXPECT_EQ(PictureScaledSize(-101, 50), -51);  // away from zero both ways
+    EXPECT_EQ(Percent32(-101, 50), -51);  // away from zero both ways
 }
 
 TEST(PictureCommands, EffectPlacedOnScreenAndCleared) {
