@@ -319,13 +319,6 @@ const StagePlayServices& GetStagePlayServices() {
     return g_services;
 }
 
-void cModalWait::Set(uint32_t waitKind, uint32_t waitForKey, int32_t frameCount, uint32_t noDelay) {
-    kind = waitKind;
-    waitKey = waitForKey;
-    frames = frameCount;
-    delay = (waitForKey && waitKind == 1 && noDelay == 0) ? 10 : 0;
-}
-
 // ---- The scene ------------------------------------------------------------------------
 
 cStagePlay::cStagePlay() : services_(GetStagePlayServices()), install_(g_StageRun, this) {
@@ -720,6 +713,11 @@ bool cStagePlay::NextReplayInput(uint16_t& dir, uint16_t& buttons) {
 
 void cStagePlay::RecordReplayInput(uint16_t dir, uint16_t buttons) {
     ReplayRecord(g_ReplayInput, dir, buttons);
+}
+
+void cStagePlay::RunModalWait(const cModalWait& wait) {
+    m_ModalWait = wait;
+    RunModalWait();
 }
 
 void cStagePlay::ShowExtraLifeNotice() {

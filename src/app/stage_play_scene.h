@@ -12,6 +12,7 @@
 
 #include "app/scene.h"
 #include "data/menu_cmd.h"
+#include "flow/show_commands.h"
 #include "play/play_frame.h"
 #include "play/play_scene_link.h"
 #include "play/replay.h"
@@ -23,17 +24,6 @@ enum class PlayStep {
     kRunEnded,       // the run ended: the result screen follows
     kReplayRestart,  // the replay ran out: it starts again from its snapshot
     kClosed,         // the program is closing
-};
-
-// The wait of a modal script command or notice.
-struct cModalWait {
-    uint32_t kind = 0;  // 1 a message
-    int32_t delay = 0;  // frames before the decide key counts
-    uint32_t waitKey = 0;
-    int32_t frames = 0;
-    uint32_t reserved = 0;
-    // A message waiting for the key gets 10 frames' delay unless noDelay is set.
-    void Set(uint32_t waitKind, uint32_t waitForKey, int32_t frameCount, uint32_t noDelay);
 };
 
 // The switches of the project and the stage the scene's states follow. Which stored value
@@ -158,6 +148,9 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     void RequestStageBgm(int32_t bgm, int32_t arg) override;
     void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
                          uint32_t objectId) override;
+    // A modal command's wait (cModalWait of the behaviour layer): the scene's record takes
+    // it and the sub-loop runs until it ends.
+    void RunModalWait(const cModalWait& wait) override;
 
     bool Playback() const;
     bool TestPlay() const;

@@ -2,8 +2,10 @@
 #include "play/play_scene_link.h"
 
 #include "objects/item_obj.h"
+#include "play/command_shows.h"
 #include "play/items_in_play.h"
 #include "play/object_lists.h"
+#include "play/stage_draw.h"
 #include "play/stage_run.h"
 
 std::vector<int32_t>& PlaySceneLink::StageVars() {
@@ -74,6 +76,39 @@ void PlaySceneLink::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t e
 void PlaySceneLink::AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
                                     int32_t sizeFactor) {
     run_.AddEffectObject(effect, a, b, sizeFactor);
+}
+
+bool PlaySceneLink::CloseRequested() {
+    return presentation_ && presentation_->CloseRequested();
+}
+
+void PlaySceneLink::RunModalWait(const cModalWait& wait) {
+    if (presentation_) presentation_->RunModalWait(wait);
+}
+
+ShownHandle PlaySceneLink::ShowMessage(const MessageRequest& request) {
+    return ::ShowMessage(run_, g_StageDraw, request);
+}
+
+void PlaySceneLink::RemoveMessage(ShownHandle message) {
+    ::RemoveMessage(g_StageDraw, message);
+}
+
+void PlaySceneLink::AddCommandEffect(int16_t effect, double x, double y, int32_t width,
+                                     int32_t height, int32_t hold) {
+    ::AddCommandEffect(run_, effect, x, y, width, height, hold);
+}
+
+void PlaySceneLink::ClearCommandEffects() {
+    ::ClearCommandEffects(run_);
+}
+
+ShownHandle PlaySceneLink::ShowPicture(const PictureRequest& request, const cChara& chara) {
+    return g_StageDraw.pictures.Show(request, chara, run_.effectSurfaces.videoStretch);
+}
+
+void PlaySceneLink::RemovePicture(ShownHandle picture) {
+    g_StageDraw.pictures.Remove(picture);
 }
 
 PlaySceneInstall::PlaySceneInstall(StageRun& run, StagePresentation* presentation)

@@ -21,6 +21,10 @@ class StagePresentation {
     // The item-get notice: a graphic for 30 frames over the object with that id.
     virtual void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
                                  uint32_t objectId) = 0;
+    // The program is closing while a modal sub-loop may run.
+    virtual bool CloseRequested() { return false; }
+    // The modal sub-loop run by the record until it ends; without a scene nothing waits.
+    virtual void RunModalWait(const cModalWait& /*wait*/) {}
 };
 
 class PlaySceneLink final : public FlowScene {
@@ -48,6 +52,18 @@ class PlaySceneLink final : public FlowScene {
                          uint32_t objectId) override;
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
                          int32_t sizeFactor) override;
+
+    // The modal and show commands: the waits and the close request go to the scene; the
+    // windows, effects and pictures to the lists stage drawing draws (g_StageDraw).
+    bool CloseRequested() override;
+    void RunModalWait(const cModalWait& wait) override;
+    ShownHandle ShowMessage(const MessageRequest& request) override;
+    void RemoveMessage(ShownHandle message) override;
+    void AddCommandEffect(int16_t effect, double x, double y, int32_t width, int32_t height,
+                          int32_t hold) override;
+    void ClearCommandEffects() override;
+    ShownHandle ShowPicture(const PictureRequest& request, const cChara& chara) override;
+    void RemovePicture(ShownHandle picture) override;
 
   private:
     StageRun& run_;

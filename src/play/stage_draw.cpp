@@ -300,33 +300,7 @@ void DrawMapLayer(StageRun& run, DDSURFACEDATA* back, uint8_t layer) {
 
 void DrawPictureLayer(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back, int32_t layer,
                       int paused) {
-    auto surface = scene.pictureSurfaces.begin();
-    auto file = scene.pictureFiles.begin();
-    for (auto it = scene.pictures.begin(); it != scene.pictures.end();) {
-        DDSURFACEDATA* source = surface != scene.pictureSurfaces.end() ? &*surface : nullptr;
-        if (it->m_nLayer != layer) {
-            ++it;
-            if (source) ++surface;
-            if (file != scene.pictureFiles.end()) ++file;
-            continue;
-        }
-        const bool drawable = back && HasImage(source);
-        const int over =
-            DrawPictureState(*it, drawable ? back : nullptr, drawable ? source : nullptr, paused,
-                             run.scrollX.m_dPos, run.scrollY.m_dPos);
-        if (!over) {
-            ++it;
-            if (source) ++surface;
-            if (file != scene.pictureFiles.end()) ++file;
-            continue;
-        }
-        it = scene.pictures.erase(it);
-        if (source) {
-            DDReleaseSurface(source);
-            surface = scene.pictureSurfaces.erase(surface);
-        }
-        if (file != scene.pictureFiles.end()) file = scene.pictureFiles.erase(file);
-    }
+    scene.pictures.DrawLayer(back, layer, paused, run.scrollX.m_dPos, run.scrollY.m_dPos);
 }
 
 void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
@@ -412,10 +386,7 @@ bool TimeBeepDue(const StageRun& run, int beep) {
 
 void ClearPlayLists(StageRun& run, StageDrawScene& scene) {
     run.effects.clear();
-    for (DDSURFACEDATA& sd : scene.pictureSurfaces) DDReleaseSurface(&sd);
-    scene.pictures.clear();
-    scene.pictureSurfaces.clear();
-    scene.pictureFiles.clear();
+    scene.pictures.Clear();
     scene.textImages.clear();
     DDReleaseSurface(&scene.effectCopy);
     DDReleaseSurface(&scene.effectCopy2);

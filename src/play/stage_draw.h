@@ -15,6 +15,7 @@
 
 #include "data/surface_tables.h"
 #include "media/draw/dd_surface.h"
+#include "play/command_shows.h"
 #include "play/effect_obj.h"
 #include "play/screen_effects.h"
 #include "play/text_images.h"
@@ -35,11 +36,8 @@ struct StageDrawScene {
     uint32_t fromEditor = 0;
     ScreenEffect screenEffect;
     ScreenColor screenColor;
-    // The pictures of the picture command, their surfaces and file entries, kept at the
-    // same positions.
-    std::list<cPictureState> pictures;
-    std::list<DDSURFACEDATA> pictureSurfaces;
-    std::list<DDSURFACEFILE> pictureFiles;
+    // The pictures of the picture command, each with its surface and file entry.
+    PictureList pictures;
     std::list<cTextImage> textImages;
     // The two 640 x 480 copies the screen effects draw from (made when first needed).
     DDSURFACEDATA effectCopy;

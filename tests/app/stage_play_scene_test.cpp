@@ -14,6 +14,11 @@
 #include "core/random.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
+#include "flow/dispatch.h"
+#include "flow/flow_scene.h"
+#include "objects/chara.h"
+#include "objects/flow_run.h"
+#include "objects/play_context.h"
 #include "platform/input/virtual_keys.h"
 #include "play/ranking.h"
 #include "support/temp_dir.h"
@@ -364,6 +369,26 @@ TEST_F(StagePlaySceneTest, SavingKeysInPlayStatesAndAFailedInit) {
     EXPECT_EQ(script.closes, 1);
     EXPECT_TRUE(script.setStages.empty());
     EXPECT_EQ(scene->m_nState, -1);
+}
+
+TEST_F(StagePlaySceneTest, ModalCommandsWaitInTheScenesSubLoop) {
+    InitCmdTables();
+    scene = std::make_unique<cStagePlay>();
+    // A game wait of one tenth of a second holds the game for six drawn frames.
+    cChara chara;
+    cFlowCmd wait;
+    wait.m_nType = kCmdGameWait;
+    wait.m_vParams = {1};
+    cFlowRun flow;
+    CmdContext ctx{chara, &flow, nullptr, wait, Play()};
+    script.presents = 0;
+    EXPECT_EQ(DispatchCmd(ctx), 0);
+    EXPECT_EQ(script.presents, 6);
+    EXPECT_EQ(scene->m_ModalWait.kind, 0u);
+    // The commands see the scene's close request.
+    EXPECT_FALSE(Scene().CloseRequested());
+    script.closing = true;
+    EXPECT_TRUE(Scene().CloseRequested());
 }
 
 }  // namespace

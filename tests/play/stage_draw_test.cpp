@@ -266,22 +266,20 @@ TEST_F(StageDrawTest, ItemsDrawInTheirLayerPassUnlessHeldOrInactive) {
 }
 
 TEST_F(StageDrawTest, PicturesEndInTheirOwnLayerWithTheirSurfaces) {
+    std::list<PictureRecord>& pictures = scene_.pictures.Records();
     for (int32_t layer : {0, 1, 1}) {
-        cPictureState& p = scene_.pictures.emplace_back();
-        SetPictureState(p, 1, 0, 0, 8, 8, 0, layer, 100, 2, 0, 0, 0, 0, 0, 0);
-        ASSERT_TRUE(DDAddSurface(scene_.pictureSurfaces, scene_.pictureFiles, 8, 8));
+        PictureRecord& p = pictures.emplace_back();
+        SetPictureState(p.state, 1, 0, 0, 8, 8, 0, layer, 100, 2, 0, 0, 0, 0, 0, 0);
+        ASSERT_TRUE(DDCreateSurface(&p.surface, 8, 8, 1, 0, 0, 0, 0));
     }
-    scene_.pictures.back().m_nFramesLeft = 5;
-    DDSURFACEDATA* kept = &scene_.pictureSurfaces.back();
+    pictures.back().state.m_nFramesLeft = 5;
+    const PictureRecord* kept = &pictures.back();
     DrawPictureLayer(run(), scene_, back_, 0, 0);
-    EXPECT_EQ(std::make_tuple(scene_.pictures.size(), scene_.pictureSurfaces.size(),
-                              scene_.pictureFiles.size()),
-              std::make_tuple(size_t{2}, size_t{2}, size_t{2}));
+    EXPECT_EQ(pictures.size(), 2u);
     DrawPictureLayer(run(), scene_, back_, 1, 0);
-    ASSERT_EQ(scene_.pictures.size(), 1u);
-    EXPECT_EQ(std::make_tuple(scene_.pictures.front().m_nFramesLeft,
-                              &scene_.pictureSurfaces.front(), scene_.pictureFiles.size()),
-              std::make_tuple(4, kept, size_t{1}));
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(&pictures.front(), kept);
+    EXPECT_EQ(pictures.front().state.m_nFramesLeft, 4);
 }
 
 }  // namespace
