@@ -49,6 +49,12 @@ class PlaySceneLink final : public FlowScene {
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b,
                          int32_t sizeFactor) override;
 
+    void SetStageTime(int32_t seconds) override;
+    void SetAutoScroll(int axis, int32_t mode, int32_t speedTenths) override;
+    void RaiseDefeatCheck() override;
+    void NoteOtherRemoved() override;
+    bool ShotErasureDeferred() override;
+
   private:
     StageRun& run_;
     StagePresentation* presentation_;
