@@ -7,6 +7,7 @@
 #include "app/app_display.h"
 #include "app/app_window.h"
 #include "app/dialogs/dialog_requests.h"
+#include "app/hbt_palette.h"
 #include "app/menu.h"
 #include "app/run_start.h"
 #include "app/startup.h"
@@ -18,6 +19,7 @@
 #include "data/builtin_tables.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
+#include "flow/commands_clear.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
@@ -32,6 +34,7 @@
 #include "platform/msg/msg.h"
 #include "play/ranking.h"
 #include "play/stage_run.h"
+#include "play/stage_draw.h"
 #include "play/stage_setup.h"
 
 cStagePlay* g_pStagePlay = nullptr;
@@ -48,6 +51,8 @@ constexpr int kButtonDecide = 1;
 constexpr int kButtonCancel = 2;
 constexpr int kButtonPage = 8;
 
+constexpr int kStatusSheet = 40;        // status icons, the gauges' frames and fills
+constexpr int kAnimatedItemSheet = 43;  // items' and cells' 32-dot frames
 constexpr int kSystemSheet = 49;
 constexpr int kBannerSheet = 42;
 constexpr int kDigitSheet = 41;
@@ -75,6 +80,16 @@ Font* SystemFont() {
     return MenuFont(1);
 }
 
+// The stage drawing's state of an attempt: no pictures, effects or text images, no
+// screen effect (its virtual back buffer off) and no screen colour.
+void ResetStageDrawing() {
+    ClearPlayLists(g_StageRun, g_StageDraw);
+    if (g_StageDraw.screenEffect.number != 0) D3DUseVirtualBackBuffer(0);
+    g_StageDraw.screenEffect = ScreenEffect{};
+    g_StageDraw.screenColor = ScreenColor{};
+    g_StageDraw.missEnded = 0;
+}
+
 void StageParts(StageSceneParts& parts) {
     parts.reloadReplay = [] {
         std::string why;
@@ -93,6 +108,9 @@ void StageParts(StageSceneParts& parts) {
         if (!g_pStagePlay) return;
         g_pStagePlay->m_ModalWait = cModalWait{};
         g_pStagePlay->m_nEndRequest = 0;
+        ResetStageDrawing();
+        // The clear of the last attempt says nothing about this one.
+        StageClear() = StageClearChoice{};
         Keys().cKeyHistory::Clear();
         Keys().cKeyHistory::Reset();
         g_CursorStack.ResetToOneEntry();
@@ -112,7 +130,25 @@ bool LoadPlayPictures(bool fromStagePlay) {
     const int first = fromStagePlay ? kFirstBackgroundPicture : 2;
     const int last = fromStagePlay ? kFirstBackgroundPicture + 7 : 66;
     for (int i = first; i <= last; ++i) indices.push_back(i);
-    return DDLoadSurfaceTable(g_SurfaceTable, indices.data(), static_cast<int>(indices.size()));
+    if (!DDLoadSurfaceTable(g_SurfaceTable, indices.data(), static_cast<int>(indices.size())))
+        return false;
+    if (fromStagePlay) return true;
+    // The sheets the objects draw from, by their roles in the built-in table; the
+    // project's own pictures name themselves in them as they load.
+    DrawSheets sheets;
+    sheets.table = g_SurfaceTable;
+    sheets.tableSize = kBitmapTableSize;
+    sheets.itemSheet = &g_SurfaceTable[kAnimatedItemSheet];
+    sheets.iconSheet = &g_SurfaceTable[kAnimatedItemSheet];
+    sheets.gaugeStrip = &g_SurfaceTable[kStatusSheet];
+    sheets.halfTable = &g_HueTable;
+    sheets.palette = g_DisplayPalette;
+    SetDrawSheets(sheets);
+    SelectWorkSurfaces();
+    LoadSpecialBitmaps();
+    LoadSwords();
+    LoadEffectBitmaps(g_StageRun);
+    return true;
 }
 
 void DrawMenuItems(const std::vector<cCmd>& items, int x, int y, int cursorRow) {
@@ -129,36 +165,23 @@ void DrawMenuItems(const std::vector<cCmd>& items, int x, int y, int cursorRow) 
               1);
 }
 
-// The stage as the objects draw themselves, over the stage's fill colour: the drawing
-// that changes state (animations, vanishing characters, effects, the hero's miss) runs
-// once per drawn frame. The full stage drawing with its layers takes this place once it
-// is installed as the drawStage service.
-void DrawPlayObjects(int /*playFrame*/, int paused, int /*beep*/, int /*stateText*/) {
-    DDSURFACEDATA* dest = &BackBuffer;
-    const bool frozen = paused != 0;
-    StageRun& run = g_StageRun;
-    DDFillSurface(dest, 16);
-    for (cItemObj& item : run.objects.items)
-        if (item.m_bActive && !item.m_bCarried) DrawItem(item, dest, frozen);
-    for (auto node = run.objects.charas.begin(); node != run.objects.charas.end(); ++node) {
-        if (node->m_bRemoved)
-            DrawCharaVanish(*node, dest, frozen);
-        else if (node->m_bActive)
-            DrawStageChara(*node, dest, frozen);
-    }
-    for (cShotObj& shot : run.shots) DrawShot(shot, dest, frozen);
-    if (!run.objects.players.empty()) {
-        cPlayer& hero = run.objects.players.front();
-        if (!hero.m_bRemoved) {
-            DrawPlayer(hero, dest, frozen);
-        } else if (DrawCharaVanish(hero, dest, frozen) && g_pStagePlay &&
-                   g_pStagePlay->m_nState == cStagePlay::kPlay) {
-            // The miss is decided once, in play; the states it leads to draw the stage
-            // again without deciding it anew.
-            g_pStagePlay->OnHeroMissEnded();
-        }
-    }
-    run.DrawEffects(dest, paused);
+// The whole stage on the back buffer (nothing drawn, but everything that drawing changes
+// changed, while no display is open). A vanish of the hero that ends in this drawing is a
+// miss, decided once and only in play; it is applied after the drawing returns, as it may
+// build the stage anew under the lists being drawn.
+void DrawWholeStage(int playFrame, int paused, int beep, int stateText) {
+    StageDrawScene& scene = g_StageDraw;
+    scene.state = g_pStagePlay ? g_pStagePlay->m_nState : 0;
+    scene.testPlay = g_bCommandLineRun.load() ? 1 : 0;
+    scene.fromEditor = g_bFromEditor ? 1 : 0;
+    bool heroGone = false;
+    scene.heroVanished = [&heroGone] { heroGone = true; };
+    scene.prepareMenuColors = &PrepareMenuColors;
+    DrawStage(g_StageRun, scene, DDDevice().bInit ? &BackBuffer : nullptr, playFrame, paused, beep,
+              stateText);
+    scene.heroVanished = nullptr;
+    if (heroGone && g_pStagePlay && g_pStagePlay->m_nState == cStagePlay::kPlay)
+        g_pStagePlay->OnHeroMissEnded();
 }
 
 StagePlayServices MakeDefaults() {
@@ -190,7 +213,13 @@ StagePlayServices MakeDefaults() {
         }
         return PlayStep::kPlaying;
     };
-    s.drawStage = &DrawPlayObjects;
+    s.drawStage = &DrawWholeStage;
+    s.startScreenEffect = [](int32_t effect, int32_t a, int32_t b) {
+        StartScreenEffect(g_StageDraw.screenEffect, static_cast<int16_t>(effect), a, b);
+    };
+    s.setScreenColor = [](const std::vector<int32_t>& params) {
+        SetScreenColor(g_StageDraw.screenColor, params);
+    };
     s.fadeIn = [] {
         const SceneFades& f = GetSceneFades();
         return (f.fadeIn ? f.fadeIn : &ScreenFadeIn)(g_nFadeSpeed);
@@ -337,6 +366,9 @@ cStagePlay::cStagePlay() : services_(GetStagePlayServices()), install_(g_StageRu
 }
 
 cStagePlay::~cStagePlay() {
+    // The scene's end: what stage drawing kept for it goes.
+    ResetStageDrawing();
+    ReleasePlayPictures(g_StageRun);
     if (g_pStagePlay == this) g_pStagePlay = nullptr;
     if (g_lpStageRankName == &m_sRankName) g_lpStageRankName = nullptr;
 }
@@ -436,6 +468,7 @@ void cStagePlay::FadeOut() {
     DrawStagePlain();
     if (!services_.fadeOut()) return;
     DDFillSurface(&BackBuffer, 16);
+    ResetStageDrawing();
     if (g_SceneMgr.m_nTitleItem == kTitleFree && g_SceneMgr.m_nGameMode == kModeFree &&
         g_PlaySession.StopFlag() == 0 && g_SceneMgr.m_nNext == kSceneStagePlay &&
         !services_.restartFreeRun())

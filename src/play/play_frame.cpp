@@ -9,11 +9,13 @@
 #include "data/global_data.h"
 #include "data/stage_file.h"
 #include "flow/runner.h"
+#include "media/input/key_config.h"
 #include "objects/player.h"
 #include "platform/msg/msg.h"
 #include "play/attack_hits.h"
 #include "play/items_in_play.h"
 #include "play/map_collision.h"
+#include "play/replay.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
@@ -123,6 +125,15 @@ Step FatalInStep(Frame& f, cStageChara& c) {
     return e != 0 ? Step::kDraw : Step::kOn;
 }
 
+// Characters a command marked for removal while another one ran: the walk that is going
+// on, or has passed them, leaves them to this (they never act again).
+void EraseMarked(StageRun& run) {
+    if (!run.tally.otherRemoved) return;
+    run.tally.otherRemoved = 0;
+    for (cStageChara& c : run.objects.charas)
+        if (c.m_bRemoveMark && !IsErasePending(run, c)) Drop(run, c);
+}
+
 Step Sweep(Frame& f) {
     if (!f.run.tally.defeatSweep) return Step::kOn;
     if (SweepDefeated(f.run, f.hooks) == 0) return Step::kOn;
@@ -134,7 +145,9 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     StageRun& run = f.run;
     c.StartFlowsByTrigger(kTriggerFrame);
     if (c.RunFrame(0)) {
-        if (afterHero && c.m_bRemoved) {
+        // Removed by a command: erased without a defeat. (A character after the hero that
+        // its own flows removed goes the same way, as it always has.)
+        if (c.m_bRemoveMark || (afterHero && c.m_bRemoved)) {
             Drop(run, c);
             return Step::kOn;
         }
@@ -176,10 +189,16 @@ Step CharasStep(Frame& f, bool afterHero) {
         if (ActsBeforeHero(c) == afterHero || c.m_bRemoved || !c.m_bActive || !c.m_bRunnable)
             continue;
         if (IsErasePending(f.run, c)) continue;
+        // Marked by another character's command earlier in this walk: it does not act.
+        if (c.m_bRemoveMark) {
+            Drop(f.run, c);
+            continue;
+        }
         result = CharaStep(f, c, afterHero);
         if (result != Step::kOn) break;
     }
     --f.run.tally.walking;
+    EraseMarked(f.run);
     FlushErasures(f.run);
     return result;
 }
@@ -305,7 +324,10 @@ Step UpdateStep(Frame& f, uint32_t number) {
     run.StepScroll();
 
     if (const Step s = CharasStep(f, false); s != Step::kOn) return s;
-    if (const Step s = HeroStep(f); s != Step::kOn) return s;
+    const Step heroStep = HeroStep(f);
+    EraseMarked(run);
+    FlushErasures(run);
+    if (heroStep != Step::kOn) return heroStep;
     if (const Step s = CharasStep(f, true); s != Step::kOn) return s;
     ShotsStep(f);
     EraseOutside(f);
@@ -360,6 +382,9 @@ bool RunUpdateSteps(StageRun& run, RunEndHooks& hooks, PlayFrameEnd& end) {
         result = UpdateStep(f, n);
     }
     if (result == Step::kOn) result = Sweep(f);
+    // Removals by the hit and item commands that ran after the walks.
+    EraseMarked(run);
+    if (run.tally.walking == 0) FlushErasures(run);
     end = run.tally.runEnded ? PlayFrameEnd::kRunEnded : PlayFrameEnd::kPlaying;
     return result != Step::kNoDraw;
 }
@@ -386,7 +411,8 @@ PlayFrameEnd PlayFrame(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
         if (!scene.NextReplayInput(dir, buttons)) return PlayFrameEnd::kReplayRestart;
         keys.m_wDir = dir;
         keys.m_wButton = buttons;
-        keys.m_nDirCode = DirectionCodeFromBits(dir);
+        // The code the recording reader would have made of these bits.
+        keys.m_nDirCode = ReplayDirectionCode(dir, g_KeyConfig.dwAllPads != 0);
         keys.Record();
         keys.Push();
     } else {

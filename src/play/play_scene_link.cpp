@@ -1,6 +1,8 @@
 // The behaviour layer's view of the running stage.
 #include "play/play_scene_link.h"
 
+#include <algorithm>
+
 #include "objects/item_obj.h"
 #include "play/command_shows.h"
 #include "play/items_in_play.h"
@@ -109,6 +111,30 @@ ShownHandle PlaySceneLink::ShowPicture(const PictureRequest& request, const cCha
 
 void PlaySceneLink::RemovePicture(ShownHandle picture) {
     g_StageDraw.pictures.Remove(picture);
+}
+
+void PlaySceneLink::SetStageTime(int32_t seconds) {
+    run_.timeSeconds = std::clamp(seconds, 0, 999);
+}
+
+void PlaySceneLink::SetAutoScroll(int axis, int32_t mode, int32_t speedTenths) {
+    cScroll& scroll = axis == 0 ? run_.scrollX : run_.scrollY;
+    scroll.SetSpeed(mode != 0 ? 1u : 0u, speedTenths);
+    // The view's confinement and the objects' view of the scroll follow at once.
+    run_.SyncScroll();
+}
+
+void PlaySceneLink::RaiseDefeatCheck() {
+    run_.tally.defeatSweep = 1;
+}
+
+void PlaySceneLink::NoteOtherRemoved() {
+    run_.tally.otherRemoved = 1;
+}
+
+bool PlaySceneLink::ShotErasureDeferred() {
+    // The hit checks walk the shot groups: a shot erased under them would end that walk.
+    return run_.tally.hitsRunning != 0;
 }
 
 PlaySceneInstall::PlaySceneInstall(StageRun& run, StagePresentation* presentation)

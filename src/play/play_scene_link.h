@@ -65,6 +65,12 @@ class PlaySceneLink final : public FlowScene {
     ShownHandle ShowPicture(const PictureRequest& request, const cChara& chara) override;
     void RemovePicture(ShownHandle picture) override;
 
+    void SetStageTime(int32_t seconds) override;
+    void SetAutoScroll(int axis, int32_t mode, int32_t speedTenths) override;
+    void RaiseDefeatCheck() override;
+    void NoteOtherRemoved() override;
+    bool ShotErasureDeferred() override;
+
   private:
     StageRun& run_;
     StagePresentation* presentation_;

@@ -52,6 +52,9 @@ struct PlayTally {
     uint32_t updateStepCount = 0;
     uint32_t hitsRunning = 0;
     uint32_t walking = 0;  // the play frame walks the stage characters: erasures wait
+    // A command removed a character other than the one running it: the play frame erases
+    // the marked characters its walk has passed.
+    uint32_t otherRemoved = 0;
     // One mark per character group: a member woke its group in this step.
     std::vector<uint8_t> groupMarks;
     // The run end: a result entered a ranking table, the five results (row index, -1

@@ -22,6 +22,30 @@
 #include "platform/input/virtual_keys.h"
 #include "play/ranking.h"
 #include "support/temp_dir.h"
+#include "app/app_display.h"
+#include "app/hbt_palette.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "core/log.h"
+#include "data/builtin_tables.h"
+#include "data/cmd_types.h"
+#include "data/database.h"
+#include "data/global_data.h"
+#include "data/palette.h"
+#include "data/param_desc.h"
+#include "data/stage_loader.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/font.h"
+#include "objects/chara_draw.h"
+#include "platform/video/device.h"
+#include "platform/video/present.h"
+#include "play/object_lists.h"
+#include "play/stage_draw.h"
+#include "play/stage_run.h"
+#include "player_harness.h"
+#include "sample_project.h"
+#include "support/frame_review.h"
+#include "support/scripted_boxes.h"
 
 namespace {
 
@@ -389,6 +413,87 @@ TEST_F(StagePlaySceneTest, ModalCommandsWaitInTheScenesSubLoop) {
     EXPECT_FALSE(Scene().CloseRequested());
     script.closing = true;
     EXPECT_TRUE(Scene().CloseRequested());
+}
+
+}  // namespace
+
+namespace {
+
+namespace vid = platform::video;
+
+// The sample game's first stage entered through the scene with its own services: the
+// pictures loaded, the stage built and drawn whole into a memory presenter, and the
+// drawing's lists and pictures gone with the scene.
+TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
+    wftest::TempDir dir;
+    wftest::ScopedCurrentDir cd{dir.Path()};
+    wftest::ScriptedBoxes boxes;
+    std::string error;
+    ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
+    auto presenter = std::make_shared<vid::MemoryPresenter>();
+    vid::ResetHooks();
+    vid::SetPacingEnabled(false);
+    DDResetForTest();
+    vid::SetPresenter(presenter);
+    InitCmdTypes();
+    InitParamTables();
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+    ASSERT_TRUE(LoadCommonPalette());
+    ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
+    PrepareFontTable(g_SystemData.m_nFontFace, 0);
+    ASSERT_TRUE(CreateFonts());
+    StagePlayServices services = DefaultStagePlayServices();
+    services.fadeIn = [] { return true; };
+    services.keyDown = [](int) { return false; };
+    services.playSound = [](int) {};
+    SetStagePlayServices(services);
+    g_SceneMgr.Reset();
+    g_SceneMgr.m_nGameMode = kModeFree;
+    g_PlaySession.m_nStartLives = 3;
+    ASSERT_EQ(LoadStageFile(sample::kStageNames[0], 1, &g_PlayStage), 1u);
+    ASSERT_GE(g_Stage.FindHero(), 0);
+    {
+        cStagePlay scene;
+        for (int i = 0; i < 200 && scene.m_nState != cStagePlay::kPlay; ++i) scene.Run();
+        ASSERT_EQ(scene.m_nState, cStagePlay::kPlay);
+        ASSERT_NE(g_StageRun.Hero(), nullptr);
+        EXPECT_NE(Sheets().gaugeStrip, nullptr);
+        EXPECT_EQ(Sheets().halfTable, &g_HueTable);
+        for (int i = 0; i < 3; ++i) scene.Run();
+        PresentFrame();
+        const std::vector<uint32_t> px = presenter->Pixels();
+        ASSERT_EQ(px.size(), 640u * 480u);
+        // The backgrounds, the map and the hero: far more than one colour.
+        std::set<uint32_t> colours(px.begin(), px.end());
+        EXPECT_GT(colours.size(), 8u);
+        // A screen colour asked for by a command reaches the drawing.
+        scene.SetScreenColor({255, 0, 0, 100, 0, 0, 0, 0});
+        EXPECT_EQ(g_StageDraw.screenColor.active, 1u);
+    }
+    EXPECT_TRUE(g_PlayPictures.special.empty());
+    EXPECT_EQ(g_StageDraw.screenColor.active, 0u);
+    EXPECT_TRUE(boxes.Asked().empty());
+
+    SetStagePlayServices(DefaultStagePlayServices());
+    ClearObjects(g_StageRun);
+    SetDrawSheets(DrawSheets{});
+    ReleaseFonts();
+    DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+    DDEnd();
+    DDResetForTest();
+    vid::SetPresenter(nullptr);
+    vid::ResetHooks();
+    g_StageDraw = StageDrawScene{};
+    g_SceneMgr.Reset();
+    g_Database = cDatabase();
+    g_SystemData = cSystemData();
+    g_CommonPalette = cPalette();
+    g_Stage = cStage();
+    g_PlayStage = cStage();
+    g_PlaySession = cSaveData();
+    ResetFontTable();
+    ResetLogsForTest();
 }
 
 }  // namespace

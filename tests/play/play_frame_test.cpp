@@ -14,6 +14,7 @@
 #include "data/system_data.h"
 #include "objects/player.h"
 #include "flow/flow_scene.h"
+#include "media/input/key_config.h"
 #include "objects/shot_obj.h"
 #include "play/attack_hits.h"
 #include "play/items_in_play.h"
@@ -388,6 +389,68 @@ TEST(PlayFrame, OneScriptGivesTheSameHashesTwice) {
     EXPECT_EQ(first.size(), 120u);
     EXPECT_EQ(first, play());
     EXPECT_NE(first.front(), first.back());
+}
+
+// What the status commands change in the running stage, and how the play frame erases the
+// characters a command marked for removal: without a defeat, whether the mark came from
+// their own flows or from another character's command.
+TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = 40;
+    wftest::PlaceChara(stage, 8, 12, 10);
+    wftest::PlaceChara(stage, 10, 12, 10);
+    StageHarness h(stage, RunKind::kStory);
+    FlowScene& scene = Scene();
+    scene.SetStageTime(12);
+    EXPECT_EQ(scene.StageTime(), 12);
+    scene.SetStageTime(5000);
+    EXPECT_EQ(scene.StageTime(), 999);
+    scene.SetAutoScroll(0, 1, 20);
+    EXPECT_EQ(h.Run().scrollX.m_bAuto, 1u);
+    EXPECT_GT(h.Run().scrollX.m_dSpeed, 0.0);
+    EXPECT_EQ(h.Run().confineX, 1u);
+    scene.SetAutoScroll(0, 0, 20);
+    EXPECT_EQ(h.Run().scrollX.m_bAuto, 0u);
+    EXPECT_EQ(h.Run().scrollX.m_dSpeed, 0.0);
+    EXPECT_FALSE(scene.ShotErasureDeferred());
+    h.Run().tally.hitsRunning = 1;
+    EXPECT_TRUE(scene.ShotErasureDeferred());
+    h.Run().tally.hitsRunning = 0;
+    EXPECT_EQ(h.Run().tally.defeatSweep, 0u);
+    scene.RaiseDefeatCheck();
+    EXPECT_EQ(h.Run().tally.defeatSweep, 1u);
+
+    ASSERT_EQ(h.Run().objects.charas.size(), 2u);
+    h.Run().objects.charas.front().m_bRemoveMark = 1;
+    scene.NoteOtherRemoved();
+    h.Frame();
+    EXPECT_EQ(h.Run().objects.charas.size(), 1u);
+    // A marked character that does not act in the step (here: not active) goes as well.
+    cStageChara& last = h.Run().objects.charas.front();
+    last.m_bRunnable = 0;
+    last.m_bRemoveMark = 1;
+    scene.NoteOtherRemoved();
+    h.Frame();
+    EXPECT_TRUE(h.Run().objects.charas.empty());
+    EXPECT_EQ(Count(h.Sounds(), 9), 0);
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
+// Playback makes the direction code of the recorded bits under the active reader's rule:
+// the fixed reader cancels opposite arrows, the configurable one takes the first.
+TEST(PlayFrame, ReplayDirectionCodeFollowsTheActiveReader) {
+    const uint32_t saved = g_KeyConfig.dwAllPads;
+    for (const uint32_t allPads : {0u, 1u}) {
+        g_KeyConfig.dwAllPads = allPads;
+        StageHarness r(MakeStage(20, 15, 5, 12), RunKind::kReplay);
+        r.replay = {{3, 0}, {2 | 8, 0}};
+        r.Frame();
+        EXPECT_EQ(g_KeyStates[0].m_nDirCode, allPads ? 4 : 5);
+        r.Frame();
+        EXPECT_EQ(g_KeyStates[0].m_nDirCode, 9);
+    }
+    g_KeyConfig.dwAllPads = saved;
 }
 
 }  // namespace
