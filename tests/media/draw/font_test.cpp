@@ -112,6 +112,14 @@ class FontTest : public DrawTest {
         }
         return rows;
     }
+    // The real face opener, and whether the game's gothic face is the installed IPA face.
+    static bool UseInstalledGothic() {
+        ptext::SetFaceOpenerForTest(nullptr);
+        ptext::FaceRequest probe;
+        probe.faceSjis = "ＭＳ ゴシック";
+        const auto face = ptext::OpenFace(probe);
+        return face && face->Family() == "IPAGothic";
+    }
     DDSURFACEDATA* Target(const Mode& m, int w, int h) {
         DDSURFACEDATA* dst = Make(w, h);
         Pixels(*dst).FillAll(m.background);
@@ -489,12 +497,7 @@ TEST_F(FontTest, MenuTextIsDrawnLiterallyInAFramedBox) {
 }
 
 TEST_F(FontTest, InstalledGothicDrawsJapaneseAndLatinInEveryMode) {
-    ptext::SetFaceOpenerForTest(nullptr);
-    ptext::FaceRequest probe;
-    probe.faceSjis = "ＭＳ ゴシック";
-    const auto face = ptext::OpenFace(probe);
-    if (!face || face->Family() != "IPAGothic")
-        GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    if (!UseInstalledGothic()) GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
     std::snprintf(info_.szFaceName, sizeof info_.szFaceName, "ＭＳ ゴシック");
     struct Case {
         const char* text;
@@ -527,12 +530,7 @@ TEST_F(FontTest, GameFontTableDrawsOntoTheBackBufferInEveryDirectDrawDepth) {
     // bar and the menus draw them: straight onto the back buffer, with and without the
     // glyph caches. A palette picture too small for the block of colours read at 16 and
     // 32 bits still gives the text its colour, not the transparent black.
-    ptext::SetFaceOpenerForTest(nullptr);
-    ptext::FaceRequest probe;
-    probe.faceSjis = "ＭＳ ゴシック";
-    const auto face = ptext::OpenFace(probe);
-    if (!face || face->Family() != "IPAGothic")
-        GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    if (!UseInstalledGothic()) GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
     for (const Mode& m : kModes) {
         if (m.mode != 0) continue;
         for (int32_t cache : {0, 1}) {
