@@ -152,6 +152,33 @@ void DDSetPalette(const PALETTEENTRY* palette) {
                                palette[i].peGreen << 8 | palette[i].peBlue;
 }
 
+namespace {
+
+// The block of palette colours lies at rows 8 to 23, columns 0 to 15; a smaller picture
+// has none, and reading what part of it there is would give entries the colours of
+// other pixels.
+constexpr int kBlockTop = 8, kBlockSize = 16;
+
+bool HasColourBlock(const vid::Picture& pic) {
+    return pic.width >= kBlockSize && pic.height >= kBlockTop + kBlockSize;
+}
+
+// The entries as the DirectDraw display of 16 or 32 bits holds them: field values at 16
+// bits, scaled as loaded pictures are, so that palette numbers and pictures agree.
+void ColoursFromTable(PALETTEENTRY* palette, const vid::Picture& pic) {
+    const DDPIXELFORMATDESC& f = DDDevice().ScreenFormat;
+    const bool fields = g_nBitsPerPixel == 16;
+    auto scale = [fields](uint8_t c, int32_t max) {
+        return fields ? static_cast<uint8_t>(c * static_cast<uint32_t>(max) / 255u) : c;
+    };
+    for (size_t i = 0; i < pic.colourTable.size() && i < 256; ++i) {
+        const vid::ColourEntry& e = pic.colourTable[i];
+        palette[i] = {scale(e.red, f.nMaskR), scale(e.green, f.nMaskG), scale(e.blue, f.nMaskB), 0};
+    }
+}
+
+}  // namespace
+
 bool DDLoadPaletteFromFile(PALETTEENTRY* palette, const char* file, int windowed) {
     (void)windowed;
     vid::Picture pic;
@@ -172,6 +199,13 @@ bool DDLoadPaletteFromFile(PALETTEENTRY* palette, const char* file, int windowed
         fromTable = true;
     }
     if (g_nBitsPerPixel == 8 && !lpDTCon && DDDevice().lpDD) DDSetPalette(palette);
+    if (!fromTable && g_nBitsPerPixel >= 16 && !HasColourBlock(pic)) {
+        // A palette picture without the 16 x 16 block gives its colour table instead, so
+        // that the palette numbers (the text colour among them) still have their colours
+        // rather than black, which is also the usual transparent colour.
+        if (!lpDTCon && indexed8) ColoursFromTable(palette, pic);
+        return true;
+    }
     if (!fromTable && g_nBitsPerPixel >= 16) {
         DDSURFACEDATA temp;
         if (DDCreateSurfaceFromFile(&temp, file, 0, g_nBitsPerPixel, 1, DTMEMORYTYPE_SYSTEM, 0, 0,
@@ -189,12 +223,12 @@ void DDSetPalette_UnPal(PALETTEENTRY* palette, DDSURFACEDATA* sd) {
         return;
     }
     const vid::Image& img = *lock.Image();
+    if (img.Width() < kBlockSize || img.Height() < kBlockTop + kBlockSize) return;
     const int bytes = vid::BytesPerPixel(img.Format());
     const DDPIXELFORMATDESC& f = lpDTCon ? DDDevice().TextureFormat : DDDevice().ScreenFormat;
     for (int row = 0; row < 16; ++row) {
         for (int col = 0; col < 16; ++col) {
-            const int x = col, y = 8 + row;
-            if (x >= img.Width() || y >= img.Height()) continue;
+            const int x = col, y = kBlockTop + row;
             PALETTEENTRY& e = palette[row * 16 + col];
             const uint32_t p = img.Get(x, y);
             if (bytes == 2) {

@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "data/builtin_tables.h"
 #include "data/font_faces.h"
 #include "support/dd_blit_fixture.h"
 #include "media/draw/dd_blit.h"
@@ -109,6 +111,14 @@ class FontTest : public DrawTest {
             rows.push_back(row);
         }
         return rows;
+    }
+    // The real face opener, and whether the game's gothic face is the installed IPA face.
+    static bool UseInstalledGothic() {
+        ptext::SetFaceOpenerForTest(nullptr);
+        ptext::FaceRequest probe;
+        probe.faceSjis = "ＭＳ ゴシック";
+        const auto face = ptext::OpenFace(probe);
+        return face && face->Family() == "IPAGothic";
     }
     DDSURFACEDATA* Target(const Mode& m, int w, int h) {
         DDSURFACEDATA* dst = Make(w, h);
@@ -487,12 +497,7 @@ TEST_F(FontTest, MenuTextIsDrawnLiterallyInAFramedBox) {
 }
 
 TEST_F(FontTest, InstalledGothicDrawsJapaneseAndLatinInEveryMode) {
-    ptext::SetFaceOpenerForTest(nullptr);
-    ptext::FaceRequest probe;
-    probe.faceSjis = "ＭＳ ゴシック";
-    const auto face = ptext::OpenFace(probe);
-    if (!face || face->Family() != "IPAGothic")
-        GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    if (!UseInstalledGothic()) GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
     std::snprintf(info_.szFaceName, sizeof info_.szFaceName, "ＭＳ ゴシック");
     struct Case {
         const char* text;
@@ -518,6 +523,60 @@ TEST_F(FontTest, InstalledGothicDrawsJapaneseAndLatinInEveryMode) {
             EXPECT_EQ(outside, 0);
         }
     }
+}
+
+TEST_F(FontTest, GameFontTableDrawsOntoTheBackBufferInEveryDirectDrawDepth) {
+    // The three fonts of the built-in table with the installed face, drawn as the status
+    // bar and the menus draw them: straight onto the back buffer, with and without the
+    // glyph caches. A palette picture too small for the block of colours read at 16 and
+    // 32 bits still gives the text its colour, not the transparent black.
+    if (!UseInstalledGothic()) GTEST_SKIP() << "IPA Gothic is not installed (fonts-ipafont-gothic)";
+    for (const Mode& m : kModes) {
+        if (m.mode != 0) continue;
+        for (int32_t cache : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "bits " << m.bits << " cache " << cache);
+            Start(m.mode, m.bits);
+            // The palette and the transparent colour as start-up loads them, from a
+            // palette picture of 16 x 16 pixels: its colour table, black first.
+            std::vector<uint32_t> table(256, 0x808080);
+            table[0] = 0;
+            table[kText] = 0xFFFFFF;
+            std::vector<uint8_t> indices(256);
+            for (int i = 0; i < 256; ++i) indices[i] = static_cast<uint8_t>(i);
+            Write("plt.bmp", Bmp8(16, 16, table, indices));
+            std::fill(std::begin(g_DisplayPalette), std::end(g_DisplayPalette), PALETTEENTRY{});
+            ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "plt.bmp", 0));
+            ASSERT_TRUE(DDSetTransmit("plt.bmp"));
+            const PALETTEENTRY white =
+                m.bits == 16 ? PALETTEENTRY{31, 63, 31, 0} : PALETTEENTRY{255, 255, 255, 0};
+            const PALETTEENTRY& got = g_DisplayPalette[kText];
+            EXPECT_EQ(std::make_tuple(got.peRed, got.peGreen, got.peBlue),
+                      std::make_tuple(white.peRed, white.peGreen, white.peBlue));
+            ResetFontTable();
+            PrepareFontTable(0, cache);
+            std::vector<Font> fonts(kFontTableSize);
+            ASSERT_EQ(CreateFontTable(fonts.data(), g_FontTable, kFontTableSize), 1);
+            for (Font& font : fonts) {
+                Pixels(BackBuffer).FillAll(m.background);
+                font.DrawText(&BackBuffer, 100, 50, "ABC");
+                int lit = 0, text = 0, outside = 0;
+                for (int y = 0; y < 480; ++y)
+                    for (int x = 0; x < 640; ++x) {
+                        const uint32_t v = Pixels(BackBuffer).Get(x, y);
+                        if (v == m.background) continue;
+                        const bool inside = x >= 100 && x < 100 + 3 * font.m_nCellWidth &&
+                                            y >= 50 && y < 50 + font.m_nCellHeight;
+                        ++(inside ? lit : outside);
+                        if (v == m.text) ++text;
+                    }
+                EXPECT_GT(lit, 3 * font.m_nHeight) << "font of " << font.m_nHeight << " dots";
+                EXPECT_EQ(text, lit);
+                EXPECT_EQ(outside, 0);
+            }
+            for (Font& font : fonts) font.Release();
+        }
+    }
+    ResetFontTable();
 }
 
 TEST(FontFaces, EveryFaceOfTheListHasAStandIn) {
