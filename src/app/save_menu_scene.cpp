@@ -157,9 +157,7 @@ void cSaveMenuScene::OnSave() {
         }
         if (buttons & kCancel) {
             PlaySE(2);
-            g_CursorStack.PopLinkedEntry(1);
-            m_nState = kMenu;
-            m_nCounter = 0;
+            LeaveDialog();
             return;
         }
         DrawSlots();
@@ -188,9 +186,7 @@ void cSaveMenuScene::OnSave() {
 }
 
 void cSaveMenuScene::LeaveDialog() {
-    g_CursorStack.PopLinkedEntry(1);
-    m_nCounter = 0;
-    m_nState = kMenu;
+    ReturnToMenu(*this, kMenu);
 }
 
 void cSaveMenuScene::OnAutoSave() {

@@ -89,6 +89,12 @@ uint16_t StepMenuCursor(int x, int y, int rowHeight, int rows, uint32_t soundMas
     return keys;
 }
 
+void ReturnToMenu(cSceneBase& scene, int menuState) {
+    g_CursorStack.PopLinkedEntry(1);
+    scene.m_nState = menuState;
+    scene.m_nCounter = 0;
+}
+
 uint16_t StepListCursor(int* top, int x, int y, int rowHeight, int visible, int total) {
     const uint16_t keys = MenuKeys();
     const int32_t row = g_CursorStack.Current().row;

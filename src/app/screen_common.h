@@ -16,6 +16,7 @@
 #include "media/draw/dd_surface.h"
 
 class Font;
+class cSceneBase;
 
 // The music numbers the manager starts with; screens rename number 0.
 inline constexpr int kScreenMusicCount = 5;
@@ -46,6 +47,9 @@ uint16_t MenuButtons();
 // player's keys; a move sounds for the directions of soundMask (as PlayCursorSound).
 // Gives the keys read.
 uint16_t StepMenuCursor(int x, int y, int rowHeight, int rows, uint32_t soundMask = 3);
+// Back from a list or a dialog to the screen's menu state: the cursor entry pushed for
+// it dropped, the sub-state counted from the start.
+void ReturnToMenu(cSceneBase& scene, int menuState);
 // The cursor over a list at (x, y) scrolled by top, visible of total rows shown; a move
 // sounds. Gives the keys read.
 uint16_t StepListCursor(int* top, int x, int y, int rowHeight, int visible, int total);

@@ -192,9 +192,7 @@ void cTitleScene::OnContinue() {
     }
     if (buttons & kCancel) {
         PlaySE(2);
-        g_CursorStack.PopLinkedEntry(1);
-        m_nState = kMenu;
-        m_nCounter = 0;
+        ReturnToMenu(*this, kMenu);
         return;
     }
     DrawContinueList();
