@@ -30,7 +30,6 @@ namespace {
 constexpr int kSurfaces[] = {kCursorPicture, kWindowSkin};
 constexpr int kChallengePrefix = 37;  // "data\stg4\c"
 constexpr int kStageExtension = 1;
-constexpr int kCursorSound = 0;
 constexpr int kSmallFont = 1;
 constexpr int kLargeFont = 2;
 constexpr int kChallengeTitle = 2;  // the title item "チャレンジ"
@@ -53,8 +52,7 @@ cChallengeScene::cChallengeScene() {
 }
 
 cChallengeScene::~cChallengeScene() {
-    for (int i : kSurfaces) DDReleaseSurface(Picture(i));
-    DDReleaseSurface(&m_Screen);
+    EndScreen(kSurfaces, &m_Screen);
 }
 
 void cChallengeScene::CountListed() {
@@ -66,11 +64,7 @@ void cChallengeScene::CountListed() {
 }
 
 void cChallengeScene::Init() {
-    RequestScreenMusic(ScreenMusicSlot(kSceneChallenge));
-    m_bSurfaces =
-        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
-    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
-    g_CursorStack.ResetToOneEntry();
+    m_bSurfaces = BeginScreen(kSceneChallenge, kSurfaces);
     // Back on the challenge chosen last, kept inside the list as it is now.
     m_nTop = std::max(g_SceneMgr.m_nChallengeTop, 0);
     CountListed();
@@ -141,17 +135,15 @@ bool cChallengeScene::StartChallenge(int row) {
 
 void cChallengeScene::OnMenu() {
     CountListed();
-    const uint16_t keys = Keys();
-    const int32_t row = g_CursorStack.Current().row;
-    MoveListCursor(keys, 1, &m_nTop, kListY, kRowHeight, kListX, m_nVisible, m_nListed, 1);
-    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+    const uint16_t keys =
+        StepListCursor(&m_nTop, kListX, kListY, kRowHeight, m_nVisible, m_nListed);
     bool repaint = false;
     if (keys != 0) {
         CountListed();
         SelectRow();
         repaint = true;
     }
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if ((buttons & kDecide) && m_nListed > 0) {
         const int chosen = g_CursorStack.Current().row;
         if (StartChallenge(chosen)) {
@@ -174,12 +166,13 @@ void cChallengeScene::OnMenu() {
     if (repaint) PaintScreen();
     DrawScreen();
     const CursorEntry& c = g_CursorStack.Current();
-    if (m_bSurfaces) DDBltFast(&BackBuffer, c.x, c.y, 32, 32, Picture(kCursorPicture), 0, 0, 1);
+    if (m_bSurfaces)
+        DDBltFast(&BackBuffer, c.x, c.y, 32, 32, BuiltinSurface(kCursorPicture), 0, 0, 1);
 }
 
 void cChallengeScene::DrawScreen() {
     if (!m_bSurfaces) return;
-    if (NeedsRepaint(&m_Screen)) PaintScreen();
+    if (RestoreForRepaint(m_Screen)) PaintScreen();
     DDBltFast(&BackBuffer, 0, 0, 640, 480, &m_Screen, 0, 0, 0);
     PrepareMenuColors();
 }

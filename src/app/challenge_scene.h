@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/scene.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "media/draw/dd_surface.h"
 
 // The first stage file of challenge n (1-based): the challenge folder's prefix, two

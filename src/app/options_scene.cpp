@@ -104,7 +104,7 @@ cOptionScene::cOptionScene() {
 }
 
 cOptionScene::~cOptionScene() {
-    EndScreen(kSurfaces, m_Menu);
+    EndScreen(kSurfaces, &m_Menu);
 }
 
 void cOptionScene::Init() {
@@ -198,11 +198,8 @@ void cOptionScene::OnMenu() {
 }
 
 void cOptionScene::Choose() {
-    const uint16_t keys = MenuKeys();
-    const int32_t row = g_CursorStack.Current().row;
-    MoveGridCursor(keys, kCursorX, kFirstRowY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
-    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, kUpDownSound, kCursorSound);
-
+    StepMenuCursor(kCursorX, kFirstRowY, kRowHeight, static_cast<int>(m_vItems.size()),
+                   kUpDownSound);
     const uint16_t buttons = MenuButtons();
     if (buttons & kDecide) {
         PlaySE(1);

@@ -7,7 +7,7 @@
 
 #include "app/app_window.h"
 #include "app/menu.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "app/screen_settings.h"
 #include "core/bounds.h"
 #include "core/msgbox.h"
@@ -29,7 +29,6 @@ namespace {
 constexpr int kLetterPicture = 50;
 constexpr int kSurfaces[] = {kWindowSkin, kLetterPicture, kCursorPicture};
 constexpr int kMenuFont = 1;
-constexpr int kCursorSound = 0;
 
 // System texts of the save menu's message boxes.
 constexpr int kSaveQuestion = 12;      // "セーブする" / "やっぱりやめる"
@@ -67,14 +66,11 @@ cSaveMenuScene::cSaveMenuScene() {
 }
 
 cSaveMenuScene::~cSaveMenuScene() {
-    for (int i : kSurfaces) DDReleaseSurface(Picture(i));
+    EndScreen(kSurfaces);
 }
 
 void cSaveMenuScene::Init() {
-    RequestScreenMusic(ScreenMusicSlot(kSceneSaveMenu));
-    m_bSurfaces =
-        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
-    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
+    m_bSurfaces = BeginScreen(kSceneSaveMenu, kSurfaces);
     const std::vector<cCmd>& list = g_SystemData.m_vSaveMenu;
     m_vItems.clear();
     // Only the four items the menu knows: a longer list from a newer editor would enter
@@ -82,7 +78,6 @@ void cSaveMenuScene::Init() {
     for (size_t i = 0; i < list.size() && i < 4; ++i)
         if (list[i].valid != 0) m_vItems.push_back(static_cast<int>(i));
     if (m_vItems.empty()) m_vItems.push_back(0);
-    g_CursorStack.ResetToOneEntry();
     m_nCounter = 0;
 }
 
@@ -114,11 +109,8 @@ void cSaveMenuScene::DrawScreen() {
 }
 
 void cSaveMenuScene::OnMenu() {
-    const uint16_t keys = Keys();
-    const int32_t row = g_CursorStack.Current().row;
-    MoveGridCursor(keys, kMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
-    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
-    const uint16_t buttons = Buttons();
+    StepMenuCursor(kMenuX, kMenuY, kRowHeight, static_cast<int>(m_vItems.size()));
+    const uint16_t buttons = MenuButtons();
     if (buttons & kDecide) {
         PlaySE(1);
         m_nState = V(m_vItems, g_CursorStack.Current().row) + kSave;
@@ -154,11 +146,8 @@ void cSaveMenuScene::OnSave() {
         m_nCounter = kSaveList;
     }
     if (m_nCounter == kSaveList) {
-        const uint16_t keys = Keys();
-        const int32_t row = g_CursorStack.Current().row;
-        MoveListCursor(keys, 1, &m_nTop, kListY, kRowHeight, kListX, m_nVisible, total, 1);
-        if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
-        const uint16_t buttons = Buttons();
+        StepListCursor(&m_nTop, kListX, kListY, kRowHeight, m_nVisible, total);
+        const uint16_t buttons = MenuButtons();
         if (buttons & kDecide) {
             PlaySE(1);
             g_CursorStack.PushLinkedEntry(0);
@@ -168,9 +157,7 @@ void cSaveMenuScene::OnSave() {
         }
         if (buttons & kCancel) {
             PlaySE(2);
-            g_CursorStack.PopLinkedEntry(1);
-            m_nState = kMenu;
-            m_nCounter = 0;
+            LeaveDialog();
             return;
         }
         DrawSlots();
@@ -182,7 +169,7 @@ void cSaveMenuScene::OnSave() {
     DrawSlots();
     if (const CursorEntry* slot = g_CursorStack.Previous()) DrawSmallCursor(slot->x, slot->y, 80);
     RunChoiceBox(kSaveQuestion, 320, 400);
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (!(buttons & (kDecide | kCancel))) return;
     if (buttons & kDecide) {
         if (g_CursorStack.Current().row == 0) {
@@ -199,9 +186,7 @@ void cSaveMenuScene::OnSave() {
 }
 
 void cSaveMenuScene::LeaveDialog() {
-    g_CursorStack.PopLinkedEntry(1);
-    m_nCounter = 0;
-    m_nState = kMenu;
+    ReturnToMenu(*this, kMenu);
 }
 
 void cSaveMenuScene::OnAutoSave() {
@@ -211,7 +196,7 @@ void cSaveMenuScene::OnAutoSave() {
         m_nCounter = run_fields::LastSlot(g_PlaySession) < 0 ? kAutoNoSlot : kAutoAsk;
     }
     DrawScreen();
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (m_nCounter == kAutoNoSlot) {
         // Auto-save needs a slot to save into: until the run was saved once, only the
         // notice, and nothing changes.
@@ -255,7 +240,7 @@ void cSaveMenuScene::OnToTitle() {
     }
     DrawScreen();
     RunChoiceBox(kTitleQuestion, 320, 224);
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if ((buttons & kDecide) && g_CursorStack.Current().row == 0) {
         PlaySE(1);
         g_SceneMgr.m_nNext = kSceneTitle;

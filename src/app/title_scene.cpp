@@ -37,7 +37,6 @@ constexpr int kSurfaces[] = {kTitlePicture, kMenuPicture, kCursorPicture, kWindo
 
 constexpr uint16_t kDecide = 1;
 constexpr uint16_t kCancel = 2;
-constexpr int kCursorSound = 0;
 // The labels are drawn with the large font, one 32-dot cell a character.
 constexpr int kLabelFont = 2;
 constexpr int kListFont = 1;
@@ -45,24 +44,6 @@ constexpr int kListFont = 1;
 // fonts' frame colour.
 constexpr int kSkinAlpha = 255 - 240;
 constexpr uint32_t kFrameColour = 240;
-
-// The slot list of the continue screen, drawn with the system font onto the back buffer.
-class BackBufferSlotCanvas : public SlotListCanvas {
-  public:
-    explicit BackBufferSlotCanvas(Font* font) : font_(font) {}
-    void DrawFrameBox(int x, int y, int width, int height) override {
-        if (font_) font_->DrawFrameBox(&BackBuffer, x, y, width, height);
-    }
-    void FillRect(int x, int y, int width, int height, int paletteColour) override {
-        DDFillRect(&BackBuffer, x, y, width, height, static_cast<uint32_t>(paletteColour));
-    }
-    void DrawText(int x, int y, const std::string& text) override {
-        if (font_) font_->DrawText(&BackBuffer, x, y, text.c_str());
-    }
-
-  private:
-    Font* font_;
-};
 
 }  // namespace
 
@@ -72,7 +53,7 @@ cTitleScene::cTitleScene() {
 }
 
 cTitleScene::~cTitleScene() {
-    EndScreen(kSurfaces, m_Menu);
+    EndScreen(kSurfaces, &m_Menu);
 }
 
 void cTitleScene::Init() {
@@ -157,10 +138,7 @@ void cTitleScene::DrawScreen() {
 }
 
 void cTitleScene::OnMenu() {
-    const uint16_t keys = MenuKeys();
-    const int32_t row = g_CursorStack.Current().row;
-    MoveGridCursor(keys, m_nMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
-    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+    StepMenuCursor(m_nMenuX, kMenuY, kRowHeight, static_cast<int>(m_vItems.size()));
     if (!(MenuButtons() & kDecide)) {
         DrawScreen();
         const CursorEntry& c = g_CursorStack.Current();
@@ -196,10 +174,7 @@ void cTitleScene::OnContinue() {
     }
     const int total = static_cast<int>(g_SaveSlots.size());
     m_nVisible = std::min(total, kListRows);
-    const uint16_t keys = MenuKeys();
-    const int32_t row = g_CursorStack.Current().row;
-    MoveListCursor(keys, 1, &m_nTop, kListY, kListRow, kListX, m_nVisible, total, 1);
-    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+    StepListCursor(&m_nTop, kListX, kListY, kListRow, m_nVisible, total);
 
     const uint16_t buttons = MenuButtons();
     if (buttons & kDecide) {
@@ -217,9 +192,7 @@ void cTitleScene::OnContinue() {
     }
     if (buttons & kCancel) {
         PlaySE(2);
-        g_CursorStack.PopLinkedEntry(1);
-        m_nState = kMenu;
-        m_nCounter = 0;
+        ReturnToMenu(*this, kMenu);
         return;
     }
     DrawContinueList();
@@ -229,10 +202,9 @@ void cTitleScene::DrawContinueList() {
     if (!m_bSurfaces) return;
     DDBltFast(&BackBuffer, 0, 0, 640, 480, BuiltinSurface(kTitlePicture), 0, 0, 0);
     PrepareMenuColors();
-    BackBufferSlotCanvas canvas(MenuFont(kListFont));
-    DrawSlotList(canvas, kListX, kListY, g_SaveSlots, m_nTop, m_nVisible);
+    screen_parts::DrawSlotListOnBackBuffer(MenuFont(kListFont), kListX, kListY, m_nTop, m_nVisible);
     const CursorEntry& c = g_CursorStack.Current();
-    DDBltFast(&BackBuffer, c.x, c.y, 16, 16, BuiltinSurface(kCursorPicture), 64, 0, 1);
+    screen_parts::DrawSmallCursor(c.x, c.y);
 }
 
 cSceneBase* NewTitleScene() {

@@ -138,20 +138,16 @@ cWorldMapScene::cWorldMapScene() {
 }
 
 cWorldMapScene::~cWorldMapScene() {
-    for (int i : kSurfaces) DDReleaseSurface(Picture(i));
-    DDReleaseSurface(&m_Map);
+    EndScreen(kSurfaces, &m_Map);
 }
 
 void cWorldMapScene::Init() {
-    RequestScreenMusic(ScreenMusicSlot(kSceneWorldMap));
     const cWorldMapData& map = g_WorldMapData;
+    // The background picture is the map's own, named before the pictures are made.
     SetRuntimeBitmapFile(kWorldMapBackground,
                          map.m_bBackPicture != 0 ? map.m_sBackPictureFile.c_str() : "");
-    m_bSurfaces =
-        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
-    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
+    m_bSurfaces = BeginScreen(kSceneWorldMap, kSurfaces);
 
-    g_CursorStack.ResetToOneEntry();
     // A cell off the map (a save of another map) puts the hero on the start cell.
     int x = static_cast<int>(g_PlaySession.m_nMapX), y = static_cast<int>(g_PlaySession.m_nMapY);
     if (x < 0 || y < 0 || x >= map.m_nWidth || y >= map.m_nHeight) {
@@ -230,14 +226,14 @@ void cWorldMapScene::PaintMapSurface() {
     if (!DDDeviceSurface(&m_Map)) return;
     const cWorldMapData& map = g_WorldMapData;
     DDFillSurface(&m_Map, static_cast<uint32_t>(map.m_nBackColor));
-    DDSURFACEDATA* back = Picture(kWorldMapBackground);
+    DDSURFACEDATA* back = BuiltinSurface(kWorldMapBackground);
     if (map.m_bBackPicture != 0 && DDDeviceSurface(back)) {
         // A view reaching past the map's top or left moves the picture instead.
         const int sx = m_nViewX * kCell, sy = m_nViewY * kCell;
         DDBltFast(&m_Map, std::max(-sx, 0), std::max(-sy, 0), 640, 480, back, std::max(sx, 0),
                   std::max(sy, 0), 0);
     }
-    DDSURFACEDATA* chips = Picture(kMapChips);
+    DDSURFACEDATA* chips = BuiltinSurface(kMapChips);
     if (DDDeviceSurface(chips)) {
         if (lpDTCon) D3DSpriteBatchBegin(0);
         for (int row = 0; row < kViewRows; ++row)
@@ -251,7 +247,7 @@ void cWorldMapScene::PaintMapSurface() {
             }
         if (lpDTCon) D3DSpriteBatchEnd();
     }
-    DDSURFACEDATA* points = Picture(kMapPoints);
+    DDSURFACEDATA* points = BuiltinSurface(kMapPoints);
     if (DDDeviceSurface(points)) {
         if (lpDTCon) D3DSpriteBatchBegin(0);
         for (const cWorldMapPoint& point : map.m_vPoints) {
@@ -362,12 +358,12 @@ void cWorldMapScene::AskToEnter() {
 }
 
 void cWorldMapScene::AfterRankingKeys() {
-    if (SwitchRankingView(m_Edges.Pressed(Buttons(), kThird | kFourth), kModeStory))
+    if (SwitchRankingView(m_Edges.Pressed(MenuButtons(), kThird | kFourth), kModeStory))
         ShowPointInfo();
 }
 
 void cWorldMapScene::OnWalk() {
-    const uint16_t keys = Keys();
+    const uint16_t keys = MenuKeys();
     if (Step(keys)) PlayCursorSound(keys, 3, kCursorSound);
     const cWorldMapRec* rec = HeroRecord();
     const bool onStage = rec && rec->m_nKind == map_point::kStage;
@@ -384,7 +380,7 @@ void cWorldMapScene::OnWalk() {
             }
         }
     }
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if ((buttons & kDecide) && onStage) {
         // A cleared stage is entered again only when its point allows it.
         if (map_point::ReEnter(*rec) || !map_point::IsPointCleared(*rec)) {
@@ -424,7 +420,7 @@ void cWorldMapScene::OnEnter() {
     DrawScreen();
     RunChoiceBox(kEnterQuestion, 304, 260);
     AfterRankingKeys();
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (!(buttons & (kDecide | kCancel))) return;
     const bool enter = (buttons & kDecide) && g_CursorStack.Current().row == 0;
     g_CursorStack.PopLinkedEntry(1);
@@ -453,7 +449,7 @@ void cWorldMapScene::DrawScreen() {
 
 void cWorldMapScene::DrawMap(bool withInfo) {
     if (!m_bSurfaces) return;
-    if (NeedsRepaint(&m_Map)) PaintMapSurface();
+    if (RestoreForRepaint(m_Map)) PaintMapSurface();
     DDBltFast(&BackBuffer, 0, 0, 640, 480, &m_Map, 0, 0, 0);
 
     // The hero by facing, its second frame in the last 40 of every 80 frames.
@@ -461,8 +457,8 @@ void cWorldMapScene::DrawMap(bool withInfo) {
     const int* cell = kHeroCells[std::clamp(m_nFacing, 0, 3)];
     const int frame = m_nWalkFrame >= kWalkFrames / 2 ? kCell : 0;
     m_nWalkFrame = (m_nWalkFrame + 1) % kWalkFrames;
-    DDBltFast(&BackBuffer, kHeroX, kHeroY, kCell, kCell, Picture(kCursorPicture), cell[0] + frame,
-              cell[1], 1);
+    DDBltFast(&BackBuffer, kHeroX, kHeroY, kCell, kCell, BuiltinSurface(kCursorPicture),
+              cell[0] + frame, cell[1], 1);
 
     Font* font = MenuFont(kInfoFont);
     if (font && screen_settings::ShowMapLives(g_SystemData)) {
@@ -471,7 +467,7 @@ void cWorldMapScene::DrawMap(bool withInfo) {
         font->MeasureText(lives.c_str(), width, height);
         const int x = 621 - width;
         font->DrawFrameBox(&BackBuffer, x - 24, 17, width + 28, 20);
-        DDBltFast(&BackBuffer, x - 20, 19, 16, 16, Picture(kCursorPicture), 0, 48, 1);
+        DDBltFast(&BackBuffer, x - 20, 19, 16, 16, BuiltinSurface(kCursorPicture), 0, 48, 1);
         font->DrawText(&BackBuffer, x, 19, lives.c_str());
     }
     if (const cWorldMapRec* shown = HeroRecord(); shown && shown->m_nKind == map_point::kStage)

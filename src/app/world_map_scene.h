@@ -8,7 +8,7 @@
 
 #include "app/menu.h"
 #include "app/scene.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "media/draw/dd_surface.h"
 
 class cWorldMapPoint;

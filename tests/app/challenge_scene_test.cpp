@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "app/run_start.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "play/ranking.h"
 #include "sample_project.h"
 #include "screen_fixture.h"

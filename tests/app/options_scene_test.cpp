@@ -39,6 +39,7 @@
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "player_harness.h"
+#include "screen_fixture.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -63,17 +64,9 @@ class OptionSceneTest : public testing::Test {
         std::string error;
         ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
         std::filesystem::create_directories(dir_.Path() / "user_data");
-        vid::ResetHooks();
-        vid::SetPacingEnabled(false);
-        DDResetForTest();
-        vid::SetPresenter(presenter_);
-        g_SceneMgr.Reset();
+        wftest::OpenHeadlessVideo(presenter_);
+        wftest::PrepareInstantScenes();
         g_CursorStack.ResetToOneEntry();
-        ResetMenuColors();
-        SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = [](double) { return true; };
-        SetSceneFades(fades);
-        V(g_KeyStates, 0) = cKeyState();
 
         // The main window's procedure runs on this thread: the sounds, the music and the
         // ranking-name dialog come back at once.
@@ -107,14 +100,7 @@ class OptionSceneTest : public testing::Test {
     }
     void TearDown() override {
         scene_.reset();
-        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-        DDEnd();
-        DDResetForTest();
-        vid::SetPresenter(nullptr);
-        vid::ResetHooks();
-        SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = nullptr;
-        SetSceneFades(fades);
+        wftest::CloseScreenTest();
         ReleaseSoundList();
         g_SoundEntries.clear();
         g_BgmManager.Release();
@@ -148,12 +134,7 @@ class OptionSceneTest : public testing::Test {
     }
     // One frame with the given direction and button bits held; released afterwards.
     void Frame(uint16_t dir = 0, uint16_t buttons = 0) {
-        cKeyState& keys = V(g_KeyStates, 0);
-        keys.m_wDir = dir;
-        keys.m_wButton = buttons;
-        scene_->Run();
-        keys.m_wDir = 0;
-        keys.m_wButton = 0;
+        wftest::RunHeldFrame(*scene_, dir, buttons);
     }
     // Moves the menu cursor onto an item and decides.
     void Choose(int item) {

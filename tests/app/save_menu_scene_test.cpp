@@ -11,7 +11,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "screen_fixture.h"
 
 namespace {

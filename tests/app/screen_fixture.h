@@ -1,6 +1,7 @@
-// One harness for the story and challenge screens: the sample game in a temporary folder,
-// the display open headless with the fonts, fades that end at once, a fixed save time,
-// frames driven by held keys, and frames written out as BMP for review.
+// The harness of the screen tests: the headless display and instant fades every screen
+// test sets up, one frame driven by held keys; and the fixture of the story and challenge
+// screens on top: the sample game in a temporary folder, the display open with the fonts,
+// a fixed save time, and frames written out as BMP for review.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -38,6 +39,49 @@
 
 namespace wftest {
 
+// The display of the screen tests: no pacing, a fresh device, frames kept by presenter.
+inline void OpenHeadlessVideo(const std::shared_ptr<platform::video::MemoryPresenter>& presenter) {
+    namespace vid = platform::video;
+    vid::ResetHooks();
+    vid::SetPacingEnabled(false);
+    DDResetForTest();
+    vid::SetPresenter(presenter);
+}
+
+// Scenes as the tests run them: a fresh scene manager and menu colours, fades that end at
+// once (the tests look at the screens, not at the fades), no key held.
+inline void PrepareInstantScenes() {
+    g_SceneMgr.Reset();
+    ResetMenuColors();
+    SceneFades fades = GetSceneFades();
+    fades.fadeIn = fades.fadeOut = [](double) { return true; };
+    SetSceneFades(fades);
+    V(g_KeyStates, 0) = cKeyState();
+}
+
+// Undoes both: the pictures released, the display closed, the fades back.
+inline void CloseScreenTest() {
+    DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+    DDEnd();
+    DDResetForTest();
+    namespace vid = platform::video;
+    vid::SetPresenter(nullptr);
+    vid::ResetHooks();
+    SceneFades fades = GetSceneFades();
+    fades.fadeIn = fades.fadeOut = nullptr;
+    SetSceneFades(fades);
+}
+
+// One frame of scene with the given direction and button bits held; released afterwards.
+inline void RunHeldFrame(cSceneBase& scene, uint16_t dir, uint16_t buttons) {
+    cKeyState& keys = V(g_KeyStates, 0);
+    keys.m_wDir = dir;
+    keys.m_wButton = buttons;
+    scene.Run();
+    keys.m_wDir = 0;
+    keys.m_wButton = 0;
+}
+
 class ScreenTest : public testing::Test {
   protected:
     static constexpr uint16_t kDecide = 1, kCancel = 2, kThird = 4, kFourth = 8;
@@ -47,15 +91,9 @@ class ScreenTest : public testing::Test {
         ASSERT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
         ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
         ASSERT_TRUE(platform::fs::CreateGameDirectory("user_data\\story"));
-        namespace vid = platform::video;
-        vid::ResetHooks();
-        vid::SetPacingEnabled(false);
-        DDResetForTest();
-        vid::SetPresenter(presenter_);
-        g_SceneMgr.Reset();
-        ResetMenuColors();
+        OpenHeadlessVideo(presenter_);
+        PrepareInstantScenes();
         SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = [](double) { return true; };
         fades.resetCursors = &ResetCursorStack;
         SetSceneFades(fades);
         SetSaveTimeSource([] {
@@ -63,7 +101,6 @@ class ScreenTest : public testing::Test {
             t.wYear = 2009, t.wMonth = 3, t.wDay = 7, t.wHour = 14, t.wMinute = 5;
             return t;
         });
-        V(g_KeyStates, 0) = cKeyState();
         g_PlaySession.Reset();
         g_bChallengeRun.store(false);
         g_bCommandLineRun.store(false);
@@ -74,15 +111,7 @@ class ScreenTest : public testing::Test {
         scene_.reset();
         SetMenuFonts(nullptr, 0);
         ReleaseFonts();
-        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-        DDEnd();
-        DDResetForTest();
-        namespace vid = platform::video;
-        vid::SetPresenter(nullptr);
-        vid::ResetHooks();
-        SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = nullptr;
-        SetSceneFades(fades);
+        CloseScreenTest();
         SetSaveTimeSource(nullptr);
         SetRuntimeBitmapFile(kWorldMapBackground, "");
         g_SystemData = cSystemData();
@@ -116,14 +145,10 @@ class ScreenTest : public testing::Test {
     }
     // One frame with the given direction and button bits newly pressed.
     void Frame(uint16_t dir = 0, uint16_t buttons = 0) {
-        cKeyState& keys = V(g_KeyStates, 0);
-        keys.m_wDir = dir;
-        keys.m_wButton = buttons;
-        scene_->Run();
+        RunHeldFrame(*scene_, dir, buttons);
         // Let go between frames, so that the next press is a new one to the key repeat
         // and the one-shot buttons.
-        keys.m_wDir = 0;
-        keys.m_wButton = 0;
+        cKeyState& keys = V(g_KeyStates, 0);
         keys.Update();
         keys.TakeButton(3);
     }

@@ -30,6 +30,7 @@
 #include "play/stage_run.h"
 #include "play/stage_setup.h"
 #include "player_harness.h"
+#include "screen_fixture.h"
 #include "sample_project.h"
 #include "support/bmp.h"
 #include "support/frame_review.h"
@@ -56,10 +57,7 @@ class StageFramesTest : public testing::Test {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
-        vid::ResetHooks();
-        vid::SetPacingEnabled(false);
-        DDResetForTest();
-        vid::SetPresenter(presenter_);
+        wftest::OpenHeadlessVideo(presenter_);
         InitCmdTypes();
         InitParamTables();
         ASSERT_TRUE(InitDatabases());

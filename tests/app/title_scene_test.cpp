@@ -28,6 +28,7 @@
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "player_harness.h"
+#include "screen_fixture.h"
 #include "support/bmp.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
@@ -50,35 +51,19 @@ class TitleSceneTest : public testing::Test {
     void SetUp() override {
         std::string error;
         ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
-        vid::ResetHooks();
-        vid::SetPacingEnabled(false);
-        DDResetForTest();
-        vid::SetPresenter(presenter_);
-        g_SceneMgr.Reset();
-        ResetMenuColors();
+        wftest::OpenHeadlessVideo(presenter_);
+        wftest::PrepareInstantScenes();
         g_stageAnswer = 0;
         TitleRequests r;
         r.loadStage = [] { return g_stageAnswer != 0; };
         r.loadReplay = [] { return g_stageAnswer != 0; };
         r.quit = [] {};
         SetTitleRequests(r);
-        // Fades that end at once: the tests look at the menu, not at the fade.
-        SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = [](double) { return true; };
-        SetSceneFades(fades);
-        V(g_KeyStates, 0) = cKeyState();
     }
     void TearDown() override {
         scene_.reset();
-        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-        DDEnd();
-        DDResetForTest();
-        vid::SetPresenter(nullptr);
-        vid::ResetHooks();
+        wftest::CloseScreenTest();
         SetTitleRequests({});
-        SceneFades fades = GetSceneFades();
-        fades.fadeIn = fades.fadeOut = nullptr;
-        SetSceneFades(fades);
         g_SystemData = cSystemData();
         g_PlaySession.Reset();
         g_SceneMgr.Reset();
@@ -96,12 +81,7 @@ class TitleSceneTest : public testing::Test {
     }
     // One frame with the given direction and button bits held; released afterwards.
     void Frame(uint16_t dir = 0, uint16_t buttons = 0) {
-        cKeyState& keys = V(g_KeyStates, 0);
-        keys.m_wDir = dir;
-        keys.m_wButton = buttons;
-        scene_->Run();
-        keys.m_wDir = 0;
-        keys.m_wButton = 0;
+        wftest::RunHeldFrame(*scene_, dir, buttons);
     }
     void Press(uint16_t buttons) {
         Frame(0, buttons);

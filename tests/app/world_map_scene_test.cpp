@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/run_start.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 #include "screen_fixture.h"
 
 namespace {
