@@ -9,7 +9,10 @@
 #include "app/dialogs/dialog_requests.h"
 #include "app/hbt_palette.h"
 #include "app/menu.h"
+#include "app/run_end_choice.h"
 #include "app/run_start.h"
+#include "app/screen_settings.h"
+#include "data/stage_loader.h"
 #include "app/startup.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -245,17 +248,38 @@ StagePlayServices MakeDefaults() {
     s.appActive = [] { return g_bActive.load(); };
     s.closing = [] { return g_bClosing.load(); };
     s.postClose = [] { platform::msg::PostMainWindow(WM_CLOSE); };
-    s.runEndScene = [] {
-        // A story run goes back to the world map, a challenge to its screen; free play and
-        // replays end on the title.
-        switch (g_SceneMgr.m_nGameMode) {
-            case kModeStory:
-                return static_cast<int>(kSceneWorldMap);
-            case kModeChallenge:
-                return static_cast<int>(kSceneChallenge);
-            default:
-                return static_cast<int>(kSceneTitle);
-        }
+    s.sceneAfterRun = [] {
+        RunEndFacts facts;
+        facts.titleItem = g_SceneMgr.m_nTitleItem;
+        facts.challengeCount = static_cast<uint32_t>(screen_settings::ChallengeCount(g_SystemData));
+        // A test play started by the editor plays its one stage again.
+        facts.repeatStage = g_bFromEditor;
+        RunEndActions actions;
+        actions.loadStage = [](const std::string& file) {
+            return LoadStageFile(file.c_str(), 1, &g_PlayStage) != 0;
+        };
+        actions.storeCarry = [] {
+            size_t player = 0;
+            for (const cChara* hero : g_StageRun.players) {
+                if (!hero) continue;
+                const CarriedHero carried{hero->m_Def,
+                                          hero->m_nHP,
+                                          hero->m_nSP,
+                                          g_StageRun.timeSeconds,
+                                          g_PlaySession.m_nLives,
+                                          g_Stage.m_nBgm};
+                g_PlaySession.StoreCarryOver(player++, carried);
+            }
+        };
+        actions.clearReplays = [] {
+            g_ReplayInput.Reset();
+            g_ReplayInputPrev.Reset();
+        };
+        actions.saveChallenge = [] {
+            // A failed write keeps the file as it was; the run goes on and the report says so.
+            if (!g_PlaySession.SaveChallenge()) ReportPrintf("challenge file not saved\n");
+        };
+        return ChooseSceneAfterRun(g_PlaySession, StageClear(), facts, actions);
     };
     s.restartFreeRun = [] { return BeginStageSession(g_freePlayPath.c_str(), 0); };
     s.drawMenu = &DrawMenuItems;
@@ -659,7 +683,7 @@ void cStagePlay::ResultScreen() {
         goOn = m_nBannerCount[0] > 199;
     }
     if (goOn) {
-        g_SceneMgr.m_nNext = services_.runEndScene();
+        g_SceneMgr.m_nNext = services_.sceneAfterRun();
         m_nBannerCount[0] = 0;
         m_nSubState = 0;
         m_nState = kFadeOut;

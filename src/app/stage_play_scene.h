@@ -71,8 +71,8 @@ struct StagePlayServices {
     std::function<bool()> appActive;
     std::function<bool()> closing;
     std::function<void()> postClose;
-    // The scene after a finished run's results.
-    std::function<int()> runEndScene;
+    // The scene after a cleared run's results, with what the run state keeps of the clear.
+    std::function<int()> sceneAfterRun;
     // A finished free-play run starts again on its stage file; false when that failed.
     std::function<bool()> restartFreeRun;
     // Menus and texts over the stage.

@@ -105,7 +105,7 @@ StagePlayServices Scripted() {
     s.appActive = [] { return true; };
     s.closing = [] { return g_script->closing; };
     s.postClose = [] { ++g_script->closes; };
-    s.runEndScene = [] { return static_cast<int>(kSceneWorldMap); };
+    s.sceneAfterRun = [] { return static_cast<int>(kSceneWorldMap); };
     s.restartFreeRun = [] { return true; };
     s.drawMenu = [](const std::vector<cCmd>&, int, int, int) {};
     s.drawText = [](int, int, const std::string&) {};
