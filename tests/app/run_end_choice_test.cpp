@@ -9,7 +9,7 @@
 
 #include "app/run_start.h"
 #include "app/scene.h"
-#include "app/screen_parts.h"
+#include "app/screen_common.h"
 
 namespace {
 
