@@ -81,8 +81,7 @@ constexpr FileDialogText kReplaySaveDialog{true,
 // A file chosen through the dialog (in dialog mode) and handed to act; the request's
 // result is 1 when a file was chosen and act succeeded, 0 when cancelled or it failed.
 template <typename Act>
-void FileRequestWith(const FileDialogText& t, Act act) {
-    std::string path;
+void FileRequestWith(const FileDialogText& t, Act act, std::string path = {}) {
     DDSetDialogMode(1);
     const bool chosen = (g_hooks.fileDialog ? g_hooks.fileDialog : &RunFileDialog)(
         t.save, g_IniSetting.English ? t.english : t.japanese, t.folder, t.filterName, t.pattern,
@@ -116,12 +115,10 @@ void OnLoadReplay() {
 
 void OnSaveReplay(WPARAM which) {
     FileRequestWith(kReplaySaveDialog, [which](const char* path) {
-        const bool ok = g_hooks.saveReplayFile && g_hooks.saveReplayFile(path, which == 0 ? 0 : 1);
-        // A replay that cannot be written loses the run's record: the program closes in
-        // order, as the save's own message has told the user.
-        if (!ok) platform::msg::PostMainWindow(WM_CLOSE);
-        return ok;
-    });
+        // A replay that cannot be written has said why; play goes on with the record kept,
+        // so the user can try another name.
+        return g_hooks.saveReplayFile && g_hooks.saveReplayFile(path, which == 0 ? 0 : 1);
+    }, g_hooks.proposeReplayName ? g_hooks.proposeReplayName() : std::string());
 }
 
 void OnScreenMusic(WPARAM slot, LPARAM bgmOfStage) {

@@ -83,6 +83,8 @@ struct AppRequestHooks {
     int (*loadReplayFile)(const char* path) = nullptr;
     // Saves input record `which` (0 the current run's, else the other) as a replay.
     int (*saveReplayFile)(const char* path, int which) = nullptr;
+    // The name the replay save dialog proposes (empty: none).
+    std::string (*proposeReplayName)() = nullptr;
 };
 void SetAppRequestHooks(const AppRequestHooks& hooks);
 const AppRequestHooks& GetAppRequestHooks();

@@ -9,6 +9,7 @@
 #include "app/app_window.h"
 #include "app/hbt_palette.h"
 #include "app/menu.h"
+#include "app/screen_common.h"
 #include "app/startup.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -51,12 +52,6 @@ constexpr size_t kTitleOptionsItem = 5;
 // What the back buffer is cleared to, as the fades leave it.
 constexpr uint32_t kBackColour = 16;
 
-// The music numbers the manager starts with, as at start-up; screens rename number 0.
-const std::string kOggNames[] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
-                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
-const std::string kMidiNames[] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
-                                  "bgm\\Option.mid", "bgm\\Stage.mid"};
-
 // The option an item changes and the values it runs through.
 struct OptionRange {
     int32_t cOptionData::*member;
@@ -70,29 +65,6 @@ constexpr OptionRange kRanges[cOptionScene::kItemCount] = {
     {nullptr, 0, 0},  // back
     {&cOptionData::m_nPaletteNo, 0, kHbtPaletteCount - 1},
 };
-
-DDSURFACEDATA* Table(int i) {
-    return &g_SurfaceTable[i];
-}
-
-// What copies with transparency leave out: the colour key in DirectDraw mode, the clear
-// value of textures in Direct3D mode.
-void ClearToTransparent(DDSURFACEDATA* sd) {
-    if (lpDTCon) {
-        D3DClearRect(sd, 0, 0, sd->nWidth, sd->nHeight, D3DClearValue(sd));
-        return;
-    }
-    if (platform::video::Surface* s = DDDeviceSurface(sd); s && sd->lpDD)
-        s->image.Fill(0, 0, sd->nWidth, sd->nHeight, sd->lpDD->dwColorKey);
-}
-
-uint16_t Keys() {
-    return V(g_KeyStates, 0).m_wDir;
-}
-
-uint16_t Buttons() {
-    return V(g_KeyStates, 0).m_wButton;
-}
 
 void SetSoundEffectVolume(int level) {
     const int32_t volume = SeVolumeTable[static_cast<size_t>(
@@ -110,7 +82,7 @@ void ApplyMusicOption() {
     const bool on = g_OptionData.m_bBgm != 0;
     if (!g_BgmManager.Enabled() && on) {
         g_BgmManager.Release();
-        g_BgmManager.Init(1, kOggNames, kMidiNames, static_cast<int>(std::size(kOggNames)));
+        InitScreenMusicManager();
     } else if (g_BgmManager.Enabled() && !on) {
         g_BgmManager.Release();
     }
@@ -132,16 +104,11 @@ cOptionScene::cOptionScene() {
 }
 
 cOptionScene::~cOptionScene() {
-    for (int i : kSurfaces) DDReleaseSurface(Table(i));
-    DDReleaseSurface(&m_Menu);
+    EndScreen(kSurfaces, m_Menu);
 }
 
 void cOptionScene::Init() {
-    RequestScreenMusic(ScreenMusicSlot(kSceneOption));
-    m_bSurfaces =
-        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
-    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
-    g_CursorStack.ResetToOneEntry();
+    m_bSurfaces = BeginScreen(kSceneOption, kSurfaces);
 
     // An item is shown when it is switched on and has a label; the list's places beyond
     // the six items name nothing.
@@ -211,12 +178,7 @@ void cOptionScene::PaintMenuSurface() {
 void cOptionScene::DrawScreen() {
     if (!m_bSurfaces) return;
     // A lost or recreated menu surface is painted again before it is shown.
-    if (platform::video::Surface* s = DDDeviceSurface(&m_Menu); s && !lpDTCon && s->IsLost()) {
-        s->Restore();
-        PaintMenuSurface();
-    } else if (m_Menu.bRecreated) {
-        PaintMenuSurface();
-    }
+    if (RestoreForRepaint(m_Menu)) PaintMenuSurface();
     // The menu is drawn with transparency; a window skin with transparent pixels would
     // otherwise keep the cursors of earlier frames on the screen.
     DDFillSurface(&BackBuffer, kBackColour);
@@ -236,12 +198,12 @@ void cOptionScene::OnMenu() {
 }
 
 void cOptionScene::Choose() {
-    const uint16_t keys = Keys();
+    const uint16_t keys = MenuKeys();
     const int32_t row = g_CursorStack.Current().row;
     MoveGridCursor(keys, kCursorX, kFirstRowY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
     if (g_CursorStack.Current().row != row) PlayCursorSound(keys, kUpDownSound, kCursorSound);
 
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (buttons & kDecide) {
         PlaySE(1);
         const int item = V(m_vItems, g_CursorStack.Current().row);
@@ -263,7 +225,7 @@ void cOptionScene::Choose() {
     DrawScreen();
     const CursorEntry& c = g_CursorStack.Current();
     if (m_bSurfaces)
-        DDBltFast(&BackBuffer, c.x, c.y, kCursorSize, kCursorSize, Table(kCursorPicture),
+        DDBltFast(&BackBuffer, c.x, c.y, kCursorSize, kCursorSize, BuiltinSurface(kCursorPicture),
                   kCursorCell, 0, 1);
 }
 
@@ -279,7 +241,7 @@ void cOptionScene::BeginEdit(int item) {
 }
 
 void cOptionScene::Edit() {
-    const uint16_t keys = Keys();
+    const uint16_t keys = MenuKeys();
     const int step = (keys & kKeyUp) ? 1 : (keys & kKeyDown) ? -1 : 0;
     if (step != 0) {
         // A value past either end comes round to the other; so does a stored value that
@@ -295,7 +257,7 @@ void cOptionScene::Edit() {
         PlayCursorSound(keys, kUpDownSound, kCursorSound);
     }
 
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (buttons & (kDecide | kCancel)) {
         const bool cancelled = !(buttons & kDecide);
         PlaySE(cancelled ? 2 : 1);
@@ -313,10 +275,10 @@ void cOptionScene::Edit() {
     DrawScreen();
     const CursorEntry* menu = g_CursorStack.Previous();
     if (!m_bSurfaces || !menu) return;
-    DDBltFast(&BackBuffer, menu->x, menu->y, kCursorSize, kCursorSize, Table(kCursorPicture),
-              kIndicatorCell, 0, 1);
-    DDBltFast(&BackBuffer, kIndicatorX, menu->y, kCursorSize, kCursorSize, Table(kCursorPicture),
-              kCursorCell, 0, 1);
+    DDBltFast(&BackBuffer, menu->x, menu->y, kCursorSize, kCursorSize,
+              BuiltinSurface(kCursorPicture), kIndicatorCell, 0, 1);
+    DDBltFast(&BackBuffer, kIndicatorX, menu->y, kCursorSize, kCursorSize,
+              BuiltinSurface(kCursorPicture), kCursorCell, 0, 1);
 }
 
 void cOptionScene::Leave() {

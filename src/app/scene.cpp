@@ -6,7 +6,11 @@
 #include "app/app_display.h"
 #include "app/app_window.h"
 #include "app/options_scene.h"
+#include "app/stage_play_scene.h"
+#include "app/challenge_scene.h"
+#include "app/save_menu_scene.h"
 #include "app/title_scene.h"
+#include "app/world_map_scene.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -43,7 +47,8 @@ cSceneBase* NewEmptyScene() {
 // The scene table as the program starts: the screens that exist, the empty scene for the
 // others.
 constexpr std::array<SceneFactory, kSceneCount> kDefaultFactories = {
-    NewTitleScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewEmptyScene, NewOptionScene};
+    NewTitleScene,     NewWorldMapScene,  NewSaveMenuScene,
+    NewChallengeScene, NewStagePlayScene, NewOptionScene};
 
 std::array<SceneFactory, kSceneCount> g_factories = kDefaultFactories;
 

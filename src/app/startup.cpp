@@ -6,10 +6,12 @@
 
 #include "app/app_display.h"
 #include "app/menu.h"
+#include "app/screen_common.h"
 #include "app/app_window.h"
 #include "app/dialogs/draw_mode_dlg.h"
 #include "app/hbt_palette.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
 #include "app/run_start.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
@@ -114,12 +116,6 @@ void RemoveWindowUi() {
     ui::RemoveHost();
     g_windowShown.store(false);
 }
-
-// The title music and its siblings, music numbers 0 to 4.
-const std::string kOggNames[] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg", "bgm\\Challenge.ogg",
-                                 "bgm\\Option.ogg", "bgm\\Stage.ogg"};
-const std::string kMidiNames[] = {"bgm\\Title.mid", "bgm\\WorldMap.mid", "bgm\\Challenge.mid",
-                                  "bgm\\Option.mid", "bgm\\Stage.mid"};
 
 // The frame timer of Direct3D presentation: the pacer of the frame timing, without
 // its debugging overlay.
@@ -407,7 +403,7 @@ bool InitGame(const char* commandLine, int showCommand) {
     if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
         !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))
         return false;
-    if (g_OptionData.m_bBgm) g_BgmManager.Init(1, kOggNames, kMidiNames, 5);
+    if (g_OptionData.m_bBgm) InitScreenMusicManager();
 
     const std::vector<SOUNDFILE> soundFiles =
         BuildSoundFileList(g_SystemData.m_vSystemSound, g_Database.m_vSound);
@@ -530,6 +526,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
     InstallRunStarters();
+    InstallStagePlayScene();
 
     platform::instance::InstanceLock lock;
     const std::string lockPath =

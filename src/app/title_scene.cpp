@@ -8,6 +8,7 @@
 #include "app/app_window.h"
 #include "app/menu.h"
 #include "app/run_start.h"
+#include "app/screen_common.h"
 #include "app/screen_settings.h"
 #include "app/startup.h"
 #include "core/bounds.h"
@@ -45,21 +46,6 @@ constexpr int kListFont = 1;
 constexpr int kSkinAlpha = 255 - 240;
 constexpr uint32_t kFrameColour = 240;
 
-DDSURFACEDATA* Table(int i) {
-    return &g_SurfaceTable[i];
-}
-
-// What copies with transparency leave out: the colour key in DirectDraw mode, the clear
-// value of textures in Direct3D mode.
-void ClearToTransparent(DDSURFACEDATA* sd) {
-    if (lpDTCon) {
-        D3DClearRect(sd, 0, 0, sd->nWidth, sd->nHeight, D3DClearValue(sd));
-        return;
-    }
-    if (platform::video::Surface* s = DDDeviceSurface(sd); s && sd->lpDD)
-        s->image.Fill(0, 0, sd->nWidth, sd->nHeight, sd->lpDD->dwColorKey);
-}
-
 // The slot list of the continue screen, drawn with the system font onto the back buffer.
 class BackBufferSlotCanvas : public SlotListCanvas {
   public:
@@ -78,14 +64,6 @@ class BackBufferSlotCanvas : public SlotListCanvas {
     Font* font_;
 };
 
-uint16_t Keys() {
-    return V(g_KeyStates, 0).m_wDir;
-}
-
-uint16_t Buttons() {
-    return V(g_KeyStates, 0).m_wButton;
-}
-
 }  // namespace
 
 cTitleScene::cTitleScene() {
@@ -94,16 +72,11 @@ cTitleScene::cTitleScene() {
 }
 
 cTitleScene::~cTitleScene() {
-    for (int i : kSurfaces) DDReleaseSurface(Table(i));
-    DDReleaseSurface(&m_Menu);
+    EndScreen(kSurfaces, m_Menu);
 }
 
 void cTitleScene::Init() {
-    RequestScreenMusic(ScreenMusicSlot(kSceneTitle));
-    m_bSurfaces =
-        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
-    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
-    g_CursorStack.ResetToOneEntry();
+    m_bSurfaces = BeginScreen(kSceneTitle, kSurfaces);
 
     const std::vector<cCmd>& list = g_SystemData.m_vTitleMenu;
     m_vItems.clear();
@@ -121,9 +94,9 @@ void cTitleScene::Init() {
     // A project that asks for the picture menu but has no menu picture shows its labels
     // rather than a menu nobody can see.
     m_bPictureMenu = screen_settings::PictureMenu(g_SystemData) &&
-                     DDDeviceSurface(Table(kMenuPicture)) != nullptr;
+                     DDDeviceSurface(BuiltinSurface(kMenuPicture)) != nullptr;
     m_nMenuX = kMenuX;
-    if (m_bPictureMenu) m_nMenuX = 288 - Table(kMenuPicture)->nWidth / 2;
+    if (m_bPictureMenu) m_nMenuX = 288 - BuiltinSurface(kMenuPicture)->nWidth / 2;
     if (m_bSurfaces && !BuildMenuSurface()) platform::msg::PostMainWindow(WM_CLOSE);
     m_nCounter = 0;
 }
@@ -131,7 +104,7 @@ void cTitleScene::Init() {
 bool cTitleScene::BuildMenuSurface() {
     int width = 0;
     if (m_bPictureMenu) {
-        width = Table(kMenuPicture)->nWidth + 32;
+        width = BuiltinSurface(kMenuPicture)->nWidth + 32;
     } else {
         int widest = 0;
         for (int id : m_vItems)
@@ -150,7 +123,7 @@ void cTitleScene::PaintMenuSurface() {
     ClearToTransparent(&m_Menu);
     const int rows = static_cast<int>(m_vItems.size());
     if (m_bPictureMenu) {
-        DDSURFACEDATA* picture = Table(kMenuPicture);
+        DDSURFACEDATA* picture = BuiltinSurface(kMenuPicture);
         for (int row = 0; row < rows; ++row)
             DDBltFast(&m_Menu, 32, kRowHeight * row, picture->nWidth, kRowHeight, picture, 0,
                       kRowHeight * m_vItems[static_cast<size_t>(row)], 1);
@@ -160,10 +133,10 @@ void cTitleScene::PaintMenuSurface() {
         // mix halfway, which would leave the window half see-through, so the skin is
         // copied as it is there.
         if (lpDTCon)
-            DDBltAlpha(&m_Menu, 1, 1, w - 2, h - 2, Table(kWindowSkin), 0, 0, 0, nullptr,
+            DDBltAlpha(&m_Menu, 1, 1, w - 2, h - 2, BuiltinSurface(kWindowSkin), 0, 0, 0, nullptr,
                        kSkinAlpha);
         else
-            DDBltFast(&m_Menu, 1, 1, w - 2, h - 2, Table(kWindowSkin), 0, 0, 0);
+            DDBltFast(&m_Menu, 1, 1, w - 2, h - 2, BuiltinSurface(kWindowSkin), 0, 0, 0);
         DDFillFrame(&m_Menu, 0, 0, w, h, 1, kFrameColour);
         if (Font* font = MenuFont(kLabelFont))
             for (int row = 0; row < rows; ++row)
@@ -177,26 +150,22 @@ void cTitleScene::PaintMenuSurface() {
 void cTitleScene::DrawScreen() {
     if (!m_bSurfaces) return;
     // A lost or recreated menu surface is painted again before it is shown.
-    if (platform::video::Surface* s = DDDeviceSurface(&m_Menu); s && !lpDTCon && s->IsLost()) {
-        s->Restore();
-        PaintMenuSurface();
-    } else if (m_Menu.bRecreated) {
-        PaintMenuSurface();
-    }
-    DDBltFast(&BackBuffer, 0, 0, 640, 480, Table(kTitlePicture), 0, 0, 0);
+    if (RestoreForRepaint(m_Menu)) PaintMenuSurface();
+    DDBltFast(&BackBuffer, 0, 0, 640, 480, BuiltinSurface(kTitlePicture), 0, 0, 0);
     DDBltFast(&BackBuffer, m_nMenuX, kMenuY, m_Menu.nWidth, m_Menu.nHeight, &m_Menu, 0, 0, 1);
     PrepareMenuColors();
 }
 
 void cTitleScene::OnMenu() {
-    const uint16_t keys = Keys();
+    const uint16_t keys = MenuKeys();
     const int32_t row = g_CursorStack.Current().row;
     MoveGridCursor(keys, m_nMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
     if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
-    if (!(Buttons() & kDecide)) {
+    if (!(MenuButtons() & kDecide)) {
         DrawScreen();
         const CursorEntry& c = g_CursorStack.Current();
-        if (m_bSurfaces) DDBltFast(&BackBuffer, c.x, c.y, 32, 32, Table(kCursorPicture), 0, 0, 1);
+        if (m_bSurfaces)
+            DDBltFast(&BackBuffer, c.x, c.y, 32, 32, BuiltinSurface(kCursorPicture), 0, 0, 1);
         return;
     }
     PlaySE(1);
@@ -227,12 +196,12 @@ void cTitleScene::OnContinue() {
     }
     const int total = static_cast<int>(g_SaveSlots.size());
     m_nVisible = std::min(total, kListRows);
-    const uint16_t keys = Keys();
+    const uint16_t keys = MenuKeys();
     const int32_t row = g_CursorStack.Current().row;
     MoveListCursor(keys, 1, &m_nTop, kListY, kListRow, kListX, m_nVisible, total, 1);
     if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
 
-    const uint16_t buttons = Buttons();
+    const uint16_t buttons = MenuButtons();
     if (buttons & kDecide) {
         const int slot = g_CursorStack.Current().row;
         // A slot that was damaged after the list was read loads as nothing: a buzz, as
@@ -258,12 +227,12 @@ void cTitleScene::OnContinue() {
 
 void cTitleScene::DrawContinueList() {
     if (!m_bSurfaces) return;
-    DDBltFast(&BackBuffer, 0, 0, 640, 480, Table(kTitlePicture), 0, 0, 0);
+    DDBltFast(&BackBuffer, 0, 0, 640, 480, BuiltinSurface(kTitlePicture), 0, 0, 0);
     PrepareMenuColors();
     BackBufferSlotCanvas canvas(MenuFont(kListFont));
     DrawSlotList(canvas, kListX, kListY, g_SaveSlots, m_nTop, m_nVisible);
     const CursorEntry& c = g_CursorStack.Current();
-    DDBltFast(&BackBuffer, c.x, c.y, 16, 16, Table(kCursorPicture), 64, 0, 1);
+    DDBltFast(&BackBuffer, c.x, c.y, 16, 16, BuiltinSurface(kCursorPicture), 64, 0, 1);
 }
 
 cSceneBase* NewTitleScene() {

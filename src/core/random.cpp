@@ -18,6 +18,10 @@ void Srand(uint32_t seed) {
     t_seed = seed;
 }
 
+uint32_t RandState() {
+    return t_seed;
+}
+
 int RandRange(int a, int b) {
     if (a > b) std::swap(a, b);
     const int64_t r = Rand();

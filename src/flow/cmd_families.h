@@ -49,5 +49,11 @@ void RegisterWarpCommand();
 void RegisterAttackCommands();
 // The stage-clear command.
 void RegisterClearCommand();
+// The game wait.
+void RegisterModalCommands();
+// The message command.
+void RegisterMessageCommand();
+// The effect and picture commands.
+void RegisterShowCommands();
 // The execute-code command.
 void RegisterCodeCommands();

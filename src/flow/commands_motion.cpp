@@ -551,11 +551,6 @@ int CmdJump(CmdContext& ctx) {
     if (!ctx.run) return 0;
     cCmdRun& run = *ctx.run;
     ctx.chara.m_bPushed = 0;
-    // The jump's started switch belongs to this start of the command.
-    if (FirstFrame(run)) {
-        run.m_bStarted = 0;
-        MarkFirstDone(run);
-    }
     ctx.chara.DoJump(run);
     return 0;
 }

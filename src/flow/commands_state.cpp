@@ -11,12 +11,16 @@
 
 namespace {
 
-// Every velocity and acceleration 0; nothing is left to slow down either.
+// Every velocity and acceleration 0; nothing is left to slow down either, no push is kept,
+// and the character counts as standing still: a move earlier in the frame loses its walking
+// posture, and the frame's end gives the resting one.
 int CmdDisableMove(CmdContext& ctx) {
     cChara& c = ctx.chara;
     c.m_dVX = c.m_dVY = 0.0;
     c.m_dAX = c.m_dAY = 0.0;
     c.m_bDecelX = c.m_bDecelY = 0;
+    c.m_bPushed = 0;
+    c.m_bPostureSet = 0;
     return 0;
 }
 

@@ -39,6 +39,9 @@ void InitCmdTables() {
     RegisterWarpCommand();
     RegisterAttackCommands();
     RegisterClearCommand();
+    RegisterModalCommands();
+    RegisterMessageCommand();
+    RegisterShowCommands();
     RegisterArrangeCommand();
     RegisterStatusCommands();
     RegisterTargetCommand();

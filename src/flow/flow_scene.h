@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "flow/show_commands.h"
 #include "objects/flow_host.h"
 
 class cItemDef;
@@ -31,6 +32,31 @@ class FlowScene : public PlayOperations {
     virtual void SetScreenColor(const std::vector<int32_t>& params) = 0;
     // The stage music request of a music command.
     virtual void RequestStageBgm(int32_t bgm, int32_t arg) = 0;
+
+    // What the modal, message, effect and picture commands ask. The defaults are those of
+    // a stage at rest: nothing is shown and nothing waits.
+    // The program is closing while a modal sub-loop may run: nothing new is shown.
+    virtual bool CloseRequested() { return false; }
+    // Holds the game in the stage's modal sub-loop, run by this record, until it ends.
+    virtual void RunModalWait(const cModalWait& /*wait*/) {}
+    // Shows, replaces in place or erases a message window of the message list; the window
+    // shown (0 when it was erased or nothing was shown).
+    virtual ShownHandle ShowMessage(const MessageRequest& /*request*/) { return 0; }
+    // Takes a shown window off the list, if it is still there.
+    virtual void RemoveMessage(ShownHandle /*message*/) {}
+    // An animation of Effect.dat at a screen position, started by an effect command.
+    virtual void AddCommandEffect(int16_t /*effect*/, double /*x*/, double /*y*/, int32_t /*width*/,
+                                  int32_t /*height*/, int32_t /*hold*/) {}
+    // Ends every animation the effect commands started (the hit effects play on).
+    virtual void ClearCommandEffects() {}
+    // Shows, replaces in place or erases a picture of the picture list, placed for the
+    // character; the picture shown (0 when it was erased, nothing was shown, or its file
+    // could not be read).
+    virtual ShownHandle ShowPicture(const PictureRequest& /*request*/, const cChara& /*chara*/) {
+        return 0;
+    }
+    // Takes a shown picture off the list with its surface, if it is still there.
+    virtual void RemovePicture(ShownHandle /*picture*/) {}
 
     // What the status commands change in the running stage. Without a stage (these
     // defaults) nothing happens.

@@ -188,7 +188,8 @@ void RestartFlowRun(cFlowRun& run) {
 void StartCmdRun(cCmdRun& cr, cFlowRun* flow, cChara& chara) {
     cr.m_nRemaining = static_cast<int32_t>(cr.m_nUseTime);
     cr.m_bDone = 0;
-    cr.m_bStarted = 1;
+    // Each start of a command is a new one: a jump has not taken off yet.
+    cr.m_bStarted = 0;
     cr.m_nFrame = 0;
     std::fill(std::begin(cr.m_anWork), std::end(cr.m_anWork), 0);
     if (!flow || !cr.m_pCmd) return;

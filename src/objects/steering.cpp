@@ -284,9 +284,11 @@ void cGameObj::GetMoveTargetPoint(double& x, double& y, const cCmdRun& run) cons
 }
 
 namespace {
+// The arrival switch of the movement part, not its stop-on-arrival switch: the charge and
+// homing moves test arrival with it, and a move that arrives lands exactly on its point.
 bool SnapOnArrival(const cCmdRun& run) {
     const cEdMove* move = run.m_pCmd ? run.m_pCmd->m_pMove.get() : nullptr;
-    return move && move->m_bStopOnArrival;
+    return move && move->m_bArrival;
 }
 }  // namespace
 

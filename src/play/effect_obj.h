@@ -42,6 +42,8 @@ class cEffectObj {
     int32_t m_bScaled = 0;
     cAnimSeq m_Anime;
     int32_t m_bHold = 0;
+    // Started by an effect command: an effect command with effect 0 ends it.
+    int32_t m_bByCommand = 0;
 };
 
 // A picture the picture command shows over the stage.

@@ -37,6 +37,10 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     ClearObjects(*this);
     objectIdCounter = 0;
     frameCounter = 0;
+    std::vector<int>* soundLog = tally.soundLog;
+    tally = PlayTally{};
+    tally.soundLog = soundLog;
+    stageVars.assign(kVariableCount, 0);
     charaGroups.assign(kCharaListCount, CharaList{});
     shotGroups.assign(std::max<uint32_t>(shotGroupCount, 1), ShotList{});
     shots.clear();

@@ -32,6 +32,36 @@ struct PlayRules {
     uint32_t startAllCharas = 0;   // "before stage start" flows run on inactive characters too
     uint32_t landWhileRising = 0;  // a rising object lands on the floor it meets
     int32_t framesBeforeAirborne = 1;
+    // A character whose own flows ended it stays until its defeat decides (else it goes).
+    uint32_t keepEndedCharas = 0;
+    // A shot without power, impact or item deals no hit at all.
+    uint32_t powerlessShotsMiss = 0;
+    // The body-hit flows of a contact start right after each party's damage.
+    uint32_t bodyFlowsAtOnce = 0;
+    // Defeated characters stay on the stage (their defeat decides what follows).
+    uint32_t defeatedStay = 0;
+};
+
+// The values of a stage attempt that the play frame counts and the run end reads.
+struct PlayTally {
+    uint32_t playFrames = 0;     // frames of play counted
+    int32_t playHundredths = 0;  // elapsed time, at most 599999 (99:59.99)
+    uint32_t releaseWait = 0;    // the buttons read as released until all are let go
+    uint32_t defeatSweep = 0;    // characters without hit points are swept every step
+    uint32_t updateStep = 0;     // the current update step of the frame, from 1
+    uint32_t updateStepCount = 0;
+    uint32_t hitsRunning = 0;
+    uint32_t walking = 0;  // the play frame walks the stage characters: erasures wait
+    // One mark per character group: a member woke its group in this step.
+    std::vector<uint8_t> groupMarks;
+    // The run end: a result entered a ranking table, the five results (row index, -1
+    // none) and their raw values.
+    uint32_t runEnded = 0;  // RunEnd ran in this frame
+    uint32_t newRecord = 0;
+    int32_t results[5] = {-1, -1, -1, -1, -1};
+    int32_t rawResults[5] = {};
+    // Sounds the play code started, in order, while someone watches (the harness).
+    std::vector<int>* soundLog = nullptr;
 };
 
 class StageRun final : public PlayContext {
@@ -103,7 +133,11 @@ class StageRun final : public PlayContext {
     // Seconds left of the time limit (999 without one) and its no-limit flag.
     int32_t timeSeconds = 999;
     uint32_t noTimeLimit = 1;
+    // A command's result for the frame: 1 the run ends (cleared), 2 the hero misses.
     uint32_t endRequest = 0;
+    PlayTally tally;
+    // The stage variables, by variable number; all 0 at every stage start.
+    std::vector<int32_t> stageVars = std::vector<int32_t>(kVariableCount, 0);
     uint32_t seed = 0;  // the random seed of this attempt
     // Kept across stage starts.
     cSaveData runStartNewer;

@@ -29,6 +29,7 @@
 #include "platform/video/present.h"
 #include "player_harness.h"
 #include "support/bmp.h"
+#include "support/frame_review.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -41,13 +42,8 @@ const std::filesystem::path kReviewDir = std::filesystem::current_path() / "titl
 
 int g_stageAnswer = 0;
 
-struct DrawMode {
-    const char* name;
-    uint32_t direct3D;
-    int bits;
-};
-constexpr DrawMode kModes[] = {
-    {"dd8", 0, 8}, {"dd16", 0, 16}, {"dd32", 0, 32}, {"d3d16", 1, 16}, {"d3d32", 1, 32}};
+using wftest::DrawMode;
+constexpr const auto& kModes = wftest::kDrawModes;
 
 class TitleSceneTest : public testing::Test {
   protected:
@@ -91,14 +87,7 @@ class TitleSceneTest : public testing::Test {
     }
 
     // The display as start-up opens it, with the palette picture's colours.
-    void Open(const DrawMode& m) {
-        ASSERT_TRUE(DDInit(m.direct3D, nullptr, 640, 480, m.bits, 0, 0, 1, 60, 0, g_SurfaceTable,
-                           g_BitmapTable, kBitmapTableSize));
-        if (lpDTCon || DDDevice().bPalette) {
-            ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "bmp\\plt\\Palette.bmp", 0));
-            ASSERT_TRUE(DDSetTransmit("bmp\\plt\\Palette.bmp"));
-        }
-    }
+    void Open(const DrawMode& m) { ASSERT_TRUE(wftest::OpenGameDisplay(m)); }
     void Start() {
         scene_ = std::make_unique<cTitleScene>();
         scene_->m_nIndex = kSceneTitle;
@@ -246,24 +235,10 @@ TEST_F(TitleSceneTest, TheContinueListLoadsASavedSlotAndOnlyBuzzesOnAnEmptyOne) 
 
 namespace {
 
-// FNV-1a of the 0xRRGGBB values of a rectangle of the frame.
-uint64_t RegionHash(const std::vector<uint32_t>& px, int x, int y, int w, int h) {
-    uint64_t hash = 1469598103934665603ull;
-    for (int j = y; j < y + h; ++j)
-        for (int i = x; i < x + w; ++i) {
-            hash ^= px[static_cast<size_t>(j) * 640 + i] & 0xFFFFFFu;
-            hash *= 1099511628211ull;
-        }
-    return hash;
-}
+using wftest::RegionHash;
 
 void WriteReviewBmp(const std::string& name, const std::vector<uint32_t>& px) {
-    std::error_code ec;
-    std::filesystem::create_directories(kReviewDir, ec);
-    std::vector<uint32_t> rgb(px.size());
-    for (size_t i = 0; i < px.size(); ++i) rgb[i] = px[i] & 0xFFFFFFu;
-    const std::vector<uint8_t> bytes = wftest::Bmp24(640, 480, rgb);
-    wftest::WriteBytes(kReviewDir / (name + ".bmp"), bytes);
+    wftest::WriteReviewBmp(kReviewDir, name, px);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "data/system_data.h"
 #include "flow/cmd_families.h"
+#include "flow/runner.h"
 #include "flow_test_support.h"
 
 using namespace wftest;
@@ -450,4 +451,34 @@ TEST(WarpCommand, PlacesAndUndo) {
         EXPECT_NEAR(m.m_dX, c.x, 1e-9);
         EXPECT_NEAR(m.m_dY, c.y, 1e-9);
     }
+}
+
+// The jump's take-off switch belongs to each start of the command: a jumper sees it clear
+// on the first frame of every start, takes off there, and stays up until the command ends.
+TEST(MotionCommands, JumpTakesOffOnEveryStart) {
+    class Jumper : public Mover {
+      public:
+        void DoJump(cCmdRun& run) override {
+            seen.push_back(run.m_bStarted);
+            run.m_bStarted = 1;
+        }
+        std::vector<int32_t> seen;
+    };
+    MotionStage s;
+    Jumper j;
+    Place(j, 300, 200, false, 1);
+    Bind(j, {Flow(22, {Cmd(kCmdJump)})});
+    SetFrames(j, 0, 0, 2);
+    j.m_bPushed = 1;
+    cFlowRun& run = j.m_vFlowRuns[0];
+    for (int start = 0; start < 2; ++start) {
+        StartFlowRun(run, j);
+        for (int f = 0; f < 3; ++f) s.h.Frame(j);
+    }
+    EXPECT_EQ(j.seen, (std::vector<int32_t>{0, 1, 0, 1}));
+    EXPECT_EQ(j.m_bPushed, 0u);
+    // Any start clears it, whoever runs the command afterwards.
+    run.m_vCmds[0].m_bStarted = 1;
+    StartCmdRun(run.m_vCmds[0], &run, j);
+    EXPECT_EQ(run.m_vCmds[0].m_bStarted, 0);
 }

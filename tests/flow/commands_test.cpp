@@ -194,12 +194,15 @@ TEST(Commands, SimpleHandlers) {
                        Cmd(kCmdChangeBackground, {1, 2}, true),
                        Cmd(kCmdChangeBackground, {3, 1}, true), Cmd(kCmdGetItem, {0, 30000})})});
     c.m_dVX = c.m_dVY = c.m_dAX = c.m_dAY = 2.5;
+    // Pushed and walking from earlier in the frame: the disable ends both.
+    c.m_bPushed = c.m_bPostureSet = 1;
     cFlowRun& run = c.m_vFlowRuns[0];
     StartFlowRun(run, c);
     EXPECT_EQ(RunCharaFlows(c, false), 0);
 
     EXPECT_EQ(std::make_tuple(c.m_dVX, c.m_dVY, c.m_dAX, c.m_dAY),
               std::make_tuple(0.0, 0.0, 0.0, 0.0));
+    EXPECT_EQ(std::make_tuple(c.m_bPushed, c.m_bPostureSet), std::make_tuple(0u, 0u));
     EXPECT_EQ(std::make_tuple(c.m_Def.m_nBmpSet, c.m_Def.m_nCell, c.m_Def.m_nCellExtra),
               std::make_tuple(uint8_t{2}, int16_t{17}, uint16_t{3}));
     EXPECT_EQ(c.m_nBaseAnimeSet, 9);

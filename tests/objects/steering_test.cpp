@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "data/system_data.h"
@@ -112,7 +113,8 @@ TEST(Steering, StepToPointWithScrollRules) {
         EXPECT_EQ(dir, vx < 0 ? kDirLeft : vx > 0 ? kDirRight : kDirNone);
     }
 
-    // An object's step starts at its graphic centre and snaps onto the point on arrival.
+    // An object's step starts at its graphic centre and snaps onto the point on arrival when
+    // the arrival switch is set; stop-on-arrival alone leaves it where it stands.
     play.state.scrollSpeedX = play.state.scrollSpeedY = 0;
     cChara chara;
     chara.m_nGraphicWidth = chara.m_nGraphicHeight = 32;
@@ -121,9 +123,14 @@ TEST(Steering, StepToPointWithScrollRules) {
     cFlowCmd cmd;
     cmd.MakeEdMove();
     cmd.m_pMove->m_bStopOnArrival = 1;
+    cmd.m_pMove->m_bArrival = 0;
     cCmdRun run;
     run.m_pCmd = &cmd;
     run.m_dSpeed = 4;
+    EXPECT_EQ(chara.StepTowardPoint(run, &chara, 118, 66, 0, true), 1);
+    EXPECT_EQ(std::make_pair(chara.m_dX, chara.m_dY), std::make_pair(100.0, 50.0));
+    cmd.m_pMove->m_bStopOnArrival = 0;
+    cmd.m_pMove->m_bArrival = 1;
     EXPECT_EQ(chara.StepTowardPoint(run, &chara, 118, 66, 0, true), 1);
     EXPECT_EQ(chara.m_dX, 102);
     EXPECT_EQ(chara.m_dY, 50);

@@ -375,9 +375,10 @@ bool WriteSystemData(std::string& error) {
     system.m_vText[11] = "やめておく";
     for (int i = 0; i < kSystemSoundCount; ++i)
         system.m_vSystemSound[static_cast<size_t>(i)] = SystemSoundFile(i);
-    system.m_vScreenBgm[0] = 1;  // the title plays Bgm record 1
-    system.m_vScreenBgm[1] = 2;  // the world map and the save menu record 2
-    system.m_vScreenBgm[2] = 2;  // the challenge list too
+    system.m_nMenuOption = kChallengeCount;  // the challenges the challenge screen lists
+    system.m_vScreenBgm[0] = 1;              // the title plays Bgm record 1
+    system.m_vScreenBgm[1] = 2;              // the world map and the save menu record 2
+    system.m_vScreenBgm[2] = 2;              // the challenge list too
     if (!system.SaveFile(DataPath[35])) return Fail(error, DataPath[35]);
     return true;
 }
@@ -471,6 +472,8 @@ bool WriteWorldMap(std::string& error) {
         map.m_vGrid[static_cast<size_t>(kRoadY * map.m_nPitch + x)] = 5;
     for (int32_t y = kCastleY; y < kRoadY; ++y)
         map.m_vGrid[static_cast<size_t>(y * map.m_nPitch + kBranchX)] = 5;
+    // The road is drawn with the path chip.
+    map.m_vCellTypes[5].m_nGraphic = 1;
     map.m_nStartX = kFirstX;
     map.m_nStartY = kRoadY;
     map.m_vPoints.clear();
@@ -486,6 +489,10 @@ bool WriteWorldMap(std::string& error) {
         rec.m_nKind = 0;  // a stage entry
         rec.m_sRecName = names[i];
         rec.m_sStageFile = kStageNames[i];
+        // The point picture's row and the run's cleared flag of the stage (flag 0 is the
+        // one that always stands, so the stages take 1 and 2).
+        rec.m_anRecValue[0] = i;
+        rec.m_anRecValue[1] = i + 1;
         point.m_vRecs.push_back(rec);
         map.m_vPoints.push_back(point);
     }

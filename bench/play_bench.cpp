@@ -1,0 +1,106 @@
+// One frame of stage play under stress: 200 characters running flows, 1,000 shots, a
+// screen full of blocks and the objects' display effects, with the update steps and the
+// drawing of the frame timed apart.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "data/cmd_types.h"
+#include "media/draw/dd_device.h"
+#include "objects/shot_obj.h"
+#include "platform/video/device.h"
+#include "play/play_frame.h"
+#include "support/stage_harness.h"
+
+namespace vid = platform::video;
+
+namespace {
+
+constexpr int kCharas = 200;
+constexpr int kShots = 1000;
+
+// 40 x 30 blocks: the first screen is covered with passable blocks over a solid floor;
+// the characters stand in rows, each running two flows of waits every frame.
+cStage StressStage() {
+    cStage stage = wftest::MakeStage(40, 30, 2, 13);
+    for (int16_t y = 0; y < 14; ++y)
+        for (int16_t x = 0; x < 20; ++x) wftest::PlaceBlock(stage, x, y, 0);
+    for (int16_t x = 0; x < 40; ++x) wftest::PlaceBlock(stage, x, 14, 1);
+    for (int i = 0; i < kCharas; ++i) {
+        cCharaDef& c = wftest::PlaceChara(stage, static_cast<int16_t>(3 + i % 16),
+                                          static_cast<int16_t>(1 + i / 16), 100, 1);
+        c.m_nInitEffect = 1;  // a display effect from the start
+        for (int8_t trigger : {int8_t{0}, int8_t{0}}) {
+            cFlow flow;
+            flow.m_nTrigger = trigger;
+            cFlowCmd wait;
+            wait.m_nType = kCmdWait;
+            wait.m_nUseTime = 3;
+            flow.m_vCmds = {wait, wait};
+            c.m_vFlows.push_back(flow);
+        }
+    }
+    return stage;
+}
+
+void AddShots(StageRun& run) {
+    for (int i = 0; i < kShots; ++i) {
+        cShotObj shot;
+        shot.m_nMapValue = static_cast<uint32_t>(i % 2 == 0 ? 0 : 2);
+        shot.m_nBodyWidth = shot.m_nBaseBodyWidth = 16;
+        shot.m_nBodyHeight = shot.m_nBaseBodyHeight = 16;
+        shot.m_dX = 320 + (i % 40) * 16;
+        shot.m_dY = 320 + (i / 40) * 12;
+        shot.m_dRight = shot.m_dX + 15;
+        shot.m_dBottom = shot.m_dY + 15;
+        shot.m_rcAttack = {shot.m_dX, shot.m_dY, shot.m_dRight, shot.m_dBottom};
+        shot.m_Part.m_nF25 = 1;  // passes the map
+        AddShot(run.shots, shot);
+    }
+}
+
+struct Stress {
+    Stress() : harness(StressStage(), wftest::RunKind::kFree) {
+        vid::ResetHooks();
+        vid::SetPacingEnabled(false);
+        DDResetForTest();
+        if (DDInit(0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0))
+            harness.surface = &BackBuffer;
+        AddShots(harness.Run());
+    }
+    ~Stress() {
+        DDResetForTest();
+        vid::ResetHooks();
+    }
+    // Shots that left keep their number up.
+    void Refill() {
+        if (harness.Run().shots.size() < kShots / 2) AddShots(harness.Run());
+    }
+    wftest::StageHarness harness;
+};
+
+void BM_StressUpdate(benchmark::State& state) {
+    Stress s;
+    PlayFrameEnd end{};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(RunUpdateSteps(s.harness.Run(), s.harness, end));
+        state.PauseTiming();
+        s.Refill();
+        state.ResumeTiming();
+    }
+    state.counters["charas"] = static_cast<double>(s.harness.Run().objects.charas.size());
+    state.counters["shots"] = static_cast<double>(s.harness.Run().shots.size());
+}
+BENCHMARK(BM_StressUpdate)->Unit(benchmark::kMicrosecond);
+
+void BM_StressDraw(benchmark::State& state) {
+    Stress s;
+    PlayFrameEnd end{};
+    RunUpdateSteps(s.harness.Run(), s.harness, end);
+    if (!s.harness.surface) state.SkipWithError("no drawing surface");
+    for (auto _ : state) s.harness.DrawStage(false);
+    state.counters["drawn"] = s.harness.drawn;
+}
+BENCHMARK(BM_StressDraw)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

@@ -1,0 +1,271 @@
+// The save menu.
+#include "app/save_menu_scene.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+#include "app/app_window.h"
+#include "app/menu.h"
+#include "app/screen_parts.h"
+#include "app/screen_settings.h"
+#include "core/bounds.h"
+#include "core/msgbox.h"
+#include "core/paths.h"
+#include "core/strings.h"
+#include "data/save_data.h"
+#include "data/save_slots.h"
+#include "data/system_data.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_fill.h"
+#include "media/draw/font.h"
+#include "media/sound/sound.h"
+#include "platform/msg/msg.h"
+
+using namespace screen_parts;
+
+namespace {
+
+constexpr int kLetterPicture = 50;
+constexpr int kSurfaces[] = {kWindowSkin, kLetterPicture, kCursorPicture};
+constexpr int kMenuFont = 1;
+constexpr int kCursorSound = 0;
+
+// System texts of the save menu's message boxes.
+constexpr int kSaveQuestion = 12;      // "セーブする" / "やっぱりやめる"
+constexpr int kAutoSaveQuestion = 14;  // "オートセーブＯＮ" / "オートセーブＯＦＦ"
+constexpr int kNoSlotYet = 16;         // "保存先が不明です！…"
+constexpr int kTitleQuestion = 17;     // "タイトルへ戻る" / "やっぱりやめる"
+constexpr int kTotalLabel = 4;         // "トータルスコア"
+
+enum SaveStep { kSaveOpen = 0, kSaveList = 1, kSaveConfirm = 2 };
+enum AutoStep { kAutoOpen = 0, kAutoAsk = 1, kAutoNoSlot = 2 };
+
+}  // namespace
+
+bool SaveRunToSlot(int slot) {
+    int32_t& last = run_fields::LastSlot(g_PlaySession);
+    const int32_t before = last;
+    // The slot is stored in the file it is saved to, so that a continued run saves there.
+    last = slot;
+    if (g_PlaySession.SaveSlot(slot)) return true;
+    last = before;
+    char path[kMaxPath];
+    MakeStoryPath(path, std::clamp(slot, 0, kSaveSlotCount - 1));
+    ErrorBoxF("セーブデータ %s を保存できません！", path);
+    return false;
+}
+
+cSaveMenuScene::cSaveMenuScene() {
+    m_vStates = {&cSceneBase::FadeIn,
+                 static_cast<StateHandler>(&cSaveMenuScene::OnMenu),
+                 static_cast<StateHandler>(&cSaveMenuScene::OnSave),
+                 static_cast<StateHandler>(&cSaveMenuScene::OnAutoSave),
+                 static_cast<StateHandler>(&cSaveMenuScene::OnBack),
+                 static_cast<StateHandler>(&cSaveMenuScene::OnToTitle),
+                 &cSceneBase::FadeOut};
+}
+
+cSaveMenuScene::~cSaveMenuScene() {
+    for (int i : kSurfaces) DDReleaseSurface(Picture(i));
+}
+
+void cSaveMenuScene::Init() {
+    RequestScreenMusic(ScreenMusicSlot(kSceneSaveMenu));
+    m_bSurfaces =
+        DDLoadSurfaceTable(g_SurfaceTable, kSurfaces, static_cast<int>(std::size(kSurfaces)));
+    if (!m_bSurfaces) platform::msg::PostMainWindow(WM_CLOSE);
+    const std::vector<cCmd>& list = g_SystemData.m_vSaveMenu;
+    m_vItems.clear();
+    // Only the four items the menu knows: a longer list from a newer editor would enter
+    // states that are not there.
+    for (size_t i = 0; i < list.size() && i < 4; ++i)
+        if (list[i].valid != 0) m_vItems.push_back(static_cast<int>(i));
+    if (m_vItems.empty()) m_vItems.push_back(0);
+    g_CursorStack.ResetToOneEntry();
+    m_nCounter = 0;
+}
+
+void cSaveMenuScene::DrawScreen() {
+    DDFillSurface(&BackBuffer, 16);
+    Font* font = MenuFont(kMenuFont);
+    if (font) {
+        int widest = 0;
+        std::string labels;
+        for (int id : m_vItems) {
+            const std::string& label = V(g_SystemData.m_vSaveMenu, id).label;
+            widest = std::max(widest, SjisCharCount(label.c_str()));
+            labels += label + "\n";
+        }
+        const int rows = static_cast<int>(m_vItems.size());
+        font->DrawTextBoxDefault(&BackBuffer, kMenuX, kMenuY, 16 * (widest + 1), kRowHeight * rows,
+                                 labels.c_str(), 16);
+        const int32_t total = static_cast<int32_t>(run_fields::ShownTotal(g_PlaySession));
+        if (screen_settings::ShowSaveMenuTotal(g_SystemData) && total > 0) {
+            const std::string& label = V(g_SystemData.m_vText, kTotalLabel);
+            const std::string digits = StrPrintf("%d", total);
+            const int width =
+                16 * (SjisCharCount(label.c_str()) + 1 + static_cast<int>(digits.size()) - 1);
+            font->DrawTextBoxDefault(&BackBuffer, 320 - width / 2, 260, width, 16,
+                                     (label + digits).c_str(), 0);
+        }
+    }
+    PrepareMenuColors();
+}
+
+void cSaveMenuScene::OnMenu() {
+    const uint16_t keys = Keys();
+    const int32_t row = g_CursorStack.Current().row;
+    MoveGridCursor(keys, kMenuX, kMenuY, 0, kRowHeight, 1, static_cast<int>(m_vItems.size()));
+    if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+    const uint16_t buttons = Buttons();
+    if (buttons & kDecide) {
+        PlaySE(1);
+        m_nState = V(m_vItems, g_CursorStack.Current().row) + kSave;
+        m_nCounter = 0;
+        g_CursorStack.PushLinkedEntry(0);
+        return;
+    }
+    if (buttons & kCancel) {
+        PlaySE(2);
+        m_nState = kBack;
+        return;
+    }
+    DrawScreen();
+    const CursorEntry& c = g_CursorStack.Current();
+    DrawSmallCursor(c.x, c.y);
+}
+
+void cSaveMenuScene::DrawSlots() {
+    DDFillSurface(&BackBuffer, 16);
+    DrawSlotListOnBackBuffer(MenuFont(kMenuFont), kListX, kListY, m_nTop, m_nVisible);
+}
+
+void cSaveMenuScene::OnSave() {
+    const int total = static_cast<int>(g_SaveSlots.size());
+    if (m_nCounter == kSaveOpen) {
+        // The list opens on the slot saved to last (the first before any save).
+        const int last = run_fields::LastSlot(g_PlaySession);
+        g_CursorStack.Current() = CursorEntry();
+        g_CursorStack.Current().row = std::clamp(last, 0, std::max(total - 1, 0));
+        BuildSlotList(g_SaveSlots);
+        m_nVisible = std::min(total, kListRows);
+        m_nTop = g_CursorStack.Current().row;
+        m_nCounter = kSaveList;
+    }
+    if (m_nCounter == kSaveList) {
+        const uint16_t keys = Keys();
+        const int32_t row = g_CursorStack.Current().row;
+        MoveListCursor(keys, 1, &m_nTop, kListY, kRowHeight, kListX, m_nVisible, total, 1);
+        if (g_CursorStack.Current().row != row) PlayCursorSound(keys, 3, kCursorSound);
+        const uint16_t buttons = Buttons();
+        if (buttons & kDecide) {
+            PlaySE(1);
+            g_CursorStack.PushLinkedEntry(0);
+            g_CursorStack.Current().row = 1;
+            m_nCounter = kSaveConfirm;
+            return;
+        }
+        if (buttons & kCancel) {
+            PlaySE(2);
+            g_CursorStack.PopLinkedEntry(1);
+            m_nState = kMenu;
+            m_nCounter = 0;
+            return;
+        }
+        DrawSlots();
+        const CursorEntry& c = g_CursorStack.Current();
+        DrawSmallCursor(c.x, c.y);
+        return;
+    }
+    // The confirmation over the list, the slot marked where the list cursor stands.
+    DrawSlots();
+    if (const CursorEntry* slot = g_CursorStack.Previous()) DrawSmallCursor(slot->x, slot->y, 80);
+    RunChoiceBox(kSaveQuestion, 320, 400);
+    const uint16_t buttons = Buttons();
+    if (!(buttons & (kDecide | kCancel))) return;
+    if (buttons & kDecide) {
+        if (g_CursorStack.Current().row == 0) {
+            PlaySE(5);
+            if (const CursorEntry* slot = g_CursorStack.Previous()) SaveRunToSlot(slot->row);
+        } else {
+            PlaySE(1);
+        }
+    } else {
+        PlaySE(2);
+    }
+    g_CursorStack.PopLinkedEntry(1);
+    m_nCounter = kSaveList;
+}
+
+void cSaveMenuScene::LeaveDialog() {
+    g_CursorStack.PopLinkedEntry(1);
+    m_nCounter = 0;
+    m_nState = kMenu;
+}
+
+void cSaveMenuScene::OnAutoSave() {
+    if (m_nCounter == kAutoOpen) {
+        g_CursorStack.Current() = CursorEntry();
+        g_CursorStack.Current().row = run_fields::AutoSave(g_PlaySession) != 0 ? 0 : 1;
+        m_nCounter = run_fields::LastSlot(g_PlaySession) < 0 ? kAutoNoSlot : kAutoAsk;
+    }
+    DrawScreen();
+    const uint16_t buttons = Buttons();
+    if (m_nCounter == kAutoNoSlot) {
+        // Auto-save needs a slot to save into: until the run was saved once, only the
+        // notice, and nothing changes.
+        DrawTextBox(kNoSlotYet, 1, 320, 232, 0);
+        if (buttons & kDecide) {
+            PlaySE(1);
+            LeaveDialog();
+        } else if (buttons & kCancel) {
+            PlaySE(2);
+            LeaveDialog();
+        }
+        return;
+    }
+    RunChoiceBox(kAutoSaveQuestion, 320, 224);
+    if (buttons & kDecide) {
+        PlaySE(1);
+        if (g_CursorStack.Current().row == 0) {
+            // Switched on before the save, so that the slot keeps the switch as chosen.
+            run_fields::AutoSave(g_PlaySession) = 1;
+            SaveRunToSlot(run_fields::LastSlot(g_PlaySession));
+        } else {
+            run_fields::AutoSave(g_PlaySession) = 0;
+        }
+        LeaveDialog();
+    } else if (buttons & kCancel) {
+        PlaySE(2);
+        LeaveDialog();
+    }
+}
+
+void cSaveMenuScene::OnBack() {
+    g_SceneMgr.m_nNext = kSceneWorldMap;
+    m_nState = kFadeOut;
+}
+
+void cSaveMenuScene::OnToTitle() {
+    if (m_nCounter == 0) {
+        g_CursorStack.Current() = CursorEntry();
+        g_CursorStack.Current().row = 1;
+        m_nCounter = 1;
+    }
+    DrawScreen();
+    RunChoiceBox(kTitleQuestion, 320, 224);
+    const uint16_t buttons = Buttons();
+    if ((buttons & kDecide) && g_CursorStack.Current().row == 0) {
+        PlaySE(1);
+        g_SceneMgr.m_nNext = kSceneTitle;
+        m_nState = kFadeOut;
+    } else if (buttons & (kDecide | kCancel)) {
+        PlaySE((buttons & kDecide) ? 1 : 2);
+        LeaveDialog();
+    }
+}
+
+cSceneBase* NewSaveMenuScene() {
+    return new (std::nothrow) cSaveMenuScene;
+}

@@ -1,0 +1,410 @@
+// The main play frame.
+#include "play/play_frame.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/key_state.h"
+#include "core/log.h"
+#include "data/global_data.h"
+#include "data/stage_file.h"
+#include "flow/runner.h"
+#include "objects/player.h"
+#include "platform/msg/msg.h"
+#include "play/attack_hits.h"
+#include "play/items_in_play.h"
+#include "play/map_collision.h"
+#include "play/solid_collision.h"
+#include "play/stage_run.h"
+
+namespace {
+
+constexpr int kSoundPause = 4;
+constexpr int kSoundMiss = 8;
+constexpr int kSoundDefeat = 9;
+constexpr int32_t kUnlimitedLife = 0x7FFFFFFF;
+constexpr uint32_t kTriggerFrame = 0;
+// The out-of-area regions of the stage, by kind of object.
+constexpr int kRegionHeroShots = 0;
+constexpr int kRegionOtherShots = 1;
+constexpr int kRegionCharasAfter = 2;
+constexpr int kRegionCharasBefore = 3;
+constexpr int kRegionItems = 4;
+
+// How a part of an update step ends.
+enum class Step {
+    kOn,      // the step goes on
+    kDraw,    // the update steps end; the frame is drawn
+    kNoDraw,  // the frame ends without drawing
+};
+
+struct Frame {
+    StageRun& run;
+    RunEndHooks& hooks;
+    bool firstStep = true;
+};
+
+// Block characters move before the hero, so that the hero rides and meets them where
+// they stand in this step; every other character acts after it.
+bool ActsBeforeHero(const cStageChara& c) {
+    return c.m_Def.m_bBlockChara != 0;
+}
+
+bool HeroDead(StageRun& run) {
+    cChara* hero = run.Hero();
+    return !hero || hero->m_bRemoved;
+}
+
+// The miss of the hero (sound 8 unless a trace cause played it already).
+Step Miss(Frame& f, bool soundPlayed) {
+    HeroMiss(f.run, f.hooks, soundPlayed);
+    return Step::kNoDraw;
+}
+
+Step EndRun(Frame& f) {
+    RunEnd(f.run, f.hooks);
+    return Step::kNoDraw;
+}
+
+// A check's result: 1 the stage is cleared, 2 the hero misses.
+Step Checked(Frame& f, int32_t result) {
+    if (result == 1) return EndRun(f);
+    if (result == 2) return Miss(f, false);
+    return Step::kOn;
+}
+
+// A miss with its cause written to the trace file.
+Step Dead(Frame& f, const char* cause) {
+    TraceWriteLine(cause);
+    PlayRunSound(f.run, kSoundMiss);
+    return Miss(f, true);
+}
+
+bool Squeezed(const cChara& c) {
+    return (c.m_abContact[0] && c.m_abContact[1]) || (c.m_abContact[2] && c.m_abContact[3]);
+}
+
+void TraceContacts(const cChara& c) {
+    char line[64];
+    std::snprintf(line, sizeof line, "Player[P1].LRUD = %d,%d,%d,%d", c.m_abContact[0],
+                  c.m_abContact[1], c.m_abContact[2], c.m_abContact[3]);
+    TraceWriteLine(line);
+}
+
+void Drop(StageRun& run, cStageChara& c) {
+    c.Unlink();
+    QueueErase(run, c);
+}
+
+// A character whose own flows ended it: it goes, or with the keep-ended switch stays
+// unless its defeat ended the run.
+Step EndedInStep(Frame& f, cStageChara& c) {
+    const int32_t e = DefeatResult(f.run, f.hooks, c);
+    if (!f.run.rules.keepEndedCharas) {
+        Drop(f.run, c);
+    } else if (e == 1) {
+        Drop(f.run, c);
+        return Step::kNoDraw;
+    } else {
+        PlayRunSound(f.run, kSoundDefeat);
+    }
+    return e != 0 ? Step::kDraw : Step::kOn;
+}
+
+// A character a step found fatal: sound 9 and its defeat; it stays to vanish unless the
+// defeat ended the run.
+Step FatalInStep(Frame& f, cStageChara& c) {
+    PlayRunSound(f.run, kSoundDefeat);
+    const int32_t e = DefeatResult(f.run, f.hooks, c);
+    if (e == 1) {
+        Drop(f.run, c);
+        return Step::kNoDraw;
+    }
+    return e != 0 ? Step::kDraw : Step::kOn;
+}
+
+Step Sweep(Frame& f) {
+    if (!f.run.tally.defeatSweep) return Step::kOn;
+    if (SweepDefeated(f.run, f.hooks) == 0) return Step::kOn;
+    return Step::kDraw;
+}
+
+// One character acting before or after the hero.
+Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
+    StageRun& run = f.run;
+    c.StartFlowsByTrigger(kTriggerFrame);
+    if (c.RunFrame(0)) {
+        if (afterHero && c.m_bRemoved) {
+            Drop(run, c);
+            return Step::kOn;
+        }
+        return EndedInStep(f, c);
+    }
+    if (const Step s = Sweep(f); s != Step::kOn) return s;
+    if (afterHero && c.m_nRiddenId) RideSolid(run, c);
+    bool fatal = false;
+    bool remove = c.MoveX() == 4;
+    fatal = CollideMapX(run, c) == 2;
+    if (!fatal) {
+        c.ApplyGravity();
+        const int32_t y = c.MoveY();
+        fatal = y == 7;
+        remove = remove || y == 8;
+    }
+    if (!fatal) fatal = CollideMapY(run, c) == 2;
+    if (!fatal && afterHero) {
+        fatal = CollideSolids(run, c) == 2;
+        RecheckMapX(run, c);
+        RecheckMapY(run, c);
+        fatal = fatal || Squeezed(c);
+    }
+    if (fatal) return FatalInStep(f, c);
+    if (remove) {
+        Drop(run, c);
+        return Step::kOn;
+    }
+    c.DecayKnockbackX();
+    c.DecayKnockbackY();
+    return Step::kOn;
+}
+
+Step CharasStep(Frame& f, bool afterHero) {
+    if (HeroDead(f.run)) return Step::kOn;
+    ++f.run.tally.walking;
+    Step result = Step::kOn;
+    for (cStageChara& c : f.run.objects.charas) {
+        if (ActsBeforeHero(c) == afterHero || c.m_bRemoved || !c.m_bActive || !c.m_bRunnable)
+            continue;
+        if (IsErasePending(f.run, c)) continue;
+        result = CharaStep(f, c, afterHero);
+        if (result != Step::kOn) break;
+    }
+    --f.run.tally.walking;
+    FlushErasures(f.run);
+    return result;
+}
+
+Step HeroStep(Frame& f) {
+    StageRun& run = f.run;
+    if (HeroDead(run)) return Step::kOn;
+    cChara& hero = *run.Hero();
+    hero.StartFlowsByTrigger(kTriggerFrame);
+    if (hero.RunFrame(0)) return Miss(f, false);
+    if (run.endRequest == 1) return EndRun(f);
+    if (run.endRequest == 2) return Miss(f, false);
+    if (const Step s = Sweep(f); s != Step::kOn) return s;
+    ApplyStandingEffect(run, hero);
+    if (hero.m_nRiddenId) RideSolid(run, hero);
+
+    hero.MoveX();
+    ClampToScreenX(run, hero);
+    if (CollideMapX(run, hero) == 2) return Dead(f, "Dead 1");
+    ClampToScreenX(run, hero);
+
+    hero.ApplyGravity();
+    if (hero.MoveY() == 7) return Dead(f, "Dead 2");
+    if (ClampToScreenY(run, hero) == 2) return Dead(f, "Dead 3");
+    if (CollideMapY(run, hero) == 2) return Dead(f, "Dead 4");
+    if (ClampToScreenY(run, hero) == 2) return Dead(f, "Dead 5");
+
+    // Only a hero without its crush grace is killed by a squeeze.
+    const auto squeeze = [&](const char* cause) {
+        if (!Squeezed(hero) || hero.m_nCrushGrace != 0) return false;
+        TraceContacts(hero);
+        hero.RestorePosition();
+        TraceWriteLine(cause);
+        return true;
+    };
+    const auto deadly = [&] { return !hero.m_bRemoved && hero.m_nCrushGrace == 0; };
+    if (squeeze("Dead SP")) {
+        PlayRunSound(run, kSoundMiss);
+        return Miss(f, true);
+    }
+    if (CollideSolids(run, hero) == 2 && deadly()) return Dead(f, "Dead 6");
+    if ((hero.m_abContact[0] || hero.m_abContact[1]) && RecheckMapX(run, hero) == 2 && deadly())
+        return Dead(f, "Dead 7");
+    if ((hero.m_abContact[2] || hero.m_abContact[3]) && RecheckMapY(run, hero) == 2 && deadly())
+        return Dead(f, "Dead 8");
+    if (squeeze("Dead 9")) {
+        PlayRunSound(run, kSoundMiss);
+        return Miss(f, true);
+    }
+    hero.DecayKnockbackX();
+    hero.DecayKnockbackY();
+    return Step::kOn;
+}
+
+const cStageParam& Region(int kind) {
+    return g_Stage.m_aParams[kind];
+}
+
+void ShotsStep(Frame& f) {
+    auto& shots = f.run.shots;
+    for (auto it = shots.begin(); it != shots.end();) {
+        cShotObj& s = *it;
+        if (s.Update()) {
+            it = EraseShot(shots, it);
+            continue;
+        }
+        s.Move(0.0, 0.0);
+        bool erase = false;
+        if (f.firstStep)
+            erase = s.IsOutsideActiveArea(
+                        Region(s.m_nSide == 0 ? kRegionHeroShots : kRegionOtherShots)) != 0;
+        if (!erase) erase = s.HitsMap() != 0;
+        it = erase ? EraseShot(shots, it) : std::next(it);
+    }
+}
+
+void EraseOutside(Frame& f) {
+    StageRun& run = f.run;
+    if (!f.firstStep || HeroDead(run)) return;
+    for (cStageChara& c : run.objects.charas) {
+        if (c.m_bRemoved || !c.m_bActive) continue;
+        const bool before = ActsBeforeHero(c);
+        if (!run.eraseOutside[before ? 1 : 0]) continue;
+        if (c.IsOutsideActiveArea(Region(before ? kRegionCharasBefore : kRegionCharasAfter)))
+            Drop(run, c);
+    }
+    if (run.eraseOutside[2])
+        for (cItemObj& item : run.objects.items)
+            if (item.IsOutsideActiveArea(Region(kRegionItems))) QueueErase(run, item);
+    FlushErasures(run);
+}
+
+void CountLives(Frame& f) {
+    StageRun& run = f.run;
+    if (HeroDead(run)) return;
+    for (cStageChara& c : run.objects.charas) {
+        if (c.m_bRemoved || c.m_nLife == kUnlimitedLife) continue;
+        if (--c.m_nLife < 0) Drop(run, c);
+    }
+    FlushErasures(run);
+}
+
+void Bookkeeping(cChara& c) {
+    c.TickHitCooldown();
+    for (uint32_t& contact : c.m_abContact) contact = 0;
+    c.SavePosition();
+}
+
+Step UpdateStep(Frame& f, uint32_t number) {
+    StageRun& run = f.run;
+    run.tally.updateStep = number;
+    // The objects see the step's number (a jump from a block starts in the last step).
+    run.state.frame = number;
+    ++run.tally.updateStepCount;
+    UpdateActivity(run);
+    CountLives(f);
+    for (cStageChara& c : run.objects.charas) Bookkeeping(c);
+    if (cChara* hero = run.Hero()) {
+        Bookkeeping(*hero);
+        if (auto* player = dynamic_cast<cPlayer*>(hero)) player->RememberFacing();
+    }
+    KeepStepRects(run);
+    run.StepScroll();
+
+    if (const Step s = CharasStep(f, false); s != Step::kOn) return s;
+    if (const Step s = HeroStep(f); s != Step::kOn) return s;
+    if (const Step s = CharasStep(f, true); s != Step::kOn) return s;
+    ShotsStep(f);
+    EraseOutside(f);
+
+    cChara* hero = run.Hero();
+    if (!hero || hero->m_bRemoved) return Step::kOn;
+    if (const Step s = Checked(f, CheckItemBlock(run, *hero)); s != Step::kOn) return s;
+    if (const Step s = Checked(f, ProcessHits(run)); s != Step::kOn) return s;
+    if (HeroDead(run)) return Step::kOn;
+    if (auto* player = dynamic_cast<cPlayer*>(run.Hero()))
+        if (const Step s = Checked(f, TouchItems(run, *player)); s != Step::kOn) return s;
+    return Step::kOn;
+}
+
+// The hero's input locks, the release wait, the key histories.
+void TakeLiveInput(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
+    if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) {
+        // The hero's two per-frame input switches: direction and buttons locked.
+        if (hero->m_abFrameSwitch[0]) {
+            keys.m_wDir = 0;
+            keys.m_nDirCode = 5;
+        }
+        if (hero->m_abFrameSwitch[1]) keys.ClearButtons();
+    }
+    PlayTally& t = run.tally;
+    if (keys.m_wButton == 0) t.releaseWait = 0;
+    if (t.releaseWait) keys.m_wButton = 0;
+    keys.Record();
+    keys.Push();
+    if (run.rules.recordReplay) scene.RecordReplayInput(keys.m_wDir, keys.m_wButton);
+}
+
+}  // namespace
+
+bool RunUpdateSteps(StageRun& run, RunEndHooks& hooks, PlayFrameEnd& end) {
+    Frame f{run, hooks};
+    run.tally.runEnded = 0;
+    if (cChara* hero = run.Hero(); hero && !hero->m_bRemoved) {
+        ClearFlowMarks(*hero);
+        hero->m_bPushed = 0;
+        hero->m_bPostureSet = 0;
+    }
+    for (cStageChara& c : run.objects.charas) {
+        if (!c.m_bRemoved) ClearFlowMarks(c);
+        c.m_bPushed = 0;
+        c.m_bPostureSet = 0;
+    }
+    Step result = Step::kOn;
+    const uint32_t steps = static_cast<uint32_t>(std::max<size_t>(run.stepMask.size(), 1));
+    for (uint32_t n = 1; n <= steps && result == Step::kOn; ++n) {
+        f.firstStep = n == 1;
+        result = UpdateStep(f, n);
+    }
+    if (result == Step::kOn) result = Sweep(f);
+    end = run.tally.runEnded ? PlayFrameEnd::kRunEnded : PlayFrameEnd::kPlaying;
+    return result != Step::kNoDraw;
+}
+
+PlayFrameEnd PlayFrame(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
+    if (scene.CloseRequested()) {
+        platform::msg::PostMainWindow(WM_CLOSE, 0, 0);
+        return PlayFrameEnd::kClosed;
+    }
+    if (scene.PauseKeyDown()) {
+        PlayRunSound(run, kSoundPause);
+        return PlayFrameEnd::kPaused;
+    }
+    // A saved replay must match its recording: this frame is drawn without an update.
+    if (scene.ServeSaveReplayKeys()) {
+        scene.DrawStage(true);
+        return PlayFrameEnd::kPlaying;
+    }
+    ++run.frameCounter;
+    if (scene.ReplayPlayback()) {
+        keys.Reset();
+        keys.ClearButtons();
+        uint16_t dir = 0, buttons = 0;
+        if (!scene.NextReplayInput(dir, buttons)) return PlayFrameEnd::kReplayRestart;
+        keys.m_wDir = dir;
+        keys.m_wButton = buttons;
+        keys.m_nDirCode = DirectionCodeFromBits(dir);
+        keys.Record();
+        keys.Push();
+    } else {
+        TakeLiveInput(run, scene, keys);
+    }
+    CountPlayTime(run);
+    if (CountDownTime(run, -1)) {
+        if (!HeroDead(run)) {
+            PlayRunSound(run, kSoundMiss);
+            if (cChara* hero = run.Hero(); hero->Remove() == 1) {
+                RunEnd(run, scene);
+                return PlayFrameEnd::kRunEnded;
+            }
+            return PlayFrameEnd::kPlaying;
+        }
+    }
+    PlayFrameEnd end = PlayFrameEnd::kPlaying;
+    const bool draw = RunUpdateSteps(run, scene, end);
+    if (draw) scene.DrawStage(false);
+    return end;
+}

@@ -1,0 +1,187 @@
+// The save menu: the slot list's first row, the confirmation that writes or leaves the
+// slot, auto-save before and after a first save, a save that fails, and the way out.
+#include "app/save_menu_scene.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/screen_parts.h"
+#include "screen_fixture.h"
+
+namespace {
+
+class SaveMenuTest : public wftest::ScreenTest {
+  protected:
+    void Open() {
+        Start(kSceneSaveMenu);
+        ASSERT_EQ(State(), cSaveMenuScene::kMenu);
+    }
+    // Moves to the menu item of id (all four shown), decides it and runs the frame that
+    // opens it.
+    void Choose(int id) {
+        while (g_CursorStack.Current().row != id)
+            Frame(g_CursorStack.Current().row < id ? kKeyDown : kKeyUp);
+        Frame(0, kDecide);
+        ASSERT_EQ(State(), cSaveMenuScene::kSave + id);
+        Frame();
+    }
+    static std::filesystem::path SlotFile(int slot) {
+        char path[260];
+        MakeStoryPath(path, slot);
+        return platform::fs::ResolveGamePath(path);
+    }
+    static std::string Bytes(int slot) {
+        std::ifstream in(SlotFile(slot), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+}  // namespace
+
+TEST_F(SaveMenuTest, TheSlotListOpensOnTheSlotSavedToLast) {
+    const struct {
+        int32_t last;
+        int row, top;
+    } cases[] = {{-1, 0, 0}, {14, 14, 14}, {98, 98, 89}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.last);
+        run_fields::LastSlot(g_PlaySession) = c.last;
+        Open();
+        EXPECT_EQ(static_cast<cSaveMenuScene*>(scene_.get())->ShownItems(),
+                  (std::vector<int>{0, 1, 2, 3}));
+        Choose(0);
+        const auto* menu = static_cast<cSaveMenuScene*>(scene_.get());
+        const CursorEntry& cursor = g_CursorStack.Current();
+        EXPECT_EQ(std::make_tuple(cursor.row, menu->ListTop(), menu->ListVisible(), cursor.y),
+                  std::make_tuple(c.row, c.top, 10, 160 + 16 * (c.row - c.top)));
+        // Cancel goes back to the menu on the item it came from.
+        Frame(0, kCancel);
+        EXPECT_EQ(std::make_tuple(State(), g_CursorStack.Count(), g_CursorStack.Current().row),
+                  std::make_tuple(int{cSaveMenuScene::kMenu}, 1, 0));
+    }
+}
+
+TEST_F(SaveMenuTest, TheConfirmationWritesTheSlotOnlyWhenSaveIsChosen) {
+    g_PlaySession.m_nScore = 1;
+    ASSERT_TRUE(SaveRunToSlot(0));
+    const std::string before = Bytes(0);
+    g_PlaySession.m_nScore = 2;
+    Open();
+    Choose(0);
+    // Cancelled, or "やっぱりやめる" (the choice the cursor starts on): the file as it was.
+    for (uint16_t answer : {kCancel, kDecide}) {
+        SCOPED_TRACE(answer);
+        Frame(0, kDecide);
+        ASSERT_EQ(g_CursorStack.Count(), 3);
+        EXPECT_EQ(g_CursorStack.Current().row, 1);
+        Frame(0, answer);
+        EXPECT_EQ(std::make_tuple(State(), g_CursorStack.Count()),
+                  std::make_tuple(int{cSaveMenuScene::kSave}, 2));
+        EXPECT_TRUE(Bytes(0) == before);
+    }
+    // One slot down, "セーブする": written there, and it becomes the slot saved to last.
+    Frame(kKeyDown);
+    Frame(0, kDecide);
+    Frame(kKeyUp);
+    Frame(0, kDecide);
+    EXPECT_TRUE(Bytes(0) == before);
+    cSaveData saved;
+    ASSERT_EQ(saved.LoadFile("user_data\\story\\Story02.dat"), 1);
+    EXPECT_EQ(std::make_tuple(saved.m_nScore, run_fields::LastSlot(saved),
+                              run_fields::LastSlot(g_PlaySession), g_SaveSlots[1].m_bUsed),
+              std::make_tuple(2, 1, 1, 1u));
+    EXPECT_EQ(saved.m_SaveTime.wYear, 2009);
+    EXPECT_TRUE(boxes_.Asked().empty());
+}
+
+TEST_F(SaveMenuTest, AutoSaveNeedsASlotAndThenSavesIntoIt) {
+    // Before any save: the notice, and nothing changes.
+    Open();
+    Choose(1);
+    EXPECT_EQ(scene_->m_nCounter, 2);
+    const std::vector<uint32_t> px = Shot("savemenu-autosave-no-slot");
+    EXPECT_NE(At(px, 320, 240), At(px, 4, 4));  // the notice's box over the screen
+    Frame(0, kDecide);
+    EXPECT_EQ(std::make_tuple(State(), run_fields::AutoSave(g_PlaySession),
+                              run_fields::LastSlot(g_PlaySession)),
+              std::make_tuple(int{cSaveMenuScene::kMenu}, 0u, -1));
+    EXPECT_TRUE(std::filesystem::is_empty(SlotFile(0).parent_path()));
+
+    // Saved once into slot 2: the question opens on the switch as it stands (off), and
+    // "オートセーブＯＮ" switches it on and saves there.
+    run_fields::LastSlot(g_PlaySession) = 2;
+    const struct {
+        uint16_t key;
+        uint32_t autoSave;
+        bool written;
+    } cases[] = {{0, 0, false}, {kKeyUp, 1, true}};
+    for (const auto& c : cases) {
+        Choose(1);
+        ASSERT_EQ(scene_->m_nCounter, 1);
+        EXPECT_EQ(g_CursorStack.Current().row, run_fields::AutoSave(g_PlaySession) ? 0 : 1);
+        if (c.key) Frame(c.key);
+        Frame(0, kDecide);
+        EXPECT_EQ(std::make_tuple(State(), run_fields::AutoSave(g_PlaySession),
+                                  std::filesystem::exists(SlotFile(2))),
+                  std::make_tuple(int{cSaveMenuScene::kMenu}, c.autoSave, c.written));
+    }
+    cSaveData saved;
+    ASSERT_EQ(saved.LoadFile("user_data\\story\\Story03.dat"), 1);
+    EXPECT_EQ(run_fields::AutoSave(saved), 1u);
+}
+
+TEST_F(SaveMenuTest, AFailedSaveIsShownAndKeepsTheSlotSavedToLast) {
+    // A folder where the slot file should be: the save cannot replace it.
+    std::filesystem::create_directories(SlotFile(4));
+    run_fields::LastSlot(g_PlaySession) = 1;
+    EXPECT_FALSE(SaveRunToSlot(4));
+    EXPECT_TRUE(Showed("セーブデータ user_data\\story\\Story05.dat を保存できません！"));
+    EXPECT_EQ(std::make_tuple(run_fields::LastSlot(g_PlaySession), g_SaveSlots[4].m_bUsed),
+              std::make_tuple(1, 0u));
+    EXPECT_TRUE(std::filesystem::is_directory(SlotFile(4)));
+}
+
+TEST_F(SaveMenuTest, BackToTheMapAndToTheTitleAfterItsQuestion) {
+    Open();
+    Frame(0, kCancel);
+    Frame();
+    EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext),
+              std::make_tuple(int{cSaveMenuScene::kFadeOut}, int{kSceneWorldMap}));
+    Open();
+    Choose(3);
+    EXPECT_EQ(g_CursorStack.Current().row, 1);  // "やっぱりやめる" first
+    Shot("savemenu-to-title");
+    Frame(0, kDecide);
+    EXPECT_EQ(std::make_tuple(State(), g_CursorStack.Count()),
+              std::make_tuple(int{cSaveMenuScene::kMenu}, 1));
+    Choose(3);
+    Frame(kKeyUp);
+    Frame(0, kDecide);
+    EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext),
+              std::make_tuple(int{cSaveMenuScene::kFadeOut}, int{kSceneTitle}));
+}
+
+TEST_F(SaveMenuTest, TheSampleSaveMenuAndItsSlotList) {
+    g_PlaySession.m_nClearedTotal = 3400;
+    g_PlaySession.m_nScore = 5;
+    ASSERT_TRUE(SaveRunToSlot(1));
+    Open();
+    Frame();
+    const std::vector<uint32_t> menu = Shot("savemenu-sample");
+    // The menu window stands at (264, 192) on the filled screen, the cursor on its first
+    // row; the total's box below it.
+    EXPECT_NE(At(menu, 272, 200), At(menu, 4, 4));
+    EXPECT_NE(At(menu, 320, 268), At(menu, 4, 4));
+    Choose(0);
+    Frame(0, kDecide);
+    Frame();
+    const std::vector<uint32_t> list = Shot("savemenu-confirm");
+    EXPECT_NE(At(list, 160, 184), At(list, 4, 4));  // the list's rows
+    EXPECT_NE(At(list, 320, 408), At(list, 4, 4));  // the question
+}

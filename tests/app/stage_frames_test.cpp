@@ -1,0 +1,215 @@
+// Frames of the sample game's stages as stage drawing composes them, in every drawing
+// mode: written as BMP for review and compared by region.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/app_display.h"
+#include "app/scene.h"
+#include "app/startup.h"
+#include "core/log.h"
+#include "data/builtin_tables.h"
+#include "data/cmd_types.h"
+#include "data/database.h"
+#include "data/global_data.h"
+#include "data/palette.h"
+#include "data/param_desc.h"
+#include "data/stage_loader.h"
+#include "data/system_data.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_pixels.h"
+#include "objects/chara_draw.h"
+#include "objects/play_context.h"
+#include "platform/video/device.h"
+#include "platform/video/present.h"
+#include "play/object_lists.h"
+#include "play/stage_draw.h"
+#include "play/stage_run.h"
+#include "play/stage_setup.h"
+#include "player_harness.h"
+#include "sample_project.h"
+#include "support/bmp.h"
+#include "support/frame_review.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace vid = platform::video;
+
+const std::filesystem::path kReviewDir = std::filesystem::current_path() / "stage-frames";
+
+using wftest::DrawMode;
+constexpr const auto& kModes = wftest::kDrawModes;
+
+using wftest::RegionHash;
+
+void WriteReviewBmp(const std::string& name, const std::vector<uint32_t>& px) {
+    wftest::WriteReviewBmp(kReviewDir, name, px);
+}
+
+class StageFramesTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
+        vid::ResetHooks();
+        vid::SetPacingEnabled(false);
+        DDResetForTest();
+        vid::SetPresenter(presenter_);
+        InitCmdTypes();
+        InitParamTables();
+        ASSERT_TRUE(InitDatabases());
+        ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+        ASSERT_TRUE(LoadCommonPalette());
+    }
+    void TearDown() override {
+        Close();
+        vid::SetPresenter(nullptr);
+        vid::ResetHooks();
+        g_StageDraw = StageDrawScene{};
+        TextImages() = TextImageWorld{};
+        g_Database = cDatabase();
+        g_SystemData = cSystemData();
+        g_CommonPalette = cPalette();
+        g_Stage = cStage();
+        g_PlayStage = cStage();
+        g_PlaySession = cSaveData();
+        ResetFontTable();
+        ResetLogsForTest();
+    }
+
+    void Open(const DrawMode& m) {
+        ASSERT_TRUE(wftest::OpenGameDisplay(m));
+        PrepareFontTable(g_SystemData.m_nFontFace, 0);
+        ASSERT_TRUE(CreateFonts());
+        opened_ = true;
+    }
+    void Close() {
+        if (!opened_) return;
+        ReleasePlayPictures(g_StageRun);
+        ClearPlayLists(g_StageRun, g_StageDraw);
+        ClearObjects(g_StageRun);
+        SetPlayContext(nullptr);
+        SetDrawSheets(DrawSheets{});
+        ReleaseFonts();
+        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+        DDEnd();
+        DDResetForTest();
+        opened_ = false;
+    }
+    // The stage as the scene starts it: its backgrounds named, the play pictures loaded,
+    // the objects built.
+    void StartStage(int index) {
+        ASSERT_EQ(LoadStageFile(sample::kStageNames[index], 1, &g_PlayStage), 1u);
+        for (int i = 0; i < 8; ++i) {
+            const bool named = static_cast<size_t>(i) < g_Stage.m_vBackgrounds.size() &&
+                               g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_nKind == 0;
+            SetRuntimeBitmapFile(
+                kFirstBackgroundPicture + i,
+                named ? g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_sPicture.c_str() : "");
+        }
+        std::vector<int> surfaces;
+        for (int i = 2; i <= 66; ++i) surfaces.push_back(i);
+        ASSERT_TRUE(
+            DDLoadSurfaceTable(g_SurfaceTable, surfaces.data(), static_cast<int>(surfaces.size())));
+        DrawSheets sheets;
+        sheets.table = g_SurfaceTable;
+        sheets.tableSize = kBitmapTableSize;
+        sheets.iconSheet = &g_SurfaceTable[43];
+        SetDrawSheets(sheets);
+        SelectWorkSurfaces();
+        LoadSpecialBitmaps();
+        LoadSwords();
+        LoadEffectBitmaps(g_StageRun);
+        SetPlayContext(&g_StageRun);
+        SetStage(g_StageRun, StageStart{}, StageSceneParts{});
+        g_StageDraw = StageDrawScene{};
+        g_StageDraw.fromEditor = 1;
+    }
+
+    wftest::TempDir dir_;
+    wftest::ScopedCurrentDir cd_{dir_.Path()};
+    wftest::ScriptedBoxes boxes_;
+    std::shared_ptr<vid::MemoryPresenter> presenter_ = std::make_shared<vid::MemoryPresenter>();
+    bool opened_ = false;
+};
+
+TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
+    // Regions: the status bar, the play area with the hero, the lower stage with the
+    // ground and the state text.
+    using Hashes = std::tuple<uint64_t, uint64_t, uint64_t>;
+    std::vector<Hashes> got;
+    for (size_t m = 0; m < std::size(kModes); ++m)
+        for (int stage = 0; stage < sample::kStageCount; ++stage) {
+            SCOPED_TRACE(std::string(kModes[m].name) + " stage " + std::to_string(stage));
+            Open(kModes[m]);
+            StartStage(stage);
+            DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 1);
+            PresentFrame();
+            const std::vector<uint32_t> px = presenter_->Pixels();
+            ASSERT_EQ(px.size(), 640u * 480u);
+            WriteReviewBmp("stage" + std::to_string(stage + 1) + "-" + kModes[m].name, px);
+            got.emplace_back(RegionHash(px, 0, 0, 640, 20), RegionHash(px, 0, 20, 640, 300),
+                             RegionHash(px, 0, 320, 640, 160));
+            Close();
+        }
+    // Stage by stage in each mode. The sample's 256 colours show exactly at 8 and 32 bits
+    // in DirectDraw mode; 16 bits lose the low bits, each mode in its own way.
+    const std::vector<Hashes> expected = {
+        {0xfd36e3a789991726ull, 0x5306dbb628fffb83ull, 0x5a6e50c2d6cc2315ull},
+        {0xfd36e3a789991726ull, 0xacd330d347fe6b83ull, 0xd2cbe52bd5991a15ull},
+        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0xeac741a770149e35ull},
+        {0xa85b1c32b21bb41full, 0xd840bf22e3e19483ull, 0x098e3e04d5af0333ull},
+        {0xa85b1c32b21bb41full, 0x35376049c2a30e03ull, 0x2f1dea92afdd105full},
+        {0xa85b1c32b21bb41full, 0xc0109cdd8a285883ull, 0x70f337ca4d9205ebull},
+        {0xf79104bcba3ad9a3ull, 0x069f1c79c720ab83ull, 0x7bdf904199eda2a3ull},
+        {0xf79104bcba3ad9a3ull, 0x60c278b0db246b83ull, 0x50f6a736f0f4b223ull},
+        {0xf79104bcba3ad9a3ull, 0x543b8108d751c583ull, 0xd5963919bf3ad103ull},
+        {0x9bcc049e4ba7771cull, 0xf9e467d8cc8cbc83ull, 0xa92425c296b27ad1ull},
+        {0x9bcc049e4ba7771cull, 0xc3d23a6268383e03ull, 0xb86b7747cd034145ull},
+        {0x9bcc049e4ba7771cull, 0x8626640fea420083ull, 0x974beb5133627a69ull},
+        {0x051d1470bddf7dc7ull, 0x069f1c79c720ab83ull, 0x3e34002851462f53ull},
+        {0x051d1470bddf7dc7ull, 0x60c278b0db246b83ull, 0xb95d742e5a9bfed3ull},
+        {0x051d1470bddf7dc7ull, 0x543b8108d751c583ull, 0x5fe8d3cd196382b3ull},
+    };
+    EXPECT_EQ(got, expected);
+    EXPECT_TRUE(boxes_.Asked().empty());
+}
+
+TEST_F(StageFramesTest, TheSampleShakeMovesTheWholeFrameInBothModes) {
+    // Three frames of the sample's horizontal shake: the picture moved right, the strip
+    // it uncovered in colour 16, and the frame after the effect as before it.
+    for (const DrawMode& m : {kModes[2], kModes[4]}) {
+        SCOPED_TRACE(m.name);
+        Open(m);
+        StartStage(0);
+        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 1, 0, 0);
+        PresentFrame();
+        const std::vector<uint32_t> still = presenter_->Pixels();
+        StartScreenEffect(g_StageDraw.screenEffect, 1, 0, 0);
+        for (int i = 0; i < 3; ++i) DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 0);
+        PresentFrame();
+        const std::vector<uint32_t> shaken = presenter_->Pixels();
+        WriteReviewBmp(std::string("shake-") + m.name, shaken);
+        const int d = static_cast<int>(g_StageDraw.screenEffect.timer.m_dSecond);
+        ASSERT_GT(d, 0);
+        int moved = 0, barKept = 0;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x + d < 640; ++x) {
+                const size_t at = static_cast<size_t>(y) * 640;
+                if (y < 20)
+                    barKept += shaken[at + x] == still[at + x];
+                else
+                    moved += shaken[at + x + d] == still[at + x];
+            }
+        // The status bar is drawn after the effect and stays where it is.
+        EXPECT_EQ(std::make_pair(moved, barKept), std::make_pair(460 * (640 - d), 20 * (640 - d)));
+        Close();
+    }
+}
+
+}  // namespace

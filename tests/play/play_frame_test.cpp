@@ -1,0 +1,393 @@
+// Stage play frame by frame through the headless harness: deaths and their trace words,
+// the time limit, shot hits and pierce, body contact, item take modes, the run-end tally
+// with extra lives, replays, pause and saved-replay frames, and determinism.
+#include "play/play_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "data/global_data.h"
+#include "data/save_data.h"
+#include "data/system_data.h"
+#include "objects/player.h"
+#include "flow/flow_scene.h"
+#include "objects/shot_obj.h"
+#include "play/attack_hits.h"
+#include "play/items_in_play.h"
+#include "play/run_end.h"
+#include "support/stage_harness.h"
+
+namespace {
+
+using wftest::AsyncKey;
+using wftest::MakeStage;
+using wftest::PadInput;
+using wftest::RunKind;
+using wftest::StageHarness;
+
+int Count(const std::vector<int>& sounds, int n) {
+    return static_cast<int>(std::count(sounds.begin(), sounds.end(), n));
+}
+
+bool Traced(const StageHarness& h, const std::string& line) {
+    const auto lines = h.TraceLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST(PlayFrame, HeroStandsOnTheFloorAndTheFrameIsDrawn) {
+    StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
+    ASSERT_NE(h.Hero(), nullptr);
+    EXPECT_EQ(h.Run(30), PlayFrameEnd::kPlaying);
+    EXPECT_EQ(h.Run(30), PlayFrameEnd::kPlaying);
+    EXPECT_EQ(h.drawn, 60);
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+    const double floorTop = (10 + 14) * 32.0;  // the map starts 10 blocks into its table
+    EXPECT_NEAR(h.Hero()->m_dBottom, floorTop, 1.0);
+}
+
+// Each death found by the play frame: the trace word, sound 8 once, the hero removed,
+// the frame not drawn, and play going on without the hero.
+TEST(PlayFrame, DeathCausesTraceTheirWordAndRemoveTheHeroOnce) {
+    struct Case {
+        const char* name;
+        const char* trace;  // null: no trace word
+        void (*build)(cStage&);
+        void (*prime)(StageHarness&);
+    };
+    const Case cases[] = {
+        {"no floor: falls out below", "Dead 2", [](cStage& s) { s.m_vBlocks.clear(); },
+         [](StageHarness&) {}},
+        {"hazard floor", "Dead 4",
+         [](cStage& s) {
+             for (cBlockDef& b : s.m_vBlocks) b.m_nContact = 2;
+         },
+         [](StageHarness&) {}},
+        {"hazard wall", "Dead 1", [](cStage& s) { wftest::PlaceBlock(s, 6, 12, 2); },
+         [](StageHarness& h) { h.Hero()->m_dKnockX = 6.0; }},
+        {"hit points gone in the defeat sweep", nullptr, [](cStage&) {},
+         [](StageHarness& h) {
+             h.Hero()->m_nHP = 0;
+             h.Run().tally.defeatSweep = 1;
+         }},
+        {"a command's miss", nullptr, [](cStage&) {},
+         [](StageHarness& h) { h.Run().endRequest = 2; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = MakeStage(20, 15, 5, 12);
+        c.build(stage);
+        StageHarness h(stage, RunKind::kStory);
+        c.prime(h);
+        int frames = 0;
+        while (!h.Hero()->m_bRemoved && frames < 120) {
+            EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
+            ++frames;
+        }
+        ASSERT_TRUE(h.Hero()->m_bRemoved);
+        EXPECT_EQ(h.drawn, frames - 1);  // the frame of the miss is not drawn
+        if (c.trace) {
+            EXPECT_TRUE(Traced(h, c.trace));
+        }
+        EXPECT_EQ(Count(h.Sounds(), 8), 1);
+        h.Run(10);  // the hero's vanish runs; nothing removes it again
+        EXPECT_EQ(Count(h.Sounds(), 8), 1);
+        EXPECT_EQ(h.drawn, frames - 1 + 10);
+    }
+}
+
+// What commands hand the frame through the behaviour layer's view of the stage.
+TEST(PlaySceneLink, ResultsClockAndVariables) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = 40;
+    StageHarness h(stage, RunKind::kStory);
+    FlowScene& scene = Scene();
+    EXPECT_EQ(scene.StageTime(), 40);
+    EXPECT_EQ(scene.StageVars().size(), kVariableCount);
+    scene.HandResult(1);
+    scene.HandResult(2);  // a clear is not undone by a later miss
+    EXPECT_EQ(h.Run().endRequest, 1u);
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kRunEnded);
+    EXPECT_EQ(Count(h.Sounds(), 14), 1);
+    EXPECT_EQ(h.drawn, 0);
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
+TEST(PlayFrame, TimeLimitRemovesTheHeroOnceWithoutDrawing) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = 2;
+    StageHarness h(stage, RunKind::kStory);
+    h.Run(119);
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+    EXPECT_EQ(h.Run().timeSeconds, 1);
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
+    EXPECT_TRUE(h.Hero()->m_bRemoved);
+    EXPECT_EQ(h.Run().timeSeconds, 0);
+    EXPECT_EQ(h.drawn, 119);
+    h.Run(120);
+    EXPECT_EQ(Count(h.Sounds(), 8), 1);
+}
+
+// Two enemies under one shot of the hero's group.
+struct HitScene {
+    explicit HitScene(uint32_t vanish, uint8_t pierce, int32_t power)
+        : h(
+              [] {
+                  cStage s = MakeStage(20, 15, 2, 12);
+                  wftest::PlaceChara(s, 8, 12, 10);
+                  wftest::PlaceChara(s, 9, 12, 10);
+                  return s;
+              }(),
+              RunKind::kStory) {
+        h.Frame();
+        cShotObj shot;
+        shot.m_nMapValue = 0;
+        shot.m_Part.m_nPower = power;
+        shot.m_Part.m_nF56 = static_cast<uint8_t>(vanish);
+        shot.m_Part.m_nF45 = pierce;
+        shot.m_rcAttack = {0, 0, 5000, 5000};
+        shot.m_bInView = 1;
+        AddShot(h.Run().shots, shot);
+        for (cStageChara& c : h.Run().objects.charas) {
+            c.m_aBody[1].rect = {100, 100, 120, 120};
+            c.m_aBody[0].rect = {100, 100, 120, 120};
+        }
+    }
+    std::vector<int32_t> HP() {
+        std::vector<int32_t> hp;
+        for (cStageChara& c : h.Run().objects.charas) hp.push_back(c.m_nHP);
+        return hp;
+    }
+    StageHarness h;
+};
+
+TEST(AttackHits, ShotsHitOncePerCharacterAndPierceAsSet) {
+    struct Case {
+        uint32_t vanish;
+        uint8_t pierce;
+        int32_t power;
+        std::vector<int32_t> hpAfter;
+        size_t shotsLeft;
+    };
+    const Case cases[] = {
+        {0, 0, 3, {7, 7}, 1},    // keeps going, each character once
+        {1, 0, 3, {7, 7}, 0},    // vanishes after the group it met
+        {1, 1, 3, {7, 7}, 1},    // pierces ordinary characters
+        {0, 0, 0, {10, 10}, 1},  // no power: zero damage
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.vanish << "/" << int(c.pierce) << "/" << c.power);
+        HitScene s(c.vanish, c.pierce, c.power);
+        EXPECT_EQ(ProcessHits(s.h.Run()), 0);
+        EXPECT_EQ(ProcessHits(s.h.Run()), 0);  // never the same character twice
+        EXPECT_EQ(s.HP(), c.hpAfter);
+        EXPECT_EQ(s.h.Run().shots.size(), c.shotsLeft);
+        EXPECT_EQ(s.h.Run().tally.hitsRunning, 0u);
+    }
+}
+
+TEST(AttackHits, AShotThatRunsAnEnemyOutOfHitPointsRemovesIt) {
+    HitScene s(0, 0, 50);
+    EXPECT_EQ(ProcessHits(s.h.Run()), 0);
+    for (cStageChara& c : s.h.Run().objects.charas) EXPECT_TRUE(c.m_bRemoved);
+    EXPECT_EQ(Count(s.h.Sounds(), 9), 2);
+}
+
+TEST(AttackHits, BodyContactAcrossGroupsOnly) {
+    struct Case {
+        int32_t enemyPower;
+        uint8_t secondGroup;  // map value of the second enemy
+        int32_t heroHP;
+        int hitSounds;
+    };
+    const Case cases[] = {
+        {5, 1, 55, 1},  // the hero is hit once; one sound per contact
+        {0, 1, 60, 0},  // no power, no impact: a touch without a hit
+    };
+    for (const Case& c : cases) {
+        cStage stage = MakeStage(20, 15, 5, 12);
+        wftest::PlaceChara(stage, 8, 12, 10, c.enemyPower);
+        wftest::PlaceChara(stage, 9, 12, 10, c.enemyPower).m_nMapValue = c.secondGroup;
+        StageHarness h(stage, RunKind::kStory);
+        h.Frame();
+        cPlayer& hero = *h.Hero();
+        hero.m_aBody[0].rect = {0, 0, 42, 42};
+        auto it = h.Run().objects.charas.begin();
+        it->m_aBody[0].rect = {40, 40, 60, 60};
+        std::next(it)->m_aBody[0].rect = {45, 45, 70, 70};  // same group: no contact
+        const int before = Count(h.Sounds(), 7);
+        EXPECT_EQ(ProcessHits(h.Run()), 0);
+        EXPECT_EQ(hero.m_nHP, c.heroHP);
+        EXPECT_EQ(Count(h.Sounds(), 7) - before, c.hitSounds);
+        EXPECT_EQ(it->m_nHP, 10);
+        EXPECT_EQ(std::next(it)->m_nHP, 10);
+    }
+}
+
+TEST(AttackHits, AHeroSideCharacterRunOutOfHitPointsFailsTheRun) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    wftest::PlaceChara(stage, 8, 12, 10, 50);
+    StageHarness h(stage, RunKind::kStory);
+    h.Frame();
+    cStageChara& enemy = h.Run().objects.charas.front();
+    enemy.m_nSide = 0;  // a friend of the hero, hit by a character of another group
+    cPlayer& hero = *h.Hero();
+    hero.m_Def.m_nPower = 50;
+    hero.m_aBody[0].rect = {0, 0, 50, 50};
+    enemy.m_aBody[0].rect = {40, 40, 60, 60};
+    EXPECT_EQ(ProcessHits(h.Run()), 2);
+}
+
+TEST(ItemsInPlay, TakeModes) {
+    struct Case {
+        uint8_t mode;
+        std::vector<bool> touching;  // per step
+        int pickUps;
+        size_t itemsLeft;
+    };
+    const Case cases[] = {
+        {0, {true, true, true}, 1, 0},
+        {1, {true, true, false, true}, 2, 1},
+        {2, {true, true}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.mode));
+        cStage stage = MakeStage(20, 15, 5, 12);
+        wftest::PlaceItem(stage, 12, 12, c.mode).m_bGetEffect = 1;
+        StageHarness h(stage, RunKind::kStory);
+        h.Frame();
+        cPlayer& hero = *h.Hero();
+        for (bool touch : c.touching) {
+            if (h.Run().objects.items.empty()) break;
+            cItemObj& item = h.Run().objects.items.front();
+            item.m_bActive = 1;
+            const double x = touch ? item.m_dX : item.m_dX - 500;
+            hero.m_ThirdRect.rect = {x, item.m_dY, x + 10, item.m_dY + 10};
+            EXPECT_EQ(TouchItems(h.Run(), hero), 0);
+        }
+        const auto gets = std::count_if(h.presentation.begin(), h.presentation.end(),
+                                        [](const std::string& p) { return p.starts_with("get"); });
+        EXPECT_EQ(gets, c.pickUps);
+        EXPECT_EQ(h.Run().objects.items.size(), c.itemsLeft);
+    }
+}
+
+TEST(RunEnd, TallyExtraLivesAndResults) {
+    struct Case {
+        int32_t lives, score, bonus;
+        uint32_t noTimeLimit;
+        int32_t livesAfter;
+        int notices;
+        int32_t total1;
+    };
+    const Case cases[] = {
+        {3, 9999, 20000, 0, 5, 2, 30},         // two steps of 10000: two lives
+        {98, 0, 30000, 1, 99, 1, 0},           // lives stop at 99; no time total
+        {999999, 0, 30000, 0, 999999, 0, 30},  // unlimited lives gain nothing
+    };
+    for (const Case& c : cases) {
+        StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory, c.lives);
+        g_SystemData.m_bExtraLifeByScore = 1;
+        g_SystemData.m_nExtraLifeScore = 10000;
+        g_PlaySession.m_nScore = c.score;
+        g_PlaySession.m_nBonus = c.bonus;
+        g_PlaySession.m_nTotal1 = 0;
+        h.Run().noTimeLimit = c.noTimeLimit;
+        h.Run().timeSeconds = 30;
+        h.rankRow = [](int table, int32_t) { return table == 0 ? 3 : -1; };
+        RunEnd(h.Run(), h);
+        EXPECT_EQ(g_PlaySession.m_nLives, c.livesAfter);
+        EXPECT_EQ(h.extraLifeNotices, c.notices);
+        EXPECT_EQ(Count(h.Sounds(), 15), c.notices);
+        EXPECT_EQ(g_PlaySession.m_nTotal1, c.total1);
+        const PlayTally& t = h.Run().tally;
+        EXPECT_EQ(t.rawResults[0], c.score + c.bonus);
+        EXPECT_EQ(t.results[0], 3);
+        EXPECT_EQ(t.results[1], -1);
+        EXPECT_EQ(t.newRecord, 1u);
+    }
+}
+
+TEST(RunEnd, PlayClockStopsAt99Minutes) {
+    StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
+    h.Run().tally.playFrames = 359990;
+    for (int i = 0; i < 100; ++i) CountPlayTime(h.Run());
+    EXPECT_EQ(h.Run().tally.playHundredths, 599999);
+}
+
+// N update steps a frame; the life of a summoned character runs out; an enemy falling out
+// below is defeated with sound 9 and vanishes.
+TEST(PlayFrame, UpdateStepsLifeCountersAndFatalFalls) {
+    for (int32_t level : {1, 3}) {
+        cStage stage = MakeStage(20, 15, 5, 12);
+        stage.m_nHitLevel = level;
+        wftest::PlaceChara(stage, 12, 12, 10);
+        StageHarness h(stage, RunKind::kStory);
+        h.Run().objects.charas.front().m_nLife = 5;
+        h.Run(4);
+        EXPECT_EQ(h.Run().tally.updateStepCount, 4u * static_cast<uint32_t>(level));
+        EXPECT_EQ(h.Run().objects.charas.empty(), level == 3) << level;
+        h.Run(4);
+        EXPECT_TRUE(h.Run().objects.charas.empty());
+    }
+    cStage stage = MakeStage(20, 15, 5, 12);
+    wftest::PlaceChara(stage, 12, 10, 10);
+    stage.m_vBlocks.erase(stage.m_vBlocks.begin() + 10, stage.m_vBlocks.begin() + 16);
+    StageHarness h(stage, RunKind::kStory);
+    h.Run(200);
+    EXPECT_EQ(Count(h.Sounds(), 9), 1);
+    EXPECT_TRUE(h.Run().objects.charas.empty());
+    EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
+TEST(PlayFrame, ADirectionHeld40FramesReachesThePlayFrame40Times) {
+    StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
+    h.input = [](uint32_t frame) { return PadInput{frame <= 40 ? uint16_t{2} : uint16_t{0}, 0}; };
+    h.Run(60);
+    EXPECT_EQ(h.dirFramesSeen, 40);
+    EXPECT_EQ(h.recorded.size(), 60u);
+}
+
+TEST(PlayFrame, PauseSavedReplayFramesAndReplayEnd) {
+    StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
+    h.asyncKeys[3] = {AsyncKey::kF1};
+    h.asyncKeys[5] = {AsyncKey::kSpace};
+    h.Run(2);
+    const uint32_t counted = h.Run().frameCounter;
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);  // F1: drawn paused, no update
+    EXPECT_EQ(h.Run().frameCounter, counted);
+    EXPECT_EQ(h.drawnPaused, 1);
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPaused);
+    EXPECT_EQ(Count(h.Sounds(), 4), 1);
+
+    StageHarness r(MakeStage(20, 15, 5, 12), RunKind::kReplay);
+    r.replay = {{2, 0}, {2, 0}, {0, 1}};
+    EXPECT_EQ(r.Run(10), PlayFrameEnd::kReplayRestart);
+    EXPECT_EQ(r.FrameNumber(), 4u);
+}
+
+TEST(PlayFrame, OneScriptGivesTheSameHashesTwice) {
+    const auto play = [] {
+        cStage stage = MakeStage(30, 15, 5, 10);
+        wftest::PlaceChara(stage, 12, 5, 10, 4);
+        wftest::PlaceChara(stage, 14, 3, 10, 4);
+        wftest::PlaceItem(stage, 8, 12, 1);
+        StageHarness h(stage, RunKind::kStory);
+        h.input = [](uint32_t f) {
+            return PadInput{uint16_t(f % 7 < 3 ? 2 : 1), uint16_t(f % 5 == 0)};
+        };
+        h.Run(120);
+        return h.Hashes();
+    };
+    const std::vector<uint64_t> first = play();
+    EXPECT_EQ(first.size(), 120u);
+    EXPECT_EQ(first, play());
+    EXPECT_NE(first.front(), first.back());
+}
+
+}  // namespace

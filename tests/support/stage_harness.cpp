@@ -1,0 +1,300 @@
+// The headless stage harness.
+#include "support/stage_harness.h"
+
+#include <sstream>
+
+#include "core/log.h"
+#include "core/timing.h"
+#include "data/global_data.h"
+#include "data/save_data.h"
+#include "data/system_data.h"
+#include "flow/host.h"
+#include "objects/chara_draw.h"
+#include "objects/shot_draw.h"
+#include "play/items_in_play.h"
+#include "play/object_lists.h"
+#include "play/stage_setup.h"
+
+namespace wftest {
+
+struct StageHarness::Saved {
+    cStage stage = g_Stage;
+    cStage play = g_PlayStage;
+    cSaveData session = g_PlaySession;
+    cSystemData system = g_SystemData;
+};
+
+namespace {
+
+// FNV-1a over the bytes of plain values.
+class Hasher {
+  public:
+    template <class T>
+    void Add(const T& value) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+        for (size_t i = 0; i < sizeof(T); ++i) {
+            hash_ ^= bytes[i];
+            hash_ *= 1099511628211ull;
+        }
+    }
+    uint64_t Value() const { return hash_; }
+
+  private:
+    uint64_t hash_ = 14695981039346656037ull;
+};
+
+void AddObject(Hasher& h, const cGameObj& o) {
+    h.Add(o.m_nId);
+    h.Add(o.m_dX), h.Add(o.m_dY), h.Add(o.m_dVX), h.Add(o.m_dVY);
+    h.Add(o.m_bActive), h.Add(o.m_bInView), h.Add(o.m_nFacing);
+}
+
+void AddChara(Hasher& h, const cChara& c) {
+    AddObject(h, c);
+    h.Add(c.m_nHP), h.Add(c.m_nSP), h.Add(c.m_bRemoved), h.Add(c.m_nHitCooldown);
+    for (uint32_t contact : c.m_abContact) h.Add(contact);
+    h.Add(c.m_dKnockX), h.Add(c.m_dKnockY);
+}
+
+}  // namespace
+
+StageHarness::StageHarness(const cStage& stage, RunKind kind, int32_t lives,
+                           std::vector<int> boxAnswers)
+    : kind_(kind),
+      boxes_(std::move(boxAnswers)),
+      install_(g_StageRun, this),
+      saved_(std::make_unique<Saved>()) {
+    ResetLogsForTest();
+    TraceSetup(1, dir_.File("trace.txt").c_str());
+    InstallFlows();
+    g_Stage = stage;
+    g_PlayStage.CopySettingsFrom(g_Stage);
+    g_PlayStage.DestroyDefinitionLists();
+    g_PlaySession.m_nLives = lives;
+    g_PlaySession.m_nScore = 0;
+    g_SystemData.m_bReplayRecord = 1;
+    g_StageRun.tally.soundLog = &sounds_;
+    Start(0);
+}
+
+StageHarness::~StageHarness() {
+    g_StageRun.tally.soundLog = nullptr;
+    ClearObjects(g_StageRun);
+    g_StageRun.shots.clear();
+    g_StageRun.effects.clear();
+    g_Stage = saved_->stage;
+    g_PlayStage = saved_->play;
+    g_PlaySession = saved_->session;
+    g_SystemData = saved_->system;
+    TraceSetup(0, nullptr);
+    ResetLogsForTest();
+}
+
+void StageHarness::Start(uint32_t reload) {
+    StageStart start;
+    start.reload = reload;
+    start.restartMusic = reload == 0 ? 1 : 0;
+    start.editorTestPlay = kind_ == RunKind::kTestPlay;
+    StageSceneParts parts;
+    parts.clearShots = [] { g_StageRun.shots.clear(); };
+    parts.updateActivity = [] { UpdateActivity(g_StageRun); };
+    parts.requestBgm = [this](int32_t bgm, int32_t arg) { RequestStageBgm(bgm, arg); };
+    SetStage(g_StageRun, start, parts);
+    // The shared second counter of the time limit starts with the stage.
+    FrameCounterMod(0, 0);
+    g_KeyStates[0].Reset();
+    g_KeyStates[0].ClearButtons();
+    g_KeyStates[0].cKeyHistory::Reset();
+    replayAt_ = 0;
+    heroVanished = false;
+}
+
+cPlayer* StageHarness::Hero() {
+    return g_StageRun.objects.players.empty() ? nullptr : &g_StageRun.objects.players.front();
+}
+
+PlayFrameEnd StageHarness::Frame() {
+    ++frame_;
+    cKeyState& keys = g_KeyStates[0];
+    const PadInput pad = input ? input(frame_) : PadInput{};
+    keys.m_wDir = pad.dir;
+    keys.m_wButton = pad.buttons;
+    keys.m_nDirCode = DirectionCodeFromBits(pad.dir);
+    const PlayFrameEnd end = PlayFrame(g_StageRun, *this, keys);
+    hashes_.push_back(Hash());
+    return end;
+}
+
+PlayFrameEnd StageHarness::Run(int n) {
+    PlayFrameEnd end = PlayFrameEnd::kPlaying;
+    for (int i = 0; i < n; ++i) {
+        end = Frame();
+        if (end != PlayFrameEnd::kPlaying) break;
+    }
+    return end;
+}
+
+std::vector<std::string> StageHarness::TraceLines() const {
+    std::vector<std::string> lines;
+    std::istringstream text(ReadText(dir_.Path() / "trace.txt"));
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+    }
+    return lines;
+}
+
+uint64_t StageHarness::Hash() {
+    Hasher h;
+    StageRun& run = g_StageRun;
+    h.Add(run.frameCounter), h.Add(run.timeSeconds), h.Add(run.endRequest);
+    h.Add(run.tally.playFrames), h.Add(run.tally.updateStepCount);
+    h.Add(run.state.cameraX), h.Add(run.state.cameraY);
+    h.Add(g_PlaySession.m_nScore), h.Add(g_PlaySession.m_nLives);
+    for (const cPlayer& p : run.objects.players) AddChara(h, p);
+    for (const cStageChara& c : run.objects.charas) AddChara(h, c);
+    for (const cItemObj& item : run.objects.items) AddObject(h, item), h.Add(item.m_bTaken);
+    for (const cShotObj& s : run.shots) AddObject(h, s), h.Add(s.m_bFinished);
+    for (const cMapCell& cell : run.map.cells) h.Add(cell.m_nContact);
+    for (int32_t v : run.stageVars) h.Add(v);
+    return h.Value();
+}
+
+bool StageHarness::KeyAt(AsyncKey key) const {
+    const auto it = asyncKeys.find(frame_);
+    if (it == asyncKeys.end()) return false;
+    for (AsyncKey k : it->second)
+        if (k == key) return true;
+    return false;
+}
+
+bool StageHarness::PauseKeyDown() {
+    return KeyAt(AsyncKey::kSpace);
+}
+
+bool StageHarness::ServeSaveReplayKeys() {
+    return KeyAt(AsyncKey::kF1) || KeyAt(AsyncKey::kF2);
+}
+
+bool StageHarness::NextReplayInput(uint16_t& dir, uint16_t& buttons) {
+    if (replayAt_ >= replay.size()) return false;
+    dir = replay[replayAt_].dir;
+    buttons = replay[replayAt_].buttons;
+    ++replayAt_;
+    return true;
+}
+
+void StageHarness::RecordReplayInput(uint16_t dir, uint16_t buttons) {
+    recorded.push_back({dir, buttons});
+    if (dir) ++dirFramesSeen;
+}
+
+void StageHarness::DrawStage(bool paused) {
+    ++drawn;
+    if (paused) ++drawnPaused;
+    StageRun& run = g_StageRun;
+    // The map cells of the view, then the objects over them.
+    const int32_t camX = static_cast<int32_t>(run.state.cameraX);
+    const int32_t camY = static_cast<int32_t>(run.state.cameraY);
+    for (int32_t row = camY >> 5; row <= (camY + 479) >> 5; ++row)
+        for (int32_t column = camX >> 5; column <= (camX + 639) >> 5; ++column) {
+            const cMapCell& cell = run.map.CellAt(column, row);
+            if (cell.m_nCell != 0) DrawCell32(surface, cell, column * 32 - camX, row * 32 - camY);
+        }
+    for (cItemObj& item : run.objects.items)
+        if (item.m_bActive && !item.m_bCarried) DrawItem(item, surface, paused);
+    for (cStageChara& c : run.objects.charas) {
+        if (c.m_bRemoved) {
+            // A character whose vanish has run leaves the stage.
+            if (DrawCharaVanish(c, surface, paused)) QueueErase(run, c);
+        } else if (c.m_bActive) {
+            DrawStageChara(c, surface, paused);
+        }
+    }
+    FlushErasures(run);
+    for (cShotObj& s : run.shots) DrawShot(s, surface, paused);
+    if (cPlayer* hero = Hero()) {
+        if (hero->m_bRemoved) {
+            // The scene moves on once the hero's vanish has run.
+            if (DrawCharaVanish(*hero, surface, paused)) heroVanished = true;
+        } else {
+            DrawPlayer(*hero, surface, paused);
+        }
+    }
+    run.DrawEffects(surface, paused ? 1 : 0);
+}
+
+int32_t StageHarness::RankRow(int table, int32_t value) {
+    return rankRow ? rankRow(table, value) : -1;
+}
+
+void StageHarness::StartScreenEffect(int32_t effect, int32_t a, int32_t b) {
+    presentation.push_back("effect " + std::to_string(effect) + " " + std::to_string(a) + " " +
+                           std::to_string(b));
+}
+
+void StageHarness::SetScreenColor(const std::vector<int32_t>& params) {
+    presentation.push_back("colour " + std::to_string(params.size()));
+}
+
+void StageHarness::RequestStageBgm(int32_t bgm, int32_t arg) {
+    presentation.push_back("bgm " + std::to_string(bgm) + " " + std::to_string(arg));
+}
+
+void StageHarness::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
+                                   uint32_t objectId) {
+    presentation.push_back("get " + std::to_string(bmpSet) + " " + std::to_string(number) + " " +
+                           std::to_string(extra) + " " + std::to_string(objectId));
+}
+
+cStage MakeStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {
+    cStage s;
+    s.m_anSize[0] = w;
+    s.m_anSize[3] = h;
+    s.m_nHitLevel = 1;
+    cCharaDef hero;
+    hero.m_nSide = 0;
+    hero.m_nCell = 1;
+    hero.m_nX = hx;
+    hero.m_nY = hy;
+    hero.m_nMaxHP = 60;
+    hero.m_nMapValue = 0;
+    s.m_vCharas.push_back(hero);
+    for (int16_t x = 0; x < w; ++x) PlaceBlock(s, x, static_cast<int16_t>(h - 1), 1);
+    return s;
+}
+
+void PlaceBlock(cStage& stage, int16_t x, int16_t y, uint8_t contact) {
+    cBlockDef block;
+    block.m_nX = x;
+    block.m_nY = y;
+    block.m_nCell = 1;
+    block.m_nContact = contact;
+    stage.m_vBlocks.push_back(block);
+}
+
+cCharaDef& PlaceChara(cStage& stage, int16_t x, int16_t y, uint32_t hp, int32_t power) {
+    cCharaDef def;
+    def.m_nSide = 1;
+    def.m_nCell = 1;
+    def.m_nX = x;
+    def.m_nY = y;
+    def.m_nMaxHP = hp;
+    def.m_nPower = power;
+    def.m_nMapValue = 1;
+    def.m_nPlacementValue = static_cast<uint32_t>(-1);
+    stage.m_vCharas.push_back(def);
+    return stage.m_vCharas.back();
+}
+
+cItemDef& PlaceItem(cStage& stage, int16_t x, int16_t y, uint8_t takeMode) {
+    cItemDef item;
+    item.m_nX = x;
+    item.m_nY = y;
+    item.m_nCell = 1;
+    item.m_nTakeMode = takeMode;
+    stage.m_vItems.push_back(item);
+    return stage.m_vItems.back();
+}
+
+}  // namespace wftest
