@@ -106,6 +106,9 @@ TEST_F(ChallengeTest, AChallengeStartsAtItsFirstStageAndTheCursorComesBackToIt) 
 
 TEST_F(ChallengeTest, AMissingFirstStageKeepsTheScreenWithItsBox) {
     Challenges(3, 1, 1);
+    // The sample has a first challenge stage: take it away.
+    std::filesystem::remove(platform::fs::ResolveGamePath("data\\stg4\\c01-1.stg4_000"));
+    platform::fs::InvalidateGamePathCache();
     Start(kSceneChallenge);
     Frame(0, kDecide);
     EXPECT_EQ(State(), cChallengeScene::kMenu);

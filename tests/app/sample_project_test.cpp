@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 #include "core/log.h"
 #include "core/record.h"
 #include "data/builtin_tables.h"
+#include "data/cmd_types.h"
+#include "data/menu_cmd.h"
+#include "objects/shot_obj.h"
 #include "data/data_path.h"
 #include "data/database.h"
 #include "data/global_data.h"
@@ -97,8 +101,10 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     EXPECT_EQ(g_ScrEffectInst.size(), 2u);
     EXPECT_EQ(db.m_vPicture.size(), 2u);
     EXPECT_EQ(db.m_vSound.size(), 3u);
-    ASSERT_EQ(db.m_vBgm.size(), 2u);
+    ASSERT_EQ(db.m_vBgm.size(), 4u);
     EXPECT_EQ(db.m_vBgm[1].m_strFile, "bgm\\Title.mid");
+    EXPECT_EQ(db.m_vBgm[2].m_strFile, sample::kMapMusic);
+    EXPECT_EQ(db.m_vBgm[3].m_strFile, sample::kStageMusic);
 
     ASSERT_TRUE(LoadSystemData(db.m_vBgm.size()));
     EXPECT_EQ(Bytes(g_SystemData.m_strTitle),
@@ -131,7 +137,7 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     EXPECT_EQ(g_IniSetting.FreeStage[0], '\0');
 
     ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
-    ASSERT_EQ(g_WorldMapData.m_vPoints.size(), 2u);
+    ASSERT_EQ(g_WorldMapData.m_vPoints.size(), 3u);
     for (int i = 0; i < sample::kStageCount; ++i) {
         const cWorldMapPoint& point = g_WorldMapData.m_vPoints[static_cast<size_t>(i)];
         ASSERT_EQ(point.m_vRecs.size(), 1u);
@@ -152,12 +158,12 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
         EXPECT_EQ(pal.m_vBlocks[i].m_strText, sample::kBlockNames[i]) << i;
     EXPECT_EQ(pal.m_vBlocks[3].m_nFootEffect, 1);  // the spring
     EXPECT_EQ(pal.m_vBlocks[4].m_nContact, 2);     // the spikes
-    ASSERT_EQ(pal.m_vCharas.size(), 3u);
+    ASSERT_EQ(pal.m_vCharas.size(), std::size(sample::kCharaNames));
     const cCharaDef& hero = pal.m_vCharas[1];
     EXPECT_EQ(Bytes(hero.m_strText), Hex({0x8e, 0xe5, 0x90, 0x6c, 0x8c, 0xf6}));
     EXPECT_EQ(hero.m_nSide, 0);
     EXPECT_EQ(hero.m_nAnimeSet, 1);  // kept: the set exists in the loaded database
-    EXPECT_EQ(hero.m_vFlows.size(), 3u);
+    EXPECT_EQ(hero.m_vFlows.size(), 4u);
     const cCharaDef& walker = pal.m_vCharas[2];
     EXPECT_EQ(walker.m_nSide, 1);
     EXPECT_EQ(walker.m_nAnimeSet, 2);
@@ -171,7 +177,8 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
 
     // Each stage as the world map starts it: the newest generation of the named file,
     // loaded on the loader thread, its hero placed, its settings in the play stage.
-    const size_t blocks[] = {91, 72};
+    const size_t blocks[] = {91, 72, 72};
+    const size_t charas[] = {3, 4, 2};
     for (int i = 0; i < sample::kStageCount; ++i) {
         SCOPED_TRACE(sample::kStageNames[i]);
         ASSERT_EQ(LoadStageFile(sample::kStageNames[i], 1, &g_PlayStage), 1u);
@@ -183,7 +190,7 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
         EXPECT_EQ(placed.m_nX, 1);
         EXPECT_EQ(placed.m_nY, 12);
         EXPECT_EQ(placed.m_nPalBank, kPaletteCommon);
-        EXPECT_EQ(g_Stage.m_vCharas.size(), 3u);  // the hero and two walkers
+        EXPECT_EQ(g_Stage.m_vCharas.size(), charas[i]);
         EXPECT_EQ(g_Stage.m_vBlocks.size(), blocks[i]);
         EXPECT_EQ(g_Stage.m_anSize[3], 15);
         EXPECT_EQ(g_PlayStage.m_sText, g_Stage.m_sText);
@@ -196,6 +203,118 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
 
     EXPECT_TRUE(boxes.Asked().empty());
     EXPECT_EQ(posted.Count(WM_CLOSE), 0);
+}
+
+// The sample is a whole game: every capability a player meets is in its files at least
+// once. Each row names a capability and says whether the loaded project has it.
+TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
+    const cPalette& pal = g_CommonPalette;
+    std::vector<cStage> stages;
+    for (const char* name : sample::kStageNames) {
+        ASSERT_EQ(LoadStageFile(name, 1, &g_PlayStage), 1u) << name;
+        stages.push_back(g_Stage);
+    }
+    for (const char* name : sample::kChallengeNames) {
+        ASSERT_EQ(LoadStageFile(name, 1, &g_PlayStage), 1u) << name;
+        stages.push_back(g_Stage);
+    }
+
+    // Every command of every flow of the palette's characters, and of its items.
+    std::vector<const cFlowCmd*> flowCmds, itemCmds;
+    for (const cCharaDef& chara : pal.m_vCharas)
+        for (const cFlow& flow : chara.m_vFlows)
+            for (const cFlowCmd& cmd : flow.m_vCmds) flowCmds.push_back(&cmd);
+    for (const cItemDef& item : pal.m_vItems)
+        for (const cFlowCmd& cmd : item.m_vCmds) itemCmds.push_back(&cmd);
+    auto flowHas = [&](int type, auto&& test) {
+        return std::any_of(flowCmds.begin(), flowCmds.end(), [&](const cFlowCmd* c) {
+            return c->m_nCategory == kCmdCategoryFlow && c->m_nType == type && test(*c);
+        });
+    };
+    auto any = [](const cFlowCmd&) { return true; };
+    auto itemHas = [&](int flowType) {
+        return std::any_of(itemCmds.begin(), itemCmds.end(), [&](const cFlowCmd* c) {
+            return c->m_nCategory == kCmdCategoryItem && c->m_nType == flowType - 15;
+        });
+    };
+    auto blockUsed = [&](size_t index) {
+        return std::any_of(stages.begin(), stages.end(), [&](const cStage& st) {
+            return std::any_of(st.m_vBlocks.begin(), st.m_vBlocks.end(),
+                               [&](const cBlockDef& b) { return b.m_nPalIndex == index; });
+        });
+    };
+    auto charaUsed = [&](size_t index) {
+        return std::any_of(stages.begin(), stages.end(), [&](const cStage& st) {
+            return std::any_of(st.m_vCharas.begin(), st.m_vCharas.end(),
+                               [&](const cCharaDef& c) { return c.m_nPalIndex == index; });
+        });
+    };
+    auto stageMusic = [&](int32_t bgm) {
+        return std::any_of(stages.begin(), stages.end(),
+                           [&](const cStage& st) { return st.m_nBgm == bgm; });
+    };
+    const std::vector<uint8_t> ogg =
+        wftest::ReadBytes(platform::fs::ResolveGamePath(sample::kStageMusic));
+    const std::vector<uint8_t> mapMidi =
+        wftest::ReadBytes(platform::fs::ResolveGamePath(sample::kMapMusic));
+
+    const struct {
+        const char* capability;
+        bool present;
+    } rows[] = {
+        {"seven title items", CountValidCmd(g_SystemData.m_vTitleMenu) == 7},
+        {"three stage points", g_WorldMapData.m_vPoints.size() == 3},
+        {"a branch off the road",
+         g_WorldMapData.m_vPoints[2].m_nY != g_WorldMapData.m_vPoints[0].m_nY},
+        {"story saves (save menu)", CountValidCmd(g_SystemData.m_vSaveMenu) >= 1},
+        {"challenge rankings on", g_SystemData.m_vModeRanking[1].m_bEnabled != 0},
+        {"solid block", blockUsed(1) && pal.m_vBlocks[1].m_nContact == 1},
+        {"hazard block", blockUsed(4) && pal.m_vBlocks[4].m_nContact == 2},
+        {"spring block", blockUsed(3) && pal.m_vBlocks[3].m_nFootEffect == 1},
+        {"item block", blockUsed(5) && pal.m_vBlocks[5].m_nItemIndex == 1},
+        {"breakable block", blockUsed(6)},
+        {"toggled block", blockUsed(7) && flowHas(kCmdSummonBlock,
+                                                  [](const cFlowCmd& c) {
+                                                      return c.m_pShot &&
+                                                             c.m_pShot->m_nBlockMode == 2 &&
+                                                             c.m_pShot->m_nDefIndex == 7;
+                                                  })},
+        {"walking enemy", charaUsed(2) && flowHas(kCmdGroundTurnMove, any)},
+        {"jumping enemy", charaUsed(3) && flowHas(kCmdJump, any)},
+        {"shooting enemy", charaUsed(4) && flowHas(kCmdShot, any)},
+        {"breaking shots", flowHas(kCmdShot,
+                                   [](const cFlowCmd& c) {
+                                       return c.m_pShot && shot_part::Breakable(*c.m_pShot) != 0;
+                                   })},
+        {"boss volley", charaUsed(5) && flowHas(kCmdShot,
+                                                [](const cFlowCmd& c) {
+                                                    return c.m_pShot && c.m_pShot->m_nCount == 5;
+                                                })},
+        {"boss summons", flowHas(kCmdSummonChara, any)},
+        {"four item kinds", pal.m_vItems.size() == 5},
+        {"message command", itemHas(kCmdMessage)},
+        {"picture command", itemHas(kCmdShowPicture)},
+        {"effect command", itemHas(kCmdRunEffect)},
+        {"screen effect", itemHas(kCmdRunScreenEffect)},
+        {"sound command", itemHas(kCmdPlaySE)},
+        {"stage music (MIDI)", stageMusic(2) && mapMidi.size() > 14 && mapMidi[0] == 'M'},
+        {"stage music (second file)", stageMusic(3) && ogg.size() > 4},
+#if WF_SAMPLE_OGG
+        {"Ogg Vorbis music", ogg[0] == 'O' && ogg[1] == 'g' && ogg[2] == 'g' && ogg[3] == 'S'},
+#endif
+        {"map and challenge music",
+         g_SystemData.m_vScreenBgm[1] == 2 && g_SystemData.m_vScreenBgm[2] == 2},
+    };
+    for (const auto& row : rows) EXPECT_TRUE(row.present) << row.capability;
+
+    // Placed characters hold no item: -1, never placement 0.
+    for (const cStage& st : stages)
+        for (const cCharaDef& c : st.m_vCharas)
+            EXPECT_EQ(c.m_nPlacementValue, 0xFFFFFFFFu) << st.m_sText << " " << c.m_strText;
 }
 
 // Every non-optional entry of the built-in bitmap table, and every picture the databases
@@ -326,7 +445,10 @@ TEST_F(SampleProjectTest, EveryDataFileSavesBackUnchanged) {
     ASSERT_EQ(map.LoadFile(DataPath[13]), 1);
     resave(DataPath[13], [&map](const char* out) { ASSERT_EQ(map.SaveFile(out), 1); });
 
-    for (const char* file : sample::kStageFiles) {
+    std::vector<const char*> stages(std::begin(sample::kStageFiles), std::end(sample::kStageFiles));
+    stages.insert(stages.end(), std::begin(sample::kChallengeFiles),
+                  std::end(sample::kChallengeFiles));
+    for (const char* file : stages) {
         cStage stage;
         ASSERT_EQ(stage.LoadFile(file), 1);
         resave(file, [&stage](const char* out) { ASSERT_EQ(stage.SaveFile(out), 1); });

@@ -161,14 +161,19 @@ TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
     const std::vector<Hashes> expected = {
         {0xfd36e3a789991726ull, 0x5306dbb628fffb83ull, 0x5a6e50c2d6cc2315ull},
         {0xfd36e3a789991726ull, 0xacd330d347fe6b83ull, 0xd2cbe52bd5991a15ull},
+        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0xeac741a770149e35ull},
         {0x8cf9208cc7e9e4f4ull, 0x11e62141a209e483ull, 0x1e4afe1d14ef66a9ull},
         {0x8cf9208cc7e9e4f4ull, 0xd768ce1ce26c6803ull, 0x6dfadfeef5eb6d35ull},
+        {0x8cf9208cc7e9e4f4ull, 0x88c812a6ca5d9a83ull, 0x29a1432fb65582b1ull},
         {0xfd36e3a789991726ull, 0x5306dbb628fffb83ull, 0x5a6e50c2d6cc2315ull},
         {0xfd36e3a789991726ull, 0xacd330d347fe6b83ull, 0xd2cbe52bd5991a15ull},
+        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0xeac741a770149e35ull},
         {0x9bcc049e4ba7771cull, 0xa9e7d2d2d4a0fa83ull, 0x652f3883457d0e39ull},
         {0x9bcc049e4ba7771cull, 0xb184c9c46c08da03ull, 0x5b10e6136b01b17dull},
+        {0x9bcc049e4ba7771cull, 0x861f0a19ba80e003ull, 0x15057912e53dc611ull},
         {0x051d1470bddf7dc7ull, 0x5306dbb628fffb83ull, 0x743c5c404bd10613ull},
         {0x051d1470bddf7dc7ull, 0xacd330d347fe6b83ull, 0xd14b6f76eee33d13ull},
+        {0x051d1470bddf7dc7ull, 0x9970da9487015b83ull, 0xc6cc6da1b7de6033ull},
     };
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(boxes_.Asked().empty());

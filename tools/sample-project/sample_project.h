@@ -15,18 +15,36 @@ inline constexpr const char* kTitle = "レンフォールドの小さな冒険";
 inline constexpr const char* kHeroName = "主人公";
 inline constexpr const char* kEnemyName = "てくてく";
 // Entries of the common palette, entry 0 being the reset entry of each list.
-inline constexpr const char* kBlockNames[] = {"",     "地面", "壁",
-                                              "ばね", "トゲ", "コイン入りブロック"};
-inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星"};
+inline constexpr const char* kBlockNames[] = {
+    "", "地面", "壁", "ばね", "トゲ", "コイン入りブロック", "こわれるブロック", "スイッチブロック"};
+inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星", "ハート", "スイッチ"};
+inline constexpr const char* kCharaNames[] = {"",         kHeroName, kEnemyName, "ぴょんぴょん",
+                                              "うちうち", "ボス"};
 // Rows of the first character sheet.
 inline constexpr int kHeroGraphic = 1;
 inline constexpr int kWalkerGraphic = 2;
 // The stages as the world map names them, and their first numbered generation on disk.
-inline constexpr const char* kStageNames[] = {"data\\stg4\\Sample01.stg4",
-                                              "data\\stg4\\Sample02.stg4"};
+// The third stage lies on a branch of the road.
+inline constexpr const char* kStageNames[] = {
+    "data\\stg4\\Sample01.stg4", "data\\stg4\\Sample02.stg4", "data\\stg4\\Sample03.stg4"};
 inline constexpr const char* kStageFiles[] = {"data\\stg4\\Sample01.stg4_000",
-                                              "data\\stg4\\Sample02.stg4_000"};
-inline constexpr int kStageCount = 2;
+                                              "data\\stg4\\Sample02.stg4_000",
+                                              "data\\stg4\\Sample03.stg4_000"};
+inline constexpr int kStageCount = 3;
+// The two challenges, each one stage, as the challenge screen names their first course.
+inline constexpr const char* kChallengeNames[] = {"data\\stg4\\c01-1.stg4",
+                                                  "data\\stg4\\c02-1.stg4"};
+inline constexpr const char* kChallengeFiles[] = {"data\\stg4\\c01-1.stg4_000",
+                                                  "data\\stg4\\c02-1.stg4_000"};
+inline constexpr int kChallengeCount = 2;
+// Stage music: Bgm record 2 (MIDI) on the world map and in stage 1, record 3 (Ogg Vorbis
+// where the build has an encoder, else a second MIDI tune) in the other stages.
+inline constexpr const char* kMapMusic = "bgm\\Field.mid";
+#if WF_SAMPLE_OGG
+inline constexpr const char* kStageMusic = "bgm\\Castle.ogg";
+#else
+inline constexpr const char* kStageMusic = "bgm\\Castle.mid";
+#endif
 inline constexpr const char* kTitlePicture = "bmp\\Title.bmp";
 inline constexpr const char* kTitleMusic = "bgm\\Title.mid";
 inline constexpr int kSystemSoundCount = 17;
@@ -93,6 +111,10 @@ struct SoundFile {
 // The seventeen system sounds in order, then the project's own.
 std::vector<SoundFile> MakeSounds();
 std::vector<uint8_t> MakeTitleMusic();
+// A tune of the title's instrument an octave lower and slower, for the world map.
+std::vector<uint8_t> MakeFieldMusic();
+// The stage music file's bytes (see kStageMusic); empty when it cannot be encoded.
+std::vector<uint8_t> MakeStageMusic();
 
 bool WritePictures(std::string& error);
 bool WriteSounds(std::string& error);

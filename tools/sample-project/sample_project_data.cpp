@@ -1,5 +1,5 @@
-// The sample's project files: System.dat, the common palette with its hero, walker,
-// blocks and items, the world map and the two stages.
+// The sample's project files: System.dat, the common palette with its hero, enemies,
+// blocks and items, the world map with its three stages and the two challenge stages.
 #include <algorithm>
 #include <cstdio>
 
@@ -51,6 +51,8 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
     return flow;
 }
 
+cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks);
+
 cCharaDef Hero() {
     cCharaDef hero;
     hero.m_strText = kHeroName;
@@ -71,6 +73,10 @@ cCharaDef Hero() {
     cFlow jumpFlow = KeyFlow(kKeyButton1, std::move(jump));
     jumpFlow.m_bKeyHold = 0;  // once per press
     hero.m_vFlows.push_back(std::move(jumpFlow));
+    // The second button fires a shot that breaks the breakable blocks.
+    cFlow shotFlow = KeyFlow(kKeyButton1 + 1, ShotCmd(1, 0, 60, true));
+    shotFlow.m_bKeyHold = 0;
+    hero.m_vFlows.push_back(std::move(shotFlow));
     return hero;
 }
 
@@ -92,6 +98,94 @@ cCharaDef Walker() {
     walk.m_vCmds.push_back(MoveCmd(kCmdGroundTurnMove, 0, 10, 10));
     walker.m_vFlows.push_back(std::move(walk));
     return walker;
+}
+
+// A flow that runs on its own, over and over.
+cFlow Always(std::vector<cFlowCmd> cmds) {
+    cFlow flow;
+    flow.m_nTrigger = kTriggerAlways;
+    flow.m_vCmds = std::move(cmds);
+    return flow;
+}
+
+cFlowCmd Cmd(FlowCmdType type, uint16_t useTime) {
+    cFlowCmd cmd;
+    cmd.m_nType = static_cast<int8_t>(type);
+    cmd.m_nUseTime = useTime;
+    return cmd;
+}
+
+// A shot command: `count` shots of graphic 1 fanned over `spread` degrees, flying
+// straight for a second and a half; `breaks` lets them break blocks.
+cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks) {
+    cFlowCmd cmd = Cmd(kCmdShot, 5);
+    cmd.MakeEdShot();
+    cEdShot& shot = *cmd.m_pShot;
+    shot.m_nCount = count;
+    shot.m_nPattern = count > 1 ? 1 : 0;
+    shot.m_nSpread = spread;
+    shot.m_nGraphic = 1;
+    shot.m_nSpeed = speed;
+    shot.m_nLife = 15;
+    shot.m_nF44 = 1;  // life limited
+    shot.m_nF47 = breaks ? 1 : 0;
+    shot.m_nPower = 1;
+    return cmd;
+}
+
+// A summon of common palette entry `index` (a character or a block) beside the summoner;
+// blockMode 2 toggles the block cell (placed when empty, removed when there).
+cFlowCmd SummonCmd(FlowCmdType type, int16_t index, int16_t offsetX, uint8_t blockMode) {
+    cFlowCmd cmd = Cmd(type, 5);
+    cmd.MakeEdShot();
+    cmd.m_pShot->m_nCount = 1;
+    cmd.m_pShot->m_nBank = 0;
+    cmd.m_pShot->m_nDefIndex = index;
+    cmd.m_pShot->m_nOffsetX = offsetX;
+    cmd.m_pShot->m_nBlockMode = blockMode;
+    return cmd;
+}
+
+cCharaDef Enemy(const char* name, int hp, uint32_t score) {
+    cCharaDef chara;
+    chara.m_strText = name;
+    chara.m_nSide = 1;
+    chara.m_nCell = kWalkerGraphic;
+    chara.m_nBmpSet = 1;
+    chara.m_nAnimeSet = 2;
+    chara.m_nMaxHP = static_cast<uint32_t>(hp);
+    chara.m_nPower = 1;
+    chara.m_nScore = score;
+    chara.m_nVanishEffect = 2;  // "破裂"
+    return chara;
+}
+
+// Hops on the spot every second.
+cCharaDef Jumper() {
+    cCharaDef chara = Enemy(kCharaNames[3], 1, 150);
+    chara.m_nCellExtra = 4;  // drawn in the immune colouring, so it reads apart
+    chara.m_vFlows.push_back(Always({Cmd(kCmdJump, 1), Cmd(kCmdWait, 10)}));
+    return chara;
+}
+
+// Stands and fires one shot every two seconds.
+cCharaDef Shooter() {
+    cCharaDef chara = Enemy(kCharaNames[4], 2, 200);
+    chara.m_nCellExtra = 8;
+    chara.m_vFlows.push_back(Always({ShotCmd(1, 0, 30, false), Cmd(kCmdWait, 20)}));
+    return chara;
+}
+
+// The boss: a fan of five shots, a walker summoned at its side, a block of the switch
+// kind toggled before it, then a rest.
+cCharaDef Boss() {
+    cCharaDef chara = Enemy(kCharaNames[5], 12, 5000);
+    chara.m_nSize = 2;
+    chara.m_nImpactResist = 20;
+    chara.m_vFlows.push_back(
+        Always({ShotCmd(5, 90, 25, false), Cmd(kCmdWait, 10), SummonCmd(kCmdSummonChara, 2, -48, 0),
+                SummonCmd(kCmdSummonBlock, 7, -96, 2), Cmd(kCmdWait, 30)}));
+    return chara;
 }
 
 cBlockDef Block(const char* name, uint16_t cell, uint8_t contact) {
@@ -125,19 +219,37 @@ Def Place(const std::vector<Def>& list, size_t index, int x, int y) {
 }
 
 // Palette indices of the sample's blocks, characters and items.
-enum : size_t { kGround = 1, kWall = 2, kSpring = 3, kSpikes = 4, kCoinBlock = 5 };
-enum : size_t { kHero = 1, kWalker = 2 };
-enum : size_t { kCoin = 1, kGoal = 2 };
+enum : size_t {
+    kGround = 1,
+    kWall = 2,
+    kSpring = 3,
+    kSpikes = 4,
+    kCoinBlock = 5,
+    kBreakable = 6,
+    kToggle = 7
+};
+enum : size_t { kHero = 1, kWalker = 2, kJumper = 3, kShooter = 4, kBoss = 5 };
+enum : size_t { kCoin = 1, kGoal = 2, kHeart = 3, kSwitch = 4 };
+
+// Stage characters hold no item: their held-item placement is -1 (0 would name the
+// stage's item placement 0).
+constexpr uint32_t kNoHeldItem = 0xFFFFFFFFu;
 
 // A stage drawn as text, one character a cell, 15 rows: '#' ground, 'W' wall, 'S' spring,
-// '^' spikes, 'B' coin block, 'o' coin, 'G' goal, 'H' hero, 'E' walker.
-cStage MakeStage(const char* text, const std::vector<std::string>& rows) {
+// '^' spikes, 'B' coin block, 'X' breakable block, 'T' switch block, 'o' coin, 'G' goal,
+// 'h' heart, 's' switch, 'H' hero, 'E' walker, 'J' jumper, 'F' shooter, 'K' boss.
+cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_t bgm) {
     const cPalette& pal = g_CommonPalette;
     cStage stage;
     stage.m_sText = text;
     stage.m_anSize[0] = static_cast<int32_t>(rows[0].size());
     stage.m_anSize[3] = static_cast<int32_t>(rows.size());
-    stage.m_nBgm = 0;
+    stage.m_nBgm = bgm;
+    auto chara = [&](size_t index, int cx, int cy) {
+        cCharaDef def = Place(pal.m_vCharas, index, cx, cy);
+        def.m_nPlacementValue = kNoHeldItem;
+        stage.m_vCharas.push_back(def);
+    };
     for (size_t y = 0; y < rows.size(); ++y) {
         for (size_t x = 0; x < rows[y].size(); ++x) {
             const int cx = static_cast<int>(x), cy = static_cast<int>(y);
@@ -163,11 +275,32 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows) {
                 case 'G':
                     stage.m_vItems.push_back(Place(pal.m_vItems, kGoal, cx, cy));
                     break;
+                case 'X':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kBreakable, cx, cy));
+                    break;
+                case 'T':
+                    stage.m_vBlocks.push_back(Place(pal.m_vBlocks, kToggle, cx, cy));
+                    break;
+                case 'h':
+                    stage.m_vItems.push_back(Place(pal.m_vItems, kHeart, cx, cy));
+                    break;
+                case 's':
+                    stage.m_vItems.push_back(Place(pal.m_vItems, kSwitch, cx, cy));
+                    break;
                 case 'H':
-                    stage.m_vCharas.push_back(Place(pal.m_vCharas, kHero, cx, cy));
+                    chara(kHero, cx, cy);
                     break;
                 case 'E':
-                    stage.m_vCharas.push_back(Place(pal.m_vCharas, kWalker, cx, cy));
+                    chara(kWalker, cx, cy);
+                    break;
+                case 'J':
+                    chara(kJumper, cx, cy);
+                    break;
+                case 'F':
+                    chara(kShooter, cx, cy);
+                    break;
+                case 'K':
+                    chara(kBoss, cx, cy);
                     break;
                 default:
                     break;
@@ -184,7 +317,7 @@ const std::vector<std::string> kStage1 = {
     "...........ooo..........................", "....................ooo.................",
     "..........WWWWW.........................", "...................WWWWW.........o......",
     "....................................G...", "...o.o.o.........................WWWWW..",
-    ".H..............E.....E...S............W", "###########^^^#############...##########",
+    ".H.s............E.....E...S............W", "###########^^^#############...##########",
     "###########################...##########",
 };
 
@@ -194,9 +327,35 @@ const std::vector<std::string> kStage2 = {
     "..............................", "..............................",
     "..........BBB.................", "..............................",
     "..........................G...", "................o.o.o...WWWWW.",
-    "........................W.....", ".....................E..W.....",
-    ".H.......E.....S........W.....", "#######^^^####################",
+    "........................W.....", "..........h..........E..W.....",
+    ".H.......J.....S.....F..X.....", "#######^^^####################",
     "##############################",
+};
+
+// The castle on the branch: a breakable wall, a switch block and the boss.
+const std::vector<std::string> kStage3 = {
+    "..............................", "..............................",
+    "..............................", "..............................",
+    "..............................", "..............................",
+    "..............................", "..............................",
+    "..............................", "..........TTT...........WWWWW.",
+    "........................W.....", "....h...................W..G..",
+    ".H......X..........K.........W", "##############################",
+    "##############################",
+};
+
+// The challenges: a short run past walkers and a coin hunt past a shooter.
+const std::vector<std::string> kChallenge1 = {
+    "....................", "....................", "....................", "....................",
+    "....................", "....................", "....................", "....................",
+    "........ooo.........", "....................", "...............G....", "..............WWW...",
+    ".H.....E.......J....", "########^^##########", "####################",
+};
+const std::vector<std::string> kChallenge2 = {
+    "....................", "....................", "....................", "....................",
+    "....................", "....................", "....................", "....o.o.o.o.........",
+    "...BBBBBBBB.........", "....................", "..................G.", "................WWWW",
+    ".H......S....F......", "####################", "####################",
 };
 
 bool Fail(std::string& error, const char* path) {
@@ -216,9 +375,30 @@ bool WriteSystemData(std::string& error) {
     system.m_vText[11] = "やめておく";
     for (int i = 0; i < kSystemSoundCount; ++i)
         system.m_vSystemSound[static_cast<size_t>(i)] = SystemSoundFile(i);
-    system.m_vScreenBgm[0] = 1;  // the title plays Bgm record 1
+    system.m_nMenuOption = kChallengeCount;  // the challenges the challenge screen lists
+    system.m_vScreenBgm[0] = 1;              // the title plays Bgm record 1
+    system.m_vScreenBgm[1] = 2;              // the world map and the save menu record 2
+    system.m_vScreenBgm[2] = 2;              // the challenge list too
     if (!system.SaveFile(DataPath[35])) return Fail(error, DataPath[35]);
     return true;
+}
+
+// Item command numbers: the item list names the flow commands from stage clear (17) on,
+// fifteen lower.
+constexpr int8_t kItemCmdMessage = kCmdMessage - 15;
+constexpr int8_t kItemCmdEffect = kCmdRunEffect - 15;
+constexpr int8_t kItemCmdScreenEffect = kCmdRunScreenEffect - 15;
+constexpr int8_t kItemCmdPicture = kCmdShowPicture - 15;
+constexpr int8_t kItemCmdPlaySE = kCmdPlaySE - 15;
+
+// An item command with its leading parameters; the rest are 0.
+cFlowCmd ItemCmd(int8_t type, std::initializer_list<int32_t> params) {
+    cFlowCmd cmd;
+    cmd.m_nCategory = kCmdCategoryItem;
+    cmd.m_nType = type;
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, type)), 0);
+    std::copy(params.begin(), params.end(), cmd.m_vParams.begin());
+    return cmd;
 }
 
 bool WriteCommonPalette(std::string& error) {
@@ -235,10 +415,16 @@ bool WriteCommonPalette(std::string& error) {
     coinBlock.m_nItemBank = kPaletteCommon;
     coinBlock.m_nItemIndex = 1;
     palette.m_vBlocks.push_back(coinBlock);
+    // Cracked stone the hero's shots break, and a lit block the boss switches on and off.
+    palette.m_vBlocks.push_back(Block(kBlockNames[6], 5, 1));
+    palette.m_vBlocks.push_back(Block(kBlockNames[7], 6, 1));
 
     palette.m_vCharas.assign(1, cCharaDef{});
     palette.m_vCharas.push_back(Hero());
     palette.m_vCharas.push_back(Walker());
+    palette.m_vCharas.push_back(Jumper());
+    palette.m_vCharas.push_back(Shooter());
+    palette.m_vCharas.push_back(Boss());
 
     palette.m_vItems.assign(1, cItemDef{});
     cItemDef coin = Item(kItemNames[1], 5);
@@ -251,7 +437,27 @@ bool WriteCommonPalette(std::string& error) {
     clear.m_nType = 2;  // "ステージクリア"
     star.m_vCmds.push_back(clear);
     palette.m_vItems.push_back(star);
+    // A heart: taken any number of times, it plays the spring's sound.
+    cItemDef heart = Item(kItemNames[3], 5);
+    heart.m_nTakeMode = 1;
+    heart.m_nCellExtra = 1;
+    heart.m_vCmds.push_back(ItemCmd(kItemCmdPlaySE, {2}));
+    palette.m_vItems.push_back(heart);
+    // The switch: a sign-board message for three seconds, the sign picture beside the
+    // hero, sparks on the hero and the screen shaking sideways.
+    cItemDef sw = Item(kItemNames[4], 6);
+    sw.m_nCellExtra = 1;
+    cFlowCmd message = ItemCmd(kItemCmdMessage, {4, 0, 0, 0, -32, 1, 2, 30});
+    message.m_strText = "スイッチが入った！";
+    sw.m_vCmds.push_back(message);
+    sw.m_vCmds.push_back(ItemCmd(kItemCmdPicture, {1, 2, 0, 0, 64, -64, 1, 100, 2, 30}));
+    sw.m_vCmds.push_back(ItemCmd(kItemCmdEffect, {1, 2, 0, 0, 0, 0, 100}));
+    sw.m_vCmds.push_back(ItemCmd(kItemCmdScreenEffect, {1}));
+    palette.m_vItems.push_back(sw);
 
+    // Saving checks the block's item links against the common palette in force: it must
+    // be this one, or the coin block would lose its coin.
+    g_CommonPalette = palette;
     if (!palette.SaveFile(DataPath[7])) return Fail(error, DataPath[7]);
     return true;
 }
@@ -259,22 +465,25 @@ bool WriteCommonPalette(std::string& error) {
 bool WriteWorldMap(std::string& error) {
     cWorldMapData map;
     map.m_sName = "はじまりの島";
-    // A road of walkable cells (type 5) between the two stage points; the rest is
-    // blocked ground (type 0).
-    constexpr int32_t kRoadY = 7, kFirstX = 4, kSecondX = 12;
+    // A road of walkable cells (type 5) from the first stage point to the second, with a
+    // branch half-way that climbs to the castle; the rest is blocked ground (type 0).
+    constexpr int32_t kRoadY = 7, kFirstX = 4, kSecondX = 12, kBranchX = 8, kCastleY = 3;
     for (int32_t x = kFirstX; x <= kSecondX; ++x)
         map.m_vGrid[static_cast<size_t>(kRoadY * map.m_nPitch + x)] = 5;
+    for (int32_t y = kCastleY; y < kRoadY; ++y)
+        map.m_vGrid[static_cast<size_t>(y * map.m_nPitch + kBranchX)] = 5;
     // The road is drawn with the path chip.
     map.m_vCellTypes[5].m_nGraphic = 1;
     map.m_nStartX = kFirstX;
     map.m_nStartY = kRoadY;
     map.m_vPoints.clear();
-    const char* const names[kStageCount] = {"はじまりの草原", "とげの谷"};
-    const int32_t xs[kStageCount] = {kFirstX, kSecondX};
+    const char* const names[kStageCount] = {"はじまりの草原", "とげの谷", "ボスの城"};
+    const int32_t xs[kStageCount] = {kFirstX, kSecondX, kBranchX};
+    const int32_t ys[kStageCount] = {kRoadY, kRoadY, kCastleY};
     for (int i = 0; i < kStageCount; ++i) {
         cWorldMapPoint point;
         point.m_nX = xs[i];
-        point.m_nY = kRoadY;
+        point.m_nY = ys[i];
         point.m_sName = names[i];
         cWorldMapRec rec;
         rec.m_nKind = 0;  // a stage entry
@@ -295,10 +504,15 @@ bool WriteStages(std::string& error) {
     // Placements link to the common palette: it must be the one in force when the stages
     // are checked and saved.
     if (!g_CommonPalette.LoadFile(DataPath[7])) return Fail(error, DataPath[7]);
-    cStage stages[kStageCount] = {MakeStage("はじまりの草原", kStage1),
-                                  MakeStage("とげの谷", kStage2)};
+    cStage stages[kStageCount] = {MakeStage("はじまりの草原", kStage1, 2),
+                                  MakeStage("とげの谷", kStage2, 3),
+                                  MakeStage("ボスの城", kStage3, 3)};
     for (int i = 0; i < kStageCount; ++i)
         if (!stages[i].SaveFile(kStageFiles[i])) return Fail(error, kStageFiles[i]);
+    cStage challenges[kChallengeCount] = {MakeStage("チャレンジ1", kChallenge1, 2),
+                                          MakeStage("チャレンジ2", kChallenge2, 3)};
+    for (int i = 0; i < kChallengeCount; ++i)
+        if (!challenges[i].SaveFile(kChallengeFiles[i])) return Fail(error, kChallengeFiles[i]);
     return true;
 }
 

@@ -144,6 +144,8 @@ bool WriteDatabases(std::string& error) {
 
     db.m_vBgm[0].m_strName = "なし";
     db.m_vBgm[1] = Named<cBgm>("タイトル", kTitleMusic);
+    db.m_vBgm.push_back(Named<cBgm>("野原", kMapMusic));
+    db.m_vBgm.push_back(Named<cBgm>("城", kStageMusic));
 
     return WriteDatabaseList(0, db.m_vAnimeSet, error) &&
            WriteDatabaseList(1, db.m_vAnime, error) &&

@@ -1,8 +1,15 @@
 // The sounds of the sample: seventeen short system sound effects as 8-bit mono PCM WAVE
-// files at the sound layer's 22050 Hz, and the title music as a Standard MIDI File.
+// files at the sound layer's 22050 Hz, the title and map music as Standard MIDI Files and
+// the stage music as Ogg Vorbis.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+
+#include <utility>
+
+#if WF_SAMPLE_OGG
+#include <vorbis/vorbisenc.h>
+#endif
 
 #include "platform/fs/fs.h"
 #include "sample_project.h"
@@ -83,9 +90,12 @@ std::vector<SoundFile> MakeSounds() {
     return files;
 }
 
-std::vector<uint8_t> MakeTitleMusic() {
-    // Format 0, one track, 96 ticks a quarter note, 132 beats a minute: a four-bar tune
-    // on a lead (channel 0) over a bass (channel 1), ending where it can loop.
+namespace {
+
+// Format 0, one track, 96 ticks a quarter note: a four-bar tune on a lead (channel 0)
+// over a bass (channel 1), ending where it can loop; shifted by `transpose` semitones,
+// `tempo` microseconds a quarter, the lead on General MIDI program `lead`.
+std::vector<uint8_t> MidiTune(int transpose, uint32_t tempo, uint8_t lead) {
     constexpr uint32_t kQuarter = 96;
     struct Note {
         uint8_t key;
@@ -102,14 +112,16 @@ std::vector<uint8_t> MakeTitleMusic() {
     std::vector<Event> events;
     uint32_t tick = 0;
     for (const Note& n : melody) {
-        events.push_back({tick, 0x90, n.key, 100});
-        events.push_back({tick + n.length - 8, 0x80, n.key, 64});
+        const auto key = static_cast<uint8_t>(n.key + transpose);
+        events.push_back({tick, 0x90, key, 100});
+        events.push_back({tick + n.length - 8, 0x80, key, 64});
         tick += n.length;
     }
     tick = 0;
     for (const Note& n : bass) {
-        events.push_back({tick, 0x91, n.key, 90});
-        events.push_back({tick + n.length - 8, 0x81, n.key, 64});
+        const auto key = static_cast<uint8_t>(n.key + transpose);
+        events.push_back({tick, 0x91, key, 90});
+        events.push_back({tick + n.length - 8, 0x81, key, 64});
         tick += n.length;
     }
     std::stable_sort(events.begin(), events.end(),
@@ -123,10 +135,11 @@ std::vector<uint8_t> MakeTitleMusic() {
         PutVarLen(track, static_cast<uint32_t>(data.size()));
         track.insert(track.end(), data);
     };
-    meta(0x51, {0x06, 0xEF, 0x91});  // 454,545 microseconds a quarter: 132 beats a minute
+    meta(0x51, {static_cast<uint8_t>(tempo >> 16), static_cast<uint8_t>(tempo >> 8),
+                static_cast<uint8_t>(tempo)});
     meta(0x58, {4, 2, 24, 8});
-    // Square lead on channel 0, finger bass on channel 1.
-    track.insert(track.end(), {0x00, 0xC0, 0x50, 0x00, 0xC1, 0x21});
+    // The lead on channel 0, finger bass on channel 1.
+    track.insert(track.end(), {0x00, 0xC0, lead, 0x00, 0xC1, 0x21});
     uint32_t last = 0;
     for (const Event& e : events) {
         PutVarLen(track, e.tick - last);
@@ -151,6 +164,87 @@ std::vector<uint8_t> MakeTitleMusic() {
     return file;
 }
 
+#if WF_SAMPLE_OGG
+// Two seconds of a soft two-note drone, mono at 22050 Hz, as Ogg Vorbis.
+std::vector<uint8_t> OggDrone() {
+    std::vector<uint8_t> out;
+    vorbis_info vi;
+    vorbis_info_init(&vi);
+    if (vorbis_encode_init_vbr(&vi, 1, static_cast<long>(kRate), 0.1f) != 0) {
+        vorbis_info_clear(&vi);
+        return out;
+    }
+    vorbis_comment vc;
+    vorbis_comment_init(&vc);
+    vorbis_dsp_state vd;
+    vorbis_block vb;
+    ogg_stream_state os;
+    ogg_page og;
+    ogg_packet op;
+    vorbis_analysis_init(&vd, &vi);
+    vorbis_block_init(&vd, &vb);
+    ogg_stream_init(&os, 7);
+    auto put = [&out](const ogg_page& page) {
+        out.insert(out.end(), page.header, page.header + page.header_len);
+        out.insert(out.end(), page.body, page.body + page.body_len);
+    };
+    ogg_packet header, comment, code;
+    vorbis_analysis_headerout(&vd, &vc, &header, &comment, &code);
+    ogg_stream_packetin(&os, &header);
+    ogg_stream_packetin(&os, &comment);
+    ogg_stream_packetin(&os, &code);
+    while (ogg_stream_flush(&os, &og) != 0) put(og);
+    constexpr int kFrames = static_cast<int>(kRate) * 2;
+    constexpr int kChunk = 4096;
+    for (int done = 0; done <= kFrames; done += kChunk) {
+        const int n = std::min(kChunk, kFrames - done);
+        if (n > 0) {
+            float** buffer = vorbis_analysis_buffer(&vd, n);
+            for (int i = 0; i < n; ++i) {
+                const double t = static_cast<double>(done + i) / kRate;
+                buffer[0][i] = static_cast<float>(0.25 * std::sin(2 * kPi * 220.0 * t) +
+                                                  0.15 * std::sin(2 * kPi * 330.0 * t));
+            }
+        }
+        vorbis_analysis_wrote(&vd, n);  // 0 marks the end of the stream
+        while (vorbis_analysis_blockout(&vd, &vb) == 1) {
+            vorbis_analysis(&vb, nullptr);
+            vorbis_bitrate_addblock(&vb);
+            while (vorbis_bitrate_flushpacket(&vd, &op) != 0) {
+                ogg_stream_packetin(&os, &op);
+                while (ogg_stream_pageout(&os, &og) != 0) put(og);
+            }
+        }
+        if (n <= 0) break;
+    }
+    while (ogg_stream_flush(&os, &og) != 0) put(og);
+    ogg_stream_clear(&os);
+    vorbis_block_clear(&vb);
+    vorbis_dsp_clear(&vd);
+    vorbis_comment_clear(&vc);
+    vorbis_info_clear(&vi);
+    return out;
+}
+#endif
+
+}  // namespace
+
+std::vector<uint8_t> MakeTitleMusic() {
+    return MidiTune(0, 454545, 0x50);  // 132 beats a minute, square lead
+}
+
+std::vector<uint8_t> MakeFieldMusic() {
+    return MidiTune(-12, 600000, 0x49);  // 100 beats a minute, flute
+}
+
+std::vector<uint8_t> MakeStageMusic() {
+#if WF_SAMPLE_OGG
+    return OggDrone();
+#else
+    return MidiTune(-5, 500000, 0x13);  // 120 beats a minute, organ
+#endif
+}
+
 bool WriteSounds(std::string& error) {
     if (!platform::fs::CreateGameDirectory("wave")) {
         error = "cannot create wave";
@@ -166,10 +260,18 @@ bool WriteSounds(std::string& error) {
 }
 
 bool WriteMusic(std::string& error) {
-    if (!platform::fs::CreateGameDirectory("bgm") ||
-        !platform::fs::WriteFileAtomic(kTitleMusic, MakeTitleMusic())) {
-        error = std::string("cannot write ") + kTitleMusic;
+    if (!platform::fs::CreateGameDirectory("bgm")) {
+        error = "cannot create bgm";
         return false;
+    }
+    const std::pair<const char*, std::vector<uint8_t>> files[] = {{kTitleMusic, MakeTitleMusic()},
+                                                                  {kMapMusic, MakeFieldMusic()},
+                                                                  {kStageMusic, MakeStageMusic()}};
+    for (const auto& [path, bytes] : files) {
+        if (bytes.empty() || !platform::fs::WriteFileAtomic(path, bytes)) {
+            error = std::string("cannot write ") + path;
+            return false;
+        }
     }
     return true;
 }
