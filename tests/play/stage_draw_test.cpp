@@ -210,11 +210,12 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
     cChara& stays = play_.Body(1, 300, 300, 32, 32);
     EnterGroup(run(), gone);
     gone.m_bRemoved = 1;
+    const uint32_t goneGroup = gone.m_nMapValue;  // gone is erased by the drawing below
     DrawStage(run(), scene_, nullptr, 1, 0, 0, 0);
     ASSERT_EQ(run().objects.charas.size(), 1u);
     EXPECT_EQ(&run().objects.charas.front(), &stays);
     EXPECT_EQ(run().stageCharas, std::vector<cChara*>{&stays});
-    EXPECT_TRUE(run().CharaGroup(gone.m_nMapValue).empty());
+    EXPECT_TRUE(run().CharaGroup(goneGroup).empty());
     // The hero's last second of vanishing, then the miss, once per drawn frame.
     hero.m_bRemoved = 1;
     int calls = 0;
