@@ -68,8 +68,9 @@ int32_t EffectScaledSize(uint32_t cell, int32_t scale);
 
 // A message window as the message command asks for it: the command's parameters in the
 // order the text image takes them, with the frames and the target already worked out.
-struct MessageRequest {
-    std::string text;
+// Where and how long a message window stands: the part of a message command that the
+// text image it becomes keeps as it is.
+struct MessageLayout {
     int32_t anchor = 0;
     int32_t blockX = 0;
     int32_t blockY = 0;
@@ -88,6 +89,10 @@ struct MessageRequest {
     int32_t box = 0;
     int32_t hasId = 0;
     int32_t messageId = 0;
+};
+
+struct MessageRequest : MessageLayout {
+    std::string text;
     int32_t erase = 0;
 };
 

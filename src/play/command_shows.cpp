@@ -130,26 +130,9 @@ namespace {
 
 TextImageArgs ArgsOf(const MessageRequest& req, int32_t reuse) {
     TextImageArgs a;
+    static_cast<MessageLayout&>(a) = req;
     a.kind = kTextImageText;
     a.text = req.text.c_str();
-    a.anchor = req.anchor;
-    a.blockX = req.blockX;
-    a.blockY = req.blockY;
-    a.offsetX = req.offsetX;
-    a.offsetY = req.offsetY;
-    a.clamp = req.clamp;
-    a.fixed = req.fixed;
-    a.durationMode = req.durationMode;
-    a.frames = req.frames;
-    a.countWhilePaused = req.countWhilePaused;
-    a.targetId = req.targetId;
-    a.noPopIn = req.noPopIn;
-    a.substitute = req.substitute;
-    a.refresh = req.refresh;
-    a.refreshInterval = req.refreshInterval;
-    a.box = req.box;
-    a.hasId = req.hasId;
-    a.messageId = req.messageId;
     a.reuseSurface = reuse;
     return a;
 }

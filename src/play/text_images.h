@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "data/surface_tables.h"
+#include "flow/show_commands.h"
 #include "media/draw/dd_surface.h"
 
 class Font;
@@ -38,26 +39,10 @@ struct TextImageWorld {
 TextImageWorld& TextImages();
 
 // How a message command asks for an image (the arguments of MakeTextImage in order).
-struct TextImageArgs {
+struct TextImageArgs : MessageLayout {
     int32_t kind = kTextImageText;
     const char* text = nullptr;
     int32_t graphicKind = 0, graphicNumber = 0, graphicExtra = 0;
-    int32_t anchor = 0;
-    int32_t blockX = 0, blockY = 0;
-    int32_t offsetX = 0, offsetY = 0;
-    int32_t clamp = 0;
-    int32_t fixed = 0;
-    int32_t durationMode = 0;  // 0 until the advance key, 1 until the stage ends, 2 by time
-    int32_t frames = 0;
-    int32_t countWhilePaused = 0;
-    uint32_t targetId = 0;
-    int32_t noPopIn = 0;
-    int32_t substitute = 0;
-    int32_t refresh = 0;
-    int32_t refreshInterval = 0;
-    int32_t box = 0;
-    int32_t hasId = 0;
-    int32_t messageId = 0;
     int32_t reuseSurface = 0;
 };
 
