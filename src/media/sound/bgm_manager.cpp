@@ -16,6 +16,7 @@ cBgmManager::~cBgmManager() {
 
 int cBgmManager::Init(int channels, std::span<const std::string> oggNames,
                       std::span<const std::string> midiNames, int count) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     enabled_ = 1;
     MidiPlayerList.Clear();
     channelAux_.clear();
@@ -36,6 +37,7 @@ int cBgmManager::Init(int channels, std::span<const std::string> oggNames,
 }
 
 void cBgmManager::SetChannels(int n) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     const size_t count = n > 0 ? static_cast<size_t>(n) : 0;
     MidiPlayerList.Resize(count);
     channelAux_.assign(count, 0);
@@ -44,6 +46,7 @@ void cBgmManager::SetChannels(int n) {
 }
 
 int cBgmManager::SetFile(int bgm, const char* path) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (!enabled_) return 1;
     if (!ValidBgm(bgm) || !path) return 0;
     const char* dot = std::strrchr(path, '.');
@@ -73,6 +76,7 @@ int cBgmManager::SetFile(int bgm, const char* path) {
 }
 
 int cBgmManager::Play(int channel, int bgm, int loop, int pauseMidi, int force) {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (!enabled_) return 1;
     if (bgm == current_ && !force) return 1;
     const bool validChannel = channel >= 0 && channel < static_cast<int>(channelType_.size());
@@ -103,12 +107,14 @@ int cBgmManager::Play(int channel, int bgm, int loop, int pauseMidi, int force) 
 }
 
 void cBgmManager::Stop() {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (!enabled_) return;
     MidiPlayerList.StopAll(0);
     m_Vox.Stop();
 }
 
 void cBgmManager::Release() {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     m_Vox.Release();
     MidiPlayerList.Clear();
     channelAux_.clear();
@@ -121,19 +127,33 @@ void cBgmManager::Release() {
     enabled_ = 0;
 }
 
+bool cBgmManager::Enabled() const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
+    return enabled_ != 0;
+}
+
+int cBgmManager::Current() const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
+    return current_;
+}
+
 uint32_t cBgmManager::BgmType(int bgm) const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     return ValidBgm(bgm) ? bgmType_[bgm] : kTypeNone;
 }
 
 uint32_t cBgmManager::ChannelType(int channel) const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     return channel >= 0 && channel < static_cast<int>(channelType_.size()) ? channelType_[channel]
                                                                            : kTypeNone;
 }
 
 std::string cBgmManager::OggName(int bgm) const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     return ValidBgm(bgm) ? oggNames_[bgm] : "";
 }
 
 std::string cBgmManager::MidiName(int bgm) const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
     return ValidBgm(bgm) ? midiNames_[bgm] : "";
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,6 +16,9 @@ namespace platform::audio {
 class Mixer;
 }
 
+// The UI thread plays the screens' music while the game thread may switch music off or
+// on from the options screen: every call takes the manager's lock, so a Release never
+// pulls the players from under a Play or Stop on the other thread.
 class cBgmManager {
   public:
     // Music types of a number and of a channel.
@@ -41,8 +45,8 @@ class cBgmManager {
     void Stop();
     void Release();
 
-    bool Enabled() const { return enabled_ != 0; }
-    int Current() const { return current_; }
+    bool Enabled() const;
+    int Current() const;
     uint32_t BgmType(int bgm) const;
     uint32_t ChannelType(int channel) const;
     std::string OggName(int bgm) const;
@@ -53,6 +57,8 @@ class cBgmManager {
 
   private:
     bool ValidBgm(int bgm) const { return bgm >= 0 && bgm < static_cast<int>(bgmType_.size()); }
+
+    mutable std::recursive_mutex lock_;
 
     uint32_t enabled_ = 0;
     std::shared_ptr<platform::audio::Mixer> mixer_;
