@@ -217,6 +217,9 @@ StagePlayServices MakeDefaults() {
         return PlayStep::kPlaying;
     };
     s.drawStage = &DrawWholeStage;
+    s.addItemGetImage = [](uint32_t kind, uint32_t number, uint32_t extra, uint32_t id) {
+        AddItemGetImage(g_StageDraw.textImages, kind, number, extra, id);
+    };
     s.startScreenEffect = [](int32_t effect, int32_t a, int32_t b) {
         StartScreenEffect(g_StageDraw.screenEffect, static_cast<int16_t>(effect), a, b);
     };

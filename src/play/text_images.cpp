@@ -357,3 +357,17 @@ void DrawTextImages(std::list<cTextImage>& images, DDSURFACEDATA* dest, int paus
             ++it;
     }
 }
+
+void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32_t number,
+                     uint32_t extra, uint32_t characterId) {
+    TextImageArgs a;
+    a.kind = kTextImageMini;
+    a.graphicKind = static_cast<int32_t>(graphicKind);
+    a.graphicNumber = static_cast<int32_t>(number);
+    a.graphicExtra = static_cast<int32_t>(extra);
+    a.anchor = 4;  // above the character
+    a.durationMode = kShowForTime;
+    a.frames = 30;
+    a.targetId = characterId;
+    images.emplace_back(a);
+}

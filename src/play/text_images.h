@@ -109,3 +109,8 @@ void MeasureTextImage(Font* font, const std::string& text, int32_t& width, int32
 
 // Draws every image of the list and removes those that ended.
 void DrawTextImages(std::list<cTextImage>& images, DDSURFACEDATA* dest, int paused);
+
+// The item-get notice: the item's small graphic over the character that took it, rising
+// for 30 frames, appended to the scene's images.
+void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32_t number,
+                     uint32_t extra, uint32_t characterId);

@@ -138,3 +138,24 @@ TEST_F(TextImageTest, PlacesByAnchorClampsAndFixes) {
 }
 
 }  // namespace
+
+TEST_F(TextImageTest, TheItemGetNoticeRisesOverItsCharacterForThirtyFrames) {
+    cChara& hero = play_.Body(0, 400, 300, 32, 32, false, true);
+    hero.m_nGraphicWidth = hero.m_nGraphicHeight = 32;
+    std::list<cTextImage> images;
+    AddItemGetImage(images, 2, 5, 1, hero.m_nId);
+    ASSERT_EQ(images.size(), 1u);
+    const cTextImage& notice = images.front();
+    EXPECT_EQ(std::make_tuple(notice.m_nKind, notice.m_nGraphicKind, notice.m_nGraphicNumber,
+                              notice.m_nGraphicExtra),
+              std::make_tuple(kTextImageMini, 2, 5, 1));
+    int frames = 0;
+    while (!images.empty() && frames < 100) {
+        DrawTextImages(images, nullptr, 0);
+        ++frames;
+        if (frames == 1) {
+            EXPECT_EQ(std::make_tuple(notice.X(), notice.Y()), std::make_tuple(408, 284));
+        }
+    }
+    EXPECT_EQ(frames, 31);  // drawn for 30 frames, taken off on the next
+}
