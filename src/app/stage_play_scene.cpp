@@ -177,6 +177,10 @@ void DrawWholeStage(int playFrame, int paused, int beep, int stateText) {
     scene.state = g_pStagePlay ? g_pStagePlay->m_nState : 0;
     scene.testPlay = g_bCommandLineRun.load() ? 1 : 0;
     scene.fromEditor = g_bFromEditor ? 1 : 0;
+    // The system's stage-drawing switch bares the backgrounds under the pause menu; the
+    // stage's draw-by-priority switch draws the objects in eight passes by their layer.
+    scene.hideStageWhilePaused = g_SystemData.m_nStageDrawMode;
+    scene.layerPasses = g_Stage.m_bDrawByPriority != 0 ? 1 : 0;
     bool heroGone = false;
     scene.heroVanished = [&heroGone] { heroGone = true; };
     scene.prepareMenuColors = &PrepareMenuColors;
