@@ -366,6 +366,12 @@ TEST(Playthrough, EscClosesCleanlyAtEveryPointOfTheTitle) {
     }
 }
 
+// A new story started from the title, then frames until the scene (and state) stands.
+AssertionResult NewStoryUntil(PlayDriver& d, int scene, int state = -1) {
+    if (AssertionResult r = ChooseTitleItem(d, kTitleNewGame); !r) return r;
+    return d.WaitForScene(scene, state);
+}
+
 TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
     const struct {
         const char* step;
@@ -373,15 +379,10 @@ TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
         int scene;
     } points[] = {
         {"on the world map as it fades in",
-         [](PlayDriver& d) {
-             if (AssertionResult r = ChooseTitleItem(d, kTitleNewGame); !r) return r;
-             return d.WaitForScene(kSceneWorldMap);
-         },
-         kSceneWorldMap},
+         [](PlayDriver& d) { return NewStoryUntil(d, kSceneWorldMap); }, kSceneWorldMap},
         {"in the stage while the hero runs",
          [](PlayDriver& d) {
-             if (AssertionResult r = ChooseTitleItem(d, kTitleNewGame); !r) return r;
-             if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay); !r)
+             if (AssertionResult r = NewStoryUntil(d, kSceneStagePlay, cStagePlay::kPlay); !r)
                  return r;
              d.KeyDown(VK_RIGHT);
              return d.Step(20);
@@ -389,8 +390,7 @@ TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
          kSceneStagePlay},
         {"in the stage's pause menu",
          [](PlayDriver& d) {
-             if (AssertionResult r = ChooseTitleItem(d, kTitleNewGame); !r) return r;
-             if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay); !r)
+             if (AssertionResult r = NewStoryUntil(d, kSceneStagePlay, cStagePlay::kPlay); !r)
                  return r;
              if (AssertionResult r = d.Press(platform::input::VK_SPACE); !r) return r;
              return d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10);
