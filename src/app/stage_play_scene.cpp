@@ -417,9 +417,15 @@ bool cStagePlay::RankingsOn() const {
 }
 
 void cStagePlay::Run() {
-    cKeyState& keys = Keys();
-    keys.Update();
-    keys.TakeButton(3);
+    // The menus over the stage (pause, results, retry, game over) take key repeat and
+    // one-shot buttons as every screen does. Play takes the controller as it was read: a
+    // held direction must move the hero every frame and a held button must stay held for
+    // the key conditions of the flows.
+    if (m_nState != kPlay) {
+        cKeyState& keys = Keys();
+        keys.Update();
+        keys.TakeButton(3);
+    }
     // A failed Init leaves the scene idle: the close it asked for ends the program.
     if (m_bInitFailed) return;
     if (m_nState == -1) {

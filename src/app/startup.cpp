@@ -31,6 +31,7 @@
 #include "data/param_desc.h"
 #include "data/stage_loader.h"
 #include "data/system_data.h"
+#include "flow/host.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_display_facts.h"
@@ -322,6 +323,9 @@ bool InitGame(const char* commandLine, int showCommand) {
     g_bStripCR = true;
     InitCmdTypes();
     InitParamTables();
+    // The behaviour layer: without it no character's flows would run (the hero would not
+    // answer the keys and no enemy would move).
+    InstallFlows();
 
     if (!CheckDataFolder(MainHandle())) {
         ReportTracePrintf("CheckDataFolder失敗");

@@ -1,33 +1,268 @@
 #include "player_harness.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
+#include "app/menu.h"
+#include "app/run_start.h"
+#include "app/scene.h"
 #include "app/startup.h"
+#include "core/key_state.h"
 #include "core/log.h"
 #include "core/record.h"
+#include "core/timing.h"
 #include "data/boot_data.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
+#include "data/save_data.h"
+#include "data/save_slots.h"
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
 #include "platform/clock.h"
+#include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
+#include "platform/video/device.h"
 #include "sample_project.h"
 
 namespace wftest {
 
-bool WriteSampleGameAndResetGlobals(std::string& error) {
-    ResetLogsForTest();
-    g_nDataVersion = kCurrentDataVersion;
-    g_bStripCR = true;
-    if (!sample::WriteSampleProject(error)) return false;
-    // Start-up finds the globals as the program starts them.
+// ---- The frame gate ------------------------------------------------------------------
+
+// The memory presenter that holds the game after each presented frame while a script
+// drives it. Submit runs on the thread that draws (the game loop or a stage-play
+// sub-loop), after the frame's input, logic and drawing: the game stands between two
+// frames there.
+class FrameGate : public platform::video::MemoryPresenter {
+  public:
+    void Submit(const platform::video::Image& frame,
+                const platform::video::Palette& palette) override {
+        MemoryPresenter::Submit(frame, palette);
+        std::unique_lock lock(mutex_);
+        ++presented_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return !locked_ || presented_ < allowed_; });
+    }
+
+    // Lock step on: the game stops after its next frame until Allow.
+    void Lock() {
+        std::lock_guard lock(mutex_);
+        locked_ = true;
+        allowed_ = presented_ + 1;
+        ended_ = false;
+    }
+    // Lock step off: the game runs freely again.
+    void Unlock() {
+        std::lock_guard lock(mutex_);
+        locked_ = false;
+        changed_.notify_all();
+    }
+    void SetEnded() {
+        std::lock_guard lock(mutex_);
+        ended_ = true;
+        changed_.notify_all();
+    }
+    bool Ended() const {
+        std::lock_guard lock(mutex_);
+        return ended_;
+    }
+    int Presented() const {
+        std::lock_guard lock(mutex_);
+        return presented_;
+    }
+
+    // Lets the game present until `target` frames in all and waits for it. False when
+    // the run ended first or no frame came for a long time (a game that waits for
+    // something the script never gives).
+    bool RunTo(int target) {
+        std::unique_lock lock(mutex_);
+        allowed_ = std::max(allowed_, target);
+        changed_.notify_all();
+        constexpr uint32_t kStallMs = 20000;
+        int seen = presented_;
+        uint32_t since = platform::clock::TimeMs();
+        while (presented_ < target && !ended_) {
+            changed_.wait_for(lock, std::chrono::milliseconds(10));
+            if (presented_ != seen) {
+                seen = presented_;
+                since = platform::clock::TimeMs();
+            } else if (platform::clock::TimeMs() - since > kStallMs) {
+                return false;
+            }
+        }
+        return presented_ >= target;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    int presented_ = 0;
+    int allowed_ = 0;
+    bool locked_ = false;
+    bool ended_ = false;
+};
+
+// ---- Key scripts ---------------------------------------------------------------------
+
+KeyScript& KeyScript::Hold(int from, int frames, int vk) {
+    spans_.push_back({from, frames, vk});
+    return *this;
+}
+
+std::vector<int> KeyScript::HeldAt(int frame) const {
+    std::vector<int> keys;
+    for (const Span& s : spans_)
+        if (frame >= s.from && frame < s.from + s.frames &&
+            std::find(keys.begin(), keys.end(), s.vk) == keys.end())
+            keys.push_back(s.vk);
+    return keys;
+}
+
+int KeyScript::Length() const {
+    int end = 0;
+    for (const Span& s : spans_) end = std::max(end, s.from + s.frames);
+    return end + 1;
+}
+
+// ---- The driver ----------------------------------------------------------------------
+
+namespace {
+
+// The keyboard usage the key table takes for a virtual key (the US layout's places).
+uint32_t UsageOf(int vk) {
+    for (uint32_t usage = 1; usage < 256; ++usage)
+        if (platform::input::VirtualKeyFor(usage, 0, true) == vk) return usage;
+    ADD_FAILURE() << "no key of the keyboard gives virtual key " << vk;
+    return 0;
+}
+
+void KeyEvent(int vk, bool down) {
+    platform::input::InputEvent e;
+    e.type = down ? platform::input::InputEvent::Type::KeyDown
+                  : platform::input::InputEvent::Type::KeyUp;
+    e.usage = UsageOf(vk);
+    platform::input::HandleInputEvent(e);
+}
+
+}  // namespace
+
+std::string SceneName(int scene) {
+    static const char* const kNames[kSceneCount] = {"title",     "world map",  "save menu",
+                                                    "challenge", "stage play", "options"};
+    return scene >= 0 && scene < kSceneCount ? kNames[scene] : "scene " + std::to_string(scene);
+}
+
+PlayDriver::PlayDriver(FrameGate& gate) : gate_(gate), base_(gate.Presented()) {}
+
+int PlayDriver::Frame() const {
+    return gate_.Presented() - base_;
+}
+
+int PlayDriver::Scene() const {
+    return g_SceneMgr.m_nCurrent;
+}
+
+int PlayDriver::State() const {
+    const cSceneBase* scene = g_SceneMgr.Scene(g_SceneMgr.m_nCurrent);
+    return scene ? scene->m_nState : -1;
+}
+
+bool PlayDriver::Ended() const {
+    return gate_.Ended();
+}
+
+std::string PlayDriver::Where() const {
+    std::ostringstream out;
+    out << "scene " << SceneName(Scene()) << ", state " << State() << ", frame " << Frame();
+    if (Ended()) out << " (the run has ended)";
+    return out.str();
+}
+
+testing::AssertionResult PlayDriver::Step(int frames) {
+    if (Ended()) return testing::AssertionFailure() << "no frame to run: " << Where();
+    if (!gate_.RunTo(gate_.Presented() + frames))
+        return testing::AssertionFailure()
+               << "the game stopped before " << frames << " more frame(s): " << Where();
+    return testing::AssertionSuccess();
+}
+
+void PlayDriver::KeyDown(int vk) {
+    if (std::find(held_.begin(), held_.end(), vk) != held_.end()) return;
+    held_.push_back(vk);
+    KeyEvent(vk, true);
+}
+
+void PlayDriver::KeyUp(int vk) {
+    const auto at = std::find(held_.begin(), held_.end(), vk);
+    if (at == held_.end()) return;
+    held_.erase(at);
+    KeyEvent(vk, false);
+}
+
+void PlayDriver::ReleaseKeys() {
+    while (!held_.empty()) KeyUp(held_.back());
+}
+
+testing::AssertionResult PlayDriver::Press(int vk, int hold, int after) {
+    KeyDown(vk);
+    testing::AssertionResult held = Step(hold);
+    KeyUp(vk);
+    if (!held || after <= 0) return held;
+    return Step(after);
+}
+
+testing::AssertionResult PlayDriver::Play(const KeyScript& script) {
+    const int length = script.Length();
+    for (int f = 0; f < length; ++f) {
+        const std::vector<int> keys = script.HeldAt(f);
+        for (const int vk : std::vector<int>(held_))
+            if (std::find(keys.begin(), keys.end(), vk) == keys.end()) KeyUp(vk);
+        for (const int vk : keys) KeyDown(vk);
+        if (testing::AssertionResult r = Step(); !r) {
+            ReleaseKeys();
+            return r << " (key script frame " << f << " of " << length << ")";
+        }
+    }
+    ReleaseKeys();
+    return testing::AssertionSuccess();
+}
+
+testing::AssertionResult PlayDriver::Until(const std::function<bool()>& done, int maxFrames,
+                                           const std::string& what) {
+    for (int i = 0; i <= maxFrames; ++i) {
+        if (done()) return testing::AssertionSuccess();
+        if (i == maxFrames) break;
+        if (testing::AssertionResult r = Step(); !r) return r << " while waiting for " << what;
+    }
+    return testing::AssertionFailure()
+           << what << " not reached within " << maxFrames << " frames: " << Where();
+}
+
+testing::AssertionResult PlayDriver::WaitForScene(int scene, int state, int maxFrames) {
+    std::string what = SceneName(scene);
+    if (state >= 0) what += " in state " + std::to_string(state);
+    return Until([&] { return Scene() == scene && (state < 0 || State() == state); }, maxFrames,
+                 what);
+}
+
+testing::AssertionResult PlayDriver::CloseWithEsc(int maxFrames) {
+    ReleaseKeys();
+    platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
+    // The close runs on the window's thread while the game goes on to the quit: frames
+    // are let through until the run ends.
+    for (int i = 0; i < maxFrames && !Ended(); ++i) gate_.RunTo(gate_.Presented() + 1);
+    if (Ended()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "Esc did not close the program: " << Where();
+}
+
+// ---- Set-up --------------------------------------------------------------------------
+
+void ResetPlayerGlobals() {
     g_Database = cDatabase();
     g_SystemData = cSystemData();
     g_CommonPalette = cPalette();
@@ -37,16 +272,57 @@ bool WriteSampleGameAndResetGlobals(std::string& error) {
     g_WorldMapData = cWorldMapData();
     g_Stage = cStage();
     g_PlayStage = cStage();
+    g_PlaySession = cSaveData();
+    g_ReplayInput = cReplayInput();
+    g_SaveSlots.assign(kSaveSlotCount, cSaveSlotInfo());
+    g_KeyStates.assign(1, cKeyState());
+    g_bCommandLineRun.store(false);
+    g_bChallengeRun.store(false);
+    ResetCursorStack();
+    g_SceneMgr.Reset();
+    ResetFrameState();
+    ResetTimingForTest();
+    platform::input::ResetInput();
+    // The last run took its WM_QUIT from the main window's queue; that quit is sticky
+    // and would end the next loop that reads the queue at once.
+    platform::msg::ResetMainWindowQueue();
+}
+
+bool WriteSampleGameAndResetGlobals(std::string& error) {
+    ResetLogsForTest();
+    g_nDataVersion = kCurrentDataVersion;
+    g_bStripCR = true;
+    if (!sample::WriteSampleProject(error)) return false;
+    // Start-up finds the globals as the program starts them.
+    ResetPlayerGlobals();
     return true;
 }
 
 PlayerRun::PlayerRun(std::vector<int> answers)
     : cd_(dir_.Path()),
       boxes_(std::move(answers)),
-      presenter_(std::make_shared<platform::video::MemoryPresenter>()),
+      presenter_(std::make_shared<FrameGate>()),
       events_(std::make_shared<platform::ui::ScriptedEventSource>()) {
     std::string error;
     EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
+}
+
+PlayerRun::~PlayerRun() {
+    SetPlayerHost(PlayerHost());
+    platform::video::SetPacingEnabled(true);
+    DDResetForTest();
+    ResetPlayerGlobals();
+    ResetLogsForTest();
+}
+
+void PlayerRun::PrepareRun() {
+    if (runs_++ > 0) {
+        // A restart in the same folder: what the last run loaded goes, its files stay.
+        ResetLogsForTest();
+        g_nDataVersion = kCurrentDataVersion;
+        ResetPlayerGlobals();
+        DDResetForTest();
+    }
     PlayerHost host;
     host.headless = true;
     host.presenter = presenter_;
@@ -54,12 +330,6 @@ PlayerRun::PlayerRun(std::vector<int> answers)
     host.lockPath = LockPath();
     host.endOwnerGraceMs = 100;
     SetPlayerHost(host);
-}
-
-PlayerRun::~PlayerRun() {
-    SetPlayerHost(PlayerHost());
-    DDResetForTest();
-    ResetLogsForTest();
 }
 
 void PlayerRun::SetIni(const std::string& key, const std::string& value) {
@@ -77,6 +347,7 @@ void PlayerRun::SetIni(const std::string& key, const std::string& value) {
 
 int PlayerRun::Run(const char* commandLine, int frames, std::function<void()> act,
                    int showCommand) {
+    PrepareRun();
     if (!act) act = [] { platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE); };
     std::atomic<bool> finished{false};
     std::thread driver([&] {
@@ -93,10 +364,51 @@ int PlayerRun::Run(const char* commandLine, int frames, std::function<void()> ac
     return result;
 }
 
+int PlayerRun::Play(const std::function<void(PlayDriver&)>& script, const char* commandLine) {
+    PrepareRun();
+    FrameGate& gate = *presenter_;
+    const int before = gate.Presented();
+    gate.Lock();
+    // No waiting for the display's tick: frames come as fast as the script lets them.
+    platform::video::SetPacingEnabled(false);
+    std::thread driver([&] {
+        PlayDriver d(gate);
+        if (!gate.RunTo(before + 1)) {
+            ADD_FAILURE() << "the run presented no frame: " << d.Where();
+        } else {
+            script(d);
+        }
+        d.ReleaseKeys();
+        if (!gate.Ended()) platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
+        gate.Unlock();
+    });
+    const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+    gate.SetEnded();
+    driver.join();
+    gate.Unlock();
+    platform::video::SetPacingEnabled(true);
+    platform::input::ResetInput();
+    return result;
+}
+
+std::string PlayerRun::GameFile(const std::string& gamePath) const {
+    std::string path = gamePath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return dir_.File(path);
+}
+
 std::vector<std::string> PlayerRun::BoxTexts() const {
     std::vector<std::string> texts;
     for (const auto& r : boxes_.Asked()) texts.push_back(r.textSjis);
     return texts;
+}
+
+int PlayerRun::Frames() const {
+    return presenter_->Frames();
+}
+
+std::vector<uint32_t> PlayerRun::Pixels() const {
+    return presenter_->Pixels();
 }
 
 }  // namespace wftest

@@ -1,7 +1,18 @@
 // Runs the whole player headless in a fresh copy of the sample game: memory presenter,
-// scripted boxes, a lock file of its own, and a driver thread that acts once enough
-// frames have been presented.
+// scripted boxes, a lock file of its own. Two ways to drive a run:
+//  - Run: a driver thread acts once enough frames have been presented (a real Esc by
+//    default); the frames run at the game's own pace.
+//  - Play: a script on a driver thread in lock step with the game. The game stops after
+//    every presented frame until the script lets it go on, so keys the script sets
+//    between two frames are read by the next frame's input, whatever the machine's
+//    speed, and the script may read the game's globals while the game stands. The
+//    presents do not wait for the display's tick, so the frames come as fast as they are
+//    made; nothing of the game's logic changes.
+// Runs on one PlayerRun share its game folder, so a second run is a restart: the
+// process-wide state is put back as a fresh process finds it before every run.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
@@ -18,6 +29,77 @@ namespace wftest {
 // Writes the sample game into the current folder and puts the globals that start-up
 // loads back to their state at program start. False with the reason on failure.
 bool WriteSampleGameAndResetGlobals(std::string& error);
+// The process-wide state a run leaves behind (loaded data, the run's record, options, keys,
+// cursors, the main window's queue with its quit, timing) back to a fresh process's.
+void ResetPlayerGlobals();
+
+// Keys held over frame ranges, counted from the frame after the one the script starts at
+// (frame 0 is the next frame the game runs).
+class KeyScript {
+  public:
+    // `vk` (a virtual-key code) held for `frames` frames from frame `from`.
+    KeyScript& Hold(int from, int frames, int vk);
+    // `vk` held for the one frame `frame`.
+    KeyScript& Press(int frame, int vk) { return Hold(frame, 1, vk); }
+    // The keys held during frame `frame`.
+    std::vector<int> HeldAt(int frame) const;
+    // Frames the script covers: one past its last held frame, so every key is released
+    // for at least the last one.
+    int Length() const;
+
+  private:
+    struct Span {
+        int from, frames, vk;
+    };
+    std::vector<Span> spans_;
+};
+
+class FrameGate;
+
+// The script's hands on a run (Play). Every call that runs frames gives an assertion
+// result that, on failure, names where the game stood: scene, state and frame.
+class PlayDriver {
+  public:
+    explicit PlayDriver(FrameGate& gate);
+
+    // Frames presented since the run started.
+    int Frame() const;
+    // The current scene (g_SceneMgr) and the state of its object (-1 before Init or
+    // when it has none).
+    int Scene() const;
+    int State() const;
+    // The run has ended (WinMain returned, or the game stopped presenting).
+    bool Ended() const;
+    // "scene world map, state 1, frame 345": where the game stands, for failure texts.
+    std::string Where() const;
+
+    // Lets `frames` frames run with the keys as they are held.
+    testing::AssertionResult Step(int frames = 1);
+    // Keys of the keyboard table the game polls (virtual-key codes).
+    void KeyDown(int vk);
+    void KeyUp(int vk);
+    void ReleaseKeys();
+    // `vk` held for `hold` frames, then released for `after` frames (a one-shot button
+    // needs a frame released before it counts again).
+    testing::AssertionResult Press(int vk, int hold = 1, int after = 1);
+    // Plays a key script from the next frame; every key is released at its end.
+    testing::AssertionResult Play(const KeyScript& script);
+    // Runs frames until done() holds (tested before each frame too), at most maxFrames.
+    testing::AssertionResult Until(const std::function<bool()>& done, int maxFrames,
+                                   const std::string& what);
+    // Until the scene (and, when state >= 0, its state) is current.
+    testing::AssertionResult WaitForScene(int scene, int state = -1, int maxFrames = 1200);
+    // A real Esc key message to the window, then frames until the run has ended.
+    testing::AssertionResult CloseWithEsc(int maxFrames = 600);
+
+  private:
+    FrameGate& gate_;
+    int base_;  // frames presented in earlier runs of the same folder
+    std::vector<int> held_;
+};
+
+// The name of a scene index for failure texts ("title", "world map"...).
+std::string SceneName(int scene);
 
 class PlayerRun {
   public:
@@ -32,19 +114,30 @@ class PlayerRun {
     // driver thread (default: a real Esc key message). Gives WinMain's result.
     int Run(const char* commandLine, int frames = 30, std::function<void()> act = nullptr,
             int showCommand = 1);
+    // Runs WinMain on this thread and the script on a driver thread in lock step with the
+    // frames, from the first presented frame. When the script returns with the run still
+    // going, the keys are released and a real Esc closes it. Gives WinMain's result; a run
+    // that presents no frame is a test failure and the script is not run.
+    int Play(const std::function<void(PlayDriver&)>& script, const char* commandLine = "");
 
     std::string LockPath() const { return dir_.File("wrenfold.lock"); }
     const TempDir& Dir() const { return dir_; }
+    // The host path of a game path ("user_data\\Option.dat") in the game folder.
+    std::string GameFile(const std::string& gamePath) const;
     std::vector<std::string> BoxTexts() const;
-    int Frames() const { return presenter_->Frames(); }
-    std::vector<uint32_t> Pixels() const { return presenter_->Pixels(); }
+    int Frames() const;
+    std::vector<uint32_t> Pixels() const;
 
   private:
+    // Before a run: the host, and for every run after the first the globals.
+    void PrepareRun();
+
     TempDir dir_;
     ScopedCurrentDir cd_;
     ScriptedBoxes boxes_;
-    std::shared_ptr<platform::video::MemoryPresenter> presenter_;
+    std::shared_ptr<FrameGate> presenter_;
     std::shared_ptr<platform::ui::ScriptedEventSource> events_;
+    int runs_ = 0;
 };
 
 }  // namespace wftest

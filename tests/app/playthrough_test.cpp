@@ -1,11 +1,353 @@
-// The sample game played headless through the real program: Esc at several points of the
-// title closes the program in order, each step named when it fails.
+// The sample game played headless through the real program, as a player meets it: a new
+// story, the first stage cleared from the keyboard, the run saved on the save menu and
+// continued from the title (in the same run and after a restart), options kept across a
+// restart, and Esc closing the program cleanly wherever it is pressed. The game runs in lock
+// step with the script, so the same keys reach the same frames every time. Every step is
+// named; a failure says where the game stood (scene, state, frame).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/options_scene.h"
+#include "app/run_start.h"
+#include "app/save_menu_scene.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
+#include "app/startup.h"
+#include "app/title_scene.h"
+#include "app/world_map_scene.h"
+#include "core/paths.h"
+#include "data/data_path.h"
+#include "data/global_data.h"
+#include "data/save_data.h"
+#include "data/save_slots.h"
+#include "data/world_map.h"
+#include "objects/chara.h"
+#include "platform/input/virtual_keys.h"
+#include "play/stage_run.h"
 #include "player_harness.h"
 
 namespace {
+
+using platform::input::VK_DOWN;
+using platform::input::VK_RIGHT;
+using platform::input::VK_UP;
+using testing::AssertionFailure;
+using testing::AssertionResult;
+using testing::AssertionSuccess;
+using wftest::PlayDriver;
+using wftest::PlayerRun;
+
+// The fixed keyboard reader: Z is the first button (decide, jump), X the second (cancel).
+constexpr int kDecideKey = 'Z';
+constexpr int kCancelKey = 'X';
+// Save menu items by id: the items enter the menu's states from kSave on by their id.
+constexpr int kSaveItemSave = 0;
+constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSave;
+
+// Where the menu of the current screen stands.
+int CursorRow() {
+    return g_CursorStack.Current().row;
+}
+
+// The menu cursor moved to `row` with single presses, then the row decided.
+AssertionResult ChooseRow(PlayDriver& d, int row) {
+    for (int tries = 0; CursorRow() != row; ++tries) {
+        if (tries > 12)
+            return AssertionFailure() << "the cursor did not reach row " << row << " (at "
+                                      << CursorRow() << "): " << d.Where();
+        if (AssertionResult r = d.Press(CursorRow() < row ? VK_DOWN : VK_UP); !r) return r;
+    }
+    return d.Press(kDecideKey);
+}
+
+// The row of item `id` in a menu's shown items.
+int RowOf(const std::vector<int>& items, int id) {
+    const auto at = std::find(items.begin(), items.end(), id);
+    return at == items.end() ? -1 : static_cast<int>(at - items.begin());
+}
+
+template <class Scene>
+Scene* Current(int index) {
+    return static_cast<Scene*>(g_SceneMgr.Scene(index));
+}
+
+// A title item chosen from the title menu, once the menu takes keys.
+AssertionResult ChooseTitleItem(PlayDriver& d, int id) {
+    if (AssertionResult r = d.WaitForScene(kSceneTitle, cTitleScene::kMenu); !r) return r;
+    const int row = RowOf(Current<cTitleScene>(kSceneTitle)->ShownItems(), id);
+    if (row < 0) return AssertionFailure() << "the title does not show item " << id;
+    return ChooseRow(d, row);
+}
+
+// The save menu item `id` chosen (its state is kSave + id).
+AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id) {
+    if (AssertionResult r = d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu); !r) return r;
+    const int row = RowOf(Current<cSaveMenuScene>(kSceneSaveMenu)->ShownItems(), id);
+    if (row < 0) return AssertionFailure() << "the save menu does not show item " << id;
+    return ChooseRow(d, row);
+}
+
+// A yes/no box whose cursor starts on "no": up to "yes", then decide.
+AssertionResult AnswerYes(PlayDriver& d) {
+    if (AssertionResult r = d.Press(VK_UP); !r) return r;
+    if (CursorRow() != 0) return AssertionFailure() << "the box's cursor is not on yes";
+    return d.Press(kDecideKey);
+}
+
+// ---- The first stage -------------------------------------------------------------------
+
+// Stage dots of block column c: stage play lays the map out ten blocks in from the
+// stage's edge.
+constexpr double Column(int c) {
+    return 32.0 * (10 + c);
+}
+
+struct HeroSight {
+    double x = 0, y = 0, vy = 0;
+    bool onGround = false;
+};
+
+bool SeeHero(HeroSight& s) {
+    const cChara* hero = g_StageRun.Hero();
+    if (!hero) return false;
+    s.x = hero->m_dX;
+    s.y = hero->m_dY;
+    s.vy = hero->m_dVY;
+    // Standing on the floor of row 12 (it settles a little into it between landings).
+    s.onGround = std::fabs(s.vy) < 0.2 && s.y > Column(12) - 32 - 8;
+    return true;
+}
+
+// Clears the sample's first stage as a player would, watching the hero: run right, jump
+// the spikes, hop up beside the spring and drop onto it, let it throw the hero over the
+// pit, land short of the ledge and jump onto it, where the goal star stands. Jump is
+// pressed every third frame until the hero rises, as a player taps it.
+AssertionResult ClearFirstStage(PlayDriver& d) {
+    enum Leg { kToSpikes, kToSpring, kOntoSpring, kOverPit, kOntoLedge, kToGoal };
+    static const char* const kLegNames[] = {"running to the spikes",    "running to the spring",
+                                            "dropping onto the spring", "flying over the pit",
+                                            "jumping onto the ledge",   "reaching the goal"};
+    Leg leg = kToSpikes;
+    bool fell = false;
+    HeroSight h;
+    for (int frame = 0; frame < 1200; ++frame) {
+        if (d.Scene() != kSceneStagePlay || d.State() != cStagePlay::kPlay) break;
+        if (!SeeHero(h)) return AssertionFailure() << "no hero: " << d.Where();
+        bool right = true, jump = false;
+        const bool tap = frame % 3 == 0;
+        switch (leg) {
+            case kToSpikes:  // a block before the spikes of columns 11 to 13
+                if (h.x >= Column(9) + 12) {
+                    jump = h.onGround && tap;
+                    if (h.vy < -0.2) leg = kToSpring;
+                }
+                break;
+            case kToSpring:  // the spring stands in column 26, a block high
+                if (h.x >= Column(25) && h.onGround) jump = tap;
+                if (h.x >= Column(25) && h.vy < -0.2) leg = kOntoSpring;
+                break;
+            case kOntoSpring:
+                right = h.x < Column(26) + 4;
+                fell = fell || h.vy > 0.5;
+                if (fell && h.vy < -0.5) leg = kOverPit;  // thrown up
+                break;
+            case kOverPit:  // the pit is columns 27 to 29; the ledge starts at 33
+                right = h.x < Column(30) + 20;
+                if (h.x >= Column(30) + 10 && h.onGround) leg = kOntoLedge;
+                break;
+            case kOntoLedge:
+                jump = h.onGround && tap;
+                if (h.vy < -0.2) leg = kToGoal;
+                break;
+            case kToGoal:
+                break;
+        }
+        if (right)
+            d.KeyDown(VK_RIGHT);
+        else
+            d.KeyUp(VK_RIGHT);
+        if (jump)
+            d.KeyDown(kDecideKey);
+        else
+            d.KeyUp(kDecideKey);
+        if (AssertionResult r = d.Step(); !r) return r << " (" << kLegNames[leg] << ")";
+    }
+    d.ReleaseKeys();
+    if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kResult) return AssertionSuccess();
+    return AssertionFailure() << "the stage was not cleared while " << kLegNames[leg]
+                              << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
+}
+
+// ---- Steps of the story ----------------------------------------------------------------
+
+const cWorldMapRec& MapStage(int index) {
+    return *map_point::Record(&g_WorldMapData.m_vPoints[static_cast<size_t>(index)]);
+}
+
+// The world map taking keys, the hero where the test expects it and the stage's flag.
+AssertionResult OnMapAt(PlayDriver& d, int x, int y, bool firstCleared) {
+    if (AssertionResult r = d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk); !r) return r;
+    const cWorldMapScene* map = Current<cWorldMapScene>(kSceneWorldMap);
+    if (map->HeroX() != x || map->HeroY() != y)
+        return AssertionFailure() << "the hero stands at (" << map->HeroX() << ", " << map->HeroY()
+                                  << "), not (" << x << ", " << y << ")";
+    if (map_point::IsPointCleared(MapStage(0)) != firstCleared)
+        return AssertionFailure() << "the first stage is " << (firstCleared ? "not " : "")
+                                  << "recorded as cleared";
+    return AssertionSuccess();
+}
+
+std::string StoryFile(const PlayerRun& run, int slot) {
+    char path[kMaxPath];
+    MakeStoryPath(path, slot);
+    return run.GameFile(path);
+}
+
+TEST(Playthrough, NewStoryClearsTheFirstStageSavesAndContinuesBeforeAndAfterARestart) {
+    PlayerRun run;
+    // The first stage's point, and the road two cells right of it where the run is saved.
+    constexpr int kStartX = 4, kStartY = 7, kSavedX = 6;
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        {
+            SCOPED_TRACE("title: new story");
+            ASSERT_TRUE(ChooseTitleItem(d, kTitleNewGame));
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap));
+        }
+        {
+            SCOPED_TRACE("world map: the uncleared first stage starts by itself");
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeStory);
+        }
+        {
+            SCOPED_TRACE("stage 1: the hero answers the keys at once, every frame");
+            HeroSight before, after;
+            d.KeyDown(VK_RIGHT);
+            for (int i = 0; i < 10; ++i) {
+                ASSERT_TRUE(SeeHero(before));
+                ASSERT_TRUE(d.Step());
+                ASSERT_TRUE(SeeHero(after));
+                EXPECT_NEAR(after.x - before.x, 4.0, 1e-6) << "frame " << i;  // four dots
+            }
+            d.KeyUp(VK_RIGHT);
+        }
+        {
+            SCOPED_TRACE("stage 1: cleared from the keyboard");
+            ASSERT_TRUE(ClearFirstStage(d));
+        }
+        {
+            SCOPED_TRACE("results: decide leads back to the map");
+            // The results stand a moment before decide is taken; it is tapped until the
+            // screen fades out to the map.
+            for (int i = 0; i < 150 && d.Scene() == kSceneStagePlay; ++i)
+                ASSERT_TRUE(d.State() == cStagePlay::kResult ? d.Press(kDecideKey) : d.Step());
+            ASSERT_TRUE(OnMapAt(d, kStartX, kStartY, true));
+        }
+        {
+            SCOPED_TRACE("world map: two steps right along the road, then the save menu");
+            // Each press is one step; the key is let go between them.
+            ASSERT_TRUE(d.Play(wftest::KeyScript().Press(0, VK_RIGHT).Press(2, VK_RIGHT)));
+            ASSERT_TRUE(OnMapAt(d, kSavedX, kStartY, true));
+            ASSERT_TRUE(d.Press(kCancelKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu));
+        }
+        {
+            SCOPED_TRACE("save menu: saved into the first slot");
+            ASSERT_TRUE(ChooseSaveMenuItem(d, kSaveItemSave));
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_EQ(CursorRow(), 0);  // the list opens on the first slot
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(AnswerYes(d));
+            ASSERT_TRUE(d.Step(2));
+            EXPECT_TRUE(std::filesystem::exists(StoryFile(run, 0)));
+            ASSERT_TRUE(d.Press(kCancelKey));  // back to the menu
+        }
+        {
+            SCOPED_TRACE("save menu: back to the title");
+            ASSERT_TRUE(ChooseSaveMenuItem(d, kSaveItemToTitle));
+            ASSERT_TRUE(AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        }
+        {
+            SCOPED_TRACE("title: continue from the first slot");
+            g_PlaySession = cSaveData();  // nothing of the run is left but the slot
+            ASSERT_TRUE(ChooseTitleItem(d, kTitleContinue));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kContinue));
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(OnMapAt(d, kSavedX, kStartY, true));
+            // The cleared stage does not start again: the map keeps taking keys.
+            ASSERT_TRUE(d.Step(60));
+            EXPECT_EQ(d.Scene(), kSceneWorldMap) << d.Where();
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+
+    // A restart in the same folder: the slot takes the run back to the same place.
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        SCOPED_TRACE("after a restart: continue from the first slot");
+        ASSERT_TRUE(ChooseTitleItem(d, kTitleContinue));
+        ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kContinue));
+        ASSERT_TRUE(d.Step(2));
+        ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(OnMapAt(d, kSavedX, kStartY, true));
+        EXPECT_FALSE(map_point::IsPointCleared(MapStage(1)));
+        ASSERT_TRUE(d.CloseWithEsc());
+    }),
+              0);
+    EXPECT_TRUE(thGame.HasEnded());
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+TEST(Playthrough, OptionsChangedOnTheOptionsScreenAreKeptAcrossARestart) {
+    PlayerRun run;
+    cOptionData chosen;
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        SCOPED_TRACE("options: sound volume two lower, the ranking entry mode one higher");
+        ASSERT_TRUE(ChooseTitleItem(d, kTitleOptions));
+        ASSERT_TRUE(d.WaitForScene(kSceneOption, cOptionScene::kMenu));
+        const cOptionData before = g_OptionData;
+        const std::vector<int> items = Current<cOptionScene>(kSceneOption)->ShownItems();
+        const struct {
+            int item, key, presses;
+        } edits[] = {{cOptionScene::kItemSeVolume, VK_DOWN, 2},
+                     {cOptionScene::kItemRankMode, VK_UP, 1}};
+        for (const auto& e : edits) {
+            ASSERT_TRUE(ChooseRow(d, RowOf(items, e.item)));
+            ASSERT_EQ(Current<cOptionScene>(kSceneOption)->EditedItem(), e.item);
+            for (int i = 0; i < e.presses; ++i) ASSERT_TRUE(d.Press(e.key));
+            ASSERT_TRUE(d.Press(kDecideKey));  // kept
+        }
+        EXPECT_EQ(g_OptionData.m_nSeVolume, (before.m_nSeVolume + 9) % 11);
+        EXPECT_NE(g_OptionData.m_bRankEntry, before.m_bRankEntry);
+        chosen = g_OptionData;
+        ASSERT_TRUE(d.Press(kCancelKey));  // leaving saves
+        ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+    }),
+              0);
+    cOptionData stored;
+    ASSERT_TRUE(stored.LoadFile(DataPath[43]));
+    EXPECT_EQ(std::make_pair(stored.m_nSeVolume, stored.m_bRankEntry),
+              std::make_pair(chosen.m_nSeVolume, chosen.m_bRankEntry));
+
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        SCOPED_TRACE("after a restart: the options screen shows the changed options");
+        EXPECT_EQ(std::make_pair(g_OptionData.m_nSeVolume, g_OptionData.m_bRankEntry),
+                  std::make_pair(chosen.m_nSeVolume, chosen.m_bRankEntry));
+        ASSERT_TRUE(ChooseTitleItem(d, kTitleOptions));
+        ASSERT_TRUE(d.WaitForScene(kSceneOption, cOptionScene::kMenu));
+        EXPECT_EQ(cOptionScene::ValueText(cOptionScene::kItemSeVolume),
+                  std::to_string(chosen.m_nSeVolume));
+        ASSERT_TRUE(d.CloseWithEsc());
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
 
 TEST(Playthrough, EscClosesCleanlyAtEveryPointOfTheTitle) {
     const struct {
@@ -22,6 +364,51 @@ TEST(Playthrough, EscClosesCleanlyAtEveryPointOfTheTitle) {
         EXPECT_EQ(run.Run("", s.frames), 0);
         EXPECT_GE(run.Frames(), s.frames);
         EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneTitle);
+        EXPECT_TRUE(run.BoxTexts().empty());
+    }
+}
+
+// A new story started from the title, then frames until the scene (and state) stands.
+AssertionResult NewStoryUntil(PlayDriver& d, int scene, int state = -1) {
+    if (AssertionResult r = ChooseTitleItem(d, kTitleNewGame); !r) return r;
+    return d.WaitForScene(scene, state);
+}
+
+TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
+    const struct {
+        const char* step;
+        AssertionResult (*reach)(PlayDriver& d);
+        int scene;
+    } points[] = {
+        {"on the world map as it fades in",
+         [](PlayDriver& d) { return NewStoryUntil(d, kSceneWorldMap); }, kSceneWorldMap},
+        {"in the stage while the hero runs",
+         [](PlayDriver& d) {
+             if (AssertionResult r = NewStoryUntil(d, kSceneStagePlay, cStagePlay::kPlay); !r)
+                 return r;
+             d.KeyDown(VK_RIGHT);
+             return d.Step(20);
+         },
+         kSceneStagePlay},
+        {"in the stage's pause menu",
+         [](PlayDriver& d) {
+             if (AssertionResult r = NewStoryUntil(d, kSceneStagePlay, cStagePlay::kPlay); !r)
+                 return r;
+             if (AssertionResult r = d.Press(platform::input::VK_SPACE); !r) return r;
+             return d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10);
+         },
+         kSceneStagePlay},
+    };
+    for (const auto& p : points) {
+        SCOPED_TRACE(p.step);
+        PlayerRun run;
+        EXPECT_EQ(run.Play([&](PlayDriver& d) {
+            ASSERT_TRUE(p.reach(d));
+            ASSERT_TRUE(d.CloseWithEsc());
+        }),
+                  0);
+        EXPECT_EQ(g_SceneMgr.m_nCurrent, p.scene);
+        EXPECT_TRUE(thGame.HasEnded());
         EXPECT_TRUE(run.BoxTexts().empty());
     }
 }

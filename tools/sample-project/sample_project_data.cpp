@@ -19,10 +19,11 @@ namespace sample {
 
 namespace {
 
-// Key list entries of a key condition: the ten direction slots, then the buttons.
+// Key list entries of a key condition: the ten direction slots, then the button slots,
+// whose first is "no button held"; the first button (Z) is the one after it.
 constexpr size_t kKeyLeft = 1;
 constexpr size_t kKeyRight = 2;
-constexpr size_t kKeyButton1 = 10;
+constexpr size_t kKeyButton1 = 11;
 
 constexpr uint8_t kMoveDirLeft = 2;
 constexpr uint8_t kMoveDirRight = 3;
@@ -46,12 +47,16 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
     flow.m_bKeyHold = 1;
     cKeyCond keys;
     keys.m_vKeys[key] = 1;
+    // Held for any number of frames: a key condition otherwise asks for a hold between its
+    // shortest and longest, both 0 here, which no press ever is.
+    keys.m_bAnyLength = 1;
     flow.m_vKeyConds.push_back(keys);
     flow.m_vCmds.push_back(std::move(cmd));
     return flow;
 }
 
 cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks);
+cFlowCmd JumpCmd(int32_t heightHalfBlocks);
 
 cCharaDef Hero() {
     cCharaDef hero;
@@ -64,13 +69,11 @@ cCharaDef Hero() {
     hero.m_nMaxHP = 3;
     hero.m_nPriority = 4;
     hero.m_bFacingFixed = 0;
-    // Walk with the direction keys, jump with the first button.
-    hero.m_vFlows.push_back(KeyFlow(kKeyLeft, MoveCmd(kCmdStraightMove, kMoveDirLeft, 20, 1)));
-    hero.m_vFlows.push_back(KeyFlow(kKeyRight, MoveCmd(kCmdStraightMove, kMoveDirRight, 20, 1)));
-    cFlowCmd jump;
-    jump.m_nType = kCmdJump;
-    jump.m_nUseTime = 1;
-    cFlow jumpFlow = KeyFlow(kKeyButton1, std::move(jump));
+    // Walk with the direction keys, four dots a frame; jump four blocks high with the first
+    // button, far enough to clear three blocks of spikes.
+    hero.m_vFlows.push_back(KeyFlow(kKeyLeft, MoveCmd(kCmdStraightMove, kMoveDirLeft, 40, 1)));
+    hero.m_vFlows.push_back(KeyFlow(kKeyRight, MoveCmd(kCmdStraightMove, kMoveDirRight, 40, 1)));
+    cFlow jumpFlow = KeyFlow(kKeyButton1, JumpCmd(8));
     jumpFlow.m_bKeyHold = 0;  // once per press
     hero.m_vFlows.push_back(std::move(jumpFlow));
     // The second button fires a shot that breaks the breakable blocks.
@@ -112,6 +115,14 @@ cFlowCmd Cmd(FlowCmdType type, uint16_t useTime) {
     cFlowCmd cmd;
     cmd.m_nType = static_cast<int8_t>(type);
     cmd.m_nUseTime = useTime;
+    return cmd;
+}
+
+// A jump of the full height, whatever the key does, as high as the given half-blocks.
+cFlowCmd JumpCmd(int32_t heightHalfBlocks) {
+    cFlowCmd cmd = Cmd(kCmdJump, 1);
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, kCmdJump)), 0);
+    cmd.m_vParams[2] = heightHalfBlocks;
     return cmd;
 }
 
@@ -164,7 +175,7 @@ cCharaDef Enemy(const char* name, int hp, uint32_t score) {
 cCharaDef Jumper() {
     cCharaDef chara = Enemy(kCharaNames[3], 1, 150);
     chara.m_nCellExtra = 4;  // drawn in the immune colouring, so it reads apart
-    chara.m_vFlows.push_back(Always({Cmd(kCmdJump, 1), Cmd(kCmdWait, 10)}));
+    chara.m_vFlows.push_back(Always({JumpCmd(4), Cmd(kCmdWait, 10)}));
     return chara;
 }
 
@@ -245,6 +256,13 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
     stage.m_anSize[0] = static_cast<int32_t>(rows[0].size());
     stage.m_anSize[3] = static_cast<int32_t>(rows.size());
     stage.m_nBgm = bgm;
+    // A character standing on the ground sinks a little between landings; the hero stays
+    // able to jump for this many logic steps off the ground (a few frames), so a jump
+    // pressed while standing is never refused.
+    stage.m_nStageValueE = 40;
+    // Items are never erased off screen: the goal lies further from the start than the
+    // default item area reaches.
+    stage.m_aParams[4].Set8(0, 0, 0, 0, 0, 0, 0, 0);
     auto chara = [&](size_t index, int cx, int cy) {
         cCharaDef def = Place(pal.m_vCharas, index, cx, cy);
         def.m_nPlacementValue = kNoHeldItem;
