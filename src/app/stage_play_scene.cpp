@@ -55,7 +55,8 @@ constexpr int kButtonCancel = 2;
 constexpr int kButtonPage = 8;
 
 constexpr int kStatusSheet = 40;        // status icons, the gauges' frames and fills
-constexpr int kAnimatedItemSheet = 43;  // items' and cells' 32-dot frames
+constexpr int kItemSheet = 2;           // the items draw from the block sheet
+constexpr int kAnimatedItemSheet = 43;  // overlay frames drawn over animated items and cells
 constexpr int kSystemSheet = 49;
 constexpr int kBannerSheet = 42;
 constexpr int kDigitSheet = 41;
@@ -141,7 +142,7 @@ bool LoadPlayPictures(bool fromStagePlay) {
     DrawSheets sheets;
     sheets.table = g_SurfaceTable;
     sheets.tableSize = kBitmapTableSize;
-    sheets.itemSheet = &g_SurfaceTable[kAnimatedItemSheet];
+    sheets.itemSheet = &g_SurfaceTable[kItemSheet];
     sheets.iconSheet = &g_SurfaceTable[kAnimatedItemSheet];
     sheets.gaugeStrip = &g_SurfaceTable[kStatusSheet];
     sheets.halfTable = &g_HueTable;

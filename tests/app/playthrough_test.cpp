@@ -27,9 +27,11 @@
 #include "data/save_slots.h"
 #include "data/world_map.h"
 #include "objects/chara.h"
+#include "objects/item_obj.h"
 #include "platform/input/virtual_keys.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
+#include "sample_project.h"
 
 namespace {
 
@@ -411,6 +413,36 @@ TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
         EXPECT_TRUE(thGame.HasEnded());
         EXPECT_TRUE(run.BoxTexts().empty());
     }
+}
+
+TEST(Playthrough, TheStagesItemsAreDrawnWhereThePlayStandsThem) {
+    // Test play of the first stage: after a few frames every item in view is active and
+    // its picture stands on the frame, unlike the sky beside it.
+    wftest::PlayerRun run;
+    run.Play(
+        [&](wftest::PlayDriver& d) {
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, 2, 600));
+            ASSERT_TRUE(d.Step(10));
+            const std::vector<uint32_t> px = run.Pixels();
+            ASSERT_EQ(px.size(), 640u * 480u);
+            int shown = 0;
+            for (const cItemObj& item : g_StageRun.objects.items) {
+                const RectI& r = item.m_rcGraphic;
+                if (!item.m_bInView || r.left < 0 || r.top < 20 || r.left + 32 > 640 ||
+                    r.top + 32 > 480)
+                    continue;
+                ++shown;
+                const uint32_t sky = px[static_cast<size_t>(r.top - 1) * 640 + r.left];
+                int painted = 0;
+                for (int y = r.top; y < r.top + 32; ++y)
+                    for (int x = r.left; x < r.left + 32; ++x)
+                        painted += px[static_cast<size_t>(y) * 640 + x] != sky;
+                EXPECT_GT(painted, 40) << "item at " << r.left << "," << r.top;
+            }
+            EXPECT_GE(shown, 3);
+            d.CloseWithEsc();
+        },
+        sample::kStageNames[0]);
 }
 
 }  // namespace

@@ -117,6 +117,7 @@ class StageFramesTest : public testing::Test {
         DrawSheets sheets;
         sheets.table = g_SurfaceTable;
         sheets.tableSize = kBitmapTableSize;
+        sheets.itemSheet = &g_SurfaceTable[2];
         sheets.iconSheet = &g_SurfaceTable[43];
         SetDrawSheets(sheets);
         SelectWorkSurfaces();
