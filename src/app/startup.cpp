@@ -31,6 +31,7 @@
 #include "data/param_desc.h"
 #include "data/stage_loader.h"
 #include "data/system_data.h"
+#include "flow/host.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_display_facts.h"
@@ -527,6 +528,8 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     ResetRun();
     InstallRunStarters();
     InstallStagePlayScene();
+    // The characters' flows and commands: without them no character of a stage acts.
+    InstallFlows();
 
     platform::instance::InstanceLock lock;
     const std::string lockPath =

@@ -19,10 +19,11 @@ namespace sample {
 
 namespace {
 
-// Key list entries of a key condition: the ten direction slots, then the buttons.
+// Key list entries of a key condition: the ten direction slots, then "no button" and
+// the eight buttons.
 constexpr size_t kKeyLeft = 1;
 constexpr size_t kKeyRight = 2;
-constexpr size_t kKeyButton1 = 10;
+constexpr size_t kKeyButton1 = 11;
 
 constexpr uint8_t kMoveDirLeft = 2;
 constexpr uint8_t kMoveDirRight = 3;
@@ -45,6 +46,7 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
     flow.m_nTrigger = kTriggerAlways;
     flow.m_bKeyHold = 1;
     cKeyCond keys;
+    keys.m_bAnyLength = 1;  // held for any number of frames
     keys.m_vKeys[key] = 1;
     flow.m_vKeyConds.push_back(keys);
     flow.m_vCmds.push_back(std::move(cmd));
@@ -52,6 +54,17 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
 }
 
 cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks);
+
+// A full jump (the first parameter's kind 0) of the given height in half-blocks; the
+// command's set-up takes its time from the height.
+cFlowCmd JumpCmd(int32_t height) {
+    cFlowCmd cmd;
+    cmd.m_nType = kCmdJump;
+    cmd.m_nUseTime = 1;
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, kCmdJump)), 0);
+    if (cmd.m_vParams.size() > 2) cmd.m_vParams[2] = height;
+    return cmd;
+}
 
 cCharaDef Hero() {
     cCharaDef hero;
@@ -67,10 +80,7 @@ cCharaDef Hero() {
     // Walk with the direction keys, jump with the first button.
     hero.m_vFlows.push_back(KeyFlow(kKeyLeft, MoveCmd(kCmdStraightMove, kMoveDirLeft, 20, 1)));
     hero.m_vFlows.push_back(KeyFlow(kKeyRight, MoveCmd(kCmdStraightMove, kMoveDirRight, 20, 1)));
-    cFlowCmd jump;
-    jump.m_nType = kCmdJump;
-    jump.m_nUseTime = 1;
-    cFlow jumpFlow = KeyFlow(kKeyButton1, std::move(jump));
+    cFlow jumpFlow = KeyFlow(kKeyButton1, JumpCmd(7));
     jumpFlow.m_bKeyHold = 0;  // once per press
     hero.m_vFlows.push_back(std::move(jumpFlow));
     // The second button fires a shot that breaks the breakable blocks.
@@ -164,7 +174,7 @@ cCharaDef Enemy(const char* name, int hp, uint32_t score) {
 cCharaDef Jumper() {
     cCharaDef chara = Enemy(kCharaNames[3], 1, 150);
     chara.m_nCellExtra = 4;  // drawn in the immune colouring, so it reads apart
-    chara.m_vFlows.push_back(Always({Cmd(kCmdJump, 1), Cmd(kCmdWait, 10)}));
+    chara.m_vFlows.push_back(Always({JumpCmd(4), Cmd(kCmdWait, 10)}));
     return chara;
 }
 
