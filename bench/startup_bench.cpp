@@ -1,6 +1,7 @@
 // The player's start on the sample game: from WinMain to the first title frame, the
 // soundfont load apart, the load of the sample's largest stage, and the resident memory
-// of the program on the title. Google Benchmark prints the machine in its header.
+// of the program on the title and in that stage. Google Benchmark prints the machine in
+// its header.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -11,7 +12,9 @@
 #include <string>
 #include <thread>
 
+#include "app/scene.h"
 #include "app/startup.h"
+#include "bench_machine.h"
 #include "core/record.h"
 #include "data/data_path.h"
 #include "data/database.h"
@@ -81,42 +84,76 @@ void BM_LoadLargestSampleStage(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadLargestSampleStage)->Unit(benchmark::kMicrosecond);
 
-// One headless run of the player: the time to its first presented frame and the resident
-// memory once the title has shown for half a second; then a real Esc ends it.
+// One headless run of the player on the sample game in the current folder, the command
+// line given: the time to its first presented frame, the resident memory once it has
+// presented the given number of frames, and the scene it stood in then; an Esc ends
+// it.
+struct PlayerRunFigures {
+    uint32_t firstFrameMs = 0;
+    double residentBytes = 0;
+    int scene = -1;
+};
+PlayerRunFigures RunPlayerHeadless(const char* commandLine, int frames) {
+    g_Database = cDatabase();
+    g_SystemData = cSystemData();
+    g_CommonPalette = cPalette();
+    auto presenter = std::make_shared<platform::video::MemoryPresenter>();
+    PlayerHost host;
+    host.headless = true;
+    host.presenter = presenter;
+    host.uiEvents = std::make_shared<platform::ui::ScriptedEventSource>();
+    host.lockPath = "bench.lock";
+    host.endOwnerGraceMs = 100;
+    SetPlayerHost(host);
+    PlayerRunFigures figures;
+    std::atomic<uint32_t> firstFrameMs{0};
+    const uint32_t start = platform::clock::TimeMs();
+    std::thread driver([&] {
+        while (presenter->Frames() < 1 && platform::clock::TimeMs() - start < 20000)
+            platform::clock::Sleep(1);
+        firstFrameMs = platform::clock::TimeMs() - start;
+        while (presenter->Frames() < frames && platform::clock::TimeMs() - start < 20000)
+            platform::clock::Sleep(1);
+        figures.residentBytes = ResidentBytes();
+        platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
+    });
+    WinMain(nullptr, nullptr, commandLine, 1);
+    driver.join();
+    SetPlayerHost(PlayerHost());
+    figures.firstFrameMs = firstFrameMs.load();
+    figures.scene = g_SceneMgr.m_nCurrent;  // where the Esc found it
+    return figures;
+}
+
+// The time to the first title frame, and the resident memory once the title has shown
+// for half a second.
 void BM_StartToFirstTitleFrame(benchmark::State& state) {
     SampleFolder folder;
     double rss = 0;
     for (auto _ : state) {
-        g_Database = cDatabase();
-        g_SystemData = cSystemData();
-        g_CommonPalette = cPalette();
-        auto presenter = std::make_shared<platform::video::MemoryPresenter>();
-        PlayerHost host;
-        host.headless = true;
-        host.presenter = presenter;
-        host.uiEvents = std::make_shared<platform::ui::ScriptedEventSource>();
-        host.lockPath = "bench.lock";
-        host.endOwnerGraceMs = 100;
-        SetPlayerHost(host);
-        std::atomic<uint32_t> firstFrameMs{0};
-        const uint32_t start = platform::clock::TimeMs();
-        std::thread driver([&] {
-            while (presenter->Frames() < 1 && platform::clock::TimeMs() - start < 20000)
-                platform::clock::Sleep(1);
-            firstFrameMs = platform::clock::TimeMs() - start;
-            while (presenter->Frames() < 30 && platform::clock::TimeMs() - start < 20000)
-                platform::clock::Sleep(1);
-            rss = ResidentBytes();
-            platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
-        });
-        WinMain(nullptr, nullptr, "", 1);
-        driver.join();
-        state.SetIterationTime(firstFrameMs.load() / 1000.0);
-        SetPlayerHost(PlayerHost());
+        const PlayerRunFigures run = RunPlayerHeadless("", 30);
+        state.SetIterationTime(run.firstFrameMs / 1000.0);
+        rss = run.residentBytes;
     }
     state.counters["title_rss_MiB"] = rss / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_StartToFirstTitleFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The largest sample stage played from the command line (the editor's test play): the
+// time to its first frame, and the resident memory after five seconds of play, its
+// characters, items and music running.
+void BM_StageResidentMemory(benchmark::State& state) {
+    SampleFolder folder;
+    double rss = 0;
+    for (auto _ : state) {
+        const PlayerRunFigures run = RunPlayerHeadless(sample::kStageNames[0], 300);
+        if (run.scene != kSceneStagePlay) state.SkipWithError("the stage did not start");
+        state.SetIterationTime(run.firstFrameMs / 1000.0);
+        rss = run.residentBytes;
+    }
+    state.counters["stage_rss_MiB"] = rss / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_StageResidentMemory)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The General MIDI soundfont the music plays on, loaded into a synth of its own: part of
 // start-up's time above, reported apart.
