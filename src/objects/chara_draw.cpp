@@ -40,7 +40,7 @@ int32_t g_rangeBlink = 0;
 constexpr int32_t kCell = 32;
 
 bool HasImage(const DDSURFACEDATA* sd) {
-    return sd && DDDeviceSurface(sd) != nullptr;
+    return sd && DDDeviceSurface(DDDrawnSurface(sd)) != nullptr;
 }
 
 DDSURFACEDATA* OwnBitmap(int32_t index) {

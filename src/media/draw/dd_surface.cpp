@@ -521,6 +521,29 @@ bool DDSurfaceErrorText(int code) {
     }
 }
 
+namespace {
+
+// Direct3D keeps a deferred entry's size only: the entry of the same picture that holds a
+// texture is drawn in its place, turned over per cell when the entry names mirror cells.
+// Without it the mirrored sheets (the characters facing right, the shots' second sheet)
+// and the alternate sheets would draw nothing.
+void LinkDeferredToItsPicture(DDSURFACEDATA* table, const DDDEVICE& dd, int i) {
+    const DDSURFACEFILE& e = dd.lpBitmapTable[i];
+    DDSURFACEDATA& sd = table[i];
+    sd.lpAlias = nullptr;
+    if (e.p4 == 0 || std::strcmp(e.szFileName, "E") == 0 || e.szFileName[0] == '\0') return;
+    for (int j = 0; j < dd.nTableSize; ++j) {
+        const DDSURFACEFILE& f = dd.lpBitmapTable[j];
+        if (j != i && f.p4 == 0 && std::strcmp(f.szFileName, e.szFileName) == 0 &&
+            DDDeviceSurface(&table[j])) {
+            sd.lpAlias = &table[j];
+            return;
+        }
+    }
+}
+
+}  // namespace
+
 bool DDLoadSurfaceTable(DDSURFACEDATA* table, const int* indices, int count) {
     const DDDEVICE& dd = DDDevice();
     if (!table || !dd.lpBitmapTable) return false;
@@ -546,6 +569,9 @@ bool DDLoadSurfaceTable(DDSURFACEDATA* table, const int* indices, int count) {
             OutOfMemoryBox();
             return false;
         }
+    }
+    if (lpDTCon) {
+        for (int n = 0; n < count; ++n) LinkDeferredToItsPicture(table, dd, indices[n]);
     }
     return true;
 }
@@ -674,6 +700,7 @@ void DDReleaseSurface(DDSURFACEDATA* sd) {
         sd->lpDT.reset();
     }
     sd->lpDD.reset();
+    sd->lpAlias = nullptr;
 }
 
 bool DDAddSurfaceEx(std::list<DDSURFACEDATA>& list, std::list<DDSURFACEFILE>& fileList, int width,
@@ -712,6 +739,10 @@ int DDRemoveSurface(std::list<DDSURFACEDATA>& list, std::list<DDSURFACEFILE>& fi
 
 void DDFollowSurfaceAlias(DDSURFACEDATA*& sd) {
     if (lpDTCon && sd && sd->lpAlias) sd = sd->lpAlias;
+}
+
+const DDSURFACEDATA* DDDrawnSurface(const DDSURFACEDATA* sd) {
+    return lpDTCon && sd && sd->lpAlias ? sd->lpAlias : sd;
 }
 
 int DDCheckBitmapSize(int& tooBig, const char* file, int maxWidth, int maxHeight) {

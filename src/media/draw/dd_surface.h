@@ -126,6 +126,8 @@ int DDRemoveSurface(std::list<DDSURFACEDATA>& list, std::list<DDSURFACEFILE>& fi
                     DDSURFACEDATA* sd);
 
 void DDFollowSurfaceAlias(DDSURFACEDATA*& sd);
+// The record whose picture a draw from sd shows: its alias in Direct3D mode, else itself.
+const DDSURFACEDATA* DDDrawnSurface(const DDSURFACEDATA* sd);
 int DDCheckBitmapSize(int& tooBig, const char* file, int maxWidth, int maxHeight);
 // Video memory of the device in bytes.
 void DDGetVideoMemory(uint64_t& total, uint64_t& free);

@@ -2,6 +2,7 @@
 // palette and the palette-index maps.
 #include "media/draw/dd_surface.h"
 
+#include "media/draw/dd_blit.h"
 #include "support/dd_test_fixture.h"
 #include "support/media_test.h"
 #include "platform/msg/msg.h"
@@ -104,6 +105,37 @@ TEST_F(DDTest, Direct3DMirrorsEveryWholeCellInPlace) {
               (std::vector<uint32_t>{0xFF000002, 0xFF000001, 0xFF000004, 0xFF000003, 0}));
     // The temporary is gone; VirBackBuffer, WorkSD and the surface stay.
     EXPECT_EQ(DDSurfaceList().size(), 3u);
+}
+
+TEST_F(DDTest, ADeferredTableEntryDrawsFromThePictureThatHoldsItsTexture) {
+    // Entry 3 holds the picture; 4 is its mirrored twin (two-dot cells) and 5 a plain
+    // deferred copy, both kept as sizes only in Direct3D; 6 is deferred with no twin.
+    Write("m.bmp", Bmp24(4, 1, {1, 2, 3, 4}));
+    Write("lone.bmp", Bmp24(4, 1, {1, 2, 3, 4}));
+    for (int i : {3, 4, 5}) SetFile(i, "m.bmp");
+    SetFile(6, "lone.bmp");
+    files_[4].p4 = files_[5].p4 = files_[6].p4 = 1;
+    files_[4].p7 = 2;
+    const int entries[] = {4, 5, 6, 3};  // the twin first: linked once the load is done
+    for (uint32_t mode : {1u, 0u}) {
+        SCOPED_TRACE(mode ? "Direct3D" : "DirectDraw");
+        ASSERT_TRUE(Restart(mode, 32, true));
+        ASSERT_TRUE(DDLoadSurfaceTable(table_, entries, 4));
+        EXPECT_EQ(table_[4].lpAlias, mode ? &table_[3] : nullptr);
+        EXPECT_EQ(table_[5].lpAlias, mode ? &table_[3] : nullptr);
+        EXPECT_EQ(table_[6].lpAlias, nullptr);
+        EXPECT_EQ(DDDrawnSurface(&table_[4]), mode ? &table_[3] : &table_[4]);
+        // Each cell of the twin reads turned over in its own place, in both modes.
+        DDSURFACEDATA* dst = Own();
+        ASSERT_TRUE(DDCreateSurface(dst, 4, 1, 0, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+        EXPECT_EQ(DDBltFast(dst, 0, 0, 2, 1, &table_[4], 0, 0, 0), vid::kOk);
+        EXPECT_EQ(DDBltFast(dst, 2, 0, 2, 1, &table_[4], 2, 0, 0), vid::kOk);
+        const uint32_t alpha = mode ? 0xFF000000 : 0;
+        EXPECT_EQ(RowOf(dst, 0, 4), (std::vector<uint32_t>{alpha | 2, alpha | 1, alpha | 4,
+                                                            alpha | 3}));
+        DDReleaseSurface(&table_[4]);
+        EXPECT_EQ(table_[4].lpAlias, nullptr);
+    }
 }
 
 TEST_F(DDTest, BitmapTableLoadStopsAtAMissingPictureUnlessOptional) {
