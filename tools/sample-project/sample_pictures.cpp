@@ -526,6 +526,22 @@ Canvas WordsPicture(int width, const std::vector<std::string>& words, uint8_t co
     return pic;
 }
 
+// The banners where stage play reads them: "STAGE" (0, 0, 128 wide) with the start word
+// beside it (160, 0, 80 wide), the replay banner in row 1, "CLEAR" in row 2 and the
+// game-over banner (144 wide) in row 3; each word centred in its box.
+Canvas BannerPicture() {
+    Canvas pic(256, 4 * kCell, kClear);
+    const struct {
+        int x, y, width, scale;
+        const char* word;
+    } words[] = {{0, 0, 128, 4, "STAGE"},  {160, 0, 80, 4, "GO!"},      {0, 32, 128, 3, "REPLAY"},
+                 {0, 64, 128, 4, "CLEAR"}, {0, 96, 144, 2, "GAME OVER"}};
+    for (const auto& w : words)
+        OutlinedText(pic, w.x + (w.width - Canvas::TextWidth(w.word, w.scale)) / 2,
+                     w.y + (kCell - 7 * w.scale) / 2, w.word, w.scale, kYellow);
+    return pic;
+}
+
 // Small graphics that rise over the hero: a coin, a heart, a star.
 Canvas ItemGetPicture() {
     Canvas pic(3 * kCell, kCell, kClear);
@@ -560,8 +576,7 @@ std::vector<PictureFile> MakePictures() {
     // Every named picture of the built-in table from entry 40 on.
     files.push_back({"bmp\\Status.bmp", StatusPicture()});
     files.push_back({"bmp\\Digit.bmp", DigitPicture()});
-    files.push_back(
-        {"bmp\\Banner.bmp", WordsPicture(480, {"STAGE", "START", "CLEAR", "GAME OVER"}, kYellow)});
+    files.push_back({"bmp\\Banner.bmp", BannerPicture()});
     files.push_back({"bmp\\Anime.bmp", AnimePicture()});
     files.push_back({"bmp\\ItemGet.bmp", ItemGetPicture()});
     files.push_back({"bmp\\Window.bmp", WindowSkin()});
