@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "platform/video/blit.h"
@@ -191,6 +192,54 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         vid::Image reference = fast;
         vid::DrawTexturedQuad(fast, texture, q);
         vid::DrawTexturedQuadReference(reference, texture, q);
+        ExpectSameBytes(fast, reference);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Turned quads at any angle, pivot, clip and turn-over, with the texel rectangle reaching
+// past the texture's edges (wrap, floors below zero) and far outside it.
+TEST(VideoPixelRules, TurnedQuadsMatchThePixelByPixelReference) {
+    constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
+                                               PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};
+    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u};
+    const uint32_t ops[] = {vid::kTopModulate, vid::kTopSelectArg1, vid::kTopAdd};
+    const double angles[] = {0.0, 90.0, 180.0, -90.0, 45.0, 7.0, -33.3, 1e-9};
+    Rng rng(17);
+    for (int n = 0; n < 3000; ++n) {
+        const PixelFormat tf = rng.Pick(kTextureFormats);
+        // Mostly one pixel size (the only pairs drawn), sometimes another.
+        const PixelFormat df =
+            rng.Next() % 8 ? (vid::BytesPerPixel(tf) == 2
+                                  ? rng.Pick({PixelFormat::R5G6B5, PixelFormat::A1R5G5B5})
+                                  : rng.Pick({PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8}))
+                           : rng.Pick(kTextureFormats);
+        const double degrees = rng.Next() % 2 ? rng.Pick(angles) : rng.In(-720, 720) * 0.37;
+        vid::TurnedQuad q;
+        q.cosine = std::cos(degrees * 0.017453292519943295);
+        q.sine = std::sin(degrees * 0.017453292519943295);
+        q.w = rng.In(0, 50), q.h = rng.In(0, 30);
+        q.pivotX = rng.In(-10, 60), q.pivotY = rng.In(-10, 40);
+        q.bx = rng.In(-20, 70) + (rng.Next() % 4 ? 0.0 : 0.5);
+        q.by = rng.In(-10, 45) + (rng.Next() % 4 ? 0.0 : 0.25);
+        const bool far = rng.Next() % 50 == 0;
+        q.sx = far ? (1 << 30) - 20 : rng.In(-30, 50), q.sy = rng.In(-20, 30);
+        q.sw = rng.Next() % 3 ? q.w : -q.w, q.sh = rng.Next() % 3 ? q.h : -q.h;
+        q.x0 = rng.In(-5, 30), q.x1 = rng.In(20, 70), q.y0 = rng.In(-5, 20), q.y1 = rng.In(10, 40);
+        q.state.diffuse = rng.Pick(diffuses);
+        q.state.colourOp = rng.Pick(ops);
+        q.state.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);
+        SCOPED_TRACE(testing::Message()
+                     << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
+                     << " angle " << degrees << " " << q.w << "x" << q.h << " pivot " << q.pivotX
+                     << "," << q.pivotY << " at " << q.bx << "," << q.by << " s " << q.sx << ","
+                     << q.sy << " " << q.sw << "x" << q.sh);
+        const vid::Image texture =
+            n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
+        vid::Image fast = RandomImage(rng, df, 60, 35, 0);
+        vid::Image reference = fast;
+        vid::DrawTurnedQuad(fast, texture, q);
+        vid::DrawTurnedQuadReference(reference, texture, q);
         ExpectSameBytes(fast, reference);
         if (HasFatalFailure()) return;
     }

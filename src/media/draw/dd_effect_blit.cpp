@@ -374,55 +374,19 @@ bool DrawTurnedQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, int x, int y, int w,
             maxY = std::max(maxY, py);
         }
     }
-    vid::TexturedQuad state;
-    state.diffuse = lpDTCon->dwDrawColor;
-    state.colourOp = lpDTCon->dwDrawBlend;
-    state.alphaOp = lpDTCon->dwDrawMode;
+    vid::TurnedQuad quad;
+    quad.bx = bx, quad.by = by, quad.cosine = c, quad.sine = s;
+    quad.w = w, quad.h = h, quad.pivotX = pivotX, quad.pivotY = pivotY;
+    quad.sx = sx, quad.sy = sy, quad.sw = sw, quad.sh = sh;
+    quad.state.diffuse = lpDTCon->dwDrawColor;
+    quad.state.colourOp = lpDTCon->dwDrawBlend;
+    quad.state.alphaOp = lpDTCon->dwDrawMode;
     return DrawIntoTarget(dst, src, [&](vid::Image& target, const vid::Image& texture) {
-        if (target.Format() == vid::PixelFormat::Indexed8 || texture.Empty()) return;
-        const int x0 = std::max(static_cast<int>(std::floor(minX)) - 1, 0);
-        const int x1 = std::min(static_cast<int>(std::ceil(maxX)) + 1, target.Width());
-        const int y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
-        const int y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
-        const int tw = texture.Width(), th = texture.Height();
-        const vid::PixelFormat tf = texture.Format(), df = target.Format();
-        // The common state (white vertex colour, texture colour and alpha) passes the texel
-        // through unchanged, as the device's rasteriser does.
-        const bool plain =
-            state.diffuse == 0xFFFFFFFFu &&
-            (state.colourOp == vid::kTopModulate || state.colourOp == vid::kTopSelectArg1) &&
-            (state.alphaOp == vid::kTopSelectArg1 || state.alphaOp == vid::kTopModulate);
-        WithPixelType(vid::BytesPerPixel(df), [&](auto tag) {
-            using T = decltype(tag);
-            if (sizeof(T) == 1 || vid::BytesPerPixel(tf) != static_cast<int>(sizeof(T))) return;
-            for (int py = y0; py < y1; ++py) {
-                // The vertices sit half a pixel before the corners, so a pixel centre
-                // samples the rectangle at (px + 0.5, py + 0.5).
-                const double qy = py + 0.5 - by;
-                uint8_t* row = target.Row(py);
-                for (int px = x0; px < x1; ++px) {
-                    const double qx = px + 0.5 - bx;
-                    const double u = pivotX + qx * c + qy * s;
-                    const double v = pivotY - qx * s + qy * c;
-                    if (u < 0.0 || u >= w || v < 0.0 || v >= h) continue;
-                    // Wrap addressing, as the device samples.
-                    int tu = static_cast<int>(std::floor(sw < 0 ? sx - u : sx + u)) % tw;
-                    int tv = static_cast<int>(std::floor(sh < 0 ? sy - v : sy + v)) % th;
-                    if (tu < 0) tu += tw;
-                    if (tv < 0) tv += th;
-                    const uint32_t texel = vid::UnpackArgb(PixelAt<T>(texture, tu, tv), tf);
-                    uint8_t* p = row + static_cast<size_t>(px) * sizeof(T);
-                    uint32_t out;
-                    if (plain && (texel >> 24) == 255u) {
-                        out = texel;
-                    } else {
-                        out = vid::UnpackArgb(Load<T>(p), df);
-                        if (!vid::ShadeOver(texel, state, out)) continue;
-                    }
-                    Store<T>(p, static_cast<T>(vid::PackTruncated(out, df)));
-                }
-            }
-        });
+        quad.x0 = std::max(static_cast<int>(std::floor(minX)) - 1, 0);
+        quad.x1 = std::min(static_cast<int>(std::ceil(maxX)) + 1, target.Width());
+        quad.y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
+        quad.y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
+        vid::DrawTurnedQuad(target, texture, quad);
     });
 }
 

@@ -398,7 +398,7 @@ constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
 // The blend written without its two shortcuts, for vector code: the weighted sum gives
 // the source itself at alpha 255 and the target at alpha 0, on every channel value
 // (checked below), so it equals Blend everywhere.
-constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
+[[gnu::always_inline]] constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
     // Every step fits 16 bits (at most 255 x 255 + 127 + 255), which vector code uses.
     const uint16_t a = static_cast<uint16_t>(src >> 24), na = static_cast<uint16_t>(255u - a);
     auto channel = [&](int shift) {
@@ -424,6 +424,15 @@ template <PixelFormat DF>
     const uint32_t a = argb >> 24;
     if (a == 0) return;
     d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? argb : Blend(argb, UnpackOf<DF>(d))));
+}
+
+// A row of target pixels with one colour drawn over them as PutArgb draws it, for a
+// colour neither transparent nor opaque (a flat quad that blends).
+template <PixelFormat DF>
+[[gnu::noinline]] void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
+    EachPixel(n, [&](int i) {
+        d[i] = static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(argb, UnpackOf<DF>(d[i]))));
+    });
 }
 
 // A row of pixels read as ARGB.
@@ -467,6 +476,22 @@ bool KeepsDrawnPixels() {
     return keeps;
 }
 
+// True when a plain texel drawn onto this target format is either left out or copied as
+// it is (see KeepsDrawnPixels).
+template <PixelFormat TF, PixelFormat DF>
+bool CopiesDrawnTexels() {
+    if constexpr (TF == DF && BytesOf(TF) == 2)
+        return KeepsDrawnPixels<TF>();
+    else
+        return false;
+}
+
+// PutTexel where CopiesDrawnTexels holds.
+template <PixelFormat F>
+[[gnu::always_inline]] inline void PutDrawnTexel(PixelOf<F>& d, PixelOf<F> texel) {
+    if ((UnpackOf<F>(texel) >> 24) != 0) d = texel;
+}
+
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
@@ -474,7 +499,7 @@ template <PixelFormat TF, PixelFormat DF>
 [[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
                                                const PixelOf<TF>* __restrict s, int n) {
     if constexpr (TF == DF && BytesOf(TF) == 2) {
-        if (KeepsDrawnPixels<TF>()) {
+        if (CopiesDrawnTexels<TF, DF>()) {
             EachPixel(n, [&](int i) {
                 const PixelOf<TF> v = s[i];
                 d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
