@@ -74,10 +74,113 @@ inline uint32_t Average24(uint32_t s, uint32_t d) {
     return ((s & d) & 0x00FFFFFFu) + (((s ^ d) & 0x00FEFEFEu) >> 1);
 }
 
+// A key of the loop's pixel width: `keyed` false when the colour key does not fit the
+// pixel, which then never matches it.
+template <typename T>
+struct PixelKey {
+    bool keyed;
+    T key;
+    static PixelKey Of(uint32_t key) {
+        if constexpr (sizeof(T) == 4)
+            return {true, key};
+        else
+            return {key <= static_cast<T>(~T{0}), static_cast<T>(key)};
+    }
+};
+
+// DDBltAlpha's pixel rule of each 16- and 32-bit loop: destination pixel d after source
+// pixel s is mixed in halfway (hide: the caller asked for transparency). SF and DF are
+// the source's and destination's fields, Fields in the reference loop and FieldsOf in
+// the row loops.
+template <Loop L, typename T, typename SF, typename DF>
+[[gnu::always_inline]] inline T AlphaPixel(T s, T d, bool hide, bool keyed, T key, const SF& sf,
+                                           const DF& df) {
+    if constexpr (L == Loop::DirectDraw16 || L == Loop::DirectDraw32) {
+        if (hide && keyed && s == key) return d;
+    } else {
+        if (hide && TransparentOf<L>(s, 0)) return d;
+    }
+    if constexpr (L == Loop::DirectDraw16) {
+        // The colour key in the destination takes the source as it is.
+        if (keyed && d == key) return s;
+        auto mix = [](uint32_t a, uint32_t b, uint32_t max) {
+            return ScaleDown((ScaleUp(a, max) + ScaleUp(b, max)) >> 1, max);
+        };
+        return static_cast<T>(df.Pack(mix(df.R(s), df.R(d), df.r.max),
+                                      mix(df.G(s), df.G(d), df.g.max),
+                                      mix(df.B(s), df.B(d), df.b.max)));
+    } else if constexpr (L == Loop::Direct3D16) {
+        return static_cast<T>(df.Pack((Rescale(sf.R(s), sf.r.max, df.r.max) + df.R(d)) >> 1,
+                                      (Rescale(sf.G(s), sf.g.max, df.g.max) + df.G(d)) >> 1,
+                                      (Rescale(sf.B(s), sf.b.max, df.b.max) + df.B(d)) >> 1));
+    } else if constexpr (L == Loop::DirectDraw32) {
+        return (d & 0xFF000000u) | (keyed && d == key ? s & 0x00FFFFFFu : Average24(s, d));
+    } else {
+        return 0xFF000000u | Average24(s, d);
+    }
+}
+
+// One row of it for formats known when the code is compiled.
+template <Loop L, vid::PixelFormat SF, vid::PixelFormat DF>
+[[gnu::noinline]] void AlphaRow(vid::px::PixelOf<DF>* __restrict d,
+                                const vid::px::PixelOf<SF>* __restrict s, int n, bool hide,
+                                PixelKey<vid::px::PixelOf<DF>> key) {
+    using T = vid::px::PixelOf<DF>;
+    const bool keyed = key.keyed;
+    const T k = key.key;
+    vid::px::EachPixel(n, [&](int i) {
+        d[i] = AlphaPixel<L, T>(s[i], d[i], hide, keyed, k, FieldsOf<SF>{}, FieldsOf<DF>{});
+    });
+}
+
+// The reference loops draw the effects pixel by pixel with the fields read at run time;
+// the tests compare the row loops with them.
+bool& ReferenceLoops() {
+    static bool reference = false;
+    return reference;
+}
+
+// Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
+// both have the loop's pixel size; false when they do not.
+template <int Bytes, typename Fn>
+bool WithFormatPair(const PixelPair& px, Fn&& fn) {
+    bool done = false;
+    vid::px::WithFormat(px.Src().Format(), [&](auto sf) {
+        vid::px::WithFormat(px.Dst().Format(), [&](auto df) {
+            constexpr vid::PixelFormat SF = decltype(sf)::value, DF = decltype(df)::value;
+            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes &&
+                          SF != vid::PixelFormat::Indexed8) {
+                fn.template operator()<SF, DF>();
+                done = true;
+            }
+        });
+    });
+    return done;
+}
+
+// The 16- and 32-bit loops of DDBltAlpha: row loops, or pixel by pixel for the reference.
+template <Loop L>
+void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide) {
+    constexpr int kBytes = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 4;
+    using T = std::conditional_t<kBytes == 2, uint16_t, uint32_t>;
+    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+    if (!ReferenceLoops() &&
+        WithFormatPair<kBytes>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+            ForEachRowInRect<T>(px, x, y, w, h, walk, [&](auto* d, const auto* s, int n) {
+                AlphaRow<L, SF, DF>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, hide,
+                                    key);
+            });
+        }))
+        return;
+    const Fields sf(px.Src().Format()), df(px.Dst().Format());
+    ForEachInRect<T>(px, x, y, w, h, walk, [&](T s, uint8_t* dp) {
+        Store<T>(dp, AlphaPixel<L, T>(s, Load<T>(dp), hide, key.keyed, key.key, sf, df));
+    });
+}
+
 // The pixel loop of DDBltAlpha: source and destination mixed halfway.
 void AlphaLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
                bool skip, const HalfBlendTable* table) {
-    const SourceRule rule = SourceRule::Of(loop);
     switch (loop) {
         case Loop::DirectDraw8:
             // Index 0 is the transparent index whatever the colour key says.
@@ -86,51 +189,14 @@ void AlphaLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Sourc
                 *d = *d == 0 ? s : (*table)[*d * 256u + s];
             });
             break;
-        case Loop::DirectDraw16: {
-            const Fields f(px.Dst().Format());
-            const FieldScale sr(f.r.max), sg(f.g.max), sb(f.b.max);
-            auto mix = [](uint32_t a, uint32_t b, const FieldScale& fs) {
-                return fs.down[(fs.up[a] + fs.up[b]) >> 1];
-            };
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint16_t d = Load<uint16_t>(dp);
-                if (d == rule.key) {
-                    Store<uint16_t>(dp, s);
-                    return;
-                }
-                Store(dp,
-                      static_cast<uint16_t>(f.Pack(mix(f.R(s), f.R(d), sr), mix(f.G(s), f.G(d), sg),
-                                                   mix(f.B(s), f.B(d), sb))));
-            });
-            break;
-        }
+        case Loop::DirectDraw16:
+            return AlphaRows<Loop::DirectDraw16>(px, x, y, w, h, walk, skip);
         case Loop::DirectDraw32:
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint32_t d = Load<uint32_t>(dp);
-                const uint32_t colour = d == rule.key ? s & 0x00FFFFFFu : Average24(s, d);
-                Store(dp, (d & 0xFF000000u) | colour);
-            });
-            break;
-        case Loop::Direct3D16: {
-            const Fields sf(px.Src().Format()), df(px.Dst().Format());
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint16_t d = Load<uint16_t>(dp);
-                Store(dp, static_cast<uint16_t>(
-                              df.Pack((Rescale(sf.R(s), sf.r.max, df.r.max) + df.R(d)) >> 1,
-                                      (Rescale(sf.G(s), sf.g.max, df.g.max) + df.G(d)) >> 1,
-                                      (Rescale(sf.B(s), sf.b.max, df.b.max) + df.B(d)) >> 1)));
-            });
-            break;
-        }
+            return AlphaRows<Loop::DirectDraw32>(px, x, y, w, h, walk, skip);
+        case Loop::Direct3D16:
+            return AlphaRows<Loop::Direct3D16>(px, x, y, w, h, walk, skip);
         case Loop::Direct3D32:
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                Store(dp, 0xFF000000u | Average24(s, Load<uint32_t>(dp)));
-            });
-            break;
+            return AlphaRows<Loop::Direct3D32>(px, x, y, w, h, walk, skip);
         case Loop::None:
             break;
     }
@@ -405,6 +471,10 @@ Loop LoopFor(const PixelPair& px, Loop loop) {
 }
 
 }  // namespace
+
+void DDUseReferenceEffectLoopsForTest(bool reference) {
+    ReferenceLoops() = reference;
+}
 
 bool LoadTable64K(HalfBlendTable& table, const char* path) {
     if (lpDTCon) return true;

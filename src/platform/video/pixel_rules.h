@@ -2,7 +2,8 @@
 // copy rule: how each format stores a pixel and reads as ARGB, which source pixels a
 // copy leaves out and how it converts the rest. The pixel-by-pixel reference paths and
 // the row loops the blits run are both built from these templates, so the two cannot
-// drift apart. Only the video sources and their tests include this file.
+// drift apart. Only the video sources, the drawing effects built on the same machinery
+// and their tests include this file.
 #pragma once
 
 #include <array>
