@@ -166,7 +166,9 @@ TEST(VideoPixelRules, QuadTexelOfUnscaledQuadsIsTheWrappedOffset) {
 TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
     constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
                                                PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};
-    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u, 0xFF00FF00u};
+    // White vertex colours at every alpha: the half-transparent copies.
+    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u, 0xFF00FF00u,
+                                 0x7FFFFFFFu, 0x01FFFFFFu, 0x00FFFFFFu};
     const uint32_t ops[] = {vid::kTopModulate, vid::kTopSelectArg1, vid::kTopSelectArg2,
                             vid::kTopAdd, vid::kTopDisable};
     Rng rng(11);
@@ -185,7 +187,8 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         SCOPED_TRACE(testing::Message()
                      << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
                      << " d " << q.dx << "," << q.dy << " " << q.dw << "x" << q.dh << " s " << q.sx
-                     << "," << q.sy << " " << q.sw << "x" << q.sh);
+                     << "," << q.sy << " " << q.sw << "x" << q.sh << " colour " << std::hex
+                     << q.diffuse << std::dec << " ops " << q.colourOp << "," << q.alphaOp);
         const vid::Image texture =
             n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
         vid::Image fast = RandomImage(rng, df, 60, 35, 0);

@@ -399,14 +399,18 @@ constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
 // The blend written without its two shortcuts, for vector code: the weighted sum gives
 // the source itself at alpha 255 and the target at alpha 0, on every channel value
 // (checked below), so it equals Blend everywhere.
+// One channel of it: s over d at alpha a, all 0..255. Every step fits 16 bits (at most
+// 255 x 255 + 127 + 255), which vector code uses.
+[[gnu::always_inline]] constexpr uint16_t BlendChannel(uint16_t s, uint16_t d, uint16_t a) {
+    const uint16_t x = static_cast<uint16_t>(s * a + d * static_cast<uint16_t>(255u - a) + 127u);
+    return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
+}
 [[gnu::always_inline]] constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
-    // Every step fits 16 bits (at most 255 x 255 + 127 + 255), which vector code uses.
-    const uint16_t a = static_cast<uint16_t>(src >> 24), na = static_cast<uint16_t>(255u - a);
+    const uint16_t a = static_cast<uint16_t>(src >> 24);
     auto channel = [&](int shift) {
-        const uint16_t x =
-            static_cast<uint16_t>(static_cast<uint16_t>((src >> shift) & 0xFFu) * a +
-                                  static_cast<uint16_t>((dst >> shift) & 0xFFu) * na + 127u);
-        return static_cast<uint32_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8) << shift;
+        return static_cast<uint32_t>(BlendChannel(static_cast<uint16_t>((src >> shift) & 0xFFu),
+                                                  static_cast<uint16_t>((dst >> shift) & 0xFFu), a))
+               << shift;
     };
     return channel(24) | channel(16) | channel(8) | channel(0);
 }
@@ -434,6 +438,81 @@ template <PixelFormat DF>
     EachPixel(n, [&](int i) {
         d[i] = static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(argb, UnpackOf<DF>(d[i]))));
     });
+}
+
+// --- Texels under a white vertex colour: the texel's colour with the stage's alpha ---
+
+// A field of a pixel widened to 0..255 by repeating its bits, as UnpackOf reads it; 255
+// for a field the format lacks (only alpha is ever missing).
+template <Field f>
+[[gnu::always_inline]] constexpr uint16_t Widened(uint32_t p) {
+    // In 16 bits throughout, so that vector code keeps eight channels to a register.
+    constexpr int bits = std::bit_width(f.max);
+    const uint16_t v = static_cast<uint16_t>((p >> f.shift) & f.max);
+    if constexpr (bits == 0)
+        return 255;
+    else if constexpr (bits == 1)
+        return static_cast<uint16_t>(0 - v) & 0xFF;
+    else if constexpr (bits == 8)
+        return v;
+    else
+        return static_cast<uint16_t>(v << (8 - bits) | v >> (2 * bits - 8));
+}
+static_assert([] {
+    for (uint32_t v = 0; v < 64; ++v)
+        if (Widened<Field{0, 63}>(v) != Repeat(v, 6) ||
+            Widened<Field{0, 31}>(v & 31) != Repeat(v & 31, 5) ||
+            Widened<Field{0, 1}>(v & 1) != Repeat(v & 1, 1))
+            return false;
+    return true;
+}());
+
+// A channel 0..255 narrowed to a field, as PackOf keeps its top bits.
+template <Field f>
+[[gnu::always_inline]] constexpr uint32_t Narrowed(uint16_t c) {
+    constexpr int bits = std::bit_width(f.max);
+    if constexpr (bits == 0)
+        return 0;
+    else
+        return static_cast<uint32_t>(c >> (8 - bits)) << f.shift;
+}
+
+// A texel of TF drawn over a target pixel of DF with a white vertex colour whose colour
+// operation keeps the texel's colour (modulate or select the texture): the stage's alpha
+// `a` comes from alphaOf(texel alpha); 0 leaves the pixel. PutArgb(d, a << 24 | texel
+// colour) channel by channel in 16 bits, so vector code runs eight channels at a time.
+template <PixelFormat TF, PixelFormat DF, typename AlphaOf>
+[[gnu::always_inline]] inline PixelOf<DF> WhiteTexelOver(uint32_t t, PixelOf<DF> d,
+                                                         AlphaOf alphaOf) {
+    constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
+    const uint16_t a = alphaOf(Widened<tl.alpha>(t));
+    auto channel = [&](uint16_t s, uint16_t under) __attribute__((always_inline)) {
+        return BlendChannel(s, under, a);
+    };
+    const uint32_t out = Narrowed<dl.red>(channel(Widened<tl.red>(t), Widened<dl.red>(d))) |
+                         Narrowed<dl.green>(channel(Widened<tl.green>(t), Widened<dl.green>(d))) |
+                         Narrowed<dl.blue>(channel(Widened<tl.blue>(t), Widened<dl.blue>(d))) |
+                         Narrowed<dl.alpha>(channel(a, Widened<dl.alpha>(d)));
+    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+}
+
+// A row of them; the alpha operation is kTopSelectArg1 (2, the texel's alpha),
+// kTopSelectArg2 (3, the vertex colour's) or kTopModulate (4, their product), with the
+// vertex alpha da.
+template <PixelFormat TF, PixelFormat DF, uint32_t AlphaOp>
+[[gnu::noinline]] void WhiteTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
+                                     int n, uint32_t da) {
+    const uint16_t va = static_cast<uint16_t>(da);
+    auto alphaOf = [va](uint16_t ta) __attribute__((always_inline))->uint16_t {
+        if constexpr (AlphaOp == 2) return ta;
+        if constexpr (AlphaOp == 3) return va;
+        const uint16_t x = static_cast<uint16_t>(ta * va + 127u);  // Mul255 in 16 bits
+        return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
+    };
+    EachPixel(
+        n, [&](int i) __attribute__((always_inline)) {
+            d[i] = WhiteTexelOver<TF, DF>(s[i], d[i], alphaOf);
+        });
 }
 
 // A row of pixels read as ARGB.
