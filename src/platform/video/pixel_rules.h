@@ -43,17 +43,7 @@ template <int Bytes>
 using PixelOfSize = typename Storage<Bytes>::type;
 
 constexpr int BytesOf(PixelFormat format) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return 1;
-        case PixelFormat::R5G6B5:
-        case PixelFormat::A1R5G5B5:
-            return 2;
-        case PixelFormat::X8R8G8B8:
-        case PixelFormat::A8R8G8B8:
-            return 4;
-    }
-    return 4;
+    return BytesPerPixel(format);
 }
 template <PixelFormat F>
 using PixelOf = PixelOfSize<BytesOf(F)>;
@@ -299,14 +289,33 @@ template <typename T, SkipRule S, PixelConvert C>
 [[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
                                 size_t sPitch, int width, int height, uint32_t key) {
     const T k = static_cast<T>(key);
-    for (int r = 0; r < height; ++r) {
+    auto row = [&](int r, auto pixels) {
         T* dr = reinterpret_cast<T*>(d + r * dPitch);
         const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
         if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
             std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
         else
-            EachPixel(width, [&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
+            pixels([&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
+    };
+    // The common sprite widths run rows of a fixed length, other rows of whole chunks
+    // go without the loop for the rest.
+    auto fixed = [&]<int W>() {
+        for (int r = 0; r < height; ++r)
+            row(r, [&](auto&& op) {
+                for (int i = 0; i < W; ++i) op(i);
+            });
+    };
+    if (width == kChunk) return fixed.template operator()<kChunk>();
+    if (width == 2 * kChunk) return fixed.template operator()<2 * kChunk>();
+    if (width % kChunk == 0) {
+        for (int r = 0; r < height; ++r)
+            row(r, [&](auto&& op) {
+                for (int i = 0; i < width; i += kChunk)
+                    for (int c = 0; c < kChunk; ++c) op(i + c);
+            });
+        return;
     }
+    for (int r = 0; r < height; ++r) row(r, [&](auto&& op) { EachPixel(width, op); });
 }
 
 // A row with the source columns taken from a table (stretches and mirrors): the pixels
@@ -566,10 +575,17 @@ bool CopiesDrawnTexels() {
         return false;
 }
 
+// True when the texel's alpha as UnpackOf reads it is not 0, tested in the pixel's own
+// width (a 16-bit row then stays eight pixels to a vector register).
+template <PixelFormat F>
+[[gnu::always_inline]] constexpr bool Drawn(PixelOf<F> texel) {
+    return Widened<LayoutFor(F).alpha>(texel) != 0;
+}
+
 // PutTexel where CopiesDrawnTexels holds.
 template <PixelFormat F>
 [[gnu::always_inline]] inline void PutDrawnTexel(PixelOf<F>& d, PixelOf<F> texel) {
-    if ((UnpackOf<F>(texel) >> 24) != 0) d = texel;
+    if (Drawn<F>(texel)) d = texel;
 }
 
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
@@ -582,7 +598,7 @@ template <PixelFormat TF, PixelFormat DF>
         if (CopiesDrawnTexels<TF, DF>()) {
             EachPixel(n, [&](int i) {
                 const PixelOf<TF> v = s[i];
-                d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
+                d[i] = Drawn<TF>(v) ? v : d[i];
             });
             return;
         }
