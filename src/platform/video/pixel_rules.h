@@ -449,7 +449,7 @@ template <PixelFormat DF>
     });
 }
 
-// --- Texels under a white vertex colour: the texel's colour with the stage's alpha ---
+// --- Texels staged and blended channel by channel ---
 
 // A field of a pixel widened to 0..255 by repeating its bits, as UnpackOf reads it; 255
 // for a field the format lacks (only alpha is ever missing).
@@ -486,41 +486,55 @@ template <Field f>
         return static_cast<uint32_t>(c >> (8 - bits)) << f.shift;
 }
 
-// A texel of TF drawn over a target pixel of DF with a white vertex colour whose colour
-// operation keeps the texel's colour (modulate or select the texture): the stage's alpha
-// `a` comes from alphaOf(texel alpha); 0 leaves the pixel. PutArgb(d, a << 24 | texel
-// colour) channel by channel in 16 bits, so vector code runs eight channels at a time.
-template <PixelFormat TF, PixelFormat DF, typename AlphaOf>
-[[gnu::always_inline]] inline PixelOf<DF> WhiteTexelOver(uint32_t t, PixelOf<DF> d,
-                                                         AlphaOf alphaOf) {
+// Two channels 0..255 multiplied, rounded: Mul255 in 16 bits.
+[[gnu::always_inline]] constexpr uint16_t Mul255Channel(uint16_t a, uint16_t b) {
+    const uint16_t x = static_cast<uint16_t>(a * b + 127u);
+    return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
+}
+
+// The texture stage of the sprites the game draws, for each of its ARGB channels: the
+// texel's channel t with the vertex colour's v, by the stage operations the quads of the
+// game set most (kTopSelectArg1 2: the texel's, kTopSelectArg2 3: the vertex colour's,
+// kTopModulate 4: their product).
+template <uint32_t Op>
+[[gnu::always_inline]] constexpr uint16_t StageChannel(uint16_t t, uint16_t v) {
+    if constexpr (Op == 2) return t;
+    if constexpr (Op == 3) return v;
+    return Mul255Channel(t, v);
+}
+
+// A texel of TF through those stage operations (colour CO, alpha AO) with the vertex
+// colour `vertex` (its A, R, G, B, one a channel), then drawn over a target pixel of DF as
+// PutArgb draws it: a staged alpha of 0 leaves the pixel. Channel by channel in 16 bits,
+// so vector code runs eight channels at a time.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelOver(uint32_t t, PixelOf<DF> d,
+                                                          const uint16_t* vertex) {
     constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
-    const uint16_t a = alphaOf(Widened<tl.alpha>(t));
+    const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
     auto channel = [&](uint16_t s, uint16_t under) __attribute__((always_inline)) {
         return BlendChannel(s, under, a);
     };
-    const uint32_t out = Narrowed<dl.red>(channel(Widened<tl.red>(t), Widened<dl.red>(d))) |
-                         Narrowed<dl.green>(channel(Widened<tl.green>(t), Widened<dl.green>(d))) |
-                         Narrowed<dl.blue>(channel(Widened<tl.blue>(t), Widened<dl.blue>(d))) |
+    const uint16_t r = StageChannel<CO>(Widened<tl.red>(t), vertex[1]);
+    const uint16_t g = StageChannel<CO>(Widened<tl.green>(t), vertex[2]);
+    const uint16_t b = StageChannel<CO>(Widened<tl.blue>(t), vertex[3]);
+    const uint32_t out = Narrowed<dl.red>(channel(r, Widened<dl.red>(d))) |
+                         Narrowed<dl.green>(channel(g, Widened<dl.green>(d))) |
+                         Narrowed<dl.blue>(channel(b, Widened<dl.blue>(d))) |
                          Narrowed<dl.alpha>(channel(a, Widened<dl.alpha>(d)));
     return a == 0 ? d : static_cast<PixelOf<DF>>(out);
 }
 
-// A row of them; the alpha operation is kTopSelectArg1 (2, the texel's alpha),
-// kTopSelectArg2 (3, the vertex colour's) or kTopModulate (4, their product), with the
-// vertex alpha da.
-template <PixelFormat TF, PixelFormat DF, uint32_t AlphaOp>
-[[gnu::noinline]] void WhiteTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
-                                     int n, uint32_t da) {
-    const uint16_t va = static_cast<uint16_t>(da);
-    auto alphaOf = [va](uint16_t ta) __attribute__((always_inline))->uint16_t {
-        if constexpr (AlphaOp == 2) return ta;
-        if constexpr (AlphaOp == 3) return va;
-        const uint16_t x = static_cast<uint16_t>(ta * va + 127u);  // Mul255 in 16 bits
-        return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
-    };
+// A row of them with the vertex colour ARGB `diffuse`.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+[[gnu::noinline]] void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
+                                      int n, uint32_t diffuse) {
+    const uint16_t vertex[4] = {
+        static_cast<uint16_t>(diffuse >> 24), static_cast<uint16_t>((diffuse >> 16) & 0xFFu),
+        static_cast<uint16_t>((diffuse >> 8) & 0xFFu), static_cast<uint16_t>(diffuse & 0xFFu)};
     EachPixel(
         n, [&](int i) __attribute__((always_inline)) {
-            d[i] = WhiteTexelOver<TF, DF>(s[i], d[i], alphaOf);
+            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
         });
 }
 

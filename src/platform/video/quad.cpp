@@ -215,21 +215,19 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     }
 }
 
-// The alpha operation of a quad whose white vertex colour leaves the texel's colour as
-// it is (the half-transparent copies): the texture's alpha (kTopSelectArg1), the vertex
-// colour's (kTopSelectArg2) or their product (kTopModulate); 0 for any other state.
-uint32_t WhiteAlphaOp(const TexturedQuad& q) {
-    if ((q.diffuse & 0x00FFFFFFu) != 0x00FFFFFFu) return 0;
+// The stage operations StagedTexelRow runs, as one number (colour op x 16 + alpha op);
+// 0 for any other state. A disabled alpha stage passes the vertex alpha like
+// kTopSelectArg2.
+uint32_t ChannelStage(const TexturedQuad& q) {
     if (q.colourOp != kTopModulate && q.colourOp != kTopSelectArg1) return 0;
-    if (q.alphaOp == kTopDisable) return kTopSelectArg2;  // the vertex alpha comes through
-    if (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopSelectArg2 || q.alphaOp == kTopModulate)
-        return q.alphaOp;
-    return 0;
+    const uint32_t alphaOp = q.alphaOp == kTopDisable ? kTopSelectArg2 : q.alphaOp;
+    if (alphaOp != kTopSelectArg1 && alphaOp != kTopSelectArg2 && alphaOp != kTopModulate) return 0;
+    return q.colourOp * 16 + alphaOp;
 }
 
 // Tinted quads: the texels of a row are read as ARGB a block at a time, staged with the
-// operations fixed for the whole quad, and drawn. Under a white vertex colour the stage
-// only sets the alpha, and one row loop does it all channel by channel.
+// operations fixed for the whole quad, and drawn. The stages the game sets most run in
+// one row loop channel by channel.
 template <PixelFormat TF, PixelFormat DF>
 void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
                     int y0, int y1, const int* cols) {
@@ -241,7 +239,7 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
     const int n = x1 - x0;
     // Unscaled columns count up, so ends n - 1 apart mean no wrap between them.
     const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
-    const uint32_t whiteAlphaOp = WhiteAlphaOp(q), da = q.diffuse >> 24;
+    const uint32_t stage = ChannelStage(q);
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
         D* d = px::RowAt<D>(target, x0, y);
@@ -253,16 +251,18 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
                 block = t + cols[0] + i;
             else
                 for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
-            switch (whiteAlphaOp) {
-                case kTopSelectArg1:
-                    px::WhiteTexelRow<TF, DF, kTopSelectArg1>(d + i, block, m, da);
-                    continue;
-                case kTopSelectArg2:
-                    px::WhiteTexelRow<TF, DF, kTopSelectArg2>(d + i, block, m, da);
-                    continue;
-                case kTopModulate:
-                    px::WhiteTexelRow<TF, DF, kTopModulate>(d + i, block, m, da);
-                    continue;
+            switch (stage) {
+#define WF_STAGE_CASE(co, ao)                                           \
+    case co * 16 + ao:                                                  \
+        px::StagedTexelRow<TF, DF, co, ao>(d + i, block, m, q.diffuse); \
+        continue;
+                WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
+                WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
+                WF_STAGE_CASE(kTopModulate, kTopModulate)
+                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg1)
+                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg2)
+                WF_STAGE_CASE(kTopSelectArg1, kTopModulate)
+#undef WF_STAGE_CASE
                 default:
                     break;
             }
