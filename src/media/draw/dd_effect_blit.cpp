@@ -88,6 +88,16 @@ struct PixelKey {
     }
 };
 
+// Whether the caller's transparency hides source pixel s in the loop: the colour key
+// (compared in the pixel's width) in DirectDraw mode, the texture rules in Direct3D.
+template <Loop L, typename T>
+[[gnu::always_inline]] inline bool Hidden(T s, bool hide, bool keyed, T key) {
+    if constexpr (L == Loop::DirectDraw16 || L == Loop::DirectDraw32)
+        return hide && keyed && s == key;
+    else
+        return hide && TransparentOf<L>(s, 0);
+}
+
 // DDBltAlpha's pixel rule of each 16- and 32-bit loop: destination pixel d after source
 // pixel s is mixed in halfway (hide: the caller asked for transparency). SF and DF are
 // the source's and destination's fields, Fields in the reference loop and FieldsOf in
@@ -95,11 +105,7 @@ struct PixelKey {
 template <Loop L, typename T, typename SF, typename DF>
 [[gnu::always_inline]] inline T AlphaPixel(T s, T d, bool hide, bool keyed, T key, const SF& sf,
                                            const DF& df) {
-    if constexpr (L == Loop::DirectDraw16 || L == Loop::DirectDraw32) {
-        if (hide && keyed && s == key) return d;
-    } else {
-        if (hide && TransparentOf<L>(s, 0)) return d;
-    }
+    if (Hidden<L>(s, hide, keyed, key)) return d;
     if constexpr (L == Loop::DirectDraw16) {
         // The colour key in the destination takes the source as it is.
         if (keyed && d == key) return s;
@@ -120,19 +126,6 @@ template <Loop L, typename T, typename SF, typename DF>
     }
 }
 
-// One row of it for formats known when the code is compiled.
-template <Loop L, vid::PixelFormat SF, vid::PixelFormat DF>
-[[gnu::noinline]] void AlphaRow(vid::px::PixelOf<DF>* __restrict d,
-                                const vid::px::PixelOf<SF>* __restrict s, int n, bool hide,
-                                PixelKey<vid::px::PixelOf<DF>> key) {
-    using T = vid::px::PixelOf<DF>;
-    const bool keyed = key.keyed;
-    const T k = key.key;
-    vid::px::EachPixel(n, [&](int i) {
-        d[i] = AlphaPixel<L, T>(s[i], d[i], hide, keyed, k, FieldsOf<SF>{}, FieldsOf<DF>{});
-    });
-}
-
 // The reference loops draw the effects pixel by pixel with the fields read at run time;
 // the tests compare the row loops with them.
 bool& ReferenceLoops() {
@@ -140,8 +133,18 @@ bool& ReferenceLoops() {
     return reference;
 }
 
+// One row of an effect's pixel rule for formats known when the code is compiled.
+template <vid::PixelFormat SF, vid::PixelFormat DF, typename Rule>
+[[gnu::noinline]] void RuleRow(vid::px::PixelOf<DF>* __restrict d,
+                               const vid::px::PixelOf<SF>* __restrict s, int n, const Rule& rule) {
+    vid::px::EachPixel(
+        n, [&](int i) __attribute__((always_inline)) {
+            d[i] = rule(s[i], d[i], FieldsOf<SF>{}, FieldsOf<DF>{});
+        });
+}
+
 // Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
-// both have the loop's pixel size; false when they do not.
+// both have that many bytes a pixel; false when they do not.
 template <int Bytes, typename Fn>
 bool WithFormatPair(const PixelPair& px, Fn&& fn) {
     bool done = false;
@@ -158,24 +161,43 @@ bool WithFormatPair(const PixelPair& px, Fn&& fn) {
     return done;
 }
 
-// The 16- and 32-bit loops of DDBltAlpha: row loops, or pixel by pixel for the reference.
-template <Loop L>
-void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide) {
-    constexpr int kBytes = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 4;
-    using T = std::conditional_t<kBytes == 2, uint16_t, uint32_t>;
-    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+// A 16- or 32-bit effect loop over the rectangle: rule(source pixel, destination pixel,
+// source fields, destination fields) gives each new destination pixel. Row loops for the
+// pair's formats; the reference pixel by pixel with the fields read at run time.
+template <int Bytes, typename Rule>
+void EffectRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+                const Rule& rule) {
+    using T = std::conditional_t<Bytes == 2, uint16_t, uint32_t>;
     if (!ReferenceLoops() &&
-        WithFormatPair<kBytes>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+        WithFormatPair<Bytes>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
             ForEachRowInRect<T>(px, x, y, w, h, walk, [&](auto* d, const auto* s, int n) {
-                AlphaRow<L, SF, DF>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, hide,
-                                    key);
+                RuleRow<SF, DF>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, rule);
             });
         }))
         return;
     const Fields sf(px.Src().Format()), df(px.Dst().Format());
     ForEachInRect<T>(px, x, y, w, h, walk, [&](T s, uint8_t* dp) {
-        Store<T>(dp, AlphaPixel<L, T>(s, Load<T>(dp), hide, key.keyed, key.key, sf, df));
+        Store<T>(dp, static_cast<T>(rule(s, Load<T>(dp), sf, df)));
     });
+}
+
+// The bytes of a pixel of the 16- and 32-bit loops.
+template <Loop L>
+constexpr int kBytesOf = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 4;
+template <Loop L>
+using LoopPixel = std::conditional_t<kBytesOf<L> == 2, uint16_t, uint32_t>;
+
+template <Loop L>
+void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide) {
+    using T = LoopPixel<L>;
+    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+    const bool keyed = key.keyed;
+    const T k = key.key;
+    EffectRows<kBytesOf<L>>(
+        px, x, y, w, h,
+        walk, [&](T s, T d, const auto& sf, const auto& df) __attribute__((always_inline)) {
+            return AlphaPixel<L, T>(s, d, hide, keyed, k, sf, df);
+        });
 }
 
 // The pixel loop of DDBltAlpha: source and destination mixed halfway.
@@ -255,6 +277,37 @@ ChannelTints Tints(bool direct3D, uint32_t maxR, uint32_t maxG, uint32_t maxB,
     return {one(maxR, colour.peRed), one(maxG, colour.peGreen), one(maxB, colour.peBlue)};
 }
 
+// The 16- and 32-bit loops of DDBltTint: each channel of a shown source pixel through its
+// table.
+template <Loop L>
+void TintRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide,
+              const PALETTEENTRY& colour, int halvings) {
+    using T = LoopPixel<L>;
+    constexpr bool d3d = L == Loop::Direct3D16 || L == Loop::Direct3D32;
+    const Fields from(px.Src().Format());
+    const ChannelTints t = kBytesOf<L> == 2
+                               ? Tints(d3d, from.r.max, from.g.max, from.b.max, colour, halvings)
+                               : Tints(d3d, 255, 255, 255, colour, halvings);
+    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+    const bool keyed = key.keyed;
+    const T k = key.key;
+    EffectRows<kBytesOf<L>>(px, x, y, w, h, walk,
+                            [&](T s, T d, const auto& sf, const auto& df) -> uint32_t {
+                                if (Hidden<L>(s, hide, keyed, k)) return d;
+                                if constexpr (kBytesOf<L> == 2) {
+                                    return df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
+                                                   Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
+                                                   Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max));
+                                } else {
+                                    // Direct3D writes an opaque pixel; DirectDraw keeps the fourth
+                                    // byte.
+                                    const uint32_t top = d3d ? 0xFF000000u : d & 0xFF000000u;
+                                    return top | t.r.out[(s >> 16) & 0xFF] << 16 |
+                                           t.g.out[(s >> 8) & 0xFF] << 8 | t.b.out[s & 0xFF];
+                                }
+                            });
+}
+
 void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
               bool skip, const PALETTEENTRY& colour, const HalfBlendTable* table, int colourIndex,
               int halvings) {
@@ -273,32 +326,13 @@ void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Source
             break;
         }
         case Loop::DirectDraw16:
-        case Loop::Direct3D16: {
-            const Fields sf(px.Src().Format()), df(px.Dst().Format());
-            const ChannelTints t =
-                Tints(loop == Loop::Direct3D16, sf.r.max, sf.g.max, sf.b.max, colour, halvings);
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                Store(dp, static_cast<uint16_t>(
-                              df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
-                                      Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
-                                      Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max))));
-            });
-            break;
-        }
+            return TintRows<Loop::DirectDraw16>(px, x, y, w, h, walk, skip, colour, halvings);
+        case Loop::Direct3D16:
+            return TintRows<Loop::Direct3D16>(px, x, y, w, h, walk, skip, colour, halvings);
         case Loop::DirectDraw32:
-        case Loop::Direct3D32: {
-            const bool d3d = loop == Loop::Direct3D32;
-            const ChannelTints t = Tints(d3d, 255, 255, 255, colour, halvings);
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte.
-                const uint32_t top = d3d ? 0xFF000000u : Load<uint32_t>(dp) & 0xFF000000u;
-                Store(dp, top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
-                              t.b.out[s & 0xFF]);
-            });
-            break;
-        }
+            return TintRows<Loop::DirectDraw32>(px, x, y, w, h, walk, skip, colour, halvings);
+        case Loop::Direct3D32:
+            return TintRows<Loop::Direct3D32>(px, x, y, w, h, walk, skip, colour, halvings);
         case Loop::None:
             break;
     }
@@ -691,11 +725,11 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
         };
         const TintTable tr = table(fl.r.max, red), tg = table(fl.g.max, green),
                         tb = table(fl.b.max, blue);
-        ForEachInRect<uint16_t>(
-            px, 0, 0, area.width, area.height, walk, [&](uint16_t s, uint8_t* dp) {
-                Store(dp, static_cast<uint16_t>(
-                              fl.Pack(tr.out[fl.R(s)], tg.out[fl.G(s)], tb.out[fl.B(s)])));
-            });
+        // The source is read with the destination's fields.
+        EffectRows<2>(px, 0, 0, area.width, area.height, walk,
+                      [&](uint16_t s, uint16_t, const auto&, const auto& df) {
+                          return df.Pack(tr.out[df.R(s)], tg.out[df.G(s)], tb.out[df.B(s)]);
+                      });
     } else if (used == Loop::DirectDraw32) {
         uint32_t tr[256], tg[256], tb[256];
         for (uint32_t c = 0; c < 256; ++c) {
@@ -703,12 +737,11 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
             tg[c] = (c * f + green * inv) >> 8;
             tb[c] = (c * f + blue * inv) >> 8;
         }
-        ForEachInRect<uint32_t>(
-            px, 0, 0, area.width, area.height, walk, [&](uint32_t s, uint8_t* dp) {
-                const uint32_t top = Load<uint32_t>(dp) & 0xFF000000u;
-                Store(dp,
-                      top | tr[(s >> 16) & 0xFF] << 16 | tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF]);
-            });
+        EffectRows<4>(px, 0, 0, area.width, area.height, walk,
+                      [&](uint32_t s, uint32_t d, const auto&, const auto&) {
+                          return (d & 0xFF000000u) | tr[(s >> 16) & 0xFF] << 16 |
+                                 tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF];
+                      });
     }
     return true;
 }
