@@ -415,6 +415,77 @@ struct FixedTurn {
     }
 };
 
+// The rows of the rotation's scan for formats known when the code is compiled, in square
+// tiles so that the source pixels a tile reads stay in the cache whatever the angle: the
+// turn moves u and v one way along a row (a linear sum shifted down), so the positions
+// that read inside the rectangle and the source form one run, found from its ends; each
+// pixel is drawn once, so the order does not change the result.
+template <vid::PixelFormat SF, vid::PixelFormat DF, bool Rescaled>
+void RotateTiles(PixelPair& px, int x, int y, int w, int h, int pivotX, int pivotY,
+                 const FixedTurn& back, const SourceWalk& walk, bool skip, int i0, int i1, int j0,
+                 int j1) {
+    using T = vid::px::PixelOf<DF>;
+    constexpr int kTile = 32;
+    const uint32_t key = DDDevice().dwColorKey;
+    const Area sa = px.SrcArea();
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    // The u (and v) whose pixel lies in the rectangle and in the source.
+    auto range = [](int size, int s, int dir, int srcSize, long long& lo, long long& hi) {
+        lo = dir > 0 ? std::max(0ll, -static_cast<long long>(s))
+                     : std::max(0ll, static_cast<long long>(s) - srcSize + 1);
+        hi = dir > 0 ? std::min<long long>(size, static_cast<long long>(srcSize) - s)
+                     : std::min<long long>(size, static_cast<long long>(s) + 1);
+    };
+    long long uLo, uHi, vLo, vHi;
+    range(w, walk.sx, walk.dirX, sa.width, uLo, uHi);
+    range(h, walk.sy, walk.dirY, sa.height, vLo, vHi);
+    if (uLo >= uHi || vLo >= vHi) return;
+    auto put = [&](T s, T & d) __attribute__((always_inline)) {
+        if (skip && s == key) return;
+        if constexpr (Rescaled) {
+            const FieldsOf<SF> from;
+            const FieldsOf<DF> to;
+            d = static_cast<T>(to.Pack(Rescale(from.R(s), from.r.max, to.r.max),
+                                       Rescale(from.G(s), from.g.max, to.g.max),
+                                       Rescale(from.B(s), from.b.max, to.b.max)));
+        } else {
+            d = s;
+        }
+    };
+    for (int band = j0; band < j1; band += kTile) {
+        const int rows = std::min(kTile, j1 - band);
+        int first[kTile], end[kTile];
+        int left = i1, right = i0;
+        for (int r = 0; r < rows; ++r) {
+            const int j = band + r;
+            int uFirst, uEnd, vFirst, vEnd;
+            vid::px::MonotoneRun(
+                i0, i1, [&](int i) { return back.U(i, j, pivotX, pivotY); }, back.cs >= 0, uLo, uHi,
+                uFirst, uEnd);
+            vid::px::MonotoneRun(
+                i0, i1, [&](int i) { return back.V(i, j, pivotX, pivotY); }, back.sn >= 0, vLo, vHi,
+                vFirst, vEnd);
+            first[r] = std::max(uFirst, vFirst);
+            end[r] = std::min(uEnd, vEnd);
+            if (first[r] < end[r]) left = std::min(left, first[r]), right = std::max(right, end[r]);
+        }
+        for (int tile = left; tile < right; tile += kTile) {
+            for (int r = 0; r < rows; ++r) {
+                const int j = band + r;
+                const int a = std::max(first[r], tile), b = std::min(end[r], tile + kTile);
+                T* row = vid::px::RowAt<T>(dst, 0, y - pivotY + j);
+                for (int i = a; i < b; ++i) {
+                    const int u = back.U(i, j, pivotX, pivotY), v = back.V(i, j, pivotX, pivotY);
+                    const vid::px::PixelOf<SF>* srow =
+                        vid::px::RowAt<vid::px::PixelOf<SF>>(src, 0, walk.sy + walk.dirY * v);
+                    put(srow[walk.sx + walk.dirX * u], row[x - pivotX + i]);
+                }
+            }
+        }
+    }
+}
+
 template <typename T>
 void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX, int pivotY,
                 double radians, const SourceWalk& walk, bool skip) {
@@ -437,6 +508,19 @@ void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX
     // The scan, cut to the positions whose pixel lies inside the destination.
     const int j0 = SpanStart(minV - 2, y - pivotY), j1 = SpanEnd(maxV + 1, y - pivotY, da.height);
     const int i0 = SpanStart(minU - 2, x - pivotX), i1 = SpanEnd(maxU + 1, x - pivotX, da.width);
+    if (j0 >= j1 || i0 >= i1) return;
+    if (!ReferenceLoops() && sizeof(T) > 1 &&
+        WithFormatPair<sizeof(T)>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+            // The full-screen back buffer of 16-bit Direct3D has fields of its own.
+            if constexpr (SF != DF && vid::px::BytesOf(DF) == 2) {
+                if (loop == Loop::Direct3D16)
+                    return RotateTiles<SF, DF, true>(px, x, y, w, h, pivotX, pivotY, back, walk,
+                                                     skip, i0, i1, j0, j1);
+            }
+            RotateTiles<SF, DF, false>(px, x, y, w, h, pivotX, pivotY, back, walk, skip, i0, i1, j0,
+                                       j1);
+        }))
+        return;
     for (int j = j0; j < j1; ++j) {
         const int ty = y - pivotY + j;
         for (int i = i0; i < i1; ++i) {

@@ -98,6 +98,26 @@ template <typename Op>
     for (; i < n; ++i) op(i);
 }
 
+// The run [first, end) of x in [x0, x1) where f(x) lies in [lo, hi) (read as
+// !(f(x) < lo) && !(f(x) >= hi), so a NaN counts as inside), for f that moves one way
+// along x (up: never down). Found from its ends by halving, as the run is one piece.
+template <typename F, typename V>
+void MonotoneRun(int x0, int x1, F&& f, bool up, V lo, V hi, int& first, int& end) {
+    auto firstWhere = [&](auto&& pred) {
+        int a = x0, b = x1;
+        while (a < b) {
+            const int mid = a + (b - a) / 2;
+            if (pred(mid))
+                b = mid;
+            else
+                a = mid + 1;
+        }
+        return a;
+    };
+    first = firstWhere([&](int x) { return up ? !(f(x) < lo) : !(f(x) >= hi); });
+    end = firstWhere([&](int x) { return up ? f(x) >= hi : f(x) < lo; });
+}
+
 // A row of one pixel value.
 template <typename T>
 [[gnu::noinline]] void FillRow(T* __restrict d, int n, T value) {

@@ -371,20 +371,6 @@ inline int FloorToInt(double x) {
     return t - (x < static_cast<double>(t) ? 1 : 0);
 }
 
-// The first x in [lo, hi) for which pred(x) holds, pred false then true along x; hi when
-// there is none.
-template <typename Pred>
-int FirstWhere(int lo, int hi, Pred&& pred) {
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (pred(mid))
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return lo;
-}
-
 // Where the pixel centres of one target row turn back to: u = pivotX + qx c + (qy s) and
 // v = pivotY - qx s + (qy c) with qx = x + 0.5 - bx, step by step as the reference
 // computes them (whole numbers converted to double once, which is exact).
@@ -407,14 +393,15 @@ struct TurnedRow {
     // row (every step of their arithmetic rounds monotonically), so they form one run,
     // found from its ends.
     void Run(const TurnedQuad& q, int x0, int x1, int& first, int& end) const {
-        const double w = q.w, h = q.h;
-        const bool uUp = c >= 0.0, vUp = s <= 0.0;
-        auto pastU = [&](int x) { return uUp ? !(U(x) < 0.0) : !(U(x) >= w); };
-        auto pastV = [&](int x) { return vUp ? !(V(x) < 0.0) : !(V(x) >= h); };
-        auto outU = [&](int x) { return uUp ? U(x) >= w : U(x) < 0.0; };
-        auto outV = [&](int x) { return vUp ? V(x) >= h : V(x) < 0.0; };
-        first = std::max(FirstWhere(x0, x1, pastU), FirstWhere(x0, x1, pastV));
-        end = std::min(FirstWhere(x0, x1, outU), FirstWhere(x0, x1, outV));
+        int uFirst, uEnd, vFirst, vEnd;
+        px::MonotoneRun(
+            x0, x1, [&](int x) { return U(x); }, c >= 0.0, 0.0, static_cast<double>(q.w), uFirst,
+            uEnd);
+        px::MonotoneRun(
+            x0, x1, [&](int x) { return V(x); }, s <= 0.0, 0.0, static_cast<double>(q.h), vFirst,
+            vEnd);
+        first = std::max(uFirst, vFirst);
+        end = std::min(uEnd, vEnd);
     }
 };
 

@@ -53,6 +53,11 @@ const EffectOp kOps[] = {
          return DDBltTint(c.dst, c.x, c.y, c.w, c.h, c.src, c.sx, c.sy, c.transparent, palette,
                           table, c.level % 256, c.level % 7 - 1);
      }},
+    {"rotate",
+     [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
+         return DDBltRotate(c.dst, c.x, c.y, c.w, c.h, c.sx % 20 - 5, c.sy % 14 - 3,
+                            (c.level - 150) * 2.7, c.src, c.sx, c.sy, c.transparent);
+     }},
     {"fade",
      [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
          return DDFade_UnPal(c.dst, c.level % 300 - 20, static_cast<uint8_t>(c.level * 7),
@@ -92,19 +97,25 @@ TEST_P(EffectRowsTest, RowLoopsMatchTheReferenceLoops) {
                       static_cast<uint8_t>(i * 3), 0};
     DDSURFACEDATA* sources[] = {Source(40, 24), Source(40, 24), Source(40, 24)};
     DDSURFACEDATA* targets[] = {Make(48, 30), &BackBuffer};
-    // A mirrored twin of the first source (Direct3D reads it turned over).
-    DDSURFACEDATA* twin = Own();
-    twin->lpAlias = sources[0];
-    twin->nMirrorCellWidth = 8;
-    twin->nWidth = 40;
-    twin->nHeight = 24;
+    // Mirrored twins of the first source (Direct3D reads them turned over): by cells of 8
+    // columns, and whole both ways.
+    DDSURFACEDATA* twins[2];
+    for (int i = 0; i < 2; ++i) {
+        twins[i] = Own();
+        twins[i]->lpAlias = sources[0];
+        twins[i]->nMirrorCellWidth = i ? 40 : 8;
+        twins[i]->nMirrorCellHeight = i ? 24 : 0;
+        twins[i]->nWidth = 40;
+        twins[i]->nHeight = 24;
+    }
     Rng rng(31 + static_cast<uint32_t>(Index()));
     for (const EffectOp& op : kOps) {
         for (int n = 0; n < 600; ++n) {
             EffectCase c{};
             c.dst = targets[rng.Next() % 4 == 0 ? 1 : 0];
             const int pick = static_cast<int>(rng.Next() % 8);
-            c.src = pick == 0 ? c.dst : pick == 1 ? twin : sources[pick % 3];
+            DDSURFACEDATA* twin = twins[rng.Next() % 2];
+            c.src = pick == 0 ? c.dst : pick <= 2 ? twin : sources[pick % 3];
             c.x = rng.In(-20, 45), c.y = rng.In(-10, 28);
             c.w = rng.In(0, 60), c.h = rng.In(0, 30);
             c.sx = rng.In(-10, 40), c.sy = rng.In(-8, 24);
