@@ -11,35 +11,18 @@
 #include "platform/video/blit.h"
 #include "platform/video/image.h"
 #include "platform/video/quad.h"
+#include "support/dd_random.h"
 
 namespace vid = platform::video;
 using vid::PixelFormat;
+
+using wftest::Rng;
 
 namespace {
 
 constexpr PixelFormat kFormats[] = {PixelFormat::Indexed8, PixelFormat::R5G6B5,
                                     PixelFormat::A1R5G5B5, PixelFormat::X8R8G8B8,
                                     PixelFormat::A8R8G8B8};
-
-// The test's own small generator, so every run draws the same cases.
-class Rng {
-  public:
-    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    int In(int lo, int hi) { return lo + static_cast<int>(Next() % (hi - lo + 1)); }
-    template <typename T, size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Next() % N];
-    }
-
-  private:
-    uint32_t state_;
-};
 
 // Pixels drawn mostly from a few values (so keys and skip rules hit often) with some
 // fully random ones; alpha bytes 0, 255 and in between all occur.
@@ -71,6 +54,21 @@ void ExpectSameBytes(const vid::Image& fast, const vid::Image& reference) {
     for (int y = 0; y < fast.Height(); ++y)
         for (int x = 0; x < fast.Width(); ++x)
             ASSERT_EQ(fast.Get(x, y), reference.Get(x, y)) << "at " << x << "," << y;
+}
+
+// A quad drawn from a random texture (a sprite sheet in odd cases) onto one random target
+// by the row loops and by the reference: the same bytes.
+template <typename Quad>
+void ExpectQuadMatchesReference(Rng& rng, int n, PixelFormat tf, PixelFormat df, const Quad& q,
+                                void (*fast)(vid::Image&, const vid::Image&, const Quad&),
+                                void (*reference)(vid::Image&, const vid::Image&, const Quad&)) {
+    const vid::Image texture =
+        n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
+    vid::Image drawn = RandomImage(rng, df, 60, 35, 0);
+    vid::Image expected = drawn;
+    fast(drawn, texture, q);
+    reference(expected, texture, q);
+    ExpectSameBytes(drawn, expected);
 }
 
 struct Blit {
@@ -189,13 +187,8 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
                      << " d " << q.dx << "," << q.dy << " " << q.dw << "x" << q.dh << " s " << q.sx
                      << "," << q.sy << " " << q.sw << "x" << q.sh << " colour " << std::hex
                      << q.diffuse << std::dec << " ops " << q.colourOp << "," << q.alphaOp);
-        const vid::Image texture =
-            n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
-        vid::Image fast = RandomImage(rng, df, 60, 35, 0);
-        vid::Image reference = fast;
-        vid::DrawTexturedQuad(fast, texture, q);
-        vid::DrawTexturedQuadReference(reference, texture, q);
-        ExpectSameBytes(fast, reference);
+        ExpectQuadMatchesReference(rng, n, tf, df, q, vid::DrawTexturedQuad,
+                                   vid::DrawTexturedQuadReference);
         if (HasFatalFailure()) return;
     }
 }
@@ -237,13 +230,8 @@ TEST(VideoPixelRules, TurnedQuadsMatchThePixelByPixelReference) {
                      << " angle " << degrees << " " << q.w << "x" << q.h << " pivot " << q.pivotX
                      << "," << q.pivotY << " at " << q.bx << "," << q.by << " s " << q.sx << ","
                      << q.sy << " " << q.sw << "x" << q.sh);
-        const vid::Image texture =
-            n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
-        vid::Image fast = RandomImage(rng, df, 60, 35, 0);
-        vid::Image reference = fast;
-        vid::DrawTurnedQuad(fast, texture, q);
-        vid::DrawTurnedQuadReference(reference, texture, q);
-        ExpectSameBytes(fast, reference);
+        ExpectQuadMatchesReference(rng, n, tf, df, q, vid::DrawTurnedQuad,
+                                   vid::DrawTurnedQuadReference);
         if (HasFatalFailure()) return;
     }
 }

@@ -223,16 +223,23 @@ struct SourceWalk {
 // Offsets c in [0, n) for which d + c lies in [0, dSize) and s + dir x c in [0, sSize).
 void ClipSpan(int d, int s, int dir, int n, int dSize, int sSize, int& first, int& end);
 
+// The columns [c0, c1) and rows [r0, r1) of the w x h rectangle at (x, y) whose
+// destination and source positions both lie inside their surfaces; false when none do.
+inline bool ClipRect(const PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+                     int& c0, int& c1, int& r0, int& r1) {
+    const Area da = px.DstArea(), sa = px.SrcArea();
+    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
+    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
+    return c0 < c1 && r0 < r1;
+}
+
 // The same pixels row by row for the row loops: fn(destination, source, n) over each
 // row's run, the source read forward (a mirrored source's pixels gathered first).
 template <typename T, typename Fn>
 void ForEachRowInRect(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, Fn fn) {
     using P = vid::px::PixelOfSize<sizeof(T)>;
-    const Area da = px.DstArea(), sa = px.SrcArea();
     int c0, c1, r0, r1;
-    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
-    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
-    if (c0 >= c1 || r0 >= r1) return;
+    if (!ClipRect(px, x, y, w, h, walk, c0, c1, r0, r1)) return;
     vid::Image& dst = px.Dst();
     const vid::Image& src = px.Src();
     constexpr int kBlock = 256;
@@ -256,11 +263,8 @@ void ForEachRowInRect(PixelPair& px, int x, int y, int w, int h, const SourceWal
 // both lie inside their surfaces: fn(sourcePixel, destinationPointer).
 template <typename T, typename Fn>
 void ForEachInRect(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, Fn fn) {
-    const Area da = px.DstArea(), sa = px.SrcArea();
     int c0, c1, r0, r1;
-    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
-    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
-    if (c0 >= c1 || r0 >= r1) return;
+    if (!ClipRect(px, x, y, w, h, walk, c0, c1, r0, r1)) return;
     vid::Image& dst = px.Dst();
     const vid::Image& src = px.Src();
     for (int r = r0; r < r1; ++r) {

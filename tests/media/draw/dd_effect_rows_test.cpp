@@ -9,26 +9,11 @@
 
 #include "media/draw/dd_effect_blit.h"
 #include "support/dd_effect_fixture.h"
+#include "support/dd_random.h"
 
 using namespace wftest;
 
 namespace {
-
-// The test's own small generator, so every run draws the same cases.
-class Rng {
-  public:
-    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    int In(int lo, int hi) { return lo + static_cast<int>(Next() % (hi - lo + 1)); }
-
-  private:
-    uint32_t state_;
-};
 
 // One random case: the surfaces drawn with and from, and the rectangle.
 struct EffectCase {
