@@ -133,14 +133,22 @@ bool& ReferenceLoops() {
     return reference;
 }
 
+// How an effect's row runs: in chunks the compiler turns into vector code, or pixel by
+// pixel for rules that look their channels up in tables (vector code would only gather
+// the entries one by one, slower than plain code).
+enum class RowCode { Vector, Tables };
+
 // One row of an effect's pixel rule for formats known when the code is compiled.
-template <vid::PixelFormat SF, vid::PixelFormat DF, typename Rule>
+template <vid::PixelFormat SF, vid::PixelFormat DF, RowCode Code, typename Rule>
 [[gnu::noinline]] void RuleRow(vid::px::PixelOf<DF>* __restrict d,
                                const vid::px::PixelOf<SF>* __restrict s, int n, const Rule& rule) {
-    vid::px::EachPixel(
-        n, [&](int i) __attribute__((always_inline)) {
-            d[i] = rule(s[i], d[i], FieldsOf<SF>{}, FieldsOf<DF>{});
-        });
+    auto pixel = [&](int i) __attribute__((always_inline)) {
+        d[i] = rule(s[i], d[i], FieldsOf<SF>{}, FieldsOf<DF>{});
+    };
+    if constexpr (Code == RowCode::Vector)
+        vid::px::EachPixel(n, pixel);
+    else
+        for (int i = 0; i < n; ++i) pixel(i);
 }
 
 // Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
@@ -164,14 +172,14 @@ bool WithFormatPair(const PixelPair& px, Fn&& fn) {
 // A 16- or 32-bit effect loop over the rectangle: rule(source pixel, destination pixel,
 // source fields, destination fields) gives each new destination pixel. Row loops for the
 // pair's formats; the reference pixel by pixel with the fields read at run time.
-template <int Bytes, typename Rule>
+template <int Bytes, RowCode Code, typename Rule>
 void EffectRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
                 const Rule& rule) {
     using T = std::conditional_t<Bytes == 2, uint16_t, uint32_t>;
     if (!ReferenceLoops() &&
         WithFormatPair<Bytes>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
             ForEachRowInRect<T>(px, x, y, w, h, walk, [&](auto* d, const auto* s, int n) {
-                RuleRow<SF, DF>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, rule);
+                RuleRow<SF, DF, Code>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, rule);
             });
         }))
         return;
@@ -193,7 +201,7 @@ void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk
     const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
     const bool keyed = key.keyed;
     const T k = key.key;
-    EffectRows<kBytesOf<L>>(
+    EffectRows<kBytesOf<L>, RowCode::Vector>(
         px, x, y, w, h,
         walk, [&](T s, T d, const auto& sf, const auto& df) __attribute__((always_inline)) {
             return AlphaPixel<L, T>(s, d, hide, keyed, k, sf, df);
@@ -291,21 +299,21 @@ void TintRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
     const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
     const bool keyed = key.keyed;
     const T k = key.key;
-    EffectRows<kBytesOf<L>>(px, x, y, w, h, walk,
-                            [&](T s, T d, const auto& sf, const auto& df) -> uint32_t {
-                                if (Hidden<L>(s, hide, keyed, k)) return d;
-                                if constexpr (kBytesOf<L> == 2) {
-                                    return df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
-                                                   Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
-                                                   Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max));
-                                } else {
-                                    // Direct3D writes an opaque pixel; DirectDraw keeps the fourth
-                                    // byte.
-                                    const uint32_t top = d3d ? 0xFF000000u : d & 0xFF000000u;
-                                    return top | t.r.out[(s >> 16) & 0xFF] << 16 |
-                                           t.g.out[(s >> 8) & 0xFF] << 8 | t.b.out[s & 0xFF];
-                                }
-                            });
+    EffectRows<kBytesOf<L>, RowCode::Tables>(
+        px, x, y, w, h, walk, [&](T s, T d, const auto& sf, const auto& df) -> uint32_t {
+            if (Hidden<L>(s, hide, keyed, k)) return d;
+            if constexpr (kBytesOf<L> == 2) {
+                return df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
+                               Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
+                               Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max));
+            } else {
+                // Direct3D writes an opaque pixel; DirectDraw keeps the fourth
+                // byte.
+                const uint32_t top = d3d ? 0xFF000000u : d & 0xFF000000u;
+                return top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
+                       t.b.out[s & 0xFF];
+            }
+        });
 }
 
 void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
@@ -810,10 +818,11 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
         const TintTable tr = table(fl.r.max, red), tg = table(fl.g.max, green),
                         tb = table(fl.b.max, blue);
         // The source is read with the destination's fields.
-        EffectRows<2>(px, 0, 0, area.width, area.height, walk,
-                      [&](uint16_t s, uint16_t, const auto&, const auto& df) {
-                          return df.Pack(tr.out[df.R(s)], tg.out[df.G(s)], tb.out[df.B(s)]);
-                      });
+        EffectRows<2, RowCode::Tables>(px, 0, 0, area.width, area.height, walk,
+                                       [&](uint16_t s, uint16_t, const auto&, const auto& df) {
+                                           return df.Pack(tr.out[df.R(s)], tg.out[df.G(s)],
+                                                          tb.out[df.B(s)]);
+                                       });
     } else if (used == Loop::DirectDraw32) {
         uint32_t tr[256], tg[256], tb[256];
         for (uint32_t c = 0; c < 256; ++c) {
@@ -821,11 +830,11 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
             tg[c] = (c * f + green * inv) >> 8;
             tb[c] = (c * f + blue * inv) >> 8;
         }
-        EffectRows<4>(px, 0, 0, area.width, area.height, walk,
-                      [&](uint32_t s, uint32_t d, const auto&, const auto&) {
-                          return (d & 0xFF000000u) | tr[(s >> 16) & 0xFF] << 16 |
-                                 tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF];
-                      });
+        EffectRows<4, RowCode::Tables>(px, 0, 0, area.width, area.height, walk,
+                                       [&](uint32_t s, uint32_t d, const auto&, const auto&) {
+                                           return (d & 0xFF000000u) | tr[(s >> 16) & 0xFF] << 16 |
+                                                  tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF];
+                                       });
     }
     return true;
 }
