@@ -159,8 +159,7 @@ bool WithFormatPair(const PixelPair& px, Fn&& fn) {
     vid::px::WithFormat(px.Src().Format(), [&](auto sf) {
         vid::px::WithFormat(px.Dst().Format(), [&](auto df) {
             constexpr vid::PixelFormat SF = decltype(sf)::value, DF = decltype(df)::value;
-            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes &&
-                          SF != vid::PixelFormat::Indexed8) {
+            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes) {
                 fn.template operator()<SF, DF>();
                 done = true;
             }
@@ -517,7 +516,7 @@ void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX
     const int j0 = SpanStart(minV - 2, y - pivotY), j1 = SpanEnd(maxV + 1, y - pivotY, da.height);
     const int i0 = SpanStart(minU - 2, x - pivotX), i1 = SpanEnd(maxU + 1, x - pivotX, da.width);
     if (j0 >= j1 || i0 >= i1) return;
-    if (!ReferenceLoops() && sizeof(T) > 1 &&
+    if (!ReferenceLoops() &&
         WithFormatPair<sizeof(T)>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
             // The full-screen back buffer of 16-bit Direct3D has fields of its own.
             if constexpr (SF != DF && vid::px::BytesOf(DF) == 2) {
