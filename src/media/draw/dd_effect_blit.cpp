@@ -194,6 +194,7 @@ constexpr int kBytesOf = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 
 template <Loop L>
 using LoopPixel = std::conditional_t<kBytesOf<L> == 2, uint16_t, uint32_t>;
 
+// The 16- and 32-bit loops of DDBltAlpha.
 template <Loop L>
 void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide) {
     using T = LoopPixel<L>;
