@@ -5,40 +5,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "platform/video/blit.h"
 #include "platform/video/image.h"
 #include "platform/video/quad.h"
+#include "support/dd_random.h"
 
 namespace vid = platform::video;
 using vid::PixelFormat;
+
+using wftest::Rng;
 
 namespace {
 
 constexpr PixelFormat kFormats[] = {PixelFormat::Indexed8, PixelFormat::R5G6B5,
                                     PixelFormat::A1R5G5B5, PixelFormat::X8R8G8B8,
                                     PixelFormat::A8R8G8B8};
-
-// The test's own small generator, so every run draws the same cases.
-class Rng {
-  public:
-    explicit Rng(uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    uint32_t Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
-    }
-    int In(int lo, int hi) { return lo + static_cast<int>(Next() % (hi - lo + 1)); }
-    template <typename T, size_t N>
-    const T& Pick(const T (&items)[N]) {
-        return items[Next() % N];
-    }
-
-  private:
-    uint32_t state_;
-};
 
 // Pixels drawn mostly from a few values (so keys and skip rules hit often) with some
 // fully random ones; alpha bytes 0, 255 and in between all occur.
@@ -70,6 +54,21 @@ void ExpectSameBytes(const vid::Image& fast, const vid::Image& reference) {
     for (int y = 0; y < fast.Height(); ++y)
         for (int x = 0; x < fast.Width(); ++x)
             ASSERT_EQ(fast.Get(x, y), reference.Get(x, y)) << "at " << x << "," << y;
+}
+
+// A quad drawn from a random texture (a sprite sheet in odd cases) onto one random target
+// by the row loops and by the reference: the same bytes.
+template <typename Quad>
+void ExpectQuadMatchesReference(Rng& rng, int n, PixelFormat tf, PixelFormat df, const Quad& q,
+                                void (*fast)(vid::Image&, const vid::Image&, const Quad&),
+                                void (*reference)(vid::Image&, const vid::Image&, const Quad&)) {
+    const vid::Image texture =
+        n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
+    vid::Image drawn = RandomImage(rng, df, 60, 35, 0);
+    vid::Image expected = drawn;
+    fast(drawn, texture, q);
+    reference(expected, texture, q);
+    ExpectSameBytes(drawn, expected);
 }
 
 struct Blit {
@@ -165,7 +164,9 @@ TEST(VideoPixelRules, QuadTexelOfUnscaledQuadsIsTheWrappedOffset) {
 TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
     constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
                                                PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};
-    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u, 0xFF00FF00u};
+    // White vertex colours at every alpha: the half-transparent copies.
+    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u, 0xFF00FF00u,
+                                 0x7FFFFFFFu, 0x01FFFFFFu, 0x00FFFFFFu};
     const uint32_t ops[] = {vid::kTopModulate, vid::kTopSelectArg1, vid::kTopSelectArg2,
                             vid::kTopAdd, vid::kTopDisable};
     Rng rng(11);
@@ -184,14 +185,53 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         SCOPED_TRACE(testing::Message()
                      << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
                      << " d " << q.dx << "," << q.dy << " " << q.dw << "x" << q.dh << " s " << q.sx
-                     << "," << q.sy << " " << q.sw << "x" << q.sh);
-        const vid::Image texture =
-            n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
-        vid::Image fast = RandomImage(rng, df, 60, 35, 0);
-        vid::Image reference = fast;
-        vid::DrawTexturedQuad(fast, texture, q);
-        vid::DrawTexturedQuadReference(reference, texture, q);
-        ExpectSameBytes(fast, reference);
+                     << "," << q.sy << " " << q.sw << "x" << q.sh << " colour " << std::hex
+                     << q.diffuse << std::dec << " ops " << q.colourOp << "," << q.alphaOp);
+        ExpectQuadMatchesReference(rng, n, tf, df, q, vid::DrawTexturedQuad,
+                                   vid::DrawTexturedQuadReference);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Turned quads at any angle, pivot, clip and turn-over, with the texel rectangle reaching
+// past the texture's edges (wrap, floors below zero) and far outside it.
+TEST(VideoPixelRules, TurnedQuadsMatchThePixelByPixelReference) {
+    constexpr PixelFormat kTextureFormats[] = {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5,
+                                               PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8};
+    const uint32_t diffuses[] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0x80FF8040u};
+    const uint32_t ops[] = {vid::kTopModulate, vid::kTopSelectArg1, vid::kTopAdd};
+    const double angles[] = {0.0, 90.0, 180.0, -90.0, 45.0, 7.0, -33.3, 1e-9};
+    Rng rng(17);
+    for (int n = 0; n < 3000; ++n) {
+        const PixelFormat tf = rng.Pick(kTextureFormats);
+        // Mostly one pixel size (the only pairs drawn), sometimes another.
+        const PixelFormat df =
+            rng.Next() % 8 ? (vid::BytesPerPixel(tf) == 2
+                                  ? rng.Pick({PixelFormat::R5G6B5, PixelFormat::A1R5G5B5})
+                                  : rng.Pick({PixelFormat::X8R8G8B8, PixelFormat::A8R8G8B8}))
+                           : rng.Pick(kTextureFormats);
+        const double degrees = rng.Next() % 2 ? rng.Pick(angles) : rng.In(-720, 720) * 0.37;
+        vid::TurnedQuad q;
+        q.cosine = std::cos(degrees * 0.017453292519943295);
+        q.sine = std::sin(degrees * 0.017453292519943295);
+        q.w = rng.In(0, 50), q.h = rng.In(0, 30);
+        q.pivotX = rng.In(-10, 60), q.pivotY = rng.In(-10, 40);
+        q.bx = rng.In(-20, 70) + (rng.Next() % 4 ? 0.0 : 0.5);
+        q.by = rng.In(-10, 45) + (rng.Next() % 4 ? 0.0 : 0.25);
+        const bool far = rng.Next() % 50 == 0;
+        q.sx = far ? (1 << 30) - 20 : rng.In(-30, 50), q.sy = rng.In(-20, 30);
+        q.sw = rng.Next() % 3 ? q.w : -q.w, q.sh = rng.Next() % 3 ? q.h : -q.h;
+        q.x0 = rng.In(-5, 30), q.x1 = rng.In(20, 70), q.y0 = rng.In(-5, 20), q.y1 = rng.In(10, 40);
+        q.state.diffuse = rng.Pick(diffuses);
+        q.state.colourOp = rng.Pick(ops);
+        q.state.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);
+        SCOPED_TRACE(testing::Message()
+                     << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
+                     << " angle " << degrees << " " << q.w << "x" << q.h << " pivot " << q.pivotX
+                     << "," << q.pivotY << " at " << q.bx << "," << q.by << " s " << q.sx << ","
+                     << q.sy << " " << q.sw << "x" << q.sh);
+        ExpectQuadMatchesReference(rng, n, tf, df, q, vid::DrawTurnedQuad,
+                                   vid::DrawTurnedQuadReference);
         if (HasFatalFailure()) return;
     }
 }

@@ -74,10 +74,143 @@ inline uint32_t Average24(uint32_t s, uint32_t d) {
     return ((s & d) & 0x00FFFFFFu) + (((s ^ d) & 0x00FEFEFEu) >> 1);
 }
 
+// A key of the loop's pixel width: `keyed` false when the colour key does not fit the
+// pixel, which then never matches it.
+template <typename T>
+struct PixelKey {
+    bool keyed;
+    T key;
+    static PixelKey Of(uint32_t key) {
+        if constexpr (sizeof(T) == 4)
+            return {true, key};
+        else
+            return {key <= static_cast<T>(~T{0}), static_cast<T>(key)};
+    }
+};
+
+// Whether the caller's transparency hides source pixel s in the loop: the colour key
+// (compared in the pixel's width) in DirectDraw mode, the texture rules in Direct3D.
+template <Loop L, typename T>
+[[gnu::always_inline]] inline bool Hidden(T s, bool hide, bool keyed, T key) {
+    if constexpr (L == Loop::DirectDraw16 || L == Loop::DirectDraw32)
+        return hide && keyed && s == key;
+    else
+        return hide && TransparentOf<L>(s, 0);
+}
+
+// DDBltAlpha's pixel rule of each 16- and 32-bit loop: destination pixel d after source
+// pixel s is mixed in halfway (hide: the caller asked for transparency). SF and DF are
+// the source's and destination's fields, Fields in the reference loop and FieldsOf in
+// the row loops.
+template <Loop L, typename T, typename SF, typename DF>
+[[gnu::always_inline]] inline T AlphaPixel(T s, T d, bool hide, bool keyed, T key, const SF& sf,
+                                           const DF& df) {
+    if (Hidden<L>(s, hide, keyed, key)) return d;
+    if constexpr (L == Loop::DirectDraw16) {
+        // The colour key in the destination takes the source as it is.
+        if (keyed && d == key) return s;
+        auto mix = [](uint32_t a, uint32_t b, uint32_t max) {
+            return ScaleDown((ScaleUp(a, max) + ScaleUp(b, max)) >> 1, max);
+        };
+        return static_cast<T>(df.Pack(mix(df.R(s), df.R(d), df.r.max),
+                                      mix(df.G(s), df.G(d), df.g.max),
+                                      mix(df.B(s), df.B(d), df.b.max)));
+    } else if constexpr (L == Loop::Direct3D16) {
+        return static_cast<T>(df.Pack((Rescale(sf.R(s), sf.r.max, df.r.max) + df.R(d)) >> 1,
+                                      (Rescale(sf.G(s), sf.g.max, df.g.max) + df.G(d)) >> 1,
+                                      (Rescale(sf.B(s), sf.b.max, df.b.max) + df.B(d)) >> 1));
+    } else if constexpr (L == Loop::DirectDraw32) {
+        return (d & 0xFF000000u) | (keyed && d == key ? s & 0x00FFFFFFu : Average24(s, d));
+    } else {
+        return 0xFF000000u | Average24(s, d);
+    }
+}
+
+// The reference loops draw the effects pixel by pixel with the fields read at run time;
+// the tests compare the row loops with them.
+bool& ReferenceLoops() {
+    static bool reference = false;
+    return reference;
+}
+
+// How an effect's row runs: in chunks the compiler turns into vector code, or pixel by
+// pixel for rules that look their channels up in tables (vector code would only gather
+// the entries one by one, slower than plain code).
+enum class RowCode { Vector, Tables };
+
+// One row of an effect's pixel rule for formats known when the code is compiled.
+template <vid::PixelFormat SF, vid::PixelFormat DF, RowCode Code, typename Rule>
+[[gnu::noinline]] void RuleRow(vid::px::PixelOf<DF>* __restrict d,
+                               const vid::px::PixelOf<SF>* __restrict s, int n, const Rule& rule) {
+    auto pixel = [&](int i) __attribute__((always_inline)) {
+        d[i] = rule(s[i], d[i], FieldsOf<SF>{}, FieldsOf<DF>{});
+    };
+    if constexpr (Code == RowCode::Vector)
+        vid::px::EachPixel(n, pixel);
+    else
+        for (int i = 0; i < n; ++i) pixel(i);
+}
+
+// Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
+// both have that many bytes a pixel; false when they do not.
+template <int Bytes, typename Fn>
+bool WithFormatPair(const PixelPair& px, Fn&& fn) {
+    bool done = false;
+    vid::px::WithFormat(px.Src().Format(), [&](auto sf) {
+        vid::px::WithFormat(px.Dst().Format(), [&](auto df) {
+            constexpr vid::PixelFormat SF = decltype(sf)::value, DF = decltype(df)::value;
+            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes) {
+                fn.template operator()<SF, DF>();
+                done = true;
+            }
+        });
+    });
+    return done;
+}
+
+// A 16- or 32-bit effect loop over the rectangle: rule(source pixel, destination pixel,
+// source fields, destination fields) gives each new destination pixel. Row loops for the
+// pair's formats; the reference pixel by pixel with the fields read at run time.
+template <int Bytes, RowCode Code, typename Rule>
+void EffectRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+                const Rule& rule) {
+    using T = std::conditional_t<Bytes == 2, uint16_t, uint32_t>;
+    if (!ReferenceLoops() &&
+        WithFormatPair<Bytes>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+            ForEachRowInRect<T>(px, x, y, w, h, walk, [&](auto* d, const auto* s, int n) {
+                RuleRow<SF, DF, Code>(d, reinterpret_cast<const vid::px::PixelOf<SF>*>(s), n, rule);
+            });
+        }))
+        return;
+    const Fields sf(px.Src().Format()), df(px.Dst().Format());
+    ForEachInRect<T>(px, x, y, w, h, walk, [&](T s, uint8_t* dp) {
+        Store<T>(dp, static_cast<T>(rule(s, Load<T>(dp), sf, df)));
+    });
+}
+
+// The bytes of a pixel of the 16- and 32-bit loops.
+template <Loop L>
+constexpr int kBytesOf = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 4;
+template <Loop L>
+using LoopPixel = std::conditional_t<kBytesOf<L> == 2, uint16_t, uint32_t>;
+
+// The 16- and 32-bit loops of DDBltAlpha.
+template <Loop L>
+void AlphaRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide) {
+    using T = LoopPixel<L>;
+    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+    const bool keyed = key.keyed;
+    const T k = key.key;
+    EffectRows<kBytesOf<L>, RowCode::Vector>(
+        px, x, y, w, h,
+        walk, [&](T s, T d, const auto& sf, const auto& df) __attribute__((always_inline)) {
+            return AlphaPixel<L, T>(s, d, hide, keyed, k, sf, df);
+        });
+}
+
 // The pixel loop of DDBltAlpha: source and destination mixed halfway.
 void AlphaLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
                bool skip, const HalfBlendTable* table) {
-    const SourceRule rule = SourceRule::Of(loop);
     switch (loop) {
         case Loop::DirectDraw8:
             // Index 0 is the transparent index whatever the colour key says.
@@ -86,51 +219,14 @@ void AlphaLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Sourc
                 *d = *d == 0 ? s : (*table)[*d * 256u + s];
             });
             break;
-        case Loop::DirectDraw16: {
-            const Fields f(px.Dst().Format());
-            const FieldScale sr(f.r.max), sg(f.g.max), sb(f.b.max);
-            auto mix = [](uint32_t a, uint32_t b, const FieldScale& fs) {
-                return fs.down[(fs.up[a] + fs.up[b]) >> 1];
-            };
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint16_t d = Load<uint16_t>(dp);
-                if (d == rule.key) {
-                    Store<uint16_t>(dp, s);
-                    return;
-                }
-                Store(dp,
-                      static_cast<uint16_t>(f.Pack(mix(f.R(s), f.R(d), sr), mix(f.G(s), f.G(d), sg),
-                                                   mix(f.B(s), f.B(d), sb))));
-            });
-            break;
-        }
+        case Loop::DirectDraw16:
+            return AlphaRows<Loop::DirectDraw16>(px, x, y, w, h, walk, skip);
         case Loop::DirectDraw32:
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint32_t d = Load<uint32_t>(dp);
-                const uint32_t colour = d == rule.key ? s & 0x00FFFFFFu : Average24(s, d);
-                Store(dp, (d & 0xFF000000u) | colour);
-            });
-            break;
-        case Loop::Direct3D16: {
-            const Fields sf(px.Src().Format()), df(px.Dst().Format());
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                const uint16_t d = Load<uint16_t>(dp);
-                Store(dp, static_cast<uint16_t>(
-                              df.Pack((Rescale(sf.R(s), sf.r.max, df.r.max) + df.R(d)) >> 1,
-                                      (Rescale(sf.G(s), sf.g.max, df.g.max) + df.G(d)) >> 1,
-                                      (Rescale(sf.B(s), sf.b.max, df.b.max) + df.B(d)) >> 1)));
-            });
-            break;
-        }
+            return AlphaRows<Loop::DirectDraw32>(px, x, y, w, h, walk, skip);
+        case Loop::Direct3D16:
+            return AlphaRows<Loop::Direct3D16>(px, x, y, w, h, walk, skip);
         case Loop::Direct3D32:
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                Store(dp, 0xFF000000u | Average24(s, Load<uint32_t>(dp)));
-            });
-            break;
+            return AlphaRows<Loop::Direct3D32>(px, x, y, w, h, walk, skip);
         case Loop::None:
             break;
     }
@@ -189,6 +285,37 @@ ChannelTints Tints(bool direct3D, uint32_t maxR, uint32_t maxG, uint32_t maxB,
     return {one(maxR, colour.peRed), one(maxG, colour.peGreen), one(maxB, colour.peBlue)};
 }
 
+// The 16- and 32-bit loops of DDBltTint: each channel of a shown source pixel through its
+// table.
+template <Loop L>
+void TintRows(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, bool hide,
+              const PALETTEENTRY& colour, int halvings) {
+    using T = LoopPixel<L>;
+    constexpr bool d3d = L == Loop::Direct3D16 || L == Loop::Direct3D32;
+    const Fields from(px.Src().Format());
+    const ChannelTints t = kBytesOf<L> == 2
+                               ? Tints(d3d, from.r.max, from.g.max, from.b.max, colour, halvings)
+                               : Tints(d3d, 255, 255, 255, colour, halvings);
+    const PixelKey<T> key = PixelKey<T>::Of(SourceRule::Of(L).key);
+    const bool keyed = key.keyed;
+    const T k = key.key;
+    EffectRows<kBytesOf<L>, RowCode::Tables>(
+        px, x, y, w, h, walk, [&](T s, T d, const auto& sf, const auto& df) -> uint32_t {
+            if (Hidden<L>(s, hide, keyed, k)) return d;
+            if constexpr (kBytesOf<L> == 2) {
+                return df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
+                               Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
+                               Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max));
+            } else {
+                // Direct3D writes an opaque pixel; DirectDraw keeps the fourth
+                // byte.
+                const uint32_t top = d3d ? 0xFF000000u : d & 0xFF000000u;
+                return top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
+                       t.b.out[s & 0xFF];
+            }
+        });
+}
+
 void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
               bool skip, const PALETTEENTRY& colour, const HalfBlendTable* table, int colourIndex,
               int halvings) {
@@ -207,32 +334,13 @@ void TintLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, const Source
             break;
         }
         case Loop::DirectDraw16:
-        case Loop::Direct3D16: {
-            const Fields sf(px.Src().Format()), df(px.Dst().Format());
-            const ChannelTints t =
-                Tints(loop == Loop::Direct3D16, sf.r.max, sf.g.max, sf.b.max, colour, halvings);
-            ForEachInRect<uint16_t>(px, x, y, w, h, walk, [&](uint16_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                Store(dp, static_cast<uint16_t>(
-                              df.Pack(Rescale(t.r.out[sf.R(s)], sf.r.max, df.r.max),
-                                      Rescale(t.g.out[sf.G(s)], sf.g.max, df.g.max),
-                                      Rescale(t.b.out[sf.B(s)], sf.b.max, df.b.max))));
-            });
-            break;
-        }
+            return TintRows<Loop::DirectDraw16>(px, x, y, w, h, walk, skip, colour, halvings);
+        case Loop::Direct3D16:
+            return TintRows<Loop::Direct3D16>(px, x, y, w, h, walk, skip, colour, halvings);
         case Loop::DirectDraw32:
-        case Loop::Direct3D32: {
-            const bool d3d = loop == Loop::Direct3D32;
-            const ChannelTints t = Tints(d3d, 255, 255, 255, colour, halvings);
-            ForEachInRect<uint32_t>(px, x, y, w, h, walk, [&](uint32_t s, uint8_t* dp) {
-                if (skip && rule.Transparent(s)) return;
-                // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte.
-                const uint32_t top = d3d ? 0xFF000000u : Load<uint32_t>(dp) & 0xFF000000u;
-                Store(dp, top | t.r.out[(s >> 16) & 0xFF] << 16 | t.g.out[(s >> 8) & 0xFF] << 8 |
-                              t.b.out[s & 0xFF]);
-            });
-            break;
-        }
+            return TintRows<Loop::DirectDraw32>(px, x, y, w, h, walk, skip, colour, halvings);
+        case Loop::Direct3D32:
+            return TintRows<Loop::Direct3D32>(px, x, y, w, h, walk, skip, colour, halvings);
         case Loop::None:
             break;
     }
@@ -315,6 +423,77 @@ struct FixedTurn {
     }
 };
 
+// The rows of the rotation's scan for formats known when the code is compiled, in square
+// tiles so that the source pixels a tile reads stay in the cache whatever the angle: the
+// turn moves u and v one way along a row (a linear sum shifted down), so the positions
+// that read inside the rectangle and the source form one run, found from its ends; each
+// pixel is drawn once, so the order does not change the result.
+template <vid::PixelFormat SF, vid::PixelFormat DF, bool Rescaled>
+void RotateTiles(PixelPair& px, int x, int y, int w, int h, int pivotX, int pivotY,
+                 const FixedTurn& back, const SourceWalk& walk, bool skip, int i0, int i1, int j0,
+                 int j1) {
+    using T = vid::px::PixelOf<DF>;
+    constexpr int kTile = 32;
+    const uint32_t key = DDDevice().dwColorKey;
+    const Area sa = px.SrcArea();
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    // The u (and v) whose pixel lies in the rectangle and in the source.
+    auto range = [](int size, int s, int dir, int srcSize, long long& lo, long long& hi) {
+        lo = dir > 0 ? std::max(0ll, -static_cast<long long>(s))
+                     : std::max(0ll, static_cast<long long>(s) - srcSize + 1);
+        hi = dir > 0 ? std::min<long long>(size, static_cast<long long>(srcSize) - s)
+                     : std::min<long long>(size, static_cast<long long>(s) + 1);
+    };
+    long long uLo, uHi, vLo, vHi;
+    range(w, walk.sx, walk.dirX, sa.width, uLo, uHi);
+    range(h, walk.sy, walk.dirY, sa.height, vLo, vHi);
+    if (uLo >= uHi || vLo >= vHi) return;
+    auto put = [&](T s, T & d) __attribute__((always_inline)) {
+        if (skip && s == key) return;
+        if constexpr (Rescaled) {
+            const FieldsOf<SF> from;
+            const FieldsOf<DF> to;
+            d = static_cast<T>(to.Pack(Rescale(from.R(s), from.r.max, to.r.max),
+                                       Rescale(from.G(s), from.g.max, to.g.max),
+                                       Rescale(from.B(s), from.b.max, to.b.max)));
+        } else {
+            d = s;
+        }
+    };
+    for (int band = j0; band < j1; band += kTile) {
+        const int rows = std::min(kTile, j1 - band);
+        int first[kTile], end[kTile];
+        int left = i1, right = i0;
+        for (int r = 0; r < rows; ++r) {
+            const int j = band + r;
+            int uFirst, uEnd, vFirst, vEnd;
+            vid::px::MonotoneRun(
+                i0, i1, [&](int i) { return back.U(i, j, pivotX, pivotY); }, back.cs >= 0, uLo, uHi,
+                uFirst, uEnd);
+            vid::px::MonotoneRun(
+                i0, i1, [&](int i) { return back.V(i, j, pivotX, pivotY); }, back.sn >= 0, vLo, vHi,
+                vFirst, vEnd);
+            first[r] = std::max(uFirst, vFirst);
+            end[r] = std::min(uEnd, vEnd);
+            if (first[r] < end[r]) left = std::min(left, first[r]), right = std::max(right, end[r]);
+        }
+        for (int tile = left; tile < right; tile += kTile) {
+            for (int r = 0; r < rows; ++r) {
+                const int j = band + r;
+                const int a = std::max(first[r], tile), b = std::min(end[r], tile + kTile);
+                T* row = vid::px::RowAt<T>(dst, 0, y - pivotY + j);
+                for (int i = a; i < b; ++i) {
+                    const int u = back.U(i, j, pivotX, pivotY), v = back.V(i, j, pivotX, pivotY);
+                    const vid::px::PixelOf<SF>* srow =
+                        vid::px::RowAt<vid::px::PixelOf<SF>>(src, 0, walk.sy + walk.dirY * v);
+                    put(srow[walk.sx + walk.dirX * u], row[x - pivotX + i]);
+                }
+            }
+        }
+    }
+}
+
 template <typename T>
 void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX, int pivotY,
                 double radians, const SourceWalk& walk, bool skip) {
@@ -337,6 +516,19 @@ void RotateLoop(Loop loop, PixelPair& px, int x, int y, int w, int h, int pivotX
     // The scan, cut to the positions whose pixel lies inside the destination.
     const int j0 = SpanStart(minV - 2, y - pivotY), j1 = SpanEnd(maxV + 1, y - pivotY, da.height);
     const int i0 = SpanStart(minU - 2, x - pivotX), i1 = SpanEnd(maxU + 1, x - pivotX, da.width);
+    if (j0 >= j1 || i0 >= i1) return;
+    if (!ReferenceLoops() &&
+        WithFormatPair<sizeof(T)>(px, [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+            // The full-screen back buffer of 16-bit Direct3D has fields of its own.
+            if constexpr (SF != DF && vid::px::BytesOf(DF) == 2) {
+                if (loop == Loop::Direct3D16)
+                    return RotateTiles<SF, DF, true>(px, x, y, w, h, pivotX, pivotY, back, walk,
+                                                     skip, i0, i1, j0, j1);
+            }
+            RotateTiles<SF, DF, false>(px, x, y, w, h, pivotX, pivotY, back, walk, skip, i0, i1, j0,
+                                       j1);
+        }))
+        return;
     for (int j = j0; j < j1; ++j) {
         const int ty = y - pivotY + j;
         for (int i = i0; i < i1; ++i) {
@@ -374,55 +566,19 @@ bool DrawTurnedQuad(DDSURFACEDATA* dst, DDSURFACEDATA* src, int x, int y, int w,
             maxY = std::max(maxY, py);
         }
     }
-    vid::TexturedQuad state;
-    state.diffuse = lpDTCon->dwDrawColor;
-    state.colourOp = lpDTCon->dwDrawBlend;
-    state.alphaOp = lpDTCon->dwDrawMode;
+    vid::TurnedQuad quad;
+    quad.bx = bx, quad.by = by, quad.cosine = c, quad.sine = s;
+    quad.w = w, quad.h = h, quad.pivotX = pivotX, quad.pivotY = pivotY;
+    quad.sx = sx, quad.sy = sy, quad.sw = sw, quad.sh = sh;
+    quad.state.diffuse = lpDTCon->dwDrawColor;
+    quad.state.colourOp = lpDTCon->dwDrawBlend;
+    quad.state.alphaOp = lpDTCon->dwDrawMode;
     return DrawIntoTarget(dst, src, [&](vid::Image& target, const vid::Image& texture) {
-        if (target.Format() == vid::PixelFormat::Indexed8 || texture.Empty()) return;
-        const int x0 = std::max(static_cast<int>(std::floor(minX)) - 1, 0);
-        const int x1 = std::min(static_cast<int>(std::ceil(maxX)) + 1, target.Width());
-        const int y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
-        const int y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
-        const int tw = texture.Width(), th = texture.Height();
-        const vid::PixelFormat tf = texture.Format(), df = target.Format();
-        // The common state (white vertex colour, texture colour and alpha) passes the texel
-        // through unchanged, as the device's rasteriser does.
-        const bool plain =
-            state.diffuse == 0xFFFFFFFFu &&
-            (state.colourOp == vid::kTopModulate || state.colourOp == vid::kTopSelectArg1) &&
-            (state.alphaOp == vid::kTopSelectArg1 || state.alphaOp == vid::kTopModulate);
-        WithPixelType(vid::BytesPerPixel(df), [&](auto tag) {
-            using T = decltype(tag);
-            if (sizeof(T) == 1 || vid::BytesPerPixel(tf) != static_cast<int>(sizeof(T))) return;
-            for (int py = y0; py < y1; ++py) {
-                // The vertices sit half a pixel before the corners, so a pixel centre
-                // samples the rectangle at (px + 0.5, py + 0.5).
-                const double qy = py + 0.5 - by;
-                uint8_t* row = target.Row(py);
-                for (int px = x0; px < x1; ++px) {
-                    const double qx = px + 0.5 - bx;
-                    const double u = pivotX + qx * c + qy * s;
-                    const double v = pivotY - qx * s + qy * c;
-                    if (u < 0.0 || u >= w || v < 0.0 || v >= h) continue;
-                    // Wrap addressing, as the device samples.
-                    int tu = static_cast<int>(std::floor(sw < 0 ? sx - u : sx + u)) % tw;
-                    int tv = static_cast<int>(std::floor(sh < 0 ? sy - v : sy + v)) % th;
-                    if (tu < 0) tu += tw;
-                    if (tv < 0) tv += th;
-                    const uint32_t texel = vid::UnpackArgb(PixelAt<T>(texture, tu, tv), tf);
-                    uint8_t* p = row + static_cast<size_t>(px) * sizeof(T);
-                    uint32_t out;
-                    if (plain && (texel >> 24) == 255u) {
-                        out = texel;
-                    } else {
-                        out = vid::UnpackArgb(Load<T>(p), df);
-                        if (!vid::ShadeOver(texel, state, out)) continue;
-                    }
-                    Store<T>(p, static_cast<T>(vid::PackTruncated(out, df)));
-                }
-            }
-        });
+        quad.x0 = std::max(static_cast<int>(std::floor(minX)) - 1, 0);
+        quad.x1 = std::min(static_cast<int>(std::ceil(maxX)) + 1, target.Width());
+        quad.y0 = std::max(static_cast<int>(std::floor(minY)) - 1, 0);
+        quad.y1 = std::min(static_cast<int>(std::ceil(maxY)) + 1, target.Height());
+        vid::DrawTurnedQuad(target, texture, quad);
     });
 }
 
@@ -441,6 +597,10 @@ Loop LoopFor(const PixelPair& px, Loop loop) {
 }
 
 }  // namespace
+
+void DDUseReferenceEffectLoopsForTest(bool reference) {
+    ReferenceLoops() = reference;
+}
 
 bool LoadTable64K(HalfBlendTable& table, const char* path) {
     if (lpDTCon) return true;
@@ -657,11 +817,12 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
         };
         const TintTable tr = table(fl.r.max, red), tg = table(fl.g.max, green),
                         tb = table(fl.b.max, blue);
-        ForEachInRect<uint16_t>(
-            px, 0, 0, area.width, area.height, walk, [&](uint16_t s, uint8_t* dp) {
-                Store(dp, static_cast<uint16_t>(
-                              fl.Pack(tr.out[fl.R(s)], tg.out[fl.G(s)], tb.out[fl.B(s)])));
-            });
+        // The source is read with the destination's fields.
+        EffectRows<2, RowCode::Tables>(px, 0, 0, area.width, area.height, walk,
+                                       [&](uint16_t s, uint16_t, const auto&, const auto& df) {
+                                           return df.Pack(tr.out[df.R(s)], tg.out[df.G(s)],
+                                                          tb.out[df.B(s)]);
+                                       });
     } else if (used == Loop::DirectDraw32) {
         uint32_t tr[256], tg[256], tb[256];
         for (uint32_t c = 0; c < 256; ++c) {
@@ -669,12 +830,11 @@ bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, ui
             tg[c] = (c * f + green * inv) >> 8;
             tb[c] = (c * f + blue * inv) >> 8;
         }
-        ForEachInRect<uint32_t>(
-            px, 0, 0, area.width, area.height, walk, [&](uint32_t s, uint8_t* dp) {
-                const uint32_t top = Load<uint32_t>(dp) & 0xFF000000u;
-                Store(dp,
-                      top | tr[(s >> 16) & 0xFF] << 16 | tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF]);
-            });
+        EffectRows<4, RowCode::Tables>(px, 0, 0, area.width, area.height, walk,
+                                       [&](uint32_t s, uint32_t d, const auto&, const auto&) {
+                                           return (d & 0xFF000000u) | tr[(s >> 16) & 0xFF] << 16 |
+                                                  tg[(s >> 8) & 0xFF] << 8 | tb[s & 0xFF];
+                                       });
     }
     return true;
 }

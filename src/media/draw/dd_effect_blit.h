@@ -71,3 +71,7 @@ bool DDChangeColor(DDSURFACEDATA* dst, int x, int y, int nWidth, int nHeight, in
 // blue) by factor 0..256 (256 the source itself, 0 the plain colour). 16 and 32 bits.
 bool DDFade_UnPal(DDSURFACEDATA* dst, int factor, uint8_t red, uint8_t green, uint8_t blue,
                   DDSURFACEDATA* src);
+
+// Tests: true makes the effects draw through their pixel-by-pixel reference loops instead
+// of the row loops, so that the two can be compared.
+void DDUseReferenceEffectLoopsForTest(bool reference);

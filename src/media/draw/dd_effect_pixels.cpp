@@ -52,8 +52,8 @@ Fields::Fields(vid::PixelFormat format) {
 
 FieldScale::FieldScale(uint32_t max) {
     if (max == 0) return;
-    for (uint32_t c = 0; c <= max && c < 256; ++c) up[c] = c * 255u / max;
-    for (uint32_t v = 0; v < 256; ++v) down[v] = v * max / 255u;
+    for (uint32_t c = 0; c <= max && c < 256; ++c) up[c] = ScaleUp(c, max);
+    for (uint32_t v = 0; v < 256; ++v) down[v] = ScaleDown(v, max);
 }
 
 namespace {

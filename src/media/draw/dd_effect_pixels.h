@@ -9,6 +9,7 @@
 #include "media/draw/dd_pixels.h"
 #include "media/draw/dd_surface.h"
 #include "platform/video/image.h"
+#include "platform/video/pixel_rules.h"
 
 namespace ddeffect {
 
@@ -31,6 +32,13 @@ inline bool IsDirect3D(Loop loop) {
 // key; in Direct3D mode at 32 bits an alpha byte of 0 and at 16 bits a pixel with no bit
 // under 0xA000. The mask takes bit 13 with the alpha bit on purpose: textures the game
 // converted itself may carry it, and they were always treated this way.
+template <Loop L>
+constexpr bool TransparentOf(uint32_t p, uint32_t key) {
+    if constexpr (L == Loop::Direct3D16) return (p & 0xA000u) == 0;
+    if constexpr (L == Loop::Direct3D32) return (p >> 24) == 0;
+    return p == key;
+}
+
 struct SourceRule {
     Loop loop = Loop::None;
     uint32_t key = 0;
@@ -39,11 +47,11 @@ struct SourceRule {
     bool Transparent(uint32_t p) const {
         switch (loop) {
             case Loop::Direct3D16:
-                return (p & 0xA000u) == 0;
+                return TransparentOf<Loop::Direct3D16>(p, key);
             case Loop::Direct3D32:
-                return (p >> 24) == 0;
+                return TransparentOf<Loop::Direct3D32>(p, key);
             default:
-                return p == key;
+                return TransparentOf<Loop::DirectDraw32>(p, key);
         }
     }
 };
@@ -59,6 +67,22 @@ struct Fields {
     // Field values placed at their shifts; a format with an alpha field gets its opaque
     // bit (the alpha maximum AND 1), as the game's 16-bit loops write textures.
     uint32_t Pack(uint32_t red, uint32_t green, uint32_t blue) const {
+        return red << r.shift | green << g.shift | blue << b.shift | (a.max & 1u) << a.shift;
+    }
+};
+
+// The fields of a format known when the code is compiled, with the interface of Fields:
+// the pixel rules below are templates over either, so the reference loops (Fields) and
+// the row loops (FieldsOf) run one rule.
+template <vid::PixelFormat F>
+struct FieldsOf {
+    static constexpr vid::FieldLayout kLayout = vid::px::LayoutFor(F);
+    static constexpr vid::Field r = kLayout.red, g = kLayout.green, b = kLayout.blue,
+                                a = kLayout.alpha;
+    static constexpr uint32_t R(uint32_t p) { return (p >> r.shift) & r.max; }
+    static constexpr uint32_t G(uint32_t p) { return (p >> g.shift) & g.max; }
+    static constexpr uint32_t B(uint32_t p) { return (p >> b.shift) & b.max; }
+    static constexpr uint32_t Pack(uint32_t red, uint32_t green, uint32_t blue) {
         return red << r.shift | green << g.shift | blue << b.shift | (a.max & 1u) << a.shift;
     }
 };
@@ -88,7 +112,14 @@ struct Convert16 {
 };
 
 // Scaling between a field and 0..255 as the game's loops do it, both ways truncated:
-// up c x 255 / maximum, down v x maximum / 255. Tables for one field maximum.
+// up c x 255 / maximum, down v x maximum / 255 (every step fits 16 bits, which vector
+// code uses). Tables for one field maximum.
+constexpr uint32_t ScaleUp(uint32_t c, uint32_t max) {
+    return static_cast<uint16_t>(static_cast<uint16_t>(c * 255u) / static_cast<uint16_t>(max));
+}
+constexpr uint32_t ScaleDown(uint32_t v, uint32_t max) {
+    return static_cast<uint16_t>(static_cast<uint16_t>(v * max) / 255u);
+}
 struct FieldScale {
     uint32_t up[256] = {};
     uint32_t down[256] = {};
@@ -192,15 +223,48 @@ struct SourceWalk {
 // Offsets c in [0, n) for which d + c lies in [0, dSize) and s + dir x c in [0, sSize).
 void ClipSpan(int d, int s, int dir, int n, int dSize, int sSize, int& first, int& end);
 
+// The columns [c0, c1) and rows [r0, r1) of the w x h rectangle at (x, y) whose
+// destination and source positions both lie inside their surfaces; false when none do.
+inline bool ClipRect(const PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk,
+                     int& c0, int& c1, int& r0, int& r1) {
+    const Area da = px.DstArea(), sa = px.SrcArea();
+    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
+    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
+    return c0 < c1 && r0 < r1;
+}
+
+// The same pixels row by row for the row loops: fn(destination, source, n) over each
+// row's run, the source read forward (a mirrored source's pixels gathered first).
+template <typename T, typename Fn>
+void ForEachRowInRect(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, Fn fn) {
+    using P = vid::px::PixelOfSize<sizeof(T)>;
+    int c0, c1, r0, r1;
+    if (!ClipRect(px, x, y, w, h, walk, c0, c1, r0, r1)) return;
+    vid::Image& dst = px.Dst();
+    const vid::Image& src = px.Src();
+    constexpr int kBlock = 256;
+    P block[kBlock];
+    for (int r = r0; r < r1; ++r) {
+        const P* srow = reinterpret_cast<const P*>(src.Row(walk.sy + walk.dirY * r));
+        P* d = reinterpret_cast<P*>(dst.Row(y + r)) + x + c0;
+        if (walk.dirX > 0) {
+            fn(d, srow + walk.sx + c0, c1 - c0);
+            continue;
+        }
+        for (int c = c0; c < c1; c += kBlock) {
+            const int m = c1 - c < kBlock ? c1 - c : kBlock;
+            for (int k = 0; k < m; ++k) block[k] = srow[walk.sx - (c + k)];
+            fn(d + (c - c0), block, m);
+        }
+    }
+}
+
 // Every pixel of the w x h rectangle at (x, y) whose destination and source positions
 // both lie inside their surfaces: fn(sourcePixel, destinationPointer).
 template <typename T, typename Fn>
 void ForEachInRect(PixelPair& px, int x, int y, int w, int h, const SourceWalk& walk, Fn fn) {
-    const Area da = px.DstArea(), sa = px.SrcArea();
     int c0, c1, r0, r1;
-    ClipSpan(x, walk.sx, walk.dirX, w, da.width, sa.width, c0, c1);
-    ClipSpan(y, walk.sy, walk.dirY, h, da.height, sa.height, r0, r1);
-    if (c0 >= c1 || r0 >= r1) return;
+    if (!ClipRect(px, x, y, w, h, walk, c0, c1, r0, r1)) return;
     vid::Image& dst = px.Dst();
     const vid::Image& src = px.Src();
     for (int r = r0; r < r1; ++r) {

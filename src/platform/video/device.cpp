@@ -128,10 +128,6 @@ Surface::~Surface() {
     owner_->surfaces.erase(this);
 }
 
-bool Surface::IsLost() const {
-    return lost_.load(std::memory_order_acquire);
-}
-
 HResult Surface::Restore() {
     std::lock_guard lock(H().mutex);
     lost_ = false;

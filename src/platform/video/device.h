@@ -95,7 +95,7 @@ class Surface {
     Pool GetPool() const { return pool_; }
     bool RenderTarget() const { return renderTarget_; }
     // DirectDraw: lost surfaces refuse locks until restored; their contents are gone.
-    bool IsLost() const;
+    bool IsLost() const { return lost_.load(std::memory_order_acquire); }
     HResult Restore();
     HResult Lock(uint8_t*& pixels, int& pitch);
 

@@ -8,10 +8,6 @@
 
 namespace platform::video {
 
-int BytesPerPixel(PixelFormat format) {
-    return px::BytesOf(format);
-}
-
 int BitsPerPixel(PixelFormat format) {
     return BytesPerPixel(format) * 8;
 }

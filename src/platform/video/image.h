@@ -14,7 +14,19 @@ namespace platform::video {
 // assume.
 enum class PixelFormat : uint8_t { Indexed8, R5G6B5, A1R5G5B5, X8R8G8B8, A8R8G8B8 };
 
-int BytesPerPixel(PixelFormat format);
+constexpr int BytesPerPixel(PixelFormat format) {
+    switch (format) {
+        case PixelFormat::Indexed8:
+            return 1;
+        case PixelFormat::R5G6B5:
+        case PixelFormat::A1R5G5B5:
+            return 2;
+        case PixelFormat::X8R8G8B8:
+        case PixelFormat::A8R8G8B8:
+            return 4;
+    }
+    return 4;
+}
 int BitsPerPixel(PixelFormat format);
 const char* FormatName(PixelFormat format);
 

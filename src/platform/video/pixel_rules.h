@@ -2,7 +2,8 @@
 // copy rule: how each format stores a pixel and reads as ARGB, which source pixels a
 // copy leaves out and how it converts the rest. The pixel-by-pixel reference paths and
 // the row loops the blits run are both built from these templates, so the two cannot
-// drift apart. Only the video sources and their tests include this file.
+// drift apart. Only the video sources, the drawing effects built on the same machinery
+// and their tests include this file.
 #pragma once
 
 #include <array>
@@ -42,17 +43,7 @@ template <int Bytes>
 using PixelOfSize = typename Storage<Bytes>::type;
 
 constexpr int BytesOf(PixelFormat format) {
-    switch (format) {
-        case PixelFormat::Indexed8:
-            return 1;
-        case PixelFormat::R5G6B5:
-        case PixelFormat::A1R5G5B5:
-            return 2;
-        case PixelFormat::X8R8G8B8:
-        case PixelFormat::A8R8G8B8:
-            return 4;
-    }
-    return 4;
+    return BytesPerPixel(format);
 }
 template <PixelFormat F>
 using PixelOf = PixelOfSize<BytesOf(F)>;
@@ -93,6 +84,21 @@ decltype(auto) WithPixelSize(int bytes, Fn&& fn) {
     return fn(Pixel32{});
 }
 
+// Pixels gathered from the columns of a table into a block, four to a step (a short loop
+// runs at a speed that depends on where it lands in the code).
+template <typename T>
+[[gnu::always_inline]] inline void Gather(T* __restrict block, const T* __restrict s,
+                                          const int* cols, int m) {
+    int k = 0;
+    for (; k + 4 <= m; k += 4) {
+        block[k] = s[cols[k]];
+        block[k + 1] = s[cols[k + 1]];
+        block[k + 2] = s[cols[k + 2]];
+        block[k + 3] = s[cols[k + 3]];
+    }
+    for (; k < m; ++k) block[k] = s[cols[k]];
+}
+
 // Row loops run whole chunks of a fixed length, which the compiler turns into vector
 // code with the project's own flags, then the rest pixel by pixel. The row functions
 // stay out of line: inlined, their pointers lose the promise that they do not overlap,
@@ -105,6 +111,26 @@ template <typename Op>
     for (; i + kChunk <= n; i += kChunk)
         for (int k = 0; k < kChunk; ++k) op(i + k);
     for (; i < n; ++i) op(i);
+}
+
+// The run [first, end) of x in [x0, x1) where f(x) lies in [lo, hi) (read as
+// !(f(x) < lo) && !(f(x) >= hi), so a NaN counts as inside), for f that moves one way
+// along x (up: never down). Found from its ends by halving, as the run is one piece.
+template <typename F, typename V>
+void MonotoneRun(int x0, int x1, F&& f, bool up, V lo, V hi, int& first, int& end) {
+    auto firstWhere = [&](auto&& pred) {
+        int a = x0, b = x1;
+        while (a < b) {
+            const int mid = a + (b - a) / 2;
+            if (pred(mid))
+                b = mid;
+            else
+                a = mid + 1;
+        }
+        return a;
+    };
+    first = firstWhere([&](int x) { return up ? !(f(x) < lo) : !(f(x) >= hi); });
+    end = firstWhere([&](int x) { return up ? f(x) >= hi : f(x) < lo; });
 }
 
 // A row of one pixel value.
@@ -298,14 +324,39 @@ template <typename T, SkipRule S, PixelConvert C>
 [[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
                                 size_t sPitch, int width, int height, uint32_t key) {
     const T k = static_cast<T>(key);
-    for (int r = 0; r < height; ++r) {
+    auto row = [&](int r, auto pixels) {
         T* dr = reinterpret_cast<T*>(d + r * dPitch);
         const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
         if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
             std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
         else
-            EachPixel(width, [&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
+            pixels([&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
+    };
+    // The common sprite widths run rows of a fixed length, other rows of whole chunks
+    // go without the loop for the rest.
+    auto fixed = [&]<int W>() {
+        auto pixels = [&](auto&& op) {
+            for (int i = 0; i < W; ++i) op(i);
+        };
+        // Two rows a step: twice the independent work between the loop's branches.
+        int r = 0;
+        for (; r + 2 <= height; r += 2) {
+            row(r, pixels);
+            row(r + 1, pixels);
+        }
+        if (r < height) row(r, pixels);
+    };
+    if (width == kChunk) return fixed.template operator()<kChunk>();
+    if (width == 2 * kChunk) return fixed.template operator()<2 * kChunk>();
+    if (width % kChunk == 0) {
+        for (int r = 0; r < height; ++r)
+            row(r, [&](auto&& op) {
+                for (int i = 0; i < width; i += kChunk)
+                    for (int c = 0; c < kChunk; ++c) op(i + c);
+            });
+        return;
     }
+    for (int r = 0; r < height; ++r) row(r, [&](auto&& op) { EachPixel(width, op); });
 }
 
 // A row with the source columns taken from a table (stretches and mirrors): the pixels
@@ -317,7 +368,7 @@ template <typename T, SkipRule S, PixelConvert C>
     T block[kBlock];
     for (int i = 0; i < n; i += kBlock) {
         const int m = n - i < kBlock ? n - i : kBlock;
-        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        Gather(block, s, cols + i, m);
         CopyRow<T, S, C>(d + i, block, m, key);
     }
 }
@@ -398,14 +449,18 @@ constexpr uint32_t Blend(uint32_t src, uint32_t dst) {
 // The blend written without its two shortcuts, for vector code: the weighted sum gives
 // the source itself at alpha 255 and the target at alpha 0, on every channel value
 // (checked below), so it equals Blend everywhere.
-constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
-    // Every step fits 16 bits (at most 255 x 255 + 127 + 255), which vector code uses.
-    const uint16_t a = static_cast<uint16_t>(src >> 24), na = static_cast<uint16_t>(255u - a);
+// One channel of it: s over d at alpha a, all 0..255. Every step fits 16 bits (at most
+// 255 x 255 + 127 + 255), which vector code uses.
+[[gnu::always_inline]] constexpr uint16_t BlendChannel(uint16_t s, uint16_t d, uint16_t a) {
+    const uint16_t x = static_cast<uint16_t>(s * a + d * static_cast<uint16_t>(255u - a) + 127u);
+    return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
+}
+[[gnu::always_inline]] constexpr uint32_t BlendArithmetic(uint32_t src, uint32_t dst) {
+    const uint16_t a = static_cast<uint16_t>(src >> 24);
     auto channel = [&](int shift) {
-        const uint16_t x =
-            static_cast<uint16_t>(static_cast<uint16_t>((src >> shift) & 0xFFu) * a +
-                                  static_cast<uint16_t>((dst >> shift) & 0xFFu) * na + 127u);
-        return static_cast<uint32_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8) << shift;
+        return static_cast<uint32_t>(BlendChannel(static_cast<uint16_t>((src >> shift) & 0xFFu),
+                                                  static_cast<uint16_t>((dst >> shift) & 0xFFu), a))
+               << shift;
     };
     return channel(24) | channel(16) | channel(8) | channel(0);
 }
@@ -424,6 +479,104 @@ template <PixelFormat DF>
     const uint32_t a = argb >> 24;
     if (a == 0) return;
     d = static_cast<PixelOf<DF>>(PackOf<DF>(a == 255 ? argb : Blend(argb, UnpackOf<DF>(d))));
+}
+
+// A row of target pixels with one colour drawn over them as PutArgb draws it, for a
+// colour neither transparent nor opaque (a flat quad that blends).
+template <PixelFormat DF>
+[[gnu::noinline]] void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
+    EachPixel(n, [&](int i) {
+        d[i] = static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(argb, UnpackOf<DF>(d[i]))));
+    });
+}
+
+// --- Texels staged and blended channel by channel ---
+
+// A field of a pixel widened to 0..255 by repeating its bits, as UnpackOf reads it; 255
+// for a field the format lacks (only alpha is ever missing).
+template <Field f>
+[[gnu::always_inline]] constexpr uint16_t Widened(uint32_t p) {
+    // In 16 bits throughout, so that vector code keeps eight channels to a register.
+    constexpr int bits = std::bit_width(f.max);
+    const uint16_t v = static_cast<uint16_t>((p >> f.shift) & f.max);
+    if constexpr (bits == 0)
+        return 255;
+    else if constexpr (bits == 1)
+        return static_cast<uint16_t>(0 - v) & 0xFF;
+    else if constexpr (bits == 8)
+        return v;
+    else
+        return static_cast<uint16_t>(v << (8 - bits) | v >> (2 * bits - 8));
+}
+static_assert([] {
+    for (uint32_t v = 0; v < 64; ++v)
+        if (Widened<Field{0, 63}>(v) != Repeat(v, 6) ||
+            Widened<Field{0, 31}>(v & 31) != Repeat(v & 31, 5) ||
+            Widened<Field{0, 1}>(v & 1) != Repeat(v & 1, 1))
+            return false;
+    return true;
+}());
+
+// A channel 0..255 narrowed to a field, as PackOf keeps its top bits.
+template <Field f>
+[[gnu::always_inline]] constexpr uint32_t Narrowed(uint16_t c) {
+    constexpr int bits = std::bit_width(f.max);
+    if constexpr (bits == 0)
+        return 0;
+    else
+        return static_cast<uint32_t>(c >> (8 - bits)) << f.shift;
+}
+
+// Two channels 0..255 multiplied, rounded: Mul255 in 16 bits.
+[[gnu::always_inline]] constexpr uint16_t Mul255Channel(uint16_t a, uint16_t b) {
+    const uint16_t x = static_cast<uint16_t>(a * b + 127u);
+    return static_cast<uint16_t>(static_cast<uint16_t>(x + 1u + (x >> 8)) >> 8);
+}
+
+// The texture stage of the sprites the game draws, for each of its ARGB channels: the
+// texel's channel t with the vertex colour's v, by the stage operations the quads of the
+// game set most (kTopSelectArg1 2: the texel's, kTopSelectArg2 3: the vertex colour's,
+// kTopModulate 4: their product).
+template <uint32_t Op>
+[[gnu::always_inline]] constexpr uint16_t StageChannel(uint16_t t, uint16_t v) {
+    if constexpr (Op == 2) return t;
+    if constexpr (Op == 3) return v;
+    return Mul255Channel(t, v);
+}
+
+// A texel of TF through those stage operations (colour CO, alpha AO) with the vertex
+// colour `vertex` (its A, R, G, B, one a channel), then drawn over a target pixel of DF as
+// PutArgb draws it: a staged alpha of 0 leaves the pixel. Channel by channel in 16 bits,
+// so vector code runs eight channels at a time.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelOver(uint32_t t, PixelOf<DF> d,
+                                                          const uint16_t* vertex) {
+    constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
+    const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
+    auto channel = [&](uint16_t s, uint16_t under) __attribute__((always_inline)) {
+        return BlendChannel(s, under, a);
+    };
+    const uint16_t r = StageChannel<CO>(Widened<tl.red>(t), vertex[1]);
+    const uint16_t g = StageChannel<CO>(Widened<tl.green>(t), vertex[2]);
+    const uint16_t b = StageChannel<CO>(Widened<tl.blue>(t), vertex[3]);
+    const uint32_t out = Narrowed<dl.red>(channel(r, Widened<dl.red>(d))) |
+                         Narrowed<dl.green>(channel(g, Widened<dl.green>(d))) |
+                         Narrowed<dl.blue>(channel(b, Widened<dl.blue>(d))) |
+                         Narrowed<dl.alpha>(channel(a, Widened<dl.alpha>(d)));
+    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+}
+
+// A row of them with the vertex colour ARGB `diffuse`.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+[[gnu::noinline]] void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
+                                      int n, uint32_t diffuse) {
+    const uint16_t vertex[4] = {
+        static_cast<uint16_t>(diffuse >> 24), static_cast<uint16_t>((diffuse >> 16) & 0xFFu),
+        static_cast<uint16_t>((diffuse >> 8) & 0xFFu), static_cast<uint16_t>(diffuse & 0xFFu)};
+    EachPixel(
+        n, [&](int i) __attribute__((always_inline)) {
+            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
+        });
 }
 
 // A row of pixels read as ARGB.
@@ -467,6 +620,29 @@ bool KeepsDrawnPixels() {
     return keeps;
 }
 
+// True when a plain texel drawn onto this target format is either left out or copied as
+// it is (see KeepsDrawnPixels).
+template <PixelFormat TF, PixelFormat DF>
+bool CopiesDrawnTexels() {
+    if constexpr (TF == DF && BytesOf(TF) == 2)
+        return KeepsDrawnPixels<TF>();
+    else
+        return false;
+}
+
+// True when the texel's alpha as UnpackOf reads it is not 0, tested in the pixel's own
+// width (a 16-bit row then stays eight pixels to a vector register).
+template <PixelFormat F>
+[[gnu::always_inline]] constexpr bool Drawn(PixelOf<F> texel) {
+    return Widened<LayoutFor(F).alpha>(texel) != 0;
+}
+
+// PutTexel where CopiesDrawnTexels holds.
+template <PixelFormat F>
+[[gnu::always_inline]] inline void PutDrawnTexel(PixelOf<F>& d, PixelOf<F> texel) {
+    if (Drawn<F>(texel)) d = texel;
+}
+
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
@@ -474,10 +650,10 @@ template <PixelFormat TF, PixelFormat DF>
 [[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
                                                const PixelOf<TF>* __restrict s, int n) {
     if constexpr (TF == DF && BytesOf(TF) == 2) {
-        if (KeepsDrawnPixels<TF>()) {
+        if (CopiesDrawnTexels<TF, DF>()) {
             EachPixel(n, [&](int i) {
                 const PixelOf<TF> v = s[i];
-                d[i] = (UnpackOf<TF>(v) >> 24) == 0 ? d[i] : v;
+                d[i] = Drawn<TF>(v) ? v : d[i];
             });
             return;
         }
@@ -528,7 +704,7 @@ template <PixelFormat TF, PixelFormat DF>
     PixelOf<TF> block[kBlock];
     for (int i = 0; i < n; i += kBlock) {
         const int m = n - i < kBlock ? n - i : kBlock;
-        for (int k = 0; k < m; ++k) block[k] = s[cols[i + k]];
+        Gather(block, s, cols + i, m);
         TexelRow<TF, DF>(d + i, block, m);
     }
 }

@@ -3,6 +3,8 @@
 #include "platform/video/quad.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -213,8 +215,19 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     }
 }
 
+// The stage operations StagedTexelRow runs, as one number (colour op x 16 + alpha op);
+// 0 for any other state. A disabled alpha stage passes the vertex alpha like
+// kTopSelectArg2.
+uint32_t ChannelStage(const TexturedQuad& q) {
+    if (q.colourOp != kTopModulate && q.colourOp != kTopSelectArg1) return 0;
+    const uint32_t alphaOp = q.alphaOp == kTopDisable ? kTopSelectArg2 : q.alphaOp;
+    if (alphaOp != kTopSelectArg1 && alphaOp != kTopSelectArg2 && alphaOp != kTopModulate) return 0;
+    return q.colourOp * 16 + alphaOp;
+}
+
 // Tinted quads: the texels of a row are read as ARGB a block at a time, staged with the
-// operations fixed for the whole quad, and drawn.
+// operations fixed for the whole quad, and drawn. The stages the game sets most run in
+// one row loop channel by channel.
 template <PixelFormat TF, PixelFormat DF>
 void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
                     int y0, int y1, const int* cols) {
@@ -224,14 +237,36 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
     T texels[kBlock];
     uint32_t argb[kBlock];
     const int n = x1 - x0;
+    // Unscaled columns count up, so ends n - 1 apart mean no wrap between them.
+    const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
+    const uint32_t stage = ChannelStage(q);
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
         D* d = px::RowAt<D>(target, x0, y);
         const T* t = px::RowAt<T>(texture, 0, ty);
         for (int i = 0; i < n; i += kBlock) {
             const int m = std::min(kBlock, n - i);
-            for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
-            px::UnpackRow<TF>(argb, texels, m);
+            const T* block = texels;
+            if (sideBySide)
+                block = t + cols[0] + i;
+            else
+                for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
+            switch (stage) {
+#define WF_STAGE_CASE(co, ao)                                           \
+    case co * 16 + ao:                                                  \
+        px::StagedTexelRow<TF, DF, co, ao>(d + i, block, m, q.diffuse); \
+        continue;
+                WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
+                WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
+                WF_STAGE_CASE(kTopModulate, kTopModulate)
+                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg1)
+                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg2)
+                WF_STAGE_CASE(kTopSelectArg1, kTopModulate)
+#undef WF_STAGE_CASE
+                default:
+                    break;
+            }
+            px::UnpackRow<TF>(argb, block, m);
             StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
             px::PutArgbRow<DF>(d + i, argb, m);
         }
@@ -308,6 +343,195 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
     });
 }
 
+namespace {
+
+// The turned quad's pixels that can be drawn: false when the images cannot take it.
+bool TurnedArea(const Image& target, const Image& texture, const TurnedQuad& q, int& x0, int& x1,
+                int& y0, int& y1) {
+    if (!Drawable(target) || !Drawable(texture)) return false;
+    if (BytesPerPixel(texture.Format()) != BytesPerPixel(target.Format())) return false;
+    x0 = std::max(q.x0, 0), x1 = std::min(q.x1, target.Width());
+    y0 = std::max(q.y0, 0), y1 = std::min(q.y1, target.Height());
+    return x0 < x1 && y0 < y1;
+}
+
+// A texel index wrapped into [0, size), as the device addresses.
+inline int WrapTexel(int t, int size) {
+    if (static_cast<unsigned>(t) < static_cast<unsigned>(size)) return t;
+    const int m = t % size;
+    return m < 0 ? m + size : m;
+}
+
+// floor(x) as an int for x in the int range: the truncation, one less below zero when x
+// is not whole. NonNegative: x is known not to be below zero, so it is the truncation.
+template <bool NonNegative>
+inline int FloorToInt(double x) {
+    const int t = static_cast<int>(x);
+    if constexpr (NonNegative) return t;
+    return t - (x < static_cast<double>(t) ? 1 : 0);
+}
+
+// Where the pixel centres of one target row turn back to: u = pivotX + qx c + (qy s) and
+// v = pivotY - qx s + (qy c) with qx = x + 0.5 - bx, step by step as the reference
+// computes them (whole numbers converted to double once, which is exact).
+struct TurnedRow {
+    double c = 0.0, s = 0.0, bx = 0.0, pivotX = 0.0, pivotY = 0.0, qys = 0.0, qyc = 0.0;
+
+    TurnedRow() = default;
+    TurnedRow(const TurnedQuad& q, int y)
+        : c(q.cosine),
+          s(q.sine),
+          bx(q.bx),
+          pivotX(q.pivotX),
+          pivotY(q.pivotY),
+          qys((y + 0.5 - q.by) * q.sine),
+          qyc((y + 0.5 - q.by) * q.cosine) {}
+    double U(double x) const { return pivotX + (x + 0.5 - bx) * c + qys; }
+    double V(double x) const { return pivotY - (x + 0.5 - bx) * s + qyc; }
+
+    // The pixels of [x0, x1) inside the rectangle: u and v each move one way along the
+    // row (every step of their arithmetic rounds monotonically), so they form one run,
+    // found from its ends.
+    void Run(const TurnedQuad& q, int x0, int x1, int& first, int& end) const {
+        int uFirst, uEnd, vFirst, vEnd;
+        px::MonotoneRun(
+            x0, x1, [&](int x) { return U(x); }, c >= 0.0, 0.0, static_cast<double>(q.w), uFirst,
+            uEnd);
+        px::MonotoneRun(
+            x0, x1, [&](int x) { return V(x); }, s <= 0.0, 0.0, static_cast<double>(q.h), vFirst,
+            vEnd);
+        first = std::max(uFirst, vFirst);
+        end = std::min(uEnd, vEnd);
+    }
+};
+
+// The turned quad for one format pair, in square tiles of the target so that the texels
+// a tile reads stay in the cache whatever the angle. Each pixel is drawn once, so the
+// order does not change the result.
+template <PixelFormat TF, PixelFormat DF, bool NonNegative>
+void TurnedRows(Image& target, const Image& texture, const TurnedQuad& q, int x0, int x1, int y0,
+                int y1) {
+    using D = px::PixelOf<DF>;
+    using T = px::PixelOf<TF>;
+    constexpr int kTile = 32;
+    const TexturedQuad state = q.state;
+    const bool plain = PlainTexel(state);
+    const bool asItIs = plain && px::CopiesDrawnTexels<TF, DF>();
+    const int tw = texture.Width(), th = texture.Height();
+    const uint8_t* texels = texture.Data();
+    const size_t pitch = static_cast<size_t>(texture.Pitch());
+    // s - t is s + (-t) exactly.
+    const double sx = q.sx, sy = q.sy, signU = q.sw < 0 ? -1.0 : 1.0, signV = q.sh < 0 ? -1.0 : 1.0;
+    auto draw = [&](auto put) {
+        for (int band = y0; band < y1; band += kTile) {
+            const int rows = std::min(kTile, y1 - band);
+            TurnedRow turns[kTile];
+            int first[kTile], end[kTile];
+            int left = x1, right = x0;
+            for (int r = 0; r < rows; ++r) {
+                turns[r] = TurnedRow(q, band + r);
+                turns[r].Run(q, x0, x1, first[r], end[r]);
+                if (first[r] < end[r])
+                    left = std::min(left, first[r]), right = std::max(right, end[r]);
+            }
+            for (int tile = left; tile < right; tile += kTile) {
+                for (int r = 0; r < rows; ++r) {
+                    const TurnedRow& t = turns[r];
+                    const int a = std::max(first[r], tile), b = std::min(end[r], tile + kTile);
+                    D* row = px::RowAt<D>(target, 0, band + r);
+                    double x = a;
+                    for (int i = a; i < b; ++i, x += 1.0) {
+                        const double u = t.U(x), v = t.V(x);
+                        const int tu = WrapTexel(FloorToInt<NonNegative>(sx + signU * u), tw);
+                        const int tv = WrapTexel(FloorToInt<NonNegative>(sy + signV * v), th);
+                        put(row[i], reinterpret_cast<const T*>(texels + tv * pitch)[tu]);
+                    }
+                }
+            }
+        }
+    };
+    if (asItIs) {
+        draw([](D& d, T texel) { px::PutDrawnTexel<TF>(d, texel); });
+    } else if (plain) {
+        draw([](D& d, T texel) { px::PutTexel<TF, DF>(d, texel); });
+    } else {
+        draw([&](D& d, T texel) {
+            uint32_t out = px::UnpackOf<DF>(d);
+            if (ShadeOver(px::UnpackOf<TF>(texel), state, out))
+                d = static_cast<D>(px::PackOf<DF>(out));
+        });
+    }
+}
+
+}  // namespace
+
+void DrawTurnedQuadReference(Image& target, const Image& texture, const TurnedQuad& q) {
+    int x0, x1, y0, y1;
+    if (!TurnedArea(target, texture, q, x0, x1, y0, y1)) return;
+    const int tw = texture.Width(), th = texture.Height();
+    const PixelFormat tf = texture.Format(), df = target.Format();
+    const int bpp = BytesPerPixel(df);
+    const double c = q.cosine, s = q.sine;
+    const bool plain = PlainTexel(q.state);
+    for (int py = y0; py < y1; ++py) {
+        // The vertices sit half a pixel before the corners, so a pixel centre samples the
+        // rectangle at (px + 0.5, py + 0.5).
+        const double qy = py + 0.5 - q.by;
+        uint8_t* row = target.Row(py);
+        for (int x = x0; x < x1; ++x) {
+            const double qx = x + 0.5 - q.bx;
+            const double u = q.pivotX + qx * c + qy * s;
+            const double v = q.pivotY - qx * s + qy * c;
+            if (u < 0.0 || u >= q.w || v < 0.0 || v >= q.h) continue;
+            int tu = static_cast<int>(std::floor(q.sw < 0 ? q.sx - u : q.sx + u)) % tw;
+            int tv = static_cast<int>(std::floor(q.sh < 0 ? q.sy - v : q.sy + v)) % th;
+            if (tu < 0) tu += tw;
+            if (tv < 0) tv += th;
+            const uint32_t texel = UnpackArgb(Fetch(texture.Row(tv) + tu * bpp, bpp), tf);
+            uint8_t* p = row + x * bpp;
+            uint32_t out;
+            if (plain && (texel >> 24) == 255u) {
+                out = texel;
+            } else {
+                out = UnpackArgb(Fetch(p, bpp), df);
+                if (!ShadeOver(texel, q.state, out)) continue;
+            }
+            Put(p, bpp, PackTruncated(out, df));
+        }
+    }
+}
+
+void DrawTurnedQuad(Image& target, const Image& texture, const TurnedQuad& q) {
+    if (&texture == &target) {
+        DrawTurnedQuadReference(target, texture, q);
+        return;
+    }
+    int x0, x1, y0, y1;
+    if (!TurnedArea(target, texture, q, x0, x1, y0, y1)) return;
+    // The texel positions sx + u (sx - u turned over, u in [0, w)) and likewise sy + v
+    // must fit an int on the way; far out, the reference takes them.
+    constexpr long long kFar = 1ll << 30;
+    if (std::llabs(q.sx) + std::llabs(q.w) >= kFar || std::llabs(q.sy) + std::llabs(q.h) >= kFar) {
+        DrawTurnedQuadReference(target, texture, q);
+        return;
+    }
+    // Never below zero: the floor is the truncation.
+    const bool nonNegative =
+        (q.sw < 0 ? q.sx >= q.w : q.sx >= 0) && (q.sh < 0 ? q.sy >= q.h : q.sy >= 0);
+    px::WithFormat(texture.Format(), [&](auto t) {
+        px::WithFormat(target.Format(), [&](auto d) {
+            constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
+            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8 &&
+                          px::BytesOf(TF) == px::BytesOf(DF)) {
+                if (nonNegative)
+                    TurnedRows<TF, DF, true>(target, texture, q, x0, x1, y0, y1);
+                else
+                    TurnedRows<TF, DF, false>(target, texture, q, x0, x1, y0, y1);
+            }
+        });
+    });
+}
+
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
     if (!Drawable(target)) return;
     const int x0 = std::max(x, 0), x1 = std::min(x + w, target.Width());
@@ -324,12 +548,8 @@ void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb) {
                     px::FillRow<D>(px::RowAt<D>(target, x0, yy), x1 - x0, v);
                 return;
             }
-            for (int yy = y0; yy < y1; ++yy) {
-                D* d = px::RowAt<D>(target, x0, yy);
-                px::EachPixel(x1 - x0, [&](int i) {
-                    d[i] = static_cast<D>(px::PackOf<DF>(px::Blend(argb, px::UnpackOf<DF>(d[i]))));
-                });
-            }
+            for (int yy = y0; yy < y1; ++yy)
+                px::BlendColourRow<DF>(px::RowAt<D>(target, x0, yy), x1 - x0, argb);
         }
     });
 }

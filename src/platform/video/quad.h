@@ -51,6 +51,26 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
 // The same pixel by pixel: the reference the row loops are checked against.
 void DrawTexturedQuadReference(Image& target, const Image& texture, const TexturedQuad& quad);
 
+// A w x h texture rectangle turned about its pivot (pivotX, pivotY, in the rectangle's
+// own coordinates), the pivot landing at (bx, by) of the target. Each target pixel of
+// [x0, x1) x [y0, y1) (cut to the target) whose centre, turned back, falls inside the
+// rectangle samples the texel under it, with wrap addressing, and goes through the
+// vertex colour and operations of `state` (its rectangle fields are not read). A
+// negative sw or sh reads the texture rectangle turned over.
+struct TurnedQuad {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    double bx = 0.0, by = 0.0, cosine = 1.0, sine = 0.0;
+    int w = 0, h = 0, pivotX = 0, pivotY = 0;
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    TexturedQuad state;
+};
+
+// Draws the turned quad; the texture and target are 16- or 32-bit images of one pixel
+// size (anything else draws nothing).
+void DrawTurnedQuad(Image& target, const Image& texture, const TurnedQuad& quad);
+// The same pixel by pixel: the reference the row loop is checked against.
+void DrawTurnedQuadReference(Image& target, const Image& texture, const TurnedQuad& quad);
+
 // A flat quad of one ARGB colour over [x, x + w) x [y, y + h), blended by its alpha.
 void DrawFlatQuad(Image& target, int x, int y, int w, int h, uint32_t argb);
 
