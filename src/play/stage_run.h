@@ -29,9 +29,9 @@ struct PlayRules {
     uint32_t carryHero = 0;     // the hero is carried over between stages
     // The offsets of extra copies leave the remembered positions where they were.
     uint32_t keepRememberedPositions = 0;
-    uint32_t startAllCharas = 0;   // "before stage start" flows run on inactive characters too
-    uint32_t landWhileRising = 0;  // a rising object lands on the floor it meets
-    int32_t framesBeforeAirborne = 1;
+    uint32_t startAllCharas = 0;       // "before stage start" flows run on inactive characters too
+    uint32_t landWhileRising = 0;      // a rising object lands on the floor it meets
+    int32_t framesBeforeAirborne = 8;  // logic steps without floor before one is airborne
     // A character whose own flows ended it stays until its defeat decides (else it goes).
     uint32_t keepEndedCharas = 0;
     // A shot without power, impact or item deals no hit at all.

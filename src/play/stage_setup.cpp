@@ -157,6 +157,8 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
             platform::msg::PostMainWindow(WM_CLOSE, 0, 0);
         g_Stage.CopySettingsFrom(g_PlayStage);
     }
+    // The step constants first: the airborne threshold of the rules is one of them.
+    g_Stage.SetHitLevel(g_Stage.m_nHitLevel);
     TakePlayRules(run);
 
     // 4. to 7.
@@ -165,7 +167,6 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     if (run.rules.carryHero && heroIndex >= 0)
         g_PlaySession.ApplyCarryOver(0, g_Stage.m_vCharas[static_cast<size_t>(heroIndex)], g_Stage);
     RequestMusic(start, parts);
-    g_Stage.SetHitLevel(g_Stage.m_nHitLevel);
 
     // 8. to 10. Both axes, the map and the play state anew.
     run.StartStage(g_Stage, kShotGroupCount);
@@ -225,8 +226,11 @@ void TakePlayRules(StageRun& run) {
     // Projects older than version 697 leave the remembered positions of extra copies on
     // the placement's block.
     rules.keepRememberedPositions = g_SystemData.m_bCompat697;
-    // The stage value set-up reads, 1 in a new stage and in every migrated one.
-    rules.framesBeforeAirborne = g_Stage.m_nStageValueE;
+    // Eight base-rate frames in logic steps (8 x the frame factor). A character at rest
+    // sinks a fraction of a dot per step under gravity and meets its floor again only every
+    // few steps (about 22 at the hit-check level 10 and the gravity 0.4); the threshold is
+    // longer than that, so standing still never counts as being in the air.
+    rules.framesBeforeAirborne = g_Stage.m_nMaxStepInt;
     // No stored value of the project holds startAllCharas and landWhileRising: they keep
     // what the running stage holds (off unless set).
 }
