@@ -256,10 +256,6 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
     stage.m_anSize[0] = static_cast<int32_t>(rows[0].size());
     stage.m_anSize[3] = static_cast<int32_t>(rows.size());
     stage.m_nBgm = bgm;
-    // A character standing on the ground sinks a little between landings; the hero stays
-    // able to jump for this many logic steps off the ground (a few frames), so a jump
-    // pressed while standing is never refused.
-    stage.m_nStageValueE = 40;
     // Items are never erased off screen: the goal lies further from the start than the
     // default item area reaches.
     stage.m_aParams[4].Set8(0, 0, 0, 0, 0, 0, 0, 0);
