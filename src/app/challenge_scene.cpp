@@ -117,7 +117,9 @@ void cChallengeScene::PaintScreen() {
 bool cChallengeScene::StartChallenge(int row) {
     const std::string name = MakeFirstStageName(row + 1);
     if (!LoadStageFile(name.c_str(), 1, &g_PlayStage)) {
-        // The screen stays: another challenge may be there.
+        // The screen stays: another challenge may be there. A load cut short because the
+        // program is closing says nothing.
+        if (platform::msg::QuitPosted()) return false;
         PlaySE(3);
         ErrorBoxF("ステージファイル %s が読み込めません！", name.c_str());
         return false;

@@ -125,7 +125,10 @@ cWorldMapPoint* PointAt(int x, int y, int* index) {
     return point;
 }
 
+// A load cut short because the program is closing is no fault of the file: nothing is
+// said then.
 void StageLoadFailed(const std::string& path) {
+    if (platform::msg::QuitPosted()) return;
     ErrorBoxF("ステージファイル %s が読み込めません！", path.c_str());
 }
 

@@ -411,7 +411,7 @@ TEST(Playthrough, EscClosesCleanlyOnTheMapInAStageAndInItsPauseMenu) {
                   0);
         EXPECT_EQ(g_SceneMgr.m_nCurrent, p.scene);
         EXPECT_TRUE(thGame.HasEnded());
-        EXPECT_TRUE(run.BoxTexts().empty());
+        EXPECT_EQ(run.BoxTexts(), std::vector<std::string>{});
     }
 }
 

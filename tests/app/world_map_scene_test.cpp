@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
 #include "app/run_start.h"
 #include "app/screen_common.h"
+#include "platform/msg/msg.h"
 #include "screen_fixture.h"
 
 namespace {
@@ -212,6 +214,15 @@ TEST_F(WorldMapTest, AnUnclearedStageUnderTheHeroStartsByItselfUnlessComingBack)
     StartAt(3, 0);
     EXPECT_TRUE(Showed("ステージファイル data\\stg4\\Missing.stg4 が読み込めません！"));
     EXPECT_EQ(posted.Count(WM_CLOSE), 1);
+    // On a thread told to quit (the program is closing) the load that did not happen
+    // says nothing.
+    const size_t boxes = boxes_.Asked().size();
+    std::thread closing([&] {
+        platform::msg::PostThread(platform::msg::CurrentThreadId(), WM_QUIT);
+        StartAt(3, 0);
+    });
+    closing.join();
+    EXPECT_EQ(boxes_.Asked().size(), boxes);
 }
 
 TEST_F(WorldMapTest, AfterAStageAutoSaveWritesTheSlotSavedToLast) {

@@ -97,7 +97,9 @@ TEST(ThreadQueue, QuitIsStickyAndLaterPostsAreNeverRead) {
     QueueThread t([&] {
         const msg::ThreadId self = msg::CurrentThreadId();
         msg::PostThread(self, WM_APP);
+        EXPECT_FALSE(msg::QuitPosted());
         msg::PostThread(self, WM_QUIT, 7);
+        EXPECT_TRUE(msg::QuitPosted());
         EXPECT_TRUE(msg::PostThread(self, WM_USER));  // accepted, never read
         msg::Message m;
         for (int i = 0; i < 4; ++i) {
@@ -107,6 +109,7 @@ TEST(ThreadQueue, QuitIsStickyAndLaterPostsAreNeverRead) {
         // A blocking get returns at once with the quit, again and again.
         for (int i = 0; i < 2; ++i) got.push_back(msg::GetMessage(m));
         EXPECT_TRUE(msg::WaitMessage(msg::kInfinite));
+        EXPECT_TRUE(msg::QuitPosted());  // taken, and still told
     });
     t.Join();
     EXPECT_EQ(peeked, (std::vector<UINT>{WM_APP, WM_QUIT, WM_QUIT, WM_QUIT}));

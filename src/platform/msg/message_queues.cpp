@@ -390,6 +390,12 @@ bool PeekMessage(Message& out) {
     return TakeLocked(q, out);
 }
 
+bool QuitPosted() {
+    std::lock_guard lock(S().mutex);
+    const Queue& q = CurrentLocked();
+    return q.quitPosted || q.abandoned;
+}
+
 bool GetMessage(Message& out) {
     std::unique_lock lock(S().mutex);
     for (;;) {

@@ -100,6 +100,9 @@ bool PostThread(ThreadId id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 
 // The calling thread's queue: takes the oldest message, if any.
 bool PeekMessage(Message& out);
+// The calling thread has been told to quit (a WM_QUIT is posted to it, taken or not, or it
+// was abandoned). Does not take anything.
+bool QuitPosted();
 // Waits for a message and takes it; false when it is WM_QUIT.
 bool GetMessage(Message& out);
 // Waits up to timeoutMs (kInfinite: no limit) for a message; true when one is waiting
