@@ -38,11 +38,11 @@ namespace wftest {
 // drives it. Submit runs on the thread that draws (the game loop or a stage-play
 // sub-loop), after the frame's input, logic and drawing: the game stands between two
 // frames there.
-class FrameGate : public platform::video::MemoryPresenter {
+class FrameGate : public FrameHookPresenter {
   public:
     void Submit(const platform::video::Image& frame,
                 const platform::video::Palette& palette) override {
-        MemoryPresenter::Submit(frame, palette);
+        FrameHookPresenter::Submit(frame, palette);
         std::unique_lock lock(mutex_);
         ++presented_;
         changed_.notify_all();
@@ -133,20 +133,8 @@ int KeyScript::Length() const {
 
 namespace {
 
-// The keyboard usage the key table takes for a virtual key (the US layout's places).
-uint32_t UsageOf(int vk) {
-    for (uint32_t usage = 1; usage < 256; ++usage)
-        if (platform::input::VirtualKeyFor(usage, 0, true) == vk) return usage;
-    ADD_FAILURE() << "no key of the keyboard gives virtual key " << vk;
-    return 0;
-}
-
 void KeyEvent(int vk, bool down) {
-    platform::input::InputEvent e;
-    e.type = down ? platform::input::InputEvent::Type::KeyDown
-                  : platform::input::InputEvent::Type::KeyUp;
-    e.usage = UsageOf(vk);
-    platform::input::HandleInputEvent(e);
+    if (!SetGameKey(vk, down)) ADD_FAILURE() << "no key of the keyboard gives virtual key " << vk;
 }
 
 }  // namespace
@@ -308,6 +296,7 @@ PlayerRun::PlayerRun(std::vector<int> answers)
 }
 
 PlayerRun::~PlayerRun() {
+    ReleaseGameKeys();
     SetPlayerHost(PlayerHost());
     platform::video::SetPacingEnabled(true);
     DDResetForTest();
@@ -409,6 +398,59 @@ int PlayerRun::Frames() const {
 
 std::vector<uint32_t> PlayerRun::Pixels() const {
     return presenter_->Pixels();
+}
+
+void PlayerRun::OnFrame(FrameHookPresenter::Hook hook) {
+    presenter_->SetHook(std::move(hook));
+}
+
+void FrameHookPresenter::SetHook(Hook hook) {
+    std::lock_guard lock(hookMutex_);
+    hook_ = std::move(hook);
+}
+
+void FrameHookPresenter::Submit(const platform::video::Image& frame,
+                                const platform::video::Palette& palette) {
+    MemoryPresenter::Submit(frame, palette);
+    std::lock_guard lock(hookMutex_);
+    ++submitted_;
+    if (hook_) hook_(submitted_, frame, palette);
+}
+
+uint64_t FrameHash(const platform::video::Image& image, const platform::video::Palette& palette) {
+    std::vector<uint32_t> row(static_cast<size_t>(image.Width()));
+    uint64_t h = 1469598103934665603ull;
+    for (int y = 0; y < image.Height(); ++y) {
+        platform::video::ToArgbRow(image, y, image.Width(), palette, row.data());
+        for (uint32_t v : row) {
+            for (int i = 0; i < 3; ++i) {
+                h ^= (v >> (8 * i)) & 0xFF;
+                h *= 1099511628211ull;
+            }
+        }
+    }
+    return h;
+}
+
+bool SetGameKey(int virtualKey, bool down) {
+    // The physical key (USB HID keyboard usage) at the virtual key's place on a US layout.
+    uint32_t usage = 1;
+    while (usage < 256 && platform::input::VirtualKeyFor(usage, 0, true) != virtualKey) ++usage;
+    if (usage == 256) return false;
+    platform::input::InputEvent e;
+    e.type = down ? platform::input::InputEvent::Type::KeyDown
+                  : platform::input::InputEvent::Type::KeyUp;
+    e.usage = usage;
+    if (virtualKey >= 'A' && virtualKey <= 'Z') e.layoutChar = U'a' + (virtualKey - 'A');
+    if (virtualKey == platform::input::VK_SPACE) e.layoutChar = U' ';
+    platform::input::HandleInputEvent(e);
+    return true;
+}
+
+void ReleaseGameKeys() {
+    platform::input::InputEvent e;
+    e.type = platform::input::InputEvent::Type::FocusLost;
+    platform::input::HandleInputEvent(e);
 }
 
 }  // namespace wftest

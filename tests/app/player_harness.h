@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,35 @@ class PlayDriver {
 // The name of a scene index for failure texts ("title", "world map"...).
 std::string SceneName(int scene);
 
+// The memory presenter with a hook called on the drawing thread after each frame is kept:
+// what the hook does (keys set, messages posted) lands between two frames of the game, so
+// a script keyed to frames or to the game's state acts the same on every run, however
+// fast the machine.
+class FrameHookPresenter : public platform::video::MemoryPresenter {
+  public:
+    // frame counts the presented frames from 1.
+    using Hook = std::function<void(int frame, const platform::video::Image& image,
+                                    const platform::video::Palette& palette)>;
+    void SetHook(Hook hook);
+    void Submit(const platform::video::Image& frame,
+                const platform::video::Palette& palette) override;
+
+  private:
+    std::mutex hookMutex_;
+    Hook hook_;
+    int submitted_ = 0;
+};
+
+// FNV-1a of a presented frame's pixels as they were drawn (palette indices of an 8-bit
+// frame hashed through the palette, so equal pictures hash equal).
+uint64_t FrameHash(const platform::video::Image& image, const platform::video::Palette& palette);
+
+// Holds (down) or releases a key of the keyboard the game reads, as the window system
+// would report it; false for a key with no physical key here.
+bool SetGameKey(int virtualKey, bool down);
+// Every key released.
+void ReleaseGameKeys();
+
 class PlayerRun {
   public:
     explicit PlayerRun(std::vector<int> answers = {});
@@ -127,6 +157,8 @@ class PlayerRun {
     std::vector<std::string> BoxTexts() const;
     int Frames() const;
     std::vector<uint32_t> Pixels() const;
+    // Calls hook after every presented frame of the next runs (see FrameHookPresenter).
+    void OnFrame(FrameHookPresenter::Hook hook);
 
   private:
     // Before a run: the host, and for every run after the first the globals.
