@@ -16,12 +16,10 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/ui/events.h"
-#include "platform/video/present.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -92,9 +90,13 @@ class PlayDriver {
     testing::AssertionResult WaitForScene(int scene, int state = -1, int maxFrames = 1200);
     // A real Esc key message to the window, then frames until the run has ended.
     testing::AssertionResult CloseWithEsc(int maxFrames = 600);
+    // Calls watch after every frame the driver lets run (the game stands meanwhile), so
+    // a test may read each frame it drives; nullptr stops it.
+    void WatchFrames(std::function<void()> watch) { watch_ = std::move(watch); }
 
   private:
     FrameGate& gate_;
+    std::function<void()> watch_;
     int base_;  // frames presented in earlier runs of the same folder
     std::vector<int> held_;
 };
@@ -102,34 +104,50 @@ class PlayDriver {
 // The name of a scene index for failure texts ("title", "world map"...).
 std::string SceneName(int scene);
 
-// The memory presenter with a hook called on the drawing thread after each frame is kept:
-// what the hook does (keys set, messages posted) lands between two frames of the game, so
-// a script keyed to frames or to the game's state acts the same on every run, however
-// fast the machine.
-class FrameHookPresenter : public platform::video::MemoryPresenter {
-  public:
-    // frame counts the presented frames from 1.
-    using Hook = std::function<void(int frame, const platform::video::Image& image,
-                                    const platform::video::Palette& palette)>;
-    void SetHook(Hook hook);
-    void Submit(const platform::video::Image& frame,
-                const platform::video::Palette& palette) override;
+// ---- Steps the play-throughs share ----------------------------------------------------
 
-  private:
-    std::mutex hookMutex_;
-    Hook hook_;
-    int submitted_ = 0;
+// The fixed keyboard reader: Z is the first button (decide, jump), X the second (cancel).
+constexpr int kDecideKey = 'Z';
+constexpr int kCancelKey = 'X';
+
+// Where the menu of the current screen stands.
+int CursorRow();
+// The row of item `id` in a menu's shown items, -1 when it is not shown.
+int RowOf(const std::vector<int>& items, int id);
+// The menu cursor moved to `row` with single presses, then the row decided.
+testing::AssertionResult ChooseRow(PlayDriver& d, int row);
+// A title item chosen from the title menu, once the menu takes keys.
+testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id);
+
+// Stage dots of block column (or row) c: stage play lays the map out ten blocks in from
+// the stage's edge.
+constexpr double Column(int c) {
+    return 32.0 * (10 + c);
+}
+
+// The hero as a player sees it.
+struct HeroSight {
+    double x = 0, y = 0, vy = 0;
+    bool onGround = false;  // standing on the floor (row 12)
 };
+// False when the stage has no hero.
+bool SeeHero(HeroSight& s);
 
-// FNV-1a of a presented frame's pixels as they were drawn (palette indices of an 8-bit
-// frame hashed through the palette, so equal pictures hash equal).
-uint64_t FrameHash(const platform::video::Image& image, const platform::video::Palette& palette);
-
-// Holds (down) or releases a key of the keyboard the game reads, as the window system
-// would report it; false for a key with no physical key here.
-bool SetGameKey(int virtualKey, bool down);
-// Every key released.
-void ReleaseGameKeys();
+// A stage played by watching the hero: each leg of a route gives the keys of a frame
+// from what the hero does, and says when the next leg takes over.
+struct HeroKeys {
+    bool right = true, jump = false;
+    bool next = false;  // this leg is done after this frame
+};
+struct RouteLeg {
+    const char* name;
+    // tap: a player tapping jump would press it this frame (every third frame).
+    std::function<HeroKeys(const HeroSight& h, bool tap)> keys;
+};
+// Plays the legs in turn while the stage is in play; succeeds when play ends on the
+// result screen, else names the leg, the hero's place and where the game stood.
+testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,
+                                  int maxFrames = 1200);
 
 class PlayerRun {
   public:
@@ -156,9 +174,8 @@ class PlayerRun {
     std::string GameFile(const std::string& gamePath) const;
     std::vector<std::string> BoxTexts() const;
     int Frames() const;
+    // The last presented frame, as ARGB pixels.
     std::vector<uint32_t> Pixels() const;
-    // Calls hook after every presented frame of the next runs (see FrameHookPresenter).
-    void OnFrame(FrameHookPresenter::Hook hook);
 
   private:
     // Before a run: the host, and for every run after the first the globals.
