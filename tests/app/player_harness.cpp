@@ -327,6 +327,23 @@ bool SeeHero(HeroSight& s) {
     return true;
 }
 
+RouteLeg JumpFrom(const char* name, double x) {
+    return {name, [x](const HeroSight& h, bool tap) {
+                HeroKeys k;
+                k.jump = h.x >= x && h.onGround && tap;
+                k.next = h.x >= x && h.vy < -0.2;
+                return k;
+            }};
+}
+
+RouteLeg RunUpTo(const char* name, double x) {
+    return {name, [x](const HeroSight& h, bool) {
+                HeroKeys k;
+                k.right = h.x < x;
+                return k;
+            }};
+}
+
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs, int maxFrames) {
     size_t leg = 0;
     HeroSight h;

@@ -144,6 +144,11 @@ struct RouteLeg {
     // tap: a player tapping jump would press it this frame (every third frame).
     std::function<HeroKeys(const HeroSight& h, bool tap)> keys;
 };
+// Right held; once the hero is past x, jump tapped while it stands on the floor; done
+// once it rises.
+RouteLeg JumpFrom(const char* name, double x);
+// Right held while the hero is short of x; never done (the last leg).
+RouteLeg RunUpTo(const char* name, double x);
 // Plays the legs in turn while the stage is in play; succeeds when play ends on the
 // result screen, else names the leg, the hero's place and where the game stood.
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,

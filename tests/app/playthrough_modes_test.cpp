@@ -28,7 +28,6 @@ using testing::AssertionFailure;
 using testing::AssertionResult;
 using testing::AssertionSuccess;
 using wftest::Column;
-using wftest::HeroKeys;
 using wftest::HeroSight;
 using wftest::kDecideKey;
 using wftest::PlayDriver;
@@ -63,30 +62,12 @@ AssertionResult QuitToTitle(PlayDriver& d) {
 // The first challenge, watching the hero: over the walker and the spike of column 8, then
 // up onto the wall of columns 14 to 16 where the goal star stands.
 AssertionResult ClearFirstChallenge(PlayDriver& d) {
-    return wftest::RunRoute(d, {
-                                   {"jumping the walker and the spike",
-                                    [](const HeroSight& h, bool tap) {
-                                        HeroKeys k;
-                                        if (h.x >= Column(5) + 8) {
-                                            k.jump = h.onGround && tap;
-                                            k.next = h.vy < -0.2;
-                                        }
-                                        return k;
-                                    }},
-                                   {"jumping onto the wall",
-                                    [](const HeroSight& h, bool tap) {
-                                        HeroKeys k;
-                                        k.jump = h.x >= Column(12) && h.onGround && tap;
-                                        k.next = h.x >= Column(12) && h.vy < -0.2;
-                                        return k;
-                                    }},
-                                   {"reaching the goal",
-                                    [](const HeroSight& h, bool) {
-                                        HeroKeys k;
-                                        k.right = h.x < Column(15);
-                                        return k;
-                                    }},
-                               });
+    return wftest::RunRoute(d,
+                            {
+                                wftest::JumpFrom("jumping the walker and the spike", Column(5) + 8),
+                                wftest::JumpFrom("jumping onto the wall", Column(12)),
+                                wftest::RunUpTo("reaching the goal", Column(15)),
+                            });
 }
 
 TEST(PlaythroughModes, ChallengeFromTheTitleClearedAndItsRankingEntered) {

@@ -44,11 +44,13 @@ using wftest::Column;
 using wftest::CursorRow;
 using wftest::HeroKeys;
 using wftest::HeroSight;
+using wftest::JumpFrom;
 using wftest::kCancelKey;
 using wftest::kDecideKey;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
 using wftest::RowOf;
+using wftest::RunUpTo;
 
 // Save menu items by id: the items enter the menu's states from kSave on by their id.
 constexpr int kSaveItemSave = 0;
@@ -83,22 +85,10 @@ AssertionResult AnswerYes(PlayDriver& d) {
 AssertionResult ClearFirstStage(PlayDriver& d) {
     return wftest::RunRoute(
         d, {
-               {"running to the spikes",  // a block before the spikes of columns 11 to 13
-                [](const HeroSight& h, bool tap) {
-                    HeroKeys k;
-                    if (h.x >= Column(9) + 12) {
-                        k.jump = h.onGround && tap;
-                        k.next = h.vy < -0.2;
-                    }
-                    return k;
-                }},
-               {"running to the spring",  // the spring stands in column 26, a block high
-                [](const HeroSight& h, bool tap) {
-                    HeroKeys k;
-                    k.jump = h.x >= Column(25) && h.onGround && tap;
-                    k.next = h.x >= Column(25) && h.vy < -0.2;
-                    return k;
-                }},
+               // a block before the spikes of columns 11 to 13
+               JumpFrom("running to the spikes", Column(9) + 12),
+               // the spring stands in column 26, a block high
+               JumpFrom("running to the spring", Column(25)),
                {"dropping onto the spring",
                 [fell = false](const HeroSight& h, bool) mutable {
                     HeroKeys k;
@@ -114,14 +104,8 @@ AssertionResult ClearFirstStage(PlayDriver& d) {
                     k.next = h.x >= Column(30) + 10 && h.onGround;
                     return k;
                 }},
-               {"jumping onto the ledge",
-                [](const HeroSight& h, bool tap) {
-                    HeroKeys k;
-                    k.jump = h.onGround && tap;
-                    k.next = h.vy < -0.2;
-                    return k;
-                }},
-               {"reaching the goal", [](const HeroSight&, bool) { return HeroKeys(); }},
+               JumpFrom("jumping onto the ledge", 0),
+               RunUpTo("reaching the goal", 1e9),
            });
 }
 
