@@ -96,9 +96,9 @@ class PlayDriver {
 
   private:
     FrameGate& gate_;
-    std::function<void()> watch_;
     int base_;  // frames presented in earlier runs of the same folder
     std::vector<int> held_;
+    std::function<void()> watch_;
 };
 
 // The name of a scene index for failure texts ("title", "world map"...).
