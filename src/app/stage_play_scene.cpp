@@ -418,12 +418,14 @@ bool cStagePlay::RankingsOn() const {
 }
 
 void cStagePlay::Run() {
-    // The menus over the stage (pause, results, retry, game over) take key repeat and
-    // one-shot buttons as every screen does. Play takes the controller as it was read: a
-    // held direction must move the hero every frame and a held button must stay held for
-    // the key conditions of the flows.
-    if (m_nState != kPlay) {
-        cKeyState& keys = Keys();
+    cKeyState& keys = Keys();
+    if (m_nState == kPlay) {
+        // Play reads the keys as they are held: key repeat would let a held direction
+        // through only every sixth frame and the one-shot filter a held button once, so
+        // the hero could not walk or keep a key down. A button held now is no new press
+        // for the menu that may follow (pause, results).
+        keys.m_dwOneShot = (keys.m_wButton & 3) != 0 ? 1 : 0;
+    } else {
         keys.Update();
         keys.TakeButton(3);
     }

@@ -1,6 +1,7 @@
 #include "player_harness.h"
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <fstream>
 #include <mutex>
@@ -10,7 +11,9 @@
 #include "app/menu.h"
 #include "app/run_start.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
 #include "app/startup.h"
+#include "app/title_scene.h"
 #include "core/key_state.h"
 #include "core/log.h"
 #include "core/record.h"
@@ -23,11 +26,14 @@
 #include "data/save_slots.h"
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
+#include "objects/chara.h"
 #include "platform/clock.h"
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
 #include "platform/video/device.h"
+#include "platform/video/present.h"
+#include "play/stage_run.h"
 #include "sample_project.h"
 
 namespace wftest {
@@ -133,20 +139,32 @@ int KeyScript::Length() const {
 
 namespace {
 
-// The keyboard usage the key table takes for a virtual key (the US layout's places).
-uint32_t UsageOf(int vk) {
-    for (uint32_t usage = 1; usage < 256; ++usage)
-        if (platform::input::VirtualKeyFor(usage, 0, true) == vk) return usage;
-    ADD_FAILURE() << "no key of the keyboard gives virtual key " << vk;
-    return 0;
-}
-
-void KeyEvent(int vk, bool down) {
+// Holds (down) or releases a key of the keyboard the game reads, as the window system
+// would report it; false for a key with no physical key here.
+bool SetGameKey(int virtualKey, bool down) {
+    // The physical key (USB HID keyboard usage) at the virtual key's place on a US layout.
+    uint32_t usage = 1;
+    while (usage < 256 && platform::input::VirtualKeyFor(usage, 0, true) != virtualKey) ++usage;
+    if (usage == 256) return false;
     platform::input::InputEvent e;
     e.type = down ? platform::input::InputEvent::Type::KeyDown
                   : platform::input::InputEvent::Type::KeyUp;
-    e.usage = UsageOf(vk);
+    e.usage = usage;
+    if (virtualKey >= 'A' && virtualKey <= 'Z') e.layoutChar = U'a' + (virtualKey - 'A');
+    if (virtualKey == platform::input::VK_SPACE) e.layoutChar = U' ';
     platform::input::HandleInputEvent(e);
+    return true;
+}
+
+// Every key released.
+void ReleaseGameKeys() {
+    platform::input::InputEvent e;
+    e.type = platform::input::InputEvent::Type::FocusLost;
+    platform::input::HandleInputEvent(e);
+}
+
+void KeyEvent(int vk, bool down) {
+    if (!SetGameKey(vk, down)) ADD_FAILURE() << "no key of the keyboard gives virtual key " << vk;
 }
 
 }  // namespace
@@ -185,9 +203,15 @@ std::string PlayDriver::Where() const {
 
 testing::AssertionResult PlayDriver::Step(int frames) {
     if (Ended()) return testing::AssertionFailure() << "no frame to run: " << Where();
-    if (!gate_.RunTo(gate_.Presented() + frames))
-        return testing::AssertionFailure()
-               << "the game stopped before " << frames << " more frame(s): " << Where();
+    // One frame at a time while a watcher reads each of them.
+    for (int left = frames; left > 0;) {
+        const int now = watch_ ? 1 : left;
+        if (!gate_.RunTo(gate_.Presented() + now))
+            return testing::AssertionFailure()
+                   << "the game stopped before " << left << " more frame(s): " << Where();
+        left -= now;
+        if (watch_) watch_();
+    }
     return testing::AssertionSuccess();
 }
 
@@ -260,6 +284,85 @@ testing::AssertionResult PlayDriver::CloseWithEsc(int maxFrames) {
     return testing::AssertionFailure() << "Esc did not close the program: " << Where();
 }
 
+// ---- Shared steps ----------------------------------------------------------------------
+
+int CursorRow() {
+    return g_CursorStack.Current().row;
+}
+
+int RowOf(const std::vector<int>& items, int id) {
+    const auto at = std::find(items.begin(), items.end(), id);
+    return at == items.end() ? -1 : static_cast<int>(at - items.begin());
+}
+
+testing::AssertionResult ChooseRow(PlayDriver& d, int row) {
+    for (int tries = 0; CursorRow() != row; ++tries) {
+        if (tries > 12)
+            return testing::AssertionFailure() << "the cursor did not reach row " << row << " (at "
+                                               << CursorRow() << "): " << d.Where();
+        if (testing::AssertionResult r =
+                d.Press(CursorRow() < row ? platform::input::VK_DOWN : platform::input::VK_UP);
+            !r)
+            return r;
+    }
+    return d.Press(kDecideKey);
+}
+
+testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id) {
+    if (testing::AssertionResult r = d.WaitForScene(kSceneTitle, cTitleScene::kMenu); !r) return r;
+    const auto* title = static_cast<const cTitleScene*>(g_SceneMgr.Scene(kSceneTitle));
+    const int row = RowOf(title->ShownItems(), id);
+    if (row < 0) return testing::AssertionFailure() << "the title does not show item " << id;
+    return ChooseRow(d, row);
+}
+
+bool SeeHero(HeroSight& s) {
+    const cChara* hero = g_StageRun.Hero();
+    if (!hero) return false;
+    s.x = hero->m_dX;
+    s.y = hero->m_dY;
+    s.vy = hero->m_dVY;
+    // Standing on the floor of row 12 (it settles a little into it between landings).
+    s.onGround = std::fabs(s.vy) < 0.2 && s.y > Column(12) - 32 - 8;
+    return true;
+}
+
+RouteLeg JumpFrom(const char* name, double x) {
+    return {name, [x](const HeroSight& h, bool tap) {
+                HeroKeys k;
+                k.jump = h.x >= x && h.onGround && tap;
+                k.next = h.x >= x && h.vy < -0.2;
+                return k;
+            }};
+}
+
+RouteLeg RunUpTo(const char* name, double x) {
+    return {name, [x](const HeroSight& h, bool) {
+                HeroKeys k;
+                k.right = h.x < x;
+                return k;
+            }};
+}
+
+testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs, int maxFrames) {
+    size_t leg = 0;
+    HeroSight h;
+    for (int frame = 0; frame < maxFrames; ++frame) {
+        if (d.Scene() != kSceneStagePlay || d.State() != cStagePlay::kPlay) break;
+        if (!SeeHero(h)) return testing::AssertionFailure() << "no hero: " << d.Where();
+        const HeroKeys keys = legs[leg].keys(h, frame % 3 == 0);
+        if (keys.next && leg + 1 < legs.size()) ++leg;
+        keys.right ? d.KeyDown(platform::input::VK_RIGHT) : d.KeyUp(platform::input::VK_RIGHT);
+        keys.jump ? d.KeyDown(kDecideKey) : d.KeyUp(kDecideKey);
+        if (testing::AssertionResult r = d.Step(); !r) return r << " (" << legs[leg].name << ")";
+    }
+    d.ReleaseKeys();
+    if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kResult)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "the stage was not cleared while " << legs[leg].name
+                                       << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
+}
+
 // ---- Set-up --------------------------------------------------------------------------
 
 void ResetPlayerGlobals() {
@@ -308,6 +411,7 @@ PlayerRun::PlayerRun(std::vector<int> answers)
 }
 
 PlayerRun::~PlayerRun() {
+    ReleaseGameKeys();
     SetPlayerHost(PlayerHost());
     platform::video::SetPacingEnabled(true);
     DDResetForTest();

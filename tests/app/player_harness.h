@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "platform/ui/events.h"
-#include "platform/video/present.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -91,15 +90,69 @@ class PlayDriver {
     testing::AssertionResult WaitForScene(int scene, int state = -1, int maxFrames = 1200);
     // A real Esc key message to the window, then frames until the run has ended.
     testing::AssertionResult CloseWithEsc(int maxFrames = 600);
+    // Calls watch after every frame the driver lets run (the game stands meanwhile), so
+    // a test may read each frame it drives; nullptr stops it.
+    void WatchFrames(std::function<void()> watch) { watch_ = std::move(watch); }
 
   private:
     FrameGate& gate_;
     int base_;  // frames presented in earlier runs of the same folder
     std::vector<int> held_;
+    std::function<void()> watch_;
 };
 
 // The name of a scene index for failure texts ("title", "world map"...).
 std::string SceneName(int scene);
+
+// ---- Steps the play-throughs share ----------------------------------------------------
+
+// The fixed keyboard reader: Z is the first button (decide, jump), X the second (cancel).
+constexpr int kDecideKey = 'Z';
+constexpr int kCancelKey = 'X';
+
+// Where the menu of the current screen stands.
+int CursorRow();
+// The row of item `id` in a menu's shown items, -1 when it is not shown.
+int RowOf(const std::vector<int>& items, int id);
+// The menu cursor moved to `row` with single presses, then the row decided.
+testing::AssertionResult ChooseRow(PlayDriver& d, int row);
+// A title item chosen from the title menu, once the menu takes keys.
+testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id);
+
+// Stage dots of block column (or row) c: stage play lays the map out ten blocks in from
+// the stage's edge.
+constexpr double Column(int c) {
+    return 32.0 * (10 + c);
+}
+
+// The hero as a player sees it.
+struct HeroSight {
+    double x = 0, y = 0, vy = 0;
+    bool onGround = false;  // standing on the floor (row 12)
+};
+// False when the stage has no hero.
+bool SeeHero(HeroSight& s);
+
+// A stage played by watching the hero: each leg of a route gives the keys of a frame
+// from what the hero does, and says when the next leg takes over.
+struct HeroKeys {
+    bool right = true, jump = false;
+    bool next = false;  // this leg is done after this frame
+};
+struct RouteLeg {
+    const char* name;
+    // tap: a player tapping jump would press it this frame (every third frame).
+    std::function<HeroKeys(const HeroSight& h, bool tap)> keys;
+};
+// Right held; once the hero is past x, jump tapped while it stands on the floor; done
+// once it rises.
+RouteLeg JumpFrom(const char* name, double x);
+// Right held while the hero is short of x; never done (the last leg).
+RouteLeg RunUpTo(const char* name, double x);
+// Plays the legs in turn while the stage is in play; succeeds when play ends on the
+// result screen, else names the leg, the hero's place and where the game stood.
+testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,
+                                  int maxFrames = 1200);
 
 class PlayerRun {
   public:
@@ -126,6 +179,7 @@ class PlayerRun {
     std::string GameFile(const std::string& gamePath) const;
     std::vector<std::string> BoxTexts() const;
     int Frames() const;
+    // The last presented frame, as ARGB pixels.
     std::vector<uint32_t> Pixels() const;
 
   private:

@@ -6,8 +6,6 @@
 // named; a failure says where the game stood (scene, state, frame).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,7 +24,6 @@
 #include "data/save_data.h"
 #include "data/save_slots.h"
 #include "data/world_map.h"
-#include "objects/chara.h"
 #include "objects/item_obj.h"
 #include "platform/input/virtual_keys.h"
 #include "play/stage_run.h"
@@ -41,49 +38,27 @@ using platform::input::VK_UP;
 using testing::AssertionFailure;
 using testing::AssertionResult;
 using testing::AssertionSuccess;
+using wftest::ChooseRow;
+using wftest::ChooseTitleItem;
+using wftest::Column;
+using wftest::CursorRow;
+using wftest::HeroKeys;
+using wftest::HeroSight;
+using wftest::JumpFrom;
+using wftest::kCancelKey;
+using wftest::kDecideKey;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
+using wftest::RowOf;
+using wftest::RunUpTo;
 
-// The fixed keyboard reader: Z is the first button (decide, jump), X the second (cancel).
-constexpr int kDecideKey = 'Z';
-constexpr int kCancelKey = 'X';
 // Save menu items by id: the items enter the menu's states from kSave on by their id.
 constexpr int kSaveItemSave = 0;
 constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSave;
 
-// Where the menu of the current screen stands.
-int CursorRow() {
-    return g_CursorStack.Current().row;
-}
-
-// The menu cursor moved to `row` with single presses, then the row decided.
-AssertionResult ChooseRow(PlayDriver& d, int row) {
-    for (int tries = 0; CursorRow() != row; ++tries) {
-        if (tries > 12)
-            return AssertionFailure() << "the cursor did not reach row " << row << " (at "
-                                      << CursorRow() << "): " << d.Where();
-        if (AssertionResult r = d.Press(CursorRow() < row ? VK_DOWN : VK_UP); !r) return r;
-    }
-    return d.Press(kDecideKey);
-}
-
-// The row of item `id` in a menu's shown items.
-int RowOf(const std::vector<int>& items, int id) {
-    const auto at = std::find(items.begin(), items.end(), id);
-    return at == items.end() ? -1 : static_cast<int>(at - items.begin());
-}
-
 template <class Scene>
 Scene* Current(int index) {
     return static_cast<Scene*>(g_SceneMgr.Scene(index));
-}
-
-// A title item chosen from the title menu, once the menu takes keys.
-AssertionResult ChooseTitleItem(PlayDriver& d, int id) {
-    if (AssertionResult r = d.WaitForScene(kSceneTitle, cTitleScene::kMenu); !r) return r;
-    const int row = RowOf(Current<cTitleScene>(kSceneTitle)->ShownItems(), id);
-    if (row < 0) return AssertionFailure() << "the title does not show item " << id;
-    return ChooseRow(d, row);
 }
 
 // The save menu item `id` chosen (its state is kSave + id).
@@ -103,86 +78,35 @@ AssertionResult AnswerYes(PlayDriver& d) {
 
 // ---- The first stage -------------------------------------------------------------------
 
-// Stage dots of block column c: stage play lays the map out ten blocks in from the
-// stage's edge.
-constexpr double Column(int c) {
-    return 32.0 * (10 + c);
-}
-
-struct HeroSight {
-    double x = 0, y = 0, vy = 0;
-    bool onGround = false;
-};
-
-bool SeeHero(HeroSight& s) {
-    const cChara* hero = g_StageRun.Hero();
-    if (!hero) return false;
-    s.x = hero->m_dX;
-    s.y = hero->m_dY;
-    s.vy = hero->m_dVY;
-    // Standing on the floor of row 12 (it settles a little into it between landings).
-    s.onGround = std::fabs(s.vy) < 0.2 && s.y > Column(12) - 32 - 8;
-    return true;
-}
-
 // Clears the sample's first stage as a player would, watching the hero: run right, jump
 // the spikes, hop up beside the spring and drop onto it, let it throw the hero over the
 // pit, land short of the ledge and jump onto it, where the goal star stands. Jump is
-// pressed every third frame until the hero rises, as a player taps it.
+// tapped until the hero rises.
 AssertionResult ClearFirstStage(PlayDriver& d) {
-    enum Leg { kToSpikes, kToSpring, kOntoSpring, kOverPit, kOntoLedge, kToGoal };
-    static const char* const kLegNames[] = {"running to the spikes",    "running to the spring",
-                                            "dropping onto the spring", "flying over the pit",
-                                            "jumping onto the ledge",   "reaching the goal"};
-    Leg leg = kToSpikes;
-    bool fell = false;
-    HeroSight h;
-    for (int frame = 0; frame < 1200; ++frame) {
-        if (d.Scene() != kSceneStagePlay || d.State() != cStagePlay::kPlay) break;
-        if (!SeeHero(h)) return AssertionFailure() << "no hero: " << d.Where();
-        bool right = true, jump = false;
-        const bool tap = frame % 3 == 0;
-        switch (leg) {
-            case kToSpikes:  // a block before the spikes of columns 11 to 13
-                if (h.x >= Column(9) + 12) {
-                    jump = h.onGround && tap;
-                    if (h.vy < -0.2) leg = kToSpring;
-                }
-                break;
-            case kToSpring:  // the spring stands in column 26, a block high
-                if (h.x >= Column(25) && h.onGround) jump = tap;
-                if (h.x >= Column(25) && h.vy < -0.2) leg = kOntoSpring;
-                break;
-            case kOntoSpring:
-                right = h.x < Column(26) + 4;
-                fell = fell || h.vy > 0.5;
-                if (fell && h.vy < -0.5) leg = kOverPit;  // thrown up
-                break;
-            case kOverPit:  // the pit is columns 27 to 29; the ledge starts at 33
-                right = h.x < Column(30) + 20;
-                if (h.x >= Column(30) + 10 && h.onGround) leg = kOntoLedge;
-                break;
-            case kOntoLedge:
-                jump = h.onGround && tap;
-                if (h.vy < -0.2) leg = kToGoal;
-                break;
-            case kToGoal:
-                break;
-        }
-        if (right)
-            d.KeyDown(VK_RIGHT);
-        else
-            d.KeyUp(VK_RIGHT);
-        if (jump)
-            d.KeyDown(kDecideKey);
-        else
-            d.KeyUp(kDecideKey);
-        if (AssertionResult r = d.Step(); !r) return r << " (" << kLegNames[leg] << ")";
-    }
-    d.ReleaseKeys();
-    if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kResult) return AssertionSuccess();
-    return AssertionFailure() << "the stage was not cleared while " << kLegNames[leg]
-                              << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
+    return wftest::RunRoute(
+        d, {
+               // a block before the spikes of columns 11 to 13
+               JumpFrom("running to the spikes", Column(9) + 12),
+               // the spring stands in column 26, a block high
+               JumpFrom("running to the spring", Column(25)),
+               {"dropping onto the spring",
+                [fell = false](const HeroSight& h, bool) mutable {
+                    HeroKeys k;
+                    k.right = h.x < Column(26) + 4;
+                    fell = fell || h.vy > 0.5;
+                    k.next = fell && h.vy < -0.5;  // thrown up
+                    return k;
+                }},
+               {"flying over the pit",  // the pit is columns 27 to 29; the ledge starts at 33
+                [](const HeroSight& h, bool) {
+                    HeroKeys k;
+                    k.right = h.x < Column(30) + 20;
+                    k.next = h.x >= Column(30) + 10 && h.onGround;
+                    return k;
+                }},
+               JumpFrom("jumping onto the ledge", 0),
+               RunUpTo("reaching the goal", 1e9),
+           });
 }
 
 // ---- Steps of the story ----------------------------------------------------------------
@@ -230,9 +154,9 @@ TEST(Playthrough, NewStoryClearsTheFirstStageSavesAndContinuesBeforeAndAfterARes
             HeroSight before, after;
             d.KeyDown(VK_RIGHT);
             for (int i = 0; i < 10; ++i) {
-                ASSERT_TRUE(SeeHero(before));
+                ASSERT_TRUE(wftest::SeeHero(before));
                 ASSERT_TRUE(d.Step());
-                ASSERT_TRUE(SeeHero(after));
+                ASSERT_TRUE(wftest::SeeHero(after));
                 EXPECT_NEAR(after.x - before.x, 4.0, 1e-6) << "frame " << i;  // four dots
             }
             d.KeyUp(VK_RIGHT);

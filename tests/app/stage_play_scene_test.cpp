@@ -216,6 +216,29 @@ TEST_F(StagePlaySceneTest, PauseMenuItemsLeadWhereTheyShould) {
     EXPECT_EQ(CountValidCmd(items), 2);
 }
 
+TEST_F(StagePlaySceneTest, PlayReadsHeldKeysAndAHeldButtonIsNoPressForThePause) {
+    Start(kModeStory);
+    const cKeyState& keys = V(g_KeyStates, 0);
+    // Held through play, a direction and a button read as held every frame (no key
+    // repeat, no one-shot filter): the hero walks and a held jump stays held.
+    for (int i = 0; i < 30; ++i) {
+        Frame(1, kKeyRight);
+        ASSERT_EQ(keys.m_wDir, kKeyRight) << "frame " << i;
+        ASSERT_EQ(keys.m_wButton, 1) << "frame " << i;
+    }
+    // Paused with the button still down: it does not decide the menu's item until it
+    // is pressed anew.
+    script.steps.push_back(PlayStep::kPaused);
+    Frame(1);
+    ASSERT_EQ(scene->m_nState, cStagePlay::kPause);
+    Frame(1);
+    Frame(1);
+    EXPECT_EQ(scene->m_nState, cStagePlay::kPause);
+    Frame();
+    Frame(1);
+    EXPECT_EQ(scene->m_nState, cStagePlay::kPlay);
+}
+
 TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
     StagePlaySwitches ask;
     ask.askAfterMiss = 1;

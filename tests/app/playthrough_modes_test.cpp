@@ -1,0 +1,234 @@
+// The sample game's modes played headless through the real program, in lock step with the
+// game like the story's play-through: a challenge cleared with its ranking entered, free
+// play of a stage file, and a replay saved with F1 and played back frame for frame. Every
+// step is named; a failure says where the game stood (scene, state, frame).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/challenge_scene.h"
+#include "app/run_start.h"
+#include "app/scene.h"
+#include "app/stage_play_scene.h"
+#include "app/title_scene.h"
+#include "data/global_data.h"
+#include "data/save_data.h"
+#include "platform/input/virtual_keys.h"
+#include "play/ranking.h"
+#include "play/stage_run.h"
+#include "player_harness.h"
+
+namespace {
+
+namespace in = platform::input;
+using testing::AssertionFailure;
+using testing::AssertionResult;
+using testing::AssertionSuccess;
+using wftest::Column;
+using wftest::HeroSight;
+using wftest::kDecideKey;
+using wftest::PlayDriver;
+using wftest::PlayerRun;
+
+constexpr const char* kChallengeStage = "data\\stg4\\c01-1.stg4";
+constexpr const char* kFirstStage = "data\\stg4\\Sample01.stg4";
+
+// Decide tapped until the scene is left (menus that stand a while before they take it).
+AssertionResult DecideUntilLeft(PlayDriver& d, int scene, int maxTaps = 150) {
+    for (int i = 0; i < maxTaps && d.Scene() == scene; ++i)
+        if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+    if (d.Scene() != scene) return AssertionSuccess();
+    return AssertionFailure() << wftest::SceneName(scene) << " not left with decide: " << d.Where();
+}
+
+// Space pauses play, the cursor goes up to "quit" (the first row) and quit leads back to
+// the title.
+AssertionResult QuitToTitle(PlayDriver& d) {
+    if (AssertionResult r = d.Press(in::VK_SPACE); !r) return r;
+    if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10); !r) return r;
+    for (int tries = 0; g_pStagePlay->m_nCursor != 0; ++tries) {
+        if (tries > 4) return AssertionFailure() << "the pause menu's cursor did not reach quit";
+        if (AssertionResult r = d.Press(in::VK_UP); !r) return r;
+    }
+    if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+    return d.WaitForScene(kSceneTitle, cTitleScene::kMenu);
+}
+
+// ---- Challenge -------------------------------------------------------------------------
+
+// The first challenge, watching the hero: over the walker and the spike of column 8, then
+// up onto the wall of columns 14 to 16 where the goal star stands.
+AssertionResult ClearFirstChallenge(PlayDriver& d) {
+    return wftest::RunRoute(d,
+                            {
+                                wftest::JumpFrom("jumping the walker and the spike", Column(5) + 8),
+                                wftest::JumpFrom("jumping onto the wall", Column(12)),
+                                wftest::RunUpTo("reaching the goal", Column(15)),
+                            });
+}
+
+TEST(PlaythroughModes, ChallengeFromTheTitleClearedAndItsRankingEntered) {
+    PlayerRun run;
+    // The ranking name, typed into the dialog that F3 opens on the result screen.
+    run.UiEvents()->Type("ABC");
+    run.UiEvents()->Key(in::VK_RETURN);
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        {
+            SCOPED_TRACE("title: the first challenge started");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+            ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        }
+        {
+            SCOPED_TRACE("challenge stage: cleared from the keyboard");
+            ASSERT_TRUE(ClearFirstChallenge(d));
+        }
+        {
+            SCOPED_TRACE("results: F3 registers the run under the typed name");
+            ASSERT_TRUE(d.Press(in::VK_F3));
+            ASSERT_TRUE(d.Until([] { return g_pStagePlay && g_pStagePlay->m_bRegistered != 0; }, 60,
+                                "the run registered"));
+        }
+        {
+            SCOPED_TRACE("ranking and results: decide leads back to the challenge list");
+            ASSERT_TRUE(DecideUntilLeft(d, kSceneStagePlay));
+            ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        }
+    }),
+              0);
+    EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeChallenge);
+    EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+
+    // The ranking file of the challenge holds the name in first place of every table the
+    // run ranked in, and the challenge record keeps the stage as reached.
+    cRankFile ranks;
+    ASSERT_EQ(LoadRanking(ranks, kModeChallenge, kChallengeStage, 0, 0, 0), 1);
+    int named = 0;
+    for (const cRankTable& t : ranks.m_vTables)
+        if (!t.m_vRows.empty() && t.m_vRows[0].m_bUsed && t.m_vRows[0].m_sName == "ABC") ++named;
+    EXPECT_GE(named, 2);
+    EXPECT_GT(g_PlaySession.m_nScore + g_PlaySession.m_nTotal2, 0);
+}
+
+// ---- Free play -------------------------------------------------------------------------
+
+TEST(PlaythroughModes, FreePlayOfAStageFileFromTheCommandLineAndFromTheTitle) {
+    {
+        SCOPED_TRACE("test play named on the command line");
+        PlayerRun run;
+        HeroSight start, end;
+        EXPECT_EQ(run.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          ASSERT_TRUE(wftest::SeeHero(start));
+                          ASSERT_TRUE(d.Play(wftest::KeyScript().Hold(0, 60, in::VK_RIGHT)));
+                          ASSERT_TRUE(wftest::SeeHero(end));
+                      },
+                      kFirstStage),
+                  0);
+        EXPECT_TRUE(g_bCommandLineRun.load());
+        EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeFree);
+        // Four dots a frame with Right held throughout: the key reads as held every frame.
+        EXPECT_NEAR(end.x - start.x, 240.0, 1e-6);
+        EXPECT_TRUE(run.BoxTexts().empty());
+    }
+    {
+        SCOPED_TRACE("the title's free-play item");
+        PlayerRun run;
+        // The stage list of the open dialog, from its first entry: "..", c01-1, c02-1,
+        // Sample01, ...
+        for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_DOWN);
+        run.UiEvents()->Key(in::VK_RETURN);
+        EXPECT_EQ(run.Play([&](PlayDriver& d) {
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleFree));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(d.Play(wftest::KeyScript().Hold(0, 90, in::VK_RIGHT)));
+            EXPECT_GE(g_StageRun.frameCounter, 90u);
+            ASSERT_TRUE(QuitToTitle(d));
+        }),
+                  0);
+        EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeFree);
+        EXPECT_FALSE(g_bCommandLineRun.load());
+        EXPECT_EQ(g_PlaySession.m_strStageFile, "data\\stg4\\Sample01.stg4_000");
+        EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
+        EXPECT_TRUE(run.BoxTexts().empty());
+    }
+}
+
+// ---- Replay ----------------------------------------------------------------------------
+
+// FNV-1a of a presented frame.
+uint64_t HashPixels(const std::vector<uint32_t>& pixels) {
+    uint64_t h = 1469598103934665603ull;
+    for (const uint32_t v : pixels) {
+        h ^= v;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+TEST(PlaythroughModes, ReplaySavedWithF1PlaysBackFrameForFrame) {
+    PlayerRun run;
+    // The frame-rate text would put the machine's speed into the frames.
+    run.SetIni("ShowFps", "0");
+    // The save dialog proposes the replay's name: Enter keeps it. The open dialog of the
+    // title's replay item selects the one replay: Enter opens it.
+    run.UiEvents()->Key(in::VK_RETURN);
+    run.UiEvents()->Key(in::VK_RETURN);
+    constexpr uint32_t kRecorded = 150;
+    // The picture of every frame of play by its play frame. Only frames of the play state
+    // are taken, each play frame once: the frame that serves F1 runs no update and keeps
+    // the play frame before it, and a stage that starts still shows the last one's.
+    std::map<uint32_t, uint64_t> recorded, played;
+    std::map<uint32_t, uint64_t>* hashes = &recorded;
+    EXPECT_EQ(run.Play(
+                  [&](PlayDriver& d) {
+                      d.WatchFrames([&] {
+                          const uint32_t f = g_StageRun.frameCounter;
+                          if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kPlay &&
+                              f != 0 && !hashes->count(f))
+                              (*hashes)[f] = HashPixels(run.Pixels());
+                      });
+                      {
+                          SCOPED_TRACE("test play: recorded, then saved with F1");
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          // Right with two jumps, then back left: clear of the spikes.
+                          ASSERT_TRUE(d.Play(wftest::KeyScript()
+                                                 .Hold(0, 50, in::VK_RIGHT)
+                                                 .Hold(10, 5, kDecideKey)
+                                                 .Hold(50, 100, in::VK_LEFT)
+                                                 .Hold(80, 5, kDecideKey)));
+                          ASSERT_GE(g_StageRun.frameCounter, kRecorded) << d.Where();
+                          ASSERT_TRUE(d.Press(in::VK_F1, 1, 3));
+                          ASSERT_TRUE(QuitToTitle(d));
+                      }
+                      {
+                          SCOPED_TRACE("title: the replay opened and played back");
+                          hashes = &played;
+                          ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay));
+                          ASSERT_TRUE(d.Until([&] { return played.count(kRecorded) != 0; }, 600,
+                                              "the replay played back"));
+                      }
+                  },
+                  kFirstStage),
+              0);
+    EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeReplay);
+    EXPECT_TRUE(
+        std::filesystem::exists(run.Dir().Path() / "user_data" / "rpl4" / "Sample01_00.rpl4_770"));
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+    ASSERT_GE(recorded.size(), kRecorded);
+    // The hero moved: the frames compared are not one picture over and over.
+    EXPECT_NE(recorded[1], recorded[kRecorded]);
+    for (uint32_t f = 1; f <= kRecorded; ++f) {
+        ASSERT_TRUE(played.count(f)) << "play frame " << f << " not played back";
+        ASSERT_EQ(played[f], recorded[f]) << "play frame " << f << " differs from its recording";
+    }
+}
+
+}  // namespace
