@@ -222,9 +222,6 @@ StagePlayServices MakeDefaults() {
         return PlayStep::kPlaying;
     };
     s.drawStage = &DrawWholeStage;
-    s.addItemGetImage = [](uint32_t kind, uint32_t number, uint32_t extra, uint32_t id) {
-        AddItemGetImage(g_StageDraw.textImages, kind, number, extra, id);
-    };
     s.startScreenEffect = [](int32_t effect, int32_t a, int32_t b) {
         StartScreenEffect(g_StageDraw.screenEffect, static_cast<int16_t>(effect), a, b);
     };
@@ -809,11 +806,6 @@ void cStagePlay::SetScreenColor(const std::vector<int32_t>& params) {
 
 void cStagePlay::RequestStageBgm(int32_t bgm, int32_t arg) {
     RequestStageMusic(bgm, static_cast<uint8_t>(arg));
-}
-
-void cStagePlay::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                                 uint32_t objectId) {
-    if (services_.addItemGetImage) services_.addItemGetImage(bmpSet, number, extra, objectId);
 }
 
 void cStagePlay::OnHeroMissEnded() {

@@ -82,12 +82,10 @@ struct StagePlayServices {
     std::function<void(int x, int y, int number)> drawBannerNumber;
     std::function<void(int x, int y, int table)> drawRanking;
     std::function<void(int x, int y)> drawRunResults;
-    // What commands ask of the stage drawing (screen effects, screen colour, item-get
-    // notices); the stage drawing installs them. Unset, the request changes nothing.
+    // What commands ask of the stage drawing (screen effects, screen colour); the stage
+    // drawing installs them. Unset, the request changes nothing.
     std::function<void(int32_t effect, int32_t a, int32_t b)> startScreenEffect;
     std::function<void(const std::vector<int32_t>& params)> setScreenColor;
-    std::function<void(uint32_t bmpSet, uint32_t number, uint32_t extra, uint32_t objectId)>
-        addItemGetImage;
 };
 StagePlayServices DefaultStagePlayServices();
 // The services new stage-play scenes take (tests install scripted ones).
@@ -146,8 +144,6 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     void StartScreenEffect(int32_t effect, int32_t a, int32_t b) override;
     void SetScreenColor(const std::vector<int32_t>& params) override;
     void RequestStageBgm(int32_t bgm, int32_t arg) override;
-    void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                         uint32_t objectId) override;
     // A modal command's wait (cModalWait of the behaviour layer): the scene's record takes
     // it and the sub-loop runs until it ends.
     void RunModalWait(const cModalWait& wait) override;

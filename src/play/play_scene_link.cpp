@@ -72,7 +72,7 @@ void PlaySceneLink::SummonItem(const cItemDef& def, double x, double y, uint32_t
 
 void PlaySceneLink::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
                                     uint32_t objectId) {
-    if (presentation_) presentation_->AddItemGetImage(bmpSet, number, extra, objectId);
+    ::AddItemGetImage(g_StageDraw.textImages, bmpSet, number, extra, objectId);
 }
 
 void PlaySceneLink::AddEffectObject(int16_t effect, const RectD& a, const RectD& b,

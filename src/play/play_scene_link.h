@@ -18,9 +18,6 @@ class StagePresentation {
     virtual void StartScreenEffect(int32_t effect, int32_t a, int32_t b) = 0;
     virtual void SetScreenColor(const std::vector<int32_t>& params) = 0;
     virtual void RequestStageBgm(int32_t bgm, int32_t arg) = 0;
-    // The item-get notice: a graphic for 30 frames over the object with that id.
-    virtual void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                                 uint32_t objectId) = 0;
     // The program is closing while a modal sub-loop may run.
     virtual bool CloseRequested() { return false; }
     // The modal sub-loop run by the record until it ends; without a scene nothing waits.

@@ -19,6 +19,7 @@
 #include "play/attack_hits.h"
 #include "play/items_in_play.h"
 #include "play/run_end.h"
+#include "play/stage_draw.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -261,6 +262,7 @@ TEST(ItemsInPlay, TakeModes) {
         wftest::PlaceItem(stage, 12, 12, c.mode).m_bGetEffect = 1;
         StageHarness h(stage, RunKind::kStory);
         h.Frame();
+        g_StageDraw.textImages.clear();
         cPlayer& hero = *h.Hero();
         for (bool touch : c.touching) {
             if (h.Run().objects.items.empty()) break;
@@ -270,8 +272,10 @@ TEST(ItemsInPlay, TakeModes) {
             hero.m_ThirdRect.rect = {x, item.m_dY, x + 10, item.m_dY + 10};
             EXPECT_EQ(TouchItems(h.Run(), hero), 0);
         }
-        const auto gets = std::count_if(h.presentation.begin(), h.presentation.end(),
-                                        [](const std::string& p) { return p.starts_with("get"); });
+        // Each pick-up with the get effect shows its notice over the hero.
+        const auto gets = std::count_if(
+            g_StageDraw.textImages.begin(), g_StageDraw.textImages.end(),
+            [](const cTextImage& i) { return i.m_nKind == kTextImageMini; });
         EXPECT_EQ(gets, c.pickUps);
         EXPECT_EQ(h.Run().objects.items.size(), c.itemsLeft);
     }

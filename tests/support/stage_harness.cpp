@@ -241,12 +241,6 @@ void StageHarness::RequestStageBgm(int32_t bgm, int32_t arg) {
     presentation.push_back("bgm " + std::to_string(bgm) + " " + std::to_string(arg));
 }
 
-void StageHarness::AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                                   uint32_t objectId) {
-    presentation.push_back("get " + std::to_string(bmpSet) + " " + std::to_string(number) + " " +
-                           std::to_string(extra) + " " + std::to_string(objectId));
-}
-
 cStage MakeStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {
     cStage s;
     s.m_anSize[0] = w;

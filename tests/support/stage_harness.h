@@ -101,8 +101,6 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
     void StartScreenEffect(int32_t effect, int32_t a, int32_t b) override;
     void SetScreenColor(const std::vector<int32_t>& params) override;
     void RequestStageBgm(int32_t bgm, int32_t arg) override;
-    void AddItemGetImage(uint32_t bmpSet, uint32_t number, uint32_t extra,
-                         uint32_t objectId) override;
 
   private:
     bool KeyAt(AsyncKey key) const;
