@@ -737,12 +737,12 @@ int DDRemoveSurface(std::list<DDSURFACEDATA>& list, std::list<DDSURFACEFILE>& fi
     return 0;
 }
 
-void DDFollowSurfaceAlias(DDSURFACEDATA*& sd) {
-    if (lpDTCon && sd && sd->lpAlias) sd = sd->lpAlias;
-}
-
 const DDSURFACEDATA* DDDrawnSurface(const DDSURFACEDATA* sd) {
     return lpDTCon && sd && sd->lpAlias ? sd->lpAlias : sd;
+}
+
+void DDFollowSurfaceAlias(DDSURFACEDATA*& sd) {
+    sd = const_cast<DDSURFACEDATA*>(DDDrawnSurface(sd));
 }
 
 int DDCheckBitmapSize(int& tooBig, const char* file, int maxWidth, int maxHeight) {
