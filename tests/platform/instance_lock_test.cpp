@@ -7,10 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
+#include <cerrno>
 #include <string>
 
-#include "platform/clock.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -18,35 +17,44 @@ namespace {
 using platform::instance::InstanceLock;
 
 // A child process that holds the lock; it closes on the close request when asked to.
+// It reports on a pipe once it holds the lock and has set up its answer to SIGTERM, so the
+// parent never signals a child that would still die of the default action. It ends by
+// itself only when the parent is gone.
 pid_t StartOwner(const std::string& path, bool closesWhenAsked) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t parent = getpid();
     const pid_t pid = fork();
     if (pid == 0) {
-        // The parent's probe below may hold the lock for a moment: try again until free.
-        InstanceLock lock;
-        int tries = 0;
-        while (lock.Acquire(path) != InstanceLock::Result::Acquired) {
-            if (++tries > 2000) _exit(3);
-            usleep(1000);
-        }
+        close(ready[0]);
         if (closesWhenAsked)
             platform::instance::InstallCloseRequestSignals();
         else
             signal(SIGTERM, SIG_IGN);
-        for (int i = 0; i < 1000; ++i) {
+        InstanceLock lock;
+        if (lock.Acquire(path) != InstanceLock::Result::Acquired) _exit(3);
+        const char byte = 1;
+        if (write(ready[1], &byte, 1) != 1) _exit(5);
+        close(ready[1]);
+        while (getppid() == parent) {
             if (platform::instance::TakeCloseRequest()) {
                 lock.Release();
                 _exit(0);
             }
-            usleep(10000);
+            usleep(1000);
         }
         _exit(4);
     }
-    // Until the child holds the lock.
-    for (int i = 0; i < 2500; ++i) {
-        InstanceLock probe;
-        if (probe.Acquire(path) == InstanceLock::Result::HeldByOther) break;
-        probe.Release();
-        usleep(2000);
+    close(ready[1]);
+    char byte = 0;
+    ssize_t n;
+    do n = read(ready[0], &byte, 1);
+    while (n < 0 && errno == EINTR);
+    close(ready[0]);
+    if (n != 1) {  // the child ended before it held the lock
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return -1;
     }
     return pid;
 }
@@ -71,7 +79,9 @@ TEST(InstanceLock, EndOwnerAsksFirstThenForcesAndNeverEndsItself) {
         const char* name;
         bool closesWhenAsked;
         int exitSignal;  // how the owner ended: 0 by itself
-    } cases[] = {{"closes when asked", true, 0}, {"ignores the request", false, SIGKILL}};
+        int graceMs;     // the wait returns as soon as the lock is free, so it may be long
+    } cases[] = {{"closes when asked", true, 0, 60000},
+                 {"ignores the request", false, SIGKILL, 200}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         wftest::TempDir dir;
@@ -81,7 +91,7 @@ TEST(InstanceLock, EndOwnerAsksFirstThenForcesAndNeverEndsItself) {
         InstanceLock probe;
         ASSERT_EQ(probe.Acquire(path), InstanceLock::Result::HeldByOther);
         EXPECT_EQ(probe.OwnerPid(), owner);
-        EXPECT_TRUE(platform::instance::EndOwner(path, owner, 300));
+        EXPECT_TRUE(platform::instance::EndOwner(path, owner, c.graceMs));
         int status = 0;
         ASSERT_EQ(waitpid(owner, &status, 0), owner);
         if (c.exitSignal) {

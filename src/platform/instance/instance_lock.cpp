@@ -17,6 +17,8 @@
 namespace platform::instance {
 namespace {
 
+constexpr int kKilledOwnerWaitMs = 5000;
+
 std::atomic<int> g_closeRequests{0};
 
 void OnCloseSignal(int) {
@@ -110,7 +112,9 @@ bool EndOwner(const std::string& path, int ownerPid, int graceMs) {
     Diag(DiagLevel::Warn, "instance", "process %d did not close in %d ms, ending it", ownerPid,
          graceMs);
     if (kill(ownerPid, SIGKILL) != 0 && errno != ESRCH) return false;
-    return WaitLockFree(path, graceMs);
+    // A killed owner cannot hold on: its lock goes when the kernel has closed its files,
+    // which a busy machine may delay past the grace. The wait ends as soon as it is free.
+    return WaitLockFree(path, graceMs > kKilledOwnerWaitMs ? graceMs : kKilledOwnerWaitMs);
 }
 
 void InstallCloseRequestSignals() {

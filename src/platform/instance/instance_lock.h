@@ -34,7 +34,8 @@ class InstanceLock {
 
 // Asks the owner of the lock to close as its close button would (SIGTERM, which the
 // owner turns into its close request) and waits up to graceMs for the lock to come
-// free; then ends the owner by force (SIGKILL) and waits up to another graceMs. True
+// free; then ends the owner by force (SIGKILL) and waits for the lock again (at least
+// five seconds, since a killed owner cannot refuse). True
 // when the lock at path is free at the end; false when the owner could not be ended.
 bool EndOwner(const std::string& path, int ownerPid, int graceMs);
 
