@@ -10,11 +10,10 @@
 #include "data/palette.h"
 #include "media/sound/sound.h"
 #include "objects/chara.h"
-#include "objects/flow_host.h"
-#include "objects/item_obj.h"
 #include "objects/map_cell.h"
 #include "objects/stage_chara.h"
 #include "objects/units.h"
+#include "play/items_in_play.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
@@ -389,11 +388,8 @@ int CheckItemBlock(StageRun& run, cChara& hero) {
     if (!hero.m_bCmdMove && ground && hero.m_nItemBlockWait == 0 && Value(hero, *ground) != 0 &&
         ground->m_nItemBank != 0) {
         if (const cItemDef* def = GetPaletteItemDef(ground->m_nItemBank, ground->m_nItemIndex)) {
-            cItemDef copy = *def;
-            cItemObj item;
-            item.Setup(0, copy, 0);
             cChara* taker = run.Hero() ? run.Hero() : &hero;
-            if (const int result = Flows().PickUpItem(item, *taker)) return result;
+            if (const int result = PickUpItemOf(run, *def, *taker)) return result;
             hero.m_nItemBlockWait = 60 * CharaFrameFactorR();
             given = true;
         }
