@@ -6,31 +6,20 @@
 
 #include <cmath>
 
-#include "data/cmd_types.h"
 #include "objects/player.h"
+#include "play/stage_flows.h"
 #include "support/stage_harness.h"
 
 namespace {
 
+using wftest::Always;
+using wftest::Command;
+using wftest::GroundTurnMove;
+using wftest::Jump;
 using wftest::PadInput;
 using wftest::StageHarness;
 
 constexpr size_t kKeyButton1 = 11;  // the first button's slot in a key condition
-
-cFlowCmd Command(FlowCmdType type, uint16_t tenths) {
-    cFlowCmd cmd;
-    cmd.m_nType = static_cast<int8_t>(type);
-    cmd.m_nUseTime = tenths;
-    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, type)), 0);
-    return cmd;
-}
-
-// A jump as high as the given half-blocks.
-cFlowCmd Jump(int32_t halfBlocks) {
-    cFlowCmd jump = Command(kCmdJump, 1);
-    jump.m_vParams[2] = halfBlocks;
-    return jump;
-}
 
 // Jump four blocks high while the first button is pressed.
 cFlow JumpFlow() {
@@ -54,20 +43,6 @@ cStage FlatStage(int32_t hitLevel) {
 
 // Level 1 runs one logic step a frame (every step is seen), level 10 ten.
 constexpr int32_t kLevels[] = {1, 3, 10};
-
-// A flow that runs its commands over and over.
-cFlow Always(std::vector<cFlowCmd> cmds) {
-    cFlow flow;
-    flow.m_vCmds = std::move(cmds);
-    return flow;
-}
-
-cFlowCmd GroundTurnMove(int16_t tenthsOfADot) {
-    cFlowCmd cmd = Command(kCmdGroundTurnMove, 10);
-    cmd.MakeEdMove();
-    cmd.m_pMove->m_nSpeed = tenthsOfADot;
-    return cmd;
-}
 
 TEST(HeroOnGround, StandsStillAndIsNeverAirborne) {
     for (int32_t level : kLevels) {
