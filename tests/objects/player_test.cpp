@@ -149,7 +149,8 @@ TEST_F(PlayerTest, JumpByKindHoldCutAndRunUp) {
     EXPECT_EQ(player.m_bJumpB, 1u);
     EXPECT_EQ(player.m_bJumpArmed, 0u);
 
-    // On the ground a released keyed jump ends; a kind-0 jump counts as held.
+    // On the ground (standing as a landing leaves the player) a released keyed jump ends;
+    // a kind-0 jump counts as held.
     player.m_dVY = 0, player.m_bOnBlock = 1, run.m_nRemaining = 5;
     step(0);
     EXPECT_EQ(run.m_nRemaining, 0);

@@ -194,6 +194,8 @@ TEST(StandingEffects, SpringsFrictionAndPushesOfTheGroundCell) {
         cell.m_nFootEffect = c.kind;
         cell.m_nFootParam = c.strength;
         auto& hero = static_cast<cPlayer&>(f.Body(0, 520, 400, 16, 16, false, true));
+        // The cell found under the hero by its last landing; a spent jump that a spring
+        // gives back.
         hero.m_pGroundCell = &cell;
         hero.m_bJumpA = 1;
         hero.m_dVX = 2.0, hero.m_dAX = c.ax;
