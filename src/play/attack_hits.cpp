@@ -48,11 +48,7 @@ int32_t GiveShotItem(StageRun& run, const cShotObj& s) {
     const cItemDef* def = GetPaletteItemDef(bank, shot_part::ItemNumber(s.m_Part));
     cChara* hero = run.Hero();
     if (!def || !hero) return 0;
-    cItemDef copy = *def;
-    cItemObj item;
-    item.Setup(0, copy, 1);
-    item.m_bActive = 1;
-    return PickUpItem(run, item, *hero);
+    return PickUpItemOf(run, *def, *hero);
 }
 
 // One shot against one character; a nonzero result ends the hits.

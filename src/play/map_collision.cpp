@@ -10,11 +10,10 @@
 #include "data/palette.h"
 #include "media/sound/sound.h"
 #include "objects/chara.h"
-#include "objects/flow_host.h"
-#include "objects/item_obj.h"
 #include "objects/map_cell.h"
 #include "objects/stage_chara.h"
 #include "objects/units.h"
+#include "play/items_in_play.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
@@ -74,6 +73,13 @@ struct Best {
     }
 };
 
+// No floor carries the object (for now: one at rest sinks a fraction of a dot a step and
+// meets its floor again every few steps).
+void LeaveFloor(cChara& obj) {
+    obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
+    obj.m_bOnBlock = 0;
+}
+
 // y moves onto the floor the hero stands on, or lands on a solid; either way the fall
 // and the airborne count end.
 void Land(cChara& obj) {
@@ -91,11 +97,13 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
     const int8_t value = Value(obj, cell);
     if (value == 0) {
         if (recheck) return 0;
-        obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
+        LeaveFloor(obj);
         ++obj.m_nAirborne;
         if (obj.m_nAirborne >= run.rules.framesBeforeAirborne) {
             if (obj.m_nSide == 1) {
+                // Falling: its jumps wait for the ground (a landing ends the fall).
                 obj.m_bAirborne = 1;
+                obj.m_bFall = 1;
             } else if (obj.m_nSide == 0 && !obj.m_bOnObject) {
                 // Walked off an edge: no jump from the air.
                 if (cChara* hero = run.Hero()) hero->m_bJumpA = 1;
@@ -264,7 +272,7 @@ int CollideMapX(StageRun& run, cChara& obj) {
 
 int CollideMapY(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
+    LeaveFloor(obj);
     if ((obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVY > 0.0)
         return InOrder(run, obj, HitFloor, HitCeiling);
     return InOrder(run, obj, HitCeiling, HitFloor);
@@ -380,11 +388,8 @@ int CheckItemBlock(StageRun& run, cChara& hero) {
     if (!hero.m_bCmdMove && ground && hero.m_nItemBlockWait == 0 && Value(hero, *ground) != 0 &&
         ground->m_nItemBank != 0) {
         if (const cItemDef* def = GetPaletteItemDef(ground->m_nItemBank, ground->m_nItemIndex)) {
-            cItemDef copy = *def;
-            cItemObj item;
-            item.Setup(0, copy, 0);
             cChara* taker = run.Hero() ? run.Hero() : &hero;
-            if (const int result = Flows().PickUpItem(item, *taker)) return result;
+            if (const int result = PickUpItemOf(run, *def, *taker)) return result;
             hero.m_nItemBlockWait = 60 * CharaFrameFactorR();
             given = true;
         }

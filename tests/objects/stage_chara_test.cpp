@@ -237,6 +237,8 @@ TEST_F(StageCharaTest, JumpStartsWaitsAndGivesUp) {
         SCOPED_TRACE(c.name);
         g_SystemData.m_bCompat749 = c.compat;
         cStageChara chara;
+        // The contact words as the map collision leaves them: falling after steps without
+        // floor, standing after a landing (tests/play/hero_ground_test.cpp runs both).
         chara.m_bFall = c.airborne, chara.m_bOnBlock = c.onBlock;
         chara.m_dVY = 0.5;
         cCmdRun run;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "core/random.h"
@@ -232,12 +233,22 @@ TEST(Volley, AimAngleTowardTheAimSlot) {
     EXPECT_EQ(AimAngle(116, 16, volley, state), 225);   // down and right
     EXPECT_EQ(state.speed, 2);
 
-    // A scroll carries the aimed character and not the shot: the aim leads, and the
-    // volley's speed becomes that of the course relative to the scroll.
+    // A scroll of a dot a frame to the right carries the aimed character and not the shot:
+    // the aim leads, on a course of the element's speed whose part beyond the scroll points
+    // at the character. Level with it, the course is unchanged; aimed down at 45 degrees,
+    // it turns ahead to (1 + k, k), |(1 + k, k)| = 2.
     play.state.scrollSpeedX = 1;
-    aimed.m_bRidesScroll = 1;
+    cCharaDef carried;
+    carried.m_bSyncScroll = 1;
+    aimed.Setup(&carried, 0, 0, 0, 0, 0);
+    state.speed = 0;
     EXPECT_EQ(AimAngle(116, 116, volley, state), 180);
-    EXPECT_DOUBLE_EQ(state.speed, 1.0);
+    EXPECT_DOUBLE_EQ(state.speed, 2.0);
+    const double k = (std::sqrt(7.0) - 1) / 2;
+    state.speed = 0;
+    EXPECT_EQ(AimAngle(116, 16, volley, state),
+              static_cast<int32_t>(std::atan2(k, 1 + k) * 180 / std::numbers::pi + 180));
+    EXPECT_DOUBLE_EQ(state.speed, 2.0);
 
     // Aimed straight A from the first element's centre.
     play.state.scrollSpeedX = 0;

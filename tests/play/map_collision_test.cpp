@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
 #include "data/palette.h"
 #include "objects/units.h"
 #include "play/play_fixture.h"
+#include "play/stage_draw.h"
+#include "play/text_images.h"
+#include "support/stage_harness.h"
 
 namespace {
 
@@ -190,6 +194,8 @@ TEST(StandingEffects, SpringsFrictionAndPushesOfTheGroundCell) {
         cell.m_nFootEffect = c.kind;
         cell.m_nFootParam = c.strength;
         auto& hero = static_cast<cPlayer&>(f.Body(0, 520, 400, 16, 16, false, true));
+        // The cell found under the hero by its last landing; a spent jump that a spring
+        // gives back.
         hero.m_pGroundCell = &cell;
         hero.m_bJumpA = 1;
         hero.m_dVX = 2.0, hero.m_dAX = c.ax;
@@ -208,9 +214,16 @@ TEST(StandingEffects, SpringsFrictionAndPushesOfTheGroundCell) {
     }
 }
 
+// The pick-up is the real one; the recording flow host stands in for the behaviour layer,
+// which this fixture does not install: each item-get notice it records is one pick-up, and
+// its item command takes the hero's hit points where the case asks. The cells under the
+// hero are set as the landings leave them (a hero on an item block in play is below).
 TEST(StandingEffects, AnItemBlockGivesOncePerSixtyStepsAndAtOnceOnANewCell) {
     const std::vector<cItemDef> saved = g_CommonPalette.m_vItems;
     g_CommonPalette.m_vItems.resize(3);
+    g_CommonPalette.m_vItems[2].m_bGetEffect = 1;
+    g_CommonPalette.m_vItems[2].m_vCmds.resize(1);
+    g_CommonPalette.m_vItems[2].m_vCmds[0].m_nType = 7;  // a status operation
     PlayFixture f;
     cMapCell& block = f.Cell(16, 13, 1);
     block.m_nItemBank = 1, block.m_nItemIndex = 2;
@@ -221,19 +234,53 @@ TEST(StandingEffects, AnItemBlockGivesOncePerSixtyStepsAndAtOnceOnANewCell) {
 
     std::vector<int> given;
     for (int step = 1; step <= 121; ++step) {
-        const size_t before = f.flows.pickUps.size();
+        const size_t before = f.flows.notices.size();
         EXPECT_EQ(CheckItemBlock(f.run, hero), 0);
-        if (f.flows.pickUps.size() > before) given.push_back(step);
+        if (f.flows.notices.size() > before) given.push_back(step);
     }
     EXPECT_EQ(given, (std::vector<int>{1, 61, 121}));
 
     // Landing on another cell ends the wait: the next step gives.
     hero.m_pGroundCell = hero.m_pLandingCell = &other;
     CheckItemBlock(f.run, hero);
-    EXPECT_EQ(std::make_tuple(f.flows.pickUps.size(), hero.m_dVY), std::make_tuple(size_t{3}, 1.0));
-    f.flows.pickUpResult = 2;  // the item kills the hero
+    EXPECT_EQ(std::make_tuple(f.flows.notices.size(), hero.m_dVY), std::make_tuple(size_t{3}, 1.0));
+    f.flows.onItemCmd = [](cChara& c, cFlowCmd&) { c.m_nHP = 0; };  // the item kills the hero
+    hero.m_nItemBlockWait = 0;
     EXPECT_EQ(CheckItemBlock(f.run, hero), 2);
     g_CommonPalette.m_vItems = saved;
+}
+
+// The hero standing still on an item block of the stage's palette in play: the block
+// gives its item once every 60 frames, through the pick-up with its get notice.
+TEST(StandingEffects, TheHeroStandingOnAnItemBlockTakesItsItem) {
+    for (int32_t level : {1, 10}) {
+        SCOPED_TRACE(level);
+        cStage stage = wftest::MakeStage(20, 15, 5, 13);
+        stage.m_nHitLevel = level;
+        stage.m_vPalItems.resize(2);
+        stage.m_vPalItems[1].m_bGetEffect = 1;
+        for (cBlockDef& b : stage.m_vBlocks)
+            if (b.m_nX == 5) b.m_nItemBank = 2, b.m_nItemIndex = 1;
+        wftest::StageHarness h(stage, wftest::RunKind::kStory);
+        g_StageDraw.textImages.clear();  // notices of stages played before in this program
+        std::vector<int> given;
+        size_t shown = 0;
+        for (int frame = 1; frame <= 200; ++frame) {
+            h.Frame();
+            const auto& images = g_StageDraw.textImages;
+            const size_t now = static_cast<size_t>(
+                std::count_if(images.begin(), images.end(),
+                              [](const cTextImage& i) { return i.m_nKind == kTextImageMini; }));
+            if (now > shown) given.push_back(frame);
+            shown = now;
+        }
+        ASSERT_GE(given.size(), 3u);
+        for (size_t i = 1; i < given.size(); ++i) {
+            // Once the wait is over the item comes with the hero's next landing on the cell.
+            EXPECT_GE(given[i] - given[i - 1], 60);
+            EXPECT_LE(given[i] - given[i - 1], 63);
+        }
+    }
 }
 
 }  // namespace
