@@ -32,6 +32,7 @@
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
+#include "platform/msgbox/msgbox.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/stage_run.h"
@@ -480,6 +481,10 @@ void PlayerRun::PrepareRun() {
     host.lockPath = LockPath();
     host.endOwnerGraceMs = 100;
     SetPlayerHost(host);
+}
+
+void PlayerRun::AnswerBoxesInTheWindow() {
+    platform::msgbox::SetScriptedAnswerer(nullptr);
 }
 
 void PlayerRun::SetIni(const std::string& key, const std::string& value) {

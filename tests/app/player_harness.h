@@ -171,6 +171,9 @@ class PlayerRun {
 
     // Replaces a line "Key=..." of System.ini.
     void SetIni(const std::string& key, const std::string& value);
+    // Boxes are no longer answered by the script of answers but shown as the program
+    // shows them, in the window, where the UI events answer them; BoxTexts stays empty.
+    void AnswerBoxesInTheWindow();
     // The events the in-window dialogs of the run take.
     std::shared_ptr<platform::ui::ScriptedEventSource> UiEvents() const { return events_; }
     // Runs WinMain on this thread; once `frames` frames were presented, act runs on the

@@ -17,24 +17,37 @@ Handler g_scripted;
 
 std::vector<int> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
+        case MB_OKCANCEL:
+            return {IDOK, IDCANCEL};
+        case MB_ABORTRETRYIGNORE:
+            return {IDABORT, IDRETRY, IDIGNORE};
+        case MB_YESNOCANCEL:
+            return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO:
+            return {IDYES, IDNO};
+        case MB_RETRYCANCEL:
+            return {IDRETRY, IDCANCEL};
+        default:
+            return {IDOK};
     }
 }
 
 const char* ButtonLabel(int id) {
     switch (id) {
-        case IDOK: return "OK";
-        case IDCANCEL: return "Cancel";
-        case IDABORT: return "Abort";
-        case IDRETRY: return "Retry";
-        case IDIGNORE: return "Ignore";
-        case IDYES: return "Yes";
-        case IDNO: return "No";
+        case IDOK:
+            return "OK";
+        case IDCANCEL:
+            return "Cancel";
+        case IDABORT:
+            return "Abort";
+        case IDRETRY:
+            return "Retry";
+        case IDIGNORE:
+            return "Ignore";
+        case IDYES:
+            return "Yes";
+        case IDNO:
+            return "No";
     }
     return "?";
 }
@@ -63,9 +76,15 @@ bool ShowWithSdl(const Request& r, int& result) {
     }
     SDL_MessageBoxData data{};
     switch (r.type & MB_ICONMASK) {
-        case MB_ICONERROR: data.flags = SDL_MESSAGEBOX_ERROR; break;
-        case MB_ICONWARNING: data.flags = SDL_MESSAGEBOX_WARNING; break;
-        default: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
+        case MB_ICONERROR:
+            data.flags = SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONWARNING:
+            data.flags = SDL_MESSAGEBOX_WARNING;
+            break;
+        default:
+            data.flags = SDL_MESSAGEBOX_INFORMATION;
+            break;
     }
     data.title = caption.c_str();
     data.message = text.c_str();
@@ -104,6 +123,10 @@ int Show(const std::string& textSjis, const std::string& captionSjis, UINT type)
         window = g_window;
     }
     if (scripted) return scripted(r);
+    // Every box leaves its line on stderr, where a user who started the player from a
+    // terminal or a launcher's log finds it after the box is gone.
+    const std::string caption = text::SjisToUtf8(captionSjis), body = text::SjisToUtf8(textSjis);
+    Diag(DiagLevel::Warn, "msgbox", "\"%s\": \"%s\"", caption.c_str(), body.c_str());
     if (window) {
         const int answer = window(r);
         if (answer != kDeclined) return answer;
@@ -111,9 +134,8 @@ int Show(const std::string& textSjis, const std::string& captionSjis, UINT type)
     int result = 0;
     if (ShowWithSdl(r, result)) return result;
     const int def = DefaultButton(type);
-    Diag(DiagLevel::Warn, "msgbox", "no display for a message box \"%s\": \"%s\"; answered %s",
-         text::SjisToUtf8(captionSjis).c_str(), text::SjisToUtf8(textSjis).c_str(),
-         ButtonLabel(def));
+    Diag(DiagLevel::Warn, "msgbox", "no display for the message box \"%s\"; answered %s",
+         caption.c_str(), ButtonLabel(def));
     return def;
 }
 
