@@ -46,6 +46,7 @@
 #include "media/ui/ui_system.h"
 #include "media/ui/ui_text.h"
 #include "platform/clock.h"
+#include "platform/diag.h"
 #include "platform/fs/fs.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/msg/msg.h"
@@ -151,7 +152,14 @@ LRESULT MainWindowRequest(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 void InstallWindowUi(platform::window::WindowHost* host,
                      std::shared_ptr<platform::video::Presenter> presenter) {
     std::shared_ptr<platform::ui::EventSource> events = g_host.uiEvents;
-    if (!g_host.headless) {
+    if (!g_host.headless && !host->TakesInput()) {
+        // Nobody could answer a dialog here: each one ends as cancelled at once rather
+        // than waiting for ever (the boxes take their default answer, ShowBoxInWindow).
+        platform::Diag(platform::DiagLevel::Warn, "ui",
+                       "no display takes input: dialogs end as cancelled, boxes take their "
+                       "default answer");
+        events = std::make_shared<platform::ui::ScriptedEventSource>();
+    } else if (!g_host.headless) {
         events = std::make_shared<platform::ui::SdlEventSource>([host] {
             host->Present();
             platform::msg::ServeSentMessages();

@@ -203,6 +203,23 @@ TEST(Player, BoxesAreShownInTheWindowBeforeItIsUpAndForTheGameThread) {
     }
 }
 
+TEST(Player, WithADisplayNobodyAnswersDialogsEndAndBoxesTakeTheirDefault) {
+    // The real window host on SDL's dummy driver (as the tests run): no System.ini, so a
+    // box says so and the factory default asks for the drawing mode, which no Boot.dat
+    // answers. Nothing may wait for an answer that cannot come.
+    PlayerRun run;
+    run.AnswerBoxesInTheWindow();
+    fs::remove(run.Dir().Path() / "System.ini");
+    fs::remove(run.Dir().Path() / "user_data" / "Boot.dat");
+    PlayerHost host;
+    host.lockPath = run.LockPath();
+    SetPlayerHost(host);
+    // The question ends as cancelled: start-up ends as the user declining it would.
+    EXPECT_EQ(WinMain(nullptr, nullptr, "", SW_SHOWNORMAL), 0);
+    EXPECT_EQ(g_IniSetting.Direct3D, 2);
+    EXPECT_FALSE(fs::exists(run.Dir().Path() / "user_data" / "Boot.dat"));
+}
+
 // A scene that closes the window and then asks the window for a stage file, as a
 // worker would whose request crosses the close.
 std::atomic<int> g_requestAnswer{-1};
