@@ -136,6 +136,10 @@ void cTitleScene::PaintMenuSurface() {
 void cTitleScene::DrawBackground() {
     DDSURFACEDATA* picture = BuiltinSurface(kTitlePicture);
     if (HasPicture(picture)) {
+        // A picture smaller than the screen leaves the plain screen round it, not the
+        // frames before.
+        if (picture->nWidth < 640 || picture->nHeight < 480)
+            DDFillSurface(&BackBuffer, screen_parts::ScreenColours().paper);
         DDBltFast(&BackBuffer, 0, 0, 640, 480, picture, 0, 0, 0);
         return;
     }

@@ -647,12 +647,12 @@ void Font::DrawTextF(DDSURFACEDATA* dst, int x, int y, const char* format, ...) 
 void Font::DrawFrameBox(DDSURFACEDATA* dst, int x, int y, int w, int h) {
     if (!dst) return;
     CentreOnBox(BoxOr(dst), x, y, w, h);
-    // A game without the box picture gets a plain window, so that the text in the box
-    // still reads against what lies under it.
-    if (HasPicture(m_lpBoxSurface))
-        DDBltFast(dst, x, y, w, h, m_lpBoxSurface, 0, 0, 0);
-    else if (m_lpBoxSurface)
+    // A game without the box picture, or with one smaller than the box, gets a plain
+    // window under it, so that the text in the box still reads against what lies under.
+    const bool picture = HasPicture(m_lpBoxSurface);
+    if (m_lpBoxSurface && (!picture || m_lpBoxSurface->nWidth < w || m_lpBoxSurface->nHeight < h))
         DrawPlainWindow(dst, x, y, w, h, PlainColoursOf(this));
+    if (picture) DDBltFast(dst, x, y, w, h, m_lpBoxSurface, 0, 0, 0);
     const int t = m_nFrameThickness;
     if (t > 0) DDFillFrame(dst, x - t, y - t, w + 2 * t, h + 2 * t, t, m_dwFrameColor);
 }

@@ -137,7 +137,7 @@ class BlankFace : public platform::text::GlyphSource {
     platform::text::Glyph glyph_;
 };
 
-TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureDrawsAPlainWindowInsideItsFrame) {
+TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureOrWithASmallOneDrawsAPlainWindowInItsFrame) {
     Start();
     platform::text::SetFaceOpenerForTest(
         [](const platform::text::FaceRequest&) -> std::unique_ptr<platform::text::GlyphSource> {
@@ -152,6 +152,14 @@ TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureDrawsAPlainWindowInsideItsFrame)
     // The font's own frame round it, the plain window (paper, one-dot ink edge) inside.
     EXPECT_EQ(Picture(dst, 8, 6), (std::vector<std::string>{"########", "########", "##....##",
                                                             "##....##", "########", "########"}));
+    // A box picture smaller than the box: the plain window shows where it ends.
+    DDSURFACEDATA* small = Make(3, 2);
+    Pixels(*small).FillAll(0x123456);
+    ASSERT_TRUE(font.Create(&info, 0, 8, 8, 8, kInk, small, 1, kInk, nullptr, 0));
+    dst = Blank(8, 6);
+    font.DrawFrameBox(dst, 1, 1, 6, 4);
+    EXPECT_EQ(Pixels(*dst).Get(5, 3), 0x080808u);
+    EXPECT_EQ(Pixels(*dst).Get(6, 4), 0xFFFFFFu);
     font.Release();
     platform::text::SetFaceOpenerForTest(nullptr);
 }
