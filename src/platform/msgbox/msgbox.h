@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -32,8 +33,13 @@ void SetScriptedAnswerer(Handler handler);
 // says so.
 int Show(const std::string& textSjis, const std::string& captionSjis, UINT type);
 
+// The buttons of a box type, left to right (IDOK, IDYES ...).
+std::vector<int> Buttons(UINT type);
 // The default button of a box type (the first button, or the second with
 // MB_DEFBUTTON2).
 int DefaultButton(UINT type);
+// The answer when Esc or the close button ends the box: Cancel where there is one, else
+// the last button (the only one of an OK box).
+int EscapeButton(UINT type);
 
 }  // namespace platform::msgbox
