@@ -34,9 +34,8 @@ constexpr int kCursorPicture = 49;
 constexpr int kWindowSkin = 45;
 constexpr int kSurfaces[] = {kCursorPicture, kWindowSkin};
 // Cells of the cursor picture: the 16x16 cursor and the value indicator beside it.
-constexpr int kCursorCell = 64;
-constexpr int kIndicatorCell = 80;
-constexpr int kCursorSize = 16;
+constexpr int kCursorCell = screen_parts::kCursorCell;
+constexpr int kIndicatorCell = screen_parts::kMarkerCell;
 
 constexpr uint16_t kDecide = 1;
 constexpr uint16_t kCancel = 2;
@@ -221,9 +220,7 @@ void cOptionScene::Choose() {
     }
     DrawScreen();
     const CursorEntry& c = g_CursorStack.Current();
-    if (m_bSurfaces)
-        DDBltFast(&BackBuffer, c.x, c.y, kCursorSize, kCursorSize, BuiltinSurface(kCursorPicture),
-                  kCursorCell, 0, 1);
+    if (m_bSurfaces) screen_parts::DrawSmallCursor(c.x, c.y, kCursorCell);
 }
 
 void cOptionScene::BeginEdit(int item) {
@@ -272,10 +269,8 @@ void cOptionScene::Edit() {
     DrawScreen();
     const CursorEntry* menu = g_CursorStack.Previous();
     if (!m_bSurfaces || !menu) return;
-    DDBltFast(&BackBuffer, menu->x, menu->y, kCursorSize, kCursorSize,
-              BuiltinSurface(kCursorPicture), kIndicatorCell, 0, 1);
-    DDBltFast(&BackBuffer, kIndicatorX, menu->y, kCursorSize, kCursorSize,
-              BuiltinSurface(kCursorPicture), kCursorCell, 0, 1);
+    screen_parts::DrawSmallCursor(menu->x, menu->y, kIndicatorCell);
+    screen_parts::DrawSmallCursor(kIndicatorX, menu->y, kCursorCell);
 }
 
 void cOptionScene::Leave() {

@@ -27,6 +27,7 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/input/key_config.h"
 #include "media/sound/sound.h"
 #include "objects/chara_draw.h"
@@ -59,7 +60,11 @@ constexpr int kItemSheet = 2;           // the items draw from the block sheet
 constexpr int kAnimatedItemSheet = 43;  // overlay frames drawn over animated items and cells
 constexpr int kSystemSheet = 49;
 constexpr int kBannerSheet = 42;
-constexpr int kDigitSheet = 41;
+// The banner's stage number: the digits of the digit picture's row 128.
+constexpr int kBannerDigitRow = 128;
+// Without the banner picture the banners are words of the large font, whose cells are as
+// large as the picture's rows (32 dots).
+constexpr int kBannerFont = 2;
 
 // Pause-menu items by id.
 enum PauseItem : int { kPauseQuit = 0, kPauseResume = 1, kPauseRetry = 2, kPauseMap = 3 };
@@ -165,8 +170,35 @@ void DrawMenuItems(const std::vector<cCmd>& items, int x, int y, int cursorRow) 
     }
     const int left = cCmd::GetCentreX(x, items);
     if (font) font->DrawTextBox(&BackBuffer, left, y, 0, 0, text.c_str(), 0, font->m_dwColor);
-    DDBltFast(&BackBuffer, left, y + 16 * cursorRow, 16, 16, &g_SurfaceTable[kSystemSheet], 64, 0,
-              1);
+    DrawCellOrPlain(&BackBuffer, left, y + 16 * cursorRow, 16, 16, &g_SurfaceTable[kSystemSheet],
+                    64, 0, PlainShape::Arrow, PlainColoursOf(font));
+}
+
+// The banners of the banner picture by their place in it, and the words that stand in for
+// them in a game without the picture.
+const char* BannerWord(int sx, int sy) {
+    static constexpr struct {
+        int sx, sy;
+        const char* word;
+    } kWords[] = {{0, 0, "ステージ"},
+                  {160, 0, "スタート"},
+                  {0, 32, "リプレイ"},
+                  {0, 64, "クリア"},
+                  {0, 96, "ゲームオーバー"}};
+    for (const auto& w : kWords)
+        if (w.sx == sx && w.sy == sy) return w.word;
+    return nullptr;
+}
+
+// The banner's word in a plain box centred on where the picture would stand.
+void DrawBannerWord(int sx, int sy, int w, int h, int x, int y) {
+    Font* font = MenuFont(kBannerFont);
+    const char* word = BannerWord(sx, sy);
+    if (!font || !word) return;
+    int width = 0, height = 0;
+    font->MeasureText(word, width, height);
+    font->DrawTextBoxDefault(&BackBuffer, x + (w - width) / 2, y + (h - height) / 2, width, height,
+                             word, 0);
 }
 
 // The whole stage on the back buffer (nothing drawn, but everything that drawing changes
@@ -288,10 +320,18 @@ StagePlayServices MakeDefaults() {
     };
     s.restartFreeRun = [] { return BeginStageSession(g_freePlayPath.c_str(), 0); };
     s.drawMenu = &DrawMenuItems;
-    s.drawText = [](int x, int y, const std::string& text) {
-        if (Font* font = SystemFont()) font->DrawText(&BackBuffer, x, y, text.c_str());
+    s.drawCentredText = [](int centreX, int y, const std::string& text) {
+        Font* font = SystemFont();
+        if (!font) return;
+        int width = 0, height = 0;
+        font->MeasureText(text.c_str(), width, height);
+        font->DrawText(&BackBuffer, centreX - width / 2, y, text.c_str());
     };
     s.drawBanner = [](int sx, int sy, int w, int h, int x, int y, int blend) {
+        if (!HasPicture(&g_SurfaceTable[kBannerSheet])) {
+            DrawBannerWord(sx, sy, w, h, x, y);
+            return;
+        }
         if (blend >= 100) {
             DDBltFast(&BackBuffer, x, y, w, h, &g_SurfaceTable[kBannerSheet], sx, sy, 1);
             return;
@@ -301,10 +341,7 @@ StagePlayServices MakeDefaults() {
                     colourAndBlend);
     };
     s.drawBannerNumber = [](int x, int y, int number) {
-        const std::string digits = std::to_string(number);
-        for (size_t i = 0; i < digits.size(); ++i)
-            DDBltFast(&BackBuffer, x + 32 * static_cast<int>(i), y, 32, 32,
-                      &g_SurfaceTable[kDigitSheet], 32 * (digits[i] - '0'), 128, 1);
+        DrawLargeNumber(&BackBuffer, x, y, kBannerDigitRow, number, 1);
     };
     s.drawRanking = [](int x, int y, int table) {
         DrawRankingOf(&BackBuffer, x, y, table, g_SceneMgr.m_nGameMode, g_IniSetting.English != 0);
@@ -707,7 +744,7 @@ void cStagePlay::ResultScreen() {
     if (!m_bRegistered && anyResult && !m_Switches.autoResult && manual) {
         services_.drawStage(0, 1, 0, 0);
         const std::string hint = TextOr(28, "F3キーでランキングへ登録");
-        services_.drawText(320 - static_cast<int>(hint.size()) * 16 / 2 / 2, 456, hint);
+        services_.drawCentredText(320, 456, hint);
     } else {
         DrawStagePlain();
     }

@@ -77,7 +77,8 @@ struct StagePlayServices {
     std::function<bool()> restartFreeRun;
     // Menus and texts over the stage.
     std::function<void(const std::vector<cCmd>& items, int x, int y, int cursorRow)> drawMenu;
-    std::function<void(int x, int y, const std::string& text)> drawText;
+    // The text centred on centreX, measured as the system font draws it.
+    std::function<void(int centreX, int y, const std::string& text)> drawCentredText;
     std::function<void(int sx, int sy, int w, int h, int x, int y, int blend)> drawBanner;
     std::function<void(int x, int y, int number)> drawBannerNumber;
     std::function<void(int x, int y, int table)> drawRanking;

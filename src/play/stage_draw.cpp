@@ -24,6 +24,7 @@
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_sprite.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/sound/sound.h"
 #include "flow/flow_scene.h"
 #include "objects/chara_draw.h"
@@ -50,6 +51,7 @@ constexpr int32_t kBlockWorkB = 64;
 constexpr int32_t kSightShapeSheet = 66;
 constexpr int kSmallFont = 0;
 constexpr int kNormalFont = 1;
+constexpr int kLargeFont = 2;
 
 bool HasImage(const DDSURFACEDATA* sd) {
     return sd && DDDeviceSurface(sd) != nullptr;
@@ -195,13 +197,36 @@ int32_t StatusWidth(const cStatusItem& s, int item) {
     return w;
 }
 
-void DrawIcon(DDSURFACEDATA* back, int item, int32_t x) {
-    DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
-    if (HasImage(sheet)) DDBltFast(back, x, 3, 16, 16, sheet, 16 * item, 32, 1);
-}
-
 bool ValidFont(int i) {
     return g_Fonts[i].m_lpInfo != nullptr;
+}
+
+// The colours of the plain stand-ins for the status pictures: the system font's.
+PlainColours StatusColours() {
+    return PlainColoursOf(ValidFont(kNormalFont) ? &g_Fonts[kNormalFont] : nullptr);
+}
+
+void DrawIcon(DDSURFACEDATA* back, int item, int32_t x) {
+    DrawCellOrPlain(back, x, 3, 16, 16, SheetSurface(kStatusSheet), 16 * item, 32,
+                    PlainShape::FilledSquare, StatusColours());
+}
+
+// A gauge of the status bar, 50 x 16: its frame and its fill from the status picture, or
+// a plain frame filled in ink.
+void DrawStatusGauge(DDSURFACEDATA* back, int32_t x, int item, int32_t value, int32_t maximum) {
+    const int32_t fill =
+        maximum == 0 ? 0 : static_cast<int32_t>(static_cast<int64_t>(value) * 50 / maximum);
+    DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
+    if (!HasImage(sheet)) {
+        const PlainColours c = StatusColours();
+        DrawPlainWindow(back, x, 3, 50, 16, c);
+        if (fill > 0) DDFillRect(back, x + 2, 5, std::min(fill, 50) * 46 / 50, 12, c.ink);
+        return;
+    }
+    const int32_t col = item == kStatusHP ? 0 : 64;
+    DDBltFast(back, x, 3, 50, 16, sheet, col, 128, 1);
+    const int32_t row = g_SystemData.PassesThreshold(item, value, maximum) == 1 ? 160 : 144;
+    if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, row, 1);
 }
 
 void Text(int font, DDSURFACEDATA* back, int32_t x, int32_t y, const std::string& text) {
@@ -317,7 +342,14 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
     if (shown == 0) return;
     const int32_t gap = (638 - sum) / (shown + 1);
     DDSURFACEDATA* strip = SheetSurface(kStripSheet);
-    if (HasImage(strip)) DDBltFast(back, 0, 0, kScreenW, 20, strip, 0, 0, 1);
+    if (HasImage(strip)) {
+        DDBltFast(back, 0, 0, kScreenW, 20, strip, 0, 0, 1);
+    } else {
+        // A plain band, so that the status reads over any stage.
+        const PlainColours c = StatusColours();
+        DDFillRect(back, 0, 0, kScreenW, 19, c.paper);
+        DDFillRect(back, 0, 19, kScreenW, 1, c.ink);
+    }
     cChara* hero = run.Hero();
     const cSaveData& session = g_PlaySession;
     int32_t x = gap;
@@ -339,17 +371,7 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
                 Text(kNormalFont, back, x, 3, s.m_strLabel);
                 x += 16 * SjisCharCount(s.m_strLabel.c_str());
             }
-            DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
-            const int32_t col = i == kStatusHP ? 0 : 64;
-            if (HasImage(sheet)) {
-                DDBltFast(back, x, 3, 50, 16, sheet, col, 128, 1);
-                const int32_t fill =
-                    maximum == 0 ? 0
-                                 : static_cast<int32_t>(static_cast<int64_t>(value) * 50 / maximum);
-                const int32_t row =
-                    g_SystemData.PassesThreshold(i, value, maximum) == 1 ? 160 : 144;
-                if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, row, 1);
-            }
+            DrawStatusGauge(back, x, i, value, maximum);
             if (s.m_bShowValue) Text(kSmallFont, back, x, 6, std::to_string(value));
         } else {
             const int32_t value = i == kStatusScore   ? session.m_nScore
@@ -371,10 +393,18 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
 
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep) {
     if (run.noTimeLimit) return;
-    DDSURFACEDATA* digits = SheetSurface(kDigitSheet);
-    if (back && HasImage(digits))
-        DDDrawNumber(back, 272, 24, 32, 32, digits, 0, 160, 1, run.timeSeconds, 3, 0);
+    DrawLargeNumber(back, 272, 24, 160, run.timeSeconds, 3);
     if (TimeBeepDue(run, beep)) PlaySE(13);
+}
+
+void DrawLargeNumber(DDSURFACEDATA* back, int x, int y, int row, int32_t value, int minDigits) {
+    if (!back) return;
+    DDSURFACEDATA* digits = SheetSurface(kDigitSheet);
+    if (HasImage(digits))
+        DDDrawNumber(back, x, y, 32, 32, digits, 0, row, 1, value, minDigits, 0);
+    else if (HasImage(&g_DigitSurfaces[kLargeFont]))
+        DDDrawNumber(back, x, y, 32, 32, &g_DigitSurfaces[kLargeFont], 0, 0, 1, value, minDigits,
+                     0);
 }
 
 bool TimeBeepDue(const StageRun& run, int beep) {

@@ -74,6 +74,10 @@ void DrawPictureLayer(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back,
 void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back);
 // The time left at (272, 24) and its warning beep once a second.
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep);
+// A number (0 or more) in 32x32 digits at (x, y), moved right by the cells it has fewer
+// than minDigits: from the digit row at `row` of the digit picture, or, in a game without
+// that picture, from the large font's digit strip.
+void DrawLargeNumber(DDSURFACEDATA* back, int x, int y, int row, int32_t value, int minDigits);
 // Whether this frame sounds the time warning (sound 13).
 bool TimeBeepDue(const StageRun& run, int beep);
 // Every effect object, picture and text image gone with its surface, and the screen

@@ -10,6 +10,7 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "objects/chara.h"
 #include "objects/chara_draw.h"
 #include "objects/play_context.h"
@@ -340,8 +341,8 @@ int cTextImage::DrawTextImage(DDSURFACEDATA* dest, int paused) {
                             m_nGraphicNumber, m_nGraphicExtra);
             break;
         case kTextImageLife:
-            if (dest && world.lifeIcon)
-                DDBltFast(dest, x, y - rise, 16, 16, world.lifeIcon, 0, 48, 1);
+            DrawCellOrPlain(dest, x, y - rise, 16, 16, world.lifeIcon, 0, 48,
+                            PlainShape::FilledSquare, PlainColoursOf(world.font));
             break;
         default:
             break;

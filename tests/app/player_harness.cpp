@@ -10,6 +10,7 @@
 
 #include "app/menu.h"
 #include "app/run_start.h"
+#include "app/save_menu_scene.h"
 #include "app/scene.h"
 #include "app/stage_play_scene.h"
 #include "app/startup.h"
@@ -31,6 +32,7 @@
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
+#include "platform/msgbox/msgbox.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/stage_run.h"
@@ -316,6 +318,21 @@ testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id) {
     return ChooseRow(d, row);
 }
 
+testing::AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id) {
+    if (testing::AssertionResult r = d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu); !r)
+        return r;
+    const auto* menu = static_cast<const cSaveMenuScene*>(g_SceneMgr.Scene(kSceneSaveMenu));
+    const int row = RowOf(menu->ShownItems(), id);
+    if (row < 0) return testing::AssertionFailure() << "the save menu does not show item " << id;
+    return ChooseRow(d, row);
+}
+
+testing::AssertionResult AnswerYes(PlayDriver& d) {
+    if (testing::AssertionResult r = d.Press(platform::input::VK_UP); !r) return r;
+    if (CursorRow() != 0) return testing::AssertionFailure() << "the box's cursor is not on yes";
+    return d.Press(kDecideKey);
+}
+
 bool SeeHero(HeroSight& s) {
     const cChara* hero = g_StageRun.Hero();
     if (!hero) return false;
@@ -363,6 +380,36 @@ testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& le
                                        << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
 }
 
+// Run right, jump the spikes, hop up beside the spring and drop onto it, let it throw the
+// hero over the pit, land short of the ledge and jump onto it, where the goal star stands.
+// Jump is tapped until the hero rises.
+testing::AssertionResult ClearFirstStage(PlayDriver& d) {
+    return RunRoute(
+        d, {
+               // a block before the spikes of columns 11 to 13
+               JumpFrom("running to the spikes", Column(9) + 12),
+               // the spring stands in column 26, a block high
+               JumpFrom("running to the spring", Column(25)),
+               {"dropping onto the spring",
+                [fell = false](const HeroSight& h, bool) mutable {
+                    HeroKeys k;
+                    k.right = h.x < Column(26) + 4;
+                    fell = fell || h.vy > 0.5;
+                    k.next = fell && h.vy < -0.5;  // thrown up
+                    return k;
+                }},
+               {"flying over the pit",  // the pit is columns 27 to 29; the ledge starts at 33
+                [](const HeroSight& h, bool) {
+                    HeroKeys k;
+                    k.right = h.x < Column(30) + 20;
+                    k.next = h.x >= Column(30) + 10 && h.onGround;
+                    return k;
+                }},
+               JumpFrom("jumping onto the ledge", 0),
+               RunUpTo("reaching the goal", 1e9),
+           });
+}
+
 // ---- Set-up --------------------------------------------------------------------------
 
 void ResetPlayerGlobals() {
@@ -391,23 +438,23 @@ void ResetPlayerGlobals() {
     platform::msg::ResetMainWindowQueue();
 }
 
-bool WriteSampleGameAndResetGlobals(std::string& error) {
+bool WriteSampleGameAndResetGlobals(std::string& error, sample::SampleKind kind) {
     ResetLogsForTest();
     g_nDataVersion = kCurrentDataVersion;
     g_bStripCR = true;
-    if (!sample::WriteSampleProject(error)) return false;
+    if (!sample::WriteSampleProject(error, kind)) return false;
     // Start-up finds the globals as the program starts them.
     ResetPlayerGlobals();
     return true;
 }
 
-PlayerRun::PlayerRun(std::vector<int> answers)
+PlayerRun::PlayerRun(std::vector<int> answers, sample::SampleKind kind)
     : cd_(dir_.Path()),
       boxes_(std::move(answers)),
       presenter_(std::make_shared<FrameGate>()),
       events_(std::make_shared<platform::ui::ScriptedEventSource>()) {
     std::string error;
-    EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
+    EXPECT_TRUE(WriteSampleGameAndResetGlobals(error, kind)) << error;
 }
 
 PlayerRun::~PlayerRun() {
@@ -434,6 +481,10 @@ void PlayerRun::PrepareRun() {
     host.lockPath = LockPath();
     host.endOwnerGraceMs = 100;
     SetPlayerHost(host);
+}
+
+void PlayerRun::AnswerBoxesInTheWindow() {
+    platform::msgbox::SetScriptedAnswerer(nullptr);
 }
 
 void PlayerRun::SetIni(const std::string& key, const std::string& value) {

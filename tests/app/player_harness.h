@@ -20,14 +20,17 @@
 #include <vector>
 
 #include "platform/ui/events.h"
+#include "sample_project.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace wftest {
 
-// Writes the sample game into the current folder and puts the globals that start-up
-// loads back to their state at program start. False with the reason on failure.
-bool WriteSampleGameAndResetGlobals(std::string& error);
+// Writes the sample game (whole, or only what the player requires) into the current
+// folder and puts the globals that start-up loads back to their state at program start.
+// False with the reason on failure.
+bool WriteSampleGameAndResetGlobals(std::string& error,
+                                    sample::SampleKind kind = sample::SampleKind::Full);
 // The process-wide state a run leaves behind (loaded data, the run's record, options, keys,
 // cursors, the main window's queue with its quit, timing) back to a fresh process's.
 void ResetPlayerGlobals();
@@ -118,6 +121,10 @@ int RowOf(const std::vector<int>& items, int id);
 testing::AssertionResult ChooseRow(PlayDriver& d, int row);
 // A title item chosen from the title menu, once the menu takes keys.
 testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id);
+// The save menu item `id` chosen (its state is the menu's kSave + id).
+testing::AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id);
+// A yes/no box whose cursor starts on "no": up to "yes", then decide.
+testing::AssertionResult AnswerYes(PlayDriver& d);
 
 // Stage dots of block column (or row) c: stage play lays the map out ten blocks in from
 // the stage's edge.
@@ -153,14 +160,20 @@ RouteLeg RunUpTo(const char* name, double x);
 // result screen, else names the leg, the hero's place and where the game stood.
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,
                                   int maxFrames = 1200);
+// Clears the sample's first stage as a player would, watching the hero.
+testing::AssertionResult ClearFirstStage(PlayDriver& d);
 
 class PlayerRun {
   public:
-    explicit PlayerRun(std::vector<int> answers = {});
+    explicit PlayerRun(std::vector<int> answers = {},
+                       sample::SampleKind kind = sample::SampleKind::Full);
     ~PlayerRun();
 
     // Replaces a line "Key=..." of System.ini.
     void SetIni(const std::string& key, const std::string& value);
+    // Boxes are no longer answered by the script of answers but shown as the program
+    // shows them, in the window, where the UI events answer them; BoxTexts stays empty.
+    void AnswerBoxesInTheWindow();
     // The events the in-window dialogs of the run take.
     std::shared_ptr<platform::ui::ScriptedEventSource> UiEvents() const { return events_; }
     // Runs WinMain on this thread; once `frames` frames were presented, act runs on the

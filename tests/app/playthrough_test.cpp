@@ -38,19 +38,18 @@ using platform::input::VK_UP;
 using testing::AssertionFailure;
 using testing::AssertionResult;
 using testing::AssertionSuccess;
+using wftest::AnswerYes;
 using wftest::ChooseRow;
+using wftest::ChooseSaveMenuItem;
 using wftest::ChooseTitleItem;
-using wftest::Column;
+using wftest::ClearFirstStage;
 using wftest::CursorRow;
-using wftest::HeroKeys;
 using wftest::HeroSight;
-using wftest::JumpFrom;
 using wftest::kCancelKey;
 using wftest::kDecideKey;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
 using wftest::RowOf;
-using wftest::RunUpTo;
 
 // Save menu items by id: the items enter the menu's states from kSave on by their id.
 constexpr int kSaveItemSave = 0;
@@ -59,54 +58,6 @@ constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSav
 template <class Scene>
 Scene* Current(int index) {
     return static_cast<Scene*>(g_SceneMgr.Scene(index));
-}
-
-// The save menu item `id` chosen (its state is kSave + id).
-AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id) {
-    if (AssertionResult r = d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu); !r) return r;
-    const int row = RowOf(Current<cSaveMenuScene>(kSceneSaveMenu)->ShownItems(), id);
-    if (row < 0) return AssertionFailure() << "the save menu does not show item " << id;
-    return ChooseRow(d, row);
-}
-
-// A yes/no box whose cursor starts on "no": up to "yes", then decide.
-AssertionResult AnswerYes(PlayDriver& d) {
-    if (AssertionResult r = d.Press(VK_UP); !r) return r;
-    if (CursorRow() != 0) return AssertionFailure() << "the box's cursor is not on yes";
-    return d.Press(kDecideKey);
-}
-
-// ---- The first stage -------------------------------------------------------------------
-
-// Clears the sample's first stage as a player would, watching the hero: run right, jump
-// the spikes, hop up beside the spring and drop onto it, let it throw the hero over the
-// pit, land short of the ledge and jump onto it, where the goal star stands. Jump is
-// tapped until the hero rises.
-AssertionResult ClearFirstStage(PlayDriver& d) {
-    return wftest::RunRoute(
-        d, {
-               // a block before the spikes of columns 11 to 13
-               JumpFrom("running to the spikes", Column(9) + 12),
-               // the spring stands in column 26, a block high
-               JumpFrom("running to the spring", Column(25)),
-               {"dropping onto the spring",
-                [fell = false](const HeroSight& h, bool) mutable {
-                    HeroKeys k;
-                    k.right = h.x < Column(26) + 4;
-                    fell = fell || h.vy > 0.5;
-                    k.next = fell && h.vy < -0.5;  // thrown up
-                    return k;
-                }},
-               {"flying over the pit",  // the pit is columns 27 to 29; the ledge starts at 33
-                [](const HeroSight& h, bool) {
-                    HeroKeys k;
-                    k.right = h.x < Column(30) + 20;
-                    k.next = h.x >= Column(30) + 10 && h.onGround;
-                    return k;
-                }},
-               JumpFrom("jumping onto the ledge", 0),
-               RunUpTo("reaching the goal", 1e9),
-           });
 }
 
 // ---- Steps of the story ----------------------------------------------------------------

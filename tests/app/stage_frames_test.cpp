@@ -23,6 +23,7 @@
 #include "media/draw/dd_pixels.h"
 #include "objects/chara_draw.h"
 #include "objects/play_context.h"
+#include "platform/fs/fs.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/object_lists.h"
@@ -101,8 +102,14 @@ class StageFramesTest : public testing::Test {
     }
     // The stage as the scene starts it: its backgrounds named, the play pictures loaded,
     // the objects built.
-    void StartStage(int index) {
+    // A time limit in seconds is given to the stage as its file would hold one.
+    void StartStage(int index, int32_t timeLimit = 0) {
         ASSERT_EQ(LoadStageFile(sample::kStageNames[index], 1, &g_PlayStage), 1u);
+        for (cStage* stage : {&g_Stage, &g_PlayStage}) {
+            if (timeLimit <= 0) break;
+            stage->m_bTimeLimit = 1;
+            stage->m_nTimeLimit = timeLimit;
+        }
         for (int i = 0; i < 8; ++i) {
             const bool named = static_cast<size_t>(i) < g_Stage.m_vBackgrounds.size() &&
                                g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_nKind == 0;
@@ -210,6 +217,42 @@ TEST_F(StageFramesTest, TheSampleShakeMovesTheWholeFrameInBothModes) {
         EXPECT_EQ(std::make_pair(moved, barKept), std::make_pair(460 * (640 - d), 20 * (640 - d)));
         Close();
     }
+}
+
+TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheStatusBarAndTimeAreDrawnPlainly) {
+    // The sample as a game made elsewhere may hold it: none of the optional pictures.
+    for (const sample::PictureFile& f : sample::MakePictures()) {
+        if (!f.optional) continue;
+        ASSERT_TRUE(std::filesystem::remove(platform::fs::ResolveGamePath(f.path)));
+    }
+    for (const DrawMode& m : kModes) {
+        SCOPED_TRACE(m.name);
+        Open(m);
+        StartStage(0, 987);
+        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 1);
+        PresentFrame();
+        const std::vector<uint32_t> px = presenter_->Pixels();
+        ASSERT_EQ(px.size(), 640u * 480u);
+        WriteReviewBmp(std::string("plain-") + m.name, px);
+        // A band of one colour unlike the sky under it, with the values over it, and the
+        // time's digits over the sky (the strip's ground left out).
+        auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 640 + x] & 0xFFFFFFu; };
+        auto count = [&](uint32_t colour, int x, int y, int w, int h) {
+            int n = 0;
+            for (int j = y; j < y + h; ++j)
+                for (int i = x; i < x + w; ++i) n += at(i, j) == colour;
+            return n;
+        };
+        const uint32_t band = at(2, 2), sky = at(260, 40);
+        EXPECT_NE(band, sky);
+        EXPECT_GT(count(band, 0, 0, 640, 19), 640 * 19 / 2);
+        EXPECT_LT(count(band, 0, 0, 640, 19), 640 * 19 - 100);
+        const int time = 96 * 32 - count(sky, 272, 24, 96, 32);
+        EXPECT_GT(time, 40);
+        EXPECT_LT(time, 96 * 32 / 2);
+        Close();
+    }
+    EXPECT_TRUE(boxes_.Asked().empty());
 }
 
 }  // namespace

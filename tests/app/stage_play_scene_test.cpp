@@ -108,7 +108,7 @@ StagePlayServices Scripted() {
     s.sceneAfterRun = [] { return static_cast<int>(kSceneWorldMap); };
     s.restartFreeRun = [] { return true; };
     s.drawMenu = [](const std::vector<cCmd>&, int, int, int) {};
-    s.drawText = [](int, int, const std::string&) {};
+    s.drawCentredText = [](int, int, const std::string&) {};
     s.drawBanner = [](int, int, int, int, int, int, int) {};
     s.drawBannerNumber = [](int, int, int) {};
     s.drawRanking = [](int, int, int) { ++g_script->rankingDraws; };

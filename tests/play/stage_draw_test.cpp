@@ -72,6 +72,8 @@ class StageDrawTest : public wftest::DrawTest {
 };
 
 TEST_F(StageDrawTest, BackgroundsTileFromTheCameraAndWrap) {
+    // The status bar's band would cover the top rows.
+    scene_.statusBar = 0;
     Sheet(55, 100, 60);
     Background(0);
     run().state.cameraX += 130;

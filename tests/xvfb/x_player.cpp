@@ -151,7 +151,8 @@ PlayerSession::~PlayerSession() {
     if (!folder_.empty()) fs::remove_all(folder_, ignored);
 }
 
-bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::string& error) {
+bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::string& error,
+                          Until until) {
     display_ = XOpenDisplay(nullptr);
     if (!display_) {
         error = "no X display";
@@ -179,6 +180,11 @@ bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::str
         _exit(91);
     }
     for (int i = 0; i < 200 && !(window_ = FindWindowOf(display_, child_)); ++i) SleepMs(50);
+    if (until == Until::Window) {
+        if (window_) return true;
+        error = "the player did not show its window";
+        return false;
+    }
     // The display report follows the display's start.
     bool reported = false;
     for (int i = 0; i < 200 && window_ && !reported; ++i) {
@@ -240,6 +246,12 @@ bool PlayerSession::Running() {
     if (waitpid(child_, &status, WNOHANG) != child_) return true;
     exitStatus_ = status;
     return false;
+}
+
+int PlayerSession::WaitForExit(int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs && Running(); waited += 50) SleepMs(50);
+    if (Running()) return -1;
+    return WIFEXITED(exitStatus_) ? WEXITSTATUS(exitStatus_) : -1;
 }
 
 std::string PlayerSession::EndWithEsc() {

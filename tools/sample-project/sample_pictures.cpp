@@ -534,8 +534,11 @@ Canvas BannerPicture() {
     const struct {
         int x, y, width, scale;
         const char* word;
-    } words[] = {{0, 0, 128, 4, "STAGE"},  {160, 0, 80, 4, "GO!"},      {0, 32, 128, 3, "REPLAY"},
-                 {0, 64, 128, 4, "CLEAR"}, {0, 96, 144, 2, "GAME OVER"}};
+    } words[] = {{0, 0, 128, 4, "STAGE"},
+                 {160, 0, 80, 4, "GO!"},
+                 {0, 32, 128, 3, "REPLAY"},
+                 {0, 64, 128, 4, "CLEAR"},
+                 {0, 96, 144, 2, "GAME OVER"}};
     for (const auto& w : words)
         OutlinedText(pic, w.x + (w.width - Canvas::TextWidth(w.word, w.scale)) / 2,
                      w.y + (kCell - 7 * w.scale) / 2, w.word, w.scale, kYellow);
@@ -563,37 +566,42 @@ Canvas StripPicture() {
 
 std::vector<PictureFile> MakePictures() {
     std::vector<PictureFile> files;
+    // The sheets the built-in table requires, and the pictures the databases name.
     files.push_back({"bmp\\plt\\Palette.bmp", PaletteSheet()});
     files.push_back({"bmp\\Debug.bmp", SystemSheet()});
     files.push_back({"bmp\\Block.bmp", BlockSheet()});
     files.push_back({"bmp\\Character1.bmp", CharacterSheet()});
     files.push_back({"bmp\\Shot.bmp", ShotSheet()});
-    files.push_back({kTitlePicture, TitlePicture()});
     files.push_back({"bmp\\sword\\Sword_L.bmp", SwordPicture(false)});
     files.push_back({"bmp\\sword\\Sword_R.bmp", SwordPicture(true)});
     files.push_back({"bmp\\effect\\Spark.bmp", SparkPicture()});
     files.push_back({"bmp\\picture\\Sign.bmp", SignPicture()});
-    // Every named picture of the built-in table from entry 40 on.
-    files.push_back({"bmp\\Status.bmp", StatusPicture()});
-    files.push_back({"bmp\\Digit.bmp", DigitPicture()});
-    files.push_back({"bmp\\Banner.bmp", BannerPicture()});
-    files.push_back({"bmp\\Anime.bmp", AnimePicture()});
-    files.push_back({"bmp\\ItemGet.bmp", ItemGetPicture()});
-    files.push_back({"bmp\\Window.bmp", WindowSkin()});
-    files.push_back(
-        {"bmp\\Result.bmp", WordsPicture(480, {"RESULT", "RANKING", "NEW RECORD"}, kWhite)});
-    files.push_back({"bmp\\TitleMenu.bmp", TitleMenuPicture()});
-    files.push_back({"bmp\\System.bmp", CursorSheet()});
-    files.push_back({"bmp\\Letter.bmp", LetterPicture()});
-    files.push_back({"bmp\\Pause.bmp", WordsPicture(320, {"PAUSE", "RETRY"}, kWhite)});
-    files.push_back({"bmp\\MapChip.bmp", MapChipPicture()});
-    files.push_back({"bmp\\MapPoint.bmp", MapPointPicture()});
-    files.push_back({"bmp\\Strip.bmp", StripPicture()});
+    // The title picture and every named picture of the built-in table from entry 40 on:
+    // the player does without each of them.
+    const auto optional = [&files](const char* path, Canvas canvas) {
+        files.push_back({path, std::move(canvas), true});
+    };
+    optional(kTitlePicture, TitlePicture());
+    optional("bmp\\Status.bmp", StatusPicture());
+    optional("bmp\\Digit.bmp", DigitPicture());
+    optional("bmp\\Banner.bmp", BannerPicture());
+    optional("bmp\\Anime.bmp", AnimePicture());
+    optional("bmp\\ItemGet.bmp", ItemGetPicture());
+    optional("bmp\\Window.bmp", WindowSkin());
+    optional("bmp\\Result.bmp", WordsPicture(480, {"RESULT", "RANKING", "NEW RECORD"}, kWhite));
+    optional("bmp\\TitleMenu.bmp", TitleMenuPicture());
+    optional("bmp\\System.bmp", CursorSheet());
+    optional("bmp\\Letter.bmp", LetterPicture());
+    optional("bmp\\Pause.bmp", WordsPicture(320, {"PAUSE", "RETRY"}, kWhite));
+    optional("bmp\\MapChip.bmp", MapChipPicture());
+    optional("bmp\\MapPoint.bmp", MapPointPicture());
+    optional("bmp\\Strip.bmp", StripPicture());
     return files;
 }
 
-bool WritePictures(std::string& error) {
+bool WritePictures(std::string& error, SampleKind kind) {
     for (const PictureFile& file : MakePictures()) {
+        if (file.optional && kind == SampleKind::RequiredOnly) continue;
         const std::string folder = file.path.substr(0, file.path.rfind('\\'));
         if (!platform::fs::CreateGameDirectory(folder) ||
             !platform::fs::WriteFileAtomic(file.path, EncodeBmp8(file.canvas, SamplePalette()))) {

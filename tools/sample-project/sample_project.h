@@ -97,11 +97,17 @@ std::vector<uint8_t> EncodeWave8(const std::vector<uint8_t>& samples, uint32_t r
 
 // ---- The pieces ---------------------------------------------------------------------
 
+// What is written: the whole sample, or only what the player cannot start without (the
+// pictures the built-in table requires, the data and what the data names, System.ini):
+// the second kind proves the player on a folder our own naming choices do not prop up.
+enum class SampleKind { Full, RequiredOnly };
+
 // Each writes its files below the current directory (the game folder) and says false,
 // with the reason in error, at the first file that could not be written.
 struct PictureFile {
     std::string path;  // game path
     Canvas canvas;
+    bool optional = false;  // a picture the player does without
 };
 std::vector<PictureFile> MakePictures();
 struct SoundFile {
@@ -116,7 +122,7 @@ std::vector<uint8_t> MakeFieldMusic();
 // The stage music file's bytes (see kStageMusic); empty when it cannot be encoded.
 std::vector<uint8_t> MakeStageMusic();
 
-bool WritePictures(std::string& error);
+bool WritePictures(std::string& error, SampleKind kind = SampleKind::Full);
 bool WriteSounds(std::string& error);
 bool WriteMusic(std::string& error);
 bool WriteSystemIni(std::string& error);
@@ -130,8 +136,9 @@ bool WriteStages(std::string& error);
 // written before into g_Database first.
 bool WriteProjectData(std::string& error);
 
-// The whole project into the current directory, then the factory copy "default\" of
-// "data\". The data version must be set (start-up's 770).
-bool WriteSampleProject(std::string& error);
+// The project into the current directory, then the factory copy "default\" of "data\".
+// The data version must be set (start-up's 770). The required-only kind leaves out the
+// optional pictures and the user's boot choice.
+bool WriteSampleProject(std::string& error, SampleKind kind = SampleKind::Full);
 
 }  // namespace sample

@@ -111,6 +111,11 @@ class SdlHost : public WindowHost {
         return presenter_ && presenter_->ServeUi(capture);
     }
 
+    bool TakesInput() const override {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && SDL_strcmp(driver, "dummy") != 0 && SDL_strcmp(driver, "offscreen") != 0;
+    }
+
     void Destroy() override {
         if (!presenter_) return;
         if (video::CurrentPresenter() == presenter_) video::SetPresenter(nullptr);
@@ -187,6 +192,8 @@ class HeadlessHost : public WindowHost {
     }
     void PumpEvents() override {}
     bool Present(std::vector<uint32_t>*) override { return false; }
+    // The dialogs of a headless run take their events from the caller's script.
+    bool TakesInput() const override { return true; }
     void Destroy() override {
         if (presenter_ && video::CurrentPresenter() == presenter_) video::SetPresenter(nullptr);
         presenter_.reset();

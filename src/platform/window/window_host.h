@@ -12,7 +12,6 @@
 #include "platform/ui/window.h"
 #include "platform/win_types.h"
 
-
 namespace platform::video {
 class Presenter;
 }
@@ -67,6 +66,10 @@ class WindowHost {
     // picture shown is read back (0xAARRGGBB at 640x480). True when a frame was shown.
     virtual bool Present(std::vector<uint32_t>* capture = nullptr) = 0;
     virtual void Destroy() = 0;
+    // Whether someone can answer what the window shows: false for a window system without
+    // a display or keyboard (SDL's dummy and offscreen drivers), where a box shown in the
+    // window would wait for ever.
+    virtual bool TakesInput() const = 0;
 
   protected:
     void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
