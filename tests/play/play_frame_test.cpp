@@ -304,9 +304,20 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
         h.Run().noTimeLimit = c.noTimeLimit;
         h.Run().timeSeconds = 30;
         h.rankRow = [](int table, int32_t) { return table == 0 ? 3 : -1; };
+        g_StageDraw.textImages.clear();
         RunEnd(h.Run(), h);
         EXPECT_EQ(g_PlaySession.m_nLives, c.livesAfter);
         EXPECT_EQ(h.extraLifeNotices, c.notices);
+        // Each notice is the life icon over the hero among the stage's text images, for
+        // 30 frames.
+        const uint32_t heroId = h.Hero()->m_nId;
+        const auto icons = std::count_if(
+            g_StageDraw.textImages.begin(), g_StageDraw.textImages.end(),
+            [heroId](const cTextImage& i) {
+                return i.m_nKind == kTextImageLife && i.m_nAnchor == 4 && i.m_nTargetId == heroId &&
+                       i.m_nDurationMode == kShowForTime && i.m_nFramesLeft == 30;
+            });
+        EXPECT_EQ(icons, c.notices);
         EXPECT_EQ(Count(h.Sounds(), 15), c.notices);
         EXPECT_EQ(g_PlaySession.m_nTotal1, c.total1);
         const PlayTally& t = h.Run().tally;
