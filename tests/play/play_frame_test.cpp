@@ -146,6 +146,8 @@ struct HitScene {
               }(),
               RunKind::kStory) {
         h.Frame();
+        // A shot of the hero's group as an attack command leaves it, laid over both
+        // enemies: the hits are what is tested, not the volley that fires it.
         cShotObj shot;
         shot.m_nMapValue = 0;
         shot.m_Part.m_nPower = power;
@@ -330,7 +332,8 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
 
 TEST(RunEnd, PlayClockStopsAt99Minutes) {
     StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
-    h.Run().tally.playFrames = 359990;
+    for (int i = 0; i < 359990; ++i) CountPlayTime(h.Run());
+    EXPECT_EQ(h.Run().tally.playHundredths, 599983);
     for (int i = 0; i < 100; ++i) CountPlayTime(h.Run());
     EXPECT_EQ(h.Run().tally.playHundredths, 599999);
 }
@@ -343,6 +346,8 @@ TEST(PlayFrame, UpdateStepsLifeCountersAndFatalFalls) {
         stage.m_nHitLevel = level;
         wftest::PlaceChara(stage, 12, 12, 10);
         StageHarness h(stage, RunKind::kStory);
+        // Five steps to live, as a summon with a lifetime gives (the summon itself is
+        // the object lists' to test).
         h.Run().objects.charas.front().m_nLife = 5;
         h.Run(4);
         EXPECT_EQ(h.Run().tally.updateStepCount, 4u * static_cast<uint32_t>(level));
@@ -429,6 +434,7 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     EXPECT_EQ(h.Run().scrollX.m_bAuto, 0u);
     EXPECT_EQ(h.Run().scrollX.m_dSpeed, 0.0);
     EXPECT_FALSE(scene.ShotErasureDeferred());
+    // As inside the hit checks, whose commands may ask.
     h.Run().tally.hitsRunning = 1;
     EXPECT_TRUE(scene.ShotErasureDeferred());
     h.Run().tally.hitsRunning = 0;
@@ -437,6 +443,7 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     EXPECT_EQ(h.Run().tally.defeatSweep, 1u);
 
     ASSERT_EQ(h.Run().objects.charas.size(), 2u);
+    // The marks a removing command of another character leaves, with its note.
     h.Run().objects.charas.front().m_bRemoveMark = 1;
     scene.NoteOtherRemoved();
     h.Frame();

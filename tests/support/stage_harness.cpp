@@ -68,6 +68,8 @@ StageHarness::StageHarness(const cStage& stage, RunKind kind, int32_t lives,
     g_Stage = stage;
     g_PlayStage.CopySettingsFrom(g_Stage);
     g_PlayStage.DestroyDefinitionLists();
+    // The run as its start leaves it (the title items and the scene's entry start runs;
+    // the harness plays one stage of one).
     g_PlaySession.m_nLives = lives;
     g_PlaySession.m_nScore = 0;
     g_SystemData.m_bReplayRecord = 1;
