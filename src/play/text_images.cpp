@@ -383,5 +383,9 @@ void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32
 }
 
 void AddExtraLifeImage(std::list<cTextImage>& images, uint32_t characterId) {
-    images.emplace_back(RisingNotice(kTextImageLife, characterId));
+    TextImageArgs a = RisingNotice(kTextImageLife, characterId);
+    // The notice's wait draws the stage paused: counted only while play runs, the icon
+    // would stand still through it and stay over the result screen to the next stage.
+    a.countWhilePaused = 1;
+    images.emplace_back(a);
 }

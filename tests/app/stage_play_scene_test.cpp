@@ -542,6 +542,41 @@ TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
     }
 }
 
+// Each extra life of the tally shows the life icon over the hero through the notice's
+// wait, where the stage is drawn paused: it rises there and is gone with the next frame.
+TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
+    g_SystemData.m_bExtraLifeByScore = 1;
+    g_SystemData.m_nExtraLifeScore = 2000;
+    // The hero clears the stage in its first step.
+    cStage stage = FloorStage();
+    cFlow clear;
+    clear.m_vCmds.emplace_back().m_nType = kCmdStageClear;
+    stage.m_vCharas[0].m_vFlows = {clear};
+    std::vector<int32_t> rise;  // the frames left of the first icon in each wait frame
+    StagePlayServices s = Scripted();
+    s.present = [&rise] {
+        ++g_script->presents;
+        for (const cTextImage& i : g_StageDraw.textImages)
+            if (i.m_nKind == kTextImageLife) {
+                rise.push_back(i.m_nFramesLeft);
+                break;
+            }
+    };
+    SetStagePlayServices(s);
+    Start(kModeFree, {}, stage);
+    // The tally adds the stage's bonus to the score: two steps of 2000 crossed. No command
+    // gathers a bonus, so the run's is set here.
+    g_PlaySession.m_nBonus = 4000;
+    for (int i = 0; i < 100 && scene->m_nState != cStagePlay::kResult; ++i) Frame();
+    ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+    EXPECT_EQ(script.presents, 2 * 30);  // two lives, two waits of 30 frames
+    ASSERT_GE(rise.size(), size_t{30});
+    EXPECT_EQ(rise[0], 29);
+    EXPECT_EQ(rise[29], 0);
+    Frame();  // the result screen's first frame: each icon has had its 30 frames
+    for (const cTextImage& i : g_StageDraw.textImages) EXPECT_NE(i.m_nKind, kTextImageLife);
+}
+
 TEST_F(StagePlaySceneTest, ModalWaitsCountFramesWaitForTheKeyAndLeaveOnClose) {
     Start(kModeFree);
     const struct {
