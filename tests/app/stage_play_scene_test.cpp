@@ -50,7 +50,6 @@
 #include "play/stage_run.h"
 #include "player_harness.h"
 #include "sample_project.h"
-#include "support/dd_blit_fixture.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
 #include "support/stage_harness.h"
@@ -59,6 +58,7 @@
 namespace {
 
 namespace vk = platform::input;
+namespace vid = platform::video;
 
 // What the scripted edges saw and answer.
 struct Script {
@@ -679,67 +679,47 @@ TEST_F(StagePlaySceneTest, ModalCommandsWaitInTheScenesSubLoop) {
 
 // The scene's first frame on an open display: Init builds the stage, fade-in draws it.
 // The enemy's "before stage start" flow has run, and the enemy, in view, is drawn already.
-class StagePlaySceneFirstFrame : public wftest::DrawTest {
-  protected:
-    void SetUp() override {
-        DrawTest::SetUp();
-        ASSERT_TRUE(Init(0, 32, false));
-        g_DisplayPalette[2] = {48, 96, 192, 0};
-        for (int sheet : {kSheetCharaFirst, kSheetCharaFirst + 1}) {
-            ASSERT_TRUE(
-                DDCreateSurface(&sheets_[sheet], 640, 480, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
-            DDFillSurface(&sheets_[sheet], 2);
-        }
-        DrawSheets draw;
-        draw.table = sheets_;
-        draw.tableSize = kBitmapTableSize;
-        SetDrawSheets(draw);
-        g_script = &script_;
-        SetStagePlayServices(Scripted());
-        InstallFlows();
-        g_SceneMgr.Reset();
-        g_PlaySession.Reset();
+TEST_F(StagePlaySceneTest, CharactersInViewHaveStartedAndAreDrawnInTheFirstFrame) {
+    vid::ResetHooks();
+    vid::SetPacingEnabled(false);
+    DDResetForTest();
+    vid::SetPresenter(std::make_shared<vid::MemoryPresenter>());
+    static DDSURFACEDATA table[kBitmapTableSize];
+    ASSERT_TRUE(
+        DDInit(0, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, table, g_BitmapTable, kBitmapTableSize));
+    // The character sheets in one colour; no other picture is loaded.
+    g_DisplayPalette[2] = {48, 96, 192, 0};
+    DDSURFACEDATA sheets[kBitmapTableSize];
+    for (int sheet : {kSheetCharaFirst, kSheetCharaFirst + 1}) {
+        ASSERT_TRUE(DDCreateSurface(&sheets[sheet], 640, 480, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+        DDFillSurface(&sheets[sheet], 2);
     }
-    void TearDown() override {
-        scene_.reset();
-        ClearObjects(g_StageRun);
-        SetStagePlayServices(DefaultStagePlayServices());
-        g_SceneMgr.Reset();
-        g_PlaySession.Reset();
-        g_Stage = stage_;
-        g_PlayStage = play_;
-        g_nFramesPerSecond = 60;
-        g_script = nullptr;
-        SetDrawSheets(DrawSheets{});
-        for (DDSURFACEDATA& sheet : sheets_) DDReleaseSurface(&sheet);
-        DrawTest::TearDown();
-    }
+    SetDrawSheets(DrawSheets{sheets, kBitmapTableSize});
 
-    Script script_;
-    DDSURFACEDATA sheets_[kBitmapTableSize];
-    std::unique_ptr<cStagePlay> scene_;
-
-  private:
-    const cStage stage_ = g_Stage;
-    const cStage play_ = g_PlayStage;
-};
-
-TEST_F(StagePlaySceneFirstFrame, CharactersInViewHaveStartedAndAreDrawn) {
     cStage stage = FloorStage();
     wftest::PlaceChara(stage, 9, 12, 4).m_vFlows = {wftest::CodeFlow(21, "C1 = C1 + 1")};
-    g_Stage = stage;
-    g_PlayStage.CopySettingsFrom(g_Stage);
-    g_PlayStage.DestroyDefinitionLists();
+    Apply({}, stage);
+    Load(stage);
     g_SceneMgr.m_nGameMode = kModeFree;
-    scene_ = std::make_unique<cStagePlay>();
-    scene_->Run();
-    ASSERT_EQ(scene_->m_nState, cStagePlay::kBanner);
-    EXPECT_EQ(g_PlaySession.Variables()[1], 1u);
+    scene = std::make_unique<cStagePlay>();
+    Frame();
+    EXPECT_EQ(scene->m_nState, cStagePlay::kBanner);
+    EXPECT_EQ(CommonVar(1), 1u);
     ASSERT_EQ(g_StageRun.objects.charas.size(), size_t{1});
     const cStageChara& enemy = g_StageRun.objects.charas.front();
     EXPECT_EQ(enemy.m_bActive, 1u);
     const int x = enemy.m_rcGraphic.left + 16, y = enemy.m_rcGraphic.top + 16;
-    EXPECT_EQ(Pixels(BackBuffer).Get(x, y), Pixels(sheets_[kSheetCharaFirst]).Get(0, 0));
+    EXPECT_EQ(DDDeviceSurface(&BackBuffer)->image.Get(x, y),
+              DDDeviceSurface(&sheets[kSheetCharaFirst])->image.Get(0, 0));
+
+    scene.reset();
+    SetDrawSheets(DrawSheets{});
+    for (DDSURFACEDATA& sheet : sheets) DDReleaseSurface(&sheet);
+    DDReleaseSurfaceArray(table, kBitmapTableSize);
+    DDEnd();
+    DDResetForTest();
+    vid::ResetHooks();
+    vid::SetPresenter(nullptr);
 }
 
 }  // namespace
