@@ -23,13 +23,11 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_pixels.h"
 #include "objects/chara_draw.h"
-#include "objects/play_context.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/object_lists.h"
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
-#include "play/stage_setup.h"
 #include "player_harness.h"
 #include "screen_fixture.h"
 #include "sample_project.h"
@@ -96,7 +94,6 @@ class StageFramesTest : public testing::Test {
         ReleasePlayPictures(g_StageRun);
         ClearPlayLists(g_StageRun, g_StageDraw);
         ClearObjects(g_StageRun);
-        SetPlayContext(nullptr);
         SetDrawSheets(DrawSheets{});
         ReleaseFonts();
         DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
