@@ -65,6 +65,8 @@ void AddShots(StageRun& run) {
     }
 }
 
+// The stage starts and draws through the harness as the game starts and draws it; the
+// thousand shots are the load laid on top, as no flow of this stage fires them.
 struct Stress {
     Stress() : harness(StressStage(), wftest::RunKind::kFree) {
         vid::ResetHooks();

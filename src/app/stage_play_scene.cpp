@@ -89,17 +89,10 @@ Font* SystemFont() {
     return MenuFont(1);
 }
 
-// The stage drawing's state of an attempt: no pictures, effects or text images, no
-// screen effect (its virtual back buffer off) and no screen colour.
-void ResetStageDrawing() {
-    ClearPlayLists(g_StageRun, g_StageDraw);
-    if (g_StageDraw.screenEffect.number != 0) D3DUseVirtualBackBuffer(0);
-    g_StageDraw.screenEffect = ScreenEffect{};
-    g_StageDraw.screenColor = ScreenColor{};
-    g_StageDraw.missEnded = 0;
-}
-
-void StageParts(StageSceneParts& parts) {
+// What a stage start asks of the scene: its music, the replay file read again, its own
+// state and the game's frame rate.
+StageSceneParts ScenePartsOf(cStagePlay& scene) {
+    StageSceneParts parts(scene);
     parts.reloadReplay = [] {
         std::string why;
         if (LoadReplayFile(g_ReplayInput, g_sReplayPath.c_str(), g_Stage, g_PlayStage,
@@ -112,19 +105,15 @@ void StageParts(StageSceneParts& parts) {
     parts.requestBgm = [](int32_t bgm, int32_t arg) {
         RequestStageMusic(bgm, static_cast<uint8_t>(arg));
     };
-    parts.clearShots = [] { g_StageRun.shots.clear(); };
-    parts.resetScene = [] {
-        if (!g_pStagePlay) return;
-        g_pStagePlay->m_ModalWait = cModalWait{};
-        g_pStagePlay->m_nEndRequest = 0;
-        ResetStageDrawing();
+    parts.resetScene = [&scene] {
+        scene.m_ModalWait = cModalWait{};
+        scene.m_nEndRequest = 0;
         // The clear of the last attempt says nothing about this one.
         StageClear() = StageClearChoice{};
-        Keys().cKeyHistory::Clear();
-        Keys().cKeyHistory::Reset();
         g_CursorStack.ResetToOneEntry();
     };
     parts.setFrameRate = [](int32_t fps) { g_nFramesPerSecond = fps; };
+    return parts;
 }
 
 bool LoadPlayPictures(bool fromStagePlay) {
@@ -233,9 +222,8 @@ StagePlayServices MakeDefaults() {
         start.restartMusic = restartMusic;
         start.replayPlayback = g_SceneMgr.m_nGameMode == kModeReplay;
         start.editorTestPlay = g_bCommandLineRun.load() && g_bFromEditor;
-        StageSceneParts parts;
-        StageParts(parts);
-        SetStage(g_StageRun, start, parts);
+        // Only the scene starts its stage.
+        if (g_pStagePlay) SetStage(g_StageRun, start, ScenePartsOf(*g_pStagePlay));
     };
     s.playFrame = [] {
         if (!g_pStagePlay) return PlayStep::kPlaying;
@@ -433,7 +421,7 @@ cStagePlay::cStagePlay() : services_(GetStagePlayServices()), install_(g_StageRu
 
 cStagePlay::~cStagePlay() {
     // The scene's end: what stage drawing kept for it goes.
-    ResetStageDrawing();
+    ResetStageDrawing(g_StageRun, g_StageDraw);
     ReleasePlayPictures(g_StageRun);
     if (g_pStagePlay == this) g_pStagePlay = nullptr;
     if (g_lpStageRankName == &m_sRankName) g_lpStageRankName = nullptr;
@@ -445,6 +433,10 @@ bool cStagePlay::Playback() const {
 
 bool cStagePlay::TestPlay() const {
     return g_bCommandLineRun.load();
+}
+
+uint32_t cStagePlay::RestoreSwitch() const {
+    return RestoreVariablesSwitch(g_SystemData, g_SceneMgr.m_nGameMode, TestPlay());
 }
 
 bool cStagePlay::RankingsOn() const {
@@ -511,7 +503,7 @@ void cStagePlay::ResetRunForStage() {
     g_StageRun.scrollY.m_dPos = 0;
     m_nSubState = 0;
     m_nBannerCount[0] = m_nBannerCount[1] = 0;
-    m_bReleaseWait = 0;
+    g_StageRun.releaseWait = 0;
     g_StageRun.timeSeconds = 0;
     m_bRegistered = 0;
     if (!Playback()) {
@@ -542,7 +534,7 @@ void cStagePlay::FadeOut() {
     DrawStagePlain();
     if (!services_.fadeOut()) return;
     DDFillSurface(&BackBuffer, 16);
-    ResetStageDrawing();
+    ResetStageDrawing(g_StageRun, g_StageDraw);
     if (g_SceneMgr.m_nTitleItem == kTitleFree && g_SceneMgr.m_nGameMode == kModeFree &&
         g_PlaySession.StopFlag() == 0 && g_SceneMgr.m_nNext == kSceneStagePlay &&
         !services_.restartFreeRun())
@@ -687,7 +679,7 @@ void cStagePlay::PauseMenu() {
                 return;
             case kPauseMap:
                 SetReleaseWait();
-                g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, 0);
+                g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
                 g_PlaySession.ReturnedToMap() = 1;
                 LeaveTo(kSceneWorldMap);
                 return;
@@ -801,8 +793,7 @@ void cStagePlay::GameOverWait() {
 }
 
 void cStagePlay::SetReleaseWait() {
-    m_bReleaseWait = 1;
-    g_StageRun.tally.releaseWait = 1;
+    g_StageRun.releaseWait = 1;
 }
 
 bool cStagePlay::CloseRequested() {
@@ -857,7 +848,7 @@ void cStagePlay::OnHeroMissEnded() {
         return;
     }
     if (g_PlaySession.m_bCarryOver) g_PlaySession.DropCarryOnMiss();
-    g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, 0);
+    g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
     if (g_SceneMgr.m_nGameMode == kModeStory && m_Switches.askAfterMiss && !TestPlay()) {
         m_nSubState = 0;
         m_nState = kRetryMenu;

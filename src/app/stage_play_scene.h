@@ -152,6 +152,8 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     bool Playback() const;
     bool TestPlay() const;
     bool RankingsOn() const;
+    // The project's restore-variables switch for a miss or the way back to the map.
+    uint32_t RestoreSwitch() const;
 
     // The pause menu's items with the game mode's rules applied.
     std::vector<cCmd> PauseItems() const;
@@ -164,7 +166,6 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     // Set when the program closes while a sub-loop runs: the loop leaves at its next pass.
     uint32_t m_bCloseRequest = 0;
     int32_t m_nBannerCount[2] = {};
-    uint32_t m_bReleaseWait = 0;
     uint32_t m_bNewRecord = 0;
     std::vector<int32_t> m_vResults;
     std::vector<int32_t> m_vResults2;

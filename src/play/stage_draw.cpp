@@ -422,6 +422,14 @@ void ClearPlayLists(StageRun& run, StageDrawScene& scene) {
     DDReleaseSurface(&scene.effectCopy2);
 }
 
+void ResetStageDrawing(StageRun& run, StageDrawScene& scene) {
+    ClearPlayLists(run, scene);
+    if (scene.screenEffect.number != 0) D3DUseVirtualBackBuffer(0);
+    scene.screenEffect = ScreenEffect{};
+    scene.screenColor = ScreenColor{};
+    scene.missEnded = 0;
+}
+
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape) {
     g_sight.radius = std::max(radius, 0);
     g_sight.shape = sightShape;

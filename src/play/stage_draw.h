@@ -83,6 +83,9 @@ bool TimeBeepDue(const StageRun& run, int beep);
 // Every effect object, picture and text image gone with its surface, and the screen
 // effects' copies released (stage entry and exit; before the scene state is replaced).
 void ClearPlayLists(StageRun& run, StageDrawScene& scene);
+// The drawing's state of a new attempt: the lists above emptied, no screen effect (the
+// virtual back buffer off again), no screen colour, no miss counted.
+void ResetStageDrawing(StageRun& run, StageDrawScene& scene);
 
 // The pictures of the project's databases that stage play draws from, loaded when the
 // scene starts: four surfaces per own character bitmap (record n from (n - 1) x 4: facing

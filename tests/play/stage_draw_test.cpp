@@ -211,7 +211,7 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
     cChara& gone = play_.Body(1, 200, 300, 32, 32);
     cChara& stays = play_.Body(1, 300, 300, 32, 32);
     EnterGroup(run(), gone);
-    gone.m_bRemoved = 1;
+    ASSERT_EQ(gone.Remove(), 0);
     const uint32_t goneGroup = gone.m_nMapValue;  // gone is erased by the drawing below
     DrawStage(run(), scene_, nullptr, 1, 0, 0, 0);
     ASSERT_EQ(run().objects.charas.size(), 1u);
@@ -219,7 +219,7 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
     EXPECT_EQ(run().stageCharas, std::vector<cChara*>{&stays});
     EXPECT_TRUE(run().CharaGroup(goneGroup).empty());
     // The hero's last second of vanishing, then the miss, once per drawn frame.
-    hero.m_bRemoved = 1;
+    ASSERT_EQ(hero.Remove(), 0);
     int calls = 0;
     scene_.heroVanished = [&] { ++calls; };
     int frames = 0;
