@@ -271,6 +271,9 @@ LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case kMsgScreenMusic:
             OnScreenMusic(wParam, lParam);
             return 0;
+        case kMsgShowWindow:
+            if (m_pHost) m_pHost->Show(static_cast<int>(wParam));
+            return 0;
         case kMsgRestoreDevice:
             if (DDRestoreSurface()) RestoreDigitStrips();
             return 0;

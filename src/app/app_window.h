@@ -21,6 +21,9 @@ constexpr UINT kMsgSaveReplay = WM_USER + 4;
 constexpr UINT kMsgPlaySound = WM_USER + 5;
 constexpr UINT kMsgScreenMusic = WM_USER + 6;
 constexpr UINT kMsgRestoreDevice = WM_USER + 100;
+// The frame's request to show the window in a state (wParam: the show command), made
+// from the thread that presents.
+constexpr UINT kMsgShowWindow = WM_USER + 101;
 
 // The window's place as the window-mode blit and Window.dat need it.
 struct ClientRect {
