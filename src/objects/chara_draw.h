@@ -113,7 +113,7 @@ void BlitGraphic(DDSURFACEDATA* dest, const DrawParam& param, int32_t x, int32_t
 // The character for this frame.
 void DrawChara(cChara& chara, DDSURFACEDATA* dest, bool paused);
 // A removed character's frame; 1 when it may be swept.
-int32_t DrawCharaVanish(cChara& chara, DDSURFACEDATA* dest, bool paused);
+int32_t DrawVanish(cChara& chara, DDSURFACEDATA* dest, bool paused);
 // The display effect stepped without drawing (a hidden character).
 void RunDispEffect(cChara& chara, bool paused);
 // A stage character with the icon of its held item.

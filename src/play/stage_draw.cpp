@@ -112,7 +112,7 @@ void DrawSightWindow(const cPlayer& hero, DDSURFACEDATA* back) {
 
 void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int paused) {
     if (hero.m_bRemoved) {
-        if (!DrawCharaVanish(hero, back, paused != 0)) return;
+        if (!DrawVanish(hero, back, paused != 0)) return;
         ++scene.missEnded;
         if (scene.heroVanished) scene.heroVanished();
         return;
@@ -124,7 +124,7 @@ void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int pau
 
 // One stage character; 1 when its vanish animation has ended.
 int DrawOneChara(cStageChara& c, DDSURFACEDATA* back, int paused) {
-    if (c.m_bRemoved) return DrawCharaVanish(c, back, paused != 0);
+    if (c.m_bRemoved) return DrawVanish(c, back, paused != 0);
     if (c.m_bActive) {
         c.CalcScreenRect();
         // A hidden character only steps its animation and display effect; its gauges

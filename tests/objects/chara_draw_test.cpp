@@ -197,7 +197,7 @@ TEST_F(CharaDrawTest, VanishTimings) {
         if (k.effect) c.m_Effect.Start(k.effect, 0, 0);
         int swept = 0;
         for (int i = 1; i <= 100 && !swept; ++i)
-            if (DrawCharaVanish(c, i % 2 ? nullptr : Target(1, 1), k.paused)) swept = i;
+            if (DrawVanish(c, i % 2 ? nullptr : Target(1, 1), k.paused)) swept = i;
         EXPECT_EQ(swept, k.sweptAt);
     }
 }

@@ -206,7 +206,7 @@ void StageHarness::DrawStage(bool paused) {
     for (cStageChara& c : run.objects.charas) {
         if (c.m_bRemoved) {
             // A character whose vanish has run leaves the stage.
-            if (DrawCharaVanish(c, surface, paused)) QueueErase(run, c);
+            if (DrawVanish(c, surface, paused)) QueueErase(run, c);
         } else if (c.m_bActive) {
             DrawStageChara(c, surface, paused);
         }
@@ -216,7 +216,7 @@ void StageHarness::DrawStage(bool paused) {
     if (cPlayer* hero = Hero()) {
         if (hero->m_bRemoved) {
             // The scene moves on once the hero's vanish has run.
-            if (DrawCharaVanish(*hero, surface, paused)) heroVanished = true;
+            if (DrawVanish(*hero, surface, paused)) heroVanished = true;
         } else {
             DrawPlayer(*hero, surface, paused);
         }
