@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "media/ui/dialog.h"
@@ -14,13 +15,8 @@ namespace {
 
 constexpr uint16_t kBarDialog = 0xE001;
 
-struct Box {
-    int x, y, width, height;
-    bool operator==(const Box&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Box& b) {
-    return os << "{" << b.x << "," << b.y << " " << b.width << "x" << b.height << "}";
-}
+// x, y, width, height; all -1 for a bar that is not there.
+using Box = std::array<int, 4>;
 Box BoxOf(HWND w) {
     return w ? Box{w->x, w->y, w->width, w->height} : Box{-1, -1, -1, -1};
 }
@@ -99,7 +95,7 @@ TEST(WindowBase, BarsTakeTheirRowsAndFollowEverySize) {
         EXPECT_EQ(scrollBar, (c.scrollBarTop < 0 ? noBar : Box{0, c.scrollBarTop, 200, 16}));
 
         const int grownW = clientW + 100, grownH = clientH + 50;
-        EXPECT_EQ(grownClient, (Box{0, c.client.y, 300, c.client.height + 50}));
+        EXPECT_EQ(grownClient, (Box{0, c.client[1], 300, c.client[3] + 50}));
         EXPECT_EQ(grownStatus, (c.status ? Box{0, grownH - 20, grownW, 20} : noBar));
         EXPECT_EQ(grownToolbar, (c.rows ? Box{0, 0, grownW, 28 * c.rows} : noBar));
         // The bars went with the window.
