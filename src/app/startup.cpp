@@ -291,7 +291,7 @@ void ResetRun() {
     g_bStarted.store(0);
     g_bActive.store(false);
     g_bClosing.store(false);
-    g_AppWindow = cAppWindow();
+    ResetAppWindow();
     g_SceneMgr.Reset();
     ResetFrameState();
     g_nRequestedBgm.store(0);
@@ -604,7 +604,12 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     // box needs it.
     platform::msg::SetUiThread();
     platform::msg::SetMainWindowProc(&MainWindowRequest);
+    // A 640 x 480 client area that keeps its size (the host makes the window resizable
+    // where the display asks for it).
+    g_AppWindow.Create(640, 480, 640, 480, 640, 480, kAppWindowStyle, false, 0, 0, 0, 0);
     platform::window::HostOptions options;
+    options.width = g_AppWindow.m_nClientW;
+    options.height = g_AppWindow.m_nClientH;
     std::unique_ptr<platform::window::WindowHost> host;
     std::string error;
     std::shared_ptr<platform::video::Presenter> presenter;

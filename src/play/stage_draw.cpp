@@ -114,7 +114,7 @@ void DrawSightWindow(const cPlayer& hero, DDSURFACEDATA* back) {
 
 void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int paused) {
     if (hero.m_bRemoved) {
-        if (!DrawCharaVanish(hero, back, paused != 0)) return;
+        if (!DrawVanish(hero, back, paused != 0)) return;
         ++scene.missEnded;
         if (scene.heroVanished) scene.heroVanished();
         return;
@@ -126,7 +126,7 @@ void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int pau
 
 // One stage character; 1 when its vanish animation has ended.
 int DrawOneChara(cStageChara& c, DDSURFACEDATA* back, int paused) {
-    if (c.m_bRemoved) return DrawCharaVanish(c, back, paused != 0);
+    if (c.m_bRemoved) return DrawVanish(c, back, paused != 0);
     if (c.m_bActive) {
         c.CalcScreenRect();
         // A hidden character only steps its animation and display effect; its gauges
@@ -463,11 +463,15 @@ PlayPictures g_PlayPictures;
 namespace {
 
 // A picture of the game into a fresh record; mirrorCell mirrors each cell of that width in
-// place (the right-facing copy). False, traced by the caller, when it did not load.
-bool LoadPicture(DDSURFACEDATA& sd, const std::string& file, int32_t mirrorCell) {
+// place (the right-facing copy). The copies that enlarged drawing stretches from live in
+// system memory, as the alternate character sheets do. False, traced by the caller, when
+// it did not load.
+bool LoadPicture(DDSURFACEDATA& sd, const std::string& file, int32_t mirrorCell,
+                 bool forEnlarging = false) {
     if (file.empty()) return false;
-    return DDCreateSurfaceFromFile(&sd, file.c_str(), 1, g_nBitsPerPixel, 0, DTMEMORYTYPE_VIDEO_RT,
-                                   0, 0, mirrorCell, 0, 0) == 0;
+    return DDCreateSurfaceFromFile(&sd, file.c_str(), 1, g_nBitsPerPixel, forEnlarging ? 1 : 0,
+                                   forEnlarging ? DTMEMORYTYPE_SYSTEM : DTMEMORYTYPE_VIDEO_RT, 0, 0,
+                                   mirrorCell, 0, 0) == 0;
 }
 
 // Releases and sizes a list once: records must stay where they are once created.
@@ -487,10 +491,14 @@ void LoadSpecialBitmaps() {
     for (size_t n = 1; n < records.size(); ++n) {
         const cBmpCharaExc& r = records[n];
         if (r.m_strFile.empty()) continue;
+        // Facing left, facing right (each cell mirrored in place), then the same two
+        // for enlarged drawing.
         DDSURFACEDATA* four = &g_PlayPictures.special[(n - 1) * 4];
         const int32_t edge = static_cast<int32_t>(r.CutFrame(0).edge);
-        if (!LoadPicture(four[0], r.m_strFile, 0) || !LoadPicture(four[1], r.m_strFile, edge))
-            TracePrintf("専用bmp %s 読み込み失敗！", r.m_strFile.c_str());
+        bool loaded = true;
+        for (int k = 0; k < 4; ++k)
+            loaded &= LoadPicture(four[k], r.m_strFile, (k & 1) ? edge : 0, k >= 2);
+        if (!loaded) TracePrintf("専用bmp %s 読み込み失敗！", r.m_strFile.c_str());
     }
     DrawSheets& sheets = Sheets();
     sheets.ownBitmaps = g_PlayPictures.special.empty() ? nullptr : g_PlayPictures.special.data();
@@ -499,14 +507,19 @@ void LoadSpecialBitmaps() {
 
 void LoadSwords() {
     const std::vector<cSwordType>& records = g_Database.m_vSwordType;
-    Renew(g_PlayPictures.swords, records.size() * 2);
+    Renew(g_PlayPictures.swords, records.size() * 4);
     for (size_t n = 0; n < records.size(); ++n) {
         const cSwordType& r = records[n];
+        // 4n and 4n + 2 from the left picture, 4n + 1 and 4n + 3 from the right one; the
+        // second pair serves swords of size factor 2 or more.
         const std::string* files[2] = {&r.m_strFileLeft, &r.m_strFileRight};
-        for (size_t side = 0; side < 2; ++side)
-            if (!files[side]->empty() &&
-                !LoadPicture(g_PlayPictures.swords[n * 2 + side], *files[side], 0))
-                TracePrintf("ソード %s 読み込み失敗！", files[side]->c_str());
+        for (size_t side = 0; side < 2; ++side) {
+            if (files[side]->empty()) continue;
+            DDSURFACEDATA* pair = &g_PlayPictures.swords[n * 4 + side];
+            const bool plain = LoadPicture(pair[0], *files[side], 0);
+            const bool enlarged = LoadPicture(pair[2], *files[side], 0, true);
+            if (!plain || !enlarged) TracePrintf("ソード %s 読み込み失敗！", files[side]->c_str());
+        }
     }
     DrawSheets& sheets = Sheets();
     sheets.swordPictures = g_PlayPictures.swords.empty() ? nullptr : g_PlayPictures.swords.data();
@@ -521,8 +534,9 @@ void LoadEffectBitmaps(StageRun& run) {
         const cEffect& r = records[n];
         if (r.m_strFile.empty()) continue;
         DDSURFACEDATA* two = &g_PlayPictures.effects[(n - 1) * 2];
-        if (!LoadPicture(two[0], r.m_strFile, 0) || !LoadPicture(two[1], r.m_strFile, 0))
-            TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
+        const bool plain = LoadPicture(two[0], r.m_strFile, 0);
+        const bool enlarged = LoadPicture(two[1], r.m_strFile, 0, true);
+        if (!plain || !enlarged) TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
     }
     run.effectSurfaces.list = &g_PlayPictures.effects;
 }

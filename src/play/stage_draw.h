@@ -89,8 +89,10 @@ void ResetStageDrawing(StageRun& run, StageDrawScene& scene);
 
 // The pictures of the project's databases that stage play draws from, loaded when the
 // scene starts: four surfaces per own character bitmap (record n from (n - 1) x 4: facing
-// left, facing right, two alternates), two per sword type (2n left, 2n + 1 right) and
-// two per effect (2n - 2 at the cell size, 2n - 1 for enlarged drawing).
+// left, facing right, the two alternates), four per sword type (4n left, 4n + 1 right,
+// 4n + 2 and 4n + 3 the same for a sword of size factor 2 or more) and two per effect
+// (2n - 2 at the cell size, 2n - 1 for enlarged drawing). The alternates and the copies
+// for enlarged drawing are kept in system memory.
 struct PlayPictures {
     std::vector<DDSURFACEDATA> special;
     std::vector<DDSURFACEDATA> swords;

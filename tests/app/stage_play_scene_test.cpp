@@ -767,6 +767,31 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
         ASSERT_NE(g_StageRun.Hero(), nullptr);
         EXPECT_NE(Sheets().gaugeStrip, nullptr);
         EXPECT_EQ(Sheets().halfTable, &g_HueTable);
+        // The project's pictures: four a sword type (the sample's second has its two
+        // pictures, each twice), two a spark effect; the copies that enlarged drawing
+        // stretches from in system memory.
+        const std::vector<DDSURFACEDATA>& swords = g_PlayPictures.swords;
+        ASSERT_EQ(swords.size(), 8u);
+        EXPECT_EQ(DDDeviceSurface(&swords[0]), nullptr);  // the first type has none
+        const char* const kLeft = "bmp\\sword\\Sword_L.bmp";
+        const char* const kRight = "bmp\\sword\\Sword_R.bmp";
+        const struct {
+            const DDSURFACEDATA& sd;
+            const char* file;
+            int32_t memory;
+        } pictures[] = {
+            {swords[4], kLeft, 0},
+            {swords[5], kRight, 0},
+            {swords[6], kLeft, 1},
+            {swords[7], kRight, 1},
+            {g_PlayPictures.effects.at(0), "bmp\\effect\\Spark.bmp", 0},
+            {g_PlayPictures.effects.at(1), "bmp\\effect\\Spark.bmp", 1},
+        };
+        for (const auto& p : pictures) {
+            EXPECT_NE(DDDeviceSurface(&p.sd), nullptr) << p.file;
+            EXPECT_STREQ(p.sd.szFile, p.file);
+            EXPECT_EQ(p.sd.nMemory, p.memory) << p.file;
+        }
         for (int i = 0; i < 3; ++i) scene.Run();
         PresentFrame();
         const std::vector<uint32_t> px = presenter->Pixels();

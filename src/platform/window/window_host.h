@@ -54,8 +54,9 @@ class WindowHost {
     virtual void Move(int x, int y) = 0;
     virtual void SetClientSize(int width, int height) = 0;
     virtual void SetResizable(bool resizable) = 0;
-    // SW_ command: SW_MAXIMIZE, SW_MINIMIZE, SW_HIDE, anything else shows it as it is.
-    // Showing the window activates the application (WM_ACTIVATEAPP 1).
+    // SW_ command: SW_MAXIMIZE, SW_MINIMIZE, SW_HIDE, SW_SHOWMINNOACTIVE (minimised
+    // without activating), anything else shows it as it is. Showing the window otherwise
+    // activates the application (WM_ACTIVATEAPP 1).
     virtual void Show(int showCommand) = 0;
     virtual void Centre() = 0;
     // The usable desktop area (what a stored window position is clamped to).
