@@ -9,8 +9,6 @@
 // sanitizers' findings, a reader fails the run when
 // - a load that failed changed what it loads into, where the player goes on with it;
 // - a user file it read and saves again does not come back the same once more.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -109,6 +107,11 @@ std::vector<uint8_t> DatabaseBytes(cDatabase& db) {
                WriteList(out, db.m_vScrEffect) && WriteList(out, db.m_vPicture) &&
                WriteList(out, db.m_vSound) && WriteList(out, db.m_vBgm);
     });
+}
+
+[[noreturn]] void StartFailed(const std::string& why) {
+    std::fprintf(stderr, "reader_fuzz: %s\n", why.c_str());
+    std::exit(1);
 }
 
 // A finding: says which rule broke, then stops as a crash would.
@@ -441,10 +444,7 @@ Seeds Files(const std::vector<std::string>& gamePaths) {
     Seeds seeds;
     for (const std::string& path : gamePaths) {
         std::vector<uint8_t> bytes;
-        if (!platform::fs::ReadGameFile(path, bytes)) {
-            std::fprintf(stderr, "reader_fuzz: the sample has no %s\n", path.c_str());
-            std::exit(1);
-        }
+        if (!platform::fs::ReadGameFile(path, bytes)) StartFailed("the sample has no " + path);
         seeds.push_back(std::move(bytes));
     }
     return seeds;
@@ -555,11 +555,6 @@ std::string g_scratch;
 void RemoveScratch() {
     std::error_code ec;
     if (!g_scratch.empty()) fs::remove_all(g_scratch, ec);
-}
-
-[[noreturn]] void StartFailed(const std::string& why) {
-    std::fprintf(stderr, "reader_fuzz: %s\n", why.c_str());
-    std::exit(1);
 }
 
 // The sample game with its user files in a folder of our own, then the project loaded as
