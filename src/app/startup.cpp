@@ -468,7 +468,7 @@ bool InitGame(const char* commandLine, int showCommand) {
 
     for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
     if (!LoadKeyConfig(DataPath[45], g_KeyConfig)) SetDefaultKeyConfig(g_KeyConfig);
-    g_OptionData.LoadFile(DataPath[43]);
+    LoadOptionData();
 
     if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
         !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))

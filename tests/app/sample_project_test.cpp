@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/system_ini.h"
@@ -26,11 +27,17 @@
 #include "data/stage_loader.h"
 #include "data/system_data.h"
 #include "data/world_map.h"
+#include "app/startup.h"
+#include "media/draw/dd_surface.h"
+#include "media/input/key_config.h"
 #include "media/sound/midi_file.h"
 #include "media/sound/sound_wave.h"
 #include "platform/fs/fs.h"
 #include "platform/video/bmp.h"
 #include "platform/win_types.h"
+#include "play/ranking.h"
+#include "play/replay.h"
+#include "support/hex.h"
 #include "support/scripted_boxes.h"
 #include "player_harness.h"
 #include "support/temp_dir.h"
@@ -54,12 +61,7 @@ class SampleProjectTest : public testing::Test {
     }
     void TearDown() override {
         g_bStripCR = false;
-        g_Database = cDatabase();
-        g_SystemData = cSystemData();
-        g_CommonPalette = cPalette();
-        g_WorldMapData = cWorldMapData();
-        g_Stage = cStage();
-        g_PlayStage = cStage();
+        wftest::ResetPlayerGlobals();
         ResetLogsForTest();
     }
 
@@ -455,6 +457,67 @@ TEST_F(SampleProjectTest, EveryDataFileSavesBackUnchanged) {
     }
 }
 
+// The user files of a short session, each read back by the reader the player uses for it.
+TEST_F(SampleProjectTest, UserFilesReadBackThroughThePlayersReaders) {
+    std::string error;
+    ASSERT_TRUE(sample::WriteUserFiles(error)) << error;
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+    ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
+
+    for (int slot : {0, 1}) {
+        cSaveData run;
+        if (slot == 0)
+            ASSERT_EQ(run.LoadSlot(0), 1);
+        else
+            ASSERT_EQ(run.LoadChallenge(), 1);
+        EXPECT_EQ(std::make_tuple(run.m_nMapX, run.m_nMapY, run.m_nScore, run.m_vVariables[3]),
+                  std::make_tuple(5u, 7u, 1250, 42u));
+        EXPECT_EQ(run.m_strStageFile, sample::kStageNames[0]);
+    }
+    ASSERT_EQ(LoadOptionData(), 1);
+    EXPECT_EQ(std::make_tuple(g_OptionData.m_nSeVolume, g_OptionData.m_sRankName),
+              std::make_tuple(7, std::string("WRN")));
+
+    KEYCONFIG keys{};
+    ASSERT_EQ(LoadKeyConfig(kKeyConfigPath, keys), 1);
+    EXPECT_EQ(keys.dwAllPads, 1u);
+    EXPECT_EQ(std::make_tuple(keys.aKey[6].dwDevice, keys.aKey[6].wCode), std::make_tuple(0u, 1));
+
+    cWindowRec window;
+    ASSERT_TRUE(window.LoadClamped(DataPath[47], 1920, 1080));
+    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120u, 80u));
+
+    cRankFile ranking;
+    ASSERT_EQ(LoadRanking(ranking, 2, sample::kStageNames[0], 0, 0, 0), 1);
+    EXPECT_EQ(std::make_tuple(ranking.m_vTables[0].m_vRows[0].m_sName,
+                              ranking.m_vTables[0].m_vRows[0].m_nScore),
+              std::make_tuple(std::string("WRN"), 3200));
+
+    cReplayInput input;
+    cStage stage, playStage;
+    cSaveData runStart;
+    std::string whyNot;
+    ASSERT_EQ(LoadReplayFile(input, sample::kReplayFile, stage, playStage, runStart, &whyNot), 1)
+        << whyNot;
+    EXPECT_EQ(input.m_nSeed, 12345u);
+    uint64_t frames = 0;
+    for (uint32_t run : input.m_vDirRuns) frames += run;
+    EXPECT_EQ(frames, 300u);
+
+    // The other formats hold the very pixels of the bitmap beside them.
+    platform::video::Picture bmp;
+    ASSERT_TRUE(DDLoadPicture("bmp\\sword\\Sword_L.bmp", false, bmp));
+    for (const char* file : sample::kOtherPictures) {
+        SCOPED_TRACE(file);
+        platform::video::Picture other;
+        ASSERT_TRUE(DDLoadPicture(file, true, other));
+        EXPECT_EQ(std::make_tuple(other.width, other.height),
+                  std::make_tuple(bmp.width, bmp.height));
+        EXPECT_EQ(other.rgb, bmp.rgb);
+    }
+}
+
 // The writers of the generator against bytes spelled out by hand.
 TEST(SampleFiles, BitmapIsBottomUpWithPaddedRows) {
     sample::Canvas canvas(3, 2);
@@ -484,6 +547,39 @@ TEST(SampleFiles, WaveIsPcmMonoEightBitPaddedToAWord) {
                    'f',  'm',  't',  ' ',  0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
                    0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00,
                    'd',  'a',  't',  'a',  0x03, 0x00, 0x00, 0x00, 0x80, 0xff, 0x00, 0x80}));
+}
+
+// Stored (uncompressed) image data needs no compressor; the CRCs and the Adler sum were
+// worked out apart from the writer.
+TEST(SampleFiles, PngIsAPaletteImageInStoredBlocks) {
+    sample::Canvas canvas(3, 2);
+    canvas.Set(0, 0, 1);
+    canvas.Set(2, 1, 0xFE);
+    const std::vector<uint8_t> png = sample::EncodePng8(canvas, sample::SamplePalette());
+    ASSERT_EQ(png.size(), 8u + 25 + 12 + 768 + 12 + 19 + 12);
+    // The signature, then "IHDR": 3 x 2, 8 bits of palette index.
+    EXPECT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 33),
+              wftest::Hex("89504e47 0d0a1a0a | 0000000d 49484452 00000003 00000002"
+                          "08 03 00 00 00 | aaaa9628"));
+    // "IDAT": one final stored block of the two rows, each with filter byte 0; "IEND".
+    EXPECT_EQ(std::vector<uint8_t>(png.end() - 43, png.end()),
+              wftest::Hex("00000013 49444154 7801 | 01 0800 f7ff | 00 010000 00 0000fe"
+                          "| 010d0100 | 4ee5da50 | 00000000 49454e44 ae426082"));
+}
+
+// Every pixel a 9-bit literal code after a clear code, least significant bit first.
+TEST(SampleFiles, GifIsLiteralCodesOfNineBits) {
+    sample::Canvas canvas(3, 2);
+    canvas.Set(0, 0, 1);
+    canvas.Set(2, 1, 0xFE);
+    const std::vector<uint8_t> gif = sample::EncodeGif8(canvas, sample::SamplePalette());
+    ASSERT_EQ(gif.size(), 13u + 768 + 10 + 1 + 10 + 2);
+    // "GIF89a", 3 x 2, a global table of 256 colours.
+    EXPECT_EQ(std::vector<uint8_t>(gif.begin(), gif.begin() + 13),
+              wftest::Hex("474946383961 0300 0200 f7 00 00"));
+    // The image at (0, 0), 3 x 2; codes 256, 1, 0, 0, 0, 0, 254, 257 in one sub-block.
+    EXPECT_EQ(std::vector<uint8_t>(gif.begin() + 781, gif.end()),
+              wftest::Hex("2c 0000 0000 0300 0200 00 | 08 | 09 0003 0000 0000 80bf 80 | 00 | 3b"));
 }
 
 TEST(SampleFiles, TitleMusicStartsAsFormatZero) {

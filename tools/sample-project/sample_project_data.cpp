@@ -187,15 +187,22 @@ cCharaDef Shooter() {
     return chara;
 }
 
+// A code text for the execute-code command.
+cFlowCmd CodeCmd(const char* text) {
+    cFlowCmd cmd = Cmd(kCmdExecCode, 0);
+    cmd.m_strText = text;
+    return cmd;
+}
+
 // The boss: a fan of five shots, a walker summoned at its side, a block of the switch
-// kind toggled before it, then a rest.
+// kind toggled before it, then a rest; it counts its rounds in its first variable.
 cCharaDef Boss() {
     cCharaDef chara = Enemy(kCharaNames[5], 12, 5000);
     chara.m_nSize = 2;
     chara.m_nImpactResist = 20;
-    chara.m_vFlows.push_back(
-        Always({ShotCmd(5, 90, 25, false), Cmd(kCmdWait, 10), SummonCmd(kCmdSummonChara, 2, -48, 0),
-                SummonCmd(kCmdSummonBlock, 7, -96, 2), Cmd(kCmdWait, 30)}));
+    chara.m_vFlows.push_back(Always(
+        {ShotCmd(5, 90, 25, false), Cmd(kCmdWait, 10), SummonCmd(kCmdSummonChara, 2, -48, 0),
+         SummonCmd(kCmdSummonBlock, 7, -96, 2), CodeCmd("my.v1 = my.v1 + 1"), Cmd(kCmdWait, 30)}));
     return chara;
 }
 
