@@ -58,7 +58,7 @@ struct CodeStage {
     int32_t Value(const std::string& code, bool* failed = nullptr) {
         ClearExprError();
         ExprRun run{self, code};
-        const int32_t v = ParseCode(run, code);
+        const int32_t v = ParseCode(run);
         if (failed) *failed = ExprErrorSet();
         return v;
     }
