@@ -19,6 +19,7 @@
 #include "core/record.h"
 #include "core/timing.h"
 #include "data/boot_data.h"
+#include "data/builtin_tables.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -379,6 +380,9 @@ void ResetPlayerGlobals() {
     g_ReplayInput = cReplayInput();
     g_SaveSlots.assign(kSaveSlotCount, cSaveSlotInfo());
     g_KeyStates.assign(1, cKeyState());
+    // Start-up prepares the font table from the settings; a prepared table keeps its
+    // font-cache mode against the next preparation.
+    ResetFontTable();
     g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
     ResetCursorStack();
