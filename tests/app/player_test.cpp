@@ -13,6 +13,7 @@
 #include "app/scene.h"
 #include "app/startup.h"
 #include "core/record.h"
+#include "media/draw/dd_device.h"
 #include "platform/clock.h"
 #include "platform/editor/editor_link.h"
 #include "platform/instance/instance_lock.h"
@@ -186,6 +187,33 @@ TEST(Player, CloseWhileAWorkerWaitsOnTheWindowEndsWithinTheBoundedStop) {
     EXPECT_LT(platform::clock::TimeMs() - start, 3000u);
     EXPECT_TRUE(thGame.HasEnded());
     EXPECT_FALSE(platform::msg::IsAbandoned(thGame.m_dwThreadId));
+}
+
+// A scene whose frame goes on after the close has given its thread up, as a frame of a
+// busy machine can; meanwhile it looks whether the drawing device is still there.
+std::atomic<int> g_deviceSeen{-1};
+class LeftBehindScene : public cSceneBase {
+  public:
+    LeftBehindScene() { m_vStates = {static_cast<StateHandler>(&LeftBehindScene::Go)}; }
+    void Go() {
+        if (++m_nCounter != 3) return;
+        platform::msg::PostMainWindow(WM_CLOSE);
+        const platform::msg::ThreadId self = platform::msg::CurrentThreadId();
+        while (!platform::msg::IsAbandoned(self)) platform::clock::Sleep(1);
+        int seen = 0;
+        for (int i = 0; i < 50; ++i, platform::clock::Sleep(1)) seen += DDDevice().bInit != 0;
+        g_deviceSeen = seen;
+    }
+};
+
+TEST(Player, AGameLoopTheCloseGaveUpOnKeepsWhatItDrawsWithUntilItEnds) {
+    PlayerRun run;
+    SetSceneFactory(kSceneTitle, [] { return static_cast<cSceneBase*>(new LeftBehindScene); });
+    EXPECT_EQ(run.Run("", 1000, [] {}), 0);
+    ResetSceneFactories();
+    // Set only once the thread was given up on.
+    EXPECT_EQ(g_deviceSeen.load(), 50);
+    EXPECT_TRUE(thGame.HasEnded());
 }
 
 TEST(Player, WindowDatIsWrittenOnCloseOnlyInWindowModes) {
