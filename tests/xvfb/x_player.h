@@ -34,6 +34,10 @@ double MeanLuma(const Frame& frame);
 // differ between two frames of one size; 1 when the sizes differ.
 double ChangedShare(const Frame& a, const Frame& b, Rect area = {});
 
+// How long a check waits for what it needs before it takes the player for stuck: long
+// enough for a saturated machine, where a step of a few frames can take seconds.
+constexpr int kPatienceMs = 30000;
+
 void SleepMs(int ms);
 // Milliseconds since an arbitrary start.
 int64_t NowMs();
@@ -46,8 +50,8 @@ class PlayerSession {
     PlayerSession& operator=(const PlayerSession&) = delete;
 
     // Copies the game folder and starts the player in the copy, with a real X11 window
-    // and no sound device; then waits (bounded) until its window is mapped and its
-    // display is reported started. False with the reason in error.
+    // and no sound device; then waits (kPatienceMs at most) until its window is mapped
+    // and its display is reported started. False with the reason in error.
     bool Start(const std::filesystem::path& player, const std::filesystem::path& game,
                std::string& error);
 
@@ -59,8 +63,8 @@ class PlayerSession {
     // The player has not ended yet.
     bool Running();
 
-    // Esc, then the wait for its end (5 s at most): empty when it ended with 0 after its
-    // orderly shut-down, else what went wrong.
+    // Esc, then the wait for its end (kPatienceMs at most): empty when it ended with 0
+    // after its orderly shut-down, else what went wrong.
     std::string EndWithEsc();
 
   private:
