@@ -239,13 +239,14 @@ void cOptionScene::Edit() {
     const int step = (keys & kKeyUp) ? 1 : (keys & kKeyDown) ? -1 : 0;
     if (step != 0) {
         // A value past either end comes round to the other; so does a stored value that
-        // was outside the range.
-        int32_t value = *m_pValue + step;
+        // was outside the range, even at the ends of 32 bits.
+        const int64_t value = int64_t{*m_pValue} + step;
         if (value < m_nMin)
-            value = m_nMax;
+            *m_pValue = m_nMax;
         else if (value > m_nMax)
-            value = m_nMin;
-        *m_pValue = value;
+            *m_pValue = m_nMin;
+        else
+            *m_pValue = static_cast<int32_t>(value);
         ApplyOptionValue(m_nEditItem);
         PaintMenuSurface();
         PlayCursorSound(keys, kUpDownSound, kCursorSound);

@@ -79,6 +79,10 @@ std::atomic<bool> g_windowShown{false};
 // The user ended start-up (the drawing-mode question cancelled): no failure.
 bool g_bStartDeclined = false;
 
+// How long the end waits for a game loop that the close gave up on: a frame's worth of
+// work on a saturated machine, and never a hang when the loop is stuck for good.
+constexpr uint32_t kLeftBehindWaitMs = 10000;
+
 constexpr const char* kPalettePicture = "bmp\\plt\\Palette.bmp";
 constexpr const char* kTextureFailText =
     "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\n"
@@ -516,6 +520,10 @@ bool InitGame(const char* commandLine, int showCommand) {
 }
 
 void UnInitGame() {
+    // A game loop given up on by the close ends at its next message call, once the frame
+    // it was in is done (on a busy machine that can take longer than the close waited):
+    // it is given the time before anything it uses is released.
+    thGame.WaitLeftBehind(kLeftBehindWaitMs);
     if (DDDevice().bInit) {
         ReportPrintf("Font10 : %d", g_Fonts[0].GlyphCount());
         ReportPrintf("Font16 : %d", g_Fonts[1].GlyphCount());

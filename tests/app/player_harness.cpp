@@ -20,6 +20,7 @@
 #include "core/record.h"
 #include "core/timing.h"
 #include "data/boot_data.h"
+#include "data/builtin_tables.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -54,7 +55,27 @@ class FrameGate : public platform::video::MemoryPresenter {
         std::unique_lock lock(mutex_);
         ++presented_;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return !locked_ || presented_ < allowed_; });
+        while (locked_ && presented_ >= allowed_ && !(toQuit_ && platform::msg::QuitPosted())) {
+            // Nothing wakes this thread when the window's thread tells it to quit: it looks.
+            if (toQuit_)
+                changed_.wait_for(lock, std::chrono::milliseconds(1));
+            else
+                changed_.wait(lock);
+        }
+    }
+
+    // From the next frame on, a frame goes on only once the thread that made it has been
+    // told to quit: the game stands until a close reaches it, however long the window's
+    // thread waits for its turn.
+    void HoldUntilQuit() {
+        std::lock_guard lock(mutex_);
+        toQuit_ = true;
+        changed_.notify_all();
+    }
+    // Waits until the run has ended; false when nothing happened for a long time.
+    bool AwaitEnd() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(kStallMs), [&] { return ended_; });
     }
 
     // Lock step on: the game stops after its next frame until Allow.
@@ -63,6 +84,7 @@ class FrameGate : public platform::video::MemoryPresenter {
         locked_ = true;
         allowed_ = presented_ + 1;
         ended_ = false;
+        toQuit_ = false;
     }
     // Lock step off: the game runs freely again.
     void Unlock() {
@@ -91,7 +113,6 @@ class FrameGate : public platform::video::MemoryPresenter {
         std::unique_lock lock(mutex_);
         allowed_ = std::max(allowed_, target);
         changed_.notify_all();
-        constexpr uint32_t kStallMs = 20000;
         int seen = presented_;
         uint32_t since = platform::clock::TimeMs();
         while (presented_ < target && !ended_) {
@@ -107,12 +128,15 @@ class FrameGate : public platform::video::MemoryPresenter {
     }
 
   private:
+    static constexpr uint32_t kStallMs = 20000;
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     int presented_ = 0;
     int allowed_ = 0;
     bool locked_ = false;
     bool ended_ = false;
+    bool toQuit_ = false;
 };
 
 // ---- Key scripts ---------------------------------------------------------------------
@@ -276,13 +300,13 @@ testing::AssertionResult PlayDriver::WaitForScene(int scene, int state, int maxF
                  what);
 }
 
-testing::AssertionResult PlayDriver::CloseWithEsc(int maxFrames) {
+testing::AssertionResult PlayDriver::CloseWithEsc() {
     ReleaseKeys();
+    // The close runs on the window's thread; the game goes on to its quit without playing
+    // a frame more.
+    gate_.HoldUntilQuit();
     platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
-    // The close runs on the window's thread while the game goes on to the quit: frames
-    // are let through until the run ends.
-    for (int i = 0; i < maxFrames && !Ended(); ++i) gate_.RunTo(gate_.Presented() + 1);
-    if (Ended()) return testing::AssertionSuccess();
+    if (gate_.AwaitEnd()) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "Esc did not close the program: " << Where();
 }
 
@@ -426,6 +450,9 @@ void ResetPlayerGlobals() {
     g_ReplayInput = cReplayInput();
     g_SaveSlots.assign(kSaveSlotCount, cSaveSlotInfo());
     g_KeyStates.assign(1, cKeyState());
+    // Start-up prepares the font table from the settings; a prepared table keeps its
+    // font-cache mode against the next preparation.
+    ResetFontTable();
     g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
     ResetCursorStack();
@@ -506,11 +533,18 @@ int PlayerRun::Run(const char* commandLine, int frames, std::function<void()> ac
     if (!act) act = [] { platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE); };
     std::atomic<bool> finished{false};
     std::thread driver([&] {
-        // Ten seconds at most: a run that never presents is ended all the same.
-        const uint32_t start = platform::clock::TimeMs();
+        // A run that stops presenting is ended all the same once no frame has come for
+        // long; a slow one (a busy machine) gets all its frames.
+        int seen = presenter_->Frames();
+        uint32_t since = platform::clock::TimeMs();
         while (!finished.load() && presenter_->Frames() < frames &&
-               platform::clock::TimeMs() - start < 10000)
+               platform::clock::TimeMs() - since < 10000) {
+            if (presenter_->Frames() != seen) {
+                seen = presenter_->Frames();
+                since = platform::clock::TimeMs();
+            }
             platform::clock::Sleep(1);
+        }
         if (!finished.load()) act();
     });
     const int result = WinMain(nullptr, nullptr, commandLine, showCommand);

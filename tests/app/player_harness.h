@@ -91,8 +91,9 @@ class PlayDriver {
                                    const std::string& what);
     // Until the scene (and, when state >= 0, its state) is current.
     testing::AssertionResult WaitForScene(int scene, int state = -1, int maxFrames = 1200);
-    // A real Esc key message to the window, then frames until the run has ended.
-    testing::AssertionResult CloseWithEsc(int maxFrames = 600);
+    // A real Esc key message to the window, then the wait until the run has ended; the
+    // game plays no frame more meanwhile.
+    testing::AssertionResult CloseWithEsc();
     // Calls watch after every frame the driver lets run (the game stands meanwhile), so
     // a test may read each frame it drives; nullptr stops it.
     void WatchFrames(std::function<void()> watch) { watch_ = std::move(watch); }

@@ -52,10 +52,10 @@ int main(int argc, char** argv) {
             fs::remove_all(game, ec);
             return Fail(error);
         }
-        // The box is drawn once the window shows; a few seconds at most.
+        // The box is drawn once the window shows.
         xplayer::Frame frame;
         const int64_t start = xplayer::NowMs();
-        while (xplayer::NowMs() - start < 5000 && player.Running() &&
+        while (xplayer::NowMs() - start < xplayer::kPatienceMs && player.Running() &&
                (!player.Grab(frame) || Drawn(frame) < 2000))
             xplayer::SleepMs(100);
         if (!player.Running()) {
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             xplayer::SleepMs(1000);
             if (!player.Running()) result = Fail("the box did not wait for its answer");
             player.Tap(XK_Return);
-            const int status = player.WaitForExit(5000);
+            const int status = player.WaitForExit(xplayer::kPatienceMs);
             std::printf("the player ended with status %d\n", status);
             if (status <= 0) result = Fail("Enter did not end the player with a failed status");
         }

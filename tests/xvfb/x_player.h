@@ -34,6 +34,10 @@ double MeanLuma(const Frame& frame);
 // differ between two frames of one size; 1 when the sizes differ.
 double ChangedShare(const Frame& a, const Frame& b, Rect area = {});
 
+// How long a check waits for what it needs before it takes the player for stuck: long
+// enough for a saturated machine, where a step of a few frames can take seconds.
+constexpr int kPatienceMs = 30000;
+
 void SleepMs(int ms);
 // Milliseconds since an arbitrary start.
 int64_t NowMs();
@@ -50,8 +54,8 @@ class PlayerSession {
     enum class Until { Display, Window };
 
     // Copies the game folder and starts the player in the copy, with a real X11 window
-    // and no sound device; then waits (bounded) for what `until` names. False with the
-    // reason in error.
+    // and no sound device; then waits (kPatienceMs at most) for what `until` names. False
+    // with the reason in error.
     bool Start(const std::filesystem::path& player, const std::filesystem::path& game,
                std::string& error, Until until = Until::Display);
 
@@ -66,8 +70,8 @@ class PlayerSession {
     // end by itself (or was killed by a signal).
     int WaitForExit(int timeoutMs);
 
-    // Esc, then the wait for its end (5 s at most): empty when it ended with 0 after its
-    // orderly shut-down, else what went wrong.
+    // Esc, then the wait for its end (kPatienceMs at most): empty when it ended with 0
+    // after its orderly shut-down, else what went wrong.
     std::string EndWithEsc();
 
   private:
