@@ -313,6 +313,11 @@ TEST(VideoOtherPicture, AHeaderClaimingAHugePictureIsRefusedAsABitmapIsBeforeAny
                      "21 F9 04 00 0000 00 00"                        // graphic control
                      "2C 0000 0000 204E 204E 00 02 02 4401 00 3B"),  // 20000 x 20000
          "picture size 20000x20000 out of range"},
+        {"GIF frame after stray bytes",
+         wftest::Hex("474946383961 0100 0100 80 00 00 FF0000 102030"
+                     "C2 C2 E4"                                      // no block starts so
+                     "2C 0000 0000 204E 204E 00 02 02 4401 00 3B"),  // 20000 x 20000
+         "picture size 20000x20000 out of range"},
         {"JPEG",
          wftest::Hex("FFD8 FFE0 0004 0000"                             // an application mark
                      "FFC0 0011 08 9C40 7530 03 012200 021101 031101"  // 30000 x 40000

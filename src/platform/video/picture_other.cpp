@@ -104,9 +104,9 @@ bool GifSize(std::span<const uint8_t> file, std::string& error) {
             if (flags & 0x80) pos += size_t{3} << ((flags & 7) + 1);  // local colour table
             ++pos;                                                    // LZW code size
             if (!SkipGifBlocks(file, pos)) break;
-        } else {
-            break;  // the decoder stops at what it does not know
         }
+        // Any other byte is passed over: the decoder looks on for the next frame mark, so a
+        // frame after stray bytes is still decoded and its size must be checked too.
     }
     return true;
 }
