@@ -536,10 +536,7 @@ const Reader kReaders[] = {
     {"key_config", ReadKeyConfig, [] { return Files({kKeyConfigPath}); }},
     {"system_ini", ReadSystemIni, [] { return Files({"System.ini"}); }},
     {"bmp", ReadBmp, BmpSeeds},
-    {"other_picture", ReadOtherPicture,
-     [] {
-         return Files({sample::kOtherPictures[0], sample::kOtherPictures[1]});
-     }},
+    {"other_picture", ReadOtherPicture, [] { return Files({sample::kOtherPictures[0]}); }},
     {"wave", ReadWave, WaveSeeds},
     {"midi", ReadMidi, [] { return MusicSeeds(".mid"); }},
     {"ogg", ReadOgg, [] { return MusicSeeds(".ogg"); }},

@@ -567,21 +567,6 @@ TEST(SampleFiles, PngIsAPaletteImageInStoredBlocks) {
                           "| 010d0100 | 4ee5da50 | 00000000 49454e44 ae426082"));
 }
 
-// Every pixel a 9-bit literal code after a clear code, least significant bit first.
-TEST(SampleFiles, GifIsLiteralCodesOfNineBits) {
-    sample::Canvas canvas(3, 2);
-    canvas.Set(0, 0, 1);
-    canvas.Set(2, 1, 0xFE);
-    const std::vector<uint8_t> gif = sample::EncodeGif8(canvas, sample::SamplePalette());
-    ASSERT_EQ(gif.size(), 13u + 768 + 10 + 1 + 10 + 2);
-    // "GIF89a", 3 x 2, a global table of 256 colours.
-    EXPECT_EQ(std::vector<uint8_t>(gif.begin(), gif.begin() + 13),
-              wftest::Hex("474946383961 0300 0200 f7 00 00"));
-    // The image at (0, 0), 3 x 2; codes 256, 1, 0, 0, 0, 0, 254, 257 in one sub-block.
-    EXPECT_EQ(std::vector<uint8_t>(gif.begin() + 781, gif.end()),
-              wftest::Hex("2c 0000 0000 0300 0200 00 | 08 | 09 0003 0000 0000 80bf 80 | 00 | 3b"));
-}
-
 TEST(SampleFiles, TitleMusicStartsAsFormatZero) {
     const std::vector<uint8_t> midi = sample::MakeTitleMusic();
     ASSERT_GT(midi.size(), 22u);

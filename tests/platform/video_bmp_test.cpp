@@ -260,7 +260,7 @@ std::vector<uint8_t> Text(std::string_view text) {
 
 }  // namespace
 
-TEST(VideoOtherPicture, DecodesPngGifAndPortableBitmapsAtTheSizeTheyState) {
+TEST(VideoOtherPicture, DecodesPngAndPortableBitmapsAtTheSizeTheyState) {
     const struct {
         const char* name;
         std::vector<uint8_t> file;
@@ -271,11 +271,6 @@ TEST(VideoOtherPicture, DecodesPngGifAndPortableBitmapsAtTheSizeTheyState) {
                      "0000000D 49484452 00000002 00000001 0802000000 7B40E8DD"  // IHDR 2 x 1
                      "0000000F 49444154 78DA63F8CFC020A060000006A10160 30503452"
                      "00000000 49454E44 AE426082"),
-         {0xFF0000, 0x102030}},
-        {"GIF, two colours",
-         wftest::Hex("474946383961 0200 0100 80 00 00 FF0000 102030"  // screen 2 x 1
-                     "2C 0000 0000 0200 0100 00 02 02 440A 00"        // frame: indices 0, 1
-                     "3B"),
          {0xFF0000, 0x102030}},
         {"PNM, grey", Text("P5\n# grey\n2 1\n255\n\x10\xF0"), {0x101010, 0xF0F0F0}},
     };
@@ -303,20 +298,6 @@ TEST(VideoOtherPicture, AHeaderClaimingAHugePictureIsRefusedAsABitmapIsBeforeAny
                      "0000000D 49484452 00004E20 00004E20 0802000000 6C12D16E"
                      "0000000C 49444154 78DA636060600000 00040001 C8EAEBF9"
                      "00000000 49454E44 AE426082"),
-         "picture size 20000x20000 out of range"},
-        {"GIF screen",
-         wftest::Hex("474946383961 3075 3075 80 00 00 FF0000 102030"  // 30000 x 30000
-                     "2C 0000 0000 0100 0100 00 02 02 4401 00 3B"),
-         "picture size 30000x30000 out of range"},
-        {"GIF frame",
-         wftest::Hex("474946383961 0100 0100 80 00 00 FF0000 102030"
-                     "21 F9 04 00 0000 00 00"                        // graphic control
-                     "2C 0000 0000 204E 204E 00 02 02 4401 00 3B"),  // 20000 x 20000
-         "picture size 20000x20000 out of range"},
-        {"GIF frame after stray bytes",
-         wftest::Hex("474946383961 0100 0100 80 00 00 FF0000 102030"
-                     "C2 C2 E4"                                      // no block starts so
-                     "2C 0000 0000 204E 204E 00 02 02 4401 00 3B"),  // 20000 x 20000
          "picture size 20000x20000 out of range"},
         {"JPEG",
          wftest::Hex("FFD8 FFE0 0004 0000"                             // an application mark
@@ -366,8 +347,11 @@ TEST(VideoOtherPicture, HeadersItCannotReadAreRefused) {
          "JPEG segment shorter than its length"},
         {"JPEG of a zero height", wftest::Hex("FFD8 FFC0 0011 08 0000 0010 01 011100"),
          "picture size 16x0 out of range"},
-        {"GIF cut in its screen", wftest::Hex("474946383961 0100"),
-         "GIF without its screen descriptor"},
+        // The GIF decoder under it is not safe on damaged files, and no game loads GIF.
+        {"GIF",
+         wftest::Hex("474946383961 0200 0100 80 00 00 FF0000 102030"
+                     "2C 0000 0000 0200 0100 00 02 02 440A 00 3B"),
+         "picture format not supported"},
         {"PNM without its height", Text("P6 12 # no height"), "portable bitmap without its size"},
     };
     for (const auto& c : cases) {

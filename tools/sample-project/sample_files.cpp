@@ -1,5 +1,5 @@
 // The file builders of the sample: indexed canvases with a small font, the 8-bit bitmap,
-// PNG and GIF writers and the PCM WAVE writer.
+// The PNG writer and the PCM WAVE writer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdio>
@@ -261,57 +261,6 @@ std::vector<uint8_t> EncodePng8(const Canvas& canvas, const std::array<Rgb, 256>
     }
     PutPngChunk(b, "IDAT", StoredZlib(raw));
     PutPngChunk(b, "IEND", {});
-    return b;
-}
-
-std::vector<uint8_t> EncodeGif8(const Canvas& canvas, const std::array<Rgb, 256>& palette) {
-    std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a'};
-    Put16(b, static_cast<uint32_t>(canvas.Width()));
-    Put16(b, static_cast<uint32_t>(canvas.Height()));
-    b.insert(b.end(), {0xF7, 0, 0});  // a global table of 256 colours
-    for (const Rgb& c : palette) b.insert(b.end(), {c.r, c.g, c.b});
-    b.push_back(0x2C);  // the image
-    Put16(b, 0);
-    Put16(b, 0);
-    Put16(b, static_cast<uint32_t>(canvas.Width()));
-    Put16(b, static_cast<uint32_t>(canvas.Height()));
-    b.push_back(0);
-    // LZW with every pixel a literal code of 9 bits: a clear code before every 250
-    // pixels keeps the decoder's table (each code after the first adds an entry from
-    // 258 on) short of 512 entries, where codes would grow to 10 bits.
-    constexpr uint32_t kClear = 256, kEnd = 257;
-    std::vector<uint8_t> packed;
-    uint32_t bits = 0, used = 0;
-    auto put = [&](uint32_t code) {
-        bits |= code << used;
-        used += 9;
-        while (used >= 8) {
-            packed.push_back(static_cast<uint8_t>(bits & 0xFF));
-            bits >>= 8;
-            used -= 8;
-        }
-    };
-    int sinceClear = 250;
-    for (int y = 0; y < canvas.Height(); ++y)
-        for (int x = 0; x < canvas.Width(); ++x) {
-            if (sinceClear == 250) {
-                put(kClear);
-                sinceClear = 0;
-            }
-            put(canvas.At(x, y));
-            ++sinceClear;
-        }
-    put(kEnd);
-    if (used > 0) packed.push_back(static_cast<uint8_t>(bits & 0xFF));
-    b.push_back(8);  // the smallest code size
-    for (size_t at = 0; at < packed.size(); at += 255) {
-        const size_t n = std::min<size_t>(packed.size() - at, 255);
-        b.push_back(static_cast<uint8_t>(n));
-        b.insert(b.end(), packed.begin() + static_cast<ptrdiff_t>(at),
-                 packed.begin() + static_cast<ptrdiff_t>(at + n));
-    }
-    b.push_back(0);
-    b.push_back(0x3B);
     return b;
 }
 

@@ -92,10 +92,9 @@ const std::array<Rgb, 256>& SamplePalette();
 // A bottom-up BITMAPINFOHEADER file of 8 bits with the 256-entry colour table.
 std::vector<uint8_t> EncodeBmp8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
 
-// The same picture as an 8-bit palette PNG (stored, uncompressed image data) and as a
-// GIF of 256 colours: the other picture formats the player reads in Direct3D mode.
+// The same picture as an 8-bit palette PNG (stored, uncompressed image data): a picture
+// format other than the bitmap that the player reads in Direct3D mode.
 std::vector<uint8_t> EncodePng8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
-std::vector<uint8_t> EncodeGif8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
 
 // A PCM WAVE file: mono, 8 bits, at the given rate.
 std::vector<uint8_t> EncodeWave8(const std::vector<uint8_t>& samples, uint32_t rate);
@@ -149,13 +148,12 @@ bool WriteSampleProject(std::string& error, SampleKind kind = SampleKind::Full);
 // What a player leaves in the game folder after a short session of the sample, written by
 // the player's own writers: the options, the key assignment, the window place, a story
 // save in slot 1, the challenge save, a free-play ranking and a replay of the first
-// stage; and the left sword picture as PNG and GIF beside its bitmap. Not part of the
+// stage; and the left sword picture as PNG beside its bitmap. Not part of the
 // sample game, whose player starts afresh; written after WriteSampleProject, whose
 // project it loads.
 bool WriteUserFiles(std::string& error);
 inline constexpr const char* kReplayFile = "user_data\\rpl4\\Sample01_00.rpl4_770";
 inline constexpr const char* kRankingFile = "user_data\\free\\Sample01.rkg";
-inline constexpr const char* kOtherPictures[] = {"bmp\\sword\\Sword_L.png",
-                                                 "bmp\\sword\\Sword_L.gif"};
+inline constexpr const char* kOtherPictures[] = {"bmp\\sword\\Sword_L.png"};
 
 }  // namespace sample

@@ -124,9 +124,6 @@ bool WriteOtherPictures(std::string& error) {
     if (!platform::fs::WriteFileAtomic(kOtherPictures[0],
                                        EncodePng8(sword->canvas, SamplePalette())))
         return Fail(error, kOtherPictures[0]);
-    if (!platform::fs::WriteFileAtomic(kOtherPictures[1],
-                                       EncodeGif8(sword->canvas, SamplePalette())))
-        return Fail(error, kOtherPictures[1]);
     return true;
 }
 

@@ -1,4 +1,4 @@
-// PNG, JPEG, GIF and the portable bitmaps, read through SDL2_image once the size their
+// PNG, JPEG and the portable bitmaps, read through SDL2_image once the size their
 // header states has passed the limits every picture decoder keeps.
 #include "platform/video/bmp.h"
 
@@ -21,9 +21,6 @@ bool Refuse(std::string& error, const std::string& why) {
 
 uint32_t Be16(const uint8_t* p) {
     return static_cast<uint32_t>(p[0] << 8 | p[1]);
-}
-uint32_t Le16(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0] | p[1] << 8);
 }
 uint32_t Be32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
@@ -72,45 +69,6 @@ bool JpegSize(std::span<const uint8_t> file, std::string& error) {
     return Refuse(error, "JPEG without a frame header");
 }
 
-// Sub-blocks up to their empty terminator; false when the file ends first.
-bool SkipGifBlocks(std::span<const uint8_t> file, size_t& pos) {
-    while (pos < file.size()) {
-        const uint8_t n = file[pos++];
-        if (n == 0) return true;
-        pos += n;
-    }
-    return false;
-}
-
-// The logical screen and every frame: the decoder makes a canvas of the one and a
-// picture of each of the others.
-bool GifSize(std::span<const uint8_t> file, std::string& error) {
-    if (file.size() < 13) return Refuse(error, "GIF without its screen descriptor");
-    if (!PictureSizeAllowed(Le16(&file[6]), Le16(&file[8]), error)) return false;
-    size_t pos = 13;
-    if (file[10] & 0x80) pos += size_t{3} << ((file[10] & 7) + 1);  // global colour table
-    while (pos < file.size()) {
-        const uint8_t block = file[pos++];
-        if (block == 0x3B) break;  // trailer
-        if (block == 0x21) {       // extension: label, then sub-blocks
-            ++pos;
-            if (!SkipGifBlocks(file, pos)) break;
-        } else if (block == 0x2C) {  // frame: position, size, flags
-            if (pos + 9 > file.size()) break;
-            if (!PictureSizeAllowed(Le16(&file[pos + 4]), Le16(&file[pos + 6]), error))
-                return false;
-            const uint8_t flags = file[pos + 8];
-            pos += 9;
-            if (flags & 0x80) pos += size_t{3} << ((flags & 7) + 1);  // local colour table
-            ++pos;                                                    // LZW code size
-            if (!SkipGifBlocks(file, pos)) break;
-        }
-        // Any other byte is passed over: the decoder looks on for the next frame mark, so a
-        // frame after stray bytes is still decoded and its size must be checked too.
-    }
-    return true;
-}
-
 // "P1".."P6", then width and height in decimal, between blanks and # comments.
 bool PnmSize(std::span<const uint8_t> file, std::string& error) {
     size_t pos = 2;
@@ -139,10 +97,10 @@ bool PnmSize(std::span<const uint8_t> file, std::string& error) {
 const char* CheckedType(std::span<const uint8_t> file, std::string& error) {
     if (StartsWith(file, "\x89PNG\r\n\x1A\n")) return PngSize(file, error) ? "PNG" : nullptr;
     if (StartsWith(file, "\xFF\xD8")) return JpegSize(file, error) ? "JPG" : nullptr;
-    if (StartsWith(file, "GIF87a") || StartsWith(file, "GIF89a"))
-        return GifSize(file, error) ? "GIF" : nullptr;
     if (file.size() >= 2 && file[0] == 'P' && file[1] >= '1' && file[1] <= '6')
         return PnmSize(file, error) ? "PNM" : nullptr;
+    // Everything else, GIF among it: the game's pictures are never GIF, and SDL2_image's GIF
+    // decoder frees memory it does not own on some damaged files.
     Refuse(error, "picture format not supported");
     return nullptr;
 }
