@@ -67,18 +67,35 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
 cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks, uint8_t group);
 cFlowCmd JumpCmd(int32_t heightHalfBlocks);
 
+// A character drawn from a row of the first sheet, in the group of its side (0 the hero's,
+// 1 the enemies').
+cCharaDef Character(const char* name, uint8_t side, int16_t graphic, int16_t animeSet,
+                    uint32_t hp) {
+    cCharaDef chara;
+    chara.m_strText = name;
+    chara.m_nSide = side;
+    chara.m_nMapValue = side == 0 ? kHeroGroup : kEnemyGroup;
+    chara.m_nCell = graphic;
+    chara.m_nBmpSet = 1;
+    chara.m_nAnimeSet = animeSet;
+    chara.m_nMaxHP = hp;
+    return chara;
+}
+
+// An enemy of the walker's looks that hurts by touch and bursts when defeated.
+cCharaDef Enemy(const char* name, int hp, uint32_t score) {
+    cCharaDef chara = Character(name, 1, kWalkerGraphic, 2, static_cast<uint32_t>(hp));
+    chara.m_nPower = 1;
+    chara.m_nScore = score;
+    chara.m_nVanishEffect = 2;  // "破裂"
+    return chara;
+}
+
 cCharaDef Hero() {
-    cCharaDef hero;
-    hero.m_strText = kHeroName;
-    hero.m_nSide = 0;  // the player's side
+    cCharaDef hero = Character(kHeroName, 0, kHeroGraphic, 1, 3);
     hero.m_nPlayerNo = 0;
-    hero.m_nMapValue = kHeroGroup;
     // Carried along where the screen scrolls by itself.
     hero.m_bSyncScroll = 1;
-    hero.m_nCell = kHeroGraphic;
-    hero.m_nBmpSet = 1;
-    hero.m_nAnimeSet = 1;
-    hero.m_nMaxHP = 3;
     hero.m_nPriority = 4;
     hero.m_bFacingFixed = 0;
     // Walk with the direction keys, four dots a frame; jump four blocks high with the first
@@ -96,18 +113,8 @@ cCharaDef Hero() {
 }
 
 cCharaDef Walker() {
-    cCharaDef walker;
-    walker.m_strText = kEnemyName;
-    walker.m_nSide = 1;
-    walker.m_nMapValue = kEnemyGroup;
-    walker.m_nCell = kWalkerGraphic;
-    walker.m_nBmpSet = 1;
-    walker.m_nAnimeSet = 2;
-    walker.m_nMaxHP = 1;
-    walker.m_nPower = 1;
-    walker.m_nScore = 100;
+    cCharaDef walker = Enemy(kEnemyName, 1, 100);
     walker.m_bFacingFixed = 0;
-    walker.m_nVanishEffect = 2;  // "破裂"
     // Always walking, turning back at walls and ledges.
     cFlow walk;
     walk.m_nTrigger = kTriggerAlways;
@@ -192,21 +199,6 @@ cFlowCmd SummonCmd(FlowCmdType type, int16_t index, int16_t offsetX, uint8_t blo
     return cmd;
 }
 
-cCharaDef Enemy(const char* name, int hp, uint32_t score) {
-    cCharaDef chara;
-    chara.m_strText = name;
-    chara.m_nSide = 1;
-    chara.m_nMapValue = kEnemyGroup;
-    chara.m_nCell = kWalkerGraphic;
-    chara.m_nBmpSet = 1;
-    chara.m_nAnimeSet = 2;
-    chara.m_nMaxHP = static_cast<uint32_t>(hp);
-    chara.m_nPower = 1;
-    chara.m_nScore = score;
-    chara.m_nVanishEffect = 2;  // "破裂"
-    return chara;
-}
-
 // Hops on the spot every second.
 cCharaDef Jumper() {
     cCharaDef chara = Enemy(kCharaNames[3], 1, 150);
@@ -247,14 +239,7 @@ cCharaDef Boss() {
 // fires a shot that homes on the nearest enemy. Shots pass it by and no touch hurts it:
 // a defeat on the hero's side would be the hero's.
 cCharaDef Fairy() {
-    cCharaDef chara;
-    chara.m_strText = kCharaNames[6];
-    chara.m_nSide = 0;
-    chara.m_nMapValue = kHeroGroup;
-    chara.m_nCell = kFairyGraphic;
-    chara.m_nBmpSet = 1;
-    chara.m_nAnimeSet = 1;
-    chara.m_nMaxHP = 1;
+    cCharaDef chara = Character(kCharaNames[6], 0, kFairyGraphic, 1, 1);
     chara.m_nMoveType = 1;  // flies through blocks
     chara.m_bSyncScroll = 1;
     chara.m_nImmunity = 2;
