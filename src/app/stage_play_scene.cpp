@@ -563,7 +563,7 @@ void cStagePlay::StageBanner() {
             return;
         }
     }
-    if (cChara* hero = g_StageRun.Hero()) hero->m_Anime.Set(hero->m_bCmdMove ? 2 : 0, true);
+    if (cChara* hero = g_StageRun.Hero()) hero->m_Anime.Set(hero->m_bGravityOff ? 2 : 0, true);
     m_nBannerCount[0] = 0;
     m_nState = kPlay;
 }

@@ -259,9 +259,9 @@ int32_t cPlayer::MoveY() {
     }
     const int32_t code = MoveYByVelocity(m_bGravityOff ? 0 : 2);
     OnMovedY();
-    // A hero moved by commands is kept in the view by stage play instead of falling out.
+    // A floating hero is kept in the view by stage play instead of falling out.
     const bool falls = code == kEdgeAreaBottom || code == kEdgeStageBottom;
-    return !m_bGravityOff && !m_bCmdMove && falls ? 7 : code;
+    return !m_bGravityOff && falls ? 7 : code;
 }
 
 // ---- Frame -----------------------------------------------------------------------------

@@ -678,7 +678,9 @@ void SummonBlockVolley(cChara& chara, const cEdShot& part) {
 
 void SummonCharaVolley(cChara& chara, const cEdShot& part) {
     const cCharaDef* def = PaletteEntry(g_CommonPalette.m_vCharas, g_Stage.m_vPalCharas, part);
-    if (!def || def->m_nSide != 1) return;
+    // The placed byte decides, as it does for a placement at stage set-up; either side may
+    // be summoned.
+    if (!def || def->m_nPlaced != 1) return;
     SummonVolley(kCmdSummonChara, chara, part, SizeOf(def->m_nSize) * 32);
 }
 

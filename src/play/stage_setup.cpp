@@ -83,7 +83,7 @@ void SpawnHero(StageRun& run, int32_t heroIndex) {
     hero.m_dY += def.GetRowOffsetY(0, def.m_nFacing);
     hero.OnMovedY();
     if (run.rules.carryHero) g_PlaySession.ApplyCarriedPoints(0, hero.m_nHP, hero.m_nSP);
-    hero.m_Anime.Set(hero.m_bCmdMove ? 2 : 0, true);
+    hero.m_Anime.Set(hero.m_bGravityOff ? 2 : 0, true);
 }
 
 void PlaceCamera(StageRun& run, cPlayer& hero) {

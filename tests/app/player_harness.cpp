@@ -29,6 +29,7 @@
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
 #include "objects/chara.h"
+#include "objects/stage_chara.h"
 #include "platform/clock.h"
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
@@ -365,6 +366,10 @@ bool SeeHero(HeroSight& s) {
     s.vy = hero->m_dVY;
     // Standing on the floor of row 12 (it settles a little into it between landings).
     s.onGround = std::fabs(s.vy) < 0.2 && s.y > Column(12) - 32 - 8;
+    s.enemyAhead = 1e9;
+    for (const cStageChara& c : g_StageRun.objects.charas)
+        if (c.m_nSide == 1 && !c.m_bRemoved && c.m_dX > s.x && std::fabs(c.m_dY - s.y) < 16)
+            s.enemyAhead = std::min(s.enemyAhead, c.m_dX - s.x);
     return true;
 }
 
@@ -385,6 +390,18 @@ RouteLeg RunUpTo(const char* name, double x) {
             }};
 }
 
+RouteLeg ShootAhead(const char* name, double x, double range) {
+    return {name, [x, range](const HeroSight& h, bool tap) {
+                HeroKeys k;
+                const bool there = h.x >= x && h.onGround;
+                const bool target = there && h.enemyAhead < range;
+                k.right = !target;
+                k.fire = target && tap;
+                k.next = there && !target;
+                return k;
+            }};
+}
+
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs, int maxFrames) {
     size_t leg = 0;
     HeroSight h;
@@ -395,6 +412,7 @@ testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& le
         if (keys.next && leg + 1 < legs.size()) ++leg;
         keys.right ? d.KeyDown(platform::input::VK_RIGHT) : d.KeyUp(platform::input::VK_RIGHT);
         keys.jump ? d.KeyDown(kDecideKey) : d.KeyUp(kDecideKey);
+        keys.fire ? d.KeyDown(kCancelKey) : d.KeyUp(kCancelKey);
         if (testing::AssertionResult r = d.Step(); !r) return r << " (" << legs[leg].name << ")";
     }
     d.ReleaseKeys();
@@ -404,14 +422,15 @@ testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& le
                                        << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
 }
 
-// Run right, jump the spikes, hop up beside the spring and drop onto it, let it throw the
-// hero over the pit, land short of the ledge and jump onto it, where the goal star stands.
-// Jump is tapped until the hero rises.
+// Run right, jump the spikes, shoot the walkers in the way, hop up beside the spring and drop
+// onto it, let it throw the hero over the pit, land short of the ledge and jump onto it,
+// where the goal star stands. Jump and fire are tapped.
 testing::AssertionResult ClearFirstStage(PlayDriver& d) {
     return RunRoute(
         d, {
                // a block before the spikes of columns 11 to 13
                JumpFrom("running to the spikes", Column(9) + 12),
+               ShootAhead("shooting the walkers", Column(14), 320),
                // the spring stands in column 26, a block high
                JumpFrom("running to the spring", Column(25)),
                {"dropping onto the spring",

@@ -137,6 +137,9 @@ constexpr double Column(int c) {
 struct HeroSight {
     double x = 0, y = 0, vy = 0;
     bool onGround = false;  // standing on the floor (row 12)
+    // Dots from the hero to the nearest enemy ahead (right) at its own height, a shot's
+    // way; very large when there is none.
+    double enemyAhead = 1e9;
 };
 // False when the stage has no hero.
 bool SeeHero(HeroSight& s);
@@ -145,6 +148,7 @@ bool SeeHero(HeroSight& s);
 // from what the hero does, and says when the next leg takes over.
 struct HeroKeys {
     bool right = true, jump = false;
+    bool fire = false;  // the second button: the hero's shot
     bool next = false;  // this leg is done after this frame
 };
 struct RouteLeg {
@@ -157,6 +161,9 @@ struct RouteLeg {
 RouteLeg JumpFrom(const char* name, double x);
 // Right held while the hero is short of x; never done (the last leg).
 RouteLeg RunUpTo(const char* name, double x);
+// Right held until the hero stands on the floor past x; from there, while an enemy stands
+// within range ahead, the hero stops and fires (tapped); done once none is left there.
+RouteLeg ShootAhead(const char* name, double x, double range);
 // Plays the legs in turn while the stage is in play; succeeds when play ends on the
 // result screen, else names the leg, the hero's place and where the game stood.
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,

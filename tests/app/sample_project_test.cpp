@@ -179,8 +179,8 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
 
     // Each stage as the world map starts it: the newest generation of the named file,
     // loaded on the loader thread, its hero placed, its settings in the play stage.
-    const size_t blocks[] = {91, 72, 72};
-    const size_t charas[] = {3, 4, 2};
+    const size_t blocks[] = {91, 127, 72};
+    const size_t charas[] = {4, 6, 2};
     for (int i = 0; i < sample::kStageCount; ++i) {
         SCOPED_TRACE(sample::kStageNames[i]);
         ASSERT_EQ(LoadStageFile(sample::kStageNames[i], 1, &g_PlayStage), 1u);
@@ -278,6 +278,9 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         {"hazard block", blockUsed(4) && pal.m_vBlocks[4].m_nContact == 2},
         {"spring block", blockUsed(3) && pal.m_vBlocks[3].m_nFootEffect == 1},
         {"item block", blockUsed(5) && pal.m_vBlocks[5].m_nItemIndex == 1},
+        {"item block on the first stage",
+         std::any_of(stages[0].m_vBlocks.begin(), stages[0].m_vBlocks.end(),
+                     [](const cBlockDef& b) { return b.m_nPalIndex == 5; })},
         {"breakable block", blockUsed(6)},
         {"toggled block", blockUsed(7) && flowHas(kCmdSummonBlock,
                                                   [](const cFlowCmd& c) {
@@ -288,6 +291,35 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         {"walking enemy", charaUsed(2) && flowHas(kCmdGroundTurnMove, any)},
         {"jumping enemy", charaUsed(3) && flowHas(kCmdJump, any)},
         {"shooting enemy", charaUsed(4) && flowHas(kCmdShot, any)},
+        {"shots of the hero's group and of the enemies'",
+         flowHas(kCmdShot,
+                 [](const cFlowCmd& c) { return c.m_pShot && c.m_pShot->m_nSide == 0; }) &&
+             flowHas(kCmdShot,
+                     [](const cFlowCmd& c) { return c.m_pShot && c.m_pShot->m_nSide == 1; }) &&
+             pal.m_vCharas[1].m_nMapValue == 0 && pal.m_vCharas[2].m_nMapValue == 1},
+        {"an ally on the hero's side", charaUsed(6) && pal.m_vCharas[6].m_nSide == 0},
+        {"a flow before the stage starts",
+         charaUsed(7) &&
+             std::any_of(pal.m_vCharas[7].m_vFlows.begin(), pal.m_vCharas[7].m_vFlows.end(),
+                         [](const cFlow& f) { return f.m_nTrigger == 21; })},
+        {"aimed shots",
+         flowHas(kCmdShot,
+                 [](const cFlowCmd& c) { return c.m_pShot && shot_part::Aim(*c.m_pShot); })},
+        {"homing shots", flowHas(kCmdShot,
+                                 [](const cFlowCmd& c) {
+                                     return c.m_pShot && c.m_pShot->m_nMoveKind >= 4 &&
+                                            c.m_pShot->m_nMoveKind <= 7;
+                                 })},
+        {"a stage that scrolls by itself",
+         std::any_of(stages.begin(), stages.end(),
+                     [](const cStage& st) { return st.m_bScrollAutoX && st.m_nScrollSpeedX; })},
+        {"a walker on a ledge",
+         std::any_of(stages[0].m_vCharas.begin(), stages[0].m_vCharas.end(),
+                     [](const cCharaDef& c) { return c.m_nPalIndex == 2 && c.m_nY < 12; })},
+        {"coins counted in a variable the story restores after a miss",
+         std::any_of(pal.m_vItems[1].m_vCmds.begin(), pal.m_vItems[1].m_vCmds.end(),
+                     [](const cFlowCmd& c) { return c.m_nType == kCmdExecCode - 15; }) &&
+             g_SystemData.m_nUserDataOptionA == 1},
         {"breaking shots", flowHas(kCmdShot,
                                    [](const cFlowCmd& c) {
                                        return c.m_pShot && shot_part::Breakable(*c.m_pShot) != 0;

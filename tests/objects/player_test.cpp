@@ -102,12 +102,14 @@ TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
         EXPECT_EQ(play.state.cameraX, c.camX);
         EXPECT_EQ(play.state.cameraY, c.camY);
     }
-    // Falling out below is fatal, unless commands move the player.
-    for (uint32_t cmdMove : {0u, 1u}) {
-        player.m_bCmdMove = cmdMove;
+    // Falling out below is fatal, unless the player floats (movement type 2 of its
+    // definition, taken as the flying operation takes it): then the view holds it.
+    for (uint8_t type : {uint8_t{0}, uint8_t{2}}) {
+        player.ApplyMoveType(type, false);
         player.m_dY = 3990, player.m_dVY = 2;
-        EXPECT_EQ(player.MoveY(), cmdMove ? 6 : 7);
+        EXPECT_EQ(player.MoveY(), type ? 0 : 7);
     }
+    player.ApplyMoveType(0, false);
     // The screen rectangle of the scroll's own mode truncates each part.
     play.state.cameraX = 10.7, player.m_dX = 100.6;
     player.CalcScreenRect();

@@ -289,8 +289,9 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
     wftest::KeepValue blocks(g_CommonPalette.m_vBlocks);
     wftest::KeepValue items(g_Stage.m_vPalItems);
     g_CommonPalette.m_vCharas.assign(3, cCharaDef{});
-    g_CommonPalette.m_vCharas[1].m_nSide = 1, g_CommonPalette.m_vCharas[1].m_nSize = 1;
-    g_CommonPalette.m_vCharas[2].m_nSide = 0;
+    // Summoned when placed, on either side.
+    g_CommonPalette.m_vCharas[1].m_nSide = 0, g_CommonPalette.m_vCharas[1].m_nSize = 1;
+    g_CommonPalette.m_vCharas[2].m_nPlaced = 0;
     g_CommonPalette.m_vBlocks.assign(2, cBlockDef{});
     g_Stage.m_vPalItems.assign(2, cItemDef{});
     g_Stage.m_vPalItems[1].m_nSize = 2;
@@ -305,7 +306,7 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
         std::vector<S> want;
     };
     const Case cases[] = {
-        {"character", SummonCharaVolley, 0, 0, 0, 1, 1, {{'d', 69, 100, 0}}},
+        {"character of the hero's side", SummonCharaVolley, 0, 0, 0, 1, 1, {{'d', 69, 100, 0}}},
         {"two characters facing away",
          SummonCharaVolley,
          0,
@@ -314,7 +315,7 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
          1,
          2,
          {{'d', 69, 84, 1}, {'d', 69, 116, 1}}},
-        {"a definition of side 0", SummonCharaVolley, 0, 0, 0, 2, 1, {}},
+        {"a definition not placed", SummonCharaVolley, 0, 0, 0, 2, 1, {}},
         {"past the list", SummonCharaVolley, 0, 0, 0, 3, 1, {}},
         {"below the list", SummonCharaVolley, 0, 0, 0, -1, 1, {}},
         {"item of size 2 from the stage", SummonItemVolley, 1, 0, 0, 1, 1, {{'i', 37, 84, 0}}},

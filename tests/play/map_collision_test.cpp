@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 #include <vector>
 
 #include "data/palette.h"
 #include "objects/units.h"
 #include "play/play_fixture.h"
+#include "play/stage_flows.h"
 #include "play/stage_draw.h"
 #include "play/text_images.h"
 #include "support/stage_harness.h"
@@ -30,30 +32,28 @@ TEST(MapCollision, WallsFloorsAndHazardsBySideAndBlockMode) {
         const char* name;
         uint32_t side;
         uint8_t contact;
-        uint32_t cmdMove;
-        uint8_t blockMode;
+        uint32_t moveType;  // 0 gravity; floating: 1 through blocks, 2 stopped, 3 dies
         int result;
         double x;  // after the pass
         std::vector<uint32_t> triggers;
     };
     // A 16 x 16 body whose left edge reaches 4 dots into the wall column 15 (x 480..511).
     const std::vector<Case> cases = {
-        {"enemy stopped by a wall", 1, 1, 0, 0, 0, 512, {9, 10, 11}},
-        {"enemy stopped by a hazard", 1, 2, 0, 0, 0, 512, {9, 10, 11}},
-        {"hero dies on a hazard", 0, 2, 0, 0, 2, 508, {}},
-        {"hero stopped by a wall", 0, 1, 0, 0, 0, 512, {9, 10, 11}},
-        {"commands carry through blocks", 0, 1, 1, 0, 0, 508, {}},
-        {"commands stop at blocks", 1, 1, 1, 1, 0, 512, {9, 10, 11}},
-        {"commands die at blocks", 1, 1, 1, 2, 2, 508, {}},
-        {"passable cell", 0, 0, 0, 0, 0, 508, {}},
+        {"enemy stopped by a wall", 1, 1, 0, 0, 512, {9, 10, 11}},
+        {"enemy stopped by a hazard", 1, 2, 0, 0, 512, {9, 10, 11}},
+        {"hero dies on a hazard", 0, 2, 0, 2, 508, {}},
+        {"hero stopped by a wall", 0, 1, 0, 0, 512, {9, 10, 11}},
+        {"a flyer through blocks passes", 0, 1, 1, 0, 508, {}},
+        {"a flyer stopped by blocks", 1, 1, 2, 0, 512, {9, 10, 11}},
+        {"a flyer dying at blocks", 1, 1, 3, 2, 508, {}},
+        {"passable cell", 0, 0, 0, 0, 508, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         PlayFixture f;
         f.Cell(15, 12, c.contact);
         cChara& body = f.Body(c.side, 508, 390, 16, 16);
-        body.m_bCmdMove = c.cmdMove;
-        body.m_nCmdMoveBlock = c.blockMode;
+        body.SetMoveMode(c.moveType);
         body.m_dVX = -1.0;
         f.flows.starts.clear();
         EXPECT_EQ(CollideMapX(f.run, body), c.result);
@@ -83,15 +83,13 @@ TEST(MapCollision, FloorsLandOnlyObjectsThatDoNotRise) {
         const char* name;
         double vy;
         uint32_t landWhileRising;
-        uint32_t cmdMove;
+        uint32_t moveType;
         bool lands;
     };
     const std::vector<Case> cases = {
-        {"falling lands", 2.0, 0, 0, true},
-        {"standing lands", 0.0, 0, 0, true},
-        {"rising passes", -2.0, 0, 0, false},
-        {"rising lands by the rule", -2.0, 1, 0, true},
-        {"rising lands under commands", -2.0, 0, 1, true},
+        {"falling lands", 2.0, 0, 0, true},         {"standing lands", 0.0, 0, 0, true},
+        {"rising passes", -2.0, 0, 0, false},       {"rising lands by the rule", -2.0, 1, 0, true},
+        {"a rising flyer lands", -2.0, 0, 2, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -99,8 +97,7 @@ TEST(MapCollision, FloorsLandOnlyObjectsThatDoNotRise) {
         f.run.rules.landWhileRising = c.landWhileRising;
         cMapCell& floor = f.Cell(16, 13, 1);                      // y 416..447
         cChara& body = f.Body(0, 520, 404, 16, 16, false, true);  // bottom 419
-        body.m_bCmdMove = c.cmdMove;
-        body.m_nCmdMoveBlock = 1;
+        body.SetMoveMode(c.moveType);
         body.m_dVY = c.vy;
         EXPECT_EQ(HitFloor(f.run, body), 0);
         EXPECT_EQ(body.m_bLanded, c.lands ? 1u : 0u);
@@ -137,7 +134,7 @@ TEST(MapCollision, ScreenEdgesConfineAndTheBottomIsAFall) {
     PlayFixture::Move(body, 400, 790);
     EXPECT_EQ(ClampToScreenY(f.run, body), 2);
     EXPECT_EQ(std::make_tuple(body.m_dY, body.m_abContact[3]), std::make_tuple(783.0, 1u));
-    body.m_bCmdMove = 1;
+    body.SetMoveMode(2);  // a flyer is held in the view
     PlayFixture::Move(body, 400, 790);
     EXPECT_EQ(ClampToScreenY(f.run, body), 0);
 }
@@ -206,8 +203,8 @@ TEST(StandingEffects, SpringsFrictionAndPushesOfTheGroundCell) {
         EXPECT_EQ(std::make_tuple(hero.m_bJumpB, hero.m_bJumpC, hero.m_bJumpA),
                   std::make_tuple(c.jumpFlags, c.jumpFlags, 1 - c.jumpFlags));
         EXPECT_EQ(hero.m_bKeyHoldBlocked, c.kind == 2 ? 1u : 0u);
-        // Commands moving the hero leave the cell without effect.
-        hero.m_bCmdMove = 1;
+        // A flying hero takes nothing from the cell.
+        hero.ApplyMoveType(2, false);
         hero.m_dVX = 2.0;
         ApplyStandingEffect(f.run, hero);
         EXPECT_EQ(hero.m_dVX, 2.0);
@@ -280,6 +277,40 @@ TEST(StandingEffects, TheHeroStandingOnAnItemBlockTakesItsItem) {
             EXPECT_GE(given[i] - given[i - 1], 60);
             EXPECT_LE(given[i] - given[i - 1], 63);
         }
+    }
+}
+
+// Flyers in a stage, through the play frame: each flies left at two dots a frame toward a
+// wall of column 8, and its movement type alone decides what the wall does to it.
+TEST(MapCollision, FlyersMeetAWallByTheirMovementTypeInPlay) {
+    struct Case {
+        const char* name;
+        uint8_t moveType;
+        bool passes, stops, dies;
+    };
+    const Case cases[] = {{"flying through blocks", 1, true, false, false},
+                          {"flying and stopped by blocks", 2, false, true, false},
+                          {"flying and dying at blocks", 3, false, false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = wftest::MakeStage(20, 15, 2, 13);
+        for (int16_t y = 0; y < 14; ++y) wftest::PlaceBlock(stage, 8, y, 1);
+        cCharaDef& flyer = wftest::PlaceChara(stage, 12, 9, 5);
+        flyer.m_nMoveType = c.moveType;
+        cFlowCmd fly = wftest::Command(kCmdStraightMove, 10);
+        fly.MakeEdMove();
+        fly.m_pMove->m_nDir = 2;  // left
+        fly.m_pMove->m_nSpeed = 20;
+        flyer.m_vFlows.push_back(wftest::Always({fly}));
+        wftest::StageHarness h(stage, wftest::RunKind::kStory);
+        const cStageChara& f = h.Run().objects.charas.front();
+        const double startY = f.m_dY;
+        h.Run(100);  // the wall is about 48 frames away
+        constexpr double kWallLeft = (10 + 8) * 32, kWallRight = kWallLeft + 31;
+        EXPECT_EQ(f.m_dX < kWallLeft, c.passes) << f.m_dX;
+        EXPECT_EQ(std::floor(f.m_dX) == kWallRight + 1, c.stops) << f.m_dX;  // against it
+        EXPECT_EQ(f.m_bRemoved != 0, c.dies);
+        EXPECT_EQ(f.m_dY, startY);  // no gravity
     }
 }
 

@@ -20,6 +20,7 @@
 #include "play/items_in_play.h"
 #include "play/run_end.h"
 #include "play/stage_draw.h"
+#include "play/stage_flows.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -74,8 +75,21 @@ TEST(PlayFrame, DeathCausesTraceTheirWordAndRemoveTheHeroOnce) {
         {"hit points gone in the defeat sweep", nullptr,
          [](cStage& s) { s.m_vCharas[0].m_vFlows = {wftest::CodeFlow(0, "my.hp = 0")}; },
          [](StageHarness&) {}},
-        // The result a command hands the stage, as the flow runner hands it.
-        {"a command's miss", nullptr, [](cStage&) {}, [](StageHarness&) { Scene().HandResult(2); }},
+        // An enemy's get-item command hands the hero an item whose command takes its hit
+        // points: the command's result is a miss.
+        {"an item a command gives", nullptr,
+         [](cStage& s) {
+             cFlowCmd drain;
+             drain.m_nCategory = kCmdCategoryItem;
+             drain.m_nType = kCmdExecCode - 15;
+             drain.m_strText = "my.hp = 0";
+             s.m_vPalItems.resize(1);
+             s.m_vPalItems[0].m_vCmds = {drain};
+             cFlowCmd give = wftest::Command(kCmdGetItem, 1);
+             give.m_vParams = {1, 0};  // the stage palette's item 0
+             wftest::PlaceChara(s, 9, 12, 5).m_vFlows = {wftest::Always({give})};
+         },
+         [](StageHarness&) {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

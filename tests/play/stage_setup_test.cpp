@@ -16,6 +16,7 @@
 #include "data/global_data.h"
 #include "data/system_data.h"
 #include "platform/clock.h"
+#include "play/stage_flows.h"
 #include "play/stage_run.h"
 #include "support/stage_harness.h"
 
@@ -107,9 +108,9 @@ TEST_F(StageSetupTest, WithoutATimeLimitTheClockShows999) {
               std::make_tuple(999, 1u, std::vector<uint8_t>{1, 1, 1}));
 }
 
-// The hero's allies are placed like its enemies; a placement whose placed byte is not 1
-// is not made, on either side.
-TEST_F(StageSetupTest, AlliesArePlacedAndThePlacedByteDecides) {
+// The hero's allies are placed like its enemies, and summoned like them; a placement or a
+// summoned definition whose placed byte is not 1 is not made, on either side.
+TEST_F(StageSetupTest, AlliesArePlacedAndSummonedAndThePlacedByteDecides) {
     cStage stage = wftest::MakeStage(30, 15, 5, 12);
     stage.m_vCharas.push_back(Chara(0, 8, 12, 4, -1));
     stage.m_vCharas.emplace_back(Chara(0, 10, 12, 4, -1)).m_nPlaced = 0;
@@ -122,6 +123,28 @@ TEST_F(StageSetupTest, AlliesArePlacedAndThePlacedByteDecides) {
         made.emplace_back(static_cast<int>(c.m_dX) / 32 - 10, c.m_nSide);
     EXPECT_EQ(made, (std::vector<std::tuple<int, uint32_t>>{{8, 0}, {14, 1}}));
     EXPECT_EQ(h.Run().objects.players.size(), size_t{1});
+
+    // An enemy summoning the stage palette's entries 0 (an ally) and 1 (not placed) beside
+    // it, two blocks further left, through its summon commands in play.
+    cStage summons = wftest::MakeStage(30, 15, 5, 12);
+    summons.m_vPalCharas = {Chara(0, 0, 0, 4, -1), Chara(1, 0, 0, 4, -1)};
+    summons.m_vPalCharas[1].m_nPlaced = 0;
+    cCharaDef& summoner = summons.m_vCharas.emplace_back(Chara(1, 14, 12, 4, -1));
+    for (int16_t entry : {0, 1}) {
+        cFlowCmd summon = wftest::Command(kCmdSummonChara, 1);
+        summon.MakeEdShot();
+        summon.m_pShot->m_nCount = 1;
+        summon.m_pShot->m_nBank = 1;
+        summon.m_pShot->m_nDefIndex = entry;
+        summon.m_pShot->m_nOffsetX = -64;
+        summoner.m_vFlows.push_back(wftest::Always({summon}));
+    }
+    StageHarness play(summons, RunKind::kStory);
+    play.Frame();
+    std::vector<std::tuple<int, uint32_t>> summoned;
+    for (const cStageChara& c : play.Run().objects.charas)
+        if (c.m_pParent) summoned.emplace_back(static_cast<int>(c.m_dX) / 32 - 10, c.m_nSide);
+    EXPECT_EQ(summoned, (std::vector<std::tuple<int, uint32_t>>{{11, 0}}));
 }
 
 // "Before stage start" flows run on every character that takes part in the first step;

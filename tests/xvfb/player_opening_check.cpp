@@ -41,10 +41,11 @@ constexpr double kGoneShare = 0.5;
 // is up, and by less again once it has landed.
 constexpr double kRiseShare = 0.02;
 // Where the hero stands when stage 1 starts (its second column, on the ground), the
-// air above it, and where the sign of the switch two cells to its right shows.
+// air above it, and where the sign of the switch two cells to its right shows (its board,
+// standing on the ground behind the coins from the sixth column on).
 constexpr xplayer::Rect kHeroStart{16, 376, 56, 40};
 constexpr xplayer::Rect kHeroAbove{0, 240, 96, 136};
-constexpr xplayer::Rect kSign{40, 280, 230, 80};
+constexpr xplayer::Rect kSign{200, 296, 210, 80};
 
 bool g_trace = false;
 

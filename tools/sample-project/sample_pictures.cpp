@@ -99,6 +99,30 @@ const std::vector<std::string> kWalkerWalk2 = {
     ".RRWWIRRRRWWIRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
     ".....DD..DD.....", ".....DD..DD.....", "....III..III....", "................"};
 
+// The fairy: wings up and down over a small glowing body; it faces left like the hero.
+const std::vector<std::string> kFairyUp = {
+    "................", "..WW.......WW...", ".WWWW.....WWWW..", ".WWWWW...WWWWW..",
+    "..WWWWW.WWWWW...", "...WWWYYYWWW....", ".....YYYYY......", "....YIYYIYY.....",
+    "....YYYYYYY.....", ".....YPPPY......", "......YYY.......", ".....Y...Y......",
+    "................", "................", "................", "................"};
+const std::vector<std::string> kFairyDown = {
+    "................", "................", "................", "................",
+    "......YYY.......", ".....YYYYY......", "....YIYYIYY.....", "..WWYYYYYYYWW...",
+    ".WWWWYPPPYWWWW..", "WWWWW.YYY.WWWWW.", ".WWW..Y.Y..WWW..", "................",
+    "................", "................", "................", "................"};
+// The cannon: a barrel on a stone block, its mouth flashing as it fires; it faces right in
+// the pattern, like the hero.
+const std::vector<std::string> kCannonStand = {
+    "................", "................", "................", "................",
+    "................", "....SSSS........", "....SGGSGGGGGGGG", "...SGGGGGGGGGGGI",
+    "...SGGGGGGGGGGGI", "....SGGSGGGGGGGG", "....SSSS........", "..BBBBBBBBB.....",
+    ".BBBBBBBBBBB....", ".BBBIBBBBIBB....", ".BBBBBBBBBBB....", "................"};
+const std::vector<std::string> kCannonFire = {
+    "................", "................", "................", "................",
+    "................", "....SSSS........", "....SGGSGGGGGGGY", "...SGGGGGGGGGGYY",
+    "...SGGGGGGGGGGYY", "....SGGSGGGGGGGY", "....SSSS........", "..BBBBBBBBB.....",
+    ".BBBBBBBBBBB....", ".BBBIBBBBIBB....", ".BBBBBBBBBBB....", "................"};
+
 // The four basic frames of a character row: two standing, two walking; then the same
 // four in the colours of an immune character (offset 4) and of a block character
 // (offset 8), as the anime sets of the sample ask.
@@ -129,6 +153,10 @@ Canvas CharacterSheet() {
     DrawCharacterRow(sheet, kWalkerGraphic,
                      {kWalkerStand, kWalkerStand2, kWalkerWalk1, kWalkerWalk2}, "RWIDL",
                      {kRed, kWhite, kInk, kDarkRed, kDarkRed});
+    DrawCharacterRow(sheet, kFairyGraphic, {kFairyUp, kFairyDown, kFairyUp, kFairyDown}, "WYIP",
+                     {kCyan, kYellow, kInk, kPink});
+    DrawCharacterRow(sheet, kCannonGraphic, {kCannonStand, kCannonStand, kCannonFire, kCannonStand},
+                     "GSIBY", {kGrey, kSlate, kInk, kDarkBrown, kYellow});
     return sheet;
 }
 

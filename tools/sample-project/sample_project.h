@@ -19,10 +19,14 @@ inline constexpr const char* kBlockNames[] = {
     "", "地面", "壁", "ばね", "トゲ", "コイン入りブロック", "こわれるブロック", "スイッチブロック"};
 inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星", "ハート", "スイッチ"};
 inline constexpr const char* kCharaNames[] = {"",         kHeroName, kEnemyName, "ぴょんぴょん",
-                                              "うちうち", "ボス"};
+                                              "うちうち", "ボス",    "ようせい", "ほうだい"};
 // Rows of the first character sheet.
 inline constexpr int kHeroGraphic = 1;
 inline constexpr int kWalkerGraphic = 2;
+inline constexpr int kFairyGraphic = 3;
+inline constexpr int kCannonGraphic = 4;
+// The common variable that counts the coins of the run: a coin adds one.
+inline constexpr int kCoinVariable = 1;
 // The stages as the world map names them, and their first numbered generation on disk.
 // The third stage lies on a branch of the road.
 inline constexpr const char* kStageNames[] = {
