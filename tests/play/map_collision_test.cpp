@@ -303,14 +303,26 @@ TEST(MapCollision, FlyersMeetAWallByTheirMovementTypeInPlay) {
         fly.m_pMove->m_nSpeed = 20;
         flyer.m_vFlows.push_back(wftest::Always({fly}));
         wftest::StageHarness h(stage, wftest::RunKind::kStory);
-        const cStageChara& f = h.Run().objects.charas.front();
-        const double startY = f.m_dY;
+        // Looked up by id every time: a flyer that dies leaves the list once it has vanished.
+        const uint32_t id = h.Run().objects.charas.front().m_nId;
+        auto find = [&h, id]() -> const cStageChara* {
+            for (const cStageChara& c : h.Run().objects.charas)
+                if (c.m_nId == id) return &c;
+            return nullptr;
+        };
+        const double startY = find()->m_dY;
         h.Run(100);  // the wall is about 48 frames away
+        const cStageChara* f = find();
+        if (c.dies) {
+            EXPECT_TRUE(!f || f->m_bRemoved);
+            continue;
+        }
+        ASSERT_NE(f, nullptr);
         constexpr double kWallLeft = (10 + 8) * 32, kWallRight = kWallLeft + 31;
-        EXPECT_EQ(f.m_dX < kWallLeft, c.passes) << f.m_dX;
-        EXPECT_EQ(std::floor(f.m_dX) == kWallRight + 1, c.stops) << f.m_dX;  // against it
-        EXPECT_EQ(f.m_bRemoved != 0, c.dies);
-        EXPECT_EQ(f.m_dY, startY);  // no gravity
+        EXPECT_EQ(f->m_dX < kWallLeft, c.passes) << f->m_dX;
+        EXPECT_EQ(std::floor(f->m_dX) == kWallRight + 1, c.stops) << f->m_dX;  // against it
+        EXPECT_EQ(f->m_bRemoved, 0u);
+        EXPECT_EQ(f->m_dY, startY);  // no gravity
     }
 }
 
