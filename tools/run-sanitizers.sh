@@ -9,7 +9,11 @@ jobs="${JOBS:-$(nproc)}"
 # g++ 12 misreads the instrumented code of a short std::string assignment as an
 # overlapping copy (-Wrestrict); the plain build, which has no such code, keeps the warning.
 flags="-fsanitize=address,undefined -fno-omit-frame-pointer -Wno-restrict"
+# Optimised lightly and with line tables only: the reports still name every function, file
+# and line, and the instrumented build takes a quarter of the time it takes at -O2 -g.
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
