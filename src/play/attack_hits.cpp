@@ -57,7 +57,7 @@ int32_t GiveShotItem(StageRun& run, const cShotObj& s) {
 
 // One shot against one character; a nonzero result ends the hits.
 int32_t ShotAgainstChara(StageRun& run, cShotObj& s, cChara& c, bool& vanish) {
-    if (std::find(s.m_vHitList.begin(), s.m_vHitList.end(), &c) != s.m_vHitList.end()) return 0;
+    if (std::find(s.m_vHitList.begin(), s.m_vHitList.end(), c.m_nId) != s.m_vHitList.end()) return 0;
     const cEdShot& part = s.m_Part;
     const bool effective =
         part.m_nPower != 0 || part.m_nImpact != 0 || shot_part::ItemBank(part) != 0;
@@ -84,7 +84,7 @@ int32_t ShotAgainstChara(StageRun& run, cShotObj& s, cChara& c, bool& vanish) {
     const uint8_t pierce =
         ContactExempt(c) ? shot_part::PierceExempt(part) : shot_part::PierceOrdinary(part);
     if (shot_part::VanishOnHit(part) == 0 || pierce == 1)
-        s.m_vHitList.push_back(&c);
+        s.m_vHitList.push_back(c.m_nId);
     else
         vanish = true;
     return GiveShotItem(run, s);
