@@ -105,6 +105,15 @@ template <typename T>
 // and the loops stay scalar.
 constexpr int kChunk = 16;
 
+// The row functions are also built for processors with 256-bit vectors (AVX2), and the
+// build that suits the processor is chosen once when the program starts. The rules are
+// whole-number arithmetic, so both builds write the same bytes.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define WF_ROW_LOOP [[gnu::noinline, gnu::target_clones("avx2", "default")]]
+#else
+#define WF_ROW_LOOP [[gnu::noinline]]
+#endif
+
 template <typename Op>
 [[gnu::always_inline]] inline void EachPixel(int n, Op&& op) {
     int i = 0;
@@ -135,7 +144,7 @@ void MonotoneRun(int x0, int x1, F&& f, bool up, V lo, V hi, int& first, int& en
 
 // A row of one pixel value.
 template <typename T>
-[[gnu::noinline]] void FillRow(T* __restrict d, int n, T value) {
+WF_ROW_LOOP void FillRow(T* __restrict d, int n, T value) {
     if constexpr (sizeof(T) == 1)
         std::memset(d, value, static_cast<size_t>(n));
     else
@@ -222,8 +231,8 @@ const uint32_t* ArgbTable() {
 }
 
 template <PixelFormat F>
-[[gnu::noinline]] void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
-                                   const uint32_t* palette) {
+WF_ROW_LOOP void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
+                             const uint32_t* palette) {
     if constexpr (BytesOf(F) == 2) {
         const uint32_t* table = ArgbTable<F>();
         for (int i = 0; i < n; ++i) out[i] = table[s[i]];
@@ -263,8 +272,7 @@ constexpr uint32_t DisplayConvertOf(uint32_t v) {
 }
 
 template <PixelFormat From, PixelFormat To>
-[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s,
-                                    int n) {
+WF_ROW_LOOP void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
     if constexpr (From == To) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
     } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
@@ -309,7 +317,7 @@ template <typename T, SkipRule S, PixelConvert C>
 
 // One row of a copy.
 template <typename T, SkipRule S, PixelConvert C>
-[[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
+WF_ROW_LOOP void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
     if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
     } else {
@@ -321,8 +329,10 @@ template <typename T, SkipRule S, PixelConvert C>
 // The row above over a rectangle of rows of two different images (pitches in bytes):
 // one call for a whole sprite.
 template <typename T, SkipRule S, PixelConvert C>
+// Not built for AVX2: that build leaves the nested lambdas below out of line, and the
+// rows scalar.
 [[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
-                                size_t sPitch, int width, int height, uint32_t key) {
+                          size_t sPitch, int width, int height, uint32_t key) {
     const T k = static_cast<T>(key);
     auto row = [&](int r, auto pixels) {
         T* dr = reinterpret_cast<T*>(d + r * dPitch);
@@ -359,18 +369,50 @@ template <typename T, SkipRule S, PixelConvert C>
     for (int r = 0; r < height; ++r) row(r, [&](auto&& op) { EachPixel(width, op); });
 }
 
-// A row with the source columns taken from a table (stretches and mirrors): the pixels
-// are gathered into blocks that CopyRow then copies.
-template <typename T, SkipRule S, PixelConvert C>
-[[gnu::noinline]] void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n,
-                                 uint32_t key) {
-    constexpr int kBlock = 256;
-    T block[kBlock];
-    for (int i = 0; i < n; i += kBlock) {
-        const int m = n - i < kBlock ? n - i : kBlock;
-        Gather(block, s, cols + i, m);
-        CopyRow<T, S, C>(d + i, block, m, key);
+// --- Stretched rows ---
+
+// How the column table of a stretched row reads its source: every source pixel once,
+// side by side (times 1), or twice in a row (times 2, the first one `lead` times); times
+// 0 for any other table, which is gathered column by column.
+struct Widening {
+    int times = 0;
+    int lead = 0;
+};
+inline Widening WideningOf(const int* cols, int n) {
+    if (n < 1) return {};
+    const int lead = n > 1 && cols[1] == cols[0] ? 2 : 1;
+    bool single = true, doubled = true;
+    for (int i = 1; i < n; ++i) {
+        single = single && cols[i] == cols[0] + i;
+        doubled = doubled && cols[i] == cols[0] + (i + 2 - lead) / 2;
     }
+    if (single) return {1, 1};
+    if (doubled) return {2, lead};
+    return {};
+}
+
+// The source pixels of a stretched row into `out`: column c takes s[cols[c]], the
+// widening found by WideningOf read without the table.
+template <typename T>
+WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* cols, int n,
+                          Widening w) {
+    if (w.times == 1) {
+        std::memcpy(out, s + cols[0], static_cast<size_t>(n) * sizeof(T));
+        return;
+    }
+    if (w.times != 2) {
+        Gather(out, s, cols, n);
+        return;
+    }
+    const T* p = s + cols[0];
+    T* o = out;
+    if (w.lead == 1) *o++ = *p++;
+    const int pairs = static_cast<int>(out + n - o) / 2;
+    int j = 0;
+    for (; j + kChunk <= pairs; j += kChunk)
+        for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
+    for (; j < pairs; ++j) o[2 * j] = o[2 * j + 1] = p[j];
+    if (o + 2 * pairs < out + n) o[2 * pairs] = p[pairs];
 }
 
 // --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
@@ -484,7 +526,7 @@ template <PixelFormat DF>
 // A row of target pixels with one colour drawn over them as PutArgb draws it, for a
 // colour neither transparent nor opaque (a flat quad that blends).
 template <PixelFormat DF>
-[[gnu::noinline]] void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
+WF_ROW_LOOP void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
     EachPixel(n, [&](int i) {
         d[i] = static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(argb, UnpackOf<DF>(d[i]))));
     });
@@ -566,29 +608,65 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     return a == 0 ? d : static_cast<PixelOf<DF>>(out);
 }
 
-// A row of them with the vertex colour ARGB `diffuse`.
+// StagedTexelOver for a staged alpha of 0 or 255: the texel leaves the pixel or replaces
+// it, with no blend to work out (blending at 255 gives the staged channels themselves).
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::noinline]] void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
-                                      int n, uint32_t diffuse) {
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelSolid(uint32_t t, PixelOf<DF> d,
+                                                           const uint16_t* vertex) {
+    constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
+    const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
+    const uint32_t out = Narrowed<dl.red>(StageChannel<CO>(Widened<tl.red>(t), vertex[1])) |
+                         Narrowed<dl.green>(StageChannel<CO>(Widened<tl.green>(t), vertex[2])) |
+                         Narrowed<dl.blue>(StageChannel<CO>(Widened<tl.blue>(t), vertex[3])) |
+                         Narrowed<dl.alpha>(a);
+    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+}
+
+// A row of them with the vertex colour ARGB `diffuse`. Chunks whose staged alphas are all
+// 0 or 255 (every chunk of a one-bit alpha texture, most of any sprite's) go without the
+// blend.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+WF_ROW_LOOP void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n,
+                                uint32_t diffuse) {
     const uint16_t vertex[4] = {
         static_cast<uint16_t>(diffuse >> 24), static_cast<uint16_t>((diffuse >> 16) & 0xFFu),
         static_cast<uint16_t>((diffuse >> 8) & 0xFFu), static_cast<uint16_t>(diffuse & 0xFFu)};
-    EachPixel(
-        n, [&](int i) __attribute__((always_inline)) {
-            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
-        });
+    constexpr Field alpha = LayoutFor(TF).alpha;
+    // A texture without alpha or with a one-bit alpha, passed as it is: 0 or 255 always.
+    if constexpr (alpha.max <= 1 && AO == 2) {
+        EachPixel(
+            n, [&](int i) __attribute__((always_inline)) {
+                d[i] = StagedTexelSolid<TF, DF, CO, AO>(s[i], d[i], vertex);
+            });
+        return;
+    }
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk) {
+        uint32_t partly = 0;
+        for (int k = 0; k < kChunk; ++k) {
+            const uint16_t a = StageChannel<AO>(Widened<alpha>(s[i + k]), vertex[0]);
+            partly |= static_cast<uint16_t>(a - 1u) < 254u ? 1u : 0u;
+        }
+        if (partly) {
+            for (int k = 0; k < kChunk; ++k)
+                d[i + k] = StagedTexelOver<TF, DF, CO, AO>(s[i + k], d[i + k], vertex);
+            continue;
+        }
+        for (int k = 0; k < kChunk; ++k)
+            d[i + k] = StagedTexelSolid<TF, DF, CO, AO>(s[i + k], d[i + k], vertex);
+    }
+    for (; i < n; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
 }
 
 // A row of pixels read as ARGB.
 template <PixelFormat F>
-[[gnu::noinline]] void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
+WF_ROW_LOOP void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
     EachPixel(n, [&](int i) { argb[i] = UnpackOf<F>(s[i]); });
 }
 
 // A row of ARGB colours drawn over target pixels as PutArgb draws one.
 template <PixelFormat DF>
-[[gnu::noinline]] void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb,
-                                  int n) {
+WF_ROW_LOOP void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb, int n) {
     EachPixel(n, [&](int i) {
         const uint32_t v = argb[i];
         d[i] = (v >> 24) == 0
@@ -681,32 +759,18 @@ template <PixelFormat TF, PixelFormat DF>
 }
 
 template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+WF_ROW_LOOP void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
     TexelPixels<TF, DF>(d, s, n);
 }
 
 // The row above over a rectangle of texels side by side in rows one below the other
 // (pitches in bytes): one call for a whole sprite.
 template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
-                                 size_t sPitch, int width, int height) {
+WF_ROW_LOOP void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                           size_t sPitch, int width, int height) {
     for (int r = 0; r < height; ++r)
         TexelPixels<TF, DF>(reinterpret_cast<PixelOf<DF>*>(d + r * dPitch),
                             reinterpret_cast<const PixelOf<TF>*>(s + r * sPitch), width);
-}
-
-// The same with the texel columns taken from a table (scaled, turned over or wrapping):
-// the texels are gathered into blocks that the row loop above then draws.
-template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void GatherTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
-                                      const int* cols, int n) {
-    constexpr int kBlock = 256;
-    PixelOf<TF> block[kBlock];
-    for (int i = 0; i < n; i += kBlock) {
-        const int m = n - i < kBlock ? n - i : kBlock;
-        Gather(block, s, cols + i, m);
-        TexelRow<TF, DF>(d + i, block, m);
-    }
 }
 
 }  // namespace platform::video::px
