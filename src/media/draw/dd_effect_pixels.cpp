@@ -22,6 +22,11 @@ Loop CurrentLoop() {
     }
 }
 
+bool& ReferenceLoops() {
+    static bool reference = false;
+    return reference;
+}
+
 int LoopBytes(Loop loop) {
     switch (loop) {
         case Loop::DirectDraw8:
