@@ -47,6 +47,10 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height)
         }
         const vid::Image& from = dt->lpSurface->image;
         vid::Image& to = dt->lpSystemSurface->image;
+        if (dt->bSystemCopyPending) {
+            to = vid::Image(from.Format(), from.Width(), from.Height());
+            dt->bSystemCopyPending = 0;
+        }
         // The rectangle cut to the surface; its far edges may lie past the int range.
         auto cut = [](int start, int length, int size, int& at, int& kept) {
             const long long end = std::clamp(static_cast<long long>(start) + length, 0ll,
