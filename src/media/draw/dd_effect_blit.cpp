@@ -333,30 +333,44 @@ int SpanEnd(int last, int base, int size) {
         std::min<long long>(static_cast<long long>(last) + 1, static_cast<long long>(size) - base));
 }
 
+// What both lens loops start from: the locked images, the squared radii, and the offsets
+// whose pixel lies inside the destination (only those are visited).
+struct DiscFrame {
+    DiscFrame(PixelPair& px, int cx, int cy, int a, int R)
+        : sa(px.SrcArea()),
+          dst(px.Dst()),
+          src(px.Src()),
+          convert(src.Format(), dst.Format()),
+          a2(static_cast<long long>(a) * a),
+          r2(static_cast<long long>(R) * R),
+          dy0(SpanStart(-a, cy)),
+          dy1(SpanEnd(a, cy, px.DstArea().height)),
+          dx0(SpanStart(-a, cx)),
+          dx1(SpanEnd(a, cx, px.DstArea().width)) {}
+    Area sa;
+    vid::Image& dst;
+    const vid::Image& src;
+    Convert16 convert;
+    long long a2, r2;
+    int dy0, dy1, dx0, dx1;
+};
+
 // The lens: every destination offset inside the disc of radius a and the source offset it
 // shows.
 template <typename T>
 void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy,
               bool flag, bool clearOutside) {
     const SourceRule rule = SourceRule::Of(loop);
-    const Area da = px.DstArea(), sa = px.SrcArea();
-    vid::Image& dst = px.Dst();
-    const vid::Image& src = px.Src();
-    const Convert16 convert(src.Format(), dst.Format());
-    const long long a2 = static_cast<long long>(a) * a;
-    const long long r2 = static_cast<long long>(R) * R;
-    // Only offsets whose pixel lies inside the destination are visited.
-    const int dy0 = SpanStart(-a, cy), dy1 = SpanEnd(a, cy, da.height);
-    const int dx0 = SpanStart(-a, cx), dx1 = SpanEnd(a, cx, da.width);
-    for (int dy = dy0; dy < dy1; ++dy) {
-        for (int dx = dx0; dx < dx1; ++dx) {
+    const DiscFrame f(px, cx, cy, a, R);
+    for (int dy = f.dy0; dy < f.dy1; ++dy) {
+        for (int dx = f.dx0; dx < f.dx1; ++dx) {
             const int tx = cx + dx, ty = cy + dy;
-            uint8_t* dp = PixelPtr<T>(dst, tx, ty);
+            uint8_t* dp = PixelPtr<T>(f.dst, tx, ty);
             const long long d2 = static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
             bool drawn = false;
-            if (d2 <= a2) {
+            if (d2 <= f.a2) {
                 int ox = dx, oy = dy;
-                const double z = MathSqrt(static_cast<double>(r2 - d2));
+                const double z = MathSqrt(static_cast<double>(f.r2 - d2));
                 if (z != 0.0) {
                     ox = static_cast<int>(static_cast<double>(static_cast<long long>(dx) * b) / z +
                                           0.5);
@@ -364,15 +378,15 @@ void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int
                                           0.5);
                 }
                 const int u = sx + ox, v = sy + oy;
-                if (sa.Inside(u, v)) {
-                    const T s = PixelAt<T>(src, u, v);
+                if (f.sa.Inside(u, v)) {
+                    const T s = PixelAt<T>(f.src, u, v);
                     // DirectDraw and Direct3D at 32 bits never draw a transparent pixel;
                     // only the 16-bit Direct3D loop asks the caller's flag.
                     const bool hidden = loop == Loop::Direct3D16 ? flag && rule.Transparent(s)
                                                                  : rule.Transparent(s);
                     if (!hidden) {
                         if constexpr (sizeof(T) == 2)
-                            Store<T>(dp, loop == Loop::Direct3D16 ? convert(s) : s);
+                            Store<T>(dp, loop == Loop::Direct3D16 ? f.convert(s) : s);
                         else
                             Store<T>(dp, s);
                         drawn = true;
@@ -394,14 +408,13 @@ void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy
               bool clearOutside) {
     using T = std::conditional_t<L == Loop::DirectDraw8, uint8_t, LoopPixel<L>>;
     const uint32_t key = SourceRule::Of(L).key;
-    const Area da = px.DstArea(), sa = px.SrcArea();
-    vid::Image& dst = px.Dst();
-    const vid::Image& src = px.Src();
-    const Convert16 convert(src.Format(), dst.Format());
-    const long long a2 = static_cast<long long>(a) * a;
-    const long long r2 = static_cast<long long>(R) * R;
-    const int dy0 = SpanStart(-a, cy), dy1 = SpanEnd(a, cy, da.height);
-    const int dx0 = SpanStart(-a, cx), dx1 = SpanEnd(a, cx, da.width);
+    const DiscFrame f(px, cx, cy, a, R);
+    const Area sa = f.sa;
+    vid::Image& dst = f.dst;
+    const vid::Image& src = f.src;
+    const Convert16& convert = f.convert;
+    const long long a2 = f.a2, r2 = f.r2;
+    const int dy0 = f.dy0, dy1 = f.dy1, dx0 = f.dx0, dx1 = f.dx1;
     if (dy0 >= dy1 || dx0 >= dx1) return;
     const int widest = std::max(std::abs(dx0), std::abs(dx1 - 1));
     // Source offsets by |dx| for the signs of dx (plus, minus) and of dy.
