@@ -97,6 +97,9 @@ Blit RandomBlit(Rng& rng, bool stretch) {
     b.dx = rng.In(-40, 60), b.dy = rng.In(-20, 40);
     b.sx = rng.In(-20, 50), b.sy = rng.In(-10, 30);
     b.dw = rng.In(0, 70), b.dh = rng.In(0, 30);
+    // Sprite widths, all inside both images: the rows of a fixed length.
+    if (rng.Next() % 4 == 0)
+        b.dw = rng.Next() % 2 ? 16 : 32, b.dx = rng.In(0, 28), b.sx = rng.In(0, 18);
     b.sw = b.dw, b.sh = b.dh;
     if (stretch && rng.Next() % 4) {
         b.sw = rng.In(1, 60) * (rng.Next() % 3 ? 1 : -1);

@@ -326,47 +326,51 @@ WF_ROW_LOOP void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t
     }
 }
 
-// The row above over a rectangle of rows of two different images (pitches in bytes):
-// one call for a whole sprite.
-template <typename T, SkipRule S, PixelConvert C>
-// Not built for AVX2: that build leaves the nested lambdas below out of line, and the
-// rows scalar.
-[[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
-                          size_t sPitch, int width, int height, uint32_t key) {
-    const T k = static_cast<T>(key);
-    auto row = [&](int r, auto pixels) {
-        T* dr = reinterpret_cast<T*>(d + r * dPitch);
-        const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
-        if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
-            std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
-        else
-            pixels([&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
-    };
-    // The common sprite widths run rows of a fixed length, other rows of whole chunks
-    // go without the loop for the rest.
-    auto fixed = [&]<int W>() {
-        auto pixels = [&](auto&& op) {
-            for (int i = 0; i < W; ++i) op(i);
-        };
-        // Two rows a step: twice the independent work between the loop's branches.
-        int r = 0;
-        for (; r + 2 <= height; r += 2) {
-            row(r, pixels);
-            row(r + 1, pixels);
-        }
-        if (r < height) row(r, pixels);
-    };
-    if (width == kChunk) return fixed.template operator()<kChunk>();
-    if (width == 2 * kChunk) return fixed.template operator()<2 * kChunk>();
-    if (width % kChunk == 0) {
-        for (int r = 0; r < height; ++r)
-            row(r, [&](auto&& op) {
-                for (int i = 0; i < width; i += kChunk)
-                    for (int c = 0; c < kChunk; ++c) op(i + c);
-            });
-        return;
+// One row of a copy of W pixels (W 0: of n pixels, in whole chunks and the rest).
+template <typename T, SkipRule S, PixelConvert C, int W>
+[[gnu::always_inline]] inline void CopyPixels(T* __restrict d, const T* __restrict s, int n, T k,
+                                              uint32_t key) {
+    if constexpr (W > 0) {
+        for (int i = 0; i < W; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
+    } else {
+        int i = 0;
+        for (; i + kChunk <= n; i += kChunk)
+            for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
+        for (; i < n; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
     }
-    for (int r = 0; r < height; ++r) row(r, [&](auto&& op) { EachPixel(width, op); });
+}
+
+// The rows of a copy, two rows a step: twice the independent work between the loop's
+// branches.
+template <typename T, SkipRule S, PixelConvert C, int W>
+[[gnu::always_inline]] inline void CopyRowsOf(uint8_t* d, size_t dPitch, const uint8_t* s,
+                                              size_t sPitch, int width, int height, uint32_t key) {
+    const T k = static_cast<T>(key);
+    auto dRow = [&](int r) { return reinterpret_cast<T*>(d + r * dPitch); };
+    auto sRow = [&](int r) { return reinterpret_cast<const T*>(s + r * sPitch); };
+    int r = 0;
+    for (; r + 2 <= height; r += 2) {
+        CopyPixels<T, S, C, W>(dRow(r), sRow(r), width, k, key);
+        CopyPixels<T, S, C, W>(dRow(r + 1), sRow(r + 1), width, k, key);
+    }
+    if (r < height) CopyPixels<T, S, C, W>(dRow(r), sRow(r), width, k, key);
+}
+
+// The row above over a rectangle of rows of two different images (pitches in bytes):
+// one call for a whole sprite. The common sprite widths run rows of a fixed length.
+template <typename T, SkipRule S, PixelConvert C>
+WF_ROW_LOOP void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                          size_t sPitch, int width, int height, uint32_t key) {
+    if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
+        for (int r = 0; r < height; ++r)
+            std::memcpy(d + r * dPitch, s + r * sPitch, static_cast<size_t>(width) * sizeof(T));
+    } else if (width == kChunk) {
+        CopyRowsOf<T, S, C, kChunk>(d, dPitch, s, sPitch, width, height, key);
+    } else if (width == 2 * kChunk) {
+        CopyRowsOf<T, S, C, 2 * kChunk>(d, dPitch, s, sPitch, width, height, key);
+    } else {
+        CopyRowsOf<T, S, C, 0>(d, dPitch, s, sPitch, width, height, key);
+    }
 }
 
 // --- Stretched rows ---
