@@ -71,6 +71,8 @@ void AddShots(StageRun& run, int screens = 1) {
     }
 }
 
+// The stage starts and draws through the harness as the game starts and draws it; the
+// thousand shots are the load laid on top, as no flow of this stage fires them.
 struct Stress {
     explicit Stress(int screens = 1)
         : screens(screens), harness(StressStage(screens), wftest::RunKind::kFree) {

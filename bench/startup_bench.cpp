@@ -76,7 +76,7 @@ void BM_LoadLargestSampleStage(benchmark::State& state) {
         state.SkipWithError("the sample does not load");
         return;
     }
-    const char* largest = sample::kStageNames[0];  // 40 x 15 blocks, the widest
+    const char* largest = sample::kStageNames[1];  // 56 x 15 blocks, the widest
     for (auto _ : state) {
         if (!LoadStageFile(largest, 1, &g_PlayStage)) state.SkipWithError("stage load failed");
         benchmark::DoNotOptimize(g_Stage.m_vBlocks.size());
@@ -146,7 +146,7 @@ void BM_StageResidentMemory(benchmark::State& state) {
     SampleFolder folder;
     double rss = 0;
     for (auto _ : state) {
-        const PlayerRunFigures run = RunPlayerHeadless(sample::kStageNames[0], 300);
+        const PlayerRunFigures run = RunPlayerHeadless(sample::kStageNames[1], 300);
         if (run.scene != kSceneStagePlay) state.SkipWithError("the stage did not start");
         state.SetIterationTime(run.firstFrameMs / 1000.0);
         rss = run.residentBytes;

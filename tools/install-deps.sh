@@ -11,6 +11,7 @@ packages=(
   libvorbis-dev libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth libxtst6
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -2,6 +2,8 @@
 // the editor notices.
 #include "app/app_window.h"
 
+#include <memory>
+
 #include "app/app_display.h"
 #include "app/dialogs/dialog_requests.h"
 #include "app/scene.h"
@@ -16,6 +18,7 @@
 #include "media/draw/dd_device.h"
 #include "media/sound/bgm_manager.h"
 #include "media/sound/sound.h"
+#include "media/ui/ui_system.h"
 #include "platform/clock.h"
 #include "platform/editor/editor_link.h"
 #include "platform/input/virtual_keys.h"
@@ -114,11 +117,14 @@ void OnLoadReplay() {
 }
 
 void OnSaveReplay(WPARAM which) {
-    FileRequestWith(kReplaySaveDialog, [which](const char* path) {
-        // A replay that cannot be written has said why; play goes on with the record kept,
-        // so the user can try another name.
-        return g_hooks.saveReplayFile && g_hooks.saveReplayFile(path, which == 0 ? 0 : 1);
-    }, g_hooks.proposeReplayName ? g_hooks.proposeReplayName() : std::string());
+    FileRequestWith(
+        kReplaySaveDialog,
+        [which](const char* path) {
+            // A replay that cannot be written has said why; play goes on with the record kept,
+            // so the user can try another name.
+            return g_hooks.saveReplayFile && g_hooks.saveReplayFile(path, which == 0 ? 0 : 1);
+        },
+        g_hooks.proposeReplayName ? g_hooks.proposeReplayName() : std::string());
 }
 
 void OnScreenMusic(WPARAM slot, LPARAM bgmOfStage) {
@@ -188,11 +194,20 @@ uint64_t HandleId(HWND window) {
 
 }  // namespace
 
+LRESULT cAppWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT handled = cWindowBase::OnMessage(window, message, wParam, lParam);
+    if (message == WM_CREATE) OnCreate(wParam, lParam);
+    return handled;
+}
+
 LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (window) m_hWnd = window;
+    // Before the window's UI is up there is no cursor to ask about.
+    if (ui::HostReady()) GetClientCursorPos(false, 3);
     switch (message) {
         case WM_CREATE:
             m_bCreated = true;
+            OnMessage(m_hWnd, message, wParam, lParam);
             return 0;
         case WM_DESTROY:
             TracePrintf("WM_DESTROY");
@@ -205,10 +220,20 @@ LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case WM_SIZE:
             if (m_pHost) {
                 const platform::window::Geometry g = m_pHost->GetGeometry();
-                m_rcClient = ClientRect{g.x, g.y, g.width, g.height};
+                m_rcScreenClient = ClientRect{g.x, g.y, g.width, g.height};
             }
-            if (message == WM_SIZE && m_hChild)
-                platform::msg::PostWindow(m_hChild, WM_SIZE, wParam, lParam);
+            if (message == WM_SIZE) {
+                RecomputeFrame();
+                if (m_hChild) platform::msg::PostWindow(m_hChild, WM_SIZE, wParam, lParam);
+            }
+            return 0;
+        case WM_GETMINMAXINFO:
+            // The tracking sizes of the window base serve DirectDraw; Direct3D leaves
+            // them to the window system.
+            if (!lpDTCon) FillMinMaxInfo(lParam);
+            return 0;
+        case WM_COMMAND:
+            NullHook();
             return 0;
         case WM_PAINT:
             // The window is repainted by the next frame; only while no frame runs
@@ -246,12 +271,15 @@ LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         case kMsgScreenMusic:
             OnScreenMusic(wParam, lParam);
             return 0;
+        case kMsgShowWindow:
+            if (m_pHost) m_pHost->Show(static_cast<int>(wParam));
+            return 0;
         case kMsgRestoreDevice:
             if (DDRestoreSurface()) RestoreDigitStrips();
             return 0;
         default:
-            // WM_COMMAND, the mouse, the palette messages (the presenter applies the
-            // display palette with every frame) and the rest need nothing here.
+            // The mouse, the palette messages (the presenter applies the display palette
+            // with every frame) and the rest need nothing here.
             return 0;
     }
 }
@@ -260,6 +288,12 @@ void cAppWindow::DestroyWindow() {
     WndProc(nullptr, WM_DESTROY, 0, 0);
     if (m_pHost) m_pHost->Show(SW_HIDE);
     platform::msg::SetMainWindowGone(true);
+}
+
+void ResetAppWindow() {
+    // The object is bound to its window: a new one is made in its place, never copied.
+    std::destroy_at(&g_AppWindow);
+    std::construct_at(&g_AppWindow);
 }
 
 LRESULT AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

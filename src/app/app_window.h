@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "media/ui/window_base.h"
 #include "platform/win_types.h"
 #include "platform/window/window_host.h"
 
@@ -20,26 +21,43 @@ constexpr UINT kMsgSaveReplay = WM_USER + 4;
 constexpr UINT kMsgPlaySound = WM_USER + 5;
 constexpr UINT kMsgScreenMusic = WM_USER + 6;
 constexpr UINT kMsgRestoreDevice = WM_USER + 100;
+// The frame's request to show the window in a state (wParam: the show command), made
+// from the thread that presents.
+constexpr UINT kMsgShowWindow = WM_USER + 101;
 
 // The window's place as the window-mode blit and Window.dat need it.
 struct ClientRect {
     int x = 0, y = 0, width = 640, height = 480;
 };
 
-class cAppWindow {
+// The main window's style: a captioned window with the system menu and the minimise
+// and maximise boxes.
+constexpr uint32_t kAppWindowStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+class cAppWindow : public cWindowBase {
   public:
-    LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The application window procedure.
+    LRESULT WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The window base's handling, then for WM_CREATE the creation hook.
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    // What WM_COMMAND calls: the main window has neither menu nor controls.
+    virtual void NullHook() {}
+    // Called once the window exists; the main window needs nothing more then.
+    virtual void OnCreate(WPARAM, LPARAM) {}
     // The close sequence's end: WM_DESTROY, then the window is gone for every sender.
     void DestroyWindow();
 
-    HWND m_hWnd = nullptr;  // the game window (cleared by WM_DESTROY)
     platform::window::WindowHost* m_pHost = nullptr;
-    ClientRect m_rcClient;
+    ClientRect m_rcScreenClient;  // the client area on the desktop
     bool m_bCreated = false;
     HWND m_hChild = nullptr;  // receives WM_SIZE when set
 };
 
 extern cAppWindow g_AppWindow;
+
+// A new main window object in g_AppWindow, as at the program's start.
+void ResetAppWindow();
 
 // The class procedure: forwards to g_AppWindow.
 LRESULT AppWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

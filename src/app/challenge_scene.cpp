@@ -168,8 +168,7 @@ void cChallengeScene::OnMenu() {
     if (repaint) PaintScreen();
     DrawScreen();
     const CursorEntry& c = g_CursorStack.Current();
-    if (m_bSurfaces)
-        DDBltFast(&BackBuffer, c.x, c.y, 32, 32, BuiltinSurface(kCursorPicture), 0, 0, 1);
+    if (m_bSurfaces) DrawArrowCursor(c.x, c.y);
 }
 
 void cChallengeScene::DrawScreen() {

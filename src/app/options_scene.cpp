@@ -34,9 +34,8 @@ constexpr int kCursorPicture = 49;
 constexpr int kWindowSkin = 45;
 constexpr int kSurfaces[] = {kCursorPicture, kWindowSkin};
 // Cells of the cursor picture: the 16x16 cursor and the value indicator beside it.
-constexpr int kCursorCell = 64;
-constexpr int kIndicatorCell = 80;
-constexpr int kCursorSize = 16;
+constexpr int kCursorCell = screen_parts::kCursorCell;
+constexpr int kIndicatorCell = screen_parts::kMarkerCell;
 
 constexpr uint16_t kDecide = 1;
 constexpr uint16_t kCancel = 2;
@@ -221,9 +220,7 @@ void cOptionScene::Choose() {
     }
     DrawScreen();
     const CursorEntry& c = g_CursorStack.Current();
-    if (m_bSurfaces)
-        DDBltFast(&BackBuffer, c.x, c.y, kCursorSize, kCursorSize, BuiltinSurface(kCursorPicture),
-                  kCursorCell, 0, 1);
+    if (m_bSurfaces) screen_parts::DrawSmallCursor(c.x, c.y, kCursorCell);
 }
 
 void cOptionScene::BeginEdit(int item) {
@@ -242,13 +239,14 @@ void cOptionScene::Edit() {
     const int step = (keys & kKeyUp) ? 1 : (keys & kKeyDown) ? -1 : 0;
     if (step != 0) {
         // A value past either end comes round to the other; so does a stored value that
-        // was outside the range.
-        int32_t value = *m_pValue + step;
+        // was outside the range, even at the ends of 32 bits.
+        const int64_t value = int64_t{*m_pValue} + step;
         if (value < m_nMin)
-            value = m_nMax;
+            *m_pValue = m_nMax;
         else if (value > m_nMax)
-            value = m_nMin;
-        *m_pValue = value;
+            *m_pValue = m_nMin;
+        else
+            *m_pValue = static_cast<int32_t>(value);
         ApplyOptionValue(m_nEditItem);
         PaintMenuSurface();
         PlayCursorSound(keys, kUpDownSound, kCursorSound);
@@ -272,10 +270,8 @@ void cOptionScene::Edit() {
     DrawScreen();
     const CursorEntry* menu = g_CursorStack.Previous();
     if (!m_bSurfaces || !menu) return;
-    DDBltFast(&BackBuffer, menu->x, menu->y, kCursorSize, kCursorSize,
-              BuiltinSurface(kCursorPicture), kIndicatorCell, 0, 1);
-    DDBltFast(&BackBuffer, kIndicatorX, menu->y, kCursorSize, kCursorSize,
-              BuiltinSurface(kCursorPicture), kCursorCell, 0, 1);
+    screen_parts::DrawSmallCursor(menu->x, menu->y, kIndicatorCell);
+    screen_parts::DrawSmallCursor(kIndicatorX, menu->y, kCursorCell);
 }
 
 void cOptionScene::Leave() {

@@ -94,8 +94,7 @@ int ChooseSceneAfterRun(cSaveData& run, const StageClearChoice& clear, const Run
         case kTitleContinue:
             if (EnterNextStage(run, clear, actions)) return kSceneStagePlay;
             KeepStoryClear(run);
-            // A story whose map is not shown goes back to the title.
-            return facts.worldMapMode == 2 ? kSceneTitle : kSceneWorldMap;
+            return kSceneWorldMap;
         case kTitleChallenge:
             if (EnterNextStage(run, clear, actions)) return kSceneStagePlay;
             KeepChallengeClear(run, facts, actions);

@@ -15,9 +15,6 @@
 struct RunEndFacts {
     int titleItem = 0;            // the title item that started the run
     uint32_t challengeCount = 0;  // challenges in the project
-    // The world map's mode: 2 is a story that goes back through the title item's own
-    // scene instead of the map. No stored setting names it yet: the scene passes 0.
-    int worldMapMode = 0;
     // The replay state's flag: a free-play run that only repeats its stage.
     bool repeatStage = false;
 };

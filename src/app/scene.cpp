@@ -242,8 +242,14 @@ void PollInput() {
 void PresentFrame() {
     const DDDEVICE& dd = DDDevice();
     if (lpDTCon) {
-        if (!D3DPresent(g_nFramesPerSecond, 0, 0) && dd.bWindowed)
+        if (D3DPresent(g_nFramesPerSecond, 0, 0)) return;
+        // A lost device: a window asks for the restore at once; full screen gives the
+        // desktop back, the window minimised without taking the focus, and its
+        // reactivation asks for the restore.
+        if (dd.bWindowed)
             platform::msg::SendMainWindow(kMsgRestoreDevice);
+        else
+            platform::msg::PostMainWindow(kMsgShowWindow, SW_SHOWMINNOACTIVE);
         return;
     }
     if (!dd.bWindowed && FlipPaced() && !FastStage())

@@ -15,6 +15,7 @@
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
 #include "media/draw/font_painters.h"
+#include "media/draw/plain_parts.h"
 #include "media/sound/bgm_manager.h"
 #include "media/sound/sound.h"
 #include "platform/msg/msg.h"
@@ -146,9 +147,18 @@ uint16_t ButtonEdges::Pressed(uint16_t buttons, uint16_t mask) {
     return pressed;
 }
 
+PlainColours ScreenColours() {
+    return PlainColoursOf(MenuFont(kBoxFont));
+}
+
 void DrawSmallCursor(int x, int y, int cellX) {
-    if (DDDeviceSurface(BuiltinSurface(kCursorPicture)))
-        DDBltFast(&BackBuffer, x, y, 16, 16, BuiltinSurface(kCursorPicture), cellX, 0, 1);
+    DrawCellOrPlain(&BackBuffer, x, y, 16, 16, BuiltinSurface(kCursorPicture), cellX, 0,
+                    cellX == kMarkerCell ? PlainShape::Square : PlainShape::Arrow, ScreenColours());
+}
+
+void DrawArrowCursor(int x, int y) {
+    DrawCellOrPlain(&BackBuffer, x, y, 32, 32, BuiltinSurface(kCursorPicture), 0, 0,
+                    PlainShape::Arrow, ScreenColours());
 }
 
 int DrawTextBox(int first, int count, int centreX, int y, int cursorSpace) {

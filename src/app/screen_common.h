@@ -14,6 +14,7 @@
 #include "data/save_data.h"
 #include "data/save_slots.h"
 #include "media/draw/dd_surface.h"
+#include "media/draw/plain_parts.h"
 
 class Font;
 class cSceneBase;
@@ -124,8 +125,17 @@ class ButtonEdges {
 constexpr int kWindowSkin = 45;
 constexpr int kCursorPicture = 49;
 
-// The 16x16 cursor cell at cellX of the cursor picture (64 the cursor, 80 the marker).
-void DrawSmallCursor(int x, int y, int cellX = 64);
+// The colours of the plain stand-ins the screens draw for pictures the game lacks: the
+// system font's text colour and the palette entry that reads against it.
+PlainColours ScreenColours();
+
+// The 16x16 cursor cell at cellX of the cursor picture (64 the cursor, 80 the marker); a
+// plain arrow or square without the picture.
+constexpr int kCursorCell = 64;
+constexpr int kMarkerCell = 80;
+void DrawSmallCursor(int x, int y, int cellX = kCursorCell);
+// The 32x32 arrow cursor of the cursor picture, or a plain arrow.
+void DrawArrowCursor(int x, int y);
 
 // Texts first .. first + count - 1 of the system texts as a message box centred on
 // centreX at y on the back buffer; with cursorSpace a blank leads each line for the

@@ -27,6 +27,7 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/input/key_config.h"
 #include "media/sound/sound.h"
 #include "objects/chara_draw.h"
@@ -59,7 +60,11 @@ constexpr int kItemSheet = 2;           // the items draw from the block sheet
 constexpr int kAnimatedItemSheet = 43;  // overlay frames drawn over animated items and cells
 constexpr int kSystemSheet = 49;
 constexpr int kBannerSheet = 42;
-constexpr int kDigitSheet = 41;
+// The banner's stage number: the digits of the digit picture's row 128.
+constexpr int kBannerDigitRow = 128;
+// Without the banner picture the banners are words of the large font, whose cells are as
+// large as the picture's rows (32 dots).
+constexpr int kBannerFont = 2;
 
 // Pause-menu items by id.
 enum PauseItem : int { kPauseQuit = 0, kPauseResume = 1, kPauseRetry = 2, kPauseMap = 3 };
@@ -84,17 +89,10 @@ Font* SystemFont() {
     return MenuFont(1);
 }
 
-// The stage drawing's state of an attempt: no pictures, effects or text images, no
-// screen effect (its virtual back buffer off) and no screen colour.
-void ResetStageDrawing() {
-    ClearPlayLists(g_StageRun, g_StageDraw);
-    if (g_StageDraw.screenEffect.number != 0) D3DUseVirtualBackBuffer(0);
-    g_StageDraw.screenEffect = ScreenEffect{};
-    g_StageDraw.screenColor = ScreenColor{};
-    g_StageDraw.missEnded = 0;
-}
-
-void StageParts(StageSceneParts& parts) {
+// What a stage start asks of the scene: its music, the replay file read again, its own
+// state and the game's frame rate.
+StageSceneParts ScenePartsOf(cStagePlay& scene) {
+    StageSceneParts parts(scene);
     parts.reloadReplay = [] {
         std::string why;
         if (LoadReplayFile(g_ReplayInput, g_sReplayPath.c_str(), g_Stage, g_PlayStage,
@@ -107,19 +105,15 @@ void StageParts(StageSceneParts& parts) {
     parts.requestBgm = [](int32_t bgm, int32_t arg) {
         RequestStageMusic(bgm, static_cast<uint8_t>(arg));
     };
-    parts.clearShots = [] { g_StageRun.shots.clear(); };
-    parts.resetScene = [] {
-        if (!g_pStagePlay) return;
-        g_pStagePlay->m_ModalWait = cModalWait{};
-        g_pStagePlay->m_nEndRequest = 0;
-        ResetStageDrawing();
+    parts.resetScene = [&scene] {
+        scene.m_ModalWait = cModalWait{};
+        scene.m_nEndRequest = 0;
         // The clear of the last attempt says nothing about this one.
         StageClear() = StageClearChoice{};
-        Keys().cKeyHistory::Clear();
-        Keys().cKeyHistory::Reset();
         g_CursorStack.ResetToOneEntry();
     };
     parts.setFrameRate = [](int32_t fps) { g_nFramesPerSecond = fps; };
+    return parts;
 }
 
 bool LoadPlayPictures(bool fromStagePlay) {
@@ -165,8 +159,35 @@ void DrawMenuItems(const std::vector<cCmd>& items, int x, int y, int cursorRow) 
     }
     const int left = cCmd::GetCentreX(x, items);
     if (font) font->DrawTextBox(&BackBuffer, left, y, 0, 0, text.c_str(), 0, font->m_dwColor);
-    DDBltFast(&BackBuffer, left, y + 16 * cursorRow, 16, 16, &g_SurfaceTable[kSystemSheet], 64, 0,
-              1);
+    DrawCellOrPlain(&BackBuffer, left, y + 16 * cursorRow, 16, 16, &g_SurfaceTable[kSystemSheet],
+                    64, 0, PlainShape::Arrow, PlainColoursOf(font));
+}
+
+// The banners of the banner picture by their place in it, and the words that stand in for
+// them in a game without the picture.
+const char* BannerWord(int sx, int sy) {
+    static constexpr struct {
+        int sx, sy;
+        const char* word;
+    } kWords[] = {{0, 0, "ステージ"},
+                  {160, 0, "スタート"},
+                  {0, 32, "リプレイ"},
+                  {0, 64, "クリア"},
+                  {0, 96, "ゲームオーバー"}};
+    for (const auto& w : kWords)
+        if (w.sx == sx && w.sy == sy) return w.word;
+    return nullptr;
+}
+
+// The banner's word in a plain box centred on where the picture would stand.
+void DrawBannerWord(int sx, int sy, int w, int h, int x, int y) {
+    Font* font = MenuFont(kBannerFont);
+    const char* word = BannerWord(sx, sy);
+    if (!font || !word) return;
+    int width = 0, height = 0;
+    font->MeasureText(word, width, height);
+    font->DrawTextBoxDefault(&BackBuffer, x + (w - width) / 2, y + (h - height) / 2, width, height,
+                             word, 0);
 }
 
 // The whole stage on the back buffer (nothing drawn, but everything that drawing changes
@@ -201,9 +222,8 @@ StagePlayServices MakeDefaults() {
         start.restartMusic = restartMusic;
         start.replayPlayback = g_SceneMgr.m_nGameMode == kModeReplay;
         start.editorTestPlay = g_bCommandLineRun.load() && g_bFromEditor;
-        StageSceneParts parts;
-        StageParts(parts);
-        SetStage(g_StageRun, start, parts);
+        // Only the scene starts its stage.
+        if (g_pStagePlay) SetStage(g_StageRun, start, ScenePartsOf(*g_pStagePlay));
     };
     s.playFrame = [] {
         if (!g_pStagePlay) return PlayStep::kPlaying;
@@ -288,10 +308,18 @@ StagePlayServices MakeDefaults() {
     };
     s.restartFreeRun = [] { return BeginStageSession(g_freePlayPath.c_str(), 0); };
     s.drawMenu = &DrawMenuItems;
-    s.drawText = [](int x, int y, const std::string& text) {
-        if (Font* font = SystemFont()) font->DrawText(&BackBuffer, x, y, text.c_str());
+    s.drawCentredText = [](int centreX, int y, const std::string& text) {
+        Font* font = SystemFont();
+        if (!font) return;
+        int width = 0, height = 0;
+        font->MeasureText(text.c_str(), width, height);
+        font->DrawText(&BackBuffer, centreX - width / 2, y, text.c_str());
     };
     s.drawBanner = [](int sx, int sy, int w, int h, int x, int y, int blend) {
+        if (!HasPicture(&g_SurfaceTable[kBannerSheet])) {
+            DrawBannerWord(sx, sy, w, h, x, y);
+            return;
+        }
         if (blend >= 100) {
             DDBltFast(&BackBuffer, x, y, w, h, &g_SurfaceTable[kBannerSheet], sx, sy, 1);
             return;
@@ -301,10 +329,7 @@ StagePlayServices MakeDefaults() {
                     colourAndBlend);
     };
     s.drawBannerNumber = [](int x, int y, int number) {
-        const std::string digits = std::to_string(number);
-        for (size_t i = 0; i < digits.size(); ++i)
-            DDBltFast(&BackBuffer, x + 32 * static_cast<int>(i), y, 32, 32,
-                      &g_SurfaceTable[kDigitSheet], 32 * (digits[i] - '0'), 128, 1);
+        DrawLargeNumber(&BackBuffer, x, y, kBannerDigitRow, number, 1);
     };
     s.drawRanking = [](int x, int y, int table) {
         DrawRankingOf(&BackBuffer, x, y, table, g_SceneMgr.m_nGameMode, g_IniSetting.English != 0);
@@ -396,7 +421,7 @@ cStagePlay::cStagePlay() : services_(GetStagePlayServices()), install_(g_StageRu
 
 cStagePlay::~cStagePlay() {
     // The scene's end: what stage drawing kept for it goes.
-    ResetStageDrawing();
+    ResetStageDrawing(g_StageRun, g_StageDraw);
     ReleasePlayPictures(g_StageRun);
     if (g_pStagePlay == this) g_pStagePlay = nullptr;
     if (g_lpStageRankName == &m_sRankName) g_lpStageRankName = nullptr;
@@ -408,6 +433,10 @@ bool cStagePlay::Playback() const {
 
 bool cStagePlay::TestPlay() const {
     return g_bCommandLineRun.load();
+}
+
+uint32_t cStagePlay::RestoreSwitch() const {
+    return RestoreVariablesSwitch(g_SystemData, g_SceneMgr.m_nGameMode, TestPlay());
 }
 
 bool cStagePlay::RankingsOn() const {
@@ -474,7 +503,7 @@ void cStagePlay::ResetRunForStage() {
     g_StageRun.scrollY.m_dPos = 0;
     m_nSubState = 0;
     m_nBannerCount[0] = m_nBannerCount[1] = 0;
-    m_bReleaseWait = 0;
+    g_StageRun.releaseWait = 0;
     g_StageRun.timeSeconds = 0;
     m_bRegistered = 0;
     if (!Playback()) {
@@ -505,7 +534,7 @@ void cStagePlay::FadeOut() {
     DrawStagePlain();
     if (!services_.fadeOut()) return;
     DDFillSurface(&BackBuffer, 16);
-    ResetStageDrawing();
+    ResetStageDrawing(g_StageRun, g_StageDraw);
     if (g_SceneMgr.m_nTitleItem == kTitleFree && g_SceneMgr.m_nGameMode == kModeFree &&
         g_PlaySession.StopFlag() == 0 && g_SceneMgr.m_nNext == kSceneStagePlay &&
         !services_.restartFreeRun())
@@ -534,7 +563,7 @@ void cStagePlay::StageBanner() {
             return;
         }
     }
-    if (cChara* hero = g_StageRun.Hero()) hero->m_Anime.Set(hero->m_bCmdMove ? 2 : 0, true);
+    if (cChara* hero = g_StageRun.Hero()) hero->m_Anime.Set(hero->m_bGravityOff ? 2 : 0, true);
     m_nBannerCount[0] = 0;
     m_nState = kPlay;
 }
@@ -650,7 +679,7 @@ void cStagePlay::PauseMenu() {
                 return;
             case kPauseMap:
                 SetReleaseWait();
-                g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, 0);
+                g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
                 g_PlaySession.ReturnedToMap() = 1;
                 LeaveTo(kSceneWorldMap);
                 return;
@@ -707,7 +736,7 @@ void cStagePlay::ResultScreen() {
     if (!m_bRegistered && anyResult && !m_Switches.autoResult && manual) {
         services_.drawStage(0, 1, 0, 0);
         const std::string hint = TextOr(28, "F3キーでランキングへ登録");
-        services_.drawText(320 - static_cast<int>(hint.size()) * 16 / 2 / 2, 456, hint);
+        services_.drawCentredText(320, 456, hint);
     } else {
         DrawStagePlain();
     }
@@ -764,8 +793,7 @@ void cStagePlay::GameOverWait() {
 }
 
 void cStagePlay::SetReleaseWait() {
-    m_bReleaseWait = 1;
-    g_StageRun.tally.releaseWait = 1;
+    g_StageRun.releaseWait = 1;
 }
 
 bool cStagePlay::CloseRequested() {
@@ -820,7 +848,7 @@ void cStagePlay::OnHeroMissEnded() {
         return;
     }
     if (g_PlaySession.m_bCarryOver) g_PlaySession.DropCarryOnMiss();
-    g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, 0);
+    g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
     if (g_SceneMgr.m_nGameMode == kModeStory && m_Switches.askAfterMiss && !TestPlay()) {
         m_nSubState = 0;
         m_nState = kRetryMenu;

@@ -77,7 +77,8 @@ struct StagePlayServices {
     std::function<bool()> restartFreeRun;
     // Menus and texts over the stage.
     std::function<void(const std::vector<cCmd>& items, int x, int y, int cursorRow)> drawMenu;
-    std::function<void(int x, int y, const std::string& text)> drawText;
+    // The text centred on centreX, measured as the system font draws it.
+    std::function<void(int centreX, int y, const std::string& text)> drawCentredText;
     std::function<void(int sx, int sy, int w, int h, int x, int y, int blend)> drawBanner;
     std::function<void(int x, int y, int number)> drawBannerNumber;
     std::function<void(int x, int y, int table)> drawRanking;
@@ -151,6 +152,8 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     bool Playback() const;
     bool TestPlay() const;
     bool RankingsOn() const;
+    // The project's restore-variables switch for a miss or the way back to the map.
+    uint32_t RestoreSwitch() const;
 
     // The pause menu's items with the game mode's rules applied.
     std::vector<cCmd> PauseItems() const;
@@ -163,7 +166,6 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     // Set when the program closes while a sub-loop runs: the loop leaves at its next pass.
     uint32_t m_bCloseRequest = 0;
     int32_t m_nBannerCount[2] = {};
-    uint32_t m_bReleaseWait = 0;
     uint32_t m_bNewRecord = 0;
     std::vector<int32_t> m_vResults;
     std::vector<int32_t> m_vResults2;

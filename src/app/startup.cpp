@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "app/app_display.h"
 #include "app/menu.h"
@@ -44,6 +46,7 @@
 #include "media/ui/ui_system.h"
 #include "media/ui/ui_text.h"
 #include "platform/clock.h"
+#include "platform/diag.h"
 #include "platform/fs/fs.h"
 #include "platform/instance/instance_lock.h"
 #include "platform/msg/msg.h"
@@ -71,8 +74,14 @@ PlayerHost g_host;
 StartupHooks g_startupHooks{&LoadHbtPalette};
 // The main window object; its address is the window handle.
 platform::Window g_mainWindowObject;
-// Whether the main window is on the screen: boxes are drawn in it only then.
+// Whether the main window is on the screen.
 std::atomic<bool> g_windowShown{false};
+// The user ended start-up (the drawing-mode question cancelled): no failure.
+bool g_bStartDeclined = false;
+
+// How long the end waits for a game loop that the close gave up on: a frame's worth of
+// work on a saturated machine, and never a hang when the loop is stuck for good.
+constexpr uint32_t kLeftBehindWaitMs = 10000;
 
 constexpr const char* kPalettePicture = "bmp\\plt\\Palette.bmp";
 constexpr const char* kTextureFailText =
@@ -89,13 +98,72 @@ void ShowMainWindow(int showCommand) {
     g_windowShown.store(showCommand != SW_HIDE);
 }
 
-// The dialogs and boxes of the UI thread, drawn in the game window over its last frame.
-// A box asked for while the window is not on the screen yet, or on another thread,
-// keeps to the system box, so it is never drawn where nobody can see it.
+// A box on the UI thread, drawn in the game window over its last frame. A box asked
+// before start-up has shown the window (a start-up failure, the second start) shows the
+// window first, empty: the user must see the box, and no other box of the desktop can be
+// counted on (the system's own needs a helper program a plain desktop lacks). Declined
+// where nobody could answer it: no UI host, or a window system without a display.
+int ShowBoxInWindow(const platform::msgbox::Request& r) {
+    platform::window::WindowHost* host = g_AppWindow.m_pHost;
+    if (!ui::HostReady() || !host || !host->TakesInput()) return platform::msgbox::kDeclined;
+    if (!g_windowShown.load()) ShowMainWindow(SW_SHOWNORMAL);
+    return ui::RunMessageBox(r.textSjis, r.captionSjis, r.type);
+}
+
+// Boxes of the other threads are shown by the UI thread, which owns the window: the
+// request waits here under a number the send carries, and the sender waits for the
+// answer as for any request to the window. A send that fails (the window is closing)
+// declines.
+constexpr UINT kShowBoxRequest = WM_APP + 0x200;
+std::mutex g_boxMutex;
+uint32_t g_nextBox = 1;
+std::map<uint32_t, platform::msgbox::Request> g_waitingBoxes;
+
+int AskUiThread(const platform::msgbox::Request& r) {
+    uint32_t id = 0;
+    {
+        std::lock_guard lock(g_boxMutex);
+        id = g_nextBox++;
+        g_waitingBoxes[id] = r;
+    }
+    LRESULT answer = platform::msgbox::kDeclined;
+    const bool sent = platform::msg::SendMainWindow(kShowBoxRequest, id, 0, &answer);
+    {
+        std::lock_guard lock(g_boxMutex);
+        g_waitingBoxes.erase(id);
+    }
+    return sent ? static_cast<int>(answer) : platform::msgbox::kDeclined;
+}
+
+LRESULT ServeBoxRequest(WPARAM id) {
+    platform::msgbox::Request r;
+    {
+        std::lock_guard lock(g_boxMutex);
+        const auto at = g_waitingBoxes.find(static_cast<uint32_t>(id));
+        if (at == g_waitingBoxes.end()) return platform::msgbox::kDeclined;
+        r = at->second;
+    }
+    return ShowBoxInWindow(r);
+}
+
+// The requests sent to the main window: the boxes of other threads, then the game's own.
+LRESULT MainWindowRequest(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kShowBoxRequest) return ServeBoxRequest(wParam);
+    return AppWndProc(window, message, wParam, lParam);
+}
+
+// The dialogs and boxes, drawn in the game window over its last frame.
 void InstallWindowUi(platform::window::WindowHost* host,
                      std::shared_ptr<platform::video::Presenter> presenter) {
     std::shared_ptr<platform::ui::EventSource> events = g_host.uiEvents;
-    if (!g_host.headless) {
+    if (!g_host.headless && !host->TakesInput()) {
+        // Nobody could answer a dialog here: each one ends as cancelled at once rather
+        // than waiting for ever (the boxes take their default answer, ShowBoxInWindow).
+        platform::Diag(platform::DiagLevel::Warn, "ui",
+                       "no display takes input: dialogs end as cancelled, boxes take their "
+                       "default answer");
+        events = std::make_shared<platform::ui::ScriptedEventSource>();
+    } else if (!g_host.headless) {
         events = std::make_shared<platform::ui::SdlEventSource>([host] {
             host->Present();
             platform::msg::ServeSentMessages();
@@ -106,9 +174,7 @@ void InstallWindowUi(platform::window::WindowHost* host,
     ui::InstallHost({std::move(presenter), std::move(events), OpenDialogTextPainter()});
     ui::AdoptMainWindow(MainHandle());
     platform::msgbox::SetWindowBoxHandler([](const platform::msgbox::Request& r) {
-        if (!g_windowShown.load() || !platform::msg::IsUiThread() || !ui::HostReady())
-            return platform::msgbox::kDeclined;
-        return ui::RunMessageBox(r.textSjis, r.captionSjis, r.type);
+        return platform::msg::IsUiThread() ? ShowBoxInWindow(r) : AskUiThread(r);
     });
 }
 
@@ -229,7 +295,7 @@ void ResetRun() {
     g_bStarted.store(0);
     g_bActive.store(false);
     g_bClosing.store(false);
-    g_AppWindow = cAppWindow();
+    ResetAppWindow();
     g_SceneMgr.Reset();
     ResetFrameState();
     g_nRequestedBgm.store(0);
@@ -318,6 +384,7 @@ void SetStartupHooks(const StartupHooks& hooks) {
 // ---- Start-up ----------------------------------------------------------------------
 
 bool InitGame(const char* commandLine, int showCommand) {
+    g_bStartDeclined = false;
     Srand(platform::clock::TimeMs());
     g_nDataVersion = 770;
     g_bStripCR = true;
@@ -346,8 +413,11 @@ bool InitGame(const char* commandLine, int showCommand) {
     if (g_IniSetting.Direct3D >= 2) {
         // The question is asked in the game window, which shows from here on.
         ShowMainWindow(showCommand);
-        // Cancelled: start-up ends without a message.
-        if (!ChooseDrawingMode(g_IniSetting, nullptr)) return false;
+        // Cancelled: start-up ends without a message, as the user asked.
+        if (!ChooseDrawingMode(g_IniSetting, nullptr)) {
+            g_bStartDeclined = true;
+            return false;
+        }
     }
 
     // A command line longer than a path can be is reported as a missing file.
@@ -402,7 +472,7 @@ bool InitGame(const char* commandLine, int showCommand) {
 
     for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
     if (!LoadKeyConfig(DataPath[45], g_KeyConfig)) SetDefaultKeyConfig(g_KeyConfig);
-    g_OptionData.LoadFile(DataPath[43]);
+    LoadOptionData();
 
     if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
         !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))
@@ -450,6 +520,10 @@ bool InitGame(const char* commandLine, int showCommand) {
 }
 
 void UnInitGame() {
+    // A game loop given up on by the close ends at its next message call, once the frame
+    // it was in is done (on a busy machine that can take longer than the close waited):
+    // it is given the time before anything it uses is released.
+    thGame.WaitLeftBehind(kLeftBehindWaitMs);
     if (DDDevice().bInit) {
         ReportPrintf("Font10 : %d", g_Fonts[0].GlyphCount());
         ReportPrintf("Font16 : %d", g_Fonts[1].GlyphCount());
@@ -521,8 +595,9 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     TraceSetup(0, "EC_Game.txt");
     char report[kMaxPath];
     std::snprintf(report, sizeof report, "%s", "Report_Game.txt");
-    // Without a report file the game ends at once, without a message.
-    if (!MakeAbsolutePath(report) || !ReportOpen(report)) return 0;
+    // Without a report file the game ends at once, without a message (and, unlike the
+    // game, says by its status that it did not run).
+    if (!MakeAbsolutePath(report) || !ReportOpen(report)) return kFailedStart;
     ReportPrintf("App : ver %s", "770");
     ReportSystemInfo();
 
@@ -532,25 +607,17 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     InstallRunStarters();
     InstallStagePlayScene();
 
-    platform::instance::InstanceLock lock;
-    const std::string lockPath =
-        g_host.lockPath.empty() ? platform::instance::DefaultLockPath() : g_host.lockPath;
-    if (lock.Acquire(lockPath) == platform::instance::InstanceLock::Result::HeldByOther) {
-        if (AppMessageBox("既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\n"
-                          "Running this program now. Restart?",
-                          "二重起動", MB_YESNO) != IDYES)
-            return 0;
-        const int owner = lock.OwnerPid();
-        if (!platform::instance::EndOwner(lockPath, owner, g_host.endOwnerGraceMs) ||
-            lock.Acquire(lockPath) != platform::instance::InstanceLock::Result::Acquired) {
-            AppMessageBox("プログラムの終了に失敗しました。", "二重起動", MB_OK);
-            return 0;
-        }
-    }
-
+    // The window is made before the single-instance question so that the question, like
+    // every box of start-up, is shown in it (ShowBoxInWindow); it stays hidden unless a
+    // box needs it.
     platform::msg::SetUiThread();
-    platform::msg::SetMainWindowProc(&AppWndProc);
+    platform::msg::SetMainWindowProc(&MainWindowRequest);
+    // A 640 x 480 client area that keeps its size (the host makes the window resizable
+    // where the display asks for it).
+    g_AppWindow.Create(640, 480, 640, 480, 640, 480, kAppWindowStyle, false, 0, 0, 0, 0);
     platform::window::HostOptions options;
+    options.width = g_AppWindow.m_nClientW;
+    options.height = g_AppWindow.m_nClientH;
     std::unique_ptr<platform::window::WindowHost> host;
     std::string error;
     std::shared_ptr<platform::video::Presenter> presenter;
@@ -564,36 +631,58 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     if (!host) {
         ReportPrintf("%s", error.c_str());
         ErrorBox("ウインドウが生成出来ません！");
-        return 0;
+        return kFailedStart;
     }
     g_AppWindow.m_pHost = host.get();
     host->SetDeliver([](UINT message, WPARAM wParam, LPARAM lParam) {
         AppWndProc(MainHandle(), message, wParam, lParam);
     });
-    AppWndProc(MainHandle(), WM_CREATE, 0, 0);
     host->Centre();
     InstallWindowUi(host.get(), g_host.headless ? presenter : platform::video::CurrentPresenter());
+    // Ends before the game started: the window and its UI go; a start the user declined
+    // ends with 0, a failed one with kFailedStart.
+    auto endBeforeStart = [&](int status) {
+        RemoveWindowUi();
+        g_AppWindow.m_pHost = nullptr;
+        host->Destroy();
+        return status;
+    };
+
+    platform::instance::InstanceLock lock;
+    const std::string lockPath =
+        g_host.lockPath.empty() ? platform::instance::DefaultLockPath() : g_host.lockPath;
+    if (lock.Acquire(lockPath) == platform::instance::InstanceLock::Result::HeldByOther) {
+        if (AppMessageBox("既に起動しています。\n実行中のプログラムを閉じて再起動しますか？\n\n"
+                          "Running this program now. Restart?",
+                          "二重起動", MB_YESNO) != IDYES)
+            return endBeforeStart(0);
+        const int owner = lock.OwnerPid();
+        if (!platform::instance::EndOwner(lockPath, owner, g_host.endOwnerGraceMs) ||
+            lock.Acquire(lockPath) != platform::instance::InstanceLock::Result::Acquired) {
+            AppMessageBox("プログラムの終了に失敗しました。", "二重起動", MB_OK);
+            return endBeforeStart(kFailedStart);
+        }
+    }
+    AppWndProc(MainHandle(), WM_CREATE, 0, 0);
 
     TracePrintf("G");
     if (g_bFromEditor) NotifyEditorStarted();
     TracePrintf("H");
 
-    auto endWithoutPump = [&] {
+    auto endWithoutPump = [&](int status) {
         UnInitGame();
-        RemoveWindowUi();
         if (g_bFromEditor) NotifyEditor(0);
         platform::msg::SetMainWindowGone(true);
-        g_AppWindow.m_pHost = nullptr;
-        host->Destroy();
-        return 0;
+        return endBeforeStart(status);
     };
-    if (!InitGame(commandLine, showCommand)) return endWithoutPump();
+    if (!InitGame(commandLine, showCommand))
+        return endWithoutPump(g_bStartDeclined ? 0 : kFailedStart);
 
     g_bStarted.store(1);
     TracePrintf("I");
     if (!thGame.Start(&GameLoop, nullptr)) {
         ReportTracePrintf("thGame の開始に失敗しました！");
-        return endWithoutPump();
+        return endWithoutPump(kFailedStart);
     }
     while (!platform::msg::PostThread(thGame.m_dwThreadId, WM_APP) && !thGame.HasEnded())
         platform::clock::Sleep(1);

@@ -89,6 +89,10 @@ struct StartupHooks {
 };
 void SetStartupHooks(const StartupHooks& hooks);
 
+// The status of a start that failed (its reason shown in a box and reported); a start
+// the user declined (the second start answered No, the drawing-mode question cancelled)
+// ends with 0, as a run closed in order does.
+constexpr int kFailedStart = 1;
 int WinMain(void* instance, void* previous, const char* commandLine, int showCommand);
 bool InitGame(const char* commandLine, int showCommand);
 void UnInitGame();

@@ -22,6 +22,7 @@
 #include "media/draw/dd_effect_blit.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/sound/sound.h"
 #include "platform/msg/msg.h"
 
@@ -44,6 +45,8 @@ constexpr int kListFont = 1;
 // fonts' frame colour.
 constexpr int kSkinAlpha = 255 - 240;
 constexpr uint32_t kFrameColour = 240;
+// Without the title picture: the line of the game's title.
+constexpr int kPlainTitleY = 80;
 
 }  // namespace
 
@@ -110,14 +113,16 @@ void cTitleScene::PaintMenuSurface() {
                       kRowHeight * m_vItems[static_cast<size_t>(row)], 1);
     } else {
         const int w = m_Menu.nWidth, h = m_Menu.nHeight;
+        DDSURFACEDATA* skin = BuiltinSurface(kWindowSkin);
         // Direct3D lays the skin on at its opacity; the DirectDraw pixel loops can only
         // mix halfway, which would leave the window half see-through, so the skin is
-        // copied as it is there.
-        if (lpDTCon)
-            DDBltAlpha(&m_Menu, 1, 1, w - 2, h - 2, BuiltinSurface(kWindowSkin), 0, 0, 0, nullptr,
-                       kSkinAlpha);
+        // copied as it is there. Without a skin the window is plain.
+        if (!HasPicture(skin))
+            DrawPlainWindow(&m_Menu, 1, 1, w - 2, h - 2, screen_parts::ScreenColours());
+        else if (lpDTCon)
+            DDBltAlpha(&m_Menu, 1, 1, w - 2, h - 2, skin, 0, 0, 0, nullptr, kSkinAlpha);
         else
-            DDBltFast(&m_Menu, 1, 1, w - 2, h - 2, BuiltinSurface(kWindowSkin), 0, 0, 0);
+            DDBltFast(&m_Menu, 1, 1, w - 2, h - 2, skin, 0, 0, 0);
         DDFillFrame(&m_Menu, 0, 0, w, h, 1, kFrameColour);
         if (Font* font = MenuFont(kLabelFont))
             for (int row = 0; row < rows; ++row)
@@ -128,11 +133,36 @@ void cTitleScene::PaintMenuSurface() {
     m_Menu.bRecreated = 0;
 }
 
+void cTitleScene::DrawBackground() {
+    DDSURFACEDATA* picture = BuiltinSurface(kTitlePicture);
+    if (HasPicture(picture)) {
+        // A picture smaller than the screen leaves the plain screen round it, not the
+        // frames before.
+        if (picture->nWidth < 640 || picture->nHeight < 480)
+            DDFillSurface(&BackBuffer, screen_parts::ScreenColours().paper);
+        DDBltFast(&BackBuffer, 0, 0, 640, 480, picture, 0, 0, 0);
+        return;
+    }
+    // A game without a title picture: the game's title over a plain screen, in the large
+    // font where it fits the width and in the system font where it does not.
+    DDFillSurface(&BackBuffer, screen_parts::ScreenColours().paper);
+    const std::string& title = g_SystemData.m_strTitle;
+    for (int f : {kLabelFont, kListFont}) {
+        Font* font = MenuFont(f);
+        if (!font) continue;
+        int width = 0, height = 0;
+        font->MeasureText(title.c_str(), width, height);
+        if (width > 608 && f == kLabelFont) continue;
+        font->DrawText(&BackBuffer, 320 - width / 2, kPlainTitleY, title.c_str());
+        break;
+    }
+}
+
 void cTitleScene::DrawScreen() {
     if (!m_bSurfaces) return;
     // A lost or recreated menu surface is painted again before it is shown.
     if (RestoreForRepaint(m_Menu)) PaintMenuSurface();
-    DDBltFast(&BackBuffer, 0, 0, 640, 480, BuiltinSurface(kTitlePicture), 0, 0, 0);
+    DrawBackground();
     DDBltFast(&BackBuffer, m_nMenuX, kMenuY, m_Menu.nWidth, m_Menu.nHeight, &m_Menu, 0, 0, 1);
     PrepareMenuColors();
 }
@@ -142,8 +172,7 @@ void cTitleScene::OnMenu() {
     if (!(MenuButtons() & kDecide)) {
         DrawScreen();
         const CursorEntry& c = g_CursorStack.Current();
-        if (m_bSurfaces)
-            DDBltFast(&BackBuffer, c.x, c.y, 32, 32, BuiltinSurface(kCursorPicture), 0, 0, 1);
+        if (m_bSurfaces) screen_parts::DrawArrowCursor(c.x, c.y);
         return;
     }
     PlaySE(1);
@@ -200,7 +229,7 @@ void cTitleScene::OnContinue() {
 
 void cTitleScene::DrawContinueList() {
     if (!m_bSurfaces) return;
-    DDBltFast(&BackBuffer, 0, 0, 640, 480, BuiltinSurface(kTitlePicture), 0, 0, 0);
+    DrawBackground();
     PrepareMenuColors();
     screen_parts::DrawSlotListOnBackBuffer(MenuFont(kListFont), kListX, kListY, m_nTop, m_nVisible);
     const CursorEntry& c = g_CursorStack.Current();

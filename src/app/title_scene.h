@@ -1,6 +1,6 @@
-// The title screen (scene 0): the title picture with a menu of up to seven items, as text
-// labels in a window or as rows of the menu picture, and the list of story save slots
-// that "continue" opens.
+// The title screen (scene 0): the title picture (or the game's title on a plain screen)
+// with a menu of up to seven items, as text labels in a window or as rows of the menu
+// picture, and the list of story save slots that "continue" opens.
 #pragma once
 
 #include <vector>
@@ -45,6 +45,8 @@ class cTitleScene : public cSceneBase {
     bool BuildMenuSurface();
     void PaintMenuSurface();
     void DrawContinueList();
+    // The title picture, or the game's title over a plain screen.
+    void DrawBackground();
 
     std::vector<int> m_vItems;
     int m_nMenuX = kMenuX;

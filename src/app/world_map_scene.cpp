@@ -236,34 +236,42 @@ void cWorldMapScene::PaintMapSurface() {
         DDBltFast(&m_Map, std::max(-sx, 0), std::max(-sy, 0), 640, 480, back, std::max(sx, 0),
                   std::max(sy, 0), 0);
     }
+    // Without the chip picture the cells a hero can walk are marked plainly: a dot of the
+    // road on each, in the plain colour that reads over the map's colour; the blocked ones
+    // are left bare.
     DDSURFACEDATA* chips = BuiltinSurface(kMapChips);
-    if (DDDeviceSurface(chips)) {
-        if (lpDTCon) D3DSpriteBatchBegin(0);
-        for (int row = 0; row < kViewRows; ++row)
-            for (int column = 0; column < kViewColumns; ++column) {
-                const int32_t type = CellType(m_nViewX + column, m_nViewY + row);
-                if (type < 0 || static_cast<size_t>(type) >= map.m_vCellTypes.size()) continue;
-                const int32_t n = map.m_vCellTypes[static_cast<size_t>(type)].m_nGraphic;
-                if (n < 0) continue;
+    const bool chipPicture = HasPicture(chips);
+    const PlainColours plain = ScreenColours();
+    const uint32_t road = PlainColourOver(plain, static_cast<uint32_t>(map.m_nBackColor));
+    if (lpDTCon && chipPicture) D3DSpriteBatchBegin(0);
+    for (int row = 0; row < kViewRows; ++row)
+        for (int column = 0; column < kViewColumns; ++column) {
+            const int x = m_nViewX + column, y = m_nViewY + row;
+            const int32_t type = CellType(x, y);
+            if (type < 0 || static_cast<size_t>(type) >= map.m_vCellTypes.size()) continue;
+            const int32_t n = map.m_vCellTypes[static_cast<size_t>(type)].m_nGraphic;
+            if (chipPicture && n >= 0)
                 DDBltFast(&m_Map, column * kCell, row * kCell, kCell, kCell, chips, (n % 5) * kCell,
                           (n / 5) * kCell, 1);
-            }
-        if (lpDTCon) D3DSpriteBatchEnd();
-    }
-    DDSURFACEDATA* points = BuiltinSurface(kMapPoints);
-    if (DDDeviceSurface(points)) {
-        if (lpDTCon) D3DSpriteBatchBegin(0);
-        for (const cWorldMapPoint& point : map.m_vPoints) {
-            const cWorldMapRec* rec = map_point::Record(&point);
-            if (!rec) continue;
-            const int column = point.m_nX - m_nViewX, row = point.m_nY - m_nViewY;
-            if (column < 0 || row < 0 || column >= kViewColumns || row >= kViewRows) continue;
-            DDBltFast(&m_Map, column * kCell, row * kCell, kCell, kCell, points,
-                      map_point::IsPointCleared(*rec) ? kCell : 0, map_point::Graphic(*rec) * kCell,
-                      1);
+            else if (!chipPicture && !CellBlocked(x, y))
+                DDFillRect(&m_Map, column * kCell + 13, row * kCell + 13, 6, 6, road);
         }
-        if (lpDTCon) D3DSpriteBatchEnd();
+    if (lpDTCon && chipPicture) D3DSpriteBatchEnd();
+    // The points, or plain squares: open ones hollow, cleared ones filled.
+    DDSURFACEDATA* points = BuiltinSurface(kMapPoints);
+    const bool pointPicture = HasPicture(points);
+    if (lpDTCon && pointPicture) D3DSpriteBatchBegin(0);
+    for (const cWorldMapPoint& point : map.m_vPoints) {
+        const cWorldMapRec* rec = map_point::Record(&point);
+        if (!rec) continue;
+        const int column = point.m_nX - m_nViewX, row = point.m_nY - m_nViewY;
+        if (column < 0 || row < 0 || column >= kViewColumns || row >= kViewRows) continue;
+        const bool cleared = map_point::IsPointCleared(*rec);
+        DrawCellOrPlain(&m_Map, column * kCell, row * kCell, kCell, kCell, points,
+                        cleared ? kCell : 0, map_point::Graphic(*rec) * kCell,
+                        cleared ? PlainShape::FilledSquare : PlainShape::Square, plain);
     }
+    if (lpDTCon && pointPicture) D3DSpriteBatchEnd();
     m_Map.bRecreated = 0;
 }
 
@@ -460,8 +468,8 @@ void cWorldMapScene::DrawMap(bool withInfo) {
     const int* cell = kHeroCells[std::clamp(m_nFacing, 0, 3)];
     const int frame = m_nWalkFrame >= kWalkFrames / 2 ? kCell : 0;
     m_nWalkFrame = (m_nWalkFrame + 1) % kWalkFrames;
-    DDBltFast(&BackBuffer, kHeroX, kHeroY, kCell, kCell, BuiltinSurface(kCursorPicture),
-              cell[0] + frame, cell[1], 1);
+    DrawCellOrPlain(&BackBuffer, kHeroX, kHeroY, kCell, kCell, BuiltinSurface(kCursorPicture),
+                    cell[0] + frame, cell[1], PlainShape::Diamond, ScreenColours());
 
     Font* font = MenuFont(kInfoFont);
     if (font && screen_settings::ShowMapLives(g_SystemData)) {
@@ -470,7 +478,8 @@ void cWorldMapScene::DrawMap(bool withInfo) {
         font->MeasureText(lives.c_str(), width, height);
         const int x = 621 - width;
         font->DrawFrameBox(&BackBuffer, x - 24, 17, width + 28, 20);
-        DDBltFast(&BackBuffer, x - 20, 19, 16, 16, BuiltinSurface(kCursorPicture), 0, 48, 1);
+        DrawCellOrPlain(&BackBuffer, x - 20, 19, 16, 16, BuiltinSurface(kCursorPicture), 0, 48,
+                        PlainShape::FilledSquare, ScreenColours());
         font->DrawText(&BackBuffer, x, 19, lives.c_str());
     }
     if (const cWorldMapRec* shown = HeroRecord(); shown && shown->m_nKind == map_point::kStage)

@@ -84,7 +84,16 @@ int cThread::Start(ThreadProc proc, void* argument) {
 }
 
 bool cThread::HasEnded() const {
-    return !m_hThread || m_hThread->ended->load();
+    return (!m_hThread || m_hThread->ended->load()) && (!leftBehind_ || leftBehind_->load());
+}
+
+bool cThread::WaitLeftBehind(uint32_t timeoutMs) const {
+    const uint32_t start = platform::clock::TimeMs();
+    while (leftBehind_ && !leftBehind_->load()) {
+        if (platform::clock::TimeMs() - start >= timeoutMs) return false;
+        platform::clock::Sleep(1);
+    }
+    return true;
 }
 
 void cThread::WaitClose() {
@@ -126,6 +135,7 @@ void cThread::Stop() {
                            "thread %u did not end within %d ms of WM_QUIT; left behind",
                            m_dwThreadId, kStopPolls);
             platform::msg::AbandonThread(m_dwThreadId);
+            leftBehind_ = m_hThread->ended;
             break;
         }
     }

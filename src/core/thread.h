@@ -2,6 +2,7 @@
 // stage-play sub-loops, the stage loader).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -30,9 +31,17 @@ class cThread {
     void Stop();
 
     // True when no thread is held or the held thread has ended (a zero-time-out wait
-    // on its handle).
+    // on its handle), and a thread that Stop gave up on has ended too: until it reaches
+    // its next message call it still runs what it was running.
     bool HasEnded() const;
+    // Waits up to timeoutMs for a thread that Stop gave up on to end; true when none
+    // is left running.
+    bool WaitLeftBehind(uint32_t timeoutMs) const;
 
     uint32_t m_dwThreadId = 0;
     std::unique_ptr<ThreadHandle> m_hThread;
+
+  private:
+    // The end mark of the last thread Stop gave up on.
+    std::shared_ptr<const std::atomic<bool>> leftBehind_;
 };

@@ -56,9 +56,11 @@ constexpr DDFONTINFO kBuiltinFontTable[kFontTableSize] = {
 };
 
 // A picture of a screen or of stage play: colour-keyed unless it covers the whole screen,
-// created at once in both drawing modes; optional unless the screens cannot do without.
-constexpr DDSURFACEFILE Picture(const char* name, int32_t keyed, int32_t optional) {
-    return SurfaceFile(name, keyed, 0, 0, 0, 0, optional, 0, 0, 0, 0);
+// created at once in both drawing modes. Every one is optional: the names are ours, a
+// game made with the kit's editor need not hold them, and each screen that draws from
+// one has a plain stand-in of its own.
+constexpr DDSURFACEFILE Picture(const char* name, int32_t keyed) {
+    return SurfaceFile(name, keyed, 0, 0, 0, 0, 1, 0, 0, 0, 0);
 }
 // A work surface the game draws into, of a fixed size.
 constexpr DDSURFACEFILE Work(int32_t width, int32_t height) {
@@ -69,45 +71,46 @@ constexpr DDSURFACEFILE Work(int32_t width, int32_t height) {
 constexpr DDSURFACEFILE Named() {
     return SurfaceFile("", 1, 0, 0, 0, 0, 1, 0, 0, 0, 0);
 }
-// Entries the screens never load keep the values the data tables give them.
+// Entries the screens never load keep the shot sheet's creation values; like every entry
+// from 40 on they are optional.
 constexpr DDSURFACEFILE Unused() {
-    return SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 0, 0, 0, 0, 0);
+    return SurfaceFile("bmp\\Shot.bmp", 1, 1, 0, 1, 0, 1, 0, 0, 0, 0);
 }
 
-// Entries 40..70. Only the window skin, the title picture and the cursor sheet are
-// required; a project without the others still starts.
+// Entries 40..70: none is required, so a project holding only the block, character and
+// shot sheets, the palette and the debug picture starts.
 constexpr DDSURFACEFILE kScreenPictures[kBitmapTableSize - kFirstScreenPicture] = {
-    Picture("bmp\\Status.bmp", 1, 1),     // 40 status bar icons, gauge frames and fills
-    Picture("bmp\\Digit.bmp", 1, 1),      // 41 32x32 digits of the time and the results
-    Picture("bmp\\Banner.bmp", 1, 1),     // 42 stage, start, clear and game-over banners
-    Picture("bmp\\Anime.bmp", 1, 1),      // 43 32x32 overlay frames of animated items, cells
-    Picture("bmp\\ItemGet.bmp", 1, 1),    // 44 small graphics rising over the hero
-    Picture("bmp\\Window.bmp", 1, 0),     // 45 window skin of menus and text boxes
-    Picture("bmp\\Result.bmp", 1, 1),     // 46 result and ranking table parts
-    Picture("bmp\\Title.bmp", 0, 0),      // 47 title picture, the whole screen
-    Picture("bmp\\TitleMenu.bmp", 1, 1),  // 48 title menu, one 32-dot row per item id
-    Picture("bmp\\System.bmp", 1, 0),     // 49 cursors, life icon, world-map hero
-    Picture("bmp\\Letter.bmp", 1, 1),     // 50 letter pictures a..z of the fonts
-    Picture("bmp\\Pause.bmp", 1, 1),      // 51 pause and retry menu parts
-    Picture("bmp\\MapChip.bmp", 1, 1),    // 52 world-map cell chips, five across
-    Picture("bmp\\MapPoint.bmp", 1, 1),   // 53 world-map points, open and cleared
-    Picture("bmp\\Strip.bmp", 1, 1),      // 54 the 640x20 strip under the status bar
-    Named(),                              // 55 stage background 0
-    Named(),                              // 56 stage background 1
-    Named(),                              // 57 stage background 2
-    Named(),                              // 58 stage background 3
-    Named(),                              // 59 stage background 4
-    Named(),                              // 60 stage background 5
-    Named(),                              // 61 stage background 6
-    Named(),                              // 62 stage background 7
-    Work(256, 960),                       // 63 block work sheet, 16-dot tiles
-    Work(256, 960),                       // 64 its twin
-    Work(1280, 960),                      // 65 sight mask (remade for the hero's radius)
-    Work(32, 32),                         // 66 sight shape (remade with the mask)
-    Named(),                              // 67 world map background
-    Unused(),                             // 68
-    Unused(),                             // 69
-    Unused(),                             // 70
+    Picture("bmp\\Status.bmp", 1),     // 40 status bar icons, gauge frames and fills
+    Picture("bmp\\Digit.bmp", 1),      // 41 32x32 digits of the time and the results
+    Picture("bmp\\Banner.bmp", 1),     // 42 stage, start, clear and game-over banners
+    Picture("bmp\\Anime.bmp", 1),      // 43 32x32 overlay frames of animated items, cells
+    Picture("bmp\\ItemGet.bmp", 1),    // 44 small graphics rising over the hero
+    Picture("bmp\\Window.bmp", 1),     // 45 window skin of menus and text boxes
+    Picture("bmp\\Result.bmp", 1),     // 46 result and ranking table parts
+    Picture("bmp\\Title.bmp", 0),      // 47 title picture, the whole screen
+    Picture("bmp\\TitleMenu.bmp", 1),  // 48 title menu, one 32-dot row per item id
+    Picture("bmp\\System.bmp", 1),     // 49 cursors, life icon, world-map hero
+    Picture("bmp\\Letter.bmp", 1),     // 50 letter pictures a..z of the fonts
+    Picture("bmp\\Pause.bmp", 1),      // 51 pause and retry menu parts
+    Picture("bmp\\MapChip.bmp", 1),    // 52 world-map cell chips, five across
+    Picture("bmp\\MapPoint.bmp", 1),   // 53 world-map points, open and cleared
+    Picture("bmp\\Strip.bmp", 1),      // 54 the 640x20 strip under the status bar
+    Named(),                           // 55 stage background 0
+    Named(),                           // 56 stage background 1
+    Named(),                           // 57 stage background 2
+    Named(),                           // 58 stage background 3
+    Named(),                           // 59 stage background 4
+    Named(),                           // 60 stage background 5
+    Named(),                           // 61 stage background 6
+    Named(),                           // 62 stage background 7
+    Work(256, 960),                    // 63 block work sheet, 16-dot tiles
+    Work(256, 960),                    // 64 its twin
+    Work(1280, 960),                   // 65 sight mask (remade for the hero's radius)
+    Work(32, 32),                      // 66 sight shape (remade with the mask)
+    Named(),                           // 67 world map background
+    Unused(),                          // 68
+    Unused(),                          // 69
+    Unused(),                          // 70
 };
 
 std::vector<SurfaceGroupLink*>& SurfaceGroups() {

@@ -10,7 +10,7 @@
 // Surface i of the drawing layer comes from entry i: the block, character and shot
 // sheets with their creation values (0..39), then the sheets of stage play and the
 // pictures of the screens (40..70). Of the character sheets only "bmp\Character1.bmp" is
-// required; of the rest only the window skin, the title picture and the cursor sheet.
+// required; nothing from entry 40 on is.
 // The stage backgrounds and the world map's background are named at run time.
 extern DDSURFACEFILE g_BitmapTable[kBitmapTableSize];
 

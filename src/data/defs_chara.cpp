@@ -91,7 +91,7 @@ const CharaCopier kCharaCopiers[kCharaGroupCount] = {
         d.m_bGroupMember = s.m_bGroupMember;
     },
     [](cCharaDef& d, const cCharaDef& s) { d.m_nScore = s.m_nScore; },
-    [](cCharaDef& d, const cCharaDef& s) { d.m_nValue = s.m_nValue; },
+    [](cCharaDef& d, const cCharaDef& s) { d.m_nPlaced = s.m_nPlaced; },
     // 36: the flows, as many as the entry has; a character is never left without a flow
     // by the copy (the editor shows at least one).
     [](cCharaDef& d, const cCharaDef& s) {
@@ -164,7 +164,7 @@ void cCharaDef::RegisterFields(uint32_t version) {
     if (version >= 168) Reg(m_nDefence);
     Reg(m_nImpactResist);
     Reg(m_nScore);
-    Reg(m_nValue);
+    Reg(m_nPlaced);
     Reg(m_bGroupMember);
     Reg(m_nGroup);
     Reg(m_nAppearMode);
@@ -239,7 +239,7 @@ void cCharaDef::SetDefaults() {
     m_nSize = 1;
     m_nDecel = 10;
     m_bFacingFixed = 1;
-    m_nValue = 1;
+    m_nPlaced = 1;
 }
 
 void cCharaDef::Validate() {

@@ -104,7 +104,7 @@ class cCharaDef : public cSaveRecord {
     int32_t m_nDefence = 0;     // from 168
     int8_t m_nImpactResist = 0;
     uint32_t m_nScore = 0;
-    uint8_t m_nValue = 0;        // carried along, never read
+    uint8_t m_nPlaced = 0;       // 1: the placement is made on the stage (default 1)
     uint8_t m_bGroupMember = 0;  // wakes with its group
     int16_t m_nGroup = 0;
     uint8_t m_nAppearMode = 0;  // 0 on screen, 1 x on screen, 2 y on screen, 3 everywhere

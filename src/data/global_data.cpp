@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/byte_reader.h"
+#include "data/data_path.h"
 
 // ---- The objects ---------------------------------------------------------------------
 
@@ -16,6 +17,8 @@ cReplayInput g_ReplayInputPrev;
 cRankFile g_RankFile;
 
 namespace {
+
+constexpr int kOptionDataPath = 43;  // "user_data\Option.dat"
 
 // Bank 2 of every palette link is the palette of the loaded stage. Its lists live as
 // long as g_Stage, at fixed addresses, so binding them once is enough.
@@ -40,6 +43,15 @@ void cOptionData::RegisterFields(uint32_t /*version*/) {
     Reg(m_nSeVolume);
     Reg(m_bRankEntry);
     RegStr(m_sRankName);
+}
+
+int LoadOptionData() {
+    // Into a copy: the record load keeps what it read before the damage, and the
+    // player goes on with the options whether the file could be read or not.
+    cOptionData loaded = g_OptionData;
+    if (!loaded.LoadFile(DataPath[kOptionDataPath])) return 0;
+    g_OptionData = std::move(loaded);
+    return 1;
 }
 
 // ---- cReplayInput --------------------------------------------------------------------

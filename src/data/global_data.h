@@ -25,6 +25,10 @@ class cOptionData : public cSaveRecord {
     std::string m_sRankName;   // name entered in rankings, at most three characters
 };
 
+// Reads "user_data\Option.dat" into g_OptionData: 1 when it was read. A file that is
+// missing or damaged leaves the options as they were, never half of its values.
+int LoadOptionData();
+
 // The controller input of one run as two run-length streams: the direction word and the
 // button word of the controller, each a list of values and a list of how many frames
 // each value lasts.

@@ -110,6 +110,20 @@ void cSaveData::RestoreSnapshot(int full, int gameMode, uint32_t restoreVariable
     if (snapshot && (restoreVariables != 0 || gameMode == 3)) m_vVariables = m_vSavedVariables;
 }
 
+uint32_t RestoreVariablesSwitch(const cSystemData& system, int gameMode, bool playedDirectly) {
+    if (playedDirectly) return system.m_nUserDataOptionD;
+    switch (gameMode) {
+        case 0:
+            return system.m_nUserDataOptionA;
+        case 1:
+            return system.m_nUserDataOptionB;
+        case 2:
+            return system.m_nUserDataOptionC;
+        default:
+            return 0;
+    }
+}
+
 void cSaveData::ClearStageCounters() {
     m_nScore = 0;
     m_nTotal1 = m_nTotal2 = m_nTotal3 = m_nTotal4 = 0;

@@ -16,6 +16,7 @@
 #include "data/defs_chara.h"
 
 class cStage;
+class cSystemData;
 struct CarriedHero;
 
 // The time a story slot was saved, in the 16-byte layout slot files store: the Windows
@@ -269,3 +270,9 @@ struct CarriedHero {
 
 // The run in progress.
 extern cSaveData g_PlaySession;
+
+// The project's switch that decides whether a miss or the way back to the map also brings
+// the game variables back to the stage start: one per game mode (story, challenge, free
+// play), and one of its own while the stage named at start-up is played directly. A replay
+// always brings them back (RestoreSnapshot), whatever the switch.
+uint32_t RestoreVariablesSwitch(const cSystemData& system, int gameMode, bool playedDirectly);

@@ -153,7 +153,7 @@ bool ExecCode(std::string_view code, cChara& chara) {
     const int32_t hp = chara.m_nHP;
     const int32_t sp = chara.m_nSP;
     ExprRun run{chara, code};
-    ParseCode(run, code);
+    ParseCode(run);
     if (ExprErrorSet()) return false;
     if (chara.m_nHP != hp) chara.StartHPGauge(static_cast<int32_t>(int64_t{chara.m_nHP} - hp));
     if (chara.m_nSP != sp) chara.StartSPGauge(static_cast<int32_t>(int64_t{chara.m_nSP} - sp));

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 #include "flow/expr_lexer.h"
 
@@ -11,5 +10,7 @@
 // deeper stack.
 constexpr int kMaxExprDepth = 256;
 
-// The value of a text; 0 with the error flag set when it fails.
-int32_t ParseCode(ExprRun& run, std::string_view text);
+// The value of the run's whole code text; 0 with the error flag set when it fails. Every
+// bracket's partner is found once, in one pass over the text, so a long text costs its
+// length however deep it nests.
+int32_t ParseCode(ExprRun& run);

@@ -48,17 +48,19 @@ bool ReadExprStatus(const cChara& chara, int32_t status, int32_t& value) {
         case kStatusMaxSP:
             value = static_cast<int32_t>(d.m_nMaxSP);
             break;
+        // The narrow statuses read signed at their width, as the conditions read them: a
+        // stored 0x9C is -100, not 156.
         case kStatusCharaId:
-            value = d.m_nCharaId;
+            value = static_cast<int8_t>(d.m_nCharaId);
             break;
         case kStatusZ:
-            value = d.m_nPriority;
+            value = static_cast<int8_t>(d.m_nPriority);
             break;
         case kStatusMark:
-            value = d.m_nIcon;
+            value = static_cast<int16_t>(d.m_nIcon);
             break;
         case kStatusSight:
-            value = d.m_nSightRange;
+            value = static_cast<int8_t>(d.m_nSightRange);
             break;
         case kStatusPower:
             value = d.m_nPower;
@@ -73,7 +75,7 @@ bool ReadExprStatus(const cChara& chara, int32_t status, int32_t& value) {
             value = d.m_nImpactResist;
             break;
         case kStatusStop:
-            value = d.m_nDecel;
+            value = static_cast<int16_t>(d.m_nDecel);
             break;
         default:
             value = static_cast<int32_t>(d.m_nScore);

@@ -2,6 +2,7 @@
 #include "flow/status_ops.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <limits>
 
@@ -26,7 +27,11 @@ int64_t ApplyAt(T& value, int64_t operand, int32_t op, int64_t lower, int64_t up
 }  // namespace
 
 int64_t StatusOpResult(int64_t value, int64_t operand, int32_t op) {
-    // Every operand comes from a 32-bit source, so no step below overflows 64 bits.
+    // An operand made as a share of a value (the percentage switches) can leave the 32-bit
+    // range its sources keep; it saturates there first, so that with a 32-bit value no step
+    // below can overflow 64 bits. Only results far beyond every bound change: they stay on
+    // the side they were on.
+    operand = std::clamp<int64_t>(operand, INT32_MIN, INT32_MAX);
     switch (op) {
         case 0:
             return operand;

@@ -7,9 +7,10 @@
 // Operations 0..6: assign, add, subtract, multiply, divide, remainder, percentage.
 constexpr int32_t kStatusOpCount = 7;
 
-// The value an operation gives, worked in 64 bits so that nothing wraps: division and
-// remainder truncate toward zero and leave the value as it is for a divisor of 0; the
-// percentage rounds halves away from zero; an operation outside 0..6 leaves the value.
+// The value an operation gives on a 32-bit value, worked in 64 bits so that nothing wraps:
+// the operand is first saturated to 32 bits; division and remainder truncate toward zero
+// and leave the value as it is for a divisor of 0; the percentage rounds halves away from
+// zero; an operation outside 0..6 leaves the value.
 int64_t StatusOpResult(int64_t value, int64_t operand, int32_t op);
 
 // The operation applied in place and the result clamped to [lower, upper] (and to the

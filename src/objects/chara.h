@@ -266,8 +266,6 @@ class cChara : public cGameObj {
     double m_dFootAmount = 0.0;
     int32_t m_nFootTimer = 0;
     int32_t m_nItemBlockWait = 0;  // logic steps before an item block gives again
-    uint32_t m_bCmdMove = 0;
-    uint8_t m_nCmdMoveBlock = 0;  // 0 pass, 1 stop, 2 die
     uint32_t m_bVanished = 0;
     uint32_t m_bRunnable = 0;
     int32_t m_nLife = 0x7FFFFFFF;  // frames left; 0x7FFFFFFF unlimited

@@ -383,7 +383,7 @@ void DrawChara(cChara& chara, DDSURFACEDATA* dest, bool paused) {
     }
 }
 
-int32_t DrawCharaVanish(cChara& chara, DDSURFACEDATA* dest, bool paused) {
+int32_t DrawVanish(cChara& chara, DDSURFACEDATA* dest, bool paused) {
     PlaceOnScreen(chara);
     const DrawParam p = CharaParam(chara, 0);
     const bool hasEffect = chara.m_Effect.m_nEffect != 0;

@@ -57,7 +57,8 @@ struct DrawSheets {
     int32_t ownBitmapCount = 0;
     const HalfBlendTable* halfTable = nullptr;  // 8-bit translucency and colour change
     const PALETTEENTRY* palette = nullptr;      // the display palette (colour change)
-    // Two pictures per sword type record n: 2n drawn facing left, 2n + 1 facing right.
+    // Four pictures per sword type record n: 4n drawn facing left, 4n + 1 facing right,
+    // 4n + 2 and 4n + 3 the same two for a sword of size factor 2 or more.
     DDSURFACEDATA* swordPictures = nullptr;
     int32_t swordPictureCount = 0;
     // Chosen by SelectWorkSurfaces for the drawing mode.
@@ -112,7 +113,7 @@ void BlitGraphic(DDSURFACEDATA* dest, const DrawParam& param, int32_t x, int32_t
 // The character for this frame.
 void DrawChara(cChara& chara, DDSURFACEDATA* dest, bool paused);
 // A removed character's frame; 1 when it may be swept.
-int32_t DrawCharaVanish(cChara& chara, DDSURFACEDATA* dest, bool paused);
+int32_t DrawVanish(cChara& chara, DDSURFACEDATA* dest, bool paused);
 // The display effect stepped without drawing (a hidden character).
 void RunDispEffect(cChara& chara, bool paused);
 // A stage character with the icon of its held item.

@@ -65,6 +65,8 @@ void cChara::DecayKnockbackY() {
 
 void cChara::LandOnBlock() {
     m_dVY = m_dAY = 0.0;
+    // It stands on the block until the map finds no floor under it or it takes off.
+    m_bOnBlock = 1;
     m_bLanded = 1;
     m_bFall = 0;
     m_bJumpA = m_bJumpB = m_bJumpC = 0;

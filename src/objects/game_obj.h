@@ -162,9 +162,13 @@ class cGameObj {
     int32_t m_nBodyHeight = 0;
     int32_t m_nBaseBodyWidth = 0;
     int32_t m_nBaseBodyHeight = 0;
+    // The move mode (SetMoveMode). A floating object moves only as its commands move it:
+    // play calls it command-moved, and meets the map by its move kind, the block mode
+    // (0 it passes through blocks, 1 they stop it, 2 it dies at them); a floating hero is
+    // kept in view and gets nothing from the cell it stands on.
     uint32_t m_bGravityOff = 0;
-    uint32_t m_nMoveKind = 0;  // 0, 1 or 2 (SetMoveMode)
-    uint32_t m_bActive = 0;    // takes part in the current frame
+    uint32_t m_nMoveKind = 0;
+    uint32_t m_bActive = 0;  // takes part in the current frame
     uint32_t m_bInView = 0;
     uint8_t m_bCondHeld = 0;  // the definition's conditions held once
 

@@ -259,9 +259,9 @@ int32_t cPlayer::MoveY() {
     }
     const int32_t code = MoveYByVelocity(m_bGravityOff ? 0 : 2);
     OnMovedY();
-    // A hero moved by commands is kept in the view by stage play instead of falling out.
+    // A floating hero is kept in the view by stage play instead of falling out.
     const bool falls = code == kEdgeAreaBottom || code == kEdgeStageBottom;
-    return !m_bGravityOff && !m_bCmdMove && falls ? 7 : code;
+    return !m_bGravityOff && falls ? 7 : code;
 }
 
 // ---- Frame -----------------------------------------------------------------------------
@@ -340,6 +340,10 @@ void cPlayer::DoJump(cCmdRun& run) {
     uint32_t& hold = m_anDerived[kHoldCounter];
     const uint32_t limit = run.m_nUseTime;
     const int32_t r = CharaFrameFactorR();
+    // A jump off the block the hero has just landed on leaves in the last step of the frame.
+    // Until then nothing starts: the press is not spent on a jump that did not leave (the
+    // landing is over by the next step, and the jump may leave from the ground then).
+    const bool blockWait = m_bOnBlock && st.frame != static_cast<uint32_t>(r);
     if (held && !m_bKeyHoldBlocked) {
         ++hold;
         const bool topFree = !m_bJumpB || m_bOnBlock;
@@ -349,11 +353,11 @@ void cPlayer::DoJump(cCmdRun& run) {
             m_bJumpB = 1;
             m_bJumpArmed = 0;
         } else if (!m_bJumpA && hold <= static_cast<uint32_t>(r) && topFree && m_bJumpArmed &&
-                   !m_bJumpHold && !m_bKnockActive && !run.m_bStarted) {
+                   !m_bJumpHold && !m_bKnockActive && !run.m_bStarted && !blockWait) {
             m_bJumpC = 1;
             if (!m_bOnBlock) {
                 m_dVY = run.m_dJumpSpeed;
-            } else if (st.frame == static_cast<uint32_t>(r)) {
+            } else {
                 m_bOnBlock = 0;
                 m_dVY = run.m_dJumpSpeed * kBlockJumpFactor;
             }

@@ -26,7 +26,9 @@ void DrawSword(const cShotObj& shot, DDSURFACEDATA* dest) {
     const std::vector<cSwordTypeItem>& frames = types[static_cast<size_t>(type)].m_vItem;
     if (shot.m_nSwordFrame < 0 || static_cast<size_t>(shot.m_nSwordFrame) >= frames.size()) return;
     const cSwordTypeItem& item = frames[static_cast<size_t>(shot.m_nSwordFrame)];
-    const int32_t n = type * 2 + (shot.m_nFacing ? 1 : 0);
+    // Four pictures a type: the two facings, then the two that drawing at a size factor
+    // of 2 or more stretches from.
+    const int32_t n = type * 4 + (shot.m_nSize >= 2 ? 2 : 0) + (shot.m_nFacing ? 1 : 0);
     const DrawSheets& s = Sheets();
     if (!s.swordPictures || n >= s.swordPictureCount) return;
     Blit(dest, shot, &s.swordPictures[n], static_cast<int32_t>(item.m_nSrcX),

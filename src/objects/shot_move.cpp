@@ -24,10 +24,11 @@ double CentreY(const cGameObj& o) {
     return o.m_rcGraphic.top + (o.m_nGraphicHeight >> 1);
 }
 
-// The step toward the goal's centre at the shot's speed.
+// The step toward the goal's centre at the shot's speed, solved for the goal: a goal the
+// scroll carries is led, unless the scroll carries the shot too.
 void StepToGoal(cShotObj& shot, const cChara& goal, double& ux, double& uy) {
     uint32_t dir = 0;
-    SolveStepToPoint(ux, uy, dir, &shot, CentreX(shot), CentreY(shot), CentreX(goal), CentreY(goal),
+    SolveStepToPoint(ux, uy, dir, &goal, CentreX(shot), CentreY(shot), CentreX(goal), CentreY(goal),
                      shot.m_dSpeed, static_cast<int32_t>(shot.m_bRidesScroll), 1, false);
 }
 

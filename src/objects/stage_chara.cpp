@@ -312,8 +312,9 @@ StagePlacementPlan PlanStagePlacements(const cStage& stage) {
     plan.itemHeld.assign(stage.m_vItems.size(), 0);
     for (size_t i = 0; i < stage.m_vCharas.size(); ++i) {
         const cCharaDef& def = stage.m_vCharas[i];
-        // The hero is the player's spawn; other player-side placements are not made.
-        if (static_cast<int32_t>(i) == hero || def.m_nSide == 0) continue;
+        // The hero is the player's spawn. Every other placement, on either side, is made
+        // when its placed byte says so: the hero's allies are stage characters.
+        if (static_cast<int32_t>(i) == hero || def.m_nPlaced != 1) continue;
         int32_t held = static_cast<int32_t>(def.m_nPlacementValue);
         if (held < -1 || held >= items) {
             ReportStoredIndexOnce("held item placement", held, items,

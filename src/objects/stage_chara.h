@@ -83,10 +83,10 @@ void UpdateBodyBoxY(BodyBox& box, int32_t iy);
 // The frame's base velocities from the scroll, for a character riding it.
 void SetScrollVelocity(cChara& chara, bool takeX, bool takeY);
 
-// Which placements of a stage become objects. The hero (made by the player's spawn) and
-// the other player-side placements are not made as stage characters; every other-side
-// placement is. A placement's held-item index is its raw placement value read as signed:
-// -1 none; an index outside the item placements counts as none, reported once.
+// Which placements of a stage become objects. The hero is made by the player's spawn;
+// every other placement whose placed byte is 1 becomes a stage character, those on the
+// hero's side (its allies) as well. A placement's held-item index is its raw placement value read
+// as signed: -1 none; an index outside the item placements counts as none, reported once.
 struct StagePlacementPlan {
     std::vector<int32_t> charas;     // character placements to create, in stage order
     std::vector<int32_t> heldItems;  // with each, the item placement it holds (-1 none)

@@ -578,15 +578,13 @@ int32_t AimAngle(double px, double py, const VolleyContext& v, VolleyState& s) {
     const double aimY = aim->m_rcGraphic.top + (aim->m_nGraphicHeight >> 1);
     const int32_t cx = TruncToInt32(st.cameraX), cy = TruncToInt32(st.cameraY);
     if (scrollMoves && !shot_part::RidesScroll(part) && aim->m_bRidesScroll) {
-        // Lead the aim: the course that meets a character carried by the scroll, worked out
-        // for a shot as this element will be.
-        cShotObj probe;
-        probe.Setup(kCmdShot, part, shooter, s, st.shotIdCounter);
+        // Lead the aim: the course on the screen that meets a character the scroll carries,
+        // at the speed the element will have.
         const double f = ShotFrameFactor();
         const double speed = (part.m_nSpeed + part.m_nSpeedStep * s.clone) * 0.1 / f;
         double ux = 0.0, uy = 0.0;
         uint32_t dir = 0;
-        SolveStepToPoint(ux, uy, dir, &probe, px - cx, py - cy, aimX, aimY, speed, 0, 1, false);
+        SolveStepToPoint(ux, uy, dir, aim, px - cx, py - cy, aimX, aimY, speed, 0, 1, false);
         s.speed = MathSqrt(ux * ux + uy * uy) * f;
         return TruncToInt32(MathAtan2(uy, ux) * 180.0 / kPi + 180.0);
     }
@@ -680,7 +678,9 @@ void SummonBlockVolley(cChara& chara, const cEdShot& part) {
 
 void SummonCharaVolley(cChara& chara, const cEdShot& part) {
     const cCharaDef* def = PaletteEntry(g_CommonPalette.m_vCharas, g_Stage.m_vPalCharas, part);
-    if (!def || def->m_nSide != 1) return;
+    // The placed byte decides, as it does for a placement at stage set-up; either side may
+    // be summoned.
+    if (!def || def->m_nPlaced != 1) return;
     SummonVolley(kCmdSummonChara, chara, part, SizeOf(def->m_nSize) * 32);
 }
 

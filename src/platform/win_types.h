@@ -61,6 +61,7 @@ constexpr int SW_MAXIMIZE = 3;
 constexpr int SW_SHOWNOACTIVATE = 4;
 constexpr int SW_SHOW = 5;
 constexpr int SW_MINIMIZE = 6;
+constexpr int SW_SHOWMINNOACTIVE = 7;
 constexpr int SW_RESTORE = 9;
 
 // Window styles.
@@ -70,6 +71,9 @@ constexpr uint32_t WS_DLGFRAME = 0x00400000;
 constexpr uint32_t WS_BORDER = 0x00800000;
 constexpr uint32_t WS_CAPTION = 0x00C00000;  // border and dialog frame together
 constexpr uint32_t WS_THICKFRAME = 0x00040000;
+constexpr uint32_t WS_SYSMENU = 0x00080000;
+constexpr uint32_t WS_MINIMIZEBOX = 0x00020000;
+constexpr uint32_t WS_MAXIMIZEBOX = 0x00010000;
 constexpr uint32_t WS_DISABLED = 0x08000000;
 constexpr uint32_t WS_VISIBLE = 0x10000000;
 constexpr uint32_t WS_POPUP = 0x80000000;
@@ -93,8 +97,12 @@ constexpr UINT SB_BOTTOM = 7;
 constexpr WPARAM MakeWParam(unsigned low, unsigned high) {
     return static_cast<WPARAM>((low & 0xFFFF) | (high & 0xFFFF) << 16);
 }
-constexpr unsigned LoWord(uintptr_t v) { return static_cast<unsigned>(v & 0xFFFF); }
-constexpr unsigned HiWord(uintptr_t v) { return static_cast<unsigned>((v >> 16) & 0xFFFF); }
+constexpr unsigned LoWord(uintptr_t v) {
+    return static_cast<unsigned>(v & 0xFFFF);
+}
+constexpr unsigned HiWord(uintptr_t v) {
+    return static_cast<unsigned>((v >> 16) & 0xFFFF);
+}
 
 // Message box styles.
 constexpr UINT MB_OK = 0x0;

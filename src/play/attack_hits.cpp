@@ -160,11 +160,7 @@ int32_t GiveShotItem(StageRun& run, const cShotObj& s) {
     cChara* hero = run.Hero();
     if (!def || !hero) return 0;
     Index().Stale();
-    cItemDef copy = *def;
-    cItemObj item;
-    item.Setup(0, copy, 1);
-    item.m_bActive = 1;
-    return PickUpItem(run, item, *hero);
+    return PickUpItemOf(run, *def, *hero);
 }
 
 // One shot against one character; a nonzero result ends the hits.

@@ -88,6 +88,13 @@ int32_t PickUpItem(StageRun& /*run*/, cItemObj& item, cChara& chara) {
     return player->RunItemCommands(cmds);
 }
 
+int32_t PickUpItemOf(StageRun& run, const cItemDef& def, cChara& chara) {
+    cItemDef copy = def;
+    cItemObj item;
+    item.Setup(0, copy, 1);  // set up as carried: active at once, at no size
+    return PickUpItem(run, item, chara);
+}
+
 int32_t TouchItems(StageRun& run, cPlayer& player) {
     RectD contact = player.m_ThirdRect.rect;
     auto& items = run.objects.items;

@@ -7,6 +7,7 @@
 
 class StageRun;
 class cChara;
+class cItemDef;
 class cItemObj;
 class cPlayer;
 
@@ -19,3 +20,6 @@ int32_t TouchItems(StageRun& run, cPlayer& player);
 // The character takes the item: the get notice, the item's sound and its commands. 0 for
 // an absent, untakeable or inactive item.
 int32_t PickUpItem(StageRun& run, cItemObj& item, cChara& chara);
+// The character takes an item of that definition that lies nowhere on the stage (an item
+// block's, a shot's, a command's): a temporary item, set up active, picked up and gone.
+int32_t PickUpItemOf(StageRun& run, const cItemDef& def, cChara& chara);

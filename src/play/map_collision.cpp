@@ -10,11 +10,10 @@
 #include "data/palette.h"
 #include "media/sound/sound.h"
 #include "objects/chara.h"
-#include "objects/flow_host.h"
-#include "objects/item_obj.h"
 #include "objects/map_cell.h"
 #include "objects/stage_chara.h"
 #include "objects/units.h"
+#include "play/items_in_play.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
@@ -41,12 +40,13 @@ int32_t SampleFactor(const cChara& obj) {
     return std::max<int32_t>(static_cast<int8_t>(obj.m_Def.m_nSize), 0);
 }
 
+// A floating object is moved by its commands and meets blocks by its move kind.
 bool PassesBlocks(const cChara& obj) {
-    return obj.m_bCmdMove && obj.m_nCmdMoveBlock == 0;
+    return obj.m_bGravityOff && obj.m_nMoveKind == 0;
 }
 
 bool DiesAtBlocks(const cChara& obj) {
-    return obj.m_bCmdMove && obj.m_nCmdMoveBlock == 2;
+    return obj.m_bGravityOff && obj.m_nMoveKind == 2;
 }
 
 // What a cell of that value does to the object: 0 nothing, 2 the object dies, -1 it is
@@ -74,6 +74,13 @@ struct Best {
     }
 };
 
+// No floor carries the object (for now: one at rest sinks a fraction of a dot a step and
+// meets its floor again every few steps).
+void LeaveFloor(cChara& obj) {
+    obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
+    obj.m_bOnBlock = 0;
+}
+
 // y moves onto the floor the hero stands on, or lands on a solid; either way the fall
 // and the airborne count end.
 void Land(cChara& obj) {
@@ -91,11 +98,13 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
     const int8_t value = Value(obj, cell);
     if (value == 0) {
         if (recheck) return 0;
-        obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
+        LeaveFloor(obj);
         ++obj.m_nAirborne;
         if (obj.m_nAirborne >= run.rules.framesBeforeAirborne) {
             if (obj.m_nSide == 1) {
+                // Falling: its jumps wait for the ground (a landing ends the fall).
                 obj.m_bAirborne = 1;
+                obj.m_bFall = 1;
             } else if (obj.m_nSide == 0 && !obj.m_bOnObject) {
                 // Walked off an edge: no jump from the air.
                 if (cChara* hero = run.Hero()) hero->m_bJumpA = 1;
@@ -105,8 +114,8 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
         return 0;
     }
     obj.m_pGroundCell = &cell;
-    // A rising object passes a floor upward unless the rule or a command says otherwise.
-    const bool rising = !run.rules.landWhileRising && !obj.m_bCmdMove && obj.m_dVY < 0.0;
+    // A rising object passes a floor upward unless the rule says otherwise or it floats.
+    const bool rising = !run.rules.landWhileRising && !obj.m_bGravityOff && obj.m_dVY < 0.0;
     if (value == 2) {
         obj.m_pLandingCell = obj.m_pGroundCell;
         if (obj.m_nSide != 1 || DiesAtBlocks(obj)) return 2;
@@ -257,29 +266,34 @@ int RecheckFloor(StageRun& run, cChara& obj) {
 
 int CollideMapX(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    if ((obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVX > 0.0)
+    if ((obj.m_bGravityOff && obj.m_nMoveKind == 1) || obj.m_dVX > 0.0)
         return InOrder(run, obj, HitWallRight, HitWallLeft);
     return InOrder(run, obj, HitWallLeft, HitWallRight);
 }
 
 int CollideMapY(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    obj.m_pGroundCell = obj.m_pSupportCell = nullptr;
-    if ((obj.m_bCmdMove && obj.m_nCmdMoveBlock == 1) || obj.m_dVY > 0.0)
+    LeaveFloor(obj);
+    if ((obj.m_bGravityOff && obj.m_nMoveKind == 1) || obj.m_dVY > 0.0)
         return InOrder(run, obj, HitFloor, HitCeiling);
     return InOrder(run, obj, HitCeiling, HitFloor);
 }
 
+// An object that passes through blocks is left alone here too: the rechecks follow the
+// solid contacts, which it takes no part in, and pushing it out of the cell it flies
+// through would hold it at the first wall it meets.
 int RecheckMapX(StageRun& run, cChara& obj) {
+    if (PassesBlocks(obj)) return 0;
     return InOrder(run, obj, HitWallRight, HitWallLeft);
 }
 
 int RecheckMapY(StageRun& run, cChara& obj) {
+    if (PassesBlocks(obj)) return 0;
     return InOrder(run, obj, RecheckFloor, HitCeiling);
 }
 
 int ClampToScreenX(StageRun& run, cChara& obj) {
-    if (!run.confineX && !obj.m_bCmdMove) return 0;
+    if (!run.confineX && !obj.m_bGravityOff) return 0;
     obj.CalcScreenRect();
     ConfineToView(obj, {obj.m_rcGraphic.left, obj.m_rcGraphic.right, obj.m_nGraphicOffsetX, 640,
                         run.state.cameraX, obj.m_nBodyWidth, kLeft, kRight, &cGameObj::m_dX,
@@ -288,14 +302,14 @@ int ClampToScreenX(StageRun& run, cChara& obj) {
 }
 
 int ClampToScreenY(StageRun& run, cChara& obj) {
-    if (!run.confineY && !obj.m_bCmdMove) return 0;
+    if (!run.confineY && !obj.m_bGravityOff) return 0;
     obj.CalcScreenRect();
     const bool bottom =
         ConfineToView(obj, {obj.m_rcGraphic.top, obj.m_rcGraphic.bottom, obj.m_nGraphicOffsetY, 480,
                             run.state.cameraY, obj.m_nBodyHeight, kTop, kBottom, &cGameObj::m_dY,
                             &cChara::OnMovedY});
     // Pushed down out of the view by the scroll: the object fell out.
-    return bottom && !obj.m_bCmdMove ? 2 : 0;
+    return bottom && !obj.m_bGravityOff ? 2 : 0;
 }
 
 cMapCell& CornerCellIndex(StageRun& run, int32_t cx1, int32_t cy1, int32_t cx2, int32_t cy2,
@@ -319,7 +333,7 @@ int IsPlaceBlocked(StageRun& run, cChara& obj) {
 
 int ApplyStandingEffect(StageRun& run, cChara& hero) {
     (void)run;
-    if (hero.m_bCmdMove) return 0;
+    if (hero.m_bGravityOff) return 0;
     cMapCell* ground = hero.m_pGroundCell;
     if (ground && hero.m_nFootTimer == 0 && Value(hero, *ground) != 0) {
         const uint32_t kind = ground->m_nFootEffect;
@@ -377,14 +391,11 @@ int ApplyStandingEffect(StageRun& run, cChara& hero) {
 int CheckItemBlock(StageRun& run, cChara& hero) {
     bool given = false;
     cMapCell* ground = hero.m_pGroundCell;
-    if (!hero.m_bCmdMove && ground && hero.m_nItemBlockWait == 0 && Value(hero, *ground) != 0 &&
+    if (!hero.m_bGravityOff && ground && hero.m_nItemBlockWait == 0 && Value(hero, *ground) != 0 &&
         ground->m_nItemBank != 0) {
         if (const cItemDef* def = GetPaletteItemDef(ground->m_nItemBank, ground->m_nItemIndex)) {
-            cItemDef copy = *def;
-            cItemObj item;
-            item.Setup(0, copy, 0);
             cChara* taker = run.Hero() ? run.Hero() : &hero;
-            if (const int result = Flows().PickUpItem(item, *taker)) return result;
+            if (const int result = PickUpItemOf(run, *def, *taker)) return result;
             hero.m_nItemBlockWait = 60 * CharaFrameFactorR();
             given = true;
         }

@@ -352,9 +352,8 @@ void TakeLiveInput(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
         }
         if (hero->m_abFrameSwitch[1]) keys.ClearButtons();
     }
-    PlayTally& t = run.tally;
-    if (keys.m_wButton == 0) t.releaseWait = 0;
-    if (t.releaseWait) keys.m_wButton = 0;
+    if (keys.m_wButton == 0) run.releaseWait = 0;
+    if (run.releaseWait) keys.m_wButton = 0;
     keys.Record();
     keys.Push();
     if (run.rules.recordReplay) scene.RecordReplayInput(keys.m_wDir, keys.m_wButton);

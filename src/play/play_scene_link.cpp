@@ -29,11 +29,7 @@ void PlaySceneLink::HandResult(int result) {
 int PlaySceneLink::GiveHeroItem(const cItemDef& def) {
     cChara* hero = run_.Hero();
     if (!hero) return 0;
-    cItemDef copy = def;
-    cItemObj item;
-    item.Setup(0, copy, 1);
-    item.m_bActive = 1;
-    return ::PickUpItem(run_, item, *hero);
+    return PickUpItemOf(run_, def, *hero);
 }
 
 void PlaySceneLink::StartScreenEffect(int32_t effect, int32_t a, int32_t b) {

@@ -11,15 +11,17 @@
 #include "data/system_data.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "platform/fs/fs.h"
 
 namespace {
 
 constexpr uint32_t kHigherFirst[kRankTableCount] = {1, 1, 0, 1, 1};
-// Text cells: 8 dots per byte, 16 dots per line.
-constexpr int kCharWidth = 8;
+// 16 dots per line, the system font's.
 constexpr int kLineHeight = 16;
 constexpr int kMargin = 8;
+// The tables and the results are drawn with the system font.
+constexpr int kSystemFont = 1;
 
 const char* const kDefaultLabels[kRankTableCount] = {"スコア", "残り時間", "クリア時間", "残りHP",
                                                      "残りSP"};
@@ -32,8 +34,27 @@ std::string SystemText(int index, const char* fallback) {
     return fallback;
 }
 
-int TextWidth(const std::string& text) {
-    return static_cast<int>(text.size()) * kCharWidth;
+// The longest head of text, cut between characters, that is at most room dots wide.
+std::string FitText(const std::string& text, int room, const TextWidth& width) {
+    if (width(text) <= room) return text;
+    std::string fitted;
+    for (const char* p = text.c_str(); *p;) {
+        const size_t n = IsSjisPair(p) ? 2 : 1;
+        std::string longer = fitted + std::string(p, n);
+        if (width(longer) > room) break;
+        fitted = std::move(longer);
+        p += n;
+    }
+    return fitted;
+}
+
+// The width a font draws a text in.
+TextWidth WidthOf(Font& font) {
+    return [&font](const std::string& text) {
+        int w = 0, h = 0;
+        font.MeasureText(text.c_str(), w, h);
+        return w;
+    };
 }
 
 // Digits of |value| from the right, at least minDigits of them, with "-" before a
@@ -190,69 +211,81 @@ std::string RankLabel(int tableIndex) {
 }
 
 RankLayout LayoutRankTable(const cRankTable& table, int x, int y, int tableIndex, bool english,
-                           bool pageHint) {
+                           bool pageHint, const TextWidth& width) {
     RankLayout l;
     l.boxX = x + 1;
     l.boxY = y + 1;
     l.boxWidth = kRankBoxWidth;
     l.boxHeight = kLineHeight * (kRankRowCount + 1) + 2 * kMargin;
+    const int left = x + kMargin, right = l.boxX + l.boxWidth - kMargin;
     std::string heading;
     StrFormat(heading, english ? "Ranking     %s" : "ランキング    %s",
               RankLabel(tableIndex).c_str());
-    l.texts.push_back({x + kMargin, y + kMargin, heading});
+    l.texts.push_back({left, y + kMargin, FitText(heading, right - left, width)});
 
     const bool time = tableIndex == kRankClearTimeTable;
-    int width = 8;
-    if (!time) width = DigitCount(table.m_vRows.empty() ? 0 : table.m_vRows[0].m_nScore);
-    const int valueX = l.boxX + l.boxWidth - kMargin - width * kCharWidth;
+    int digits = 8;
+    if (!time) digits = DigitCount(table.m_vRows.empty() ? 0 : table.m_vRows[0].m_nScore);
+    // The values stand against the right edge and are never cut; the names take the room
+    // between the ranks and the widest value, and are cut to it (a ranking file of another
+    // tool may hold longer names than the three characters the game asks for).
+    std::vector<std::string> values(table.m_vRows.size());
+    int widestValue = 0;
+    for (size_t r = 0; r < table.m_vRows.size(); ++r) {
+        const cRankEntry& row = table.m_vRows[r];
+        if (row.m_bUsed == 0) continue;
+        values[r] = time ? FormatScore(row.m_nScore) : FormatNumber(row.m_nScore, digits);
+        widestValue = std::max(widestValue, width(values[r]));
+    }
+    const int nameX = left + width(FormatNumber(kRankRowCount, 2)) + kMargin;
+    const int nameRoom = right - widestValue - kMargin - nameX;
     for (size_t r = 0; r < table.m_vRows.size(); ++r) {
         const cRankEntry& row = table.m_vRows[r];
         const int rowY = y + kMargin + kLineHeight * static_cast<int>(r + 1);
-        l.texts.push_back({x + kMargin, rowY, FormatNumber(static_cast<int64_t>(r) + 1, 2)});
+        l.texts.push_back({left, rowY, FormatNumber(static_cast<int64_t>(r) + 1, 2)});
         if (row.m_bUsed == 0) continue;
-        l.texts.push_back({x + kMargin + 5 * kCharWidth, rowY, row.m_sName});
-        l.texts.push_back(
-            {valueX, rowY, time ? FormatScore(row.m_nScore) : FormatNumber(row.m_nScore, width)});
+        l.texts.push_back({nameX, rowY, FitText(row.m_sName, nameRoom, width)});
+        l.texts.push_back({right - width(values[r]), rowY, values[r]});
     }
     if (pageHint) {
         const std::string hint = SystemText(kPageHintText, "Vキーでジャンルの切り替え");
-        l.texts.push_back({l.boxX + l.boxWidth / 2 - TextWidth(hint) / 2,
-                           l.boxY + l.boxHeight + kMargin / 2, hint});
+        l.texts.push_back(
+            {l.boxX + l.boxWidth / 2 - width(hint) / 2, l.boxY + l.boxHeight + kMargin / 2, hint});
     }
     return l;
 }
 
 RankLayout LayoutRunResults(int x, int y, const bool (&shown)[kRankTableCount],
                             const int32_t (&values)[kRankTableCount],
-                            const std::vector<int32_t>& newRecords) {
+                            const std::vector<int32_t>& newRecords, const TextWidth& width) {
     RankLayout l;
-    int width = 1;
-    int labelChars = 0;
-    int rows = 0;
+    std::string labels[kRankTableCount], texts[kRankTableCount];
+    int widestLabel = 0, widestValue = 0, rows = 0;
     for (int i = 0; i < kRankTableCount; ++i) {
         if (!shown[i]) continue;
         ++rows;
-        labelChars = std::max(labelChars, (TextWidth(RankLabel(i)) / kCharWidth + 1) / 2);
+        labels[i] = RankLabel(i);
+        if (i == kRankClearTimeTable)
+            texts[i] = FormatScore(values[i]);
+        else
+            StrFormat(texts[i], "%d", values[i]);
+        widestLabel = std::max(widestLabel, width(labels[i]));
         // The remaining time counts too, so that a long run's total stays inside the box.
-        width = std::max(width, i == kRankClearTimeTable ? 8 : DigitCount(values[i]));
+        widestValue = std::max(widestValue, width(texts[i]));
     }
+    // Value, label and three cells between and round them: with the built-in fonts'
+    // 16-dot cells the frame is (digits + 3 + label length) x 16 dots, measured as the
+    // texts are drawn so that no value reaches past it.
     l.boxX = x;
     l.boxY = y;
-    l.boxWidth = (width + 3 + labelChars) * kLineHeight;
+    l.boxWidth = widestLabel + widestValue + 3 * kLineHeight;
     l.boxHeight = kLineHeight * rows;
     int row = 0;
     for (int i = 0; i < kRankTableCount; ++i) {
         if (!shown[i]) continue;
         const int rowY = y + kLineHeight * row++;
-        std::string label;
-        StrFormat(label, "%s", RankLabel(i).c_str());
-        l.texts.push_back({x + kMargin, rowY, label});
-        std::string value;
-        if (i == kRankClearTimeTable)
-            value = FormatScore(values[i]);
-        else
-            StrFormat(value, "%d", values[i]);
-        l.texts.push_back({x + l.boxWidth - kMargin - TextWidth(value), rowY, value});
+        l.texts.push_back({x + kMargin, rowY, labels[i]});
+        l.texts.push_back({x + l.boxWidth - kMargin - width(texts[i]), rowY, texts[i]});
     }
     int mark = 0;
     for (int32_t entry : newRecords) {
@@ -286,17 +319,20 @@ void PaintRankLayout(DDSURFACEDATA* dest, const RankLayout& layout, Font& font,
                      DDSURFACEDATA* markSheet) {
     font.DrawFrameBox(dest, layout.boxX, layout.boxY, layout.boxWidth, layout.boxHeight);
     for (const RankText& t : layout.texts) font.DrawText(dest, t.x, t.y, t.text.c_str());
-    if (!markSheet) return;
+    // The new-record marks of the system picture, or plain filled squares.
     for (const RankPicture& m : layout.marks)
-        DDBltFast(dest, m.x, m.y, 16, 16, markSheet, 16, 48, 1);
+        DrawCellOrPlain(dest, m.x, m.y, 16, 16, markSheet, 16, 48, PlainShape::FilledSquare,
+                        PlainColoursOf(&font));
 }
 
 void DrawRankingOf(DDSURFACEDATA* dest, int x, int y, int tableIndex, int gameMode, bool english) {
     if (tableIndex < 0 || static_cast<size_t>(tableIndex) >= g_RankFile.m_vTables.size()) return;
     const bool hint = g_SystemData.CountFlags(gameMode) > 1;
-    PaintRankLayout(
-        dest, LayoutRankTable(g_RankFile.m_vTables[tableIndex], x, y, tableIndex, english, hint),
-        g_Fonts[1], nullptr);
+    Font& font = g_Fonts[kSystemFont];
+    PaintRankLayout(dest,
+                    LayoutRankTable(g_RankFile.m_vTables[tableIndex], x, y, tableIndex, english,
+                                    hint, WidthOf(font)),
+                    font, nullptr);
 }
 
 void DrawRunResults(DDSURFACEDATA* dest, int x, int y, int gameMode, bool testPlay,
@@ -305,5 +341,7 @@ void DrawRunResults(DDSURFACEDATA* dest, int x, int y, int gameMode, bool testPl
     int32_t values[kRankTableCount];
     for (int i = 0; i < kRankTableCount; ++i) shown[i] = RunResultShown(i, gameMode, testPlay);
     RunResultValues(values);
-    PaintRankLayout(dest, LayoutRunResults(x, y, shown, values, newRecords), g_Fonts[1], markSheet);
+    Font& font = g_Fonts[kSystemFont];
+    PaintRankLayout(dest, LayoutRunResults(x, y, shown, values, newRecords, WidthOf(font)), font,
+                    markSheet);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,15 +83,21 @@ struct RankLayout {
 
 constexpr int kRankBoxWidth = 270;
 
+// How wide the font that draws a layout draws a text, in dots: the layouts place and cut
+// their texts by it, so that nothing crosses the frame.
+using TextWidth = std::function<int(const std::string&)>;
+
 // Table tableIndex at (x, y): heading with the table's label, one line per row (rank,
-// name, value), and the page-switch hint under the box when pageHint is set.
+// name, value), and the page-switch hint under the box when pageHint is set. Values stand
+// whole against the right edge; the heading and names are cut to the room left inside.
 RankLayout LayoutRankTable(const cRankTable& table, int x, int y, int tableIndex, bool english,
-                           bool pageHint);
+                           bool pageHint, const TextWidth& width);
 // The results box of a finished run at (x, y): the shown results (shown[i]) with their
-// labels and values, and one new-record mark per entry of newRecords that is not -1.
+// labels and values, and one new-record mark per entry of newRecords that is not -1; the
+// box is as wide as the widest label and value with three cells round them.
 RankLayout LayoutRunResults(int x, int y, const bool (&shown)[kRankTableCount],
                             const int32_t (&values)[kRankTableCount],
-                            const std::vector<int32_t>& newRecords);
+                            const std::vector<int32_t>& newRecords, const TextWidth& width);
 
 // The label of table i (system text 5 + i).
 std::string RankLabel(int tableIndex);
@@ -101,7 +108,8 @@ bool RunResultShown(int tableIndex, int gameMode, bool testPlay);
 // skill points.
 void RunResultValues(int32_t (&values)[kRankTableCount]);
 
-// Paints a layout with a font (its frame box and text) and the mark sheet.
+// Paints a layout with a font (its frame box and text) and the mark sheet (plain marks
+// when it holds no picture).
 void PaintRankLayout(DDSURFACEDATA* dest, const RankLayout& layout, Font& font,
                      DDSURFACEDATA* markSheet);
 // Table tableIndex of the global ranking file at (x, y) with the system font; the hint

@@ -9,6 +9,7 @@
 #include "media/sound/sound.h"
 #include "objects/player.h"
 #include "play/object_lists.h"
+#include "play/stage_draw.h"
 #include "play/stage_run.h"
 
 namespace {
@@ -156,6 +157,8 @@ void StageClearTally(StageRun& run, RunEndHooks& hooks) {
         if (session.m_nLives >= kMaxLives) break;
         ++session.m_nLives;
         PlayRunSound(run, kSoundExtraLife);
+        // The life icon rises over the hero while the scene waits out its 30 frames.
+        if (cChara* hero = run.Hero()) AddExtraLifeImage(g_StageDraw.textImages, hero->m_nId);
         hooks.ShowExtraLifeNotice();
     }
 }

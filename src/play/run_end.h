@@ -20,7 +20,8 @@ class RunEndHooks {
     // The row value would take in ranking table `table` (0..4) of the current game mode;
     // -1 when that table is switched off or the value does not enter it.
     virtual int32_t RankRow(int table, int32_t value) = 0;
-    // One extra-life notice over the hero, shown and waited for.
+    // One extra-life notice, its icon already over the hero among the stage's text
+    // images: shown and waited for.
     virtual void ShowExtraLifeNotice() = 0;
 };
 

@@ -30,7 +30,7 @@ bool IsSolid(const cStageChara& c) {
 }
 
 bool PassesBlocks(const cChara& obj) {
-    return obj.m_bCmdMove && obj.m_nCmdMoveBlock == 0;
+    return obj.m_bGravityOff && obj.m_nMoveKind == 0;
 }
 
 double FrameFactor() {
@@ -126,7 +126,7 @@ int CollideMoved(StageRun& run, cChara& obj) {
             bottomSolid = &s;
         }
     });
-    if (obj.m_nCmdMoveBlock == 2) return c.hasRight() || c.hasBottom() ? 2 : 0;
+    if (obj.m_nMoveKind == 2) return c.hasRight() || c.hasBottom() ? 2 : 0;
     if (c.hasRight()) {
         obj.m_dAX = 0.0;
         if (rightSolid->m_dX > rightSolid->m_rcPrevStep.left || obj.m_dVX > 0.0) {
@@ -177,7 +177,7 @@ bool Enclosed(StageRun& run, const cChara& obj) {
 
 int CollideSolids(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    if (obj.m_bCmdMove) return CollideMoved(run, obj);
+    if (obj.m_bGravityOff) return CollideMoved(run, obj);
 
     const RectD me = RectOf(obj);
     const RectD& mePrev = obj.m_rcPrevStep;
@@ -373,11 +373,11 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
 }
 
 void RideSolid(StageRun& run, cChara& obj) {
-    if (obj.m_bCmdMove) return;
+    if (obj.m_bGravityOff) return;
     cStageChara* solid = FindSolid(run, obj.m_nRiddenId);
     if (!solid) return;
     obj.m_dVX += solid->m_dX - obj.m_rcRidden.left;
-    if (solid->m_bCmdMove || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.m_rcRidden.top;
+    if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.m_rcRidden.top;
     if (obj.m_nSide == 0) solid->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
     solid->StartFlowsByTrigger(kTriggerRidden, &obj);
 }

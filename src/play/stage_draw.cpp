@@ -24,6 +24,7 @@
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_sprite.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/sound/sound.h"
 #include "flow/flow_scene.h"
 #include "objects/chara_draw.h"
@@ -50,6 +51,7 @@ constexpr int32_t kBlockWorkB = 64;
 constexpr int32_t kSightShapeSheet = 66;
 constexpr int kSmallFont = 0;
 constexpr int kNormalFont = 1;
+constexpr int kLargeFont = 2;
 
 bool HasImage(const DDSURFACEDATA* sd) {
     return sd && DDDeviceSurface(sd) != nullptr;
@@ -112,7 +114,7 @@ void DrawSightWindow(const cPlayer& hero, DDSURFACEDATA* back) {
 
 void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int paused) {
     if (hero.m_bRemoved) {
-        if (!DrawCharaVanish(hero, back, paused != 0)) return;
+        if (!DrawVanish(hero, back, paused != 0)) return;
         ++scene.missEnded;
         if (scene.heroVanished) scene.heroVanished();
         return;
@@ -124,7 +126,7 @@ void DrawHero(StageDrawScene& scene, cPlayer& hero, DDSURFACEDATA* back, int pau
 
 // One stage character; 1 when its vanish animation has ended.
 int DrawOneChara(cStageChara& c, DDSURFACEDATA* back, int paused) {
-    if (c.m_bRemoved) return DrawCharaVanish(c, back, paused != 0);
+    if (c.m_bRemoved) return DrawVanish(c, back, paused != 0);
     if (c.m_bActive) {
         c.CalcScreenRect();
         // A hidden character only steps its animation and display effect; its gauges
@@ -195,13 +197,36 @@ int32_t StatusWidth(const cStatusItem& s, int item) {
     return w;
 }
 
-void DrawIcon(DDSURFACEDATA* back, int item, int32_t x) {
-    DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
-    if (HasImage(sheet)) DDBltFast(back, x, 3, 16, 16, sheet, 16 * item, 32, 1);
-}
-
 bool ValidFont(int i) {
     return g_Fonts[i].m_lpInfo != nullptr;
+}
+
+// The colours of the plain stand-ins for the status pictures: the system font's.
+PlainColours StatusColours() {
+    return PlainColoursOf(ValidFont(kNormalFont) ? &g_Fonts[kNormalFont] : nullptr);
+}
+
+void DrawIcon(DDSURFACEDATA* back, int item, int32_t x) {
+    DrawCellOrPlain(back, x, 3, 16, 16, SheetSurface(kStatusSheet), 16 * item, 32,
+                    PlainShape::FilledSquare, StatusColours());
+}
+
+// A gauge of the status bar, 50 x 16: its frame and its fill from the status picture, or
+// a plain frame filled in ink.
+void DrawStatusGauge(DDSURFACEDATA* back, int32_t x, int item, int32_t value, int32_t maximum) {
+    const int32_t fill =
+        maximum == 0 ? 0 : static_cast<int32_t>(static_cast<int64_t>(value) * 50 / maximum);
+    DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
+    if (!HasImage(sheet)) {
+        const PlainColours c = StatusColours();
+        DrawPlainWindow(back, x, 3, 50, 16, c);
+        if (fill > 0) DDFillRect(back, x + 2, 5, std::min(fill, 50) * 46 / 50, 12, c.ink);
+        return;
+    }
+    const int32_t col = item == kStatusHP ? 0 : 64;
+    DDBltFast(back, x, 3, 50, 16, sheet, col, 128, 1);
+    const int32_t row = g_SystemData.PassesThreshold(item, value, maximum) == 1 ? 160 : 144;
+    if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, row, 1);
 }
 
 void Text(int font, DDSURFACEDATA* back, int32_t x, int32_t y, const std::string& text) {
@@ -317,7 +342,14 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
     if (shown == 0) return;
     const int32_t gap = (638 - sum) / (shown + 1);
     DDSURFACEDATA* strip = SheetSurface(kStripSheet);
-    if (HasImage(strip)) DDBltFast(back, 0, 0, kScreenW, 20, strip, 0, 0, 1);
+    if (HasImage(strip)) {
+        DDBltFast(back, 0, 0, kScreenW, 20, strip, 0, 0, 1);
+    } else {
+        // A plain band, so that the status reads over any stage.
+        const PlainColours c = StatusColours();
+        DDFillRect(back, 0, 0, kScreenW, 19, c.paper);
+        DDFillRect(back, 0, 19, kScreenW, 1, c.ink);
+    }
     cChara* hero = run.Hero();
     const cSaveData& session = g_PlaySession;
     int32_t x = gap;
@@ -339,17 +371,7 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
                 Text(kNormalFont, back, x, 3, s.m_strLabel);
                 x += 16 * SjisCharCount(s.m_strLabel.c_str());
             }
-            DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
-            const int32_t col = i == kStatusHP ? 0 : 64;
-            if (HasImage(sheet)) {
-                DDBltFast(back, x, 3, 50, 16, sheet, col, 128, 1);
-                const int32_t fill =
-                    maximum == 0 ? 0
-                                 : static_cast<int32_t>(static_cast<int64_t>(value) * 50 / maximum);
-                const int32_t row =
-                    g_SystemData.PassesThreshold(i, value, maximum) == 1 ? 160 : 144;
-                if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, row, 1);
-            }
+            DrawStatusGauge(back, x, i, value, maximum);
             if (s.m_bShowValue) Text(kSmallFont, back, x, 6, std::to_string(value));
         } else {
             const int32_t value = i == kStatusScore   ? session.m_nScore
@@ -371,10 +393,18 @@ void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back) {
 
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep) {
     if (run.noTimeLimit) return;
-    DDSURFACEDATA* digits = SheetSurface(kDigitSheet);
-    if (back && HasImage(digits))
-        DDDrawNumber(back, 272, 24, 32, 32, digits, 0, 160, 1, run.timeSeconds, 3, 0);
+    DrawLargeNumber(back, 272, 24, 160, run.timeSeconds, 3);
     if (TimeBeepDue(run, beep)) PlaySE(13);
+}
+
+void DrawLargeNumber(DDSURFACEDATA* back, int x, int y, int row, int32_t value, int minDigits) {
+    if (!back) return;
+    DDSURFACEDATA* digits = SheetSurface(kDigitSheet);
+    if (HasImage(digits))
+        DDDrawNumber(back, x, y, 32, 32, digits, 0, row, 1, value, minDigits, 0);
+    else if (HasImage(&g_DigitSurfaces[kLargeFont]))
+        DDDrawNumber(back, x, y, 32, 32, &g_DigitSurfaces[kLargeFont], 0, 0, 1, value, minDigits,
+                     0);
 }
 
 bool TimeBeepDue(const StageRun& run, int beep) {
@@ -390,6 +420,14 @@ void ClearPlayLists(StageRun& run, StageDrawScene& scene) {
     scene.textImages.clear();
     DDReleaseSurface(&scene.effectCopy);
     DDReleaseSurface(&scene.effectCopy2);
+}
+
+void ResetStageDrawing(StageRun& run, StageDrawScene& scene) {
+    ClearPlayLists(run, scene);
+    if (scene.screenEffect.number != 0) D3DUseVirtualBackBuffer(0);
+    scene.screenEffect = ScreenEffect{};
+    scene.screenColor = ScreenColor{};
+    scene.missEnded = 0;
 }
 
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape) {
@@ -425,11 +463,15 @@ PlayPictures g_PlayPictures;
 namespace {
 
 // A picture of the game into a fresh record; mirrorCell mirrors each cell of that width in
-// place (the right-facing copy). False, traced by the caller, when it did not load.
-bool LoadPicture(DDSURFACEDATA& sd, const std::string& file, int32_t mirrorCell) {
+// place (the right-facing copy). The copies that enlarged drawing stretches from live in
+// system memory, as the alternate character sheets do. False, traced by the caller, when
+// it did not load.
+bool LoadPicture(DDSURFACEDATA& sd, const std::string& file, int32_t mirrorCell,
+                 bool forEnlarging = false) {
     if (file.empty()) return false;
-    return DDCreateSurfaceFromFile(&sd, file.c_str(), 1, g_nBitsPerPixel, 0, DTMEMORYTYPE_VIDEO_RT,
-                                   0, 0, mirrorCell, 0, 0) == 0;
+    return DDCreateSurfaceFromFile(&sd, file.c_str(), 1, g_nBitsPerPixel, forEnlarging ? 1 : 0,
+                                   forEnlarging ? DTMEMORYTYPE_SYSTEM : DTMEMORYTYPE_VIDEO_RT, 0, 0,
+                                   mirrorCell, 0, 0) == 0;
 }
 
 // Releases and sizes a list once: records must stay where they are once created.
@@ -449,10 +491,14 @@ void LoadSpecialBitmaps() {
     for (size_t n = 1; n < records.size(); ++n) {
         const cBmpCharaExc& r = records[n];
         if (r.m_strFile.empty()) continue;
+        // Facing left, facing right (each cell mirrored in place), then the same two
+        // for enlarged drawing.
         DDSURFACEDATA* four = &g_PlayPictures.special[(n - 1) * 4];
         const int32_t edge = static_cast<int32_t>(r.CutFrame(0).edge);
-        if (!LoadPicture(four[0], r.m_strFile, 0) || !LoadPicture(four[1], r.m_strFile, edge))
-            TracePrintf("専用bmp %s 読み込み失敗！", r.m_strFile.c_str());
+        bool loaded = true;
+        for (int k = 0; k < 4; ++k)
+            loaded &= LoadPicture(four[k], r.m_strFile, (k & 1) ? edge : 0, k >= 2);
+        if (!loaded) TracePrintf("専用bmp %s 読み込み失敗！", r.m_strFile.c_str());
     }
     DrawSheets& sheets = Sheets();
     sheets.ownBitmaps = g_PlayPictures.special.empty() ? nullptr : g_PlayPictures.special.data();
@@ -461,14 +507,19 @@ void LoadSpecialBitmaps() {
 
 void LoadSwords() {
     const std::vector<cSwordType>& records = g_Database.m_vSwordType;
-    Renew(g_PlayPictures.swords, records.size() * 2);
+    Renew(g_PlayPictures.swords, records.size() * 4);
     for (size_t n = 0; n < records.size(); ++n) {
         const cSwordType& r = records[n];
+        // 4n and 4n + 2 from the left picture, 4n + 1 and 4n + 3 from the right one; the
+        // second pair serves swords of size factor 2 or more.
         const std::string* files[2] = {&r.m_strFileLeft, &r.m_strFileRight};
-        for (size_t side = 0; side < 2; ++side)
-            if (!files[side]->empty() &&
-                !LoadPicture(g_PlayPictures.swords[n * 2 + side], *files[side], 0))
-                TracePrintf("ソード %s 読み込み失敗！", files[side]->c_str());
+        for (size_t side = 0; side < 2; ++side) {
+            if (files[side]->empty()) continue;
+            DDSURFACEDATA* pair = &g_PlayPictures.swords[n * 4 + side];
+            const bool plain = LoadPicture(pair[0], *files[side], 0);
+            const bool enlarged = LoadPicture(pair[2], *files[side], 0, true);
+            if (!plain || !enlarged) TracePrintf("ソード %s 読み込み失敗！", files[side]->c_str());
+        }
     }
     DrawSheets& sheets = Sheets();
     sheets.swordPictures = g_PlayPictures.swords.empty() ? nullptr : g_PlayPictures.swords.data();
@@ -483,8 +534,9 @@ void LoadEffectBitmaps(StageRun& run) {
         const cEffect& r = records[n];
         if (r.m_strFile.empty()) continue;
         DDSURFACEDATA* two = &g_PlayPictures.effects[(n - 1) * 2];
-        if (!LoadPicture(two[0], r.m_strFile, 0) || !LoadPicture(two[1], r.m_strFile, 0))
-            TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
+        const bool plain = LoadPicture(two[0], r.m_strFile, 0);
+        const bool enlarged = LoadPicture(two[1], r.m_strFile, 0, true);
+        if (!plain || !enlarged) TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
     }
     run.effectSurfaces.list = &g_PlayPictures.effects;
 }

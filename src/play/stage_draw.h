@@ -74,16 +74,25 @@ void DrawPictureLayer(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back,
 void DrawStatusBar(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back);
 // The time left at (272, 24) and its warning beep once a second.
 void DrawTimeDisplay(StageRun& run, DDSURFACEDATA* back, int beep);
+// A number (0 or more) in 32x32 digits at (x, y), moved right by the cells it has fewer
+// than minDigits: from the digit row at `row` of the digit picture, or, in a game without
+// that picture, from the large font's digit strip.
+void DrawLargeNumber(DDSURFACEDATA* back, int x, int y, int row, int32_t value, int minDigits);
 // Whether this frame sounds the time warning (sound 13).
 bool TimeBeepDue(const StageRun& run, int beep);
 // Every effect object, picture and text image gone with its surface, and the screen
 // effects' copies released (stage entry and exit; before the scene state is replaced).
 void ClearPlayLists(StageRun& run, StageDrawScene& scene);
+// The drawing's state of a new attempt: the lists above emptied, no screen effect (the
+// virtual back buffer off again), no screen colour, no miss counted.
+void ResetStageDrawing(StageRun& run, StageDrawScene& scene);
 
 // The pictures of the project's databases that stage play draws from, loaded when the
 // scene starts: four surfaces per own character bitmap (record n from (n - 1) x 4: facing
-// left, facing right, two alternates), two per sword type (2n left, 2n + 1 right) and
-// two per effect (2n - 2 at the cell size, 2n - 1 for enlarged drawing).
+// left, facing right, the two alternates), four per sword type (4n left, 4n + 1 right,
+// 4n + 2 and 4n + 3 the same for a sword of size factor 2 or more) and two per effect
+// (2n - 2 at the cell size, 2n - 1 for enlarged drawing). The alternates and the copies
+// for enlarged drawing are kept in system memory.
 struct PlayPictures {
     std::vector<DDSURFACEDATA> special;
     std::vector<DDSURFACEDATA> swords;

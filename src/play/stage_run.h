@@ -46,7 +46,6 @@ struct PlayRules {
 struct PlayTally {
     uint32_t playFrames = 0;     // frames of play counted
     int32_t playHundredths = 0;  // elapsed time, at most 599999 (99:59.99)
-    uint32_t releaseWait = 0;    // the buttons read as released until all are let go
     uint32_t defeatSweep = 0;    // characters without hit points are swept every step
     uint32_t updateStep = 0;     // the current update step of the frame, from 1
     uint32_t updateStepCount = 0;
@@ -153,6 +152,9 @@ class StageRun final : public PlayContext {
     std::vector<int32_t> stageVars = std::vector<int32_t>(kVariableCount, 0);
     uint32_t seed = 0;  // the random seed of this attempt
     // Kept across stage starts.
+    // The buttons read as released until all are let go: set by the menus and waits that
+    // leave for play (a retry among them), so the press that chose lands nowhere in play.
+    uint32_t releaseWait = 0;
     cSaveData runStartNewer;
     cSaveData runStartOlder;
 };

@@ -7,16 +7,21 @@
 #include <algorithm>
 #include <new>
 
+#include "core/key_state.h"
 #include "core/log.h"
 #include "core/msgbox.h"
 #include "core/random.h"
+#include "core/timing.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
 #include "objects/stage_chara.h"
 #include "platform/clock.h"
 #include "platform/msg/msg.h"
+#include "play/items_in_play.h"
 #include "play/object_lists.h"
+#include "play/run_end.h"
+#include "play/stage_draw.h"
 #include "play/stage_run.h"
 
 namespace {
@@ -78,7 +83,7 @@ void SpawnHero(StageRun& run, int32_t heroIndex) {
     hero.m_dY += def.GetRowOffsetY(0, def.m_nFacing);
     hero.OnMovedY();
     if (run.rules.carryHero) g_PlaySession.ApplyCarriedPoints(0, hero.m_nHP, hero.m_nSP);
-    hero.m_Anime.Set(hero.m_bCmdMove ? 2 : 0, true);
+    hero.m_Anime.Set(hero.m_bGravityOff ? 2 : 0, true);
 }
 
 void PlaceCamera(StageRun& run, cPlayer& hero) {
@@ -123,23 +128,35 @@ void MarkEraseRegions(StageRun& run) {
     }
 }
 
-// "Before stage start" flows, then the characters they left without hit points go.
-void RunBeforeStart(StageRun& run, const StageSceneParts& parts) {
-    if (parts.updateActivity) parts.updateActivity();
+// The input history key conditions read starts empty with the stage on every controller:
+// nothing held in the last attempt (or before it) reaches this one, and a replay recorded
+// from this start finds the same history when it is played back. The pattern rings are
+// emptied too, not only kept at their length: a key sequence must not be completed by
+// presses of an earlier attempt.
+void ResetKeyHistories() {
+    for (cKeyState& keys : g_KeyStates) {
+        keys.cKeyHistory::Clear();
+        keys.m_vDirPattern.clear();
+        keys.m_vButtonPattern.clear();
+        keys.cKeyHistory::Reset();
+    }
+}
+
+// "Before stage start" flows on the characters that take part in the first step, then the
+// characters they left without hit points go through their defeat and are erased.
+void RunBeforeStart(StageRun& run, RunEndHooks& hooks) {
+    UpdateActivity(run);
     if (cChara* hero = run.Hero()) hero->StartFlowsByTrigger(kTriggerBeforeStart);
     for (cStageChara& chara : run.objects.charas)
         if (chara.m_bActive || run.rules.startAllCharas)
             chara.StartFlowsByTrigger(kTriggerBeforeStart);
     for (cStageChara& chara : run.objects.charas) {
         if (chara.m_bRemoved || chara.m_nHP > 0) continue;
-        if (parts.defeat)
-            parts.defeat(chara);
-        else
-            chara.Remove();
+        DefeatResult(run, hooks, chara);
         QueueErase(run, chara);
     }
     FlushErasures(run);
-    if (parts.updateActivity) parts.updateActivity();
+    UpdateActivity(run);
 }
 
 void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts) {
@@ -147,7 +164,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     run.frameCounter = 0;
 
     // 2. Nothing of the last attempt is left.
-    if (parts.clearShots) parts.clearShots();
+    run.shots.clear();
     ClearObjects(run);
     run.shotGroups.assign(kShotGroupCount, ShotList{});
 
@@ -182,10 +199,10 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     // 11. and 12. The hero and the camera on it. A stage without a hero never gets here
     // (the loader refuses it); one that does plays without a hero rather than index -1.
     if (heroIndex >= 0) {
+        // A hero with a sight limit has its mask made by the stage drawing, before the
+        // first frame shows the hero's window.
         SpawnHero(run, heroIndex);
-        cPlayer& hero = run.objects.players.front();
-        PlaceCamera(run, hero);
-        if (hero.m_Def.m_nSightShape != 0 && parts.buildSightMasks) parts.buildSightMasks();
+        PlaceCamera(run, run.objects.players.front());
     }
 
     // 13. to 15.
@@ -195,6 +212,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
 
     // 16. to 24.
     MarkEraseRegions(run);
+    ResetStageDrawing(run, g_StageDraw);
     if (parts.resetScene) parts.resetScene();
     BuildStepMask(run.stepMask, CharaFrameFactorR(), g_Stage.m_nUpdateSpread);
     run.endRequest = 0;
@@ -208,12 +226,15 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     g_PlaySession.m_nBonus = 0;
     if (start.replayPlayback || start.editorTestPlay) g_PlaySession.ClearStageCounters();
     g_PlaySession.RecordStageStart();
+    ResetKeyHistories();
+    // The shared second counter of the time limit starts with the stage.
+    FrameCounterMod(0, 0);
     if (parts.setFrameRate) parts.setFrameRate(g_Stage.m_nFramesPerSecond);
 
     // 25. to 27.
     if (cChara* hero = run.Hero()) hero->LinkHeroAndParent(hero->m_pParent);
     for (cStageChara& c : run.objects.charas) c.LinkHeroAndParent(c.m_pParent);
-    RunBeforeStart(run, parts);
+    RunBeforeStart(run, parts.runEnd);
     TraceWrite("Out SetStage");
 }
 

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
+class RunEndHooks;
 class StageRun;
-class cChara;
 
 // Which start of the stage this is.
 struct StageStart {
@@ -19,28 +19,26 @@ struct StageStart {
     bool editorTestPlay = false;
 };
 
-// The parts of a stage start that belong to the scene around the running stage: its
-// music, shot list, drawing state and per-step activity. A part left empty is not done
-// by this start (the running stage alone, as tests build it); the defeat of a character
-// whose "before stage start" flows left it without hit points is then its removal.
+// What a stage start asks of the scene around the running stage. Play's own share of every
+// start is SetStage's and always done, whoever starts the stage: the shot list emptied,
+// the stage drawing's lists, effects and screen colour reset, the shared tick counter and
+// the key histories of every controller reset, and the per-step activity taken before and
+// after the "before stage start" flows, whose victims go through their defeat result.
+// What is left here belongs to the scene: its music, the replay file, its own state and
+// the game's frame rate. A part left empty is not done by this start.
 struct StageSceneParts {
+    explicit StageSceneParts(RunEndHooks& scene) : runEnd(scene) {}
+
+    // What a defeat before the stage starts may ask (a run end, the hero's miss).
+    RunEndHooks& runEnd;
     // Replay playback reads its replay file again; false when that failed.
     std::function<bool()> reloadReplay;
     std::function<void(int32_t bgm, int32_t arg)> requestBgm;
-    // The scene's shot list emptied.
-    std::function<void()> clearShots;
-    // Sight masks for a hero with a sight limit.
-    std::function<void()> buildSightMasks;
-    // The scene's own start: text images, screen-effect timer and colour, modal wait,
-    // picture and drawing resets, key histories, cursor stack, the shared tick counter,
-    // background layers, the display palette in 8-bit mode.
+    // The scene's own state at every start (its modal wait, end request, clear choice,
+    // cursor stack).
     std::function<void()> resetScene;
     // The game's frame rate for this stage.
     std::function<void(int32_t fps)> setFrameRate;
-    // Which objects act in the next update step.
-    std::function<void()> updateActivity;
-    // A character defeated before the stage starts.
-    std::function<void(cChara&)> defeat;
 };
 
 // Builds the running stage from g_Stage (the working stage of the run) in the game's

@@ -10,6 +10,7 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "objects/chara.h"
 #include "objects/chara_draw.h"
 #include "objects/play_context.h"
@@ -340,8 +341,8 @@ int cTextImage::DrawTextImage(DDSURFACEDATA* dest, int paused) {
                             m_nGraphicNumber, m_nGraphicExtra);
             break;
         case kTextImageLife:
-            if (dest && world.lifeIcon)
-                DDBltFast(dest, x, y - rise, 16, 16, world.lifeIcon, 0, 48, 1);
+            DrawCellOrPlain(dest, x, y - rise, 16, 16, world.lifeIcon, 0, 48,
+                            PlainShape::FilledSquare, PlainColoursOf(world.font));
             break;
         default:
             break;
@@ -358,16 +359,34 @@ void DrawTextImages(std::list<cTextImage>& images, DDSURFACEDATA* dest, int paus
     }
 }
 
-void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32_t number,
-                     uint32_t extra, uint32_t characterId) {
+namespace {
+
+// A small picture over the character for 30 frames: the item-get and extra-life notices.
+TextImageArgs RisingNotice(int32_t kind, uint32_t characterId) {
     TextImageArgs a;
-    a.kind = kTextImageMini;
-    a.graphicKind = static_cast<int32_t>(graphicKind);
-    a.graphicNumber = static_cast<int32_t>(number);
-    a.graphicExtra = static_cast<int32_t>(extra);
+    a.kind = kind;
     a.anchor = 4;  // above the character
     a.durationMode = kShowForTime;
     a.frames = 30;
     a.targetId = characterId;
+    return a;
+}
+
+}  // namespace
+
+void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32_t number,
+                     uint32_t extra, uint32_t characterId) {
+    TextImageArgs a = RisingNotice(kTextImageMini, characterId);
+    a.graphicKind = static_cast<int32_t>(graphicKind);
+    a.graphicNumber = static_cast<int32_t>(number);
+    a.graphicExtra = static_cast<int32_t>(extra);
+    images.emplace_back(a);
+}
+
+void AddExtraLifeImage(std::list<cTextImage>& images, uint32_t characterId) {
+    TextImageArgs a = RisingNotice(kTextImageLife, characterId);
+    // The notice's wait draws the stage paused: counted only while play runs, the icon
+    // would stand still through it and stay over the result screen to the next stage.
+    a.countWhilePaused = 1;
     images.emplace_back(a);
 }

@@ -114,3 +114,6 @@ void DrawTextImages(std::list<cTextImage>& images, DDSURFACEDATA* dest, int paus
 // for 30 frames, appended to the scene's images.
 void AddItemGetImage(std::list<cTextImage>& images, uint32_t graphicKind, uint32_t number,
                      uint32_t extra, uint32_t characterId);
+// The extra-life notice: the life icon over the character (the hero), rising for 30
+// frames, drawn paused or not, appended to the scene's images.
+void AddExtraLifeImage(std::list<cTextImage>& images, uint32_t characterId);

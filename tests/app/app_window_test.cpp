@@ -6,6 +6,7 @@
 
 #include <string>
 #include <thread>
+#include <tuple>
 
 #include "app/startup.h"
 #include "data/database.h"
@@ -98,6 +99,29 @@ TEST_F(AppWindowTest, ScreenMusicIsAskedOnlyWhenItChanges) {
     EXPECT_EQ(g_nRequestedBgm.load(), 0);
     AppWndProc(nullptr, kMsgScreenMusic, 5, 2);
     EXPECT_EQ(g_nRequestedBgm.load(), 0);
+}
+
+TEST_F(AppWindowTest, TheMainWindowIsAWindowObjectFramedByTheDesktop) {
+    struct Counting : cAppWindow {
+        void OnCreate(WPARAM, LPARAM) override { ++created; }
+        int created = 0;
+    } window;
+    window.Create(640, 480, 640, 480, 640, 480, kAppWindowStyle, false, 0, 0, 0, 0);
+    // Worked out before the window exists: the caption and border of the style around the
+    // client area.
+    EXPECT_EQ(std::pair(window.m_nWindowW, window.m_nWindowH), std::pair(646, 506));
+    // Our window is the 640 x 480 client area; the desktop draws the frame round it.
+    platform::Window record;
+    record.width = 640;
+    record.height = 480;
+    EXPECT_EQ(window.WndProc(&record, WM_CREATE, 0, 0), 0);
+    EXPECT_EQ(window.WndProc(&record, WM_SIZE, 0, 0), 0);
+    EXPECT_EQ(window.WndProc(&record, WM_COMMAND, 1, 0), 0);
+    EXPECT_TRUE(window.m_bCreated);
+    EXPECT_EQ(window.created, 1);
+    EXPECT_EQ(window.m_hWnd, &record);
+    const ui::Rect& c = window.m_rcClient;
+    EXPECT_EQ(std::tie(c.x, c.y, c.width, c.height), std::make_tuple(0, 0, 640, 480));
 }
 
 struct DialogScript {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -233,6 +234,9 @@ TEST_F(OptionSceneTest, ValuesWrapTakeEffectAtOnceAndCancelPutsThemBack) {
         {Scene::kItemRankMode, 3, {kKeyUp}, 0, kDecide, 0},
         {Scene::kItemRankMode, 0, {kKeyDown}, 3, kDecide, 3},
         {Scene::kItemRankMode, 9, {kKeyUp}, 0, kCancel, 9},  // a stored value out of range
+        // The extremes a damaged Option.dat may hold come round too, without overflowing.
+        {Scene::kItemPalette, INT32_MAX, {kKeyUp}, 0, kDecide, 0},
+        {Scene::kItemRankMode, INT32_MIN, {kKeyDown}, 3, kCancel, INT32_MIN},
         {Scene::kItemMusic, 1, {kKeyUp}, 0, kDecide, 0},
         {Scene::kItemMusic, 0, {kKeyDown, kKeyRight}, 1, kCancel, 0},
     };

@@ -15,7 +15,6 @@
 #include "data/global_data.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
-#include "platform/clock.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
 #include "player_harness.h"
@@ -46,16 +45,18 @@ class WhiteScene : public cSceneBase {
 TEST(PlayerDisplay, ScreensFadeInFromBlackAndOutToBlack) {
     PlayerRun run;
     SetSceneFactory(kSceneTitle, [] { return static_cast<cSceneBase*>(new WhiteScene); });
-    // The green level in the middle of every presented picture, each change once.
+    // The green level in the middle of every presented picture, each change once, until
+    // the options screen has shown its first frames.
     std::vector<int> levels;
-    const int result = run.Run("", 1, [&] {
-        const uint32_t start = platform::clock::TimeMs();
-        while (run.Frames() < 45 && platform::clock::TimeMs() - start < 5000) {
+    const int result = run.Play([&](wftest::PlayDriver& d) {
+        d.WatchFrames([&] {
             const int level = static_cast<int>(run.Pixels()[240 * 640 + 320] >> 8 & 0xFF);
             if (levels.empty() || levels.back() != level) levels.push_back(level);
-            platform::clock::Sleep(1);
-        }
-        platform::msg::PostMainWindow(WM_KEYDOWN, in::VK_ESCAPE);
+        });
+        ASSERT_TRUE(d.WaitForScene(kSceneOption));
+        ASSERT_TRUE(d.Step(2));
+        d.WatchFrames(nullptr);
+        ASSERT_TRUE(d.CloseWithEsc());
     });
     ResetSceneFactories();
     EXPECT_EQ(result, 0);

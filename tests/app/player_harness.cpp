@@ -10,6 +10,7 @@
 
 #include "app/menu.h"
 #include "app/run_start.h"
+#include "app/save_menu_scene.h"
 #include "app/scene.h"
 #include "app/stage_play_scene.h"
 #include "app/startup.h"
@@ -19,6 +20,7 @@
 #include "core/record.h"
 #include "core/timing.h"
 #include "data/boot_data.h"
+#include "data/builtin_tables.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -27,10 +29,12 @@
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
 #include "objects/chara.h"
+#include "objects/stage_chara.h"
 #include "platform/clock.h"
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
+#include "platform/msgbox/msgbox.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/stage_run.h"
@@ -52,7 +56,27 @@ class FrameGate : public platform::video::MemoryPresenter {
         std::unique_lock lock(mutex_);
         ++presented_;
         changed_.notify_all();
-        changed_.wait(lock, [&] { return !locked_ || presented_ < allowed_; });
+        while (locked_ && presented_ >= allowed_ && !(toQuit_ && platform::msg::QuitPosted())) {
+            // Nothing wakes this thread when the window's thread tells it to quit: it looks.
+            if (toQuit_)
+                changed_.wait_for(lock, std::chrono::milliseconds(1));
+            else
+                changed_.wait(lock);
+        }
+    }
+
+    // From the next frame on, a frame goes on only once the thread that made it has been
+    // told to quit: the game stands until a close reaches it, however long the window's
+    // thread waits for its turn.
+    void HoldUntilQuit() {
+        std::lock_guard lock(mutex_);
+        toQuit_ = true;
+        changed_.notify_all();
+    }
+    // Waits until the run has ended; false when nothing happened for a long time.
+    bool AwaitEnd() {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::milliseconds(kStallMs), [&] { return ended_; });
     }
 
     // Lock step on: the game stops after its next frame until Allow.
@@ -61,6 +85,7 @@ class FrameGate : public platform::video::MemoryPresenter {
         locked_ = true;
         allowed_ = presented_ + 1;
         ended_ = false;
+        toQuit_ = false;
     }
     // Lock step off: the game runs freely again.
     void Unlock() {
@@ -89,7 +114,6 @@ class FrameGate : public platform::video::MemoryPresenter {
         std::unique_lock lock(mutex_);
         allowed_ = std::max(allowed_, target);
         changed_.notify_all();
-        constexpr uint32_t kStallMs = 20000;
         int seen = presented_;
         uint32_t since = platform::clock::TimeMs();
         while (presented_ < target && !ended_) {
@@ -105,12 +129,15 @@ class FrameGate : public platform::video::MemoryPresenter {
     }
 
   private:
+    static constexpr uint32_t kStallMs = 20000;
+
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     int presented_ = 0;
     int allowed_ = 0;
     bool locked_ = false;
     bool ended_ = false;
+    bool toQuit_ = false;
 };
 
 // ---- Key scripts ---------------------------------------------------------------------
@@ -274,13 +301,13 @@ testing::AssertionResult PlayDriver::WaitForScene(int scene, int state, int maxF
                  what);
 }
 
-testing::AssertionResult PlayDriver::CloseWithEsc(int maxFrames) {
+testing::AssertionResult PlayDriver::CloseWithEsc() {
     ReleaseKeys();
+    // The close runs on the window's thread; the game goes on to its quit without playing
+    // a frame more.
+    gate_.HoldUntilQuit();
     platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
-    // The close runs on the window's thread while the game goes on to the quit: frames
-    // are let through until the run ends.
-    for (int i = 0; i < maxFrames && !Ended(); ++i) gate_.RunTo(gate_.Presented() + 1);
-    if (Ended()) return testing::AssertionSuccess();
+    if (gate_.AwaitEnd()) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "Esc did not close the program: " << Where();
 }
 
@@ -316,6 +343,21 @@ testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id) {
     return ChooseRow(d, row);
 }
 
+testing::AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id) {
+    if (testing::AssertionResult r = d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu); !r)
+        return r;
+    const auto* menu = static_cast<const cSaveMenuScene*>(g_SceneMgr.Scene(kSceneSaveMenu));
+    const int row = RowOf(menu->ShownItems(), id);
+    if (row < 0) return testing::AssertionFailure() << "the save menu does not show item " << id;
+    return ChooseRow(d, row);
+}
+
+testing::AssertionResult AnswerYes(PlayDriver& d) {
+    if (testing::AssertionResult r = d.Press(platform::input::VK_UP); !r) return r;
+    if (CursorRow() != 0) return testing::AssertionFailure() << "the box's cursor is not on yes";
+    return d.Press(kDecideKey);
+}
+
 bool SeeHero(HeroSight& s) {
     const cChara* hero = g_StageRun.Hero();
     if (!hero) return false;
@@ -324,6 +366,10 @@ bool SeeHero(HeroSight& s) {
     s.vy = hero->m_dVY;
     // Standing on the floor of row 12 (it settles a little into it between landings).
     s.onGround = std::fabs(s.vy) < 0.2 && s.y > Column(12) - 32 - 8;
+    s.enemyAhead = 1e9;
+    for (const cStageChara& c : g_StageRun.objects.charas)
+        if (c.m_nSide == 1 && !c.m_bRemoved && c.m_dX > s.x && std::fabs(c.m_dY - s.y) < 16)
+            s.enemyAhead = std::min(s.enemyAhead, c.m_dX - s.x);
     return true;
 }
 
@@ -344,6 +390,18 @@ RouteLeg RunUpTo(const char* name, double x) {
             }};
 }
 
+RouteLeg ShootAhead(const char* name, double x, double range) {
+    return {name, [x, range](const HeroSight& h, bool tap) {
+                HeroKeys k;
+                const bool there = h.x >= x && h.onGround;
+                const bool target = there && h.enemyAhead < range;
+                k.right = !target;
+                k.fire = target && tap;
+                k.next = there && !target;
+                return k;
+            }};
+}
+
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs, int maxFrames) {
     size_t leg = 0;
     HeroSight h;
@@ -354,6 +412,7 @@ testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& le
         if (keys.next && leg + 1 < legs.size()) ++leg;
         keys.right ? d.KeyDown(platform::input::VK_RIGHT) : d.KeyUp(platform::input::VK_RIGHT);
         keys.jump ? d.KeyDown(kDecideKey) : d.KeyUp(kDecideKey);
+        keys.fire ? d.KeyDown(kCancelKey) : d.KeyUp(kCancelKey);
         if (testing::AssertionResult r = d.Step(); !r) return r << " (" << legs[leg].name << ")";
     }
     d.ReleaseKeys();
@@ -361,6 +420,37 @@ testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& le
         return testing::AssertionSuccess();
     return testing::AssertionFailure() << "the stage was not cleared while " << legs[leg].name
                                        << ": hero at (" << h.x << ", " << h.y << "), " << d.Where();
+}
+
+// Run right, jump the spikes, shoot the walkers in the way, hop up beside the spring and drop
+// onto it, let it throw the hero over the pit, land short of the ledge and jump onto it,
+// where the goal star stands. Jump and fire are tapped.
+testing::AssertionResult ClearFirstStage(PlayDriver& d) {
+    return RunRoute(
+        d, {
+               // a block before the spikes of columns 11 to 13
+               JumpFrom("running to the spikes", Column(9) + 12),
+               ShootAhead("shooting the walkers", Column(14), 320),
+               // the spring stands in column 26, a block high
+               JumpFrom("running to the spring", Column(25)),
+               {"dropping onto the spring",
+                [fell = false](const HeroSight& h, bool) mutable {
+                    HeroKeys k;
+                    k.right = h.x < Column(26) + 4;
+                    fell = fell || h.vy > 0.5;
+                    k.next = fell && h.vy < -0.5;  // thrown up
+                    return k;
+                }},
+               {"flying over the pit",  // the pit is columns 27 to 29; the ledge starts at 33
+                [](const HeroSight& h, bool) {
+                    HeroKeys k;
+                    k.right = h.x < Column(30) + 20;
+                    k.next = h.x >= Column(30) + 10 && h.onGround;
+                    return k;
+                }},
+               JumpFrom("jumping onto the ledge", 0),
+               RunUpTo("reaching the goal", 1e9),
+           });
 }
 
 // ---- Set-up --------------------------------------------------------------------------
@@ -379,6 +469,9 @@ void ResetPlayerGlobals() {
     g_ReplayInput = cReplayInput();
     g_SaveSlots.assign(kSaveSlotCount, cSaveSlotInfo());
     g_KeyStates.assign(1, cKeyState());
+    // Start-up prepares the font table from the settings; a prepared table keeps its
+    // font-cache mode against the next preparation.
+    ResetFontTable();
     g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
     ResetCursorStack();
@@ -391,23 +484,23 @@ void ResetPlayerGlobals() {
     platform::msg::ResetMainWindowQueue();
 }
 
-bool WriteSampleGameAndResetGlobals(std::string& error) {
+bool WriteSampleGameAndResetGlobals(std::string& error, sample::SampleKind kind) {
     ResetLogsForTest();
     g_nDataVersion = kCurrentDataVersion;
     g_bStripCR = true;
-    if (!sample::WriteSampleProject(error)) return false;
+    if (!sample::WriteSampleProject(error, kind)) return false;
     // Start-up finds the globals as the program starts them.
     ResetPlayerGlobals();
     return true;
 }
 
-PlayerRun::PlayerRun(std::vector<int> answers)
+PlayerRun::PlayerRun(std::vector<int> answers, sample::SampleKind kind)
     : cd_(dir_.Path()),
       boxes_(std::move(answers)),
       presenter_(std::make_shared<FrameGate>()),
       events_(std::make_shared<platform::ui::ScriptedEventSource>()) {
     std::string error;
-    EXPECT_TRUE(WriteSampleGameAndResetGlobals(error)) << error;
+    EXPECT_TRUE(WriteSampleGameAndResetGlobals(error, kind)) << error;
 }
 
 PlayerRun::~PlayerRun() {
@@ -436,6 +529,10 @@ void PlayerRun::PrepareRun() {
     SetPlayerHost(host);
 }
 
+void PlayerRun::AnswerBoxesInTheWindow() {
+    platform::msgbox::SetScriptedAnswerer(nullptr);
+}
+
 void PlayerRun::SetIni(const std::string& key, const std::string& value) {
     std::ifstream in(dir_.File("System.ini"), std::ios::binary);
     std::stringstream text;
@@ -455,11 +552,18 @@ int PlayerRun::Run(const char* commandLine, int frames, std::function<void()> ac
     if (!act) act = [] { platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE); };
     std::atomic<bool> finished{false};
     std::thread driver([&] {
-        // Ten seconds at most: a run that never presents is ended all the same.
-        const uint32_t start = platform::clock::TimeMs();
+        // A run that stops presenting is ended all the same once no frame has come for
+        // long; a slow one (a busy machine) gets all its frames.
+        int seen = presenter_->Frames();
+        uint32_t since = platform::clock::TimeMs();
         while (!finished.load() && presenter_->Frames() < frames &&
-               platform::clock::TimeMs() - start < 10000)
+               platform::clock::TimeMs() - since < 10000) {
+            if (presenter_->Frames() != seen) {
+                seen = presenter_->Frames();
+                since = platform::clock::TimeMs();
+            }
             platform::clock::Sleep(1);
+        }
         if (!finished.load()) act();
     });
     const int result = WinMain(nullptr, nullptr, commandLine, showCommand);

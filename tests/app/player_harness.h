@@ -20,14 +20,17 @@
 #include <vector>
 
 #include "platform/ui/events.h"
+#include "sample_project.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
 namespace wftest {
 
-// Writes the sample game into the current folder and puts the globals that start-up
-// loads back to their state at program start. False with the reason on failure.
-bool WriteSampleGameAndResetGlobals(std::string& error);
+// Writes the sample game (whole, or only what the player requires) into the current
+// folder and puts the globals that start-up loads back to their state at program start.
+// False with the reason on failure.
+bool WriteSampleGameAndResetGlobals(std::string& error,
+                                    sample::SampleKind kind = sample::SampleKind::Full);
 // The process-wide state a run leaves behind (loaded data, the run's record, options, keys,
 // cursors, the main window's queue with its quit, timing) back to a fresh process's.
 void ResetPlayerGlobals();
@@ -88,8 +91,9 @@ class PlayDriver {
                                    const std::string& what);
     // Until the scene (and, when state >= 0, its state) is current.
     testing::AssertionResult WaitForScene(int scene, int state = -1, int maxFrames = 1200);
-    // A real Esc key message to the window, then frames until the run has ended.
-    testing::AssertionResult CloseWithEsc(int maxFrames = 600);
+    // A real Esc key message to the window, then the wait until the run has ended; the
+    // game plays no frame more meanwhile.
+    testing::AssertionResult CloseWithEsc();
     // Calls watch after every frame the driver lets run (the game stands meanwhile), so
     // a test may read each frame it drives; nullptr stops it.
     void WatchFrames(std::function<void()> watch) { watch_ = std::move(watch); }
@@ -118,6 +122,10 @@ int RowOf(const std::vector<int>& items, int id);
 testing::AssertionResult ChooseRow(PlayDriver& d, int row);
 // A title item chosen from the title menu, once the menu takes keys.
 testing::AssertionResult ChooseTitleItem(PlayDriver& d, int id);
+// The save menu item `id` chosen (its state is the menu's kSave + id).
+testing::AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id);
+// A yes/no box whose cursor starts on "no": up to "yes", then decide.
+testing::AssertionResult AnswerYes(PlayDriver& d);
 
 // Stage dots of block column (or row) c: stage play lays the map out ten blocks in from
 // the stage's edge.
@@ -129,6 +137,9 @@ constexpr double Column(int c) {
 struct HeroSight {
     double x = 0, y = 0, vy = 0;
     bool onGround = false;  // standing on the floor (row 12)
+    // Dots from the hero to the nearest enemy ahead (right) at its own height, a shot's
+    // way; very large when there is none.
+    double enemyAhead = 1e9;
 };
 // False when the stage has no hero.
 bool SeeHero(HeroSight& s);
@@ -137,6 +148,7 @@ bool SeeHero(HeroSight& s);
 // from what the hero does, and says when the next leg takes over.
 struct HeroKeys {
     bool right = true, jump = false;
+    bool fire = false;  // the second button: the hero's shot
     bool next = false;  // this leg is done after this frame
 };
 struct RouteLeg {
@@ -149,18 +161,27 @@ struct RouteLeg {
 RouteLeg JumpFrom(const char* name, double x);
 // Right held while the hero is short of x; never done (the last leg).
 RouteLeg RunUpTo(const char* name, double x);
+// Right held until the hero stands on the floor past x; from there, while an enemy stands
+// within range ahead, the hero stops and fires (tapped); done once none is left there.
+RouteLeg ShootAhead(const char* name, double x, double range);
 // Plays the legs in turn while the stage is in play; succeeds when play ends on the
 // result screen, else names the leg, the hero's place and where the game stood.
 testing::AssertionResult RunRoute(PlayDriver& d, const std::vector<RouteLeg>& legs,
                                   int maxFrames = 1200);
+// Clears the sample's first stage as a player would, watching the hero.
+testing::AssertionResult ClearFirstStage(PlayDriver& d);
 
 class PlayerRun {
   public:
-    explicit PlayerRun(std::vector<int> answers = {});
+    explicit PlayerRun(std::vector<int> answers = {},
+                       sample::SampleKind kind = sample::SampleKind::Full);
     ~PlayerRun();
 
     // Replaces a line "Key=..." of System.ini.
     void SetIni(const std::string& key, const std::string& value);
+    // Boxes are no longer answered by the script of answers but shown as the program
+    // shows them, in the window, where the UI events answer them; BoxTexts stays empty.
+    void AnswerBoxesInTheWindow();
     // The events the in-window dialogs of the run take.
     std::shared_ptr<platform::ui::ScriptedEventSource> UiEvents() const { return events_; }
     // Runs WinMain on this thread; once `frames` frames were presented, act runs on the

@@ -1,9 +1,11 @@
 // The sample game's modes played headless through the real program, in lock step with the
 // game like the story's play-through: a challenge cleared with its ranking entered, free
-// play of a stage file, and a replay saved with F1 and played back frame for frame. Every
-// step is named; a failure says where the game stood (scene, state, frame).
+// play of a stage file, the scrolling valley's fairy and cannon, and a replay saved with F1
+// and played back frame for frame. Every step is named; a failure says where the game
+// stood (scene, state, frame).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -17,9 +19,11 @@
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "platform/input/virtual_keys.h"
+#include "objects/stage_chara.h"
 #include "play/ranking.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
+#include "sample_project.h"
 
 namespace {
 
@@ -35,6 +39,7 @@ using wftest::PlayerRun;
 
 constexpr const char* kChallengeStage = "data\\stg4\\c01-1.stg4";
 constexpr const char* kFirstStage = "data\\stg4\\Sample01.stg4";
+constexpr const char* kValley = "data\\stg4\\Sample02.stg4";
 
 // Decide tapped until the scene is left (menus that stand a while before they take it).
 AssertionResult DecideUntilLeft(PlayDriver& d, int scene, int maxTaps = 150) {
@@ -158,6 +163,94 @@ TEST(PlaythroughModes, FreePlayOfAStageFileFromTheCommandLineAndFromTheTitle) {
         EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
         EXPECT_TRUE(run.BoxTexts().empty());
     }
+}
+
+// The stage character of that palette name, null when there is none (any more).
+const cStageChara* StageChara(const char* name) {
+    for (const cStageChara& c : g_StageRun.objects.charas)
+        if (c.m_Def.m_strText == name && !c.m_bRemoved) return &c;
+    return nullptr;
+}
+
+// Where a shot of the cannon went: the shots it fired, by id, with their movement and how
+// near the hero's hit box each came in its last frame; which of them hit the hero.
+struct CannonShots {
+    struct Seen {
+        uint8_t moveKind = 0;
+        double gap = 0;  // dots between the shot's attack box and the hero's hit box
+    };
+    std::map<uint32_t, Seen> live;
+    std::vector<uint8_t> hits;  // movement kinds of the shots that hit the hero
+    int32_t heroHP = -1;
+
+    // After each frame: a hero that lost hit points was hit by the cannon's shot that
+    // vanished in that frame next to it.
+    void Watch(const cChara& cannon) {
+        const cChara* hero = g_StageRun.Hero();
+        if (!hero) return;
+        std::map<uint32_t, Seen> now;
+        for (const cShotObj& s : g_StageRun.shots) {
+            if (s.m_pOwner != &cannon) continue;
+            const RectD& a = s.m_rcAttack;
+            const RectD& b = hero->m_aBody[1].rect;
+            const double dx = std::max({0.0, a.left - b.right, b.left - a.right});
+            const double dy = std::max({0.0, a.top - b.bottom, b.top - a.bottom});
+            now[s.m_nId] = {s.m_Part.m_nMoveKind, std::max(dx, dy)};
+        }
+        if (heroHP >= 0 && hero->m_nHP < heroHP)
+            for (const auto& [id, seen] : live)
+                if (!now.count(id) && seen.gap < 16) hits.push_back(seen.moveKind);
+        heroHP = hero->m_nHP;
+        live = std::move(now);
+    }
+    bool Hit(uint8_t moveKind) const {
+        return std::find(hits.begin(), hits.end(), moveKind) != hits.end();
+    }
+};
+
+// The valley, test-played: it scrolls by itself and carries the hero standing still. The
+// hero's fairy is there from the first frame and its homing shots wear the cannon down;
+// the cannon took the hero as its second target before the stage started, and its shot
+// aimed ahead of the carried hero and its homing shot both reach the hero and hurt it.
+TEST(PlaythroughModes, TheScrollingValleysFairyAndCannon) {
+    PlayerRun run;
+    EXPECT_EQ(run.Play(
+                  [&](PlayDriver& d) {
+                      ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                      ASSERT_TRUE(d.Step());
+                      ASSERT_EQ(g_StageRun.frameCounter, 1u);
+                      const cChara* hero = g_StageRun.Hero();
+                      const cStageChara* fairy = StageChara(sample::kCharaNames[6]);
+                      const cStageChara* cannon = StageChara(sample::kCharaNames[7]);
+                      ASSERT_TRUE(hero && fairy && cannon);
+                      {
+                          SCOPED_TRACE("the first frame");
+                          EXPECT_EQ(fairy->m_nSide, 0u);
+                          EXPECT_TRUE(fairy->m_bActive && fairy->m_bRunnable);
+                          EXPECT_EQ(cannon->m_vTargets[1], hero);
+                          EXPECT_NE(g_StageRun.scrollX.m_dSpeed, 0.0);
+                      }
+                      SCOPED_TRACE("the shots");
+                      const int32_t cannonHP = cannon->m_nHP;
+                      const double heroScreenX = hero->m_dX - g_StageRun.state.cameraX;
+                      CannonShots shots;
+                      d.WatchFrames([&] {
+                          if (StageChara(sample::kCharaNames[7]) == cannon) shots.Watch(*cannon);
+                      });
+                      constexpr uint8_t kStraight = 0, kHomeOnTarget = 6;
+                      ASSERT_TRUE(
+                          d.Until([&] { return shots.Hit(kStraight) && shots.Hit(kHomeOnTarget); },
+                                  300, "the cannon's aimed and homing shots hitting the hero"));
+                      d.WatchFrames(nullptr);
+                      EXPECT_LT(cannon->m_nHP, cannonHP);  // the fairy's shots reached it
+                      EXPECT_EQ(hero->m_nHP, static_cast<int32_t>(hero->m_Def.m_nMaxHP) - 2);
+                      // The scroll carried the hero: it stands where it stood on the screen.
+                      EXPECT_NEAR(hero->m_dX - g_StageRun.state.cameraX, heroScreenX, 1.0);
+                      EXPECT_GT(g_StageRun.state.cameraX, 320.0 + 100);
+                  },
+                  kValley),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
 }
 
 // ---- Replay ----------------------------------------------------------------------------

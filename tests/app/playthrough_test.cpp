@@ -1,12 +1,15 @@
 // The sample game played headless through the real program, as a player meets it: a new
-// story, the first stage cleared from the keyboard, the run saved on the save menu and
-// continued from the title (in the same run and after a restart), options kept across a
-// restart, and Esc closing the program cleanly wherever it is pressed. The game runs in lock
-// step with the script, so the same keys reach the same frames every time. Every step is
-// named; a failure says where the game stood (scene, state, frame).
+// story, the first stage missed once and then cleared from the keyboard, the run saved on
+// the save menu and continued from the title (in the same run and after a restart),
+// options kept across a restart, and Esc closing the program cleanly wherever it is
+// pressed. The game runs in lock step with the script, so the same keys reach the same
+// frames every time. Every step is named; a failure says where the game stood (scene,
+// state, frame).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,7 @@
 #include "data/save_slots.h"
 #include "data/world_map.h"
 #include "objects/item_obj.h"
+#include "objects/stage_chara.h"
 #include "platform/input/virtual_keys.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
@@ -38,19 +42,18 @@ using platform::input::VK_UP;
 using testing::AssertionFailure;
 using testing::AssertionResult;
 using testing::AssertionSuccess;
+using wftest::AnswerYes;
 using wftest::ChooseRow;
+using wftest::ChooseSaveMenuItem;
 using wftest::ChooseTitleItem;
-using wftest::Column;
+using wftest::ClearFirstStage;
 using wftest::CursorRow;
-using wftest::HeroKeys;
 using wftest::HeroSight;
-using wftest::JumpFrom;
 using wftest::kCancelKey;
 using wftest::kDecideKey;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
 using wftest::RowOf;
-using wftest::RunUpTo;
 
 // Save menu items by id: the items enter the menu's states from kSave on by their id.
 constexpr int kSaveItemSave = 0;
@@ -59,54 +62,6 @@ constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSav
 template <class Scene>
 Scene* Current(int index) {
     return static_cast<Scene*>(g_SceneMgr.Scene(index));
-}
-
-// The save menu item `id` chosen (its state is kSave + id).
-AssertionResult ChooseSaveMenuItem(PlayDriver& d, int id) {
-    if (AssertionResult r = d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu); !r) return r;
-    const int row = RowOf(Current<cSaveMenuScene>(kSceneSaveMenu)->ShownItems(), id);
-    if (row < 0) return AssertionFailure() << "the save menu does not show item " << id;
-    return ChooseRow(d, row);
-}
-
-// A yes/no box whose cursor starts on "no": up to "yes", then decide.
-AssertionResult AnswerYes(PlayDriver& d) {
-    if (AssertionResult r = d.Press(VK_UP); !r) return r;
-    if (CursorRow() != 0) return AssertionFailure() << "the box's cursor is not on yes";
-    return d.Press(kDecideKey);
-}
-
-// ---- The first stage -------------------------------------------------------------------
-
-// Clears the sample's first stage as a player would, watching the hero: run right, jump
-// the spikes, hop up beside the spring and drop onto it, let it throw the hero over the
-// pit, land short of the ledge and jump onto it, where the goal star stands. Jump is
-// tapped until the hero rises.
-AssertionResult ClearFirstStage(PlayDriver& d) {
-    return wftest::RunRoute(
-        d, {
-               // a block before the spikes of columns 11 to 13
-               JumpFrom("running to the spikes", Column(9) + 12),
-               // the spring stands in column 26, a block high
-               JumpFrom("running to the spring", Column(25)),
-               {"dropping onto the spring",
-                [fell = false](const HeroSight& h, bool) mutable {
-                    HeroKeys k;
-                    k.right = h.x < Column(26) + 4;
-                    fell = fell || h.vy > 0.5;
-                    k.next = fell && h.vy < -0.5;  // thrown up
-                    return k;
-                }},
-               {"flying over the pit",  // the pit is columns 27 to 29; the ledge starts at 33
-                [](const HeroSight& h, bool) {
-                    HeroKeys k;
-                    k.right = h.x < Column(30) + 20;
-                    k.next = h.x >= Column(30) + 10 && h.onGround;
-                    return k;
-                }},
-               JumpFrom("jumping onto the ledge", 0),
-               RunUpTo("reaching the goal", 1e9),
-           });
 }
 
 // ---- Steps of the story ----------------------------------------------------------------
@@ -128,13 +83,77 @@ AssertionResult OnMapAt(PlayDriver& d, int x, int y, bool firstCleared) {
     return AssertionSuccess();
 }
 
+// The run's coin counter: the common variable every coin adds one to.
+uint32_t Coins() {
+    const std::vector<uint32_t>& vars = g_PlaySession.Variables();
+    const size_t at = static_cast<size_t>(sample::kCoinVariable);
+    return at < vars.size() ? vars[at] : 0;
+}
+
+// The walker on the ledge of the first stage, watched frame by frame: how far its middle
+// went, how far it sank and how often it turned.
+struct LedgeWalk {
+    uint32_t id = 0;
+    double minX = 1e9, maxX = -1e9, startY = 0, lowest = 0;
+    uint32_t facing = 0;
+    int turns = 0;
+
+    // The stage character that stands above row 9 when the stage starts.
+    bool Find() {
+        for (const cStageChara& c : g_StageRun.objects.charas)
+            if (c.m_nSide == 1 && c.m_dY < wftest::Column(9) - 16) {
+                id = c.m_nId;
+                startY = lowest = c.m_dY;
+                facing = c.m_nFacing;
+                return true;
+            }
+        return false;
+    }
+    void Watch() {
+        for (const cStageChara& c : g_StageRun.objects.charas) {
+            if (c.m_nId != id || c.m_bRemoved || !c.m_bRunnable) continue;
+            const double centre = (c.m_dX + c.m_dRight) / 2;
+            minX = std::min(minX, centre), maxX = std::max(maxX, centre);
+            lowest = std::max(lowest, c.m_dY);
+            if (c.m_nFacing != facing) ++turns;
+            facing = c.m_nFacing;
+        }
+    }
+};
+
+// Enemies the hero's shots defeated, watched frame by frame: an enemy whose hit points ran
+// out while a shot of the hero touched it (in that frame or the one before).
+struct ShotDefeats {
+    std::map<uint32_t, bool> touched;  // live enemies by id: a hero's shot touches it
+    int count = 0;
+
+    void Watch() {
+        const cChara* hero = g_StageRun.Hero();
+        std::map<uint32_t, bool> now;
+        for (const cStageChara& c : g_StageRun.objects.charas) {
+            if (c.m_nSide != 1) continue;
+            bool touching = false;
+            for (const cShotObj& s : g_StageRun.shots)
+                touching = touching ||
+                           (hero && s.m_pOwner == hero && s.m_rcAttack.Overlaps(c.m_aBody[1].rect));
+            const bool before = touched.count(c.m_nId) && touched[c.m_nId];
+            if (c.m_bRemoved || c.m_nHP < 1) {
+                if (touched.count(c.m_nId) && (touching || before)) ++count;
+                continue;
+            }
+            now[c.m_nId] = touching;
+        }
+        touched = std::move(now);
+    }
+};
+
 std::string StoryFile(const PlayerRun& run, int slot) {
     char path[kMaxPath];
     MakeStoryPath(path, slot);
     return run.GameFile(path);
 }
 
-TEST(Playthrough, NewStoryClearsTheFirstStageSavesAndContinuesBeforeAndAfterARestart) {
+TEST(Playthrough, NewStoryMissesThenClearsTheFirstStageSavesAndContinuesAcrossARestart) {
     PlayerRun run;
     // The first stage's point, and the road two cells right of it where the run is saved.
     constexpr int kStartX = 4, kStartY = 7, kSavedX = 6;
@@ -162,8 +181,50 @@ TEST(Playthrough, NewStoryClearsTheFirstStageSavesAndContinuesBeforeAndAfterARes
             d.KeyUp(VK_RIGHT);
         }
         {
-            SCOPED_TRACE("stage 1: cleared from the keyboard");
+            SCOPED_TRACE("stage 1: a coin from each coin block, then a miss in the spikes");
+            // Right held: over the coin blocks of columns 4 to 6, each of which hands its coin
+            // to the hero standing on it, and on into the spikes of column 11.
+            const uint32_t atStart = Coins();
+            uint32_t beforeSpikes = atStart;
+            d.WatchFrames([&] {
+                HeroSight h;
+                if (wftest::SeeHero(h) && h.x >= wftest::Column(8) && h.x < wftest::Column(9))
+                    beforeSpikes = Coins();
+            });
+            d.KeyDown(VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
+            d.KeyUp(VK_RIGHT);
+            d.WatchFrames(nullptr);
+            EXPECT_EQ(beforeSpikes, atStart + 3);
+            // The story's switch takes the attempt's changes to the run's variables back.
+            EXPECT_EQ(Coins(), atStart);
+        }
+        {
+            SCOPED_TRACE("the retry menu: the stage starts again");
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        }
+        {
+            SCOPED_TRACE("stage 1: cleared from the keyboard, the walkers shot on the way");
+            LedgeWalk ledge;
+            ASSERT_TRUE(ledge.Find());
+            ShotDefeats defeats;
+            d.WatchFrames([&] {
+                ledge.Watch();
+                defeats.Watch();
+            });
             ASSERT_TRUE(ClearFirstStage(d));
+            d.WatchFrames(nullptr);
+            // The walkers in the hero's way fell to its shots, each scoring its hundred.
+            EXPECT_GE(defeats.count, 1);
+            EXPECT_EQ(g_PlaySession.m_nScore, 100 * defeats.count);
+            EXPECT_GE(Coins(), 3u);
+            // The walker on the ledge of columns 19 to 23 turned back at both of its ends,
+            // never beyond them, and never fell.
+            EXPECT_GE(ledge.turns, 2);
+            EXPECT_GE(ledge.minX, wftest::Column(19));
+            EXPECT_LT(ledge.maxX, wftest::Column(24));
+            EXPECT_LT(ledge.lowest - ledge.startY, 4.0);
         }
         {
             SCOPED_TRACE("results: decide leads back to the map");
@@ -206,6 +267,7 @@ TEST(Playthrough, NewStoryClearsTheFirstStageSavesAndContinuesBeforeAndAfterARes
             ASSERT_TRUE(d.Step(2));
             ASSERT_TRUE(d.Press(kDecideKey));
             ASSERT_TRUE(OnMapAt(d, kSavedX, kStartY, true));
+            EXPECT_GE(Coins(), 3u);  // the run's coins came back with the slot
             // The cleared stage does not start again: the map keeps taking keys.
             ASSERT_TRUE(d.Step(60));
             EXPECT_EQ(d.Scene(), kSceneWorldMap) << d.Where();

@@ -19,7 +19,6 @@ struct Case {
     uint32_t nextStage;  // the clear command's next stage (0: none)
     const char* nextPath;
     bool loads;  // the next stage's file loads
-    int worldMapMode;
     bool repeatStage;
     int scene;  // expected
     uint32_t stageAfter;
@@ -33,33 +32,31 @@ struct Case {
 
 TEST(RunEndChoice, ScenesAndRunStateByTitleItem) {
     const Case cases[] = {
-        {"story next stage", kTitleNewGame, 3, "", true, 0, false, kSceneStagePlay, 3, "c01-3.stg4",
+        {"story next stage", kTitleNewGame, 3, "", true, false, kSceneStagePlay, 3, "c01-3.stg4",
          false, 0, 1, 1, false},
-        {"story next stage missing", kTitleContinue, 3, "", false, 0, false, kSceneWorldMap, 2,
+        {"story next stage missing", kTitleContinue, 3, "", false, false, kSceneWorldMap, 2,
          "c01-2.stg4", true, 0, 1, 1, false},
-        {"story world clear", kTitleNewGame, 0, "", true, 0, false, kSceneWorldMap, 2, "c01-2.stg4",
+        {"story world clear", kTitleNewGame, 0, "", true, false, kSceneWorldMap, 2, "c01-2.stg4",
          true, 0, 1, 0, false},
-        {"story without the map", kTitleNewGame, 0, "", true, 2, false, kSceneTitle, 2,
-         "c01-2.stg4", true, 0, 1, 0, false},
-        {"story stage file", kTitleNewGame, 2, "data/x.stg4", true, 0, false, kSceneStagePlay, 2,
+        {"story stage file", kTitleNewGame, 2, "data/x.stg4", true, false, kSceneStagePlay, 2,
          "data/x.stg4", false, 0, 1, 1, false},
-        {"challenge next stage", kTitleChallenge, 3, "", true, 0, false, kSceneStagePlay, 3,
+        {"challenge next stage", kTitleChallenge, 3, "", true, false, kSceneStagePlay, 3,
          "c01-3.stg4", false, 0, 1, 1, false},
-        {"challenge beaten", kTitleChallenge, 0, "", true, 0, false, kSceneChallenge, 2,
-         "c01-2.stg4", false, 500, 3, 0, true},
-        {"challenge stage missing", kTitleChallenge, 3, "", false, 0, false, kSceneChallenge, 2,
+        {"challenge beaten", kTitleChallenge, 0, "", true, false, kSceneChallenge, 2, "c01-2.stg4",
+         false, 500, 3, 0, true},
+        {"challenge stage missing", kTitleChallenge, 3, "", false, false, kSceneChallenge, 2,
          "c01-2.stg4", false, 500, 3, 1, true},
-        {"free play again", kTitleFree, 0, "", true, 0, false, kSceneStagePlay, 2, "c01-2.stg4",
+        {"free play again", kTitleFree, 0, "", true, false, kSceneStagePlay, 2, "c01-2.stg4", false,
+         0, 1, 0, false},
+        {"free play repeats", kTitleFree, 3, "", true, true, kSceneStagePlay, 2, "c01-2.stg4",
          false, 0, 1, 0, false},
-        {"free play repeats", kTitleFree, 3, "", true, 0, true, kSceneStagePlay, 2, "c01-2.stg4",
-         false, 0, 1, 0, false},
-        {"free play next", kTitleFree, 3, "", true, 0, false, kSceneStagePlay, 3, "c01-3.stg4",
+        {"free play next", kTitleFree, 3, "", true, false, kSceneStagePlay, 3, "c01-3.stg4", false,
+         0, 1, 1, false},
+        {"free play next missing", kTitleFree, 3, "", false, false, kSceneTitle, 2, "c01-2.stg4",
          false, 0, 1, 1, false},
-        {"free play next missing", kTitleFree, 3, "", false, 0, false, kSceneTitle, 2, "c01-2.stg4",
-         false, 0, 1, 1, false},
-        {"replay", kTitleReplay, 3, "", true, 0, false, kSceneStagePlay, 2, "c01-2.stg4", false, 0,
-         1, 0, false},
-        {"unknown item", 9, 3, "", true, 0, false, kSceneTitle, 2, "c01-2.stg4", false, 0, 1, 0,
+        {"replay", kTitleReplay, 3, "", true, false, kSceneStagePlay, 2, "c01-2.stg4", false, 0, 1,
+         0, false},
+        {"unknown item", 9, 3, "", true, false, kSceneTitle, 2, "c01-2.stg4", false, 0, 1, 0,
          false},
     };
     for (const Case& c : cases) {
@@ -82,7 +79,6 @@ TEST(RunEndChoice, ScenesAndRunStateByTitleItem) {
         RunEndFacts facts;
         facts.titleItem = c.titleItem;
         facts.challengeCount = 5;
-        facts.worldMapMode = c.worldMapMode;
         facts.repeatStage = c.repeatStage;
         int tried = 0;
         int replaysCleared = 0;

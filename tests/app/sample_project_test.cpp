@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/system_ini.h"
@@ -26,11 +27,17 @@
 #include "data/stage_loader.h"
 #include "data/system_data.h"
 #include "data/world_map.h"
+#include "app/startup.h"
+#include "media/draw/dd_surface.h"
+#include "media/input/key_config.h"
 #include "media/sound/midi_file.h"
 #include "media/sound/sound_wave.h"
 #include "platform/fs/fs.h"
 #include "platform/video/bmp.h"
 #include "platform/win_types.h"
+#include "play/ranking.h"
+#include "play/replay.h"
+#include "support/hex.h"
 #include "support/scripted_boxes.h"
 #include "player_harness.h"
 #include "support/temp_dir.h"
@@ -54,12 +61,7 @@ class SampleProjectTest : public testing::Test {
     }
     void TearDown() override {
         g_bStripCR = false;
-        g_Database = cDatabase();
-        g_SystemData = cSystemData();
-        g_CommonPalette = cPalette();
-        g_WorldMapData = cWorldMapData();
-        g_Stage = cStage();
-        g_PlayStage = cStage();
+        wftest::ResetPlayerGlobals();
         ResetLogsForTest();
     }
 
@@ -177,8 +179,8 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
 
     // Each stage as the world map starts it: the newest generation of the named file,
     // loaded on the loader thread, its hero placed, its settings in the play stage.
-    const size_t blocks[] = {91, 72, 72};
-    const size_t charas[] = {3, 4, 2};
+    const size_t blocks[] = {91, 127, 72};
+    const size_t charas[] = {4, 6, 2};
     for (int i = 0; i < sample::kStageCount; ++i) {
         SCOPED_TRACE(sample::kStageNames[i]);
         ASSERT_EQ(LoadStageFile(sample::kStageNames[i], 1, &g_PlayStage), 1u);
@@ -276,6 +278,9 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         {"hazard block", blockUsed(4) && pal.m_vBlocks[4].m_nContact == 2},
         {"spring block", blockUsed(3) && pal.m_vBlocks[3].m_nFootEffect == 1},
         {"item block", blockUsed(5) && pal.m_vBlocks[5].m_nItemIndex == 1},
+        {"item block on the first stage",
+         std::any_of(stages[0].m_vBlocks.begin(), stages[0].m_vBlocks.end(),
+                     [](const cBlockDef& b) { return b.m_nPalIndex == 5; })},
         {"breakable block", blockUsed(6)},
         {"toggled block", blockUsed(7) && flowHas(kCmdSummonBlock,
                                                   [](const cFlowCmd& c) {
@@ -286,6 +291,35 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         {"walking enemy", charaUsed(2) && flowHas(kCmdGroundTurnMove, any)},
         {"jumping enemy", charaUsed(3) && flowHas(kCmdJump, any)},
         {"shooting enemy", charaUsed(4) && flowHas(kCmdShot, any)},
+        {"shots of the hero's group and of the enemies'",
+         flowHas(kCmdShot,
+                 [](const cFlowCmd& c) { return c.m_pShot && c.m_pShot->m_nSide == 0; }) &&
+             flowHas(kCmdShot,
+                     [](const cFlowCmd& c) { return c.m_pShot && c.m_pShot->m_nSide == 1; }) &&
+             pal.m_vCharas[1].m_nMapValue == 0 && pal.m_vCharas[2].m_nMapValue == 1},
+        {"an ally on the hero's side", charaUsed(6) && pal.m_vCharas[6].m_nSide == 0},
+        {"a flow before the stage starts",
+         charaUsed(7) &&
+             std::any_of(pal.m_vCharas[7].m_vFlows.begin(), pal.m_vCharas[7].m_vFlows.end(),
+                         [](const cFlow& f) { return f.m_nTrigger == 21; })},
+        {"aimed shots",
+         flowHas(kCmdShot,
+                 [](const cFlowCmd& c) { return c.m_pShot && shot_part::Aim(*c.m_pShot); })},
+        {"homing shots", flowHas(kCmdShot,
+                                 [](const cFlowCmd& c) {
+                                     return c.m_pShot && c.m_pShot->m_nMoveKind >= 4 &&
+                                            c.m_pShot->m_nMoveKind <= 7;
+                                 })},
+        {"a stage that scrolls by itself",
+         std::any_of(stages.begin(), stages.end(),
+                     [](const cStage& st) { return st.m_bScrollAutoX && st.m_nScrollSpeedX; })},
+        {"a walker on a ledge",
+         std::any_of(stages[0].m_vCharas.begin(), stages[0].m_vCharas.end(),
+                     [](const cCharaDef& c) { return c.m_nPalIndex == 2 && c.m_nY < 12; })},
+        {"coins counted in a variable the story restores after a miss",
+         std::any_of(pal.m_vItems[1].m_vCmds.begin(), pal.m_vItems[1].m_vCmds.end(),
+                     [](const cFlowCmd& c) { return c.m_nType == kCmdExecCode - 15; }) &&
+             g_SystemData.m_nUserDataOptionA == 1},
         {"breaking shots", flowHas(kCmdShot,
                                    [](const cFlowCmd& c) {
                                        return c.m_pShot && shot_part::Breakable(*c.m_pShot) != 0;
@@ -455,6 +489,67 @@ TEST_F(SampleProjectTest, EveryDataFileSavesBackUnchanged) {
     }
 }
 
+// The user files of a short session, each read back by the reader the player uses for it.
+TEST_F(SampleProjectTest, UserFilesReadBackThroughThePlayersReaders) {
+    std::string error;
+    ASSERT_TRUE(sample::WriteUserFiles(error)) << error;
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+    ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
+
+    for (int slot : {0, 1}) {
+        cSaveData run;
+        if (slot == 0)
+            ASSERT_EQ(run.LoadSlot(0), 1);
+        else
+            ASSERT_EQ(run.LoadChallenge(), 1);
+        EXPECT_EQ(std::make_tuple(run.m_nMapX, run.m_nMapY, run.m_nScore, run.m_vVariables[3]),
+                  std::make_tuple(5u, 7u, 1250, 42u));
+        EXPECT_EQ(run.m_strStageFile, sample::kStageNames[0]);
+    }
+    ASSERT_EQ(LoadOptionData(), 1);
+    EXPECT_EQ(std::make_tuple(g_OptionData.m_nSeVolume, g_OptionData.m_sRankName),
+              std::make_tuple(7, std::string("WRN")));
+
+    KEYCONFIG keys{};
+    ASSERT_EQ(LoadKeyConfig(kKeyConfigPath, keys), 1);
+    EXPECT_EQ(keys.dwAllPads, 1u);
+    EXPECT_EQ(std::make_tuple(keys.aKey[6].dwDevice, keys.aKey[6].wCode), std::make_tuple(0u, 1));
+
+    cWindowRec window;
+    ASSERT_TRUE(window.LoadClamped(DataPath[47], 1920, 1080));
+    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120u, 80u));
+
+    cRankFile ranking;
+    ASSERT_EQ(LoadRanking(ranking, 2, sample::kStageNames[0], 0, 0, 0), 1);
+    EXPECT_EQ(std::make_tuple(ranking.m_vTables[0].m_vRows[0].m_sName,
+                              ranking.m_vTables[0].m_vRows[0].m_nScore),
+              std::make_tuple(std::string("WRN"), 3200));
+
+    cReplayInput input;
+    cStage stage, playStage;
+    cSaveData runStart;
+    std::string whyNot;
+    ASSERT_EQ(LoadReplayFile(input, sample::kReplayFile, stage, playStage, runStart, &whyNot), 1)
+        << whyNot;
+    EXPECT_EQ(input.m_nSeed, 12345u);
+    uint64_t frames = 0;
+    for (uint32_t run : input.m_vDirRuns) frames += run;
+    EXPECT_EQ(frames, 300u);
+
+    // The other formats hold the very pixels of the bitmap beside them.
+    platform::video::Picture bmp;
+    ASSERT_TRUE(DDLoadPicture("bmp\\sword\\Sword_L.bmp", false, bmp));
+    for (const char* file : sample::kOtherPictures) {
+        SCOPED_TRACE(file);
+        platform::video::Picture other;
+        ASSERT_TRUE(DDLoadPicture(file, true, other));
+        EXPECT_EQ(std::make_tuple(other.width, other.height),
+                  std::make_tuple(bmp.width, bmp.height));
+        EXPECT_EQ(other.rgb, bmp.rgb);
+    }
+}
+
 // The writers of the generator against bytes spelled out by hand.
 TEST(SampleFiles, BitmapIsBottomUpWithPaddedRows) {
     sample::Canvas canvas(3, 2);
@@ -484,6 +579,24 @@ TEST(SampleFiles, WaveIsPcmMonoEightBitPaddedToAWord) {
                    'f',  'm',  't',  ' ',  0x10, 0x00, 0x00, 0x00, 0x01, 0x00, 0x01, 0x00,
                    0x22, 0x56, 0x00, 0x00, 0x22, 0x56, 0x00, 0x00, 0x01, 0x00, 0x08, 0x00,
                    'd',  'a',  't',  'a',  0x03, 0x00, 0x00, 0x00, 0x80, 0xff, 0x00, 0x80}));
+}
+
+// Stored (uncompressed) image data needs no compressor; the CRCs and the Adler sum were
+// worked out apart from the writer.
+TEST(SampleFiles, PngIsAPaletteImageInStoredBlocks) {
+    sample::Canvas canvas(3, 2);
+    canvas.Set(0, 0, 1);
+    canvas.Set(2, 1, 0xFE);
+    const std::vector<uint8_t> png = sample::EncodePng8(canvas, sample::SamplePalette());
+    ASSERT_EQ(png.size(), 8u + 25 + 12 + 768 + 12 + 19 + 12);
+    // The signature, then "IHDR": 3 x 2, 8 bits of palette index.
+    EXPECT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 33),
+              wftest::Hex("89504e47 0d0a1a0a | 0000000d 49484452 00000003 00000002"
+                          "08 03 00 00 00 | aaaa9628"));
+    // "IDAT": one final stored block of the two rows, each with filter byte 0; "IEND".
+    EXPECT_EQ(std::vector<uint8_t>(png.end() - 43, png.end()),
+              wftest::Hex("00000013 49444154 7801 | 01 0800 f7ff | 00 010000 00 0000fe"
+                          "| 010d0100 | 4ee5da50 | 00000000 49454e44 ae426082"));
 }
 
 TEST(SampleFiles, TitleMusicStartsAsFormatZero) {

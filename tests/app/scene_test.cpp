@@ -254,7 +254,7 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
         uint32_t mode;
         uint32_t windowed;
         uint32_t vsync;
-    } cases[] = {{0, 1, 0}, {0, 0, 1}, {1, 1, 0}};
+    } cases[] = {{0, 1, 0}, {0, 0, 1}, {1, 1, 0}, {1, 0, 1}};
     platform::msg::ResetMainWindowQueue();
     platform::msg::SetUiThread();
     platform::msg::SetMainWindowProc(&AppWndProc);
@@ -266,6 +266,7 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
         auto presenter = std::make_shared<platform::video::MemoryPresenter>();
         platform::video::SetPresenter(presenter);
         static DDSURFACEDATA table[kBitmapTableSize];
+        std::unique_ptr<platform::window::WindowHost> host;
         ASSERT_TRUE(DDInit(c.mode, nullptr, 640, 480, 32, c.vsync, c.windowed, 1, 60, c.vsync,
                            table, g_BitmapTable, kBitmapTableSize));
         g_DisplayPalette[241] = {255, 255, 255, 0};  // the fonts' text colour
@@ -282,12 +283,32 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
             ASSERT_TRUE(DDDeviceSurface(&g_DigitSurfaces[1])->IsLost());
             EXPECT_EQ(CheckLostSurfaces(), 1);
             EXPECT_FALSE(DDDeviceSurface(&PrimarySurface)->IsLost());
-        } else {
+        } else if (c.windowed) {
             // A lost device in a window asks the window for the restore.
             platform::video::LoseDevice(true);
             PresentFrame();
             EXPECT_FALSE(DDDevice().lpDevice->IsLost());
             EXPECT_EQ(CheckLostSurfaces(), 1);
+        } else {
+            // Full screen gives the desktop back: the window is minimised without taking
+            // the focus, and the device is restored when the user brings it back.
+            host = platform::window::CreateHeadlessHost({}, presenter);
+            host->SetDeliver([](UINT message, WPARAM wParam, LPARAM lParam) {
+                AppWndProc(nullptr, message, wParam, lParam);
+            });
+            g_AppWindow.m_pHost = host.get();
+            g_bActive.store(true);
+            platform::video::LoseDevice(true);
+            PresentFrame();
+            platform::msg::Message m;
+            while (platform::msg::PeekMainWindow(m))
+                AppWndProc(nullptr, m.message, m.wParam, m.lParam);
+            EXPECT_TRUE(host->GetGeometry().minimised);
+            EXPECT_FALSE(g_bActive.load());
+            EXPECT_TRUE(DDDevice().lpDevice->IsLost());
+            AppWndProc(nullptr, WM_ACTIVATEAPP, 1, 0);
+            EXPECT_FALSE(DDDevice().lpDevice->IsLost());
+            g_AppWindow.m_pHost = nullptr;
         }
         PresentFrame();
         EXPECT_EQ(presenter->Frames(), 2);
@@ -295,6 +316,8 @@ TEST(FrameSteps, PresentAndRecoverInEveryDrawingMode) {
         EXPECT_EQ(PictureOf(&g_DigitSurfaces[1]), digits);
         ReleaseFonts();
     }
+    // The font table as built: a test after this one prepares it for itself.
+    ResetFontTable();
     DDResetForTest();
     platform::video::ResetHooks();
     platform::video::SetPresenter(nullptr);

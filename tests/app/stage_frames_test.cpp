@@ -9,6 +9,7 @@
 
 #include "app/app_display.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
 #include "app/startup.h"
 #include "core/log.h"
 #include "data/builtin_tables.h"
@@ -22,13 +23,12 @@
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_pixels.h"
 #include "objects/chara_draw.h"
-#include "objects/play_context.h"
+#include "platform/fs/fs.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/object_lists.h"
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
-#include "play/stage_setup.h"
 #include "player_harness.h"
 #include "screen_fixture.h"
 #include "sample_project.h"
@@ -82,16 +82,19 @@ class StageFramesTest : public testing::Test {
 
     void Open(const DrawMode& m) {
         ASSERT_TRUE(wftest::OpenGameDisplay(m));
+        // The font table as built, whatever an earlier test prepared it for.
+        ResetFontTable();
         PrepareFontTable(g_SystemData.m_nFontFace, 0);
         ASSERT_TRUE(CreateFonts());
         opened_ = true;
     }
     void Close() {
         if (!opened_) return;
+        scene_.reset();
+        g_nFramesPerSecond = 60;
         ReleasePlayPictures(g_StageRun);
         ClearPlayLists(g_StageRun, g_StageDraw);
         ClearObjects(g_StageRun);
-        SetPlayContext(nullptr);
         SetDrawSheets(DrawSheets{});
         ReleaseFonts();
         DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
@@ -101,8 +104,14 @@ class StageFramesTest : public testing::Test {
     }
     // The stage as the scene starts it: its backgrounds named, the play pictures loaded,
     // the objects built.
-    void StartStage(int index) {
+    // A time limit in seconds is given to the stage as its file would hold one.
+    void StartStage(int index, int32_t timeLimit = 0) {
         ASSERT_EQ(LoadStageFile(sample::kStageNames[index], 1, &g_PlayStage), 1u);
+        for (cStage* stage : {&g_Stage, &g_PlayStage}) {
+            if (timeLimit <= 0) break;
+            stage->m_bTimeLimit = 1;
+            stage->m_nTimeLimit = timeLimit;
+        }
         for (int i = 0; i < 8; ++i) {
             const bool named = static_cast<size_t>(i) < g_Stage.m_vBackgrounds.size() &&
                                g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_nKind == 0;
@@ -124,9 +133,11 @@ class StageFramesTest : public testing::Test {
         LoadSpecialBitmaps();
         LoadSwords();
         LoadEffectBitmaps(g_StageRun);
-        SetPlayContext(&g_StageRun);
-        SetStage(g_StageRun, StageStart{}, StageSceneParts{});
+        // The stage-play scene starts its stage, as on entering it, with the drawing as a
+        // fresh program has it.
         g_StageDraw = StageDrawScene{};
+        scene_ = std::make_unique<cStagePlay>();
+        DefaultStagePlayServices().setStage(0, 1);
         g_StageDraw.fromEditor = 1;
     }
 
@@ -135,6 +146,7 @@ class StageFramesTest : public testing::Test {
     wftest::ScriptedBoxes boxes_;
     std::shared_ptr<vid::MemoryPresenter> presenter_ = std::make_shared<vid::MemoryPresenter>();
     bool opened_ = false;
+    std::unique_ptr<cStagePlay> scene_;
 };
 
 TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
@@ -160,21 +172,21 @@ TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
     // in DirectDraw mode, text included, so those frames are alike; 16 bits lose the low
     // bits, each mode in its own way; Direct3D text is smoothed.
     const std::vector<Hashes> expected = {
-        {0xfd36e3a789991726ull, 0x5306dbb628fffb83ull, 0x5a6e50c2d6cc2315ull},
-        {0xfd36e3a789991726ull, 0xacd330d347fe6b83ull, 0xd2cbe52bd5991a15ull},
-        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0xeac741a770149e35ull},
-        {0x8cf9208cc7e9e4f4ull, 0x11e62141a209e483ull, 0x1e4afe1d14ef66a9ull},
-        {0x8cf9208cc7e9e4f4ull, 0xd768ce1ce26c6803ull, 0x6dfadfeef5eb6d35ull},
-        {0x8cf9208cc7e9e4f4ull, 0x88c812a6ca5d9a83ull, 0x29a1432fb65582b1ull},
-        {0xfd36e3a789991726ull, 0x5306dbb628fffb83ull, 0x5a6e50c2d6cc2315ull},
-        {0xfd36e3a789991726ull, 0xacd330d347fe6b83ull, 0xd2cbe52bd5991a15ull},
-        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0xeac741a770149e35ull},
-        {0x9bcc049e4ba7771cull, 0xa9e7d2d2d4a0fa83ull, 0x652f3883457d0e39ull},
-        {0x9bcc049e4ba7771cull, 0xb184c9c46c08da03ull, 0x5b10e6136b01b17dull},
-        {0x9bcc049e4ba7771cull, 0x861f0a19ba80e003ull, 0x15057912e53dc611ull},
-        {0x051d1470bddf7dc7ull, 0x5306dbb628fffb83ull, 0x743c5c404bd10613ull},
-        {0x051d1470bddf7dc7ull, 0xacd330d347fe6b83ull, 0xd14b6f76eee33d13ull},
-        {0x051d1470bddf7dc7ull, 0x9970da9487015b83ull, 0xc6cc6da1b7de6033ull},
+        {0xfd36e3a789991726ull, 0x9b94dc1dfc43f183ull, 0xf09402326804e635ull},
+        {0xfd36e3a789991726ull, 0x403ba0b48ffb8803ull, 0x9e79d4cc16161935ull},
+        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0x97ad9e4309b4afd5ull},
+        {0x8cf9208cc7e9e4f4ull, 0x3cae89c429c0e65bull, 0x3e4465d0588307c1ull},
+        {0x8cf9208cc7e9e4f4ull, 0xbefbd8aa7e3e549bull, 0x80eda63a41e189a9ull},
+        {0x8cf9208cc7e9e4f4ull, 0x88c812a6ca5d9a83ull, 0x9c46cfa38ef75fe9ull},
+        {0xfd36e3a789991726ull, 0x9b94dc1dfc43f183ull, 0xf09402326804e635ull},
+        {0xfd36e3a789991726ull, 0x403ba0b48ffb8803ull, 0x9e79d4cc16161935ull},
+        {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0x97ad9e4309b4afd5ull},
+        {0x9bcc049e4ba7771cull, 0xd3dd69b32388d0fbull, 0xd603bc3f7c5456b1ull},
+        {0x9bcc049e4ba7771cull, 0xa18853d44ce868abull, 0xbbfac563d0c5fab9ull},
+        {0x9bcc049e4ba7771cull, 0x861f0a19ba80e003ull, 0x4cfb1522e39f8cc9ull},
+        {0x051d1470bddf7dc7ull, 0x9b94dc1dfc43f183ull, 0x199290bff212f833ull},
+        {0x051d1470bddf7dc7ull, 0x403ba0b48ffb8803ull, 0x9c2bf70208df3733ull},
+        {0x051d1470bddf7dc7ull, 0x9970da9487015b83ull, 0x6e47835feb40f5d3ull},
     };
     EXPECT_EQ(got, expected);
     EXPECT_TRUE(boxes_.Asked().empty());
@@ -210,6 +222,42 @@ TEST_F(StageFramesTest, TheSampleShakeMovesTheWholeFrameInBothModes) {
         EXPECT_EQ(std::make_pair(moved, barKept), std::make_pair(460 * (640 - d), 20 * (640 - d)));
         Close();
     }
+}
+
+TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheStatusBarAndTimeAreDrawnPlainly) {
+    // The sample as a game made elsewhere may hold it: none of the optional pictures.
+    for (const sample::PictureFile& f : sample::MakePictures()) {
+        if (!f.optional) continue;
+        ASSERT_TRUE(std::filesystem::remove(platform::fs::ResolveGamePath(f.path)));
+    }
+    for (const DrawMode& m : kModes) {
+        SCOPED_TRACE(m.name);
+        Open(m);
+        StartStage(0, 987);
+        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 1);
+        PresentFrame();
+        const std::vector<uint32_t> px = presenter_->Pixels();
+        ASSERT_EQ(px.size(), 640u * 480u);
+        WriteReviewBmp(std::string("plain-") + m.name, px);
+        // A band of one colour unlike the sky under it, with the values over it, and the
+        // time's digits over the sky (the strip's ground left out).
+        auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 640 + x] & 0xFFFFFFu; };
+        auto count = [&](uint32_t colour, int x, int y, int w, int h) {
+            int n = 0;
+            for (int j = y; j < y + h; ++j)
+                for (int i = x; i < x + w; ++i) n += at(i, j) == colour;
+            return n;
+        };
+        const uint32_t band = at(2, 2), sky = at(260, 40);
+        EXPECT_NE(band, sky);
+        EXPECT_GT(count(band, 0, 0, 640, 19), 640 * 19 / 2);
+        EXPECT_LT(count(band, 0, 0, 640, 19), 640 * 19 - 100);
+        const int time = 96 * 32 - count(sky, 272, 24, 96, 32);
+        EXPECT_GT(time, 40);
+        EXPECT_LT(time, 96 * 32 / 2);
+        Close();
+    }
+    EXPECT_TRUE(boxes_.Asked().empty());
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
-// The stage-play scene's states driven by scripted keys and play outcomes, registration in
-// each mode, and the modal sub-loops.
+// The stage-play scene's states on stages built in code: the pause menu and its retry, the
+// miss with its retry menu, game over and the restore of the game variables, the replay
+// restart, registration in each mode, the modal sub-loops, and what a stage start leaves
+// for play (the release wait, the tick counter, the key histories, the characters of the
+// first frame).
 #include "app/stage_play_scene.h"
 
 #include <gtest/gtest.h>
@@ -8,52 +11,57 @@
 #include <filesystem>
 #include <set>
 
-#include "app/run_start.h"
-#include "core/bounds.h"
-#include "core/key_state.h"
-#include "core/random.h"
-#include "data/save_data.h"
-#include "data/system_data.h"
-#include "flow/dispatch.h"
-#include "flow/flow_scene.h"
-#include "objects/chara.h"
-#include "objects/flow_run.h"
-#include "objects/play_context.h"
-#include "platform/input/virtual_keys.h"
-#include "play/ranking.h"
-#include "support/temp_dir.h"
 #include "app/app_display.h"
 #include "app/hbt_palette.h"
+#include "app/run_start.h"
 #include "app/scene.h"
 #include "app/startup.h"
+#include "core/bounds.h"
+#include "core/key_state.h"
 #include "core/log.h"
+#include "core/random.h"
+#include "core/timing.h"
 #include "data/builtin_tables.h"
 #include "data/cmd_types.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
 #include "data/param_desc.h"
+#include "data/save_data.h"
 #include "data/stage_loader.h"
+#include "data/system_data.h"
+#include "flow/dispatch.h"
+#include "flow/flow_scene.h"
+#include "flow/host.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "objects/chara.h"
 #include "objects/chara_draw.h"
+#include "objects/flow_run.h"
+#include "objects/play_context.h"
+#include "platform/input/virtual_keys.h"
 #include "platform/video/device.h"
 #include "platform/video/present.h"
 #include "play/object_lists.h"
+#include "play/ranking.h"
+#include "play/replay.h"
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
 #include "sample_project.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
+#include "support/stage_harness.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 namespace vk = platform::input;
+namespace vid = platform::video;
 
-// What the scripted services saw and answer.
+// What the scripted edges saw and answer.
 struct Script {
-    std::deque<PlayStep> steps;
     std::set<int> keys;
     std::vector<int> sounds;
     std::vector<std::pair<uint32_t, uint32_t>> setStages;
@@ -69,19 +77,20 @@ struct Script {
 };
 Script* g_script = nullptr;
 
+// The scene's services with play itself real: the stage is started, played and drawn by
+// the game's own set-up, play frame and stage drawing (no display is open, so the drawing
+// paints nothing but runs every step that changes the game), and the run end chooses the
+// next scene as the game does. Scripted are the edges to the machine and the window:
+// pictures (they need a display and the game's files), the fades, keys, sounds, the
+// replay and name dialogs, the sub-loops' frame pacing and present, closing, and the
+// menus and banners painted over the stage.
 StagePlayServices Scripted() {
-    StagePlayServices s;
-    s.loadPictures = [](bool) { return true; };
-    s.setStage = [](uint32_t reload, uint32_t music) {
+    StagePlayServices s = DefaultStagePlayServices();
+    s.setStage = [start = s.setStage](uint32_t reload, uint32_t music) {
         g_script->setStages.push_back({reload, music});
+        start(reload, music);
     };
-    s.playFrame = [] {
-        if (g_script->steps.empty()) return PlayStep::kPlaying;
-        const PlayStep step = g_script->steps.front();
-        g_script->steps.pop_front();
-        return step;
-    };
-    s.drawStage = [](int, int, int, int) {};
+    s.loadPictures = [](bool) { return true; };
     s.fadeIn = [] { return g_script->fadeDone; };
     s.fadeOut = [] { return false; };
     s.keyDown = [](int key) { return g_script->keys.count(key) != 0; };
@@ -105,10 +114,8 @@ StagePlayServices Scripted() {
     s.appActive = [] { return true; };
     s.closing = [] { return g_script->closing; };
     s.postClose = [] { ++g_script->closes; };
-    s.sceneAfterRun = [] { return static_cast<int>(kSceneWorldMap); };
-    s.restartFreeRun = [] { return true; };
     s.drawMenu = [](const std::vector<cCmd>&, int, int, int) {};
-    s.drawText = [](int, int, const std::string&) {};
+    s.drawCentredText = [](int, int, const std::string&) {};
     s.drawBanner = [](int, int, int, int, int, int, int) {};
     s.drawBannerNumber = [](int, int, int) {};
     s.drawRanking = [](int, int, int) { ++g_script->rankingDraws; };
@@ -116,11 +123,37 @@ StagePlayServices Scripted() {
     return s;
 }
 
+// The stored switches the scene takes at Init (the project's and the stage's).
+void Apply(const StagePlaySwitches& sw, cStage& stage) {
+    stage.m_bStartBanner = static_cast<int32_t>(sw.stageBanner);
+    stage.m_bStartBanner2 = static_cast<int32_t>(sw.startBanner);
+    stage.m_bClearBanner = static_cast<int32_t>(sw.resultBanner);
+    stage.m_bEndBanner = static_cast<int32_t>(sw.gameOverBanner);
+    g_SystemData.m_nPlayOptionA = sw.askAfterMiss;
+    g_SystemData.m_nPlayOptionB = sw.retryInStory;
+    g_SystemData.m_nPlayOptionC = sw.mapReturnInStory;
+    g_SystemData.m_nPlayOptionD = sw.autoResult;
+    g_SystemData.m_nPlayOptionF = sw.retryInChallenge;
+}
+
+// A stage of 20 x 15 blocks with the hero on the floor.
+cStage FloorStage() {
+    return wftest::MakeStage(20, 15, 5, 12);
+}
+
+// The same without a floor: the hero falls out of the stage at once.
+cStage FallStage() {
+    cStage stage = FloorStage();
+    stage.m_vBlocks.clear();
+    return stage;
+}
+
 class StagePlaySceneTest : public testing::Test {
   protected:
     void SetUp() override {
         g_script = &script;
         SetStagePlayServices(Scripted());
+        InstallFlows();
         g_SceneMgr.Reset();
         g_SystemData = cSystemData();
         g_OptionData = cOptionData();
@@ -133,9 +166,19 @@ class StagePlaySceneTest : public testing::Test {
     }
     void TearDown() override {
         scene.reset();
+        ClearObjects(g_StageRun);
+        g_StageRun.releaseWait = 0;
         SetStagePlayServices(DefaultStagePlayServices());
         g_SceneMgr.Reset();
         g_PlaySession.Reset();
+        g_Stage = stage_;
+        g_PlayStage = play_;
+        g_SystemData = system_;
+        g_ReplayInput = input_;
+        g_ReplayInputPrev = prev_;
+        g_sReplayPath.clear();
+        g_bCommandLineRun.store(false);
+        g_nFramesPerSecond = 60;
         g_script = nullptr;
     }
 
@@ -146,27 +189,63 @@ class StagePlaySceneTest : public testing::Test {
         keys.m_wDir = dir;
         scene->Run();
     }
-    // A fresh scene through fade-in and banner to play.
-    void Start(int mode, StagePlaySwitches switches = {}) {
+    // The stage as the loader leaves it: the stage, and its settings in the play copy.
+    static void Load(const cStage& stage) {
+        g_Stage = stage;
+        g_PlayStage.CopySettingsFrom(g_Stage);
+        g_PlayStage.DestroyDefinitionLists();
+    }
+    // A fresh scene on the stage through Init, fade-in and banner to play.
+    void Start(int mode, StagePlaySwitches switches = {}, cStage stage = FloorStage()) {
+        Apply(switches, stage);
+        Load(stage);
         g_SceneMgr.m_nGameMode = mode;
+        // The last scene goes first, as the scene manager deletes it: it takes the play
+        // link with it.
+        scene.reset();
         scene = std::make_unique<cStagePlay>();
-        Frame();  // Init and fade-in
-        scene->m_Switches = switches;
         // The banners (the replay banner shows for 80 frames), then play.
         for (int i = 0; i < 100 && scene->m_nState != cStagePlay::kPlay; ++i) Frame();
         ASSERT_EQ(scene->m_nState, cStagePlay::kPlay);
     }
     void PauseFromPlay() {
-        script.steps.push_back(PlayStep::kPaused);
+        script.keys = {vk::VK_SPACE};
         Frame();
+        script.keys.clear();
         ASSERT_EQ(scene->m_nState, cStagePlay::kPause);
         Frame();  // the cursor on resume
     }
+    // The pause menu's cursor moved down from resume, then decided with the button held
+    // on.
+    void ChoosePauseItem(int downs, uint16_t button = 1) {
+        for (int i = 0; i < downs; ++i) {
+            Frame(0, kKeyDown);
+            Frame();
+        }
+        Frame(button);
+    }
+    // Play until the hero's miss has been handled (the scene leaves play or restarts).
+    void PlayToTheMiss() {
+        const size_t starts = script.setStages.size();
+        for (int i = 0;
+             i < 600 && scene->m_nState == cStagePlay::kPlay && script.setStages.size() == starts;
+             ++i)
+            Frame();
+    }
+    static uint32_t CommonVar(size_t n) { return g_PlaySession.Variables()[n]; }
 
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd{dir.Path()};
+    wftest::ScriptedBoxes boxes;
     Script script;
     std::unique_ptr<cStagePlay> scene;
+
+  private:
+    const cStage stage_ = g_Stage;
+    const cStage play_ = g_PlayStage;
+    const cSystemData system_ = g_SystemData;
+    const cReplayInput input_ = g_ReplayInput;
+    const cReplayInput prev_ = g_ReplayInputPrev;
 };
 
 TEST_F(StagePlaySceneTest, PauseMenuItemsLeadWhereTheyShould) {
@@ -179,7 +258,7 @@ TEST_F(StagePlaySceneTest, PauseMenuItemsLeadWhereTheyShould) {
         uint16_t button;
         int state;
         int next;
-        size_t setStages;  // after the one of Init
+        size_t setStages;  // with the one of Init
     } cases[] = {
         {"resume", kModeStory, 0, 1, cStagePlay::kPlay, 0, 1},
         {"cancel", kModeStory, 0, 2, cStagePlay::kPlay, 0, 1},
@@ -193,18 +272,14 @@ TEST_F(StagePlaySceneTest, PauseMenuItemsLeadWhereTheyShould) {
         script = Script();
         Start(c.mode, story);
         PauseFromPlay();
-        for (int i = 0; i < c.downs; ++i) {
-            Frame(0, kKeyDown);
-            Frame();
-        }
-        Frame(c.button);
+        ChoosePauseItem(c.downs, c.button);
         EXPECT_EQ(scene->m_nState, c.state);
         EXPECT_EQ(script.setStages.size(), c.setStages);
         if (c.state == cStagePlay::kFadeOut) {
             EXPECT_EQ(g_SceneMgr.m_nNext, c.next);
         }
-        if (c.state == cStagePlay::kPlay) {
-            EXPECT_EQ(scene->m_bReleaseWait, 1u);
+        if (c.state != cStagePlay::kFadeOut) {
+            EXPECT_EQ(g_StageRun.releaseWait, 1u);
         }
         if (c.next == kSceneWorldMap) {
             EXPECT_EQ(g_PlaySession.ReturnedToMap(), 1u);
@@ -228,8 +303,9 @@ TEST_F(StagePlaySceneTest, PlayReadsHeldKeysAndAHeldButtonIsNoPressForThePause) 
     }
     // Paused with the button still down: it does not decide the menu's item until it
     // is pressed anew.
-    script.steps.push_back(PlayStep::kPaused);
+    script.keys = {vk::VK_SPACE};
     Frame(1);
+    script.keys.clear();
     ASSERT_EQ(scene->m_nState, cStagePlay::kPause);
     Frame(1);
     Frame(1);
@@ -239,13 +315,119 @@ TEST_F(StagePlaySceneTest, PlayReadsHeldKeysAndAHeldButtonIsNoPressForThePause) 
     EXPECT_EQ(scene->m_nState, cStagePlay::kPlay);
 }
 
+// A retry leaves for play with the button that chose it still down: play reads no button
+// until every one has been let go, as after resume.
+TEST_F(StagePlaySceneTest, RetryFromThePauseMenuKeepsItsReleaseWait) {
+    StagePlaySwitches story;
+    story.retryInStory = 1;
+    Start(kModeStory, story);
+    PauseFromPlay();
+    ChoosePauseItem(1);
+    ASSERT_EQ(scene->m_nState, cStagePlay::kBanner);
+    const cKeyState& keys = V(g_KeyStates, 0);
+    for (int i = 0; i < 5; ++i) {
+        Frame(1);
+        ASSERT_EQ(scene->m_nState, cStagePlay::kPlay);
+        EXPECT_EQ(keys.m_wButton, 0) << "frame " << i;
+    }
+    Frame();
+    Frame(1);
+    EXPECT_EQ(keys.m_wButton, 1);
+}
+
+// Every start of the stage (here a retry) begins the time limit's second anew and forgets
+// the input history key conditions read: the first second after the retry is a whole 60
+// frames, and no key held before it is remembered.
+TEST_F(StagePlaySceneTest, TheTickCounterAndKeyHistoriesStartWithTheStage) {
+    StagePlaySwitches story;
+    story.retryInStory = 1;
+    cStage stage = FloorStage();
+    stage.m_bTimeLimit = 1, stage.m_nTimeLimit = 50;
+    Start(kModeStory, story, stage);
+    for (int i = 0; i < 30; ++i) Frame(2, kKeyRight);
+    PauseFromPlay();
+    ChoosePauseItem(1);
+    ASSERT_EQ(scene->m_nState, cStagePlay::kBanner);
+    const cKeyState& keys = V(g_KeyStates, 0);
+    for (int ring : {kKeyRingDirection, kKeyRingButton})
+        for (const cKeyInput& entry : keys.m_aRing[ring])
+            EXPECT_EQ(std::make_pair(entry.nInput, entry.nFrames), std::make_pair(int16_t{0}, 0));
+    for (const auto* rings : {&keys.m_vDirPattern, &keys.m_vButtonPattern})
+        for (const std::vector<cKeyRun>& ring : *rings) {
+            ASSERT_EQ(ring.size(), size_t{kKeyRunsPerRing});
+            for (const cKeyRun& run : ring)
+                EXPECT_EQ(std::make_pair(run.nState, run.nFrames), std::make_pair(0, 0));
+        }
+    Frame();  // the banner (switched off) gives way to play
+    ASSERT_EQ(scene->m_nState, cStagePlay::kPlay);
+    int frames = 0;
+    while (g_StageRun.timeSeconds == 50 && frames < 100) {
+        Frame();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 60);
+}
+
+// A miss (and the way back to the map) brings the game variables back to the stage start
+// only where the project's switch for the game mode says so; a stage named at start-up
+// and played directly has a switch of its own. The hero's "before stage start" flow counts
+// common variable 1 at every start.
+TEST_F(StagePlaySceneTest, TheRestoreSwitchOfTheGameModeDecidesOnTheVariables) {
+    struct Case {
+        const char* what;
+        int mode;
+        bool direct;
+        uint32_t* own;  // the switch of the case
+        bool map;       // back to the map from the pause menu, not a miss
+    };
+    const Case cases[] = {
+        {"story", kModeStory, false, &g_SystemData.m_nUserDataOptionA, false},
+        {"challenge", kModeChallenge, false, &g_SystemData.m_nUserDataOptionB, false},
+        {"free play", kModeFree, false, &g_SystemData.m_nUserDataOptionC, false},
+        {"a stage played directly", kModeFree, true, &g_SystemData.m_nUserDataOptionD, false},
+        {"story, back to the map", kModeStory, false, &g_SystemData.m_nUserDataOptionA, true},
+    };
+    for (const Case& c : cases)
+        for (uint32_t on : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << c.what << (on ? ", switch on" : ", switch off"));
+            script = Script();
+            g_PlaySession.Reset();
+            g_PlaySession.m_nStartLives = 3;
+            g_bCommandLineRun.store(c.direct);
+            // Every other switch the other way: only the game mode's own decides.
+            for (uint32_t* sw :
+                 {&g_SystemData.m_nUserDataOptionA, &g_SystemData.m_nUserDataOptionB,
+                  &g_SystemData.m_nUserDataOptionC, &g_SystemData.m_nUserDataOptionD})
+                *sw = on ? 0 : 1;
+            *c.own = on;
+            cStage stage = c.map ? FloorStage() : FallStage();
+            stage.m_vCharas[0].m_vFlows = {wftest::CodeFlow(21, "C1 = C1 + 1")};
+            StagePlaySwitches sw;
+            sw.retryInStory = sw.mapReturnInStory = 1;
+            Start(c.mode, sw, stage);
+            ASSERT_EQ(CommonVar(1), 1u);
+            if (c.map) {
+                PauseFromPlay();
+                ChoosePauseItem(2);
+                ASSERT_EQ(g_SceneMgr.m_nNext, kSceneWorldMap);
+                EXPECT_EQ(CommonVar(1), on ? 0u : 1u);
+            } else {
+                PlayToTheMiss();
+                ASSERT_EQ(script.setStages.size(), size_t{2});
+                // Restored to 0, or kept at 1, then counted by the new start.
+                EXPECT_EQ(CommonVar(1), on ? 1u : 2u);
+            }
+        }
+}
+
 TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
     StagePlaySwitches ask;
     ask.askAfterMiss = 1;
     ask.gameOverBanner = 1;
-    Start(kModeStory, ask);
-    g_PlaySession.m_nLives = 1;
-    scene->OnHeroMissEnded();  // a life is left: the retry menu
+    // A life left after the miss: the retry menu, whose second item goes to the map.
+    g_PlaySession.m_nStartLives = 2;
+    Start(kModeStory, ask, FallStage());
+    PlayToTheMiss();
     EXPECT_EQ(g_PlaySession.m_nLives, 0);
     ASSERT_EQ(scene->m_nState, cStagePlay::kRetryMenu);
     Frame();
@@ -255,9 +437,10 @@ TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
     EXPECT_EQ(scene->m_nState, cStagePlay::kFadeOut);
     EXPECT_EQ(g_SceneMgr.m_nNext, kSceneWorldMap);
 
-    Start(kModeStory, ask);
-    g_PlaySession.m_nLives = 0;
-    scene->OnHeroMissEnded();
+    // No life left: game over.
+    g_PlaySession.m_nStartLives = 1;
+    Start(kModeStory, ask, FallStage());
+    PlayToTheMiss();
     ASSERT_EQ(scene->m_nState, cStagePlay::kGameOver);
     script.keys = {vk::VK_SPACE};  // space pauses the game-over wait too
     Frame();
@@ -271,17 +454,29 @@ TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
     EXPECT_EQ(scene->m_nState, cStagePlay::kFadeOut);
     EXPECT_EQ(g_SceneMgr.m_nNext, kSceneTitle);
 
-    // Unlimited lives never decrease; a replay starts again from its snapshot.
+    // Unlimited lives never decrease.
     g_PlaySession.m_nLives = kUnlimited;
     EXPECT_EQ(cStagePlay::UseLife(), 1);
     EXPECT_EQ(g_PlaySession.m_nLives, kUnlimited);
-    Start(kModeReplay);
-    script.setStages.clear();
-    script.steps.push_back(PlayStep::kReplayRestart);
-    Frame();
-    EXPECT_EQ(scene->m_nState, cStagePlay::kBanner);
-    scene->OnHeroMissEnded();
-    EXPECT_EQ(script.setStages, (std::vector<std::pair<uint32_t, uint32_t>>{{1, 1}, {1, 1}}));
+
+    // A replay starts again from its file when its input runs out and when its hero
+    // misses.
+    for (const bool fall : {false, true}) {
+        SCOPED_TRACE(fall ? "a miss" : "the input runs out");
+        Load(fall ? FallStage() : FloorStage());
+        cReplayInput record;
+        for (int i = 0; i < (fall ? 300 : 3); ++i) ReplayRecord(record, 0, 0);
+        g_sReplayPath = dir.File(fall ? "fall.rpl" : "floor.rpl");
+        ASSERT_EQ(
+            SaveReplayFile(record, g_sReplayPath.c_str(), g_Stage, g_PlayStage, g_PlaySession), 1);
+        g_ReplayInput = record;
+        script.setStages.clear();
+        Start(kModeReplay, {}, fall ? FallStage() : FloorStage());
+        PlayToTheMiss();
+        EXPECT_EQ(scene->m_nState, cStagePlay::kBanner);
+        EXPECT_EQ(script.setStages, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 1}, {1, 1}}));
+        EXPECT_EQ(script.closes, 0);
+    }
 }
 
 TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
@@ -299,23 +494,29 @@ TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
         {"automatic, fixed name", 3, false, false, 0, true},
         {"auto result never registers", 0, true, true, 0, false},
     };
+    // The hero scores 4321 and clears the stage in its first steps.
+    cStage stage = FloorStage();
+    cFlow clear = wftest::CodeFlow(0, "sys.score = 4321");
+    cFlowCmd& end = clear.m_vCmds.emplace_back();
+    end.m_nType = kCmdStageClear;
+    end.m_vParams = {3};  // the whole world cleared
+    stage.m_vCharas[0].m_vFlows = {clear};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         script = Script();
+        std::filesystem::remove_all(dir.Path() / "user_data");
+        std::filesystem::create_directories(dir.Path() / "user_data" / "story");
         g_OptionData.m_bRankEntry = c.entryMode;
         g_OptionData.m_sRankName = "fix";
         g_SceneMgr.m_nRankSwitch = 1;
         StagePlaySwitches sw;
         sw.autoResult = c.autoResult;
-        Start(kModeStory, sw);
-        g_PlaySession.m_nScore = 4321;
-        g_RankFile = cRankFile();
-        ResetRankFile(g_RankFile);
-        script.steps.push_back(PlayStep::kRunEnded);
-        Frame();
+        Start(kModeStory, sw, stage);
+        for (int i = 0; i < 10 && scene->m_nState == cStagePlay::kPlay; ++i) Frame();
         ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
-        scene->m_bNewRecord = 1;
-        scene->m_vResults = {0, -1, -1, -1, -1};
+        // The score enters the empty table at its top.
+        EXPECT_EQ(scene->m_bNewRecord, 1u);
+        EXPECT_EQ(scene->m_vResults[0], 0);
         script.subLoopButtons = {0, 1};  // the ranking display ends on decide
         if (c.f3) script.keys = {vk::VK_F3};
         Frame();
@@ -339,6 +540,41 @@ TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
             EXPECT_EQ(g_RankFile.m_vTables[0].m_vRows[1].m_bUsed, 0u);
         }
     }
+}
+
+// Each extra life of the tally shows the life icon over the hero through the notice's
+// wait, where the stage is drawn paused: it rises there and is gone with the next frame.
+TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
+    g_SystemData.m_bExtraLifeByScore = 1;
+    g_SystemData.m_nExtraLifeScore = 2000;
+    // The hero clears the stage in its first step.
+    cStage stage = FloorStage();
+    cFlow clear;
+    clear.m_vCmds.emplace_back().m_nType = kCmdStageClear;
+    stage.m_vCharas[0].m_vFlows = {clear};
+    std::vector<int32_t> rise;  // the frames left of the first icon in each wait frame
+    StagePlayServices s = Scripted();
+    s.present = [&rise] {
+        ++g_script->presents;
+        for (const cTextImage& i : g_StageDraw.textImages)
+            if (i.m_nKind == kTextImageLife) {
+                rise.push_back(i.m_nFramesLeft);
+                break;
+            }
+    };
+    SetStagePlayServices(s);
+    Start(kModeFree, {}, stage);
+    // The tally adds the stage's bonus to the score: two steps of 2000 crossed. No command
+    // gathers a bonus, so the run's is set here.
+    g_PlaySession.m_nBonus = 4000;
+    for (int i = 0; i < 100 && scene->m_nState != cStagePlay::kResult; ++i) Frame();
+    ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+    EXPECT_EQ(script.presents, 2 * 30);  // two lives, two waits of 30 frames
+    ASSERT_GE(rise.size(), size_t{30});
+    EXPECT_EQ(rise[0], 29);
+    EXPECT_EQ(rise[29], 0);
+    Frame();  // the result screen's first frame: each icon has had its 30 frames
+    for (const cTextImage& i : g_StageDraw.textImages) EXPECT_NE(i.m_nKind, kTextImageLife);
 }
 
 TEST_F(StagePlaySceneTest, ModalWaitsCountFramesWaitForTheKeyAndLeaveOnClose) {
@@ -385,6 +621,7 @@ TEST_F(StagePlaySceneTest, ModalWaitsCountFramesWaitForTheKeyAndLeaveOnClose) {
         if (++g_script->presents == 5) g_script->closing = true;
     };
     SetStagePlayServices(s);
+    scene.reset();
     scene = std::make_unique<cStagePlay>();
     scene->m_ModalWait.Set(0, 1, 0, 0);
     script.presents = 0;
@@ -397,19 +634,20 @@ TEST_F(StagePlaySceneTest, ModalWaitsCountFramesWaitForTheKeyAndLeaveOnClose) {
 TEST_F(StagePlaySceneTest, SavingKeysInPlayStatesAndAFailedInit) {
     g_SystemData.m_bReplayRecord = 1;
     Start(kModeFree);
+    Frame(1);  // recorded: there is something to save
     PauseFromPlay();
-    g_ReplayInput.Reset();
-    ReplayRecord(g_ReplayInput, 1, 0);
     script.keys = {vk::VK_F1};
     Frame(1);  // F1 is served first: the decide key does nothing this frame
     EXPECT_EQ(scene->m_nState, cStagePlay::kPause);
     EXPECT_EQ(script.saves, std::vector<int>{0});
     script.keys.clear();
-    g_ReplayInput.Reset();
 
+    // The pictures of play cannot be loaded: the scene asks the game to close and starts
+    // no stage.
     StagePlayServices s = Scripted();
     s.loadPictures = [](bool) { return false; };
     SetStagePlayServices(s);
+    scene.reset();
     scene = std::make_unique<cStagePlay>();
     script.setStages.clear();
     for (int i = 0; i < 3; ++i) Frame(1);
@@ -420,6 +658,7 @@ TEST_F(StagePlaySceneTest, SavingKeysInPlayStatesAndAFailedInit) {
 
 TEST_F(StagePlaySceneTest, ModalCommandsWaitInTheScenesSubLoop) {
     InitCmdTables();
+    scene.reset();
     scene = std::make_unique<cStagePlay>();
     // A game wait of one tenth of a second holds the game for six drawn frames.
     cChara chara;
@@ -436,6 +675,51 @@ TEST_F(StagePlaySceneTest, ModalCommandsWaitInTheScenesSubLoop) {
     EXPECT_FALSE(Scene().CloseRequested());
     script.closing = true;
     EXPECT_TRUE(Scene().CloseRequested());
+}
+
+// The scene's first frame on an open display: Init builds the stage, fade-in draws it.
+// The enemy's "before stage start" flow has run, and the enemy, in view, is drawn already.
+TEST_F(StagePlaySceneTest, CharactersInViewHaveStartedAndAreDrawnInTheFirstFrame) {
+    vid::ResetHooks();
+    vid::SetPacingEnabled(false);
+    DDResetForTest();
+    vid::SetPresenter(std::make_shared<vid::MemoryPresenter>());
+    static DDSURFACEDATA table[kBitmapTableSize];
+    ASSERT_TRUE(
+        DDInit(0, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, table, g_BitmapTable, kBitmapTableSize));
+    // The character sheets in one colour; no other picture is loaded.
+    g_DisplayPalette[2] = {48, 96, 192, 0};
+    DDSURFACEDATA sheets[kBitmapTableSize];
+    for (int sheet : {kSheetCharaFirst, kSheetCharaFirst + 1}) {
+        ASSERT_TRUE(DDCreateSurface(&sheets[sheet], 640, 480, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+        DDFillSurface(&sheets[sheet], 2);
+    }
+    SetDrawSheets(DrawSheets{sheets, kBitmapTableSize});
+
+    cStage stage = FloorStage();
+    wftest::PlaceChara(stage, 9, 12, 4).m_vFlows = {wftest::CodeFlow(21, "C1 = C1 + 1")};
+    Apply({}, stage);
+    Load(stage);
+    g_SceneMgr.m_nGameMode = kModeFree;
+    scene = std::make_unique<cStagePlay>();
+    Frame();
+    EXPECT_EQ(scene->m_nState, cStagePlay::kBanner);
+    EXPECT_EQ(CommonVar(1), 1u);
+    ASSERT_EQ(g_StageRun.objects.charas.size(), size_t{1});
+    const cStageChara& enemy = g_StageRun.objects.charas.front();
+    EXPECT_EQ(enemy.m_bActive, 1u);
+    const int x = enemy.m_rcGraphic.left + 16, y = enemy.m_rcGraphic.top + 16;
+    EXPECT_EQ(DDDeviceSurface(&BackBuffer)->image.Get(x, y),
+              DDDeviceSurface(&sheets[kSheetCharaFirst])->image.Get(0, 0));
+
+    scene.reset();
+    SetDrawSheets(DrawSheets{});
+    for (DDSURFACEDATA& sheet : sheets) DDReleaseSurface(&sheet);
+    DDReleaseSurfaceArray(table, kBitmapTableSize);
+    DDEnd();
+    DDResetForTest();
+    vid::ResetHooks();
+    vid::SetPresenter(nullptr);
 }
 
 }  // namespace
@@ -483,6 +767,31 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
         ASSERT_NE(g_StageRun.Hero(), nullptr);
         EXPECT_NE(Sheets().gaugeStrip, nullptr);
         EXPECT_EQ(Sheets().halfTable, &g_HueTable);
+        // The project's pictures: four a sword type (the sample's second has its two
+        // pictures, each twice), two a spark effect; the copies that enlarged drawing
+        // stretches from in system memory.
+        const std::vector<DDSURFACEDATA>& swords = g_PlayPictures.swords;
+        ASSERT_EQ(swords.size(), 8u);
+        EXPECT_EQ(DDDeviceSurface(&swords[0]), nullptr);  // the first type has none
+        const char* const kLeft = "bmp\\sword\\Sword_L.bmp";
+        const char* const kRight = "bmp\\sword\\Sword_R.bmp";
+        const struct {
+            const DDSURFACEDATA& sd;
+            const char* file;
+            int32_t memory;
+        } pictures[] = {
+            {swords[4], kLeft, 0},
+            {swords[5], kRight, 0},
+            {swords[6], kLeft, 1},
+            {swords[7], kRight, 1},
+            {g_PlayPictures.effects.at(0), "bmp\\effect\\Spark.bmp", 0},
+            {g_PlayPictures.effects.at(1), "bmp\\effect\\Spark.bmp", 1},
+        };
+        for (const auto& p : pictures) {
+            EXPECT_NE(DDDeviceSurface(&p.sd), nullptr) << p.file;
+            EXPECT_STREQ(p.sd.szFile, p.file);
+            EXPECT_EQ(p.sd.nMemory, p.memory) << p.file;
+        }
         for (int i = 0; i < 3; ++i) scene.Run();
         PresentFrame();
         const std::vector<uint32_t> px = presenter->Pixels();

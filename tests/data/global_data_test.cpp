@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
 #include <tuple>
 
 #include "data/palette.h"
@@ -31,6 +33,34 @@ TEST_F(GlobalDataTest, OptionFileOfANewUser) {
     cOptionData loaded;
     ASSERT_TRUE(LoadRecord(changed, loaded));
     EXPECT_EQ(std::make_tuple(loaded.m_nSeVolume, loaded.m_sRankName), std::make_tuple(10, "baa"));
+}
+
+TEST_F(GlobalDataTest, OptionFileIsTakenWholeOrNotAtAll) {
+    wftest::ScopedCurrentDir cwd{dir.Path()};
+    std::filesystem::create_directory(dir.Path() / "user_data");
+    const std::filesystem::path file = dir.Path() / "user_data" / "Option.dat";
+    auto options = [] {
+        const cOptionData& o = g_OptionData;
+        return std::make_tuple(o.m_nPaletteNo, o.m_bBgm, o.m_nSeVolume, o.m_bRankEntry,
+                               o.m_sRankName);
+    };
+    g_OptionData = cOptionData();
+    const auto defaults = options();
+
+    EXPECT_EQ(LoadOptionData(), 0) << "no file";
+    EXPECT_EQ(options(), defaults);
+    // The four numbers read whole (palette 3, music off, volume 2, ranking entry on), then
+    // a string count the file cannot hold: none of them is taken.
+    wftest::WriteBytes(file, wftest::Hex("02030000 04000000 03000000 00000000 02000000 01000000"
+                                         "05000000 01000000"));
+    EXPECT_EQ(LoadOptionData(), 0);
+    EXPECT_EQ(options(), defaults);
+
+    wftest::WriteBytes(file, wftest::Hex("02030000 04000000 03000000 00000000 02000000 01000000"
+                                         "01000000 04000000 57524e00"));
+    EXPECT_EQ(LoadOptionData(), 1);
+    EXPECT_EQ(options(), std::make_tuple(3, 0, 2, 1, std::string("WRN")));
+    g_OptionData = cOptionData();
 }
 
 TEST_F(GlobalDataTest, ReplayInputLayoutAndReset) {

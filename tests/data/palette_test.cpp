@@ -256,7 +256,7 @@ const GroupSame kCharaGroups[37] = {
     G1(m_bBlockChara), G1(m_nSize), G1(m_bSyncScroll), G2(m_nSightShape, m_nSightRange),
     G1(m_nMaxHP), G1(m_nMaxSP), G1(m_nBoxMode), G1(m_nPower), G1(m_nImpact), G1(m_nHitEffect),
     G1(m_nDefence), G1(m_nImpactResist), G1(m_nDecel), G2(m_nAppearMode, m_nAppearCond),
-    G2(m_nGroup, m_bGroupMember), G1(m_nScore), G1(m_nValue),
+    G2(m_nGroup, m_bGroupMember), G1(m_nScore), G1(m_nPlaced),
     [](const cCharaDef& a, const cCharaDef& b) { return FlowTriggers(a) == FlowTriggers(b); },
 };
 // clang-format on
@@ -290,7 +290,7 @@ cCharaDef Distinct(int base, const std::string& text, std::vector<int> triggers)
     c.m_bSyncScroll = next(), c.m_nSightShape = next(), c.m_nSightRange = next();
     c.m_nMaxHP = next(), c.m_nMaxSP = next(), c.m_nDecel = next(), c.m_nBoxMode = next();
     c.m_nPower = next(), c.m_nImpact = next(), c.m_nHitEffect = next(), c.m_nDefence = next();
-    c.m_nImpactResist = next(), c.m_nScore = next(), c.m_nValue = next();
+    c.m_nImpactResist = next(), c.m_nScore = next(), c.m_nPlaced = next();
     c.m_bGroupMember = next(), c.m_nGroup = next(), c.m_nAppearMode = next();
     c.m_nAppearCond = next();
     return c;

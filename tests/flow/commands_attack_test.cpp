@@ -80,9 +80,10 @@ struct AttackStage {
         sword.m_vItem[0].m_nWidth = 40;
         sword.m_vItem[0].m_nHeight = 20;
         g_Database.m_vSwordType.assign(1, sword);
-        g_Stage.m_vPalCharas.assign(2, cCharaDef{});
+        g_Stage.m_vPalCharas.assign(3, cCharaDef{});
         g_Stage.m_vPalCharas[0].m_nSide = 1;
         g_Stage.m_vPalCharas[1].m_nSide = 0;
+        g_Stage.m_vPalCharas[2].m_nPlaced = 0;
         g_Stage.m_vPalItems.assign(1, cItemDef{});
         g_Stage.m_vPalBlocks.assign(1, cBlockDef{});
     }
@@ -191,8 +192,9 @@ TEST(AttackCommands, WhatIsSummonedAndSwordsWithoutFrames) {
     };
     const Case cases[] = {
         {"character of the other side", kCmdSummonChara, 1, 0, 0, -1, "d", 0},
-        {"character of the hero's side", kCmdSummonChara, 1, 1, 0, -1, "", 0},
-        {"past the palette's end", kCmdSummonChara, 1, 2, 0, -1, "", 0},
+        {"character of the hero's side", kCmdSummonChara, 1, 1, 0, -1, "d", 0},
+        {"a character not placed", kCmdSummonChara, 1, 2, 0, -1, "", 0},
+        {"past the palette's end", kCmdSummonChara, 1, 3, 0, -1, "", 0},
         {"common palette without characters", kCmdSummonChara, 0, 0, 0, -1, "", 0},
         {"item", kCmdSummonItem, 1, 0, 0, -1, "i", 0},
         {"block placed", kCmdSummonBlock, 1, 0, 0, -1, "b", 0},

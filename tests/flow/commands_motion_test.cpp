@@ -365,6 +365,8 @@ TEST(MotionCommands, GroundTurnBackAtEdges) {
         Mover m;
         Place(m, c.x, 288, false, c.facing);
         Bind(m, {Flow(0, {MoveCmd(kCmdGroundTurnMove, 10, {})})});
+        // Standing or riding as the map and solid collisions leave a character (this runs
+        // the move alone; a walker at a ledge in play is in tests/play/hero_ground_test.cpp).
         m.m_bOnBlock = c.rideRight == 0;
         m.m_bOnObject = c.rideRight != 0;
         m.m_rcRidden = {200, 0, c.rideRight, 0};

@@ -11,6 +11,7 @@
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
+#include "flow/conditions.h"
 #include "flow/expr_eval.h"
 #include "flow/expr_parser.h"
 #include "flow/expr_status.h"
@@ -58,7 +59,7 @@ struct CodeStage {
     int32_t Value(const std::string& code, bool* failed = nullptr) {
         ClearExprError();
         ExprRun run{self, code};
-        const int32_t v = ParseCode(run, code);
+        const int32_t v = ParseCode(run);
         if (failed) *failed = ExprErrorSet();
         return v;
     }
@@ -208,6 +209,37 @@ TEST(CodeText, EveryStatusReadsClampsAndStoresAtItsWidth) {
         EXPECT_EQ(k.field(c), k.high);
         EXPECT_EQ(s.Value(k.name + std::string(" = -2000000000")), k.low);
         EXPECT_EQ(k.field(c), k.low);
+    }
+    EXPECT_TRUE(s.Shown().empty());
+}
+
+TEST(CodeText, NarrowStatusesReadSignedAsTheConditionsReadThem) {
+    CodeStage s;
+    cCharaDef& d = s.self.m_Def;
+    // Values outside the editor's ranges, as a damaged or hand-made file stores them.
+    d.m_nCharaId = static_cast<uint8_t>(-100);
+    d.m_nPriority = static_cast<uint8_t>(-3);
+    d.m_nIcon = static_cast<uint16_t>(-1000);
+    d.m_nSightRange = static_cast<uint8_t>(-40);
+    d.m_nImpact = -20;
+    d.m_nImpactResist = -5;
+    d.m_nDecel = static_cast<uint16_t>(-200);
+    const struct {
+        const char* name;
+        uint8_t condStatus;
+        int32_t value;
+    } cases[] = {
+        {"cid", 5, -100}, {"z", 6, -3},     {"mark", 7, -1000}, {"sight", 8, -40},
+        {"imp", 10, -20}, {"impd", 12, -5}, {"stop", 13, -200},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(s.Value(std::string("my.") + c.name), c.value);
+        EXPECT_TRUE(ExecCode(std::string("my.v1 = ") + c.name + " * 2", s.self));
+        EXPECT_EQ(s.self.m_vVars[1], 2 * c.value);
+        int32_t condition = 0;
+        ASSERT_TRUE(ReadCharaStatus(s.self, c.condStatus, 0, condition));
+        EXPECT_EQ(condition, c.value);
     }
     EXPECT_TRUE(s.Shown().empty());
 }

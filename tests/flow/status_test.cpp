@@ -164,6 +164,13 @@ TEST(StatusOps, StatusOperationCommand) {
              EXPECT_GT(s.m_dDecel, 0.0);
          },
          0},
+        // The share is far past 32 bits; its product with HP saturates at the top rather
+        // than overflow (it would have wrapped negative and emptied HP).
+        {"HP times a share of itself saturates",
+         {{4, 1}, {5, 3}, {7, INT32_MAX}, {15, 2}},
+         [](cChara& s, cChara&) { s.m_Def.m_nMaxHP = 999999, s.m_nHP = 800000; },
+         [](const cChara& s, const cChara&) { EXPECT_EQ(s.m_nHP, 999999); },
+         0},
         {"character variable divided by 0 stays",
          {{2, 4}, {4, 0}, {5, 4}, {7, 0}},
          [](cChara& s, cChara&) { s.m_vVars[4] = 77; },
@@ -188,6 +195,11 @@ TEST(StatusOps, StatusOperationCommand) {
     // Variables: multiplication saturates, then the range holds.
     h.scene.vars[3] = 999999;
     RunCmd(self, StatusCmd(kCmdStatusOp, {{0, 1}, {1, 1}, {2, 3}, {5, 3}, {7, 999999}}));
+    EXPECT_EQ(h.scene.vars[3], 999999);
+    // With the percentage switch: the share of 800000 saturates before it multiplies.
+    h.scene.vars[3] = 800000;
+    RunCmd(self,
+           StatusCmd(kCmdStatusOp, {{0, 1}, {1, 1}, {2, 3}, {5, 3}, {7, INT32_MAX}, {14, 1}}));
     EXPECT_EQ(h.scene.vars[3], 999999);
     // Unlimited lives do not change; others stay within 0..99.
     g_PlaySession.m_nLives = 999999;

@@ -229,7 +229,7 @@ TEST_F(CharaDrawTest, VanishTimings) {
         if (k.effect) c.m_Effect.Start(k.effect, 0, 0);
         int swept = 0;
         for (int i = 1; i <= 100 && !swept; ++i)
-            if (DrawCharaVanish(c, i % 2 ? nullptr : Target(1, 1), k.paused)) swept = i;
+            if (DrawVanish(c, i % 2 ? nullptr : Target(1, 1), k.paused)) swept = i;
         EXPECT_EQ(swept, k.sweptAt);
     }
 }
@@ -405,6 +405,51 @@ TEST_F(CharaDrawTest, ItemAndShotCellsFollowTheirAnimations) {
     shot.m_dX = shot.m_dY = 8;
     for (int i = 0; i < 8; ++i) DrawShot(shot, t, false);  // the 8th tick: frame 1
     EXPECT_EQ(Pixels(*t).Get(8 + 3, 8 + 5), Px(21, (1 + 2) * 16 + 1, 16 + 2));
+}
+
+TEST_F(CharaDrawTest, SwordsDrawTheirFacingAndFromSizeTwoTheEnlargingPair) {
+    const std::vector<cSwordType> kept = g_Database.m_vSwordType;
+    cSwordType type;
+    type.m_vItem.assign(1, cSwordTypeItem{});
+    type.m_vItem[0].m_nSrcX = 4;
+    type.m_vItem[0].m_nSrcY = 2;
+    type.m_vItem[0].m_nWidth = 16;
+    type.m_vItem[0].m_nHeight = 8;
+    g_Database.m_vSwordType = {cSwordType{}, type};
+    // Sword type 1's four pictures, numbered 54 to 57, after the four of type 0.
+    DDSURFACEDATA pictures[8] = {};
+    for (int i = 0; i < 8; ++i) {
+        ASSERT_TRUE(DDCreateSurface(&pictures[i], 32, 16, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+        Numbered(&pictures[i], 50 + i);
+    }
+    Sheets().swordPictures = pictures;
+    Sheets().swordPictureCount = 8;
+    DDSURFACEDATA* t = Target(80, 80);
+    const struct {
+        uint32_t facing;
+        int32_t size;
+        int picture;
+    } cases[] = {{0, 1, 54}, {1, 1, 55}, {0, 2, 56}, {1, 2, 57}, {1, 3, 57}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "facing " << c.facing << " size " << c.size);
+        cShotObj sword;
+        sword.m_bMoving = 0;
+        sword.m_Part.m_nMoveKind = 1;
+        sword.m_nFacing = c.facing;
+        sword.m_nSize = c.size;
+        sword.m_nGraphicWidth = 16 * c.size;
+        sword.m_nGraphicHeight = 8 * c.size;
+        sword.m_dX = sword.m_dY = 8;
+        Pixels(*t).FillAll(0);
+        DrawShot(sword, t, false);
+        // The frame's corner, plain or stretched, and its far corner at the sword's size.
+        EXPECT_EQ(Pixels(*t).Get(8, 8), Px(c.picture, 4, 2));
+        EXPECT_EQ(Pixels(*t).Get(8 + 16 * c.size - 1, 8 + 8 * c.size - 1), Px(c.picture, 19, 9));
+    }
+    Sheets().swordPictures = nullptr;
+    Sheets().swordPictureCount = 0;
+    for (DDSURFACEDATA& sd : pictures) DDReleaseSurface(&sd);
+    g_Database.m_vSwordType = kept;
 }
 
 }  // namespace

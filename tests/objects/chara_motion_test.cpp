@@ -38,6 +38,7 @@ TEST(CharaMotion, LandingAndBumpingSnapToCellsAndStartFlows) {
         EXPECT_DOUBLE_EQ(chara.m_dY, c.expectedY);
         EXPECT_EQ(chara.m_dVY + chara.m_dAY, 0.0);
         EXPECT_EQ(chara.m_bJumpHold, c.holdAfter);
+        EXPECT_EQ(chara.m_bOnBlock, c.land ? 1u : 0u);
         const uint32_t last = c.land ? 15 : 14;
         EXPECT_EQ(flows.starts, (std::vector<Start>{{&chara, 9, nullptr, 0},
                                                     {&chara, 13, nullptr, 0},
@@ -58,6 +59,8 @@ TEST(CharaMotion, GravityKnockbackAndStanding) {
     wftest::StageSteps steps(1, 1.0);
     play.MakeMap(3, 4);
     const double g = g_Stage.m_dStepGravity;
+    // The standing word is set here as a landing leaves it (the play frame's landings and
+    // their effect on gravity run in tests/play/hero_ground_test.cpp).
     struct Case {
         const char* name;
         uint32_t gravityOff, onBlock, holdGravity;

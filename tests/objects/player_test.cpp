@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/key_state.h"
@@ -101,12 +102,14 @@ TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
         EXPECT_EQ(play.state.cameraX, c.camX);
         EXPECT_EQ(play.state.cameraY, c.camY);
     }
-    // Falling out below is fatal, unless commands move the player.
-    for (uint32_t cmdMove : {0u, 1u}) {
-        player.m_bCmdMove = cmdMove;
+    // Falling out below is fatal, unless the player floats (movement type 2 of its
+    // definition, taken as the flying operation takes it): then the view holds it.
+    for (uint8_t type : {uint8_t{0}, uint8_t{2}}) {
+        player.ApplyMoveType(type, false);
         player.m_dY = 3990, player.m_dVY = 2;
-        EXPECT_EQ(player.MoveY(), cmdMove ? 6 : 7);
+        EXPECT_EQ(player.MoveY(), type ? 0 : 7);
     }
+    player.ApplyMoveType(0, false);
     // The screen rectangle of the scroll's own mode truncates each part.
     play.state.cameraX = 10.7, player.m_dX = 100.6;
     player.CalcScreenRect();
@@ -148,7 +151,8 @@ TEST_F(PlayerTest, JumpByKindHoldCutAndRunUp) {
     EXPECT_EQ(player.m_bJumpB, 1u);
     EXPECT_EQ(player.m_bJumpArmed, 0u);
 
-    // On the ground a released keyed jump ends; a kind-0 jump counts as held.
+    // On the ground (standing as a landing leaves the player) a released keyed jump ends;
+    // a kind-0 jump counts as held.
     player.m_dVY = 0, player.m_bOnBlock = 1, run.m_nRemaining = 5;
     step(0);
     EXPECT_EQ(run.m_nRemaining, 0);
@@ -157,6 +161,25 @@ TEST_F(PlayerTest, JumpByKindHoldCutAndRunUp) {
     player.m_bOnBlock = 0, player.m_bJumpB = 0, run.m_nRemaining = 5;
     step(0);
     EXPECT_EQ(player.m_dVY, -6);
+
+    // Just landed on a block, the jump waits for the last step of the frame (2 of 2 here):
+    // nothing starts before it, and it leaves a little faster. (The landing on the map
+    // leaves the standing word; here it is set to run the jump step alone.)
+    {
+        wftest::StageSteps two(2, 1.0);
+        player.m_dVY = 0, player.m_bJumpC = 0, run.m_bStarted = 0, player.m_anDerived[1] = 0;
+        player.m_bOnBlock = 1;
+        play.state.frame = 1;
+        step(1);
+        EXPECT_EQ(std::make_tuple(player.m_dVY, player.m_bJumpC, run.m_bStarted),
+                  std::make_tuple(0.0, 0u, 0));
+        play.state.frame = 2;
+        step(1);
+        EXPECT_DOUBLE_EQ(player.m_dVY, -6 * static_cast<double>(1.02f));
+        EXPECT_EQ(std::make_tuple(player.m_bOnBlock, player.m_bJumpC, run.m_bStarted),
+                  std::make_tuple(0u, 1u, 1));
+        play.state.frame = 0;
+    }
 
     // Run-up: power 6 at or above A = 3, 2 at or below B = 1, between by the push.
     cmd.m_vParams = {2, 30, 6, 10, 2};

@@ -28,8 +28,9 @@ void PlaceGraphic(cChara& c, int32_t left, int32_t top) {
 // A 16 x 16 shot at (200, 200) of the movement kind, fired at (vx, vy) with the speed
 // parameter 20 (2 dots a frame).
 cShotObj MakeShot(cChara& owner, uint8_t kind, std::array<int16_t, 3> params, double vx, double vy,
-                  int16_t accel = 0) {
+                  int16_t accel = 0, bool ridesScroll = false) {
     cEdShot part;
+    part.m_nF22 = ridesScroll ? 1 : 0;
     part.m_nMoveKind = kind;
     part.m_anMove[0] = params[0], part.m_anMove[1] = params[1], part.m_anMove[2] = params[2];
     part.m_nSpeed = 20;
@@ -206,4 +207,42 @@ TEST(ShotMove, HomingWithAccelerationTurnsGradually) {
     EXPECT_NEAR(shot.m_dAY, 0.0, 1e-9);
     EXPECT_NEAR(shot.m_dSpeedY, 2.5, 1e-9);  // ...and only it bends the course
     EXPECT_NEAR(shot.m_dSpeedX, -0.5, 1e-9);
+}
+
+// A screen scrolling right a dot a frame: the course toward a goal down and to the right
+// at 45 degrees is solved for the goal. One the scroll carries is led, on a course of the
+// shot's speed whose part beyond the scroll points at it; one left behind is aimed at on
+// the screen, less the scroll, unless the scroll carries both.
+TEST(ShotMove, OnAScrollingScreenTheCourseIsSolvedForTheGoal) {
+    wftest::FakePlay play;
+    wftest::StageSteps steps(1, 1.0);
+    wftest::KeepValue compat(g_SystemData.m_bCompatMove);
+    g_SystemData.m_bCompatMove = 0;
+    play.state.scrollSpeedX = 1;
+    const double r = std::sqrt(2.0), k = (std::sqrt(7.0) - 1) / 2;
+    struct Case {
+        const char* name;
+        uint8_t goalRides;
+        bool shotRides;
+        double vx, vy;
+    };
+    const Case cases[] = {
+        {"a carried goal is led", 1, false, 1 + k, k},
+        {"a goal left behind", 0, false, r - 1, r},
+        {"a carried shot, a goal left behind", 0, true, r - 1, r},
+        {"both carried", 1, true, r, r},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cCharaDef def;
+        def.m_bSyncScroll = c.goalRides;
+        cChara hero, owner;
+        hero.Setup(&def, 0, 0, 0, 0, 0);
+        PlaceGraphic(hero, 292, 292);  // its centre 100 dots right of and below the shot's
+        play.players = {&hero};
+        cShotObj shot = MakeShot(owner, kShotAimHero, {0, 0, 0}, 0, 0, 0, c.shotRides);
+        shot.Update();
+        EXPECT_NEAR(shot.m_dSpeedX, c.vx, 1e-9);
+        EXPECT_NEAR(shot.m_dSpeedY, c.vy, 1e-9);
+    }
 }

@@ -237,6 +237,8 @@ TEST_F(StageCharaTest, JumpStartsWaitsAndGivesUp) {
         SCOPED_TRACE(c.name);
         g_SystemData.m_bCompat749 = c.compat;
         cStageChara chara;
+        // The contact words as the map collision leaves them: falling after steps without
+        // floor, standing after a landing (tests/play/hero_ground_test.cpp runs both).
         chara.m_bFall = c.airborne, chara.m_bOnBlock = c.onBlock;
         chara.m_dVY = 0.5;
         cCmdRun run;
@@ -295,20 +297,25 @@ TEST(StagePlacements, HeroAndHeldItemsAreMadeOnceAndBadIndicesReported) {
         uint8_t side;
         int16_t cell;
         int32_t held;
+        uint8_t placed;
     };
-    const Placement placements[] = {{1, 1, -1}, {0, 1, 0}, {0, 5, 0},
-                                    {1, 1, 1},  {1, 1, 7}, {1, 1, -9}};
+    // The hero (the first player-side one with a graphic), an ally of the hero holding
+    // item 0, an enemy and an ally that are not placed, and enemies with held items in
+    // and out of range.
+    const Placement placements[] = {{1, 1, -1, 1}, {0, 1, 0, 1}, {0, 5, 0, 1}, {1, 1, -1, 0},
+                                    {0, 5, -1, 0}, {1, 1, 1, 1}, {1, 1, 7, 1}, {1, 1, -9, 1}};
     for (const Placement& p : placements) {
         cCharaDef def;
         def.m_nSide = p.side, def.m_nCell = p.cell;
         def.m_nPlacementValue = static_cast<uint32_t>(p.held);
+        def.m_nPlaced = p.placed;
         stage.m_vCharas.push_back(def);
     }
     stage.m_vItems.resize(2);
     const StagePlacementPlan plan = PlanStagePlacements(stage);
-    EXPECT_EQ(plan.charas, (std::vector<int32_t>{0, 3, 4, 5}));
-    EXPECT_EQ(plan.heldItems, (std::vector<int32_t>{-1, 1, -1, -1}));
-    EXPECT_EQ(plan.itemHeld, (std::vector<uint8_t>{0, 1}));
+    EXPECT_EQ(plan.charas, (std::vector<int32_t>{0, 2, 5, 6, 7}));
+    EXPECT_EQ(plan.heldItems, (std::vector<int32_t>{-1, 0, 1, -1, -1}));
+    EXPECT_EQ(plan.itemHeld, (std::vector<uint8_t>{1, 1}));
     const std::string report = wftest::ReadText(dir.File("Report_Game.txt"));
     EXPECT_NE(report.find("err V[7] ( 2 , " + std::to_string(sizeof(cItemDef)) + " )"),
               std::string::npos);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "core/random.h"
@@ -232,12 +233,22 @@ TEST(Volley, AimAngleTowardTheAimSlot) {
     EXPECT_EQ(AimAngle(116, 16, volley, state), 225);   // down and right
     EXPECT_EQ(state.speed, 2);
 
-    // A scroll carries the aimed character and not the shot: the aim leads, and the
-    // volley's speed becomes that of the course relative to the scroll.
+    // A scroll of a dot a frame to the right carries the aimed character and not the shot:
+    // the aim leads, on a course of the element's speed whose part beyond the scroll points
+    // at the character. Level with it, the course is unchanged; aimed down at 45 degrees,
+    // it turns ahead to (1 + k, k), |(1 + k, k)| = 2.
     play.state.scrollSpeedX = 1;
-    aimed.m_bRidesScroll = 1;
+    cCharaDef carried;
+    carried.m_bSyncScroll = 1;
+    aimed.Setup(&carried, 0, 0, 0, 0, 0);
+    state.speed = 0;
     EXPECT_EQ(AimAngle(116, 116, volley, state), 180);
-    EXPECT_DOUBLE_EQ(state.speed, 1.0);
+    EXPECT_DOUBLE_EQ(state.speed, 2.0);
+    const double k = (std::sqrt(7.0) - 1) / 2;
+    state.speed = 0;
+    EXPECT_EQ(AimAngle(116, 16, volley, state),
+              static_cast<int32_t>(std::atan2(k, 1 + k) * 180 / std::numbers::pi + 180));
+    EXPECT_DOUBLE_EQ(state.speed, 2.0);
 
     // Aimed straight A from the first element's centre.
     play.state.scrollSpeedX = 0;
@@ -278,8 +289,9 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
     wftest::KeepValue blocks(g_CommonPalette.m_vBlocks);
     wftest::KeepValue items(g_Stage.m_vPalItems);
     g_CommonPalette.m_vCharas.assign(3, cCharaDef{});
-    g_CommonPalette.m_vCharas[1].m_nSide = 1, g_CommonPalette.m_vCharas[1].m_nSize = 1;
-    g_CommonPalette.m_vCharas[2].m_nSide = 0;
+    // Summoned when placed, on either side.
+    g_CommonPalette.m_vCharas[1].m_nSide = 0, g_CommonPalette.m_vCharas[1].m_nSize = 1;
+    g_CommonPalette.m_vCharas[2].m_nPlaced = 0;
     g_CommonPalette.m_vBlocks.assign(2, cBlockDef{});
     g_Stage.m_vPalItems.assign(2, cItemDef{});
     g_Stage.m_vPalItems[1].m_nSize = 2;
@@ -294,7 +306,7 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
         std::vector<S> want;
     };
     const Case cases[] = {
-        {"character", SummonCharaVolley, 0, 0, 0, 1, 1, {{'d', 69, 100, 0}}},
+        {"character of the hero's side", SummonCharaVolley, 0, 0, 0, 1, 1, {{'d', 69, 100, 0}}},
         {"two characters facing away",
          SummonCharaVolley,
          0,
@@ -303,7 +315,7 @@ TEST(Volley, SummonsTakeTheirDefinitionAndCountNoShotIds) {
          1,
          2,
          {{'d', 69, 84, 1}, {'d', 69, 116, 1}}},
-        {"a definition of side 0", SummonCharaVolley, 0, 0, 0, 2, 1, {}},
+        {"a definition not placed", SummonCharaVolley, 0, 0, 0, 2, 1, {}},
         {"past the list", SummonCharaVolley, 0, 0, 0, 3, 1, {}},
         {"below the list", SummonCharaVolley, 0, 0, 0, -1, 1, {}},
         {"item of size 2 from the stage", SummonItemVolley, 1, 0, 0, 1, 1, {{'i', 37, 84, 0}}},

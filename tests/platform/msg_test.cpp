@@ -35,11 +35,15 @@ class QueueThread {
     std::thread thread_;
 };
 
-// Spins until `done()` or two seconds have passed.
+// How long a wait for another thread may last before the test takes it for a hang: long
+// enough for a thread of a saturated machine to get its turn.
+constexpr uint32_t kHangMs = 30000;
+
+// Spins until `done()` or the test takes the wait for a hang.
 template <typename Done>
 void WaitUntil(Done done) {
     const uint32_t start = platform::clock::TimeMs();
-    while (!done() && platform::clock::TimeMs() - start < 2000) std::this_thread::yield();
+    while (!done() && platform::clock::TimeMs() - start < kHangMs) std::this_thread::yield();
 }
 
 // The main window's state belongs to the test that sets it up.
@@ -54,12 +58,12 @@ class MainWindowTest : public ::testing::Test {
         msg::ResetMainWindowQueue();
     }
 
-    // The UI thread's pump, bounded: serves requests until done() or two seconds.
+    // The UI thread's pump: serves requests until done() or the test takes it for a hang.
     template <typename Done>
     void PumpUntil(Done done) {
         const uint32_t start = platform::clock::TimeMs();
         msg::Message m;
-        while (!done() && platform::clock::TimeMs() - start < 2000) {
+        while (!done() && platform::clock::TimeMs() - start < kHangMs) {
             msg::WaitMessage(5);
             while (msg::PeekMessage(m)) {
             }

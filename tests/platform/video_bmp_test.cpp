@@ -1,11 +1,14 @@
-// The bitmap decoder on files written out byte by byte.
+// The bitmap decoder on files written out byte by byte, and the other picture formats
+// with the sizes their headers state.
 #include "platform/video/bmp.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "support/bmp.h"
@@ -119,13 +122,13 @@ TEST(VideoBmp, DecodesEveryDepthAndLayout) {
     // 16-bit bit fields 5-6-5: 0xF800 red, 0x07E0 green, 0x001F blue.
     check("16-bit 565 fields",
           BmpFile(3, 2, 16, 3, wftest::Hex("00F80000 E0070000 1F000000"),
-              wftest::Hex("00F8 E007 1F00 0000 FFFF 0000 0000 0000")),
+                  wftest::Hex("00F8 E007 1F00 0000 FFFF 0000 0000 0000")),
           {0xFFFFFF, 0, 0, 0xFF0000, 0x00FF00, 0x0000FF}, {}, 0);
     // 32-bit BI_RGB: B G R X.
-    check(
-        "32-bit",
-        BmpFile(3, 2, 32, 0, {}, wftest::Hex("010203EE 04050600 07080900 0A0B0C00 0D0E0F00 10111200")),
-        {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807}, {}, 0);
+    check("32-bit",
+          BmpFile(3, 2, 32, 0, {},
+                  wftest::Hex("010203EE 04050600 07080900 0A0B0C00 0D0E0F00 10111200")),
+          {0x0C0B0A, 0x0F0E0D, 0x121110, 0x030201, 0x060504, 0x090807}, {}, 0);
     // RLE8: bottom row "run of 3 x index 1", end of line; top row absolute 3 bytes
     // (2,3,0) padded; end of bitmap.
     check("RLE8", BmpFile(3, 2, 8, 1, table4, wftest::Hex("0301 0000 0003 020300 00 0001"), 4),
@@ -213,5 +216,149 @@ TEST(VideoBmp, AHeaderClaimingAHugePictureIsRefusedBeforeAnythingIsAllocated) {
         EXPECT_FALSE(decoded);
         EXPECT_NE(error.find("pixel data"), std::string::npos) << error;
         EXPECT_LT(t_largestAllocation, size_t{4096});
+    }
+}
+
+namespace {
+
+// SDL's allocations (surfaces among them) counted as the test's own while it watches.
+SDL_malloc_func g_sdlMalloc;
+SDL_calloc_func g_sdlCalloc;
+SDL_realloc_func g_sdlRealloc;
+SDL_free_func g_sdlFree;
+
+void Watch(size_t size) {
+    if (t_watchAllocations && size > t_largestAllocation) t_largestAllocation = size;
+}
+void* SDLCALL WatchedMalloc(size_t size) {
+    Watch(size);
+    return g_sdlMalloc(size);
+}
+void* SDLCALL WatchedCalloc(size_t count, size_t size) {
+    Watch(count * size);
+    return g_sdlCalloc(count, size);
+}
+void* SDLCALL WatchedRealloc(void* p, size_t size) {
+    Watch(size);
+    return g_sdlRealloc(p, size);
+}
+
+class WatchedSdlAllocations {
+  public:
+    WatchedSdlAllocations() {
+        SDL_GetMemoryFunctions(&g_sdlMalloc, &g_sdlCalloc, &g_sdlRealloc, &g_sdlFree);
+        SDL_SetMemoryFunctions(WatchedMalloc, WatchedCalloc, WatchedRealloc, g_sdlFree);
+    }
+    ~WatchedSdlAllocations() {
+        SDL_SetMemoryFunctions(g_sdlMalloc, g_sdlCalloc, g_sdlRealloc, g_sdlFree);
+    }
+};
+
+std::vector<uint8_t> Text(std::string_view text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+}  // namespace
+
+TEST(VideoOtherPicture, DecodesPngAndPortableBitmapsAtTheSizeTheyState) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> file;
+        std::vector<uint32_t> rgb;  // 2 x 1
+    } cases[] = {
+        {"PNG, 24-bit",
+         wftest::Hex("89504E47 0D0A1A0A"
+                     "0000000D 49484452 00000002 00000001 0802000000 7B40E8DD"  // IHDR 2 x 1
+                     "0000000F 49444154 78DA63F8CFC020A060000006A10160 30503452"
+                     "00000000 49454E44 AE426082"),
+         {0xFF0000, 0x102030}},
+        {"PNM, grey", Text("P5\n# grey\n2 1\n255\n\x10\xF0"), {0x101010, 0xF0F0F0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vid::Picture pic;
+        std::string error;
+        ASSERT_TRUE(vid::DecodeOtherPicture(c.file, pic, error)) << error;
+        EXPECT_EQ(std::make_pair(pic.width, pic.height), std::make_pair(2, 1));
+        EXPECT_EQ(pic.rgb, c.rgb);
+        EXPECT_EQ(pic.alpha, (std::vector<uint8_t>{0xFF, 0xFF}));
+    }
+}
+
+TEST(VideoOtherPicture, AHeaderClaimingAHugePictureIsRefusedAsABitmapIsBeforeAnythingIsAllocated) {
+    const WatchedSdlAllocations watched;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> file;
+        const char* error;
+    } cases[] = {
+        // 69 bytes with valid checksums and pixel data for a 20000 x 20000 picture.
+        {"PNG",
+         wftest::Hex("89504E47 0D0A1A0A"
+                     "0000000D 49484452 00004E20 00004E20 0802000000 6C12D16E"
+                     "0000000C 49444154 78DA636060600000 00040001 C8EAEBF9"
+                     "00000000 49454E44 AE426082"),
+         "picture size 20000x20000 out of range"},
+        {"JPEG",
+         wftest::Hex("FFD8 FFE0 0004 0000"                             // an application mark
+                     "FFC0 0011 08 9C40 7530 03 012200 021101 031101"  // 30000 x 40000
+                     "FFD9"),
+         "picture size 30000x40000 out of range"},
+        {"PNM", Text("P5 40000 40000 255\n\x10"), "picture size 40000x40000 out of range"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vid::Picture pic;
+        pic.width = 77;
+        std::string error;
+        t_largestAllocation = 0;
+        t_watchAllocations = true;
+        const bool decoded = vid::DecodeOtherPicture(c.file, pic, error);
+        t_watchAllocations = false;
+        EXPECT_FALSE(decoded);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(pic.width, 77);
+        EXPECT_LT(t_largestAllocation, size_t{4096});
+    }
+    // The message the bitmap decoder gives for the same size.
+    vid::Picture pic;
+    std::string error;
+    EXPECT_FALSE(vid::DecodeBmp(BmpFile(20000, 20000, 24, 0, {}, {}), pic, error));
+    EXPECT_EQ(error, "picture size 20000x20000 out of range");
+}
+
+TEST(VideoOtherPicture, HeadersItCannotReadAreRefused) {
+    const struct {
+        const char* name;
+        std::vector<uint8_t> file;
+        const char* error;
+    } cases[] = {
+        {"empty", {}, "picture format not supported"},
+        {"RIFF", wftest::Hex("52494646 10000000 57454250 56503820"),
+         "picture format not supported"},
+        {"PNG cut in its header", wftest::Hex("89504E47 0D0A1A0A 0000000D 49484452 0000"),
+         "PNG without its image header"},
+        {"PNG without its header first",
+         wftest::Hex("89504E47 0D0A1A0A 00000000 49454E44 AE426082 00000000"),
+         "PNG without its image header"},
+        {"JPEG without a frame", wftest::Hex("FFD8 FFE0 0004 0000 FFDA 0002 FFD9"),
+         "JPEG without a frame header"},
+        {"JPEG with a short segment", wftest::Hex("FFD8 FFE0 0001"),
+         "JPEG segment shorter than its length"},
+        {"JPEG of a zero height", wftest::Hex("FFD8 FFC0 0011 08 0000 0010 01 011100"),
+         "picture size 16x0 out of range"},
+        // The GIF decoder under it is not safe on damaged files, and no game loads GIF.
+        {"GIF",
+         wftest::Hex("474946383961 0200 0100 80 00 00 FF0000 102030"
+                     "2C 0000 0000 0200 0100 00 02 02 440A 00 3B"),
+         "picture format not supported"},
+        {"PNM without its height", Text("P6 12 # no height"), "portable bitmap without its size"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        vid::Picture pic;
+        std::string error;
+        EXPECT_FALSE(vid::DecodeOtherPicture(c.file, pic, error));
+        EXPECT_EQ(error, c.error);
     }
 }

@@ -1,16 +1,21 @@
-// The hero and a walker standing on flat ground through the play frame: under gravity
-// they sink a fraction of a dot between landings, yet neither ever counts as airborne, so
-// the hero's jump takes off on whichever frame its key is pressed.
+// Ground contact through the play frame. The hero and a walker standing on flat ground
+// sink a fraction of a dot between landings, yet neither ever counts as airborne, so the
+// hero's jump takes off on whichever frame its key is pressed; a walker turns back at a
+// ledge; an enemy falling through the air does not jump from it.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "data/cmd_types.h"
 #include "objects/player.h"
+#include "play/stage_flows.h"
 #include "support/stage_harness.h"
 
 namespace {
 
+using wftest::Always;
+using wftest::Command;
+using wftest::GroundTurnMove;
+using wftest::Jump;
 using wftest::PadInput;
 using wftest::StageHarness;
 
@@ -23,12 +28,7 @@ cFlow JumpFlow() {
     keys.m_vKeys[kKeyButton1] = 1;
     keys.m_bAnyLength = 1;
     flow.m_vKeyConds.push_back(keys);
-    cFlowCmd jump;
-    jump.m_nType = kCmdJump;
-    jump.m_nUseTime = 1;
-    jump.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, kCmdJump)), 0);
-    jump.m_vParams[2] = 8;
-    flow.m_vCmds.push_back(jump);
+    flow.m_vCmds.push_back(Jump(8));
     return flow;
 }
 
@@ -74,6 +74,62 @@ TEST(HeroOnGround, AJumpPressedOnAnyFrameTakesOff) {
             EXPECT_LT(h.Hero()->m_dVY, 0.0);
             EXPECT_EQ(h.Hero()->m_bJumpC, 1u);
         }
+    }
+}
+
+// A walker heading right on a floor that ends after column 17 turns back at the ledge,
+// whatever its speed up to a dot a step. (The hero stands apart on a block of its own.)
+TEST(WalkerOnGround, TurnsBackAtALedge) {
+    for (int32_t level : kLevels) {
+        for (int16_t speed : {10, 40, 10 * static_cast<int16_t>(level)}) {
+            SCOPED_TRACE(::testing::Message() << "level " << level << " speed " << speed);
+            cStage stage = wftest::MakeStage(30, 15, 2, 10);
+            wftest::PlaceBlock(stage, 2, 11, 1);
+            stage.m_nHitLevel = level;
+            std::erase_if(stage.m_vBlocks, [](const cBlockDef& b) { return b.m_nX > 17; });
+            cCharaDef& walker = wftest::PlaceChara(stage, 14, 13, 10);
+            walker.m_nFacing = 1;
+            walker.m_vFlows.push_back(Always({GroundTurnMove(speed)}));
+            StageHarness h(stage, wftest::RunKind::kStory);
+            const cStageChara& w = h.Run().objects.charas.front();
+            const double ledge = (10 + 18) * 32;  // the first column without floor
+            const double floor = (10 + 14) * 32;
+            bool turned = false;
+            for (int frame = 1; frame <= 240 && !h.Run().objects.charas.empty(); ++frame) {
+                h.Frame();
+                turned = turned || w.m_nFacing == 0;
+                ASSERT_LT(w.m_dX, ledge) << frame;  // some of the body stays over the floor
+                ASSERT_LT(w.m_dBottom, floor) << frame;
+            }
+            ASSERT_EQ(h.Run().objects.charas.size(), 1u);
+            EXPECT_TRUE(turned);
+            EXPECT_EQ(w.m_bAirborne, 0u);
+        }
+    }
+}
+
+// An enemy dropped from high above the floor: once it has been without floor long enough
+// to be falling, its jump command gives up instead of jumping off the air; on the floor
+// it jumps again.
+TEST(WalkerOnGround, AFallingEnemyDoesNotJumpFromTheAir) {
+    for (int32_t level : {1, 10}) {
+        SCOPED_TRACE(level);
+        cStage stage = wftest::MakeStage(30, 15, 2, 13);
+        stage.m_nHitLevel = level;
+        wftest::PlaceChara(stage, 14, 1, 10)
+            .m_vFlows.push_back(Always({Command(kCmdWait, 3), Jump(4)}));
+        StageHarness h(stage, wftest::RunKind::kStory);
+        const cStageChara& c = h.Run().objects.charas.front();
+        bool fell = false, jumpedInAir = false, jumpedOnFloor = false;
+        for (int frame = 1; frame <= 120; ++frame) {
+            h.Frame();
+            fell = fell || c.m_bFall;
+            // Landed is set by the first landing (a frame may land and then jump).
+            if (c.m_dVY < 0.0) (c.m_bLanded ? jumpedOnFloor : jumpedInAir) = true;
+        }
+        EXPECT_TRUE(fell);
+        EXPECT_FALSE(jumpedInAir);
+        EXPECT_TRUE(jumpedOnFloor);
     }
 }
 

@@ -1,5 +1,11 @@
 // A running stage for one test: an empty map of the given size installed as the play
 // context, recording flows, and bodies of any size placed on it in stage dots.
+//
+// For tests of one piece of play (a collision, a drawing step) on the object states the
+// play frame would bring about: the bodies are set active and placed by hand, and the
+// flows are a recorder standing in for the flow runner, so that a test sees which
+// triggers the piece raises without flows to run. Whole frames go through the stage
+// harness instead.
 #pragma once
 
 #include <cstdint>

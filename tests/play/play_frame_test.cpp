@@ -20,6 +20,7 @@
 #include "play/items_in_play.h"
 #include "play/run_end.h"
 #include "play/stage_draw.h"
+#include "play/stage_flows.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -68,14 +69,27 @@ TEST(PlayFrame, DeathCausesTraceTheirWordAndRemoveTheHeroOnce) {
          },
          [](StageHarness&) {}},
         {"hazard wall", "Dead 1", [](cStage& s) { wftest::PlaceBlock(s, 6, 12, 2); },
+         // Thrown at the wall as a hit's knock-back throws it: a hero without flows has
+         // no move of its own to walk there.
          [](StageHarness& h) { h.Hero()->m_dKnockX = 6.0; }},
-        {"hit points gone in the defeat sweep", nullptr, [](cStage&) {},
-         [](StageHarness& h) {
-             h.Hero()->m_nHP = 0;
-             h.Run().tally.defeatSweep = 1;
-         }},
-        {"a command's miss", nullptr, [](cStage&) {},
-         [](StageHarness& h) { h.Run().endRequest = 2; }},
+        {"hit points gone in the defeat sweep", nullptr,
+         [](cStage& s) { s.m_vCharas[0].m_vFlows = {wftest::CodeFlow(0, "my.hp = 0")}; },
+         [](StageHarness&) {}},
+        // An enemy's get-item command hands the hero an item whose command takes its hit
+        // points: the command's result is a miss.
+        {"an item a command gives", nullptr,
+         [](cStage& s) {
+             cFlowCmd drain;
+             drain.m_nCategory = kCmdCategoryItem;
+             drain.m_nType = kCmdExecCode - 15;
+             drain.m_strText = "my.hp = 0";
+             s.m_vPalItems.resize(1);
+             s.m_vPalItems[0].m_vCmds = {drain};
+             cFlowCmd give = wftest::Command(kCmdGetItem, 1);
+             give.m_vParams = {1, 0};  // the stage palette's item 0
+             wftest::PlaceChara(s, 9, 12, 5).m_vFlows = {wftest::Always({give})};
+         },
+         [](StageHarness&) {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -146,6 +160,8 @@ struct HitScene {
               }(),
               RunKind::kStory) {
         h.Frame();
+        // A shot of the hero's group as an attack command leaves it, laid over both
+        // enemies: the hits are what is tested, not the volley that fires it.
         cShotObj shot;
         shot.m_nMapValue = 0;
         shot.m_Part.m_nPower = power;
@@ -230,18 +246,17 @@ TEST(AttackHits, BodyContactAcrossGroupsOnly) {
     }
 }
 
+// A friend of the hero placed where the hero stands, in another character group: the
+// hero's body runs it out of hit points in the first step, which fails the run.
 TEST(AttackHits, AHeroSideCharacterRunOutOfHitPointsFailsTheRun) {
     cStage stage = MakeStage(20, 15, 5, 12);
-    wftest::PlaceChara(stage, 8, 12, 10, 50);
+    stage.m_vCharas[0].m_nPower = 50;
+    wftest::PlaceChara(stage, 5, 12, 10).m_nSide = 0;
     StageHarness h(stage, RunKind::kStory);
+    ASSERT_EQ(h.Run().objects.charas.size(), size_t{1});
     h.Frame();
-    cStageChara& enemy = h.Run().objects.charas.front();
-    enemy.m_nSide = 0;  // a friend of the hero, hit by a character of another group
-    cPlayer& hero = *h.Hero();
-    hero.m_Def.m_nPower = 50;
-    hero.m_aBody[0].rect = {0, 0, 50, 50};
-    enemy.m_aBody[0].rect = {40, 40, 60, 60};
-    EXPECT_EQ(ProcessHits(h.Run()), 2);
+    EXPECT_EQ(h.Hero()->m_bRemoved, 1u);
+    EXPECT_EQ(Count(h.Sounds(), 8), 1);
 }
 
 TEST(ItemsInPlay, TakeModes) {
@@ -262,20 +277,20 @@ TEST(ItemsInPlay, TakeModes) {
         wftest::PlaceItem(stage, 12, 12, c.mode).m_bGetEffect = 1;
         StageHarness h(stage, RunKind::kStory);
         h.Frame();
-        g_StageDraw.textImages.clear();
         cPlayer& hero = *h.Hero();
         for (bool touch : c.touching) {
             if (h.Run().objects.items.empty()) break;
             cItemObj& item = h.Run().objects.items.front();
-            item.m_bActive = 1;
+            // The hero's item-contact box put on the item or away from it, as its moves
+            // would; the touches are tested alone.
             const double x = touch ? item.m_dX : item.m_dX - 500;
             hero.m_ThirdRect.rect = {x, item.m_dY, x + 10, item.m_dY + 10};
             EXPECT_EQ(TouchItems(h.Run(), hero), 0);
         }
         // Each pick-up with the get effect shows its notice over the hero.
-        const auto gets = std::count_if(
-            g_StageDraw.textImages.begin(), g_StageDraw.textImages.end(),
-            [](const cTextImage& i) { return i.m_nKind == kTextImageMini; });
+        const auto gets =
+            std::count_if(g_StageDraw.textImages.begin(), g_StageDraw.textImages.end(),
+                          [](const cTextImage& i) { return i.m_nKind == kTextImageMini; });
         EXPECT_EQ(gets, c.pickUps);
         EXPECT_EQ(h.Run().objects.items.size(), c.itemsLeft);
     }
@@ -296,6 +311,8 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
     };
     for (const Case& c : cases) {
         StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory, c.lives);
+        // The tally on given run values: the score, bonus, totals and clock a run would
+        // have reached are set here rather than played up to.
         g_SystemData.m_bExtraLifeByScore = 1;
         g_SystemData.m_nExtraLifeScore = 10000;
         g_PlaySession.m_nScore = c.score;
@@ -307,6 +324,16 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
         RunEnd(h.Run(), h);
         EXPECT_EQ(g_PlaySession.m_nLives, c.livesAfter);
         EXPECT_EQ(h.extraLifeNotices, c.notices);
+        // Each notice is the life icon over the hero among the stage's text images, for
+        // 30 frames.
+        const uint32_t heroId = h.Hero()->m_nId;
+        const auto icons = std::count_if(
+            g_StageDraw.textImages.begin(), g_StageDraw.textImages.end(),
+            [heroId](const cTextImage& i) {
+                return i.m_nKind == kTextImageLife && i.m_nAnchor == 4 && i.m_nTargetId == heroId &&
+                       i.m_nDurationMode == kShowForTime && i.m_nFramesLeft == 30;
+            });
+        EXPECT_EQ(icons, c.notices);
         EXPECT_EQ(Count(h.Sounds(), 15), c.notices);
         EXPECT_EQ(g_PlaySession.m_nTotal1, c.total1);
         const PlayTally& t = h.Run().tally;
@@ -319,7 +346,8 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
 
 TEST(RunEnd, PlayClockStopsAt99Minutes) {
     StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
-    h.Run().tally.playFrames = 359990;
+    for (int i = 0; i < 359990; ++i) CountPlayTime(h.Run());
+    EXPECT_EQ(h.Run().tally.playHundredths, 599983);
     for (int i = 0; i < 100; ++i) CountPlayTime(h.Run());
     EXPECT_EQ(h.Run().tally.playHundredths, 599999);
 }
@@ -332,6 +360,8 @@ TEST(PlayFrame, UpdateStepsLifeCountersAndFatalFalls) {
         stage.m_nHitLevel = level;
         wftest::PlaceChara(stage, 12, 12, 10);
         StageHarness h(stage, RunKind::kStory);
+        // Five steps to live, as a summon with a lifetime gives (the summon itself is
+        // the object lists' to test).
         h.Run().objects.charas.front().m_nLife = 5;
         h.Run(4);
         EXPECT_EQ(h.Run().tally.updateStepCount, 4u * static_cast<uint32_t>(level));
@@ -418,6 +448,7 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     EXPECT_EQ(h.Run().scrollX.m_bAuto, 0u);
     EXPECT_EQ(h.Run().scrollX.m_dSpeed, 0.0);
     EXPECT_FALSE(scene.ShotErasureDeferred());
+    // As inside the hit checks, whose commands may ask.
     h.Run().tally.hitsRunning = 1;
     EXPECT_TRUE(scene.ShotErasureDeferred());
     h.Run().tally.hitsRunning = 0;
@@ -426,6 +457,7 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     EXPECT_EQ(h.Run().tally.defeatSweep, 1u);
 
     ASSERT_EQ(h.Run().objects.charas.size(), 2u);
+    // The marks a removing command of another character leaves, with its note.
     h.Run().objects.charas.front().m_bRemoveMark = 1;
     scene.NoteOtherRemoved();
     h.Frame();

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "data/save_data.h"
+#include "core/strings.h"
 #include "data/system_data.h"
 #include "support/hex.h"
 #include "support/data_version.h"
@@ -33,7 +34,6 @@ std::vector<int32_t> Scores(const cRankTable& t) {
         if (r.m_bUsed) out.push_back(r.m_nScore);
     return out;
 }
-
 
 TEST(Ranking, FindPosAndAddKeepTwentyRows) {
     struct Case {
@@ -155,9 +155,11 @@ TEST(Ranking, EmptyFileBytesAndRoundTrip) {
     EXPECT_EQ(LoadRanking(back, 3, "s.stg4_770", 0, 0, 0), 0);  // replay keeps none
 }
 
-TEST(Ranking, Layouts) {
+TEST(Ranking, LayoutsPlaceTextsByTheirDrawnWidths) {
+    // The built-in system font: every character a 16-dot cell.
+    const TextWidth cells = [](const std::string& t) { return 16 * SjisCharCount(t.c_str()); };
     cRankTable t = TableOf(1, {12345, 99});
-    RankLayout l = LayoutRankTable(t, 184, 64, 0, false, true);
+    RankLayout l = LayoutRankTable(t, 184, 64, 0, false, true, cells);
     EXPECT_EQ(l.boxX, 185);
     EXPECT_EQ(l.boxWidth, kRankBoxWidth);
     // Heading, 20 ranks, two names and values, the hint.
@@ -166,13 +168,16 @@ TEST(Ranking, Layouts) {
     EXPECT_EQ(l.texts[1].text, " 1");
     EXPECT_EQ(l.texts[3].text, "12345");
     EXPECT_EQ(l.texts[6].text, "   99");  // width of the first row's score
-    EXPECT_EQ(l.texts[3].x, 185 + 270 - 8 - 5 * 8);
-    EXPECT_EQ(LayoutRankTable(TableOf(0, {6530}), 0, 0, 2, true, false).texts[3].text, "01:05.30");
+    EXPECT_EQ(l.texts[3].x, 185 + 270 - 8 - 5 * 16);
+    EXPECT_EQ(LayoutRankTable(TableOf(0, {6530}), 0, 0, 2, true, false, cells).texts[3].text,
+              "01:05.30");
 
     const bool shown[kRankTableCount] = {true, false, true, false, true};
     const int32_t values[kRankTableCount] = {1234567890, 5, 6530, 3, 12};
-    const RankLayout r = LayoutRunResults(336, 224, shown, values, {-1, 3, -1, 4, -1});
+    const RankLayout r = LayoutRunResults(336, 224, shown, values, {-1, 3, -1, 4, -1}, cells);
     EXPECT_EQ(r.boxHeight, 48);
+    // Ten digits, three cells and the five characters of "クリア時間".
+    EXPECT_EQ(r.boxWidth, (10 + 3 + 5) * 16);
     ASSERT_EQ(r.texts.size(), 6u);
     EXPECT_EQ(r.texts[3].text, "01:05.30");
     EXPECT_EQ(r.texts[4].y, 224 + 32);

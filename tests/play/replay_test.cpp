@@ -55,7 +55,6 @@ cStage StageWithHero() {
     return stage;
 }
 
-
 TEST(Replay, RecordingMakesRunsAndPlaybackRepeatsIt) {
     cReplayInput same;
     for (int i = 0; i < 1000; ++i) ReplayRecord(same, 6, 1);
@@ -213,7 +212,9 @@ TEST(Replay, AttemptsPlayBackFrameForFrameFromTheirFiles) {
     cReplayInput first, second;
     std::vector<uint64_t> firstHashes, secondHashes;
     attempt(0, first, firstHashes);
-    g_PlaySession.m_nScore = 11;  // the run state as the second attempt starts
+    // The run state as the second attempt starts (not its score: a replay plays from a
+    // score of 0).
+    g_PlaySession.m_nLives = 5;
     attempt(7, second, secondHashes);
     ASSERT_GT(h.dirFramesSeen, 0);
     ASSERT_NE(firstHashes, secondHashes);

@@ -106,24 +106,24 @@ TEST(SolidCollision, PushedIntoAWallBacksOutByTenthsAtMostFifteenTimes) {
     }
 }
 
-TEST(SolidCollision, CommandsStopOrDieAtSolidsAndPassWithoutBlocks) {
+TEST(SolidCollision, FlyersStopOrDieAtSolidsAndPassWithoutBlocks) {
+    // By movement type: 1 flies through blocks, 2 is stopped by them, 3 dies at them.
     struct Case {
-        uint8_t blockMode;
+        uint32_t moveType;
         int result;
         double x;
     };
-    for (const Case& c : {Case{0, 0, 520}, Case{1, 0, 504}, Case{2, 2, 520}}) {
-        SCOPED_TRACE(static_cast<int>(c.blockMode));
+    for (const Case& c : {Case{1, 0, 520}, Case{2, 0, 504}, Case{3, 2, 520}}) {
+        SCOPED_TRACE(c.moveType);
         PlayFixture f;
         cChara& solid = f.Body(1, 536, 400, 32, 16, true);
         solid.m_rcPrevStep = {560, 400, 591, 415};  // came in from the right
         cChara& obj = f.Body(1, 520, 400, 32, 16);  // right edge 551
-        obj.m_bCmdMove = 1;
-        obj.m_nCmdMoveBlock = c.blockMode;
+        obj.SetMoveMode(c.moveType);
         obj.m_dVX = 1.0;
         EXPECT_EQ(CollideSolids(f.run, obj), c.result);
         EXPECT_EQ(obj.m_dX, c.x);
-        EXPECT_EQ(OverlapsAnySolid(f.run, obj), c.blockMode == 2 ? 1 : 0);
+        EXPECT_EQ(OverlapsAnySolid(f.run, obj), c.moveType == 3 ? 1 : 0);
     }
 }
 

@@ -72,6 +72,8 @@ class StageDrawTest : public wftest::DrawTest {
 };
 
 TEST_F(StageDrawTest, BackgroundsTileFromTheCameraAndWrap) {
+    // The status bar's band would cover the top rows.
+    scene_.statusBar = 0;
     Sheet(55, 100, 60);
     Background(0);
     run().state.cameraX += 130;
@@ -209,7 +211,7 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
     cChara& gone = play_.Body(1, 200, 300, 32, 32);
     cChara& stays = play_.Body(1, 300, 300, 32, 32);
     EnterGroup(run(), gone);
-    gone.m_bRemoved = 1;
+    ASSERT_EQ(gone.Remove(), 0);
     const uint32_t goneGroup = gone.m_nMapValue;  // gone is erased by the drawing below
     DrawStage(run(), scene_, nullptr, 1, 0, 0, 0);
     ASSERT_EQ(run().objects.charas.size(), 1u);
@@ -217,7 +219,7 @@ TEST_F(StageDrawTest, VanishedCharactersLeaveDuringDrawingAndTheHeroMissIsReport
     EXPECT_EQ(run().stageCharas, std::vector<cChara*>{&stays});
     EXPECT_TRUE(run().CharaGroup(goneGroup).empty());
     // The hero's last second of vanishing, then the miss, once per drawn frame.
-    hero.m_bRemoved = 1;
+    ASSERT_EQ(hero.Remove(), 0);
     int calls = 0;
     scene_.heroVanished = [&] { ++calls; };
     int frames = 0;
@@ -281,6 +283,42 @@ TEST_F(StageDrawTest, PicturesEndInTheirOwnLayerWithTheirSurfaces) {
     ASSERT_EQ(pictures.size(), 1u);
     EXPECT_EQ(&pictures.front(), kept);
     EXPECT_EQ(pictures.front().state.m_nFramesLeft, 4);
+}
+
+TEST_F(StageDrawTest, ObjectsStandBetweenThePictureLayersAndTextImagesOverAll) {
+    Sheet(2, 64, 96);   // the item's cell
+    Sheet(49, 32, 64);  // the system picture with the extra-life icon at (0, 48)
+    cItemObj& item = run().objects.items.emplace_back();
+    item.m_Def.m_nBmpSet = kGraphicBlock;
+    item.m_Def.m_nCell = 16;
+    item.m_nGraphicWidth = item.m_nGraphicHeight = item.m_nBaseGraphicWidth =
+        item.m_nBaseGraphicHeight = 32;
+    item.m_bActive = 1;
+    item.m_dX = run().state.cameraX + 100;  // on the screen at (100, 100)
+    item.m_dY = run().state.cameraY + 100;
+    // A back picture at (80, 80) and a front one at (120, 120), 64 dots square each.
+    constexpr uint32_t kBack = 0xFF102030, kFront = 0xFF405060;
+    for (const auto& [layer, at, colour] : {std::tuple{0, 80, kBack}, std::tuple{1, 120, kFront}}) {
+        PictureRecord& p = scene_.pictures.Records().emplace_back();
+        SetPictureState(p.state, 1, run().scrollX.m_dPos + at, run().scrollY.m_dPos + at, 64, 64, 0,
+                        layer, 100, kShowUntilStageEnd, 0, 0, 0, 0, 0, 0);
+        ASSERT_TRUE(DDCreateSurface(&p.surface, 64, 64, 1, 1, DTMEMORYTYPE_SYSTEM, 0, 0));
+        Pixels(p.surface).FillAll(colour);
+    }
+    // The extra-life icon on the screen's block (4, 4), over the front picture.
+    TextImageArgs life;
+    life.kind = kTextImageLife;
+    life.anchor = 7;
+    life.blockX = life.blockY = 4;
+    life.durationMode = kShowForTime;
+    life.frames = 30;
+    scene_.textImages.emplace_back(life);
+    Draw();
+    EXPECT_EQ(At(85, 85), kBack);
+    EXPECT_EQ(At(110, 110), P(2, 42, 42));  // the item over the back picture
+    EXPECT_EQ(At(125, 125), kFront);        // the front picture over the item
+    EXPECT_EQ(At(150, 150), kFront);
+    EXPECT_EQ(At(130, 130), P(49, 2, 50));  // the text image over everything
 }
 
 }  // namespace

@@ -1,21 +1,29 @@
-// Stage set-up on stages built in code: map pitch, hero and camera, placed characters
-// with copies and held items, groups, the update-step mask and time limit, the settings
-// as loaded on a retry, music requests, the replay input and seed of each attempt.
+// Stage set-up on stages built in code, started as the game starts them: map pitch, hero
+// and camera, placed characters with copies, allies and held items, groups, the
+// update-step mask and time limit, the "before stage start" flows and their victims, the
+// settings as loaded on a retry, music requests, and the replay input and seed of each
+// attempt.
 #include "play/stage_setup.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
 #include <tuple>
 #include <vector>
 
 #include "core/random.h"
 #include "data/global_data.h"
 #include "data/system_data.h"
-#include "objects/object_fakes.h"
 #include "platform/clock.h"
+#include "play/stage_flows.h"
 #include "play/stage_run.h"
+#include "support/stage_harness.h"
 
 namespace {
+
+using wftest::RunKind;
+using wftest::StageHarness;
 
 cCharaDef Chara(uint8_t side, int16_t x, int16_t y, uint32_t hp, int32_t heldItem) {
     cCharaDef def;
@@ -43,52 +51,26 @@ cStage TestStage() {
     return s;
 }
 
-// The data globals a stage start reads and writes, put back after each test.
+// The clock the recorded seeds come from and the replay records, put back after each test.
 class StageSetupTest : public ::testing::Test {
   protected:
-    StageSetupTest()
-        : stage_(g_Stage),
-          play_(g_PlayStage),
-          session_(g_PlaySession),
-          input_(g_ReplayInput),
-          prev_(g_ReplayInputPrev),
-          record_(g_SystemData.m_bReplayRecord) {
-        g_SystemData.m_bReplayRecord = 0;
-        Load(TestStage());
-        SetPlayContext(&run);
+    StageSetupTest() : input_(g_ReplayInput), prev_(g_ReplayInputPrev) {
         platform::clock::SetClockSource(&clock);
     }
     ~StageSetupTest() override {
         platform::clock::SetClockSource(nullptr);
-        SetPlayContext(nullptr);
-        ClearObjects(run);
-        g_Stage = stage_, g_PlayStage = play_, g_PlaySession = session_;
         g_ReplayInput = input_, g_ReplayInputPrev = prev_;
-        g_SystemData.m_bReplayRecord = record_;
-    }
-    // What the loader leaves: the stage, and its settings in the play copy.
-    static void Load(const cStage& s) {
-        g_Stage = s;
-        g_PlayStage.CopySettingsFrom(g_Stage);
-        g_PlayStage.DestroyDefinitionLists();
-    }
-    void Start(uint32_t reload, const StageSceneParts& parts = {}) {
-        SetStage(run, StageStart{reload, 1, false, false}, parts);
     }
 
-    StageRun run;
-    wftest::RecordingFlows flows;
     platform::clock::FakeClock clock{1000};
 
   private:
-    cStage stage_, play_;
-    cSaveData session_;
     cReplayInput input_, prev_;
-    uint32_t record_;
 };
 
 TEST_F(StageSetupTest, BuildsTheMapHeroCameraCharactersAndItems) {
-    Start(1);
+    StageHarness h(TestStage(), RunKind::kStory);
+    StageRun& run = h.Run();
     EXPECT_EQ(std::make_tuple(run.map.Shift(), run.map.cells.size()),
               std::make_tuple(6, size_t{35} << 6));
     ASSERT_EQ(run.objects.players.size(), size_t{1});
@@ -100,12 +82,12 @@ TEST_F(StageSetupTest, BuildsTheMapHeroCameraCharactersAndItems) {
     EXPECT_EQ(std::make_tuple(run.state.cameraX, run.state.cameraY), std::make_tuple(984.5, 320.0));
 
     // The copies of the enemy 40 dots apart, each with the item; the enemy without hit
-    // points gone before the stage starts.
-    std::vector<std::tuple<double, uint32_t, uint32_t>> charas;
+    // points gone before the stage starts. Every one takes part in the first step.
+    std::vector<std::tuple<double, uint32_t, uint32_t, uint32_t>> charas;
     for (const cStageChara& c : run.objects.charas)
-        charas.emplace_back(c.m_dX, c.m_nId, c.m_HeldItem.m_bCarried);
-    EXPECT_EQ(charas, (std::vector<std::tuple<double, uint32_t, uint32_t>>{
-                          {584.5, 1, 1}, {624.5, 2, 1}, {664.5, 3, 1}, {712.5, 4, 0}}));
+        charas.emplace_back(c.m_dX, c.m_nId, c.m_HeldItem.m_bCarried, c.m_bActive);
+    EXPECT_EQ(charas, (std::vector<std::tuple<double, uint32_t, uint32_t, uint32_t>>{
+                          {584.5, 1, 1, 1}, {624.5, 2, 1, 1}, {664.5, 3, 1, 1}, {712.5, 4, 0, 1}}));
     for (const cStageChara& c : run.objects.charas) EXPECT_EQ(c.m_vTargets[0], &hero);
     // The carried item is not also a free one.
     ASSERT_EQ(run.objects.items.size(), size_t{1});
@@ -115,61 +97,128 @@ TEST_F(StageSetupTest, BuildsTheMapHeroCameraCharactersAndItems) {
 
     EXPECT_EQ(std::make_tuple(run.timeSeconds, run.noTimeLimit, run.stepMask, run.state.timeScale),
               std::make_tuple(120, 0u, std::vector<uint8_t>{1, 1, 0}, 3));
-    // "Before stage start": the hero, and characters not yet active only when asked.
-    std::vector<cChara*> before;
-    for (const auto& s : flows.starts)
-        if (s.trigger == 21) before.push_back(s.chara);
-    EXPECT_EQ(before, (std::vector<cChara*>{run.Hero()}));
 }
 
 TEST_F(StageSetupTest, WithoutATimeLimitTheClockShows999) {
-    g_PlayStage.m_bTimeLimit = 0;
-    g_PlayStage.m_nUpdateSpread = 0;
-    run.rules.startAllCharas = 1;
-    Start(1);
-    EXPECT_EQ(std::make_tuple(run.timeSeconds, run.noTimeLimit, run.stepMask),
+    cStage stage = TestStage();
+    stage.m_bTimeLimit = 0;
+    stage.m_nUpdateSpread = 0;
+    StageHarness h(stage, RunKind::kStory);
+    EXPECT_EQ(std::make_tuple(h.Run().timeSeconds, h.Run().noTimeLimit, h.Run().stepMask),
               std::make_tuple(999, 1u, std::vector<uint8_t>{1, 1, 1}));
-    size_t before = 0;
-    for (const auto& s : flows.starts) before += s.trigger == 21;
-    EXPECT_EQ(before, size_t{6});  // the hero and every character, active or not
+}
+
+// The hero's allies are placed like its enemies, and summoned like them; a placement or a
+// summoned definition whose placed byte is not 1 is not made, on either side.
+TEST_F(StageSetupTest, AlliesArePlacedAndSummonedAndThePlacedByteDecides) {
+    cStage stage = wftest::MakeStage(30, 15, 5, 12);
+    stage.m_vCharas.push_back(Chara(0, 8, 12, 4, -1));
+    stage.m_vCharas.emplace_back(Chara(0, 10, 12, 4, -1)).m_nPlaced = 0;
+    stage.m_vCharas.emplace_back(Chara(1, 12, 12, 4, -1)).m_nPlaced = 0;
+    stage.m_vCharas.push_back(Chara(1, 14, 12, 4, -1));
+    StageHarness h(stage, RunKind::kStory);
+    // Block columns (the map starts ten blocks in) and sides.
+    std::vector<std::tuple<int, uint32_t>> made;
+    for (const cStageChara& c : h.Run().objects.charas)
+        made.emplace_back(static_cast<int>(c.m_dX) / 32 - 10, c.m_nSide);
+    EXPECT_EQ(made, (std::vector<std::tuple<int, uint32_t>>{{8, 0}, {14, 1}}));
+    EXPECT_EQ(h.Run().objects.players.size(), size_t{1});
+
+    // An enemy summoning the stage palette's entries 0 (an ally) and 1 (not placed) beside
+    // it, two blocks further left, through its summon commands in play.
+    cStage summons = wftest::MakeStage(30, 15, 5, 12);
+    summons.m_vPalCharas = {Chara(0, 0, 0, 4, -1), Chara(1, 0, 0, 4, -1)};
+    summons.m_vPalCharas[1].m_nPlaced = 0;
+    cCharaDef& summoner = summons.m_vCharas.emplace_back(Chara(1, 14, 12, 4, -1));
+    for (int16_t entry : {0, 1}) {
+        cFlowCmd summon = wftest::Command(kCmdSummonChara, 1);
+        summon.MakeEdShot();
+        summon.m_pShot->m_nCount = 1;
+        summon.m_pShot->m_nBank = 1;
+        summon.m_pShot->m_nDefIndex = entry;
+        summon.m_pShot->m_nOffsetX = -64;
+        summoner.m_vFlows.push_back(wftest::Always({summon}));
+    }
+    StageHarness play(summons, RunKind::kStory);
+    play.Frame();
+    std::vector<std::tuple<int, uint32_t>> summoned;
+    for (const cStageChara& c : play.Run().objects.charas)
+        if (c.m_pParent) summoned.emplace_back(static_cast<int>(c.m_dX) / 32 - 10, c.m_nSide);
+    EXPECT_EQ(summoned, (std::vector<std::tuple<int, uint32_t>>{{11, 0}}));
+}
+
+// "Before stage start" flows run on every character that takes part in the first step;
+// a character they leave without hit points goes through its defeat before the first
+// frame: an enemy is removed with its score, an ally's defeat is the hero's miss.
+TEST_F(StageSetupTest, BeforeStartFlowsRunOnTheCharactersAndTheirVictimsAreDefeated) {
+    struct Case {
+        const char* name;
+        uint8_t side;
+        const char* code;
+        size_t charasLeft;
+        int32_t score;
+        bool heroRemoved;
+    };
+    const Case cases[] = {
+        {"an enemy counts", 1, "C1 = C1 + 1", 1, 0, false},
+        {"an enemy that empties its hit points", 1, "C1 = C1 + 1 my.hp = 0", 0, 70, false},
+        {"an ally that empties its hit points", 0, "C1 = C1 + 1 my.hp = 0", 0, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = wftest::MakeStage(30, 15, 5, 12);
+        cCharaDef& chara = stage.m_vCharas.emplace_back(Chara(c.side, 9, 12, 4, -1));
+        chara.m_nScore = 70;
+        chara.m_vFlows = {wftest::CodeFlow(21, c.code)};
+        const uint32_t before = g_PlaySession.Variables()[1];
+        StageHarness h(stage, RunKind::kStory);
+        EXPECT_EQ(g_PlaySession.Variables()[1], before + 1);
+        EXPECT_EQ(h.Run().objects.charas.size(), c.charasLeft);
+        EXPECT_EQ(g_PlaySession.m_nScore, c.score);
+        EXPECT_EQ(h.Hero()->m_bRemoved != 0, c.heroRemoved);
+        EXPECT_EQ(std::count(h.Sounds().begin(), h.Sounds().end(), 8), c.heroRemoved ? 1 : 0);
+    }
 }
 
 TEST_F(StageSetupTest, ARetryStartsWithTheSettingsAsLoaded) {
-    Start(1);
+    StageHarness h(TestStage(), RunKind::kStory);
+    StageRun& run = h.Run();
     // What flows did during the attempt: automatic scrolling on, a background hidden.
     g_Stage.m_bScrollAutoX = 1, g_Stage.m_nScrollSpeedX = 20;
     g_Stage.m_vBackgrounds[0].m_bVisible = 0;
-    Start(0);
+    h.Start(0);
     // A restart without reload keeps them; the scrolling axis confines the objects.
     EXPECT_EQ(std::make_tuple(run.scrollX.m_bAuto, run.confineX, run.state.scrollOwnX),
               std::make_tuple(1u, 1u, 1));
-    Start(1);
+    h.Start(1);
     EXPECT_EQ(std::make_tuple(g_Stage.m_bScrollAutoX, g_Stage.m_vBackgrounds[0].m_bVisible,
                               run.scrollX.m_bAuto, g_Stage.m_vCharas.size()),
               std::make_tuple(0, 1, 0u, size_t{4}));
 }
 
 TEST_F(StageSetupTest, EveryRecordedAttemptStartsEmptyWithANewSeed) {
-    g_SystemData.m_bReplayRecord = 1;
-    g_PlaySession.m_nScore = 3;
-    Start(1);
-    EXPECT_EQ(std::make_tuple(run.seed, g_ReplayInput.m_nSeed), std::make_tuple(1000u, 1000u));
-    g_ReplayInput.m_vDirWords = {4, 4};
-    g_PlaySession.m_nScore = 7;
-    clock.Set(2500);
-    Start(1);
-    EXPECT_EQ(std::make_tuple(g_ReplayInputPrev.m_nSeed, g_ReplayInputPrev.m_vDirWords.size(),
-                              g_ReplayInput.m_nSeed, g_ReplayInput.m_vDirWords.size()),
-              std::make_tuple(1000u, size_t{2}, 2500u, size_t{0}));
-    EXPECT_EQ(std::make_tuple(run.runStartOlder.m_nScore, run.runStartNewer.m_nScore),
-              std::make_tuple(3, 7));
-
+    {
+        StageHarness h(TestStage(), RunKind::kStory);  // recording on
+        StageRun& run = h.Run();
+        g_PlaySession.m_nScore = 3;
+        h.Start(1);
+        EXPECT_EQ(std::make_tuple(run.seed, g_ReplayInput.m_nSeed), std::make_tuple(1000u, 1000u));
+        g_ReplayInput.m_vDirWords = {4, 4};
+        g_PlaySession.m_nScore = 7;
+        clock.Set(2500);
+        h.Start(1);
+        EXPECT_EQ(std::make_tuple(g_ReplayInputPrev.m_nSeed, g_ReplayInputPrev.m_vDirWords.size(),
+                                  g_ReplayInput.m_nSeed, g_ReplayInput.m_vDirWords.size()),
+                  std::make_tuple(1000u, size_t{2}, 2500u, size_t{0}));
+        EXPECT_EQ(std::make_tuple(run.runStartOlder.m_nScore, run.runStartNewer.m_nScore),
+                  std::make_tuple(3, 7));
+    }
     // Playback takes the record's seed and plays from its start.
     g_ReplayInput.m_nSeed = 55, g_ReplayInput.m_nDirPos = 9;
-    SetStage(run, StageStart{0, 0, true, false}, {});
+    StageHarness h(TestStage(), RunKind::kReplay);
     const int first = Rand();
     Srand(55);
-    EXPECT_EQ(std::make_tuple(run.seed, g_ReplayInput.m_nDirPos, first),
+    EXPECT_EQ(std::make_tuple(h.Run().seed, g_ReplayInput.m_nDirPos, first),
               std::make_tuple(55u, 0u, Rand()));
 }
 
@@ -177,21 +226,22 @@ TEST_F(StageSetupTest, MusicIsRequestedUnlessItPlaysAlready) {
     struct Case {
         uint32_t restart;
         int32_t keep, playing, bgm;
-        std::vector<int32_t> requests;
+        std::vector<std::string> requests;
     };
     const std::vector<Case> cases = {
-        {0, 0, 3, 3, {}}, {0, 0, 2, 3, {3}}, {1, 0, 3, 3, {3}},
-        {1, 1, 3, 3, {}}, {1, 1, 0, 0, {0}}, {1, 1, 2, 3, {3}},
+        {0, 0, 3, 3, {}}, {0, 0, 2, 3, {"bgm 3 0"}}, {1, 0, 3, 3, {"bgm 3 0"}},
+        {1, 1, 3, 3, {}}, {1, 1, 0, 0, {"bgm 0 0"}}, {1, 1, 2, 3, {"bgm 3 0"}},
     };
+    StageHarness h(TestStage(), RunKind::kStory);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.restart << c.keep << c.playing << c.bgm);
-        g_Stage.m_bKeepBgm = c.keep, g_Stage.m_nBgm = c.bgm;
+        // A restart within the stage reloads its settings; a fresh entry plays them as
+        // they are.
+        for (cStage* s : {&g_Stage, &g_PlayStage}) s->m_bKeepBgm = c.keep, s->m_nBgm = c.bgm;
         g_PlaySession.CurrentMusic() = static_cast<uint32_t>(c.playing);
-        std::vector<int32_t> requests;
-        StageSceneParts parts;
-        parts.requestBgm = [&](int32_t bgm, int32_t) { requests.push_back(bgm); };
-        SetStage(run, StageStart{0, c.restart, false, false}, parts);
-        EXPECT_EQ(requests, c.requests);
+        h.presentation.clear();
+        h.Start(c.restart ? 0 : 1);
+        EXPECT_EQ(h.presentation, c.requests);
     }
 }
 

@@ -4,15 +4,13 @@
 #include <sstream>
 
 #include "core/log.h"
-#include "core/timing.h"
+#include "data/cmd_types.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
 #include "flow/host.h"
-#include "objects/chara_draw.h"
-#include "objects/shot_draw.h"
-#include "play/items_in_play.h"
 #include "play/object_lists.h"
+#include "play/stage_draw.h"
 #include "play/stage_setup.h"
 
 namespace wftest {
@@ -70,10 +68,15 @@ StageHarness::StageHarness(const cStage& stage, RunKind kind, int32_t lives,
     g_Stage = stage;
     g_PlayStage.CopySettingsFrom(g_Stage);
     g_PlayStage.DestroyDefinitionLists();
+    // The run as its start leaves it (the title items and the scene's entry start runs;
+    // the harness plays one stage of one).
     g_PlaySession.m_nLives = lives;
     g_PlaySession.m_nScore = 0;
     g_SystemData.m_bReplayRecord = 1;
     g_StageRun.tally.soundLog = &sounds_;
+    // Drawing starts as a fresh scene finds it.
+    ResetStageDrawing(g_StageRun, g_StageDraw);
+    g_StageDraw = StageDrawScene{};
     Start(0);
 }
 
@@ -81,7 +84,10 @@ StageHarness::~StageHarness() {
     g_StageRun.tally.soundLog = nullptr;
     ClearObjects(g_StageRun);
     g_StageRun.shots.clear();
-    g_StageRun.effects.clear();
+    ResetStageDrawing(g_StageRun, g_StageDraw);
+    g_StageDraw = StageDrawScene{};
+    TextImages() = TextImageWorld{};
+    g_StageRun.releaseWait = 0;
     g_Stage = saved_->stage;
     g_PlayStage = saved_->play;
     g_PlaySession = saved_->session;
@@ -94,17 +100,13 @@ void StageHarness::Start(uint32_t reload) {
     StageStart start;
     start.reload = reload;
     start.restartMusic = reload == 0 ? 1 : 0;
+    start.replayPlayback = kind_ == RunKind::kReplay;
     start.editorTestPlay = kind_ == RunKind::kTestPlay;
-    StageSceneParts parts;
-    parts.clearShots = [] { g_StageRun.shots.clear(); };
-    parts.updateActivity = [] { UpdateActivity(g_StageRun); };
+    // The harness stands where the stage-play scene stands: its own parts are the music
+    // it is asked for; everything else of the start is the game's.
+    StageSceneParts parts(*this);
     parts.requestBgm = [this](int32_t bgm, int32_t arg) { RequestStageBgm(bgm, arg); };
     SetStage(g_StageRun, start, parts);
-    // The shared second counter of the time limit starts with the stage.
-    FrameCounterMod(0, 0);
-    g_KeyStates[0].Reset();
-    g_KeyStates[0].ClearButtons();
-    g_KeyStates[0].cKeyHistory::Reset();
     replayAt_ = 0;
     heroVanished = false;
 }
@@ -192,36 +194,11 @@ void StageHarness::RecordReplayInput(uint16_t dir, uint16_t buttons) {
 void StageHarness::DrawStage(bool paused) {
     ++drawn;
     if (paused) ++drawnPaused;
-    StageRun& run = g_StageRun;
-    // The map cells of the view, then the objects over them.
-    const int32_t camX = static_cast<int32_t>(run.state.cameraX);
-    const int32_t camY = static_cast<int32_t>(run.state.cameraY);
-    for (int32_t row = camY >> 5; row <= (camY + 479) >> 5; ++row)
-        for (int32_t column = camX >> 5; column <= (camX + 639) >> 5; ++column) {
-            const cMapCell& cell = run.map.CellAt(column, row);
-            if (cell.m_nCell != 0) DrawCell32(surface, cell, column * 32 - camX, row * 32 - camY);
-        }
-    for (cItemObj& item : run.objects.items)
-        if (item.m_bActive && !item.m_bCarried) DrawItem(item, surface, paused);
-    for (cStageChara& c : run.objects.charas) {
-        if (c.m_bRemoved) {
-            // A character whose vanish has run leaves the stage.
-            if (DrawCharaVanish(c, surface, paused)) QueueErase(run, c);
-        } else if (c.m_bActive) {
-            DrawStageChara(c, surface, paused);
-        }
-    }
-    FlushErasures(run);
-    for (cShotObj& s : run.shots) DrawShot(s, surface, paused);
-    if (cPlayer* hero = Hero()) {
-        if (hero->m_bRemoved) {
-            // The scene moves on once the hero's vanish has run.
-            if (DrawCharaVanish(*hero, surface, paused)) heroVanished = true;
-        } else {
-            DrawPlayer(*hero, surface, paused);
-        }
-    }
-    run.DrawEffects(surface, paused ? 1 : 0);
+    // The game's own stage drawing, as play draws each frame; the scene's next step after
+    // the hero's vanish is what the harness reports.
+    g_StageDraw.heroVanished = [this] { heroVanished = true; };
+    ::DrawStage(g_StageRun, g_StageDraw, surface, 1, paused ? 1 : 0, 1, 1);
+    g_StageDraw.heroVanished = nullptr;
 }
 
 int32_t StageHarness::RankRow(int table, int32_t value) {
@@ -289,6 +266,18 @@ cItemDef& PlaceItem(cStage& stage, int16_t x, int16_t y, uint8_t takeMode) {
     item.m_nTakeMode = takeMode;
     stage.m_vItems.push_back(item);
     return stage.m_vItems.back();
+}
+
+cFlow CodeFlow(int8_t trigger, const std::string& code) {
+    cFlowCmd cmd;
+    cmd.m_nType = kCmdExecCode;
+    cmd.m_strText = code;
+    // Done in the frame the flow starts (before the stage starts, too).
+    cmd.m_bTogether = 1;
+    cFlow flow;
+    flow.m_nTrigger = trigger;
+    flow.m_vCmds = {cmd};
+    return flow;
 }
 
 }  // namespace wftest

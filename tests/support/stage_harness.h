@@ -3,8 +3,9 @@
 // (pause, F1, F2) and scripted answers to message boxes, and everything a test asks about
 // can be read back: the scene's outcome, the run state, the hero and object lists, the
 // map, the run-end results, the sounds played and the trace lines, and a hash of the logic
-// state of every frame. Drawing goes through the objects' own drawing into the surface
-// given (none: the drawing's state steps still run).
+// state of every frame. The stage starts and is drawn as the game does it (the harness
+// stands where the stage-play scene stands): drawing goes into the surface given (none:
+// the drawing's state steps still run).
 #pragma once
 
 #include <cstdint>
@@ -127,5 +128,8 @@ void PlaceBlock(cStage& stage, int16_t x, int16_t y, uint8_t contact);
 cCharaDef& PlaceChara(cStage& stage, int16_t x, int16_t y, uint32_t hp, int32_t power = 0);
 // An item at block (x, y) with its take mode and commands.
 cItemDef& PlaceItem(cStage& stage, int16_t x, int16_t y, uint8_t takeMode);
+// A flow of one execute-code command (such as "C1 = C1 + 1" or "my.hp = 0") that starts on
+// the trigger and runs in the frame it starts.
+cFlow CodeFlow(int8_t trigger, const std::string& code);
 
 }  // namespace wftest

@@ -10,6 +10,7 @@
 //
 // player_opening_check <player> <sample-game folder> <folder for the bitmaps>
 // WRENFOLD_XVFB_TRACE=1 prints the brightness of every frame read.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,11 +32,20 @@ constexpr double kPlainShare = 0.95;
 // Two screens differ when at least this share of their pixels does.
 constexpr double kNewScreenShare = 0.05;
 constexpr int kPollMs = 15;
+// A screen that falls this far and then rises this much is the next screen fading in.
+constexpr double kRiseLuma = 8;
+// A frame differing from a screen's brightest in this share of its pixels (and no
+// brighter) is that screen going.
+constexpr double kGoneShare = 0.5;
+// The air above the hero differs from the frame before its jump by this share while it
+// is up, and by less again once it has landed.
+constexpr double kRiseShare = 0.02;
 // Where the hero stands when stage 1 starts (its second column, on the ground), the
-// air above it, and where the sign of the switch two cells to its right shows.
+// air above it, and where the sign of the switch two cells to its right shows (its board,
+// standing on the ground behind the coins from the sixth column on).
 constexpr xplayer::Rect kHeroStart{16, 376, 56, 40};
 constexpr xplayer::Rect kHeroAbove{0, 240, 96, 136};
-constexpr xplayer::Rect kSign{40, 280, 230, 80};
+constexpr xplayer::Rect kSign{200, 296, 210, 80};
 
 bool g_trace = false;
 
@@ -73,19 +83,29 @@ class Opening {
         return false;
     }
 
-    // Grabs until the screen shown goes (a fade-out ended). False after timeoutMs.
+    // Grabs until the screen shown goes: a frame between screens, or, where the grabs
+    // missed that short dark stretch (a busy machine), the next screen coming up after
+    // the fade-out (brighter again after falling below half of where it began). False
+    // after timeoutMs.
     bool AwaitLeft(int timeoutMs) {
         const int64_t end = xplayer::NowMs() + timeoutMs;
         Frame frame;
+        double first = -1, lowest = 256;
         while (Grab(frame, "leave", end)) {
-            if (BetweenScreens(frame, xplayer::MeanLuma(frame))) return true;
+            const double luma = xplayer::MeanLuma(frame);
+            if (BetweenScreens(frame, luma)) return true;
+            if (first < 0) first = luma;
+            lowest = std::min(lowest, luma);
+            if (lowest < first / 2 && luma > lowest + kRiseLuma) return true;
             xplayer::SleepMs(kPollMs);
         }
         return false;
     }
 
     // A screen that only passes between two fades: its brightest frame, from the first
-    // frame of it to the next frame between screens. False after timeoutMs.
+    // frame of it to the next frame between screens, or to the first that is no brighter
+    // and differs from it in most pixels (its fade-out under way, or the next screen where
+    // the grabs missed the dark between: a busy machine). False after timeoutMs.
     bool AwaitPassingScreen(Frame& brightest, int timeoutMs) {
         const int64_t end = xplayer::NowMs() + timeoutMs;
         Frame frame;
@@ -96,6 +116,8 @@ class Opening {
                 if (luma > best) {
                     best = luma;
                     brightest = frame;
+                } else if (xplayer::ChangedShare(brightest, frame) >= kGoneShare) {
+                    return true;
                 }
             } else if (best >= 0) {
                 return true;
@@ -105,13 +127,13 @@ class Opening {
         return false;
     }
 
-    // Grabs until the area differs from the same area of `from` by at least minShare.
-    // False after timeoutMs.
+    // Grabs until the area differs from the same area of `from` by at least minShare
+    // (with `differ` false: by less than minShare). False after timeoutMs.
     bool AwaitChange(const Frame& from, xplayer::Rect area, double minShare, Frame& frame,
-                     int timeoutMs) {
+                     int timeoutMs, bool differ = true) {
         const int64_t end = xplayer::NowMs() + timeoutMs;
         while (Grab(frame, "change", end)) {
-            if (xplayer::ChangedShare(from, frame, area) >= minShare) return true;
+            if ((xplayer::ChangedShare(from, frame, area) >= minShare) == differ) return true;
             xplayer::SleepMs(kPollMs);
         }
         return false;
@@ -168,53 +190,59 @@ int Fail(const char* step, const std::string& what) {
 }
 
 int Play(xplayer::PlayerSession& player, Opening& opening) {
+    // Every wait ends as soon as the window shows what it waits for; the bound only
+    // names a step that never comes.
+    const int patience = xplayer::kPatienceMs;
     Frame frame;
-    if (!opening.AwaitSettled(frame, 10000))
-        return Fail("title", "the title did not show within 10 s");
+    if (!opening.AwaitSettled(frame, patience)) return Fail("title", "the title did not show");
     if (std::string why = opening.Keep("title", frame, 1); !why.empty()) return Fail("title", why);
 
-    // Z decides the first item, a new story.
-    player.Tap(XK_z);
-    if (!opening.AwaitLeft(5000))
-        return Fail("new story", "Z on the title's first item did not leave the title within 5 s");
-    if (!opening.AwaitPassingScreen(frame, 8000))
-        return Fail("world map", "the world map did not show and leave within 8 s");
+    // Z decides the first item, a new story. It is held until the title begins to go: a
+    // short press can fall between two frames of a busy game.
+    if (!opening.HoldUntilChange(XK_z, {}, kGoneShare, frame, patience))
+        return Fail("new story", "Z on the title's first item did not start a new story");
+    if (!opening.AwaitLeft(patience)) return Fail("new story", "the title did not go after Z");
+    if (!opening.AwaitPassingScreen(frame, patience))
+        return Fail("world map", "the world map did not show and leave");
     if (std::string why = opening.Keep("world-map", frame, kNewScreenShare); !why.empty())
         return Fail("world map", why);
 
-    if (!opening.AwaitSettled(frame, 8000))
-        return Fail("stage 1", "the first stage did not show within 8 s");
+    if (!opening.AwaitSettled(frame, patience))
+        return Fail("stage 1", "the first stage did not show");
     if (std::string why = opening.Keep("stage", frame, kNewScreenShare); !why.empty())
         return Fail("stage 1", why);
 
     // Left held until the hero steps off its start: the start banner has gone and play
     // takes the keys. The wall at the stage's left edge stops it there.
-    if (!opening.HoldUntilChange(XK_Left, kHeroStart, 0.03, frame, 6000))
-        return Fail("step left", "the hero did not move with Left held for 6 s");
+    if (!opening.HoldUntilChange(XK_Left, kHeroStart, 0.03, frame, patience))
+        return Fail("step left", "the hero did not move with Left held");
 
     // Z jumps: the frame once the hero has risen off the ground. The hero standing on
     // the ground settles into it again every few update steps and takes off only from a
     // settled step, so a press can pass without a jump: Z is pressed again, at uneven
-    // times, until one takes (twelve presses at most).
+    // times, until one takes.
     const Frame standing = frame;
     bool rose = false;
-    for (int press = 0; press < 12 && !rose; ++press) {
+    const int64_t giveUp = xplayer::NowMs() + patience;
+    for (int press = 0; !rose && xplayer::NowMs() < giveUp; ++press) {
         player.Tap(XK_z, 60 + press * 23 % 70);
-        rose = opening.AwaitChange(standing, kHeroAbove, 0.02, frame, 300);
+        rose = opening.AwaitChange(standing, kHeroAbove, kRiseShare, frame, 300);
     }
-    if (!rose) return Fail("jump", "the hero did not rise after twelve presses of Z");
+    if (!rose) return Fail("jump", "the hero did not rise with Z pressed again and again");
     xplayer::SleepMs(150);
     if (!player.Grab(frame)) return Fail("jump", "cannot read the window");
     if (std::string why = opening.Keep("jump", frame, 0.005); !why.empty())
         return Fail("jump", why);
 
-    // The jump lands first (a jump four blocks high lasts about a second): walking right
-    // in the air would carry the hero over the switch.
-    xplayer::SleepMs(1500);
+    // The jump lands first: walking right in the air would carry the hero over the
+    // switch. It has landed where it stood.
+    Frame landed;
+    if (!opening.AwaitChange(standing, kHeroAbove, kRiseShare, landed, patience, false))
+        return Fail("jump", "the hero did not land");
     // Right held: the hero walks onto the switch, whose sign and message show while the
     // screen shakes.
-    if (!opening.HoldUntilChange(XK_Right, kSign, 0.3, frame, 6000))
-        return Fail("switch", "the switch's sign did not show with Right held for 6 s");
+    if (!opening.HoldUntilChange(XK_Right, kSign, 0.3, frame, patience))
+        return Fail("switch", "the switch's sign did not show with Right held");
     if (std::string why = opening.Keep("switch", frame, kNewScreenShare); !why.empty())
         return Fail("switch", why);
     return 0;

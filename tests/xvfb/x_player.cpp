@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -151,7 +152,8 @@ PlayerSession::~PlayerSession() {
     if (!folder_.empty()) fs::remove_all(folder_, ignored);
 }
 
-bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::string& error) {
+bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::string& error,
+                          Until until) {
     display_ = XOpenDisplay(nullptr);
     if (!display_) {
         error = "no X display";
@@ -178,10 +180,16 @@ bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::str
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(91);
     }
-    for (int i = 0; i < 200 && !(window_ = FindWindowOf(display_, child_)); ++i) SleepMs(50);
+    for (int i = 0; i < kPatienceMs / 50 && !(window_ = FindWindowOf(display_, child_)); ++i)
+        SleepMs(50);
+    if (until == Until::Window) {
+        if (window_) return true;
+        error = "the player did not show its window";
+        return false;
+    }
     // The display report follows the display's start.
     bool reported = false;
-    for (int i = 0; i < 200 && window_ && !reported; ++i) {
+    for (int i = 0; i < kPatienceMs / 50 && window_ && !reported; ++i) {
         reported = ReadText(folder_ / "Report_Game.txt").find("VSync : ") != std::string::npos;
         if (!reported) SleepMs(50);
     }
@@ -200,9 +208,21 @@ bool PlayerSession::Grab(Frame& frame) {
     frame.width = a.width;
     frame.height = a.height;
     frame.rgb.resize(static_cast<size_t>(a.width) * a.height);
-    for (int y = 0; y < a.height; ++y)
-        for (int x = 0; x < a.width; ++x)
-            frame.rgb[static_cast<size_t>(y) * a.width + x] = XGetPixel(image, x, y) & 0xFFFFFF;
+    // The common layout is copied straight, so a grab costs little on a busy machine and
+    // the checks miss no short screen for the time a grab takes.
+    const bool direct = image->bits_per_pixel == 32 && image->byte_order == LSBFirst &&
+                        image->red_mask == 0xFF0000 && image->green_mask == 0xFF00 &&
+                        image->blue_mask == 0xFF;
+    for (int y = 0; y < a.height; ++y) {
+        uint32_t* out = &frame.rgb[static_cast<size_t>(y) * a.width];
+        if (direct) {
+            std::memcpy(out, image->data + static_cast<size_t>(y) * image->bytes_per_line,
+                        static_cast<size_t>(a.width) * 4);
+            for (int x = 0; x < a.width; ++x) out[x] &= 0xFFFFFF;
+        } else {
+            for (int x = 0; x < a.width; ++x) out[x] = XGetPixel(image, x, y) & 0xFFFFFF;
+        }
+    }
     XDestroyImage(image);
     return true;
 }
@@ -242,18 +262,26 @@ bool PlayerSession::Running() {
     return false;
 }
 
+int PlayerSession::WaitForExit(int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs && Running(); waited += 50) SleepMs(50);
+    if (Running()) return -1;
+    return WIFEXITED(exitStatus_) ? WEXITSTATUS(exitStatus_) : -1;
+}
+
 std::string PlayerSession::EndWithEsc() {
     if (!Running()) return "the player ended before it was told to";
     Tap(XK_Escape, 20);
-    for (int i = 0; i < 100 && Running(); ++i) SleepMs(50);
+    for (int i = 0; i < kPatienceMs / 50 && Running(); ++i) SleepMs(50);
     if (Running()) {
         kill(child_, SIGKILL);
         waitpid(child_, nullptr, 0);
         child_ = -1;
-        return "Esc did not close the player within 5 s";
+        return "Esc did not close the player within " + std::to_string(kPatienceMs / 1000) + " s";
     }
+    if (WIFSIGNALED(exitStatus_))
+        return "the player ended by signal " + std::to_string(WTERMSIG(exitStatus_));
     if (!WIFEXITED(exitStatus_) || WEXITSTATUS(exitStatus_) != 0)
-        return "the player did not end with 0";
+        return "the player ended with " + std::to_string(WEXITSTATUS(exitStatus_));
     if (ReadText(folder_ / "Report_Game.txt").find("Font16 : ") == std::string::npos)
         return "the player did not shut down in order";
     return "";

@@ -34,6 +34,10 @@ double MeanLuma(const Frame& frame);
 // differ between two frames of one size; 1 when the sizes differ.
 double ChangedShare(const Frame& a, const Frame& b, Rect area = {});
 
+// How long a check waits for what it needs before it takes the player for stuck: long
+// enough for a saturated machine, where a step of a few frames can take seconds.
+constexpr int kPatienceMs = 30000;
+
 void SleepMs(int ms);
 // Milliseconds since an arbitrary start.
 int64_t NowMs();
@@ -45,11 +49,15 @@ class PlayerSession {
     PlayerSession(const PlayerSession&) = delete;
     PlayerSession& operator=(const PlayerSession&) = delete;
 
+    // What Start waits for once the player runs: its window mapped and its display
+    // reported started, or only its window mapped (a box that shows it at start-up).
+    enum class Until { Display, Window };
+
     // Copies the game folder and starts the player in the copy, with a real X11 window
-    // and no sound device; then waits (bounded) until its window is mapped and its
-    // display is reported started. False with the reason in error.
+    // and no sound device; then waits (kPatienceMs at most) for what `until` names. False
+    // with the reason in error.
     bool Start(const std::filesystem::path& player, const std::filesystem::path& game,
-               std::string& error);
+               std::string& error, Until until = Until::Display);
 
     // The window's client area; false when it cannot be read.
     bool Grab(Frame& frame);
@@ -58,9 +66,12 @@ class PlayerSession {
     void Hold(KeySym sym, bool down);
     // The player has not ended yet.
     bool Running();
+    // Waits up to timeoutMs for the player to end; its exit status, or -1 when it did not
+    // end by itself (or was killed by a signal).
+    int WaitForExit(int timeoutMs);
 
-    // Esc, then the wait for its end (5 s at most): empty when it ended with 0 after its
-    // orderly shut-down, else what went wrong.
+    // Esc, then the wait for its end (kPatienceMs at most): empty when it ended with 0
+    // after its orderly shut-down, else what went wrong.
     std::string EndWithEsc();
 
   private:

@@ -1,6 +1,7 @@
-// The file builders of the sample: indexed canvases with a small font, the 8-bit bitmap
-// writer and the PCM WAVE writer.
+// The file builders of the sample: indexed canvases with a small font, the 8-bit bitmap,
+// The PNG writer and the PCM WAVE writer.
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -20,6 +21,56 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 }
 void PutTag(std::vector<uint8_t>& b, const char* tag) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(tag[i]));
+}
+void PutBe32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) c = table[(c ^ data[i]) & 0xFFu] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+// One PNG chunk: length, type, data and the CRC of type and data.
+void PutPngChunk(std::vector<uint8_t>& b, const char* type, const std::vector<uint8_t>& data) {
+    PutBe32(b, static_cast<uint32_t>(data.size()));
+    const size_t from = b.size();
+    PutTag(b, type);
+    b.insert(b.end(), data.begin(), data.end());
+    PutBe32(b, Crc32(b.data() + from, b.size() - from));
+}
+
+// A zlib stream of stored (uncompressed) deflate blocks: every PNG reader takes it, and
+// it needs no compressor.
+std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
+    std::vector<uint8_t> z = {0x78, 0x01};
+    size_t at = 0;
+    do {
+        const size_t n = std::min<size_t>(raw.size() - at, 65535);
+        z.push_back(at + n == raw.size() ? 1 : 0);
+        Put16(z, static_cast<uint32_t>(n));
+        Put16(z, static_cast<uint32_t>(~n & 0xFFFFu));
+        z.insert(z.end(), raw.begin() + static_cast<ptrdiff_t>(at),
+                 raw.begin() + static_cast<ptrdiff_t>(at + n));
+        at += n;
+    } while (at < raw.size());
+    uint32_t a = 1, s = 0;
+    for (uint8_t v : raw) {
+        a = (a + v) % 65521;
+        s = (s + a) % 65521;
+    }
+    PutBe32(z, (s << 16) | a);
+    return z;
 }
 
 // 5 x 7 glyphs, one string per row, '#' for a dot.
@@ -190,6 +241,26 @@ std::vector<uint8_t> EncodeBmp8(const Canvas& canvas, const std::array<Rgb, 256>
         for (uint32_t pad = static_cast<uint32_t>(canvas.Width()); pad < stride; ++pad)
             b.push_back(0);
     }
+    return b;
+}
+
+std::vector<uint8_t> EncodePng8(const Canvas& canvas, const std::array<Rgb, 256>& palette) {
+    std::vector<uint8_t> b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    PutBe32(header, static_cast<uint32_t>(canvas.Width()));
+    PutBe32(header, static_cast<uint32_t>(canvas.Height()));
+    header.insert(header.end(), {8, 3, 0, 0, 0});  // 8 bits, palette, no interlace
+    PutPngChunk(b, "IHDR", header);
+    std::vector<uint8_t> colours;
+    for (const Rgb& c : palette) colours.insert(colours.end(), {c.r, c.g, c.b});
+    PutPngChunk(b, "PLTE", colours);
+    std::vector<uint8_t> raw;
+    for (int y = 0; y < canvas.Height(); ++y) {
+        raw.push_back(0);  // no filter
+        for (int x = 0; x < canvas.Width(); ++x) raw.push_back(canvas.At(x, y));
+    }
+    PutPngChunk(b, "IDAT", StoredZlib(raw));
+    PutPngChunk(b, "IEND", {});
     return b;
 }
 

@@ -99,6 +99,30 @@ const std::vector<std::string> kWalkerWalk2 = {
     ".RRWWIRRRRWWIRR.", ".RRRRRIIIIRRRRR.", ".DRRRRRRRRRRRRD.", "..DDDDDDDDDDDD..",
     ".....DD..DD.....", ".....DD..DD.....", "....III..III....", "................"};
 
+// The fairy: wings up and down over a small glowing body; it faces left like the hero.
+const std::vector<std::string> kFairyUp = {
+    "................", "..WW.......WW...", ".WWWW.....WWWW..", ".WWWWW...WWWWW..",
+    "..WWWWW.WWWWW...", "...WWWYYYWWW....", ".....YYYYY......", "....YIYYIYY.....",
+    "....YYYYYYY.....", ".....YPPPY......", "......YYY.......", ".....Y...Y......",
+    "................", "................", "................", "................"};
+const std::vector<std::string> kFairyDown = {
+    "................", "................", "................", "................",
+    "......YYY.......", ".....YYYYY......", "....YIYYIYY.....", "..WWYYYYYYYWW...",
+    ".WWWWYPPPYWWWW..", "WWWWW.YYY.WWWWW.", ".WWW..Y.Y..WWW..", "................",
+    "................", "................", "................", "................"};
+// The cannon: a barrel on a stone block, its mouth flashing as it fires; it faces right in
+// the pattern, like the hero.
+const std::vector<std::string> kCannonStand = {
+    "................", "................", "................", "................",
+    "................", "....SSSS........", "....SGGSGGGGGGGG", "...SGGGGGGGGGGGI",
+    "...SGGGGGGGGGGGI", "....SGGSGGGGGGGG", "....SSSS........", "..BBBBBBBBB.....",
+    ".BBBBBBBBBBB....", ".BBBIBBBBIBB....", ".BBBBBBBBBBB....", "................"};
+const std::vector<std::string> kCannonFire = {
+    "................", "................", "................", "................",
+    "................", "....SSSS........", "....SGGSGGGGGGGY", "...SGGGGGGGGGGYY",
+    "...SGGGGGGGGGGYY", "....SGGSGGGGGGGY", "....SSSS........", "..BBBBBBBBB.....",
+    ".BBBBBBBBBBB....", ".BBBIBBBBIBB....", ".BBBBBBBBBBB....", "................"};
+
 // The four basic frames of a character row: two standing, two walking; then the same
 // four in the colours of an immune character (offset 4) and of a block character
 // (offset 8), as the anime sets of the sample ask.
@@ -129,6 +153,10 @@ Canvas CharacterSheet() {
     DrawCharacterRow(sheet, kWalkerGraphic,
                      {kWalkerStand, kWalkerStand2, kWalkerWalk1, kWalkerWalk2}, "RWIDL",
                      {kRed, kWhite, kInk, kDarkRed, kDarkRed});
+    DrawCharacterRow(sheet, kFairyGraphic, {kFairyUp, kFairyDown, kFairyUp, kFairyDown}, "WYIP",
+                     {kCyan, kYellow, kInk, kPink});
+    DrawCharacterRow(sheet, kCannonGraphic, {kCannonStand, kCannonStand, kCannonFire, kCannonStand},
+                     "GSIBY", {kGrey, kSlate, kInk, kDarkBrown, kYellow});
     return sheet;
 }
 
@@ -534,8 +562,11 @@ Canvas BannerPicture() {
     const struct {
         int x, y, width, scale;
         const char* word;
-    } words[] = {{0, 0, 128, 4, "STAGE"},  {160, 0, 80, 4, "GO!"},      {0, 32, 128, 3, "REPLAY"},
-                 {0, 64, 128, 4, "CLEAR"}, {0, 96, 144, 2, "GAME OVER"}};
+    } words[] = {{0, 0, 128, 4, "STAGE"},
+                 {160, 0, 80, 4, "GO!"},
+                 {0, 32, 128, 3, "REPLAY"},
+                 {0, 64, 128, 4, "CLEAR"},
+                 {0, 96, 144, 2, "GAME OVER"}};
     for (const auto& w : words)
         OutlinedText(pic, w.x + (w.width - Canvas::TextWidth(w.word, w.scale)) / 2,
                      w.y + (kCell - 7 * w.scale) / 2, w.word, w.scale, kYellow);
@@ -563,37 +594,42 @@ Canvas StripPicture() {
 
 std::vector<PictureFile> MakePictures() {
     std::vector<PictureFile> files;
+    // The sheets the built-in table requires, and the pictures the databases name.
     files.push_back({"bmp\\plt\\Palette.bmp", PaletteSheet()});
     files.push_back({"bmp\\Debug.bmp", SystemSheet()});
     files.push_back({"bmp\\Block.bmp", BlockSheet()});
     files.push_back({"bmp\\Character1.bmp", CharacterSheet()});
     files.push_back({"bmp\\Shot.bmp", ShotSheet()});
-    files.push_back({kTitlePicture, TitlePicture()});
     files.push_back({"bmp\\sword\\Sword_L.bmp", SwordPicture(false)});
     files.push_back({"bmp\\sword\\Sword_R.bmp", SwordPicture(true)});
     files.push_back({"bmp\\effect\\Spark.bmp", SparkPicture()});
     files.push_back({"bmp\\picture\\Sign.bmp", SignPicture()});
-    // Every named picture of the built-in table from entry 40 on.
-    files.push_back({"bmp\\Status.bmp", StatusPicture()});
-    files.push_back({"bmp\\Digit.bmp", DigitPicture()});
-    files.push_back({"bmp\\Banner.bmp", BannerPicture()});
-    files.push_back({"bmp\\Anime.bmp", AnimePicture()});
-    files.push_back({"bmp\\ItemGet.bmp", ItemGetPicture()});
-    files.push_back({"bmp\\Window.bmp", WindowSkin()});
-    files.push_back(
-        {"bmp\\Result.bmp", WordsPicture(480, {"RESULT", "RANKING", "NEW RECORD"}, kWhite)});
-    files.push_back({"bmp\\TitleMenu.bmp", TitleMenuPicture()});
-    files.push_back({"bmp\\System.bmp", CursorSheet()});
-    files.push_back({"bmp\\Letter.bmp", LetterPicture()});
-    files.push_back({"bmp\\Pause.bmp", WordsPicture(320, {"PAUSE", "RETRY"}, kWhite)});
-    files.push_back({"bmp\\MapChip.bmp", MapChipPicture()});
-    files.push_back({"bmp\\MapPoint.bmp", MapPointPicture()});
-    files.push_back({"bmp\\Strip.bmp", StripPicture()});
+    // The title picture and every named picture of the built-in table from entry 40 on:
+    // the player does without each of them.
+    const auto optional = [&files](const char* path, Canvas canvas) {
+        files.push_back({path, std::move(canvas), true});
+    };
+    optional(kTitlePicture, TitlePicture());
+    optional("bmp\\Status.bmp", StatusPicture());
+    optional("bmp\\Digit.bmp", DigitPicture());
+    optional("bmp\\Banner.bmp", BannerPicture());
+    optional("bmp\\Anime.bmp", AnimePicture());
+    optional("bmp\\ItemGet.bmp", ItemGetPicture());
+    optional("bmp\\Window.bmp", WindowSkin());
+    optional("bmp\\Result.bmp", WordsPicture(480, {"RESULT", "RANKING", "NEW RECORD"}, kWhite));
+    optional("bmp\\TitleMenu.bmp", TitleMenuPicture());
+    optional("bmp\\System.bmp", CursorSheet());
+    optional("bmp\\Letter.bmp", LetterPicture());
+    optional("bmp\\Pause.bmp", WordsPicture(320, {"PAUSE", "RETRY"}, kWhite));
+    optional("bmp\\MapChip.bmp", MapChipPicture());
+    optional("bmp\\MapPoint.bmp", MapPointPicture());
+    optional("bmp\\Strip.bmp", StripPicture());
     return files;
 }
 
-bool WritePictures(std::string& error) {
+bool WritePictures(std::string& error, SampleKind kind) {
     for (const PictureFile& file : MakePictures()) {
+        if (file.optional && kind == SampleKind::RequiredOnly) continue;
         const std::string folder = file.path.substr(0, file.path.rfind('\\'));
         if (!platform::fs::CreateGameDirectory(folder) ||
             !platform::fs::WriteFileAtomic(file.path, EncodeBmp8(file.canvas, SamplePalette()))) {

@@ -19,10 +19,14 @@ inline constexpr const char* kBlockNames[] = {
     "", "地面", "壁", "ばね", "トゲ", "コイン入りブロック", "こわれるブロック", "スイッチブロック"};
 inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星", "ハート", "スイッチ"};
 inline constexpr const char* kCharaNames[] = {"",         kHeroName, kEnemyName, "ぴょんぴょん",
-                                              "うちうち", "ボス"};
+                                              "うちうち", "ボス",    "ようせい", "ほうだい"};
 // Rows of the first character sheet.
 inline constexpr int kHeroGraphic = 1;
 inline constexpr int kWalkerGraphic = 2;
+inline constexpr int kFairyGraphic = 3;
+inline constexpr int kCannonGraphic = 4;
+// The common variable that counts the coins of the run: a coin adds one.
+inline constexpr int kCoinVariable = 1;
 // The stages as the world map names them, and their first numbered generation on disk.
 // The third stage lies on a branch of the road.
 inline constexpr const char* kStageNames[] = {
@@ -92,16 +96,26 @@ const std::array<Rgb, 256>& SamplePalette();
 // A bottom-up BITMAPINFOHEADER file of 8 bits with the 256-entry colour table.
 std::vector<uint8_t> EncodeBmp8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
 
+// The same picture as an 8-bit palette PNG (stored, uncompressed image data): a picture
+// format other than the bitmap that the player reads in Direct3D mode.
+std::vector<uint8_t> EncodePng8(const Canvas& canvas, const std::array<Rgb, 256>& palette);
+
 // A PCM WAVE file: mono, 8 bits, at the given rate.
 std::vector<uint8_t> EncodeWave8(const std::vector<uint8_t>& samples, uint32_t rate);
 
 // ---- The pieces ---------------------------------------------------------------------
+
+// What is written: the whole sample, or only what the player cannot start without (the
+// pictures the built-in table requires, the data and what the data names, System.ini):
+// the second kind proves the player on a folder our own naming choices do not prop up.
+enum class SampleKind { Full, RequiredOnly };
 
 // Each writes its files below the current directory (the game folder) and says false,
 // with the reason in error, at the first file that could not be written.
 struct PictureFile {
     std::string path;  // game path
     Canvas canvas;
+    bool optional = false;  // a picture the player does without
 };
 std::vector<PictureFile> MakePictures();
 struct SoundFile {
@@ -116,7 +130,7 @@ std::vector<uint8_t> MakeFieldMusic();
 // The stage music file's bytes (see kStageMusic); empty when it cannot be encoded.
 std::vector<uint8_t> MakeStageMusic();
 
-bool WritePictures(std::string& error);
+bool WritePictures(std::string& error, SampleKind kind = SampleKind::Full);
 bool WriteSounds(std::string& error);
 bool WriteMusic(std::string& error);
 bool WriteSystemIni(std::string& error);
@@ -130,8 +144,20 @@ bool WriteStages(std::string& error);
 // written before into g_Database first.
 bool WriteProjectData(std::string& error);
 
-// The whole project into the current directory, then the factory copy "default\" of
-// "data\". The data version must be set (start-up's 770).
-bool WriteSampleProject(std::string& error);
+// The project into the current directory, then the factory copy "default\" of "data\".
+// The data version must be set (start-up's 770). The required-only kind leaves out the
+// optional pictures and the user's boot choice.
+bool WriteSampleProject(std::string& error, SampleKind kind = SampleKind::Full);
+
+// What a player leaves in the game folder after a short session of the sample, written by
+// the player's own writers: the options, the key assignment, the window place, a story
+// save in slot 1, the challenge save, a free-play ranking and a replay of the first
+// stage; and the left sword picture as PNG beside its bitmap. Not part of the
+// sample game, whose player starts afresh; written after WriteSampleProject, whose
+// project it loads.
+bool WriteUserFiles(std::string& error);
+inline constexpr const char* kReplayFile = "user_data\\rpl4\\Sample01_00.rpl4_770";
+inline constexpr const char* kRankingFile = "user_data\\free\\Sample01.rkg";
+inline constexpr const char* kOtherPictures[] = {"bmp\\sword\\Sword_L.png"};
 
 }  // namespace sample

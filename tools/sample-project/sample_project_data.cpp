@@ -1,7 +1,9 @@
-// The sample's project files: System.dat, the common palette with its hero, enemies,
-// blocks and items, the world map with its three stages and the two challenge stages.
+// The sample's project files: System.dat, the common palette with its hero, its fairy,
+// enemies, blocks and items, the world map with its three stages and the two challenge
+// stages.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
 #include "core/record.h"
 #include "data/cmd_types.h"
@@ -29,6 +31,13 @@ constexpr uint8_t kMoveDirLeft = 2;
 constexpr uint8_t kMoveDirRight = 3;
 
 constexpr int8_t kTriggerAlways = 0;
+constexpr int8_t kTriggerBeforeStart = 21;
+
+// The character groups: the hero, its fairy and their shots in one, the enemies and
+// theirs in the other. A shot hits the characters of every group but its own, and the
+// characters of two groups touch.
+constexpr uint8_t kHeroGroup = 0;
+constexpr uint8_t kEnemyGroup = 1;
 
 cFlowCmd MoveCmd(FlowCmdType type, uint8_t direction, int16_t speed, uint16_t useTime) {
     cFlowCmd cmd;
@@ -55,18 +64,38 @@ cFlow KeyFlow(size_t key, cFlowCmd cmd) {
     return flow;
 }
 
-cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks);
+cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks, uint8_t group);
 cFlowCmd JumpCmd(int32_t heightHalfBlocks);
 
+// A character drawn from a row of the first sheet, in the group of its side (0 the hero's,
+// 1 the enemies').
+cCharaDef Character(const char* name, uint8_t side, int16_t graphic, int16_t animeSet,
+                    uint32_t hp) {
+    cCharaDef chara;
+    chara.m_strText = name;
+    chara.m_nSide = side;
+    chara.m_nMapValue = side == 0 ? kHeroGroup : kEnemyGroup;
+    chara.m_nCell = graphic;
+    chara.m_nBmpSet = 1;
+    chara.m_nAnimeSet = animeSet;
+    chara.m_nMaxHP = hp;
+    return chara;
+}
+
+// An enemy of the walker's looks that hurts by touch and bursts when defeated.
+cCharaDef Enemy(const char* name, int hp, uint32_t score) {
+    cCharaDef chara = Character(name, 1, kWalkerGraphic, 2, static_cast<uint32_t>(hp));
+    chara.m_nPower = 1;
+    chara.m_nScore = score;
+    chara.m_nVanishEffect = 2;  // "破裂"
+    return chara;
+}
+
 cCharaDef Hero() {
-    cCharaDef hero;
-    hero.m_strText = kHeroName;
-    hero.m_nSide = 0;  // the player's side
+    cCharaDef hero = Character(kHeroName, 0, kHeroGraphic, 1, 3);
     hero.m_nPlayerNo = 0;
-    hero.m_nCell = kHeroGraphic;
-    hero.m_nBmpSet = 1;
-    hero.m_nAnimeSet = 1;
-    hero.m_nMaxHP = 3;
+    // Carried along where the screen scrolls by itself.
+    hero.m_bSyncScroll = 1;
     hero.m_nPriority = 4;
     hero.m_bFacingFixed = 0;
     // Walk with the direction keys, four dots a frame; jump four blocks high with the first
@@ -77,24 +106,15 @@ cCharaDef Hero() {
     jumpFlow.m_bKeyHold = 0;  // once per press
     hero.m_vFlows.push_back(std::move(jumpFlow));
     // The second button fires a shot that breaks the breakable blocks.
-    cFlow shotFlow = KeyFlow(kKeyButton1 + 1, ShotCmd(1, 0, 60, true));
+    cFlow shotFlow = KeyFlow(kKeyButton1 + 1, ShotCmd(1, 0, 60, true, kHeroGroup));
     shotFlow.m_bKeyHold = 0;
     hero.m_vFlows.push_back(std::move(shotFlow));
     return hero;
 }
 
 cCharaDef Walker() {
-    cCharaDef walker;
-    walker.m_strText = kEnemyName;
-    walker.m_nSide = 1;
-    walker.m_nCell = kWalkerGraphic;
-    walker.m_nBmpSet = 1;
-    walker.m_nAnimeSet = 2;
-    walker.m_nMaxHP = 1;
-    walker.m_nPower = 1;
-    walker.m_nScore = 100;
+    cCharaDef walker = Enemy(kEnemyName, 1, 100);
     walker.m_bFacingFixed = 0;
-    walker.m_nVanishEffect = 2;  // "破裂"
     // Always walking, turning back at walls and ledges.
     cFlow walk;
     walk.m_nTrigger = kTriggerAlways;
@@ -127,8 +147,9 @@ cFlowCmd JumpCmd(int32_t heightHalfBlocks) {
 }
 
 // A shot command: `count` shots of graphic 1 fanned over `spread` degrees, flying
-// straight for a second and a half; `breaks` lets them break blocks.
-cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks) {
+// straight for a second and a half, in the shooter's group; `breaks` lets them break
+// blocks.
+cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks, uint8_t group) {
     cFlowCmd cmd = Cmd(kCmdShot, 5);
     cmd.MakeEdShot();
     cEdShot& shot = *cmd.m_pShot;
@@ -136,11 +157,32 @@ cFlowCmd ShotCmd(uint8_t count, int16_t spread, int16_t speed, bool breaks) {
     shot.m_nPattern = count > 1 ? 1 : 0;
     shot.m_nSpread = spread;
     shot.m_nGraphic = 1;
+    shot.m_nSide = group;
     shot.m_nSpeed = speed;
     shot.m_nLife = 15;
     shot.m_nF44 = 1;  // life limited
     shot.m_nF47 = breaks ? 1 : 0;
     shot.m_nPower = 1;
+    return cmd;
+}
+
+// Shot movements that home: on the shooter's target, on the nearest character of a group.
+constexpr uint8_t kShotHomeTarget = 6;
+constexpr uint8_t kShotHomeNearest = 7;
+
+// One shot of graphic 2 that vanishes where it hits and lives `tenths`; the movement
+// homes on its goal for the first `homingHbl` half-blocks of its flight.
+cFlowCmd HomingShotCmd(uint8_t moveKind, int16_t homingHbl, int16_t speed, int16_t tenths,
+                       uint8_t group) {
+    cFlowCmd cmd = ShotCmd(1, 0, speed, false, group);
+    cEdShot& shot = *cmd.m_pShot;
+    shot.m_nGraphic = 2;
+    shot.m_nLife = tenths;
+    shot.m_nMoveKind = moveKind;
+    shot.m_anMove[1] = homingHbl;  // homing ends; it starts at once
+    // The nearest character is looked for among the other group.
+    shot.m_anMove[2] = group == kHeroGroup ? kEnemyGroup : kHeroGroup;
+    shot.m_nF56 = 1;  // it vanishes where it hits
     return cmd;
 }
 
@@ -157,20 +199,6 @@ cFlowCmd SummonCmd(FlowCmdType type, int16_t index, int16_t offsetX, uint8_t blo
     return cmd;
 }
 
-cCharaDef Enemy(const char* name, int hp, uint32_t score) {
-    cCharaDef chara;
-    chara.m_strText = name;
-    chara.m_nSide = 1;
-    chara.m_nCell = kWalkerGraphic;
-    chara.m_nBmpSet = 1;
-    chara.m_nAnimeSet = 2;
-    chara.m_nMaxHP = static_cast<uint32_t>(hp);
-    chara.m_nPower = 1;
-    chara.m_nScore = score;
-    chara.m_nVanishEffect = 2;  // "破裂"
-    return chara;
-}
-
 // Hops on the spot every second.
 cCharaDef Jumper() {
     cCharaDef chara = Enemy(kCharaNames[3], 1, 150);
@@ -183,19 +211,72 @@ cCharaDef Jumper() {
 cCharaDef Shooter() {
     cCharaDef chara = Enemy(kCharaNames[4], 2, 200);
     chara.m_nCellExtra = 8;
-    chara.m_vFlows.push_back(Always({ShotCmd(1, 0, 30, false), Cmd(kCmdWait, 20)}));
+    chara.m_vFlows.push_back(Always({ShotCmd(1, 0, 30, false, kEnemyGroup), Cmd(kCmdWait, 20)}));
     return chara;
 }
 
+// A code text for the execute-code command.
+cFlowCmd CodeCmd(const char* text) {
+    cFlowCmd cmd = Cmd(kCmdExecCode, 0);
+    cmd.m_strText = text;
+    return cmd;
+}
+
 // The boss: a fan of five shots, a walker summoned at its side, a block of the switch
-// kind toggled before it, then a rest.
+// kind toggled before it, then a rest; it counts its rounds in its first variable.
 cCharaDef Boss() {
     cCharaDef chara = Enemy(kCharaNames[5], 12, 5000);
     chara.m_nSize = 2;
     chara.m_nImpactResist = 20;
     chara.m_vFlows.push_back(
-        Always({ShotCmd(5, 90, 25, false), Cmd(kCmdWait, 10), SummonCmd(kCmdSummonChara, 2, -48, 0),
-                SummonCmd(kCmdSummonBlock, 7, -96, 2), Cmd(kCmdWait, 30)}));
+        Always({ShotCmd(5, 90, 25, false, kEnemyGroup), Cmd(kCmdWait, 10),
+                SummonCmd(kCmdSummonChara, 2, -48, 0), SummonCmd(kCmdSummonBlock, 7, -96, 2),
+                CodeCmd("my.v1 = my.v1 + 1"), Cmd(kCmdWait, 30)}));
+    return chara;
+}
+
+// The hero's fairy: it floats through walls along with the screen and every two seconds
+// fires a shot that homes on the nearest enemy. Shots pass it by and no touch hurts it:
+// a defeat on the hero's side would be the hero's.
+cCharaDef Fairy() {
+    cCharaDef chara = Character(kCharaNames[6], 0, kFairyGraphic, 1, 1);
+    chara.m_nMoveType = 1;  // flies through blocks
+    chara.m_bSyncScroll = 1;
+    chara.m_nImmunity = 2;
+    chara.m_nFacing = 1;  // to the right, ahead of the hero
+    chara.m_vFlows.push_back(
+        Always({HomingShotCmd(kShotHomeNearest, 40, 40, 30, kHeroGroup), Cmd(kCmdWait, 15)}));
+    return chara;
+}
+
+// A target command choosing the hero into a target slot, done the moment it starts.
+cFlowCmd TargetHeroCmd(int32_t slot) {
+    cFlowCmd cmd = Cmd(kCmdSetTarget, 0);
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, kCmdSetTarget)), 0);
+    cmd.m_vParams[0] = slot;
+    cmd.m_bTogether = 1;
+    return cmd;
+}
+
+// A cannon on a ledge. Its shots go for its second target, which it takes before the stage
+// starts: the hero. Then it fires at it every two seconds, by turns a shot aimed at where
+// the hero will be and a shot that homes on it.
+cCharaDef Cannon() {
+    constexpr uint8_t kSlot = 1;  // target 2
+    cCharaDef chara = Enemy(kCharaNames[7], 6, 300);
+    chara.m_nCell = kCannonGraphic;
+    cFlow beforeStart;
+    beforeStart.m_nTrigger = kTriggerBeforeStart;
+    beforeStart.m_vCmds.push_back(TargetHeroCmd(kSlot));
+    chara.m_vFlows.push_back(std::move(beforeStart));
+    cFlowCmd aimed = ShotCmd(1, 0, 30, false, kEnemyGroup);
+    aimed.m_pShot->m_nLife = 40;
+    aimed.m_pShot->m_nF06 = 1;  // aimed at a target
+    aimed.m_pShot->m_nPatternSlot = kSlot;
+    aimed.m_pShot->m_nF56 = 1;  // it vanishes where it hits
+    cFlowCmd homing = HomingShotCmd(kShotHomeTarget, 30, 30, 40, kEnemyGroup);
+    homing.m_pShot->m_nMoveSlot = kSlot;
+    chara.m_vFlows.push_back(Always({aimed, Cmd(kCmdWait, 15), homing, Cmd(kCmdWait, 15)}));
     return chara;
 }
 
@@ -239,7 +320,15 @@ enum : size_t {
     kBreakable = 6,
     kToggle = 7
 };
-enum : size_t { kHero = 1, kWalker = 2, kJumper = 3, kShooter = 4, kBoss = 5 };
+enum : size_t {
+    kHero = 1,
+    kWalker = 2,
+    kJumper = 3,
+    kShooter = 4,
+    kBoss = 5,
+    kFairy = 6,
+    kCannon = 7
+};
 enum : size_t { kCoin = 1, kGoal = 2, kHeart = 3, kSwitch = 4 };
 
 // Stage characters hold no item: their held-item placement is -1 (0 would name the
@@ -248,7 +337,9 @@ constexpr uint32_t kNoHeldItem = 0xFFFFFFFFu;
 
 // A stage drawn as text, one character a cell, 15 rows: '#' ground, 'W' wall, 'S' spring,
 // '^' spikes, 'B' coin block, 'X' breakable block, 'T' switch block, 'o' coin, 'G' goal,
-// 'h' heart, 's' switch, 'H' hero, 'E' walker, 'J' jumper, 'F' shooter, 'K' boss.
+// 'h' heart, 's' switch, 'H' hero, 'E' walker, 'J' jumper, 'F' shooter, 'K' boss,
+// 'A' fairy, 'C' cannon. The hero is placed first: the first placement on the hero's side
+// is the hero.
 cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_t bgm) {
     const cPalette& pal = g_CommonPalette;
     cStage stage;
@@ -264,6 +355,9 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
         def.m_nPlacementValue = kNoHeldItem;
         stage.m_vCharas.push_back(def);
     };
+    for (size_t y = 0; y < rows.size(); ++y)
+        for (size_t x = 0; x < rows[y].size(); ++x)
+            if (rows[y][x] == 'H') chara(kHero, static_cast<int>(x), static_cast<int>(y));
     for (size_t y = 0; y < rows.size(); ++y) {
         for (size_t x = 0; x < rows[y].size(); ++x) {
             const int cx = static_cast<int>(x), cy = static_cast<int>(y);
@@ -301,8 +395,11 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
                 case 's':
                     stage.m_vItems.push_back(Place(pal.m_vItems, kSwitch, cx, cy));
                     break;
-                case 'H':
-                    chara(kHero, cx, cy);
+                case 'A':
+                    chara(kFairy, cx, cy);
+                    break;
+                case 'C':
+                    chara(kCannon, cx, cy);
                     break;
                 case 'E':
                     chara(kWalker, cx, cy);
@@ -324,26 +421,38 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
     return stage;
 }
 
+// The meadow: coin blocks in the ground after the switch, walkers on the ground and one
+// on the ledge above them, spikes, a spring over the pit and the goal on a ledge.
 const std::vector<std::string> kStage1 = {
     "........................................", "........................................",
     "........................................", "........................................",
     "........................................", "........................................",
     "...........ooo..........................", "....................ooo.................",
-    "..........WWWWW.........................", "...................WWWWW.........o......",
+    "..........WWWWW......E..................", "...................WWWWW.........o......",
     "....................................G...", "...o.o.o.........................WWWWW..",
-    ".H.s............E.....E...S............W", "###########^^^#############...##########",
+    ".H.s............E.....E...S............W", "####BBB####^^^#############...##########",
     "###########################...##########",
 };
 
+// The valley, which scrolls by itself: the hero's fairy floats beside it and a cannon on a
+// ledge fires at it, then spikes, a jumper, a spring, a walker and a shooter before the
+// goal on a wall.
 const std::vector<std::string> kStage2 = {
-    "..............................", "..............................",
-    "..............................", "..............................",
-    "..............................", "..............................",
-    "..........BBB.................", "..............................",
-    "..........................G...", "................o.o.o...WWWWW.",
-    "........................W.....", "..........h..........E..W.....",
-    ".H.......J.....S.....F..X.....", "#######^^^####################",
-    "##############################",
+    "........................................................",
+    "........................................................",
+    "........................................................",
+    "........................................................",
+    "........................................................",
+    "........................................................",
+    "................................BBB.....................",
+    "........................................................",
+    ".............C..................................G.......",
+    "..A..........WWW......................o.o.o...WWWWW.....",
+    "..............................................W.........",
+    "................................h..........E..W.........",
+    ".H.............................J.....S.....F..X.........",
+    "#############################^^^########################",
+    "########################################################",
 };
 
 // The castle on the branch: a breakable wall, a switch block and the boss.
@@ -393,6 +502,9 @@ bool WriteSystemData(std::string& error) {
     system.m_vScreenBgm[0] = 1;              // the title plays Bgm record 1
     system.m_vScreenBgm[1] = 2;              // the world map and the save menu record 2
     system.m_vScreenBgm[2] = 2;              // the challenge list too
+    // A miss in the story takes back what the attempt changed of the run's variables (the
+    // coins it counted), as a retry does.
+    system.m_nUserDataOptionA = 1;
     if (!system.SaveFile(DataPath[35])) return Fail(error, DataPath[35]);
     return true;
 }
@@ -404,6 +516,7 @@ constexpr int8_t kItemCmdEffect = kCmdRunEffect - 15;
 constexpr int8_t kItemCmdScreenEffect = kCmdRunScreenEffect - 15;
 constexpr int8_t kItemCmdPicture = kCmdShowPicture - 15;
 constexpr int8_t kItemCmdPlaySE = kCmdPlaySE - 15;
+constexpr int8_t kItemCmdExecCode = kCmdExecCode - 15;
 
 // An item command with its leading parameters; the rest are 0.
 cFlowCmd ItemCmd(int8_t type, std::initializer_list<int32_t> params) {
@@ -439,11 +552,17 @@ bool WriteCommonPalette(std::string& error) {
     palette.m_vCharas.push_back(Jumper());
     palette.m_vCharas.push_back(Shooter());
     palette.m_vCharas.push_back(Boss());
+    palette.m_vCharas.push_back(Fairy());
+    palette.m_vCharas.push_back(Cannon());
 
     palette.m_vItems.assign(1, cItemDef{});
     cItemDef coin = Item(kItemNames[1], 5);
     coin.m_nSound = 1;  // "コイン"
     coin.m_bGetEffect = 1;
+    const std::string counter = "C" + std::to_string(kCoinVariable);
+    cFlowCmd count = ItemCmd(kItemCmdExecCode, {});
+    count.m_strText = counter + " = " + counter + " + 1";
+    coin.m_vCmds.push_back(count);
     palette.m_vItems.push_back(coin);
     cItemDef star = Item(kItemNames[2], 6);
     cFlowCmd clear;
@@ -457,14 +576,18 @@ bool WriteCommonPalette(std::string& error) {
     heart.m_nCellExtra = 1;
     heart.m_vCmds.push_back(ItemCmd(kItemCmdPlaySE, {2}));
     palette.m_vItems.push_back(heart);
-    // The switch: a sign-board message for three seconds, the sign picture beside the
-    // hero, sparks on the hero and the screen shaking sideways.
+    // The switch: a message in its box over the hero for three seconds, the sign standing
+    // on the ground beside it (on the back picture layer, behind the hero), sparks on the
+    // hero and the screen shaking sideways.
     cItemDef sw = Item(kItemNames[4], 6);
     sw.m_nCellExtra = 1;
-    cFlowCmd message = ItemCmd(kItemCmdMessage, {4, 0, 0, 0, -32, 1, 2, 30});
+    cFlowCmd message =
+        ItemCmd(kItemCmdMessage, {4, 0, 0, 0, -32, 1, 2, 30, 0, 0, 0, 0, 0, 0, /*box=*/1});
     message.m_strText = "スイッチが入った！";
     sw.m_vCmds.push_back(message);
-    sw.m_vCmds.push_back(ItemCmd(kItemCmdPicture, {1, 2, 0, 0, 64, -64, 1, 100, 2, 30}));
+    // From stage block (5, 9), half a block in, right of the message: the sign's post
+    // reaches down to the ground.
+    sw.m_vCmds.push_back(ItemCmd(kItemCmdPicture, {1, 4, 5, 9, 16, 0, /*layer=*/0, 100, 2, 30}));
     sw.m_vCmds.push_back(ItemCmd(kItemCmdEffect, {1, 2, 0, 0, 0, 0, 100}));
     sw.m_vCmds.push_back(ItemCmd(kItemCmdScreenEffect, {1}));
     palette.m_vItems.push_back(sw);
@@ -521,6 +644,10 @@ bool WriteStages(std::string& error) {
     cStage stages[kStageCount] = {MakeStage("はじまりの草原", kStage1, 2),
                                   MakeStage("とげの谷", kStage2, 3),
                                   MakeStage("ボスの城", kStage3, 3)};
+    // The valley scrolls to the right by itself, a dot a frame (a tenth of a dot in each of
+    // the ten update steps).
+    stages[1].m_bScrollAutoX = 1;
+    stages[1].m_nScrollSpeedX = 10;
     for (int i = 0; i < kStageCount; ++i)
         if (!stages[i].SaveFile(kStageFiles[i])) return Fail(error, kStageFiles[i]);
     cStage challenges[kChallengeCount] = {MakeStage("チャレンジ1", kChallenge1, 2),

@@ -3,6 +3,7 @@
 #include "media/draw/dd_device.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "core/log.h"
@@ -435,6 +436,8 @@ bool DDInit(uint32_t mode, HWND window, int width, int height, int bitsPerPixel,
         if (Direct3DStart() == 0) return false;
     }
     dd.bInit = 1;
+    static const bool freedAtExit = std::atexit(&DDFreeContext) == 0;
+    (void)freedAtExit;
     dd.bStartedBefore = 1;
     GetDisplayFlags().started = true;
     return true;
@@ -552,8 +555,8 @@ int D3DPresent(int a, int b, int c) {
     if (!BackBuffer.lpDT || !BackBuffer.lpDT->lpSurface) return dd.lpDevice->IsLost() ? 0 : 1;
     const vid::HResult hr =
         dd.lpDevice->Present(BackBuffer.lpDT->lpSurface->image, dd.DisplayPalette);
-    // A lost device in full screen would minimise the window here; our window stays as
-    // it is and simply shows the last frame until the restore.
+    // What a lost device does to the window (the restore asked for in a window, the
+    // window minimised in full screen) is the frame's, which reaches the window.
     return hr == vid::kDeviceLost ? 0 : 1;
 }
 

@@ -105,6 +105,9 @@ bool DDInit(uint32_t mode, HWND window, int width, int height, int bitsPerPixel,
             uint32_t refreshRequest, DDSURFACEDATA* surfaceTable, const DDSURFACEFILE* bitmapTable,
             int tableSize);
 void DDEnd();
+// Frees a Direct3D context that is left and the DirectDraw transparent triple. The first
+// successful DDInit registers it to run at exit, before the objects made ahead of it are
+// destroyed: a font destroyed at exit then finds no context to release through.
 void DDFreeContext();
 bool DDErrorText(int code);
 

@@ -15,6 +15,7 @@
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_pixels.h"
 #include "media/draw/dd_sprite.h"
+#include "media/draw/plain_parts.h"
 #include "platform/diag.h"
 #include "platform/msg/msg.h"
 #include "platform/text/glyphs.h"
@@ -645,8 +646,13 @@ void Font::DrawTextF(DDSURFACEDATA* dst, int x, int y, const char* format, ...) 
 
 void Font::DrawFrameBox(DDSURFACEDATA* dst, int x, int y, int w, int h) {
     if (!dst) return;
-    CentreOnBox(m_lpBoxSurface ? m_lpBoxSurface : dst, x, y, w, h);
-    if (m_lpBoxSurface) DDBltFast(dst, x, y, w, h, m_lpBoxSurface, 0, 0, 0);
+    CentreOnBox(BoxOr(dst), x, y, w, h);
+    // A game without the box picture, or with one smaller than the box, gets a plain
+    // window under it, so that the text in the box still reads against what lies under.
+    const bool picture = HasPicture(m_lpBoxSurface);
+    if (m_lpBoxSurface && (!picture || m_lpBoxSurface->nWidth < w || m_lpBoxSurface->nHeight < h))
+        DrawPlainWindow(dst, x, y, w, h, PlainColoursOf(this));
+    if (picture) DDBltFast(dst, x, y, w, h, m_lpBoxSurface, 0, 0, 0);
     const int t = m_nFrameThickness;
     if (t > 0) DDFillFrame(dst, x - t, y - t, w + 2 * t, h + 2 * t, t, m_dwFrameColor);
 }
@@ -661,7 +667,7 @@ void Font::DrawTextBox(DDSURFACEDATA* dst, int x, int y, int w, int h, const cha
         if (w == 0) w = tw + margin;
         if (h == 0) h = th;
     }
-    CentreOnBox(m_lpBoxSurface ? m_lpBoxSurface : dst, x, y, w, h);
+    CentreOnBox(BoxOr(dst), x, y, w, h);
     DrawFrameBox(dst, x, y, w, h);
     // A Direct3D colour without alpha would draw nothing at all; callers that pass a
     // plain colour value (0 for black) mean it opaque.
@@ -722,6 +728,10 @@ void Font::Release() {
         (next_ ? next_->prev_ : g_lastFont) = prev_;
         prev_ = next_ = nullptr;
     }
+}
+
+DDSURFACEDATA* Font::BoxOr(DDSURFACEDATA* dst) const {
+    return HasPicture(m_lpBoxSurface) ? m_lpBoxSurface : dst;
 }
 
 int Font::GlyphCount() const {

@@ -66,7 +66,7 @@ class Font {
     void DrawTextF(DDSURFACEDATA* dst, int x, int y, const char* format, ...)
         __attribute__((format(printf, 5, 6)));
     // The box picture framed at (x, y); x or y of 10000 centres the box on the size of the
-    // box picture.
+    // box picture. Without a loaded box picture a plain window stands in for it.
     void DrawFrameBox(DDSURFACEDATA* dst, int x, int y, int w, int h);
     // The framed box with the text in it at (x + margin, y). A width or height of 0 is
     // measured from the text. colour is in the form of m_dwColor.
@@ -123,6 +123,8 @@ class Font {
     void DrawGlyph(Layout& layout, int px, int py, uint8_t lead, uint8_t trail);
     void DrawLetters(DDSURFACEDATA* dst, int x, int y, const char* text);
     bool LettersOn() const;
+    // What a box centres on: the box picture, or dst when there is none.
+    DDSURFACEDATA* BoxOr(DDSURFACEDATA* dst) const;
     void RefillIfCentringChanged();
     void DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32_t colour);
 

@@ -205,16 +205,16 @@ void cDialog::CreateScrollBars() {
 
 void cDialog::PlaceScrollBars() {
     if (!m_hWnd) return;
-    const int cw = m_hWnd->ClientWidth(), ch = m_hWnd->ClientHeight();
+    // Along the bottom and the right edge of the client area, which the toolbar and the
+    // status bar leave.
+    const ui::Rect& c = m_rcClient;
     for (int bar = 0; bar < 2; ++bar) {
         HWND h = m_hScroll[bar];
         if (!h) continue;
         if (bar == 0)
-            ui::MoveWindow(h, 0, ch - ui::kScrollBarSize,
-                           cw - (m_hScroll[1] ? ui::kScrollBarSize : 0), ui::kScrollBarSize);
+            ui::MoveWindow(h, c.x, c.y + c.height, c.width, ui::kScrollBarSize);
         else
-            ui::MoveWindow(h, cw - ui::kScrollBarSize, 0, ui::kScrollBarSize,
-                           ch - (m_hScroll[0] ? ui::kScrollBarSize : 0));
+            ui::MoveWindow(h, c.x + c.width, c.y, ui::kScrollBarSize, c.height);
         h->scrollMin = m_Scroll[bar].nMin;
         h->scrollMax = m_Scroll[bar].nMax;
         h->scrollPage = m_Scroll[bar].nPage;

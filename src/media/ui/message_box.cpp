@@ -14,23 +14,6 @@ namespace {
 
 std::thread::id g_uiThread;
 
-std::vector<int> ButtonsOf(UINT type) {
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL:
-            return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE:
-            return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL:
-            return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO:
-            return {IDYES, IDNO};
-        case MB_RETRYCANCEL:
-            return {IDRETRY, IDCANCEL};
-        default:
-            return {IDOK};
-    }
-}
-
 const char* Label(int id) {
     switch (id) {
         case IDCANCEL:
@@ -50,18 +33,10 @@ const char* Label(int id) {
     }
 }
 
-// Esc and the close box: Cancel where there is one, else the only button, else the
-// last (the system box behaves the same).
-int EscapeAnswer(const std::vector<int>& buttons) {
-    for (int b : buttons)
-        if (b == IDCANCEL) return b;
-    return buttons.back();
-}
-
 }  // namespace
 
 int RunMessageBox(const std::string& textSjis, const std::string& captionSjis, UINT type) {
-    const std::vector<int> buttons = ButtonsOf(type);
+    const std::vector<int> buttons = platform::msgbox::Buttons(type);
     const int def = platform::msgbox::DefaultButton(type);
     const TextPainter* text = CurrentHost().text.get();
     const int lh = text ? text->LineHeight() : 12;
@@ -94,7 +69,7 @@ int RunMessageBox(const std::string& textSjis, const std::string& captionSjis, U
         x += kButtonWidth + kGap;
     }
     bool ended = false;
-    int answer = EscapeAnswer(buttons);
+    int answer = platform::msgbox::EscapeButton(type);
     HWND box = CreateDialogWindow(
         t, MainWindowHandle(), [&](HWND, UINT message, WPARAM wParam, LPARAM) -> LRESULT {
             if (message == WM_COMMAND && HiWord(wParam) == BN_CLICKED) {
@@ -106,7 +81,7 @@ int RunMessageBox(const std::string& textSjis, const std::string& captionSjis, U
                 return 1;
             }
             if (message == WM_CLOSE) {
-                answer = EscapeAnswer(buttons);
+                answer = platform::msgbox::EscapeButton(type);
                 ended = true;
                 return 1;
             }

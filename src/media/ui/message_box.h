@@ -1,6 +1,7 @@
 // Message boxes drawn in the game window: once the UI host is up, every box asked for
-// on the UI thread is a small modal window over the last frame. Boxes asked before the
-// window exists, or on another thread, keep to the system box.
+// on the UI thread is a small modal window over the last frame. The application shell
+// routes the boxes of other threads to the UI thread, and shows its window for a box
+// asked before the window was on the screen.
 #pragma once
 
 #include <string>

@@ -252,6 +252,25 @@ void PaintControl(Image& img, const Window& dialog, const Window& c, const TextP
             Frame(img, t, kLight, kDark);
             break;
         }
+        case Kind::StatusBar: {
+            // A sunken panel over the strip, its text on one line.
+            img.Fill(r.x, r.y, r.width, r.height, kFace);
+            const Rect panel = Inset(r, 2);
+            Frame(img, panel, kShadow, kLight);
+            Text(img, text, panel.x + 3, panel.y + (panel.height - lh) / 2, c.text, kText,
+                 Inset(panel, 1));
+            break;
+        }
+        case Kind::Toolbar:
+            // The band the tool rows stand in, raised, with a groove under each row.
+            img.Fill(r.x, r.y, r.width, r.height, kFace);
+            Frame(img, r, kLight, kShadow);
+            for (int y = r.y + kToolbarRowHeight - 1; y < r.y + r.height - 1;
+                 y += kToolbarRowHeight) {
+                img.Fill(r.x + 1, y, r.width - 2, 1, kShadow);
+                img.Fill(r.x + 1, y + 1, r.width - 2, 1, kLight);
+            }
+            break;
         case Kind::Main:
         case Kind::Dialog:
             break;

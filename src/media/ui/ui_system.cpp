@@ -362,12 +362,15 @@ void DialogKey(Window* dialog, int vk) {
     }
 }
 
-// The control under a client position of a dialog (statics and frames take no clicks).
+// The control under a client position of a dialog (statics, frames and bars take no
+// clicks).
 Window* ControlAt(Window* dialog, int cx, int cy) {
     for (auto it = dialog->children.rbegin(); it != dialog->children.rend(); ++it) {
         Window* c = it->get();
         if (!c->visible || !c->enabled) continue;
-        if (c->kind == Kind::Static || c->kind == Kind::GroupBox || c->kind == Kind::Icon) continue;
+        if (c->kind == Kind::Static || c->kind == Kind::GroupBox || c->kind == Kind::Icon ||
+            c->kind == Kind::StatusBar || c->kind == Kind::Toolbar)
+            continue;
         if (Rect{c->x, c->y, c->width, c->height}.Contains(cx, cy)) return c;
     }
     return nullptr;
@@ -630,10 +633,17 @@ void SetWindowText(HWND window, const std::string& sjis) {
 
 void MoveWindow(HWND window, int x, int y, int width, int height) {
     if (!window) return;
+    const bool resized =
+        window->width != std::max(0, width) || window->height != std::max(0, height);
     window->x = x;
     window->y = y;
     window->width = std::max(0, width);
     window->height = std::max(0, height);
+    // A window told of its new size lays out what it holds (bars, scroll bars).
+    if (resized)
+        SendMessage(window, WM_SIZE, 0,
+                    static_cast<LPARAM>((window->ClientWidth() & 0xFFFF) |
+                                        (window->ClientHeight() & 0xFFFF) << 16));
 }
 
 void EnableWindow(HWND window, bool enable) {

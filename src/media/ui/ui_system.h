@@ -37,6 +37,9 @@ constexpr int kDialogFrame = 3;
 constexpr int kSizingFrame = 4;
 constexpr int kScrollBarSize = 16;
 constexpr int kMenuHeight = 20;
+// A window's own bars: each toolbar row, and the status bar along the bottom.
+constexpr int kToolbarRowHeight = 28;
+constexpr int kStatusBarHeight = 20;
 
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;

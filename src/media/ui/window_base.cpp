@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 
 #include "core/log.h"
 
@@ -97,8 +98,14 @@ LRESULT cWindowBase::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         case WM_PAINT:
             OnPaint();
             return 1;
+        case WM_CREATE:
+        case WM_INITDIALOG:
+            CreateBars();
+            return message == WM_INITDIALOG ? 1 : 0;
         case WM_DESTROY:
+            // The bars go with their window.
             m_hWnd = nullptr;
+            m_hStatusBar = m_hToolbar = nullptr;
             return 1;
         case WM_MOVE:
             m_nLastX = static_cast<int16_t>(LoWord(lParam));
@@ -106,12 +113,10 @@ LRESULT cWindowBase::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
             return 1;
         case WM_SIZE:
             RecomputeFrame();
+            PlaceBars();
             return 1;
         case WM_GETMINMAXINFO:
-            if (auto* info = reinterpret_cast<MINMAXINFO*>(lParam)) {
-                info->ptMinTrackSize = {m_nMinW, m_nMinH};
-                info->ptMaxTrackSize = {m_nMaxW, m_nMaxH};
-            }
+            FillMinMaxInfo(lParam);
             return 1;
         case WM_COMMAND:
             m_bInCommand = true;
@@ -133,24 +138,33 @@ void cWindowBase::Create(int clientWidth, int clientHeight, int minWidth, int mi
     m_dwExtra = extraFlags;
     m_dwScrollMask = scrollMask;
     RecomputeFrame();
-    // The outer size that gives a client area of the requested size, with the toolbar,
-    // the status bar and the own scroll bars around it.
-    auto outerW = [&](int w) {
-        return w + m_nFrameL + m_nFrameR + ((scrollMask & 2) ? ui::kScrollBarSize : 0);
-    };
-    auto outerH = [&](int h) {
-        return h + m_nFrameT + m_nFrameB + toolbarRows * kToolbarRowHeight +
-               ((statusMode == 1 || statusMode == 2) ? kStatusBarHeight : 0) +
-               ((scrollMask & 1) ? ui::kScrollBarSize : 0);
-    };
     m_nClientW = clientWidth;
     m_nClientH = clientHeight;
-    m_nWindowW = clientWidth ? outerW(clientWidth) : 0;
-    m_nWindowH = clientHeight ? outerH(clientHeight) : 0;
-    m_nMinW = outerW(minWidth);
-    m_nMinH = outerH(minHeight);
-    m_nMaxW = outerW(maxWidth);
-    m_nMaxH = outerH(maxHeight);
+    m_nWindowW = clientWidth ? OuterWidth(clientWidth) : 0;
+    m_nWindowH = clientHeight ? OuterHeight(clientHeight) : 0;
+    m_nMinW = OuterWidth(minWidth);
+    m_nMinH = OuterHeight(minHeight);
+    m_nMaxW = OuterWidth(maxWidth);
+    m_nMaxH = OuterHeight(maxHeight);
+}
+
+// The toolbar rows and a status bar of either mode take room above and below the
+// client area, the own scroll bars beside it.
+int cWindowBase::OuterWidth(int clientWidth) const {
+    return clientWidth + m_nFrameL + m_nFrameR + ((m_dwScrollMask & 2) ? ui::kScrollBarSize : 0);
+}
+
+int cWindowBase::OuterHeight(int clientHeight) const {
+    return clientHeight + m_nFrameT + m_nFrameB + m_nToolbarRows * ui::kToolbarRowHeight +
+           ((m_nStatusMode == 1 || m_nStatusMode == 2) ? ui::kStatusBarHeight : 0) +
+           ((m_dwScrollMask & 1) ? ui::kScrollBarSize : 0);
+}
+
+void cWindowBase::FillMinMaxInfo(LPARAM lParam) const {
+    if (auto* info = reinterpret_cast<MINMAXINFO*>(lParam)) {
+        info->ptMinTrackSize = {m_nMinW, m_nMinH};
+        info->ptMaxTrackSize = {m_nMaxW, m_nMaxH};
+    }
 }
 
 void cWindowBase::SetCreateParams(uint16_t resourceId, HWND parent, intptr_t value) {
@@ -163,13 +177,18 @@ void cWindowBase::SetCreateParams(uint16_t resourceId, HWND parent, intptr_t val
 
 void cWindowBase::RecomputeFrame() {
     m_nFrameL = m_nFrameR = m_nFrameT = m_nFrameB = 0;
-    if ((m_dwStyle & WS_CAPTION) == WS_CAPTION) m_nFrameT += ui::kCaptionHeight;
-    if (m_dwStyle & WS_THICKFRAME) {
+    // The main window's caption and border are drawn by the desktop around our window,
+    // which is its client area: here it has none.
+    const uint32_t framing = m_hWnd && m_hWnd->kind == ui::Kind::Main
+                                 ? 0
+                                 : m_dwStyle & (WS_CAPTION | WS_THICKFRAME | WS_DLGFRAME);
+    if ((framing & WS_CAPTION) == WS_CAPTION) m_nFrameT += ui::kCaptionHeight;
+    if (framing & WS_THICKFRAME) {
         m_nFrameL += ui::kSizingFrame;
         m_nFrameR += ui::kSizingFrame;
         m_nFrameT += ui::kSizingFrame;
         m_nFrameB += ui::kSizingFrame;
-    } else if (m_dwStyle & WS_DLGFRAME) {
+    } else if (framing & WS_DLGFRAME) {
         m_nFrameL += ui::kDialogFrame;
         m_nFrameR += ui::kDialogFrame;
         m_nFrameT += ui::kDialogFrame;
@@ -182,13 +201,52 @@ void cWindowBase::RecomputeFrame() {
         m_nWindowW = m_hWnd->width;
         m_nWindowH = m_hWnd->height;
     }
+    // The toolbar takes the top rows; a status bar of mode 1 the bottom strip (one of
+    // mode 2 lies over the client area).
     m_rcClient.x = 0;
-    m_rcClient.y = m_nToolbarRows * kToolbarRowHeight;
+    m_rcClient.y = m_nToolbarRows * ui::kToolbarRowHeight;
     m_rcClient.width =
         m_nWindowW - m_nFrameL - m_nFrameR - ((m_dwScrollMask & 2) ? ui::kScrollBarSize : 0);
-    m_rcClient.height = m_nWindowH - m_nFrameT - m_nFrameB - m_nToolbarRows * kToolbarRowHeight -
+    m_rcClient.height = m_nWindowH - m_nFrameT - m_nFrameB -
+                        m_nToolbarRows * ui::kToolbarRowHeight -
                         ((m_dwScrollMask & 1) ? ui::kScrollBarSize : 0) -
-                        (m_nStatusMode == 1 ? kStatusBarHeight : 0);
+                        (m_nStatusMode == 1 ? ui::kStatusBarHeight : 0);
+}
+
+void cWindowBase::CreateBars() {
+    if (!m_hWnd) return;
+    auto make = [this](ui::Kind kind, int id) {
+        auto bar = std::make_unique<platform::Window>();
+        bar->kind = kind;
+        bar->id = id;
+        bar->parent = m_hWnd;
+        HWND h = bar.get();
+        m_hWnd->children.push_back(std::move(bar));
+        return h;
+    };
+    if ((m_nStatusMode == 1 || m_nStatusMode == 2) && !m_hStatusBar) {
+        m_hStatusBar = make(ui::Kind::StatusBar, kStatusBarId);
+        // As the window system's status bar does: told that its window changed size, it
+        // lays itself along the bottom of the client area, the whole width.
+        m_hStatusBar->proc = [](HWND bar, UINT message, WPARAM, LPARAM) -> LRESULT {
+            if (message != WM_SIZE || !bar->parent) return 0;
+            const HWND window = bar->parent;
+            ui::MoveWindow(bar, 0, window->ClientHeight() - ui::kStatusBarHeight,
+                           window->ClientWidth(), ui::kStatusBarHeight);
+            return 0;
+        };
+    }
+    if (m_nToolbarRows > 0 && !m_hToolbar) m_hToolbar = make(ui::Kind::Toolbar, kToolbarId);
+    PlaceBars();
+}
+
+void cWindowBase::PlaceBars() {
+    if (!m_hWnd) return;
+    if (m_hStatusBar) ui::SendMessage(m_hStatusBar, WM_SIZE, 0, 0);
+    // The toolbar stands over the rows the client area was moved down by.
+    if (m_hToolbar)
+        ui::MoveWindow(m_hToolbar, 0, 0, m_hWnd->ClientWidth(),
+                       m_nToolbarRows * ui::kToolbarRowHeight);
 }
 
 void cWindowBase::UpdateStyle() {
@@ -216,9 +274,9 @@ void cWindowBase::Move(int x, int y) {
 
 void cWindowBase::SetClientSize(int width, int height) {
     if (!m_hWnd) return;
-    const int w = width + m_hWnd->frameLeft + m_hWnd->frameRight;
-    const int h = height + m_hWnd->frameTop + m_hWnd->frameBottom;
-    ui::MoveWindow(m_hWnd, m_hWnd->x, m_hWnd->y, w, h);
+    // The window around that client area as Create works it out: frames, bars and own
+    // scroll bars.
+    ui::MoveWindow(m_hWnd, m_hWnd->x, m_hWnd->y, OuterWidth(width), OuterHeight(height));
     RecomputeFrame();
 }
 

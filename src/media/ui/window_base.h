@@ -18,8 +18,9 @@ struct MINMAXINFO {
     POINT ptReserved, ptMaxSize, ptMaxPosition, ptMinTrackSize, ptMaxTrackSize;
 };
 
-constexpr int kToolbarRowHeight = 28;
-constexpr int kStatusBarHeight = 20;
+// The ids of a window's bars among its children.
+constexpr int kStatusBarId = 0xFFE0;
+constexpr int kToolbarId = 0xFFE1;
 
 class cWindowBase {
   public:
@@ -65,6 +66,11 @@ class cWindowBase {
     bool GetClientCursorPos(bool clamp, uint32_t mask);
     // Frame sizes and the client area from the style (every style change redoes it).
     void RecomputeFrame();
+    // The status bar (status mode 1 or 2) and the toolbar (toolbar rows) of a window that
+    // has just been made, as children of its window, laid out at once.
+    void CreateBars();
+    // The toolbar over the top rows of the window, the status bar told the new size.
+    void PlaceBars();
 
     HWND m_hWnd = nullptr;
     intptr_t m_hInstance = 0;
@@ -90,6 +96,18 @@ class cWindowBase {
     std::string m_strTraceName;
     // Dialogs without a modal loop of their own that this window is the parent of.
     std::vector<cWindowBase*> m_vDialogs;
+    // The bars made by CreateBars; null without them and once the window is gone.
+    HWND m_hStatusBar = nullptr;
+    HWND m_hToolbar = nullptr;
+
+  protected:
+    // WM_GETMINMAXINFO: the tracking sizes from the stored minimum and maximum.
+    void FillMinMaxInfo(LPARAM lParam) const;
+
+  private:
+    // The window size around a client size: frames, bars and own scroll bars.
+    int OuterWidth(int clientWidth) const;
+    int OuterHeight(int clientHeight) const;
 };
 
 // The mouse buttons as the game polls them.

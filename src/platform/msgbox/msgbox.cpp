@@ -15,57 +15,52 @@ std::mutex g_mutex;
 Handler g_window;
 Handler g_scripted;
 
-std::vector<int> ButtonsOf(UINT type) {
-    switch (type & MB_TYPEMASK) {
-        case MB_OKCANCEL: return {IDOK, IDCANCEL};
-        case MB_ABORTRETRYIGNORE: return {IDABORT, IDRETRY, IDIGNORE};
-        case MB_YESNOCANCEL: return {IDYES, IDNO, IDCANCEL};
-        case MB_YESNO: return {IDYES, IDNO};
-        case MB_RETRYCANCEL: return {IDRETRY, IDCANCEL};
-        default: return {IDOK};
-    }
-}
-
 const char* ButtonLabel(int id) {
     switch (id) {
-        case IDOK: return "OK";
-        case IDCANCEL: return "Cancel";
-        case IDABORT: return "Abort";
-        case IDRETRY: return "Retry";
-        case IDIGNORE: return "Ignore";
-        case IDYES: return "Yes";
-        case IDNO: return "No";
+        case IDOK:
+            return "OK";
+        case IDCANCEL:
+            return "Cancel";
+        case IDABORT:
+            return "Abort";
+        case IDRETRY:
+            return "Retry";
+        case IDIGNORE:
+            return "Ignore";
+        case IDYES:
+            return "Yes";
+        case IDNO:
+            return "No";
     }
     return "?";
-}
-
-// The answer when Esc or the close button ends the box: Cancel where there is one,
-// else the only button of an OK box, else the last button.
-int EscapeButton(const std::vector<int>& buttons) {
-    for (int b : buttons)
-        if (b == IDCANCEL) return b;
-    return buttons.size() == 1 ? buttons[0] : buttons.back();
 }
 
 bool ShowWithSdl(const Request& r, int& result) {
     const std::string text = text::SjisToUtf8(r.textSjis);
     const std::string caption = text::SjisToUtf8(r.captionSjis);
-    const std::vector<int> ids = ButtonsOf(r.type);
+    const std::vector<int> ids = Buttons(r.type);
     const int def = DefaultButton(r.type);
+    const int escape = EscapeButton(r.type);
     std::vector<SDL_MessageBoxButtonData> buttons;
     for (int id : ids) {
         SDL_MessageBoxButtonData b{};
         b.buttonid = id;
         b.text = ButtonLabel(id);
         if (id == def) b.flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (id == EscapeButton(ids)) b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        if (id == escape) b.flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         buttons.push_back(b);
     }
     SDL_MessageBoxData data{};
     switch (r.type & MB_ICONMASK) {
-        case MB_ICONERROR: data.flags = SDL_MESSAGEBOX_ERROR; break;
-        case MB_ICONWARNING: data.flags = SDL_MESSAGEBOX_WARNING; break;
-        default: data.flags = SDL_MESSAGEBOX_INFORMATION; break;
+        case MB_ICONERROR:
+            data.flags = SDL_MESSAGEBOX_ERROR;
+            break;
+        case MB_ICONWARNING:
+            data.flags = SDL_MESSAGEBOX_WARNING;
+            break;
+        default:
+            data.flags = SDL_MESSAGEBOX_INFORMATION;
+            break;
     }
     data.title = caption.c_str();
     data.message = text.c_str();
@@ -73,7 +68,7 @@ bool ShowWithSdl(const Request& r, int& result) {
     data.buttons = buttons.data();
     int chosen = -1;
     if (SDL_ShowMessageBox(&data, &chosen) != 0) return false;
-    result = chosen < 0 ? EscapeButton(ids) : chosen;
+    result = chosen < 0 ? escape : chosen;
     return true;
 }
 
@@ -89,8 +84,32 @@ void SetScriptedAnswerer(Handler handler) {
     g_scripted = std::move(handler);
 }
 
+std::vector<int> Buttons(UINT type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL:
+            return {IDOK, IDCANCEL};
+        case MB_ABORTRETRYIGNORE:
+            return {IDABORT, IDRETRY, IDIGNORE};
+        case MB_YESNOCANCEL:
+            return {IDYES, IDNO, IDCANCEL};
+        case MB_YESNO:
+            return {IDYES, IDNO};
+        case MB_RETRYCANCEL:
+            return {IDRETRY, IDCANCEL};
+        default:
+            return {IDOK};
+    }
+}
+
+int EscapeButton(UINT type) {
+    const std::vector<int> ids = Buttons(type);
+    for (int b : ids)
+        if (b == IDCANCEL) return b;
+    return ids.back();
+}
+
 int DefaultButton(UINT type) {
-    const std::vector<int> ids = ButtonsOf(type);
+    const std::vector<int> ids = Buttons(type);
     const size_t index = ((type & MB_DEFMASK) >> 8);
     return index < ids.size() ? ids[index] : ids[0];
 }
@@ -104,6 +123,10 @@ int Show(const std::string& textSjis, const std::string& captionSjis, UINT type)
         window = g_window;
     }
     if (scripted) return scripted(r);
+    // Every box leaves its line on stderr, where a user who started the player from a
+    // terminal or a launcher's log finds it after the box is gone.
+    const std::string caption = text::SjisToUtf8(captionSjis), body = text::SjisToUtf8(textSjis);
+    Diag(DiagLevel::Warn, "msgbox", "\"%s\": \"%s\"", caption.c_str(), body.c_str());
     if (window) {
         const int answer = window(r);
         if (answer != kDeclined) return answer;
@@ -111,9 +134,8 @@ int Show(const std::string& textSjis, const std::string& captionSjis, UINT type)
     int result = 0;
     if (ShowWithSdl(r, result)) return result;
     const int def = DefaultButton(type);
-    Diag(DiagLevel::Warn, "msgbox", "no display for a message box \"%s\": \"%s\"; answered %s",
-         text::SjisToUtf8(captionSjis).c_str(), text::SjisToUtf8(textSjis).c_str(),
-         ButtonLabel(def));
+    Diag(DiagLevel::Warn, "msgbox", "no display for the message box \"%s\"; answered %s",
+         caption.c_str(), ButtonLabel(def));
     return def;
 }
 

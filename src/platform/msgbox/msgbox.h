@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -17,9 +18,9 @@ struct Request {
 
 using Handler = std::function<int(const Request&)>;
 
-// The in-window box of our UI layer, installed while the window is up. Without it,
-// boxes go to SDL's own message box. A handler that cannot show a box (it is asked on
-// a thread that does not own the window) answers kDeclined and SDL's box is used.
+// The in-window box of our UI layer, installed while the window exists. Without it,
+// boxes go to SDL's own message box. A handler that cannot show a box (no window, or
+// nobody to answer it) answers kDeclined and SDL's box is tried.
 constexpr int kDeclined = -1;
 void SetWindowBoxHandler(Handler handler);
 
@@ -27,12 +28,18 @@ void SetWindowBoxHandler(Handler handler);
 void SetScriptedAnswerer(Handler handler);
 
 // Shows the box through the scripted answerer, the in-window box, or SDL, in that
-// order of preference. When no box can be shown at all (no display), the box is
-// written to stderr and its default button is the answer.
+// order of preference; every box but a scripted one is also written to stderr. When no
+// box can be shown at all (no display), its default button is the answer, and stderr
+// says so.
 int Show(const std::string& textSjis, const std::string& captionSjis, UINT type);
 
+// The buttons of a box type, left to right (IDOK, IDYES ...).
+std::vector<int> Buttons(UINT type);
 // The default button of a box type (the first button, or the second with
 // MB_DEFBUTTON2).
 int DefaultButton(UINT type);
+// The answer when Esc or the close button ends the box: Cancel where there is one, else
+// the last button (the only one of an OK box).
+int EscapeButton(UINT type);
 
 }  // namespace platform::msgbox

@@ -30,7 +30,8 @@ bool ReadCpuid(CpuIdentity& id) {
     std::memcpy(vendor + 4, &d, 4);
     std::memcpy(vendor + 8, &c, 4);
     id.vendor = vendor;
-    if (__get_cpuid_max(0x80000000, nullptr) >= 0x80000004) {
+    // g++'s header gives the highest leaf unsigned, clang's as int.
+    if (static_cast<unsigned>(__get_cpuid_max(0x80000000, nullptr)) >= 0x80000004) {
         char brand[49] = {};
         for (unsigned leaf = 0; leaf < 3; ++leaf) {
             __cpuid(0x80000002 + leaf, a, b, c, d);

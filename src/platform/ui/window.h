@@ -29,6 +29,8 @@ struct Window {
         ListBox,
         Icon,
         ScrollBar,
+        StatusBar,  // the strip along the bottom of a window that shows a line of text
+        Toolbar,    // the rows of tool buttons along the top of a window
     };
     using Proc = std::function<LRESULT(Window* window, UINT message, WPARAM wParam, LPARAM lParam)>;
 

@@ -100,6 +100,14 @@ bool DecodeRle(std::span<const uint8_t> data, int width, int height, bool four,
 
 }  // namespace
 
+bool PictureSizeAllowed(int64_t width, int64_t height, std::string& error) {
+    if (width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide &&
+        width * height <= kMaxPixels)
+        return true;
+    return Fail(error, "picture size " + std::to_string(width) + "x" + std::to_string(height) +
+                           " out of range");
+}
+
 bool LooksLikeBmp(std::span<const uint8_t> file) {
     return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
@@ -152,10 +160,7 @@ bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& error) 
     }
     const bool topDown = height < 0;
     if (topDown) height = -height;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
-        width * height > kMaxPixels)
-        return Fail(error, "picture size " + std::to_string(width) + "x" + std::to_string(height) +
-                               " out of range");
+    if (!PictureSizeAllowed(width, height, error)) return false;
     switch (bitCount) {
         case 1:
         case 4:

@@ -36,9 +36,16 @@ struct Picture {
 // is bounded by the bytes given; false with a reason on anything malformed.
 bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& error);
 
-// Decodes PNG, JPEG and the other formats SDL2_image reads; false when it is missing
-// or refuses the data.
+// Decodes PNG, JPEG and the portable bitmaps (PNM) through SDL2_image; false when
+// it is missing or refuses the data. The size the file's header states is checked first,
+// so a small file claiming a huge picture is refused before anything is allocated for
+// it; other formats are refused, as their stated size is not read.
 bool DecodeOtherPicture(std::span<const uint8_t> file, Picture& out, std::string& error);
+
+// The picture sizes every decoder accepts, checked before anything of a picture is
+// allocated: each side 1..32768, at most 2^26 pixels. Otherwise false with
+// "picture size WxH out of range".
+bool PictureSizeAllowed(int64_t width, int64_t height, std::string& error);
 
 // True when the bytes start like a bitmap file.
 bool LooksLikeBmp(std::span<const uint8_t> file);

@@ -59,6 +59,11 @@ class SdlHost : public WindowHost {
                 SDL_ShowWindow(window_);
                 SDL_MinimizeWindow(window_);
                 break;
+            case SW_SHOWMINNOACTIVE:
+                // To the task bar without taking the focus; losing it tells the
+                // procedure through the window system's own event.
+                SDL_MinimizeWindow(window_);
+                return;
             default:
                 SDL_ShowWindow(window_);
                 break;
@@ -109,6 +114,11 @@ class SdlHost : public WindowHost {
 
     bool Present(std::vector<uint32_t>* capture) override {
         return presenter_ && presenter_->ServeUi(capture);
+    }
+
+    bool TakesInput() const override {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        return driver && SDL_strcmp(driver, "dummy") != 0 && SDL_strcmp(driver, "offscreen") != 0;
     }
 
     void Destroy() override {
@@ -174,8 +184,13 @@ class HeadlessHost : public WindowHost {
     void SetResizable(bool) override {}
     void Show(int showCommand) override {
         geometry_.maximised = showCommand == SW_MAXIMIZE;
-        geometry_.minimised = showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINIMIZED;
-        if (showCommand != SW_HIDE) Send(WM_ACTIVATEAPP, 1);
+        geometry_.minimised = showCommand == SW_MINIMIZE || showCommand == SW_SHOWMINIMIZED ||
+                              showCommand == SW_SHOWMINNOACTIVE;
+        // Minimised without activating, the window gives the focus up.
+        if (showCommand == SW_SHOWMINNOACTIVE)
+            Send(WM_ACTIVATEAPP, 0);
+        else if (showCommand != SW_HIDE)
+            Send(WM_ACTIVATEAPP, 1);
     }
     void Centre() override {
         geometry_.x = (kScreenWidth - geometry_.width) / 2;
@@ -187,6 +202,8 @@ class HeadlessHost : public WindowHost {
     }
     void PumpEvents() override {}
     bool Present(std::vector<uint32_t>*) override { return false; }
+    // The dialogs of a headless run take their events from the caller's script.
+    bool TakesInput() const override { return true; }
     void Destroy() override {
         if (presenter_ && video::CurrentPresenter() == presenter_) video::SetPresenter(nullptr);
         presenter_.reset();

@@ -12,7 +12,6 @@
 #include "platform/ui/window.h"
 #include "platform/win_types.h"
 
-
 namespace platform::video {
 class Presenter;
 }
@@ -55,8 +54,9 @@ class WindowHost {
     virtual void Move(int x, int y) = 0;
     virtual void SetClientSize(int width, int height) = 0;
     virtual void SetResizable(bool resizable) = 0;
-    // SW_ command: SW_MAXIMIZE, SW_MINIMIZE, SW_HIDE, anything else shows it as it is.
-    // Showing the window activates the application (WM_ACTIVATEAPP 1).
+    // SW_ command: SW_MAXIMIZE, SW_MINIMIZE, SW_HIDE, SW_SHOWMINNOACTIVE (minimised
+    // without activating), anything else shows it as it is. Showing the window otherwise
+    // activates the application (WM_ACTIVATEAPP 1).
     virtual void Show(int showCommand) = 0;
     virtual void Centre() = 0;
     // The usable desktop area (what a stored window position is clamped to).
@@ -67,6 +67,10 @@ class WindowHost {
     // picture shown is read back (0xAARRGGBB at 640x480). True when a frame was shown.
     virtual bool Present(std::vector<uint32_t>* capture = nullptr) = 0;
     virtual void Destroy() = 0;
+    // Whether someone can answer what the window shows: false for a window system without
+    // a display or keyboard (SDL's dummy and offscreen drivers), where a box shown in the
+    // window would wait for ever.
+    virtual bool TakesInput() const = 0;
 
   protected:
     void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {

@@ -95,13 +95,16 @@ TEST(DrawModeXvfb, RealKeysChooseDirectDrawAndStoreBootData) {
     auto presenter = platform::video::SdlPresenter::Create(options, error);
     ASSERT_TRUE(presenter) << error;
 
-    // A typist that cannot get through is stopped by the close after ten seconds, so the
-    // test fails rather than hangs.
+    // A typist that cannot get through is stopped by the close after half a minute (long
+    // enough for a saturated machine), so the test fails rather than hangs.
     const uint32_t start = platform::clock::TimeMs();
     std::atomic<bool> watchdog{false};
+    // The dialog's loop takes events from here on: the keys go to it.
+    std::atomic<bool> dialogUp{false};
     auto source = std::make_shared<platform::ui::SdlEventSource>([&] {
+        dialogUp = true;
         presenter->ServeUi();
-        if (!watchdog && platform::clock::TimeMs() - start > 10000) {
+        if (!watchdog && platform::clock::TimeMs() - start > 30000) {
             watchdog = true;
             platform::ui::UiEvent close;
             close.type = platform::ui::UiEvent::Type::Close;
@@ -110,17 +113,17 @@ TEST(DrawModeXvfb, RealKeysChooseDirectDrawAndStoreBootData) {
     });
     ui::InstallHost({presenter, source, OpenDialogTextPainter()});
 
+    std::atomic<bool> returned{false};
     std::thread typist([&] {
         // Over the window (no window manager: the keyboard goes where the pointer is).
         keys.MovePointer(1024 / 2, 768 / 2);
-        platform::clock::Sleep(800);
-        for (unsigned long k : {kXkDown, kXkTab, kXkSpace, kXkReturn}) {
-            keys.Tap(k);
-            platform::clock::Sleep(150);
-        }
+        while (!dialogUp && !returned) platform::clock::Sleep(1);
+        // The window system queues the keys for the dialog in their order.
+        for (unsigned long k : {kXkDown, kXkTab, kXkSpace, kXkReturn}) keys.Tap(k);
     });
     IniSetting ini;
     const bool started = ChooseDrawingMode(ini, nullptr);
+    returned = true;
     typist.join();
     ui::ResetForTest();
     UnhookAll();

@@ -1,0 +1,62 @@
+// Flows and commands for stages built in code: the few a test of play gives its hero or
+// its characters.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "data/cmd_types.h"
+#include "data/flow_record.h"
+
+namespace wftest {
+
+// A command of that type with its parameters all 0, lasting `tenths` of a second.
+inline cFlowCmd Command(FlowCmdType type, uint16_t tenths) {
+    cFlowCmd cmd;
+    cmd.m_nType = static_cast<int8_t>(type);
+    cmd.m_nUseTime = tenths;
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, type)), 0);
+    return cmd;
+}
+
+// A flow that runs its commands over and over.
+inline cFlow Always(std::vector<cFlowCmd> cmds) {
+    cFlow flow;
+    flow.m_vCmds = std::move(cmds);
+    return flow;
+}
+
+// A jump as high as the given half-blocks.
+inline cFlowCmd Jump(int32_t halfBlocks) {
+    cFlowCmd jump = Command(kCmdJump, 1);
+    jump.m_vParams[2] = halfBlocks;
+    return jump;
+}
+
+// Walking on the ground, turning back at ledges, at tenths of a dot a frame.
+inline cFlowCmd GroundTurnMove(int16_t speed) {
+    cFlowCmd cmd = Command(kCmdGroundTurnMove, 10);
+    cmd.MakeEdMove();
+    cmd.m_pMove->m_nSpeed = speed;
+    return cmd;
+}
+
+// One shot straight ahead at tenths of a dot a frame for a second, of the given power,
+// belonging to the group of characters with that map value (it hits the other groups).
+inline cFlowCmd Shot(int16_t speed, int32_t power, uint8_t group) {
+    cFlowCmd cmd = Command(kCmdShot, 5);
+    cmd.MakeEdShot();
+    cEdShot& shot = *cmd.m_pShot;
+    shot.m_nCount = 1;
+    shot.m_nSize = 1;
+    shot.m_nGraphic = 1;
+    shot.m_nSpeed = speed;
+    shot.m_nLife = 10;
+    shot.m_nF44 = 1;  // life limited
+    shot.m_nPower = power;
+    shot.m_nSide = group;
+    return cmd;
+}
+
+}  // namespace wftest

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# run-fuzz.sh SECONDS: builds the libFuzzer programs with clang in their own folder
+# (build-fuzz, through ccache when it is installed) and runs every target for SECONDS,
+# several at once. Any finding (a crash, a sanitizer report, a broken reader rule, an
+# input that takes longer than TIMEOUT seconds, default 30) fails the run; its input is
+# kept in build-fuzz/findings/. What each target found worth keeping stays in
+# build-fuzz/corpus/NAME for the next run.
+# JOBS=n limits the parallel build and the targets run at once (default: every core).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:?usage: run-fuzz.sh SECONDS}
+jobs="${JOBS:-$(nproc)}"
+timeout="${TIMEOUT:-30}"
+
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
+    -DWRENFOLD_FUZZ=ON -DWRENFOLD_TESTS=OFF -DWRENFOLD_BENCH=OFF >/dev/null
+cmake --build build-fuzz --parallel "$jobs" --target record_fuzz reader_fuzz
+
+# The readers work in a scratch folder of their own: every path they are given is absolute.
+out=$PWD/build-fuzz
+bin=$out/fuzz
+mapfile -t targets < <(echo record; "$bin/reader_fuzz" 2>/dev/null)
+mkdir -p build-fuzz/logs build-fuzz/findings
+# Each reader writes its scratch game folder here; in memory where the system has it.
+scratch_root=/dev/shm
+[[ -d $scratch_root && -w $scratch_root ]] || scratch_root=$PWD/build-fuzz
+scratch=$(mktemp -d "$scratch_root/wrenfold-fuzz.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+export TMPDIR=$scratch
+# Leaks that libraries under SDL keep for the life of the process are theirs, as in the
+# sanitizer build; a leak of ours is a finding.
+export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt"
+
+run_one() {
+  local name=$1 dict=()
+  [[ -f fuzz/$name.dict ]] && dict=(-dict="$PWD/fuzz/$name.dict")
+  mkdir -p "$out/corpus/$name"
+  "$bin/${name}_fuzz" -max_total_time="$seconds" -timeout="$timeout" -print_final_stats=1 \
+      -artifact_prefix="$out/findings/$name-" "${dict[@]}" "$out/corpus/$name" \
+      >"build-fuzz/logs/$name.log" 2>&1 && result=ok || result=FINDING
+  echo "$result" >"build-fuzz/logs/$name.result"
+}
+
+rm -f build-fuzz/logs/*.result
+for name in "${targets[@]}"; do
+  while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
+  run_one "$name" &
+done
+wait
+
+failed=0
+printf '%-18s %12s  %s\n' target execs result
+for name in "${targets[@]}"; do
+  log=build-fuzz/logs/$name.log
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
+  result=$(cat "build-fuzz/logs/$name.result" 2>/dev/null || echo FINDING)
+  printf '%-18s %12s  %s\n' "$name" "${execs:-?}" "$result"
+  [[ $result == ok ]] || failed=1
+done
+if ((failed)); then
+  for name in "${targets[@]}"; do
+    [[ $(cat "build-fuzz/logs/$name.result" 2>/dev/null) == ok ]] && continue
+    echo "---- $name (build-fuzz/logs/$name.log) ----"
+    tail -n 40 "build-fuzz/logs/$name.log"
+  done
+  exit 1
+fi
