@@ -120,8 +120,8 @@ void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, ui
     });
 }
 
-int FloorDiv(long long n, long long d) {
-    return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
+long long FloorDiv(long long n, long long d) {
+    return n >= 0 ? n / d : -((-n + d - 1) / d);
 }
 
 bool Drawable(const Image& image) {
@@ -160,15 +160,17 @@ int QuadTexel(int s, int c, int sw, int dw, int size) {
     if (size <= 0) return 0;
     // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw, which is
     // s + c when the quad is unscaled.
-    int t;
+    // Worked out in 64 bits: a texel offset past the int range still wraps by its true
+    // value, as the row loops step it.
+    long long t;
     if (sw == dw) {
-        t = static_cast<int>(static_cast<long long>(s) + c);
-        if (t >= 0 && t < size) return t;
+        t = static_cast<long long>(s) + c;
+        if (t >= 0 && t < size) return static_cast<int>(t);
     } else {
         t = FloorDiv(2ll * s * dw + (2ll * c + 1) * sw, 2ll * dw);
     }
-    const int m = t % size;
-    return m < 0 ? m + size : m;
+    const long long m = t % size;
+    return static_cast<int>(m < 0 ? m + size : m);
 }
 
 namespace {
