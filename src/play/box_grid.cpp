@@ -46,8 +46,10 @@ void BoxGrid::Build() {
     const double cellH = std::max(kMinCell, (maxY - minY) / kMaxCells);
     perCellX_ = 1.0 / cellW;
     perCellY_ = 1.0 / cellH;
-    cellsX_ = std::clamp(static_cast<int>((maxX - minX) / cellW) + 1, 1, kMaxCells);
-    cellsY_ = std::clamp(static_cast<int>((maxY - minY) / cellH) + 1, 1, kMaxCells);
+    // Edges so far apart that their distance is infinite give a NaN here: all the cells.
+    const double acrossX = (maxX - minX) / cellW, acrossY = (maxY - minY) / cellH;
+    cellsX_ = acrossX < kMaxCells - 1 ? static_cast<int>(acrossX) + 1 : kMaxCells;
+    cellsY_ = acrossY < kMaxCells - 1 ? static_cast<int>(acrossY) + 1 : kMaxCells;
 
     // Counted first, then filed: each cell's numbers ascend as the boxes were added.
     const size_t cells = static_cast<size_t>(cellsX_) * cellsY_;

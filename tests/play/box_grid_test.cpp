@@ -16,7 +16,8 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 RectD RandomBox(wftest::Rng& rng) {
-    const double odd[] = {kInf, -kInf, kNaN, 1e9, -1e9, 0.5};
+    // Edges so far apart that the distance between them is infinite among them.
+    const double odd[] = {kInf, -kInf, kNaN, 1e9, -1e9, 0.5, 1.5e308, -1.5e308};
     auto coordinate = [&](int lo, int hi) {
         return rng.Next() % 40 == 0 ? rng.Pick(odd) : rng.In(lo, hi) + rng.In(0, 3) * 0.25;
     };
