@@ -10,6 +10,9 @@ double MathSin(double x);
 double MathCos(double x);
 double MathAtan2(double y, double x);
 double MathSqrt(double x);
+// MathSqrt of each of n values in place, several at a time where the processor can: the
+// square root is exact to the last bit, so each answer is MathSqrt's.
+void MathSqrtEach(double* values, int n);
 
 // Truncation toward zero, as the game's conversions of positions and speeds do. The
 // processor would give an unspecified value outside the range; here NaN gives 0 and a

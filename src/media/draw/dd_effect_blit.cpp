@@ -398,6 +398,26 @@ void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int
     }
 }
 
+// The source offsets of the lens for |dx| = k < n on the rows +-ady, from the height z[k]
+// of the sphere there: the offsets scaled by b / z, rounded as the pixel loop rounds them,
+// or the offsets themselves on the rim (z 0). Products and quotients of whole numbers
+// below 2^53 in doubles, the same bits as the pixel loop's, several at a time.
+WF_ROW_LOOP void DiscOffsets(int* __restrict oxPlus, int* __restrict oxMinus,
+                             int* __restrict oyPlus, int* __restrict oyMinus,
+                             const double* __restrict z, int n, int ady, int b) {
+    const double scaledY = static_cast<double>(ady) * static_cast<double>(b);
+    for (int k = 0; k < n; ++k) {
+        const bool rim = z[k] == 0.0;
+        const double height = rim ? 1.0 : z[k];
+        const double u = static_cast<double>(k) * static_cast<double>(b) / height;
+        const double v = scaledY / height;
+        oxPlus[k] = rim ? k : static_cast<int>(u + 0.5);
+        oxMinus[k] = rim ? -k : static_cast<int>(-u + 0.5);
+        oyPlus[k] = rim ? ady : static_cast<int>(v + 0.5);
+        oyMinus[k] = rim ? -ady : static_cast<int>(-v + 0.5);
+    }
+}
+
 // The lens by rows. What a point of the disc shows depends on its offsets only through
 // their squares and signs: for each |dy| the offsets of |dx| = 0, 1, ... are worked out
 // once (one square root and two divisions for four pixels, the divisions' quotients only
@@ -424,6 +444,8 @@ void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy
     int* oxMinus = oxPlus + widest + 1;
     int* oyPlus = oxMinus + widest + 1;
     int* oyMinus = oyPlus + widest + 1;
+    thread_local std::vector<double> heights;
+    heights.resize(static_cast<size_t>(widest + 1));
     // DirectDraw and Direct3D at 32 bits never draw a transparent pixel; only the 16-bit
     // Direct3D loop asks the caller's flag.
     const bool hide = L == Loop::Direct3D16 ? flag : true;
@@ -454,18 +476,11 @@ void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy
             while (inside >= 0 && static_cast<long long>(inside) * inside + dy2 > a2) --inside;
             inside = std::min(inside, widest);
         }
-        for (int k = 0; k <= inside; ++k) {
-            const long long d2 = static_cast<long long>(k) * k + dy2;
-            const double z = MathSqrt(static_cast<double>(r2 - d2));
-            if (z == 0.0) {
-                oxPlus[k] = k, oxMinus[k] = -k, oyPlus[k] = ady, oyMinus[k] = -ady;
-                continue;
-            }
-            const double u = static_cast<double>(static_cast<long long>(k) * b) / z;
-            const double v = static_cast<double>(static_cast<long long>(ady) * b) / z;
-            oxPlus[k] = static_cast<int>(u + 0.5), oxMinus[k] = static_cast<int>(-u + 0.5);
-            oyPlus[k] = static_cast<int>(v + 0.5), oyMinus[k] = static_cast<int>(-v + 0.5);
-        }
+        // The heights of the sphere over these offsets, all at once.
+        for (int k = 0; k <= inside; ++k)
+            heights[k] = static_cast<double>(r2 - (static_cast<long long>(k) * k + dy2));
+        MathSqrtEach(heights.data(), inside + 1);
+        DiscOffsets(oxPlus, oxMinus, oyPlus, oyMinus, heights.data(), inside + 1, ady, b);
         // The columns inside the disc on these rows, and those of the square outside it.
         const int in0 = std::max(dx0, -inside), in1 = std::min(dx1, inside + 1);
         for (int sign : {1, -1}) {
