@@ -84,7 +84,7 @@ bool PixelPair::Lock(DDSURFACEDATA* dst, DDSURFACEDATA* src) {
         srcArea_ = dstArea_;
         return true;
     }
-    if (!srcLock_.Lock(src)) {
+    if (!srcLock_.LockToRead(src)) {
         dstLock_.Release();
         return false;
     }
