@@ -125,13 +125,20 @@ TEST_F(CharaDrawTest, AnimeRunShownByItsCount) {
     EXPECT_EQ(c.m_lAnimeRuns.front().count, 5);
 }
 
-TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
+// An anime set of `slots` slots whose last one shows cell 1 and then cell 2, a tenth of a
+// second each.
+cAnimeSet WalkOnLastSlot(size_t slots) {
     cAnimeSet walk;
-    walk.m_vSlot.resize(1);
-    walk.m_vSlot[0].m_vFrame.resize(2);
-    walk.m_vSlot[0].m_vFrame[0].m_nCell = 1, walk.m_vSlot[0].m_vFrame[0].m_nTime = 1;
-    walk.m_vSlot[0].m_vFrame[1].m_nCell = 2, walk.m_vSlot[0].m_vFrame[1].m_nTime = 1;
-    g_Database.m_vAnimeSet.push_back(walk);
+    walk.m_vSlot.resize(slots);
+    std::vector<cAnimeFrame>& frames = walk.m_vSlot.back().m_vFrame;
+    frames.resize(2);
+    frames[0].m_nCell = 1, frames[0].m_nTime = 1;
+    frames[1].m_nCell = 2, frames[1].m_nTime = 1;
+    return walk;
+}
+
+TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
+    g_Database.m_vAnimeSet.push_back(WalkOnLastSlot(1));
     cStageChara c;
     c.m_nBaseAnimeSet = 1;
     std::string seen;
@@ -147,11 +154,7 @@ TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
 }
 
 TEST_F(CharaDrawTest, AnAnimeSetChangedInAnyFrameRestartsThePosture) {
-    cAnimeSet walk;
-    walk.m_vSlot.resize(5);
-    walk.m_vSlot[4].m_vFrame.resize(2);
-    walk.m_vSlot[4].m_vFrame[0].m_nCell = 1, walk.m_vSlot[4].m_vFrame[0].m_nTime = 1;
-    walk.m_vSlot[4].m_vFrame[1].m_nCell = 2, walk.m_vSlot[4].m_vFrame[1].m_nTime = 1;
+    const cAnimeSet walk = WalkOnLastSlot(5);
     g_Database.m_vAnimeSet.push_back(walk);
     cStageChara c;
     c.m_nBaseAnimeSet = 1;
