@@ -135,6 +135,8 @@ TEST(AttackHits, AShotMeetsACharacterMadeWhereAnErasedOneStood) {
     shot.m_Part.m_nPower = 3;  // keeps going (vanish-on-hit 0), each character once
     shot.m_rcAttack = {0, 0, 5000, 5000};
     AddShot(run.shots, shot);
+    // The hits run alone, without the step that lays the characters' damage boxes out from
+    // where they stand: the boxes are laid under the shot by hand.
     const auto hitAll = [&] {
         for (cStageChara& c : run.objects.charas) c.m_aBody[1].rect = {100, 100, 120, 120};
         return ProcessHits(run);
