@@ -1,9 +1,11 @@
 // Time of the full-screen effects on one 640x480 frame in each drawing mode and depth: a
-// step of the fade-out, a half-blend of a whole picture and a turned whole picture.
+// step of the fade-out, a half-blend of a whole picture, a turned whole picture, and a lens,
+// a blur and a mosaic over the whole frame. The machine stands in the header.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 
+#include "bench_machine.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_draw_helpers.h"
 #include "media/draw/dd_effect_blit.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr int kWidth = 640, kHeight = 480;
 
-enum class Effect { Fade, Alpha, Rotate };
+enum class Effect { Fade, Alpha, Rotate, Lens, Blur, Mosaic };
 
 // A picture with colour-keyed holes, so that every loop both skips and draws.
 void PaintPicture(DDSURFACEDATA& sd) {
@@ -70,6 +72,17 @@ void RunEffect(benchmark::State& state, uint32_t mode, int bits, Effect effect, 
                 DDBltRotate(&BackBuffer, kWidth / 2, kHeight / 2, kWidth, kHeight, kWidth / 2,
                             kHeight / 2, angle, &picture, 0, 0, 1);
                 break;
+            case Effect::Lens:
+                // Radius 400 round the centre reaches the corners: every pixel is in the disc.
+                DDBltDisc(&BackBuffer, kWidth / 2, kHeight / 2, 400, 200, &picture, kWidth / 2,
+                          kHeight / 2, 1, 0);
+                break;
+            case Effect::Blur:
+                DDBltBlur(&BackBuffer, 0, 0, kWidth, kHeight, 2, 2, &picture, 0, 0, 1);
+                break;
+            case Effect::Mosaic:
+                DDBltMosaic(&BackBuffer, 0, 0, kWidth, kHeight, 8, &picture, 0, 0, 1);
+                break;
         }
         benchmark::DoNotOptimize(DDDeviceSurface(&BackBuffer)->image.Data());
     }
@@ -118,5 +131,9 @@ EFFECT_BENCH_MODES(Alpha, Effect::Alpha);
 EFFECT_BENCH_LOOPS(Alpha, Effect::Alpha);
 EFFECT_BENCH_MODES(Rotate, Effect::Rotate);
 EFFECT_BENCH_LOOPS(Rotate, Effect::Rotate);
+EFFECT_BENCH_MODES(Lens, Effect::Lens);
+// At 8 bits blur and mosaic only write their refusal to the trace.
+EFFECT_BENCH_MODES(Blur, Effect::Blur);
+EFFECT_BENCH_MODES(Mosaic, Effect::Mosaic);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // One frame of stage play under stress: 200 characters running flows, 1,000 shots, a
 // screen full of blocks and the objects' display effects, with the update steps and the
-// drawing of the frame timed apart.
+// drawing of the frame timed apart; and the same five times over (1,000 characters and
+// 5,000 shots on five screens side by side), so that the cost per object shows.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -24,17 +25,21 @@ namespace {
 
 constexpr int kCharas = 200;
 constexpr int kShots = 1000;
+// Blocks from one screen's scene to the next.
+constexpr int16_t kScreenBlocks = 40;
 
-// 40 x 30 blocks: the first screen is covered with passable blocks over a solid floor;
-// the characters stand in rows, each running two flows of waits every frame.
-cStage StressStage() {
-    cStage stage = wftest::MakeStage(40, 30, 2, 13);
+// 40 x 30 blocks a screen: the first screen is covered with passable blocks over a solid
+// floor; the characters stand in rows, each running two flows of waits every frame.
+cStage StressStage(int screens = 1) {
+    cStage stage = wftest::MakeStage(kScreenBlocks * screens, 30, 2, 13);
     for (int16_t y = 0; y < 14; ++y)
         for (int16_t x = 0; x < 20; ++x) wftest::PlaceBlock(stage, x, y, 0);
-    for (int16_t x = 0; x < 40; ++x) wftest::PlaceBlock(stage, x, 14, 1);
-    for (int i = 0; i < kCharas; ++i) {
-        cCharaDef& c = wftest::PlaceChara(stage, static_cast<int16_t>(3 + i % 16),
-                                          static_cast<int16_t>(1 + i / 16), 100, 1);
+    for (int16_t x = 0; x < kScreenBlocks * screens; ++x) wftest::PlaceBlock(stage, x, 14, 1);
+    for (int i = 0; i < kCharas * screens; ++i) {
+        const int screen = i / kCharas, k = i % kCharas;
+        cCharaDef& c =
+            wftest::PlaceChara(stage, static_cast<int16_t>(kScreenBlocks * screen + 3 + k % 16),
+                               static_cast<int16_t>(1 + k / 16), 100, 1);
         c.m_nInitEffect = 1;  // a display effect from the start
         for (int8_t trigger : {int8_t{0}, int8_t{0}}) {
             cFlow flow;
@@ -49,13 +54,14 @@ cStage StressStage() {
     return stage;
 }
 
-void AddShots(StageRun& run) {
-    for (int i = 0; i < kShots; ++i) {
+void AddShots(StageRun& run, int screens = 1) {
+    for (int i = 0; i < kShots * screens; ++i) {
+        const int screen = i / kShots;
         cShotObj shot;
         shot.m_nMapValue = static_cast<uint32_t>(i % 2 == 0 ? 0 : 2);
         shot.m_nBodyWidth = shot.m_nBaseBodyWidth = 16;
         shot.m_nBodyHeight = shot.m_nBaseBodyHeight = 16;
-        shot.m_dX = 320 + (i % 40) * 16;
+        shot.m_dX = kScreenBlocks * 32 * screen + 320 + (i % 40) * 16;
         shot.m_dY = 320 + (i / 40) * 12;
         shot.m_dRight = shot.m_dX + 15;
         shot.m_dBottom = shot.m_dY + 15;
@@ -68,13 +74,14 @@ void AddShots(StageRun& run) {
 // The stage starts and draws through the harness as the game starts and draws it; the
 // thousand shots are the load laid on top, as no flow of this stage fires them.
 struct Stress {
-    Stress() : harness(StressStage(), wftest::RunKind::kFree) {
+    explicit Stress(int screens = 1)
+        : screens(screens), harness(StressStage(screens), wftest::RunKind::kFree) {
         vid::ResetHooks();
         vid::SetPacingEnabled(false);
         DDResetForTest();
         if (DDInit(0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, nullptr, nullptr, 0) && MakeSheets())
             harness.surface = &BackBuffer;
-        AddShots(harness.Run());
+        AddShots(harness.Run(), screens);
     }
     ~Stress() {
         SetDrawSheets(DrawSheets{});
@@ -110,8 +117,10 @@ struct Stress {
     }
     // Shots that left keep their number up.
     void Refill() {
-        if (harness.Run().shots.size() < kShots / 2) AddShots(harness.Run());
+        if (harness.Run().shots.size() < static_cast<size_t>(kShots * screens / 2))
+            AddShots(harness.Run(), screens);
     }
+    int screens;
     wftest::StageHarness harness;
     DDSURFACEDATA sheets[kBitmapTableSize];
 };
@@ -132,7 +141,7 @@ double PaintedShare(DDSURFACEDATA& surface) {
 }
 
 void BM_StressUpdate(benchmark::State& state) {
-    Stress s;
+    Stress s(static_cast<int>(state.range(0)));
     PlayFrameEnd end{};
     for (auto _ : state) {
         benchmark::DoNotOptimize(RunUpdateSteps(s.harness.Run(), s.harness, end));
@@ -140,13 +149,20 @@ void BM_StressUpdate(benchmark::State& state) {
         s.Refill();
         state.ResumeTiming();
     }
-    state.counters["charas"] = static_cast<double>(s.harness.Run().objects.charas.size());
-    state.counters["shots"] = static_cast<double>(s.harness.Run().shots.size());
+    const double charas = static_cast<double>(s.harness.Run().objects.charas.size());
+    const double shots = static_cast<double>(s.harness.Run().shots.size());
+    state.counters["charas"] = charas;
+    state.counters["shots"] = shots;
+    // Seconds of one update per character and shot at the end (printed with its prefix:
+    // "250n" is 250 ns).
+    state.counters["per_object"] =
+        benchmark::Counter(charas + shots, benchmark::Counter::kIsIterationInvariantRate |
+                                               benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_StressUpdate)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StressUpdate)->Arg(1)->Arg(5)->ArgName("screens")->Unit(benchmark::kMicrosecond);
 
 void BM_StressDraw(benchmark::State& state) {
-    Stress s;
+    Stress s(static_cast<int>(state.range(0)));
     PlayFrameEnd end{};
     RunUpdateSteps(s.harness.Run(), s.harness, end);
     if (!s.harness.surface) state.SkipWithError("no drawing surface");
@@ -157,6 +173,6 @@ void BM_StressDraw(benchmark::State& state) {
     s.harness.DrawStage(false);
     state.counters["painted_share"] = PaintedShare(BackBuffer);
 }
-BENCHMARK(BM_StressDraw)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StressDraw)->Arg(1)->Arg(5)->ArgName("screens")->Unit(benchmark::kMicrosecond);
 
 }  // namespace

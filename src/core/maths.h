@@ -2,7 +2,9 @@
 // conversion of doubles to 32-bit integers with a defined answer for every input.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 // Every sine, cosine, arc tangent and square root of the game goes through these, so that
 // a change of maths library shows up in one place: replays depend on every bit.
@@ -10,9 +12,21 @@ double MathSin(double x);
 double MathCos(double x);
 double MathAtan2(double y, double x);
 double MathSqrt(double x);
+// MathSqrt of each of n values in place, several at a time where the processor can: the
+// square root is exact to the last bit, so each answer is MathSqrt's.
+void MathSqrtEach(double* values, int n);
 
 // Truncation toward zero, as the game's conversions of positions and speeds do. The
 // processor would give an unspecified value outside the range; here NaN gives 0 and a
 // value beyond the 32-bit range (infinities included) gives the nearest bound, so a
 // damaged number never turns into a wild position.
-int32_t TruncToInt32(double value);
+// Inline: every drawn object's screen rectangle takes four.
+inline int32_t TruncToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    // Both bounds are exact doubles; anything that truncates into the range converts.
+    constexpr double kLow = static_cast<double>(std::numeric_limits<int32_t>::min());
+    constexpr double kHigh = static_cast<double>(std::numeric_limits<int32_t>::max());
+    if (value <= kLow) return std::numeric_limits<int32_t>::min();
+    if (value >= kHigh) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(value);
+}

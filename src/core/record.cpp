@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <typeindex>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "core/bounds.h"
 #include "core/strings.h"
@@ -67,15 +69,103 @@ void cSaveRecord::PushStrRef(std::string& member, int n) {
 void cSaveRecord::Rebuild(uint32_t version) {
     ClearFields();
     RegisterFields(version);
+    m_bRegistryStale = false;
+}
+
+std::span<const cFieldRef> cSaveRecord::Fields() const {
+    if (m_bRegistryStale) const_cast<cSaveRecord*>(this)->Rebuild(g_nDataVersion);
+    return m_vField;
+}
+
+std::span<const cStrRef> cSaveRecord::Strings() const {
+    if (m_bRegistryStale) const_cast<cSaveRecord*>(this)->Rebuild(g_nDataVersion);
+    return m_vStr;
 }
 
 cSaveRecord& cSaveRecord::operator=(const cSaveRecord& source) {
     if (this == &source) return *this;
-    // Registering here rather than re-basing the source's entries: those may stand at a
-    // file's older version, with entries outside the record (g_nDroppedField).
-    Rebuild(g_nDataVersion);
+    // Never the source's entries: those point into the source and may stand at a file's
+    // older version, with entries outside the record (g_nDroppedField). Every walk
+    // registers first, so a copy only notes that its registry is out of date.
+    m_bRegistryStale = true;
     source.VersionHook(g_nDataVersion);
     return *this;
+}
+
+// ---- Layouts -------------------------------------------------------------------------
+
+namespace {
+
+// Where the registered members of one class lie at one version, as offsets from the
+// record. A class whose registry names something outside the record (the scratch of a
+// dropped field) shows other offsets for records at other addresses and is never used.
+struct RecordLayout {
+    enum class State { kSeenOnce, kSure, kNever };
+    struct Field {
+        ptrdiff_t offset;
+        size_t bytes;
+    };
+    State state = State::kSeenOnce;
+    const void* firstAt = nullptr;
+    std::vector<Field> fields;
+    std::vector<ptrdiff_t> strings;
+};
+
+struct LayoutKey {
+    std::type_index type;
+    uint32_t version;
+    bool operator==(const LayoutKey&) const = default;
+};
+
+struct LayoutKeyHash {
+    size_t operator()(const LayoutKey& k) const {
+        return k.type.hash_code() ^ (static_cast<size_t>(k.version) * 0x9E3779B97F4A7C15ull);
+    }
+};
+
+// One table per thread: records are made on the loader threads too, and a lookup takes no
+// lock.
+std::unordered_map<LayoutKey, RecordLayout, LayoutKeyHash>& Layouts() {
+    static thread_local std::unordered_map<LayoutKey, RecordLayout, LayoutKeyHash> layouts;
+    return layouts;
+}
+
+const RecordLayout* SureLayout(const cSaveRecord& record, uint32_t version) {
+    auto& layouts = Layouts();
+    const auto it = layouts.find({typeid(record), version});
+    return it != layouts.end() && it->second.state == RecordLayout::State::kSure ? &it->second
+                                                                                 : nullptr;
+}
+
+}  // namespace
+
+void cSaveRecord::NoteLayout(uint32_t version) const {
+    auto& layouts = Layouts();
+    const auto [it, added] = layouts.try_emplace(LayoutKey{typeid(*this), version});
+    RecordLayout& layout = it->second;
+    if (!added && (layout.state != RecordLayout::State::kSeenOnce || layout.firstAt == this))
+        return;
+    const auto* base = reinterpret_cast<const char*>(this);
+    std::vector<RecordLayout::Field> fields;
+    fields.reserve(m_vField.size());
+    for (const cFieldRef& f : m_vField)
+        fields.push_back({static_cast<const char*>(f.address) - base, f.Bytes()});
+    std::vector<ptrdiff_t> strings;
+    strings.reserve(m_vStr.size());
+    for (const cStrRef& s : m_vStr)
+        strings.push_back(reinterpret_cast<const char*>(s.address) - base);
+    if (added) {
+        layout.firstAt = this;
+        layout.fields = std::move(fields);
+        layout.strings = std::move(strings);
+        return;
+    }
+    const bool same = strings == layout.strings &&
+                      std::equal(fields.begin(), fields.end(), layout.fields.begin(),
+                                 layout.fields.end(), [](const auto& a, const auto& b) {
+                                     return a.offset == b.offset && a.bytes == b.bytes;
+                                 });
+    layout.state = same ? RecordLayout::State::kSure : RecordLayout::State::kNever;
 }
 
 // ---- Load ----------------------------------------------------------------------------
@@ -179,9 +269,19 @@ bool cSaveRecord::SaveStrings(ByteWriter& out) {
 // ---- Clear and copy ------------------------------------------------------------------
 
 void cSaveRecord::Clear() {
-    Rebuild(g_nDataVersion);
+    const uint32_t version = g_nDataVersion;
+    if (const RecordLayout* layout = SureLayout(*this, version)) {
+        auto* base = reinterpret_cast<char*>(this);
+        for (const RecordLayout::Field& f : layout->fields)
+            std::memset(base + f.offset, 0, f.bytes);
+        for (ptrdiff_t s : layout->strings) reinterpret_cast<std::string*>(base + s)->clear();
+        m_bRegistryStale = true;
+        return;
+    }
+    Rebuild(version);
     for (const cFieldRef& f : m_vField) std::memset(f.address, 0, f.Bytes());
     for (const cStrRef& s : m_vStr) s.address->clear();
+    NoteLayout(version);
 }
 
 bool cSaveRecord::CopyFrom(cSaveRecord& source) {

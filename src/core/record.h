@@ -44,8 +44,10 @@
 //   };
 //
 // The implicit copy, move and assignment of such a class are right: the registry is never
-// copied (it holds addresses) and is rebuilt before every use. Lists with a word before
-// each element, or elements that need more than their own Load, use ReadListWith /
+// copied (it holds addresses) and is rebuilt before every use. Neither a copy nor Clear
+// registers once two records of the class have shown where their members lie (see Clear),
+// so that records made while a stage plays (shots, summons) cost no registration. Lists with a word
+// before each element, or elements that need more than their own Load, use ReadListWith /
 // WriteListWith. A whole file: LoadFile / SaveFile (SaveFile replaces the file atomically);
 // files holding several records: OpenRecordRead + Load of each + CloseRecordFile, and for
 // writing RecordFileWriter + Save of each + Commit.
@@ -113,9 +115,10 @@ class cSaveRecord {
     // the source. Every operation rebuilds the registry before it walks it.
     cSaveRecord(const cSaveRecord&) noexcept {}
     cSaveRecord(cSaveRecord&&) noexcept {}
-    // Base part of every record copy: registers this record at the current version and
-    // calls the source's VersionHook. Copies no values; the derived class copies its own
-    // members after it (the implicit assignment does exactly that).
+    // Base part of every record copy: notes that the registry no longer describes this
+    // record (the next walk registers it) and calls the source's VersionHook. Copies no
+    // values; the derived class copies its own members after it (the implicit assignment
+    // does exactly that).
     cSaveRecord& operator=(const cSaveRecord& source);
     cSaveRecord& operator=(cSaveRecord&& source) {
         return *this = static_cast<const cSaveRecord&>(source);
@@ -136,7 +139,10 @@ class cSaveRecord {
     virtual bool Save(FILE* fp);
 
     // Zeroes every member registered at the current version (arrays in full) and empties
-    // every registered string.
+    // every registered string. The members' places are taken from the registry of the
+    // first two records of the class met at different addresses: where both give the same
+    // offsets (no member outside the record, such as the dropped-field scratch), later
+    // records are cleared by those offsets without registering.
     void Clear();
     // Copies the registered members and strings of a record of the same class; members
     // that are not registered keep their values. A record of another class copies nothing
@@ -153,9 +159,10 @@ class cSaveRecord {
     // old one: 1 on success; 0 when anything failed, and then the old file is untouched.
     int SaveFile(const char* name);
 
-    // The registry as it stands (tests and diagnostics).
-    std::span<const cFieldRef> Fields() const { return m_vField; }
-    std::span<const cStrRef> Strings() const { return m_vStr; }
+    // The registry as it stands (tests and diagnostics); a record copied into or cleared
+    // since its last walk is registered at the current version first.
+    std::span<const cFieldRef> Fields() const;
+    std::span<const cStrRef> Strings() const;
 
   protected:
     // Registration, for RegisterFields only.
@@ -194,11 +201,16 @@ class cSaveRecord {
   private:
     void AddField(void* address, uint32_t count, size_t elementSize);
     void Rebuild(uint32_t version);
+    // After a registration at `version`: the offsets of the class at that version are
+    // noted, or checked against those of another record of the class.
+    void NoteLayout(uint32_t version) const;
     bool LoadFields(ByteReader& in);
     void StripRegisteredStrings();
 
     std::vector<cFieldRef> m_vField;
     std::vector<cStrRef> m_vStr;
+    // Copied into or cleared without registering since the last registration.
+    bool m_bRegistryStale = false;
 };
 
 // Opens a record file and reads its version word into FileVersion(). A null or empty

@@ -79,23 +79,49 @@ int32_t AnimeSetOffsets(const cChara& c) {
 // tenths of a second, looping; a frame that holds makes the rest hold. Slots missing up
 // to the posture shown stand still on cell 0, so a damaged set never sends the player
 // past its sequences.
+size_t PostureCount(const cAnimeSet& set, uint32_t posture) {
+    return std::max<size_t>({set.m_vSlot.size(), 4, size_t{posture} + 1});
+}
+
+// Hands the frames of sequence i of the posture table to out, in order.
+template <typename Out>
+void PostureSequence(const cAnimeSet& set, size_t i, Out&& out) {
+    uint32_t holding = 0;
+    bool any = false;
+    if (i < set.m_vSlot.size())
+        for (const cAnimeFrame& f : set.m_vSlot[i].m_vFrame) {
+            holding |= f.m_bHold ? 1u : 0u;
+            const uint64_t ticks = std::min<uint64_t>(uint64_t{f.m_nTime} * 6, INT_MAX);
+            out(AnimFrame{static_cast<int32_t>(std::min<uint32_t>(f.m_nCell, INT_MAX)),
+                          static_cast<int32_t>(ticks), holding});
+            any = true;
+        }
+    if (!any) out(AnimFrame{0, 1, 0});
+    out(AnimFrame{kAnimCodeLoop, 0, holding});
+}
+
 AnimSeqTable PostureTable(const cAnimeSet& set, uint32_t posture) {
-    const size_t count = std::max<size_t>({set.m_vSlot.size(), 4, size_t{posture} + 1});
-    AnimSeqTable table(count);
-    for (size_t i = 0; i < count; ++i) {
-        AnimSequence& seq = table[i];
-        uint32_t holding = 0;
-        if (i < set.m_vSlot.size())
-            for (const cAnimeFrame& f : set.m_vSlot[i].m_vFrame) {
-                holding |= f.m_bHold ? 1u : 0u;
-                const uint64_t ticks = std::min<uint64_t>(uint64_t{f.m_nTime} * 6, INT_MAX);
-                seq.push_back({static_cast<int32_t>(std::min<uint32_t>(f.m_nCell, INT_MAX)),
-                               static_cast<int32_t>(ticks), holding});
-            }
-        if (seq.empty()) seq.push_back({0, 1, 0});
-        seq.push_back({kAnimCodeLoop, 0, holding});
-    }
+    AnimSeqTable table(PostureCount(set, posture));
+    for (size_t i = 0; i < table.size(); ++i)
+        PostureSequence(set, i, [&](const AnimFrame& f) { table[i].push_back(f); });
     return table;
+}
+
+// Whether seqs is the posture table, asked frame by frame without building one (this is
+// asked of every character at every drawing).
+bool IsPostureTable(const cAnimeSet& set, uint32_t posture, const AnimSeqTable& seqs) {
+    if (seqs.size() != PostureCount(set, posture)) return false;
+    for (size_t i = 0; i < seqs.size(); ++i) {
+        const AnimSequence& seq = seqs[i];
+        size_t n = 0;
+        bool same = true;
+        PostureSequence(set, i, [&](const AnimFrame& f) {
+            same = same && n < seq.size() && seq[n] == f;
+            ++n;
+        });
+        if (!same || n != seq.size()) return false;
+    }
+    return true;
 }
 
 // The character's own animation plays the slots of its current anime set; a changed set
@@ -104,8 +130,8 @@ void FollowAnimeSet(cChara& c) {
     const cAnimeSet* set = StoredElement(g_Database.m_vAnimeSet, c.m_nBaseAnimeSet, "anime set");
     if (!set) return;
     const uint32_t posture = c.m_Anime.Sequence();
+    if (IsPostureTable(*set, posture, c.m_Anime.Sequences())) return;
     const AnimSeqTable table = PostureTable(*set, posture);
-    if (table == c.m_Anime.Sequences()) return;
     c.m_Anime.Build(&table);
     c.m_Anime.Set(posture, true);
 }

@@ -180,8 +180,9 @@ class cShotObj : public cGameObj {
     double m_dWavePhase = 0.0;
     double m_dWaveNX = 0.0;  // unit normal of the wave
     double m_dWaveNY = 0.0;
-    int32_t m_nWaveRadius = 0;        // dots
-    std::vector<cChara*> m_vHitList;  // compared only, never followed
+    int32_t m_nWaveRadius = 0;  // dots
+    // Ids of the characters hit: a new character may take the memory of an erased one.
+    std::vector<uint32_t> m_vHitList;
     cEdShot m_Part;
     uint32_t m_bReportToOwner = 0;
     uint8_t m_nReportByte = 0;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "core/log.h"
 #include "data/global_data.h"
@@ -49,10 +50,25 @@ bool OverlapsInside(const RectD& a, const RectD& b) {
     return a.left < b.right && a.right > b.left && a.top < b.bottom && a.bottom > b.top;
 }
 
+// The block characters in list order, the only ones that can be solid, taken anew when
+// characters were made or erased since: every character made takes the next object id
+// and every one erased leaves the list shorter, so the two numbers tell.
+const std::vector<cStageChara*>& BlockCharas(StageRun& run) {
+    BlockCharaList& blocks = run.blockCharas;
+    if (blocks.idCounter != run.objectIdCounter || blocks.charas != run.objects.charas.size()) {
+        blocks.list.clear();
+        for (cStageChara& c : run.objects.charas)
+            if (c.m_Def.m_bBlockChara) blocks.list.push_back(&c);
+        blocks.idCounter = run.objectIdCounter;
+        blocks.charas = run.objects.charas.size();
+    }
+    return blocks.list;
+}
+
 template <class Fn>
 void ForEachSolid(StageRun& run, const cChara& obj, Fn fn) {
-    for (cStageChara& s : run.objects.charas)
-        if (IsSolid(s) && s.m_nId != obj.m_nId && &s != &obj) fn(s);
+    for (cStageChara* s : BlockCharas(run))
+        if (IsSolid(*s) && s->m_nId != obj.m_nId && s != &obj) fn(*s);
 }
 
 cStageChara* FindSolid(StageRun& run, uint32_t id) {

@@ -36,6 +36,7 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     // unlink them from each other.
     ClearObjects(*this);
     objectIdCounter = 0;
+    blockCharas = BlockCharaList{};
     frameCounter = 0;
     std::vector<int>* soundLog = tally.soundLog;
     tally = PlayTally{};

@@ -66,6 +66,15 @@ struct PlayTally {
     std::vector<int>* soundLog = nullptr;
 };
 
+// The block characters of the stage in list order, kept by the solid collisions
+// (solid_collision.cpp) with the object id counter and the number of characters they were
+// taken at.
+struct BlockCharaList {
+    std::vector<cStageChara*> list;
+    uint32_t idCounter = 0;
+    size_t charas = static_cast<size_t>(-1);
+};
+
 class StageRun final : public PlayContext {
   public:
     StageRun();
@@ -121,6 +130,7 @@ class StageRun final : public PlayContext {
     ObjectLists objects;
     PlayRules rules;
     uint32_t objectIdCounter = 0;
+    BlockCharaList blockCharas;
     // Frames drawn since the stage started.
     uint32_t frameCounter = 0;
     // The view confines objects on each axis (the scene's two confinement flags; see

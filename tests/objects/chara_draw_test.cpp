@@ -125,13 +125,20 @@ TEST_F(CharaDrawTest, AnimeRunShownByItsCount) {
     EXPECT_EQ(c.m_lAnimeRuns.front().count, 5);
 }
 
-TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
+// An anime set of `slots` slots whose last one shows cell 1 and then cell 2, a tenth of a
+// second each.
+cAnimeSet WalkOnLastSlot(size_t slots) {
     cAnimeSet walk;
-    walk.m_vSlot.resize(1);
-    walk.m_vSlot[0].m_vFrame.resize(2);
-    walk.m_vSlot[0].m_vFrame[0].m_nCell = 1, walk.m_vSlot[0].m_vFrame[0].m_nTime = 1;
-    walk.m_vSlot[0].m_vFrame[1].m_nCell = 2, walk.m_vSlot[0].m_vFrame[1].m_nTime = 1;
-    g_Database.m_vAnimeSet.push_back(walk);
+    walk.m_vSlot.resize(slots);
+    std::vector<cAnimeFrame>& frames = walk.m_vSlot.back().m_vFrame;
+    frames.resize(2);
+    frames[0].m_nCell = 1, frames[0].m_nTime = 1;
+    frames[1].m_nCell = 2, frames[1].m_nTime = 1;
+    return walk;
+}
+
+TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
+    g_Database.m_vAnimeSet.push_back(WalkOnLastSlot(1));
     cStageChara c;
     c.m_nBaseAnimeSet = 1;
     std::string seen;
@@ -144,6 +151,34 @@ TEST_F(CharaDrawTest, PostureAnimationFromTheAnimeSet) {
     c.m_nBaseAnimeSet = 0;
     EXPECT_EQ(AdvanceAnims(c, false), 0);
     EXPECT_EQ(c.m_Anime.Sequence(), 0u);
+}
+
+TEST_F(CharaDrawTest, AnAnimeSetChangedInAnyFrameRestartsThePosture) {
+    const cAnimeSet walk = WalkOnLastSlot(5);
+    g_Database.m_vAnimeSet.push_back(walk);
+    cStageChara c;
+    c.m_nBaseAnimeSet = 1;
+    c.m_Anime.Set(4, true);
+    using Edit = void (*)(cAnimeSet&);
+    const Edit edits[] = {
+        [](cAnimeSet&) {},  // unchanged: the animation runs on
+        [](cAnimeSet& s) { s.m_vSlot[4].m_vFrame[1].m_nTime = 2; },
+        [](cAnimeSet& s) { s.m_vSlot[4].m_vFrame[1].m_nCell = 3; },
+        [](cAnimeSet& s) { s.m_vSlot[4].m_vFrame[1].m_bHold = 1; },
+        [](cAnimeSet& s) { s.m_vSlot[4].m_vFrame.pop_back(); },
+        [](cAnimeSet& s) { s.m_vSlot[2].m_vFrame.emplace_back(); },
+        [](cAnimeSet& s) { s.m_vSlot.resize(7); },
+    };
+    for (size_t k = 0; k < std::size(edits); ++k) {
+        SCOPED_TRACE(k);
+        g_Database.m_vAnimeSet[1] = walk;
+        for (int i = 0; i < 8; ++i) AdvanceAnims(c, false);  // the second cell shows
+        ASSERT_EQ(AdvanceAnims(c, false), 2);
+        edits[k](g_Database.m_vAnimeSet[1]);
+        // A changed table starts the posture again on its first cell.
+        EXPECT_EQ(AdvanceAnims(c, false), k == 0 ? 2 : 1);
+        EXPECT_EQ(c.m_Anime.Sequence(), 4u);
+    }
 }
 
 TEST_F(CharaDrawTest, PlainScaledHiddenAndIcon) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -95,10 +97,15 @@ Blit RandomBlit(Rng& rng, bool stretch) {
     b.dx = rng.In(-40, 60), b.dy = rng.In(-20, 40);
     b.sx = rng.In(-20, 50), b.sy = rng.In(-10, 30);
     b.dw = rng.In(0, 70), b.dh = rng.In(0, 30);
+    // Sprite widths, all inside both images: the rows of a fixed length.
+    if (rng.Next() % 4 == 0)
+        b.dw = rng.Next() % 2 ? 16 : 32, b.dx = rng.In(0, 28), b.sx = rng.In(0, 18);
     b.sw = b.dw, b.sh = b.dh;
     if (stretch && rng.Next() % 4) {
         b.sw = rng.In(1, 60) * (rng.Next() % 3 ? 1 : -1);
         b.sh = rng.In(1, 30) * (rng.Next() % 3 ? 1 : -1);
+        // Doubled, as characters of twice the size are drawn: each source pixel twice.
+        if (rng.Next() % 3 == 0) b.sw = std::max(b.dw / 2, 1), b.sh = std::max(b.dh / 2, 1);
     }
     b.sameImage = rng.Next() % 6 == 0;
     if (b.sameImage) b.dstFormat = b.srcFormat, b.rule.convert = vid::PixelConvert::Raw;
@@ -150,7 +157,11 @@ TEST(VideoPixelRules, CopiesAndStretchesMatchThePixelByPixelReference) {
 TEST(VideoPixelRules, QuadTexelOfUnscaledQuadsIsTheWrappedOffset) {
     Rng rng(13);
     for (int n = 0; n < 20000; ++n) {
-        const int s = rng.In(-300, 300), c = rng.In(0, 200), w = rng.In(1, 200);
+        // Also offsets at the ends of the int range, which wrap by their true value.
+        const int s = n % 50 == 0   ? INT_MAX - rng.In(0, 100)
+                      : n % 50 == 1 ? INT_MIN + rng.In(0, 100)
+                                    : rng.In(-300, 300);
+        const int c = rng.In(0, 200), w = rng.In(1, 200);
         const int size = rng.In(1, 64);
         // floor(s + (2c + 1) w / 2w) wrapped into [0, size), written out.
         const long long num = 2ll * s * w + (2ll * c + 1) * w, den = 2ll * w;
@@ -176,9 +187,11 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         q.dx = rng.In(-40, 60), q.dy = rng.In(-20, 40);
         q.dw = rng.In(0, 60), q.dh = rng.In(0, 30);
         q.sx = rng.In(-10, 50), q.sy = rng.In(-5, 30);
+        // Now and then a texel rectangle whose offsets pass the end of the int range.
+        if (rng.Next() % 40 == 0) q.sx = INT_MAX - rng.In(0, 40), q.sy = INT_MIN + rng.In(0, 20);
         // Mostly unscaled sprites (the row loop), also scaled, turned over and wrapping.
-        q.sw = rng.Next() % 3 ? q.dw : rng.In(-50, 50);
-        q.sh = rng.Next() % 3 ? q.dh : rng.In(-30, 30);
+        q.sw = rng.Next() % 3 ? q.dw : rng.Next() % 3 ? rng.In(-50, 50) : q.dw / 2;
+        q.sh = rng.Next() % 3 ? q.dh : rng.Next() % 3 ? rng.In(-30, 30) : q.dh / 2;
         q.diffuse = rng.Pick(diffuses);
         q.colourOp = rng.Pick(ops);
         q.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);

@@ -1,10 +1,13 @@
-// A real window: present a test pattern and read it back unchanged. Runs only where a
-// display is given (tools/xvfb-check.sh runs it under Xvfb).
+// A real window: present a test pattern and read it back unchanged, and on a machine
+// without a GPU without mapping a GL stack. Runs only where a display is given
+// (tools/xvfb-check.sh runs it under Xvfb).
 #include "platform/video/sdl_presenter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace vid = platform::video;
@@ -50,4 +53,23 @@ TEST(VideoXvfb, PresentsATestPatternAndReadsItBackUnchanged) {
             if ((capture[i] | 0xFF000000u) != expected[i]) ++mismatches;
         EXPECT_EQ(mismatches, 0);
     }
+}
+
+// Without a GPU (no /dev/dri) the window is served by SDL's software renderer, which needs
+// no GL at all; the accelerated one would bring Mesa's software rasteriser.
+TEST(VideoXvfb, WithoutAGpuNoGlStackIsLoaded) {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) GTEST_SKIP() << "no X display (run tools/xvfb-check.sh)";
+    if (std::filesystem::exists("/dev/dri")) GTEST_SKIP() << "this machine has a GPU";
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    unsetenv("WRENFOLD_RENDERER");
+    std::string error;
+    auto presenter = vid::SdlPresenter::Create(vid::WindowOptions{}, error);
+    ASSERT_TRUE(presenter) << error;
+    vid::Palette palette{};
+    presenter->Submit(vid::Image(vid::PixelFormat::X8R8G8B8, 640, 480), palette);
+    ASSERT_TRUE(presenter->ServeUi());
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);)
+        EXPECT_EQ(line.find("libGL"), std::string::npos) << line;
 }

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "play/object_lists.h"
 #include "play/play_fixture.h"
 
 namespace {
@@ -140,6 +141,24 @@ TEST(SolidCollision, OnlyActiveSolidsOtherThanTheObjectAndTheExcludedOneCount) {
     a.m_Def.m_bBlockChara = 0;
     EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
     EXPECT_EQ(FindSolidBelow(f.run, obj), nullptr);
+}
+
+// The solids are asked from a list kept between collisions: characters made or erased in
+// between are met or not, as the stage's list stands.
+TEST(SolidCollision, SolidsMadeOrErasedSinceTheLastCollisionCount) {
+    PlayFixture f;
+    cChara& obj = f.Body(1, 520, 400, 16, 16);
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    cChara& a = f.Body(1, 500, 400, 32, 32, true);
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 1);
+    QueueErase(f.run, static_cast<cStageChara&>(a));
+    FlushErasures(f.run);
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    f.Body(1, 530, 400, 32, 32);  // not a solid
+    EXPECT_EQ(OverlapsAnySolid(f.run, obj), 0);
+    cChara& b = f.Body(1, 510, 410, 32, 32, true);
+    EXPECT_EQ(OverlapsSolid(f.run, obj, 0), 1);
+    EXPECT_EQ(OverlapsSolid(f.run, obj, b.m_nId), 0);
 }
 
 }  // namespace

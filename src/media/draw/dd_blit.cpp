@@ -124,8 +124,8 @@ vid::HResult PixelLoop(DDSURFACEDATA* dst, int dx, int dy, int dw, int dh, DDSUR
         from = dstLock.Image();  // one surface: the stretch reads it as it was
     } else {
         // A turned-over source spans [s + sw, s).
-        if (!srcLock.Lock(src, std::min(sx, sx + sw), std::min(sy, sy + sh), std::abs(sw),
-                          std::abs(sh)))
+        if (!srcLock.LockToRead(src, std::min(sx, sx + sw), std::min(sy, sy + sh), std::abs(sw),
+                                std::abs(sh)))
             return vid::kFail;
         from = srcLock.Image();
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -159,6 +160,13 @@ class Filter {
         out.Set(x, y, codec_->Write(rgb, out.Get(x, y)));
     }
 
+    // For the row loops: the locked images, whether a source pixel is left out, the
+    // channels.
+    const vid::Image& Src() const { return px_.Src(); }
+    vid::Image& Dst() { return px_.Dst(); }
+    const PixelPair& Pair() const { return px_; }
+    bool Skips() const { return skip_; }
+
   private:
     PixelPair px_;
     SourceRule rule_;
@@ -177,6 +185,334 @@ struct Span {
     Span Widen(int by) const { return {first - by, end + by}; }
     bool Empty() const { return first >= end; }
 };
+
+// The channel rules of blur and mosaic for a loop and a pair of formats known when the code
+// is compiled: which source pixels are left out, their channels in 0..255 units and a pixel
+// made of three channels, as ChannelCodec and the source rule give them.
+template <Loop L, vid::PixelFormat SF, vid::PixelFormat DF>
+struct ChannelRule {
+    using S = vid::px::PixelOf<SF>;
+    using D = vid::px::PixelOf<DF>;
+    using From = FieldsOf<SF>;
+    using To = FieldsOf<DF>;
+    bool skip;
+    uint32_t key;
+
+    [[gnu::always_inline]] bool Hides(S p) const { return skip && TransparentOf<L>(p, key); }
+    static uint32_t R(S p) { return ScaleUp(From::R(p), From::r.max); }
+    static uint32_t G(S p) { return ScaleUp(From::G(p), From::g.max); }
+    static uint32_t B(S p) { return ScaleUp(From::B(p), From::b.max); }
+    // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte of a 32-bit one.
+    static D Encode(uint32_t r, uint32_t g, uint32_t b, D old) {
+        if constexpr (sizeof(D) == 2)
+            return static_cast<D>(To::Pack(ScaleDown(r, To::r.max), ScaleDown(g, To::g.max),
+                                           ScaleDown(b, To::b.max)));
+        const uint32_t top = L == Loop::Direct3D32 ? 0xFF000000u : old & 0xFF000000u;
+        return static_cast<D>(top | r << 16 | g << 8 | b);
+    }
+    // The same on lanes of the compiler's vector types: ScaleDown(v, max) is v x max / 255,
+    // which fits 16 bits and is Div255 (exact there).
+    template <typename Lanes>
+    static Lanes EncodeLanes(Lanes r, Lanes g, Lanes b, Lanes old) {
+        if constexpr (sizeof(D) == 2) {
+            auto down = [](Lanes v, uint32_t max) {
+                const Lanes x = v * static_cast<int32_t>(max);
+                return (x + 1 + (x >> 8)) >> 8;
+            };
+            return down(r, To::r.max) << To::r.shift | down(g, To::g.max) << To::g.shift |
+                   down(b, To::b.max) << To::b.shift |
+                   static_cast<int32_t>((To::a.max & 1u) << To::a.shift);
+        } else {
+            const Lanes top = L == Loop::Direct3D32 ? Lanes{} + static_cast<int32_t>(0xFF000000u)
+                                                    : old & static_cast<int32_t>(0xFF000000u);
+            return top | r << 16 | g << 8 | b;
+        }
+    }
+};
+
+// A row of source pixels as channel planes: red, green and blue in 0..255 units (0 where
+// left out) and 1 where shown.
+template <typename Rule>
+WF_ROW_LOOP void DecodeRow(uint8_t* __restrict r, uint8_t* __restrict g, uint8_t* __restrict b,
+                           uint8_t* __restrict shown, const typename Rule::S* __restrict s, int n,
+                           Rule rule) {
+    vid::px::EachPixel(
+        n, [&](int i) __attribute__((always_inline)) {
+            const typename Rule::S p = s[i];
+            const bool on = !rule.Hides(p);
+            r[i] = static_cast<uint8_t>(on ? Rule::R(p) : 0);
+            g[i] = static_cast<uint8_t>(on ? Rule::G(p) : 0);
+            b[i] = static_cast<uint8_t>(on ? Rule::B(p) : 0);
+            shown[i] = on ? 1 : 0;
+        });
+}
+
+// A plane's row entering a column sum and another one leaving it (either may be absent).
+WF_ROW_LOOP void SlidePlaneRow(uint32_t* __restrict sum, const uint8_t* __restrict in,
+                               const uint8_t* __restrict out, int n) {
+    if (in && out)
+        vid::px::EachPixel(n, [&](int i) { sum[i] += static_cast<uint32_t>(in[i]) - out[i]; });
+    else if (in)
+        vid::px::EachPixel(n, [&](int i) { sum[i] += in[i]; });
+    else if (out)
+        vid::px::EachPixel(n, [&](int i) { sum[i] -= out[i]; });
+}
+
+// The source area's channel planes, read once.
+struct ChannelPlanes {
+    int width = 0;
+    std::vector<uint8_t> planes;  // red, green, blue, shown, each width x rows
+
+    uint8_t* Plane(int k, int row) {
+        return planes.data() + (static_cast<size_t>(k) * rows_ + row) * width;
+    }
+    template <typename Rule>
+    void Read(const Filter& f, const Rule& rule, int sx, int sy, const Span& cols,
+              const Span& rows) {
+        width = cols.end - cols.first;
+        rows_ = rows.end - rows.first;
+        planes.resize(4 * static_cast<size_t>(width) * rows_);
+        for (int r = 0; r < rows_; ++r)
+            DecodeRow<Rule>(
+                Plane(0, r), Plane(1, r), Plane(2, r), Plane(3, r),
+                reinterpret_cast<const typename Rule::S*>(f.Src().Row(sy + rows.first + r)) + sx +
+                    cols.first,
+                width, rule);
+    }
+
+  private:
+    int rows_ = 0;
+};
+
+// Channel sums of a box divided by its count: exact as a float division (v below 2^24, n
+// up to 65536: the quotient's error stays below the gap to the next whole number).
+inline uint32_t Average(uint32_t v, uint32_t n) {
+    // Through signed integers, which vector code converts directly (both fit).
+    return static_cast<uint32_t>(static_cast<int32_t>(static_cast<float>(static_cast<int32_t>(v)) /
+                                                      static_cast<float>(static_cast<int32_t>(n))));
+}
+
+// The prefix sums of the four column sums of a row: entry c + 1 holds the sums of columns
+// 0..c. The four channels run side by side, so their chains of additions overlap.
+WF_ROW_LOOP void PrefixRow(uint32_t* __restrict pr, uint32_t* __restrict pg,
+                           uint32_t* __restrict pb, uint32_t* __restrict pn,
+                           const uint32_t* __restrict sr, const uint32_t* __restrict sg,
+                           const uint32_t* __restrict sb, const uint32_t* __restrict sn, int n) {
+    uint32_t r = 0, g = 0, b = 0, c = 0;
+    pr[0] = pg[0] = pb[0] = pn[0] = 0;
+    for (int i = 0; i < n; ++i) {
+        r += sr[i], g += sg[i], b += sb[i], c += sn[i];
+        pr[i + 1] = r, pg[i + 1] = g, pb[i + 1] = b, pn[i + 1] = c;
+    }
+}
+
+// One output row of the blur from the prefix sums of the column sums: the boxes of the
+// columns [c0, c1) whose box lies wholly inside the span.
+template <typename Rule>
+WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* __restrict pr,
+                               const uint32_t* __restrict pg, const uint32_t* __restrict pb,
+                               const uint32_t* __restrict pn, const uint8_t* __restrict shown,
+                               int c0, int c1, int radius) {
+    using D = typename Rule::D;
+    // Four pixels at a time in the compiler's vector types (the rules are the scalar ones
+    // lane by lane: whole numbers, and the float division exact as Average says).
+    constexpr int kLanes = 4;
+    typedef int32_t Lanes __attribute__((vector_size(16)));
+    typedef float FloatLanes __attribute__((vector_size(16)));
+    typedef uint8_t ByteLanes __attribute__((vector_size(4)));
+    typedef D PixelLanes __attribute__((vector_size(kLanes * sizeof(D))));
+    auto load = [](const uint32_t* p) {
+        Lanes v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    };
+    auto average = [](Lanes v, FloatLanes n) {
+        return __builtin_convertvector(__builtin_convertvector(v, FloatLanes) / n, Lanes);
+    };
+    int c = c0;
+    for (; c + kLanes <= c1; c += kLanes) {
+        const Lanes count = load(pn + c + radius) - load(pn + c - radius);
+        // A pixel left out counts as 1 so that nothing divides by 0; it is not drawn.
+        const FloatLanes n = __builtin_convertvector(count - (count == 0), FloatLanes);
+        const Lanes r = average(load(pr + c + radius) - load(pr + c - radius), n);
+        const Lanes g = average(load(pg + c + radius) - load(pg + c - radius), n);
+        const Lanes b = average(load(pb + c + radius) - load(pb + c - radius), n);
+        ByteLanes on;
+        std::memcpy(&on, shown + c, sizeof on);
+        const Lanes keep = __builtin_convertvector(on, Lanes) - 1;
+        PixelLanes old;
+        std::memcpy(&old, d + c, sizeof old);
+        const Lanes out = Rule::EncodeLanes(r, g, b, __builtin_convertvector(old, Lanes));
+        const Lanes mixed = (__builtin_convertvector(old, Lanes) & keep) | (out & ~keep);
+        const PixelLanes written = __builtin_convertvector(mixed, PixelLanes);
+        std::memcpy(d + c, &written, sizeof written);
+    }
+    for (; c < c1; ++c) {
+        const uint32_t count = pn[c + radius] - pn[c - radius];
+        if (!shown[c]) continue;
+        d[c] = Rule::Encode(Average(pr[c + radius] - pr[c - radius], count),
+                            Average(pg[c + radius] - pg[c - radius], count),
+                            Average(pb[c + radius] - pb[c - radius], count), d[c]);
+    }
+}
+
+// The box blur by rows: the same sums as the pixel loop's, kept as column sums over the
+// rows of the box (a row enters and one leaves from one output row to the next), summed up
+// along each output row, and each box taken as the difference of two of those prefix sums.
+// False when the box is too large for the exact division.
+template <typename Rule>
+bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
+              const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
+    using D = typename Rule::D;
+    const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
+                             static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
+    if (largest > 65536) return false;
+    thread_local ChannelPlanes planes;
+    planes.Read(f, rule, sx, sy, cols, rows);
+    const int cw = planes.width;
+    thread_local std::vector<uint32_t> sums, prefix;
+    sums.assign(4 * static_cast<size_t>(cw), 0);
+    prefix.resize(4 * static_cast<size_t>(cw + 1));
+    // Row `in` enters the column sums and row `out` leaves them (-1: none).
+    auto slide = [&](int in, int out) {
+        for (int k = 0; k < 4; ++k)
+            SlidePlaneRow(sums.data() + k * cw, in < 0 ? nullptr : planes.Plane(k, in - rows.first),
+                          out < 0 ? nullptr : planes.Plane(k, out - rows.first), cw);
+    };
+    // The box of output row r covers rows [r - radiusY, r + radiusY) of the span.
+    for (int row = std::max(drawRows.first - radiusY, rows.first);
+         row < std::min(drawRows.first + radiusY, rows.end); ++row)
+        slide(row, -1);
+    uint32_t* p[4];
+    for (int k = 0; k < 4; ++k) p[k] = prefix.data() + k * (cw + 1);
+    // Output columns whose box [c - radiusX, c + radiusX) lies inside the span.
+    const int in0 = std::max(drawCols.first, cols.first + radiusX) - cols.first;
+    const int in1 = std::min(drawCols.end, cols.end - radiusX + 1) - cols.first;
+    vid::Image& out = f.Dst();
+    for (int r = drawRows.first; r < drawRows.end; ++r) {
+        if (r > drawRows.first) {
+            const int in = r - 1 + radiusY, out = r - 1 - radiusY;
+            slide(in < rows.end ? in : -1, out >= rows.first ? out : -1);
+        }
+        PrefixRow(p[0], p[1], p[2], p[3], sums.data(), sums.data() + cw, sums.data() + 2 * cw,
+                  sums.data() + 3 * cw, cw);
+        // Relative to the span: output column c (of the area) is index c - cols.first.
+        D* d = reinterpret_cast<D*>(out.Row(y + r)) + x + cols.first;
+        const uint8_t* shown = planes.Plane(3, r - rows.first);
+        auto edge = [&](int i) {
+            const int c0 = std::max(i - radiusX, 0), c1 = std::min(i + radiusX, cw);
+            if (!shown[i]) return;
+            const uint32_t n = p[3][c1] - p[3][c0];
+            d[i] = Rule::Encode(Average(p[0][c1] - p[0][c0], n), Average(p[1][c1] - p[1][c0], n),
+                                Average(p[2][c1] - p[2][c0], n), d[i]);
+        };
+        const int first = drawCols.first - cols.first, end = drawCols.end - cols.first;
+        if (in0 < in1) {
+            for (int i = first; i < in0; ++i) edge(i);
+            BlurInsideRow<Rule>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
+            for (int i = in1; i < end; ++i) edge(i);
+        } else {
+            for (int i = first; i < end; ++i) edge(i);
+        }
+    }
+    return true;
+}
+
+// A row of the mosaic painted from the block colours laid out along it (0..255 units),
+// leaving the pixels of blocks with nothing to show as they are.
+template <typename Rule>
+WF_ROW_LOOP void PaintRow(typename Rule::D* __restrict d, const uint8_t* __restrict r,
+                          const uint8_t* __restrict g, const uint8_t* __restrict b,
+                          const uint8_t* __restrict keep, int n) {
+    using D = typename Rule::D;
+    vid::px::EachPixel(
+        n, [&](int i) __attribute__((always_inline)) {
+            // Chosen by a mask, which vector code does without branches.
+            const D mask = static_cast<D>(0u - keep[i]);
+            d[i] = static_cast<D>((d[i] & mask) | (Rule::Encode(r[i], g[i], b[i], d[i]) & ~mask));
+        });
+}
+
+// The mosaic by rows: for each band of blocks the channel planes are summed down its rows
+// into column sums, each block's average taken from its columns and laid out along a row,
+// and the band's rows painted from that row.
+template <typename Rule>
+void MosaicRows(Filter& f, const Rule& rule, int x, int y, int w, int h, long long step, int sx,
+                int sy, const Span& outCols, const Span& outRows, const Span& srcCols,
+                const Span& srcRows) {
+    using D = typename Rule::D;
+    const int blockStart = static_cast<int>(outCols.first / step * step);
+    const Span readAll = {std::max(blockStart, srcCols.first), srcCols.end};
+    const int readWidth = std::max(readAll.end - readAll.first, 0);
+    thread_local ChannelPlanes planes;
+    if (readWidth > 0 && srcRows.first < srcRows.end)
+        planes.Read(f, rule, sx, sy, readAll, srcRows);
+    const int outWidth = outCols.end - outCols.first;
+    thread_local std::vector<uint32_t> sums;
+    thread_local std::vector<uint8_t> layout;  // red, green, blue, keep along the output row
+    sums.resize(4 * static_cast<size_t>(readWidth));
+    layout.resize(4 * static_cast<size_t>(outWidth));
+    uint8_t* lr = layout.data();
+    uint8_t* lg = lr + outWidth;
+    uint8_t* lb = lg + outWidth;
+    uint8_t* keep = lb + outWidth;
+    vid::Image& out = f.Dst();
+    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
+        const Span br = {static_cast<int>(by), static_cast<int>(std::min<long long>(by + step, h))};
+        const Span readRows = br.Cut(srcRows), wr = br.Cut(outRows);
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int r = readRows.first; r < readRows.end; ++r)
+            for (int k = 0; k < 4; ++k)
+                SlidePlaneRow(sums.data() + k * readWidth, planes.Plane(k, r - srcRows.first),
+                              nullptr, readWidth);
+        for (long long bx = blockStart; bx < outCols.end; bx += step) {
+            const Span bc = {static_cast<int>(bx),
+                             static_cast<int>(std::min<long long>(bx + step, w))};
+            const Span readCols = bc.Cut(readAll), wc = bc.Cut(outCols);
+            uint64_t total[4] = {0, 0, 0, 0};
+            for (int k = 0; k < 4; ++k)
+                for (int c = readCols.first; c < readCols.end; ++c)
+                    total[k] += sums[static_cast<size_t>(k) * readWidth + (c - readAll.first)];
+            const uint64_t count = total[3];
+            // A block with nothing to show keeps what lies under it.
+            const uint8_t avg[3] = {static_cast<uint8_t>(count ? total[0] / count : 0),
+                                    static_cast<uint8_t>(count ? total[1] / count : 0),
+                                    static_cast<uint8_t>(count ? total[2] / count : 0)};
+            for (int c = wc.first; c < wc.end; ++c) {
+                const int i = c - outCols.first;
+                lr[i] = avg[0], lg[i] = avg[1], lb[i] = avg[2], keep[i] = count == 0;
+            }
+        }
+        for (int r = wr.first; r < wr.end; ++r)
+            PaintRow<Rule>(reinterpret_cast<D*>(out.Row(y + r)) + x + outCols.first, lr, lg, lb,
+                           keep, outWidth);
+    }
+}
+
+// Calls fn(rule) with the ChannelRule of the filter's loop and formats; false when the
+// formats are not those of the loop's pixel size.
+template <typename Fn>
+bool WithChannelRule(Loop loop, const Filter& f, Fn&& fn) {
+    const uint32_t key = DDDevice().dwColorKey;
+    auto with = [&]<Loop L>() {
+        constexpr int bytes = L == Loop::DirectDraw16 || L == Loop::Direct3D16 ? 2 : 4;
+        return WithFormatPair<bytes>(f.Pair(), [&]<vid::PixelFormat SF, vid::PixelFormat DF>() {
+            fn(ChannelRule<L, SF, DF>{f.Skips(), key});
+        });
+    };
+    switch (loop) {
+        case Loop::DirectDraw16:
+            return with.template operator()<Loop::DirectDraw16>();
+        case Loop::DirectDraw32:
+            return with.template operator()<Loop::DirectDraw32>();
+        case Loop::Direct3D16:
+            return with.template operator()<Loop::Direct3D16>();
+        case Loop::Direct3D32:
+            return with.template operator()<Loop::Direct3D32>();
+        default:
+            return false;
+    }
+}
 
 }  // namespace
 
@@ -363,6 +699,15 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
     const Span cols = Span::Inside(sx, w, sa.width).Cut(outCols.Widen(radiusX)).Cut({0, w});
     const Span rows = Span::Inside(sy, h, sa.height).Cut(outRows.Widen(radiusY)).Cut({0, h});
     if (cols.Empty() || rows.Empty()) return true;
+    const Span drawCols = cols.Cut(outCols), drawRows = rows.Cut(outRows);
+    if (!ReferenceLoops() && !drawCols.Empty() && !drawRows.Empty()) {
+        bool done = false;
+        WithChannelRule(loop, filter, [&](const auto& rule) {
+            done = BlurRows(filter, rule, x, y, radiusX, radiusY, sx, sy, cols, rows, drawCols,
+                            drawRows);
+        });
+        if (done) return true;
+    }
     // Prefix sums: entry (c, r) covers the columns before c and the rows before r (from
     // cols.first and rows.first), with the count of shown pixels as the fourth channel.
     const int cw = cols.end - cols.first, rh = rows.end - rows.first, stride = cw + 1;
@@ -384,7 +729,6 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
                 sum[o + k] = v[k] + sum[left + k] + sum[up + k] - sum[diag + k];
         }
     }
-    const Span drawCols = cols.Cut(outCols), drawRows = rows.Cut(outRows);
     for (int r = drawRows.first; r < drawRows.end; ++r) {
         for (int c = drawCols.first; c < drawCols.end; ++c) {
             if (!shown[static_cast<size_t>(r - rows.first) * cw + (c - cols.first)]) continue;
@@ -419,6 +763,10 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
     if (outCols.Empty() || outRows.Empty()) return true;
     // A block larger than the area is the whole area.
     const long long step = std::min(size, std::max(w, h));
+    if (!ReferenceLoops() && WithChannelRule(loop, filter, [&](const auto& rule) {
+            MosaicRows(filter, rule, x, y, w, h, step, sx, sy, outCols, outRows, srcCols, srcRows);
+        }))
+        return true;
     for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
         for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
             const Span bc = {static_cast<int>(bx),

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -126,13 +127,6 @@ template <Loop L, typename T, typename SF, typename DF>
     }
 }
 
-// The reference loops draw the effects pixel by pixel with the fields read at run time;
-// the tests compare the row loops with them.
-bool& ReferenceLoops() {
-    static bool reference = false;
-    return reference;
-}
-
 // How an effect's row runs: in chunks the compiler turns into vector code, or pixel by
 // pixel for rules that look their channels up in tables (vector code would only gather
 // the entries one by one, slower than plain code).
@@ -149,23 +143,6 @@ template <vid::PixelFormat SF, vid::PixelFormat DF, RowCode Code, typename Rule>
         vid::px::EachPixel(n, pixel);
     else
         for (int i = 0; i < n; ++i) pixel(i);
-}
-
-// Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
-// both have that many bytes a pixel; false when they do not.
-template <int Bytes, typename Fn>
-bool WithFormatPair(const PixelPair& px, Fn&& fn) {
-    bool done = false;
-    vid::px::WithFormat(px.Src().Format(), [&](auto sf) {
-        vid::px::WithFormat(px.Dst().Format(), [&](auto df) {
-            constexpr vid::PixelFormat SF = decltype(sf)::value, DF = decltype(df)::value;
-            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes) {
-                fn.template operator()<SF, DF>();
-                done = true;
-            }
-        });
-    });
-    return done;
 }
 
 // A 16- or 32-bit effect loop over the rectangle: rule(source pixel, destination pixel,
@@ -356,30 +333,44 @@ int SpanEnd(int last, int base, int size) {
         std::min<long long>(static_cast<long long>(last) + 1, static_cast<long long>(size) - base));
 }
 
+// What both lens loops start from: the locked images, the squared radii, and the offsets
+// whose pixel lies inside the destination (only those are visited).
+struct DiscFrame {
+    DiscFrame(PixelPair& px, int cx, int cy, int a, int R)
+        : sa(px.SrcArea()),
+          dst(px.Dst()),
+          src(px.Src()),
+          convert(src.Format(), dst.Format()),
+          a2(static_cast<long long>(a) * a),
+          r2(static_cast<long long>(R) * R),
+          dy0(SpanStart(-a, cy)),
+          dy1(SpanEnd(a, cy, px.DstArea().height)),
+          dx0(SpanStart(-a, cx)),
+          dx1(SpanEnd(a, cx, px.DstArea().width)) {}
+    Area sa;
+    vid::Image& dst;
+    const vid::Image& src;
+    Convert16 convert;
+    long long a2, r2;
+    int dy0, dy1, dx0, dx1;
+};
+
 // The lens: every destination offset inside the disc of radius a and the source offset it
 // shows.
 template <typename T>
 void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy,
               bool flag, bool clearOutside) {
     const SourceRule rule = SourceRule::Of(loop);
-    const Area da = px.DstArea(), sa = px.SrcArea();
-    vid::Image& dst = px.Dst();
-    const vid::Image& src = px.Src();
-    const Convert16 convert(src.Format(), dst.Format());
-    const long long a2 = static_cast<long long>(a) * a;
-    const long long r2 = static_cast<long long>(R) * R;
-    // Only offsets whose pixel lies inside the destination are visited.
-    const int dy0 = SpanStart(-a, cy), dy1 = SpanEnd(a, cy, da.height);
-    const int dx0 = SpanStart(-a, cx), dx1 = SpanEnd(a, cx, da.width);
-    for (int dy = dy0; dy < dy1; ++dy) {
-        for (int dx = dx0; dx < dx1; ++dx) {
+    const DiscFrame f(px, cx, cy, a, R);
+    for (int dy = f.dy0; dy < f.dy1; ++dy) {
+        for (int dx = f.dx0; dx < f.dx1; ++dx) {
             const int tx = cx + dx, ty = cy + dy;
-            uint8_t* dp = PixelPtr<T>(dst, tx, ty);
+            uint8_t* dp = PixelPtr<T>(f.dst, tx, ty);
             const long long d2 = static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
             bool drawn = false;
-            if (d2 <= a2) {
+            if (d2 <= f.a2) {
                 int ox = dx, oy = dy;
-                const double z = MathSqrt(static_cast<double>(r2 - d2));
+                const double z = MathSqrt(static_cast<double>(f.r2 - d2));
                 if (z != 0.0) {
                     ox = static_cast<int>(static_cast<double>(static_cast<long long>(dx) * b) / z +
                                           0.5);
@@ -387,15 +378,15 @@ void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int
                                           0.5);
                 }
                 const int u = sx + ox, v = sy + oy;
-                if (sa.Inside(u, v)) {
-                    const T s = PixelAt<T>(src, u, v);
+                if (f.sa.Inside(u, v)) {
+                    const T s = PixelAt<T>(f.src, u, v);
                     // DirectDraw and Direct3D at 32 bits never draw a transparent pixel;
                     // only the 16-bit Direct3D loop asks the caller's flag.
                     const bool hidden = loop == Loop::Direct3D16 ? flag && rule.Transparent(s)
                                                                  : rule.Transparent(s);
                     if (!hidden) {
                         if constexpr (sizeof(T) == 2)
-                            Store<T>(dp, loop == Loop::Direct3D16 ? convert(s) : s);
+                            Store<T>(dp, loop == Loop::Direct3D16 ? f.convert(s) : s);
                         else
                             Store<T>(dp, s);
                         drawn = true;
@@ -403,6 +394,107 @@ void DiscLoop(Loop loop, PixelPair& px, int cx, int cy, int a, int b, int R, int
                 }
             }
             if (clearOutside && !drawn) Store<T>(dp, 0);
+        }
+    }
+}
+
+// The source offsets of the lens for |dx| = k < n on the rows +-ady, from the height z[k]
+// of the sphere there: the offsets scaled by b / z, rounded as the pixel loop rounds them,
+// or the offsets themselves on the rim (z 0). Products and quotients of whole numbers
+// below 2^53 in doubles, the same bits as the pixel loop's, several at a time.
+WF_ROW_LOOP void DiscOffsets(int* __restrict oxPlus, int* __restrict oxMinus,
+                             int* __restrict oyPlus, int* __restrict oyMinus,
+                             const double* __restrict z, int n, int ady, int b) {
+    const double scaledY = static_cast<double>(ady) * static_cast<double>(b);
+    for (int k = 0; k < n; ++k) {
+        const bool rim = z[k] == 0.0;
+        const double height = rim ? 1.0 : z[k];
+        const double u = static_cast<double>(k) * static_cast<double>(b) / height;
+        const double v = scaledY / height;
+        oxPlus[k] = rim ? k : static_cast<int>(u + 0.5);
+        oxMinus[k] = rim ? -k : static_cast<int>(-u + 0.5);
+        oyPlus[k] = rim ? ady : static_cast<int>(v + 0.5);
+        oyMinus[k] = rim ? -ady : static_cast<int>(-v + 0.5);
+    }
+}
+
+// The lens by rows. What a point of the disc shows depends on its offsets only through
+// their squares and signs: for each |dy| the offsets of |dx| = 0, 1, ... are worked out
+// once (one square root and two divisions for four pixels, the divisions' quotients only
+// negated for the other signs, which IEEE arithmetic does exactly) and drawn on the rows
+// dy and -dy. Every pixel is written once, so the order of the rows does not matter.
+template <Loop L>
+void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy, bool flag,
+              bool clearOutside) {
+    using T = std::conditional_t<L == Loop::DirectDraw8, uint8_t, LoopPixel<L>>;
+    const uint32_t key = SourceRule::Of(L).key;
+    const DiscFrame f(px, cx, cy, a, R);
+    const Area sa = f.sa;
+    vid::Image& dst = f.dst;
+    const vid::Image& src = f.src;
+    const Convert16& convert = f.convert;
+    const long long a2 = f.a2, r2 = f.r2;
+    const int dy0 = f.dy0, dy1 = f.dy1, dx0 = f.dx0, dx1 = f.dx1;
+    if (dy0 >= dy1 || dx0 >= dx1) return;
+    const int widest = std::max(std::abs(dx0), std::abs(dx1 - 1));
+    // Source offsets by |dx| for the signs of dx (plus, minus) and of dy.
+    thread_local std::vector<int> table;
+    table.resize(4 * static_cast<size_t>(widest + 1));
+    int* oxPlus = table.data();
+    int* oxMinus = oxPlus + widest + 1;
+    int* oyPlus = oxMinus + widest + 1;
+    int* oyMinus = oyPlus + widest + 1;
+    thread_local std::vector<double> heights;
+    heights.resize(static_cast<size_t>(widest + 1));
+    // DirectDraw and Direct3D at 32 bits never draw a transparent pixel; only the 16-bit
+    // Direct3D loop asks the caller's flag.
+    const bool hide = L == Loop::Direct3D16 ? flag : true;
+    auto put = [&](T * dp, int u, int v) __attribute__((always_inline)) {
+        if (static_cast<unsigned>(u) < static_cast<unsigned>(sa.width) &&
+            static_cast<unsigned>(v) < static_cast<unsigned>(sa.height)) {
+            const T p = PixelAt<T>(src, u, v);
+            if (!(hide && TransparentOf<L>(p, key))) {
+                if constexpr (L == Loop::Direct3D16)
+                    *dp = convert(p);
+                else
+                    *dp = p;
+                return;
+            }
+        }
+        if (clearOutside) *dp = 0;
+    };
+    const int highest = std::max(std::abs(dy0), std::abs(dy1 - 1));
+    for (int ady = 0; ady <= highest; ++ady) {
+        const bool down = ady < dy1 && ady >= dy0, up = ady > 0 && -ady >= dy0 && -ady < dy1;
+        if (!down && !up) continue;
+        const long long dy2 = static_cast<long long>(ady) * ady;
+        // The widest |dx| inside the disc on these rows (-1: none).
+        int inside = -1;
+        if (dy2 <= a2) {
+            inside = static_cast<int>(MathSqrt(static_cast<double>(a2 - dy2)));
+            while (static_cast<long long>(inside + 1) * (inside + 1) + dy2 <= a2) ++inside;
+            while (inside >= 0 && static_cast<long long>(inside) * inside + dy2 > a2) --inside;
+            inside = std::min(inside, widest);
+        }
+        // The heights of the sphere over these offsets, all at once.
+        for (int k = 0; k <= inside; ++k)
+            heights[k] = static_cast<double>(r2 - (static_cast<long long>(k) * k + dy2));
+        MathSqrtEach(heights.data(), inside + 1);
+        DiscOffsets(oxPlus, oxMinus, oyPlus, oyMinus, heights.data(), inside + 1, ady, b);
+        // The columns inside the disc on these rows, and those of the square outside it.
+        const int in0 = std::max(dx0, -inside), in1 = std::min(dx1, inside + 1);
+        for (int sign : {1, -1}) {
+            if (sign > 0 ? !down : !up) continue;
+            T* row = reinterpret_cast<T*>(dst.Row(cy + sign * ady)) + cx;
+            if (clearOutside) {
+                for (int dx = dx0; dx < std::min(in0, dx1); ++dx) row[dx] = 0;
+                for (int dx = std::max(in1, dx0); dx < dx1; ++dx) row[dx] = 0;
+            }
+            const int* oy = sign > 0 ? oyPlus : oyMinus;
+            for (int dx = in0; dx < std::min(in1, 0); ++dx)
+                put(row + dx, sx + oxMinus[-dx], sy + oy[-dx]);
+            for (int dx = std::max(in0, 0); dx < in1; ++dx)
+                put(row + dx, sx + oxPlus[dx], sy + oy[dx]);
         }
     }
 }
@@ -736,7 +828,28 @@ bool DDBltDisc(DDSURFACEDATA* dst, int cx, int cy, int a, int b, DDSURFACEDATA* 
     const Loop used = LoopFor(px, loop);
     const bool clear = used == Loop::Direct3D32 && clearOutside != 0;
     WithPixelType(LoopBytes(used), [&](auto tag) {
-        DiscLoop<decltype(tag)>(used, px, cx, cy, a, b, R, sx, sy, transparent == 1, clear);
+        if (ReferenceLoops())
+            DiscLoop<decltype(tag)>(used, px, cx, cy, a, b, R, sx, sy, transparent == 1, clear);
+        else
+            switch (used) {
+                case Loop::DirectDraw8:
+                    return DiscRows<Loop::DirectDraw8>(px, cx, cy, a, b, R, sx, sy,
+                                                       transparent == 1, clear);
+                case Loop::DirectDraw16:
+                    return DiscRows<Loop::DirectDraw16>(px, cx, cy, a, b, R, sx, sy,
+                                                        transparent == 1, clear);
+                case Loop::DirectDraw32:
+                    return DiscRows<Loop::DirectDraw32>(px, cx, cy, a, b, R, sx, sy,
+                                                        transparent == 1, clear);
+                case Loop::Direct3D16:
+                    return DiscRows<Loop::Direct3D16>(px, cx, cy, a, b, R, sx, sy, transparent == 1,
+                                                      clear);
+                case Loop::Direct3D32:
+                    return DiscRows<Loop::Direct3D32>(px, cx, cy, a, b, R, sx, sy, transparent == 1,
+                                                      clear);
+                case Loop::None:
+                    break;
+            }
     });
     return true;
 }

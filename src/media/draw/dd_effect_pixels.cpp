@@ -22,6 +22,11 @@ Loop CurrentLoop() {
     }
 }
 
+bool& ReferenceLoops() {
+    static bool reference = false;
+    return reference;
+}
+
 int LoopBytes(Loop loop) {
     switch (loop) {
         case Loop::DirectDraw8:
@@ -79,7 +84,7 @@ bool PixelPair::Lock(DDSURFACEDATA* dst, DDSURFACEDATA* src) {
         srcArea_ = dstArea_;
         return true;
     }
-    if (!srcLock_.Lock(src)) {
+    if (!srcLock_.LockToRead(src)) {
         dstLock_.Release();
         return false;
     }

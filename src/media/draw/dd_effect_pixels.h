@@ -22,6 +22,10 @@ enum class Loop : uint8_t { None, DirectDraw8, DirectDraw16, DirectDraw32, Direc
 
 // The loop of the running device; None at any other depth, where pixel loops draw nothing.
 Loop CurrentLoop();
+
+// The reference loops draw the effects pixel by pixel, as the game's loops are written;
+// the tests compare the row loops with them (DDUseReferenceEffectLoopsForTest).
+bool& ReferenceLoops();
 // Bytes of one pixel of the loop (0 for None).
 int LoopBytes(Loop loop);
 inline bool IsDirect3D(Loop loop) {
@@ -171,6 +175,23 @@ void FollowSurfaces(DDSURFACEDATA*& dst, DDSURFACEDATA*& src);
 // True when the operation may draw its textured quad: a render-target destination and a
 // source that is not in system memory, both with pixels.
 bool QuadDrawable(const DDSURFACEDATA* dst, const DDSURFACEDATA* src);
+
+// Calls fn.template operator()<SF, DF>() with the formats of the pair as constants when
+// both have that many bytes a pixel; false when they do not.
+template <int Bytes, typename Fn>
+inline bool WithFormatPair(const PixelPair& px, Fn&& fn) {
+    bool done = false;
+    vid::px::WithFormat(px.Src().Format(), [&](auto sf) {
+        vid::px::WithFormat(px.Dst().Format(), [&](auto df) {
+            constexpr vid::PixelFormat SF = decltype(sf)::value, DF = decltype(df)::value;
+            if constexpr (vid::px::BytesOf(SF) == Bytes && vid::px::BytesOf(DF) == Bytes) {
+                fn.template operator()<SF, DF>();
+                done = true;
+            }
+        });
+    });
+    return done;
+}
 
 // Raw pixel access on locked rows (the images are little-endian byte rows).
 template <typename T>

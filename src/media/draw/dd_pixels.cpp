@@ -17,7 +17,19 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd) {
     return Lock(sd, 0, 0, INT_MAX, INT_MAX);
 }
 
+bool DDSurfaceLock::LockToRead(DDSURFACEDATA* sd) {
+    return LockToRead(sd, 0, 0, INT_MAX, INT_MAX);
+}
+
+bool DDSurfaceLock::LockToRead(DDSURFACEDATA* sd, int x, int y, int width, int height) {
+    return LockFor(sd, x, y, width, height, false);
+}
+
 bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height) {
+    return LockFor(sd, x, y, width, height, true);
+}
+
+bool DDSurfaceLock::LockFor(DDSURFACEDATA* sd, int x, int y, int width, int height, bool write) {
     Release();
     if (!sd) return false;
     if (!lpDTCon) {
@@ -45,8 +57,25 @@ bool DDSurfaceLock::Lock(DDSURFACEDATA* sd, int x, int y, int width, int height)
                 ")");
             return false;
         }
-        const vid::Image& from = dt->lpSurface->image;
+        vid::Image& from = dt->lpSurface->image;
         vid::Image& to = dt->lpSystemSurface->image;
+        if (!write) {
+            // Read where they are: the copy would hold the same pixels, and nothing is
+            // written back. The copy's lock is still taken, as it may fail.
+            if (dt->lpSystemSurface->Lock(m_pBits, m_nPitch) != vid::kOk) {
+                TracePrintf("FAILED( lpSD->lpDT->lpSystemSurface->LockRect(&lock, NULL, 0) )");
+                return false;
+            }
+            m_pBits = from.Data();
+            m_nPitch = from.Pitch();
+            m_lpImage = &from;
+            m_lpSD = sd;
+            return true;
+        }
+        if (dt->bSystemCopyPending) {
+            to = vid::Image(from.Format(), from.Width(), from.Height());
+            dt->bSystemCopyPending = 0;
+        }
         // The rectangle cut to the surface; its far edges may lie past the int range.
         auto cut = [](int start, int length, int size, int& at, int& kept) {
             const long long end = std::clamp(static_cast<long long>(start) + length, 0ll,

@@ -41,6 +41,10 @@ class DDSurfaceLock {
     // then fetches and writes back just those pixels, so the cost follows the
     // rectangle. Pixels outside it may be stale and must not be written.
     bool Lock(DDSURFACEDATA* sd, int x, int y, int width, int height);
+    // Either of the above for reading only, as the source of pixel work: a render target's
+    // pixels are read where they are, not copied to its system-memory copy and back.
+    bool LockToRead(DDSURFACEDATA* sd);
+    bool LockToRead(DDSURFACEDATA* sd, int x, int y, int width, int height);
     void Release();
 
     uint8_t* Pixels() const { return m_pBits; }
@@ -48,6 +52,8 @@ class DDSurfaceLock {
     platform::video::Image* Image() const { return m_lpImage; }
 
   private:
+    bool LockFor(DDSURFACEDATA* sd, int x, int y, int width, int height, bool write);
+
     DDSURFACEDATA* m_lpSD = nullptr;
     uint8_t* m_pBits = nullptr;
     int m_nPitch = 0;

@@ -80,10 +80,14 @@ bool FinishTexture(DDSURFACEDATA* sd, bool makeSystemCopy, const char* file) {
     dt.lpSurface = dt.lpTexture.get();
     dt.Desc = {dt.lpTexture->image.Format(), dt.lpTexture->GetPool(), dt.lpTexture->image.Width(),
                dt.lpTexture->image.Height()};
+    // The system-memory copy gets its pixels, zeroed as a new surface's are, at its first
+    // lock (DDSurfaceLock), so render targets whose pixels are never worked on (most
+    // pictures, most of the time) keep no second image.
     if (makeSystemCopy) {
-        const vid::HResult hr = D3DDevice()->CreateSurface(
-            dt.Desc.Format, dt.Desc.Width, dt.Desc.Height, vid::Pool::System, false,
-            dt.lpSystemSurface, vid::FailPoint::CreateOffscreenPlain);
+        const vid::HResult hr =
+            D3DDevice()->CreateSurface(dt.Desc.Format, 1, 1, vid::Pool::System, false,
+                                       dt.lpSystemSurface, vid::FailPoint::CreateOffscreenPlain);
+        dt.bSystemCopyPending = 1;
         if (hr != vid::kOk) {
             if (file)
                 ReportTracePrintf("CreateOffscreenPlainSurface Err hr = %x %s", hr, file);

@@ -36,6 +36,8 @@ struct DTSURFACE {
     platform::video::Surface* lpSurface = nullptr;
     // A copy of the same size and format in system memory, for pixel work on render targets.
     std::unique_ptr<platform::video::Surface> lpSystemSurface;
+    // The copy gets its pixels at its first lock; until then it is one pixel.
+    int32_t bSystemCopyPending = 0;
     std::vector<uint8_t> VertexBuffer;  // 4 vertices of 28 bytes once created
     std::unique_ptr<platform::video::Surface> lpTexture;
     DTLEVELDESC Desc;

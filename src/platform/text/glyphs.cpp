@@ -5,10 +5,16 @@
 #include FT_FREETYPE_H
 #include FT_SIZES_H
 #include <fontconfig/fontconfig.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
 #include <atomic>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <sstream>
 #include <unordered_map>
@@ -77,6 +83,41 @@ struct FtFaceDeleter {
 };
 using FtLibrary = std::unique_ptr<std::remove_pointer_t<FT_Library>, FtLibraryDeleter>;
 using FtFace = std::unique_ptr<std::remove_pointer_t<FT_Face>, FtFaceDeleter>;
+
+// A font file mapped once for every face drawn from it: each font of the game opens its
+// faces anew, and faces over one mapping share the pages they have read instead of each
+// keeping its own.
+class FontFile {
+  public:
+    static std::shared_ptr<const FontFile> Open(const std::string& path) {
+        static std::mutex mutex;
+        static std::map<std::string, std::weak_ptr<const FontFile>> open;
+        std::lock_guard lock(mutex);
+        if (auto kept = open[path].lock()) return kept;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return nullptr;
+        struct stat st {};
+        void* data = MAP_FAILED;
+        if (::fstat(fd, &st) == 0 && st.st_size > 0)
+            data = ::mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
+        ::close(fd);
+        if (data == MAP_FAILED) return nullptr;
+        auto file = std::shared_ptr<FontFile>(new FontFile(data, static_cast<size_t>(st.st_size)));
+        open[path] = file;
+        return file;
+    }
+    ~FontFile() { ::munmap(data_, size_); }
+    FontFile(const FontFile&) = delete;
+    FontFile& operator=(const FontFile&) = delete;
+
+    const FT_Byte* Data() const { return static_cast<const FT_Byte*>(data_); }
+    FT_Long Size() const { return static_cast<FT_Long>(size_); }
+
+  private:
+    FontFile(void* data, size_t size) : data_(data), size_(size) {}
+    void* data_;
+    size_t size_;
+};
 
 struct FoundFace {
     std::string file;
@@ -173,8 +214,12 @@ class FreeTypeSource : public GlyphSource {
     explicit FreeTypeSource(const FaceRequest& request) : request_(request) {}
 
     bool Load(const FoundFace& found, FtFace& out) {
+        std::shared_ptr<const FontFile> file = FontFile::Open(found.file);
         FT_Face face = nullptr;
-        if (FT_New_Face(lib_.get(), found.file.c_str(), found.index, &face) != 0) return false;
+        if (!file ||
+            FT_New_Memory_Face(lib_.get(), file->Data(), file->Size(), found.index, &face) != 0)
+            return false;
+        files_.push_back(std::move(file));
         out.reset(face);
         FT_Select_Charmap(face, FT_ENCODING_UNICODE);
         // The game's height is the character cell (ascent + descent) and its width the
@@ -249,6 +294,8 @@ class FreeTypeSource : public GlyphSource {
     }
 
     FaceRequest request_;
+    // The files outlive the faces over them (members go in reverse order).
+    std::vector<std::shared_ptr<const FontFile>> files_;
     FtLibrary lib_;
     FtFace face_;
     FtFace fallback_;

@@ -83,46 +83,64 @@ std::vector<int>& ScratchRows() {
     thread_local std::vector<int> rows;
     return rows;
 }
+std::vector<uint8_t>& ScratchWidened() {
+    thread_local std::vector<uint8_t> row;
+    return row;
+}
 
 // StretchSourceIndex for the offsets start, start + 1, ... stepped without a division:
 // the quotient and remainder of c x |sn| / dn move on by those of |sn| / dn.
 class StretchSteps {
   public:
     StretchSteps(int s, int sn, int dn, int start)
-        : base_(s - (sn < 0 ? 1 : 0)),
-          sign_(sn < 0 ? -1 : 1),
+        : sign_(sn < 0 ? -1 : 1),
           dn_(dn),
-          whole_(std::llabs(sn) / dn),
+          step_(sign_ * (std::llabs(sn) / dn)),
           part_(std::llabs(sn) % dn),
-          q_(start * std::llabs(sn) / dn),
+          index_(s - (sn < 0 ? 1 : 0) + sign_ * (start * std::llabs(sn) / dn)),
           r_(start * std::llabs(sn) % dn) {}
-    int Index() const { return static_cast<int>(base_ + sign_ * q_); }
+    int Index() const { return static_cast<int>(index_); }
     void Next() {
-        q_ += whole_;
+        index_ += step_;
         r_ += part_;
-        if (r_ >= dn_) r_ -= dn_, ++q_;
+        if (r_ >= dn_) r_ -= dn_, index_ += sign_;
     }
 
   private:
-    long long base_, sign_, dn_, whole_, part_, q_, r_;
+    long long sign_, dn_, step_, part_, index_, r_;
 };
 
-// Calls take(offset, source index) for the offsets along one axis of a stretch whose
-// destination and source pixels both lie inside their images. The source index moves
-// monotonically with the offset, so those offsets form one run.
-template <typename Take>
-void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, Take&& take) {
-    bool started = false;
+// The offsets along one axis of a stretch whose destination and source pixels both lie
+// inside their images: the first one, and the source index of each into `out` (empty
+// when there are none). The source index moves monotonically with the offset, so those
+// offsets form one run.
+void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vector<int>& out,
+               int& first) {
     const int start = std::max(0, -d);
+    const int end = static_cast<int>(std::min<long long>(dn, static_cast<long long>(dstSize) - d));
+    if (start >= end) {
+        out.clear();
+        return;
+    }
     StretchSteps steps(s, sn, dn, start);
-    for (int c = start; c < dn && d + c < dstSize; ++c, steps.Next()) {
+    // Both ends inside the source: every offset between is too (the common sprite). The
+    // list keeps its size from one sprite to the next rather than being filled anew.
+    const int a = steps.Index(), b = StretchSourceIndex(s, end - 1, sn, dn);
+    if (a >= 0 && a < srcSize && b >= 0 && b < srcSize) {
+        out.resize(static_cast<size_t>(end - start));
+        for (int& index : out) index = steps.Index(), steps.Next();
+        first = start;
+        return;
+    }
+    out.clear();
+    for (int c = start; c < end; ++c, steps.Next()) {
         const int si = steps.Index();
         if (si < 0 || si >= srcSize) {
-            if (started) break;
+            if (!out.empty()) break;
             continue;
         }
-        started = true;
-        take(c, si);
+        if (out.empty()) first = c;
+        out.push_back(si);
     }
 }
 
@@ -231,20 +249,12 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     // The source column of each destination column inside both images: one run
     // [c0, c0 + n). Then the run of rows [r0, r1).
     std::vector<int>& cols = ScratchColumns();
-    cols.clear();
-    int c0 = -1, r0 = -1, r1 = -1;
-    InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), [&](int c, int sc) {
-        if (c0 < 0) c0 = c;
-        cols.push_back(sc);
-    });
     std::vector<int>& srcRows = ScratchRows();
-    srcRows.clear();
-    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), [&](int r, int sr) {
-        if (r0 < 0) r0 = r;
-        r1 = r + 1;
-        srcRows.push_back(sr);
-    });
-    if (cols.empty() || r0 < 0) return;
+    int c0 = 0, r0 = 0;
+    InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), cols, c0);
+    InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), srcRows, r0);
+    if (cols.empty() || srcRows.empty()) return;
+    const int r1 = r0 + static_cast<int>(srcRows.size());
     const int n = static_cast<int>(cols.size());
     const int bytes = BytesPerPixel(dst.Format());
     // Within one image the part read is kept aside first, so the copy reads the image as
@@ -267,15 +277,25 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         rows = held.data();
     }
     const CopyRule effective = Effective(rule, bytes);
+    // Each source row is widened once and copied to every destination row that shows it.
+    const px::Widening widening = px::WideningOf(cols.data(), n);
+    std::vector<uint8_t>& widened = ScratchWidened();
+    if (widened.size() < static_cast<size_t>(n) * bytes)
+        widened.resize(static_cast<size_t>(n) * bytes);
     px::WithPixelSize(bytes, [&](auto pixel) {
         using T = decltype(pixel);
         px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {
             if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
+            T* row = reinterpret_cast<T*>(widened.data());
+            int shown = -1;
             for (int r = r0; r < r1; ++r) {
                 const int sr = srcRows[r - r0] - rowOrigin;
-                const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
-                px::GatherRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), s, cols.data(), n,
-                                       effective.key);
+                if (sr != shown) {
+                    const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
+                    px::WidenRow<T>(row, s, cols.data(), n, widening);
+                    shown = sr;
+                }
+                px::CopyRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), row, n, effective.key);
             }
         });
     });

@@ -105,6 +105,15 @@ template <typename T>
 // and the loops stay scalar.
 constexpr int kChunk = 16;
 
+// The row functions are also built for processors with 256-bit vectors (AVX2), and the
+// build that suits the processor is chosen once when the program starts. The rules are
+// whole-number arithmetic, so both builds write the same bytes.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define WF_ROW_LOOP [[gnu::noinline, gnu::target_clones("avx2", "default")]]
+#else
+#define WF_ROW_LOOP [[gnu::noinline]]
+#endif
+
 template <typename Op>
 [[gnu::always_inline]] inline void EachPixel(int n, Op&& op) {
     int i = 0;
@@ -135,7 +144,7 @@ void MonotoneRun(int x0, int x1, F&& f, bool up, V lo, V hi, int& first, int& en
 
 // A row of one pixel value.
 template <typename T>
-[[gnu::noinline]] void FillRow(T* __restrict d, int n, T value) {
+WF_ROW_LOOP void FillRow(T* __restrict d, int n, T value) {
     if constexpr (sizeof(T) == 1)
         std::memset(d, value, static_cast<size_t>(n));
     else
@@ -222,8 +231,8 @@ const uint32_t* ArgbTable() {
 }
 
 template <PixelFormat F>
-[[gnu::noinline]] void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
-                                   const uint32_t* palette) {
+WF_ROW_LOOP void ToArgbRowOf(uint32_t* __restrict out, const PixelOf<F>* __restrict s, int n,
+                             const uint32_t* palette) {
     if constexpr (BytesOf(F) == 2) {
         const uint32_t* table = ArgbTable<F>();
         for (int i = 0; i < n; ++i) out[i] = table[s[i]];
@@ -263,8 +272,7 @@ constexpr uint32_t DisplayConvertOf(uint32_t v) {
 }
 
 template <PixelFormat From, PixelFormat To>
-[[gnu::noinline]] void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s,
-                                    int n) {
+WF_ROW_LOOP void DisplayRowOf(PixelOf<To>* __restrict d, const PixelOf<From>* __restrict s, int n) {
     if constexpr (From == To) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
     } else if constexpr (BytesOf(From) == 2 && BytesOf(To) == 4) {
@@ -309,7 +317,7 @@ template <typename T, SkipRule S, PixelConvert C>
 
 // One row of a copy.
 template <typename T, SkipRule S, PixelConvert C>
-[[gnu::noinline]] void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
+WF_ROW_LOOP void CopyRow(T* __restrict d, const T* __restrict s, int n, uint32_t key) {
     if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
         std::memcpy(d, s, static_cast<size_t>(n) * sizeof(T));
     } else {
@@ -318,59 +326,97 @@ template <typename T, SkipRule S, PixelConvert C>
     }
 }
 
-// The row above over a rectangle of rows of two different images (pitches in bytes):
-// one call for a whole sprite.
-template <typename T, SkipRule S, PixelConvert C>
-[[gnu::noinline]] void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
-                                size_t sPitch, int width, int height, uint32_t key) {
-    const T k = static_cast<T>(key);
-    auto row = [&](int r, auto pixels) {
-        T* dr = reinterpret_cast<T*>(d + r * dPitch);
-        const T* sr = reinterpret_cast<const T*>(s + r * sPitch);
-        if constexpr (S == SkipRule::None && C == PixelConvert::Raw)
-            std::memcpy(dr, sr, static_cast<size_t>(width) * sizeof(T));
-        else
-            pixels([&](int i) { dr[i] = Copied<T, S, C>(dr[i], sr[i], k, key); });
-    };
-    // The common sprite widths run rows of a fixed length, other rows of whole chunks
-    // go without the loop for the rest.
-    auto fixed = [&]<int W>() {
-        auto pixels = [&](auto&& op) {
-            for (int i = 0; i < W; ++i) op(i);
-        };
-        // Two rows a step: twice the independent work between the loop's branches.
-        int r = 0;
-        for (; r + 2 <= height; r += 2) {
-            row(r, pixels);
-            row(r + 1, pixels);
-        }
-        if (r < height) row(r, pixels);
-    };
-    if (width == kChunk) return fixed.template operator()<kChunk>();
-    if (width == 2 * kChunk) return fixed.template operator()<2 * kChunk>();
-    if (width % kChunk == 0) {
-        for (int r = 0; r < height; ++r)
-            row(r, [&](auto&& op) {
-                for (int i = 0; i < width; i += kChunk)
-                    for (int c = 0; c < kChunk; ++c) op(i + c);
-            });
-        return;
+// One row of a copy of W pixels (W 0: of n pixels, in whole chunks and the rest).
+template <typename T, SkipRule S, PixelConvert C, int W>
+[[gnu::always_inline]] inline void CopyPixels(T* __restrict d, const T* __restrict s, int n, T k,
+                                              uint32_t key) {
+    if constexpr (W > 0) {
+        for (int i = 0; i < W; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
+    } else {
+        int i = 0;
+        for (; i + kChunk <= n; i += kChunk)
+            for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
+        for (; i < n; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
     }
-    for (int r = 0; r < height; ++r) row(r, [&](auto&& op) { EachPixel(width, op); });
 }
 
-// A row with the source columns taken from a table (stretches and mirrors): the pixels
-// are gathered into blocks that CopyRow then copies.
-template <typename T, SkipRule S, PixelConvert C>
-[[gnu::noinline]] void GatherRow(T* __restrict d, const T* __restrict s, const int* cols, int n,
-                                 uint32_t key) {
-    constexpr int kBlock = 256;
-    T block[kBlock];
-    for (int i = 0; i < n; i += kBlock) {
-        const int m = n - i < kBlock ? n - i : kBlock;
-        Gather(block, s, cols + i, m);
-        CopyRow<T, S, C>(d + i, block, m, key);
+// The rows of a copy, two rows a step: twice the independent work between the loop's
+// branches.
+template <typename T, SkipRule S, PixelConvert C, int W>
+[[gnu::always_inline]] inline void CopyRowsOf(uint8_t* d, size_t dPitch, const uint8_t* s,
+                                              size_t sPitch, int width, int height, uint32_t key) {
+    const T k = static_cast<T>(key);
+    auto dRow = [&](int r) { return reinterpret_cast<T*>(d + r * dPitch); };
+    auto sRow = [&](int r) { return reinterpret_cast<const T*>(s + r * sPitch); };
+    int r = 0;
+    for (; r + 2 <= height; r += 2) {
+        CopyPixels<T, S, C, W>(dRow(r), sRow(r), width, k, key);
+        CopyPixels<T, S, C, W>(dRow(r + 1), sRow(r + 1), width, k, key);
     }
+    if (r < height) CopyPixels<T, S, C, W>(dRow(r), sRow(r), width, k, key);
+}
+
+// The row above over a rectangle of rows of two different images (pitches in bytes):
+// one call for a whole sprite. The common sprite widths run rows of a fixed length.
+template <typename T, SkipRule S, PixelConvert C>
+WF_ROW_LOOP void CopyRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                          size_t sPitch, int width, int height, uint32_t key) {
+    if constexpr (S == SkipRule::None && C == PixelConvert::Raw) {
+        for (int r = 0; r < height; ++r)
+            std::memcpy(d + r * dPitch, s + r * sPitch, static_cast<size_t>(width) * sizeof(T));
+    } else if (width == kChunk) {
+        CopyRowsOf<T, S, C, kChunk>(d, dPitch, s, sPitch, width, height, key);
+    } else if (width == 2 * kChunk) {
+        CopyRowsOf<T, S, C, 2 * kChunk>(d, dPitch, s, sPitch, width, height, key);
+    } else {
+        CopyRowsOf<T, S, C, 0>(d, dPitch, s, sPitch, width, height, key);
+    }
+}
+
+// --- Stretched rows ---
+
+// How the column table of a stretched row reads its source: every source pixel once,
+// side by side (times 1), or twice in a row (times 2, the first one `lead` times); times
+// 0 for any other table, which is gathered column by column.
+struct Widening {
+    int times = 0;
+    int lead = 0;
+};
+inline Widening WideningOf(const int* cols, int n) {
+    if (n < 1) return {};
+    const int lead = n > 1 && cols[1] == cols[0] ? 2 : 1;
+    bool single = true, doubled = true;
+    for (int i = 1; i < n; ++i) {
+        single = single && cols[i] == cols[0] + i;
+        doubled = doubled && cols[i] == cols[0] + (i + 2 - lead) / 2;
+    }
+    if (single) return {1, 1};
+    if (doubled) return {2, lead};
+    return {};
+}
+
+// The source pixels of a stretched row into `out`: column c takes s[cols[c]], the
+// widening found by WideningOf read without the table.
+template <typename T>
+WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* cols, int n,
+                          Widening w) {
+    if (w.times == 1) {
+        std::memcpy(out, s + cols[0], static_cast<size_t>(n) * sizeof(T));
+        return;
+    }
+    if (w.times != 2) {
+        Gather(out, s, cols, n);
+        return;
+    }
+    const T* p = s + cols[0];
+    T* o = out;
+    if (w.lead == 1) *o++ = *p++;
+    const int pairs = static_cast<int>(out + n - o) / 2;
+    int j = 0;
+    for (; j + kChunk <= pairs; j += kChunk)
+        for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
+    for (; j < pairs; ++j) o[2 * j] = o[2 * j + 1] = p[j];
+    if (o + 2 * pairs < out + n) o[2 * pairs] = p[pairs];
 }
 
 // --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
@@ -484,7 +530,7 @@ template <PixelFormat DF>
 // A row of target pixels with one colour drawn over them as PutArgb draws it, for a
 // colour neither transparent nor opaque (a flat quad that blends).
 template <PixelFormat DF>
-[[gnu::noinline]] void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
+WF_ROW_LOOP void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb) {
     EachPixel(n, [&](int i) {
         d[i] = static_cast<PixelOf<DF>>(PackOf<DF>(BlendArithmetic(argb, UnpackOf<DF>(d[i]))));
     });
@@ -566,29 +612,65 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     return a == 0 ? d : static_cast<PixelOf<DF>>(out);
 }
 
-// A row of them with the vertex colour ARGB `diffuse`.
+// StagedTexelOver for a staged alpha of 0 or 255: the texel leaves the pixel or replaces
+// it, with no blend to work out (blending at 255 gives the staged channels themselves).
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::noinline]] void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
-                                      int n, uint32_t diffuse) {
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelSolid(uint32_t t, PixelOf<DF> d,
+                                                           const uint16_t* vertex) {
+    constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
+    const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
+    const uint32_t out = Narrowed<dl.red>(StageChannel<CO>(Widened<tl.red>(t), vertex[1])) |
+                         Narrowed<dl.green>(StageChannel<CO>(Widened<tl.green>(t), vertex[2])) |
+                         Narrowed<dl.blue>(StageChannel<CO>(Widened<tl.blue>(t), vertex[3])) |
+                         Narrowed<dl.alpha>(a);
+    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+}
+
+// A row of them with the vertex colour ARGB `diffuse`. Chunks whose staged alphas are all
+// 0 or 255 (every chunk of a one-bit alpha texture, most of any sprite's) go without the
+// blend.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+WF_ROW_LOOP void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n,
+                                uint32_t diffuse) {
     const uint16_t vertex[4] = {
         static_cast<uint16_t>(diffuse >> 24), static_cast<uint16_t>((diffuse >> 16) & 0xFFu),
         static_cast<uint16_t>((diffuse >> 8) & 0xFFu), static_cast<uint16_t>(diffuse & 0xFFu)};
-    EachPixel(
-        n, [&](int i) __attribute__((always_inline)) {
-            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
-        });
+    constexpr Field alpha = LayoutFor(TF).alpha;
+    // A texture without alpha or with a one-bit alpha, passed as it is: 0 or 255 always.
+    if constexpr (alpha.max <= 1 && AO == 2) {
+        EachPixel(
+            n, [&](int i) __attribute__((always_inline)) {
+                d[i] = StagedTexelSolid<TF, DF, CO, AO>(s[i], d[i], vertex);
+            });
+        return;
+    }
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk) {
+        uint32_t partly = 0;
+        for (int k = 0; k < kChunk; ++k) {
+            const uint16_t a = StageChannel<AO>(Widened<alpha>(s[i + k]), vertex[0]);
+            partly |= static_cast<uint16_t>(a - 1u) < 254u ? 1u : 0u;
+        }
+        if (partly) {
+            for (int k = 0; k < kChunk; ++k)
+                d[i + k] = StagedTexelOver<TF, DF, CO, AO>(s[i + k], d[i + k], vertex);
+            continue;
+        }
+        for (int k = 0; k < kChunk; ++k)
+            d[i + k] = StagedTexelSolid<TF, DF, CO, AO>(s[i + k], d[i + k], vertex);
+    }
+    for (; i < n; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
 }
 
 // A row of pixels read as ARGB.
 template <PixelFormat F>
-[[gnu::noinline]] void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
+WF_ROW_LOOP void UnpackRow(uint32_t* __restrict argb, const PixelOf<F>* __restrict s, int n) {
     EachPixel(n, [&](int i) { argb[i] = UnpackOf<F>(s[i]); });
 }
 
 // A row of ARGB colours drawn over target pixels as PutArgb draws one.
 template <PixelFormat DF>
-[[gnu::noinline]] void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb,
-                                  int n) {
+WF_ROW_LOOP void PutArgbRow(PixelOf<DF>* __restrict d, const uint32_t* __restrict argb, int n) {
     EachPixel(n, [&](int i) {
         const uint32_t v = argb[i];
         d[i] = (v >> 24) == 0
@@ -681,32 +763,18 @@ template <PixelFormat TF, PixelFormat DF>
 }
 
 template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
+WF_ROW_LOOP void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
     TexelPixels<TF, DF>(d, s, n);
 }
 
 // The row above over a rectangle of texels side by side in rows one below the other
 // (pitches in bytes): one call for a whole sprite.
 template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
-                                 size_t sPitch, int width, int height) {
+WF_ROW_LOOP void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
+                           size_t sPitch, int width, int height) {
     for (int r = 0; r < height; ++r)
         TexelPixels<TF, DF>(reinterpret_cast<PixelOf<DF>*>(d + r * dPitch),
                             reinterpret_cast<const PixelOf<TF>*>(s + r * sPitch), width);
-}
-
-// The same with the texel columns taken from a table (scaled, turned over or wrapping):
-// the texels are gathered into blocks that the row loop above then draws.
-template <PixelFormat TF, PixelFormat DF>
-[[gnu::noinline]] void GatherTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s,
-                                      const int* cols, int n) {
-    constexpr int kBlock = 256;
-    PixelOf<TF> block[kBlock];
-    for (int i = 0; i < n; i += kBlock) {
-        const int m = n - i < kBlock ? n - i : kBlock;
-        Gather(block, s, cols + i, m);
-        TexelRow<TF, DF>(d + i, block, m);
-    }
 }
 
 }  // namespace platform::video::px

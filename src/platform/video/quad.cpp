@@ -120,8 +120,8 @@ void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, ui
     });
 }
 
-int FloorDiv(long long n, long long d) {
-    return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
+long long FloorDiv(long long n, long long d) {
+    return n >= 0 ? n / d : -((-n + d - 1) / d);
 }
 
 bool Drawable(const Image& image) {
@@ -160,23 +160,80 @@ int QuadTexel(int s, int c, int sw, int dw, int size) {
     if (size <= 0) return 0;
     // Pixel centre c + 0.5 of dw pixels over sw texels: s + (2c + 1) sw / 2dw, which is
     // s + c when the quad is unscaled.
-    int t;
+    // Worked out in 64 bits: a texel offset past the int range still wraps by its true
+    // value, as the row loops step it.
+    long long t;
     if (sw == dw) {
-        t = static_cast<int>(static_cast<long long>(s) + c);
-        if (t >= 0 && t < size) return t;
+        t = static_cast<long long>(s) + c;
+        if (t >= 0 && t < size) return static_cast<int>(t);
     } else {
         t = FloorDiv(2ll * s * dw + (2ll * c + 1) * sw, 2ll * dw);
     }
-    const int m = t % size;
-    return m < 0 ? m + size : m;
+    const long long m = t % size;
+    return static_cast<int>(m < 0 ? m + size : m);
 }
 
 namespace {
+
+// QuadTexel for the offsets start, start + 1, ... stepped without a division: the
+// quotient and remainder of the pixel centre's numerator move on by those of 2 sw over
+// the denominator 2 dw.
+class QuadTexelSteps {
+  public:
+    QuadTexelSteps(int s, int sw, int dw, int size, int start) : size_(size), den_(2ll * dw) {
+        const long long n = 2ll * s * dw + (2ll * start + 1) * sw;
+        q_ = FloorDiv(n, den_);
+        r_ = n - q_ * den_;
+        stepQ_ = FloorDiv(2ll * sw, den_);
+        stepR_ = 2ll * sw - stepQ_ * den_;
+    }
+    int Index() const {
+        if (size_ <= 0) return 0;
+        if (q_ >= 0 && q_ < size_) return static_cast<int>(q_);
+        const long long m = q_ % size_;
+        return static_cast<int>(m < 0 ? m + size_ : m);
+    }
+    void Next() {
+        q_ += stepQ_;
+        r_ += stepR_;
+        if (r_ >= den_) r_ -= den_, ++q_;
+    }
+
+  private:
+    long long size_, den_, q_, r_, stepQ_, stepR_;
+};
 
 std::vector<int>& ScratchColumns() {
     thread_local std::vector<int> cols;
     return cols;
 }
+
+// The texels of a scaled row, widened once for all the target rows that sample that
+// texture row.
+class WidenedTexels {
+  public:
+    template <typename T>
+    const T* Row(const Image& texture, int ty, const int* cols, int n, px::Widening w) {
+        std::vector<uint8_t>& row = Storage();
+        if (row.size() < static_cast<size_t>(n) * sizeof(T)) {
+            row.resize(static_cast<size_t>(n) * sizeof(T));
+            shown_ = -1;
+        }
+        T* out = reinterpret_cast<T*>(row.data());
+        if (ty != shown_) {
+            px::WidenRow<T>(out, px::RowAt<T>(texture, 0, ty), cols, n, w);
+            shown_ = ty;
+        }
+        return out;
+    }
+
+  private:
+    static std::vector<uint8_t>& Storage() {
+        thread_local std::vector<uint8_t> row;
+        return row;
+    }
+    int shown_ = -1;
+};
 
 // The common sprite: a white vertex colour that modulates (or is ignored) and the
 // texture's own alpha; the texel then comes through unchanged.
@@ -203,15 +260,16 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
                               texture.Row(ty0) + cols[0] * sizeof(T), texture.Pitch(), n, y1 - y0);
         return;
     }
-    for (int y = y0; y < y1; ++y) {
-        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+    const px::Widening widening = px::WideningOf(cols, n);
+    WidenedTexels widened;
+    QuadTexelSteps rows(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
+    for (int y = y0; y < y1; ++y, rows.Next()) {
+        const int ty = rows.Index();
         D* d = px::RowAt<D>(target, x0, y);
-        const T* t = px::RowAt<T>(texture, 0, ty);
-        if (sideBySide) {
-            px::TexelRow<TF, DF>(d, t + cols[0], n);
-        } else {
-            px::GatherTexelRow<TF, DF>(d, t, cols, n);
-        }
+        if (sideBySide)
+            px::TexelRow<TF, DF>(d, px::RowAt<T>(texture, cols[0], ty), n);
+        else
+            px::TexelRow<TF, DF>(d, widened.Row<T>(texture, ty, cols, n, widening), n);
     }
 }
 
@@ -225,48 +283,57 @@ uint32_t ChannelStage(const TexturedQuad& q) {
     return q.colourOp * 16 + alphaOp;
 }
 
-// Tinted quads: the texels of a row are read as ARGB a block at a time, staged with the
-// operations fixed for the whole quad, and drawn. The stages the game sets most run in
-// one row loop channel by channel.
+// The row loop of the stage operations the game sets most, run channel by channel; null
+// for any other state.
+template <PixelFormat TF, PixelFormat DF>
+using StagedRow = void (*)(px::PixelOf<DF>*, const px::PixelOf<TF>*, int, uint32_t);
+template <PixelFormat TF, PixelFormat DF>
+StagedRow<TF, DF> StagedRowOf(const TexturedQuad& q) {
+    switch (ChannelStage(q)) {
+#define WF_STAGE_CASE(co, ao) \
+    case co * 16 + ao:        \
+        return &px::StagedTexelRow<TF, DF, co, ao>;
+        WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
+        WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
+        WF_STAGE_CASE(kTopModulate, kTopModulate)
+        WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg1)
+        WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg2)
+        WF_STAGE_CASE(kTopSelectArg1, kTopModulate)
+#undef WF_STAGE_CASE
+        default:
+            return nullptr;
+    }
+}
+
+// Tinted quads: the stages the game sets most run in one row loop channel by channel;
+// other states read the texels of a row as ARGB a block at a time, stage them with the
+// operations fixed for the whole quad, and draw them.
 template <PixelFormat TF, PixelFormat DF>
 void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
                     int y0, int y1, const int* cols) {
     using D = px::PixelOf<DF>;
     using T = px::PixelOf<TF>;
     constexpr int kBlock = 256;
-    T texels[kBlock];
     uint32_t argb[kBlock];
     const int n = x1 - x0;
     // Unscaled columns count up, so ends n - 1 apart mean no wrap between them.
     const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
-    const uint32_t stage = ChannelStage(q);
-    for (int y = y0; y < y1; ++y) {
-        const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
+    const StagedRow<TF, DF> staged = StagedRowOf<TF, DF>(q);
+    const px::Widening widening = px::WideningOf(cols, n);
+    WidenedTexels widened;
+    QuadTexelSteps rows(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
+    for (int y = y0; y < y1; ++y, rows.Next()) {
+        const int ty = rows.Index();
         D* d = px::RowAt<D>(target, x0, y);
-        const T* t = px::RowAt<T>(texture, 0, ty);
+        const T* t = sideBySide ? px::RowAt<T>(texture, cols[0], ty)
+                                : widened.Row<T>(texture, ty, cols, n, widening);
+        if (staged) {
+            staged(d, t, n, q.diffuse);
+            continue;
+        }
         for (int i = 0; i < n; i += kBlock) {
             const int m = std::min(kBlock, n - i);
-            const T* block = texels;
-            if (sideBySide)
-                block = t + cols[0] + i;
-            else
-                for (int k = 0; k < m; ++k) texels[k] = t[cols[i + k]];
-            switch (stage) {
-#define WF_STAGE_CASE(co, ao)                                           \
-    case co * 16 + ao:                                                  \
-        px::StagedTexelRow<TF, DF, co, ao>(d + i, block, m, q.diffuse); \
-        continue;
-                WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
-                WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
-                WF_STAGE_CASE(kTopModulate, kTopModulate)
-                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg1)
-                WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg2)
-                WF_STAGE_CASE(kTopSelectArg1, kTopModulate)
-#undef WF_STAGE_CASE
-                default:
-                    break;
-            }
-            px::UnpackRow<TF>(argb, block, m);
+            px::UnpackRow<TF>(argb, t + i, m);
             StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
             px::PutArgbRow<DF>(d + i, argb, m);
         }
@@ -290,8 +357,13 @@ bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& 
         for (int i = 0; i < n; ++i) cols[i] = first + i;
         return true;
     }
-    for (int x = x0; x < x1; ++x)
-        cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
+    if (!countUp) {
+        for (int x = x0; x < x1; ++x)
+            cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
+        return true;
+    }
+    QuadTexelSteps steps(q.sx, q.sw, q.dw, texture.Width(), x0 - q.dx);
+    for (int i = 0; i < n; ++i, steps.Next()) cols[i] = steps.Index();
     return true;
 }
 

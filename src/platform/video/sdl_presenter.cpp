@@ -3,6 +3,9 @@
 
 #include <SDL.h>
 
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <mutex>
 
 #include "platform/diag.h"
@@ -39,12 +42,44 @@ struct SdlPresenter::Impl {
     }
 };
 
+namespace {
+
+// Whether frames go through the GPU. SDL's accelerated renderers draw with OpenGL; on a
+// machine without a GPU that is Mesa's software rasteriser, which maps some 60 MiB of
+// libraries to show a 640x480 picture. SDL's software renderer writes into the window's
+// own surface instead and needs no GL at all.
+bool UseAcceleratedRenderer() {
+    const char* choice = std::getenv("WRENFOLD_RENDERER");
+    if (choice && std::strcmp(choice, "software") == 0) return false;
+    if (choice && std::strcmp(choice, "accelerated") == 0) return true;
+    if (choice && *choice && std::strcmp(choice, "auto") != 0)
+        DiagOnce("renderer-choice", DiagLevel::Warn, "video",
+                 "WRENFOLD_RENDERER=%s is not auto, accelerated or software; choosing by itself",
+                 choice);
+    // A GPU shows itself by its device nodes.
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/dri", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("renderD", 0) == 0 || name.rfind("card", 0) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 SdlPresenter::SdlPresenter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 SdlPresenter::~SdlPresenter() = default;
 
 std::shared_ptr<SdlPresenter> SdlPresenter::Create(const WindowOptions& options,
                                                    std::string& error) {
     auto impl = std::make_unique<Impl>();
+    const bool accelerated = UseAcceleratedRenderer();
+    if (!accelerated) {
+        // Asked before the window's surface is made: otherwise SDL opens a GL context to
+        // decide how to back that surface, and the GL stack stays mapped.
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         error = SDL_GetError();
         return nullptr;
@@ -61,12 +96,16 @@ std::shared_ptr<SdlPresenter> SdlPresenter::Create(const WindowOptions& options,
         error = SDL_GetError();
         return nullptr;
     }
-    impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED);
-    if (!impl->renderer) {
-        Diag(DiagLevel::Info, "video", "no accelerated renderer (%s), using the software one",
-             SDL_GetError());
-        impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
+    if (accelerated) {
+        impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_ACCELERATED);
+        if (!impl->renderer)
+            Diag(DiagLevel::Info, "video", "no accelerated renderer (%s), using the software one",
+                 SDL_GetError());
+    } else {
+        Diag(DiagLevel::Debug, "video", "presenting through SDL's software renderer");
     }
+    if (!impl->renderer)
+        impl->renderer = SDL_CreateRenderer(impl->window, -1, SDL_RENDERER_SOFTWARE);
     if (!impl->renderer) {
         error = SDL_GetError();
         return nullptr;

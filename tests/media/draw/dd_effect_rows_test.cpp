@@ -1,12 +1,14 @@
 // The row loops of the effect blits against their pixel-by-pixel reference loops: thousands
-// of random rectangles, keys, transparency flags, alpha levels, tints, fades and mirrored
-// or shared sources in every drawing mode and depth must leave the same bytes.
+// of random rectangles, keys, transparency flags, alpha levels, tints, fades, lenses, blurs,
+// mosaics and mirrored or shared sources in every drawing mode and depth must leave the
+// same bytes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <vector>
 
+#include "media/draw/dd_draw_helpers.h"
 #include "media/draw/dd_effect_blit.h"
 #include "support/dd_effect_fixture.h"
 #include "support/dd_random.h"
@@ -48,6 +50,21 @@ const EffectOp kOps[] = {
          return DDFade_UnPal(c.dst, c.level % 300 - 20, static_cast<uint8_t>(c.level * 7),
                              static_cast<uint8_t>(c.level * 13), static_cast<uint8_t>(c.level),
                              c.src);
+     }},
+    {"lens",
+     [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
+         return DDBltDisc(c.dst, c.x, c.y, c.w % 40, c.h % 25, c.src, c.sx, c.sy, c.transparent,
+                          c.level % 2);
+     }},
+    {"blur",
+     [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
+         return DDBltBlur(c.dst, c.x, c.y, c.w, c.h, c.level % 6, c.level / 6 % 5, c.src, c.sx,
+                          c.sy, c.transparent);
+     }},
+    {"mosaic",
+     [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
+         return DDBltMosaic(c.dst, c.x, c.y, c.w, c.h, c.level % 11, c.src, c.sx, c.sy,
+                            c.transparent);
      }},
 };
 

@@ -281,6 +281,17 @@ TEST_F(DDTest, LocksAliasesAndRelease) {
     DDSurfaceLock failing;
     EXPECT_FALSE(failing.Lock(&WorkSD));
     EXPECT_NE(Trace().find("GetRenderTargetData"), std::string::npos);
+    // Read only, it shows the render target's pixels as they are now (drawn since the
+    // last lock too) and fails as the copy would.
+    Pixels(WorkSD).Set(3, 3, 0x11223344);
+    {
+        DDSurfaceLock reading;
+        ASSERT_TRUE(reading.LockToRead(&WorkSD));
+        EXPECT_EQ(reading.Image()->Get(2, 2), 0x80402010u);
+        EXPECT_EQ(reading.Image()->Get(3, 3), 0x11223344u);
+    }
+    vid::SetFailPoint(vid::FailPoint::GetRenderTargetData, 1);
+    EXPECT_FALSE(failing.LockToRead(&WorkSD));
 
     std::list<DDSURFACEDATA> list;
     std::list<DDSURFACEFILE> fileList;
