@@ -118,8 +118,10 @@ bool cWorldMapData::Save(FILE* fp) {
 }
 
 void cWorldMapData::Validate() {
-    if (m_nStartX >= m_nWidth) m_nStartX = m_nWidth - 1;
-    if (m_nStartY >= m_nHeight) m_nStartY = m_nHeight - 1;
+    // The last cell of a side; a damaged file's smallest size has none before it.
+    auto last = [](int32_t size) { return size > INT32_MIN ? size - 1 : size; };
+    if (m_nStartX >= m_nWidth) m_nStartX = last(m_nWidth);
+    if (m_nStartY >= m_nHeight) m_nStartY = last(m_nHeight);
     // Only the far edges: a negative coordinate stays, as the editor may have meant it.
     // The second point list is the screen's own business and is not examined.
     std::erase_if(m_vPoints, [this](const cWorldMapPoint& p) {

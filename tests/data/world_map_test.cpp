@@ -4,15 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <tuple>
+#include <utility>
 
 #include "support/data_record_fixture.h"
 #include "fixtures/stage_writer.h"
 
 namespace {
 
-using wftest::DataRecordTest;
 using wftest::ByteBuilder;
+using wftest::DataRecordTest;
 
 class WorldMapTest : public DataRecordTest {};
 
@@ -169,6 +171,13 @@ TEST(WorldMap, ValidateDropsPointsBeyondTheGrid) {
 
     EXPECT_EQ(map.FindPoint(19, 14), &map.m_vPoints[2]);
     EXPECT_EQ(map.FindPoint(20, 3), nullptr);
+}
+
+TEST(WorldMap, ValidateTakesADamagedFilesSmallestSizeWithoutOverflow) {
+    cWorldMapData map;
+    map.m_nWidth = map.m_nHeight = INT32_MIN;  // as a damaged file may hold them
+    map.Validate();
+    EXPECT_EQ(std::make_pair(map.m_nStartX, map.m_nStartY), std::make_pair(INT32_MIN, INT32_MIN));
 }
 
 TEST(WorldMap, CheckStageEntryMatchesNameAndCourse) {
