@@ -212,20 +212,24 @@ struct ChannelRule {
     }
     // The same on lanes of the compiler's vector types: ScaleDown(v, max) is v x max / 255,
     // which fits 16 bits and is Div255 (exact there).
+    // (Lanes pass by reference: 256-bit vectors by value would change the calling
+    // convention between the builds for processors with and without AVX2.)
     template <typename Lanes>
-    static Lanes EncodeLanes(Lanes r, Lanes g, Lanes b, Lanes old) {
+    static void EncodeLanes(const Lanes& r, const Lanes& g, const Lanes& b, const Lanes& old,
+                            Lanes& out) {
         if constexpr (sizeof(D) == 2) {
-            auto down = [](Lanes v, uint32_t max) {
+            auto down = [](const Lanes& v, uint32_t max, int shift, Lanes& into) {
                 const Lanes x = v * static_cast<int32_t>(max);
-                return (x + 1 + (x >> 8)) >> 8;
+                into |= ((x + 1 + (x >> 8)) >> 8) << shift;
             };
-            return down(r, To::r.max) << To::r.shift | down(g, To::g.max) << To::g.shift |
-                   down(b, To::b.max) << To::b.shift |
-                   static_cast<int32_t>((To::a.max & 1u) << To::a.shift);
+            out = Lanes{} + static_cast<int32_t>((To::a.max & 1u) << To::a.shift);
+            down(r, To::r.max, To::r.shift, out);
+            down(g, To::g.max, To::g.shift, out);
+            down(b, To::b.max, To::b.shift, out);
         } else {
             const Lanes top = L == Loop::Direct3D32 ? Lanes{} + static_cast<int32_t>(0xFF000000u)
                                                     : old & static_cast<int32_t>(0xFF000000u);
-            return top | r << 16 | g << 8 | b;
+            out = top | r << 16 | g << 8 | b;
         }
     }
 };
@@ -306,53 +310,96 @@ WF_ROW_LOOP void PrefixRow(uint32_t* __restrict pr, uint32_t* __restrict pg,
     }
 }
 
-// One output row of the blur from the prefix sums of the column sums: the boxes of the
-// columns [c0, c1) whose box lies wholly inside the span.
-template <typename Rule>
+// The radius up to which a box is summed from its column sums directly (2 x radius
+// additions a pixel, side by side across a row) rather than as the difference of two
+// prefix sums (whose running sum along the row cannot run side by side).
+constexpr int kWindowRadius = 8;
+
+// The sum of one channel over the columns [c0, c1): from the column sums themselves
+// (window) or from their prefix sums.
+template <bool Window>
+[[gnu::always_inline]] inline uint32_t BoxSum(const uint32_t* a, int c0, int c1) {
+    if constexpr (Window) {
+        uint32_t v = 0;
+        for (int i = c0; i < c1; ++i) v += a[i];
+        return v;
+    } else {
+        return a[c1] - a[c0];
+    }
+}
+
+// One output row of the blur: the boxes of the columns [c0, c1) whose box lies wholly
+// inside the span, from the column sums (Window) or their prefix sums.
+template <typename Rule, bool Window>
 WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* __restrict pr,
                                const uint32_t* __restrict pg, const uint32_t* __restrict pb,
                                const uint32_t* __restrict pn, const uint8_t* __restrict shown,
                                int c0, int c1, int radius) {
     using D = typename Rule::D;
-    // Four pixels at a time in the compiler's vector types (the rules are the scalar ones
+    // Eight pixels at a time in the compiler's vector types (the rules are the scalar ones
     // lane by lane: whole numbers, and the float division exact as Average says).
-    constexpr int kLanes = 4;
-    typedef int32_t Lanes __attribute__((vector_size(16)));
-    typedef float FloatLanes __attribute__((vector_size(16)));
-    typedef uint8_t ByteLanes __attribute__((vector_size(4)));
+    constexpr int kLanes = 8;
+    typedef int32_t Lanes __attribute__((vector_size(kLanes * 4)));
+    typedef float FloatLanes __attribute__((vector_size(kLanes * 4)));
+    typedef uint8_t ByteLanes __attribute__((vector_size(kLanes)));
     typedef D PixelLanes __attribute__((vector_size(kLanes * sizeof(D))));
-    auto load = [](const uint32_t* p) {
-        Lanes v;
-        std::memcpy(&v, p, sizeof v);
-        return v;
+    // (Lanes pass by reference, as EncodeLanes says.)
+    auto box = [&](const uint32_t* a, int c, Lanes& v) {
+        if constexpr (Window) {
+            std::memcpy(&v, a + c - radius, sizeof v);
+            for (int k = 1 - radius; k < radius; ++k) {
+                Lanes more;
+                std::memcpy(&more, a + c + k, sizeof more);
+                v += more;
+            }
+        } else {
+            Lanes low;
+            std::memcpy(&v, a + c + radius, sizeof v);
+            std::memcpy(&low, a + c - radius, sizeof low);
+            v -= low;
+        }
     };
-    auto average = [](Lanes v, FloatLanes n) {
-        return __builtin_convertvector(__builtin_convertvector(v, FloatLanes) / n, Lanes);
+    // The quotient Average gives is the whole part of v / n. One division gives 1 / n for
+    // the three channels; v x (1 / n) is then within 1 of the quotient (v below 2^24), and
+    // the remainder v - q x n, worked out in whole numbers, puts it right.
+    auto average = [](const uint32_t* a, int c, const Lanes& n, const FloatLanes& reciprocal,
+                      Lanes& q, auto& boxOf) {
+        Lanes v;
+        boxOf(a, c, v);
+        q = __builtin_convertvector(__builtin_convertvector(v, FloatLanes) * reciprocal, Lanes);
+        const Lanes rest = v - q * n;
+        q = q - (rest >= n) + (rest < 0);
     };
     int c = c0;
     for (; c + kLanes <= c1; c += kLanes) {
-        const Lanes count = load(pn + c + radius) - load(pn + c - radius);
+        Lanes count;
+        box(pn, c, count);
         // A pixel left out counts as 1 so that nothing divides by 0; it is not drawn.
-        const FloatLanes n = __builtin_convertvector(count - (count == 0), FloatLanes);
-        const Lanes r = average(load(pr + c + radius) - load(pr + c - radius), n);
-        const Lanes g = average(load(pg + c + radius) - load(pg + c - radius), n);
-        const Lanes b = average(load(pb + c + radius) - load(pb + c - radius), n);
+        const Lanes n = count - (count == 0);
+        const FloatLanes reciprocal = 1.0f / __builtin_convertvector(n, FloatLanes);
+        Lanes r, g, b;
+        average(pr, c, n, reciprocal, r, box);
+        average(pg, c, n, reciprocal, g, box);
+        average(pb, c, n, reciprocal, b, box);
         ByteLanes on;
         std::memcpy(&on, shown + c, sizeof on);
         const Lanes keep = __builtin_convertvector(on, Lanes) - 1;
         PixelLanes old;
         std::memcpy(&old, d + c, sizeof old);
-        const Lanes out = Rule::EncodeLanes(r, g, b, __builtin_convertvector(old, Lanes));
-        const Lanes mixed = (__builtin_convertvector(old, Lanes) & keep) | (out & ~keep);
+        const Lanes wide = __builtin_convertvector(old, Lanes);
+        Lanes out;
+        Rule::EncodeLanes(r, g, b, wide, out);
+        const Lanes mixed = (wide & keep) | (out & ~keep);
         const PixelLanes written = __builtin_convertvector(mixed, PixelLanes);
         std::memcpy(d + c, &written, sizeof written);
     }
     for (; c < c1; ++c) {
-        const uint32_t count = pn[c + radius] - pn[c - radius];
         if (!shown[c]) continue;
-        d[c] = Rule::Encode(Average(pr[c + radius] - pr[c - radius], count),
-                            Average(pg[c + radius] - pg[c - radius], count),
-                            Average(pb[c + radius] - pb[c - radius], count), d[c]);
+        const int lo = c - radius, hi = c + radius;
+        const uint32_t count = BoxSum<Window>(pn, lo, hi);
+        d[c] = Rule::Encode(Average(BoxSum<Window>(pr, lo, hi), count),
+                            Average(BoxSum<Window>(pg, lo, hi), count),
+                            Average(BoxSum<Window>(pb, lo, hi), count), d[c]);
     }
 }
 
@@ -383,8 +430,11 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
     for (int row = std::max(drawRows.first - radiusY, rows.first);
          row < std::min(drawRows.first + radiusY, rows.end); ++row)
         slide(row, -1);
+    // Small boxes are summed from the column sums directly, larger ones from their
+    // prefix sums along the row.
+    const bool window = radiusX <= kWindowRadius;
     uint32_t* p[4];
-    for (int k = 0; k < 4; ++k) p[k] = prefix.data() + k * (cw + 1);
+    for (int k = 0; k < 4; ++k) p[k] = window ? sums.data() + k * cw : prefix.data() + k * (cw + 1);
     // Output columns whose box [c - radiusX, c + radiusX) lies inside the span.
     const int in0 = std::max(drawCols.first, cols.first + radiusX) - cols.first;
     const int in1 = std::min(drawCols.end, cols.end - radiusX + 1) - cols.first;
@@ -394,22 +444,28 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
             const int in = r - 1 + radiusY, out = r - 1 - radiusY;
             slide(in < rows.end ? in : -1, out >= rows.first ? out : -1);
         }
-        PrefixRow(p[0], p[1], p[2], p[3], sums.data(), sums.data() + cw, sums.data() + 2 * cw,
-                  sums.data() + 3 * cw, cw);
+        if (!window)
+            PrefixRow(p[0], p[1], p[2], p[3], sums.data(), sums.data() + cw, sums.data() + 2 * cw,
+                      sums.data() + 3 * cw, cw);
         // Relative to the span: output column c (of the area) is index c - cols.first.
         D* d = reinterpret_cast<D*>(out.Row(y + r)) + x + cols.first;
         const uint8_t* shown = planes.Plane(3, r - rows.first);
         auto edge = [&](int i) {
             const int c0 = std::max(i - radiusX, 0), c1 = std::min(i + radiusX, cw);
             if (!shown[i]) return;
-            const uint32_t n = p[3][c1] - p[3][c0];
-            d[i] = Rule::Encode(Average(p[0][c1] - p[0][c0], n), Average(p[1][c1] - p[1][c0], n),
-                                Average(p[2][c1] - p[2][c0], n), d[i]);
+            auto sum = [&](int k) {
+                return window ? BoxSum<true>(p[k], c0, c1) : BoxSum<false>(p[k], c0, c1);
+            };
+            const uint32_t n = sum(3);
+            d[i] = Rule::Encode(Average(sum(0), n), Average(sum(1), n), Average(sum(2), n), d[i]);
         };
         const int first = drawCols.first - cols.first, end = drawCols.end - cols.first;
         if (in0 < in1) {
             for (int i = first; i < in0; ++i) edge(i);
-            BlurInsideRow<Rule>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
+            if (window)
+                BlurInsideRow<Rule, true>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
+            else
+                BlurInsideRow<Rule, false>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
             for (int i = in1; i < end; ++i) edge(i);
         } else {
             for (int i = first; i < end; ++i) edge(i);
