@@ -273,15 +273,20 @@ struct ChannelPlanes {
     template <typename Rule>
     void Read(const Filter& f, const Rule& rule, int sx, int sy, const Span& cols,
               const Span& rows) {
-        width = cols.end - cols.first;
-        rows_ = rows.end - rows.first;
+        Keep(cols.end - cols.first, rows.end - rows.first);
+        for (int r = 0; r < rows_; ++r) ReadRow(f, rule, sx + cols.first, sy + rows.first + r, r);
+    }
+    // Room for `count` rows of `w` pixels.
+    void Keep(int w, int count) {
+        width = w;
+        rows_ = count;
         planes.resize(4 * static_cast<size_t>(width) * rows_);
-        for (int r = 0; r < rows_; ++r)
-            DecodeRow<Rule>(
-                Plane(0, r), Plane(1, r), Plane(2, r), Plane(3, r),
-                reinterpret_cast<const typename Rule::S*>(f.Src().Row(sy + rows.first + r)) + sx +
-                    cols.first,
-                width, rule);
+    }
+    // The source row y from column x on into the planes' row `slot`.
+    template <typename Rule>
+    void ReadRow(const Filter& f, const Rule& rule, int x, int y, int slot) {
+        DecodeRow<Rule>(Plane(0, slot), Plane(1, slot), Plane(2, slot), Plane(3, slot),
+                        reinterpret_cast<const typename Rule::S*>(f.Src().Row(y)) + x, width, rule);
     }
 
   private:
@@ -346,11 +351,13 @@ WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* _
     // (Lanes pass by reference, as EncodeLanes says.)
     auto box = [&](const uint32_t* a, int c, Lanes& v) {
         if constexpr (Window) {
-            std::memcpy(&v, a + c - radius, sizeof v);
-            for (int k = 1 - radius; k < radius; ++k) {
-                Lanes more;
-                std::memcpy(&more, a + c + k, sizeof more);
-                v += more;
+            // The box is 2 x radius columns wide: two of them a step.
+            v = Lanes{};
+            for (const uint32_t* p = a + c - radius; p < a + c + radius; p += 2) {
+                Lanes one, two;
+                std::memcpy(&one, p, sizeof one);
+                std::memcpy(&two, p + 1, sizeof two);
+                v += one + two;
             }
         } else {
             Lanes low;
@@ -414,17 +421,22 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
     const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
                              static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
     if (largest > 65536) return false;
+    // Only the rows of one box are kept, decoded as they enter it, in slots by turns: so
+    // they are still in the cache when they leave it.
     thread_local ChannelPlanes planes;
-    planes.Read(f, rule, sx, sy, cols, rows);
+    const int ring = 2 * radiusY + 1;
+    planes.Keep(cols.end - cols.first, ring);
+    auto slot = [&](int row) { return (row - rows.first) % ring; };
     const int cw = planes.width;
     thread_local std::vector<uint32_t> sums, prefix;
     sums.assign(4 * static_cast<size_t>(cw), 0);
     prefix.resize(4 * static_cast<size_t>(cw + 1));
     // Row `in` enters the column sums and row `out` leaves them (-1: none).
     auto slide = [&](int in, int out) {
+        if (in >= 0) planes.ReadRow(f, rule, sx + cols.first, sy + in, slot(in));
         for (int k = 0; k < 4; ++k)
-            SlidePlaneRow(sums.data() + k * cw, in < 0 ? nullptr : planes.Plane(k, in - rows.first),
-                          out < 0 ? nullptr : planes.Plane(k, out - rows.first), cw);
+            SlidePlaneRow(sums.data() + k * cw, in < 0 ? nullptr : planes.Plane(k, slot(in)),
+                          out < 0 ? nullptr : planes.Plane(k, slot(out)), cw);
     };
     // The box of output row r covers rows [r - radiusY, r + radiusY) of the span.
     for (int row = std::max(drawRows.first - radiusY, rows.first);
@@ -449,7 +461,7 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
                       sums.data() + 3 * cw, cw);
         // Relative to the span: output column c (of the area) is index c - cols.first.
         D* d = reinterpret_cast<D*>(out.Row(y + r)) + x + cols.first;
-        const uint8_t* shown = planes.Plane(3, r - rows.first);
+        const uint8_t* shown = planes.Plane(3, slot(r));
         auto edge = [&](int i) {
             const int c0 = std::max(i - radiusX, 0), c1 = std::min(i + radiusX, cw);
             if (!shown[i]) return;
