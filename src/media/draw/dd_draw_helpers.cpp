@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "core/log.h"
@@ -252,14 +253,17 @@ WF_ROW_LOOP void DecodeRow(uint8_t* __restrict r, uint8_t* __restrict g, uint8_t
 }
 
 // A plane's row entering a column sum and another one leaving it (either may be absent).
-WF_ROW_LOOP void SlidePlaneRow(uint32_t* __restrict sum, const uint8_t* __restrict in,
+// The sums are kept in 16 bits where every box's sum fits them (twice the columns to a
+// vector), else in 32; either way modulo their size, which the true sums never reach.
+template <typename Sum>
+WF_ROW_LOOP void SlidePlaneRow(Sum* __restrict sum, const uint8_t* __restrict in,
                                const uint8_t* __restrict out, int n) {
     if (in && out)
-        vid::px::EachPixel(n, [&](int i) { sum[i] += static_cast<uint32_t>(in[i]) - out[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] + in[i] - out[i]); });
     else if (in)
-        vid::px::EachPixel(n, [&](int i) { sum[i] += in[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] + in[i]); });
     else if (out)
-        vid::px::EachPixel(n, [&](int i) { sum[i] -= out[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] - out[i]); });
 }
 
 // The source area's channel planes, read once.
@@ -322,8 +326,8 @@ constexpr int kWindowRadius = 8;
 
 // The sum of one channel over the columns [c0, c1): from the column sums themselves
 // (window) or from their prefix sums.
-template <bool Window>
-[[gnu::always_inline]] inline uint32_t BoxSum(const uint32_t* a, int c0, int c1) {
+template <bool Window, typename Sum>
+[[gnu::always_inline]] inline uint32_t BoxSum(const Sum* a, int c0, int c1) {
     if constexpr (Window) {
         uint32_t v = 0;
         for (int i = c0; i < c1; ++i) v += a[i];
@@ -335,11 +339,11 @@ template <bool Window>
 
 // One output row of the blur: the boxes of the columns [c0, c1) whose box lies wholly
 // inside the span, from the column sums (Window) or their prefix sums.
-template <typename Rule, bool Window>
-WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* __restrict pr,
-                               const uint32_t* __restrict pg, const uint32_t* __restrict pb,
-                               const uint32_t* __restrict pn, const uint8_t* __restrict shown,
-                               int c0, int c1, int radius) {
+template <typename Rule, bool Window, typename Sum>
+WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const Sum* __restrict pr,
+                               const Sum* __restrict pg, const Sum* __restrict pb,
+                               const Sum* __restrict pn, const uint8_t* __restrict shown, int c0,
+                               int c1, int radius) {
     using D = typename Rule::D;
     // Eight pixels at a time in the compiler's vector types (the rules are the scalar ones
     // lane by lane: whole numbers, and the float division exact as Average says).
@@ -349,28 +353,31 @@ WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* _
     typedef uint8_t ByteLanes __attribute__((vector_size(kLanes)));
     typedef D PixelLanes __attribute__((vector_size(kLanes * sizeof(D))));
     // (Lanes pass by reference, as EncodeLanes says.)
-    auto box = [&](const uint32_t* a, int c, Lanes& v) {
+    typedef Sum SumLanes __attribute__((vector_size(kLanes * sizeof(Sum))));
+    auto box = [&](const Sum* a, int c, Lanes& v) {
+        SumLanes total;
         if constexpr (Window) {
             // The box is 2 x radius columns wide: two of them a step.
-            v = Lanes{};
-            for (const uint32_t* p = a + c - radius; p < a + c + radius; p += 2) {
-                Lanes one, two;
+            total = SumLanes{};
+            for (const Sum* p = a + c - radius; p < a + c + radius; p += 2) {
+                SumLanes one, two;
                 std::memcpy(&one, p, sizeof one);
                 std::memcpy(&two, p + 1, sizeof two);
-                v += one + two;
+                total += one + two;
             }
         } else {
-            Lanes low;
-            std::memcpy(&v, a + c + radius, sizeof v);
+            SumLanes low;
+            std::memcpy(&total, a + c + radius, sizeof total);
             std::memcpy(&low, a + c - radius, sizeof low);
-            v -= low;
+            total -= low;
         }
+        v = __builtin_convertvector(total, Lanes);
     };
     // The quotient Average gives is the whole part of v / n. One division gives 1 / n for
     // the three channels; v x (1 / n) is then within 1 of the quotient (v below 2^24), and
     // the remainder v - q x n, worked out in whole numbers, puts it right.
-    auto average = [](const uint32_t* a, int c, const Lanes& n, const FloatLanes& reciprocal,
-                      Lanes& q, auto& boxOf) {
+    auto average = [](const Sum* a, int c, const Lanes& n, const FloatLanes& reciprocal, Lanes& q,
+                      auto& boxOf) {
         Lanes v;
         boxOf(a, c, v);
         q = __builtin_convertvector(__builtin_convertvector(v, FloatLanes) * reciprocal, Lanes);
@@ -414,13 +421,10 @@ WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* _
 // rows of the box (a row enters and one leaves from one output row to the next), summed up
 // along each output row, and each box taken as the difference of two of those prefix sums.
 // False when the box is too large for the exact division.
-template <typename Rule>
-bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
-              const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
+template <typename Sum, typename Rule>
+void BlurRowsOf(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
+                const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
     using D = typename Rule::D;
-    const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
-                             static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
-    if (largest > 65536) return false;
     // Only the rows of one box are kept, decoded as they enter it, in slots by turns: so
     // they are still in the cache when they leave it.
     thread_local ChannelPlanes planes;
@@ -428,7 +432,8 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
     planes.Keep(cols.end - cols.first, ring);
     auto slot = [&](int row) { return (row - rows.first) % ring; };
     const int cw = planes.width;
-    thread_local std::vector<uint32_t> sums, prefix;
+    thread_local std::vector<Sum> sums;
+    thread_local std::vector<uint32_t> prefix;
     sums.assign(4 * static_cast<size_t>(cw), 0);
     prefix.resize(4 * static_cast<size_t>(cw + 1));
     // Row `in` enters the column sums and row `out` leaves them (-1: none).
@@ -444,9 +449,11 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
         slide(row, -1);
     // Small boxes are summed from the column sums directly, larger ones from their
     // prefix sums along the row.
+    // (16-bit sums are only taken for those.)
     const bool window = radiusX <= kWindowRadius;
+    Sum* s[4];
     uint32_t* p[4];
-    for (int k = 0; k < 4; ++k) p[k] = window ? sums.data() + k * cw : prefix.data() + k * (cw + 1);
+    for (int k = 0; k < 4; ++k) s[k] = sums.data() + k * cw, p[k] = prefix.data() + k * (cw + 1);
     // Output columns whose box [c - radiusX, c + radiusX) lies inside the span.
     const int in0 = std::max(drawCols.first, cols.first + radiusX) - cols.first;
     const int in1 = std::min(drawCols.end, cols.end - radiusX + 1) - cols.first;
@@ -456,9 +463,8 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
             const int in = r - 1 + radiusY, out = r - 1 - radiusY;
             slide(in < rows.end ? in : -1, out >= rows.first ? out : -1);
         }
-        if (!window)
-            PrefixRow(p[0], p[1], p[2], p[3], sums.data(), sums.data() + cw, sums.data() + 2 * cw,
-                      sums.data() + 3 * cw, cw);
+        if constexpr (std::is_same_v<Sum, uint32_t>)
+            if (!window) PrefixRow(p[0], p[1], p[2], p[3], s[0], s[1], s[2], s[3], cw);
         // Relative to the span: output column c (of the area) is index c - cols.first.
         D* d = reinterpret_cast<D*>(out.Row(y + r)) + x + cols.first;
         const uint8_t* shown = planes.Plane(3, slot(r));
@@ -466,7 +472,7 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
             const int c0 = std::max(i - radiusX, 0), c1 = std::min(i + radiusX, cw);
             if (!shown[i]) return;
             auto sum = [&](int k) {
-                return window ? BoxSum<true>(p[k], c0, c1) : BoxSum<false>(p[k], c0, c1);
+                return window ? BoxSum<true>(s[k], c0, c1) : BoxSum<false>(p[k], c0, c1);
             };
             const uint32_t n = sum(3);
             d[i] = Rule::Encode(Average(sum(0), n), Average(sum(1), n), Average(sum(2), n), d[i]);
@@ -475,14 +481,28 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
         if (in0 < in1) {
             for (int i = first; i < in0; ++i) edge(i);
             if (window)
-                BlurInsideRow<Rule, true>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
-            else
+                BlurInsideRow<Rule, true>(d, s[0], s[1], s[2], s[3], shown, in0, in1, radiusX);
+            else if constexpr (std::is_same_v<Sum, uint32_t>)
                 BlurInsideRow<Rule, false>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
             for (int i = in1; i < end; ++i) edge(i);
         } else {
             for (int i = first; i < end; ++i) edge(i);
         }
     }
+}
+template <typename Rule>
+bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
+              const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
+    const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
+                             static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
+    if (largest > 65536) return false;
+    // A box of at most 257 pixels sums to at most 255 x 257, below 2^16.
+    if (radiusX <= kWindowRadius && largest <= 257)
+        BlurRowsOf<uint16_t>(f, rule, x, y, radiusX, radiusY, sx, sy, cols, rows, drawCols,
+                             drawRows);
+    else
+        BlurRowsOf<uint32_t>(f, rule, x, y, radiusX, radiusY, sx, sy, cols, rows, drawCols,
+                             drawRows);
     return true;
 }
 
