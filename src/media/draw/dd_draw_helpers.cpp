@@ -200,9 +200,12 @@ struct ChannelRule {
     uint32_t key;
 
     [[gnu::always_inline]] bool Hides(S p) const { return skip && TransparentOf<L>(p, key); }
-    static uint32_t R(S p) { return ScaleUp(From::R(p), From::r.max); }
-    static uint32_t G(S p) { return ScaleUp(From::G(p), From::g.max); }
-    static uint32_t B(S p) { return ScaleUp(From::B(p), From::b.max); }
+    // A field of the source (From::r, g or b) in 0..255 units, taken and scaled in 16 bits
+    // (each step fits them), which vector code runs sixteen to a register.
+    [[gnu::always_inline]] static uint8_t Channel(S p, vid::Field f) {
+        return static_cast<uint8_t>(
+            ScaleUp(static_cast<uint16_t>(static_cast<uint16_t>(p >> f.shift) & f.max), f.max));
+    }
     // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte of a 32-bit one.
     static D Encode(uint32_t r, uint32_t g, uint32_t b, D old) {
         if constexpr (sizeof(D) == 2)
@@ -241,14 +244,15 @@ template <typename Rule>
 WF_ROW_LOOP void DecodeRow(uint8_t* __restrict r, uint8_t* __restrict g, uint8_t* __restrict b,
                            uint8_t* __restrict shown, const typename Rule::S* __restrict s, int n,
                            Rule rule) {
+    using From = typename Rule::From;
     vid::px::EachPixel(
         n, [&](int i) __attribute__((always_inline)) {
             const typename Rule::S p = s[i];
-            const bool on = !rule.Hides(p);
-            r[i] = static_cast<uint8_t>(on ? Rule::R(p) : 0);
-            g[i] = static_cast<uint8_t>(on ? Rule::G(p) : 0);
-            b[i] = static_cast<uint8_t>(on ? Rule::B(p) : 0);
-            shown[i] = on ? 1 : 0;
+            const bool hidden = rule.Hides(p);
+            r[i] = hidden ? 0 : Rule::Channel(p, From::r);
+            g[i] = hidden ? 0 : Rule::Channel(p, From::g);
+            b[i] = hidden ? 0 : Rule::Channel(p, From::b);
+            shown[i] = hidden ? 0 : 1;
         });
 }
 
