@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 #include "core/log.h"
@@ -199,9 +200,12 @@ struct ChannelRule {
     uint32_t key;
 
     [[gnu::always_inline]] bool Hides(S p) const { return skip && TransparentOf<L>(p, key); }
-    static uint32_t R(S p) { return ScaleUp(From::R(p), From::r.max); }
-    static uint32_t G(S p) { return ScaleUp(From::G(p), From::g.max); }
-    static uint32_t B(S p) { return ScaleUp(From::B(p), From::b.max); }
+    // A field of the source (From::r, g or b) in 0..255 units, taken and scaled in 16 bits
+    // (each step fits them), which vector code runs sixteen to a register.
+    [[gnu::always_inline]] static uint8_t Channel(S p, vid::Field f) {
+        return static_cast<uint8_t>(
+            ScaleUp(static_cast<uint16_t>(static_cast<uint16_t>(p >> f.shift) & f.max), f.max));
+    }
     // Direct3D writes an opaque pixel; DirectDraw keeps the fourth byte of a 32-bit one.
     static D Encode(uint32_t r, uint32_t g, uint32_t b, D old) {
         if constexpr (sizeof(D) == 2)
@@ -212,20 +216,24 @@ struct ChannelRule {
     }
     // The same on lanes of the compiler's vector types: ScaleDown(v, max) is v x max / 255,
     // which fits 16 bits and is Div255 (exact there).
+    // (Lanes pass by reference: 256-bit vectors by value would change the calling
+    // convention between the builds for processors with and without AVX2.)
     template <typename Lanes>
-    static Lanes EncodeLanes(Lanes r, Lanes g, Lanes b, Lanes old) {
+    static void EncodeLanes(const Lanes& r, const Lanes& g, const Lanes& b, const Lanes& old,
+                            Lanes& out) {
         if constexpr (sizeof(D) == 2) {
-            auto down = [](Lanes v, uint32_t max) {
+            auto down = [](const Lanes& v, uint32_t max, int shift, Lanes& into) {
                 const Lanes x = v * static_cast<int32_t>(max);
-                return (x + 1 + (x >> 8)) >> 8;
+                into |= ((x + 1 + (x >> 8)) >> 8) << shift;
             };
-            return down(r, To::r.max) << To::r.shift | down(g, To::g.max) << To::g.shift |
-                   down(b, To::b.max) << To::b.shift |
-                   static_cast<int32_t>((To::a.max & 1u) << To::a.shift);
+            out = Lanes{} + static_cast<int32_t>((To::a.max & 1u) << To::a.shift);
+            down(r, To::r.max, To::r.shift, out);
+            down(g, To::g.max, To::g.shift, out);
+            down(b, To::b.max, To::b.shift, out);
         } else {
             const Lanes top = L == Loop::Direct3D32 ? Lanes{} + static_cast<int32_t>(0xFF000000u)
                                                     : old & static_cast<int32_t>(0xFF000000u);
-            return top | r << 16 | g << 8 | b;
+            out = top | r << 16 | g << 8 | b;
         }
     }
 };
@@ -236,26 +244,30 @@ template <typename Rule>
 WF_ROW_LOOP void DecodeRow(uint8_t* __restrict r, uint8_t* __restrict g, uint8_t* __restrict b,
                            uint8_t* __restrict shown, const typename Rule::S* __restrict s, int n,
                            Rule rule) {
+    using From = typename Rule::From;
     vid::px::EachPixel(
         n, [&](int i) __attribute__((always_inline)) {
             const typename Rule::S p = s[i];
-            const bool on = !rule.Hides(p);
-            r[i] = static_cast<uint8_t>(on ? Rule::R(p) : 0);
-            g[i] = static_cast<uint8_t>(on ? Rule::G(p) : 0);
-            b[i] = static_cast<uint8_t>(on ? Rule::B(p) : 0);
-            shown[i] = on ? 1 : 0;
+            const bool hidden = rule.Hides(p);
+            r[i] = hidden ? 0 : Rule::Channel(p, From::r);
+            g[i] = hidden ? 0 : Rule::Channel(p, From::g);
+            b[i] = hidden ? 0 : Rule::Channel(p, From::b);
+            shown[i] = hidden ? 0 : 1;
         });
 }
 
 // A plane's row entering a column sum and another one leaving it (either may be absent).
-WF_ROW_LOOP void SlidePlaneRow(uint32_t* __restrict sum, const uint8_t* __restrict in,
+// The sums are kept in 16 bits where every box's sum fits them (twice the columns to a
+// vector), else in 32; either way modulo their size, which the true sums never reach.
+template <typename Sum>
+WF_ROW_LOOP void SlidePlaneRow(Sum* __restrict sum, const uint8_t* __restrict in,
                                const uint8_t* __restrict out, int n) {
     if (in && out)
-        vid::px::EachPixel(n, [&](int i) { sum[i] += static_cast<uint32_t>(in[i]) - out[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] + in[i] - out[i]); });
     else if (in)
-        vid::px::EachPixel(n, [&](int i) { sum[i] += in[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] + in[i]); });
     else if (out)
-        vid::px::EachPixel(n, [&](int i) { sum[i] -= out[i]; });
+        vid::px::EachPixel(n, [&](int i) { sum[i] = static_cast<Sum>(sum[i] - out[i]); });
 }
 
 // The source area's channel planes, read once.
@@ -269,15 +281,20 @@ struct ChannelPlanes {
     template <typename Rule>
     void Read(const Filter& f, const Rule& rule, int sx, int sy, const Span& cols,
               const Span& rows) {
-        width = cols.end - cols.first;
-        rows_ = rows.end - rows.first;
+        Keep(cols.end - cols.first, rows.end - rows.first);
+        for (int r = 0; r < rows_; ++r) ReadRow(f, rule, sx + cols.first, sy + rows.first + r, r);
+    }
+    // Room for `count` rows of `w` pixels.
+    void Keep(int w, int count) {
+        width = w;
+        rows_ = count;
         planes.resize(4 * static_cast<size_t>(width) * rows_);
-        for (int r = 0; r < rows_; ++r)
-            DecodeRow<Rule>(
-                Plane(0, r), Plane(1, r), Plane(2, r), Plane(3, r),
-                reinterpret_cast<const typename Rule::S*>(f.Src().Row(sy + rows.first + r)) + sx +
-                    cols.first,
-                width, rule);
+    }
+    // The source row y from column x on into the planes' row `slot`.
+    template <typename Rule>
+    void ReadRow(const Filter& f, const Rule& rule, int x, int y, int slot) {
+        DecodeRow<Rule>(Plane(0, slot), Plane(1, slot), Plane(2, slot), Plane(3, slot),
+                        reinterpret_cast<const typename Rule::S*>(f.Src().Row(y)) + x, width, rule);
     }
 
   private:
@@ -306,53 +323,101 @@ WF_ROW_LOOP void PrefixRow(uint32_t* __restrict pr, uint32_t* __restrict pg,
     }
 }
 
-// One output row of the blur from the prefix sums of the column sums: the boxes of the
-// columns [c0, c1) whose box lies wholly inside the span.
-template <typename Rule>
-WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* __restrict pr,
-                               const uint32_t* __restrict pg, const uint32_t* __restrict pb,
-                               const uint32_t* __restrict pn, const uint8_t* __restrict shown,
-                               int c0, int c1, int radius) {
-    using D = typename Rule::D;
-    // Four pixels at a time in the compiler's vector types (the rules are the scalar ones
-    // lane by lane: whole numbers, and the float division exact as Average says).
-    constexpr int kLanes = 4;
-    typedef int32_t Lanes __attribute__((vector_size(16)));
-    typedef float FloatLanes __attribute__((vector_size(16)));
-    typedef uint8_t ByteLanes __attribute__((vector_size(4)));
-    typedef D PixelLanes __attribute__((vector_size(kLanes * sizeof(D))));
-    auto load = [](const uint32_t* p) {
-        Lanes v;
-        std::memcpy(&v, p, sizeof v);
+// The radius up to which a box is summed from its column sums directly (2 x radius
+// additions a pixel, side by side across a row) rather than as the difference of two
+// prefix sums (whose running sum along the row cannot run side by side).
+constexpr int kWindowRadius = 8;
+
+// The sum of one channel over the columns [c0, c1): from the column sums themselves
+// (window) or from their prefix sums.
+template <bool Window, typename Sum>
+[[gnu::always_inline]] inline uint32_t BoxSum(const Sum* a, int c0, int c1) {
+    if constexpr (Window) {
+        uint32_t v = 0;
+        for (int i = c0; i < c1; ++i) v += a[i];
         return v;
+    } else {
+        return a[c1] - a[c0];
+    }
+}
+
+// One output row of the blur: the boxes of the columns [c0, c1) whose box lies wholly
+// inside the span, from the column sums (Window) or their prefix sums.
+template <typename Rule, bool Window, typename Sum>
+WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const Sum* __restrict pr,
+                               const Sum* __restrict pg, const Sum* __restrict pb,
+                               const Sum* __restrict pn, const uint8_t* __restrict shown, int c0,
+                               int c1, int radius) {
+    using D = typename Rule::D;
+    // Eight pixels at a time in the compiler's vector types (the rules are the scalar ones
+    // lane by lane: whole numbers, and the float division exact as Average says).
+    constexpr int kLanes = 8;
+    typedef int32_t Lanes __attribute__((vector_size(kLanes * 4)));
+    typedef float FloatLanes __attribute__((vector_size(kLanes * 4)));
+    typedef uint8_t ByteLanes __attribute__((vector_size(kLanes)));
+    typedef D PixelLanes __attribute__((vector_size(kLanes * sizeof(D))));
+    // (Lanes pass by reference, as EncodeLanes says.)
+    typedef Sum SumLanes __attribute__((vector_size(kLanes * sizeof(Sum))));
+    auto box = [&](const Sum* a, int c, Lanes& v) {
+        SumLanes total;
+        if constexpr (Window) {
+            // The box is 2 x radius columns wide: two of them a step.
+            total = SumLanes{};
+            for (const Sum* p = a + c - radius; p < a + c + radius; p += 2) {
+                SumLanes one, two;
+                std::memcpy(&one, p, sizeof one);
+                std::memcpy(&two, p + 1, sizeof two);
+                total += one + two;
+            }
+        } else {
+            SumLanes low;
+            std::memcpy(&total, a + c + radius, sizeof total);
+            std::memcpy(&low, a + c - radius, sizeof low);
+            total -= low;
+        }
+        v = __builtin_convertvector(total, Lanes);
     };
-    auto average = [](Lanes v, FloatLanes n) {
-        return __builtin_convertvector(__builtin_convertvector(v, FloatLanes) / n, Lanes);
+    // The quotient Average gives is the whole part of v / n. One division gives 1 / n for
+    // the three channels; v x (1 / n) is then within 1 of the quotient (v below 2^24), and
+    // the remainder v - q x n, worked out in whole numbers, puts it right.
+    auto average = [](const Sum* a, int c, const Lanes& n, const FloatLanes& reciprocal, Lanes& q,
+                      auto& boxOf) {
+        Lanes v;
+        boxOf(a, c, v);
+        q = __builtin_convertvector(__builtin_convertvector(v, FloatLanes) * reciprocal, Lanes);
+        const Lanes rest = v - q * n;
+        q = q - (rest >= n) + (rest < 0);
     };
     int c = c0;
     for (; c + kLanes <= c1; c += kLanes) {
-        const Lanes count = load(pn + c + radius) - load(pn + c - radius);
+        Lanes count;
+        box(pn, c, count);
         // A pixel left out counts as 1 so that nothing divides by 0; it is not drawn.
-        const FloatLanes n = __builtin_convertvector(count - (count == 0), FloatLanes);
-        const Lanes r = average(load(pr + c + radius) - load(pr + c - radius), n);
-        const Lanes g = average(load(pg + c + radius) - load(pg + c - radius), n);
-        const Lanes b = average(load(pb + c + radius) - load(pb + c - radius), n);
+        const Lanes n = count - (count == 0);
+        const FloatLanes reciprocal = 1.0f / __builtin_convertvector(n, FloatLanes);
+        Lanes r, g, b;
+        average(pr, c, n, reciprocal, r, box);
+        average(pg, c, n, reciprocal, g, box);
+        average(pb, c, n, reciprocal, b, box);
         ByteLanes on;
         std::memcpy(&on, shown + c, sizeof on);
         const Lanes keep = __builtin_convertvector(on, Lanes) - 1;
         PixelLanes old;
         std::memcpy(&old, d + c, sizeof old);
-        const Lanes out = Rule::EncodeLanes(r, g, b, __builtin_convertvector(old, Lanes));
-        const Lanes mixed = (__builtin_convertvector(old, Lanes) & keep) | (out & ~keep);
+        const Lanes wide = __builtin_convertvector(old, Lanes);
+        Lanes out;
+        Rule::EncodeLanes(r, g, b, wide, out);
+        const Lanes mixed = (wide & keep) | (out & ~keep);
         const PixelLanes written = __builtin_convertvector(mixed, PixelLanes);
         std::memcpy(d + c, &written, sizeof written);
     }
     for (; c < c1; ++c) {
-        const uint32_t count = pn[c + radius] - pn[c - radius];
         if (!shown[c]) continue;
-        d[c] = Rule::Encode(Average(pr[c + radius] - pr[c - radius], count),
-                            Average(pg[c + radius] - pg[c - radius], count),
-                            Average(pb[c + radius] - pb[c - radius], count), d[c]);
+        const int lo = c - radius, hi = c + radius;
+        const uint32_t count = BoxSum<Window>(pn, lo, hi);
+        d[c] = Rule::Encode(Average(BoxSum<Window>(pr, lo, hi), count),
+                            Average(BoxSum<Window>(pg, lo, hi), count),
+                            Average(BoxSum<Window>(pb, lo, hi), count), d[c]);
     }
 }
 
@@ -360,31 +425,39 @@ WF_ROW_LOOP void BlurInsideRow(typename Rule::D* __restrict d, const uint32_t* _
 // rows of the box (a row enters and one leaves from one output row to the next), summed up
 // along each output row, and each box taken as the difference of two of those prefix sums.
 // False when the box is too large for the exact division.
-template <typename Rule>
-bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
-              const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
+template <typename Sum, typename Rule>
+void BlurRowsOf(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
+                const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
     using D = typename Rule::D;
-    const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
-                             static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
-    if (largest > 65536) return false;
+    // Only the rows of one box are kept, decoded as they enter it, in slots by turns: so
+    // they are still in the cache when they leave it.
     thread_local ChannelPlanes planes;
-    planes.Read(f, rule, sx, sy, cols, rows);
+    const int ring = 2 * radiusY + 1;
+    planes.Keep(cols.end - cols.first, ring);
+    auto slot = [&](int row) { return (row - rows.first) % ring; };
     const int cw = planes.width;
-    thread_local std::vector<uint32_t> sums, prefix;
+    thread_local std::vector<Sum> sums;
+    thread_local std::vector<uint32_t> prefix;
     sums.assign(4 * static_cast<size_t>(cw), 0);
     prefix.resize(4 * static_cast<size_t>(cw + 1));
     // Row `in` enters the column sums and row `out` leaves them (-1: none).
     auto slide = [&](int in, int out) {
+        if (in >= 0) planes.ReadRow(f, rule, sx + cols.first, sy + in, slot(in));
         for (int k = 0; k < 4; ++k)
-            SlidePlaneRow(sums.data() + k * cw, in < 0 ? nullptr : planes.Plane(k, in - rows.first),
-                          out < 0 ? nullptr : planes.Plane(k, out - rows.first), cw);
+            SlidePlaneRow(sums.data() + k * cw, in < 0 ? nullptr : planes.Plane(k, slot(in)),
+                          out < 0 ? nullptr : planes.Plane(k, slot(out)), cw);
     };
     // The box of output row r covers rows [r - radiusY, r + radiusY) of the span.
     for (int row = std::max(drawRows.first - radiusY, rows.first);
          row < std::min(drawRows.first + radiusY, rows.end); ++row)
         slide(row, -1);
+    // Small boxes are summed from the column sums directly, larger ones from their
+    // prefix sums along the row.
+    // (16-bit sums are only taken for those.)
+    const bool window = radiusX <= kWindowRadius;
+    Sum* s[4];
     uint32_t* p[4];
-    for (int k = 0; k < 4; ++k) p[k] = prefix.data() + k * (cw + 1);
+    for (int k = 0; k < 4; ++k) s[k] = sums.data() + k * cw, p[k] = prefix.data() + k * (cw + 1);
     // Output columns whose box [c - radiusX, c + radiusX) lies inside the span.
     const int in0 = std::max(drawCols.first, cols.first + radiusX) - cols.first;
     const int in1 = std::min(drawCols.end, cols.end - radiusX + 1) - cols.first;
@@ -394,27 +467,46 @@ bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radius
             const int in = r - 1 + radiusY, out = r - 1 - radiusY;
             slide(in < rows.end ? in : -1, out >= rows.first ? out : -1);
         }
-        PrefixRow(p[0], p[1], p[2], p[3], sums.data(), sums.data() + cw, sums.data() + 2 * cw,
-                  sums.data() + 3 * cw, cw);
+        if constexpr (std::is_same_v<Sum, uint32_t>)
+            if (!window) PrefixRow(p[0], p[1], p[2], p[3], s[0], s[1], s[2], s[3], cw);
         // Relative to the span: output column c (of the area) is index c - cols.first.
         D* d = reinterpret_cast<D*>(out.Row(y + r)) + x + cols.first;
-        const uint8_t* shown = planes.Plane(3, r - rows.first);
+        const uint8_t* shown = planes.Plane(3, slot(r));
         auto edge = [&](int i) {
             const int c0 = std::max(i - radiusX, 0), c1 = std::min(i + radiusX, cw);
             if (!shown[i]) return;
-            const uint32_t n = p[3][c1] - p[3][c0];
-            d[i] = Rule::Encode(Average(p[0][c1] - p[0][c0], n), Average(p[1][c1] - p[1][c0], n),
-                                Average(p[2][c1] - p[2][c0], n), d[i]);
+            auto sum = [&](int k) {
+                return window ? BoxSum<true>(s[k], c0, c1) : BoxSum<false>(p[k], c0, c1);
+            };
+            const uint32_t n = sum(3);
+            d[i] = Rule::Encode(Average(sum(0), n), Average(sum(1), n), Average(sum(2), n), d[i]);
         };
         const int first = drawCols.first - cols.first, end = drawCols.end - cols.first;
         if (in0 < in1) {
             for (int i = first; i < in0; ++i) edge(i);
-            BlurInsideRow<Rule>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
+            if (window)
+                BlurInsideRow<Rule, true>(d, s[0], s[1], s[2], s[3], shown, in0, in1, radiusX);
+            else if constexpr (std::is_same_v<Sum, uint32_t>)
+                BlurInsideRow<Rule, false>(d, p[0], p[1], p[2], p[3], shown, in0, in1, radiusX);
             for (int i = in1; i < end; ++i) edge(i);
         } else {
             for (int i = first; i < end; ++i) edge(i);
         }
     }
+}
+template <typename Rule>
+bool BlurRows(Filter& f, const Rule& rule, int x, int y, int radiusX, int radiusY, int sx, int sy,
+              const Span& cols, const Span& rows, const Span& drawCols, const Span& drawRows) {
+    const uint32_t largest = static_cast<uint32_t>(std::min(2 * radiusX, cols.end - cols.first)) *
+                             static_cast<uint32_t>(std::min(2 * radiusY, rows.end - rows.first));
+    if (largest > 65536) return false;
+    // A box of at most 257 pixels sums to at most 255 x 257, below 2^16.
+    if (radiusX <= kWindowRadius && largest <= 257)
+        BlurRowsOf<uint16_t>(f, rule, x, y, radiusX, radiusY, sx, sy, cols, rows, drawCols,
+                             drawRows);
+    else
+        BlurRowsOf<uint32_t>(f, rule, x, y, radiusX, radiusY, sx, sy, cols, rows, drawCols,
+                             drawRows);
     return true;
 }
 

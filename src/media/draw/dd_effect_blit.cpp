@@ -9,6 +9,11 @@
 #include <cstdio>
 #include <vector>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define WF_LENS_GATHER 1
+#endif
+
 #include "core/log.h"
 #include "core/maths.h"
 #include "media/draw/dd_blit.h"
@@ -418,6 +423,125 @@ WF_ROW_LOOP void DiscOffsets(int* __restrict oxPlus, int* __restrict oxMinus,
     }
 }
 
+// One run of a lens row: the destination pixels d[k x step] for k in [k0, k1) show the
+// source pixel at (sx + ox[k], sy + oy[k]); one outside the source or hidden is cleared
+// when asked, else left. Out of line with its pointers promised apart, so that nothing of
+// the source image is read again after each store.
+template <Loop L, typename T>
+WF_ROW_LOOP void LensRun(T* __restrict d, int step, const int* __restrict ox,
+                         const int* __restrict oy, int k0, int k1, const uint8_t* __restrict src,
+                         size_t pitch, int sx, int sy, unsigned width, unsigned height,
+                         uint32_t key, bool hide, bool clear, const Convert16& convert) {
+    T* p = d + static_cast<ptrdiff_t>(k0) * step;
+    for (int k = k0; k < k1; ++k, p += step) {
+        const unsigned u = static_cast<unsigned>(sx + ox[k]), v = static_cast<unsigned>(sy + oy[k]);
+        if (u < width && v < height) {
+            const T s = Load<T>(src + v * pitch + static_cast<size_t>(u) * sizeof(T));
+            if (!(hide && TransparentOf<L>(s, key))) {
+                if constexpr (L == Loop::Direct3D16)
+                    *p = convert(s);
+                else
+                    *p = s;
+                continue;
+            }
+        }
+        if (clear) *p = 0;
+    }
+}
+
+#if WF_LENS_GATHER
+// LensRun eight pixels at a time on processors with AVX2: the source pixels fetched by one
+// gather, the choices made by masks. A 16- or 8-bit pixel is read inside the aligned
+// 32-bit word that holds it (which lies inside the image when its rows are whole words,
+// see LensGathers). Returns the first k left to LensRun.
+template <Loop L, typename T>
+[[gnu::target("avx2")]] int LensRunGathered(T* d, int step, const int* ox, const int* oy, int k0,
+                                            int k1, const uint8_t* src, int pitch, int sx, int sy,
+                                            int width, int height, uint32_t key, bool hide,
+                                            bool clear) {
+    const __m256i vsx = _mm256_set1_epi32(sx), vsy = _mm256_set1_epi32(sy);
+    const __m256i vw = _mm256_set1_epi32(width), vh = _mm256_set1_epi32(height);
+    const __m256i vpitch = _mm256_set1_epi32(pitch), none = _mm256_set1_epi32(-1);
+    const __m256i reverse = _mm256_setr_epi32(7, 6, 5, 4, 3, 2, 1, 0);
+    const __m256i keep = clear ? _mm256_setzero_si256() : none;
+    const int* base = reinterpret_cast<const int*>(src);
+    int k = k0;
+    for (; k + 8 <= k1; k += 8) {
+        const __m256i u =
+            _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(ox + k)), vsx);
+        const __m256i v =
+            _mm256_add_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(oy + k)), vsy);
+        const __m256i inside = _mm256_and_si256(
+            _mm256_and_si256(_mm256_cmpgt_epi32(u, none), _mm256_cmpgt_epi32(vw, u)),
+            _mm256_and_si256(_mm256_cmpgt_epi32(v, none), _mm256_cmpgt_epi32(vh, v)));
+        const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(v, vpitch),
+                                            _mm256_slli_epi32(u, sizeof(T) == 4   ? 2
+                                                                 : sizeof(T) == 2 ? 1
+                                                                                  : 0));
+        __m256i px;
+        if constexpr (sizeof(T) == 4) {
+            px = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, at, inside, 1);
+        } else {
+            const __m256i word = _mm256_andnot_si256(_mm256_set1_epi32(3), at);
+            const __m256i shift = _mm256_slli_epi32(_mm256_and_si256(at, _mm256_set1_epi32(3)), 3);
+            px = _mm256_srlv_epi32(
+                _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), base, word, inside, 1), shift);
+            px = _mm256_and_si256(px, _mm256_set1_epi32(sizeof(T) == 2 ? 0xFFFF : 0xFF));
+        }
+        __m256i hidden;
+        if constexpr (L == Loop::Direct3D16)
+            hidden = _mm256_cmpeq_epi32(_mm256_and_si256(px, _mm256_set1_epi32(0xA000)),
+                                        _mm256_setzero_si256());
+        else if constexpr (L == Loop::Direct3D32)
+            hidden = _mm256_cmpeq_epi32(_mm256_srli_epi32(px, 24), _mm256_setzero_si256());
+        else
+            hidden = _mm256_cmpeq_epi32(px, _mm256_set1_epi32(static_cast<int>(key)));
+        __m256i draw = hide ? _mm256_andnot_si256(hidden, inside) : inside;
+        // Leftwards the lanes k, k + 1, ... lie at falling addresses.
+        T* at0 = d + static_cast<ptrdiff_t>(k) * step;
+        if (step < 0) {
+            px = _mm256_permutevar8x32_epi32(px, reverse);
+            draw = _mm256_permutevar8x32_epi32(draw, reverse);
+            at0 -= 7;
+        }
+        __m256i old;
+        if constexpr (sizeof(T) == 4)
+            old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at0));
+        else if constexpr (sizeof(T) == 2)
+            old = _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at0)));
+        else
+            old = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(at0)));
+        const __m256i out = _mm256_blendv_epi8(_mm256_and_si256(old, keep), px, draw);
+        if constexpr (sizeof(T) == 4) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(at0), out);
+        } else {
+            // Whole values below 2^16 pack unchanged; the packed words of the two halves
+            // joined.
+            __m256i packed = _mm256_packus_epi32(out, out);
+            if constexpr (sizeof(T) == 1) packed = _mm256_packus_epi16(packed, packed);
+            packed = _mm256_permutevar8x32_epi32(
+                packed, sizeof(T) == 2 ? _mm256_setr_epi32(0, 1, 4, 5, 0, 0, 0, 0)
+                                       : _mm256_setr_epi32(0, 4, 0, 0, 0, 0, 0, 0));
+            if constexpr (sizeof(T) == 2)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at0), _mm256_castsi256_si128(packed));
+            else
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(at0), _mm256_castsi256_si128(packed));
+        }
+    }
+    return k;
+}
+
+// True when LensRunGathered may draw from this source: the processor has AVX2, the rows
+// are whole 32-bit words from an aligned start (so the word of any pixel lies inside the
+// image), every offset fits a gather's 32-bit index, and the pixels need no conversion.
+bool LensGathers(const vid::Image& src, bool converts) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2 && !converts && src.Pitch() % 4 == 0 &&
+           reinterpret_cast<uintptr_t>(src.Data()) % 4 == 0 &&
+           src.SizeBytes() < static_cast<size_t>(INT_MAX) - 8;
+}
+#endif
+
 // The lens by rows. What a point of the disc shows depends on its offsets only through
 // their squares and signs: for each |dy| the offsets of |dx| = 0, 1, ... are worked out
 // once (one square root and two divisions for four pixels, the divisions' quotients only
@@ -449,20 +573,13 @@ void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy
     // DirectDraw and Direct3D at 32 bits never draw a transparent pixel; only the 16-bit
     // Direct3D loop asks the caller's flag.
     const bool hide = L == Loop::Direct3D16 ? flag : true;
-    auto put = [&](T * dp, int u, int v) __attribute__((always_inline)) {
-        if (static_cast<unsigned>(u) < static_cast<unsigned>(sa.width) &&
-            static_cast<unsigned>(v) < static_cast<unsigned>(sa.height)) {
-            const T p = PixelAt<T>(src, u, v);
-            if (!(hide && TransparentOf<L>(p, key))) {
-                if constexpr (L == Loop::Direct3D16)
-                    *dp = convert(p);
-                else
-                    *dp = p;
-                return;
-            }
-        }
-        if (clearOutside) *dp = 0;
-    };
+#if WF_LENS_GATHER
+    const bool gathers = LensGathers(src, L == Loop::Direct3D16 && !convert.same);
+#endif
+    const uint8_t* srcBase = src.Row(0);
+    const size_t pitch = static_cast<size_t>(src.Pitch());
+    const unsigned width = static_cast<unsigned>(sa.width),
+                   height = static_cast<unsigned>(sa.height);
     const int highest = std::max(std::abs(dy0), std::abs(dy1 - 1));
     for (int ady = 0; ady <= highest; ++ady) {
         const bool down = ady < dy1 && ady >= dy0, up = ady > 0 && -ady >= dy0 && -ady < dy1;
@@ -491,10 +608,19 @@ void DiscRows(PixelPair& px, int cx, int cy, int a, int b, int R, int sx, int sy
                 for (int dx = std::max(in1, dx0); dx < dx1; ++dx) row[dx] = 0;
             }
             const int* oy = sign > 0 ? oyPlus : oyMinus;
-            for (int dx = in0; dx < std::min(in1, 0); ++dx)
-                put(row + dx, sx + oxMinus[-dx], sy + oy[-dx]);
-            for (int dx = std::max(in0, 0); dx < in1; ++dx)
-                put(row + dx, sx + oxPlus[dx], sy + oy[dx]);
+            // Left of the centre dx = -k reads the offsets of k mirrored, right of it dx = k.
+            auto run = [&](int step, const int* ox, int k0, int k1) {
+#if WF_LENS_GATHER
+                if (gathers)
+                    k0 = LensRunGathered<L, T>(row, step, ox, oy, k0, k1, srcBase,
+                                               static_cast<int>(pitch), sx, sy, sa.width, sa.height,
+                                               key, hide, clearOutside);
+#endif
+                LensRun<L, T>(row, step, ox, oy, k0, k1, srcBase, pitch, sx, sy, width, height, key,
+                              hide, clearOutside, convert);
+            };
+            run(-1, oxMinus, 1 - std::min(in1, 0), 1 - in0);
+            run(1, oxPlus, std::max(in0, 0), in1);
         }
     }
 }

@@ -258,10 +258,10 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     const int n = static_cast<int>(cols.size());
     const int bytes = BytesPerPixel(dst.Format());
     // Within one image the part read is kept aside first, so the copy reads the image as
-    // it was; the columns then count from its left edge.
+    // it was; the columns and rows then count from its corner.
     const uint8_t* rows = src.Data();
     size_t pitch = static_cast<size_t>(src.Pitch());
-    int rowOrigin = 0;
+    int rowOrigin = 0;  // the first source row kept aside
     if (&dst == &src) {
         const int left = std::min(cols.front(), cols.back());
         const int width = std::max(cols.front(), cols.back()) - left + 1;
@@ -274,6 +274,7 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         for (int y = 0; y < height; ++y)
             std::memcpy(held.data() + y * pitch, src.Row(rowOrigin + y) + left * bytes, pitch);
         for (int& c : cols) c -= left;
+        for (int& r : srcRows) r -= rowOrigin;
         rows = held.data();
     }
     const CopyRule effective = Effective(rule, bytes);
@@ -286,17 +287,10 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
         using T = decltype(pixel);
         px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {
             if constexpr (C != PixelConvert::Raw && sizeof(T) != 2) return;
-            T* row = reinterpret_cast<T*>(widened.data());
-            int shown = -1;
-            for (int r = r0; r < r1; ++r) {
-                const int sr = srcRows[r - r0] - rowOrigin;
-                if (sr != shown) {
-                    const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(sr) * pitch);
-                    px::WidenRow<T>(row, s, cols.data(), n, widening);
-                    shown = sr;
-                }
-                px::CopyRow<T, S, C>(px::RowAt<T>(dst, dx + c0, dy + r), row, n, effective.key);
-            }
+            px::StretchRows<T, S, C>(
+                reinterpret_cast<uint8_t*>(px::RowAt<T>(dst, dx + c0, dy + r0)),
+                static_cast<size_t>(dst.Pitch()), rows, pitch, srcRows.data(), r1 - r0, cols.data(),
+                n, widening, reinterpret_cast<T*>(widened.data()), effective.key);
         });
     });
 }

@@ -398,8 +398,8 @@ inline Widening WideningOf(const int* cols, int n) {
 // The source pixels of a stretched row into `out`: column c takes s[cols[c]], the
 // widening found by WideningOf read without the table.
 template <typename T>
-WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* cols, int n,
-                          Widening w) {
+[[gnu::always_inline]] inline void WidenPixels(T* __restrict out, const T* __restrict s,
+                                               const int* cols, int n, Widening w) {
     if (w.times == 1) {
         std::memcpy(out, s + cols[0], static_cast<size_t>(n) * sizeof(T));
         return;
@@ -417,6 +417,45 @@ WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* c
         for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
     for (; j < pairs; ++j) o[2 * j] = o[2 * j + 1] = p[j];
     if (o + 2 * pairs < out + n) o[2 * pairs] = p[pairs];
+}
+template <typename T>
+WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* cols, int n,
+                          Widening w) {
+    WidenPixels(out, s, cols, n, w);
+}
+
+// The rows of a stretch in one call for a whole sprite: destination row r (dPitch bytes
+// apart) shows source row srcRows[r] of `rows` (pitch bytes apart), widened as WidenRow
+// widens it into `widened` (once for the rows that repeat it) and copied as CopyRow copies
+// it. An unscaled row is copied straight from the source.
+template <typename T, SkipRule S, PixelConvert C>
+WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict rows,
+                             size_t pitch, const int* srcRows, int height, const int* cols, int n,
+                             Widening w, T* __restrict widened, uint32_t key) {
+    const T k = static_cast<T>(key);
+    auto copy = [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
+        // The common sprite widths run rows of a fixed length.
+        if (n == kChunk)
+            CopyPixels<T, S, C, kChunk>(o, from, n, k, key);
+        else if (n == 2 * kChunk)
+            CopyPixels<T, S, C, 2 * kChunk>(o, from, n, k, key);
+        else
+            CopyPixels<T, S, C, 0>(o, from, n, k, key);
+    };
+    int shown = -1;
+    for (int r = 0; r < height; ++r) {
+        const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch);
+        T* o = reinterpret_cast<T*>(d + static_cast<size_t>(r) * dPitch);
+        if (w.times == 1) {
+            copy(o, s + cols[0]);
+            continue;
+        }
+        if (srcRows[r] != shown) {
+            WidenPixels(widened, s, cols, n, w);
+            shown = srcRows[r];
+        }
+        copy(o, widened);
+    }
 }
 
 // --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---

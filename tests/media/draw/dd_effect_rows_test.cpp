@@ -58,7 +58,7 @@ const EffectOp kOps[] = {
      }},
     {"blur",
      [](const EffectCase& c, const HalfBlendTable*, const PALETTEENTRY*) {
-         return DDBltBlur(c.dst, c.x, c.y, c.w, c.h, c.level % 6, c.level / 6 % 5, c.src, c.sx,
+         return DDBltBlur(c.dst, c.x, c.y, c.w, c.h, c.level % 13, c.level / 6 % 19, c.src, c.sx,
                           c.sy, c.transparent);
      }},
     {"mosaic",
