@@ -385,13 +385,15 @@ struct Widening {
 inline Widening WideningOf(const int* cols, int n) {
     if (n < 1) return {};
     const int lead = n > 1 && cols[1] == cols[0] ? 2 : 1;
-    bool single = true, doubled = true;
+    // Any difference from either pattern, or-ed together (a loop that vectorises).
+    unsigned single = 0, doubled = 0;
     for (int i = 1; i < n; ++i) {
-        single = single && cols[i] == cols[0] + i;
-        doubled = doubled && cols[i] == cols[0] + (i + 2 - lead) / 2;
+        const unsigned offset = static_cast<unsigned>(cols[i]) - static_cast<unsigned>(cols[0]);
+        single |= offset ^ static_cast<unsigned>(i);
+        doubled |= offset ^ static_cast<unsigned>((i + 2 - lead) >> 1);
     }
-    if (single) return {1, 1};
-    if (doubled) return {2, lead};
+    if (single == 0) return {1, 1};
+    if (doubled == 0) return {2, lead};
     return {};
 }
 
@@ -424,38 +426,47 @@ WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* c
     WidenPixels(out, s, cols, n, w);
 }
 
-// The rows of a stretch in one call for a whole sprite: destination row r (dPitch bytes
-// apart) shows source row srcRows[r] of `rows` (pitch bytes apart), widened as WidenRow
-// widens it into `widened` (once for the rows that repeat it) and copied as CopyRow copies
-// it. An unscaled row is copied straight from the source.
-template <typename T, SkipRule S, PixelConvert C>
-WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict rows,
-                             size_t pitch, const int* srcRows, int height, const int* cols, int n,
-                             Widening w, T* __restrict widened, uint32_t key) {
-    const T k = static_cast<T>(key);
-    auto copy = [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
-        // The common sprite widths run rows of a fixed length.
-        if (n == kChunk)
-            CopyPixels<T, S, C, kChunk>(o, from, n, k, key);
-        else if (n == 2 * kChunk)
-            CopyPixels<T, S, C, 2 * kChunk>(o, from, n, k, key);
-        else
-            CopyPixels<T, S, C, 0>(o, from, n, k, key);
-    };
+// The rows of a sprite in one call: destination row r (dPitch bytes apart) shows source
+// row srcRows[r] of `rows` (pitch bytes apart), its columns widened as WidenRow widens
+// them into `widened` (once for the rows that repeat it), or read straight from the
+// source where they lie side by side. draw(o, from) draws one row.
+template <typename D, typename T, typename Draw>
+[[gnu::always_inline]] inline void EachWidenedRow(uint8_t* d, size_t dPitch, const uint8_t* rows,
+                                                  size_t pitch, const int* srcRows, int height,
+                                                  const int* cols, int n, Widening w,
+                                                  T* widened, Draw&& draw) {
     int shown = -1;
     for (int r = 0; r < height; ++r) {
         const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch);
-        T* o = reinterpret_cast<T*>(d + static_cast<size_t>(r) * dPitch);
+        D* o = reinterpret_cast<D*>(d + static_cast<size_t>(r) * dPitch);
         if (w.times == 1) {
-            copy(o, s + cols[0]);
+            draw(o, s + cols[0]);
             continue;
         }
         if (srcRows[r] != shown) {
             WidenPixels(widened, s, cols, n, w);
             shown = srcRows[r];
         }
-        copy(o, widened);
+        draw(o, widened);
     }
+}
+
+// The rows of a stretch, each copied as CopyRow copies it.
+template <typename T, SkipRule S, PixelConvert C>
+WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict rows,
+                             size_t pitch, const int* srcRows, int height, const int* cols, int n,
+                             Widening w, T* __restrict widened, uint32_t key) {
+    const T k = static_cast<T>(key);
+    EachWidenedRow<T>(d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
+                      [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
+                          // The common sprite widths run rows of a fixed length.
+                          if (n == kChunk)
+                              CopyPixels<T, S, C, kChunk>(o, from, n, k, key);
+                          else if (n == 2 * kChunk)
+                              CopyPixels<T, S, C, 2 * kChunk>(o, from, n, k, key);
+                          else
+                              CopyPixels<T, S, C, 0>(o, from, n, k, key);
+                      });
 }
 
 // --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
@@ -579,11 +590,16 @@ WF_ROW_LOOP void BlendColourRow(PixelOf<DF>* __restrict d, int n, uint32_t argb)
 
 // A field of a pixel widened to 0..255 by repeating its bits, as UnpackOf reads it; 255
 // for a field the format lacks (only alpha is ever missing).
-template <Field f>
-[[gnu::always_inline]] constexpr uint16_t Widened(uint32_t p) {
-    // In 16 bits throughout, so that vector code keeps eight channels to a register.
+template <Field f, typename P>
+[[gnu::always_inline]] constexpr uint16_t Widened(P p) {
+    // In 16 bits throughout (a 16-bit pixel is taken apart in its own width), so that
+    // vector code keeps sixteen channels to a register.
     constexpr int bits = std::bit_width(f.max);
-    const uint16_t v = static_cast<uint16_t>((p >> f.shift) & f.max);
+    uint16_t v;
+    if constexpr (sizeof(P) == 2)
+        v = static_cast<uint16_t>(static_cast<uint16_t>(p >> f.shift) & f.max);
+    else
+        v = static_cast<uint16_t>((p >> f.shift) & f.max);
     if constexpr (bits == 0)
         return 255;
     else if constexpr (bits == 1)
@@ -602,15 +618,52 @@ static_assert([] {
     return true;
 }());
 
-// A channel 0..255 narrowed to a field, as PackOf keeps its top bits.
-template <Field f>
-[[gnu::always_inline]] constexpr uint32_t Narrowed(uint16_t c) {
+// A channel 0..255 narrowed to a field of a pixel P, as PackOf keeps its top bits.
+template <Field f, typename P = uint32_t>
+[[gnu::always_inline]] constexpr P Narrowed(uint16_t c) {
     constexpr int bits = std::bit_width(f.max);
     if constexpr (bits == 0)
         return 0;
     else
-        return static_cast<uint32_t>(c >> (8 - bits)) << f.shift;
+        return static_cast<P>(static_cast<P>(c >> (8 - bits)) << f.shift);
 }
+
+// Widened for a field of a 16-bit pixel with fewer bits than a channel, read in place by
+// multiplies where it can be: v << (8 - bits) | v >> (2 bits - 8) is v (2^bits + 1) >>
+// (2 bits - 8), as the bits of v and of its copy do not overlap, and the field in place
+// times a power of two more gives that in the high half of the product.
+template <Field f>
+[[gnu::always_inline]] constexpr uint16_t WidenedInPlace(uint16_t p) {
+    constexpr int bits = std::bit_width(f.max);
+    if constexpr (bits < 4 || bits > 7) {
+        return Widened<f>(p);
+    } else {
+        constexpr uint32_t repeat = (1u << bits) + 1;
+        constexpr int down = 2 * bits - 8;
+        const uint16_t field = static_cast<uint16_t>(p & (f.max << f.shift));
+        constexpr int up = 16 - f.shift - down;
+        if constexpr (up >= 0 && (repeat << up) < 65536u)
+            return static_cast<uint16_t>((static_cast<uint32_t>(field) * (repeat << up)) >> 16);
+        else
+            return static_cast<uint16_t>(static_cast<uint16_t>((field >> f.shift) * repeat) >> down);
+    }
+}
+template <Field f>
+constexpr bool WidenedInPlaceHolds() {
+    for (uint32_t v = 0; v <= f.max; ++v)
+        for (const uint32_t others : {0u, 0xFFFFu})
+            if (WidenedInPlace<f>(static_cast<uint16_t>((others & ~(f.max << f.shift)) | v << f.shift)) !=
+                Widened<f>(static_cast<uint16_t>(v << f.shift)))
+                return false;
+    return true;
+}
+static_assert(WidenedInPlaceHolds<LayoutFor(PixelFormat::R5G6B5).red>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::R5G6B5).green>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::R5G6B5).blue>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::A1R5G5B5).red>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::A1R5G5B5).green>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::A1R5G5B5).blue>() &&
+              WidenedInPlaceHolds<LayoutFor(PixelFormat::A1R5G5B5).alpha>());
 
 // Two channels 0..255 multiplied, rounded: Mul255 in 16 bits.
 [[gnu::always_inline]] constexpr uint16_t Mul255Channel(uint16_t a, uint16_t b) {
@@ -629,13 +682,38 @@ template <uint32_t Op>
     return Mul255Channel(t, v);
 }
 
+// A texel's field through the stage operation Op with the vertex channel v, narrowed into
+// field f of a 16-bit pixel in place: for a product, Div255 then the drop to the field's
+// bits is one division, floor(floor(x / 255) / 2^k) being floor(x / (255 2^k)).
+template <Field f, uint32_t Op>
+[[gnu::always_inline]] constexpr uint16_t StagedField(uint16_t t, uint16_t v) {
+    constexpr int bits = std::bit_width(f.max);
+    if constexpr (Op == 4 && bits > 0) {
+        const uint16_t x = static_cast<uint16_t>(t * v + 127u);
+        constexpr uint16_t by = static_cast<uint16_t>(255u << (8 - bits));
+        return static_cast<uint16_t>(static_cast<uint16_t>(x / by) << f.shift);
+    } else {
+        return Narrowed<f, uint16_t>(StageChannel<Op>(t, v));
+    }
+}
+
+// A field of a texel widened as Widened reads it, by multiplies for a 16-bit texel.
+template <Field f, typename P>
+[[gnu::always_inline]] constexpr uint16_t TexelChannel(P t) {
+    if constexpr (sizeof(P) == 2)
+        return WidenedInPlace<f>(t);
+    else
+        return Widened<f>(t);
+}
+
 // A texel of TF through those stage operations (colour CO, alpha AO) with the vertex
 // colour `vertex` (its A, R, G, B, one a channel), then drawn over a target pixel of DF as
 // PutArgb draws it: a staged alpha of 0 leaves the pixel. Channel by channel in 16 bits,
 // so vector code runs eight channels at a time.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::always_inline]] inline PixelOf<DF> StagedTexelOver(uint32_t t, PixelOf<DF> d,
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelOver(PixelOf<TF> t, PixelOf<DF> d,
                                                           const uint16_t* vertex) {
+    using D = PixelOf<DF>;
     constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
     const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
     auto channel = [&](uint16_t s, uint16_t under) __attribute__((always_inline)) {
@@ -644,37 +722,124 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     const uint16_t r = StageChannel<CO>(Widened<tl.red>(t), vertex[1]);
     const uint16_t g = StageChannel<CO>(Widened<tl.green>(t), vertex[2]);
     const uint16_t b = StageChannel<CO>(Widened<tl.blue>(t), vertex[3]);
-    const uint32_t out = Narrowed<dl.red>(channel(r, Widened<dl.red>(d))) |
-                         Narrowed<dl.green>(channel(g, Widened<dl.green>(d))) |
-                         Narrowed<dl.blue>(channel(b, Widened<dl.blue>(d))) |
-                         Narrowed<dl.alpha>(channel(a, Widened<dl.alpha>(d)));
-    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+    const D out = Narrowed<dl.red, D>(channel(r, Widened<dl.red>(d))) |
+                  Narrowed<dl.green, D>(channel(g, Widened<dl.green>(d))) |
+                  Narrowed<dl.blue, D>(channel(b, Widened<dl.blue>(d))) |
+                  Narrowed<dl.alpha, D>(channel(a, Widened<dl.alpha>(d)));
+    return a == 0 ? d : out;
 }
 
 // StagedTexelOver for a staged alpha of 0 or 255: the texel leaves the pixel or replaces
 // it, with no blend to work out (blending at 255 gives the staged channels themselves).
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::always_inline]] inline PixelOf<DF> StagedTexelSolid(uint32_t t, PixelOf<DF> d,
+[[gnu::always_inline]] inline PixelOf<DF> StagedTexelSolid(PixelOf<TF> t, PixelOf<DF> d,
                                                            const uint16_t* vertex) {
+    using D = PixelOf<DF>;
     constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
     const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
-    const uint32_t out = Narrowed<dl.red>(StageChannel<CO>(Widened<tl.red>(t), vertex[1])) |
-                         Narrowed<dl.green>(StageChannel<CO>(Widened<tl.green>(t), vertex[2])) |
-                         Narrowed<dl.blue>(StageChannel<CO>(Widened<tl.blue>(t), vertex[3])) |
-                         Narrowed<dl.alpha>(a);
-    return a == 0 ? d : static_cast<PixelOf<DF>>(out);
+    if constexpr (sizeof(D) == 2) {
+        const D out = StagedField<dl.red, CO>(TexelChannel<tl.red>(t), vertex[1]) |
+                      StagedField<dl.green, CO>(TexelChannel<tl.green>(t), vertex[2]) |
+                      StagedField<dl.blue, CO>(TexelChannel<tl.blue>(t), vertex[3]) |
+                      Narrowed<dl.alpha, D>(a);
+        return a == 0 ? d : out;
+    }
+    const D out = Narrowed<dl.red, D>(StageChannel<CO>(TexelChannel<tl.red>(t), vertex[1])) |
+                  Narrowed<dl.green, D>(StageChannel<CO>(TexelChannel<tl.green>(t), vertex[2])) |
+                  Narrowed<dl.blue, D>(StageChannel<CO>(TexelChannel<tl.blue>(t), vertex[3])) |
+                  Narrowed<dl.alpha, D>(a);
+    return a == 0 ? d : out;
 }
 
-// A row of them with the vertex colour ARGB `diffuse`. Chunks whose staged alphas are all
-// 0 or 255 (every chunk of a one-bit alpha texture, most of any sprite's) go without the
-// blend.
+// --- 32-bit texels staged eight at a time ---
+
+// Eight 32-bit pixels, and the same bits as sixteen 16-bit lanes. A pixel masked with
+// 0x00FF00FF holds blue and red one to a lane, shifted down by 8 first green and alpha:
+// each channel then works in a lane of its own, by the same 16-bit steps as above.
+typedef uint32_t U32x8 __attribute__((vector_size(32)));
+typedef uint16_t U16x16 __attribute__((vector_size(32)));
+typedef uint64_t U64x4 __attribute__((vector_size(32)));
+typedef uint64_t U64x2 __attribute__((vector_size(16)));
+
+// StagedTexelSolid for 32-bit texels onto 32-bit pixels, eight at a time while all eight
+// staged alphas are 0 or 255: the count of pixels done (a multiple of eight), the rest for
+// the pixel-by-pixel form.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-WF_ROW_LOOP void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n,
-                                uint32_t diffuse) {
-    const uint16_t vertex[4] = {
-        static_cast<uint16_t>(diffuse >> 24), static_cast<uint16_t>((diffuse >> 16) & 0xFFu),
-        static_cast<uint16_t>((diffuse >> 8) & 0xFFu), static_cast<uint16_t>(diffuse & 0xFFu)};
+[[gnu::always_inline]] inline int StagedSolidEights(uint32_t* __restrict d,
+                                                    const uint32_t* __restrict s, int n,
+                                                    const uint16_t* vertex) {
+    static_assert(CO == 2 || CO == 4, "the colour stage selects the texel or modulates");
+    // Every stage here is Mul255 of the texel's channel (255 where it stands for none)
+    // with a factor: the vertex channel, or 255 where the texel's channel is taken as it
+    // is (Mul255 of x and 255 is x).
+    constexpr bool textureAlpha = LayoutFor(TF).alpha.max != 0;
+    const uint16_t colour[3] = {CO == 2 ? uint16_t{255} : vertex[3],
+                                CO == 2 ? uint16_t{255} : vertex[2],
+                                CO == 2 ? uint16_t{255} : vertex[1]};
+    const uint16_t alphaFactor = AO == 2 ? 255 : vertex[0];
+    const uint16_t alphaFill = !textureAlpha || AO == 3 ? 255 : 0;
+    U16x16 lowFactor = {}, highFactor = {}, highFill = {};
+    for (int k = 0; k < 16; k += 2) {
+        lowFactor[k] = colour[0], lowFactor[k + 1] = colour[2];
+        highFactor[k] = colour[1], highFactor[k + 1] = alphaFactor;
+        highFill[k + 1] = alphaFill;
+    }
+    // A target without alpha keeps 0 in its top byte.
+    constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
+    // Lanes times a factor, rounded, in place (by reference: vector values passed or
+    // returned would change the calling convention between the builds).
+    auto mul255 = [](U16x16& x, const U16x16& factor) __attribute__((always_inline)) {
+        x = x * factor + 127;
+        x = (x + 1 + (x >> 8)) >> 8;
+    };
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        U32x8 t, under;
+        std::memcpy(&t, s + i, sizeof t);
+        std::memcpy(&under, d + i, sizeof under);
+        U16x16 low = reinterpret_cast<U16x16>(t & 0x00FF00FFu);
+        U16x16 high = reinterpret_cast<U16x16>((t >> 8) & 0x00FF00FFu) | highFill;
+        mul255(low, lowFactor);
+        mul255(high, highFactor);
+        const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
+        // Any staged alpha between 0 and 255, folded to one 64-bit half.
+        const U64x4 partly = reinterpret_cast<U64x4>((a - 1u) < 254u);
+        const U64x2 fold =
+            __builtin_shufflevector(partly, partly, 0, 1) | __builtin_shufflevector(partly, partly, 2, 3);
+        if ((fold[0] | fold[1]) != 0) break;
+        const U32x8 out =
+            (reinterpret_cast<U32x8>(low) | reinterpret_cast<U32x8>(high) << 8) & kept;
+        const U32x8 drawn = a == 0u ? under : out;
+        std::memcpy(d + i, &drawn, sizeof drawn);
+    }
+    return i;
+}
+
+// The vertex colour ARGB as its A, R, G, B channels.
+struct VertexChannels {
+    uint16_t c[4];
+    explicit VertexChannels(uint32_t argb)
+        : c{static_cast<uint16_t>(argb >> 24), static_cast<uint16_t>((argb >> 16) & 0xFFu),
+            static_cast<uint16_t>((argb >> 8) & 0xFFu), static_cast<uint16_t>(argb & 0xFFu)} {}
+};
+
+// A row of them. Chunks whose staged alphas are all 0 or 255 (every chunk of a one-bit
+// alpha texture, most of any sprite's) go without the blend.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+[[gnu::always_inline]] inline void StagedTexelPixels(PixelOf<DF>* __restrict d,
+                                                     const PixelOf<TF>* __restrict s, int n,
+                                                     const uint16_t* vertex) {
     constexpr Field alpha = LayoutFor(TF).alpha;
+    if constexpr (BytesOf(TF) == 4 && BytesOf(DF) == 4) {
+        int i = 0;
+        while (i < n) {
+            i += StagedSolidEights<TF, DF, CO, AO>(d + i, s + i, n - i, vertex);
+            // Eight with a staged alpha between, or the last few: pixel by pixel.
+            const int end = std::min(i + 8, n);
+            for (; i < end; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
+        }
+        return;
+    }
     // A texture without alpha or with a one-bit alpha, passed as it is: 0 or 255 always.
     if constexpr (alpha.max <= 1 && AO == 2) {
         EachPixel(
@@ -699,6 +864,23 @@ WF_ROW_LOOP void StagedTexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __
             d[i + k] = StagedTexelSolid<TF, DF, CO, AO>(s[i + k], d[i + k], vertex);
     }
     for (; i < n; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
+}
+
+// The rows of a quad whose texels go through the stage operations (colour CO, alpha AO)
+// with the vertex colour ARGB `diffuse`, one call for a whole sprite, the rows as
+// EachWidenedRow walks them.
+template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
+WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
+                                 const uint8_t* __restrict rows, size_t pitch, const int* srcRows,
+                                 int height, const int* cols, int n, Widening w,
+                                 PixelOf<TF>* __restrict widened, uint32_t diffuse) {
+    const VertexChannels vertex(diffuse);
+    EachWidenedRow<PixelOf<DF>>(
+        d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
+        [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
+            __attribute__((always_inline)) {
+                StagedTexelPixels<TF, DF, CO, AO>(o, from, n, vertex.c);
+            });
 }
 
 // A row of pixels read as ARGB.
@@ -801,12 +983,7 @@ template <PixelFormat TF, PixelFormat DF>
     for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
 }
 
-template <PixelFormat TF, PixelFormat DF>
-WF_ROW_LOOP void TexelRow(PixelOf<DF>* __restrict d, const PixelOf<TF>* __restrict s, int n) {
-    TexelPixels<TF, DF>(d, s, n);
-}
-
-// The row above over a rectangle of texels side by side in rows one below the other
+// TexelPixels over a rectangle of texels side by side in rows one below the other
 // (pitches in bytes): one call for a whole sprite.
 template <PixelFormat TF, PixelFormat DF>
 WF_ROW_LOOP void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* __restrict s,
@@ -814,6 +991,19 @@ WF_ROW_LOOP void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* 
     for (int r = 0; r < height; ++r)
         TexelPixels<TF, DF>(reinterpret_cast<PixelOf<DF>*>(d + r * dPitch),
                             reinterpret_cast<const PixelOf<TF>*>(s + r * sPitch), width);
+}
+
+// TexelPixels over the rows of a scaled quad, as EachWidenedRow walks them.
+template <PixelFormat TF, PixelFormat DF>
+WF_ROW_LOOP void TexelStretchRows(uint8_t* __restrict d, size_t dPitch,
+                                  const uint8_t* __restrict rows, size_t pitch,
+                                  const int* srcRows, int height, const int* cols, int n,
+                                  Widening w, PixelOf<TF>* __restrict widened) {
+    EachWidenedRow<PixelOf<DF>>(d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
+                                [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
+                                    __attribute__((always_inline)) {
+                                        TexelPixels<TF, DF>(o, from, n);
+                                    });
 }
 
 }  // namespace platform::video::px

@@ -194,9 +194,11 @@ class QuadTexelSteps {
         return static_cast<int>(m < 0 ? m + size_ : m);
     }
     void Next() {
-        q_ += stepQ_;
+        // Without a branch: a doubled quad carries every other step.
         r_ += stepR_;
-        if (r_ >= den_) r_ -= den_, ++q_;
+        const long long carry = r_ >= den_;
+        q_ += stepQ_ + carry;
+        r_ -= den_ & -carry;
     }
 
   private:
@@ -208,32 +210,29 @@ std::vector<int>& ScratchColumns() {
     return cols;
 }
 
-// The texels of a scaled row, widened once for all the target rows that sample that
-// texture row.
-class WidenedTexels {
-  public:
-    template <typename T>
-    const T* Row(const Image& texture, int ty, const int* cols, int n, px::Widening w) {
-        std::vector<uint8_t>& row = Storage();
-        if (row.size() < static_cast<size_t>(n) * sizeof(T)) {
-            row.resize(static_cast<size_t>(n) * sizeof(T));
-            shown_ = -1;
-        }
-        T* out = reinterpret_cast<T*>(row.data());
-        if (ty != shown_) {
-            px::WidenRow<T>(out, px::RowAt<T>(texture, 0, ty), cols, n, w);
-            shown_ = ty;
-        }
-        return out;
+// The texture row that each target row y0 .. y1 - 1 shows, stepped as QuadTexel finds it.
+const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1) {
+    thread_local std::vector<int> rows;
+    rows.resize(y1 - y0);
+    // Unscaled rows without a wrap, as a sprite's are, count up from the first.
+    const int first = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
+    if (q.sh == q.dh &&
+        QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - first == y1 - 1 - y0) {
+        for (int i = 0; i < y1 - y0; ++i) rows[i] = first + i;
+        return rows.data();
     }
+    QuadTexelSteps steps(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
+    for (int& r : rows) r = steps.Index(), steps.Next();
+    return rows.data();
+}
 
-  private:
-    static std::vector<uint8_t>& Storage() {
-        thread_local std::vector<uint8_t> row;
-        return row;
-    }
-    int shown_ = -1;
-};
+// Room for one widened row of n texels of T.
+template <typename T>
+T* WidenedRow(int n) {
+    thread_local std::vector<uint8_t> row;
+    if (row.size() < static_cast<size_t>(n) * sizeof(T)) row.resize(static_cast<size_t>(n) * sizeof(T));
+    return reinterpret_cast<T*>(row.data());
+}
 
 // The common sprite: a white vertex colour that modulates (or is ignored) and the
 // texture's own alpha; the texel then comes through unchanged.
@@ -243,37 +242,36 @@ bool PlainTexel(const TexturedQuad& q) {
            (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
 }
 
-// Plain texels in row loops for the two formats: unscaled rows whose texels lie side by
-// side are copied by the chunked loop, others gather their texel columns.
+// How the quad's columns widen its texels: unscaled columns count up, so ends n - 1 apart
+// mean texels side by side, without a look at the others.
+px::Widening QuadWidening(const TexturedQuad& q, const int* cols, int n) {
+    if (q.sw == q.dw && cols[n - 1] - cols[0] == n - 1) return {1, 1};
+    return px::WideningOf(cols, n);
+}
+
+// Plain texels, one call for the whole quad: unscaled rows one below the other, as a
+// sprite's are, straight from the texture; others through the rows and columns they show.
 template <PixelFormat TF, PixelFormat DF>
 void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
                    int y0, int y1, const int* cols) {
     using D = px::PixelOf<DF>;
     using T = px::PixelOf<TF>;
     const int n = x1 - x0;
-    const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
-    // Unscaled rows one below the other, as a sprite's are: one call for them all.
+    const px::Widening widening = QuadWidening(q, cols, n);
+    uint8_t* d = target.Row(y0) + x0 * sizeof(D);
     const int ty0 = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
-    if (sideBySide && q.sh == q.dh &&
+    if (widening.times == 1 && q.sh == q.dh &&
         QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - ty0 == y1 - 1 - y0) {
-        px::TexelRows<TF, DF>(target.Row(y0) + x0 * sizeof(D), target.Pitch(),
-                              texture.Row(ty0) + cols[0] * sizeof(T), texture.Pitch(), n, y1 - y0);
+        px::TexelRows<TF, DF>(d, target.Pitch(), texture.Row(ty0) + cols[0] * sizeof(T),
+                              texture.Pitch(), n, y1 - y0);
         return;
     }
-    const px::Widening widening = px::WideningOf(cols, n);
-    WidenedTexels widened;
-    QuadTexelSteps rows(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
-    for (int y = y0; y < y1; ++y, rows.Next()) {
-        const int ty = rows.Index();
-        D* d = px::RowAt<D>(target, x0, y);
-        if (sideBySide)
-            px::TexelRow<TF, DF>(d, px::RowAt<T>(texture, cols[0], ty), n);
-        else
-            px::TexelRow<TF, DF>(d, widened.Row<T>(texture, ty, cols, n, widening), n);
-    }
+    px::TexelStretchRows<TF, DF>(d, target.Pitch(), texture.Data(), texture.Pitch(),
+                                 QuadRows(texture, q, y0, y1), y1 - y0, cols, n, widening,
+                                 WidenedRow<T>(n));
 }
 
-// The stage operations StagedTexelRow runs, as one number (colour op x 16 + alpha op);
+// The stage operations StagedTexelRows runs, as one number (colour op x 16 + alpha op);
 // 0 for any other state. A disabled alpha stage passes the vertex alpha like
 // kTopSelectArg2.
 uint32_t ChannelStage(const TexturedQuad& q) {
@@ -283,16 +281,17 @@ uint32_t ChannelStage(const TexturedQuad& q) {
     return q.colourOp * 16 + alphaOp;
 }
 
-// The row loop of the stage operations the game sets most, run channel by channel; null
+// The rows loop of the stage operations the game sets most, run channel by channel; null
 // for any other state.
 template <PixelFormat TF, PixelFormat DF>
-using StagedRow = void (*)(px::PixelOf<DF>*, const px::PixelOf<TF>*, int, uint32_t);
+using StagedRows = void (*)(uint8_t*, size_t, const uint8_t*, size_t, const int*, int, const int*,
+                            int, px::Widening, px::PixelOf<TF>*, uint32_t);
 template <PixelFormat TF, PixelFormat DF>
-StagedRow<TF, DF> StagedRowOf(const TexturedQuad& q) {
+StagedRows<TF, DF> StagedRowsOf(const TexturedQuad& q) {
     switch (ChannelStage(q)) {
 #define WF_STAGE_CASE(co, ao) \
     case co * 16 + ao:        \
-        return &px::StagedTexelRow<TF, DF, co, ao>;
+        return &px::StagedTexelRows<TF, DF, co, ao>;
         WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
         WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
         WF_STAGE_CASE(kTopModulate, kTopModulate)
@@ -305,35 +304,32 @@ StagedRow<TF, DF> StagedRowOf(const TexturedQuad& q) {
     }
 }
 
-// Tinted quads: the stages the game sets most run in one row loop channel by channel;
-// other states read the texels of a row as ARGB a block at a time, stage them with the
-// operations fixed for the whole quad, and draw them.
+// Tinted quads: the stages the game sets most run in one call for the whole quad channel
+// by channel; other states read the texels of a row as ARGB a block at a time, stage them
+// with the operations fixed for the whole quad, and draw them.
 template <PixelFormat TF, PixelFormat DF>
 void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
                     int y0, int y1, const int* cols) {
     using D = px::PixelOf<DF>;
     using T = px::PixelOf<TF>;
+    const int n = x1 - x0;
+    const px::Widening widening = QuadWidening(q, cols, n);
+    const int* rows = QuadRows(texture, q, y0, y1);
+    T* widened = WidenedRow<T>(n);
+    if (const StagedRows<TF, DF> staged = StagedRowsOf<TF, DF>(q)) {
+        staged(target.Row(y0) + x0 * sizeof(D), target.Pitch(), texture.Data(), texture.Pitch(),
+               rows, y1 - y0, cols, n, widening, widened, q.diffuse);
+        return;
+    }
     constexpr int kBlock = 256;
     uint32_t argb[kBlock];
-    const int n = x1 - x0;
-    // Unscaled columns count up, so ends n - 1 apart mean no wrap between them.
-    const bool sideBySide = q.sw == q.dw && cols[n - 1] - cols[0] == n - 1;
-    const StagedRow<TF, DF> staged = StagedRowOf<TF, DF>(q);
-    const px::Widening widening = px::WideningOf(cols, n);
-    WidenedTexels widened;
-    QuadTexelSteps rows(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
-    for (int y = y0; y < y1; ++y, rows.Next()) {
-        const int ty = rows.Index();
+    for (int y = y0; y < y1; ++y) {
+        const T* t = px::RowAt<T>(texture, 0, rows[y - y0]);
+        px::WidenRow<T>(widened, t, cols, n, widening);
         D* d = px::RowAt<D>(target, x0, y);
-        const T* t = sideBySide ? px::RowAt<T>(texture, cols[0], ty)
-                                : widened.Row<T>(texture, ty, cols, n, widening);
-        if (staged) {
-            staged(d, t, n, q.diffuse);
-            continue;
-        }
         for (int i = 0; i < n; i += kBlock) {
             const int m = std::min(kBlock, n - i);
-            px::UnpackRow<TF>(argb, t + i, m);
+            px::UnpackRow<TF>(argb, widened + i, m);
             StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
             px::PutArgbRow<DF>(d + i, argb, m);
         }
