@@ -433,8 +433,8 @@ WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* c
 template <typename D, typename T, typename Draw>
 [[gnu::always_inline]] inline void EachWidenedRow(uint8_t* d, size_t dPitch, const uint8_t* rows,
                                                   size_t pitch, const int* srcRows, int height,
-                                                  const int* cols, int n, Widening w,
-                                                  T* widened, Draw&& draw) {
+                                                  const int* cols, int n, Widening w, T* widened,
+                                                  Draw&& draw) {
     int shown = -1;
     for (int r = 0; r < height; ++r) {
         const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch);
@@ -457,16 +457,17 @@ WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t
                              size_t pitch, const int* srcRows, int height, const int* cols, int n,
                              Widening w, T* __restrict widened, uint32_t key) {
     const T k = static_cast<T>(key);
-    EachWidenedRow<T>(d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
-                      [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
-                          // The common sprite widths run rows of a fixed length.
-                          if (n == kChunk)
-                              CopyPixels<T, S, C, kChunk>(o, from, n, k, key);
-                          else if (n == 2 * kChunk)
-                              CopyPixels<T, S, C, 2 * kChunk>(o, from, n, k, key);
-                          else
-                              CopyPixels<T, S, C, 0>(o, from, n, k, key);
-                      });
+    EachWidenedRow<T>(
+        d, dPitch, rows, pitch, srcRows, height, cols, n, w,
+        widened, [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
+            // The common sprite widths run rows of a fixed length.
+            if (n == kChunk)
+                CopyPixels<T, S, C, kChunk>(o, from, n, k, key);
+            else if (n == 2 * kChunk)
+                CopyPixels<T, S, C, 2 * kChunk>(o, from, n, k, key);
+            else
+                CopyPixels<T, S, C, 0>(o, from, n, k, key);
+        });
 }
 
 // --- The quad rasteriser's conversions (truncating pack, bit-repeating unpack) ---
@@ -644,15 +645,23 @@ template <Field f>
         constexpr int up = 16 - f.shift - down;
         if constexpr (up >= 0 && (repeat << up) < 65536u)
             return static_cast<uint16_t>((static_cast<uint32_t>(field) * (repeat << up)) >> 16);
+        else if constexpr (f.shift == 0)
+            // The lowest field shifted to the top, where nothing is left below it.
+            return static_cast<uint16_t>(
+                (static_cast<uint32_t>(static_cast<uint16_t>(p << (16 - bits))) *
+                 (repeat << (bits - down))) >>
+                16);
         else
-            return static_cast<uint16_t>(static_cast<uint16_t>((field >> f.shift) * repeat) >> down);
+            return static_cast<uint16_t>(static_cast<uint16_t>((field >> f.shift) * repeat) >>
+                                         down);
     }
 }
 template <Field f>
 constexpr bool WidenedInPlaceHolds() {
     for (uint32_t v = 0; v <= f.max; ++v)
         for (const uint32_t others : {0u, 0xFFFFu})
-            if (WidenedInPlace<f>(static_cast<uint16_t>((others & ~(f.max << f.shift)) | v << f.shift)) !=
+            if (WidenedInPlace<f>(
+                    static_cast<uint16_t>((others & ~(f.max << f.shift)) | v << f.shift)) !=
                 Widened<f>(static_cast<uint16_t>(v << f.shift)))
                 return false;
     return true;
@@ -684,14 +693,34 @@ template <uint32_t Op>
 
 // A texel's field through the stage operation Op with the vertex channel v, narrowed into
 // field f of a 16-bit pixel in place: for a product, Div255 then the drop to the field's
-// bits is one division, floor(floor(x / 255) / 2^k) being floor(x / (255 2^k)).
+// bits is one division, floor(floor(x / 255) / 2^k) being floor(x / (255 2^k)). For the
+// fields of five and six bits that division is the high half of x times 0x8081 shifted
+// down by 7 + k, for every x a product plus 127 can be (checked below); shifted on into
+// the field, the two shifts are one, or none when they cancel.
+[[gnu::always_inline]] constexpr uint16_t HighTimes8081(uint16_t x) {
+    return static_cast<uint16_t>((static_cast<uint32_t>(x) * 0x8081u) >> 16);
+}
+constexpr bool DivFieldHolds() {
+    for (uint32_t x = 0; x <= 255u * 255u + 127u; ++x)
+        for (int k = 2; k <= 3; ++k)
+            if (static_cast<uint32_t>(HighTimes8081(static_cast<uint16_t>(x)) >> (7 + k)) !=
+                x / (255u << k))
+                return false;
+    return true;
+}
+static_assert(DivFieldHolds());
+
 template <Field f, uint32_t Op>
 [[gnu::always_inline]] constexpr uint16_t StagedField(uint16_t t, uint16_t v) {
     constexpr int bits = std::bit_width(f.max);
-    if constexpr (Op == 4 && bits > 0) {
-        const uint16_t x = static_cast<uint16_t>(t * v + 127u);
-        constexpr uint16_t by = static_cast<uint16_t>(255u << (8 - bits));
-        return static_cast<uint16_t>(static_cast<uint16_t>(x / by) << f.shift);
+    if constexpr (Op == 4 && (bits == 5 || bits == 6)) {
+        const uint16_t m = HighTimes8081(static_cast<uint16_t>(t * v + 127u));
+        constexpr int down = 7 + 8 - bits;
+        constexpr uint16_t mask = static_cast<uint16_t>(f.max << f.shift);
+        if constexpr (f.shift >= down)
+            return static_cast<uint16_t>(static_cast<uint16_t>(m << (f.shift - down)) & mask);
+        else
+            return static_cast<uint16_t>((m >> (down - f.shift)) & mask);
     } else {
         return Narrowed<f, uint16_t>(StageChannel<Op>(t, v));
     }
@@ -738,11 +767,17 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     constexpr FieldLayout tl = LayoutFor(TF), dl = LayoutFor(DF);
     const uint16_t a = StageChannel<AO>(Widened<tl.alpha>(t), vertex[0]);
     if constexpr (sizeof(D) == 2) {
-        const D out = StagedField<dl.red, CO>(TexelChannel<tl.red>(t), vertex[1]) |
-                      StagedField<dl.green, CO>(TexelChannel<tl.green>(t), vertex[2]) |
-                      StagedField<dl.blue, CO>(TexelChannel<tl.blue>(t), vertex[3]) |
-                      Narrowed<dl.alpha, D>(a);
-        return a == 0 ? d : out;
+        const D colour = StagedField<dl.red, CO>(TexelChannel<tl.red>(t), vertex[1]) |
+                         StagedField<dl.green, CO>(TexelChannel<tl.green>(t), vertex[2]) |
+                         StagedField<dl.blue, CO>(TexelChannel<tl.blue>(t), vertex[3]);
+        if constexpr (sizeof(t) == 2 && AO == 2 && tl.alpha.max == 1 && dl.alpha.max <= 1) {
+            // The texel's one alpha bit decides, and is the target's alpha bit.
+            const uint16_t bit = static_cast<uint16_t>(t & (1u << tl.alpha.shift));
+            const D alphaBit =
+                dl.alpha.max ? static_cast<D>(bit >> tl.alpha.shift << dl.alpha.shift) : 0;
+            return bit == 0 ? d : static_cast<D>(colour | alphaBit);
+        }
+        return a == 0 ? d : static_cast<D>(colour | Narrowed<dl.alpha, D>(a));
     }
     const D out = Narrowed<dl.red, D>(StageChannel<CO>(TexelChannel<tl.red>(t), vertex[1])) |
                   Narrowed<dl.green, D>(StageChannel<CO>(TexelChannel<tl.green>(t), vertex[2])) |
@@ -761,9 +796,9 @@ typedef uint16_t U16x16 __attribute__((vector_size(32)));
 typedef uint64_t U64x4 __attribute__((vector_size(32)));
 typedef uint64_t U64x2 __attribute__((vector_size(16)));
 
-// StagedTexelSolid for 32-bit texels onto 32-bit pixels, eight at a time while all eight
-// staged alphas are 0 or 255: the count of pixels done (a multiple of eight), the rest for
-// the pixel-by-pixel form.
+// StagedTexelSolid for 32-bit texels onto 32-bit pixels, sixteen and then eight at a time
+// while all their staged alphas are 0 or 255: the count of pixels done (a multiple of
+// eight), the rest for the pixel-by-pixel form.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
 [[gnu::always_inline]] inline int StagedSolidEights(uint32_t* __restrict d,
                                                     const uint32_t* __restrict s, int n,
@@ -786,30 +821,36 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     }
     // A target without alpha keeps 0 in its top byte.
     constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-    // Lanes times a factor, rounded, in place (by reference: vector values passed or
-    // returned would change the calling convention between the builds).
-    auto mul255 = [](U16x16& x, const U16x16& factor) __attribute__((always_inline)) {
-        x = x * factor + 127;
-        x = (x + 1 + (x >> 8)) >> 8;
-    };
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
+    // Eight pixels from i on staged into `drawn`; `partly` has the lanes whose staged alpha
+    // lies between 0 and 255. (By reference: vector values passed or returned would change
+    // the calling convention between the builds.)
+    auto eight = [&](int i, U32x8& drawn, U32x8& partly) __attribute__((always_inline)) {
         U32x8 t, under;
         std::memcpy(&t, s + i, sizeof t);
         std::memcpy(&under, d + i, sizeof under);
+        // Mul255 in each lane; x / 255 is Div255 over the products and sums here.
         U16x16 low = reinterpret_cast<U16x16>(t & 0x00FF00FFu);
         U16x16 high = reinterpret_cast<U16x16>((t >> 8) & 0x00FF00FFu) | highFill;
-        mul255(low, lowFactor);
-        mul255(high, highFactor);
+        low = (low * lowFactor + 127) / 255;
+        high = (high * highFactor + 127) / 255;
         const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
-        // Any staged alpha between 0 and 255, folded to one 64-bit half.
-        const U64x4 partly = reinterpret_cast<U64x4>((a - 1u) < 254u);
-        const U64x2 fold =
-            __builtin_shufflevector(partly, partly, 0, 1) | __builtin_shufflevector(partly, partly, 2, 3);
-        if ((fold[0] | fold[1]) != 0) break;
+        partly = (a + 1u) & 0xFEu;  // 0 for 0 and 255 only
         const U32x8 out =
             (reinterpret_cast<U32x8>(low) | reinterpret_cast<U32x8>(high) << 8) & kept;
-        const U32x8 drawn = a == 0u ? under : out;
+        drawn = a == 0u ? under : out;
+    };
+    // Any lane set, folded to one 64-bit half.
+    auto any = [](const U32x8& lanes) __attribute__((always_inline)) {
+        const U64x4 v = reinterpret_cast<U64x4>(lanes);
+        const U64x2 fold =
+            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
+        return (fold[0] | fold[1]) != 0;
+    };
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        U32x8 drawn, partly;
+        eight(i, drawn, partly);
+        if (any(partly)) break;
         std::memcpy(d + i, &drawn, sizeof drawn);
     }
     return i;
@@ -877,10 +918,8 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
     const VertexChannels vertex(diffuse);
     EachWidenedRow<PixelOf<DF>>(
         d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
-        [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
-            __attribute__((always_inline)) {
-                StagedTexelPixels<TF, DF, CO, AO>(o, from, n, vertex.c);
-            });
+        [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from) __attribute__((
+            always_inline)) { StagedTexelPixels<TF, DF, CO, AO>(o, from, n, vertex.c); });
 }
 
 // A row of pixels read as ARGB.
@@ -996,14 +1035,13 @@ WF_ROW_LOOP void TexelRows(uint8_t* __restrict d, size_t dPitch, const uint8_t* 
 // TexelPixels over the rows of a scaled quad, as EachWidenedRow walks them.
 template <PixelFormat TF, PixelFormat DF>
 WF_ROW_LOOP void TexelStretchRows(uint8_t* __restrict d, size_t dPitch,
-                                  const uint8_t* __restrict rows, size_t pitch,
-                                  const int* srcRows, int height, const int* cols, int n,
-                                  Widening w, PixelOf<TF>* __restrict widened) {
-    EachWidenedRow<PixelOf<DF>>(d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
-                                [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
-                                    __attribute__((always_inline)) {
-                                        TexelPixels<TF, DF>(o, from, n);
-                                    });
+                                  const uint8_t* __restrict rows, size_t pitch, const int* srcRows,
+                                  int height, const int* cols, int n, Widening w,
+                                  PixelOf<TF>* __restrict widened) {
+    EachWidenedRow<PixelOf<DF>>(
+        d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
+        [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
+            __attribute__((always_inline)) { TexelPixels<TF, DF>(o, from, n); });
 }
 
 }  // namespace platform::video::px

@@ -230,7 +230,8 @@ const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1)
 template <typename T>
 T* WidenedRow(int n) {
     thread_local std::vector<uint8_t> row;
-    if (row.size() < static_cast<size_t>(n) * sizeof(T)) row.resize(static_cast<size_t>(n) * sizeof(T));
+    if (row.size() < static_cast<size_t>(n) * sizeof(T))
+        row.resize(static_cast<size_t>(n) * sizeof(T));
     return reinterpret_cast<T*>(row.data());
 }
 
