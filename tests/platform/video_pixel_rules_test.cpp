@@ -189,9 +189,10 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         q.sx = rng.In(-10, 50), q.sy = rng.In(-5, 30);
         // Now and then a texel rectangle whose offsets pass the end of the int range.
         if (rng.Next() % 40 == 0) q.sx = INT_MAX - rng.In(0, 40), q.sy = INT_MIN + rng.In(0, 20);
-        // Mostly unscaled sprites (the row loop), also scaled, turned over and wrapping.
-        q.sw = rng.Next() % 3 ? q.dw : rng.Next() % 3 ? rng.In(-50, 50) : q.dw / 2;
-        q.sh = rng.Next() % 3 ? q.dh : rng.Next() % 3 ? rng.In(-30, 30) : q.dh / 2;
+        // Mostly unscaled sprites (the row loop), also scaled, turned over and wrapping,
+        // and enlarged two and four times.
+        q.sw = rng.Next() % 3 ? q.dw : rng.Next() % 3 ? rng.In(-50, 50) : q.dw / rng.Pick({2, 4});
+        q.sh = rng.Next() % 3 ? q.dh : rng.Next() % 3 ? rng.In(-30, 30) : q.dh / rng.Pick({2, 4});
         q.diffuse = rng.Pick(diffuses);
         q.colourOp = rng.Pick(ops);
         q.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);

@@ -3,6 +3,7 @@
 #include "platform/video/quad.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
@@ -175,35 +176,67 @@ int QuadTexel(int s, int c, int sw, int dw, int size) {
 
 namespace {
 
-// QuadTexel for the offsets start, start + 1, ... stepped without a division: the
-// quotient and remainder of the pixel centre's numerator move on by those of 2 sw over
-// the denominator 2 dw.
-class QuadTexelSteps {
-  public:
-    QuadTexelSteps(int s, int sw, int dw, int size, int start) : size_(size), den_(2ll * dw) {
-        const long long n = 2ll * s * dw + (2ll * start + 1) * sw;
-        q_ = FloorDiv(n, den_);
-        r_ = n - q_ * den_;
-        stepQ_ = FloorDiv(2ll * sw, den_);
-        stepR_ = 2ll * sw - stepQ_ * den_;
+// QuadTexel for the offsets start, start + 1, ..., start + n - 1 into out, stepped without
+// a division: the quotient and remainder of the pixel centre's numerator move on by those
+// of 2 sw over the denominator 2 dw. Even and odd offsets step in two chains of their own,
+// two offsets at a time, so that neither waits for the other.
+void QuadTexels(int* out, int n, int s, int sw, int dw, int size, int start) {
+    if (size <= 0) {
+        std::fill(out, out + n, 0);
+        return;
     }
-    int Index() const {
-        if (size_ <= 0) return 0;
-        if (q_ >= 0 && q_ < size_) return static_cast<int>(q_);
-        const long long m = q_ % size_;
-        return static_cast<int>(m < 0 ? m + size_ : m);
+    // Unscaled without a wrap, as sprites are: the texels count up from the first.
+    const int first = QuadTexel(s, start, sw, dw, size);
+    if (sw == dw && QuadTexel(s, start + n - 1, sw, dw, size) - first == n - 1) {
+        for (int i = 0; i < n; ++i) out[i] = first + i;
+        return;
     }
-    void Next() {
-        // Without a branch: a doubled quad carries every other step.
-        r_ += stepR_;
-        const long long carry = r_ >= den_;
-        q_ += stepQ_ + carry;
-        r_ -= den_ & -carry;
+    // Enlarged a power of two times, as characters drawn at twice their size are: the
+    // centre of pixel c falls in texel s + floor(c / k), c / k + 1 / 2k having the same
+    // floor as c / k.
+    if (sw > 0 && dw % sw == 0 && std::has_single_bit(static_cast<unsigned>(dw / sw))) {
+        const int shift = std::countr_zero(static_cast<unsigned>(dw / sw));
+        const long long lo = s + (static_cast<long long>(start) >> shift);
+        const long long hi = s + (static_cast<long long>(start + n - 1) >> shift);
+        if (lo >= 0 && hi < size) {
+            for (int i = 0; i < n; ++i) out[i] = s + ((start + i) >> shift);
+            return;
+        }
     }
-
-  private:
-    long long size_, den_, q_, r_, stepQ_, stepR_;
-};
+    // A 64-bit division is slow on some processors; the steps mostly need none.
+    const long long den = 2ll * dw;
+    auto floorDiv = [den](long long m) {
+        if (m >= 0 && m < den) return 0ll;
+        if (m >= den && m < 2 * den) return 1ll;
+        if (m < 0 && m >= -den) return -1ll;
+        return FloorDiv(m, den);
+    };
+    const long long num = 2ll * s * dw + (2ll * start + 1) * sw;
+    const long long stepQ = floorDiv(4ll * sw), stepR = 4ll * sw - stepQ * den;
+    long long q0 = FloorDiv(num, den), r0 = num - q0 * den;
+    const long long half = floorDiv(r0 + 2ll * sw);
+    long long q1 = q0 + half, r1 = r0 + 2ll * sw - half * den;
+    auto index = [size](long long t) {
+        if (t >= 0 && t < size) return static_cast<int>(t);
+        const long long m = t % size;
+        return static_cast<int>(m < 0 ? m + size : m);
+    };
+    // Without a branch: a doubled quad carries every other step.
+    auto step = [&](long long& qk, long long& rk) {
+        rk += stepR;
+        const long long carry = rk >= den;
+        qk += stepQ + carry;
+        rk -= den & -carry;
+    };
+    int i = 0;
+    for (; i + 2 <= n; i += 2) {
+        out[i] = index(q0);
+        out[i + 1] = index(q1);
+        step(q0, r0);
+        step(q1, r1);
+    }
+    if (i < n) out[i] = index(q0);
+}
 
 std::vector<int>& ScratchColumns() {
     thread_local std::vector<int> cols;
@@ -214,15 +247,7 @@ std::vector<int>& ScratchColumns() {
 const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1) {
     thread_local std::vector<int> rows;
     rows.resize(y1 - y0);
-    // Unscaled rows without a wrap, as a sprite's are, count up from the first.
-    const int first = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
-    if (q.sh == q.dh &&
-        QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - first == y1 - 1 - y0) {
-        for (int i = 0; i < y1 - y0; ++i) rows[i] = first + i;
-        return rows.data();
-    }
-    QuadTexelSteps steps(q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
-    for (int& r : rows) r = steps.Index(), steps.Next();
+    QuadTexels(rows.data(), y1 - y0, q.sy, q.sh, q.dh, texture.Height(), y0 - q.dy);
     return rows.data();
 }
 
@@ -347,20 +372,12 @@ bool QuadColumns(const Image& target, const Image& texture, const TexturedQuad& 
     if (x0 >= x1 || y0 >= y1) return false;
     const int n = x1 - x0;
     cols.resize(n);
-    // Unscaled without a wrap, as sprites are: the columns count up from the first.
-    const int first = QuadTexel(q.sx, x0 - q.dx, q.sw, q.dw, texture.Width());
-    if (countUp && q.sw == q.dw &&
-        QuadTexel(q.sx, x1 - 1 - q.dx, q.sw, q.dw, texture.Width()) - first == n - 1) {
-        for (int i = 0; i < n; ++i) cols[i] = first + i;
-        return true;
-    }
     if (!countUp) {
         for (int x = x0; x < x1; ++x)
             cols[x - x0] = QuadTexel(q.sx, x - q.dx, q.sw, q.dw, texture.Width());
         return true;
     }
-    QuadTexelSteps steps(q.sx, q.sw, q.dw, texture.Width(), x0 - q.dx);
-    for (int i = 0; i < n; ++i, steps.Next()) cols[i] = steps.Index();
+    QuadTexels(cols.data(), n, q.sx, q.sw, q.dw, texture.Width(), x0 - q.dx);
     return true;
 }
 
