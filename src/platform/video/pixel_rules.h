@@ -796,13 +796,12 @@ typedef uint16_t U16x16 __attribute__((vector_size(32)));
 typedef uint64_t U64x4 __attribute__((vector_size(32)));
 typedef uint64_t U64x2 __attribute__((vector_size(16)));
 
-// StagedTexelSolid for 32-bit texels onto 32-bit pixels, sixteen and then eight at a time
-// while all their staged alphas are 0 or 255: the count of pixels done (a multiple of
+// StagedTexelOver for 32-bit texels onto 32-bit pixels, eight at a time, without the blend
+// where all eight staged alphas are 0 or 255: the count of pixels done (a multiple of
 // eight), the rest for the pixel-by-pixel form.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::always_inline]] inline int StagedSolidEights(uint32_t* __restrict d,
-                                                    const uint32_t* __restrict s, int n,
-                                                    const uint16_t* vertex) {
+[[gnu::always_inline]] inline int StagedEights(uint32_t* __restrict d, const uint32_t* __restrict s,
+                                               int n, const uint16_t* vertex) {
     static_assert(CO == 2 || CO == 4, "the colour stage selects the texel or modulates");
     // Every stage here is Mul255 of the texel's channel (255 where it stands for none)
     // with a factor: the vertex channel, or 255 where the texel's channel is taken as it
@@ -821,10 +820,15 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
     }
     // A target without alpha keeps 0 in its top byte.
     constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-    // Eight pixels from i on staged into `drawn`; `partly` has the lanes whose staged alpha
-    // lies between 0 and 255. (By reference: vector values passed or returned would change
-    // the calling convention between the builds.)
-    auto eight = [&](int i, U32x8& drawn, U32x8& partly) __attribute__((always_inline)) {
+    // Any lane set, folded to one 64-bit half.
+    auto any = [](const U32x8& lanes) __attribute__((always_inline)) {
+        const U64x4 v = reinterpret_cast<U64x4>(lanes);
+        const U64x2 fold =
+            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
+        return (fold[0] | fold[1]) != 0;
+    };
+    const int whole = n & ~7;
+    for (int i = 0; i < whole; i += 8) {
         U32x8 t, under;
         std::memcpy(&t, s + i, sizeof t);
         std::memcpy(&under, d + i, sizeof under);
@@ -834,26 +838,22 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
         low = (low * lowFactor + 127) / 255;
         high = (high * highFactor + 127) / 255;
         const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
-        partly = (a + 1u) & 0xFEu;  // 0 for 0 and 255 only
+        // Staged alphas between 0 and 255 blend (0 and 255 are the only values for which
+        // a + 1 has none of the bits 0xFE), every channel as BlendChannel does.
+        if (any((a + 1u) & 0xFEu)) {
+            const U16x16 alpha = reinterpret_cast<U16x16>(a | a << 16);
+            const U16x16 lowUnder = reinterpret_cast<U16x16>(under & 0x00FF00FFu);
+            // (A target without alpha keeps none of the alpha lanes.)
+            const U16x16 highUnder = reinterpret_cast<U16x16>((under >> 8) & 0x00FF00FFu);
+            low = (low * alpha + lowUnder * (255 - alpha) + 127) / 255;
+            high = (high * alpha + highUnder * (255 - alpha) + 127) / 255;
+        }
         const U32x8 out =
             (reinterpret_cast<U32x8>(low) | reinterpret_cast<U32x8>(high) << 8) & kept;
-        drawn = a == 0u ? under : out;
-    };
-    // Any lane set, folded to one 64-bit half.
-    auto any = [](const U32x8& lanes) __attribute__((always_inline)) {
-        const U64x4 v = reinterpret_cast<U64x4>(lanes);
-        const U64x2 fold =
-            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
-        return (fold[0] | fold[1]) != 0;
-    };
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-        U32x8 drawn, partly;
-        eight(i, drawn, partly);
-        if (any(partly)) break;
+        const U32x8 drawn = a == 0u ? under : out;
         std::memcpy(d + i, &drawn, sizeof drawn);
     }
-    return i;
+    return whole;
 }
 
 // The vertex colour ARGB as its A, R, G, B channels.
@@ -872,13 +872,9 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
                                                      const uint16_t* vertex) {
     constexpr Field alpha = LayoutFor(TF).alpha;
     if constexpr (BytesOf(TF) == 4 && BytesOf(DF) == 4) {
-        int i = 0;
-        while (i < n) {
-            i += StagedSolidEights<TF, DF, CO, AO>(d + i, s + i, n - i, vertex);
-            // Eight with a staged alpha between, or the last few: pixel by pixel.
-            const int end = std::min(i + 8, n);
-            for (; i < end; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
-        }
+        // The last few pixel by pixel.
+        for (int i = StagedEights<TF, DF, CO, AO>(d, s, n, vertex); i < n; ++i)
+            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
         return;
     }
     // A texture without alpha or with a one-bit alpha, passed as it is: 0 or 255 always.
