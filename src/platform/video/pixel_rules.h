@@ -912,6 +912,36 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                                  int height, const int* cols, int n, Widening w,
                                  PixelOf<TF>* __restrict widened, uint32_t diffuse) {
     const VertexChannels vertex(diffuse);
+    if constexpr (BytesOf(TF) == 2 && LayoutFor(TF).alpha.max <= 1 && AO == 2) {
+        if (w.times == 1) {
+            // Texels side by side, every staged alpha 0 or 255: a chunk's column down all
+            // the rows at a time, so that the stage's constants are set up once for them.
+            using D = PixelOf<DF>;
+            using T = PixelOf<TF>;
+            auto target = [&](int r, int c) __attribute__((always_inline)) {
+                return reinterpret_cast<D*>(d + static_cast<size_t>(r) * dPitch) + c;
+            };
+            auto texels = [&](int r, int c) __attribute__((always_inline)) {
+                return reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch) +
+                       cols[0] + c;
+            };
+            int c = 0;
+            for (; c + kChunk <= n; c += kChunk)
+                for (int r = 0; r < height; ++r) {
+                    D* o = target(r, c);
+                    const T* from = texels(r, c);
+                    for (int k = 0; k < kChunk; ++k)
+                        o[k] = StagedTexelSolid<TF, DF, CO, AO>(from[k], o[k], vertex.c);
+                }
+            for (int r = 0; c < n && r < height; ++r) {
+                D* o = target(r, c);
+                const T* from = texels(r, c);
+                for (int k = 0; k < n - c; ++k)
+                    o[k] = StagedTexelSolid<TF, DF, CO, AO>(from[k], o[k], vertex.c);
+            }
+            return;
+        }
+    }
     EachWidenedRow<PixelOf<DF>>(
         d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
         [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from) __attribute__((
