@@ -60,13 +60,16 @@ void ExpectSameBytes(const vid::Image& fast, const vid::Image& reference) {
 
 // A quad drawn from a random texture (a sprite sheet in odd cases) onto one random target
 // by the row loops and by the reference: the same bytes.
+// Wide cases take a texture and a target wider than the row loops' sprite widths.
 template <typename Quad>
 void ExpectQuadMatchesReference(Rng& rng, int n, PixelFormat tf, PixelFormat df, const Quad& q,
                                 void (*fast)(vid::Image&, const vid::Image&, const Quad&),
-                                void (*reference)(vid::Image&, const vid::Image&, const Quad&)) {
+                                void (*reference)(vid::Image&, const vid::Image&, const Quad&),
+                                bool wide = false) {
+    const int tw = wide ? 160 : 40, dw = wide ? 170 : 60;
     const vid::Image texture =
-        n % 2 ? RandomSprite(rng, tf, 40, 24) : RandomImage(rng, tf, 40, 24, 0);
-    vid::Image drawn = RandomImage(rng, df, 60, 35, 0);
+        n % 2 ? RandomSprite(rng, tf, tw, 24) : RandomImage(rng, tf, tw, 24, 0);
+    vid::Image drawn = RandomImage(rng, df, dw, 35, 0);
     vid::Image expected = drawn;
     fast(drawn, texture, q);
     reference(expected, texture, q);
@@ -193,16 +196,21 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
         // and enlarged two and four times.
         q.sw = rng.Next() % 3 ? q.dw : rng.Next() % 3 ? rng.In(-50, 50) : q.dw / rng.Pick({2, 4});
         q.sh = rng.Next() % 3 ? q.dh : rng.Next() % 3 ? rng.In(-30, 30) : q.dh / rng.Pick({2, 4});
+        // Now and then a quad wider than a sprite.
+        const bool wide = n % 5 == 0;
+        if (wide) q.dx = rng.In(-20, 40), q.dw = rng.In(60, 160), q.sx = rng.In(0, 20);
+        if (wide && rng.Next() % 2) q.sw = q.dw;
         q.diffuse = rng.Pick(diffuses);
         q.colourOp = rng.Pick(ops);
         q.alphaOp = rng.Next() % 2 ? vid::kTopSelectArg1 : rng.Pick(ops);
         SCOPED_TRACE(testing::Message()
-                     << "case " << n << " " << vid::FormatName(tf) << "->" << vid::FormatName(df)
-                     << " d " << q.dx << "," << q.dy << " " << q.dw << "x" << q.dh << " s " << q.sx
-                     << "," << q.sy << " " << q.sw << "x" << q.sh << " colour " << std::hex
-                     << q.diffuse << std::dec << " ops " << q.colourOp << "," << q.alphaOp);
+                     << "case " << n << (wide ? " wide " : " ") << vid::FormatName(tf) << "->"
+                     << vid::FormatName(df) << " d " << q.dx << "," << q.dy << " " << q.dw << "x"
+                     << q.dh << " s " << q.sx << "," << q.sy << " " << q.sw << "x" << q.sh
+                     << " colour " << std::hex << q.diffuse << std::dec << " ops " << q.colourOp
+                     << "," << q.alphaOp);
         ExpectQuadMatchesReference(rng, n, tf, df, q, vid::DrawTexturedQuad,
-                                   vid::DrawTexturedQuadReference);
+                                   vid::DrawTexturedQuadReference, wide);
         if (HasFatalFailure()) return;
     }
 }

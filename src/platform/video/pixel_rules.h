@@ -797,50 +797,45 @@ typedef uint64_t U64x4 __attribute__((vector_size(32)));
 typedef uint64_t U64x2 __attribute__((vector_size(16)));
 
 // StagedTexelOver for 32-bit texels onto 32-bit pixels, eight at a time, without the blend
-// where all eight staged alphas are 0 or 255: the count of pixels done (a multiple of
-// eight), the rest for the pixel-by-pixel form.
+// where all eight staged alphas are 0 or 255.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
-[[gnu::always_inline]] inline int StagedEights(uint32_t* __restrict d, const uint32_t* __restrict s,
-                                               int n, const uint16_t* vertex) {
+class StagedEight {
     static_assert(CO == 2 || CO == 4, "the colour stage selects the texel or modulates");
+
+  public:
     // Every stage here is Mul255 of the texel's channel (255 where it stands for none)
     // with a factor: the vertex channel, or 255 where the texel's channel is taken as it
     // is (Mul255 of x and 255 is x).
-    constexpr bool textureAlpha = LayoutFor(TF).alpha.max != 0;
-    const uint16_t colour[3] = {CO == 2 ? uint16_t{255} : vertex[3],
-                                CO == 2 ? uint16_t{255} : vertex[2],
-                                CO == 2 ? uint16_t{255} : vertex[1]};
-    const uint16_t alphaFactor = AO == 2 ? 255 : vertex[0];
-    const uint16_t alphaFill = !textureAlpha || AO == 3 ? 255 : 0;
-    U16x16 lowFactor = {}, highFactor = {}, highFill = {};
-    for (int k = 0; k < 16; k += 2) {
-        lowFactor[k] = colour[0], lowFactor[k + 1] = colour[2];
-        highFactor[k] = colour[1], highFactor[k + 1] = alphaFactor;
-        highFill[k + 1] = alphaFill;
+    explicit StagedEight(const uint16_t* vertex) {
+        constexpr bool textureAlpha = LayoutFor(TF).alpha.max != 0;
+        const uint16_t colour[3] = {CO == 2 ? uint16_t{255} : vertex[3],
+                                    CO == 2 ? uint16_t{255} : vertex[2],
+                                    CO == 2 ? uint16_t{255} : vertex[1]};
+        const uint16_t alphaFactor = AO == 2 ? 255 : vertex[0];
+        const uint16_t alphaFill = !textureAlpha || AO == 3 ? 255 : 0;
+        for (int k = 0; k < 16; k += 2) {
+            lowFactor_[k] = colour[0], lowFactor_[k + 1] = colour[2];
+            highFactor_[k] = colour[1], highFactor_[k + 1] = alphaFactor;
+            highFill_[k + 1] = alphaFill;
+        }
     }
-    // A target without alpha keeps 0 in its top byte.
-    constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-    // Any lane set, folded to one 64-bit half.
-    auto any = [](const U32x8& lanes) __attribute__((always_inline)) {
-        const U64x4 v = reinterpret_cast<U64x4>(lanes);
-        const U64x2 fold =
-            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
-        return (fold[0] | fold[1]) != 0;
-    };
-    const int whole = n & ~7;
-    for (int i = 0; i < whole; i += 8) {
+
+    // The eight pixels at d with the eight texels at s drawn over them.
+    [[gnu::always_inline]] void operator()(uint32_t* d, const uint32_t* s) const {
+        // A target without alpha keeps 0 in its top byte.
+        constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
         U32x8 t, under;
-        std::memcpy(&t, s + i, sizeof t);
-        std::memcpy(&under, d + i, sizeof under);
+        std::memcpy(&t, s, sizeof t);
+        std::memcpy(&under, d, sizeof under);
         // Mul255 in each lane; x / 255 is Div255 over the products and sums here.
         U16x16 low = reinterpret_cast<U16x16>(t & 0x00FF00FFu);
-        U16x16 high = reinterpret_cast<U16x16>((t >> 8) & 0x00FF00FFu) | highFill;
-        low = (low * lowFactor + 127) / 255;
-        high = (high * highFactor + 127) / 255;
+        U16x16 high = reinterpret_cast<U16x16>((t >> 8) & 0x00FF00FFu) | highFill_;
+        low = (low * lowFactor_ + 127) / 255;
+        high = (high * highFactor_ + 127) / 255;
         const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
         // Staged alphas between 0 and 255 blend (0 and 255 are the only values for which
         // a + 1 has none of the bits 0xFE), every channel as BlendChannel does.
-        if (any((a + 1u) & 0xFEu)) {
+        if (Any((a + 1u) & 0xFEu)) {
             const U16x16 alpha = reinterpret_cast<U16x16>(a | a << 16);
             const U16x16 lowUnder = reinterpret_cast<U16x16>(under & 0x00FF00FFu);
             // (A target without alpha keeps none of the alpha lanes.)
@@ -851,10 +846,20 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
         const U32x8 out =
             (reinterpret_cast<U32x8>(low) | reinterpret_cast<U32x8>(high) << 8) & kept;
         const U32x8 drawn = a == 0u ? under : out;
-        std::memcpy(d + i, &drawn, sizeof drawn);
+        std::memcpy(d, &drawn, sizeof drawn);
     }
-    return whole;
-}
+
+  private:
+    // Any lane set, folded to one 64-bit half.
+    [[gnu::always_inline]] static bool Any(const U32x8& lanes) {
+        const U64x4 v = reinterpret_cast<U64x4>(lanes);
+        const U64x2 fold =
+            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
+        return (fold[0] | fold[1]) != 0;
+    }
+
+    U16x16 lowFactor_ = {}, highFactor_ = {}, highFill_ = {};
+};
 
 // The vertex colour ARGB as its A, R, G, B channels.
 struct VertexChannels {
@@ -872,9 +877,11 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
                                                      const uint16_t* vertex) {
     constexpr Field alpha = LayoutFor(TF).alpha;
     if constexpr (BytesOf(TF) == 4 && BytesOf(DF) == 4) {
+        const StagedEight<TF, DF, CO, AO> eight(vertex);
+        int i = 0;
+        for (; i + 8 <= n; i += 8) eight(d + i, s + i);
         // The last few pixel by pixel.
-        for (int i = StagedEights<TF, DF, CO, AO>(d, s, n, vertex); i < n; ++i)
-            d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
+        for (; i < n; ++i) d[i] = StagedTexelOver<TF, DF, CO, AO>(s[i], d[i], vertex);
         return;
     }
     // A texture without alpha or with a one-bit alpha, passed as it is: 0 or 255 always.
@@ -912,10 +919,34 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                                  int height, const int* cols, int n, Widening w,
                                  PixelOf<TF>* __restrict widened, uint32_t diffuse) {
     const VertexChannels vertex(diffuse);
+    // Sprite-wide quads whose texels lie side by side run a column of eight or of a chunk
+    // down all the rows at a time, so that the stage's constants are set up once for all
+    // of them; wider ones go row by row, which keeps their rows in the cache.
+    const bool columns = w.times == 1 && n <= 4 * kChunk;
+    if constexpr (BytesOf(TF) == 4 && BytesOf(DF) == 4) {
+        if (columns) {
+            const StagedEight<TF, DF, CO, AO> eight(vertex.c);
+            auto target = [&](int r) __attribute__((always_inline)) {
+                return reinterpret_cast<uint32_t*>(d + static_cast<size_t>(r) * dPitch);
+            };
+            auto texels = [&](int r) __attribute__((always_inline)) {
+                return reinterpret_cast<const uint32_t*>(rows +
+                                                         static_cast<size_t>(srcRows[r]) * pitch) +
+                       cols[0];
+            };
+            int c = 0;
+            for (; c + 8 <= n; c += 8)
+                for (int r = 0; r < height; ++r) eight(target(r) + c, texels(r) + c);
+            for (int r = 0; c < n && r < height; ++r)
+                for (int k = c; k < n; ++k)
+                    target(r)[k] =
+                        StagedTexelOver<TF, DF, CO, AO>(texels(r)[k], target(r)[k], vertex.c);
+            return;
+        }
+    }
     if constexpr (BytesOf(TF) == 2 && LayoutFor(TF).alpha.max <= 1 && AO == 2) {
-        if (w.times == 1) {
-            // Texels side by side, every staged alpha 0 or 255: a chunk's column down all
-            // the rows at a time, so that the stage's constants are set up once for them.
+        if (columns) {
+            // Every staged alpha 0 or 255.
             using D = PixelOf<DF>;
             using T = PixelOf<TF>;
             auto target = [&](int r, int c) __attribute__((always_inline)) {
