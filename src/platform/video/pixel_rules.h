@@ -773,8 +773,11 @@ template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
         if constexpr (sizeof(t) == 2 && AO == 2 && tl.alpha.max == 1 && dl.alpha.max <= 1) {
             // The texel's one alpha bit decides, and is the target's alpha bit.
             const uint16_t bit = static_cast<uint16_t>(t & (1u << tl.alpha.shift));
-            const D alphaBit =
-                dl.alpha.max ? static_cast<D>(bit >> tl.alpha.shift << dl.alpha.shift) : 0;
+            D alphaBit = 0;
+            if constexpr (dl.alpha.max != 0 && tl.alpha.shift == dl.alpha.shift)
+                alphaBit = bit;
+            else if constexpr (dl.alpha.max != 0)
+                alphaBit = static_cast<D>(bit >> tl.alpha.shift << dl.alpha.shift);
             return bit == 0 ? d : static_cast<D>(colour | alphaBit);
         }
         return a == 0 ? d : static_cast<D>(colour | Narrowed<dl.alpha, D>(a));
