@@ -107,8 +107,12 @@ Blit RandomBlit(Rng& rng, bool stretch) {
     if (stretch && rng.Next() % 4) {
         b.sw = rng.In(1, 60) * (rng.Next() % 3 ? 1 : -1);
         b.sh = rng.In(1, 30) * (rng.Next() % 3 ? 1 : -1);
-        // Doubled, as characters of twice the size are drawn: each source pixel twice.
-        if (rng.Next() % 3 == 0) b.sw = std::max(b.dw / 2, 1), b.sh = std::max(b.dh / 2, 1);
+        // Doubled or four times, as characters of twice the size are drawn: each source
+        // pixel twice (or four times).
+        if (rng.Next() % 3 == 0) {
+            const int times = rng.Next() % 3 ? 2 : 4;
+            b.sw = std::max(b.dw / times, 1), b.sh = std::max(b.dh / times, 1);
+        }
     }
     b.sameImage = rng.Next() % 6 == 0;
     if (b.sameImage) b.dstFormat = b.srcFormat, b.rule.convert = vid::PixelConvert::Raw;

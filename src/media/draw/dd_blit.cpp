@@ -44,6 +44,10 @@ void ClipScaled(int& d, int& dn, int& s, int& sn, int srcSize, int dstSize, bool
     long long a = mirrored ? static_cast<long long>(s) + sn : s;
     long long b = mirrored ? s : static_cast<long long>(s) + sn;
     long long len = b - a;
+    // Wholly inside both pictures, as most sprites are: nothing is cut.
+    if (len > 0 && a >= 0 && b <= srcSize &&
+        (!cutDestination || (d >= 0 && static_cast<long long>(d) + dn <= dstSize)))
+        return;
     const long long ca = std::max(a, 0ll), cb = std::min(b, static_cast<long long>(srcSize));
     if (cb <= ca) {
         sn = 0;

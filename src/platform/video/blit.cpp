@@ -4,6 +4,7 @@
 #include "platform/video/blit.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -113,14 +114,29 @@ class StretchSteps {
 // The offsets along one axis of a stretch whose destination and source pixels both lie
 // inside their images: the first one, and the source index of each into `out` (empty
 // when there are none). The source index moves monotonically with the offset, so those
-// offsets form one run.
-void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vector<int>& out,
-               int& first) {
+// offsets form one run. Returns k where the source is enlarged 2^k times and not turned
+// over (index s + offset / 2^k), otherwise -1.
+int InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vector<int>& out,
+              int& first) {
     const int start = std::max(0, -d);
     const int end = static_cast<int>(std::min<long long>(dn, static_cast<long long>(dstSize) - d));
     if (start >= end) {
         out.clear();
-        return;
+        return -1;
+    }
+    // Enlarged a power of two times, as sprites drawn at twice their size are: the
+    // quotient is a shift, and the indices need no steps.
+    const unsigned times = sn > 0 && dn % sn == 0 ? static_cast<unsigned>(dn / sn) : 0;
+    if (times != 0 && (times & (times - 1)) == 0) {
+        const int shift = std::countr_zero(times);
+        const long long a = s + (start >> shift), b = s + ((end - 1) >> shift);
+        if (a >= 0 && b < srcSize) {
+            out.resize(static_cast<size_t>(end - start));
+            int* o = out.data();
+            px::EachPixel(end - start, [&](int i) { o[i] = s + ((start + i) >> shift); });
+            first = start;
+            return shift;
+        }
     }
     StretchSteps steps(s, sn, dn, start);
     // Both ends inside the source: every offset between is too (the common sprite). The
@@ -130,7 +146,7 @@ void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vect
         out.resize(static_cast<size_t>(end - start));
         for (int& index : out) index = steps.Index(), steps.Next();
         first = start;
-        return;
+        return -1;
     }
     out.clear();
     for (int c = start; c < end; ++c, steps.Next()) {
@@ -142,6 +158,7 @@ void InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vect
         if (out.empty()) first = c;
         out.push_back(si);
     }
+    return -1;
 }
 
 }  // namespace
@@ -251,7 +268,7 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     std::vector<int>& cols = ScratchColumns();
     std::vector<int>& srcRows = ScratchRows();
     int c0 = 0, r0 = 0;
-    InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), cols, c0);
+    const int columnShift = InsideRun(dx, dw, dst.Width(), sx, sw, src.Width(), cols, c0);
     InsideRun(dy, dh, dst.Height(), sy, sh, src.Height(), srcRows, r0);
     if (cols.empty() || srcRows.empty()) return;
     const int r1 = r0 + static_cast<int>(srcRows.size());
@@ -279,10 +296,17 @@ void BltStretch(Image& dst, int dx, int dy, int dw, int dh, const Image& src, in
     }
     const CopyRule effective = Effective(rule, bytes);
     // Each source row is widened once and copied to every destination row that shows it.
-    const px::Widening widening = px::WideningOf(cols.data(), n);
+    // Columns enlarged once or twice need no look at the table.
+    px::Widening widening;
+    if (columnShift == 0)
+        widening = {1, 1};
+    else if (columnShift == 1 && n > 1)
+        widening = {2, cols[1] == cols[0] ? 2 : 1};
+    else
+        widening = px::WideningOf(cols.data(), n);
     std::vector<uint8_t>& widened = ScratchWidened();
-    if (widened.size() < static_cast<size_t>(n) * bytes)
-        widened.resize(static_cast<size_t>(n) * bytes);
+    const size_t widenedBytes = static_cast<size_t>(n) * bytes * px::kWidenedRows;
+    if (widened.size() < widenedBytes) widened.resize(widenedBytes);
     px::WithPixelSize(bytes, [&](auto pixel) {
         using T = decltype(pixel);
         px::WithRule(effective, [&]<SkipRule S, PixelConvert C>() {

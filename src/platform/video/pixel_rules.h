@@ -415,6 +415,20 @@ template <typename T>
     if (w.lead == 1) *o++ = *p++;
     const int pairs = static_cast<int>(out + n - o) / 2;
     int j = 0;
+    if constexpr (sizeof(T) == 1) {
+        // Bytes are doubled a whole vector at a time: the drawing reads them back that wide
+        // soon after, which narrower writes would hold up.
+        typedef uint8_t U8x16 __attribute__((vector_size(16)));
+        typedef uint8_t U8x32 __attribute__((vector_size(32)));
+        for (; j + 16 <= pairs; j += 16) {
+            U8x16 v;
+            std::memcpy(&v, p + j, sizeof v);
+            const U8x32 twice = __builtin_shufflevector(
+                v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11,
+                11, 12, 12, 13, 13, 14, 14, 15, 15);
+            std::memcpy(o + 2 * j, &twice, sizeof twice);
+        }
+    }
     for (; j + kChunk <= pairs; j += kChunk)
         for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
     for (; j < pairs; ++j) o[2 * j] = o[2 * j + 1] = p[j];
@@ -426,28 +440,45 @@ WF_ROW_LOOP void WidenRow(T* __restrict out, const T* __restrict s, const int* c
     WidenPixels(out, s, cols, n, w);
 }
 
+// How many widened source rows EachWidenedRow keeps at once: a row is read back a few
+// rows after it was written rather than at once, where the wide reads of the drawing
+// would wait on the narrower writes of the widening.
+constexpr int kWidenedRows = 8;
+
 // The rows of a sprite in one call: destination row r (dPitch bytes apart) shows source
 // row srcRows[r] of `rows` (pitch bytes apart), its columns widened as WidenRow widens
-// them into `widened` (once for the rows that repeat it), or read straight from the
-// source where they lie side by side. draw(o, from) draws one row.
+// them into `widened` (n x kWidenedRows pixels; once for the rows that repeat it), or
+// read straight from the source where they lie side by side. draw(o, from) draws one
+// row.
 template <typename D, typename T, typename Draw>
 [[gnu::always_inline]] inline void EachWidenedRow(uint8_t* d, size_t dPitch, const uint8_t* rows,
                                                   size_t pitch, const int* srcRows, int height,
                                                   const int* cols, int n, Widening w, T* widened,
                                                   Draw&& draw) {
-    int shown = -1;
-    for (int r = 0; r < height; ++r) {
-        const T* s = reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch);
-        D* o = reinterpret_cast<D*>(d + static_cast<size_t>(r) * dPitch);
-        if (w.times == 1) {
-            draw(o, s + cols[0]);
-            continue;
+    const auto source = [&](int r) {
+        return reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch);
+    };
+    const auto target = [&](int r) {
+        return reinterpret_cast<D*>(d + static_cast<size_t>(r) * dPitch);
+    };
+    if (w.times == 1) {
+        for (int r = 0; r < height; ++r) draw(target(r), source(r) + cols[0]);
+        return;
+    }
+    const auto repeats = [&](int r, int first) { return r > first && srcRows[r] == srcRows[r - 1]; };
+    for (int first = 0; first < height;) {
+        int end = first;
+        T* slot = widened;
+        for (int kept = 0; end < height; ++end) {
+            if (repeats(end, first)) continue;
+            if (kept == kWidenedRows) break;
+            WidenPixels(widened + static_cast<size_t>(kept++) * n, source(end), cols, n, w);
         }
-        if (srcRows[r] != shown) {
-            WidenPixels(widened, s, cols, n, w);
-            shown = srcRows[r];
+        for (int r = first; r < end; ++r) {
+            if (r > first && !repeats(r, first)) slot += n;
+            draw(target(r), slot);
         }
-        draw(o, widened);
+        first = end;
     }
 }
 

@@ -251,13 +251,13 @@ const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1)
     return rows.data();
 }
 
-// Room for one widened row of n texels of T.
+// Room for the widened rows of n texels of T that the row loops keep at once.
 template <typename T>
-T* WidenedRow(int n) {
-    thread_local std::vector<uint8_t> row;
-    if (row.size() < static_cast<size_t>(n) * sizeof(T))
-        row.resize(static_cast<size_t>(n) * sizeof(T));
-    return reinterpret_cast<T*>(row.data());
+T* WidenedRows(int n) {
+    thread_local std::vector<uint8_t> rows;
+    const size_t bytes = static_cast<size_t>(n) * sizeof(T) * px::kWidenedRows;
+    if (rows.size() < bytes) rows.resize(bytes);
+    return reinterpret_cast<T*>(rows.data());
 }
 
 // The common sprite: a white vertex colour that modulates (or is ignored) and the
@@ -294,7 +294,7 @@ void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, i
     }
     px::TexelStretchRows<TF, DF>(d, target.Pitch(), texture.Data(), texture.Pitch(),
                                  QuadRows(texture, q, y0, y1), y1 - y0, cols, n, widening,
-                                 WidenedRow<T>(n));
+                                 WidenedRows<T>(n));
 }
 
 // The stage operations StagedTexelRows runs, as one number (colour op x 16 + alpha op);
@@ -341,7 +341,7 @@ void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, 
     const int n = x1 - x0;
     const px::Widening widening = QuadWidening(q, cols, n);
     const int* rows = QuadRows(texture, q, y0, y1);
-    T* widened = WidenedRow<T>(n);
+    T* widened = WidenedRows<T>(n);
     if (const StagedRows<TF, DF> staged = StagedRowsOf<TF, DF>(q)) {
         staged(target.Row(y0) + x0 * sizeof(D), target.Pitch(), texture.Data(), texture.Pitch(),
                rows, y1 - y0, cols, n, widening, widened, q.diffuse);
