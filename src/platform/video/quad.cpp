@@ -188,7 +188,7 @@ void QuadTexels(int* out, int n, int s, int sw, int dw, int size, int start) {
     // Unscaled without a wrap, as sprites are: the texels count up from the first.
     const int first = QuadTexel(s, start, sw, dw, size);
     if (sw == dw && QuadTexel(s, start + n - 1, sw, dw, size) - first == n - 1) {
-        for (int i = 0; i < n; ++i) out[i] = first + i;
+        px::EachPixel(n, [&](int i) { out[i] = first + i; });
         return;
     }
     // Enlarged a power of two times, as characters drawn at twice their size are: the
@@ -199,7 +199,7 @@ void QuadTexels(int* out, int n, int s, int sw, int dw, int size, int start) {
         const long long lo = s + (static_cast<long long>(start) >> shift);
         const long long hi = s + (static_cast<long long>(start + n - 1) >> shift);
         if (lo >= 0 && hi < size) {
-            for (int i = 0; i < n; ++i) out[i] = s + ((start + i) >> shift);
+            px::EachPixel(n, [&](int i) { out[i] = s + ((start + i) >> shift); });
             return;
         }
     }
