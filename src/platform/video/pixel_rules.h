@@ -336,6 +336,13 @@ template <typename T, SkipRule S, PixelConvert C, int W>
         int i = 0;
         for (; i + kChunk <= n; i += kChunk)
             for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
+        // The rest as the last whole chunk, over pixels already drawn: a pixel copied
+        // again from the same source comes out the same.
+        if (i < n && n >= kChunk) {
+            i = n - kChunk;
+            for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
+            return;
+        }
         for (; i < n; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
     }
 }
@@ -431,6 +438,12 @@ template <typename T>
     }
     for (; j + kChunk <= pairs; j += kChunk)
         for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
+    // The rest as the last whole chunk, which writes the same pairs again.
+    if (j < pairs && pairs >= kChunk) {
+        j = pairs - kChunk;
+        for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
+        j = pairs;
+    }
     for (; j < pairs; ++j) o[2 * j] = o[2 * j + 1] = p[j];
     if (o + 2 * pairs < out + n) o[2 * pairs] = p[pairs];
 }
