@@ -100,9 +100,12 @@ Blit RandomBlit(Rng& rng, bool stretch) {
     b.dx = rng.In(-40, 60), b.dy = rng.In(-20, 40);
     b.sx = rng.In(-20, 50), b.sy = rng.In(-10, 30);
     b.dw = rng.In(0, 70), b.dh = rng.In(0, 30);
-    // Sprite widths, all inside both images: the rows of a fixed length.
-    if (rng.Next() % 4 == 0)
-        b.dw = rng.Next() % 2 ? 16 : 32, b.dx = rng.In(0, 28), b.sx = rng.In(0, 18);
+    // Sprite widths, all inside both images: the rows of a fixed length. Or a sprite of
+    // 64 (32 at twice the size) hanging over both edges of the target.
+    if (rng.Next() % 4 == 0) {
+        b.dw = rng.Pick({16, 32, 64}), b.dx = rng.In(0, 28), b.sx = rng.In(0, 18);
+        if (b.dw == 64) b.dx = rng.In(-5, 4);
+    }
     b.sw = b.dw, b.sh = b.dh;
     if (stretch && rng.Next() % 4) {
         b.sw = rng.In(1, 60) * (rng.Next() % 3 ? 1 : -1);
@@ -113,6 +116,7 @@ Blit RandomBlit(Rng& rng, bool stretch) {
             const int times = rng.Next() % 3 ? 2 : 4;
             b.sw = std::max(b.dw / times, 1), b.sh = std::max(b.dh / times, 1);
         }
+        if (b.dw == 64) b.sw = 32;
     }
     b.sameImage = rng.Next() % 6 == 0;
     if (b.sameImage) b.dstFormat = b.srcFormat, b.rule.convert = vid::PixelConvert::Raw;

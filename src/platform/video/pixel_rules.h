@@ -404,6 +404,19 @@ inline Widening WideningOf(const int* cols, int n) {
     return {};
 }
 
+// Sixteen bytes from p, each twice, into out (32 bytes).
+[[gnu::always_inline]] inline void DoubledBytes(uint8_t* __restrict out,
+                                                const uint8_t* __restrict p) {
+    typedef uint8_t U8x16 __attribute__((vector_size(16)));
+    typedef uint8_t U8x32 __attribute__((vector_size(32)));
+    U8x16 v;
+    std::memcpy(&v, p, sizeof v);
+    const U8x32 twice =
+        __builtin_shufflevector(v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9,
+                                10, 10, 11, 11, 12, 12, 13, 13, 14, 14, 15, 15);
+    std::memcpy(out, &twice, sizeof twice);
+}
+
 // The source pixels of a stretched row into `out`: column c takes s[cols[c]], the
 // widening found by WideningOf read without the table.
 template <typename T>
@@ -425,16 +438,7 @@ template <typename T>
     if constexpr (sizeof(T) == 1) {
         // Bytes are doubled a whole vector at a time: the drawing reads them back that wide
         // soon after, which narrower writes would hold up.
-        typedef uint8_t U8x16 __attribute__((vector_size(16)));
-        typedef uint8_t U8x32 __attribute__((vector_size(32)));
-        for (; j + 16 <= pairs; j += 16) {
-            U8x16 v;
-            std::memcpy(&v, p + j, sizeof v);
-            const U8x32 twice = __builtin_shufflevector(
-                v, v, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11,
-                11, 12, 12, 13, 13, 14, 14, 15, 15);
-            std::memcpy(o + 2 * j, &twice, sizeof twice);
-        }
+        for (; j + 16 <= pairs; j += 16) DoubledBytes(o + 2 * j, p + j);
     }
     for (; j + kChunk <= pairs; j += kChunk)
         for (int k = 0; k < kChunk; ++k) o[2 * (j + k)] = o[2 * (j + k) + 1] = p[j + k];
@@ -501,6 +505,26 @@ WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t
                              size_t pitch, const int* srcRows, int height, const int* cols, int n,
                              Widening w, T* __restrict widened, uint32_t key) {
     const T k = static_cast<T>(key);
+    if constexpr (sizeof(T) == 1) {
+        // Bytes doubled from the first column on, as sprites drawn at twice their size
+        // are: each piece of 32 is doubled in a register and drawn from there, the last
+        // one laid over the piece before where the row is not a whole number of them.
+        if (w.times == 2 && w.lead == 2 && n >= 32 && n % 2 == 0) {
+            for (int r = 0; r < height; ++r) {
+                const uint8_t* p = rows + static_cast<size_t>(srcRows[r]) * pitch + cols[0];
+                uint8_t* o = d + static_cast<size_t>(r) * dPitch;
+                auto piece = [&](int c) __attribute__((always_inline)) {
+                    uint8_t from[32];
+                    DoubledBytes(from, p + c / 2);
+                    CopyPixels<T, S, C, 32>(o + c, from, 32, k, key);
+                };
+                int c = 0;
+                for (; c + 32 <= n; c += 32) piece(c);
+                if (c < n) piece(n - 32);
+            }
+            return;
+        }
+    }
     EachWidenedRow<T>(
         d, dPitch, rows, pitch, srcRows, height, cols, n, w,
         widened, [&](T* __restrict o, const T* __restrict from) __attribute__((always_inline)) {
