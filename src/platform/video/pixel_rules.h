@@ -884,6 +884,7 @@ class StagedEight {
                                     CO == 2 ? uint16_t{255} : vertex[1]};
         const uint16_t alphaFactor = AO == 2 ? 255 : vertex[0];
         const uint16_t alphaFill = !textureAlpha || AO == 3 ? 255 : 0;
+        alphaFactor_ = alphaFactor, alphaFill_ = alphaFill;
         for (int k = 0; k < 16; k += 2) {
             lowFactor_[k] = colour[0], lowFactor_[k + 1] = colour[2];
             highFactor_[k] = colour[1], highFactor_[k + 1] = alphaFactor;
@@ -891,7 +892,30 @@ class StagedEight {
         }
     }
 
-    // The eight pixels at d with the eight texels at s drawn over them.
+    // Whether every texel of a sprite (height rows of n at texels(r)) stages to an alpha
+    // of 0 or 255, so that its groups need not look at theirs. false where not known.
+    template <typename Texels>
+    [[gnu::always_inline]] bool AllSolid(Texels&& texels, int height, int n) const {
+        if (alphaFill_ == 255) {
+            // The texels' alpha takes no part: one alpha for all.
+            const uint32_t a = (255u * alphaFactor_ + 127) / 255;
+            return a == 0 || a == 255;
+        }
+        if (alphaFactor_ != 255) return false;
+        // The staged alpha is the texel's own.
+        U32x8 partly = {};
+        for (int r = 0; r < height; ++r)
+            for (int c = 0; c + 8 <= n; c += 8) {
+                U32x8 t;
+                std::memcpy(&t, texels(r) + c, sizeof t);
+                partly |= ((t >> 24) + 1u) & 0xFEu;
+            }
+        return !Any(partly);
+    }
+
+    // The eight pixels at d with the eight texels at s drawn over them; with kSolid, texels
+    // known to stage to an alpha of 0 or 255.
+    template <bool kSolid = false>
     [[gnu::always_inline]] void operator()(uint32_t* d, const uint32_t* s) const {
         // A target without alpha keeps 0 in its top byte.
         constexpr uint32_t kept = LayoutFor(DF).alpha.max != 0 ? 0xFFFFFFFFu : 0x00FFFFFFu;
@@ -906,7 +930,7 @@ class StagedEight {
         const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
         // Staged alphas between 0 and 255 blend (0 and 255 are the only values for which
         // a + 1 has none of the bits 0xFE), every channel as BlendChannel does.
-        if (Any((a + 1u) & 0xFEu)) {
+        if (!kSolid && Any((a + 1u) & 0xFEu)) {
             const U16x16 alpha = reinterpret_cast<U16x16>(a | a << 16);
             const U16x16 lowUnder = reinterpret_cast<U16x16>(under & 0x00FF00FFu);
             // (A target without alpha keeps none of the alpha lanes.)
@@ -930,6 +954,7 @@ class StagedEight {
     }
 
     U16x16 lowFactor_ = {}, highFactor_ = {}, highFill_ = {};
+    uint16_t alphaFactor_ = 0, alphaFill_ = 0;
 };
 
 // The vertex colour ARGB as its A, R, G, B channels.
@@ -1006,8 +1031,14 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                        cols[0];
             };
             int c = 0;
-            for (; c + 8 <= n; c += 8)
-                for (int r = 0; r < height; ++r) eight(target(r) + c, texels(r) + c);
+            if (eight.AllSolid(texels, height, n)) {
+                for (; c + 8 <= n; c += 8)
+                    for (int r = 0; r < height; ++r)
+                        eight.template operator()<true>(target(r) + c, texels(r) + c);
+            } else {
+                for (; c + 8 <= n; c += 8)
+                    for (int r = 0; r < height; ++r) eight(target(r) + c, texels(r) + c);
+            }
             for (int r = 0; c < n && r < height; ++r)
                 for (int k = c; k < n; ++k)
                     target(r)[k] =
