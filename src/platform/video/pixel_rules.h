@@ -1032,9 +1032,13 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
             };
             int c = 0;
             if (eight.AllSolid(texels, height, n)) {
-                for (; c + 8 <= n; c += 8)
+                auto column = [&](int at) __attribute__((always_inline)) {
                     for (int r = 0; r < height; ++r)
-                        eight.template operator()<true>(target(r) + c, texels(r) + c);
+                        eight.template operator()<true>(target(r) + at, texels(r) + at);
+                };
+                for (; c + 8 <= n; c += 8) column(c);
+                // A solid texel drawn again comes out the same: the rest as the last eight.
+                if (c < n && n >= 8) column(n - 8), c = n;
             } else {
                 for (; c + 8 <= n; c += 8)
                     for (int r = 0; r < height; ++r) eight(target(r) + c, texels(r) + c);
@@ -1058,14 +1062,18 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                 return reinterpret_cast<const T*>(rows + static_cast<size_t>(srcRows[r]) * pitch) +
                        cols[0] + c;
             };
-            int c = 0;
-            for (; c + kChunk <= n; c += kChunk)
+            auto column = [&](int at) __attribute__((always_inline)) {
                 for (int r = 0; r < height; ++r) {
-                    D* o = target(r, c);
-                    const T* from = texels(r, c);
+                    D* o = target(r, at);
+                    const T* from = texels(r, at);
                     for (int k = 0; k < kChunk; ++k)
                         o[k] = StagedTexelSolid<TF, DF, CO, AO>(from[k], o[k], vertex.c);
                 }
+            };
+            int c = 0;
+            for (; c + kChunk <= n; c += kChunk) column(c);
+            // A solid texel drawn again comes out the same: the rest as the last chunk.
+            if (c < n && n >= kChunk) column(n - kChunk), c = n;
             for (int r = 0; c < n && r < height; ++r) {
                 D* o = target(r, c);
                 const T* from = texels(r, c);
