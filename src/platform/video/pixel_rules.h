@@ -122,6 +122,19 @@ template <typename Op>
     for (; i < n; ++i) op(i);
 }
 
+// EachPixel for an op that gives a pixel the same value when run on it again: the rest of
+// a row as its last whole chunk, laid over pixels already done.
+template <typename Op>
+[[gnu::always_inline]] inline void EachPixelAgainSame(int n, Op&& op) {
+    int i = 0;
+    for (; i + kChunk <= n; i += kChunk)
+        for (int k = 0; k < kChunk; ++k) op(i + k);
+    if (i < n && n >= kChunk)
+        for (int k = 0; k < kChunk; ++k) op(n - kChunk + k);
+    else
+        for (; i < n; ++i) op(i);
+}
+
 // The run [first, end) of x in [x0, x1) where f(x) lies in [lo, hi) (read as
 // !(f(x) < lo) && !(f(x) >= hi), so a NaN counts as inside), for f that moves one way
 // along x (up: never down). Found from its ends by halving, as the run is one piece.
@@ -333,17 +346,8 @@ template <typename T, SkipRule S, PixelConvert C, int W>
     if constexpr (W > 0) {
         for (int i = 0; i < W; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
     } else {
-        int i = 0;
-        for (; i + kChunk <= n; i += kChunk)
-            for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
-        // The rest as the last whole chunk, over pixels already drawn: a pixel copied
-        // again from the same source comes out the same.
-        if (i < n && n >= kChunk) {
-            i = n - kChunk;
-            for (int c = 0; c < kChunk; ++c) d[i + c] = Copied<T, S, C>(d[i + c], s[i + c], k, key);
-            return;
-        }
-        for (; i < n; ++i) d[i] = Copied<T, S, C>(d[i], s[i], k, key);
+        // A pixel copied again from the same source comes out the same.
+        EachPixelAgainSame(n, [&](int i) { d[i] = Copied<T, S, C>(d[i], s[i], k, key); });
     }
 }
 
