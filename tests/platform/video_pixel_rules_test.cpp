@@ -42,11 +42,14 @@ vid::Image RandomImage(Rng& rng, PixelFormat f, int w, int h, uint32_t key) {
 vid::Image RandomSprite(Rng& rng, PixelFormat f, int w, int h) {
     vid::Image img(f, w, h);
     uint32_t run = 0;
+    // Any texel now and then, or only a few in the whole sheet (a sprite with one
+    // half-transparent texel).
+    const uint32_t anyTexel = rng.Next() % 2 ? 40 : 600;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             if (rng.Next() % 8 == 0) run = rng.Next() % 2 ? 0xFF000000u : 0u;
             const uint32_t texel = run ? run | (rng.Next() & 0x00FFFFFFu) : 0u;
-            img.Set(x, y, vid::FromArgb(rng.Next() % 40 ? texel : rng.Next(), f));
+            img.Set(x, y, vid::FromArgb(rng.Next() % anyTexel ? texel : rng.Next(), f));
         }
     return img;
 }

@@ -1159,7 +1159,8 @@ template <PixelFormat F>
 // A row of plain sprite texels, unscaled. Chunks whose texels are all transparent or
 // opaque (every texel of a one-bit alpha format, most of a sprite's) take the vector
 // form; a chunk with partly transparent texels goes pixel by pixel.
-template <PixelFormat TF, PixelFormat DF>
+// With kSolid, texels known to have an alpha of 0 or 255 (see SolidTexels).
+template <PixelFormat TF, PixelFormat DF, bool kSolid = false>
 [[gnu::always_inline]] inline void TexelPixels(PixelOf<DF>* __restrict d,
                                                const PixelOf<TF>* __restrict s, int n) {
     if constexpr (TF == DF && BytesOf(TF) == 2) {
@@ -1170,6 +1171,14 @@ template <PixelFormat TF, PixelFormat DF>
             });
             return;
         }
+    }
+    if constexpr (kSolid) {
+        // A solid texel drawn again comes out the same.
+        EachPixelAgainSame(n, [&](int i) {
+            const uint32_t t = UnpackOf<TF>(s[i]);
+            d[i] = (t >> 24) == 0 ? d[i] : static_cast<PixelOf<DF>>(PackOf<DF>(t));
+        });
+        return;
     }
     constexpr bool twoLevels = LayoutFor(TF).alpha.max <= 1;
     int i = 0;
@@ -1193,6 +1202,28 @@ template <PixelFormat TF, PixelFormat DF>
     for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
 }
 
+// Whether each of `height` rows of `count` texels, row(r) the first of row r (nullptr for
+// a row that repeats the one before), has only alphas of 0 and 255: an enlarged sprite's
+// texels are looked at once, and its rows then drawn without a look at each chunk's
+// alphas. (An unscaled sprite gains nothing: the look costs what it saves.)
+template <PixelFormat TF, typename Row>
+[[gnu::always_inline]] inline bool SolidTexels(Row&& row, int height, int count) {
+    if constexpr (LayoutFor(TF).alpha.max <= 1) {
+        return true;
+    } else {
+        for (int r = 0; r < height; ++r) {
+            const PixelOf<TF>* s = row(r);
+            if (!s) continue;
+            uint32_t partly = 0;
+            EachPixel(count, [&](int i) {
+                partly |= ((UnpackOf<TF>(s[i]) >> 24) - 1u) < 254u ? 1u : 0u;
+            });
+            if (partly) return false;
+        }
+        return true;
+    }
+}
+
 // TexelPixels over a rectangle of texels side by side in rows one below the other
 // (pitches in bytes): one call for a whole sprite.
 template <PixelFormat TF, PixelFormat DF>
@@ -1209,10 +1240,23 @@ WF_ROW_LOOP void TexelStretchRows(uint8_t* __restrict d, size_t dPitch,
                                   const uint8_t* __restrict rows, size_t pitch, const int* srcRows,
                                   int height, const int* cols, int n, Widening w,
                                   PixelOf<TF>* __restrict widened) {
-    EachWidenedRow<PixelOf<DF>>(
-        d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
-        [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
-            __attribute__((always_inline)) { TexelPixels<TF, DF>(o, from, n); });
+    // The texels shown lie side by side from cols[0] on (widened or not), the rows as
+    // srcRows gives them.
+    auto texels = [&](int r) __attribute__((always_inline)) -> const PixelOf<TF>* {
+        if (r > 0 && srcRows[r] == srcRows[r - 1]) return nullptr;
+        return reinterpret_cast<const PixelOf<TF>*>(rows + static_cast<size_t>(srcRows[r]) * pitch) +
+               cols[0];
+    };
+    auto each = [&]<bool kSolid>() __attribute__((always_inline)) {
+        EachWidenedRow<PixelOf<DF>>(
+            d, dPitch, rows, pitch, srcRows, height, cols, n, w, widened,
+            [&](PixelOf<DF>* __restrict o, const PixelOf<TF>* __restrict from)
+                __attribute__((always_inline)) { TexelPixels<TF, DF, kSolid>(o, from, n); });
+    };
+    if (w.times != 0 && SolidTexels<TF>(texels, height, cols[n - 1] - cols[0] + 1))
+        each.template operator()<true>();
+    else
+        each.template operator()<false>();
 }
 
 }  // namespace platform::video::px
