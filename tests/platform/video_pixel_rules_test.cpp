@@ -226,6 +226,36 @@ TEST(VideoPixelRules, QuadsMatchThePixelByPixelReference) {
     }
 }
 
+// A sprite solid but for one column of half-transparent texels, the column at every place,
+// at widths that are not whole groups of the row loops, unscaled and doubled, plain and
+// tinted: drawn as the reference draws it, whichever group the soft column falls in.
+TEST(VideoPixelRules, ASpriteSolidButForOneSoftColumnMatchesTheReference) {
+    Rng rng(23);
+    for (const int width : {9, 13, 20, 31, 37})
+        for (int soft = 0; soft < width; ++soft)
+            for (const uint32_t diffuse : {0xFFFFFFFFu, 0xFFFFC080u})
+                for (const int times : {1, 2}) {
+                    SCOPED_TRACE(testing::Message() << "width " << width << " soft column " << soft
+                                                    << " colour " << std::hex << diffuse
+                                                    << std::dec << " x" << times);
+                    vid::Image texture(PixelFormat::A8R8G8B8, width, 6);
+                    for (int y = 0; y < 6; ++y)
+                        for (int x = 0; x < width; ++x)
+                            texture.Set(x, y, (x == soft ? 0x80000000u : 0xFF000000u) |
+                                                  (rng.Next() & 0x00FFFFFFu));
+                    vid::TexturedQuad q;
+                    q.dx = 3, q.dy = 2, q.dw = width * times, q.dh = 6 * times;
+                    q.sw = width, q.sh = 6;
+                    q.diffuse = diffuse;
+                    vid::Image drawn = RandomImage(rng, PixelFormat::X8R8G8B8, 80, 16, 0);
+                    vid::Image expected = drawn;
+                    vid::DrawTexturedQuad(drawn, texture, q);
+                    vid::DrawTexturedQuadReference(expected, texture, q);
+                    ExpectSameBytes(drawn, expected);
+                    if (HasFatalFailure()) return;
+                }
+}
+
 // Turned quads at any angle, pivot, clip and turn-over, with the texel rectangle reaching
 // past the texture's edges (wrap, floors below zero) and far outside it.
 TEST(VideoPixelRules, TurnedQuadsMatchThePixelByPixelReference) {

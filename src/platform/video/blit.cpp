@@ -4,7 +4,6 @@
 #include "platform/video/blit.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -126,9 +125,7 @@ int InsideRun(int d, int dn, int dstSize, int s, int sn, int srcSize, std::vecto
     }
     // Enlarged a power of two times, as sprites drawn at twice their size are: the
     // quotient is a shift, and the indices need no steps.
-    const unsigned times = sn > 0 && dn % sn == 0 ? static_cast<unsigned>(dn / sn) : 0;
-    if (times != 0 && (times & (times - 1)) == 0) {
-        const int shift = std::countr_zero(times);
+    if (const int shift = px::EnlargementShift(sn, dn); shift >= 0) {
         const long long a = s + (start >> shift), b = s + ((end - 1) >> shift);
         if (a >= 0 && b < srcSize) {
             out.resize(static_cast<size_t>(end - start));

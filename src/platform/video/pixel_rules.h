@@ -122,17 +122,31 @@ template <typename Op>
     for (; i < n; ++i) op(i);
 }
 
-// EachPixel for an op that gives a pixel the same value when run on it again: the rest of
-// a row as its last whole chunk, laid over pixels already done.
+// piece(at) for at = 0, width, 2 x width, ... while a whole piece fits; then, as the
+// piece gives a pixel the same value when run on it again, the rest of the row as its
+// last whole piece, laid over pixels already done. Returns where the pixels left undone
+// begin (n, unless the row is narrower than a piece).
+template <typename Piece>
+[[gnu::always_inline]] inline int EachPieceAgainSame(int n, int width, Piece&& piece) {
+    int at = 0;
+    for (; at + width <= n; at += width) piece(at);
+    if (at < n && n >= width) piece(n - width), at = n;
+    return at;
+}
+
+// EachPixel for an op that gives a pixel the same value when run on it again.
 template <typename Op>
 [[gnu::always_inline]] inline void EachPixelAgainSame(int n, Op&& op) {
-    int i = 0;
-    for (; i + kChunk <= n; i += kChunk)
-        for (int k = 0; k < kChunk; ++k) op(i + k);
-    if (i < n && n >= kChunk)
-        for (int k = 0; k < kChunk; ++k) op(n - kChunk + k);
-    else
-        for (; i < n; ++i) op(i);
+    int i = EachPieceAgainSame(n, kChunk, [&](int at) __attribute__((always_inline)) {
+        for (int k = 0; k < kChunk; ++k) op(at + k);
+    });
+    for (; i < n; ++i) op(i);
+}
+
+// Where a sprite is enlarged 2^k times and not turned over (dn = sn x 2^k), k; else -1.
+inline int EnlargementShift(int sn, int dn) {
+    const unsigned times = sn > 0 && dn % sn == 0 ? static_cast<unsigned>(dn / sn) : 0;
+    return times != 0 && (times & (times - 1)) == 0 ? std::countr_zero(times) : -1;
 }
 
 // The run [first, end) of x in [x0, x1) where f(x) lies in [lo, hi) (read as
@@ -511,8 +525,7 @@ WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t
     const T k = static_cast<T>(key);
     if constexpr (sizeof(T) == 1) {
         // Bytes doubled from the first column on, as sprites drawn at twice their size
-        // are: each piece of 32 is doubled in a register and drawn from there, the last
-        // one laid over the piece before where the row is not a whole number of them.
+        // are: each piece of 32 is doubled in a register and drawn from there.
         if (w.times == 2 && w.lead == 2 && n >= 32 && n % 2 == 0) {
             for (int r = 0; r < height; ++r) {
                 const uint8_t* p = rows + static_cast<size_t>(srcRows[r]) * pitch + cols[0];
@@ -522,9 +535,7 @@ WF_ROW_LOOP void StretchRows(uint8_t* __restrict d, size_t dPitch, const uint8_t
                     DoubledBytes(from, p + c / 2);
                     CopyPixels<T, S, C, 32>(o + c, from, 32, k, key);
                 };
-                int c = 0;
-                for (; c + 32 <= n; c += 32) piece(c);
-                if (c < n) piece(n - 32);
+                EachPieceAgainSame(n, 32, piece);
             }
             return;
         }
@@ -871,6 +882,43 @@ typedef uint16_t U16x16 __attribute__((vector_size(32)));
 typedef uint64_t U64x4 __attribute__((vector_size(32)));
 typedef uint64_t U64x2 __attribute__((vector_size(16)));
 
+// Whether any lane is set, folded to one 64-bit half. (By reference: vector values passed
+// or returned would change the calling convention between the builds.)
+[[gnu::always_inline]] inline bool AnyLane(const U32x8& lanes) {
+    const U64x4 v = reinterpret_cast<U64x4>(lanes);
+    const U64x2 fold = __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
+    return (fold[0] | fold[1]) != 0;
+}
+
+// Whether each of `height` rows of `count` texels, row(r) the first of row r (nullptr for
+// a row that repeats the one before), has only alphas of 0 and 255: a sprite's texels are
+// looked at once, and its rows then drawn without a look at each group's alphas. (For a
+// plain unscaled sprite the look costs what it saves; it is not taken there.)
+template <PixelFormat TF, typename Row>
+[[gnu::always_inline]] inline bool SolidTexels(Row&& row, int height, int count) {
+    if constexpr (LayoutFor(TF).alpha.max <= 1) {
+        return true;
+    } else {
+        // 0 and 255 are the only alphas for which a + 1 has none of the bits 0xFE. Or-ed
+        // eight lanes at a time over all the rows and looked at once: a look a row would
+        // cost as much as the rows.
+        static_assert(sizeof(PixelOf<TF>) == 4);
+        U32x8 partly = {};
+        for (int r = 0; r < height; ++r) {
+            const PixelOf<TF>* s = row(r);
+            if (!s) continue;
+            int i = 0;
+            for (; i + 8 <= count; i += 8) {
+                U32x8 t;
+                std::memcpy(&t, s + i, sizeof t);
+                partly |= ((t >> 24) + 1u) & 0xFEu;
+            }
+            for (; i < count; ++i) partly[0] |= ((s[i] >> 24) + 1u) & 0xFEu;
+        }
+        return !AnyLane(partly);
+    }
+}
+
 // StagedTexelOver for 32-bit texels onto 32-bit pixels, eight at a time, without the blend
 // where all eight staged alphas are 0 or 255.
 template <PixelFormat TF, PixelFormat DF, uint32_t CO, uint32_t AO>
@@ -905,16 +953,8 @@ class StagedEight {
             const uint32_t a = (255u * alphaFactor_ + 127) / 255;
             return a == 0 || a == 255;
         }
-        if (alphaFactor_ != 255) return false;
-        // The staged alpha is the texel's own.
-        U32x8 partly = {};
-        for (int r = 0; r < height; ++r)
-            for (int c = 0; c + 8 <= n; c += 8) {
-                U32x8 t;
-                std::memcpy(&t, texels(r) + c, sizeof t);
-                partly |= ((t >> 24) + 1u) & 0xFEu;
-            }
-        return !Any(partly);
+        // Else, where the staged alpha is the texel's own, as the texels' alphas are.
+        return alphaFactor_ == 255 && SolidTexels<TF>(texels, height, n);
     }
 
     // The eight pixels at d with the eight texels at s drawn over them; with kSolid, texels
@@ -934,7 +974,7 @@ class StagedEight {
         const U32x8 a = reinterpret_cast<U32x8>(high) >> 16;
         // Staged alphas between 0 and 255 blend (0 and 255 are the only values for which
         // a + 1 has none of the bits 0xFE), every channel as BlendChannel does.
-        if (!kSolid && Any((a + 1u) & 0xFEu)) {
+        if (!kSolid && AnyLane((a + 1u) & 0xFEu)) {
             const U16x16 alpha = reinterpret_cast<U16x16>(a | a << 16);
             const U16x16 lowUnder = reinterpret_cast<U16x16>(under & 0x00FF00FFu);
             // (A target without alpha keeps none of the alpha lanes.)
@@ -949,14 +989,6 @@ class StagedEight {
     }
 
   private:
-    // Any lane set, folded to one 64-bit half.
-    [[gnu::always_inline]] static bool Any(const U32x8& lanes) {
-        const U64x4 v = reinterpret_cast<U64x4>(lanes);
-        const U64x2 fold =
-            __builtin_shufflevector(v, v, 0, 1) | __builtin_shufflevector(v, v, 2, 3);
-        return (fold[0] | fold[1]) != 0;
-    }
-
     U16x16 lowFactor_ = {}, highFactor_ = {}, highFill_ = {};
     uint16_t alphaFactor_ = 0, alphaFill_ = 0;
 };
@@ -1040,9 +1072,8 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                     for (int r = 0; r < height; ++r)
                         eight.template operator()<true>(target(r) + at, texels(r) + at);
                 };
-                for (; c + 8 <= n; c += 8) column(c);
-                // A solid texel drawn again comes out the same: the rest as the last eight.
-                if (c < n && n >= 8) column(n - 8), c = n;
+                // A solid texel drawn again comes out the same.
+                c = EachPieceAgainSame(n, 8, column);
             } else {
                 for (; c + 8 <= n; c += 8)
                     for (int r = 0; r < height; ++r) eight(target(r) + c, texels(r) + c);
@@ -1074,10 +1105,8 @@ WF_ROW_LOOP void StagedTexelRows(uint8_t* __restrict d, size_t dPitch,
                         o[k] = StagedTexelSolid<TF, DF, CO, AO>(from[k], o[k], vertex.c);
                 }
             };
-            int c = 0;
-            for (; c + kChunk <= n; c += kChunk) column(c);
-            // A solid texel drawn again comes out the same: the rest as the last chunk.
-            if (c < n && n >= kChunk) column(n - kChunk), c = n;
+            // A solid texel drawn again comes out the same.
+            const int c = EachPieceAgainSame(n, kChunk, column);
             for (int r = 0; c < n && r < height; ++r) {
                 D* o = target(r, c);
                 const T* from = texels(r, c);
@@ -1200,28 +1229,6 @@ template <PixelFormat TF, PixelFormat DF, bool kSolid = false>
         }
     }
     for (; i < n; ++i) PutTexel<TF, DF>(d[i], s[i]);
-}
-
-// Whether each of `height` rows of `count` texels, row(r) the first of row r (nullptr for
-// a row that repeats the one before), has only alphas of 0 and 255: an enlarged sprite's
-// texels are looked at once, and its rows then drawn without a look at each chunk's
-// alphas. (An unscaled sprite gains nothing: the look costs what it saves.)
-template <PixelFormat TF, typename Row>
-[[gnu::always_inline]] inline bool SolidTexels(Row&& row, int height, int count) {
-    if constexpr (LayoutFor(TF).alpha.max <= 1) {
-        return true;
-    } else {
-        for (int r = 0; r < height; ++r) {
-            const PixelOf<TF>* s = row(r);
-            if (!s) continue;
-            uint32_t partly = 0;
-            EachPixel(count, [&](int i) {
-                partly |= ((UnpackOf<TF>(s[i]) >> 24) - 1u) < 254u ? 1u : 0u;
-            });
-            if (partly) return false;
-        }
-        return true;
-    }
 }
 
 // TexelPixels over a rectangle of texels side by side in rows one below the other

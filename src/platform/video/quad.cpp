@@ -3,7 +3,6 @@
 #include "platform/video/quad.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
@@ -194,9 +193,7 @@ void QuadTexels(int* out, int n, int s, int sw, int dw, int size, int start) {
     // Enlarged a power of two times, as characters drawn at twice their size are: the
     // centre of pixel c falls in texel s + floor(c / k), c / k + 1 / 2k having the same
     // floor as c / k.
-    const unsigned times = sw > 0 && dw % sw == 0 ? static_cast<unsigned>(dw / sw) : 0;
-    if (times != 0 && (times & (times - 1)) == 0) {
-        const int shift = std::countr_zero(times);
+    if (const int shift = px::EnlargementShift(sw, dw); shift >= 0) {
         const long long lo = s + (static_cast<long long>(start) >> shift);
         const long long hi = s + (static_cast<long long>(start + n - 1) >> shift);
         if (lo >= 0 && hi < size) {
