@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the player and runs it on the bundled sample
-# project (generated into the build folder).
+# Installs what is missing, builds the player and runs it: on the bundled sample project
+# (generated into the build folder), or with --game DIR on a game folder of your own.
+# Further arguments go to the player: a stage file there to test-play at once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
+game=""
+if [[ ${1:-} == --game ]]; then
+  [[ $# -ge 2 && -d $2 ]] || { echo "usage: $0 [--game GAME-FOLDER] [STAGE-FILE]" >&2; exit 2; }
+  game=$(cd "$2" && pwd)
+  shift 2
+fi
 bash tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build --parallel "$(nproc)"
-game="build/sample-game"
-if [[ -x build/tools/sample-project/make-sample-project ]]; then
-  build/tools/sample-project/make-sample-project "$game"
-else
-  mkdir -p "$game"
+if [[ -z $game ]]; then
+  game="$root/build/sample-game"
+  if [[ -x build/tools/sample-project/make-sample-project ]]; then
+    build/tools/sample-project/make-sample-project "$game"
+  else
+    mkdir -p "$game"
+  fi
 fi
+# The player runs in the game folder: it reads the game from there and writes its
+# report and the user's files there.
 cd "$game"
-exec "../wrenfold" "$@"
+exec "$root/build/wrenfold" "$@"
