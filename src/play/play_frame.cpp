@@ -145,9 +145,10 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     StageRun& run = f.run;
     c.StartFlowsByTrigger(kTriggerFrame);
     if (c.RunFrame(0)) {
-        // Removed by a command: erased without a defeat. (A character after the hero that
-        // its own flows removed goes the same way, as it always has.)
-        if (c.m_bRemoveMark || (afterHero && c.m_bRemoved)) {
+        // A character after the hero that a command removed goes without a defeat. Every
+        // other end goes through the defeat, which a block character removed by a command
+        // takes too: its score, its removal flows and its vanish.
+        if (afterHero && c.m_bRemoveMark) {
             Drop(run, c);
             return Step::kOn;
         }
