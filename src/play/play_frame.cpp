@@ -398,9 +398,10 @@ PlayFrameEnd PlayFrame(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
         PlayRunSound(run, kSoundPause);
         return PlayFrameEnd::kPaused;
     }
-    // A saved replay must match its recording: this frame is drawn without an update.
+    // A saved replay must match its recording: this frame runs no update and records no
+    // input. It is drawn as every frame of play is, so animations and timers run on.
     if (scene.ServeSaveReplayKeys()) {
-        scene.DrawStage(true);
+        scene.DrawStage(false);
         return PlayFrameEnd::kPlaying;
     }
     ++run.frameCounter;

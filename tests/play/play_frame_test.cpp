@@ -393,9 +393,11 @@ TEST(PlayFrame, PauseSavedReplayFramesAndReplayEnd) {
     h.asyncKeys[5] = {AsyncKey::kSpace};
     h.Run(2);
     const uint32_t counted = h.Run().frameCounter;
-    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);  // F1: drawn paused, no update
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);  // F1: no update, drawn as play draws
     EXPECT_EQ(h.Run().frameCounter, counted);
-    EXPECT_EQ(h.drawnPaused, 1);
+    EXPECT_EQ(h.drawn, 3);
+    EXPECT_EQ(h.drawnPaused, 0);
+    EXPECT_EQ(h.recorded.size(), 2u);
     EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
     EXPECT_EQ(h.Frame(), PlayFrameEnd::kPaused);
     EXPECT_EQ(Count(h.Sounds(), 4), 1);
