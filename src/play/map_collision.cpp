@@ -280,8 +280,10 @@ int CollideMapY(StageRun& run, cChara& obj) {
 }
 
 // An object that passes through blocks is left alone here too: the rechecks follow the
-// solid contacts, which it takes no part in, and pushing it out of the cell it flies
-// through would hold it at the first wall it meets.
+// solid contacts, which it takes no part in. Pushing it out of the cell it flies through
+// would hold a character at the first wall it meets, and a hero that the view's edge
+// holds inside a wall or a hazard would be squeezed or killed by cells it passes through
+// anywhere else.
 int RecheckMapX(StageRun& run, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
     return InOrder(run, obj, HitWallRight, HitWallLeft);

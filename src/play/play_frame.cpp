@@ -145,9 +145,10 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     StageRun& run = f.run;
     c.StartFlowsByTrigger(kTriggerFrame);
     if (c.RunFrame(0)) {
-        // Removed by a command: erased without a defeat. (A character after the hero that
-        // its own flows removed goes the same way, as it always has.)
-        if (c.m_bRemoveMark || (afterHero && c.m_bRemoved)) {
+        // A character after the hero that a command removed goes without a defeat. Every
+        // other end goes through the defeat, which a block character removed by a command
+        // takes too: its score, its removal flows and its vanish.
+        if (afterHero && c.m_bRemoveMark) {
             Drop(run, c);
             return Step::kOn;
         }
@@ -397,9 +398,10 @@ PlayFrameEnd PlayFrame(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
         PlayRunSound(run, kSoundPause);
         return PlayFrameEnd::kPaused;
     }
-    // A saved replay must match its recording: this frame is drawn without an update.
+    // A saved replay must match its recording: this frame runs no update and records no
+    // input. It is drawn as every frame of play is, so animations and timers run on.
     if (scene.ServeSaveReplayKeys()) {
-        scene.DrawStage(true);
+        scene.DrawStage(false);
         return PlayFrameEnd::kPlaying;
     }
     ++run.frameCounter;

@@ -18,7 +18,7 @@ class PlayFrameScene : public RunEndHooks {
     virtual bool CloseRequested() = 0;
     // The pause key (space) is down.
     virtual bool PauseKeyDown() = 0;
-    // F1 or F2 saved a replay in this frame: the frame is drawn paused, without an update.
+    // F1 or F2 saved a replay in this frame: the frame is drawn without an update.
     virtual bool ServeSaveReplayKeys() = 0;
     // The run plays a replay back.
     virtual bool ReplayPlayback() = 0;

@@ -326,4 +326,28 @@ TEST(MapCollision, FlyersMeetAWallByTheirMovementTypeInPlay) {
     }
 }
 
+// A hero flying through blocks, pressed against the left edge of the view where a wall or
+// a hazard column stands: the view holds it, and the rechecks after its contacts leave it
+// inside the column as the map passes do (neither pushed out and squeezed, nor killed).
+TEST(MapCollision, AHeroFlyingThroughBlocksHeldAtTheViewEdgeInsideAColumnLives) {
+    for (const uint8_t contact : {uint8_t{1}, uint8_t{2}}) {
+        SCOPED_TRACE(int(contact));
+        cStage stage = wftest::MakeStage(20, 15, 3, 9);
+        stage.m_vCharas[0].m_nMoveType = 1;  // flying through blocks
+        for (int16_t y = 0; y < 14; ++y) wftest::PlaceBlock(stage, 0, y, contact);
+        cFlowCmd fly = wftest::Command(kCmdStraightMove, 10);
+        fly.MakeEdMove();
+        fly.m_pMove->m_nDir = 2;  // left
+        fly.m_pMove->m_nSpeed = 20;
+        stage.m_vCharas[0].m_vFlows.push_back(wftest::Always({fly}));
+        wftest::StageHarness h(stage, wftest::RunKind::kStory);
+        h.Run(100);  // the view's edge is about 48 frames away
+        const cPlayer& hero = *h.Hero();
+        EXPECT_EQ(hero.m_bRemoved, 0u);
+        EXPECT_EQ(std::count(h.Sounds().begin(), h.Sounds().end(), 8), 0);
+        constexpr double kMapLeft = 10 * 32;  // the map starts 10 blocks into its table
+        EXPECT_EQ(hero.m_dX, kMapLeft) << "held at the view's left edge, inside column 0";
+    }
+}
+
 }  // namespace

@@ -393,9 +393,11 @@ TEST(PlayFrame, PauseSavedReplayFramesAndReplayEnd) {
     h.asyncKeys[5] = {AsyncKey::kSpace};
     h.Run(2);
     const uint32_t counted = h.Run().frameCounter;
-    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);  // F1: drawn paused, no update
+    EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);  // F1: no update, drawn as play draws
     EXPECT_EQ(h.Run().frameCounter, counted);
-    EXPECT_EQ(h.drawnPaused, 1);
+    EXPECT_EQ(h.drawn, 3);
+    EXPECT_EQ(h.drawnPaused, 0);
+    EXPECT_EQ(h.recorded.size(), 2u);
     EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
     EXPECT_EQ(h.Frame(), PlayFrameEnd::kPaused);
     EXPECT_EQ(Count(h.Sounds(), 4), 1);
@@ -471,6 +473,49 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     EXPECT_TRUE(h.Run().objects.charas.empty());
     EXPECT_EQ(Count(h.Sounds(), 9), 0);
     EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
+// A character whose own flows vanish it: one acting before the hero (a block character)
+// goes through its defeat (its score, its removal flows; with the keep-ended switch,
+// sound 9 and its vanish before it goes), one acting after the hero goes without one.
+TEST(PlayFrame, CharactersTheirOwnFlowsVanishGoByTheirTurn) {
+    struct Case {
+        const char* name;
+        uint8_t blockChara;
+        uint32_t keepEnded;
+        int32_t score;
+        uint32_t removalFlows;
+        int defeatSounds;
+    };
+    const Case cases[] = {
+        {"before the hero", 1, 0, 70, 1, 0},
+        {"before the hero, kept until it vanishes", 1, 1, 70, 1, 1},
+        {"after the hero", 0, 0, 0, 0, 0},
+        {"after the hero, keep-ended switch on", 0, 1, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = MakeStage(20, 15, 5, 12);
+        cCharaDef& chara = wftest::PlaceChara(stage, 12, 12, 10);
+        chara.m_bBlockChara = c.blockChara;
+        chara.m_nScore = 70;
+        // Status operation 2 on itself, switch 0: vanish.
+        chara.m_vFlows = {wftest::Always({wftest::Command(kCmdStatusOp2, 1)}),
+                          wftest::CodeFlow(3, "C1 = C1 + 1")};
+        StageHarness h(stage, RunKind::kStory);
+        h.Run().rules.keepEndedCharas = c.keepEnded;
+        const int32_t score = g_PlaySession.m_nScore;
+        const uint32_t count = g_PlaySession.Variables()[1];
+        ASSERT_EQ(h.Run().objects.charas.size(), 1u);
+        EXPECT_EQ(h.Frame(), PlayFrameEnd::kPlaying);
+        EXPECT_EQ(h.drawn, 1);
+        // Without a vanish effect it is gone by the end of the frame's drawing.
+        EXPECT_TRUE(h.Run().objects.charas.empty());
+        EXPECT_EQ(g_PlaySession.m_nScore - score, c.score);
+        EXPECT_EQ(g_PlaySession.Variables()[1] - count, c.removalFlows);
+        EXPECT_EQ(Count(h.Sounds(), 9), c.defeatSounds);
+        EXPECT_FALSE(h.Hero()->m_bRemoved);
+    }
 }
 
 // Playback makes the direction code of the recorded bits under the active reader's rule:
