@@ -361,8 +361,9 @@ bool cStage::ReadBody(ByteReader& in, const CancelFlag* cancel) {
             in.NoteDamage("stage active area", kMinRecordBytes);
             return false;
         }
-        // Files before 125 hold five of the eight values; the others start cleared.
-        if (version < 125) param.Set8(0, 0, 0, 0, 0, 0, 0, 0);
+        // Files before 125 hold the left switch and the distances only; the right, top
+        // and bottom switches keep a new stage's, so the areas that remove objects on
+        // every side still do.
         if (!param.Load(fp)) return false;
     }
 

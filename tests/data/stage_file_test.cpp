@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <set>
@@ -14,6 +16,7 @@
 #include "data/database.h"
 #include "data/global_data.h"
 #include "support/data_record_fixture.h"
+#include "support/hex.h"
 #include "fixtures/stage_writer.h"
 
 namespace {
@@ -160,11 +163,12 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
                                                        : std::vector<uint32_t>{7, 8, 9, 0, 0};
         EXPECT_EQ(stage.m_vRankItems, results);
 
-        // Active area 4: before 125 the file holds the left switch and the distances only.
+        // Active area 4: before 125 the file holds the left switch and the distances only;
+        // the other switches are a new stage's.
         const cStageParam& area = stage.m_aParams[3];
         EXPECT_EQ(std::make_tuple(area.m_abEraseSide[0], area.m_abEraseSide[1],
                                   area.m_abEraseSide[3], area.m_anEraseDist[3]),
-                  std::make_tuple(1, v >= 125 ? 2 : 0, v >= 125 ? 4 : 0, 8));
+                  std::make_tuple(1, v >= 125 ? 2 : 1, v >= 125 ? 4 : 1, 8));
 
         // The layer: visibility from 62, speeds and automatic scrolling from 61, offsets
         // from 62; what a version lacks keeps the layer defaults.
@@ -180,6 +184,44 @@ TEST_F(StageFileTest, VersionThresholdsOfStageAndSubrecords) {
         // Strings: a table of 1000 before 754.
         ASSERT_EQ(stage.m_vStrings.size(), v >= 754 ? 2u : 1000u);
         EXPECT_EQ(stage.m_vStrings[1].m_sText, "s1");
+    }
+}
+
+TEST_F(StageFileTest, OldStagesKeepANewStagesRightTopAndBottomSwitchesInEveryArea) {
+    StageSpec spec = wftest::MinimalPlayableStage();
+    spec.version = 124;
+    // Switches the file cannot hold are set against a new stage's, to show they are not read.
+    spec.params = {{{1, 1, 1, 1, 1, 2, 3, 4},
+                    {0, 1, 1, 1, 5, 6, 7, 8},
+                    {1, 1, 1, 1, 9, 10, 11, 12},
+                    {0, 0, 0, 0, 13, 14, 15, 16},
+                    {1, 0, 0, 0, 17, 18, 19, 20}}};
+    const std::vector<uint8_t> file = wftest::WriteStage(spec);
+    // The five areas as a version-124 stage holds them: N = 5, the left switch, the four
+    // distances, M = 0.
+    const std::vector<uint8_t> areas = wftest::Hex(
+        "05000000 01000000 01000000 02000000 03000000 04000000 00000000"
+        "05000000 00000000 05000000 06000000 07000000 08000000 00000000"
+        "05000000 01000000 09000000 0a000000 0b000000 0c000000 00000000"
+        "05000000 00000000 0d000000 0e000000 0f000000 10000000 00000000"
+        "05000000 01000000 11000000 12000000 13000000 14000000 00000000");
+    ASSERT_NE(std::search(file.begin(), file.end(), areas.begin(), areas.end()), file.end());
+
+    cStage stage;
+    ASSERT_TRUE(LoadRecord(file, stage));
+    // Areas 1 to 3 of a new stage have no side switched on, areas 4 and 5 every side.
+    const std::array<std::array<int32_t, 8>, 5> expected{{{1, 0, 0, 0, 1, 2, 3, 4},
+                                                          {0, 0, 0, 0, 5, 6, 7, 8},
+                                                          {1, 0, 0, 0, 9, 10, 11, 12},
+                                                          {0, 1, 1, 1, 13, 14, 15, 16},
+                                                          {1, 1, 1, 1, 17, 18, 19, 20}}};
+    for (size_t k = 0; k < expected.size(); ++k) {
+        SCOPED_TRACE(k);
+        const cStageParam& area = stage.m_aParams[k];
+        std::array<int32_t, 8> got;
+        std::copy(std::begin(area.m_abEraseSide), std::end(area.m_abEraseSide), got.begin());
+        std::copy(std::begin(area.m_anEraseDist), std::end(area.m_anEraseDist), got.begin() + 4);
+        EXPECT_EQ(got, expected[k]);
     }
 }
 

@@ -260,7 +260,7 @@ std::vector<uint8_t> Text(std::string_view text) {
 
 }  // namespace
 
-TEST(VideoOtherPicture, DecodesPngAndPortableBitmapsAtTheSizeTheyState) {
+TEST(VideoOtherPicture, DecodesPngAtTheSizeItStates) {
     const struct {
         const char* name;
         std::vector<uint8_t> file;
@@ -272,7 +272,6 @@ TEST(VideoOtherPicture, DecodesPngAndPortableBitmapsAtTheSizeTheyState) {
                      "0000000F 49444154 78DA63F8CFC020A060000006A10160 30503452"
                      "00000000 49454E44 AE426082"),
          {0xFF0000, 0x102030}},
-        {"PNM, grey", Text("P5\n# grey\n2 1\n255\n\x10\xF0"), {0x101010, 0xF0F0F0}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -304,7 +303,10 @@ TEST(VideoOtherPicture, AHeaderClaimingAHugePictureIsRefusedAsABitmapIsBeforeAny
                      "FFC0 0011 08 9C40 7530 03 012200 021101 031101"  // 30000 x 40000
                      "FFD9"),
          "picture size 30000x40000 out of range"},
-        {"PNM", Text("P5 40000 40000 255\n\x10"), "picture size 40000x40000 out of range"},
+        // 16 bytes that SDL2_image's decoder reads as a picture of 622 MB, while a "#"
+        // comment to the line end makes them 77 x 77. No game picture is PNM.
+        {"PNM", wftest::Hex("50 32 37 37 23 37 37 37 37 37 37 32 0d 37 37 00"),
+         "picture format not supported"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -352,7 +354,7 @@ TEST(VideoOtherPicture, HeadersItCannotReadAreRefused) {
          wftest::Hex("474946383961 0200 0100 80 00 00 FF0000 102030"
                      "2C 0000 0000 0200 0100 00 02 02 440A 00 3B"),
          "picture format not supported"},
-        {"PNM without its height", Text("P6 12 # no height"), "portable bitmap without its size"},
+        {"PNM", Text("P5\n# grey\n2 1\n255\n\x10\xF0"), "picture format not supported"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -12,6 +12,7 @@
 #include "core/strings.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_draw_helpers.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/dd_pixels.h"
 #include "media/draw/dd_sprite.h"
@@ -647,12 +648,15 @@ void Font::DrawTextF(DDSURFACEDATA* dst, int x, int y, const char* format, ...) 
 void Font::DrawFrameBox(DDSURFACEDATA* dst, int x, int y, int w, int h) {
     if (!dst) return;
     CentreOnBox(BoxOr(dst), x, y, w, h);
-    // A game without the box picture, or with one smaller than the box, gets a plain
-    // window under it, so that the text in the box still reads against what lies under.
-    const bool picture = HasPicture(m_lpBoxSurface);
-    if (m_lpBoxSurface && (!picture || m_lpBoxSurface->nWidth < w || m_lpBoxSurface->nHeight < h))
-        DrawPlainWindow(dst, x, y, w, h, PlainColoursOf(this));
-    if (picture) DDBltFast(dst, x, y, w, h, m_lpBoxSurface, 0, 0, 0);
+    // The box picture is copied without colour key as far as it reaches, and framed; where
+    // a picture smaller than the box ends, what lay under the box stays.
+    if (HasPicture(m_lpBoxSurface)) {
+        DDBltFastFramed(dst, x, y, w, h, m_lpBoxSurface, m_nFrameThickness, m_dwFrameColor);
+        return;
+    }
+    // A game without the box picture gets a plain window instead, so that the text in the
+    // box still reads against what lies under it.
+    if (m_lpBoxSurface) DrawPlainWindow(dst, x, y, w, h, PlainColoursOf(this));
     const int t = m_nFrameThickness;
     if (t > 0) DDFillFrame(dst, x - t, y - t, w + 2 * t, h + 2 * t, t, m_dwFrameColor);
 }

@@ -11,9 +11,6 @@
 
 namespace {
 
-// The largest system-exclusive message a stream buffer of the game could carry:
-// 24000 bytes less the 12-byte record head, with its status byte, padded to 4.
-constexpr uint32_t kMaxSysExData = 24000 - 12 - 1;
 // The largest time a variable-length number of four bytes can hold.
 constexpr uint64_t kMaxTime = 0x0FFFFFFF;
 
@@ -78,7 +75,9 @@ bool ReadTrack(std::span<const uint8_t> file, size_t& at, std::vector<Node>& nod
             at += n;
         } else if (status == 0xF0 || status == 0xF7) {
             const auto length = ReadVarLen(file, at);
-            if (!length || *length > kMaxSysExData || file.size() - at < *length) return false;
+            // Any length the file holds: a message too long for the stream is the
+            // stream's matter (it plays the song up to it).
+            if (!length || file.size() - at < *length) return false;
             at += *length;
         } else if (status == 0xFF) {
             if (at >= file.size()) return false;

@@ -21,6 +21,17 @@ bool ReadVarLen(const std::vector<uint8_t>& image, size_t& at, uint32_t& value) 
     return false;
 }
 
+// The game's stream hands the synth its events in buffers of 24000 bytes; a
+// system-exclusive message goes in one record of a 12-byte head and the message
+// (status byte first) padded to 4 bytes.
+constexpr uint32_t kStreamBuffer = 24000;
+constexpr uint32_t kRecordHead = 12;
+
+bool FitsOneBuffer(uint32_t sysExLength) {
+    const uint64_t message = 1 + static_cast<uint64_t>(sysExLength);
+    return kRecordHead + (message + 3) / 4 * 4 <= kStreamBuffer;
+}
+
 }  // namespace
 
 std::shared_ptr<platform::audio::MidiSequence> cMidiStream::Sequence(
@@ -32,6 +43,7 @@ std::shared_ptr<platform::audio::MidiSequence> cMidiStream::Sequence(
     song->division = static_cast<uint16_t>(image[12] << 8 | image[13]);
     size_t at = kFirstEvent;
     uint32_t tick = 0;
+    uint32_t tempo = 500000;
     // Our own image, but read as carefully as a file: it ends at the first fault.
     while (at < image.size()) {
         uint32_t delta = 0;
@@ -54,6 +66,17 @@ std::shared_ptr<platform::audio::MidiSequence> cMidiStream::Sequence(
         } else if (status == 0xF0 || status == 0xF7) {
             uint32_t length = 0;
             if (!ReadVarLen(image, at, length) || image.size() - at < length) break;
+            if (!FitsOneBuffer(length)) {
+                // A message larger than a whole stream buffer can never be queued: the
+                // game's stream plays up to it and then holds, silent and still playing,
+                // never reaching the end (so never looping) until it is stopped. The song
+                // ends here without an end event; the tempo in force, repeated, marks the
+                // place, so that a song holding at its first event still opens and plays.
+                e.kind = MidiEventKind::Tempo;
+                e.tempo = tempo;
+                song->events.push_back(e);
+                return song;
+            }
             e.kind = MidiEventKind::Long;
             e.offset = static_cast<uint32_t>(song->data.size());
             e.length = 1 + length;
@@ -74,7 +97,7 @@ std::shared_ptr<platform::audio::MidiSequence> cMidiStream::Sequence(
             }
             if (type != 0x51 || length != 3) continue;
             e.kind = MidiEventKind::Tempo;
-            e.tempo =
+            e.tempo = tempo =
                 static_cast<uint32_t>(image[body]) << 16 | image[body + 1] << 8 | image[body + 2];
         } else {
             break;

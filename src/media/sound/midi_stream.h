@@ -30,7 +30,9 @@ class cMidiStream : public cMidiFile {
     bool Opened() const { return sequencer_ != 0; }
 
     // The image as the sequencer plays it: times in ticks from the start, the
-    // delay before a skipped meta event kept for the events after it.
+    // delay before a skipped meta event kept for the events after it. A song that
+    // comes to a system-exclusive message too long for a stream buffer stops there
+    // with no end event: it holds, playing nothing more, until it is stopped.
     static std::shared_ptr<platform::audio::MidiSequence> Sequence(
         const std::vector<uint8_t>& image);
 

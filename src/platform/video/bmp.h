@@ -36,8 +36,8 @@ struct Picture {
 // is bounded by the bytes given; false with a reason on anything malformed.
 bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& error);
 
-// Decodes PNG, JPEG and the portable bitmaps (PNM) through SDL2_image; false when
-// it is missing or refuses the data. The size the file's header states is checked first,
+// Decodes PNG and JPEG through SDL2_image; false when it is missing or refuses the
+// data. The size the file's header states is checked first,
 // so a small file claiming a huge picture is refused before anything is allocated for
 // it; other formats are refused, as their stated size is not read.
 bool DecodeOtherPicture(std::span<const uint8_t> file, Picture& out, std::string& error);

@@ -30,14 +30,14 @@ class PlainPartsTest : public DrawTest {
         g_DisplayPalette[kInk] = PALETTEENTRY{255, 255, 255, 0};
         DDSetTransmitRGB(0, 0, 0);
     }
-    // The surface as rows of '#' (ink), '.' (paper) and ' ' (untouched).
+    // The surface as rows of '#' (ink), '.' (paper), 'o' (a box picture) and ' ' (untouched).
     static std::vector<std::string> Picture(DDSURFACEDATA* sd, int w, int h) {
         std::vector<std::string> rows;
         for (int y = 0; y < h; ++y) {
             std::string row;
             for (int x = 0; x < w; ++x) {
                 const uint32_t v = Pixels(*sd).Get(x, y);
-                row += v == 0xFFFFFF ? '#' : v == 0x080808 ? '.' : ' ';
+                row += v == 0xFFFFFF ? '#' : v == 0x080808 ? '.' : v == 0x123456 ? 'o' : ' ';
             }
             rows.push_back(row);
         }
@@ -137,7 +137,7 @@ class BlankFace : public platform::text::GlyphSource {
     platform::text::Glyph glyph_;
 };
 
-TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureOrWithASmallOneDrawsAPlainWindowInItsFrame) {
+TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureDrawsAPlainWindowButASmallPictureLeavesTheScene) {
     Start();
     platform::text::SetFaceOpenerForTest(
         [](const platform::text::FaceRequest&) -> std::unique_ptr<platform::text::GlyphSource> {
@@ -152,14 +152,15 @@ TEST_F(PlainPartsTest, AFontWithoutItsBoxPictureOrWithASmallOneDrawsAPlainWindow
     // The font's own frame round it, the plain window (paper, one-dot ink edge) inside.
     EXPECT_EQ(Picture(dst, 8, 6), (std::vector<std::string>{"########", "########", "##....##",
                                                             "##....##", "########", "########"}));
-    // A box picture smaller than the box: the plain window shows where it ends.
+    // A box picture smaller than the box is no stand-in case: the picture ('o') as far as
+    // it reaches, the frame round the box, and what lay under the box where the picture ends.
     DDSURFACEDATA* small = Make(3, 2);
     Pixels(*small).FillAll(0x123456);
     ASSERT_TRUE(font.Create(&info, 0, 8, 8, 8, kInk, small, 1, kInk, nullptr, 0));
     dst = Blank(8, 6);
     font.DrawFrameBox(dst, 1, 1, 6, 4);
-    EXPECT_EQ(Pixels(*dst).Get(5, 3), 0x080808u);
-    EXPECT_EQ(Pixels(*dst).Get(6, 4), 0xFFFFFFu);
+    EXPECT_EQ(Picture(dst, 8, 6), (std::vector<std::string>{"########", "#ooo   #", "#ooo   #",
+                                                            "#      #", "#      #", "########"}));
     font.Release();
     platform::text::SetFaceOpenerForTest(nullptr);
 }

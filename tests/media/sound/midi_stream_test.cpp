@@ -97,6 +97,54 @@ TEST_F(MidiStreamTest, LoopsPausesAndResumes) {
     EXPECT_EQ(stream.State(), 0u);
 }
 
+TEST_F(MidiStreamTest, PlaysUpToASysExTooLongForAStreamBufferAndHoldsThere) {
+    // A note at 0, a SysEx at 48 ticks (2400 frames), the note-off at 96, end at 192.
+    // The longest message a buffer takes is 23987 bytes after its status: with the
+    // status, padded to 4, and the 12-byte record head, 24000 bytes.
+    struct Case {
+        uint32_t length;
+        Bytes lengthBytes;
+        std::vector<int64_t> frames;  // with loop set, over two passes of the song
+    } cases[] = {
+        {23987, {0x81, 0xBB, 0x33}, {0, 2400, 4800, 9600}},
+        {23988, {0x81, 0xBB, 0x34}, {0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.length);
+        Bytes file = wftest::Hex(
+            "4D 54 68 64 00 00 00 06 00 00 00 01 00 60 4D 54 72 6B 00 00 00 00"
+            "00 90 3C 64 30 F0");
+        file.insert(file.end(), c.lengthBytes.begin(), c.lengthBytes.end());
+        file.insert(file.end(), c.length - 1, 0x01);
+        file.insert(file.end(), {0xF7, 0x30, 0x80, 0x3C, 0x00, 0x60, 0xFF, 0x2F, 0x00});
+        const uint32_t trackLength = static_cast<uint32_t>(file.size() - 22);
+        for (int i = 0; i < 4; ++i)
+            file[18 + i] = static_cast<uint8_t>(trackLength >> (24 - 8 * i));
+        WriteGameFile("bgm/sysex.mid", file);
+        synth->sent.clear();
+        synth->frame = 0;
+
+        cMidiStream stream("bgm\\sysex.mid", mixer);
+        ASSERT_TRUE(stream.Loaded()) << Report();
+        ASSERT_TRUE(stream.Opened());
+        stream.Restart(1);
+        Render(9600 + 100);
+        EXPECT_EQ(Frames(), c.frames);
+        EXPECT_EQ(stream.State(), 1u);  // playing on, or holding
+        if (c.frames.size() > 1) {
+            EXPECT_EQ(synth->sent[1].second.size(), 1 + c.length);
+            continue;
+        }
+        // Held: nothing more, no loop, until a stop rewinds it and it plays again.
+        Render(30000);
+        EXPECT_EQ(synth->sent.size(), 1u);
+        stream.Stop(0);
+        stream.Restart(0);
+        Render(100);
+        EXPECT_EQ(synth->sent.size(), 2u);
+    }
+}
+
 TEST_F(MidiStreamTest, DeletedStreamFallsSilent) {
     {
         cMidiStream stream("bgm\\song.mid", mixer);
