@@ -75,6 +75,11 @@ inline uint32_t& MapFacing(cSaveData& s) {
 inline uint32_t& MapPoint(cSaveData& s) {
     return s.m_nRunValue9;
 }
+// The counter of the point's information box when the hero entered its stage from the
+// question (beside the point, stored with it from 191).
+inline uint32_t& MapPointCounter(cSaveData& s) {
+    return s.m_nRunValue10;
+}
 // The challenges reached (1 in a new run); the run end moves it past a cleared challenge.
 inline uint32_t& ChallengesReached(cSaveData& s) {
     return s.m_nItemSelect;
