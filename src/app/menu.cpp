@@ -160,6 +160,8 @@ constexpr std::array<PulseShape, kMenuColourCount> kShapes = {{{4, false},
                                                                {1, true},
                                                                {6, true}}};
 
+static_assert(kMenuColourCount == kCycledTextColours, "every menu colour is a text colour");
+
 std::array<Pulse, kMenuColourCount> g_pulses;
 std::array<MenuColour, kMenuColourCount> g_colours;
 int g_cycleCalls = 0;
@@ -185,10 +187,16 @@ void CyclePalette() {
     DDSetPalette(g_DisplayPalette);
 }
 
+// Colour i from its pulse, handed on to the text that takes it.
+void SetColour(int i) {
+    g_colours[i] = ColourOf(kShapes[i], g_pulses[i].value);
+    SetCycledTextColour(i, g_colours[i].argb);
+}
+
 void PulseColours(int speed) {
     for (int i = 0; i < kMenuColourCount; ++i) {
         PingPong(&g_pulses[i].value, &g_pulses[i].falling, speed, 0, 255);
-        g_colours[i] = ColourOf(kShapes[i], g_pulses[i].value);
+        SetColour(i);
     }
 }
 
@@ -211,7 +219,7 @@ void ResetMenuColors() {
     for (int i = 0; i < kMenuColourCount; ++i) {
         // Spread over the range so that the colours do not pulse in step.
         g_pulses[i] = Pulse{i * 255 / kMenuColourCount, 0};
-        g_colours[i] = ColourOf(kShapes[i], g_pulses[i].value);
+        SetColour(i);
     }
 }
 

@@ -74,8 +74,10 @@ Font* MenuFont(int i);
 
 // ---- Menu text colours -------------------------------------------------------------------
 
-// One colour of menu text in Direct3D mode: an opaque ARGB value and the draw mode
-// (alpha operation) text drawn with palette entries 208..239 is given.
+// One colour of menu text in Direct3D mode: an opaque ARGB value and its draw mode
+// (alpha operation, 7 add or 10 subtract). Text of palette entries 208..239 is drawn in
+// the colour (font.h, cycled text colours) with its glyphs' own cover: either operation
+// over an opaque colour would make each glyph's whole cell opaque or clear it away.
 struct MenuColour {
     uint32_t argb = 0xFF000000u;
     uint32_t drawMode = 7;

@@ -239,14 +239,13 @@ void cSaveMenuScene::OnToTitle() {
         m_nCounter = 1;
     }
     DrawScreen();
-    RunChoiceBox(kTitleQuestion, 320, 224);
+    // The question is a quiet one: neither its cursor nor its answers sound.
+    RunChoiceBox(kTitleQuestion, 320, 224, 0);
     const uint16_t buttons = MenuButtons();
     if ((buttons & kDecide) && g_CursorStack.Current().row == 0) {
-        PlaySE(1);
         g_SceneMgr.m_nNext = kSceneTitle;
         m_nState = kFadeOut;
     } else if (buttons & (kDecide | kCancel)) {
-        PlaySE((buttons & kDecide) ? 1 : 2);
         LeaveDialog();
     }
 }

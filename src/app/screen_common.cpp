@@ -168,9 +168,9 @@ int DrawTextBox(int first, int count, int centreX, int y, int cursorSpace) {
     return x;
 }
 
-void RunChoiceBox(int first, int centreX, int y) {
+void RunChoiceBox(int first, int centreX, int y, uint32_t soundMask) {
     const int x = g_SystemData.CentreTextX(centreX, first, 2, 1);
-    StepMenuCursor(x, y, 16, 2);
+    StepMenuCursor(x, y, 16, 2, soundMask);
     DrawTextBox(first, 2, centreX, y, 1);
     const CursorEntry& c = g_CursorStack.Current();
     DrawSmallCursor(c.x, c.y);

@@ -75,6 +75,11 @@ inline uint32_t& MapFacing(cSaveData& s) {
 inline uint32_t& MapPoint(cSaveData& s) {
     return s.m_nRunValue9;
 }
+// The counter of the point's information box when the hero entered its stage from the
+// question (beside the point, stored with it from 191).
+inline uint32_t& MapPointCounter(cSaveData& s) {
+    return s.m_nRunValue10;
+}
 // The challenges reached (1 in a new run); the run end moves it past a cleared challenge.
 inline uint32_t& ChallengesReached(cSaveData& s) {
     return s.m_nItemSelect;
@@ -143,9 +148,9 @@ void DrawArrowCursor(int x, int y);
 int DrawTextBox(int first, int count, int centreX, int y, int cursorSpace);
 
 // A message box with two choices (texts first and first + 1) and the 16x16 cursor on the
-// current cursor entry, which moves over the two lines. Gives the cursor row before the
-// move was made, so a caller can sound the move.
-void RunChoiceBox(int first, int centreX, int y);
+// current cursor entry, which moves over the two lines; a move sounds for the directions
+// of soundMask (as PlayCursorSound; 0 a silent cursor).
+void RunChoiceBox(int first, int centreX, int y, uint32_t soundMask = 3);
 
 // The ranking view of a screen. The third button: with the mode's rankings on, sound 6
 // and the view flag flips; without, the flag goes off silently. The fourth: with the

@@ -436,6 +436,7 @@ void cWorldMapScene::OnEnter() {
     const bool enter = (buttons & kDecide) && g_CursorStack.Current().row == 0;
     g_CursorStack.PopLinkedEntry(1);
     if (enter && m_bStageLoaded) {
+        run_fields::MapPointCounter(g_PlaySession) = static_cast<uint32_t>(m_nInfoCounter);
         StartMapStage();
         m_nCounter = 0;
         g_SceneMgr.m_nNext = kSceneStagePlay;
@@ -485,12 +486,14 @@ void cWorldMapScene::DrawMap(bool withInfo) {
     if (const cWorldMapRec* shown = HeroRecord(); shown && shown->m_nKind == map_point::kStage)
         DrawStageRanking(&BackBuffer, 367, 64, kModeStory);
 
+    // The point's box tells what the run has of its stage: a stage not played yet (its
+    // counter 0) has none.
     const cWorldMapRec* rec = HeroRecord();
     if (font && withInfo && rec && rec->m_nKind == map_point::kStage &&
-        screen_settings::ShowPointInfo(g_SystemData)) {
+        screen_settings::ShowPointInfo(g_SystemData) && m_nInfoCounter > 0) {
         const std::string& name = V(g_WorldMapData.m_vPoints, m_nPoint).m_sName;
         std::string text = name;
-        if (screen_settings::ShowPointScore(g_SystemData) && m_nInfoCounter > 0)
+        if (screen_settings::ShowPointScore(g_SystemData))
             text +=
                 StrPrintf("\n%s%d", V(g_SystemData.m_vText, kScoreLabel).c_str(), m_nInfoCounter);
         int width = 0, height = 0;

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "data/system_data.h"
+#include "media/draw/dd_device.h"
 #include "media/draw/dd_pixels.h"
+#include "media/draw/font.h"
+#include "platform/text/glyphs.h"
 #include "support/dd_test_fixture.h"
 
 namespace {
@@ -135,6 +138,7 @@ class MenuColourTest : public wftest::DDTest {
         ResetMenuColors();
     }
     void TearDown() override {
+        platform::text::SetFaceOpenerForTest(nullptr);
         g_SystemData = cSystemData();
         ResetMenuColors();
         DDTest::TearDown();
@@ -160,4 +164,65 @@ TEST_F(MenuColourTest, EightBitsTurnTheFourColourGroupsEverySixthCall) {
     EXPECT_EQ(reds(206, 12),
               (std::vector<int>{206, 207, 211, 208, 209, 210, 215, 212, 213, 214, 219, 216}));
     EXPECT_EQ(reds(236, 6), (std::vector<int>{239, 236, 237, 238, 240, 241}));
+}
+
+namespace {
+
+// A face whose every glyph covers a 4 x 4 square fully, so that a pixel of text is the
+// text's colour itself.
+class SolidFace : public platform::text::GlyphSource {
+  public:
+    int CellHeight() const override { return 8; }
+    const platform::text::Glyph& Get(char32_t) override {
+        glyph_.width = glyph_.height = 4;
+        glyph_.top = 2;
+        glyph_.advance = 8;
+        glyph_.coverage.assign(16, 255);
+        return glyph_;
+    }
+
+  private:
+    platform::text::Glyph glyph_;
+};
+
+}  // namespace
+
+TEST_F(MenuColourTest, Direct3DTextOfTheCycledEntriesTakesThePulsingColours) {
+    platform::text::SetFaceOpenerForTest(
+        [](const platform::text::FaceRequest&) -> std::unique_ptr<platform::text::GlyphSource> {
+            return std::make_unique<SolidFace>();
+        });
+    for (PALETTEENTRY& e : g_DisplayPalette) e = PALETTEENTRY{0x40, 0x50, 0x60, 0};
+    constexpr uint32_t kOwn = 0x405060;
+    // The colour "A" is drawn in by a font of the palette number entry.
+    const auto textColour = [&](uint32_t entry) {
+        DDSURFACEDATA* dst = Own();
+        EXPECT_TRUE(DDCreateSurface(dst, 16, 8, 0, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+        Font font;
+        DDFONTINFO info{};
+        EXPECT_TRUE(font.Create(&info, 0, 8, 8, 8, entry, nullptr, 0, 0, nullptr, 0));
+        font.DrawText(dst, 0, 0, "A");
+        return Pixels(*dst).Get(2, 2) & 0xFFFFFFu;
+    };
+    const struct {
+        uint32_t entry;
+        int colour;  // -1: the entry's own
+    } cases[] = {{208, 0}, {217, 9}, {218, 0}, {239, 1}, {207, -1}, {240, -1}, {241, -1}};
+    ASSERT_TRUE(Init(1, 32, true));
+    g_SystemData.m_nMenuColorParam = 16;
+    uint32_t first = 0;
+    for (int round = 0; round < 3; ++round) {
+        PrepareMenuColors();  // a menu drawn
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << "round " << round << " entry " << c.entry);
+            EXPECT_EQ(textColour(c.entry),
+                      c.colour < 0 ? kOwn : GetMenuColour(c.colour).argb & 0xFFFFFFu);
+        }
+        if (round == 0) first = textColour(208);
+    }
+    EXPECT_NE(textColour(208), first);  // it pulses from one menu frame to the next
+    // DirectDraw turns the palette itself: the text keeps its entry's colour.
+    ASSERT_TRUE(Restart(0, 32, true));
+    PrepareMenuColors();
+    EXPECT_EQ(textColour(208), kOwn);
 }

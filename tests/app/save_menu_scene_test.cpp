@@ -12,6 +12,10 @@
 #include <vector>
 
 #include "app/screen_common.h"
+#include "app/startup.h"
+#include "media/sound/sound.h"
+#include "media/sound/sound_device.h"
+#include "platform/audio/mixer.h"
 #include "screen_fixture.h"
 
 namespace {
@@ -163,6 +167,67 @@ TEST_F(SaveMenuTest, BackToTheMapAndToTheTitleAfterItsQuestion) {
     Choose(3);
     Frame(kKeyUp);
     Frame(0, kDecide);
+    EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext),
+              std::make_tuple(int{cSaveMenuScene::kFadeOut}, int{kSceneTitle}));
+}
+
+// The save menu with the sample's seventeen system sounds on a mixer nobody listens to:
+// a sound played stays playing until it is asked about.
+class SaveMenuSoundTest : public SaveMenuTest {
+  protected:
+    void SetUp() override {
+        SaveMenuTest::SetUp();
+        SetSoundMixerForTest(mixer_);
+        ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+        std::vector<SOUNDFILE> files(kSystemSoundCount);
+        for (int i = 0; i < kSystemSoundCount; ++i)
+            std::snprintf(files[i].szFile, sizeof files[i].szFile, "wave\\se%02d.wav", i);
+        LoadSoundList(g_SoundEntries, files, 0);
+        ASSERT_GT(g_SoundEntries[1].count, 0);
+    }
+    void TearDown() override {
+        ReleaseSoundList();
+        g_SoundEntries.clear();
+        SetSoundMixerForTest(nullptr);
+        SaveMenuTest::TearDown();
+    }
+    // The sounds played since the last question, each once; they are stopped.
+    std::vector<int> Played() {
+        std::vector<int> played;
+        for (size_t i = 0; i < g_SoundEntries.size(); ++i) {
+            bool playing = false;
+            for (platform::audio::VoiceId voice : g_SoundEntries[i].ring) {
+                playing = playing || mixer_->VoicePlaying(voice);
+                mixer_->StopVoice(voice);
+            }
+            if (playing) played.push_back(static_cast<int>(i));
+        }
+        return played;
+    }
+    std::shared_ptr<platform::audio::Mixer> mixer_ = std::make_shared<platform::audio::Mixer>(8000);
+};
+
+TEST_F(SaveMenuSoundTest, TheQuestionBeforeTheTitleIsQuiet) {
+    Open();
+    Choose(3);
+    EXPECT_EQ(Played(), (std::vector<int>{0, 1}));  // the menu's cursor and its decide
+    // Moved over, refused by deciding and by cancelling, and accepted: no sound at all.
+    const std::vector<std::vector<std::tuple<uint16_t, uint16_t>>> answers = {
+        {{kKeyUp, 0}, {kKeyDown, 0}, {0, kDecide}},
+        {{0, kCancel}},
+        {{kKeyUp, 0}, {0, kDecide}},
+    };
+    for (size_t i = 0; i < answers.size(); ++i) {
+        SCOPED_TRACE(i);
+        if (i > 0) {
+            Choose(3);
+            Played();
+        }
+        for (const auto& [dir, buttons] : answers[i]) {
+            Frame(dir, buttons);
+            EXPECT_EQ(Played(), std::vector<int>());
+        }
+    }
     EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext),
               std::make_tuple(int{cSaveMenuScene::kFadeOut}, int{kSceneTitle}));
 }

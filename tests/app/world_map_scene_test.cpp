@@ -61,6 +61,13 @@ class WorldMapTest : public wftest::ScreenTest {
         g_PlaySession.m_nMapY = static_cast<uint32_t>(y);
         Start(kSceneWorldMap);
     }
+    // What the run keeps of the map's stage file: its value, as a clear stores it.
+    static void KeepStageValue(uint32_t value) {
+        cSaveName name;
+        name.m_strStage = WorldMapStageKey("data\\stg4\\Sample01.stg4");
+        name.m_nValue = value;
+        g_PlaySession.m_vNames.assign(1, name);
+    }
     cWorldMapScene& Map() { return *static_cast<cWorldMapScene*>(scene_.get()); }
     std::tuple<int, int> Hero() { return {Map().HeroX(), Map().HeroY()}; }
 };
@@ -158,6 +165,7 @@ TEST_F(WorldMapTest, AStageAsksAndARefusalSendsTheHeroBackOnlyWhereItBarsTheWay)
 
 TEST_F(WorldMapTest, AcceptingAStageStartsItFromThePoint) {
     SetMap({".S.."});
+    KeepStageValue(1500);
     g_SystemData.m_vUnlimitedLives[0] = 0;
     g_SystemData.m_vStartLives[0] = 3;
     StartAt(0, 0);
@@ -172,7 +180,40 @@ TEST_F(WorldMapTest, AcceptingAStageStartsItFromThePoint) {
                               run_fields::MapPoint(g_PlaySession), g_PlaySession.m_nStartLives,
                               g_PlaySession.m_nLives),
               std::make_tuple(5u, 1u, 0u, 3, 2));
+    // The counter the point's box showed stays with the run.
+    EXPECT_EQ(run_fields::MapPointCounter(g_PlaySession), 1500u);
     EXPECT_FALSE(g_bChallengeRun.load());
+}
+
+TEST_F(WorldMapTest, ThePointsBoxShowsOnlyAStageThatHasACounter) {
+    SetMap({".C."});
+    // Where the box stands: centred on x 304 from y 392.
+    const auto boxArea = [&] {
+        const std::vector<uint32_t> px = Shot("worldmap-point-box");
+        std::vector<uint32_t> area;
+        for (int y = 388; y < 440; ++y)
+            for (int x = 200; x < 408; ++x) area.push_back(At(px, x, y));
+        return area;
+    };
+    g_SystemData.m_nMapOptionA = 0;
+    StartAt(1, 0);
+    const std::vector<uint32_t> bare = boxArea();
+    const struct {
+        uint32_t showInfo, value;
+        bool box;
+    } cases[] = {
+        {1, 0, false},  // never played: nothing to tell
+        {1, 800, true},
+        {0, 800, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.showInfo << " " << c.value);
+        g_SystemData.m_nMapOptionA = c.showInfo;
+        KeepStageValue(c.value);
+        StartAt(1, 0);
+        ASSERT_EQ(Map().InfoCounter(), static_cast<int32_t>(c.value));
+        EXPECT_EQ(boxArea() != bare, c.box);
+    }
 }
 
 TEST_F(WorldMapTest, AnUnclearedStageUnderTheHeroStartsByItselfUnlessComingBack) {

@@ -588,6 +588,8 @@ void Font::DrawText(DDSURFACEDATA* dst, int x, int y, const char* text) {
 
 void Font::DrawTextIn(DDSURFACEDATA* dst, int x, int y, const char* text, uint32_t colour) {
     if (!dst || !text || !Face()) return;
+    // Text of the font's own colour in a cycled palette entry pulses in Direct3D mode.
+    if (lpDTCon && colour == m_dwColor) colour = CycledTextColour(m_dwColorIndex, colour);
     Layout layout;
     layout.colour = colour;
     layout.pixel = lpDTCon ? 0 : TextPixel(colour, m_dwColor, m_dwColorIndex);

@@ -156,6 +156,21 @@ int CreateDigitSurfaces(DDSURFACEDATA* surfaces, const DDSURFACEFILE* surfaceDef
                         Font* fonts, DDFONTINFO* infos);
 void DrawDigitStrip(DDSURFACEDATA* surface, Font* font);
 
+// ---- Cycled text colours ---------------------------------------------------------------
+// An 8-bit game turns its palette entries 208..239 round for the menus, so text of those
+// entries changes colour. In Direct3D mode the picture holds no palette to turn: text of
+// a font whose palette number is one of them is drawn in one of ten pulsing colours
+// instead, entry 208 + k in colour k mod 10. The menus move the colours (their colour
+// step after each drawn menu) and hand them here.
+inline constexpr uint32_t kCycledFirstEntry = 208;
+inline constexpr uint32_t kCycledLastEntry = 239;
+inline constexpr int kCycledTextColours = 10;
+// Colour i (0..9) as an opaque ARGB value.
+void SetCycledTextColour(int i, uint32_t argb);
+// The colour text of palette number entry is drawn in, in Direct3D mode; fontColour for
+// an entry outside 208..239.
+uint32_t CycledTextColour(uint32_t entry, uint32_t fontColour);
+
 // printf into a buffer of bufferSize bytes, as the formatted draws do: a result that does
 // not fit is cut at a character boundary, never in the middle of a double-byte pair.
 std::string FontFormatText(size_t bufferSize, const char* format, ...)
