@@ -54,18 +54,20 @@ void PrepareReplay(StageRun& run, const StageStart& start) {
     Srand(run.seed);
 }
 
+// The stage's tune plays on through a restart within the stage; a fresh entry starts it
+// again unless the stage keeps the tune that plays.
 void RequestMusic(const StageStart& start, const StageSceneParts& parts) {
-    if (!parts.requestBgm) return;
     const int32_t bgm = g_Stage.m_nBgm;
+    const int32_t arg = g_Stage.m_nBgmParam;
     const bool playing = static_cast<int32_t>(g_PlaySession.CurrentMusic()) == bgm;
     if (!start.restartMusic) {
-        if (!playing) parts.requestBgm(bgm, g_Stage.m_nBgmParam);
+        if (!playing) RequestStageBgm(bgm, arg, parts.requestBgm);
         return;
     }
     if (!(g_Stage.m_bKeepBgm && playing))
-        parts.requestBgm(bgm, g_Stage.m_nBgmParam);
+        RequestStageBgm(bgm, arg, parts.requestBgm);
     else if (bgm == 0)
-        parts.requestBgm(0, g_Stage.m_nBgmParam);
+        RequestStageBgm(0, arg, parts.requestBgm);
 }
 
 void SpawnHero(StageRun& run, int32_t heroIndex) {
