@@ -17,8 +17,11 @@
 #include "data/global_data.h"
 #include "data/system_data.h"
 #include "platform/clock.h"
+#include "play/screen_effects.h"
+#include "play/stage_draw.h"
 #include "play/stage_flows.h"
 #include "play/stage_run.h"
+#include "support/dd_test_fixture.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -278,6 +281,37 @@ TEST_F(StageSetupTest, AMusicCommandIsTheRunsTuneUntilTheStageRestarts) {
     EXPECT_EQ(h.presentation, std::vector<std::string>{"bgm 3 1"});
     EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
               std::make_tuple(3u, 1u));
+}
+
+// A screen colour lays itself over the palette of an 8-bit screen; a retry during it shows
+// the game's own colours again.
+class StageSetupDisplayTest : public wftest::DDTest {
+  protected:
+    void SetUp() override {
+        DDTest::SetUp();
+        std::copy(std::begin(g_DisplayPalette), std::end(g_DisplayPalette), saved_);
+    }
+    void TearDown() override {
+        std::copy(std::begin(saved_), std::end(saved_), g_DisplayPalette);
+        DDTest::TearDown();
+    }
+    PALETTEENTRY saved_[256];
+};
+
+TEST_F(StageSetupDisplayTest, ARetryTakesAScreenColourOffTheEightBitPalette) {
+    ASSERT_TRUE(Init(0, 8, false));
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        g_DisplayPalette[i] = {v, v, v, 0};
+    }
+    DDSetPalette(g_DisplayPalette);
+    const platform::video::Palette own = DDDevice().DisplayPalette;
+    StageHarness h(TestStage(), RunKind::kStory);
+    SetScreenColor(g_StageDraw.screenColor, {255, 0, 0, 50, 0, 0, 0, 0});
+    h.Frame();
+    ASSERT_NE(DDDevice().DisplayPalette, own);
+    h.Start(1);
+    EXPECT_EQ(DDDevice().DisplayPalette, own);
 }
 
 TEST(StepMask, SpreadsTheCheckedStepsEvenly) {
