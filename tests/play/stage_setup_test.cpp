@@ -1,8 +1,8 @@
 // Stage set-up on stages built in code, started as the game starts them: map pitch, hero
 // and camera, placed characters with copies, allies and held items, groups, the
 // update-step mask and time limit, the "before stage start" flows and their victims, the
-// settings as loaded on a retry, music requests, and the replay input and seed of each
-// attempt.
+// settings as loaded on a retry, music requests and the run's tune, the palette of an
+// 8-bit screen, and the replay input and seed of each attempt.
 #include "play/stage_setup.h"
 
 #include <gtest/gtest.h>
