@@ -7,6 +7,7 @@
 #include "play/command_shows.h"
 #include "play/items_in_play.h"
 #include "play/object_lists.h"
+#include "play/run_end.h"
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
 
@@ -41,7 +42,9 @@ void PlaySceneLink::SetScreenColor(const std::vector<int32_t>& params) {
 }
 
 void PlaySceneLink::RequestStageBgm(int32_t bgm, int32_t arg) {
-    if (presentation_) presentation_->RequestStageBgm(bgm, arg);
+    ::RequestStageBgm(bgm, arg, [this](int32_t b, int32_t a) {
+        if (presentation_) presentation_->RequestStageBgm(b, a);
+    });
 }
 
 int PlaySceneLink::PickUpItem(cItemObj& item, cChara& chara) {

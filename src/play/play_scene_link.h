@@ -26,7 +26,8 @@ class StagePresentation {
 
 class PlaySceneLink final : public FlowScene {
   public:
-    // presentation may be null: the requests then change nothing.
+    // presentation may be null: the requests then reach no scene (a music request still
+    // becomes the run's music).
     PlaySceneLink(StageRun& run, StagePresentation* presentation)
         : run_(run), presentation_(presentation) {}
 

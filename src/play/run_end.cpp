@@ -183,3 +183,9 @@ void RunEnd(StageRun& run, RunEndHooks& hooks) {
         if (t.results[i] != -1) t.newRecord = 1;
     }
 }
+
+void RequestStageBgm(int32_t bgm, int32_t arg, const std::function<void(int32_t, int32_t)>& send) {
+    g_PlaySession.CurrentMusic() = static_cast<uint32_t>(bgm);
+    g_PlaySession.m_nMusicArg = static_cast<uint32_t>(arg);
+    if (send) send(bgm, arg);
+}

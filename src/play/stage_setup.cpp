@@ -15,6 +15,8 @@
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_pixels.h"
 #include "objects/stage_chara.h"
 #include "platform/clock.h"
 #include "platform/msg/msg.h"
@@ -54,18 +56,26 @@ void PrepareReplay(StageRun& run, const StageStart& start) {
     Srand(run.seed);
 }
 
+// The stage's tune plays on through a restart within the stage; a fresh entry starts it
+// again unless the stage keeps the tune that plays.
 void RequestMusic(const StageStart& start, const StageSceneParts& parts) {
-    if (!parts.requestBgm) return;
     const int32_t bgm = g_Stage.m_nBgm;
+    const int32_t arg = g_Stage.m_nBgmParam;
     const bool playing = static_cast<int32_t>(g_PlaySession.CurrentMusic()) == bgm;
     if (!start.restartMusic) {
-        if (!playing) parts.requestBgm(bgm, g_Stage.m_nBgmParam);
+        if (!playing) RequestStageBgm(bgm, arg, parts.requestBgm);
         return;
     }
     if (!(g_Stage.m_bKeepBgm && playing))
-        parts.requestBgm(bgm, g_Stage.m_nBgmParam);
+        RequestStageBgm(bgm, arg, parts.requestBgm);
     else if (bgm == 0)
-        parts.requestBgm(0, g_Stage.m_nBgmParam);
+        RequestStageBgm(0, arg, parts.requestBgm);
+}
+
+// An 8-bit screen shows the game's own colours again: a screen colour of the last attempt
+// lays itself over the display palette and may have left it tinted.
+void RestoreDisplayPalette() {
+    if (!lpDTCon && g_nBitsPerPixel == 8) DDSetPalette(g_DisplayPalette);
 }
 
 void SpawnHero(StageRun& run, int32_t heroIndex) {
@@ -229,6 +239,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     ResetKeyHistories();
     // The shared second counter of the time limit starts with the stage.
     FrameCounterMod(0, 0);
+    RestoreDisplayPalette();
     if (parts.setFrameRate) parts.setFrameRate(g_Stage.m_nFramesPerSecond);
 
     // 25. to 27.

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/options_scene.h"
@@ -27,6 +28,7 @@
 #include "data/save_data.h"
 #include "data/save_slots.h"
 #include "data/world_map.h"
+#include "media/sound/bgm_manager.h"
 #include "objects/item_obj.h"
 #include "objects/stage_chara.h"
 #include "platform/input/virtual_keys.h"
@@ -290,6 +292,31 @@ TEST(Playthrough, NewStoryMissesThenClearsTheFirstStageSavesAndContinuesAcrossAR
               0);
     EXPECT_TRUE(thGame.HasEnded());
     EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// The meadow's field tune goes on playing through a miss: the retry does not start it
+// again.
+TEST(Playthrough, TheFirstStagesTuneIsNotStartedAgainAfterAMiss) {
+    PlayerRun run;
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(ChooseTitleItem(d, kTitleNewGame));
+        const uint32_t onTitle = g_BgmManager.Starts();
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        const uint32_t inStage = g_BgmManager.Starts();
+        EXPECT_GT(inStage, onTitle);  // the map's tune, then the stage's
+        EXPECT_EQ(g_PlaySession.CurrentMusic(), 2u);
+        {
+            SCOPED_TRACE("a miss in the spikes, then the retry");
+            d.KeyDown(VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
+            d.KeyUp(VK_RIGHT);
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        }
+        EXPECT_EQ(std::make_tuple(g_BgmManager.Starts(), g_PlaySession.CurrentMusic()),
+                  std::make_tuple(inStage, 2u));
+    }),
+              0);
 }
 
 TEST(Playthrough, OptionsChangedOnTheOptionsScreenAreKeptAcrossARestart) {

@@ -1,8 +1,8 @@
 // Stage set-up on stages built in code, started as the game starts them: map pitch, hero
 // and camera, placed characters with copies, allies and held items, groups, the
 // update-step mask and time limit, the "before stage start" flows and their victims, the
-// settings as loaded on a retry, music requests, and the replay input and seed of each
-// attempt.
+// settings as loaded on a retry, music requests and the run's tune, the palette of an
+// 8-bit screen, and the replay input and seed of each attempt.
 #include "play/stage_setup.h"
 
 #include <gtest/gtest.h>
@@ -13,11 +13,15 @@
 #include <vector>
 
 #include "core/random.h"
+#include "data/cmd_types.h"
 #include "data/global_data.h"
 #include "data/system_data.h"
 #include "platform/clock.h"
+#include "play/screen_effects.h"
+#include "play/stage_draw.h"
 #include "play/stage_flows.h"
 #include "play/stage_run.h"
+#include "support/dd_test_fixture.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -222,6 +226,8 @@ TEST_F(StageSetupTest, EveryRecordedAttemptStartsEmptyWithANewSeed) {
               std::make_tuple(55u, 0u, Rand()));
 }
 
+// The tune a start finds playing is the one the run's last music request asked for: here
+// the fresh entry into a stage playing `playing`, with the music argument 5.
 TEST_F(StageSetupTest, MusicIsRequestedUnlessItPlaysAlready) {
     struct Case {
         uint32_t restart;
@@ -229,20 +235,83 @@ TEST_F(StageSetupTest, MusicIsRequestedUnlessItPlaysAlready) {
         std::vector<std::string> requests;
     };
     const std::vector<Case> cases = {
-        {0, 0, 3, 3, {}}, {0, 0, 2, 3, {"bgm 3 0"}}, {1, 0, 3, 3, {"bgm 3 0"}},
-        {1, 1, 3, 3, {}}, {1, 1, 0, 0, {"bgm 0 0"}}, {1, 1, 2, 3, {"bgm 3 0"}},
+        {0, 0, 3, 3, {}}, {0, 0, 2, 3, {"bgm 3 1"}}, {1, 0, 3, 3, {"bgm 3 1"}},
+        {1, 1, 3, 3, {}}, {1, 1, 0, 0, {"bgm 0 1"}}, {1, 1, 2, 3, {"bgm 3 1"}},
+    };
+    // A restart within the stage reloads its settings; a fresh entry plays them as they are.
+    auto music = [](int32_t keep, int32_t bgm, int32_t arg) {
+        for (cStage* s : {&g_Stage, &g_PlayStage})
+            s->m_bKeepBgm = keep, s->m_nBgm = bgm, s->m_nBgmParam = arg;
     };
     StageHarness h(TestStage(), RunKind::kStory);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.restart << c.keep << c.playing << c.bgm);
-        // A restart within the stage reloads its settings; a fresh entry plays them as
-        // they are.
-        for (cStage* s : {&g_Stage, &g_PlayStage}) s->m_bKeepBgm = c.keep, s->m_nBgm = c.bgm;
-        g_PlaySession.CurrentMusic() = static_cast<uint32_t>(c.playing);
+        music(0, c.playing, 5);
+        h.Start(0);
+        music(c.keep, c.bgm, 1);
         h.presentation.clear();
         h.Start(c.restart ? 0 : 1);
         EXPECT_EQ(h.presentation, c.requests);
+        // The run holds what plays, with its argument.
+        EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
+                  std::make_tuple(static_cast<uint32_t>(c.bgm), c.requests.empty() ? 5u : 1u));
     }
+}
+
+// A flow's music command changes the run's tune: a restart after it brings the stage's own
+// tune back.
+TEST_F(StageSetupTest, AMusicCommandIsTheRunsTuneUntilTheStageRestarts) {
+    cStage stage = TestStage();
+    stage.m_nBgm = 3, stage.m_nBgmParam = 1;
+    cFlowCmd play;
+    play.m_nType = kCmdPlayBGM;
+    play.m_vParams = {5, 0};
+    play.m_bTogether = 1;
+    cFlow flow = wftest::CodeFlow(21, "");
+    flow.m_vCmds = {play};
+    stage.m_vCharas[0].m_vFlows = {flow};
+    StageHarness h(stage, RunKind::kStory);
+    EXPECT_EQ(h.presentation, (std::vector<std::string>{"bgm 3 1", "bgm 5 0"}));
+    EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
+              std::make_tuple(5u, 0u));
+    // The retry starts without the command.
+    g_Stage.m_vCharas[0].m_vFlows.clear();
+    h.presentation.clear();
+    h.Start(1);
+    EXPECT_EQ(h.presentation, std::vector<std::string>{"bgm 3 1"});
+    EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
+              std::make_tuple(3u, 1u));
+}
+
+// A screen colour lays itself over the palette of an 8-bit screen; a retry during it shows
+// the game's own colours again.
+class StageSetupDisplayTest : public wftest::DDTest {
+  protected:
+    void SetUp() override {
+        DDTest::SetUp();
+        std::copy(std::begin(g_DisplayPalette), std::end(g_DisplayPalette), saved_);
+    }
+    void TearDown() override {
+        std::copy(std::begin(saved_), std::end(saved_), g_DisplayPalette);
+        DDTest::TearDown();
+    }
+    PALETTEENTRY saved_[256];
+};
+
+TEST_F(StageSetupDisplayTest, ARetryTakesAScreenColourOffTheEightBitPalette) {
+    ASSERT_TRUE(Init(0, 8, false));
+    for (int i = 0; i < 256; ++i) {
+        const auto v = static_cast<uint8_t>(i);
+        g_DisplayPalette[i] = {v, v, v, 0};
+    }
+    DDSetPalette(g_DisplayPalette);
+    const platform::video::Palette own = DDDevice().DisplayPalette;
+    StageHarness h(TestStage(), RunKind::kStory);
+    SetScreenColor(g_StageDraw.screenColor, {255, 0, 0, 50, 0, 0, 0, 0});
+    h.Frame();
+    ASSERT_NE(DDDevice().DisplayPalette, own);
+    h.Start(1);
+    EXPECT_EQ(DDDevice().DisplayPalette, own);
 }
 
 TEST(StepMask, SpreadsTheCheckedStepsEvenly) {

@@ -648,6 +648,11 @@ bool WriteStages(std::string& error) {
     // the ten update steps).
     stages[1].m_bScrollAutoX = 1;
     stages[1].m_nScrollSpeedX = 10;
+    // The meadow's field tune loops and plays on through a miss. The map plays the same
+    // tune, so an entry into the meadow keeps it when the run's tune is the field tune
+    // already, rather than start it again.
+    stages[0].m_nBgmParam = 1;
+    stages[0].m_bKeepBgm = 1;
     for (int i = 0; i < kStageCount; ++i)
         if (!stages[i].SaveFile(kStageFiles[i])) return Fail(error, kStageFiles[i]);
     cStage challenges[kChallengeCount] = {MakeStage("チャレンジ1", kChallenge1, 2),

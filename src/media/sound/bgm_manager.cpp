@@ -79,6 +79,7 @@ int cBgmManager::Play(int channel, int bgm, int loop, int pauseMidi, int force) 
     const std::lock_guard<std::recursive_mutex> hold(lock_);
     if (!enabled_) return 1;
     if (bgm == current_ && !force) return 1;
+    ++starts_;
     const bool validChannel = channel >= 0 && channel < static_cast<int>(channelType_.size());
     if (validChannel && ValidBgm(bgm)) {
         current_ = bgm;
@@ -135,6 +136,11 @@ bool cBgmManager::Enabled() const {
 int cBgmManager::Current() const {
     const std::lock_guard<std::recursive_mutex> hold(lock_);
     return current_;
+}
+
+uint32_t cBgmManager::Starts() const {
+    const std::lock_guard<std::recursive_mutex> hold(lock_);
+    return starts_;
 }
 
 uint32_t cBgmManager::BgmType(int bgm) const {

@@ -47,6 +47,9 @@ class cBgmManager {
 
     bool Enabled() const;
     int Current() const;
+    // How many times a Play started a tune from its beginning (whether or not its file
+    // could be played), rather than keeping the one that plays.
+    uint32_t Starts() const;
     uint32_t BgmType(int bgm) const;
     uint32_t ChannelType(int channel) const;
     std::string OggName(int bgm) const;
@@ -66,6 +69,7 @@ class cBgmManager {
     std::vector<uint32_t> channelAux_;
     std::vector<std::string> midiNames_;
     int current_ = -1;
+    uint32_t starts_ = 0;
     std::vector<uint32_t> bgmType_;
     std::vector<uint32_t> channelType_;
 };
