@@ -658,7 +658,11 @@ void cStagePlay::PauseMenu() {
         Sound(1);
         switch (cCmd::GetCmdNum(m_nCursor, items)) {
             case kPauseQuit:
-                if (TestPlay() && g_bFromEditor) {
+                // A stage tried out on its own, from the editor, the command line or
+                // System.ini, has no title to go back to: the program ends, fading out
+                // while the close comes.
+                if (TestPlay()) {
+                    m_nState = kFadeOut;
                     services_.postClose();
                     return;
                 }
