@@ -862,6 +862,12 @@ void cStagePlay::OnHeroMissEnded() {
     m_nState = kBanner;
 }
 
+bool cStagePlay::RankResults() {
+    // A run the editor started is the maker trying the stage out: it sets no record, and
+    // so nothing is offered for the rankings and no ranking file is written.
+    return RankingsOn() && !g_bFromEditor;
+}
+
 int32_t cStagePlay::RankRow(int table, int32_t value) {
     if (!RankingsOn() || !RunResultShown(table, g_SceneMgr.m_nGameMode, TestPlay())) return -1;
     if (static_cast<size_t>(table) >= g_Stage.m_vRankItems.size() ||

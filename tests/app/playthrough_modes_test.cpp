@@ -203,6 +203,53 @@ TEST(PlaythroughModes, QuitInAnyTestPlayClosesTheProgram) {
     }
 }
 
+// A clear in test play is ranked by the stage's own result switches, but not when the
+// editor started the player: no new record, nothing for F3 to enter, no ranking file.
+TEST(PlaythroughModes, AnEditorTestPlayIsNotRanked) {
+    const struct {
+        const char* what;
+        int showCommand;
+        bool ranked;
+    } cases[] = {
+        {"named on the command line", SW_SHOWNORMAL, true},
+        {"started by the editor", kEditorShowCommand, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRun run;
+        run.UiEvents()->Type("ABC");
+        run.UiEvents()->Key(in::VK_RETURN);
+        EXPECT_EQ(run.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          ASSERT_TRUE(ClearFirstChallenge(d));
+                          const std::vector<int32_t>& results = g_pStagePlay->m_vResults;
+                          EXPECT_EQ(g_pStagePlay->m_bNewRecord != 0, c.ranked);
+                          // Any result other than -1 would offer F3 on the result screen.
+                          EXPECT_EQ(std::count(results.begin(), results.end(), -1) < 5, c.ranked);
+                          // F3 asks for the name and registers the run, or does nothing.
+                          ASSERT_TRUE(d.Press(in::VK_F3));
+                          const auto registered = [] { return g_pStagePlay->m_bRegistered != 0; };
+                          if (c.ranked) {
+                              ASSERT_TRUE(d.Until(registered, 60, "the run registered"));
+                          } else {
+                              ASSERT_TRUE(d.Step(30));
+                              EXPECT_FALSE(registered());
+                          }
+                      },
+                      kChallengeStage, c.showCommand),
+                  0);
+        const std::filesystem::path free = run.Dir().Path() / "user_data" / "free";
+        int rankingFiles = 0;
+        if (std::filesystem::exists(free))
+            for (const auto& file : std::filesystem::directory_iterator(free))
+                rankingFiles += file.path().string().ends_with("rkg") ? 1 : 0;
+        EXPECT_EQ(rankingFiles, c.ranked ? 1 : 0);
+        // The name dialog took the typed name only when it was opened.
+        EXPECT_EQ(run.UiEvents()->Remaining(false) == 0, c.ranked);
+    }
+}
+
 // The stage character of that palette name, null when there is none (any more).
 const cStageChara* StageChara(const char* name) {
     for (const cStageChara& c : g_StageRun.objects.charas)
