@@ -658,7 +658,11 @@ void cStagePlay::PauseMenu() {
         Sound(1);
         switch (cCmd::GetCmdNum(m_nCursor, items)) {
             case kPauseQuit:
-                if (TestPlay() && g_bFromEditor) {
+                // A stage tried out on its own, from the editor, the command line or
+                // System.ini, has no title to go back to: the program ends, fading out
+                // while the close comes.
+                if (TestPlay()) {
+                    m_nState = kFadeOut;
                     services_.postClose();
                     return;
                 }
@@ -856,6 +860,12 @@ void cStagePlay::OnHeroMissEnded() {
     }
     services_.setStage(1, 0);
     m_nState = kBanner;
+}
+
+bool cStagePlay::RankResults() {
+    // A run the editor started is the maker trying the stage out: it sets no record, and
+    // so nothing is offered for the rankings and no ranking file is written.
+    return RankingsOn() && !g_bFromEditor;
 }
 
 int32_t cStagePlay::RankRow(int table, int32_t value) {

@@ -137,7 +137,7 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     bool NextReplayInput(uint16_t& dir, uint16_t& buttons) override;
     void RecordReplayInput(uint16_t dir, uint16_t buttons) override;
     void DrawStage(bool paused) override { services_.drawStage(1, paused ? 1 : 0, 1, 1); }
-    bool RankResults() override { return RankingsOn(); }
+    bool RankResults() override;
     int32_t RankRow(int table, int32_t value) override;
     void ShowExtraLifeNotice() override;
 

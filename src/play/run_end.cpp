@@ -153,9 +153,8 @@ void StageClearTally(StageRun& run, RunEndHooks& hooks) {
         return;
     const int32_t gained = session.m_nScore / step - oldScore / step;
     for (int32_t i = 0; i < gained; ++i) {
-        // No life and no notice beyond the most lives a run can hold.
-        if (session.m_nLives >= kMaxLives) break;
-        ++session.m_nLives;
+        // Every step crossed is announced, though lives stop at the most a run can hold.
+        if (session.m_nLives < kMaxLives) ++session.m_nLives;
         PlayRunSound(run, kSoundExtraLife);
         // The life icon rises over the hero while the scene waits out its 30 frames.
         if (cChara* hero = run.Hero()) AddExtraLifeImage(g_StageDraw.textImages, hero->m_nId);

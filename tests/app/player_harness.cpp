@@ -311,6 +311,18 @@ testing::AssertionResult PlayDriver::CloseWithEsc() {
     return testing::AssertionFailure() << "Esc did not close the program: " << Where();
 }
 
+testing::AssertionResult PlayDriver::PressToClose(int vk) {
+    // The frame that reads the key is presented; the game stands after it until the close
+    // it asked for has told it to quit.
+    gate_.HoldUntilQuit();
+    KeyDown(vk);
+    const testing::AssertionResult stepped = Step();
+    ReleaseKeys();
+    if (!stepped) return stepped;
+    if (gate_.AwaitEnd()) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "key " << vk << " did not close the program: " << Where();
+}
+
 // ---- Shared steps ----------------------------------------------------------------------
 
 int CursorRow() {
@@ -539,8 +551,17 @@ void PlayerRun::SetIni(const std::string& key, const std::string& value) {
     text << in.rdbuf();
     std::string all = text.str(), out;
     std::istringstream lines(all);
+    bool found = false;
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind(key + "=", 0) == 0) line = key + "=" + value;
+        if (line.rfind(key + "=", 0) == 0) {
+            line = key + "=" + value;
+            found = true;
+        }
+        // The reader stops at "Exit": a key the file lacks goes before it.
+        if (line == "Exit" && !found) {
+            out += key + "=" + value + "\n";
+            found = true;
+        }
         out += line + "\n";
     }
     std::ofstream(dir_.File("System.ini"), std::ios::binary) << out;
@@ -572,7 +593,8 @@ int PlayerRun::Run(const char* commandLine, int frames, std::function<void()> ac
     return result;
 }
 
-int PlayerRun::Play(const std::function<void(PlayDriver&)>& script, const char* commandLine) {
+int PlayerRun::Play(const std::function<void(PlayDriver&)>& script, const char* commandLine,
+                    int showCommand) {
     PrepareRun();
     FrameGate& gate = *presenter_;
     const int before = gate.Presented();
@@ -590,7 +612,7 @@ int PlayerRun::Play(const std::function<void(PlayDriver&)>& script, const char* 
         if (!gate.Ended()) platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
         gate.Unlock();
     });
-    const int result = WinMain(nullptr, nullptr, commandLine, SW_SHOWNORMAL);
+    const int result = WinMain(nullptr, nullptr, commandLine, showCommand);
     gate.SetEnded();
     driver.join();
     gate.Unlock();

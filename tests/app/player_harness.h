@@ -94,6 +94,9 @@ class PlayDriver {
     // A real Esc key message to the window, then the wait until the run has ended; the
     // game plays no frame more meanwhile.
     testing::AssertionResult CloseWithEsc();
+    // `vk` held for one frame in which the game is to close itself, then the wait until
+    // the run has ended; the game plays no frame more meanwhile.
+    testing::AssertionResult PressToClose(int vk);
     // Calls watch after every frame the driver lets run (the game stands meanwhile), so
     // a test may read each frame it drives; nullptr stops it.
     void WatchFrames(std::function<void()> watch) { watch_ = std::move(watch); }
@@ -177,7 +180,7 @@ class PlayerRun {
                        sample::SampleKind kind = sample::SampleKind::Full);
     ~PlayerRun();
 
-    // Replaces a line "Key=..." of System.ini.
+    // Replaces a line "Key=..." of System.ini, or adds it before "Exit" when there is none.
     void SetIni(const std::string& key, const std::string& value);
     // Boxes are no longer answered by the script of answers but shown as the program
     // shows them, in the window, where the UI events answer them; BoxTexts stays empty.
@@ -192,7 +195,9 @@ class PlayerRun {
     // frames, from the first presented frame. When the script returns with the run still
     // going, the keys are released and a real Esc closes it. Gives WinMain's result; a run
     // that presents no frame is a test failure and the script is not run.
-    int Play(const std::function<void(PlayDriver&)>& script, const char* commandLine = "");
+    // `showCommand` 5 is the editor's start.
+    int Play(const std::function<void(PlayDriver&)>& script, const char* commandLine = "",
+             int showCommand = 1);
 
     std::string LockPath() const { return dir_.File("wrenfold.lock"); }
     const TempDir& Dir() const { return dir_; }

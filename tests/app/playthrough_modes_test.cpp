@@ -40,6 +40,8 @@ using wftest::PlayerRun;
 constexpr const char* kChallengeStage = "data\\stg4\\c01-1.stg4";
 constexpr const char* kFirstStage = "data\\stg4\\Sample01.stg4";
 constexpr const char* kValley = "data\\stg4\\Sample02.stg4";
+// The show command the editor starts the player with.
+constexpr int kEditorShowCommand = 5;
 
 // Decide tapped until the scene is left (menus that stand a while before they take it).
 AssertionResult DecideUntilLeft(PlayDriver& d, int scene, int maxTaps = 150) {
@@ -49,15 +51,20 @@ AssertionResult DecideUntilLeft(PlayDriver& d, int scene, int maxTaps = 150) {
     return AssertionFailure() << wftest::SceneName(scene) << " not left with decide: " << d.Where();
 }
 
-// Space pauses play, the cursor goes up to "quit" (the first row) and quit leads back to
-// the title.
-AssertionResult QuitToTitle(PlayDriver& d) {
+// Space pauses play and the cursor goes up to "quit" (the first row).
+AssertionResult PauseOnQuit(PlayDriver& d) {
     if (AssertionResult r = d.Press(in::VK_SPACE); !r) return r;
     if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10); !r) return r;
     for (int tries = 0; g_pStagePlay->m_nCursor != 0; ++tries) {
         if (tries > 4) return AssertionFailure() << "the pause menu's cursor did not reach quit";
         if (AssertionResult r = d.Press(in::VK_UP); !r) return r;
     }
+    return AssertionSuccess();
+}
+
+// Quit from the pause menu leads back to the title.
+AssertionResult QuitToTitle(PlayDriver& d) {
+    if (AssertionResult r = PauseOnQuit(d); !r) return r;
     if (AssertionResult r = d.Press(kDecideKey); !r) return r;
     return d.WaitForScene(kSceneTitle, cTitleScene::kMenu);
 }
@@ -165,6 +172,84 @@ TEST(PlaythroughModes, FreePlayOfAStageFileFromTheCommandLineAndFromTheTitle) {
     }
 }
 
+// A stage test-played, named on the command line, by System.ini or by the editor: quit in
+// the pause menu closes the program at once, the title never shows.
+TEST(PlaythroughModes, QuitInAnyTestPlayClosesTheProgram) {
+    const struct {
+        const char* what;
+        const char* commandLine;
+        const char* freeStage;  // System.ini's FreeStage
+        int showCommand;
+    } cases[] = {
+        {"named on the command line", kFirstStage, nullptr, SW_SHOWNORMAL},
+        {"named by System.ini", "", kFirstStage, SW_SHOWNORMAL},
+        {"started by the editor", kFirstStage, nullptr, kEditorShowCommand},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRun run;
+        if (c.freeStage) run.SetIni("FreeStage", c.freeStage);
+        EXPECT_EQ(run.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          ASSERT_TRUE(PauseOnQuit(d));
+                          ASSERT_TRUE(d.PressToClose(kDecideKey));
+                      },
+                      c.commandLine, c.showCommand),
+                  0);
+        EXPECT_TRUE(g_bCommandLineRun.load());
+        EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneStagePlay);
+        EXPECT_TRUE(run.BoxTexts().empty());
+    }
+}
+
+// A clear in test play is ranked by the stage's own result switches, but not when the
+// editor started the player: no new record, nothing for F3 to enter, no ranking file.
+TEST(PlaythroughModes, AnEditorTestPlayIsNotRanked) {
+    const struct {
+        const char* what;
+        int showCommand;
+        bool ranked;
+    } cases[] = {
+        {"named on the command line", SW_SHOWNORMAL, true},
+        {"started by the editor", kEditorShowCommand, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRun run;
+        run.UiEvents()->Type("ABC");
+        run.UiEvents()->Key(in::VK_RETURN);
+        EXPECT_EQ(run.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          ASSERT_TRUE(ClearFirstChallenge(d));
+                          const std::vector<int32_t>& results = g_pStagePlay->m_vResults;
+                          EXPECT_EQ(g_pStagePlay->m_bNewRecord != 0, c.ranked);
+                          // Any result other than -1 would offer F3 on the result screen.
+                          EXPECT_EQ(std::count(results.begin(), results.end(), -1) < 5, c.ranked);
+                          // F3 asks for the name and registers the run, or does nothing.
+                          ASSERT_TRUE(d.Press(in::VK_F3));
+                          const auto registered = [] { return g_pStagePlay->m_bRegistered != 0; };
+                          if (c.ranked) {
+                              ASSERT_TRUE(d.Until(registered, 60, "the run registered"));
+                          } else {
+                              ASSERT_TRUE(d.Step(30));
+                              EXPECT_FALSE(registered());
+                          }
+                      },
+                      kChallengeStage, c.showCommand),
+                  0);
+        const std::filesystem::path free = run.Dir().Path() / "user_data" / "free";
+        int rankingFiles = 0;
+        if (std::filesystem::exists(free))
+            for (const auto& file : std::filesystem::directory_iterator(free))
+                rankingFiles += file.path().string().ends_with("rkg") ? 1 : 0;
+        EXPECT_EQ(rankingFiles, c.ranked ? 1 : 0);
+        // The name dialog took the typed name only when it was opened.
+        EXPECT_EQ(run.UiEvents()->Remaining(false) == 0, c.ranked);
+    }
+}
+
 // The stage character of that palette name, null when there is none (any more).
 const cStageChara* StageChara(const char* name) {
     for (const cStageChara& c : g_StageRun.objects.charas)
@@ -269,47 +354,49 @@ TEST(PlaythroughModes, ReplaySavedWithF1PlaysBackFrameForFrame) {
     PlayerRun run;
     // The frame-rate text would put the machine's speed into the frames.
     run.SetIni("ShowFps", "0");
-    // The save dialog proposes the replay's name: Enter keeps it. The open dialog of the
-    // title's replay item selects the one replay: Enter opens it.
-    run.UiEvents()->Key(in::VK_RETURN);
-    run.UiEvents()->Key(in::VK_RETURN);
+    // The free-play item's open dialog: the stage list from its first entry, "..", c01-1,
+    // c02-1, Sample01. The save dialog proposes the replay's name: Enter keeps it. The open
+    // dialog of the title's replay item selects the one replay: Enter opens it. (A stage
+    // test-played from the command line would end the program on quit, and show its
+    // test-play text, which the replay does not.)
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_DOWN);
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_RETURN);
     constexpr uint32_t kRecorded = 150;
     // The picture of every frame of play by its play frame. Only frames of the play state
     // are taken, each play frame once: the frame that serves F1 runs no update and keeps
     // the play frame before it, and a stage that starts still shows the last one's.
     std::map<uint32_t, uint64_t> recorded, played;
     std::map<uint32_t, uint64_t>* hashes = &recorded;
-    EXPECT_EQ(run.Play(
-                  [&](PlayDriver& d) {
-                      d.WatchFrames([&] {
-                          const uint32_t f = g_StageRun.frameCounter;
-                          if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kPlay &&
-                              f != 0 && !hashes->count(f))
-                              (*hashes)[f] = HashPixels(run.Pixels());
-                      });
-                      {
-                          SCOPED_TRACE("test play: recorded, then saved with F1");
-                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
-                          // Right with two jumps, then back left: clear of the spikes.
-                          ASSERT_TRUE(d.Play(wftest::KeyScript()
-                                                 .Hold(0, 50, in::VK_RIGHT)
-                                                 .Hold(10, 5, kDecideKey)
-                                                 .Hold(50, 100, in::VK_LEFT)
-                                                 .Hold(80, 5, kDecideKey)));
-                          ASSERT_GE(g_StageRun.frameCounter, kRecorded) << d.Where();
-                          ASSERT_TRUE(d.Press(in::VK_F1, 1, 3));
-                          ASSERT_TRUE(QuitToTitle(d));
-                      }
-                      {
-                          SCOPED_TRACE("title: the replay opened and played back");
-                          hashes = &played;
-                          ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
-                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay));
-                          ASSERT_TRUE(d.Until([&] { return played.count(kRecorded) != 0; }, 600,
-                                              "the replay played back"));
-                      }
-                  },
-                  kFirstStage),
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        d.WatchFrames([&] {
+            const uint32_t f = g_StageRun.frameCounter;
+            if (d.Scene() == kSceneStagePlay && d.State() == cStagePlay::kPlay && f != 0 &&
+                !hashes->count(f))
+                (*hashes)[f] = HashPixels(run.Pixels());
+        });
+        {
+            SCOPED_TRACE("free play: recorded, then saved with F1");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleFree));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            // Right with two jumps, then back left: clear of the spikes.
+            ASSERT_TRUE(d.Play(wftest::KeyScript()
+                                   .Hold(0, 50, in::VK_RIGHT)
+                                   .Hold(10, 5, kDecideKey)
+                                   .Hold(50, 100, in::VK_LEFT)
+                                   .Hold(80, 5, kDecideKey)));
+            ASSERT_GE(g_StageRun.frameCounter, kRecorded) << d.Where();
+            ASSERT_TRUE(d.Press(in::VK_F1, 1, 3));
+            ASSERT_TRUE(QuitToTitle(d));
+        }
+        {
+            SCOPED_TRACE("title: the replay opened and played back");
+            hashes = &played;
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay));
+            ASSERT_TRUE(d.Until([&] { return played.count(kRecorded) != 0; }, 600,
+                                "the replay played back"));
+        }
+    }),
               0);
     EXPECT_EQ(g_SceneMgr.m_nGameMode, kModeReplay);
     EXPECT_TRUE(

@@ -141,6 +141,17 @@ cStage FloorStage() {
     return wftest::MakeStage(20, 15, 5, 12);
 }
 
+// The hero scores 4321 and clears the stage in its first steps.
+cStage ScoringClearStage() {
+    cStage stage = FloorStage();
+    cFlow clear = wftest::CodeFlow(0, "sys.score = 4321");
+    cFlowCmd& end = clear.m_vCmds.emplace_back();
+    end.m_nType = kCmdStageClear;
+    end.m_vParams = {3};  // the whole world cleared
+    stage.m_vCharas[0].m_vFlows = {clear};
+    return stage;
+}
+
 // The same without a floor: the hero falls out of the stage at once.
 cStage FallStage() {
     cStage stage = FloorStage();
@@ -494,13 +505,7 @@ TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
         {"automatic, fixed name", 3, false, false, 0, true},
         {"auto result never registers", 0, true, true, 0, false},
     };
-    // The hero scores 4321 and clears the stage in its first steps.
-    cStage stage = FloorStage();
-    cFlow clear = wftest::CodeFlow(0, "sys.score = 4321");
-    cFlowCmd& end = clear.m_vCmds.emplace_back();
-    end.m_nType = kCmdStageClear;
-    end.m_vParams = {3};  // the whole world cleared
-    stage.m_vCharas[0].m_vFlows = {clear};
+    const cStage stage = ScoringClearStage();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         script = Script();
@@ -538,6 +543,24 @@ TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
             // A result is registered once.
             scene->RegisterResult();
             EXPECT_EQ(g_RankFile.m_vTables[0].m_vRows[1].m_bUsed, 0u);
+        }
+    }
+}
+
+// The stage's own result switches gate its rankings in every game mode: a result the
+// stage leaves out never enters a table, though the mode ranks it.
+TEST_F(StagePlaySceneTest, TheStagesResultSwitchesGateItsRankingsInEveryMode) {
+    g_SceneMgr.m_nRankSwitch = 1;
+    cStage stage = ScoringClearStage();
+    for (const int mode : {kModeStory, kModeChallenge, kModeFree}) {
+        for (const uint32_t scoreSwitch : {0u, 1u}) {
+            SCOPED_TRACE(testing::Message() << "mode " << mode << ", score switch " << scoreSwitch);
+            stage.m_vRankItems = {scoreSwitch, 1, 1, 1, 1};
+            Start(mode, {}, stage);
+            for (int i = 0; i < 10 && scene->m_nState == cStagePlay::kPlay; ++i) Frame();
+            ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+            // The score enters the empty table at its top only when the stage ranks it.
+            EXPECT_EQ(scene->m_vResults[0], scoreSwitch ? 0 : -1);
         }
     }
 }

@@ -305,8 +305,10 @@ TEST(RunEnd, TallyExtraLivesAndResults) {
         int32_t total1;
     };
     const Case cases[] = {
-        {3, 9999, 20000, 0, 5, 2, 30},         // two steps of 10000: two lives
-        {98, 0, 30000, 1, 99, 1, 0},           // lives stop at 99; no time total
+        {3, 9999, 20000, 0, 5, 2, 30},   // two steps of 10000: two lives
+        {98, 0, 30000, 1, 99, 3, 0},     // lives stop at 99, each step still told; no time total
+        {99, 5000, 5000, 0, 99, 1, 30},  // at 99 the step is told all the same
+        {120, 0, 10000, 0, 120, 1, 30},  // an extra life never takes lives away
         {999999, 0, 30000, 0, 999999, 0, 30},  // unlimited lives gain nothing
     };
     for (const Case& c : cases) {
