@@ -1,6 +1,10 @@
 // The display effects: their life cycle (paused frames and headless frames alike), the
-// blink period, and a character drawn with each of the seventeen at sizes 1 and 2.
+// blink period, the size of a zoomed, turned or mosaic character, and a character drawn
+// with each of the seventeen at sizes 1 and 2.
 #include "chara_draw_fixture.h"
+
+#include <algorithm>
+#include <tuple>
 
 #include "data/vocab_effects.h"
 #include "objects/display_effects.h"
@@ -59,6 +63,46 @@ TEST_F(CharaDrawTest, BlinkShowsAndHidesForItsPeriod) {
                 seen += px == Px(4, 5, 6) ? 's' : px != 0 ? 'h' : '?';
         }
         EXPECT_EQ(seen, expected[n]);
+    }
+}
+
+TEST_F(CharaDrawTest, ZoomGrowsByItsValueAndNeitherTurnInDepthNorMosaicScales) {
+    // One frame of an effect whose value stands at v, the character at (40, 40). The zoom
+    // grows the graphic by v, moved up and left by v / 2 (a stretched graphic: left by
+    // v / 4). The turn in depth narrows the card by v on each side and the mosaic's blocks
+    // are v dots at any size: neither is multiplied by the size factor.
+    const struct {
+        int32_t kind, v, size;
+        int left, top, width, height;  // the drawn rectangle
+        int run;                       // the mosaic: dots alike at the start of a row
+    } cases[] = {
+        {11, 20, 1, 30, 30, 52, 52, 0},   {11, 20, 2, 35, 30, 84, 84, 0},
+        {11, 40, 2, 30, 20, 104, 104, 0}, {9, 10, 2, 50, 40, 44, 64, 0},
+        {15, 3, 2, 40, 40, 64, 64, 3},
+    };
+    DDSURFACEDATA* t = Target(160, 160);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " v " << c.v << " size " << c.size);
+        Effects({{0}, {c.kind, 10, c.v, c.v}});
+        Pixels(*t).FillAll(0);
+        cStageChara chara;
+        Place(chara, c.size);
+        chara.m_dX = chara.m_dY = 40;
+        chara.m_Effect.Start(1, 0, 0);
+        DrawChara(chara, t, false);
+        int left = 160, top = 160, right = -1, bottom = -1;
+        for (int y = 0; y < 160; ++y)
+            for (int x = 0; x < 160; ++x)
+                if (Pixels(*t).Get(x, y) != 0) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+        EXPECT_EQ(std::make_tuple(left, top, right - left + 1, bottom - top + 1),
+                  std::make_tuple(c.left, c.top, c.width, c.height));
+        if (c.run == 0) continue;
+        int run = 1;
+        while (Pixels(*t).Get(40 + run, 40) == Pixels(*t).Get(40, 40)) ++run;
+        EXPECT_EQ(run, c.run);
     }
 }
 
