@@ -171,7 +171,7 @@ int32_t FxRotateDepth(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool p
         DDSURFACEDATA* front = fx.Scaled() ? fx.p.chosen : fx.p.face;
         DDSURFACEDATA* back = fx.Scaled() ? fx.p.chosenOther : fx.p.other;
         DDBltStriped(fx.dest, fx.x, fx.y, fx.w, fx.h, front, fx.p.sx, fx.p.sy, back, fx.p.sx,
-                     fx.p.sy, fx.BaseW(), fx.BaseH(), 1, fx.Value() * fx.size, 0);
+                     fx.p.sy, fx.BaseW(), fx.BaseH(), 1, fx.Value(), 0);
     });
 }
 
@@ -188,15 +188,16 @@ int32_t FxCircle(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused
 
 int32_t FxZoom(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        // The stored value is the drawn width of a 32-dot graphic: the graphic grows by
-        // its difference from 32 (times the size factor), centred on itself.
-        const int32_t grow = (fx.Value() - 32) * fx.size;
+        // The graphic grows by the value, whatever its size, and moves up and left by half
+        // of it; a stretched graphic moves left by only a quarter, as the game draws it.
+        const int32_t grow = fx.Value();
         const int32_t w = fx.w + grow, h = fx.h + grow;
         if (w <= 0 || h <= 0) return;
         DDSURFACEDATA* src = fx.Scaled() ? fx.p.chosen : fx.p.face;
         if (!src) return;
-        DDBltStretch(fx.dest, fx.x - grow / 2, fx.y - grow / 2, w, h, src, fx.p.sx, fx.p.sy,
-                     fx.BaseW(), fx.BaseH(), 1);
+        const int32_t left = fx.x - (fx.Scaled() ? grow / 4 : grow / 2);
+        DDBltStretch(fx.dest, left, fx.y - grow / 2, w, h, src, fx.p.sx, fx.p.sy, fx.BaseW(),
+                     fx.BaseH(), 1);
     });
 }
 
@@ -241,8 +242,7 @@ int32_t FxMosaic(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
         const FxSource s = Source(fx, false);
         if (!s.sd) return;
-        DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, std::max(fx.Value(), 1) * fx.size, s.sd, s.sx,
-                    s.sy, 1);
+        DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, std::max(fx.Value(), 1), s.sd, s.sx, s.sy, 1);
     });
 }
 
@@ -250,7 +250,7 @@ int32_t FxBlur(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
         const FxSource s = Source(fx, false);
         if (!s.sd) return;
-        const int32_t r = fx.Value() * fx.size;
+        const int32_t r = fx.Value();
         DDBltBlur(fx.dest, fx.x, fx.y, fx.w, fx.h, r, r, s.sd, s.sx, s.sy, 1);
     });
 }

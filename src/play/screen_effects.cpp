@@ -248,7 +248,12 @@ void RunScreenEffect(ScreenEffect& effect, int drawOnly, const ScreenEffectView&
     effect.entry = &entry;
     // A kind past the table (damaged data) is an effect with nothing to show.
     const uint32_t kind = entry.m_nKind;
-    EffectFrame frame{effect, view, entry.m_anParam, drawOnly != 0};
+    // The handlers read P0..P4 of the record the timer took its state from. A reversed run,
+    // and the second half of a round trip, take the reversed record, whose start and end
+    // are exchanged: with the loaded record's bounds a reversed value would step away from
+    // its end and stop at the first frame, and a slide would run forward.
+    const cScrEffect& running = effect.timer.m_pRecord ? *effect.timer.m_pRecord : entry;
+    EffectFrame frame{effect, view, running.m_anParam, drawOnly != 0};
     const int ended = kind < std::size(kHandlers) ? kHandlers[kind](frame) : 1;
     if (ended) {
         effect.number = 0;

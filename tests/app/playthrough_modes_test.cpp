@@ -21,6 +21,7 @@
 #include "platform/input/virtual_keys.h"
 #include "objects/stage_chara.h"
 #include "play/ranking.h"
+#include "play/stage_draw.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
 #include "sample_project.h"
@@ -332,6 +333,35 @@ TEST(PlaythroughModes, TheScrollingValleysFairyAndCannon) {
                       // The scroll carried the hero: it stands where it stood on the screen.
                       EXPECT_NEAR(hero->m_dX - g_StageRun.state.cameraX, heroScreenX, 1.0);
                       EXPECT_GT(g_StageRun.state.cameraX, 320.0 + 100);
+                  },
+                  kValley),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// The valley opens close on the hero: the cannon's flow before the stage starts runs the
+// sample's zoom reversed. The fade-in and the banner show it standing at its end, twice as
+// close; play then draws it back, a step each frame, to the whole screen in a second.
+TEST(PlaythroughModes, TheValleyOpensCloseOnTheHeroAndDrawsBack) {
+    PlayerRun run;
+    EXPECT_EQ(run.Play(
+                  [&](PlayDriver& d) {
+                      ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                      const ScreenEffect& zoom = g_StageDraw.screenEffect;
+                      ASSERT_EQ(zoom.number, 2) << d.Where();
+                      EXPECT_EQ(zoom.timer.m_nMode, kEffectRunReversed);
+                      std::vector<double> values{zoom.timer.m_dCurrent};
+                      d.WatchFrames([&] {
+                          if (zoom.number != 0) values.push_back(zoom.timer.m_dCurrent);
+                      });
+                      ASSERT_TRUE(d.Until([&] { return zoom.number == 0; }, 120, "the zoom ended"));
+                      d.WatchFrames(nullptr);
+                      EXPECT_EQ(values.front(), 1280.0);
+                      EXPECT_TRUE(std::is_sorted(values.rbegin(), values.rend()));
+                      EXPECT_GE(values.back(), 640.0);
+                      EXPECT_LT(values.back(), 640.0 + 640.0 / 60);
+                      // Its whole time: ten tenths of a second, sixty frames.
+                      EXPECT_NEAR(static_cast<double>(values.size()), 60.0, 1.0);
                   },
                   kValley),
               0);

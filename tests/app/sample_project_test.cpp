@@ -98,9 +98,10 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     EXPECT_EQ(db.m_vCharaEffect[1].m_nKind, 6u);
     EXPECT_EQ(db.m_vCharaEffectRev.size(), 3u);
     EXPECT_EQ(g_CharaEffectInst.size(), 3u);
-    ASSERT_EQ(db.m_vScrEffect.size(), 2u);
+    ASSERT_EQ(db.m_vScrEffect.size(), 3u);
     EXPECT_EQ(db.m_vScrEffect[1].m_nKind, 2u);
-    EXPECT_EQ(g_ScrEffectInst.size(), 2u);
+    EXPECT_EQ(db.m_vScrEffect[2].m_nKind, 11u);
+    EXPECT_EQ(g_ScrEffectInst.size(), 3u);
     EXPECT_EQ(db.m_vPicture.size(), 2u);
     EXPECT_EQ(db.m_vSound.size(), 3u);
     ASSERT_EQ(db.m_vBgm.size(), 4u);
@@ -334,6 +335,9 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         {"picture command", itemHas(kCmdShowPicture)},
         {"effect command", itemHas(kCmdRunEffect)},
         {"screen effect", itemHas(kCmdRunScreenEffect)},
+        {"a screen effect run reversed",
+         flowHas(kCmdRunScreenEffect,
+                 [](const cFlowCmd& c) { return c.m_vParams.size() > 1 && c.m_vParams[1] == 1; })},
         {"sound command", itemHas(kCmdPlaySE)},
         {"stage music (MIDI)", stageMusic(2) && mapMidi.size() > 14 && mapMidi[0] == 'M'},
         {"stage music (second file)", stageMusic(3) && ogg.size() > 4},

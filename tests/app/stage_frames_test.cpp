@@ -20,6 +20,7 @@
 #include "data/param_desc.h"
 #include "data/stage_loader.h"
 #include "data/system_data.h"
+#include "flow/host.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_pixels.h"
 #include "objects/chara_draw.h"
@@ -58,6 +59,8 @@ class StageFramesTest : public testing::Test {
         std::string error;
         ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
         wftest::OpenHeadlessVideo(presenter_);
+        // Start-up's flows: the valley's cannon runs its flow before the stage starts.
+        InstallFlows();
         InitCmdTypes();
         InitParamTables();
         ASSERT_TRUE(InitDatabases());
@@ -170,22 +173,24 @@ TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
         }
     // Stage by stage in each mode. The sample's 256 colours show exactly at 8 and 32 bits
     // in DirectDraw mode, text included, so those frames are alike; 16 bits lose the low
-    // bits, each mode in its own way; Direct3D text is smoothed.
+    // bits, each mode in its own way; Direct3D text is smoothed. The valley opens with its
+    // zoom twice as close on the hero, still running when the status bar is drawn: at 16
+    // bits in Direct3D the bar goes through the effect's virtual back buffer.
     const std::vector<Hashes> expected = {
         {0xfd36e3a789991726ull, 0x9b94dc1dfc43f183ull, 0xf09402326804e635ull},
-        {0xfd36e3a789991726ull, 0x403ba0b48ffb8803ull, 0x9e79d4cc16161935ull},
+        {0xfd36e3a789991726ull, 0xd8cbc92baafb1d83ull, 0x70b92c09eef85dfdull},
         {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0x97ad9e4309b4afd5ull},
         {0x8cf9208cc7e9e4f4ull, 0x3cae89c429c0e65bull, 0x3e4465d0588307c1ull},
-        {0x8cf9208cc7e9e4f4ull, 0xbefbd8aa7e3e549bull, 0x80eda63a41e189a9ull},
+        {0x8cf9208cc7e9e4f4ull, 0x36f419ba7606cb83ull, 0x7bc18429b28c5189ull},
         {0x8cf9208cc7e9e4f4ull, 0x88c812a6ca5d9a83ull, 0x9c46cfa38ef75fe9ull},
         {0xfd36e3a789991726ull, 0x9b94dc1dfc43f183ull, 0xf09402326804e635ull},
-        {0xfd36e3a789991726ull, 0x403ba0b48ffb8803ull, 0x9e79d4cc16161935ull},
+        {0xfd36e3a789991726ull, 0xd8cbc92baafb1d83ull, 0x70b92c09eef85dfdull},
         {0xfd36e3a789991726ull, 0x9970da9487015b83ull, 0x97ad9e4309b4afd5ull},
         {0x9bcc049e4ba7771cull, 0xd3dd69b32388d0fbull, 0xd603bc3f7c5456b1ull},
-        {0x9bcc049e4ba7771cull, 0xa18853d44ce868abull, 0xbbfac563d0c5fab9ull},
+        {0x131d82c3874ebd1cull, 0xd27c71b6ea956903ull, 0x91341aef0a30faa7ull},
         {0x9bcc049e4ba7771cull, 0x861f0a19ba80e003ull, 0x4cfb1522e39f8cc9ull},
         {0x051d1470bddf7dc7ull, 0x9b94dc1dfc43f183ull, 0x199290bff212f833ull},
-        {0x051d1470bddf7dc7ull, 0x403ba0b48ffb8803ull, 0x9c2bf70208df3733ull},
+        {0x051d1470bddf7dc7ull, 0xd8cbc92baafb1d83ull, 0x1a90cbe576981f91ull},
         {0x051d1470bddf7dc7ull, 0x9970da9487015b83ull, 0x6e47835feb40f5d3ull},
     };
     EXPECT_EQ(got, expected);

@@ -1,6 +1,10 @@
 // The display effects: their life cycle (paused frames and headless frames alike), the
-// blink period, and a character drawn with each of the seventeen at sizes 1 and 2.
+// blink period, the size of a zoomed, turned or mosaic character, and a character drawn
+// with each of the seventeen at sizes 1 and 2.
 #include "chara_draw_fixture.h"
+
+#include <algorithm>
+#include <tuple>
 
 #include "data/vocab_effects.h"
 #include "objects/display_effects.h"
@@ -62,6 +66,46 @@ TEST_F(CharaDrawTest, BlinkShowsAndHidesForItsPeriod) {
     }
 }
 
+TEST_F(CharaDrawTest, ZoomGrowsByItsValueAndNeitherTurnInDepthNorMosaicScales) {
+    // One frame of an effect whose value stands at v, the character at (40, 40). The zoom
+    // grows the graphic by v, moved up and left by v / 2 (a stretched graphic: left by
+    // v / 4). The turn in depth narrows the card by v on each side and the mosaic's blocks
+    // are v dots at any size: neither is multiplied by the size factor.
+    const struct {
+        int32_t kind, v, size;
+        int left, top, width, height;  // the drawn rectangle
+        int run;                       // the mosaic: dots alike at the start of a row
+    } cases[] = {
+        {11, 20, 1, 30, 30, 52, 52, 0},   {11, 20, 2, 35, 30, 84, 84, 0},
+        {11, 40, 2, 30, 20, 104, 104, 0}, {9, 10, 2, 50, 40, 44, 64, 0},
+        {15, 3, 2, 40, 40, 64, 64, 3},
+    };
+    DDSURFACEDATA* t = Target(160, 160);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " v " << c.v << " size " << c.size);
+        Effects({{0}, {c.kind, 10, c.v, c.v}});
+        Pixels(*t).FillAll(0);
+        cStageChara chara;
+        Place(chara, c.size);
+        chara.m_dX = chara.m_dY = 40;
+        chara.m_Effect.Start(1, 0, 0);
+        DrawChara(chara, t, false);
+        int left = 160, top = 160, right = -1, bottom = -1;
+        for (int y = 0; y < 160; ++y)
+            for (int x = 0; x < 160; ++x)
+                if (Pixels(*t).Get(x, y) != 0) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                }
+        EXPECT_EQ(std::make_tuple(left, top, right - left + 1, bottom - top + 1),
+                  std::make_tuple(c.left, c.top, c.width, c.height));
+        if (c.run == 0) continue;
+        int run = 1;
+        while (Pixels(*t).Get(40 + run, 40) == Pixels(*t).Get(40, 40)) ++run;
+        EXPECT_EQ(run, c.run);
+    }
+}
+
 TEST_F(CharaDrawTest, EachEffectDrawnAtSizesOneAndTwo) {
     // Records of every kind with the stored defaults of its parameters, drawn on the twelfth
     // frame into a 96 x 96 target; the frames go to WF_DRAW_DUMP for review.
@@ -74,14 +118,14 @@ TEST_F(CharaDrawTest, EachEffectDrawnAtSizesOneAndTwo) {
     const uint64_t golden[2][kDispEffectKinds] = {
         {0x99fc3c82f1e3046aull, 0xc508d8d065df7ac4ull, 0xf36268ca6daa3a0cull, 0xc317c976cdc3cafaull,
          0x79c82fd850f1db9aull, 0xa406a5eacc571bd2ull, 0x99fc3c82f1e3046aull, 0xb1b496ac7748a74cull,
-         0xb1b496ac7748a74cull, 0xe50bd4280a608183ull, 0xfcf59598d9249436ull, 0x725127185479cc52ull,
+         0xb1b496ac7748a74cull, 0xe50bd4280a608183ull, 0xfcf59598d9249436ull, 0x65662fd59fcfedc3ull,
          0x4ba940f600d0f3f9ull, 0x5ec44ae0760142baull, 0x8f1ca101ee9d52baull, 0xad7e005f0f4af52full,
          0xc3a87216784ad651ull},
         {0x09dbdd89ccb7e36full, 0x616690a3977e1047ull, 0x257979919df7c427ull, 0x5b3f01d7668fbe3full,
          0x977bb98d23189dcfull, 0xd4a2de9b7e8554dfull, 0x09dbdd89ccb7e36full, 0x3d27f93ccc44a784ull,
-         0x3d27f93ccc44a784ull, 0xc8e9dffe792b1b83ull, 0xc887f9fedd684cdfull, 0x06628e7f132d292full,
-         0x543c60aa3a4e7cc9ull, 0xfff252d17d1663afull, 0x0bd1d8e8846c63afull, 0x3c3d96f1a95f7c73ull,
-         0xaba0b246c909c183ull}};
+         0x3d27f93ccc44a784ull, 0xf640c23c651e6e03ull, 0xc887f9fedd684cdfull, 0x28aedda7f0ec451bull,
+         0x543c60aa3a4e7cc9ull, 0xfff252d17d1663afull, 0x0bd1d8e8846c63afull, 0x09dbdd89ccb7e36full,
+         0xb7de0edca86c2fe9ull}};
     DDSURFACEDATA* t = Target(96, 96);
     for (int size = 1; size <= 2; ++size)
         for (int16_t kind = 0; kind < kDispEffectKinds; ++kind) {

@@ -91,6 +91,67 @@ TEST_F(ScreenEffectTest, EachKindRunsItsTimeAndStandsStillWhileDrawnOnly) {
     EXPECT_EQ(none.number, 0);
 }
 
+TEST_F(ScreenEffectTest, ReversedAndRoundTripRunsGoFromEndToStartOverTheWholeTime) {
+    // Each kind that moves a value from P1 to P2 in one tenth, six steps from one bound to
+    // the other: a forward run and a reversed one take seven frames, a round trip twice
+    // as many. A reversed run, and the second half of a round trip, start at P2.
+    const struct {
+        uint32_t kind;
+        std::vector<int32_t> p;
+    } cases[] = {
+        {4, {1, 0, 12, 8, 0}},   {6, {1, 0, 6, 8, 3}},    {9, {1, 90, 0, 0, 0}},
+        {10, {1, 0, 600, 2, 0}}, {11, {1, 0, 600, 0, 0}}, {12, {1, 0, 600, 0, 0}},
+        {13, {1, 1, 13, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        Record(c.kind, c.p);
+        for (int32_t mode : {0, 1, 2}) {
+            SCOPED_TRACE(testing::Message() << "kind " << c.kind << " mode " << mode);
+            ScreenEffect e;
+            StartScreenEffect(e, 1, mode, 0);
+            std::vector<double> drawn;  // the value each frame draws with
+            while (e.number != 0 && drawn.size() < 100) {
+                drawn.push_back(e.timer.m_dCurrent);
+                RunScreenEffect(e, 0, ScreenEffectView{});
+            }
+            ASSERT_EQ(drawn.size(), mode == 2 ? 14u : 7u);
+            EXPECT_EQ(drawn.front(), mode == 1 ? c.p[2] : c.p[1]);
+            EXPECT_EQ(drawn.back(), mode == 0 ? c.p[2] : c.p[1]);
+            if (mode == 2) {
+                EXPECT_EQ(drawn[7], c.p[2]);
+            }
+        }
+    }
+}
+
+TEST_F(ScreenEffectTest, ReversedSlideStartsFromItsEndPoint) {
+    // A slide from (0, 0) to (60, 0): run forward its first frame is drawn where the
+    // picture stands; reversed, and after the turn of a round trip, 60 dots to the right.
+    ASSERT_TRUE(Init(0, 32, false));
+    DDSURFACEDATA* back = Make(640, 480);
+    DDSURFACEDATA* copy = Make(640, 480);
+    ScreenEffectView view;
+    view.back = back;
+    view.copy = copy;
+    Record(1, {1, 0, 0, 60, 0});
+    auto drawnAt = [&](ScreenEffect& e) {
+        for (int x = 0; x < 640; ++x) Pixels(*back).Set(x, 200, static_cast<uint32_t>(x + 1));
+        RunScreenEffect(e, 0, view);
+        for (int x = 0; x < 640; ++x)
+            if (Pixels(*back).Get(x, 200) == 1u) return x;
+        return -1;
+    };
+    for (int32_t mode : {0, 1, 2}) {
+        SCOPED_TRACE(mode);
+        ScreenEffect e;
+        StartScreenEffect(e, 1, mode, 0);
+        EXPECT_EQ(drawnAt(e), mode == 1 ? 60 : 0);
+        if (mode != 2) continue;
+        while (e.number != 0 && e.timer.m_bReversedHalf == 0) drawnAt(e);
+        EXPECT_EQ(drawnAt(e), 60);
+    }
+}
+
 TEST_F(ScreenEffectTest, HorizontalShakeFillsOnlyTheUncoveredStrip) {
     ASSERT_TRUE(Init(0, 32, false));
     DDSURFACEDATA* back = Make(640, 480);

@@ -258,9 +258,21 @@ cFlowCmd TargetHeroCmd(int32_t slot) {
     return cmd;
 }
 
+// The zoom of ScrEffect record 2 run reversed, done the moment it starts: the screen
+// starts twice as close on the hero and draws back to the whole picture in a second.
+cFlowCmd ZoomOutCmd() {
+    cFlowCmd cmd = Cmd(kCmdRunScreenEffect, 0);
+    cmd.m_vParams.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, kCmdRunScreenEffect)),
+                         0);
+    cmd.m_vParams[0] = 2;  // "拡大"
+    cmd.m_vParams[1] = 1;  // reversed
+    cmd.m_bTogether = 1;
+    return cmd;
+}
+
 // A cannon on a ledge. Its shots go for its second target, which it takes before the stage
-// starts: the hero. Then it fires at it every two seconds, by turns a shot aimed at where
-// the hero will be and a shot that homes on it.
+// starts: the hero, shown up close as the stage opens. Then it fires at it every two
+// seconds, by turns a shot aimed at where the hero will be and a shot that homes on it.
 cCharaDef Cannon() {
     constexpr uint8_t kSlot = 1;  // target 2
     cCharaDef chara = Enemy(kCharaNames[7], 6, 300);
@@ -268,6 +280,7 @@ cCharaDef Cannon() {
     cFlow beforeStart;
     beforeStart.m_nTrigger = kTriggerBeforeStart;
     beforeStart.m_vCmds.push_back(TargetHeroCmd(kSlot));
+    beforeStart.m_vCmds.push_back(ZoomOutCmd());
     chara.m_vFlows.push_back(std::move(beforeStart));
     cFlowCmd aimed = ShotCmd(1, 0, 30, false, kEnemyGroup);
     aimed.m_pShot->m_nLife = 40;

@@ -134,6 +134,8 @@ bool WriteDatabases(std::string& error) {
     db.m_vScrEffect[0].m_strName = "なし";
     db.m_vScrEffect[0].m_nKind = 0;
     db.m_vScrEffect[1] = MakeEffect<cScrEffect>("振動（横）", 2, ScrEffectParam);
+    // From the whole screen to twice as close on the hero; the valley runs it reversed.
+    db.m_vScrEffect.push_back(MakeEffect<cScrEffect>("拡大", 11, ScrEffectParam));
 
     db.m_vPicture[0].m_strName = "なし";
     db.m_vPicture[1] = Named<cPicture>("看板", "bmp\\picture\\Sign.bmp");
