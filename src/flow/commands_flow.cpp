@@ -32,7 +32,7 @@ void HoldFlowAnims(cChara& chara, int32_t serial) {
 
 // One operation on the run of that serial of owner. ranBy is the character whose command
 // runs.
-void Operate(int op, cChara& owner, int32_t serial, const cChara& ranBy, int scope) {
+void Operate(int op, cChara& owner, int32_t serial, cChara& ranBy, int scope) {
     const int index = IndexOfSerial(owner, serial);
     if (index < 0) return;
     cFlowRun& run = owner.m_vFlowRuns[static_cast<size_t>(index)];
@@ -40,7 +40,7 @@ void Operate(int op, cChara& owner, int32_t serial, const cChara& ranBy, int sco
         case kOpStart:
             StopFlowRun(run, owner);
             owner.RemoveFlowAnims(index);
-            StartFlowRun(run, owner);
+            StartFlowRun(run, owner, &ranBy);
             // Its instant commands may have moved the runs.
             if (const int again = IndexOfSerial(owner, serial); again >= 0)
                 owner.m_vFlowRuns[static_cast<size_t>(again)].m_bBreak = 1;

@@ -189,9 +189,9 @@ void AimAtCoordinates(MoveCall& mc) {
     const double ox = mc.run.m_nTargetOffsetX, oy = mc.run.m_nTargetOffsetY;
     double tx = 0.0, ty = 0.0;
     switch (mc.m.m_nCoordKind) {
-        case 0:  // from the placed block's centre
-            tx = (st.originX + mc.c.m_Def.m_nX) * 32.0 + 16.0 + ox - cx;
-            ty = (st.originY + mc.c.m_Def.m_nY) * 32.0 + 16.0 + oy - cy;
+        case 0:  // from where the character was placed or summoned
+            tx = mc.c.m_dPlacedX + ox - cx;
+            ty = mc.c.m_dPlacedY + oy - cy;
             break;
         case 1:
             tx = ox, ty = oy;

@@ -133,7 +133,7 @@ bool IsWalkingFlows(const cChara& chara) {
     return std::find(g_walking.begin(), g_walking.end(), &chara) != g_walking.end();
 }
 
-void StartFlowRun(cFlowRun& run, cChara& chara) {
+void StartFlowRun(cFlowRun& run, cChara& chara, cChara* starter) {
     run.m_bRunning = 1;
     run.m_nFrontier = 0;
     run.m_nFrames = 0;
@@ -143,10 +143,12 @@ void StartFlowRun(cFlowRun& run, cChara& chara) {
     ++run.m_nGeneration;
     const cFlow* flow = run.m_pFlow;
     if (!flow) return;
-    // The flags belong to the flow's own character, whoever started it.
+    // The flags go to the character that started the flow; its own frame clears them when
+    // one of its own flows of that flag index ends.
+    cChara& flags = starter ? *starter : chara;
     if (flow->m_nTrigger == kTriggerAlways && flow->m_nFlagIndex != 0) {
-        FlagOf(chara.m_vFlowStarted, flow->m_nFlagIndex) = 1;
-        FlagOf(chara.m_vFlowStartedNow, flow->m_nFlagIndex) = 1;
+        FlagOf(flags.m_vFlowStarted, flow->m_nFlagIndex) = 1;
+        FlagOf(flags.m_vFlowStartedNow, flow->m_nFlagIndex) = 1;
     }
     if (flow->m_nTrigger == kTriggerBeforeStart && !run.m_vCmds.empty())
         RunInstantCommands(run, chara);
@@ -263,11 +265,9 @@ int RunFlowRun(cFlowRun& run, cChara& chara) {
             ++run.m_nFrontier;
             break;
         }
-        if (run.m_bBreak) {
-            // The frame still counts, so the anime schedule keeps its pace.
-            if (run.m_nFrames < INT32_MAX) ++run.m_nFrames;
-            return 0;
-        }
+        // A flow that started, stopped, paused, removed or halted itself: its frame ends
+        // here and is not counted.
+        if (run.m_bBreak) return 0;
     }
     if (count > 0 && run.m_vCmds[count - 1].m_bDone) return 1;
     if (run.m_nFrames < INT32_MAX) ++run.m_nFrames;

@@ -11,10 +11,12 @@
 class cChara;
 class cFlowCmd;
 
-// A flow run starts from its first command: running, every command not done, its flags
-// on the character it belongs to. A flow of trigger 21 does its instant commands at once
+// A flow run of chara starts from its first command: running, every command not done. An
+// always-flow with a flag index raises its started flags on `starter`, the character whose
+// trigger or command starts it (null: chara), which is another character when a flow
+// operation starts a target's flows. A flow of trigger 21 does its instant commands at once
 // and stops. Every start counts one generation of the run.
-void StartFlowRun(cFlowRun& run, cChara& chara);
+void StartFlowRun(cFlowRun& run, cChara& chara, cChara* starter = nullptr);
 // Back to idle: the arrange records dropped, every command ready to start again, the
 // ended flag of its flag index raised.
 void StopFlowRun(cFlowRun& run, cChara& chara);

@@ -270,6 +270,11 @@ class cChara : public cGameObj {
     uint32_t m_bRunnable = 0;
     int32_t m_nLife = 0x7FFFFFFF;  // frames left; 0x7FFFFFFF unlimited
     double m_adSaved[4] = {};      // x, y, right, bottom
+    // Where the character was placed or summoned, in stage dots (a block placement: its
+    // block's centre moved by its copy offsets). Moves toward coordinates relative to the
+    // placed position aim from here.
+    double m_dPlacedX = 0.0;
+    double m_dPlacedY = 0.0;
     RectD m_rcPrevStep;
     int32_t m_nHP = 0;
     Gauge m_HPGauge;

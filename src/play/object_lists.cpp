@@ -39,6 +39,10 @@ void PlaceAtDots(Obj& obj, double x, double y, int32_t factor) {
     obj.ClampY(2);
 }
 
+double BlockCentre(int32_t block) {
+    return block * 32.0 + 16.0;
+}
+
 void MoveBy(cGameObj& obj, double dx, double dy) {
     obj.m_dX += dx;
     obj.m_dRight += dx;
@@ -46,13 +50,17 @@ void MoveBy(cGameObj& obj, double dx, double dy) {
     obj.m_dBottom += dy;
 }
 
-// The copy offsets of copy i, on the position and (unless the rule keeps them) on the
-// remembered position, which otherwise stays on the placement's block.
-void ShiftCopy(StageRun& run, cStageChara& chara, const cCharaDef& def, int copy) {
+// The copy offsets of copy i, on the position, on the placed position (x, y) and (unless
+// the rule keeps them) on the remembered position, which otherwise stays on the
+// placement's block.
+void ShiftCopy(StageRun& run, cStageChara& chara, const cCharaDef& def, int copy, double x,
+               double y) {
     chara.SavePosition();
     const double dx = def.GetRowOffsetX(copy, def.m_nFacing);
     const double dy = def.GetRowOffsetY(copy, def.m_nFacing);
     MoveBy(chara, dx, dy);
+    chara.m_dPlacedX = x + dx;
+    chara.m_dPlacedY = y + dy;
     if (run.rules.keepRememberedPositions) return;
     chara.m_adSaved[0] += dx;
     chara.m_adSaved[1] += dy;
@@ -119,6 +127,13 @@ void ClearObjects(StageRun& run) {
     lists.items.clear();
 }
 
+void SetHeroPlaced(StageRun& run, cPlayer& hero, const cCharaDef& def) {
+    hero.m_dPlacedX =
+        BlockCentre(run.state.originX + def.m_nX) + def.GetRowOffsetX(0, def.m_nFacing);
+    hero.m_dPlacedY =
+        BlockCentre(run.state.originY + def.m_nY) + def.GetRowOffsetY(0, def.m_nFacing);
+}
+
 cPlayer& MakeHero(StageRun& run) {
     run.objects.players.clear();
     run.players.clear();
@@ -135,7 +150,8 @@ int CreateStageChara(StageRun& run, int32_t bx, int32_t by, const cCharaDef& pla
         cStageChara& chara = run.objects.charas.emplace_back();
         chara.Setup(run.objectIdCounter, def, held, 0, 0, 0, 0, static_cast<uint16_t>(i));
         chara.PlaceAtBlock(bx, by);
-        ShiftCopy(run, chara, def, i);
+        ShiftCopy(run, chara, def, i, BlockCentre(run.state.originX + bx),
+                  BlockCentre(run.state.originY + by));
         if (KeepChara(run, chara)) ++kept;
     }
     return kept;
@@ -158,7 +174,7 @@ int CreateSummonedChara(StageRun& run, const cCharaDef& source, double x, double
         chara.Setup(run.objectIdCounter, def, nullptr, 0, 0, 0, 0, static_cast<uint16_t>(i));
         chara.m_nFacing = facing;
         PlaceAtDots(chara, x, y, CharaSizeFactor(chara.m_Def));
-        ShiftCopy(run, chara, def, i);
+        ShiftCopy(run, chara, def, i, x, y);
         if (!KeepChara(run, chara)) continue;
         if (IsPlaceBlocked(run, chara)) {
             // Summoned into a wall or a solid character: gone before it ever acts.

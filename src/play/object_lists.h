@@ -40,6 +40,9 @@ void ClearObjects(StageRun& run);
 // The players list holds exactly one new player, the hero, entered in the view; not yet
 // set up.
 cPlayer& MakeHero(StageRun& run);
+// The hero placed by its placement `def`: the centre of its block moved by the offsets
+// of a first copy, as its position is.
+void SetHeroPlaced(StageRun& run, cPlayer& hero, const cCharaDef& def);
 
 // The copies of a placed character at block (bx, by): each set up from a working copy of
 // the placement's definition with a copy of the held item (null: none), shifted by its

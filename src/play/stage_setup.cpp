@@ -92,6 +92,7 @@ void SpawnHero(StageRun& run, int32_t heroIndex) {
     hero.OnMovedX();
     hero.m_dY += def.GetRowOffsetY(0, def.m_nFacing);
     hero.OnMovedY();
+    SetHeroPlaced(run, hero, def);
     if (run.rules.carryHero) g_PlaySession.ApplyCarriedPoints(0, hero.m_nHP, hero.m_nSP);
     hero.m_Anime.Set(hero.m_bGravityOff ? 2 : 0, true);
 }

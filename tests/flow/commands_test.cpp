@@ -120,6 +120,26 @@ TEST(FlowOpCommand, TargetsConditionPartAndTriggerlessFlows) {
     EXPECT_EQ(Marks(h), (std::vector<int32_t>{7}));
 }
 
+// An always-flow of a target started by a flow operation raises its started flags on the
+// character whose command ran: that character's own always-flow of the same flag index
+// waits, the target's runs beside the started one.
+TEST(FlowOpCommand, StartingATargetsAlwaysFlowFlagsTheStarter) {
+    FlowHarness h;
+    cChara target;
+    Bind(target, {Flow(0, {Probe(1)}, 4, 3), Flow(0, {Probe(2)}, 4)});
+    SetFrames(target, 0, 0, 10);
+    SetFrames(target, 1, 0, 10);
+    cChara starter;
+    Bind(starter, {Flow(22, {FlowOp(0, 2, 3, 1, true)}), Flow(0, {Probe(3)}, 4)});
+    starter.SetTarget(0, &target);
+    StartFlowRun(starter.m_vFlowRuns[0], starter);
+    RunCharaFlows(starter, false);
+    ASSERT_EQ(target.m_vFlowRuns[0].m_bRunning, 1);
+    h.Frame(starter);
+    h.Frame(target);
+    EXPECT_EQ(Marks(h), (std::vector<int32_t>{1, 2}));
+}
+
 TEST(CommandSetup, DistanceCircleHomingAndJump) {
     FlowHarness h;
     struct Case {

@@ -82,8 +82,8 @@ TEST(FlowRunner, BreakEndsTheFlowsFrame) {
     FlowHarness h;
     cChara chara;
     Bind(chara, {Flow(0, {Probe(1, true), Probe(2, true), Probe(3)})});
-    h.action = [](CmdContext& ctx, int32_t mark) {
-        if (mark == 2 && ctx.flow->m_nFrames == 0) ctx.flow->m_bBreak = 1;
+    h.action = [&h](CmdContext& ctx, int32_t mark) {
+        if (mark == 2 && h.play.state.frame == 0) ctx.flow->m_bBreak = 1;
         return 0;
     };
     for (int i = 0; i < 3; ++i) SetFrames(chara, 0, i, 4);
@@ -91,6 +91,31 @@ TEST(FlowRunner, BreakEndsTheFlowsFrame) {
     h.Frame(chara);
     EXPECT_EQ(MarksOfFrame(h, 0), (std::vector<int32_t>{1, 2}));
     EXPECT_EQ(MarksOfFrame(h, 1), (std::vector<int32_t>{1, 2, 3}));
+    // The broken frame is not one of the flow's frames.
+    EXPECT_EQ(chara.m_vFlowRuns[0].m_nFrames, 1);
+}
+
+// A flow that pauses itself ends that frame uncounted; resumed by another flow, it counts
+// on from there, so the animes it schedules keep to its own frames.
+TEST(FlowRunner, AFlowPausedByItselfCountsOnlyTheFramesItRan) {
+    FlowHarness h;
+    cChara chara;
+    Bind(chara, {Flow(22, {Probe(1, true), FlowOp(2, 0, 0, 0, true), Probe(2)}, 0, 1),
+                 Flow(22, {Probe(3), FlowOp(3, 2, 1, 0, true)})});
+    SetFrames(chara, 0, 0, 20);
+    SetFrames(chara, 0, 2, 20);
+    SetFrames(chara, 1, 0, 3);
+    StartFlowRun(chara.m_vFlowRuns[0], chara);
+    StartFlowRun(chara.m_vFlowRuns[1], chara);
+    const cFlowRun& paused = chara.m_vFlowRuns[0];
+    std::vector<int32_t> frames;
+    for (int f = 0; f < 6; ++f) {
+        h.Frame(chara);
+        frames.push_back(paused.m_nFrames);
+    }
+    // Paused in frame 0, resumed at the end of frame 3 (after the pausing flow's turn).
+    EXPECT_EQ(frames, (std::vector<int32_t>{0, 0, 0, 0, 1, 2}));
+    EXPECT_EQ(MarksOfFrame(h, 4), (std::vector<int32_t>{1, 2}));
 }
 
 TEST(FlowRunner, FlowRestartingItselfLoopsWithoutStalling) {

@@ -151,6 +151,66 @@ TEST_F(StageSetupTest, AlliesArePlacedAndSummonedAndThePlacedByteDecides) {
     EXPECT_EQ(summoned, (std::vector<std::tuple<int, uint32_t>>{{11, 0}}));
 }
 
+// After a wait of 12 frames, a flier's straight move toward (dx, dy) from its placed
+// position, at one dot a frame along one axis, ending on arrival; again and again.
+cFlow MoveFromPlaced(int16_t dx, int16_t dy) {
+    cFlowCmd move = wftest::Command(kCmdStraightMove, 100);
+    move.MakeEdMove();
+    cEdMove& m = *move.m_pMove;
+    m.m_nKind = 1, m.m_nCoordKind = 0, m.m_bStopOnArrival = 1, m.m_nSpeed = 10;
+    m.m_bTargetX = dx != 0, m.m_bTargetY = dy != 0;
+    m.m_nOffsetXDot = dx, m.m_nOffsetYDot = dy;
+    return wftest::Always({wftest::Command(kCmdWait, 2), move});
+}
+
+// Every character aims from where it was made: a placed one from its block's centre moved
+// by its copy offsets (the hero by its first copy's), a summoned one from the summon's
+// position, the top-left corner of the cell it was summoned into.
+TEST_F(StageSetupTest, MovesTowardThePlacedPositionAimFromWhereEachWasMade) {
+    struct Case {
+        const char* name;
+        int16_t dx, dy;
+    };
+    const Case cases[] = {{"across", 32, 0}, {"down", 0, 32}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = wftest::MakeStage(30, 15, 5, 4);
+        cCharaDef& hero = stage.m_vCharas[0];
+        hero.m_nMoveType = 1, hero.m_nRowXBase = 64, hero.m_nRowYBase = -64;
+        hero.m_vFlows = {MoveFromPlaced(c.dx, c.dy)};
+        cCharaDef pair = Chara(1, 8, 5, 4, -1);
+        pair.m_nMoveType = 1;
+        pair.m_vFlows = {MoveFromPlaced(c.dx, c.dy)};
+        stage.m_vPalCharas = {Chara(1, 0, 0, 4, -1)};
+        stage.m_vPalCharas[0].m_nMoveType = 1;
+        stage.m_vPalCharas[0].m_vFlows = pair.m_vFlows;
+        pair.m_nCopies = 1, pair.m_nRowXStep = 96, pair.m_nRowYStep = 64;
+        stage.m_vCharas.push_back(pair);
+        cCharaDef& summoner = stage.m_vCharas.emplace_back(Chara(1, 16, 3, 4, -1));
+        summoner.m_nMoveType = 1;
+        cFlowCmd summon = wftest::Command(kCmdSummonChara, 1);
+        summon.MakeEdShot();
+        summon.m_pShot->m_nCount = 1;
+        summon.m_pShot->m_nBank = 1;
+        summoner.m_vFlows = {wftest::Always({summon, wftest::Command(kCmdWait, 100)})};
+        StageHarness h(stage, RunKind::kStory);
+        h.Frame();  // the summon is made; nobody moves yet
+
+        std::vector<std::pair<const cChara*, std::pair<double, double>>> start;
+        start.push_back({h.Hero(), {h.Hero()->m_dX, h.Hero()->m_dY}});
+        for (const cStageChara& m : h.Run().objects.charas) start.push_back({&m, {m.m_dX, m.m_dY}});
+        h.Run(60);
+        std::vector<std::pair<double, double>> moved;
+        for (const auto& [who, at] : start)
+            moved.emplace_back(who->m_dX - at.first, who->m_dY - at.second);
+        const double dx = c.dx, dy = c.dy;
+        const double sx = c.dx ? dx - 16 : 0, sy = c.dy ? dy - 16 : 0;
+        // The hero, the two copies, the summoner (without a move) and the summoned one.
+        EXPECT_EQ(moved, (std::vector<std::pair<double, double>>{
+                             {dx, dy}, {dx, dy}, {dx, dy}, {0, 0}, {sx, sy}}));
+    }
+}
+
 // "Before stage start" flows run on every character that takes part in the first step;
 // a character they leave without hit points goes through its defeat before the first
 // frame: an enemy is removed with its score, an ally's defeat is the hero's miss.
