@@ -14,6 +14,7 @@
 #include "app/startup.h"
 #include "core/msgbox.h"
 #include "core/record.h"
+#include "data/system_data.h"
 #include "media/ui/ui_system.h"
 #include "media/draw/dd_device.h"
 #include "platform/clock.h"
@@ -161,6 +162,56 @@ TEST(Player, SecondStartAnsweredNoLeavesTheFirstUntouched) {
         platform::instance::InstanceLock other;
         EXPECT_EQ(other.Acquire(run.LockPath()),
                   platform::instance::InstanceLock::Result::HeldByOther);
+    }
+}
+
+TEST(Player, TheWindowIsNamedAfterTheProgramUntilTheGameTitleIsKnown) {
+    const struct {
+        const char* name;
+        void (*prepare)(PlayerRun&);
+        int status;
+        const char* asking;   // the name while start-up asks (nullptr: it asks nothing)
+        const char* running;  // the name once the game runs (nullptr: it never runs)
+    } cases[] = {
+        {"the box of a failed start",
+         [](PlayerRun& r) { fs::remove(r.Dir().Path() / "data" / "System.dat"); }, kFailedStart,
+         "GAME", nullptr},
+        {"the drawing-mode question",
+         [](PlayerRun& r) {
+             r.SetIni("Direct3D", "2");
+             fs::remove(r.Dir().Path() / "user_data" / "Boot.dat");
+         },
+         0, "GAME", sample::kTitle},
+        // A project without a title of its own keeps the program's name.
+        {"a game without a title",
+         [](PlayerRun&) {
+             cSystemData system;
+             system.SetBgmCount(1000);
+             ASSERT_EQ(system.LoadFile("data\\System.dat"), 1);
+             system.m_strTitle.clear();
+             ASSERT_TRUE(system.SaveFile("data\\System.dat"));
+         },
+         0, nullptr, "GAME"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerRun run;
+        run.AnswerBoxesInTheWindow();
+        c.prepare(run);
+        std::string asking, running;
+        if (c.asking) {
+            // Read while the box or the question is up, which is then answered.
+            run.UiEvents()->Call([&] { asking = g_AppWindow.m_pHost->Title(); });
+            run.UiEvents()->Key(platform::input::VK_RETURN);
+        }
+        EXPECT_EQ(run.Run("", 3,
+                          [&] {
+                              running = g_AppWindow.m_pHost->Title();
+                              platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
+                          }),
+                  c.status);
+        EXPECT_EQ(asking, c.asking ? c.asking : "");
+        EXPECT_EQ(running, c.running ? c.running : "");
     }
 }
 
