@@ -606,6 +606,10 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     ReportPrintf("App : ver %s", "770");
     ReportSystemInfo();
 
+    // SIGTERM and SIGINT ask for the close from here on: a box or a dialog of start-up
+    // ends as cancelled, the running game closes in order.
+    platform::instance::InstallCloseRequestSignals();
+
     g_bFromEditor = showCommand == 5;
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
@@ -694,11 +698,10 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
         platform::clock::Sleep(1);
     TracePrintf("J");
 
-    platform::instance::InstallCloseRequestSignals();
     int exitCode = 0;
     for (;;) {
         host->PumpEvents();
-        if (platform::instance::TakeCloseRequest()) platform::msg::PostMainWindow(WM_CLOSE);
+        if (platform::instance::TakeCloseRequest()) ui::RequestProgramClose();
         platform::msg::Message m;
         if (platform::msg::PeekMainWindow(m)) {
             if (m.message == WM_QUIT) {
