@@ -340,62 +340,42 @@ class ModalAskingScene : public cSceneBase {
     }
 };
 
-// The two ways a close reaches a window that shows a modal window: the close box, as the
-// window system reports it, and SIGTERM (what a second start and the end of the desktop
-// session send).
-void AskTheClose(platform::ui::ScriptedEventSource& events, bool signal) {
-    if (signal) {
-        events.Call([] { raise(SIGTERM); });
-        return;
-    }
-    platform::ui::UiEvent close;
-    close.type = platform::ui::UiEvent::Type::Close;
-    close.quitProgram = true;
-    events.Push(close);
-}
-
+// A close asked of a window that shows a modal window: its close box (as the window
+// system reports it) or SIGTERM (what a second start and the end of the session send).
 TEST(Player, ACloseEndsWhateverModalWindowIsOpenAndThenTheProgram) {
     using Events = platform::ui::ScriptedEventSource;
-    auto loadStage = [] { return RequestLoadStage() ? 1 : 0; };
-    auto missingStage = [](Events& e) {
-        e.Key(platform::input::VK_TAB);
-        e.Type("NoSuchStage");
-        e.Key(platform::input::VK_RETURN);  // not found: a box over the dialog
-    };
-    auto askDrawingMode = [](PlayerRun& r) {
-        r.SetIni("Direct3D", "2");
-        fs::remove(r.Dir().Path() / "user_data" / "Boot.dat");
-    };
     const struct {
         const char* name;
         bool signal;
         void (*prepare)(PlayerRun&);  // start-up asks (no scene asks)
         int (*ask)();                 // the game thread asks (nullptr: start-up does)
-        void (*open)(Events&);        // what the user does first
-        size_t windows;               // modal windows open when the close comes
+        bool boxOver;                 // a missing file typed: a box over the file dialog
         int answer;                   // what the asker is answered
     } cases[] = {
-        {"stage file dialog", true, nullptr, loadStage, nullptr, 1, 0},
-        {"replay file dialog", false, nullptr, [] { return RequestLoadReplay() ? 1 : 0; }, nullptr,
-         1, 0},
-        {"replay save dialog", true, nullptr, [] { return RequestSaveReplay(0) ? 1 : 0; }, nullptr,
-         1, 0},
-        {"ranking-name dialog", false, nullptr,
+        {"stage file dialog", true, nullptr, [] { return RequestLoadStage() ? 1 : 0; }, false, 0},
+        {"replay file dialog", false, nullptr, [] { return RequestLoadReplay() ? 1 : 0; }, false,
+         0},
+        {"ranking-name dialog", true, nullptr,
          [] {
              RequestRankingName();
              return static_cast<int>(g_dwRankNameDone.load());
          },
-         nullptr, 1, 1},
+         false, 1},
         {"a box of the game thread", true, nullptr,
-         [] { return AppMessageBox("セーブしますか？", "確認", MB_YESNO); }, nullptr, 1, IDNO},
-        {"a box over the stage file dialog", false, nullptr, loadStage, missingStage, 2, 0},
-        {"a box over the stage file dialog", true, nullptr, loadStage, missingStage, 2, 0},
-        {"the drawing-mode question", true, askDrawingMode, nullptr, nullptr, 1, -1},
+         [] { return AppMessageBox("セーブしますか？", "確認", MB_YESNO); }, false, IDNO},
+        {"a box over the stage file dialog", false, nullptr,
+         [] { return RequestLoadStage() ? 1 : 0; }, true, 0},
+        {"the drawing-mode question", true,
+         [](PlayerRun& r) {
+             r.SetIni("Direct3D", "2");
+             fs::remove(r.Dir().Path() / "user_data" / "Boot.dat");
+         },
+         nullptr, false, -1},
         {"a box of start-up that start-up goes on after", false,
          [](PlayerRun& r) {
              std::ofstream(r.Dir().File("System.ini"), std::ios::binary) << "Direct3D=0\n";
          },
-         nullptr, nullptr, 1, -1},
+         nullptr, false, -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.name << (c.signal ? ", SIGTERM" : ", close box"));
@@ -408,21 +388,30 @@ TEST(Player, ACloseEndsWhateverModalWindowIsOpenAndThenTheProgram) {
             SetSceneFactory(kSceneTitle,
                             [] { return static_cast<cSceneBase*>(new ModalAskingScene); });
         Events& events = *run.UiEvents();
-        if (c.open) c.open(events);
+        if (c.boxOver) {
+            events.Key(platform::input::VK_TAB);
+            events.Type("NoSuchStage");
+            events.Key(platform::input::VK_RETURN);
+        }
         size_t open = 0;
         bool playedOn = false;
         events.Call([&] { open = ui::TopLevelWindows().size() - 1; });
-        AskTheClose(events, c.signal);
+        if (c.signal) {
+            events.Call([] { raise(SIGTERM); });
+        } else {
+            platform::ui::UiEvent close;
+            close.type = platform::ui::UiEvent::Type::Close;
+            close.quitProgram = true;
+            events.Push(close);
+        }
         // What a window that stayed open would take next.
-        platform::ui::UiEvent move;
-        move.type = platform::ui::UiEvent::Type::MouseMove;
-        events.Push(move);
+        events.KeyUp(platform::input::VK_SHIFT);
         events.Call([&] { playedOn = true; });
         // Esc after 1000 frames would end a run that the close left going.
         EXPECT_EQ(run.Run("", 1000), 0);
         ResetSceneFactories();
         EXPECT_LT(run.Frames(), 1000);
-        EXPECT_EQ(open, c.windows);
+        EXPECT_EQ(open, c.boxOver ? 2u : 1u);
         EXPECT_FALSE(playedOn);
         EXPECT_EQ(g_modalAnswer.load(), c.answer);
         EXPECT_TRUE(thGame.HasEnded());
