@@ -83,6 +83,11 @@ bool g_bStartDeclined = false;
 // work on a saturated machine, and never a hang when the loop is stuck for good.
 constexpr uint32_t kLeftBehindWaitMs = 10000;
 
+// The program's own name (its string resource 1): the window shows it until the game's
+// title is known (a box of a failed start, the drawing-mode question), and for a game
+// that has no title, so that the desktop's task list never shows a nameless entry.
+constexpr const char* kProgramName = "GAME";
+
 constexpr const char* kPalettePicture = "bmp\\plt\\Palette.bmp";
 constexpr const char* kTextureFailText =
     "テクスチャの作成に失敗しました！\nビデオカードの性能が十分ではないかもしれません。\n"
@@ -452,7 +457,7 @@ bool InitGame(const char* commandLine, int showCommand) {
     if (display.resizable) g_AppWindow.m_pHost->SetResizable(true);
 
     platform::msg::SetMainWindow(MainHandle());
-    g_AppWindow.m_pHost->SetTitle(g_SystemData.m_strTitle);
+    if (!g_SystemData.m_strTitle.empty()) g_AppWindow.m_pHost->SetTitle(g_SystemData.m_strTitle);
     if (g_nDisplayBpp == 8) g_IniSetting.DD_VideoStretch = 0;
 
     if (!OpenDisplay(showCommand)) return false;
@@ -601,6 +606,10 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     ReportPrintf("App : ver %s", "770");
     ReportSystemInfo();
 
+    // SIGTERM and SIGINT ask for the close from here on: a box or a dialog of start-up
+    // ends as cancelled, the running game closes in order.
+    platform::instance::InstallCloseRequestSignals();
+
     g_bFromEditor = showCommand == 5;
     g_bStartedByEditor.store(g_bFromEditor);
     ResetRun();
@@ -616,6 +625,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     // where the display asks for it).
     g_AppWindow.Create(640, 480, 640, 480, 640, 480, kAppWindowStyle, false, 0, 0, 0, 0);
     platform::window::HostOptions options;
+    options.titleSjis = kProgramName;
     options.width = g_AppWindow.m_nClientW;
     options.height = g_AppWindow.m_nClientH;
     std::unique_ptr<platform::window::WindowHost> host;
@@ -688,11 +698,10 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
         platform::clock::Sleep(1);
     TracePrintf("J");
 
-    platform::instance::InstallCloseRequestSignals();
     int exitCode = 0;
     for (;;) {
         host->PumpEvents();
-        if (platform::instance::TakeCloseRequest()) platform::msg::PostMainWindow(WM_CLOSE);
+        if (platform::instance::TakeCloseRequest()) ui::RequestProgramClose();
         platform::msg::Message m;
         if (platform::msg::PeekMainWindow(m)) {
             if (m.message == WM_QUIT) {

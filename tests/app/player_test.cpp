@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "app/startup.h"
 #include "core/msgbox.h"
 #include "core/record.h"
+#include "data/system_data.h"
 #include "media/ui/ui_system.h"
 #include "media/draw/dd_device.h"
 #include "platform/clock.h"
@@ -164,6 +166,56 @@ TEST(Player, SecondStartAnsweredNoLeavesTheFirstUntouched) {
     }
 }
 
+TEST(Player, TheWindowIsNamedAfterTheProgramUntilTheGameTitleIsKnown) {
+    const struct {
+        const char* name;
+        void (*prepare)(PlayerRun&);
+        int status;
+        const char* asking;   // the name while start-up asks (nullptr: it asks nothing)
+        const char* running;  // the name once the game runs (nullptr: it never runs)
+    } cases[] = {
+        {"the box of a failed start",
+         [](PlayerRun& r) { fs::remove(r.Dir().Path() / "data" / "System.dat"); }, kFailedStart,
+         "GAME", nullptr},
+        {"the drawing-mode question",
+         [](PlayerRun& r) {
+             r.SetIni("Direct3D", "2");
+             fs::remove(r.Dir().Path() / "user_data" / "Boot.dat");
+         },
+         0, "GAME", sample::kTitle},
+        // A project without a title of its own keeps the program's name.
+        {"a game without a title",
+         [](PlayerRun&) {
+             cSystemData system;
+             system.SetBgmCount(1000);
+             ASSERT_EQ(system.LoadFile("data\\System.dat"), 1);
+             system.m_strTitle.clear();
+             ASSERT_TRUE(system.SaveFile("data\\System.dat"));
+         },
+         0, nullptr, "GAME"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PlayerRun run;
+        run.AnswerBoxesInTheWindow();
+        c.prepare(run);
+        std::string asking, running;
+        if (c.asking) {
+            // Read while the box or the question is up, which is then answered.
+            run.UiEvents()->Call([&] { asking = g_AppWindow.m_pHost->Title(); });
+            run.UiEvents()->Key(platform::input::VK_RETURN);
+        }
+        EXPECT_EQ(run.Run("", 3,
+                          [&] {
+                              running = g_AppWindow.m_pHost->Title();
+                              platform::msg::PostMainWindow(WM_KEYDOWN, platform::input::VK_ESCAPE);
+                          }),
+                  c.status);
+        EXPECT_EQ(asking, c.asking ? c.asking : "");
+        EXPECT_EQ(running, c.running ? c.running : "");
+    }
+}
+
 // A scene that asks a yes/no box on the game thread, then closes the window.
 std::atomic<int> g_boxAnswer{-1};
 class AskingScene : public cSceneBase {
@@ -274,6 +326,96 @@ TEST(Player, AGameLoopTheCloseGaveUpOnKeepsWhatItDrawsWithUntilItEnds) {
     // Set only once the thread was given up on.
     EXPECT_EQ(g_deviceSeen.load(), 50);
     EXPECT_TRUE(thGame.HasEnded());
+}
+
+// A scene that asks the window for something modal on its second frame, as the screens
+// do, and keeps the answer.
+int (*g_askModal)() = nullptr;
+std::atomic<int> g_modalAnswer{-1};
+class ModalAskingScene : public cSceneBase {
+  public:
+    ModalAskingScene() { m_vStates = {static_cast<StateHandler>(&ModalAskingScene::Go)}; }
+    void Go() {
+        if (++m_nCounter == 2) g_modalAnswer.store(g_askModal());
+    }
+};
+
+// A close asked of a window that shows a modal window: its close box (as the window
+// system reports it) or SIGTERM (what a second start and the end of the session send).
+TEST(Player, ACloseEndsWhateverModalWindowIsOpenAndThenTheProgram) {
+    using Events = platform::ui::ScriptedEventSource;
+    const struct {
+        const char* name;
+        bool signal;
+        void (*prepare)(PlayerRun&);  // start-up asks (no scene asks)
+        int (*ask)();                 // the game thread asks (nullptr: start-up does)
+        bool boxOver;                 // a missing file typed: a box over the file dialog
+        int answer;                   // what the asker is answered
+    } cases[] = {
+        {"stage file dialog", true, nullptr, [] { return RequestLoadStage() ? 1 : 0; }, false, 0},
+        {"replay file dialog", false, nullptr, [] { return RequestLoadReplay() ? 1 : 0; }, false,
+         0},
+        {"ranking-name dialog", true, nullptr,
+         [] {
+             RequestRankingName();
+             return static_cast<int>(g_dwRankNameDone.load());
+         },
+         false, 1},
+        {"a box of the game thread", true, nullptr,
+         [] { return AppMessageBox("セーブしますか？", "確認", MB_YESNO); }, false, IDNO},
+        {"a box over the stage file dialog", false, nullptr,
+         [] { return RequestLoadStage() ? 1 : 0; }, true, 0},
+        {"the drawing-mode question", true,
+         [](PlayerRun& r) {
+             r.SetIni("Direct3D", "2");
+             fs::remove(r.Dir().Path() / "user_data" / "Boot.dat");
+         },
+         nullptr, false, -1},
+        {"a box of start-up that start-up goes on after", false,
+         [](PlayerRun& r) {
+             std::ofstream(r.Dir().File("System.ini"), std::ios::binary) << "Direct3D=0\n";
+         },
+         nullptr, false, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.name << (c.signal ? ", SIGTERM" : ", close box"));
+        PlayerRun run;
+        run.AnswerBoxesInTheWindow();
+        if (c.prepare) c.prepare(run);
+        g_modalAnswer.store(-1);
+        g_askModal = c.ask;
+        if (c.ask)
+            SetSceneFactory(kSceneTitle,
+                            [] { return static_cast<cSceneBase*>(new ModalAskingScene); });
+        Events& events = *run.UiEvents();
+        if (c.boxOver) {
+            events.Key(platform::input::VK_TAB);
+            events.Type("NoSuchStage");
+            events.Key(platform::input::VK_RETURN);
+        }
+        size_t open = 0;
+        bool playedOn = false;
+        events.Call([&] { open = ui::TopLevelWindows().size() - 1; });
+        if (c.signal) {
+            events.Call([] { raise(SIGTERM); });
+        } else {
+            platform::ui::UiEvent close;
+            close.type = platform::ui::UiEvent::Type::Close;
+            close.quitProgram = true;
+            events.Push(close);
+        }
+        // What a window that stayed open would take next.
+        events.KeyUp(platform::input::VK_SHIFT);
+        events.Call([&] { playedOn = true; });
+        // Esc after 1000 frames would end a run that the close left going.
+        EXPECT_EQ(run.Run("", 1000), 0);
+        ResetSceneFactories();
+        EXPECT_LT(run.Frames(), 1000);
+        EXPECT_EQ(open, c.boxOver ? 2u : 1u);
+        EXPECT_FALSE(playedOn);
+        EXPECT_EQ(g_modalAnswer.load(), c.answer);
+        EXPECT_TRUE(thGame.HasEnded());
+    }
 }
 
 TEST(Player, WindowDatIsWrittenOnCloseOnlyInWindowModes) {

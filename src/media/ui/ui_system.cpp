@@ -12,6 +12,7 @@
 #include "media/ui/ui_paint.h"
 #include "platform/input/input.h"
 #include "platform/input/virtual_keys.h"
+#include "platform/instance/instance_lock.h"
 #include "platform/msg/msg.h"
 #include "platform/msgbox/msgbox.h"
 #include "platform/text/cp932.h"
@@ -58,6 +59,8 @@ struct State {
     platform::video::Image overlay;
     bool overlayShown = false;
     bool textInput = false;
+    // The user asked the program to close: no modal window stays open from here on.
+    bool programClosing = false;
     ItemTexts itemTexts;
 };
 
@@ -469,6 +472,7 @@ std::unique_ptr<Window> TakeTop(Window* w) {
 
 void InstallHost(Host host) {
     S().host = std::move(host);
+    S().programClosing = false;
     SetDlgTextProvider(&S().itemTexts);
     InstallWindowMessageBoxes();
 }
@@ -818,7 +822,7 @@ void HandleEvent(const UiEvent& e) {
             MouseEvent(e);
             return;
         case UiEvent::Type::Close:
-            if (e.quitProgram) platform::msg::PostMainWindow(WM_CLOSE);
+            if (e.quitProgram) RequestProgramClose();
             if (Window* dialog = ActiveWindow()) SendMessage(dialog, WM_CLOSE);
             return;
     }
@@ -831,6 +835,15 @@ bool RunModalLoop(HWND window, const std::function<bool()>& ended) {
     // nothing (the presenter keeps showing the last picture).
     bool changed = true;
     while (!ended() && IsWindow(window)) {
+        // A close signal (a second start, the end of the session) is the close box's
+        // request, whatever window is open.
+        if (platform::instance::TakeCloseRequest()) RequestProgramClose();
+        if (s.programClosing) {
+            // Ended as cancelled; the windows under it end so in turn, and the main
+            // window's loop then runs the close.
+            SendMessage(window, WM_CLOSE);
+            break;
+        }
         changed |= DispatchPosted();
         if (ended() || !IsWindow(window)) break;
         if (changed) {
@@ -845,6 +858,13 @@ bool RunModalLoop(HWND window, const std::function<bool()>& ended) {
         }
     }
     return true;
+}
+
+void RequestProgramClose() {
+    State& s = S();
+    if (s.programClosing) return;
+    s.programClosing = true;
+    platform::msg::PostMainWindow(WM_CLOSE);
 }
 
 const platform::video::Image& LastOverlay() {
@@ -889,6 +909,7 @@ void ResetForTest() {
     s.hook = nullptr;
     s.pressed = nullptr;
     s.overlay = platform::video::Image();
+    s.programClosing = false;
 }
 
 }  // namespace ui

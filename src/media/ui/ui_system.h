@@ -174,6 +174,13 @@ bool RunModalLoop(HWND window, const std::function<bool()>& ended);
 // Handles one event as the loop does (tests drive single events).
 void HandleEvent(const platform::ui::UiEvent& event);
 
+// The user asked the whole program to close (the window's close box; a close signal,
+// which the modal loop takes): the main window is posted WM_CLOSE once, each modal
+// window open ends as cancelled as its loop comes round (the topmost first), and one
+// opened after it ends so at once, so the UI thread gets back to the main window's loop,
+// which runs the close in order. Until a new host is installed.
+void RequestProgramClose();
+
 // The picture of the windows as the presenter last received it (A8R8G8B8).
 const platform::video::Image& LastOverlay();
 // Paints the windows and hands the picture to the presenter when it changed.

@@ -15,13 +15,17 @@ namespace {
 
 class SdlHost : public WindowHost {
   public:
-    explicit SdlHost(std::shared_ptr<video::SdlPresenter> presenter)
-        : presenter_(std::move(presenter)), window_(presenter_->NativeWindow()) {}
+    SdlHost(std::shared_ptr<video::SdlPresenter> presenter, std::string titleSjis)
+        : presenter_(std::move(presenter)),
+          window_(presenter_->NativeWindow()),
+          title_(std::move(titleSjis)) {}
     ~SdlHost() override { Destroy(); }
 
     void SetTitle(const std::string& titleSjis) override {
+        title_ = titleSjis;
         if (window_) SDL_SetWindowTitle(window_, text::SjisToUtf8(titleSjis).c_str());
     }
+    std::string Title() const override { return title_; }
 
     Geometry GetGeometry() const override {
         Geometry g;
@@ -157,12 +161,13 @@ class SdlHost : public WindowHost {
 
     std::shared_ptr<video::SdlPresenter> presenter_;
     SDL_Window* window_ = nullptr;
+    std::string title_;
 };
 
 class HeadlessHost : public WindowHost {
   public:
     HeadlessHost(const HostOptions& options, std::shared_ptr<video::Presenter> presenter)
-        : presenter_(std::move(presenter)) {
+        : presenter_(std::move(presenter)), title_(options.titleSjis) {
         geometry_.x = options.x;
         geometry_.y = options.y;
         geometry_.width = options.width;
@@ -171,7 +176,8 @@ class HeadlessHost : public WindowHost {
     }
     ~HeadlessHost() override { Destroy(); }
 
-    void SetTitle(const std::string&) override {}
+    void SetTitle(const std::string& titleSjis) override { title_ = titleSjis; }
+    std::string Title() const override { return title_; }
     Geometry GetGeometry() const override { return geometry_; }
     void Move(int x, int y) override {
         geometry_.x = x;
@@ -213,6 +219,7 @@ class HeadlessHost : public WindowHost {
     // The desktop a headless run pretends to have.
     static constexpr int kScreenWidth = 1280, kScreenHeight = 1024;
     std::shared_ptr<video::Presenter> presenter_;
+    std::string title_;
     Geometry geometry_;
 };
 
@@ -227,7 +234,7 @@ std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::strin
     w.hidden = options.hidden;
     std::shared_ptr<video::SdlPresenter> presenter = video::SdlPresenter::Create(w, error);
     if (!presenter) return nullptr;
-    auto host = std::make_unique<SdlHost>(presenter);
+    auto host = std::make_unique<SdlHost>(presenter, options.titleSjis);
     // Fixed size unless start-up makes it resizable.
     host->SetResizable(false);
     host->Move(options.x, options.y);

@@ -50,6 +50,8 @@ class WindowHost {
     void SetDeliver(Deliver deliver) { deliver_ = std::move(deliver); }
 
     virtual void SetTitle(const std::string& titleSjis) = 0;
+    // The name the window shows in its caption and in the desktop's task list (Shift-JIS).
+    virtual std::string Title() const = 0;
     virtual Geometry GetGeometry() const = 0;
     virtual void Move(int x, int y) = 0;
     virtual void SetClientSize(int width, int height) = 0;
