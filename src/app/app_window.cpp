@@ -201,6 +201,7 @@ LRESULT cAppWindow::OnMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
 }
 
 LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_bDestroyed) return 0;
     if (window) m_hWnd = window;
     // Before the window's UI is up there is no cursor to ask about.
     if (ui::HostReady()) GetClientCursorPos(false, 3);
@@ -211,6 +212,7 @@ LRESULT cAppWindow::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         case WM_DESTROY:
             TracePrintf("WM_DESTROY");
+            m_bDestroyed = true;
             m_hWnd = nullptr;
             platform::msg::SetMainWindow(nullptr);
             NotifyEditor(1);

@@ -51,6 +51,9 @@ class cAppWindow : public cWindowBase {
     platform::window::WindowHost* m_pHost = nullptr;
     ClientRect m_rcScreenClient;  // the client area on the desktop
     bool m_bCreated = false;
+    // After WM_DESTROY the window is gone: what was still queued for it (the window
+    // system's second close report of the same click) reaches nothing.
+    bool m_bDestroyed = false;
     HWND m_hChild = nullptr;  // receives WM_SIZE when set
 };
 

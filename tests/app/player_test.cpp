@@ -474,16 +474,22 @@ TEST(Player, TellsTheEditorWhenItStartsFailsAndCloses) {
     const struct {
         bool fail;
         int showCommand;
+        int closes;  // close requests queued at once (a close box is reported twice)
         std::vector<std::pair<uint32_t, uint32_t>> notices;  // data, payload
     } cases[] = {
-        {false, SW_SHOW, {{1, 1}, {0, 1}}},
-        {true, SW_SHOW, {{1, 1}, {0, 0}}},
-        {false, SW_SHOWNORMAL, {}},  // not started by the editor: nothing is sent
+        {false, SW_SHOW, 1, {{1, 1}, {0, 1}}},
+        {false, SW_SHOW, 2, {{1, 1}, {0, 1}}},
+        {true, SW_SHOW, 1, {{1, 1}, {0, 0}}},
+        {false, SW_SHOWNORMAL, 1, {}},  // not started by the editor: nothing is sent
     };
     for (const auto& c : cases) {
         PlayerRun run;
         if (c.fail) fs::remove(run.Dir().Path() / "data" / "System.dat");
-        EXPECT_EQ(run.Run("", 3, nullptr, c.showCommand), c.fail ? kFailedStart : 0);
+        const int closes = c.closes;
+        auto close = [closes] {
+            for (int i = 0; i < closes; ++i) platform::msg::PostMainWindow(WM_CLOSE);
+        };
+        EXPECT_EQ(run.Run("", 3, close, c.showCommand), c.fail ? kFailedStart : 0);
         const auto notices = ReadNotices(fds[1]);
         ASSERT_EQ(notices.size(), c.notices.size());
         for (size_t i = 0; i < notices.size(); ++i) {
