@@ -227,15 +227,18 @@ Step HeroStep(Frame& f) {
     if (CollideMapY(run, hero) == 2) return Dead(f, "Dead 4");
     if (ClampToScreenY(run, hero) == 2) return Dead(f, "Dead 5");
 
-    // Only a hero without its crush grace is killed by a squeeze.
+    // Squeezes, solids and the walls they press the hero into kill neither an invincible
+    // hero nor one whose crush grace runs (a block has just changed around it). Both
+    // spare it: the hazards and falls above still kill an invincible hero.
+    const bool crushable = hero.m_Def.m_nImmunity == 0 && hero.m_nCrushGrace == 0;
     const auto squeeze = [&](const char* cause) {
-        if (!Squeezed(hero) || hero.m_nCrushGrace != 0) return false;
+        if (!Squeezed(hero) || !crushable) return false;
         TraceContacts(hero);
         hero.RestorePosition();
         TraceWriteLine(cause);
         return true;
     };
-    const auto deadly = [&] { return !hero.m_bRemoved && hero.m_nCrushGrace == 0; };
+    const auto deadly = [&] { return !hero.m_bRemoved && crushable; };
     if (squeeze("Dead SP")) {
         PlayRunSound(run, kSoundMiss);
         return Miss(f, true);

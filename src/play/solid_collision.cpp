@@ -126,6 +126,10 @@ int CollideMoved(StageRun& run, cChara& obj) {
             bottomSolid = &s;
         }
     });
+    // A solid pressing from the left or from above marks that side: with a wall or the
+    // view's edge holding the other side, the play frame finds the object squeezed.
+    if (c.hasLeft()) obj.m_abContact[kLeft] = 1;
+    if (c.hasTop()) obj.m_abContact[kTop] = 1;
     if (obj.m_nMoveKind == 2) return c.hasRight() || c.hasBottom() ? 2 : 0;
     if (c.hasRight()) {
         obj.m_dAX = 0.0;

@@ -536,4 +536,66 @@ TEST(PlayFrame, ReplayDirectionCodeFollowsTheActiveReader) {
     g_KeyConfig.dwAllPads = saved;
 }
 
+// A character gliding straight on from block (x, y): a solid (a block character that
+// flies through blocks) or a flier that stops at blocks.
+cCharaDef& Glider(cStage& stage, int16_t x, int16_t y, uint8_t dir, int16_t speed,
+                  bool solid = true) {
+    cCharaDef& c = wftest::PlaceChara(stage, x, y, 10);
+    c.m_bBlockChara = solid ? 1 : 0;
+    c.m_nMoveType = solid ? 1 : 2;
+    c.m_vFlows = {wftest::StraightOn(dir, speed)};
+    return c;
+}
+
+// Squeezes kill neither kind of invincible hero, other causes do. A flier (moving right
+// into a wall, or down while a solid rising under it holds it up) is squeezed by a solid
+// gliding into it from the left or from above: the hero misses, a character is defeated.
+TEST(PlayFrame, SqueezesBetweenSolidsAndEdges) {
+    enum Who { kHero, kFlyingHero, kFlier };
+    struct Case {
+        const char* name;
+        Who who;
+        uint8_t immunity;
+        bool fromAbove, hazardFloor;
+        const char* trace;  // null: the hero lives
+    };
+    const Case cases[] = {
+        {"pushed into a wall", kHero, 0, false, false, "Dead 9"},
+        {"invincible, pushed into a wall", kHero, 1, false, false, nullptr},
+        {"never hit by shots, pushed into a wall", kHero, 2, false, false, nullptr},
+        {"invincible on a hazard floor", kHero, 1, false, true, "Dead 4"},
+        {"flying hero, solid from the left", kFlyingHero, 0, false, false, "Dead 9"},
+        {"flying hero, solid from above", kFlyingHero, 0, true, false, "Dead 9"},
+        {"character, solid from the left", kFlier, 0, false, false, nullptr},
+        {"character, solid from above", kFlier, 0, true, false, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        // A flier and its solids keep to rows 0 to 4; the walker stands on row 13.
+        const bool walker = c.who == kHero, flier = c.who == kFlier;
+        const int16_t row = walker ? 13 : 2;
+        cStage stage = MakeStage(20, 15, walker ? 5 : flier ? 9 : 4, walker || flier ? 12 : 2);
+        stage.m_vCharas[0].m_nImmunity = c.immunity;
+        if (c.who == kFlyingHero) stage.m_vCharas[0].m_nMoveType = 2;
+        for (cBlockDef& b : stage.m_vBlocks) b.m_nContact = c.hazardFloor ? 2 : 1;
+        cCharaDef& moved = flier ? Glider(stage, 4, 2, 3, 10, false) : stage.m_vCharas[0];
+        if (!walker)
+            moved.m_vFlows = {wftest::StraightOn(c.fromAbove ? 7 : 3, c.fromAbove ? 5 : 10)};
+        if (c.fromAbove) {
+            Glider(stage, 4, 0, 7, 10);
+            Glider(stage, 4, 4, 6, 20);
+        } else {
+            Glider(stage, 0, row, 3, 20);
+            for (int16_t y = row - 2; y <= row; ++y) wftest::PlaceBlock(stage, 6, y, 1);
+        }
+        StageHarness h(stage, RunKind::kStory);
+        h.Run(120);
+        EXPECT_EQ(h.Hero()->m_bRemoved, c.trace ? 1u : 0u);
+        if (c.trace) {
+            EXPECT_TRUE(Traced(h, c.trace));
+        }
+        EXPECT_EQ(Count(h.Sounds(), 9), flier ? 1 : 0);
+    }
+}
+
 }  // namespace

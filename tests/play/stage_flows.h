@@ -42,6 +42,16 @@ inline cFlowCmd GroundTurnMove(int16_t speed) {
     return cmd;
 }
 
+// Moving straight on in a direction (2 left, 3 right, 6 up, 7 down) at tenths of a dot a
+// frame.
+inline cFlow StraightOn(uint8_t dir, int16_t speed) {
+    cFlowCmd cmd = Command(kCmdStraightMove, 100);
+    cmd.MakeEdMove();
+    cmd.m_pMove->m_nDir = dir;
+    cmd.m_pMove->m_nSpeed = speed;
+    return Always({cmd});
+}
+
 // One shot straight ahead at tenths of a dot a frame for a second, of the given power,
 // belonging to the group of characters with that map value (it hits the other groups).
 inline cFlowCmd Shot(int16_t speed, int32_t power, uint8_t group) {
