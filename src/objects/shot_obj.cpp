@@ -283,12 +283,12 @@ int32_t cShotObj::SwordStep() {
     return 0;
 }
 
-void cShotObj::Move(double pushX, double pushY) {
-    if (pushX != 0.0) m_dVX += pushX;
+void cShotObj::Move() {
+    if (m_dAX != 0.0) m_dVX += m_dAX;
     if (m_dVX != 0.0) MoveXByVelocity(2);
     // Only a shot that has begun to fall is under gravity.
     ApplyGravity();
-    if (pushY != 0.0) m_dVY += pushY;
+    if (m_dAY != 0.0) m_dVY += m_dAY;
     if (m_dVY != 0.0) MoveYByVelocity(2);
 }
 

@@ -144,8 +144,9 @@ class cShotObj : public cGameObj {
     // One frame: the sword's step, or velocity, movement kind, acceleration, life, facing
     // and stop. 1 when the object has ended and is to be erased.
     int32_t Update();
-    // The play frame's motion of a shot: pushes, gravity once it falls, the clamped moves.
-    void Move(double pushX, double pushY);
+    // The play frame's motion of a shot: its pushes (the acceleration, which the update has
+    // already added to its own speed once), gravity once it falls, the clamped moves.
+    void Move();
     // 1 when a map cell under the shot stops it.
     int32_t HitsMap() const;
     // The animation frame to draw (0 or 1 for a shot, the sword frame for a sword); frozen

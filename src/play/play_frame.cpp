@@ -269,7 +269,7 @@ void ShotsStep(Frame& f) {
             it = EraseShot(shots, it);
             continue;
         }
-        s.Move(0.0, 0.0);
+        s.Move();
         bool erase = false;
         if (f.firstStep)
             erase = s.IsOutsideActiveArea(

@@ -48,7 +48,7 @@ std::vector<Sample> Fly(cShotObj& shot, int frames) {
     std::vector<Sample> out;
     for (int i = 0; i < frames; ++i) {
         shot.Update();
-        shot.Move(0, 0);
+        shot.Move();
         out.push_back({shot.m_dX, shot.m_dY, shot.m_dVX, shot.m_dVY});
     }
     return out;

@@ -598,4 +598,35 @@ TEST(PlayFrame, SqueezesBetweenSolidsAndEdges) {
     }
 }
 
+// A shot with the acceleration switch (0.5), fired by a flier at 1 dot a frame: its update
+// adds the acceleration to its own speed, its motion once more to its velocity. Straight on
+// (left, as it faces) frame k steps 1 + (k + 1) x 0.5; falling (fired down, falling from the
+// start, gravity 0.4) it steps 2.4 at first, then 1.4 more each frame, up to the limit 6.
+TEST(PlayFrame, AnAcceleratingShotIsPushedByItsAccelerationInItsMotion) {
+    struct Case {
+        const char* name;
+        uint8_t moveKind, dir;
+        double cShotObj::*axis;
+        std::vector<double> steps;  // of frames 2, 3 and 4
+    };
+    const Case cases[] = {
+        {"straight", 0, 0, &cShotObj::m_dX, {-2.5, -3.0, -3.5}},
+        {"falling", 9, 7, &cShotObj::m_dY, {3.8, 5.2, 6.0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = MakeStage(20, 15, 2, 12);
+        cFlowCmd shot = wftest::Shot(10, 0, 1);
+        shot.m_pShot->m_nF34 = 1, shot.m_pShot->m_nAccel = 5;
+        shot.m_pShot->m_nMoveKind = c.moveKind, shot.m_pShot->m_nDir = c.dir;
+        Glider(stage, 12, 2, 0, 0, false).m_vFlows = {wftest::Always({shot})};
+        StageHarness h(stage, RunKind::kStory);
+        std::vector<double> at;
+        for (int frame = 0; frame < 4 && h.Frame() == PlayFrameEnd::kPlaying; ++frame)
+            if (!h.Run().shots.empty()) at.push_back(h.Run().shots.front().*c.axis);
+        ASSERT_EQ(at.size(), 4u);
+        for (size_t k = 1; k < at.size(); ++k) EXPECT_NEAR(at[k] - at[k - 1], c.steps[k - 1], 1e-9);
+    }
+}
+
 }  // namespace
