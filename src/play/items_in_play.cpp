@@ -77,7 +77,9 @@ void UpdateActivity(StageRun& run) {
 
 int32_t PickUpItem(StageRun& /*run*/, cItemObj& item, cChara& chara) {
     const cItemDef& def = item.m_Def;
-    if (def.m_nTakeMode == kNeverTaken || !item.m_bActive) return 0;
+    // A removed hero takes nothing: the hits that go on while it vanishes may meet a
+    // shot's item or a defeated character's held one.
+    if (def.m_nTakeMode == kNeverTaken || !item.m_bActive || chara.m_bRemoved) return 0;
     cPlayer* player = dynamic_cast<cPlayer*>(&chara);
     if (def.m_bGetEffect && player)
         player->AddItemGetEffect(def.m_nBmpSet, def.m_nCell, def.m_nCellExtra);

@@ -336,9 +336,10 @@ Step UpdateStep(Frame& f, uint32_t number) {
     ShotsStep(f);
     EraseOutside(f);
 
-    cChara* hero = run.Hero();
-    if (!hero || hero->m_bRemoved) return Step::kOn;
-    if (const Step s = Checked(f, CheckItemBlock(run, *hero)); s != Step::kOn) return s;
+    // While the hero vanishes the shots in flight still meet the characters; only the
+    // item blocks and the items wait for a hero that is there to take them.
+    if (!HeroDead(run))
+        if (const Step s = Checked(f, CheckItemBlock(run, *run.Hero())); s != Step::kOn) return s;
     if (const Step s = Checked(f, ProcessHits(run)); s != Step::kOn) return s;
     if (HeroDead(run)) return Step::kOn;
     if (auto* player = dynamic_cast<cPlayer*>(run.Hero()))

@@ -629,4 +629,37 @@ TEST(PlayFrame, AnAcceleratingShotIsPushedByItsAccelerationInItsMotion) {
     }
 }
 
+// The hero fires one slow shot (1 dot a frame, power 3, carrying an item that counts in
+// C1) at frame 31 at an enemy 7 blocks away. When the time runs out (frame 60) before it
+// arrives, it still hits while the hero vanishes, and the removed hero takes no item.
+TEST(PlayFrame, ShotsInFlightHitWhileTheHeroVanishes) {
+    for (const bool timeRunsOut : {true, false}) {
+        SCOPED_TRACE(timeRunsOut);
+        cStage stage = MakeStage(20, 15, 2, 12);
+        stage.m_bTimeLimit = timeRunsOut ? 1 : 0;
+        stage.m_nTimeLimit = 1;
+        cFlowCmd count;
+        count.m_nCategory = kCmdCategoryItem;
+        count.m_nType = kCmdExecCode - 15;
+        count.m_strText = "C1 = C1 + 1";
+        stage.m_vPalItems.resize(1);
+        stage.m_vPalItems[0].m_vCmds = {count};
+        cFlowCmd shot = wftest::Shot(10, 3, 0);
+        shot.m_pShot->m_nLife = 50;
+        shot.m_pShot->m_nF53 = 2;  // the stage palette's item 0
+        stage.m_vCharas[0].m_nFacing = 1;
+        stage.m_vCharas[0].m_vFlows = {
+            wftest::Always({wftest::Command(kCmdWait, 5), shot, wftest::Command(kCmdWait, 1000)})};
+        wftest::PlaceChara(stage, 9, 12, 100);
+        StageHarness h(stage, RunKind::kStory);
+        h.Run(100);
+        EXPECT_EQ(h.Hero()->m_bRemoved, timeRunsOut ? 1u : 0u);
+        ASSERT_EQ(h.Run().shots.size(), 1u);
+        EXPECT_EQ(h.Run().objects.charas.front().m_nHP, 100);
+        h.Run(200);
+        EXPECT_EQ(h.Run().objects.charas.front().m_nHP, 97);
+        EXPECT_EQ(g_PlaySession.Variables()[1], timeRunsOut ? 0u : 1u);
+    }
+}
+
 }  // namespace
