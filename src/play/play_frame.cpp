@@ -338,9 +338,14 @@ Step UpdateStep(Frame& f, uint32_t number) {
 
     // While the hero vanishes the shots in flight still meet the characters; only the
     // item blocks and the items wait for a hero that is there to take them.
-    if (!HeroDead(run))
+    const bool heroGone = HeroDead(run);
+    if (!heroGone)
         if (const Step s = Checked(f, CheckItemBlock(run, *run.Hero())); s != Step::kOn) return s;
-    if (const Step s = Checked(f, ProcessHits(run)); s != Step::kOn) return s;
+    const int32_t hits = ProcessHits(run);
+    // A hero already gone has missed: a friend of its run out of hit points (touched
+    // again in every step) is no second miss, and the frames go on being drawn so that
+    // the vanish runs to its end.
+    if (const Step s = Checked(f, heroGone && hits == 2 ? 0 : hits); s != Step::kOn) return s;
     if (HeroDead(run)) return Step::kOn;
     if (auto* player = dynamic_cast<cPlayer*>(run.Hero()))
         if (const Step s = Checked(f, TouchItems(run, *player)); s != Step::kOn) return s;

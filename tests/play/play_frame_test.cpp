@@ -259,6 +259,20 @@ TEST(AttackHits, AHeroSideCharacterRunOutOfHitPointsFailsTheRun) {
     EXPECT_EQ(Count(h.Sounds(), 8), 1);
 }
 
+// A friend of the hero run out of hit points by an enemy standing on it fails the run,
+// once: while the hero vanishes the touches go on, the frames are drawn, no miss again.
+TEST(AttackHits, AFriendRunOutOfHitPointsWhileTheHeroVanishesIsNoSecondMiss) {
+    cStage stage = MakeStage(20, 15, 5, 12);
+    wftest::PlaceChara(stage, 9, 12, 1).m_nSide = 0;
+    wftest::PlaceChara(stage, 9, 12, 10, 5).m_nMapValue = 2;
+    StageHarness h(stage, RunKind::kStory);
+    h.Frame();
+    ASSERT_TRUE(h.Hero()->m_bRemoved);
+    h.Run(10);
+    EXPECT_EQ(h.drawn, 10);
+    EXPECT_EQ(Count(h.Sounds(), 8), 1);
+}
+
 TEST(ItemsInPlay, TakeModes) {
     struct Case {
         uint8_t mode;
