@@ -356,7 +356,6 @@ void cWorldMapScene::StartMapStage() {
         g_PlaySession.m_nStartLives = lives.start;
         g_PlaySession.m_nLives = lives.remaining;
     }
-    g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
 }
 
