@@ -105,6 +105,7 @@ StageSceneParts ScenePartsOf(cStagePlay& scene) {
     parts.requestBgm = [](int32_t bgm, int32_t arg) {
         RequestStageMusic(bgm, static_cast<uint8_t>(arg));
     };
+    parts.playingBgm = [] { return static_cast<int32_t>(g_nRequestedBgm.load()); };
     parts.resetScene = [&scene] {
         scene.m_ModalWait = cModalWait{};
         scene.m_nEndRequest = 0;
