@@ -164,40 +164,36 @@ TEST_F(WorldMapTest, AStageAsksAndARefusalSendsTheHeroBackOnlyWhereItBarsTheWay)
 }
 
 TEST_F(WorldMapTest, AcceptingAStageStartsItFromThePoint) {
-    // A point of a numbered course (course 4, its stage 3) enters the run at that stage:
-    // the banner shows 3 and the next stage is 4, as the stage's ranking names it.
-    const struct {
-        int32_t numbered, course, stage;
-        uint32_t runStage;
-    } cases[] = {{0, 0, 0, 1}, {1, 4, 3, 3}, {1, 4, 0, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.numbered << "/" << c.course << "/" << c.stage);
-        SetMap({".S.."});
-        cWorldMapRec& rec = g_WorldMapData.m_vPoints[0].m_vRecs[0];
-        rec.m_bNumbered = c.numbered, rec.m_nCourse1 = c.course, rec.m_nCourse2 = c.stage;
-        KeepStageValue(1500);
-        g_SystemData.m_vUnlimitedLives[0] = 0;
-        g_SystemData.m_vStartLives[0] = 3;
-        StartAt(0, 0);
-        Frame(kKeyRight);
-        Frame();
-        Frame(kKeyUp);  // to "ステージに挑む"
-        Frame(0, kDecide);
-        EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext, g_CursorStack.Count()),
-                  std::make_tuple(int{cWorldMapScene::kFadeOut}, int{kSceneStagePlay}, 1));
-        EXPECT_EQ(g_PlaySession.m_strStageFile, "data\\stg4\\Sample01.stg4");
-        EXPECT_EQ(std::make_tuple(g_PlaySession.StageEntryIndex(), g_PlaySession.m_nStage,
-                                  run_fields::MapPoint(g_PlaySession), g_PlaySession.m_nStartLives,
-                                  g_PlaySession.m_nLives),
-                  std::make_tuple(5u, c.runStage, 0u, 3, 2));
-        EXPECT_EQ(g_PlaySession.CourseStage(), static_cast<uint32_t>(c.stage));
-        // The counter the point's box showed stays with the run (a numbered point's
-        // stage value goes by its course name).
-        if (!c.numbered) {
-            EXPECT_EQ(run_fields::MapPointCounter(g_PlaySession), 1500u);
-        }
-        EXPECT_FALSE(g_bChallengeRun.load());
-    }
+    SetMap({".S.."});
+    KeepStageValue(1500);
+    g_SystemData.m_vUnlimitedLives[0] = 0;
+    g_SystemData.m_vStartLives[0] = 3;
+    StartAt(0, 0);
+    Frame(kKeyRight);
+    Frame();
+    Frame(kKeyUp);  // to "ステージに挑む"
+    Frame(0, kDecide);
+    EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext, g_CursorStack.Count()),
+              std::make_tuple(int{cWorldMapScene::kFadeOut}, int{kSceneStagePlay}, 1));
+    EXPECT_EQ(g_PlaySession.m_strStageFile, "data\\stg4\\Sample01.stg4");
+    EXPECT_EQ(std::make_tuple(g_PlaySession.StageEntryIndex(), g_PlaySession.m_nStage,
+                              run_fields::MapPoint(g_PlaySession), g_PlaySession.m_nStartLives,
+                              g_PlaySession.m_nLives),
+              std::make_tuple(5u, 1u, 0u, 3, 2));
+    // The counter the point's box showed stays with the run.
+    EXPECT_EQ(run_fields::MapPointCounter(g_PlaySession), 1500u);
+    EXPECT_FALSE(g_bChallengeRun.load());
+
+    // A point of a numbered course (course 4, its stage 3) enters the run at its stage: the
+    // banner shows 3 and a "next stage" clear leads to 4.
+    SetMap({".S.."});
+    cWorldMapRec& rec = g_WorldMapData.m_vPoints[0].m_vRecs[0];
+    rec.m_bNumbered = 1, rec.m_nCourse1 = 4, rec.m_nCourse2 = 3;
+    StartAt(0, 0);
+    for (auto [dir, button] : {std::pair{kKeyRight, 0}, {0, 0}, {kKeyUp, 0}, {0, kDecide}})
+        Frame(static_cast<uint16_t>(dir), static_cast<uint16_t>(button));
+    EXPECT_EQ(std::make_tuple(g_PlaySession.m_nStage, g_PlaySession.CourseStage()),
+              std::make_tuple(3u, 3u));
 }
 
 TEST_F(WorldMapTest, ThePointsBoxShowsOnlyAStageThatHasACounter) {
