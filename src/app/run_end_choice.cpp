@@ -5,6 +5,8 @@
 #include "app/run_start.h"
 #include "app/scene.h"
 #include "app/screen_common.h"
+#include "data/global_data.h"
+#include "data/stage_file.h"
 
 namespace {
 
@@ -17,6 +19,9 @@ bool NamesNextStage(const StageClearChoice& clear) {
 // Loads the stage the clear named and makes it the run's stage. False when there is none
 // or it cannot be loaded; the run's stage is then unchanged.
 bool EnterNextStage(cSaveData& run, const StageClearChoice& clear, const RunEndActions& actions) {
+    // A start block serves only the stage its clear leads into: a start block of an earlier
+    // clear is never the block of a stage entered any other way.
+    run.CarriedPosition() = 0;
     if (!NamesNextStage(clear)) return false;
     const std::string file = clear.nextPath.empty()
                                  ? NumberedStageFile(run.m_strStageFile, clear.nextStage)
@@ -25,6 +30,16 @@ bool EnterNextStage(cSaveData& run, const StageClearChoice& clear, const RunEndA
     if (!actions.loadStage || !actions.loadStage(file)) return false;
     run.m_nStage = stage;
     run.SetStage(file, run.CourseFlag(), run.CourseNumber(), stage);
+    if (clear.startSet) {
+        run.CarriedPosition() = 1;
+        run.CarriedBlockX() = clear.startX;
+        run.CarriedBlockY() = clear.startY;
+        // A clear that carries no facing leaves the hero facing as the stage places it.
+        const int32_t hero = g_Stage.FindHero();
+        const uint32_t placed =
+            hero >= 0 ? g_Stage.m_vCharas[static_cast<size_t>(hero)].m_nFacing : 0;
+        run.CarriedFacing() = clear.carried ? clear.facing : placed;
+    }
     if (actions.clearReplays) actions.clearReplays();
     return true;
 }

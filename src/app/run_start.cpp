@@ -69,7 +69,6 @@ void StartNewStory() {
     g_PlaySession.m_nMapY = static_cast<uint32_t>(g_WorldMapData.m_nStartY);
     // The world map's progress starts at 0; the reset has cleared every stored number.
     SetLives(LivesOfMode(kModeStory));
-    g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
 }
 
@@ -79,14 +78,13 @@ bool BeginStageSession(const char* path, int mode) {
     if (!LoadStageFile(name.c_str(), mode == 1 ? 1u : 0u, &g_PlayStage)) return false;
     g_PlaySession.StageEntryIndex() = 1;  // the stage counter
     g_PlaySession.m_nStage = 1;           // the course counter
-    if (mode == 1 || V(g_SystemData.m_vUnlimitedLives, kModeFree) != 0)
+    if (g_bCommandLineRun.load() || V(g_SystemData.m_vUnlimitedLives, kModeFree) != 0)
         SetLives({kUnlimited, kUnlimited});
     else
         SetLives(LivesOfMode(kModeFree));
     std::string relative = name;
     MakeRelativePathStr(relative);
     g_PlaySession.SetStage(relative, 0, 0, 0);
-    g_bCommandLineRun.store(mode == 1);
     g_bChallengeRun.store(false);
     return true;
 }
@@ -97,6 +95,9 @@ void SetTitleRequests(const TitleRequests& requests) {
 
 TitleOutcome StartTitleItem(int id) {
     const TitleRequests requests = Effective();
+    // What the title starts is chosen on the title: no longer the stage named at start-up
+    // (a test play whose next stage could not be loaded ends on the title).
+    g_bCommandLineRun.store(false);
     switch (id) {
         case kTitleNewGame:
             ChooseMode(kModeStory, 0);

@@ -6,8 +6,11 @@
 #include <atomic>
 #include <cstdint>
 
-// The run is a stage started from the command line (test play): stage play shows the
-// end-of-run text for it and never offers the world map.
+// The run is a stage named at start-up (test play: by the command line, System.ini or the
+// editor): stage play shows the end-of-run text for it, never offers the world map, never
+// takes a life, and its quit closes the program. Start-up sets it; a run the title starts
+// clears it. Nothing else does: the stage a test play starts again after its clear is
+// still that test play.
 extern std::atomic<bool> g_bCommandLineRun;
 // The run is a challenge (the challenge screen sets it when it starts one).
 extern std::atomic<bool> g_bChallengeRun;
@@ -17,10 +20,11 @@ extern std::atomic<bool> g_bChallengeRun;
 // value and one less remaining).
 void StartNewStory();
 
-// Starts a run on a stage file: mode 1 from the command line (the newest numbered
-// generation of the name is loaded; lives are unlimited), 0 chosen in the file dialog.
-// The run state is reset, the stage loaded into the play stage, stage and course counters
-// are 1, the lives set from the free-play mode, and the stage recorded by its path
+// Starts a run on a stage file: mode 1 a name given at start-up (its newest numbered
+// generation is loaded), 0 a file itself (chosen in the file dialog, or a finished
+// free-play run's file again). The run state is reset, the stage loaded into the play
+// stage, stage and course counters are 1, the lives unlimited in a test play
+// (g_bCommandLineRun) and else the free-play mode's, and the stage recorded by its path
 // relative to the game folder. False when the stage could not be loaded (the load has
 // shown why).
 bool BeginStageSession(const char* path, int mode);

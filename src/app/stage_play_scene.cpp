@@ -105,6 +105,7 @@ StageSceneParts ScenePartsOf(cStagePlay& scene) {
     parts.requestBgm = [](int32_t bgm, int32_t arg) {
         RequestStageMusic(bgm, static_cast<uint8_t>(arg));
     };
+    parts.playingBgm = [] { return static_cast<int32_t>(g_nRequestedBgm.load()); };
     parts.resetScene = [&scene] {
         scene.m_ModalWait = cModalWait{};
         scene.m_nEndRequest = 0;
@@ -556,7 +557,8 @@ void cStagePlay::StageBanner() {
             }
         } else if (m_Switches.stageBanner && ++m_nBannerCount[0] < 80) {
             services_.drawBanner(0, 0, 128, 32, 256, 224, 100);
-            services_.drawBannerNumber(384, 224, static_cast<int>(g_PlaySession.CourseStage()));
+            // The run's stage number, the one a "next stage" clear counts on from.
+            services_.drawBannerNumber(384, 224, static_cast<int>(g_PlaySession.m_nStage));
             return;
         } else if (m_Switches.startBanner && ++m_nBannerCount[1] < 80) {
             services_.drawBanner(160, 0, 80, 32, 280, 224, 100);

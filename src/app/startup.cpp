@@ -510,8 +510,11 @@ bool InitGame(const char* commandLine, int showCommand) {
         } else {
             std::snprintf(g_IniSetting.FreeStage, sizeof g_IniSetting.FreeStage, "%s",
                           path.c_str());
-            // A command-line start: the run starter flags it and clears the run's
-            // challenge flag; a stage it cannot start ends start-up.
+            // A command-line start is a test play from here on, also when its stage is
+            // started again after a clear; a stage the run starter cannot start ends
+            // start-up.
+            g_bCommandLineRun.store(true);
+            g_bChallengeRun.store(false);
             const AppRequestHooks& hooks = GetAppRequestHooks();
             if (hooks.beginStageSession && !hooks.beginStageSession(path.c_str(), 1)) return false;
             g_SceneMgr.m_nGameMode = kModeFree;

@@ -345,7 +345,13 @@ void cWorldMapScene::StartMapStage() {
                            static_cast<uint32_t>(rec->m_nCourse1),
                            static_cast<uint32_t>(rec->m_nCourse2));
     g_PlaySession.StageEntryIndex() = static_cast<uint32_t>(map_point::FlagIndex(*rec));
-    g_PlaySession.m_nStage = 1;
+    // The stage number the banner shows and a "next stage" clear counts on from: a point
+    // of a numbered course enters the course at its own stage (its "c01-3" is stage 3, and
+    // its next stage "c01-4"), any other point at stage 1.
+    g_PlaySession.m_nStage =
+        rec->m_bNumbered != 0 && rec->m_nCourse2 > 0 ? static_cast<uint32_t>(rec->m_nCourse2) : 1;
+    // A start block a clear left for its next stage is not for this one.
+    g_PlaySession.CarriedPosition() = 0;
     if (screen_settings::CarryLives(g_SystemData)) {
         if (V(g_SystemData.m_vUnlimitedLives, kModeStory) != 0)
             g_PlaySession.m_nStartLives = g_PlaySession.m_nLives = kUnlimited;
@@ -356,7 +362,6 @@ void cWorldMapScene::StartMapStage() {
         g_PlaySession.m_nStartLives = lives.start;
         g_PlaySession.m_nLives = lives.remaining;
     }
-    g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
 }
 

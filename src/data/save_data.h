@@ -157,7 +157,7 @@ class cSaveData : public cSaveRecord {
     int32_t m_nTotal3 = 0;  // from 182
     int32_t m_nTotal4 = 0;
     uint32_t m_nRunValue5 = 0;
-    uint32_t m_nRunValue6 = 0;
+    uint32_t m_nRunValue6 = 0;  // kept as stored: what plays is the main window's to know
     uint32_t m_nMusicArg = 0;   // from 166; passed with the stage music request
     uint32_t m_nRunValue7 = 0;  // from 194
     uint32_t m_nRunValue8 = 0;  // from 190
@@ -198,7 +198,6 @@ class cSaveData : public cSaveRecord {
     uint32_t& CourseStage() { return m_nStageNaming3; }
     uint32_t& StageEntryIndex() { return m_bRunSetUp; }  // the world map's point of the stage
     uint32_t& StopFlag() { return m_nRunValue5; }  // a finished free-play run is not restarted
-    uint32_t& CurrentMusic() { return m_nRunValue6; }
     uint32_t& ReturnedToMap() { return m_nRunValue7; }
     std::string& LastRankingName() { return m_strPlayerName; }
     int32_t& RankingPage() { return m_nRunValue13; }  // 0..4

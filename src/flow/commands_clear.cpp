@@ -70,16 +70,13 @@ int CmdStageClear(CmdContext& ctx) {
             choice.nextPath.clear();
             break;
     }
-    // The next stage places the hero from the run state: the start block of this clear,
-    // or (without one) its own placement, never a block an earlier clear left there.
-    g_PlaySession.CarriedPosition() = CmdParam(cmd, 2) != 0 ? 1 : 0;
-    if (CmdParam(cmd, 2) != 0) {
-        choice.startSet = 1;
+    // The start block and the facing are for the stage this clear leads into: the run
+    // end gives them to the run state only when that stage is entered.
+    choice.startSet = CmdParam(cmd, 2) != 0 ? 1 : 0;
+    if (choice.startSet) {
         choice.startX = InStage(CmdParam(cmd, 3), g_Stage.m_anSize[0]);
         choice.startY = InStage(CmdParam(cmd, 4), g_Stage.m_anSize[3]);
         choice.startThird = 0;
-        g_PlaySession.CarriedBlockX() = choice.startX;
-        g_PlaySession.CarriedBlockY() = choice.startY;
     }
     if (CmdParam(cmd, 5) != 0) {
         choice.carried = 1;
@@ -89,7 +86,6 @@ int CmdStageClear(CmdContext& ctx) {
         const cChara* hero = ctx.play.Hero();
         choice.facing = facing == kFacingAsNow ? (hero ? hero : &ctx.chara)->m_nFacing
                                                : static_cast<uint32_t>(facing != 0 ? 1 : 0);
-        g_PlaySession.CarriedFacing() = choice.facing;
     } else {
         choice.carried = 0;
     }

@@ -1,7 +1,7 @@
 // Where the run goes after a stage-clear command: the choice the command leaves for the
 // stage-play scene, which turns the clear into the next stage, a stage file or the world
-// map. The hero's start block and facing also go into the run state (its carried
-// position, block and facing), where the next stage's set-up reads them.
+// map. The hero's start block and facing in that next stage go into the run state (its
+// carried position, block and facing) when the run end enters it, and only then.
 #pragma once
 
 #include <cstdint>

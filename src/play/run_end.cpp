@@ -184,7 +184,6 @@ void RunEnd(StageRun& run, RunEndHooks& hooks) {
 }
 
 void RequestStageBgm(int32_t bgm, int32_t arg, const std::function<void(int32_t, int32_t)>& send) {
-    g_PlaySession.CurrentMusic() = static_cast<uint32_t>(bgm);
     g_PlaySession.m_nMusicArg = static_cast<uint32_t>(arg);
     if (send) send(bgm, arg);
 }

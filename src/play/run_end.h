@@ -57,8 +57,9 @@ void StageClearTally(StageRun& run, RunEndHooks& hooks);
 // Sound 14, the tally, then the five results.
 void RunEnd(StageRun& run, RunEndHooks& hooks);
 
-// The stage's music asked for (on a stage start or by a command): the run keeps the number
-// as the tune that plays and the argument that goes with it, so a restart of the stage
-// lets that tune play on and a saved run holds what plays; then send hands the request to
-// the main window (none: only the run's record changes).
+// The stage's music asked for (on a stage start or by a command): the run keeps the
+// argument that goes with it, then send hands the request to the main window (none: only
+// the run's record changes). What plays is the window's to know: it is what the last
+// request it took started, also a screen's (a map's tune), and a record the run loads from
+// a save or a replay could say otherwise.
 void RequestStageBgm(int32_t bgm, int32_t arg, const std::function<void(int32_t, int32_t)>& send);

@@ -57,11 +57,12 @@ void PrepareReplay(StageRun& run, const StageStart& start) {
 }
 
 // The stage's tune plays on through a restart within the stage; a fresh entry starts it
-// again unless the stage keeps the tune that plays.
+// again unless the stage keeps the tune, and it plays already. Whether it plays is what
+// plays now, not what the run last asked for: the map may have played another tune since.
 void RequestMusic(const StageStart& start, const StageSceneParts& parts) {
     const int32_t bgm = g_Stage.m_nBgm;
     const int32_t arg = g_Stage.m_nBgmParam;
-    const bool playing = static_cast<int32_t>(g_PlaySession.CurrentMusic()) == bgm;
+    const bool playing = parts.playingBgm && parts.playingBgm() == bgm;
     if (!start.restartMusic) {
         if (!playing) RequestStageBgm(bgm, arg, parts.requestBgm);
         return;

@@ -34,6 +34,9 @@ struct StageSceneParts {
     // Replay playback reads its replay file again; false when that failed.
     std::function<bool()> reloadReplay;
     std::function<void(int32_t bgm, int32_t arg)> requestBgm;
+    // The music number that plays now: the one the last music request started, whether a
+    // screen or the stage asked for it (0 none).
+    std::function<int32_t()> playingBgm;
     // The scene's own state at every start (its modal wait, end request, clear choice,
     // cursor stack).
     std::function<void()> resetScene;

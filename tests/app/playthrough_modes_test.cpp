@@ -1,25 +1,37 @@
 // The sample game's modes played headless through the real program, in lock step with the
 // game like the story's play-through: a challenge cleared with its ranking entered, free
-// play of a stage file, the scrolling valley's fairy and cannon, and a replay saved with F1
-// and played back frame for frame. Every step is named; a failure says where the game
-// stood (scene, state, frame).
+// play of a stage file, the scrolling valley's fairy and cannon, a replay saved with F1
+// and played back frame for frame, and what a run keeps from stage to stage (a test play
+// after its clear, the stage number, the start block a clear gives, the tune). Every step
+// is named; a failure says where the game stood (scene, state, frame).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/app_window.h"
 #include "app/challenge_scene.h"
 #include "app/run_start.h"
 #include "app/scene.h"
 #include "app/stage_play_scene.h"
 #include "app/title_scene.h"
+#include "app/world_map_scene.h"
+#include "core/bounds.h"
+#include "data/cmd_types.h"
+#include "data/data_path.h"
+#include "data/database.h"
 #include "data/global_data.h"
+#include "data/palette.h"
+#include "data/stage_file.h"
 #include "data/save_data.h"
-#include "platform/input/virtual_keys.h"
+#include "media/sound/bgm_manager.h"
 #include "objects/stage_chara.h"
+#include "platform/input/virtual_keys.h"
 #include "play/ranking.h"
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
@@ -439,6 +451,209 @@ TEST(PlaythroughModes, ReplaySavedWithF1PlaysBackFrameForFrame) {
         ASSERT_TRUE(played.count(f)) << "play frame " << f << " not played back";
         ASSERT_EQ(played[f], recorded[f]) << "play frame " << f << " differs from its recording";
     }
+}
+
+// ---- What a run keeps from stage to stage -------------------------------------------------
+
+constexpr const char* kChallengeFile = "data\\stg4\\c01-1.stg4_000";
+
+// The game's own stage file changed as a test needs it and written to `to` (the file itself
+// when empty), read and written by the player's own stage record; the globals the
+// reading needs are put back as a fresh process finds them.
+void EditStage(const char* file, const std::function<void(cStage&)>& edit,
+               std::vector<const char*> to = {}) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    cStage stage;
+    ASSERT_EQ(stage.LoadFile(file), 1) << file;
+    edit(stage);
+    if (to.empty()) to.push_back(file);
+    for (const char* out : to) ASSERT_EQ(stage.SaveFile(out), 1) << out;
+    wftest::ResetPlayerGlobals();
+}
+
+// The game's common palette, whose definitions every stage's placements take, changed as
+// a test needs it.
+void EditPalette(const std::function<void(cPalette&)>& edit) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    edit(g_CommonPalette);
+    ASSERT_EQ(g_CommonPalette.SaveFile(DataPath[7]), 1);
+    wftest::ResetPlayerGlobals();
+}
+
+// The stage-clear command of the palette's goal star given these parameters (destination,
+// stage number, start block switch, x, y, carry switch, two carried values, facing).
+void SetGoalClear(cPalette& palette, std::vector<int32_t> params, const std::string& text = "") {
+    constexpr int8_t kItemCmdClear = 2;
+    int changed = 0;
+    for (cItemDef& item : palette.m_vItems)
+        for (cFlowCmd& cmd : item.m_vCmds)
+            if (cmd.m_nCategory == kCmdCategoryItem && cmd.m_nType == kItemCmdClear) {
+                params.resize(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, kItemCmdClear)));
+                cmd.m_vParams = params;
+                cmd.m_strText = text;
+                ++changed;
+            }
+    EXPECT_EQ(changed, 1) << "the palette's goal stars";
+}
+
+// The hero stands on block (x, y) of the stage, as set-up places it.
+AssertionResult HeroOnBlock(int x, int y) {
+    const cChara* hero = g_StageRun.Hero();
+    if (!hero) return AssertionFailure() << "no hero";
+    if (std::abs(hero->m_dX - Column(x)) > 48 || std::abs(hero->m_dY - Column(y)) > 48)
+        return AssertionFailure() << "the hero stands at (" << hero->m_dX << ", " << hero->m_dY
+                                  << "), not on block (" << x << ", " << y << ")";
+    return AssertionSuccess();
+}
+
+// Decide on the result screen until play leaves it; the stage that follows (the same one
+// again, or the next) is built while its fade-in starts.
+AssertionResult LeaveResults(PlayDriver& d) {
+    for (int i = 0; i < 150 && d.State() == cStagePlay::kResult; ++i)
+        if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+    if (d.State() == cStagePlay::kResult) return AssertionFailure() << "results not left";
+    return d.Until([&] { return d.Scene() != kSceneStagePlay || d.State() == cStagePlay::kFadeIn; },
+                   120, "the next scene or stage");
+}
+
+// A test play's clear plays its stage again, and the run is the same test play: no life
+// is taken and quit in the pause menu ends the program. The stage is named on the command
+// line (its goal clears the world: no next stage) or the editor starts it (it always plays
+// its one stage again).
+TEST(PlaythroughModes, ATestPlayClearedPlaysItsStageAgainAndStaysATestPlay) {
+    const struct {
+        const char* what;
+        int showCommand;
+        bool worldClear;
+    } cases[] = {
+        {"named on the command line", SW_SHOWNORMAL, true},
+        {"started by the editor", kEditorShowCommand, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRun run;
+        if (c.worldClear) EditPalette([](cPalette& p) { SetGoalClear(p, {3}); });
+        EXPECT_EQ(run.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          ASSERT_TRUE(ClearFirstChallenge(d));
+                          ASSERT_TRUE(LeaveResults(d));
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          EXPECT_TRUE(HeroOnBlock(1, 12));  // the stage from its start
+                          EXPECT_TRUE(g_bCommandLineRun.load());
+                          EXPECT_EQ(g_PlaySession.m_nLives, 999999);
+                          ASSERT_TRUE(PauseOnQuit(d));
+                          ASSERT_TRUE(d.PressToClose(kDecideKey));
+                      },
+                      kChallengeStage, c.showCommand),
+                  0);
+        EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneStagePlay);
+        EXPECT_TRUE(run.BoxTexts().empty());
+    }
+}
+
+// The first challenge in two stages: its "next stage" clear leads on to the course's
+// second stage. The banner before each shows the run's stage number, 1 and then 2.
+TEST(PlaythroughModes, AChallengeOfTwoStagesShowsTheStageNumbersOneAndTwo) {
+    PlayerRun run;
+    EditStage(kChallengeFile, [](cStage& s) { s.m_bStartBanner = 1; },
+              {kChallengeFile, "data\\stg4\\c01-2.stg4_000"});
+    // The banner's number as the stage-play scene draws it, once per banner shown.
+    std::vector<int> numbers;
+    StagePlayServices services = DefaultStagePlayServices();
+    services.drawBannerNumber = [&numbers, draw = services.drawBannerNumber](int x, int y, int n) {
+        if (g_pStagePlay && g_pStagePlay->m_nBannerCount[0] == 1) numbers.push_back(n);
+        draw(x, y, n);
+    };
+    SetStagePlayServices(services);
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_TRUE(ClearFirstChallenge(d));
+        ASSERT_TRUE(LeaveResults(d));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        EXPECT_NE(g_Stage.m_sPath.find("c01-2"), std::string::npos) << g_Stage.m_sPath;
+    }),
+              0);
+    SetStagePlayServices(DefaultStagePlayServices());
+    EXPECT_EQ(numbers, (std::vector<int>{1, 2}));
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+// A clear's start block is for the stage it leads into: a test play's goal names the
+// second challenge's file and the block (5, 3), carrying no facing. The hero starts on
+// that block, facing as the second stage places it (right).
+TEST(PlaythroughModes, TheStageAClearLeadsIntoStartsTheHeroOnTheClearsBlock) {
+    PlayerRun run;
+    EditPalette([](cPalette& p) {
+        SetGoalClear(p, {2, 0, 1, 5, 3}, "data\\stg4\\c02-1.stg4");
+        V(p.m_vCharas, 1).m_nFacing = 1;  // the hero is placed facing right
+    });
+    EXPECT_EQ(run.Play(
+                  [&](PlayDriver& d) {
+                      ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                      ASSERT_TRUE(ClearFirstChallenge(d));
+                      ASSERT_TRUE(LeaveResults(d));
+                      ASSERT_NE(g_Stage.m_sPath.find("c02-1"), std::string::npos)
+                          << g_Stage.m_sPath;
+                      EXPECT_TRUE(HeroOnBlock(5, 3));
+                      ASSERT_TRUE(g_StageRun.Hero());
+                      EXPECT_EQ(g_StageRun.Hero()->m_nFacing, 1u);
+                  },
+                  kChallengeStage),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// The music number 0 plays: the file the last request gave it.
+std::string PlayingFile() {
+    return g_BgmManager.BgmType(0) == cBgmManager::kTypeOgg ? g_BgmManager.OggName(0)
+                                                            : g_BgmManager.MidiName(0);
+}
+
+// The meadow, here with the valley's tune and a goal whose clear gives the next stage the
+// start block (5, 3), clears back to the map (it has no next stage). The valley, entered
+// from the map, keeps its tune when it plays already: the map's field tune plays, so it
+// starts its own. And it starts the hero where it places it, not on the meadow's block.
+TEST(PlaythroughModes, AStageEnteredFromTheMapStartsAsItselfAfterAnotherStagesClear) {
+    PlayerRun run;
+    constexpr int kValleyTune = 3;
+    EditStage(sample::kStageFiles[0], [](cStage& s) {
+        s.m_nBgm = kValleyTune;
+        s.m_bKeepBgm = 0;
+    });
+    EditPalette([](cPalette& p) { SetGoalClear(p, {0, 0, 1, 5, 3}); });
+    EditStage(sample::kStageFiles[1], [](cStage& s) { s.m_bKeepBgm = 1; });
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_TRUE(wftest::ClearFirstStage(d));
+        ASSERT_TRUE(LeaveResults(d));
+        ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk));
+        const std::string mapTune = PlayingFile();
+        const uint32_t starts = g_BgmManager.Starts();
+        {
+            SCOPED_TRACE("along the road to the valley, entered");
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kEnter, 60));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kFadeIn));
+        }
+        ASSERT_NE(g_Stage.m_sPath.find("Sample02"), std::string::npos) << g_Stage.m_sPath;
+        EXPECT_TRUE(HeroOnBlock(1, 12));
+        EXPECT_EQ(PlayingFile(), V(g_Database.m_vBgm, kValleyTune).m_strFile);
+        EXPECT_NE(PlayingFile(), mapTune);
+        EXPECT_GT(g_BgmManager.Starts(), starts);
+        EXPECT_EQ(g_nRequestedBgm.load(), kValleyTune);
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
 }
 
 }  // namespace

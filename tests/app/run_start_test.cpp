@@ -86,11 +86,10 @@ TEST_F(RunStartTest, NewStoryStandsOnTheMapStartWithTheStoryLives) {
         g_SystemData.m_vUnlimitedLives[2] = 1 - c.unlimited;
         g_SystemData.m_vStartLives[2] = 77;
         Dirty();
-        g_bCommandLineRun.store(true);
         g_bChallengeRun.store(true);
         StartNewStory();
         ExpectFreshRecord();
-        EXPECT_FALSE(g_bCommandLineRun.load() || g_bChallengeRun.load());
+        EXPECT_FALSE(g_bChallengeRun.load());
         EXPECT_EQ(std::make_tuple(g_PlaySession.m_nMapX, g_PlaySession.m_nMapY),
                   std::make_tuple(3u, 7u));
         EXPECT_EQ(std::make_tuple(g_PlaySession.m_nStartLives, g_PlaySession.m_nLives),
@@ -104,12 +103,15 @@ TEST_F(RunStartTest, StageSessionLoadsTheStageAndTakesTheFreePlayLives) {
         int mode;
         uint32_t unlimited;
         int32_t start, remaining;
+        bool testPlay = false;  // start-up named the stage
     } cases[] = {
         // Chosen in the dialog: the file itself, the free-play lives.
         {"data\\stg4\\Sample02.stg4_000", 0, 0, 3, 2},
         {"data\\stg4\\Sample02.stg4_000", 0, 1, 999999, 999999},
         // From the command line: its newest generation, never a limit.
-        {"data\\stg4\\Sample01.stg4", 1, 0, 999999, 999999},
+        {"data\\stg4\\Sample01.stg4", 1, 0, 999999, 999999, true},
+        // A test play's stage file started again after its clear: still no limit.
+        {"data\\stg4\\Sample01.stg4_000", 0, 0, 999999, 999999, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
@@ -117,6 +119,7 @@ TEST_F(RunStartTest, StageSessionLoadsTheStageAndTakesTheFreePlayLives) {
         g_SystemData.m_vStartLives[2] = 3;
         g_SystemData.m_vUnlimitedLives[0] = 1 - c.unlimited;  // the story's are not read
         g_bChallengeRun.store(true);
+        g_bCommandLineRun.store(c.testPlay);
         Dirty();
         g_PlayStage = cStage();
         ASSERT_TRUE(BeginStageSession(c.path, c.mode));
@@ -132,7 +135,7 @@ TEST_F(RunStartTest, StageSessionLoadsTheStageAndTakesTheFreePlayLives) {
         EXPECT_EQ(std::make_tuple(g_PlaySession.CourseFlag(), g_PlaySession.CourseNumber(),
                                   g_PlaySession.CourseStage()),
                   std::make_tuple(0u, 0u, 0u));
-        EXPECT_EQ(g_bCommandLineRun.load(), c.mode == 1);
+        EXPECT_EQ(g_bCommandLineRun.load(), c.testPlay);  // start-up's to say
         EXPECT_FALSE(g_bChallengeRun.load());
     }
     EXPECT_TRUE(boxes_.Asked().empty());
@@ -174,7 +177,10 @@ TEST_F(RunStartTest, TitleItemsChooseTheModeAndWhatComesNext) {
         g_SceneMgr.m_nRankSwitch = 9;
         g_loadStageAnswer = g_loadReplayAnswer = c.stageAnswer;
         g_CursorStack.ResetToOneEntry();
+        // A test play whose next stage could not be loaded ended on the title.
+        g_bCommandLineRun.store(true);
         const TitleOutcome out = StartTitleItem(c.id);
+        EXPECT_FALSE(g_bCommandLineRun.load());
         EXPECT_EQ(out.kind, c.kind);
         EXPECT_EQ(out.nextScene, c.kind == K::Leave ? c.next : 0);
         EXPECT_EQ(std::make_tuple(g_SceneMgr.m_nGameMode, g_SceneMgr.m_nRankSwitch),

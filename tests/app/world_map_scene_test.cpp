@@ -183,6 +183,17 @@ TEST_F(WorldMapTest, AcceptingAStageStartsItFromThePoint) {
     // The counter the point's box showed stays with the run.
     EXPECT_EQ(run_fields::MapPointCounter(g_PlaySession), 1500u);
     EXPECT_FALSE(g_bChallengeRun.load());
+
+    // A point of a numbered course (course 4, its stage 3) enters the run at its stage: the
+    // banner shows 3 and a "next stage" clear leads to 4.
+    SetMap({".S.."});
+    cWorldMapRec& rec = g_WorldMapData.m_vPoints[0].m_vRecs[0];
+    rec.m_bNumbered = 1, rec.m_nCourse1 = 4, rec.m_nCourse2 = 3;
+    StartAt(0, 0);
+    for (auto [dir, button] : {std::pair{kKeyRight, 0}, {0, 0}, {kKeyUp, 0}, {0, kDecide}})
+        Frame(static_cast<uint16_t>(dir), static_cast<uint16_t>(button));
+    EXPECT_EQ(std::make_tuple(g_PlaySession.m_nStage, g_PlaySession.CourseStage()),
+              std::make_tuple(3u, 3u));
 }
 
 TEST_F(WorldMapTest, ThePointsBoxShowsOnlyAStageThatHasACounter) {

@@ -286,17 +286,24 @@ TEST_F(StageSetupTest, EveryRecordedAttemptStartsEmptyWithANewSeed) {
               std::make_tuple(55u, 0u, Rand()));
 }
 
-// The tune a start finds playing is the one the run's last music request asked for: here
-// the fresh entry into a stage playing `playing`, with the music argument 5.
+// The tune a start finds playing is the one the last music request started: here the
+// fresh entry into a stage playing `playing`, with the music argument 5.
 TEST_F(StageSetupTest, MusicIsRequestedUnlessItPlaysAlready) {
     struct Case {
         uint32_t restart;
         int32_t keep, playing, bgm;
         std::vector<std::string> requests;
+        int32_t screen = 0;  // a screen's tune played since (the map's), 0 none
     };
     const std::vector<Case> cases = {
-        {0, 0, 3, 3, {}}, {0, 0, 2, 3, {"bgm 3 1"}}, {1, 0, 3, 3, {"bgm 3 1"}},
-        {1, 1, 3, 3, {}}, {1, 1, 0, 0, {"bgm 0 1"}}, {1, 1, 2, 3, {"bgm 3 1"}},
+        {0, 0, 3, 3, {}},
+        {0, 0, 2, 3, {"bgm 3 1"}},
+        {1, 0, 3, 3, {"bgm 3 1"}},
+        {1, 1, 3, 3, {}},
+        {1, 1, 0, 0, {"bgm 0 1"}},
+        {1, 1, 2, 3, {"bgm 3 1"}},
+        // The run's last request was the stage's tune, but the map has played its own since.
+        {1, 1, 3, 3, {"bgm 3 1"}, 2},
     };
     // A restart within the stage reloads its settings; a fresh entry plays them as they are.
     auto music = [](int32_t keep, int32_t bgm, int32_t arg) {
@@ -308,13 +315,14 @@ TEST_F(StageSetupTest, MusicIsRequestedUnlessItPlaysAlready) {
         SCOPED_TRACE(testing::Message() << c.restart << c.keep << c.playing << c.bgm);
         music(0, c.playing, 5);
         h.Start(0);
+        if (c.screen) h.playingBgm = c.screen;
         music(c.keep, c.bgm, 1);
         h.presentation.clear();
         h.Start(c.restart ? 0 : 1);
         EXPECT_EQ(h.presentation, c.requests);
-        // The run holds what plays, with its argument.
-        EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
-                  std::make_tuple(static_cast<uint32_t>(c.bgm), c.requests.empty() ? 5u : 1u));
+        // The stage's tune plays; the run holds the argument of the last request.
+        EXPECT_EQ(std::make_tuple(h.playingBgm, g_PlaySession.m_nMusicArg),
+                  std::make_tuple(c.bgm, c.requests.empty() ? 5u : 1u));
     }
 }
 
@@ -332,15 +340,13 @@ TEST_F(StageSetupTest, AMusicCommandIsTheRunsTuneUntilTheStageRestarts) {
     stage.m_vCharas[0].m_vFlows = {flow};
     StageHarness h(stage, RunKind::kStory);
     EXPECT_EQ(h.presentation, (std::vector<std::string>{"bgm 3 1", "bgm 5 0"}));
-    EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
-              std::make_tuple(5u, 0u));
+    EXPECT_EQ(std::make_tuple(h.playingBgm, g_PlaySession.m_nMusicArg), std::make_tuple(5, 0u));
     // The retry starts without the command.
     g_Stage.m_vCharas[0].m_vFlows.clear();
     h.presentation.clear();
     h.Start(1);
     EXPECT_EQ(h.presentation, std::vector<std::string>{"bgm 3 1"});
-    EXPECT_EQ(std::make_tuple(g_PlaySession.CurrentMusic(), g_PlaySession.m_nMusicArg),
-              std::make_tuple(3u, 1u));
+    EXPECT_EQ(std::make_tuple(h.playingBgm, g_PlaySession.m_nMusicArg), std::make_tuple(3, 1u));
 }
 
 // A screen colour lays itself over the palette of an 8-bit screen; a retry during it shows

@@ -106,6 +106,7 @@ void StageHarness::Start(uint32_t reload) {
     // it is asked for; everything else of the start is the game's.
     StageSceneParts parts(*this);
     parts.requestBgm = [this](int32_t bgm, int32_t arg) { RequestStageBgm(bgm, arg); };
+    parts.playingBgm = [this] { return playingBgm; };
     SetStage(g_StageRun, start, parts);
     replayAt_ = 0;
     heroVanished = false;
@@ -215,6 +216,7 @@ void StageHarness::SetScreenColor(const std::vector<int32_t>& params) {
 }
 
 void StageHarness::RequestStageBgm(int32_t bgm, int32_t arg) {
+    playingBgm = bgm;
     presentation.push_back("bgm " + std::to_string(bgm) + " " + std::to_string(arg));
 }
 

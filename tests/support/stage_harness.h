@@ -78,6 +78,8 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
     int extraLifeNotices = 0;
     std::vector<PadInput> recorded;
     std::vector<std::string> presentation;  // screen effects, colours, music, notices
+    // The tune that plays: the last one asked for, as the main window keeps it.
+    int32_t playingBgm = 0;
     // Times a direction was seen held by the play frame's input.
     int dirFramesSeen = 0;
     // The surface drawn into (may stay null).
