@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,6 +21,7 @@
 #include "play/text_images.h"
 #include "player_harness.h"
 #include "sample_project.h"
+#include "support/frame_review.h"
 
 namespace {
 
@@ -30,6 +32,9 @@ using testing::AssertionSuccess;
 using wftest::Column;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
+
+// Frames of the play-throughs written for review by eye.
+const std::filesystem::path kReviewDir = std::filesystem::current_path() / "view-frames";
 
 const cChara& Hero() {
     return *g_StageRun.Hero();
@@ -102,6 +107,7 @@ TEST(PlaythroughView, TheWingedHeroCrossesTheSkyWithTheViewAndTheFlagShowsOnIt) 
                     // board, the sky beside it does not.
                     const std::vector<uint32_t> px = run.Pixels();
                     ASSERT_EQ(px.size(), 640u * 480u);
+                    wftest::WriteReviewBmp(kReviewDir, "sky-flag", px);
                     const RectI& r = Hero().m_rcGraphic;
                     const int x0 = r.left + (Hero().m_nGraphicWidth >> 1) - 128;
                     const int y0 = r.top + (Hero().m_nGraphicHeight >> 1) - 64;
@@ -132,6 +138,8 @@ TEST(PlaythroughView, TheWingedHeroCrossesTheSkyWithTheViewAndTheFlagShowsOnIt) 
                 }
                 {
                     SCOPED_TRACE("down to the goal in the bottom right corner");
+                    ASSERT_TRUE(FlyTo(d, 50, 22, [] { return false; }));
+                    wftest::WriteReviewBmp(kReviewDir, "sky-corner", run.Pixels());
                     // Taking the goal's star ends play on the result screen.
                     ASSERT_TRUE(FlyTo(d, 57, 26, [&] { return d.State() != cStagePlay::kPlay; }));
                     EXPECT_EQ(d.State(), cStagePlay::kResult) << d.Where();
@@ -166,6 +174,7 @@ TEST(PlaythroughView, TheCliffsViewStopsAtItsEndWithTheHeroAndFairyItCarried) {
                           heroLast = Hero().m_dX, fairyLast = fairy->m_dX;
                       }
                       EXPECT_EQ(stoodFor, 60);
+                      wftest::WriteReviewBmp(kReviewDir, "cliff-end", run.Pixels());
                       EXPECT_NEAR(Hero().m_dX - heroStart, 640.0, 2.0);
                       EXPECT_NEAR(fairy->m_dX - fairyStart, 640.0, 2.0);
                       SCOPED_TRACE("on foot to the goal at the cliff's end");
