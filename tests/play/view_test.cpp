@@ -116,7 +116,8 @@ TEST(View, StaysWhereTheHeroFellUntilTheStageStartsAgain) {
 
 TEST(View, AnAutomaticScrollStopsAtItsEndAndWhatRidesItStops) {
     // The view scrolls right by itself and stands still once its range ends at block 39;
-    // the hero walks on the floor and a flyer floats, both carried by the scroll.
+    // the hero walks on the floor and a flyer floats, both carried by the scroll. Long
+    // after, the flyer's flow turns the scroll back, and both go with it again.
     cStage stage = MakeStage(60, 15, 2, 12);
     stage.m_bScrollAutoX = 1;
     stage.m_nScrollSpeedX = 20;
@@ -126,6 +127,8 @@ TEST(View, AnAutomaticScrollStopsAtItsEndAndWhatRidesItStops) {
     cCharaDef& flyer = wftest::PlaceChara(stage, 10, 5, 10);
     flyer.m_nMoveType = 1;
     flyer.m_bSyncScroll = 1;
+    cFlowCmd back = wftest::CodeFlow(0, "sys.scrlx = -20").m_vCmds.front();
+    flyer.m_vFlows = {Always({Command(kCmdWait, 100), back})};
     StageHarness h(stage, RunKind::kStory);
     const cChara& hero = *h.Hero();
     const cChara& rider = h.Run().objects.charas.front();
@@ -139,6 +142,11 @@ TEST(View, AnAutomaticScrollStopsAtItsEndAndWhatRidesItStops) {
     h.Run(120);
     EXPECT_EQ(std::make_pair(hero.m_dX, rider.m_dX), std::make_pair(heroStopped, riderStopped));
     EXPECT_EQ(Screen(hero).left, heroOnScreen.left);
+    int waited = 0;
+    while (rider.m_dX == riderStopped && waited < 600) h.Frame(), ++waited;
+    h.Run(10);
+    EXPECT_LT(rider.m_dX, riderStopped - 10);
+    EXPECT_NEAR(hero.m_dX - heroStopped, rider.m_dX - riderStopped, 2.0);
 }
 
 // An item's command switches the horizontal scroll on: the view goes on from where the
