@@ -184,8 +184,8 @@ void AimByDirection(MoveCall& mc) {
 void AimAtCoordinates(MoveCall& mc) {
     SetTargetOffset(mc.run, mc.c, mc.m);
     const PlayState& st = Play().State();
-    const double cx = CentreX(mc.c) + st.cameraX;
-    const double cy = CentreY(mc.c) + st.cameraY;
+    const double cx = CentreX(mc.c) + st.scrollX.m_dPos;
+    const double cy = CentreY(mc.c) + st.scrollY.m_dPos;
     const double ox = mc.run.m_nTargetOffsetX, oy = mc.run.m_nTargetOffsetY;
     double tx = 0.0, ty = 0.0;
     switch (mc.m.m_nCoordKind) {
@@ -201,8 +201,8 @@ void AimAtCoordinates(MoveCall& mc) {
             ty = st.originY * 32.0 + 16.0 + oy - cy;
             break;
         case 3:
-            tx = st.cameraX + 16.0 + ox - cx;
-            ty = st.cameraY + 16.0 + oy - cy;
+            tx = st.scrollX.m_dPos + 16.0 + ox - cx;
+            ty = st.scrollY.m_dPos + 16.0 + oy - cy;
             break;
         default:
             break;
@@ -492,14 +492,14 @@ int CmdAvoidOffscreenMove(CmdContext& ctx) {
         const PlayState& st = Play().State();
         const RectI& r = c.m_rcGraphic;
         const double s = mc.run.m_dSpeed;
-        if (st.scrollSpeedX == 0.0 || st.scrollStoppedX) {
+        if (st.scrollX.m_dSpeed == 0.0 || st.scrollX.Stopped()) {
             if (left && r.left > 608) dx = -s;
             if (right && r.right < 32) dx = s;
             if (up && r.top > 448) dy = -s;
             if (down && r.bottom < 32) dy = s;
         } else {
-            const double vx = st.scrollSpeedX, sx = st.cameraX;
-            const double vy = st.scrollSpeedY, sy = st.cameraY;
+            const double vx = st.scrollX.m_dSpeed, sx = st.scrollX.m_dPos;
+            const double vy = st.scrollY.m_dSpeed, sy = st.scrollY.m_dPos;
             const double lx = g_Stage.m_nExtraWidth, ly = g_Stage.m_nExtraHeight;
             if (left && 608 - std::fabs(vx + 1) < r.left && sx > 0 && sx + vx <= lx) dx = vx - s;
             if (right && r.right < std::fabs(vx + 1) + 32 && sx + vx > 0 && sx < lx) dx = vx + s;

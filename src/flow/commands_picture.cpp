@@ -26,8 +26,8 @@ enum PicturePosMode : int32_t {
 void CentreOn(double& x, double& y, int32_t width, int32_t height, const cChara& chara,
               const PlayState& st) {
     const RectI& r = chara.m_rcGraphic;
-    x = st.cameraX + r.left + ((r.right - r.left + 1) >> 1) - (width >> 1);
-    y = st.cameraY + r.top + ((r.bottom - r.top + 1) >> 1) - (height >> 1);
+    x = st.scrollX.m_dPos + r.left + ((r.right - r.left + 1) >> 1) - (width >> 1);
+    y = st.scrollY.m_dPos + r.top + ((r.bottom - r.top + 1) >> 1) - (height >> 1);
 }
 
 // Parameter 0 is the effect number: 0 ends the effects of these commands. The animation is
@@ -61,7 +61,7 @@ int CmdRunEffect(CmdContext& ctx) {
     // once, so the effect stands where the command put it whatever the camera did.
     const PlayState& st = Play().State();
     const int32_t hold = CmdParam(cmd, 7);
-    scene.AddCommandEffect(n, x - st.cameraX, y - st.cameraY, width, height, hold);
+    scene.AddCommandEffect(n, x - st.scrollX.m_dPos, y - st.scrollY.m_dPos, width, height, hold);
     if (hold == 0) return 0;
     int64_t tenths = 0;
     for (const cEffectItem& item : record.m_vItem) tenths += item.m_nTime;
@@ -122,12 +122,12 @@ void CalcPicturePos(double& x, double& y, int32_t width, int32_t height, const c
             [[fallthrough]];
         default:
             // The screen centre, also for a mode the editor never stores.
-            x = st.cameraX + 320 - (width >> 1);
-            y = st.cameraY + 240 - (height >> 1);
+            x = st.scrollX.m_dPos + 320 - (width >> 1);
+            y = st.scrollY.m_dPos + 240 - (height >> 1);
             break;
         case kPosScreenBlock:
-            x = bx * 32.0 + st.cameraX;
-            y = by * 32.0 + st.cameraY;
+            x = bx * 32.0 + st.scrollX.m_dPos;
+            y = by * 32.0 + st.scrollY.m_dPos;
             break;
         case kPosStageBlock:
             x = (static_cast<double>(st.originX) + bx) * 32.0;

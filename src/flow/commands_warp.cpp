@@ -88,7 +88,7 @@ void WarpToCoordinates(cChara& c, const cEdMove& m) {
             MoveBy(c, flipX * m.m_nOffsetXDot, flipY * m.m_nOffsetYDot);
             break;
         case 2:
-            MoveTo(c, st.cameraX + ox, st.cameraY + oy);
+            MoveTo(c, st.scrollX.m_dPos + ox, st.scrollY.m_dPos + oy);
             break;
         default:
             break;

@@ -70,8 +70,8 @@ void cGameObj::SetSizeFactor(int32_t newFactor, int32_t oldFactor) {
 
 void cGameObj::CalcScreenRect() {
     const PlayState& st = Play().State();
-    const double camX = TruncToInt32(st.cameraX);
-    const double camY = TruncToInt32(st.cameraY);
+    const double camX = TruncToInt32(st.scrollX.m_dPos);
+    const double camY = TruncToInt32(st.scrollY.m_dPos);
     m_rcGraphic.left = TruncToInt32(m_dX - m_nGraphicOffsetX - camX);
     m_rcGraphic.right = m_rcGraphic.left + m_nGraphicWidth - 1;
     m_rcGraphic.top = TruncToInt32(m_dY - m_nGraphicOffsetY - camY);
@@ -133,7 +133,9 @@ int32_t cGameObj::ClampX(int32_t mode) {
     const PlayState& st = Play().State();
     const int32_t code =
         ClampAxis(m_dX, m_nBodyWidth, mode,
-                  {st.viewLeft, st.viewRight, st.areaLeft, st.areaRight, st.stageWidth}, 0);
+                  {st.scrollX.ViewStart(), st.scrollX.ViewEnd(), st.scrollX.m_nRangeStart,
+                   st.scrollX.m_nRangeEnd, st.stageWidth},
+                  0);
     m_dRight = m_dX + m_nBodyWidth - 1;
     UpdateRectsX();
     m_rcCell.left = TruncToInt32(m_dX) >> 5;
@@ -145,7 +147,9 @@ int32_t cGameObj::ClampY(int32_t mode) {
     const PlayState& st = Play().State();
     const int32_t code =
         ClampAxis(m_dY, m_nBodyHeight, mode,
-                  {st.viewTop, st.viewBottom, st.areaTop, st.areaBottom, st.stageHeight}, 3);
+                  {st.scrollY.ViewStart(), st.scrollY.ViewEnd(), st.scrollY.m_nRangeStart,
+                   st.scrollY.m_nRangeEnd, st.stageHeight},
+                  3);
     m_dBottom = m_dY + m_nBodyHeight - 1;
     UpdateRectsY();
     m_rcCell.top = TruncToInt32(m_dY) >> 5;
@@ -192,8 +196,8 @@ void cGameObj::Decelerate(double& a, bool on) const {
 
 int32_t cGameObj::IsInViewAxes(bool skipX, bool skipY) const {
     const PlayState& st = Play().State();
-    if (!skipX && !(m_dRight >= st.cameraX && m_dX < st.cameraX + 640.0)) return 0;
-    if (!skipY && !(m_dBottom >= st.cameraY && m_dY < st.cameraY + 480.0)) return 0;
+    if (!skipX && !(m_dRight >= st.scrollX.m_dPos && m_dX < st.scrollX.m_dPos + 640.0)) return 0;
+    if (!skipY && !(m_dBottom >= st.scrollY.m_dPos && m_dY < st.scrollY.m_dPos + 480.0)) return 0;
     return 1;
 }
 
@@ -205,8 +209,8 @@ int32_t cGameObj::IsInsideArea(uint32_t wholeStage) const {
     const PlayState& st = Play().State();
     if (wholeStage)
         return m_dX >= 0 && m_dRight < st.stageWidth && m_dY >= 0 && m_dBottom < st.stageHeight;
-    return m_dX >= st.areaLeft && m_dRight < st.areaRight && m_dY >= st.areaTop &&
-           m_dBottom < st.areaBottom;
+    return m_dX >= st.scrollX.m_nRangeStart && m_dRight < st.scrollX.m_nRangeEnd &&
+           m_dY >= st.scrollY.m_nRangeStart && m_dBottom < st.scrollY.m_nRangeEnd;
 }
 
 int32_t cGameObj::IsOutsideActiveArea(const cStageParam& settings) const {
@@ -214,8 +218,8 @@ int32_t cGameObj::IsOutsideActiveArea(const cStageParam& settings) const {
     const PlayState& st = Play().State();
     const int32_t* side = settings.m_abEraseSide;  // left, right, top, bottom
     const int32_t* dist = settings.m_anEraseDist;
-    const double cx = st.cameraX;
-    const double cy = st.cameraY;
+    const double cx = st.scrollX.m_dPos;
+    const double cy = st.scrollY.m_dPos;
     if (side[0] && m_dRight <= TruncToInt32(cx - dist[0] * 32.0)) return 1;
     if (side[1] && m_dX >= TruncToInt32(cx + dist[1] * 32.0 + 640.0)) return 1;
     if (side[3] && m_dY >= TruncToInt32(cy + dist[3] * 32.0 + 480.0)) return 1;

@@ -7,6 +7,8 @@
 #include <list>
 #include <vector>
 
+#include "objects/scroll.h"
+
 class cChara;
 class cShotObj;
 class cMapCell;
@@ -18,18 +20,12 @@ using ShotList = std::list<cShotObj*>;
 
 // The plain values of the running stage that objects read and, where noted, write.
 struct PlayState {
-    // Stage dots of the view's top-left corner (the hero's moves write it).
-    double cameraX = 0.0;
-    double cameraY = 0.0;
-    // The view and the scroll area in stage dots; right and bottom edges are exclusive.
-    int32_t viewLeft = 0;
-    int32_t viewRight = 640;
-    int32_t viewTop = 0;
-    int32_t viewBottom = 480;
-    int32_t areaLeft = 0;
-    int32_t areaRight = 640;
-    int32_t areaTop = 0;
-    int32_t areaBottom = 480;
+    // The two axes of the view. The position of each is the camera (stage dots of the
+    // view's top-left corner): the hero's moves and the flow commands set it, the automatic
+    // scroll moves it. The view's edges, the scroll area (the range), the scroll speed, its
+    // stopped flag and its own mode (the automatic switch) are read from the same axis.
+    cScroll scrollX{cScroll::kHorizontal};
+    cScroll scrollY{cScroll::kVertical};
     int32_t stageWidth = 640;  // dots
     int32_t stageHeight = 480;
     // The stage's block offset inside the map table, and the table's row length as a shift:
@@ -37,13 +33,6 @@ struct PlayState {
     int32_t originX = 0;
     int32_t originY = 0;
     int32_t rowShift = 0;
-    // Scroll speeds in dots per frame, their stopped flags and the own-mode flags.
-    double scrollSpeedX = 0.0;
-    double scrollSpeedY = 0.0;
-    int32_t scrollStoppedX = 0;
-    int32_t scrollStoppedY = 0;
-    int32_t scrollOwnX = 0;
-    int32_t scrollOwnY = 0;
     uint32_t stageOver = 0;  // 1: the run ends
     uint32_t frame = 0;      // counted up to the frame rate (the player's jump compares it)
     int32_t timeScale = 1;   // whole-number time multiplier of sword frames

@@ -70,14 +70,14 @@ void cPlayer::UpdateRectsY() {
 
 void cPlayer::CalcScreenRect() {
     const PlayState& st = Play().State();
-    if (st.scrollOwnX)
-        m_rcGraphic.left = TruncToInt32(m_dX) - TruncToInt32(st.cameraX) - m_nGraphicOffsetX;
+    if (st.scrollX.m_bAuto)
+        m_rcGraphic.left = TruncToInt32(m_dX) - TruncToInt32(st.scrollX.m_dPos) - m_nGraphicOffsetX;
     else
-        m_rcGraphic.left = TruncToInt32(m_dX - st.cameraX - m_nGraphicOffsetX);
-    if (st.scrollOwnY)
-        m_rcGraphic.top = TruncToInt32(m_dY) - TruncToInt32(st.cameraY) - m_nGraphicOffsetY;
+        m_rcGraphic.left = TruncToInt32(m_dX - st.scrollX.m_dPos - m_nGraphicOffsetX);
+    if (st.scrollY.m_bAuto)
+        m_rcGraphic.top = TruncToInt32(m_dY) - TruncToInt32(st.scrollY.m_dPos) - m_nGraphicOffsetY;
     else
-        m_rcGraphic.top = TruncToInt32(m_dY - st.cameraY - m_nGraphicOffsetY);
+        m_rcGraphic.top = TruncToInt32(m_dY - st.scrollY.m_dPos - m_nGraphicOffsetY);
     m_rcGraphic.right = m_rcGraphic.left + m_nGraphicWidth - 1;
     m_rcGraphic.bottom = m_rcGraphic.top + m_nGraphicHeight - 1;
 }
@@ -215,17 +215,18 @@ void cPlayer::BuildRects() {
 
 int32_t cPlayer::OnMovedX() {
     PlayState& st = Play().State();
-    if (!st.scrollOwnX)
-        st.cameraX = FollowAxis(m_dX - (320 - (m_nBodyWidth >> 1)), st.areaLeft, st.areaRight, 640);
+    if (!st.scrollX.m_bAuto)
+        st.scrollX.m_dPos = FollowAxis(m_dX - (320 - (m_nBodyWidth >> 1)), st.scrollX.m_nRangeStart,
+                                       st.scrollX.m_nRangeEnd, 640);
     ClampX(m_bGravityOff ? 0 : 1);
     return 0;
 }
 
 int32_t cPlayer::OnMovedY() {
     PlayState& st = Play().State();
-    if (!st.scrollOwnY)
-        st.cameraY =
-            FollowAxis(m_dY - (240 - (m_nBodyHeight >> 1)), st.areaTop, st.areaBottom, 480);
+    if (!st.scrollY.m_bAuto)
+        st.scrollY.m_dPos = FollowAxis(m_dY - (240 - (m_nBodyHeight >> 1)),
+                                       st.scrollY.m_nRangeStart, st.scrollY.m_nRangeEnd, 480);
     ClampY(m_bGravityOff ? 0 : 1);
     return 0;
 }

@@ -181,8 +181,8 @@ void cShotObj::CarryWithScroll() {
         m_dVX = 0.0;
         if (m_bGravityOff) m_dVY = 0.0;
     } else {
-        m_dVX = st.scrollStoppedX ? 0.0 : st.scrollSpeedX;
-        if (m_bGravityOff) m_dVY = st.scrollStoppedY ? 0.0 : st.scrollSpeedY;
+        m_dVX = st.scrollX.Stopped() ? 0.0 : st.scrollX.m_dSpeed;
+        if (m_bGravityOff) m_dVY = st.scrollY.Stopped() ? 0.0 : st.scrollY.m_dSpeed;
     }
 }
 

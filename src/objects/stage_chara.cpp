@@ -260,8 +260,8 @@ void cStageChara::DoJump(cCmdRun& run) {
 
 void SetScrollVelocity(cChara& chara, bool takeX, bool takeY) {
     const PlayState& st = Play().State();
-    if (takeX) chara.m_dVX = st.scrollStoppedX ? 0.0 : st.scrollSpeedX;
-    if (takeY) chara.m_dVY = st.scrollStoppedY ? 0.0 : st.scrollSpeedY;
+    if (takeX) chara.m_dVX = st.scrollX.Stopped() ? 0.0 : st.scrollX.m_dSpeed;
+    if (takeY) chara.m_dVY = st.scrollY.Stopped() ? 0.0 : st.scrollY.m_dSpeed;
 }
 
 int32_t cStageChara::RunFrame(int32_t deathOnly) {

@@ -25,8 +25,8 @@ uint32_t DirOf(double vx) {
 // The scroll velocity on the axes that move and are not stopped.
 void ScrollVelocity(double& sx, double& sy) {
     const PlayState& st = Play().State();
-    sx = st.scrollStoppedX ? 0.0 : st.scrollSpeedX;
-    sy = st.scrollStoppedY ? 0.0 : st.scrollSpeedY;
+    sx = st.scrollX.Stopped() ? 0.0 : st.scrollX.m_dSpeed;
+    sy = st.scrollY.Stopped() ? 0.0 : st.scrollY.m_dSpeed;
 }
 
 // u with |u| = |speed| and u - s along d (same sense): u = s + d w, w > 0 solving
@@ -99,8 +99,8 @@ int32_t AxisStep(double& v, double& other, uint32_t& dir, const cGameObj* chara,
     v = to <= from ? -speed : speed;
     if (vertical) dir = kDirNone;
     const PlayState& st = Play().State();
-    const double scroll = vertical ? st.scrollSpeedY : st.scrollSpeedX;
-    const int32_t stopped = vertical ? st.scrollStoppedY : st.scrollStoppedX;
+    const double scroll = vertical ? st.scrollY.m_dSpeed : st.scrollX.m_dSpeed;
+    const int32_t stopped = vertical ? st.scrollY.Stopped() : st.scrollX.Stopped();
     if (!against && chara && chara->m_bRidesScroll && g_SystemData.m_bCompatMove && scroll != 0.0 &&
         !stopped)
         v += scroll;

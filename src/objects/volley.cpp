@@ -53,10 +53,10 @@ Frame FrameOf(const cChara& c) {
             c.m_rcGraphic.bottom,
             c.m_nGraphicWidth,
             c.m_nGraphicHeight,
-            st.cameraX,
-            st.cameraY,
-            TruncToInt32(st.cameraX),
-            TruncToInt32(st.cameraY)};
+            st.scrollX.m_dPos,
+            st.scrollY.m_dPos,
+            TruncToInt32(st.scrollX.m_dPos),
+            TruncToInt32(st.scrollY.m_dPos)};
 }
 
 // The element's course: its unit direction and its velocity at the state's speed.
@@ -572,11 +572,11 @@ int32_t AimAngle(double px, double py, const VolleyContext& v, VolleyState& s) {
     if (!aim) return shooter.m_nFacing == 0 ? 0 : 180;
 
     const PlayState& st = Play().State();
-    const bool scrollMoves = (st.scrollSpeedX != 0.0 && !st.scrollStoppedX) ||
-                             (st.scrollSpeedY != 0.0 && !st.scrollStoppedY);
+    const bool scrollMoves = (st.scrollX.m_dSpeed != 0.0 && !st.scrollX.Stopped()) ||
+                             (st.scrollY.m_dSpeed != 0.0 && !st.scrollY.Stopped());
     const double aimX = aim->m_rcGraphic.left + (aim->m_nGraphicWidth >> 1);
     const double aimY = aim->m_rcGraphic.top + (aim->m_nGraphicHeight >> 1);
-    const int32_t cx = TruncToInt32(st.cameraX), cy = TruncToInt32(st.cameraY);
+    const int32_t cx = TruncToInt32(st.scrollX.m_dPos), cy = TruncToInt32(st.scrollY.m_dPos);
     if (scrollMoves && !shot_part::RidesScroll(part) && aim->m_bRidesScroll) {
         // Lead the aim: the course on the screen that meets a character the scroll carries,
         // at the speed the element will have.

@@ -77,7 +77,7 @@ ShownHandle PictureList::Show(const PictureRequest& req, const cChara& chara, bo
     const PlayState& st = Play().State();
     SetPictureState(rec->state, req.picture, x, y, width, height, req.fixed, req.layer, req.zoom,
                     req.durationMode, req.frames, req.countWhilePaused, req.hasId, req.pictureId,
-                    st.cameraX, st.cameraY);
+                    st.scrollX.m_dPos, st.scrollY.m_dPos);
     rec->handle = ++lastHandle_;
     return rec->handle;
 }

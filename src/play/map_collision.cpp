@@ -295,20 +295,20 @@ int RecheckMapY(StageRun& run, cChara& obj) {
 }
 
 int ClampToScreenX(StageRun& run, cChara& obj) {
-    if (!run.confineX && !obj.m_bGravityOff) return 0;
+    if (!run.scrollX.m_bAuto && !obj.m_bGravityOff) return 0;
     obj.CalcScreenRect();
     ConfineToView(obj, {obj.m_rcGraphic.left, obj.m_rcGraphic.right, obj.m_nGraphicOffsetX, 640,
-                        run.state.cameraX, obj.m_nBodyWidth, kLeft, kRight, &cGameObj::m_dX,
+                        run.scrollX.m_dPos, obj.m_nBodyWidth, kLeft, kRight, &cGameObj::m_dX,
                         &cChara::OnMovedX});
     return 0;
 }
 
 int ClampToScreenY(StageRun& run, cChara& obj) {
-    if (!run.confineY && !obj.m_bGravityOff) return 0;
+    if (!run.scrollY.m_bAuto && !obj.m_bGravityOff) return 0;
     obj.CalcScreenRect();
     const bool bottom =
         ConfineToView(obj, {obj.m_rcGraphic.top, obj.m_rcGraphic.bottom, obj.m_nGraphicOffsetY, 480,
-                            run.state.cameraY, obj.m_nBodyHeight, kTop, kBottom, &cGameObj::m_dY,
+                            run.scrollY.m_dPos, obj.m_nBodyHeight, kTop, kBottom, &cGameObj::m_dY,
                             &cChara::OnMovedY});
     // Pushed down out of the view by the scroll: the object fell out.
     return bottom && !obj.m_bGravityOff ? 2 : 0;

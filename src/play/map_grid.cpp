@@ -13,7 +13,7 @@
 #include "data/system_data.h"
 #include "objects/flow_host.h"
 #include "objects/game_obj.h"
-#include "play/scroll.h"
+#include "objects/scroll.h"
 
 namespace {
 

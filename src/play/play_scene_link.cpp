@@ -118,9 +118,8 @@ void PlaySceneLink::SetStageTime(int32_t seconds) {
 
 void PlaySceneLink::SetAutoScroll(int axis, int32_t mode, int32_t speedTenths) {
     cScroll& scroll = axis == 0 ? run_.scrollX : run_.scrollY;
+    // The view goes on from where it stands: the objects read this axis itself.
     scroll.SetSpeed(mode != 0 ? 1u : 0u, speedTenths);
-    // The view's confinement and the objects' view of the scroll follow at once.
-    run_.SyncScroll();
 }
 
 void PlaySceneLink::RaiseDefeatCheck() {

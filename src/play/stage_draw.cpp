@@ -282,8 +282,8 @@ void DrawBackgrounds(StageRun& run, DDSURFACEDATA* back, int32_t layer) {
             i < 8 ? SheetSurface(kFirstBackgroundPicture + static_cast<int32_t>(i)) : nullptr;
         if (!HasImage(pic) || pic->nWidth <= 0 || pic->nHeight <= 0) continue;
         const int w = pic->nWidth, h = pic->nHeight;
-        const int sx = TileStart(bg.PictureX(run.state.cameraX, run.state.originX), w);
-        const int sy = TileStart(bg.PictureY(run.state.cameraY, run.state.originY), h);
+        const int sx = TileStart(bg.PictureX(run.scrollX.m_dPos, run.state.originX), w);
+        const int sy = TileStart(bg.PictureY(run.scrollY.m_dPos, run.state.originY), h);
         const int transparent = layer == 0 && drawn == 0 ? 0 : 1;
         ++drawn;
         if (!back) continue;
@@ -306,8 +306,8 @@ void DrawBackgrounds(StageRun& run, DDSURFACEDATA* back, int32_t layer) {
 }
 
 void DrawMapLayer(StageRun& run, DDSURFACEDATA* back, uint8_t layer) {
-    const int32_t camX = static_cast<int32_t>(run.state.cameraX);
-    const int32_t camY = static_cast<int32_t>(run.state.cameraY);
+    const int32_t camX = static_cast<int32_t>(run.scrollX.m_dPos);
+    const int32_t camY = static_cast<int32_t>(run.scrollY.m_dPos);
     const int32_t firstCol = camX >> 5, firstRow = camY >> 5;
     SpriteBatch batch(0);
     for (int32_t row = 0; row < 16; ++row)
@@ -553,8 +553,6 @@ void ReleasePlayPictures(StageRun& run) {
 
 void PrepareTextImageWorld(StageRun& run) {
     TextImageWorld& world = TextImages();
-    world.scrollX = run.scrollX.m_dPos;
-    world.scrollY = run.scrollY.m_dPos;
     world.originX = run.state.originX;
     world.originY = run.state.originY;
     world.frameCounter = run.frameCounter;

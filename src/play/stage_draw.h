@@ -107,7 +107,7 @@ void LoadEffectBitmaps(StageRun& run);
 // Every loaded picture released (the scene's end).
 void ReleasePlayPictures(StageRun& run);
 
-// The running stage as text images see it (scroll, map origin, frame counter), and what the
+// The running stage as text images see it (map origin, frame counter), and what the
 // scene has not named itself: the run's and the stage's variables, the system font and
 // the life icon. Stage drawing runs it every frame; the message command before it makes
 // an image.

@@ -18,8 +18,6 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     state = PlayState{};
     const int32_t width = stage.m_anSize[0];
     const int32_t height = stage.m_anSize[3];
-    scrollX = cScroll{};
-    scrollY = cScroll{};
     scrollX.SetGeometry(cScroll::kHorizontal, width, stage.m_nExtraWidth);
     scrollY.SetGeometry(cScroll::kVertical, height, stage.m_nExtraHeight);
     map.Build(stage);
@@ -28,10 +26,6 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
     state.originY = kMapMarginBlocks;
     state.stageWidth = scrollX.m_nTotalSize * 32;
     state.stageHeight = scrollY.m_nTotalSize * 32;
-    state.areaLeft = scrollX.m_nRangeStart;
-    state.areaRight = scrollX.m_nRangeEnd;
-    state.areaTop = scrollY.m_nRangeStart;
-    state.areaBottom = scrollY.m_nRangeEnd;
     // Characters go before the lists that point at them are emptied: their destructors
     // unlink them from each other.
     ClearObjects(*this);
@@ -51,23 +45,6 @@ void StageRun::StartStage(const cStage& stage, uint32_t shotGroupCount) {
 void StageRun::StepScroll() {
     scrollX.Step();
     scrollY.Step();
-    state.cameraX = scrollX.m_dPos;
-    state.cameraY = scrollY.m_dPos;
-}
-
-void StageRun::SyncScroll() {
-    state.areaLeft = scrollX.m_nRangeStart;
-    state.areaRight = scrollX.m_nRangeEnd;
-    state.areaTop = scrollY.m_nRangeStart;
-    state.areaBottom = scrollY.m_nRangeEnd;
-    state.scrollSpeedX = scrollX.m_dSpeed;
-    state.scrollSpeedY = scrollY.m_dSpeed;
-    state.scrollOwnX = static_cast<int32_t>(scrollX.m_bAuto);
-    state.scrollOwnY = static_cast<int32_t>(scrollY.m_bAuto);
-    state.cameraX = scrollX.m_dPos;
-    state.cameraY = scrollY.m_dPos;
-    confineX = scrollX.m_bAuto;
-    confineY = scrollY.m_bAuto;
 }
 
 void StageRun::KeepRunStart() {

@@ -15,7 +15,7 @@
 #include "play/effect_obj.h"
 #include "play/map_grid.h"
 #include "play/object_lists.h"
-#include "play/scroll.h"
+#include "objects/scroll.h"
 
 class cStage;
 
@@ -78,18 +78,17 @@ struct BlockCharaList {
 class StageRun final : public PlayContext {
   public:
     StageRun();
+    // The scroll axes below name the play state's own.
+    StageRun(const StageRun&) = delete;
+    StageRun& operator=(const StageRun&) = delete;
 
     // Every stage start: the plain state and both axes anew from the stage's size,
     // every map cell built again (toggled cells forgotten), the character and shot
     // groups emptied, no effect running. shotGroups is the number of shot groups.
     void StartStage(const cStage& stage, uint32_t shotGroups);
 
-    // One update step of the automatic scroll on both axes; the camera follows.
+    // One update step of the automatic scroll on both axes.
     void StepScroll();
-    // The play state and the view's confinement follow the two axes (their area, speed,
-    // automatic mode and position): at a stage start and whenever a command changes a
-    // scroll. An automatically scrolling axis confines the objects to the view.
-    void SyncScroll();
 
     // The run state at the start of this attempt becomes the newer snapshot, the one
     // before it the older: the replay records of this and the previous attempt end with
@@ -113,8 +112,9 @@ class StageRun final : public PlayContext {
     int32_t& Score() override;
 
     PlayState state;
-    cScroll scrollX;
-    cScroll scrollY;
+    // The camera's two axes, which the objects read through the play state.
+    cScroll& scrollX = state.scrollX;
+    cScroll& scrollY = state.scrollY;
     MapGrid map;
     // The players (element 0 the hero) and the stage characters, in their lists' order;
     // the object lists keep these in step with the objects they hold.
@@ -133,10 +133,6 @@ class StageRun final : public PlayContext {
     BlockCharaList blockCharas;
     // Frames drawn since the stage started.
     uint32_t frameCounter = 0;
-    // The view confines objects on each axis (the scene's two confinement flags; see
-    // SyncScroll).
-    uint32_t confineX = 0;
-    uint32_t confineY = 0;
     // Per out-of-area region (characters after the hero, before it, items): objects
     // leaving it are erased.
     uint32_t eraseOutside[3] = {};

@@ -103,7 +103,6 @@ void PlaceCamera(StageRun& run, cPlayer& hero) {
     run.scrollX.Clamp();
     run.scrollY.m_dPos = hero.m_dY - 240 + (hero.m_nGraphicHeight >> 1);
     run.scrollY.Clamp();
-    run.SyncScroll();
     hero.ClampX(hero.m_bGravityOff ? 0 : 1);
     hero.ClampY(hero.m_bGravityOff ? 0 : 1);
     hero.CalcScreenRect();
@@ -204,7 +203,6 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
                  g_Stage.m_bScrollLimitRight);
     LayOutScroll(run.scrollY, g_Stage.m_bScrollAutoY, g_Stage.m_nScrollSpeedY, g_Stage.m_nScrollTop,
                  g_Stage.m_nScrollBottom, g_Stage.m_bScrollLimitTop, g_Stage.m_bScrollLimitBottom);
-    run.SyncScroll();
     // Sword frames and other whole-frame times run at the stage's steps per frame.
     run.state.timeScale = CharaFrameFactorR();
 

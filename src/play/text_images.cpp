@@ -205,8 +205,8 @@ void cTextImage::RenderTextImage(DDSURFACEDATA* surface) {
 
 bool cTextImage::Place(int32_t& x, int32_t& y) {
     const TextImageWorld& w = TextImages();
-    const int32_t scrollX = static_cast<int32_t>(w.scrollX);
-    const int32_t scrollY = static_cast<int32_t>(w.scrollY);
+    const int32_t scrollX = Play().State().scrollX.ViewStart();
+    const int32_t scrollY = Play().State().scrollY.ViewStart();
     switch (m_nAnchor) {
         case 0:
             x = 320 - (m_nWidth >> 1);
@@ -276,8 +276,8 @@ int cTextImage::DrawTextImage(DDSURFACEDATA* dest, int paused) {
     }
     x += m_nOffsetX;
     y += m_nOffsetY;
-    const int32_t scrollX = static_cast<int32_t>(world.scrollX);
-    const int32_t scrollY = static_cast<int32_t>(world.scrollY);
+    const int32_t scrollX = Play().State().scrollX.ViewStart();
+    const int32_t scrollY = Play().State().scrollY.ViewStart();
     if (m_nAnchor == 0 || m_nAnchor == 7) {
         if (!m_bFixed) {
             if (!m_bLatched) {

@@ -21,16 +21,14 @@ constexpr int32_t kTextImageText = 1;
 constexpr int32_t kTextImageMini = 2;
 constexpr int32_t kTextImageLife = 3;
 
-// What the images read of the running stage: the variable tables of # references, the
-// scroll position, the scene's frame counter (re-layout), the message font and the
-// surfaces of the pictures. Null tables leave references alone; a null font measures and
-// draws nothing.
+// What the images read of the running stage besides the view (the play context's scroll
+// position): the variable tables of # references, the scene's frame counter (re-layout), the
+// message font and the surfaces of the pictures. Null tables leave references alone; a null font
+// measures and draws nothing.
 struct TextImageWorld {
     const std::vector<uint32_t>* runVars = nullptr;   // "#C": the run's variables
     const std::vector<int32_t>* stageVars = nullptr;  // "#S": the stage's variables
-    double scrollX = 0.0;
-    double scrollY = 0.0;
-    int32_t originX = 0;  // the stage's block offset in the map
+    int32_t originX = 0;                              // the stage's block offset in the map
     int32_t originY = 0;
     uint32_t frameCounter = 0;
     Font* font = nullptr;

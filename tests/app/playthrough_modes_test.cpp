@@ -330,7 +330,7 @@ TEST(PlaythroughModes, TheScrollingValleysFairyAndCannon) {
                       }
                       SCOPED_TRACE("the shots");
                       const int32_t cannonHP = cannon->m_nHP;
-                      const double heroScreenX = hero->m_dX - g_StageRun.state.cameraX;
+                      const double heroScreenX = hero->m_dX - g_StageRun.state.scrollX.m_dPos;
                       CannonShots shots;
                       d.WatchFrames([&] {
                           if (StageChara(sample::kCharaNames[7]) == cannon) shots.Watch(*cannon);
@@ -343,8 +343,8 @@ TEST(PlaythroughModes, TheScrollingValleysFairyAndCannon) {
                       EXPECT_LT(cannon->m_nHP, cannonHP);  // the fairy's shots reached it
                       EXPECT_EQ(hero->m_nHP, static_cast<int32_t>(hero->m_Def.m_nMaxHP) - 2);
                       // The scroll carried the hero: it stands where it stood on the screen.
-                      EXPECT_NEAR(hero->m_dX - g_StageRun.state.cameraX, heroScreenX, 1.0);
-                      EXPECT_GT(g_StageRun.state.cameraX, 320.0 + 100);
+                      EXPECT_NEAR(hero->m_dX - g_StageRun.state.scrollX.m_dPos, heroScreenX, 1.0);
+                      EXPECT_GT(g_StageRun.state.scrollX.m_dPos, 320.0 + 100);
                   },
                   kValley),
               0);

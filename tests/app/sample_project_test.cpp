@@ -140,7 +140,7 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
     EXPECT_EQ(g_IniSetting.FreeStage[0], '\0');
 
     ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
-    ASSERT_EQ(g_WorldMapData.m_vPoints.size(), 3u);
+    ASSERT_EQ(g_WorldMapData.m_vPoints.size(), static_cast<size_t>(sample::kStageCount));
     for (int i = 0; i < sample::kStageCount; ++i) {
         const cWorldMapPoint& point = g_WorldMapData.m_vPoints[static_cast<size_t>(i)];
         ASSERT_EQ(point.m_vRecs.size(), 1u);
@@ -180,8 +180,9 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
 
     // Each stage as the world map starts it: the newest generation of the named file,
     // loaded on the loader thread, its hero placed, its settings in the play stage.
-    const size_t blocks[] = {91, 127, 72};
-    const size_t charas[] = {4, 6, 2};
+    const size_t blocks[] = {91, 127, 72, 175, 85};
+    const size_t charas[] = {4, 6, 2, 1, 2};
+    const int32_t heights[] = {15, 15, 15, 30, 15};
     for (int i = 0; i < sample::kStageCount; ++i) {
         SCOPED_TRACE(sample::kStageNames[i]);
         ASSERT_EQ(LoadStageFile(sample::kStageNames[i], 1, &g_PlayStage), 1u);
@@ -189,13 +190,14 @@ TEST_F(SampleProjectTest, StartUpLoadsTheWholeProject) {
         const int32_t hero = g_Stage.FindHero();
         ASSERT_NE(hero, -1);
         const cCharaDef& placed = g_Stage.m_vCharas[static_cast<size_t>(hero)];
-        EXPECT_EQ(placed.m_strText, sample::kHeroName);
+        EXPECT_EQ(placed.m_strText,
+                  i == sample::kSkyStage ? sample::kWingedHeroName : sample::kHeroName);
         EXPECT_EQ(placed.m_nX, 1);
         EXPECT_EQ(placed.m_nY, 12);
         EXPECT_EQ(placed.m_nPalBank, kPaletteCommon);
         EXPECT_EQ(g_Stage.m_vCharas.size(), charas[i]);
         EXPECT_EQ(g_Stage.m_vBlocks.size(), blocks[i]);
-        EXPECT_EQ(g_Stage.m_anSize[3], 15);
+        EXPECT_EQ(g_Stage.m_anSize[3], heights[i]);
         EXPECT_EQ(g_PlayStage.m_sText, g_Stage.m_sText);
         EXPECT_TRUE(g_PlayStage.m_vCharas.empty());
         size_t goals = 0;
@@ -270,7 +272,7 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
         bool present;
     } rows[] = {
         {"seven title items", CountValidCmd(g_SystemData.m_vTitleMenu) == 7},
-        {"three stage points", g_WorldMapData.m_vPoints.size() == 3},
+        {"five stage points", g_WorldMapData.m_vPoints.size() == 5},
         {"a branch off the road",
          g_WorldMapData.m_vPoints[2].m_nY != g_WorldMapData.m_vPoints[0].m_nY},
         {"story saves (save menu)", CountValidCmd(g_SystemData.m_vSaveMenu) >= 1},
@@ -330,7 +332,15 @@ TEST_F(SampleProjectTest, EveryCapabilityIsInTheFiles) {
                                                     return c.m_pShot && c.m_pShot->m_nCount == 5;
                                                 })},
         {"boss summons", flowHas(kCmdSummonChara, any)},
-        {"four item kinds", pal.m_vItems.size() == 5},
+        {"five item kinds", pal.m_vItems.size() == 6},
+        {"a stage of several screens both ways for a hero that flies",
+         stages[sample::kSkyStage].m_anSize[0] >= 60 &&
+             stages[sample::kSkyStage].m_anSize[3] >= 30 && pal.m_vCharas[8].m_nMoveType == 1},
+        {"an item that shows a picture on the hero",
+         std::any_of(pal.m_vItems[5].m_vCmds.begin(), pal.m_vItems[5].m_vCmds.end(),
+                     [](const cFlowCmd& c) {
+                         return c.m_nType == kCmdShowPicture - 15 && c.m_vParams[1] == 2;
+                     })},
         {"message command", itemHas(kCmdMessage)},
         {"picture command", itemHas(kCmdShowPicture)},
         {"effect command", itemHas(kCmdRunEffect)},

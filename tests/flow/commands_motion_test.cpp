@@ -97,8 +97,8 @@ void ExpectDisps(const std::vector<Disp>& got, const std::vector<Disp>& want) {
 struct MotionStage {
     MotionStage() {
         PlayState& st = h.play.state;
-        st.stageWidth = st.areaRight = 2048;
-        st.stageHeight = st.areaBottom = 1024;
+        st.stageWidth = st.scrollX.m_nRangeEnd = 2048;
+        st.stageHeight = st.scrollY.m_nRangeEnd = 1024;
         RegisterMotionCommands();
     }
     FlowHarness h;
@@ -440,8 +440,8 @@ TEST(WarpCommand, PlacesAndUndo) {
         MotionStage s;
         RegisterWarpCommand();
         g_SystemData.m_bCompat721 = c.compat;
-        s.h.play.state.cameraX = 100;
-        s.h.play.state.cameraY = 50;
+        s.h.play.state.scrollX.m_dPos = 100;
+        s.h.play.state.scrollY.m_dPos = 50;
         s.h.play.MakeMap(6, 32);
         s.h.play.Cell(5, 6).m_nContact = 1;  // a wall left of the character
         Mover m, target;

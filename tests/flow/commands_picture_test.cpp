@@ -16,8 +16,8 @@ TEST(PictureCommands, CalcPicturePosInEveryMode) {
     // The camera at (100, 40); the map origin at block (10, 10); the character's graphic
     // at screen (0, 40) 32 x 32, the hero's at (200, 100) 16 x 48.
     PlayState& st = s.h.play.state;
-    st.cameraX = 100;
-    st.cameraY = 40;
+    st.scrollX.m_dPos = 100;
+    st.scrollY.m_dPos = 40;
     st.originX = 10;
     st.originY = 10;
     s.chara.m_rcGraphic = {0, 40, 31, 71};
@@ -49,7 +49,7 @@ TEST(PictureCommands, CalcPicturePosInEveryMode) {
         EXPECT_EQ(y, c.y);
     }
     // Odd sizes halve by shifting: a 65 x 49 object at the centre is at (288, 216).
-    st.cameraX = st.cameraY = 0;
+    st.scrollX.m_dPos = st.scrollY.m_dPos = 0;
     double x, y;
     CalcPicturePos(x, y, 65, 49, s.chara, 0, 0, 0, 0, 0);
     EXPECT_EQ(x, 288);
@@ -82,8 +82,8 @@ TEST(PictureCommands, EffectPlacedOnScreenAndCleared) {
     g_Database.m_vEffect[1].m_nFrameHeight = 30;
     {
         ShowStage s;
-        s.h.play.state.cameraX = 300;
-        s.h.play.state.cameraY = 20;
+        s.h.play.state.scrollX.m_dPos = 300;
+        s.h.play.state.scrollY.m_dPos = 20;
         s.h.play.state.originX = 10;
         s.h.play.state.originY = 10;
         // Centred on the screen at 150 %: 60 x 45, whatever the camera.

@@ -73,9 +73,11 @@ TEST(GameObj, InitSetsTheMoveModeAndTheAnimation) {
 TEST(GameObj, ClampCodesOnBothAxes) {
     wftest::FakePlay play;
     PlayState& st = play.state;
-    st.viewLeft = 100, st.viewRight = 740, st.areaLeft = 50, st.areaRight = 900;
+    st.scrollX.m_dPos = 100;  // the view from 100 to 740
+    st.scrollX.m_nRangeStart = 50, st.scrollX.m_nRangeEnd = 900;
     st.stageWidth = 1000;
-    st.viewTop = 32, st.viewBottom = 512, st.areaTop = 16, st.areaBottom = 600;
+    st.scrollY.m_dPos = 32;  // from 32 to 512
+    st.scrollY.m_nRangeStart = 16, st.scrollY.m_nRangeEnd = 600;
     st.stageHeight = 640;
     struct Case {
         bool y;
@@ -152,7 +154,7 @@ TEST(GameObj, SizeFactorScalesAboutTheCentre) {
 
 TEST(GameObj, ScreenRectFollowsTheTruncatedCamera) {
     wftest::FakePlay play;
-    play.state.cameraX = 100.7, play.state.cameraY = 50.2;
+    play.state.scrollX.m_dPos = 100.7, play.state.scrollY.m_dPos = 50.2;
     cGameObj o = Body(300.9, -10.5, 20, 20);
     o.m_nGraphicOffsetX = 4, o.m_nGraphicOffsetY = 2, o.m_nGraphicWidth = 32,
     o.m_nGraphicHeight = 16;
@@ -211,8 +213,9 @@ TEST(GameObj, VelocityGravityAndDeceleration) {
 TEST(GameObj, ViewAndAreaTests) {
     wftest::FakePlay play;
     PlayState& st = play.state;
-    st.cameraX = 100, st.cameraY = 50;
-    st.areaLeft = 64, st.areaRight = 1000, st.areaTop = 32, st.areaBottom = 800;
+    st.scrollX.m_dPos = 100, st.scrollY.m_dPos = 50;
+    st.scrollX.m_nRangeStart = 64, st.scrollX.m_nRangeEnd = 1000, st.scrollY.m_nRangeStart = 32,
+    st.scrollY.m_nRangeEnd = 800;
     st.stageWidth = 1200, st.stageHeight = 900;
     struct Case {
         double x, y;
@@ -240,7 +243,7 @@ TEST(GameObj, ViewAndAreaTests) {
 
 TEST(GameObj, ActiveAreaRules) {
     wftest::FakePlay play;
-    play.state.cameraX = 500, play.state.cameraY = 200;
+    play.state.scrollX.m_dPos = 500, play.state.scrollY.m_dPos = 200;
     play.state.stageWidth = 2000, play.state.stageHeight = 1000;
     struct Case {
         const char* name;

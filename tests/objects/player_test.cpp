@@ -23,9 +23,8 @@ class PlayerTest : public testing::Test {
   protected:
     void SetUp() override {
         g_Stage.SetBoxDefaults();
-        play.state.stageWidth = play.state.areaRight = 4000;
-        play.state.stageHeight = play.state.areaBottom = 4000;
-        play.state.viewRight = 4000, play.state.viewBottom = 4000;
+        play.state.stageWidth = play.state.scrollX.m_nRangeEnd = 4000;
+        play.state.stageHeight = play.state.scrollY.m_nRangeEnd = 4000;
         play.players.push_back(&player);
     }
     void Spawn(cCharaDef& def) { player.Spawn(1, def, 0, 0, 0, 0); }
@@ -83,8 +82,8 @@ TEST_F(PlayerTest, SpawnGeometryAndController) {
 TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
     cCharaDef def;
     Spawn(def);
-    play.state.areaLeft = 64, play.state.areaRight = 1600;
-    play.state.areaTop = 0, play.state.areaBottom = 960;
+    play.state.scrollX.m_nRangeStart = 64, play.state.scrollX.m_nRangeEnd = 1600;
+    play.state.scrollY.m_nRangeStart = 0, play.state.scrollY.m_nRangeEnd = 960;
     struct Case {
         double x, y;
         int32_t ownX;
@@ -96,11 +95,11 @@ TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
                           {500, 400, 1, -5, 400 - 228}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.x);
-        play.state.cameraX = -5, play.state.scrollOwnX = c.ownX;
+        play.state.scrollX.m_dPos = -5, play.state.scrollX.m_bAuto = c.ownX;
         player.m_dX = c.x, player.m_dY = c.y;
         player.OnMovedX(), player.OnMovedY();
-        EXPECT_EQ(play.state.cameraX, c.camX);
-        EXPECT_EQ(play.state.cameraY, c.camY);
+        EXPECT_EQ(play.state.scrollX.m_dPos, c.camX);
+        EXPECT_EQ(play.state.scrollY.m_dPos, c.camY);
     }
     // Falling out below is fatal, unless the player floats (movement type 2 of its
     // definition, taken as the flying operation takes it): then the view holds it.
@@ -111,10 +110,10 @@ TEST_F(PlayerTest, CameraFollowsWithinTheScrollLimits) {
     }
     player.ApplyMoveType(0, false);
     // The screen rectangle of the scroll's own mode truncates each part.
-    play.state.cameraX = 10.7, player.m_dX = 100.6;
+    play.state.scrollX.m_dPos = 10.7, player.m_dX = 100.6;
     player.CalcScreenRect();
     EXPECT_EQ(player.m_rcGraphic.left, 100 - 10 - 8);
-    play.state.scrollOwnX = 0;
+    play.state.scrollX.m_bAuto = 0;
     player.CalcScreenRect();
     EXPECT_EQ(player.m_rcGraphic.left, 81);  // trunc(100.6 - 10.7 - 8)
 }

@@ -218,7 +218,7 @@ TEST(ShotMove, OnAScrollingScreenTheCourseIsSolvedForTheGoal) {
     wftest::StageSteps steps(1, 1.0);
     wftest::KeepValue compat(g_SystemData.m_bCompatMove);
     g_SystemData.m_bCompatMove = 0;
-    play.state.scrollSpeedX = 1;
+    play.state.scrollX.m_dSpeed = 1;
     const double r = std::sqrt(2.0), k = (std::sqrt(7.0) - 1) / 2;
     struct Case {
         const char* name;

@@ -145,7 +145,7 @@ TEST(ShotObj, UpdateEndsByLifeAndStopOrKeepsTheShot) {
         {"kept, riding the scroll", 0, 1, 1, 1, 0, 0, 1.5},
         {"no limits", 0, 0, 0, 0, 0, 0, -2},
     };
-    play.state.scrollSpeedX = 1.5;
+    play.state.scrollX.m_dSpeed = 1.5;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         cChara owner;

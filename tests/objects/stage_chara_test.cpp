@@ -22,8 +22,8 @@ class StageCharaTest : public testing::Test {
   protected:
     void SetUp() override {
         g_Stage.SetBoxDefaults();
-        play.state.stageWidth = play.state.areaRight = 2000;
-        play.state.stageHeight = play.state.areaBottom = 2000;
+        play.state.stageWidth = play.state.scrollX.m_nRangeEnd = 2000;
+        play.state.stageHeight = play.state.scrollY.m_nRangeEnd = 2000;
     }
     wftest::FakePlay play;
     wftest::RecordingFlows flows;
@@ -177,8 +177,8 @@ TEST_F(StageCharaTest, FrameSwitchesAndScroll) {
     def.m_bSyncScroll = 1, def.m_nMoveType = 1;  // floating, riding the scroll
     cStageChara chara;
     chara.Setup(1, def, nullptr, 0, 0, 0, 0, 0);
-    play.state.scrollSpeedX = 1.5, play.state.scrollSpeedY = -2;
-    play.state.scrollStoppedY = 1;
+    play.state.scrollX.m_dSpeed = 1.5, play.state.scrollY.m_dSpeed = -2;
+    play.state.scrollY.m_bAtEnd = 1;
     chara.m_bHoldGravity = chara.m_bHide = chara.m_bPostureSet = 1, chara.m_nCrushGrace = 2;
     EXPECT_EQ(chara.RunFrame(0), 0);
     EXPECT_EQ(chara.m_dVX, 1.5);
@@ -189,8 +189,8 @@ TEST_F(StageCharaTest, FrameSwitchesAndScroll) {
 }
 
 TEST_F(StageCharaTest, MoveCodes) {
-    play.state.stageWidth = 1000, play.state.areaRight = 800, play.state.viewRight = 640;
-    play.state.stageHeight = 1000, play.state.areaBottom = 800, play.state.viewBottom = 480;
+    play.state.stageWidth = 1000, play.state.scrollX.m_nRangeEnd = 800;
+    play.state.stageHeight = 1000, play.state.scrollY.m_nRangeEnd = 800;
     struct Case {
         bool y;
         uint32_t gravityOff;

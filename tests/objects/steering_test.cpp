@@ -33,7 +33,7 @@ struct CompatSwitches {
 
 TEST(Steering, AxisSteps) {
     wftest::FakePlay play;
-    play.state.scrollSpeedX = 0.5, play.state.scrollSpeedY = -0.25;
+    play.state.scrollX.m_dSpeed = 0.5, play.state.scrollY.m_dSpeed = -0.25;
     cGameObj rider;
     rider.m_bRidesScroll = 1;
     struct Case {
@@ -61,7 +61,7 @@ TEST(Steering, AxisSteps) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << "->" << c.to << " v" << c.vertical);
         CompatSwitches compat(c.compat, 0);
-        play.state.scrollStoppedX = play.state.scrollStoppedY = c.stopped;
+        play.state.scrollX.m_bAtEnd = play.state.scrollY.m_bAtEnd = c.stopped;
         double v = 0, other = 9;
         uint32_t dir = 9;
         const auto step = c.vertical ? AxisStepTowardY : AxisStepToward;
@@ -102,7 +102,7 @@ TEST(Steering, StepToPointWithScrollRules) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CompatSwitches compat(c.compat, 0);
-        play.state.scrollSpeedX = c.sx, play.state.scrollSpeedY = c.sy;
+        play.state.scrollX.m_dSpeed = c.sx, play.state.scrollY.m_dSpeed = c.sy;
         double vx = 9, vy = 9;
         uint32_t dir = 9;
         EXPECT_EQ(
@@ -115,7 +115,7 @@ TEST(Steering, StepToPointWithScrollRules) {
 
     // An object's step starts at its graphic centre and snaps onto the point on arrival when
     // the arrival switch is set; stop-on-arrival alone leaves it where it stands.
-    play.state.scrollSpeedX = play.state.scrollSpeedY = 0;
+    play.state.scrollX.m_dSpeed = play.state.scrollY.m_dSpeed = 0;
     cChara chara;
     chara.m_nGraphicWidth = chara.m_nGraphicHeight = 32;
     chara.m_rcGraphic = {100, 50, 131, 81};

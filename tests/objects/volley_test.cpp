@@ -237,7 +237,7 @@ TEST(Volley, AimAngleTowardTheAimSlot) {
     // the aim leads, on a course of the element's speed whose part beyond the scroll points
     // at the character. Level with it, the course is unchanged; aimed down at 45 degrees,
     // it turns ahead to (1 + k, k), |(1 + k, k)| = 2.
-    play.state.scrollSpeedX = 1;
+    play.state.scrollX.m_dSpeed = 1;
     cCharaDef carried;
     carried.m_bSyncScroll = 1;
     aimed.Setup(&carried, 0, 0, 0, 0, 0);
@@ -251,7 +251,7 @@ TEST(Volley, AimAngleTowardTheAimSlot) {
     EXPECT_DOUBLE_EQ(state.speed, 2.0);
 
     // Aimed straight A from the first element's centre.
-    play.state.scrollSpeedX = 0;
+    play.state.scrollX.m_dSpeed = 0;
     part.m_nF06 = 1;
     shooter.m_nFacing = 0;
     ExpectEmitted(Fire(shooter, part), {{85, 108, 2, 0}});

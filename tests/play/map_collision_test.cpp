@@ -124,11 +124,11 @@ TEST(MapCollision, AirborneAfterTheStagesFramesWithoutFloor) {
 
 TEST(MapCollision, ScreenEdgesConfineAndTheBottomIsAFall) {
     PlayFixture f;
-    f.run.state.cameraX = 320, f.run.state.cameraY = 320;
+    f.run.scrollX.m_dPos = 320, f.run.scrollY.m_dPos = 320;
     cChara& body = f.Body(1, 300, 500, 16, 16);
     EXPECT_EQ(ClampToScreenX(f.run, body), 0);
     EXPECT_EQ(body.m_dX, 300.0);  // nothing confines it
-    f.run.confineX = f.run.confineY = 1;
+    f.run.scrollX.m_bAuto = f.run.scrollY.m_bAuto = 1;
     EXPECT_EQ(ClampToScreenX(f.run, body), 0);
     EXPECT_EQ(std::make_tuple(body.m_dX, body.m_abContact[0]), std::make_tuple(320.0, 1u));
     PlayFixture::Move(body, 400, 790);

@@ -461,7 +461,6 @@ TEST(PlaySceneLink, StatusChangesAndRemovalMarks) {
     scene.SetAutoScroll(0, 1, 20);
     EXPECT_EQ(h.Run().scrollX.m_bAuto, 1u);
     EXPECT_GT(h.Run().scrollX.m_dSpeed, 0.0);
-    EXPECT_EQ(h.Run().confineX, 1u);
     scene.SetAutoScroll(0, 0, 20);
     EXPECT_EQ(h.Run().scrollX.m_bAuto, 0u);
     EXPECT_EQ(h.Run().scrollX.m_dSpeed, 0.0);

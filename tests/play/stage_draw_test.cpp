@@ -34,8 +34,8 @@ class StageDrawTest : public wftest::DrawTest {
         g_SystemData = cSystemData();
         g_PlaySession = cSaveData();
         back_ = Make(640, 480);
-        run().state.cameraX = run().state.originX * 32;
-        run().state.cameraY = run().state.originY * 32;
+        run().scrollX.m_dPos = run().state.originX * 32;
+        run().scrollY.m_dPos = run().state.originY * 32;
     }
     void TearDown() override {
         SetDrawSheets(DrawSheets{});
@@ -76,8 +76,8 @@ TEST_F(StageDrawTest, BackgroundsTileFromTheCameraAndWrap) {
     scene_.statusBar = 0;
     Sheet(55, 100, 60);
     Background(0);
-    run().state.cameraX += 130;
-    run().state.cameraY += 75;
+    run().scrollX.m_dPos += 130;
+    run().scrollY.m_dPos += 75;
     Draw();
     const std::vector<uint32_t> got = {At(0, 0), At(70, 0), At(0, 45), At(639, 479)};
     EXPECT_EQ(got,
@@ -86,7 +86,7 @@ TEST_F(StageDrawTest, BackgroundsTileFromTheCameraAndWrap) {
     cBackground& bg = g_Stage.m_vBackgrounds[0];
     bg.m_bAutoScrollX = 1;
     bg.m_dScrollSpeedX = 0.5;
-    run().state.cameraX -= 130;
+    run().scrollX.m_dPos -= 130;
     std::vector<uint32_t> firstColumn;
     for (int i = 0; i < 3; ++i) {
         Draw();
@@ -116,9 +116,9 @@ TEST_F(StageDrawTest, BackgroundsTileFromTheCameraAndWrap) {
 
 TEST_F(StageDrawTest, MapCellsOfALayerAtTheCameraOffset) {
     Sheet(2, 64, 96);
-    run().state.cameraX += 40;  // one block and 8 dots in
-    const int32_t col = static_cast<int32_t>(run().state.cameraX) >> 5;
-    const int32_t row = static_cast<int32_t>(run().state.cameraY) >> 5;
+    run().scrollX.m_dPos += 40;  // one block and 8 dots in
+    const int32_t col = static_cast<int32_t>(run().scrollX.m_dPos) >> 5;
+    const int32_t row = static_cast<int32_t>(run().scrollY.m_dPos) >> 5;
     cMapCell& shown = run().map.CellAt(col + 2, row + 1);
     shown.m_nCell = 16;  // second column of the sheet, row 1
     cMapCell& hidden = run().map.CellAt(col + 3, row + 1);
@@ -245,8 +245,8 @@ TEST_F(StageDrawTest, ItemsDrawInTheirLayerPassUnlessHeldOrInactive) {
     item.m_Def.m_nCell = 16;
     item.m_nGraphicWidth = item.m_nGraphicHeight = item.m_nBaseGraphicWidth =
         item.m_nBaseGraphicHeight = 32;
-    item.m_dX = run().state.cameraX + 100;
-    item.m_dY = run().state.cameraY + 100;
+    item.m_dX = run().scrollX.m_dPos + 100;
+    item.m_dY = run().scrollY.m_dPos + 100;
     const struct {
         uint32_t passes;
         uint8_t layer;
@@ -294,8 +294,8 @@ TEST_F(StageDrawTest, ObjectsStandBetweenThePictureLayersAndTextImagesOverAll) {
     item.m_nGraphicWidth = item.m_nGraphicHeight = item.m_nBaseGraphicWidth =
         item.m_nBaseGraphicHeight = 32;
     item.m_bActive = 1;
-    item.m_dX = run().state.cameraX + 100;  // on the screen at (100, 100)
-    item.m_dY = run().state.cameraY + 100;
+    item.m_dX = run().scrollX.m_dPos + 100;  // on the screen at (100, 100)
+    item.m_dY = run().scrollY.m_dPos + 100;
     // A back picture at (80, 80) and a front one at (120, 120), 64 dots square each.
     constexpr uint32_t kBack = 0xFF102030, kFront = 0xFF405060;
     for (const auto& [layer, at, colour] : {std::tuple{0, 80, kBack}, std::tuple{1, 120, kFront}}) {

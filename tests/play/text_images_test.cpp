@@ -127,7 +127,7 @@ TEST_F(TextImageTest, PlacesByAnchorClampsAndFixes) {
     follow.targetId = hero.m_nId;
     cTextImage kept(follow);
     kept.DrawTextImage(nullptr, 0);
-    TextImages().scrollX = 100;
+    play_.run.scrollX.m_dPos = 100;
     onStage.DrawTextImage(nullptr, 0);
     kept.DrawTextImage(nullptr, 0);
     EXPECT_EQ(std::make_tuple(onStage.X(), kept.X()), std::make_tuple(212, 408));

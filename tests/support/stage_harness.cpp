@@ -152,7 +152,7 @@ uint64_t StageHarness::Hash() {
     StageRun& run = g_StageRun;
     h.Add(run.frameCounter), h.Add(run.timeSeconds), h.Add(run.endRequest);
     h.Add(run.tally.playFrames), h.Add(run.tally.updateStepCount);
-    h.Add(run.state.cameraX), h.Add(run.state.cameraY);
+    h.Add(run.scrollX.m_dPos), h.Add(run.scrollY.m_dPos);
     h.Add(g_PlaySession.m_nScore), h.Add(g_PlaySession.m_nLives);
     for (const cPlayer& p : run.objects.players) AddChara(h, p);
     for (const cStageChara& c : run.objects.charas) AddChara(h, c);

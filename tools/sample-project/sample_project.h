@@ -17,9 +17,13 @@ inline constexpr const char* kEnemyName = "てくてく";
 // Entries of the common palette, entry 0 being the reset entry of each list.
 inline constexpr const char* kBlockNames[] = {
     "", "地面", "壁", "ばね", "トゲ", "コイン入りブロック", "こわれるブロック", "スイッチブロック"};
-inline constexpr const char* kItemNames[] = {"", "コイン", "ゴールの星", "ハート", "スイッチ"};
-inline constexpr const char* kCharaNames[] = {"",         kHeroName, kEnemyName, "ぴょんぴょん",
-                                              "うちうち", "ボス",    "ようせい", "ほうだい"};
+inline constexpr const char* kItemNames[] = {"",       "コイン",   "ゴールの星",
+                                             "ハート", "スイッチ", "はた"};
+// The winged hero flies where the direction keys point; the sky stage is made for it.
+inline constexpr const char* kWingedHeroName = "つばさの主人公";
+inline constexpr const char* kCharaNames[] = {
+    "",     kHeroName,  kEnemyName, "ぴょんぴょん", "うちうち",
+    "ボス", "ようせい", "ほうだい", kWingedHeroName};
 // Rows of the first character sheet.
 inline constexpr int kHeroGraphic = 1;
 inline constexpr int kWalkerGraphic = 2;
@@ -28,13 +32,19 @@ inline constexpr int kCannonGraphic = 4;
 // The common variable that counts the coins of the run: a coin adds one.
 inline constexpr int kCoinVariable = 1;
 // The stages as the world map names them, and their first numbered generation on disk.
-// The third stage lies on a branch of the road.
+// The third stage lies on a branch of the road; the road goes on past the second to the
+// sky (three screens wide and two high, for the winged hero) and to the cliff (its view
+// scrolls by itself and stops at the cliff's end).
 inline constexpr const char* kStageNames[] = {
-    "data\\stg4\\Sample01.stg4", "data\\stg4\\Sample02.stg4", "data\\stg4\\Sample03.stg4"};
-inline constexpr const char* kStageFiles[] = {"data\\stg4\\Sample01.stg4_000",
-                                              "data\\stg4\\Sample02.stg4_000",
-                                              "data\\stg4\\Sample03.stg4_000"};
-inline constexpr int kStageCount = 3;
+    "data\\stg4\\Sample01.stg4", "data\\stg4\\Sample02.stg4", "data\\stg4\\Sample03.stg4",
+    "data\\stg4\\Sample04.stg4", "data\\stg4\\Sample05.stg4"};
+inline constexpr const char* kStageFiles[] = {
+    "data\\stg4\\Sample01.stg4_000", "data\\stg4\\Sample02.stg4_000",
+    "data\\stg4\\Sample03.stg4_000", "data\\stg4\\Sample04.stg4_000",
+    "data\\stg4\\Sample05.stg4_000"};
+inline constexpr int kStageCount = 5;
+inline constexpr int kSkyStage = 3;
+inline constexpr int kCliffStage = 4;
 // The two challenges, each one stage, as the challenge screen names their first course.
 inline constexpr const char* kChallengeNames[] = {"data\\stg4\\c01-1.stg4",
                                                   "data\\stg4\\c02-1.stg4"};

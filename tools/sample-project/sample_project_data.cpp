@@ -30,6 +30,15 @@ constexpr size_t kKeyButton1 = 11;
 constexpr uint8_t kMoveDirLeft = 2;
 constexpr uint8_t kMoveDirRight = 3;
 
+// The eight directions as the key list's direction slots (each the keys held exactly: a
+// diagonal is its own slot) and as the straight move's directions.
+struct FlyDirection {
+    size_t key;
+    uint8_t move;
+};
+constexpr FlyDirection kFlyDirections[] = {{1, 2}, {2, 3}, {3, 6},  {4, 7},
+                                           {5, 8}, {6, 9}, {7, 10}, {8, 11}};
+
 constexpr int8_t kTriggerAlways = 0;
 constexpr int8_t kTriggerBeforeStart = 21;
 
@@ -106,6 +115,22 @@ cCharaDef Hero() {
     jumpFlow.m_bKeyHold = 0;  // once per press
     hero.m_vFlows.push_back(std::move(jumpFlow));
     // The second button fires a shot that breaks the breakable blocks.
+    cFlow shotFlow = KeyFlow(kKeyButton1 + 1, ShotCmd(1, 0, 60, true, kHeroGroup));
+    shotFlow.m_bKeyHold = 0;
+    hero.m_vFlows.push_back(std::move(shotFlow));
+    return hero;
+}
+
+// The winged hero flies where the direction keys point, four dots a frame, through
+// blocks; the second button fires its shot.
+cCharaDef WingedHero() {
+    cCharaDef hero = Character(kWingedHeroName, 0, kHeroGraphic, 1, 3);
+    hero.m_nPlayerNo = 0;
+    hero.m_nMoveType = 1;
+    hero.m_nPriority = 4;
+    hero.m_bFacingFixed = 0;
+    for (const FlyDirection& d : kFlyDirections)
+        hero.m_vFlows.push_back(KeyFlow(d.key, MoveCmd(kCmdStraightMove, d.move, 40, 1)));
     cFlow shotFlow = KeyFlow(kKeyButton1 + 1, ShotCmd(1, 0, 60, true, kHeroGroup));
     shotFlow.m_bKeyHold = 0;
     hero.m_vFlows.push_back(std::move(shotFlow));
@@ -340,9 +365,10 @@ enum : size_t {
     kShooter = 4,
     kBoss = 5,
     kFairy = 6,
-    kCannon = 7
+    kCannon = 7,
+    kWingedHero = 8
 };
-enum : size_t { kCoin = 1, kGoal = 2, kHeart = 3, kSwitch = 4 };
+enum : size_t { kCoin = 1, kGoal = 2, kHeart = 3, kSwitch = 4, kFlag = 5 };
 
 // Stage characters hold no item: their held-item placement is -1 (0 would name the
 // stage's item placement 0).
@@ -350,9 +376,9 @@ constexpr uint32_t kNoHeldItem = 0xFFFFFFFFu;
 
 // A stage drawn as text, one character a cell, 15 rows: '#' ground, 'W' wall, 'S' spring,
 // '^' spikes, 'B' coin block, 'X' breakable block, 'T' switch block, 'o' coin, 'G' goal,
-// 'h' heart, 's' switch, 'H' hero, 'E' walker, 'J' jumper, 'F' shooter, 'K' boss,
-// 'A' fairy, 'C' cannon. The hero is placed first: the first placement on the hero's side
-// is the hero.
+// 'h' heart, 's' switch, 'f' flag, 'H' hero, 'P' winged hero, 'E' walker, 'J' jumper,
+// 'F' shooter, 'K' boss, 'A' fairy, 'C' cannon. The hero is placed first: the first
+// placement on the hero's side is the hero.
 cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_t bgm) {
     const cPalette& pal = g_CommonPalette;
     cStage stage;
@@ -370,7 +396,9 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
     };
     for (size_t y = 0; y < rows.size(); ++y)
         for (size_t x = 0; x < rows[y].size(); ++x)
-            if (rows[y][x] == 'H') chara(kHero, static_cast<int>(x), static_cast<int>(y));
+            if (rows[y][x] == 'H' || rows[y][x] == 'P')
+                chara(rows[y][x] == 'H' ? kHero : kWingedHero, static_cast<int>(x),
+                      static_cast<int>(y));
     for (size_t y = 0; y < rows.size(); ++y) {
         for (size_t x = 0; x < rows[y].size(); ++x) {
             const int cx = static_cast<int>(x), cy = static_cast<int>(y);
@@ -407,6 +435,9 @@ cStage MakeStage(const char* text, const std::vector<std::string>& rows, uint32_
                     break;
                 case 's':
                     stage.m_vItems.push_back(Place(pal.m_vItems, kSwitch, cx, cy));
+                    break;
+                case 'f':
+                    stage.m_vItems.push_back(Place(pal.m_vItems, kFlag, cx, cy));
                     break;
                 case 'A':
                     chara(kFairy, cx, cy);
@@ -478,6 +509,54 @@ const std::vector<std::string> kStage3 = {
     "........................W.....", "....h...................W..G..",
     ".H......X..........K.........W", "##############################",
     "##############################",
+};
+
+// The sky, three screens wide and two high, for the winged hero: coins on floating islands,
+// a flag in the middle of the stage and the goal at its bottom right corner.
+const std::vector<std::string> kStage4 = {
+    "............................................................",
+    "............................................................",
+    "............................................................",
+    ".........ooo................................................",
+    "........WWWWWW..............................................",
+    "........................ooo.................................",
+    "......................WWWWWW................................",
+    ".............o.o.o..........................................",
+    "............WWWWWW........................o.o.o.............",
+    "........................................WWWWWWW.............",
+    "............................................................",
+    "............................................................",
+    ".P..........................................................",
+    "............................................................",
+    "............................................................",
+    "............................................................",
+    "..............................f.............................",
+    "....o.o.o...................................................",
+    "...WWWWWW...................................................",
+    ".............................................o.o.o..........",
+    "............................................WWWWWW..........",
+    "........o.o.................................................",
+    "......WWWWWW................................................",
+    "............................................................",
+    "............................................................",
+    "..................WWWWWW....................................",
+    ".........................................................G..",
+    "......................................................WWWWWW",
+    "############################################################",
+    "############################################################",
+};
+
+// The cliff, whose view scrolls right by itself and stops at the cliff's end: the fairy
+// floats beside the hero, both carried until the view stands; the goal is at the end.
+const std::vector<std::string> kStage5 = {
+    "........................................", "........................................",
+    "........................................", "........................................",
+    "........................................", "........................................",
+    "........................................", "........................................",
+    ".........................ooo............", "..A.........ooo.........................",
+    "...........WWWWW........................", "........................................",
+    ".H...................................G..", "########################################",
+    "########################################",
 };
 
 // The challenges: a short run past walkers and a coin hunt past a shooter.
@@ -567,6 +646,7 @@ bool WriteCommonPalette(std::string& error) {
     palette.m_vCharas.push_back(Boss());
     palette.m_vCharas.push_back(Fairy());
     palette.m_vCharas.push_back(Cannon());
+    palette.m_vCharas.push_back(WingedHero());
 
     palette.m_vItems.assign(1, cItemDef{});
     cItemDef coin = Item(kItemNames[1], 5);
@@ -604,6 +684,13 @@ bool WriteCommonPalette(std::string& error) {
     sw.m_vCmds.push_back(ItemCmd(kItemCmdEffect, {1, 2, 0, 0, 0, 0, 100}));
     sw.m_vCmds.push_back(ItemCmd(kItemCmdScreenEffect, {1}));
     palette.m_vItems.push_back(sw);
+    // The flag: taken once, its picture (the small one over the hero) and the sign held up
+    // on the hero for two seconds, in front of everything.
+    cItemDef flag = Item(kItemNames[5], 6);
+    flag.m_bGetEffect = 1;
+    flag.m_vCmds.push_back(
+        ItemCmd(kItemCmdPicture, {1, /*on the hero=*/2, 0, 0, 0, 0, /*layer=*/1, 100, 2, 20}));
+    palette.m_vItems.push_back(flag);
 
     // Saving checks the block's item links against the common palette in force: it must
     // be this one, or the coin block would lose its coin.
@@ -617,8 +704,10 @@ bool WriteWorldMap(std::string& error) {
     map.m_sName = "はじまりの島";
     // A road of walkable cells (type 5) from the first stage point to the second, with a
     // branch half-way that climbs to the castle; the rest is blocked ground (type 0).
+    // Past the second stage it goes on to the sky and the cliff.
     constexpr int32_t kRoadY = 7, kFirstX = 4, kSecondX = 12, kBranchX = 8, kCastleY = 3;
-    for (int32_t x = kFirstX; x <= kSecondX; ++x)
+    constexpr int32_t kSkyX = 15, kCliffX = 18;
+    for (int32_t x = kFirstX; x <= kCliffX; ++x)
         map.m_vGrid[static_cast<size_t>(kRoadY * map.m_nPitch + x)] = 5;
     for (int32_t y = kCastleY; y < kRoadY; ++y)
         map.m_vGrid[static_cast<size_t>(y * map.m_nPitch + kBranchX)] = 5;
@@ -627,9 +716,10 @@ bool WriteWorldMap(std::string& error) {
     map.m_nStartX = kFirstX;
     map.m_nStartY = kRoadY;
     map.m_vPoints.clear();
-    const char* const names[kStageCount] = {"はじまりの草原", "とげの谷", "ボスの城"};
-    const int32_t xs[kStageCount] = {kFirstX, kSecondX, kBranchX};
-    const int32_t ys[kStageCount] = {kRoadY, kRoadY, kCastleY};
+    const char* const names[kStageCount] = {"はじまりの草原", "とげの谷", "ボスの城", "そらの回廊",
+                                            "がけの道"};
+    const int32_t xs[kStageCount] = {kFirstX, kSecondX, kBranchX, kSkyX, kCliffX};
+    const int32_t ys[kStageCount] = {kRoadY, kRoadY, kCastleY, kRoadY, kRoadY};
     for (int i = 0; i < kStageCount; ++i) {
         cWorldMapPoint point;
         point.m_nX = xs[i];
@@ -640,8 +730,8 @@ bool WriteWorldMap(std::string& error) {
         rec.m_sRecName = names[i];
         rec.m_sStageFile = kStageNames[i];
         // The point picture's row and the run's cleared flag of the stage (flag 0 is the
-        // one that always stands, so the stages take 1 and 2).
-        rec.m_anRecValue[0] = i;
+        // one that always stands, so the stages take 1 and on).
+        rec.m_anRecValue[0] = i % 4;
         rec.m_anRecValue[1] = i + 1;
         point.m_vRecs.push_back(rec);
         map.m_vPoints.push_back(point);
@@ -654,13 +744,17 @@ bool WriteStages(std::string& error) {
     // Placements link to the common palette: it must be the one in force when the stages
     // are checked and saved.
     if (!g_CommonPalette.LoadFile(DataPath[7])) return Fail(error, DataPath[7]);
-    cStage stages[kStageCount] = {MakeStage("はじまりの草原", kStage1, 2),
-                                  MakeStage("とげの谷", kStage2, 3),
-                                  MakeStage("ボスの城", kStage3, 3)};
+    cStage stages[kStageCount] = {
+        MakeStage("はじまりの草原", kStage1, 2), MakeStage("とげの谷", kStage2, 3),
+        MakeStage("ボスの城", kStage3, 3), MakeStage("そらの回廊", kStage4, 2),
+        MakeStage("がけの道", kStage5, 3)};
     // The valley scrolls to the right by itself, a dot a frame (a tenth of a dot in each of
     // the ten update steps).
     stages[1].m_bScrollAutoX = 1;
     stages[1].m_nScrollSpeedX = 10;
+    // The cliff too, until its view reaches the cliff's end.
+    stages[kCliffStage].m_bScrollAutoX = 1;
+    stages[kCliffStage].m_nScrollSpeedX = 10;
     // The meadow's field tune loops and plays on through a miss. The map plays the same
     // tune, so an entry into the meadow keeps it when the run's tune is the field tune
     // already, rather than start it again.

@@ -1,6 +1,6 @@
 // The camera axes: geometry of the map, clamping to the range, ranges and the automatic
 // scroll.
-#include "play/scroll.h"
+#include "objects/scroll.h"
 
 #include <gtest/gtest.h>
 

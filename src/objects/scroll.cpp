@@ -1,5 +1,5 @@
 // The camera axes of stage play.
-#include "play/scroll.h"
+#include "objects/scroll.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,8 +1,12 @@
 // One axis of the stage-play camera: the view position kept inside a range of the stage,
-// the automatic scroll, and the map geometry of the axis (margin, size, row pitch).
+// the automatic scroll, and the map geometry of the axis (margin, size, row pitch). The
+// play state holds both axes, so that the game objects read the view where stage play
+// moves it: there is no second copy of the camera to fall behind.
 #pragma once
 
 #include <cstdint>
+
+#include "core/maths.h"
 
 // Map geometry of both axes: the map has a border of 10 blocks round the stage.
 constexpr int32_t kMapMarginBlocks = 10;
@@ -11,6 +15,13 @@ constexpr int32_t kMapOriginDots = kMapMarginBlocks * 32;
 class cScroll {
   public:
     enum Axis : uint32_t { kHorizontal = 0, kVertical = 1 };
+
+    // One empty screen on the axis: a view of 640 (or 480) dots that is its whole range.
+    explicit cScroll(Axis axis = kHorizontal)
+        : m_nAxis(axis),
+          m_nViewLength(axis == kHorizontal ? 640 : 480),
+          m_nRangeEnd(m_nViewLength),
+          m_nDefaultRangeEnd(m_nViewLength) {}
 
     // The geometry of an axis for a stage of stageBlocks blocks on it: view 640 (or
     // 480), origin 320, margin 10 blocks, total size stageBlocks + 20 blocks, the range
@@ -29,6 +40,15 @@ class cScroll {
     // The range from block a (useStart) or the origin, to the end of block b (useEnd, never
     // before the start) or the default end.
     void SetRange(int32_t a, int32_t b, uint32_t useStart, uint32_t useEnd);
+
+    // The view's edges on the axis in whole stage dots, the far one exclusive: they move
+    // with the position, whoever moved it.
+    int32_t ViewStart() const { return TruncToInt32(m_dPos); }
+    int32_t ViewEnd() const { return ViewStart() + m_nViewLength; }
+    // The scroll stands at an end of its range: the last clamp (the automatic scroll's step
+    // among them) met it. What rides the scroll stands with it; a speed or range that lets
+    // the view move again frees it at the next step.
+    int32_t Stopped() const { return m_bAtEnd ? 1 : 0; }
 
     double m_dPos = 0.0;  // left (or top) edge of the view, dots
     uint32_t m_bAtEnd = 0;
