@@ -44,8 +44,11 @@ struct PlayState {
     int32_t scrollStoppedY = 0;
     int32_t scrollOwnX = 0;
     int32_t scrollOwnY = 0;
-    uint32_t stageOver = 0;  // 1: the run ends
-    uint32_t frame = 0;      // counted up to the frame rate (the player's jump compares it)
+    // The result a command handed the stage (the stage clear's 1: the run ends; 2: the hero
+    // misses), acted on by the play frame. While it is set, a removal ends the run rather
+    // than taking the character off: a clear outranks a defeat later in the same step.
+    uint32_t stageOver = 0;
+    uint32_t frame = 0;  // counted up to the frame rate (the player's jump compares it)
     int32_t timeScale = 1;   // whole-number time multiplier of sword frames
     uint32_t shotIdCounter = 0;
     uint32_t itemIdCounter = 0;

@@ -145,8 +145,6 @@ class StageRun final : public PlayContext {
     // Seconds left of the time limit (999 without one) and its no-limit flag.
     int32_t timeSeconds = 999;
     uint32_t noTimeLimit = 1;
-    // A command's result for the frame: 1 the run ends (cleared), 2 the hero misses.
-    uint32_t endRequest = 0;
     PlayTally tally;
     // The stage variables, by variable number; all 0 at every stage start.
     std::vector<int32_t> stageVars = std::vector<int32_t>(kVariableCount, 0);

@@ -226,7 +226,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     ResetStageDrawing(run, g_StageDraw);
     if (parts.resetScene) parts.resetScene();
     BuildStepMask(run.stepMask, CharaFrameFactorR(), g_Stage.m_nUpdateSpread);
-    run.endRequest = 0;
+    run.state.stageOver = 0;
     if (g_Stage.m_bTimeLimit) {
         run.timeSeconds = g_Stage.m_nTimeLimit;
         run.noTimeLimit = 0;
