@@ -96,7 +96,8 @@ class StageRun final : public PlayContext {
     // them.
     void KeepRunStart();
 
-    // A hit effect between two boxes, appended to the effect list.
+    // A hit effect between two boxes in stage dots, appended to the effect list at its
+    // place on the screen.
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor);
     // Draws every effect in list order and removes those that ended.
     void DrawEffects(DDSURFACEDATA* dest, int paused);
