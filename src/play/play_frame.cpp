@@ -310,7 +310,6 @@ void Bookkeeping(cChara& c) {
 
 Step UpdateStep(Frame& f, uint32_t number) {
     StageRun& run = f.run;
-    run.tally.updateStep = number;
     // The objects see the step's number (a jump from a block starts in the last step).
     run.state.frame = number;
     ++run.tally.updateStepCount;

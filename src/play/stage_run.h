@@ -47,7 +47,6 @@ struct PlayTally {
     uint32_t playFrames = 0;     // frames of play counted
     int32_t playHundredths = 0;  // elapsed time, at most 599999 (99:59.99)
     uint32_t defeatSweep = 0;    // characters without hit points are swept every step
-    uint32_t updateStep = 0;     // the current update step of the frame, from 1
     uint32_t updateStepCount = 0;
     uint32_t hitsRunning = 0;
     uint32_t walking = 0;  // the play frame walks the stage characters: erasures wait

@@ -204,8 +204,6 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     LayOutScroll(run.scrollY, g_Stage.m_bScrollAutoY, g_Stage.m_nScrollSpeedY, g_Stage.m_nScrollTop,
                  g_Stage.m_nScrollBottom, g_Stage.m_bScrollLimitTop, g_Stage.m_bScrollLimitBottom);
     run.SyncScroll();
-    // Sword frames and other whole-frame times run at the stage's steps per frame.
-    run.state.timeScale = CharaFrameFactorR();
 
     // 11. and 12. The hero and the camera on it. A stage without a hero never gets here
     // (the loader refuses it); one that does plays without a hero rather than index -1.
