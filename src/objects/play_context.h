@@ -45,7 +45,7 @@ struct PlayState {
     int32_t scrollOwnX = 0;
     int32_t scrollOwnY = 0;
     // The result a command handed the stage (the stage clear's 1: the run ends; 2: the hero
-    // misses), acted on by the play frame. While it is set, a removal ends the run rather
+    // misses), acted on by the play frame. While it holds 1, a removal ends the run rather
     // than taking the character off: a clear outranks a defeat later in the same step.
     uint32_t stageOver = 0;
     // The update step of the drawn frame, from 1 (a jump from a block starts in the step
