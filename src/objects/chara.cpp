@@ -440,7 +440,7 @@ int32_t cChara::Remove() {
     int32_t handed = 0;
     if (cItemObj* item = GetItemPart())
         if (cChara* hero = Play().Hero()) handed = Flows().PickUpItem(*item, *hero);
-    if (Play().State().stageOver || handed == 1) return 1;
+    if (Play().State().stageOver == 1 || handed == 1) return 1;
 
     Unlink();
     m_bRemoved = 1;

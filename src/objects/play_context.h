@@ -33,11 +33,14 @@ struct PlayState {
     int32_t originX = 0;
     int32_t originY = 0;
     int32_t rowShift = 0;
-    uint32_t stageOver = 0;  // 1: the run ends
-    uint32_t frame = 0;      // counted up to the frame rate (the player's jump compares it)
-    int32_t timeScale = 1;   // whole-number time multiplier of sword frames
+    // The result a command handed the stage (the stage clear's 1: the run ends; 2: the hero
+    // misses), acted on by the play frame. While it holds 1, a removal ends the run rather
+    // than taking the character off: a clear outranks a defeat later in the same step.
+    uint32_t stageOver = 0;
+    // The update step of the drawn frame, from 1 (a jump from a block starts in the step
+    // that equals the frame-rate factor).
+    uint32_t frame = 0;
     uint32_t shotIdCounter = 0;
-    uint32_t itemIdCounter = 0;
     uint32_t itemCommand = 0;
     // What runs now: set by a character's frame operation and cleared after it. Code that
     // runs another character's flows inside one keeps them with CurrentRunScope.

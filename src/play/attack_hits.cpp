@@ -419,7 +419,7 @@ struct HitsRunning {
 int32_t ProcessHits(StageRun& run) {
     HitsRunning running(run);
     Index().Start(run.charaGroups.size());
-    const uint32_t step = run.tally.updateStep;
+    const uint32_t step = run.state.frame;
     const bool thinned = g_Stage.m_nUpdateSpread > 0 && step >= 1 && step <= run.stepMask.size() &&
                          run.stepMask[step - 1] == 0;
     if (!thinned)

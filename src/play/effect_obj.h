@@ -23,7 +23,8 @@ class cEffectObj {
   public:
     // Effect n between two hit boxes: centred on their overlap (on (0, 0) when they do
     // not meet), enlarged by scale when the record allows it, moved by a random offset
-    // of up to 4 dots per scale step each way.
+    // of up to 4 dots per scale step each way. The position is in the boxes' dots; the
+    // stage takes it to the screen.
     void Setup(int16_t n, const RectD& a, const RectD& b, int8_t scale);
     // Effect n at a point with a size of its own; enlarged when the width is not the
     // record's cell width. hold 0: the animation stands while the game is paused.

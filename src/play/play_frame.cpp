@@ -210,8 +210,8 @@ Step HeroStep(Frame& f) {
     cChara& hero = *run.Hero();
     hero.StartFlowsByTrigger(kTriggerFrame);
     if (hero.RunFrame(0)) return Miss(f, false);
-    if (run.endRequest == 1) return EndRun(f);
-    if (run.endRequest == 2) return Miss(f, false);
+    if (run.state.stageOver == 1) return EndRun(f);
+    if (run.state.stageOver == 2) return Miss(f, false);
     if (const Step s = Sweep(f); s != Step::kOn) return s;
     ApplyStandingEffect(run, hero);
     if (hero.m_nRiddenId) RideSolid(run, hero);
@@ -313,7 +313,6 @@ void Bookkeeping(cChara& c) {
 
 Step UpdateStep(Frame& f, uint32_t number) {
     StageRun& run = f.run;
-    run.tally.updateStep = number;
     // The objects see the step's number (a jump from a block starts in the last step).
     run.state.frame = number;
     ++run.tally.updateStepCount;

@@ -23,8 +23,8 @@ int32_t PlaySceneLink::StageTime() {
 
 void PlaySceneLink::HandResult(int result) {
     // A clear outranks a miss asked for in the same step.
-    if (result == 1 || (result == 2 && run_.endRequest != 1))
-        run_.endRequest = static_cast<uint32_t>(result);
+    uint32_t& request = run_.state.stageOver;
+    if (result == 1 || (result == 2 && request != 1)) request = static_cast<uint32_t>(result);
 }
 
 int PlaySceneLink::GiveHeroItem(const cItemDef& def) {

@@ -53,7 +53,13 @@ void StageRun::KeepRunStart() {
 }
 
 void StageRun::AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor) {
-    effects.emplace_back().Setup(effect, a, b, static_cast<int8_t>(sizeFactor));
+    cEffectObj& fx = effects.emplace_back();
+    fx.Setup(effect, a, b, static_cast<int8_t>(sizeFactor));
+    // The boxes are in stage dots and effects are drawn in screen dots: the point is taken
+    // to the screen at the view's position now, as the effect command takes its point, so
+    // the spark stands on the hit in any view.
+    fx.m_dX -= state.scrollX.m_dPos;
+    fx.m_dY -= state.scrollY.m_dPos;
 }
 
 void StageRun::DrawEffects(DDSURFACEDATA* dest, int paused) {

@@ -47,7 +47,6 @@ struct PlayTally {
     uint32_t playFrames = 0;     // frames of play counted
     int32_t playHundredths = 0;  // elapsed time, at most 599999 (99:59.99)
     uint32_t defeatSweep = 0;    // characters without hit points are swept every step
-    uint32_t updateStep = 0;     // the current update step of the frame, from 1
     uint32_t updateStepCount = 0;
     uint32_t hitsRunning = 0;
     uint32_t walking = 0;  // the play frame walks the stage characters: erasures wait
@@ -95,7 +94,8 @@ class StageRun final : public PlayContext {
     // them.
     void KeepRunStart();
 
-    // A hit effect between two boxes, appended to the effect list.
+    // A hit effect between two boxes in stage dots, appended to the effect list at its
+    // place on the screen.
     void AddEffectObject(int16_t effect, const RectD& a, const RectD& b, int32_t sizeFactor);
     // Draws every effect in list order and removes those that ended.
     void DrawEffects(DDSURFACEDATA* dest, int paused);
@@ -141,8 +141,6 @@ class StageRun final : public PlayContext {
     // Seconds left of the time limit (999 without one) and its no-limit flag.
     int32_t timeSeconds = 999;
     uint32_t noTimeLimit = 1;
-    // A command's result for the frame: 1 the run ends (cleared), 2 the hero misses.
-    uint32_t endRequest = 0;
     PlayTally tally;
     // The stage variables, by variable number; all 0 at every stage start.
     std::vector<int32_t> stageVars = std::vector<int32_t>(kVariableCount, 0);

@@ -203,8 +203,6 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
                  g_Stage.m_bScrollLimitRight);
     LayOutScroll(run.scrollY, g_Stage.m_bScrollAutoY, g_Stage.m_nScrollSpeedY, g_Stage.m_nScrollTop,
                  g_Stage.m_nScrollBottom, g_Stage.m_bScrollLimitTop, g_Stage.m_bScrollLimitBottom);
-    // Sword frames and other whole-frame times run at the stage's steps per frame.
-    run.state.timeScale = CharaFrameFactorR();
 
     // 11. and 12. The hero and the camera on it. A stage without a hero never gets here
     // (the loader refuses it); one that does plays without a hero rather than index -1.
@@ -225,7 +223,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     ResetStageDrawing(run, g_StageDraw);
     if (parts.resetScene) parts.resetScene();
     BuildStepMask(run.stepMask, CharaFrameFactorR(), g_Stage.m_nUpdateSpread);
-    run.endRequest = 0;
+    run.state.stageOver = 0;
     if (g_Stage.m_bTimeLimit) {
         run.timeSeconds = g_Stage.m_nTimeLimit;
         run.noTimeLimit = 0;

@@ -131,6 +131,7 @@ TEST(CharaLinks, RemoveScoresHandsOverAndVanishes) {
         {"negative score stops at 0", 30, -50, 0, false, 0, 0, 0},
         {"score stops at 999999", 999990, 50, 0, false, 0, 0, 999999},
         {"stage over", 0, 10, 1, false, 0, 1, 10},
+        {"a miss asked for is no stage over", 0, 10, 2, false, 0, 0, 10},
         {"held item ends the run", 0, 0, 0, true, 1, 1, 0},
         {"held item taken", 0, 0, 0, true, 0, 0, 0},
     };

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "data/database.h"
 #include "play/stage_run.h"
 #include "support/dd_blit_fixture.h"
+#include "support/stage_harness.h"
 
 namespace {
 
@@ -113,6 +115,26 @@ TEST_F(EffectObjTest, EffectsRunTheirFramesAndLeaveTheList) {
         counts.push_back(run.effects.size());
     }
     EXPECT_EQ(counts, (std::vector<size_t>{2, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 0}));
+}
+
+// A hit spark two screens into a stage is drawn on the hit: the meeting point of the two
+// bodies less the view's position, within the spark's random offset.
+TEST_F(EffectObjTest, AHitSparkFarIntoTheStageIsDrawnOnTheHit) {
+    cStage stage = wftest::MakeStage(60, 15, 45, 12);
+    wftest::PlaceChara(stage, 45, 12, 10, 5).m_nHitEffect = 1;  // 32 x 24, six draws long
+    wftest::StageHarness h(stage, wftest::RunKind::kStory);
+    h.Frame();
+    StageRun& run = h.Run();
+    ASSERT_EQ(run.effects.size(), size_t{1});
+    ASSERT_GT(run.state.scrollX.m_dPos, 640.0);
+    const RectD& a = h.Hero()->m_aBody[0].rect;
+    const RectD& b = run.objects.charas.front().m_aBody[0].rect;
+    const double left = std::max(a.left, b.left), right = std::min(a.right, b.right);
+    const double top = std::max(a.top, b.top), bottom = std::min(a.bottom, b.bottom);
+    const double x = left + (static_cast<int>(right - left + 1) >> 1) - 16 - run.state.scrollX.m_dPos;
+    const double y = top + (static_cast<int>(bottom - top + 1) >> 1) - 12 - run.state.scrollY.m_dPos;
+    EXPECT_NEAR(run.effects.front().m_dX, x, 4.0);
+    EXPECT_NEAR(run.effects.front().m_dY, y, 4.0);
 }
 
 class EffectDrawTest : public wftest::DrawTest {

@@ -125,11 +125,38 @@ TEST(PlaySceneLink, ResultsClockAndVariables) {
     EXPECT_EQ(scene.StageVars().size(), kVariableCount);
     scene.HandResult(1);
     scene.HandResult(2);  // a clear is not undone by a later miss
-    EXPECT_EQ(h.Run().endRequest, 1u);
+    EXPECT_EQ(h.Run().state.stageOver, 1u);
     EXPECT_EQ(h.Frame(), PlayFrameEnd::kRunEnded);
     EXPECT_EQ(Count(h.Sounds(), 14), 1);
     EXPECT_EQ(h.drawn, 0);
     EXPECT_FALSE(h.Hero()->m_bRemoved);
+}
+
+// A clear a character's flow asks for decides the step it is asked in: a fatal hit on the
+// hero later in that step ends the run as cleared, and the hero is not taken off.
+TEST(PlayFrame, AClearAskedForInAStepOutranksTheHerosFatalHit) {
+    struct Case {
+        const char* name;
+        bool clear;
+        PlayFrameEnd end;
+        uint32_t heroRemoved;
+        int runEnds;  // sound 14
+    };
+    const Case cases[] = {
+        {"clear, then the fatal hit", true, PlayFrameEnd::kRunEnded, 0, 1},
+        {"the fatal hit alone", false, PlayFrameEnd::kPlaying, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = MakeStage(20, 15, 5, 12);
+        // Where the hero stands, and strong enough to take all its hit points at a touch.
+        cCharaDef& enemy = wftest::PlaceChara(stage, 5, 12, 10, 100);
+        if (c.clear) enemy.m_vFlows = {wftest::Always({wftest::Command(kCmdStageClear, 1)})};
+        StageHarness h(stage, RunKind::kStory);
+        EXPECT_EQ(h.Frame(), c.end);
+        EXPECT_EQ(h.Hero()->m_bRemoved, c.heroRemoved);
+        EXPECT_EQ(Count(h.Sounds(), 14), c.runEnds);
+    }
 }
 
 TEST(PlayFrame, TimeLimitRemovesTheHeroOnceWithoutDrawing) {

@@ -100,7 +100,7 @@ TEST_F(StageSetupTest, BuildsTheMapHeroCameraCharactersAndItems) {
     EXPECT_EQ(run.CharaGroup(1).size(), size_t{5});  // the map value of every one
     EXPECT_EQ(run.stageCharas.size(), size_t{4});
 
-    EXPECT_EQ(std::make_tuple(run.timeSeconds, run.noTimeLimit, run.stepMask, run.state.timeScale),
+    EXPECT_EQ(std::make_tuple(run.timeSeconds, run.noTimeLimit, run.stepMask, g_Stage.m_nFrameFactor),
               std::make_tuple(120, 0u, std::vector<uint8_t>{1, 1, 0}, 3));
 }
 

@@ -150,7 +150,7 @@ std::vector<std::string> StageHarness::TraceLines() const {
 uint64_t StageHarness::Hash() {
     Hasher h;
     StageRun& run = g_StageRun;
-    h.Add(run.frameCounter), h.Add(run.timeSeconds), h.Add(run.endRequest);
+    h.Add(run.frameCounter), h.Add(run.timeSeconds), h.Add(run.state.stageOver);
     h.Add(run.tally.playFrames), h.Add(run.tally.updateStepCount);
     h.Add(run.scrollX.m_dPos), h.Add(run.scrollY.m_dPos);
     h.Add(g_PlaySession.m_nScore), h.Add(g_PlaySession.m_nLives);
