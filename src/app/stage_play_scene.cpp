@@ -481,6 +481,10 @@ void cStagePlay::Init() {
         if (g_SceneMgr.m_nGameMode == kModeFree) g_freePlayPath = g_Stage.m_sPath;
         ResetRunForStage();
         UseLife();
+    } else {
+        // The next stage of a clear keeps the run, but is ranked against its own tables
+        // and registers into its own file, never into the last stage's.
+        LoadStageRanking();
     }
     services_.setStage(fromStagePlay ? 1 : 0, 1);
     g_CursorStack.ResetToOneEntry();
@@ -511,9 +515,14 @@ void cStagePlay::ResetRunForStage() {
         g_ReplayInputPrev.Reset();
     }
     if (TestPlay()) run.CourseStage() = 1;
-    if (RankingsOn())
-        LoadRanking(g_RankFile, g_SceneMgr.m_nGameMode, run.m_strStageFile, run.CourseFlag(),
-                    run.CourseNumber(), run.CourseStage());
+    LoadStageRanking();
+}
+
+void cStagePlay::LoadStageRanking() {
+    if (!RankingsOn()) return;
+    cSaveData& run = g_PlaySession;
+    LoadRanking(g_RankFile, g_SceneMgr.m_nGameMode, run.m_strStageFile, run.CourseFlag(),
+                run.CourseNumber(), run.CourseStage());
 }
 
 int cStagePlay::UseLife() {
@@ -604,6 +613,9 @@ void cStagePlay::PlayState() {
             m_nState = kPause;
             break;
         case PlayStep::kRunEnded:
+            // A new result, registered at most once: the last stage's or attempt's
+            // registration does not stand for it.
+            m_bRegistered = 0;
             m_bNewRecord = g_StageRun.tally.newRecord;
             m_vResults.assign(std::begin(g_StageRun.tally.results),
                               std::end(g_StageRun.tally.results));

@@ -117,6 +117,8 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     // Stage entry: lives, score and counters of the run, the scene's counters, the replay
     // records unless one is played back, and the stage's rankings.
     void ResetRunForStage();
+    // The ranking file of the stage the run plays (when the mode keeps rankings).
+    void LoadStageRanking();
     // One life of the run: 1 while the run may go on.
     static int UseLife();
     // Registers the run's results in the rankings (once), then shows them.

@@ -128,6 +128,69 @@ TEST(PlaythroughModes, ChallengeFromTheTitleClearedAndItsRankingEntered) {
     EXPECT_GT(g_PlaySession.m_nScore + g_PlaySession.m_nTotal2, 0);
 }
 
+// The first challenge made a course of two stages in the test's own game folder: its stage
+// file copied as stage 2, where the goal's clear ("next stage") leads.
+constexpr const char* kSecondChallengeStage = "data\\stg4\\c01-2.stg4";
+void AddSecondChallengeStage(const PlayerRun& run) {
+    std::filesystem::copy_file(run.GameFile(sample::kChallengeFiles[0]),
+                               run.GameFile(std::string(kSecondChallengeStage) + "_000"));
+}
+
+// Each stage of a course is ranked against its own tables and registers into its own
+// ranking file, the second too, which the first stage's clear leads to without a fresh
+// stage entry.
+TEST(PlaythroughModes, AChallengeOfTwoStagesKeepsEachStagesRankingToItsOwnRows) {
+    PlayerRun run;
+    AddSecondChallengeStage(run);
+    const char* const names[] = {"AAA", "BBB"};
+    for (const char* name : names) {
+        run.UiEvents()->Type(name);
+        run.UiEvents()->Key(in::VK_RETURN);
+    }
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        for (const char* name : names) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(ClearFirstChallenge(d));
+            // An empty file takes every ranked result in its first row.
+            for (const int32_t row : g_pStagePlay->m_vResults) EXPECT_LE(row, 0);
+            ASSERT_TRUE(d.Press(in::VK_F3));
+            ASSERT_TRUE(
+                d.Until([] { return g_pStagePlay->m_bRegistered != 0; }, 60, "the run registered"));
+            if (name == names[1]) break;
+            // The ranking display and the results left, the course's second stage plays.
+            const auto second = [] {
+                return g_PlaySession.m_strStageFile == kSecondChallengeStage;
+            };
+            for (int i = 0; i < 150 && !second(); ++i) ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(second()) << d.Where();
+        }
+        ASSERT_TRUE(DecideUntilLeft(d, kSceneStagePlay));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+    }),
+              0);
+    EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
+    const char* const files[] = {kChallengeStage, kSecondChallengeStage};
+    for (int stage = 0; stage < 2; ++stage) {
+        SCOPED_TRACE(files[stage]);
+        cRankFile ranks;
+        ASSERT_EQ(LoadRanking(ranks, kModeChallenge, files[stage], 0, 0, 0), 1);
+        int ranked = 0;
+        for (const cRankTable& t : ranks.m_vTables) {
+            ASSERT_EQ(t.m_vRows.size(), 20u);
+            if (!t.m_vRows[0].m_bUsed) continue;
+            ++ranked;
+            EXPECT_EQ(t.m_vRows[0].m_sName, names[stage]);
+            EXPECT_FALSE(t.m_vRows[1].m_bUsed) << t.m_vRows[1].m_sName;
+        }
+        EXPECT_GE(ranked, 2);
+    }
+}
+
 // ---- Free play -------------------------------------------------------------------------
 
 TEST(PlaythroughModes, FreePlayOfAStageFileFromTheCommandLineAndFromTheTitle) {
