@@ -279,6 +279,7 @@ StagePlayServices MakeDefaults() {
         facts.challengeCount = static_cast<uint32_t>(screen_settings::ChallengeCount(g_SystemData));
         // A test play started by the editor plays its one stage again.
         facts.repeatStage = g_bFromEditor;
+        facts.carryOver = g_StageRun.rules.carryHero != 0;
         RunEndActions actions;
         actions.loadStage = [](const std::string& file) {
             return LoadStageFile(file.c_str(), 1, &g_PlayStage) != 0;

@@ -16,8 +16,13 @@
 #include "app/scene.h"
 #include "app/stage_play_scene.h"
 #include "app/title_scene.h"
+#include "data/data_path.h"
+#include "data/database.h"
 #include "data/global_data.h"
+#include "data/palette.h"
 #include "data/save_data.h"
+#include "data/stage_file.h"
+#include "data/system_data.h"
 #include "platform/input/virtual_keys.h"
 #include "objects/stage_chara.h"
 #include "play/ranking.h"
@@ -129,19 +134,36 @@ TEST(PlaythroughModes, ChallengeFromTheTitleClearedAndItsRankingEntered) {
 }
 
 // The first challenge made a course of two stages in the test's own game folder: its stage
-// file copied as stage 2, where the goal's clear ("next stage") leads.
+// file, written again as stage 1 and as stage 2 (where the goal's clear, "next stage",
+// leads) with a time limit of 300 seconds and the hero carried over, and the project
+// carrying the time limit (group 22). The goal's clear carries no state of its own.
 constexpr const char* kSecondChallengeStage = "data\\stg4\\c01-2.stg4";
-void AddSecondChallengeStage(const PlayerRun& run) {
-    std::filesystem::copy_file(run.GameFile(sample::kChallengeFiles[0]),
-                               run.GameFile(std::string(kSecondChallengeStage) + "_000"));
+constexpr int32_t kChallengeTimeLimit = 300;
+void MakeTwoStageCarryingChallenge() {
+    ASSERT_TRUE(g_Database.Load());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    cStage stage;
+    ASSERT_EQ(stage.LoadFile(sample::kChallengeFiles[0]), 1);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = kChallengeTimeLimit;
+    stage.m_bCarryHero = 1;
+    ASSERT_EQ(stage.SaveFile(sample::kChallengeFiles[0]), 1);
+    ASSERT_EQ(stage.SaveFile((std::string(kSecondChallengeStage) + "_000").c_str()), 1);
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vSwitchA.resize(std::max<size_t>(system.m_vSwitchA.size(), kCarryFlagCount));
+    system.m_vSwitchA[kCarryTimeLimit] = 1;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
 }
 
 // Each stage of a course is ranked against its own tables and registers into its own
 // ranking file, the second too, which the first stage's clear leads to without a fresh
-// stage entry.
-TEST(PlaythroughModes, AChallengeOfTwoStagesKeepsEachStagesRankingToItsOwnRows) {
+// stage entry. The stage's carry-over switch stores the hero for the next stage, which
+// starts with the time the first left.
+TEST(PlaythroughModes, AChallengeOfTwoStagesRanksEachOnItsOwnAndCarriesTheHero) {
     PlayerRun run;
-    AddSecondChallengeStage(run);
+    ASSERT_NO_FATAL_FAILURE(MakeTwoStageCarryingChallenge());
     const char* const names[] = {"AAA", "BBB"};
     for (const char* name : names) {
         run.UiEvents()->Type(name);
@@ -161,6 +183,8 @@ TEST(PlaythroughModes, AChallengeOfTwoStagesKeepsEachStagesRankingToItsOwnRows) 
             ASSERT_TRUE(
                 d.Until([] { return g_pStagePlay->m_bRegistered != 0; }, 60, "the run registered"));
             if (name == names[1]) break;
+            const int32_t timeLeft = g_StageRun.timeSeconds;
+            EXPECT_LT(timeLeft, kChallengeTimeLimit);
             // The ranking display and the results left, the course's second stage plays.
             const auto second = [] {
                 return g_PlaySession.m_strStageFile == kSecondChallengeStage;
@@ -168,6 +192,7 @@ TEST(PlaythroughModes, AChallengeOfTwoStagesKeepsEachStagesRankingToItsOwnRows) 
             for (int i = 0; i < 150 && !second(); ++i) ASSERT_TRUE(d.Press(kDecideKey));
             ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
             ASSERT_TRUE(second()) << d.Where();
+            EXPECT_EQ(g_StageRun.timeSeconds, timeLeft);
         }
         ASSERT_TRUE(DecideUntilLeft(d, kSceneStagePlay));
         ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
