@@ -537,7 +537,12 @@ int cStagePlay::UseLife() {
 
 void cStagePlay::FadeIn() {
     services_.drawStage(0, 1, 0, 1);
-    if (services_.fadeIn()) m_nState = kBanner;
+    if (!services_.fadeIn()) return;
+    // A stage its set-up cleared shows its results, not its banner and play.
+    if (EndedInSetUp())
+        EnterResults();
+    else
+        m_nState = kBanner;
 }
 
 void cStagePlay::FadeOut() {
@@ -614,24 +619,39 @@ void cStagePlay::PlayState() {
             m_nState = kPause;
             break;
         case PlayStep::kRunEnded:
-            // A new result, registered at most once: the last stage's or attempt's
-            // registration does not stand for it.
-            m_bRegistered = 0;
-            m_bNewRecord = g_StageRun.tally.newRecord;
-            m_vResults.assign(std::begin(g_StageRun.tally.results),
-                              std::end(g_StageRun.tally.results));
-            m_nSubState = 0;
-            m_nState = kResult;
+            EnterResults();
             break;
         case PlayStep::kReplayRestart:
             g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-            services_.setStage(1, 1);
-            m_nState = kBanner;
+            Restart(1, 1);
             break;
         case PlayStep::kPlaying:
         case PlayStep::kClosed:
             break;
     }
+}
+
+bool cStagePlay::EndedInSetUp() const {
+    // The run end's mark stands from the set-up until the first frame of play.
+    return g_StageRun.tally.runEnded != 0;
+}
+
+void cStagePlay::EnterResults() {
+    // A new result, registered at most once: the last stage's or attempt's registration
+    // does not stand for it.
+    m_bRegistered = 0;
+    m_bNewRecord = g_StageRun.tally.newRecord;
+    m_vResults.assign(std::begin(g_StageRun.tally.results), std::end(g_StageRun.tally.results));
+    m_nSubState = 0;
+    m_nState = kResult;
+}
+
+void cStagePlay::Restart(uint32_t reload, uint32_t restartMusic) {
+    services_.setStage(reload, restartMusic);
+    if (EndedInSetUp())
+        EnterResults();
+    else
+        m_nState = kBanner;
 }
 
 std::vector<cCmd> cStagePlay::PauseItems() const {
@@ -690,9 +710,8 @@ void cStagePlay::PauseMenu() {
             case kPauseRetry:
                 SetReleaseWait();
                 g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-                services_.setStage(1, 0);
                 m_nSubState = 0;
-                m_nState = kBanner;
+                Restart(1, 0);
                 return;
             case kPauseMap:
                 SetReleaseWait();
@@ -781,8 +800,7 @@ void cStagePlay::RetryMenu() {
     if (keys.m_wButton & kButtonDecide) {
         Sound(1);
         if (m_nCursor == 0) {
-            services_.setStage(1, 0);
-            m_nState = kBanner;
+            Restart(1, 0);
         } else {
             g_PlaySession.ReturnedToMap() = 1;
             LeaveTo(kSceneWorldMap);
@@ -856,8 +874,7 @@ void cStagePlay::RequestStageBgm(int32_t bgm, int32_t arg) {
 void cStagePlay::OnHeroMissEnded() {
     if (Playback()) {
         g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-        services_.setStage(1, 1);
-        m_nState = kBanner;
+        Restart(1, 1);
         return;
     }
     if (!UseLife()) {
@@ -871,8 +888,7 @@ void cStagePlay::OnHeroMissEnded() {
         m_nState = kRetryMenu;
         return;
     }
-    services_.setStage(1, 0);
-    m_nState = kBanner;
+    Restart(1, 0);
 }
 
 bool cStagePlay::RankResults() {

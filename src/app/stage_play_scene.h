@@ -196,6 +196,14 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     void LeaveTo(int scene);
 
     void SetReleaseWait();
+    // Whether the stage's set-up ended the run (a "before stage start" flow cleared it):
+    // read after a set-up, before play.
+    bool EndedInSetUp() const;
+    // The result screen of the run end that just happened.
+    void EnterResults();
+    // The stage set up again within the scene (a retry, a miss, a replay's restart), then
+    // its banner, or its results when the set-up ended the run.
+    void Restart(uint32_t reload, uint32_t restartMusic);
 
     StagePlayServices services_;
     PlaySceneInstall install_;

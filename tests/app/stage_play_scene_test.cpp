@@ -565,6 +565,71 @@ TEST_F(StagePlaySceneTest, TheStagesResultSwitchesGateItsRankingsInEveryMode) {
     }
 }
 
+// An enemy holds the goal, an item that clears the stage, and empties its own hit points
+// before the stage starts: it hands the goal to the hero and the stage is cleared in its
+// set-up, with the enemy's 70 points.
+cStage ClearedBeforeStartStage() {
+    cStage stage = FloorStage();
+    cItemDef& goal = wftest::PlaceItem(stage, 0, 0, 0);
+    cFlowCmd& clear = goal.m_vCmds.emplace_back();
+    clear.m_nCategory = kCmdCategoryItem;
+    clear.m_nType = 2;  // the item list's stage clear
+    cCharaDef& enemy = wftest::PlaceChara(stage, 9, 12, 4);
+    enemy.m_nScore = 70;
+    enemy.m_nPlacementValue = static_cast<uint32_t>(stage.m_vItems.size() - 1);
+    enemy.m_vFlows = {wftest::CodeFlow(21, "my.hp = 0")};
+    return stage;
+}
+
+// A result holds its own attempt: the tally of a clear counts once, and a retry from the
+// pause menu of the result screen starts the score and the four totals again from the
+// stage start, so the next result is that attempt's alone. A stage cleared in its set-up
+// shows its result screen after the fade-in (and after the retry) without being played.
+TEST_F(StagePlaySceneTest, EachResultHoldsItsOwnAttemptAlsoAfterARetryFromTheResults) {
+    const struct {
+        const char* what;
+        cStage stage;
+        int32_t score;
+        bool played;
+    } cases[] = {
+        {"cleared in play", ScoringClearStage(), 4321, true},
+        {"cleared before it starts", ClearedBeforeStartStage(), 70, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStage stage = c.stage;
+        stage.m_bTimeLimit = 1;
+        stage.m_nTimeLimit = 100;
+        Load(stage);
+        g_SceneMgr.m_nGameMode = kModeFree;  // retry is always offered
+        scene.reset();
+        scene = std::make_unique<cStagePlay>();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            SCOPED_TRACE(attempt == 0 ? "first attempt" : "retried");
+            bool played = false;
+            for (int i = 0; i < 100 && scene->m_nState != cStagePlay::kResult; ++i) {
+                played = played || scene->m_nState == cStagePlay::kPlay;
+                Frame();
+            }
+            ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+            EXPECT_EQ(played, c.played);
+            const cChara* hero = g_StageRun.Hero();
+            ASSERT_TRUE(hero);
+            EXPECT_EQ(g_PlaySession.m_nScore, c.score);
+            EXPECT_EQ(g_PlaySession.m_nTotal1, g_StageRun.timeSeconds);
+            EXPECT_EQ(g_PlaySession.m_nTotal2, g_StageRun.tally.playHundredths);
+            EXPECT_EQ(g_PlaySession.m_nTotal3, hero->m_nHP);
+            EXPECT_GT(g_PlaySession.m_nTotal3, 0);
+            script.keys = {vk::VK_SPACE};
+            Frame();
+            script.keys.clear();
+            ASSERT_EQ(scene->m_nState, cStagePlay::kPause);
+            Frame();
+            ChoosePauseItem(1);
+        }
+    }
+}
+
 // Each extra life of the tally shows the life icon over the hero through the notice's
 // wait, where the stage is drawn paused: it rises there and is gone with the next frame.
 TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
