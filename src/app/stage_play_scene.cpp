@@ -881,7 +881,8 @@ void cStagePlay::OnHeroMissEnded() {
         m_nState = kGameOver;
         return;
     }
-    if (g_PlaySession.m_bCarryOver) g_PlaySession.DropCarryOnMiss();
+    // The stage's carry-over switch, by which it applies what is carried, decides.
+    if (g_StageRun.rules.carryHero) g_PlaySession.DropCarryOnMiss();
     g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
     if (g_SceneMgr.m_nGameMode == kModeStory && m_Switches.askAfterMiss && !TestPlay()) {
         m_nSubState = 0;

@@ -630,6 +630,34 @@ TEST_F(StagePlaySceneTest, EachResultHoldsItsOwnAttemptAlsoAfterARetryFromTheRes
     }
 }
 
+// A clear of a stage that carries the hero over stores its hit points; a miss drops them
+// (the project marks them to be dropped) only on a stage that carries the hero over too,
+// the switch by which a stage applies what is carried. A stage between keeps them.
+TEST_F(StagePlaySceneTest, AMissDropsWhatIsCarriedOnlyWhereTheStageCarriesTheHero) {
+    g_SystemData.m_vSwitchA.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchB.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchA[kCarryHP] = g_SystemData.m_vSwitchB[kCarryHP] = 1;
+    for (const int32_t carryHero : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "the missed stage's switch " << carryHero);
+        cStage cleared = ScoringClearStage();
+        cleared.m_bCarryHero = 1;
+        Start(kModeFree, {}, cleared);
+        for (int i = 0; i < 10 && scene->m_nState == cStagePlay::kPlay; ++i) Frame();
+        ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+        Frame();
+        Frame(1);  // the results left: the run end stores the hero
+        ASSERT_EQ(scene->m_nState, cStagePlay::kFadeOut);
+        ASSERT_GE(g_PlaySession.m_vCarryFlags.size(), kCarryFlagCount);
+        ASSERT_EQ(g_PlaySession.m_vCarryFlags[kCarryHP], 1u);
+        cStage missed = FallStage();
+        missed.m_bCarryHero = carryHero;
+        Start(kModeFree, {}, missed);
+        PlayToTheMiss();
+        ASSERT_EQ(script.setStages.back(), (std::pair<uint32_t, uint32_t>{1, 0}));
+        EXPECT_EQ(g_PlaySession.m_vCarryFlags[kCarryHP], carryHero ? 0u : 1u);
+    }
+}
+
 // Each extra life of the tally shows the life icon over the hero through the notice's
 // wait, where the stage is drawn paused: it rises there and is gone with the next frame.
 TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
