@@ -102,7 +102,9 @@ std::string NumberedStageFile(const std::string& runStage, uint32_t n) {
 
 int ChooseSceneAfterRun(cSaveData& run, const StageClearChoice& clear, const RunEndFacts& facts,
                         const RunEndActions& actions) {
-    if (clear.carried && actions.storeCarry) actions.storeCarry();
+    // The stage's switch decides, not whether the clear command carried a state: the next
+    // stage applies what is stored by that same switch.
+    if (facts.carryOver && actions.storeCarry) actions.storeCarry();
     const uint32_t stage = run.m_nStage;
     switch (facts.titleItem) {
         case kTitleNewGame:

@@ -17,13 +17,16 @@ struct RunEndFacts {
     uint32_t challengeCount = 0;  // challenges in the project
     // The replay state's flag: a free-play run that only repeats its stage.
     bool repeatStage = false;
+    // The cleared stage's carry-over switch, by which the next stage's set-up applies what
+    // is carried: the heroes are stored for it.
+    bool carryOver = false;
 };
 
 // What the choice does outside the run state.
 struct RunEndActions {
     // Loads a stage file into the play stage; false when it cannot be loaded.
     std::function<bool(const std::string& file)> loadStage;
-    // Stores every hero for the next stage (the clear command asked to carry them).
+    // Stores every hero for the next stage.
     std::function<void()> storeCarry;
     // Forgets both replay records (a new stage records anew).
     std::function<void()> clearReplays;

@@ -280,6 +280,7 @@ StagePlayServices MakeDefaults() {
         facts.challengeCount = static_cast<uint32_t>(screen_settings::ChallengeCount(g_SystemData));
         // A test play started by the editor plays its one stage again.
         facts.repeatStage = g_bFromEditor;
+        facts.carryOver = g_StageRun.rules.carryHero != 0;
         RunEndActions actions;
         actions.loadStage = [](const std::string& file) {
             return LoadStageFile(file.c_str(), 1, &g_PlayStage) != 0;
@@ -482,6 +483,10 @@ void cStagePlay::Init() {
         if (g_SceneMgr.m_nGameMode == kModeFree) g_freePlayPath = g_Stage.m_sPath;
         ResetRunForStage();
         UseLife();
+    } else {
+        // The next stage of a clear keeps the run, but is ranked against its own tables
+        // and registers into its own file, never into the last stage's.
+        LoadStageRanking();
     }
     services_.setStage(fromStagePlay ? 1 : 0, 1);
     g_CursorStack.ResetToOneEntry();
@@ -512,9 +517,14 @@ void cStagePlay::ResetRunForStage() {
         g_ReplayInputPrev.Reset();
     }
     if (TestPlay()) run.CourseStage() = 1;
-    if (RankingsOn())
-        LoadRanking(g_RankFile, g_SceneMgr.m_nGameMode, run.m_strStageFile, run.CourseFlag(),
-                    run.CourseNumber(), run.CourseStage());
+    LoadStageRanking();
+}
+
+void cStagePlay::LoadStageRanking() {
+    if (!RankingsOn()) return;
+    cSaveData& run = g_PlaySession;
+    LoadRanking(g_RankFile, g_SceneMgr.m_nGameMode, run.m_strStageFile, run.CourseFlag(),
+                run.CourseNumber(), run.CourseStage());
 }
 
 int cStagePlay::UseLife() {
@@ -528,7 +538,12 @@ int cStagePlay::UseLife() {
 
 void cStagePlay::FadeIn() {
     services_.drawStage(0, 1, 0, 1);
-    if (services_.fadeIn()) m_nState = kBanner;
+    if (!services_.fadeIn()) return;
+    // A stage its set-up cleared shows its results, not its banner and play.
+    if (EndedInSetUp())
+        EnterResults();
+    else
+        m_nState = kBanner;
 }
 
 void cStagePlay::FadeOut() {
@@ -606,21 +621,39 @@ void cStagePlay::PlayState() {
             m_nState = kPause;
             break;
         case PlayStep::kRunEnded:
-            m_bNewRecord = g_StageRun.tally.newRecord;
-            m_vResults.assign(std::begin(g_StageRun.tally.results),
-                              std::end(g_StageRun.tally.results));
-            m_nSubState = 0;
-            m_nState = kResult;
+            EnterResults();
             break;
         case PlayStep::kReplayRestart:
             g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-            services_.setStage(1, 1);
-            m_nState = kBanner;
+            Restart(1, 1);
             break;
         case PlayStep::kPlaying:
         case PlayStep::kClosed:
             break;
     }
+}
+
+bool cStagePlay::EndedInSetUp() const {
+    // The run end's mark stands from the set-up until the first frame of play.
+    return g_StageRun.tally.runEnded != 0;
+}
+
+void cStagePlay::EnterResults() {
+    // A new result, registered at most once: the last stage's or attempt's registration
+    // does not stand for it.
+    m_bRegistered = 0;
+    m_bNewRecord = g_StageRun.tally.newRecord;
+    m_vResults.assign(std::begin(g_StageRun.tally.results), std::end(g_StageRun.tally.results));
+    m_nSubState = 0;
+    m_nState = kResult;
+}
+
+void cStagePlay::Restart(uint32_t reload, uint32_t restartMusic) {
+    services_.setStage(reload, restartMusic);
+    if (EndedInSetUp())
+        EnterResults();
+    else
+        m_nState = kBanner;
 }
 
 std::vector<cCmd> cStagePlay::PauseItems() const {
@@ -679,9 +712,8 @@ void cStagePlay::PauseMenu() {
             case kPauseRetry:
                 SetReleaseWait();
                 g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-                services_.setStage(1, 0);
                 m_nSubState = 0;
-                m_nState = kBanner;
+                Restart(1, 0);
                 return;
             case kPauseMap:
                 SetReleaseWait();
@@ -770,8 +802,7 @@ void cStagePlay::RetryMenu() {
     if (keys.m_wButton & kButtonDecide) {
         Sound(1);
         if (m_nCursor == 0) {
-            services_.setStage(1, 0);
-            m_nState = kBanner;
+            Restart(1, 0);
         } else {
             g_PlaySession.ReturnedToMap() = 1;
             LeaveTo(kSceneWorldMap);
@@ -845,23 +876,22 @@ void cStagePlay::RequestStageBgm(int32_t bgm, int32_t arg) {
 void cStagePlay::OnHeroMissEnded() {
     if (Playback()) {
         g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
-        services_.setStage(1, 1);
-        m_nState = kBanner;
+        Restart(1, 1);
         return;
     }
     if (!UseLife()) {
         m_nState = kGameOver;
         return;
     }
-    if (g_PlaySession.m_bCarryOver) g_PlaySession.DropCarryOnMiss();
+    // The stage's carry-over switch, by which it applies what is carried, decides.
+    if (g_StageRun.rules.carryHero) g_PlaySession.DropCarryOnMiss();
     g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
     if (g_SceneMgr.m_nGameMode == kModeStory && m_Switches.askAfterMiss && !TestPlay()) {
         m_nSubState = 0;
         m_nState = kRetryMenu;
         return;
     }
-    services_.setStage(1, 0);
-    m_nState = kBanner;
+    Restart(1, 0);
 }
 
 bool cStagePlay::RankResults() {

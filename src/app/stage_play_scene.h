@@ -117,6 +117,8 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     // Stage entry: lives, score and counters of the run, the scene's counters, the replay
     // records unless one is played back, and the stage's rankings.
     void ResetRunForStage();
+    // The ranking file of the stage the run plays (when the mode keeps rankings).
+    void LoadStageRanking();
     // One life of the run: 1 while the run may go on.
     static int UseLife();
     // Registers the run's results in the rankings (once), then shows them.
@@ -194,6 +196,14 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     void LeaveTo(int scene);
 
     void SetReleaseWait();
+    // Whether the stage's set-up ended the run (a "before stage start" flow cleared it):
+    // read after a set-up, before play.
+    bool EndedInSetUp() const;
+    // The result screen of the run end that just happened.
+    void EnterResults();
+    // The stage set up again within the scene (a retry, a miss, a replay's restart), then
+    // its banner, or its results when the set-up ended the run.
+    void Restart(uint32_t reload, uint32_t restartMusic);
 
     StagePlayServices services_;
     PlaySceneInstall install_;

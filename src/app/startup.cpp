@@ -56,7 +56,7 @@
 #include "platform/video/present.h"
 #include "platform/window/window_host.h"
 
-bool g_bFromEditor = false;
+std::atomic<bool>& g_bFromEditor = g_bStartedByEditor;
 std::atomic<uint8_t> g_bStarted{0};
 std::atomic<bool> g_bActive{false};
 std::atomic<bool> g_bClosing{false};
@@ -613,8 +613,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     // ends as cancelled, the running game closes in order.
     platform::instance::InstallCloseRequestSignals();
 
-    g_bFromEditor = showCommand == 5;
-    g_bStartedByEditor.store(g_bFromEditor);
+    g_bFromEditor.store(showCommand == 5);
     ResetRun();
     InstallRunStarters();
     InstallStagePlayScene();

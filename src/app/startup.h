@@ -24,7 +24,9 @@ class EventSource;
 
 // ---- Process-wide state ------------------------------------------------------------
 
-extern bool g_bFromEditor;               // started with show command 5
+// Started with show command 5, by the editor for test play: the flag of core's start
+// flags under the name the app layer reads it by, one value for every layer.
+extern std::atomic<bool>& g_bFromEditor;
 extern std::atomic<uint8_t> g_bStarted;  // InitGame has succeeded
 extern std::atomic<bool> g_bActive;      // the application is active
 extern std::atomic<bool> g_bClosing;     // the close sequence has begun

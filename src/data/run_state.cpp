@@ -61,6 +61,16 @@ bool FlagSet(const std::vector<uint32_t>& flags, size_t k) {
     return k < flags.size() && flags[k] != 0;
 }
 
+// The results of the attempt go back to the stage start together: the score and the four
+// totals the run end adds to.
+void RestoreScoreAndTotals(cSaveData& run) {
+    run.m_nScore = run.m_nSavedScore;
+    run.m_nTotal1 = run.m_anSavedTotals[0];
+    run.m_nTotal2 = run.m_anSavedTotals[1];
+    run.m_nTotal3 = run.m_anSavedTotals[2];
+    run.m_nTotal4 = run.m_anSavedTotals[3];
+}
+
 constexpr int kRankingPages = cModeRanking::kGenreCount;
 
 bool PageRanked(int gameMode, int page) {
@@ -94,6 +104,10 @@ void cSaveData::RecordStageStart() {
     m_vSavedVariables = m_vVariables;
     m_nSavedLives = m_nLives;
     m_nSavedScore = m_nScore;
+    m_anSavedTotals[0] = m_nTotal1;
+    m_anSavedTotals[1] = m_nTotal2;
+    m_anSavedTotals[2] = m_nTotal3;
+    m_anSavedTotals[3] = m_nTotal4;
 }
 
 void cSaveData::RestoreSnapshot(int full, int gameMode, uint32_t restoreVariables) {
@@ -102,11 +116,11 @@ void cSaveData::RestoreSnapshot(int full, int gameMode, uint32_t restoreVariable
     const bool snapshot = !m_vSavedVariables.empty();
     if (full) {
         if (snapshot) m_vVariables = m_vSavedVariables;
-        m_nScore = m_nSavedScore;
+        RestoreScoreAndTotals(*this);
         m_nLives = m_nSavedLives;
         return;
     }
-    m_nScore = m_nSavedScore;
+    RestoreScoreAndTotals(*this);
     if (snapshot && (restoreVariables != 0 || gameMode == 3)) m_vVariables = m_vSavedVariables;
 }
 

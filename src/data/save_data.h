@@ -183,10 +183,12 @@ class cSaveData : public cSaveRecord {
     std::vector<uint32_t> m_vListB;
     std::vector<uint32_t> m_vVariables;  // list C, indexed by variable number
 
-    // Not stored: stage play's copy of the variables, lives and score at a stage start.
+    // Not stored: stage play's copy of the variables, lives, score and the four totals at
+    // a stage start.
     std::vector<uint32_t> m_vSavedVariables;  // list D
     int32_t m_nSavedLives = 0;
     int32_t m_nSavedScore = 0;
+    int32_t m_anSavedTotals[4] = {};
 
     // What stage play calls the registered values it reads and writes. The one place
     // that says which stored value holds which meaning; the stored bytes stay as they are.
@@ -214,12 +216,14 @@ class cSaveData : public cSaveRecord {
     // as "c01.stg4"), so every stage of a course shares its ranking and replay names.
     void SetStage(const std::string& name, uint32_t courseFlag, uint32_t courseNumber,
                   uint32_t stageNumber);
-    // The stage-start snapshot: variables, lives and score.
+    // The stage-start snapshot: variables, lives, score and the totals.
     void RecordStageStart();
     // Back to the snapshot. full (a retry, a replay restart): variables, score and lives.
     // Otherwise (a miss, back to the map) lives are kept, as the miss has just used one;
     // the score comes back, and the variables too when the game mode's restore switch is
-    // on or the run is a replay (mode 3).
+    // on or the run is a replay (mode 3). The totals come back with the score in both: a
+    // stage cleared and then retried from its result screen counts the retried attempt
+    // alone, as its score does.
     void RestoreSnapshot(int full, int gameMode, uint32_t restoreVariables);
     // The score and the four totals 0.
     void ClearStageCounters();

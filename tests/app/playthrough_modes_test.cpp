@@ -27,8 +27,9 @@
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
-#include "data/stage_file.h"
 #include "data/save_data.h"
+#include "data/stage_file.h"
+#include "data/system_data.h"
 #include "media/sound/bgm_manager.h"
 #include "objects/stage_chara.h"
 #include "platform/input/virtual_keys.h"
@@ -138,6 +139,89 @@ TEST(PlaythroughModes, ChallengeFromTheTitleClearedAndItsRankingEntered) {
         if (!t.m_vRows.empty() && t.m_vRows[0].m_bUsed && t.m_vRows[0].m_sName == "ABC") ++named;
     EXPECT_GE(named, 2);
     EXPECT_GT(g_PlaySession.m_nScore + g_PlaySession.m_nTotal2, 0);
+}
+
+// The first challenge made a course of two stages in the test's own game folder: its stage
+// file, written again as stage 1 and as stage 2 (where the goal's clear, "next stage",
+// leads) with a time limit of 300 seconds and the hero carried over, and the project
+// carrying the time limit (group 22). The goal's clear carries no state of its own.
+constexpr const char* kSecondChallengeStage = "data\\stg4\\c01-2.stg4";
+constexpr int32_t kChallengeTimeLimit = 300;
+void MakeTwoStageCarryingChallenge() {
+    ASSERT_TRUE(g_Database.Load());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    cStage stage;
+    ASSERT_EQ(stage.LoadFile(sample::kChallengeFiles[0]), 1);
+    stage.m_bTimeLimit = 1;
+    stage.m_nTimeLimit = kChallengeTimeLimit;
+    stage.m_bCarryHero = 1;
+    ASSERT_EQ(stage.SaveFile(sample::kChallengeFiles[0]), 1);
+    ASSERT_EQ(stage.SaveFile((std::string(kSecondChallengeStage) + "_000").c_str()), 1);
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vSwitchA.resize(std::max<size_t>(system.m_vSwitchA.size(), kCarryFlagCount));
+    system.m_vSwitchA[kCarryTimeLimit] = 1;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
+}
+
+// Each stage of a course is ranked against its own tables and registers into its own
+// ranking file, the second too, which the first stage's clear leads to without a fresh
+// stage entry. The stage's carry-over switch stores the hero for the next stage, which
+// starts with the time the first left.
+TEST(PlaythroughModes, AChallengeOfTwoStagesRanksEachOnItsOwnAndCarriesTheHero) {
+    PlayerRun run;
+    ASSERT_NO_FATAL_FAILURE(MakeTwoStageCarryingChallenge());
+    const char* const names[] = {"AAA", "BBB"};
+    for (const char* name : names) {
+        run.UiEvents()->Type(name);
+        run.UiEvents()->Key(in::VK_RETURN);
+    }
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        for (const char* name : names) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(ClearFirstChallenge(d));
+            // An empty file takes every ranked result in its first row.
+            for (const int32_t row : g_pStagePlay->m_vResults) EXPECT_LE(row, 0);
+            ASSERT_TRUE(d.Press(in::VK_F3));
+            ASSERT_TRUE(
+                d.Until([] { return g_pStagePlay->m_bRegistered != 0; }, 60, "the run registered"));
+            if (name == names[1]) break;
+            const int32_t timeLeft = g_StageRun.timeSeconds;
+            EXPECT_LT(timeLeft, kChallengeTimeLimit);
+            // The ranking display and the results left, the course's second stage plays.
+            const auto second = [] {
+                return g_PlaySession.m_strStageFile == kSecondChallengeStage;
+            };
+            for (int i = 0; i < 150 && !second(); ++i) ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(second()) << d.Where();
+            EXPECT_EQ(g_StageRun.timeSeconds, timeLeft);
+        }
+        ASSERT_TRUE(DecideUntilLeft(d, kSceneStagePlay));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+    }),
+              0);
+    EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
+    const char* const files[] = {kChallengeStage, kSecondChallengeStage};
+    for (int stage = 0; stage < 2; ++stage) {
+        SCOPED_TRACE(files[stage]);
+        cRankFile ranks;
+        ASSERT_EQ(LoadRanking(ranks, kModeChallenge, files[stage], 0, 0, 0), 1);
+        int ranked = 0;
+        for (const cRankTable& t : ranks.m_vTables) {
+            ASSERT_EQ(t.m_vRows.size(), 20u);
+            if (!t.m_vRows[0].m_bUsed) continue;
+            ++ranked;
+            EXPECT_EQ(t.m_vRows[0].m_sName, names[stage]);
+            EXPECT_FALSE(t.m_vRows[1].m_bUsed) << t.m_vRows[1].m_sName;
+        }
+        EXPECT_GE(ranked, 2);
+    }
 }
 
 // ---- Free play -------------------------------------------------------------------------

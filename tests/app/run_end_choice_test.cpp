@@ -133,18 +133,27 @@ TEST(RunEndChoice, ChallengeBestKeptAndReachedCapped) {
     EXPECT_EQ(run_fields::ChallengesReached(run), 5u);  // the last challenge: no further
 }
 
-TEST(RunEndChoice, CarriedHeroesStoredBeforeTheChoice) {
+// The cleared stage's carry-over switch stores the heroes, whether or not the clear
+// command carried a state of its own.
+TEST(RunEndChoice, CarriedHeroesStoredByTheStagesSwitch) {
     for (int item : {kTitleNewGame, kTitleChallenge, kTitleFree}) {
-        cSaveData run;
-        StageClearChoice clear;
-        clear.carried = 1;
-        RunEndFacts facts;
-        facts.titleItem = item;
-        int stored = 0;
-        RunEndActions actions;
-        actions.storeCarry = [&] { ++stored; };
-        ChooseSceneAfterRun(run, clear, facts, actions);
-        EXPECT_EQ(stored, 1) << item;
+        for (const bool carryOver : {false, true}) {
+            for (const int32_t carried : {0, 1}) {
+                SCOPED_TRACE(testing::Message() << "item " << item << " switch " << carryOver
+                                                << " command " << carried);
+                cSaveData run;
+                StageClearChoice clear;
+                clear.carried = carried;
+                RunEndFacts facts;
+                facts.titleItem = item;
+                facts.carryOver = carryOver;
+                int stored = 0;
+                RunEndActions actions;
+                actions.storeCarry = [&] { ++stored; };
+                ChooseSceneAfterRun(run, clear, facts, actions);
+                EXPECT_EQ(stored, carryOver ? 1 : 0);
+            }
+        }
     }
 }
 

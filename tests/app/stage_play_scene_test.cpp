@@ -565,6 +565,99 @@ TEST_F(StagePlaySceneTest, TheStagesResultSwitchesGateItsRankingsInEveryMode) {
     }
 }
 
+// An enemy holds the goal, an item that clears the stage, and empties its own hit points
+// before the stage starts: it hands the goal to the hero and the stage is cleared in its
+// set-up, with the enemy's 70 points.
+cStage ClearedBeforeStartStage() {
+    cStage stage = FloorStage();
+    cItemDef& goal = wftest::PlaceItem(stage, 0, 0, 0);
+    cFlowCmd& clear = goal.m_vCmds.emplace_back();
+    clear.m_nCategory = kCmdCategoryItem;
+    clear.m_nType = 2;  // the item list's stage clear
+    cCharaDef& enemy = wftest::PlaceChara(stage, 9, 12, 4);
+    enemy.m_nScore = 70;
+    enemy.m_nPlacementValue = static_cast<uint32_t>(stage.m_vItems.size() - 1);
+    enemy.m_vFlows = {wftest::CodeFlow(21, "my.hp = 0")};
+    return stage;
+}
+
+// A result holds its own attempt: the tally of a clear counts once, and a retry from the
+// pause menu of the result screen starts the score and the four totals again from the
+// stage start, so the next result is that attempt's alone. A stage cleared in its set-up
+// shows its result screen after the fade-in (and after the retry) without being played.
+TEST_F(StagePlaySceneTest, EachResultHoldsItsOwnAttemptAlsoAfterARetryFromTheResults) {
+    const struct {
+        const char* what;
+        cStage stage;
+        int32_t score;
+        bool played;
+    } cases[] = {
+        {"cleared in play", ScoringClearStage(), 4321, true},
+        {"cleared before it starts", ClearedBeforeStartStage(), 70, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStage stage = c.stage;
+        stage.m_bTimeLimit = 1;
+        stage.m_nTimeLimit = 100;
+        Load(stage);
+        g_SceneMgr.m_nGameMode = kModeFree;  // retry is always offered
+        scene.reset();
+        scene = std::make_unique<cStagePlay>();
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            SCOPED_TRACE(attempt == 0 ? "first attempt" : "retried");
+            bool played = false;
+            for (int i = 0; i < 100 && scene->m_nState != cStagePlay::kResult; ++i) {
+                played = played || scene->m_nState == cStagePlay::kPlay;
+                Frame();
+            }
+            ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+            EXPECT_EQ(played, c.played);
+            const cChara* hero = g_StageRun.Hero();
+            ASSERT_TRUE(hero);
+            EXPECT_EQ(g_PlaySession.m_nScore, c.score);
+            EXPECT_EQ(g_PlaySession.m_nTotal1, g_StageRun.timeSeconds);
+            EXPECT_EQ(g_PlaySession.m_nTotal2, g_StageRun.tally.playHundredths);
+            EXPECT_EQ(g_PlaySession.m_nTotal3, hero->m_nHP);
+            EXPECT_GT(g_PlaySession.m_nTotal3, 0);
+            script.keys = {vk::VK_SPACE};
+            Frame();
+            script.keys.clear();
+            ASSERT_EQ(scene->m_nState, cStagePlay::kPause);
+            Frame();
+            ChoosePauseItem(1);
+        }
+    }
+}
+
+// A clear of a stage that carries the hero over stores its hit points; a miss drops them
+// (the project marks them to be dropped) only on a stage that carries the hero over too,
+// the switch by which a stage applies what is carried. A stage between keeps them.
+TEST_F(StagePlaySceneTest, AMissDropsWhatIsCarriedOnlyWhereTheStageCarriesTheHero) {
+    g_SystemData.m_vSwitchA.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchB.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchA[kCarryHP] = g_SystemData.m_vSwitchB[kCarryHP] = 1;
+    for (const int32_t carryHero : {0, 1}) {
+        SCOPED_TRACE(testing::Message() << "the missed stage's switch " << carryHero);
+        cStage cleared = ScoringClearStage();
+        cleared.m_bCarryHero = 1;
+        Start(kModeFree, {}, cleared);
+        for (int i = 0; i < 10 && scene->m_nState == cStagePlay::kPlay; ++i) Frame();
+        ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+        Frame();
+        Frame(1);  // the results left: the run end stores the hero
+        ASSERT_EQ(scene->m_nState, cStagePlay::kFadeOut);
+        ASSERT_GE(g_PlaySession.m_vCarryFlags.size(), kCarryFlagCount);
+        ASSERT_EQ(g_PlaySession.m_vCarryFlags[kCarryHP], 1u);
+        cStage missed = FallStage();
+        missed.m_bCarryHero = carryHero;
+        Start(kModeFree, {}, missed);
+        PlayToTheMiss();
+        ASSERT_EQ(script.setStages.back(), (std::pair<uint32_t, uint32_t>{1, 0}));
+        EXPECT_EQ(g_PlaySession.m_vCarryFlags[kCarryHP], carryHero ? 0u : 1u);
+    }
+}
+
 // Each extra life of the tally shows the life icon over the hero through the notice's
 // wait, where the stage is drawn paused: it rises there and is gone with the next frame.
 TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
