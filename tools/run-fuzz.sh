@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:?usage: run-fuzz.sh SECONDS}
 jobs="${JOBS:-$(nproc)}"
 timeout="${TIMEOUT:-30}"
+bash tools/install-deps.sh player fuzz
 
 launcher=()
 if command -v ccache >/dev/null; then

@@ -2,6 +2,7 @@
 # Installs what is missing, builds the player and runs it: on the bundled sample project
 # (generated into the build folder), or with --game DIR on a game folder of your own.
 # Further arguments go to the player: a stage file there to test-play at once.
+# JOBS=n limits the parallel build (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -11,16 +12,14 @@ if [[ ${1:-} == --game ]]; then
   game=$(cd "$2" && pwd)
   shift 2
 fi
-bash tools/install-deps.sh
+# Only what building and playing need is installed and built: without GoogleTest (which
+# run-tests.sh brings) the build leaves the tests out.
+bash tools/install-deps.sh player
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --parallel "$(nproc)"
+cmake --build build --parallel "${JOBS:-$(nproc)}" --target wrenfold make-sample-project
 if [[ -z $game ]]; then
   game="$root/build/sample-game"
-  if [[ -x build/tools/sample-project/make-sample-project ]]; then
-    build/tools/sample-project/make-sample-project "$game"
-  else
-    mkdir -p "$game"
-  fi
+  build/tools/sample-project/make-sample-project "$game"
 fi
 # The player runs in the game folder: it reads the game from there and writes its
 # report and the user's files there.

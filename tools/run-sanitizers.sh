@@ -7,10 +7,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs="${JOBS:-$(nproc)}"
+bash tools/install-deps.sh player tests
 # Optimised lightly and with line tables only: the reports still name every function, file
 # and line, and the instrumented build takes a quarter of the time it takes at -O2 -g.
 cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DWRENFOLD_SANITIZE=ON \
+    -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DWRENFOLD_SANITIZE=ON -DWRENFOLD_TESTS=ON \
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DWRENFOLD_BENCH=OFF -DWRENFOLD_FUZZ=OFF

@@ -5,10 +5,11 @@
 # game's opening from real keys (title, new story, world map, stage 1: a step, a jump,
 # the switch) and saves a frame of each screen in build/xvfb-screens; then starts it on a
 # copy without data/System.dat, whose box must come up in its window, wait, and end the
-# player with a failed status on Enter (build/player-failure.bmp). Needs xvfb-run.
+# player with a failed status on Enter (build/player-failure.bmp). Needs xvfb-run and
+# GoogleTest (tools/install-deps.sh player tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DWRENFOLD_TESTS=ON >/dev/null
 cmake --build build --target platform_tests wrenfold player_window_check player_opening_check \
   player_failure_check sample-game
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")

@@ -307,6 +307,27 @@ void ResetRun() {
     platform::msg::ResetMainWindowQueue();
 }
 
+// What a closed program leaves behind is put back as the program's start found it, so
+// that a second start in the same process, or anything that speaks to the main window
+// after the close, meets a window object that takes messages and a program that is
+// neither started, active, closing nor the editor's: the object of the destroyed window
+// is made new, the run's flags are cleared and the window's procedure goes with its
+// window. A game loop the close gave up on still runs and reads them (the closing flag
+// ends its sub-loops): then they stay as the close left them, and the next start puts
+// them back.
+void ResetAfterClose() {
+    if (!thGame.HasEnded()) return;
+    g_bStarted.store(0);
+    g_bActive.store(false);
+    g_bClosing.store(false);
+    g_bFromEditor = false;
+    g_bStartedByEditor.store(false);
+    // The close stopped the music: no screen's music is asked for any more.
+    g_nRequestedBgm.store(0);
+    ResetAppWindow();
+    platform::msg::SetMainWindowProc(nullptr);
+}
+
 }  // namespace
 
 // ---- Window.dat --------------------------------------------------------------------
@@ -643,6 +664,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     if (!host) {
         ReportPrintf("%s", error.c_str());
         ErrorBox("ウインドウが生成出来ません！");
+        ResetAfterClose();
         return kFailedStart;
     }
     g_AppWindow.m_pHost = host.get();
@@ -657,6 +679,7 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
         RemoveWindowUi();
         g_AppWindow.m_pHost = nullptr;
         host->Destroy();
+        ResetAfterClose();
         return status;
     };
 
@@ -726,5 +749,6 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     TracePrintf("ReleaseMutex後");
     g_AppWindow.m_pHost = nullptr;
     host->Destroy();
+    ResetAfterClose();
     return exitCode;
 }

@@ -1,6 +1,7 @@
 // The whole player, headless: start, title, frames, a real Esc and a clean end; every
 // start-up failure through its box; the command-line stage; the second start; a close
-// while a worker waits; Window.dat; the editor notices of a run.
+// while a worker waits; Window.dat; the editor notices of a run; what a closed program
+// leaves behind.
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -9,11 +10,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "app/app_window.h"
 #include "app/scene.h"
 #include "app/startup.h"
 #include "core/msgbox.h"
+#include "core/start_flags.h"
 #include "core/record.h"
 #include "data/system_data.h"
 #include "media/ui/ui_system.h"
@@ -502,6 +505,34 @@ TEST(Player, TellsTheEditorWhenItStartsFailsAndCloses) {
     platform::editor::SetSocketForTest(-1);
     close(fds[0]);
     close(fds[1]);
+}
+
+TEST(Player, AClosedProgramLeavesAWindowObjectThatTakesMessagesAndNoRunBehind) {
+    // Whatever way the program ended, what comes after it in the same process (a second
+    // start, anything that speaks to the main window) finds the state of a fresh start.
+    const struct {
+        const char* what;
+        bool fail;
+        int showCommand;
+    } cases[] = {
+        {"an editor's start closed on the title", false, SW_SHOW},
+        {"an editor's start that failed", true, SW_SHOW},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlayerRun run;
+        if (c.fail) fs::remove(run.Dir().Path() / "data" / "System.dat");
+        EXPECT_EQ(run.Run("", 30, {}, c.showCommand), c.fail ? kFailedStart : 0);
+        EXPECT_EQ(std::make_tuple(int{g_bStarted.load()}, g_bActive.load(), g_bClosing.load(),
+                                  g_bStartedByEditor.load(), g_nRequestedBgm.load()),
+                  std::make_tuple(0, false, false, false, 0));
+        // The window object takes its messages again, as a frame that lost its device
+        // needs it to: an activation and a deactivation are heard.
+        for (const WPARAM active : {1, 0}) {
+            AppWndProc(nullptr, WM_ACTIVATEAPP, active, 0);
+            EXPECT_EQ(g_bActive.load(), active != 0);
+        }
+    }
 }
 
 }  // namespace
