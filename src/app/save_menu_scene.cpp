@@ -17,8 +17,10 @@
 #include "data/save_slots.h"
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_effect_blit.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
+#include "media/draw/plain_parts.h"
 #include "media/sound/sound.h"
 #include "platform/msg/msg.h"
 
@@ -36,6 +38,24 @@ constexpr int kAutoSaveQuestion = 14;  // "オートセーブＯＮ" / "オー�
 constexpr int kNoSlotYet = 16;         // "保存先が不明です！…"
 constexpr int kTitleQuestion = 17;     // "タイトルへ戻る" / "やっぱりやめる"
 constexpr int kTotalLabel = 4;         // "トータルスコア"
+
+// The menu window lets a little of the screen under it through (opacity 240).
+constexpr int kWindowAlpha = 255 - 240;
+
+// The window of the menu: the window skin at its opacity in Direct3D, framed as the
+// font frames its boxes. The DirectDraw pixel loops can only mix halfway, which would
+// leave the window half see-through, so there (and without a skin) the font's own box is
+// drawn as it is.
+void DrawMenuWindow(Font& font, int x, int y, int w, int h) {
+    DDSURFACEDATA* skin = BuiltinSurface(kWindowSkin);
+    if (!lpDTCon || !HasPicture(skin)) {
+        font.DrawFrameBox(&BackBuffer, x, y, w, h);
+        return;
+    }
+    DDBltAlpha(&BackBuffer, x, y, w, h, skin, 0, 0, 0, nullptr, kWindowAlpha);
+    const int t = font.m_nFrameThickness;
+    if (t > 0) DDFillFrame(&BackBuffer, x - t, y - t, w + 2 * t, h + 2 * t, t, font.m_dwFrameColor);
+}
 
 enum SaveStep { kSaveOpen = 0, kSaveList = 1, kSaveConfirm = 2 };
 enum AutoStep { kAutoOpen = 0, kAutoAsk = 1, kAutoNoSlot = 2 };
@@ -93,8 +113,8 @@ void cSaveMenuScene::DrawScreen() {
             labels += label + "\n";
         }
         const int rows = static_cast<int>(m_vItems.size());
-        font->DrawTextBoxDefault(&BackBuffer, kMenuX, kMenuY, 16 * (widest + 1), kRowHeight * rows,
-                                 labels.c_str(), 16);
+        DrawMenuWindow(*font, kMenuX, kMenuY, 16 * (widest + 1), kRowHeight * rows);
+        font->DrawText(&BackBuffer, kMenuX + 16, kMenuY, labels.c_str());
         const int32_t total = static_cast<int32_t>(run_fields::ShownTotal(g_PlaySession));
         if (screen_settings::ShowSaveMenuTotal(g_SystemData) && total > 0) {
             const std::string& label = V(g_SystemData.m_vText, kTotalLabel);
@@ -168,7 +188,8 @@ void cSaveMenuScene::OnSave() {
     // The confirmation over the list, the slot marked where the list cursor stands.
     DrawSlots();
     if (const CursorEntry* slot = g_CursorStack.Previous()) DrawSmallCursor(slot->x, slot->y, 80);
-    RunChoiceBox(kSaveQuestion, 320, 400);
+    // The question's cursor is quiet: only its answers sound.
+    RunChoiceBox(kSaveQuestion, 320, 400, 0);
     const uint16_t buttons = MenuButtons();
     if (!(buttons & (kDecide | kCancel))) return;
     if (buttons & kDecide) {
@@ -210,7 +231,7 @@ void cSaveMenuScene::OnAutoSave() {
         }
         return;
     }
-    RunChoiceBox(kAutoSaveQuestion, 320, 224);
+    RunChoiceBox(kAutoSaveQuestion, 320, 224, 0);
     if (buttons & kDecide) {
         PlaySE(1);
         if (g_CursorStack.Current().row == 0) {

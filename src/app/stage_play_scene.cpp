@@ -25,6 +25,7 @@
 #include "flow/commands_clear.h"
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_effect_blit.h"
 #include "media/draw/dd_fill.h"
 #include "media/draw/font.h"
 #include "media/draw/plain_parts.h"
@@ -317,18 +318,20 @@ StagePlayServices MakeDefaults() {
         font->MeasureText(text.c_str(), width, height);
         font->DrawText(&BackBuffer, centreX - width / 2, y, text.c_str());
     };
-    s.drawBanner = [](int sx, int sy, int w, int h, int x, int y, int blend) {
-        if (!HasPicture(&g_SurfaceTable[kBannerSheet])) {
+    s.drawBanner = [](int sx, int sy, int w, int h, int x, int y, int strength) {
+        DDSURFACEDATA* sheet = &g_SurfaceTable[kBannerSheet];
+        if (!HasPicture(sheet)) {
             DrawBannerWord(sx, sy, w, h, x, y);
             return;
         }
-        if (blend >= 100) {
-            DDBltFast(&BackBuffer, x, y, w, h, &g_SurfaceTable[kBannerSheet], sx, sy, 1);
+        if (strength >= 100) {
+            DDBltFast(&BackBuffer, x, y, w, h, sheet, sx, sy, 1);
             return;
         }
-        const uint32_t colourAndBlend[2] = {0xFFFFFFFFu, static_cast<uint32_t>(blend * 255 / 100)};
-        DDBltFastEx(&BackBuffer, x, y, w, h, &g_SurfaceTable[kBannerSheet], sx, sy, 1,
-                    colourAndBlend);
+        // Blended into the stage: in Direct3D the stage shows through by the strength, so
+        // the banner fades in as the strength falls; the DirectDraw loops mix it halfway.
+        DDBltAlpha(&BackBuffer, x, y, w, h, sheet, sx, sy, 1, &g_HueTable,
+                   std::clamp(strength, 0, 100) * 255 / 100);
     };
     s.drawBannerNumber = [](int x, int y, int number) {
         DrawLargeNumber(&BackBuffer, x, y, kBannerDigitRow, number, 1);

@@ -79,7 +79,9 @@ struct StagePlayServices {
     std::function<void(const std::vector<cCmd>& items, int x, int y, int cursorRow)> drawMenu;
     // The text centred on centreX, measured as the system font draws it.
     std::function<void(int centreX, int y, const std::string& text)> drawCentredText;
-    std::function<void(int sx, int sy, int w, int h, int x, int y, int blend)> drawBanner;
+    // A banner of the banner picture; strength 0..99 blends it into the stage (the higher,
+    // the more of the stage shows through), 100 draws it plainly.
+    std::function<void(int sx, int sy, int w, int h, int x, int y, int strength)> drawBanner;
     std::function<void(int x, int y, int number)> drawBannerNumber;
     std::function<void(int x, int y, int table)> drawRanking;
     std::function<void(int x, int y)> drawRunResults;

@@ -293,7 +293,12 @@ bool cWorldMapScene::Step(uint16_t keys) {
     m_nFacing = move->facing;
     const int x = std::clamp(cursor.column + move->dx, 0, std::max(g_WorldMapData.m_nWidth - 1, 0));
     const int y = std::clamp(cursor.row + move->dy, 0, std::max(g_WorldMapData.m_nHeight - 1, 0));
-    if (x == cursor.column && y == cursor.row) return false;
+    if (x == cursor.column && y == cursor.row) {
+        // Held at the map's edge the hero stays on its cell but turns, and keeps that
+        // facing as after a step: a visit to the save menu shows it as it was left.
+        run_fields::MapFacing(g_PlaySession) = static_cast<uint32_t>(m_nFacing);
+        return false;
+    }
     const cWorldMapRec* rec = map_point::Record(PointAt(x, y, nullptr));
     if (rec ? rec->m_nKind == map_point::kWall : CellBlocked(x, y)) return false;
     run_fields::MapFacing(g_PlaySession) = static_cast<uint32_t>(m_nFacing);

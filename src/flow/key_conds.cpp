@@ -10,6 +10,7 @@
 #include "data/flow_record.h"
 #include "flow/compat.h"
 #include "objects/chara.h"
+#include "objects/stored_index.h"
 
 namespace {
 
@@ -71,8 +72,13 @@ bool Combine(uint8_t mode, int matches, int mismatches) {
 }  // namespace
 
 cKeyState& CharaKeyState(const cChara& chara) {
-    const int player = chara.m_nSide == 0 ? static_cast<int>(chara.m_nPlayerNo) : 0;
-    return V(g_KeyStates, player);
+    if (chara.m_nSide != 0) return V(g_KeyStates, 0);
+    // The player number is a signed byte of the definition, and there is one controller:
+    // any other number is reported once, the place shared with the player's own set-up,
+    // and steers with controller 0 while the stage goes on.
+    cKeyState* keys =
+        StoredElement(g_KeyStates, static_cast<int8_t>(chara.m_nPlayerNo), kPlayerNumberSite);
+    return keys ? *keys : V(g_KeyStates, 0);
 }
 
 int32_t FirstHeldDirection(const cKeyState& keys) {

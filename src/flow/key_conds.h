@@ -24,7 +24,8 @@ struct KeyCursor {
 using KeyCursors = std::array<KeyCursor, kKeySlotCount>;
 
 // The controller a character's key conditions read: its own player number for a
-// character of the hero's side, else player 0 (bounds-tested).
+// character of the hero's side, else player 0. A number with no controller is reported
+// once, as the player's set-up reports it, and reads controller 0.
 cKeyState& CharaKeyState(const cChara& chara);
 
 // The lowest direction slot whose current run is held, else 0.

@@ -137,9 +137,12 @@ int32_t FxWave(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
     const int32_t r = Frame(c, dest, p, paused, draw, [](const Fx& fx) {
         const FxSource s = Source(fx, false);
         if (!s.sd) return;
-        // A scaled graphic keeps the wave's look: amplitude and roughness grow with it.
-        const double amplitude = fx.v * fx.size;
-        const int32_t strip = std::max(fx.Param(4), 1) * fx.size;
+        // A stretched graphic keeps the wave's look: amplitude and roughness grow with it.
+        // An own bitmap stored at the size it is drawn at is not stretched, and its wave
+        // is the record's as it stands.
+        const int32_t factor = fx.Scaled() ? fx.size : 1;
+        const double amplitude = fx.v * factor;
+        const int32_t strip = std::max(fx.Param(4), 1) * factor;
         DDBltWave(fx.dest, fx.x, fx.y, fx.w, fx.h, fx.Param(3), amplitude,
                   fx.c.m_Effect.m_anWork[0], strip, s.sd, s.sx, s.sy, 1, Columns);
     });

@@ -118,7 +118,7 @@ void cPlayer::Spawn(uint32_t id, cCharaDef& def, uint32_t word1, uint32_t word2,
          static_cast<uint16_t>(m_Def.m_nCell), nullptr, 0, box.offX, box.offY, box.width,
          box.height, 32, 32, 1, 0, 0);
     // There is one controller record; a damaged player number steers with it all the same.
-    m_pKeys = StoredElement(g_KeyStates, static_cast<int8_t>(m_Def.m_nPlayerNo), "player number");
+    m_pKeys = StoredElement(g_KeyStates, static_cast<int8_t>(m_Def.m_nPlayerNo), kPlayerNumberSite);
 
     ApplyMoveType(m_Def.m_nMoveType, false);
     SetSizeFactor(CharaSizeFactor(m_Def), 1);

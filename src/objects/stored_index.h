@@ -12,6 +12,10 @@ void ReportStoredIndexOnce(const char* site, int index, int size, int elementSiz
 // Every place may report again (a new run of tests).
 void ResetStoredIndexReports();
 
+// The place of every use of a character's player number as a controller index: the
+// player's set-up and the key conditions of its flows report a bad number as one.
+inline constexpr const char* kPlayerNumberSite = "player number";
+
 // Element `index` of the table; out of range: element 0 after the report above. Null only
 // for an empty table.
 template <class T, class A>

@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/app_window.h"
 #include "app/scene.h"
+#include "app/stage_play_scene.h"
 #include "app/startup.h"
 #include "data/global_data.h"
 #include "media/draw/dd_device.h"
@@ -18,6 +20,7 @@
 #include "platform/input/virtual_keys.h"
 #include "platform/msg/msg.h"
 #include "player_harness.h"
+#include "sample_project.h"
 #include "support/hex.h"
 
 namespace {
@@ -25,6 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 namespace in = platform::input;
 using wftest::PlayerRun;
+
+constexpr const char* kFirstStageFile = "data\\stg4\\Sample01.stg4";
 
 // A white screen that leaves for the options after ten frames.
 class WhiteScene : public cSceneBase {
@@ -104,6 +109,60 @@ TEST(PlayerDisplay, DrawingModeQuestionOfStartUpInTheWindow) {
                       wftest::Hex("02030000 02000000 00000000 01000000 00000000"));
         }
         EXPECT_EQ(run.UiEvents()->Remaining(false), 0u);
+    }
+}
+
+TEST(PlayerDisplay, TheClearBannerFadesInInEveryDrawingMode) {
+    // The first stage cleared, then the result screen frame by frame while the banner's
+    // counter grows by 4: how far the letters of "CLEAR" (yellow once drawn plainly, at
+    // 100) stand from their colour. Direct3D shows less of the stage through them each
+    // frame; DirectDraw mixes them in halfway.
+    const sample::Rgb yellow = sample::SamplePalette()[10];
+    const uint32_t letter = uint32_t{yellow.r} << 16 | yellow.g << 8 | yellow.b;
+    for (const bool direct3D : {true, false}) {
+        SCOPED_TRACE(direct3D ? "Direct3D" : "DirectDraw");
+        PlayerRun run;
+        run.SetIni("Direct3D", direct3D ? "1" : "0");
+        std::vector<std::vector<uint32_t>> frames;  // the banner at counter 4, 8, ... 100
+        auto watch = [&] {
+            if (!g_pStagePlay || g_SceneMgr.m_nCurrent != kSceneStagePlay ||
+                g_pStagePlay->m_nBannerCount[0] != 4 * static_cast<int>(frames.size() + 1))
+                return;
+            const std::vector<uint32_t> px = run.Pixels();
+            frames.emplace_back();
+            for (size_t y = 192; y < 224; ++y)
+                for (size_t x = 256; x < 384; ++x)
+                    frames.back().push_back(px[y * 640 + x] & 0xFFFFFF);
+        };
+        run.Play(
+            [&](wftest::PlayDriver& d) {
+                ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                ASSERT_TRUE(wftest::ClearFirstStage(d));
+                d.WatchFrames(watch);
+                ASSERT_TRUE(d.Until([&] { return frames.size() == 25; }, 60, "the plain banner"));
+                d.WatchFrames(nullptr);
+            },
+            kFirstStageFile);
+        ASSERT_EQ(frames.size(), 25u);
+        std::vector<double> far;  // mean distance over the letters' dots and channels
+        for (const std::vector<uint32_t>& f : frames) {
+            double sum = 0, n = 0;
+            for (size_t i = 0; i < f.size(); ++i)
+                for (int shift : {0, 8, 16})
+                    if (frames.back()[i] == letter)
+                        sum += std::abs(int(f[i] >> shift & 0xFF) - int(letter >> shift & 0xFF)),
+                            ++n;
+            far.push_back(sum / n);
+        }
+        SCOPED_TRACE(testing::PrintToString(far));
+        EXPECT_EQ(far.back(), 0.0);
+        for (size_t i = 0; i + 1 < far.size(); ++i) {
+            EXPECT_GT(far[i], 0.0) << i;  // never plain before 100
+            EXPECT_TRUE(direct3D ? i == 0 || far[i] < far[i - 1] : far[i] == far[0]) << i;
+        }
+        if (direct3D) {
+            EXPECT_GT(far.front(), 10 * far[far.size() - 2]);  // from almost nothing
+        }
     }
 }
 

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/screen_common.h"
@@ -16,6 +17,7 @@
 #include "media/sound/sound.h"
 #include "media/sound/sound_device.h"
 #include "platform/audio/mixer.h"
+#include "sample_project.h"
 #include "screen_fixture.h"
 
 namespace {
@@ -207,27 +209,47 @@ class SaveMenuSoundTest : public SaveMenuTest {
     std::shared_ptr<platform::audio::Mixer> mixer_ = std::make_shared<platform::audio::Mixer>(8000);
 };
 
-TEST_F(SaveMenuSoundTest, TheQuestionBeforeTheTitleIsQuiet) {
+TEST_F(SaveMenuSoundTest, TheQuestionsCursorsAreQuietAndOnlyTheirAnswersSound) {
+    // Slot 1 saved on the menu first, so that auto-save asks its question.
     Open();
-    Choose(3);
-    EXPECT_EQ(Played(), (std::vector<int>{0, 1}));  // the menu's cursor and its decide
-    // Moved over, refused by deciding and by cancelling, and accepted: no sound at all.
-    const std::vector<std::vector<std::tuple<uint16_t, uint16_t>>> answers = {
-        {{kKeyUp, 0}, {kKeyDown, 0}, {0, kDecide}},
-        {{0, kCancel}},
-        {{kKeyUp, 0}, {0, kDecide}},
+    Choose(0);
+    Frame(kKeyDown);
+    Frame(0, kDecide);
+    Frame(kKeyUp);
+    Frame(0, kDecide);
+    Frame(0, kCancel);
+    ASSERT_EQ(std::make_tuple(State(), run_fields::LastSlot(g_PlaySession)),
+              std::make_tuple(int{cSaveMenuScene::kMenu}, 1));
+    struct Answer {
+        uint16_t dir, buttons;
+        std::vector<int> sounds;
     };
-    for (size_t i = 0; i < answers.size(); ++i) {
-        SCOPED_TRACE(i);
-        if (i > 0) {
-            Choose(3);
-            Played();
+    const Answer up = {kKeyUp, 0, {}}, down = {kKeyDown, 0, {}};
+    // Save: "やっぱりやめる" 1, "セーブする" 5; auto-save: decide 1; before the title: none.
+    const struct {
+        const char* what;
+        int item;
+        std::vector<Answer> answers;
+    } cases[] = {
+        {"save, kept", 0, {up, down, {0, kDecide, {1}}}},
+        {"save, saved", 0, {up, {0, kDecide, {5}}}},
+        {"auto-save", 1, {up, down, up, {0, kDecide, {1}}}},
+        {"title, refused", 3, {up, down, {0, kDecide, {}}}},
+        {"title, cancelled", 3, {{0, kCancel, {}}}},
+        {"title", 3, {up, {0, kDecide, {}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Choose(c.item);
+        if (c.item == 0) Frame(0, kDecide);  // the slot the list opens on
+        Played();
+        for (const Answer& a : c.answers) {
+            Frame(a.dir, a.buttons);
+            EXPECT_EQ(Played(), a.sounds) << a.dir << " " << a.buttons;
         }
-        for (const auto& [dir, buttons] : answers[i]) {
-            Frame(dir, buttons);
-            EXPECT_EQ(Played(), std::vector<int>());
-        }
+        if (State() == cSaveMenuScene::kSave) Frame(0, kCancel);  // from the list
     }
+    EXPECT_EQ(run_fields::AutoSave(g_PlaySession), 1u);
     EXPECT_EQ(std::make_tuple(State(), g_SceneMgr.m_nNext),
               std::make_tuple(int{cSaveMenuScene::kFadeOut}, int{kSceneTitle}));
 }
@@ -243,6 +265,25 @@ TEST_F(SaveMenuTest, TheSampleSaveMenuAndItsSlotList) {
     // row; the total's box below it.
     EXPECT_NE(At(menu, 272, 200), At(menu, 4, 4));
     EXPECT_NE(At(menu, 320, 268), At(menu, 4, 4));
+    // The window lets the filled screen through a little (opacity 240): dots of the skin
+    // beside the labels, below the cursor, each mixed with the screen's colour.
+    const sample::Canvas* skin = nullptr;
+    const std::vector<sample::PictureFile> pictures = sample::MakePictures();
+    for (const auto& f : pictures)
+        if (f.path == "bmp\\Window.bmp") skin = &f.canvas;
+    ASSERT_NE(skin, nullptr);
+    const uint32_t screen = At(menu, 4, 4);
+    for (const auto& [x, y] : {std::pair{4, 20}, std::pair{8, 60}}) {
+        SCOPED_TRACE(testing::Message() << x << "," << y);
+        const sample::Rgb dot = sample::SamplePalette()[skin->At(x, y)];
+        const uint32_t shown = At(menu, 264 + x, 192 + y);
+        const uint32_t drawn = uint32_t{dot.r} << 16 | dot.g << 8 | dot.b;
+        for (int shift : {16, 8, 0}) {
+            auto level = [shift](uint32_t rgb) { return static_cast<int>(rgb >> shift & 0xFF); };
+            EXPECT_NEAR(level(shown), (level(drawn) * 240 + level(screen) * 15) / 255, 1)
+                << "shift " << shift;
+        }
+    }
     Choose(0);
     Frame(0, kDecide);
     Frame();

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "app/run_start.h"
@@ -113,6 +114,34 @@ TEST_F(WorldMapTest, StepsStayOnTheMapAndOffBlockedCellsAndWalls) {
                                       run_fields::MapFacing(g_PlaySession)),
                       std::make_tuple(uint32_t(c.toX), uint32_t(c.toY), uint32_t(c.facing)));
         }
+    }
+}
+
+TEST_F(WorldMapTest, TheFacingOfAStepOrOfATurnAtTheEdgeOutlastsTheSaveMenu) {
+    // A key on the map, then the save menu opened and left with cancel: a step and a turn
+    // at the map's edge keep their facing; a step refused by blocked ground does not.
+    SetMap({".#",  //
+            ".."});
+    const std::pair<uint16_t, int> cases[] = {
+        {kKeyDown, cWorldMapScene::kDown},   // a step to (0, 1)
+        {kKeyLeft, cWorldMapScene::kLeft},   // the left edge
+        {kKeyDown, cWorldMapScene::kDown},   // the bottom edge
+        {kKeyUp, cWorldMapScene::kUp},       // a step to (0, 0)
+        {kKeyRight, cWorldMapScene::kUp},    // blocked ground
+        {kKeyLeft, cWorldMapScene::kLeft}};  // the left edge again
+    StartAt(0, 0);
+    for (const auto& [keys, facing] : cases) {
+        SCOPED_TRACE(keys);
+        Frame(keys);
+        Frame(0, kCancel);
+        Frame();
+        ASSERT_EQ(g_SceneMgr.m_nNext, kSceneSaveMenu);
+        Start(kSceneSaveMenu);
+        Frame(0, kCancel);
+        Frame();
+        ASSERT_EQ(g_SceneMgr.m_nNext, kSceneWorldMap);
+        Start(kSceneWorldMap);
+        EXPECT_EQ(Map().Facing(), facing);
     }
 }
 

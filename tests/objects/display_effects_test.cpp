@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <tuple>
 
+#include "data/database.h"
 #include "data/vocab_effects.h"
+#include "media/draw/dd_draw_helpers.h"
 #include "objects/display_effects.h"
 
 namespace {
@@ -104,6 +106,31 @@ TEST_F(CharaDrawTest, ZoomGrowsByItsValueAndNeitherTurnInDepthNorMosaicScales) {
         while (Pixels(*t).Get(40 + run, 40) == Pixels(*t).Get(40, 40)) ++run;
         EXPECT_EQ(run, c.run);
     }
+}
+
+TEST_F(CharaDrawTest, AnOwnBitmapAtItsStoredScaleWavesAsTheRecordSays) {
+    // Size 2 from an own bitmap stored at scale 2: the cell is drawn as stored, so the
+    // wave keeps the record's value 6 and roughness 3 (a stretched graphic doubles both).
+    for (int i = 32; i < 36; ++i) Sheet(i, 128, 128);
+    Sheets().ownBitmaps = &table_[32], Sheets().ownBitmapCount = 4;
+    g_Database.m_vBmpCharaExc.assign(2, cBmpCharaExc{});
+    g_Database.m_vBmpCharaExc[1].m_bScaled = 1, g_Database.m_vBmpCharaExc[1].m_nScale = 2;
+    DDSURFACEDATA* drawn = Target(160, 160);
+    DDSURFACEDATA* wave = Target(160, 160);
+    for (int32_t kind : {4, 5}) {
+        SCOPED_TRACE(kind);
+        Effects({{0}, {kind, 10, 6, 6, 2, 3}});
+        cStageChara chara;
+        Place(chara, 2);
+        chara.m_Def.m_nBmpSet = kGraphicOwn, chara.m_nGraphic = 1;
+        chara.m_dX = chara.m_dY = 40;
+        chara.m_Effect.Start(1, 0, 0);
+        Pixels(*drawn).FillAll(0), Pixels(*wave).FillAll(0);
+        DrawChara(chara, drawn, false);
+        DDBltWave(wave, 40, 40, 64, 64, 2, 6, 0, 3, &table_[32], 0, 0, 1, kind - 4);
+        EXPECT_EQ(Hash(drawn, 0, 0, 160, 160), Hash(wave, 0, 0, 160, 160));
+    }
+    g_Database.m_vBmpCharaExc.clear();
 }
 
 TEST_F(CharaDrawTest, EachEffectDrawnAtSizesOneAndTwo) {

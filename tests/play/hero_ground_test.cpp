@@ -5,9 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "core/key_state.h"
 #include "objects/player.h"
+#include "objects/stored_index.h"
+#include "platform/msg/msg.h"
 #include "play/stage_flows.h"
+#include "support/scripted_boxes.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -74,6 +81,29 @@ TEST(HeroOnGround, AJumpPressedOnAnyFrameTakesOff) {
             EXPECT_LT(h.Hero()->m_dVY, 0.0);
             EXPECT_EQ(h.Hero()->m_bJumpC, 1u);
         }
+    }
+}
+
+// There is one controller: a hero's other player number (a signed byte) is reported once
+// and steers with it, and the game goes on.
+TEST(HeroOnGround, AnyPlayerNumberSteersWithTheOneControllerAndReportsOnce) {
+    const std::string size = std::to_string(sizeof(cKeyState));
+    const std::pair<uint8_t, std::vector<std::string>> cases[] = {
+        {0, {}}, {1, {"err V[1] ( 1 , " + size + " )"}}, {255, {"err V[-1] ( 1 , " + size + " )"}}};
+    for (const auto& [number, lines] : cases) {
+        SCOPED_TRACE(int{number});
+        ResetStoredIndexReports();  // as a fresh program starts
+        wftest::PostedMessages posted;
+        cStage stage = FlatStage(1);
+        stage.m_vCharas.front().m_nPlayerNo = number;
+        StageHarness h(stage, wftest::RunKind::kStory);
+        h.input = [](uint32_t f) { return PadInput{0, uint16_t(f == 5 ? 1 : 0)}; };
+        h.Run(5);
+        EXPECT_LT(h.Hero()->m_dVY, 0.0);  // the jump flow took off
+        std::vector<std::string> errors = h.TraceLines();
+        std::erase_if(errors, [](const std::string& l) { return !l.starts_with("err V["); });
+        EXPECT_EQ(errors, lines);
+        EXPECT_EQ(posted.Count(WM_CLOSE), 0);
     }
 }
 
