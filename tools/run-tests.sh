@@ -25,7 +25,7 @@ for prog in *_tests; do
   [[ -x $prog ]] || continue
   while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
   (
-    timeout 900 "./$prog" --gtest_shuffle --gtest_random_seed="$seed" \
+    timeout -k 10 900 "./$prog" --gtest_shuffle --gtest_random_seed="$seed" \
         >"../whole-runs/$prog.log" 2>&1 && result=ok || result=FAILED
     echo "$result" >"../whole-runs/$prog.result"
   ) &
