@@ -19,6 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/run_start.h"
@@ -80,33 +81,27 @@ cFlow KeyMove(size_t key, uint8_t move) {
     return flow;
 }
 
+// A database file as the player's record writer writes it: the count, then the records.
+template <class T>
+void SaveDatabase(int list, std::vector<T>& records) {
+    RecordFileWriter writer(DatabaseFilePath(list));
+    ASSERT_NE(writer.Stream(), nullptr) << DatabaseFilePath(list);
+    bool ok = ByteWriter(writer.Stream()).WriteCount(records.size());
+    for (T& r : records) ok = ok && r.Save(writer.Stream());
+    ASSERT_TRUE(ok && writer.Commit()) << DatabaseFilePath(list);
+}
+
 // The project files through the data layer's own writers: a new project's databases,
 // System.dat and world map, and a common palette whose entries give the flying hero its
 // moves and the goal its clear.
 void WriteProjectFiles() {
     g_Database = cDatabase();
-    for (int list = 0; list < kDatabaseFileCount; ++list) {
-        RecordFileWriter writer(DatabaseFilePath(list));
-        ASSERT_NE(writer.Stream(), nullptr) << DatabaseFilePath(list);
-        ByteWriter out(writer.Stream());
-        const auto save = [&](auto& records) {
-            bool ok = out.WriteCount(records.size());
-            for (auto& r : records) ok = ok && r.Save(writer.Stream());
-            return ok;
-        };
-        cDatabase& db = g_Database;
-        const bool ok = list == 0   ? save(db.m_vAnimeSet)
-                        : list == 1 ? save(db.m_vAnime)
-                        : list == 2 ? save(db.m_vBmpCharaExc)
-                        : list == 3 ? save(db.m_vSwordType)
-                        : list == 4 ? save(db.m_vEffect)
-                        : list == 5 ? save(db.m_vCharaEffect)
-                        : list == 6 ? save(db.m_vScrEffect)
-                        : list == 7 ? save(db.m_vPicture)
-                        : list == 8 ? save(db.m_vSound)
-                                    : save(db.m_vBgm);
-        ASSERT_TRUE(ok && writer.Commit()) << DatabaseFilePath(list);
-    }
+    cDatabase& db = g_Database;
+    int list = 0;
+    std::apply(
+        [&](auto&... lists) { (SaveDatabase(list++, lists), ...); },
+        std::tie(db.m_vAnimeSet, db.m_vAnime, db.m_vBmpCharaExc, db.m_vSwordType, db.m_vEffect,
+                 db.m_vCharaEffect, db.m_vScrEffect, db.m_vPicture, db.m_vSound, db.m_vBgm));
     cSystemData system;
     system.SetBgmCount(g_Database.m_vBgm.size());
     ASSERT_TRUE(system.SaveFile(DataPath[35]));
@@ -218,7 +213,7 @@ class ForeignFolder : public testing::Test {
         ride.values["m_bScrollAutoX"] = 1;
         ride.values["m_nScrollSpeedX"] = 20;  // two dots a frame
         Put(dir / "Data/Stg4/ride.STG4_007", wftest::WriteStage(ride));
-        Put(dir / "Data/Stg4/goal.stg4_000", wftest::WriteStage(Stage(20, 15, {Goal(12, 3)})));
+        Put(dir / "Data/Stg4/goal.stg4_000", wftest::WriteStage(Stage(20, 15, {Goal(8, 3)})));
         platform::fs::InvalidateGamePathCache();
         // Start-up finds the globals as a fresh process does.
         wftest::ResetPlayerGlobals();
@@ -349,7 +344,7 @@ TEST_F(ForeignFolder, ATestPlayClearsPlaysOnWithUnlimitedLivesAndQuitsFromThePau
                   [&](PlayDriver& d) {
                       ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
                       const double startX = Hero().m_dX;
-                      ASSERT_TRUE(FlyTo(d, 16, 3, [&] { return d.State() != cStagePlay::kPlay; }));
+                      ASSERT_TRUE(FlyTo(d, 12, 3, [&] { return d.State() != cStagePlay::kPlay; }));
                       ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kResult, 300));
                       for (int i = 0; i < 150 && d.State() == cStagePlay::kResult; ++i)
                           ASSERT_TRUE(d.Press(wftest::kDecideKey));
