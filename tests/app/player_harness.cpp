@@ -8,7 +8,6 @@
 #include <sstream>
 #include <thread>
 
-#include "app/app_window.h"
 #include "app/menu.h"
 #include "app/run_start.h"
 #include "app/save_menu_scene.h"
@@ -495,13 +494,6 @@ void ResetPlayerGlobals() {
     // The last run took its WM_QUIT from the main window's queue; that quit is sticky
     // and would end the next loop that reads the queue at once.
     platform::msg::ResetMainWindowQueue();
-    // The last run's window was destroyed and its procedure answers nothing more; a test
-    // that drives the window's procedure without a run finds it as start-up leaves it.
-    ResetAppWindow();
-    g_bStarted.store(0);
-    g_bActive.store(false);
-    g_bClosing.store(false);
-    g_nRequestedBgm.store(0);
 }
 
 bool WriteSampleGameAndResetGlobals(std::string& error, sample::SampleKind kind) {
