@@ -68,6 +68,13 @@ CmdSpec Shooting(int8_t type, uint16_t tenths, std::map<std::string, double> sho
     return cmd;
 }
 
+// The same command as an item stores it (main types 17 to 38).
+CmdSpec ItemCmd(CmdSpec cmd) {
+    cmd.category = kCmdCategoryItem;
+    cmd.type = static_cast<int8_t>(cmd.type - kItemCmdTypeOffset);
+    return cmd;
+}
+
 // A long wait that ends a flow, so that an always-flow runs its commands once.
 CmdSpec Hold() {
     return Timed(kCmdWait, 9999);
@@ -350,7 +357,7 @@ const std::vector<Row>& Rows() {
         {"stage clear ends the stage toward stage 5", kCmdStageClear,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdStageClear, 1, {1, 5, 1, 99, 3, 0, 0, 0, 0}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(3);
+             EXPECT_EQ(p.h.Run(3), PlayFrameEnd::kRunEnded);
              EXPECT_EQ(p.h.Run().state.stageOver, 1u);
              EXPECT_EQ(StageClear().nextStage, 5u);
              EXPECT_EQ(StageClear().startX, 19);
@@ -413,8 +420,9 @@ const std::vector<Row>& Rows() {
              (void)a;
          },
          [](Probe& p) {
+             EXPECT_EQ(p.h.Run().objects.charas.size(), 2u);
              p.h.Run(3);
-             for (const cChara& c : p.h.Run().objects.charas) EXPECT_NE(c.m_bRemoved, 0u);
+             EXPECT_TRUE(p.h.Run().objects.charas.empty());
          }},
         {"get item runs the stage palette item's commands", kCmdGetItem,
          [](StageSpec& s, DefSpec& a) {
@@ -537,6 +545,279 @@ const std::vector<Row>& Rows() {
          [](Probe& p) {
              p.h.Run(10);
              EXPECT_EQ(p.S(1), 6);  // the block stands three times in all
+         }},
+        // ---- The edges each command's description names ----
+        {"shot of 15 seconds' tenths fires on frames 0, 60 and 120 of its run", kCmdShot,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Shooting(kCmdShot, 25, {{"count", 1}, {"size", 1}, {"graphic", 3}, {"dir", 6}, {"speed", 10}, {"life", 5}}), Hold()})};
+         },
+         [](Probe& p) {
+             std::vector<int> fired;
+             uint32_t ids = p.h.Run().state.shotIdCounter;
+             for (int f = 1; f <= 170; ++f) {
+                 p.h.Frame();
+                 if (p.h.Run().state.shotIdCounter != ids) fired.push_back(f);
+                 ids = p.h.Run().state.shotIdCounter;
+             }
+             EXPECT_EQ(fired, (std::vector<int>{1, 61, 121}));
+         }},
+        {"arrange adds stage variable 3 to the number of shots", kCmdArrange,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Code("S3 = 2"), Timed(kCmdArrange, 0, {kCmdShot, 5, 1, 1, 3}),
+                                         Shooting(kCmdShot, 1, {{"count", 1}, {"size", 1}, {"graphic", 3}, {"dir", 6}, {"speed", 10}, {"life", 5}}),
+                                         Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(4);
+             EXPECT_EQ(p.h.Run().shots.size(), 3u);
+         }},
+        {"flow operation starting its own flow begins it again next frame", kCmdFlowOp,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec restart = Timed(kCmdFlowOp, 0, {0, 0, 0, 0});
+             restart.together = 1;
+             a.flows = {wftest::Flow(0, {Code("S1 = S1 + 1"), restart, Code("S2 = 1"), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(5);
+             EXPECT_EQ(p.S(1), 5);
+             EXPECT_EQ(p.S(2), 0);
+         }},
+        {"flow operation resuming its own flow goes on in the frame", kCmdFlowOp,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec resume = Timed(kCmdFlowOp, 0, {3, 0, 0, 0});
+             resume.together = 1;
+             a.flows = {wftest::Flow(0, {resume, Code("S2 = 1"), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(1);
+             EXPECT_EQ(p.S(2), 1);
+         }},
+        {"flow operation of group 0 starts nothing", kCmdFlowOp,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdFlowOp, 0, {0, 2, 0, 0}), Hold()}),
+                        wftest::Flow(22, {Code("S1 = 5"), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(5);
+             EXPECT_EQ(p.S(1), 0);
+         }},
+        {"flow operation waits for its condition part", kCmdFlowOp,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec op = Timed(kCmdFlowOp, 20, {0, 2, 3, 0});
+             op.hasCond = true;
+             op.cond.mode = 1;  // switched on, all conditions
+             op.cond.conds = {wftest::VarCond(2, 4, 4, 9)};  // stage variable 4 > 9
+             FlowSpec started = wftest::Flow(22, {Code("S1 = S1 + 1"), Hold()});
+             started.group = 3;
+             a.flows = {wftest::Flow(0, {Code("S4 = S4 + 1")}), wftest::Flow(0, {op, Hold()}), started};
+         },
+         [](Probe& p) {
+             const int at = p.Until([&] { return p.S(1) > 0; }, 30);
+             EXPECT_EQ(at, 10);
+             EXPECT_EQ(p.S(4), 10);
+         }},
+        {"straight move toward a point 100 dots away ends on arrival", kCmdStraightMove,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Moving(kCmdStraightMove, 100, {{"kind", 1}, {"coordKind", 1}, {"offsetXDot", 100}, {"speed", 30}, {"stopOnArrival", 1}}),
+                                         Code("S1 = 1"), Hold()})};
+         },
+         [](Probe& p) {
+             const int at = p.Until([&] { return p.S(1) == 1; }, 200);
+             EXPECT_GE(at, 33);
+             EXPECT_LE(at, 35);
+         }},
+        {"circle move of radius 0 does nothing", kCmdCircleMove,
+         [](StageSpec&, DefSpec& a) {
+             a.values["moveType"] = 1;
+             a.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 30, {{"radius", 0}, {"speed", 60}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
+             p.h.Run(20);
+             EXPECT_EQ(p.Actor().m_dX, x0);
+             EXPECT_EQ(p.Actor().m_dY, y0);
+         }},
+        {"charge move with an empty target slot stays", kCmdChargeMove,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Moving(kCmdChargeMove, 20, {{"speed", 30}, {"targetSlot", 2}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX;
+             p.h.Run(10);
+             EXPECT_NEAR(p.Actor().m_dX, x0, 0.01);
+         }},
+        {"off-screen avoidance by the controller's direction never moves", kCmdAvoidOffscreenMove,
+         [](StageSpec&, DefSpec& a) {
+             a.x = 19;
+             a.flows = {wftest::Flow(0, {Moving(kCmdWarp, 0, {{"dir", 3}, {"distance", 1}}),
+                                         Moving(kCmdAvoidOffscreenMove, 50, {{"dir", 12}, {"speed", 40}}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(10);
+             EXPECT_EQ(p.Actor().m_rcGraphic.left, 624);
+         }},
+        {"change direction faces away from the hero in target 1", kCmdChangeDir,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdSetTarget, 0, {0, 0}), Timed(kCmdChangeDir, 0, {3}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(4);
+             EXPECT_EQ(p.Actor().m_nFacing, 1u);  // the hero is on its left
+         }},
+        {"change direction of a character whose facing follows its moves changes nothing", kCmdChangeDir,
+         [](StageSpec&, DefSpec& a) {
+             a.values["facingFixed"] = 0;
+             a.flows = {wftest::Flow(0, {Timed(kCmdChangeDir, 0, {1}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.Actor().m_nFacing, 0u);
+         }},
+        {"warp up-right moves 64 / sqrt 2 on each axis", kCmdWarp,
+         [](StageSpec&, DefSpec& a) {
+             a.values["moveType"] = 1;
+             a.flows = {wftest::Flow(0, {Moving(kCmdWarp, 0, {{"dir", 10}, {"distance", 4}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
+             p.h.Run(1);
+             EXPECT_NEAR(p.Actor().m_dX - x0, 64.0 / std::sqrt(2.0), 0.01);
+             EXPECT_NEAR(p.Actor().m_dY - y0, -64.0 / std::sqrt(2.0), 0.01);
+         }},
+        {"warp into a wall leaves the character where it was", kCmdWarp,
+         [](StageSpec& s, DefSpec& a) {
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kActorX + 1, kActorY, {{"cell", 1}, {"contact", 1}}));
+             a.flows = {wftest::Flow(0, {Moving(kCmdWarp, 0, {{"dir", 3}, {"distance", 2}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX;
+             p.h.Run(2);
+             EXPECT_NEAR(p.Actor().m_dX, x0, 0.01);
+         }},
+        {"warp from an empty target slot does nothing", kCmdWarp,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Moving(kCmdWarp, 0, {{"kind", 2}, {"dir", 2}, {"distance", 2}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX;
+             p.h.Run(2);
+             EXPECT_NEAR(p.Actor().m_dX, x0, 0.01);
+         }},
+        {"status operation takes 40 % of the maximum hit points", kCmdStatusOp,
+         [](StageSpec&, DefSpec& a) {
+             a.values["maxHP"] = 10;
+             a.flows = {wftest::Flow(0, {Timed(kCmdStatusOp, 0, {0, 0, 0, 0, 1, 2, 0, 40, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_EQ(p.Actor().m_nHP, 6);
+         }},
+        {"status operation 2 on an empty target slot changes nothing", kCmdStatusOp2,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdStatusOp2, 0, {3, 5, 2}), Hold()})}; },
+         [](Probe& p) {
+             const int32_t w = p.Actor().m_nBodyWidth;
+             p.h.Run(2);
+             EXPECT_EQ(p.Actor().m_nBodyWidth, w);
+         }},
+        {"status operation 2 with subject 7 acts on the character itself", kCmdStatusOp2,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdStatusOp2, 0, {7, 5, 2}), Hold()})}; },
+         [](Probe& p) {
+             const int32_t w = p.Actor().m_nBodyWidth;
+             p.h.Run(2);
+             EXPECT_EQ(p.Actor().m_nBodyWidth, 2 * w);
+         }},
+        {"vanish of the characters in view leaves those out of view", kCmdVanish,
+         [](StageSpec& s, DefSpec& a) {
+             s.values["m_anSize[0]"] = 60;
+             for (int x = 20; x < 60; ++x)
+                 s.blocks.push_back(wftest::Def(wftest::DefKind::Block, static_cast<int16_t>(x), 14, {{"cell", 1}, {"contact", 1}}));
+             a.flows = {wftest::Flow(0, {Timed(kCmdVanish, 0, {0, 1, 0}), Hold()})};
+             wftest::StoredChara(s, 40, kActorY, 5);  // after the last use of `a`
+         },
+         [](Probe& p) {
+             EXPECT_EQ(p.h.Run().objects.charas.size(), 2u);
+             p.h.Run(3);
+             // The actor went; the one far to the right stays.
+             ASSERT_EQ(p.h.Run().objects.charas.size(), 1u);
+             EXPECT_GT(p.Actor().m_dX, 40 * kBlock);
+         }},
+        {"stage clear carries the hero's facing of the moment", kCmdStageClear,
+         [](StageSpec& s, DefSpec& a) {
+             s.charas[0].values["facing"] = 1;
+             a.flows = {wftest::Flow(0, {Timed(kCmdStageClear, 0, {0, 0, 0, 0, 0, 1, 4, 5, 2}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_EQ(StageClear().carried, 1);
+             EXPECT_EQ(StageClear().facing, p.h.Hero()->m_nFacing);
+         }},
+        {"effect command that does not stop the game", kCmdRunEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 1, 0, 0, 0, 0, 0, 0}), Hold()})}; },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_TRUE(p.h.modalWaits.empty());
+             EXPECT_EQ(p.h.Run().effects.size(), 1u);
+         }},
+        {"two messages waiting for a key: the second opens without the delay", kCmdMessage,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec say = Timed(kCmdMessage, 0, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+             say.text = "one";
+             CmdSpec more = say;
+             more.text = "two";
+             a.flows = {wftest::Flow(0, {say, more, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(4);
+             ASSERT_EQ(p.h.modalWaits.size(), 2u);
+             EXPECT_EQ(p.h.modalWaits[0].waitKey, 1u);
+             EXPECT_EQ(p.h.modalWaits[0].delay, 10);
+             EXPECT_EQ(p.h.modalWaits[1].delay, 0);
+         }},
+        {"background change toggles layer 1 and ignores layer 2", kCmdChangeBackground,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdChangeBackground, 0, {1, 2}), Timed(kCmdChangeBackground, 0, {2, 2}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(4);
+             ASSERT_EQ(g_Stage.m_vBackgrounds.size(), 1u);
+             EXPECT_EQ(g_Stage.m_vBackgrounds[0].m_bVisible, 0);
+         }},
+        {"loop of count 1 only removes the loop", kCmdLoop,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 0, {1, 1}), Code("S1 = S1 + 1"), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(5);
+             EXPECT_EQ(p.S(1), 1);
+         }},
+        // ---- The same bodies as an item's commands, run when the hero takes the item ----
+        {"item's status operation", kCmdStatusOp,
+         [](StageSpec& s, DefSpec&) {
+             DefSpec& item = wftest::StoredItem(s, 2, kActorY, 0);
+             item.cmds = {ItemCmd(Timed(kCmdStatusOp, 0, {1, 1, 1, 0, 0, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}))};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.S(1), 9);
+         }},
+        {"item's arrange feeds the item's next command", kCmdArrange,
+         [](StageSpec& s, DefSpec&) {
+             DefSpec& item = wftest::StoredItem(s, 2, kActorY, 0);
+             item.cmds = {ItemCmd(Code("S2 = 7")), ItemCmd(Timed(kCmdArrange, 0, {kCmdStatusOp, 0, 0, 1, 2})),
+                          ItemCmd(Timed(kCmdStatusOp, 0, {1, 1, 1, 0, 0, 0, 1, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 0}))};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.S(1), 7);
+         }},
+        {"item's stage clear", kCmdStageClear,
+         [](StageSpec& s, DefSpec&) {
+             DefSpec& item = wftest::StoredItem(s, 2, kActorY, 0);
+             item.cmds = {ItemCmd(Timed(kCmdStageClear, 0, {1, 4, 0, 0, 0, 0, 0, 0, 0}))};
+         },
+         [](Probe& p) {
+             EXPECT_EQ(p.h.Run(3), PlayFrameEnd::kRunEnded);
+             EXPECT_EQ(StageClear().nextStage, 4u);
          }},
     };
     return rows;
