@@ -823,6 +823,41 @@ const std::vector<Row>& Rows() {
     return rows;
 }
 
+// Code texts and what they leave in stage variable 1 and the actor's hit points (5 of 5).
+struct CodeRow {
+    const char* text;
+    int32_t s1;
+    int32_t hp;
+};
+const CodeRow kCodeRows[] = {
+    {"S1 = 7 - 2 * 3", 1, 5},
+    {"S1 = (2 + 3) * 4", 20, 5},
+    {"S1 = 2000000", 999999, 5},
+    {"S1 = -2000000", -999999, 5},
+    {"S1 = rand(4 , 4) + rand(9 , 9)", 13, 5},
+    {"S1 = my.mhp * 10", 50, 5},
+    {"my.hp = 99", 0, 5},
+    {"my.hp = my.hp - 2", 0, 3},
+    // A reference's value is taken when the text is read: the second "my.z" is still 3.
+    {"my.z = 9 S1 = my.z", 3, 5},
+    {"S1 = my.z + 9", 12, 5},
+    {"S1 = 17 / 5 + 17 % 5", 5, 5},
+    {"tg.hp = 1", 0, 5},
+    {"S1 = 6 S1 = 8", 8, 5},
+};
+
+TEST(StoredCommands, CodeTextsAsTheyRunInAFlow) {
+    for (const CodeRow& row : kCodeRows) {
+        SCOPED_TRACE(row.text);
+        StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+        wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {wftest::Flow(0, {Code(row.text), Hold()})};
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3, {1, 1, 1});
+        h.Run(2);
+        EXPECT_EQ(h.Run().stageVars.at(1), row.s1);
+        EXPECT_EQ(h.Run().objects.charas.front().m_nHP, row.hp);
+    }
+}
+
 TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
     const ScopedDatabase database;
     std::vector<bool> covered(kFlowCmdTypeCount, false);
