@@ -24,6 +24,7 @@
 #include "objects/chara.h"
 #include "objects/stage_chara.h"
 #include "play/stage_draw.h"
+#include "play/text_images.h"
 #include "support/stage_harness.h"
 
 namespace {
@@ -68,6 +69,14 @@ CmdSpec Shooting(int8_t type, uint16_t tenths, std::map<std::string, double> sho
     return cmd;
 }
 
+// Two more characters of the actor's group: one walking three blocks to its right (96 dots
+// by |dx| + |dy| and in a straight line), one flying two blocks right and two up (128 dots,
+// 90.5 in a straight line).
+void TwoOthers(StageSpec& s) {
+    wftest::StoredChara(s, kActorX + 3, kActorY, 5);
+    wftest::StoredChara(s, kActorX + 2, kActorY - 2, 5).values["moveType"] = 1;
+}
+
 // The same command as an item stores it (main types 17 to 38).
 CmdSpec ItemCmd(CmdSpec cmd) {
     cmd.category = kCmdCategoryItem;
@@ -84,6 +93,7 @@ CmdSpec Hold() {
 struct Probe {
     StageHarness& h;
     cChara& Actor() { return h.Run().objects.charas.front(); }
+    cChara& Other(int n) { return *std::next(h.Run().objects.charas.begin(), n); }
     int32_t S(int i) { return h.Run().stageVars.at(static_cast<size_t>(i)); }
     bool Traced(const std::string& part) {
         for (const std::string& line : h.TraceLines())
@@ -789,6 +799,83 @@ const std::vector<Row>& Rows() {
          [](Probe& p) {
              p.h.Run(5);
              EXPECT_EQ(p.S(1), 1);
+         }},
+        {"message waiting for a key goes when the wait is over", kCmdMessage,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec say = Timed(kCmdMessage, 0, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+             say.text = "wait";
+             a.flows = {wftest::Flow(0, {say, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             ASSERT_EQ(p.h.modalWaits.size(), 1u);
+             EXPECT_TRUE(g_StageDraw.textImages.empty());
+         }},
+        {"message with an id replaces the window of that id, and erases it", kCmdMessage,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec first = Timed(kCmdMessage, 0, {0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 5, 0, 0, 0, 0});
+             first.text = "first";
+             CmdSpec other = first;
+             other.text = "other";
+             other.params[13] = 6;
+             CmdSpec second = first;
+             second.text = "second, longer";
+             CmdSpec erase = first;
+             erase.params[13] = 6;
+             erase.params[15] = 1;
+             a.flows = {wftest::Flow(0, {first, other, second, Timed(kCmdWait, 5), erase, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(5);
+             std::vector<std::string> texts;
+             for (const cTextImage& t : g_StageDraw.textImages) texts.push_back(t.m_strText);
+             EXPECT_EQ(texts, (std::vector<std::string>{"second, longer", "other"}));
+             p.h.Run(40);
+             texts.clear();
+             for (const cTextImage& t : g_StageDraw.textImages) texts.push_back(t.m_strText);
+             EXPECT_EQ(texts, (std::vector<std::string>{"second, longer"}));
+         }},
+        {"effect at 200 % is twice its cell size", kCmdRunEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 1, 0, 0, 0, 0, 200, 0}), Hold()})}; },
+         [](Probe& p) {
+             p.h.Run(2);
+             ASSERT_EQ(p.h.Run().effects.size(), 1u);
+             EXPECT_EQ(p.h.Run().effects.front().m_nWidth, 64);
+             EXPECT_EQ(p.h.Run().effects.front().m_nHeight, 64);
+         }},
+        {"set target takes the nearest by |dx| + |dy|, not by the straight line", kCmdSetTarget,
+         [](StageSpec& s, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdSetTarget, 0, {0, 2, 1, 0, 1, 1}), Hold()})};
+             TwoOthers(s);
+         },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_EQ(p.Actor().m_vTargets.at(0), &p.Other(1));
+         }},
+        {"set target of the nearest may take the character itself", kCmdSetTarget,
+         [](StageSpec& s, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdSetTarget, 0, {0, 2, 1, 0, 1, 0}), Hold()})};
+             TwoOthers(s);
+         },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_EQ(p.Actor().m_vTargets.at(0), &p.Actor());
+         }},
+        {"set target copies target 1 and keeps or empties a slot when nothing qualifies", kCmdSetTarget,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec keep = Timed(kCmdSetTarget, 0, {0, 11});
+             keep.params.resize(16);
+             keep.params[15] = 1;
+             CmdSpec empty = Timed(kCmdSetTarget, 0, {1, 11});
+             a.flows = {wftest::Flow(0, {Timed(kCmdSetTarget, 0, {0, 0}), Timed(kCmdSetTarget, 0, {1, 7}),
+                                         Timed(kCmdSetTarget, 0, {2, 7}), keep, empty, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(8);
+             const std::vector<cChara*>& t = p.Actor().m_vTargets;
+             EXPECT_EQ(t.at(0), p.h.Hero());
+             EXPECT_EQ(t.at(1), nullptr);
+             EXPECT_EQ(t.at(2), p.h.Hero());
          }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
