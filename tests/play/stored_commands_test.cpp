@@ -16,6 +16,7 @@
 #include "core/log.h"
 #include "data/database.h"
 #include "data/global_data.h"
+#include "data/save_data.h"
 #include "media/sound/sound.h"
 #include "media/sound/sound_device.h"
 #include "platform/audio/mixer.h"
@@ -965,6 +966,47 @@ TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
     }
     for (int type = 0; type < kFlowCmdTypeCount; ++type)
         EXPECT_TRUE(covered[static_cast<size_t>(type)]) << "no row for command type " << type;
+}
+
+// Status operations on variables and system values: a code text first, then the
+// operation; what stage variable 1, the score and the lives are after it.
+struct StatusRow {
+    const char* name;
+    const char* before;
+    std::vector<int32_t> params;
+    int32_t s1;
+    int32_t score;
+    int32_t lives;
+};
+const StatusRow kStatusRows[] = {
+    {"multiplication saturates", "S1 = 2000", {1, 1, 1, 0, 0, 3, 0, 1000000}, 999999, 0, 3},
+    {"negative product saturates low", "S1 = -2000", {1, 1, 1, 0, 0, 3, 0, 1000000}, -999999, 0, 3},
+    {"division by 0 leaves the value", "S1 = 44", {1, 1, 1, 0, 0, 4, 0, 0}, 44, 0, 3},
+    {"remainder", "S1 = 44", {1, 1, 1, 0, 0, 5, 0, 6}, 2, 0, 3},
+    {"percentage rounds halves away from 0", "S1 = 25", {1, 1, 1, 0, 0, 6, 0, 50}, 13, 0, 3},
+    {"percent of the current value", "S1 = 50",
+     {1, 1, 1, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 1}, 5, 0, 3},
+    {"operand from a stage variable", "S2 = 31", {1, 1, 1, 0, 0, 1, 3, 0, 0, 0, 1, 2}, 31, 0, 3},
+    {"operand from the character's hit points", "", {1, 1, 1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 1}, 5, 0, 3},
+    {"score of the system", "", {0, 0, 0, 5, 3, 1, 0, 250}, 0, 250, 3},
+    {"lives of the system", "", {0, 0, 0, 5, 4, 0, 0, 7}, 0, 0, 7},
+    {"lives stay within 99", "", {0, 0, 0, 5, 4, 0, 0, 700}, 0, 0, 99},
+};
+
+TEST(StoredCommands, StatusOperationsAsTheyRunInAFlow) {
+    for (const StatusRow& row : kStatusRows) {
+        SCOPED_TRACE(row.name);
+        StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+        std::vector<int32_t> params = row.params;
+        params.resize(18);
+        wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {
+            wftest::Flow(0, {Code(row.before), Timed(kCmdStatusOp, 0, params), Hold()})};
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3);
+        h.Run(3);
+        EXPECT_EQ(h.Run().stageVars.at(1), row.s1);
+        EXPECT_EQ(g_PlaySession.m_nScore, row.score);
+        EXPECT_EQ(g_PlaySession.m_nLives, row.lives);
+    }
 }
 
 }  // namespace
