@@ -878,6 +878,41 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(t.at(1), nullptr);
              EXPECT_EQ(t.at(2), p.h.Hero());
          }},
+        {"jump lasts the jump time of its height", kCmdJump,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdJump, 1, {0, 0, 2, 0, 0}), Code("S1 = 1"), Hold()})};
+         },
+         [](Probe& p) {
+             // Two half-blocks at gravity 0.4: 14 frames of rise, a jump time of
+             // 14 / 6 + 1 = 3 tenths, 18 frames; the next command starts on the way down.
+             const double ground = p.Actor().m_dY;
+             EXPECT_EQ(p.Until([&] { return p.S(1) == 1; }, 60), 19);
+             EXPECT_LT(p.Actor().m_dY, ground - 16);
+         }},
+        {"homing move re-aims every 3 frames at where the target was", kCmdHomingMove,
+         [](StageSpec& s, DefSpec& a) {
+             a.values["moveType"] = 1;
+             a.flows = {wftest::Flow(0, {Timed(kCmdSetTarget, 0, {0, 0}),
+                                         Moving(kCmdHomingMove, 50, {{"speed", 20}, {"radius", 3}}), Hold()})};
+             // The hero runs right, below the actor.
+             s.charas[0].flows = {wftest::Flow(0, {Moving(kCmdStraightMove, 50, {{"dir", 3}, {"speed", 30}}), Hold()})};
+         },
+         [](Probe& p) {
+             // Heading left first; once the hero has passed under it, it turns, but only
+             // on a frame that is a multiple of 3 into the move.
+             std::vector<int> turns;
+             double last = p.Actor().m_dX;
+             int sign = 0;
+             for (int f = 1; f <= 80; ++f) {
+                 p.h.Frame();
+                 const double dx = p.Actor().m_dX - last;
+                 last = p.Actor().m_dX;
+                 const int now = dx > 0.01 ? 1 : dx < -0.01 ? -1 : 0;
+                 if (now != 0 && now != sign) turns.push_back(f), sign = now;
+             }
+             ASSERT_EQ(turns.size(), 2u);
+             EXPECT_EQ((turns[1] - turns[0]) % 3, 0);
+         }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
