@@ -913,6 +913,25 @@ const std::vector<Row>& Rows() {
              ASSERT_EQ(turns.size(), 2u);
              EXPECT_EQ((turns[1] - turns[0]) % 3, 0);
          }},
+        {"flow operation starts a flow of trigger 22 without testing its conditions", kCmdFlowOp,
+         [](StageSpec&, DefSpec& a) {
+             FlowSpec started = wftest::Flow(22, {Code("S1 = 3"), Hold()});
+             started.group = 2;
+             started.conds = {wftest::VarCond(2, 9, 0, 1)};  // stage variable 9 = 1: never
+             a.flows = {wftest::Flow(0, {Timed(kCmdFlowOp, 0, {0, 2, 2, 0}), Hold()}), started};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.S(1), 3);
+         }},
+        {"a loop's own use time holds nothing: binding takes the loop away", kCmdLoop,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 30, {2, 1}), Code("S1 = S1 + 1"), Timed(kCmdWait, 1), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(1);
+             EXPECT_EQ(p.S(1), 2);  // both copies of the together command in the first frame
+         }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
