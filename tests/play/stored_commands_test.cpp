@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <memory>
@@ -96,6 +97,25 @@ struct Probe {
     cChara& Actor() { return h.Run().objects.charas.front(); }
     cChara& Other(int n) { return *std::next(h.Run().objects.charas.begin(), n); }
     int32_t S(int i) { return h.Run().stageVars.at(static_cast<size_t>(i)); }
+    // The sound-table entries played in the next n frames. The table has one entry, so
+    // that every other entry asked for is reported as a bad one, naming it.
+    std::vector<int> SoundsIn(int n) {
+        auto mixer = std::make_shared<platform::audio::Mixer>(22050);
+        SetSoundMixerForTest(mixer);
+        EXPECT_TRUE(DS_Init(nullptr, 22050, 8, 1));
+        std::vector<SOUNDENTRY> table;
+        LoadSoundList(table, std::vector<SOUNDFILE>(1), 0);
+        const wftest::TempDir logs;
+        EXPECT_EQ(ReportOpen(logs.File("report.txt").c_str()), 1);
+        h.Run(n);
+        ReleaseSoundList();
+        SetSoundMixerForTest(nullptr);
+        std::vector<int> played;
+        for (const std::string& line : h.TraceLines())
+            if (int entry = 0; std::sscanf(line.c_str(), "err V[%d] ( 1 ,", &entry) == 1)
+                played.push_back(entry);
+        return played;
+    }
     bool Traced(const std::string& part) {
         for (const std::string& line : h.TraceLines())
             if (line.find(part) != std::string::npos) return true;
@@ -511,20 +531,7 @@ const std::vector<Row>& Rows() {
         {"sound command plays user sound 2", kCmdPlaySE,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdPlaySE, 0, {2}), Hold()})}; },
          [](Probe& p) {
-             // A sound table of one entry: the request for user sound 2 (entry 18) is
-             // reported as a bad entry, naming it.
-             auto mixer = std::make_shared<platform::audio::Mixer>(22050);
-             SetSoundMixerForTest(mixer);
-             ASSERT_TRUE(DS_Init(nullptr, 22050, 8, 1));
-             std::vector<SOUNDENTRY> table;
-             std::vector<SOUNDFILE> files(1);
-             LoadSoundList(table, files, 0);
-             const wftest::TempDir logs;
-             ASSERT_EQ(ReportOpen(logs.File("report.txt").c_str()), 1);
-             p.h.Run(2);
-             ReleaseSoundList();
-             SetSoundMixerForTest(nullptr);
-             EXPECT_TRUE(p.Traced("err V[18] ( 1 ,"));
+             EXPECT_EQ(p.SoundsIn(2), (std::vector<int>{18}));  // user sounds from entry 17
          }},
         {"music command asks the scene for the tune", kCmdPlayBGM,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdPlayBGM, 0, {3, 1}), Hold()})}; },
@@ -932,6 +939,20 @@ const std::vector<Row>& Rows() {
              p.h.Run(1);
              EXPECT_EQ(p.S(1), 2);  // both copies of the together command in the first frame
          }},
+        {"two key-waiting messages in a row sound their opening once", kCmdMessage,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec say = Timed(kCmdMessage, 0, {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+             say.text = "one";
+             a.flows = {wftest::Flow(0, {say, say, Hold()})};
+         },
+         [](Probe& p) { EXPECT_EQ(p.SoundsIn(4), (std::vector<int>{11})); }},
+        {"shot sounds with each volley", kCmdShot,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec shot = Shooting(kCmdShot, 15, {{"count", 1}, {"size", 1}, {"graphic", 3}, {"dir", 6}, {"speed", 10}, {"life", 5}});
+             shot.sound = 3;
+             a.flows = {wftest::Flow(0, {shot, Hold()})};
+         },
+         [](Probe& p) { EXPECT_EQ(p.SoundsIn(90), (std::vector<int>{19, 19})); }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
