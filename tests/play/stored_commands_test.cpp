@@ -953,6 +953,40 @@ const std::vector<Row>& Rows() {
              a.flows = {wftest::Flow(0, {shot, Hold()})};
          },
          [](Probe& p) { EXPECT_EQ(p.SoundsIn(90), (std::vector<int>{19, 19})); }},
+        {"straight move left turned by 90 degrees goes up", kCmdStraightMove,
+         [](StageSpec&, DefSpec& a) {
+             a.values["moveType"] = 1;
+             a.flows = {wftest::Flow(0, {Moving(kCmdStraightMove, 5, {{"dir", 2}, {"angle", 90}, {"speed", 20}}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Frame();
+             const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
+             p.h.Run(10);
+             EXPECT_NEAR(p.Actor().m_dX - x0, 0.0, 0.01);
+             EXPECT_NEAR(p.Actor().m_dY - y0, -20.0, 0.01);
+         }},
+        {"straight move of a walker keeps to the ground whatever its direction", kCmdStraightMove,
+         [](StageSpec&, DefSpec& a) {
+             a.flows = {wftest::Flow(0, {Moving(kCmdStraightMove, 5, {{"dir", 10}, {"speed", 20}}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Frame();
+             const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
+             p.h.Run(10);
+             EXPECT_NEAR(p.Actor().m_dX - x0, 20.0 / std::sqrt(2.0), 0.01);
+             EXPECT_NEAR(p.Actor().m_dY, y0, 1.0);
+         }},
+        {"clockwise circle from angle 0 first moves left", kCmdCircleMove,
+         [](StageSpec&, DefSpec& a) {
+             a.values["moveType"] = 1;
+             a.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 30, {{"radius", 20}, {"speed", 60}, {"timeMode", 1}, {"distance", 360}}), Hold()})};
+         },
+         [](Probe& p) {
+             const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
+             p.h.Run(1);
+             EXPECT_LT(p.Actor().m_dX, x0 - 0.1);
+             EXPECT_NEAR(p.Actor().m_dY, y0, 0.01);
+         }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
