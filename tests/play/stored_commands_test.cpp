@@ -987,6 +987,69 @@ const std::vector<Row>& Rows() {
              EXPECT_LT(p.Actor().m_dX, x0 - 0.1);
              EXPECT_NEAR(p.Actor().m_dY, y0, 0.01);
          }},
+        {"vanish of the character's own shots leaves the others'", kCmdVanish,
+         [](StageSpec& s, DefSpec& a) {
+             const CmdSpec shot = Shooting(kCmdShot, 1, {{"count", 1}, {"size", 1}, {"graphic", 3}, {"dir", 6}, {"speed", 10}, {"life", 50}});
+             a.flows = {wftest::Flow(0, {shot, Timed(kCmdWait, 2), Timed(kCmdVanish, 0, {3, 0, 0}), Hold()})};
+             wftest::StoredChara(s, kActorX + 4, kActorY, 5).flows = {wftest::Flow(0, {shot, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.h.Run().shots.size(), 2u);
+             p.h.Run(30);
+             ASSERT_EQ(p.h.Run().shots.size(), 1u);
+             EXPECT_EQ(p.h.Run().shots.front().m_pOwner, &p.Other(1));
+         }},
+        {"status operation 2 starts the stage's horizontal auto-scroll", kCmdStatusOp2,
+         [](StageSpec& s, DefSpec& a) {
+             s.values["m_anSize[0]"] = 60;
+             s.values["m_nScrollSpeedX"] = 20;
+             a.flows = {wftest::Flow(0, {Timed(kCmdStatusOp2, 0, {5, 0, 1}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(2);
+             EXPECT_EQ(g_Stage.m_bScrollAutoX, 1);
+             EXPECT_NEAR(p.h.Run().scrollX.m_dSpeed, 2.0, 1e-9);
+         }},
+        {"character summon of a definition not placed summons nothing", kCmdSummonChara,
+         [](StageSpec& s, DefSpec& a) {
+             s.palCharas.push_back(wftest::Def(wftest::DefKind::Chara, 0, 0, {{"cell", 3}, {"value", 0}}));
+             a.flows = {wftest::Flow(0, {Shooting(kCmdSummonChara, 1, {{"count", 1}, {"bank", 1}, {"defIndex", 1}}), Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             EXPECT_EQ(p.h.Run().objects.charas.size(), 1u);
+         }},
+        {"character summon past the palette's end summons nothing and still sounds", kCmdSummonChara,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec summon = Shooting(kCmdSummonChara, 1, {{"count", 1}, {"bank", 1}, {"defIndex", 5}});
+             summon.sound = 4;
+             a.flows = {wftest::Flow(0, {summon, Hold()})};
+         },
+         [](Probe& p) {
+             EXPECT_EQ(p.SoundsIn(3), (std::vector<int>{20}));
+             EXPECT_EQ(p.h.Run().objects.charas.size(), 1u);
+         }},
+        {"block summon erases a block and toggles one", kCmdSummonBlock,
+         [](StageSpec& s, DefSpec& a) {
+             s.palBlocks.push_back(wftest::Def(wftest::DefKind::Block, 0, 0, {{"cell", 2}, {"contact", 1}}));
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kActorX - 1, kActorY - 2, {{"cell", 1}, {"contact", 1}}));
+             const auto summon = [](int mode, int dy) {
+                 return Shooting(kCmdSummonBlock, 1, {{"count", 1}, {"bank", 1}, {"defIndex", 1}, {"offsetY", dy}, {"blockMode", mode}});
+             };
+             a.flows = {wftest::Flow(0, {summon(1, -64), summon(2, -96), Hold()})};
+         },
+         [](Probe& p) {
+             const StageRun& run = p.h.Run();
+             const auto at = [&](int row) {
+                 return run.map.cells.at(static_cast<size_t>(((row + run.state.originY) << run.state.rowShift) + kActorX - 1 + run.state.originX)).m_nContact;
+             };
+             EXPECT_EQ(at(kActorY - 2), 1u);
+             EXPECT_EQ(at(kActorY - 3), 0u);
+             p.h.Run(10);  // each command lasts six frames
+             EXPECT_EQ(at(kActorY - 2), 0u);
+             EXPECT_EQ(at(kActorY - 3), 1u);
+         }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
