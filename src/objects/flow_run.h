@@ -71,7 +71,7 @@ class cFlowRun {
     int32_t m_nFrontier = 0;
     int32_t m_nFrames = 0;
     DirSlot m_nInputSlot = DirSlot::kNone;  // the direction held when the flow started
-    int32_t m_bStartLatch = 0;  // not started again in this frame
+    int32_t m_bStartLatch = 0;              // not started again in this frame
     int32_t m_bStartedThisFrame = 0;
     int32_t m_bMessageShown = 0;
     int32_t m_bBreak = 0;

@@ -29,7 +29,6 @@ constexpr int32_t kDirDownLeft = 9;
 constexpr int32_t kDirUpRight = 10;
 constexpr int32_t kDirDownRight = 11;
 constexpr int32_t kDirTableSize = 12;
-constexpr int32_t kDirFromInput = 12;
 
 constexpr int32_t kDirAngles[kDirTableSize] = {0, 0, 0, 180, 0, 0, 90, 270, 45, 315, 135, 225};
 

@@ -55,6 +55,8 @@ int32_t AimAngle(double px, double py, const VolleyContext& volley, VolleyState&
 // The element's start on the circle about the shooter at angle a (no offsets added).
 void CirclePoint(VolleyState& state, const cChara& shooter, double angle);
 
+// The direction kind that takes the direction held when the flow started.
+constexpr uint8_t kDirFromInput = 12;
 // The direction code of a direction kind for a facing (0 left, 1 right).
 int32_t ResolveDirCode(uint8_t kind, uint32_t facing);
 // The direction code of the direction slot a flow recorded when it started; nothing held

@@ -268,11 +268,11 @@ TEST(Volley, DirectionCodes) {
     using enum DirSlot;
     cFlowRun run;
     const Case cases[] = {
-        {0, 0, kNone, 2},       {0, 1, kNone, 3},      {1, 0, kNone, 3},       {1, 1, kNone, 2},
-        {4, 0, kNone, 6},       {4, 1, kNone, 7},      {5, 0, kNone, 7},       {5, 1, kNone, 6},
-        {9, 0, kNone, 9},       {12, 0, kNone, 2},     {12, 1, kNone, 3},      {12, 1, kAll, 3},
-        {12, 1, kLeft, 2},      {12, 0, kRight, 3},    {12, 0, kUp, 6},        {12, 0, kDown, 7},
-        {12, 1, kUpLeft, 8},    {12, 0, kDownLeft, 9}, {12, 0, kUpRight, 10},  {12, 1, kDownRight, 11},
+        {0, 0, kNone, 2},    {0, 1, kNone, 3},      {1, 0, kNone, 3},      {1, 1, kNone, 2},
+        {4, 0, kNone, 6},    {4, 1, kNone, 7},      {5, 0, kNone, 7},      {5, 1, kNone, 6},
+        {9, 0, kNone, 9},    {12, 0, kNone, 2},     {12, 1, kNone, 3},     {12, 1, kAll, 3},
+        {12, 1, kLeft, 2},   {12, 0, kRight, 3},    {12, 0, kUp, 6},       {12, 0, kDown, 7},
+        {12, 1, kUpLeft, 8}, {12, 0, kDownLeft, 9}, {12, 0, kUpRight, 10}, {12, 1, kDownRight, 11},
     };
     for (const Case& c : cases) {
         run.m_nInputSlot = c.input;

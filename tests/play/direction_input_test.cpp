@@ -109,9 +109,9 @@ TEST(DirectionFromController, MovesWarpsAndShotsGoWhereTheHeldDirectionPoints) {
         int sx, sy;
     };
     const Held held[] = {
-        {"left", 1, -1, 0},          {"right", 2, 1, 0},         {"up", 4, 0, -1},
-        {"down", 8, 0, 1},           {"up-left", 1 | 4, -1, -1}, {"down-left", 1 | 8, -1, 1},
-        {"up-right", 2 | 4, 1, -1},  {"down-right", 2 | 8, 1, 1},
+        {"left", 1, -1, 0},         {"right", 2, 1, 0},          {"up", 4, 0, -1},
+        {"down", 8, 0, 1},          {"up-left", 1 | 4, -1, -1},  {"down-left", 1 | 8, -1, 1},
+        {"up-right", 2 | 4, 1, -1}, {"down-right", 2 | 8, 1, 1},
     };
     struct Kind {
         const char* name;
@@ -122,7 +122,7 @@ TEST(DirectionFromController, MovesWarpsAndShotsGoWhereTheHeldDirectionPoints) {
     const Kind kinds[] = {
         {"move", Act::kMove, 0, 12, 6.0},
         {"warp", Act::kWarp, 0, 12, 96.0},
-        {"shot", Act::kShot, 2, 12, 20.0},  // it leaves on the first frame
+        {"shot", Act::kShot, 2, 12, 20.0},    // it leaves on the first frame
         {"summon", Act::kSummon, 0, 1, 0.0},  // way from the flier to what it summoned
     };
     for (const Kind& k : kinds) {

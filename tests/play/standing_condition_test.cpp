@@ -29,8 +29,8 @@ constexpr uint8_t kFootSpring = 1;
 // A flow that adds 1 to common variable `var` on every frame its character stands on a
 // block (or, negated, on every frame it does not).
 cFlow CountWhileStanding(int var, bool negated) {
-    cFlow flow = wftest::CodeFlow(0, "C" + std::to_string(var) + " = C" + std::to_string(var) +
-                                         " + 1");
+    cFlow flow =
+        wftest::CodeFlow(0, "C" + std::to_string(var) + " = C" + std::to_string(var) + " + 1");
     cCond cond;
     cond.m_nKind = kCondState;
     cond.m_nLeftSubject = 0;  // itself
