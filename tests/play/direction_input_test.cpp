@@ -102,7 +102,7 @@ int Sign(double d) {
     return d > 2.0 ? 1 : d < -2.0 ? -1 : 0;
 }
 
-TEST(DirectionFromController, MovesWarpsAndShotsGoWhereTheHeldDirectionPoints) {
+TEST(DirectionFromController, MovesWarpsShotsAndSummonsGoWhereTheHeldDirectionPoints) {
     struct Held {
         const char* name;
         uint16_t bits;  // 1 left, 2 right, 4 up, 8 down
@@ -151,20 +151,6 @@ TEST(DirectionFromController, MovesWarpsAndShotsGoWhereTheHeldDirectionPoints) {
             EXPECT_NEAR(std::fabs(dx), d.sx != 0 ? share : 0.0, 1.0) << dx;
             EXPECT_NEAR(std::fabs(dy), d.sy != 0 ? share : 0.0, 1.0) << dy;
         }
-    }
-}
-
-// Nothing held: the flow goes straight forward, the way the flier faces (left).
-TEST(DirectionFromController, NothingHeldGoesForward) {
-    for (Act act : {Act::kMove, Act::kWarp}) {
-        SCOPED_TRACE(static_cast<int>(act));
-        StageHarness h(FlierStage(act), wftest::RunKind::kStory);
-        double x0 = 0.0, y0 = 0.0, x1 = 0.0, y1 = 0.0;
-        ASSERT_TRUE(Where(h, act, x0, y0));
-        h.Run(12);
-        ASSERT_TRUE(Where(h, act, x1, y1));
-        EXPECT_LT(x1 - x0, -5.0);
-        EXPECT_NEAR(y1 - y0, 0.0, 0.5);
     }
 }
 
