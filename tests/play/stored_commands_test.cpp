@@ -1140,8 +1140,9 @@ TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
         EXPECT_TRUE(covered[static_cast<size_t>(type)]) << "no row for command type " << type;
 }
 
-// Status operations on variables and system values: a code text first, then the
-// operation; what stage variable 1, the score and the lives are after it.
+// Status operations: a code text first, then the operation, then a code text again
+// (reading a status back into S1); what stage variable 1, the score and the lives are
+// after them. The actor has 5 of 5 hit points.
 struct StatusRow {
     const char* name;
     const char* before;
@@ -1149,6 +1150,7 @@ struct StatusRow {
     int32_t s1;
     int32_t score;
     int32_t lives;
+    const char* after = "";
 };
 const StatusRow kStatusRows[] = {
     {"multiplication saturates", "S1 = 2000", {1, 1, 1, 0, 0, 3, 0, 1000000}, 999999, 0, 3},
@@ -1163,6 +1165,15 @@ const StatusRow kStatusRows[] = {
     {"score of the system", "", {0, 0, 0, 5, 3, 1, 0, 250}, 0, 250, 3},
     {"lives of the system", "", {0, 0, 0, 5, 4, 0, 0, 7}, 0, 0, 7},
     {"lives stay within 99", "", {0, 0, 0, 5, 4, 0, 0, 700}, 0, 0, 99},
+    {"hit points stay within the maximum", "", {0, 0, 0, 0, 1, 1, 0, 50}, 5, 0, 3, "S1 = my.hp"},
+    {"lowering the maximum lowers the hit points", "", {0, 0, 0, 0, 3, 0, 0, 2}, 2, 0, 3,
+     "S1 = my.hp"},
+    {"60 % of the maximum hit points taken", "my.mhp = 20 my.hp = 20",
+     {0, 0, 0, 0, 1, 2, 0, 60, 0, 0, 0, 0, 0, 0, 0, 1}, 8, 0, 3, "S1 = my.hp"},
+    {"percent of an 8-bit status rounds", "", {0, 0, 0, 0, 6, 0, 0, 50, 0, 0, 0, 0, 0, 0, 1}, 2,
+     0, 3, "S1 = my.z"},
+    {"z order stays within 7", "", {0, 0, 0, 0, 6, 1, 0, 50}, 7, 0, 3, "S1 = my.z"},
+    {"character variable 3", "", {0, 0, 3, 0, 0, 0, 0, -77}, -77, 0, 3, "S1 = my.v3"},
 };
 
 TEST(StoredCommands, StatusOperationsAsTheyRunInAFlow) {
@@ -1172,7 +1183,7 @@ TEST(StoredCommands, StatusOperationsAsTheyRunInAFlow) {
         std::vector<int32_t> params = row.params;
         params.resize(18);
         wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {
-            wftest::Flow(0, {Code(row.before), Timed(kCmdStatusOp, 0, params), Hold()})};
+            wftest::Flow(0, {Code(row.before), Timed(kCmdStatusOp, 0, params), Code(row.after), Hold()})};
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3);
         h.Run(3);
         EXPECT_EQ(h.Run().stageVars.at(1), row.s1);
