@@ -1050,6 +1050,23 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(at(kActorY - 2), 0u);
              EXPECT_EQ(at(kActorY - 3), 1u);
          }},
+        {"effect in the screen's centre, moved by its offsets", kCmdRunEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 0, 0, 0, 5, 7, 100, 0}), Hold()})}; },
+         [](Probe& p) {
+             p.h.Run(2);
+             ASSERT_EQ(p.h.Run().effects.size(), 1u);
+             EXPECT_EQ(p.h.Run().effects.front().m_dX, 320 - 16 + 5);
+             EXPECT_EQ(p.h.Run().effects.front().m_dY, 240 - 16 + 7);
+         }},
+        {"effect on stage block (3, 2)", kCmdRunEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 4, 3, 2, 1, -1, 100, 0}), Hold()})}; },
+         [](Probe& p) {
+             p.h.Run(2);
+             ASSERT_EQ(p.h.Run().effects.size(), 1u);
+             const StageRun& run = p.h.Run();
+             EXPECT_EQ(run.effects.front().m_dX, (run.state.originX + 3) * kBlock + 1 - run.scrollX.m_dPos);
+             EXPECT_EQ(run.effects.front().m_dY, (run.state.originY + 2) * kBlock - 1 - run.scrollY.m_dPos);
+         }},
         // ---- The same bodies as an item's commands, run when the hero takes the item ----
         {"item's status operation", kCmdStatusOp,
          [](StageSpec& s, DefSpec&) {
