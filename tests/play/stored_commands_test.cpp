@@ -1209,4 +1209,90 @@ TEST(StoredCommands, StatusOperationsAsTheyRunInAFlow) {
     }
 }
 
+// Every item command number that runs a main type's body (2 to 23: types 17 to 38), from an
+// item lying where the hero stands; each acts for the hero.
+struct ItemRow {
+    const char* name;
+    CmdSpec cmd;  // as a flow stores it; the row stores it as an item command
+    std::function<void(Probe&, cChara& hero)> check;
+};
+
+CmdSpec WithText(CmdSpec cmd, const char* text) {
+    cmd.text = text;
+    return cmd;
+}
+
+const std::vector<ItemRow>& ItemRows() {
+    static const std::vector<ItemRow> rows = {
+        {"game wait", Timed(kCmdGameWait, 0, {5}),
+         [](Probe& p, cChara&) {
+             ASSERT_EQ(p.h.modalWaits.size(), 1u);
+             EXPECT_EQ(p.h.modalWaits[0].frames, 30);
+         }},
+        {"message", WithText(Timed(kCmdMessage, 0, {0, 0, 0, 0, 0, 0, 1}), "got it"),
+         [](Probe&, cChara&) {
+             // Beside the small picture of the item taken, which shares the list.
+             const auto& images = g_StageDraw.textImages;
+             EXPECT_EQ(std::count_if(images.begin(), images.end(), [](const cTextImage& t) { return t.m_strText == "got it"; }), 1);
+         }},
+        {"warp", Moving(kCmdWarp, 0, {{"dir", 6}, {"distance", 4}}),
+         [](Probe& p, cChara& hero) { EXPECT_LT(hero.m_dY, p.h.Run().objects.charas.front().m_dY - 32); }},
+        {"set target", Timed(kCmdSetTarget, 0, {1, 1}),
+         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_vTargets.at(1), &hero); }},
+        {"status operation 2", Timed(kCmdStatusOp2, 0, {0, 5, 2}),
+         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nBodyWidth, 2 * hero.m_nBaseBodyWidth); }},
+        {"vanish", Timed(kCmdVanish, 0, {0, 1, 1}),
+         [](Probe& p, cChara&) { EXPECT_TRUE(p.h.Run().objects.charas.empty()); }},
+        {"change graphic", Timed(kCmdChangeGraphic, 0, {2, 7, 3}),
+         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nGraphic, 7u); }},
+        {"change base anime set", Timed(kCmdChangeAnimeSet, 0, {4}),
+         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nBaseAnimeSet, 4); }},
+        {"run anime", Timed(kCmdRunAnime, 0, {2}),
+         [](Probe&, cChara& hero) {
+             ASSERT_EQ(hero.m_lAnimeRuns.size(), 1u);
+             EXPECT_EQ(hero.m_lAnimeRuns.front().serial, -1);  // no flow owns it
+         }},
+        {"run effect", Timed(kCmdRunEffect, 0, {1, 0, 0, 0, 0, 0, 100, 0}),
+         [](Probe& p, cChara&) { EXPECT_EQ(p.h.Run().effects.size(), 1u); }},
+        {"character effect", Timed(kCmdRunCharaEffect, 0, {1, 0, 1}),
+         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_Effect.m_nEffect, 1); }},
+        {"screen effect", Timed(kCmdRunScreenEffect, 0, {3, 1, 2}),
+         [](Probe& p, cChara&) {
+             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "effect 3 1 2"), p.h.presentation.end());
+         }},
+        {"screen colour", Timed(kCmdScreenColor, 0, {1, 2, 3, 4, 5, 6, 7, 8}),
+         [](Probe& p, cChara&) {
+             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "colour 8"), p.h.presentation.end());
+         }},
+        {"change background", Timed(kCmdChangeBackground, 0, {1, 1}),
+         [](Probe&, cChara&) { EXPECT_EQ(g_Stage.m_vBackgrounds.at(0).m_bVisible, 0); }},
+        {"music", Timed(kCmdPlayBGM, 0, {3, 1}), [](Probe& p, cChara&) { EXPECT_EQ(p.h.playingBgm, 3); }},
+        {"code", Code("S1 = 4 + pl.hp"), [](Probe& p, cChara&) { EXPECT_EQ(p.S(1), 64); }},
+    };
+    return rows;
+}
+
+TEST(StoredCommands, ItemCommandsActForTheHero) {
+    const ScopedDatabase database;
+    for (const ItemRow& row : ItemRows()) {
+        SCOPED_TRACE(row.name);
+        StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+        wftest::StoredChara(spec, kActorX, kActorY, 5);
+        wftest::StoredItem(spec, 2, kActorY, 0).cmds = {ItemCmd(row.cmd)};
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        Probe probe{h};
+        h.Run(3);
+        ASSERT_NE(h.Hero(), nullptr);
+        row.check(probe, *h.Hero());
+    }
+}
+
+TEST(StoredCommands, ItemSoundCommandSounds) {
+    StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+    wftest::StoredItem(spec, 2, kActorY, 0).cmds = {ItemCmd(Timed(kCmdPlaySE, 0, {2}))};
+    StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+    Probe probe{h};
+    EXPECT_EQ(probe.SoundsIn(3), (std::vector<int>{18}));
+}
+
 }  // namespace
