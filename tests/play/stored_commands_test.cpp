@@ -843,6 +843,27 @@ const std::vector<Row>& Rows() {
              for (const cTextImage& t : g_StageDraw.textImages) texts.push_back(t.m_strText);
              EXPECT_EQ(texts, (std::vector<std::string>{"second, longer"}));
          }},
+        {"message over the character follows it; over the hero, the hero", kCmdMessage,
+         [](StageSpec&, DefSpec& a) {
+             CmdSpec mine = Timed(kCmdMessage, 0, {1, 0, 0, 0, 0, 0, 2, 50, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+             mine.text = "mine";
+             CmdSpec hers = mine;
+             hers.text = "hero's";
+             hers.params[0] = 5;
+             CmdSpec screen = mine;
+             screen.text = "screen";
+             screen.params[0] = 7;
+             a.flows = {wftest::Flow(0, {mine, hers, screen, Hold()})};
+         },
+         [](Probe& p) {
+             p.h.Run(3);
+             std::vector<std::pair<std::string, uint32_t>> got;
+             for (const cTextImage& t : g_StageDraw.textImages) got.emplace_back(t.m_strText, t.m_nTargetId);
+             EXPECT_EQ(got, (std::vector<std::pair<std::string, uint32_t>>{
+                                {"mine", p.Actor().m_nId}, {"hero's", p.h.Hero()->m_nId}, {"screen", 0u}}));
+             // Five seconds, counted down by each of the three frames drawn since it opened.
+             EXPECT_EQ(g_StageDraw.textImages.front().m_nFramesLeft, 300 - 3);
+         }},
         {"effect at 200 % is twice its cell size", kCmdRunEffect,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 1, 0, 0, 0, 0, 200, 0}), Hold()})}; },
          [](Probe& p) {
