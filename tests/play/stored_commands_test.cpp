@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "data/cmd_types.h"
 #include "core/log.h"
+#include "data/cmd_types.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
-#include "media/sound/sound.h"
-#include "media/sound/sound_device.h"
-#include "platform/audio/mixer.h"
 #include "flow/commands_clear.h"
 #include "flow/show_commands.h"
+#include "media/sound/sound.h"
+#include "media/sound/sound_device.h"
 #include "objects/chara.h"
 #include "objects/stage_chara.h"
+#include "platform/audio/mixer.h"
 #include "play/stage_draw.h"
 #include "play/text_images.h"
 #include "support/stage_harness.h"
