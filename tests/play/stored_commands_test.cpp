@@ -23,6 +23,7 @@
 #include "media/sound/sound.h"
 #include "media/sound/sound_device.h"
 #include "objects/chara.h"
+#include "objects/item_obj.h"
 #include "objects/stage_chara.h"
 #include "platform/audio/mixer.h"
 #include "play/stage_draw.h"
@@ -1333,6 +1334,13 @@ TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
             for (const std::string& name : wftest::EdShotFieldNames()) cmd.shot.values[name] = value & 0x7FFF;
             StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
             wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {wftest::Flow(0, {cmd, Hold()})};
+            // The item command of the same number (0 to 24), taken by the hero.
+            if (type < kItemCmdCount) {
+                CmdSpec item = cmd;
+                item.category = kCmdCategoryItem;
+                item.params.assign(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, type)), value);
+                wftest::StoredItem(spec, 2, kActorY, 0).cmds = {item};
+            }
             StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3, std::vector<int>(8, 1));
             try {
                 h.Run(15);
