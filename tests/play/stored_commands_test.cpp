@@ -1330,8 +1330,8 @@ TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
                                 std::vector<int32_t>(static_cast<size_t>(CmdParamCount(kCmdCategoryFlow, type)), value));
             cmd.text = "#S1 (";
             cmd.hasMove = cmd.hasShot = true;
-            for (const std::string& name : wftest::EdMoveFieldNames()) cmd.move.values[name] = name == "brake" ? 1e300 : value & 0x7FFF;
-            for (const std::string& name : wftest::EdShotFieldNames()) cmd.shot.values[name] = value & 0x7FFF;
+            for (const std::string& name : wftest::EdMoveFieldNames()) cmd.move.values[name] = name == "brake" ? 1e300 : value & 0xFFFF;
+            for (const std::string& name : wftest::EdShotFieldNames()) cmd.shot.values[name] = value & 0xFFFF;
             StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
             wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {wftest::Flow(0, {cmd, Hold()})};
             // The item command of the same number (0 to 24), taken by the hero.
