@@ -1,0 +1,471 @@
+// Behaviour as a game maker stores it: flows written into a stage file, loaded by the stage
+// loader and started by their real triggers during play. Every trigger kind starts its
+// flows where the game's events happen (a hit, a touch, a landing, a removal ...); every
+// condition kind gates a flow, holding and failing; and every name of the code text reads
+// and writes what it names. What a flow did is read back from the stage variables its
+// execute-code command writes, or from the object it changed.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/cmd_types.h"
+#include "data/save_data.h"
+#include "objects/chara.h"
+#include "objects/player.h"
+#include "support/stage_harness.h"
+
+namespace {
+
+using wftest::CmdSpec;
+using wftest::CondSpec;
+using wftest::DefSpec;
+using wftest::FlowSpec;
+using wftest::PadInput;
+using wftest::StageHarness;
+using wftest::StageSpec;
+
+// The hero stands on the floor at block (2, 13) of a 20 x 15 stage.
+constexpr int16_t kHeroX = 2;
+constexpr int16_t kGround = 13;
+
+// An execute-code command done in the frame its flow starts.
+CmdSpec Code(const std::string& text) {
+    CmdSpec cmd = wftest::Cmd(kCmdExecCode);
+    cmd.text = text;
+    cmd.together = 1;
+    return cmd;
+}
+
+FlowSpec CodeFlow(int8_t trigger, const std::string& text) {
+    return wftest::Flow(trigger, {Code(text)});
+}
+
+// A flow that counts its starts in stage variable 100 + its trigger.
+constexpr size_t kCountBase = 100;
+FlowSpec Counting(int8_t trigger) {
+    const std::string var = "S" + std::to_string(kCountBase + static_cast<size_t>(trigger));
+    return CodeFlow(trigger, var + " = " + var + " + 1");
+}
+
+// A shot straight ahead of the given power and impact, reporting its hits to its owner.
+CmdSpec ReportingShot(int32_t power, int32_t impact) {
+    CmdSpec cmd = wftest::Cmd(kCmdShot);
+    cmd.useTime = 5;
+    cmd.hasShot = true;
+    cmd.shot.values = {{"count", 1}, {"size", 1},      {"graphic", 1},    {"speed", 40},
+                       {"life", 20}, {"f44", 1},        {"power", power}, {"impact", impact},
+                       {"side", 1},  {"f63", 1},        {"f64", 0}};
+    return cmd;
+}
+
+// A character at block (x, on the ground) moving straight on (direction 2 left, 3 right).
+DefSpec& Walker(StageSpec& s, int16_t x, int32_t dir) {
+    DefSpec& walker = wftest::StoredChara(s, x, kGround, 50);
+    CmdSpec move = wftest::Cmd(kCmdStraightMove);
+    move.useTime = 100;
+    move.hasMove = true;
+    move.move.values = {{"dir", dir}, {"speed", 20}};
+    walker.flows = {wftest::Flow(0, {move})};
+    return walker;
+}
+
+int32_t StageVar(StageHarness& h, size_t i) {
+    return h.Run().stageVars.at(i);
+}
+
+// ---- Triggers --------------------------------------------------------------------------
+
+struct TriggerRow {
+    const char* name;
+    std::vector<int8_t> fire;   // these flows must start
+    std::vector<int8_t> quiet;  // these must not
+    // Lays the stage out around the hero and gives the flows to whoever the event meets.
+    std::function<void(StageSpec&, std::vector<FlowSpec>)> build;
+    uint16_t dir;  // held all along
+    int frames;
+    const char* fault;  // a fault another change puts right, or null
+};
+
+void ToHero(StageSpec& s, std::vector<FlowSpec> flows) {
+    for (FlowSpec& f : flows) wftest::StoredHero(s).flows.push_back(f);
+}
+
+void Give(DefSpec& def, std::vector<FlowSpec> flows) {
+    for (FlowSpec& f : flows) def.flows.push_back(f);
+}
+
+const std::vector<TriggerRow>& TriggerRows() {
+    static const std::vector<TriggerRow> rows = {
+        {"always", {0}, {1, 22}, ToHero, 0, 3, nullptr},
+        {"damaged by a body", {1}, {2}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredChara(s, kHeroX, kGround, 50).values["power"] = 3;
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"impacted by a body", {2}, {1}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredChara(s, kHeroX, kGround, 50).values["impact"] = 4;
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"removed", {3}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredHero(s).values["power"] = 5;
+             Give(wftest::StoredChara(s, kHeroX, kGround, 1), f);
+         }, 0, 10, nullptr},
+        {"touched a character", {4}, {7, 1}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredChara(s, kHeroX, kGround, 50);
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"touched and stood on a block character", {5, 6}, {}, [](StageSpec& s,
+                                                                   std::vector<FlowSpec> f) {
+             wftest::StoredHero(s).y = kGround - 1;
+             wftest::StoredChara(s, kHeroX, kGround, 50).values["blockChara"] = 1;
+             ToHero(s, f);
+         }, 0, 30, "triggers 5 and 6 are started by nothing (the block-character seam)"},
+        {"hit by a shot", {7}, {4}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
+             gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
+             ToHero(s, f);
+         }, 0, 60, nullptr},
+        {"touched an item", {8}, {4}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredItem(s, kHeroX, kGround, 0);
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"landed on a block", {9, 13, 15}, {10, 11, 12, 14}, [](StageSpec& s,
+                                                              std::vector<FlowSpec> f) {
+             wftest::StoredHero(s).y = kGround - 3;
+             ToHero(s, f);
+         }, 0, 60, nullptr},
+        {"walked into a wall on the left", {9, 10, 11}, {12, 14}, [](StageSpec& s,
+                                                                  std::vector<FlowSpec> f) {
+             Give(Walker(s, kHeroX + 6, 2), f);
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 5, kGround,
+                                            {{"cell", 1}, {"contact", 1}}));
+         }, 0, 30, nullptr},
+        {"walked into a wall on the right", {9, 10, 12}, {11, 14}, [](StageSpec& s,
+                                                                   std::vector<FlowSpec> f) {
+             Give(Walker(s, kHeroX + 6, 3), f);
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 7, kGround,
+                                            {{"cell", 1}, {"contact", 1}}));
+         }, 0, 30, nullptr},
+        {"bumped a block above", {14}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& jumper = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
+             jumper.flows = {wftest::Flow(0, {wftest::Cmd(kCmdJump, {0, 0, 8})})};
+             Give(jumper, f);
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 6, kGround - 2,
+                                            {{"cell", 1}, {"contact", 1}}));
+         }, 0, 60, nullptr},
+        {"ridden by the hero", {16, 17}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredHero(s).y = kGround - 1;
+             DefSpec& floor = wftest::StoredChara(s, kHeroX, kGround, 50);
+             floor.values["blockChara"] = 1;
+             Give(floor, f);
+         }, 0, 30, nullptr},
+        {"ridden by a character", {17}, {16}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& floor = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
+             floor.values["blockChara"] = 1;
+             Give(floor, f);
+             wftest::StoredChara(s, kHeroX + 6, kGround - 1, 50);
+         }, 0, 30, nullptr},
+        {"shot dealt damage", {18, 20}, {19}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
+             gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
+             Give(gunner, f);
+         }, 0, 60, nullptr},
+        {"shot gave impact", {19, 20}, {18}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
+             gunner.flows = {wftest::Flow(0, {ReportingShot(0, 3)})};
+             Give(gunner, f);
+         }, 0, 60, nullptr},
+        {"before the stage starts", {21}, {22}, ToHero, 0, 1, nullptr},
+        {"started by a flow operation", {22}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             CmdSpec start = wftest::Cmd(kCmdFlowOp, {0, 2, 3, 0});  // start group 3
+             start.together = 1;
+             wftest::StoredHero(s).flows.push_back(wftest::Flow(0, {start}));
+             for (FlowSpec& flow : f) flow.group = 3;
+             ToHero(s, f);
+         }, 0, 3, nullptr},
+    };
+    return rows;
+}
+
+void PlayTriggerRow(const TriggerRow& row) {
+    StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+    std::vector<FlowSpec> flows;
+    for (int8_t t : row.fire) flows.push_back(Counting(t));
+    for (int8_t t : row.quiet) flows.push_back(Counting(t));
+    row.build(spec, flows);
+    StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+    const uint16_t dir = row.dir;
+    h.input = [dir](uint32_t) { return PadInput{dir, 0}; };
+    h.Run(row.frames);
+    for (int8_t t : row.fire)
+        EXPECT_GT(StageVar(h, kCountBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
+    for (int8_t t : row.quiet)
+        EXPECT_EQ(StageVar(h, kCountBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
+}
+
+TEST(StoredTriggers, EveryTriggerStartsItsFlowsWhereItsEventHappens) {
+    for (const TriggerRow& row : TriggerRows()) {
+        if (row.fault) continue;
+        SCOPED_TRACE(row.name);
+        PlayTriggerRow(row);
+    }
+}
+
+// Rows whose fault is put right on another branch; they run once it is merged.
+TEST(StoredTriggers, TriggersOfTheBlockCharacterSeam) {
+    GTEST_SKIP() << "triggers 5 and 6 are started by nothing yet: the rider side of the block "
+                    "character's contact is built on another branch";
+    for (const TriggerRow& row : TriggerRows()) {
+        if (!row.fault) continue;
+        SCOPED_TRACE(row.name);
+        PlayTriggerRow(row);
+    }
+}
+
+// ---- Conditions -----------------------------------------------------------------------
+
+CondSpec Status(uint8_t subject, uint8_t status, uint8_t op, int32_t value, uint8_t percent = 0) {
+    CondSpec c;
+    c.kind = 4;
+    c.leftSubject = subject;
+    c.leftStatus = status;
+    c.op = op;
+    c.value = value;
+    c.percent = percent;
+    return c;
+}
+
+CondSpec Switch(uint8_t subject, uint8_t status, uint8_t op, int16_t comparand) {
+    CondSpec c;
+    c.kind = 5;
+    c.leftSubject = subject;
+    c.leftStatus = status;
+    c.leftVarIndex = comparand;
+    c.op = op;
+    return c;
+}
+
+CondSpec State(uint8_t subject, uint8_t state, bool negate) {
+    CondSpec c;
+    c.kind = 6;
+    c.leftSubject = subject;
+    c.leftStatus = state;
+    c.op = negate ? 1 : 0;
+    return c;
+}
+
+// The hero (subject 0) or target n within (op 0) or outside (op 1) hbl x 16 + dots.
+CondSpec Distance(uint8_t measure, uint8_t op, int32_t hbl, int16_t dots) {
+    CondSpec c;
+    c.kind = 7;
+    c.measure = measure;
+    c.op = op;
+    c.value = hbl;
+    c.rightVarIndex = dots;
+    return c;
+}
+
+template <typename F>
+CondSpec With(CondSpec c, F change) {
+    change(c);
+    return c;
+}
+
+struct CondRow {
+    const char* name;
+    std::vector<CondSpec> conds;
+    uint8_t mode;
+    bool holds;
+    std::string prep;  // code the subject runs before the stage starts
+    std::map<std::string, uint32_t> values;  // of the subject's definition
+    // The subject is a character three blocks right of the hero facing left; else the hero.
+    bool watcher = false;
+};
+
+const std::vector<CondRow>& CondRows() {
+    static const std::vector<CondRow> rows = {
+        // Kinds 1-3: a variable compared with the value.
+        {"common >= holds", {wftest::VarCond(1, 7, 2, 5)}, 0, true, "C7 = 5", {}},
+        {"common > fails", {wftest::VarCond(1, 7, 4, 5)}, 0, false, "C7 = 5", {}},
+        {"common -7 divisible by 7", {wftest::VarCond(1, 7, 6, 7)}, 0, true, "C7 = -7", {}},
+        {"common divisible by 0", {wftest::VarCond(1, 7, 6, 0)}, 0, true, "C7 = 3", {}},
+        {"common not divisible by 0", {wftest::VarCond(1, 7, 7, 0)}, 0, false, "C7 = 3", {}},
+        {"common operator 8", {wftest::VarCond(1, 7, 8, 3)}, 0, false, "C7 = 3", {}},
+        {"stage < holds", {wftest::VarCond(2, 4, 5, 0)}, 0, true, "S4 = -3", {}},
+        {"stage >= fails", {wftest::VarCond(2, 4, 2, 0)}, 0, false, "S4 = -3", {}},
+        {"own variable 2 holds", {wftest::VarCond(3, 2, 0, 9)}, 0, true, "my.v2 = 9", {}},
+        {"own variable 1 fails", {wftest::VarCond(3, 1, 0, 9)}, 0, false, "my.v2 = 9", {}},
+        {"target 1 is the hero", {Status(1, 1, 0, 60)}, 0, true, "", {}, true},
+        // Kind 4: statuses, variables and system values on both sides.
+        {"HP above half its maximum", {Status(0, 1, 4, 50, 1)}, 0, true, "my.hp = 40", {}},
+        {"HP not below half its maximum", {Status(0, 1, 5, 50, 1)}, 0, false, "my.hp = 40", {}},
+        {"HP below three quarters", {Status(0, 1, 5, 75, 1)}, 0, true, "my.hp = 40", {}},
+        {"impact compared at 8 bits", {Status(0, 10, 0, 253)}, 0, true, "", {{"impact", 253}}},
+        {"character variable by its index", {With(Status(0, 0, 0, 11), [](CondSpec& c) {
+             c.leftVarIndex = 3;
+         })}, 0, true, "my.v3 = 11", {}},
+        {"a player has no sight", {Status(0, 8, 2, 0)}, 0, false, "", {}},
+        {"an absent target fails", {Status(2, 1, 2, 0)}, 0, false, "", {}},
+        {"score equals", {Status(5, 3, 0, 12)}, 0, true, "sys.score = 12", {}},
+        {"score differs", {Status(5, 3, 0, 11)}, 0, false, "sys.score = 12", {}},
+        {"stage variable against a random range", {With(Status(0, 0, 0, 0), [](CondSpec& c) {
+             c.leftKind = 1, c.leftVarTable = 1, c.leftVarIndex = 4;
+             c.rightKind = 1, c.randMin = -3, c.randMax = -3;
+         })}, 0, true, "S4 = -3", {}},
+        {"an unknown variable table fails", {With(Status(0, 0, 2, -5), [](CondSpec& c) {
+             c.leftKind = 1, c.leftVarTable = 2;
+         })}, 0, false, "", {}},
+        {"maximum HP against HP", {With(Status(0, 3, 0, 0), [](CondSpec& c) {
+             c.rightKind = 2, c.rightSubject = 0, c.rightStatus = 1;
+         })}, 0, false, "my.hp = 40", {}},
+        {"HP against a common variable", {With(Status(0, 1, 0, 0), [](CondSpec& c) {
+             c.rightKind = 3, c.rightVarTable = 0, c.rightVarIndex = 7;
+         })}, 0, true, "C7 = 60", {}},
+        // Kind 5: switches and scroll modes.
+        {"fixed facing", {Switch(0, 2, 0, 1)}, 0, true, "", {{"facingFixed", 1}}},
+        {"fixed facing negated", {Switch(0, 2, 1, 1)}, 0, false, "", {{"facingFixed", 1}}},
+        {"invincible", {Switch(0, 4, 0, 2)}, 0, true, "", {{"immunity", 2}}},
+        {"vanish is no switch", {Switch(0, 0, 0, 0)}, 0, false, "", {}},
+        {"horizontal scroll follows the hero", {Switch(5, 0, 0, 0)}, 0, true, "", {}},
+        {"vertical scroll is not automatic", {Switch(5, 1, 0, 1)}, 0, false, "", {}},
+        {"no third scroll mode", {Switch(5, 2, 0, 0)}, 0, false, "", {}},
+        // Kind 6: states.
+        {"facing right", {State(0, 1, false)}, 0, true, "", {{"facing", 1}}},
+        {"not facing left", {State(0, 0, true)}, 0, true, "", {{"facing", 1}}},
+        {"on screen", {State(0, 3, false)}, 0, true, "", {}},
+        {"itself exists", {State(0, 4, false)}, 0, true, "", {}},
+        {"an absent target does not exist", {State(2, 4, true)}, 0, true, "", {}},
+        {"an absent target faces nowhere", {State(2, 0, true)}, 0, false, "", {}},
+        // Kind 7: the hero three blocks to the watcher's left, two blocks between them.
+        {"within sideways", {Distance(0, 0, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
+        {"not within sideways", {Distance(0, 0, 3, 0)}, 0, false, "", {{"facing", 0}}, true},
+        {"outside sideways", {Distance(0, 1, 3, 0)}, 0, true, "", {{"facing", 0}}, true},
+        {"in front", {Distance(1, 0, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
+        {"not behind", {Distance(2, 0, 5, 0)}, 0, false, "", {{"facing", 0}}, true},
+        {"behind when turned", {Distance(2, 0, 5, 0)}, 0, true, "", {{"facing", 1}}, true},
+        {"within vertically", {Distance(3, 0, 0, 1)}, 0, true, "", {{"facing", 0}}, true},
+        {"within a circle", {Distance(6, 0, 6, 1)}, 0, true, "", {{"facing", 0}}, true},
+        {"not within a smaller circle", {Distance(6, 0, 5, 15)}, 0, false, "", {{"facing", 0}},
+         true},
+        {"measure 7 is never within", {Distance(7, 1, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
+        {"an absent target is nowhere", {With(Distance(0, 1, 5, 0), [](CondSpec& c) {
+             c.leftSubject = 2;
+         })}, 0, false, "", {{"facing", 0}}, true},
+        // Combining.
+        {"one of two holds", {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)}, 1, true,
+         "C7 = 5", {}},
+        {"not all of two hold", {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)}, 0,
+         false, "C7 = 5", {}},
+        {"combine mode 2 never holds", {wftest::VarCond(1, 7, 0, 5)}, 2, false, "C7 = 5", {}},
+    };
+    return rows;
+}
+
+TEST(StoredConditions, EveryKindGatesAFlow) {
+    for (const CondRow& row : CondRows()) {
+        SCOPED_TRACE(row.name);
+        StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        DefSpec& subject = row.watcher ? wftest::StoredChara(spec, kHeroX + 3, kGround, 50)
+                                       : wftest::StoredHero(spec);
+        for (const auto& [name, value] : row.values) subject.values[name] = value;
+        if (!row.prep.empty()) subject.flows.push_back(CodeFlow(21, row.prep));
+        FlowSpec gated = CodeFlow(0, "S1 = 1");
+        gated.conds = row.conds;
+        gated.condMode = row.mode;
+        subject.flows.push_back(gated);
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        h.Run(3);
+        EXPECT_EQ(StageVar(h, 1), row.holds ? 1 : 0);
+    }
+}
+
+// ---- Names of the code text ------------------------------------------------------------
+
+// A character status: its number in the conditions, its name in the code, a value to
+// write and what is then stored.
+struct StatusName {
+    uint8_t status;
+    const char* name;
+    int32_t write;
+    int32_t stored;
+};
+constexpr StatusName kStatusNames[] = {
+    {1, "hp", 100, 60},       {2, "sp", 5, 0},          {3, "mhp", 80, 80},
+    {4, "msp", 7, 7},         {5, "cid", 120, 99},      {6, "z", -2, 0},
+    {7, "mark", 300, 119},    {9, "power", -7, -7},     {10, "imp", -25, -20},
+    {11, "def", -1, 0},       {12, "impd", 9, 9},       {13, "stop", 250, 200},
+    {14, "getsc", 77, 77},
+};
+
+// Written by the code, read back by the code and by the status condition of that number.
+TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
+    for (const StatusName& s : kStatusNames) {
+        SCOPED_TRACE(s.name);
+        StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        DefSpec& hero = wftest::StoredHero(spec);
+        const std::string ref = std::string("my.") + s.name;
+        hero.flows.push_back(wftest::Flow(
+            21, {Code(ref + " = " + std::to_string(s.write)), Code("S1 = " + ref)}));
+        FlowSpec gated = CodeFlow(0, "S2 = 1");
+        gated.conds = {Status(0, s.status, 0, s.stored)};
+        hero.flows.push_back(gated);
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        h.Run(2);
+        EXPECT_EQ(StageVar(h, 1), s.stored);
+        EXPECT_EQ(StageVar(h, 2), 1);
+    }
+}
+
+struct CodeRow {
+    const char* name;
+    std::vector<std::string> code;  // run in turn by the hero before the stage starts
+    int32_t s1;                     // stage variable 1 afterwards
+    std::function<void(StageHarness&)> check;
+};
+
+const std::vector<CodeRow>& CodeRows() {
+    static const std::vector<CodeRow> rows = {
+        {"variables one to eight", {"my.v1 = -5", "my.v8 = 1234567", "S1 = my.v1 + my.v8"},
+         999994, nullptr},
+        {"the hero's HP", {"my.hp = my.hp - 15", "S1 = pl.hp"}, 45,
+         [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 45); }},
+        {"a lower maximum takes HP down with it", {"my.mhp = 25", "S1 = my.hp"}, 25,
+         [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 25); }},
+        {"a maximum SP lifts SP to 1", {"my.msp = 7", "S1 = my.sp"}, 1, nullptr},
+        {"a common variable", {"C3 = 12", "S1 = C3 * 2"}, 24, nullptr},
+        {"a stage variable beyond its bounds", {"S1 = 2000000"}, 999999, nullptr},
+        {"the score", {"sys.score = 1000001", "S1 = score"}, 999999,
+         [](StageHarness&) { EXPECT_EQ(g_PlaySession.m_nScore, 999999); }},
+        {"the lives", {"sys.life = 150", "S1 = sys.life"}, 99, nullptr},
+        {"the time without a limit", {"S1 = sys.time + 1"}, 1, nullptr},
+        {"the scroll speeds", {"sys.scrlx = 500", "sys.scrly = -500", "S1 = scrlx - scrly"}, 960,
+         nullptr},
+        {"sight of a character", {"S1 = sight"}, 0, nullptr},
+        {"operators bind by level", {"S1 = 1 + 2 * 3"}, 7, nullptr},
+        {"parentheses and rand", {"S1 = (1 + 2) * rand(4, 4)"}, 12, nullptr},
+        {"quotient and remainder truncate", {"S1 = 7 / 2", "S2 = -7 % 2", "S1 = S1 * 10 + S2"},
+         29, nullptr},
+        {"an empty target ends the text", {"S1 = 3", "S1 = tg2.hp"}, 3, nullptr},
+        {"a division by zero assigns nothing", {"S1 = 3", "S1 = 4 / 0"}, 3, nullptr},
+    };
+    return rows;
+}
+
+TEST(StoredCode, NamesOfTheCodeText) {
+    for (const CodeRow& row : CodeRows()) {
+        SCOPED_TRACE(row.name);
+        StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        std::vector<CmdSpec> cmds;
+        for (const std::string& text : row.code) cmds.push_back(Code(text));
+        wftest::StoredHero(spec).flows.push_back(wftest::Flow(21, cmds));
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        h.Run(1);
+        EXPECT_EQ(StageVar(h, 1), row.s1);
+        if (row.check) row.check(h);
+    }
+}
+
+}  // namespace
