@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "data/cmd_types.h"
@@ -268,8 +269,9 @@ CondSpec Distance(uint8_t measure, uint8_t op, int32_t hbl, int16_t dots) {
     return c;
 }
 
-template <typename F>
-CondSpec With(CondSpec c, F change) {
+// A record with a change of its defaults.
+template <typename T, typename F>
+T With(T c, F change) {
     change(c);
     return c;
 }
@@ -379,6 +381,103 @@ TEST(StoredConditions, EveryKindGatesAFlow) {
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
         h.Run(3);
         EXPECT_EQ(StageVar(h, 1), row.holds ? 1 : 0);
+    }
+}
+
+// ---- Key conditions ---------------------------------------------------------------------
+
+// Entries of a key condition: the direction slots 1 left, 2 right, then the buttons.
+constexpr size_t kKeyLeftSlot = 1;
+constexpr size_t kKeyRightSlot = 2;
+constexpr size_t kKeyButton1 = 11;
+
+wftest::KeyCondSpec Keys(std::vector<std::pair<size_t, uint8_t>> entries, uint8_t mode = 0) {
+    wftest::KeyCondSpec k;
+    k.anyLength = 1;
+    k.mode = mode;
+    for (const auto& [entry, value] : entries) k.keys[entry] = value;
+    return k;
+}
+
+// Held over frames [from, to] (numbered from 1).
+struct Hold {
+    uint32_t from, to;
+    PadInput pad;
+};
+
+struct KeyRow {
+    const char* name;
+    std::vector<wftest::KeyCondSpec> keys;
+    uint8_t keyHold;
+    uint8_t leniency;
+    uint32_t heroFacing;
+    std::vector<Hold> input;
+    int32_t starts;  // over ten frames
+};
+
+constexpr PadInput kLeft{1, 0};
+constexpr PadInput kRight{2, 0};
+constexpr PadInput kButton{0, 1};
+constexpr PadInput kLeftButton{1, 1};
+
+const std::vector<KeyRow>& KeyRows() {
+    static const std::vector<KeyRow> rows = {
+        {"held: starts on the first frame only", {Keys({{kKeyRightSlot, 1}})}, 0, 0, 0,
+         {{1, 10, kRight}}, 1},
+        {"held with key hold: every frame", {Keys({{kKeyRightSlot, 1}})}, 1, 0, 0,
+         {{1, 10, kRight}}, 10},
+        {"pressed again: starts again", {Keys({{kKeyRightSlot, 1}})}, 0, 0, 0,
+         {{1, 3, kRight}, {6, 8, kRight}}, 2},
+        {"mirrored while facing left", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
+             k.mirror = 1;
+         })}, 0, 0, 0, {{1, 10, kLeft}}, 1},
+        {"not mirrored while facing right", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
+             k.mirror = 1;
+         })}, 0, 0, 1, {{1, 10, kLeft}}, 0},
+        {"exactly one of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)}, 0, 0, 0,
+         {{1, 10, kButton}}, 1},
+        {"not exactly one of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)}, 0, 0, 0,
+         {{1, 10, kLeftButton}}, 0},
+        {"one or more of two", {Keys({{kKeyLeftSlot, 1}, {kKeyRightSlot, 1}}, 1)}, 1, 0, 0,
+         {{1, 10, kRight}}, 10},
+        {"all of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}})}, 1, 0, 0,
+         {{1, 4, kButton}, {5, 10, kLeftButton}}, 6},
+        {"a released button", {Keys({{kKeyButton1, 2}})}, 1, 0, 0, {{1, 4, kButton}}, 6},
+        {"held five to eight frames", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
+             k.anyLength = 0, k.minHold = 5, k.maxHold = 8;
+         })}, 1, 0, 0, {{1, 10, kRight}}, 4},
+        {"right then left", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0, 0, 0,
+         {{1, 3, kRight}, {4, 10, kLeft}}, 1},
+        {"left alone is no sequence", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0,
+         0, 0, {{4, 10, kLeft}}, 0},
+        {"a gap without leniency", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0,
+         0, 0, {{1, 3, kRight}, {6, 10, kLeft}}, 0},
+        {"a gap within the leniency", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
+         0, 3, 0, {{1, 3, kRight}, {6, 10, kLeft}}, 1},
+    };
+    return rows;
+}
+
+TEST(StoredKeyConditions, HeldKeysStartAFlow) {
+    for (const KeyRow& row : KeyRows()) {
+        SCOPED_TRACE(row.name);
+        StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        DefSpec& hero = wftest::StoredHero(spec);
+        hero.values["facing"] = row.heroFacing;
+        FlowSpec flow = CodeFlow(0, "S1 = S1 + 1");
+        flow.keyConds = row.keys;
+        flow.keyHold = row.keyHold;
+        flow.keyLeniency = row.leniency;
+        hero.flows.push_back(flow);
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        const std::vector<Hold> input = row.input;
+        h.input = [input](uint32_t frame) {
+            for (const Hold& hold : input)
+                if (frame >= hold.from && frame <= hold.to) return hold.pad;
+            return PadInput{};
+        };
+        h.Run(10);
+        EXPECT_EQ(StageVar(h, 1), row.starts);
     }
 }
 
