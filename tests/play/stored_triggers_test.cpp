@@ -45,10 +45,12 @@ FlowSpec CodeFlow(int8_t trigger, const std::string& text) {
     return wftest::Flow(trigger, {Code(text)});
 }
 
-// A flow that counts its starts in stage variable 100 + its trigger.
-constexpr size_t kCountBase = 100;
-FlowSpec Counting(int8_t trigger) {
-    const std::string var = "S" + std::to_string(kCountBase + static_cast<size_t>(trigger));
+// A flow that counts its starts in stage variable base + its trigger: 100 for the flows
+// that must start, 200 for those that must not.
+constexpr size_t kFireBase = 100;
+constexpr size_t kQuietBase = 200;
+FlowSpec Counting(int8_t trigger, size_t base) {
+    const std::string var = "S" + std::to_string(base + static_cast<size_t>(trigger));
     return CodeFlow(trigger, var + " = " + var + " + 1");
 }
 
@@ -77,6 +79,8 @@ DefSpec& Walker(StageSpec& s, int16_t x, int32_t dir) {
 int32_t StageVar(StageHarness& h, size_t i) {
     return h.Run().stageVars.at(i);
 }
+
+CondSpec Status(uint8_t subject, uint8_t status, uint8_t op, int32_t value, uint8_t percent = 0);
 
 // ---- Triggers --------------------------------------------------------------------------
 
@@ -179,7 +183,40 @@ const std::vector<TriggerRow>& TriggerRows() {
              gunner.flows = {wftest::Flow(0, {ReportingShot(0, 3)})};
              Give(gunner, f);
          }, 0, 60, nullptr},
+        {"the partner stands in the flow's target slot", {4}, {4},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredChara(s, kHeroX, kGround, 50);
+             for (FlowSpec& flow : f) flow.otherSubject = 1, flow.subjectSlot = 1;
+             f[0].conds = {Status(2, 3, 0, 50)};  // its maximum HP, not the hero's
+             f[1].conds = {Status(2, 3, 0, 60)};
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"a shot reports to the flows of its group", {18, 20}, {18, 20},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
+             CmdSpec shot = ReportingShot(1, 0);
+             shot.shot.values["f64"] = 2;
+             gunner.flows = {wftest::Flow(0, {shot})};
+             f[0].group = f[1].group = 2;
+             f[2].group = f[3].group = 1;
+             Give(gunner, f);
+         }, 0, 60, nullptr},
+        {"a shot without its report word reports nothing", {7}, {18, 20},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
+             CmdSpec shot = ReportingShot(1, 0);
+             shot.shot.values["f63"] = 0;
+             gunner.flows = {wftest::Flow(0, {shot})};
+             wftest::StoredHero(s).flows.push_back(f[0]);
+             f.erase(f.begin());
+             Give(gunner, f);
+         }, 0, 60, nullptr},
         {"before the stage starts", {21}, {22}, ToHero, 0, 1, nullptr},
+        {"before the stage starts: together commands only", {21}, {21},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             f[1].cmds[0].together = 0;
+             ToHero(s, f);
+         }, 0, 1, nullptr},
         {"started by a flow operation", {22}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
              CmdSpec start = wftest::Cmd(kCmdFlowOp, {0, 2, 3, 0});  // start group 3
              start.together = 1;
@@ -194,17 +231,17 @@ const std::vector<TriggerRow>& TriggerRows() {
 void PlayTriggerRow(const TriggerRow& row) {
     StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
     std::vector<FlowSpec> flows;
-    for (int8_t t : row.fire) flows.push_back(Counting(t));
-    for (int8_t t : row.quiet) flows.push_back(Counting(t));
+    for (int8_t t : row.fire) flows.push_back(Counting(t, kFireBase));
+    for (int8_t t : row.quiet) flows.push_back(Counting(t, kQuietBase));
     row.build(spec, flows);
     StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
     const uint16_t dir = row.dir;
     h.input = [dir](uint32_t) { return PadInput{dir, 0}; };
     h.Run(row.frames);
     for (int8_t t : row.fire)
-        EXPECT_GT(StageVar(h, kCountBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
+        EXPECT_GT(StageVar(h, kFireBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
     for (int8_t t : row.quiet)
-        EXPECT_EQ(StageVar(h, kCountBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
+        EXPECT_EQ(StageVar(h, kQuietBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
 }
 
 TEST(StoredTriggers, EveryTriggerStartsItsFlowsWhereItsEventHappens) {
@@ -228,7 +265,7 @@ TEST(StoredTriggers, TriggersOfTheBlockCharacterSeam) {
 
 // ---- Conditions -----------------------------------------------------------------------
 
-CondSpec Status(uint8_t subject, uint8_t status, uint8_t op, int32_t value, uint8_t percent = 0) {
+CondSpec Status(uint8_t subject, uint8_t status, uint8_t op, int32_t value, uint8_t percent) {
     CondSpec c;
     c.kind = 4;
     c.leftSubject = subject;
@@ -285,6 +322,11 @@ struct CondRow {
     std::map<std::string, uint32_t> values;  // of the subject's definition
     // The subject is a character three blocks right of the hero facing left; else the hero.
     bool watcher = false;
+    // The conditions count as holding once they have held; code the subject runs after the
+    // gated flow every frame; the starts expected over three frames (-1: not counted).
+    uint8_t once = 0;
+    std::string after = {};
+    int32_t starts = -1;
 };
 
 const std::vector<CondRow>& CondRows() {
@@ -356,6 +398,11 @@ const std::vector<CondRow>& CondRows() {
         {"an absent target is nowhere", {With(Distance(0, 1, 5, 0), [](CondSpec& c) {
              c.leftSubject = 2;
          })}, 0, false, "", {{"facing", 0}}, true},
+        // Once held, held for good.
+        {"held once, then no longer", {wftest::VarCond(1, 7, 0, 5)}, 0, true, "C7 = 5", {},
+         false, 0, "C7 = 0", 1},
+        {"held once, held for good", {wftest::VarCond(1, 7, 0, 5)}, 0, true, "C7 = 5", {},
+         false, 1, "C7 = 0", 3},
         // Combining.
         {"one of two holds", {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)}, 1, true,
          "C7 = 5", {}},
@@ -374,13 +421,19 @@ TEST(StoredConditions, EveryKindGatesAFlow) {
                                        : wftest::StoredHero(spec);
         for (const auto& [name, value] : row.values) subject.values[name] = value;
         if (!row.prep.empty()) subject.flows.push_back(CodeFlow(21, row.prep));
-        FlowSpec gated = CodeFlow(0, "S1 = 1");
+        FlowSpec gated = CodeFlow(0, "S1 = S1 + 1");
         gated.conds = row.conds;
         gated.condMode = row.mode;
+        gated.condOnce = row.once;
         subject.flows.push_back(gated);
+        if (!row.after.empty()) subject.flows.push_back(CodeFlow(0, row.after));
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
         h.Run(3);
-        EXPECT_EQ(StageVar(h, 1), row.holds ? 1 : 0);
+        if (row.holds)
+            EXPECT_GT(StageVar(h, 1), 0);
+        else
+            EXPECT_EQ(StageVar(h, 1), 0);
+        if (row.starts >= 0) EXPECT_EQ(StageVar(h, 1), row.starts);
     }
 }
 
@@ -520,9 +573,10 @@ TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
 
 struct CodeRow {
     const char* name;
-    std::vector<std::string> code;  // run in turn by the hero before the stage starts
+    std::vector<std::string> code;  // run in turn before the stage starts
     int32_t s1;                     // stage variable 1 afterwards
     std::function<void(StageHarness&)> check;
+    bool watcher = false;  // run by a character beside the hero, else by the hero
 };
 
 const std::vector<CodeRow>& CodeRows() {
@@ -549,6 +603,17 @@ const std::vector<CodeRow>& CodeRows() {
          29, nullptr},
         {"an empty target ends the text", {"S1 = 3", "S1 = tg2.hp"}, 3, nullptr},
         {"a division by zero assigns nothing", {"S1 = 3", "S1 = 4 / 0"}, 3, nullptr},
+        {"tokens need spaces", {"S1 = 7/2"}, 7, nullptr},
+        {"rand takes its bounds either way", {"S1 = rand(6, 6) + rand(3, 1) * 0"}, 6, nullptr},
+        {"an unmatched parenthesis assigns nothing", {"S1 = 3", "S1 = (1 + 2"}, 3, nullptr},
+        {"rand without its parenthesis", {"S1 = 3", "S1 = rand(1, 2"}, 3, nullptr},
+        {"rand with one argument", {"S1 = 3", "S1 = rand(1)"}, 3, nullptr},
+        {"an unknown object", {"S1 = 3", "S1 = foe.hp"}, 3, nullptr},
+        {"a status of the system", {"S1 = 3", "S1 = sys.hp"}, 3, nullptr},
+        {"target one is the hero", {"tg.v4 = 6", "S1 = tg1.v4 + pl.v4"}, 12, nullptr, true},
+        {"the sight of a character", {"my.sight = 50", "S1 = sight"}, 40, nullptr, true},
+        {"the hero's HP from a character", {"pl.hp = 10", "S1 = pl.hp"}, 10,
+         [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 10); }, true},
     };
     return rows;
 }
@@ -559,7 +624,9 @@ TEST(StoredCode, NamesOfTheCodeText) {
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
         std::vector<CmdSpec> cmds;
         for (const std::string& text : row.code) cmds.push_back(Code(text));
-        wftest::StoredHero(spec).flows.push_back(wftest::Flow(21, cmds));
+        DefSpec& runner = row.watcher ? wftest::StoredChara(spec, kHeroX + 3, kGround, 50)
+                                      : wftest::StoredHero(spec);
+        runner.flows.push_back(wftest::Flow(21, cmds));
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
         h.Run(1);
         EXPECT_EQ(StageVar(h, 1), row.s1);
