@@ -429,11 +429,14 @@ TEST(StoredConditions, EveryKindGatesAFlow) {
         if (!row.after.empty()) subject.flows.push_back(CodeFlow(0, row.after));
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
         h.Run(3);
-        if (row.holds)
+        if (row.holds) {
             EXPECT_GT(StageVar(h, 1), 0);
-        else
+        } else {
             EXPECT_EQ(StageVar(h, 1), 0);
-        if (row.starts >= 0) EXPECT_EQ(StageVar(h, 1), row.starts);
+        }
+        if (row.starts >= 0) {
+            EXPECT_EQ(StageVar(h, 1), row.starts);
+        }
     }
 }
 
