@@ -327,6 +327,8 @@ struct CondRow {
     uint8_t once = 0;
     std::string after = {};
     int32_t starts = -1;
+    // The hero stands on a block, two blocks above the ground.
+    bool heroAbove = false;
 };
 
 const std::vector<CondRow>& CondRows() {
@@ -390,7 +392,7 @@ const std::vector<CondRow>& CondRows() {
         {"in front", {Distance(1, 0, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
         {"not behind", {Distance(2, 0, 5, 0)}, 0, false, "", {{"facing", 0}}, true},
         {"behind when turned", {Distance(2, 0, 5, 0)}, 0, true, "", {{"facing", 1}}, true},
-        {"within vertically", {Distance(3, 0, 0, 1)}, 0, true, "", {{"facing", 0}}, true},
+        {"within vertically on one row", {Distance(3, 0, 0, 1)}, 0, true, "", {{"facing", 0}}, true},
         {"within a circle", {Distance(6, 0, 6, 1)}, 0, true, "", {{"facing", 0}}, true},
         {"not within a smaller circle", {Distance(6, 0, 5, 15)}, 0, false, "", {{"facing", 0}},
          true},
@@ -398,6 +400,19 @@ const std::vector<CondRow>& CondRows() {
         {"an absent target is nowhere", {With(Distance(0, 1, 5, 0), [](CondSpec& c) {
              c.leftSubject = 2;
          })}, 0, false, "", {{"facing", 0}}, true},
+        // Kind 7 on the vertical axis: the hero on a block, two blocks above the watcher.
+        {"within vertically", {Distance(3, 0, 7, 0)}, 0, true, "", {{"facing", 0}}, true, 0, "",
+         -1, true},
+        {"not within vertically", {Distance(3, 0, 3, 0)}, 0, false, "", {{"facing", 0}}, true,
+         0, "", -1, true},
+        {"above is in front facing left", {Distance(4, 0, 7, 0)}, 0, true, "", {{"facing", 0}},
+         true, 0, "", -1, true},
+        {"above is not in front facing right", {Distance(4, 0, 7, 0)}, 0, false, "",
+         {{"facing", 1}}, true, 0, "", -1, true},
+        {"above is behind facing right", {Distance(5, 0, 7, 0)}, 0, true, "", {{"facing", 1}},
+         true, 0, "", -1, true},
+        {"above is not behind facing left", {Distance(5, 0, 7, 0)}, 0, false, "",
+         {{"facing", 0}}, true, 0, "", -1, true},
         // Once held, held for good.
         {"held once, then no longer", {wftest::VarCond(1, 7, 0, 5)}, 0, true, "C7 = 5", {},
          false, 0, "C7 = 0", 1},
@@ -417,6 +432,11 @@ TEST(StoredConditions, EveryKindGatesAFlow) {
     for (const CondRow& row : CondRows()) {
         SCOPED_TRACE(row.name);
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        if (row.heroAbove) {
+            wftest::StoredHero(spec).y = kGround - 3;
+            spec.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX, kGround - 2,
+                                              {{"cell", 1}, {"contact", 1}}));
+        }
         DefSpec& subject = row.watcher ? wftest::StoredChara(spec, kHeroX + 3, kGround, 50)
                                        : wftest::StoredHero(spec);
         for (const auto& [name, value] : row.values) subject.values[name] = value;
