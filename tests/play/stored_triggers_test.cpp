@@ -118,6 +118,11 @@ const std::vector<TriggerRow>& TriggerRows() {
              wftest::StoredHero(s).values["power"] = 5;
              Give(wftest::StoredChara(s, kHeroX, kGround, 1), f);
          }, 0, 10, nullptr},
+        {"removed by its own code", {3}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             DefSpec& doomed = wftest::StoredChara(s, kHeroX + 6, kGround, 5);
+             doomed.flows = {CodeFlow(0, "my.hp = 0")};
+             Give(doomed, f);
+         }, 0, 10, nullptr},
         {"touched a character", {4}, {7, 1}, [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              ToHero(s, f);
@@ -133,6 +138,14 @@ const std::vector<TriggerRow>& TriggerRows() {
              gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
              ToHero(s, f);
          }, 0, 60, nullptr},
+        {"an item never taken is not touched", {}, {8}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredItem(s, kHeroX, kGround, 2);
+             ToHero(s, f);
+         }, 0, 5, nullptr},
+        {"an item taken on each contact", {8}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredItem(s, kHeroX, kGround, 1);
+             ToHero(s, f);
+         }, 0, 5, nullptr},
         {"touched an item", {8}, {4}, [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 0);
              ToHero(s, f);
