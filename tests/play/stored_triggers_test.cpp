@@ -123,6 +123,11 @@ const std::vector<TriggerRow>& TriggerRows() {
              doomed.flows = {CodeFlow(0, "my.hp = 0")};
              Give(doomed, f);
          }, 0, 10, nullptr},
+        {"the hero's HP taken by a character's code", {3}, {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             wftest::StoredChara(s, kHeroX + 6, kGround, 5).flows = {CodeFlow(0, "pl.hp = 0")};
+             ToHero(s, f);
+         }, 0, 10, nullptr},
         {"touched a character", {4}, {7, 1}, [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              ToHero(s, f);
