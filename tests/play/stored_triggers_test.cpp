@@ -507,6 +507,7 @@ struct KeyRow {
     uint32_t heroFacing;
     std::vector<Hold> input;
     int32_t starts;  // over ten frames
+    int8_t flagIndex = 0;
 };
 
 constexpr PadInput kLeft{1, 0};
@@ -522,6 +523,8 @@ const std::vector<KeyRow>& KeyRows() {
          {{1, 10, kRight}}, 10},
         {"pressed again: starts again", {Keys({{kKeyRightSlot, 1}})}, 0, 0, 0,
          {{1, 3, kRight}, {6, 8, kRight}}, 2},
+        {"pressed again: a flow with a flag starts again", {Keys({{kKeyRightSlot, 1}})}, 0, 0,
+         0, {{1, 3, kRight}, {6, 8, kRight}}, 2, 3},
         {"mirrored while facing left", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
              k.mirror = 1;
          })}, 0, 0, 0, {{1, 10, kLeft}}, 1},
@@ -562,6 +565,7 @@ TEST(StoredKeyConditions, HeldKeysStartAFlow) {
         flow.keyConds = row.keys;
         flow.keyHold = row.keyHold;
         flow.keyLeniency = row.leniency;
+        flow.flagIndex = row.flagIndex;
         hero.flows.push_back(flow);
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
         const std::vector<Hold> input = row.input;
