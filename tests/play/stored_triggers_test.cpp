@@ -106,6 +106,14 @@ void Give(DefSpec& def, std::vector<FlowSpec> flows) {
 const std::vector<TriggerRow>& TriggerRows() {
     static const std::vector<TriggerRow> rows = {
         {"always", {0}, {1, 22}, ToHero, 0, 3, nullptr},
+        {"always, one at a time per flag", {0}, {0}, [](StageSpec& s, std::vector<FlowSpec> f) {
+             // The first keeps running (a wait follows its code); the second shares its flag.
+             CmdSpec wait = wftest::Cmd(kCmdWait);
+             wait.useTime = 10;
+             f[0].cmds.push_back(wait);
+             f[0].flagIndex = f[1].flagIndex = 5;
+             ToHero(s, f);
+         }, 0, 10, nullptr},
         {"damaged by a body", {1}, {2}, [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50).values["power"] = 3;
              ToHero(s, f);
