@@ -630,6 +630,7 @@ struct CodeRow {
     int32_t s1;                     // stage variable 1 afterwards
     std::function<void(StageHarness&)> check;
     bool watcher = false;  // run by a character beside the hero, else by the hero
+    std::map<std::string, double> stage = {};  // settings of the stage
 };
 
 const std::vector<CodeRow>& CodeRows() {
@@ -647,6 +648,11 @@ const std::vector<CodeRow>& CodeRows() {
          [](StageHarness&) { EXPECT_EQ(g_PlaySession.m_nScore, 999999); }},
         {"the lives", {"sys.life = 150", "S1 = sys.life"}, 99, nullptr},
         {"the time without a limit", {"S1 = sys.time + 1"}, 1, nullptr},
+        {"the time of a limit", {"S1 = sys.time"}, 120, nullptr, false,
+         {{"m_bTimeLimit", 1}, {"m_nTimeLimit", 120}}},
+        {"the time set before the stage starts", {"sys.time = 1200", "S1 = time"}, 999,
+         [](StageHarness& h) { EXPECT_EQ(h.Run().timeSeconds, 999); }, false,
+         {{"m_bTimeLimit", 1}, {"m_nTimeLimit", 120}}},
         {"the scroll speeds", {"sys.scrlx = 500", "sys.scrly = -500", "S1 = scrlx - scrly"}, 960,
          nullptr},
         {"sight of a character", {"S1 = sight"}, 0, nullptr},
@@ -675,6 +681,7 @@ TEST(StoredCode, NamesOfTheCodeText) {
     for (const CodeRow& row : CodeRows()) {
         SCOPED_TRACE(row.name);
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
+        for (const auto& [name, value] : row.stage) spec.values[name] = value;
         std::vector<CmdSpec> cmds;
         for (const std::string& text : row.code) cmds.push_back(Code(text));
         DefSpec& runner = row.watcher ? wftest::StoredChara(spec, kHeroX + 3, kGround, 50)
