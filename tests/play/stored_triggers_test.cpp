@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/cmd_types.h"
+#include "data/param_enums.h"
 #include "data/save_data.h"
 #include "objects/chara.h"
 #include "objects/player.h"
@@ -271,6 +272,12 @@ void PlayTriggerRow(const TriggerRow& row) {
 }
 
 TEST(StoredTriggers, EveryTriggerStartsItsFlowsWhereItsEventHappens) {
+    // Every trigger the editor offers has a row that starts it.
+    std::vector<bool> covered(kFlowTriggerLabelCount, false);
+    for (const TriggerRow& row : TriggerRows())
+        for (int8_t t : row.fire) covered.at(static_cast<size_t>(t)) = true;
+    for (int t = 0; t < kFlowTriggerLabelCount; ++t)
+        EXPECT_TRUE(covered[static_cast<size_t>(t)]) << "no row starts trigger " << t;
     for (const TriggerRow& row : TriggerRows()) {
         if (row.fault) continue;
         SCOPED_TRACE(row.name);
