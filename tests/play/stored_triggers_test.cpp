@@ -60,9 +60,9 @@ CmdSpec ReportingShot(int32_t power, int32_t impact) {
     CmdSpec cmd = wftest::Cmd(kCmdShot);
     cmd.useTime = 5;
     cmd.hasShot = true;
-    cmd.shot.values = {{"count", 1}, {"size", 1},      {"graphic", 1},    {"speed", 40},
-                       {"life", 20}, {"f44", 1},        {"power", power}, {"impact", impact},
-                       {"side", 1},  {"f63", 1},        {"f64", 0}};
+    cmd.shot.values = {{"count", 1}, {"size", 1}, {"graphic", 1},   {"speed", 40},
+                       {"life", 20}, {"f44", 1},  {"power", power}, {"impact", impact},
+                       {"side", 1},  {"f63", 1},  {"f64", 0}};
     return cmd;
 }
 
@@ -107,118 +107,240 @@ void Give(DefSpec& def, std::vector<FlowSpec> flows) {
 const std::vector<TriggerRow>& TriggerRows() {
     static const std::vector<TriggerRow> rows = {
         {"always", {0}, {1, 22}, ToHero, 0, 3, nullptr},
-        {"always, one at a time per flag", {0}, {0}, [](StageSpec& s, std::vector<FlowSpec> f) {
+        {"always, one at a time per flag",
+         {0},
+         {0},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              // The first keeps running (a wait follows its code); the second shares its flag.
              CmdSpec wait = wftest::Cmd(kCmdWait);
              wait.useTime = 10;
              f[0].cmds.push_back(wait);
              f[0].flagIndex = f[1].flagIndex = 5;
              ToHero(s, f);
-         }, 0, 10, nullptr},
-        {"damaged by a body", {1}, {2}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         10,
+         nullptr},
+        {"damaged by a body",
+         {1},
+         {2},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50).values["power"] = 3;
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"impacted by a body", {2}, {1}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"impacted by a body",
+         {2},
+         {1},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50).values["impact"] = 4;
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"removed", {3}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"removed",
+         {3},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).values["power"] = 5;
              Give(wftest::StoredChara(s, kHeroX, kGround, 1), f);
-         }, 0, 10, nullptr},
-        {"removed by its own code", {3}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         10,
+         nullptr},
+        {"removed by its own code",
+         {3},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& doomed = wftest::StoredChara(s, kHeroX + 6, kGround, 5);
              doomed.flows = {CodeFlow(0, "my.hp = 0")};
              Give(doomed, f);
-         }, 0, 10, nullptr},
-        {"the hero's HP taken by a character's code", {3}, {},
+         },
+         0,
+         10,
+         nullptr},
+        {"the hero's HP taken by a character's code",
+         {3},
+         {},
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX + 6, kGround, 5).flows = {CodeFlow(0, "pl.hp = 0")};
              ToHero(s, f);
-         }, 0, 10, nullptr},
-        {"touched a character", {4}, {7, 1}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         10,
+         nullptr},
+        {"touched a character",
+         {4},
+         {7, 1},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"touched and stood on a block character", {5, 6}, {}, [](StageSpec& s,
-                                                                   std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"touched and stood on a block character",
+         {5, 6},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              wftest::StoredChara(s, kHeroX, kGround, 50).values["blockChara"] = 1;
              ToHero(s, f);
-         }, 0, 30, "triggers 5 and 6 are started by nothing (the block-character seam)"},
-        {"hit by a shot", {7}, {4}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         30,
+         "triggers 5 and 6 are started by nothing (the block-character seam)"},
+        {"hit by a shot",
+         {7},
+         {4},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
              ToHero(s, f);
-         }, 0, 60, nullptr},
-        {"an item never taken is not touched", {}, {8}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         60,
+         nullptr},
+        {"an item never taken is not touched",
+         {},
+         {8},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 2);
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"an item taken on each contact", {8}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"an item taken on each contact",
+         {8},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 1);
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"touched an item", {8}, {4}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"touched an item",
+         {8},
+         {4},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 0);
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"landed on a block", {9, 13, 15}, {10, 11, 12, 14}, [](StageSpec& s,
-                                                              std::vector<FlowSpec> f) {
+         },
+         0,
+         5,
+         nullptr},
+        {"landed on a block",
+         {9, 13, 15},
+         {10, 11, 12, 14},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 3;
              ToHero(s, f);
-         }, 0, 60, nullptr},
-        {"walked into a wall on the left", {9, 10, 11}, {12, 14}, [](StageSpec& s,
-                                                                  std::vector<FlowSpec> f) {
+         },
+         0,
+         60,
+         nullptr},
+        {"walked into a wall on the left",
+         {9, 10, 11},
+         {12, 14},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              Give(Walker(s, kHeroX + 6, 2), f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 5, kGround,
                                             {{"cell", 1}, {"contact", 1}}));
-         }, 0, 30, nullptr},
-        {"walked into a wall on the right", {9, 10, 12}, {11, 14}, [](StageSpec& s,
-                                                                   std::vector<FlowSpec> f) {
+         },
+         0,
+         30,
+         nullptr},
+        {"walked into a wall on the right",
+         {9, 10, 12},
+         {11, 14},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              Give(Walker(s, kHeroX + 6, 3), f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 7, kGround,
                                             {{"cell", 1}, {"contact", 1}}));
-         }, 0, 30, nullptr},
-        {"bumped a block above", {14}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         30,
+         nullptr},
+        {"bumped a block above",
+         {14},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& jumper = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
              jumper.flows = {wftest::Flow(0, {wftest::Cmd(kCmdJump, {0, 0, 8})})};
              Give(jumper, f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 6, kGround - 2,
                                             {{"cell", 1}, {"contact", 1}}));
-         }, 0, 60, nullptr},
-        {"ridden by the hero", {16, 17}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         60,
+         nullptr},
+        {"ridden by the hero",
+         {16, 17},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              DefSpec& floor = wftest::StoredChara(s, kHeroX, kGround, 50);
              floor.values["blockChara"] = 1;
              Give(floor, f);
-         }, 0, 30, nullptr},
-        {"ridden by a character", {17}, {16}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         30,
+         nullptr},
+        {"ridden by a character",
+         {17},
+         {16},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& floor = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
              floor.values["blockChara"] = 1;
              Give(floor, f);
              wftest::StoredChara(s, kHeroX + 6, kGround - 1, 50);
-         }, 0, 30, nullptr},
-        {"shot dealt damage", {18, 20}, {19}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         30,
+         nullptr},
+        {"shot dealt damage",
+         {18, 20},
+         {19},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
              Give(gunner, f);
-         }, 0, 60, nullptr},
-        {"shot gave impact", {19, 20}, {18}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         60,
+         nullptr},
+        {"shot gave impact",
+         {19, 20},
+         {18},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(0, 3)})};
              Give(gunner, f);
-         }, 0, 60, nullptr},
-        {"the partner stands in the flow's target slot", {4}, {4},
+         },
+         0,
+         60,
+         nullptr},
+        {"the partner stands in the flow's target slot",
+         {4},
+         {4},
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              for (FlowSpec& flow : f) flow.otherSubject = 1, flow.subjectSlot = 1;
              f[0].conds = {Status(2, 3, 0, 50)};  // its maximum HP, not the hero's
              f[1].conds = {Status(2, 3, 0, 60)};
              ToHero(s, f);
-         }, 0, 5, nullptr},
-        {"a shot reports to the flows of its group", {18, 20}, {18, 20},
+         },
+         0,
+         5,
+         nullptr},
+        {"a shot reports to the flows of its group",
+         {18, 20},
+         {18, 20},
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              CmdSpec shot = ReportingShot(1, 0);
@@ -227,8 +349,13 @@ const std::vector<TriggerRow>& TriggerRows() {
              f[0].group = f[1].group = 2;
              f[2].group = f[3].group = 1;
              Give(gunner, f);
-         }, 0, 60, nullptr},
-        {"a shot without its report word reports nothing", {7}, {18, 20},
+         },
+         0,
+         60,
+         nullptr},
+        {"a shot without its report word reports nothing",
+         {7},
+         {18, 20},
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              CmdSpec shot = ReportingShot(1, 0);
@@ -237,20 +364,34 @@ const std::vector<TriggerRow>& TriggerRows() {
              wftest::StoredHero(s).flows.push_back(f[0]);
              f.erase(f.begin());
              Give(gunner, f);
-         }, 0, 60, nullptr},
+         },
+         0,
+         60,
+         nullptr},
         {"before the stage starts", {21}, {22}, ToHero, 0, 1, nullptr},
-        {"before the stage starts: together commands only", {21}, {21},
+        {"before the stage starts: together commands only",
+         {21},
+         {21},
          [](StageSpec& s, std::vector<FlowSpec> f) {
              f[1].cmds[0].together = 0;
              ToHero(s, f);
-         }, 0, 1, nullptr},
-        {"started by a flow operation", {22}, {}, [](StageSpec& s, std::vector<FlowSpec> f) {
+         },
+         0,
+         1,
+         nullptr},
+        {"started by a flow operation",
+         {22},
+         {},
+         [](StageSpec& s, std::vector<FlowSpec> f) {
              CmdSpec start = wftest::Cmd(kCmdFlowOp, {0, 2, 3, 0});  // start group 3
              start.together = 1;
              wftest::StoredHero(s).flows.push_back(wftest::Flow(0, {start}));
              for (FlowSpec& flow : f) flow.group = 3;
              ToHero(s, f);
-         }, 0, 3, nullptr},
+         },
+         0,
+         3,
+         nullptr},
     };
     return rows;
 }
@@ -351,7 +492,7 @@ struct CondRow {
     std::vector<CondSpec> conds;
     uint8_t mode;
     bool holds;
-    std::string prep;  // code the subject runs before the stage starts
+    std::string prep;                        // code the subject runs before the stage starts
     std::map<std::string, uint32_t> values;  // of the subject's definition
     // The subject is a character three blocks right of the hero facing left; else the hero.
     bool watcher = false;
@@ -375,10 +516,18 @@ const std::vector<CondRow>& CondRows() {
         {"common operator 8", {wftest::VarCond(1, 7, 8, 3)}, 0, false, "C7 = 3", {}},
         {"stage < holds", {wftest::VarCond(2, 4, 5, 0)}, 0, true, "S4 = -3", {}},
         {"stage >= fails", {wftest::VarCond(2, 4, 2, 0)}, 0, false, "S4 = -3", {}},
-        {"a stage variable beyond the table reads the first", {wftest::VarCond(2, 2000, 0, 7)}, 0,
-         true, "S0 = 7", {}},
-        {"an own variable beyond the table reads the first", {wftest::VarCond(3, 20, 1, 0)}, 0,
-         false, "my.v1 = 4", {}},
+        {"a stage variable beyond the table reads the first",
+         {wftest::VarCond(2, 2000, 0, 7)},
+         0,
+         true,
+         "S0 = 7",
+         {}},
+        {"an own variable beyond the table reads the first",
+         {wftest::VarCond(3, 20, 1, 0)},
+         0,
+         false,
+         "my.v1 = 4",
+         {}},
         {"own variable 2 holds", {wftest::VarCond(3, 2, 0, 9)}, 0, true, "my.v2 = 9", {}},
         {"own variable 1 fails", {wftest::VarCond(3, 1, 0, 9)}, 0, false, "my.v2 = 9", {}},
         {"target 1 is the hero", {Status(1, 1, 0, 60)}, 0, true, "", {}, true},
@@ -387,26 +536,46 @@ const std::vector<CondRow>& CondRows() {
         {"HP not below half its maximum", {Status(0, 1, 5, 50, 1)}, 0, false, "my.hp = 40", {}},
         {"HP below three quarters", {Status(0, 1, 5, 75, 1)}, 0, true, "my.hp = 40", {}},
         {"impact compared at 8 bits", {Status(0, 10, 0, 253)}, 0, true, "", {{"impact", 253}}},
-        {"character variable by its index", {With(Status(0, 0, 0, 11), [](CondSpec& c) {
-             c.leftVarIndex = 3;
-         })}, 0, true, "my.v3 = 11", {}},
+        {"character variable by its index",
+         {With(Status(0, 0, 0, 11), [](CondSpec& c) { c.leftVarIndex = 3; })},
+         0,
+         true,
+         "my.v3 = 11",
+         {}},
         {"a player has no sight", {Status(0, 8, 2, 0)}, 0, false, "", {}},
         {"an absent target fails", {Status(2, 1, 2, 0)}, 0, false, "", {}},
         {"score equals", {Status(5, 3, 0, 12)}, 0, true, "sys.score = 12", {}},
         {"score differs", {Status(5, 3, 0, 11)}, 0, false, "sys.score = 12", {}},
-        {"stage variable against a random range", {With(Status(0, 0, 0, 0), [](CondSpec& c) {
-             c.leftKind = 1, c.leftVarTable = 1, c.leftVarIndex = 4;
-             c.rightKind = 1, c.randMin = -3, c.randMax = -3;
-         })}, 0, true, "S4 = -3", {}},
-        {"an unknown variable table fails", {With(Status(0, 0, 2, -5), [](CondSpec& c) {
-             c.leftKind = 1, c.leftVarTable = 2;
-         })}, 0, false, "", {}},
-        {"maximum HP against HP", {With(Status(0, 3, 0, 0), [](CondSpec& c) {
-             c.rightKind = 2, c.rightSubject = 0, c.rightStatus = 1;
-         })}, 0, false, "my.hp = 40", {}},
-        {"HP against a common variable", {With(Status(0, 1, 0, 0), [](CondSpec& c) {
-             c.rightKind = 3, c.rightVarTable = 0, c.rightVarIndex = 7;
-         })}, 0, true, "C7 = 60", {}},
+        {"stage variable against a random range",
+         {With(Status(0, 0, 0, 0),
+               [](CondSpec& c) {
+                   c.leftKind = 1, c.leftVarTable = 1, c.leftVarIndex = 4;
+                   c.rightKind = 1, c.randMin = -3, c.randMax = -3;
+               })},
+         0,
+         true,
+         "S4 = -3",
+         {}},
+        {"an unknown variable table fails",
+         {With(Status(0, 0, 2, -5), [](CondSpec& c) { c.leftKind = 1, c.leftVarTable = 2; })},
+         0,
+         false,
+         "",
+         {}},
+        {"maximum HP against HP",
+         {With(Status(0, 3, 0, 0),
+               [](CondSpec& c) { c.rightKind = 2, c.rightSubject = 0, c.rightStatus = 1; })},
+         0,
+         false,
+         "my.hp = 40",
+         {}},
+        {"HP against a common variable",
+         {With(Status(0, 1, 0, 0),
+               [](CondSpec& c) { c.rightKind = 3, c.rightVarTable = 0, c.rightVarIndex = 7; })},
+         0,
+         true,
+         "C7 = 60",
+         {}},
         // Kind 5: switches and scroll modes.
         {"fixed facing", {Switch(0, 2, 0, 1)}, 0, true, "", {{"facingFixed", 1}}},
         {"fixed facing negated", {Switch(0, 2, 1, 1)}, 0, false, "", {{"facingFixed", 1}}},
@@ -429,37 +598,130 @@ const std::vector<CondRow>& CondRows() {
         {"in front", {Distance(1, 0, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
         {"not behind", {Distance(2, 0, 5, 0)}, 0, false, "", {{"facing", 0}}, true},
         {"behind when turned", {Distance(2, 0, 5, 0)}, 0, true, "", {{"facing", 1}}, true},
-        {"within vertically on one row", {Distance(3, 0, 0, 1)}, 0, true, "", {{"facing", 0}}, true},
+        {"within vertically on one row",
+         {Distance(3, 0, 0, 1)},
+         0,
+         true,
+         "",
+         {{"facing", 0}},
+         true},
         {"within a circle", {Distance(6, 0, 6, 1)}, 0, true, "", {{"facing", 0}}, true},
-        {"not within a smaller circle", {Distance(6, 0, 5, 15)}, 0, false, "", {{"facing", 0}},
+        {"not within a smaller circle",
+         {Distance(6, 0, 5, 15)},
+         0,
+         false,
+         "",
+         {{"facing", 0}},
          true},
         {"measure 7 is never within", {Distance(7, 1, 5, 0)}, 0, true, "", {{"facing", 0}}, true},
-        {"an absent target is nowhere", {With(Distance(0, 1, 5, 0), [](CondSpec& c) {
-             c.leftSubject = 2;
-         })}, 0, false, "", {{"facing", 0}}, true},
+        {"an absent target is nowhere",
+         {With(Distance(0, 1, 5, 0), [](CondSpec& c) { c.leftSubject = 2; })},
+         0,
+         false,
+         "",
+         {{"facing", 0}},
+         true},
         // Kind 7 on the vertical axis: the hero on a block, two blocks above the watcher.
-        {"within vertically", {Distance(3, 0, 7, 0)}, 0, true, "", {{"facing", 0}}, true, 0, "",
-         -1, true},
-        {"not within vertically", {Distance(3, 0, 3, 0)}, 0, false, "", {{"facing", 0}}, true,
-         0, "", -1, true},
-        {"above is in front facing left", {Distance(4, 0, 7, 0)}, 0, true, "", {{"facing", 0}},
-         true, 0, "", -1, true},
-        {"above is not in front facing right", {Distance(4, 0, 7, 0)}, 0, false, "",
-         {{"facing", 1}}, true, 0, "", -1, true},
-        {"above is behind facing right", {Distance(5, 0, 7, 0)}, 0, true, "", {{"facing", 1}},
-         true, 0, "", -1, true},
-        {"above is not behind facing left", {Distance(5, 0, 7, 0)}, 0, false, "",
-         {{"facing", 0}}, true, 0, "", -1, true},
+        {"within vertically",
+         {Distance(3, 0, 7, 0)},
+         0,
+         true,
+         "",
+         {{"facing", 0}},
+         true,
+         0,
+         "",
+         -1,
+         true},
+        {"not within vertically",
+         {Distance(3, 0, 3, 0)},
+         0,
+         false,
+         "",
+         {{"facing", 0}},
+         true,
+         0,
+         "",
+         -1,
+         true},
+        {"above is in front facing left",
+         {Distance(4, 0, 7, 0)},
+         0,
+         true,
+         "",
+         {{"facing", 0}},
+         true,
+         0,
+         "",
+         -1,
+         true},
+        {"above is not in front facing right",
+         {Distance(4, 0, 7, 0)},
+         0,
+         false,
+         "",
+         {{"facing", 1}},
+         true,
+         0,
+         "",
+         -1,
+         true},
+        {"above is behind facing right",
+         {Distance(5, 0, 7, 0)},
+         0,
+         true,
+         "",
+         {{"facing", 1}},
+         true,
+         0,
+         "",
+         -1,
+         true},
+        {"above is not behind facing left",
+         {Distance(5, 0, 7, 0)},
+         0,
+         false,
+         "",
+         {{"facing", 0}},
+         true,
+         0,
+         "",
+         -1,
+         true},
         // Once held, held for good.
-        {"held once, then no longer", {wftest::VarCond(1, 7, 0, 5)}, 0, true, "C7 = 5", {},
-         false, 0, "C7 = 0", 1},
-        {"held once, held for good", {wftest::VarCond(1, 7, 0, 5)}, 0, true, "C7 = 5", {},
-         false, 1, "C7 = 0", 3},
+        {"held once, then no longer",
+         {wftest::VarCond(1, 7, 0, 5)},
+         0,
+         true,
+         "C7 = 5",
+         {},
+         false,
+         0,
+         "C7 = 0",
+         1},
+        {"held once, held for good",
+         {wftest::VarCond(1, 7, 0, 5)},
+         0,
+         true,
+         "C7 = 5",
+         {},
+         false,
+         1,
+         "C7 = 0",
+         3},
         // Combining.
-        {"one of two holds", {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)}, 1, true,
-         "C7 = 5", {}},
-        {"not all of two hold", {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)}, 0,
-         false, "C7 = 5", {}},
+        {"one of two holds",
+         {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)},
+         1,
+         true,
+         "C7 = 5",
+         {}},
+        {"not all of two hold",
+         {wftest::VarCond(1, 7, 0, 1), wftest::VarCond(1, 7, 0, 5)},
+         0,
+         false,
+         "C7 = 5",
+         {}},
         {"combine mode 2 never holds", {wftest::VarCond(1, 7, 0, 5)}, 2, false, "C7 = 5", {}},
     };
     return rows;
@@ -536,40 +798,114 @@ constexpr PadInput kLeftButton{1, 1};
 
 const std::vector<KeyRow>& KeyRows() {
     static const std::vector<KeyRow> rows = {
-        {"held: starts on the first frame only", {Keys({{kKeyRightSlot, 1}})}, 0, 0, 0,
-         {{1, 10, kRight}}, 1},
-        {"held with key hold: every frame", {Keys({{kKeyRightSlot, 1}})}, 1, 0, 0,
-         {{1, 10, kRight}}, 10},
-        {"pressed again: starts again", {Keys({{kKeyRightSlot, 1}})}, 0, 0, 0,
-         {{1, 3, kRight}, {6, 8, kRight}}, 2},
-        {"pressed again: a flow with a flag starts again", {Keys({{kKeyRightSlot, 1}})}, 0, 0,
-         0, {{1, 3, kRight}, {6, 8, kRight}}, 2, 3},
-        {"mirrored while facing left", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
-             k.mirror = 1;
-         })}, 0, 0, 0, {{1, 10, kLeft}}, 1},
-        {"not mirrored while facing right", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
-             k.mirror = 1;
-         })}, 0, 0, 1, {{1, 10, kLeft}}, 0},
-        {"exactly one of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)}, 0, 0, 0,
-         {{1, 10, kButton}}, 1},
-        {"not exactly one of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)}, 0, 0, 0,
-         {{1, 10, kLeftButton}}, 0},
-        {"one or more of two", {Keys({{kKeyLeftSlot, 1}, {kKeyRightSlot, 1}}, 1)}, 1, 0, 0,
-         {{1, 10, kRight}}, 10},
-        {"all of two", {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}})}, 1, 0, 0,
-         {{1, 4, kButton}, {5, 10, kLeftButton}}, 6},
+        {"held: starts on the first frame only",
+         {Keys({{kKeyRightSlot, 1}})},
+         0,
+         0,
+         0,
+         {{1, 10, kRight}},
+         1},
+        {"held with key hold: every frame",
+         {Keys({{kKeyRightSlot, 1}})},
+         1,
+         0,
+         0,
+         {{1, 10, kRight}},
+         10},
+        {"pressed again: starts again",
+         {Keys({{kKeyRightSlot, 1}})},
+         0,
+         0,
+         0,
+         {{1, 3, kRight}, {6, 8, kRight}},
+         2},
+        {"pressed again: a flow with a flag starts again",
+         {Keys({{kKeyRightSlot, 1}})},
+         0,
+         0,
+         0,
+         {{1, 3, kRight}, {6, 8, kRight}},
+         2,
+         3},
+        {"mirrored while facing left",
+         {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) { k.mirror = 1; })},
+         0,
+         0,
+         0,
+         {{1, 10, kLeft}},
+         1},
+        {"not mirrored while facing right",
+         {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) { k.mirror = 1; })},
+         0,
+         0,
+         1,
+         {{1, 10, kLeft}},
+         0},
+        {"exactly one of two",
+         {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)},
+         0,
+         0,
+         0,
+         {{1, 10, kButton}},
+         1},
+        {"not exactly one of two",
+         {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}}, 2)},
+         0,
+         0,
+         0,
+         {{1, 10, kLeftButton}},
+         0},
+        {"one or more of two",
+         {Keys({{kKeyLeftSlot, 1}, {kKeyRightSlot, 1}}, 1)},
+         1,
+         0,
+         0,
+         {{1, 10, kRight}},
+         10},
+        {"all of two",
+         {Keys({{kKeyLeftSlot, 1}, {kKeyButton1, 1}})},
+         1,
+         0,
+         0,
+         {{1, 4, kButton}, {5, 10, kLeftButton}},
+         6},
         {"a released button", {Keys({{kKeyButton1, 2}})}, 1, 0, 0, {{1, 4, kButton}}, 6},
-        {"held five to eight frames", {With(Keys({{kKeyRightSlot, 1}}), [](auto& k) {
-             k.anyLength = 0, k.minHold = 5, k.maxHold = 8;
-         })}, 1, 0, 0, {{1, 10, kRight}}, 4},
-        {"right then left", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0, 0, 0,
-         {{1, 3, kRight}, {4, 10, kLeft}}, 1},
-        {"left alone is no sequence", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0,
-         0, 0, {{4, 10, kLeft}}, 0},
-        {"a gap without leniency", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})}, 0,
-         0, 0, {{1, 3, kRight}, {6, 10, kLeft}}, 0},
-        {"a gap within the leniency", {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
-         0, 3, 0, {{1, 3, kRight}, {6, 10, kLeft}}, 1},
+        {"held five to eight frames",
+         {With(Keys({{kKeyRightSlot, 1}}),
+               [](auto& k) { k.anyLength = 0, k.minHold = 5, k.maxHold = 8; })},
+         1,
+         0,
+         0,
+         {{1, 10, kRight}},
+         4},
+        {"right then left",
+         {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
+         0,
+         0,
+         0,
+         {{1, 3, kRight}, {4, 10, kLeft}},
+         1},
+        {"left alone is no sequence",
+         {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
+         0,
+         0,
+         0,
+         {{4, 10, kLeft}},
+         0},
+        {"a gap without leniency",
+         {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
+         0,
+         0,
+         0,
+         {{1, 3, kRight}, {6, 10, kLeft}},
+         0},
+        {"a gap within the leniency",
+         {Keys({{kKeyRightSlot, 1}}), Keys({{kKeyLeftSlot, 1}})},
+         0,
+         3,
+         0,
+         {{1, 3, kRight}, {6, 10, kLeft}},
+         1},
     };
     return rows;
 }
@@ -609,10 +945,9 @@ struct StatusName {
     int32_t stored;
 };
 constexpr StatusName kStatusNames[] = {
-    {1, "hp", 100, 60},       {2, "sp", 5, 0},          {3, "mhp", 80, 80},
-    {4, "msp", 7, 7},         {5, "cid", 120, 99},      {6, "z", -2, 0},
-    {7, "mark", 300, 119},    {9, "power", -7, -7},     {10, "imp", -25, -20},
-    {11, "def", -1, 0},       {12, "impd", 9, 9},       {13, "stop", 250, 200},
+    {1, "hp", 100, 60},    {2, "sp", 5, 0},    {3, "mhp", 80, 80},    {4, "msp", 7, 7},
+    {5, "cid", 120, 99},   {6, "z", -2, 0},    {7, "mark", 300, 119}, {9, "power", -7, -7},
+    {10, "imp", -25, -20}, {11, "def", -1, 0}, {12, "impd", 9, 9},    {13, "stop", 250, 200},
     {14, "getsc", 77, 77},
 };
 
@@ -623,8 +958,8 @@ TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
         DefSpec& hero = wftest::StoredHero(spec);
         const std::string ref = std::string("my.") + s.name;
-        hero.flows.push_back(wftest::Flow(
-            21, {Code(ref + " = " + std::to_string(s.write)), Code("S1 = " + ref)}));
+        hero.flows.push_back(
+            wftest::Flow(21, {Code(ref + " = " + std::to_string(s.write)), Code("S1 = " + ref)}));
         FlowSpec gated = CodeFlow(0, "S2 = 1");
         gated.conds = {Status(0, s.status, 0, s.stored)};
         hero.flows.push_back(gated);
@@ -646,31 +981,50 @@ struct CodeRow {
 
 const std::vector<CodeRow>& CodeRows() {
     static const std::vector<CodeRow> rows = {
-        {"variables one to eight", {"my.v1 = -5", "my.v8 = 1234567", "S1 = my.v1 + my.v8"},
-         999994, nullptr},
-        {"the hero's HP", {"my.hp = my.hp - 15", "S1 = pl.hp"}, 45,
+        {"variables one to eight",
+         {"my.v1 = -5", "my.v8 = 1234567", "S1 = my.v1 + my.v8"},
+         999994,
+         nullptr},
+        {"the hero's HP",
+         {"my.hp = my.hp - 15", "S1 = pl.hp"},
+         45,
          [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 45); }},
-        {"a lower maximum takes HP down with it", {"my.mhp = 25", "S1 = my.hp"}, 25,
+        {"a lower maximum takes HP down with it",
+         {"my.mhp = 25", "S1 = my.hp"},
+         25,
          [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 25); }},
         {"a maximum SP lifts SP to 1", {"my.msp = 7", "S1 = my.sp"}, 1, nullptr},
         {"a common variable", {"C3 = 12", "S1 = C3 * 2"}, 24, nullptr},
         {"a stage variable beyond its bounds", {"S1 = 2000000"}, 999999, nullptr},
-        {"the score", {"sys.score = 1000001", "S1 = score"}, 999999,
+        {"the score",
+         {"sys.score = 1000001", "S1 = score"},
+         999999,
          [](StageHarness&) { EXPECT_EQ(g_PlaySession.m_nScore, 999999); }},
         {"the lives", {"sys.life = 150", "S1 = sys.life"}, 99, nullptr},
         {"the time without a limit", {"S1 = sys.time + 1"}, 1, nullptr},
-        {"the time of a limit", {"S1 = sys.time"}, 120, nullptr, false,
+        {"the time of a limit",
+         {"S1 = sys.time"},
+         120,
+         nullptr,
+         false,
          {{"m_bTimeLimit", 1}, {"m_nTimeLimit", 120}}},
-        {"the time set before the stage starts", {"sys.time = 1200", "S1 = time"}, 999,
-         [](StageHarness& h) { EXPECT_EQ(h.Run().timeSeconds, 999); }, false,
+        {"the time set before the stage starts",
+         {"sys.time = 1200", "S1 = time"},
+         999,
+         [](StageHarness& h) { EXPECT_EQ(h.Run().timeSeconds, 999); },
+         false,
          {{"m_bTimeLimit", 1}, {"m_nTimeLimit", 120}}},
-        {"the scroll speeds", {"sys.scrlx = 500", "sys.scrly = -500", "S1 = scrlx - scrly"}, 960,
+        {"the scroll speeds",
+         {"sys.scrlx = 500", "sys.scrly = -500", "S1 = scrlx - scrly"},
+         960,
          nullptr},
         {"sight of a character", {"S1 = sight"}, 0, nullptr},
         {"operators bind by level", {"S1 = 1 + 2 * 3"}, 7, nullptr},
         {"parentheses and rand", {"S1 = (1 + 2) * rand(4, 4)"}, 12, nullptr},
-        {"quotient and remainder truncate", {"S1 = 7 / 2", "S2 = -7 % 2", "S1 = S1 * 10 + S2"},
-         29, nullptr},
+        {"quotient and remainder truncate",
+         {"S1 = 7 / 2", "S2 = -7 % 2", "S1 = S1 * 10 + S2"},
+         29,
+         nullptr},
         {"an empty target ends the text", {"S1 = 3", "S1 = tg2.hp"}, 3, nullptr},
         {"a division by zero assigns nothing", {"S1 = 3", "S1 = 4 / 0"}, 3, nullptr},
         {"tokens need spaces", {"S1 = 7/2"}, 7, nullptr},
@@ -682,8 +1036,11 @@ const std::vector<CodeRow>& CodeRows() {
         {"a status of the system", {"S1 = 3", "S1 = sys.hp"}, 3, nullptr},
         {"target one is the hero", {"tg.v4 = 6", "S1 = tg1.v4 + pl.v4"}, 12, nullptr, true},
         {"the sight of a character", {"my.sight = 50", "S1 = sight"}, 40, nullptr, true},
-        {"the hero's HP from a character", {"pl.hp = 10", "S1 = pl.hp"}, 10,
-         [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 10); }, true},
+        {"the hero's HP from a character",
+         {"pl.hp = 10", "S1 = pl.hp"},
+         10,
+         [](StageHarness& h) { EXPECT_EQ(h.Hero()->m_nHP, 10); },
+         true},
     };
     return rows;
 }
