@@ -100,6 +100,16 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
              Platform(s, 5, 11, 0);
          },
          0, 0, 1},
+        // A flier that stops at blocks: a solid coming in from the left marks the contact
+        // as it moves into it, and then glides over it.
+        {"a block character gliding into a flier",
+         [](cStage& s) {
+             cCharaDef& flier = wftest::PlaceChara(s, 10, 5, 10);
+             flier.m_nMoveType = 2;
+             CountRides(flier);
+             Platform(s, 8, 5, 10);
+         },
+         0, 0, 1},
         // A wall holds the hero back; the platform glides on from under it.
         {"a platform gliding away from under the hero",
          [](cStage& s) {
