@@ -92,16 +92,23 @@ struct Candidates {
     bool hasBottom() const { return bottom != kInf; }
 };
 
-// A solid moving into an object that commands move, from any side: the contacts of such
-// an object are the solids' doing.
-bool MovesInto(const cStageChara& s, const RectD& me) {
+// The sides of an object that commands move into which a solid moved in this step: the
+// contacts of such an object are the solids' doing. At most one of left and right, and of
+// top and bottom.
+struct Entry {
+    bool left = false, right = false, top = false, bottom = false;
+    bool Any() const { return left || right || top || bottom; }
+};
+Entry EntryOf(const cStageChara& s, const RectD& me) {
+    Entry e;
     const RectD cur = RectOf(s);
     const RectD& prev = s.m_rcPrevStep;
-    if (!cur.Overlaps(me)) return false;
-    return (prev.right < me.left && cur.right >= me.left) ||
-           (prev.left > me.right && cur.left <= me.right) ||
-           (prev.bottom < me.top && cur.bottom >= me.top) ||
-           (prev.top > me.bottom && cur.top <= me.bottom);
+    if (!cur.Overlaps(me)) return e;
+    e.left = prev.right < me.left && cur.right >= me.left;
+    e.right = !e.left && prev.left > me.right && cur.left <= me.right;
+    e.top = prev.bottom < me.top && cur.bottom >= me.top;
+    e.bottom = !e.top && prev.top > me.bottom && cur.top <= me.bottom;
+    return e;
 }
 
 // The object's flows of touching a block character, once for each solid it touched in
@@ -133,23 +140,22 @@ int CollideMoved(StageRun& run, cChara& obj) {
     const cStageChara* rightSolid = nullptr;
     const cStageChara* bottomSolid = nullptr;
     ForEachSolid(run, obj, [&](cStageChara& s) {
+        const Entry e = EntryOf(s, me);
         const RectD cur = RectOf(s);
-        const RectD& prev = s.m_rcPrevStep;
-        if (!cur.Overlaps(me)) return;
-        if (prev.right < me.left && cur.right >= me.left) {
+        if (e.left) {
             c.left = std::max(c.left, cur.right + 1);
-        } else if (prev.left > me.right && cur.left <= me.right && cur.left - w < c.right) {
+        } else if (e.right && cur.left - w < c.right) {
             c.right = cur.left - w;
             rightSolid = &s;
         }
-        if (prev.bottom < me.top && cur.bottom >= me.top) {
+        if (e.top) {
             c.top = std::max(c.top, cur.bottom + 1);
-        } else if (prev.top > me.bottom && cur.top <= me.bottom && cur.top - h < c.bottom) {
+        } else if (e.bottom && cur.top - h < c.bottom) {
             c.bottom = cur.top - h;
             bottomSolid = &s;
         }
     });
-    StartTouches(run, obj, [&](const cStageChara& s) { return MovesInto(s, me); });
+    StartTouches(run, obj, [&](const cStageChara& s) { return EntryOf(s, me).Any(); });
     // A solid pressing from the left or from above marks that side: with a wall or the
     // view's edge holding the other side, the play frame finds the object squeezed.
     if (c.hasLeft()) obj.m_abContact[kLeft] = 1;
