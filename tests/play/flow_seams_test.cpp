@@ -1,6 +1,6 @@
 // Flows that the objects and the play frame start or feed, played whole: each stage is
-// played through the stage set-up and the play frame, and its flows count what they saw in
-// common variables. Riders of block
+// saved as its file holds it and read back, then played through the stage set-up and the
+// play frame, and its flows count what they saw in common variables. Riders of block
 // characters, a summoned child reporting to its parent, an item that gives an item, and
 // the sight status of a character as the three readers of statuses see it.
 #include <gtest/gtest.h>
@@ -18,7 +18,9 @@
 #include "objects/player.h"
 #include "objects/units.h"
 #include "play/stage_flows.h"
+#include "support/data_version.h"
 #include "support/stage_harness.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -26,6 +28,17 @@ using wftest::CodeFlow;
 using wftest::Command;
 using wftest::RunKind;
 using wftest::StageHarness;
+
+// The stage as its file holds it: saved by the player's writer and read back (at the data
+// version the player runs at, which each test sets).
+cStage Stored(cStage stage) {
+    wftest::TempDir dir;
+    const std::string file = dir.File("stage.stg4");
+    EXPECT_EQ(stage.SaveFile(file.c_str()), 1);
+    cStage loaded;
+    EXPECT_EQ(loaded.LoadFile(file.c_str()), 1);
+    return loaded;
+}
 
 // Common variables 1 to 9, the counters of the flows below; zeroed when play starts.
 constexpr size_t kCounters = 10;
@@ -73,6 +86,7 @@ void CountRides(cCharaDef& rider) {
 // as the block character starts its "ridden" flows: riding is touching too, and a rider
 // that the block character has left behind starts neither any more.
 TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
+    const wftest::ScopedDataVersion version;
     struct Case {
         const char* name;
         std::function<void(cStage&)> build;
@@ -123,7 +137,7 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
         SCOPED_TRACE(c.name);
         cStage stage = wftest::MakeStage(30, 15, 5, 12);
         c.build(stage);
-        StageHarness h(stage, RunKind::kStory);
+        StageHarness h(Stored(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(60);
         ASSERT_FALSE(h.Hero()->m_bRemoved);
@@ -138,6 +152,7 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
 // "dealt an impact" and "hit something" when the summon says so, for the parent's flows of
 // the group the summon names (all groups for 0); otherwise they stay the child's own.
 TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
+    const wftest::ScopedDataVersion version;
     struct Case {
         const char* name;
         uint8_t report, group;
@@ -176,7 +191,7 @@ TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
                            Counter(kHitSomething, 4, 4)};
         for (cFlow& flow : parent.m_vFlows)
             if (c.group == 0) flow.m_nGroup = 0;
-        StageHarness h(stage, RunKind::kStory);
+        StageHarness h(Stored(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(90);
         ASSERT_EQ(h.Run().objects.charas.size(), 2u) << "the parent and its child";
@@ -201,6 +216,7 @@ cFlowCmd ItemCommand(FlowCmdType type, std::vector<int32_t> params) {
 // An item that clears the stage ends it however it reaches the hero: taken, given by a
 // taken item (even at one more remove), or given by a flow.
 TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
+    const wftest::ScopedDataVersion version;
     // Stage palette items (entry 0 is the reset entry): 1 clears the stage, 2 gives item 1.
     const cFlowCmd clear = ItemCommand(kCmdStageClear, {});
     const cFlowCmd giveClear = ItemCommand(kCmdGetItem, {1, 1});
@@ -227,7 +243,7 @@ TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
         if (!c.itemCmds.empty()) wftest::PlaceItem(stage, 5, 13, 0).m_vCmds = c.itemCmds;
         if (!c.heroFlow.empty()) stage.m_vCharas[0].m_vFlows = {wftest::Always(c.heroFlow)};
         StageClear() = StageClearChoice{};
-        StageHarness h(stage, RunKind::kStory);
+        StageHarness h(Stored(stage), RunKind::kStory);
         EXPECT_EQ(h.Run(30), PlayFrameEnd::kRunEnded);
         EXPECT_LE(h.FrameNumber(), 2u);
         EXPECT_EQ(StageClear().nextStage, g_PlaySession.m_nStage + 1);
@@ -239,6 +255,7 @@ TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
 // text, and as the status command's operand (C1), the condition (C2) and the code text
 // (C3) then read it: an ally and an enemy alike, the hero, a player, having none.
 TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
+    const wftest::ScopedDataVersion version;
     enum Who { kAlly, kEnemy, kHero };
     struct Case {
         const char* name;
@@ -279,7 +296,7 @@ TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
         cFlow gated = CodeFlow(0, "C2 = 1");
         gated.m_vConds = {sightIs12};
         who.m_vFlows = {operate, gated};
-        StageHarness h(stage, RunKind::kStory);
+        StageHarness h(Stored(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(5);
         const cChara* played = c.who == kHero ? static_cast<cChara*>(h.Hero())
