@@ -5,18 +5,17 @@
 // the sight status of a character as the three readers of statuses see it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "data/cmd_types.h"
 #include "data/flow_record.h"
-#include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
 #include "flow/commands_clear.h"
 #include "objects/player.h"
-#include "objects/units.h"
 #include "play/stage_flows.h"
 #include "support/data_version.h"
 #include "support/stage_harness.h"
@@ -150,7 +149,8 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
 
 // A summoned child's body hits and touches start its parent's flows of "dealt damage",
 // "dealt an impact" and "hit something" when the summon says so, for the parent's flows of
-// the group the summon names (all groups for 0); otherwise they stay the child's own.
+// the group the summon names (every group for 0); otherwise they stay the child's own. The
+// parent's flows are of groups 3 and 4.
 TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
     const wftest::ScopedDataVersion version;
     struct Case {
@@ -189,13 +189,10 @@ TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
                            Counter(kHitSomething, 3, 3),
                            Counter(kDealtDamage, 4, 4),
                            Counter(kHitSomething, 4, 4)};
-        for (cFlow& flow : parent.m_vFlows)
-            if (c.group == 0) flow.m_nGroup = 0;
         StageHarness h(Stored(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(90);
         ASSERT_EQ(h.Run().objects.charas.size(), 2u) << "the parent and its child";
-        EXPECT_LT(h.Hero()->m_nHitCooldown + 1, 1000);
         EXPECT_EQ(C(1) > 0, c.reported) << "dealt damage " << C(1);
         EXPECT_EQ(C(2) > 0, c.reported) << "dealt an impact " << C(2);
         EXPECT_EQ(C(3) > 0, c.reported) << "hit something " << C(3);
