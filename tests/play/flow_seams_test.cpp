@@ -19,7 +19,7 @@
 #include "play/stage_flows.h"
 #include "support/data_version.h"
 #include "support/stage_harness.h"
-#include "support/temp_dir.h"
+#include "support/stored_stage.h"
 
 namespace {
 
@@ -27,17 +27,6 @@ using wftest::CodeFlow;
 using wftest::Command;
 using wftest::RunKind;
 using wftest::StageHarness;
-
-// The stage as its file holds it: saved by the player's writer and read back (at the data
-// version the player runs at, which each test sets).
-cStage Stored(cStage stage) {
-    wftest::TempDir dir;
-    const std::string file = dir.File("stage.stg4");
-    EXPECT_EQ(stage.SaveFile(file.c_str()), 1);
-    cStage loaded;
-    EXPECT_EQ(loaded.LoadFile(file.c_str()), 1);
-    return loaded;
-}
 
 // Common variables 1 to 9, the counters of the flows below; zeroed when play starts.
 constexpr size_t kCounters = 10;
@@ -85,7 +74,7 @@ void CountRides(cCharaDef& rider) {
 // as the block character starts its "ridden" flows: riding is touching too, and a rider
 // that the block character has left behind starts neither any more.
 TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
-    const wftest::ScopedDataVersion version;
+    const wftest::ScopedDataVersion version;  // played at the version the player runs at
     struct Case {
         const char* name;
         std::function<void(cStage&)> build;
@@ -136,7 +125,7 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
         SCOPED_TRACE(c.name);
         cStage stage = wftest::MakeStage(30, 15, 5, 12);
         c.build(stage);
-        StageHarness h(Stored(stage), RunKind::kStory);
+        StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(60);
         ASSERT_FALSE(h.Hero()->m_bRemoved);
@@ -152,7 +141,7 @@ TEST(FlowSeams, RidersOfBlockCharactersStartTheirFlows) {
 // the group the summon names (every group for 0); otherwise they stay the child's own. The
 // parent's flows are of groups 3 and 4.
 TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
-    const wftest::ScopedDataVersion version;
+    const wftest::ScopedDataVersion version;  // played at the version the player runs at
     struct Case {
         const char* name;
         uint8_t report, group;
@@ -189,7 +178,7 @@ TEST(FlowSeams, ASummonedChildReportsItsBodyHitsToItsParent) {
                            Counter(kHitSomething, 3, 3),
                            Counter(kDealtDamage, 4, 4),
                            Counter(kHitSomething, 4, 4)};
-        StageHarness h(Stored(stage), RunKind::kStory);
+        StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(90);
         ASSERT_EQ(h.Run().objects.charas.size(), 2u) << "the parent and its child";
@@ -213,7 +202,7 @@ cFlowCmd ItemCommand(FlowCmdType type, std::vector<int32_t> params) {
 // An item that clears the stage ends it however it reaches the hero: taken, given by a
 // taken item (even at one more remove), or given by a flow.
 TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
-    const wftest::ScopedDataVersion version;
+    const wftest::ScopedDataVersion version;  // played at the version the player runs at
     // Stage palette items (entry 0 is the reset entry): 1 clears the stage, 2 gives item 1.
     const cFlowCmd clear = ItemCommand(kCmdStageClear, {});
     const cFlowCmd giveClear = ItemCommand(kCmdGetItem, {1, 1});
@@ -240,7 +229,7 @@ TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
         if (!c.itemCmds.empty()) wftest::PlaceItem(stage, 5, 13, 0).m_vCmds = c.itemCmds;
         if (!c.heroFlow.empty()) stage.m_vCharas[0].m_vFlows = {wftest::Always(c.heroFlow)};
         StageClear() = StageClearChoice{};
-        StageHarness h(Stored(stage), RunKind::kStory);
+        StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
         EXPECT_EQ(h.Run(30), PlayFrameEnd::kRunEnded);
         EXPECT_LE(h.FrameNumber(), 2u);
         EXPECT_EQ(StageClear().nextStage, g_PlaySession.m_nStage + 1);
@@ -252,7 +241,7 @@ TEST(FlowSeams, AGivenItemThatClearsTheStageEndsIt) {
 // text, and as the status command's operand (C1), the condition (C2) and the code text
 // (C3) then read it: an ally and an enemy alike, the hero, a player, having none.
 TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
-    const wftest::ScopedDataVersion version;
+    const wftest::ScopedDataVersion version;  // played at the version the player runs at
     enum Who { kAlly, kEnemy, kHero };
     struct Case {
         const char* name;
@@ -293,7 +282,7 @@ TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
         cFlow gated = CodeFlow(0, "C2 = 1");
         gated.m_vConds = {sightIs12};
         who.m_vFlows = {operate, gated};
-        StageHarness h(Stored(stage), RunKind::kStory);
+        StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(5);
         const cChara* played = c.who == kHero ? static_cast<cChara*>(h.Hero())
