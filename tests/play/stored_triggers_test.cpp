@@ -89,10 +89,10 @@ struct TriggerRow {
     const char* name;
     std::vector<int8_t> fire;   // these flows must start
     std::vector<int8_t> quiet;  // these must not
+    uint16_t dir;               // held all along
+    int frames;
     // Lays the stage out around the hero and gives the flows to whoever the event meets.
     std::function<void(StageSpec&, std::vector<FlowSpec>)> build;
-    uint16_t dir;  // held all along
-    int frames;
 };
 
 void ToHero(StageSpec& s, std::vector<FlowSpec> flows) {
@@ -105,10 +105,12 @@ void Give(DefSpec& def, std::vector<FlowSpec> flows) {
 
 const std::vector<TriggerRow>& TriggerRows() {
     static const std::vector<TriggerRow> rows = {
-        {"always", {0}, {1, 22}, ToHero, 0, 3},
+        {"always", {0}, {1, 22}, 0, 3, ToHero},
         {"always, one at a time per flag",
          {0},
          {0},
+         0,
+         10,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              // The first keeps running (a wait follows its code); the second shares its flag.
              CmdSpec wait = wftest::Cmd(kCmdWait);
@@ -116,209 +118,209 @@ const std::vector<TriggerRow>& TriggerRows() {
              f[0].cmds.push_back(wait);
              f[0].flagIndex = f[1].flagIndex = 5;
              ToHero(s, f);
-         },
-         0,
-         10},
+         }},
         {"damaged by a body",
          {1},
          {2},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50).values["power"] = 3;
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"impacted by a body",
          {2},
          {1},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50).values["impact"] = 4;
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"removed",
          {3},
          {},
+         0,
+         10,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).values["power"] = 5;
              Give(wftest::StoredChara(s, kHeroX, kGround, 1), f);
-         },
-         0,
-         10},
+         }},
         {"removed by its own code",
          {3},
          {},
+         0,
+         10,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& doomed = wftest::StoredChara(s, kHeroX + 6, kGround, 5);
              doomed.flows = {CodeFlow(0, "my.hp = 0")};
              Give(doomed, f);
-         },
-         0,
-         10},
+         }},
         {"the hero's HP taken by a character's code",
          {3},
          {},
+         0,
+         10,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX + 6, kGround, 5).flows = {CodeFlow(0, "pl.hp = 0")};
              ToHero(s, f);
-         },
-         0,
-         10},
+         }},
         {"touched a character",
          {4},
          {7, 1},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"touched and stood on a block character",
          {5, 6},
          {},
+         0,
+         30,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              wftest::StoredChara(s, kHeroX, kGround, 50).values["blockChara"] = 1;
              ToHero(s, f);
-         },
-         0,
-         30},
+         }},
         {"hit by a shot",
          {7},
          {4},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
              ToHero(s, f);
-         },
-         0,
-         60},
+         }},
         {"an item never taken is not touched",
          {},
          {8},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 2);
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"an item taken on each contact",
          {8},
          {},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 1);
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"touched an item",
          {8},
          {4},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredItem(s, kHeroX, kGround, 0);
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"landed on a block",
          {9, 13, 15},
          {10, 11, 12, 14},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 3;
              ToHero(s, f);
-         },
-         0,
-         60},
+         }},
         {"walked into a wall on the left",
          {9, 10, 11},
          {12, 14},
+         0,
+         30,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              Give(Walker(s, kHeroX + 6, 2), f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 5, kGround,
                                             {{"cell", 1}, {"contact", 1}}));
-         },
-         0,
-         30},
+         }},
         {"walked into a wall on the right",
          {9, 10, 12},
          {11, 14},
+         0,
+         30,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              Give(Walker(s, kHeroX + 6, 3), f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 7, kGround,
                                             {{"cell", 1}, {"contact", 1}}));
-         },
-         0,
-         30},
+         }},
         {"bumped a block above",
          {14},
          {},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& jumper = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
              jumper.flows = {wftest::Flow(0, {wftest::Cmd(kCmdJump, {0, 0, 8})})};
              Give(jumper, f);
              s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 6, kGround - 2,
                                             {{"cell", 1}, {"contact", 1}}));
-         },
-         0,
-         60},
+         }},
         {"ridden by the hero",
          {16, 17},
          {},
+         0,
+         30,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              DefSpec& floor = wftest::StoredChara(s, kHeroX, kGround, 50);
              floor.values["blockChara"] = 1;
              Give(floor, f);
-         },
-         0,
-         30},
+         }},
         {"ridden by a character",
          {17},
          {16},
+         0,
+         30,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& floor = wftest::StoredChara(s, kHeroX + 6, kGround, 50);
              floor.values["blockChara"] = 1;
              Give(floor, f);
              wftest::StoredChara(s, kHeroX + 6, kGround - 1, 50);
-         },
-         0,
-         30},
+         }},
         {"shot dealt damage",
          {18, 20},
          {19},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)})};
              Give(gunner, f);
-         },
-         0,
-         60},
+         }},
         {"shot gave impact",
          {19, 20},
          {18},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              gunner.flows = {wftest::Flow(0, {ReportingShot(0, 3)})};
              Give(gunner, f);
-         },
-         0,
-         60},
+         }},
         {"the partner stands in the flow's target slot",
          {4},
          {4},
+         0,
+         5,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredChara(s, kHeroX, kGround, 50);
              for (FlowSpec& flow : f) flow.otherSubject = 1, flow.subjectSlot = 1;
              f[0].conds = {Status(2, 3, 0, 50)};  // its maximum HP, not the hero's
              f[1].conds = {Status(2, 3, 0, 60)};
              ToHero(s, f);
-         },
-         0,
-         5},
+         }},
         {"a shot reports to the flows of its group",
          {18, 20},
          {18, 20},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              CmdSpec shot = ReportingShot(1, 0);
@@ -327,12 +329,12 @@ const std::vector<TriggerRow>& TriggerRows() {
              f[0].group = f[1].group = 2;
              f[2].group = f[3].group = 1;
              Give(gunner, f);
-         },
-         0,
-         60},
+         }},
         {"a shot without its report word reports nothing",
          {7},
          {18, 20},
+         0,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround, 50);
              CmdSpec shot = ReportingShot(1, 0);
@@ -341,31 +343,29 @@ const std::vector<TriggerRow>& TriggerRows() {
              wftest::StoredHero(s).flows.push_back(f[0]);
              f.erase(f.begin());
              Give(gunner, f);
-         },
-         0,
-         60},
-        {"before the stage starts", {21}, {22}, ToHero, 0, 1},
+         }},
+        {"before the stage starts", {21}, {22}, 0, 1, ToHero},
         {"before the stage starts: together commands only",
          {21},
          {21},
+         0,
+         1,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              f[1].cmds[0].together = 0;
              ToHero(s, f);
-         },
-         0,
-         1},
+         }},
         {"started by a flow operation",
          {22},
          {},
+         0,
+         3,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              CmdSpec start = wftest::Cmd(kCmdFlowOp, {0, 2, 3, 0});  // start group 3
              start.together = 1;
              wftest::StoredHero(s).flows.push_back(wftest::Flow(0, {start}));
              for (FlowSpec& flow : f) flow.group = 3;
              ToHero(s, f);
-         },
-         0,
-         3},
+         }},
     };
     return rows;
 }
