@@ -99,6 +99,15 @@ void ToHero(StageSpec& s, std::vector<FlowSpec> flows) {
     for (FlowSpec& f : flows) wftest::StoredHero(s).flows.push_back(f);
 }
 
+// The flow holds only when its trigger's partner, put into the flow's target slot 2, is the
+// character of that maximum HP (the hero has 60, the characters of these rows 50).
+FlowSpec& Partner(FlowSpec& flow, int32_t maxHP) {
+    flow.otherSubject = 1;
+    flow.subjectSlot = 1;
+    flow.conds = {Status(2, 3, 0, maxHP)};
+    return flow;
+}
+
 void Give(DefSpec& def, std::vector<FlowSpec> flows) {
     for (FlowSpec& f : flows) def.flows.push_back(f);
 }
@@ -315,6 +324,25 @@ const std::vector<TriggerRow>& TriggerRows() {
              f[0].conds = {Status(2, 3, 0, 50)};  // its maximum HP, not the hero's
              f[1].conds = {Status(2, 3, 0, 60)};
              ToHero(s, f);
+         }},
+        {"the partners: shot owner, victim and rider",
+         {1, 7, 17, 18},
+         {},
+         0,
+         60,
+         [](StageSpec& s, std::vector<FlowSpec> f) {
+             // The hero standing on a block character, and a gunner on a block to its right,
+             // at its height: the shot's owner is the partner of the damage (1) and of the hit
+             // (7), the hero of the report (18) and of the riding (17).
+             wftest::StoredHero(s).y = kGround - 1;
+             ToHero(s, {Partner(f[0], 50), Partner(f[1], 50)});
+             DefSpec& floor = wftest::StoredChara(s, kHeroX, kGround, 50);
+             floor.values["blockChara"] = 1;
+             Give(floor, {Partner(f[2], 60)});
+             DefSpec& gunner = wftest::StoredChara(s, kHeroX + 4, kGround - 1, 50);
+             gunner.flows = {wftest::Flow(0, {ReportingShot(1, 0)}), Partner(f[3], 60)};
+             s.blocks.push_back(wftest::Def(wftest::DefKind::Block, kHeroX + 4, kGround,
+                                            {{"cell", 1}, {"contact", 1}}));
          }},
         {"a shot reports to the flows of its group",
          {18, 20},
