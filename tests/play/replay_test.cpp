@@ -225,9 +225,9 @@ TEST(Replay, OlderFilesLoadIntoANewRunNotTheRunInMemory) {
     // Files before 173 end with the input: the stage as such a file stores it, then the
     // input record.
     const auto saveRunlessReplay = [](cSaveData&, cStage&, cStage&) {
-        wftest::StageSpec spec = wftest::MinimalPlayableStage();
-        spec.version = g_nDataVersion;
-        std::vector<uint8_t> bytes = wftest::WriteStage(spec);
+        wftest::StageSpec layout = wftest::MinimalPlayableStage();
+        layout.version = g_nDataVersion;
+        std::vector<uint8_t> bytes = wftest::WriteStage(layout);
         cReplayInput input = Recorded(Script(30, 1), 5);
         FILE* fp = std::tmpfile();
         if (!fp || !input.Save(fp)) return 0;
