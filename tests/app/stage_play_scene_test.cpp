@@ -245,7 +245,8 @@ class StagePlaySceneTest : public testing::Test {
     }
     static uint32_t CommonVar(size_t n) { return g_PlaySession.Variables()[n]; }
     // A clear of a stage that carries the hero over (its hero made with `maxHP`, and with
-    // `lives` left when given): the run end stores what the project carries. The scene is left at the fade-out.
+    // `lives` left when given): the run end stores what the project carries. The scene is
+    // left at the fade-out.
     void ClearCarryingStage(uint32_t maxHP, int32_t lives = 0) {
         cStage cleared = ScoringClearStage();
         cleared.m_bCarryHero = 1;
@@ -940,36 +941,66 @@ namespace {
 
 namespace vid = platform::video;
 
+// The sample game with the display open and the scene's own services but for the fade-in,
+// the keys and the sounds; a free-play run of three lives.
+class StagePlaySceneDrawing : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
+        vid::ResetHooks();
+        vid::SetPacingEnabled(false);
+        DDResetForTest();
+        vid::SetPresenter(presenter_);
+        InitCmdTypes();
+        InitParamTables();
+        ASSERT_TRUE(InitDatabases());
+        ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+        ASSERT_TRUE(LoadCommonPalette());
+        ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
+        PrepareFontTable(g_SystemData.m_nFontFace, 0);
+        ASSERT_TRUE(CreateFonts());
+        StagePlayServices services = DefaultStagePlayServices();
+        services.fadeIn = [] { return true; };
+        services.keyDown = [](int) { return false; };
+        services.playSound = [](int) {};
+        SetStagePlayServices(services);
+        g_SceneMgr.Reset();
+        g_SceneMgr.m_nGameMode = kModeFree;
+        g_PlaySession.m_nStartLives = 3;
+    }
+    void TearDown() override {
+        SetStagePlayServices(DefaultStagePlayServices());
+        ClearObjects(g_StageRun);
+        SetDrawSheets(DrawSheets{});
+        ReleaseFonts();
+        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+        DDEnd();
+        DDResetForTest();
+        vid::SetPresenter(nullptr);
+        vid::ResetHooks();
+        g_StageDraw = StageDrawScene{};
+        g_SceneMgr.Reset();
+        g_Database = cDatabase();
+        g_SystemData = cSystemData();
+        g_CommonPalette = cPalette();
+        g_Stage = cStage();
+        g_PlayStage = cStage();
+        g_PlaySession = cSaveData();
+        ResetFontTable();
+        ResetLogsForTest();
+    }
+
+    wftest::TempDir dir_;
+    wftest::ScopedCurrentDir cd_{dir_.Path()};
+    wftest::ScriptedBoxes boxes_;
+    std::shared_ptr<vid::MemoryPresenter> presenter_ = std::make_shared<vid::MemoryPresenter>();
+};
+
 // The sample game's first stage entered through the scene with its own services: the
 // pictures loaded, the stage built and drawn whole into a memory presenter, and the
 // drawing's lists and pictures gone with the scene.
-TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cd{dir.Path()};
-    wftest::ScriptedBoxes boxes;
-    std::string error;
-    ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
-    auto presenter = std::make_shared<vid::MemoryPresenter>();
-    vid::ResetHooks();
-    vid::SetPacingEnabled(false);
-    DDResetForTest();
-    vid::SetPresenter(presenter);
-    InitCmdTypes();
-    InitParamTables();
-    ASSERT_TRUE(InitDatabases());
-    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
-    ASSERT_TRUE(LoadCommonPalette());
-    ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
-    PrepareFontTable(g_SystemData.m_nFontFace, 0);
-    ASSERT_TRUE(CreateFonts());
-    StagePlayServices services = DefaultStagePlayServices();
-    services.fadeIn = [] { return true; };
-    services.keyDown = [](int) { return false; };
-    services.playSound = [](int) {};
-    SetStagePlayServices(services);
-    g_SceneMgr.Reset();
-    g_SceneMgr.m_nGameMode = kModeFree;
-    g_PlaySession.m_nStartLives = 3;
+TEST_F(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
     ASSERT_EQ(LoadStageFile(sample::kStageNames[0], 1, &g_PlayStage), 1u);
     ASSERT_GE(g_Stage.FindHero(), 0);
     {
@@ -1006,7 +1037,7 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
         }
         for (int i = 0; i < 3; ++i) scene.Run();
         PresentFrame();
-        const std::vector<uint32_t> px = presenter->Pixels();
+        const std::vector<uint32_t> px = presenter_->Pixels();
         ASSERT_EQ(px.size(), 640u * 480u);
         // The backgrounds, the map and the hero: far more than one colour.
         std::set<uint32_t> colours(px.begin(), px.end());
@@ -1017,48 +1048,14 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
     }
     EXPECT_TRUE(g_PlayPictures.special.empty());
     EXPECT_EQ(g_StageDraw.screenColor.active, 0u);
-    EXPECT_TRUE(boxes.Asked().empty());
-
-    SetStagePlayServices(DefaultStagePlayServices());
-    ClearObjects(g_StageRun);
-    SetDrawSheets(DrawSheets{});
-    ReleaseFonts();
-    DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-    DDEnd();
-    DDResetForTest();
-    vid::SetPresenter(nullptr);
-    vid::ResetHooks();
-    g_StageDraw = StageDrawScene{};
-    g_SceneMgr.Reset();
-    g_Database = cDatabase();
-    g_SystemData = cSystemData();
-    g_CommonPalette = cPalette();
-    g_Stage = cStage();
-    g_PlayStage = cStage();
-    g_PlaySession = cSaveData();
-    ResetFontTable();
-    ResetLogsForTest();
+    EXPECT_TRUE(boxes_.Asked().empty());
 }
 
 // The sample game's first stage with a hero whose sight is a round window, as its file
 // stores it, entered through the scene twice (the second entry makes the screen's
 // surfaces anew): the first frame of each entry shows the same round window, its corners
 // covered like the screen round it.
-TEST(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cd{dir.Path()};
-    wftest::ScriptedBoxes boxes;
-    std::string error;
-    ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
-    vid::ResetHooks();
-    vid::SetPacingEnabled(false);
-    DDResetForTest();
-    vid::SetPresenter(std::make_shared<vid::MemoryPresenter>());
-    InitCmdTypes();
-    InitParamTables();
-    ASSERT_TRUE(InitDatabases());
-    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
-    ASSERT_TRUE(LoadCommonPalette());
+TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
     {
         cStage stage;
         ASSERT_EQ(stage.LoadFile(sample::kStageFiles[0]), 1);
@@ -1067,22 +1064,11 @@ TEST(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
         cCharaDef& def = stage.m_vCharas[static_cast<size_t>(hero)];
         def.m_nSightShape = 1;  // round
         def.m_nSightRange = 4;  // hbl: a hole 128 dots across
-        constexpr size_t kSightGroup = 22;  // the placement's own, not the palette's
+        // The placement's own sight, not its palette entry's.
+        constexpr size_t kSightGroup = 22;
         if (def.m_vInherit.size() > kSightGroup) def.m_vInherit[kSightGroup] = 0;
         ASSERT_EQ(stage.SaveFile(sample::kStageFiles[0]), 1);
     }
-    ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
-    PrepareFontTable(g_SystemData.m_nFontFace, 0);
-    ASSERT_TRUE(CreateFonts());
-    StagePlayServices services = DefaultStagePlayServices();
-    services.fadeIn = [] { return true; };
-    services.keyDown = [](int) { return false; };
-    services.playSound = [](int) {};
-    SetStagePlayServices(services);
-    g_SceneMgr.Reset();
-    g_SceneMgr.m_nGameMode = kModeFree;
-    g_PlaySession.m_nStartLives = 3;
-
     struct Window {
         std::vector<uint32_t> frame;
         std::vector<uint32_t> corners;  // just inside the corners of the hole's square
@@ -1119,26 +1105,6 @@ TEST(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
     EXPECT_EQ(first.corners, std::vector<uint32_t>(first.corners.size(), first.outside));
     EXPECT_EQ(second.corners, std::vector<uint32_t>(second.corners.size(), second.outside));
     EXPECT_TRUE(first.frame == second.frame);
-
-    SetStagePlayServices(DefaultStagePlayServices());
-    ClearObjects(g_StageRun);
-    SetDrawSheets(DrawSheets{});
-    ReleaseFonts();
-    DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-    DDEnd();
-    DDResetForTest();
-    vid::SetPresenter(nullptr);
-    vid::ResetHooks();
-    g_StageDraw = StageDrawScene{};
-    g_SceneMgr.Reset();
-    g_Database = cDatabase();
-    g_SystemData = cSystemData();
-    g_CommonPalette = cPalette();
-    g_Stage = cStage();
-    g_PlayStage = cStage();
-    g_PlaySession = cSaveData();
-    ResetFontTable();
-    ResetLogsForTest();
 }
 
 }  // namespace
