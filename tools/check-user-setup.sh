@@ -9,7 +9,8 @@
 #  2. As root: `bash tools/run-player.sh` works the same and warns that its files belong
 #     to root.
 # The player is ended through the pid in its single-instance lock. The builds share one
-# ccache folder; JOBS (default 4) limits them.
+# ccache folder; JOBS (default 4) limits them. The user (CHECK_USER, default wfcheck) and
+# its sudo rule stay; remove them with userdel -r and /etc/sudoers.d/wfcheck.
 set -euo pipefail
 ((EUID == 0)) || { echo "$0: run it as root (it adds a user)" >&2; exit 2; }
 repo=${1:-$(cd "$(dirname "$0")/.." && pwd)}
@@ -27,6 +28,10 @@ home=$(getent passwd "$user" | cut -d: -f6)
 cache=/var/tmp/wrenfold-check-ccache
 mkdir -p "$cache"
 chown "$user:" "$cache"
+
+# The temporary folders (the hand-over copy, root's clone) go at the end.
+scratch=()
+trap 'rm -rf "${scratch[@]}"' EXIT
 
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
@@ -70,7 +75,8 @@ echo "== as $user with a password-less sudo, in a fresh clone"
 rm -rf "$home/wrenfold"
 # git lets a user clone only a repository of their own: the branch is handed over in a
 # bare copy that belongs to the user.
-handover=$(mktemp -d)/wrenfold.git
+scratch+=("$(mktemp -d)")
+handover=${scratch[-1]}/wrenfold.git
 git clone -q --bare -b "$branch" "$repo" "$handover"
 chown -R "$user:" "$(dirname "$handover")"
 sudo -u "$user" -H git clone -q -b "$branch" "$handover" "$home/wrenfold"
@@ -90,7 +96,8 @@ owned=$(find "$home/wrenfold/build" "$game" -user root -print | head -n 5)
   fail "the player wrote no report or user_data in the game folder"
 
 echo "== as root, in a fresh clone"
-rootclone=$(mktemp -d)/wrenfold
+scratch+=("$(mktemp -d)")
+rootclone=${scratch[-1]}/wrenfold
 git clone -q -b "$branch" "$repo" "$rootclone"
 export PLAYER_REPORT=$rootclone/build/sample-game/Report_Game.txt
 cd "$rootclone"
