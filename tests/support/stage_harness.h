@@ -150,7 +150,8 @@ cStage LoadStoredStage(const StageSpec& spec);
 // erased for being off the screen.
 StageSpec StoredStage(int32_t w, int32_t h, int16_t hx, int16_t hy);
 // A computer-side character (as PlaceChara: hit points, walking with gravity, no item) of
-// the stage's own at block (x, y); the caller gives it flows and values.
+// the stage's own at block (x, y); the caller gives it flows and values. The references
+// these give hold until the next definition of their kind is added.
 DefSpec& StoredChara(StageSpec& stage, int16_t x, int16_t y, uint32_t hp);
 // The stage's hero (its first character): give it flows the same way.
 DefSpec& StoredHero(StageSpec& stage);
