@@ -94,11 +94,23 @@ AssertionResult OpenSaveMenu(PlayDriver& d) {
 }
 
 // The sample's second stage made a second meadow (the first stage's file under the
-// second's name), so that the first stage's route clears it too.
+// second's name), so that the first stage's route clears it too; its enemies score 250
+// each, so that each stage's box has a score of its own.
 TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfterAContinue) {
     PlayerRun run;
+    constexpr size_t kScoreGroup = 34;
     ASSERT_NO_FATAL_FAILURE(EditStage(
-        sample::kStageFiles[0], [](cStage&) {}, sample::kStageFiles[1]));
+        sample::kStageFiles[0],
+        [](cStage& s) {
+            const int32_t hero = s.FindHero();
+            for (size_t i = 0; i < s.m_vCharas.size(); ++i) {
+                cCharaDef& c = s.m_vCharas[i];
+                if (static_cast<int32_t>(i) == hero) continue;
+                if (c.m_vInherit.size() > kScoreGroup) c.m_vInherit[kScoreGroup] = 0;
+                c.m_nScore = 250;
+            }
+        },
+        sample::kStageFiles[1]));
     constexpr int kFirstX = 4, kSecondX = 12;
     constexpr int kSaveItemSave = 0, kSaveItemBack = cSaveMenuScene::kBack - cSaveMenuScene::kSave;
     constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSave;
@@ -136,6 +148,7 @@ TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfte
             ASSERT_TRUE(wftest::ClearFirstStage(d));
             second = g_PlaySession.m_nScore;
             ASSERT_GT(second, 0);
+            ASSERT_NE(second, first);
             ASSERT_TRUE(LeaveResults(d));
             EXPECT_TRUE(MapBoxShows(d, kSecondX, second));
             EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
