@@ -337,8 +337,8 @@ int32_t LivesLeftAtStart(int mode) {
 // once the start is done: a new story, its first stage entered from the map, a retry from
 // the pause menu, a miss with a life left, a new run of another kind (a challenge), the
 // challenge's stage entered from its screen and the next stage its clear leads into. (A
-// replay started again is walked by the stage-play scene's tests, a new start of the
-// program by the challenges above.)
+// replay started again is walked below, a new start of the program by the challenges
+// above.)
 TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
     PlayerRun run;
     ASSERT_NO_FATAL_FAILURE(MakeTwoStageChallenge());
@@ -449,6 +449,52 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
             EXPECT_TRUE(MatchesRunStartTable(RunStart::kNextStage, before, before, given,
                                              RunValues::Of(g_PlaySession)));
         }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+// A replay started again once its input has run out leaves the run as the run's table says:
+// as the replay file holds it, whatever its playing changed. The replay is recorded in free
+// play of the first stage (right with two jumps, then back left, clear of the spikes), saved
+// with F1 and opened from the title.
+TEST(RunAcrossStarts, AReplayStartedAgainLeavesTheRunAsItsTableSays) {
+    PlayerRun run;
+    // The free-play item's open dialog: "..", c01-1, c02-1, Sample01. The save dialog's
+    // proposed name and the replay item's one replay: Enter.
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_DOWN);
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_RETURN);
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        {
+            SCOPED_TRACE("free play: recorded, saved with F1, quit to the title");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleFree));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(d.Play(wftest::KeyScript()
+                                   .Hold(0, 50, in::VK_RIGHT)
+                                   .Hold(10, 5, kDecideKey)
+                                   .Hold(50, 100, in::VK_LEFT)
+                                   .Hold(80, 5, kDecideKey)));
+            ASSERT_TRUE(d.Press(in::VK_F1, 1, 3));
+            ASSERT_TRUE(d.Press(in::VK_SPACE));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10));
+            for (int tries = 0; g_pStagePlay->m_nCursor != 0; ++tries) {
+                ASSERT_LT(tries, 5);
+                ASSERT_TRUE(d.Press(in::VK_UP));
+            }
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        }
+        SCOPED_TRACE("the replay played to the end of its input and started again");
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        const RunValues file = RunValues::Of(g_PlaySession);
+        wftest::MarkRun(g_PlaySession, 8, false);
+        const RunValues before = RunValues::Of(g_PlaySession);
+        ASSERT_TRUE(d.Until([&] { return d.State() == cStagePlay::kBanner; }, 900,
+                            "the replay started again"));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        EXPECT_TRUE(MatchesRunStartTable(RunStart::kReplayRestart, before, file, file,
+                                         RunValues::Of(g_PlaySession)));
     }),
               0);
     EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();

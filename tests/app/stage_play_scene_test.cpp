@@ -49,7 +49,6 @@
 #include "play/stage_draw.h"
 #include "play/stage_run.h"
 #include "player_harness.h"
-#include "run_start_check.h"
 #include "sample_project.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
@@ -489,28 +488,6 @@ TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
         EXPECT_EQ(script.setStages, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 1}, {1, 1}}));
         EXPECT_EQ(script.closes, 0);
     }
-}
-
-// A replay started again after its hero's miss leaves the run as the run's table says: the
-// run as the replay file holds it, whatever the attempt changed, the bonus cleared.
-TEST_F(StagePlaySceneTest, AReplayStartedAgainLeavesTheRunAsItsTableSays) {
-    Load(FallStage());
-    cReplayInput record;
-    for (int i = 0; i < 300; ++i) ReplayRecord(record, 0, 0);
-    const wftest::RunValues file = wftest::RunValues::Of(g_PlaySession);
-    g_sReplayPath = dir.File("fall.rpl");
-    ASSERT_EQ(SaveReplayFile(record, g_sReplayPath.c_str(), g_Stage, g_PlayStage, g_PlaySession),
-              1);
-    g_ReplayInput = record;
-    Start(kModeReplay, {}, FallStage());
-    const wftest::RunValues snapshot = wftest::RunValues::Of(g_PlaySession);
-    wftest::MarkRun(g_PlaySession, 1, false);
-    const wftest::RunValues before = wftest::RunValues::Of(g_PlaySession);
-    PlayToTheMiss();
-    ASSERT_EQ(scene->m_nState, cStagePlay::kBanner);
-    EXPECT_TRUE(boxes.Asked().empty());
-    EXPECT_TRUE(wftest::MatchesRunStartTable(RunStart::kReplayRestart, before, snapshot, file,
-                                             wftest::RunValues::Of(g_PlaySession)));
 }
 
 TEST_F(StagePlaySceneTest, ResultScreenRegistersByMode) {
