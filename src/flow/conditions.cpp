@@ -144,6 +144,10 @@ bool CompareOp8(int8_t a, int8_t b, uint8_t op) {
     return Compare64(a, b, op);
 }
 
+bool HasSightStatus(const cChara& chara) {
+    return !IsPlayer(chara);
+}
+
 bool ReadCharaStatus(cChara& chara, uint8_t status, int16_t varIndex, int32_t& value) {
     const cCharaDef& d = chara.m_Def;
     switch (status) {
@@ -172,7 +176,7 @@ bool ReadCharaStatus(cChara& chara, uint8_t status, int16_t varIndex, int32_t& v
             value = static_cast<int16_t>(d.m_nIcon);
             return true;
         case 8:
-            if (IsPlayer(chara)) return false;
+            if (!HasSightStatus(chara)) return false;
             value = static_cast<int8_t>(d.m_nSightRange);
             return true;
         case 9:
@@ -347,9 +351,7 @@ bool CheckStateCond(const cCond& cond, cChara& subject) {
                 result = who->m_nFacing == 1;
                 break;
             case 2:
-                result =
-                    who->m_Def.m_nMoveType == 0 &&
-                    (who->m_bOnObject != 0 || (who->m_nAirborne == 0 && who->m_nRiseFrames == 0));
+                result = who->StandsOnBlock();
                 break;
             case 3:
                 result = IsPlayer(*who) ? who->m_bActive != 0 : who->IsInView() != 0;
