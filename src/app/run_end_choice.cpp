@@ -45,24 +45,13 @@ bool EnterNextStage(cSaveData& run, const StageClearChoice& clear, const RunEndA
 }
 
 // The story keeps the cleared stage: its flag for the world map, and its score as the
-// value of its name entry, from which the shown total is summed.
+// value of its name entry (the better of this clear and an earlier one), written in the
+// form the map and the shown total look it up by.
 void KeepStoryClear(cSaveData& run) {
     const uint32_t index = run.StageEntryIndex();
     if (index < run.m_vListB.size()) run.m_vListB[index] = 1;
-    const std::string& key = run.m_strStageFile;
-    auto entry = std::find_if(run.m_vNames.begin(), run.m_vNames.end(),
-                              [&](const cSaveName& n) { return n.m_strKey == key; });
-    if (entry == run.m_vNames.end()) {
-        run.m_vNames.emplace_back();
-        entry = std::prev(run.m_vNames.end());
-        entry->m_strKey = key;
-    }
-    entry->m_strStage = key;
-    entry->m_nNumbered = run.CourseFlag();
-    entry->m_nCourse1 = run.CourseNumber();
-    entry->m_nCourse2 = run.CourseStage();
-    entry->m_nValue = static_cast<uint32_t>(std::max(run.m_nScore, 0));
-    run.SumClearedValues();
+    run.KeepStageValue(run.m_strStageFile, run.CourseFlag(), run.CourseNumber(), run.CourseStage(),
+                       static_cast<uint32_t>(std::max(run.m_nScore, 0)));
 }
 
 // The challenge entry of the cleared challenge: cleared, its best score and the run's

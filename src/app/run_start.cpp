@@ -6,7 +6,6 @@
 #include "app/app_window.h"
 #include "app/menu.h"
 #include "app/scene.h"
-#include "app/screen_settings.h"
 #include "core/bounds.h"
 #include "core/paths.h"
 #include "data/global_data.h"
@@ -46,13 +45,14 @@ void ChooseMode(int gameMode, int rankingEntry) {
     g_SceneMgr.m_nRankSwitch = V(g_SystemData.m_vModeRanking, rankingEntry).m_bEnabled != 0 ? 1 : 0;
 }
 
-// The challenge record of the last challenge run, or a new one with one empty stage entry
-// per challenge of the project.
+// The challenge record of the last challenge run, or a new one with an empty entry for
+// each challenge. The challenge entries are the item list, which the clean-up of every
+// load and save makes as long as the project's list limit: a new record has it so from
+// its first use, so the first clear of a fresh game folder finds its entry.
 void PrepareChallengeRecord() {
     if (g_PlaySession.LoadChallenge()) return;
     g_PlaySession.Reset();
-    g_PlaySession.m_vNames.assign(
-        static_cast<size_t>(screen_settings::ChallengeCount(g_SystemData)), cSaveName());
+    g_PlaySession.Normalize();
 }
 
 }  // namespace

@@ -507,7 +507,8 @@ void cStagePlay::ResetRunForStage() {
     run.m_nBonus = 0;
     run.m_nScore = 0;
     run.m_nTotal1 = run.m_nTotal2 = run.m_nTotal3 = run.m_nTotal4 = 0;
-    run.m_nClearedTotal = 0;
+    // No more of the run: the cleared-stage total is the run's, not the stage's, and only a
+    // clear raises it (what each start keeps of the run: data/run_state.h).
     g_StageRun.scrollX.m_dPos = 0;
     g_StageRun.scrollY.m_dPos = 0;
     m_nSubState = 0;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "app/app_display.h"
 #include "app/app_window.h"
@@ -70,18 +71,12 @@ bool IsPointPassed(const cWorldMapRec& rec) {
 }
 
 int32_t StoredValue(const cWorldMapRec& rec) {
-    // The run's entry of the stage, found as the world map's stage check finds it.
-    const std::string key = WorldMapStageKey(rec.m_sStageFile);
-    for (const cSaveName& entry : g_PlaySession.m_vNames) {
-        if (entry.m_strStage != key) continue;
-        const bool numbered = entry.m_nNumbered != 0;
-        if (numbered != (rec.m_bNumbered != 0)) continue;
-        if (numbered && (static_cast<int32_t>(entry.m_nCourse1) != rec.m_nCourse1 ||
-                         static_cast<int32_t>(entry.m_nCourse2) != rec.m_nCourse2))
-            continue;
-        return static_cast<int32_t>(entry.m_nValue);
-    }
-    return 0;
+    const cSaveName* entry =
+        std::as_const(g_PlaySession)
+            .FindStageEntry(rec.m_sStageFile, static_cast<uint32_t>(rec.m_bNumbered),
+                            static_cast<uint32_t>(rec.m_nCourse1),
+                            static_cast<uint32_t>(rec.m_nCourse2));
+    return entry ? static_cast<int32_t>(entry->m_nValue) : 0;
 }
 
 }  // namespace map_point

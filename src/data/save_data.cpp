@@ -3,10 +3,12 @@
 #include "data/save_data.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/byte_reader.h"
 #include "data/system_data.h"
 #include "data/global_data.h"
+#include "data/world_map.h"
 
 cSaveData g_PlaySession;
 
@@ -180,6 +182,49 @@ void cSaveData::Reset() {
     m_nItemSelect = 1;
     m_nRunValue11 = -1;
     m_strPlayerName = "aaa";
+}
+
+const cSaveName* cSaveData::FindStageEntry(const std::string& stageFile, uint32_t numbered,
+                                           uint32_t course1, uint32_t course2) const {
+    const std::string name = WorldMapStageKey(stageFile);
+    for (const cSaveName& entry : m_vNames) {
+        if (entry.m_strStage != name) continue;
+        if ((entry.m_nNumbered != 0) != (numbered != 0)) continue;
+        if (numbered != 0 && (entry.m_nCourse1 != course1 || entry.m_nCourse2 != course2)) continue;
+        return &entry;
+    }
+    return nullptr;
+}
+
+cSaveName* cSaveData::FindStageEntry(const std::string& stageFile, uint32_t numbered,
+                                     uint32_t course1, uint32_t course2) {
+    return const_cast<cSaveName*>(
+        std::as_const(*this).FindStageEntry(stageFile, numbered, course1, course2));
+}
+
+void cSaveData::KeepStageValue(const std::string& stageFile, uint32_t numbered, uint32_t course1,
+                               uint32_t course2, uint32_t value) {
+    cSaveName* entry = FindStageEntry(stageFile, numbered, course1, course2);
+    if (!entry) {
+        entry = &m_vNames.emplace_back();
+        entry->m_strStage = WorldMapStageKey(stageFile);
+        // Stage play looks an entry up by the same name the map's check takes.
+        entry->m_strKey = entry->m_strStage;
+        entry->m_nNumbered = numbered;
+        entry->m_nCourse1 = course1;
+        entry->m_nCourse2 = course2;
+    }
+    entry->m_nValue = std::max(entry->m_nValue, value);
+    SumClearedValues();
+}
+
+void cSaveData::ForgetCarryOver() {
+    m_bCarryOver = 0;
+    m_vCarryFlags.assign(kCarryFlagCount, 0);
+    m_vHeroes.assign(1, cSaveChara());
+    CarriedPosition() = 0;
+    CarriedBlockX() = CarriedBlockY() = 0;
+    CarriedFacing() = 0;
 }
 
 void cSaveData::Normalize(const SaveDataLimits& limits) {

@@ -251,6 +251,23 @@ class cSaveData : public cSaveRecord {
     // stage's cleared flag (list B) but entry 0 goes back to 0, and the hero stands on the
     // world map's start cell.
     void AdvanceAfterClear();
+    // The name entry of a stage, found as the world map's stage check finds it: the stage
+    // file in the map's name form (WorldMapStageKey) and the check's other three arguments
+    // (with numbered 0 the courses are not compared). The run end writes a cleared stage's
+    // entry through it and the world map reads the point's value through it. Null when
+    // the run has no entry for the stage.
+    cSaveName* FindStageEntry(const std::string& stageFile, uint32_t numbered, uint32_t course1,
+                              uint32_t course2);
+    const cSaveName* FindStageEntry(const std::string& stageFile, uint32_t numbered,
+                                    uint32_t course1, uint32_t course2) const;
+    // Keeps a cleared stage's value: the stage's name entry, made in the form
+    // FindStageEntry finds when the run has none, keeps the better of its value and
+    // value, and the cleared-stage total is summed again.
+    void KeepStageValue(const std::string& stageFile, uint32_t numbered, uint32_t course1,
+                        uint32_t course2, uint32_t value);
+    // A challenge starts from its stage's own state: nothing an earlier clear carried (the
+    // heroes, the carried groups, the start block) reaches it.
+    void ForgetCarryOver();
     // The value of the first name-list entry whose key equals key (bytes, case-sensitive);
     // 0 when none does.
     uint32_t LookupValue(const std::string& key) const;

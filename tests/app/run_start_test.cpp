@@ -190,15 +190,13 @@ TEST_F(RunStartTest, TitleItemsChooseTheModeAndWhatComesNext) {
     }
     EXPECT_EQ(g_quits, 1);
     EXPECT_EQ(g_stageAsks, 2);
-    // Without a challenge file the run state is new, with one stage entry per challenge.
+    // Without a challenge file the run state is new, its challenge entries (the item list)
+    // as long as a saved and loaded record has them: the project's list limit.
+    g_SystemData.m_nListLimit = 5;
     g_PlaySession.m_nScore = 12;
     StartTitleItem(kTitleChallenge);
-    EXPECT_EQ(std::make_tuple(g_PlaySession.m_nScore, g_PlaySession.m_vNames.size()),
-              std::make_tuple(0, 3u));
-    // A stored count past the two-digit challenge numbers means the 99 there can be.
-    g_SystemData.m_nMenuOption = 0xFFFFFFFFu;
-    StartTitleItem(kTitleChallenge);
-    EXPECT_EQ(g_PlaySession.m_vNames.size(), 99u);
+    EXPECT_EQ(std::make_tuple(g_PlaySession.m_nScore, g_PlaySession.m_vItems.size()),
+              std::make_tuple(0, 5u));
     // With one, the file's run state is taken.
     g_PlaySession.m_nScore = 321;
     ASSERT_TRUE(platform::fs::CreateGameDirectory("user_data\\challenge"));

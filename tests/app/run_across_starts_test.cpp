@@ -1,0 +1,503 @@
+// The run as a player plays it across stages, runs and restarts of the program, through the
+// real scenes and keys: a story cleared stage by stage, whose map boxes and save-menu total
+// show each clear, also after a save and a continue; and two challenges one after the other,
+// each starting from its own stage, whose total adds up, in a fresh game folder and again
+// after a restart in the same folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/challenge_scene.h"
+#include "app/run_end_choice.h"
+#include "app/run_start.h"
+#include "app/save_menu_scene.h"
+#include "app/scene.h"
+#include "app/screen_common.h"
+#include "app/screen_settings.h"
+#include "app/stage_play_scene.h"
+#include "app/title_scene.h"
+#include "app/world_map_scene.h"
+#include "data/data_path.h"
+#include "data/database.h"
+#include "data/global_data.h"
+#include "data/palette.h"
+#include "data/save_data.h"
+#include "data/stage_file.h"
+#include "data/system_data.h"
+#include "objects/chara.h"
+#include "platform/input/virtual_keys.h"
+#include "play/stage_run.h"
+#include "player_harness.h"
+#include "run_start_check.h"
+#include "sample_project.h"
+
+namespace {
+
+namespace in = platform::input;
+using testing::AssertionFailure;
+using testing::AssertionResult;
+using testing::AssertionSuccess;
+using wftest::Column;
+using wftest::kCancelKey;
+using wftest::kDecideKey;
+using wftest::PlayDriver;
+using wftest::PlayerRun;
+
+// The game's own stage file changed as a test needs it and written to `to`, read and
+// written by the player's own stage record.
+void EditStage(const char* file, const std::function<void(cStage&)>& edit, const char* to) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    cStage stage;
+    ASSERT_EQ(stage.LoadFile(file), 1) << file;
+    edit(stage);
+    ASSERT_EQ(stage.SaveFile(to), 1) << to;
+    wftest::ResetPlayerGlobals();
+}
+
+// Decide on the result screen until play leaves it.
+AssertionResult LeaveResults(PlayDriver& d) {
+    for (int i = 0; i < 150 && d.Scene() == kSceneStagePlay; ++i)
+        if (AssertionResult r = d.State() == cStagePlay::kResult ? d.Press(kDecideKey) : d.Step();
+            !r)
+            return r;
+    if (d.Scene() == kSceneStagePlay) return AssertionFailure() << "results not left";
+    return AssertionSuccess();
+}
+
+uint32_t ShownTotal() {
+    return run_fields::ShownTotal(g_PlaySession);
+}
+
+// ---- Story -------------------------------------------------------------------------------
+
+// The map taking keys with the hero on the point at column x, and the point's box showing
+// `value` (the box shows only a value above 0).
+AssertionResult MapBoxShows(PlayDriver& d, int x, int32_t value) {
+    if (AssertionResult r = d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk); !r) return r;
+    const auto* map = static_cast<cWorldMapScene*>(g_SceneMgr.Scene(kSceneWorldMap));
+    if (map->HeroX() != x)
+        return AssertionFailure() << "the hero stands on column " << map->HeroX() << ", not " << x;
+    if (map->InfoCounter() != value)
+        return AssertionFailure() << "the point's box shows " << map->InfoCounter() << ", not "
+                                  << value;
+    return AssertionSuccess();
+}
+
+// The save menu opened from the map, taking keys.
+AssertionResult OpenSaveMenu(PlayDriver& d) {
+    if (AssertionResult r = d.Press(kCancelKey); !r) return r;
+    return d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu);
+}
+
+// The sample's second stage made a second meadow (the first stage's file under the
+// second's name), so that the first stage's route clears it too; its enemies score 250
+// each, so that each stage's box has a score of its own.
+TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfterAContinue) {
+    PlayerRun run;
+    constexpr size_t kScoreGroup = 34;
+    ASSERT_NO_FATAL_FAILURE(EditStage(
+        sample::kStageFiles[0],
+        [](cStage& s) {
+            const int32_t hero = s.FindHero();
+            for (size_t i = 0; i < s.m_vCharas.size(); ++i) {
+                cCharaDef& c = s.m_vCharas[i];
+                if (static_cast<int32_t>(i) == hero) continue;
+                if (c.m_vInherit.size() > kScoreGroup) c.m_vInherit[kScoreGroup] = 0;
+                c.m_nScore = 250;
+            }
+        },
+        sample::kStageFiles[1]));
+    constexpr int kFirstX = 4, kSecondX = 12;
+    constexpr int kSaveItemSave = 0, kSaveItemBack = cSaveMenuScene::kBack - cSaveMenuScene::kSave;
+    constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSave;
+    int32_t first = 0, second = 0;
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(screen_settings::ShowPointInfo(g_SystemData));
+        ASSERT_TRUE(screen_settings::ShowSaveMenuTotal(g_SystemData));
+        {
+            SCOPED_TRACE("stage 1: cleared, back on the map");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            first = g_PlaySession.m_nScore;
+            ASSERT_GT(first, 0);
+            ASSERT_TRUE(LeaveResults(d));
+            EXPECT_TRUE(MapBoxShows(d, kFirstX, first));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
+        }
+        {
+            SCOPED_TRACE("the save menu shows the total, and leads back to the map");
+            ASSERT_TRUE(OpenSaveMenu(d));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
+            ASSERT_TRUE(wftest::ChooseSaveMenuItem(d, kSaveItemBack));
+            ASSERT_TRUE(MapBoxShows(d, kFirstX, first));
+        }
+        {
+            SCOPED_TRACE("stage 2: entered from the map, the total stands while it plays");
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kEnter, 120));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
+            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            second = g_PlaySession.m_nScore;
+            ASSERT_GT(second, 0);
+            ASSERT_NE(second, first);
+            ASSERT_TRUE(LeaveResults(d));
+            EXPECT_TRUE(MapBoxShows(d, kSecondX, second));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+        }
+        {
+            SCOPED_TRACE("save menu: the total, saved into the first slot, then the title");
+            ASSERT_TRUE(OpenSaveMenu(d));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+            ASSERT_TRUE(wftest::ChooseSaveMenuItem(d, kSaveItemSave));
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(d.Press(kCancelKey));
+            ASSERT_TRUE(wftest::ChooseSaveMenuItem(d, kSaveItemToTitle));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        SCOPED_TRACE("after a restart: continued from the slot, the box and the total stand");
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleContinue));
+        ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kContinue));
+        ASSERT_TRUE(d.Step(2));
+        ASSERT_TRUE(d.Press(kDecideKey));
+        EXPECT_TRUE(MapBoxShows(d, kSecondX, second));
+        EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+        ASSERT_TRUE(OpenSaveMenu(d));
+        EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// ---- Challenge ---------------------------------------------------------------------------
+
+constexpr int32_t kFirstTime = 300, kSecondTime = 200;
+
+// Both challenges made the sample's first meadow, whose route scores, each with a time
+// limit of its own and the hero carried over (time limit and hit points carried by the
+// project's switches), so a clear stores what a next stage of the same challenge would take.
+void MakeCarryingChallenges() {
+    const int32_t times[] = {kFirstTime, kSecondTime};
+    for (int i = 0; i < 2; ++i)
+        ASSERT_NO_FATAL_FAILURE(EditStage(
+            sample::kStageFiles[0],
+            [&](cStage& s) {
+                s.m_bTimeLimit = 1;
+                s.m_nTimeLimit = times[i];
+                s.m_bCarryHero = 1;
+            },
+            sample::kChallengeFiles[i]));
+    ASSERT_TRUE(InitDatabases());
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vSwitchA.resize(std::max<size_t>(system.m_vSwitchA.size(), kCarryFlagCount));
+    system.m_vSwitchA[kCarryTimeLimit] = 1;
+    system.m_vSwitchA[kCarryHP] = 1;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
+}
+
+// The first challenge's route.
+AssertionResult ClearChallengeStage(PlayDriver& d) {
+    return wftest::RunRoute(d, {
+                                   wftest::JumpFrom("jumping the walker", Column(5) + 8),
+                                   wftest::JumpFrom("jumping onto the wall", Column(12)),
+                                   wftest::RunUpTo("reaching the goal", Column(15)),
+                               });
+}
+
+struct StartSeen {
+    int32_t time = 0;
+    int32_t hp = 0;
+};
+
+// Challenge `row` chosen on the challenge screen; what its stage starts with.
+AssertionResult StartChallenge(PlayDriver& d, int row, StartSeen& seen) {
+    if (AssertionResult r = d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu); !r) return r;
+    for (int tries = 0; wftest::CursorRow() != row; ++tries) {
+        if (tries > 4) return AssertionFailure() << "the cursor did not reach row " << row;
+        if (AssertionResult r = d.Press(wftest::CursorRow() < row ? in::VK_DOWN : in::VK_UP); !r)
+            return r;
+    }
+    if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+    if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay); !r) return r;
+    const cChara* hero = g_StageRun.Hero();
+    if (!hero) return AssertionFailure() << "no hero";
+    seen = {g_StageRun.timeSeconds, hero->m_nHP};
+    return AssertionSuccess();
+}
+
+// The meadow cleared and back on the challenge screen; the clear's score.
+AssertionResult ClearChallenge(PlayDriver& d, int32_t& score) {
+    if (AssertionResult r = wftest::ClearFirstStage(d); !r) return r;
+    score = g_PlaySession.m_nScore;
+    if (AssertionResult r = LeaveResults(d); !r) return r;
+    return d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu);
+}
+
+TEST(RunAcrossStarts, TwoChallengesEachStartAsTheirStageAndAddUpAlsoAfterARestart) {
+    PlayerRun run;
+    ASSERT_NO_FATAL_FAILURE(MakeCarryingChallenges());
+    StartSeen fresh;
+    int32_t first = 0, second = 0;
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        {
+            SCOPED_TRACE("a fresh folder: the first challenge cleared and recorded");
+            ASSERT_TRUE(StartChallenge(d, 0, fresh));
+            EXPECT_EQ(fresh.time, kFirstTime);
+            ASSERT_TRUE(ClearChallenge(d, first));
+            ASSERT_GT(first, 0);
+            ASSERT_GE(g_PlaySession.m_vItems.size(), 1u);
+            EXPECT_EQ(challenge_entry::Cleared(g_PlaySession.m_vItems[0]), 1u);
+            EXPECT_EQ(challenge_entry::Best(g_PlaySession.m_vItems[0]),
+                      static_cast<uint32_t>(first));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
+        }
+        {
+            SCOPED_TRACE("the second challenge starts as its own stage and adds its score");
+            StartSeen seen;
+            ASSERT_TRUE(StartChallenge(d, 1, seen));
+            EXPECT_EQ(seen.time, kSecondTime);
+            EXPECT_EQ(seen.hp, fresh.hp);
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
+            ASSERT_TRUE(ClearChallenge(d, second));
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        SCOPED_TRACE("after a restart in the same folder");
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+        const int32_t times[] = {kFirstTime, kSecondTime};
+        for (int row = 0; row < 2; ++row) {
+            SCOPED_TRACE(row);
+            StartSeen seen;
+            ASSERT_TRUE(StartChallenge(d, row, seen));
+            EXPECT_EQ(seen.time, times[row]);
+            EXPECT_EQ(seen.hp, fresh.hp);
+            int32_t again = 0;
+            ASSERT_TRUE(ClearChallenge(d, again));
+            // The same route scores the same: no improvement, the total stands.
+            EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// ---- Every kind of start against the run's table ------------------------------------------
+
+using wftest::MatchesRunStartTable;
+using wftest::RunValues;
+
+// The first challenge as a course of two stages: its goal's clear ("next stage") leads to
+// the second, and the stage carries the hero over.
+void MakeTwoStageChallenge() {
+    for (const char* to : {sample::kChallengeFiles[0], "data\\stg4\\c01-2.stg4_000"})
+        ASSERT_NO_FATAL_FAILURE(EditStage(
+            sample::kChallengeFiles[0], [](cStage& s) { s.m_bCarryHero = 1; }, to));
+}
+
+// A new run's record: the record of a new run with `lives` lives left.
+RunValues NewRecord(int32_t lives, bool normalized) {
+    cSaveData fresh;
+    if (normalized) fresh.Normalize();
+    fresh.m_nLives = lives;
+    return RunValues::Of(fresh);
+}
+
+int32_t LivesLeftAtStart(int mode) {
+    const RunLives lives = LivesOfMode(mode);
+    return lives.start == kUnlimited ? kUnlimited : lives.start - 1;
+}
+
+// The run's values marked before each kind of start, then checked against the run's table
+// once the start is done: a new story, its first stage entered from the map, a retry from
+// the pause menu, a miss with a life left, a new run of another kind (a challenge), the
+// challenge's stage entered from its screen and the next stage its clear leads into. (A
+// replay started again is walked below, a new start of the program by the challenges
+// above.)
+TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
+    PlayerRun run;
+    ASSERT_NO_FATAL_FAILURE(MakeTwoStageChallenge());
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        {
+            SCOPED_TRACE("a new story");
+            wftest::MarkRun(g_PlaySession, 1);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap));
+            const RunValues given = NewRecord(LivesOfMode(kModeStory).remaining, false);
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kNewRun, before, before, given,
+                                             RunValues::Of(g_PlaySession)));
+        }
+        RunValues snapshot;
+        {
+            SCOPED_TRACE("the first stage entered from the map");
+            wftest::MarkRun(g_PlaySession, 2);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            RunValues given = before;
+            given.v[static_cast<size_t>(RunValue::kLives)] =
+                screen_settings::CarryLives(g_SystemData) ? before[RunValue::kLives]
+                                                          : LivesLeftAtStart(kModeStory);
+            given.v[static_cast<size_t>(RunValue::kStageNumber)] = 1;
+            snapshot = RunValues::Of(g_PlaySession);
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kMapEntry, before, before, given, snapshot));
+        }
+        {
+            SCOPED_TRACE("a retry from the pause menu");
+            wftest::MarkRun(g_PlaySession, 3, false);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            ASSERT_TRUE(d.Press(in::VK_SPACE));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10));
+            ASSERT_TRUE(d.Step());
+            ASSERT_EQ(g_pStagePlay->m_nCursor, 1);  // resume; retry below it
+            ASSERT_TRUE(d.Press(in::VK_DOWN));
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kRetry, before, snapshot, before,
+                                             RunValues::Of(g_PlaySession)));
+            snapshot = RunValues::Of(g_PlaySession);
+        }
+        {
+            SCOPED_TRACE("a miss in the spikes, then the retry menu's retry");
+            wftest::MarkRun(g_PlaySession, 4, false);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(d.Step());
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            RunValues given = before;
+            if (RestoreVariablesSwitch(g_SystemData, kModeStory, false) != 0)
+                given.v[static_cast<size_t>(RunValue::kVariables)] = snapshot[RunValue::kVariables];
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kMissRestart, before, snapshot, given,
+                                             RunValues::Of(g_PlaySession)));
+        }
+        {
+            SCOPED_TRACE("the stage cleared; from the save menu to the title");
+            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            ASSERT_TRUE(LeaveResults(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk));
+            ASSERT_TRUE(OpenSaveMenu(d));
+            ASSERT_TRUE(
+                wftest::ChooseSaveMenuItem(d, cSaveMenuScene::kToTitle - cSaveMenuScene::kSave));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        }
+        {
+            SCOPED_TRACE("a new run of another kind: the challenges, in a fresh folder");
+            wftest::MarkRun(g_PlaySession, 5);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+            ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kNewRun, before, before, NewRecord(0, true),
+                                             RunValues::Of(g_PlaySession)));
+        }
+        {
+            SCOPED_TRACE("the first challenge's stage entered from its screen");
+            wftest::MarkRun(g_PlaySession, 6);
+            const RunValues before = RunValues::Of(g_PlaySession);
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            RunValues given = before;
+            given.v[static_cast<size_t>(RunValue::kLives)] = LivesLeftAtStart(kModeChallenge);
+            given.v[static_cast<size_t>(RunValue::kStageNumber)] = 1;
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kStageEntry, before, before, given,
+                                             RunValues::Of(g_PlaySession)));
+        }
+        {
+            SCOPED_TRACE("the next stage the clear leads into");
+            ASSERT_TRUE(ClearChallengeStage(d));
+            ASSERT_EQ(d.State(), cStagePlay::kResult) << d.Where();
+            wftest::MarkRun(g_PlaySession, 7);
+            g_PlaySession.m_bCarryOver = 0;  // the clear stores the hero: 1
+            const RunValues before = RunValues::Of(g_PlaySession);
+            for (int i = 0; i < 150 && d.State() == cStagePlay::kResult; ++i)
+                ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_EQ(g_PlaySession.m_strStageFile, "data\\stg4\\c01-2.stg4");
+            RunValues given = before;
+            given.v[static_cast<size_t>(RunValue::kCarriedHero)] = 1;
+            given.v[static_cast<size_t>(RunValue::kCarriedBlock)] = 0;  // the clear gives none
+            given.v[static_cast<size_t>(RunValue::kStageNumber)] = 2;
+            EXPECT_TRUE(MatchesRunStartTable(RunStart::kNextStage, before, before, given,
+                                             RunValues::Of(g_PlaySession)));
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+// A replay started again once its input has run out leaves the run as the run's table says:
+// as the replay file holds it, whatever its playing changed. The replay is recorded in free
+// play of the first stage (right with two jumps, then back left, clear of the spikes), saved
+// with F1 and opened from the title.
+TEST(RunAcrossStarts, AReplayStartedAgainLeavesTheRunAsItsTableSays) {
+    PlayerRun run;
+    // The free-play item's open dialog: "..", c01-1, c02-1, Sample01. The save dialog's
+    // proposed name and the replay item's one replay: Enter.
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_DOWN);
+    for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_RETURN);
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        {
+            SCOPED_TRACE("free play: recorded, saved with F1, quit to the title");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleFree));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(d.Play(wftest::KeyScript()
+                                   .Hold(0, 50, in::VK_RIGHT)
+                                   .Hold(10, 5, kDecideKey)
+                                   .Hold(50, 100, in::VK_LEFT)
+                                   .Hold(80, 5, kDecideKey)));
+            ASSERT_TRUE(d.Press(in::VK_F1, 1, 3));
+            ASSERT_TRUE(d.Press(in::VK_SPACE));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10));
+            for (int tries = 0; g_pStagePlay->m_nCursor != 0; ++tries) {
+                ASSERT_LT(tries, 5);
+                ASSERT_TRUE(d.Press(in::VK_UP));
+            }
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
+        }
+        SCOPED_TRACE("the replay played to the end of its input and started again");
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        const RunValues file = RunValues::Of(g_PlaySession);
+        wftest::MarkRun(g_PlaySession, 8, false);
+        const RunValues before = RunValues::Of(g_PlaySession);
+        ASSERT_TRUE(d.Until([&] { return d.State() == cStagePlay::kBanner; }, 900,
+                            "the replay started again"));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        EXPECT_TRUE(MatchesRunStartTable(RunStart::kReplayRestart, before, file, file,
+                                         RunValues::Of(g_PlaySession)));
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+}  // namespace
