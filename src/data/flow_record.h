@@ -226,6 +226,34 @@ class cFlowCmd : public cSaveRecord {
     void ValidateDatabaseRefs(const FlowRefDatabase& database);
 };
 
+// What starts a flow: the stored value of a flow's trigger field. Every place that starts
+// flows names its event here, so the editor's numbers and ours cannot drift apart.
+enum FlowTrigger : uint32_t {
+    kTriggerAlways = 0,             // every frame
+    kTriggerDamaged = 1,            // took damage
+    kTriggerImpacted = 2,           // took an impact
+    kTriggerDied = 3,               // died
+    kTriggerTouched = 4,            // touched a character
+    kTriggerTouchedBlockChara = 5,  // touched a block character
+    kTriggerOnBlockChara = 6,       // standing on a block character
+    kTriggerShotHit = 7,            // hit by a shot
+    kTriggerItem = 8,               // touched an item
+    kTriggerBlock = 9,              // a block touched it
+    kTriggerWall = 10,              // a block on its left or right
+    kTriggerWallLeft = 11,
+    kTriggerWallRight = 12,
+    kTriggerBlockAboveBelow = 13,   // a block above or below it
+    kTriggerBlockAbove = 14,
+    kTriggerBlockBelow = 15,
+    kTriggerRiddenByHero = 16,      // the hero stands on it
+    kTriggerRidden = 17,            // a character stands on it
+    kTriggerDealtDamage = 18,       // its attack dealt damage
+    kTriggerGaveImpact = 19,        // its attack gave an impact
+    kTriggerReport = 20,            // its attack hit something
+    kTriggerBeforeStart = 21,       // before the stage starts
+    kTriggerByFlowOp = 22,          // only started by a flow operation
+};
+
 // One flow of a behaviour: a trigger, its conditions, key conditions and commands.
 class cFlow : public cSaveRecord {
   public:

@@ -24,9 +24,6 @@
 
 namespace {
 
-constexpr int8_t kTriggerAlways = 0;
-constexpr int8_t kTriggerDied = 3;
-constexpr int8_t kTriggerBeforeStart = 21;
 // Frames of the lead-in an anime schedule may skip at once (the entry's width).
 constexpr int32_t kMaxTickOffset = 32767;
 

@@ -431,7 +431,7 @@ int32_t cChara::Remove() {
     {
         // The last frame may run inside another character's flow: its run stays current.
         CurrentRunScope keep;
-        StartFlowsByTrigger(3, nullptr, 0);
+        StartFlowsByTrigger(kTriggerDied, nullptr, 0);
         RunFrame(1);
     }
     int32_t& score = Play().Score();

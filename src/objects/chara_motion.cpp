@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/maths.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/chara.h"
 #include "objects/flow_host.h"
@@ -12,10 +13,6 @@
 
 namespace {
 
-constexpr uint32_t kTriggerBlock = 9;
-constexpr uint32_t kTriggerBlockAboveBelow = 13;
-constexpr uint32_t kTriggerBlockAbove = 14;
-constexpr uint32_t kTriggerBlockBelow = 15;
 
 // A knock-back part one frame closer to 0 by 1 / F, never past it.
 void Decay(double& k) {

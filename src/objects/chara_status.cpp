@@ -4,16 +4,13 @@
 #include <cmath>
 
 #include "core/maths.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/chara.h"
 #include "objects/flow_host.h"
 
 namespace {
 
-constexpr uint32_t kTriggerDamaged = 1;
-constexpr uint32_t kTriggerImpacted = 2;
-constexpr uint32_t kTriggerDealtDamage = 18;
-constexpr uint32_t kTriggerGaveImpact = 19;
 constexpr int32_t kMaxDamage = 999999;
 
 void StartGauge(Gauge& gauge, int32_t change, int32_t value, int32_t maximum) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "data/flow_record.h"
 #include "data/palette.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
@@ -20,9 +21,6 @@ namespace {
 constexpr int kSoundHit = 7;
 constexpr int kSoundDefeat = 9;
 constexpr uint8_t kShotImmune = 2;
-constexpr uint32_t kTriggerTouched = 4;
-constexpr uint32_t kTriggerShotHit = 7;
-constexpr uint32_t kTriggerReport = 20;
 
 bool g_exhaustive = false;
 

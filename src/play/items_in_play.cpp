@@ -113,7 +113,7 @@ int32_t TouchItems(StageRun& run, cPlayer& player) {
             ++it;
             continue;
         }
-        player.StartFlowsByTrigger(8, nullptr, 0);
+        player.StartFlowsByTrigger(kTriggerItem, nullptr, 0);
         if (mode == kTakeEachContact) {
             if (!player.IsNewItemContact(item.m_nId)) {
                 ++it;

@@ -6,6 +6,7 @@
 
 #include "core/maths.h"
 #include "data/defs_item.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/palette.h"
 #include "media/sound/sound.h"
@@ -19,10 +20,6 @@
 
 namespace {
 
-constexpr uint32_t kTriggerBlock = 9;
-constexpr uint32_t kTriggerWall = 10;
-constexpr uint32_t kTriggerWallLeft = 11;
-constexpr uint32_t kTriggerWallRight = 12;
 constexpr int kSoundSpring = 10;
 constexpr uint32_t kFootSpring = 1;
 constexpr uint32_t kFootNoJump = 2;

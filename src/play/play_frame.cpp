@@ -6,6 +6,7 @@
 
 #include "core/key_state.h"
 #include "core/log.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
 #include "flow/runner.h"
@@ -25,7 +26,6 @@ constexpr int kSoundPause = 4;
 constexpr int kSoundMiss = 8;
 constexpr int kSoundDefeat = 9;
 constexpr int32_t kUnlimitedLife = 0x7FFFFFFF;
-constexpr uint32_t kTriggerFrame = 0;
 // The out-of-area regions of the stage, by kind of object.
 constexpr int kRegionHeroShots = 0;
 constexpr int kRegionOtherShots = 1;
@@ -143,7 +143,7 @@ Step Sweep(Frame& f) {
 // One character acting before or after the hero.
 Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     StageRun& run = f.run;
-    c.StartFlowsByTrigger(kTriggerFrame);
+    c.StartFlowsByTrigger(kTriggerAlways);
     if (c.RunFrame(0)) {
         // A character after the hero that a command removed goes without a defeat. Every
         // other end goes through the defeat, which a block character removed by a command
@@ -208,7 +208,7 @@ Step HeroStep(Frame& f) {
     StageRun& run = f.run;
     if (HeroDead(run)) return Step::kOn;
     cChara& hero = *run.Hero();
-    hero.StartFlowsByTrigger(kTriggerFrame);
+    hero.StartFlowsByTrigger(kTriggerAlways);
     if (hero.RunFrame(0)) return Miss(f, false);
     if (run.state.stageOver == 1) return EndRun(f);
     if (run.state.stageOver == 2) return Miss(f, false);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/chara.h"
 #include "objects/map_cell.h"
@@ -14,10 +15,6 @@
 
 namespace {
 
-constexpr uint32_t kTriggerTouchedBlockChara = 5;
-constexpr uint32_t kTriggerOnBlockChara = 6;
-constexpr uint32_t kTriggerRiddenByHero = 16;
-constexpr uint32_t kTriggerRidden = 17;
 constexpr int kNudgeLimit = 15;
 constexpr double kRideStrip = 5.0;
 constexpr double kInf = std::numeric_limits<double>::infinity();

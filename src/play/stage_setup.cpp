@@ -12,6 +12,7 @@
 #include "core/msgbox.h"
 #include "core/random.h"
 #include "core/timing.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/system_data.h"
@@ -29,7 +30,6 @@
 namespace {
 
 constexpr uint32_t kShotGroupCount = 8;
-constexpr uint32_t kTriggerBeforeStart = 21;
 
 // Regions 2 to 4 of the stage's out-of-area records: characters after the hero,
 // characters before it, items.
