@@ -300,6 +300,8 @@ TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheGaugesShowTheirThreshold) {
             Open(m);
             // The hero of 100 hit points loses some before the stage starts.
             StartStage(0, 0, [&](cStage& stage) {
+                // The play copy holds the settings only.
+                if (stage.FindHero() < 0) return;
                 cCharaDef& hero = stage.m_vCharas.at(static_cast<size_t>(stage.FindHero()));
                 hero.m_nMaxHP = 100;
                 hero.m_vFlows.push_back(wftest::CodeFlow(21, c.hp));

@@ -726,3 +726,31 @@ TEST(PlayFrame, ShotsInFlightHitWhileTheHeroVanishes) {
 }
 
 }  // namespace
+
+namespace {
+
+// Play draws the stage in the passes the stage asks for: with draw-by-priority a hero
+// whose display layer lies outside the eight passes is never drawn, so the vanish of its
+// miss never ends; drawn in one pass, or in its own pass, the miss ends once the vanish
+// has played.
+TEST(PlayFrame, TheStageIsDrawnInThePassesItAsksFor) {
+    const struct {
+        int32_t byPriority;
+        uint8_t layer;
+        bool vanished;
+    } cases[] = {{0, 9, true}, {1, 9, false}, {1, 7, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.byPriority) + " " + std::to_string(c.layer));
+        cStage stage = MakeStage(20, 15, 2, 12);
+        stage.m_bDrawByPriority = c.byPriority;
+        cCharaDef& hero = stage.m_vCharas.front();
+        hero.m_nPriority = c.layer;
+        hero.m_vFlows = {wftest::CodeFlow(0, "my.hp = 0")};
+        StageHarness h(stage, RunKind::kStory);
+        h.Run(240);
+        EXPECT_TRUE(h.Hero()->m_bRemoved);
+        EXPECT_EQ(h.heroVanished, c.vanished);
+    }
+}
+
+}  // namespace
