@@ -91,7 +91,7 @@ class cPlayer : public cChara {
     // attempt left it, and is placed from the player's placement only afterwards, so
     // nothing moves the view or holds the player inside it until then.
     bool m_bBeingPlaced = false;
-    uint32_t m_bJumpArmed = 1;     // the key was let go since the last jump
+    uint32_t m_bJumpArmed = 1;  // the key was let go since the last jump
     uint32_t m_bKeyHoldBlocked = 0;
     double m_dRunFactor = 0.0;  // 4.0 / F
     uint32_t m_bJumpDone = 0;   // a jump step ran this frame

@@ -319,7 +319,9 @@ TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheGaugesShowTheirThreshold) {
             const uint32_t warning = rgb(PlainWarningColour(colours));
             const uint32_t fill = c.low ? warning : rgb(colours.ink);
             ASSERT_NE(warning, rgb(colours.ink));
-            auto at = [&](int x, int y) { return px[static_cast<size_t>(y) * 640 + x] & 0xFFFFFFu; };
+            auto at = [&](int x, int y) {
+                return px[static_cast<size_t>(y) * 640 + x] & 0xFFFFFFu;
+            };
             // Over the hero: the 50 x 2 bar, its filled part first.
             const cChara& hero = *g_StageRun.Hero();
             const int x = hero.m_rcGraphic.left + hero.m_nGraphicWidth / 2 - 25;

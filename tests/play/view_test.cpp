@@ -221,10 +221,10 @@ void ExpectViewOnPlacedHero(StageHarness& h, int32_t bx, int32_t by, const char*
         pos = std::min(pos, static_cast<double>(s.m_nRangeEnd - s.m_nViewLength));
         return std::max(pos, static_cast<double>(s.m_nRangeStart));
     };
-    EXPECT_EQ(run.scrollX.m_dPos, centred(hero.m_dX - 320 + (hero.m_nGraphicWidth >> 1),
-                                          run.scrollX));
-    EXPECT_EQ(run.scrollY.m_dPos, centred(hero.m_dY - 240 + (hero.m_nGraphicHeight >> 1),
-                                          run.scrollY));
+    EXPECT_EQ(run.scrollX.m_dPos,
+              centred(hero.m_dX - 320 + (hero.m_nGraphicWidth >> 1), run.scrollX));
+    EXPECT_EQ(run.scrollY.m_dPos,
+              centred(hero.m_dY - 240 + (hero.m_nGraphicHeight >> 1), run.scrollY));
 }
 
 }  // namespace
@@ -263,8 +263,8 @@ TEST(View, TheHeroStartsWhereItWasPlacedWithTheViewOnIt) {
         cCharaDef& placed = stage.m_vCharas.front();
         if (c.flying) placed.m_nMoveType = 1;
         // It misses a second into play.
-        placed.m_vFlows = {Always({Command(kCmdWait, 10), wftest::CodeFlow(0, "my.hp = 0")
-                                                              .m_vCmds.front()})};
+        placed.m_vFlows = {
+            Always({Command(kCmdWait, 10), wftest::CodeFlow(0, "my.hp = 0").m_vCmds.front()})};
         const cSaveData before = g_PlaySession;
         if (c.carried) {
             g_PlaySession.CarriedPosition() = 1;
@@ -304,8 +304,8 @@ TEST(View, AStageSmallerThanTheScreenNeverMoves) {
         const char* name;
         int32_t w, h;
     };
-    const Case cases[] = {{"15 blocks wide", 15, 15}, {"12 rows high", 40, 12},
-                          {"15 wide and 12 high", 15, 12}};
+    const Case cases[] = {
+        {"15 blocks wide", 15, 15}, {"12 rows high", 40, 12}, {"15 wide and 12 high", 15, 12}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         cStage stage = WalkStage(c.w);

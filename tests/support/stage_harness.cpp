@@ -50,13 +50,13 @@ class ScriptKeys final : public InputSource {
   public:
     explicit ScriptKeys(const PadInput& pad) : pad_(pad) {}
     bool KeyDown(int virtualKey) override {
-        static constexpr int kFixedKeys[12] = {37, 39, 38, 40, 'Z', 'X', 'C', 'V',
-                                               'A', 'S', 'D', 'F'};
+        static constexpr int kFixedKeys[12] = {37,  39,  38,  40,  'Z', 'X',
+                                               'C', 'V', 'A', 'S', 'D', 'F'};
         for (int i = 0; i < kKeyConfigEntries; ++i) {
             const KEYCONFIG::Key& entry = g_KeyConfig.aKey[i];
-            const bool named = g_KeyConfig.dwAllPads
-                                   ? entry.dwDevice == kKeyDeviceKeyboard && entry.wCode == virtualKey
-                                   : kFixedKeys[i] == virtualKey;
+            const bool named = g_KeyConfig.dwAllPads ? entry.dwDevice == kKeyDeviceKeyboard &&
+                                                           entry.wCode == virtualKey
+                                                     : kFixedKeys[i] == virtualKey;
             if (named && Held(i)) return true;
         }
         return false;
@@ -65,7 +65,8 @@ class ScriptKeys final : public InputSource {
 
   private:
     bool Held(int entry) const {
-        return entry < 4 ? (pad_.dir & (1u << entry)) != 0 : (pad_.buttons & (1u << (entry - 4))) != 0;
+        return entry < 4 ? (pad_.dir & (1u << entry)) != 0
+                         : (pad_.buttons & (1u << (entry - 4))) != 0;
     }
     PadInput pad_;
 };
