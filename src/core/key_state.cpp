@@ -7,10 +7,6 @@ namespace {
 
 constexpr int32_t kMaxFrames = 0x7FFFFFFF;
 
-// The direction patterns of the pattern rings, in ring order: none, the four single
-// directions, the four diagonals, all four.
-constexpr uint16_t kDirPatterns[kDirPatternRings] = {0, 1, 2, 4, 8, 5, 9, 6, 10, 15};
-
 void StepRun(std::vector<cKeyRun>& ring, bool state) {
     const int32_t s = state ? 1 : 0;
     if (ring.empty() || ring.front().nState != s) {
@@ -89,7 +85,7 @@ int16_t cKeyHistory::GetPast(int ring, int frames) const {
 void cKeyHistory::Push() {
     auto& s = static_cast<cKeyState&>(*this);
     for (int i = 0; i < kDirPatternRings && i < static_cast<int>(s.m_vDirPattern.size()); ++i)
-        StepRun(s.m_vDirPattern[i], s.m_wDir == kDirPatterns[i]);
+        StepRun(s.m_vDirPattern[i], s.m_wDir == DirSlotPattern(static_cast<DirSlot>(i)));
     for (int i = 0; i < kButtonPatternRings && i < static_cast<int>(s.m_vButtonPattern.size());
          ++i) {
         const bool state = i == 0 ? s.m_wButton == 0 : (s.m_wButton >> (i - 1) & 1) != 0;

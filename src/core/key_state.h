@@ -22,6 +22,31 @@ constexpr int kKeyRingSize = 32;
 constexpr int kKeyRingDirection = 0;  // ring of the direction bits
 constexpr int kKeyRingButton = 1;     // ring of the button bits
 constexpr int kDirPatternRings = 10;
+
+// The direction patterns of the input history, one run ring each, in ring order. A ring's
+// index is the direction slot that key conditions name and that a flow keeps as the
+// direction held when it started (a direction slot counts as held when the direction bits
+// equal its pattern exactly).
+enum class DirSlot : int32_t {
+    kNone = 0,   // nothing held
+    kLeft,       // 1
+    kRight,      // 2
+    kUp,         // 4
+    kDown,       // 8
+    kUpLeft,     // 1 | 4
+    kDownLeft,   // 1 | 8
+    kUpRight,    // 2 | 4
+    kDownRight,  // 2 | 8
+    kAll,        // all four
+};
+static_assert(static_cast<int>(DirSlot::kAll) + 1 == kDirPatternRings);
+
+// The direction bits a slot stands for.
+constexpr uint16_t DirSlotPattern(DirSlot slot) {
+    constexpr uint16_t kPatterns[kDirPatternRings] = {0, 1, 2, 4, 8, 5, 9, 6, 10, 15};
+    const auto i = static_cast<int32_t>(slot);
+    return i >= 0 && i < kDirPatternRings ? kPatterns[i] : 0;
+}
 constexpr int kButtonPatternRings = 9;
 constexpr int kKeyRunsPerRing = 32;
 

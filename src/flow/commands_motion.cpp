@@ -34,8 +34,6 @@ constexpr size_t kWorkQueueY = 2;
 constexpr size_t kWorkPhaseY = kWorkCircleEnd;
 constexpr size_t kWorkPhaseX = 3;
 
-constexpr uint8_t kDirInput = 12;
-
 constexpr double kDegToRad = 0.017453292519943278;
 constexpr double kRadToDeg = 57.29577951308239;
 const double kInvSqrt2 = 1.0 / MathSqrt(2.0);
@@ -487,7 +485,8 @@ int CmdAvoidOffscreenMove(CmdContext& ctx) {
         double dx = 0.0, dy = 0.0;
         // Any direction but the controller's; the facing decides front and back.
         int32_t sx = 0, sy = 0;
-        if (mc.m.m_nDir < kDirInput) DirCodeSigns(ResolveDirCode(mc.m.m_nDir, c.m_nFacing), sx, sy);
+        if (mc.m.m_nDir < kDirFromInput)
+            DirCodeSigns(ResolveDirCode(mc.m.m_nDir, c.m_nFacing), sx, sy);
         const bool left = sx<0, right = sx> 0, up = sy<0, down = sy> 0;
         const PlayState& st = Play().State();
         const RectI& r = c.m_rcGraphic;

@@ -347,9 +347,7 @@ bool CheckStateCond(const cCond& cond, cChara& subject) {
                 result = who->m_nFacing == 1;
                 break;
             case 2:
-                result =
-                    who->m_Def.m_nMoveType == 0 &&
-                    (who->m_bOnObject != 0 || (who->m_nAirborne == 0 && who->m_nRiseFrames == 0));
+                result = who->StandsOnBlock();
                 break;
             case 3:
                 result = IsPlayer(*who) ? who->m_bActive != 0 : who->IsInView() != 0;

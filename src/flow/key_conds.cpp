@@ -81,10 +81,10 @@ cKeyState& CharaKeyState(const cChara& chara) {
     return keys ? *keys : V(g_KeyStates, 0);
 }
 
-int32_t FirstHeldDirection(const cKeyState& keys) {
+DirSlot FirstHeldDirection(const cKeyState& keys) {
     for (int slot = 0; slot < kDirSlotCount; ++slot)
-        if (RunAt(SlotRuns(keys, slot), 0).nState != 0) return slot;
-    return 0;
+        if (RunAt(SlotRuns(keys, slot), 0).nState != 0) return static_cast<DirSlot>(slot);
+    return DirSlot::kNone;
 }
 
 bool CheckKeyCondNow(const cKeyState& keys, const cKeyCond& cond) {

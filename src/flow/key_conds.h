@@ -6,14 +6,15 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/key_state.h"
+
 class cChara;
 class cFlowRun;
 class cKeyCond;
-class cKeyState;
 
 // Direction slots 0..9 then button slots 0..8, as the key lists number them.
 constexpr int kKeySlotCount = 19;
-constexpr int kDirSlotCount = 10;
+constexpr int kDirSlotCount = kDirPatternRings;
 
 // Where a slot's cursor stands in its history: run index (0 the current run) and the
 // frames of that run at or before the cursor.
@@ -28,8 +29,8 @@ using KeyCursors = std::array<KeyCursor, kKeySlotCount>;
 // once, as the player's set-up reports it, and reads controller 0.
 cKeyState& CharaKeyState(const cChara& chara);
 
-// The lowest direction slot whose current run is held, else 0.
-int32_t FirstHeldDirection(const cKeyState& keys);
+// The lowest direction slot whose current run is held, else none.
+DirSlot FirstHeldDirection(const cKeyState& keys);
 // The key condition against the current input only.
 bool CheckKeyCondNow(const cKeyState& keys, const cKeyCond& cond);
 // The flow's key conditions against the history; without key hold only the first frame

@@ -170,8 +170,12 @@ class cChara : public cGameObj {
 
     // ---- Motion and map contact ----
     double CalcJumpSpeed(double height) const;
+    // One logic step of gravity; a spring's rise runs down with it.
     void ApplyGravity();
     int32_t IsStanding() const;
+    // Standing on a block as flows test it: a walker (one that does not fly) riding another
+    // object, or neither airborne nor rising from a spring.
+    bool StandsOnBlock() const;
     void ApplyKnockbackY();
     void DecayKnockbackX();
     void DecayKnockbackY();
@@ -259,7 +263,7 @@ class cChara : public cGameObj {
     uint32_t m_nRiddenId = 0;
     RectD m_rcRidden;
     uint32_t m_bPushed = 0;
-    int32_t m_nRiseFrames = 0;
+    int32_t m_nRiseFrames = 0;  // logic steps a spring's rise has left; a landing ends it
     // The standing effect of the cell under the hero while it lasts: kind 3 friction, 4
     // and 5 pushes; amount per logic step; steps left.
     uint32_t m_nFootKind = 0;

@@ -35,8 +35,17 @@ double cChara::CalcJumpSpeed(double height) const {
 }
 
 void cChara::ApplyGravity() {
+    if (m_nRiseFrames > 0) --m_nRiseFrames;
     if (!m_bGravityOff && !m_bOnBlock && !m_bHoldGravity && !(m_dKnockY < 0.0))
         m_dVY += g_Stage.m_dStepGravity;
+}
+
+bool cChara::StandsOnBlock() const {
+    if (m_Def.m_nMoveType != 0) return false;
+    // Resting on the ground a body sinks a fraction of a dot and meets its floor only every
+    // few steps: the airborne flag, set after the stage's steps without a floor, is what
+    // tells it from a fall.
+    return m_bOnObject != 0 || (m_bAirborne == 0 && m_nRiseFrames == 0);
 }
 
 int32_t cChara::IsStanding() const {
@@ -65,6 +74,7 @@ void cChara::DecayKnockbackY() {
 
 void cChara::LandOnBlock() {
     m_dVY = m_dAY = 0.0;
+    m_nRiseFrames = 0;
     // It stands on the block until the map finds no floor under it or it takes off.
     m_bOnBlock = 1;
     m_bLanded = 1;
@@ -83,6 +93,7 @@ void cChara::BumpBlockAbove() {
     m_bHitCeiling = 1;
     m_bJumpHold = 1;
     m_dVY = m_dAY = 0.0;
+    m_nRiseFrames = 0;
     m_dY += 32 - TruncToInt32(m_dY) % 32;
     OnMovedY();
     for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockAbove})

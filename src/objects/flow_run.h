@@ -7,6 +7,8 @@
 #include <list>
 #include <vector>
 
+#include "core/key_state.h"
+
 class cFlow;
 class cFlowCmd;
 class cKeyCond;
@@ -68,8 +70,8 @@ class cFlowRun {
     int32_t m_bRemove = 0;
     int32_t m_nFrontier = 0;
     int32_t m_nFrames = 0;
-    int32_t m_nInputSlot = 0;
-    int32_t m_bStartLatch = 0;  // not started again in this frame
+    DirSlot m_nInputSlot = DirSlot::kNone;  // the direction held when the flow started
+    int32_t m_bStartLatch = 0;              // not started again in this frame
     int32_t m_bStartedThisFrame = 0;
     int32_t m_bMessageShown = 0;
     int32_t m_bBreak = 0;

@@ -29,7 +29,6 @@ constexpr int32_t kDirDownLeft = 9;
 constexpr int32_t kDirUpRight = 10;
 constexpr int32_t kDirDownRight = 11;
 constexpr int32_t kDirTableSize = 12;
-constexpr int32_t kDirFromInput = 12;
 
 constexpr int32_t kDirAngles[kDirTableSize] = {0, 0, 0, 180, 0, 0, 90, 270, 45, 315, 135, 225};
 
@@ -510,25 +509,26 @@ int32_t DirectionAngle(int32_t code) {
     return code >= 0 && code < kDirTableSize ? kDirAngles[code] : 0;
 }
 
-int32_t DirChoiceToCode(int32_t choice, uint32_t facing) {
-    switch (choice) {
-        case 1:
-            return kDirUpLeft;
-        case 2:
-            return kDirUpCode;
-        case 3:
-            return kDirUpRight;
-        case 4:
+int32_t DirChoiceToCode(DirSlot held, uint32_t facing) {
+    switch (held) {
+        case DirSlot::kLeft:
             return kDirLeftCode;
-        case 6:
+        case DirSlot::kRight:
             return kDirRightCode;
-        case 7:
-            return kDirDownLeft;
-        case 8:
+        case DirSlot::kUp:
+            return kDirUpCode;
+        case DirSlot::kDown:
             return kDirDownCode;
-        case 9:
+        case DirSlot::kUpLeft:
+            return kDirUpLeft;
+        case DirSlot::kDownLeft:
+            return kDirDownLeft;
+        case DirSlot::kUpRight:
+            return kDirUpRight;
+        case DirSlot::kDownRight:
             return kDirDownRight;
         default:
+            // Nothing held, or all four at once: straight forward.
             return facing == 0 ? kDirLeftCode : kDirRightCode;
     }
 }
@@ -546,7 +546,7 @@ int32_t ResolveDirCode(uint8_t kind, uint32_t facing) {
             return left ? kDirDownCode : kDirUpCode;
         case kDirFromInput: {
             const cFlowRun* run = Play().State().currentFlow;
-            return DirChoiceToCode(run ? run->m_nInputSlot : 0, facing);
+            return DirChoiceToCode(run ? run->m_nInputSlot : DirSlot::kNone, facing);
         }
         default:
             return kind;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "core/key_state.h"
 #include "objects/shot_obj.h"
 
 class cChara;
@@ -54,10 +55,12 @@ int32_t AimAngle(double px, double py, const VolleyContext& volley, VolleyState&
 // The element's start on the circle about the shooter at angle a (no offsets added).
 void CirclePoint(VolleyState& state, const cChara& shooter, double angle);
 
+// The direction kind that takes the direction held when the flow started.
+constexpr uint8_t kDirFromInput = 12;
 // The direction code of a direction kind for a facing (0 left, 1 right).
 int32_t ResolveDirCode(uint8_t kind, uint32_t facing);
-// The direction code of a controller direction (5 + dx + 3 dy: 1 up-left ... 9
-// down-right); neutral or anything else is straight forward.
-int32_t DirChoiceToCode(int32_t choice, uint32_t facing);
+// The direction code of the direction slot a flow recorded when it started; nothing held
+// (or all four) is straight forward.
+int32_t DirChoiceToCode(DirSlot held, uint32_t facing);
 // The direction table's angle of a code 0..11 (degrees); 0 outside it.
 int32_t DirectionAngle(int32_t code);

@@ -87,9 +87,9 @@ TEST(KeyConds, CurrentInputAndModes) {
     History::Set(0, {{0, 4}});
     History::Set(kLeft, {{0, 4}});
     History::Set(3, {{1, 2}});
-    EXPECT_EQ(FirstHeldDirection(History::keys()), 3);
+    EXPECT_EQ(FirstHeldDirection(History::keys()), DirSlot::kUp);
     History::Set(3, {{0, 2}});
-    EXPECT_EQ(FirstHeldDirection(History::keys()), 0);
+    EXPECT_EQ(FirstHeldDirection(History::keys()), DirSlot::kNone);
 }
 
 TEST(KeyConds, SequencesWithLeniencyMirrorAndOverlap) {

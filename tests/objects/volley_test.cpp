@@ -262,20 +262,23 @@ TEST(Volley, DirectionCodes) {
     struct Case {
         uint8_t kind;
         uint32_t facing;
-        int32_t input;
+        DirSlot input;
         int32_t code;
     };
+    using enum DirSlot;
     cFlowRun run;
     const Case cases[] = {
-        {0, 0, 0, 2},  {0, 1, 0, 3},  {1, 0, 0, 3},  {1, 1, 0, 2},   {4, 0, 0, 6},  {4, 1, 0, 7},
-        {5, 0, 0, 7},  {5, 1, 0, 6},  {9, 0, 0, 9},  {12, 0, 0, 2},  {12, 1, 5, 3}, {12, 0, 8, 7},
-        {12, 0, 1, 8}, {12, 1, 6, 3}, {12, 0, 4, 2}, {12, 0, 9, 11},
+        {0, 0, kNone, 2},    {0, 1, kNone, 3},      {1, 0, kNone, 3},      {1, 1, kNone, 2},
+        {4, 0, kNone, 6},    {4, 1, kNone, 7},      {5, 0, kNone, 7},      {5, 1, kNone, 6},
+        {9, 0, kNone, 9},    {12, 0, kNone, 2},     {12, 1, kNone, 3},     {12, 1, kAll, 3},
+        {12, 1, kLeft, 2},   {12, 0, kRight, 3},    {12, 0, kUp, 6},       {12, 0, kDown, 7},
+        {12, 1, kUpLeft, 8}, {12, 0, kDownLeft, 9}, {12, 0, kUpRight, 10}, {12, 1, kDownRight, 11},
     };
     for (const Case& c : cases) {
         run.m_nInputSlot = c.input;
-        play.state.currentFlow = c.input ? &run : nullptr;
+        play.state.currentFlow = c.input != kNone ? &run : nullptr;
         EXPECT_EQ(ResolveDirCode(c.kind, c.facing), c.code)
-            << int{c.kind} << " facing " << c.facing << " input " << c.input;
+            << int{c.kind} << " facing " << c.facing << " input " << static_cast<int>(c.input);
     }
     EXPECT_EQ(DirectionAngle(11), 225);
     EXPECT_EQ(DirectionAngle(12), 0);
