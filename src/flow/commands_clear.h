@@ -19,11 +19,9 @@ struct StageClearChoice {
     int32_t startX = 0;
     int32_t startY = 0;
     int32_t startThird = 0;
-    // The carried values (the world-map position after the clear) and the hero's facing
-    // in the next stage (0 left, 1 right), when set.
+    // The hero's facing in the next stage (0 left, 1 right), when the command carries the
+    // hero's state. (Its two carried values, parameters 6 and 7, have no reader.)
     int32_t carried = 0;
-    int32_t carriedX = 0;
-    int32_t carriedY = 0;
     uint32_t facing = 0;
 };
 

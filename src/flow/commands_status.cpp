@@ -212,9 +212,9 @@ void OperateOnChara(const CmdContext& ctx, cChara& who, int64_t v) {
             Operate<int16_t>(ctx, d.m_nIcon, v, 0, 119);
             break;
         case 8:
-            // A player's sight comes from its sight shape, never from here. Kept apart from
-            // the code's "sight", which works the same way.
-            if (who.m_nSide == 0) break;
+            // A player's sight comes from its sight shape, never from here; an ally's is
+            // its own, as an enemy's.
+            if (!HasSightStatus(who)) break;
             who.m_nSightDots = HblToDot(Operate<int8_t>(ctx, d.m_nSightRange, v, 0, 40));
             break;
         case 9:

@@ -144,6 +144,10 @@ bool CompareOp8(int8_t a, int8_t b, uint8_t op) {
     return Compare64(a, b, op);
 }
 
+bool HasSightStatus(const cChara& chara) {
+    return !IsPlayer(chara);
+}
+
 bool ReadCharaStatus(cChara& chara, uint8_t status, int16_t varIndex, int32_t& value) {
     const cCharaDef& d = chara.m_Def;
     switch (status) {
@@ -172,7 +176,7 @@ bool ReadCharaStatus(cChara& chara, uint8_t status, int16_t varIndex, int32_t& v
             value = static_cast<int16_t>(d.m_nIcon);
             return true;
         case 8:
-            if (IsPlayer(chara)) return false;
+            if (!HasSightStatus(chara)) return false;
             value = static_cast<int8_t>(d.m_nSightRange);
             return true;
         case 9:

@@ -56,6 +56,10 @@ bool ReadVariable(uint8_t table, int16_t index, int32_t& value);
 // that slot is empty.
 cChara* SubjectChara(cChara& self, uint8_t subject);
 
+// Whether the character has a sight status (its sight range in hbl, 0..40): every
+// character but a player character, whose sight comes from its sight shape. The status
+// operation, the conditions and the code text all keep to it.
+bool HasSightStatus(const cChara& chara);
 // Character status 0..14 of a condition or status operation: the value (status 0 reads
 // character variable varIndex), false when the status has no value for this character
 // (a status outside 0..14, the sight range of a player).

@@ -6,6 +6,7 @@
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
+#include "flow/conditions.h"
 #include "flow/expr_lexer.h"
 #include "flow/flow_scene.h"
 #include "objects/chara.h"
@@ -19,10 +20,6 @@ constexpr int32_t kUnlimitedLives = 999999;
 // A maximum read as the game reads it (a damaged one below 0 leaves only 0).
 int32_t Maximum(uint32_t stored) {
     return std::max(static_cast<int32_t>(stored), 0);
-}
-
-bool IsPlayer(const cChara& chara) {
-    return &chara == Play().Hero();
 }
 
 }  // namespace
@@ -149,7 +146,7 @@ bool WriteExprStatus(cChara& chara, int32_t status, int32_t value, const cChara&
             break;
         case kStatusSight:
             d.m_nSightRange = static_cast<uint8_t>(value);
-            if (!IsPlayer(chara)) chara.m_nSightDots = HblToDot(static_cast<int8_t>(value));
+            if (HasSightStatus(chara)) chara.m_nSightDots = HblToDot(static_cast<int8_t>(value));
             break;
         case kStatusPower:
             d.m_nPower = value;

@@ -24,12 +24,12 @@ int32_t ItemFlowChangeEntry(cPlayer& player, cFlowCmd& cmd) {
     return 0;
 }
 
-// The bodies of main types 17 to 38 belong to the behaviour layer; on the item path their
-// own results go to the play scene, and the list goes on.
+// The bodies of main types 17 to 38 belong to the behaviour layer. Their result is the
+// item's as it is a flow's: 1 the stage is cleared (a stage clear, or a given item that
+// clears it), 2 the run fails; the list stops there and the play scene takes it.
 int32_t ItemBody(cPlayer& player, cFlowCmd& cmd) {
     bool messageShown = false;
-    Flows().RunItemCommand(player, cmd, messageShown);
-    return 0;
+    return Flows().RunItemCommand(player, cmd, messageShown);
 }
 
 int32_t ItemStageClear(cPlayer& player, cFlowCmd& cmd) {
@@ -41,9 +41,9 @@ int32_t ItemStageClear(cPlayer& player, cFlowCmd& cmd) {
 int32_t ItemMessage(cPlayer& player, cFlowCmd& cmd) {
     PlayState& st = Play().State();
     bool messageShown = st.itemCommand != 0;
-    Flows().RunItemCommand(player, cmd, messageShown);
+    const int32_t result = Flows().RunItemCommand(player, cmd, messageShown);
     st.itemCommand = 1;
-    return 0;
+    return result;
 }
 
 constexpr std::array<ItemCmdFn, kItemCmdCount> kItemCmds = {

@@ -8,6 +8,7 @@
 #include "data/defs_item.h"
 #include "data/flow_record.h"
 #include "data/global_data.h"
+#include "objects/shot_obj.h"
 #include "play/map_collision.h"
 #include "play/stage_run.h"
 
@@ -183,6 +184,10 @@ int CreateSummonedChara(StageRun& run, const cCharaDef& source, double x, double
             continue;
         }
         chara.LinkHeroAndParent(&parent);
+        // The summon's last two bytes, as a shot's: whether the child's body hits and
+        // touches start its parent's attacker-side flows, and the flow group they start.
+        chara.m_bReportToParent = shot_part::ReportToOwner(part);
+        chara.m_nReportByte = shot_part::ReportByte(part);
         if (part.m_nDistance > 0) chara.m_nLife = part.m_nDistance * CharaFrameFactorR() * 6;
         EnterGroup(run, chara);
         ++kept;

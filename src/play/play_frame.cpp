@@ -350,16 +350,9 @@ Step UpdateStep(Frame& f, uint32_t number) {
     return Step::kOn;
 }
 
-// The hero's input locks, the release wait, the key histories.
+// The release wait, the key histories. (The hero's two input locks have no writer: the
+// controller is taken as it is.)
 void TakeLiveInput(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
-    if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) {
-        // The hero's two per-frame input switches: direction and buttons locked.
-        if (hero->m_abFrameSwitch[0]) {
-            keys.m_wDir = 0;
-            keys.m_nDirCode = 5;
-        }
-        if (hero->m_abFrameSwitch[1]) keys.ClearButtons();
-    }
     if (keys.m_wButton == 0) run.releaseWait = 0;
     if (run.releaseWait) keys.m_wButton = 0;
     keys.Record();

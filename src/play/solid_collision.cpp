@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr uint32_t kTriggerTouchedBlockChara = 5;
+constexpr uint32_t kTriggerOnBlockChara = 6;
 constexpr uint32_t kTriggerRiddenByHero = 16;
 constexpr uint32_t kTriggerRidden = 17;
 constexpr int kNudgeLimit = 15;
@@ -90,6 +92,34 @@ struct Candidates {
     bool hasBottom() const { return bottom != kInf; }
 };
 
+// The sides of an object that commands move into which a solid moved in this step: the
+// contacts of such an object are the solids' doing. At most one of left and right, and of
+// top and bottom.
+struct Entry {
+    bool left = false, right = false, top = false, bottom = false;
+    bool Any() const { return left || right || top || bottom; }
+};
+Entry EntryOf(const cStageChara& s, const RectD& me) {
+    Entry e;
+    const RectD cur = RectOf(s);
+    const RectD& prev = s.m_rcPrevStep;
+    if (!cur.Overlaps(me)) return e;
+    e.left = prev.right < me.left && cur.right >= me.left;
+    e.right = !e.left && prev.left > me.right && cur.left <= me.right;
+    e.top = prev.bottom < me.top && cur.bottom >= me.top;
+    e.bottom = !e.top && prev.top > me.bottom && cur.top <= me.bottom;
+    return e;
+}
+
+// The object's flows of touching a block character, once for each solid it touched in
+// this step, with that solid as the other party.
+template <class Touched>
+void StartTouches(StageRun& run, cChara& obj, Touched touched) {
+    ForEachSolid(run, obj, [&](cStageChara& s) {
+        if (touched(s)) obj.StartFlowsByTrigger(kTriggerTouchedBlockChara, &s);
+    });
+}
+
 void SetX(cChara& obj, double x) {
     obj.m_dX = x;
     obj.OnMovedX();
@@ -110,22 +140,22 @@ int CollideMoved(StageRun& run, cChara& obj) {
     const cStageChara* rightSolid = nullptr;
     const cStageChara* bottomSolid = nullptr;
     ForEachSolid(run, obj, [&](cStageChara& s) {
+        const Entry e = EntryOf(s, me);
         const RectD cur = RectOf(s);
-        const RectD& prev = s.m_rcPrevStep;
-        if (!cur.Overlaps(me)) return;
-        if (prev.right < me.left && cur.right >= me.left) {
+        if (e.left) {
             c.left = std::max(c.left, cur.right + 1);
-        } else if (prev.left > me.right && cur.left <= me.right && cur.left - w < c.right) {
+        } else if (e.right && cur.left - w < c.right) {
             c.right = cur.left - w;
             rightSolid = &s;
         }
-        if (prev.bottom < me.top && cur.bottom >= me.top) {
+        if (e.top) {
             c.top = std::max(c.top, cur.bottom + 1);
-        } else if (prev.top > me.bottom && cur.top <= me.bottom && cur.top - h < c.bottom) {
+        } else if (e.bottom && cur.top - h < c.bottom) {
             c.bottom = cur.top - h;
             bottomSolid = &s;
         }
     });
+    StartTouches(run, obj, [&](const cStageChara& s) { return EntryOf(s, me).Any(); });
     // A solid pressing from the left or from above marks that side: with a wall or the
     // view's edge holding the other side, the play frame finds the object squeezed.
     if (c.hasLeft()) obj.m_abContact[kLeft] = 1;
@@ -271,6 +301,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
             obj.m_bOnObject = 1;
             if (obj.m_nSide == 0) mounted->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
             mounted->StartFlowsByTrigger(kTriggerRidden, &obj);
+            obj.StartFlowsByTrigger(kTriggerOnBlockChara, mounted);
         }
         SetY(obj, land);
         obj.m_dVY = 0.0;
@@ -289,6 +320,9 @@ int CollideSolids(StageRun& run, cChara& obj) {
     if (c.hasRight()) SetX(obj, c.right);
     for (int k = 0; k < 4; ++k)
         if (contact[k]) obj.m_abContact[k] = 1;
+    // Every solid the object overlapped gave it a contact: landing, from a side or from
+    // below.
+    StartTouches(run, obj, [&](const cStageChara& s) { return RectOf(s).Overlaps(me); });
 
     if ((obj.m_abContact[kLeft] && obj.m_abContact[kRight]) ||
         (obj.m_abContact[kTop] && obj.m_abContact[kBottom]) || Enclosed(run, obj))
@@ -377,13 +411,18 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
 }
 
 void RideSolid(StageRun& run, cChara& obj) {
-    if (obj.m_bGravityOff) return;
+    // The id of the last solid ridden stays when the object steps off: only the on-object
+    // flag says it rides.
+    if (obj.m_bGravityOff || !obj.m_bOnObject) return;
     cStageChara* solid = FindSolid(run, obj.m_nRiddenId);
     if (!solid) return;
     obj.m_dVX += solid->m_dX - obj.m_rcRidden.left;
     if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.m_rcRidden.top;
     if (obj.m_nSide == 0) solid->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
     solid->StartFlowsByTrigger(kTriggerRidden, &obj);
+    // The rider's side of it: standing on a block character is touching it too.
+    obj.StartFlowsByTrigger(kTriggerTouchedBlockChara, solid);
+    obj.StartFlowsByTrigger(kTriggerOnBlockChara, solid);
 }
 
 void KeepStepRects(StageRun& run) {

@@ -10,7 +10,8 @@ class cChara;
 class cStageChara;
 
 // One object settled against every solid once per logic step: 0, or 2 when it is
-// squeezed.
+// squeezed. It starts the object's flows of touching a block character for each solid it
+// touched, and of standing on one when it lands on one.
 int CollideSolids(StageRun& run, cChara& obj);
 // 1 when a solid other than the object and other than the one with id excludeId overlaps
 // it; an object commands move through blocks overlaps nothing.
@@ -22,7 +23,8 @@ int IsStillOnRidden(StageRun& run, const cChara& obj);
 cStageChara* FindSolidBelow(StageRun& run, const cChara& obj);
 // Out of every overlapping solid on one axis (0 horizontal, 1 vertical).
 void PushOutOfSolids(StageRun& run, cChara& obj, int axis);
-// A rider takes on the movement of its solid since it mounted it.
+// A rider takes on the movement of its solid since it mounted it; the solid starts its
+// flows of being ridden, the rider those of touching and standing on a block character.
 void RideSolid(StageRun& run, cChara& obj);
 // The rectangle of every player and stage character as it stands, kept as the previous
 // step's: the play frame does this before the objects of a logic step move, and the

@@ -143,10 +143,25 @@ TEST(StatusOps, StatusOperationCommand) {
          [](cChara& s, cChara&) { s.m_Def.m_nCharaId = 50; },
          [](const cChara& s, const cChara&) { EXPECT_EQ(s.m_Def.m_nCharaId, 99u); },
          0},
+        // The target is the hero for this case only.
         {"sight of a player changes nothing",
          {{3, 1}, {4, 8}, {5, 0}, {7, 9}},
+         [&h](cChara&, cChara& o) {
+             o.m_nSide = 0, o.m_Def.m_nSightRange = 3;
+             h.play.players.assign(1, &o);
+         },
+         [&h](const cChara&, const cChara& o) {
+             EXPECT_EQ(o.m_Def.m_nSightRange, 3u);
+             h.play.players.clear();
+         },
+         0},
+        {"sight of an ally in dots as well",
+         {{3, 1}, {4, 8}, {5, 0}, {7, 9}},
          [](cChara&, cChara& o) { o.m_nSide = 0, o.m_Def.m_nSightRange = 3; },
-         [](const cChara&, const cChara& o) { EXPECT_EQ(o.m_Def.m_nSightRange, 3u); },
+         [](const cChara&, const cChara& o) {
+             EXPECT_EQ(o.m_Def.m_nSightRange, 9u);
+             EXPECT_EQ(o.m_nSightDots, 144);
+         },
          0},
         {"sight of a stage character in dots as well",
          {{4, 8}, {5, 0}, {7, 99}},

@@ -24,9 +24,12 @@ TEST(SolidCollision, LandRideAndStepOff) {
     EXPECT_EQ(CollideSolids(f.run, hero), 0);
     EXPECT_EQ(std::make_tuple(hero.m_dBottom, hero.m_dVY, hero.m_bOnObject, hero.m_nRiddenId),
               std::make_tuple(415.0, 0.0, 1u, solid.m_nId));
-    ASSERT_EQ(f.flows.starts.size(), size_t{2});
+    // The solid is ridden (by the hero); the hero stands on it and touches it.
+    ASSERT_EQ(f.flows.starts.size(), size_t{4});
     EXPECT_EQ(f.flows.starts[0], (wftest::RecordingFlows::Start{&solid, 16, &hero, 0}));
     EXPECT_EQ(f.flows.starts[1].trigger, 17u);
+    EXPECT_EQ(f.flows.starts[2], (wftest::RecordingFlows::Start{&hero, 6, &solid, 0}));
+    EXPECT_EQ(f.flows.starts[3], (wftest::RecordingFlows::Start{&hero, 5, &solid, 0}));
 
     // The solid moves 3 dots right: the rider takes it on.
     PlayFixture::Move(solid, 515, 416);
