@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # install-deps.sh SET...: installs the Debian packages of the named sets that are missing.
-# Run as root on a Debian machine. The sets:
+# Run it as yourself: when something is missing it asks for root through sudo, and only
+# for the installation; without sudo it names the command to run as root and ends with
+# status 1. Run as root (as CI does) it installs directly. The sets:
 #   player  building the player and the sample game, and playing (run-player.sh);
 #   tests   the test programs and benchmarks, and the checks in a real window under a
 #           virtual X server (run-tests.sh and run-sanitizers.sh, with the player set);
@@ -8,6 +10,7 @@
 # g++'s address and undefined-behaviour runtimes come with build-essential.
 set -euo pipefail
 (($#)) || { echo "usage: $0 player|tests|fuzz..." >&2; exit 2; }
+script=$(cd "$(dirname "$0")" && pwd)/$(basename "$0")
 
 packages=()
 fuzz=0
@@ -32,21 +35,52 @@ installed() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
 }
 
+# libFuzzer and clang's sanitizer runtimes are packaged for the release's own clang
+# version (libclang-rt-N-dev); where the release has no such package they come with clang.
+# Empty while clang is not installed (its version is not known yet).
+clang_runtime() {
+  ((fuzz)) && command -v clang >/dev/null || return 0
+  local runtime
+  runtime=libclang-rt-$(clang -dumpversion | cut -d. -f1)-dev
+  installed "$runtime" && return 0
+  apt-cache show "$runtime" >/dev/null 2>&1 && echo "$runtime"
+  return 0
+}
+
+missing=()
+for p in "${packages[@]}"; do installed "$p" || missing+=("$p"); done
+runtime=$(clang_runtime)
+[[ -n $runtime ]] && missing+=("$runtime")
+if ((fuzz)) && ! command -v clang >/dev/null; then
+  # The runtime is looked up once clang is there; that needs root too.
+  [[ " ${missing[*]} " == *" clang "* ]] || missing+=(clang)
+fi
+((${#missing[@]})) || exit 0
+
+if ((EUID != 0)); then
+  # Only the installation runs as root; the caller goes on as itself.
+  if command -v sudo >/dev/null; then
+    echo "installing through sudo: ${missing[*]}"
+    sudo -- bash "$script" "$@" && exit 0
+    echo "$0: the installation through sudo failed; as root, run: bash '$script' $*" >&2
+    exit 1
+  fi
+  echo "$0: missing packages (${missing[*]}); as root, run: bash '$script' $*" >&2
+  exit 1
+fi
+
 updated=0
 install_missing() {
-  local missing=() p
-  for p in "$@"; do installed "$p" || missing+=("$p"); done
-  ((${#missing[@]})) || return 0
-  echo "installing: ${missing[*]}"
+  local todo=() p
+  for p in "$@"; do installed "$p" || todo+=("$p"); done
+  ((${#todo[@]})) || return 0
+  echo "installing: ${todo[*]}"
   export DEBIAN_FRONTEND=noninteractive
   if ((!updated)); then apt-get update -qq; updated=1; fi
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  apt-get install -y -qq --no-install-recommends "${todo[@]}" >/dev/null
 }
 
 install_missing "${packages[@]}"
-
-# libFuzzer and clang's sanitizer runtimes are packaged for the release's own clang
-# version (libclang-rt-N-dev); where the release has no such package they come with clang.
 if ((fuzz)); then
   major=$(clang -dumpversion | cut -d. -f1)
   runtime=libclang-rt-$major-dev

@@ -4,15 +4,22 @@
 # in a shuffled order, so a test that leans on what an earlier one left behind, or a
 # program that a second start in the same process would trip on, fails here. The seed of
 # the order is printed; SHUFFLE_SEED=n runs that order again.
+# Run it as yourself: root is asked for (through sudo) only to install what is missing.
+# The tests never use the display of the desktop the command is typed on: the ones that
+# need X start their own virtual server, all others run without one.
 # JOBS=n limits the parallel build and test jobs (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/as-user.sh
 jobs="${JOBS:-$(nproc)}"
+warn_if_root
+check_writable build
 bash tools/install-deps.sh player tests
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWRENFOLD_TESTS=ON
 cmake --build build --parallel "$jobs"
 cd build
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
+unset DISPLAY WAYLAND_DISPLAY
 ctest --output-on-failure --parallel "$jobs" --timeout 300
 
 # The order follows the commit tested, so a run can be repeated and each commit tries

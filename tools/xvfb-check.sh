@@ -12,6 +12,8 @@ cd "$(dirname "$0")/.."
 cmake -S . -B build -G Ninja -DWRENFOLD_TESTS=ON >/dev/null
 cmake --build build --target platform_tests wrenfold player_window_check player_opening_check \
   player_failure_check sample-game
+# The checks open only a display marked as their own virtual server.
+export WRENFOLD_TEST_XVFB=1 SDL_AUDIODRIVER=dummy
 xvfb=(xvfb-run -a -s "-screen 0 1024x768x24")
 "${xvfb[@]}" build/tests/platform_tests --gtest_filter='VideoXvfb.*'
 "${xvfb[@]}" build/tests/player_window_check build/wrenfold build/sample-game \

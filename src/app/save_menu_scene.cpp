@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_window.h"
+#include "app/hbt_palette.h"
 #include "app/menu.h"
 #include "app/screen_common.h"
 #include "app/screen_settings.h"
@@ -42,17 +43,18 @@ constexpr int kTotalLabel = 4;         // "トータルスコア"
 // The menu window lets a little of the screen under it through (opacity 240).
 constexpr int kWindowAlpha = 255 - 240;
 
-// The window of the menu: the window skin at its opacity in Direct3D, framed as the
-// font frames its boxes. The DirectDraw pixel loops can only mix halfway, which would
-// leave the window half see-through, so there (and without a skin) the font's own box is
-// drawn as it is.
+// The window of the menu: the window skin laid on at its opacity, framed as the font
+// frames its boxes. Direct3D blends it by that opacity; the DirectDraw pixel loops mix
+// skin and screen halfway, as they do for every see-through picture. Without a skin the
+// font's own box stands in.
 void DrawMenuWindow(Font& font, int x, int y, int w, int h) {
     DDSURFACEDATA* skin = BuiltinSurface(kWindowSkin);
-    if (!lpDTCon || !HasPicture(skin)) {
+    if (!HasPicture(skin)) {
         font.DrawFrameBox(&BackBuffer, x, y, w, h);
         return;
     }
-    DDBltAlpha(&BackBuffer, x, y, w, h, skin, 0, 0, 0, nullptr, kWindowAlpha);
+    // At 8 bits the halfway mix reads the palette's half-blend table.
+    DDBltAlpha(&BackBuffer, x, y, w, h, skin, 0, 0, 0, &g_HueTable, kWindowAlpha);
     const int t = font.m_nFrameThickness;
     if (t > 0) DDFillFrame(&BackBuffer, x - t, y - t, w + 2 * t, h + 2 * t, t, font.m_dwFrameColor);
 }

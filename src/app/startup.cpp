@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -218,14 +219,14 @@ bool SetUpPalette() {
     const DDDEVICE& dd = DDDevice();
     if (!lpDTCon && !dd.bPalette) return true;
     if (!DDLoadPaletteFromFile(g_DisplayPalette, kPalettePicture, g_bWindowed ? 1 : 0)) {
-        TracePrintf("DDLoadPaletteFromFile失敗");
+        ReportTracePrintf("DDLoadPaletteFromFile失敗");
         return false;
     }
     std::copy(std::begin(g_DisplayPalette), std::end(g_DisplayPalette), g_SourcePalette);
     const uint8_t* rgb = g_SystemData.m_rgbTransparent;
     if (!g_SystemData.m_bFullColour || g_nDisplayBpp == 16) {
         if (!DDSetTransmit(kPalettePicture)) {
-            TracePrintf("DDSetTransmit失敗");
+            ReportTracePrintf("DDSetTransmit失敗");
             return false;
         }
         if (g_SystemData.m_bFullColour && lpDTCon) {
@@ -294,6 +295,35 @@ std::string FindFreeStage(const char* freeStage) {
     if (FindNewestBackup(newest, withExt, DataExt[1])) return newest;
     if (platform::fs::GameFileExists(withExt)) return withExt;
     return "";
+}
+
+// The last line of the report file at reportPath (Shift-JIS, as the report is written),
+// empty when it has none.
+std::string LastReportLine(const char* reportPath) {
+    std::string last;
+    if (FILE* f = platform::fs::OpenGameFile(reportPath, "rb")) {
+        std::string line;
+        for (int c; (c = std::fgetc(f)) != EOF;) {
+            if (c == '\n') {
+                if (!line.empty()) last = line;
+                line.clear();
+            } else if (c != '\r') {
+                line.push_back(static_cast<char>(c));
+            }
+        }
+        if (!line.empty()) last = line;
+        std::fclose(f);
+    }
+    return last;
+}
+
+// A start-up step ended the start without saying so: the box names the step the report
+// names last, and the report itself.
+void ShowUnexplainedFailure(const char* reportPath) {
+    const std::string reason = LastReportLine(reportPath);
+    const std::string file = platform::fs::ResolveGamePath(reportPath).string();
+    ErrorBoxF("ゲームを開始できませんでした。\n%s\n\n%s", reason.empty() ? "?" : reason.c_str(),
+              file.c_str());
 }
 
 void ResetRun() {
@@ -487,13 +517,19 @@ bool InitGame(const char* commandLine, int showCommand) {
     SetFpsOverlaySurface(&g_overlaySurface);
 
     static constexpr int kFirstSurface[] = {1};
-    if (!DDLoadSurfaceTable(g_SurfaceTable, kFirstSurface, 1)) return false;
+    if (!DDLoadSurfaceTable(g_SurfaceTable, kFirstSurface, 1)) {
+        ReportTracePrintf("DDLoadSurfaceTable失敗");
+        return false;
+    }
 
     // The display may have fallen back to DirectDraw: the cache setting follows the mode
     // that runs.
     PrepareFontTable(g_SystemData.m_nFontFace,
                      lpDTCon ? g_IniSetting.D3D_FontCache : g_IniSetting.DD_FontCache);
-    if (!CreateFonts()) return false;
+    if (!CreateFonts()) {
+        ReportTracePrintf("CreateFonts失敗");
+        return false;
+    }
     SetMenuFonts(g_Fonts, kFontTableSize);
 
     for (cKeyState& keys : g_KeyStates) keys.InitButtonMasks();
@@ -501,14 +537,16 @@ bool InitGame(const char* commandLine, int showCommand) {
     LoadOptionData();
 
     if (g_nDisplayBpp == 8 && g_startupHooks.loadHbtPalette &&
-        !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo))
+        !g_startupHooks.loadHbtPalette(g_OptionData.m_nPaletteNo)) {
+        ReportTracePrintf("LoadHbtPalette失敗");
         return false;
+    }
     if (g_OptionData.m_bBgm) InitScreenMusicManager();
 
     const std::vector<SOUNDFILE> soundFiles =
         BuildSoundFileList(g_SystemData.m_vSystemSound, g_Database.m_vSound);
     if (!DS_Init(MainHandle(), 22050, 8, 1)) {
-        TracePrintf("DS_Init失敗！");
+        ReportTracePrintf("DS_Init失敗！");
         return false;
     }
     const int seVolume = std::clamp(g_OptionData.m_nSeVolume, 0, 10);
@@ -537,7 +575,10 @@ bool InitGame(const char* commandLine, int showCommand) {
             g_bCommandLineRun.store(true);
             g_bChallengeRun.store(false);
             const AppRequestHooks& hooks = GetAppRequestHooks();
-            if (hooks.beginStageSession && !hooks.beginStageSession(path.c_str(), 1)) return false;
+            if (hooks.beginStageSession && !hooks.beginStageSession(path.c_str(), 1)) {
+                ReportTracePrintf("「%s」を開始できません！", path.c_str());
+                return false;
+            }
             g_SceneMgr.m_nGameMode = kModeFree;
             g_SceneMgr.m_nRankSwitch = 1;
             g_SceneMgr.m_nTitleItem = 3;
@@ -624,15 +665,25 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     TraceSetup(0, "EC_Game.txt");
     char report[kMaxPath];
     std::snprintf(report, sizeof report, "%s", "Report_Game.txt");
-    // Without a report file the game ends at once, without a message (and, unlike the
-    // game, says by its status that it did not run).
-    if (!MakeAbsolutePath(report) || !ReportOpen(report)) return kFailedStart;
+    // Without a report file the game ends at once, before any window exists: the reason
+    // goes to stderr, and the status says that it did not run.
+    errno = 0;
+    if (!MakeAbsolutePath(report) || !ReportOpen(report)) {
+        const int err = errno;
+        platform::Diag(platform::DiagLevel::Error, "start",
+                       "cannot write the report file %s (%s): the game folder must be "
+                       "writable by the user who plays",
+                       platform::fs::ResolveGamePath(report).c_str(),
+                       err ? std::strerror(err) : "path too long");
+        return kFailedStart;
+    }
     ReportPrintf("App : ver %s", "770");
     ReportSystemInfo();
 
     // SIGTERM and SIGINT ask for the close from here on: a box or a dialog of start-up
-    // ends as cancelled, the running game closes in order.
-    platform::instance::InstallCloseRequestSignals();
+    // ends as cancelled, the running game closes in order. Whichever way WinMain ends,
+    // the handlers found here come back, so a signal after it ends the process again.
+    platform::instance::CloseRequestSignals closeSignals;
 
     g_bFromEditor.store(showCommand == 5);
     ResetRun();
@@ -653,17 +704,25 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
     options.height = g_AppWindow.m_nClientH;
     std::unique_ptr<platform::window::WindowHost> host;
     std::string error;
+    platform::window::HostFailure failure = platform::window::HostFailure::None;
     std::shared_ptr<platform::video::Presenter> presenter;
     if (g_host.headless) {
         presenter = g_host.presenter ? g_host.presenter
                                      : std::make_shared<platform::video::MemoryPresenter>();
         host = platform::window::CreateHeadlessHost(options, presenter);
     } else {
-        host = platform::window::CreateSdlHost(options, error);
+        host = platform::window::CreateSdlHost(options, error, &failure);
     }
     if (!host) {
         ReportPrintf("%s", error.c_str());
-        ErrorBox("ウインドウが生成出来ません！");
+        if (failure == platform::window::HostFailure::NoDisplay) {
+            // Nothing could show a box: the one line on stderr is the whole message.
+            platform::Diag(platform::DiagLevel::Error, "start", "%s", error.c_str());
+        } else {
+            platform::Diag(platform::DiagLevel::Error, "start", "cannot make the window: %s",
+                           error.c_str());
+            ErrorBox("ウインドウが生成出来ません！");
+        }
         ResetAfterClose();
         return kFailedStart;
     }
@@ -710,13 +769,19 @@ int WinMain(void*, void*, const char* commandLine, int showCommand) {
         platform::msg::SetMainWindowGone(true);
         return endBeforeStart(status);
     };
-    if (!InitGame(commandLine, showCommand))
-        return endWithoutPump(g_bStartDeclined ? 0 : kFailedStart);
+    const uint64_t boxesBeforeInit = platform::msgbox::ShownCount();
+    if (!InitGame(commandLine, showCommand)) {
+        if (g_bStartDeclined) return endWithoutPump(0);
+        // A step that failed without a box of its own (the display, the palette, the
+        // sound device) wrote its reason as the report's last line: the user sees it.
+        if (platform::msgbox::ShownCount() == boxesBeforeInit) ShowUnexplainedFailure(report);
+        return endWithoutPump(kFailedStart);
+    }
 
     g_bStarted.store(1);
     TracePrintf("I");
     if (!thGame.Start(&GameLoop, nullptr)) {
-        ReportTracePrintf("thGame の開始に失敗しました！");
+        ReportTracePrintfBox("thGame の開始に失敗しました！");
         return endWithoutPump(kFailedStart);
     }
     while (!platform::msg::PostThread(thGame.m_dwThreadId, WM_APP) && !thGame.HasEnded())

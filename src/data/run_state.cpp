@@ -174,29 +174,28 @@ void cSaveData::StoreCarryOver(size_t player, const CarriedHero& hero) {
     }
 }
 
-void cSaveData::ApplyCarryOver(size_t player, cCharaDef& hero, cStage& stage) {
+void cSaveData::ApplyCarryOver(size_t player, cCharaDef& hero) const {
     if (m_bCarryOver == 0 || player >= m_vHeroes.size()) return;
     const cSaveChara& saved = m_vHeroes[player];
     for (size_t k = 0; k < kCarryFlagCount; ++k) {
-        if (k == kCarryHP || k == kCarrySP) continue;
+        if (kCarryGroups[k].count == 0) continue;  // not a part of the definition
         if (!SwitchOn(g_SystemData.m_vSwitchA, k) || !FlagSet(m_vCarryFlags, k)) continue;
         CopyCarryGroup(k, hero, saved.m_Def);
-        switch (k) {
-            case 0:
-                if (static_cast<int8_t>(hero.m_nSize) < 1) hero.m_nSize = 1;
-                break;
-            case kCarryTimeLimit:
-                stage.m_nTimeLimit = static_cast<int32_t>(saved.m_nTimeLimit);
-                break;
-            case kCarryLives:
-                m_nLives = static_cast<int32_t>(saved.m_nLives);
-                break;
-            case kCarryMusic:
-                stage.m_nBgm = static_cast<int32_t>(saved.m_nMusic);
-                break;
-            default:
-                break;
-        }
+        if (k == 0 && static_cast<int8_t>(hero.m_nSize) < 1) hero.m_nSize = 1;
+    }
+}
+
+void cSaveData::ApplyCarriedStage(size_t player, cStage& stage) {
+    if (m_bCarryOver == 0 || player >= m_vHeroes.size()) return;
+    const cSaveChara& saved = m_vHeroes[player];
+    const auto carried = [&](size_t k) {
+        return SwitchOn(g_SystemData.m_vSwitchA, k) && FlagSet(m_vCarryFlags, k);
+    };
+    if (carried(kCarryTimeLimit)) stage.m_nTimeLimit = static_cast<int32_t>(saved.m_nTimeLimit);
+    if (carried(kCarryMusic)) stage.m_nBgm = static_cast<int32_t>(saved.m_nMusic);
+    if (carried(kCarryLives)) {
+        m_nLives = static_cast<int32_t>(saved.m_nLives);
+        m_vCarryFlags[kCarryLives] = 0;
     }
 }
 

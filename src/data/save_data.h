@@ -229,10 +229,19 @@ class cSaveData : public cSaveRecord {
     void ClearStageCounters();
     // Stores the hero for the next stage: every property group whose switch is on.
     void StoreCarryOver(size_t player, const CarriedHero& hero);
-    // Gives a new hero's placement what was carried: the groups whose switch and carried
-    // flag are on, except hit and skill points; 22 the stage's time limit, 23 the lives,
-    // 24 the stage music. Nothing while no carry-over is stored.
-    void ApplyCarryOver(size_t player, cCharaDef& hero, cStage& stage);
+    // Gives the definition a new hero is spawned from what was carried: the groups of the
+    // definition whose switch and carried flag are on. The caller hands a copy: the
+    // stage's own placement stays as the stage placed it, so a group dropped on a miss
+    // comes back from there. Nothing while no carry-over is stored.
+    void ApplyCarryOver(size_t player, cCharaDef& hero) const;
+    // The carried values that belong to the stage rather than the hero: 22 the time
+    // limit and 24 the music into the stage's settings (which every restart takes anew
+    // from the stage as loaded), and 23 the lives. The lives are taken once, by the first
+    // set-up after the clear that stored them (the entry of the next stage): a retry
+    // finds them in its stage-start snapshot, a miss has just used one of them, and a
+    // stage entered later starts with its own. Each only when its switch and carried
+    // flag are on; nothing while no carry-over is stored.
+    void ApplyCarriedStage(size_t player, cStage& stage);
     // Groups 11 and 12: the carried hit and skill points, each when its switch and
     // carried flag are on.
     void ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const;

@@ -2,6 +2,7 @@
 // the loads and saves of cSaveData that go to these files.
 #include "data/save_slots.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
@@ -189,12 +190,22 @@ int cSaveData::SaveSlot(int slot) {
     return 1;
 }
 
+cSaveData RecordToLoadInto(const cSaveData& current) {
+    cSaveData fresh;
+    fresh.m_vSavedVariables = current.m_vSavedVariables;
+    fresh.m_nSavedLives = current.m_nSavedLives;
+    fresh.m_nSavedScore = current.m_nSavedScore;
+    std::copy(std::begin(current.m_anSavedTotals), std::end(current.m_anSavedTotals),
+              std::begin(fresh.m_anSavedTotals));
+    return fresh;
+}
+
 int cSaveData::LoadSlot(int slot) {
     if (!SlotInRange(slot)) return 0;
     char path[kMaxPath];
     MakeStoryPath(path, slot);
-    // Loaded into a copy and taken over whole: a missing or damaged file changes nothing.
-    cSaveData loaded = *this;
+    // Loaded aside and taken over whole: a missing or damaged file changes nothing.
+    cSaveData loaded = RecordToLoadInto(*this);
     if (!loaded.LoadFile(path)) return 0;
     loaded.ApplyLifeRule(kStoryMode);
     *this = std::move(loaded);
@@ -204,7 +215,7 @@ int cSaveData::LoadSlot(int slot) {
 int cSaveData::LoadChallenge() {
     const char* path = DataPath[kChallengePathIndex];
     if (!platform::fs::GameFileExists(path)) return 0;
-    cSaveData loaded = *this;
+    cSaveData loaded = RecordToLoadInto(*this);
     FILE* fp = OpenRecordRead(path);
     if (!fp) {
         // There but unreadable (no rights) is left alone; there but too short to hold its

@@ -27,6 +27,12 @@ inline constexpr int kSaveSlotCount = 99;
 // Index n is the slot of file number n + 1; 99 free rows until BuildSlotList fills them.
 extern std::vector<cSaveSlotInfo> g_SaveSlots;
 
+// The record a run-state file (a slot, the challenge file, a replay's run) is loaded into:
+// a new run's, with stage play's stage-start copy of `current` kept, which no file holds.
+// What a file of an older version does not store is then the new run's value, never one
+// of the run in memory.
+cSaveData RecordToLoadInto(const cSaveData& current);
+
 // The slot file of slot n ("user_data\story\Story09.dat" for slot 8) into a buffer of at
 // least kMaxPath bytes.
 void MakeStoryPath(char* buffer, int slot);

@@ -24,10 +24,13 @@ int CmdDisableMove(CmdContext& ctx) {
     return 0;
 }
 
-// Parameter 0 the palette (0 common, 1 stage), 1 the item entry; an entry the palette does
-// not hold gives nothing.
+// Parameter 0 the palette (0 common, 1 stage), 1 the item entry; another palette number or
+// an entry the palette does not hold gives nothing.
 int CmdGetItem(CmdContext& ctx) {
-    const cItemDef* def = GetPaletteItemDef(CmdParam(ctx.cmd, 0) + 1, CmdParam(ctx.cmd, 1));
+    const int32_t palette = CmdParam(ctx.cmd, 0);
+    if (palette != 0 && palette != 1) return 0;
+    const cItemDef* def =
+        GetPaletteItemDef(palette == 0 ? kPaletteCommon : kPaletteStage, CmdParam(ctx.cmd, 1));
     return def ? Scene().GiveHeroItem(*def) : 0;
 }
 

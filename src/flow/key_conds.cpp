@@ -245,11 +245,10 @@ bool CheckFlowKeys(cChara& chara, cFlowRun& run) {
         return true;
     }
     // Still held: no new start, but an always-flow with a flag counts as running while the
-    // keys stay down.
+    // keys stay down. Only the flags of this frame say so: a started flag set here would
+    // never be cleared (no end of the flow follows), and the flow would not start again.
     if (flow->m_nTrigger == 0 && flow->m_nFlagIndex != 0) {
-        const int k = flow->m_nFlagIndex;
-        V(chara.m_vFlowStarted, k) = 1;
-        V(chara.m_vFlowStartedNow, k) = 1;
+        V(chara.m_vFlowStartedNow, flow->m_nFlagIndex) = 1;
         chara.m_bAnyFlowEnded = 1;
     }
     return false;

@@ -427,6 +427,7 @@ cChara* FindCharaById(uint32_t id) {
 }
 
 int32_t cChara::Remove() {
+    const uint32_t clearBefore = Play().State().stageOver;
     {
         // The last frame may run inside another character's flow: its run stays current.
         CurrentRunScope keep;
@@ -440,7 +441,14 @@ int32_t cChara::Remove() {
     int32_t handed = 0;
     if (cItemObj* item = GetItemPart())
         if (cChara* hero = Play().Hero()) handed = Flows().PickUpItem(*item, *hero);
-    if (Play().State().stageOver == 1 || handed == 1) return 1;
+    // The stage is cleared by this removal's own flows, or by a clear that stands while the
+    // hero is there to end the run with it. One left standing while the hero vanishes (the
+    // play frame reads the request only in the hero's step) turns no later defeat into a
+    // clear: the restart drops it.
+    const cChara* hero = Play().Hero();
+    const bool heroThere = hero && !hero->m_bRemoved;
+    const bool cleared = Play().State().stageOver == 1 && (clearBefore != 1 || heroThere);
+    if (cleared || handed == 1) return 1;
 
     Unlink();
     m_bRemoved = 1;

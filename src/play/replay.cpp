@@ -5,6 +5,7 @@
 #include "core/log.h"
 #include "core/paths.h"
 #include "core/strings.h"
+#include "data/save_slots.h"
 #include "platform/fs/fs.h"
 #include "platform/input/virtual_keys.h"
 
@@ -164,7 +165,9 @@ int LoadReplayFile(cReplayInput& record, const char* path, cStage& stage, cStage
     }
     cStage loadedStage;
     cReplayInput input;
-    cSaveData loadedRun = runState;
+    // A file older than the run state's part brings none: the replay plays from a new
+    // run's, whatever run was played before it.
+    cSaveData loadedRun = RecordToLoadInto(runState);
     const uint32_t version = FileVersion();
     bool ok = loadedStage.Load(fp);
     if (!ok) Refuse(whyNot, "the stage part is damaged");

@@ -267,8 +267,13 @@ int CollideSolids(StageRun& run, cChara& obj) {
         // object, or the object rising into it, not a side brush.
         const double overlapPrevY =
             std::min(mePrev.bottom, prev.bottom) - std::max(mePrev.top, prev.top) + 1.0;
-        const bool fromBelow = (r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
-                               (prev.Overlaps(me) && prev.top < mePrev.top);
+        // A solid that reaches down past the object's middle stands beside it, not over it:
+        // one pushing along the ground is a side contact, never a weight on the head that
+        // would drive the object into the floor.
+        const bool over = r.bottom <= upper.bottom;
+        const bool fromBelow =
+            over && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
+                     (prev.Overlaps(me) && prev.top < mePrev.top));
         if (fromBelow) {
             if (r.top > prev.top) contact[kTop] = true;
             if (r.bottom + 1.0 > c.top) {

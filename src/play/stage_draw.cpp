@@ -454,6 +454,15 @@ bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, ui
     return true;
 }
 
+void MakeHeroSightMask(const cChara& hero) {
+    const uint32_t shape = hero.m_Def.m_nSightShape;
+    if (shape == 0) {
+        g_sight = SightMask{};
+        return;
+    }
+    MakeSightMask(nullptr, SheetSurface(kSightShapeSheet), hero.m_nSightDots, shape);
+}
+
 // ---- Pictures of the databases ------------------------------------------------------------
 
 PlayPictures g_PlayPictures;

@@ -15,6 +15,7 @@
 
 #include "data/surface_tables.h"
 #include "media/draw/dd_surface.h"
+#include "objects/chara.h"
 #include "play/command_shows.h"
 #include "play/effect_obj.h"
 #include "play/screen_effects.h"
@@ -124,3 +125,7 @@ void PrepareTextImageWorld(StageRun& run);
 // with a hole round its centre, sized for the 640 x 480 window that follows the hero.
 // False when the surface cannot be made (the game is then closed).
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape);
+// The sight mask of a stage start, made anew for a hero with a sight shape: the surface
+// its hole is drawn in is made anew on every entry of the stage-play screen, so nothing
+// made for an earlier entry stands for this one. A hero without one leaves none.
+void MakeHeroSightMask(const cChara& hero);

@@ -41,17 +41,28 @@ void LayOutScroll(cScroll& scroll, uint32_t autoOn, int32_t speed, int32_t start
     scroll.SetRange(start, end, useStart, useEnd);
 }
 
+// Each attempt's seed: the clock's milliseconds, and never the last attempt's again, even
+// when both start within one millisecond.
+uint32_t NewAttemptSeed(uint32_t last) {
+    const uint32_t now = platform::clock::TimeMs();
+    return now == last ? now + 1 : now;
+}
+
+// The random numbers of an attempt start from its own seed, recorded or not; a replay
+// plays back with its record's. The seed is set here, on the thread that plays.
 void PrepareReplay(StageRun& run, const StageStart& start) {
     if (start.replayPlayback) {
         g_ReplayInput.m_nDirPos = g_ReplayInput.m_nButtonPos = 0;
         g_ReplayInput.m_nDirPlayed = g_ReplayInput.m_nButtonPlayed = 0;
         run.seed = g_ReplayInput.m_nSeed;
-    } else if (run.rules.recordReplay) {
-        run.KeepRunStart();
-        g_ReplayInputPrev = g_ReplayInput;
-        g_ReplayInput.Reset();
-        run.seed = platform::clock::TimeMs();
-        g_ReplayInput.m_nSeed = run.seed;
+    } else {
+        run.seed = NewAttemptSeed(run.seed);
+        if (run.rules.recordReplay) {
+            run.KeepRunStart();
+            g_ReplayInputPrev = g_ReplayInput;
+            g_ReplayInput.Reset();
+            g_ReplayInput.m_nSeed = run.seed;
+        }
     }
     Srand(run.seed);
 }
@@ -82,6 +93,9 @@ void RestoreDisplayPalette() {
 void SpawnHero(StageRun& run, int32_t heroIndex) {
     cPlayer& hero = MakeHero(run);
     cCharaDef def = g_Stage.m_vCharas[static_cast<size_t>(heroIndex)];
+    // What the run carries goes into this copy only: the stage's own placement is what a
+    // group dropped on a miss comes back to.
+    if (run.rules.carryHero) g_PlaySession.ApplyCarryOver(0, def);
     if (g_PlaySession.CarriedPosition()) {
         def.m_nFacing = static_cast<uint8_t>(g_PlaySession.CarriedFacing() & 0xFF);
         def.m_nX = static_cast<int16_t>(g_PlaySession.CarriedBlockX());
@@ -195,8 +209,7 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     // 4. to 7.
     PrepareReplay(run, start);
     const int32_t heroIndex = g_Stage.FindHero();
-    if (run.rules.carryHero && heroIndex >= 0)
-        g_PlaySession.ApplyCarryOver(0, g_Stage.m_vCharas[static_cast<size_t>(heroIndex)], g_Stage);
+    if (run.rules.carryHero) g_PlaySession.ApplyCarriedStage(0, g_Stage);
     RequestMusic(start, parts);
 
     // 8. to 10. Both axes, the map and the play state anew.
@@ -210,11 +223,10 @@ void Build(StageRun& run, const StageStart& start, const StageSceneParts& parts)
     // 11. and 12. The hero and the camera on it. A stage without a hero never gets here
     // (the loader refuses it); one that does plays without a hero rather than index -1.
     if (heroIndex >= 0) {
-        // A hero with a sight limit has its mask made by the stage drawing, before the
-        // first frame shows the hero's window.
         SpawnHero(run, heroIndex);
         PlaceCamera(run, run.objects.players.front());
     }
+    if (cChara* hero = run.Hero()) MakeHeroSightMask(*hero);
 
     // 13. to 15.
     PlaceCharasAndItems(run);

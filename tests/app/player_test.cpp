@@ -86,6 +86,10 @@ TEST(Player, EveryStartUpFailureShowsItsTextAndEndsWithAFailedStatus) {
         {"missing world map",
          [](PlayerRun& r) { fs::remove(r.Dir().Path() / "data" / "WorldMap.dat"); },
          "のロードに失敗！"},
+        // A step without a box of its own: the start names it in a box all the same.
+        {"missing display palette",
+         [](PlayerRun& r) { fs::remove(r.Dir().Path() / "bmp" / "plt" / "Palette.bmp"); },
+         "DDLoadPaletteFromFile失敗"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -94,7 +98,7 @@ TEST(Player, EveryStartUpFailureShowsItsTextAndEndsWithAFailedStatus) {
         // A start that failed says so by its status too.
         EXPECT_EQ(run.Run("", 1), kFailedStart);
         EXPECT_EQ(run.Frames(), 0);
-        EXPECT_TRUE(AnyBoxContains(run, c.text));
+        EXPECT_TRUE(AnyBoxContains(run, c.text)) << testing::PrintToString(run.BoxTexts());
         EXPECT_TRUE(thGame.HasEnded());
     }
 }

@@ -38,6 +38,7 @@
 #include "play/stage_run.h"
 #include "player_harness.h"
 #include "sample_project.h"
+#include "support/stage_harness.h"
 
 namespace {
 
@@ -636,6 +637,49 @@ TEST(PlaythroughModes, ATestPlayClearedPlaysItsStageAgainAndStaysATestPlay) {
         EXPECT_EQ(g_SceneMgr.m_nCurrent, kSceneStagePlay);
         EXPECT_TRUE(run.BoxTexts().empty());
     }
+}
+
+// With replay recording off, each attempt at a stage draws its own random numbers: every
+// character of the common palette keeps a draw of its "before stage start" flow in
+// variable 1, and the first challenge stage, named on the command line, is entered and
+// retried from the pause menu twice.
+TEST(PlaythroughModes, AttemptsWithRecordingOffDrawDifferentNumbers) {
+    PlayerRun run;
+    {
+        ASSERT_TRUE(InitDatabases());
+        cSystemData system;
+        ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+        system.m_bReplayRecord = 0;
+        ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+        wftest::ResetPlayerGlobals();
+    }
+    EditPalette([](cPalette& p) {
+        for (cCharaDef& chara : p.m_vCharas)
+            chara.m_vFlows.push_back(wftest::CodeFlow(21, "C1 = rand(0, 32767)"));
+    });
+    std::vector<uint32_t> draws;
+    EXPECT_EQ(run.Play(
+                  [&](PlayDriver& d) {
+                      ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                      EXPECT_EQ(g_SystemData.m_bReplayRecord, 0u);
+                      draws.push_back(g_PlaySession.Variables()[1]);
+                      for (int retry = 0; retry < 2; ++retry) {
+                          ASSERT_TRUE(PauseOnQuit(d));
+                          ASSERT_TRUE(d.Press(in::VK_DOWN));
+                          ASSERT_TRUE(d.Press(in::VK_DOWN));
+                          ASSERT_EQ(g_pStagePlay->m_nCursor, 2);  // retry
+                          ASSERT_TRUE(d.Press(kDecideKey));
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          draws.push_back(g_PlaySession.Variables()[1]);
+                      }
+                      ASSERT_TRUE(PauseOnQuit(d));
+                      ASSERT_TRUE(d.PressToClose(kDecideKey));
+                  },
+                  kChallengeStage),
+              0);
+    ASSERT_EQ(draws.size(), 3u);
+    EXPECT_NE(draws[0], draws[1]);
+    EXPECT_NE(draws[1], draws[2]);
 }
 
 // The first challenge in two stages: its "next stage" clear leads on to the course's

@@ -291,3 +291,61 @@ TEST_F(SaveMenuTest, TheSampleSaveMenuAndItsSlotList) {
     EXPECT_NE(At(list, 160, 184), At(list, 4, 4));  // the list's rows
     EXPECT_NE(At(list, 320, 408), At(list, 4, 4));  // the question
 }
+
+// The menu window over the filled screen in either drawing mode: Direct3D lays the skin on
+// at its opacity (240), DirectDraw mixes skin and screen halfway, as its pixel loops do
+// for every see-through picture; in neither is the skin copied as it is.
+TEST_F(SaveMenuTest, TheMenuWindowLetsTheScreenThroughInEitherDrawingMode) {
+    const sample::Canvas* skin = nullptr;
+    const std::vector<sample::PictureFile> pictures = sample::MakePictures();
+    for (const auto& f : pictures)
+        if (f.path == "bmp\\Window.bmp") skin = &f.canvas;
+    ASSERT_NE(skin, nullptr);
+    struct Mode {
+        const char* name;
+        uint32_t direct3D;
+        int (*mix)(int drawn, int screen);
+    };
+    const Mode modes[] = {
+        {"Direct3D", 1, [](int drawn, int screen) { return (drawn * 240 + screen * 15) / 255; }},
+        {"DirectDraw", 0, [](int drawn, int screen) { return (drawn + screen) >> 1; }},
+    };
+    for (const Mode& mode : modes) {
+        SCOPED_TRACE(mode.name);
+        // The display reopened in the mode, with the pictures and fonts the screen needs.
+        SetMenuFonts(nullptr, 0);
+        ReleaseFonts();
+        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+        DDEnd();
+        ASSERT_TRUE(DDInit(mode.direct3D, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, g_SurfaceTable,
+                           g_BitmapTable, kBitmapTableSize));
+        ASSERT_EQ(lpDTCon != nullptr, mode.direct3D == 1);
+        ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "bmp\\plt\\Palette.bmp", 0));
+        ASSERT_TRUE(DDSetTransmit("bmp\\plt\\Palette.bmp"));
+        static constexpr int kFontPictures[] = {45, 50};
+        ASSERT_TRUE(DDLoadSurfaceTable(g_SurfaceTable, kFontPictures, 2));
+        PrepareFontTable(g_SystemData.m_nFontFace, 0);
+        ASSERT_TRUE(CreateFonts());
+        SetMenuFonts(g_Fonts, kFontTableSize);
+
+        Open();
+        Frame();
+        const std::vector<uint32_t> menu = Shot(std::string("savemenu-window-") + mode.name);
+        const uint32_t screen = At(menu, 4, 4);
+        for (const auto& [x, y] : {std::pair{4, 20}, std::pair{8, 60}}) {
+            SCOPED_TRACE(testing::Message() << x << "," << y);
+            const sample::Rgb dot = sample::SamplePalette()[skin->At(x, y)];
+            const uint32_t drawn = uint32_t{dot.r} << 16 | dot.g << 8 | dot.b;
+            ASSERT_NE(drawn, screen);
+            const uint32_t shown = At(menu, 264 + x, 192 + y);
+            for (int shift : {16, 8, 0}) {
+                auto level = [shift](uint32_t rgb) {
+                    return static_cast<int>(rgb >> shift & 0xFF);
+                };
+                EXPECT_NEAR(level(shown), mode.mix(level(drawn), level(screen)), 1)
+                    << "shift " << shift;
+            }
+        }
+        scene_.reset();
+    }
+}

@@ -244,6 +244,32 @@ class StagePlaySceneTest : public testing::Test {
             Frame();
     }
     static uint32_t CommonVar(size_t n) { return g_PlaySession.Variables()[n]; }
+    // A clear of a stage that carries the hero over (its hero made with `maxHP`, and with
+    // `lives` left when given): the run end stores what the project carries. The scene is
+    // left at the fade-out.
+    void ClearCarryingStage(uint32_t maxHP, int32_t lives = 0) {
+        cStage cleared = ScoringClearStage();
+        cleared.m_bCarryHero = 1;
+        cleared.m_vCharas[0].m_nMaxHP = maxHP;
+        // The hero's flow sets the lives the clear leaves.
+        if (lives > 0) {
+            std::vector<cFlow>& flows = cleared.m_vCharas[0].m_vFlows;
+            flows.insert(flows.begin(), wftest::CodeFlow(0, "sys.life = " + std::to_string(lives)));
+        }
+        Start(kModeFree, {}, cleared);
+        for (int i = 0; i < 10 && scene->m_nState == cStagePlay::kPlay; ++i) Frame();
+        ASSERT_EQ(scene->m_nState, cStagePlay::kResult);
+        Frame();
+        Frame(1);  // the results left: the run end stores the hero
+        ASSERT_EQ(scene->m_nState, cStagePlay::kFadeOut);
+        ASSERT_EQ(g_PlaySession.m_bCarryOver, 1u);
+    }
+
+    // Through the banner of a restart back into play; false when play does not come back.
+    bool BackToPlay() {
+        for (int i = 0; i < 100 && scene->m_nState == cStagePlay::kBanner; ++i) Frame();
+        return scene->m_nState == cStagePlay::kPlay;
+    }
 
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd{dir.Path()};
@@ -658,6 +684,77 @@ TEST_F(StagePlaySceneTest, AMissDropsWhatIsCarriedOnlyWhereTheStageCarriesTheHer
     }
 }
 
+// Lives carried into a stage are its lives at the entry after the clear; every miss after
+// that uses one, down to the game over, whether the stage carries the hero over or not.
+TEST_F(StagePlaySceneTest, CarriedLivesAreTakenAtTheEntryAndEveryMissUsesOne) {
+    g_SystemData.m_vSwitchA.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchB.assign(kCarryFlagCount, 0);
+    g_SystemData.m_vSwitchA[kCarryLives] = 1;
+    for (const int32_t carryHero : {1, 0}) {
+        SCOPED_TRACE(testing::Message() << "the missed stage's switch " << carryHero);
+        g_PlaySession.Reset();
+        g_PlaySession.m_nStartLives = 4;
+        ASSERT_NO_FATAL_FAILURE(ClearCarryingStage(60, 6));  // 6 lives carried
+        // A stage that does not take them starts as any entry: 4, one used.
+        cStage missed = FallStage();
+        missed.m_bCarryHero = carryHero;
+        Start(kModeFree, {}, missed);
+        EXPECT_EQ(g_PlaySession.m_nLives, carryHero ? 6 : 3);
+        std::vector<int32_t> livesAfterMisses;
+        for (int miss = 0; miss < 8; ++miss) {
+            PlayToTheMiss();
+            if (scene->m_nState == cStagePlay::kGameOver) break;
+            livesAfterMisses.push_back(g_PlaySession.m_nLives);
+            ASSERT_TRUE(BackToPlay()) << "state " << scene->m_nState;
+        }
+        EXPECT_EQ(scene->m_nState, cStagePlay::kGameOver);
+        const std::vector<int32_t> countdown =
+            carryHero ? std::vector<int32_t>{5, 4, 3, 2, 1, 0} : std::vector<int32_t>{2, 1, 0};
+        EXPECT_EQ(livesAfterMisses, countdown);
+        // Entered again, the stage starts with its own lives, not those of the old clear.
+        Start(kModeFree, {}, missed);
+        EXPECT_EQ(g_PlaySession.m_nLives, 3);
+    }
+}
+
+// A property group of the hero's definition carried into a stage is the hero's as it
+// starts there; dropped on a miss, the next attempt's hero is the stage's own placement
+// again.
+TEST_F(StagePlaySceneTest, ACarriedGroupDroppedOnAMissComesBackAsTheStagePlacedIt) {
+    constexpr uint32_t kPlaced = 60, kCarried = 99;
+    const struct {
+        const char* what;
+        uint8_t dropOnMiss;
+        uint32_t afterMiss;
+    } cases[] = {
+        {"dropped on a miss", 1, kPlaced},
+        {"kept through a miss", 0, kCarried},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_SystemData.m_vSwitchA.assign(kCarryFlagCount, 0);
+        g_SystemData.m_vSwitchB.assign(kCarryFlagCount, 0);
+        g_SystemData.m_vSwitchA[1] = 1;  // maximum HP
+        g_SystemData.m_vSwitchB[1] = c.dropOnMiss;
+        g_PlaySession.Reset();
+        g_PlaySession.m_nStartLives = 5;
+        ASSERT_NO_FATAL_FAILURE(ClearCarryingStage(kCarried));
+        cStage missed = FallStage();
+        missed.m_bCarryHero = 1;
+        missed.m_vCharas[0].m_nMaxHP = kPlaced;
+        Start(kModeFree, {}, missed);
+        ASSERT_NE(g_StageRun.Hero(), nullptr);
+        EXPECT_EQ(g_StageRun.Hero()->m_Def.m_nMaxHP, kCarried);
+        PlayToTheMiss();
+        ASSERT_TRUE(BackToPlay());
+        EXPECT_EQ(g_StageRun.Hero()->m_Def.m_nMaxHP, c.afterMiss);
+        // The stage as loaded keeps its own hero.
+        const int32_t hero = g_Stage.FindHero();
+        ASSERT_GE(hero, 0);
+        EXPECT_EQ(g_Stage.m_vCharas[static_cast<size_t>(hero)].m_nMaxHP, kPlaced);
+    }
+}
+
 // Each extra life of the tally shows the life icon over the hero through the notice's
 // wait, where the stage is drawn paused: it rises there and is gone with the next frame.
 TEST_F(StagePlaySceneTest, TheExtraLifeIconRisesThroughItsWaitAndEnds) {
@@ -844,36 +941,66 @@ namespace {
 
 namespace vid = platform::video;
 
+// The sample game with the display open and the scene's own services but for the fade-in,
+// the keys and the sounds; a free-play run of three lives.
+class StagePlaySceneDrawing : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
+        vid::ResetHooks();
+        vid::SetPacingEnabled(false);
+        DDResetForTest();
+        vid::SetPresenter(presenter_);
+        InitCmdTypes();
+        InitParamTables();
+        ASSERT_TRUE(InitDatabases());
+        ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+        ASSERT_TRUE(LoadCommonPalette());
+        ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
+        PrepareFontTable(g_SystemData.m_nFontFace, 0);
+        ASSERT_TRUE(CreateFonts());
+        StagePlayServices services = DefaultStagePlayServices();
+        services.fadeIn = [] { return true; };
+        services.keyDown = [](int) { return false; };
+        services.playSound = [](int) {};
+        SetStagePlayServices(services);
+        g_SceneMgr.Reset();
+        g_SceneMgr.m_nGameMode = kModeFree;
+        g_PlaySession.m_nStartLives = 3;
+    }
+    void TearDown() override {
+        SetStagePlayServices(DefaultStagePlayServices());
+        ClearObjects(g_StageRun);
+        SetDrawSheets(DrawSheets{});
+        ReleaseFonts();
+        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+        DDEnd();
+        DDResetForTest();
+        vid::SetPresenter(nullptr);
+        vid::ResetHooks();
+        g_StageDraw = StageDrawScene{};
+        g_SceneMgr.Reset();
+        g_Database = cDatabase();
+        g_SystemData = cSystemData();
+        g_CommonPalette = cPalette();
+        g_Stage = cStage();
+        g_PlayStage = cStage();
+        g_PlaySession = cSaveData();
+        ResetFontTable();
+        ResetLogsForTest();
+    }
+
+    wftest::TempDir dir_;
+    wftest::ScopedCurrentDir cd_{dir_.Path()};
+    wftest::ScriptedBoxes boxes_;
+    std::shared_ptr<vid::MemoryPresenter> presenter_ = std::make_shared<vid::MemoryPresenter>();
+};
+
 // The sample game's first stage entered through the scene with its own services: the
 // pictures loaded, the stage built and drawn whole into a memory presenter, and the
 // drawing's lists and pictures gone with the scene.
-TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
-    wftest::TempDir dir;
-    wftest::ScopedCurrentDir cd{dir.Path()};
-    wftest::ScriptedBoxes boxes;
-    std::string error;
-    ASSERT_TRUE(wftest::WriteSampleGameAndResetGlobals(error)) << error;
-    auto presenter = std::make_shared<vid::MemoryPresenter>();
-    vid::ResetHooks();
-    vid::SetPacingEnabled(false);
-    DDResetForTest();
-    vid::SetPresenter(presenter);
-    InitCmdTypes();
-    InitParamTables();
-    ASSERT_TRUE(InitDatabases());
-    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
-    ASSERT_TRUE(LoadCommonPalette());
-    ASSERT_TRUE(wftest::OpenGameDisplay(wftest::kDrawModes[2]));
-    PrepareFontTable(g_SystemData.m_nFontFace, 0);
-    ASSERT_TRUE(CreateFonts());
-    StagePlayServices services = DefaultStagePlayServices();
-    services.fadeIn = [] { return true; };
-    services.keyDown = [](int) { return false; };
-    services.playSound = [](int) {};
-    SetStagePlayServices(services);
-    g_SceneMgr.Reset();
-    g_SceneMgr.m_nGameMode = kModeFree;
-    g_PlaySession.m_nStartLives = 3;
+TEST_F(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
     ASSERT_EQ(LoadStageFile(sample::kStageNames[0], 1, &g_PlayStage), 1u);
     ASSERT_GE(g_Stage.FindHero(), 0);
     {
@@ -910,7 +1037,7 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
         }
         for (int i = 0; i < 3; ++i) scene.Run();
         PresentFrame();
-        const std::vector<uint32_t> px = presenter->Pixels();
+        const std::vector<uint32_t> px = presenter_->Pixels();
         ASSERT_EQ(px.size(), 640u * 480u);
         // The backgrounds, the map and the hero: far more than one colour.
         std::set<uint32_t> colours(px.begin(), px.end());
@@ -921,27 +1048,63 @@ TEST(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
     }
     EXPECT_TRUE(g_PlayPictures.special.empty());
     EXPECT_EQ(g_StageDraw.screenColor.active, 0u);
-    EXPECT_TRUE(boxes.Asked().empty());
+    EXPECT_TRUE(boxes_.Asked().empty());
+}
 
-    SetStagePlayServices(DefaultStagePlayServices());
-    ClearObjects(g_StageRun);
-    SetDrawSheets(DrawSheets{});
-    ReleaseFonts();
-    DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
-    DDEnd();
-    DDResetForTest();
-    vid::SetPresenter(nullptr);
-    vid::ResetHooks();
-    g_StageDraw = StageDrawScene{};
-    g_SceneMgr.Reset();
-    g_Database = cDatabase();
-    g_SystemData = cSystemData();
-    g_CommonPalette = cPalette();
-    g_Stage = cStage();
-    g_PlayStage = cStage();
-    g_PlaySession = cSaveData();
-    ResetFontTable();
-    ResetLogsForTest();
+// The sample game's first stage with a hero whose sight is a round window, as its file
+// stores it, entered through the scene twice (the second entry makes the screen's
+// surfaces anew): the first frame of each entry shows the same round window, its corners
+// covered like the screen round it.
+TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
+    {
+        cStage stage;
+        ASSERT_EQ(stage.LoadFile(sample::kStageFiles[0]), 1);
+        const int32_t hero = stage.FindHero();
+        ASSERT_GE(hero, 0);
+        cCharaDef& def = stage.m_vCharas[static_cast<size_t>(hero)];
+        def.m_nSightShape = 1;  // round
+        def.m_nSightRange = 4;  // hbl: a hole 128 dots across
+        // The placement's own sight, not its palette entry's.
+        constexpr size_t kSightGroup = 22;
+        if (def.m_vInherit.size() > kSightGroup) def.m_vInherit[kSightGroup] = 0;
+        ASSERT_EQ(stage.SaveFile(sample::kStageFiles[0]), 1);
+    }
+    struct Window {
+        std::vector<uint32_t> frame;
+        std::vector<uint32_t> corners;  // just inside the corners of the hole's square
+        uint32_t outside = 0;           // the covered screen right of the hole
+    };
+    const auto enter = [&](Window& w) {
+        ASSERT_EQ(LoadStageFile(sample::kStageNames[0], 1, &g_PlayStage), 1u);
+        cStagePlay scene;
+        scene.Run();  // Init, then the fade-in's drawing of the stage
+        ASSERT_EQ(scene.m_nState, cStagePlay::kBanner);
+        auto* hero = dynamic_cast<cPlayer*>(g_StageRun.Hero());
+        ASSERT_NE(hero, nullptr);
+        ASSERT_EQ(hero->m_Def.m_nSightShape, 1u);
+        const int32_t r = hero->m_nSightDots;
+        ASSERT_EQ(r, 64);
+        const int32_t maskW = 2 * r + 1280, maskH = 2 * r + 960;
+        int32_t sx = 0, sy = 0;
+        ASSERT_TRUE(hero->FollowOverlaySource(maskW, maskH, sx, sy));
+        const int32_t hx = (maskW >> 1) - r - sx, hy = (maskH >> 1) - r - sy;
+        // The hero stands near the stage's left edge: the hole's right side is on the screen.
+        ASSERT_TRUE(hx + 2 * r + 1 < 640 && hy >= 1 && hy + 2 * r < 479) << hx << "," << hy;
+        const vid::Image& image = DDDeviceSurface(&BackBuffer)->image;
+        for (int32_t y = 0; y < 480; ++y)
+            for (int32_t x = 0; x < 640; ++x) w.frame.push_back(image.Get(x, y));
+        for (const int32_t x : {hx + 1, hx + 2 * r - 2})
+            for (const int32_t y : {hy + 1, hy + 2 * r - 2})
+                if (x >= 0) w.corners.push_back(image.Get(x, y));
+        ASSERT_GE(w.corners.size(), 2u);
+        w.outside = image.Get(hx + 2 * r + 1, hy + r);
+    };
+    Window first, second;
+    ASSERT_NO_FATAL_FAILURE(enter(first));
+    ASSERT_NO_FATAL_FAILURE(enter(second));
+    EXPECT_EQ(first.corners, std::vector<uint32_t>(first.corners.size(), first.outside));
+    EXPECT_EQ(second.corners, std::vector<uint32_t>(second.corners.size(), second.outside));
+    EXPECT_TRUE(first.frame == second.frame);
 }
 
 }  // namespace

@@ -69,14 +69,16 @@ TEST_F(RunStateTest, CarriesTheHeroBetweenStages) {
 
     // Nothing stored: every switch on changes nothing.
     run.m_vCarryFlags.assign(kCarryFlagCount, 1);
-    run.ApplyCarryOver(0, placement, stage);
+    run.ApplyCarryOver(0, placement);
+    run.ApplyCarriedStage(0, stage);
     EXPECT_EQ(std::make_tuple(placement.m_nMaxHP, placement.m_nCell), std::make_tuple(10u, 0));
 
     run.m_vCarryFlags.assign(kCarryFlagCount, 0);
     run.StoreCarryOver(0, {hero, 7, 5, 120, 4, 3});
     EXPECT_EQ(run.m_bCarryOver, 1u);
     EXPECT_EQ(run.m_vCarryFlags[2], 0u);
-    run.ApplyCarryOver(0, placement, stage);
+    run.ApplyCarryOver(0, placement);
+    run.ApplyCarriedStage(0, stage);
     EXPECT_EQ(std::make_tuple(placement.m_nMaxHP, placement.m_nMaxSP, placement.m_nCell,
                               placement.m_nSize),
               std::make_tuple(40u, 0u, 12, uint8_t{1}));  // a size below 1 becomes 1

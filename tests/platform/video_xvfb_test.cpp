@@ -1,6 +1,6 @@
 // A real window: present a test pattern and read it back unchanged, and on a machine
-// without a GPU without mapping a GL stack. Runs only where a display is given
-// (tools/xvfb-check.sh runs it under Xvfb).
+// without a GPU without mapping a GL stack. Runs only on a virtual X server started for
+// it (CTest and tools/xvfb-check.sh run it under Xvfb).
 #include "platform/video/sdl_presenter.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +10,14 @@
 #include <fstream>
 #include <string>
 
+#include "support/test_env.h"
+
 namespace vid = platform::video;
 
 TEST(VideoXvfb, PresentsATestPatternAndReadsItBackUnchanged) {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no X display (run tools/xvfb-check.sh)";
+    if (!wftest::VirtualXDisplay()) GTEST_SKIP() << "no virtual X server (run tools/xvfb-check.sh)";
     // The test runner forces the dummy driver; this test wants the real one.
-    setenv("SDL_VIDEODRIVER", "x11", 1);
+    wftest::ScopedEnv driver("SDL_VIDEODRIVER", "x11");
     std::string error;
     vid::WindowOptions options;
     options.titleUtf8 = "Wrenfold check";
@@ -58,11 +59,10 @@ TEST(VideoXvfb, PresentsATestPatternAndReadsItBackUnchanged) {
 // Without a GPU (no /dev/dri) the window is served by SDL's software renderer, which needs
 // no GL at all; the accelerated one would bring Mesa's software rasteriser.
 TEST(VideoXvfb, WithoutAGpuNoGlStackIsLoaded) {
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) GTEST_SKIP() << "no X display (run tools/xvfb-check.sh)";
+    if (!wftest::VirtualXDisplay()) GTEST_SKIP() << "no virtual X server (run tools/xvfb-check.sh)";
     if (std::filesystem::exists("/dev/dri")) GTEST_SKIP() << "this machine has a GPU";
-    setenv("SDL_VIDEODRIVER", "x11", 1);
-    unsetenv("WRENFOLD_RENDERER");
+    wftest::ScopedEnv driver("SDL_VIDEODRIVER", "x11");
+    wftest::ScopedEnv renderer("WRENFOLD_RENDERER", nullptr);
     std::string error;
     auto presenter = vid::SdlPresenter::Create(vid::WindowOptions{}, error);
     ASSERT_TRUE(presenter) << error;

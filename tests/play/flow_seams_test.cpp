@@ -297,3 +297,23 @@ TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
 }
 
 }  // namespace
+
+namespace {
+
+// A block character gliding along the ground pushes the hero standing beside it along the
+// ground: carried before it, on its feet, and alive.
+TEST(FlowSeams, ABlockCharacterPushesTheHeroAlongTheGround) {
+    const wftest::ScopedDataVersion version;
+    cStage stage = wftest::MakeStage(30, 15, 5, 12);
+    Platform(stage, 2, 13, 10);
+    StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
+    h.Run(20);  // on the ground
+    const double bottom = h.Hero()->m_dBottom;
+    const double x = h.Hero()->m_dX;
+    h.Run(150);  // it meets the block character after about 50 frames
+    ASSERT_FALSE(h.Hero()->m_bRemoved);
+    EXPECT_GT(h.Hero()->m_dX, x + 60.0) << "carried before the block character";
+    EXPECT_NEAR(h.Hero()->m_dBottom, bottom, 1.0) << "on its feet";
+}
+
+}  // namespace

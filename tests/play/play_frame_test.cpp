@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -722,6 +723,64 @@ TEST(PlayFrame, ShotsInFlightHitWhileTheHeroVanishes) {
         h.Run(200);
         EXPECT_EQ(h.Run().objects.charas.front().m_nHP, 97);
         EXPECT_EQ(g_PlaySession.Variables()[1], timeRunsOut ? 0u : 1u);
+    }
+}
+
+// A clear asked for while the hero vanishes comes from a removal's own flows (nothing
+// else runs then): it ends the run in the frame it is asked, never later. The hero misses
+// when the time runs out (frame 60); its shot, fired at frame 49, defeats the enemy 7
+// blocks away while it vanishes (frames 61 to 120). "C2" marks the flow that ran.
+TEST(PlayFrame, AClearAskedWhileTheHeroVanishesEndsTheRunAtOnce) {
+    const auto clearFlow = [](int8_t trigger) {
+        cFlow flow = wftest::CodeFlow(trigger, "C2 = 1");
+        cFlowCmd& clear = flow.m_vCmds.emplace_back();
+        clear.m_nType = kCmdStageClear;
+        clear.m_vParams = {3};
+        return flow;
+    };
+    const struct {
+        const char* what;
+        bool enemyClears, heroClears;
+        bool endsAtMiss, endsAtHit;
+    } cases[] = {
+        {"the enemy's removal asks for it", true, false, false, true},
+        {"the hero's own removal asks for it", false, true, true, false},
+        {"nobody asks: the miss goes on", false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStage stage = MakeStage(20, 15, 2, 12);
+        stage.m_bTimeLimit = 1;
+        stage.m_nTimeLimit = 1;
+        cFlowCmd shot = wftest::Shot(40, 3, 0);
+        shot.m_pShot->m_nLife = 50;
+        stage.m_vCharas[0].m_nFacing = 1;
+        stage.m_vCharas[0].m_vFlows = {
+            wftest::Always({wftest::Command(kCmdWait, 8), shot, wftest::Command(kCmdWait, 1000)})};
+        if (c.heroClears) stage.m_vCharas[0].m_vFlows.push_back(clearFlow(3));
+        cCharaDef& enemy = wftest::PlaceChara(stage, 9, 12, 3);
+        if (c.enemyClears) enemy.m_vFlows = {clearFlow(3)};
+        StageHarness h(stage, RunKind::kStory);
+        // To the miss: the time runs out in frame 60.
+        const PlayFrameEnd atMiss = h.Run(60);
+        ASSERT_EQ(h.FrameNumber(), 60u);
+        EXPECT_EQ(atMiss == PlayFrameEnd::kRunEnded, c.endsAtMiss);
+        if (c.endsAtMiss) {
+            EXPECT_EQ(g_PlaySession.Variables()[2], 1u);
+            continue;
+        }
+        EXPECT_EQ(h.Hero()->m_bRemoved, 1u);
+        // On to the hit: the run ends in the frame the enemy is defeated, or the vanish
+        // runs to its end.
+        PlayFrameEnd atHit = PlayFrameEnd::kPlaying;
+        while (h.FrameNumber() < 200 && !h.heroVanished && atHit == PlayFrameEnd::kPlaying)
+            atHit = h.Frame();
+        EXPECT_EQ(atHit == PlayFrameEnd::kRunEnded, c.endsAtHit);
+        EXPECT_EQ(h.heroVanished, !c.endsAtHit);
+        // The enemy was defeated in both (gone already when its own vanish has ended).
+        const std::list<cStageChara>& charas = h.Run().objects.charas;
+        EXPECT_TRUE(charas.empty() || charas.front().m_nHP < 1);
+        EXPECT_EQ(g_PlaySession.Variables()[2], c.enemyClears ? 1u : 0u);
     }
 }
 

@@ -3,14 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <tuple>
 
 #include "core/key_state.h"
 #include "support/hex.h"
 #include "core/random.h"
+#include "data/save_slots.h"
+#include "data/system_data.h"
 #include "platform/input/virtual_keys.h"
 #include "support/stage_harness.h"
 #include "support/data_version.h"
+#include "fixtures/stage_writer.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -181,6 +187,94 @@ TEST(Replay, FilesRoundTripAndRefuseDamage) {
         EXPECT_EQ(state.m_nScore, 5) << file;
         EXPECT_FALSE(loaded.HasHero()) << file;
     }
+}
+
+// Files of older versions load into a new run's record: what such a file does not store
+// (the carried start block and facing before 678, the whole run before 173 in a replay)
+// is never taken from the run in memory, here one whose last clear gave the next stage
+// a start block.
+TEST(Replay, OlderFilesLoadIntoANewRunNotTheRunInMemory) {
+    wftest::ScopedDataVersion version;
+    wftest::TempDir dir;
+    wftest::ScopedCurrentDir cd(dir.Path());
+    for (const char* folder : {"user_data/story", "user_data/challenge", "user_data/rpl4"})
+        std::filesystem::create_directories(dir.Path() / folder);
+    const cSystemData system = g_SystemData;
+    g_SystemData.m_vStartLives = {3, 4, 5, 6};
+    g_SystemData.m_vUnlimitedLives = {0, 0, 0, 0};
+
+    cStage stage = StageWithHero();
+    cStage playStage;
+    playStage.CopySettingsFrom(stage);
+    const auto story = [](cSaveData& r) { return r.LoadSlot(0); };
+    const auto challenge = [](cSaveData& r) { return r.LoadChallenge(); };
+    const auto replay = [](cSaveData& r) {
+        cReplayInput input;
+        cStage loaded, dest;
+        return LoadReplayFile(input, "user_data\\rpl4\\old.rpl4_770", loaded, dest, r);
+    };
+    const auto saveRun = [](const char* path) {
+        return [path](cSaveData& file, cStage&, cStage&) { return file.SaveFile(path); };
+    };
+    const auto saveReplay = [](cSaveData& file, cStage& st, cStage& play) {
+        cReplayInput input = Recorded(Script(30, 1), 5);
+        return SaveReplayFile(input, "user_data\\rpl4\\old.rpl4_770", st, play, file);
+    };
+    // Files before 173 end with the input: the stage as such a file stores it, then the
+    // input record.
+    const auto saveRunlessReplay = [](cSaveData&, cStage&, cStage&) {
+        wftest::StageSpec layout = wftest::MinimalPlayableStage();
+        layout.version = g_nDataVersion;
+        std::vector<uint8_t> bytes = wftest::WriteStage(layout);
+        cReplayInput input = Recorded(Script(30, 1), 5);
+        FILE* fp = std::tmpfile();
+        if (!fp || !input.Save(fp)) return 0;
+        const long size = std::ftell(fp);
+        std::rewind(fp);
+        std::vector<uint8_t> record(static_cast<size_t>(size));
+        const size_t read = std::fread(record.data(), 1, record.size(), fp);
+        std::fclose(fp);
+        if (read != record.size()) return 0;
+        bytes.insert(bytes.end(), record.begin(), record.end());
+        wftest::WriteBytes("user_data/rpl4/old.rpl4_770", bytes);
+        return 1;
+    };
+    const struct {
+        const char* what;
+        uint32_t version;
+        std::function<int(cSaveData&, cStage&, cStage&)> write;
+        std::function<int(cSaveData&)> load;
+        int32_t score;  // the file's 500, or a new run's 0
+    } cases[] = {
+        {"story slot of 677", 677, saveRun("user_data\\story\\Story01.dat"), story, 500},
+        {"challenge file of 677", 677, saveRun("user_data\\challenge\\Challenge.dat"), challenge,
+         500},
+        {"replay of 677", 677, saveReplay, replay, 500},
+        {"replay of 172", 172, saveRunlessReplay, replay, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cSaveData file;
+        file.m_nScore = 500;
+        g_nDataVersion = c.version;
+        ASSERT_EQ(c.write(file, stage, playStage), 1);
+        g_nDataVersion = kCurrentDataVersion;
+
+        cSaveData run;
+        run.m_nScore = 9;
+        run.CarriedPosition() = 1;
+        run.CarriedBlockX() = 7;
+        run.CarriedBlockY() = 3;
+        run.CarriedFacing() = 1;
+        run.m_vVariables[4] = 44;
+        ASSERT_EQ(c.load(run), 1);
+        EXPECT_EQ(run.m_nScore, c.score);
+        EXPECT_EQ(std::make_tuple(run.CarriedPosition(), run.CarriedBlockX(), run.CarriedBlockY(),
+                                  run.CarriedFacing()),
+                  std::make_tuple(0u, 0, 0, 0u));
+        EXPECT_EQ(run.m_vVariables[4], 0u);
+    }
+    g_SystemData = system;
 }
 
 // Two attempts at a stage played through the play frame with scripted input: the second

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -265,15 +266,16 @@ TEST_F(StageSetupTest, EveryRecordedAttemptStartsEmptyWithANewSeed) {
         StageHarness h(TestStage(), RunKind::kStory);  // recording on
         StageRun& run = h.Run();
         g_PlaySession.m_nScore = 3;
+        clock.Set(1500);  // the harness's own start took 1000
         h.Start(1);
-        EXPECT_EQ(std::make_tuple(run.seed, g_ReplayInput.m_nSeed), std::make_tuple(1000u, 1000u));
+        EXPECT_EQ(std::make_tuple(run.seed, g_ReplayInput.m_nSeed), std::make_tuple(1500u, 1500u));
         g_ReplayInput.m_vDirWords = {4, 4};
         g_PlaySession.m_nScore = 7;
         clock.Set(2500);
         h.Start(1);
         EXPECT_EQ(std::make_tuple(g_ReplayInputPrev.m_nSeed, g_ReplayInputPrev.m_vDirWords.size(),
                                   g_ReplayInput.m_nSeed, g_ReplayInput.m_vDirWords.size()),
-                  std::make_tuple(1000u, size_t{2}, 2500u, size_t{0}));
+                  std::make_tuple(1500u, size_t{2}, 2500u, size_t{0}));
         EXPECT_EQ(std::make_tuple(run.runStartOlder.m_nScore, run.runStartNewer.m_nScore),
                   std::make_tuple(3, 7));
     }
@@ -284,6 +286,46 @@ TEST_F(StageSetupTest, EveryRecordedAttemptStartsEmptyWithANewSeed) {
     Srand(55);
     EXPECT_EQ(std::make_tuple(h.Run().seed, g_ReplayInput.m_nDirPos, first),
               std::make_tuple(55u, 0u, Rand()));
+}
+
+// Every attempt draws from a seed of its own, recorded or not, also when two start within
+// one millisecond; a replay draws from its record's every time. The hero's "before stage
+// start" flow keeps its draw in variable 1.
+TEST_F(StageSetupTest, EachAttemptDrawsFromANewSeedUnlessItPlaysAReplayBack) {
+    const struct {
+        const char* what;
+        RunKind kind;
+        uint8_t record;
+        uint32_t reload;
+        uint32_t msBetween;
+        bool differ;
+    } cases[] = {
+        {"fresh entries, recording off", RunKind::kFree, 0, 0, 0, true},
+        {"restarts, recording off", RunKind::kStory, 0, 1, 0, true},
+        {"restarts a second apart, recording off", RunKind::kChallenge, 0, 1, 1000, true},
+        {"restarts, recording on", RunKind::kStory, 1, 1, 0, true},
+        {"replay restarts", RunKind::kReplay, 0, 1, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        cStage stage = TestStage();
+        stage.m_vCharas[0].m_vFlows = {wftest::CodeFlow(21, "C1 = rand(0, 32767)")};
+        g_ReplayInput.Reset();
+        g_ReplayInput.m_nSeed = 77;
+        StageHarness h(stage, c.kind);
+        g_SystemData.m_bReplayRecord = c.record;
+        std::vector<uint32_t> draws;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            clock.Advance(c.msBetween);
+            h.Start(c.reload);
+            draws.push_back(g_PlaySession.Variables()[1]);
+        }
+        EXPECT_EQ(draws[0] != draws[1] && draws[1] != draws[2], c.differ)
+            << draws[0] << " " << draws[1] << " " << draws[2];
+        if (!c.differ) {
+            EXPECT_EQ(std::set<uint32_t>(draws.begin(), draws.end()).size(), 1u);
+        }
+    }
 }
 
 // The tune a start finds playing is the one the last music request started: here the

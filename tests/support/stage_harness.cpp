@@ -1,12 +1,15 @@
 // The headless stage harness.
 #include "support/stage_harness.h"
 
+#include <gtest/gtest.h>
+
 #include <sstream>
 
 #include "core/log.h"
 #include "data/cmd_types.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
+#include "data/stage_loader.h"
 #include "data/system_data.h"
 #include "flow/host.h"
 #include "media/input/input.h"
@@ -251,6 +254,66 @@ void StageHarness::SetScreenColor(const std::vector<int32_t>& params) {
 void StageHarness::RequestStageBgm(int32_t bgm, int32_t arg) {
     playingBgm = bgm;
     presentation.push_back("bgm " + std::to_string(bgm) + " " + std::to_string(arg));
+}
+
+cStage LoadStageBytes(const std::vector<uint8_t>& bytes) {
+    const TempDir dir;
+    const std::string path = dir.File("stored.stg4");
+    WriteBytes(path, bytes);
+    // The loader reads into the loaded stage; that stays as it was for the caller.
+    const cStage before = g_Stage;
+    const uint32_t oldVersion = g_nDataVersion;
+    g_nDataVersion = kCurrentDataVersion;
+    cStage loaded;
+    if (LoadStageFile(path.c_str(), 0, nullptr) == 1)
+        loaded = g_Stage;
+    else
+        ADD_FAILURE() << "the stage loader refused the stored stage";
+    g_Stage = before;
+    g_nDataVersion = oldVersion;
+    return loaded;
+}
+
+cStage LoadStoredStage(const StageSpec& spec) {
+    return LoadStageBytes(WriteStage(spec));
+}
+
+StageSpec StoredStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {
+    StageSpec s;
+    s.values["m_anSize[0]"] = w;
+    s.values["m_anSize[3]"] = h;
+    s.values["m_nHitLevel"] = 1;
+    s.palBlocks = {Def(DefKind::Block, 0, 0, {{"contact", 0}})};
+    s.palCharas = {Def(DefKind::Chara)};
+    s.palItems = {Def(DefKind::Item)};
+    DefSpec hero = Def(DefKind::Chara, hx, hy, {{"cell", 1}, {"side", 0}, {"mapValue", 0},
+                                                {"maxHP", 60}});
+    hero.placement = ~0u;
+    s.charas = {hero};
+    for (int32_t x = 0; x < w; ++x)
+        s.blocks.push_back(Def(DefKind::Block, static_cast<int16_t>(x),
+                               static_cast<int16_t>(h - 1), {{"cell", 1}, {"contact", 1}}));
+    for (auto& row : s.params) row.fill(0);
+    BackgroundSpec layer;
+    layer.kind = 1;
+    s.backgrounds = {layer};
+    return s;
+}
+
+DefSpec& StoredChara(StageSpec& stage, int16_t x, int16_t y, uint32_t hp) {
+    DefSpec def = Def(DefKind::Chara, x, y, {{"cell", 1}, {"side", 1}, {"maxHP", hp}});
+    def.placement = ~0u;
+    stage.charas.push_back(def);
+    return stage.charas.back();
+}
+
+DefSpec& StoredHero(StageSpec& stage) {
+    return stage.charas.front();
+}
+
+DefSpec& StoredItem(StageSpec& stage, int16_t x, int16_t y, uint32_t takeMode) {
+    stage.items.push_back(Def(DefKind::Item, x, y, {{"cell", 1}, {"takeMode", takeMode}}));
+    return stage.items.back();
 }
 
 cStage MakeStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {

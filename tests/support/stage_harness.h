@@ -17,6 +17,7 @@
 
 #include "core/key_state.h"
 #include "data/stage_file.h"
+#include "fixtures/stage_writer.h"
 #include "media/draw/dd_surface.h"
 #include "play/play_frame.h"
 #include "play/play_scene_link.h"
@@ -104,6 +105,10 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
     void StartScreenEffect(int32_t effect, int32_t a, int32_t b) override;
     void SetScreenColor(const std::vector<int32_t>& params) override;
     void RequestStageBgm(int32_t bgm, int32_t arg) override;
+    // The game's modal sub-loop (a game wait, a message, effect or picture that stops the
+    // game): recorded in order and over at once, as if the key or the frames had passed.
+    void RunModalWait(const cModalWait& wait) override { modalWaits.push_back(wait); }
+    std::vector<cModalWait> modalWaits;
 
   private:
     bool KeyAt(AsyncKey key) const;
@@ -120,6 +125,38 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
     struct Saved;
     std::unique_ptr<Saved> saved_;
 };
+
+// ---- Stages as the files store them ----------------------------------------------------
+// The way from what a game maker stores to what the player sees:
+//
+//   wftest::StageSpec spec = wftest::StoredStage(20, 15, 2, 12);
+//   wftest::DefSpec& guard = wftest::StoredChara(spec, 8, 12, 5);
+//   guard.flows = {wftest::Flow(0, {wftest::Cmd(37)})};  // flows, commands, conditions
+//   guard.flows[0].cmds[0].text = "C1 = 7";
+//   wftest::StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+//   h.Run(10);
+//
+// The stage's bytes go through the game's own stage loader (its thread, its checks, the
+// behaviour records' reads and validation); the harness then starts and plays the loaded
+// stage. Nothing of the stage is set by hand on the way.
+
+// The bytes of a stage file loaded by the stage loader into a stage, as the starters load
+// one. A load that fails fails the test and gives an empty stage.
+cStage LoadStageBytes(const std::vector<uint8_t>& bytes);
+// WriteStage, then LoadStageBytes.
+cStage LoadStoredStage(const StageSpec& spec);
+// A stored stage of w x h blocks (hit level 1, as MakeStage) with the hero at block (hx, hy)
+// (60 hit points, gravity), solid blocks along the bottom row, one colour layer and nothing
+// erased for being off the screen.
+StageSpec StoredStage(int32_t w, int32_t h, int16_t hx, int16_t hy);
+// A computer-side character (as PlaceChara: hit points, walking with gravity, no item) of
+// the stage's own at block (x, y); the caller gives it flows and values. The references
+// these give hold until the next definition of their kind is added.
+DefSpec& StoredChara(StageSpec& stage, int16_t x, int16_t y, uint32_t hp);
+// The stage's hero (its first character): give it flows the same way.
+DefSpec& StoredHero(StageSpec& stage);
+// An item of the stage's own at block (x, y) with its take mode; the caller gives it commands.
+DefSpec& StoredItem(StageSpec& stage, int16_t x, int16_t y, uint32_t takeMode);
 
 // A stage of w x h blocks with the hero at block (hx, hy) (60 hit points, gravity) and
 // a floor of solid blocks along the bottom row.

@@ -15,6 +15,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "../support/test_env.h"
+
 namespace fs = std::filesystem;
 
 namespace xplayer {
@@ -154,6 +156,11 @@ PlayerSession::~PlayerSession() {
 
 bool PlayerSession::Start(const fs::path& player, const fs::path& game, std::string& error,
                           Until until) {
+    // Real keys go to whatever the display shows: never the desktop of whoever runs this.
+    if (!wftest::VirtualXDisplay()) {
+        error = "no virtual X server (run it under xvfb-run with WRENFOLD_TEST_XVFB=1)";
+        return false;
+    }
     display_ = XOpenDisplay(nullptr);
     if (!display_) {
         error = "no X display";

@@ -20,6 +20,9 @@ namespace {
 constexpr int kKilledOwnerWaitMs = 5000;
 
 std::atomic<int> g_closeRequests{0};
+// The handlers found by the install, put back by the restore.
+struct sigaction g_previousTerm {}, g_previousInt {};
+bool g_installed = false;
 
 void OnCloseSignal(int) {
     g_closeRequests.fetch_add(1);
@@ -121,8 +124,21 @@ void InstallCloseRequestSignals() {
     struct sigaction action {};
     action.sa_handler = &OnCloseSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // A second install keeps what the first one found: the restore puts back the
+    // handlers from before either.
+    struct sigaction* term = g_installed ? nullptr : &g_previousTerm;
+    struct sigaction* interrupt = g_installed ? nullptr : &g_previousInt;
+    sigaction(SIGTERM, &action, term);
+    sigaction(SIGINT, &action, interrupt);
+    g_installed = true;
+    g_closeRequests.store(0);
+}
+
+void RestoreCloseRequestSignals() {
+    if (!g_installed) return;
+    sigaction(SIGTERM, &g_previousTerm, nullptr);
+    sigaction(SIGINT, &g_previousInt, nullptr);
+    g_installed = false;
 }
 
 bool TakeCloseRequest() {

@@ -40,8 +40,21 @@ class InstanceLock {
 bool EndOwner(const std::string& path, int ownerPid, int graceMs);
 
 // Installs the handler of SIGTERM and SIGINT: each arrival is counted instead of
-// ending the process, so the UI thread can close the window in order.
+// ending the process, so the UI thread can close the window in order. A request left
+// from an earlier install is dropped.
 void InstallCloseRequestSignals();
+// Puts back the handlers the last install found, so that once the program has closed
+// Ctrl-C and SIGTERM end the process again. Does nothing without an install.
+void RestoreCloseRequestSignals();
+
+// Installs the close-request handlers for its lifetime.
+class CloseRequestSignals {
+  public:
+    CloseRequestSignals() { InstallCloseRequestSignals(); }
+    ~CloseRequestSignals() { RestoreCloseRequestSignals(); }
+    CloseRequestSignals(const CloseRequestSignals&) = delete;
+    CloseRequestSignals& operator=(const CloseRequestSignals&) = delete;
+};
 // Takes one pending close request (true when a signal arrived since the last take).
 bool TakeCloseRequest();
 

@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace {
 
 std::mutex g_mutex;
 Handler g_window;
+std::atomic<uint64_t> g_shown{0};
 Handler g_scripted;
 
 const char* ButtonLabel(int id) {
@@ -114,7 +116,10 @@ int DefaultButton(UINT type) {
     return index < ids.size() ? ids[index] : ids[0];
 }
 
+uint64_t ShownCount() { return g_shown.load(); }
+
 int Show(const std::string& textSjis, const std::string& captionSjis, UINT type) {
+    g_shown.fetch_add(1);
     const Request r{textSjis, captionSjis, type};
     Handler scripted, window;
     {

@@ -2,6 +2,7 @@
 // result is the button chosen, as IDOK, IDYES, IDNO and so on.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ void SetScriptedAnswerer(Handler handler);
 // box can be shown at all (no display), its default button is the answer, and stderr
 // says so.
 int Show(const std::string& textSjis, const std::string& captionSjis, UINT type);
+// How many boxes Show was asked for since the process started, scripted ones included.
+uint64_t ShownCount();
 
 // The buttons of a box type, left to right (IDOK, IDYES ...).
 std::vector<int> Buttons(UINT type);

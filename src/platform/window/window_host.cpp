@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/input/input.h"
 #include "platform/text/cp932.h"
@@ -12,6 +13,32 @@
 
 namespace platform::window {
 namespace {
+
+bool IsWindowlessDriver(const char* driver) {
+    return SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0;
+}
+
+constexpr const char* kNoDisplayAdvice =
+    "start it from the desktop, or set SDL_VIDEODRIVER=dummy to run without a window";
+
+// The video subsystem up on a display someone can see, or on a window-less driver asked
+// for by name. On success the caller holds one reference to the subsystem.
+bool StartVideoOnADisplay(std::string& error) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        error = std::string("no display can be reached (") + SDL_GetError() + "): " +
+                kNoDisplayAdvice;
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && IsWindowlessDriver(driver) &&
+        !WindowlessDriverRequested(driver, SDL_GetHint(SDL_HINT_VIDEODRIVER))) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        error = std::string("no display can be reached (DISPLAY and WAYLAND_DISPLAY name none): ") +
+                kNoDisplayAdvice;
+        return false;
+    }
+    return true;
+}
 
 class SdlHost : public WindowHost {
   public:
@@ -122,7 +149,7 @@ class SdlHost : public WindowHost {
 
     bool TakesInput() const override {
         const char* driver = SDL_GetCurrentVideoDriver();
-        return driver && SDL_strcmp(driver, "dummy") != 0 && SDL_strcmp(driver, "offscreen") != 0;
+        return driver && !IsWindowlessDriver(driver);
     }
 
     void Destroy() override {
@@ -225,7 +252,33 @@ class HeadlessHost : public WindowHost {
 
 }  // namespace
 
-std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::string& error) {
+bool WindowlessDriverRequested(const char* driver, const char* requested) {
+    if (!driver || !requested) return false;
+    const std::string_view name(driver);
+    std::string_view list(requested);
+    while (!list.empty()) {
+        const size_t comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        while (!item.empty() && item.front() == ' ') item.remove_prefix(1);
+        while (!item.empty() && item.back() == ' ') item.remove_suffix(1);
+        if (item.size() == name.size() &&
+            SDL_strncasecmp(item.data(), name.data(), name.size()) == 0)
+            return true;
+        if (comma == std::string_view::npos) break;
+        list.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::string& error,
+                                          HostFailure* failure) {
+    if (failure) *failure = HostFailure::None;
+    // The display is checked before any window is made: a player that cannot be seen
+    // would play for ever with nobody to close it.
+    if (!StartVideoOnADisplay(error)) {
+        if (failure) *failure = HostFailure::NoDisplay;
+        return nullptr;
+    }
     video::WindowOptions w;
     w.titleUtf8 = text::SjisToUtf8(options.titleSjis);
     w.width = options.width;
@@ -233,7 +286,12 @@ std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::strin
     w.fullScreen = options.fullScreen;
     w.hidden = options.hidden;
     std::shared_ptr<video::SdlPresenter> presenter = video::SdlPresenter::Create(w, error);
-    if (!presenter) return nullptr;
+    // The presenter holds the subsystem from here on (or gave it up with its failure).
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!presenter) {
+        if (failure) *failure = HostFailure::Window;
+        return nullptr;
+    }
     auto host = std::make_unique<SdlHost>(presenter, options.titleSjis);
     // Fixed size unless start-up makes it resizable.
     host->SetResizable(false);

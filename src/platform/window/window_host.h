@@ -83,9 +83,25 @@ class WindowHost {
     Deliver deliver_;
 };
 
+// Why no window could be made.
+enum class HostFailure {
+    None,
+    // No display can be reached: the window system cannot be started, or only a
+    // window-less driver (dummy, offscreen) came up that nobody asked for by name.
+    NoDisplay,
+    // A display was there but the window or its renderer could not be made.
+    Window,
+};
+
 // A real window through SDL; it becomes the current presenter. Null with the reason
-// when no window can be made.
-std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::string& error);
+// (and its kind, when failure is given) when no window can be made. SDL's window-less
+// drivers are used only when SDL_VIDEODRIVER names them.
+std::unique_ptr<WindowHost> CreateSdlHost(const HostOptions& options, std::string& error,
+                                          HostFailure* failure = nullptr);
+
+// Whether the window-less video driver `driver` ("dummy", "offscreen") was asked for by
+// name in `requested` (SDL_VIDEODRIVER: one driver or a comma-separated list).
+bool WindowlessDriverRequested(const char* driver, const char* requested);
 
 // No window system: geometry kept in memory, frames go to the presenter given (which
 // becomes the current presenter), no events but those the caller posts.
