@@ -14,6 +14,7 @@
 #include "app/screen_settings.h"
 #include "data/stage_loader.h"
 #include "app/startup.h"
+#include "app/system_ini.h"
 #include "core/bounds.h"
 #include "core/key_state.h"
 #include "core/log.h"
@@ -147,7 +148,7 @@ bool LoadPlayPictures(bool fromStagePlay) {
     SelectWorkSurfaces();
     LoadSpecialBitmaps();
     LoadSwords();
-    LoadEffectBitmaps(g_StageRun);
+    LoadEffectBitmaps(g_StageRun, g_IniSetting.DD_VideoStretch != 0);
     return true;
 }
 
@@ -201,10 +202,7 @@ void DrawWholeStage(int playFrame, int paused, int beep, int stateText) {
     scene.state = g_pStagePlay ? g_pStagePlay->m_nState : 0;
     scene.testPlay = g_bCommandLineRun.load() ? 1 : 0;
     scene.fromEditor = g_bFromEditor ? 1 : 0;
-    // The system's stage-drawing switch bares the backgrounds under the pause menu; the
-    // stage's draw-by-priority switch draws the objects in eight passes by their layer.
-    scene.hideStageWhilePaused = g_SystemData.m_nStageDrawMode;
-    scene.layerPasses = g_Stage.m_bDrawByPriority != 0 ? 1 : 0;
+    TakeStageDrawSwitches(scene);
     bool heroGone = false;
     scene.heroVanished = [&heroGone] { heroGone = true; };
     scene.prepareMenuColors = &PrepareMenuColors;

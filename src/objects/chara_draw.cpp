@@ -13,6 +13,7 @@
 #include "media/draw/dd_blit.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_fill.h"
+#include "media/draw/plain_parts.h"
 #include "objects/chara.h"
 #include "objects/display_effects.h"
 #include "objects/map_cell.h"
@@ -438,11 +439,7 @@ void DrawGauges(cChara& chara, DDSURFACEDATA* dest, int32_t kind) {
     Gauge& g = kind == 0 ? chara.m_HPGauge : chara.m_SPGauge;
     if (g.timer < 1 || chara.m_bRemoved) return;
     DDSURFACEDATA* strip = g_sheets.gaugeStrip;
-    if (dest && HasImage(strip)) {
-        const bool small = strip->nHeight <= 208;
-        const int32_t row = small ? 128 : 208;
-        const int32_t step = small ? 16 : 2;
-        const int32_t col = kind == 0 ? 0 : 64;
+    if (dest) {
         const RectI& r = chara.m_rcGraphic;
         const int32_t x = r.left + chara.m_nGraphicWidth / 2 - 25;
         const int32_t y = r.top - (kind == 0 ? 3 : 7);
@@ -454,17 +451,27 @@ void DrawGauges(cChara& chara, DDSURFACEDATA* dest, int32_t kind) {
         const bool low = g_SystemData.m_vStatusItem.size() > static_cast<size_t>(item) &&
                          g_SystemData.PassesThreshold(item, value, maximum) == 1;
         const int32_t length = std::clamp(g.length, 0, 50);
-        DDBltFast(dest, x, y, 50, 2, strip, col, row, 1);
-        DDBltFast(dest, x, y, length, 2, strip, col, row + (low ? 2 : 1) * step, 1);
-        const int32_t change = TruncToInt32(g.change);
-        if (g.change >= 0.0) {
-            const int32_t w = std::min(change, length);
-            if (w > 0)
-                DDBltFast(dest, x + length - w, y, w, 2, strip, col + length - w, row + 4 * step,
-                          1);
+        if (!HasImage(strip)) {
+            // A game without the gauge picture: a plain bar in the system font's colours.
+            DrawPlainGauge(dest, x, y, 50, 2, length, low, PlainColoursOf(nullptr));
         } else {
-            const int32_t w = std::min(-change, 50 - length);
-            if (w > 0) DDBltFast(dest, x + length, y, w, 2, strip, col + length, row + 3 * step, 1);
+            const bool small = strip->nHeight <= 208;
+            const int32_t row = small ? 128 : 208;
+            const int32_t step = small ? 16 : 2;
+            const int32_t col = kind == 0 ? 0 : 64;
+            DDBltFast(dest, x, y, 50, 2, strip, col, row, 1);
+            DDBltFast(dest, x, y, length, 2, strip, col, row + (low ? 2 : 1) * step, 1);
+            const int32_t change = TruncToInt32(g.change);
+            if (g.change >= 0.0) {
+                const int32_t w = std::min(change, length);
+                if (w > 0)
+                    DDBltFast(dest, x + length - w, y, w, 2, strip, col + length - w,
+                              row + 4 * step, 1);
+            } else {
+                const int32_t w = std::min(-change, 50 - length);
+                if (w > 0)
+                    DDBltFast(dest, x + length, y, w, 2, strip, col + length, row + 3 * step, 1);
+            }
         }
     }
     --g.timer;

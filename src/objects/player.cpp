@@ -41,12 +41,12 @@ PlayerBox PlayerBoxFor(uint32_t gravityOff) {
     return {(32 - width) >> 1, bottom ? 32 - height : (32 - height) >> 1, width, height};
 }
 
-// Keeps a camera coordinate inside the scroll limits: below the low one it is the low
-// one; a view reaching the high one ends there.
+// Keeps a camera coordinate inside the scroll limits, as the scroll's own clamp keeps it:
+// a view reaching the high one ends there, and none starts before the low one, so that a
+// range shorter than the view stands at its start.
 double FollowAxis(double camera, int32_t low, int32_t high, int32_t view) {
-    if (camera < low) return low;
-    if (camera + view >= high) return high - view;
-    return camera;
+    if (camera + view >= high) camera = high - view;
+    return camera < low ? low : camera;
 }
 
 }  // namespace
@@ -214,6 +214,10 @@ void cPlayer::BuildRects() {
 // ---- Camera and motion -----------------------------------------------------------------
 
 int32_t cPlayer::OnMovedX() {
+    if (m_bBeingPlaced) {
+        ClampX(2);
+        return 0;
+    }
     PlayState& st = Play().State();
     if (!st.scrollX.m_bAuto)
         st.scrollX.m_dPos = FollowAxis(m_dX - (320 - (m_nBodyWidth >> 1)), st.scrollX.m_nRangeStart,
@@ -223,6 +227,10 @@ int32_t cPlayer::OnMovedX() {
 }
 
 int32_t cPlayer::OnMovedY() {
+    if (m_bBeingPlaced) {
+        ClampY(2);
+        return 0;
+    }
     PlayState& st = Play().State();
     if (!st.scrollY.m_bAuto)
         st.scrollY.m_dPos = FollowAxis(m_dY - (240 - (m_nBodyHeight >> 1)),

@@ -44,7 +44,7 @@ class cPlayer : public cChara {
     void CopyFrom(const cChara& source) override;
     ArrangeList* GetArrangeList() override { return &m_lArrange; }
     // Slots 15 and 16: the camera follows, then the clamp (view floating, scroll area
-    // under gravity).
+    // under gravity). While the player is being placed only the stage holds it.
     int32_t OnMovedX() override;
     int32_t OnMovedY() override;
     // Slots 17 and 18. x: 0. y: the clamp's edge code, under gravity 5 and 6 as 7 unless
@@ -87,7 +87,11 @@ class cPlayer : public cChara {
     uint32_t HoldCounter() const { return m_anDerived[1]; }
 
     cKeyState* m_pKeys = nullptr;  // this player's controller
-    uint32_t m_bJumpArmed = 1;     // the key was let go since the last jump
+    // Set while stage set-up places the player: the view still stands where the last
+    // attempt left it, and is placed from the player's placement only afterwards, so
+    // nothing moves the view or holds the player inside it until then.
+    bool m_bBeingPlaced = false;
+    uint32_t m_bJumpArmed = 1;  // the key was let go since the last jump
     uint32_t m_bKeyHoldBlocked = 0;
     double m_dRunFactor = 0.0;  // 4.0 / F
     uint32_t m_bJumpDone = 0;   // a jump step ran this frame

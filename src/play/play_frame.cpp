@@ -10,7 +10,6 @@
 #include "data/global_data.h"
 #include "data/stage_file.h"
 #include "flow/runner.h"
-#include "media/input/key_config.h"
 #include "objects/player.h"
 #include "platform/msg/msg.h"
 #include "play/attack_hits.h"
@@ -413,8 +412,8 @@ PlayFrameEnd PlayFrame(StageRun& run, PlayFrameScene& scene, cKeyState& keys) {
         if (!scene.NextReplayInput(dir, buttons)) return PlayFrameEnd::kReplayRestart;
         keys.m_wDir = dir;
         keys.m_wButton = buttons;
-        // The code the recording reader would have made of these bits.
-        keys.m_nDirCode = ReplayDirectionCode(dir, g_KeyConfig.dwAllPads != 0);
+        // The code the recording's reader made of these bits, not the active reader's.
+        keys.m_nDirCode = ReplayDirectionCode(dir);
         keys.Record();
         keys.Push();
     } else {

@@ -60,9 +60,11 @@ void ReplayRecord(cReplayInput& record, uint16_t direction, uint16_t buttons) {
     AppendRun(record.m_vButtonWords, record.m_vButtonRuns, buttons);
 }
 
-int ReplayDirectionCode(uint16_t bits, bool allPadsReader) {
-    if (allPadsReader) return DirectionCodeFromBits(bits);
-    // The fixed reader adds up every held arrow: opposite sides cancel.
+int ReplayDirectionCode(uint16_t bits) {
+    // Each reader made its code from the bits it stored: the fixed reader adds up every
+    // held arrow, so opposite sides cancel; the configurable one keeps one side per axis
+    // and never stores both, and for its words the sum is its code too. So the sum gives
+    // the recording's code whichever reader plays the replay back.
     int code = 5;
     if (bits & kKeyLeft) code -= 1;
     if (bits & kKeyRight) code += 1;
@@ -86,12 +88,12 @@ int ReplayNextWords(cReplayInput& record, uint16_t& direction, uint16_t& buttons
     return 0;
 }
 
-int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader) {
+int ReplayNextInput(cReplayInput& record, cKeyState& key) {
     uint16_t direction = 0, buttons = 0;
     if (ReplayNextWords(record, direction, buttons)) return 1;
     key.m_wDir = direction;
     key.m_wButton = buttons;
-    key.m_nDirCode = ReplayDirectionCode(direction, allPadsReader);
+    key.m_nDirCode = ReplayDirectionCode(direction);
     return 0;
 }
 

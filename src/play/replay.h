@@ -14,16 +14,18 @@ class cKeyState;
 // Appends one frame: the direction and button words each lengthen their last run when
 // they equal its word, else start a run of 1.
 void ReplayRecord(cReplayInput& record, uint16_t direction, uint16_t buttons);
-// The next frame's words into the controller, its direction code derived from the bits
-// by the rule of the active reader (allPadsReader: one side per axis, left and up first;
-// otherwise opposite sides cancel). 1 when either stream is exhausted (nothing written).
-int ReplayNextInput(cReplayInput& record, cKeyState& key, bool allPadsReader);
+// The next frame's words into the controller, its direction code the one the recording's
+// reader made of the bits (ReplayDirectionCode). 1 when either stream is exhausted
+// (nothing written).
+int ReplayNextInput(cReplayInput& record, cKeyState& key);
 // The same without a controller: the next frame's two words.
 int ReplayNextWords(cReplayInput& record, uint16_t& direction, uint16_t& buttons);
 // Playback from the first frame.
 void ReplayRewind(cReplayInput& record);
-// The direction code of a direction word under a reader's rule.
-int ReplayDirectionCode(uint16_t bits, bool allPadsReader);
+// The direction code the reader that recorded a direction word made of it, whichever
+// reader is active now: opposite sides held together cancel (only the fixed reader
+// stores both).
+int ReplayDirectionCode(uint16_t bits);
 // Whether the streams can be played: each word list as long as its run list, every run
 // at least 1 frame, and both streams the same number of frames. whyNot says what is wrong.
 bool ValidateReplayInput(const cReplayInput& record, std::string* whyNot = nullptr);

@@ -212,21 +212,19 @@ void DrawIcon(DDSURFACEDATA* back, int item, int32_t x) {
 }
 
 // A gauge of the status bar, 50 x 16: its frame and its fill from the status picture, or
-// a plain frame filled in ink.
+// a plain gauge; either shows the low fill while the value passes the entry's threshold.
 void DrawStatusGauge(DDSURFACEDATA* back, int32_t x, int item, int32_t value, int32_t maximum) {
     const int32_t fill =
         maximum == 0 ? 0 : static_cast<int32_t>(static_cast<int64_t>(value) * 50 / maximum);
+    const bool low = g_SystemData.PassesThreshold(item, value, maximum) == 1;
     DDSURFACEDATA* sheet = SheetSurface(kStatusSheet);
     if (!HasImage(sheet)) {
-        const PlainColours c = StatusColours();
-        DrawPlainWindow(back, x, 3, 50, 16, c);
-        if (fill > 0) DDFillRect(back, x + 2, 5, std::min(fill, 50) * 46 / 50, 12, c.ink);
+        DrawPlainGauge(back, x, 3, 50, 16, fill, low, StatusColours());
         return;
     }
     const int32_t col = item == kStatusHP ? 0 : 64;
     DDBltFast(back, x, 3, 50, 16, sheet, col, 128, 1);
-    const int32_t row = g_SystemData.PassesThreshold(item, value, maximum) == 1 ? 160 : 144;
-    if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, row, 1);
+    if (fill > 0) DDBltFast(back, x, 3, std::min(fill, 50), 16, sheet, col, low ? 160 : 144, 1);
 }
 
 void Text(int font, DDSURFACEDATA* back, int32_t x, int32_t y, const std::string& text) {
@@ -535,7 +533,7 @@ void LoadSwords() {
     sheets.swordPictureCount = static_cast<int32_t>(g_PlayPictures.swords.size());
 }
 
-void LoadEffectBitmaps(StageRun& run) {
+void LoadEffectBitmaps(StageRun& run, bool videoStretch) {
     const std::vector<cEffect>& records = g_Database.m_vEffect;
     const size_t count = records.empty() ? 0 : records.size() - 1;
     Renew(g_PlayPictures.effects, count * 2);
@@ -548,6 +546,7 @@ void LoadEffectBitmaps(StageRun& run) {
         if (!plain || !enlarged) TracePrintf("エフェクト %s 読み込み失敗！", r.m_strFile.c_str());
     }
     run.effectSurfaces.list = &g_PlayPictures.effects;
+    run.effectSurfaces.videoStretch = videoStretch;
 }
 
 void ReleasePlayPictures(StageRun& run) {
@@ -557,7 +556,7 @@ void ReleasePlayPictures(StageRun& run) {
     DrawSheets& sheets = Sheets();
     sheets.ownBitmaps = sheets.swordPictures = nullptr;
     sheets.ownBitmapCount = sheets.swordPictureCount = 0;
-    run.effectSurfaces.list = nullptr;
+    run.effectSurfaces = EffectSurfaces{};
 }
 
 void PrepareTextImageWorld(StageRun& run) {
@@ -592,6 +591,11 @@ void DrawStateText(StageDrawScene& scene, DDSURFACEDATA* back) {
 }
 
 }  // namespace
+
+void TakeStageDrawSwitches(StageDrawScene& scene) {
+    scene.hideStageWhilePaused = g_SystemData.m_nStageDrawMode;
+    scene.layerPasses = g_Stage.m_bDrawByPriority != 0 ? 1 : 0;
+}
 
 void DrawStage(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back, int playFrame, int paused,
                int beep, int stateText) {

@@ -53,6 +53,11 @@ struct StageDrawScene {
 };
 extern StageDrawScene g_StageDraw;
 
+// The drawing switches of the running stage: the system's hide-the-stage-under-the-pause-
+// menu switch and the stage's draw-by-priority switch (eight passes by display layer). The
+// scene takes them before every drawing, as commands may change the stage's.
+void TakeStageDrawSwitches(StageDrawScene& scene);
+
 // The whole stage. playFrame 1 exempts the call from the pause shortcut; paused 1 draws
 // the current pictures without advancing them; beep lets the time warning sound;
 // stateText draws the test-play hint.
@@ -101,10 +106,12 @@ struct PlayPictures {
 };
 extern PlayPictures g_PlayPictures;
 // Each loads its surfaces anew and names them in the object drawing's sheets (effects: in
-// the running stage). A file that does not load is traced and passed over.
+// the running stage, with videoStretch, "System.ini" DD_VideoStretch, saying whether
+// DirectDraw mode stretches effects and zoomed pictures in video memory). A file that does
+// not load is traced and passed over.
 void LoadSpecialBitmaps();
 void LoadSwords();
-void LoadEffectBitmaps(StageRun& run);
+void LoadEffectBitmaps(StageRun& run, bool videoStretch);
 // Every loaded picture released (the scene's end).
 void ReleasePlayPictures(StageRun& run);
 

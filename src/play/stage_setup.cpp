@@ -101,12 +101,15 @@ void SpawnHero(StageRun& run, int32_t heroIndex) {
         def.m_nX = static_cast<int16_t>(g_PlaySession.CarriedBlockX());
         def.m_nY = static_cast<int16_t>(g_PlaySession.CarriedBlockY());
     }
+    // The view is placed from where the hero stands (PlaceCamera), not the other way round.
+    hero.m_bBeingPlaced = true;
     hero.Spawn(run.objectIdCounter++, def, 0, 0, 0, 0);
     hero.SetBlockPos(def.m_nX, def.m_nY);
     hero.m_dX += def.GetRowOffsetX(0, def.m_nFacing);
     hero.OnMovedX();
     hero.m_dY += def.GetRowOffsetY(0, def.m_nFacing);
     hero.OnMovedY();
+    hero.m_bBeingPlaced = false;
     SetHeroPlaced(run, hero, def);
     if (run.rules.carryHero) g_PlaySession.ApplyCarriedPoints(0, hero.m_nHP, hero.m_nSP);
     hero.m_Anime.Set(hero.m_bGravityOff ? 2 : 0, true);

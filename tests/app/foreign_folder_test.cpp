@@ -316,6 +316,26 @@ TEST_F(ForeignFolder, TheFlyingHeroCrossesAWideStageWithTheViewWhichStaysWhereIt
     EXPECT_TRUE(run_.BoxTexts().empty()) << run_.BoxTexts().front();
 }
 
+// "System.ini" says whether DirectDraw mode stretches the effect pictures and zoomed
+// pictures in video memory; stage play, started through the real start-up, draws them by
+// what the file says.
+TEST_F(ForeignFolder, TheVideoStretchSettingOfSystemIniReachesStagePlay) {
+    for (const int stretch : {1, 0}) {
+        SCOPED_TRACE(stretch);
+        std::ofstream(run_.Dir().Path() / "SYSTEM.INI", std::ios::binary)
+            << "WindowMode=1\nDirect3D=0\nBpp=32\nDD_VideoStretch=" << stretch
+            << "\nShowFps=0\nExit\n";
+        platform::fs::InvalidateGamePathCache();
+        EXPECT_EQ(run_.Play(
+                      [&](PlayDriver& d) {
+                          ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+                          EXPECT_EQ(g_StageRun.effectSurfaces.videoStretch, stretch == 1);
+                      },
+                      kRide),
+                  0);
+    }
+}
+
 TEST_F(ForeignFolder, TheHeroRidingTheScrollStandsWithItAtItsEnd) {
     EXPECT_EQ(run_.Play(
                   [&](PlayDriver& d) {

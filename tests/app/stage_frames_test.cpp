@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "core/log.h"
 #include "data/builtin_tables.h"
 #include "data/cmd_types.h"
+#include "data/data_path.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/palette.h"
@@ -23,6 +25,7 @@
 #include "flow/host.h"
 #include "media/draw/dd_device.h"
 #include "media/draw/dd_pixels.h"
+#include "media/draw/plain_parts.h"
 #include "objects/chara_draw.h"
 #include "platform/fs/fs.h"
 #include "platform/video/device.h"
@@ -36,6 +39,7 @@
 #include "support/bmp.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
+#include "support/stage_harness.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -79,6 +83,7 @@ class StageFramesTest : public testing::Test {
         g_Stage = cStage();
         g_PlayStage = cStage();
         g_PlaySession = cSaveData();
+        g_bFromEditor = false;
         ResetFontTable();
         ResetLogsForTest();
     }
@@ -106,42 +111,32 @@ class StageFramesTest : public testing::Test {
         opened_ = false;
     }
     // The stage as the scene starts it: its backgrounds named, the play pictures loaded,
-    // the objects built.
+    // the objects built; the player started by the editor.
     // A time limit in seconds is given to the stage as its file would hold one.
-    void StartStage(int index, int32_t timeLimit = 0) {
+    // edit changes the stage as its file could hold it.
+    void StartStage(int index, int32_t timeLimit = 0,
+                    const std::function<void(cStage&)>& edit = nullptr) {
         ASSERT_EQ(LoadStageFile(sample::kStageNames[index], 1, &g_PlayStage), 1u);
         for (cStage* stage : {&g_Stage, &g_PlayStage}) {
-            if (timeLimit <= 0) break;
+            if (edit) edit(*stage);
+            if (timeLimit <= 0) continue;
             stage->m_bTimeLimit = 1;
             stage->m_nTimeLimit = timeLimit;
         }
-        for (int i = 0; i < 8; ++i) {
-            const bool named = static_cast<size_t>(i) < g_Stage.m_vBackgrounds.size() &&
-                               g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_nKind == 0;
-            SetRuntimeBitmapFile(
-                kFirstBackgroundPicture + i,
-                named ? g_Stage.m_vBackgrounds[static_cast<size_t>(i)].m_sPicture.c_str() : "");
-        }
-        std::vector<int> surfaces;
-        for (int i = 2; i <= 66; ++i) surfaces.push_back(i);
-        ASSERT_TRUE(
-            DDLoadSurfaceTable(g_SurfaceTable, surfaces.data(), static_cast<int>(surfaces.size())));
-        DrawSheets sheets;
-        sheets.table = g_SurfaceTable;
-        sheets.tableSize = kBitmapTableSize;
-        sheets.itemSheet = &g_SurfaceTable[2];
-        sheets.iconSheet = &g_SurfaceTable[43];
-        SetDrawSheets(sheets);
-        SelectWorkSurfaces();
-        LoadSpecialBitmaps();
-        LoadSwords();
-        LoadEffectBitmaps(g_StageRun);
+        // The scene's own loader: the stage's backgrounds named, every picture of play
+        // loaded and named in the drawing's sheets.
+        ASSERT_TRUE(DefaultStagePlayServices().loadPictures(false));
         // The stage-play scene starts its stage, as on entering it, with the drawing as a
         // fresh program has it.
         g_StageDraw = StageDrawScene{};
         scene_ = std::make_unique<cStagePlay>();
         DefaultStagePlayServices().setStage(0, 1);
-        g_StageDraw.fromEditor = 1;
+        g_bFromEditor = true;
+    }
+    // The stage drawn as the scene draws it, with the drawing's switches the stage and the
+    // system data ask for.
+    static void Draw(int playFrame, int paused, int beep, int stateText) {
+        DefaultStagePlayServices().drawStage(playFrame, paused, beep, stateText);
     }
 
     wftest::TempDir dir_;
@@ -162,7 +157,7 @@ TEST_F(StageFramesTest, TheSampleStagesInEveryDrawingMode) {
             SCOPED_TRACE(std::string(kModes[m].name) + " stage " + std::to_string(stage));
             Open(kModes[m]);
             StartStage(stage);
-            DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 1);
+            Draw(1, 0, 0, 1);
             PresentFrame();
             const std::vector<uint32_t> px = presenter_->Pixels();
             ASSERT_EQ(px.size(), 640u * 480u);
@@ -216,11 +211,11 @@ TEST_F(StageFramesTest, TheSampleShakeMovesTheWholeFrameInBothModes) {
         SCOPED_TRACE(m.name);
         Open(m);
         StartStage(0);
-        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 1, 0, 0);
+        Draw(1, 1, 0, 0);
         PresentFrame();
         const std::vector<uint32_t> still = presenter_->Pixels();
         StartScreenEffect(g_StageDraw.screenEffect, 1, 0, 0);
-        for (int i = 0; i < 3; ++i) DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 0);
+        for (int i = 0; i < 3; ++i) Draw(1, 0, 0, 0);
         PresentFrame();
         const std::vector<uint32_t> shaken = presenter_->Pixels();
         WriteReviewBmp(std::string("shake-") + m.name, shaken);
@@ -251,7 +246,7 @@ TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheStatusBarAndTimeAreDrawnPla
         SCOPED_TRACE(m.name);
         Open(m);
         StartStage(0, 987);
-        DrawStage(g_StageRun, g_StageDraw, &BackBuffer, 1, 0, 0, 1);
+        Draw(1, 0, 0, 1);
         PresentFrame();
         const std::vector<uint32_t> px = presenter_->Pixels();
         ASSERT_EQ(px.size(), 640u * 480u);
@@ -273,6 +268,78 @@ TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheStatusBarAndTimeAreDrawnPla
         EXPECT_GT(time, 40);
         EXPECT_LT(time, 96 * 32 / 2);
         Close();
+    }
+    EXPECT_TRUE(boxes_.Asked().empty());
+}
+
+// A game without the optional pictures (the status picture among them) shows the hero's
+// hit-point gauge over it and the status bar's, each filled in the warning colour while
+// the hit points are at the system's threshold or under it, and in the text colour above.
+TEST_F(StageFramesTest, WithoutTheOptionalPicturesTheGaugesShowTheirThreshold) {
+    for (const sample::PictureFile& f : sample::MakePictures()) {
+        if (!f.optional) continue;
+        ASSERT_TRUE(std::filesystem::remove(platform::fs::ResolveGamePath(f.path)));
+    }
+    // The hit-point gauge in the status bar, low at 30 percent or less, as System.dat
+    // holds it.
+    cStatusItem& gauge = g_SystemData.m_vStatusItem.at(2);
+    gauge.m_bShow = 1;
+    gauge.m_bPercent = 1;
+    gauge.m_nThreshold = 30;
+    ASSERT_TRUE(g_SystemData.SaveFile(DataPath[35]));
+    g_SystemData = cSystemData();
+    ASSERT_TRUE(LoadSystemData(g_Database.m_vBgm.size()));
+    ASSERT_EQ(g_SystemData.m_vStatusItem.at(2).m_nThreshold, 30u);
+    const struct {
+        const char* hp;
+        bool low;
+    } cases[] = {{"my.hp = 20", true}, {"my.hp = 30", true}, {"my.hp = 80", false}};
+    for (const DrawMode& m : {kModes[2], kModes[4]}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(m.name) + " " + c.hp);
+            Open(m);
+            // The hero of 100 hit points loses some before the stage starts.
+            StartStage(0, 0, [&](cStage& stage) {
+                // The play copy holds the settings only.
+                if (stage.FindHero() < 0) return;
+                cCharaDef& hero = stage.m_vCharas.at(static_cast<size_t>(stage.FindHero()));
+                hero.m_nMaxHP = 100;
+                hero.m_vFlows.push_back(wftest::CodeFlow(21, c.hp));
+            });
+            Draw(1, 0, 0, 1);
+            PresentFrame();
+            const std::vector<uint32_t> px = presenter_->Pixels();
+            ASSERT_EQ(px.size(), 640u * 480u);
+            WriteReviewBmp(std::string("gauges-") + m.name + "-" + (c.hp + 8), px);
+            const PlainColours colours = PlainColoursOf(nullptr);
+            const auto rgb = [](uint32_t palNum) {
+                const PALETTEENTRY& e = g_DisplayPalette[palNum & 0xFF];
+                return static_cast<uint32_t>(e.peRed) << 16 | e.peGreen << 8 | e.peBlue;
+            };
+            const uint32_t warning = rgb(PlainWarningColour(colours));
+            const uint32_t fill = c.low ? warning : rgb(colours.ink);
+            ASSERT_NE(warning, rgb(colours.ink));
+            auto at = [&](int x, int y) {
+                return px[static_cast<size_t>(y) * 640 + x] & 0xFFFFFFu;
+            };
+            // Over the hero: the 50 x 2 bar, its filled part first.
+            const cChara& hero = *g_StageRun.Hero();
+            const int x = hero.m_rcGraphic.left + hero.m_nGraphicWidth / 2 - 25;
+            const int y = hero.m_rcGraphic.top - 3;
+            ASSERT_GE(y, 20);
+            const int length = hero.m_nHP / 2;
+            for (int i = 0; i < 50; ++i)
+                EXPECT_EQ(at(x + i, y) == fill, i < length) << "gauge dot " << i;
+            // The status bar's gauge is filled in the warning colour only while low.
+            int warned = 0;
+            for (int j = 0; j < 20; ++j)
+                for (int i = 0; i < 640; ++i) warned += at(i, j) == warning;
+            if (c.low)
+                EXPECT_GE(warned, 12 * (length * 46 / 50));
+            else
+                EXPECT_EQ(warned, 0);
+            Close();
+        }
     }
     EXPECT_TRUE(boxes_.Asked().empty());
 }

@@ -561,18 +561,41 @@ TEST(PlayFrame, CharactersTheirOwnFlowsVanishGoByTheirTurn) {
     }
 }
 
-// Playback makes the direction code of the recorded bits under the active reader's rule:
-// the fixed reader cancels opposite arrows, the configurable one takes the first.
-TEST(PlayFrame, ReplayDirectionCodeFollowsTheActiveReader) {
+// A replay recorded with one key reader and played back with the other gives every frame
+// the direction code of the recording, opposite arrows held together among them, and the
+// same play.
+TEST(PlayFrame, AReplayPlaysBackWithTheCodesOfTheReaderThatRecordedIt) {
     const uint32_t saved = g_KeyConfig.dwAllPads;
-    for (const uint32_t allPads : {0u, 1u}) {
-        g_KeyConfig.dwAllPads = allPads;
+    const auto held = [](uint32_t frame) {
+        const uint16_t dir = frame <= 10   ? kKeyLeft | kKeyRight
+                             : frame <= 20 ? kKeyUp | kKeyDown | kKeyRight
+                             : frame <= 30 ? kKeyDown | kKeyLeft
+                                           : kKeyRight;
+        return wftest::PadInput{dir, 0};
+    };
+    for (const uint32_t recordedWith : {0u, 1u}) {
+        SCOPED_TRACE(recordedWith ? "configurable reader" : "fixed reader");
+        std::vector<int> codes, replayed;
+        std::vector<uint64_t> hashes;
+        std::vector<wftest::PadInput> input;
+        {
+            g_KeyConfig.dwAllPads = recordedWith;
+            StageHarness h(MakeStage(20, 15, 5, 12), RunKind::kStory);
+            h.input = held;
+            for (int i = 0; i < 40; ++i) h.Frame(), codes.push_back(g_KeyStates[0].m_nDirCode);
+            input = h.recorded;
+            hashes = h.Hashes();
+        }
+        ASSERT_EQ(input.size(), 40u);
+        // What each reader makes of opposite arrows.
+        EXPECT_EQ(codes[0], recordedWith ? 4 : 5);
+        EXPECT_EQ(codes[10], recordedWith ? 3 : 6);
+        g_KeyConfig.dwAllPads = 1 - recordedWith;
         StageHarness r(MakeStage(20, 15, 5, 12), RunKind::kReplay);
-        r.replay = {{3, 0}, {2 | 8, 0}};
-        r.Frame();
-        EXPECT_EQ(g_KeyStates[0].m_nDirCode, allPads ? 4 : 5);
-        r.Frame();
-        EXPECT_EQ(g_KeyStates[0].m_nDirCode, 9);
+        r.replay = input;
+        for (int i = 0; i < 40; ++i) r.Frame(), replayed.push_back(g_KeyStates[0].m_nDirCode);
+        EXPECT_EQ(replayed, codes);
+        EXPECT_EQ(r.Hashes(), hashes);
     }
     g_KeyConfig.dwAllPads = saved;
 }
@@ -758,6 +781,34 @@ TEST(PlayFrame, AClearAskedWhileTheHeroVanishesEndsTheRunAtOnce) {
         const std::list<cStageChara>& charas = h.Run().objects.charas;
         EXPECT_TRUE(charas.empty() || charas.front().m_nHP < 1);
         EXPECT_EQ(g_PlaySession.Variables()[2], c.enemyClears ? 1u : 0u);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Play draws the stage in the passes the stage asks for: with draw-by-priority a hero
+// whose display layer lies outside the eight passes is never drawn, so the vanish of its
+// miss never ends; drawn in one pass, or in its own pass, the miss ends once the vanish
+// has played.
+TEST(PlayFrame, TheStageIsDrawnInThePassesItAsksFor) {
+    const struct {
+        int32_t byPriority;
+        uint8_t layer;
+        bool vanished;
+    } cases[] = {{0, 9, true}, {1, 9, false}, {1, 7, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.byPriority) + " " + std::to_string(c.layer));
+        cStage stage = MakeStage(20, 15, 2, 12);
+        stage.m_bDrawByPriority = c.byPriority;
+        cCharaDef& hero = stage.m_vCharas.front();
+        hero.m_nPriority = c.layer;
+        hero.m_vFlows = {wftest::CodeFlow(0, "my.hp = 0")};
+        StageHarness h(stage, RunKind::kStory);
+        h.Run(240);
+        EXPECT_TRUE(h.Hero()->m_bRemoved);
+        EXPECT_EQ(h.heroVanished, c.vanished);
     }
 }
 

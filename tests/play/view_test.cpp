@@ -203,3 +203,140 @@ TEST(View, TheItemGetNoticeStandsOnTheHeroSeveralScreensIn) {
 }
 
 }  // namespace
+
+namespace {
+
+// The view stands on the hero's block: the body lies inside the screen, and the scroll
+// stands where the set-up's centring, kept inside the range, puts it.
+void ExpectViewOnPlacedHero(StageHarness& h, int32_t bx, int32_t by, const char* when) {
+    SCOPED_TRACE(when);
+    const cChara& hero = *h.Hero();
+    EXPECT_EQ(TruncToInt32(hero.m_dX + hero.m_nBodyWidth / 2) >> 5, bx + 10);
+    EXPECT_EQ(TruncToInt32(hero.m_dY + hero.m_nBodyHeight / 2) >> 5, by + 10);
+    if (!hero.m_bRemoved) {
+        EXPECT_TRUE(BodyOnScreen(hero));
+    }
+    const StageRun& run = h.Run();
+    const auto centred = [](double pos, const cScroll& s) {
+        pos = std::min(pos, static_cast<double>(s.m_nRangeEnd - s.m_nViewLength));
+        return std::max(pos, static_cast<double>(s.m_nRangeStart));
+    };
+    EXPECT_EQ(run.scrollX.m_dPos,
+              centred(hero.m_dX - 320 + (hero.m_nGraphicWidth >> 1), run.scrollX));
+    EXPECT_EQ(run.scrollY.m_dPos,
+              centred(hero.m_dY - 240 + (hero.m_nGraphicHeight >> 1), run.scrollY));
+}
+
+}  // namespace
+
+// A flying hero starts where it was placed with the view on it, whether an axis scrolls by
+// itself or follows, at the stage's start, at the restart after a miss and when the run
+// carries the start block over: a vertical stage scrolling up from its bottom, a
+// horizontal one that the hero enters 30 blocks in.
+TEST(View, TheHeroStartsWhereItWasPlacedWithTheViewOnIt) {
+    struct Case {
+        const char* name;
+        int32_t w, h;
+        int16_t bx, by;
+        bool autoX, autoY;
+        int32_t speedX, speedY;
+        bool flying;
+        bool carried;  // the block comes from the run state
+    };
+    const Case cases[] = {
+        {"flying, scrolling up from the bottom", 20, 60, 9, 56, false, true, 0, -10, true, false},
+        {"flying, scrolling right, 30 blocks in", 80, 15, 30, 6, true, false, 10, 0, true, false},
+        {"flying, both axes scrolling", 80, 60, 30, 50, true, true, 10, -10, true, false},
+        {"walking, scrolling right, 30 blocks in", 80, 15, 30, 12, true, false, 10, 0, false,
+         false},
+        {"flying, following, far in", 80, 60, 50, 40, false, false, 0, 0, true, false},
+        {"flying, scrolling up, carried start block", 20, 60, 4, 50, false, true, 0, -10, true,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = MakeStage(c.w, c.h, c.carried ? 2 : c.bx, c.carried ? 2 : c.by);
+        stage.m_bScrollAutoX = c.autoX ? 1 : 0;
+        stage.m_nScrollSpeedX = c.speedX;
+        stage.m_bScrollAutoY = c.autoY ? 1 : 0;
+        stage.m_nScrollSpeedY = c.speedY;
+        cCharaDef& placed = stage.m_vCharas.front();
+        if (c.flying) placed.m_nMoveType = 1;
+        // It misses a second into play.
+        placed.m_vFlows = {
+            Always({Command(kCmdWait, 10), wftest::CodeFlow(0, "my.hp = 0").m_vCmds.front()})};
+        const cSaveData before = g_PlaySession;
+        if (c.carried) {
+            g_PlaySession.CarriedPosition() = 1;
+            g_PlaySession.CarriedBlockX() = c.bx;
+            g_PlaySession.CarriedBlockY() = c.by;
+        }
+        {
+            StageHarness h(stage, RunKind::kStory);
+            ASSERT_NE(h.Hero(), nullptr);
+            EXPECT_EQ(h.Hero()->m_bGravityOff, c.flying ? 1u : 0u);
+            ExpectViewOnPlacedHero(h, c.bx, c.by, "stage start");
+            int frames = 0;
+            while (!h.heroVanished && frames < 600) h.Frame(), ++frames;
+            ASSERT_TRUE(h.heroVanished);
+            h.Start(1);
+            ExpectViewOnPlacedHero(h, c.bx, c.by, "restart after the miss");
+            // The first frame moves a scrolling axis by its own speed at most.
+            const double x = h.Run().scrollX.m_dPos, y = h.Run().scrollY.m_dPos;
+            h.Frame();
+            if (c.autoX) {
+                EXPECT_NEAR(h.Run().scrollX.m_dPos, x, 4.0);
+            }
+            if (c.autoY) {
+                EXPECT_NEAR(h.Run().scrollY.m_dPos, y, 4.0);
+            }
+            EXPECT_TRUE(BodyOnScreen(*h.Hero()));
+        }
+        g_PlaySession = before;
+    }
+}
+
+// A stage smaller than the screen on an axis keeps its view at the start of its range in
+// every frame: the hero walks across it, misses in a hazard at its far end and starts
+// again, and the stage never moves on the screen.
+TEST(View, AStageSmallerThanTheScreenNeverMoves) {
+    struct Case {
+        const char* name;
+        int32_t w, h;
+    };
+    const Case cases[] = {
+        {"15 blocks wide", 15, 15}, {"12 rows high", 40, 12}, {"15 wide and 12 high", 15, 12}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cStage stage = WalkStage(c.w);
+        stage.m_anSize[3] = c.h;
+        stage.m_vBlocks.clear();
+        for (int16_t x = 0; x < c.w; ++x)
+            wftest::PlaceBlock(stage, x, static_cast<int16_t>(c.h - 1), x == c.w - 2 ? 2 : 1);
+        stage.m_vCharas.front().m_nY = static_cast<int16_t>(c.h - 3);
+        StageHarness h(stage, RunKind::kStory);
+        const StageRun& run = h.Run();
+        // A short axis stands at its range start; the other (15 rows at most) too, or
+        // the view follows the walk.
+        const auto still = [&](const char* when, int frame) {
+            if (c.w * 32 < 640) {
+                EXPECT_EQ(run.scrollX.m_dPos, 320.0) << when << " " << frame;
+            }
+            EXPECT_EQ(run.scrollY.m_dPos, 320.0) << when << " " << frame;
+        };
+        still("start", 0);
+        int frames = 0;
+        double furthest = 0;
+        while (!h.heroVanished && frames < 1200) {
+            h.Frame(), ++frames;
+            furthest = std::max(furthest, h.Hero()->m_dX);
+            still("walk", frames);
+        }
+        ASSERT_TRUE(h.heroVanished);
+        EXPECT_GT(furthest, 320 + (c.w - 3) * 32);
+        h.Start(1);
+        still("restart", 0);
+        h.Run(20);
+        still("restarted", 20);
+    }
+}

@@ -12,6 +12,8 @@
 #include "data/stage_loader.h"
 #include "data/system_data.h"
 #include "flow/host.h"
+#include "media/input/input.h"
+#include "media/input/key_config.h"
 #include "play/object_lists.h"
 #include "play/stage_draw.h"
 #include "play/stage_setup.h"
@@ -42,6 +44,34 @@ class Hasher {
 
   private:
     uint64_t hash_ = 14695981039346656037ull;
+};
+
+// The keys a script holds, as the keyboard reports them to the game's own readers: the
+// arrows and Z X C V A S D F for the fixed reader, the key configuration's keys for the
+// configurable one. No joystick is plugged in.
+class ScriptKeys final : public InputSource {
+  public:
+    explicit ScriptKeys(const PadInput& pad) : pad_(pad) {}
+    bool KeyDown(int virtualKey) override {
+        static constexpr int kFixedKeys[12] = {37,  39,  38,  40,  'Z', 'X',
+                                               'C', 'V', 'A', 'S', 'D', 'F'};
+        for (int i = 0; i < kKeyConfigEntries; ++i) {
+            const KEYCONFIG::Key& entry = g_KeyConfig.aKey[i];
+            const bool named = g_KeyConfig.dwAllPads ? entry.dwDevice == kKeyDeviceKeyboard &&
+                                                           entry.wCode == virtualKey
+                                                     : kFixedKeys[i] == virtualKey;
+            if (named && Held(i)) return true;
+        }
+        return false;
+    }
+    bool ReadJoystick(unsigned, platform::input::JoyPos&) override { return false; }
+
+  private:
+    bool Held(int entry) const {
+        return entry < 4 ? (pad_.dir & (1u << entry)) != 0
+                         : (pad_.buttons & (1u << (entry - 4))) != 0;
+    }
+    PadInput pad_;
 };
 
 void AddObject(Hasher& h, const cGameObj& o) {
@@ -122,10 +152,11 @@ cPlayer* StageHarness::Hero() {
 PlayFrameEnd StageHarness::Frame() {
     ++frame_;
     cKeyState& keys = g_KeyStates[0];
-    const PadInput pad = input ? input(frame_) : PadInput{};
-    keys.m_wDir = pad.dir;
-    keys.m_wButton = pad.buttons;
-    keys.m_nDirCode = DirectionCodeFromBits(pad.dir);
+    // The script's keys read by the reader the key configuration selects, as each frame
+    // of the game reads the controller.
+    ScriptKeys held(input ? input(frame_) : PadInput{});
+    if (!PollController(keys, g_KeyConfig, held, 0, kPollKeyboard, 60))
+        PollControllerAllPads(g_KeyStates, g_KeyConfig, held, 1, 60);
     const PlayFrameEnd end = PlayFrame(g_StageRun, *this, keys);
     hashes_.push_back(Hash());
     return end;
@@ -201,6 +232,8 @@ void StageHarness::DrawStage(bool paused) {
     // The game's own stage drawing, as play draws each frame; the scene's next step after
     // the hero's vanish is what the harness reports.
     g_StageDraw.heroVanished = [this] { heroVanished = true; };
+    // The drawing's switches as the scene takes them, from the stage and the system data.
+    TakeStageDrawSwitches(g_StageDraw);
     ::DrawStage(g_StageRun, g_StageDraw, surface, 1, paused ? 1 : 0, 1, 1);
     g_StageDraw.heroVanished = nullptr;
 }

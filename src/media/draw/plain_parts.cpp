@@ -13,19 +13,27 @@
 
 namespace {
 
-// Brightness of a display palette entry on a 0..255 scale, weighted as the eye sees it
-// (x 1000). At 16 bits in DirectDraw mode the entries hold the display's own field values.
-int Brightness(uint32_t palNum) {
+struct Rgb {
+    int r, g, b;
+};
+
+// A display palette entry on a 0..255 scale per channel. At 16 bits in DirectDraw mode the
+// entries hold the display's own field values.
+Rgb EntryRgb(uint32_t palNum) {
     const PALETTEENTRY& e = g_DisplayPalette[palNum & 0xFF];
-    int r = e.peRed, g = e.peGreen, b = e.peBlue;
+    Rgb c{e.peRed, e.peGreen, e.peBlue};
     if (!lpDTCon && g_nBitsPerPixel == 16) {
         const DDPIXELFORMATDESC& f = DDDevice().ScreenFormat;
-        auto scale = [](int c, int max) { return max > 0 ? c * 255 / max : 0; };
-        r = scale(r, f.nMaskR);
-        g = scale(g, f.nMaskG);
-        b = scale(b, f.nMaskB);
+        auto scale = [](int v, int max) { return max > 0 ? v * 255 / max : 0; };
+        c = {scale(c.r, f.nMaskR), scale(c.g, f.nMaskG), scale(c.b, f.nMaskB)};
     }
-    return 299 * r + 587 * g + 114 * b;
+    return c;
+}
+
+// Brightness of a display palette entry, weighted as the eye sees it (x 1000).
+int Brightness(uint32_t palNum) {
+    const Rgb c = EntryRgb(palNum);
+    return 299 * c.r + 587 * c.g + 114 * c.b;
 }
 
 // An entry a copy with transparency would leave out (DirectDraw's colour key).
@@ -74,6 +82,35 @@ uint32_t PlainColourOver(const PlainColours& c, uint32_t backPalNum) {
     const int back = Brightness(backPalNum);
     return std::abs(Brightness(c.ink) - back) >= std::abs(Brightness(c.paper) - back) ? c.ink
                                                                                       : c.paper;
+}
+
+uint32_t PlainWarningColour(const PlainColours& c) {
+    uint32_t warning = c.ink;
+    int best = -1;
+    for (uint32_t n = 1; n < 256; ++n) {
+        if (n == c.ink || n == c.paper || IsColourKey(n)) continue;
+        const Rgb e = EntryRgb(n);
+        const int distance = (255 - e.r) * (255 - e.r) + e.g * e.g + e.b * e.b;
+        if (best < 0 || distance < best) {
+            best = distance;
+            warning = n;
+        }
+    }
+    return warning;
+}
+
+void DrawPlainGauge(DDSURFACEDATA* dst, int x, int y, int w, int h, int fill, bool low,
+                    const PlainColours& c) {
+    if (!dst || w <= 0 || h <= 0) return;
+    const uint32_t colour = low ? PlainWarningColour(c) : c.ink;
+    fill = std::clamp(fill, 0, w);
+    if (h < 4) {
+        Fill(dst, x, y, w, h, c.paper);
+        Fill(dst, x, y, fill, h, colour);
+        return;
+    }
+    DrawPlainWindow(dst, x, y, w, h, c);
+    Fill(dst, x + 2, y + 2, fill * (w - 4) / w, h - 4, colour);
 }
 
 bool HasPicture(const DDSURFACEDATA* sd) {

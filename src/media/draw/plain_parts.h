@@ -27,6 +27,16 @@ PlainColours PlainColoursOf(const Font* font);
 // Of ink and paper, the one that reads best over a ground of palette colour backPalNum.
 uint32_t PlainColourOver(const PlainColours& c, uint32_t backPalNum);
 
+// The colour a plain gauge fills with while its value is at or below its warning
+// threshold: the display palette entry nearest to pure red that is neither entry 0, an
+// entry of the colour key, ink nor paper (the first such entry wins a tie).
+uint32_t PlainWarningColour(const PlainColours& c);
+// A plain gauge of w x h at (x, y) whose first `fill` of w dots are filled, in ink or, when
+// low, in the warning colour. One under 4 dots high is a bar on paper; a taller one is a
+// plain window with the fill inside its border, scaled to the inner width.
+void DrawPlainGauge(DDSURFACEDATA* dst, int x, int y, int w, int h, int fill, bool low,
+                    const PlainColours& c);
+
 // A picture surface that holds a picture (it loaded).
 bool HasPicture(const DDSURFACEDATA* sd);
 
