@@ -37,19 +37,13 @@ using wftest::DefSpec;
 using wftest::FlowSpec;
 using wftest::StageHarness;
 using wftest::StageSpec;
+using wftest::StoredCode;
 
 // The actor stands on the floor at block (8, 13) of a 20 x 15 stage, facing left; the hero
 // at (2, 13).
 constexpr int16_t kActorX = 8;
 constexpr int16_t kActorY = 13;
 constexpr double kBlock = 32.0;
-
-CmdSpec Code(const std::string& text) {
-    CmdSpec cmd = wftest::Cmd(kCmdExecCode);
-    cmd.text = text;
-    cmd.together = 1;
-    return cmd;
-}
 
 // A command lasting `tenths` of a second.
 CmdSpec Timed(int8_t type, uint16_t tenths, std::vector<int32_t> params = {}) {
@@ -181,14 +175,14 @@ const std::vector<Row>& Rows() {
     static const std::vector<Row> rows = {
         // ---- Waiting ----
         {"empty command holds the flow for its use time", 0,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(0, 5), Code("S1 = 1"), Hold()})}; },
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(0, 5), StoredCode("S1 = 1"), Hold()})}; },
          [](Probe& p) {
              const int at = p.Until([&] { return p.S(1) == 1; }, 120);
              EXPECT_GE(at, 29);
              EXPECT_LE(at, 32);
          }},
         {"wait holds the flow for its use time", kCmdWait,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 10), Code("S1 = 1"), Hold()})}; },
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 10), StoredCode("S1 = 1"), Hold()})}; },
          [](Probe& p) {
              const int at = p.Until([&] { return p.S(1) == 1; }, 120);
              EXPECT_GE(at, 59);
@@ -378,7 +372,7 @@ const std::vector<Row>& Rows() {
         // ---- Flows, the stage and the run ----
         {"flow operation starts the flows of a group", kCmdFlowOp,
          [](StageSpec&, DefSpec& a) {
-             FlowSpec started = wftest::Flow(22, {Code("S1 = S1 + 5"), Hold()});
+             FlowSpec started = wftest::Flow(22, {StoredCode("S1 = S1 + 5"), Hold()});
              started.group = 3;
              a.flows = {wftest::Flow(0, {Timed(kCmdFlowOp, 0, {0, 2, 3, 0}), Hold()}), started};
          },
@@ -459,7 +453,7 @@ const std::vector<Row>& Rows() {
         {"get item runs the stage palette item's commands", kCmdGetItem,
          [](StageSpec& s, DefSpec& a) {
              DefSpec item = wftest::Def(wftest::DefKind::Item, 0, 0, {{"cell", 4}});
-             CmdSpec code = Code("S1 = 44");
+             CmdSpec code = StoredCode("S1 = 44");
              code.category = kCmdCategoryItem;
              code.type = kCmdExecCode - kItemCmdTypeOffset;
              item.cmds = {code};
@@ -541,7 +535,7 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(p.h.playingBgm, 3);
          }},
         {"code runs in the frame", kCmdExecCode,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Code("S1 = 12 * 3 - my.hp"), Hold()})}; },
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {StoredCode("S1 = 12 * 3 - my.hp"), Hold()})}; },
          [](Probe& p) {
              p.h.Run(1);
              EXPECT_EQ(p.S(1), 31);
@@ -549,7 +543,7 @@ const std::vector<Row>& Rows() {
         {"arrange feeds a stage variable into the next command", kCmdArrange,
          [](StageSpec&, DefSpec& a) {
              // The status operation sets S1 to a random number from S2 .. 9, S2 being 9.
-             a.flows = {wftest::Flow(0, {Code("S2 = 9"), Timed(kCmdArrange, 0, {kCmdStatusOp, 0, 0, 1, 2}),
+             a.flows = {wftest::Flow(0, {StoredCode("S2 = 9"), Timed(kCmdArrange, 0, {kCmdStatusOp, 0, 0, 1, 2}),
                                          Timed(kCmdStatusOp, 0, {1, 1, 1, 0, 0, 0, 1, 0, 0, 9, 0, 0, 0, 0, 0, 0, 0, 0}),
                                          Hold()})};
          },
@@ -582,7 +576,7 @@ const std::vector<Row>& Rows() {
          }},
         {"arrange adds stage variable 3 to the number of shots", kCmdArrange,
          [](StageSpec&, DefSpec& a) {
-             a.flows = {wftest::Flow(0, {Code("S3 = 2"), Timed(kCmdArrange, 0, {kCmdShot, 5, 1, 1, 3}),
+             a.flows = {wftest::Flow(0, {StoredCode("S3 = 2"), Timed(kCmdArrange, 0, {kCmdShot, 5, 1, 1, 3}),
                                          Shooting(kCmdShot, 1, {{"count", 1}, {"size", 1}, {"graphic", 3}, {"dir", 6}, {"speed", 10}, {"life", 5}}),
                                          Hold()})};
          },
@@ -594,7 +588,7 @@ const std::vector<Row>& Rows() {
          [](StageSpec&, DefSpec& a) {
              CmdSpec restart = Timed(kCmdFlowOp, 0, {0, 0, 0, 0});
              restart.together = 1;
-             a.flows = {wftest::Flow(0, {Code("S1 = S1 + 1"), restart, Code("S2 = 1"), Hold()})};
+             a.flows = {wftest::Flow(0, {StoredCode("S1 = S1 + 1"), restart, StoredCode("S2 = 1"), Hold()})};
          },
          [](Probe& p) {
              p.h.Run(5);
@@ -605,7 +599,7 @@ const std::vector<Row>& Rows() {
          [](StageSpec&, DefSpec& a) {
              CmdSpec resume = Timed(kCmdFlowOp, 0, {3, 0, 0, 0});
              resume.together = 1;
-             a.flows = {wftest::Flow(0, {resume, Code("S2 = 1"), Hold()})};
+             a.flows = {wftest::Flow(0, {resume, StoredCode("S2 = 1"), Hold()})};
          },
          [](Probe& p) {
              p.h.Run(1);
@@ -614,7 +608,7 @@ const std::vector<Row>& Rows() {
         {"flow operation of group 0 starts nothing", kCmdFlowOp,
          [](StageSpec&, DefSpec& a) {
              a.flows = {wftest::Flow(0, {Timed(kCmdFlowOp, 0, {0, 2, 0, 0}), Hold()}),
-                        wftest::Flow(22, {Code("S1 = 5"), Hold()})};
+                        wftest::Flow(22, {StoredCode("S1 = 5"), Hold()})};
          },
          [](Probe& p) {
              p.h.Run(5);
@@ -626,9 +620,9 @@ const std::vector<Row>& Rows() {
              op.hasCond = true;
              op.cond.mode = 1;  // switched on, all conditions
              op.cond.conds = {wftest::VarCond(2, 4, 4, 9)};  // stage variable 4 > 9
-             FlowSpec started = wftest::Flow(22, {Code("S1 = S1 + 1"), Hold()});
+             FlowSpec started = wftest::Flow(22, {StoredCode("S1 = S1 + 1"), Hold()});
              started.group = 3;
-             a.flows = {wftest::Flow(0, {Code("S4 = S4 + 1")}), wftest::Flow(0, {op, Hold()}), started};
+             a.flows = {wftest::Flow(0, {StoredCode("S4 = S4 + 1")}), wftest::Flow(0, {op, Hold()}), started};
          },
          [](Probe& p) {
              const int at = p.Until([&] { return p.S(1) > 0; }, 30);
@@ -638,7 +632,7 @@ const std::vector<Row>& Rows() {
         {"straight move toward a point 100 dots away ends on arrival", kCmdStraightMove,
          [](StageSpec&, DefSpec& a) {
              a.flows = {wftest::Flow(0, {Moving(kCmdStraightMove, 100, {{"kind", 1}, {"coordKind", 1}, {"offsetXDot", 100}, {"speed", 30}, {"stopOnArrival", 1}}),
-                                         Code("S1 = 1"), Hold()})};
+                                         StoredCode("S1 = 1"), Hold()})};
          },
          [](Probe& p) {
              const int at = p.Until([&] { return p.S(1) == 1; }, 200);
@@ -803,7 +797,7 @@ const std::vector<Row>& Rows() {
          }},
         {"loop of count 1 only removes the loop", kCmdLoop,
          [](StageSpec&, DefSpec& a) {
-             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 0, {1, 1}), Code("S1 = S1 + 1"), Hold()})};
+             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 0, {1, 1}), StoredCode("S1 = S1 + 1"), Hold()})};
          },
          [](Probe& p) {
              p.h.Run(5);
@@ -909,7 +903,7 @@ const std::vector<Row>& Rows() {
          }},
         {"jump lasts the jump time of its height", kCmdJump,
          [](StageSpec&, DefSpec& a) {
-             a.flows = {wftest::Flow(0, {Timed(kCmdJump, 1, {0, 0, 2, 0, 0}), Code("S1 = 1"), Hold()})};
+             a.flows = {wftest::Flow(0, {Timed(kCmdJump, 1, {0, 0, 2, 0, 0}), StoredCode("S1 = 1"), Hold()})};
          },
          [](Probe& p) {
              // Two half-blocks at gravity 0.4: 14 frames of rise, a jump time of
@@ -944,7 +938,7 @@ const std::vector<Row>& Rows() {
          }},
         {"flow operation starts a flow of trigger 22 without testing its conditions", kCmdFlowOp,
          [](StageSpec&, DefSpec& a) {
-             FlowSpec started = wftest::Flow(22, {Code("S1 = 3"), Hold()});
+             FlowSpec started = wftest::Flow(22, {StoredCode("S1 = 3"), Hold()});
              started.group = 2;
              started.conds = {wftest::VarCond(2, 9, 0, 1)};  // stage variable 9 = 1: never
              a.flows = {wftest::Flow(0, {Timed(kCmdFlowOp, 0, {0, 2, 2, 0}), Hold()}), started};
@@ -955,7 +949,7 @@ const std::vector<Row>& Rows() {
          }},
         {"a loop's own use time holds nothing: binding takes the loop away", kCmdLoop,
          [](StageSpec&, DefSpec& a) {
-             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 30, {2, 1}), Code("S1 = S1 + 1"), Timed(kCmdWait, 1), Hold()})};
+             a.flows = {wftest::Flow(0, {Timed(kCmdLoop, 30, {2, 1}), StoredCode("S1 = S1 + 1"), Timed(kCmdWait, 1), Hold()})};
          },
          [](Probe& p) {
              p.h.Run(1);
@@ -1102,7 +1096,7 @@ const std::vector<Row>& Rows() {
         {"item's arrange feeds the item's next command", kCmdArrange,
          [](StageSpec& s, DefSpec&) {
              DefSpec& item = wftest::StoredItem(s, 2, kActorY, 0);
-             item.cmds = {ItemCmd(Code("S2 = 7")), ItemCmd(Timed(kCmdArrange, 0, {kCmdStatusOp, 0, 0, 1, 2})),
+             item.cmds = {ItemCmd(StoredCode("S2 = 7")), ItemCmd(Timed(kCmdArrange, 0, {kCmdStatusOp, 0, 0, 1, 2})),
                           ItemCmd(Timed(kCmdStatusOp, 0, {1, 1, 1, 0, 0, 0, 1, 0, 0, 7, 0, 0, 0, 0, 0, 0, 0, 0}))};
          },
          [](Probe& p) {
@@ -1149,7 +1143,7 @@ TEST(StoredCommands, CodeTextsAsTheyRunInAFlow) {
     for (const CodeRow& row : kCodeRows) {
         SCOPED_TRACE(row.text);
         StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
-        wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {wftest::Flow(0, {Code(row.text), Hold()})};
+        wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {wftest::Flow(0, {StoredCode(row.text), Hold()})};
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3, {1, 1, 1});
         h.Run(2);
         EXPECT_EQ(h.Run().stageVars.at(1), row.s1);
@@ -1222,7 +1216,7 @@ TEST(StoredCommands, StatusOperationsAsTheyRunInAFlow) {
         std::vector<int32_t> params = row.params;
         params.resize(18);
         wftest::StoredChara(spec, kActorX, kActorY, 5).flows = {
-            wftest::Flow(0, {Code(row.before), Timed(kCmdStatusOp, 0, params), Code(row.after), Hold()})};
+            wftest::Flow(0, {StoredCode(row.before), Timed(kCmdStatusOp, 0, params), StoredCode(row.after), Hold()})};
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3);
         h.Run(3);
         EXPECT_EQ(h.Run().stageVars.at(1), row.s1);
@@ -1289,7 +1283,7 @@ const std::vector<ItemRow>& ItemRows() {
         {"change background", Timed(kCmdChangeBackground, 0, {1, 1}),
          [](Probe&, cChara&) { EXPECT_EQ(g_Stage.m_vBackgrounds.at(0).m_bVisible, 0); }},
         {"music", Timed(kCmdPlayBGM, 0, {3, 1}), [](Probe& p, cChara&) { EXPECT_EQ(p.h.playingBgm, 3); }},
-        {"code", Code("S1 = 4 + pl.hp"), [](Probe& p, cChara&) { EXPECT_EQ(p.S(1), 64); }},
+        {"code", StoredCode("S1 = 4 + pl.hp"), [](Probe& p, cChara&) { EXPECT_EQ(p.S(1), 64); }},
     };
     return rows;
 }

@@ -29,21 +29,14 @@ using wftest::FlowSpec;
 using wftest::PadInput;
 using wftest::StageHarness;
 using wftest::StageSpec;
+using wftest::StoredCode;
 
 // The hero stands on the floor at block (2, 13) of a 20 x 15 stage.
 constexpr int16_t kHeroX = 2;
 constexpr int16_t kGround = 13;
 
-// An execute-code command done in the frame its flow starts.
-CmdSpec Code(const std::string& text) {
-    CmdSpec cmd = wftest::Cmd(kCmdExecCode);
-    cmd.text = text;
-    cmd.together = 1;
-    return cmd;
-}
-
 FlowSpec CodeFlow(int8_t trigger, const std::string& text) {
-    return wftest::Flow(trigger, {Code(text)});
+    return wftest::Flow(trigger, {StoredCode(text)});
 }
 
 // A flow that counts its starts in stage variable base + its trigger: 100 for the flows
@@ -949,7 +942,7 @@ TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
         DefSpec& hero = wftest::StoredHero(spec);
         const std::string ref = std::string("my.") + s.name;
         hero.flows.push_back(
-            wftest::Flow(21, {Code(ref + " = " + std::to_string(s.write)), Code("S1 = " + ref)}));
+            wftest::Flow(21, {StoredCode(ref + " = " + std::to_string(s.write)), StoredCode("S1 = " + ref)}));
         FlowSpec gated = CodeFlow(0, "S2 = 1");
         gated.conds = {Status(0, s.status, 0, s.stored)};
         hero.flows.push_back(gated);
@@ -1041,7 +1034,7 @@ TEST(StoredCode, NamesOfTheCodeText) {
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
         for (const auto& [name, value] : row.stage) spec.values[name] = value;
         std::vector<CmdSpec> cmds;
-        for (const std::string& text : row.code) cmds.push_back(Code(text));
+        for (const std::string& text : row.code) cmds.push_back(StoredCode(text));
         DefSpec& runner = row.watcher ? wftest::StoredChara(spec, kHeroX + 3, kGround, 50)
                                       : wftest::StoredHero(spec);
         runner.flows.push_back(wftest::Flow(21, cmds));

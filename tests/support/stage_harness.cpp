@@ -316,6 +316,13 @@ DefSpec& StoredItem(StageSpec& stage, int16_t x, int16_t y, uint32_t takeMode) {
     return stage.items.back();
 }
 
+CmdSpec StoredCode(const std::string& text) {
+    CmdSpec cmd = Cmd(kCmdExecCode);
+    cmd.text = text;
+    cmd.together = 1;
+    return cmd;
+}
+
 cStage MakeStage(int32_t w, int32_t h, int16_t hx, int16_t hy) {
     cStage s;
     s.m_anSize[0] = w;

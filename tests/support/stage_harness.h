@@ -157,6 +157,8 @@ DefSpec& StoredChara(StageSpec& stage, int16_t x, int16_t y, uint32_t hp);
 DefSpec& StoredHero(StageSpec& stage);
 // An item of the stage's own at block (x, y) with its take mode; the caller gives it commands.
 DefSpec& StoredItem(StageSpec& stage, int16_t x, int16_t y, uint32_t takeMode);
+// An execute-code command with its text, done in the frame its flow starts.
+CmdSpec StoredCode(const std::string& text);
 
 // A stage of w x h blocks with the hero at block (hx, hy) (60 hit points, gravity) and
 // a floor of solid blocks along the bottom row.
