@@ -50,6 +50,7 @@
 #include "play/stage_run.h"
 #include "player_harness.h"
 #include "sample_project.h"
+#include "support/data_version.h"
 #include "support/frame_review.h"
 #include "support/scripted_boxes.h"
 #include "support/stage_harness.h"
@@ -271,6 +272,9 @@ class StagePlaySceneTest : public testing::Test {
         return scene->m_nState == cStagePlay::kPlay;
     }
 
+    // The data version of the running player, before any stage of the test is made: the
+    // files the scene writes (replays) are read back at the version they were written at.
+    wftest::ScopedDataVersion version;
     wftest::TempDir dir;
     wftest::ScopedCurrentDir cd{dir.Path()};
     wftest::ScriptedBoxes boxes;
@@ -504,8 +508,13 @@ TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
         cReplayInput record;
         for (int i = 0; i < (fall ? 300 : 3); ++i) ReplayRecord(record, 0, 0);
         g_sReplayPath = dir.File(fall ? "fall.rpl" : "floor.rpl");
-        ASSERT_EQ(
-            SaveReplayFile(record, g_sReplayPath.c_str(), g_Stage, g_PlayStage, g_PlaySession), 1);
+        // The run the replay starts from: its variables are the file's, not those in memory.
+        cSaveData runStart = g_PlaySession;
+        runStart.Variables().resize(8, 0);
+        runStart.Variables()[3] = 1234;
+        ASSERT_EQ(SaveReplayFile(record, g_sReplayPath.c_str(), g_Stage, g_PlayStage, runStart), 1);
+        g_PlaySession.Variables() = runStart.Variables();
+        g_PlaySession.Variables()[3] = 5;
         g_ReplayInput = record;
         script.setStages.clear();
         Start(kModeReplay, {}, fall ? FallStage() : FloorStage());
@@ -513,6 +522,10 @@ TEST_F(StagePlaySceneTest, MissesRetryMenuGameOverAndReplayRestart) {
         EXPECT_EQ(scene->m_nState, cStagePlay::kBanner);
         EXPECT_EQ(script.setStages, (std::vector<std::pair<uint32_t, uint32_t>>{{0, 1}, {1, 1}}));
         EXPECT_EQ(script.closes, 0);
+        // The restart read the file back: no error box, and play goes on from its start.
+        EXPECT_TRUE(boxes.Asked().empty());
+        EXPECT_EQ(CommonVar(3), 1234u);
+        EXPECT_TRUE(BackToPlay());
     }
 }
 
