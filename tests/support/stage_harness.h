@@ -22,6 +22,7 @@
 #include "play/play_frame.h"
 #include "play/play_scene_link.h"
 #include "play/stage_run.h"
+#include "support/data_version.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_dir.h"
 
@@ -113,6 +114,8 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
   private:
     bool KeyAt(AsyncKey key) const;
 
+    // Stages are set up, copied and saved at the running player's data version.
+    ScopedDataVersion version_;
     RunKind kind_;
     TempDir dir_;
     ScriptedBoxes boxes_;
