@@ -317,16 +317,8 @@ TEST_F(SaveMenuTest, TheMenuWindowLetsTheScreenThroughInEitherDrawingMode) {
         ReleaseFonts();
         DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
         DDEnd();
-        ASSERT_TRUE(DDInit(mode.direct3D, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, g_SurfaceTable,
-                           g_BitmapTable, kBitmapTableSize));
+        ASSERT_NO_FATAL_FAILURE(OpenDisplay(mode.direct3D));
         ASSERT_EQ(lpDTCon != nullptr, mode.direct3D == 1);
-        ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "bmp\\plt\\Palette.bmp", 0));
-        ASSERT_TRUE(DDSetTransmit("bmp\\plt\\Palette.bmp"));
-        static constexpr int kFontPictures[] = {45, 50};
-        ASSERT_TRUE(DDLoadSurfaceTable(g_SurfaceTable, kFontPictures, 2));
-        PrepareFontTable(g_SystemData.m_nFontFace, 0);
-        ASSERT_TRUE(CreateFonts());
-        SetMenuFonts(g_Fonts, kFontTableSize);
 
         Open();
         Frame();

@@ -123,9 +123,12 @@ class ScreenTest : public testing::Test {
     }
 
     // The display as the sample game opens it (Direct3D, 32 bits) with its palette and fonts.
-    void Open() {
-        ASSERT_TRUE(DDInit(1, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, g_SurfaceTable, g_BitmapTable,
-                           kBitmapTableSize));
+    void Open() { OpenDisplay(1); }
+    // The display in a drawing mode (1 Direct3D, 0 DirectDraw) at 32 bits, with the sample's
+    // palette and the pictures and fonts the screens need.
+    void OpenDisplay(uint32_t direct3D) {
+        ASSERT_TRUE(DDInit(direct3D, nullptr, 640, 480, 32, 0, 0, 1, 60, 0, g_SurfaceTable,
+                           g_BitmapTable, kBitmapTableSize));
         ASSERT_TRUE(DDLoadPaletteFromFile(g_DisplayPalette, "bmp\\plt\\Palette.bmp", 0));
         ASSERT_TRUE(DDSetTransmit("bmp\\plt\\Palette.bmp"));
         static constexpr int kFontPictures[] = {45, 50};
