@@ -407,7 +407,7 @@ double Rise(const RideRun& run, uint32_t press, uint32_t next) {
 // ground, the second time as the first.
 TEST(FlowSeams, JumpsOffABlockCharacterRiseAsHighAsOffTheGround) {
     const wftest::ScopedDataVersion version;
-    for (int32_t level : {1, 3, 10}) {
+    for (int32_t level : {1, 3, 10, 15}) {
         SCOPED_TRACE(::testing::Message() << "hit level " << level);
         const std::vector<uint32_t> presses = {30, 90};
         const RideRun ground = RideAndJump(Under::kGround, level, presses, 150);
@@ -425,14 +425,18 @@ TEST(FlowSeams, JumpsOffABlockCharacterRiseAsHighAsOffTheGround) {
 
 // A block character coming straight down onto the hero standing on the floor, or on
 // another block character, weighs on its head from its first touch: the hero is squeezed
-// ("Dead 6") before the block reaches its middle, and never thrown aside.
+// ("Dead 6") before the block reaches its middle, and never thrown aside. An invincible
+// hero is not squeezed.
 TEST(FlowSeams, ABlockCharacterComingDownCrushesTheHero) {
     const wftest::ScopedDataVersion version;
-    for (bool onSolid : {false, true}) {
+    for (int under = 0; under < 3; ++under) {
+        const bool onSolid = under == 1, invincible = under == 2;
         for (int16_t speed : {20, 80, 200}) {
             SCOPED_TRACE(::testing::Message() << (onSolid ? "on a block character" : "on the floor")
-                                              << ", " << speed / 10 << " dots a frame");
+                                              << (invincible ? ", invincible" : "") << ", "
+                                              << speed / 10 << " dots a frame");
             cStage stage = wftest::MakeStage(30, 15, 5, onSolid ? 12 : 13);
+            if (invincible) stage.m_vCharas[0].m_nImmunity = 2;
             if (onSolid) Platform(stage, 5, 13, 0);
             Platform(stage, 5, 3, speed, 7);
             StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
@@ -443,14 +447,14 @@ TEST(FlowSeams, ABlockCharacterComingDownCrushesTheHero) {
             const double middle = (hero.m_dY + hero.m_dBottom) / 2;
             for (int frame = 1; frame <= 200 && !hero.m_bRemoved; ++frame) {
                 h.Frame();
-                if (hero.m_bRemoved) break;
+                if (hero.m_bRemoved || invincible) continue;
                 ASSERT_EQ(hero.m_dX, x) << frame;
                 ASSERT_NEAR(hero.m_dBottom, bottom, 1.0) << frame;
                 ASSERT_LT(solid.m_dBottom, middle) << frame;
             }
-            EXPECT_TRUE(hero.m_bRemoved);
+            EXPECT_EQ(hero.m_bRemoved, invincible ? 0u : 1u);
             const std::vector<std::string> lines = h.TraceLines();
-            EXPECT_NE(std::find(lines.begin(), lines.end(), "Dead 6"), lines.end());
+            EXPECT_EQ(std::find(lines.begin(), lines.end(), "Dead 6") != lines.end(), !invincible);
         }
     }
 }
