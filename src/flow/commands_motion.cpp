@@ -277,7 +277,7 @@ bool GroundAt(int32_t column, int32_t row, uint32_t mapValue) {
 
 // The turn at an edge: 1 back to the left, 2 back to the right, 0 none.
 uint32_t EdgeTurn(cChara& c) {
-    if (c.m_dKnockX != 0.0 || c.m_dKnockY != 0.0) return kDirNone;
+    if (c.m_dKnockX != 0.0 || c.m_dKnockY != 0.0 || !c.IsStanding()) return kDirNone;
     if (c.m_bOnObject) {
         double left = c.m_rcRidden.left, right = c.m_rcRidden.right;
         if (const cChara* ridden = c.m_nRiddenId ? FindCharaById(c.m_nRiddenId) : nullptr) {
@@ -288,7 +288,6 @@ uint32_t EdgeTurn(cChara& c) {
         if (c.m_nFacing == 0 && c.m_dX < left) return kDirRight;
         return kDirNone;
     }
-    if (!c.m_bOnBlock) return kDirNone;
     const int32_t row = (TruncToInt32(c.m_dBottom) >> 5) + 1;
     const bool left = GroundAt(TruncToInt32(c.m_dX) >> 5, row, c.m_nMapValue);
     const bool right = GroundAt(TruncToInt32(c.m_dRight) >> 5, row, c.m_nMapValue);

@@ -351,7 +351,7 @@ bool CheckStateCond(const cCond& cond, cChara& subject) {
                 result = who->m_nFacing == 1;
                 break;
             case 2:
-                result = who->StandsOnBlock();
+                result = who->IsStanding() != 0;
                 break;
             case 3:
                 result = IsPlayer(*who) ? who->m_bActive != 0 : who->IsInView() != 0;

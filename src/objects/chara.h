@@ -172,10 +172,15 @@ class cChara : public cGameObj {
     double CalcJumpSpeed(double height) const;
     // One logic step of gravity; a spring's rise runs down with it.
     void ApplyGravity();
+    // Whether the character stands: on the map ground, on a block or riding a block
+    // character, on every step it does, and on none from the step it takes off, rises or
+    // walks off into the air. Jumps, the standing condition, the ground turn-back's edges,
+    // riding and its flows all ask this.
     int32_t IsStanding() const;
-    // Standing on a block as flows test it: a walker (one that does not fly) riding another
-    // object, or neither airborne nor rising from a spring.
-    bool StandsOnBlock() const;
+    // A jump leaves the ground: off the block and off the block character it stood on.
+    void TakeOff();
+    // A map cell one dot under the feet stops the character.
+    bool FloorUnderFeet() const;
     void ApplyKnockbackY();
     void DecayKnockbackX();
     void DecayKnockbackY();

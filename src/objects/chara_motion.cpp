@@ -1,6 +1,7 @@
 // Character motion shared by the player and the stage characters: gravity, knock-back,
 // landing, bumping, standing on objects, block placement and saved positions.
 #include <algorithm>
+#include <vector>
 
 #include "core/maths.h"
 #include "data/flow_record.h"
@@ -12,7 +13,6 @@
 #include "objects/units.h"
 
 namespace {
-
 
 // A knock-back part one frame closer to 0 by 1 / F, never past it.
 void Decay(double& k) {
@@ -37,17 +37,43 @@ void cChara::ApplyGravity() {
         m_dVY += g_Stage.m_dStepGravity;
 }
 
-bool cChara::StandsOnBlock() const {
-    if (m_Def.m_nMoveType != 0) return false;
-    // Resting on the ground a body sinks a fraction of a dot and meets its floor only every
-    // few steps: the airborne flag, set after the stage's steps without a floor, is what
-    // tells it from a fall.
-    return m_bOnObject != 0 || (m_bAirborne == 0 && m_nRiseFrames == 0);
+int32_t cChara::IsStanding() const {
+    // A floating character never stands.
+    if (m_bGravityOff) return 0;
+    // Riding a block character, whichever way it moves: a take-off leaves it.
+    if (m_bOnObject) return 1;
+    // Rising (a jump, a spring, a push up) it has left the ground.
+    if (m_dVY < 0.0) return 0;
+    // On the map: the landing step, and the steps between landings in which the body sinks
+    // a fraction of a dot toward the floor under its feet.
+    if (m_bOnBlock) return 1;
+    if (m_pSupportCell && GetEnabledFlag(*m_pSupportCell, m_nMapValue) != 0) return 1;
+    return FloorUnderFeet() ? 1 : 0;
 }
 
-int32_t cChara::IsStanding() const {
-    if (m_pSupportCell && GetEnabledFlag(*m_pSupportCell, m_nMapValue) != 0) return 1;
-    return m_bOnBlock ? 1 : 0;
+bool cChara::FloorUnderFeet() const {
+    std::vector<cMapCell>& cells = Play().MapCells();
+    if (cells.empty()) return false;
+    const int32_t shift = Play().State().rowShift;
+    if (shift < 0 || shift > 30) return false;
+    const int32_t row = (TruncToInt32(m_dBottom) + 1) >> 5;
+    // Below the map, or beside it, there is no floor.
+    if (row < 0 || static_cast<size_t>(row) >= (cells.size() >> shift)) return false;
+    // Across the body as the map's floor test samples its bottom row.
+    const int32_t samples = std::max<int32_t>(static_cast<int8_t>(m_Def.m_nSize), 0) + 1;
+    const int32_t step = m_nBaseBodyWidth - 1;
+    for (int32_t k = 0; k < samples; ++k) {
+        const int32_t column = (TruncToInt32(m_dX) + k * step) >> 5;
+        if (column < 0 || column >= (int32_t{1} << shift)) continue;
+        if (GetEnabledFlag(MapCellAt(cells, shift, column, row), m_nMapValue) != 0) return true;
+    }
+    return false;
+}
+
+void cChara::TakeOff() {
+    m_bOnBlock = 0;
+    m_bOnObject = 0;
+    m_pSupportCell = nullptr;
 }
 
 void cChara::ApplyKnockbackY() {

@@ -349,27 +349,23 @@ void cPlayer::DoJump(cCmdRun& run) {
     uint32_t& hold = m_anDerived[kHoldCounter];
     const uint32_t limit = run.m_nUseTime;
     const int32_t r = CharaFrameFactorR();
-    // A jump off the block the hero has just landed on leaves in the last step of the frame.
-    // Until then nothing starts: the press is not spent on a jump that did not leave (the
-    // landing is over by the next step, and the jump may leave from the ground then).
-    const bool blockWait = m_bOnBlock && st.frame != static_cast<uint32_t>(r);
+    // A jump off the ground or a block character leaves in the last step of the frame, a
+    // little faster than one from the air. Until then nothing starts: the press is not
+    // spent on a jump that did not leave.
+    const bool standing = IsStanding() != 0;
+    const bool blockWait = standing && st.frame != static_cast<uint32_t>(r);
     if (held && !m_bKeyHoldBlocked) {
         ++hold;
-        const bool topFree = !m_bJumpB || m_bOnBlock;
-        if (hold >= limit && m_bJumpArmed && !m_bJumpHold && topFree &&
-            (m_dVY < 0.0 || m_bOnBlock)) {
+        const bool topFree = !m_bJumpB || standing;
+        if (hold >= limit && m_bJumpArmed && !m_bJumpHold && topFree && (m_dVY < 0.0 || standing)) {
             // Held to the limit: the jump has its full height.
             m_bJumpB = 1;
             m_bJumpArmed = 0;
         } else if (!m_bJumpA && hold <= static_cast<uint32_t>(r) && topFree && m_bJumpArmed &&
                    !m_bJumpHold && !m_bKnockActive && !run.m_bStarted && !blockWait) {
             m_bJumpC = 1;
-            if (!m_bOnBlock) {
-                m_dVY = run.m_dJumpSpeed;
-            } else {
-                m_bOnBlock = 0;
-                m_dVY = run.m_dJumpSpeed * kBlockJumpFactor;
-            }
+            m_dVY = standing ? run.m_dJumpSpeed * kBlockJumpFactor : run.m_dJumpSpeed;
+            TakeOff();
             run.m_bStarted = 1;
             if (cmd) PlayUserSE(static_cast<short>(cmd->m_nSound));
         }

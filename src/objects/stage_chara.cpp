@@ -253,7 +253,7 @@ void cStageChara::DoJump(cCmdRun& run) {
     if (run.m_pCmd) PlayUserSE(static_cast<short>(run.m_pCmd->m_nSound));
     m_dVY = run.m_dJumpSpeed;
     m_bJumpC = m_bJumpB = 1;
-    m_bOnBlock = 0;
+    TakeOff();
 }
 
 // ---- Frame -----------------------------------------------------------------------------

@@ -264,10 +264,12 @@ int CollideSolids(StageRun& run, cChara& obj) {
         // object, or the object rising into it, not a side brush.
         const double overlapPrevY =
             std::min(mePrev.bottom, prev.bottom) - std::max(mePrev.top, prev.top) + 1.0;
-        // A solid that reaches down past the object's middle stands beside it, not over it:
-        // one pushing along the ground is a side contact, never a weight on the head that
-        // would drive the object into the floor.
-        const bool over = r.bottom <= upper.bottom;
+        // Over the object means they met on y: it lay above the object a step ago, it is
+        // moving down or the object is rising into it; and it sits on the head more than
+        // beside it. One gliding along the ground into the object is a side contact, never
+        // a weight that would drive the object into the floor.
+        const bool metOnY = prev.bottom <= mePrev.top || r.top > prev.top || obj.m_dVY < 0.0;
+        const bool over = metOnY && overlapY <= overlapX;
         const bool fromBelow =
             over && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
                      (prev.Overlaps(me) && prev.top < mePrev.top));
@@ -307,7 +309,8 @@ int CollideSolids(StageRun& run, cChara& obj) {
         }
         SetY(obj, land);
         obj.m_dVY = 0.0;
-        obj.m_bJumpB = obj.m_bJumpC = 0;
+        // Landed as on the ground: free to jump again.
+        obj.m_bJumpA = obj.m_bJumpB = obj.m_bJumpC = 0;
         obj.m_bAirborne = 0;
         obj.m_nAirborne = 0;
         if (obj.m_nSide == 1) obj.m_bFall = 0;
@@ -317,6 +320,9 @@ int CollideSolids(StageRun& run, cChara& obj) {
         obj.m_dVY = topVelocity;
         SetY(obj, c.top);
         obj.m_bJumpB = obj.m_bJumpC = 1;
+        // A solid coming down presses the object into the ground under it: held from below
+        // as by a solid it stood on, it is squeezed.
+        if (contact[kTop] && obj.CornerCellsSolid()) contact[kBottom] = true;
     }
     if (c.hasLeft()) SetX(obj, c.left);
     if (c.hasRight()) SetX(obj, c.right);
@@ -420,6 +426,9 @@ void RideSolid(StageRun& run, cChara& obj) {
     if (!solid) return;
     obj.m_dVX += solid->m_dX - obj.m_rcRidden.left;
     if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.m_rcRidden.top;
+    // Taken once: a rider resting on it without touching down again in this step (it sinks
+    // a fraction of a dot a step) takes only the solid's next move in the next.
+    obj.m_rcRidden = RectOf(*solid);
     if (obj.m_nSide == 0) solid->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
     solid->StartFlowsByTrigger(kTriggerRidden, &obj);
     // The rider's side of it: standing on a block character is touching it too.

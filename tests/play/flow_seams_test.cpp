@@ -269,7 +269,8 @@ TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         cStage stage = wftest::MakeStage(30, 15, 5, 12);
-        cCharaDef& who = c.who == kHero ? stage.m_vCharas[0] : wftest::PlaceChara(stage, 12, 12, 10);
+        cCharaDef& who =
+            c.who == kHero ? stage.m_vCharas[0] : wftest::PlaceChara(stage, 12, 12, 10);
         if (c.who == kAlly) who.m_nSide = 0;
         who.m_nSightRange = 5;
         cFlow operate = CodeFlow(0, "my.sight = 12");
@@ -285,8 +286,8 @@ TEST(FlowSeams, TheSightStatusHasOneRuleForEveryReader) {
         StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
         ZeroCounters();
         h.Run(5);
-        const cChara* played = c.who == kHero ? static_cast<cChara*>(h.Hero())
-                                              : &h.Run().objects.charas.front();
+        const cChara* played =
+            c.who == kHero ? static_cast<cChara*>(h.Hero()) : &h.Run().objects.charas.front();
         ASSERT_EQ(played->m_nSide, c.who == kEnemy ? 1u : 0u);
         EXPECT_EQ(C(1), c.statusRead);
         EXPECT_EQ(C(2), c.conditionHeld);
@@ -314,6 +315,178 @@ TEST(FlowSeams, ABlockCharacterPushesTheHeroAlongTheGround) {
     ASSERT_FALSE(h.Hero()->m_bRemoved);
     EXPECT_GT(h.Hero()->m_dX, x + 60.0) << "carried before the block character";
     EXPECT_NEAR(h.Hero()->m_dBottom, bottom, 1.0) << "on its feet";
+}
+
+}  // namespace
+
+namespace {
+
+constexpr int8_t kRiddenByHero = 16;
+constexpr size_t kKeyButton1 = 11;  // the first button's slot in a key condition
+
+// The hero's jump, four blocks high, while its first button is pressed.
+cFlow KeyJump() {
+    cFlow flow;
+    cKeyCond keys;
+    keys.m_vKeys[kKeyButton1] = 1;
+    keys.m_bAnyLength = 1;
+    flow.m_vKeyConds.push_back(keys);
+    flow.m_vCmds.push_back(wftest::Jump(8));
+    return flow;
+}
+
+// C5 + 1 on every frame the hero stands on a block, block characters included.
+cFlow CountStanding() {
+    cFlow flow = CodeFlow(0, "C5 = C5 + 1");
+    cCond standing;
+    standing.m_nKind = 6;
+    standing.m_nLeftStatus = 2;
+    flow.m_vConds = {standing};
+    return flow;
+}
+
+enum class Under { kGround, kFlying, kWalking };
+
+// The hero at block (5, 12) above what it stands on: the floor, or a block character on
+// the floor row gliding (flying through blocks) or walking right at a tenth of a dot a frame
+// (the hero lands on it again after each jump).
+// The hero counts in C1 its touches of a block character, in C2 its steps on one and in
+// C5 its frames standing; the block character in C3 and C4 its starts of "ridden" and
+// "ridden by the hero". The hero jumps on the frames its first button is pressed.
+struct RideRun {
+    struct Seen {
+        double heroBottom, heroVY, solidTop;
+        int32_t counts[5];  // what C1..C5 grew by in the frame
+    };
+    std::vector<Seen> frames;  // from frame 0 (the start)
+};
+
+RideRun RideAndJump(Under under, int32_t level, std::vector<uint32_t> presses, int frames) {
+    cStage stage = wftest::MakeStage(30, 15, 5, under == Under::kGround ? 13 : 12);
+    stage.m_nHitLevel = level;
+    cCharaDef& hero = stage.m_vCharas[0];
+    hero.m_vFlows = {KeyJump(), Counter(kTouchedBlockChara, 1), Counter(kOnBlockChara, 2),
+                     CountStanding()};
+    if (under != Under::kGround) {
+        cCharaDef& solid = Platform(stage, 5, 13, 1);
+        if (under == Under::kWalking) solid.m_nMoveType = 0;
+        solid.m_vFlows.push_back(Counter(kRiddenByHero, 4));
+    }
+    StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
+    // Each press holds the button for 40 frames: the jump's full height.
+    h.input = [presses](uint32_t f) {
+        const bool press = std::any_of(presses.begin(), presses.end(),
+                                       [f](uint32_t p) { return f >= p && f < p + 40; });
+        return wftest::PadInput{0, uint16_t(press ? 1 : 0)};
+    };
+    ZeroCounters();
+    RideRun run;
+    run.frames.push_back({h.Hero()->m_dBottom, h.Hero()->m_dVY, 0.0, {}});  // frame 0
+    for (int f = 1; f <= frames; ++f) {
+        int32_t before[5];
+        for (int i = 0; i < 5; ++i) before[i] = C(static_cast<size_t>(i + 1));
+        h.Frame();
+        const cChara& me = *h.Hero();
+        RideRun::Seen seen{me.m_dBottom, me.m_dVY, 0.0, {}};
+        if (!h.Run().objects.charas.empty()) seen.solidTop = h.Run().objects.charas.front().m_dY;
+        for (int i = 0; i < 5; ++i) seen.counts[i] = C(static_cast<size_t>(i + 1)) - before[i];
+        run.frames.push_back(seen);
+    }
+    return run;
+}
+
+// How high the hero rose after the press on that frame, until the next press.
+double Rise(const RideRun& run, uint32_t press, uint32_t next) {
+    const double from = run.frames.at(press - 1).heroBottom;
+    double top = from;
+    for (uint32_t f = press; f < next; ++f) top = std::min(top, run.frames.at(f).heroBottom);
+    return from - top;
+}
+
+// A jump off a block character, flying or walking, rises as high as the same jump off the
+// ground, the second time as the first.
+TEST(FlowSeams, JumpsOffABlockCharacterRiseAsHighAsOffTheGround) {
+    const wftest::ScopedDataVersion version;
+    for (int32_t level : {1, 3, 10, 15}) {
+        SCOPED_TRACE(::testing::Message() << "hit level " << level);
+        const std::vector<uint32_t> presses = {30, 90};
+        const RideRun ground = RideAndJump(Under::kGround, level, presses, 150);
+        const double height = Rise(ground, 30, 90);
+        ASSERT_GT(height, 40.0);
+        EXPECT_NEAR(Rise(ground, 90, 150), height, 1.0);
+        for (Under under : {Under::kFlying, Under::kWalking}) {
+            SCOPED_TRACE(under == Under::kFlying ? "flying" : "walking");
+            const RideRun ride = RideAndJump(under, level, presses, 150);
+            EXPECT_NEAR(Rise(ride, 30, 90), height, 1.0) << "the first jump";
+            EXPECT_NEAR(Rise(ride, 90, 150), height, 1.0) << "the second jump";
+        }
+    }
+}
+
+// A block character coming straight down onto the hero standing on the floor, or on
+// another block character, weighs on its head from its first touch: the hero is squeezed
+// ("Dead 6") before the block reaches its middle, and never thrown aside. An invincible
+// hero is not squeezed.
+TEST(FlowSeams, ABlockCharacterComingDownCrushesTheHero) {
+    const wftest::ScopedDataVersion version;
+    for (int under = 0; under < 3; ++under) {
+        const bool onSolid = under == 1, invincible = under == 2;
+        for (int16_t speed : {20, 80, 200}) {
+            SCOPED_TRACE(::testing::Message() << (onSolid ? "on a block character" : "on the floor")
+                                              << (invincible ? ", invincible" : "") << ", "
+                                              << speed / 10 << " dots a frame");
+            cStage stage = wftest::MakeStage(30, 15, 5, onSolid ? 12 : 13);
+            if (invincible) stage.m_vCharas[0].m_nImmunity = 2;
+            if (onSolid) Platform(stage, 5, 13, 0);
+            Platform(stage, 5, 3, speed, 7);
+            StageHarness h(wftest::StoredAndLoaded(stage), RunKind::kStory);
+            h.Run(5);  // on its feet
+            const cChara& hero = *h.Hero();
+            const cChara& solid = h.Run().objects.charas.back();
+            const double x = hero.m_dX, bottom = hero.m_dBottom;
+            const double middle = (hero.m_dY + hero.m_dBottom) / 2;
+            for (int frame = 1; frame <= 200 && !hero.m_bRemoved; ++frame) {
+                h.Frame();
+                if (hero.m_bRemoved || invincible) continue;
+                ASSERT_EQ(hero.m_dX, x) << frame;
+                ASSERT_NEAR(hero.m_dBottom, bottom, 1.0) << frame;
+                ASSERT_LT(solid.m_dBottom, middle) << frame;
+            }
+            EXPECT_EQ(hero.m_bRemoved, invincible ? 0u : 1u);
+            const std::vector<std::string> lines = h.TraceLines();
+            EXPECT_EQ(std::find(lines.begin(), lines.end(), "Dead 6") != lines.end(), !invincible);
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Frame by frame, a rider of a block character, walking or gliding, starts its flows of
+// "touched a block character" and "standing on a block character", the block character its
+// flows of "ridden" and "ridden by the hero", and "standing on a block" holds, on the frames
+// after a step on it (flows started by a step run in the next), from its landing to its
+// take-off, and on no frame while the rider is above it by its own jump.
+TEST(FlowSeams, ARiderRidesFromLandingToTakeOff) {
+    const wftest::ScopedDataVersion version;
+    for (Under under : {Under::kFlying, Under::kWalking}) {
+        SCOPED_TRACE(under == Under::kFlying ? "flying" : "walking");
+        const RideRun run = RideAndJump(under, 1, {30, 90}, 150);
+        int riding = 0, inAir = 0;
+        // From frame 4, after the first landing (the hero starts just above the block).
+        for (size_t f = 4; f < run.frames.size(); ++f) {
+            const RideRun::Seen& last = run.frames[f - 1];
+            const double gap = last.solidTop - 1.0 - last.heroBottom;
+            const bool rides = gap > -1.0 && gap < 0.5 && last.heroVY >= 0.0 && last.heroVY < 1.0;
+            (rides ? riding : inAir) += 1;
+            const RideRun::Seen& seen = run.frames[f];
+            for (int i = 0; i < 5; ++i)
+                EXPECT_EQ(seen.counts[i] > 0, rides) << "frame " << f << ", C" << i + 1;
+        }
+        EXPECT_GT(riding, 80);
+        EXPECT_GT(inAir, 40);
+    }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "play/stage_flows.h"
 #include "support/scripted_boxes.h"
 #include "support/stage_harness.h"
+#include "support/stored_stage.h"
 
 namespace {
 
@@ -107,32 +108,39 @@ TEST(HeroOnGround, AnyPlayerNumberSteersWithTheOneControllerAndReportsOnce) {
     }
 }
 
-// A walker heading right on a floor that ends after column 17 turns back at the ledge,
-// whatever its speed up to a dot a step. (The hero stands apart on a block of its own.)
+// A walker on a ledge four blocks wide (columns 14 to 17, nothing around it) turns back at
+// both of its edges, whatever its speed up to 16 dots a frame, at every hit level. (The
+// hero stands apart on a block of its own.)
 TEST(WalkerOnGround, TurnsBackAtALedge) {
-    for (int32_t level : kLevels) {
-        for (int16_t speed : {10, 40, 10 * static_cast<int16_t>(level)}) {
+    for (int32_t level : {1, 3, 10, 15}) {
+        for (int16_t speed : {10, 40, 80, 160}) {
             SCOPED_TRACE(::testing::Message() << "level " << level << " speed " << speed);
             cStage stage = wftest::MakeStage(30, 15, 2, 10);
             wftest::PlaceBlock(stage, 2, 11, 1);
             stage.m_nHitLevel = level;
-            std::erase_if(stage.m_vBlocks, [](const cBlockDef& b) { return b.m_nX > 17; });
-            cCharaDef& walker = wftest::PlaceChara(stage, 14, 13, 10);
+            std::erase_if(stage.m_vBlocks, [](const cBlockDef& b) {
+                return b.m_nY == 14 && (b.m_nX < 14 || b.m_nX > 17);
+            });
+            cCharaDef& walker = wftest::PlaceChara(stage, 15, 13, 10);
             walker.m_nFacing = 1;
             walker.m_vFlows.push_back(Always({GroundTurnMove(speed)}));
-            StageHarness h(stage, wftest::RunKind::kStory);
+            StageHarness h(wftest::StoredAndLoaded(stage), wftest::RunKind::kStory);
             const cStageChara& w = h.Run().objects.charas.front();
-            const double ledge = (10 + 18) * 32;  // the first column without floor
+            const double left = (10 + 14) * 32, right = (10 + 18) * 32;  // the ledge's ends
             const double floor = (10 + 14) * 32;
-            bool turned = false;
+            int turns = 0;
+            uint32_t facing = w.m_nFacing;
             for (int frame = 1; frame <= 240 && !h.Run().objects.charas.empty(); ++frame) {
                 h.Frame();
-                turned = turned || w.m_nFacing == 0;
-                ASSERT_LT(w.m_dX, ledge) << frame;  // some of the body stays over the floor
+                turns += w.m_nFacing != facing ? 1 : 0;
+                facing = w.m_nFacing;
+                // Some of the body stays over the ledge, on it.
+                ASSERT_LT(w.m_dX, right) << frame;
+                ASSERT_GT(w.m_dRight, left) << frame;
                 ASSERT_LT(w.m_dBottom, floor) << frame;
             }
             ASSERT_EQ(h.Run().objects.charas.size(), 1u);
-            EXPECT_TRUE(turned);
+            EXPECT_GE(turns, speed >= 40 ? 4 : 2);
             EXPECT_EQ(w.m_bAirborne, 0u);
         }
     }

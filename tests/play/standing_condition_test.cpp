@@ -119,4 +119,59 @@ TEST(StandingOnBlock, HoldsAgainAfterASpringBounce) {
     }
 }
 
+// On the ground a body rests within the dot row above its floor and does not rise.
+bool Resting(const cChara& c, double floorTop) {
+    return c.m_dBottom >= floorTop - 1.0 && c.m_dBottom < floorTop && c.m_dVY >= 0.0;
+}
+
+// Frame by frame, the hero stands on a block on every frame that starts with it resting on
+// the ground and on no other: through a jump off the floor (its button pressed on frame
+// 10), and through a walk off a ledge onto the floor three blocks below, at every hit level.
+TEST(StandingOnBlock, HoldsOnTheFramesOnTheGroundThroughAJumpAndAFall) {
+    const double ledgeTop = (10 + 11) * 32, floorTop = (10 + 14) * 32;
+    const double ledgeEnd = (10 + 7) * 32;  // the first column without ledge
+    for (bool jump : {true, false}) {
+        for (int32_t level : kLevels) {
+            SCOPED_TRACE(::testing::Message()
+                         << (jump ? "jump" : "fall") << ", hit level " << level);
+            cStage stage = wftest::MakeStage(30, 15, 3, jump ? 13 : 10);
+            stage.m_nHitLevel = level;
+            cCharaDef& hero = stage.m_vCharas[0];
+            hero.m_vFlows = {CountWhileStanding(1, false)};
+            if (jump) {
+                cFlow flow;
+                cKeyCond keys;
+                keys.m_vKeys[11] = 1;  // the first button
+                keys.m_bAnyLength = 1;
+                flow.m_vKeyConds.push_back(keys);
+                flow.m_vCmds.push_back(wftest::Jump(8));
+                hero.m_vFlows.push_back(flow);
+            } else {
+                for (int16_t x = 0; x < 7; ++x) wftest::PlaceBlock(stage, x, 11, 1);
+                cFlowCmd walk = Command(kCmdStraightMove, 10000);
+                walk.MakeEdMove();
+                walk.m_pMove->m_nDir = 3;  // right, 2 dots a frame
+                walk.m_pMove->m_nSpeed = 20;
+                hero.m_vFlows.push_back(wftest::Always({walk}));
+            }
+            StageHarness h(wftest::StoredAndLoaded(stage), wftest::RunKind::kStory);
+            h.input = [jump](uint32_t f) {
+                return wftest::PadInput{0, uint16_t(jump && f == 10 ? 1 : 0)};
+            };
+            const cChara& me = *h.Hero();
+            int air = 0;
+            for (int frame = 1; frame <= 150; ++frame) {
+                const bool onGround =
+                    Resting(me, floorTop) || (Resting(me, ledgeTop) && me.m_dX < ledgeEnd);
+                air += onGround ? 0 : 1;
+                const uint32_t count = Var(1);
+                h.Frame();
+                EXPECT_EQ(Var(1) - count, onGround ? 1u : 0u) << "frame " << frame;
+            }
+            EXPECT_GT(air, 10) << "frames in the air";
+            EXPECT_TRUE(Resting(me, floorTop)) << "back on the ground";
+        }
+    }
+}
+
 }  // namespace

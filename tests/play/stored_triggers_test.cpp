@@ -78,9 +78,18 @@ CondSpec Status(uint8_t subject, uint8_t status, uint8_t op, int32_t value, uint
 
 // ---- Triggers --------------------------------------------------------------------------
 
+// A flow that must start, and every frame on which it does, from the event's first frame to
+// its last (as Spans writes them; 0 is before the first frame). A flow started by the
+// collisions of a step runs in the next: a rider's flows run from the frame after its
+// landing to the frame of its take-off.
+struct Fire {
+    int8_t trigger;
+    std::string frames;
+};
+
 struct TriggerRow {
     const char* name;
-    std::vector<int8_t> fire;   // these flows must start
+    std::vector<Fire> fire;     // these flows must start
     std::vector<int8_t> quiet;  // these must not
     uint16_t dir;               // held all along
     int frames;
@@ -101,15 +110,25 @@ FlowSpec& Partner(FlowSpec& flow, int32_t maxHP) {
     return flow;
 }
 
+// The hero jumps two blocks high now and then: 18 frames after each time it stands again.
+void HopNow(StageSpec& s) {
+    CmdSpec wait = wftest::Cmd(kCmdWait);
+    wait.useTime = 3;
+    wftest::StoredHero(s).flows.push_back(
+        wftest::Flow(0, {wait, wftest::Cmd(kCmdJump, {0, 0, 4})}));
+}
+
 void Give(DefSpec& def, std::vector<FlowSpec> flows) {
     for (FlowSpec& f : flows) def.flows.push_back(f);
 }
 
+const std::string kLandings = "25,28,31,34,37,39,42,45,48,50,53,56,59";
+
 const std::vector<TriggerRow>& TriggerRows() {
     static const std::vector<TriggerRow> rows = {
-        {"always", {0}, {1, 22}, 0, 3, ToHero},
+        {"always", {{0, "1-3"}}, {1, 22}, 0, 3, ToHero},
         {"always, one at a time per flag",
-         {0},
+         {{0, "1"}},
          {0},
          0,
          10,
@@ -122,7 +141,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"damaged by a body",
-         {1},
+         {{1, "2"}},
          {2},
          0,
          5,
@@ -131,7 +150,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"impacted by a body",
-         {2},
+         {{2, "2"}},
          {1},
          0,
          5,
@@ -140,7 +159,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"removed",
-         {3},
+         {{3, "1"}},
          {},
          0,
          10,
@@ -149,7 +168,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              Give(wftest::StoredChara(s, kHeroX, kGround, 1), f);
          }},
         {"removed by its own code",
-         {3},
+         {{3, "1"}},
          {},
          0,
          10,
@@ -159,7 +178,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              Give(doomed, f);
          }},
         {"the hero's HP taken by a character's code",
-         {3},
+         {{3, "1"}},
          {},
          0,
          10,
@@ -168,7 +187,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"touched a character",
-         {4},
+         {{4, "2-5"}},
          {7, 1},
          0,
          5,
@@ -177,17 +196,18 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"touched and stood on a block character",
-         {5, 6},
+         {{5, "3-19,50-60"}, {6, "3-19,50-60"}},
          {},
          0,
-         30,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              wftest::StoredChara(s, kHeroX, kGround, 50).values["blockChara"] = 1;
              ToHero(s, f);
+             HopNow(s);
          }},
         {"hit by a shot",
-         {7},
+         {{7, "24,54"}},
          {4},
          0,
          60,
@@ -206,7 +226,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"an item taken on each contact",
-         {8},
+         {{8, "2-5"}},
          {},
          0,
          5,
@@ -215,7 +235,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"touched an item",
-         {8},
+         {{8, "2"}},
          {4},
          0,
          5,
@@ -224,7 +244,9 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"landed on a block",
-         {9, 13, 15},
+         // It lands on frame 25. At rest the body sinks a fraction of a dot a frame and
+         // meets its floor again every third frame or so, each time a landing.
+         {{9, kLandings}, {13, kLandings}, {15, kLandings}},
          {10, 11, 12, 14},
          0,
          60,
@@ -233,7 +255,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"walked into a wall on the left",
-         {9, 10, 11},
+         {{9, "3,6-30"}, {10, "6-30"}, {11, "6-30"}},
          {12, 14},
          0,
          30,
@@ -243,7 +265,7 @@ const std::vector<TriggerRow>& TriggerRows() {
                                             {{"cell", 1}, {"contact", 1}}));
          }},
         {"walked into a wall on the right",
-         {9, 10, 12},
+         {{9, "3,6-30"}, {10, "6-30"}, {12, "6-30"}},
          {11, 14},
          0,
          30,
@@ -253,7 +275,7 @@ const std::vector<TriggerRow>& TriggerRows() {
                                             {{"cell", 1}, {"contact", 1}}));
          }},
         {"bumped a block above",
-         {14},
+         {{14, "11,36"}},
          {},
          0,
          60,
@@ -265,18 +287,19 @@ const std::vector<TriggerRow>& TriggerRows() {
                                             {{"cell", 1}, {"contact", 1}}));
          }},
         {"ridden by the hero",
-         {16, 17},
+         {{16, "3-19,50-60"}, {17, "3-19,50-60"}},
          {},
          0,
-         30,
+         60,
          [](StageSpec& s, std::vector<FlowSpec> f) {
              wftest::StoredHero(s).y = kGround - 1;
              DefSpec& floor = wftest::StoredChara(s, kHeroX, kGround, 50);
              floor.values["blockChara"] = 1;
              Give(floor, f);
+             HopNow(s);
          }},
         {"ridden by a character",
-         {17},
+         {{17, "3-30"}},
          {16},
          0,
          30,
@@ -287,7 +310,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              wftest::StoredChara(s, kHeroX + 6, kGround - 1, 50);
          }},
         {"shot dealt damage",
-         {18, 20},
+         {{18, "24,54"}, {20, "24,54"}},
          {19},
          0,
          60,
@@ -297,7 +320,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              Give(gunner, f);
          }},
         {"shot gave impact",
-         {19, 20},
+         {{19, "24"}, {20, "24"}},
          {18},
          0,
          60,
@@ -307,7 +330,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              Give(gunner, f);
          }},
         {"the partner stands in the flow's target slot",
-         {4},
+         {{4, "2-5"}},
          {4},
          0,
          5,
@@ -319,7 +342,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"the partners: shot owner, victim and rider",
-         {1, 7, 17, 18},
+         {{1, "24,54"}, {7, "24,54"}, {17, "3-60"}, {18, "24,54"}},
          {},
          0,
          60,
@@ -338,7 +361,7 @@ const std::vector<TriggerRow>& TriggerRows() {
                                             {{"cell", 1}, {"contact", 1}}));
          }},
         {"a shot reports to the flows of its group",
-         {18, 20},
+         {{18, "24,54"}, {20, "24,54"}},
          {18, 20},
          0,
          60,
@@ -352,7 +375,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              Give(gunner, f);
          }},
         {"a shot without its report word reports nothing",
-         {7},
+         {{7, "24,54"}},
          {18, 20},
          0,
          60,
@@ -365,9 +388,9 @@ const std::vector<TriggerRow>& TriggerRows() {
              f.erase(f.begin());
              Give(gunner, f);
          }},
-        {"before the stage starts", {21}, {22}, 0, 1, ToHero},
+        {"before the stage starts", {{21, "0"}}, {22}, 0, 1, ToHero},
         {"before the stage starts: together commands only",
-         {21},
+         {{21, "0"}},
          {21},
          0,
          1,
@@ -376,7 +399,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"started by a flow operation",
-         {22},
+         {{22, "1-3"}},
          {},
          0,
          3,
@@ -391,18 +414,46 @@ const std::vector<TriggerRow>& TriggerRows() {
     return rows;
 }
 
+// Frames as spans: "3", "1-30", "2-4,9".
+std::string Spans(const std::vector<int>& frames) {
+    std::string out;
+    for (size_t i = 0; i < frames.size();) {
+        size_t j = i;
+        while (j + 1 < frames.size() && frames[j + 1] == frames[j] + 1) ++j;
+        if (!out.empty()) out += ",";
+        out += std::to_string(frames[i]);
+        if (j > i) out += "-" + std::to_string(frames[j]);
+        i = j + 1;
+    }
+    return out;
+}
+
 void PlayTriggerRow(const TriggerRow& row) {
     StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
     std::vector<FlowSpec> flows;
-    for (int8_t t : row.fire) flows.push_back(Counting(t, kFireBase));
+    for (const Fire& f : row.fire) flows.push_back(Counting(f.trigger, kFireBase));
     for (int8_t t : row.quiet) flows.push_back(Counting(t, kQuietBase));
     row.build(spec, flows);
     StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
     const uint16_t dir = row.dir;
     h.input = [dir](uint32_t) { return PadInput{dir, 0}; };
-    h.Run(row.frames);
-    for (int8_t t : row.fire)
-        EXPECT_GT(StageVar(h, kFireBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
+    // The frames on which each flow that must start started; 0 before the first.
+    std::vector<std::vector<int>> started(row.fire.size());
+    for (size_t i = 0; i < row.fire.size(); ++i)
+        if (StageVar(h, kFireBase + static_cast<size_t>(row.fire[i].trigger)) > 0)
+            started[i].push_back(0);
+    for (int frame = 1; frame <= row.frames; ++frame) {
+        std::vector<int32_t> before;
+        for (const Fire& f : row.fire)
+            before.push_back(StageVar(h, kFireBase + static_cast<size_t>(f.trigger)));
+        const PlayFrameEnd end = h.Frame();
+        for (size_t i = 0; i < row.fire.size(); ++i)
+            if (StageVar(h, kFireBase + static_cast<size_t>(row.fire[i].trigger)) > before[i])
+                started[i].push_back(frame);
+        if (end != PlayFrameEnd::kPlaying) break;
+    }
+    for (size_t i = 0; i < row.fire.size(); ++i)
+        EXPECT_EQ(Spans(started[i]), row.fire[i].frames) << "trigger " << int{row.fire[i].trigger};
     for (int8_t t : row.quiet)
         EXPECT_EQ(StageVar(h, kQuietBase + static_cast<size_t>(t)), 0) << "trigger " << int{t};
 }
@@ -411,7 +462,7 @@ TEST(StoredTriggers, EveryTriggerStartsItsFlowsWhereItsEventHappens) {
     // Every trigger the editor offers has a row that starts it.
     std::vector<bool> covered(kFlowTriggerLabelCount, false);
     for (const TriggerRow& row : TriggerRows())
-        for (int8_t t : row.fire) covered.at(static_cast<size_t>(t)) = true;
+        for (const Fire& f : row.fire) covered.at(static_cast<size_t>(f.trigger)) = true;
     for (int t = 0; t < kFlowTriggerLabelCount; ++t)
         EXPECT_TRUE(covered[static_cast<size_t>(t)]) << "no row starts trigger " << t;
     for (const TriggerRow& row : TriggerRows()) {
@@ -941,8 +992,8 @@ TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
         DefSpec& hero = wftest::StoredHero(spec);
         const std::string ref = std::string("my.") + s.name;
-        hero.flows.push_back(
-            wftest::Flow(21, {StoredCode(ref + " = " + std::to_string(s.write)), StoredCode("S1 = " + ref)}));
+        hero.flows.push_back(wftest::Flow(
+            21, {StoredCode(ref + " = " + std::to_string(s.write)), StoredCode("S1 = " + ref)}));
         FlowSpec gated = CodeFlow(0, "S2 = 1");
         gated.conds = {Status(0, s.status, 0, s.stored)};
         hero.flows.push_back(gated);
