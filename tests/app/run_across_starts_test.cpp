@@ -264,7 +264,7 @@ TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyT
     ASSERT_NO_FATAL_FAILURE(EditStage(
         sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 1; }, sample::kStageFiles[0]));
     ASSERT_NO_FATAL_FAILURE(EditStage(
-        sample::kStageFiles[0], [](cStage&) {}, sample::kStageFiles[1]));
+        sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 0; }, sample::kStageFiles[1]));
     ASSERT_NO_FATAL_FAILURE(
         EditWorldMap([](cWorldMapData& map) { PointRec(map, 4).m_anRecValue[3] = 1; }));
     ASSERT_TRUE(InitDatabases());
