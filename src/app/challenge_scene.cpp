@@ -125,9 +125,6 @@ bool cChallengeScene::StartChallenge(int row) {
         return false;
     }
     PlaySE(1);
-    // The challenge record keeps what the last cleared challenge stored for its next
-    // stage; a new challenge is not that stage.
-    g_PlaySession.ForgetCarryOver();
     g_PlaySession.StageEntryIndex() = static_cast<uint32_t>(row + 1);
     g_PlaySession.m_nStage = 1;
     const RunLives lives = LivesOfMode(kModeChallenge);

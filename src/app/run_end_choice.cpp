@@ -7,6 +7,7 @@
 #include "app/screen_common.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
+#include "data/world_map.h"
 
 namespace {
 
@@ -45,13 +46,35 @@ bool EnterNextStage(cSaveData& run, const StageClearChoice& clear, const RunEndA
 }
 
 // The story keeps the cleared stage: its flag for the world map, and its score as the
-// value of its name entry (the better of this clear and an earlier one), written in the
-// form the map and the shown total look it up by.
+// value of its name entry (the better of this clear and an earlier one). The entry is the
+// map point's, by the point's own stage name and course numbers, whatever stage of its
+// course the run has played on to: the point's box and the total find it so.
 void KeepStoryClear(cSaveData& run) {
     const uint32_t index = run.StageEntryIndex();
     if (index < run.m_vListB.size()) run.m_vListB[index] = 1;
+    const uint32_t score = static_cast<uint32_t>(std::max(run.m_nScore, 0));
+    if (const cWorldMapRec* rec = g_WorldMapData.PointRecord(run_fields::MapPoint(run))) {
+        run.KeepStageValue(rec->m_sStageFile, static_cast<uint32_t>(rec->m_bNumbered),
+                           static_cast<uint32_t>(rec->m_nCourse1),
+                           static_cast<uint32_t>(rec->m_nCourse2), score);
+        return;
+    }
+    // A run with no point of this map (a save of another map): by the run's own stage.
     run.KeepStageValue(run.m_strStageFile, run.CourseFlag(), run.CourseNumber(), run.CourseStage(),
-                       static_cast<uint32_t>(std::max(run.m_nScore, 0)));
+                       score);
+}
+
+// A clear that carries the hero's state names the world-map cell the hero stands on back
+// on the map. Only a place of the map (a point, or a road) is taken: any other cell leaves
+// the hero where it was, so a clear that carries the state for its facing alone does not
+// throw the hero into a corner of the map.
+void PlaceOnMap(cSaveData& run, const StageClearChoice& clear) {
+    if (!clear.carried || !g_WorldMapData.IsPlace(clear.mapX, clear.mapY)) return;
+    run.m_nMapX = static_cast<uint32_t>(clear.mapX);
+    run.m_nMapY = static_cast<uint32_t>(clear.mapY);
+    // The cell a refused stage there sends the hero back to is that cell itself.
+    run_fields::PrevMapX(run) = run.m_nMapX;
+    run_fields::PrevMapY(run) = run.m_nMapY;
 }
 
 // The challenge entry of the cleared challenge: cleared, its best score and the run's
@@ -100,6 +123,7 @@ int ChooseSceneAfterRun(cSaveData& run, const StageClearChoice& clear, const Run
         case kTitleContinue:
             if (EnterNextStage(run, clear, actions)) return kSceneStagePlay;
             KeepStoryClear(run);
+            PlaceOnMap(run, clear);
             return kSceneWorldMap;
         case kTitleChallenge:
             if (EnterNextStage(run, clear, actions)) return kSceneStagePlay;

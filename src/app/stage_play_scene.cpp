@@ -438,6 +438,16 @@ bool cStagePlay::TestPlay() const {
     return g_bCommandLineRun.load();
 }
 
+RunStart cStagePlay::StartOfInit(bool fromStagePlay) const {
+    if (Playback()) return fromStagePlay ? RunStart::kReplayRestart : RunStart::kReplayFirst;
+    if (fromStagePlay) return m_bFreeRestart ? RunStart::kFreeRestart : RunStart::kNextStage;
+    return g_SceneMgr.m_nPrevious == kSceneWorldMap ? RunStart::kMapEntry : RunStart::kStageEntry;
+}
+
+RunStartFacts cStagePlay::StartFacts(bool carries) const {
+    return {g_SceneMgr.m_nGameMode, RestoreSwitch(), carries};
+}
+
 uint32_t cStagePlay::RestoreSwitch() const {
     return RestoreVariablesSwitch(g_SystemData, g_SceneMgr.m_nGameMode, TestPlay());
 }
@@ -480,15 +490,19 @@ void cStagePlay::Init() {
         services_.postClose();
         return;
     }
+    const RunStart start = StartOfInit(fromStagePlay);
+    m_bFreeRestart = 0;
     if (!fromStagePlay) {
         if (g_SceneMgr.m_nGameMode == kModeFree) g_freePlayPath = g_Stage.m_sPath;
         ResetRunForStage();
-        UseLife();
+        // A replay starts with the lives of the attempt it recorded, as its file holds them.
+        if (!Playback()) UseLife();
     } else {
         // The next stage of a clear keeps the run, but is ranked against its own tables
         // and registers into its own file, never into the last stage's.
         LoadStageRanking();
     }
+    g_PlaySession.ApplyStart(start, StartFacts(g_Stage.m_bCarryHero != 0));
     services_.setStage(fromStagePlay ? 1 : 0, 1);
     g_CursorStack.ResetToOneEntry();
     m_nSubState = 0;
@@ -501,12 +515,8 @@ void cStagePlay::ResetRunForStage() {
         const uint32_t index = run.CourseNumber();
         if (index < vars.size()) vars[index] = run.CourseStage();
     }
-    run.m_nLives = run.m_nStartLives;
-    run.m_nBonus = 0;
-    run.m_nScore = 0;
-    run.m_nTotal1 = run.m_nTotal2 = run.m_nTotal3 = run.m_nTotal4 = 0;
-    // No more of the run: the cleared-stage total is the run's, not the stage's, and only a
-    // clear raises it (what each start keeps of the run: data/run_state.h).
+    // The score, the bonus and the totals are the start's resets (ApplyStart).
+    if (!Playback()) run.m_nLives = run.m_nStartLives;
     g_StageRun.scrollX.m_dPos = 0;
     g_StageRun.scrollY.m_dPos = 0;
     m_nSubState = 0;
@@ -554,9 +564,12 @@ void cStagePlay::FadeOut() {
     DDFillSurface(&BackBuffer, 16);
     ResetStageDrawing(g_StageRun, g_StageDraw);
     if (g_SceneMgr.m_nTitleItem == kTitleFree && g_SceneMgr.m_nGameMode == kModeFree &&
-        g_PlaySession.StopFlag() == 0 && g_SceneMgr.m_nNext == kSceneStagePlay &&
-        !services_.restartFreeRun())
-        services_.postClose();
+        g_PlaySession.StopFlag() == 0 && g_SceneMgr.m_nNext == kSceneStagePlay) {
+        if (services_.restartFreeRun())
+            m_bFreeRestart = 1;
+        else
+            services_.postClose();
+    }
     g_nFramesPerSecond = 60;
     g_SceneMgr.m_nCurrent = g_SceneMgr.m_nNext;
     g_SceneMgr.m_nPrevious = kSceneStagePlay;
@@ -626,7 +639,7 @@ void cStagePlay::PlayState() {
             EnterResults();
             break;
         case PlayStep::kReplayRestart:
-            g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
+            g_PlaySession.ApplyStart(RunStart::kReplayRestart, StartFacts(false));
             Restart(1, 1);
             break;
         case PlayStep::kPlaying:
@@ -713,7 +726,7 @@ void cStagePlay::PauseMenu() {
                 return;
             case kPauseRetry:
                 SetReleaseWait();
-                g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
+                g_PlaySession.ApplyStart(RunStart::kRetry, StartFacts(false));
                 m_nSubState = 0;
                 Restart(1, 0);
                 return;
@@ -877,7 +890,7 @@ void cStagePlay::RequestStageBgm(int32_t bgm, int32_t arg) {
 
 void cStagePlay::OnHeroMissEnded() {
     if (Playback()) {
-        g_PlaySession.RestoreSnapshot(1, g_SceneMgr.m_nGameMode, 0);
+        g_PlaySession.ApplyStart(RunStart::kReplayRestart, StartFacts(false));
         Restart(1, 1);
         return;
     }
@@ -886,8 +899,7 @@ void cStagePlay::OnHeroMissEnded() {
         return;
     }
     // The stage's carry-over switch, by which it applies what is carried, decides.
-    if (g_StageRun.rules.carryHero) g_PlaySession.DropCarryOnMiss();
-    g_PlaySession.RestoreSnapshot(0, g_SceneMgr.m_nGameMode, RestoreSwitch());
+    g_PlaySession.ApplyStart(RunStart::kMissRestart, StartFacts(g_StageRun.rules.carryHero != 0));
     if (g_SceneMgr.m_nGameMode == kModeStory && m_Switches.askAfterMiss && !TestPlay()) {
         m_nSubState = 0;
         m_nState = kRetryMenu;

@@ -12,6 +12,7 @@
 
 #include "app/scene.h"
 #include "data/menu_cmd.h"
+#include "data/run_state.h"
 #include "flow/show_commands.h"
 #include "play/play_frame.h"
 #include "play/play_scene_link.h"
@@ -158,6 +159,10 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     bool RankingsOn() const;
     // The project's restore-variables switch for a miss or the way back to the map.
     uint32_t RestoreSwitch() const;
+    // The kind of start Init makes of the stage (the start table, data/run_state.h).
+    RunStart StartOfInit(bool fromStagePlay) const;
+    // What the start's resets read besides the run; carries: the stage's carry-over switch.
+    RunStartFacts StartFacts(bool carries) const;
 
     // The pause menu's items with the game mode's rules applied.
     std::vector<cCmd> PauseItems() const;
@@ -176,6 +181,8 @@ class cStagePlay : public cSceneBase, public PlayFrameScene, public StagePresent
     std::string m_sRankName;
     uint32_t m_bRegistered = 0;
     uint32_t m_bInitFailed = 0;
+    // The fade-out started free play again on its file: the next Init is that start.
+    uint32_t m_bFreeRestart = 0;
     int m_nCursor = 0;  // the menus' cursor row
     StagePlaySwitches m_Switches;
     ReplaySaveKeys m_SaveKeys;

@@ -101,17 +101,11 @@ constexpr int kWalkFrames = 80;
 enum EnterStep { kEnterLoad = 0, kEnterAsk = 1 };
 
 int32_t CellType(int x, int y) {
-    const cWorldMapData& map = g_WorldMapData;
-    if (x < 0 || y < 0 || x >= map.m_nWidth || y >= map.m_nHeight) return -1;
-    const size_t at = static_cast<size_t>(y) * static_cast<size_t>(map.m_nPitch) + x;
-    return at < map.m_vGrid.size() ? static_cast<int32_t>(map.m_vGrid[at]) : -1;
+    return g_WorldMapData.CellType(x, y);
 }
 
-// A cell of a type the map does not have cannot be walked onto either.
 bool CellBlocked(int x, int y) {
-    const int32_t type = CellType(x, y);
-    if (type < 0 || static_cast<size_t>(type) >= g_WorldMapData.m_vCellTypes.size()) return true;
-    return g_WorldMapData.m_vCellTypes[static_cast<size_t>(type)].m_bBlocked != 0;
+    return g_WorldMapData.CellBlocked(x, y);
 }
 
 cWorldMapPoint* PointAt(int x, int y, int* index) {
@@ -350,8 +344,6 @@ void cWorldMapScene::StartMapStage() {
     // its next stage "c01-4"), any other point at stage 1.
     g_PlaySession.m_nStage =
         rec->m_bNumbered != 0 && rec->m_nCourse2 > 0 ? static_cast<uint32_t>(rec->m_nCourse2) : 1;
-    // A start block a clear left for its next stage is not for this one.
-    g_PlaySession.CarriedPosition() = 0;
     if (screen_settings::CarryLives(g_SystemData)) {
         if (V(g_SystemData.m_vUnlimitedLives, kModeStory) != 0)
             g_PlaySession.m_nStartLives = g_PlaySession.m_nLives = kUnlimited;

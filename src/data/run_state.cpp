@@ -185,7 +185,7 @@ void cSaveData::ApplyCarryOver(size_t player, cCharaDef& hero) const {
     }
 }
 
-void cSaveData::ApplyCarriedStage(size_t player, cStage& stage) {
+void cSaveData::ApplyCarriedStage(size_t player, cStage& stage) const {
     if (m_bCarryOver == 0 || player >= m_vHeroes.size()) return;
     const cSaveChara& saved = m_vHeroes[player];
     const auto carried = [&](size_t k) {
@@ -193,10 +193,6 @@ void cSaveData::ApplyCarriedStage(size_t player, cStage& stage) {
     };
     if (carried(kCarryTimeLimit)) stage.m_nTimeLimit = static_cast<int32_t>(saved.m_nTimeLimit);
     if (carried(kCarryMusic)) stage.m_nBgm = static_cast<int32_t>(saved.m_nMusic);
-    if (carried(kCarryLives)) {
-        m_nLives = static_cast<int32_t>(saved.m_nLives);
-        m_vCarryFlags[kCarryLives] = 0;
-    }
 }
 
 void cSaveData::ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const {
@@ -214,20 +210,53 @@ void cSaveData::DropCarryOnMiss() {
         if (SwitchOn(g_SystemData.m_vSwitchB, k)) m_vCarryFlags[k] = 0;
 }
 
-void cSaveData::AdvanceAfterClear() {
-    ++m_nItemSelect;
-    // Every stage's cleared flag goes back to 0, but for entry 0, which always stands
-    // (a new run sets it and the map reads it as the start).
-    std::fill(m_vListB.begin(), m_vListB.end(), 0u);
-    if (!m_vListB.empty()) m_vListB[0] = 1;
-    m_nMapX = static_cast<uint32_t>(g_WorldMapData.m_nStartX);
-    m_nMapY = static_cast<uint32_t>(g_WorldMapData.m_nStartY);
-}
-
-uint32_t cSaveData::LookupValue(const std::string& key) const {
-    for (const cSaveName& entry : m_vNames)
-        if (entry.m_strKey == key) return entry.m_nValue;
-    return 0;
+void cSaveData::ApplyStart(RunStart start, const RunStartFacts& facts) {
+    const bool snapshot = !m_vSavedVariables.empty();
+    for (int i = 0; i < kRunValueCount; ++i) {
+        const auto value = static_cast<RunValue>(i);
+        const AtStart rule = RunStartRule(value, start);
+        switch (value) {
+            case RunValue::kScoreAndTotals:
+                if (rule == AtStart::kCleared) ClearStageCounters();
+                if (rule == AtStart::kSnapshot) RestoreScoreAndTotals(*this);
+                break;
+            case RunValue::kBonus:
+                if (rule == AtStart::kCleared) m_nBonus = 0;
+                break;
+            case RunValue::kLives:
+                // (A miss's life is used by the miss itself: it decides the game over.)
+                if (rule == AtStart::kSnapshot) m_nLives = m_nSavedLives;
+                break;
+            case RunValue::kVariables:
+                // A record that never took a snapshot (a run loaded from a file keeps
+                // none) keeps its own variables rather than lose every one of them.
+                if (!snapshot) break;
+                if (rule == AtStart::kSnapshot ||
+                    (rule == AtStart::kRestoreSwitch &&
+                     (facts.restoreVariables != 0 || facts.gameMode == 3)))
+                    m_vVariables = m_vSavedVariables;
+                break;
+            case RunValue::kCarriedHero:
+                if (rule == AtStart::kCleared) ForgetCarryOver();
+                if (rule == AtStart::kDropMarked && facts.carries) DropCarryOnMiss();
+                break;
+            case RunValue::kCarriedBlock:
+                if (rule == AtStart::kCleared) CarriedPosition() = 0;
+                break;
+            case RunValue::kCarriedLives:
+                if (rule != AtStart::kTaken) break;
+                if (facts.carries && m_bCarryOver != 0 && !m_vHeroes.empty() &&
+                    SwitchOn(g_SystemData.m_vSwitchA, kCarryLives) &&
+                    FlagSet(m_vCarryFlags, kCarryLives))
+                    m_nLives = static_cast<int32_t>(m_vHeroes[0].m_nLives);
+                if (kCarryLives < m_vCarryFlags.size()) m_vCarryFlags[kCarryLives] = 0;
+                break;
+            case RunValue::kClearedTotal:
+            case RunValue::kStageNumber:
+            case RunValue::kRankingChoice:
+                break;  // never reset: kept, or given by the start
+        }
+    }
 }
 
 void cSaveData::SumClearedValues() {

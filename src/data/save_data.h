@@ -14,6 +14,7 @@
 
 #include "core/record.h"
 #include "data/defs_chara.h"
+#include "data/run_state.h"
 
 class cStage;
 class cSystemData;
@@ -234,23 +235,21 @@ class cSaveData : public cSaveRecord {
     // stage's own placement stays as the stage placed it, so a group dropped on a miss
     // comes back from there. Nothing while no carry-over is stored.
     void ApplyCarryOver(size_t player, cCharaDef& hero) const;
-    // The carried values that belong to the stage rather than the hero: 22 the time
-    // limit and 24 the music into the stage's settings (which every restart takes anew
-    // from the stage as loaded), and 23 the lives. The lives are taken once, by the first
-    // set-up after the clear that stored them (the entry of the next stage): a retry
-    // finds them in its stage-start snapshot, a miss has just used one of them, and a
-    // stage entered later starts with its own. Each only when its switch and carried
-    // flag are on; nothing while no carry-over is stored.
-    void ApplyCarriedStage(size_t player, cStage& stage);
+    // The carried values that belong to the stage rather than the hero: 22 the time limit
+    // and 24 the music into the stage's settings (which every restart takes anew from the
+    // stage as loaded). Each only when its switch and carried flag are on; nothing while
+    // no carry-over is stored. (The carried lives, 23, are the run's: ApplyStart.)
+    void ApplyCarriedStage(size_t player, cStage& stage) const;
     // Groups 11 and 12: the carried hit and skill points, each when its switch and
     // carried flag are on.
     void ApplyCarriedPoints(size_t player, int32_t& hp, int32_t& sp) const;
     // Forgets the groups the system marks to be dropped on a miss.
     void DropCarryOnMiss();
-    // Called by the run end after a cleared stage: the capped counter moves on, every
-    // stage's cleared flag (list B) but entry 0 goes back to 0, and the hero stands on the
-    // world map's start cell.
-    void AdvanceAfterClear();
+    // The resets of a start, as the start table (run_state.h) gives them for each value:
+    // cleared, back to the snapshot, back where the restore switch says, the marked groups
+    // dropped, the carried lives taken. What a start gives itself (set, new, from the
+    // replay file, the life a miss used) its caller gives.
+    void ApplyStart(RunStart start, const RunStartFacts& facts);
     // The name entry of a stage, found as the world map's stage check finds it: the stage
     // file in the map's name form (WorldMapStageKey) and the check's other three arguments
     // (with numbered 0 the courses are not compared). The run end writes a cleared stage's
@@ -268,9 +267,6 @@ class cSaveData : public cSaveRecord {
     // A challenge starts from its stage's own state: nothing an earlier clear carried (the
     // heroes, the carried groups, the start block) reaches it.
     void ForgetCarryOver();
-    // The value of the first name-list entry whose key equals key (bytes, case-sensitive);
-    // 0 when none does.
-    uint32_t LookupValue(const std::string& key) const;
     // The cleared-stage total from the name-list entries whose stage the world map counts.
     void SumClearedValues();
     // Moves the ranking page by step (-1, 0, 1), wrapping over 0..4 and passing tables the

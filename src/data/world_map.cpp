@@ -181,6 +181,34 @@ cWorldMapPoint* cWorldMapData::FindPoint(int32_t x, int32_t y) {
     return nullptr;
 }
 
+const cWorldMapPoint* cWorldMapData::FindPoint(int32_t x, int32_t y) const {
+    for (const cWorldMapPoint& point : m_vPoints)
+        if (point.m_nX == x && point.m_nY == y) return &point;
+    return nullptr;
+}
+
+int32_t cWorldMapData::CellType(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return -1;
+    const size_t at = static_cast<size_t>(y) * static_cast<size_t>(m_nPitch) + x;
+    return at < m_vGrid.size() ? static_cast<int32_t>(m_vGrid[at]) : -1;
+}
+
+bool cWorldMapData::CellBlocked(int32_t x, int32_t y) const {
+    const int32_t type = CellType(x, y);
+    if (type < 0 || static_cast<size_t>(type) >= m_vCellTypes.size()) return true;
+    return m_vCellTypes[static_cast<size_t>(type)].m_bBlocked != 0;
+}
+
+bool cWorldMapData::IsPlace(int32_t x, int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return false;
+    return FindPoint(x, y) != nullptr || !CellBlocked(x, y);
+}
+
+const cWorldMapRec* cWorldMapData::PointRecord(uint32_t index) const {
+    if (index >= m_vPoints.size() || m_vPoints[index].m_vRecs.empty()) return nullptr;
+    return &m_vPoints[index].m_vRecs.front();
+}
+
 std::string WorldMapStageKey(const std::string& stageFile) {
     std::string key = stageFile;
     StripExtensionStr(key);

@@ -78,6 +78,16 @@ class cWorldMapData : public cSaveRecord {
     uint32_t SetSize(int32_t width, int32_t height);
     // The first point of m_vPoints at exactly that cell, or null.
     cWorldMapPoint* FindPoint(int32_t x, int32_t y);
+    const cWorldMapPoint* FindPoint(int32_t x, int32_t y) const;
+    // The cell type index of a cell, -1 off the map.
+    int32_t CellType(int32_t x, int32_t y) const;
+    // The hero cannot walk onto the cell: off the map, of a type the map does not have, or
+    // of a blocked type.
+    bool CellBlocked(int32_t x, int32_t y) const;
+    // A place of the map the hero can be put on: a point, or a road (a cell it can walk).
+    bool IsPlace(int32_t x, int32_t y) const;
+    // The first stage record of point `index`, null when there is no such point or record.
+    const cWorldMapRec* PointRecord(uint32_t index) const;
     // 1 when a stage record of kind 0 names the stage: name is the stage file's base name
     // with its "-1" turned into "." (or a "." appended), numbered and the two course
     // numbers must match the record's.

@@ -80,6 +80,8 @@ int CmdStageClear(CmdContext& ctx) {
     }
     if (CmdParam(cmd, 5) != 0) {
         choice.carried = 1;
+        choice.mapX = CmdParam(cmd, 6);
+        choice.mapY = CmdParam(cmd, 7);
         const int32_t facing = CmdParam(cmd, 8);
         const cChara* hero = ctx.play.Hero();
         choice.facing = facing == kFacingAsNow ? (hero ? hero : &ctx.chara)->m_nFacing

@@ -20,9 +20,13 @@ struct StageClearChoice {
     int32_t startY = 0;
     int32_t startThird = 0;
     // The hero's facing in the next stage (0 left, 1 right), when the command carries the
-    // hero's state. (Its two carried values, parameters 6 and 7, have no reader.)
+    // hero's state, and with it the cell of the world map the hero stands on when the clear
+    // goes back to the map (as the command names it, 0..999; the run end puts the hero
+    // there only when it is a place of the map).
     int32_t carried = 0;
     uint32_t facing = 0;
+    int32_t mapX = 0;
+    int32_t mapY = 0;
 };
 
 // The choice of the last stage-clear command of the running stage; the stage-play scene

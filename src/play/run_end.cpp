@@ -57,17 +57,6 @@ int32_t DefeatResult(StageRun& run, RunEndHooks& hooks, cChara& chara) {
     return result;
 }
 
-std::list<cStageChara>::iterator EraseStageChara(StageRun& run,
-                                                 std::list<cStageChara>::iterator node) {
-    cStageChara& chara = *node;
-    chara.Unlink();
-    LeaveGroup(run, chara);
-    std::erase(run.stageCharas, static_cast<cChara*>(&chara));
-    // Erased now, so no later flush may find it.
-    std::erase(run.objects.pendingCharas, &chara);
-    return run.objects.charas.erase(node);
-}
-
 namespace {
 
 // Out of every reference now; erased at the next flush, so that a walk over the list

@@ -43,9 +43,6 @@ int32_t HeroMiss(StageRun& run, RunEndHooks& hooks, bool soundPlayed);
 int32_t SweepDefeated(StageRun& run, RunEndHooks& hooks);
 // The character waits for erasure at the next flush.
 bool IsErasePending(const StageRun& run, const cStageChara& chara);
-// The stage character out of every reference, its group and the list; the next node.
-std::list<cStageChara>::iterator EraseStageChara(StageRun& run,
-                                                 std::list<cStageChara>::iterator node);
 
 // The time limit moved by delta on every 60th call: 1 when the time ran out.
 int32_t CountDownTime(StageRun& run, int32_t delta);

@@ -20,13 +20,17 @@
 #include "app/stage_play_scene.h"
 #include "app/title_scene.h"
 #include "app/world_map_scene.h"
+#include "data/cmd_types.h"
 #include "data/data_path.h"
 #include "data/database.h"
+#include "data/defs_item.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/palette.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
 #include "data/system_data.h"
+#include "data/world_map.h"
 #include "objects/chara.h"
 #include "platform/input/virtual_keys.h"
 #include "play/stage_run.h"
@@ -93,24 +97,63 @@ AssertionResult OpenSaveMenu(PlayDriver& d) {
     return d.WaitForScene(kSceneSaveMenu, cSaveMenuScene::kMenu);
 }
 
-// The sample's second stage made a second meadow (the first stage's file under the
-// second's name), so that the first stage's route clears it too; its enemies score 250
-// each, so that each stage's box has a score of its own.
+// The game's world map changed as a test needs it.
+void EditWorldMap(const std::function<void(cWorldMapData&)>& edit) {
+    cWorldMapData map;
+    ASSERT_TRUE(map.LoadFile(DataPath[13]));
+    edit(map);
+    ASSERT_TRUE(map.SaveFile(DataPath[13]));
+    wftest::ResetPlayerGlobals();
+}
+
+// The first stage record of the map point at column x of the road.
+cWorldMapRec& PointRec(cWorldMapData& map, int x) {
+    return map.FindPoint(x, 7)->m_vRecs.front();
+}
+
+// A course of `stages` meadows cleared one after the other, each clear leading into the
+// next stage of the course, and the results of the last one left.
+AssertionResult ClearMeadowCourse(PlayDriver& d, int stages) {
+    for (int i = 0; i < stages; ++i) {
+        for (int n = 0; n < 150 && i > 0 && d.State() == cStagePlay::kResult; ++n)
+            if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+        if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay); !r) return r;
+        if (AssertionResult r = wftest::ClearFirstStage(d); !r)
+            return r << " (stage " << i + 1 << " of the course)";
+    }
+    return LeaveResults(d);
+}
+
+// The sample's first point made a course of three meadows, each clear going on to the
+// next stage ("Sample01-2", "Sample01-3"); its second a numbered course (course stage 1) of
+// two meadows whose enemies score 250 each, so that each point's box has a score of its
+// own. Each point's box shows the score of its course's last clear, stored under the
+// point's own name and numbers.
 TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfterAContinue) {
     PlayerRun run;
     constexpr size_t kScoreGroup = 34;
-    ASSERT_NO_FATAL_FAILURE(EditStage(
-        sample::kStageFiles[0],
-        [](cStage& s) {
-            const int32_t hero = s.FindHero();
-            for (size_t i = 0; i < s.m_vCharas.size(); ++i) {
-                cCharaDef& c = s.m_vCharas[i];
-                if (static_cast<int32_t>(i) == hero) continue;
-                if (c.m_vInherit.size() > kScoreGroup) c.m_vInherit[kScoreGroup] = 0;
-                c.m_nScore = 250;
-            }
-        },
-        sample::kStageFiles[1]));
+    for (const char* to : {"data\\stg4\\Sample01-2.stg4_000", "data\\stg4\\Sample01-3.stg4_000"})
+        ASSERT_NO_FATAL_FAILURE(EditStage(
+            sample::kStageFiles[0], [](cStage&) {}, to));
+    for (const char* to : {sample::kStageFiles[1], "data\\stg4\\Sample02-2.stg4_000"})
+        ASSERT_NO_FATAL_FAILURE(EditStage(
+            sample::kStageFiles[0],
+            [](cStage& s) {
+                const int32_t hero = s.FindHero();
+                for (size_t i = 0; i < s.m_vCharas.size(); ++i) {
+                    cCharaDef& c = s.m_vCharas[i];
+                    if (static_cast<int32_t>(i) == hero) continue;
+                    if (c.m_vInherit.size() > kScoreGroup) c.m_vInherit[kScoreGroup] = 0;
+                    c.m_nScore = 250;
+                }
+            },
+            to));
+    ASSERT_NO_FATAL_FAILURE(EditWorldMap([](cWorldMapData& map) {
+        cWorldMapRec& rec = PointRec(map, 12);
+        rec.m_bNumbered = 1;
+        rec.m_nCourse1 = 0;  // (the course number is the variable that counts its stages)
+        rec.m_nCourse2 = 1;
+    }));
     constexpr int kFirstX = 4, kSecondX = 12;
     constexpr int kSaveItemSave = 0, kSaveItemBack = cSaveMenuScene::kBack - cSaveMenuScene::kSave;
     constexpr int kSaveItemToTitle = cSaveMenuScene::kToTitle - cSaveMenuScene::kSave;
@@ -121,11 +164,10 @@ TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfte
         {
             SCOPED_TRACE("stage 1: cleared, back on the map");
             ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
-            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            ASSERT_TRUE(ClearMeadowCourse(d, 3));
+            ASSERT_EQ(g_PlaySession.m_nStage, 3u);
             first = g_PlaySession.m_nScore;
             ASSERT_GT(first, 0);
-            ASSERT_TRUE(LeaveResults(d));
             EXPECT_TRUE(MapBoxShows(d, kFirstX, first));
             EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
         }
@@ -145,11 +187,11 @@ TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfte
             ASSERT_TRUE(wftest::AnswerYes(d));
             ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
             EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first));
-            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            ASSERT_TRUE(ClearMeadowCourse(d, 2));
+            ASSERT_EQ(g_PlaySession.CourseStage(), 2u);
             second = g_PlaySession.m_nScore;
             ASSERT_GT(second, 0);
             ASSERT_NE(second, first);
-            ASSERT_TRUE(LeaveResults(d));
             EXPECT_TRUE(MapBoxShows(d, kSecondX, second));
             EXPECT_EQ(ShownTotal(), static_cast<uint32_t>(first + second));
         }
@@ -184,6 +226,103 @@ TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfte
     }),
               0);
     EXPECT_TRUE(run.BoxTexts().empty());
+}
+
+// ---- What a clear carries ----------------------------------------------------------------
+
+// The stage-clear command of the palette's goal star (every stage's) given these parameters:
+// destination, stage number, start block switch, x, y, carry switch, the map cell x and y,
+// facing.
+void SetGoalClear(std::vector<int32_t> params) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    constexpr int8_t kItemCmdClear = 2;
+    int changed = 0;
+    for (cItemDef& item : g_CommonPalette.m_vItems)
+        for (cFlowCmd& cmd : item.m_vCmds)
+            if (cmd.m_nCategory == kCmdCategoryItem && cmd.m_nType == kItemCmdClear) {
+                params.resize(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, kItemCmdClear)));
+                cmd.m_vParams = params;
+                ++changed;
+            }
+    EXPECT_EQ(changed, 1) << "the palette's goal stars";
+    ASSERT_EQ(g_CommonPalette.SaveFile(DataPath[7]), 1);
+    wftest::ResetPlayerGlobals();
+}
+
+// The story with three lives and the lives carried over (the project's switch), its meadow
+// carrying the hero (the stage's switch) and entered again from its point once cleared,
+// its second stage a plain meadow. The goal's clear carries the hero's state and names
+// the second point's cell as the hero's place on the map.
+// The first clear puts the hero on the second point, whose stage starts at once; a miss
+// there costs a life; the meadow entered again then starts with the lives the run has, not
+// the lives its first clear carried, which served the entry right after that clear only.
+TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyTheNextEntry) {
+    PlayerRun run;
+    constexpr int kFirstX = 4, kSecondX = 12, kRoadY = 7;
+    ASSERT_NO_FATAL_FAILURE(SetGoalClear({0, 0, 0, 0, 0, 1, kSecondX, kRoadY, 2}));
+    ASSERT_NO_FATAL_FAILURE(EditStage(
+        sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 1; }, sample::kStageFiles[0]));
+    ASSERT_NO_FATAL_FAILURE(EditStage(
+        sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 0; }, sample::kStageFiles[1]));
+    ASSERT_NO_FATAL_FAILURE(
+        EditWorldMap([](cWorldMapData& map) { PointRec(map, 4).m_anRecValue[3] = 1; }));
+    ASSERT_TRUE(InitDatabases());
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vUnlimitedLives[kModeStory] = 0;
+    system.m_vStartLives[kModeStory] = 3;
+    system.m_vSwitchA[kCarryLives] = 1;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
+
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(screen_settings::CarryLives(g_SystemData));
+        int32_t lives = 0;
+        {
+            SCOPED_TRACE("the meadow cleared: the hero stands on the cell the clear names");
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            lives = g_PlaySession.m_nLives;
+            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            ASSERT_TRUE(LeaveResults(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kFadeIn));
+            const auto* map = static_cast<cWorldMapScene*>(g_SceneMgr.Scene(kSceneWorldMap));
+            EXPECT_EQ(std::make_pair(map->HeroX(), map->HeroY()), std::make_pair(kSecondX, kRoadY));
+        }
+        {
+            SCOPED_TRACE("the second stage, never cleared, starts there; a miss costs a life");
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(g_PlaySession.m_nLives, lives);
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(d.Step());
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(g_PlaySession.m_nLives, lives - 1);
+            ASSERT_TRUE(wftest::ClearFirstStage(d));
+            ASSERT_TRUE(LeaveResults(d));
+        }
+        {
+            SCOPED_TRACE("the meadow entered again: the run's lives, not the ones carried");
+            ASSERT_TRUE(MapBoxShows(d, kSecondX, g_PlaySession.m_nScore));
+            d.KeyDown(in::VK_LEFT);
+            const auto* map = static_cast<cWorldMapScene*>(g_SceneMgr.Scene(kSceneWorldMap));
+            ASSERT_TRUE(
+                d.Until([&] { return map->HeroX() == kFirstX; }, 600, "back on the meadow"));
+            d.KeyUp(in::VK_LEFT);
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(d.Press(kDecideKey));
+            ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kEnter, 60));
+            ASSERT_TRUE(d.Step(2));
+            ASSERT_TRUE(wftest::AnswerYes(d));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(g_PlaySession.m_nLives, lives - 1);
+        }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
 }
 
 // ---- Challenge ---------------------------------------------------------------------------
@@ -365,6 +504,8 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
                 screen_settings::CarryLives(g_SystemData) ? before[RunValue::kLives]
                                                           : LivesLeftAtStart(kModeStory);
             given.v[static_cast<size_t>(RunValue::kStageNumber)] = 1;
+            // The meadow carries nothing: the lives stand, the carry ends with the entry.
+            given.v[static_cast<size_t>(RunValue::kCarriedLives)] = 0;
             snapshot = RunValues::Of(g_PlaySession);
             EXPECT_TRUE(MatchesRunStartTable(RunStart::kMapEntry, before, before, given, snapshot));
         }
@@ -428,6 +569,7 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
             RunValues given = before;
             given.v[static_cast<size_t>(RunValue::kLives)] = LivesLeftAtStart(kModeChallenge);
             given.v[static_cast<size_t>(RunValue::kStageNumber)] = 1;
+            given.v[static_cast<size_t>(RunValue::kCarriedLives)] = 0;
             EXPECT_TRUE(MatchesRunStartTable(RunStart::kStageEntry, before, before, given,
                                              RunValues::Of(g_PlaySession)));
         }
@@ -446,6 +588,7 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
             given.v[static_cast<size_t>(RunValue::kCarriedHero)] = 1;
             given.v[static_cast<size_t>(RunValue::kCarriedBlock)] = 0;  // the clear gives none
             given.v[static_cast<size_t>(RunValue::kStageNumber)] = 2;
+            given.v[static_cast<size_t>(RunValue::kCarriedLives)] = 0;
             EXPECT_TRUE(MatchesRunStartTable(RunStart::kNextStage, before, before, given,
                                              RunValues::Of(g_PlaySession)));
         }
@@ -454,21 +597,37 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
     EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
 }
 
-// A replay started again once its input has run out leaves the run as the run's table says:
-// as the replay file holds it, whatever its playing changed. The replay is recorded in free
-// play of the first stage (right with two jumps, then back left, clear of the spikes), saved
-// with F1 and opened from the title.
+// A replay's first playback and its start again once its input has run out leave the run
+// as the run's table says: as the replay file holds it, whatever its playing changed. The
+// replay is recorded in free play of the first stage with three lives, of the attempt
+// after a miss in the spikes (right with two jumps, then back left, clear of the spikes),
+// saved with F1 and opened from the title; both playbacks start with that attempt's lives.
 TEST(RunAcrossStarts, AReplayStartedAgainLeavesTheRunAsItsTableSays) {
     PlayerRun run;
+    ASSERT_TRUE(InitDatabases());
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vUnlimitedLives[kModeFree] = 0;
+    system.m_vStartLives[kModeFree] = 3;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
     // The free-play item's open dialog: "..", c01-1, c02-1, Sample01. The save dialog's
     // proposed name and the replay item's one replay: Enter.
     for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_DOWN);
     for (int i = 0; i < 3; ++i) run.UiEvents()->Key(in::VK_RETURN);
+    RunValues recorded;
     EXPECT_EQ(run.Play([&](PlayDriver& d) {
         {
             SCOPED_TRACE("free play: recorded, saved with F1, quit to the title");
             ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleFree));
             ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.Until([&] { return d.State() == cStagePlay::kBanner; }, 600,
+                                "a miss in the spikes"));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            recorded = RunValues::Of(g_PlaySession);
+            ASSERT_EQ(recorded[RunValue::kLives], 1);  // 3, one for the entry, one missed
             ASSERT_TRUE(d.Play(wftest::KeyScript()
                                    .Hold(0, 50, in::VK_RIGHT)
                                    .Hold(10, 5, kDecideKey)
@@ -484,10 +643,13 @@ TEST(RunAcrossStarts, AReplayStartedAgainLeavesTheRunAsItsTableSays) {
             ASSERT_TRUE(d.Press(kDecideKey));
             ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
         }
-        SCOPED_TRACE("the replay played to the end of its input and started again");
+        SCOPED_TRACE("the replay played, to the end of its input, and started again");
+        wftest::MarkRun(g_PlaySession, 9);
+        const RunValues title = RunValues::Of(g_PlaySession);
         ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleReplay));
         ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
         const RunValues file = RunValues::Of(g_PlaySession);
+        EXPECT_TRUE(MatchesRunStartTable(RunStart::kReplayFirst, title, title, recorded, file));
         wftest::MarkRun(g_PlaySession, 8, false);
         const RunValues before = RunValues::Of(g_PlaySession);
         ASSERT_TRUE(d.Until([&] { return d.State() == cStagePlay::kBanner; }, 900,

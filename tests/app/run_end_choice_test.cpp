@@ -10,6 +10,8 @@
 #include "app/run_start.h"
 #include "app/scene.h"
 #include "app/screen_common.h"
+#include "data/global_data.h"
+#include "data/world_map.h"
 
 namespace {
 
@@ -104,7 +106,6 @@ TEST(RunEndChoice, ScenesAndRunStateByTitleItem) {
         // under the name the map's stage check takes.
         const cSaveName* entry = run.FindStageEntry("c01-2.stg4", 0, 0, 0);
         EXPECT_EQ(entry ? entry->m_nValue : 0u, c.flagSet ? 500u : 0u);
-        EXPECT_EQ(run.LookupValue("c01-2."), c.flagSet ? 500u : 0u);
         if (!c.flagSet) {
             EXPECT_EQ(run_fields::ShownTotal(run), c.best ? 1300u : 1000u);
         }
@@ -158,6 +159,33 @@ TEST(RunEndChoice, CarriedHeroesStoredByTheStagesSwitch) {
             }
         }
     }
+}
+
+// A story clear back to the map that carries the hero's state puts the hero on the map
+// cell it names when that cell is a place of the map (a point or a road); any other cell,
+// or a clear that carries nothing, leaves the hero where it stood.
+TEST(RunEndChoice, AStoryClearPutsTheHeroOnTheMapPlaceItNames) {
+    const cWorldMapData map = g_WorldMapData;
+    g_WorldMapData.SetDefaults();  // 20 x 15 blocked cells, one point on (0, 0)
+    g_WorldMapData.m_vGrid[static_cast<size_t>(3 * g_WorldMapData.m_nPitch + 5)] = 5;  // a road
+    const struct {
+        int32_t carried, x, y;
+        uint32_t atX, atY;
+    } cases[] = {{1, 5, 3, 5, 3},  {1, 0, 0, 0, 0},     {1, 6, 3, 2, 9},
+                 {1, 20, 3, 2, 9}, {1, 999, 999, 2, 9}, {0, 5, 3, 2, 9}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.carried << " " << c.x << ", " << c.y);
+        cSaveData run;
+        run.m_nMapX = 2, run.m_nMapY = 9;
+        StageClearChoice clear;
+        clear.carried = c.carried;
+        clear.mapX = c.x, clear.mapY = c.y;
+        RunEndFacts facts;
+        facts.titleItem = kTitleContinue;
+        EXPECT_EQ(ChooseSceneAfterRun(run, clear, facts, RunEndActions{}), kSceneWorldMap);
+        EXPECT_EQ(std::make_pair(run.m_nMapX, run.m_nMapY), std::make_pair(c.atX, c.atY));
+    }
+    g_WorldMapData = map;
 }
 
 TEST(RunEndChoice, NumberedStageFile) {

@@ -36,6 +36,8 @@ struct RunValues {
             kMarkVariable < run.m_vVariables.size() ? run.m_vVariables[kMarkVariable] : -1;
         at(RunValue::kCarriedHero) = run.m_bCarryOver;
         at(RunValue::kCarriedBlock) = run.CarriedPosition();
+        at(RunValue::kCarriedLives) =
+            kCarryLives < run.m_vCarryFlags.size() ? run.m_vCarryFlags[kCarryLives] : 0;
         at(RunValue::kStageNumber) = run.m_nStage;
         at(RunValue::kRankingChoice) = run.RankingPage();
         r.name = run.LastRankingName();
@@ -45,7 +47,8 @@ struct RunValues {
 };
 
 // Every value of the run marked with a number no start gives it. markCarried false leaves
-// the carried hero and start block alone, for a start that would place the hero by them.
+// the carried hero, its groups and the start block alone, for a start that would place
+// the hero by them; true marks every carried group as carried, with lives of its own.
 inline void MarkRun(cSaveData& run, int seed, bool markCarried = true) {
     run.m_nScore = 4000 + seed;
     run.m_nTotal1 = 11 + seed, run.m_nTotal2 = 12 + seed;
@@ -56,9 +59,12 @@ inline void MarkRun(cSaveData& run, int seed, bool markCarried = true) {
     if (kMarkVariable < run.m_vVariables.size())
         run.m_vVariables[kMarkVariable] = static_cast<uint32_t>(90 + seed);
     if (markCarried) {
-        // Nothing is carried by it: every group's carried flag stays as it is.
         run.m_bCarryOver = 1;
         run.CarriedPosition() = 1;
+        run.m_vCarryFlags.assign(kCarryFlagCount, 1);
+        // (No stage that carries starts from these marks: a clear stores its own hero first.)
+        if (run.m_vHeroes.empty()) run.m_vHeroes.resize(1);
+        run.m_vHeroes[0].m_nLives = static_cast<uint32_t>(60 + seed);
     }
     run.m_nStage = static_cast<uint32_t>(9 + seed);
     run.RankingPage() = 3;
@@ -73,8 +79,8 @@ inline testing::AssertionResult MatchesRunStartTable(RunStart start, const RunVa
                                                      const RunValues& given,
                                                      const RunValues& after) {
     static const char* const kNames[kRunValueCount] = {
-        "score and totals", "bonus",         "cleared total", "lives",         "variables",
-        "carried hero",     "carried block", "stage number",  "ranking choice"};
+        "score and totals", "bonus",         "cleared total", "lives",        "variables",
+        "carried hero",     "carried block", "carried lives", "stage number", "ranking choice"};
     std::ostringstream faults;
     for (int i = 0; i < kRunValueCount; ++i) {
         const auto k = static_cast<RunValue>(i);
@@ -97,6 +103,7 @@ inline testing::AssertionResult MatchesRunStartTable(RunStart start, const RunVa
             case AtStart::kRestoreSwitch:
             case AtStart::kDropMarked:
             case AtStart::kFromFile:
+            case AtStart::kTaken:
                 expected = given[k];
                 break;
         }

@@ -690,6 +690,7 @@ TEST_F(StagePlaySceneTest, AMissDropsWhatIsCarriedOnlyWhereTheStageCarriesTheHer
         ASSERT_EQ(g_PlaySession.m_vCarryFlags[kCarryHP], 1u);
         cStage missed = FallStage();
         missed.m_bCarryHero = carryHero;
+        g_SceneMgr.m_nPrevious = kSceneWorldMap;  // entered as the map enters a stage
         Start(kModeFree, {}, missed);
         PlayToTheMiss();
         ASSERT_EQ(script.setStages.back(), (std::pair<uint32_t, uint32_t>{1, 0}));
@@ -711,6 +712,7 @@ TEST_F(StagePlaySceneTest, CarriedLivesAreTakenAtTheEntryAndEveryMissUsesOne) {
         // A stage that does not take them starts as any entry: 4, one used.
         cStage missed = FallStage();
         missed.m_bCarryHero = carryHero;
+        g_SceneMgr.m_nPrevious = kSceneWorldMap;  // entered as the map enters a stage
         Start(kModeFree, {}, missed);
         EXPECT_EQ(g_PlaySession.m_nLives, carryHero ? 6 : 3);
         std::vector<int32_t> livesAfterMisses;
@@ -725,6 +727,7 @@ TEST_F(StagePlaySceneTest, CarriedLivesAreTakenAtTheEntryAndEveryMissUsesOne) {
             carryHero ? std::vector<int32_t>{5, 4, 3, 2, 1, 0} : std::vector<int32_t>{2, 1, 0};
         EXPECT_EQ(livesAfterMisses, countdown);
         // Entered again, the stage starts with its own lives, not those of the old clear.
+        g_SceneMgr.m_nPrevious = kSceneWorldMap;
         Start(kModeFree, {}, missed);
         EXPECT_EQ(g_PlaySession.m_nLives, 3);
     }
@@ -755,6 +758,7 @@ TEST_F(StagePlaySceneTest, ACarriedGroupDroppedOnAMissComesBackAsTheStagePlacedI
         cStage missed = FallStage();
         missed.m_bCarryHero = 1;
         missed.m_vCharas[0].m_nMaxHP = kPlaced;
+        g_SceneMgr.m_nPrevious = kSceneWorldMap;  // entered as the map enters a stage
         Start(kModeFree, {}, missed);
         ASSERT_NE(g_StageRun.Hero(), nullptr);
         EXPECT_EQ(g_StageRun.Hero()->m_Def.m_nMaxHP, kCarried);
