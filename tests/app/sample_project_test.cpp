@@ -549,8 +549,9 @@ TEST_F(SampleProjectTest, UserFilesReadBackThroughThePlayersReaders) {
     }
 
     cWindowRec window;
-    ASSERT_TRUE(window.LoadClamped(DataPath[47], 1920, 1080));
-    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120u, 80u));
+    ASSERT_TRUE(window.LoadFile(DataPath[47]));
+    window.ClampToScreen(1920, 1080, 640, 480);
+    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120, 80));
 
     cRankFile ranking;
     ASSERT_EQ(LoadRanking(ranking, 2, sample::kStageNames[0], 0, 0, 0), 1);
