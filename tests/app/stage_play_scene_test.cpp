@@ -1066,8 +1066,8 @@ TEST_F(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
 
 // The sample game's first stage with a hero whose sight is a round window, as its file
 // stores it, entered through the scene twice (the second entry makes the screen's
-// surfaces anew): the first frame of each entry shows the same round window, its corners
-// covered like the screen round it.
+// surfaces anew): the first frame of each entry shows the same round window of the sight
+// mask, its corners covered like the screen round it.
 TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
     {
         cStage stage;
@@ -1111,6 +1111,25 @@ TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
                 if (x >= 0) w.corners.push_back(image.Get(x, y));
         ASSERT_GE(w.corners.size(), 2u);
         w.outside = image.Get(hx + 2 * r + 1, hy + r);
+        // What covers the screen is the window of the sight mask that the stage start made
+        // in its surface, placed by the hero: every pixel the mask covers shows the mask
+        // (below the status bar and the time, which are drawn over it).
+        DDSURFACEDATA* mask = SheetSurface(kSheetSightMask);
+        ASSERT_TRUE(mask && DDDeviceSurface(mask));
+        ASSERT_EQ(std::make_pair(mask->nWidth, mask->nHeight), std::make_pair(maskW, maskH));
+        const vid::Image& shown = DDDeviceSurface(mask)->image;
+        const uint32_t open = shown.Get(maskW >> 1, maskH >> 1);  // the hole's centre
+        int covered = 0, wrong = 0;
+        for (int32_t y = 64; y < 480; ++y)
+            for (int32_t x = 0; x < 640; ++x) {
+                const uint32_t m = shown.Get(sx + x, sy + y);
+                if (m == open) continue;
+                ++covered;
+                if (image.Get(x, y) != m) ++wrong;
+            }
+        EXPECT_GT(covered, 640 * 416 / 2);
+        EXPECT_LT(covered, 640 * 416 - 4 * r * r / 2);  // the hole is open
+        EXPECT_EQ(wrong, 0);
     };
     Window first, second;
     ASSERT_NO_FATAL_FAILURE(enter(first));
