@@ -81,11 +81,22 @@ bool InPass(int32_t layer, int32_t pass, bool layered) {
 
 // ---- Sight -----------------------------------------------------------------------------
 
-// The hero's sight mask: made at each stage start, and again when the device has lost it.
+// The radius and shape the sight mask in its surface was made for.
+struct SightMaskMade {
+    int32_t radius = -1;
+    uint32_t shape = 0;
+};
+SightMaskMade g_sightMade;
+
+// The hero's sight through its mask: made at each stage start, and again when the device
+// has lost it or the hero's sight is no longer the one it was made for.
 void DrawHeroSight(const cPlayer& hero, DDSURFACEDATA* back) {
-    if (hero.m_Def.m_nSightShape == 0) return;
+    const uint32_t shape = hero.m_Def.m_nSightShape;
+    if (shape == 0) return;
     DDSURFACEDATA* mask = SheetSurface(kSightMaskSheet);
-    if (mask && mask->bRecreated) MakeHeroSightMask(hero);
+    if (mask && (mask->bRecreated || g_sightMade.radius != std::max(hero.m_nSightDots, 0) ||
+                 g_sightMade.shape != shape))
+        MakeHeroSightMask(hero);
     DrawFollowOverlay(hero, back);
 }
 
@@ -426,6 +437,7 @@ bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, ui
     if (!mask || !DDDevice().bInit) return true;
     const int32_t r = std::max(radius, 0);
     const int32_t side = 2 * r;
+    g_sightMade = SightMaskMade{r, sightShape};
     ClearSurfaceData(mask);
     if (!DDCreateSurface(mask, side + 1280, side + 960, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
         platform::msg::PostMainWindow(WM_CLOSE);
