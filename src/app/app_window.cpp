@@ -153,8 +153,8 @@ void SaveWindowPlacement(cAppWindow& w) {
     const platform::window::Geometry g = w.m_pHost->GetGeometry();
     if (g.minimised) return;
     cWindowRec rec;
-    rec.m_nX = static_cast<uint32_t>(g.x);
-    rec.m_nY = static_cast<uint32_t>(g.y);
+    rec.m_nX = g.x;
+    rec.m_nY = g.y;
     rec.m_nWidth = static_cast<uint32_t>(g.width);
     rec.m_nHeight = static_cast<uint32_t>(g.height);
     rec.m_bMaximised = g.maximised ? 1 : 0;

@@ -56,7 +56,7 @@ cChallengeScene::~cChallengeScene() {
 }
 
 void cChallengeScene::CountListed() {
-    const int all = screen_settings::ChallengeCount(g_SystemData);
+    const int all = static_cast<int>(g_SystemData.ChallengeCount());
     const int reached = static_cast<int>(std::min<uint32_t>(
         run_fields::ChallengesReached(g_PlaySession), static_cast<uint32_t>(all)));
     m_nListed = screen_settings::ChallengesOpenAll(g_SystemData) ? all : reached;

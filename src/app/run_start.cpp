@@ -47,8 +47,8 @@ void ChooseMode(int gameMode, int rankingEntry) {
 
 // The challenge record of the last challenge run, or a new one with an empty entry for
 // each challenge. The challenge entries are the item list, which the clean-up of every
-// load and save makes as long as the project's list limit: a new record has it so from
-// its first use, so the first clear of a fresh game folder finds its entry.
+// load and save makes as long as the challenge list: a new record has it so from its
+// first use, so the first clear of a fresh game folder finds its entry.
 void PrepareChallengeRecord() {
     if (g_PlaySession.LoadChallenge()) return;
     g_PlaySession.Reset();

@@ -30,13 +30,6 @@ inline int CyclingSpeed(const cSystemData& s) {
     return static_cast<int>(s.m_nMenuColorParam);
 }
 
-// Number of challenge stages: the challenge screen's first number, 1 in a new project,
-// which starts with one challenge ("data\stg4\c01-1"). Challenge files are numbered with
-// two digits, so a larger stored number means 99.
-inline int ChallengeCount(const cSystemData& s) {
-    return static_cast<int>(std::min<uint32_t>(s.m_nMenuOption, 99));
-}
-
 // The save menu's total line ("トータルスコア" and the run's total): the save menu's only
 // number, which came with the total in 167.
 inline bool ShowSaveMenuTotal(const cSystemData& s) {

@@ -276,7 +276,7 @@ StagePlayServices MakeDefaults() {
     s.sceneAfterRun = [] {
         RunEndFacts facts;
         facts.titleItem = g_SceneMgr.m_nTitleItem;
-        facts.challengeCount = static_cast<uint32_t>(screen_settings::ChallengeCount(g_SystemData));
+        facts.challengeCount = g_SystemData.ChallengeCount();
         // A test play started by the editor plays its one stage again.
         facts.repeatStage = g_bFromEditor;
         facts.carryOver = g_StageRun.rules.carryHero != 0;

@@ -246,10 +246,13 @@ void PlaceWindow(int showCommand) {
     cWindowRec rec;
     int screenW = 0, screenH = 0;
     host->ScreenSize(screenW, screenH);
-    if (g_IniSetting.WindowMode != 0 && rec.LoadClamped(DataPath[47], screenW, screenH)) {
-        host->Move(static_cast<int>(rec.m_nX), static_cast<int>(rec.m_nY));
+    if (g_IniSetting.WindowMode != 0 && rec.LoadFile(DataPath[47])) {
+        // Sized first, so that the place is clamped for the size the window will have.
         if (g_IniSetting.Direct3D == 1 && g_IniSetting.WindowMode == 2)
             host->SetClientSize(static_cast<int>(rec.m_nWidth), static_cast<int>(rec.m_nHeight));
+        const platform::window::Geometry size = host->GetGeometry();
+        rec.ClampToScreen(screenW, screenH, size.width, size.height);
+        host->Move(rec.m_nX, rec.m_nY);
         if (rec.m_bMaximised) show = SW_MAXIMIZE;
     }
     if (g_IniSetting.Direct3D == 0 && !g_bWindowed) show = SW_MAXIMIZE;
@@ -370,13 +373,12 @@ void cWindowRec::RegisterFields(uint32_t) {
     Reg(m_bMaximised);
 }
 
-bool cWindowRec::LoadClamped(const char* path, int screenWidth, int screenHeight) {
-    if (!LoadFile(path)) return false;
-    // Stored as unsigned words: a position left of or above the screen reads as huge and
-    // is put back on the screen's far edge, as the stored number says.
-    m_nX = std::min<uint32_t>(m_nX, static_cast<uint32_t>(std::max(screenWidth, 0)));
-    m_nY = std::min<uint32_t>(m_nY, static_cast<uint32_t>(std::max(screenHeight, 0)));
-    return true;
+void cWindowRec::ClampToScreen(int screenWidth, int screenHeight, int windowWidth,
+                               int windowHeight) {
+    // A window clamped only to the screen's size would stand wholly off it at the right or
+    // bottom edge: the whole window is kept on the screen.
+    m_nX = std::clamp(m_nX, 0, std::max(screenWidth - windowWidth, 0));
+    m_nY = std::clamp(m_nY, 0, std::max(screenHeight - windowHeight, 0));
 }
 
 // ---- Display decision ----------------------------------------------------------------

@@ -45,10 +45,14 @@ class cWindowRec : public cSaveRecord {
   public:
     cWindowRec() { RegisterFields(770); }
     void RegisterFields(uint32_t version) override;
-    // The record, then x and y clamped to the screen.
-    bool LoadClamped(const char* path, int screenWidth, int screenHeight);
+    // Puts the stored place back on the screen: each axis clamped so that a window of the
+    // given size lies on the screen (0..the screen's size less the window's; 0 when the
+    // window is the larger).
+    void ClampToScreen(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
 
-    uint32_t m_nX = 0, m_nY = 0, m_nWidth = 640, m_nHeight = 480, m_bMaximised = 0;
+    // The window's left and top are signed: a window may stand left of or above the screen.
+    int32_t m_nX = 0, m_nY = 0;
+    uint32_t m_nWidth = 640, m_nHeight = 480, m_bMaximised = 0;
 };
 
 // ---- The display decision ----------------------------------------------------------

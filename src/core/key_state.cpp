@@ -115,7 +115,7 @@ void cKeyState::SetRepeat(uint32_t delay, uint32_t interval) {
 }
 
 void cKeyState::InitButtonMasks() {
-    for (int i = 0; i < 8; ++i) m_awPadMask[i] = static_cast<uint16_t>(1u << i);
+    for (int i = 0; i < 8; ++i) m_awPadMask[i] = PadButtonMask(i);
 }
 
 void cKeyState::Reset() {

@@ -105,6 +105,12 @@ class cKeyHistory {
     cKeyHistory& operator=(const cKeyHistory&) = default;
 };
 
+// The joystick's button bits that pad button i (0 for the first) sets: the mask a pad
+// button's code in the key configuration holds, and what InitButtonMasks gives button i.
+constexpr uint16_t PadButtonMask(int button) {
+    return static_cast<uint16_t>(1u << button);
+}
+
 // The controller record of one player. Copies are deep: a sub-loop thread may take its
 // own copy of the whole vector.
 class cKeyState : public cKeyRepeat, public cKeyHistory {

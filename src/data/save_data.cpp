@@ -243,6 +243,6 @@ SaveDataLimits CurrentSaveDataLimits() {
     limits.mapHeight = g_WorldMapData.m_nHeight;
     limits.startX = g_WorldMapData.m_nStartX;
     limits.startY = g_WorldMapData.m_nStartY;
-    limits.listLimit = g_SystemData.m_nListLimit;
+    limits.listLimit = g_SystemData.ChallengeListLength();
     return limits;
 }

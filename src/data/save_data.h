@@ -85,7 +85,7 @@ class cSaveItem : public cSaveRecord {
 };
 
 // What the clean-up of a record keeps it within: the world map's size and start cell, and
-// the system settings' item-list length.
+// the length of the challenge list.
 struct SaveDataLimits {
     int32_t mapWidth = 0;
     int32_t mapHeight = 0;

@@ -66,6 +66,14 @@ class cSystemData : public cSaveRecord {
     void ClampScreenBgm();
     // Number of ranking genres of a game mode: 0 when the mode ranks nothing.
     int CountFlags(int mode) const;
+    // Number of challenge stages: the challenge screen's number, 1 in a new project, which
+    // starts with one challenge ("data\stg4\c01-1"). Challenge files are numbered with two
+    // digits, so a larger stored number means 99.
+    uint32_t ChallengeCount() const;
+    // Entries of the run record's challenge list (the save data's item list) and the most
+    // challenges it counts as reached: the list limit, or the game's challenge count where
+    // that is larger, so that every challenge the screens list keeps its clear.
+    uint32_t ChallengeListLength() const;
     // 1 when the status item's value is "low": at most its threshold, or in percent
     // mode at most that share of max.
     int PassesThreshold(int item, int value, int max) const;

@@ -12,6 +12,14 @@ void cSystemData::ClampScreenBgm() {
         if (bgm >= bgmCount_) bgm = 0;
 }
 
+uint32_t cSystemData::ChallengeCount() const {
+    return std::min<uint32_t>(m_nMenuOption, 99);
+}
+
+uint32_t cSystemData::ChallengeListLength() const {
+    return std::max(m_nListLimit, ChallengeCount());
+}
+
 int cSystemData::CountFlags(int mode) const {
     const cModeRanking& ranking = V(m_vModeRanking, mode);
     if (ranking.m_bEnabled == 0) return 0;

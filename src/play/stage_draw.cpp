@@ -48,6 +48,7 @@ constexpr int32_t kSystemSheet = 49;
 constexpr int32_t kStripSheet = 54;
 constexpr int32_t kBlockWorkA = 63;
 constexpr int32_t kBlockWorkB = 64;
+constexpr int32_t kSightMaskSheet = kSheetSightMask;
 constexpr int32_t kSightShapeSheet = 66;
 constexpr int kSmallFont = 0;
 constexpr int kNormalFont = 1;
@@ -80,34 +81,23 @@ bool InPass(int32_t layer, int32_t pass, bool layered) {
 
 // ---- Sight -----------------------------------------------------------------------------
 
-// What the sight mask was made for; the window is drawn from it each frame.
-struct SightMask {
+// The radius and shape the sight mask in its surface was made for.
+struct SightMaskMade {
     int32_t radius = -1;
     uint32_t shape = 0;
-    DDSURFACEDATA* hole = nullptr;  // shapes 1 and 2: the shape of the hole
 };
-SightMask g_sight;
+SightMaskMade g_sightMade;
 
-// Draws the 640 x 480 window of the mask whose hole follows the hero: colour 16 round
-// the hole, the shape inside it. Only the window is ever drawn, never the whole mask of
-// up to 2r + 1280 dots across.
-void DrawSightWindow(const cPlayer& hero, DDSURFACEDATA* back) {
+// The hero's sight through its mask: made at each stage start, and again when the device
+// has lost it or the hero's sight is no longer the one it was made for.
+void DrawHeroSight(const cPlayer& hero, DDSURFACEDATA* back) {
     const uint32_t shape = hero.m_Def.m_nSightShape;
-    if (shape == 0 || !back) return;
-    const int32_t r = std::max(hero.m_nSightDots, 0);
-    if (r != g_sight.radius || shape != g_sight.shape)
-        MakeSightMask(nullptr, SheetSurface(kSightShapeSheet), r, shape);
-    const int32_t maskW = 2 * r + 1280, maskH = 2 * r + 960;
-    int32_t sx = 0, sy = 0;
-    if (!hero.FollowOverlaySource(maskW, maskH, sx, sy)) return;
-    const int32_t hx = (maskW >> 1) - r - sx, hy = (maskH >> 1) - r - sy;
-    const int32_t side = 2 * r;
-    DDFillRect(back, 0, 0, kScreenW, hy, kFillColour);
-    DDFillRect(back, 0, hy + side, kScreenW, kScreenH - hy - side, kFillColour);
-    DDFillRect(back, 0, hy, hx, side, kFillColour);
-    DDFillRect(back, hx + side, hy, kScreenW - hx - side, side, kFillColour);
-    if ((shape == 1 || shape == 2) && HasImage(g_sight.hole))
-        DDBltFast(back, hx, hy, side, side, g_sight.hole, 0, 0, 1);
+    if (shape == 0) return;
+    DDSURFACEDATA* mask = SheetSurface(kSightMaskSheet);
+    if (mask && (mask->bRecreated || g_sightMade.radius != std::max(hero.m_nSightDots, 0) ||
+                 g_sightMade.shape != shape))
+        MakeHeroSightMask(hero);
+    DrawFollowOverlay(hero, back);
 }
 
 // ---- Objects ---------------------------------------------------------------------------
@@ -428,39 +418,60 @@ void ResetStageDrawing(StageRun& run, StageDrawScene& scene) {
     scene.missEnded = 0;
 }
 
+namespace {
+
+// A rectangle of what transparent copies leave out: the device's clear value in Direct3D
+// mode, the colour key in DirectDraw mode.
+void ClearRectToTransparent(DDSURFACEDATA* sd, int32_t x, int32_t y, int32_t w, int32_t h) {
+    if (lpDTCon) {
+        D3DClearRect(sd, x, y, w, h, D3DClearValue(sd));
+        return;
+    }
+    if (platform::video::Surface* s = DDDeviceSurface(sd))
+        s->image.Fill(x, y, w, h, DDDevice().dwColorKey);
+}
+
+}  // namespace
+
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape) {
-    g_sight.radius = std::max(radius, 0);
-    g_sight.shape = sightShape;
-    g_sight.hole = nullptr;
-    // The mask itself is never made whole: stage drawing draws the window that shows.
-    if (mask) ClearSurfaceData(mask);
-    const int32_t r = g_sight.radius;
-    if (r == 0 || (sightShape != 1 && sightShape != 2) || !shape || !DDDevice().bInit) return true;
-    ClearSurfaceData(shape);
-    if (!DDCreateSurface(shape, 2 * r, 2 * r, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
+    if (!mask || !DDDevice().bInit) return true;
+    const int32_t r = std::max(radius, 0);
+    const int32_t side = 2 * r;
+    g_sightMade = SightMaskMade{r, sightShape};
+    ClearSurfaceData(mask);
+    if (!DDCreateSurface(mask, side + 1280, side + 960, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
         platform::msg::PostMainWindow(WM_CLOSE);
         return false;
     }
-    // The round hole: colour 16 round a disc of the transparent colour.
+    DDFillSurface(mask, kFillColour);
+    if (r == 0) return true;
+    // The hole at the centre, in the transparent colour.
+    const int32_t hx = (mask->nWidth >> 1) - r, hy = (mask->nHeight >> 1) - r;
+    ClearRectToTransparent(mask, hx, hy, side, side);
+    if (sightShape != 1 && sightShape != 2) return true;
+    // The round shapes: colour 16 round a disc of the transparent colour, drawn over the
+    // square hole, so that only the disc stays open.
+    ClearSurfaceData(shape);
+    if (!shape || !DDCreateSurface(shape, side, side, 1, 0, DTMEMORYTYPE_VIDEO_RT, 0, 0)) {
+        platform::msg::PostMainWindow(WM_CLOSE);
+        return false;
+    }
     DDFillSurface(shape, kFillColour);
-    for (int32_t y = 0; y < 2 * r; ++y) {
+    for (int32_t y = 0; y < side; ++y) {
         const double dy = y - r + 0.5;
         const double half = MathSqrt(std::max(0.0, static_cast<double>(r) * r - dy * dy));
         const int32_t left = static_cast<int32_t>(r - half + 0.5);
         const int32_t right = static_cast<int32_t>(r + half + 0.5);
-        if (right > left) DDFillRect(shape, left, y, right - left, 1, 0);
+        if (right > left) ClearRectToTransparent(shape, left, y, right - left, 1);
     }
-    g_sight.hole = shape;
+    DDBltFast(mask, hx, hy, side, side, shape, 0, 0, 1);
     return true;
 }
 
 void MakeHeroSightMask(const cChara& hero) {
-    const uint32_t shape = hero.m_Def.m_nSightShape;
-    if (shape == 0) {
-        g_sight = SightMask{};
-        return;
-    }
-    MakeSightMask(nullptr, SheetSurface(kSightShapeSheet), hero.m_nSightDots, shape);
+    if (hero.m_Def.m_nSightShape == 0) return;
+    MakeSightMask(SheetSurface(kSightMaskSheet), SheetSurface(kSightShapeSheet), hero.m_nSightDots,
+                  hero.m_Def.m_nSightShape);
 }
 
 // ---- Pictures of the databases ------------------------------------------------------------
@@ -623,7 +634,7 @@ void DrawStage(StageRun& run, StageDrawScene& scene, DDSURFACEDATA* back, int pl
     DrawMapLayer(run, back, 1);
     DrawBackgrounds(run, back, 1);
     DrawRangeAreas(back);
-    if (!run.objects.players.empty()) DrawSightWindow(run.objects.players.front(), back);
+    if (!run.objects.players.empty()) DrawHeroSight(run.objects.players.front(), back);
     DrawPictureLayer(run, scene, back, 1, paused);
     {
         SpriteBatch batch(0);

@@ -121,11 +121,13 @@ void ReleasePlayPictures(StageRun& run);
 // an image.
 void PrepareTextImageWorld(StageRun& run);
 
-// The sight mask for the hero's sight radius (dots) and shape: a surface of colour 16
-// with a hole round its centre, sized for the 640 x 480 window that follows the hero.
-// False when the surface cannot be made (the game is then closed).
+// Makes `mask` the sight mask for the hero's sight radius (dots) and shape: (2r + 1280) x
+// (2r + 960) of colour 16 with a hole of 2r x 2r at its centre (a disc for the round
+// shapes 1 and 2, made on `shape`), so that the 640 x 480 window the hero's sight overlay
+// copies from it keeps the hole on the hero. False when a surface cannot be made (the
+// game is then closed).
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape);
-// The sight mask of a stage start, made anew for a hero with a sight shape: the surface
-// its hole is drawn in is made anew on every entry of the stage-play screen, so nothing
-// made for an earlier entry stands for this one. A hero without one leaves none.
+// The sight mask of a stage start for a hero with a sight shape, in the built-in sight
+// mask surface; made anew on every entry, so nothing made for an earlier entry stands for
+// this one. A hero without one leaves the surface as it is: nothing draws it.
 void MakeHeroSightMask(const cChara& hero);

@@ -16,8 +16,10 @@
 
 #include "app/app_window.h"
 #include "app/challenge_scene.h"
+#include "app/run_end_choice.h"
 #include "app/run_start.h"
 #include "app/scene.h"
+#include "app/screen_common.h"
 #include "app/stage_play_scene.h"
 #include "app/title_scene.h"
 #include "app/world_map_scene.h"
@@ -30,6 +32,7 @@
 #include "data/save_data.h"
 #include "data/stage_file.h"
 #include "data/system_data.h"
+#include "data/world_map.h"
 #include "media/sound/bgm_manager.h"
 #include "objects/stage_chara.h"
 #include "platform/input/virtual_keys.h"
@@ -223,6 +226,72 @@ TEST(PlaythroughModes, AChallengeOfTwoStagesRanksEachOnItsOwnAndCarriesTheHero) 
         }
         EXPECT_GE(ranked, 2);
     }
+}
+
+// A game of 45 challenges, more than the challenge list's limit (40, as a new project has
+// it): challenge 41 is the first challenge's stage again, the challenge screen lists only
+// the challenges reached, and the stored challenge record has reached challenge 41.
+constexpr uint32_t kManyChallenges = 45;
+void MakeFortyFiveChallenges() {
+    ASSERT_TRUE(g_Database.Load());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    ASSERT_EQ(g_WorldMapData.LoadFile(DataPath[13]), 1);
+    ASSERT_TRUE(LoadSystemDataFile(g_SystemData, DataPath[35], g_Database.m_vBgm.size()));
+    ASSERT_EQ(g_SystemData.m_nListLimit, 40u);
+    g_SystemData.m_nMenuOption = kManyChallenges;
+    g_SystemData.m_nModeOptionA = 0;  // only the challenges reached are listed
+    ASSERT_EQ(g_SystemData.SaveFile(DataPath[35]), 1);
+    cStage stage;
+    ASSERT_EQ(stage.LoadFile(sample::kChallengeFiles[0]), 1);
+    ASSERT_EQ(stage.SaveFile("data\\stg4\\c41-1.stg4_000"), 1);
+    std::filesystem::create_directories("user_data/challenge");
+    cSaveData record;
+    run_fields::ChallengesReached(record) = 41;
+    ASSERT_EQ(record.SaveChallenge(), 1);
+    wftest::ResetPlayerGlobals();
+}
+
+int ListedChallenges() {
+    const auto* screen = dynamic_cast<const cChallengeScene*>(g_SceneMgr.Scene(kSceneChallenge));
+    return screen ? screen->Listed() : -1;
+}
+
+// The challenge screen lists the 41 challenges reached; challenge 41, cleared, is kept in
+// the challenge record with the next one reached, and both are listed after a restart.
+TEST(PlaythroughModes, AChallengePastTheListLimitIsListedClearedAndKept) {
+    PlayerRun run;
+    ASSERT_NO_FATAL_FAILURE(MakeFortyFiveChallenges());
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        ASSERT_EQ(ListedChallenges(), 41);
+        // Right pages down the list to its last row.
+        for (int i = 0; i < 10 && wftest::CursorRow() != 40; ++i)
+            ASSERT_TRUE(d.Press(in::VK_RIGHT));
+        ASSERT_EQ(wftest::CursorRow(), 40);
+        ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_EQ(g_PlaySession.m_strStageFile, "data\\stg4\\c41-1.stg4");
+        ASSERT_TRUE(ClearFirstChallenge(d));
+        ASSERT_TRUE(DecideUntilLeft(d, kSceneStagePlay));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        EXPECT_EQ(ListedChallenges(), 42);
+    }),
+              0);
+    cSaveData record;
+    ASSERT_EQ(record.LoadChallenge(), 1);
+    ASSERT_EQ(record.m_vItems.size(), kManyChallenges);
+    EXPECT_EQ(challenge_entry::Cleared(record.m_vItems[40]), 1u);
+    EXPECT_EQ(challenge_entry::Cleared(record.m_vItems[0]), 0u);
+    EXPECT_EQ(run_fields::ChallengesReached(record), 42u);
+
+    // A new start of the program reads the record back.
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleChallenge));
+        ASSERT_TRUE(d.WaitForScene(kSceneChallenge, cChallengeScene::kMenu));
+        EXPECT_EQ(ListedChallenges(), 42);
+    }),
+              0);
 }
 
 // ---- Free play -------------------------------------------------------------------------

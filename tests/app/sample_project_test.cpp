@@ -29,6 +29,7 @@
 #include "data/world_map.h"
 #include "app/startup.h"
 #include "media/draw/dd_surface.h"
+#include "media/input/input.h"
 #include "media/input/key_config.h"
 #include "media/sound/midi_file.h"
 #include "media/sound/sound_wave.h"
@@ -529,10 +530,28 @@ TEST_F(SampleProjectTest, UserFilesReadBackThroughThePlayersReaders) {
     ASSERT_EQ(LoadKeyConfig(kKeyConfigPath, keys), 1);
     EXPECT_EQ(keys.dwAllPads, 1u);
     EXPECT_EQ(std::make_tuple(keys.aKey[6].dwDevice, keys.aKey[6].wCode), std::make_tuple(0u, 1));
+    // Each of the first pad's buttons 0 to 5, pressed alone, presses the one game button it
+    // was set for (2 to 7), through the configurable reader.
+    struct OnePadButton : InputSource {
+        uint32_t buttons = 0;
+        bool KeyDown(int) override { return false; }
+        bool ReadJoystick(unsigned id, platform::input::JoyPos& pos) override {
+            pos = platform::input::JoyPos{};
+            pos.buttons = id == 0 ? buttons : 0;
+            return true;
+        }
+    } pad;
+    std::vector<cKeyState> states(1);
+    for (int button = 0; button < 6; ++button) {
+        pad.buttons = 1u << button;
+        ASSERT_EQ(PollControllerAllPads(states, keys, pad, 1, 60), 1);
+        EXPECT_EQ(states[0].m_wButton, 1u << (button + 2)) << "pad button " << button;
+    }
 
     cWindowRec window;
-    ASSERT_TRUE(window.LoadClamped(DataPath[47], 1920, 1080));
-    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120u, 80u));
+    ASSERT_TRUE(window.LoadFile(DataPath[47]));
+    window.ClampToScreen(1920, 1080, 640, 480);
+    EXPECT_EQ(std::make_tuple(window.m_nX, window.m_nY), std::make_tuple(120, 80));
 
     cRankFile ranking;
     ASSERT_EQ(LoadRanking(ranking, 2, sample::kStageNames[0], 0, 0, 0), 1);

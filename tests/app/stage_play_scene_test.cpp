@@ -1008,6 +1008,19 @@ class StagePlaySceneDrawing : public testing::Test {
         ResetLogsForTest();
     }
 
+    // The display opened again in another drawing mode, with the fonts.
+    void Reopen(const wftest::DrawMode& mode) {
+        ReleaseFonts();
+        DDReleaseSurfaceArray(g_SurfaceTable, kBitmapTableSize);
+        DDEnd();
+        DDResetForTest();
+        vid::SetPresenter(presenter_);
+        ASSERT_TRUE(wftest::OpenGameDisplay(mode));
+        ResetFontTable();
+        PrepareFontTable(g_SystemData.m_nFontFace, 0);
+        ASSERT_TRUE(CreateFonts());
+    }
+
     wftest::TempDir dir_;
     wftest::ScopedCurrentDir cd_{dir_.Path()};
     wftest::ScriptedBoxes boxes_;
@@ -1070,8 +1083,8 @@ TEST_F(StagePlaySceneDrawing, AStageEnteredThroughTheSceneDrawsItself) {
 
 // The sample game's first stage with a hero whose sight is a round window, as its file
 // stores it, entered through the scene twice (the second entry makes the screen's
-// surfaces anew): the first frame of each entry shows the same round window, its corners
-// covered like the screen round it.
+// surfaces anew), in each drawing mode: the first frame of each entry shows the same round
+// window of the sight mask, its corners covered like the screen round it.
 TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
     {
         cStage stage;
@@ -1115,13 +1128,38 @@ TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
                 if (x >= 0) w.corners.push_back(image.Get(x, y));
         ASSERT_GE(w.corners.size(), 2u);
         w.outside = image.Get(hx + 2 * r + 1, hy + r);
+        // What covers the screen is the window of the sight mask that the stage start made
+        // in its surface, placed by the hero: every pixel the mask covers shows its colour
+        // (below the status bar and the time, which are drawn over it).
+        DDSURFACEDATA* mask = SheetSurface(kSheetSightMask);
+        ASSERT_TRUE(mask && DDDeviceSurface(mask));
+        ASSERT_EQ(std::make_pair(mask->nWidth, mask->nHeight), std::make_pair(maskW, maskH));
+        const vid::Image& shown = DDDeviceSurface(mask)->image;
+        const uint32_t open = shown.Get(maskW >> 1, maskH >> 1);  // the hole's centre
+        int covered = 0, wrong = 0;
+        for (int32_t y = 64; y < 480; ++y)
+            for (int32_t x = 0; x < 640; ++x) {
+                const uint32_t m = shown.Get(sx + x, sy + y);
+                if (m == open) continue;
+                ++covered;
+                if (image.Get(x, y) != w.outside) ++wrong;
+            }
+        EXPECT_GT(covered, 640 * 416 / 2);
+        EXPECT_LT(covered, 640 * 416 - 4 * r * r / 2);  // the hole is open
+        EXPECT_EQ(wrong, 0);
     };
-    Window first, second;
-    ASSERT_NO_FATAL_FAILURE(enter(first));
-    ASSERT_NO_FATAL_FAILURE(enter(second));
-    EXPECT_EQ(first.corners, std::vector<uint32_t>(first.corners.size(), first.outside));
-    EXPECT_EQ(second.corners, std::vector<uint32_t>(second.corners.size(), second.outside));
-    EXPECT_TRUE(first.frame == second.frame);
+    // Every drawing mode of a full-colour game.
+    for (const wftest::DrawMode& mode : wftest::kDrawModes) {
+        if (mode.bits == 8) continue;
+        SCOPED_TRACE(mode.name);
+        ASSERT_NO_FATAL_FAILURE(Reopen(mode));
+        Window first, second;
+        ASSERT_NO_FATAL_FAILURE(enter(first));
+        ASSERT_NO_FATAL_FAILURE(enter(second));
+        EXPECT_EQ(first.corners, std::vector<uint32_t>(first.corners.size(), first.outside));
+        EXPECT_EQ(second.corners, std::vector<uint32_t>(second.corners.size(), second.outside));
+        EXPECT_TRUE(first.frame == second.frame);
+    }
 }
 
 }  // namespace

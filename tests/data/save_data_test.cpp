@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -284,6 +285,7 @@ TEST_F(SaveDataTest, CleanUpKeepsThePositionOnTheMapAndTheItemsWithinTheLimit) {
     struct Case {
         uint32_t x, y, items, select, limit;
         uint32_t wantX, wantY, wantSelect;
+        uint32_t challenges = 0;  // the game's challenge count
     };
     const Case cases[] = {
         {25, 3, 4, 2, 6, 9, 3, 2},          // off the map to the right: start column
@@ -291,10 +293,13 @@ TEST_F(SaveDataTest, CleanUpKeepsThePositionOnTheMapAndTheItemsWithinTheLimit) {
         {20, 15, 0, 0, 0, 9, 7, 0},         // both at the edge
         {0xFFFFFFFF, 2, 8, 9, 6, 9, 2, 6},  // a negative column, too many items
         {1, 1, 2, 7, 2, 1, 1, 2},           // selection past the limit
+        // More challenges than the limit: the list and the selection follow the challenges.
+        {1, 1, 5, 9, 2, 1, 1, 5, 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " items " << c.items);
         g_SystemData.m_nListLimit = c.limit;
+        g_SystemData.m_nMenuOption = c.challenges;
         cSaveData r;
         r.m_nMapX = c.x, r.m_nMapY = c.y, r.m_nItemSelect = c.select;
         r.m_vItems.resize(c.items);
@@ -304,8 +309,9 @@ TEST_F(SaveDataTest, CleanUpKeepsThePositionOnTheMapAndTheItemsWithinTheLimit) {
         ASSERT_EQ(loaded.LoadFile(Put(Saved(r)).c_str()), 1);
         EXPECT_EQ(std::make_tuple(loaded.m_nMapX, loaded.m_nMapY, loaded.m_nItemSelect),
                   std::make_tuple(c.wantX, c.wantY, c.wantSelect));
-        ASSERT_EQ(loaded.m_vItems.size(), c.limit);
-        for (uint32_t i = 0; i < c.limit; ++i)
+        const uint32_t length = std::max(c.limit, c.challenges);
+        ASSERT_EQ(loaded.m_vItems.size(), length);
+        for (uint32_t i = 0; i < length; ++i)
             EXPECT_EQ(loaded.m_vItems[i].m_nValue1, i < c.items ? 10 + i : 0u) << i;
     }
 }

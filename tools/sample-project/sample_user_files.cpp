@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/startup.h"
+#include "core/key_state.h"
 #include "data/data_path.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
@@ -65,10 +66,11 @@ bool WriteSettings(std::string& error) {
     options.m_sRankName = "WRN";
     if (!options.SaveFile(DataPath[43])) return Fail(error, DataPath[43]);
 
-    // The arrows and Z X as the player sets them, the other buttons on the first pad.
+    // The arrows and Z X as the player sets them, buttons 2 to 7 on the first pad's buttons
+    // 0 to 5.
     KEYCONFIG keys{};
     SetDefaultKeyConfig(keys);
-    for (int i = 6; i < kKeyConfigEntries; ++i) keys.aKey[i] = {0, static_cast<uint16_t>(i - 5), 0};
+    for (int i = 6; i < kKeyConfigEntries; ++i) keys.aKey[i] = {0, PadButtonMask(i - 6), 0};
     keys.dwAllPads = 1;
     if (!SaveKeyConfig(kKeyConfigPath, keys)) return Fail(error, kKeyConfigPath);
 
