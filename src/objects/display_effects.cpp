@@ -44,16 +44,6 @@ struct FxSource {
     int32_t sx = 0, sy = 0;
 };
 
-// The colour a work surface shows where nothing was drawn: what the blits leave out.
-void ClearToTransparent(DDSURFACEDATA* sd, int32_t w, int32_t h) {
-    if (lpDTCon) {
-        D3DClearRect(sd, 0, 0, w, h, D3DClearValue(sd));
-        return;
-    }
-    if (platform::video::Surface* s = DDDeviceSurface(sd))
-        s->image.Fill(0, 0, w, h, DDDevice().dwColorKey);
-}
-
 // The sheet cell itself when the graphic is drawn at its stored scale (and no work
 // surface is asked for), else the graphic stretched into the work surface's corner. A
 // missing or too small work surface gives no source: the effect then draws nothing.
@@ -61,7 +51,7 @@ FxSource Source(const Fx& fx, bool viaWork) {
     if (!viaWork && !fx.Scaled()) return {fx.p.face, fx.p.sx, fx.p.sy};
     DDSURFACEDATA* work = Sheets().activeWork;
     if (!work || work->nWidth < fx.w || work->nHeight < fx.h || !fx.p.chosen) return {};
-    ClearToTransparent(work, fx.w, fx.h);
+    DDClearRectToTransparent(work, 0, 0, fx.w, fx.h);
     DDBltStretch(work, 0, 0, fx.w, fx.h, fx.p.chosen, fx.p.sx, fx.p.sy, fx.BaseW(), fx.BaseH(), 1);
     return {work, 0, 0};
 }

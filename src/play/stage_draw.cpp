@@ -418,21 +418,6 @@ void ResetStageDrawing(StageRun& run, StageDrawScene& scene) {
     scene.missEnded = 0;
 }
 
-namespace {
-
-// A rectangle of what transparent copies leave out: the device's clear value in Direct3D
-// mode, the colour key in DirectDraw mode.
-void ClearRectToTransparent(DDSURFACEDATA* sd, int32_t x, int32_t y, int32_t w, int32_t h) {
-    if (lpDTCon) {
-        D3DClearRect(sd, x, y, w, h, D3DClearValue(sd));
-        return;
-    }
-    if (platform::video::Surface* s = DDDeviceSurface(sd))
-        s->image.Fill(x, y, w, h, DDDevice().dwColorKey);
-}
-
-}  // namespace
-
 bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, uint32_t sightShape) {
     if (!mask || !DDDevice().bInit) return true;
     const int32_t r = std::max(radius, 0);
@@ -447,7 +432,7 @@ bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, ui
     if (r == 0) return true;
     // The hole at the centre, in the transparent colour.
     const int32_t hx = (mask->nWidth >> 1) - r, hy = (mask->nHeight >> 1) - r;
-    ClearRectToTransparent(mask, hx, hy, side, side);
+    DDClearRectToTransparent(mask, hx, hy, side, side);
     if (sightShape != 1 && sightShape != 2) return true;
     // The round shapes: colour 16 round a disc of the transparent colour, drawn over the
     // square hole, so that only the disc stays open.
@@ -462,7 +447,7 @@ bool MakeSightMask(DDSURFACEDATA* mask, DDSURFACEDATA* shape, int32_t radius, ui
         const double half = MathSqrt(std::max(0.0, static_cast<double>(r) * r - dy * dy));
         const int32_t left = static_cast<int32_t>(r - half + 0.5);
         const int32_t right = static_cast<int32_t>(r + half + 0.5);
-        if (right > left) ClearRectToTransparent(shape, left, y, right - left, 1);
+        if (right > left) DDClearRectToTransparent(shape, left, y, right - left, 1);
     }
     DDBltFast(mask, hx, hy, side, side, shape, 0, 0, 1);
     return true;

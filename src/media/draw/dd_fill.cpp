@@ -52,6 +52,15 @@ void D3DClearRect(DDSURFACEDATA* sd, int x, int y, int width, int height, uint32
         sd, [&](vid::Image& target) { vid::ClearRect(target, x, y, width, height, colour); });
 }
 
+void DDClearRectToTransparent(DDSURFACEDATA* sd, int x, int y, int width, int height) {
+    if (lpDTCon) {
+        D3DClearRect(sd, x, y, width, height, D3DClearValue(sd));
+        return;
+    }
+    if (vid::Surface* s = DDDeviceSurface(sd))
+        s->image.Fill(x, y, width, height, DDDevice().dwColorKey);
+}
+
 uint32_t PalNumToRGB(uint32_t palNum) {
     if (palNum >= 256) {
         TracePrintf("PalNumToRGB(DWORD dwPalNum) Err dwPalNum = %d", static_cast<int>(palNum));

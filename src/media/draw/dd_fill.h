@@ -33,6 +33,9 @@ void DDFillFrame(DDSURFACEDATA* sd, int x, int y, int w, int h, int t, uint32_t 
 uint32_t D3DClearValue(const DDSURFACEDATA* sd);
 // The device's Clear of a rectangle of a render target (no blending).
 void D3DClearRect(DDSURFACEDATA* sd, int x, int y, int width, int height, uint32_t colour);
+// A rectangle of what transparent copies leave out, in either mode: the device's clear
+// value in Direct3D mode, the device's colour key in DirectDraw mode.
+void DDClearRectToTransparent(DDSURFACEDATA* sd, int x, int y, int width, int height);
 
 // Closes the fill batch and drops what it holds (tests).
 void DDResetFillBatchForTest();
