@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/log.h"
@@ -218,22 +219,21 @@ const std::vector<Row>& Rows() {
          [](StageSpec&, DefSpec& a) {
              a.values["moveType"] = 1;
              a.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 30,
-                                                {{"radius", 4}, {"speed", 60}, {"timeMode", 1},
+                                                {{"radius", 4}, {"speed", 30}, {"timeMode", 1},
                                                  {"distance", 360}}),
                                          Hold()})};
          },
          [](Probe& p) {
-             p.h.Frame();
              const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
              double minX = x0, maxX = x0, minY = y0, maxY = y0;
-             for (int i = 0; i < 60; ++i) {
+             for (int i = 0; i < 130; ++i) {
                  p.h.Frame();
                  minX = std::min(minX, p.Actor().m_dX), maxX = std::max(maxX, p.Actor().m_dX);
                  minY = std::min(minY, p.Actor().m_dY), maxY = std::max(maxY, p.Actor().m_dY);
              }
-             // The run's radius R (4) makes a circle of R / F dots (F = 1 at hit level 1).
-             EXPECT_NEAR(maxX - minX, 8.0, 0.5);
-             EXPECT_NEAR(maxY - minY, 8.0, 0.5);
+             // A radius of 4 half-blocks: 128 dots across, in 120 steps of 3 degrees.
+             EXPECT_NEAR(maxX - minX, 128.0, 2.0);
+             EXPECT_NEAR(maxY - minY, 128.0, 2.0);
          }},
         {"charge move runs at the hero in target 1", kCmdChargeMove,
          [](StageSpec&, DefSpec& a) {
@@ -1173,6 +1173,59 @@ TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
         EXPECT_TRUE(covered[static_cast<size_t>(type)]) << "no row for command type " << type;
 }
 
+// A flyer's circle move as stored (radius in half-blocks, start angle, rotation, a full
+// turn by its end angle at 3 degrees a frame), on stages of frame-rate factor 10 and 5: the
+// path of its centre is a circle 2R half-blocks across each way, entered at the start
+// angle (0: below the centre when clockwise, above it the other way; 90: on its left) and
+// gone round in the set rotation. The path's extremes, in the order it reaches them from
+// the start, name both: B(ottom), L(eft), T(op), R(ight).
+TEST(StoredCommands, CircleMoveRunsOnItsRadiusAtAnyFrameRate) {
+    struct CircleRow {
+        int32_t hitLevel, radius, rotation, angle;
+        const char* order;
+    };
+    const CircleRow rows[] = {
+        {10, 4, 0, 0, "BLTR"}, {10, 20, 0, 0, "BLTR"}, {5, 4, 0, 0, "BLTR"},
+        {5, 20, 0, 0, "BLTR"}, {10, 20, 1, 0, "TLBR"}, {5, 4, 1, 0, "TLBR"},
+        {10, 4, 0, 90, "LTRB"}, {5, 20, 1, 90, "LBRT"},
+    };
+    for (const CircleRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "level " << row.hitLevel << " radius " << row.radius
+                                        << " rotation " << row.rotation << " angle " << row.angle);
+        StageSpec spec = wftest::StoredStage(60, 60, 28, 58);
+        spec.values["m_nHitLevel"] = row.hitLevel;
+        DefSpec& actor = wftest::StoredChara(spec, 30, 30, 5);
+        actor.values["moveType"] = 1;
+        actor.values["appearMode"] = 3;  // runs out of view too
+        actor.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 0,
+                                               {{"radius", row.radius}, {"dir", row.rotation}, {"angle", row.angle},
+                                                {"distance", row.angle + 360}, {"speed", 30}, {"timeMode", 1}}),
+                                        Hold()})};
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        ASSERT_FALSE(h.Run().objects.charas.empty());
+        const cChara& c = h.Run().objects.charas.front();
+        std::vector<std::pair<double, double>> path;
+        for (int i = 0; i < 140; ++i) {
+            path.emplace_back(c.m_dX + c.m_nBodyWidth / 2.0, c.m_dY + c.m_nBodyHeight / 2.0);
+            h.Frame();
+        }
+        double minX = path[0].first, maxX = minX, minY = path[0].second, maxY = minY;
+        for (const auto& [x, y] : path) {
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+        const double across = 2.0 * row.radius * 16.0;
+        EXPECT_NEAR(maxX - minX, across, across * 0.02 + 1.0);
+        EXPECT_NEAR(maxY - minY, across, across * 0.02 + 1.0);
+        std::string order;
+        for (const auto& [x, y] : path) {
+            char at = x <= minX + 2.0 ? 'L' : x >= maxX - 2.0 ? 'R' : y <= minY + 2.0 ? 'T' : y >= maxY - 2.0 ? 'B' : 0;
+            if (at && (order.empty() || order.back() != at) && order.size() < 4) order += at;
+        }
+        EXPECT_EQ(order, row.order);
+    }
+}
+
 // Status operations: a code text first, then the operation, then a code text again
 // (reading a status back into S1); what stage variable 1, the score and the lives are
 // after them. The actor has 5 of 5 hit points.
@@ -1312,9 +1365,11 @@ TEST(StoredCommands, ItemSoundCommandSounds) {
 }
 
 // A damaged stage file may hold any number in any parameter or part field. Every type runs
-// with every parameter and field at the extremes for a while: bounds faults end in the
-// game's orderly close (an empty table's throw, which the game's frame catches), nothing
-// else may happen (the sanitizer builds check the memory).
+// with every parameter and field at the extremes for a while, and the game stays sound
+// after it: everything stays finite and inside the stage, every count within its limit,
+// and the frames after it run. Bounds faults end in the game's orderly close (an empty
+// table's throw, which the game's frame catches); nothing else may happen (the sanitizer
+// builds check the memory).
 TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
     const ScopedDatabase database;
     for (const int32_t value : {int32_t{-1}, int32_t{0x7FFFFFFF}, int32_t{-0x7FFFFFFF - 1}, int32_t{40000}}) {
@@ -1336,11 +1391,20 @@ TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
                 wftest::StoredItem(spec, 2, kActorY, 0).cmds = {item};
             }
             StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3, std::vector<int>(8, 1));
+            PlayFrameEnd end = PlayFrameEnd::kPlaying;
             try {
-                h.Run(15);
+                while (h.FrameNumber() < 20 && end == PlayFrameEnd::kPlaying) {
+                    end = h.Frame();
+                    for (const std::string& fault : wftest::StateFaults(h.Run()))
+                        ADD_FAILURE() << "frame " << h.FrameNumber() << ": " << fault;
+                }
             } catch (const std::out_of_range&) {
                 // An empty table was indexed: the game closes in order.
+                continue;
             }
+            // Only a stage clear (the flow's, or the item command of its number) ends the run.
+            const bool clears = type == kCmdStageClear || type + kItemCmdTypeOffset == kCmdStageClear;
+            EXPECT_EQ(end, clears ? PlayFrameEnd::kRunEnded : PlayFrameEnd::kPlaying);
         }
     }
 }
