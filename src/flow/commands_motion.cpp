@@ -344,16 +344,20 @@ int CmdCircleMove(CmdContext& ctx) {
             default:
                 break;
         }
+        // The phase runs F x speed a step (the angle, phase / F, speed degrees), and the
+        // circle's slope at the phase times that advance is the step's displacement: a
+        // circle of the set radius, in half-blocks, at any frame rate.
         const double f = g_Stage.m_dFrameFactor;
         const double speed = mc.run.m_dSpeed;
         const double step = f * speed;
+        const int32_t dots = radius * 16;
         double dx = 0.0, dy = 0.0;
         if (!mc.m.m_bNoMoveX)
-            dx = -CircleMoveDelta(radius, 1, mc.run.m_adWork[kWorkPhaseX], step, 0.0) * speed;
+            dx = -CircleMoveDelta(dots, 1, mc.run.m_adWork[kWorkPhaseX], step, 0.0) * step;
         if (!mc.m.m_bNoMoveY && Flies(c))
-            dy = -CircleMoveDelta(radius, 1, mc.run.m_adWork[kWorkPhaseY], step,
+            dy = -CircleMoveDelta(dots, 1, mc.run.m_adWork[kWorkPhaseY], step,
                                   clockwise ? 270.0 : 90.0) *
-                 speed;
+                 step;
         mc.run.m_dVX = dx;
         mc.run.m_dVY = dy;
         MotionStep(c, dx, dy, kDirNone, mc.run, mc.m, false);

@@ -2,7 +2,9 @@
 #include "play/screen_effects.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "core/bounds.h"
 #include "core/maths.h"
@@ -288,7 +290,9 @@ void SetScreenColor(ScreenColor& s, const std::vector<int32_t>& params) {
     s.blue = static_cast<uint8_t>(Param(params, 2));
     s.strength = Param(params, 3);
     s.continued = cont ? 1 : 0;
-    s.duration = Param(params, 5) * 6;
+    // A damaged time lasts as long as a frame count can: never past the count's range.
+    s.duration = static_cast<int32_t>(
+        std::clamp<int64_t>(int64_t{Param(params, 5)} * 6, INT32_MIN, INT32_MAX));
     s.blink = Param(params, 6) != 0 ? 1 : 0;
     s.repeats = Param(params, 7);
     s.active = 1;
@@ -309,12 +313,11 @@ void SetScreenColor(ScreenColor& s, const std::vector<int32_t>& params) {
 int32_t ScreenColorOpacity(const ScreenColor& s) {
     if (s.continued && !s.blink) {
         if (s.duration <= 0) return 255;
-        return static_cast<int32_t>(s.prevOpacity + static_cast<double>(s.frame) / s.duration *
-                                                        (255 - s.prevOpacity));
+        return TruncToInt32(s.prevOpacity +
+                            static_cast<double>(s.frame) / s.duration * (255 - s.prevOpacity));
     }
-    if (s.duration <= 0) return static_cast<int32_t>(255 - s.strength * 2.55);
-    return static_cast<int32_t>(255 -
-                                static_cast<double>(s.frame) / s.duration * s.strength * 2.55);
+    if (s.duration <= 0) return TruncToInt32(255 - s.strength * 2.55);
+    return TruncToInt32(255 - static_cast<double>(s.frame) / s.duration * s.strength * 2.55);
 }
 
 namespace {

@@ -240,8 +240,8 @@ TEST(MotionCommands, InertiaAcceleratesUpToItsLimit) {
 }
 
 TEST(MotionCommands, CircleRunsRoundItsCentre) {
-    // Radius 2, start 0 and end 90 over 90 frames: one degree a frame.
-    const double c = M_PI / 180 * 2;
+    // Radius 2 half-blocks (32 dots), start 0 and end 90 over 90 frames: one degree a frame.
+    const double c = M_PI / 180 * 32;
     struct Case {
         uint8_t dir;
         int16_t radius;

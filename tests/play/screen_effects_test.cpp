@@ -190,6 +190,8 @@ TEST(ScreenColor, OpacityFollowsItsCurveAndEnds) {
         {{255, 0, 0, 50, 0, 1, 0, 0}, {255, 233, 212, 191, 170, 148, 127, 127}, true},
         // Strength 0 covers for its time and ends.
         {{0, 0, 255, 0, 0, 1, 0, 0}, {255, 255, 255, 255, 255, 255, 255}, false},
+        // A damaged time past a frame count's range lasts as long as the count can.
+        {{0, 0, 255, 0, 0, 0x7FFFFFFF, 0, 0}, {255, 255, 255}, true},
         // A blink of two repetitions: the curve, one full frame, the curve again.
         {{0, 0, 0, 100, 0, 0, 1, 2}, {0, 0}, false},
     };

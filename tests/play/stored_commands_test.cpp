@@ -11,21 +11,31 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/app_window.h"
 #include "core/log.h"
 #include "data/cmd_types.h"
 #include "data/database.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
+#include "data/surface_tables.h"
 #include "flow/commands_clear.h"
 #include "flow/show_commands.h"
+#include "media/draw/dd_device.h"
+#include "media/draw/dd_pixels.h"
+#include "media/sound/bgm_manager.h"
 #include "media/sound/sound.h"
 #include "media/sound/sound_device.h"
 #include "objects/chara.h"
+#include "objects/chara_draw.h"
 #include "objects/item_obj.h"
 #include "objects/stage_chara.h"
 #include "platform/audio/mixer.h"
+#include "platform/msg/msg.h"
+#include "platform/video/device.h"
+#include "platform/video/present.h"
 #include "play/stage_draw.h"
 #include "play/text_images.h"
 #include "support/stage_harness.h"
@@ -86,9 +96,104 @@ CmdSpec Hold() {
     return Timed(kCmdWait, 9999);
 }
 
+// The stage drawn as on screen: a display of 32 bits (DirectDraw, or Direct3D) whose two
+// character sheets
+// (facing left and right) are painted so that each pixel names its sheet and its place,
+// and the harness drawing into a back buffer of 640 x 480.
+class Screen {
+  public:
+    explicit Screen(StageHarness& h, bool direct3D = false) : h_(h) {
+        platform::video::ResetHooks();
+        platform::video::SetPacingEnabled(false);
+        DDResetForTest();
+        platform::video::SetPresenter(presenter_);
+        for (DDSURFACEFILE& f : files_) {
+            f = DDSURFACEFILE{};
+            std::snprintf(f.szFileName, sizeof(f.szFileName), "E");
+            f.p9 = f.p10 = 8;
+        }
+        EXPECT_TRUE(DDInit(direct3D ? 1 : 0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, table_, files_, kBitmapTableSize));
+        DDSetTransmitRGB(255, 0, 255);
+        for (int id : {kSheetCharaFirst, kSheetCharaFirst + 1}) {
+            EXPECT_TRUE(DDCreateSurface(&table_[id], 640, 480, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+            for (int y = 0; y < 480; ++y)
+                for (int x = 0; x < 640; ++x) Pixels(table_[id]).Set(x, y, Named(id, x, y));
+        }
+        DrawSheets sheets;
+        sheets.table = table_;
+        sheets.tableSize = kBitmapTableSize;
+        SetDrawSheets(sheets);
+        EXPECT_TRUE(DDCreateSurface(&back_, 640, 480, 0, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0));
+        h_.surface = &back_;
+    }
+    ~Screen() {
+        h_.surface = nullptr;
+        SetDrawSheets(DrawSheets{});
+        DDReleaseSurface(&back_);
+        for (DDSURFACEDATA& sd : table_) DDReleaseSurface(&sd);
+        DDResetForTest();
+        platform::video::ResetHooks();
+        platform::video::SetPresenter(nullptr);
+    }
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+
+    uint32_t At(int x, int y) { return Pixels(back_).Get(x, y) & 0xFFFFFFu; }
+    // The cell of the character sheets drawn at (x, y) as its column and row (-1, -1: none).
+    std::pair<int, int> CellAt(int x, int y) {
+        const uint32_t v = At(x, y);
+        const int id = static_cast<int>(v >> 19);
+        if (id != kSheetCharaFirst && id != kSheetCharaFirst + 1) return {-1, -1};
+        return {static_cast<int>(v & 0x3FF) / 32, static_cast<int>((v >> 10) & 0x1FF) / 32};
+    }
+    // The cell drawn for a character: at 5 dots into its graphic.
+    std::pair<int, int> CellOf(const cChara& c) { return CellAt(c.m_rcGraphic.left + 5, c.m_rcGraphic.top + 5); }
+
+  private:
+    static uint32_t Named(int id, int x, int y) {
+        return static_cast<uint32_t>(id) << 19 | static_cast<uint32_t>(y) << 10 | static_cast<uint32_t>(x);
+    }
+    static platform::video::Image& Pixels(DDSURFACEDATA& sd) { return DDDeviceSurface(&sd)->image; }
+
+    StageHarness& h_;
+    std::shared_ptr<platform::video::MemoryPresenter> presenter_ = std::make_shared<platform::video::MemoryPresenter>();
+    DDSURFACEDATA table_[kBitmapTableSize] = {};
+    DDSURFACEFILE files_[kBitmapTableSize] = {};
+    DDSURFACEDATA back_ = {};
+};
+
+// The main window of the program on this thread, as the scene's music requests reach it,
+// with music 3 of the database ("bgm\\Third.mid").
+class MusicWindow {
+  public:
+    MusicWindow() : kept_(g_Database.m_vBgm) {
+        platform::msg::ResetMainWindowQueue();
+        platform::msg::SetUiThread();
+        platform::msg::SetMainWindowProc(&AppWndProc);
+        g_nRequestedBgm.store(0);
+        const std::string names[5];
+        EXPECT_EQ(g_BgmManager.Init(1, names, names, 5), 1);
+        g_Database.m_vBgm.assign(4, cBgm());
+        g_Database.m_vBgm[3].m_strFile = "bgm\\Third.mid";
+    }
+    ~MusicWindow() {
+        g_BgmManager.Release();
+        g_Database.m_vBgm = kept_;
+        g_nRequestedBgm.store(0);
+        platform::msg::SetMainWindowProc(nullptr);
+        platform::msg::ResetMainWindowQueue();
+    }
+    MusicWindow(const MusicWindow&) = delete;
+    MusicWindow& operator=(const MusicWindow&) = delete;
+
+  private:
+    std::vector<cBgm> kept_;
+};
+
 // What a row looks at.
 struct Probe {
     StageHarness& h;
+    Screen* screen = nullptr;  // where the row has the stage drawn
     cChara& Actor() { return h.Run().objects.charas.front(); }
     cChara& Other(int n) { return *std::next(h.Run().objects.charas.begin(), n); }
     int32_t S(int i) { return h.Run().stageVars.at(static_cast<size_t>(i)); }
@@ -135,12 +240,24 @@ struct Row {
 };
 
 // The project's database as far as the rows use it, with the tables start-up derives
-// from it: anime 0..2, effect 1 of two items (0.3 s and 0.4 s), sword type 1, character
-// effect 1 (a two-second timer), picture 1 (its file missing).
+// from it: anime 0..2 (2 shows cell 9 for a second), anime set 4 (standing and moving on
+// cell 6), effect 1 of two items (0.3 s and 0.4 s), sword type 1, character effect 1 (a
+// two-second blink, shown every other frame), screen effect 3 (a tenth-second slide of
+// 60 dots), picture 1 (its file missing).
 class ScopedDatabase {
   public:
     ScopedDatabase() : kept_(g_Database) {
         g_Database.m_vAnime.assign(3, cAnime());
+        g_Database.m_vAnime[2].m_vFrame.assign(1, cAnimeFrame());
+        g_Database.m_vAnime[2].m_vFrame[0].m_nCell = 9;
+        g_Database.m_vAnime[2].m_vFrame[0].m_nTime = 10;
+        g_Database.m_vAnimeSet.assign(5, cAnimeSet());
+        for (cAnime& slot : g_Database.m_vAnimeSet[4].m_vSlot)
+            for (cAnimeFrame& frame : slot.m_vFrame) frame.m_nCell = 6;
+        g_Database.m_vScrEffect.assign(4, cScrEffect());
+        g_Database.m_vScrEffect[3].m_nKind = 1;
+        g_Database.m_vScrEffect[3].m_anParam[0] = 1;
+        g_Database.m_vScrEffect[3].m_anParam[3] = 60;
         cEffect effect;
         effect.m_vItem.resize(2);
         effect.m_vItem[0].m_nTime = 3;
@@ -167,6 +284,7 @@ class ScopedDatabase {
         g_Database.BuildTablesA(g_AnimeSeqTable);
         g_Database.BuildTablesB(g_EffectSeqTable);
         g_Database.SizeCharaEffectStates(g_CharaEffectInst, g_CharaEffectInstRev);
+        g_Database.SizeScrEffectStates(g_ScrEffectInst, g_ScrEffectInstRev);
     }
     cDatabase kept_;
 };
@@ -218,22 +336,21 @@ const std::vector<Row>& Rows() {
          [](StageSpec&, DefSpec& a) {
              a.values["moveType"] = 1;
              a.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 30,
-                                                {{"radius", 4}, {"speed", 60}, {"timeMode", 1},
+                                                {{"radius", 4}, {"speed", 30}, {"timeMode", 1},
                                                  {"distance", 360}}),
                                          Hold()})};
          },
          [](Probe& p) {
-             p.h.Frame();
              const double x0 = p.Actor().m_dX, y0 = p.Actor().m_dY;
              double minX = x0, maxX = x0, minY = y0, maxY = y0;
-             for (int i = 0; i < 60; ++i) {
+             for (int i = 0; i < 130; ++i) {
                  p.h.Frame();
                  minX = std::min(minX, p.Actor().m_dX), maxX = std::max(maxX, p.Actor().m_dX);
                  minY = std::min(minY, p.Actor().m_dY), maxY = std::max(maxY, p.Actor().m_dY);
              }
-             // The run's radius R (4) makes a circle of R / F dots (F = 1 at hit level 1).
-             EXPECT_NEAR(maxX - minX, 8.0, 0.5);
-             EXPECT_NEAR(maxY - minY, 8.0, 0.5);
+             // A radius of 4 half-blocks: 128 dots across, in 120 steps of 3 degrees.
+             EXPECT_NEAR(maxX - minX, 128.0, 2.0);
+             EXPECT_NEAR(maxY - minY, 128.0, 2.0);
          }},
         {"charge move runs at the hero in target 1", kCmdChargeMove,
          [](StageSpec&, DefSpec& a) {
@@ -465,23 +582,45 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(p.S(1), 44);
          }},
         {"graphic change shows another cell", kCmdChangeGraphic,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdChangeGraphic, 0, {2, 7, 3}), Hold()})}; },
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdChangeGraphic, 0, {1, 7, 3}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_EQ(p.Actor().m_nGraphic, 7u);
-             EXPECT_EQ(p.Actor().m_Def.m_nBmpSet, 2);
+             Screen screen(p.h);
+             p.h.Frame();
+             const auto [column, row] = screen.CellOf(p.Actor());
+             EXPECT_EQ(row, 1);  // the definition's graphic 1
+             p.h.Run(15);
+             // Graphic 7 of the character sheets, 3 cells on.
+             EXPECT_EQ(screen.CellOf(p.Actor()), std::make_pair(column + 3, 7));
          }},
-        {"base anime set change", kCmdChangeAnimeSet,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdChangeAnimeSet, 0, {4}), Hold()})}; },
+        {"base anime set change shows the set's cell", kCmdChangeAnimeSet,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdChangeAnimeSet, 0, {4}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_EQ(p.Actor().m_nBaseAnimeSet, 4);
+             Screen screen(p.h);
+             p.h.Frame();
+             EXPECT_NE(screen.CellOf(p.Actor()).first, 6);
+             p.h.Run(15);
+             EXPECT_EQ(screen.CellOf(p.Actor()), std::make_pair(6, 1));
          }},
-        {"run anime starts an anime run", kCmdRunAnime,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunAnime, 0, {2}), Hold()})}; },
+        {"run anime shows the anime's cell for its time", kCmdRunAnime,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunAnime, 0, {2}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_EQ(p.Actor().m_lAnimeRuns.size(), 1u);
+             Screen screen(p.h);
+             p.h.Frame();
+             const int before = screen.CellOf(p.Actor()).first;
+             EXPECT_NE(before, 9);
+             std::vector<int> shown;  // the frames anime 2 shows on (cell 9), from frame 2
+             for (int frame = 2; frame <= 90; ++frame) {
+                 p.h.Frame();
+                 if (screen.CellOf(p.Actor()).first == 9) shown.push_back(frame);
+             }
+             // From the frame the command runs in.
+             ASSERT_FALSE(shown.empty());
+             EXPECT_GE(shown.front(), 12);
+             EXPECT_LE(shown.front(), 14);
+             // One second on end: the frame that starts it ticks it once before it is drawn.
+             EXPECT_EQ(shown.size(), 59u);
+             EXPECT_EQ(shown.back() - shown.front(), 58);
+             EXPECT_EQ(screen.CellOf(p.Actor()).first, before);
          }},
         {"effect command stops the game for its effect", kCmdRunEffect,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 1, 0, 0, 0, 0, 0, 1}), Hold()})}; },
@@ -491,17 +630,40 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(p.h.modalWaits[0].kind, uint32_t{kModalEffect});
              EXPECT_EQ(p.h.modalWaits[0].frames, 42);
          }},
-        {"character effect starts the display effect", kCmdRunCharaEffect,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunCharaEffect, 0, {1, 0, 1}), Hold()})}; },
+        {"character effect makes the character blink", kCmdRunCharaEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunCharaEffect, 0, {1, 0, 1}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_EQ(p.Actor().m_Effect.m_nEffect, 1);
+             Screen screen(p.h);
+             std::string shown;  // 'x' drawn, '.' not, each frame
+             for (int frame = 1; frame <= 20; ++frame) {
+                 p.h.Frame();
+                 shown += screen.CellOf(p.Actor()).first >= 0 ? 'x' : '.';
+             }
+             // Shown until the command, then every other frame.
+             EXPECT_EQ(shown.substr(0, 10), "xxxxxxxxxx");
+             EXPECT_NE(shown.find("x.x.x.x."), std::string::npos) << shown;
          }},
-        {"screen effect goes to the scene", kCmdRunScreenEffect,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunScreenEffect, 0, {3, 1, 2}), Hold()})}; },
+        {"screen effect slides the screen back from 60 dots to the right", kCmdRunScreenEffect,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunScreenEffect, 0, {3, 1, 0}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "effect 3 1 2"), p.h.presentation.end());
+             Screen screen(p.h);
+             p.h.Frame();
+             const cChara& a = p.Actor();
+             const std::pair<int, int> cell = screen.CellOf(a);
+             ASSERT_GE(cell.first, 0);
+             // Reversed: the first frame of the slide shows the screen 60 dots on, the last
+             // where it stands.
+             const auto at = [&](int dx) { return screen.CellAt(a.m_rcGraphic.left + 5 + dx, a.m_rcGraphic.top + 5); };
+             std::vector<int> offsets;
+             for (int frame = 2; frame <= 24; ++frame) {
+                 p.h.Frame();
+                 for (int dx = 0; dx <= 60; dx += 12)
+                     if (at(dx) == cell && (dx == 0 || at(0) != cell)) offsets.push_back(dx);
+             }
+             ASSERT_FALSE(offsets.empty());
+             EXPECT_EQ(*std::max_element(offsets.begin(), offsets.end()), 60);
+             EXPECT_EQ(offsets.back(), 0);
+             EXPECT_EQ(g_StageDraw.screenEffect.number, 0);  // over within its tenth
          }},
         {"picture whose file is missing closes the game", kCmdShowPicture,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdShowPicture, 0, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}), Hold()})}; },
@@ -510,11 +672,18 @@ const std::vector<Row>& Rows() {
              EXPECT_TRUE(p.h.modalWaits.empty());
              EXPECT_TRUE(p.Traced("missing-picture.bmp"));
          }},
-        {"screen colour goes to the scene", kCmdScreenColor,
-         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdScreenColor, 0, {1, 2, 3, 4, 5, 6, 7, 8}), Hold()})}; },
+        {"screen colour covers the screen for its time", kCmdScreenColor,
+         [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdScreenColor, 0, {255, 0, 0, 0, 0, 1, 0, 0}), Hold()})}; },
          [](Probe& p) {
-             p.h.Run(2);
-             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "colour 8"), p.h.presentation.end());
+             Screen screen(p.h, true);  // DirectDraw lays a colour over 8 bits only
+             std::string red;  // 'r' the screen's middle red, '.' not, each frame
+             for (int frame = 1; frame <= 24; ++frame) {
+                 p.h.Frame();
+                 red += screen.At(320, 240) == 0xFF0000u ? 'r' : '.';
+             }
+             // Strength 0 covers fully for its tenth of a second, then ends.
+             EXPECT_NE(red.find(".rrrrrrr."), std::string::npos) << red;
+             EXPECT_EQ(std::count(red.begin(), red.end(), 'r'), 7) << red;
          }},
         {"background change hides layer 1", kCmdChangeBackground,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdChangeBackground, 0, {1, 1}), Hold()})}; },
@@ -528,11 +697,13 @@ const std::vector<Row>& Rows() {
          [](Probe& p) {
              EXPECT_EQ(p.SoundsIn(2), (std::vector<int>{18}));  // user sounds from entry 17
          }},
-        {"music command asks the scene for the tune", kCmdPlayBGM,
+        {"music command plays the tune", kCmdPlayBGM,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdPlayBGM, 0, {3, 1}), Hold()})}; },
          [](Probe& p) {
+             const MusicWindow window;
              p.h.Run(2);
-             EXPECT_EQ(p.h.playingBgm, 3);
+             EXPECT_EQ(g_nRequestedBgm.load(), 3);
+             EXPECT_EQ(g_BgmManager.MidiName(0), "bgm\\Third.mid");
          }},
         {"code runs in the frame", kCmdExecCode,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {StoredCode("S1 = 12 * 3 - my.hp"), Hold()})}; },
@@ -1173,6 +1344,59 @@ TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
         EXPECT_TRUE(covered[static_cast<size_t>(type)]) << "no row for command type " << type;
 }
 
+// A flyer's circle move as stored (radius in half-blocks, start angle, rotation, a full
+// turn by its end angle at 3 degrees a frame), on stages of frame-rate factor 10 and 5: the
+// path of its centre is a circle 2R half-blocks across each way, entered at the start
+// angle (0: below the centre when clockwise, above it the other way; 90: on its left) and
+// gone round in the set rotation. The path's extremes, in the order it reaches them from
+// the start, name both: B(ottom), L(eft), T(op), R(ight).
+TEST(StoredCommands, CircleMoveRunsOnItsRadiusAtAnyFrameRate) {
+    struct CircleRow {
+        int32_t hitLevel, radius, rotation, angle;
+        const char* order;
+    };
+    const CircleRow rows[] = {
+        {10, 4, 0, 0, "BLTR"}, {10, 20, 0, 0, "BLTR"}, {5, 4, 0, 0, "BLTR"},
+        {5, 20, 0, 0, "BLTR"}, {10, 20, 1, 0, "TLBR"}, {5, 4, 1, 0, "TLBR"},
+        {10, 4, 0, 90, "LTRB"}, {5, 20, 1, 90, "LBRT"},
+    };
+    for (const CircleRow& row : rows) {
+        SCOPED_TRACE(testing::Message() << "level " << row.hitLevel << " radius " << row.radius
+                                        << " rotation " << row.rotation << " angle " << row.angle);
+        StageSpec spec = wftest::StoredStage(60, 60, 28, 58);
+        spec.values["m_nHitLevel"] = row.hitLevel;
+        DefSpec& actor = wftest::StoredChara(spec, 30, 30, 5);
+        actor.values["moveType"] = 1;
+        actor.values["appearMode"] = 3;  // runs out of view too
+        actor.flows = {wftest::Flow(0, {Moving(kCmdCircleMove, 0,
+                                               {{"radius", row.radius}, {"dir", row.rotation}, {"angle", row.angle},
+                                                {"distance", row.angle + 360}, {"speed", 30}, {"timeMode", 1}}),
+                                        Hold()})};
+        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+        ASSERT_FALSE(h.Run().objects.charas.empty());
+        const cChara& c = h.Run().objects.charas.front();
+        std::vector<std::pair<double, double>> path;
+        for (int i = 0; i < 140; ++i) {
+            path.emplace_back(c.m_dX + c.m_nBodyWidth / 2.0, c.m_dY + c.m_nBodyHeight / 2.0);
+            h.Frame();
+        }
+        double minX = path[0].first, maxX = minX, minY = path[0].second, maxY = minY;
+        for (const auto& [x, y] : path) {
+            minX = std::min(minX, x), maxX = std::max(maxX, x);
+            minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+        const double across = 2.0 * row.radius * 16.0;
+        EXPECT_NEAR(maxX - minX, across, across * 0.02 + 1.0);
+        EXPECT_NEAR(maxY - minY, across, across * 0.02 + 1.0);
+        std::string order;
+        for (const auto& [x, y] : path) {
+            char at = x <= minX + 2.0 ? 'L' : x >= maxX - 2.0 ? 'R' : y <= minY + 2.0 ? 'T' : y >= maxY - 2.0 ? 'B' : 0;
+            if (at && (order.empty() || order.back() != at) && order.size() < 4) order += at;
+        }
+        EXPECT_EQ(order, row.order);
+    }
+}
+
 // Status operations: a code text first, then the operation, then a code text again
 // (reading a status back into S1); what stage variable 1, the score and the lives are
 // after them. The actor has 5 of 5 hit points.
@@ -1231,6 +1455,7 @@ struct ItemRow {
     const char* name;
     CmdSpec cmd;  // as a flow stores it; the row stores it as an item command
     std::function<void(Probe&, cChara& hero)> check;
+    bool direct3D = false;  // the screen the row looks at
 };
 
 CmdSpec WithText(CmdSpec cmd, const char* text) {
@@ -1259,30 +1484,35 @@ const std::vector<ItemRow>& ItemRows() {
          [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nBodyWidth, 2 * hero.m_nBaseBodyWidth); }},
         {"vanish", Timed(kCmdVanish, 0, {0, 1, 1}),
          [](Probe& p, cChara&) { EXPECT_TRUE(p.h.Run().objects.charas.empty()); }},
-        {"change graphic", Timed(kCmdChangeGraphic, 0, {2, 7, 3}),
-         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nGraphic, 7u); }},
+        {"change graphic", Timed(kCmdChangeGraphic, 0, {1, 7, 3}),
+         [](Probe& p, cChara& hero) {
+             const auto [column, row] = p.screen->CellOf(hero);
+             EXPECT_EQ(row, 7);
+             EXPECT_GE(column, 3);
+         }},
         {"change base anime set", Timed(kCmdChangeAnimeSet, 0, {4}),
-         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_nBaseAnimeSet, 4); }},
+         [](Probe& p, cChara& hero) { EXPECT_EQ(p.screen->CellOf(hero), std::make_pair(6, 1)); }},
         {"run anime", Timed(kCmdRunAnime, 0, {2}),
-         [](Probe&, cChara& hero) {
+         [](Probe& p, cChara& hero) {
+             EXPECT_EQ(p.screen->CellOf(hero).first, 9);
              ASSERT_EQ(hero.m_lAnimeRuns.size(), 1u);
              EXPECT_EQ(hero.m_lAnimeRuns.front().serial, -1);  // no flow owns it
          }},
         {"run effect", Timed(kCmdRunEffect, 0, {1, 0, 0, 0, 0, 0, 100, 0}),
          [](Probe& p, cChara&) { EXPECT_EQ(p.h.Run().effects.size(), 1u); }},
         {"character effect", Timed(kCmdRunCharaEffect, 0, {1, 0, 1}),
-         [](Probe&, cChara& hero) { EXPECT_EQ(hero.m_Effect.m_nEffect, 1); }},
+         [](Probe& p, cChara& hero) {
+             std::string shown;
+             for (int i = 0; i < 4; ++i, p.h.Frame()) shown += p.screen->CellOf(hero).first >= 0 ? 'x' : '.';
+             EXPECT_TRUE(shown == "x.x." || shown == ".x.x") << shown;
+         }},
         {"screen effect", Timed(kCmdRunScreenEffect, 0, {3, 1, 2}),
-         [](Probe& p, cChara&) {
-             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "effect 3 1 2"), p.h.presentation.end());
-         }},
-        {"screen colour", Timed(kCmdScreenColor, 0, {1, 2, 3, 4, 5, 6, 7, 8}),
-         [](Probe& p, cChara&) {
-             EXPECT_NE(std::find(p.h.presentation.begin(), p.h.presentation.end(), "colour 8"), p.h.presentation.end());
-         }},
+         [](Probe&, cChara&) { EXPECT_EQ(g_StageDraw.screenEffect.number, 3); }},
+        {"screen colour", Timed(kCmdScreenColor, 0, {255, 0, 0, 0, 0, 1, 0, 0}),
+         [](Probe& p, cChara&) { EXPECT_EQ(p.screen->At(320, 240), 0xFF0000u); }, true},
         {"change background", Timed(kCmdChangeBackground, 0, {1, 1}),
          [](Probe&, cChara&) { EXPECT_EQ(g_Stage.m_vBackgrounds.at(0).m_bVisible, 0); }},
-        {"music", Timed(kCmdPlayBGM, 0, {3, 1}), [](Probe& p, cChara&) { EXPECT_EQ(p.h.playingBgm, 3); }},
+        {"music", Timed(kCmdPlayBGM, 0, {3, 1}), [](Probe&, cChara&) { EXPECT_EQ(g_nRequestedBgm.load(), 3); }},
         {"code", StoredCode("S1 = 4 + pl.hp"), [](Probe& p, cChara&) { EXPECT_EQ(p.S(1), 64); }},
     };
     return rows;
@@ -1296,7 +1526,9 @@ TEST(StoredCommands, ItemCommandsActForTheHero) {
         wftest::StoredChara(spec, kActorX, kActorY, 5);
         wftest::StoredItem(spec, 2, kActorY, 0).cmds = {ItemCmd(row.cmd)};
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
-        Probe probe{h};
+        Screen screen(h, row.direct3D);
+        const MusicWindow window;
+        Probe probe{h, &screen};
         h.Run(3);
         ASSERT_NE(h.Hero(), nullptr);
         row.check(probe, *h.Hero());
@@ -1312,9 +1544,11 @@ TEST(StoredCommands, ItemSoundCommandSounds) {
 }
 
 // A damaged stage file may hold any number in any parameter or part field. Every type runs
-// with every parameter and field at the extremes for a while: bounds faults end in the
-// game's orderly close (an empty table's throw, which the game's frame catches), nothing
-// else may happen (the sanitizer builds check the memory).
+// with every parameter and field at the extremes for a while, and the game stays sound
+// after it: everything stays finite and inside the stage, every count within its limit,
+// and the frames after it run. Bounds faults end in the game's orderly close (an empty
+// table's throw, which the game's frame catches); nothing else may happen (the sanitizer
+// builds check the memory).
 TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
     const ScopedDatabase database;
     for (const int32_t value : {int32_t{-1}, int32_t{0x7FFFFFFF}, int32_t{-0x7FFFFFFF - 1}, int32_t{40000}}) {
@@ -1336,11 +1570,20 @@ TEST(StoredCommands, DamagedParametersStayInsideTheGame) {
                 wftest::StoredItem(spec, 2, kActorY, 0).cmds = {item};
             }
             StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree, 3, std::vector<int>(8, 1));
+            PlayFrameEnd end = PlayFrameEnd::kPlaying;
             try {
-                h.Run(15);
+                while (h.FrameNumber() < 20 && end == PlayFrameEnd::kPlaying) {
+                    end = h.Frame();
+                    for (const std::string& fault : wftest::StateFaults(h.Run()))
+                        ADD_FAILURE() << "frame " << h.FrameNumber() << ": " << fault;
+                }
             } catch (const std::out_of_range&) {
                 // An empty table was indexed: the game closes in order.
+                continue;
             }
+            // Only a stage clear (the flow's, or the item command of its number) ends the run.
+            const bool clears = type == kCmdStageClear || type + kItemCmdTypeOffset == kCmdStageClear;
+            EXPECT_EQ(end, clears ? PlayFrameEnd::kRunEnded : PlayFrameEnd::kPlaying);
         }
     }
 }

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <sstream>
 
+#include "app/app_window.h"
+#include "app/stage_play_scene.h"
 #include "core/log.h"
 #include "data/cmd_types.h"
 #include "data/global_data.h"
@@ -242,18 +246,76 @@ int32_t StageHarness::RankRow(int table, int32_t value) {
     return rankRow ? rankRow(table, value) : -1;
 }
 
+// The requests are noted, then served as the stage-play scene serves them: the screen
+// effect and colour by the scene's services (the stage drawing runs them), the music by
+// the main window, where a test has installed one.
 void StageHarness::StartScreenEffect(int32_t effect, int32_t a, int32_t b) {
     presentation.push_back("effect " + std::to_string(effect) + " " + std::to_string(a) + " " +
                            std::to_string(b));
+    if (const auto& serve = GetStagePlayServices().startScreenEffect) serve(effect, a, b);
 }
 
 void StageHarness::SetScreenColor(const std::vector<int32_t>& params) {
     presentation.push_back("colour " + std::to_string(params.size()));
+    if (const auto& serve = GetStagePlayServices().setScreenColor) serve(params);
 }
 
 void StageHarness::RequestStageBgm(int32_t bgm, int32_t arg) {
     playingBgm = bgm;
     presentation.push_back("bgm " + std::to_string(bgm) + " " + std::to_string(arg));
+    RequestStageMusic(bgm, static_cast<uint8_t>(arg));
+}
+
+namespace {
+
+// An object's faults: not finite, or its body outside the stage.
+void ObjectFaults(const cGameObj& o, const char* what, const StageRun& run,
+                  std::vector<std::string>& faults) {
+    const std::string name = std::string(what) + " " + std::to_string(o.m_nId);
+    for (const double v : {o.m_dX, o.m_dY, o.m_dRight, o.m_dBottom, o.m_dVX, o.m_dVY})
+        if (!std::isfinite(v)) return faults.push_back(name + ": not finite");
+    const PlayState& st = run.state;
+    if (o.m_dX < 0 || o.m_dRight >= st.stageWidth || o.m_dY < 0 || o.m_dBottom >= st.stageHeight)
+        faults.push_back(name + " outside the stage at (" + std::to_string(o.m_dX) + ", " +
+                         std::to_string(o.m_dY) + ")");
+}
+
+void Within(int64_t value, int64_t low, int64_t high, const std::string& what,
+            std::vector<std::string>& faults) {
+    if (value < low || value > high)
+        faults.push_back(what + " " + std::to_string(value) + " outside " + std::to_string(low) +
+                         ".." + std::to_string(high));
+}
+
+void CharaFaults(const cChara& c, const char* what, const StageRun& run,
+                 std::vector<std::string>& faults) {
+    if (c.m_bRemoved) return;
+    ObjectFaults(c, what, run, faults);
+    const std::string name = std::string(what) + " " + std::to_string(c.m_nId);
+    Within(c.m_nHP, INT32_MIN, c.m_Def.m_nMaxHP, name + " hit points", faults);
+    Within(c.m_nSP, INT32_MIN, c.m_Def.m_nMaxSP, name + " skill points", faults);
+    Within(c.m_Def.m_nPriority, 0, 7, name + " z order", faults);
+    Within(c.m_nBodyWidth, 1, INT32_MAX, name + " width", faults);
+    Within(c.m_nBodyHeight, 1, INT32_MAX, name + " height", faults);
+}
+
+}  // namespace
+
+std::vector<std::string> StateFaults(const StageRun& run) {
+    std::vector<std::string> faults;
+    for (const cPlayer& p : run.objects.players) CharaFaults(p, "hero", run, faults);
+    for (const cStageChara& c : run.objects.charas) CharaFaults(c, "character", run, faults);
+    for (const cItemObj& item : run.objects.items)
+        if (!item.m_bTaken) ObjectFaults(item, "item", run, faults);
+    for (const cShotObj& shot : run.shots)
+        if (!shot.m_bFinished) ObjectFaults(shot, "shot", run, faults);
+    for (const cEffectObj& effect : run.effects)
+        for (const double v : {effect.m_dX, effect.m_dY})
+            if (!std::isfinite(v)) faults.push_back("effect: not finite");
+    Within(g_PlaySession.m_nLives, 0, 99, "lives", faults);
+    Within(g_PlaySession.m_nScore, 0, 999999, "score", faults);
+    for (const int32_t v : run.stageVars) Within(v, -999999, 999999, "stage variable", faults);
+    return faults;
 }
 
 cStage LoadStageBytes(const std::vector<uint8_t>& bytes) {

@@ -129,6 +129,11 @@ class StageHarness final : public PlayFrameScene, public StagePresentation {
     std::unique_ptr<Saved> saved_;
 };
 
+// What is unsound in the running game, one line each (empty: nothing): a position or
+// speed of a character, item, shot or effect that is not finite or lies outside the
+// stage, a hit point, status, score, life or variable count past its limit.
+std::vector<std::string> StateFaults(const StageRun& run);
+
 // ---- Stages as the files store them ----------------------------------------------------
 // The way from what a game maker stores to what the player sees:
 //
