@@ -34,6 +34,6 @@ function(wrenfold_layer_tests name)
   # CTest (tools/run-sanitizers.sh).
   gtest_discover_tests(${name}_tests
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy" LABELS in_program
+    PROPERTIES LABELS in_program ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -62,7 +62,8 @@ run_whole_programs() {
   for result in "$dir"/whole-runs/*.result; do
     prog=$(basename "$result" .result)
     log=$dir/whole-runs/$prog.log
-    summary=$(grep -E '^\[  (PASSED|FAILED)  \] [0-9]+ tests?' "$log" | tr '\n' ' ' || true)
+    summary=$(grep -E '^\[  (PASSED|FAILED)  \] [0-9]+ tests?|^\[  SKIPPED \] [0-9]+ tests?' \
+        "$log" | tr '\n' ' ' || true)
     n=$(sed -n 's/^\[  PASSED  \] \([0-9][0-9]*\) tests\{0,1\}\..*/\1/p' "$log" | tail -n 1)
     passed=$((passed + ${n:-0}))
     printf '%-16s %s %s\n' "$prog" "$(cat "$result")" "$summary"
