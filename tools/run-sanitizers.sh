@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds everything with g++ under the address and undefined-behaviour sanitizers in its own
 # folder (build-san) and runs every test there (the tests' own code is checked for memory
-# errors only, see tests/CMakeLists.txt): each test program whole, in one process, its tests
-# shuffled in the order run-tests.sh uses, and through CTest the tests that are not part of
-# a test program (the include rules, the checks under a virtual X server). Any sanitizer
+# errors only, see tests/CMakeLists.txt): each test program whole, in one process (app_tests
+# in four, below), its tests shuffled in the order run-tests.sh uses, and through CTest the
+# tests that are not part of a test program (the include rules, the checks under a virtual
+# X server). Any sanitizer
 # report fails the run: the undefined-behaviour checks halt instead of printing and going
 # on, and a leak fails the program it was found in.
 # --build-only builds and runs nothing (.ci/run builds this way while the plain tests run).
@@ -37,7 +38,10 @@ unset DISPLAY WAYLAND_DISPLAY
 
 seed=$(shuffle_seed)
 echo "every test program whole under the sanitizers, in one process, shuffled with seed $seed"
-if ! timed "sanitizers whole programs" run_whole_programs build-san "$seed" "$jobs"; then
+# app_tests, whose tests start the real player and wait on it again and again, runs as
+# four processes of a quarter of its tests each: whole, under the sanitizers, it takes
+# longer than all the other programs together.
+if ! timed "sanitizers whole programs" run_whole_programs build-san "$seed" "$jobs" app_tests:4; then
   echo "a test program failed under the sanitizers: SHUFFLE_SEED=$seed bash tools/run-sanitizers.sh repeats it"
   exit 1
 fi
