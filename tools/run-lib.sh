@@ -18,7 +18,7 @@
 #   (by a filter that names them: GoogleTest's own shards are set through the environment,
 #   which reaches the copies of the program that some tests start, and empties them). Prints a line a program (or shard) with its seconds and the
 #   number of tests that passed; status 1 where one failed, with the names of the failed
-#   tests (or the end of its log).
+#   tests and the sanitizers' summaries (or the end of its log).
 
 timed() {
   local name=$1 start=$SECONDS status=0 line
@@ -94,7 +94,8 @@ run_whole_programs() {
     if [[ $(cat "$result") != ok* ]]; then
       failed=1
       echo "---- $unit, seed $seed ($log) ----"
-      grep -E '^\[  FAILED  \] [A-Za-z]' "$log" | sort -u || tail -n 40 "$log"
+      grep -E '^\[  FAILED  \] [A-Za-z]|^SUMMARY: [A-Za-z]+Sanitizer|runtime error:' "$log" |
+          sort -u || tail -n 40 "$log"
     fi
   done
   echo "$passed tests passed in the whole programs"
