@@ -30,8 +30,10 @@ function(wrenfold_layer_tests name)
   target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name}_tests PRIVATE wf_${name} wf_test_support ${T_DEPS}
                         GTest::gtest GTest::gtest_main GTest::gmock)
+  # Labelled in_program: the sanitizer pass runs them as their whole program, not through
+  # CTest (tools/run-sanitizers.sh).
   gtest_discover_tests(${name}_tests
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
+    PROPERTIES LABELS in_program ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy"
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -7,6 +7,8 @@
 #   tests   the test programs and benchmarks, and the checks in a real window under a
 #           virtual X server (run-tests.sh and run-sanitizers.sh, with the player set);
 #   fuzz    clang with its fuzzing and sanitizer runtime (run-fuzz.sh, with the player set).
+# The tests and fuzz sets bring ccache, through which those scripts compile (they build
+# without it too).
 # g++'s address and undefined-behaviour runtimes come with build-essential.
 set -euo pipefail
 (($#)) || { echo "usage: $0 player|tests|fuzz..." >&2; exit 2; }
@@ -23,9 +25,9 @@ for set in "$@"; do
                  libfluidsynth-dev timgm6mb-soundfont
                  libvorbis-dev libboost-dev) ;;
     tests)
-      packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libxtst6) ;;
+      packages+=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libxtst6 ccache) ;;
     fuzz)
-      packages+=(clang)
+      packages+=(clang ccache)
       fuzz=1 ;;
     *) echo "$0: unknown set '$set' (player, tests or fuzz)" >&2; exit 2 ;;
   esac

@@ -5,26 +5,28 @@
 # input that takes longer than TIMEOUT seconds, default 30) fails the run; its input is
 # kept in build-fuzz/findings/. What each target found worth keeping stays in
 # build-fuzz/corpus/NAME for the next run.
+# run-fuzz.sh --build-only builds them and runs nothing (.ci/run builds this way while the
+# plain tests run). Each phase says how many seconds it took.
 # JOBS=n limits the parallel build and the targets run at once (default: every core).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:?usage: run-fuzz.sh SECONDS}
+source tools/run-lib.sh
+seconds=${1:?usage: run-fuzz.sh SECONDS|--build-only}
 jobs="${JOBS:-$(nproc)}"
 timeout="${TIMEOUT:-30}"
 bash tools/install-deps.sh player fuzz
 
-launcher=()
-if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
-  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-fi
+use_ccache
 # Line tables only: a finding's stack still names files and lines, and the build is quicker.
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Only the fuzz programs and the layers they link are built.
+timed "fuzz configure" cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
     -DWRENFOLD_FUZZ=ON -DWRENFOLD_TESTS=OFF -DWRENFOLD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --parallel "$jobs" --target record_fuzz reader_fuzz
+timed "fuzz build" cmake --build build-fuzz --parallel "$jobs" --target record_fuzz reader_fuzz
+[[ $seconds == --build-only ]] && exit 0
+[[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: run-fuzz.sh SECONDS|--build-only" >&2; exit 2; }
 
 # The readers work in a scratch folder of their own: every path they are given is absolute.
 out=$PWD/build-fuzz
@@ -51,12 +53,16 @@ run_one() {
   echo "$result" >"build-fuzz/logs/$name.result"
 }
 
-rm -f build-fuzz/logs/*.result
-for name in "${targets[@]}"; do
-  while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
-  run_one "$name" &
-done
-wait
+run_all() {
+  local name
+  rm -f build-fuzz/logs/*.result
+  for name in "${targets[@]}"; do
+    while (($(jobs -rp | wc -l) >= jobs)); do wait -n || true; done
+    run_one "$name" &
+  done
+  wait
+}
+timed "fuzz runs, ${#targets[@]} targets ${seconds} s each" run_all
 
 failed=0
 printf '%-18s %12s  %s\n' target execs result

@@ -111,6 +111,11 @@ TEST_P(EffectRowsTest, RowLoopsMatchTheReferenceLoops) {
         twins[i]->nHeight = 24;
     }
     Rng rng(31 + static_cast<uint32_t>(Index()));
+    // The target before each case and the reference loops' result, kept across cases: a
+    // copy of the whole back buffer then reuses their storage instead of taking fresh pages
+    // each time, which cost more than all the drawing (most of all under the sanitizers).
+    vid::Image before;
+    vid::Image reference;
     for (const EffectOp& op : kOps) {
         for (int n = 0; n < 600; ++n) {
             EffectCase c{};
@@ -133,10 +138,10 @@ TEST_P(EffectRowsTest, RowLoopsMatchTheReferenceLoops) {
                                              : "")
                          << (c.dst == &BackBuffer ? " onto the back buffer" : "") << " transparent "
                          << c.transparent << " level " << c.level);
-            const vid::Image before = Pixels(*c.dst);
+            before = Pixels(*c.dst);
             DDUseReferenceEffectLoopsForTest(true);
             const bool referenceOk = op.draw(c, &halfTable_, palette);
-            const vid::Image reference = Pixels(*c.dst);
+            reference = Pixels(*c.dst);
             Pixels(*c.dst) = before;
             DDUseReferenceEffectLoopsForTest(false);
             EXPECT_EQ(op.draw(c, &halfTable_, palette), referenceOk);
