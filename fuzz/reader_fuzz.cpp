@@ -292,8 +292,10 @@ void ReadWindowData() {
     WriteInput(DataPath[47]);
     // Start-up places the window only from a place that could be read.
     cWindowRec window;
-    if (window.LoadClamped(DataPath[47], 1920, 1080) && (window.m_nX > 1920 || window.m_nY > 1080))
-        Broken("window_dat", "the place is off screen");
+    if (!window.LoadFile(DataPath[47])) return;
+    window.ClampToScreen(1920, 1080, 640, 480);
+    if (window.m_nX < 0 || window.m_nY < 0 || window.m_nX > 1920 - 640 || window.m_nY > 1080 - 480)
+        Broken("window_dat", "the window is not wholly on the screen");
 }
 
 void ReadKeyConfig() {
