@@ -21,7 +21,11 @@
 #include "core/timing.h"
 #include "data/boot_data.h"
 #include "data/builtin_tables.h"
+#include "data/cmd_types.h"
+#include "data/data_path.h"
 #include "data/database.h"
+#include "data/defs_item.h"
+#include "data/flow_record.h"
 #include "data/global_data.h"
 #include "data/palette.h"
 #include "data/save_data.h"
@@ -466,6 +470,28 @@ testing::AssertionResult ClearFirstStage(PlayDriver& d) {
 }
 
 // ---- Set-up --------------------------------------------------------------------------
+
+void EditPalette(const std::function<void(cPalette&)>& edit) {
+    ASSERT_TRUE(InitDatabases());
+    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
+    edit(g_CommonPalette);
+    ASSERT_EQ(g_CommonPalette.SaveFile(DataPath[7]), 1);
+    ResetPlayerGlobals();
+}
+
+void SetGoalClear(cPalette& palette, std::vector<int32_t> params, const std::string& text) {
+    constexpr int8_t kItemCmdClear = 2;
+    int changed = 0;
+    for (cItemDef& item : palette.m_vItems)
+        for (cFlowCmd& cmd : item.m_vCmds)
+            if (cmd.m_nCategory == kCmdCategoryItem && cmd.m_nType == kItemCmdClear) {
+                params.resize(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, kItemCmdClear)));
+                cmd.m_vParams = params;
+                cmd.m_strText = text;
+                ++changed;
+            }
+    EXPECT_EQ(changed, 1) << "the palette's goal stars";
+}
 
 void ResetPlayerGlobals() {
     g_Database = cDatabase();

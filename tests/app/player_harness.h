@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "data/palette.h"
 #include "platform/ui/events.h"
 #include "sample_project.h"
 #include "support/scripted_boxes.h"
@@ -34,6 +35,14 @@ bool WriteSampleGameAndResetGlobals(std::string& error,
 // The process-wide state a run leaves behind (loaded data, the run's record, options, keys,
 // cursors, the main window's queue with its quit, timing) back to a fresh process's.
 void ResetPlayerGlobals();
+
+// Loads the game's common palette, lets `edit` change it and saves it back, with the
+// globals put back so that the next start loads it.
+void EditPalette(const std::function<void(cPalette&)>& edit);
+// The stage-clear command of the palette's goal star given these parameters (destination,
+// stage number, start block switch, x, y, carry switch, two carried values, facing) and
+// text; the palette has exactly one goal star.
+void SetGoalClear(cPalette& palette, std::vector<int32_t> params, const std::string& text = "");
 
 // Keys held over frame ranges, counted from the frame after the one the script starts at
 // (frame 0 is the next frame the game runs).

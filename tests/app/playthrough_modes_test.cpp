@@ -50,10 +50,12 @@ using testing::AssertionFailure;
 using testing::AssertionResult;
 using testing::AssertionSuccess;
 using wftest::Column;
+using wftest::EditPalette;
 using wftest::HeroSight;
 using wftest::kDecideKey;
 using wftest::PlayDriver;
 using wftest::PlayerRun;
+using wftest::SetGoalClear;
 
 constexpr const char* kChallengeStage = "data\\stg4\\c01-1.stg4";
 constexpr const char* kFirstStage = "data\\stg4\\Sample01.stg4";
@@ -624,32 +626,6 @@ void EditStage(const char* file, const std::function<void(cStage&)>& edit,
     if (to.empty()) to.push_back(file);
     for (const char* out : to) ASSERT_EQ(stage.SaveFile(out), 1) << out;
     wftest::ResetPlayerGlobals();
-}
-
-// The game's common palette, whose definitions every stage's placements take, changed as
-// a test needs it.
-void EditPalette(const std::function<void(cPalette&)>& edit) {
-    ASSERT_TRUE(InitDatabases());
-    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
-    edit(g_CommonPalette);
-    ASSERT_EQ(g_CommonPalette.SaveFile(DataPath[7]), 1);
-    wftest::ResetPlayerGlobals();
-}
-
-// The stage-clear command of the palette's goal star given these parameters (destination,
-// stage number, start block switch, x, y, carry switch, two carried values, facing).
-void SetGoalClear(cPalette& palette, std::vector<int32_t> params, const std::string& text = "") {
-    constexpr int8_t kItemCmdClear = 2;
-    int changed = 0;
-    for (cItemDef& item : palette.m_vItems)
-        for (cFlowCmd& cmd : item.m_vCmds)
-            if (cmd.m_nCategory == kCmdCategoryItem && cmd.m_nType == kItemCmdClear) {
-                params.resize(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, kItemCmdClear)));
-                cmd.m_vParams = params;
-                cmd.m_strText = text;
-                ++changed;
-            }
-    EXPECT_EQ(changed, 1) << "the palette's goal stars";
 }
 
 // The hero stands on block (x, y) of the stage, as set-up places it.

@@ -234,20 +234,7 @@ TEST(RunAcrossStarts, AStoryClearedStageByStageShowsEachScoreAndTheTotalAlsoAfte
 // destination, stage number, start block switch, x, y, carry switch, the map cell x and y,
 // facing.
 void SetGoalClear(std::vector<int32_t> params) {
-    ASSERT_TRUE(InitDatabases());
-    ASSERT_EQ(g_CommonPalette.LoadFile(DataPath[7]), 1);
-    constexpr int8_t kItemCmdClear = 2;
-    int changed = 0;
-    for (cItemDef& item : g_CommonPalette.m_vItems)
-        for (cFlowCmd& cmd : item.m_vCmds)
-            if (cmd.m_nCategory == kCmdCategoryItem && cmd.m_nType == kItemCmdClear) {
-                params.resize(static_cast<size_t>(CmdParamCount(kCmdCategoryItem, kItemCmdClear)));
-                cmd.m_vParams = params;
-                ++changed;
-            }
-    EXPECT_EQ(changed, 1) << "the palette's goal stars";
-    ASSERT_EQ(g_CommonPalette.SaveFile(DataPath[7]), 1);
-    wftest::ResetPlayerGlobals();
+    wftest::EditPalette([&](cPalette& p) { wftest::SetGoalClear(p, params); });
 }
 
 // The story with three lives and the lives carried over (the project's switch), its meadow

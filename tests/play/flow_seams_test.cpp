@@ -322,18 +322,6 @@ TEST(FlowSeams, ABlockCharacterPushesTheHeroAlongTheGround) {
 namespace {
 
 constexpr int8_t kRiddenByHero = 16;
-constexpr size_t kKeyButton1 = 11;  // the first button's slot in a key condition
-
-// The hero's jump, four blocks high, while its first button is pressed.
-cFlow KeyJump() {
-    cFlow flow;
-    cKeyCond keys;
-    keys.m_vKeys[kKeyButton1] = 1;
-    keys.m_bAnyLength = 1;
-    flow.m_vKeyConds.push_back(keys);
-    flow.m_vCmds.push_back(wftest::Jump(8));
-    return flow;
-}
 
 // C5 + 1 on every frame the hero stands on a block, block characters included.
 cFlow CountStanding() {
@@ -365,8 +353,8 @@ RideRun RideAndJump(Under under, int32_t level, std::vector<uint32_t> presses, i
     cStage stage = wftest::MakeStage(30, 15, 5, under == Under::kGround ? 13 : 12);
     stage.m_nHitLevel = level;
     cCharaDef& hero = stage.m_vCharas[0];
-    hero.m_vFlows = {KeyJump(), Counter(kTouchedBlockChara, 1), Counter(kOnBlockChara, 2),
-                     CountStanding()};
+    hero.m_vFlows = {wftest::JumpOnFirstButton(), Counter(kTouchedBlockChara, 1),
+                     Counter(kOnBlockChara, 2), CountStanding()};
     if (under != Under::kGround) {
         cCharaDef& solid = Platform(stage, 5, 13, 1);
         if (under == Under::kWalking) solid.m_nMoveType = 0;

@@ -27,24 +27,11 @@ using wftest::Jump;
 using wftest::PadInput;
 using wftest::StageHarness;
 
-constexpr size_t kKeyButton1 = 11;  // the first button's slot in a key condition
-
-// Jump four blocks high while the first button is pressed.
-cFlow JumpFlow() {
-    cFlow flow;
-    cKeyCond keys;
-    keys.m_vKeys[kKeyButton1] = 1;
-    keys.m_bAnyLength = 1;
-    flow.m_vKeyConds.push_back(keys);
-    flow.m_vCmds.push_back(Jump(8));
-    return flow;
-}
-
 // The hero on block (5, 13) and a walker on block (12, 13), right above the floor row.
 cStage FlatStage(int32_t hitLevel) {
     cStage stage = wftest::MakeStage(30, 15, 5, 13);
     stage.m_nHitLevel = hitLevel;
-    stage.m_vCharas.front().m_vFlows.push_back(JumpFlow());
+    stage.m_vCharas.front().m_vFlows.push_back(wftest::JumpOnFirstButton());
     wftest::PlaceChara(stage, 12, 13, 10);
     return stage;
 }

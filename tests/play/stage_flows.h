@@ -34,6 +34,18 @@ inline cFlowCmd Jump(int32_t halfBlocks) {
     return jump;
 }
 
+// The hero's jump, four blocks high, while its first button is held.
+inline cFlow JumpOnFirstButton() {
+    constexpr size_t kKeyButton1 = 11;  // the first button's slot in a key condition
+    cFlow flow;
+    cKeyCond keys;
+    keys.m_vKeys[kKeyButton1] = 1;
+    keys.m_bAnyLength = 1;
+    flow.m_vKeyConds.push_back(keys);
+    flow.m_vCmds.push_back(Jump(8));
+    return flow;
+}
+
 // Walking on the ground, turning back at ledges, at tenths of a dot a frame.
 inline cFlowCmd GroundTurnMove(int16_t speed) {
     cFlowCmd cmd = Command(kCmdGroundTurnMove, 10);
