@@ -72,6 +72,17 @@ AssertionResult LeaveResults(PlayDriver& d) {
     return AssertionSuccess();
 }
 
+// Walks right into the spikes, and on the retry menu takes the retry: play again.
+AssertionResult MissAndRetry(PlayDriver& d) {
+    d.KeyDown(in::VK_RIGHT);
+    AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600);
+    d.KeyUp(in::VK_RIGHT);
+    if (!r) return r;
+    if (!(r = d.Step())) return r;
+    if (!(r = d.Press(kDecideKey))) return r;
+    return d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay);
+}
+
 uint32_t ShownTotal() {
     return run_fields::ShownTotal(g_PlaySession);
 }
@@ -281,12 +292,7 @@ TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyT
             SCOPED_TRACE("the second stage, never cleared, starts there; a miss costs a life");
             ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
             EXPECT_EQ(g_PlaySession.m_nLives, lives);
-            d.KeyDown(in::VK_RIGHT);
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
-            d.KeyUp(in::VK_RIGHT);
-            ASSERT_TRUE(d.Step());
-            ASSERT_TRUE(d.Press(kDecideKey));
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(MissAndRetry(d));
             EXPECT_EQ(g_PlaySession.m_nLives, lives - 1);
             ASSERT_TRUE(wftest::ClearFirstStage(d));
             ASSERT_TRUE(LeaveResults(d));
@@ -515,12 +521,7 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
             SCOPED_TRACE("a miss in the spikes, then the retry menu's retry");
             wftest::MarkRun(g_PlaySession, 4, false);
             const RunValues before = RunValues::Of(g_PlaySession);
-            d.KeyDown(in::VK_RIGHT);
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kRetryMenu, 600));
-            d.KeyUp(in::VK_RIGHT);
-            ASSERT_TRUE(d.Step());
-            ASSERT_TRUE(d.Press(kDecideKey));
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(MissAndRetry(d));
             RunValues given = before;
             if (RestoreVariablesSwitch(g_SystemData, kModeStory, false) != 0)
                 given.v[static_cast<size_t>(RunValue::kVariables)] = snapshot[RunValue::kVariables];
