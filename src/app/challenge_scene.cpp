@@ -27,7 +27,7 @@ using namespace screen_parts;
 
 namespace {
 
-constexpr int kSurfaces[] = {kCursorPicture, kWindowSkin};
+constexpr int kChallengeSurfaces[] = {kCursorPicture, kWindowSkin};
 constexpr int kChallengePrefix = 37;  // "data\stg4\c"
 constexpr int kStageExtension = 1;
 constexpr int kSmallFont = 1;
@@ -52,7 +52,7 @@ cChallengeScene::cChallengeScene() {
 }
 
 cChallengeScene::~cChallengeScene() {
-    EndScreen(kSurfaces, &m_Screen);
+    EndScreen(kChallengeSurfaces, &m_Screen);
 }
 
 void cChallengeScene::CountListed() {
@@ -64,7 +64,7 @@ void cChallengeScene::CountListed() {
 }
 
 void cChallengeScene::Init() {
-    m_bSurfaces = BeginScreen(kSceneChallenge, kSurfaces);
+    m_bSurfaces = BeginScreen(kSceneChallenge, kChallengeSurfaces);
     // Back on the challenge chosen last, kept inside the list as it is now.
     m_nTop = std::max(g_SceneMgr.m_nChallengeTop, 0);
     CountListed();

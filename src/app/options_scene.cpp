@@ -29,17 +29,18 @@
 
 namespace {
 
+using screen_parts::kCancel;
+using screen_parts::kCursorPicture;
+using screen_parts::kCursorSound;
+using screen_parts::kDecide;
+using screen_parts::kWindowSkin;
+
 // Built-in pictures of the screen: the cursors and the window skin.
-constexpr int kCursorPicture = 49;
-constexpr int kWindowSkin = 45;
-constexpr int kSurfaces[] = {kCursorPicture, kWindowSkin};
+constexpr int kOptionsSurfaces[] = {kCursorPicture, kWindowSkin};
 // Cells of the cursor picture: the 16x16 cursor and the value indicator beside it.
 constexpr int kCursorCell = screen_parts::kCursorCell;
 constexpr int kIndicatorCell = screen_parts::kMarkerCell;
 
-constexpr uint16_t kDecide = 1;
-constexpr uint16_t kCancel = 2;
-constexpr int kCursorSound = 0;
 // Only up and down move anything on this screen.
 constexpr uint32_t kUpDownSound = 2;
 
@@ -103,11 +104,11 @@ cOptionScene::cOptionScene() {
 }
 
 cOptionScene::~cOptionScene() {
-    EndScreen(kSurfaces, &m_Menu);
+    EndScreen(kOptionsSurfaces, &m_Menu);
 }
 
 void cOptionScene::Init() {
-    m_bSurfaces = BeginScreen(kSceneOption, kSurfaces);
+    m_bSurfaces = BeginScreen(kSceneOption, kOptionsSurfaces);
 
     // An item is shown when it is switched on and has a label; the list's places beyond
     // the six items name nothing.

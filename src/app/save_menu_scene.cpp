@@ -30,7 +30,7 @@ using namespace screen_parts;
 namespace {
 
 constexpr int kLetterPicture = 50;
-constexpr int kSurfaces[] = {kWindowSkin, kLetterPicture, kCursorPicture};
+constexpr int kSaveMenuSurfaces[] = {kWindowSkin, kLetterPicture, kCursorPicture};
 constexpr int kMenuFont = 1;
 
 // System texts of the save menu's message boxes.
@@ -88,11 +88,11 @@ cSaveMenuScene::cSaveMenuScene() {
 }
 
 cSaveMenuScene::~cSaveMenuScene() {
-    EndScreen(kSurfaces);
+    EndScreen(kSaveMenuSurfaces);
 }
 
 void cSaveMenuScene::Init() {
-    m_bSurfaces = BeginScreen(kSceneSaveMenu, kSurfaces);
+    m_bSurfaces = BeginScreen(kSceneSaveMenu, kSaveMenuSurfaces);
     const std::vector<cCmd>& list = g_SystemData.m_vSaveMenu;
     m_vItems.clear();
     // Only the four items the menu knows: a longer list from a newer editor would enter

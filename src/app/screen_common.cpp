@@ -21,12 +21,7 @@
 #include "platform/msg/msg.h"
 #include "play/ranking.h"
 
-namespace {
-
-// The sound of a cursor move.
-constexpr int kCursorSound = 0;
-
-}  // namespace
+using screen_parts::kCursorSound;
 
 const std::string kScreenOggNames[kScreenMusicCount] = {"bgm\\Title.ogg", "bgm\\WorldMap.ogg",
                                                         "bgm\\Challenge.ogg", "bgm\\Option.ogg",

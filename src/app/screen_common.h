@@ -126,6 +126,9 @@ class ButtonEdges {
     uint16_t m_wHeld = 0;
 };
 
+// The system sound of a cursor move.
+constexpr int kCursorSound = 0;
+
 // Built-in pictures the screens share.
 constexpr int kWindowSkin = 45;
 constexpr int kCursorPicture = 49;

@@ -32,12 +32,12 @@ namespace {
 // window skin.
 constexpr int kTitlePicture = 47;
 constexpr int kMenuPicture = 48;
-constexpr int kCursorPicture = 49;
-constexpr int kWindowSkin = 45;
-constexpr int kSurfaces[] = {kTitlePicture, kMenuPicture, kCursorPicture, kWindowSkin};
+using screen_parts::kCancel;
+using screen_parts::kCursorPicture;
+using screen_parts::kDecide;
+using screen_parts::kWindowSkin;
+constexpr int kTitleSurfaces[] = {kTitlePicture, kMenuPicture, kCursorPicture, kWindowSkin};
 
-constexpr uint16_t kDecide = 1;
-constexpr uint16_t kCancel = 2;
 // The labels are drawn with the large font, one 32-dot cell a character.
 constexpr int kLabelFont = 2;
 constexpr int kListFont = 1;
@@ -56,11 +56,11 @@ cTitleScene::cTitleScene() {
 }
 
 cTitleScene::~cTitleScene() {
-    EndScreen(kSurfaces, &m_Menu);
+    EndScreen(kTitleSurfaces, &m_Menu);
 }
 
 void cTitleScene::Init() {
-    m_bSurfaces = BeginScreen(kSceneTitle, kSurfaces);
+    m_bSurfaces = BeginScreen(kSceneTitle, kTitleSurfaces);
 
     const std::vector<cCmd>& list = g_SystemData.m_vTitleMenu;
     m_vItems.clear();

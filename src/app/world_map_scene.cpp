@@ -86,12 +86,11 @@ namespace {
 constexpr int kStrip = 54;
 constexpr int kMapChips = 52;
 constexpr int kMapPoints = 53;
-constexpr int kSurfaces[] = {kStrip,         kMapChips,   kMapPoints,
-                             kCursorPicture, kWindowSkin, kWorldMapBackground};
+constexpr int kMapSurfaces[] = {kStrip,         kMapChips,   kMapPoints,
+                                kCursorPicture, kWindowSkin, kWorldMapBackground};
 constexpr int kCell = 32;
 constexpr int kViewColumns = 20;
 constexpr int kViewRows = 15;
-constexpr int kCursorSound = 0;
 constexpr int kInfoFont = 1;
 constexpr int kEnterQuestion = 10;  // "ステージに挑む" / "やっぱりやめる"
 constexpr int kScoreLabel = 2;      // "スコア"
@@ -130,7 +129,7 @@ cWorldMapScene::cWorldMapScene() {
 }
 
 cWorldMapScene::~cWorldMapScene() {
-    EndScreen(kSurfaces, &m_Map);
+    EndScreen(kMapSurfaces, &m_Map);
 }
 
 void cWorldMapScene::Init() {
@@ -138,7 +137,7 @@ void cWorldMapScene::Init() {
     // The background picture is the map's own, named before the pictures are made.
     SetRuntimeBitmapFile(kWorldMapBackground,
                          map.m_bBackPicture != 0 ? map.m_sBackPictureFile.c_str() : "");
-    m_bSurfaces = BeginScreen(kSceneWorldMap, kSurfaces);
+    m_bSurfaces = BeginScreen(kSceneWorldMap, kMapSurfaces);
 
     // A cell off the map (a save of another map) puts the hero on the start cell.
     int x = static_cast<int>(g_PlaySession.m_nMapX), y = static_cast<int>(g_PlaySession.m_nMapY);

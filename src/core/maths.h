@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <limits>
 
+// Pi as the game's angle conversions use it (degrees * kPi / 180).
+inline constexpr double kPi = 3.14159265358979323846;
+
 // Every sine, cosine, arc tangent and square root of the game goes through these, so that
 // a change of maths library shows up in one place: replays depend on every bit.
 double MathSin(double x);

@@ -66,12 +66,6 @@ int LoadDatabaseList(std::vector<T>& list, const char* path, const T& prototype,
     return 1;
 }
 
-cAnime DefaultAnime() {
-    cAnime anime;
-    anime.SetDefaults();
-    return anime;
-}
-
 // Tenths of a second to frames at 60 frames per second; a time too long for a tick
 // count stays at the longest one.
 int32_t TenthsToTicks(uint32_t tenths) {
@@ -102,7 +96,7 @@ int cDatabase::Load() {
     };
     const bool all =
         next(LoadDatabaseList(m_vAnimeSet, DatabaseFilePath(0), cAnimeSet{})) &&
-        next(LoadDatabaseList(m_vAnime, DatabaseFilePath(1), DefaultAnime())) &&
+        next(LoadDatabaseList(m_vAnime, DatabaseFilePath(1), cAnime::WithDefaults())) &&
         next(LoadDatabaseList(m_vBmpCharaExc, DatabaseFilePath(2), cBmpCharaExc{})) &&
         next(LoadDatabaseList(m_vSwordType, DatabaseFilePath(3), cSwordType{})) &&
         next(LoadDatabaseList(m_vEffect, DatabaseFilePath(4), cEffect{})) &&
@@ -121,7 +115,7 @@ void cDatabase::SetDefaults() {
 
     m_vAnimeSet.assign(1, cAnimeSet{});
 
-    m_vAnime.assign(2, DefaultAnime());
+    m_vAnime.assign(2, cAnime::WithDefaults());
     m_vAnime[0].m_strName = "なし";
     m_vAnime[1].m_strName = "アクションA";
 

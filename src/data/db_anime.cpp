@@ -5,14 +5,13 @@ namespace {
 
 const char* const kSlotNames[kAnimeSetSlots] = {"立ち", "立ち移動", "飛行", "飛行移動"};
 
-// An anime as SetDefaults leaves it.
-cAnime DefaultAnime() {
+}  // namespace
+
+cAnime cAnime::WithDefaults() {
     cAnime anime;
     anime.SetDefaults();
     return anime;
 }
-
-}  // namespace
 
 void cAnimeFrame::RegisterFields(uint32_t /*version*/) {
     Reg(m_nCell);
@@ -63,9 +62,10 @@ bool cAnimeSet::Load(FILE* fp) {
     ByteReader in(fp);
     // The slots of the file replace every slot; each is filled from a cleared anime.
     if (!ReadList(in, m_vSlot, cAnime{})) return false;
-    if (FileVersion() < kAnimeSetThirdOffsetFrom) m_vSlot.resize(kAnimeSetSlots, DefaultAnime());
+    if (FileVersion() < kAnimeSetThirdOffsetFrom)
+        m_vSlot.resize(kAnimeSetSlots, cAnime::WithDefaults());
     if (FileVersion() < kAnimeSetSlotNamesFrom) {
-        m_vSlot.resize(kAnimeSetSlots, DefaultAnime());
+        m_vSlot.resize(kAnimeSetSlots, cAnime::WithDefaults());
         m_vSlot[2].m_strName = kSlotNames[2];
         m_vSlot[3].m_strName = kSlotNames[3];
     }
@@ -83,7 +83,7 @@ void cAnimeSet::SetDefaults() {
     m_nOffset1 = 4;
     m_nOffset2 = 8;
     m_nOffset3 = 0;
-    m_vSlot.assign(kAnimeSetSlots, DefaultAnime());
+    m_vSlot.assign(kAnimeSetSlots, cAnime::WithDefaults());
     for (int i = 0; i < kAnimeSetSlots; ++i)
         m_vSlot[static_cast<size_t>(i)].m_strName = kSlotNames[i];
 }

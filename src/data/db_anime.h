@@ -34,6 +34,8 @@ class cAnime : public cSaveRecord {
     // Cleared, one default frame, and the middle further number 1: a new anime of the
     // Anime database or a slot an old anime set lacked.
     void SetDefaults();
+    // An anime as SetDefaults leaves it.
+    static cAnime WithDefaults();
 
     std::string m_strName;
     std::vector<cAnimeFrame> m_vFrame;

@@ -14,6 +14,7 @@ constexpr int kSubjectLabelCount = 5;          // self, target 1..4
 constexpr int kFlowOpLabelCount = 6;
 constexpr int kFlowOpScopeLabelCount = 3;
 constexpr int kSubjectSystemLabelCount = 6;     // self, target 1..4, system
+constexpr int kSubjectSystem = 5;               // the system entry of those labels
 constexpr int kHeroTargetLabelCount = 5;        // hero, target 1..4
 constexpr int kHeroTargetSystemLabelCount = 6;  // hero, target 1..4, system
 constexpr int kStatusOrVariableLabelCount = 2;

@@ -54,13 +54,6 @@ int32_t CentreY(const cGameObj& o) {
     return o.m_rcGraphic.top + (o.m_nGraphicHeight >> 1);
 }
 
-// The character in target slot `slot`; a damaged slot number is reported as any bad
-// index is.
-cChara* TargetIn(cChara& c, int32_t slot) {
-    if (c.m_vTargets.empty()) return nullptr;
-    return V(c.m_vTargets, slot);
-}
-
 // The run's angle: angle + level x its step, mirrored for a character facing right when
 // the part says so, then below 360.
 int32_t RunAngle(const cChara& c, const cEdMove& m) {
@@ -405,7 +398,7 @@ int CmdChargeMove(CmdContext& ctx) {
             MarkFirstDone(mc.run);
             const int32_t angle = RunAngle(c, mc.m);
             SetTargetOffset(mc.run, c, mc.m);
-            cChara* target = TargetIn(c, mc.m.m_nTargetSlot);
+            cChara* target = c.TargetIn(mc.m.m_nTargetSlot);
             if (!target) {
                 // Nothing to charge at: no move and no turn, now or later.
                 mc.run.m_dVX = mc.run.m_dVY = 0.0;
@@ -435,7 +428,7 @@ int CmdChargeMove(CmdContext& ctx) {
 int CmdHomingMove(CmdContext& ctx) {
     return WithMove(ctx, [](MoveCall& mc) {
         cChara& c = mc.c;
-        cChara* target = TargetIn(c, mc.m.m_nTargetSlot);
+        cChara* target = c.TargetIn(mc.m.m_nTargetSlot);
         if (!target || target->m_bRemoved) return;
         if (FirstFrame(mc.run)) {
             MarkFirstDone(mc.run);
@@ -542,7 +535,7 @@ int CmdChangeDir(CmdContext& ctx) {
             break;
     }
     if (how < 2 || how > 9) return 0;
-    const cChara* other = TargetIn(c, (how - 2) / 2);
+    const cChara* other = c.TargetIn((how - 2) / 2);
     if (!other) return 0;
     const uint32_t toward = CentreX(*other) < CentreX(c) ? 0 : 1;
     c.m_nFacing = how % 2 == 0 ? toward : 1 - toward;

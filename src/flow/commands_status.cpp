@@ -9,6 +9,7 @@
 #include "core/random.h"
 #include "data/cmd_types.h"
 #include "data/flow_record.h"
+#include "data/param_enums.h"
 #include "data/global_data.h"
 #include "data/save_data.h"
 #include "data/stage_file.h"
@@ -25,8 +26,6 @@
 
 namespace {
 
-constexpr int32_t kSubjectSystem = 5;
-constexpr int32_t kUnlimitedLives = 999999;
 constexpr int64_t kVarLimit = 999999;
 // Generations of summoned characters a vanish follows down.
 constexpr int kMaxVanishDepth = 1000;
@@ -143,7 +142,7 @@ void OperateOnSystem(const CmdContext& ctx, int64_t v) {
         }
         case 4: {
             int32_t& lives = g_PlaySession.m_nLives;
-            if (lives == kUnlimitedLives) break;
+            if (lives == kUnlimited) break;
             Operate<int32_t>(ctx, lives, v, 0, 99);
             break;
         }

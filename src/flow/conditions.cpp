@@ -10,6 +10,7 @@
 #include "core/random.h"
 #include "data/cond_record.h"
 #include "data/flow_record.h"
+#include "data/param_enums.h"
 #include "data/save_data.h"
 #include "data/global_data.h"
 #include "data/stage_file.h"
@@ -22,9 +23,6 @@
 #include "objects/units.h"
 
 namespace {
-
-constexpr uint8_t kSubjectSystem = 5;
-constexpr int32_t kUnlimitedLives = 999999;
 
 bool Compare64(int64_t a, int64_t b, uint8_t op) {
     switch (op) {
@@ -218,7 +216,7 @@ bool ReadSystemValue(uint8_t which, int32_t& out) {
             return true;
         case 4:
             out = g_PlaySession.m_nLives;
-            if (out == kUnlimitedLives) {
+            if (out == kUnlimited) {
                 out = 0;
                 return false;
             }

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int32_t kUnlimitedLives = 999999;
-
 // A maximum read as the game reads it (a damaged one below 0 leaves only 0).
 int32_t Maximum(uint32_t stored) {
     return std::max(static_cast<int32_t>(stored), 0);
@@ -183,7 +181,7 @@ int32_t ReadExprSystem(int32_t which) {
         case kSysScore:
             return Play().Score();
         default:
-            return g_PlaySession.m_nLives == kUnlimitedLives ? 0 : g_PlaySession.m_nLives;
+            return g_PlaySession.m_nLives == kUnlimited ? 0 : g_PlaySession.m_nLives;
     }
 }
 
@@ -218,7 +216,7 @@ bool WriteExprSystem(int32_t which, int32_t value) {
             Play().Score() = value;
             return true;
         default:
-            if (g_PlaySession.m_nLives == kUnlimitedLives) return false;
+            if (g_PlaySession.m_nLives == kUnlimited) return false;
             g_PlaySession.m_nLives = value;
             return true;
     }

@@ -487,3 +487,8 @@ void cChara::ReleaseFlowAnims(int32_t flow) {
     for (cAnimeRun& a : m_lAnimeRuns)
         if (a.serial == serial) a.hold = 0;
 }
+
+cChara* cChara::TargetIn(int32_t slot) const {
+    if (m_vTargets.empty()) return nullptr;
+    return V(m_vTargets, slot);
+}

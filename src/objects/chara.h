@@ -212,6 +212,10 @@ class cChara : public cGameObj {
     bool InHitCooldown() const { return m_nHitCooldown > 0; }
     bool IsHitIgnored(uint32_t attackerId) const;
 
+    // The character in target slot `slot` (0 to 3): null while the slots are not made or
+    // the slot is empty; a damaged slot number is reported as any bad index is.
+    cChara* TargetIn(int32_t slot) const;
+
     std::vector<cChara*> m_vTargets;  // four slots
     cChara* m_pParent = nullptr;
     std::vector<BackRef> m_vBackRefs;

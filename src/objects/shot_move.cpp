@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-
 int32_t Param(const cShotObj& shot, int index) {
     return shot.m_Part.m_anMove[index];
 }

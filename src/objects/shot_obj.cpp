@@ -27,11 +27,6 @@ int32_t FrameMultiplier() {
 
 // The character in one of the four target slots; a slot outside them is reported and slot
 // 0 used. A character never set up has no slots.
-cChara* SlotChara(cChara& chara, int32_t slot) {
-    if (chara.m_vTargets.empty()) return nullptr;
-    return V(chara.m_vTargets, slot);
-}
-
 }  // namespace
 
 cShotObj::~cShotObj() {
@@ -164,7 +159,7 @@ void cShotObj::Setup(uint32_t cmdType, const cEdShot& part, cChara& chara,
     m_vHitList.clear();
     m_bFinished = 0;
     m_nDepth = static_cast<int8_t>(m_Part.m_nDepth);
-    m_pTarget = SlotChara(chara, m_Part.m_nMoveSlot);
+    m_pTarget = chara.TargetIn(m_Part.m_nMoveSlot);
     m_pOwner = &chara;
     m_nOwnerId = chara.m_nId;
     m_bRidesScroll = shot_part::RidesScroll(m_Part) ? 1 : 0;

@@ -16,7 +16,6 @@
 namespace {
 
 const double kInvSqrt2 = 1.0 / MathSqrt(2.0);
-constexpr double kPi = 3.14159265358979323846;
 
 uint32_t DirOf(double vx) {
     return vx < 0.0 ? kDirLeft : vx > 0.0 ? kDirRight : kDirNone;

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 const double kQ = 1.0 / MathSqrt(2.0);
 
 constexpr int32_t kDirLeftCode = 2;
@@ -111,17 +110,12 @@ int32_t Spacing(const cEdShot& part) {
     return part.m_anPattern[0] * 16;
 }
 
-cChara* SlotChara(cChara& chara, int32_t slot) {
-    if (chara.m_vTargets.empty()) return nullptr;
-    return V(chara.m_vTargets, slot);
-}
-
 // The centre character of lightning and surround: the aim slot's character, the hero or
 // the shooter. Null: no volley.
 cChara* CentreChara(const VolleyContext& v) {
     switch (shot_part::CentreKind(*v.part)) {
         case 0:
-            return SlotChara(*v.chara, v.part->m_nPatternSlot);
+            return v.chara->TargetIn(v.part->m_nPatternSlot);
         case 1:
             return Play().Hero();
         case 2:
@@ -568,7 +562,7 @@ void CirclePoint(VolleyState& s, const cChara& shooter, double angle) {
 int32_t AimAngle(double px, double py, const VolleyContext& v, VolleyState& s) {
     cChara& shooter = *v.chara;
     const cEdShot& part = *v.part;
-    const cChara* aim = SlotChara(shooter, part.m_nPatternSlot);
+    const cChara* aim = shooter.TargetIn(part.m_nPatternSlot);
     if (!aim) return shooter.m_nFacing == 0 ? 0 : 180;
 
     const PlayState& st = Play().State();
@@ -647,8 +641,8 @@ void FireShotVolley(ShotObjList& shots, cChara& chara, const cEdShot& part) {
     s.dirCode = ResolveDirCode(part.m_nDir, facing);
 
     RefreshIfComputer(&chara);
-    cChara* aimed = SlotChara(chara, part.m_nPatternSlot);
-    cChara* target = SlotChara(chara, part.m_nMoveSlot);
+    cChara* aimed = chara.TargetIn(part.m_nPatternSlot);
+    cChara* target = chara.TargetIn(part.m_nMoveSlot);
     RefreshIfComputer(aimed);
     if (target != aimed) RefreshIfComputer(target);
 

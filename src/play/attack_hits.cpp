@@ -18,8 +18,6 @@
 
 namespace {
 
-constexpr int kSoundHit = 7;
-constexpr int kSoundDefeat = 9;
 constexpr uint8_t kShotImmune = 2;
 
 bool g_exhaustive = false;

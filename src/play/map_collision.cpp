@@ -15,12 +15,12 @@
 #include "objects/stage_chara.h"
 #include "objects/units.h"
 #include "play/items_in_play.h"
+#include "play/run_end.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
 namespace {
 
-constexpr int kSoundSpring = 10;
 constexpr uint32_t kFootSpring = 1;
 constexpr uint32_t kFootNoJump = 2;
 constexpr uint32_t kFootFriction = 3;

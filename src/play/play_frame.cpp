@@ -16,14 +16,12 @@
 #include "play/items_in_play.h"
 #include "play/map_collision.h"
 #include "play/replay.h"
+#include "play/run_end.h"
 #include "play/solid_collision.h"
 #include "play/stage_run.h"
 
 namespace {
 
-constexpr int kSoundPause = 4;
-constexpr int kSoundMiss = 8;
-constexpr int kSoundDefeat = 9;
 constexpr int32_t kUnlimitedLife = 0x7FFFFFFF;
 // The out-of-area regions of the stage, by kind of object.
 constexpr int kRegionHeroShots = 0;

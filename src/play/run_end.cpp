@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr int kSoundMiss = 8;
-constexpr int kSoundDefeat = 9;
-constexpr int kSoundRunEnd = 14;
-constexpr int kSoundExtraLife = 15;
-constexpr int32_t kUnlimitedLives = 999999;
 constexpr int32_t kMaxLives = 99;
 constexpr int32_t kMaxHundredths = 599999;
 constexpr int64_t kMaxScore = 999999;
@@ -138,8 +133,7 @@ void StageClearTally(StageRun& run, RunEndHooks& hooks) {
         session.m_nTotal4 += hero->m_nSP;
     }
     const int32_t step = static_cast<int32_t>(g_SystemData.m_nExtraLifeScore);
-    if (session.m_nLives == kUnlimitedLives || !g_SystemData.m_bExtraLifeByScore || step <= 0)
-        return;
+    if (session.m_nLives == kUnlimited || !g_SystemData.m_bExtraLifeByScore || step <= 0) return;
     const int32_t gained = session.m_nScore / step - oldScore / step;
     for (int32_t i = 0; i < gained; ++i) {
         // Every step crossed is announced, though lives stop at the most a run can hold.

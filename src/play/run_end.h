@@ -26,6 +26,17 @@ class RunEndHooks {
     virtual void ShowExtraLifeNotice() = 0;
 };
 
+// The system sounds of play, by their number in the system's sound list.
+enum RunSound : int {
+    kSoundPause = 4,
+    kSoundHit = 7,
+    kSoundMiss = 8,
+    kSoundDefeat = 9,
+    kSoundSpring = 10,
+    kSoundRunEnd = 14,
+    kSoundExtraLife = 15,
+};
+
 // Sounds of the play code: played, and logged while someone watches.
 void PlayRunSound(StageRun& run, int n);
 

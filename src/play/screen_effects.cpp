@@ -19,10 +19,6 @@
 
 namespace {
 
-constexpr int kScreenW = 640;
-constexpr int kScreenH = 480;
-constexpr uint32_t kFillColour = 16;
-
 // One frame of a handler: the parameters of the record, the view, and whether the
 // timer may run.
 struct EffectFrame {

@@ -12,6 +12,11 @@
 
 class cScrEffect;
 
+// The stage's picture: 640 x 480, cleared to palette entry 16 where nothing covers it.
+constexpr int kScreenW = 640;
+constexpr int kScreenH = 480;
+constexpr uint32_t kFillColour = 16;
+
 // The screen effect running in the stage-play scene.
 struct ScreenEffect {
     int16_t number = 0;  // ScrEffect record, 0 none

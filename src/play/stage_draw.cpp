@@ -38,9 +38,6 @@ StageDrawScene g_StageDraw;
 
 namespace {
 
-constexpr int kScreenW = 640;
-constexpr int kScreenH = 480;
-constexpr uint32_t kFillColour = 16;
 constexpr int32_t kStatusSheet = 40;
 constexpr int32_t kDigitSheet = 41;
 constexpr int32_t kAnimeSheet = 43;

@@ -21,7 +21,7 @@ class MenuTest : public testing::Test {
     void TearDown() override { g_CursorStack.ResetToOneEntry(); }
 };
 
-constexpr uint32_t L = 1, R = 2, U = 4, D = 8;
+constexpr uint32_t kL = 1, kR = 2, kU = 4, kD = 8;
 
 }  // namespace
 
@@ -62,13 +62,13 @@ TEST_F(MenuTest, GridCursorWrapsAndTheFirstKeyOfAnAxisWins) {
         CursorEntry expected;
     } cases[] = {
         {0, 3, 4, {0, 0, 100, 50}},
-        {R | D, 3, 4, {1, 1, 120, 60}},
-        {L, 3, 4, {2, 0, 140, 50}},              // wraps to the last column
-        {U, 3, 4, {0, 3, 100, 80}},              // and to the last row
-        {L | R | U | D, 3, 4, {2, 3, 140, 80}},  // left and up win
-        {L, 1, 4, {0, 0, 100, 50}},              // one column: left and right change nothing
-        {R, 1, 4, {0, 0, 100, 50}},
-        {D, -1, 4, {0, 0, 0, 0}},  // a negative count: nothing at all
+        {kR | kD, 3, 4, {1, 1, 120, 60}},
+        {kL, 3, 4, {2, 0, 140, 50}},                 // wraps to the last column
+        {kU, 3, 4, {0, 3, 100, 80}},                 // and to the last row
+        {kL | kR | kU | kD, 3, 4, {2, 3, 140, 80}},  // left and up win
+        {kL, 1, 4, {0, 0, 100, 50}},                 // one column: left and right change nothing
+        {kR, 1, 4, {0, 0, 100, 50}},
+        {kD, -1, 4, {0, 0, 0, 0}},  // a negative count: nothing at all
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.keys);
@@ -89,26 +89,26 @@ TEST_F(MenuTest, ListCursorScrollsAndPagesWithoutWrapping) {
         uint32_t keys;
         int cursor, top;
     } steps[] = {
-        {R, 9, 9},    // a page: the window shows rows 9..18
-        {R, 18, 15},  // the next stops at 15..24
-        {R, 24, 15},  // the window cannot move: the cursor goes to the last entry
-        {D, 24, 15},  // no wrap at the end
-        {U, 23, 15},
-        {U, 22, 15},
-        {U, 21, 15},
-        {U, 20, 15},
-        {U, 19, 15},
-        {U, 18, 15},
-        {U, 17, 15},
-        {U, 16, 15},
-        {U, 15, 15},
-        {U, 14, 14},  // at the window's first row the window
-                      // moves with it
-        {L, 5, 5},    // a page back
-        {L, 0, 0},    // clamped at the start
-        {L, 0, 0},    // at the top the cursor goes to entry 0
-        {U, 0, 0},
-        {D, 1, 0},
+        {kR, 9, 9},    // a page: the window shows rows 9..18
+        {kR, 18, 15},  // the next stops at 15..24
+        {kR, 24, 15},  // the window cannot move: the cursor goes to the last entry
+        {kD, 24, 15},  // no wrap at the end
+        {kU, 23, 15},
+        {kU, 22, 15},
+        {kU, 21, 15},
+        {kU, 20, 15},
+        {kU, 19, 15},
+        {kU, 18, 15},
+        {kU, 17, 15},
+        {kU, 16, 15},
+        {kU, 15, 15},
+        {kU, 14, 14},  // at the window's first row the window
+                       // moves with it
+        {kL, 5, 5},    // a page back
+        {kL, 0, 0},    // clamped at the start
+        {kL, 0, 0},    // at the top the cursor goes to entry 0
+        {kU, 0, 0},
+        {kD, 1, 0},
     };
     int top = 0;
     for (size_t i = 0; i < std::size(steps); ++i) {
@@ -122,12 +122,12 @@ TEST_F(MenuTest, ListCursorScrollsAndPagesWithoutWrapping) {
     // Across, without paging: the column moves, left and right page nothing.
     g_CursorStack.ResetToOneEntry();
     top = 0;
-    MoveListCursor(D | R, 0, &top, 64, 32, 300, 3, 5, 0);
+    MoveListCursor(kD | kR, 0, &top, 64, 32, 300, 3, 5, 0);
     EXPECT_EQ(std::make_tuple(g_CursorStack.Current().column, g_CursorStack.Current().row,
                               g_CursorStack.Current().x, g_CursorStack.Current().y),
               std::make_tuple(1, 0, 96, 300));
     // An empty list keeps the cursor and the window at 0.
-    MoveListCursor(D, 1, &top, 0, 16, 0, 0, 0, 1);
+    MoveListCursor(kD, 1, &top, 0, 16, 0, 0, 0, 1);
     EXPECT_EQ(std::make_tuple(g_CursorStack.Current().row, top), std::make_tuple(0, 0));
 }
 

@@ -38,7 +38,8 @@ using wftest::PlayDriver;
 using wftest::PlayerRun;
 
 // Beside the test program, not in the game folder.
-const std::filesystem::path kReviewDir = std::filesystem::current_path() / "required-folder";
+const std::filesystem::path kRequiredReviewDir =
+    std::filesystem::current_path() / "required-folder";
 
 // A part of a screen and what it must show.
 struct Part {
@@ -54,7 +55,7 @@ AssertionResult Legible(const PlayerRun& run, const std::string& name,
                         const std::vector<Part>& parts) {
     const std::vector<uint32_t> px = run.Pixels();
     if (px.size() != 640u * 480u) return AssertionFailure() << name << ": no frame";
-    wftest::WriteReviewBmp(kReviewDir, name, px);
+    wftest::WriteReviewBmp(kRequiredReviewDir, name, px);
     const PlainColours c = PlainColoursOf(&g_Fonts[1]);
     const uint32_t ink = PalNumToRGB(c.ink) & 0xFFFFFFu, paper = PalNumToRGB(c.paper) & 0xFFFFFFu;
     for (const Part& p : parts) {
@@ -73,7 +74,7 @@ AssertionResult Legible(const PlayerRun& run, const std::string& name,
 }
 
 template <class Scene>
-const Scene* Current(int index) {
+const Scene* CurrentScene(int index) {
     return static_cast<const Scene*>(g_SceneMgr.Scene(index));
 }
 
@@ -87,7 +88,7 @@ TEST(RequiredFolder, StartsPlaysAStageAndShowsEveryScreenLegibly) {
             SCOPED_TRACE("title: the game's title and the text menu on a plain screen");
             ASSERT_TRUE(d.WaitForScene(kSceneTitle, cTitleScene::kMenu));
             ASSERT_TRUE(d.Step(30));  // the fade-in is over
-            const cTitleScene* title = Current<cTitleScene>(kSceneTitle);
+            const cTitleScene* title = CurrentScene<cTitleScene>(kSceneTitle);
             const DDSURFACEDATA& menu = title->MenuSurface();
             EXPECT_TRUE(Legible(
                 run, "title",

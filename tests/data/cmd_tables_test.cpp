@@ -17,10 +17,6 @@ namespace {
 
 using wftest::Hex;
 
-std::vector<uint8_t> Bytes(const char* text) {
-    return wftest::BytesOf(std::string(text));
-}
-
 }  // namespace
 
 TEST(CmdTables, ParameterCountsOfEveryType) {
@@ -37,11 +33,11 @@ TEST(CmdTables, ParameterCountsOfEveryType) {
             std::strcmp(CmdTypeName(kCmdCategoryFlow, static_cast<int8_t>(t)), g_CmdTypes[t].label),
             0);
     }
-    EXPECT_EQ(Bytes(g_CmdTypes[0].label), std::vector<uint8_t>{});
+    EXPECT_EQ(wftest::BytesOf(g_CmdTypes[0].label), std::vector<uint8_t>{});
     // "ウエイト", "ループ", "BGMの再生"
-    EXPECT_EQ(Bytes(g_CmdTypes[1].label), Hex("83 45 83 47 83 43 83 67"));
-    EXPECT_EQ(Bytes(g_CmdTypes[39].label), Hex("83 8b 81 5b 83 76"));
-    EXPECT_EQ(Bytes(g_CmdTypes[36].label), Hex("42 47 4d 82 cc 8d c4 90 b6"));
+    EXPECT_EQ(wftest::BytesOf(g_CmdTypes[1].label), Hex("83 45 83 47 83 43 83 67"));
+    EXPECT_EQ(wftest::BytesOf(g_CmdTypes[39].label), Hex("83 8b 81 5b 83 76"));
+    EXPECT_EQ(wftest::BytesOf(g_CmdTypes[36].label), Hex("42 47 4d 82 cc 8d c4 90 b6"));
 }
 
 TEST(CmdTables, ItemCommandsShareTheRowsOfTypes17To39) {
@@ -51,7 +47,7 @@ TEST(CmdTables, ItemCommandsShareTheRowsOfTypes17To39) {
     EXPECT_STREQ(g_ItemCmdTypes[0].label, "");
     EXPECT_EQ(g_ItemCmdTypes[1].value, 2u);
     // "フローの変更"
-    EXPECT_EQ(Bytes(g_ItemCmdTypes[1].label), Hex("83 74 83 8d 81 5b 82 cc 95 cf 8d 58"));
+    EXPECT_EQ(wftest::BytesOf(g_ItemCmdTypes[1].label), Hex("83 74 83 8d 81 5b 82 cc 95 cf 8d 58"));
     for (int n = 2; n < kItemCmdTypeCount; ++n) {
         SCOPED_TRACE(n);
         EXPECT_STREQ(g_ItemCmdTypes[n].label, g_CmdTypes[n + 15].label);
@@ -101,8 +97,8 @@ TEST(ParamEnums, ListsHaveTheirLengthsAndValues) {
     EXPECT_STREQ(kGroupLetterLabels.Label(26), "Z");
     EXPECT_STREQ(kLowerLetterLabels.Label(1), "a");
     // "入力方向" at 12, "常時" at 0
-    EXPECT_EQ(Bytes(kMoveDirLabels.Label(12)), Hex("93 fc 97 cd 95 fb 8c fc"));
-    EXPECT_EQ(Bytes(kFlowTriggerLabels.Label(0)), Hex("8f ed 8e 9e"));
+    EXPECT_EQ(wftest::BytesOf(kMoveDirLabels.Label(12)), Hex("93 fc 97 cd 95 fb 8c fc"));
+    EXPECT_EQ(wftest::BytesOf(kFlowTriggerLabels.Label(0)), Hex("8f ed 8e 9e"));
 }
 
 TEST(ParamEnums, ConditionNamesAndParameterCaptions) {
@@ -111,7 +107,7 @@ TEST(ParamEnums, ConditionNamesAndParameterCaptions) {
     EXPECT_STREQ(kCondKindLabels.Label(0), "");
     for (int kind = 1; kind < 8; ++kind) EXPECT_GT(std::strlen(kCondKindLabels.Label(kind)), 0u);
     EXPECT_EQ(kCondCombineLabels.Size(), 2);
-    EXPECT_EQ(Bytes(kCondCombineLabels.Label(0)),
+    EXPECT_EQ(wftest::BytesOf(kCondCombineLabels.Label(0)),
               Hex("91 53 82 c4 82 cc 8f f0 8c 8f 82 aa 90 5e 82 c8 82 e7 90 ac 97 a7"));
     EXPECT_EQ(std::make_pair(kCondDistanceLabels.Size(), kCondDistanceWordLabels.Size()),
               std::make_pair(7, 2));
@@ -130,7 +126,8 @@ TEST(ParamEnums, ConditionNamesAndParameterCaptions) {
     for (int k = 0; k < kShotMoveLabelCount; ++k)
         EXPECT_EQ(named(kShotMoveCaptions[static_cast<size_t>(k)]), moveValues[k]) << k;
     // The lightning's row spacing
-    EXPECT_EQ(Bytes(kVolleyPatternCaptions[3][2]), Hex("97 f1 82 cc 8a d4 8a 75 28 68 62 6c 29"));
+    EXPECT_EQ(wftest::BytesOf(kVolleyPatternCaptions[3][2]),
+              Hex("97 f1 82 cc 8a d4 8a 75 28 68 62 6c 29"));
 }
 
 TEST(ParamDesc, EveryTypeHasItsDescriptions) {
@@ -155,5 +152,5 @@ TEST(ParamDesc, EveryTypeHasItsDescriptions) {
         EXPECT_EQ(g_ParamDesc[r.type][r.field].maximum, r.maximum);
     }
     // "消滅値"
-    EXPECT_EQ(Bytes(g_ParamDesc[11][26].name), Hex("8f c1 96 c5 92 6c"));
+    EXPECT_EQ(wftest::BytesOf(g_ParamDesc[11][26].name), Hex("8f c1 96 c5 92 6c"));
 }

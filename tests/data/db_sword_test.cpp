@@ -22,7 +22,7 @@ const char* const kFrame137 =
     "08000000 F0FFFFFF 08000000 02000000"
     " 20000000 40000000 10000000 18000000 03000000 00000000";
 // Name "ab", left "L", right "R".
-const char* const kStrings = "03000000 03000000 616200 02000000 4C00 02000000 5200";
+const char* const kSwordStrings = "03000000 03000000 616200 02000000 4C00 02000000 5200";
 
 }  // namespace
 
@@ -46,7 +46,7 @@ TEST_F(DbTest, SwordTypeLayoutByVersion) {
         SCOPED_TRACE(c.version);
         cSwordType r;
         r.m_nTag = 9;
-        const std::string body = std::string(c.fields) + kStrings + " 01000000 " + c.frame;
+        const std::string body = std::string(c.fields) + kSwordStrings + " 01000000 " + c.frame;
         ASSERT_TRUE(LoadAt(r, c.version, Hex(body)));
         EXPECT_EQ(std::make_tuple(r.m_nTag, r.m_strName, r.m_strFileLeft, r.m_strFileRight),
                   std::make_tuple(c.tag, "ab", "L", "R"));
@@ -60,8 +60,8 @@ TEST_F(DbTest, SwordTypeLayoutByVersion) {
     }
 
     // Two frames at 770 come back byte for byte.
-    const auto at770 = Hex(std::string("01000000 07000000") + kStrings + " 02000000 " + kFrame770 +
-                           " " + kFrame770);
+    const auto at770 = Hex(std::string("01000000 07000000") + kSwordStrings + " 02000000 " +
+                           kFrame770 + " " + kFrame770);
     cSwordType r;
     ASSERT_TRUE(LoadAt(r, 770, at770));
     ASSERT_EQ(r.m_vItem.size(), 2u);
@@ -71,7 +71,8 @@ TEST_F(DbTest, SwordTypeLayoutByVersion) {
 TEST_F(DbTest, SwordTypeFrameListReplacesTheOldFrames) {
     cSwordType r;
     r.m_vItem.resize(3);
-    ASSERT_TRUE(LoadAt(r, 770, Hex(std::string("01000000 00000000") + kStrings + " 00000000")));
+    ASSERT_TRUE(
+        LoadAt(r, 770, Hex(std::string("01000000 00000000") + kSwordStrings + " 00000000")));
     EXPECT_TRUE(r.m_vItem.empty());
 }
 

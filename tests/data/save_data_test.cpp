@@ -21,7 +21,7 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using ByteVec = std::vector<uint8_t>;
 
 class SaveDataTest : public ::testing::Test {
   protected:
@@ -37,11 +37,11 @@ class SaveDataTest : public ::testing::Test {
         g_SystemData = oldSystem_, g_WorldMapData = oldMap_, g_nDataVersion = oldVersion_;
     }
 
-    std::string Put(const Bytes& bytes, const char* name = "save.dat") {
+    std::string Put(const ByteVec& bytes, const char* name = "save.dat") {
         wftest::WriteBytes(dir_.Path() / name, bytes);
         return dir_.File(name);
     }
-    Bytes Saved(cSaveRecord& record) {
+    ByteVec Saved(cSaveRecord& record) {
         const std::string path = dir_.File("out.dat");
         EXPECT_EQ(record.SaveFile(path.c_str()), 1);
         return wftest::ReadBytes(path);
@@ -55,12 +55,12 @@ class SaveDataTest : public ::testing::Test {
 };
 
 // The bytes of the definition alone, as the definitions write them.
-Bytes DefinitionBytes(cCharaDef& def) {
+ByteVec DefinitionBytes(cCharaDef& def) {
     FILE* fp = std::tmpfile();
     EXPECT_TRUE(def.Save(fp));
     const long size = std::ftell(fp);
     std::rewind(fp);
-    Bytes bytes(static_cast<size_t>(size));
+    ByteVec bytes(static_cast<size_t>(size));
     EXPECT_EQ(std::fread(bytes.data(), 1, bytes.size(), fp), bytes.size());
     std::fclose(fp);
     return bytes;
@@ -99,7 +99,7 @@ cSaveData RunAt770() {
 }
 
 // RunAt770 as a file, every byte by hand except the hero's definition, which is spliced in.
-Bytes FileAt770(const Bytes& definition) {
+ByteVec FileAt770(const ByteVec& definition) {
     wftest::Bytes f;
     f.Hex("02030000 23000000");                    // version 770, 35 fields
     f.Hex("01000000 03000000 04000000");           // carry, map
@@ -134,7 +134,7 @@ Bytes FileAt770(const Bytes& definition) {
 
 TEST_F(SaveDataTest, RunAt770IsWrittenByteForByteAndLoadsBackUnchanged) {
     cSaveData model = RunAt770();
-    const Bytes file = FileAt770(DefinitionBytes(model.m_vHeroes[0].m_Def));
+    const ByteVec file = FileAt770(DefinitionBytes(model.m_vHeroes[0].m_Def));
     EXPECT_EQ(Saved(model), file);
 
     cSaveData loaded;
@@ -150,7 +150,7 @@ TEST_F(SaveDataTest, RunAt770IsWrittenByteForByteAndLoadsBackUnchanged) {
     EXPECT_EQ(std::tie(hero.m_nTimeLimit, hero.m_nMusic, hero.m_Def.m_nMaxHP, hero.m_Def.m_strText),
               std::make_tuple(300u, 4u, 50u, "hero"));
     ASSERT_EQ(loaded.m_vNames.size(), 2u);
-    EXPECT_EQ(wftest::BytesOf(loaded.m_vNames[0].m_strStage), (Bytes{0x95, 0x5C, 0x2E}));
+    EXPECT_EQ(wftest::BytesOf(loaded.m_vNames[0].m_strStage), (ByteVec{0x95, 0x5C, 0x2E}));
     EXPECT_EQ(loaded.m_vNames[0].m_nCourse2, 3u);
     EXPECT_EQ(loaded.m_vNames[1].m_nValue, 5u);
     ASSERT_EQ(loaded.m_vItems.size(), 2u);
@@ -164,7 +164,7 @@ namespace {
 // A file of an older version: every number a value of its own (100 + its row), strings,
 // and the lists of that version; the record it is loaded into holds 0xEE everywhere, so
 // that a number the file does not have shows whether it was migrated or kept.
-Bytes OldFile(uint32_t version, uint32_t variableCount) {
+ByteVec OldFile(uint32_t version, uint32_t variableCount) {
     // Rows of the field table and the version each is stored from.
     const struct {
         uint32_t row, from;
@@ -274,7 +274,7 @@ TEST_F(SaveDataTest, VariableListsOfOldFilesTakeThe1001EntriesOfTheCurrentOne) {
         ASSERT_EQ(r.m_vVariables.size(), 1001u);
         EXPECT_EQ(std::make_tuple(r.m_vVariables[2], r.m_vVariables[3], r.m_vVariables[1000]),
                   std::make_tuple(2u, stored == 3 ? 0u : 3u, 0u));
-        const Bytes saved = Saved(r);
+        const ByteVec saved = Saved(r);
         cSaveData back;
         ASSERT_EQ(back.LoadFile(Put(saved, "again.dat").c_str()), 1);
         EXPECT_EQ(back.m_vVariables, r.m_vVariables);
@@ -321,7 +321,7 @@ TEST_F(SaveDataTest, FourItemsLoadAsSixUnderALimitOfSix) {
     cSaveData r;
     r.m_vItems.resize(4);
     r.m_vItems[3].m_nValue2 = 33;
-    const Bytes file = Saved(r);
+    const ByteVec file = Saved(r);
     g_SystemData.m_nListLimit = 6;
     cSaveData loaded;
     ASSERT_EQ(loaded.LoadFile(Put(file).c_str()), 1);
@@ -368,17 +368,17 @@ TEST_F(SaveDataTest, CopiesKeepTheirOwnValues) {
 
 TEST_F(SaveDataTest, AFileCutShortAnywhereIsRefused) {
     cSaveData model = RunAt770();
-    const Bytes file = FileAt770(DefinitionBytes(model.m_vHeroes[0].m_Def));
+    const ByteVec file = FileAt770(DefinitionBytes(model.m_vHeroes[0].m_Def));
     // Every length that ends at a part boundary or inside one, from just after the version.
     for (size_t size = 4; size < file.size(); ++size) {
         SCOPED_TRACE(size);
         cSaveData r;
-        ASSERT_EQ(r.LoadFile(Put(Bytes(file.begin(), file.begin() + size)).c_str()), 0);
+        ASSERT_EQ(r.LoadFile(Put(ByteVec(file.begin(), file.begin() + size)).c_str()), 0);
     }
 }
 
 TEST_F(SaveDataTest, ACountTheFileCannotHoldIsRefused) {
-    Bytes b = OldFile(770, 2);
+    ByteVec b = OldFile(770, 2);
     // The variables' count (second to last u32 before the two entries) claims a million.
     const size_t countAt = b.size() - 12;
     b[countAt] = 0x40;

@@ -25,7 +25,7 @@ namespace {
 
 using wftest::Hex;
 
-using Bytes = std::vector<uint8_t>;
+using ByteVec = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
 constexpr SaveTime kMarch7 = {2009, 3, 6, 7, 14, 5, 30, 250};
@@ -70,14 +70,14 @@ class SaveSlotsTest : public ::testing::Test {
     fs::path Challenge() const { return dir_.Path() / "user_data" / "challenge" / "Challenge.dat"; }
 
     // A slot file holding a run with these lives.
-    Bytes RunFile(int32_t startLives, int32_t lives, SaveTime time) {
+    ByteVec RunFile(int32_t startLives, int32_t lives, SaveTime time) {
         cSaveData r;
         r.m_nStartLives = startLives, r.m_nLives = lives, r.m_nScore = 4321, r.m_SaveTime = time;
         const std::string path = dir_.File("run.dat");
         EXPECT_EQ(r.SaveFile(path.c_str()), 1);
         return wftest::ReadBytes(path);
     }
-    Bytes SessionBytes() {
+    ByteVec SessionBytes() {
         const std::string path = dir_.File("session.dat");
         EXPECT_EQ(g_PlaySession.SaveFile(path.c_str()), 1);
         return wftest::ReadBytes(path);
@@ -136,9 +136,9 @@ TEST_F(SaveSlotsTest, SavingStampsTheTimeAndMarksTheSlot) {
     g_PlaySession.m_nScore = 99;
     ASSERT_EQ(g_PlaySession.SaveSlot(8), 1);
     ASSERT_TRUE(fs::exists(Story(9)));
-    const Bytes file = wftest::ReadBytes(Story(9));
+    const ByteVec file = wftest::ReadBytes(Story(9));
     ASSERT_GE(file.size(), kSaveTimeOffset + 16);
-    EXPECT_EQ(Bytes(file.begin() + kSaveTimeOffset, file.begin() + kSaveTimeOffset + 16),
+    EXPECT_EQ(ByteVec(file.begin() + kSaveTimeOffset, file.begin() + kSaveTimeOffset + 16),
               Hex("d9 07 03 00 06 00 07 00 0e 00 05 00 1e 00 fa 00"));
     EXPECT_EQ(std::make_tuple(g_PlaySession.m_SaveTime, g_SaveSlots[8].m_bUsed,
                               g_SaveSlots[8].m_SaveTime, g_SaveSlots[7].m_bUsed),
@@ -167,7 +167,7 @@ TEST_F(SaveSlotsTest, ASaveThatFailsKeepsTheOldSlotAndTheList) {
     for (FailPoint point :
          {FailPoint::Create, FailPoint::Write, FailPoint::Sync, FailPoint::Rename}) {
         SCOPED_TRACE(static_cast<int>(point));
-        const Bytes old = RunFile(3, 2, kMay1);
+        const ByteVec old = RunFile(3, 2, kMay1);
         wftest::WriteBytes(Story(5), old);
         g_SaveSlots[4].m_bUsed = 1, g_SaveSlots[4].m_SaveTime = kMay1;
         g_PlaySession.m_SaveTime = kMay1, g_PlaySession.m_nScore = 5;
@@ -202,12 +202,12 @@ TEST_F(SaveSlotsTest, SlotsOutsideTheListAreRefused) {
 
 TEST_F(SaveSlotsTest, TheListShowsTheSlotsThatCanBeLoaded) {
     wftest::WriteBytes(Story(3), RunFile(3, 2, kMarch7));
-    Bytes damaged = RunFile(3, 2, kMay1);
+    ByteVec damaged = RunFile(3, 2, kMay1);
     damaged.resize(damaged.size() - 3);
     wftest::WriteBytes(Story(5), damaged);
     wftest::WriteBytes(Story(7), {0x02, 0x03});  // not even a version word
     g_SaveSlots[10].m_bUsed = 1;                 // its file has gone since
-    const Bytes session = SessionBytes();
+    const ByteVec session = SessionBytes();
 
     BuildSlotList(g_SaveSlots);
     ASSERT_EQ(g_SaveSlots.size(), 99u);
@@ -244,13 +244,13 @@ TEST_F(SaveSlotsTest, LoadingASlotAppliesTheStoryLives) {
 TEST_F(SaveSlotsTest, AMissingOrDamagedSlotLeavesTheRunUntouched) {
     g_PlaySession.m_nScore = 77;
     g_PlaySession.m_vSavedVariables.assign(4, 9);
-    const Bytes session = SessionBytes();
+    const ByteVec session = SessionBytes();
     EXPECT_EQ(g_PlaySession.LoadSlot(1), 0);  // no file
 
-    const Bytes good = RunFile(3, 2, kMarch7);
+    const ByteVec good = RunFile(3, 2, kMarch7);
     for (size_t size : {size_t{2}, size_t{4}, size_t{100}, kSaveTimeOffset + 8, good.size() - 1}) {
         SCOPED_TRACE(size);
-        wftest::WriteBytes(Story(2), Bytes(good.begin(), good.begin() + size));
+        wftest::WriteBytes(Story(2), ByteVec(good.begin(), good.begin() + size));
         EXPECT_EQ(g_PlaySession.LoadSlot(1), 0);
         EXPECT_EQ(SessionBytes(), session);
         EXPECT_EQ(g_PlaySession.m_vSavedVariables, std::vector<uint32_t>(4, 9));
@@ -284,13 +284,13 @@ TEST_F(SaveSlotsTest, TheChallengeFileLoadsWithTheChallengeLives) {
 }
 
 TEST_F(SaveSlotsTest, ADamagedChallengeFileIsMovedAside) {
-    const Bytes good = RunFile(3, 2, kMarch7);
+    const ByteVec good = RunFile(3, 2, kMarch7);
     for (size_t size : {size_t{1}, size_t{40}, good.size() - 4}) {
         SCOPED_TRACE(size);
-        const Bytes damaged(good.begin(), good.begin() + size);
+        const ByteVec damaged(good.begin(), good.begin() + size);
         wftest::WriteBytes(Challenge(), damaged);
         g_PlaySession.m_nScore = 12;
-        const Bytes session = SessionBytes();
+        const ByteVec session = SessionBytes();
         EXPECT_EQ(g_PlaySession.LoadChallenge(), 0);
         EXPECT_EQ(SessionBytes(), session);
         EXPECT_FALSE(fs::exists(Challenge()));
@@ -305,7 +305,7 @@ TEST_F(SaveSlotsTest, ADamagedChallengeFileIsMovedAside) {
 }
 
 TEST_F(SaveSlotsTest, AChallengeSaveThatFailsKeepsTheOldFile) {
-    const Bytes old = RunFile(3, 2, kMay1);
+    const ByteVec old = RunFile(3, 2, kMay1);
     wftest::WriteBytes(Challenge(), old);
     platform::fs::SetAtomicWriteFailPoint(platform::fs::FailPoint::Write);
     EXPECT_EQ(g_PlaySession.SaveChallenge(), 0);

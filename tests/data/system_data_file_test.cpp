@@ -20,31 +20,31 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using ByteVec = std::vector<uint8_t>;
 
-// Bytes from hex pairs: H("83 58") is {0x83, 0x58}.
-Bytes H(const char* hex) {
+// ByteVec from hex pairs: H("83 58") is {0x83, 0x58}.
+ByteVec H(const char* hex) {
     return wftest::Hex(hex);
 }
-Bytes A(const char* ascii) {
-    return Bytes(ascii, ascii + std::strlen(ascii));
+ByteVec A(const char* ascii) {
+    return ByteVec(ascii, ascii + std::strlen(ascii));
 }
 
 // Shift-JIS, spelled out.
-const Bytes kScore = H("83 58 83 52 83 41");                       // スコア
-const Bytes kPerson = H("90 6C");                                  // 人
-const Bytes kAutoSave = H("83 49 81 5B 83 67 83 5A 81 5B 83 75");  // オートセーブ
-const Bytes kAutoSaveOn = H("83 49 81 5B 83 67 83 5A 81 5B 83 75 82 6E 82 6D");         // …ＯＮ
-const Bytes kAutoSaveOff = H("83 49 81 5B 83 67 83 5A 81 5B 83 75 82 6E 82 65 82 65");  // …ＯＦＦ
-const Bytes kNoSavePlace = H(  // 保存先が不明です！一度は「セーブ」して下さい！
+const ByteVec kScore = H("83 58 83 52 83 41");                       // スコア
+const ByteVec kPerson = H("90 6C");                                  // 人
+const ByteVec kAutoSave = H("83 49 81 5B 83 67 83 5A 81 5B 83 75");  // オートセーブ
+const ByteVec kAutoSaveOn = H("83 49 81 5B 83 67 83 5A 81 5B 83 75 82 6E 82 6D");  // …ＯＮ
+const ByteVec kAutoSaveOff = H("83 49 81 5B 83 67 83 5A 81 5B 83 75 82 6E 82 65 82 65");  // …ＯＦＦ
+const ByteVec kNoSavePlace = H(  // 保存先が不明です！一度は「セーブ」して下さい！
     "95 DB 91 B6 90 E6 82 AA 95 73 96 BE 82 C5 82 B7 81 49 88 EA 93 78 82 CD 81 75 83 5A 81 5B "
     "83 75 81 76 82 B5 82 C4 89 BA 82 B3 82 A2 81 49");
-const Bytes kHpLeft = H("8E 63 82 E8 48 50");                          // 残りHP
-const Bytes kSpLeft = H("8E 63 82 E8 53 50");                          // 残りSP
-const Bytes kRetry = H("83 8A 83 67 83 89 83 43");                     // リトライ
-const Bytes kToMap = H("83 7D 83 62 83 76 82 D6 96 DF 82 E9");         // マップへ戻る
-const Bytes kGiveUp = H("82 E2 82 C1 82 CF 82 E8 82 E2 82 DF 82 E9");  // やっぱりやめる
-const Bytes kQuit = H("82 B5 82 E3 82 A4 82 E8 82 E5 82 A4");          // しゅうりょう
+const ByteVec kHpLeft = H("8E 63 82 E8 48 50");                          // 残りHP
+const ByteVec kSpLeft = H("8E 63 82 E8 53 50");                          // 残りSP
+const ByteVec kRetry = H("83 8A 83 67 83 89 83 43");                     // リトライ
+const ByteVec kToMap = H("83 7D 83 62 83 76 82 D6 96 DF 82 E9");         // マップへ戻る
+const ByteVec kGiveUp = H("82 E2 82 C1 82 CF 82 E8 82 E2 82 DF 82 E9");  // やっぱりやめる
+const ByteVec kQuit = H("82 B5 82 E3 82 A4 82 E8 82 E5 82 A4");          // しゅうりょう
 
 using FileBuilder = wftest::Bytes;
 
@@ -162,30 +162,30 @@ void AppendFields(FileBuilder& f, uint32_t version, ValueOf valueOf) {
 
 struct Item {
     uint32_t show, icon, digits, showValue, threshold, percent;
-    Bytes label;
+    ByteVec label;
 };
 struct Mode {
     uint32_t enabled;
-    Bytes flags;
+    ByteVec flags;
 };
 struct Cmd {
     uint32_t valid;
-    Bytes label;
+    ByteVec label;
 };
 struct Key {
     uint32_t kind, value;
-    Bytes key, text;
+    ByteVec key, text;
 };
 struct Lists {
-    Bytes switchA, switchB;
+    ByteVec switchA, switchB;
     std::vector<Item> items;
     std::vector<uint32_t> startLives, unlimited;
     std::vector<Mode> modes;
-    std::vector<Bytes> texts, sounds;
+    std::vector<ByteVec> texts, sounds;
     std::vector<uint32_t> bgm;
-    Bytes bgmFlags;
+    ByteVec bgmFlags;
     std::vector<Cmd> title, save, option;
-    std::vector<Bytes> rankNames;
+    std::vector<ByteVec> rankNames;
     std::vector<Key> keys;
 };
 
@@ -235,7 +235,7 @@ Lists NewProjectLists() {
         H("83 58 83 79 81 5B 83 58 83 4C 81 5B 82 C5 8F 49 97 B9"),  // スペースキーで終了
         H("46 33 83 4C 81 5B 82 C5 83 89 83 93 83 4C 83 93 83 4F 82 D6 93 6F 98 5E"),
     };
-    l.sounds.assign(17, Bytes{});
+    l.sounds.assign(17, ByteVec{});
     l.bgm = {0, 0, 0, 0};
     l.bgmFlags = H("01 01 01 01");
     l.title = {{1, H("82 CD 82 B6 82 DF 82 A9 82 E7")},  // はじめから
@@ -278,15 +278,15 @@ void AppendCmds(FileBuilder& f, const std::vector<Cmd>& cmds) {
     f.U32(static_cast<uint32_t>(cmds.size()));
     for (const Cmd& c : cmds) f.U32(1).U32(c.valid).U32(1).Text(c.label);
 }
-void AppendTexts(FileBuilder& f, const std::vector<Bytes>& texts) {
+void AppendTexts(FileBuilder& f, const std::vector<ByteVec>& texts) {
     f.U32(static_cast<uint32_t>(texts.size()));
-    for (const Bytes& t : texts) f.Text(t);
+    for (const ByteVec& t : texts) f.Text(t);
 }
 void AppendWords(FileBuilder& f, const std::vector<uint32_t>& words) {
     f.U32(static_cast<uint32_t>(words.size()));
     for (uint32_t w : words) f.U32(w);
 }
-void AppendBytes(FileBuilder& f, const Bytes& bytes) {
+void AppendBytes(FileBuilder& f, const ByteVec& bytes) {
     f.U32(static_cast<uint32_t>(bytes.size())).Raw(bytes);
 }
 
@@ -318,7 +318,7 @@ void AppendLists(FileBuilder& f, const Lists& l) {
     for (const Key& k : l.keys) f.U32(2).U32(k.kind).U32(k.value).U32(2).Text(k.key).Text(k.text);
 }
 
-Bytes NewProjectFile() {
+ByteVec NewProjectFile() {
     FileBuilder f;
     f.U32(770);
     AppendFields(f, 770, [](size_t i) { return kFields[i].fresh; });
@@ -338,12 +338,12 @@ class SystemDataFile : public testing::Test {
         ResetLogsForTest();
         g_bStripCR = false;
     }
-    std::string Put(const Bytes& bytes, const std::string& name = "System.dat") {
+    std::string Put(const ByteVec& bytes, const std::string& name = "System.dat") {
         const std::string path = dir.File(name);
         wftest::WriteBytes(path, bytes);
         return path;
     }
-    Bytes Saved(cSystemData& d) {
+    ByteVec Saved(cSystemData& d) {
         const std::string path = dir.File("saved.dat");
         EXPECT_EQ(d.SaveFile(path.c_str()), 1);
         return wftest::ReadBytes(path);
@@ -357,7 +357,7 @@ class SystemDataFile : public testing::Test {
 
 TEST_F(SystemDataFile, NewProjectIsWrittenAsTheFieldTableSays) {
     cSystemData fresh;
-    const Bytes expected = NewProjectFile();
+    const ByteVec expected = NewProjectFile();
     EXPECT_EQ(Saved(fresh), expected);
     // 4 version + 4 N + 54 fields: 51 words and the three colour bytes.
     EXPECT_EQ(expected[8 + 51 * 4 + 3], 0x01);  // M of the title follows directly
@@ -421,7 +421,7 @@ TEST_F(SystemDataFile, VersionHundredIsMigratedStepByStepAndSavedAt770) {
         f.U32(3).U32(1).U32(0).U32(i + 1).U32(1).Text(
             A(std::string("L" + std::to_string(i)).c_str()));
     AppendWords(f, {7, 8, 9});  // three start lives: the fourth mode is added
-    std::vector<Bytes> oldTexts;
+    std::vector<ByteVec> oldTexts;
     for (int i = 0; i < 22; ++i) oldTexts.push_back(A(("t" + std::to_string(i)).c_str()));
     AppendTexts(f, oldTexts);
     AppendTexts(f, {A("a.wav"), A("b.wav")});
@@ -502,10 +502,10 @@ TEST_F(SystemDataFile, AutoSaveTextsOfVersion168EndWhereANewProjectHasThem) {
     f.U32(168);
     AppendFields(f, 168, [](size_t i) { return kFields[i].fresh; });
     f.U32(1).Text({});
-    AppendBytes(f, Bytes(25, 0));
+    AppendBytes(f, ByteVec(25, 0));
     f.U32(0);  // status items
     AppendWords(f, {5, 5, 5, 99});
-    std::vector<Bytes> texts;
+    std::vector<ByteVec> texts;
     for (int i = 0; i < 29; ++i) texts.push_back(A(("t" + std::to_string(i)).c_str()));
     AppendTexts(f, texts);
     for (int i = 0; i < 5; ++i) f.U32(0);  // sounds, music, the three menus
@@ -577,21 +577,21 @@ TEST_F(SystemDataFile, QueriesOverALoadedFile) {
 }
 
 TEST_F(SystemDataFile, DamagedFilesFailWithTheMessageAndKeepTheSettings) {
-    const Bytes good = NewProjectFile();
+    const ByteVec good = NewProjectFile();
     const size_t fieldsEnd = 8 + 51 * 4 + 3;
-    Bytes hugeCount = good;
+    ByteVec hugeCount = good;
     // Switch list A claims two thousand million entries.
     hugeCount[fieldsEnd + 8 + 3] = 0x7F;
-    Bytes extraField = good;
+    ByteVec extraField = good;
     extraField[4] = 55;  // one field more than version 770 has
     const struct {
         const char* what;
-        Bytes bytes;
+        ByteVec bytes;
     } cases[] = {
-        {"torn version word", Bytes(good.begin(), good.begin() + 2)},
-        {"inside the fields", Bytes(good.begin(), good.begin() + 30)},
-        {"inside the title count", Bytes(good.begin(), good.begin() + fieldsEnd + 2)},
-        {"inside the last key", Bytes(good.begin(), good.end() - 3)},
+        {"torn version word", ByteVec(good.begin(), good.begin() + 2)},
+        {"inside the fields", ByteVec(good.begin(), good.begin() + 30)},
+        {"inside the title count", ByteVec(good.begin(), good.begin() + fieldsEnd + 2)},
+        {"inside the last key", ByteVec(good.begin(), good.end() - 3)},
         {"huge list count", hugeCount},
         {"field count past the registry", extraField},
     };
@@ -607,11 +607,11 @@ TEST_F(SystemDataFile, DamagedFilesFailWithTheMessageAndKeepTheSettings) {
         EXPECT_FALSE(LoadSystemDataFile(d, path.c_str(), 0));
         EXPECT_EQ(d.m_strTitle, "kept");
         EXPECT_EQ(d.m_nExtraLifeScore, 100u);
-        Bytes line = A(path.c_str());
-        const Bytes failed =
+        ByteVec line = A(path.c_str());
+        const ByteVec failed =
             H("20 82 CC 93 C7 82 DD 8D 9E 82 DD 82 C9 8E B8 94 73 81 63");  // " の読み込みに失敗…"
         line.insert(line.end(), failed.begin(), failed.end());
-        const Bytes report = wftest::BytesOf(Report());
+        const ByteVec report = wftest::BytesOf(Report());
         EXPECT_NE(std::search(report.begin(), report.end(), line.begin(), line.end()),
                   report.end());
         ASSERT_EQ(boxes.Asked().size(), 1u);
@@ -624,7 +624,7 @@ TEST_F(SystemDataFile, MissingFileFailsStartUpWithTheMessage) {
     g_SystemData = cSystemData();
     EXPECT_FALSE(LoadSystemData(0));
     // "data\System.dat の読み込みに失敗…"
-    const Bytes line =
+    const ByteVec line =
         H("64 61 74 61 5C 53 79 73 74 65 6D 2E 64 61 74 20 82 CC 93 C7 82 DD 8D 9E "
           "82 DD 82 C9 8E B8 94 73 81 63 0D 0A");
     EXPECT_EQ(wftest::ReadBytes(dir.Path() / "Report_Game.txt"), line);

@@ -11,13 +11,13 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using ByteVec = std::vector<uint8_t>;
 using wftest::Hex;
 
 // Saved() gives the bytes after the version word.
 class SystemSubrecords : public wftest::RecordFileTest {
   protected:
-    std::string Put(const Bytes& bytes) {
+    std::string Put(const ByteVec& bytes) {
         const std::string path = dir.File("rec.dat");
         wftest::WriteBytes(path, bytes);
         return path;
@@ -28,13 +28,14 @@ class SystemSubrecords : public wftest::RecordFileTest {
 
 TEST_F(SystemSubrecords, StatusItemOfEachLayoutLoadsAndSavesAt770) {
     // Version 200: three numbers (shown, icon, digits) and the label "HP".
-    const Bytes v200 = Hex("c8000000 03000000 01000000 00000000 04000000 01000000 03000000 485000");
+    const ByteVec v200 =
+        Hex("c8000000 03000000 01000000 00000000 04000000 01000000 03000000 485000");
     // Version 300: the value flag follows, here 0.
-    const Bytes v300 =
+    const ByteVec v300 =
         Hex("2c010000 04000000 01000000 00000000 04000000 00000000 01000000 03000000 485000");
     const struct {
         const char* what;
-        Bytes file;
+        ByteVec file;
         uint32_t showValue;
     } cases[] = {{"200: value shown, as gauges always were", v200, 1},
                  {"300: the stored flag", v300, 0}};
@@ -47,7 +48,7 @@ TEST_F(SystemSubrecords, StatusItemOfEachLayoutLoadsAndSavesAt770) {
                                   item.m_nThreshold, item.m_strLabel),
                   std::make_tuple(1u, 0u, 4u, c.showValue, 9u, "HP"));
         // At 770: six numbers in registration order, then the label.
-        Bytes saved =
+        ByteVec saved =
             Hex("06000000 01000000 00000000 04000000 00000000 09000000"
                 "00000000 01000000 03000000 485000");
         saved[16] = static_cast<uint8_t>(c.showValue);
@@ -58,8 +59,8 @@ TEST_F(SystemSubrecords, StatusItemOfEachLayoutLoadsAndSavesAt770) {
 TEST_F(SystemSubrecords, ModeRankingKeepsAsManyGenreFlagsAsStored) {
     const struct {
         const char* what;
-        Bytes flags;  // count word and bytes
-        Bytes expected;
+        ByteVec flags;  // count word and bytes
+        ByteVec expected;
     } cases[] = {
         {"none", Hex("00000000"), {}},
         {"five", Hex("05000000 0100010002"), {1, 0, 1, 0, 2}},
@@ -67,16 +68,16 @@ TEST_F(SystemSubrecords, ModeRankingKeepsAsManyGenreFlagsAsStored) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Bytes file = Hex("02030000 01000000 01000000 00000000");
+        ByteVec file = Hex("02030000 01000000 01000000 00000000");
         for (uint8_t b : c.flags) file.push_back(b);
         cModeRanking ranking;
         ASSERT_EQ(ranking.LoadFile(Put(file).c_str()), 1);
         EXPECT_EQ(ranking.m_bEnabled, 1u);
         EXPECT_EQ(ranking.m_vGenre, c.expected);
-        EXPECT_EQ(Saved(ranking), Bytes(file.begin() + 4, file.end()));
+        EXPECT_EQ(Saved(ranking), ByteVec(file.begin() + 4, file.end()));
     }
     // A new record has five clear flags.
-    EXPECT_EQ(cModeRanking().m_vGenre, Bytes(5, 0));
+    EXPECT_EQ(cModeRanking().m_vGenre, ByteVec(5, 0));
 }
 
 TEST_F(SystemSubrecords, IniKeyRecordAndSetters) {
@@ -86,7 +87,7 @@ TEST_F(SystemSubrecords, IniKeyRecordAndSetters) {
     EXPECT_EQ(key.m_nKind, 0u);
     EXPECT_EQ(key.m_strDefault, "old");  // an integer key leaves the text as it was
     // u32 2, kind, default, u32 2, "VSync", "old".
-    const Bytes expected =
+    const ByteVec expected =
         Hex("02000000 00000000 02000000 02000000 06000000 5653796e6300 04000000 6f6c6400");
     EXPECT_EQ(Saved(key), expected);
 

@@ -19,10 +19,6 @@ namespace {
 
 using wftest::Hex;
 
-std::vector<uint8_t> Bytes(const char* text) {
-    return wftest::BytesOf(std::string(text));
-}
-
 struct TableCase {
     const char* name;
     const LabelTable& table;
@@ -93,7 +89,7 @@ TEST(Vocabulary, StageAndWorldMapLabelsByTheirStoredValues) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.bytes);
-        EXPECT_EQ(Bytes(c.table.Label(c.value)), Hex(c.bytes));
+        EXPECT_EQ(wftest::BytesOf(c.table.Label(c.value)), Hex(c.bytes));
     }
 }
 
@@ -121,7 +117,7 @@ TEST(Vocabulary, LabelsAreShiftJisBytes) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(Bytes(c.label), c.bytes);
+        EXPECT_EQ(wftest::BytesOf(c.label), c.bytes);
     }
 }
 
@@ -214,7 +210,8 @@ TEST(EffectVocabulary, EveryRowIsWellFormed) {
 TEST(FontFaces, StoredChoiceNamesAFaceAndOutsideChoicesTakeTheBuiltInOne) {
     EXPECT_STREQ(FontFaceName(0), "System");
     EXPECT_STREQ(FontFaceName(59), "ＭＳ ゴシック");
-    EXPECT_EQ(Bytes(FontFaceName(60)), Hex("82 6c 82 72 20 82 6f 83 53 83 56 83 62 83 4e"));
+    EXPECT_EQ(wftest::BytesOf(FontFaceName(60)),
+              Hex("82 6c 82 72 20 82 6f 83 53 83 56 83 62 83 4e"));
     EXPECT_STREQ(FontFaceName(121), "Sydnie");
     for (int64_t bad : {INT64_C(122), INT64_C(-1), INT64_C(4294967295)}) {
         SCOPED_TRACE(bad);

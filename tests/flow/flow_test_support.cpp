@@ -48,6 +48,11 @@ int FlowHarness::Frame(cChara& chara) {
     return ended;
 }
 
+int RunCmd(cChara& chara, const cFlowCmd& cmd) {
+    CmdContext ctx{chara, nullptr, nullptr, cmd, Play()};
+    return DispatchCmd(ctx);
+}
+
 cFlowCmd Cmd(int8_t type, std::vector<int32_t> params, bool together, uint16_t tenths) {
     cFlowCmd cmd;
     cmd.m_nType = type;

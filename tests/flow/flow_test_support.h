@@ -108,6 +108,8 @@ cFlowCmd FlowOp(int32_t op, int32_t scope, int32_t group = 0, int32_t subject = 
 cFlow Flow(int8_t trigger, std::vector<cFlowCmd> cmds, int8_t flagIndex = 0, uint8_t group = 0);
 // A character set up and bound to the flows.
 void Bind(cChara& chara, const std::vector<cFlow>& flows);
+// Runs one command for the character outside any flow; its dispatch result.
+int RunCmd(cChara& chara, const cFlowCmd& cmd);
 // Sets one command run's use time in frames directly.
 void SetFrames(cChara& chara, size_t flow, size_t cmd, uint32_t frames);
 

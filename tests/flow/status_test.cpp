@@ -24,11 +24,6 @@ cFlowCmd StatusCmd(int8_t type, const std::map<size_t, int32_t>& set) {
     return Cmd(type, params);
 }
 
-int RunCmd(cChara& chara, const cFlowCmd& cmd) {
-    CmdContext ctx{chara, nullptr, nullptr, cmd, Play()};
-    return DispatchCmd(ctx);
-}
-
 // A character in play with HP and a maximum.
 void Ready(cChara& c, int32_t hp, uint32_t maxHp, uint32_t side = 1) {
     Bind(c, {});

@@ -17,11 +17,6 @@ cFlowCmd TargetCmd(const std::map<size_t, int32_t>& set) {
     return Cmd(kCmdSetTarget, params);
 }
 
-void RunCmd(cChara& chara, const cFlowCmd& cmd) {
-    CmdContext ctx{chara, nullptr, nullptr, cmd, Play()};
-    DispatchCmd(ctx);
-}
-
 // A character in play whose screen centre is (x, y).
 void Place(cChara& c, int32_t x, int32_t y, bool inView = true, uint32_t id = 0) {
     Bind(c, {});

@@ -17,7 +17,7 @@
 namespace pui = platform::ui;
 namespace vid = platform::video;
 using platform::text::U8;
-using Type = pui::UiEvent::Type;
+using UiType = pui::UiEvent::Type;
 
 TEST(SdlUiEvents, TurnsWindowEventsIntoUiEvents) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
@@ -26,7 +26,7 @@ TEST(SdlUiEvents, TurnsWindowEventsIntoUiEvents) {
     struct Case {
         const char* name;
         SDL_Event event;
-        Type type;
+        UiType type;
         int virtualKey;
         bool released;
         std::string text;
@@ -53,14 +53,14 @@ TEST(SdlUiEvents, TurnsWindowEventsIntoUiEvents) {
     click.button.y = 20;
     quit.type = SDL_QUIT;
     const Case cases[] = {
-        {"a letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, 'a'), Type::KeyDown, 'A', false, "", 0, 1,
+        {"a letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, 'a'), UiType::KeyDown, 'A', false, "", 0, 1,
          false},
         {"left Ctrl as the generic key", key(SDL_KEYUP, SDL_SCANCODE_LCTRL, SDLK_LCTRL),
-         Type::KeyUp, platform::input::VK_CONTROL, true, "", 0, 1, false},
-        {"committed text", text, Type::Text, 0, false, U8(u8"あ"), 0, 1, false},
-        {"composition", edit, Type::Composition, 0, false, U8(u8"か"), 0, 1, false},
-        {"right double click", click, Type::MouseDown, 0, false, "", 1, 2, false},
-        {"the window's close", quit, Type::Close, 0, false, "", 0, 1, true},
+         UiType::KeyUp, platform::input::VK_CONTROL, true, "", 0, 1, false},
+        {"committed text", text, UiType::Text, 0, false, U8(u8"あ"), 0, 1, false},
+        {"composition", edit, UiType::Composition, 0, false, U8(u8"か"), 0, 1, false},
+        {"right double click", click, UiType::MouseDown, 0, false, "", 1, 2, false},
+        {"the window's close", quit, UiType::Close, 0, false, "", 0, 1, true},
     };
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     for (const Case& c : cases) {

@@ -809,7 +809,7 @@ wftest::KeyCondSpec Keys(std::vector<std::pair<size_t, uint8_t>> entries, uint8_
 }
 
 // Held over frames [from, to] (numbered from 1).
-struct Hold {
+struct PadHold {
     uint32_t from, to;
     PadInput pad;
 };
@@ -820,7 +820,7 @@ struct KeyRow {
     uint8_t keyHold;
     uint8_t leniency;
     uint32_t heroFacing;
-    std::vector<Hold> input;
+    std::vector<PadHold> input;
     int32_t starts;  // over ten frames
     int8_t flagIndex = 0;
 };
@@ -957,9 +957,9 @@ TEST(StoredKeyConditions, HeldKeysStartAFlow) {
         flow.flagIndex = row.flagIndex;
         hero.flows.push_back(flow);
         StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
-        const std::vector<Hold> input = row.input;
+        const std::vector<PadHold> input = row.input;
         h.input = [input](uint32_t frame) {
-            for (const Hold& hold : input)
+            for (const PadHold& hold : input)
                 if (frame >= hold.from && frame <= hold.to) return hold.pad;
             return PadInput{};
         };
@@ -1004,7 +1004,7 @@ TEST(StoredCode, StatusNamesReadAndWriteWhatTheConditionsRead) {
     }
 }
 
-struct CodeRow {
+struct StatusCodeRow {
     const char* name;
     std::vector<std::string> code;  // run in turn before the stage starts
     int32_t s1;                     // stage variable 1 afterwards
@@ -1013,8 +1013,8 @@ struct CodeRow {
     std::map<std::string, double> stage = {};  // settings of the stage
 };
 
-const std::vector<CodeRow>& CodeRows() {
-    static const std::vector<CodeRow> rows = {
+const std::vector<StatusCodeRow>& CodeRows() {
+    static const std::vector<StatusCodeRow> rows = {
         {"variables one to eight",
          {"my.v1 = -5", "my.v8 = 1234567", "S1 = my.v1 + my.v8"},
          999994,
@@ -1080,7 +1080,7 @@ const std::vector<CodeRow>& CodeRows() {
 }
 
 TEST(StoredCode, NamesOfTheCodeText) {
-    for (const CodeRow& row : CodeRows()) {
+    for (const StatusCodeRow& row : CodeRows()) {
         SCOPED_TRACE(row.name);
         StageSpec spec = wftest::StoredStage(20, 15, kHeroX, kGround);
         for (const auto& [name, value] : row.stage) spec.values[name] = value;

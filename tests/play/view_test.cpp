@@ -22,7 +22,7 @@ using wftest::MakeStage;
 using wftest::RunKind;
 using wftest::StageHarness;
 
-constexpr uint8_t kRight = 3, kDownRight = 11;
+constexpr uint8_t kMoveRight = 3, kMoveDownRight = 11;
 
 // A stage of w x 15 blocks with the default boxes whose items stay however far from the
 // view they lie, with the hero walking right along the floor from block (2, 12).
@@ -39,7 +39,7 @@ cFlow Straight(uint8_t direction, int16_t speed) {
 
 cStage WalkStage(int32_t w) {
     cStage stage = MakeStage(w, 15, 2, 12);
-    stage.m_vCharas.front().m_vFlows = {Straight(kRight, 40)};
+    stage.m_vCharas.front().m_vFlows = {Straight(kMoveRight, 40)};
     stage.m_aParams[4].Set8(0, 0, 0, 0, 0, 0, 0, 0);
     stage.SetBoxDefaults();  // the hero's item-contact box among them
     return stage;
@@ -66,7 +66,7 @@ TEST(View, FollowsAFlyingHeroAcrossThreeScreensAndDownTwo) {
     cStage stage = MakeStage(60, 30, 2, 2);
     cCharaDef& hero = stage.m_vCharas.front();
     hero.m_nMoveType = 1;
-    hero.m_vFlows = {Straight(kDownRight, 80)};
+    hero.m_vFlows = {Straight(kMoveDownRight, 80)};
     StageHarness h(stage, RunKind::kStory);
     const cChara& c = *h.Hero();
     ASSERT_NE(c.m_bGravityOff, 0u);

@@ -10,6 +10,10 @@
 
 namespace sample {
 
+void PutBe32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
+}
+
 namespace {
 
 void Put16(std::vector<uint8_t>& b, uint32_t v) {
@@ -21,9 +25,6 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 }
 void PutTag(std::vector<uint8_t>& b, const char* tag) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(tag[i]));
-}
-void PutBe32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }
 
 uint32_t Crc32(const uint8_t* data, size_t size) {

@@ -147,6 +147,9 @@ bool WriteSystemIni(std::string& error);
 bool WriteBootData(std::string& error);
 bool WriteDatabases(std::string& error);
 bool WriteSystemData(std::string& error);
+// A 32-bit number big-endian, as PNG and MIDI store them.
+void PutBe32(std::vector<uint8_t>& b, uint32_t v);
+
 bool WriteCommonPalette(std::string& error);
 bool WriteWorldMap(std::string& error);
 bool WriteStages(std::string& error);

@@ -64,12 +64,10 @@ std::vector<uint8_t> Synthesize(const EffectShape& shape) {
     return samples;
 }
 
-void Put16(std::vector<uint8_t>& b, uint32_t v) {
+// MIDI numbers are big-endian.
+void PutBe16(std::vector<uint8_t>& b, uint32_t v) {
     b.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
     b.push_back(static_cast<uint8_t>(v & 0xFF));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }
 void PutVarLen(std::vector<uint8_t>& b, uint32_t v) {
     uint8_t bytes[5];
@@ -154,12 +152,12 @@ std::vector<uint8_t> MidiTune(int transpose, uint32_t tempo, uint8_t lead) {
     track.push_back(0x00);
 
     std::vector<uint8_t> file = {'M', 'T', 'h', 'd'};
-    Put32(file, 6);
-    Put16(file, 0);
-    Put16(file, 1);
-    Put16(file, kQuarter);
+    PutBe32(file, 6);
+    PutBe16(file, 0);
+    PutBe16(file, 1);
+    PutBe16(file, kQuarter);
     file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    Put32(file, static_cast<uint32_t>(track.size()));
+    PutBe32(file, static_cast<uint32_t>(track.size()));
     file.insert(file.end(), track.begin(), track.end());
     return file;
 }

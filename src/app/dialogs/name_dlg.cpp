@@ -6,7 +6,13 @@
 #include "data/global_data.h"
 
 namespace {
-enum : int { kIdIcon = 1075, kIdName = 1003, kIdOk = 1000, kIdCancel = 1001, kIdLabel = 1007 };
+enum : int {
+    kNameIcon = 1075,
+    kNameEdit = 1003,
+    kNameOk = 1000,
+    kNameCancel = 1001,
+    kNameText = 1007
+};
 }
 
 void RegisterNameDialogTemplate() {
@@ -17,10 +23,10 @@ void RegisterNameDialogTemplate() {
                        false,
                        "",
                        {
-                           {kIdIcon, ui::Kind::Icon, 10, 10, 24, 24, ""},
-                           {kIdName, ui::Kind::Edit, 42, 26, 100, 20, ""},
-                           {kIdOk, ui::Kind::DefPushButton, 47, 50, 60, 22, "OK"},
-                           {kIdLabel, ui::Kind::Static, 42, 8, 112, 14, "登録名(3文字まで)"},
+                           {kNameIcon, ui::Kind::Icon, 10, 10, 24, 24, ""},
+                           {kNameEdit, ui::Kind::Edit, 42, 26, 100, 20, ""},
+                           {kNameOk, ui::Kind::DefPushButton, 47, 50, 60, 22, "OK"},
+                           {kNameText, ui::Kind::Static, 42, 8, 112, 14, "登録名(3文字まで)"},
                        }});
 }
 
@@ -32,7 +38,7 @@ cNameDlg::cNameDlg(cWindowBase* parent, std::string* stageRankName) {
     m_nPosY = main->y + 220;
     ui::SetCursorPos(m_nPosX + 80, m_nPosY + 65);
     EditEntry entry;
-    entry.param.id = kIdName;
+    entry.param.id = kNameEdit;
     entry.param.lpStr = stageRankName ? stageRankName : &g_OptionData.m_sRankName;
     entry.param.nMaxLength = 4;  // three characters and one
     entry.param.nLineLength = 3;
@@ -49,21 +55,21 @@ void cNameDlg::OnInit(WPARAM wParam, LPARAM lParam) {
         AddControl(e.control.get());
     }
     ForEachControl();
-    HWND edit = ui::GetDlgItem(m_hWnd, kIdName);
+    HWND edit = ui::GetDlgItem(m_hWnd, kNameEdit);
     ui::SetFocus(edit);
     ui::SetEditSel(edit, 0, -1);
-    if (g_IniSetting.English) SetDlgItemString(m_hWnd, kIdLabel, "     Name");
+    if (g_IniSetting.English) SetDlgItemString(m_hWnd, kNameText, "     Name");
     m_bInit = true;
 }
 
 void cNameDlg::OnCommand(WPARAM wParam, LPARAM lParam) {
     cDialog::OnCommand(wParam, lParam);
     switch (LoWord(wParam)) {
-        case kIdOk:
+        case kNameOk:
             StoreControls();
             End(1);
             break;
-        case kIdCancel:
+        case kNameCancel:
             End(0);
             break;
         default:
