@@ -16,13 +16,13 @@ jobs="${JOBS:-$(nproc)}"
 timeout="${TIMEOUT:-30}"
 bash tools/install-deps.sh player fuzz
 
-use_ccache
+use_quick_build
 # Line tables only: a finding's stack still names files and lines, and the build is quicker.
 # Only the fuzz programs and the layers they link are built.
 timed "fuzz configure" cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
-    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${quick_build[@]}" \
     -DWRENFOLD_FUZZ=ON -DWRENFOLD_TESTS=OFF -DWRENFOLD_BENCH=OFF >/dev/null
 timed "fuzz build" cmake --build build-fuzz --parallel "$jobs" --target record_fuzz reader_fuzz
 [[ $seconds == --build-only ]] && exit 0

@@ -15,14 +15,14 @@ cd "$(dirname "$0")/.."
 source tools/run-lib.sh
 jobs="${JOBS:-$(nproc)}"
 bash tools/install-deps.sh player tests
-use_ccache
+use_quick_build
 # Optimised lightly and with line tables only: the reports still name every function, file
 # and line, and the instrumented build takes a quarter of the time it takes at -O2 -g.
 timed "sanitizers configure" cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ -DWRENFOLD_SANITIZE=ON -DWRENFOLD_TESTS=ON \
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
-    -DWRENFOLD_BENCH=OFF -DWRENFOLD_FUZZ=OFF "${launcher[@]}"
+    -DWRENFOLD_BENCH=OFF -DWRENFOLD_FUZZ=OFF "${quick_build[@]}"
 timed "sanitizers build" cmake --build build-san --parallel "$jobs"
 [[ ${1:-} == --build-only ]] && exit 0
 

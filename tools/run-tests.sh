@@ -17,9 +17,9 @@ jobs="${JOBS:-$(nproc)}"
 warn_if_root
 check_writable build
 bash tools/install-deps.sh player tests
-use_ccache
+use_quick_build
 timed "plain configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DWRENFOLD_TESTS=ON "${launcher[@]}"
+    -DWRENFOLD_TESTS=ON "${quick_build[@]}"
 timed "plain build" cmake --build build --parallel "$jobs"
 cd build
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
