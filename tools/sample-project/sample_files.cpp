@@ -10,6 +10,11 @@
 
 namespace sample {
 
+bool CannotWrite(std::string& error, const std::string& what) {
+    error = "cannot write " + what;
+    return false;
+}
+
 void PutBe32(std::vector<uint8_t>& b, uint32_t v) {
     for (int i = 3; i >= 0; --i) b.push_back(static_cast<uint8_t>((v >> (8 * i)) & 0xFF));
 }

@@ -147,6 +147,8 @@ bool WriteSystemIni(std::string& error);
 bool WriteBootData(std::string& error);
 bool WriteDatabases(std::string& error);
 bool WriteSystemData(std::string& error);
+// Says in `error` that `what` could not be written; false.
+bool CannotWrite(std::string& error, const std::string& what);
 // A 32-bit number big-endian, as PNG and MIDI store them.
 void PutBe32(std::vector<uint8_t>& b, uint32_t v);
 

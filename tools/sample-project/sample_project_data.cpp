@@ -573,11 +573,6 @@ const std::vector<std::string> kChallenge2 = {
     ".H......S....F......", "####################", "####################",
 };
 
-bool Fail(std::string& error, const char* path) {
-    error = std::string("cannot write ") + path;
-    return false;
-}
-
 }  // namespace
 
 bool WriteSystemData(std::string& error) {
@@ -597,7 +592,7 @@ bool WriteSystemData(std::string& error) {
     // A miss in the story takes back what the attempt changed of the run's variables (the
     // coins it counted), as a retry does.
     system.m_nUserDataOptionA = 1;
-    if (!system.SaveFile(DataPath[35])) return Fail(error, DataPath[35]);
+    if (!system.SaveFile(DataPath[35])) return CannotWrite(error, DataPath[35]);
     return true;
 }
 
@@ -695,7 +690,7 @@ bool WriteCommonPalette(std::string& error) {
     // Saving checks the block's item links against the common palette in force: it must
     // be this one, or the coin block would lose its coin.
     g_CommonPalette = palette;
-    if (!palette.SaveFile(DataPath[7])) return Fail(error, DataPath[7]);
+    if (!palette.SaveFile(DataPath[7])) return CannotWrite(error, DataPath[7]);
     return true;
 }
 
@@ -736,14 +731,14 @@ bool WriteWorldMap(std::string& error) {
         point.m_vRecs.push_back(rec);
         map.m_vPoints.push_back(point);
     }
-    if (!map.SaveFile(DataPath[13])) return Fail(error, DataPath[13]);
+    if (!map.SaveFile(DataPath[13])) return CannotWrite(error, DataPath[13]);
     return true;
 }
 
 bool WriteStages(std::string& error) {
     // Placements link to the common palette: it must be the one in force when the stages
     // are checked and saved.
-    if (!g_CommonPalette.LoadFile(DataPath[7])) return Fail(error, DataPath[7]);
+    if (!g_CommonPalette.LoadFile(DataPath[7])) return CannotWrite(error, DataPath[7]);
     cStage stages[kStageCount] = {
         MakeStage("はじまりの草原", kStage1, 2), MakeStage("とげの谷", kStage2, 3),
         MakeStage("ボスの城", kStage3, 3), MakeStage("そらの回廊", kStage4, 2),
@@ -761,11 +756,11 @@ bool WriteStages(std::string& error) {
     stages[0].m_nBgmParam = 1;
     stages[0].m_bKeepBgm = 1;
     for (int i = 0; i < kStageCount; ++i)
-        if (!stages[i].SaveFile(kStageFiles[i])) return Fail(error, kStageFiles[i]);
+        if (!stages[i].SaveFile(kStageFiles[i])) return CannotWrite(error, kStageFiles[i]);
     cStage challenges[kChallengeCount] = {MakeStage("チャレンジ1", kChallenge1, 2),
                                           MakeStage("チャレンジ2", kChallenge2, 3)};
     for (int i = 0; i < kChallengeCount; ++i)
-        if (!challenges[i].SaveFile(kChallengeFiles[i])) return Fail(error, kChallengeFiles[i]);
+        if (!challenges[i].SaveFile(kChallengeFiles[i])) return CannotWrite(error, kChallengeFiles[i]);
     return true;
 }
 
@@ -776,7 +771,7 @@ bool WriteProjectData(std::string& error) {
         error = "cannot read back the databases";
         return false;
     }
-    if (!platform::fs::CreateGameDirectory("data\\stg4")) return Fail(error, "data\\stg4");
+    if (!platform::fs::CreateGameDirectory("data\\stg4")) return CannotWrite(error, "data\\stg4");
     return WriteSystemData(error) && WriteCommonPalette(error) && WriteWorldMap(error) &&
            WriteStages(error);
 }

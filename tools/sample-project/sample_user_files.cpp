@@ -21,11 +21,6 @@ namespace sample {
 
 namespace {
 
-bool Fail(std::string& error, const std::string& what) {
-    error = "cannot write " + what;
-    return false;
-}
-
 // A fixed save time, so that the slot file is the same at every generation.
 SaveTime SampleSaveTime() {
     SaveTime t;
@@ -55,7 +50,7 @@ bool WriteSaves(std::string& error) {
     cSaveData run = RunAfterFirstStage();
     const bool saved = run.SaveSlot(0) && run.SaveChallenge();
     SetSaveTimeSource(nullptr);
-    return saved || Fail(error, "the saves");
+    return saved || CannotWrite(error, "the saves");
 }
 
 bool WriteSettings(std::string& error) {
@@ -64,7 +59,7 @@ bool WriteSettings(std::string& error) {
     options.m_nSeVolume = 7;
     options.m_bRankEntry = 1;
     options.m_sRankName = "WRN";
-    if (!options.SaveFile(DataPath[43])) return Fail(error, DataPath[43]);
+    if (!options.SaveFile(DataPath[43])) return CannotWrite(error, DataPath[43]);
 
     // The arrows and Z X as the player sets them, buttons 2 to 7 on the first pad's buttons
     // 0 to 5.
@@ -72,12 +67,12 @@ bool WriteSettings(std::string& error) {
     SetDefaultKeyConfig(keys);
     for (int i = 6; i < kKeyConfigEntries; ++i) keys.aKey[i] = {0, PadButtonMask(i - 6), 0};
     keys.dwAllPads = 1;
-    if (!SaveKeyConfig(kKeyConfigPath, keys)) return Fail(error, kKeyConfigPath);
+    if (!SaveKeyConfig(kKeyConfigPath, keys)) return CannotWrite(error, kKeyConfigPath);
 
     cWindowRec window;
     window.m_nX = 120;
     window.m_nY = 80;
-    if (!window.SaveFile(DataPath[47])) return Fail(error, DataPath[47]);
+    if (!window.SaveFile(DataPath[47])) return CannotWrite(error, DataPath[47]);
     return true;
 }
 
@@ -90,14 +85,14 @@ bool WriteRanking(std::string& error) {
         RankAddScore(ranking.m_vTables[0], names[i], scores[i]);
         RankAddScore(ranking.m_vTables[kRankClearTimeTable], names[i], 6000 + 700 * i);
     }
-    if (!SaveRanking(ranking, 2, kStageNames[0], 0, 0, 0)) return Fail(error, kRankingFile);
+    if (!SaveRanking(ranking, 2, kStageNames[0], 0, 0, 0)) return CannotWrite(error, kRankingFile);
     return true;
 }
 
 // A second of standing, a walk to the right with two jumps, and a shot.
 bool WriteReplay(std::string& error) {
     cStage stage;
-    if (!stage.LoadFile(kStageFiles[0])) return Fail(error, kReplayFile);
+    if (!stage.LoadFile(kStageFiles[0])) return CannotWrite(error, kReplayFile);
     cStage playStage;
     playStage.CopySettingsFrom(stage);
     cReplayInput input;
@@ -113,7 +108,7 @@ bool WriteReplay(std::string& error) {
     cSaveData runStart;
     runStart.SetStage(kStageNames[0], 0, 0, 0);
     if (!SaveReplayFile(input, kReplayFile, stage, playStage, runStart))
-        return Fail(error, kReplayFile);
+        return CannotWrite(error, kReplayFile);
     return true;
 }
 
@@ -122,10 +117,10 @@ bool WriteOtherPictures(std::string& error) {
     const auto sword = std::find_if(pictures.begin(), pictures.end(), [](const PictureFile& p) {
         return p.path == "bmp\\sword\\Sword_L.bmp";
     });
-    if (sword == pictures.end()) return Fail(error, kOtherPictures[0]);
+    if (sword == pictures.end()) return CannotWrite(error, kOtherPictures[0]);
     if (!platform::fs::WriteFileAtomic(kOtherPictures[0],
                                        EncodePng8(sword->canvas, SamplePalette())))
-        return Fail(error, kOtherPictures[0]);
+        return CannotWrite(error, kOtherPictures[0]);
     return true;
 }
 
@@ -142,7 +137,7 @@ bool WriteUserFiles(std::string& error) {
     }
     for (const char* folder :
          {"user_data\\story", "user_data\\challenge", "user_data\\free", "user_data\\rpl4"})
-        if (!platform::fs::CreateGameDirectory(folder)) return Fail(error, folder);
+        if (!platform::fs::CreateGameDirectory(folder)) return CannotWrite(error, folder);
     return WriteSaves(error) && WriteSettings(error) && WriteRanking(error) && WriteReplay(error) &&
            WriteOtherPictures(error);
 }
