@@ -170,6 +170,10 @@ void SetSystemFactsSource(SystemFactsSource* source) {
     g_systemFacts.store(source ? source : &g_machineFacts);
 }
 
+SystemFactsSource& MachineSystemFacts() {
+    return g_machineFacts;
+}
+
 void SetDisplayFactsSource(DisplayFactsSource* source) {
     g_displayFacts.store(source);
 }

@@ -32,6 +32,8 @@ class SystemFactsSource {
 
 // Null puts this machine's own facts back.
 void SetSystemFactsSource(SystemFactsSource* source);
+// This machine's own facts, the source in force until another is set.
+SystemFactsSource& MachineSystemFacts();
 
 // ---- Facts of the display --------------------------------------------------------------
 
