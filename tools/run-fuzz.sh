@@ -33,12 +33,8 @@ out=$PWD/build-fuzz
 bin=$out/fuzz
 mapfile -t targets < <(echo record; "$bin/reader_fuzz" 2>/dev/null)
 mkdir -p build-fuzz/logs build-fuzz/findings
-# Each reader writes its scratch game folder here; in memory where the system has it.
-scratch_root=/dev/shm
-[[ -d $scratch_root && -w $scratch_root ]] || scratch_root=$PWD/build-fuzz
-scratch=$(mktemp -d "$scratch_root/wrenfold-fuzz.XXXXXX")
-trap 'rm -rf "$scratch"' EXIT
-export TMPDIR=$scratch
+# Each reader writes its scratch game folder here.
+use_memory_scratch fuzz "$PWD/build-fuzz"
 # Leaks that libraries under SDL keep for the life of the process are theirs, as in the
 # sanitizer build; a leak of ours is a finding.
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt"

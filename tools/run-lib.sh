@@ -14,6 +14,12 @@
 #   sources each, so the headers they share (GoogleTest's above all) are compiled once a
 #   batch, not once a source: a build from nothing takes about a third of the time. UNITY=OFF
 #   compiles each source on its own (quicker after an edit of one file).
+# use_memory_scratch NAME FALLBACK: points TMPDIR at a new folder for the tests' (or the
+#   fuzz targets') scratch files, in memory (/dev/shm) where the system has it, else in
+#   FALLBACK; the folder goes when the script ends (an EXIT trap). The game folders the
+#   tests write are saved the way the player saves, each file synced to the disk: on a
+#   disk, with every core busy (the builds beside the tests in CI), each sync waits ten
+#   milliseconds and more, and the tests would spend most of their time waiting for them.
 # shuffle_seed: the seed of the shuffled order, SHUFFLE_SEED where set, else one taken
 #   from the commit tested, so a run can be repeated and each commit tries another order.
 # run_whole_programs DIR SEED JOBS [PROGRAM:N...]: runs every test program of DIR/tests
@@ -42,6 +48,16 @@ use_quick_build() {
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
   quick_build=(-DCMAKE_UNITY_BUILD="${UNITY:-ON}" -DCMAKE_C_COMPILER_LAUNCHER=ccache
                -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+}
+
+use_memory_scratch() {
+  local root=/dev/shm
+  [[ -d $root && -w $root ]] || root=$2
+  mkdir -p "$root"
+  memory_scratch=$(mktemp -d "$root/wrenfold-$1.XXXXXX")
+  # shellcheck disable=SC2064
+  trap "rm -rf '$memory_scratch'" EXIT
+  export TMPDIR=$memory_scratch
 }
 
 shuffle_seed() {

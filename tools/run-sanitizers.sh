@@ -29,6 +29,7 @@ timed "sanitizers build" cmake --build build-san --parallel "$jobs"
 export ASAN_OPTIONS="abort_on_error=0:detect_leaks=1:strict_string_checks=1:check_initialization_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export LSAN_OPTIONS="suppressions=$PWD/tools/lsan-suppressions.txt"
+use_memory_scratch sanitizer-tests "$PWD/build-san"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY WAYLAND_DISPLAY
 # The tests of the test programs are labelled in_program (tests/CMakeLists.txt); CTest

@@ -21,6 +21,7 @@ use_quick_build
 timed "plain configure" cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DWRENFOLD_TESTS=ON "${quick_build[@]}"
 timed "plain build" cmake --build build --parallel "$jobs"
+use_memory_scratch tests "$PWD/build"
 cd build
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY WAYLAND_DISPLAY
