@@ -33,6 +33,7 @@
 #include "data/save_slots.h"
 #include "data/system_data.h"
 #include "media/draw/dd_device.h"
+#include "media/draw/dd_draw_helpers.h"
 #include "objects/chara.h"
 #include "objects/stage_chara.h"
 #include "platform/clock.h"
@@ -531,6 +532,9 @@ void ResetPlayerGlobals() {
     g_bCommandLineRun.store(false);
     g_bChallengeRun.store(false);
     ResetCursorStack();
+    // A run closed halfway through a screen fade leaves the fade's level where it was; the
+    // next start's first fade would begin from it.
+    DDResetScreenEffectsForTest();
     g_SceneMgr.Reset();
     ResetFrameState();
     ResetTimingForTest();
