@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/video/pixel_rules.h"
+#include "platform/video/quad_rows.h"
 
 namespace platform::video {
 
@@ -100,8 +101,10 @@ template <uint32_t CO, uint32_t AO>
     });
 }
 
-// Stage 0 over a block: the alpha operations the game sets come fixed, others go texel
-// by texel.
+}  // namespace
+
+namespace quad_rows {
+
 void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, uint32_t alphaOp) {
     WithOp(colourOp, [&](auto c) {
         constexpr uint32_t CO = decltype(c)::value;
@@ -119,6 +122,10 @@ void StageBlockOf(uint32_t* argb, int n, uint32_t diffuse, uint32_t colourOp, ui
         }
     });
 }
+
+}  // namespace quad_rows
+
+namespace {
 
 long long FloorDiv(long long n, long long d) {
     return n >= 0 ? n / d : -((-n + d - 1) / d);
@@ -241,7 +248,10 @@ std::vector<int>& ScratchColumns() {
     return cols;
 }
 
-// The texture row that each target row y0 .. y1 - 1 shows, stepped as QuadTexel finds it.
+}  // namespace
+
+namespace quad_rows {
+
 const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1) {
     thread_local std::vector<int> rows;
     rows.resize(y1 - y0);
@@ -249,116 +259,15 @@ const int* QuadRows(const Image& texture, const TexturedQuad& q, int y0, int y1)
     return rows.data();
 }
 
-// Room for the widened rows of n texels of T that the row loops keep at once.
-template <typename T>
-T* WidenedRows(int n) {
-    thread_local std::vector<uint8_t> rows;
-    const size_t bytes = static_cast<size_t>(n) * sizeof(T) * px::kWidenedRows;
-    if (rows.size() < bytes) rows.resize(bytes);
-    return reinterpret_cast<T*>(rows.data());
-}
-
-// The common sprite: a white vertex colour that modulates (or is ignored) and the
-// texture's own alpha; the texel then comes through unchanged.
 bool PlainTexel(const TexturedQuad& q) {
     return q.diffuse == 0xFFFFFFFFu &&
            (q.colourOp == kTopModulate || q.colourOp == kTopSelectArg1) &&
            (q.alphaOp == kTopSelectArg1 || q.alphaOp == kTopModulate);
 }
 
-// How the quad's columns widen its texels: unscaled columns count up, so ends n - 1 apart
-// mean texels side by side, without a look at the others.
-px::Widening QuadWidening(const TexturedQuad& q, const int* cols, int n) {
-    if (q.sw == q.dw && cols[n - 1] - cols[0] == n - 1) return {1, 1};
-    return px::WideningOf(cols, n);
-}
+}  // namespace quad_rows
 
-// Plain texels, one call for the whole quad: unscaled rows one below the other, as a
-// sprite's are, straight from the texture; others through the rows and columns they show.
-template <PixelFormat TF, PixelFormat DF>
-void PlainQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
-                   int y0, int y1, const int* cols) {
-    using D = px::PixelOf<DF>;
-    using T = px::PixelOf<TF>;
-    const int n = x1 - x0;
-    const px::Widening widening = QuadWidening(q, cols, n);
-    uint8_t* d = target.Row(y0) + x0 * sizeof(D);
-    const int ty0 = QuadTexel(q.sy, y0 - q.dy, q.sh, q.dh, texture.Height());
-    if (widening.times == 1 && q.sh == q.dh &&
-        QuadTexel(q.sy, y1 - 1 - q.dy, q.sh, q.dh, texture.Height()) - ty0 == y1 - 1 - y0) {
-        px::TexelRows<TF, DF>(d, target.Pitch(), texture.Row(ty0) + cols[0] * sizeof(T),
-                              texture.Pitch(), n, y1 - y0);
-        return;
-    }
-    px::TexelStretchRows<TF, DF>(d, target.Pitch(), texture.Data(), texture.Pitch(),
-                                 QuadRows(texture, q, y0, y1), y1 - y0, cols, n, widening,
-                                 WidenedRows<T>(n));
-}
-
-// The stage operations StagedTexelRows runs, as one number (colour op x 16 + alpha op);
-// 0 for any other state. A disabled alpha stage passes the vertex alpha like
-// kTopSelectArg2.
-uint32_t ChannelStage(const TexturedQuad& q) {
-    if (q.colourOp != kTopModulate && q.colourOp != kTopSelectArg1) return 0;
-    const uint32_t alphaOp = q.alphaOp == kTopDisable ? kTopSelectArg2 : q.alphaOp;
-    if (alphaOp != kTopSelectArg1 && alphaOp != kTopSelectArg2 && alphaOp != kTopModulate) return 0;
-    return q.colourOp * 16 + alphaOp;
-}
-
-// The rows loop of the stage operations the game sets most, run channel by channel; null
-// for any other state.
-template <PixelFormat TF, PixelFormat DF>
-using StagedRows = void (*)(uint8_t*, size_t, const uint8_t*, size_t, const int*, int, const int*,
-                            int, px::Widening, px::PixelOf<TF>*, uint32_t);
-template <PixelFormat TF, PixelFormat DF>
-StagedRows<TF, DF> StagedRowsOf(const TexturedQuad& q) {
-    switch (ChannelStage(q)) {
-#define WF_STAGE_CASE(co, ao) \
-    case co * 16 + ao:        \
-        return &px::StagedTexelRows<TF, DF, co, ao>;
-        WF_STAGE_CASE(kTopModulate, kTopSelectArg1)
-        WF_STAGE_CASE(kTopModulate, kTopSelectArg2)
-        WF_STAGE_CASE(kTopModulate, kTopModulate)
-        WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg1)
-        WF_STAGE_CASE(kTopSelectArg1, kTopSelectArg2)
-        WF_STAGE_CASE(kTopSelectArg1, kTopModulate)
-#undef WF_STAGE_CASE
-        default:
-            return nullptr;
-    }
-}
-
-// Tinted quads: the stages the game sets most run in one call for the whole quad channel
-// by channel; other states read the texels of a row as ARGB a block at a time, stage them
-// with the operations fixed for the whole quad, and draw them.
-template <PixelFormat TF, PixelFormat DF>
-void StagedQuadRows(Image& target, const Image& texture, const TexturedQuad& q, int x0, int x1,
-                    int y0, int y1, const int* cols) {
-    using D = px::PixelOf<DF>;
-    using T = px::PixelOf<TF>;
-    const int n = x1 - x0;
-    const px::Widening widening = QuadWidening(q, cols, n);
-    const int* rows = QuadRows(texture, q, y0, y1);
-    T* widened = WidenedRows<T>(n);
-    if (const StagedRows<TF, DF> staged = StagedRowsOf<TF, DF>(q)) {
-        staged(target.Row(y0) + x0 * sizeof(D), target.Pitch(), texture.Data(), texture.Pitch(),
-               rows, y1 - y0, cols, n, widening, widened, q.diffuse);
-        return;
-    }
-    constexpr int kBlock = 256;
-    uint32_t argb[kBlock];
-    for (int y = y0; y < y1; ++y) {
-        const T* t = px::RowAt<T>(texture, 0, rows[y - y0]);
-        px::WidenRow<T>(widened, t, cols, n, widening);
-        D* d = px::RowAt<D>(target, x0, y);
-        for (int i = 0; i < n; i += kBlock) {
-            const int m = std::min(kBlock, n - i);
-            px::UnpackRow<TF>(argb, widened + i, m);
-            StageBlockOf(argb, m, q.diffuse, q.colourOp, q.alphaOp);
-            px::PutArgbRow<DF>(d + i, argb, m);
-        }
-    }
-}
+namespace {
 
 // The quad's clipped destination and the texel column of each of its columns; the row
 // loops may count unscaled columns up instead (the reference takes each from QuadTexel).
@@ -386,7 +295,7 @@ void DrawTexturedQuadReference(Image& target, const Image& texture, const Textur
     std::vector<int>& cols = ScratchColumns();
     if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, false)) return;
     const PixelFormat tf = texture.Format(), df = target.Format();
-    const bool plain = PlainTexel(q);
+    const bool plain = quad_rows::PlainTexel(q);
     const int tbpp = BytesPerPixel(tf), dbpp = BytesPerPixel(df);
     for (int y = y0; y < y1; ++y) {
         const int ty = QuadTexel(q.sy, y - q.dy, q.sh, q.dh, texture.Height());
@@ -413,17 +322,10 @@ void DrawTexturedQuad(Image& target, const Image& texture, const TexturedQuad& q
     int x0, x1, y0, y1;
     std::vector<int>& cols = ScratchColumns();
     if (!QuadColumns(target, texture, q, x0, x1, y0, y1, cols, true)) return;
-    const bool plain = PlainTexel(q);
     px::WithFormat(texture.Format(), [&](auto t) {
-        px::WithFormat(target.Format(), [&](auto d) {
-            constexpr PixelFormat TF = decltype(t)::value, DF = decltype(d)::value;
-            if constexpr (TF != PixelFormat::Indexed8 && DF != PixelFormat::Indexed8) {
-                if (plain)
-                    PlainQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
-                else
-                    StagedQuadRows<TF, DF>(target, texture, q, x0, x1, y0, y1, cols.data());
-            }
-        });
+        constexpr PixelFormat TF = decltype(t)::value;
+        if constexpr (TF != PixelFormat::Indexed8)
+            quad_rows::DrawRows<TF>(target, texture, q, x0, x1, y0, y1, cols.data());
     });
 }
 
@@ -499,7 +401,7 @@ void TurnedRows(Image& target, const Image& texture, const TurnedQuad& q, int x0
     using T = px::PixelOf<TF>;
     constexpr int kTile = 32;
     const TexturedQuad state = q.state;
-    const bool plain = PlainTexel(state);
+    const bool plain = quad_rows::PlainTexel(state);
     const bool asItIs = plain && px::CopiesDrawnTexels<TF, DF>();
     const int tw = texture.Width(), th = texture.Height();
     const uint8_t* texels = texture.Data();
@@ -556,7 +458,7 @@ void DrawTurnedQuadReference(Image& target, const Image& texture, const TurnedQu
     const PixelFormat tf = texture.Format(), df = target.Format();
     const int bpp = BytesPerPixel(df);
     const double c = q.cosine, s = q.sine;
-    const bool plain = PlainTexel(q.state);
+    const bool plain = quad_rows::PlainTexel(q.state);
     for (int py = y0; py < y1; ++py) {
         // The vertices sit half a pixel before the corners, so a pixel centre samples the
         // rectangle at (px + 0.5, py + 0.5).
