@@ -45,25 +45,20 @@ void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const 
 
 void MemoryPresenter::Submit(const Image& frame, const Palette& palette) {
     std::lock_guard lock(mutex_);
-    frameWidth_ = frame.Width();
-    frameHeight_ = frame.Height();
-    ToArgbPixels(frame, palette, framePixels_);  // into the kept buffer
-    Compose();
+    frame_ = frame;  // into the kept buffer
+    palette_ = palette;
+    composed_ = false;
     ++frames_;
 }
 
 void MemoryPresenter::SetOverlay(const Image& overlay) {
     std::lock_guard lock(mutex_);
     overlay_ = overlay;
-    Compose();
+    composed_ = false;
 }
 
-void MemoryPresenter::Compose() {
-    width_ = frameWidth_;
-    height_ = frameHeight_;
-    if (overlay_.Empty()) return;  // the frame alone is what is shown
-    pixels_ = framePixels_;
-    ComposeOverlay(pixels_, width_, height_, overlay_);
+bool MemoryPresenter::OverlayShown() const {
+    return !overlay_.Empty() && overlay_.Format() == PixelFormat::A8R8G8B8;
 }
 
 void MemoryPresenter::SetFullScreen(bool fullScreen) {
@@ -78,15 +73,21 @@ void MemoryPresenter::SetCursorVisible(bool visible) {
 
 int MemoryPresenter::Width() const {
     std::lock_guard lock(mutex_);
-    return width_;
+    return OverlayShown() ? overlay_.Width() : frame_.Width();
 }
 int MemoryPresenter::Height() const {
     std::lock_guard lock(mutex_);
-    return height_;
+    return OverlayShown() ? overlay_.Height() : frame_.Height();
 }
 std::vector<uint32_t> MemoryPresenter::Pixels() const {
     std::lock_guard lock(mutex_);
-    return overlay_.Empty() ? framePixels_ : pixels_;
+    if (!composed_) {
+        int width = frame_.Width(), height = frame_.Height();
+        ToArgbPixels(frame_, palette_, pixels_);
+        ComposeOverlay(pixels_, width, height, overlay_);
+        composed_ = true;
+    }
+    return pixels_;
 }
 int MemoryPresenter::Frames() const {
     std::lock_guard lock(mutex_);

@@ -32,7 +32,8 @@ void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const 
 void SetPresenter(std::shared_ptr<Presenter> presenter);
 std::shared_ptr<Presenter> CurrentPresenter();
 
-// Keeps the last frame as ARGB8888 (tests and headless runs).
+// Keeps the last frame (tests and headless runs); it is turned into ARGB8888 only when
+// its pixels are asked for, since most frames are never looked at.
 class MemoryPresenter : public Presenter {
   public:
     void Submit(const Image& frame, const Palette& palette) override;
@@ -49,16 +50,18 @@ class MemoryPresenter : public Presenter {
     bool CursorVisible() const;
 
   private:
-    // The shown picture's size and, with an overlay, its pixels (mutex_ held).
-    void Compose();
+    // The overlay is laid over the frames (a usable one sets the picture's size).
+    bool OverlayShown() const;
 
     mutable std::mutex mutex_;
-    int width_ = 0, height_ = 0, frames_ = 0;
+    int frames_ = 0;
     bool fullScreen_ = false, cursorVisible_ = true;
-    std::vector<uint32_t> pixels_;       // frame and overlay, while an overlay is set
-    std::vector<uint32_t> framePixels_;  // the last frame
-    int frameWidth_ = 0, frameHeight_ = 0;
+    Image frame_;  // the last frame as it was drawn, with its palette
+    Palette palette_{};
     Image overlay_;
+    // The picture shown as ARGB, made from the above when first asked for.
+    mutable std::vector<uint32_t> pixels_;
+    mutable bool composed_ = true;
 };
 
 }  // namespace platform::video
