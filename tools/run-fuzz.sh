@@ -24,6 +24,7 @@ timed "fuzz configure" cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelW
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -gline-tables-only -DNDEBUG" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${quick_build[@]}" \
     -DWRENFOLD_FUZZ=ON -DWRENFOLD_TESTS=OFF -DWRENFOLD_BENCH=OFF >/dev/null
+wait_for_build_turn
 timed "fuzz build" cmake --build build-fuzz --parallel "$jobs" --target record_fuzz reader_fuzz
 [[ $seconds == --build-only ]] && exit 0
 [[ $seconds =~ ^[0-9]+$ ]] || { echo "usage: run-fuzz.sh SECONDS|--build-only" >&2; exit 2; }

@@ -20,6 +20,9 @@
 #   tests write are saved the way the player saves, each file synced to the disk: on a
 #   disk, with every core busy (the builds beside the tests in CI), each sync waits ten
 #   milliseconds and more, and the tests would spend most of their time waiting for them.
+# wait_for_build_turn: where WRENFOLD_BUILD_AFTER names a file, waits until it exists
+#   (.ci/run configures its other trees at once but builds them only once the plain build
+#   is done, so that they do not slow it down).
 # shuffle_seed: the seed of the shuffled order, SHUFFLE_SEED where set, else one taken
 #   from the commit tested, so a run can be repeated and each commit tries another order.
 # run_whole_programs DIR SEED JOBS [PROGRAM:N...]: runs every test program of DIR/tests
@@ -58,6 +61,11 @@ use_memory_scratch() {
   # shellcheck disable=SC2064
   trap "rm -rf '$memory_scratch'" EXIT
   export TMPDIR=$memory_scratch
+}
+
+wait_for_build_turn() {
+  [[ -n ${WRENFOLD_BUILD_AFTER:-} ]] || return 0
+  while [[ ! -e $WRENFOLD_BUILD_AFTER ]]; do sleep 1; done
 }
 
 shuffle_seed() {

@@ -23,6 +23,7 @@ timed "sanitizers configure" cmake -S . -B build-san -G Ninja -DCMAKE_BUILD_TYPE
     -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
     -DWRENFOLD_BENCH=OFF -DWRENFOLD_FUZZ=OFF "${quick_build[@]}"
+wait_for_build_turn
 timed "sanitizers build" cmake --build build-san --parallel "$jobs"
 [[ ${1:-} == --build-only ]] && exit 0
 
