@@ -34,16 +34,27 @@ use_memory_scratch sanitizer-tests "$PWD/build-san"
 export SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy
 unset DISPLAY WAYLAND_DISPLAY
 # The tests of the test programs are labelled in_program (tests/CMakeLists.txt); CTest
-# runs the others.
-(cd build-san && timed "sanitizers ctest, other tests" \
-    ctest --output-on-failure --parallel "$jobs" --timeout 600 -LE in_program)
+# runs the others (a few, most of them waiting on a virtual X server) beside the programs,
+# its output kept until they are done and its status in a file (the programs' runs wait
+# for every process of this shell, so its own wait may find it reaped).
+other_log=$PWD/build-san/other-tests.log
+rm -f "$other_log.status"
+(cd build-san && status=0 && timed "sanitizers ctest, other tests" \
+    ctest --output-on-failure --parallel "$jobs" --timeout 600 -LE in_program || status=$?
+ echo "$status" >"$other_log.status") >"$other_log" 2>&1 &
+other=$!
 
 seed=$(shuffle_seed)
 echo "every test program whole under the sanitizers, in one process, shuffled with seed $seed"
 # app_tests, whose tests start the real player and wait on it again and again, runs as
 # four processes of a quarter of its tests each: whole, under the sanitizers, it takes
 # longer than all the other programs together.
-if ! timed "sanitizers whole programs" run_whole_programs build-san "$seed" "$jobs" app_tests:4; then
+whole=0
+timed "sanitizers whole programs" run_whole_programs build-san "$seed" "$jobs" app_tests:4 || whole=$?
+wait "$other" 2>/dev/null || true
+other_status=$(cat "$other_log.status" 2>/dev/null || echo 1)
+cat "$other_log"
+if ((whole != 0)); then
   echo "a test program failed under the sanitizers: SHUFFLE_SEED=$seed bash tools/run-sanitizers.sh repeats it"
-  exit 1
 fi
+((whole == 0 && other_status == 0))
