@@ -20,6 +20,7 @@
 #   tests write are saved the way the player saves, each file synced to the disk: on a
 #   disk, with every core busy (the builds beside the tests in CI), each sync waits ten
 #   milliseconds and more, and the tests would spend most of their time waiting for them.
+#   /dev/shm serves only with a gigabyte free.
 # wait_for_build_turn: where WRENFOLD_BUILD_AFTER names a file, waits until it exists
 #   (.ci/run configures its other trees at once but builds them only once the plain build
 #   is done, so that they do not slow it down).
@@ -54,8 +55,10 @@ use_quick_build() {
 }
 
 use_memory_scratch() {
-  local root=/dev/shm
-  [[ -d $root && -w $root ]] || root=$2
+  local root=/dev/shm free_kb
+  # Where it is small (as in some containers), the disk rather than a full folder.
+  free_kb=$(df -Pk "$root" 2>/dev/null | awk 'NR == 2 { print $4 }')
+  [[ -d $root && -w $root && ${free_kb:-0} -ge 1048576 ]] || root=$2
   mkdir -p "$root"
   memory_scratch=$(mktemp -d "$root/wrenfold-$1.XXXXXX")
   # shellcheck disable=SC2064
