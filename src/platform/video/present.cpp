@@ -9,6 +9,11 @@ namespace platform::video {
 namespace {
 std::mutex g_presenterMutex;
 std::shared_ptr<Presenter> g_presenter;
+
+// Only an ARGB overlay is laid over the frames; it then sets the picture's size.
+bool OverlayLaysOver(const Image& overlay) {
+    return !overlay.Empty() && overlay.Format() == PixelFormat::A8R8G8B8;
+}
 }  // namespace
 
 void SetPresenter(std::shared_ptr<Presenter> presenter) {
@@ -22,7 +27,7 @@ std::shared_ptr<Presenter> CurrentPresenter() {
 }
 
 void ComposeOverlay(std::vector<uint32_t>& argb, int& width, int& height, const Image& overlay) {
-    if (overlay.Empty() || overlay.Format() != PixelFormat::A8R8G8B8) return;
+    if (!OverlayLaysOver(overlay)) return;
     if (width != overlay.Width() || height != overlay.Height()) {
         // A frame of another size lies in the top-left corner of a black picture.
         std::vector<uint32_t> framed(static_cast<size_t>(overlay.Width()) * overlay.Height(),
@@ -57,10 +62,6 @@ void MemoryPresenter::SetOverlay(const Image& overlay) {
     composed_ = false;
 }
 
-bool MemoryPresenter::OverlayShown() const {
-    return !overlay_.Empty() && overlay_.Format() == PixelFormat::A8R8G8B8;
-}
-
 void MemoryPresenter::SetFullScreen(bool fullScreen) {
     std::lock_guard lock(mutex_);
     fullScreen_ = fullScreen;
@@ -73,11 +74,11 @@ void MemoryPresenter::SetCursorVisible(bool visible) {
 
 int MemoryPresenter::Width() const {
     std::lock_guard lock(mutex_);
-    return OverlayShown() ? overlay_.Width() : frame_.Width();
+    return OverlayLaysOver(overlay_) ? overlay_.Width() : frame_.Width();
 }
 int MemoryPresenter::Height() const {
     std::lock_guard lock(mutex_);
-    return OverlayShown() ? overlay_.Height() : frame_.Height();
+    return OverlayLaysOver(overlay_) ? overlay_.Height() : frame_.Height();
 }
 std::vector<uint32_t> MemoryPresenter::Pixels() const {
     std::lock_guard lock(mutex_);

@@ -50,9 +50,6 @@ class MemoryPresenter : public Presenter {
     bool CursorVisible() const;
 
   private:
-    // The overlay is laid over the frames (a usable one sets the picture's size).
-    bool OverlayShown() const;
-
     mutable std::mutex mutex_;
     int frames_ = 0;
     bool fullScreen_ = false, cursorVisible_ = true;
