@@ -271,9 +271,9 @@ bool GroundAt(int32_t column, int32_t row, uint32_t mapValue) {
 // The turn at an edge: 1 back to the left, 2 back to the right, 0 none.
 uint32_t EdgeTurn(cChara& c) {
     if (c.m_dKnockX != 0.0 || c.m_dKnockY != 0.0 || !c.IsStanding()) return kDirNone;
-    if (c.m_bOnObject) {
-        double left = c.m_rcRidden.left, right = c.m_rcRidden.right;
-        if (const cChara* ridden = c.m_nRiddenId ? FindCharaById(c.m_nRiddenId) : nullptr) {
+    if (c.Rides()) {
+        double left = c.RiddenRect().left, right = c.RiddenRect().right;
+        if (const cChara* ridden = FindCharaById(c.RiddenId())) {
             left = ridden->m_dX;
             right = ridden->m_dRight;
         }

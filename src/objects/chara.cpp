@@ -163,13 +163,14 @@ void cChara::Setup(const cCharaDef* def, uint32_t word2, uint32_t word3, uint32_
     m_nScreenFixedX = m_nScreenFixedY = 0;
     m_bRemoved = m_bRemovePending = m_bRemoveMark = m_bVanished = 0;
     m_nVanishCounter = 0;
-    m_bOnBlock = m_bOnObject = m_bJumpA = m_bJumpB = m_bJumpC = m_bJumpHold = 0;
+    m_bOnBlock = m_bJumpA = m_bJumpB = m_bJumpC = m_bJumpHold = 0;
     m_bFall = m_bHitCeiling = m_bLanded = 0;
     std::fill(std::begin(m_abContact), std::end(m_abContact), 0u);
     m_nLastWallSide = 0;
     m_nAirborne = m_nCrushGrace = m_nRiseFrames = 0;
     m_bAirborne = m_bPushed = 0;
     m_nRiddenId = 0;
+    m_rcRidden = {};
     m_nFootKind = 0;
     m_dFootAmount = 0.0;
     m_nFootTimer = m_nItemBlockWait = 0;

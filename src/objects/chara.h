@@ -177,7 +177,8 @@ class cChara : public cGameObj {
     // walks off into the air. Jumps, the standing condition, the ground turn-back's edges,
     // riding and its flows all ask this.
     int32_t IsStanding() const;
-    // A jump leaves the ground: off the block and off the block character it stood on.
+    // Rising by its own (a jump, a spring, a knock upward) it leaves the ground: off the
+    // block and off the block character it stood on.
     void TakeOff();
     // A map cell one dot under the feet stops the character.
     bool FloorUnderFeet() const;
@@ -186,7 +187,20 @@ class cChara : public cGameObj {
     void DecayKnockbackY();
     void LandOnBlock();
     void BumpBlockAbove();
-    void StopOnObject(bool standOnObject);
+    // Off the block character it rode (walked off it, or the block character went).
+    void StopOnObject();
+    // Riding a block character: the one relation of a rider to what it rides, taken on by a
+    // landing on it and ended by every way off it (a take-off, a knock or a spring upward,
+    // walking off its edge, the block character leaving from under it).
+    bool Rides() const { return m_nRiddenId != 0; }
+    uint32_t RiddenId() const { return m_nRiddenId; }
+    // Landed on the block character with that id, standing where it stands now.
+    void Mount(uint32_t solidId, const RectD& solidRect);
+    // Off the block character it rode, nothing else changed.
+    void LeaveRidden() { m_nRiddenId = 0; }
+    // The block character it rides now stands there (its move has been taken on).
+    void TakeRiddenMove(const RectD& solidRect) { m_rcRidden = solidRect; }
+    const RectD& RiddenRect() const { return m_rcRidden; }
     void SetBlockPos(int32_t bx, int32_t by);
     void SetBlockX(int32_t bx);
     void SetBlockY(int32_t by);
@@ -253,7 +267,6 @@ class cChara : public cGameObj {
     uint32_t m_nVanishCounter = 0;
     // Contact and jump words.
     uint32_t m_bOnBlock = 0;
-    uint32_t m_bOnObject = 0;
     uint32_t m_bJumpA = 0;  // jumping
     uint32_t m_bJumpB = 0;  // at the top
     uint32_t m_bJumpC = 0;  // rising
@@ -269,8 +282,6 @@ class cChara : public cGameObj {
     int32_t m_nAirborne = 0;
     uint32_t m_bAirborne = 0;
     int32_t m_nCrushGrace = 0;  // while above 0, a squeeze does not kill
-    uint32_t m_nRiddenId = 0;
-    RectD m_rcRidden;
     uint32_t m_bPushed = 0;
     int32_t m_nRiseFrames = 0;  // logic steps a spring's rise has left; a landing ends it
     // The standing effect of the cell under the hero while it lasts: kind 3 friction, 4
@@ -306,6 +317,10 @@ class cChara : public cGameObj {
     uint32_t m_anDerived[2] = {};  // the derived classes' own two words
 
   private:
+    // The block character ridden (0: none) and where it stood when its move was last
+    // taken on.
+    uint32_t m_nRiddenId = 0;
+    RectD m_rcRidden;
     // Member by member, for CopyFrom only.
     cChara& operator=(const cChara&) = default;
     void BindRun(size_t position, bool startLatch);

@@ -40,8 +40,9 @@ void cChara::ApplyGravity() {
 int32_t cChara::IsStanding() const {
     // A floating character never stands.
     if (m_bGravityOff) return 0;
-    // Riding a block character, whichever way it moves: a take-off leaves it.
-    if (m_bOnObject) return 1;
+    // Riding a block character, whichever way it moves (rising with a lift too): every way
+    // off it ends the ride.
+    if (Rides()) return 1;
     // Rising (a jump, a spring, a push up) it has left the ground.
     if (m_dVY < 0.0) return 0;
     // On the map: the landing step, and the steps between landings in which the body sinks
@@ -72,18 +73,22 @@ bool cChara::FloorUnderFeet() const {
 
 void cChara::TakeOff() {
     m_bOnBlock = 0;
-    m_bOnObject = 0;
+    LeaveRidden();
     m_pSupportCell = nullptr;
 }
 
 void cChara::ApplyKnockbackY() {
     if (m_dKnockY != 0.0) {
-        if (m_bGravityOff)
+        if (m_bGravityOff) {
             m_dVY += m_dKnockY;
-        else if (m_dKnockY > 0.0 && IsStanding())
+        } else if (m_dKnockY > 0.0 && IsStanding()) {
             m_dKnockY = 0.0;  // pushed down into the ground it stands on
-        else
+        } else {
             m_dVY = m_dVY - m_dPrevKnockY + m_dKnockY;  // this frame's share replaces the last
+            // Knocked up into the air it leaves what it stood on, a block character as the
+            // ground.
+            if (m_dKnockY < 0.0 && m_dVY < 0.0) TakeOff();
+        }
     }
     m_dPrevKnockY = m_dKnockY;
 }
@@ -112,6 +117,9 @@ void cChara::LandOnBlock() {
 }
 
 void cChara::BumpBlockAbove() {
+    // A contact on top: carried or pushed up into the ceiling from below, the body is
+    // squeezed.
+    m_abContact[2] = 1;
     m_bJumpB = m_bJumpC = 1;
     m_bHitCeiling = 1;
     m_bJumpHold = 1;
@@ -123,10 +131,15 @@ void cChara::BumpBlockAbove() {
         StartFlowsByTrigger(t, nullptr, 0);
 }
 
-void cChara::StopOnObject(bool standOnObject) {
+void cChara::StopOnObject() {
     m_bOnBlock = 0;
     if (m_dKnockY == 0.0) m_dVY = 0.0;
-    if (standOnObject) m_bOnObject = 1;
+    LeaveRidden();
+}
+
+void cChara::Mount(uint32_t solidId, const RectD& solidRect) {
+    m_nRiddenId = solidId;
+    m_rcRidden = solidRect;
 }
 
 namespace {

@@ -229,7 +229,10 @@ int32_t cStageChara::MoveY() {
 }
 
 void cStageChara::DoJump(cCmdRun& run) {
-    const bool airborne = m_bJumpA || m_bJumpHold || m_bKnockActive || m_bFall;
+    // Free to take off only from the ground (the map, a block or a block character it
+    // rides), and not while a bump or a knock holds it. A floating character has no ground.
+    const bool airborne =
+        (!m_bGravityOff && !IsStanding()) || m_bJumpA || m_bJumpHold || m_bKnockActive;
     if (!g_SystemData.m_bCompat749) {
         if (run.m_bStarted) {
             if (IsStanding()) {

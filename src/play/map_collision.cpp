@@ -96,13 +96,15 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
     if (value == 0) {
         if (recheck) return 0;
         LeaveFloor(obj);
+        // Riding a block character it stands, whatever its side: it does not fall.
+        if (obj.Rides()) return 0;
         ++obj.m_nAirborne;
         if (obj.m_nAirborne >= run.rules.framesBeforeAirborne) {
             if (obj.m_nSide == 1) {
                 // Falling: its jumps wait for the ground (a landing ends the fall).
                 obj.m_bAirborne = 1;
                 obj.m_bFall = 1;
-            } else if (obj.m_nSide == 0 && !obj.m_bOnObject) {
+            } else if (obj.m_nSide == 0) {
                 // Walked off an edge: no jump from the air.
                 if (cChara* hero = run.Hero()) hero->m_bJumpA = 1;
                 obj.m_bAirborne = 1;
@@ -348,6 +350,8 @@ int ApplyStandingEffect(StageRun& run, cChara& hero) {
                 hero.m_bJumpB = hero.m_bJumpC = 1;
                 hero.m_bJumpA = 0;
                 hero.m_nRiseFrames = JumpRiseFrames(hero.m_dVY);
+                // Thrown up, it no longer rides what it stood on.
+                hero.LeaveRidden();
                 break;
             case kFootFriction:
                 hero.m_nFootKind = kind;

@@ -44,7 +44,11 @@ struct Frame {
 };
 
 // Block characters move before the hero, so that the hero rides and meets them where
-// they stand in this step; every other character acts after it.
+// they stand in this step; every other character acts after it. Each character, block
+// characters among them, settles its contacts with the block characters after its own
+// move: those that have moved in this step where they stand now, the others where they
+// stood at its start and still stand, so that each pair is met by whichever of the two
+// moves into the other.
 bool ActsBeforeHero(const cStageChara& c) {
     return c.m_Def.m_bBlockChara != 0;
 }
@@ -152,7 +156,7 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
         return EndedInStep(f, c);
     }
     if (const Step s = Sweep(f); s != Step::kOn) return s;
-    if (afterHero && c.m_nRiddenId) RideSolid(run, c);
+    if (c.Rides()) RideSolid(run, c);
     bool fatal = false;
     bool remove = c.MoveX() == 4;
     fatal = CollideMapX(run, c) == 2;
@@ -163,7 +167,7 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
         remove = remove || y == 8;
     }
     if (!fatal) fatal = CollideMapY(run, c) == 2;
-    if (!fatal && afterHero) {
+    if (!fatal) {
         fatal = CollideSolids(run, c) == 2;
         RecheckMapX(run, c);
         RecheckMapY(run, c);
@@ -211,7 +215,7 @@ Step HeroStep(Frame& f) {
     if (run.state.stageOver == 2) return Miss(f, false);
     if (const Step s = Sweep(f); s != Step::kOn) return s;
     ApplyStandingEffect(run, hero);
-    if (hero.m_nRiddenId) RideSolid(run, hero);
+    if (hero.Rides()) RideSolid(run, hero);
 
     hero.MoveX();
     ClampToScreenX(run, hero);

@@ -2,6 +2,7 @@
 #include "play/solid_collision.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -64,10 +65,18 @@ const std::vector<cStageChara*>& BlockCharas(StageRun& run) {
     return blocks.list;
 }
 
+// Whether `rider` rides `solid`.
+bool RidesOn(const cChara& rider, const cChara& solid) {
+    return rider.Rides() && rider.RiddenId() == solid.m_nId;
+}
+
+// The solids an object meets: every other one but those riding it. A load is settled on
+// its own turn, as it lands on what it rides: a lift is never stopped, pushed or crushed
+// by what stands on it.
 template <class Fn>
 void ForEachSolid(StageRun& run, const cChara& obj, Fn fn) {
     for (cStageChara* s : BlockCharas(run))
-        if (IsSolid(*s) && s->m_nId != obj.m_nId && s != &obj) fn(*s);
+        if (IsSolid(*s) && s->m_nId != obj.m_nId && s != &obj && !RidesOn(*s, obj)) fn(*s);
 }
 
 cStageChara* FindSolid(StageRun& run, uint32_t id) {
@@ -89,23 +98,43 @@ struct Candidates {
     bool hasBottom() const { return bottom != kInf; }
 };
 
-// The sides of an object that commands move into which a solid moved in this step: the
-// contacts of such an object are the solids' doing. At most one of left and right, and of
-// top and bottom.
-struct Entry {
-    bool left = false, right = false, top = false, bottom = false;
-    bool Any() const { return left || right || top || bottom; }
+// How a solid met the object in this step, told from where the two stood at its start
+// (their rectangles of the previous step) and where they stand now, the solid moving
+// against the object: from the side it came from, or they overlapped already at the
+// start, or they did not meet. Each side's own move counts, and a solid that went right
+// through the object in one step (a fast one, at the higher hit levels) met it as well.
+// A pair that moved further against each other than two bodies at the top speed can (a
+// warp) is taken as it stands now.
+enum class Met { kNot, kAlready, kLeft, kRight, kAbove, kBelow };
+
+// The part of the step (0 its start, 1 its end) in which the two overlap on one axis,
+// edges included. `lo0` and `lo1` are the solid's low edge less the object's at the start
+// and at the end; `solid` and `obj` their extents (size less one).
+struct Span {
+    double enter, exit;
 };
-Entry EntryOf(const cStageChara& s, const RectD& me) {
-    Entry e;
-    const RectD cur = RectOf(s);
-    const RectD& prev = s.m_rcPrevStep;
-    if (!cur.Overlaps(me)) return e;
-    e.left = prev.right < me.left && cur.right >= me.left;
-    e.right = !e.left && prev.left > me.right && cur.left <= me.right;
-    e.top = prev.bottom < me.top && cur.bottom >= me.top;
-    e.bottom = !e.top && prev.top > me.bottom && cur.top <= me.bottom;
-    return e;
+Span AxisOverlap(double lo0, double lo1, double solid, double obj) {
+    const double d = lo1 - lo0;
+    if (d == 0.0) return lo0 >= -solid && lo0 <= obj ? Span{-kInf, kInf} : Span{kInf, -kInf};
+    const double a = (-solid - lo0) / d, b = (obj - lo0) / d;
+    return {std::min(a, b), std::max(a, b)};
+}
+
+Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, const RectD& me) {
+    const Met standing = solid.Overlaps(me) ? Met::kAlready : Met::kNot;
+    const double dx0 = solidPrev.left - mePrev.left, dx1 = solid.left - me.left;
+    const double dy0 = solidPrev.top - mePrev.top, dy1 = solid.top - me.top;
+    const double reach = 2.0 * g_Stage.m_dStepMaxSpeed;
+    if (std::fabs(dx1 - dx0) > reach || std::fabs(dy1 - dy0) > reach) return standing;
+    const Span x = AxisOverlap(dx0, dx1, solid.right - solid.left, me.right - me.left);
+    const Span y = AxisOverlap(dy0, dy1, solid.bottom - solid.top, me.bottom - me.top);
+    const double enter = std::max(x.enter, y.enter), exit = std::min(x.exit, y.exit);
+    // Apart all through the step, or overlapping already at its start.
+    if (enter > exit || enter > 1.0 || exit < 0.0 || enter <= 0.0) return standing;
+    // The axis met last is the side they met on; a corner met on both at once is met from
+    // above or below.
+    if (y.enter >= x.enter) return dy0 > 0.0 ? Met::kBelow : Met::kAbove;
+    return dx0 > 0.0 ? Met::kRight : Met::kLeft;
 }
 
 // The object's flows of touching a block character, once for each solid it touched in
@@ -127,17 +156,59 @@ void SetY(cChara& obj, double y) {
     obj.OnMovedY();
 }
 
-// Objects that commands move along a fixed path: the solid moving into them decides the
-// side. They stop at solids (block mode 1) or die at them (2).
-int CollideMoved(StageRun& run, cChara& obj) {
+// The sides of an object that commands move on which a solid met it in this step. Met
+// on a side, that side; overlapping it already, the sides into which the solid itself
+// moved in this step (past the object's edge as it stands now). At most one of left and
+// right, and of top and bottom.
+struct Entry {
+    bool left = false, right = false, top = false, bottom = false;
+    bool Any() const { return left || right || top || bottom; }
+};
+Entry EntryOf(const cStageChara& s, const cChara& obj) {
     const RectD me = RectOf(obj);
+    const RectD cur = RectOf(s);
+    const RectD& prev = s.m_rcPrevStep;
+    Entry e;
+    switch (HowMet(prev, cur, obj.m_rcPrevStep, me)) {
+        case Met::kLeft:
+            e.left = true;
+            break;
+        case Met::kRight:
+            e.right = true;
+            break;
+        case Met::kAbove:
+            e.top = true;
+            break;
+        case Met::kBelow:
+            e.bottom = true;
+            break;
+        case Met::kAlready:
+            e.left = prev.right < me.left && cur.right >= me.left;
+            e.right = !e.left && prev.left > me.right && cur.left <= me.right;
+            e.top = prev.bottom < me.top && cur.bottom >= me.top;
+            e.bottom = !e.top && prev.top > me.bottom && cur.top <= me.bottom;
+            break;
+        case Met::kNot:
+            break;
+    }
+    return e;
+}
+
+// Objects that commands move along a fixed path: a solid met on a side stops them (block
+// mode 1) or kills them (2), as a map block would. Met on the right or below, the object
+// takes the candidate when it moved that way itself (or the solid moved on away from it),
+// else it slips out of the solid across the other axis. Met on the left or above, the
+// solid marks that side (with a wall or the view's edge holding the other, the play frame
+// finds the object squeezed); the object takes the candidate only when it moved into the
+// solid itself, and dies at it then in block mode 2.
+int CollideMoved(StageRun& run, cChara& obj) {
     const double w = obj.m_nBodyWidth;
     const double h = obj.m_nBodyHeight;
     Candidates c;
     const cStageChara* rightSolid = nullptr;
     const cStageChara* bottomSolid = nullptr;
     ForEachSolid(run, obj, [&](cStageChara& s) {
-        const Entry e = EntryOf(s, me);
+        const Entry e = EntryOf(s, obj);
         const RectD cur = RectOf(s);
         if (e.left) {
             c.left = std::max(c.left, cur.right + 1);
@@ -152,12 +223,22 @@ int CollideMoved(StageRun& run, cChara& obj) {
             bottomSolid = &s;
         }
     });
-    StartTouches(run, obj, [&](const cStageChara& s) { return EntryOf(s, me).Any(); });
-    // A solid pressing from the left or from above marks that side: with a wall or the
-    // view's edge holding the other side, the play frame finds the object squeezed.
+    StartTouches(run, obj, [&](const cStageChara& s) { return EntryOf(s, obj).Any(); });
     if (c.hasLeft()) obj.m_abContact[kLeft] = 1;
     if (c.hasTop()) obj.m_abContact[kTop] = 1;
-    if (obj.m_nMoveKind == 2) return c.hasRight() || c.hasBottom() ? 2 : 0;
+    const bool intoLeft = c.hasLeft() && obj.m_dVX < 0.0;
+    const bool intoTop = c.hasTop() && obj.m_dVY < 0.0;
+    if (obj.m_nMoveKind == 2) return c.hasRight() || c.hasBottom() || intoLeft || intoTop ? 2 : 0;
+    if (intoLeft) {
+        obj.m_dAX = 0.0;
+        obj.m_bPushed = 1;
+        SetX(obj, c.left);
+    }
+    if (intoTop) {
+        obj.m_dAY = 0.0;
+        obj.m_bPushed = 1;
+        SetY(obj, c.top);
+    }
     if (c.hasRight()) {
         obj.m_dAX = 0.0;
         if (rightSolid->m_dX > rightSolid->m_rcPrevStep.left || obj.m_dVX > 0.0) {
@@ -222,10 +303,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
     double topVelocity = 0.0;
     bool contact[4] = {};
 
-    const auto sideContact = [&](const RectD& r, bool rightFirst) {
-        const bool onRight = CentreX(r) > CentreX(me);
-        const bool onLeft = CentreX(r) < CentreX(me);
-        const bool right = rightFirst ? !onLeft : onRight;
+    const auto side = [&](const RectD& r, bool right) {
         if (right) {
             contact[kRight] = true;
             c.right = std::min(c.right, r.left - w - 0.5);
@@ -233,6 +311,13 @@ int CollideSolids(StageRun& run, cChara& obj) {
             contact[kLeft] = true;
             c.left = std::max(c.left, r.right + 1.5);
         }
+    };
+    // Beside the object, by where it stands: moving right (or standing) the right side is
+    // tried first, moving left the left side.
+    const auto sideByPlace = [&](const RectD& r) {
+        const bool onRight = CentreX(r) > CentreX(me);
+        const bool onLeft = CentreX(r) < CentreX(me);
+        side(r, obj.m_dVX >= 0.0 ? !onLeft : onRight);
     };
     const auto landOn = [&](cStageChara& s, const RectD& r, const RectD& prev) {
         TraceWrite("D Hit");
@@ -242,24 +327,45 @@ int CollideSolids(StageRun& run, cChara& obj) {
             mounted = &s;
         }
     };
+    // The solid over the object: it stops a rise, and one coming down presses on the head.
+    const auto over = [&](const cStageChara& s, const RectD& r, const RectD& prev) {
+        if (r.top > prev.top) contact[kTop] = true;
+        if (r.bottom + 1.0 > c.top) {
+            c.top = r.bottom + 1.0;
+            topVelocity = s.m_dVY;
+        }
+        if (obj.Rides()) contact[kBottom] = true;
+    };
 
     ForEachSolid(run, obj, [&](cStageChara& s) {
         const RectD r = RectOf(s);
         const RectD& prev = s.m_rcPrevStep;
-        if (!r.Overlaps(me)) return;
+        const Met met = HowMet(prev, r, mePrev, me);
+        if (met == Met::kNot) return;
+        // What the object rides lies under it, however deep a lift has carried it into it.
+        if (RidesOn(obj, s)) return landOn(s, r, prev);
+        if (met == Met::kBelow) return landOn(s, r, prev);
+        if (met == Met::kAbove) return over(s, r, prev);
         const double overlapX = std::min(me.right, r.right) - std::max(me.left, r.left) + 1.0;
         const double overlapY = std::min(me.bottom, r.bottom) - std::max(me.top, r.top) + 1.0;
-        if (!r.Overlaps(upper)) {
-            if (overlapY <= overlapX)
-                landOn(s, r, prev);
-            else
-                sideContact(r, obj.m_dVX >= 0.0);
-            return;
+        const bool lowerHalf = r.Overlaps(me) && !r.Overlaps(upper);
+        if (met != Met::kAlready) {
+            // Met from a side: the object steps up onto a solid that reaches no higher than
+            // its lower half and is met more across than deep; otherwise it is stopped on the
+            // side the solid came from.
+            if (lowerHalf && overlapY <= overlapX) return landOn(s, r, prev);
+            return side(r, met == Met::kRight);
         }
-        if (obj.m_dVY > 2.0 / f && prev.Overlaps(me) && prev.top > mePrev.top) {
-            landOn(s, r, prev);
-            return;
+        // Overlapping already at the start of the step: where they stand decides.
+        if (lowerHalf) {
+            if (overlapY <= overlapX) return landOn(s, r, prev);
+            return sideByPlace(r);
         }
+        if (obj.m_dVY > 2.0 / f && prev.Overlaps(me) && prev.top > mePrev.top)
+            return landOn(s, r, prev);
+        // Rising off the object (up through it, where the map held the object as it rose):
+        // it pushes it neither aside nor down.
+        if (r.top < prev.top && r.bottom < me.bottom) return;
         // How much deeper the two overlap on y than a step ago: a solid coming down on the
         // object, or the object rising into it, not a side brush.
         const double overlapPrevY =
@@ -269,40 +375,32 @@ int CollideSolids(StageRun& run, cChara& obj) {
         // beside it. One gliding along the ground into the object is a side contact, never
         // a weight that would drive the object into the floor.
         const bool metOnY = prev.bottom <= mePrev.top || r.top > prev.top || obj.m_dVY < 0.0;
-        const bool over = metOnY && overlapY <= overlapX;
-        const bool fromBelow =
-            over && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
-                     (prev.Overlaps(me) && prev.top < mePrev.top));
-        if (fromBelow) {
-            if (r.top > prev.top) contact[kTop] = true;
-            if (r.bottom + 1.0 > c.top) {
-                c.top = r.bottom + 1.0;
-                topVelocity = s.m_dVY;
-            }
-            if (obj.m_bOnObject) contact[kBottom] = true;
-            return;
-        }
-        sideContact(r, obj.m_dVX >= 0.0);
+        const bool onHead = metOnY && overlapY <= overlapX;
+        if (onHead && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
+                       (prev.Overlaps(me) && prev.top < mePrev.top)))
+            return over(s, r, prev);
+        sideByPlace(r);
     });
 
     bool landed = land != kInf;
-    if (landed && land > obj.m_dY) {
-        // Following a sinking solid down into the map is not allowed.
+    if (landed && land != obj.m_dY) {
+        // Following a sinking solid down into the map is not allowed: it leaves the solid.
+        // Nor is being lifted into the map above: the map holds the object (squeezed, when
+        // the solid presses from below), and the solid rises through it.
         const double y = obj.m_dY;
         SetY(obj, land);
         const bool blocked = obj.CornerCellsSolid() != 0;
         SetY(obj, y);
         if (blocked) {
-            obj.m_bOnObject = 0;
+            if (land > y) obj.LeaveRidden();
             landed = false;
         }
     }
     if (landed) {
         obj.m_dAY = 0.0;
-        obj.m_nRiddenId = mounted->m_nId;
-        obj.m_rcRidden = RectOf(*mounted);
-        if (!obj.m_bOnObject) {
-            obj.m_bOnObject = 1;
+        const bool mounting = !obj.Rides();
+        obj.Mount(mounted->m_nId, RectOf(*mounted));
+        if (mounting) {
             if (obj.m_nSide == 0) mounted->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
             mounted->StartFlowsByTrigger(kTriggerRidden, &obj);
             obj.StartFlowsByTrigger(kTriggerOnBlockChara, mounted);
@@ -328,9 +426,11 @@ int CollideSolids(StageRun& run, cChara& obj) {
     if (c.hasRight()) SetX(obj, c.right);
     for (int k = 0; k < 4; ++k)
         if (contact[k]) obj.m_abContact[k] = 1;
-    // Every solid the object overlapped gave it a contact: landing, from a side or from
-    // below.
-    StartTouches(run, obj, [&](const cStageChara& s) { return RectOf(s).Overlaps(me); });
+    // Every solid the object overlapped or met gave it a contact: landing, from a side or
+    // from below.
+    StartTouches(run, obj, [&](const cStageChara& s) {
+        return HowMet(s.m_rcPrevStep, RectOf(s), mePrev, me) != Met::kNot;
+    });
 
     if ((obj.m_abContact[kLeft] && obj.m_abContact[kRight]) ||
         (obj.m_abContact[kTop] && obj.m_abContact[kBottom]) || Enclosed(run, obj))
@@ -341,15 +441,16 @@ int CollideSolids(StageRun& run, cChara& obj) {
     if (contact[kTop]) Nudge(obj, 0.0, -0.1);
     if (contact[kBottom]) Nudge(obj, 0.0, 0.1);
 
-    if (obj.m_bOnObject && !landed && obj.m_dVY >= 0.0 && !IsStillOnRidden(run, obj)) {
+    // Still on what it rides, or on another solid under its feet, or off: a rider that
+    // walked off the edge, or that the solid left, leaves it whichever way the two move.
+    // (Every way of rising off a solid by its own has ended the ride where it began.)
+    if (obj.Rides() && !landed && !IsStillOnRidden(run, obj)) {
         if (cStageChara* below = FindSolidBelow(run, obj)) {
-            obj.m_nRiddenId = below->m_nId;
-            obj.m_rcRidden = RectOf(*below);
+            obj.Mount(below->m_nId, RectOf(*below));
             obj.m_bFall = 0;
             obj.m_nAirborne = 0;
         } else {
-            obj.StopOnObject(false);
-            obj.m_bOnObject = 0;
+            obj.StopOnObject();
         }
     }
     return 0;
@@ -376,7 +477,8 @@ int OverlapsAnySolid(StageRun& run, const cChara& obj) {
 }
 
 int IsStillOnRidden(StageRun& run, const cChara& obj) {
-    const cStageChara* ridden = FindSolid(run, obj.m_nRiddenId);
+    if (!obj.Rides()) return 0;
+    const cStageChara* ridden = FindSolid(run, obj.RiddenId());
     return ridden && IsSolid(*ridden) && RectOf(*ridden).Overlaps(StripBelow(obj)) ? 1 : 0;
 }
 
@@ -396,7 +498,7 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
     ForEachSolid(run, obj, [&](cStageChara& s) {
         const RectD r = RectOf(s);
         if (!r.Overlaps(me)) return;
-        if (s.m_nId != obj.m_nRiddenId || !obj.m_bOnObject) pushedByOther = true;
+        if (!RidesOn(obj, s)) pushedByOther = true;
         if (axis == 0) {
             if (CentreX(r) < CentreX(me))
                 c.left = std::max(c.left, r.right + 1);
@@ -419,16 +521,15 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
 }
 
 void RideSolid(StageRun& run, cChara& obj) {
-    // The id of the last solid ridden stays when the object steps off: only the on-object
-    // flag says it rides.
-    if (obj.m_bGravityOff || !obj.m_bOnObject) return;
-    cStageChara* solid = FindSolid(run, obj.m_nRiddenId);
+    if (obj.m_bGravityOff || !obj.Rides()) return;
+    cStageChara* solid = FindSolid(run, obj.RiddenId());
     if (!solid) return;
-    obj.m_dVX += solid->m_dX - obj.m_rcRidden.left;
-    if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.m_rcRidden.top;
+    obj.m_dVX += solid->m_dX - obj.RiddenRect().left;
+    if (solid->m_bGravityOff || solid->m_bAirborne)
+        obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
     // Taken once: a rider resting on it without touching down again in this step (it sinks
     // a fraction of a dot a step) takes only the solid's next move in the next.
-    obj.m_rcRidden = RectOf(*solid);
+    obj.TakeRiddenMove(RectOf(*solid));
     if (obj.m_nSide == 0) solid->StartFlowsByTrigger(kTriggerRiddenByHero, &obj);
     solid->StartFlowsByTrigger(kTriggerRidden, &obj);
     // The rider's side of it: standing on a block character is touching it too.

@@ -368,8 +368,7 @@ TEST(MotionCommands, GroundTurnBackAtEdges) {
         // Standing or riding as the map and solid collisions leave a character (this runs
         // the move alone; a walker at a ledge in play is in tests/play/hero_ground_test.cpp).
         m.m_bOnBlock = c.rideRight == 0;
-        m.m_bOnObject = c.rideRight != 0;
-        m.m_rcRidden = {200, 0, c.rideRight, 0};
+        if (c.rideRight != 0) m.Mount(9999, {200, 0, c.rideRight, 0});  // a solid gone since
         m.m_dKnockY = c.knocked ? 1.0 : 0.0;
         EXPECT_EQ(Frames(s.h, m, 1)[0].x, c.want);
         EXPECT_EQ(m.m_nFacing, c.facingAfter);

@@ -105,11 +105,12 @@ TEST(CharaMotion, GravityKnockbackAndStanding) {
     chara.ApplyKnockbackY();
     EXPECT_EQ(chara.m_dVY, 3.0);
 
-    chara.StopOnObject(true);
+    chara.Mount(7, {});
+    chara.StopOnObject();
     EXPECT_EQ(chara.m_dVY, 3.0);  // a knock-back still runs
-    EXPECT_EQ(chara.m_bOnBlock + chara.m_bOnObject, 1u);
+    EXPECT_EQ(chara.m_bOnBlock + chara.Rides(), 0u);
     chara.m_dKnockY = 0;
-    chara.StopOnObject(false);
+    chara.StopOnObject();
     EXPECT_EQ(chara.m_dVY, 0.0);
 }
 

@@ -22,8 +22,8 @@ TEST(SolidCollision, LandRideAndStepOff) {
     hero.m_dVY = 3.0;
     f.flows.starts.clear();
     EXPECT_EQ(CollideSolids(f.run, hero), 0);
-    EXPECT_EQ(std::make_tuple(hero.m_dBottom, hero.m_dVY, hero.m_bOnObject, hero.m_nRiddenId),
-              std::make_tuple(415.0, 0.0, 1u, solid.m_nId));
+    EXPECT_EQ(std::make_tuple(hero.m_dBottom, hero.m_dVY, hero.Rides(), hero.RiddenId()),
+              std::make_tuple(415.0, 0.0, true, solid.m_nId));
     // The solid is ridden (by the hero); the hero stands on it and touches it.
     ASSERT_EQ(f.flows.starts.size(), size_t{4});
     EXPECT_EQ(f.flows.starts[0], (wftest::RecordingFlows::Start{&solid, 16, &hero, 0}));
@@ -42,7 +42,7 @@ TEST(SolidCollision, LandRideAndStepOff) {
     PlayFixture::Move(solid, 515, 421);
     EXPECT_EQ(IsStillOnRidden(f.run, hero), 0);
     EXPECT_EQ(CollideSolids(f.run, hero), 0);
-    EXPECT_EQ(hero.m_bOnObject, 0u);
+    EXPECT_FALSE(hero.Rides());
 }
 
 TEST(SolidCollision, RisingIntoASolidStopsAndASinkingOneCrushes) {
@@ -54,14 +54,14 @@ TEST(SolidCollision, RisingIntoASolidStopsAndASinkingOneCrushes) {
         hero.m_dVY = -3.0;
         EXPECT_EQ(CollideSolids(f.run, hero), 0);
         EXPECT_EQ(
-            std::make_tuple(hero.m_dY, hero.m_dVY, hero.m_bJumpB, hero.m_bJumpC, hero.m_bOnObject),
-            std::make_tuple(384.0, 0.0, 1u, 1u, 0u));
+            std::make_tuple(hero.m_dY, hero.m_dVY, hero.m_bJumpB, hero.m_bJumpC, hero.Rides()),
+            std::make_tuple(384.0, 0.0, 1u, 1u, false));
     }
     PlayFixture f;
     cChara& solid = f.Body(1, 512, 370, 32, 32, true);
     solid.m_rcPrevStep = {512, 366, 543, 397};  // coming down 4 dots a step
     cChara& hero = f.Body(0, 520, 400, 16, 16, false, true);
-    hero.m_bOnObject = 1;  // standing on something that does not give way
+    hero.Mount(99, {});  // standing on something that does not give way
     EXPECT_EQ(CollideSolids(f.run, hero), 2);
     EXPECT_EQ(std::make_tuple(hero.m_abContact[2], hero.m_abContact[3]), std::make_tuple(1u, 1u));
 }
@@ -116,11 +116,11 @@ TEST(SolidCollision, FlyersStopOrDieAtSolidsAndPassWithoutBlocks) {
         int result;
         double x;
     };
-    for (const Case& c : {Case{1, 0, 520}, Case{2, 0, 504}, Case{3, 2, 520}}) {
+    for (const Case& c : {Case{1, 0, 520}, Case{2, 0, 518}, Case{3, 2, 520}}) {
         SCOPED_TRACE(c.moveType);
         PlayFixture f;
-        cChara& solid = f.Body(1, 536, 400, 32, 16, true);
-        solid.m_rcPrevStep = {560, 400, 591, 415};  // came in from the right
+        cChara& solid = f.Body(1, 550, 400, 32, 16, true);
+        solid.m_rcPrevStep = {556, 400, 587, 415};  // came in from the right
         cChara& obj = f.Body(1, 520, 400, 32, 16);  // right edge 551
         obj.SetMoveMode(c.moveType);
         obj.m_dVX = 1.0;
