@@ -145,7 +145,7 @@ bool LoadPlayPictures(bool fromStagePlay) {
     sheets.halfTable = &g_HueTable;
     sheets.palette = g_DisplayPalette;
     SetDrawSheets(sheets);
-    SelectWorkSurfaces();
+    LoadWorkSurfaces();
     LoadSpecialBitmaps();
     LoadSwords();
     LoadEffectBitmaps(g_StageRun, g_IniSetting.DD_VideoStretch != 0);

@@ -542,11 +542,45 @@ void LoadEffectBitmaps(StageRun& run, bool videoStretch) {
     run.effectSurfaces.videoStretch = videoStretch;
 }
 
+namespace {
+
+// A character's graphic is at most 320 dots across, 32 at the editor's largest size factor
+// (10): the effects stretch it into the corner of their work surface. The lens draws on
+// two (normal surface) or four (large surface) times its radius, at most half of that.
+constexpr int32_t kLargestGraphic = 32 * 10;
+constexpr int32_t kWorkEdge = kLargestGraphic;
+constexpr int32_t kWorkLargeEdge = 2 * kLargestGraphic;
+
+// An empty work surface of edge x edge: a render target in Direct3D mode, which the device
+// makes again after a loss; in system memory in DirectDraw mode, where nothing loses it.
+// Null when it cannot be made (the effects then draw nothing through it).
+DDSURFACEDATA* MakeWorkSurface(DDSURFACEDATA& sd, int32_t edge) {
+    ClearSurfaceData(&sd);
+    if (DDCreateSurface(&sd, edge, edge, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) return &sd;
+    ClearSurfaceData(&sd);
+    return nullptr;
+}
+
+}  // namespace
+
+void LoadWorkSurfaces() {
+    DrawSheets& sheets = Sheets();
+    sheets.work = MakeWorkSurface(g_PlayPictures.work, kWorkEdge);
+    ClearSurfaceData(&g_PlayPictures.workLarge);
+    sheets.workLarge =
+        lpDTCon ? MakeWorkSurface(g_PlayPictures.workLarge, kWorkLargeEdge) : nullptr;
+    SelectWorkSurfaces();
+}
+
 void ReleasePlayPictures(StageRun& run) {
     Renew(g_PlayPictures.special, 0);
     Renew(g_PlayPictures.swords, 0);
     Renew(g_PlayPictures.effects, 0);
+    ClearSurfaceData(&g_PlayPictures.work);
+    ClearSurfaceData(&g_PlayPictures.workLarge);
     DrawSheets& sheets = Sheets();
+    sheets.work = sheets.workLarge = nullptr;
+    SelectWorkSurfaces();
     sheets.ownBitmaps = sheets.swordPictures = nullptr;
     sheets.ownBitmapCount = sheets.swordPictureCount = 0;
     run.effectSurfaces = EffectSurfaces{};

@@ -103,6 +103,10 @@ struct PlayPictures {
     std::vector<DDSURFACEDATA> special;
     std::vector<DDSURFACEDATA> swords;
     std::vector<DDSURFACEDATA> effects;
+    // The display effects' work surfaces: the normal one, and the large one that Direct3D
+    // mode draws through with the scaled-icon setting (made in that mode only).
+    DDSURFACEDATA work;
+    DDSURFACEDATA workLarge;
 };
 extern PlayPictures g_PlayPictures;
 // Each loads its surfaces anew and names them in the object drawing's sheets (effects: in
@@ -112,6 +116,11 @@ extern PlayPictures g_PlayPictures;
 void LoadSpecialBitmaps();
 void LoadSwords();
 void LoadEffectBitmaps(StageRun& run, bool videoStretch);
+// The effects' work surfaces made anew for the drawing mode and named in the sheets, with
+// the one to draw through chosen. They hold nothing from one drawing to the next, so the
+// Direct3D device's restore, which makes its lost surfaces again empty, gives them all
+// they need; in DirectDraw mode they live in system memory, which is not lost.
+void LoadWorkSurfaces();
 // Every loaded picture released (the scene's end).
 void ReleasePlayPictures(StageRun& run);
 

@@ -20,10 +20,12 @@
 #include "core/key_state.h"
 #include "core/log.h"
 #include "core/random.h"
+#include "core/record.h"
 #include "core/timing.h"
 #include "data/builtin_tables.h"
 #include "data/cmd_types.h"
 #include "data/database.h"
+#include "data/db_effect.h"
 #include "data/global_data.h"
 #include "data/palette.h"
 #include "data/param_desc.h"
@@ -1159,6 +1161,130 @@ TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
         EXPECT_EQ(first.corners, std::vector<uint32_t>(first.corners.size(), first.outside));
         EXPECT_EQ(second.corners, std::vector<uint32_t>(second.corners.size(), second.outside));
         EXPECT_TRUE(first.frame == second.frame);
+    }
+}
+
+// Every display-effect kind on a character of size 1 and of size 2, in every drawing mode
+// of a full-colour game. The effects are records of the project's database, one a kind,
+// and each character of a stage as its file stores it runs its own from its flow; the
+// stage is entered through the scene, and on every frame an effect is drawn the
+// character's pixels stand in its graphic rectangle (a blink's only in its shown phase).
+// Halfway through, the device loses its surfaces and the game restores them.
+TEST_F(StagePlaySceneDrawing, EveryDisplayEffectDrawsTheCharacterOnEveryFrame) {
+    const struct {
+        int32_t kind;
+        std::vector<int32_t> params;  // time in tenths, start, end, the kind's two settings
+        const char* drawn;            // each frame of the effect: 'x' the character is seen
+    } rows[] = {
+        {0, {2}, "xxxxxxxxxxxxx"},  // plain drawing never ends: as long as the others
+        {1, {2, 0, 4}, "xxxxxxxxxxxxx"},
+        {2, {2, 0, 4, 4}, "xxxxxxxxxxxxx"},
+        {3, {2, 0, 4, 4}, "xxxxxxxxxxxxx"},
+        {4, {2, 0, 4, 2, 2}, "xxxxxxxxxxxxx"},
+        {5, {2, 0, 4, 2, 2}, "xxxxxxxxxxxxx"},
+        {6, {2, 2}, "..xx..xx..xx."},
+        {7, {2, 0, 360}, "xxxxxxxxxxxxx"},
+        {8, {2, 0, 360}, "xxxxxxxxxxxxx"},
+        {9, {2, 0, 8}, "xxxxxxxxxxxxx"},
+        {10, {2, 32, 16, 2}, "xxxxxxxxxxxxx"},
+        {11, {2, 0, 16}, "xxxxxxxxxxxxx"},
+        {12, {2, 100, 52}, "xxxxxxxxxxxxx"},
+        {13, {2, 1, 2, 40}, "xxxxxxxxxxxxx"},
+        {14, {2, 9999}, "xxxxxxxxxxxxx"},
+        {15, {2, 1, 8}, "xxxxxxxxxxxxx"},
+        {16, {2, 1, 4}, "xxxxxxxxxxxxx"},
+    };
+    constexpr int kRows = static_cast<int>(std::size(rows));
+    // Record n + 1 holds row n.
+    std::vector<cCharaEffect> records(kRows + 1);
+    for (int n = 0; n < kRows; ++n) {
+        records[n + 1].m_nKind = static_cast<uint32_t>(rows[n].kind);
+        for (size_t i = 0; i < rows[n].params.size(); ++i)
+            records[n + 1].m_anParam[i] = rows[n].params[i];
+    }
+    {
+        RecordFileWriter writer(DatabaseFilePath(5));
+        bool ok = writer.Stream() && ByteWriter(writer.Stream()).WriteCount(records.size());
+        for (cCharaEffect& r : records) ok = ok && r.Save(writer.Stream());
+        ASSERT_TRUE(ok && writer.Commit());
+    }
+    ASSERT_TRUE(InitDatabases());
+    InstallFlows();  // start-up's behaviour layer
+    // The hero on the floor at the right edge; the size-1 characters two blocks apart in
+    // rows 2 and 4, the size-2 ones three apart in rows 6, 9 and 12, all floating.
+    wftest::StageSpec spec = wftest::StoredStage(20, 15, 19, 12);
+    spec.values["m_bStartBanner"] = 0;
+    spec.values["m_bStartBanner2"] = 0;
+    wftest::CmdSpec wait = wftest::Cmd(kCmdWait), hold = wftest::Cmd(kCmdWait);
+    wait.useTime = 2;
+    hold.useTime = 9999;
+    for (uint32_t size : {1u, 2u})
+        for (int n = 0; n < kRows; ++n) {
+            const int perRow = size == 1 ? 9 : 6, step = size == 1 ? 2 : 3;
+            const int16_t x = static_cast<int16_t>(1 + step * (n % perRow));
+            const int16_t y =
+                static_cast<int16_t>(size == 1 ? 2 + 2 * (n / perRow) : 6 + 3 * (n / perRow));
+            wftest::DefSpec& c = wftest::StoredChara(spec, x, y, 5);
+            c.values["cell"] = sample::kWalkerGraphic;
+            c.values["moveType"] = 1;
+            c.values["size"] = size;
+            c.flows = {
+                wftest::Flow(0, {wait, wftest::Cmd(kCmdRunCharaEffect, {n + 1, 0, 0}), hold})};
+        }
+    wftest::WriteBytes(dir_.Path() / "data" / "stg4" / "Effects.stg4_000",
+                       wftest::WriteStage(spec));
+
+    for (const wftest::DrawMode& mode : wftest::kDrawModes) {
+        if (mode.bits == 8) continue;
+        SCOPED_TRACE(mode.name);
+        ASSERT_NO_FATAL_FAILURE(Reopen(mode));
+        ASSERT_EQ(LoadStageFile("data\\stg4\\Effects.stg4", 1, &g_PlayStage), 1u);
+        cStagePlay scene;
+        for (int i = 0; i < 200 && scene.m_nState != cStagePlay::kPlay; ++i) scene.Run();
+        ASSERT_EQ(scene.m_nState, cStagePlay::kPlay);
+        std::vector<cStageChara*> charas;
+        for (cStageChara& c : g_StageRun.objects.charas) charas.push_back(&c);
+        ASSERT_EQ(charas.size(), 2u * kRows);
+        std::vector<std::string> drawn(charas.size());
+        std::vector<bool> was(charas.size(), false);
+        bool started = false, running = true;
+        for (int frame = 0; frame < 120 && running; ++frame) {
+            scene.Run();
+            const vid::Image& image = DDDeviceSurface(&BackBuffer)->image;
+            const uint32_t ground = image.Get(592, 100);  // a place nothing stands on
+            running = false;
+            for (size_t i = 0; i < charas.size(); ++i) {
+                const cStageChara& c = *charas[i];
+                const bool on = c.m_Effect.m_nEffect != 0;
+                // The frame its effect ended in was still drawn with it.
+                if (on || was[i]) {
+                    const RectI& r = c.m_rcGraphic;
+                    int seen = 0;
+                    for (int y = r.top; y < r.top + c.m_nGraphicHeight; ++y)
+                        for (int x = r.left; x < r.left + c.m_nGraphicWidth; ++x)
+                            seen += image.Get(x, y) != ground;
+                    drawn[i] += 8 * seen > c.m_nGraphicWidth * c.m_nGraphicHeight ? 'x' : '.';
+                }
+                was[i] = on;
+                started |= on;
+                // The plain effect never ends: it is watched while the others run.
+                running |= !started || (on && rows[i % kRows].kind != 0);
+            }
+            if (drawn[1].size() == 6) {
+                // On the effects' sixth frame the device loses its surfaces and the game
+                // gets them back, as the frame (DirectDraw) or the window (Direct3D) does.
+                if (lpDTCon) {
+                    vid::LoseDevice();
+                    ASSERT_EQ(DDRestoreSurface(), 1);
+                } else {
+                    vid::LoseSurfaces();
+                    ASSERT_EQ(CheckLostSurfaces(), 1);
+                }
+            }
+        }
+        for (size_t i = 0; i < charas.size(); ++i)
+            EXPECT_EQ(drawn[i], rows[i % kRows].drawn)
+                << "kind " << rows[i % kRows].kind << " size " << CharaSizeFactor(charas[i]->m_Def);
     }
 }
 

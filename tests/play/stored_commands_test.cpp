@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "app/app_window.h"
 #include "core/log.h"
+#include "data/builtin_tables.h"
 #include "data/cmd_types.h"
 #include "data/database.h"
 #include "data/global_data.h"
@@ -38,7 +40,9 @@
 #include "platform/video/present.h"
 #include "play/stage_draw.h"
 #include "play/text_images.h"
+#include "support/bmp.h"
 #include "support/stage_harness.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -97,9 +101,9 @@ CmdSpec Hold() {
 }
 
 // The stage drawn as on screen: a display of 32 bits (DirectDraw, or Direct3D) whose two
-// character sheets
-// (facing left and right) are painted so that each pixel names its sheet and its place,
-// and the harness drawing into a back buffer of 640 x 480.
+// character sheets (facing left, and mirrored cell by cell facing right) are loaded as
+// start-up loads them, from a character picture in which each pixel names its place, and
+// the harness drawing into a back buffer of 640 x 480.
 class Screen {
   public:
     explicit Screen(StageHarness& h, bool direct3D = false) : h_(h) {
@@ -114,10 +118,16 @@ class Screen {
         }
         EXPECT_TRUE(DDInit(direct3D ? 1 : 0, nullptr, 640, 480, 32, 0, 1, 1, 60, 0, table_, files_, kBitmapTableSize));
         DDSetTransmitRGB(255, 0, 255);
-        for (int id : {kSheetCharaFirst, kSheetCharaFirst + 1}) {
-            EXPECT_TRUE(DDCreateSurface(&table_[id], 640, 480, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0));
-            for (int y = 0; y < 480; ++y)
-                for (int x = 0; x < 640; ++x) Pixels(table_[id]).Set(x, y, Named(id, x, y));
+        std::vector<uint32_t> named;
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) named.push_back(Named(x, y));
+        std::filesystem::create_directories(dir_.Path() / "bmp");
+        wftest::WriteBytes(dir_.Path() / "bmp" / "Character1.bmp", wftest::Bmp24(640, 480, named));
+        const int pictures[] = {kSheetCharaFirst, kSheetCharaFirst + 1};
+        for (int id : pictures) files_[id] = g_BitmapTable[id];
+        {
+            const wftest::ScopedCurrentDir cd(dir_.Path());
+            EXPECT_TRUE(DDLoadSurfaceTable(table_, pictures, 2));
         }
         DrawSheets sheets;
         sheets.table = table_;
@@ -142,25 +152,36 @@ class Screen {
     // The cell of the character sheets drawn at (x, y) as its column and row (-1, -1: none).
     std::pair<int, int> CellAt(int x, int y) {
         const uint32_t v = At(x, y);
-        const int id = static_cast<int>(v >> 19);
-        if (id != kSheetCharaFirst && id != kSheetCharaFirst + 1) return {-1, -1};
+        if ((v >> 19) != kMark) return {-1, -1};
         return {static_cast<int>(v & 0x3FF) / 32, static_cast<int>((v >> 10) & 0x1FF) / 32};
     }
     // The cell drawn for a character: at 5 dots into its graphic.
     std::pair<int, int> CellOf(const cChara& c) { return CellAt(c.m_rcGraphic.left + 5, c.m_rcGraphic.top + 5); }
 
   private:
-    static uint32_t Named(int id, int x, int y) {
-        return static_cast<uint32_t>(id) << 19 | static_cast<uint32_t>(y) << 10 | static_cast<uint32_t>(x);
+    // The colour of picture pixel (x, y): a mark in the top bits (never the transparent
+    // colour), then its row and column.
+    static constexpr uint32_t kMark = 4;
+    static uint32_t Named(int x, int y) {
+        return kMark << 19 | static_cast<uint32_t>(y) << 10 | static_cast<uint32_t>(x);
     }
     static platform::video::Image& Pixels(DDSURFACEDATA& sd) { return DDDeviceSurface(&sd)->image; }
 
+    wftest::TempDir dir_;
     StageHarness& h_;
     std::shared_ptr<platform::video::MemoryPresenter> presenter_ = std::make_shared<platform::video::MemoryPresenter>();
     DDSURFACEDATA table_[kBitmapTableSize] = {};
     DDSURFACEFILE files_[kBitmapTableSize] = {};
     DDSURFACEDATA back_ = {};
 };
+
+// The drawing modes a row looks at the screen in: none, both, or Direct3D alone.
+enum class Looks { kNot, kBothModes, kDirect3D };
+// The runs of a row, each Direct3D or not; a row that does not look runs once.
+std::vector<bool> Direct3DRuns(Looks looks) {
+    if (looks == Looks::kBothModes) return {false, true};
+    return {looks == Looks::kDirect3D};
+}
 
 // The main window of the program on this thread, as the scene's music requests reach it,
 // with music 3 of the database ("bgm\\Third.mid").
@@ -194,6 +215,7 @@ class MusicWindow {
 struct Probe {
     StageHarness& h;
     Screen* screen = nullptr;  // where the row has the stage drawn
+    bool direct3D = false;     // the drawing mode of the row's screen
     cChara& Actor() { return h.Run().objects.charas.front(); }
     cChara& Other(int n) { return *std::next(h.Run().objects.charas.begin(), n); }
     int32_t S(int i) { return h.Run().stageVars.at(static_cast<size_t>(i)); }
@@ -237,6 +259,7 @@ struct Row {
     // The stored stage: the actor's flows and whatever else the row needs.
     std::function<void(StageSpec&, DefSpec& actor)> store;
     std::function<void(Probe&)> play;
+    Looks looks = Looks::kNot;
 };
 
 // The project's database as far as the rows use it, with the tables start-up derives
@@ -584,27 +607,29 @@ const std::vector<Row>& Rows() {
         {"graphic change shows another cell", kCmdChangeGraphic,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdChangeGraphic, 0, {1, 7, 3}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h);
+             Screen screen(p.h, p.direct3D);
              p.h.Frame();
              const auto [column, row] = screen.CellOf(p.Actor());
              EXPECT_EQ(row, 1);  // the definition's graphic 1
              p.h.Run(15);
              // Graphic 7 of the character sheets, 3 cells on.
              EXPECT_EQ(screen.CellOf(p.Actor()), std::make_pair(column + 3, 7));
-         }},
+         },
+         Looks::kBothModes},
         {"base anime set change shows the set's cell", kCmdChangeAnimeSet,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdChangeAnimeSet, 0, {4}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h);
+             Screen screen(p.h, p.direct3D);
              p.h.Frame();
              EXPECT_NE(screen.CellOf(p.Actor()).first, 6);
              p.h.Run(15);
              EXPECT_EQ(screen.CellOf(p.Actor()), std::make_pair(6, 1));
-         }},
+         },
+         Looks::kBothModes},
         {"run anime shows the anime's cell for its time", kCmdRunAnime,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunAnime, 0, {2}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h);
+             Screen screen(p.h, p.direct3D);
              p.h.Frame();
              const int before = screen.CellOf(p.Actor()).first;
              EXPECT_NE(before, 9);
@@ -621,7 +646,8 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(shown.size(), 59u);
              EXPECT_EQ(shown.back() - shown.front(), 58);
              EXPECT_EQ(screen.CellOf(p.Actor()).first, before);
-         }},
+         },
+         Looks::kBothModes},
         {"effect command stops the game for its effect", kCmdRunEffect,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdRunEffect, 0, {1, 1, 0, 0, 0, 0, 0, 1}), Hold()})}; },
          [](Probe& p) {
@@ -633,7 +659,7 @@ const std::vector<Row>& Rows() {
         {"character effect makes the character blink", kCmdRunCharaEffect,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunCharaEffect, 0, {1, 0, 1}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h);
+             Screen screen(p.h, p.direct3D);
              std::string shown;  // 'x' drawn, '.' not, each frame
              for (int frame = 1; frame <= 20; ++frame) {
                  p.h.Frame();
@@ -642,11 +668,12 @@ const std::vector<Row>& Rows() {
              // Shown until the command, then every other frame.
              EXPECT_EQ(shown.substr(0, 10), "xxxxxxxxxx");
              EXPECT_NE(shown.find("x.x.x.x."), std::string::npos) << shown;
-         }},
+         },
+         Looks::kBothModes},
         {"screen effect slides the screen back from 60 dots to the right", kCmdRunScreenEffect,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdRunScreenEffect, 0, {3, 1, 0}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h);
+             Screen screen(p.h, p.direct3D);
              p.h.Frame();
              const cChara& a = p.Actor();
              const std::pair<int, int> cell = screen.CellOf(a);
@@ -664,7 +691,8 @@ const std::vector<Row>& Rows() {
              EXPECT_EQ(*std::max_element(offsets.begin(), offsets.end()), 60);
              EXPECT_EQ(offsets.back(), 0);
              EXPECT_EQ(g_StageDraw.screenEffect.number, 0);  // over within its tenth
-         }},
+         },
+         Looks::kBothModes},
         {"picture whose file is missing closes the game", kCmdShowPicture,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdShowPicture, 0, {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0}), Hold()})}; },
          [](Probe& p) {
@@ -675,7 +703,7 @@ const std::vector<Row>& Rows() {
         {"screen colour covers the screen for its time", kCmdScreenColor,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdWait, 2), Timed(kCmdScreenColor, 0, {255, 0, 0, 0, 0, 1, 0, 0}), Hold()})}; },
          [](Probe& p) {
-             Screen screen(p.h, true);  // DirectDraw lays a colour over 8 bits only
+             Screen screen(p.h, p.direct3D);  // DirectDraw lays a colour over 8 bits only
              std::string red;  // 'r' the screen's middle red, '.' not, each frame
              for (int frame = 1; frame <= 24; ++frame) {
                  p.h.Frame();
@@ -684,7 +712,8 @@ const std::vector<Row>& Rows() {
              // Strength 0 covers fully for its tenth of a second, then ends.
              EXPECT_NE(red.find(".rrrrrrr."), std::string::npos) << red;
              EXPECT_EQ(std::count(red.begin(), red.end(), 'r'), 7) << red;
-         }},
+         },
+         Looks::kDirect3D},
         {"background change hides layer 1", kCmdChangeBackground,
          [](StageSpec&, DefSpec& a) { a.flows = {wftest::Flow(0, {Timed(kCmdChangeBackground, 0, {1, 1}), Hold()})}; },
          [](Probe& p) {
@@ -1326,18 +1355,20 @@ TEST(StoredCommands, EachTypeDoesWhatThePlayerSees) {
     const ScopedDatabase database;
     std::vector<bool> covered(kFlowCmdTypeCount, false);
     for (const Row& row : Rows()) {
-        SCOPED_TRACE(row.name);
         covered.at(static_cast<size_t>(row.type)) = true;
-        StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
-        DefSpec& actor = wftest::StoredChara(spec, kActorX, kActorY, 5);
-        row.store(spec, actor);
-        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
-        ASSERT_FALSE(h.Run().objects.charas.empty());
-        Probe probe{h};
-        try {
-            row.play(probe);
-        } catch (const std::exception& e) {
-            ADD_FAILURE() << e.what();
+        for (const bool direct3D : Direct3DRuns(row.looks)) {
+            SCOPED_TRACE(std::string(row.name) + (direct3D ? " (Direct3D)" : ""));
+            StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+            DefSpec& actor = wftest::StoredChara(spec, kActorX, kActorY, 5);
+            row.store(spec, actor);
+            StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+            ASSERT_FALSE(h.Run().objects.charas.empty());
+            Probe probe{h, nullptr, direct3D};
+            try {
+                row.play(probe);
+            } catch (const std::exception& e) {
+                ADD_FAILURE() << e.what();
+            }
         }
     }
     for (int type = 0; type < kFlowCmdTypeCount; ++type)
@@ -1455,7 +1486,7 @@ struct ItemRow {
     const char* name;
     CmdSpec cmd;  // as a flow stores it; the row stores it as an item command
     std::function<void(Probe&, cChara& hero)> check;
-    bool direct3D = false;  // the screen the row looks at
+    Looks looks = Looks::kNot;
 };
 
 CmdSpec WithText(CmdSpec cmd, const char* text) {
@@ -1489,15 +1520,17 @@ const std::vector<ItemRow>& ItemRows() {
              const auto [column, row] = p.screen->CellOf(hero);
              EXPECT_EQ(row, 7);
              EXPECT_GE(column, 3);
-         }},
+         },
+         Looks::kBothModes},
         {"change base anime set", Timed(kCmdChangeAnimeSet, 0, {4}),
-         [](Probe& p, cChara& hero) { EXPECT_EQ(p.screen->CellOf(hero), std::make_pair(6, 1)); }},
+         [](Probe& p, cChara& hero) { EXPECT_EQ(p.screen->CellOf(hero), std::make_pair(6, 1)); }, Looks::kBothModes},
         {"run anime", Timed(kCmdRunAnime, 0, {2}),
          [](Probe& p, cChara& hero) {
              EXPECT_EQ(p.screen->CellOf(hero).first, 9);
              ASSERT_EQ(hero.m_lAnimeRuns.size(), 1u);
              EXPECT_EQ(hero.m_lAnimeRuns.front().serial, -1);  // no flow owns it
-         }},
+         },
+         Looks::kBothModes},
         {"run effect", Timed(kCmdRunEffect, 0, {1, 0, 0, 0, 0, 0, 100, 0}),
          [](Probe& p, cChara&) { EXPECT_EQ(p.h.Run().effects.size(), 1u); }},
         {"character effect", Timed(kCmdRunCharaEffect, 0, {1, 0, 1}),
@@ -1505,11 +1538,12 @@ const std::vector<ItemRow>& ItemRows() {
              std::string shown;
              for (int i = 0; i < 4; ++i, p.h.Frame()) shown += p.screen->CellOf(hero).first >= 0 ? 'x' : '.';
              EXPECT_TRUE(shown == "x.x." || shown == ".x.x") << shown;
-         }},
+         },
+         Looks::kBothModes},
         {"screen effect", Timed(kCmdRunScreenEffect, 0, {3, 1, 2}),
          [](Probe&, cChara&) { EXPECT_EQ(g_StageDraw.screenEffect.number, 3); }},
         {"screen colour", Timed(kCmdScreenColor, 0, {255, 0, 0, 0, 0, 1, 0, 0}),
-         [](Probe& p, cChara&) { EXPECT_EQ(p.screen->At(320, 240), 0xFF0000u); }, true},
+         [](Probe& p, cChara&) { EXPECT_EQ(p.screen->At(320, 240), 0xFF0000u); }, Looks::kDirect3D},
         {"change background", Timed(kCmdChangeBackground, 0, {1, 1}),
          [](Probe&, cChara&) { EXPECT_EQ(g_Stage.m_vBackgrounds.at(0).m_bVisible, 0); }},
         {"music", Timed(kCmdPlayBGM, 0, {3, 1}), [](Probe&, cChara&) { EXPECT_EQ(g_nRequestedBgm.load(), 3); }},
@@ -1520,19 +1554,20 @@ const std::vector<ItemRow>& ItemRows() {
 
 TEST(StoredCommands, ItemCommandsActForTheHero) {
     const ScopedDatabase database;
-    for (const ItemRow& row : ItemRows()) {
-        SCOPED_TRACE(row.name);
-        StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
-        wftest::StoredChara(spec, kActorX, kActorY, 5);
-        wftest::StoredItem(spec, 2, kActorY, 0).cmds = {ItemCmd(row.cmd)};
-        StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
-        Screen screen(h, row.direct3D);
-        const MusicWindow window;
-        Probe probe{h, &screen};
-        h.Run(3);
-        ASSERT_NE(h.Hero(), nullptr);
-        row.check(probe, *h.Hero());
-    }
+    for (const ItemRow& row : ItemRows())
+        for (const bool direct3D : Direct3DRuns(row.looks)) {
+            SCOPED_TRACE(std::string(row.name) + (direct3D ? " (Direct3D)" : ""));
+            StageSpec spec = wftest::StoredStage(20, 15, 2, kActorY);
+            wftest::StoredChara(spec, kActorX, kActorY, 5);
+            wftest::StoredItem(spec, 2, kActorY, 0).cmds = {ItemCmd(row.cmd)};
+            StageHarness h(wftest::LoadStoredStage(spec), wftest::RunKind::kFree);
+            Screen screen(h, direct3D);
+            const MusicWindow window;
+            Probe probe{h, &screen, direct3D};
+            h.Run(3);
+            ASSERT_NE(h.Hero(), nullptr);
+            row.check(probe, *h.Hero());
+        }
 }
 
 TEST(StoredCommands, ItemSoundCommandSounds) {
