@@ -140,6 +140,9 @@ void cChara::ImpactKnockback(int8_t strength, double dx, double dy) {
     if (Opposed(m_dAY, m_dKnockY)) m_dAY = 0.0;
     if (Opposed(m_dVY, m_dKnockY)) m_dVY = 0.0;
     m_bKnockActive = 1;
+    // Knocked upward it leaves the ground at once, a block character it rides as the map:
+    // it rides it no more in the step the knock-back starts to lift it.
+    if (m_dKnockY < 0.0 && !m_bGravityOff) TakeOff();
 }
 
 void cChara::ApplyBodyKnockback(const cChara& attacker) {

@@ -132,8 +132,14 @@ Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, cons
     // Apart all through the step, or overlapping already at its start.
     if (enter > exit || enter > 1.0 || exit < 0.0 || enter <= 0.0) return standing;
     // The axis met last is the side they met on; a corner met on both at once is met from
-    // above or below.
-    if (y.enter >= x.enter) return dy0 > 0.0 ? Met::kBelow : Met::kAbove;
+    // above or below. Apart at the end, they met only if one went through the other
+    // across that side: a corner brushed in passing (a body walking off an edge as it
+    // sinks) is no contact.
+    if (y.enter >= x.enter) {
+        if (standing == Met::kNot && !(x.enter <= 1.0 && x.exit >= 1.0)) return Met::kNot;
+        return dy0 > 0.0 ? Met::kBelow : Met::kAbove;
+    }
+    if (standing == Met::kNot && !(y.enter <= 1.0 && y.exit >= 1.0)) return Met::kNot;
     return dx0 > 0.0 ? Met::kRight : Met::kLeft;
 }
 
@@ -262,6 +268,15 @@ int CollideMoved(StageRun& run, cChara& obj) {
     return 0;
 }
 
+// Whether the map would hold the object at that y: a corner cell there stops it.
+bool MapHoldsAt(cChara& obj, double y) {
+    const double was = obj.m_dY;
+    SetY(obj, y);
+    const bool held = obj.CornerCellsSolid() != 0;
+    SetY(obj, was);
+    return held;
+}
+
 // An object pushed by the solids into the map backs out by tenths of a dot.
 void Nudge(cChara& obj, double dx, double dy) {
     for (int i = 0; i < kNudgeLimit && obj.CornerCellsSolid(); ++i) {
@@ -344,6 +359,9 @@ int CollideSolids(StageRun& run, cChara& obj) {
         if (met == Met::kNot) return;
         // What the object rides lies under it, however deep a lift has carried it into it.
         if (RidesOn(obj, s)) return landOn(s, r, prev);
+        // A block character under gravity over another lands on it in its own turn: it
+        // never presses the one under it.
+        if (obj.m_Def.m_bBlockChara && !s.m_bGravityOff && r.top < me.top) return;
         if (met == Met::kBelow) return landOn(s, r, prev);
         if (met == Met::kAbove) return over(s, r, prev);
         const double overlapX = std::min(me.right, r.right) - std::max(me.left, r.left) + 1.0;
@@ -356,7 +374,16 @@ int CollideSolids(StageRun& run, cChara& obj) {
             if (lowerHalf && overlapY <= overlapX) return landOn(s, r, prev);
             return side(r, met == Met::kRight);
         }
-        // Overlapping already at the start of the step: where they stand decides.
+        // Overlapping already at the start of the step. A solid moving on down through the
+        // object presses on it from above however deep it has come, when it came from
+        // above and lies across its middle (one the squeeze spares is never thrown
+        // aside); one sinking away below its top leaves it alone.
+        if (r.top > prev.top) {
+            if (prev.top >= mePrev.top) return;
+            const double middle = CentreX(me) / 2;
+            if (r.left <= middle && r.right >= middle) return over(s, r, prev);
+        }
+        // Otherwise where they stand decides.
         if (lowerHalf) {
             if (overlapY <= overlapX) return landOn(s, r, prev);
             return sideByPlace(r);
@@ -383,18 +410,12 @@ int CollideSolids(StageRun& run, cChara& obj) {
     });
 
     bool landed = land != kInf;
-    if (landed && land != obj.m_dY) {
+    if (landed && land != obj.m_dY && MapHoldsAt(obj, land)) {
         // Following a sinking solid down into the map is not allowed: it leaves the solid.
         // Nor is being lifted into the map above: the map holds the object (squeezed, when
         // the solid presses from below), and the solid rises through it.
-        const double y = obj.m_dY;
-        SetY(obj, land);
-        const bool blocked = obj.CornerCellsSolid() != 0;
-        SetY(obj, y);
-        if (blocked) {
-            if (land > y) obj.LeaveRidden();
-            landed = false;
-        }
+        if (land > obj.m_dY) obj.LeaveRidden();
+        landed = false;
     }
     if (landed) {
         obj.m_dAY = 0.0;
@@ -416,11 +437,13 @@ int CollideSolids(StageRun& run, cChara& obj) {
             if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) hero->m_bKeyHoldBlocked = 0;
     } else if (c.hasTop()) {
         obj.m_dVY = topVelocity;
-        SetY(obj, c.top);
         obj.m_bJumpB = obj.m_bJumpC = 1;
-        // A solid coming down presses the object into the ground under it: held from below
-        // as by a solid it stood on, it is squeezed.
-        if (contact[kTop] && obj.CornerCellsSolid()) contact[kBottom] = true;
+        // A solid coming down presses the object against the ground under it: held there
+        // by the map (never pushed into it), as by a solid it stood on, it is squeezed.
+        if (contact[kTop] && MapHoldsAt(obj, c.top))
+            contact[kBottom] = true;
+        else
+            SetY(obj, c.top);
     }
     if (c.hasLeft()) SetX(obj, c.left);
     if (c.hasRight()) SetX(obj, c.right);
