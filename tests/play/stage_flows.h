@@ -54,14 +54,30 @@ inline cFlowCmd GroundTurnMove(int16_t speed) {
     return cmd;
 }
 
-// Moving straight on in a direction (2 left, 3 right, 6 up, 7 down) at tenths of a dot a
-// frame.
-inline cFlow StraightOn(uint8_t dir, int16_t speed) {
-    cFlowCmd cmd = Command(kCmdStraightMove, 100);
+// A straight move in a direction (2 left, 3 right, 6 up, 7 down) at tenths of a dot a
+// frame, for `tenths` of a second.
+inline cFlowCmd StraightMove(uint8_t dir, int16_t speed, uint16_t tenths) {
+    cFlowCmd cmd = Command(kCmdStraightMove, tenths);
     cmd.MakeEdMove();
     cmd.m_pMove->m_nDir = dir;
     cmd.m_pMove->m_nSpeed = speed;
-    return Always({cmd});
+    return cmd;
+}
+
+// Moving straight on in a direction at tenths of a dot a frame.
+inline cFlow StraightOn(uint8_t dir, int16_t speed) {
+    return Always({StraightMove(dir, speed, 100)});
+}
+
+// One turn of a circle of `halfBlocks` radius at tenths of a degree a frame, clockwise.
+inline cFlowCmd CircleTurn(int16_t halfBlocks, int16_t speed) {
+    cFlowCmd cmd = Command(kCmdCircleMove, 0);
+    cmd.MakeEdMove();
+    cmd.m_pMove->m_nRadius = halfBlocks;
+    cmd.m_pMove->m_nSpeed = speed;
+    cmd.m_pMove->m_nTimeMode = 1;
+    cmd.m_pMove->m_nDistance = 360;
+    return cmd;
 }
 
 // One shot straight ahead at tenths of a dot a frame for a second, of the given power,
