@@ -334,6 +334,32 @@ TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyT
     EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
 }
 
+// The goal's clear carries the hero's state and names a wall point on the road as the
+// hero's place: a cell the map's step refuses is no place for a clear either. The hero
+// stays on the meadow's point, which it has cleared.
+TEST(RunAcrossStarts, AClearNamingAWallPointLeavesTheHeroOnThePointItCleared) {
+    PlayerRun run;
+    constexpr int kFirstX = 4, kWallX = 6, kRoadY = 7;
+    ASSERT_NO_FATAL_FAILURE(SetGoalClear({0, 0, 0, 0, 0, 1, kWallX, kRoadY, 2}));
+    ASSERT_NO_FATAL_FAILURE(EditWorldMap([](cWorldMapData& map) {
+        cWorldMapPoint wall;
+        wall.m_nX = kWallX, wall.m_nY = kRoadY;
+        wall.m_vRecs.emplace_back().m_nKind = map_point::kWall;
+        map.m_vPoints.push_back(wall);
+    }));
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_TRUE(wftest::ClearFirstStage(d));
+        ASSERT_TRUE(LeaveResults(d));
+        ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk));
+        const auto* map = static_cast<cWorldMapScene*>(g_SceneMgr.Scene(kSceneWorldMap));
+        EXPECT_EQ(std::make_pair(map->HeroX(), map->HeroY()), std::make_pair(kFirstX, kRoadY));
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
 // The story of three carried lives, its meadow a course of two stages that carries the
 // hero, each coin a life. The first attempt takes the three coins before the spikes; the
 // pause menu's retry puts back the lives that attempt started with. The retried attempt
