@@ -202,8 +202,7 @@ bool cWorldMapData::CellBlocked(int32_t x, int32_t y) const {
 bool cWorldMapData::IsPlace(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return false;
     const cWorldMapPoint* point = FindPoint(x, y);
-    if (point && !point->m_vRecs.empty())
-        return point->m_vRecs.front().m_nKind != map_point::kWall;
+    if (point && !point->m_vRecs.empty()) return point->m_vRecs.front().m_nKind != map_point::kWall;
     return !CellBlocked(x, y);
 }
 

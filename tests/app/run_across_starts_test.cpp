@@ -88,7 +88,8 @@ AssertionResult RetryFromPause(PlayDriver& d) {
     if (AssertionResult r = d.Press(in::VK_SPACE); !r) return r;
     if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10); !r) return r;
     if (AssertionResult r = d.Step(); !r) return r;
-    if (g_pStagePlay->m_nCursor != 1) return AssertionFailure() << "the pause menu is not on resume";
+    if (g_pStagePlay->m_nCursor != 1)
+        return AssertionFailure() << "the pause menu is not on resume";
     if (AssertionResult r = d.Press(in::VK_DOWN); !r) return r;
     if (AssertionResult r = d.Press(kDecideKey); !r) return r;
     return d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay);

@@ -651,19 +651,18 @@ HalfBlendTable MakeHalfBlendTable(const PALETTEENTRY* palette) {
             const int blue = palette[a].peBlue + palette[b].peBlue;
             int best = INT_MAX, nearest = 0;
             const auto consider = [&](const Entry& e) {
-                const int d = (red - e.red) * (red - e.red) + (green - e.green) * (green - e.green) +
+                const int d = (red - e.red) * (red - e.red) +
+                              (green - e.green) * (green - e.green) +
                               (blue - e.blue) * (blue - e.blue);
                 if (d < best || (d == best && e.index < nearest)) best = d, nearest = e.index;
             };
-            const auto from = std::lower_bound(
-                byRed.begin(), byRed.end(), red,
-                [](const Entry& e, int r) { return e.red < r; });
+            const auto from = std::lower_bound(byRed.begin(), byRed.end(), red,
+                                               [](const Entry& e, int r) { return e.red < r; });
             for (auto it = from; it != byRed.end() && (it->red - red) * (it->red - red) <= best;
                  ++it)
                 consider(*it);
-            for (auto it = from; it != byRed.begin() &&
-                                 (red - (it - 1)->red) * (red - (it - 1)->red) <= best;
-                 --it)
+            for (auto it = from;
+                 it != byRed.begin() && (red - (it - 1)->red) * (red - (it - 1)->red) <= best; --it)
                 consider(*(it - 1));
             table[static_cast<size_t>(a * 256 + b)] = static_cast<uint8_t>(nearest);
             table[static_cast<size_t>(b * 256 + a)] = static_cast<uint8_t>(nearest);
