@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 #include <string>
@@ -81,24 +82,30 @@ inline void MarkRun(cSaveData& run, int seed, bool markCarried = true) {
 //   D the groups marked to go on a miss dropped
 //   F as the replay file holds it        A taken: the lives a clear carried become the run's
 //     (where the stage carries them), and the carry ends
+// Columns: the score with the four totals, the bonus, the cleared-stage total, the lives,
+// the variables, the carried hero, its start block and its lives, the stage number and the
+// ranking choice with the ranking name.
 namespace written_starts {
 using enum AtStart;
 constexpr AtStart K = kKept, C = kCleared, S = kSnapshot, L = kLifeUsed, T = kSet, N = kNew,
                   W = kRestoreSwitch, D = kDropMarked, F = kFromFile, A = kTaken;
+struct Row {
+    RunStart start;
+    std::array<AtStart, kRunValueCount> rules;
+};
 // clang-format off
-inline constexpr AtStart kRows[kRunStartCount][kRunValueCount] = {
-    //                 score  bonus  cleared  lives  vars  hero  block  carried  stage  ranking
-    //                 totals        total                               lives    number choice
-    /* entry       */ {C,     C,     K,       T,     K,    C,    C,     A,       T,     K},
-    /* map entry   */ {C,     C,     K,       T,     K,    K,    C,     A,       T,     K},
-    /* retry       */ {S,     C,     K,       S,     S,    K,    K,     K,       K,     K},
-    /* miss        */ {S,     C,     K,       L,     W,    D,    K,     K,       K,     K},
-    /* replay again*/ {C,     C,     F,       F,     F,    F,    F,     F,       F,     F},
-    /* replay first*/ {C,     C,     F,       F,     F,    F,    F,     F,       F,     F},
-    /* next stage  */ {K,     C,     K,       K,     K,    T,    T,     A,       T,     K},
-    /* free again  */ {N,     N,     N,       T,     N,    N,    N,     N,       T,     N},
-    /* new run     */ {N,     N,     N,       N,     N,    N,    N,     N,       N,     N},
-    /* program     */ {N,     N,     N,       N,     N,    N,    N,     N,       N,     N},
+inline constexpr Row kRows[kRunStartCount] = {
+    //                          score bonus clear lives vars  hero  block carry stage rank
+    {RunStart::kStageEntry,    {C,    C,    K,    T,    K,    C,    C,    A,    T,    K}},
+    {RunStart::kMapEntry,      {C,    C,    K,    T,    K,    K,    C,    A,    T,    K}},
+    {RunStart::kRetry,         {S,    C,    K,    S,    S,    K,    K,    K,    K,    K}},
+    {RunStart::kMissRestart,   {S,    C,    K,    L,    W,    D,    K,    K,    K,    K}},
+    {RunStart::kReplayRestart, {C,    C,    F,    F,    F,    F,    F,    F,    F,    F}},
+    {RunStart::kReplayFirst,   {C,    C,    F,    F,    F,    F,    F,    F,    F,    F}},
+    {RunStart::kNextStage,     {K,    C,    K,    K,    K,    T,    T,    A,    T,    K}},
+    {RunStart::kFreeRestart,   {N,    N,    N,    T,    N,    N,    N,    N,    T,    N}},
+    {RunStart::kNewRun,        {N,    N,    N,    N,    N,    N,    N,    N,    N,    N}},
+    {RunStart::kProgramStart,  {N,    N,    N,    N,    N,    N,    N,    N,    N,    N}},
 };
 // clang-format on
 }  // namespace written_starts
@@ -113,7 +120,12 @@ inline testing::AssertionResult MatchesRunStartTable(RunStart start, const RunVa
     static const char* const kNames[kRunValueCount] = {
         "score and totals", "bonus",         "cleared total", "lives",        "variables",
         "carried hero",     "carried block", "carried lives", "stage number", "ranking choice"};
-    const AtStart* rules = written_starts::kRows[static_cast<int>(start)];
+    const auto* row =
+        std::find_if(std::begin(written_starts::kRows), std::end(written_starts::kRows),
+                     [start](const written_starts::Row& r) { return r.start == start; });
+    if (row == std::end(written_starts::kRows))
+        return testing::AssertionFailure() << "start " << static_cast<int>(start) << " not written";
+    const std::array<AtStart, kRunValueCount>& rules = row->rules;
     std::ostringstream faults;
     for (int i = 0; i < kRunValueCount; ++i) {
         const auto k = static_cast<RunValue>(i);
