@@ -10,7 +10,6 @@
 #include "core/msgbox.h"
 #include "core/strings.h"
 #include "media/draw/dd_device.h"
-#include "media/draw/dd_draw_helpers.h"
 
 HalfBlendTable g_HueTable{};
 
@@ -32,8 +31,11 @@ void ApplyHueVariation(PALETTEENTRY* palette, int index) {
     if (!palette) return;
     index = std::clamp(index, 0, kHbtPaletteCount - 1);
     if (index < kFirstSingleRow) {
-        // The first rows move to the end, so row index + 1 stands first.
-        PalRotate(palette, kFirstEntry, kLastEntry, index * kRowSize, 1, palette);
+        // The first rows move to the end, so row index + 1 stands first: PalRotate's turn,
+        // made here without it, which turns nothing while no display is open (the sample's
+        // half-blend tables are made without one).
+        std::rotate(palette + kFirstEntry, palette + kFirstEntry + index * kRowSize,
+                    palette + kLastEntry + 1);
         return;
     }
     // Row index - 11 counted from entry 0, i.e. one of the twelve rows itself: taken
@@ -45,12 +47,16 @@ void ApplyHueVariation(PALETTEENTRY* palette, int index) {
         std::copy(row.begin(), row.end(), palette + kFirstEntry + r * kRowSize);
 }
 
+std::string HbtTablePath(int index) {
+    return StrPrintf("bmp\\hbt\\hbt%02d.dat", index);
+}
+
 bool LoadHbtPalette(int index) {
     if (lpDTCon || g_nBitsPerPixel != 8) return true;
     // Option.dat is the user's file: a number no variation has is read as the nearest
     // one rather than a table name that cannot exist, which would stop the game.
     index = std::clamp(index, 0, kHbtPaletteCount - 1);
-    const std::string table = StrPrintf("bmp\\hbt\\hbt%02d.dat", index);
+    const std::string table = HbtTablePath(index);
     if (!LoadTable64K(g_HueTable, table.c_str())) {
         ErrorBoxF("%s の読み込みに失敗！", table.c_str());
         return false;

@@ -287,8 +287,7 @@ bool cWorldMapScene::Step(uint16_t keys) {
         run_fields::MapFacing(g_PlaySession) = static_cast<uint32_t>(m_nFacing);
         return false;
     }
-    const cWorldMapRec* rec = map_point::Record(PointAt(x, y, nullptr));
-    if (rec ? rec->m_nKind == map_point::kWall : CellBlocked(x, y)) return false;
+    if (!g_WorldMapData.IsPlace(x, y)) return false;
     run_fields::MapFacing(g_PlaySession) = static_cast<uint32_t>(m_nFacing);
     PutHeroOn(x, y);
     return true;

@@ -9,19 +9,14 @@
 #include "app/menu.h"
 #include "app/scene.h"
 #include "app/screen_common.h"
+#include "data/world_map.h"
 #include "media/draw/dd_surface.h"
-
-class cWorldMapPoint;
-class cWorldMapRec;
 
 // ---- What a map point's record says -------------------------------------------------
 // A point acts through its first stage record; a point without one is no point. The
 // record's kind is its type (0 a stage, 1 a road, 2 not walkable); its free values hold
 // the rest, in this order.
 namespace map_point {
-
-constexpr int32_t kStage = 0;
-constexpr int32_t kWall = 2;
 
 // The point's record, or null.
 const cWorldMapRec* Record(const cWorldMapPoint* point);
@@ -63,7 +58,8 @@ class cWorldMapScene : public cSceneBase {
     void OnEnter();
 
     // One step by the direction bits (the first of left, right, up, down held wins),
-    // kept on the map, refused onto a blocked cell without a point or onto a wall point.
+    // kept on the map, refused onto a cell that is no place of the map (IsPlace: a wall
+    // point, or a blocked cell without a point).
     // True when the hero stands on another cell.
     bool Step(uint16_t keys);
 

@@ -201,7 +201,9 @@ bool cWorldMapData::CellBlocked(int32_t x, int32_t y) const {
 
 bool cWorldMapData::IsPlace(int32_t x, int32_t y) const {
     if (x < 0 || y < 0 || x >= m_nWidth || y >= m_nHeight) return false;
-    return FindPoint(x, y) != nullptr || !CellBlocked(x, y);
+    const cWorldMapPoint* point = FindPoint(x, y);
+    if (point && !point->m_vRecs.empty()) return point->m_vRecs.front().m_nKind != map_point::kWall;
+    return !CellBlocked(x, y);
 }
 
 const cWorldMapRec* cWorldMapData::PointRecord(uint32_t index) const {
@@ -228,7 +230,7 @@ uint32_t cWorldMapData::CheckStageEntry(const std::string& name, uint32_t number
                                         int32_t course2) const {
     for (const cWorldMapPoint& point : m_vPoints) {
         for (const cWorldMapRec& rec : point.m_vRecs) {
-            if (rec.m_nKind != 0) continue;
+            if (rec.m_nKind != map_point::kStage) continue;
             if (WorldMapStageKey(rec.m_sStageFile) != name) continue;
             if (numbered == 0) {
                 if (rec.m_bNumbered == 0) return 1;

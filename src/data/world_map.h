@@ -23,6 +23,12 @@ class cWorldMapEntry : public cSaveRecord {
     std::string m_sLabel;
 };
 
+// A point's type: the kind of its first stage record (a point without a record has none).
+namespace map_point {
+constexpr int32_t kStage = 0;
+constexpr int32_t kWall = 2;  // not walkable
+}  // namespace map_point
+
 // One stage record of a map point.
 class cWorldMapRec : public cSaveRecord {
   public:
@@ -84,7 +90,9 @@ class cWorldMapData : public cSaveRecord {
     // The hero cannot walk onto the cell: off the map, of a type the map does not have, or
     // of a blocked type.
     bool CellBlocked(int32_t x, int32_t y) const;
-    // A place of the map the hero can be put on: a point, or a road (a cell it can walk).
+    // A place of the map the hero may stand on, where its steps go and a clear may put
+    // it: a cell of the map whose point is not a wall, or, without a point that has a
+    // record, a cell of a walkable type.
     bool IsPlace(int32_t x, int32_t y) const;
     // The first stage record of point `index`, null when there is no such point or record.
     const cWorldMapRec* PointRecord(uint32_t index) const;

@@ -33,6 +33,7 @@
 #include "data/stage_file.h"
 #include "data/system_data.h"
 #include "data/world_map.h"
+#include "media/draw/dd_device.h"
 #include "media/sound/bgm_manager.h"
 #include "objects/stage_chara.h"
 #include "platform/input/virtual_keys.h"
@@ -294,6 +295,28 @@ TEST(PlaythroughModes, AChallengePastTheListLimitIsListedClearedAndKept) {
         EXPECT_EQ(ListedChallenges(), 42);
     }),
               0);
+}
+
+// ---- Drawing modes -----------------------------------------------------------------------
+
+// The sample in DirectDraw full screen at each depth (8 bits, its automatic one, reads the
+// half-blend table of the options' palette): a new story reaches the first stage's play
+// without a box.
+TEST(PlaythroughModes, TheSampleInDirectDrawFullScreenReachesItsFirstStageAtEveryDepth) {
+    for (const int bits : {8, 16, 32}) {
+        SCOPED_TRACE(bits);
+        PlayerRun run;
+        run.SetIni("Direct3D", "0");
+        run.SetIni("WindowMode", "0");
+        run.SetIni("Bpp", std::to_string(bits));
+        EXPECT_EQ(run.Play([&](PlayDriver& d) {
+            ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            EXPECT_EQ(g_nBitsPerPixel, bits);
+        }),
+                  0);
+        EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+    }
 }
 
 // ---- Free play -------------------------------------------------------------------------

@@ -83,6 +83,18 @@ AssertionResult MissAndRetry(PlayDriver& d) {
     return d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay);
 }
 
+// The pause menu's retry: space, down from resume to retry, decide; play again.
+AssertionResult RetryFromPause(PlayDriver& d) {
+    if (AssertionResult r = d.Press(in::VK_SPACE); !r) return r;
+    if (AssertionResult r = d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10); !r) return r;
+    if (AssertionResult r = d.Step(); !r) return r;
+    if (g_pStagePlay->m_nCursor != 1)
+        return AssertionFailure() << "the pause menu is not on resume";
+    if (AssertionResult r = d.Press(in::VK_DOWN); !r) return r;
+    if (AssertionResult r = d.Press(kDecideKey); !r) return r;
+    return d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay);
+}
+
 uint32_t ShownTotal() {
     return run_fields::ShownTotal(g_PlaySession);
 }
@@ -248,6 +260,18 @@ void SetGoalClear(std::vector<int32_t> params) {
     wftest::EditPalette([&](cPalette& p) { wftest::SetGoalClear(p, params); });
 }
 
+// The story with three lives and the lives carried over (the project's switch).
+void StoryOfThreeCarriedLives() {
+    ASSERT_TRUE(InitDatabases());
+    cSystemData system;
+    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
+    system.m_vUnlimitedLives[kModeStory] = 0;
+    system.m_vStartLives[kModeStory] = 3;
+    system.m_vSwitchA[kCarryLives] = 1;
+    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
+    wftest::ResetPlayerGlobals();
+}
+
 // The story with three lives and the lives carried over (the project's switch), its meadow
 // carrying the hero (the stage's switch) and entered again from its point once cleared,
 // its second stage a plain meadow. The goal's clear carries the hero's state and names
@@ -265,14 +289,7 @@ TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyT
         sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 0; }, sample::kStageFiles[1]));
     ASSERT_NO_FATAL_FAILURE(
         EditWorldMap([](cWorldMapData& map) { PointRec(map, 4).m_anRecValue[3] = 1; }));
-    ASSERT_TRUE(InitDatabases());
-    cSystemData system;
-    ASSERT_TRUE(LoadSystemDataFile(system, DataPath[35], g_Database.m_vBgm.size()));
-    system.m_vUnlimitedLives[kModeStory] = 0;
-    system.m_vStartLives[kModeStory] = 3;
-    system.m_vSwitchA[kCarryLives] = 1;
-    ASSERT_EQ(system.SaveFile(DataPath[35]), 1);
-    wftest::ResetPlayerGlobals();
+    ASSERT_NO_FATAL_FAILURE(StoryOfThreeCarriedLives());
 
     EXPECT_EQ(run.Play([&](PlayDriver& d) {
         ASSERT_TRUE(screen_settings::CarryLives(g_SystemData));
@@ -313,6 +330,74 @@ TEST(RunAcrossStarts, AClearPutsTheHeroOnTheMapPlaceItNamesAndItsLivesServeOnlyT
             ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
             EXPECT_EQ(g_PlaySession.m_nLives, lives - 1);
         }
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+// The goal's clear carries the hero's state and names a wall point on the road as the
+// hero's place: a cell the map's step refuses is no place for a clear either. The hero
+// stays on the meadow's point, which it has cleared.
+TEST(RunAcrossStarts, AClearNamingAWallPointLeavesTheHeroOnThePointItCleared) {
+    PlayerRun run;
+    constexpr int kFirstX = 4, kWallX = 6, kRoadY = 7;
+    ASSERT_NO_FATAL_FAILURE(SetGoalClear({0, 0, 0, 0, 0, 1, kWallX, kRoadY, 2}));
+    ASSERT_NO_FATAL_FAILURE(EditWorldMap([](cWorldMapData& map) {
+        cWorldMapPoint wall;
+        wall.m_nX = kWallX, wall.m_nY = kRoadY;
+        wall.m_vRecs.emplace_back().m_nKind = map_point::kWall;
+        map.m_vPoints.push_back(wall);
+    }));
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_TRUE(wftest::ClearFirstStage(d));
+        ASSERT_TRUE(LeaveResults(d));
+        ASSERT_TRUE(d.WaitForScene(kSceneWorldMap, cWorldMapScene::kWalk));
+        const auto* map = static_cast<cWorldMapScene*>(g_SceneMgr.Scene(kSceneWorldMap));
+        EXPECT_EQ(std::make_pair(map->HeroX(), map->HeroY()), std::make_pair(kFirstX, kRoadY));
+    }),
+              0);
+    EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
+}
+
+// The story of three carried lives, its meadow a course of two stages that carries the
+// hero, each coin a life. The first attempt takes the three coins before the spikes; the
+// pause menu's retry puts back the lives that attempt started with. The retried attempt
+// takes coins again on its way to the goal, and the course's next stage starts with the
+// lives that clear carried: neither the stage start's nor a fresh entry's.
+TEST(RunAcrossStarts, ARetryPutsBackTheAttemptsLivesAndTheNextStageTakesTheCarriedOnes) {
+    PlayerRun run;
+    ASSERT_NO_FATAL_FAILURE(StoryOfThreeCarriedLives());
+    wftest::EditPalette([](cPalette& p) {
+        p.m_vItems.at(1).m_vCmds.at(0).m_strText = "sys.life = sys.life + 1";  // the coin
+    });
+    for (const char* to : {sample::kStageFiles[0], "data\\stg4\\Sample01-2.stg4_000"})
+        ASSERT_NO_FATAL_FAILURE(EditStage(
+            sample::kStageFiles[0], [](cStage& s) { s.m_bCarryHero = 1; }, to));
+    EXPECT_EQ(run.Play([&](PlayDriver& d) {
+        ASSERT_TRUE(wftest::ChooseTitleItem(d, kTitleNewGame));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        const int32_t atStart = g_PlaySession.m_nLives;
+        ASSERT_EQ(atStart, 2);
+        {
+            SCOPED_TRACE("three coins taken, then the pause menu's retry");
+            d.KeyDown(in::VK_RIGHT);
+            ASSERT_TRUE(d.Until([&] { return g_PlaySession.m_nLives == atStart + 3; }, 120,
+                                "three coins taken"));
+            d.KeyUp(in::VK_RIGHT);
+            ASSERT_TRUE(RetryFromPause(d));
+            EXPECT_EQ(g_PlaySession.m_nLives, atStart);
+        }
+        SCOPED_TRACE("cleared with the coins taken again, the course's next stage");
+        ASSERT_TRUE(wftest::ClearFirstStage(d));
+        const int32_t atClear = g_PlaySession.m_nLives;
+        ASSERT_GT(atClear, atStart);  // coins along the route
+        for (int i = 0; i < 150 && d.State() == cStagePlay::kResult; ++i)
+            ASSERT_TRUE(d.Press(kDecideKey));
+        ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+        ASSERT_EQ(g_PlaySession.m_nStage, 2u);
+        EXPECT_EQ(g_PlaySession.m_nLives, atClear);
     }),
               0);
     EXPECT_TRUE(run.BoxTexts().empty()) << run.BoxTexts().front();
@@ -506,13 +591,7 @@ TEST(RunAcrossStarts, EveryKindOfStartLeavesTheRunAsItsTableSays) {
             SCOPED_TRACE("a retry from the pause menu");
             wftest::MarkRun(g_PlaySession, 3, false);
             const RunValues before = RunValues::Of(g_PlaySession);
-            ASSERT_TRUE(d.Press(in::VK_SPACE));
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPause, 10));
-            ASSERT_TRUE(d.Step());
-            ASSERT_EQ(g_pStagePlay->m_nCursor, 1);  // resume; retry below it
-            ASSERT_TRUE(d.Press(in::VK_DOWN));
-            ASSERT_TRUE(d.Press(kDecideKey));
-            ASSERT_TRUE(d.WaitForScene(kSceneStagePlay, cStagePlay::kPlay));
+            ASSERT_TRUE(RetryFromPause(d));
             EXPECT_TRUE(MatchesRunStartTable(RunStart::kRetry, before, snapshot, before,
                                              RunValues::Of(g_PlaySession)));
             snapshot = RunValues::Of(g_PlaySession);

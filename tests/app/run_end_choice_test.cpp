@@ -162,16 +162,17 @@ TEST(RunEndChoice, CarriedHeroesStoredByTheStagesSwitch) {
 }
 
 // A story clear back to the map that carries the hero's state puts the hero on the map
-// cell it names when that cell is a place of the map (a point or a road); any other cell,
-// or a clear that carries nothing, leaves the hero where it stood.
+// cell it names when that cell is a place of the map (one the map's step goes onto); any
+// other cell, or a clear that carries nothing, leaves the hero where it stood.
 TEST(RunEndChoice, AStoryClearPutsTheHeroOnTheMapPlaceItNames) {
     const cWorldMapData map = g_WorldMapData;
-    g_WorldMapData.SetDefaults();  // 20 x 15 blocked cells, one point on (0, 0)
+    // 20 x 15 blocked cells and, on (0, 0), one point without a record: no place.
+    g_WorldMapData.SetDefaults();
     g_WorldMapData.m_vGrid[static_cast<size_t>(3 * g_WorldMapData.m_nPitch + 5)] = 5;  // a road
     const struct {
         int32_t carried, x, y;
         uint32_t atX, atY;
-    } cases[] = {{1, 5, 3, 5, 3},  {1, 0, 0, 0, 0},     {1, 6, 3, 2, 9},
+    } cases[] = {{1, 5, 3, 5, 3},  {1, 0, 0, 2, 9},     {1, 6, 3, 2, 9},
                  {1, 20, 3, 2, 9}, {1, 999, 999, 2, 9}, {0, 5, 3, 2, 9}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.carried << " " << c.x << ", " << c.y);

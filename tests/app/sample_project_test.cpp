@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/hbt_palette.h"
 #include "app/system_ini.h"
 #include "core/log.h"
 #include "core/record.h"
@@ -426,6 +427,34 @@ TEST_F(SampleProjectTest, EveryPictureTheGameOpensDecodes) {
         EXPECT_GT(opaque(frame, sample::kWalkerGraphic), 100) << "walker frame " << frame;
     }
     EXPECT_EQ(opaque(0, 0), 0);  // graphic 0 is none
+}
+
+// Every palette the options offer has its half-blend table, read by the player's reader:
+// entry a x 256 + b is the index nearest the colour halfway between a and b, of equally
+// near ones the lowest. Palette 1 turns the changing rows by one; palette 12 gives each
+// of them the colours of entries 16..31.
+TEST_F(SampleProjectTest, EveryPaletteHasItsHalfBlendTable) {
+    std::vector<HalfBlendTable> tables(kHbtPaletteCount);
+    for (int n = 0; n < kHbtPaletteCount; ++n)
+        ASSERT_TRUE(LoadTable64K(tables[static_cast<size_t>(n)], HbtTablePath(n).c_str())) << n;
+    const struct {
+        int palette, a, b, index;
+    } cases[] = {
+        {0, 1, 0, 28},      // white and black: grey 128, as near as the ramp's 127 (207)
+        {0, 0, 1, 28},      //
+        {0, 171, 171, 24},  // the ramp's grey 32 is entry 24's colour too
+        {0, 4, 6, 141},     // red and blue: a purple of the evening colours
+        {0, 10, 160, 12},   // yellow and the darkest grey: brown
+        {0, 40, 40, 40},    //
+        {1, 0, 1, 191},     // the rows turned: grey 127 now 191, grey 128 now 204
+        {12, 40, 40, 24},   // entry 40 has entry 24's colour here
+        {12, 4, 6, 28},     // no evening colours: grey 128
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.palette << ": " << c.a << ", " << c.b);
+        EXPECT_EQ(tables[static_cast<size_t>(c.palette)][static_cast<size_t>(c.a * 256 + c.b)],
+                  c.index);
+    }
 }
 
 TEST_F(SampleProjectTest, TitleMusicIsAShortMidiTune) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -215,6 +216,34 @@ TEST(WorldMap, CheckStageEntryMatchesNameAndCourse) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(map.CheckStageEntry(c.name, c.numbered, c.c1, c.c2), c.expected);
     }
+}
+
+// A place is where the hero may stand: a point's kind decides where it has a record, the
+// cell's type elsewhere. Map letters: '.' open ground, '#' blocked ground, 'W' a wall point
+// on open ground, 'S' a stage point and 'R' a road point on blocked ground, 'o' and 'x' a
+// point without a record on open and on blocked ground.
+TEST(WorldMap, APlaceIsACellTheHeroMayStandOn) {
+    const char* const rows[] = {".#WSRox"};
+    cWorldMapData map;
+    ASSERT_EQ(map.SetSize(7, 1), 1u);
+    map.m_vPoints.clear();
+    for (int32_t x = 0; x < 7; ++x) {
+        const char c = rows[0][x];
+        map.m_vGrid[static_cast<size_t>(x)] = c == '.' || c == 'W' || c == 'o' ? 5 : 0;
+        if (c == '.' || c == '#') continue;
+        cWorldMapPoint point;
+        point.m_nX = x;
+        if (c != 'o' && c != 'x') {
+            cWorldMapRec rec;
+            rec.m_nKind = c == 'W' ? 2 : c == 'R' ? 1 : 0;
+            point.m_vRecs.push_back(rec);
+        }
+        map.m_vPoints.push_back(point);
+    }
+    std::string places;
+    for (int32_t x = -1; x <= 7; ++x) places += map.IsPlace(x, 0) ? 'y' : '-';
+    EXPECT_EQ(places, "-y--yyy--");  // off the map on both sides
+    EXPECT_FALSE(map.IsPlace(0, 1));
 }
 
 }  // namespace

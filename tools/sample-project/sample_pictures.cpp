@@ -1,9 +1,13 @@
 // The pictures of the sample: the display palette, the block, character and shot sheets,
 // the small sheet of cursors, icons and gauge strips, and the title picture. All share
-// one colour table; index 0 is the transparent black.
+// one colour table; index 0 is the transparent black. Beside them the half-blend tables
+// of that table's hue variations.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
+#include <vector>
 
+#include "app/hbt_palette.h"
 #include "platform/fs/fs.h"
 #include "sample_project.h"
 
@@ -627,6 +631,68 @@ std::vector<PictureFile> MakePictures() {
     return files;
 }
 
+HalfBlendTable MakeHalfBlendTable(const PALETTEENTRY* palette) {
+    // Colours are doubled, so that the halfway colour (the sum of two) needs no rounding.
+    // The entries in order of red: the search for the nearest goes out both ways from the
+    // halfway colour's red and stops where red alone is farther than the best found.
+    struct Entry {
+        int red, green, blue, index;
+    };
+    std::vector<Entry> byRed;
+    for (int i = 0; i < 256; ++i)
+        byRed.push_back({2 * palette[i].peRed, 2 * palette[i].peGreen, 2 * palette[i].peBlue, i});
+    std::stable_sort(byRed.begin(), byRed.end(),
+                     [](const Entry& x, const Entry& y) { return x.red < y.red; });
+    HalfBlendTable table{};
+    for (int a = 0; a < 256; ++a) {
+        for (int b = a; b < 256; ++b) {
+            const int red = palette[a].peRed + palette[b].peRed;
+            const int green = palette[a].peGreen + palette[b].peGreen;
+            const int blue = palette[a].peBlue + palette[b].peBlue;
+            int best = INT_MAX, nearest = 0;
+            const auto consider = [&](const Entry& e) {
+                const int d = (red - e.red) * (red - e.red) +
+                              (green - e.green) * (green - e.green) +
+                              (blue - e.blue) * (blue - e.blue);
+                if (d < best || (d == best && e.index < nearest)) best = d, nearest = e.index;
+            };
+            const auto from = std::lower_bound(byRed.begin(), byRed.end(), red,
+                                               [](const Entry& e, int r) { return e.red < r; });
+            for (auto it = from; it != byRed.end() && (it->red - red) * (it->red - red) <= best;
+                 ++it)
+                consider(*it);
+            for (auto it = from;
+                 it != byRed.begin() && (red - (it - 1)->red) * (red - (it - 1)->red) <= best; --it)
+                consider(*(it - 1));
+            table[static_cast<size_t>(a * 256 + b)] = static_cast<uint8_t>(nearest);
+            table[static_cast<size_t>(b * 256 + a)] = static_cast<uint8_t>(nearest);
+        }
+    }
+    return table;
+}
+
+namespace {
+
+// The tables of the palette picture's colours in every hue variation, made once.
+const std::vector<HalfBlendTable>& HalfBlendTables() {
+    static const std::vector<HalfBlendTable> tables = [] {
+        std::vector<HalfBlendTable> out(kHbtPaletteCount);
+        for (int n = 0; n < kHbtPaletteCount; ++n) {
+            PALETTEENTRY palette[256];
+            for (size_t i = 0; i < 256; ++i) {
+                const Rgb& c = SamplePalette()[i];
+                palette[i] = {c.r, c.g, c.b, 0};
+            }
+            ApplyHueVariation(palette, n);
+            out[static_cast<size_t>(n)] = MakeHalfBlendTable(palette);
+        }
+        return out;
+    }();
+    return tables;
+}
+
+}  // namespace
+
 bool WritePictures(std::string& error, SampleKind kind) {
     for (const PictureFile& file : MakePictures()) {
         if (file.optional && kind == SampleKind::RequiredOnly) continue;
@@ -636,6 +702,12 @@ bool WritePictures(std::string& error, SampleKind kind) {
             error = "cannot write " + file.path;
             return false;
         }
+    }
+    if (!platform::fs::CreateGameDirectory("bmp\\hbt")) return CannotWrite(error, "bmp\\hbt");
+    for (int n = 0; n < kHbtPaletteCount; ++n) {
+        const HalfBlendTable& table = HalfBlendTables()[static_cast<size_t>(n)];
+        const std::string path = HbtTablePath(n);
+        if (!platform::fs::WriteFileAtomic(path, table)) return CannotWrite(error, path);
     }
     return true;
 }

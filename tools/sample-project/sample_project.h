@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "media/draw/dd_effect_blit.h"
+#include "media/draw/dd_pixels.h"
+
 namespace sample {
 
 // What the sample holds, for the tests that load it back.
@@ -140,7 +143,13 @@ std::vector<uint8_t> MakeFieldMusic();
 // The stage music file's bytes (see kStageMusic); empty when it cannot be encoded.
 std::vector<uint8_t> MakeStageMusic();
 
+// The pictures, and the half-blend table of each palette the options offer (the palette
+// picture's colours in each hue variation), which a 256-colour display reads.
 bool WritePictures(std::string& error, SampleKind kind = SampleKind::Full);
+// The half-blend table of a palette: entry a x 256 + b is the index of the colour nearest
+// (by the sum of the squared differences of red, green and blue) to the colour halfway
+// between entries a and b; of equally near colours the lowest index.
+HalfBlendTable MakeHalfBlendTable(const PALETTEENTRY* palette);
 bool WriteSounds(std::string& error);
 bool WriteMusic(std::string& error);
 bool WriteSystemIni(std::string& error);
