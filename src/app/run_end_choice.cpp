@@ -65,9 +65,9 @@ void KeepStoryClear(cSaveData& run) {
 }
 
 // A clear that carries the hero's state names the world-map cell the hero stands on back
-// on the map. Only a place of the map (a point, or a road) is taken: any other cell leaves
-// the hero where it was, so a clear that carries the state for its facing alone does not
-// throw the hero into a corner of the map.
+// on the map. Only a place the hero may stand on is taken (a point that is not a wall, or
+// a walkable cell): any other cell leaves the hero where it was, so a clear that carries
+// the state for its facing alone does not throw the hero into a corner of the map.
 void PlaceOnMap(cSaveData& run, const StageClearChoice& clear) {
     if (!clear.carried || !g_WorldMapData.IsPlace(clear.mapX, clear.mapY)) return;
     run.m_nMapX = static_cast<uint32_t>(clear.mapX);
