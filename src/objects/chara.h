@@ -177,8 +177,8 @@ class cChara : public cGameObj {
     // walks off into the air. Jumps, the standing condition, the ground turn-back's edges,
     // riding and its flows all ask this.
     int32_t IsStanding() const;
-    // Rising by its own (a jump, a spring, a knock upward) it leaves the ground: off the
-    // block and off the block character it stood on.
+    // Rising by its own (a jump, a knock upward) it leaves the ground: off the block and off
+    // the block character it stood on.
     void TakeOff();
     // A map cell one dot under the feet stops the character.
     bool FloorUnderFeet() const;

@@ -85,9 +85,6 @@ void cChara::ApplyKnockbackY() {
             m_dKnockY = 0.0;  // pushed down into the ground it stands on
         } else {
             m_dVY = m_dVY - m_dPrevKnockY + m_dKnockY;  // this frame's share replaces the last
-            // Knocked up into the air it leaves what it stood on, a block character as the
-            // ground.
-            if (m_dKnockY < 0.0 && m_dVY < 0.0) TakeOff();
         }
     }
     m_dPrevKnockY = m_dKnockY;
