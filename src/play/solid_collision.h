@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class StageRun;
 class cChara;
@@ -13,6 +14,12 @@ class cStageChara;
 // squeezed. It starts the object's flows of touching a block character for each solid it
 // touched, and of standing on one when it lands on one.
 int CollideSolids(StageRun& run, cChara& obj);
+// The block characters that moved in this logic step, settled against one another as
+// CollideSolids settles one object, each meeting the others where they stood once all of
+// them had moved (none where another's settling put it): what a meeting gives is the same
+// whichever the stage lists first. Two that stop at solids and meet on a side share the
+// way back and end touching. CollideSolids' result for each, in the order given.
+std::vector<int> SettleBlockCharas(StageRun& run, const std::vector<cStageChara*>& moved);
 // 1 when a solid other than the object and other than the one with id excludeId overlaps
 // it; an object commands move through blocks overlaps nothing.
 int OverlapsSolid(StageRun& run, const cChara& obj, uint32_t excludeId);
