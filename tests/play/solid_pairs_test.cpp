@@ -846,6 +846,10 @@ const Row kRows[] = {
     // each would at a wall: neither drives the other back.
     {"two equal walkers meet", kCrate, kWalking, kFromSide, {1, 10, 15}, -10, 150,
      {NoCrossing(), XAt(150, 496.6, 0.5), Touching(150, 1.5), XSteady(80, 0.5), Stays()}},
+    // A walker stops at a crate standing by a wall as at the wall itself: it does not press
+    // the crate into it.
+    {"walker walks into a crate by a wall", kCrate, kWalking, kIntoWall, {1, 10, 15}, -10, 150,
+     {Stays(), XSteady(0, 0.5), Touching(150, 1.5), NoCrossing()}},
     // Listed before or after its solid, a crate is crushed all the same at every level.
     {"block comes down on a crate at levels 11 to 13", kCrate, kFalling, kUnderFalling,
      {11, 12, 13}, 40, 150, {Removed(100), XSteady(0, 0.5)}},
