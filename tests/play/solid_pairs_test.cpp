@@ -57,6 +57,7 @@ enum class Action {
     kWarpOntoByWall,  // the same with a wall at its left
     kWarpOntoHead,    // the same, the solid a quarter block higher: over its upper part
     kWarpInto,        // warps into the still solid's left part, from three blocks left
+    kPlacedOn,        // the stage places the solid on the block the mover stands in
 };
 
 // What a row looks at.
@@ -240,6 +241,9 @@ Layout LayoutOf(const Row& r) {
             break;
         case Action::kWarpInto:
             l.solidRow = 13, l.moverX = 5, l.moverRow = 13;
+            break;
+        case Action::kPlacedOn:
+            l.solidX = 6, l.solidRow = 13, l.moverX = 6, l.moverRow = 13;
             break;
     }
     return l;
@@ -874,6 +878,12 @@ const Row kRows[] = {
     // down on the ground.
     {"block warps onto the hero's head", kHero, kStill, kWarpOntoHead, {1, 10, 15}, 0, 120,
      {Removed(80), XSteady(0, 0.5)}, kSqueezed},
+    // Placed on the same block, their middles at one place: a standing character goes out
+    // on the left, its right edge a dot and a half left of the solid's left edge.
+    {"block placed on the hero", kHero, kStill, kPlacedOn, {1, 10, 15}, 0, 60,
+     {Stays(), XAt(60, Dots(6) + 0.5 - 16.5, 0.5), Touching(60, 1), XSteady(1, 0.5)}},
+    {"block placed on an enemy", kEnemy, kStill, kPlacedOn, {1, 10, 15}, 0, 60,
+     {Stays(), XAt(60, Dots(6) + 0.5 - 16.5, 0.5), Touching(60, 1), XSteady(1, 0.5)}},
     // A character never warps into a block character: it stays where it was (its body, 16
     // dots wide, in the middle of its block).
     {"enemy warps into a block", kEnemy, kStill, kWarpInto, {1, 10, 15}, 0, 120,
