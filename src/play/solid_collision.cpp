@@ -183,6 +183,21 @@ void SetY(cChara& obj, double y) {
     obj.OnMovedY();
 }
 
+// A side push that the map stops: the object goes toward x by steps shorter than a block
+// and stays in the first wall on its way, which the map's recheck then puts it out of on
+// the side it came from, against that wall. However fast the solid that pushes, it never
+// carries the object through a wall. One already in the map goes straight there.
+void SlideX(cChara& obj, double x) {
+    constexpr double kStep = 8.0;
+    const double from = obj.m_dX;
+    if (obj.CornerCellsSolid()) return SetX(obj, x);
+    const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(x - from) / kStep)));
+    for (int k = 1; k <= steps; ++k) {
+        SetX(obj, k == steps ? x : from + (x - from) * k / steps);
+        if (obj.CornerCellsSolid()) return;
+    }
+}
+
 // The sides of an object that commands move on which a solid met it in this step. Met
 // on a side, that side; overlapping it already, the sides into which the solid itself
 // moved in this step (past the object's edge as it stands now). At most one of left and
@@ -261,7 +276,7 @@ int CollideMoved(const Solids& at, cChara& obj) {
     if (intoLeft) {
         obj.m_dAX = 0.0;
         obj.m_bPushed = 1;
-        SetX(obj, c.left);
+        SlideX(obj, c.left);
     }
     if (intoTop) {
         obj.m_dAY = 0.0;
@@ -273,7 +288,7 @@ int CollideMoved(const Solids& at, cChara& obj) {
         if (rightSolid->m_dX > rightSolid->m_rcPrevStep.left || obj.m_dVX > 0.0) {
             obj.m_abContact[kRight] = 1;
             obj.m_bPushed = 1;
-            SetX(obj, c.right);
+            SlideX(obj, c.right);
         } else {
             PushOut(at, obj, 1);
         }
@@ -305,21 +320,6 @@ void Nudge(cChara& obj, double dx, double dy) {
     for (int i = 0; i < kNudgeLimit && obj.CornerCellsSolid(); ++i) {
         if (dx != 0.0) SetX(obj, obj.m_dX + dx);
         if (dy != 0.0) SetY(obj, obj.m_dY + dy);
-    }
-}
-
-// A side push that the map stops: the object goes toward x by steps shorter than a block
-// and stays in the first wall on its way, which the map's recheck then puts it out of on
-// the side it came from, against that wall. However fast the solid that pushes, it never
-// carries the object through a wall. One already in the map goes straight there.
-void SlideX(cChara& obj, double x) {
-    constexpr double kStep = 8.0;
-    const double from = obj.m_dX;
-    if (obj.CornerCellsSolid()) return SetX(obj, x);
-    const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(x - from) / kStep)));
-    for (int k = 1; k <= steps; ++k) {
-        SetX(obj, k == steps ? x : from + (x - from) * k / steps);
-        if (obj.CornerCellsSolid()) return;
     }
 }
 
@@ -593,8 +593,8 @@ void PushOut(const Solids& at, cChara& obj, int axis) {
         }
     });
     if (axis == 0) {
-        if (c.hasLeft()) SetX(obj, c.left);
-        if (c.hasRight()) SetX(obj, c.right);
+        if (c.hasLeft()) SlideX(obj, c.left);
+        if (c.hasRight()) SlideX(obj, c.right);
         if ((c.hasLeft() || c.hasRight()) && pushedByOther) obj.m_bPushed = 1;
     } else {
         if (c.hasTop()) SetY(obj, c.top);
