@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "core/key_state.h"
 #include "core/log.h"
@@ -44,11 +45,10 @@ struct Frame {
 };
 
 // Block characters move before the hero, so that the hero rides and meets them where
-// they stand in this step; every other character acts after it. Each character, block
-// characters among them, settles its contacts with the block characters after its own
-// move: those that have moved in this step where they stand now, the others where they
-// stood at its start and still stand, so that each pair is met by whichever of the two
-// moves into the other.
+// they stand in this step; every other character acts after it. The block characters all
+// move first, a rider after the block character it rides (it takes that one's move of this
+// step), and then settle against one another in one pass that no list order changes; every
+// other character settles its contacts with them after its own move.
 bool ActsBeforeHero(const cStageChara& c) {
     return c.m_Def.m_bBlockChara != 0;
 }
@@ -141,9 +141,17 @@ Step Sweep(Frame& f) {
     return Step::kDraw;
 }
 
-// One character acting before or after the hero.
-Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
+// What a character's own move left to do.
+struct Moved {
+    bool done = true;     // its step ended before it met the solids
+    bool remove = false;  // it left the stage: it goes once its step is over
+};
+
+// A character's flows, its ride and its move through the map: the step's end when it ended
+// there (a command, a sweep, a deadly cell), else kOn with `m.done` clear.
+Step MoveChara(Frame& f, cStageChara& c, bool afterHero, Moved& m) {
     StageRun& run = f.run;
+    m = Moved{};
     c.StartFlowsByTrigger(kTriggerAlways);
     if (c.RunFrame(0)) {
         // A character after the hero that a command removed goes without a defeat. Every
@@ -158,24 +166,34 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     if (const Step s = Sweep(f); s != Step::kOn) return s;
     if (c.Rides()) RideSolid(run, c);
     bool fatal = false;
-    bool remove = c.MoveX() == 4;
+    m.remove = c.MoveX() == 4;
     fatal = CollideMapX(run, c) == 2;
     if (!fatal) {
         c.ApplyGravity();
         const int32_t y = c.MoveY();
         fatal = y == 7;
-        remove = remove || y == 8;
+        m.remove = m.remove || y == 8;
     }
     if (!fatal) fatal = CollideMapY(run, c) == 2;
-    if (!fatal) {
-        fatal = CollideSolids(run, c) == 2;
-        RecheckMapX(run, c);
-        RecheckMapY(run, c);
-        fatal = fatal || Squeezed(c);
-    }
     if (fatal) return FatalInStep(f, c);
+    m.done = false;
+    return Step::kOn;
+}
+
+// The map again where the solids pushed the character: true when the solids or the map
+// squeezed it.
+bool RecheckSqueezed(StageRun& run, cStageChara& c, int collided) {
+    RecheckMapX(run, c);
+    RecheckMapY(run, c);
+    return collided == 2 || Squeezed(c);
+}
+
+// The end of a character's step: its defeat when squeezed, its removal when it left the
+// stage, else its knock-back wanes.
+Step EndCharaStep(Frame& f, cStageChara& c, bool squeezed, bool remove) {
+    if (squeezed) return FatalInStep(f, c);
     if (remove) {
-        Drop(run, c);
+        Drop(f.run, c);
         return Step::kOn;
     }
     c.DecayKnockbackX();
@@ -183,21 +201,109 @@ Step CharaStep(Frame& f, cStageChara& c, bool afterHero) {
     return Step::kOn;
 }
 
+// One character acting after the hero: it moves, then meets the block characters where
+// they have settled.
+Step CharaStep(Frame& f, cStageChara& c) {
+    Moved m;
+    const Step s = MoveChara(f, c, true, m);
+    if (m.done) return s;
+    return EndCharaStep(f, c, RecheckSqueezed(f.run, c, CollideSolids(f.run, c)), m.remove);
+}
+
+// Whether a character takes its step in the walk before or after the hero; one marked by
+// another character's command earlier in the walk goes instead.
+bool TakesStep(Frame& f, cStageChara& c, bool afterHero) {
+    if (ActsBeforeHero(c) == afterHero || c.m_bRemoved || !c.m_bActive || !c.m_bRunnable)
+        return false;
+    if (IsErasePending(f.run, c)) return false;
+    if (c.m_bRemoveMark) {
+        Drop(f.run, c);
+        return false;
+    }
+    return true;
+}
+
+// The block character a character rides when that one has yet to move in this walk.
+const cStageChara* RiddenYetToMove(Frame& f, const cStageChara& c,
+                                   const std::vector<const cStageChara*>& stepped) {
+    if (!c.Rides()) return nullptr;
+    for (const cStageChara& s : f.run.objects.charas) {
+        if (s.m_nId != c.RiddenId() || &s == &c) continue;
+        const bool willStep = ActsBeforeHero(s) && !s.m_bRemoved && s.m_bActive && s.m_bRunnable &&
+                              !s.m_bRemoveMark && !IsErasePending(f.run, s);
+        if (willStep && std::find(stepped.begin(), stepped.end(), &s) == stepped.end()) return &s;
+        return nullptr;
+    }
+    return nullptr;
+}
+
+// The block characters' walk: each moves (a rider once what it rides has moved), then all
+// that moved settle against one another, then each ends its step.
+Step BlockCharasStep(Frame& f) {
+    StageRun& run = f.run;
+    std::vector<const cStageChara*> stepped;
+    std::vector<cStageChara*> moved;
+    std::vector<uint8_t> remove;
+    std::vector<cStageChara*> waiting;
+    Step result = Step::kOn;
+    const auto step = [&](cStageChara& c) {
+        stepped.push_back(&c);
+        Moved m;
+        result = MoveChara(f, c, false, m);
+        if (m.done) return;
+        moved.push_back(&c);
+        remove.push_back(m.remove ? 1 : 0);
+    };
+    for (cStageChara& c : run.objects.charas) {
+        if (!TakesStep(f, c, false)) continue;
+        if (RiddenYetToMove(f, c, stepped)) {
+            waiting.push_back(&c);
+            continue;
+        }
+        step(c);
+        if (result != Step::kOn) break;
+    }
+    // The riders that waited, each once what it rides has moved (riders of one another
+    // round in a ring in list order).
+    for (bool progress = true; result == Step::kOn && !waiting.empty();) {
+        const bool force = !progress;
+        progress = false;
+        for (auto it = waiting.begin(); it != waiting.end() && result == Step::kOn;) {
+            cStageChara& c = **it;
+            if (!force && RiddenYetToMove(f, c, stepped)) {
+                ++it;
+                continue;
+            }
+            it = waiting.erase(it);
+            progress = true;
+            if (TakesStep(f, c, false)) step(c);
+            if (force) break;
+        }
+    }
+    if (result == Step::kNoDraw || moved.empty()) return result;
+    const std::vector<int> collided = SettleBlockCharas(run, moved);
+    std::vector<uint8_t> squeezed(moved.size());
+    for (size_t i = 0; i < moved.size(); ++i)
+        squeezed[i] = RecheckSqueezed(run, *moved[i], collided[i]) ? 1 : 0;
+    for (size_t i = 0; i < moved.size(); ++i) {
+        const Step s = EndCharaStep(f, *moved[i], squeezed[i] != 0, remove[i] != 0);
+        if (s != Step::kOn) return s;
+    }
+    return result;
+}
+
 Step CharasStep(Frame& f, bool afterHero) {
     if (HeroDead(f.run)) return Step::kOn;
     ++f.run.tally.walking;
     Step result = Step::kOn;
-    for (cStageChara& c : f.run.objects.charas) {
-        if (ActsBeforeHero(c) == afterHero || c.m_bRemoved || !c.m_bActive || !c.m_bRunnable)
-            continue;
-        if (IsErasePending(f.run, c)) continue;
-        // Marked by another character's command earlier in this walk: it does not act.
-        if (c.m_bRemoveMark) {
-            Drop(f.run, c);
-            continue;
+    if (!afterHero) {
+        result = BlockCharasStep(f);
+    } else {
+        for (cStageChara& c : f.run.objects.charas) {
+            if (!TakesStep(f, c, true)) continue;
+            result = CharaStep(f, c);
+            if (result != Step::kOn) break;
         }
-        result = CharaStep(f, c, afterHero);
-        if (result != Step::kOn) break;
     }
     --f.run.tally.walking;
     EraseMarked(f.run);

@@ -70,13 +70,33 @@ bool RidesOn(const cChara& rider, const cChara& solid) {
     return rider.Rides() && rider.RiddenId() == solid.m_nId;
 }
 
-// The solids an object meets: every other one but those riding it. A load is settled on
-// its own turn, as it lands on what it rides: a lift is never stopped, pushed or crushed
-// by what stands on it.
+// Where an object meets the solids: where they stand, or, while the block characters
+// settle against one another, where each stood once all of them had moved in the step
+// (`moved`, in the order of the block character list). Then no block character meets
+// another where that one's own settling has put it, and the list order changes nothing.
+struct Solids {
+    StageRun& run;
+    const std::vector<RectD>* moved = nullptr;
+};
+
+// The solids an object meets, each with the rectangle it is met at: every other one but
+// those riding it. A load is settled on its own turn, as it lands on what it rides: a lift
+// is never stopped, pushed or crushed by what stands on it.
 template <class Fn>
-void ForEachSolid(StageRun& run, const cChara& obj, Fn fn) {
-    for (cStageChara* s : BlockCharas(run))
-        if (IsSolid(*s) && s->m_nId != obj.m_nId && s != &obj && !RidesOn(*s, obj)) fn(*s);
+void ForEachSolid(const Solids& at, const cChara& obj, Fn fn) {
+    const std::vector<cStageChara*>& list = BlockCharas(at.run);
+    const bool moved = at.moved && at.moved->size() == list.size();
+    for (size_t i = 0; i < list.size(); ++i) {
+        cStageChara& s = *list[i];
+        if (IsSolid(s) && s.m_nId != obj.m_nId && &s != &obj && !RidesOn(s, obj))
+            fn(s, moved ? (*at.moved)[i] : RectOf(s));
+    }
+}
+
+// Whether a solid stops at other solids itself (it does not pass through blocks): two
+// such meeting on a side share the way back between them.
+bool StopsAtSolids(const cStageChara& s) {
+    return !PassesBlocks(s);
 }
 
 cStageChara* FindSolid(StageRun& run, uint32_t id) {
@@ -104,8 +124,8 @@ struct Candidates {
 // start, or they did not meet. Each side's own move counts, and a solid that went right
 // through the object in one step (a fast one, at the higher hit levels) met it as well.
 // A pair that moved further against each other than two bodies at the top speed can (a
-// warp) is taken as it stands now.
-enum class Met { kNot, kAlready, kLeft, kRight, kAbove, kBelow };
+// warp) was put where it stands: placed onto each other, or not met.
+enum class Met { kNot, kAlready, kPlaced, kLeft, kRight, kAbove, kBelow };
 
 // The part of the step (0 its start, 1 its end) in which the two overlap on one axis,
 // edges included. `lo0` and `lo1` are the solid's low edge less the object's at the start
@@ -125,7 +145,8 @@ Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, cons
     const double dx0 = solidPrev.left - mePrev.left, dx1 = solid.left - me.left;
     const double dy0 = solidPrev.top - mePrev.top, dy1 = solid.top - me.top;
     const double reach = 2.0 * g_Stage.m_dStepMaxSpeed;
-    if (std::fabs(dx1 - dx0) > reach || std::fabs(dy1 - dy0) > reach) return standing;
+    if (std::fabs(dx1 - dx0) > reach || std::fabs(dy1 - dy0) > reach)
+        return standing == Met::kAlready ? Met::kPlaced : Met::kNot;
     const Span x = AxisOverlap(dx0, dx1, solid.right - solid.left, me.right - me.left);
     const Span y = AxisOverlap(dy0, dy1, solid.bottom - solid.top, me.bottom - me.top);
     const double enter = std::max(x.enter, y.enter), exit = std::min(x.exit, y.exit);
@@ -146,9 +167,9 @@ Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, cons
 // The object's flows of touching a block character, once for each solid it touched in
 // this step, with that solid as the other party.
 template <class Touched>
-void StartTouches(StageRun& run, cChara& obj, Touched touched) {
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        if (touched(s)) obj.StartFlowsByTrigger(kTriggerTouchedBlockChara, &s);
+void StartTouches(const Solids& at, cChara& obj, Touched touched) {
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+        if (touched(s, r)) obj.StartFlowsByTrigger(kTriggerTouchedBlockChara, &s);
     });
 }
 
@@ -162,6 +183,21 @@ void SetY(cChara& obj, double y) {
     obj.OnMovedY();
 }
 
+// A side push that the map stops: the object goes toward x by steps shorter than a block
+// and stays in the first wall on its way, which the map's recheck then puts it out of on
+// the side it came from, against that wall. However fast the solid that pushes, it never
+// carries the object through a wall. One already in the map goes straight there.
+void SlideX(cChara& obj, double x) {
+    constexpr double kStep = 8.0;
+    const double from = obj.m_dX;
+    if (obj.CornerCellsSolid()) return SetX(obj, x);
+    const int steps = std::max(1, static_cast<int>(std::ceil(std::fabs(x - from) / kStep)));
+    for (int k = 1; k <= steps; ++k) {
+        SetX(obj, k == steps ? x : from + (x - from) * k / steps);
+        if (obj.CornerCellsSolid()) return;
+    }
+}
+
 // The sides of an object that commands move on which a solid met it in this step. Met
 // on a side, that side; overlapping it already, the sides into which the solid itself
 // moved in this step (past the object's edge as it stands now). At most one of left and
@@ -170,9 +206,8 @@ struct Entry {
     bool left = false, right = false, top = false, bottom = false;
     bool Any() const { return left || right || top || bottom; }
 };
-Entry EntryOf(const cStageChara& s, const cChara& obj) {
+Entry EntryOf(const cStageChara& s, const RectD& cur, const cChara& obj) {
     const RectD me = RectOf(obj);
-    const RectD cur = RectOf(s);
     const RectD& prev = s.m_rcPrevStep;
     Entry e;
     switch (HowMet(prev, cur, obj.m_rcPrevStep, me)) {
@@ -189,6 +224,7 @@ Entry EntryOf(const cStageChara& s, const cChara& obj) {
             e.bottom = true;
             break;
         case Met::kAlready:
+        case Met::kPlaced:
             e.left = prev.right < me.left && cur.right >= me.left;
             e.right = !e.left && prev.left > me.right && cur.left <= me.right;
             e.top = prev.bottom < me.top && cur.bottom >= me.top;
@@ -207,15 +243,16 @@ Entry EntryOf(const cStageChara& s, const cChara& obj) {
 // solid marks that side (with a wall or the view's edge holding the other, the play frame
 // finds the object squeezed); the object takes the candidate only when it moved into the
 // solid itself, and dies at it then in block mode 2.
-int CollideMoved(StageRun& run, cChara& obj) {
+void PushOut(const Solids& at, cChara& obj, int axis);
+
+int CollideMoved(const Solids& at, cChara& obj) {
     const double w = obj.m_nBodyWidth;
     const double h = obj.m_nBodyHeight;
     Candidates c;
     const cStageChara* rightSolid = nullptr;
     const cStageChara* bottomSolid = nullptr;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        const Entry e = EntryOf(s, obj);
-        const RectD cur = RectOf(s);
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& cur) {
+        const Entry e = EntryOf(s, cur, obj);
         if (e.left) {
             c.left = std::max(c.left, cur.right + 1);
         } else if (e.right && cur.left - w < c.right) {
@@ -229,7 +266,8 @@ int CollideMoved(StageRun& run, cChara& obj) {
             bottomSolid = &s;
         }
     });
-    StartTouches(run, obj, [&](const cStageChara& s) { return EntryOf(s, obj).Any(); });
+    StartTouches(at, obj,
+                 [&](const cStageChara& s, const RectD& r) { return EntryOf(s, r, obj).Any(); });
     if (c.hasLeft()) obj.m_abContact[kLeft] = 1;
     if (c.hasTop()) obj.m_abContact[kTop] = 1;
     const bool intoLeft = c.hasLeft() && obj.m_dVX < 0.0;
@@ -238,7 +276,7 @@ int CollideMoved(StageRun& run, cChara& obj) {
     if (intoLeft) {
         obj.m_dAX = 0.0;
         obj.m_bPushed = 1;
-        SetX(obj, c.left);
+        SlideX(obj, c.left);
     }
     if (intoTop) {
         obj.m_dAY = 0.0;
@@ -250,9 +288,9 @@ int CollideMoved(StageRun& run, cChara& obj) {
         if (rightSolid->m_dX > rightSolid->m_rcPrevStep.left || obj.m_dVX > 0.0) {
             obj.m_abContact[kRight] = 1;
             obj.m_bPushed = 1;
-            SetX(obj, c.right);
+            SlideX(obj, c.right);
         } else {
-            PushOutOfSolids(run, obj, 1);
+            PushOut(at, obj, 1);
         }
     }
     if (c.hasBottom()) {
@@ -262,7 +300,7 @@ int CollideMoved(StageRun& run, cChara& obj) {
             obj.m_bPushed = 1;
             SetY(obj, c.bottom);
         } else {
-            PushOutOfSolids(run, obj, 0);
+            PushOut(at, obj, 0);
         }
     }
     return 0;
@@ -285,12 +323,25 @@ void Nudge(cChara& obj, double dx, double dy) {
     }
 }
 
+// Two block characters that both stop at solids, met on a side, share the way back
+// between them: each gives up of its own move toward the other the share that move has
+// of the two, so that they end touching where they met, as each would at a wall, and
+// neither drives the other back. `x` is where the object would stand clear of the solid
+// as the solid stands; `right`: the solid is on its right.
+double SharedStop(double x, const RectD& me, const RectD& mePrev, const RectD& r,
+                  const RectD& rPrev, bool right) {
+    const double toward = right ? 1.0 : -1.0;
+    const double mine = std::max(0.0, toward * (me.left - mePrev.left));
+    const double its = std::max(0.0, -toward * (r.left - rPrev.left));
+    if (mine + its <= 0.0) return x;
+    return me.left + (x - me.left) * mine / (mine + its);
+}
+
 // Still overlapping solids on two opposite sides after the push: boxed in.
-bool Enclosed(StageRun& run, const cChara& obj) {
+bool Enclosed(const Solids& at, const cChara& obj) {
     const RectD me = RectOf(obj);
     bool left = false, right = false, above = false, below = false;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        const RectD r = RectOf(s);
+    ForEachSolid(at, obj, [&](cStageChara&, const RectD& r) {
         if (!OverlapsInside(r, me)) return;
         if (CentreX(r) < CentreX(me)) left = true;
         if (CentreX(r) > CentreX(me)) right = true;
@@ -300,12 +351,14 @@ bool Enclosed(StageRun& run, const cChara& obj) {
     return (left && right) || (above && below);
 }
 
-}  // namespace
+bool StillOn(const Solids& at, const cChara& obj);
+cStageChara* SolidBelow(const Solids& at, const cChara& obj, RectD& rect);
 
-int CollideSolids(StageRun& run, cChara& obj) {
+int Collide(const Solids& at, cChara& obj) {
     if (PassesBlocks(obj)) return 0;
-    if (obj.m_bGravityOff) return CollideMoved(run, obj);
+    if (obj.m_bGravityOff) return CollideMoved(at, obj);
 
+    StageRun& run = at.run;
     const RectD me = RectOf(obj);
     const RectD& mePrev = obj.m_rcPrevStep;
     const double w = obj.m_nBodyWidth;
@@ -315,24 +368,30 @@ int CollideSolids(StageRun& run, cChara& obj) {
     Candidates c;
     double land = kInf;
     cStageChara* mounted = nullptr;
+    RectD mountedRect;
     double topVelocity = 0.0;
     bool contact[4] = {};
 
-    const auto side = [&](const RectD& r, bool right) {
+    // Stopped on the side the solid is on; met there in this step by a solid that stops at
+    // solids itself while the block characters settle, the two share the way back.
+    const auto side = [&](const cStageChara& s, const RectD& r, bool right, bool met) {
+        double x = right ? r.left - w - 0.5 : r.right + 1.5;
+        if (met && at.moved && StopsAtSolids(s))
+            x = SharedStop(x, me, mePrev, r, s.m_rcPrevStep, right);
         if (right) {
             contact[kRight] = true;
-            c.right = std::min(c.right, r.left - w - 0.5);
+            c.right = std::min(c.right, x);
         } else {
             contact[kLeft] = true;
-            c.left = std::max(c.left, r.right + 1.5);
+            c.left = std::max(c.left, x);
         }
     };
     // Beside the object, by where it stands: moving right (or standing) the right side is
     // tried first, moving left the left side.
-    const auto sideByPlace = [&](const RectD& r) {
+    const auto sideByPlace = [&](const cStageChara& s, const RectD& r) {
         const bool onRight = CentreX(r) > CentreX(me);
         const bool onLeft = CentreX(r) < CentreX(me);
-        side(r, obj.m_dVX >= 0.0 ? !onLeft : onRight);
+        side(s, r, obj.m_dVX >= 0.0 ? !onLeft : onRight, false);
     };
     const auto landOn = [&](cStageChara& s, const RectD& r, const RectD& prev) {
         TraceWrite("D Hit");
@@ -340,6 +399,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         if (r.top - h < land) {
             land = r.top - h;
             mounted = &s;
+            mountedRect = r;
         }
     };
     // The solid over the object: it stops a rise, and one coming down presses on the head.
@@ -352,8 +412,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         if (obj.Rides()) contact[kBottom] = true;
     };
 
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        const RectD r = RectOf(s);
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
         const RectD& prev = s.m_rcPrevStep;
         const Met met = HowMet(prev, r, mePrev, me);
         if (met == Met::kNot) return;
@@ -367,12 +426,21 @@ int CollideSolids(StageRun& run, cChara& obj) {
         const double overlapX = std::min(me.right, r.right) - std::max(me.left, r.left) + 1.0;
         const double overlapY = std::min(me.bottom, r.bottom) - std::max(me.top, r.top) + 1.0;
         const bool lowerHalf = r.Overlaps(me) && !r.Overlaps(upper);
+        // Put onto the object at once (a warp): it goes out of the solid across the axis
+        // they overlap least, aside by where they stand, up onto it, or down under it, which
+        // presses it as a solid coming down does (squeezed on the ground).
+        if (met == Met::kPlaced) {
+            if (overlapY > overlapX) return sideByPlace(s, r);
+            if (CentreY(r) > CentreY(me)) return landOn(s, r, prev);
+            contact[kTop] = true;
+            return over(s, r, prev);
+        }
         if (met != Met::kAlready) {
             // Met from a side: the object steps up onto a solid that reaches no higher than
             // its lower half and is met more across than deep; otherwise it is stopped on the
             // side the solid came from.
             if (lowerHalf && overlapY <= overlapX) return landOn(s, r, prev);
-            return side(r, met == Met::kRight);
+            return side(s, r, met == Met::kRight, true);
         }
         // Overlapping already at the start of the step. A solid moving on down through the
         // object presses on it from above however deep it has come, when it came from
@@ -386,7 +454,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         // Otherwise where they stand decides.
         if (lowerHalf) {
             if (overlapY <= overlapX) return landOn(s, r, prev);
-            return sideByPlace(r);
+            return sideByPlace(s, r);
         }
         if (obj.m_dVY > 2.0 / f && prev.Overlaps(me) && prev.top > mePrev.top)
             return landOn(s, r, prev);
@@ -406,7 +474,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         if (onHead && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
                        (prev.Overlaps(me) && prev.top < mePrev.top)))
             return over(s, r, prev);
-        sideByPlace(r);
+        sideByPlace(s, r);
     });
 
     bool landed = land != kInf;
@@ -445,18 +513,21 @@ int CollideSolids(StageRun& run, cChara& obj) {
         else
             SetY(obj, c.top);
     }
-    if (c.hasLeft()) SetX(obj, c.left);
-    if (c.hasRight()) SetX(obj, c.right);
+    // The ride counts from where the rider met the solid, not where the solid's own
+    // settling may since have put it: its next move carries the rider by the rest.
+    if (landed) obj.TakeRiddenMove(mountedRect);
+    if (c.hasLeft()) SlideX(obj, c.left);
+    if (c.hasRight()) SlideX(obj, c.right);
     for (int k = 0; k < 4; ++k)
         if (contact[k]) obj.m_abContact[k] = 1;
     // Every solid the object overlapped or met gave it a contact: landing, from a side or
     // from below.
-    StartTouches(run, obj, [&](const cStageChara& s) {
-        return HowMet(s.m_rcPrevStep, RectOf(s), mePrev, me) != Met::kNot;
+    StartTouches(at, obj, [&](const cStageChara& s, const RectD& r) {
+        return HowMet(s.m_rcPrevStep, r, mePrev, me) != Met::kNot;
     });
 
     if ((obj.m_abContact[kLeft] && obj.m_abContact[kRight]) ||
-        (obj.m_abContact[kTop] && obj.m_abContact[kBottom]) || Enclosed(run, obj))
+        (obj.m_abContact[kTop] && obj.m_abContact[kBottom]) || Enclosed(at, obj))
         return 2;
 
     if (contact[kLeft]) Nudge(obj, -0.1, 0.0);
@@ -467,9 +538,10 @@ int CollideSolids(StageRun& run, cChara& obj) {
     // Still on what it rides, or on another solid under its feet, or off: a rider that
     // walked off the edge, or that the solid left, leaves it whichever way the two move.
     // (Every way of rising off a solid by its own has ended the ride where it began.)
-    if (obj.Rides() && !landed && !IsStillOnRidden(run, obj)) {
-        if (cStageChara* below = FindSolidBelow(run, obj)) {
-            obj.Mount(below->m_nId, RectOf(*below));
+    if (obj.Rides() && !landed && !StillOn(at, obj)) {
+        RectD belowRect;
+        if (cStageChara* below = SolidBelow(at, obj, belowRect)) {
+            obj.Mount(below->m_nId, belowRect);
             obj.m_bFall = 0;
             obj.m_nAirborne = 0;
         } else {
@@ -479,47 +551,34 @@ int CollideSolids(StageRun& run, cChara& obj) {
     return 0;
 }
 
-int OverlapsSolid(StageRun& run, const cChara& obj, uint32_t excludeId) {
-    if (PassesBlocks(obj)) return 0;
-    const RectD me = RectOf(obj);
-    int hit = 0;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        if (s.m_nId != excludeId && RectOf(s).Overlaps(me)) hit = 1;
+// The ridden solid, met where `at` has it, overlaps the strip under the object.
+bool StillOn(const Solids& at, const cChara& obj) {
+    if (!obj.Rides()) return false;
+    const RectD strip = StripBelow(obj);
+    bool on = false;
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+        if (s.m_nId == obj.RiddenId() && r.Overlaps(strip)) on = true;
     });
-    return hit;
+    return on;
 }
 
-int OverlapsAnySolid(StageRun& run, const cChara& obj) {
-    if (PassesBlocks(obj)) return 0;
-    const RectD me = RectOf(obj);
-    int hit = 0;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        if (RectOf(s).Overlaps(me)) hit = 1;
-    });
-    return hit;
-}
-
-int IsStillOnRidden(StageRun& run, const cChara& obj) {
-    if (!obj.Rides()) return 0;
-    const cStageChara* ridden = FindSolid(run, obj.RiddenId());
-    return ridden && IsSolid(*ridden) && RectOf(*ridden).Overlaps(StripBelow(obj)) ? 1 : 0;
-}
-
-cStageChara* FindSolidBelow(StageRun& run, const cChara& obj) {
+cStageChara* SolidBelow(const Solids& at, const cChara& obj, RectD& rect) {
     const RectD strip = StripBelow(obj);
     cStageChara* found = nullptr;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        if (!found && RectOf(s).Overlaps(strip)) found = &s;
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+        if (!found && r.Overlaps(strip)) {
+            found = &s;
+            rect = r;
+        }
     });
     return found;
 }
 
-void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
+void PushOut(const Solids& at, cChara& obj, int axis) {
     const RectD me = RectOf(obj);
     Candidates c;
     bool pushedByOther = false;
-    ForEachSolid(run, obj, [&](cStageChara& s) {
-        const RectD r = RectOf(s);
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
         if (!r.Overlaps(me)) return;
         if (!RidesOn(obj, s)) pushedByOther = true;
         if (axis == 0) {
@@ -534,8 +593,8 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
         }
     });
     if (axis == 0) {
-        if (c.hasLeft()) SetX(obj, c.left);
-        if (c.hasRight()) SetX(obj, c.right);
+        if (c.hasLeft()) SlideX(obj, c.left);
+        if (c.hasRight()) SlideX(obj, c.right);
         if ((c.hasLeft() || c.hasRight()) && pushedByOther) obj.m_bPushed = 1;
     } else {
         if (c.hasTop()) SetY(obj, c.top);
@@ -543,13 +602,63 @@ void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
     }
 }
 
+}  // namespace
+
+int CollideSolids(StageRun& run, cChara& obj) {
+    return Collide({run}, obj);
+}
+
+std::vector<int> SettleBlockCharas(StageRun& run, const std::vector<cStageChara*>& moved) {
+    std::vector<RectD> movedRects;
+    for (const cStageChara* s : BlockCharas(run)) movedRects.push_back(RectOf(*s));
+    const Solids at{run, &movedRects};
+    std::vector<int> results;
+    results.reserve(moved.size());
+    for (cStageChara* c : moved) results.push_back(Collide(at, *c));
+    return results;
+}
+
+int OverlapsSolid(StageRun& run, const cChara& obj, uint32_t excludeId) {
+    if (PassesBlocks(obj)) return 0;
+    const RectD me = RectOf(obj);
+    int hit = 0;
+    ForEachSolid({run}, obj, [&](cStageChara& s, const RectD& r) {
+        if (s.m_nId != excludeId && r.Overlaps(me)) hit = 1;
+    });
+    return hit;
+}
+
+int OverlapsAnySolid(StageRun& run, const cChara& obj) {
+    if (PassesBlocks(obj)) return 0;
+    const RectD me = RectOf(obj);
+    int hit = 0;
+    ForEachSolid({run}, obj, [&](cStageChara&, const RectD& r) {
+        if (r.Overlaps(me)) hit = 1;
+    });
+    return hit;
+}
+
+int IsStillOnRidden(StageRun& run, const cChara& obj) {
+    if (!obj.Rides()) return 0;
+    const cStageChara* ridden = FindSolid(run, obj.RiddenId());
+    return ridden && IsSolid(*ridden) && RectOf(*ridden).Overlaps(StripBelow(obj)) ? 1 : 0;
+}
+
+cStageChara* FindSolidBelow(StageRun& run, const cChara& obj) {
+    RectD rect;
+    return SolidBelow({run}, obj, rect);
+}
+
+void PushOutOfSolids(StageRun& run, cChara& obj, int axis) {
+    PushOut({run}, obj, axis);
+}
+
 void RideSolid(StageRun& run, cChara& obj) {
     if (obj.m_bGravityOff || !obj.Rides()) return;
     cStageChara* solid = FindSolid(run, obj.RiddenId());
     if (!solid) return;
     obj.m_dVX += solid->m_dX - obj.RiddenRect().left;
-    if (solid->m_bGravityOff || solid->m_bAirborne)
-        obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
+    if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
     // Taken once: a rider resting on it without touching down again in this step (it sinks
     // a fraction of a dot a step) takes only the solid's next move in the next.
     obj.TakeRiddenMove(RectOf(*solid));

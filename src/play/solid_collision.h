@@ -4,15 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class StageRun;
 class cChara;
 class cStageChara;
 
-// One object settled against every solid once per logic step: 0, or 2 when it is
+// One object (the hero, or a character that is no block character) settled against every
+// solid once per logic step, after the block characters have settled: 0, or 2 when it is
 // squeezed. It starts the object's flows of touching a block character for each solid it
-// touched, and of standing on one when it lands on one.
+// touched, and of standing on one when it lands on one. No side push carries it through a
+// map wall; a solid put onto it at once (a warp) puts it out across their least overlap.
 int CollideSolids(StageRun& run, cChara& obj);
+// The block characters that moved in this logic step, settled against one another as
+// CollideSolids settles one object, each meeting the others where they stood once all of
+// them had moved (none where another's settling put it): what a meeting gives is the same
+// whichever the stage lists first. Two that stop at solids and meet on a side share the
+// way back and end touching. CollideSolids' result for each, in the order given.
+std::vector<int> SettleBlockCharas(StageRun& run, const std::vector<cStageChara*>& moved);
 // 1 when a solid other than the object and other than the one with id excludeId overlaps
 // it; an object commands move through blocks overlaps nothing.
 int OverlapsSolid(StageRun& run, const cChara& obj, uint32_t excludeId);

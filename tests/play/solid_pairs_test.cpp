@@ -7,7 +7,8 @@
 // tolerance the row gives, in dots), the frames in which its flows of touching and standing
 // on a block character and the solid's flows of being ridden start (a flow that a step
 // starts runs in the next frame), the frames it stands on a block, and whether it is crushed
-// and how.
+// and how. A row whose mover is a stage character is played in both list orders, the solid
+// listed before the mover and after it: what the player sees must not change.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -43,14 +44,20 @@ enum class Mover { kHero, kEnemy, kAlly, kFlier, kCrate };
 // kGround: no block character; map blocks stand where it would (the reference rows).
 enum class Motion { kGround, kStill, kWalking, kGliding, kCircling, kRising, kFalling };
 enum class Action {
-    kLandAndRide,   // dropped two blocks above it, lands and rides
-    kJumpOff,       // stands on it and jumps: wait half a second, jump three blocks, again
-    kWalkOff,       // walks off its right edge, its jump asked in the fall
-    kKnockedUp,     // a flier rising from below knocks it upward
-    kIntoCeiling,   // carried up into a map ceiling
-    kIntoWall,      // pushed along the floor into a wall
-    kFromSide,      // moves into it along the floor at a dot a frame (right, or left)
-    kUnderFalling,  // stands on the floor under it as it comes down
+    kLandAndRide,     // dropped two blocks above it, lands and rides
+    kJumpOff,         // stands on it and jumps: wait half a second, jump three blocks, again
+    kWalkOff,         // walks off its right edge, its jump asked in the fall
+    kKnockedUp,       // a flier rising from below knocks it upward
+    kIntoCeiling,     // carried up into a map ceiling
+    kIntoWall,        // pushed along the floor into a wall
+    kFromSide,        // moves into it along the floor at a dot a frame (right, or left)
+    kUnderFalling,    // stands on the floor under it as it comes down
+    kWarpOnto,        // stands on the floor; after a second the solid, three blocks to its
+                      // right, warps three blocks left less a quarter block: over all of it
+    kWarpOntoByWall,  // the same with a wall at its left
+    kWarpOntoHead,    // the same, the solid a quarter block higher: over its upper part
+    kWarpInto,        // warps into the still solid's left part, from three blocks left
+    kPlacedOn,        // the stage places the solid on the block the mover stands in
 };
 
 // What a row looks at.
@@ -227,8 +234,31 @@ Layout LayoutOf(const Row& r) {
         case Action::kUnderFalling:
             l.solidRow = 1, l.moverRow = 13;
             break;
+        case Action::kWarpOnto:
+        case Action::kWarpOntoByWall:
+        case Action::kWarpOntoHead:
+            l.solidX = 9, l.solidRow = 13, l.moverX = 6, l.moverRow = 13;
+            break;
+        case Action::kWarpInto:
+            l.solidRow = 13, l.moverX = 5, l.moverRow = 13;
+            break;
+        case Action::kPlacedOn:
+            l.solidX = 6, l.solidRow = 13, l.moverX = 6, l.moverRow = 13;
+            break;
     }
     return l;
+}
+
+// A wait of a second, a warp by blocks and dots across (and dots down), and a long wait.
+cFlow WarpAcross(int16_t blocks, int16_t dots, int16_t down = 0) {
+    cFlowCmd warp = Command(kCmdWarp, 0);
+    warp.MakeEdMove();
+    warp.m_pMove->m_nKind = 5;       // to coordinates
+    warp.m_pMove->m_nCoordKind = 0;  // from where it stands
+    warp.m_pMove->m_nOffsetXBl = blocks;
+    warp.m_pMove->m_nOffsetXDot = dots;
+    warp.m_pMove->m_nOffsetYDot = down;
+    return Always({Command(kCmdWait, 10), warp, Command(kCmdWait, 1000)});
 }
 
 // The solid of the row: a block character of its motion, counting its rides; on the
@@ -264,6 +294,9 @@ void PlaceSolid(cStage& stage, const Row& r, const Layout& l) {
         default:
             break;
     }
+    if (r.action == Action::kWarpOnto || r.action == Action::kWarpOntoByWall)
+        s.m_vFlows = {WarpAcross(-3, 8)};
+    if (r.action == Action::kWarpOntoHead) s.m_vFlows = {WarpAcross(-3, 8, -8)};
     s.m_vFlows.push_back(CountFlow(17, kRidden));
     s.m_vFlows.push_back(CountFlow(16, kRiddenByHero));
 }
@@ -278,6 +311,8 @@ std::vector<cFlow> Script(const Row& r) {
                             Command(kCmdWait, 1000)})};
         case Action::kFromSide:
             return {wftest::StraightOn(r.fromRight ? kLeft : kRight, 10)};
+        case Action::kWarpInto:
+            return {WarpAcross(3, -8)};
         default:
             return {};
     }
@@ -333,11 +368,29 @@ cStage BuildStage(const Row& r, int32_t level) {
             for (int16_t x = 5; x <= 11; ++x) wftest::PlaceBlock(stage, x, 8, 1);
             break;
         case Action::kIntoWall:
+        case Action::kWarpOntoByWall:
             for (int16_t y = 11; y <= 13; ++y) wftest::PlaceBlock(stage, 5, y, 1);
             break;
         default:
             break;
     }
+    return stage;
+}
+
+// Which of the solid and the mover the stage lists first (the hero is no stage character:
+// it always acts between the block characters and the others).
+enum class Listed { kSolidFirst, kMoverFirst };
+
+// The stage with the mover's placement listed before the solid's.
+cStage MoverFirst(cStage stage) {
+    const auto isSolid = [](const cCharaDef& d) {
+        return d.m_bBlockChara && d.m_nMapValue == kSolidGroup && d.m_nImpact == 0;
+    };
+    const auto isMover = [&](const cCharaDef& d) { return !isSolid(d) && d.m_nImpact == 0; };
+    auto& list = stage.m_vCharas;
+    const auto solid = std::find_if(list.begin() + 1, list.end(), isSolid);
+    const auto mover = std::find_if(list.begin() + 1, list.end(), isMover);
+    if (solid != list.end() && mover != list.end()) std::iter_swap(solid, mover);
     return stage;
 }
 
@@ -371,8 +424,10 @@ const cChara* FindById(wftest::StageHarness& h, uint32_t id) {
     return nullptr;
 }
 
-Played Play(const Row& r, int32_t level) {
-    wftest::StageHarness h(wftest::StoredAndLoaded(BuildStage(r, level)), wftest::RunKind::kStory);
+Played Play(const Row& r, int32_t level, Listed listed) {
+    cStage stage = BuildStage(r, level);
+    if (listed == Listed::kMoverFirst) stage = MoverFirst(std::move(stage));
+    wftest::StageHarness h(wftest::StoredAndLoaded(stage), wftest::RunKind::kStory);
     std::vector<uint32_t>& vars = g_PlaySession.Variables();
     if (vars.size() < kCounters + 1) vars.resize(kCounters + 1);
     for (size_t i = 1; i <= kCounters; ++i) vars[i] = 0;
@@ -585,10 +640,34 @@ std::string Judge(const Check& check, int32_t level, const Played& p) {
     return "";
 }
 
-void Expect(const Row& r, int32_t level, const Played& p) {
+// Where two plays of a row part: the first frame in which the mover or the solid stands
+// elsewhere, one is there and not the other, or a count grows in one only ("": nowhere).
+std::string Difference(const Played& a, const Played& b) {
+    if (a.frames.size() != b.frames.size())
+        return std::to_string(a.frames.size()) + " frames against " +
+               std::to_string(b.frames.size());
+    const auto same = [](const Box& x, const Box& y) {
+        return x.left == y.left && x.top == y.top && x.right == y.right && x.bottom == y.bottom;
+    };
+    for (size_t f = 0; f < a.frames.size(); ++f) {
+        const Seen& x = a.frames[f];
+        const Seen& y = b.frames[f];
+        const bool counts = std::equal(std::begin(x.grew), std::end(x.grew), std::begin(y.grew));
+        if (x.present != y.present || x.hasSolid != y.hasSolid || !same(x.me, y.me) ||
+            !same(x.solid, y.solid) || !counts)
+            return "frame " + std::to_string(f) + ": mover x " + Num(x.me.left) + " / " +
+                   Num(y.me.left) + ", bottom " + Num(x.me.bottom) + " / " + Num(y.me.bottom) +
+                   ", solid x " + Num(x.solid.left) + " / " + Num(y.solid.left) +
+                   (counts ? "" : ", counts differ");
+    }
+    return "";
+}
+
+void Expect(const Row& r, int32_t level, Listed listed, const Played& p) {
+    const char* order = listed == Listed::kSolidFirst ? "solid listed first" : "mover listed first";
     for (const Check& c : r.checks)
         if (const std::string problem = Judge(c, level, p); !problem.empty())
-            ADD_FAILURE() << r.name << ", hit level " << level << ": " << problem;
+            ADD_FAILURE() << r.name << ", hit level " << level << ", " << order << ": " << problem;
     if (*r.deaths) {
         const std::string accepted = std::string("|") + r.deaths + "|";
         bool found = false;
@@ -596,7 +675,8 @@ void Expect(const Row& r, int32_t level, const Played& p) {
             if (l.starts_with("Dead") && accepted.find("|" + l + "|") != std::string::npos)
                 found = true;
         if (!found)
-            ADD_FAILURE() << r.name << ", hit level " << level << ": no trace line of " << r.deaths;
+            ADD_FAILURE() << r.name << ", hit level " << level << ", " << order
+                          << ": no trace line of " << r.deaths;
     }
 }
 
@@ -763,6 +843,51 @@ const Row kRows[] = {
      {Removed(60)}},
     {"block comes down on a crate", kCrate, kFalling, kUnderFalling, {1, 10, 15}, 40, 150,
      {Removed(100), XSteady(0, 0.5)}},
+
+    // Meetings whose result no list order changes (every row above is played in both
+    // orders too), sides held by the map at every speed, and solids that warp.
+    // Two walking block characters of one speed meet halfway and stop at each other, as
+    // each would at a wall: neither drives the other back.
+    {"two equal walkers meet", kCrate, kWalking, kFromSide, {1, 10, 15}, -10, 150,
+     {NoCrossing(), XAt(150, 496.6, 0.5), Touching(150, 1.5), XSteady(80, 0.5), Stays()}},
+    // A walker stops at a crate standing by a wall as at the wall itself: it does not press
+    // the crate into it.
+    {"walker walks into a crate by a wall", kCrate, kWalking, kIntoWall, {1, 10, 15}, -10, 150,
+     {Stays(), XSteady(0, 0.5), Touching(150, 1.5), NoCrossing()}},
+    // Listed before or after its solid, a crate is crushed all the same at every level.
+    {"block comes down on a crate at levels 11 to 13", kCrate, kFalling, kUnderFalling,
+     {11, 12, 13}, 40, 150, {Removed(100), XSteady(0, 0.5)}},
+    {"lift carries a crate into a ceiling at levels 11 to 13", kCrate, kRising, kIntoCeiling,
+     {11, 12, 13}, 10, 120, {Removed(80), XSteady(0, 2)}},
+    // A block gliding so fast that it passes the hero's width in a step: the wall still
+    // holds the hero, which is pressed against it.
+    {"fast block glides the hero into a wall", kHero, kGliding, kIntoWall, {11, 12, 13, 19},
+     -450, 60, {Removed(10), NoCrossing()}, kPressed},
+    {"fast block glides an enemy into a wall", kEnemy, kGliding, kIntoWall, {11, 12, 13, 19},
+     -450, 60, {Removed(10), NoCrossing()}},
+    // A solid warped onto a character standing in the open (over its whole width, its middle
+    // to the right of the character's) puts it out on the left, against the solid's left
+    // edge; with a wall there, the character is pressed between the two.
+    {"block warps onto the hero", kHero, kStill, kWarpOnto, {1, 10, 15}, 0, 120,
+     {Stays(), XAt(120, 504, 0.5), Touching(120, 1), XSteady(70, 0.5)}},
+    {"block warps onto an enemy", kEnemy, kStill, kWarpOnto, {1, 10, 15}, 0, 120,
+     {Stays(), XAt(120, 504, 0.5), Touching(120, 1), XSteady(70, 0.5)}},
+    {"block warps onto the hero by a wall", kHero, kStill, kWarpOntoByWall, {1, 10, 15}, 0, 120,
+     {Removed(80)}, kPressed},
+    // Over the upper two thirds of the hero, less deep than across: it presses the hero
+    // down on the ground.
+    {"block warps onto the hero's head", kHero, kStill, kWarpOntoHead, {1, 10, 15}, 0, 120,
+     {Removed(80), XSteady(0, 0.5)}, kSqueezed},
+    // Placed on the same block, their middles at one place: a standing character goes out
+    // on the left, its right edge a dot and a half left of the solid's left edge.
+    {"block placed on the hero", kHero, kStill, kPlacedOn, {1, 10, 15}, 0, 60,
+     {Stays(), XAt(60, Dots(6) + 0.5 - 16.5, 0.5), Touching(60, 1), XSteady(1, 0.5)}},
+    {"block placed on an enemy", kEnemy, kStill, kPlacedOn, {1, 10, 15}, 0, 60,
+     {Stays(), XAt(60, Dots(6) + 0.5 - 16.5, 0.5), Touching(60, 1), XSteady(1, 0.5)}},
+    // A character never warps into a block character: it stays where it was (its body, 16
+    // dots wide, in the middle of its block).
+    {"enemy warps into a block", kEnemy, kStill, kWarpInto, {1, 10, 15}, 0, 120,
+     {Stays(), XAt(120, Dots(5) + 8.5, 0.5), XSteady(0, 0.5)}},
 };
 // clang-format on
 
@@ -770,8 +895,18 @@ class SolidPairs : public ::testing::TestWithParam<Row> {};
 
 TEST_P(SolidPairs, PlaysAsTheRowSays) {
     const Row& r = GetParam();
+    // A pair of stage characters is played in both list orders: a row of two block
+    // characters so has the faster one listed first and second.
+    const bool twoCharas = r.mover != Mover::kHero && r.motion != Motion::kGround;
     for (int32_t level : r.levels) {
-        Expect(r, level, Play(r, level));
+        const Played solidFirst = Play(r, level, Listed::kSolidFirst);
+        Expect(r, level, Listed::kSolidFirst, solidFirst);
+        if (!twoCharas) continue;
+        const Played moverFirst = Play(r, level, Listed::kMoverFirst);
+        Expect(r, level, Listed::kMoverFirst, moverFirst);
+        // And the two orders play alike, frame by frame.
+        if (const std::string d = Difference(solidFirst, moverFirst); !d.empty())
+            ADD_FAILURE() << r.name << ", hit level " << level << ": the orders differ, " << d;
     }
 }
 
