@@ -152,9 +152,16 @@ void StartTouches(StageRun& run, cChara& obj, Touched touched) {
     });
 }
 
+// A character keeps itself inside the stage as it moves (the hero inside its scroll area or
+// the view, any other character inside the stage). Pushed past that end by a solid, it is
+// held there as by a map wall, and touches the end: the solid and the end on its two
+// sides squeeze it, where without the contact the solid would slide over it and throw it
+// out on the far side.
 void SetX(cChara& obj, double x) {
     obj.m_dX = x;
     obj.OnMovedX();
+    if (obj.m_dX > x) obj.m_abContact[kLeft] = 1;
+    if (obj.m_dX < x) obj.m_abContact[kRight] = 1;
 }
 
 void SetY(cChara& obj, double y) {
