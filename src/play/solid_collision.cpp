@@ -341,6 +341,21 @@ int CollideSolids(StageRun& run, cChara& obj) {
         const bool onLeft = CentreX(r) < CentreX(me);
         side(r, obj.m_dVX >= 0.0 ? !onLeft : onRight);
     };
+    // A solid moving across the object (the two closing on x in this step) that came in
+    // from a side presses it from that side however deep it has come, as one coming down
+    // presses from above: an object the stage's end holds, and the squeeze spares, is never
+    // thrown out through the solid. Past its far edge the solid is leaving the object: it
+    // is left alone. Not moving across it, where they stand decides.
+    const auto sideByMove = [&](const RectD& r, const RectD& prev) {
+        const double across = (r.left - me.left) - (prev.left - mePrev.left);
+        if (across < 0.0) {
+            if (prev.right > mePrev.right) side(r, true);
+        } else if (across > 0.0) {
+            if (prev.left < mePrev.left) side(r, false);
+        } else {
+            sideByPlace(r);
+        }
+    };
     const auto landOn = [&](cStageChara& s, const RectD& r, const RectD& prev) {
         TraceWrite("D Hit");
         if (r.top < prev.top) contact[kBottom] = true;
@@ -413,7 +428,7 @@ int CollideSolids(StageRun& run, cChara& obj) {
         if (onHead && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
                        (prev.Overlaps(me) && prev.top < mePrev.top)))
             return over(s, r, prev);
-        sideByPlace(r);
+        sideByMove(r, prev);
     });
 
     bool landed = land != kInf;

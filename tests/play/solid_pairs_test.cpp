@@ -796,11 +796,16 @@ const Row kRows[] = {
      {Removed(100), XSteady(0, 0.5)}},
 
     // The ends of the stage hold as walls: a block gliding along the floor presses the
-    // mover against the end and crushes it as against the wall above.
+    // mover against the end and crushes it as against the wall above; spared, the hero is
+    // held at the end while the block passes through it.
     {"block glides the hero into the left end", kHero, kGliding, kIntoEnd, {1, 10, 12, 15}, -10,
      120, {Removed(60), NoCrossing()}, kPressed},
     {"block glides the hero into the right end", kHero, kGliding, kIntoEnd, {1, 10, 12, 15}, 10,
      120, {Removed(60), NoCrossing()}, kPressed},
+    {"block glides an invincible hero into the left end", kHero, kGliding, kIntoEnd,
+     {1, 10, 15}, -10, 150, {Stays(), XSteady(52, 0)}, "", true},
+    {"block glides an invincible hero into the right end", kHero, kGliding, kIntoEnd,
+     {1, 10, 15}, 10, 150, {Stays(), XSteady(52, 0)}, "", true},
     {"block glides an enemy into the left end", kEnemy, kGliding, kIntoEnd, {1, 10, 15}, -10,
      120, {Removed(60), NoCrossing()}},
     {"block glides an enemy into the right end", kEnemy, kGliding, kIntoEnd, {1, 10, 15}, 10,
