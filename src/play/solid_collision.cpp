@@ -173,9 +173,16 @@ void StartTouches(const Solids& at, cChara& obj, Touched touched) {
     });
 }
 
+// A character keeps itself inside the stage as it moves (the hero inside its scroll area or
+// the view, any other character inside the stage). Pushed past that end by a solid, it is
+// held there as by a map wall, and touches the end: the solid and the end on its two
+// sides squeeze it, where without the contact the solid would slide over it and throw it
+// out on the far side.
 void SetX(cChara& obj, double x) {
     obj.m_dX = x;
     obj.OnMovedX();
+    if (obj.m_dX > x) obj.m_abContact[kLeft] = 1;
+    if (obj.m_dX < x) obj.m_abContact[kRight] = 1;
 }
 
 void SetY(cChara& obj, double y) {
@@ -393,6 +400,21 @@ int Collide(const Solids& at, cChara& obj) {
         const bool onLeft = CentreX(r) < CentreX(me);
         side(s, r, obj.m_dVX >= 0.0 ? !onLeft : onRight, false);
     };
+    // A solid moving across the object (the two closing on x in this step) that came in
+    // from a side presses it from that side however deep it has come, as one coming down
+    // presses from above: an object the stage's end holds, and the squeeze spares, is never
+    // thrown out through the solid. Past its far edge the solid is leaving the object: it
+    // is left alone. Not moving across it, where they stand decides.
+    const auto sideByMove = [&](const cStageChara& s, const RectD& r, const RectD& prev) {
+        const double across = (r.left - me.left) - (prev.left - mePrev.left);
+        if (across < 0.0) {
+            if (prev.right > mePrev.right) side(s, r, true, false);
+        } else if (across > 0.0) {
+            if (prev.left < mePrev.left) side(s, r, false, false);
+        } else {
+            sideByPlace(s, r);
+        }
+    };
     const auto landOn = [&](cStageChara& s, const RectD& r, const RectD& prev) {
         TraceWrite("D Hit");
         if (r.top < prev.top) contact[kBottom] = true;
@@ -474,7 +496,7 @@ int Collide(const Solids& at, cChara& obj) {
         if (onHead && ((r.bottom < me.bottom && overlapY - overlapPrevY > 0.4 / f) ||
                        (prev.Overlaps(me) && prev.top < mePrev.top)))
             return over(s, r, prev);
-        sideByPlace(s, r);
+        sideByMove(s, r, prev);
     });
 
     bool landed = land != kInf;

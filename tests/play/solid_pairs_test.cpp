@@ -50,6 +50,7 @@ enum class Action {
     kKnockedUp,       // a flier rising from below knocks it upward
     kIntoCeiling,     // carried up into a map ceiling
     kIntoWall,        // pushed along the floor into a wall
+    kIntoEnd,         // pushed along the floor into the stage's end the solid glides to
     kFromSide,        // moves into it along the floor at a dot a frame (right, or left)
     kUnderFalling,    // stands on the floor under it as it comes down
     kWarpOnto,        // stands on the floor; after a second the solid, three blocks to its
@@ -179,7 +180,8 @@ constexpr double Dots(int blocks) {
     return (10 + blocks) * 32.0;
 }
 
-constexpr uint8_t kSolidGroup = 2;  // the solid's and the knocker's: they never touch
+constexpr uint8_t kSolidGroup = 2;    // the solid's and the knocker's: they never touch
+constexpr uint8_t kSupportGroup = 3;  // a block character that only holds the mover up
 constexpr uint8_t kLeft = 2, kRight = 3, kUp = 6, kDown = 7;
 
 cFlow CountFlow(int8_t trigger, Counter c) {
@@ -199,6 +201,7 @@ cFlow CountStanding() {
 // Where the solid and the mover start, in blocks (the floor is row 14).
 struct Layout {
     int16_t solidX = 8, solidRow = 10, moverX = 8, moverRow = 9;
+    int16_t heroX = 1;  // where the hero stands when it is not the mover
 };
 
 Layout LayoutOf(const Row& r) {
@@ -227,6 +230,20 @@ Layout LayoutOf(const Row& r) {
         case Action::kIntoWall:
             l.solidRow = 13, l.moverX = 6, l.moverRow = 13;
             break;
+        case Action::kIntoEnd: {
+            // The hero keeps to its scroll area, whose ends are the map's: it stands on the
+            // first or last block of the floor. Every other character keeps to the stage,
+            // whose ends lie past the map's border, off the screen: it stands there on a
+            // still block character.
+            const bool left = r.speed < 0;
+            const int16_t border = r.mover == Mover::kHero ? 0 : 10;
+            l.solidRow = 13, l.moverRow = 13;
+            l.moverX = static_cast<int16_t>(left ? -border : 29 + border);
+            l.solidX = static_cast<int16_t>(left ? 2 - border : 27 + border);
+            // Not the mover, the hero stands out of the way with that end of the map in view.
+            l.heroX = left ? 9 : 20;
+            break;
+        }
         case Action::kFromSide:
             l.solidRow = r.motion == Motion::kFalling ? 12 : 13;
             l.moverX = r.fromRight ? 12 : 4, l.moverRow = 13;
@@ -321,8 +338,8 @@ std::vector<cFlow> Script(const Row& r) {
 cStage BuildStage(const Row& r, int32_t level) {
     const bool hero = r.mover == Mover::kHero;
     const Layout l = LayoutOf(r);
-    // The hero stands apart at the left when it is not the mover.
-    cStage stage = wftest::MakeStage(30, 15, hero ? l.moverX : 1, hero ? l.moverRow : 13);
+    // The hero stands apart when it is not the mover.
+    cStage stage = wftest::MakeStage(30, 15, hero ? l.moverX : l.heroX, hero ? l.moverRow : 13);
     stage.m_nHitLevel = level;
     // One hit a second at most.
     stage.m_nHitWaitPlayer = stage.m_nHitWaitEnemy = 60;
@@ -370,6 +387,20 @@ cStage BuildStage(const Row& r, int32_t level) {
         case Action::kIntoWall:
         case Action::kWarpOntoByWall:
             for (int16_t y = 11; y <= 13; ++y) wftest::PlaceBlock(stage, 5, y, 1);
+            break;
+        case Action::kIntoEnd:
+            if (hero) break;
+            {
+                // Beyond the map: a still floor under the mover; the characters act wherever
+                // they are across the screen, and none is erased for being off it.
+                cCharaDef& floor = wftest::PlaceChara(stage, l.moverX, 14, 10);
+                floor.m_bBlockChara = 1;
+                floor.m_nMapValue = kSupportGroup;
+                floor.m_nMoveType = 1;
+            }
+            for (size_t i = 1; i < stage.m_vCharas.size(); ++i)
+                stage.m_vCharas[i].m_nAppearMode = 2;
+            for (cStageParam& region : stage.m_aParams) region.Set8(0, 0, 0, 0, 0, 0, 0, 0);
             break;
         default:
             break;
@@ -436,7 +467,7 @@ Played Play(const Row& r, int32_t level, Listed listed) {
     uint32_t moverId = h.Hero()->m_nId, solidId = 0;
     bool hasSolid = false;
     for (const cStageChara& c : h.Run().objects.charas) {
-        if (c.m_Def.m_nImpact != 0) continue;
+        if (c.m_Def.m_nImpact != 0 || c.m_nMapValue == kSupportGroup) continue;
         if (c.m_Def.m_bBlockChara && c.m_nMapValue == kSolidGroup) {
             solidId = c.m_nId;
             hasSolid = true;
@@ -888,6 +919,26 @@ const Row kRows[] = {
     // dots wide, in the middle of its block).
     {"enemy warps into a block", kEnemy, kStill, kWarpInto, {1, 10, 15}, 0, 120,
      {Stays(), XAt(120, Dots(5) + 8.5, 0.5), XSteady(0, 0.5)}},
+
+    // The ends of the stage hold as walls: a block gliding along the floor presses the
+    // mover against the end and crushes it as against the wall above; spared, the hero is
+    // held at the end while the block passes through it.
+    {"block glides the hero into the left end", kHero, kGliding, kIntoEnd, {1, 10, 12, 15}, -10,
+     120, {Removed(60), NoCrossing()}, kPressed},
+    {"block glides the hero into the right end", kHero, kGliding, kIntoEnd, {1, 10, 12, 15}, 10,
+     120, {Removed(60), NoCrossing()}, kPressed},
+    {"block glides an invincible hero into the left end", kHero, kGliding, kIntoEnd,
+     {1, 10, 15}, -10, 150, {Stays(), XSteady(52, 0)}, "", true},
+    {"block glides an invincible hero into the right end", kHero, kGliding, kIntoEnd,
+     {1, 10, 15}, 10, 150, {Stays(), XSteady(52, 0)}, "", true},
+    {"block glides an enemy into the left end", kEnemy, kGliding, kIntoEnd, {1, 10, 15}, -10,
+     120, {Removed(60), NoCrossing()}},
+    {"block glides an enemy into the right end", kEnemy, kGliding, kIntoEnd, {1, 10, 15}, 10,
+     120, {Removed(60), NoCrossing()}},
+    {"block glides a crate into the left end", kCrate, kGliding, kIntoEnd, {1, 10, 15}, -10,
+     120, {Removed(60), NoCrossing()}},
+    {"block glides a crate into the right end", kCrate, kGliding, kIntoEnd, {1, 10, 15}, 10,
+     120, {Removed(60), NoCrossing()}},
 };
 // clang-format on
 
