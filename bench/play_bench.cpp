@@ -221,14 +221,17 @@ struct Stress {
     DDSURFACEDATA sheets[kBitmapTableSize];
 };
 
-// What the frames played, frame by frame: the characters that moved, the block
-// characters that met, and whether the hero lived.
+// What the frames played, frame by frame: the characters (the hero among them) and the
+// shots at each frame's start, the characters that moved, the block characters that
+// met, and whether the hero lived.
 class Watch {
   public:
-    // Before a frame: where every character stands.
+    // Before a frame: where every character stands, and how many shots fly.
     void Before(StageRun& run) {
         before_.clear();
         for (cChara* c : AllCharas(run)) before_.push_back({c->m_nId, c->m_dX, c->m_dY});
+        charas_ += static_cast<int64_t>(before_.size());
+        shots_ += static_cast<int64_t>(run.shots.size());
     }
     // After it: the error that stops the benchmark, or null while the play goes on.
     const char* After(StageRun& run, PlayFrameEnd end) {
@@ -257,6 +260,8 @@ class Watch {
         state.counters["moved"] = perFrame(moved_);
         state.counters["block_contacts"] = perFrame(contacts_);
         state.counters["hero_alive"] = frames_ > 0 && !heroDied_ ? 1 : 0;
+        state.counters["charas"] = perFrame(charas_);
+        state.counters["shots"] = perFrame(shots_);
     }
 
   private:
@@ -293,7 +298,7 @@ class Watch {
         return contacts;
     }
     std::vector<Place> before_;
-    int64_t frames_ = 0, moved_ = 0, contacts_ = 0;
+    int64_t frames_ = 0, moved_ = 0, contacts_ = 0, charas_ = 0, shots_ = 0;
     bool heroDied_ = false;
 };
 
@@ -330,15 +335,11 @@ void BM_StressUpdate(benchmark::State& state) {
         state.ResumeTiming();
     }
     watch.Report(state);
-    const double charas = static_cast<double>(s.harness.Run().objects.charas.size());
-    const double shots = static_cast<double>(s.harness.Run().shots.size());
-    state.counters["charas"] = charas;
-    state.counters["shots"] = shots;
-    // Seconds of one update per character and shot at the end (printed with its prefix:
-    // "250n" is 250 ns).
-    state.counters["per_object"] =
-        benchmark::Counter(charas + shots, benchmark::Counter::kIsIterationInvariantRate |
-                                               benchmark::Counter::kInvert);
+    // Seconds of one update per character and shot at the frames' start (printed with its
+    // prefix: "250n" is 250 ns).
+    state.counters["per_object"] = benchmark::Counter(
+        state.counters["charas"] + state.counters["shots"],
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // Each frame drawn is a new frame of play, updated out of the timed region.
