@@ -1,13 +1,21 @@
-// One frame of stage play under stress: 200 characters running flows (25 of them block
-// characters walking into and onto each other), 1,000 shots, a screen full of blocks and
-// the objects' display effects, with the update steps and the drawing of the frame timed
-// apart; and the same five times over (1,000 characters and 5,000 shots on five screens
-// side by side), so that the cost per object shows.
+// One frame of stage play under stress: 200 characters running flows and moving back and
+// forth in a walled yard (25 of them block characters: walkers with crates stacked on
+// them, which walk into, onto and off one another; the others fly into them), 1,000
+// shots, a screen full of blocks and the objects' display effects, with the update steps
+// and the drawing of the frame timed apart; the same with 100 of the 200 characters block
+// characters; and the same five times over (1,000 characters and 5,000 shots in five
+// yards side by side, all of them playing), so that the cost per object shows. The
+// hero, invincible, stands on a ledge in the first yard, from which the view shows all
+// of it. Each benchmark counts what its frames played and stops with an error when the
+// hero dies or a frame passes in which nothing moves.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "bench_machine.h"
+#include "core/log.h"
 #include "data/cmd_types.h"
 #include "data/surface_tables.h"
 #include "media/draw/dd_device.h"
@@ -29,37 +37,107 @@ constexpr int kCharas = 200;
 constexpr int kShots = 1000;
 // Blocks from one screen's scene to the next.
 constexpr int16_t kScreenBlocks = 40;
+// A yard: its two walls' columns and its top row; the floor is row 14.
+constexpr int16_t kYardLeftWall = 2;
+constexpr int16_t kYardRightWall = 19;
+constexpr int16_t kYardTop = 1;
+constexpr int16_t kYardColumns = kYardRightWall - kYardLeftWall - 1;
+// Columns of the yard in which block characters stand stacked at the start.
+constexpr int kStacks = 8;
+// Frames the stage plays from its start before it starts again, out of the timed
+// region: block characters and others crushed on the way make the yard emptier.
+constexpr int kPlayFrames = 300;
 
-// 40 x 30 blocks a screen: the first screen is covered with passable blocks over a solid
-// floor; the characters stand in rows, each running two flows of waits every frame.
-cStage StressStage(int screens = 1) {
-    cStage stage = wftest::MakeStage(kScreenBlocks * screens, 30, 2, 13);
-    for (int16_t y = 0; y < 14; ++y)
-        for (int16_t x = 0; x < 20; ++x) wftest::PlaceBlock(stage, x, y, 0);
-    for (int16_t x = 0; x < kScreenBlocks * screens; ++x) wftest::PlaceBlock(stage, x, 14, 1);
-    for (int i = 0; i < kCharas * screens; ++i) {
-        const int screen = i / kCharas, k = i % kCharas;
-        cCharaDef& c =
-            wftest::PlaceChara(stage, static_cast<int16_t>(kScreenBlocks * screen + 3 + k % 16),
-                               static_cast<int16_t>(1 + k / 16), 100, 1);
-        c.m_nInitEffect = 1;  // a display effect from the start
-        // Every eighth a block character walking and turning, so that block characters
-        // land on, ride and meet one another as well as the others meeting them.
-        if (k % 8 == 0) {
-            c.m_bBlockChara = 1;
-            c.m_nFacing = static_cast<uint8_t>(k / 8 % 2);
-            c.m_vFlows.push_back(wftest::Always({wftest::GroundTurnMove(20)}));
-        }
-        for (int8_t trigger : {int8_t{0}, int8_t{0}}) {
-            cFlow flow;
-            flow.m_nTrigger = trigger;
-            cFlowCmd wait;
-            wait.m_nType = kCmdWait;
-            wait.m_nUseTime = 3;
-            flow.m_vCmds = {wait, wait};
-            c.m_vFlows.push_back(flow);
-        }
+// A walk back and forth, `tenths` of a second each way at `speed` tenths of a dot a frame.
+cFlow BackAndForth(int16_t speed, uint16_t tenths, bool leftFirst) {
+    const cFlowCmd left = wftest::StraightMove(2, speed, tenths);
+    const cFlowCmd right = wftest::StraightMove(3, speed, tenths);
+    return leftFirst ? wftest::Always({left, right}) : wftest::Always({right, left});
+}
+
+// A character at block (x, y) with a display effect from the start and two flows of
+// waits running every frame besides its own. All are of one group, which wakes with any
+// of them in view: the yards off the view play as the first does.
+cCharaDef& PlaceBusyChara(cStage& stage, int16_t x, int16_t y) {
+    cCharaDef& c = wftest::PlaceChara(stage, x, y, 100, 1);
+    c.m_nInitEffect = 1;
+    c.m_bGroupMember = 1;
+    c.m_nGroup = 1;
+    cFlowCmd wait;
+    wait.m_nType = kCmdWait;
+    wait.m_nUseTime = 3;
+    for (int flows = 0; flows < 2; ++flows) {
+        cFlow flow;
+        flow.m_vCmds = {wait, wait};
+        c.m_vFlows.push_back(flow);
     }
+    return c;
+}
+
+// The hero's ledge in the first yard, one block out of its left wall halfway up: the
+// view, which follows the hero, shows the whole yard from there.
+constexpr int16_t kLedgeX = kYardLeftWall + 1;
+constexpr int16_t kLedgeY = 8;
+
+// The yard of the screen that starts at column x0, with its characters: `blocks` block
+// characters stand in stacks on 8 columns two apart, of which the bottom and the top one
+// walk and those between are crates riding them; the other characters fly back and
+// forth in the yard's other places, meeting the stacks and the walls.
+void PlaceYard(cStage& stage, int16_t x0, int blocks) {
+    for (int16_t y = 0; y < 14; ++y) {
+        wftest::PlaceBlock(stage, static_cast<int16_t>(x0 + kYardLeftWall), y, 1);
+        wftest::PlaceBlock(stage, static_cast<int16_t>(x0 + kYardRightWall), y, 1);
+    }
+    std::vector<bool> taken(static_cast<size_t>(kYardColumns * (14 - kYardTop)), false);
+    const auto take = [&](int column, int row) {
+        taken[static_cast<size_t>((row - kYardTop) * kYardColumns + column)] = true;
+    };
+    if (x0 == 0) {
+        take(kLedgeX - kYardLeftWall - 1, kLedgeY);
+        take(kLedgeX - kYardLeftWall - 1, kLedgeY - 1);
+    }
+    const auto place = [&](int column, int row) -> cCharaDef& {
+        return PlaceBusyChara(stage, static_cast<int16_t>(x0 + kYardLeftWall + 1 + column),
+                              static_cast<int16_t>(row));
+    };
+    for (int b = 0; b < blocks; ++b) {
+        const int column = 1 + 2 * (b % kStacks), row = 13 - b / kStacks;
+        take(column, row);
+        cCharaDef& c = place(column, row);
+        c.m_bBlockChara = 1;
+        if (b < kStacks || b + kStacks >= blocks)
+            c.m_vFlows.push_back(BackAndForth(static_cast<int16_t>(10 + b * 7 % 21),
+                                              static_cast<uint16_t>(8 + b * 5 % 13), b % 2 == 0));
+    }
+    size_t free = 0;
+    for (int k = blocks; k < kCharas; ++k) {
+        while (taken[free]) ++free;
+        cCharaDef& c = place(static_cast<int>(free) % kYardColumns,
+                             kYardTop + static_cast<int>(free) / kYardColumns);
+        ++free;
+        c.m_nMoveType = 2;  // flies, meeting blocks and block characters
+        c.m_vFlows.push_back(BackAndForth(static_cast<int16_t>(5 + k * 3 % 16),
+                                          static_cast<uint16_t>(5 + k * 7 % 16), k % 2 == 0));
+    }
+}
+
+// 40 x 30 blocks a screen over a solid floor, the first covered with passable blocks,
+// each with its yard. The hero (invincible, so that no squeeze by the block characters
+// that walk into it ends the play) stands on its ledge.
+cStage StressStage(int screens, int blocks) {
+    cStage stage = wftest::MakeStage(kScreenBlocks * screens, 30, kLedgeX, kLedgeY - 1);
+    stage.m_vCharas[0].m_nImmunity = 1;
+    wftest::PlaceBlock(stage, kLedgeX, kLedgeY, 1);
+    for (int16_t y = 0; y < 14; ++y)
+        for (int16_t x = 0; x < 20; ++x)
+            if (x != kYardLeftWall && x != kYardRightWall && (x != kLedgeX || y != kLedgeY))
+                wftest::PlaceBlock(stage, x, y, 0);
+    for (int16_t x = 0; x < kScreenBlocks * screens; ++x) wftest::PlaceBlock(stage, x, 14, 1);
+    // The block characters' area spans the stage: the yards off the view play on.
+    const int32_t wide = kScreenBlocks * screens;
+    stage.m_aParams[3].Set8(1, 1, 1, 1, wide, wide, 30, 30);
+    for (int screen = 0; screen < screens; ++screen)
+        PlaceYard(stage, static_cast<int16_t>(kScreenBlocks * screen), blocks);
     return stage;
 }
 
@@ -83,8 +161,10 @@ void AddShots(StageRun& run, int screens = 1) {
 // The stage starts and draws through the harness as the game starts and draws it; the
 // thousand shots are the load laid on top, as no flow of this stage fires them.
 struct Stress {
-    explicit Stress(int screens = 1)
-        : screens(screens), harness(StressStage(screens), wftest::RunKind::kFree) {
+    Stress(int screens, int blocks)
+        : screens(screens), harness(StressStage(screens, blocks), wftest::RunKind::kFree) {
+        // The game plays without the trace file the harness keeps for the tests.
+        TraceSetup(0, nullptr);
         vid::ResetHooks();
         vid::SetPacingEnabled(false);
         DDResetForTest();
@@ -124,14 +204,102 @@ struct Stress {
         SetDrawSheets(draw);
         return true;
     }
-    // Shots that left keep their number up.
-    void Refill() {
+    // Out of the timed region before each frame: shots that left keep their number up,
+    // and the stage starts again once it has played its frames.
+    void Prepare() {
+        if (played == kPlayFrames) {
+            harness.Start();
+            played = 0;
+        }
+        ++played;
         if (harness.Run().shots.size() < static_cast<size_t>(kShots * screens / 2))
             AddShots(harness.Run(), screens);
     }
     int screens;
+    int played = 0;
     wftest::StageHarness harness;
     DDSURFACEDATA sheets[kBitmapTableSize];
+};
+
+// What the frames played, frame by frame: the characters (the hero among them) and the
+// shots at each frame's start, the characters that moved, the block characters that
+// met, and whether the hero lived.
+class Watch {
+  public:
+    // Before a frame: where every character stands, and how many shots fly.
+    void Before(StageRun& run) {
+        before_.clear();
+        for (cChara* c : AllCharas(run)) before_.push_back({c->m_nId, c->m_dX, c->m_dY});
+        charas_ += static_cast<int64_t>(before_.size());
+        shots_ += static_cast<int64_t>(run.shots.size());
+    }
+    // After it: the error that stops the benchmark, or null while the play goes on.
+    const char* After(StageRun& run, PlayFrameEnd end) {
+        ++frames_;
+        int64_t moved = 0;
+        size_t i = 0;
+        for (cChara* c : AllCharas(run)) {
+            while (i < before_.size() && before_[i].id != c->m_nId) ++i;
+            if (i == before_.size()) break;  // made in the frame, as are those after it
+            moved += before_[i].x != c->m_dX || before_[i].y != c->m_dY;
+        }
+        moved_ += moved;
+        contacts_ += BlockContacts(run);
+        const cChara* hero = run.Hero();
+        if (!hero || hero->m_bRemoved) {
+            heroDied_ = true;
+            return "the hero died";
+        }
+        if (end != PlayFrameEnd::kPlaying) return "the run ended";
+        return moved == 0 ? "a frame passed in which nothing moved" : nullptr;
+    }
+    void Report(benchmark::State& state) const {
+        const auto perFrame = [&](int64_t n) {
+            return frames_ ? static_cast<double>(n) / static_cast<double>(frames_) : 0.0;
+        };
+        state.counters["moved"] = perFrame(moved_);
+        state.counters["block_contacts"] = perFrame(contacts_);
+        state.counters["hero_alive"] = frames_ > 0 && !heroDied_ ? 1 : 0;
+        state.counters["charas"] = perFrame(charas_);
+        state.counters["shots"] = perFrame(shots_);
+    }
+
+  private:
+    struct Place {
+        uint32_t id;
+        double x, y;
+    };
+    // The hero, the other players and the stage characters present, in list order.
+    static std::vector<cChara*> AllCharas(StageRun& run) {
+        std::vector<cChara*> all;
+        for (cChara* c : run.players)
+            if (!c->m_bRemoved) all.push_back(c);
+        for (cChara* c : run.stageCharas)
+            if (!c->m_bRemoved) all.push_back(c);
+        return all;
+    }
+    // Block characters riding block characters, and pairs of block characters side by
+    // side: the facing edges within a dot of touching, overlapping in height.
+    static int64_t BlockContacts(StageRun& run) {
+        std::vector<const cStageChara*> solids;
+        for (const cStageChara& c : run.objects.charas)
+            if (c.m_Def.m_bBlockChara && c.m_bActive && !c.m_bRemoved) solids.push_back(&c);
+        int64_t contacts = 0;
+        for (const cStageChara* a : solids) {
+            if (a->Rides())
+                if (const cChara* ridden = FindCharaById(a->RiddenId()))
+                    contacts += ridden->m_Def.m_bBlockChara != 0;
+            for (const cStageChara* b : solids) {
+                const bool beside = std::fabs(b->m_dX - (a->m_dRight + 1)) <= 1.0;
+                const bool level = a->m_dY < b->m_dBottom && b->m_dY < a->m_dBottom;
+                contacts += beside && level;
+            }
+        }
+        return contacts;
+    }
+    std::vector<Place> before_;
+    int64_t frames_ = 0, moved_ = 0, contacts_ = 0, charas_ = 0, shots_ = 0;
+    bool heroDied_ = false;
 };
 
 // The share of a 32-bit surface's pixels that are not black.
@@ -150,38 +318,62 @@ double PaintedShare(DDSURFACEDATA& surface) {
 }
 
 void BM_StressUpdate(benchmark::State& state) {
-    Stress s(static_cast<int>(state.range(0)));
-    PlayFrameEnd end{};
+    Stress s(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Watch watch;
     for (auto _ : state) {
+        state.PauseTiming();
+        s.Prepare();
+        watch.Before(s.harness.Run());
+        state.ResumeTiming();
+        PlayFrameEnd end{};
         benchmark::DoNotOptimize(RunUpdateSteps(s.harness.Run(), s.harness, end));
         state.PauseTiming();
-        s.Refill();
+        if (const char* error = watch.After(s.harness.Run(), end)) {
+            state.SkipWithError(error);
+            break;
+        }
         state.ResumeTiming();
     }
-    const double charas = static_cast<double>(s.harness.Run().objects.charas.size());
-    const double shots = static_cast<double>(s.harness.Run().shots.size());
-    state.counters["charas"] = charas;
-    state.counters["shots"] = shots;
-    // Seconds of one update per character and shot at the end (printed with its prefix:
-    // "250n" is 250 ns).
-    state.counters["per_object"] =
-        benchmark::Counter(charas + shots, benchmark::Counter::kIsIterationInvariantRate |
-                                               benchmark::Counter::kInvert);
+    watch.Report(state);
+    // Seconds of one update per character and shot at the frames' start (printed with its
+    // prefix: "250n" is 250 ns).
+    state.counters["per_object"] = benchmark::Counter(
+        state.counters["charas"] + state.counters["shots"],
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_StressUpdate)->Arg(1)->Arg(5)->ArgName("screens")->Unit(benchmark::kMicrosecond);
 
+// Each frame drawn is a new frame of play, updated out of the timed region.
 void BM_StressDraw(benchmark::State& state) {
-    Stress s(static_cast<int>(state.range(0)));
-    PlayFrameEnd end{};
-    RunUpdateSteps(s.harness.Run(), s.harness, end);
+    Stress s(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    Watch watch;
     if (!s.harness.surface) state.SkipWithError("no drawing surface");
-    for (auto _ : state) s.harness.DrawStage(false);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.Prepare();
+        watch.Before(s.harness.Run());
+        PlayFrameEnd end{};
+        RunUpdateSteps(s.harness.Run(), s.harness, end);
+        if (const char* error = watch.After(s.harness.Run(), end)) {
+            state.SkipWithError(error);
+            break;
+        }
+        state.ResumeTiming();
+        s.harness.DrawStage(false);
+    }
+    watch.Report(state);
     state.counters["drawn"] = s.harness.drawn;
     // What one frame covers of a cleared screen: the frame timed above draws for real.
     DDFillSurface(&BackBuffer, 0);
     s.harness.DrawStage(false);
     state.counters["painted_share"] = PaintedShare(BackBuffer);
 }
-BENCHMARK(BM_StressDraw)->Arg(1)->Arg(5)->ArgName("screens")->Unit(benchmark::kMicrosecond);
+
+// Screens side by side, and block characters among the 200 characters of each.
+void StressArgs(benchmark::internal::Benchmark* b) {
+    b->ArgNames({"screens", "blocks"})->Args({1, 25})->Args({1, 100})->Args({5, 25});
+    b->Unit(benchmark::kMicrosecond);
+}
+BENCHMARK(BM_StressUpdate)->Apply(StressArgs);
+BENCHMARK(BM_StressDraw)->Apply(StressArgs);
 
 }  // namespace
