@@ -79,11 +79,9 @@ void LeaveFloor(cChara& obj) {
 }
 
 // y moves onto the floor the hero stands on, or lands on a solid; either way the fall
-// and the airborne count end.
+// and the airborne count end (the touchdown).
 void Land(cChara& obj) {
     obj.m_pSupportCell = obj.m_pGroundCell;
-    obj.m_nAirborne = 0;
-    obj.m_bAirborne = 0;
     obj.LandOnBlock();
 }
 

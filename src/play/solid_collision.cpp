@@ -418,7 +418,6 @@ int CollideSolids(StageRun& run, cChara& obj) {
         landed = false;
     }
     if (landed) {
-        obj.m_dAY = 0.0;
         const bool mounting = !obj.Rides();
         obj.Mount(mounted->m_nId, RectOf(*mounted));
         if (mounting) {
@@ -427,12 +426,8 @@ int CollideSolids(StageRun& run, cChara& obj) {
             obj.StartFlowsByTrigger(kTriggerOnBlockChara, mounted);
         }
         SetY(obj, land);
-        obj.m_dVY = 0.0;
-        // Landed as on the ground: free to jump again.
-        obj.m_bJumpA = obj.m_bJumpB = obj.m_bJumpC = 0;
-        obj.m_bAirborne = 0;
-        obj.m_nAirborne = 0;
-        if (obj.m_nSide == 1) obj.m_bFall = 0;
+        // Landed as on the ground: free to jump again, a knock that held it ended.
+        obj.Touchdown();
         if (obj.m_nSide == 0)
             if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) hero->m_bKeyHoldBlocked = 0;
     } else if (c.hasTop()) {
@@ -547,9 +542,9 @@ void RideSolid(StageRun& run, cChara& obj) {
     if (obj.m_bGravityOff || !obj.Rides()) return;
     cStageChara* solid = FindSolid(run, obj.RiddenId());
     if (!solid) return;
+    obj.EndAir();
     obj.m_dVX += solid->m_dX - obj.RiddenRect().left;
-    if (solid->m_bGravityOff || solid->m_bAirborne)
-        obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
+    if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
     // Taken once: a rider resting on it without touching down again in this step (it sinks
     // a fraction of a dot a step) takes only the solid's next move in the next.
     obj.TakeRiddenMove(RectOf(*solid));

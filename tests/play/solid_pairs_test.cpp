@@ -51,6 +51,10 @@ enum class Action {
     kIntoWall,      // pushed along the floor into a wall
     kFromSide,      // moves into it along the floor at a dot a frame (right, or left)
     kUnderFalling,  // stands on the floor under it as it comes down
+    kTouchedJumps,  // jumps as kJumpOff, touched once a second by a hovering character of
+                    // impact that pushes it nowhere
+    kShotJumps,     // jumps as kJumpOff, shot from the right once a second by a shot of
+                    // impact that its resistance takes whole
 };
 
 // What a row looks at.
@@ -203,6 +207,8 @@ Layout LayoutOf(const Row& r) {
             l.moverRow = static_cast<int16_t>(l.solidRow - 3);
             break;
         case Action::kJumpOff:
+        case Action::kTouchedJumps:
+        case Action::kShotJumps:
             l.solidRow = walking ? 13 : 10;
             l.moverRow = static_cast<int16_t>(l.solidRow - 1);
             break;
@@ -272,6 +278,8 @@ void PlaceSolid(cStage& stage, const Row& r, const Layout& l) {
 std::vector<cFlow> Script(const Row& r) {
     switch (r.action) {
         case Action::kJumpOff:
+        case Action::kTouchedJumps:
+        case Action::kShotJumps:
             return {Always({Command(kCmdWait, 5), Jump(6)})};
         case Action::kWalkOff:
             return {Always({Command(kCmdWait, 3), StraightMove(kRight, 30, 4), Jump(6),
@@ -317,16 +325,31 @@ cStage BuildStage(const Row& r, int32_t level) {
     def->m_vFlows.push_back(CountFlow(6, kOnBlockChara));
     def->m_vFlows.push_back(CountStanding());
 
+    // A flier of the solid's group (it never touches the solid) with impact, rising from
+    // under what the one it knocks up stands on, pushing straight up by its body.
+    const auto knocker = [&](int16_t x, int16_t row, uint16_t waitTenths = 5) -> cCharaDef& {
+        cCharaDef& k = wftest::PlaceChara(stage, x, row, 10);
+        k.m_nMoveType = 1;
+        k.m_nMapValue = kSolidGroup;
+        k.m_nImpact = 10;
+        k.m_vFlows = {Always({Command(kCmdWait, waitTenths), StraightMove(kUp, 40, 1000)})};
+        return k;
+    };
     switch (r.action) {
-        case Action::kKnockedUp: {
-            // A flier of the solid's group rising from the block under what the mover
-            // stands on, pushing straight up by its body.
-            cCharaDef& k =
-                wftest::PlaceChara(stage, l.moverX, std::min<int16_t>(l.solidRow + 1, 14), 10);
-            k.m_nMoveType = 1;
-            k.m_nMapValue = kSolidGroup;
-            k.m_nImpact = 10;
-            k.m_vFlows = {Always({Command(kCmdWait, 5), StraightMove(kUp, 40, 1000)})};
+        case Action::kKnockedUp:
+            knocker(l.moverX, std::min<int16_t>(l.solidRow + 1, 14));
+            break;
+        case Action::kTouchedJumps:
+            // Hovering where the mover stands: at rest, neither moves the other.
+            knocker(l.moverX, l.moverRow).m_vFlows.clear();
+            break;
+        case Action::kShotJumps: {
+            // Facing left, four blocks to the right of the mover.
+            def->m_nImpactResist = 20;
+            cFlowCmd shot = wftest::Shot(30, 0, kSolidGroup);
+            shot.m_pShot->m_nImpact = 10;
+            knocker(static_cast<int16_t>(l.moverX + 4), l.moverRow).m_vFlows = {
+                Always({shot, Command(kCmdWait, 10)})};
             break;
         }
         case Action::kIntoCeiling:
@@ -763,6 +786,26 @@ const Row kRows[] = {
      {Removed(60)}},
     {"block comes down on a crate", kCrate, kFalling, kUnderFalling, {1, 10, 15}, 40, 150,
      {Removed(100), XSteady(0, 0.5)}},
+
+    // A landing on a block character is a landing: touched or shot while it stands there
+    // (which moves it nowhere), a character jumps on its next command as on map ground.
+    {"enemy touched on map blocks jumps", kEnemy, kGround, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy touched on a still block jumps", kEnemy, kStill, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy touched on a standing walking block jumps", kEnemy, kWalking, kTouchedJumps,
+     {1, 10, 15}, 0, 960, {Jumps(1, 960, 18, 1)}},
+    {"enemy shot on map blocks jumps", kEnemy, kGround, kShotJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy shot on a still block jumps", kEnemy, kStill, kShotJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on map blocks jumps", kAlly, kGround, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on a still block jumps", kAlly, kStill, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on a standing walking block jumps", kAlly, kWalking, kTouchedJumps,
+     {1, 10, 15}, 0, 960, {Jumps(1, 960, 18, 1)}},
+
 };
 // clang-format on
 
