@@ -57,6 +57,15 @@ enum class Action {
                     // impact that its resistance takes whole
 };
 
+// What an ally standing apart does while the hero is the mover.
+enum class Ally {
+    kNone,
+    kStands,     // stands on the floor
+    kHops,       // jumps half a block, again and again
+    kFalls,      // dropped from the top of the stage
+    kKnockedUp,  // knocked upward by a flier rising from the floor under it
+};
+
 // What a row looks at.
 enum class See {
     kLandsBy,       // resting on the solid's top (within tol) from frame `value` to `to`
@@ -115,6 +124,7 @@ struct Row {
     bool invincible = false;  // the hero's definition immunity
     bool fromRight = false;   // kFromSide: the mover comes from the right
     uint8_t flierType = 2;    // 2 stops at blocks, 3 dies at them
+    Ally ally = Ally::kNone;  // an ally apart at the hero's right, the hero the mover
 };
 
 void PrintTo(const Row& r, std::ostream* os) {
@@ -361,6 +371,15 @@ cStage BuildStage(const Row& r, int32_t level) {
         default:
             break;
     }
+    if (r.ally != Ally::kNone) {
+        constexpr int16_t kAllyX = 14;
+        const bool falls = r.ally == Ally::kFalls;
+        cCharaDef& a = wftest::PlaceChara(stage, kAllyX, falls ? 0 : 13, 10);
+        a.m_nSide = 0;
+        a.m_nMapValue = 0;
+        if (r.ally == Ally::kHops) a.m_vFlows = {Always({Jump(1)})};
+        if (r.ally == Ally::kKnockedUp) knocker(kAllyX, 14, 3);  // in the air as the hero jumps
+    }
     return stage;
 }
 
@@ -408,7 +427,7 @@ Played Play(const Row& r, int32_t level) {
         if (c.m_Def.m_bBlockChara && c.m_nMapValue == kSolidGroup) {
             solidId = c.m_nId;
             hasSolid = true;
-        } else {
+        } else if (r.mover != Mover::kHero) {
             moverId = c.m_nId;
         }
     }
@@ -805,6 +824,17 @@ const Row kRows[] = {
      {Jumps(1, 960, 18, 1)}},
     {"ally touched on a standing walking block jumps", kAlly, kWalking, kTouchedJumps,
      {1, 10, 15}, 0, 960, {Jumps(1, 960, 18, 1)}},
+
+    // The hero's own air spends its jump, an ally's never does: whatever the ally does, the
+    // hero takes off as in "hero jumps on map blocks", first by frame 31, four times in all.
+    {"hero jumps while an ally stands", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kStands},
+    {"hero jumps while an ally hops", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kHops},
+    {"hero jumps while an ally falls", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kFalls},
+    {"hero jumps while an ally is knocked up", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kKnockedUp},
 
 };
 // clang-format on
