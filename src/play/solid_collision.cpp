@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/maths.h"
 #include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/chara.h"
@@ -63,6 +64,15 @@ const std::vector<cStageChara*>& BlockCharas(StageRun& run) {
         blocks.charas = run.objects.charas.size();
     }
     return blocks.list;
+}
+
+// Whether a body's bottom row has come down onto the top row of a solid under it, as a body
+// meets the map's floor when its bottom row enters the floor's cells. A solid that settles on
+// the ground keeps its landing's fraction of a dot, so its top lies inside a dot row: a rider
+// sinking onto it would be drawn a dot into it before the two overlap.
+bool ReachesTopRow(const RectD& me, const RectD& solid) {
+    return me.right >= solid.left && me.left <= solid.right && me.bottom <= solid.bottom &&
+           TruncToInt32(me.bottom) >= TruncToInt32(solid.top);
 }
 
 // Whether `rider` rides `solid`.
@@ -356,9 +366,11 @@ int CollideSolids(StageRun& run, cChara& obj) {
         const RectD r = RectOf(s);
         const RectD& prev = s.m_rcPrevStep;
         const Met met = HowMet(prev, r, mePrev, me);
+        // What the object rides lies under it, however deep a lift has carried it into it;
+        // and the rider meets it again once its bottom row reaches the solid's top row.
+        if (RidesOn(obj, s) && (met != Met::kNot || ReachesTopRow(me, r)))
+            return landOn(s, r, prev);
         if (met == Met::kNot) return;
-        // What the object rides lies under it, however deep a lift has carried it into it.
-        if (RidesOn(obj, s)) return landOn(s, r, prev);
         // A block character under gravity over another lands on it in its own turn: it
         // never presses the one under it.
         if (obj.m_Def.m_bBlockChara && !s.m_bGravityOff && r.top < me.top) return;

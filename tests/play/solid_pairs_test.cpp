@@ -78,6 +78,7 @@ enum class See {
     kRemoved,       // removed by frame `to` (value 1) or never (value 0)
     kXSteady,       // x within tol of its x at frame `from`, until the end or its removal
     kBottomSteady,  // its bottom the same way
+    kRowSteady,     // the dot row its bottom is drawn on, the same way
     kX,             // x at frame `to`: value +- tol
     kBottom,        // its bottom at frame `to`: value +- tol
     kTouching,      // at frame `to` its side is against the solid's: at most tol dots apart
@@ -162,6 +163,9 @@ Check XSteady(int from, double tol) {
 }
 Check BottomSteady(int from, double tol) {
     return {See::kBottomSteady, 0, tol, from};
+}
+Check RowSteady(int from) {
+    return {See::kRowSteady, 0, 0, from};
 }
 Check XAt(int frame, double x, double tol) {
     return {See::kX, x, tol, 0, frame};
@@ -578,9 +582,13 @@ std::string Judge(const Check& check, int32_t level, const Played& p) {
                                : "";
         }
         case See::kXSteady:
-        case See::kBottomSteady: {
+        case See::kBottomSteady:
+        case See::kRowSteady: {
             const bool x = c.what == See::kXSteady;
-            const auto at = [&](size_t f) { return x ? fr[f].me.left : fr[f].me.bottom; };
+            const bool row = c.what == See::kRowSteady;
+            const auto at = [&](size_t f) {
+                return x ? fr[f].me.left : row ? std::trunc(fr[f].me.bottom) : fr[f].me.bottom;
+            };
             for (size_t f = c.from; f < fr.size() && fr[f].present; ++f)
                 if (std::fabs(at(f) - at(c.from)) > c.tol)
                     return std::string(x ? "moved to x " : "moved to bottom ") + Num(at(f)) +
@@ -836,6 +844,21 @@ const Row kRows[] = {
     {"hero jumps while an ally is knocked up", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
      {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kKnockedUp},
 
+    // A rider at rest keeps its height, drawn on the same dot row as on map ground.
+    {"hero rests on map blocks", kHero, kGround, kLandAndRide, {1, 10, 15}, 0, 240,
+     {RowSteady(30)}},
+    {"hero rests on a standing walking block", kHero, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"hero rests on a still platform", kHero, kStill, kLandAndRide, {1, 10, 15}, 0, 240,
+     {LandsBy(20, 240), RowSteady(30)}},
+    {"hero rests on a gliding platform", kHero, kGliding, kLandAndRide, {1, 10, 15}, 5, 240,
+     {LandsBy(20, 240), RowSteady(30)}},
+    {"enemy rests on a standing walking block", kEnemy, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"ally rests on a standing walking block", kAlly, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"crate rests on a standing walking block", kCrate, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
 };
 // clang-format on
 
