@@ -185,6 +185,15 @@ class cChara : public cGameObj {
     void ApplyKnockbackY();
     void DecayKnockbackX();
     void DecayKnockbackY();
+    // Standing on the ground or on what it rides, nothing of its time in the air is left:
+    // the fall, the jump states, the knock-back and the air time end, so that its next jump
+    // command takes off. Every landing does it, and every step of a ride.
+    void EndAir();
+    // What every landing does to the lander, on a map block or on a block character: its
+    // vertical motion stops and its air ends.
+    void Touchdown();
+    // A landing on the map block under it: the touchdown, standing on the block, the body
+    // moved onto the cell and the block's flows.
     void LandOnBlock();
     void BumpBlockAbove();
     // Off the block character it rode (walked off it, or the block character went).

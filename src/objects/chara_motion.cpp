@@ -97,16 +97,26 @@ void cChara::DecayKnockbackY() {
     Decay(m_dKnockY);
 }
 
-void cChara::LandOnBlock() {
+void cChara::Touchdown() {
     m_dVY = m_dAY = 0.0;
     m_nRiseFrames = 0;
-    // It stands on the block until the map finds no floor under it or it takes off.
-    m_bOnBlock = 1;
+    EndAir();
+}
+
+void cChara::EndAir() {
     m_bLanded = 1;
     m_bFall = 0;
     m_bJumpA = m_bJumpB = m_bJumpC = 0;
     m_bKnockActive = 0;
     if (m_nSide != 0) m_bJumpHold = 0;
+    m_nAirborne = 0;
+    m_bAirborne = 0;
+}
+
+void cChara::LandOnBlock() {
+    Touchdown();
+    // It stands on the block until the map finds no floor under it or it takes off.
+    m_bOnBlock = 1;
     m_dY -= TruncToInt32(m_dBottom) % 32 + 1;
     OnMovedY();
     for (uint32_t t : {kTriggerBlock, kTriggerBlockAboveBelow, kTriggerBlockBelow})

@@ -79,11 +79,9 @@ void LeaveFloor(cChara& obj) {
 }
 
 // y moves onto the floor the hero stands on, or lands on a solid; either way the fall
-// and the airborne count end.
+// and the airborne count end (the touchdown).
 void Land(cChara& obj) {
     obj.m_pSupportCell = obj.m_pGroundCell;
-    obj.m_nAirborne = 0;
-    obj.m_bAirborne = 0;
     obj.LandOnBlock();
 }
 
@@ -105,8 +103,9 @@ int Floor(StageRun& run, cChara& obj, bool recheck) {
                 obj.m_bAirborne = 1;
                 obj.m_bFall = 1;
             } else if (obj.m_nSide == 0) {
-                // Walked off an edge: no jump from the air.
-                if (cChara* hero = run.Hero()) hero->m_bJumpA = 1;
+                // The hero walked off an edge: no jump from the air. Only its own air
+                // spends its jump: an ally's marks the ally airborne and nothing else.
+                if (&obj == run.Hero()) obj.m_bJumpA = 1;
                 obj.m_bAirborne = 1;
             }
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/log.h"
+#include "core/maths.h"
 #include "data/flow_record.h"
 #include "data/global_data.h"
 #include "objects/chara.h"
@@ -63,6 +64,15 @@ const std::vector<cStageChara*>& BlockCharas(StageRun& run) {
         blocks.charas = run.objects.charas.size();
     }
     return blocks.list;
+}
+
+// Whether a body's bottom row has come down onto the top row of a solid under it, as a body
+// meets the map's floor when its bottom row enters the floor's cells. A solid that settles on
+// the ground keeps its landing's fraction of a dot, so its top lies inside a dot row: a rider
+// sinking onto it would be drawn a dot into it before the two overlap.
+bool ReachesTopRow(const RectD& me, const RectD& solid) {
+    return me.right >= solid.left && me.left <= solid.right && me.bottom <= solid.bottom &&
+           TruncToInt32(me.bottom) >= TruncToInt32(solid.top);
 }
 
 // Whether `rider` rides `solid`.
@@ -437,9 +447,11 @@ int Collide(const Solids& at, cChara& obj) {
     ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
         const RectD& prev = s.m_rcPrevStep;
         const Met met = HowMet(prev, r, mePrev, me);
+        // What the object rides lies under it, however deep a lift has carried it into it;
+        // and the rider meets it again once its bottom row reaches the solid's top row.
+        if (RidesOn(obj, s) && (met != Met::kNot || ReachesTopRow(me, r)))
+            return landOn(s, r, prev);
         if (met == Met::kNot) return;
-        // What the object rides lies under it, however deep a lift has carried it into it.
-        if (RidesOn(obj, s)) return landOn(s, r, prev);
         // A block character under gravity over another lands on it in its own turn: it
         // never presses the one under it.
         if (obj.m_Def.m_bBlockChara && !s.m_bGravityOff && r.top < me.top) return;
@@ -508,7 +520,6 @@ int Collide(const Solids& at, cChara& obj) {
         landed = false;
     }
     if (landed) {
-        obj.m_dAY = 0.0;
         const bool mounting = !obj.Rides();
         obj.Mount(mounted->m_nId, RectOf(*mounted));
         if (mounting) {
@@ -517,12 +528,8 @@ int Collide(const Solids& at, cChara& obj) {
             obj.StartFlowsByTrigger(kTriggerOnBlockChara, mounted);
         }
         SetY(obj, land);
-        obj.m_dVY = 0.0;
-        // Landed as on the ground: free to jump again.
-        obj.m_bJumpA = obj.m_bJumpB = obj.m_bJumpC = 0;
-        obj.m_bAirborne = 0;
-        obj.m_nAirborne = 0;
-        if (obj.m_nSide == 1) obj.m_bFall = 0;
+        // Landed as on the ground: free to jump again, a knock that held it ended.
+        obj.Touchdown();
         if (obj.m_nSide == 0)
             if (auto* hero = dynamic_cast<cPlayer*>(run.Hero())) hero->m_bKeyHoldBlocked = 0;
     } else if (c.hasTop()) {
@@ -679,6 +686,7 @@ void RideSolid(StageRun& run, cChara& obj) {
     if (obj.m_bGravityOff || !obj.Rides()) return;
     cStageChara* solid = FindSolid(run, obj.RiddenId());
     if (!solid) return;
+    obj.EndAir();
     obj.m_dVX += solid->m_dX - obj.RiddenRect().left;
     if (solid->m_bGravityOff || solid->m_bAirborne) obj.m_dVY = solid->m_dY - obj.RiddenRect().top;
     // Taken once: a rider resting on it without touching down again in this step (it sinks

@@ -59,6 +59,19 @@ enum class Action {
     kWarpOntoHead,    // the same, the solid a quarter block higher: over its upper part
     kWarpInto,        // warps into the still solid's left part, from three blocks left
     kPlacedOn,        // the stage places the solid on the block the mover stands in
+    kTouchedJumps,    // jumps as kJumpOff, touched once a second by a hovering character of
+                      // impact that pushes it nowhere
+    kShotJumps,       // jumps as kJumpOff, shot from the right once a second by a shot of
+                      // impact that its resistance takes whole
+};
+
+// What an ally standing apart does while the hero is the mover.
+enum class Ally {
+    kNone,
+    kStands,     // stands on the floor
+    kHops,       // jumps half a block, again and again
+    kFalls,      // dropped from the top of the stage
+    kKnockedUp,  // knocked upward by a flier rising from the floor under it
 };
 
 // What a row looks at.
@@ -73,6 +86,7 @@ enum class See {
     kRemoved,       // removed by frame `to` (value 1) or never (value 0)
     kXSteady,       // x within tol of its x at frame `from`, until the end or its removal
     kBottomSteady,  // its bottom the same way
+    kRowSteady,     // the dot row its bottom is drawn on, the same way
     kX,             // x at frame `to`: value +- tol
     kBottom,        // its bottom at frame `to`: value +- tol
     kTouching,      // at frame `to` its side is against the solid's: at most tol dots apart
@@ -119,6 +133,7 @@ struct Row {
     bool invincible = false;  // the hero's definition immunity
     bool fromRight = false;   // kFromSide: the mover comes from the right
     uint8_t flierType = 2;    // 2 stops at blocks, 3 dies at them
+    Ally ally = Ally::kNone;  // an ally apart at the hero's right, the hero the mover
 };
 
 void PrintTo(const Row& r, std::ostream* os) {
@@ -156,6 +171,9 @@ Check XSteady(int from, double tol) {
 }
 Check BottomSteady(int from, double tol) {
     return {See::kBottomSteady, 0, tol, from};
+}
+Check RowSteady(int from) {
+    return {See::kRowSteady, 0, 0, from};
 }
 Check XAt(int frame, double x, double tol) {
     return {See::kX, x, tol, 0, frame};
@@ -213,6 +231,8 @@ Layout LayoutOf(const Row& r) {
             l.moverRow = static_cast<int16_t>(l.solidRow - 3);
             break;
         case Action::kJumpOff:
+        case Action::kTouchedJumps:
+        case Action::kShotJumps:
             l.solidRow = walking ? 13 : 10;
             l.moverRow = static_cast<int16_t>(l.solidRow - 1);
             break;
@@ -322,6 +342,8 @@ void PlaceSolid(cStage& stage, const Row& r, const Layout& l) {
 std::vector<cFlow> Script(const Row& r) {
     switch (r.action) {
         case Action::kJumpOff:
+        case Action::kTouchedJumps:
+        case Action::kShotJumps:
             return {Always({Command(kCmdWait, 5), Jump(6)})};
         case Action::kWalkOff:
             return {Always({Command(kCmdWait, 3), StraightMove(kRight, 30, 4), Jump(6),
@@ -369,16 +391,31 @@ cStage BuildStage(const Row& r, int32_t level) {
     def->m_vFlows.push_back(CountFlow(6, kOnBlockChara));
     def->m_vFlows.push_back(CountStanding());
 
+    // A flier of the solid's group (it never touches the solid) with impact, rising from
+    // under what the one it knocks up stands on, pushing straight up by its body.
+    const auto knocker = [&](int16_t x, int16_t row, uint16_t waitTenths = 5) -> cCharaDef& {
+        cCharaDef& k = wftest::PlaceChara(stage, x, row, 10);
+        k.m_nMoveType = 1;
+        k.m_nMapValue = kSolidGroup;
+        k.m_nImpact = 10;
+        k.m_vFlows = {Always({Command(kCmdWait, waitTenths), StraightMove(kUp, 40, 1000)})};
+        return k;
+    };
     switch (r.action) {
-        case Action::kKnockedUp: {
-            // A flier of the solid's group rising from the block under what the mover
-            // stands on, pushing straight up by its body.
-            cCharaDef& k =
-                wftest::PlaceChara(stage, l.moverX, std::min<int16_t>(l.solidRow + 1, 14), 10);
-            k.m_nMoveType = 1;
-            k.m_nMapValue = kSolidGroup;
-            k.m_nImpact = 10;
-            k.m_vFlows = {Always({Command(kCmdWait, 5), StraightMove(kUp, 40, 1000)})};
+        case Action::kKnockedUp:
+            knocker(l.moverX, std::min<int16_t>(l.solidRow + 1, 14));
+            break;
+        case Action::kTouchedJumps:
+            // Hovering where the mover stands: at rest, neither moves the other.
+            knocker(l.moverX, l.moverRow).m_vFlows.clear();
+            break;
+        case Action::kShotJumps: {
+            // Facing left, four blocks to the right of the mover.
+            def->m_nImpactResist = 20;
+            cFlowCmd shot = wftest::Shot(30, 0, kSolidGroup);
+            shot.m_pShot->m_nImpact = 10;
+            knocker(static_cast<int16_t>(l.moverX + 4), l.moverRow).m_vFlows = {
+                Always({shot, Command(kCmdWait, 10)})};
             break;
         }
         case Action::kIntoCeiling:
@@ -404,6 +441,15 @@ cStage BuildStage(const Row& r, int32_t level) {
             break;
         default:
             break;
+    }
+    if (r.ally != Ally::kNone) {
+        constexpr int16_t kAllyX = 14;
+        const bool falls = r.ally == Ally::kFalls;
+        cCharaDef& a = wftest::PlaceChara(stage, kAllyX, falls ? 0 : 13, 10);
+        a.m_nSide = 0;
+        a.m_nMapValue = 0;
+        if (r.ally == Ally::kHops) a.m_vFlows = {Always({Jump(1)})};
+        if (r.ally == Ally::kKnockedUp) knocker(kAllyX, 14, 3);  // in the air as the hero jumps
     }
     return stage;
 }
@@ -471,7 +517,7 @@ Played Play(const Row& r, int32_t level, Listed listed) {
         if (c.m_Def.m_bBlockChara && c.m_nMapValue == kSolidGroup) {
             solidId = c.m_nId;
             hasSolid = true;
-        } else {
+        } else if (r.mover != Mover::kHero) {
             moverId = c.m_nId;
         }
     }
@@ -622,9 +668,13 @@ std::string Judge(const Check& check, int32_t level, const Played& p) {
                                : "";
         }
         case See::kXSteady:
-        case See::kBottomSteady: {
+        case See::kBottomSteady:
+        case See::kRowSteady: {
             const bool x = c.what == See::kXSteady;
-            const auto at = [&](size_t f) { return x ? fr[f].me.left : fr[f].me.bottom; };
+            const bool row = c.what == See::kRowSteady;
+            const auto at = [&](size_t f) {
+                return x ? fr[f].me.left : row ? std::trunc(fr[f].me.bottom) : fr[f].me.bottom;
+            };
             for (size_t f = c.from; f < fr.size() && fr[f].present; ++f)
                 if (std::fabs(at(f) - at(c.from)) > c.tol)
                     return std::string(x ? "moved to x " : "moved to bottom ") + Num(at(f)) +
@@ -939,6 +989,52 @@ const Row kRows[] = {
      120, {Removed(60), NoCrossing()}},
     {"block glides a crate into the right end", kCrate, kGliding, kIntoEnd, {1, 10, 15}, 10,
      120, {Removed(60), NoCrossing()}},
+
+    // A landing on a block character is a landing: touched or shot while it stands there
+    // (which moves it nowhere), a character jumps on its next command as on map ground.
+    {"enemy touched on map blocks jumps", kEnemy, kGround, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy touched on a still block jumps", kEnemy, kStill, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy touched on a standing walking block jumps", kEnemy, kWalking, kTouchedJumps,
+     {1, 10, 15}, 0, 960, {Jumps(1, 960, 18, 1)}},
+    {"enemy shot on map blocks jumps", kEnemy, kGround, kShotJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"enemy shot on a still block jumps", kEnemy, kStill, kShotJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on map blocks jumps", kAlly, kGround, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on a still block jumps", kAlly, kStill, kTouchedJumps, {1, 10, 15}, 0, 960,
+     {Jumps(1, 960, 18, 1)}},
+    {"ally touched on a standing walking block jumps", kAlly, kWalking, kTouchedJumps,
+     {1, 10, 15}, 0, 960, {Jumps(1, 960, 18, 1)}},
+
+    // The hero's own air spends its jump, an ally's never does: whatever the ally does, the
+    // hero takes off as in "hero jumps on map blocks", first by frame 31, four times in all.
+    {"hero jumps while an ally stands", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kStands},
+    {"hero jumps while an ally hops", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kHops},
+    {"hero jumps while an ally falls", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kFalls},
+    {"hero jumps while an ally is knocked up", kHero, kGround, kJumpOff, {1, 10, 15}, 0, 240,
+     {Jumps(1, 31, 1, 0), Jumps(1, 240, 4, 0)}, "", false, false, 2, Ally::kKnockedUp},
+
+    // A rider at rest keeps its height, drawn on the same dot row as on map ground.
+    {"hero rests on map blocks", kHero, kGround, kLandAndRide, {1, 10, 15}, 0, 240,
+     {RowSteady(30)}},
+    {"hero rests on a standing walking block", kHero, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"hero rests on a still platform", kHero, kStill, kLandAndRide, {1, 10, 15}, 0, 240,
+     {LandsBy(20, 240), RowSteady(30)}},
+    {"hero rests on a gliding platform", kHero, kGliding, kLandAndRide, {1, 10, 15}, 5, 240,
+     {LandsBy(20, 240), RowSteady(30)}},
+    {"enemy rests on a standing walking block", kEnemy, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"ally rests on a standing walking block", kAlly, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
+    {"crate rests on a standing walking block", kCrate, kWalking, kLandAndRide, {1, 10, 15}, 0,
+     240, {LandsBy(20, 240), RowSteady(30)}},
 };
 // clang-format on
 

@@ -196,7 +196,7 @@ const std::vector<TriggerRow>& TriggerRows() {
              ToHero(s, f);
          }},
         {"touched and stood on a block character",
-         {{5, "3-19,50-60"}, {6, "3-19,50-60"}},
+         {{5, "3-19,51-60"}, {6, "3-19,51-60"}},
          {},
          0,
          60,
@@ -287,7 +287,7 @@ const std::vector<TriggerRow>& TriggerRows() {
                                             {{"cell", 1}, {"contact", 1}}));
          }},
         {"ridden by the hero",
-         {{16, "3-19,50-60"}, {17, "3-19,50-60"}},
+         {{16, "3-19,51-60"}, {17, "3-19,51-60"}},
          {},
          0,
          60,
