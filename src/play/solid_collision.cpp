@@ -488,9 +488,15 @@ int Collide(const Solids& at, cChara& obj) {
         // Overlapping already at the start of the step. A solid moving on down through the
         // object presses on it from above however deep it has come, when it came from
         // above and lies across its middle (one the squeeze spares is never thrown
-        // aside); one sinking away below its top leaves it alone.
+        // aside); one sinking away below its top leaves it alone, unless the object came
+        // down into it further than it sank: a body falling onto a crate that settles on
+        // what it stands on lands on it.
         if (r.top > prev.top) {
-            if (prev.top >= mePrev.top) return;
+            if (prev.top >= mePrev.top) {
+                if (lowerHalf && me.bottom - mePrev.bottom > r.top - prev.top)
+                    return landOn(s, r, prev);
+                return;
+            }
             const double middle = CentreX(me) / 2;
             if (r.left <= middle && r.right >= middle) return over(s, r, prev);
         }

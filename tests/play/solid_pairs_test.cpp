@@ -63,6 +63,7 @@ enum class Action {
                       // impact that pushes it nowhere
     kShotJumps,       // jumps as kJumpOff, shot from the right once a second by a shot of
                       // impact that its resistance takes whole
+    kOnACrate,        // placed on a crate that stands on the solid, touching it
 };
 
 // What an ally standing apart does while the hero is the mover.
@@ -238,6 +239,10 @@ Layout LayoutOf(const Row& r) {
             break;
         case Action::kWalkOff:
             l.solidRow = 9, l.moverRow = 8;
+            break;
+        case Action::kOnACrate:
+            l.solidRow = walking ? 13 : 10;
+            l.moverRow = static_cast<int16_t>(l.solidRow - 2);
             break;
         case Action::kKnockedUp:
             // On the ground the floor under it is what it stands on.
@@ -421,6 +426,12 @@ cStage BuildStage(const Row& r, int32_t level) {
         case Action::kIntoCeiling:
             for (int16_t x = 5; x <= 11; ++x) wftest::PlaceBlock(stage, x, 8, 1);
             break;
+        case Action::kOnACrate: {
+            cCharaDef& crate = wftest::PlaceChara(stage, l.moverX, l.moverRow + 1, 10);
+            crate.m_bBlockChara = 1;
+            crate.m_nMapValue = kSupportGroup;
+            break;
+        }
         case Action::kIntoWall:
         case Action::kWarpOntoByWall:
             for (int16_t y = 11; y <= 13; ++y) wftest::PlaceBlock(stage, 5, y, 1);
@@ -1035,6 +1046,15 @@ const Row kRows[] = {
      240, {LandsBy(20, 240), RowSteady(30)}},
     {"crate rests on a standing walking block", kCrate, kWalking, kLandAndRide, {1, 10, 15}, 0,
      240, {LandsBy(20, 240), RowSteady(30)}},
+
+    // A crate on a crate: the lower one settles onto the solid as the upper one comes down
+    // on it, and the upper one lands on it rather than sinking into it (both then crushed).
+    {"crate on a crate on a still block", kCrate, kStill, kOnACrate, {1, 10, 15}, 0, 120,
+     {Stays(), BottomSteady(10, 1)}},
+    {"crate on a crate on a standing walking block", kCrate, kWalking, kOnACrate, {1, 10, 15}, 0,
+     120, {Stays(), BottomSteady(10, 1)}},
+    {"crate on a crate on a walking block", kCrate, kWalking, kOnACrate, {1, 10, 15}, 5, 120,
+     {Stays(), BottomSteady(10, 1), MovesWith(10, 120, 1)}},
 };
 // clang-format on
 
