@@ -92,6 +92,12 @@ struct Solids {
 // The solids an object meets, each with the rectangle it is met at: every other one but
 // those riding it. A load is settled on its own turn, as it lands on what it rides: a lift
 // is never stopped, pushed or crushed by what stands on it.
+// The rectangle a body swept in the step: both of its places and all between.
+RectD Swept(const RectD& prev, const RectD& cur) {
+    return {std::min(prev.left, cur.left), std::min(prev.top, cur.top),
+            std::max(prev.right, cur.right), std::max(prev.bottom, cur.bottom)};
+}
+
 template <class Fn>
 void ForEachSolid(const Solids& at, const cChara& obj, Fn fn) {
     const std::vector<cStageChara*>& list = BlockCharas(at.run);
@@ -101,6 +107,18 @@ void ForEachSolid(const Solids& at, const cChara& obj, Fn fn) {
         if (IsSolid(s) && s.m_nId != obj.m_nId && &s != &obj && !RidesOn(s, obj))
             fn(s, moved ? (*at.moved)[i] : RectOf(s));
     }
+}
+
+// The solids that can have met the object in this step, or lie within a dot of it (a
+// rider's top row): those whose sweep reaches the object's. The others are passed over
+// before any test of the meeting, which on a crowded stage is most of them.
+template <class Fn>
+void ForEachSolidNear(const Solids& at, const cChara& obj, Fn fn) {
+    const RectD mine = Swept(obj.m_rcPrevStep, RectOf(obj));
+    const RectD reach = {mine.left - 1.0, mine.top - 1.0, mine.right + 1.0, mine.bottom + 1.0};
+    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+        if (Swept(s.m_rcPrevStep, r).Overlaps(reach)) fn(s, r);
+    });
 }
 
 // Whether a solid stops at other solids itself (it does not pass through blocks): two
@@ -150,12 +168,6 @@ Span AxisOverlap(double lo0, double lo1, double solid, double obj) {
     return {std::min(a, b), std::max(a, b)};
 }
 
-// The rectangle a body swept in the step: both of its places and all between.
-RectD Swept(const RectD& prev, const RectD& cur) {
-    return {std::min(prev.left, cur.left), std::min(prev.top, cur.top),
-            std::max(prev.right, cur.right), std::max(prev.bottom, cur.bottom)};
-}
-
 Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, const RectD& me) {
     // Two bodies whose sweeps lie apart neither overlap nor met in the step: most pairs of
     // a crowded stage, told before any of the sums below.
@@ -187,7 +199,7 @@ Met HowMet(const RectD& solidPrev, const RectD& solid, const RectD& mePrev, cons
 // this step, with that solid as the other party.
 template <class Touched>
 void StartTouches(const Solids& at, cChara& obj, Touched touched) {
-    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+    ForEachSolidNear(at, obj, [&](cStageChara& s, const RectD& r) {
         if (touched(s, r)) obj.StartFlowsByTrigger(kTriggerTouchedBlockChara, &s);
     });
 }
@@ -277,7 +289,7 @@ int CollideMoved(const Solids& at, cChara& obj) {
     Candidates c;
     const cStageChara* rightSolid = nullptr;
     const cStageChara* bottomSolid = nullptr;
-    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& cur) {
+    ForEachSolidNear(at, obj, [&](cStageChara& s, const RectD& cur) {
         const Entry e = EntryOf(s, cur, obj);
         if (e.left) {
             c.left = std::max(c.left, cur.right + 1);
@@ -367,7 +379,7 @@ double SharedStop(double x, const RectD& me, const RectD& mePrev, const RectD& r
 bool Enclosed(const Solids& at, const cChara& obj) {
     const RectD me = RectOf(obj);
     bool left = false, right = false, above = false, below = false;
-    ForEachSolid(at, obj, [&](cStageChara&, const RectD& r) {
+    ForEachSolidNear(at, obj, [&](cStageChara&, const RectD& r) {
         if (!OverlapsInside(r, me)) return;
         if (CentreX(r) < CentreX(me)) left = true;
         if (CentreX(r) > CentreX(me)) right = true;
@@ -453,7 +465,7 @@ int Collide(const Solids& at, cChara& obj) {
         if (obj.Rides()) contact[kBottom] = true;
     };
 
-    ForEachSolid(at, obj, [&](cStageChara& s, const RectD& r) {
+    ForEachSolidNear(at, obj, [&](cStageChara& s, const RectD& r) {
         const RectD& prev = s.m_rcPrevStep;
         const Met met = HowMet(prev, r, mePrev, me);
         // What the object rides lies under it, however deep a lift has carried it into it;
