@@ -248,8 +248,13 @@ int32_t FxHalf(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
 int32_t FxMosaic(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
         WithSource(fx, false, [&](const FxSource& s) {
-            DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, std::max(fx.Value(), 1), s.sd, s.sx, s.sy,
-                        1);
+            const int32_t size = std::max(fx.Value(), 1);
+            // Palette numbers have no average: at 8 bits the mosaic's own 8-bit routine
+            // fills each block with one of its pixels' numbers.
+            if (g_nBitsPerPixel == 8)
+                DDBltMosaic8(fx.dest, fx.x, fx.y, fx.w, fx.h, size, s.sd, s.sx, s.sy, 1);
+            else
+                DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, size, s.sd, s.sx, s.sy, 1);
         });
     });
 }
@@ -259,6 +264,10 @@ int32_t FxBlur(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
         WithSource(fx, false, [&](const FxSource& s) {
             const int32_t r = fx.Value();
             DDBltBlur(fx.dest, fx.x, fx.y, fx.w, fx.h, r, r, s.sd, s.sx, s.sy, 1);
+            // At 8 bits the blur refuses (its trace line says so): no palette number stands
+            // for the average of others. The character stays there unblurred; the editor's
+            // note on the blur tells the maker it works only at 16 bits and more.
+            if (g_nBitsPerPixel == 8) DrawPlain(fx, false);
         });
     });
 }
