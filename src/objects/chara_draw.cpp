@@ -182,10 +182,17 @@ DrawSheets& Sheets() {
 
 void SelectWorkSurfaces() {
     DrawSheets& s = g_sheets;
-    const bool large = lpDTCon && s.scaledIcons;
-    // A large surface that is missing leaves the normal one in use.
-    s.activeIcons = large && s.iconSheetLarge ? s.iconSheetLarge : s.iconSheet;
-    s.activeWork = large && s.workLarge ? s.workLarge : s.work;
+    s.activeIcons = s.iconSheet;
+    s.activeWork = s.work;
+    s.activeWorkLarge = lpDTCon ? s.workLarge : nullptr;
+}
+
+DDSURFACEDATA* EffectWorkSurface(int32_t w, int32_t h) {
+    // The large surface serves exactly the graphics too large for the normal one: the
+    // drawn size, which a size change can raise at any time, chooses it for each drawing.
+    for (DDSURFACEDATA* work : {g_sheets.activeWork, g_sheets.activeWorkLarge})
+        if (work && work->nWidth >= w && work->nHeight >= h) return work;
+    return nullptr;
 }
 
 void ClearSurfaceData(DDSURFACEDATA* sd) {

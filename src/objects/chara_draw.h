@@ -44,12 +44,10 @@ struct DrawSheets {
     int32_t tableSize = 0;
     bool alternateSheets = false;  // the project's alternate-sheet setting
     DDSURFACEDATA* itemSheet = nullptr;
-    DDSURFACEDATA* iconSheet = nullptr;       // 32-dot overlay icons
-    DDSURFACEDATA* iconSheetLarge = nullptr;  // the scaled-icon setting's sheet (Direct3D)
-    bool scaledIcons = false;
+    DDSURFACEDATA* iconSheet = nullptr;  // 32-dot overlay icons
     DDSURFACEDATA* gaugeStrip = nullptr;
     DDSURFACEDATA* work = nullptr;       // the effects' work surface
-    DDSURFACEDATA* workLarge = nullptr;  // with the scaled-icon setting (Direct3D)
+    DDSURFACEDATA* workLarge = nullptr;  // a larger one for larger graphics (Direct3D)
     DDSURFACEDATA* sightMask = nullptr;  // null: surface 65 of the table
     // Four surfaces per character bitmap record n from (n - 1) x 4: facing 0, facing 1,
     // then the two alternates.
@@ -64,11 +62,15 @@ struct DrawSheets {
     // Chosen by SelectWorkSurfaces for the drawing mode.
     DDSURFACEDATA* activeIcons = nullptr;
     DDSURFACEDATA* activeWork = nullptr;
+    DDSURFACEDATA* activeWorkLarge = nullptr;  // none in DirectDraw mode
 };
 void SetDrawSheets(const DrawSheets& sheets);
 DrawSheets& Sheets();
-// The icon sheet and the work surface of the current drawing mode.
+// The icon sheet and the work surfaces of the current drawing mode.
 void SelectWorkSurfaces();
+// The work surface an effect draws a graphic of w x h through: the mode's normal one when
+// the graphic fits it, else its large one when it fits that; null when it fits none.
+DDSURFACEDATA* EffectWorkSurface(int32_t w, int32_t h);
 // Surface n, or n + 18 of the alternate set when the project asks for it and either
 // alternate is 0 and surface n has no device image, or alternate is set and n + 18 has one.
 int32_t SelectSheetSurface(int32_t n, int32_t alternate);

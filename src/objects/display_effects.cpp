@@ -45,12 +45,12 @@ struct FxSource {
 };
 
 // The sheet cell itself when the graphic is drawn at its stored scale (and no work
-// surface is asked for), else the graphic stretched into the work surface's corner. A
-// missing or too small work surface gives no source: the effect then draws nothing.
+// surface is asked for), else the graphic stretched into the corner of a work surface
+// that holds it. None when no work surface does.
 FxSource Source(const Fx& fx, bool viaWork) {
     if (!viaWork && !fx.Scaled()) return {fx.p.face, fx.p.sx, fx.p.sy};
-    DDSURFACEDATA* work = Sheets().activeWork;
-    if (!work || work->nWidth < fx.w || work->nHeight < fx.h || !fx.p.chosen) return {};
+    DDSURFACEDATA* work = EffectWorkSurface(fx.w, fx.h);
+    if (!work || !fx.p.chosen) return {};
     DDClearRectToTransparent(work, 0, 0, fx.w, fx.h);
     DDBltStretch(work, 0, 0, fx.w, fx.h, fx.p.chosen, fx.p.sx, fx.p.sy, fx.BaseW(), fx.BaseH(), 1);
     return {work, 0, 0};
@@ -83,6 +83,18 @@ void DrawPlain(const Fx& fx, bool tinted) {
                 fx.c.m_nBaseGraphicHeight, tinted);
 }
 
+// Draws the effect from the graphic's source. A graphic that no work surface holds (a
+// character the status operation enlarged past them) is drawn as it is, without the
+// effect, rather than not at all.
+template <class Draw>
+void WithSource(const Fx& fx, bool viaWork, Draw&& draw) {
+    const FxSource s = Source(fx, viaWork);
+    if (s.sd)
+        draw(s);
+    else
+        DrawPlain(fx, false);
+}
+
 // The blink counter of kinds 6 and 14: the phase turns over every period (parameter 1)
 // frames. Returns the phase of this frame (before the count).
 uint32_t BlinkPhase(cChara& c, bool paused) {
@@ -104,37 +116,39 @@ int32_t FxPlain(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool, bool d
 
 int32_t FxBurst(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        DDBltQuarters(fx.dest, fx.x, fx.y, fx.w, fx.h, s.sd, s.sx, s.sy, fx.Value(), 1);
+        WithSource(fx, false, [&](const FxSource& s) {
+            DDBltQuarters(fx.dest, fx.x, fx.y, fx.w, fx.h, s.sd, s.sx, s.sy, fx.Value(), 1);
+        });
     });
 }
 
 template <int Columns>
 int32_t FxSplit(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        // Strips of ceil(size / count): a count below 1 keeps the graphic whole.
-        const int32_t count = std::max(fx.Param(3), 1);
-        const int32_t span = Columns ? fx.w : fx.h;
-        const int32_t strip = (span + count - 1) / count;
-        DDBltZoom(fx.dest, fx.x, fx.y, fx.w, fx.h, strip, fx.Value(), s.sd, s.sx, s.sy, 1, Columns);
+        WithSource(fx, false, [&](const FxSource& s) {
+            // Strips of ceil(size / count): a count below 1 keeps the graphic whole.
+            const int32_t count = std::max(fx.Param(3), 1);
+            const int32_t span = Columns ? fx.w : fx.h;
+            const int32_t strip = (span + count - 1) / count;
+            DDBltZoom(fx.dest, fx.x, fx.y, fx.w, fx.h, strip, fx.Value(), s.sd, s.sx, s.sy, 1,
+                      Columns);
+        });
     });
 }
 
 template <int Columns>
 int32_t FxWave(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     const int32_t r = Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        // A stretched graphic keeps the wave's look: amplitude and roughness grow with it.
-        // An own bitmap stored at the size it is drawn at is not stretched, and its wave
-        // is the record's as it stands.
-        const int32_t factor = fx.Scaled() ? fx.size : 1;
-        const double amplitude = fx.v * factor;
-        const int32_t strip = std::max(fx.Param(4), 1) * factor;
-        DDBltWave(fx.dest, fx.x, fx.y, fx.w, fx.h, fx.Param(3), amplitude,
-                  fx.c.m_Effect.m_anWork[0], strip, s.sd, s.sx, s.sy, 1, Columns);
+        WithSource(fx, false, [&](const FxSource& s) {
+            // A stretched graphic keeps the wave's look: amplitude and roughness grow with
+            // it. An own bitmap stored at the size it is drawn at is not stretched, and its
+            // wave is the record's as it stands.
+            const int32_t factor = fx.Scaled() ? fx.size : 1;
+            const double amplitude = fx.v * factor;
+            const int32_t strip = std::max(fx.Param(4), 1) * factor;
+            DDBltWave(fx.dest, fx.x, fx.y, fx.w, fx.h, fx.Param(3), amplitude,
+                      fx.c.m_Effect.m_anWork[0], strip, s.sd, s.sx, s.sy, 1, Columns);
+        });
     });
     if (!paused) c.m_Effect.m_anWork[0] = (c.m_Effect.m_anWork[0] + 1) % 360;
     return r;
@@ -151,10 +165,10 @@ int32_t FxBlink(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused,
 template <bool ViaWork>
 int32_t FxRotate(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, ViaWork);
-        if (!s.sd) return;
-        DDBltRotate(fx.dest, fx.x + fx.w / 2, fx.y + fx.h / 2, fx.w, fx.h, fx.w / 2, fx.h / 2, fx.v,
-                    s.sd, s.sx, s.sy, 1);
+        WithSource(fx, ViaWork, [&](const FxSource& s) {
+            DDBltRotate(fx.dest, fx.x + fx.w / 2, fx.y + fx.h / 2, fx.w, fx.h, fx.w / 2, fx.h / 2,
+                        fx.v, s.sd, s.sx, s.sy, 1);
+        });
     });
 }
 
@@ -170,12 +184,12 @@ int32_t FxRotateDepth(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool p
 
 int32_t FxCircle(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        const int32_t radius = fx.Value() * fx.size;
-        const int32_t strip = std::max(fx.Param(3), 1) * fx.size;
-        DDBltCircle(fx.dest, fx.x + fx.w / 2, fx.y + fx.h / 2, fx.w / 2, fx.h / 2, radius, strip,
-                    s.sd, s.sx + fx.w / 2, s.sy + fx.h / 2, 1);
+        WithSource(fx, false, [&](const FxSource& s) {
+            const int32_t radius = fx.Value() * fx.size;
+            const int32_t strip = std::max(fx.Param(3), 1) * fx.size;
+            DDBltCircle(fx.dest, fx.x + fx.w / 2, fx.y + fx.h / 2, fx.w / 2, fx.h / 2, radius,
+                        strip, s.sd, s.sx + fx.w / 2, s.sy + fx.h / 2, 1);
+        });
     });
 }
 
@@ -196,23 +210,23 @@ int32_t FxZoom(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
 
 int32_t FxLens(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        // The lens covers the graphic's inscribed circle; its distance (at least 1) sets the
-        // magnification and the offsets move it over the target.
-        const int32_t radius = std::min(fx.w, fx.h) / 2;
-        DDBltDisc(fx.dest, fx.x + fx.w / 2 + fx.Param(3) * fx.size,
-                  fx.y + fx.h / 2 + fx.Param(4) * fx.size, radius, std::max(fx.Value(), 1), s.sd,
-                  s.sx + fx.w / 2, s.sy + fx.h / 2, 1, 0);
+        WithSource(fx, false, [&](const FxSource& s) {
+            // The lens covers the graphic's inscribed circle; its distance (at least 1) sets
+            // the magnification and the offsets move it over the target.
+            const int32_t radius = std::min(fx.w, fx.h) / 2;
+            DDBltDisc(fx.dest, fx.x + fx.w / 2 + fx.Param(3) * fx.size,
+                      fx.y + fx.h / 2 + fx.Param(4) * fx.size, radius, std::max(fx.Value(), 1),
+                      s.sd, s.sx + fx.w / 2, s.sy + fx.h / 2, 1, 0);
+        });
     });
 }
 
 int32_t FxColour(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        DDBltTint(fx.dest, fx.x, fx.y, fx.w, fx.h, s.sd, s.sx, s.sy, 1, Sheets().palette,
-                  Sheets().halfTable, fx.Param(3), fx.Value());
+        WithSource(fx, false, [&](const FxSource& s) {
+            DDBltTint(fx.dest, fx.x, fx.y, fx.w, fx.h, s.sd, s.sx, s.sy, 1, Sheets().palette,
+                      Sheets().halfTable, fx.Param(3), fx.Value());
+        });
     });
 }
 
@@ -225,26 +239,36 @@ int32_t FxHalf(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
             DrawPlain(fx, false);
             return;
         }
-        const FxSource s = Source(fx, false);
-        if (s.sd)
+        WithSource(fx, false, [&](const FxSource& s) {
             DDBltHalf(fx.dest, fx.x, fx.y, fx.w, fx.h, s.sd, s.sx, s.sy, 1, Sheets().halfTable);
+        });
     });
 }
 
 int32_t FxMosaic(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, std::max(fx.Value(), 1), s.sd, s.sx, s.sy, 1);
+        WithSource(fx, false, [&](const FxSource& s) {
+            const int32_t size = std::max(fx.Value(), 1);
+            // Palette numbers have no average: at 8 bits the mosaic's own 8-bit routine
+            // fills each block with one of its pixels' numbers.
+            if (g_nBitsPerPixel == 8)
+                DDBltMosaic8(fx.dest, fx.x, fx.y, fx.w, fx.h, size, s.sd, s.sx, s.sy, 1);
+            else
+                DDBltMosaic(fx.dest, fx.x, fx.y, fx.w, fx.h, size, s.sd, s.sx, s.sy, 1);
+        });
     });
 }
 
 int32_t FxBlur(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, bool draw) {
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
-        const FxSource s = Source(fx, false);
-        if (!s.sd) return;
-        const int32_t r = fx.Value();
-        DDBltBlur(fx.dest, fx.x, fx.y, fx.w, fx.h, r, r, s.sd, s.sx, s.sy, 1);
+        WithSource(fx, false, [&](const FxSource& s) {
+            const int32_t r = fx.Value();
+            DDBltBlur(fx.dest, fx.x, fx.y, fx.w, fx.h, r, r, s.sd, s.sx, s.sy, 1);
+            // At 8 bits the blur refuses (its trace line says so): no palette number stands
+            // for the average of others. The character stays there unblurred; the editor's
+            // note on the blur tells the maker it works only at 16 bits and more.
+            if (g_nBitsPerPixel == 8) DrawPlain(fx, false);
+        });
     });
 }
 

@@ -544,16 +544,17 @@ void LoadEffectBitmaps(StageRun& run, bool videoStretch) {
 
 namespace {
 
-// A character's graphic is at most 320 dots across, 32 at the editor's largest size factor
-// (10): the effects stretch it into the corner of their work surface. The lens draws on
-// two (normal surface) or four (large surface) times its radius, at most half of that.
+// The effects stretch a character's graphic into the corner of a work surface: the normal
+// one holds it up to the editor's largest size factor (10, 320 dots), the large one
+// (Direct3D) up to twice that. The status operation can enlarge a character further; a
+// graphic no work surface holds is drawn without its effect.
 constexpr int32_t kLargestGraphic = 32 * 10;
 constexpr int32_t kWorkEdge = kLargestGraphic;
 constexpr int32_t kWorkLargeEdge = 2 * kLargestGraphic;
 
 // An empty work surface of edge x edge: a render target in Direct3D mode, which the device
 // makes again after a loss; in system memory in DirectDraw mode, where nothing loses it.
-// Null when it cannot be made (the effects then draw nothing through it).
+// Null when it cannot be made (the effects then draw the graphic without themselves).
 DDSURFACEDATA* MakeWorkSurface(DDSURFACEDATA& sd, int32_t edge) {
     ClearSurfaceData(&sd);
     if (DDCreateSurface(&sd, edge, edge, 1, 1, DTMEMORYTYPE_VIDEO_RT, 0, 0)) return &sd;

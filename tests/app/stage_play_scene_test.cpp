@@ -40,6 +40,7 @@
 #include "media/draw/font.h"
 #include "objects/chara.h"
 #include "objects/chara_draw.h"
+#include "objects/display_effects.h"
 #include "objects/flow_run.h"
 #include "objects/play_context.h"
 #include "platform/input/virtual_keys.h"
@@ -1165,16 +1166,22 @@ TEST_F(StagePlaySceneDrawing, ARoundSightWindowIsRoundOnEveryEntry) {
 }
 
 // Every display-effect kind on a character of size 1 and of size 2, in every drawing mode
-// of a full-colour game. The effects are records of the project's database, one a kind,
-// and each character of a stage as its file stores it runs its own from its flow; the
-// stage is entered through the scene, and on every frame an effect is drawn the
-// character's pixels stand in its graphic rectangle (a blink's only in its shown phase).
-// Halfway through, the device loses its surfaces and the game restores them.
+// (8 bits too, where mosaic and blur cannot average colours). The effects are records of
+// the project's database, one a kind, and each character of a stage as its file stores it
+// runs its own from its flow; the stage is entered through the scene, and on every frame an
+// effect is drawn the character's pixels stand in its graphic rectangle (a blink's only in
+// its shown phase). A blurred character keeps the plain one's outline; a mosaic's is that
+// outline in whole blocks. Halfway through, the device loses its surfaces and the game
+// restores them. Then characters that the status operation enlarges past every work
+// surface run every kind in turn and are seen on every frame.
 TEST_F(StagePlaySceneDrawing, EveryDisplayEffectDrawsTheCharacterOnEveryFrame) {
+    enum Outline { kAny, kPlain, kBlocks };
     const struct {
         int32_t kind;
         std::vector<int32_t> params;  // time in tenths, start, end, the kind's two settings
-        const char* drawn;            // each frame of the effect: 'x' the character is seen
+        const char* drawn;  // each frame of the effect: 'x' the character is seen, '~' seen
+                            // with an outline other than `outline` asks
+        Outline outline = kAny;
     } rows[] = {
         {0, {2}, "xxxxxxxxxxxxx"},  // plain drawing never ends: as long as the others
         {1, {2, 0, 4}, "xxxxxxxxxxxxx"},
@@ -1191,8 +1198,8 @@ TEST_F(StagePlaySceneDrawing, EveryDisplayEffectDrawsTheCharacterOnEveryFrame) {
         {12, {2, 100, 52}, "xxxxxxxxxxxxx"},
         {13, {2, 1, 2, 40}, "xxxxxxxxxxxxx"},
         {14, {2, 9999}, "xxxxxxxxxxxxx"},
-        {15, {2, 1, 8}, "xxxxxxxxxxxxx"},
-        {16, {2, 1, 4}, "xxxxxxxxxxxxx"},
+        {15, {2, 1, 8}, "xxxxxxxxxxxxx", kBlocks},
+        {16, {2, 1, 4}, "xxxxxxxxxxxxx", kPlain},
     };
     constexpr int kRows = static_cast<int>(std::size(rows));
     // Record n + 1 holds row n.
@@ -1234,57 +1241,156 @@ TEST_F(StagePlaySceneDrawing, EveryDisplayEffectDrawsTheCharacterOnEveryFrame) {
     wftest::WriteBytes(dir_.Path() / "data" / "stg4" / "Effects.stg4_000",
                        wftest::WriteStage(spec));
 
+    // The giants, each on a stage of its own, enlarged by the status operation and then
+    // running kinds 1 to 16 in turn: a walker at size 11 (352 dots, past the normal work
+    // surface); at 127, the largest size the character's size byte holds, read signed as the
+    // game reads it (4064 dots, past every work surface), a floating hero, which the view
+    // follows: the screen shows the middle of its body.
+    constexpr int32_t kGiantSizes[] = {11, 127};
+    for (int g = 0; g < 2; ++g) {
+        wftest::StageSpec giant =
+            g == 0 ? wftest::StoredStage(20, 15, 19, 12) : wftest::StoredStage(130, 150, 65, 80);
+        giant.values["m_bStartBanner"] = 0;
+        giant.values["m_bStartBanner2"] = 0;
+        // The second is the hero, whose flows run wherever it stands.
+        wftest::DefSpec& c =
+            g == 0 ? wftest::StoredChara(giant, 8, 12, 5) : wftest::StoredHero(giant);
+        c.values["moveType"] = 1;
+        c.values["cell"] = sample::kWalkerGraphic;
+        wftest::CmdSpec pause = wftest::Cmd(kCmdWait);
+        pause.useTime = 3;  // longer than an effect
+        std::vector<wftest::CmdSpec> cmds = {wftest::Cmd(kCmdStatusOp2, {0, 5, kGiantSizes[g]}),
+                                             wait};
+        for (int n = 1; n < kRows; ++n) {
+            cmds.push_back(wftest::Cmd(kCmdRunCharaEffect, {n + 1, 0, 0}));
+            cmds.push_back(pause);
+        }
+        cmds.push_back(hold);
+        c.flows = {wftest::Flow(0, cmds)};
+        wftest::WriteBytes(
+            dir_.Path() / "data" / "stg4" / ("Giant" + std::to_string(g) + ".stg4_000"),
+            wftest::WriteStage(giant));
+    }
+
+    // The pixels of a character's graphic rectangle on the screen that differ from the
+    // ground, row by row, and how many of them there are.
+    struct Shape {
+        std::vector<uint8_t> on;
+        int count = 0;
+    };
+    const auto shapeOf = [](const vid::Image& image, const cChara& c, uint32_t ground) {
+        Shape s;
+        const RectI& r = c.m_rcGraphic;
+        for (int y = std::max(r.top, 0); y < std::min(r.top + c.m_nGraphicHeight, 480); ++y)
+            for (int x = std::max(r.left, 0); x < std::min(r.left + c.m_nGraphicWidth, 640); ++x) {
+                s.on.push_back(image.Get(x, y) != ground);
+                s.count += s.on.back();
+            }
+        return s;
+    };
+    // The character is seen where its pixels cover an eighth of that.
+    const auto seen = [](const Shape& s) { return 8 * s.count > static_cast<int>(s.on.size()); };
+    // A shape in blocks of b x b dots from its corner: whole where it has a pixel.
+    const auto inBlocks = [](const Shape& s, int w, int b) {
+        Shape out{std::vector<uint8_t>(s.on.size(), 0)};
+        const int h = static_cast<int>(s.on.size()) / w;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (s.on[y * w + x])
+                    for (int v = y / b * b; v < std::min(y / b * b + b, h); ++v)
+                        for (int u = x / b * b; u < std::min(x / b * b + b, w); ++u)
+                            out.on[v * w + u] = 1;
+        return out;
+    };
+
     for (const wftest::DrawMode& mode : wftest::kDrawModes) {
-        if (mode.bits == 8) continue;
         SCOPED_TRACE(mode.name);
         ASSERT_NO_FATAL_FAILURE(Reopen(mode));
         ASSERT_EQ(LoadStageFile("data\\stg4\\Effects.stg4", 1, &g_PlayStage), 1u);
-        cStagePlay scene;
-        for (int i = 0; i < 200 && scene.m_nState != cStagePlay::kPlay; ++i) scene.Run();
-        ASSERT_EQ(scene.m_nState, cStagePlay::kPlay);
-        std::vector<cStageChara*> charas;
-        for (cStageChara& c : g_StageRun.objects.charas) charas.push_back(&c);
-        ASSERT_EQ(charas.size(), 2u * kRows);
-        std::vector<std::string> drawn(charas.size());
-        std::vector<bool> was(charas.size(), false);
-        bool started = false, running = true;
-        for (int frame = 0; frame < 120 && running; ++frame) {
-            scene.Run();
-            const vid::Image& image = DDDeviceSurface(&BackBuffer)->image;
-            const uint32_t ground = image.Get(592, 100);  // a place nothing stands on
-            running = false;
-            for (size_t i = 0; i < charas.size(); ++i) {
-                const cStageChara& c = *charas[i];
-                const bool on = c.m_Effect.m_nEffect != 0;
-                // The frame its effect ended in was still drawn with it.
-                if (on || was[i]) {
-                    const RectI& r = c.m_rcGraphic;
-                    int seen = 0;
-                    for (int y = r.top; y < r.top + c.m_nGraphicHeight; ++y)
-                        for (int x = r.left; x < r.left + c.m_nGraphicWidth; ++x)
-                            seen += image.Get(x, y) != ground;
-                    drawn[i] += 8 * seen > c.m_nGraphicWidth * c.m_nGraphicHeight ? 'x' : '.';
+        uint32_t ground = 0;  // the stages' backdrop
+        {
+            cStagePlay scene;
+            for (int i = 0; i < 200 && scene.m_nState != cStagePlay::kPlay; ++i) scene.Run();
+            ASSERT_EQ(scene.m_nState, cStagePlay::kPlay);
+            std::vector<cStageChara*> charas;
+            for (cStageChara& c : g_StageRun.objects.charas) charas.push_back(&c);
+            ASSERT_EQ(charas.size(), 2u * kRows);
+            std::vector<std::string> drawn(charas.size());
+            std::vector<bool> was(charas.size(), false);
+            bool started = false, running = true;
+            for (int frame = 0; frame < 120 && running; ++frame) {
+                scene.Run();
+                const vid::Image& image = DDDeviceSurface(&BackBuffer)->image;
+                ground = image.Get(592, 100);  // a place nothing stands on
+                running = false;
+                for (size_t i = 0; i < charas.size(); ++i) {
+                    const cStageChara& c = *charas[i];
+                    const bool on = c.m_Effect.m_nEffect != 0;
+                    // The frame its effect ended in was still drawn with it.
+                    if (on || was[i]) {
+                        const Shape s = shapeOf(image, c, ground);
+                        // The plain character of the same size, in the same posture.
+                        const Shape plain = shapeOf(image, *charas[i / kRows * kRows], ground);
+                        bool outline = true;
+                        if (rows[i % kRows].outline == kPlain) outline = s.on == plain.on;
+                        if (rows[i % kRows].outline == kBlocks) {
+                            outline = false;
+                            for (int b = 1; b <= 16; ++b)
+                                outline |= s.on == inBlocks(plain, c.m_nGraphicWidth, b).on;
+                        }
+                        drawn[i] += !seen(s) ? '.' : outline ? 'x' : '~';
+                    }
+                    was[i] = on;
+                    started |= on;
+                    // The plain effect never ends: it is watched while the others run.
+                    running |= !started || (on && rows[i % kRows].kind != 0);
                 }
-                was[i] = on;
-                started |= on;
-                // The plain effect never ends: it is watched while the others run.
-                running |= !started || (on && rows[i % kRows].kind != 0);
-            }
-            if (drawn[1].size() == 6) {
-                // On the effects' sixth frame the device loses its surfaces and the game
-                // gets them back, as the frame (DirectDraw) or the window (Direct3D) does.
-                if (lpDTCon) {
-                    vid::LoseDevice();
-                    ASSERT_EQ(DDRestoreSurface(), 1);
-                } else {
-                    vid::LoseSurfaces();
-                    ASSERT_EQ(CheckLostSurfaces(), 1);
+                if (drawn[1].size() == 6) {
+                    // On the effects' sixth frame the device loses its surfaces and the game
+                    // gets them back, as the frame (DirectDraw) or the window (Direct3D) does.
+                    if (lpDTCon) {
+                        vid::LoseDevice();
+                        ASSERT_EQ(DDRestoreSurface(), 1);
+                    } else {
+                        vid::LoseSurfaces();
+                        ASSERT_EQ(CheckLostSurfaces(), 1);
+                    }
                 }
             }
+            for (size_t i = 0; i < charas.size(); ++i)
+                EXPECT_EQ(drawn[i], rows[i % kRows].drawn)
+                    << "kind " << rows[i % kRows].kind << " size "
+                    << CharaSizeFactor(charas[i]->m_Def);
         }
-        for (size_t i = 0; i < charas.size(); ++i)
-            EXPECT_EQ(drawn[i], rows[i % kRows].drawn)
-                << "kind " << rows[i % kRows].kind << " size " << CharaSizeFactor(charas[i]->m_Def);
+
+        for (int g = 0; g < 2; ++g) {
+            const std::string name = "data\\stg4\\Giant" + std::to_string(g) + ".stg4";
+            ASSERT_EQ(LoadStageFile(name.c_str(), 1, &g_PlayStage), 1u);
+            cStagePlay scene;
+            for (int i = 0; i < 200 && scene.m_nState != cStagePlay::kPlay; ++i) scene.Run();
+            ASSERT_EQ(scene.m_nState, cStagePlay::kPlay);
+            ASSERT_EQ(g_StageRun.objects.charas.size(), 1u - g);
+            ASSERT_NE(g_StageRun.Hero(), nullptr);
+            const cChara& c = g == 0 ? g_StageRun.objects.charas.front() : *g_StageRun.Hero();
+            // Each kind's frames.
+            std::string drawn[kRows];
+            int32_t last = 0;
+            for (int frame = 0; frame < 400 && drawn[kRows - 1].size() < 13; ++frame) {
+                scene.Run();
+                const int32_t kind =
+                    c.m_Effect.m_nEffect != 0 ? static_cast<int32_t>(DispEffectKind(c)) : 0;
+                // The frame its effect ended in was still drawn with it.
+                if (const int32_t k = kind != 0 ? kind : last; k != 0) {
+                    EXPECT_EQ(c.m_nGraphicWidth, 32 * kGiantSizes[g]);
+                    const vid::Image& image = DDDeviceSurface(&BackBuffer)->image;
+                    drawn[k] += seen(shapeOf(image, c, ground)) ? 'x' : '.';
+                }
+                last = kind;
+            }
+            for (int n = 1; n < kRows; ++n)
+                EXPECT_EQ(drawn[n], rows[n].drawn)
+                    << "kind " << rows[n].kind << " size " << kGiantSizes[g];
+        }
     }
 }
 

@@ -71,6 +71,8 @@ void ClipScaled(int& d, int& dn, int& s, int& sn, int srcSize, int dstSize, bool
             ndn -= cut;
             nd = 0;
         }
+        // The far end is cut from what the near end left of the source.
+        len = b - a;
         if (ndn > 0 && nd + ndn > dstSize) {
             const long long over = nd + ndn - dstSize, sc = over * len / ndn;
             if (mirrored)

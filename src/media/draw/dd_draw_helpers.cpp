@@ -888,3 +888,48 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
     }
     return true;
 }
+
+bool DDBltMosaic8(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSURFACEDATA* src,
+                  int sx, int sy, int transparent) {
+    if (!dst || !src) return false;
+    if (size <= 0 || w < 1 || h < 1 || CurrentLoop() != Loop::DirectDraw8) return true;
+    PixelPair px;
+    if (!px.Lock(dst, src)) return false;
+    if (vid::BytesPerPixel(px.Dst().Format()) != 1 || vid::BytesPerPixel(px.Src().Format()) != 1)
+        return true;
+    const SourceRule rule = SourceRule::Of(Loop::DirectDraw8);
+    const bool skip = transparent == 1;
+    const vid::Image& in = px.Src();
+    vid::Image& out = px.Dst();
+    // The blocks are those of DDBltMosaic: only those that show are worked out.
+    const Area sa = px.SrcArea(), da = px.DstArea();
+    const Span outCols = Span::Inside(x, w, da.width), outRows = Span::Inside(y, h, da.height);
+    const Span srcCols = Span::Inside(sx, w, sa.width), srcRows = Span::Inside(sy, h, sa.height);
+    if (outCols.Empty() || outRows.Empty()) return true;
+    const long long step = std::min(size, std::max(w, h));
+    uint32_t count[256] = {};
+    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
+        for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
+            const Span bc = {static_cast<int>(bx),
+                             static_cast<int>(std::min<long long>(bx + step, w))};
+            const Span br = {static_cast<int>(by),
+                             static_cast<int>(std::min<long long>(by + step, h))};
+            const Span readCols = bc.Cut(srcCols), readRows = br.Cut(srcRows);
+            uint32_t most = 0, number = 0;
+            for (int r = readRows.first; r < readRows.end; ++r)
+                for (int c = readCols.first; c < readCols.end; ++c) {
+                    const uint32_t p = in.Get(sx + c, sy + r);
+                    if (skip && rule.Transparent(p)) continue;
+                    if (++count[p] > most) most = count[p], number = p;
+                }
+            for (int r = readRows.first; r < readRows.end; ++r)
+                for (int c = readCols.first; c < readCols.end; ++c)
+                    count[in.Get(sx + c, sy + r)] = 0;
+            if (most == 0) continue;
+            const Span wc = bc.Cut(outCols), wr = br.Cut(outRows);
+            for (int r = wr.first; r < wr.end; ++r)
+                for (int c = wc.first; c < wc.end; ++c) out.Set(x + c, y + r, number);
+        }
+    }
+    return true;
+}

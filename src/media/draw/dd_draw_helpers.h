@@ -76,3 +76,10 @@ bool DDBltBlur(DDSURFACEDATA* dst, int x, int y, int w, int h, int radiusX, int 
 // Refused at 8 bits with a trace line.
 bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSURFACEDATA* src,
                  int sx, int sy, int transparent);
+// The mosaic's 8-bit routine, for the palette display where no colour can be averaged:
+// the same blocks, each filled with the palette number most of its source pixels have
+// (the one that first reached that count, reading row by row). Pixels left out are not
+// counted; a block with none to show keeps what lies under it. Draws nothing at other
+// depths.
+bool DDBltMosaic8(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSURFACEDATA* src,
+                  int sx, int sy, int transparent);

@@ -171,6 +171,15 @@ TEST_P(DrawHelperTest, BlurAndMosaicAverageWhatIsShown) {
         EXPECT_EQ(RowOf(dst, 0, 3), (std::vector<uint32_t>{z, z, z}));
         EXPECT_NE(Trace().find("8ビットぼかしは不可能！"), std::string::npos);
         EXPECT_NE(Trace().find("8ビットモザイクは不可能！"), std::string::npos);
+        // The mosaic's 8-bit routine: each block takes the number most of its shown pixels
+        // have (the hidden one not counted), a tie the first of them.
+        EXPECT_TRUE(DDBltMosaic8(dst, 0, 0, 3, 1, 2, src, 0, 0, 1));
+        EXPECT_EQ(RowOf(dst, 0, 3), (std::vector<uint32_t>{a, a, b}));
+        SetRow(src, 0, {a, b, b});
+        DDBltMosaic8(dst, 0, 0, 3, 1, 3, src, 0, 0, 1);
+        EXPECT_EQ(RowOf(dst, 0, 3), (std::vector<uint32_t>{b, b, b}));
+        DDBltMosaic8(dst, 0, 0, 2, 1, 2, src, 0, 0, 1);
+        EXPECT_EQ(RowOf(dst, 0, 3), (std::vector<uint32_t>{a, a, b}));
         return;
     }
     // Through 0..255 and back a 16-bit field may lose a step, as the game's loops do.
