@@ -187,6 +187,23 @@ struct Span {
     bool Empty() const { return first >= end; }
 };
 
+// The mosaic's blocks of `step` dots over a w x h area, those that show in the
+// destination: for each, the part of it whose source lies in the source (read) and the
+// part that shows (written).
+template <class Fn>
+void ForEachMosaicBlock(int w, int h, long long step, const Span& outCols, const Span& outRows,
+                        const Span& srcCols, const Span& srcRows, Fn fn) {
+    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
+        for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
+            const Span bc = {static_cast<int>(bx),
+                             static_cast<int>(std::min<long long>(bx + step, w))};
+            const Span br = {static_cast<int>(by),
+                             static_cast<int>(std::min<long long>(by + step, h))};
+            fn(bc.Cut(srcCols), br.Cut(srcRows), bc.Cut(outCols), br.Cut(outRows));
+        }
+    }
+}
+
 // The channel rules of blur and mosaic for a loop and a pair of formats known when the code
 // is compiled: which source pixels are left out, their channels in 0..255 units and a pixel
 // made of three channels, as ChannelCodec and the source rule give them.
@@ -859,33 +876,27 @@ bool DDBltMosaic(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSUR
             MosaicRows(filter, rule, x, y, w, h, step, sx, sy, outCols, outRows, srcCols, srcRows);
         }))
         return true;
-    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
-        for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
-            const Span bc = {static_cast<int>(bx),
-                             static_cast<int>(std::min<long long>(bx + step, w))};
-            const Span br = {static_cast<int>(by),
-                             static_cast<int>(std::min<long long>(by + step, h))};
-            const Span readCols = bc.Cut(srcCols), readRows = br.Cut(srcRows);
-            uint64_t total[3] = {0, 0, 0};
-            uint64_t count = 0;
-            for (int r = readRows.first; r < readRows.end; ++r) {
-                for (int c = readCols.first; c < readCols.end; ++c) {
-                    uint32_t v[3];
-                    if (!filter.Read(sx + c, sy + r, v)) continue;
-                    for (int k = 0; k < 3; ++k) total[k] += v[k];
-                    ++count;
-                }
-            }
-            // A block with nothing to show keeps what lies under it.
-            if (count == 0) continue;
-            const uint32_t avg[3] = {static_cast<uint32_t>(total[0] / count),
-                                     static_cast<uint32_t>(total[1] / count),
-                                     static_cast<uint32_t>(total[2] / count)};
-            const Span wc = bc.Cut(outCols), wr = br.Cut(outRows);
-            for (int r = wr.first; r < wr.end; ++r)
-                for (int c = wc.first; c < wc.end; ++c) filter.Write(x + c, y + r, avg);
-        }
-    }
+    ForEachMosaicBlock(w, h, step, outCols, outRows, srcCols, srcRows,
+                       [&](Span readCols, Span readRows, Span wc, Span wr) {
+                           uint64_t total[3] = {0, 0, 0};
+                           uint64_t count = 0;
+                           for (int r = readRows.first; r < readRows.end; ++r) {
+                               for (int c = readCols.first; c < readCols.end; ++c) {
+                                   uint32_t v[3];
+                                   if (!filter.Read(sx + c, sy + r, v)) continue;
+                                   for (int k = 0; k < 3; ++k) total[k] += v[k];
+                                   ++count;
+                               }
+                           }
+                           // A block with nothing to show keeps what lies under it.
+                           if (count == 0) return;
+                           const uint32_t avg[3] = {static_cast<uint32_t>(total[0] / count),
+                                                    static_cast<uint32_t>(total[1] / count),
+                                                    static_cast<uint32_t>(total[2] / count)};
+                           for (int r = wr.first; r < wr.end; ++r)
+                               for (int c = wc.first; c < wc.end; ++c)
+                                   filter.Write(x + c, y + r, avg);
+                       });
     return true;
 }
 
@@ -908,28 +919,22 @@ bool DDBltMosaic8(DDSURFACEDATA* dst, int x, int y, int w, int h, int size, DDSU
     if (outCols.Empty() || outRows.Empty()) return true;
     const long long step = std::min(size, std::max(w, h));
     uint32_t count[256] = {};
-    for (long long by = outRows.first / step * step; by < outRows.end; by += step) {
-        for (long long bx = outCols.first / step * step; bx < outCols.end; bx += step) {
-            const Span bc = {static_cast<int>(bx),
-                             static_cast<int>(std::min<long long>(bx + step, w))};
-            const Span br = {static_cast<int>(by),
-                             static_cast<int>(std::min<long long>(by + step, h))};
-            const Span readCols = bc.Cut(srcCols), readRows = br.Cut(srcRows);
-            uint32_t most = 0, number = 0;
-            for (int r = readRows.first; r < readRows.end; ++r)
-                for (int c = readCols.first; c < readCols.end; ++c) {
-                    const uint32_t p = in.Get(sx + c, sy + r);
-                    if (skip && rule.Transparent(p)) continue;
-                    if (++count[p] > most) most = count[p], number = p;
-                }
-            for (int r = readRows.first; r < readRows.end; ++r)
-                for (int c = readCols.first; c < readCols.end; ++c)
-                    count[in.Get(sx + c, sy + r)] = 0;
-            if (most == 0) continue;
-            const Span wc = bc.Cut(outCols), wr = br.Cut(outRows);
-            for (int r = wr.first; r < wr.end; ++r)
-                for (int c = wc.first; c < wc.end; ++c) out.Set(x + c, y + r, number);
-        }
-    }
+    ForEachMosaicBlock(w, h, step, outCols, outRows, srcCols, srcRows,
+                       [&](Span readCols, Span readRows, Span wc, Span wr) {
+                           uint32_t most = 0, number = 0;
+                           for (int r = readRows.first; r < readRows.end; ++r)
+                               for (int c = readCols.first; c < readCols.end; ++c) {
+                                   const uint32_t p = in.Get(sx + c, sy + r);
+                                   if (skip && rule.Transparent(p)) continue;
+                                   if (++count[p] > most) most = count[p], number = p;
+                               }
+                           for (int r = readRows.first; r < readRows.end; ++r)
+                               for (int c = readCols.first; c < readCols.end; ++c)
+                                   count[in.Get(sx + c, sy + r)] = 0;
+                           if (most == 0) return;
+                           for (int r = wr.first; r < wr.end; ++r)
+                               for (int c = wc.first; c < wc.end; ++c)
+                                   out.Set(x + c, y + r, number);
+                       });
     return true;
 }
