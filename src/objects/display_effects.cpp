@@ -263,6 +263,10 @@ int32_t FxBlur(cChara& c, DDSURFACEDATA* dest, const DrawParam& p, bool paused, 
     return Frame(c, dest, p, paused, draw, [](const Fx& fx) {
         WithSource(fx, false, [&](const FxSource& s) {
             const int32_t r = fx.Value();
+            // A radius of 0 (a stored value below the editor's range, or a run that passes
+            // through 0) blurs nothing: the character is drawn as it is, where the blur
+            // itself would draw nothing at all.
+            if (r <= 0) return DrawPlain(fx, false);
             DDBltBlur(fx.dest, fx.x, fx.y, fx.w, fx.h, r, r, s.sd, s.sx, s.sy, 1);
             // At 8 bits the blur refuses (its trace line says so): no palette number stands
             // for the average of others. The character stays there unblurred; the editor's

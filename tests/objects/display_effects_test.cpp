@@ -72,7 +72,8 @@ TEST_F(CharaDrawTest, ZoomGrowsByItsValueAndNeitherTurnInDepthNorMosaicScales) {
     // One frame of an effect whose value stands at v, the character at (40, 40). The zoom
     // grows the graphic by v, moved up and left by v / 2 (a stretched graphic: left by
     // v / 4). The turn in depth narrows the card by v on each side and the mosaic's blocks
-    // are v dots at any size: neither is multiplied by the size factor.
+    // are v dots at any size: neither is multiplied by the size factor. A blur of radius 0
+    // is the character as it is.
     const struct {
         int32_t kind, v, size;
         int left, top, width, height;  // the drawn rectangle
@@ -80,7 +81,7 @@ TEST_F(CharaDrawTest, ZoomGrowsByItsValueAndNeitherTurnInDepthNorMosaicScales) {
     } cases[] = {
         {11, 20, 1, 30, 30, 52, 52, 0},   {11, 20, 2, 35, 30, 84, 84, 0},
         {11, 40, 2, 30, 20, 104, 104, 0}, {9, 10, 2, 50, 40, 44, 64, 0},
-        {15, 3, 2, 40, 40, 64, 64, 3},
+        {15, 3, 2, 40, 40, 64, 64, 3},    {16, 0, 1, 40, 40, 32, 32, 0},
     };
     DDSURFACEDATA* t = Target(160, 160);
     for (const auto& c : cases) {
