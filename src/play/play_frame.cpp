@@ -210,12 +210,16 @@ Step CharaStep(Frame& f, cStageChara& c) {
     return EndCharaStep(f, c, RecheckSqueezed(f.run, c, CollideSolids(f.run, c)), m.remove);
 }
 
-// Whether a character takes its step in the walk before or after the hero; one marked by
-// another character's command earlier in the walk goes instead.
+// Whether a character is one that acts in the walk before or after the hero, present and
+// running; one marked by another character's command earlier in the walk goes instead.
+bool InWalk(Frame& f, const cStageChara& c, bool afterHero) {
+    return ActsBeforeHero(c) != afterHero && !c.m_bRemoved && c.m_bActive && c.m_bRunnable &&
+           !IsErasePending(f.run, c);
+}
+
+// Whether a character takes its step in the walk; one marked for removal goes here.
 bool TakesStep(Frame& f, cStageChara& c, bool afterHero) {
-    if (ActsBeforeHero(c) == afterHero || c.m_bRemoved || !c.m_bActive || !c.m_bRunnable)
-        return false;
-    if (IsErasePending(f.run, c)) return false;
+    if (!InWalk(f, c, afterHero)) return false;
     if (c.m_bRemoveMark) {
         Drop(f.run, c);
         return false;
@@ -229,8 +233,7 @@ const cStageChara* RiddenYetToMove(Frame& f, const cStageChara& c,
     if (!c.Rides()) return nullptr;
     for (const cStageChara& s : f.run.objects.charas) {
         if (s.m_nId != c.RiddenId() || &s == &c) continue;
-        const bool willStep = ActsBeforeHero(s) && !s.m_bRemoved && s.m_bActive && s.m_bRunnable &&
-                              !s.m_bRemoveMark && !IsErasePending(f.run, s);
+        const bool willStep = InWalk(f, s, false) && !s.m_bRemoveMark;
         if (willStep && std::find(stepped.begin(), stepped.end(), &s) == stepped.end()) return &s;
         return nullptr;
     }

@@ -89,15 +89,15 @@ struct Solids {
     const std::vector<RectD>* moved = nullptr;
 };
 
-// The solids an object meets, each with the rectangle it is met at: every other one but
-// those riding it. A load is settled on its own turn, as it lands on what it rides: a lift
-// is never stopped, pushed or crushed by what stands on it.
 // The rectangle a body swept in the step: both of its places and all between.
 RectD Swept(const RectD& prev, const RectD& cur) {
     return {std::min(prev.left, cur.left), std::min(prev.top, cur.top),
             std::max(prev.right, cur.right), std::max(prev.bottom, cur.bottom)};
 }
 
+// The solids an object meets, each with the rectangle it is met at: every other one but
+// those riding it. A load is settled on its own turn, as it lands on what it rides: a lift
+// is never stopped, pushed or crushed by what stands on it.
 template <class Fn>
 void ForEachSolid(const Solids& at, const cChara& obj, Fn fn) {
     const std::vector<cStageChara*>& list = BlockCharas(at.run);
@@ -695,9 +695,7 @@ int OverlapsAnySolid(StageRun& run, const cChara& obj) {
 }
 
 int IsStillOnRidden(StageRun& run, const cChara& obj) {
-    if (!obj.Rides()) return 0;
-    const cStageChara* ridden = FindSolid(run, obj.RiddenId());
-    return ridden && IsSolid(*ridden) && RectOf(*ridden).Overlaps(StripBelow(obj)) ? 1 : 0;
+    return StillOn({run}, obj) ? 1 : 0;
 }
 
 cStageChara* FindSolidBelow(StageRun& run, const cChara& obj) {
